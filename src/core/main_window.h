@@ -1,0 +1,117 @@
+#pragma once
+#include "core/job_record.h"
+#include "platform/tray.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTextEdit;
+class QTimer;
+class QFrame;
+class QLineEdit;
+
+// The main window: the hub of the program. The current-job record is part of it, as its
+// controls were; other windows reach it through program().form<frmmain>().
+//
+// The class is implemented in several files, one per area:
+//   main_window.cpp          start-up, activation, shutdown, command-line run
+//   main_window_log.cpp      system log, log panel, program log
+//   main_window_layout.cpp   layout, geometry file, tray click, button locking
+//   main_window_jobs.cpp     job groups, job list, current-job record
+//   main_window_commands.cpp commands, toolbar and menus
+class frmmain : public QMainWindow, public CurrentJobRecord {
+public:
+    frmmain();
+    ~frmmain() override;
+
+    // ---- start-up and shutdown -------------------------------------------------------------
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    // Runs Form_Load; returns false when the program is to end (drive root, command-line run).
+    bool load();
+    bool loadedOk() const { return loaded_; }
+    QString Tag;  // who drives the job editor: "", "1" (folder-structure refresh) or "sync"
+    bool unloading() const { return unloading_; }
+
+    // ---- system log and program log --------------------------------------------------------
+    QTextEdit* txtsyslogg = nullptr;
+    QLabel* lblprogramlogg = nullptr;
+    QLabel* lblschemavisasyslogg = nullptr;
+    QLabel* lblstatus = nullptr;
+    QLabel* lblstatus2 = nullptr;
+    // Appends one line: line break, date and time, two blanks, the text.
+    void appendSystemLog(const QString& text);
+    // Appends text directly, with no line break and no time.
+    void appendSystemLogRaw(const QString& text);
+    void spara_syslogg();
+
+    // ---- layout, geometry, tray ------------------------------------------------------------
+    platform::TrayIcon* TrayIcon1 = nullptr;
+    void open_windowsize_main();
+    void spara_windowsize_main();
+    void TrayIcon1_MouseDown();
+    void knappar_lås();
+    void knappar_låsupp();
+
+    // ---- job groups, job list and current-job record -----------------------------------------
+    QComboBox* comboinställningar = nullptr;  // hidden: the job list, setting its index selects a job
+    QListWidget* listinställningar = nullptr; // visible job list
+    QListWidget* combomappar_list = nullptr;  // the current job's main folders
+    std::array<QRadioButton*, 4> optarkiv{};  // the four job-group buttons
+    void cmdload_Click();
+    void comboinställningar_Click();
+    void töm_datafält();
+    // Index of the selected main folder (combomappar's ListIndex), -1 for none.
+    int combomapparIndex() const;
+    void setCombomapparIndex(int i);
+
+    // ---- settings and quick start -----------------------------------------------------------
+    void open_setup();
+    void open_setup_snabbstartsväljaren();
+    void informera_versionen();
+    QFrame* framesnabbstart = nullptr;
+
+    // ---- scheduler panel --------------------------------------------------------------------
+    QCheckBox* chkaktiveraschema = nullptr;
+    QString cmdstartaschema_Tag;   // requested scheduler state: "1", "0" or ""
+    void visa_senaste_backup();
+
+    // ---- old-backup warning ----------------------------------------------------------------
+    void varna_gammal_backup();
+
+    // ---- commands, toolbar and menus --------------------------------------------------------
+    bool chkload = false;          // the reload request of other windows
+    void cmdny_Click();
+    void cmdändra_Click();
+    void cmdtabort_Click();
+    void ändra_inställning();
+
+    // ---- folder-structure refresh ------------------------------------------------------------
+    void uppdatera_huvudmappar();
+
+protected:
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool event(QEvent* e) override;
+
+private:
+    // Each area creates and places its own controls.
+    void createLogControls();
+    void createLayoutControls();
+    void createJobControls();
+    void createSchedulerControls();
+    void createCommandControls();
+    void commandLineRun();
+
+    bool loaded_ = false;
+    bool unloading_ = false;
+    bool unloaded_ = false;
+};

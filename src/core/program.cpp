@@ -1,0 +1,50 @@
+#include "core/program.h"
+
+#include "platform/paths.h"
+
+#include <vector>
+
+namespace {
+Program* current = nullptr;
+}
+
+Program& program() {
+    Q_ASSERT(current);
+    return *current;
+}
+
+void setProgram(Program* p) { current = p; }
+
+Program::Program(const QString& programFolder)
+    : programFolder_(platform::withoutTrailingSeparator(programFolder)) {
+    jobbgruppmapp = path(QStringLiteral("Listor"));
+}
+
+Program::~Program() {
+    std::vector<QPointer<QWidget>> all;
+    for (auto& [k, w] : forms_)
+        all.push_back(w);
+    forms_.clear();
+    for (auto& w : all)
+        delete w.data();
+    if (current == this)
+        current = nullptr;
+}
+
+QString Program::path(const QString& name) const { return platform::joinPath(programFolder_, name); }
+
+void Program::dispose(QPointer<QWidget> w) {
+    if (!w)
+        return;
+    w->hide();
+    w->deleteLater();
+}
+
+void Program::unloadAll() {
+    std::vector<QPointer<QWidget>> all;
+    for (auto& [k, w] : forms_)
+        all.push_back(w);
+    forms_.clear();
+    for (auto& w : all)
+        dispose(w);
+}

@@ -1,0 +1,76 @@
+#pragma once
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <map>
+#include <typeindex>
+
+// What the program keeps at module level, and its windows. One per process (program()); each
+// test makes its own over a temporary program folder.
+class Program {
+public:
+    explicit Program(const QString& programFolder);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // The folder of the executable, without a trailing '/' (except "/").
+    QString programFolder() const { return programFolder_; }
+    // A file or folder in the program folder.
+    QString path(const QString& name) const;
+
+    QString jobbgruppmapp;     // folder of the current job group, no trailing '/'
+    int schema_avstängt = 0;   // 1 after the user switched the scheduler off
+    QString commandLine;       // the program's arguments joined by one blank
+    int exitStatus = 0;        // of a command-line run: 1 when no job matched or the run had an error
+
+    platform::Clock clock;
+    platform::Dialogs dialogs;
+
+    // A window, created on first use (as touching a form loads it). The main window and the
+    // settings window live until the program ends.
+    template <class W>
+    W* form() {
+        QPointer<QWidget>& p = forms_[std::type_index(typeid(W))];
+        if (!p)
+            p = new W;
+        return static_cast<W*>(p.data());
+    }
+    // The window when it is loaded, else nullptr (does not load it).
+    template <class W>
+    W* loaded() const {
+        auto it = forms_.find(std::type_index(typeid(W)));
+        return it == forms_.end() ? nullptr : static_cast<W*>(it->second.data());
+    }
+    template <class W>
+    bool isLoaded() const {
+        return loaded<W>() != nullptr;
+    }
+    // Hides the window and deletes it later, never while its own code is on the stack; the next
+    // form<W>() makes a fresh one.
+    template <class W>
+    void unload() {
+        auto it = forms_.find(std::type_index(typeid(W)));
+        if (it != forms_.end()) {
+            QPointer<QWidget> w = it->second;
+            forms_.erase(it);
+            dispose(w);
+        }
+    }
+    // Unloads every window still loaded.
+    void unloadAll();
+
+private:
+    void dispose(QPointer<QWidget> w);
+
+    QString programFolder_;
+    std::map<std::type_index, QPointer<QWidget>> forms_;
+};
+
+// The process-wide context.
+Program& program();
+// Installs `p` as the process-wide context (the previous one is not deleted).
+void setProgram(Program* p);

@@ -1,0 +1,63 @@
+// Entry procedure: command line, application, signals, the main window.
+#include "core/main_window.h"
+#include "core/program.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] ssize_t r = ::write(signalPipe[1], &c, 1);
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // The command line is taken before QApplication can remove any argument.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tamrel Backup"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Program p(QCoreApplication::applicationDirPath());
+    setProgram(&p);
+    p.commandLine = args.join(QLatin1Char(' '));
+
+    frmmain* main = p.form<frmmain>();
+    if (!main->load()) {
+        const int status = p.exitStatus;
+        setProgram(nullptr);
+        return status;
+    }
+
+    // SIGTERM and SIGHUP close the main window the normal way, so the program log is written.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&] {
+            char c;
+            [[maybe_unused]] ssize_t r = ::read(signalPipe[0], &c, 1);
+            if (frmmain* m = p.loaded<frmmain>())
+                m->Form_Unload();
+            QApplication::quit();
+        });
+        std::signal(SIGTERM, onSignal);
+        std::signal(SIGHUP, onSignal);
+    }
+
+    QObject::connect(main, &QObject::destroyed, &app, &QApplication::quit);
+    main->show();
+    const int rc = app.exec();
+    if (frmmain* m = p.loaded<frmmain>())
+        m->Form_Unload();
+    setProgram(nullptr);
+    return rc;
+}

@@ -1,0 +1,280 @@
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+const QString kProgramTitle = QStringLiteral("Tamrel Backup");
+
+QString titleOr(const QString& t) { return t.isEmpty() ? kProgramTitle : t; }
+
+// Waits until `w` is hidden or destroyed, keeping events flowing.
+class HideWatcher : public QObject {
+public:
+    HideWatcher(QWidget* w, QEventLoop* loop) : loop_(loop) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Hide || e->type() == QEvent::Close)
+            loop_->quit();
+        return false;
+    }
+
+private:
+    QEventLoop* loop_;
+};
+} // namespace
+
+QString kindName(Dialogs::Kind k) {
+    switch (k) {
+    case Dialogs::Kind::Message: return QStringLiteral("message box");
+    case Dialogs::Kind::Input: return QStringLiteral("input box");
+    case Dialogs::Kind::Folder: return QStringLiteral("folder picker");
+    case Dialogs::Kind::File: return QStringLiteral("file picker");
+    case Dialogs::Kind::OpenUrl: return QStringLiteral("open");
+    case Dialogs::Kind::StartProgram: return QStringLiteral("start program");
+    case Dialogs::Kind::Window: return QStringLiteral("window");
+    }
+    return {};
+}
+
+bool Dialogs::take(Kind kind, const QString& text, Expectation& out) {
+    calls_.push_back(Call{kind, text, {}});
+    if (queue_.empty()) {
+        failures_ << QStringLiteral("unexpected %1: %2").arg(kindName(kind), text);
+        return false;
+    }
+    Expectation e = queue_.front();
+    if (e.kind != kind || (!e.contains.isEmpty() && !text.contains(e.contains))) {
+        failures_ << QStringLiteral("expected %1 containing \"%2\", got %3: %4")
+                         .arg(kindName(e.kind), e.contains, kindName(kind), text);
+        return false;
+    }
+    queue_.pop_front();
+    out = e;
+    return true;
+}
+
+Answer Dialogs::msgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
+    if (scripted_) {
+        Expectation e;
+        if (take(Kind::Message, text, e))
+            return e.answer;
+        switch (buttons) {
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoCancel: return Answer::No;
+        case MsgButtons::OkCancel:
+        case MsgButtons::RetryCancel: return Answer::Cancel;
+        case MsgButtons::AbortRetryIgnore: return Answer::Abort;
+        default: return Answer::Ok;
+        }
+    }
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(titleOr(title));
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::None: break;
+    }
+    std::vector<std::pair<QPushButton*, Answer>> map;
+    auto add = [&](const QString& caption, QMessageBox::ButtonRole role, Answer a) {
+        map.emplace_back(box.addButton(caption, role), a);
+    };
+    switch (buttons) {
+    case MsgButtons::Ok: add(QStringLiteral("OK"), QMessageBox::AcceptRole, Answer::Ok); break;
+    case MsgButtons::OkCancel:
+        add(QStringLiteral("OK"), QMessageBox::AcceptRole, Answer::Ok);
+        add(QStringLiteral("Avbryt"), QMessageBox::RejectRole, Answer::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        add(QStringLiteral("Ja"), QMessageBox::YesRole, Answer::Yes);
+        add(QStringLiteral("Nej"), QMessageBox::NoRole, Answer::No);
+        break;
+    case MsgButtons::YesNoCancel:
+        add(QStringLiteral("Ja"), QMessageBox::YesRole, Answer::Yes);
+        add(QStringLiteral("Nej"), QMessageBox::NoRole, Answer::No);
+        add(QStringLiteral("Avbryt"), QMessageBox::RejectRole, Answer::Cancel);
+        break;
+    case MsgButtons::RetryCancel:
+        add(QStringLiteral("Försök igen"), QMessageBox::AcceptRole, Answer::Retry);
+        add(QStringLiteral("Avbryt"), QMessageBox::RejectRole, Answer::Cancel);
+        break;
+    case MsgButtons::AbortRetryIgnore:
+        add(QStringLiteral("Avbryt"), QMessageBox::RejectRole, Answer::Abort);
+        add(QStringLiteral("Försök igen"), QMessageBox::AcceptRole, Answer::Retry);
+        add(QStringLiteral("Ignorera"), QMessageBox::ActionRole, Answer::Ignore);
+        break;
+    }
+    box.exec();
+    for (auto& [b, a] : map)
+        if (box.clickedButton() == b)
+            return a;
+    return map.size() > 1 ? map.back().second : Answer::Ok;
+}
+
+QString Dialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+    if (scripted_) {
+        Expectation e;
+        return take(Kind::Input, prompt, e) ? e.text : QString();
+    }
+    QInputDialog d(QApplication::activeWindow());
+    d.setWindowTitle(titleOr(title));
+    d.setLabelText(prompt);
+    d.setTextValue(defaultText);
+    d.setOkButtonText(QStringLiteral("OK"));
+    d.setCancelButtonText(QStringLiteral("Avbryt"));
+    return d.exec() == QDialog::Accepted ? d.textValue() : QString();
+}
+
+QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
+    if (scripted_) {
+        Expectation e;
+        return take(Kind::Folder, title, e) ? e.text : QString();
+    }
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder);
+}
+
+QString Dialogs::pickFile(const QString& title, const QString& startFolder, const QString& filter) {
+    if (scripted_) {
+        Expectation e;
+        return take(Kind::File, title, e) ? e.text : QString();
+    }
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, startFolder, filter);
+}
+
+bool Dialogs::openUrl(const QString& target) {
+    if (scripted_) {
+        Expectation e;
+        return take(Kind::OpenUrl, target, e) ? e.result : false;
+    }
+    const QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
+    return QDesktopServices::openUrl(url);
+}
+
+bool Dialogs::startProgram(const QString& entry) {
+    if (scripted_) {
+        Expectation e;
+        return take(Kind::StartProgram, entry, e) ? e.result : false;
+    }
+    QStringList parts = QProcess::splitCommand(entry);
+    if (parts.isEmpty())
+        return false;
+    const QString program = parts.takeFirst();
+    const QFileInfo fi(program);
+    if (fi.exists() && !fi.isExecutable())
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
+    if (fi.isDir())
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
+    return QProcess::startDetached(program, parts);
+}
+
+void Dialogs::showModal(QWidget* window) {
+    if (!window)
+        return;
+    if (scripted_) {
+        Expectation e;
+        if (take(Kind::Window, window->objectName(), e) && e.act)
+            e.act(window);
+        return;
+    }
+    if (auto* d = qobject_cast<QDialog*>(window)) {
+        d->exec();
+        return;
+    }
+    QPointer<QWidget> w(window);
+    const Qt::WindowModality old = window->windowModality();
+    window->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    HideWatcher watcher(window, &loop);
+    QObject::connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    if (w && w->isVisible())
+        loop.exec();
+    if (w) {
+        w->removeEventFilter(&watcher);
+        w->setWindowModality(old);
+    }
+}
+
+void Dialogs::expectMessage(const QString& contains, Answer answer) {
+    Expectation e;
+    e.kind = Kind::Message;
+    e.contains = contains;
+    e.answer = answer;
+    queue_.push_back(e);
+}
+void Dialogs::expectInput(const QString& contains, const QString& answer) {
+    Expectation e;
+    e.kind = Kind::Input;
+    e.contains = contains;
+    e.text = answer;
+    queue_.push_back(e);
+}
+void Dialogs::expectFolder(const QString& answer, const QString& contains) {
+    Expectation e;
+    e.kind = Kind::Folder;
+    e.contains = contains;
+    e.text = answer;
+    queue_.push_back(e);
+}
+void Dialogs::expectFile(const QString& answer, const QString& contains) {
+    Expectation e;
+    e.kind = Kind::File;
+    e.contains = contains;
+    e.text = answer;
+    queue_.push_back(e);
+}
+void Dialogs::expectOpenUrl(const QString& contains, bool result) {
+    Expectation e;
+    e.kind = Kind::OpenUrl;
+    e.contains = contains;
+    e.result = result;
+    queue_.push_back(e);
+}
+void Dialogs::expectStartProgram(const QString& contains, bool result) {
+    Expectation e;
+    e.kind = Kind::StartProgram;
+    e.contains = contains;
+    e.result = result;
+    queue_.push_back(e);
+}
+void Dialogs::expectWindow(const QString& objectName, std::function<void(QWidget*)> act) {
+    Expectation e;
+    e.kind = Kind::Window;
+    e.contains = objectName;
+    e.act = std::move(act);
+    queue_.push_back(e);
+}
+
+QStringList Dialogs::verify() {
+    for (const Expectation& e : queue_)
+        failures_ << QStringLiteral("expected %1 containing \"%2\" was never shown").arg(kindName(e.kind), e.contains);
+    queue_.clear();
+    QStringList f = failures_;
+    failures_.clear();
+    return f;
+}
+
+void Dialogs::reset() {
+    queue_.clear();
+    calls_.clear();
+    failures_.clear();
+}
+
+} // namespace platform

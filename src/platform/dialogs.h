@@ -1,0 +1,84 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+enum class MsgIcon { None, Information, Question, Exclamation, Critical };
+enum class Answer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
+
+// The only way the program shows a message box, an input box or a picker, opens an address or
+// file, starts a program or shows one of its own windows modally. Tests switch it to scripted
+// mode and queue the answers in advance; a dialog nobody expected is recorded as a failure.
+class Dialogs {
+public:
+    enum class Kind { Message, Input, Folder, File, OpenUrl, StartProgram, Window };
+
+    struct Call {
+        Kind kind;
+        QString text;  // message or prompt, picker title, address, program, window object name
+        QString title;
+    };
+
+    // Message box. An empty title is the program's title "Tamrel Backup".
+    Answer msgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
+                  const QString& title = {});
+    // Input box: the typed text, or an empty text when cancelled.
+    QString inputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
+    // Folder and file pickers: the chosen path, or an empty text when cancelled.
+    QString pickFolder(const QString& title, const QString& startFolder = {});
+    QString pickFile(const QString& title, const QString& startFolder = {}, const QString& filter = {});
+    // Opens a folder, file or web address with the desktop; false when that failed.
+    bool openUrl(const QString& target);
+    // Starts an entry of a program list (a command line, or a file that is opened); false on failure.
+    bool startProgram(const QString& entry);
+    // Shows one of the program's own windows modally and returns when it is hidden or closed.
+    void showModal(QWidget* window);
+
+    // --- test script --------------------------------------------------------------------------
+    // In scripted mode nothing is shown: every call takes the next queued answer, which must be
+    // of the same kind and, when `contains` is not empty, have a text that contains it.
+    void setScripted(bool on) { scripted_ = on; }
+    bool scripted() const { return scripted_; }
+    void expectMessage(const QString& contains, Answer answer = Answer::Ok);
+    void expectInput(const QString& contains, const QString& answer);
+    void expectFolder(const QString& answer, const QString& contains = {});
+    void expectFile(const QString& answer, const QString& contains = {});
+    void expectOpenUrl(const QString& contains = {}, bool result = true);
+    void expectStartProgram(const QString& contains = {}, bool result = true);
+    // `act` runs on the window instead of the user (press its buttons, read its controls).
+    void expectWindow(const QString& objectName, std::function<void(QWidget*)> act = {});
+
+    // Every call made so far, in order.
+    const std::vector<Call>& calls() const { return calls_; }
+    // Failures: unexpected calls, and (from verify) answers nobody used.
+    QStringList failures() const { return failures_; }
+    // Adds a failure for each unused answer and returns all failures; clears the script.
+    QStringList verify();
+    void reset();
+
+private:
+    struct Expectation {
+        Kind kind = Kind::Message;
+        QString contains;
+        Answer answer = Answer::Ok;
+        QString text;
+        bool result = true;
+        std::function<void(QWidget*)> act;
+    };
+    bool take(Kind kind, const QString& text, Expectation& out);
+
+    bool scripted_ = false;
+    std::deque<Expectation> queue_;
+    std::vector<Call> calls_;
+    QStringList failures_;
+};
+
+QString kindName(Dialogs::Kind k);
+
+} // namespace platform

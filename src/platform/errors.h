@@ -1,0 +1,32 @@
+#pragma once
+#include <QString>
+
+namespace platform {
+
+// A failed platform operation, numbered like the original run-time's trappable errors
+// (61 disk full, 70 access denied, 53 file not found, 76 path not found, 57 I/O error,
+// 58 file exists, 75 path/file access error).
+struct RunError {
+    int number = 0;
+    QString description;
+};
+
+// Swedish description of an error number ("Disken är full", ...).
+QString errorDescription(int number);
+
+// errno -> error number, and a RunError made from it.
+int errorNumberFromErrno(int err);
+RunError runErrorFromErrno(int err);
+[[noreturn]] void throwErrno(int err);
+[[noreturn]] void throwError(int number);
+
+// Fault hook for tests: make every platform operation on `path` (or below it, when it is a
+// folder) fail with `err`. Tests run as root, so permissions cannot be used for this.
+void injectFault(const QString& path, int err);
+void clearFaults();
+// Throws the injected fault for `path`, if any. Every platform operation calls it first.
+void checkFault(const QString& path);
+// The injected errno for `path`, or 0.
+int faultFor(const QString& path);
+
+} // namespace platform

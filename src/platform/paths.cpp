@@ -1,0 +1,131 @@
+#include "platform/paths.h"
+
+#include "platform/errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace platform {
+
+QString withoutTrailingSeparator(const QString& path) {
+    if (path.size() > 1 && path.endsWith('/'))
+        return path.left(path.size() - 1);
+    return path;
+}
+
+QString withTrailingSeparator(const QString& path) { return path.endsWith('/') ? path : path + '/'; }
+
+QString lastPiece(const QString& path) {
+    const qsizetype i = path.lastIndexOf('/');
+    return i < 0 ? path : path.mid(i + 1);
+}
+
+QString parentPath(const QString& path) {
+    const qsizetype i = path.lastIndexOf('/');
+    if (i < 0)
+        return {};
+    if (i == 0)
+        return QStringLiteral("/");
+    return path.left(i);
+}
+
+QString joinPath(const QString& folder, const QString& name) {
+    if (folder.isEmpty())
+        return name;
+    QString n = name;
+    while (n.startsWith('/'))
+        n.remove(0, 1);
+    return withTrailingSeparator(folder) + n;
+}
+
+QString relativeTarget(const QString& backupFolder, const QString& sourceFolder) {
+    QString src = sourceFolder;
+    while (src.startsWith('/'))
+        src.remove(0, 1);
+    QString t = withTrailingSeparator(backupFolder) + src;
+    return withTrailingSeparator(t);
+}
+
+QString sourceFromRelativeTarget(const QString& backupFolder, const QString& targetFolder) {
+    const QString base = withTrailingSeparator(backupFolder);
+    const QString t = withTrailingSeparator(targetFolder);
+    if (!t.startsWith(base))
+        return {};
+    return QStringLiteral("/") + t.mid(base.size());
+}
+
+QString volumeRoot(const QString& path) {
+    const QStringList parts = path.split('/', Qt::SkipEmptyParts);
+    if (parts.size() >= 3 && parts[0] == QLatin1String("media"))
+        return QStringLiteral("/media/%1/%2").arg(parts[1], parts[2]);
+    if (parts.size() >= 4 && parts[0] == QLatin1String("run") && parts[1] == QLatin1String("media"))
+        return QStringLiteral("/run/media/%1/%2").arg(parts[2], parts[3]);
+    if (parts.size() >= 2 && parts[0] == QLatin1String("mnt"))
+        return QStringLiteral("/mnt/%1").arg(parts[1]);
+    return QStringLiteral("/");
+}
+
+bool volumePresent(const QString& path) {
+    const QString root = volumeRoot(path);
+    if (root == QLatin1String("/"))
+        return true;
+    if (faultFor(root))
+        return false;
+    const QFileInfo fi(root);
+    if (!fi.isDir())
+        return false;
+    if (QStorageInfo(root).rootPath() == root)
+        return true;
+    return !QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty();
+}
+
+bool isNetworkPath(const QString& path) {
+    if (path.startsWith(QLatin1String("//")))
+        return true;
+    QString p = path;
+    while (!p.isEmpty() && !QFileInfo::exists(p))
+        p = parentPath(p);
+    if (p.isEmpty())
+        return false;
+    const QByteArray type = QStorageInfo(p).fileSystemType().toLower();
+    return type == "cifs" || type == "smb3" || type == "nfs" || type == "nfs4" || type == "fuse.sshfs" ||
+           type == "smbfs";
+}
+
+bool isSameOrBelow(const QString& path, const QString& folder) {
+    const QString f = withoutTrailingSeparator(folder);
+    const QString p = withoutTrailingSeparator(path);
+    if (p == f)
+        return true;
+    return p.startsWith(withTrailingSeparator(f));
+}
+
+void makePath(const QString& folder) {
+    const QString f = withoutTrailingSeparator(folder);
+    if (f.isEmpty())
+        throwError(76);
+    checkFault(f);
+    if (QFileInfo(f).isDir())
+        return;
+    if (!volumePresent(f))
+        throwError(76);
+    QString p = f;
+    QStringList missing;
+    while (!p.isEmpty() && p != QLatin1String("/") && !QFileInfo(p).isDir()) {
+        missing.prepend(p);
+        p = parentPath(p);
+    }
+    for (const QString& m : missing) {
+        checkFault(m);
+        if (::mkdir(QFile::encodeName(m).constData(), 0777) != 0 && errno != EEXIST)
+            throwErrno(errno);
+        if (!QFileInfo(m).isDir())
+            throwError(76);
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+#include <QString>
+
+// Path rules of the program on Linux: '/' is the separator wherever the program's procedures
+// speak of a backslash; a "drive" is the volume a path lies on.
+namespace platform {
+
+// Removes one trailing '/', but "/" stays "/".
+QString withoutTrailingSeparator(const QString& path);
+// Appends '/' unless the path already ends in one.
+QString withTrailingSeparator(const QString& path);
+// The text after the last '/' (the whole text when there is none).
+QString lastPiece(const QString& path);
+// The text before the last '/' ("/" for "/x", empty when there is no '/').
+QString parentPath(const QString& path);
+// Joins a folder and a name with exactly one '/'.
+QString joinPath(const QString& folder, const QString& name);
+
+// Relative path type: backup folder + '/' + the source path without its leading '/', ending in '/'.
+// ("/home/anna/Bilder", "/mnt/usb/Backup") -> "/mnt/usb/Backup/home/anna/Bilder/".
+QString relativeTarget(const QString& backupFolder, const QString& sourceFolder);
+// Inverse of relativeTarget: the source folder a target folder below the backup folder came from
+// (with a trailing '/'), or an empty text when the target does not lie below the backup folder.
+QString sourceFromRelativeTarget(const QString& backupFolder, const QString& targetFolder);
+
+// The volume ("drive") a path lies on: /media/<user>/<name>, /run/media/<user>/<name>,
+// /mnt/<name>, otherwise "/".
+QString volumeRoot(const QString& path);
+// The volume exists and is a mount point or holds at least one entry.
+bool volumePresent(const QString& path);
+// A path beginning with "//" or lying on a cifs, smb3, nfs, nfs4 or fuse.sshfs file system.
+bool isNetworkPath(const QString& path);
+// True when `path` is `folder` or lies below it (compares the start of the path, by whole pieces).
+bool isSameOrBelow(const QString& path, const QString& folder);
+
+// Creates the whole folder path (MakeSureDirectoryPathExists). Throws RunError on failure;
+// refuses (error 76) to create anything below a volume that is not present.
+void makePath(const QString& folder);
+
+} // namespace platform

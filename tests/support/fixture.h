@@ -1,0 +1,56 @@
+#pragma once
+#include "core/program.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+// A Program over a temporary program folder, with scripted dialogs: a dialog nobody expected,
+// or an expected one that never came, fails the test.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    Program& prog() { return *program_; }
+    platform::Dialogs& dialogs() { return program_->dialogs; }
+    // A path in the program folder.
+    QString path(const QString& name) const;
+    // A path in a second temporary folder for source and backup trees.
+    QString work(const QString& name) const;
+
+    QTemporaryDir programDir_;
+    QTemporaryDir workDir_;
+    std::unique_ptr<Program> program_;
+};
+
+namespace testutil {
+// Writes a file (creating its folder) with the given bytes and, when valid, modification time.
+void writeFile(const QString& path, const QByteArray& content, const QDateTime& mtime = {});
+// Writes text lines the way the program does (UTF-8, CR LF after every line).
+void writeLines(const QString& path, const QStringList& lines);
+QByteArray readBytes(const QString& path);
+QStringList readLines(const QString& path);
+void setMTime(const QString& path, const QDateTime& mtime);
+qint64 mtimeOf(const QString& path);
+void makeDir(const QString& path);
+// Every file below a folder, relative paths, sorted.
+QStringList treeFiles(const QString& root);
+// Writes a job file set in the given group folder: ".000".."005", ".008", ".009" as saving does.
+struct JobSpec {
+    QString name;
+    QStringList folders;       // .000
+    QStringList mainFolders;   // .001
+    QString backupFolder;      // .002
+    QStringList filters = {QStringLiteral("*.*"), QString(), QString(), QString(), QString()}; // .003
+    QStringList options = {QStringLiteral("NEJ"), QStringLiteral("NEJ"), QStringLiteral("0"), QStringLiteral("NEJ"),
+                           QStringLiteral("NEJ")};                                           // .004
+    QStringList excluded;      // .005
+    QStringList programs = {QString(), QString()};                                            // .008
+    QStringList versioning = {QStringLiteral("NEJ"), QString(), QString(), QString(), QString()}; // .009
+};
+void writeJob(const QString& groupFolder, const JobSpec& job);
+} // namespace testutil
