@@ -1,0 +1,186 @@
+// Layout and window geometry of the backup window. Measures are twips (15 to a pixel).
+#include "run/backup_window.h"
+
+#include "core/program.h"
+#include "platform/files.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+#include "run/run_status.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+int px(double twips) { return qRound(twips / 15.0); }
+int tw(int pixels) { return pixels * 15; }
+
+int left(const QWidget* w) { return tw(w->x()); }
+int top(const QWidget* w) { return tw(w->y()); }
+int width(const QWidget* w) { return tw(w->width()); }
+int height(const QWidget* w) { return tw(w->height()); }
+void setLeft(QWidget* w, double v) { w->move(px(v), w->y()); }
+void setTop(QWidget* w, double v) { w->move(w->x(), px(v)); }
+void setWidth(QWidget* w, double v) {
+    if (v >= 0)
+        w->resize(px(v), w->height());
+}
+void setHeight(QWidget* w, double v) {
+    if (v >= 0)
+        w->resize(w->width(), px(v));
+}
+
+// Title bar and borders in twips; where the platform reports none (offscreen, before the
+// first show) the usual ones are assumed, so the bottom row stays below the frames.
+int decorationHeight(const QWidget* w) {
+    const int d = w->frameGeometry().height() - w->height();
+    return d > 0 ? tw(d) : 405;
+}
+int decorationWidth(const QWidget* w) {
+    const int d = w->frameGeometry().width() - w->width();
+    return d > 0 ? tw(d) : 120;
+}
+
+} // namespace
+
+void frmutförbackup::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+void frmutförbackup::Form_Resize() {
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    const int decoH = decorationHeight(this);
+    const int decoW = decorationWidth(this);
+    // 1, 2: the minimum outer size; the resize comes back here with the new size.
+    if (height() * 15 + decoH < 6915 || width() * 15 + decoW < 9480) {
+        const int h = std::max(height() * 15 + decoH, 6915) - decoH;
+        const int w = std::max(width() * 15 + decoW, 9480) - decoW;
+        resize(px(w), px(h));
+        return;
+    }
+    const int innerW = width() * 15;
+    const int innerH = height() * 15;
+    const int outerH = innerH + decoH;
+
+    setWidth(Frame1, innerW / 2.0 - 225 - 760);                 // 3
+    setWidth(Frame2, width(Frame1) + 840 + 840);                // 4
+    setLeft(Frame2, width(Frame1) + 225);                       // 5
+    setWidth(List1, width(Frame1) - 225);                       // 6
+    setWidth(List2, width(Frame2) - 225);                       // 7
+    setWidth(txtfil, width(List2));                             // 8
+    for (QFrame* p : {Picture1, Picture2, Picture3})            // 9
+        setWidth(p, width(List2) - 1320);
+    if (cmdkörbackup->isEnabled()) {                            // 10, 11
+        for (QLabel* l : {lblprocent1, lblprocent2, lblprocent3})
+            setWidth(l, width(List2));
+        lblprocent3->clear();
+    }
+    setWidth(txtbackup, width(List2));                          // 12
+    setWidth(txtloggtext, width(List2));
+    setLeft(cmdavbryt, width(Frame1) + 220);                    // 13
+    setLeft(cmdpaus, width(Frame1) + 1195);                     // 14
+    setWidth(lbl1, width(Frame2) - 855);                        // 15
+    setWidth(lbl2, width(Frame2) - 855);
+    setLeft(lbl1, left(Frame2));                                // 16
+    setLeft(lbl2, left(Frame2));
+    setLeft(cmdkörbackup, innerW - 1415);                       // 17
+    setLeft(cmdkörbackup2, left(cmdkörbackup));                 // 18
+    setLeft(Command4, left(cmdkörbackup) - 120 - 1335);         // 19
+    setLeft(cmdmarkera1, width(List1) - 1350);                  // 20
+    setLeft(cmdmarkera2, width(List1) - 1350);
+    setHeight(Frame1, innerH - 730);                            // 21
+    setHeight(List1, height(Frame1) - 855 - 240);               // 22
+    setTop(cmdmarkera1, height(List1) + 240);                   // 23
+    setTop(cmdmarkera2, height(List1) + 525);                   // 24
+    setTop(chkbackupsimulera, height(List1) + 275);             // 25
+    setTop(chksync, top(chkbackupsimulera) + 260);              // 26
+    setTop(chksyncsimulera, top(chksync) + 260);                // 27
+    setHeight(Frame2, height(Frame1));                          // 28
+    setHeight(List2, height(Frame2) / 2.0 + 300);               // 29
+    setHeight(txtloggtext, height(Frame2) / 2.0 - 2100);        // 30
+    for (QWidget* w : {static_cast<QWidget*>(cmdvisalogg), static_cast<QWidget*>(Command4),
+                       static_cast<QWidget*>(cmdkörbackup)})    // 31
+        setTop(w, outerH - 1035);
+    setTop(cmdkörbackup2, top(cmdkörbackup));                   // 32
+    setTop(imgerr, outerH - 975);                               // 33
+    setTop(lblantalfel, top(imgerr) + 240);                     // 34
+    setTop(txtloggtext, top(List2) + height(List2));            // 35
+    for (QWidget* w : {static_cast<QWidget*>(cmdavbryt), static_cast<QWidget*>(cmdpaus),
+                       static_cast<QWidget*>(lbl1)})            // 36
+        setTop(w, outerH - 1035);
+    setTop(lbl2, outerH - 795);                                 // 37
+    setTop(lblhjälp, top(cmdvisalogg) + 105);                   // 38
+    setWidth(txtsammanställning, width(List2));                 // 39
+    setHeight(txtsammanställning, height(List2));
+    setTop(txtmapparkvar, top(txtloggtext) + height(txtloggtext)); // 40
+    setTop(lblantalfelrätt, top(txtmapparkvar));                // 41
+    setLeft(lblantalfelrätt, width(txtmapparkvar) + 120);       // 42
+    setWidth(lblantalfelrätt, width(Frame2) - left(lblantalfelrätt) - 120); // 43
+    setTop(txtfil, top(txtmapparkvar) + 240);                   // 44
+    setTop(txtbackup, top(txtfil) + 240);                       // 45
+    setTop(Picture3, top(txtbackup) + 240);                     // 46
+    setTop(Picture1, top(Picture3) + 240);                      // 47
+    setTop(Picture2, top(Picture1) + 240);                      // 48
+    setTop(lblprocentmapp, top(Picture3) + 20);                 // 49
+    setTop(lblprocentjobb, top(Picture1) + 20);
+    setTop(lblprocenttotal, top(Picture2) + 20);
+}
+
+void frmutförbackup::open_windowsize() {
+    const QString file = program().path(QStringLiteral("setup_windowsize_backup.ini"));
+    if (!platform::fileExists(file)) {
+        if (QScreen* s = screen()) {
+            const QRect r = s->availableGeometry();
+            move(r.x() + (r.width() - frameGeometry().width()) / 2, r.y() + (r.height() - frameGeometry().height()) / 2);
+        }
+        return;
+    }
+    int number = 0;
+    try {
+        const QStringList lines = platform::readLines(file);
+        // Height, Width, Top, Left; each applied as soon as it is read.
+        for (int i = 0; i < 4; ++i) {
+            if (i >= lines.size()) {
+                number = 62;
+                break;
+            }
+            bool ok = false;
+            const double v = lines[i].trimmed().toDouble(&ok);
+            if (!ok) {
+                number = 13;
+                break;
+            }
+            switch (i) {
+            case 0: resize(width(), std::max(1, px(v - decorationHeight(this)))); break;
+            case 1: resize(std::max(1, px(v - decorationWidth(this))), height()); break;
+            case 2: move(x(), px(v)); break;
+            case 3: move(px(v), y()); break;
+            }
+        }
+    } catch (const platform::RunError& e) {
+        number = e.number;
+    }
+    if (number)
+        runstatus::systemLogError(QStringLiteral("Ett fel uppstod när backupfönstrets storlek och position skulle "
+                                                 "laddas. Plats: Utför backup, open_windowsize. Felkod ") +
+                                  QString::number(number) + platform::errorDescription(number) + QLatin1Char('.'));
+}
+
+void frmutförbackup::spara_windowsize() {
+    try {
+        const QRect f = frameGeometry();
+        platform::writeLines(program().path(QStringLiteral("setup_windowsize_backup.ini")),
+                             {platform::printNumber(height() * 15 + decorationHeight(this)),
+                              platform::printNumber(width() * 15 + decorationWidth(this)),
+                              platform::printNumber(f.y() * 15), platform::printNumber(f.x() * 15)});
+    } catch (const platform::RunError&) {
+    }
+}
