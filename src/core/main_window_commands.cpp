@@ -14,4 +14,3 @@ void frmmain::ändra_inställning() {}
 
 void frmmain::varna_gammal_backup() {}
 
-void frmmain::uppdatera_huvudmappar() {}

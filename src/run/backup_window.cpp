@@ -3,6 +3,7 @@
 #include "core/main_window.h"
 #include "core/program.h"
 #include "platform/clock.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/icons.h"
 #include "platform/textfile.h"

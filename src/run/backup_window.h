@@ -113,6 +113,9 @@ public:
     long kopierade_jobb = 0, fel_jobb = 0, versioner_jobb = 0;
     bool fel_i_jobbet = false;
     bool enhet_saknas_hanterad = false;
+    // What the run end made for the result dialog: its lblinfo and its Text1.
+    QString resultat_lblinfo;
+    QString resultat_Text1;
 
     // Caption: "commandline", "schema" or anything else for a run by hand.
     QString caption() const { return windowTitle(); }
@@ -188,6 +191,14 @@ public:
     void stäng_program_före_backup();
     void starta_program_efter_backup();
     void sync_förbered();
+    // Result windows of the reporting: the popup after a scheduled run, the leftover list, the
+    // simulation result window and the result dialog; each returns when its window is closed.
+    void visa_popup_schema();
+    void visa_syncfilermappar();
+    void spara_syncschemalista_till_fil();
+    void visa_simulerad_backup();
+    void visa_klarbackup();
+    void visa_procent(bool show);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -1,6 +1,7 @@
 #include "run/run_log.h"
 
 #include "platform/clock.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
