@@ -3,18 +3,30 @@
 #include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "editor/job_editor_window.h"
 #include "platform/errors.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QListWidget>
 #include <exception>
 
 namespace {
 
-// The editor's part of the refresh: select main folder `folder` in the editor (by text) and
-// rescan it; then save the job. Filled in once the job editor exists.
-void editorRescan(const QString& folder) { Q_UNUSED(folder); }
-void editorSave() {}
+// Selects the first main folder of the editor whose text equals `folder`; else the editor's
+// selection stays, and that folder is rescanned.
+void editorRescan(const QString& folder) {
+    frmaddmapp* e = program().form<frmaddmapp>();
+    for (int j = 0; j < e->combomappar->count(); ++j) {
+        if (e->combomappar->item(j)->text() == folder) {
+            e->combomappar->setCurrentRow(j);
+            break;
+        }
+    }
+    // RESCAN-PENDING: e->uppdatera_innehåll() once the editor's folder area has landed.
+}
+
+void editorSave() { program().form<frmaddmapp>()->ok_spara(); }
 
 } // namespace
 

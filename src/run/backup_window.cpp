@@ -119,7 +119,10 @@ frmutförbackup::frmutförbackup() {
 frmutförbackup::~frmutförbackup() = default;
 
 void frmutförbackup::createControls() {
-    // Design size in twips; Form_Resize places the rest.
+    // Design size in twips; Form_Resize places the rest. The measures were made for an 8-point font.
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
     resize(px(11400), px(7800));
 
     Frame1 = named(new QGroupBox(QStringLiteral("Utför backup på följande jobb:"), this), "Frame1");

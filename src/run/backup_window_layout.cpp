@@ -2,10 +2,9 @@
 #include "run/backup_window.h"
 
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "platform/errors.h"
 #include "platform/files.h"
-#include "platform/textfile.h"
-#include "platform/vb.h"
 #include "run/run_status.h"
 
 #include <QCheckBox>
@@ -15,7 +14,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -37,16 +35,12 @@ void setHeight(QWidget* w, double v) {
         w->resize(w->width(), px(v));
 }
 
-// Title bar and borders in twips; where the platform reports none (offscreen, before the
-// first show) the usual ones are assumed, so the bottom row stays below the frames.
-int decorationHeight(const QWidget* w) {
-    const int d = w->frameGeometry().height() - w->height();
-    return d > 0 ? tw(d) : 405;
-}
-int decorationWidth(const QWidget* w) {
-    const int d = w->frameGeometry().width() - w->width();
-    return d > 0 ? tw(d) : 120;
-}
+// Title bar and borders in twips, as the platform reports them.
+int decorationHeight(const QWidget* w) { return tw(std::max(0, w->frameGeometry().height() - w->height())); }
+int decorationWidth(const QWidget* w) { return tw(std::max(0, w->frameGeometry().width() - w->width())); }
+// The bottom row is placed from the outer height; the rules assume a title bar and borders of
+// at least the usual 450 twips, so a thin or missing frame never puts the buttons on the frames.
+int layoutDecorationHeight(const QWidget* w) { return std::max(decorationHeight(w), 450); }
 
 } // namespace
 
@@ -69,7 +63,7 @@ void frmutförbackup::Form_Resize() {
     }
     const int innerW = width() * 15;
     const int innerH = height() * 15;
-    const int outerH = innerH + decoH;
+    const int outerH = innerH + layoutDecorationHeight(this);
 
     setWidth(Frame1, innerW / 2.0 - 225 - 760);                 // 3
     setWidth(Frame2, twWidth(Frame1) + 840 + 840);                // 4
@@ -136,52 +130,23 @@ void frmutförbackup::Form_Resize() {
 }
 
 void frmutförbackup::open_windowsize() {
-    const QString file = program().path(QStringLiteral("setup_windowsize_backup.ini"));
+    const QString file = geometry::geometryFile(QStringLiteral("backup"));
     if (!platform::fileExists(file)) {
-        if (QScreen* s = screen()) {
-            const QRect r = s->availableGeometry();
-            move(r.x() + (r.width() - frameGeometry().width()) / 2, r.y() + (r.height() - frameGeometry().height()) / 2);
-        }
+        geometry::centre(this);
         return;
     }
-    int number = 0;
     try {
-        const QStringList lines = platform::readLines(file);
-        // Height, Width, Top, Left; each applied as soon as it is read.
-        for (int i = 0; i < 4; ++i) {
-            if (i >= lines.size()) {
-                number = 62;
-                break;
-            }
-            bool ok = false;
-            const double v = lines[i].trimmed().toDouble(&ok);
-            if (!ok) {
-                number = 13;
-                break;
-            }
-            switch (i) {
-            case 0: resize(width(), std::max(1, px(v - decorationHeight(this)))); break;
-            case 1: resize(std::max(1, px(v - decorationWidth(this))), height()); break;
-            case 2: move(x(), px(v)); break;
-            case 3: move(px(v), y()); break;
-            }
-        }
+        geometry::applyGeometry(file, this);
     } catch (const platform::RunError& e) {
-        number = e.number;
-    }
-    if (number)
         runstatus::systemLogError(QStringLiteral("Ett fel uppstod när backupfönstrets storlek och position skulle "
                                                  "laddas. Plats: Utför backup, open_windowsize. Felkod ") +
-                                  QString::number(number) + platform::errorDescription(number) + QLatin1Char('.'));
+                                  QString::number(e.number) + e.description + QLatin1Char('.'));
+    }
 }
 
 void frmutförbackup::spara_windowsize() {
     try {
-        const QRect f = frameGeometry();
-        platform::writeLines(program().path(QStringLiteral("setup_windowsize_backup.ini")),
-                             {platform::printNumber(height() * 15 + decorationHeight(this)),
-                              platform::printNumber(width() * 15 + decorationWidth(this)),
-                              platform::printNumber(f.y() * 15), platform::printNumber(f.x() * 15)});
+        geometry::saveWindow(geometry::geometryFile(QStringLiteral("backup")), this);
     } catch (const platform::RunError&) {
     }
 }

@@ -8,6 +8,7 @@
 #include "run/run_status.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 
 namespace {
 QString failure(const QString& literal, const platform::RunError& e) {
@@ -36,7 +37,7 @@ void frmutförbackup::kopiera_exlog_till_log() {
 
 void frmutförbackup::kopiera_errorlog_till_log() {
     try {
-        if (!platform::fileExists(runlog::logPath(program().programFolder())))
+        if (!QFileInfo::exists(runlog::logPath(program().programFolder())))
             return;
         for (const QString& entry : listsaknadenhet) {
             addLogLine(QLatin1Char(' ') + entry);

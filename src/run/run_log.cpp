@@ -8,6 +8,7 @@
 #include "platform/vb.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace runlog {
 
@@ -41,7 +42,7 @@ void startLog(const QString& folder, const RunMode& mode, const QString& startDa
 void foldExclusions(const QString& folder) {
     const QString ex = exLogPath(folder);
     const QString log = logPath(folder);
-    if (!platform::fileExists(ex) || !platform::fileExists(log))
+    if (!QFileInfo::exists(ex) || !QFileInfo::exists(log))
         return;
     const QStringList lines = platform::readLines(ex);
     if (!lines.isEmpty())
@@ -51,7 +52,7 @@ void foldExclusions(const QString& folder) {
 
 bool foldErrors(const QString& folder, const QStringList& listsaknadenhet) {
     const QString log = logPath(folder);
-    if (!platform::fileExists(log))
+    if (!QFileInfo::exists(log))
         return false;
     if (!listsaknadenhet.isEmpty()) {
         QStringList lines{QString()};
@@ -59,7 +60,7 @@ bool foldErrors(const QString& folder, const QStringList& listsaknadenhet) {
         platform::appendLines(log, lines);
     }
     const QString err = errLogPath(folder);
-    if (platform::fileExists(err)) {
+    if (QFileInfo::exists(err)) {
         const QStringList lines = platform::readLines(err);
         if (!lines.isEmpty())
             platform::appendLines(log, lines);

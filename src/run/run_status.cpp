@@ -1,6 +1,7 @@
 #include "run/run_status.h"
 
 #include "core/main_window.h"
+#include "core/module1.h"
 #include "core/program.h"
 #include "core/settings_window.h"
 #include "platform/icons.h"
@@ -75,12 +76,7 @@ void setProgressShare(double share) {
 void systemLog(const QString& text) { program().form<frmmain>()->appendSystemLog(text); }
 
 void markProgramLogRed() {
-    frmmain* m = program().form<frmmain>();
-    if (m->lblprogramlogg) {
-        QPalette pal = m->lblprogramlogg->palette();
-        pal.setColor(QPalette::WindowText, QColor(255, 0, 0));
-        m->lblprogramlogg->setPalette(pal);
-    }
+    program().form<frmmain>()->markProgramLogError();
 }
 
 void systemLogError(const QString& text) {
@@ -114,7 +110,7 @@ void setTrayTag(const QString& tag) {
 // The windows below belong to other areas of the program; until they exist these do nothing.
 void stopEditorScan() {}
 void showPauseWindow() {}
-void showRunLog(int mode) { Q_UNUSED(mode); }
-void openHelp() {}
+void showRunLog(int mode) { Module1::visa_logg(mode); }
+void openHelp() { Module1::öppna_hjälp(); }
 
 } // namespace runstatus
