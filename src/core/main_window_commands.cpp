@@ -12,5 +12,3 @@ void frmmain::cmdtabort_Click() {}
 
 void frmmain::ändra_inställning() {}
 
-void frmmain::varna_gammal_backup() {}
-
