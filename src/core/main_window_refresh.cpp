@@ -26,7 +26,9 @@ void editorRescan(const QString& folder) {
     // RESCAN-PENDING: e->uppdatera_innehåll() once the editor's folder area has landed.
 }
 
-void editorSave() { program().form<frmaddmapp>()->ok_spara(); }
+void editorSave() {
+    program().form<frmaddmapp>()->ok_spara();
+}
 
 } // namespace
 
@@ -43,7 +45,8 @@ void frmmain::uppdatera_huvudmappar() {
         const QStringList mains = combomappar;
         for (int i = 0; i < mains.size(); ++i) {
             setCombomapparIndex(i);
-            appendSystemLog(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + mains[i] + QStringLiteral("\"."));
+            appendSystemLog(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + mains[i] +
+                            QStringLiteral("\"."));
             editorRescan(mains[i]);
         }
         editorSave();
@@ -56,18 +59,20 @@ void frmmain::uppdatera_huvudmappar() {
         const qsizetype after = listmappar.size();
         if (windowTitle() == QLatin1String("Tamrel Backup")) {
             Module1::logga_meddelande(0, -1,
-                                      QStringLiteral("Uppdatering klar.\r\nFöre: ") + QString::number(before) +
-                                          QStringLiteral(" mappar\r\nEfter: ") + QString::number(after) +
-                                          QStringLiteral(" mappar"),
+                                      QStringLiteral("Uppdatering klar.\r\nFöre: ") +
+                                          QString::number(before) + QStringLiteral(" mappar\r\nEfter: ") +
+                                          QString::number(after) + QStringLiteral(" mappar"),
                                       QString());
-            appendSystemLog(QStringLiteral("Uppdatering av mappstruktur klar. Före: ") + QString::number(before) +
-                            QStringLiteral(" mappar. Efter: ") + QString::number(after) + QStringLiteral(" mappar"));
+            appendSystemLog(QStringLiteral("Uppdatering av mappstruktur klar. Före: ") +
+                            QString::number(before) + QStringLiteral(" mappar. Efter: ") +
+                            QString::number(after) + QStringLiteral(" mappar"));
         }
     } catch (const platform::RunError& e) {
-        Module1::logga_meddelande(e, -1,
-                                  QStringLiteral("Ett fel uppstod när huvudmapparnas mappstruktur skulle läsas in och "
-                                                 "uppdateras."),
-                                  QStringLiteral("Main, uppdatera huvudmappar"));
+        Module1::logga_meddelande(
+            e, -1,
+            QStringLiteral("Ett fel uppstod när huvudmapparnas mappstruktur skulle läsas in och "
+                           "uppdateras."),
+            QStringLiteral("Main, uppdatera huvudmappar"));
         // Left locked, the main window could not be used again until restarted.
         Tag.clear();
         if (!chkaktiveraschema->isChecked())

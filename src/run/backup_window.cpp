@@ -8,6 +8,8 @@
 #include "platform/icons.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
+#include "run/mirror.h"
+#include "run/result_dialogs.h"
 #include "run/run_driver.h"
 #include "run/run_status.h"
 
@@ -28,57 +30,59 @@
 
 namespace {
 
-int px(int twips) { return qRound(twips / 15.0); }
+int px(int twips) {
+    return qRound(twips / 15.0);
+}
 
 // A label that reports clicks (lblhjälp) and a button that reports its right mouse button.
 class ClickLabel : public QLabel {
-public:
-    ClickLabel(const QString& text, QWidget* parent, std::function<void()> f) : QLabel(text, parent), f_(std::move(f)) {}
+  public:
+    ClickLabel(const QString& text, QWidget* parent, std::function<void()> f)
+        : QLabel(text, parent), f_(std::move(f)) {}
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* e) override {
         if (e->button() == Qt::LeftButton && f_)
             f_();
     }
 
-private:
+  private:
     std::function<void()> f_;
 };
 
 class RightButton : public QPushButton {
-public:
+  public:
     RightButton(const QString& text, QWidget* parent, std::function<void(int)> up)
         : QPushButton(text, parent), up_(std::move(up)) {}
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* e) override {
         if (e->button() == Qt::RightButton && up_)
             up_(2);
         QPushButton::mouseReleaseEvent(e);
     }
 
-private:
+  private:
     std::function<void(int)> up_;
 };
 
 class MouseCheck : public QCheckBox {
-public:
+  public:
     MouseCheck(const QString& text, QWidget* parent, std::function<void()> up)
         : QCheckBox(text, parent), up_(std::move(up)) {}
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* e) override {
         QCheckBox::mouseReleaseEvent(e);
         if (up_)
             up_();
     }
 
-private:
+  private:
     std::function<void()> up_;
 };
 
-template <class W>
-W* named(W* w, const char* name) {
+template <class W> W* named(W* w, const char* name) {
     w->setObjectName(QString::fromUtf8(name));
     return w;
 }
@@ -132,7 +136,8 @@ void frmutförbackup::createControls() {
     place(List1, 120, 240, 4275, 4800);
     chkbackupsimulera = named(new QCheckBox(QStringLiteral("Simulera backup"), Frame1), "chkbackupsimulera");
     place(chkbackupsimulera, 120, 5075, 2400, 255);
-    chksync = named(new MouseCheck(QStringLiteral("Spegla"), Frame1, [this] { chksync_MouseUp(); }), "chksync");
+    chksync =
+        named(new MouseCheck(QStringLiteral("Spegla"), Frame1, [this] { chksync_MouseUp(); }), "chksync");
     place(chksync, 120, 5335, 2400, 255);
     chksyncsimulera = named(new QCheckBox(QStringLiteral("Simulera spegling"), Frame1), "chksyncsimulera");
     place(chksyncsimulera, 120, 5595, 2400, 255);
@@ -185,8 +190,9 @@ void frmutförbackup::createControls() {
     lblmapp->hide();
 
     // Bottom row.
-    cmdvisalogg = named(new RightButton(QStringLiteral("Visa logg"), this, [this](int b) { cmdvisalogg_MouseUp(b); }),
-                        "cmdvisalogg");
+    cmdvisalogg =
+        named(new RightButton(QStringLiteral("Visa logg"), this, [this](int b) { cmdvisalogg_MouseUp(b); }),
+              "cmdvisalogg");
     cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
     place(cmdvisalogg, 120, 6765, 1335, 375);
     lblhjälp = named(new ClickLabel(QStringLiteral("Hjälp"), this, [this] { lblhjälp_Click(); }), "lblhjälp");
@@ -234,7 +240,8 @@ void frmutförbackup::createControls() {
     place(Label1, 120, 240, 4000, 255);
     lblantalmappar = named(new QLabel(QStringLiteral("Mappar kvar:"), frame_sync), "lblantalmappar");
     place(lblantalmappar, 120, 600, 4000, 255);
-    lblraderademappar = named(new QLabel(QStringLiteral("Mappar raderade: 0"), frame_sync), "lblraderademappar");
+    lblraderademappar =
+        named(new QLabel(QStringLiteral("Mappar raderade: 0"), frame_sync), "lblraderademappar");
     place(lblraderademappar, 120, 900, 4000, 255);
     lblraderadefiler = named(new QLabel(QStringLiteral("Filer raderade: 0"), frame_sync), "lblraderadefiler");
     place(lblraderadefiler, 120, 1200, 4000, 255);
@@ -279,7 +286,9 @@ void frmutförbackup::createControls() {
     QObject::connect(txtfil, &QLineEdit::textChanged, this, [this] { txtfil_Change(); });
 }
 
-bool frmutförbackup::runGoingOn() const { return !cmdkörbackup->isEnabled(); }
+bool frmutförbackup::runGoingOn() const {
+    return !cmdkörbackup->isEnabled();
+}
 
 // ---- entry points ----------------------------------------------------------------------------------
 
@@ -288,7 +297,9 @@ void frmutförbackup::commandline() {
     cmdkörbackup_Click();
 }
 
-void frmutförbackup::backupdirekt() { cmdkörbackup_Click(); }
+void frmutförbackup::backupdirekt() {
+    cmdkörbackup_Click();
+}
 
 void frmutförbackup::schema() {
     // The popup of an earlier scheduled run goes first; it is built with the result dialogs.
@@ -311,12 +322,13 @@ void frmutförbackup::cmdkörbackup2_Click() {
         return;
     if (!runstatus::setting("chkvarnasync")) {
         const auto a = program().dialogs.msgBox(
-            QStringLiteral("Du har valt att spegla din backup utan att simulera speglingen.\r\n"
-                           "Detta innebär att alla filer i din befintliga backupkopia som inte längre finns i "
-                           "originalet kommer att raderas från din backupkopia!\r\n\r\n"
-                           "Vill du istället få en lista över dessa filer efter genomförd backup, kan du avbryta nu "
-                           "och välja Simulera.\r\nVill du fortsätta ändå trycker du OK.\r\n\r\n"
-                           "(Du kan stänga av denna varning i Alternativ - Inställningar - Avancerat i huvudfönstret)"),
+            QStringLiteral(
+                "Du har valt att spegla din backup utan att simulera speglingen.\r\n"
+                "Detta innebär att alla filer i din befintliga backupkopia som inte längre finns i "
+                "originalet kommer att raderas från din backupkopia!\r\n\r\n"
+                "Vill du istället få en lista över dessa filer efter genomförd backup, kan du avbryta nu "
+                "och välja Simulera.\r\nVill du fortsätta ändå trycker du OK.\r\n\r\n"
+                "(Du kan stänga av denna varning i Alternativ - Inställningar - Avancerat i huvudfönstret)"),
             platform::MsgButtons::OkCancel, platform::MsgIcon::Exclamation);
         if (a != platform::Answer::Ok)
             return;
@@ -329,7 +341,8 @@ void frmutförbackup::cmdkörbackup2_Click() {
 namespace {
 bool askCancel() {
     return program().dialogs.msgBox(QStringLiteral("Vill du avbryta?"), platform::MsgButtons::YesNo,
-                                    platform::MsgIcon::Question, QStringLiteral("Avbryta?")) == platform::Answer::Yes;
+                                    platform::MsgIcon::Question,
+                                    QStringLiteral("Avbryta?")) == platform::Answer::Yes;
 }
 } // namespace
 
@@ -363,16 +376,22 @@ void frmutförbackup::lblavbryt_Change() {
     }
 }
 
-void frmutförbackup::cmdpaus_Click() { runstatus::showPauseWindow(); }
+void frmutförbackup::cmdpaus_Click() {
+    runstatus::showPauseWindow();
+}
 
-void frmutförbackup::cmdvisalogg_Click() { runstatus::showRunLog(0); }
+void frmutförbackup::cmdvisalogg_Click() {
+    runstatus::showRunLog(0);
+}
 
 void frmutförbackup::cmdvisalogg_MouseUp(int button) {
     if (button == 2)
         runstatus::showRunLog(1);
 }
 
-void frmutförbackup::lblhjälp_Click() { runstatus::openHelp(); }
+void frmutförbackup::lblhjälp_Click() {
+    runstatus::openHelp();
+}
 
 void frmutförbackup::cmdmarkera1_Click() {
     for (int i = 0; i < List1->count(); ++i)
@@ -384,7 +403,9 @@ void frmutförbackup::cmdmarkera2_Click() {
         List1->item(i)->setSelected(false);
 }
 
-void frmutförbackup::chksync_Click() { cmdkörbackup2->setVisible(chksync->isChecked()); }
+void frmutförbackup::chksync_Click() {
+    cmdkörbackup2->setVisible(chksync->isChecked());
+}
 
 void frmutförbackup::chksync_MouseUp() {
     if (chksync->isChecked()) {
@@ -444,7 +465,8 @@ void frmutförbackup::Timer1_Timer() {
     if (!timerStarted_)
         timerStart_ = now;
     const qint64 secs = timerStart_.secsTo(now) % 86400;
-    lblsynctid->setText(QStringLiteral("Tidsåtgång: ") + QTime(0, 0).addSecs(int(secs)).toString(QStringLiteral("HH:mm:ss")));
+    lblsynctid->setText(QStringLiteral("Tidsåtgång: ") +
+                        QTime(0, 0).addSecs(int(secs)).toString(QStringLiteral("HH:mm:ss")));
     timerStarted_ = true;
 }
 
@@ -456,7 +478,11 @@ void frmutförbackup::lblinfo_Change() {
     runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Speglar: ") + lblinfo->text());
 }
 
-void frmutförbackup::lblprocent3_Change() { runstatus::setProgressText(lblprocent3->text()); }
+void frmutförbackup::lblprocent3_Change() {
+    runstatus::setMainText("lblprocent", lblprocent3->text());
+    if (frmprocent* p = program().loaded<frmprocent>())
+        p->setProgressText(lblprocent3->text(), !imgerr->isHidden());
+}
 
 void frmutförbackup::txtbackup_Change() {
     if (runGoingOn())
@@ -481,7 +507,9 @@ void frmutförbackup::addLogRaw(const QString& text) {
     c.insertText(text);
 }
 
-long frmutförbackup::errorCount() const { return long(platform::Val(lblantalfel->text())); }
+long frmutförbackup::errorCount() const {
+    return long(platform::Val(lblantalfel->text()));
+}
 
 void frmutförbackup::setErrorCount(long n) {
     const QString t = QString::number(n);

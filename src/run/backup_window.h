@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -13,6 +14,8 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class Mirror;
+class MirrorView;
 
 // A file list box of the window: a folder and the pattern of the files it lists.
 struct FileListBox {
@@ -24,54 +27,54 @@ struct FileListBox {
 // the run's visible state and, for the rest of the program, its signals: the caption tells who
 // started the run, a disabled cmdkörbackup means a run is going on.
 class frmutförbackup : public QWidget {
-public:
+  public:
     frmutförbackup();
     ~frmutförbackup() override;
 
     // ---- job list and run options ------------------------------------------------------------
     QGroupBox* Frame1 = nullptr;
-    QListWidget* List1 = nullptr;             // job names, several markable
-    QCheckBox* chkbackupsimulera = nullptr;   // "Simulera backup"
-    QCheckBox* chksync = nullptr;             // "Spegla"
-    QCheckBox* chksyncsimulera = nullptr;     // "Simulera spegling"
-    QPushButton* cmdmarkera1 = nullptr;       // "Markera alla"
-    QPushButton* cmdmarkera2 = nullptr;       // "Avmarkera alla"
+    QListWidget* List1 = nullptr;           // job names, several markable
+    QCheckBox* chkbackupsimulera = nullptr; // "Simulera backup"
+    QCheckBox* chksync = nullptr;           // "Spegla"
+    QCheckBox* chksyncsimulera = nullptr;   // "Simulera spegling"
+    QPushButton* cmdmarkera1 = nullptr;     // "Markera alla"
+    QPushButton* cmdmarkera2 = nullptr;     // "Avmarkera alla"
 
     // ---- buttons of the bottom row ---------------------------------------------------------
-    QPushButton* cmdkörbackup = nullptr;      // disabled exactly while a run is going on
-    QPushButton* cmdkörbackup2 = nullptr;     // run after the mirror warning
+    QPushButton* cmdkörbackup = nullptr;  // disabled exactly while a run is going on
+    QPushButton* cmdkörbackup2 = nullptr; // run after the mirror warning
     QPushButton* cmdavbryt = nullptr;
     QPushButton* cmdpaus = nullptr;
-    QPushButton* Command4 = nullptr;          // "Stäng"
+    QPushButton* Command4 = nullptr; // "Stäng"
     QPushButton* cmdvisalogg = nullptr;
     QLabel* lblhjälp = nullptr;
-    QLabel* imgerr = nullptr;                 // visible: the run had errors
-    QLabel* lblantalfel = nullptr;            // the run's error count as text
-    QLabel* lbl1 = nullptr;                   // start and end time
-    QLabel* lbl2 = nullptr;                   // copy count and time taken
+    QLabel* imgerr = nullptr;      // visible: the run had errors
+    QLabel* lblantalfel = nullptr; // the run's error count as text
+    QLabel* lbl1 = nullptr;        // start and end time
+    QLabel* lbl2 = nullptr;        // copy count and time taken
 
     // ---- the run's lists, log and bars -------------------------------------------------------
     QGroupBox* Frame2 = nullptr;
     QPlainTextEdit* txtsammanställning = nullptr;
-    QListWidget* List2 = nullptr;             // the current job's folders left
-    QPlainTextEdit* txtloggtext = nullptr;    // the window log
+    QListWidget* List2 = nullptr;          // the current job's folders left
+    QPlainTextEdit* txtloggtext = nullptr; // the window log
     QLabel* txtmapparkvar = nullptr;
     QLabel* lblantalfelrätt = nullptr;
     QLineEdit* txtfil = nullptr;
-    QLineEdit* txtbackup = nullptr;           // the current target folder
-    QListWidget* listerror = nullptr;         // folders that did not exist during the run
+    QLineEdit* txtbackup = nullptr;   // the current target folder
+    QListWidget* listerror = nullptr; // folders that did not exist during the run
     QLabel* lblsenastkördajobb_namn = nullptr;
     QLabel* lblmapp = nullptr;
-    QFrame* Picture1 = nullptr;               // job bar
-    QFrame* Picture2 = nullptr;               // whole-run bar
-    QFrame* Picture3 = nullptr;               // folder bar
+    QFrame* Picture1 = nullptr; // job bar
+    QFrame* Picture2 = nullptr; // whole-run bar
+    QFrame* Picture3 = nullptr; // folder bar
     QLabel* lblprocent1 = nullptr;
     QLabel* lblprocent2 = nullptr;
     QLabel* lblprocent3 = nullptr;
     QLabel* lblprocenttotal = nullptr;
     QLabel* lblprocentjobb = nullptr;
     QLabel* lblprocentmapp = nullptr;
-    QString lblprocent3_Tag;                  // the run's file count, never "0"
+    QString lblprocent3_Tag; // the run's file count, never "0"
 
     // ---- the mirroring panel -----------------------------------------------------------------
     QGroupBox* frame_sync = nullptr;
@@ -88,14 +91,14 @@ public:
     QFrame* Picture5 = nullptr;
     QLabel* lblprocent22 = nullptr;
     QLabel* lblprocent11 = nullptr;
-    QTimer* Timer1 = nullptr;                 // stopwatch of a mirror pass
+    QTimer* Timer1 = nullptr; // stopwatch of a mirror pass
 
     // ---- hidden working data -----------------------------------------------------------------
-    QString lblavbryt;                        // "1": cancel requested from outside; use setLblavbryt
-    QStringList listsyncmappar;               // folders found by the mirror step's scan
-    QStringList listsaknadenhet;              // missing-drive and test-write notes of the run
-    QStringList List3;                        // folder pairs of the current job, as List2
-    QStringList listversionsfiler;            // working list of the versioning
+    QString lblavbryt;             // "1": cancel requested from outside; use setLblavbryt
+    QStringList listsyncmappar;    // folders found by the mirror step's scan
+    QStringList listsaknadenhet;   // missing-drive and test-write notes of the run
+    QStringList List3;             // folder pairs of the current job, as List2
+    QStringList listversionsfiler; // working list of the versioning
     FileListBox File1, File2;
     FileListBox filelog{QString(), QStringLiteral("*.txt")};
 
@@ -194,13 +197,15 @@ public:
     // Result windows of the reporting: the popup after a scheduled run, the leftover list, the
     // simulation result window and the result dialog; each returns when its window is closed.
     void visa_popup_schema();
-    void visa_syncfilermappar();
-    void spara_syncschemalista_till_fil();
+    void visa_syncfilermappar(const QDateTime& start);
+    void spara_syncschemalista_till_fil(const QDateTime& start);
     void visa_simulerad_backup();
     void visa_klarbackup();
     void visa_procent(bool show);
+    // The mirror engine of this window, kept over the jobs of a run.
+    Mirror& mirror();
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
@@ -208,12 +213,13 @@ protected:
     bool runHadErrors_ = false;
     friend class RunDriver;
 
-private:
+  private:
     void createControls();
-    bool running_ = false;     // guards against a second run inside a run
+    bool running_ = false; // guards against a second run inside a run
     // Stopwatch of Timer1_Timer.
     bool timerStarted_ = false;
     QDateTime timerStart_;
     QString timerLastJob_;
-    int designWidthTw_ = 0;
+    std::unique_ptr<MirrorView> mirrorView_;
+    std::unique_ptr<Mirror> mirror_;
 };

@@ -28,10 +28,10 @@ void frmutförbackup::kopiera_exlog_till_log() {
     try {
         runlog::foldExclusions(program().programFolder());
     } catch (const platform::RunError& e) {
-        runstatus::systemLogError(failure(
-            QStringLiteral("Ett fel uppstod under skrivning till loggfil. Plats: Utför backup, kopiera exlogg till logg. "
-                           "Felkod "),
-            e));
+        runstatus::systemLogError(failure(QStringLiteral("Ett fel uppstod under skrivning till loggfil. "
+                                                         "Plats: Utför backup, kopiera exlogg till logg. "
+                                                         "Felkod "),
+                                          e));
     }
 }
 
@@ -46,14 +46,15 @@ void frmutförbackup::kopiera_errorlog_till_log() {
         runlog::foldErrors(program().programFolder(), listsaknadenhet);
     } catch (const platform::RunError& e) {
         runstatus::systemLogError(failure(
-            QStringLiteral("Ett fel uppstod under skrivning till loggfil. Plats: Utför backup, kopiera errorlogg till "
-                           "logg. Felkod "),
+            QStringLiteral(
+                "Ett fel uppstod under skrivning till loggfil. Plats: Utför backup, kopiera errorlogg till "
+                "logg. Felkod "),
             e));
     }
 }
 
-void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs, long copied,
-                                             long lookedAt, float megabytes, long errors) {
+void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs,
+                                              long copied, long lookedAt, float megabytes, long errors) {
     runlog::SavedLogFacts facts;
     facts.jobs = int(jobs);
     facts.jobName = jobName;
@@ -71,8 +72,9 @@ void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QSt
             runstatus::systemLog(runlog::pruneMessage(deleted));
     } catch (const platform::RunError& e) {
         runstatus::systemLogError(failure(
-            QStringLiteral("FEL! Ett fel uppstod under hantering av loggfil. Plats: Utför backup, spara loggfil i "
-                           "loggmapp. Felkod "),
+            QStringLiteral(
+                "FEL! Ett fel uppstod under hantering av loggfil. Plats: Utför backup, spara loggfil i "
+                "loggmapp. Felkod "),
             e));
     }
 }

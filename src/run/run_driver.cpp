@@ -12,6 +12,7 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/backup_window.h"
+#include "run/mirror.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
 
@@ -28,7 +29,9 @@
 
 namespace {
 
-QString numberText(long long n) { return QString::number(n); }
+QString numberText(long long n) {
+    return QString::number(n);
+}
 
 } // namespace
 
@@ -36,15 +39,25 @@ RunDriver::RunDriver(frmutförbackup& window) : w_(window), m_(*program().form<f
 
 // ---- helpers --------------------------------------------------------------------------------------
 
-bool RunDriver::cancelled() const { return w_.avbryt_körning == 1 || program().schema_avstängt == 1; }
+bool RunDriver::cancelled() const {
+    return w_.avbryt_körning == 1 || program().schema_avstängt == 1;
+}
 
-bool RunDriver::anySelected() const { return selectedCount() > 0; }
+bool RunDriver::anySelected() const {
+    return selectedCount() > 0;
+}
 
-int RunDriver::selectedCount() const { return int(w_.List1->selectedItems().size()); }
+int RunDriver::selectedCount() const {
+    return int(w_.List1->selectedItems().size());
+}
 
-void RunDriver::selectJob(int i) { m_.comboinställningar->setCurrentIndex(i); }
+void RunDriver::selectJob(int i) {
+    m_.comboinställningar->setCurrentIndex(i);
+}
 
-void RunDriver::systemLog(const QString& text) { runstatus::systemLog(text); }
+void RunDriver::systemLog(const QString& text) {
+    runstatus::systemLog(text);
+}
 
 void RunDriver::appendLog(const QStringList& lines) {
     platform::appendLines(runlog::logPath(program().programFolder()), lines);
@@ -82,7 +95,8 @@ void RunDriver::run() {
     } catch (const platform::RunError& e) {
         if (!started && w_.cmdkörbackup->isEnabled()) {
             // Before the run state there is nothing to close; report only.
-            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."), QStringLiteral("Utför backup, utför"));
+            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
+                                      QStringLiteral("Utför backup, utför"));
             w_.runHadErrors_ = true;
             return;
         }
@@ -108,16 +122,17 @@ void RunDriver::errorHandler(int number, const QString& description) {
             appendLog({QString(),
                        QStringLiteral("FEL: Felkod ") + numberText(number) + QLatin1Char(' ') + description +
                            QStringLiteral(" (Jobb: ") + job + QLatin1Char(')'),
-                       QStringLiteral("Plats: Utför backup, utför"), QStringLiteral("Backupen avbröts."), QString(),
+                       QStringLiteral("Plats: Utför backup, utför"), QStringLiteral("Backupen avbröts."),
+                       QString(),
                        QStringLiteral("Kopierade filer: ") + numberText(w_.kopierade_totalt) +
                            QStringLiteral(", antal fel: ") + w_.lblantalfel->text(),
                        QString()});
         } catch (const platform::RunError&) {
         }
-        w_.addLogLine(QStringLiteral(" FEL! Ett fel uppstod. ") + numberText(number) + QLatin1Char(' ') + description +
-                      QStringLiteral(" Backupen avbryts!"));
-        Module1::logga_meddelande(number, -1, QStringLiteral("Ett fel uppstod."), QStringLiteral("Utför backup, utför"),
-                                  description);
+        w_.addLogLine(QStringLiteral(" FEL! Ett fel uppstod. ") + numberText(number) + QLatin1Char(' ') +
+                      description + QStringLiteral(" Backupen avbryts!"));
+        Module1::logga_meddelande(number, -1, QStringLiteral("Ett fel uppstod."),
+                                  QStringLiteral("Utför backup, utför"), description);
         runEnd();
         report();
     } catch (...) {
@@ -172,6 +187,7 @@ bool RunDriver::start() {
     w_.versionshantering_använd = w_.ej_speglat_jobb = false;
     w_.resultat_lblinfo.clear();
     w_.resultat_Text1.clear();
+    w_.mirror().resetRun();
 
     w_.spara_valda_inställningar();
     if (!w_.isVisible())
@@ -221,14 +237,15 @@ void RunDriver::earlyEnd(bool noneWritable) {
     w_.lbl1->clear();
     w_.lbl2->clear();
     w_.txtloggtext->clear();
-    const QString closing = noneWritable
-                                ? QStringLiteral("De jobb du valt gick inte att skriva till. Avslutar körningen.")
-                                : QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
+    const QString closing =
+        noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till. Avslutar körningen.")
+                     : QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
     Module1::logga_meddelande(0, -1,
-                              noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
-                                                            "Kontrollera att dina backupmappar är åtkomliga och "
-                                                            "försök igen.")
-                                           : QStringLiteral("Du har inte valt något jobb!"),
+                              noneWritable
+                                  ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
+                                                   "Kontrollera att dina backupmappar är åtkomliga och "
+                                                   "försök igen.")
+                                  : QStringLiteral("Du har inte valt något jobb!"),
                               QString());
     try {
         QStringList lines;
@@ -263,7 +280,8 @@ void RunDriver::earlyEnd(bool noneWritable) {
 }
 
 void RunDriver::refreshFolderStructures() {
-    runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Uppdaterar mappstruktur för valda jobb..."));
+    runstatus::setMainText("lblschema_statuspågår",
+                           QStringLiteral("Uppdaterar mappstruktur för valda jobb..."));
     w_.addLogLine(QStringLiteral(" Uppdaterar mappstruktur för valda jobb..."));
     systemLog(QStringLiteral("Uppdaterar mappstruktur för valda jobb..."));
     platform::doEvents();
@@ -278,7 +296,8 @@ void RunDriver::refreshFolderStructures() {
         selectJob(i);
         m_.setCombomapparIndex(-1);
         if (m_.lblmappuppdatering == QLatin1String("JA")) {
-            m_.setWindowTitle(QStringLiteral("Uppdaterar mappstruktur i ") + m_.comboinställningar->currentText());
+            m_.setWindowTitle(QStringLiteral("Uppdaterar mappstruktur i ") +
+                              m_.comboinställningar->currentText());
             m_.uppdatera_huvudmappar();
         }
     }
@@ -298,9 +317,11 @@ bool RunDriver::jobPass() {
             if (!w_.List1->item(i)->isSelected())
                 continue;
             const QString jobName = w_.List1->item(i)->text();
-            runstatus::setMainText("lblschema_statuspågår",
-                                   QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
-            w_.addLogLine(QStringLiteral(" Backup på jobb ") + jobName.toUpper() + QStringLiteral(" startade"));
+            runstatus::setMainText(
+                "lblschema_statuspågår",
+                QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
+            w_.addLogLine(QStringLiteral(" Backup på jobb ") + jobName.toUpper() +
+                          QStringLiteral(" startade"));
             systemLog(QStringLiteral("Backup på jobb ") + jobName.toUpper() + QStringLiteral(" startade"));
             w_.addLogLine(QStringLiteral(" Samlar in sökvägar och skapar backupmappar som behövs..."));
             systemLog(QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
@@ -360,14 +381,16 @@ void RunDriver::folderLoop(const QString& jobName) {
         } else if (folder.contains(QLatin1Char('?'))) {
             w_.countError();
             try {
-                platform::appendLines(runlog::errLogPath(program().programFolder()),
-                                      {QString(),
-                                       QStringLiteral("FEL: mappnamnet innehåller otillåtna tecken. (Jobb: ") + jobName +
-                                           QLatin1Char(')'),
-                                       QStringLiteral("Mappnamn: ") + folder});
+                platform::appendLines(
+                    runlog::errLogPath(program().programFolder()),
+                    {QString(),
+                     QStringLiteral("FEL: mappnamnet innehåller otillåtna tecken. (Jobb: ") + jobName +
+                         QLatin1Char(')'),
+                     QStringLiteral("Mappnamn: ") + folder});
             } catch (const platform::RunError&) {
             }
-            runstatus::systemLogError(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") + folder);
+            runstatus::systemLogError(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") +
+                                      folder);
         } else if (platform::folderExists(folder)) {
             w_.List2->setCurrentRow(k);
             w_.File1.Path = folder;
@@ -421,12 +444,14 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     QListWidgetItem* item = w_.List1->item(i);
     item->setText(item->text() + QStringLiteral(" (") + numberText(w_.kopierade_jobb) +
                   QStringLiteral(" kopierade filer)"));
-    const QString done = QStringLiteral("Klar. ") + numberText(w_.kopierade_jobb) + QStringLiteral(" filer kopierades. ") +
-                         numberText(w_.fel_jobb) + QStringLiteral(" fel.");
+    const QString done = QStringLiteral("Klar. ") + numberText(w_.kopierade_jobb) +
+                         QStringLiteral(" filer kopierades. ") + numberText(w_.fel_jobb) +
+                         QStringLiteral(" fel.");
     w_.addLogLine(QLatin1Char(' ') + done);
     systemLog(done);
     if (w_.versioner_jobb != 0) {
-        const QString v = numberText(w_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
+        const QString v =
+            numberText(w_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
         w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + v);
         systemLog(v);
     }
@@ -447,6 +472,6 @@ void RunDriver::writeLastRun(const QString& jobName) {
     r.when = platform::dateText(now) + QLatin1Char(' ') + now.toString(QStringLiteral("HH:mm"));
     r.kind = w_.caption() == QLatin1String("schema")        ? QStringLiteral("Schemalagd")
              : w_.caption() == QLatin1String("commandline") ? QStringLiteral("Startad med startkommando")
-                                                             : QStringLiteral("Manuell");
+                                                            : QStringLiteral("Manuell");
     JobFiles(program().jobbgruppmapp, m_.comboinställningar->currentText()).writeLastRun(r);
 }

@@ -9,7 +9,7 @@ class frmmain;
 // run end and the window's return to idle. It works on the window's controls and form
 // variables, which are the run's visible state.
 class RunDriver {
-public:
+  public:
     explicit RunDriver(frmutförbackup& window);
     void run();
 
@@ -17,12 +17,12 @@ public:
     QString resultText() const { return resultText_; }
     QString summaryBlock() const { return summary_; }
 
-private:
+  private:
     // Phases.
-    bool start();              // false: the run ended early
+    bool start(); // false: the run ended early
     void earlyEnd(bool noneWritable);
     void refreshFolderStructures();
-    bool jobPass();            // false: cancelled
+    bool jobPass(); // false: cancelled
     void folderLoop(const QString& jobName);
     void missingFolder(const QString& path);
     void jobEnd(int i, const QString& jobName);
@@ -38,7 +38,7 @@ private:
     void writeLastRun(const QString& jobName);
 
     // Helpers.
-    bool cancelled() const;    // avbryt_körning first, then schema_avstängt
+    bool cancelled() const; // avbryt_körning first, then schema_avstängt
     bool anySelected() const;
     int selectedCount() const;
     void selectJob(int i);
@@ -50,8 +50,8 @@ private:
     frmutförbackup& w_;
     frmmain& m_;
     QString startDate_, startTime_;
-    QDateTime startStamp_;     // start date and time as one value
-    QDateTime startMoment_;    // taken when the test write has passed
+    QDateTime startStamp_;  // start date and time as one value
+    QDateTime startMoment_; // taken when the test write has passed
     QString simPrefix_;
     int barStep_ = 0;
     bool handlerUsed_ = false;

@@ -8,6 +8,8 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/backup_window.h"
+#include "run/leftover_window.h"
+#include "run/result_dialogs.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
 
@@ -21,8 +23,12 @@
 
 namespace {
 
-QString n(long long v) { return QString::number(v); }
-QString mb(float v) { return platform::Format(v, QStringLiteral("0.00")); }
+QString n(long long v) {
+    return QString::number(v);
+}
+QString mb(float v) {
+    return platform::Format(v, QStringLiteral("0.00"));
+}
 
 QString durationText(qint64 secs) {
     if (secs < 0)
@@ -37,7 +43,8 @@ QString durationText(qint64 secs) {
 
 void RunDriver::runEnd() {
     w_.visa_procent(false);
-    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(w_.genomsökta_totalt) + QStringLiteral("     "));
+    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(w_.genomsökta_totalt) +
+                     QStringLiteral("     "));
     const QDateTime end = program().clock.now();
     const QString endTime = platform::timeText(end);
     const QString duration = durationText(startMoment_.isValid() ? startMoment_.secsTo(end) : 0);
@@ -47,12 +54,15 @@ void RunDriver::runEnd() {
     const bool wasCancelled = cancelled();
     QString result;
     if (wasCancelled) {
-        w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") + duration);
+        w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") +
+                      duration);
         systemLog(simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") + duration);
         result = simPrefix_ + QStringLiteral("Backup avbröts.");
     } else {
-        w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") + duration);
-        systemLog(QStringLiteral("Resultat: ") + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") + duration);
+        w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") +
+                      duration);
+        systemLog(QStringLiteral("Resultat: ") + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") +
+                  duration);
         result = simPrefix_ + QStringLiteral("Backup klar.");
     }
     const QString errors = w_.lblantalfel->text();
@@ -63,7 +73,8 @@ void RunDriver::runEnd() {
     w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + counts);
     systemLog(QStringLiteral("Resultat: ") + counts);
     if (w_.versionshantering_använd) {
-        const QString v = n(w_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
+        const QString v =
+            n(w_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
         w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") + v);
         systemLog(QStringLiteral("Resultat: ") + v);
     }
@@ -71,9 +82,11 @@ void RunDriver::runEnd() {
                                 QStringLiteral(", antal fel: ") + errors);
     if (w_.listerror->count() > 0) {
         result += QStringLiteral("\nVissa mappar kunde inte kopieras, eftersom de inte existerar.");
-        systemLog(QStringLiteral("Resultat: FEL! Vissa mappar kunde inte kopieras eftersom de inte existerar. Se loggen."));
-        QStringList lines{QString(), QStringLiteral("FEL: Följande mappar (inkl. undermappar) kunde inte kopieras "
-                                                    "eftersom de inte existerar:")};
+        systemLog(QStringLiteral(
+            "Resultat: FEL! Vissa mappar kunde inte kopieras eftersom de inte existerar. Se loggen."));
+        QStringList lines{QString(),
+                          QStringLiteral("FEL: Följande mappar (inkl. undermappar) kunde inte kopieras "
+                                         "eftersom de inte existerar:")};
         for (int i = 0; i < w_.listerror->count(); ++i)
             lines << w_.listerror->item(i)->text();
         appendLog(lines);
@@ -82,6 +95,10 @@ void RunDriver::runEnd() {
     w_.kopiera_errorlog_till_log();
     w_.resultat_lblinfo = result;
     resultText_ = result;
+    // Loading the result dialog takes the error marker and plays its sound, as its first write did.
+    frmklarbackup* klar = program().form<frmklarbackup>();
+    klar->Form_Load(!w_.imgerr->isHidden());
+    klar->lblinfo->setText(result);
 
     const bool sim = w_.chkbackupsimulera->isChecked();
     const bool sync = w_.chksync->isChecked();
@@ -90,9 +107,12 @@ void RunDriver::runEnd() {
     if (sim)
         s << QStringLiteral("  Simulerad backup.");
     s << QStringLiteral("  ") + n(w_.kopierade_totalt) + QStringLiteral(" filer kopierades totalt.")
-      << QStringLiteral("  ") + n(w_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.") << QString()
-      << QStringLiteral("  ") + n(w_.nya_totalt) + QStringLiteral(" nya filer kopierades (+)  (exkl. ev. skyddade filer).")
-      << QStringLiteral("  ") + n(w_.ändrade_totalt) + QStringLiteral(" ändrade filer kopierades (exkl. ev. skyddade filer).")
+      << QStringLiteral("  ") + n(w_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.")
+      << QString()
+      << QStringLiteral("  ") + n(w_.nya_totalt) +
+             QStringLiteral(" nya filer kopierades (+)  (exkl. ev. skyddade filer).")
+      << QStringLiteral("  ") + n(w_.ändrade_totalt) +
+             QStringLiteral(" ändrade filer kopierades (exkl. ev. skyddade filer).")
       << QStringLiteral("  ") + n(w_.skyddade_totalt) + QStringLiteral(" skyddade filer kopierades (*).")
       << QStringLiteral("  ") + n(w_.exkluderade_totalt) + QStringLiteral(" filer exkluderades.");
     if (w_.fel_filstorlek_totalt == 0)
@@ -105,8 +125,8 @@ void RunDriver::runEnd() {
     const long deletedFiles = w_.raderade_enstaka_filer + w_.raderade_mappfiler;
     if (sync && !syncSim)
         s << QString() << QStringLiteral("Spegling:")
-          << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar raderades, ") + n(w_.raderade_mappfiler) +
-                 QStringLiteral(" filer.")
+          << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar raderades, ") +
+                 n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
           << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) + QStringLiteral(" enstaka filer raderades.")
           << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" raderade filer.")
           << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB raderat.");
@@ -114,14 +134,16 @@ void RunDriver::runEnd() {
         s << QString() << QStringLiteral("Spegling (simulerad):")
           << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar kan raderas, ") +
                  n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
-          << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) + QStringLiteral(" enstaka filer kan raderas.")
+          << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) +
+                 QStringLiteral(" enstaka filer kan raderas.")
           << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" filer kan raderas.")
           << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB kan raderas.");
     if (w_.ej_speglat_jobb)
         s << QStringLiteral("  Notera: Det finns jobb som inte speglats.");
     s << QString();
     if (w_.versionshantering_använd)
-        s << QStringLiteral("  ") + n(w_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.")
+        s << QStringLiteral("  ") + n(w_.versioner_totalt) +
+                 QStringLiteral(" äldre filer sparade av versionshantering.")
           << QString();
     s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.");
     if (cancelled())
@@ -132,6 +154,7 @@ void RunDriver::runEnd() {
         s << QStringLiteral("  Backup slutfördes utan fel.");
     summary_ = s.join(QStringLiteral("\r\n"));
     w_.resultat_Text1 = summary_;
+    klar->Text1->setPlainText(s.join(QLatin1Char('\n')));
 
     const QString mirror = sync && syncSim ? QStringLiteral("Spegling: JA (simulerad)")
                            : sync          ? QStringLiteral("Spegling: JA")
@@ -150,11 +173,13 @@ void RunDriver::report() {
     idleState();
     runstatus::systemLogSeparator(false);
     if (w_.chksyncsimulera->isChecked() && w_.raderade_enstaka_filer + w_.raderade_mappfiler >= 1)
-        appendLog({QString(), QStringLiteral("Filer och mappar som raderats manuellt från speglingsloggen loggas inte i "
-                                             "denna loggfil.")});
+        appendLog({QString(),
+                   QStringLiteral("Filer och mappar som raderats manuellt från speglingsloggen loggas inte i "
+                                  "denna loggfil.")});
     auto save = [this] {
         w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
-                                    w_.kopierade_totalt, w_.genomsökta_totalt, w_.mb_kopierat, w_.errorCount());
+                                    w_.kopierade_totalt, w_.genomsökta_totalt, w_.mb_kopierat,
+                                    w_.errorCount());
     };
     if (!w_.chkbackupsimulera->isChecked())
         save();
@@ -162,7 +187,8 @@ void RunDriver::report() {
     if (mode == QLatin1String("schema")) {
         const bool errors = !w_.imgerr->isHidden();
         // Named as with a schedule per job; the common-schedule form belongs to the scheduler.
-        const QString jobPart = QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
+        const QString jobPart =
+            QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
         w_.lblsenastkördajobb_namn->setText(jobPart);
         QString note;
         if (w_.avbryt_körning == 1)
@@ -175,19 +201,23 @@ void RunDriver::report() {
         }
         w_.visa_popup_schema();
         if (auto* list = m_.findChild<QListWidget*>(QStringLiteral("listschemalogg"))) {
-            list->addItem(startDate_ + QLatin1Char(' ') + startTime_ + QStringLiteral(" Backup utförd") + jobPart +
-                          n(w_.kopierade_totalt) + QStringLiteral(" filer av ") + n(w_.genomsökta_totalt) +
-                          QStringLiteral(" kopierades. ") + note);
+            list->addItem(startDate_ + QLatin1Char(' ') + startTime_ + QStringLiteral(" Backup utförd") +
+                          jobPart + n(w_.kopierade_totalt) + QStringLiteral(" filer av ") +
+                          n(w_.genomsökta_totalt) + QStringLiteral(" kopierades. ") + note);
             list->setCurrentRow(list->count() - 1);
         }
-        w_.spara_syncschemalista_till_fil();
+        program().unload<frmklarbackup>();
+        w_.spara_syncschemalista_till_fil(startStamp_);
+        program().unload<frmsyncfilermappar>();
         program().unload<frmutförbackup>();
     } else if (mode == QLatin1String("commandline")) {
-        w_.spara_syncschemalista_till_fil();
+        w_.spara_syncschemalista_till_fil(startStamp_);
+        program().unload<frmklarbackup>();
+        program().unload<frmsyncfilermappar>();
         program().unload<frmutförbackup>();
     } else {
         if (w_.chksync->isChecked() && w_.chksyncsimulera->isChecked())
-            w_.visa_syncfilermappar();
+            w_.visa_syncfilermappar(startStamp_);
         if (w_.chkbackupsimulera->isChecked()) {
             w_.visa_simulerad_backup();
             save();

@@ -4,6 +4,10 @@
 #include "run/backup_window.h"
 
 void RunDriver::provskriv_tillbackupmapp() {}
-void RunDriver::räknaallajobbfiler() { w_.lblprocent3_Tag = QStringLiteral("1"); }
+void RunDriver::räknaallajobbfiler() {
+    w_.lblprocent3_Tag = QStringLiteral("1");
+}
 void RunDriver::skapamappar() {}
-void RunDriver::file_copy(int k) { Q_UNUSED(k); }
+void RunDriver::file_copy(int k) {
+    Q_UNUSED(k);
+}

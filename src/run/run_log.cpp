@@ -12,10 +12,18 @@
 
 namespace runlog {
 
-QString logPath(const QString& f) { return platform::joinPath(f, QStringLiteral("log.txt")); }
-QString errLogPath(const QString& f) { return platform::joinPath(f, QStringLiteral("log_err.txt")); }
-QString exLogPath(const QString& f) { return platform::joinPath(f, QStringLiteral("log_ex.txt")); }
-QString savedLogFolder(const QString& f) { return platform::joinPath(f, QStringLiteral("Sparade loggar")); }
+QString logPath(const QString& f) {
+    return platform::joinPath(f, QStringLiteral("log.txt"));
+}
+QString errLogPath(const QString& f) {
+    return platform::joinPath(f, QStringLiteral("log_err.txt"));
+}
+QString exLogPath(const QString& f) {
+    return platform::joinPath(f, QStringLiteral("log_ex.txt"));
+}
+QString savedLogFolder(const QString& f) {
+    return platform::joinPath(f, QStringLiteral("Sparade loggar"));
+}
 
 QString headerLine(const RunMode& mode, const QString& startDate, const QString& startTime) {
     QString line;
@@ -28,7 +36,8 @@ QString headerLine(const RunMode& mode, const QString& startDate, const QString&
     return line + QStringLiteral("Backup utförd ") + startDate + QStringLiteral("  ") + startTime;
 }
 
-void startLog(const QString& folder, const RunMode& mode, const QString& startDate, const QString& startTime) {
+void startLog(const QString& folder, const RunMode& mode, const QString& startDate,
+              const QString& startTime) {
     try {
         platform::writeLines(logPath(folder), {QString(), headerLine(mode, startDate, startTime), QString()});
     } catch (const platform::RunError&) {
@@ -76,8 +85,9 @@ QString driveEntrySystemText(const QString& entry) {
 }
 
 QString savedLogSummary(const SavedLogFacts& f) {
-    QString s = f.jobs == 1 ? QStringLiteral("Backup av ") + f.jobName.toUpper() + QStringLiteral(". ")
-                            : QStringLiteral("Backup av ") + QString::number(f.jobs) + QStringLiteral(" jobb. ");
+    QString s = f.jobs == 1
+                    ? QStringLiteral("Backup av ") + f.jobName.toUpper() + QStringLiteral(". ")
+                    : QStringLiteral("Backup av ") + QString::number(f.jobs) + QStringLiteral(" jobb. ");
     if (f.simulated)
         s.prepend(QStringLiteral("Simulerad "));
     if (f.scheduled)
@@ -96,7 +106,8 @@ QString savedLogSummary(const SavedLogFacts& f) {
 QString savedLogName(const QDateTime& start, const SavedLogFacts& facts) {
     QString stamp = platform::dateTimeText(start);
     stamp.replace(QLatin1Char(':'), QLatin1Char('.'));
-    return QStringLiteral("log ") + stamp + QLatin1Char(' ') + savedLogSummary(facts) + QStringLiteral(".txt");
+    return QStringLiteral("log ") + stamp + QLatin1Char(' ') + savedLogSummary(facts) +
+           QStringLiteral(".txt");
 }
 
 QString saveLog(const QString& folder, const QDateTime& start, const SavedLogFacts& facts) {

@@ -9,9 +9,9 @@ namespace runlog {
 
 // Who started the run, as the backup window's caption and check boxes tell it.
 struct RunMode {
-    bool scheduled = false;    // caption "schema"
-    bool simulated = false;    // chkbackupsimulera ticked
-    bool commandline = false;  // caption "commandline"
+    bool scheduled = false;   // caption "schema"
+    bool simulated = false;   // chkbackupsimulera ticked
+    bool commandline = false; // caption "commandline"
 };
 
 QString logPath(const QString& programFolder);        // log.txt

@@ -59,13 +59,6 @@ void setMainVisible(const char* name, bool visible) {
         w->setVisible(visible);
 }
 
-void setProgressText(const QString& text) {
-    setMainText("lblprocent", text);
-    if (QWidget* p = topLevel("frmprocent"))
-        if (auto* l = p->findChild<QLabel*>(QStringLiteral("lblprocent")))
-            l->setText(text);
-}
-
 void setProgressShare(double share) {
     QWidget* l = mainChild("lblprocent");
     QWidget* f = mainChild("frameschema");
@@ -73,7 +66,9 @@ void setProgressShare(double share) {
         l->resize(int(qBound(0.0, share, 1.0) * f->width()), l->height());
 }
 
-void systemLog(const QString& text) { program().form<frmmain>()->appendSystemLog(text); }
+void systemLog(const QString& text) {
+    program().form<frmmain>()->appendSystemLog(text);
+}
 
 void markProgramLogRed() {
     program().form<frmmain>()->markProgramLogError();
@@ -95,7 +90,7 @@ void setTray(Tray t) {
     frmmain* m = program().form<frmmain>();
     if (!m->TrayIcon1)
         return;
-    const platform::Picture p = t == Tray::Error ? platform::Picture::BackupError
+    const platform::Picture p = t == Tray::Error     ? platform::Picture::BackupError
                                 : t == Tray::Running ? platform::Picture::Run
                                                      : platform::Picture::Backup;
     m->TrayIcon1->setPicture(platform::icon(p));
@@ -110,7 +105,11 @@ void setTrayTag(const QString& tag) {
 // The windows below belong to other areas of the program; until they exist these do nothing.
 void stopEditorScan() {}
 void showPauseWindow() {}
-void showRunLog(int mode) { Module1::visa_logg(mode); }
-void openHelp() { Module1::öppna_hjälp(); }
+void showRunLog(int mode) {
+    Module1::visa_logg(mode);
+}
+void openHelp() {
+    Module1::öppna_hjälp();
+}
 
 } // namespace runstatus

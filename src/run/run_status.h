@@ -18,8 +18,7 @@ bool reminderVisible();
 // Text of a label or text box of the main window.
 void setMainText(const char* name, const QString& text);
 void setMainVisible(const char* name, bool visible);
-// The main window's copy of the whole-run bar: caption, and width as a share of frameschema.
-void setProgressText(const QString& text);
+// The main window's copy of the whole-run bar: its width as a share of frameschema.
 void setProgressShare(double share);
 
 // A system-log line; the error form also turns the program-log label red.

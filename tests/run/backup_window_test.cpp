@@ -16,7 +16,7 @@
 namespace {
 
 class BackupWindow : public ProgramTest {
-protected:
+  protected:
     frmutförbackup* win() { return prog().form<frmutförbackup>(); }
     void fillJobs(const QStringList& names) {
         for (const QString& n : names)
@@ -63,7 +63,7 @@ TEST_F(BackupWindow, TheHiddenCancelLabelAsksOncePerChange) {
     auto* w = win();
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
     w->setLblavbryt("1");
-    EXPECT_EQ(w->lblavbryt, "");  // a No empties it, so the next request asks again
+    EXPECT_EQ(w->lblavbryt, ""); // a No empties it, so the next request asks again
     EXPECT_EQ(w->avbryt_körning, 0);
 
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
@@ -71,7 +71,7 @@ TEST_F(BackupWindow, TheHiddenCancelLabelAsksOncePerChange) {
     EXPECT_EQ(w->lblavbryt, "1");
     EXPECT_EQ(w->avbryt_körning, 1);
     EXPECT_EQ(w->avbryt_spegling, 1);
-    w->setLblavbryt("1");  // no change, no question
+    w->setLblavbryt("1"); // no change, no question
 }
 
 TEST_F(BackupWindow, MirrorBoxesDriveTheSecondRunButton) {
@@ -102,7 +102,8 @@ TEST_F(BackupWindow, MirrorBoxesDriveTheSecondRunButton) {
 TEST_F(BackupWindow, MirrorWarningCancelStartsNoRun) {
     auto* w = win();
     fillJobs({"A"});
-    dialogs().expectMessage("Du har valt att spegla din backup utan att simulera speglingen.", platform::Answer::Cancel);
+    dialogs().expectMessage("Du har valt att spegla din backup utan att simulera speglingen.",
+                            platform::Answer::Cancel);
     w->cmdkörbackup2_Click();
     EXPECT_FALSE(QFile::exists(path("log.txt")));
     EXPECT_TRUE(w->cmdkörbackup->isEnabled());
@@ -117,13 +118,13 @@ TEST_F(BackupWindow, PreselectionIsSavedAndAppliedByName) {
     EXPECT_EQ(testutil::readLines(path("valda_inställningar.ini")), QStringList({"Dokument", "Musik"}));
 
     testutil::writeLines(path("valda_inställningar.ini"), {"Bilder", "Saknas", "musik"});
-    w->Form_Activate();  // adds, never clears; case counts; both "Bilder" entries
+    w->Form_Activate(); // adds, never clears; case counts; both "Bilder" entries
     EXPECT_EQ(selected(), QStringList({"0", "1", "2", "3"}));
 
     w->cmdmarkera2_Click();
     EXPECT_TRUE(selected().isEmpty());
     prog().form<frmmain>()->chkaktiveraschema->setChecked(true);
-    w->Form_Activate();  // the scheduler on: no preselection
+    w->Form_Activate(); // the scheduler on: no preselection
     EXPECT_TRUE(selected().isEmpty());
     w->cmdmarkera1_Click();
     EXPECT_EQ(selected().size(), 4);
@@ -138,8 +139,9 @@ TEST_F(BackupWindow, AShortGeometryFileAppliesWhatItHasAndLogsTheError) {
     testutil::writeLines(path("setup_windowsize_backup.ini"), {" 9000 "});
     auto* w = win();
     EXPECT_EQ(tw(w->frameGeometry().height()), 9000);
-    EXPECT_TRUE(syslog().contains("Ett fel uppstod när backupfönstrets storlek och position skulle laddas. Plats: "
-                                  "Utför backup, open_windowsize. Felkod 62"))
+    EXPECT_TRUE(
+        syslog().contains("Ett fel uppstod när backupfönstrets storlek och position skulle laddas. Plats: "
+                          "Utför backup, open_windowsize. Felkod 62"))
         << syslog().toStdString();
 }
 
@@ -163,7 +165,7 @@ TEST_F(BackupWindow, ClosingWritesTheGeometryOnlyInNormalState) {
 TEST_F(BackupWindow, ClosingDuringARunAsksAndStays) {
     auto* w = win();
     w->show();
-    w->cmdkörbackup->setEnabled(false);  // a run is going on
+    w->cmdkörbackup->setEnabled(false); // a run is going on
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
     EXPECT_FALSE(w->close());
     EXPECT_TRUE(w->isVisible());
@@ -190,7 +192,8 @@ TEST_F(BackupWindow, LayoutKeepsTheMinimumAndSharesTheWidth) {
     EXPECT_EQ(w->Picture1->y() - w->Picture3->y(), 16);
     EXPECT_EQ(w->Picture2->y() - w->Picture1->y(), 16);
     // The bottom row lies below both frames.
-    EXPECT_GE(w->cmdkörbackup->y(), w->Frame1->y() + w->Frame1->height()) << w->frameGeometry().height() << " " << w->height();
+    EXPECT_GE(w->cmdkörbackup->y(), w->Frame1->y() + w->Frame1->height())
+        << w->frameGeometry().height() << " " << w->height();
 
     // Outside a run the bars are full; during a run they keep their widths.
     EXPECT_EQ(w->lblprocent2->width(), w->List2->width());
@@ -212,7 +215,8 @@ TEST_F(BackupWindow, ARunWithNothingSelectedEndsAtOnceAndSavesALogWithOneError) 
     dialogs().expectWindow("frmerror");
     w->cmdkörbackup_Click();
     EXPECT_EQ(testutil::readLines(path("log.txt")),
-              QStringList({"", "Backup utförd 2024-01-01  10:00:00", "Inga jobb valda för backup. Avslutar körningen."}));
+              QStringList({"", "Backup utförd 2024-01-01  10:00:00",
+                           "Inga jobb valda för backup. Avslutar körningen."}));
     EXPECT_TRUE(w->cmdkörbackup->isEnabled());
     EXPECT_TRUE(w->runHadErrors());
     const QStringList saved = QDir(path("Sparade loggar")).entryList(QDir::Files);

@@ -9,7 +9,7 @@
 namespace {
 
 class RunLog : public ProgramTest {
-protected:
+  protected:
     QString folder() const { return programDir_.path(); }
     QString text(const QString& name) { return QString::fromUtf8(testutil::readBytes(path(name))); }
     QDateTime stamp() const { return QDateTime(QDate(2024, 5, 1), QTime(6, 0, 0)); }
@@ -22,7 +22,7 @@ TEST_F(RunLog, StartWritesThreeHeaderLinesAndLeavesOneEmptyErrorLine) {
     runlog::startLog(folder(), {}, "2024-05-01", "14:03:27");
     EXPECT_EQ(text("log.txt"), "\r\nBackup utförd 2024-05-01  14:03:27\r\n\r\n");
     EXPECT_EQ(text("log_err.txt"), "\r\n");
-    EXPECT_EQ(text("log_ex.txt"), "kept\r\n");  // not touched by the start
+    EXPECT_EQ(text("log_ex.txt"), "kept\r\n"); // not touched by the start
 
     runlog::RunMode scheduledSim{true, true, false};
     EXPECT_EQ(runlog::headerLine(scheduledSim, "2024-05-01", "06:00:00"),
@@ -33,7 +33,7 @@ TEST_F(RunLog, StartWritesThreeHeaderLinesAndLeavesOneEmptyErrorLine) {
 
 TEST_F(RunLog, ExclusionsAreFoldedOnlyWhenBothFilesExist) {
     testutil::writeLines(path("log_ex.txt"), {"Exkluderad: a.tmp", "Exkluderad: b.tmp"});
-    runlog::foldExclusions(folder());  // no log.txt: nothing happens
+    runlog::foldExclusions(folder()); // no log.txt: nothing happens
     EXPECT_FALSE(QFile::exists(path("log.txt")));
     EXPECT_EQ(text("log_ex.txt"), "Exkluderad: a.tmp\r\nExkluderad: b.tmp\r\n");
 
@@ -57,8 +57,9 @@ TEST_F(RunLog, ErrorsAreFoldedAfterTheDriveNotes) {
     testutil::writeLines(path("log.txt"), {"start"});
     testutil::writeLines(path("log_err.txt"), {"", "FEL: Filen kunde inte kopieras. (Jobb: A)", "Från: /x"});
     EXPECT_TRUE(runlog::foldErrors(folder(), {"FEL: Enhet /media/u/usb saknas."}));
-    EXPECT_EQ(text("log.txt"), "start\r\n\r\nFEL: Enhet /media/u/usb saknas.\r\n\r\nFEL: Filen kunde inte kopieras. "
-                               "(Jobb: A)\r\nFrån: /x\r\n");
+    EXPECT_EQ(text("log.txt"),
+              "start\r\n\r\nFEL: Enhet /media/u/usb saknas.\r\n\r\nFEL: Filen kunde inte kopieras. "
+              "(Jobb: A)\r\nFrån: /x\r\n");
     EXPECT_EQ(text("log_err.txt"), "\r\n");
 
     // Without drive notes no empty line comes before the error blocks.
@@ -86,8 +87,8 @@ TEST_F(RunLog, SavedLogNamesSummariseTheRun) {
     one.lookedAt = 340;
     one.megabytes = 1.25;
     one.scheduled = true;
-    EXPECT_EQ(runlog::savedLogName(stamp(), one),
-              "log 2024-05-01 06.00.00 Schemalagd Backup av DOKUMENT. 12 filer av 340 kopierades. 1,25 MB. Inga fel.txt");
+    EXPECT_EQ(runlog::savedLogName(stamp(), one), "log 2024-05-01 06.00.00 Schemalagd Backup av DOKUMENT. 12 "
+                                                  "filer av 340 kopierades. 1,25 MB. Inga fel.txt");
 
     runlog::SavedLogFacts three;
     three.jobs = 3;
@@ -95,8 +96,8 @@ TEST_F(RunLog, SavedLogNamesSummariseTheRun) {
     three.simulated = true;
     three.scheduled = true;
     three.commandline = true;
-    EXPECT_EQ(runlog::savedLogSummary(three),
-              "Startkommando-startad Schemalagd Simulerad Backup av 3 jobb. 0 filer av 0 kopierades. 0,00 MB. 1 fel!");
+    EXPECT_EQ(runlog::savedLogSummary(three), "Startkommando-startad Schemalagd Simulerad Backup av 3 jobb. "
+                                              "0 filer av 0 kopierades. 0,00 MB. 1 fel!");
 
     // A name with a slash would leave the folder; it never may.
     runlog::SavedLogFacts odd = one;
@@ -110,8 +111,10 @@ TEST_F(RunLog, SavingCopiesTheLogAndReplacesASaveOfTheSameName) {
     f.jobs = 1;
     f.jobName = "A";
     const QString saved = runlog::saveLog(folder(), stamp(), f);
-    EXPECT_EQ(saved, path("Sparade loggar/log 2024-05-01 06.00.00 Backup av A. 0 filer av 0 kopierades. 0,00 MB. Inga "
-                          "fel.txt"));
+    EXPECT_EQ(
+        saved,
+        path("Sparade loggar/log 2024-05-01 06.00.00 Backup av A. 0 filer av 0 kopierades. 0,00 MB. Inga "
+             "fel.txt"));
     EXPECT_EQ(testutil::readBytes(saved), testutil::readBytes(path("log.txt")));
     testutil::writeLines(path("log.txt"), {"second"});
     runlog::saveLog(folder(), stamp(), f);
@@ -122,19 +125,22 @@ TEST_F(RunLog, SavingCopiesTheLogAndReplacesASaveOfTheSameName) {
 TEST_F(RunLog, PruningKeepsFiftyAndDeletesTheFirstInNameOrder) {
     const QString dir = path("Sparade loggar");
     for (int i = 0; i < 51; ++i)
-        testutil::writeFile(dir + QString("/log 2024-01-%1 00.00.00 x.txt").arg(i + 1, 2, 10, QChar('0')), "x");
+        testutil::writeFile(dir + QString("/log 2024-01-%1 00.00.00 x.txt").arg(i + 1, 2, 10, QChar('0')),
+                            "x");
     testutil::writeFile(dir + "/notes.md", "not a log");
     EXPECT_EQ(runlog::pruneSavedLogs(folder()), 1);
     EXPECT_FALSE(QFile::exists(dir + "/log 2024-01-01 00.00.00 x.txt"));
     EXPECT_TRUE(QFile::exists(dir + "/log 2024-01-02 00.00.00 x.txt"));
     EXPECT_TRUE(QFile::exists(dir + "/notes.md"));
-    EXPECT_EQ(runlog::pruneMessage(1), "Raderade en gammal loggfil eftersom gränsen på 50 loggfiler är nådd.");
+    EXPECT_EQ(runlog::pruneMessage(1),
+              "Raderade en gammal loggfil eftersom gränsen på 50 loggfiler är nådd.");
 
     for (int i = 0; i < 3; ++i)
         testutil::writeFile(dir + QString("/log 2023-12-%1 00.00.00 x.TXT").arg(i + 10), "x");
     EXPECT_EQ(runlog::pruneSavedLogs(folder()), 3);
     EXPECT_EQ(QDir(dir).entryList({"*.txt", "*.TXT"}, QDir::Files).size(), 50);
-    EXPECT_EQ(runlog::pruneMessage(4), "Raderade 4 gamla loggfiler eftersom gränsen på 50 loggfiler är nådd.");
+    EXPECT_EQ(runlog::pruneMessage(4),
+              "Raderade 4 gamla loggfiler eftersom gränsen på 50 loggfiler är nådd.");
     EXPECT_EQ(runlog::pruneMessage(0), "");
 }
 
