@@ -42,6 +42,8 @@ class Walker {
         try {
             names = platform::listFolders(folder);
         } catch (const platform::RunError&) {
+            if (opt_.unreadable)
+                opt_.unreadable(folder);
             return; // a folder that cannot be listed is skipped
         }
         for (const QString& name : names) {
