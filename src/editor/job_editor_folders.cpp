@@ -52,10 +52,10 @@ void setListItems(QListWidget* list, const QStringList& items) {
 
 // Watches the editor while a folder is added: no closing, and key releases of the folder list.
 class FolderAreaFilter : public QObject {
-public:
+  public:
     FolderAreaFilter(frmaddmapp* editor) : QObject(editor), editor_(editor) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (watched == editor_ && e->type() == QEvent::Close && editor_->folderScanBusy()) {
             e->ignore();
@@ -66,7 +66,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     frmaddmapp* editor_;
 };
 
@@ -78,9 +78,10 @@ void frmaddmapp::connectFolderControls() {
     auto* filter = new FolderAreaFilter(this);
     installEventFilter(filter);
     lstFoundFiles->installEventFilter(filter);
-    folderEscape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    folderEscape_->setEnabled(false);
-    QObject::connect(folderEscape_, &QShortcut::activated, this, [this] {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setEnabled(false);
+    folderEscape_ = escape;
+    QObject::connect(escape, &QShortcut::activated, this, [this] {
         if (cmdexit->isEnabled())
             cmdexit_Click();
     });
@@ -117,9 +118,13 @@ void frmaddmapp::lblCount_Change() {
                                                                   lblCount->text());
 }
 
-void frmaddmapp::showTotal() { lblCount2->setText(QString::number(lstFoundFiles->count())); }
+void frmaddmapp::showTotal() {
+    lblCount2->setText(QString::number(lstFoundFiles->count()));
+}
 
-void frmaddmapp::dirList_Change() { lblmapp = dirList; }
+void frmaddmapp::dirList_Change() {
+    lblmapp = dirList;
+}
 
 void frmaddmapp::drvList_Change() {
     if (platform::volumePresent(drvList)) {
@@ -141,28 +146,28 @@ void frmaddmapp::setDriveAndFolder(const QString& folder) {
 
 void frmaddmapp::beginFolderAdd() {
     folderBusy_ = true;
-    for (QWidget* w : {static_cast<QWidget*>(cmdhämtamapp), static_cast<QWidget*>(chksubmapp),
-                       static_cast<QWidget*>(cmdexmappar), static_cast<QWidget*>(Frame3),
-                       static_cast<QWidget*>(cmdstäng), static_cast<QWidget*>(cmdok),
-                       static_cast<QWidget*>(cmduppdatera), static_cast<QWidget*>(cmdtabortmappar),
-                       static_cast<QWidget*>(cmdmappfullskärm)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(cmdhämtamapp), static_cast<QWidget*>(chksubmapp),
+          static_cast<QWidget*>(cmdexmappar), static_cast<QWidget*>(Frame3), static_cast<QWidget*>(cmdstäng),
+          static_cast<QWidget*>(cmdok), static_cast<QWidget*>(cmduppdatera),
+          static_cast<QWidget*>(cmdtabortmappar), static_cast<QWidget*>(cmdmappfullskärm)})
         w->setEnabled(false);
     cmdexit->show();
     cmdexit->setEnabled(true);
     QFont f = cmdexit->font();
     f.setBold(true);
     cmdexit->setFont(f);
-    folderEscape_->setEnabled(true);
+    static_cast<QShortcut*>(folderEscape_)->setEnabled(true);
 }
 
 void frmaddmapp::endFolderAdd() {
-    for (QWidget* w : {static_cast<QWidget*>(cmdhämtamapp), static_cast<QWidget*>(chksubmapp),
-                       static_cast<QWidget*>(cmdexmappar), static_cast<QWidget*>(Frame3),
-                       static_cast<QWidget*>(cmdstäng), static_cast<QWidget*>(cmdok),
-                       static_cast<QWidget*>(cmduppdatera), static_cast<QWidget*>(cmdtabortmappar),
-                       static_cast<QWidget*>(cmdmappfullskärm)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(cmdhämtamapp), static_cast<QWidget*>(chksubmapp),
+          static_cast<QWidget*>(cmdexmappar), static_cast<QWidget*>(Frame3), static_cast<QWidget*>(cmdstäng),
+          static_cast<QWidget*>(cmdok), static_cast<QWidget*>(cmduppdatera),
+          static_cast<QWidget*>(cmdtabortmappar), static_cast<QWidget*>(cmdmappfullskärm)})
         w->setEnabled(true);
-    folderEscape_->setEnabled(false);
+    static_cast<QShortcut*>(folderEscape_)->setEnabled(false);
     QFont f = cmdexit->font();
     f.setBold(false);
     cmdexit->setFont(f);
@@ -178,9 +183,10 @@ void frmaddmapp::untickRescanOption() {
     chkuppdateramappar->setChecked(false);
     Module1::logga_meddelande(
         0, -1,
-        QStringLiteral("INFORMATION:\r\nDu har valt att lägga till en mapp utan att inkludera dess undermappar. Detta "
-                       "kan inte kombineras med alternativet \"Känn av ändringar i mappstrukturen\", och "
-                       "alternativet har därför valts bort."),
+        QStringLiteral(
+            "INFORMATION:\r\nDu har valt att lägga till en mapp utan att inkludera dess undermappar. Detta "
+            "kan inte kombineras med alternativet \"Känn av ändringar i mappstrukturen\", och "
+            "alternativet har därför valts bort."),
         QString());
 }
 
@@ -239,7 +245,8 @@ void frmaddmapp::starta_sökning() {
         count = FolderScan::run(lblmapp, o);
     } catch (const platform::RunError& e) {
         flush(count);
-        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."), QStringLiteral("addmapp, starta sökning"));
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
+                                  QStringLiteral("addmapp, starta sökning"));
     }
 }
 
@@ -252,14 +259,16 @@ void frmaddmapp::uppdatera_innehåll() {
     const int row = combomappar->currentRow();
     if (row < 0) {
         Module1::logga_meddelande(
-            0, -1, QStringLiteral("Du måste markera en huvudmapp för att uppdatera dess undermappar."), QString());
+            0, -1, QStringLiteral("Du måste markera en huvudmapp för att uppdatera dess undermappar."),
+            QString());
         return;
     }
     const QString folder = combomappar->item(row)->text();
     const bool byUser = m->Tag.isEmpty();
     try {
         if (byUser)
-            m->appendSystemLog(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + folder + QStringLiteral("\"."));
+            m->appendSystemLog(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + folder +
+                               QStringLiteral("\"."));
         if (run)
             run->txtbackup->setText(QStringLiteral("Läser in ") + folder);
 
@@ -267,14 +276,18 @@ void frmaddmapp::uppdatera_innehåll() {
             if (run) {
                 run->txtbackup->clear();
                 Module1::logga_meddelande(
-                    -1, 0, QStringLiteral("FEL! Mappen finns inte på den här datorn, och kan inte uppdateras. ") + folder,
+                    -1, 0,
+                    QStringLiteral("FEL! Mappen finns inte på den här datorn, och kan inte uppdateras. ") +
+                        folder,
                     QStringLiteral("Uppdatera mappstruktur"));
                 appendRunLogLine(run, QStringLiteral(" FEL: Mappen finns inte på den här datorn och kan inte "
                                                      "uppdateras (") +
                                           folder + QStringLiteral(")"));
             } else {
                 Module1::logga_meddelande(
-                    0, -1, QStringLiteral("FEL! Mappen finns inte på den här datorn, och kan inte uppdateras.\r\n") + folder,
+                    0, -1,
+                    QStringLiteral("FEL! Mappen finns inte på den här datorn, och kan inte uppdateras.\r\n") +
+                        folder,
                     QStringLiteral("Uppdatera mappstruktur"));
             }
             return;
@@ -356,7 +369,8 @@ void frmaddmapp::uppdatera_innehåll() {
                                       QString());
             m->appendSystemLog(QStringLiteral("Mappstrukturen har uppdaterats för mappen \"") + folder +
                                QStringLiteral("\". Före: ") + QString::number(before) +
-                               QStringLiteral(" mappar. Efter: ") + QString::number(after) + QStringLiteral(" mappar"));
+                               QStringLiteral(" mappar. Efter: ") + QString::number(after) +
+                               QStringLiteral(" mappar"));
         }
         if (run)
             run->txtbackup->clear();
@@ -364,12 +378,15 @@ void frmaddmapp::uppdatera_innehåll() {
         editingFolderLists_ = false;
         if (run)
             run->txtbackup->clear();
-        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod när mappstrukturen skulle uppdateras."),
+        Module1::logga_meddelande(e, -1,
+                                  QStringLiteral("Ett fel uppstod när mappstrukturen skulle uppdateras."),
                                   QStringLiteral("Jobb, uppdatera mappstruktur"));
     }
 }
 
-void frmaddmapp::cmduppdatera_Click() { uppdatera_innehåll(); }
+void frmaddmapp::cmduppdatera_Click() {
+    uppdatera_innehåll();
+}
 
 void frmaddmapp::cmdtabortmappar_Click() {
     if (folderBusy_)
@@ -415,8 +432,9 @@ void frmaddmapp::combomappar_Click() {
         const QString msg = QStringLiteral("FEL! Mappen \"") + folder + QStringLiteral("\" finns inte!");
         if (frmutförbackup* run = runningBackup()) {
             Module1::logga_meddelande(-1, 0, msg, place);
-            appendRunLogLine(run, QStringLiteral(" FEL: Mappen finns inte på den här datorn och kan inte uppdateras (") +
-                                      folder + QStringLiteral(")"));
+            appendRunLogLine(
+                run, QStringLiteral(" FEL: Mappen finns inte på den här datorn och kan inte uppdateras (") +
+                         folder + QStringLiteral(")"));
         } else {
             Module1::logga_meddelande(0, isVisible() ? -1 : 0, msg, place);
         }
@@ -440,9 +458,13 @@ void frmaddmapp::addDroppedFolders(const QStringList& paths) {
     }
 }
 
-void frmaddmapp::combomappar_OLEDragDrop(const QStringList& paths) { addDroppedFolders(paths); }
+void frmaddmapp::combomappar_OLEDragDrop(const QStringList& paths) {
+    addDroppedFolders(paths);
+}
 
-void frmaddmapp::lstFoundFiles_OLEDragDrop(const QStringList& paths) { addDroppedFolders(paths); }
+void frmaddmapp::lstFoundFiles_OLEDragDrop(const QStringList& paths) {
+    addDroppedFolders(paths);
+}
 
 void frmaddmapp::cmdhämtamapp_Click() {
     if (folderBusy_)
@@ -453,20 +475,22 @@ void frmaddmapp::cmdhämtamapp_Click() {
         return;
     try {
         if (!platform::folderExists(folder)) {
-            Module1::logga_meddelande(0, -1, QStringLiteral("Mappen \"") + folder + QStringLiteral("\" finns inte!"),
-                                      QString());
+            Module1::logga_meddelande(
+                0, -1, QStringLiteral("Mappen \"") + folder + QStringLiteral("\" finns inte!"), QString());
             return;
         }
         setDriveAndFolder(folder);
         cmdSearch_Click();
     } catch (const platform::RunError& e) {
-        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."), QStringLiteral("Jobb, Välj mapp"));
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
+                                  QStringLiteral("Jobb, Välj mapp"));
     }
 }
 
 void frmaddmapp::cmdexit_Click() {
     if (program().dialogs.msgBox(QStringLiteral("Vill du avbryta?"), platform::MsgButtons::YesNo,
-                                 platform::MsgIcon::Question, QStringLiteral("Avbryta?")) == platform::Answer::Yes)
+                                 platform::MsgIcon::Question,
+                                 QStringLiteral("Avbryta?")) == platform::Answer::Yes)
         cmdexit_Tag = QStringLiteral("avbryt");
 }
 
@@ -504,4 +528,6 @@ void frmaddmapp::rensa_exmappar() {
         setListItems(lstFoundFiles, folders);
 }
 
-void frmaddmapp::rensa_saknade_exmappar() { pruneMissingExcludedFolders(listexmappar); }
+void frmaddmapp::rensa_saknade_exmappar() {
+    pruneMissingExcludedFolders(listexmappar);
+}
