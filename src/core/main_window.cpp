@@ -59,6 +59,7 @@ frmmain::frmmain() {
     createJobControls();
     createSchedulerControls();
     createCommandControls();
+    createOldBackupControls();
     QObject::connect(TrayIcon1, &platform::TrayIcon::mouseDown, this, [this] { TrayIcon1_MouseDown(); });
     laidOut_ = true;
     Form_Resize();

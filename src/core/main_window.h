@@ -134,6 +134,9 @@ public:
 
     // ---- old-backup warning ----------------------------------------------------------------
     void varna_gammal_backup();
+    void lblgammalbackup_Click();
+    QLabel* lblgammalbackup = nullptr;  // the notice "Det finns jobb som inte körts på länge. Klicka här."
+    QString lblgammalbackup_Tag;        // "1" while a check asked for by the user runs
 
     // ---- commands, toolbar and menus --------------------------------------------------------
     bool chkload = false;          // the reload request of other windows
@@ -159,6 +162,7 @@ private:
     void createJobControls();
     void createSchedulerControls();
     void createCommandControls();
+    void createOldBackupControls();
     void commandLineRun();
 
     bool loaded_ = false;
