@@ -15,7 +15,7 @@
 #include <QTimer>
 
 class Layout : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         m = prog().form<frmmain>();
@@ -52,9 +52,9 @@ TEST_F(Layout, ADamagedFileKeepsWhatWasReadAndLogsTheError) {
     EXPECT_EQ(m->height(), 500);
     EXPECT_EQ(m->width(), 600);
     EXPECT_EQ(m->pos(), QPoint(10, 20));
-    EXPECT_TRUE(m->systemLogText().endsWith(
-        "  Ett fel uppstod när huvudfönstrets storlek och position skulle laddas. Plats: open_windowsize_main. "
-        "Felkod 13Typerna matchar inte."));
+    EXPECT_TRUE(m->systemLogText().endsWith("  Ett fel uppstod när huvudfönstrets storlek och position "
+                                            "skulle laddas. Plats: open_windowsize_main. "
+                                            "Felkod 13Typerna matchar inte."));
     EXPECT_EQ(m->lblprogramlogg->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     // A file that ends early stops at the missing line.
     testutil::writeLines(geometryFile(), {"8000"});
@@ -94,7 +94,8 @@ TEST_F(Layout, TheTimerSavesOnlyAfterAResize) {
     EXPECT_EQ(m->Timerfönstersize_Tag, "1");
     m->Timerfönstersize_Timer();
     EXPECT_EQ(m->Timerfönstersize_Tag, "");
-    EXPECT_EQ(testutil::readLines(geometryFile()).value(1).trimmed(), QString::number(m->frameGeometry().width() * 15));
+    EXPECT_EQ(testutil::readLines(geometryFile()).value(1).trimmed(),
+              QString::number(m->frameGeometry().width() * 15));
     EXPECT_EQ(m->width(), 700);
 }
 

@@ -16,7 +16,7 @@
 #include <QTimer>
 
 class SystemLog : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         prog().clock.setNow(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));

@@ -66,7 +66,7 @@ TEST(ReplaceText, FirstVariantStopsAfterOneWhateverTheCount) {
 }
 
 class SharedProcedures : public ProgramTest {
-protected:
+  protected:
     void TearDown() override {
         Module1::windowHooks() = {};
         ProgramTest::TearDown();

@@ -13,7 +13,7 @@
 using Module1::logga_meddelande;
 
 class Reporter : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         prog().clock.setNow(QDateTime(QDate(2026, 5, 6), QTime(7, 8, 9)));
@@ -21,7 +21,9 @@ protected:
         m->txtsyslogg->clear();
     }
     QString log() const { return m->systemLogText(); }
-    bool programLogRed() const { return m->lblprogramlogg->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
+    bool programLogRed() const {
+        return m->lblprogramlogg->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+    }
     bool schedulerLabelRed() const {
         return m->lblschemavisasyslogg->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
     }
@@ -78,9 +80,10 @@ TEST_F(Reporter, TrappedErrorsCarryNumberDescriptionAndPlace) {
     logga_meddelande(53, -1, "Ett fel uppstod.", "");
     EXPECT_EQ(log(), "\r\n2026-05-06 07:08:09  Ett fel uppstod. [53] - Filen hittades inte. Plats: ");
     EXPECT_TRUE(programLogRed());
-    expectDialog("Ett fel uppstod när jobbet skulle sparas.\n\n[61] - Disken är full\n\nPlats: Jobb, ok/spara", false);
-    logga_meddelande(platform::RunError{61, "Disken är full"}, -1, "Ett fel uppstod när jobbet skulle sparas.",
-                     "Jobb, ok/spara");
+    expectDialog(
+        "Ett fel uppstod när jobbet skulle sparas.\n\n[61] - Disken är full\n\nPlats: Jobb, ok/spara", false);
+    logga_meddelande(platform::RunError{61, "Disken är full"}, -1,
+                     "Ett fel uppstod när jobbet skulle sparas.", "Jobb, ok/spara");
 }
 
 TEST_F(Reporter, TheSymbolStartsAsErrorAgainAfterOk) {

@@ -8,15 +8,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QCoreApplication>
 #include <QTextEdit>
 #include <QTimer>
 
 class StartupTest : public ProgramTest {
-protected:
+  protected:
     // The files that keep a first start from asking anything.
     void settled() {
         QStringList settings;
@@ -34,7 +34,8 @@ TEST_F(StartupTest, FreshFolderGetsListorAndTheStartLine) {
     ASSERT_TRUE(m->load());
     EXPECT_TRUE(platform::folderExists(path("Listor")));
     const QString log = m->txtsyslogg->toPlainText();
-    EXPECT_TRUE(log.startsWith("2026-03-04 05:06:07  Uppstart av Tamrel Backup version 7.0.0")) << log.toStdString();
+    EXPECT_TRUE(log.startsWith("2026-03-04 05:06:07  Uppstart av Tamrel Backup version 7.0.0"))
+        << log.toStdString();
     EXPECT_TRUE(log.contains("Skapade mappen \\Listor"));
     EXPECT_EQ(m->windowTitle(), "Tamrel Backup");
     EXPECT_TRUE(m->TrayIcon1->inTray());

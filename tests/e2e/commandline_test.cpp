@@ -49,7 +49,8 @@ TEST(CommandLine, OnlyTheFirstJobGroupAndTheExactNameCount) {
     QTemporaryDir dir;
     QTemporaryDir work;
     testutil::writeFile(work.path() + "/källa/a.txt", "a");
-    testutil::writeJob(dir.path() + "/Listor2", job("Andra", work.path() + "/källa", work.path() + "/backup"));
+    testutil::writeJob(dir.path() + "/Listor2",
+                       job("Andra", work.path() + "/källa", work.path() + "/backup"));
     testutil::writeJob(dir.path() + "/Listor", job("Jobb", work.path() + "/källa", work.path() + "/backup"));
     testutil::writeLines(dir.path() + "/setup_arkivnr.ini", {"1"});
 
