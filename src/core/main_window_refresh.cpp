@@ -23,7 +23,7 @@ void editorRescan(const QString& folder) {
             break;
         }
     }
-    // RESCAN-PENDING: e->uppdatera_innehåll() once the editor's folder area has landed.
+    e->uppdatera_innehåll();
 }
 
 void editorSave() {

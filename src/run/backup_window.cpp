@@ -8,6 +8,7 @@
 #include "platform/icons.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
+#include "run/copy_engine.h"
 #include "run/mirror.h"
 #include "run/result_dialogs.h"
 #include "run/run_driver.h"
@@ -505,26 +506,6 @@ void frmutförbackup::addLogRaw(const QString& text) {
     QTextCursor c(txtloggtext->document());
     c.movePosition(QTextCursor::End);
     c.insertText(text);
-}
-
-long frmutförbackup::errorCount() const {
-    return long(platform::Val(lblantalfel->text()));
-}
-
-void frmutförbackup::setErrorCount(long n) {
-    const QString t = QString::number(n);
-    if (t == lblantalfel->text())
-        return;
-    lblantalfel->setText(t);
-    lblantalfel_Change();
-}
-
-void frmutförbackup::countError(bool showImage) {
-    fel_i_jobbet = true;
-    setErrorCount(errorCount() + 1);
-    ++fel_jobb;
-    if (showImage)
-        imgerr->show();
 }
 
 QStringList frmutförbackup::Split(const QString& text, const QString& delimiter) {

@@ -16,6 +16,8 @@ class QPushButton;
 class QTimer;
 class Mirror;
 class MirrorView;
+class BackupEngine;
+class RunProgress;
 
 // A file list box of the window: a folder and the pattern of the files it lists.
 struct FileListBox {
@@ -105,16 +107,11 @@ class frmutförbackup : public QWidget {
     // ---- form variables of the run -------------------------------------------------------------
     long avbryt_körning = 0;
     long avbryt_spegling = 0;
-    long kopierade_totalt = 0, genomsökta_totalt = 0, nya_totalt = 0, ändrade_totalt = 0;
-    long skyddade_totalt = 0, exkluderade_totalt = 0, misslyckade_totalt = 0, fel_filstorlek_totalt = 0;
-    float mb_kopierat = 0;
+    // The copy totals, job counters, error count, List2/List3 and the missing-drive notes are
+    // kept by the engine (engine()); the window shows them.
     long raderade_mappar = 0, raderade_mappfiler = 0, raderade_enstaka_filer = 0;
     float mb_raderat = 0;
-    long versioner_totalt = 0;
-    bool versionshantering_använd = false;
     bool ej_speglat_jobb = false;
-    long kopierade_jobb = 0, fel_jobb = 0, versioner_jobb = 0;
-    bool fel_i_jobbet = false;
     bool enhet_saknas_hanterad = false;
     // What the run end made for the result dialog: its lblinfo and its Text1.
     QString resultat_lblinfo;
@@ -178,6 +175,12 @@ class frmutförbackup : public QWidget {
     void countError(bool showImage = true);
     void setErrorCount(long n);
     long errorCount() const;
+    void showErrorImage();
+    // lblantalfel, imgerr, lbl2 and lblantalfelrätt from the engine's counters.
+    void refreshCounters();
+    // List2 shows the engine's folders of the current job.
+    void showJobFolders();
+    void removeJobFolder(int k);
 
     // The window's string splitter: empty parts between delimiters stay, an empty last part is
     // dropped, an empty text gives one empty element.
@@ -204,6 +207,10 @@ class frmutförbackup : public QWidget {
     void visa_procent(bool show);
     // The mirror engine of this window, kept over the jobs of a run.
     Mirror& mirror();
+    // The copy engine: test write, counting, target folders, copy rule and versioning.
+    BackupEngine& engine();
+    // Applies what the engine reported since the last refresh to the controls.
+    void applyProgress();
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -221,5 +228,7 @@ class frmutförbackup : public QWidget {
     QDateTime timerStart_;
     QString timerLastJob_;
     std::unique_ptr<MirrorView> mirrorView_;
+    std::unique_ptr<RunProgress> progress_;
+    std::unique_ptr<BackupEngine> engine_;
     std::unique_ptr<Mirror> mirror_;
 };

@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "run/copy_engine.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
 
@@ -39,11 +40,11 @@ void frmutförbackup::kopiera_errorlog_till_log() {
     try {
         if (!QFileInfo::exists(runlog::logPath(program().programFolder())))
             return;
-        for (const QString& entry : listsaknadenhet) {
+        for (const QString& entry : engine().listsaknadenhet) {
             addLogLine(QLatin1Char(' ') + entry);
             runstatus::systemLog(runlog::driveEntrySystemText(entry));
         }
-        runlog::foldErrors(program().programFolder(), listsaknadenhet);
+        runlog::foldErrors(program().programFolder(), engine().listsaknadenhet);
     } catch (const platform::RunError& e) {
         runstatus::systemLogError(failure(
             QStringLiteral(

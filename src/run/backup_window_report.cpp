@@ -9,6 +9,7 @@
 #include "platform/events.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
+#include "run/copy_engine.h"
 #include "run/job_programs.h"
 #include "run/leftover_window.h"
 #include "run/mirror.h"
@@ -117,7 +118,7 @@ void frmutförbackup::sync_förbered() {
     mb_raderat = float(mi.mb_raderat);
     ej_speglat_jobb = mi.ej_speglat_jobb;
     if (mi.fel_i_jobbet)
-        fel_i_jobbet = true;
+        engine().fel_i_jobbet = true;
     frame_sync->hide();
     Timer1->stop();
 }
@@ -132,7 +133,7 @@ void frmutförbackup::visa_procent(bool show) {
 }
 
 void frmutförbackup::visa_popup_schema() {
-    if (!imgerr->isHidden()) {
+    if (engine().imgerr) {
         if (runstatus::setting("chkschemapopupfel")) {
             frmbackupfel* f = program().form<frmbackupfel>();
             f->showErrors(lblantalfel->text());
@@ -140,7 +141,7 @@ void frmutförbackup::visa_popup_schema() {
         }
     } else if (runstatus::setting("chkschemapopupok") && !isVisible()) {
         frmbackupfel* f = program().form<frmbackupfel>();
-        f->showSuccess(kopierade_totalt);
+        f->showSuccess(engine().kopierade_totalt);
         f->show();
     }
 }
@@ -176,9 +177,14 @@ void frmutförbackup::spara_syncschemalista_till_fil(const QDateTime& start) {
 }
 
 void frmutförbackup::visa_simulerad_backup() {
-    frmsimuleradbackup* s = program().loaded<frmsimuleradbackup>();
-    if (!s || s->List1->count() == 0)
+    const BackupEngine& e = engine();
+    if (e.simKällor.isEmpty())
         return;
+    frmsimuleradbackup* s = program().form<frmsimuleradbackup>();
+    s->List1->clear();
+    s->List2.clear();
+    for (qsizetype i = 0; i < e.simKällor.size(); ++i)
+        s->addEntry(e.simKällor[i], i < e.simMål.size() ? e.simMål[i] : QString());
     s->setWindowTitle(QStringLiteral("Simulerad backup"));
     QString info =
         QStringLiteral("Den simulerade backupen är slutförd. Nedan ser du filer som är nyare eller ändrade "
@@ -189,8 +195,8 @@ void frmutförbackup::visa_simulerad_backup() {
     s->cmdkopieraalla->setText(QStringLiteral("Backup alla"));
     s->cmdkopieramarkerad->setText(QStringLiteral("Backup markerade"));
     s->lblinfo->setText(QString::number(s->List1->count()) + QStringLiteral(" fil(er) kan kopieras. ") +
-                        QString::number(nya_totalt) + QStringLiteral(" ny(a), ") +
-                        QString::number(ändrade_totalt) + QStringLiteral(" ändrad(e)."));
+                        QString::number(engine().nya_totalt) + QStringLiteral(" ny(a), ") +
+                        QString::number(engine().ändrade_totalt) + QStringLiteral(" ändrad(e)."));
     program().dialogs.showModal(s);
 }
 
@@ -198,11 +204,11 @@ void frmutförbackup::visa_klarbackup() {
     frmklarbackup* k = program().form<frmklarbackup>();
     ResultCounts c;
     c.errors = platform::Val(lblantalfel->text());
-    c.nya = nya_totalt;
-    c.ändrade = ändrade_totalt;
-    c.skyddade = skyddade_totalt;
-    c.kopierade = kopierade_totalt;
-    c.genomsökta = genomsökta_totalt;
+    c.nya = engine().nya_totalt;
+    c.ändrade = engine().ändrade_totalt;
+    c.skyddade = engine().skyddade_totalt;
+    c.kopierade = engine().kopierade_totalt;
+    c.genomsökta = engine().genomsökta_totalt;
     k->fillBars(c);
     program().dialogs.showModal(k);
 }

@@ -12,6 +12,7 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/backup_window.h"
+#include "run/copy_engine.h"
 #include "run/mirror.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
@@ -35,7 +36,8 @@ QString numberText(long long n) {
 
 } // namespace
 
-RunDriver::RunDriver(frmutförbackup& window) : w_(window), m_(*program().form<frmmain>()) {}
+RunDriver::RunDriver(frmutförbackup& window)
+    : w_(window), m_(*program().form<frmmain>()), e_(window.engine()) {}
 
 // ---- helpers --------------------------------------------------------------------------------------
 
@@ -64,7 +66,7 @@ void RunDriver::appendLog(const QStringList& lines) {
 }
 
 void RunDriver::setFoldersLeft() {
-    const int n = w_.List2->count();
+    const int n = int(e_.List2.size());
     w_.txtmapparkvar->setText(QStringLiteral("Antal mappar kvar: ") + numberText(n));
     runstatus::setMainText("lblschema_mappar", numberText(n) + QStringLiteral(" st"));
 }
@@ -113,8 +115,9 @@ void RunDriver::errorHandler(int number, const QString& description) {
     handlerUsed_ = true;
     try {
         runstatus::setTray(runstatus::Tray::Idle);
-        w_.imgerr->show();
-        w_.setErrorCount(w_.errorCount() + 1);
+        e_.imgerr = true;
+        ++e_.antalfel;
+        w_.refreshCounters();
         idleState();
         w_.frame_sync->hide();
         const QString job = w_.List1->currentItem() ? w_.List1->currentItem()->text() : QString();
@@ -124,7 +127,7 @@ void RunDriver::errorHandler(int number, const QString& description) {
                            QStringLiteral(" (Jobb: ") + job + QLatin1Char(')'),
                        QStringLiteral("Plats: Utför backup, utför"), QStringLiteral("Backupen avbröts."),
                        QString(),
-                       QStringLiteral("Kopierade filer: ") + numberText(w_.kopierade_totalt) +
+                       QStringLiteral("Kopierade filer: ") + numberText(e_.kopierade_totalt) +
                            QStringLiteral(", antal fel: ") + w_.lblantalfel->text(),
                        QString()});
         } catch (const platform::RunError&) {
@@ -165,12 +168,10 @@ bool RunDriver::start() {
     w_.tömlogfil(startDate_, startTime_);
 
     w_.txtloggtext->clear();
-    w_.listsaknadenhet.clear();
-    w_.imgerr->hide();
+    e_.resetRun();  // the lists, the error count, imgerr and every copy total
     w_.setLblavbryt(QString());
-    w_.setErrorCount(0);
+    w_.refreshCounters();
     w_.List2->clear();
-    w_.List3.clear();
     w_.listerror->clear();
     for (QLabel* l : {w_.lblprocent1, w_.lblprocent2, w_.lblprocent3})
         l->resize(0, l->height());
@@ -179,12 +180,9 @@ bool RunDriver::start() {
     runstatus::setProgressShare(0);
 
     w_.avbryt_körning = w_.avbryt_spegling = 0;
-    w_.kopierade_totalt = w_.genomsökta_totalt = w_.misslyckade_totalt = w_.fel_filstorlek_totalt = 0;
-    w_.fel_jobb = w_.nya_totalt = w_.ändrade_totalt = w_.skyddade_totalt = w_.exkluderade_totalt = 0;
     w_.raderade_enstaka_filer = w_.raderade_mappar = w_.raderade_mappfiler = 0;
-    w_.versioner_jobb = w_.versioner_totalt = 0;
-    w_.mb_kopierat = w_.mb_raderat = 0;
-    w_.versionshantering_använd = w_.ej_speglat_jobb = false;
+    w_.mb_raderat = 0;
+    w_.ej_speglat_jobb = false;
     w_.resultat_lblinfo.clear();
     w_.resultat_Text1.clear();
     w_.mirror().resetRun();
@@ -204,7 +202,7 @@ bool RunDriver::start() {
     startMoment_ = program().clock.now();
     w_.lbl1->setText(simPrefix_ + QStringLiteral("Backup startade kl. ") + platform::timeText(startMoment_));
     w_.lbl2->setText(QStringLiteral("Kopierade filer: 0"));
-    w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + numberText(w_.kopierade_totalt) +
+    w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + numberText(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + w_.lblantalfel->text());
     if (w_.chkbackupsimulera->isChecked()) {
         w_.addLogLine(QStringLiteral(" Simulerad Backupkörning startade."));
@@ -250,7 +248,7 @@ void RunDriver::earlyEnd(bool noneWritable) {
     try {
         QStringList lines;
         if (noneWritable)
-            lines = w_.listsaknadenhet;
+            lines = e_.listsaknadenhet;
         lines << closing;
         appendLog(lines);
     } catch (const platform::RunError&) {
@@ -264,7 +262,7 @@ void RunDriver::earlyEnd(bool noneWritable) {
                           QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen."));
             list->setCurrentRow(list->count() - 1);
         }
-        if (!w_.imgerr->isHidden()) {
+        if (e_.imgerr) {
             runstatus::setTray(runstatus::Tray::Error);
             runstatus::setTrayTag(QStringLiteral("err"));
             if (runstatus::setting("chkschemapopupfel"))
@@ -311,8 +309,7 @@ void RunDriver::refreshFolderStructures() {
 bool RunDriver::jobPass() {
     if (!cancelled()) {
         for (int i = 0; i < w_.List1->count(); ++i) {
-            w_.kopierade_jobb = w_.fel_jobb = w_.versioner_jobb = 0;
-            w_.fel_i_jobbet = false;
+            e_.startJob();
             w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
             if (!w_.List1->item(i)->isSelected())
                 continue;
@@ -330,7 +327,8 @@ bool RunDriver::jobPass() {
                 break;
             runstatus::setTray(runstatus::Tray::Running);
             selectJob(i);
-            w_.List2->addItems(m_.listmappar);
+            e_.List2 = m_.listmappar;
+            w_.showJobFolders();
             w_.lblmapp->setText(m_.txtbackupmapp);
             w_.File1.Pattern = m_.txtpattern;
             setFoldersLeft();
@@ -338,10 +336,11 @@ bool RunDriver::jobPass() {
             w_.lblsenastkördajobb_namn->setText(jobName);
             appendLog({QString(), jobName.toUpper()});
             skapamappar();
+            w_.showJobFolders();
             w_.stäng_program_före_backup();
             writeLastRun(jobName);
-            if (w_.List2->count() > 0) {
-                barStep_ = int(std::nearbyint(double(w_.Picture1->width()) / w_.List2->count()));
+            if (!e_.List2.isEmpty()) {
+                barStep_ = int(std::nearbyint(double(w_.Picture1->width()) / e_.List2.size()));
                 w_.lblprocent2->resize(0, w_.lblprocent2->height());
                 w_.sync_förbered();
                 w_.addLogLine(QStringLiteral(" Genomsöker mappar..."));
@@ -371,14 +370,14 @@ bool RunDriver::jobPass() {
 }
 
 void RunDriver::folderLoop(const QString& jobName) {
-    for (int k = w_.List2->count() - 1; k >= 0; --k) {
+    for (int k = int(e_.List2.size()) - 1; k >= 0; --k) {
         platform::doEventsThrottled();
         if (cancelled())
             return;
-        const QString folder = w_.List2->item(k)->text();
-        if (k < w_.List3.size() && w_.List3[k].startsWith(QLatin1Char('*'))) {
-            delete w_.List2->takeItem(k);
-        } else if (folder.contains(QLatin1Char('?'))) {
+        const QString folder = e_.List2[k];
+        if (k < int(e_.List3.size()) && e_.List3[size_t(k)].filtered) {
+            w_.removeJobFolder(k);
+        } else if (refusedName(folder)) {
             w_.countError();
             try {
                 platform::appendLines(
@@ -395,8 +394,8 @@ void RunDriver::folderLoop(const QString& jobName) {
             w_.List2->setCurrentRow(k);
             w_.File1.Path = folder;
             file_copy(k);
-            if (k < w_.List2->count())
-                delete w_.List2->takeItem(k);
+            w_.applyProgress();
+            w_.removeJobFolder(k);
         } else {
             missingFolder(folder);
         }
@@ -412,16 +411,16 @@ void RunDriver::missingFolder(const QString& path) {
         const QString drive = platform::volumeRoot(path);
         if (m_.txtignorerasaknadenhet == QLatin1String("JA")) {
             bool known = false;
-            for (const QString& e : std::as_const(w_.listsaknadenhet))
+            for (const QString& e : std::as_const(e_.listsaknadenhet))
                 known = known || e.contains(drive);
             if (!known)
-                w_.listsaknadenhet << QStringLiteral("Enhet ") + drive + QStringLiteral(" saknas.");
+                e_.listsaknadenhet << QStringLiteral("Enhet ") + drive + QStringLiteral(" saknas.");
         } else {
             w_.countError();
-            for (qsizetype j = w_.listsaknadenhet.size() - 1; j >= 0; --j)
-                if (w_.listsaknadenhet[j].contains(drive))
-                    w_.listsaknadenhet.removeAt(j);
-            w_.listsaknadenhet << QStringLiteral("FEL: Enhet ") + drive + QStringLiteral(" saknas.");
+            for (qsizetype j = e_.listsaknadenhet.size() - 1; j >= 0; --j)
+                if (e_.listsaknadenhet[j].contains(drive))
+                    e_.listsaknadenhet.removeAt(j);
+            e_.listsaknadenhet << QStringLiteral("FEL: Enhet ") + drive + QStringLiteral(" saknas.");
         }
         w_.enhet_saknas_hanterad = true;
         return;
@@ -430,8 +429,8 @@ void RunDriver::missingFolder(const QString& path) {
     for (int j = w_.listerror->count() - 1; j >= 0; --j) {
         if (w_.listerror->item(j)->text().contains(path)) {
             delete w_.listerror->takeItem(j);
-            w_.setErrorCount(w_.errorCount() - 1);
-            --w_.fel_jobb;
+            e_.takeBackError();
+            w_.refreshCounters();
         }
     }
     w_.listerror->addItem(path);
@@ -442,26 +441,27 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     Q_UNUSED(jobName);
     runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Klar med aktuellt jobb"));
     QListWidgetItem* item = w_.List1->item(i);
-    item->setText(item->text() + QStringLiteral(" (") + numberText(w_.kopierade_jobb) +
+    item->setText(item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
                   QStringLiteral(" kopierade filer)"));
-    const QString done = QStringLiteral("Klar. ") + numberText(w_.kopierade_jobb) +
-                         QStringLiteral(" filer kopierades. ") + numberText(w_.fel_jobb) +
+    const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
+                         QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
                          QStringLiteral(" fel.");
     w_.addLogLine(QLatin1Char(' ') + done);
     systemLog(done);
-    if (w_.versioner_jobb != 0) {
+    if (e_.versioner_jobb != 0) {
         const QString v =
-            numberText(w_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
+            numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
         w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + v);
         systemLog(v);
     }
     w_.kopiera_exlog_till_log();
-    QStringList lines{numberText(w_.kopierade_jobb) + QStringLiteral(" kopierade filer")};
-    if (w_.versioner_jobb != 0)
-        lines << numberText(w_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering");
+    QStringList lines{numberText(e_.kopierade_jobb) + QStringLiteral(" kopierade filer")};
+    if (e_.versioner_jobb != 0)
+        lines << numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering");
     appendLog(lines);
+    e_.List2.clear();
+    e_.List3.clear();
     w_.List2->clear();
-    w_.List3.clear();
     w_.starta_program_efter_backup();
 }
 

@@ -4,6 +4,7 @@
 
 class frmutförbackup;
 class frmmain;
+class BackupEngine;
 
 // One whole backup run of the backup window (its cmdkörbackup_Click): run start, per-job pass,
 // run end and the window's return to idle. It works on the window's controls and form
@@ -49,6 +50,7 @@ class RunDriver {
 
     frmutförbackup& w_;
     frmmain& m_;
+    BackupEngine& e_;
     QString startDate_, startTime_;
     QDateTime startStamp_;  // start date and time as one value
     QDateTime startMoment_; // taken when the test write has passed

@@ -8,6 +8,7 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/backup_window.h"
+#include "run/copy_engine.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/run_log.h"
@@ -42,8 +43,9 @@ QString durationText(qint64 secs) {
 } // namespace
 
 void RunDriver::runEnd() {
+    w_.applyProgress();
     w_.visa_procent(false);
-    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(w_.genomsökta_totalt) +
+    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
                      QStringLiteral("     "));
     const QDateTime end = program().clock.now();
     const QString endTime = platform::timeText(end);
@@ -66,19 +68,19 @@ void RunDriver::runEnd() {
         result = simPrefix_ + QStringLiteral("Backup klar.");
     }
     const QString errors = w_.lblantalfel->text();
-    result += QStringLiteral("\n") + n(w_.kopierade_totalt) + QStringLiteral(" filer kopierade. ") + errors +
+    result += QStringLiteral("\n") + n(e_.kopierade_totalt) + QStringLiteral(" filer kopierade. ") + errors +
               QStringLiteral(" fel.");
-    const QString counts = n(w_.kopierade_totalt) + QStringLiteral(" av ") + n(w_.genomsökta_totalt) +
+    const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
                            QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
     w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + counts);
     systemLog(QStringLiteral("Resultat: ") + counts);
-    if (w_.versionshantering_använd) {
+    if (e_.versionshantering_använd) {
         const QString v =
-            n(w_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
+            n(e_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
         w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") + v);
         systemLog(QStringLiteral("Resultat: ") + v);
     }
-    w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + n(w_.kopierade_totalt) +
+    w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + n(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + errors);
     if (w_.listerror->count() > 0) {
         result += QStringLiteral("\nVissa mappar kunde inte kopieras, eftersom de inte existerar.");
@@ -90,14 +92,14 @@ void RunDriver::runEnd() {
         for (int i = 0; i < w_.listerror->count(); ++i)
             lines << w_.listerror->item(i)->text();
         appendLog(lines);
-        w_.imgerr->show();
+        w_.showErrorImage();
     }
     w_.kopiera_errorlog_till_log();
     w_.resultat_lblinfo = result;
     resultText_ = result;
     // Loading the result dialog takes the error marker and plays its sound, as its first write did.
     frmklarbackup* klar = program().form<frmklarbackup>();
-    klar->Form_Load(!w_.imgerr->isHidden());
+    klar->Form_Load(e_.imgerr);
     klar->lblinfo->setText(result);
 
     const bool sim = w_.chkbackupsimulera->isChecked();
@@ -106,22 +108,22 @@ void RunDriver::runEnd() {
     QStringList s{QStringLiteral("Sammanställning:")};
     if (sim)
         s << QStringLiteral("  Simulerad backup.");
-    s << QStringLiteral("  ") + n(w_.kopierade_totalt) + QStringLiteral(" filer kopierades totalt.")
-      << QStringLiteral("  ") + n(w_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.")
+    s << QStringLiteral("  ") + n(e_.kopierade_totalt) + QStringLiteral(" filer kopierades totalt.")
+      << QStringLiteral("  ") + n(e_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.")
       << QString()
-      << QStringLiteral("  ") + n(w_.nya_totalt) +
+      << QStringLiteral("  ") + n(e_.nya_totalt) +
              QStringLiteral(" nya filer kopierades (+)  (exkl. ev. skyddade filer).")
-      << QStringLiteral("  ") + n(w_.ändrade_totalt) +
+      << QStringLiteral("  ") + n(e_.ändrade_totalt) +
              QStringLiteral(" ändrade filer kopierades (exkl. ev. skyddade filer).")
-      << QStringLiteral("  ") + n(w_.skyddade_totalt) + QStringLiteral(" skyddade filer kopierades (*).")
-      << QStringLiteral("  ") + n(w_.exkluderade_totalt) + QStringLiteral(" filer exkluderades.");
-    if (w_.fel_filstorlek_totalt == 0)
-        s << QStringLiteral("  ") + n(w_.misslyckade_totalt) + QStringLiteral(" filer misslyckades.");
+      << QStringLiteral("  ") + n(e_.skyddade_totalt) + QStringLiteral(" skyddade filer kopierades (*).")
+      << QStringLiteral("  ") + n(e_.exkluderade_totalt) + QStringLiteral(" filer exkluderades.");
+    if (e_.fel_filstorlek_totalt == 0)
+        s << QStringLiteral("  ") + n(e_.misslyckade_totalt) + QStringLiteral(" filer misslyckades.");
     else
-        s << QStringLiteral("  ") + n(w_.misslyckade_totalt + w_.fel_filstorlek_totalt) +
-                 QStringLiteral(" filer misslyckades, varav ") + n(w_.fel_filstorlek_totalt) +
+        s << QStringLiteral("  ") + n(e_.misslyckade_totalt + e_.fel_filstorlek_totalt) +
+                 QStringLiteral(" filer misslyckades, varav ") + n(e_.fel_filstorlek_totalt) +
                  QStringLiteral(" p.g.a fel filstorlek efter kopiering.");
-    s << QStringLiteral("  ") + mb(w_.mb_kopierat) + QStringLiteral(" MB kopierat.");
+    s << QStringLiteral("  ") + mb(e_.mb_kopierat) + QStringLiteral(" MB kopierat.");
     const long deletedFiles = w_.raderade_enstaka_filer + w_.raderade_mappfiler;
     if (sync && !syncSim)
         s << QString() << QStringLiteral("Spegling:")
@@ -141,8 +143,8 @@ void RunDriver::runEnd() {
     if (w_.ej_speglat_jobb)
         s << QStringLiteral("  Notera: Det finns jobb som inte speglats.");
     s << QString();
-    if (w_.versionshantering_använd)
-        s << QStringLiteral("  ") + n(w_.versioner_totalt) +
+    if (e_.versionshantering_använd)
+        s << QStringLiteral("  ") + n(e_.versioner_totalt) +
                  QStringLiteral(" äldre filer sparade av versionshantering.")
           << QString();
     s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.");
@@ -164,7 +166,7 @@ void RunDriver::runEnd() {
     appendLog(closing);
     w_.txtfil->clear();
     w_.txtbackup->clear();
-    if (platform::Val(errors) > 0 || !w_.imgerr->isHidden())
+    if (platform::Val(errors) > 0 || e_.imgerr)
         w_.runHadErrors_ = true;
 }
 
@@ -178,14 +180,14 @@ void RunDriver::report() {
                                   "denna loggfil.")});
     auto save = [this] {
         w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
-                                    w_.kopierade_totalt, w_.genomsökta_totalt, w_.mb_kopierat,
+                                    e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat,
                                     w_.errorCount());
     };
     if (!w_.chkbackupsimulera->isChecked())
         save();
     const QString mode = w_.caption();
     if (mode == QLatin1String("schema")) {
-        const bool errors = !w_.imgerr->isHidden();
+        const bool errors = e_.imgerr;
         // Named as with a schedule per job; the common-schedule form belongs to the scheduler.
         const QString jobPart =
             QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
@@ -202,8 +204,8 @@ void RunDriver::report() {
         w_.visa_popup_schema();
         if (auto* list = m_.findChild<QListWidget*>(QStringLiteral("listschemalogg"))) {
             list->addItem(startDate_ + QLatin1Char(' ') + startTime_ + QStringLiteral(" Backup utförd") +
-                          jobPart + n(w_.kopierade_totalt) + QStringLiteral(" filer av ") +
-                          n(w_.genomsökta_totalt) + QStringLiteral(" kopierades. ") + note);
+                          jobPart + n(e_.kopierade_totalt) + QStringLiteral(" filer av ") +
+                          n(e_.genomsökta_totalt) + QStringLiteral(" kopierades. ") + note);
             list->setCurrentRow(list->count() - 1);
         }
         program().unload<frmklarbackup>();

@@ -1,13 +1,16 @@
-// The steps of the run that the engine classes carry out.
+// The steps of the run that the copy engine carries out.
 #include "run/run_driver.h"
 
 #include "run/backup_window.h"
+#include "run/copy_engine.h"
 
-void RunDriver::provskriv_tillbackupmapp() {}
-void RunDriver::räknaallajobbfiler() {
-    w_.lblprocent3_Tag = QStringLiteral("1");
+void RunDriver::provskriv_tillbackupmapp() {
+    e_.provskriv_tillbackupmapp();
+    w_.refreshCounters();
 }
-void RunDriver::skapamappar() {}
-void RunDriver::file_copy(int k) {
-    Q_UNUSED(k);
-}
+
+void RunDriver::räknaallajobbfiler() { e_.räknaallajobbfiler(); }
+
+void RunDriver::skapamappar() { e_.skapamappar(); }
+
+void RunDriver::file_copy(int k) { e_.file_copy(k); }
