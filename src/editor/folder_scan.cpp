@@ -1,0 +1,139 @@
+#include "editor/folder_scan.h"
+
+#include "core/module1.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+class Walker {
+  public:
+    explicit Walker(const FolderScan::Options& o) : opt_(o) { clock_.start(); }
+
+    int count = 0;
+
+    void list(const QString& path) {
+        ++count;
+        if (opt_.found)
+            opt_.found(path, count);
+    }
+
+    void yield() {
+        if (clock_.elapsed() < 20)
+            return;
+        if (opt_.progress)
+            opt_.progress(count);
+        platform::doEvents();
+        clock_.restart();
+    }
+
+    // `real` is the folder's resolved path; `onPath` holds the resolved paths of the folders
+    // being walked, this one included.
+    void walk(const QString& folder, const QString& real) {
+        if (opt_.cancelled && opt_.cancelled())
+            return;
+        QStringList names;
+        try {
+            names = platform::listFolders(folder);
+        } catch (const platform::RunError&) {
+            return; // a folder that cannot be listed is skipped
+        }
+        for (const QString& name : names) {
+            yield();
+            const QString child = platform::joinPath(folder, name);
+            if (FolderScan::isSystemFolder(child))
+                continue;
+            list(child);
+            if (!opt_.subfolders)
+                continue;
+            const QString childReal = platform::fileInfo(child).isLink ? QFileInfo(child).canonicalFilePath()
+                                                                       : platform::joinPath(real, name);
+            if (childReal.isEmpty() || onPath_.contains(childReal))
+                continue; // a link back to a folder being walked
+            onPath_.insert(childReal);
+            walk(child, childReal);
+            onPath_.remove(childReal);
+        }
+    }
+
+    void start(const QString& folder) {
+        const QString real = QFileInfo(folder).canonicalFilePath();
+        onPath_.insert(real);
+        walk(folder, real);
+    }
+
+  private:
+    const FolderScan::Options& opt_;
+    QElapsedTimer clock_;
+    QSet<QString> onPath_;
+};
+
+} // namespace
+
+bool FolderScan::isSystemFolder(const QString& path) {
+    const QString root = platform::volumeRoot(path);
+    if (!platform::isSameOrBelow(path, root))
+        return false;
+    QString rest = path.mid(root.length());
+    while (rest.startsWith(QLatin1Char('/')))
+        rest.remove(0, 1);
+    const QString top = rest.section(QLatin1Char('/'), 0, 0);
+    return top == QLatin1String("RECYCLER") || top == QLatin1String("System Volume Information");
+}
+
+int FolderScan::run(const QString& start, const Options& options) {
+    if (start.isEmpty() || !platform::folderExists(start))
+        return 0;
+    Walker w(options);
+    w.list(start);
+    // Nothing below a system folder is listed, so it is not walked at all.
+    if (!isSystemFolder(start))
+        w.start(start);
+    if (options.progress)
+        options.progress(w.count);
+    return w.count;
+}
+
+QStringList FolderScan::list(const QString& start, bool subfolders, const std::function<bool()>& cancelled) {
+    QStringList out;
+    Options o;
+    o.subfolders = subfolders;
+    o.cancelled = cancelled;
+    o.found = [&out](const QString& p, int) { out << p; };
+    run(start, o);
+    return out;
+}
+
+bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStringList& List1,
+                             QStringList& List2, const std::function<bool()>& cancelled,
+                             const std::function<void(int pass, int count)>& showCount) {
+    if (cancelled && cancelled())
+        return false;
+    List1.clear();
+    List2.clear();
+    try {
+        const QString folders[2] = {mapp1, mapp2};
+        QStringList* lists[2] = {&List1, &List2};
+        for (int pass = 1; pass <= 2; ++pass) {
+            QStringList& target = *lists[pass - 1];
+            FolderScan::Options o;
+            o.cancelled = cancelled;
+            o.found = [&target](const QString& p, int) { target << p; };
+            o.progress = [&showCount, pass](int n) {
+                if (showCount)
+                    showCount(pass, n);
+            };
+            FolderScan::run(folders[pass - 1], o);
+        }
+    } catch (const platform::RunError& e) {
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
+                                  QStringLiteral("Mappsynkronisering, starta sökning"));
+    }
+    return true;
+}

@@ -1,0 +1,50 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Lists a start folder and every folder below it: the start folder first, then depth first, each
+// folder directly before the folders inside it, names sorted within a folder. Hidden folders are
+// listed. Links to folders are followed, but a folder that is already on the path being walked is
+// listed without being entered, so link loops end. FIFOs and other non-folders are never opened.
+//
+// The scan runs on the user-interface thread and yields to the event loop while it walks, so a
+// cancel button can be pressed. The cancel check is tested whenever a folder's listing begins:
+// after a cancel, listings already begun still list their remaining direct subfolders but descend
+// no further.
+class FolderScan {
+  public:
+    struct Options {
+        bool subfolders = true;          // descend below the start folder
+        std::function<bool()> cancelled; // true: stop at the next folder entered
+        // Every listed folder in order, with the running count (the start folder is number 1).
+        std::function<void(const QString& path, int count)> found;
+        // Called with the running count before each yield to the event loop (at most every
+        // 20 ms) and once at the end: the place to refresh count labels and flush batches.
+        std::function<void(int count)> progress;
+    };
+
+    // Walks `start` (listed in the form given) and returns the number of folders listed.
+    // A start folder that is empty or does not exist lists nothing and returns 0. Folders that
+    // cannot be listed are skipped silently. Exceptions thrown by the callbacks end the scan and
+    // pass to the caller.
+    static int run(const QString& start, const Options& options);
+
+    // The same, collecting the paths.
+    static QStringList list(const QString& start, bool subfolders = true,
+                            const std::function<bool()>& cancelled = {});
+
+    // A folder that scans never list: the recycler or system-volume folder at the top of a
+    // volume, and everything below them.
+    static bool isSystemFolder(const QString& path);
+};
+
+// The scan as the folder synchronisation uses it: both folders in two passes, each list emptied
+// first and then filled with its start folder and every folder found. `showCount(pass, count)`
+// runs with pass 1 or 2 while that pass goes on. When `cancelled` already holds before the
+// start, nothing is touched and the result is false. Errors are reported through the message
+// reporter ("Ett fel uppstod.", place "Mappsynkronisering, starta sökning"); folders found
+// before the error stay in the lists.
+bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStringList& List1,
+                             QStringList& List2, const std::function<bool()>& cancelled,
+                             const std::function<void(int pass, int count)>& showCount = {});
