@@ -80,7 +80,7 @@ QString CurrentJobRecord::scheduleText() const {
 
 QString CurrentJobRecord::summaryText(const QDate& today) const {
     QString age;
-    if (!txtlastrun.isEmpty() && txtlastrun != QLatin1String("Okänt")) {
+    if (!txtlastrun.isEmpty() && txtlastrun != QStringLiteral("Okänt")) {
         const QDate d = QDate::fromString(txtlastrun.left(10), QStringLiteral("yyyy-MM-dd"));
         if (!d.isValid())
             platform::throwError(13);

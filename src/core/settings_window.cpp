@@ -283,6 +283,7 @@ void frmsetup::spara_setup() {
                            QStringLiteral(". Felkod ") + QString::number(e.number) + QLatin1Char(' ') +
                            (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description) +
                            QLatin1Char('.'));
+        m->markProgramLogError();
     };
     try {
         QStringList lines;

@@ -140,6 +140,7 @@ TEST_F(JobGroupsTest, MissingGroupFolderIsMadeOrTheOldJobsAreDropped) {
     m->optarkiv[0]->setChecked(true);
     ASSERT_EQ(m->txtjobbnamn, "Gammal");
     platform::injectFault(path("Listor4"), EACCES);
+    dialogs().expectWindow("frmerror");
     m->optarkiv[3]->setChecked(true);
     EXPECT_EQ(m->comboinställningar->count(), 0);
     EXPECT_EQ(m->listinställningar->count(), 0);
@@ -169,6 +170,7 @@ TEST_F(JobGroupsTest, RenamingAGroup) {
     // A failed write is reported, and the old file stays whole.
     platform::injectFault(file, ENOSPC);
     dialogs().expectInput("Välj ett nytt namn", "Jobb");
+    dialogs().expectWindow("frmerror");
     m->optarkiv_DblClick(0);
     platform::clearFaults();
     EXPECT_EQ(testutil::readLines(file).value(0), "Jobbgrupp 1");
