@@ -246,7 +246,7 @@ TEST_F(JobGroupsTest, ReloadReselectsTheJobByName) {
     testutil::writeJob(path("Listor"), job("A"));
     JobFiles("D").writeBackupFolder("/ny");
     m->chkload = true;
-    m->reloadJobsKeepingSelection();
+    m->Form_Activate();
     EXPECT_FALSE(m->chkload);
     EXPECT_EQ(m->txtjobbnamn, "D");
     EXPECT_EQ(m->comboinställningar->currentIndex(), 2);
