@@ -19,7 +19,7 @@
 namespace {
 
 class WindowRunProgress : public RunProgress {
-public:
+  public:
     explicit WindowRunProgress(frmutförbackup& w) : w_(w) {}
 
     bool simulated() const override { return w_.chkbackupsimulera->isChecked(); }
@@ -42,7 +42,9 @@ public:
         w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
         program().form<frmmain>()->comboinställningar->setCurrentIndex(i);
     }
-    QString jobName() const override { return w_.List1->currentItem() ? w_.List1->currentItem()->text() : QString(); }
+    QString jobName() const override {
+        return w_.List1->currentItem() ? w_.List1->currentItem()->text() : QString();
+    }
 
     void clearWindowLog() override { w_.txtloggtext->clear(); }
     void windowLog(const QString& text) override { w_.addLogLine(text); }
@@ -93,13 +95,14 @@ public:
         fileDirty_ = targetDirty_ = countersDirty_ = folderDirty_ = totalDirty_ = false;
     }
 
-private:
+  private:
     frmutförbackup& w_;
     QElapsedTimer timer_;
     QString file_, target_;
     int steps_ = 0, files_ = 0;
     long done_ = 0, total_ = 1;
-    bool fileDirty_ = false, targetDirty_ = false, countersDirty_ = false, folderDirty_ = false, totalDirty_ = false;
+    bool fileDirty_ = false, targetDirty_ = false, countersDirty_ = false, folderDirty_ = false,
+         totalDirty_ = false;
 };
 
 } // namespace
@@ -132,7 +135,9 @@ void frmutförbackup::refreshCounters() {
     }
 }
 
-long frmutförbackup::errorCount() const { return engine_ ? engine_->antalfel : long(lblantalfel->text().toLong()); }
+long frmutförbackup::errorCount() const {
+    return engine_ ? engine_->antalfel : long(lblantalfel->text().toLong());
+}
 
 void frmutförbackup::setErrorCount(long n) {
     engine().antalfel = n;

@@ -168,7 +168,7 @@ bool RunDriver::start() {
     w_.tömlogfil(startDate_, startTime_);
 
     w_.txtloggtext->clear();
-    e_.resetRun();  // the lists, the error count, imgerr and every copy total
+    e_.resetRun(); // the lists, the error count, imgerr and every copy total
     w_.setLblavbryt(QString());
     w_.refreshCounters();
     w_.List2->clear();

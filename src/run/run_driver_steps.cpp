@@ -9,8 +9,14 @@ void RunDriver::provskriv_tillbackupmapp() {
     w_.refreshCounters();
 }
 
-void RunDriver::räknaallajobbfiler() { e_.räknaallajobbfiler(); }
+void RunDriver::räknaallajobbfiler() {
+    e_.räknaallajobbfiler();
+}
 
-void RunDriver::skapamappar() { e_.skapamappar(); }
+void RunDriver::skapamappar() {
+    e_.skapamappar();
+}
 
-void RunDriver::file_copy(int k) { e_.file_copy(k); }
+void RunDriver::file_copy(int k) {
+    e_.file_copy(k);
+}
