@@ -325,7 +325,7 @@ int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelle
             return errno;
         }
         if (r == 0)
-            return 0; // end of file (also when the source shrank meanwhile)
+            break; // end of file, or a file system that copies nothing this way: read/write tells
         done += r;
         if (progress)
             progress(done);
