@@ -318,7 +318,7 @@ void frmsetup::cmdsökersätt_Click() {
 }
 
 void frmsetup::lblhjälp_Click() {
-    // Call site for the shared help procedure (Module1::öppna_hjälp) once it exists.
+    Module1::öppna_hjälp();
 }
 
 void frmsetup::chkjobbarkiv_Click() {
