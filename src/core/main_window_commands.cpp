@@ -12,6 +12,4 @@ void frmmain::cmdtabort_Click() {}
 
 void frmmain::ändra_inställning() {}
 
-void frmmain::varna_gammal_backup() {}
-
 void frmmain::uppdatera_huvudmappar() {}
