@@ -10,13 +10,10 @@ void frmaddmapp::rensa_saknade_exmappar() {}
 // end folders
 
 // begin lists
-void frmaddmapp::connectListControls() {}
 // end lists
 
 // begin versions
-void frmaddmapp::connectVersionControls() {}
 // end versions
 
 // begin rename
-void frmaddmapp::connectRenameControls() {}
 // end rename
