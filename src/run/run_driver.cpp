@@ -34,6 +34,15 @@ QString numberText(long long n) {
     return QString::number(n);
 }
 
+// A name the platform could not decode reaches the folder list with '?' in its place; on Linux
+// '?' is also a legal character, so a path that exists as written is an ordinary folder.
+bool illegalFolderName(const QString& path) {
+    for (const QChar c : path)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    return path.contains(QLatin1Char('?')) && !platform::folderExists(path);
+}
+
 } // namespace
 
 RunDriver::RunDriver(frmutförbackup& window)
@@ -377,7 +386,7 @@ void RunDriver::folderLoop(const QString& jobName) {
         const QString folder = e_.List2[k];
         if (k < int(e_.List3.size()) && e_.List3[size_t(k)].filtered) {
             w_.removeJobFolder(k);
-        } else if (refusedName(folder)) {
+        } else if (illegalFolderName(folder)) {
             w_.countError();
             try {
                 platform::appendLines(
