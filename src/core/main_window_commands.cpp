@@ -4,14 +4,6 @@
 
 void frmmain::createCommandControls() {}
 
-void frmmain::cmdny_Click() {}
-
-void frmmain::cmdändra_Click() {}
-
-void frmmain::cmdtabort_Click() {}
-
-void frmmain::ändra_inställning() {}
-
 void frmmain::varna_gammal_backup() {}
 
 void frmmain::uppdatera_huvudmappar() {}
