@@ -33,24 +33,34 @@ int main(int argc, char* argv[]) {
     p.commandLine = args.join(QLatin1Char(' '));
 
     frmmain* main = p.form<frmmain>();
+
+    // SIGTERM and SIGHUP end the program the normal way, so the program log is written; the
+    // notifier runs inside the load too, as a command-line run keeps events flowing.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&p] {
+            char c;
+            [[maybe_unused]] ssize_t r = ::read(signalPipe[0], &c, 1);
+            if (frmmain* m = p.loaded<frmmain>())
+                m->endOnSignal();
+        });
+        struct sigaction sa {};
+        sa.sa_handler = onSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        ::sigaction(SIGTERM, &sa, nullptr);
+        ::sigaction(SIGHUP, &sa, nullptr);
+    }
+
     if (!main->load()) {
         const int status = p.exitStatus;
         setProgram(nullptr);
         return status;
     }
-
-    // SIGTERM and SIGHUP close the main window the normal way, so the program log is written.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&] {
-            char c;
-            [[maybe_unused]] ssize_t r = ::read(signalPipe[0], &c, 1);
-            if (frmmain* m = p.loaded<frmmain>())
-                m->Form_Unload();
-            QApplication::quit();
-        });
-        std::signal(SIGTERM, onSignal);
-        std::signal(SIGHUP, onSignal);
+    if (main->signalPending()) {
+        main->Form_Unload();
+        setProgram(nullptr);
+        return 0;
     }
 
     QObject::connect(main, &QObject::destroyed, &app, &QApplication::quit);

@@ -10,16 +10,41 @@
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
-#include <QFileInfo>
 #include "run/backup_window.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QTextEdit>
 #include <QTimer>
+
+namespace {
+// Runs one start-up or shutdown step; a failing step is skipped and the next one runs.
+template <class F> void step(F&& f) {
+    try {
+        f();
+    } catch (...) {
+    }
+}
+
+template <class W = QWidget> W* named(QWidget* root, const char* name) {
+    return root->findChild<W*>(QString::fromUtf8(name));
+}
+
+void giveHand(QWidget* root, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (QWidget* w = named(root, n))
+            w->setCursor(Qt::PointingHandCursor);
+}
+} // namespace
 
 frmmain::frmmain() {
     setObjectName(QStringLiteral("frmmain"));
@@ -34,7 +59,10 @@ frmmain::frmmain() {
     createJobControls();
     createSchedulerControls();
     createCommandControls();
+    createOldBackupControls();
     QObject::connect(TrayIcon1, &platform::TrayIcon::mouseDown, this, [this] { TrayIcon1_MouseDown(); });
+    laidOut_ = true;
+    Form_Resize();
 }
 
 frmmain::~frmmain() = default;
@@ -50,13 +78,14 @@ void frmmain::Form_Load() {
                                 .arg(TAMREL_VERSION_MAJOR)
                                 .arg(TAMREL_VERSION_MINOR)
                                 .arg(TAMREL_VERSION_PATCH);
-    txtsyslogg->setPlainText(platform::dateTimeText(p.clock.now()) + QStringLiteral("  Uppstart av Tamrel Backup version ") +
-                             version);
+    txtsyslogg->setPlainText(platform::dateTimeText(p.clock.now()) +
+                             QStringLiteral("  Uppstart av Tamrel Backup version ") + version);
     setWindowTitle(QStringLiteral("Tamrel Backup"));
     p.jobbgruppmapp = p.path(QStringLiteral("Listor"));
     if (p.programFolder() == QLatin1String("/")) {
         Module1::logga_meddelande(0, -1,
-                                  QStringLiteral("Programmet måste ligga i en egen underkatalog till ") + p.programFolder() +
+                                  QStringLiteral("Programmet måste ligga i en egen underkatalog till ") +
+                                      p.programFolder() +
                                       QStringLiteral(".\r\nProgrammet kommer att avslutas!"),
                                   QString());
         p.exitStatus = 1;
@@ -64,12 +93,18 @@ void frmmain::Form_Load() {
         return;
     }
     open_windowsize_main();
-    auto step = [](auto&& f) {
-        try {
-            f();
-        } catch (...) {
-        }
-    };
+    step([&] {
+        const std::pair<const char*, platform::Picture> quick[] = {
+            {"cmdsnabbnytt", platform::Picture::New},
+            {"cmdsnabbbackup", platform::Picture::Run},
+            {"cmdsnabbsynk", platform::Picture::Sync},
+            {"cmdsnabbåterställ", platform::Picture::Restore},
+            {"cmdsnabbschema", platform::Picture::Schedule},
+            {"cmdsnabbmain", platform::Picture::About}};
+        for (const auto& [name, pic] : quick)
+            if (auto* b = named<QAbstractButton>(this, name))
+                b->setIcon(platform::icon(pic));
+    });
     step([&] { open_setup_snabbstartsväljaren(); });
     step([&] {
         if (!platform::folderExists(p.jobbgruppmapp)) {
@@ -81,6 +116,14 @@ void frmmain::Form_Load() {
         TrayIcon1->setPicture(platform::icon(platform::Picture::Backup));
         TrayIcon1->addToTray();
         TrayIcon1->setToolTip(QStringLiteral("Tamrel Backup"));
+    });
+    step([&] {
+        if (auto* b = named<QAbstractButton>(this, "cmdschema_avaktivera"))
+            b->setIcon(platform::icon(platform::Picture::Delete));
+    });
+    step([&] {
+        giveHand(this, {"lblvisabackupfönstret", "lblsnabbinställningar", "lblvisaschemajobb", "lblstatus2",
+                        "lblgammalbackup"});
     });
     step([&] { cmdload_Click(); });
     if (!p.commandLine.isEmpty()) {
@@ -95,20 +138,31 @@ void frmmain::Form_Load() {
     });
     step([&] { open_setup(); });
     step([&] {
+        giveHand(this,
+                 {"lblhjälp",   "lblhjälp2", "lblsysloggsize", "lblsyslogg_radera", "lblschemavisasyslogg",
+                  "lbldonera2", "picnytt",   "picändra",       "pictabort",         "picutför",
+                  "picschema",  "picsync",   "picsetup",       "picåterställ",      "picprogramlogg",
+                  "picom",      "imgnytt",   "imgändra",       "imgtabort",         "imgutför",
+                  "imgschema",  "imgsynk",   "imgsetup",       "imgåterställ",      "imgprogramlogg",
+                  "imgom",      "lblnytt",   "lbländra",       "lbltabort",         "lblutför",
+                  "lblschema",  "lblsynk",   "lblsetup",       "lblåterställ",      "lblprogramlogg",
+                  "lblom"});
+    });
+    step([&] {
+        if (!file_schemasync().isEmpty())
+            lblstatus2->show();
+    });
+    step([&] {
         if (program().form<frmsetup>()->chkuppdateraauto->isChecked())
             program().form<frmuppdatera>()->Timer1->start(3000);
     });
+    Timerfönstersize->start();
     loaded_ = true;
 }
 
 void frmmain::commandLineRun() {
     Program& p = program();
-    auto step = [](auto&& f) {
-        try {
-            f();
-        } catch (...) {
-        }
-    };
+    inCommandLineRun_ = true;
     appendSystemLog(QStringLiteral("Hittade startkommando för uppstart: ") + p.commandLine);
     setWindowState(Qt::WindowMinimized);
     step([&] {
@@ -144,13 +198,115 @@ void frmmain::commandLineRun() {
         }
     });
     step([&] { b->commandline(); });
-    if (!matched || b->runHadErrors())
+    // Scripts and schedulers read the exit status: a run that did nothing or failed is no success.
+    if (!matched || b->runHadErrors() || p.schema_avstängt == 1)
         p.exitStatus = 1;
+    inCommandLineRun_ = false;
     Form_Unload();
 }
 
+void frmmain::endOnSignal() {
+    if (inCommandLineRun_) {
+        // The run stops at its next check; the shutdown then runs as after any run.
+        program().schema_avstängt = 1;
+        return;
+    }
+    if (!loaded_) {
+        signalPending_ = true;
+        return;
+    }
+    Form_Unload();
+    QApplication::quit();
+}
+
+void frmmain::hideToTray() {
+    if (platform::TrayIcon::available())
+        hide();
+    else
+        setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+}
+
 void frmmain::Form_Activate() {
-    // Filled in by the start-up and activation work.
+    Program& p = program();
+    step([&] {
+        if (frmsetup* s = p.loaded<frmsetup>(); s && s->isVisible()) {
+            s->show();
+            s->raise();
+        }
+    });
+    step([&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("frmbackupfel")) {
+                w->hide();
+                w->deleteLater();
+            }
+    });
+    const frmutförbackup* b = p.loaded<frmutförbackup>();
+    const bool backupVisible = b && b->isVisible();
+    step([&] {
+        for (QWidget* w : {static_cast<QWidget*>(comboinställningar), static_cast<QWidget*>(combomappar_list),
+                           static_cast<QWidget*>(listinställningar)})
+            if (w)
+                w->setEnabled(!backupVisible);
+        for (const char* n :
+             {"picnytt", "picändra", "pictabort", "picschema", "cmduppdateraallt", "cmduppdatera"})
+            if (QWidget* w = named(this, n))
+                w->setVisible(!backupVisible);
+        for (const char* n : {"cmdsnabbnytt", "cmdsnabbschema", "cmdbackupdirekt"})
+            if (QWidget* w = named(this, n))
+                w->setEnabled(!backupVisible);
+    });
+    step([&] {
+        frmsetup* s = p.form<frmsetup>();
+        auto* txtarkiv = named<QLineEdit>(this, "txtarkiv");
+        if (s->chkjobbarkiv->isChecked() && txtarkiv) {
+            for (QRadioButton* o : optarkiv)
+                if (o && o->isChecked())
+                    txtarkiv->setText(QStringLiteral("Vald jobbgrupp: ") + o->text());
+            txtarkiv->setVisible(backupVisible);
+        }
+    });
+    step([&] {
+        frmsetup* s = p.form<frmsetup>();
+        if (s->chkstartaminimerad_Tag.isEmpty()) {
+            s->chkstartaminimerad_Tag = QStringLiteral("1");
+            if (s->chkstartaminimerad->isChecked()) {
+                TrayIcon1->setPicture(platform::icon(platform::Picture::Backup));
+                TrayIcon1->addToTray();
+                hideToTray();
+            }
+        }
+    });
+    step([&] {
+        if (!chkaktiveraschema->isChecked())
+            lblstatus->setText(QStringLiteral("Status: Redo"));
+    });
+    step([&] {
+        if (!chkload)
+            return;
+        const int e = comboinställningar->currentIndex();
+        const int f = combomapparIndex();
+        cmdload_Click();
+        chkload = false;
+        if (e != comboinställningar->currentIndex()) {
+            if (e >= 0 && e < comboinställningar->count())
+                comboinställningar->setCurrentIndex(e);
+            else
+                comboinställningar->setCurrentIndex(-1);
+        }
+        if (combomappar_list && f >= 0 && f < combomappar_list->count())
+            setCombomapparIndex(f);
+        if (comboinställningar->count() > 0 && comboinställningar->currentIndex() < 0)
+            comboinställningar->setCurrentIndex(0);
+    });
+    step([&] { visa_senaste_backup(); });
+    step([&] {
+        if (cmdstartaschema_Tag == QLatin1String("0"))
+            chkaktiveraschema->setChecked(false);
+        else if (cmdstartaschema_Tag == QLatin1String("1"))
+            chkaktiveraschema->setChecked(true);
+        cmdstartaschema_Tag.clear();
+    });
 }
 
 void frmmain::Form_Unload() {
@@ -159,20 +315,15 @@ void frmmain::Form_Unload() {
     unloaded_ = true;
     unloading_ = true;
     Program& p = program();
-    auto step = [](auto&& f) {
-        try {
-            f();
-        } catch (...) {
-        }
-    };
     step([&] {
         if (chkaktiveraschema && chkaktiveraschema->isChecked())
             chkaktiveraschema->setChecked(false);
     });
     step([&] {
-        if (isVisible() && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
-            spara_windowsize_main();
+        Timerfönstersize->stop();
+        timer_syslogg->stop();
     });
+    step([&] { spara_windowsize_main(); });
     step([&] { p.unload<frmsetup>(); });
     step([&] { TrayIcon1->removeFromTray(); });
     step([&] { appendSystemLog(QStringLiteral("Avslutar programmet.")); });
@@ -191,4 +342,8 @@ bool frmmain::event(QEvent* e) {
     return QMainWindow::event(e);
 }
 
-void frmmain::changeEvent(QEvent* e) { QMainWindow::changeEvent(e); }
+void frmmain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && laidOut_ && !unloading_)
+        Form_Resize();
+}

@@ -40,6 +40,11 @@ public:
     bool loadedOk() const { return loaded_; }
     QString Tag;  // who drives the job editor: "", "1" (folder-structure refresh) or "sync"
     bool unloading() const { return unloading_; }
+    // SIGTERM/SIGHUP: ends a command-line run early, or closes the window the normal way.
+    void endOnSignal();
+    bool signalPending() const { return signalPending_; }
+    // Hides the window into the notification area, or minimises it where the desktop has none.
+    void hideToTray();
 
     // ---- system log and program log --------------------------------------------------------
     QTextEdit* txtsyslogg = nullptr;
@@ -47,16 +52,59 @@ public:
     QLabel* lblschemavisasyslogg = nullptr;
     QLabel* lblstatus = nullptr;
     QLabel* lblstatus2 = nullptr;
+    QFrame* framesyslogg = nullptr;
+    QLabel* lblsyslogginfo = nullptr;
+    QPushButton* cmdsyslogg_fel = nullptr;
+    QLabel* lblsyslogg_rödfel = nullptr;
+    QLabel* lblsysloggsize = nullptr;
+    QLabel* lblsyslogg_radera = nullptr;
+    QPushButton* cmdsyslogg_dölj = nullptr;
+    QPushButton* cmdsyslogg_loggsize = nullptr;
+    QPushButton* cmdsyslogg_sparad_fel = nullptr;
+    QTimer* timer_syslogg = nullptr;
+    QPushButton* cmdprogramlogg = nullptr;
+    QPushButton* cmdvisalogg = nullptr;
     // Appends one line: line break, date and time, two blanks, the text.
     void appendSystemLog(const QString& text);
     // Appends text directly, with no line break and no time.
     void appendSystemLogRaw(const QString& text);
+    // The system log's text, line ends as CR LF.
+    QString systemLogText() const;
     void spara_syslogg();
+    void cmdprogramlogg_Click();
+    void cmdsyslogg_dölj_Click();
+    void timer_syslogg_Timer();
+    void cmdsyslogg_fel_Click();
+    // The marking on the log viewer's text box, its result into the viewer's label.
+    void cmdsyslogg_sparad_fel_Click(QTextEdit* Text1, QLabel* lblsökinfo);
+    void cmdsyslogg_loggsize_Click();
+    void lblsyslogg_radera_Click();
+    void lblsysloggsize_MouseUp(Qt::MouseButton button);
+    void cmdvisalogg_Click();
+    void cmdvisalogg_MouseUp(Qt::MouseButton button);
+    void lblstatus2_Click();
+    // The saved leftover lists: names of the "*.schemasync" files in the folder Schemasync.
+    QStringList file_schemasync() const;
+    // Turns the program-log label red (an error line was written).
+    void markProgramLogError();
+    // Marks "FEL!" and "Ett fel uppstod" red and bold in `box`; returns the count.
+    static int markErrors(QTextEdit* box);
+    static QString errorCountText(int count);
+    // The size caption of a program log of `bytes` bytes.
+    static QString logSizeText(qint64 bytes);
+    bool syslogMarked_ = false;  // marks are in txtsyslogg; the next append clears them
 
     // ---- layout, geometry, tray ------------------------------------------------------------
     platform::TrayIcon* TrayIcon1 = nullptr;
+    QFrame* picmeny = nullptr;     // the toolbar column
+    QFrame* Frame1 = nullptr;      // the main area: job groups, job list, job frame
+    QFrame* framejobb = nullptr;   // the selected job's details
+    QTimer* Timerfönstersize = nullptr;
+    QString Timerfönstersize_Tag;  // "1": a geometry save is requested
     void open_windowsize_main();
     void spara_windowsize_main();
+    void Form_Resize();
+    void Timerfönstersize_Timer();
     void TrayIcon1_MouseDown();
     void knappar_lås();
     void knappar_låsupp();
@@ -86,6 +134,9 @@ public:
 
     // ---- old-backup warning ----------------------------------------------------------------
     void varna_gammal_backup();
+    void lblgammalbackup_Click();
+    QLabel* lblgammalbackup = nullptr;  // the notice "Det finns jobb som inte körts på länge. Klicka här."
+    QString lblgammalbackup_Tag;        // "1" while a check asked for by the user runs
 
     // ---- commands, toolbar and menus --------------------------------------------------------
     bool chkload = false;          // the reload request of other windows
@@ -101,6 +152,8 @@ protected:
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     // Each area creates and places its own controls.
@@ -109,9 +162,13 @@ private:
     void createJobControls();
     void createSchedulerControls();
     void createCommandControls();
+    void createOldBackupControls();
     void commandLineRun();
 
     bool loaded_ = false;
     bool unloading_ = false;
     bool unloaded_ = false;
+    bool inCommandLineRun_ = false;
+    bool signalPending_ = false;
+    bool laidOut_ = false;
 };

@@ -4,6 +4,5 @@
 
 void frmmain::createCommandControls() {}
 
-void frmmain::varna_gammal_backup() {}
 
 void frmmain::uppdatera_huvudmappar() {}

@@ -1,19 +1,249 @@
 // Layout, geometry file, tray click and button locking of the main window.
 #include "core/main_window.h"
+#include "core/module1.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
+#include "platform/errors.h"
+#include "platform/icons.h"
+#include "run/backup_window.h"
 
-void frmmain::createLayoutControls() { resize(640, 480); }
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <algorithm>
 
-void frmmain::open_windowsize_main() {}
-
-void frmmain::spara_windowsize_main() {}
-
-void frmmain::TrayIcon1_MouseDown() {
-    showNormal();
-    raise();
-    activateWindow();
+namespace {
+constexpr int tw(int twips) {
+    return twips / geometry::kTwipsPerPixel;
 }
 
-void frmmain::knappar_lås() {}
+// The design size of the window's client area, and of the toolbar column.
+constexpr int kDesignWidth = tw(10800);
+constexpr int kDesignHeight = tw(7800);
+constexpr int kToolbarHeight = tw(5700);
+constexpr int kMinWidth = tw(7100);
+// The bottom strip is measured from the window's outer bottom edge; a framed window's caption
+// and borders add about this much, so the strip sits the same with or without a window manager.
+constexpr int kCaptionAllowance = tw(570);
 
-void frmmain::knappar_låsupp() {}
+// Places `w` at `r`, given in the coordinates of `container`, whatever `w`'s parent is.
+void placeIn(QWidget* w, QWidget* container, const QRect& r) {
+    if (!w || !container)
+        return;
+    QWidget* parent = w->parentWidget();
+    if (parent == container || !parent) {
+        w->setGeometry(r);
+        return;
+    }
+    const QPoint offset =
+        container->mapTo(container->window(), QPoint(0, 0)) - parent->mapTo(parent->window(), QPoint(0, 0));
+    w->setGeometry(r.translated(offset));
+}
+
+// The rectangle of `w` in the coordinates of `container`.
+QRect rectIn(const QWidget* w, const QWidget* container) {
+    const QWidget* parent = w->parentWidget();
+    if (parent == container || !parent)
+        return w->geometry();
+    const QPoint offset =
+        parent->mapTo(parent->window(), QPoint(0, 0)) - container->mapTo(container->window(), QPoint(0, 0));
+    return w->geometry().translated(offset);
+}
+} // namespace
+
+void frmmain::createLayoutControls() {
+    QWidget* c = centralWidget();
+    picmeny = new QFrame(c);
+    picmeny->setObjectName(QStringLiteral("picmeny"));
+    picmeny->setFrameShape(QFrame::StyledPanel);
+    picmeny->setGeometry(0, 0, tw(1935), kToolbarHeight);
+    Frame1 = new QFrame(c);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(tw(2040), 0, kDesignWidth - tw(2115), kDesignHeight - tw(760));
+    framejobb = new QFrame(c);
+    framejobb->setObjectName(QStringLiteral("framejobb"));
+    framejobb->setFrameShape(QFrame::StyledPanel);
+    Timerfönstersize = new QTimer(this);
+    Timerfönstersize->setObjectName(QStringLiteral("Timerfönstersize"));
+    Timerfönstersize->setInterval(2000);
+    QObject::connect(Timerfönstersize, &QTimer::timeout, this, [this] { Timerfönstersize_Timer(); });
+    setMinimumSize(kMinWidth, kToolbarHeight + tw(1380));
+    resize(kDesignWidth, kDesignHeight);
+}
+
+void frmmain::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (laidOut_)
+        Form_Resize();
+}
+
+void frmmain::Form_Resize() {
+    try {
+        if (windowState() & Qt::WindowMinimized) {
+            if (chkaktiveraschema && chkaktiveraschema->isChecked() && platform::TrayIcon::available())
+                hide();
+            return;
+        }
+        const QSize extra = frameGeometry().size() - size();
+        if (width() + extra.width() < kMinWidth)
+            resize(kMinWidth - extra.width(), height());
+        const int toolbarHeight = picmeny ? picmeny->height() : kToolbarHeight;
+        if (height() + extra.height() < toolbarHeight + tw(1380))
+            resize(width(), toolbarHeight + tw(1380) - extra.height());
+
+        QWidget* c = centralWidget();
+        const int cw = c->width() > 0 ? c->width() : width();
+        const int ch = c->height() > 0 ? c->height() : height();
+        // The outer size, as if a caption and borders were there.
+        const int outerW = width() + extra.width();
+        const int outerH = height() + std::max(extra.height(), kCaptionAllowance);
+
+        Frame1->setGeometry(tw(2040), Frame1->y(), cw - tw(2115), ch - tw(760));
+        const int fw = Frame1->width();
+        const int fh = Frame1->height();
+
+        int listRight = fw / 3;
+        if (listinställningar) {
+            QRect r = rectIn(listinställningar, Frame1);
+            if (r.top() < tw(480))
+                r.moveTop(tw(480));
+            r.setLeft(std::max(0, r.left()));
+            r.setWidth(fw / 3);
+            r.setHeight(fh - r.top() - tw(40));
+            placeIn(listinställningar, Frame1, r);
+            listRight = r.right() + 1;
+        }
+        const int jobTop = tw(360);
+        const QRect jobRect(listRight + tw(120), jobTop, fw - fw / 3 - tw(360), fh - jobTop - tw(40));
+        placeIn(framejobb, Frame1, jobRect);
+
+        for (const char* name : {"cmduppdateraallt", "cmduppdatera", "cmdöppnamålmapp", "cmdåterställdenna",
+                                 "cmdbackupdirekt"}) {
+            if (auto* b = findChild<QWidget*>(QString::fromUtf8(name))) {
+                QRect r = rectIn(b, framejobb);
+                r.moveLeft(framejobb->width() - tw(395));
+                placeIn(b, framejobb, r);
+            }
+        }
+        auto* list = findChild<QWidget*>(QStringLiteral("listmappar"));
+        auto* summary = findChild<QWidget*>(QStringLiteral("txtsammanställning"));
+        if (list && summary) {
+            const QRect l = rectIn(list, framejobb);
+            QRect r = rectIn(summary, framejobb);
+            r.setTop(l.bottom() + 1 + tw(60));
+            r.setBottom(framejobb->height() - tw(120) - 1);
+            placeIn(summary, framejobb, r);
+        }
+
+        auto* frameschema = findChild<QWidget*>(QStringLiteral("frameschema"));
+        if (frameschema) {
+            frameschema->resize(cw - tw(180), fh + tw(120));
+            if (auto* txtschemalogg = findChild<QWidget*>(QStringLiteral("txtschemalogg"))) {
+                QRect r = rectIn(txtschemalogg, frameschema);
+                r.setTop(tw(3780));
+                r.setBottom(frameschema->height() - 1);
+                r.setRight(frameschema->width() - 1 - std::max(0, r.left()));
+                placeIn(txtschemalogg, frameschema, r);
+            }
+        }
+        auto* snabb = findChild<QWidget*>(QStringLiteral("framesnabbstart"));
+        auto* snabb2 = findChild<QWidget*>(QStringLiteral("framesnabbstart2"));
+        if (snabb && snabb2 && snabb2->parentWidget() == snabb)
+            snabb2->move((snabb->width() - snabb2->width()) / 2, (snabb->height() - snabb2->height()) / 2);
+
+        const bool schedulerOn = chkaktiveraschema && chkaktiveraschema->isChecked() && frameschema;
+        const QWidget* host = schedulerOn ? frameschema : static_cast<QWidget*>(Frame1);
+        framesyslogg->resize(host->size());
+        lblsyslogg_rödfel->resize(framesyslogg->width() - lblsyslogg_rödfel->x() - tw(240),
+                                  lblsyslogg_rödfel->height());
+        txtsyslogg->setGeometry(txtsyslogg->x(), txtsyslogg->y(), framesyslogg->width(),
+                                framesyslogg->height() - txtsyslogg->y());
+
+        // The bottom strip follows the outer window edges.
+        cmdvisalogg->move(outerW - tw(1170), outerH - tw(1035));
+        lblstatus->setGeometry(lblstatus->x(), outerH - tw(855), outerW - tw(1265), lblstatus->height());
+        lblstatus2->move(lblstatus2->x(), lblstatus->y() - tw(240));
+        if (auto* old = findChild<QWidget*>(QStringLiteral("lblgammalbackup")))
+            old->move(old->x(), lblstatus2->y());
+        Timerfönstersize_Tag = QStringLiteral("1");
+    } catch (...) {
+    }
+}
+
+void frmmain::Timerfönstersize_Timer() {
+    if (Timerfönstersize_Tag != QLatin1String("1"))
+        return;
+    Timerfönstersize_Tag.clear();
+    try {
+        geometry::saveWindow(geometry::geometryFile(QStringLiteral("main")), this);
+    } catch (...) {
+    }
+}
+
+void frmmain::spara_windowsize_main() {
+    geometry::saveWindow(geometry::geometryFile(QStringLiteral("main")), this);
+}
+
+void frmmain::open_windowsize_main() {
+    const QString file = geometry::geometryFile(QStringLiteral("main"));
+    try {
+        if (!QFileInfo::exists(file)) {
+            geometry::centre(this);
+            return;
+        }
+        geometry::applyGeometry(file, this);
+    } catch (const platform::RunError& e) {
+        appendSystemLog(
+            QStringLiteral("Ett fel uppstod när huvudfönstrets storlek och position skulle laddas. Plats: "
+                           "open_windowsize_main. Felkod ") +
+            QString::number(e.number) + e.description + QStringLiteral("."));
+        markProgramLogError();
+    }
+}
+
+void frmmain::TrayIcon1_MouseDown() {
+    try {
+        TrayIcon1->setPicture(platform::icon(platform::Picture::Backup));
+        TrayIcon1->Tag.clear();
+        frmutförbackup* b = program().loaded<frmutförbackup>();
+        QWidget* w = (b && b->isVisible()) ? static_cast<QWidget*>(b) : static_cast<QWidget*>(this);
+        w->setWindowState(w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+        w->show();
+        w->raise();
+        w->activateWindow();
+    } catch (...) {
+    }
+}
+
+namespace {
+const char* const kLockedButtons[] = {"cmdny",         "cmdändra",        "cmdtabort", "cmdkör",      "cmdom",
+                                      "cmdalternativ", "cmdstartaschema", "cmdsynk",   "cmdåterställ"};
+}
+
+void frmmain::knappar_lås() {
+    picmeny->setEnabled(false);
+    Frame1->setEnabled(false);
+    for (const char* name : kLockedButtons)
+        if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
+            w->setEnabled(false);
+    for (QRadioButton* o : optarkiv)
+        if (o)
+            o->move(o->x(), -tw(500));
+}
+
+void frmmain::knappar_låsupp() {
+    picmeny->setEnabled(true);
+    Frame1->setEnabled(true);
+    for (const char* name : kLockedButtons)
+        if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
+            w->setEnabled(true);
+    for (QRadioButton* o : optarkiv)
+        if (o)
+            o->move(o->x(), 0);
+}

@@ -1,24 +1,185 @@
 #include "core/module1.h"
 
+#include "core/error_dialog.h"
 #include "core/main_window.h"
 #include "core/program.h"
+#include "core/settings_window.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "run/backup_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QUrl>
 
 namespace Module1 {
 
 void logga_meddelande(int felnummer, int visa, const QString& meddelande, const QString& plats,
                       const QString& beskrivning) {
-    Q_UNUSED(visa);
-    frmmain* m = program().form<frmmain>();
-    if (felnummer == -1 || (felnummer == 0 && meddelande.startsWith(QLatin1String("FEL!"))))
+    Program& p = program();
+    frmmain* m = p.form<frmmain>();
+    const bool felmeddelande = meddelande.startsWith(QLatin1String("FEL!"));
+    const QString beskr = beskrivning.isEmpty() ? platform::errorDescription(felnummer) : beskrivning;
+
+    // Stage 1: the system-log line.
+    if (felnummer == -1 || (felnummer == 0 && felmeddelande)) {
         m->appendSystemLog(meddelande + QStringLiteral(". Plats: ") + plats);
-    else if (felnummer > 0)
-        m->appendSystemLog(meddelande + QStringLiteral(" [") + QString::number(felnummer) + QStringLiteral("] - ") +
-                           (beskrivning.isEmpty() ? platform::errorDescription(felnummer) : beskrivning) +
-                           QStringLiteral(". Plats: ") + plats);
+        if (felmeddelande)
+            m->markProgramLogError();
+    } else if (felnummer > 0) {
+        m->appendSystemLog(meddelande + QStringLiteral(" [") + QString::number(felnummer) +
+                           QStringLiteral("] - ") + beskr + QStringLiteral(". Plats: ") + plats);
+        m->markProgramLogError();
+    }
+
+    // Stage 2: the dialog, unless the way the program runs forbids it.
+    frmutförbackup* b = p.form<frmutförbackup>();
+    if (b->caption() == QLatin1String("commandline"))
+        return;
+    if (m->chkaktiveraschema && m->chkaktiveraschema->isChecked()) {
+        if (felnummer > 0 || felmeddelande) {
+            QPalette pal = m->lblschemavisasyslogg->palette();
+            pal.setColor(QPalette::WindowText, QColor(255, 0, 0));
+            m->lblschemavisasyslogg->setPalette(pal);
+        }
+        return;
+    }
+    if (b->runGoingOn() && p.form<frmsetup>()->chkignorerafel->isChecked())
+        return;
+    if (felnummer == -1)
+        return;
+    frmerror* d = p.form<frmerror>();
+    if (felnummer > 0) {
+        d->setText(meddelande + QStringLiteral("\n\n[") + QString::number(felnummer) +
+                   QStringLiteral("] - ") + beskr + QStringLiteral("\n\nPlats: ") + plats);
+    } else {
+        if (!felmeddelande)
+            d->Image1->setPixmap(d->Image2->pixmap());
+        d->setText(plats.isEmpty() ? meddelande : meddelande + QStringLiteral("\n\nPlats: ") + plats);
+    }
+    if (visa == -1)
+        p.dialogs.showModal(d);
 }
 
-void logga_meddelande(const platform::RunError& fel, int visa, const QString& meddelande, const QString& plats) {
+void logga_meddelande(const platform::RunError& fel, int visa, const QString& meddelande,
+                      const QString& plats) {
     logga_meddelande(fel.number > 0 ? fel.number : 75, visa, meddelande, plats, fel.description);
+}
+
+namespace {
+Qt::CaseSensitivity caseOf(int compare) {
+    return compare == 1 ? Qt::CaseInsensitive : Qt::CaseSensitive;
+}
+
+int startIndex(int start) {
+    if (start < 1)
+        platform::throwError(5);
+    return start - 1;
+}
+} // namespace
+
+QString ersätt_text(const QString& text, const QString& sök, const QString& ersätt, int start, int count,
+                    int compare) {
+    const int from = startIndex(start);
+    const Qt::CaseSensitivity cs = caseOf(compare);
+    QString result = text;
+    if (sök.isEmpty() || from > result.size())
+        return result;
+    int pos = result.indexOf(sök, from, cs);
+    if (pos < 0)
+        return result;
+    const bool onePass = ersätt.contains(sök, cs);
+    // A rewrite that does not shrink the text could go on for ever; this bound is far beyond any
+    // real use.
+    const qsizetype limit = ersätt.size() < sök.size() ? -1 : 16 * (text.size() + 64);
+    qsizetype made = 0;
+    while (pos >= 0) {
+        result.replace(pos, sök.size(), ersätt);
+        ++made;
+        if (!(count == -1 || made < count) || made == limit)
+            break;
+        if (onePass) {
+            pos = result.indexOf(sök, pos + ersätt.size(), cs);
+        } else {
+            // Searching from `start` again finds nothing before the point where the text changed:
+            // that part had no occurrence and is untouched.
+            const int again = std::max(from, pos - static_cast<int>(sök.size()) + 1);
+            pos = result.indexOf(sök, again, cs);
+        }
+    }
+    return result;
+}
+
+QString ersätt_text_första(const QString& text, const QString& sök, const QString& ersätt, int start,
+                           int count, int compare) {
+    Q_UNUSED(count);
+    const int from = startIndex(start);
+    QString result = text;
+    if (sök.isEmpty() || from > result.size())
+        return result;
+    const int pos = result.indexOf(sök, from, caseOf(compare));
+    if (pos >= 0)
+        result.replace(pos, sök.size(), ersätt);
+    return result;
+}
+
+void spela_ljud(const QString& sökväg) {
+    if (sökväg.isEmpty() || !platform::fileExists(sökväg))
+        return;
+    auto* effect = new QSoundEffect(qApp);
+    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+        if (!effect->isPlaying())
+            effect->deleteLater();
+    });
+    QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
+        if (effect->status() == QSoundEffect::Error)
+            effect->deleteLater();
+        else if (effect->status() == QSoundEffect::Ready)
+            effect->play();
+    });
+    effect->setSource(QUrl::fromLocalFile(sökväg));
+}
+
+void visa_logg(int läge) {
+    const QString path = program().path(QStringLiteral("log.txt"));
+    if (!platform::fileExists(path)) {
+        logga_meddelande(0, -1, QStringLiteral("Det finns ingen loggfil."),
+                         QStringLiteral("Module1, Visa logg"));
+        return;
+    }
+    if (läge == 1)
+        program().dialogs.openUrl(path);
+    else if (läge == 0)
+        showLogViewer(QString());
+}
+
+void öppna_hjälp() {
+    const QString path =
+        platform::withTrailingSeparator(program().programFolder()) + QStringLiteral("tamrel_backup.chm");
+    if (!platform::fileExists(path)) {
+        logga_meddelande(0, -1, QStringLiteral("Kunde inte hitta filen ") + path + QStringLiteral("."),
+                         QString());
+        return;
+    }
+    program().dialogs.openUrl(path);
+}
+
+WindowHooks& windowHooks() {
+    static WindowHooks hooks;
+    return hooks;
+}
+
+void showLogViewer(const QString& text) {
+    if (windowHooks().logViewer)
+        windowHooks().logViewer(text);
+}
+
+void showSchemasync(const QStringList& names) {
+    if (windowHooks().schemasyncList)
+        windowHooks().schemasyncList(names);
 }
 
 } // namespace Module1

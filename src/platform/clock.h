@@ -5,14 +5,14 @@ namespace platform {
 
 // The program's clock. Tests set a fixed moment; otherwise it is the system time.
 class Clock {
-public:
+  public:
     QDateTime now() const;
     QDate today() const { return now().date(); }
     void setNow(const QDateTime& t) { fixed_ = t; }
     void advance(qint64 seconds) { fixed_ = now().addSecs(seconds); }
     void release() { fixed_ = {}; }
 
-private:
+  private:
     QDateTime fixed_;
 };
 

@@ -19,11 +19,13 @@ namespace platform {
 namespace {
 const QString kProgramTitle = QStringLiteral("Tamrel Backup");
 
-QString titleOr(const QString& t) { return t.isEmpty() ? kProgramTitle : t; }
+QString titleOr(const QString& t) {
+    return t.isEmpty() ? kProgramTitle : t;
+}
 
 // Waits until `w` is hidden or destroyed, keeping events flowing.
 class HideWatcher : public QObject {
-public:
+  public:
     HideWatcher(QWidget* w, QEventLoop* loop) : loop_(loop) { w->installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Hide || e->type() == QEvent::Close)
@@ -31,26 +33,33 @@ public:
         return false;
     }
 
-private:
+  private:
     QEventLoop* loop_;
 };
 } // namespace
 
 QString kindName(Dialogs::Kind k) {
     switch (k) {
-    case Dialogs::Kind::Message: return QStringLiteral("message box");
-    case Dialogs::Kind::Input: return QStringLiteral("input box");
-    case Dialogs::Kind::Folder: return QStringLiteral("folder picker");
-    case Dialogs::Kind::File: return QStringLiteral("file picker");
-    case Dialogs::Kind::OpenUrl: return QStringLiteral("open");
-    case Dialogs::Kind::StartProgram: return QStringLiteral("start program");
-    case Dialogs::Kind::Window: return QStringLiteral("window");
+    case Dialogs::Kind::Message:
+        return QStringLiteral("message box");
+    case Dialogs::Kind::Input:
+        return QStringLiteral("input box");
+    case Dialogs::Kind::Folder:
+        return QStringLiteral("folder picker");
+    case Dialogs::Kind::File:
+        return QStringLiteral("file picker");
+    case Dialogs::Kind::OpenUrl:
+        return QStringLiteral("open");
+    case Dialogs::Kind::StartProgram:
+        return QStringLiteral("start program");
+    case Dialogs::Kind::Window:
+        return QStringLiteral("window");
     }
     return {};
 }
 
-bool Dialogs::take(Kind kind, const QString& text, Expectation& out) {
-    calls_.push_back(Call{kind, text, {}});
+bool Dialogs::take(Kind kind, const QString& text, const QString& title, Expectation& out) {
+    calls_.push_back(Call{kind, text, title});
     if (queue_.empty()) {
         failures_ << QStringLiteral("unexpected %1: %2").arg(kindName(kind), text);
         return false;
@@ -69,33 +78,48 @@ bool Dialogs::take(Kind kind, const QString& text, Expectation& out) {
 Answer Dialogs::msgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
     if (scripted_) {
         Expectation e;
-        if (take(Kind::Message, text, e))
+        if (take(Kind::Message, text, titleOr(title), e))
             return e.answer;
         switch (buttons) {
         case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel: return Answer::No;
+        case MsgButtons::YesNoCancel:
+            return Answer::No;
         case MsgButtons::OkCancel:
-        case MsgButtons::RetryCancel: return Answer::Cancel;
-        case MsgButtons::AbortRetryIgnore: return Answer::Abort;
-        default: return Answer::Ok;
+        case MsgButtons::RetryCancel:
+            return Answer::Cancel;
+        case MsgButtons::AbortRetryIgnore:
+            return Answer::Abort;
+        default:
+            return Answer::Ok;
         }
     }
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(titleOr(title));
     box.setText(text);
     switch (icon) {
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::None: break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::None:
+        break;
     }
     std::vector<std::pair<QPushButton*, Answer>> map;
     auto add = [&](const QString& caption, QMessageBox::ButtonRole role, Answer a) {
         map.emplace_back(box.addButton(caption, role), a);
     };
     switch (buttons) {
-    case MsgButtons::Ok: add(QStringLiteral("OK"), QMessageBox::AcceptRole, Answer::Ok); break;
+    case MsgButtons::Ok:
+        add(QStringLiteral("OK"), QMessageBox::AcceptRole, Answer::Ok);
+        break;
     case MsgButtons::OkCancel:
         add(QStringLiteral("OK"), QMessageBox::AcceptRole, Answer::Ok);
         add(QStringLiteral("Avbryt"), QMessageBox::RejectRole, Answer::Cancel);
@@ -129,7 +153,7 @@ Answer Dialogs::msgBox(const QString& text, MsgButtons buttons, MsgIcon icon, co
 QString Dialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText) {
     if (scripted_) {
         Expectation e;
-        return take(Kind::Input, prompt, e) ? e.text : QString();
+        return take(Kind::Input, prompt, titleOr(title), e) ? e.text : QString();
     }
     QInputDialog d(QApplication::activeWindow());
     d.setWindowTitle(titleOr(title));
@@ -143,7 +167,7 @@ QString Dialogs::inputBox(const QString& prompt, const QString& title, const QSt
 QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
     if (scripted_) {
         Expectation e;
-        return take(Kind::Folder, title, e) ? e.text : QString();
+        return take(Kind::Folder, title, title, e) ? e.text : QString();
     }
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder);
 }
@@ -151,7 +175,7 @@ QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
 QString Dialogs::pickFile(const QString& title, const QString& startFolder, const QString& filter) {
     if (scripted_) {
         Expectation e;
-        return take(Kind::File, title, e) ? e.text : QString();
+        return take(Kind::File, title, title, e) ? e.text : QString();
     }
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, startFolder, filter);
 }
@@ -159,16 +183,20 @@ QString Dialogs::pickFile(const QString& title, const QString& startFolder, cons
 bool Dialogs::openUrl(const QString& target) {
     if (scripted_) {
         Expectation e;
-        return take(Kind::OpenUrl, target, e) ? e.result : false;
+        return take(Kind::OpenUrl, target, {}, e) ? e.result : false;
     }
     const QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
     return QDesktopServices::openUrl(url);
 }
 
+bool Dialogs::showInFileManager(const QString& folder) {
+    return openUrl(folder);
+}
+
 bool Dialogs::startProgram(const QString& entry) {
     if (scripted_) {
         Expectation e;
-        return take(Kind::StartProgram, entry, e) ? e.result : false;
+        return take(Kind::StartProgram, entry, {}, e) ? e.result : false;
     }
     QStringList parts = QProcess::splitCommand(entry);
     if (parts.isEmpty())
@@ -187,7 +215,7 @@ void Dialogs::showModal(QWidget* window) {
         return;
     if (scripted_) {
         Expectation e;
-        if (take(Kind::Window, window->objectName(), e) && e.act)
+        if (take(Kind::Window, window->objectName(), window->windowTitle(), e) && e.act)
             e.act(window);
         return;
     }
@@ -264,7 +292,8 @@ void Dialogs::expectWindow(const QString& objectName, std::function<void(QWidget
 
 QStringList Dialogs::verify() {
     for (const Expectation& e : queue_)
-        failures_ << QStringLiteral("expected %1 containing \"%2\" was never shown").arg(kindName(e.kind), e.contains);
+        failures_ << QStringLiteral("expected %1 containing \"%2\" was never shown")
+                         .arg(kindName(e.kind), e.contains);
     queue_.clear();
     QStringList f = failures_;
     failures_.clear();

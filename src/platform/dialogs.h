@@ -16,12 +16,12 @@ enum class Answer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 // file, starts a program or shows one of its own windows modally. Tests switch it to scripted
 // mode and queue the answers in advance; a dialog nobody expected is recorded as a failure.
 class Dialogs {
-public:
+  public:
     enum class Kind { Message, Input, Folder, File, OpenUrl, StartProgram, Window };
 
     struct Call {
         Kind kind;
-        QString text;  // message or prompt, picker title, address, program, window object name
+        QString text; // message or prompt, picker title, address, program, window object name
         QString title;
     };
 
@@ -35,6 +35,8 @@ public:
     QString pickFile(const QString& title, const QString& startFolder = {}, const QString& filter = {});
     // Opens a folder, file or web address with the desktop; false when that failed.
     bool openUrl(const QString& target);
+    // Shows a folder in the file manager (the run-time's "explorer " + path). Scripted as an open.
+    bool showInFileManager(const QString& folder);
     // Starts an entry of a program list (a command line, or a file that is opened); false on failure.
     bool startProgram(const QString& entry);
     // Shows one of the program's own windows modally and returns when it is hidden or closed.
@@ -62,7 +64,7 @@ public:
     QStringList verify();
     void reset();
 
-private:
+  private:
     struct Expectation {
         Kind kind = Kind::Message;
         QString contains;
@@ -71,7 +73,7 @@ private:
         bool result = true;
         std::function<void(QWidget*)> act;
     };
-    bool take(Kind kind, const QString& text, Expectation& out);
+    bool take(Kind kind, const QString& text, const QString& title, Expectation& out);
 
     bool scripted_ = false;
     std::deque<Expectation> queue_;

@@ -7,40 +7,67 @@ namespace platform {
 
 QString errorDescription(int number) {
     switch (number) {
-    case 5: return QStringLiteral("Ogiltigt proceduranrop eller argument");
-    case 6: return QStringLiteral("Spill");
-    case 7: return QStringLiteral("Slut på minne");
-    case 9: return QStringLiteral("Indexet är utanför intervallet");
-    case 11: return QStringLiteral("Division med noll");
-    case 13: return QStringLiteral("Typerna matchar inte");
-    case 52: return QStringLiteral("Felaktigt filnamn eller nummer");
-    case 53: return QStringLiteral("Filen hittades inte");
-    case 55: return QStringLiteral("Filen är redan öppen");
-    case 57: return QStringLiteral("I/O-fel på enheten");
-    case 58: return QStringLiteral("Filen finns redan");
-    case 61: return QStringLiteral("Disken är full");
-    case 62: return QStringLiteral("Inmatning efter filslut");
-    case 67: return QStringLiteral("För många filer");
-    case 68: return QStringLiteral("Enheten är inte tillgänglig");
-    case 70: return QStringLiteral("Åtkomst nekad");
-    case 71: return QStringLiteral("Disken är inte klar");
-    case 75: return QStringLiteral("Fel vid åtkomst till sökväg/fil");
-    case 76: return QStringLiteral("Sökvägen hittades inte");
-    default: return QStringLiteral("Programdefinierat fel eller fel i programmet");
+    case 5:
+        return QStringLiteral("Ogiltigt proceduranrop eller argument");
+    case 6:
+        return QStringLiteral("Spill");
+    case 7:
+        return QStringLiteral("Slut på minne");
+    case 9:
+        return QStringLiteral("Indexet är utanför intervallet");
+    case 11:
+        return QStringLiteral("Division med noll");
+    case 13:
+        return QStringLiteral("Typerna matchar inte");
+    case 52:
+        return QStringLiteral("Felaktigt filnamn eller nummer");
+    case 53:
+        return QStringLiteral("Filen hittades inte");
+    case 55:
+        return QStringLiteral("Filen är redan öppen");
+    case 57:
+        return QStringLiteral("I/O-fel på enheten");
+    case 58:
+        return QStringLiteral("Filen finns redan");
+    case 61:
+        return QStringLiteral("Disken är full");
+    case 62:
+        return QStringLiteral("Inmatning efter filslut");
+    case 67:
+        return QStringLiteral("För många filer");
+    case 68:
+        return QStringLiteral("Enheten är inte tillgänglig");
+    case 70:
+        return QStringLiteral("Åtkomst nekad");
+    case 71:
+        return QStringLiteral("Disken är inte klar");
+    case 75:
+        return QStringLiteral("Fel vid åtkomst till sökväg/fil");
+    case 76:
+        return QStringLiteral("Sökvägen hittades inte");
+    default:
+        return QStringLiteral("Programdefinierat fel eller fel i programmet");
     }
 }
 
 int errorNumberFromErrno(int err) {
     switch (err) {
     case ENOSPC:
-    case EDQUOT: return 61;
+    case EDQUOT:
+        return 61;
     case EACCES:
-    case EPERM: return 70;
-    case ENOENT: return 53;
-    case ENOTDIR: return 76;
-    case EIO: return 57;
-    case EEXIST: return 58;
-    default: return 75;
+    case EPERM:
+        return 70;
+    case ENOENT:
+        return 53;
+    case ENOTDIR:
+        return 76;
+    case EIO:
+        return 57;
+    case EEXIST:
+        return 58;
+    default:
+        return 75;
     }
 }
 
@@ -49,9 +76,13 @@ RunError runErrorFromErrno(int err) {
     return RunError{n, errorDescription(n)};
 }
 
-void throwErrno(int err) { throw runErrorFromErrno(err); }
+void throwErrno(int err) {
+    throw runErrorFromErrno(err);
+}
 
-void throwError(int number) { throw RunError{number, errorDescription(number)}; }
+void throwError(int number) {
+    throw RunError{number, errorDescription(number)};
+}
 
 namespace {
 QHash<QString, int>& faults() {
@@ -60,9 +91,13 @@ QHash<QString, int>& faults() {
 }
 } // namespace
 
-void injectFault(const QString& path, int err) { faults().insert(path, err); }
+void injectFault(const QString& path, int err) {
+    faults().insert(path, err);
+}
 
-void clearFaults() { faults().clear(); }
+void clearFaults() {
+    faults().clear();
+}
 
 int faultFor(const QString& path) {
     const auto& f = faults();

@@ -5,7 +5,9 @@
 
 namespace platform {
 
-void doEvents() { QCoreApplication::processEvents(); }
+void doEvents() {
+    QCoreApplication::processEvents();
+}
 
 void doEventsThrottled() {
     static QElapsedTimer timer;

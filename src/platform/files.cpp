@@ -4,10 +4,9 @@
 #include "platform/paths.h"
 
 #include <QCollator>
-#include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QRegularExpression>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -19,13 +18,16 @@ namespace platform {
 
 namespace {
 
-QByteArray enc(const QString& p) { return QFile::encodeName(p); }
+QByteArray enc(const QString& p) {
+    return QFile::encodeName(p);
+}
 
 const QCollator& collator() {
     static const QCollator c = [] {
         QCollator c(QLocale(QLocale::Swedish, QLocale::Sweden));
         c.setCaseSensitivity(Qt::CaseInsensitive);
         c.setNumericMode(false);
+        c.setIgnorePunctuation(false);
         return c;
     }();
     return c;
@@ -33,11 +35,150 @@ const QCollator& collator() {
 
 struct Fd {
     int fd = -1;
+    Fd() = default;
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
     ~Fd() {
         if (fd >= 0)
             ::close(fd);
     }
 };
+
+bool isDotOrDotDot(const char* n) {
+    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
+}
+
+// Decodes a name read from disk. A name that is not valid UTF-8 or holds a control character gets
+// '?' in place of the offending characters and is marked refused.
+QString decodeName(const char* raw, bool& refused) {
+    refused = false;
+    const auto* p = reinterpret_cast<const unsigned char*>(raw);
+    bool ascii = true;
+    qsizetype len = 0;
+    for (; p[len]; ++len) {
+        if (p[len] >= 0x80)
+            ascii = false;
+        else if (p[len] < 0x20 || p[len] == 0x7F)
+            refused = true;
+    }
+    QString name;
+    if (ascii) {
+        name = QString::fromLatin1(raw, len);
+    } else {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        name = utf8.decode(QByteArrayView(raw, len));
+        if (utf8.hasError()) {
+            refused = true;
+            name.replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'));
+        }
+    }
+    if (refused) {
+        for (QChar& c : name)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                c = QLatin1Char('?');
+    }
+    return name;
+}
+
+template <typename F> void walkDir(const QString& folder, F&& each) {
+    checkFault(folder);
+    const QByteArray base = enc(withTrailingSeparator(folder));
+    DIR* d = ::opendir(base.constData());
+    if (!d) {
+        const int e = errno;
+        throwErrno(e == ENOENT ? ENOTDIR : e); // a missing folder is "path not found"
+    }
+    const int dfd = ::dirfd(d);
+    while (dirent* e = ::readdir(d)) {
+        const char* n = e->d_name;
+        if (isDotOrDotDot(n))
+            continue;
+        // Only the entry's status is read: a FIFO or device is never opened.
+        struct stat st {};
+        if (::fstatat(dfd, n, &st, 0) != 0)
+            continue; // dangling link or vanished entry
+        bool refused = false;
+        const QString name = decodeName(n, refused);
+        each(name, st, refused);
+    }
+    ::closedir(d);
+}
+
+void sortEntries(std::vector<FileEntry>& v) {
+    if (v.size() < 2)
+        return;
+    if (v.size() < 64) {
+        std::sort(v.begin(), v.end(),
+                  [](const FileEntry& a, const FileEntry& b) { return lessName(a.name, b.name); });
+        return;
+    }
+    // Large folders: compare precomputed collation keys instead of collating at every comparison.
+    std::vector<std::pair<QCollatorSortKey, size_t>> keys;
+    keys.reserve(v.size());
+    for (size_t i = 0; i < v.size(); ++i)
+        keys.emplace_back(collator().sortKey(v[i].name), i);
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        const int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : v[a.second].name < v[b.second].name;
+    });
+    std::vector<FileEntry> out;
+    out.reserve(v.size());
+    for (const auto& k : keys)
+        out.push_back(std::move(v[k.second]));
+    v.swap(out);
+}
+
+// --- patterns ------------------------------------------------------------------------------
+
+bool globMatch(const QChar* n, qsizetype nl, const QChar* p, qsizetype pl) {
+    qsizetype ni = 0, pi = 0, starP = -1, starN = 0;
+    while (ni < nl) {
+        if (pi < pl && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++ni;
+            ++pi;
+        } else if (pi < pl && p[pi] == '*') {
+            starP = pi++;
+            starN = ni;
+        } else if (starP >= 0) {
+            pi = starP + 1;
+            ni = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (pi < pl && p[pi] == '*')
+        ++pi;
+    return pi == pl;
+}
+
+struct CompiledPattern {
+    QString source;
+    bool all = false;
+    QStringList globs; // case-folded
+};
+
+const CompiledPattern& compiled(const QString& pattern) {
+    static CompiledPattern cache;
+    static bool valid = false;
+    if (valid && cache.source == pattern)
+        return cache;
+    CompiledPattern c;
+    c.source = pattern;
+    for (const QString& piece : pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString g = piece.trimmed().toCaseFolded();
+        if (g.isEmpty())
+            continue;
+        if (g == QLatin1String("*.*") || g == QLatin1String("*"))
+            c.all = true;
+        c.globs << g;
+        // "name.*" matches "name" too, as the file list box did.
+        if (g.endsWith(QLatin1String(".*")) && g.size() > 2)
+            c.globs << g.left(g.size() - 2);
+    }
+    cache = std::move(c);
+    valid = true;
+    return cache;
+}
 
 } // namespace
 
@@ -45,12 +186,12 @@ FileInfo fileInfo(const QString& path) {
     FileInfo fi;
     if (faultFor(path))
         return fi;
-    struct stat st {};
     const QByteArray p = enc(path);
     struct stat lst {};
     if (::lstat(p.constData(), &lst) != 0)
         return fi;
     fi.isLink = S_ISLNK(lst.st_mode);
+    struct stat st {};
     if (::stat(p.constData(), &st) != 0) {
         fi.exists = fi.isLink;
         return fi;
@@ -63,8 +204,12 @@ FileInfo fileInfo(const QString& path) {
     return fi;
 }
 
-bool fileExists(const QString& path) { return fileInfo(path).isFile; }
-bool folderExists(const QString& path) { return fileInfo(path).isDir; }
+bool fileExists(const QString& path) {
+    return fileInfo(path).isFile;
+}
+bool folderExists(const QString& path) {
+    return fileInfo(path).isDir;
+}
 
 qint64 fileTime(const QString& path) {
     checkFault(path);
@@ -82,43 +227,49 @@ qint64 fileSize(const QString& path) {
     return st.st_size;
 }
 
+FolderId folderId(const QString& path) {
+    struct stat st {};
+    if (::stat(enc(path).constData(), &st) != 0)
+        return {};
+    return FolderId{quint64(st.st_dev), quint64(st.st_ino)};
+}
+
 bool lessName(const QString& a, const QString& b) {
     const int c = collator().compare(a, b);
     return c != 0 ? c < 0 : a < b;
 }
 
-void sortNames(QStringList& names) { std::sort(names.begin(), names.end(), lessName); }
-
-namespace {
-template <typename F>
-void walkDir(const QString& folder, F&& each) {
-    checkFault(folder);
-    const QByteArray base = enc(withTrailingSeparator(folder));
-    DIR* d = ::opendir(base.constData());
-    if (!d)
-        throwErrno(errno);
-    const int dfd = ::dirfd(d);
-    errno = 0;
-    while (dirent* e = ::readdir(d)) {
-        const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        struct stat st {};
-        if (::fstatat(dfd, n, &st, 0) != 0)
-            continue; // dangling link or vanished entry
-        each(QFile::decodeName(n), st);
+void sortNames(QStringList& names) {
+    if (names.size() < 64) {
+        std::sort(names.begin(), names.end(), lessName);
+        return;
     }
-    ::closedir(d);
+    std::vector<FileEntry> v;
+    v.reserve(names.size());
+    for (const QString& n : names)
+        v.push_back(FileEntry{n, 0, 0, false});
+    sortEntries(v);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = std::move(v[size_t(i)].name);
 }
-} // namespace
 
 std::vector<FileEntry> listFiles(const QString& folder) {
     std::vector<FileEntry> out;
-    walkDir(folder, [&](const QString& name, const struct stat& st) {
+    walkDir(folder, [&](const QString& name, const struct stat& st, bool refused) {
         if (S_ISREG(st.st_mode))
-            out.push_back(FileEntry{name, st.st_size, st.st_mtim.tv_sec});
+            out.push_back(FileEntry{name, st.st_size, st.st_mtim.tv_sec, refused});
     });
-    std::sort(out.begin(), out.end(), [](const FileEntry& a, const FileEntry& b) { return lessName(a.name, b.name); });
+    sortEntries(out);
+    return out;
+}
+
+std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern) {
+    std::vector<FileEntry> out;
+    walkDir(folder, [&](const QString& name, const struct stat& st, bool refused) {
+        if (S_ISREG(st.st_mode) && matchesPattern(name, pattern))
+            out.push_back(FileEntry{name, st.st_size, st.st_mtim.tv_sec, refused});
+    });
+    sortEntries(out);
     return out;
 }
 
@@ -131,7 +282,7 @@ QStringList listFileNames(const QString& folder) {
 
 QStringList listFolders(const QString& folder) {
     QStringList out;
-    walkDir(folder, [&](const QString& name, const struct stat& st) {
+    walkDir(folder, [&](const QString& name, const struct stat& st, bool) {
         if (S_ISDIR(st.st_mode))
             out << name;
     });
@@ -140,65 +291,66 @@ QStringList listFolders(const QString& folder) {
 }
 
 bool matchesPattern(const QString& name, const QString& pattern) {
-    const QString p = pattern.trimmed();
-    if (p.isEmpty())
-        return false;
-    if (p == QLatin1String("*.*") || p == QLatin1String("*"))
+    const CompiledPattern& c = compiled(pattern);
+    if (c.all)
         return true;
-    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(p, QRegularExpression::UnanchoredWildcardConversion),
-                                QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpression anchored(QRegularExpression::anchoredPattern(re.pattern()),
-                                      QRegularExpression::CaseInsensitiveOption);
-    return anchored.match(name).hasMatch();
+    if (c.globs.isEmpty())
+        return false;
+    const QString n = name.toCaseFolded();
+    for (const QString& g : c.globs)
+        if (globMatch(n.constData(), n.size(), g.constData(), g.size()))
+            return true;
+    return false;
 }
 
-void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled,
-                  const std::function<void(qint64)>& progress) {
-    checkFault(source);
-    checkFault(target);
-    Fd in;
-    in.fd = ::open(enc(source).constData(), O_RDONLY | O_CLOEXEC);
-    if (in.fd < 0)
-        throwErrno(errno);
-    struct stat st {};
-    if (::fstat(in.fd, &st) != 0)
-        throwErrno(errno);
-    if (!S_ISREG(st.st_mode))
-        throwError(75);
+// --- copying ---------------------------------------------------------------------------------
 
-    const QString folder = parentPath(target);
-    QByteArray tmpl = enc(withTrailingSeparator(folder) + QStringLiteral(".tamrel-") + lastPiece(target).left(40) +
-                          QStringLiteral(".XXXXXX"));
-    Fd out;
-    out.fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (out.fd < 0)
-        throwErrno(errno);
-    const QByteArray tmpPath = tmpl;
-    auto failWith = [&](int err) {
-        ::close(out.fd);
-        out.fd = -1;
-        ::unlink(tmpPath.constData());
-        throwErrno(err);
-    };
+namespace {
 
-    static thread_local std::vector<char> buffer(1 << 20);
+// Copies the rest of `in` to `out` with copy_file_range (reflinks or in-kernel copies where the
+// file system can), falling back to read/write where it cannot. Returns 0 or an errno.
+int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelled,
+             const std::function<void(qint64)>& progress, bool& wasCancelled) {
+    constexpr size_t kChunk = 8u << 20;
     qint64 done = 0;
-    for (;;) {
-        const ssize_t r = ::read(in.fd, buffer.data(), buffer.size());
+    bool useRange = size > 0;
+    while (useRange) {
+        const ssize_t r = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            failWith(errno);
+            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                errno == EBADF || errno == ETXTBSY || errno == EPERM)
+                break; // not offered here: go on with read/write from the same offsets
+            return errno;
         }
         if (r == 0)
-            break;
+            return 0; // end of file (also when the source shrank meanwhile)
+        done += r;
+        if (progress)
+            progress(done);
+        if (cancelled && cancelled()) {
+            wasCancelled = true;
+            return 0;
+        }
+    }
+    static std::vector<char> buffer(1u << 20);
+    for (;;) {
+        const ssize_t r = ::read(in, buffer.data(), buffer.size());
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (r == 0)
+            return 0;
         ssize_t off = 0;
         while (off < r) {
-            const ssize_t w = ::write(out.fd, buffer.data() + off, size_t(r - off));
+            const ssize_t w = ::write(out, buffer.data() + off, size_t(r - off));
             if (w < 0) {
                 if (errno == EINTR)
                     continue;
-                failWith(errno);
+                return errno;
             }
             off += w;
         }
@@ -206,31 +358,78 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         if (progress)
             progress(done);
         if (cancelled && cancelled()) {
+            wasCancelled = true;
+            return 0;
+        }
+    }
+}
+
+} // namespace
+
+void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled,
+                  const std::function<void(qint64)>& progress) {
+    checkFault(source);
+    checkFault(target);
+    Fd in;
+    // O_NONBLOCK: opening a FIFO must not hang; it is refused below.
+    in.fd = ::open(enc(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in.fd < 0)
+        throwErrno(errno);
+    struct stat st {};
+    if (::fstat(in.fd, &st) != 0)
+        throwErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        throwError(75);
+    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    const QString folder = parentPath(target);
+    QByteArray tmpl =
+        enc(withTrailingSeparator(folder.isEmpty() ? QStringLiteral(".") : folder) +
+            QStringLiteral(".tamrel-") + lastPiece(target).left(40) + QStringLiteral(".XXXXXX"));
+    Fd out;
+    out.fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (out.fd < 0) {
+        const int e = errno;
+        throwErrno(e == ENOENT ? ENOTDIR : e); // the target's folder is missing: path not found
+    }
+    const QByteArray tmpPath = tmpl;
+    auto discard = [&] {
+        if (out.fd >= 0) {
             ::close(out.fd);
             out.fd = -1;
-            ::unlink(tmpPath.constData());
-            throw RunError{0, QStringLiteral("Avbruten")};
         }
+        ::unlink(tmpPath.constData());
+    };
+    auto failWith = [&](int err) {
+        discard();
+        throwErrno(err ? err : EIO);
+    };
+
+    bool wasCancelled = false;
+    if (const int e = copyData(in.fd, out.fd, st.st_size, cancelled, progress, wasCancelled))
+        failWith(e);
+    if (wasCancelled) {
+        discard();
+        throw RunError{0, QStringLiteral("Avbruten")};
     }
     if (const int fault = faultFor(target + QStringLiteral("#write")))
         failWith(fault);
+    // Permission bits and times are kept where the target's file system can hold them (a FAT
+    // stick cannot keep permission bits, and that must not stop the backup).
     ::fchmod(out.fd, st.st_mode & 07777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(out.fd, times) != 0)
+    if (::futimens(out.fd, times) != 0 && errno != EPERM && errno != EOPNOTSUPP)
         failWith(errno);
-    if (::close(out.fd) != 0) {
-        out.fd = -1;
-        const int e = errno;
-        ::unlink(tmpPath.constData());
-        throwErrno(e);
-    }
+    const int closed = ::close(out.fd);
     out.fd = -1;
-    if (::rename(tmpPath.constData(), enc(target).constData()) != 0) {
-        const int e = errno;
-        ::unlink(tmpPath.constData());
-        throwErrno(e);
-    }
+    if (closed != 0)
+        failWith(errno);
+    if (::rename(tmpPath.constData(), enc(target).constData()) != 0)
+        failWith(errno);
 }
+
+// --- removing --------------------------------------------------------------------------------
 
 void removeFile(const QString& path) {
     checkFault(path);
@@ -244,35 +443,51 @@ void removeFolder(const QString& path) {
         throwErrno(errno);
 }
 
-void removeFolderRecursively(const QString& path) {
-    checkFault(path);
+namespace {
+// Works on the raw bytes of names, so that names that are not valid UTF-8 go too.
+void removeTree(const QByteArray& path) {
     struct stat lst {};
-    if (::lstat(enc(path).constData(), &lst) != 0)
+    if (::lstat(path.constData(), &lst) != 0)
         throwErrno(errno);
-    if (S_ISLNK(lst.st_mode) || !S_ISDIR(lst.st_mode)) {
-        removeFile(path);
+    if (!S_ISDIR(lst.st_mode)) {
+        if (::unlink(path.constData()) != 0)
+            throwErrno(errno);
         return;
     }
-    const QByteArray base = enc(withTrailingSeparator(path));
-    DIR* d = ::opendir(base.constData());
+    DIR* d = ::opendir(path.constData());
     if (!d)
         throwErrno(errno);
-    QStringList children;
-    while (dirent* e = ::readdir(d)) {
-        const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        children << QFile::decodeName(n);
-    }
+    std::vector<QByteArray> children;
+    while (dirent* e = ::readdir(d))
+        if (!isDotOrDotDot(e->d_name))
+            children.emplace_back(e->d_name);
     ::closedir(d);
-    for (const QString& c : children)
-        removeFolderRecursively(joinPath(path, c));
-    removeFolder(path);
+    for (const QByteArray& c : children)
+        removeTree(path + '/' + c);
+    if (::rmdir(path.constData()) != 0)
+        throwErrno(errno);
+}
+} // namespace
+
+void removeFolderRecursively(const QString& path) {
+    checkFault(path);
+    removeTree(enc(withoutTrailingSeparator(path)));
+}
+
+void deleteForGood(const QString& path) {
+    removeFolderRecursively(path);
 }
 
 void moveToTrash(const QString& path) {
     checkFault(path);
-    if (!QFile::moveToTrash(path))
+    const QString p = withoutTrailingSeparator(path);
+    struct stat lst {};
+    if (::lstat(enc(p).constData(), &lst) != 0)
+        throwErrno(errno);
+    if (!QFile::moveToTrash(p))
+        throwError(75);
+    // The result is checked: the path must really be gone.
+    if (::lstat(enc(p).constData(), &lst) == 0)
         throwError(75);
 }
 

@@ -9,9 +9,11 @@
 namespace platform {
 
 struct FileEntry {
-    QString name;       // name within the folder
-    qint64 size = 0;    // bytes
-    qint64 mtime = 0;   // modification time, whole seconds since the epoch (UTC)
+    QString name;         // name within the folder
+    qint64 size = 0;      // bytes
+    qint64 mtime = 0;     // modification time, whole seconds since the epoch (UTC)
+    bool refused = false; // the name on disk is not valid UTF-8 or holds a control character;
+                          // `name` then shows '?' in their place and cannot be opened
 };
 
 struct FileInfo {
@@ -25,32 +27,46 @@ struct FileInfo {
 
 // Status of a path (links followed; isLink tells whether the path itself is a link).
 FileInfo fileInfo(const QString& path);
-bool fileExists(const QString& path);    // a regular file (or a link to one)
-bool folderExists(const QString& path);  // a folder (or a link to one)
-qint64 fileTime(const QString& path);    // throws 53 when missing
-qint64 fileSize(const QString& path);    // throws 53 when missing
+bool fileExists(const QString& path);   // a regular file (or a link to one)
+bool folderExists(const QString& path); // a folder (or a link to one)
+qint64 fileTime(const QString& path);   // throws 53 when missing
+qint64 fileSize(const QString& path);   // throws 53 when missing
 
-// Case-insensitive Swedish order of names.
+// Identity of a folder on disk (links followed), so folder walks can refuse to enter a folder
+// that is already on the path being walked. {0, 0} when it cannot be read.
+struct FolderId {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FolderId&) const = default;
+};
+FolderId folderId(const QString& path);
+
+// Case-insensitive Swedish order of names (å, ä, ö after z); names equal but for case keep a
+// fixed order.
 void sortNames(QStringList& names);
 bool lessName(const QString& a, const QString& b);
 
 // The regular files of a folder (and links to regular files), sorted; never FIFOs, sockets or
 // devices. Hidden names are listed; only "." and ".." are skipped.
 std::vector<FileEntry> listFiles(const QString& folder);
+// The same, only the files whose names match `pattern` (see matchesPattern).
+std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern);
 QStringList listFileNames(const QString& folder);
 // The folders of a folder (and links to folders), sorted.
 QStringList listFolders(const QString& folder);
 
-// A file pattern as the user types it: "*.*" matches every name, "*.doc" matches
-// case-insensitively, "?" one character.
+// A file pattern as the user types it, or several separated by ";": "*.*" and "*" match every
+// name, also names without a dot; "*.doc" matches case-insensitively; "?" is one character;
+// "name.*" also matches "name". An empty pattern matches nothing.
 bool matchesPattern(const QString& name, const QString& pattern);
 
 // Copies `source` over `target`: writes a temporary file in the target's folder, gives it the
 // source's modification time and permission bits, then renames it over the target. On any
 // failure (or when `cancelled` returns true between blocks) the temporary file is removed and the
-// old target is untouched. `progress` receives bytes copied so far.
-void copyKeepTime(const QString& source, const QString& target,
-                  const std::function<bool()>& cancelled = {},
+// old target is untouched. `progress` receives bytes copied so far. A cancel throws
+// RunError{0, "Avbruten"} (see isCancel). Fault hook: injectFault(target + "#write", err) makes
+// the write fail after the data went into the temporary file.
+void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
                   const std::function<void(qint64)>& progress = {});
 
 // Deletes a file (a link is removed as a link).
@@ -59,7 +75,10 @@ void removeFile(const QString& path);
 void removeFolder(const QString& path);
 // Deletes a folder with everything inside; links inside are removed as links, never followed.
 void removeFolderRecursively(const QString& path);
-// Moves a file or folder to the freedesktop trash; throws when that failed.
+// Deletes a file, a link or a whole folder for good.
+void deleteForGood(const QString& path);
+// Moves a file or folder to the freedesktop trash; a link goes as the link. Throws when that
+// failed (the path is then left where it was).
 void moveToTrash(const QString& path);
 // Renames (moves within one file system).
 void renamePath(const QString& from, const QString& to);

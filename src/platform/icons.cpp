@@ -13,25 +13,44 @@ struct Look {
 
 Look lookOf(Picture p) {
     switch (p) {
-    case Picture::Backup: return {QColor(30, 110, 200), QStringLiteral("T")};
-    case Picture::BackupError: return {QColor(200, 30, 30), QStringLiteral("!")};
-    case Picture::Error: return {QColor(220, 0, 0), QStringLiteral("!")};
-    case Picture::Information: return {QColor(20, 150, 40), QStringLiteral("i")};
-    case Picture::New: return {QColor(60, 160, 60), QStringLiteral("+")};
-    case Picture::Edit: return {QColor(200, 150, 20), QStringLiteral("Ä")};
-    case Picture::Delete: return {QColor(190, 40, 40), QStringLiteral("×")};
-    case Picture::Run: return {QColor(30, 110, 200), QStringLiteral("▶")};
-    case Picture::Schedule: return {QColor(120, 70, 170), QStringLiteral("S")};
-    case Picture::Sync: return {QColor(20, 140, 150), QStringLiteral("⇄")};
-    case Picture::Setup: return {QColor(100, 100, 100), QStringLiteral("⚙")};
-    case Picture::Restore: return {QColor(200, 110, 20), QStringLiteral("↶")};
-    case Picture::ProgramLog: return {QColor(80, 80, 140), QStringLiteral("L")};
-    case Picture::About: return {QColor(40, 120, 180), QStringLiteral("?")};
-    case Picture::Hand: return {QColor(80, 80, 80), QStringLiteral("☝")};
-    case Picture::Remove: return {QColor(190, 40, 40), QStringLiteral("−")};
-    case Picture::Folder: return {QColor(220, 180, 60), QStringLiteral("")};
-    case Picture::Ok: return {QColor(30, 160, 60), QStringLiteral("✓")};
-    case Picture::Warning: return {QColor(230, 160, 0), QStringLiteral("!")};
+    case Picture::Backup:
+        return {QColor(30, 110, 200), QStringLiteral("T")};
+    case Picture::BackupError:
+        return {QColor(200, 30, 30), QStringLiteral("!")};
+    case Picture::Error:
+        return {QColor(220, 0, 0), QStringLiteral("!")};
+    case Picture::Information:
+        return {QColor(20, 150, 40), QStringLiteral("i")};
+    case Picture::New:
+        return {QColor(60, 160, 60), QStringLiteral("+")};
+    case Picture::Edit:
+        return {QColor(200, 150, 20), QStringLiteral("Ä")};
+    case Picture::Delete:
+        return {QColor(190, 40, 40), QStringLiteral("×")};
+    case Picture::Run:
+        return {QColor(30, 110, 200), QStringLiteral("▶")};
+    case Picture::Schedule:
+        return {QColor(120, 70, 170), QStringLiteral("S")};
+    case Picture::Sync:
+        return {QColor(20, 140, 150), QStringLiteral("⇄")};
+    case Picture::Setup:
+        return {QColor(100, 100, 100), QStringLiteral("⚙")};
+    case Picture::Restore:
+        return {QColor(200, 110, 20), QStringLiteral("↶")};
+    case Picture::ProgramLog:
+        return {QColor(80, 80, 140), QStringLiteral("L")};
+    case Picture::About:
+        return {QColor(40, 120, 180), QStringLiteral("?")};
+    case Picture::Hand:
+        return {QColor(80, 80, 80), QStringLiteral("☝")};
+    case Picture::Remove:
+        return {QColor(190, 40, 40), QStringLiteral("−")};
+    case Picture::Folder:
+        return {QColor(220, 180, 60), QStringLiteral("")};
+    case Picture::Ok:
+        return {QColor(30, 160, 60), QStringLiteral("✓")};
+    case Picture::Warning:
+        return {QColor(230, 160, 0), QStringLiteral("!")};
     }
     return {Qt::gray, {}};
 }

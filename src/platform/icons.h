@@ -6,12 +6,25 @@
 namespace platform {
 
 enum class Picture {
-    Backup,       // the program and normal tray picture (imgbackup)
-    BackupError,  // the tray picture after a failed run
-    Error,        // red exclamation mark
-    Information,  // green information sign
-    New, Edit, Delete, Run, Schedule, Sync, Setup, Restore, ProgramLog, About,
-    Hand, Remove, Folder, Ok, Warning
+    Backup,      // the program and normal tray picture (imgbackup)
+    BackupError, // the tray picture after a failed run
+    Error,       // red exclamation mark
+    Information, // green information sign
+    New,
+    Edit,
+    Delete,
+    Run,
+    Schedule,
+    Sync,
+    Setup,
+    Restore,
+    ProgramLog,
+    About,
+    Hand,
+    Remove,
+    Folder,
+    Ok,
+    Warning
 };
 
 QPixmap picture(Picture p, int size = 32);

@@ -2,11 +2,12 @@
 
 #include "platform/errors.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <QStringList>
 #include <cerrno>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace platform {
@@ -17,7 +18,9 @@ QString withoutTrailingSeparator(const QString& path) {
     return path;
 }
 
-QString withTrailingSeparator(const QString& path) { return path.endsWith('/') ? path : path + '/'; }
+QString withTrailingSeparator(const QString& path) {
+    return path.endsWith('/') ? path : path + '/';
+}
 
 QString lastPiece(const QString& path) {
     const qsizetype i = path.lastIndexOf('/');
@@ -58,7 +61,29 @@ QString sourceFromRelativeTarget(const QString& backupFolder, const QString& tar
     return QStringLiteral("/") + t.mid(base.size());
 }
 
+namespace {
+QStringList& volumeParents() {
+    static QStringList parents;
+    return parents;
+}
+} // namespace
+
+void addVolumeParent(const QString& folder) {
+    volumeParents() << withTrailingSeparator(folder);
+}
+void clearVolumeParents() {
+    volumeParents().clear();
+}
+
 QString volumeRoot(const QString& path) {
+    for (const QString& parent : volumeParents()) {
+        if (path.startsWith(parent)) {
+            const QString rest = path.mid(parent.size());
+            const QString name = rest.section('/', 0, 0, QString::SectionSkipEmpty);
+            if (!name.isEmpty())
+                return parent + name;
+        }
+    }
     const QStringList parts = path.split('/', Qt::SkipEmptyParts);
     if (parts.size() >= 3 && parts[0] == QLatin1String("media"))
         return QStringLiteral("/media/%1/%2").arg(parts[1], parts[2]);
@@ -69,18 +94,36 @@ QString volumeRoot(const QString& path) {
     return QStringLiteral("/");
 }
 
-bool volumePresent(const QString& path) {
-    const QString root = volumeRoot(path);
+bool volumeFolderPresent(const QString& root) {
     if (root == QLatin1String("/"))
         return true;
     if (faultFor(root))
         return false;
-    const QFileInfo fi(root);
-    if (!fi.isDir())
+    const QByteArray r = QFile::encodeName(root);
+    struct stat st {};
+    if (::stat(r.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    if (QStorageInfo(root).rootPath() == root)
+    // A mount point lies on another device than its parent folder.
+    struct stat parent {};
+    if (::stat(QFile::encodeName(parentPath(root)).constData(), &parent) == 0 && parent.st_dev != st.st_dev)
         return true;
-    return !QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty();
+    DIR* d = ::opendir(r.constData());
+    if (!d)
+        return false;
+    bool any = false;
+    while (dirent* e = ::readdir(d)) {
+        const char* n = e->d_name;
+        if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))) {
+            any = true;
+            break;
+        }
+    }
+    ::closedir(d);
+    return any;
+}
+
+bool volumePresent(const QString& path) {
+    return volumeFolderPresent(volumeRoot(path));
 }
 
 bool isNetworkPath(const QString& path) {

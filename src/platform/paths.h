@@ -26,8 +26,14 @@ QString sourceFromRelativeTarget(const QString& backupFolder, const QString& tar
 // The volume ("drive") a path lies on: /media/<user>/<name>, /run/media/<user>/<name>,
 // /mnt/<name>, otherwise "/".
 QString volumeRoot(const QString& path);
-// The volume exists and is a mount point or holds at least one entry.
+// The volume of `path` exists and is a mount point or holds at least one entry (an unplugged
+// disk leaves an empty mount folder behind). "/" is always present.
 bool volumePresent(const QString& path);
+// The same test for a volume folder itself.
+bool volumeFolderPresent(const QString& volumeFolder);
+// Tests: treat every entry of `folder` as a volume, as the entries of /mnt are.
+void addVolumeParent(const QString& folder);
+void clearVolumeParents();
 // A path beginning with "//" or lying on a cifs, smb3, nfs, nfs4 or fuse.sshfs file system.
 bool isNetworkPath(const QString& path);
 // True when `path` is `folder` or lies below it (compares the start of the path, by whole pieces).

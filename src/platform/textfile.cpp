@@ -1,8 +1,10 @@
 #include "platform/textfile.h"
 
 #include "platform/errors.h"
+#include "platform/paths.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <cerrno>
@@ -12,10 +14,10 @@ namespace platform {
 namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString decodeCp1252(const QByteArray& bytes) {
     QString out;
@@ -30,11 +32,28 @@ QString decodeCp1252(const QByteArray& bytes) {
 
 int lastErrno(const QFileDevice& f) {
     switch (f.error()) {
-    case QFileDevice::NoError: return 0;
-    case QFileDevice::ResourceError: return ENOSPC;
-    case QFileDevice::PermissionsError: return EACCES;
-    default: return errno ? errno : EIO;
+    case QFileDevice::NoError:
+        return 0;
+    case QFileDevice::ResourceError:
+        return errno == EDQUOT ? EDQUOT : ENOSPC;
+    case QFileDevice::PermissionsError:
+        return EACCES;
+    default:
+        return errno ? errno : EIO;
     }
+}
+
+// A file that cannot be opened because its folder is missing is "path not found", as the
+// run-time reported it; a missing file in an existing folder is "file not found".
+[[noreturn]] void failOpen(const QFileDevice& f) {
+    const int e = errno;
+    const QString folder = parentPath(f.fileName());
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        throwError(76);
+    if (f.error() == QFileDevice::OpenError && !QFileInfo::exists(f.fileName()) && (e == ENOENT || e == 0))
+        throwError(53);
+    const int le = lastErrno(f);
+    throwErrno(e ? e : (le ? le : EIO));
 }
 
 [[noreturn]] void fail(const QFileDevice& f) {
@@ -44,12 +63,13 @@ int lastErrno(const QFileDevice& f) {
 
 void openForRead(QFile& f) {
     checkFault(f.fileName());
+    // Only regular files are read: a FIFO would block, a folder has no text.
+    const QFileInfo fi(f.fileName());
+    if (fi.exists() && !fi.isFile())
+        throwError(75);
     errno = 0;
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (!f.exists())
-            throwError(53);
-        fail(f);
-    }
+    if (!f.open(QIODevice::ReadOnly))
+        failOpen(f);
 }
 
 } // namespace
@@ -107,7 +127,7 @@ void writeText(const QString& path, const QString& text) {
     QSaveFile f(path);
     errno = 0;
     if (!f.open(QIODevice::WriteOnly))
-        fail(f);
+        failOpen(f);
     const QByteArray bytes = text.toUtf8();
     if (f.write(bytes) != bytes.size())
         fail(f);
@@ -120,7 +140,7 @@ void writeLines(const QString& path, const QStringList& lines) {
     QSaveFile f(path);
     errno = 0;
     if (!f.open(QIODevice::WriteOnly))
-        fail(f);
+        failOpen(f);
     const QByteArray bytes = encodeLines(lines);
     if (f.write(bytes) != bytes.size())
         fail(f);
@@ -133,7 +153,7 @@ void appendText(const QString& path, const QString& text) {
     QFile f(path);
     errno = 0;
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        fail(f);
+        failOpen(f);
     const QByteArray bytes = text.toUtf8();
     if (f.write(bytes) != bytes.size())
         fail(f);

@@ -6,9 +6,13 @@ namespace platform {
 
 TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {}
 
-TrayIcon::~TrayIcon() { delete icon_; }
+TrayIcon::~TrayIcon() {
+    delete icon_;
+}
 
-bool TrayIcon::available() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TrayIcon::available() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void TrayIcon::setPicture(const QIcon& icon) {
     picture_ = icon;
@@ -27,8 +31,8 @@ void TrayIcon::addToTray() {
     if (!icon_) {
         icon_ = new QSystemTrayIcon;
         connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick || r == QSystemTrayIcon::Context ||
-                r == QSystemTrayIcon::MiddleClick)
+            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick ||
+                r == QSystemTrayIcon::Context || r == QSystemTrayIcon::MiddleClick)
                 emit mouseDown();
         });
     }

@@ -10,7 +10,7 @@ namespace platform {
 // The notification-area icon: picture, tooltip, put in and remove, a Tag, and a click.
 class TrayIcon : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TrayIcon(QObject* parent = nullptr);
     ~TrayIcon() override;
 
@@ -18,18 +18,18 @@ public:
     QIcon picture() const { return picture_; }
     void setToolTip(const QString& text);
     QString toolTip() const { return toolTip_; }
-    void addToTray();       // the icon appears (or shows again with its picture and tooltip)
-    void removeFromTray();  // the icon disappears
+    void addToTray();      // the icon appears (or shows again with its picture and tooltip)
+    void removeFromTray(); // the icon disappears
     bool inTray() const { return inTray_; }
     // Whether the desktop has a notification area at all.
     static bool available();
 
-    QString Tag;  // "err" while the error picture of a failed run is shown
+    QString Tag; // "err" while the error picture of a failed run is shown
 
-signals:
+  signals:
     void mouseDown();
 
-private:
+  private:
     QSystemTrayIcon* icon_ = nullptr;
     QIcon picture_;
     QString toolTip_;

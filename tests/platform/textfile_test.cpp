@@ -2,7 +2,9 @@
 #include "platform/textfile.h"
 #include "support/fixture.h"
 
+#include <QFileInfo>
 #include <cerrno>
+#include <functional>
 
 using namespace platform;
 
@@ -39,4 +41,53 @@ TEST(TextFile, FailedWriteLeavesOldFileAndReportsTheError) {
     clearFaults();
     EXPECT_EQ(readLines(f), QStringList({"old"}));
     EXPECT_THROW(readLines(d.path() + "/missing"), RunError);
+}
+
+TEST(TextFile, AppendsAddLinesAndCreateTheFile) {
+    QTemporaryDir d;
+    const QString f = d.path() + "/log.txt";
+    appendLines(f, {"första"});
+    appendText(f, "andra\r\n");
+    appendLines(f, {"tredje", ""});
+    EXPECT_EQ(testutil::readBytes(f), QByteArray("f\xc3\xb6rsta\r\nandra\r\ntredje\r\n\r\n"));
+    EXPECT_EQ(readLines(f), QStringList({"första", "andra", "tredje", ""}));
+    EXPECT_EQ(readText(f), "första\r\nandra\r\ntredje\r\n\r\n");
+}
+
+TEST(TextFile, ErrorsSayWhetherTheFileOrItsFolderIsMissing) {
+    QTemporaryDir d;
+    auto number = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const RunError& e) {
+            return e.number;
+        }
+        return -1;
+    };
+    EXPECT_EQ(number([&] { readLines(d.path() + "/saknas.txt"); }), 53);
+    EXPECT_EQ(number([&] { readLines(d.path() + "/ingen/mapp.txt"); }), 76);
+    EXPECT_EQ(number([&] { writeLines(d.path() + "/ingen/mapp.txt", {"x"}); }), 76);
+    EXPECT_EQ(number([&] { appendText(d.path() + "/ingen/mapp.txt", "x"); }), 76);
+    EXPECT_EQ(number([&] { readLines(d.path()); }), 75) << "a folder is no text file";
+    injectFault(d.path() + "/logg.txt", EACCES);
+    EXPECT_EQ(number([&] { appendText(d.path() + "/logg.txt", "x"); }), 70);
+    clearFaults();
+    EXPECT_FALSE(QFileInfo::exists(d.path() + "/logg.txt"));
+}
+
+TEST(TextFile, DecodingKeepsUtf8AndFallsBackPerFile) {
+    EXPECT_EQ(decodeText("\xef\xbb\xbf"
+                         "abc"),
+              "abc")
+        << "a BOM is dropped";
+    EXPECT_EQ(decodeText("S\xc3\xb6"
+                         "dert\xc3\xa4lje"),
+              "Södertälje");
+    EXPECT_EQ(decodeText("\x93"
+                         "citat"
+                         "\x94"
+                         " \x96 \x9f"),
+              QString::fromUtf16(u"\u201Ccitat\u201D \u2013 \u0178"));
+    EXPECT_EQ(decodeText("\xc3\xa5 och \xe5"), "Ã¥ och å") << "one invalid byte makes the whole file 1252";
+    EXPECT_EQ(encodeLines({"a", "b"}), QByteArray("a\r\nb\r\n"));
 }

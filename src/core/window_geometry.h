@@ -1,0 +1,40 @@
+#pragma once
+#include <QString>
+
+class QWidget;
+
+// The window geometry file shared by every window that remembers where it was:
+// "setup_windowsize_<word>.ini" in the program folder, four lines in twips (15 per pixel):
+// Height, Width, Top, Left of the window with its frame.
+namespace geometry {
+
+constexpr int kTwipsPerPixel = 15;
+
+struct WindowTwips {
+    long long height = 0;
+    long long width = 0;
+    long long top = 0;
+    long long left = 0;
+};
+
+// The file of a window word ("main", "backup", "log", "nyinställning") in the program folder.
+QString geometryFile(const QString& word);
+
+// Whether the window may be saved: visible and neither minimised nor maximised.
+bool savable(const QWidget* w);
+
+WindowTwips windowTwips(const QWidget* w);
+// Writes the four lines whole (print form " 1 "); throws RunError when that fails.
+void writeGeometry(const QString& path, const WindowTwips& t);
+// Writes the file of `w` only when savable(w); returns whether it wrote.
+bool saveWindow(const QString& path, const QWidget* w);
+
+// Applies Height, Width, Top and Left in this order as they are read. A missing file throws
+// 53; a missing line (62) or a line that is no number (13) throws after the lines before it
+// were applied, so the window keeps what was set before the damage.
+void applyGeometry(const QString& path, QWidget* w);
+
+// Centres the window on its screen at its present size.
+void centre(QWidget* w);
+
+} // namespace geometry

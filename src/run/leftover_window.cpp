@@ -1,0 +1,230 @@
+#include "run/leftover_window.h"
+
+#include "core/main_window.h"
+#include "core/module1.h"
+#include "core/program.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/icons.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+constexpr int kTwip = 15;
+QPushButton* button(QWidget* parent, const char* name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromUtf8(name));
+    return b;
+}
+} // namespace
+
+QString schemasyncFolder() { return program().path(QStringLiteral("Schemasync")); }
+
+void refreshSavedListsLink() {
+    bool any = false;
+    try {
+        if (platform::folderExists(schemasyncFolder()))
+            for (const platform::FileEntry& e : platform::listFiles(schemasyncFolder()))
+                if (e.name.endsWith(QLatin1String(".schemasync"), Qt::CaseInsensitive))
+                    any = true;
+    } catch (const platform::RunError&) {
+    }
+    if (any)
+        program().form<frmmain>()->lblstatus2->show();
+}
+
+void writeLeftoverList(const QString& dateTimeText, const QStringList& entries) {
+    const QString folder = schemasyncFolder();
+    if (!platform::folderExists(folder))
+        platform::makePath(folder);
+    QString name = dateTimeText;
+    name.replace(':', '.');
+    platform::writeLines(platform::joinPath(folder, name + QStringLiteral(".schemasync")), entries);
+    program().form<frmmain>()->appendSystemLog(
+        QStringLiteral("Skapade en speglingslogg för mappar/filer som kan raderas, daterad ") + name + QStringLiteral("."));
+    refreshSavedListsLink();
+}
+
+frmsyncfilermappar::frmsyncfilermappar() {
+    setObjectName(QStringLiteral("frmsyncfilermappar"));
+    setWindowTitle(QStringLiteral("Överblivna filer och mappar..."));
+    setWindowIcon(platform::icon(platform::Picture::Backup));
+    setMinimumSize(11310 / kTwip, 3465 / kTwip);
+    resize(11310 / kTwip, 6000 / kTwip);
+    Label1 = new QLabel(QStringLiteral("Den simulerade speglingen är slutförd. Nedan ser du filer och mappar som inte "
+                                       "längre finns på originalplatsen och därför kan raderas."),
+                        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    lblinfo = new QLabel(this);
+    lblinfo->setObjectName(QStringLiteral("lblinfo"));
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    chkpapperskorgen = new QCheckBox(QStringLiteral("Flytta till papperskorgen"), this);
+    chkpapperskorgen->setObjectName(QStringLiteral("chkpapperskorgen"));
+    cmdraderamarkerad = button(this, "cmdraderamarkerad", QStringLiteral("Radera markerade"));
+    cmdraderaalla = button(this, "cmdraderaalla", QStringLiteral("Radera alla"));
+    cmdöppna = button(this, "cmdöppna", QStringLiteral("Öppna markerad"));
+    cmdsparalogg = button(this, "cmdsparalogg", QStringLiteral("Spara till senare..."));
+    cmdstäng = button(this, "cmdstäng", QStringLiteral("Stäng"));
+
+    connect(cmdraderamarkerad, &QPushButton::clicked, this, [this] { cmdraderamarkerad_Click(); });
+    connect(cmdraderaalla, &QPushButton::clicked, this, [this] { cmdraderaalla_Click(); });
+    connect(cmdöppna, &QPushButton::clicked, this, [this] { cmdöppna_Click(); });
+    connect(cmdsparalogg, &QPushButton::clicked, this, [this] { cmdsparalogg_Click(); });
+    connect(cmdstäng, &QPushButton::clicked, this, [this] { cmdstäng_Click(); });
+    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { List1_DblClick(); });
+}
+
+void frmsyncfilermappar::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    const int inner = width() - 255 / kTwip;
+    Label1->setGeometry(8, 8, inner, 36);
+    lblinfo->setGeometry(8, 46, inner, 20);
+    const int by = height() - 40;
+    List1->setGeometry(8, 70, inner, std::max(40, by - 80));
+    chkpapperskorgen->setGeometry(8, by, 200, 28);
+    cmdraderamarkerad->setGeometry(216, by, 140, 28);
+    cmdraderaalla->setGeometry(364, by, 110, 28);
+    cmdöppna->setGeometry(482, by, 130, 28);
+    cmdsparalogg->setGeometry(620, by, 140, 28);
+    cmdstäng->setGeometry(8 + inner - 100, by, 100, 28);
+}
+
+QStringList frmsyncfilermappar::entries() const {
+    QStringList out;
+    for (int i = 0; i < List1->count(); ++i)
+        out << List1->item(i)->text();
+    return out;
+}
+
+void frmsyncfilermappar::cmdraderaalla_Click() {
+    if (deleting_)
+        return;
+    for (int i = 0; i < List1->count(); ++i)
+        List1->item(i)->setSelected(true);
+    cmdraderamarkerad_Click();
+}
+
+void frmsyncfilermappar::cmdraderamarkerad_Click() {
+    if (deleting_)
+        return;
+    deleting_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    int mappar = 0, filer = 0;
+    const bool trash = chkpapperskorgen->isChecked();
+    try {
+        for (int i = List1->count() - 1; i >= 0; --i) {
+            platform::doEventsThrottled();
+            if (i >= List1->count())
+                continue;
+            QListWidgetItem* item = List1->item(i);
+            const QString text = item->text();
+            if (!item->isSelected() || text.isEmpty())
+                continue;
+            if (text.endsWith('/')) {
+                const QString folder = platform::withoutTrailingSeparator(text);
+                const platform::FileInfo fi = platform::fileInfo(folder);
+                if (fi.exists) {
+                    if (trash)
+                        platform::moveToTrash(folder);
+                    else
+                        platform::removeFolderRecursively(folder);
+                    ++mappar;
+                }
+            } else {
+                const platform::FileInfo fi = platform::fileInfo(text);
+                if (fi.exists || fi.isLink) {
+                    if (trash)
+                        platform::moveToTrash(text);
+                    else
+                        platform::removeFile(text);
+                    ++filer;
+                }
+            }
+            delete List1->takeItem(i);
+        }
+    } catch (const platform::RunError& e) {
+        QApplication::restoreOverrideCursor();
+        deleting_ = false;
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod. "),
+                                  QStringLiteral("Överblivna mappar och filer, radera markerade"));
+        return;
+    }
+    int mapparKvar = 0, filerKvar = 0;
+    for (int i = 0; i < List1->count(); ++i)
+        (List1->item(i)->text().endsWith('/') ? mapparKvar : filerKvar)++;
+    lblinfo->setText(QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(mapparKvar).arg(filerKvar));
+    frmmain* m = program().form<frmmain>();
+    if (mappar > 0 && filer > 0)
+        m->appendSystemLog(QStringLiteral("Användaren raderade %1 mappar och %2 filer från speglingsloggen.")
+                               .arg(mappar)
+                               .arg(filer));
+    else if (mappar > 0)
+        m->appendSystemLog(QStringLiteral("Användaren raderade %1 mappar från speglingsloggen.").arg(mappar));
+    else if (filer > 0)
+        m->appendSystemLog(QStringLiteral("Användaren raderade %1 filer från speglingsloggen.").arg(filer));
+    QApplication::restoreOverrideCursor();
+    deleting_ = false;
+}
+
+void frmsyncfilermappar::cmdsparalogg_Click() {
+    const QString text =
+        QStringLiteral("Detta sparar speglingsloggen så att du kan öppna den här igen vid ett senare tillfälle.\r\n"
+                       "Du hittar den genom att klicka på länken \"Det finns filer som kan raderas\" i huvudfönstret."
+                       "\r\n\r\nVill du spara loggen?");
+    if (program().dialogs.msgBox(text, platform::MsgButtons::YesNo, platform::MsgIcon::Question,
+                                 QStringLiteral("Spara logg")) == platform::Answer::Yes)
+        spara_synclista_till_fil(cmdsparalogg_Tag);
+}
+
+void frmsyncfilermappar::spara_synclista_till_fil(const QString& dateTimeText) {
+    try {
+        writeLeftoverList(dateTimeText, entries());
+    } catch (const platform::RunError& e) {
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod när speglingsloggen skulle sparas."),
+                                  QStringLiteral("Speglingslogg, spara"));
+    }
+}
+
+void frmsyncfilermappar::cmdöppna_Click() {
+    if (List1->currentItem() && !List1->currentItem()->text().isEmpty())
+        List1_DblClick();
+}
+
+void frmsyncfilermappar::List1_DblClick() {
+    if (List1->currentItem())
+        program().dialogs.openUrl(List1->currentItem()->text());
+}
+
+void frmsyncfilermappar::cmdstäng_Click() {
+    if (deleting_)
+        return;
+    if (lblschemasync == QLatin1String("1") && !savedListName.isEmpty()) {
+        const QString file = platform::joinPath(schemasyncFolder(), savedListName + QStringLiteral(".schemasync"));
+        try {
+            if (List1->count() == 0) {
+                platform::removeFile(file);
+                program().form<frmmain>()->appendSystemLog(
+                    QStringLiteral("Raderade speglingsloggen från ") + savedListName +
+                    QStringLiteral(" eftersom den inte längre innehåller några mappar eller filer."));
+                if (savedListDeleted)
+                    savedListDeleted();
+            } else {
+                platform::writeLines(file, entries());
+            }
+        } catch (const platform::RunError& e) {
+            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod när speglingsloggen skulle sparas."),
+                                      QStringLiteral("Speglingslogg, spara"));
+        }
+    }
+    program().unload<frmsyncfilermappar>();
+}

@@ -1,0 +1,84 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// Mirroring: after a pass the backup folder holds no folder and no file that the job's source no
+// longer has. Simulated, it only counts and lists what it would delete.
+
+// The job's fields that mirroring reads from the current-job record.
+struct MirrorJob {
+    QString backupFolder;      // txtbackupmapp
+    QStringList mainFolders;   // combomappar
+    QString pathType;          // txtsökvägtyp: "1" absolute
+    QString createMainFolder;  // txtabsolutsökväg_huvudmapp: "JA"/"NEJ"
+    QString preventMirror;     // txtsynkroniseraej: "JA"/"NEJ"
+    QString versionFolder;     // txtversionmapp: never touched by mirroring
+};
+
+// What the backup window shows of a pass; the engine keeps the data, the view only shows it.
+class MirrorView {
+public:
+    virtual ~MirrorView() = default;
+    virtual void windowLog(const QString& text) = 0;        // a window-log line; text begins with a blank
+    virtual void appendToWindowLog(const QString& text) = 0; // appended to the last window-log line
+    virtual void runLog(const QString& line) = 0;            // a line of log.txt
+    virtual void errorLog(const QStringList& lines) = 0;     // a block of log_err.txt
+    virtual void countError() = 0;    // one more error of the run and of the job, marker shown
+    virtual bool cancelled() = 0;     // the mirroring or the run was cancelled
+    virtual void yield() {}           // let pending window events run
+    virtual void showPanel(bool) {}
+    virtual void setMainFolderCaption(const QString&) {}
+    virtual void setStatus(const QString&) {}
+    virtual void setCurrentName(const QString&) {}
+    virtual void setFoldersLeft(int) {}
+    virtual void setDeletedCounts(long folders, long files, const QString& mark) {
+        Q_UNUSED(folders);
+        Q_UNUSED(files);
+        Q_UNUSED(mark);
+    }
+    virtual void setProgress(double folders, double files) {
+        Q_UNUSED(folders);
+        Q_UNUSED(files);
+    }
+    virtual void setWorking(bool) {}
+    virtual void setSchedulerStatus(const QString&) {}
+};
+
+class Mirror {
+public:
+    explicit Mirror(MirrorView& view) : view_(view) {}
+
+    // Run totals, kept over every job of a run.
+    long raderade_mappar = 0;
+    long raderade_mappfiler = 0;
+    long raderade_enstaka_filer = 0;
+    double mb_raderat = 0;
+    bool ej_speglat_jobb = false;
+    // Job level.
+    long raderade_filer_jobb = 0;
+    bool fel_i_jobbet = false;
+    // What a simulated pass would delete: files as full paths, folders ending in '/'.
+    QStringList leftovers;
+
+    void resetRun();
+
+    // The mirroring of one job: decides whether it is mirrored and runs a pass per main folder
+    // whose copy exists in the backup folder.
+    void sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bool toTrash);
+    // One pass over a target root.
+    void sync(const MirrorJob& job, const QString& targetRoot, bool simulate, bool toTrash);
+
+    // The folder in the backup folder that receives a main folder.
+    static QString targetRoot(const MirrorJob& job, const QString& mainFolder);
+    // The source folder that a target folder mirrors, ending in '/'.
+    static QString sourceFolderFor(const MirrorJob& job, const QString& targetFolder);
+
+private:
+    bool protectedPath(const MirrorJob& job, const QString& path) const;
+    static bool holdsVersionFolder(const MirrorJob& job, const QString& folder);
+    bool deleteItem(const QString& path, bool folder, bool toTrash);
+
+    MirrorView& view_;
+    long labelFolders_ = 0;
+    long labelFiles_ = 0;
+};

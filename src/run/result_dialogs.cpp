@@ -1,0 +1,264 @@
+#include "run/result_dialogs.h"
+
+#include "core/main_window.h"
+#include "core/module1.h"
+#include "core/program.h"
+#include "core/settings_window.h"
+#include "platform/files.h"
+#include "platform/icons.h"
+#include "platform/vb.h"
+#include "run/backup_window.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+constexpr int kTwip = 15;
+
+QLabel* label(QWidget* parent, const char* name, const QString& text = {}) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromUtf8(name));
+    return l;
+}
+QPushButton* button(QWidget* parent, const char* name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromUtf8(name));
+    return b;
+}
+
+// "Visa logg": a left click shows the log viewer, a right click opens the file externally.
+class LogButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::RightButton)
+            Module1::visa_logg(1);
+        QPushButton::mouseReleaseEvent(e);
+    }
+};
+} // namespace
+
+ResultBar resultBar(double count, double base, int pictureWidth, const QString& suffix, const QString& emptyText) {
+    ResultBar b;
+    if (count > 0 && base >= 1) {
+        const double share = count / base;
+        b.width = int(share * pictureWidth);
+        b.text = platform::Format(share * 100.0, QStringLiteral("0.00")) + suffix;
+        b.textInBar = b.width >= pictureWidth / 2;
+    } else {
+        b.text = emptyText;
+    }
+    return b;
+}
+
+frmklarbackup::frmklarbackup() {
+    setObjectName(QStringLiteral("frmklarbackup"));
+    setWindowTitle(QStringLiteral("Backup klar"));
+    setWindowIcon(platform::icon(platform::Picture::Backup));
+    setFixedSize(5400 / kTwip + 20, 520);
+    lblinfo = label(this, "lblinfo", QStringLiteral("Backup klar."));
+    lblinfo->setWordWrap(true);
+    lblinfo->setGeometry(70, 10, 280, 50);
+    imagesmiley = label(this, "imagesmiley");
+    imagesmiley->setGeometry(10, 10, 48, 48);
+    imgerr = label(this, "imgerr");
+    imgerr->setToolTip(QStringLiteral("Fel uppstod"));
+    imgerr->setPixmap(platform::picture(platform::Picture::Error, 20));
+    imgerr->setGeometry(350, 12, 20, 20);
+    imgerr->hide();
+    Picture1 = new QFrame(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(10, 70, 4935 / kTwip, 1575 / kTwip);
+    struct Bar {
+        QLabel** bar;
+        QLabel** text;
+        const char* barName;
+        const char* textName;
+        QColor colour;
+        int top;
+    };
+    const Bar bars[] = {
+        {&lblnya, &lblnya2, "lblnya", "lblnya2", QColor(128, 255, 128), 0},
+        {&lbländrade, &lbländrade2, "lbländrade", "lbländrade2", QColor(192, 255, 192), 240},
+        {&lblskyddade, &lblskyddade2, "lblskyddade", "lblskyddade2", QColor(255, 192, 128), 480},
+        {&lblfel, &lblfel2, "lblfel", "lblfel2", QColor(255, 128, 128), 720},
+        {&lbltotalt, &lbltotalt2, "lbltotalt", "lbltotalt2", QColor(192, 192, 255), 1200},
+    };
+    for (const Bar& b : bars) {
+        *b.bar = label(Picture1, b.barName);
+        (*b.bar)->setAutoFillBackground(true);
+        QPalette p = (*b.bar)->palette();
+        p.setColor(QPalette::Window, b.colour);
+        (*b.bar)->setPalette(p);
+        (*b.bar)->setGeometry(0, b.top / kTwip, 0, 255 / kTwip);
+        *b.text = label(Picture1, b.textName);
+        (*b.text)->setGeometry(0, b.top / kTwip, Picture1->width() / 2, 255 / kTwip);
+    }
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setGeometry(10, 70 + 1575 / kTwip + 10, 4935 / kTwip, 250);
+    cmdvisalogg = new LogButton(QStringLiteral("Visa logg"), this);
+    cmdvisalogg->setObjectName(QStringLiteral("cmdvisalogg"));
+    cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
+    cmdvisalogg->setGeometry(10, 480, 100, 28);
+    Command1 = button(this, "Command1", QStringLiteral("OK"));
+    Command1->setGeometry(4935 / kTwip - 90, 480, 100, 28);
+    Command1->setDefault(true);
+    connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+}
+
+void frmklarbackup::Form_Load(bool runHadErrors) {
+    Program& p = program();
+    frmsetup* s = p.form<frmsetup>();
+    imgerr->setVisible(runHadErrors);
+    if (runHadErrors) {
+        imagesmiley->setPixmap(platform::picture(platform::Picture::Error, 48));
+        const QString wav = p.path(QStringLiteral("ljud2.wav"));
+        if (s->chkljud2->isChecked() && platform::fileExists(wav))
+            Module1::spela_ljud(wav);
+    } else {
+        imagesmiley->setPixmap(platform::picture(platform::Picture::Ok, 48));
+        const QString wav = p.path(QStringLiteral("ljud1.wav"));
+        if (s->chkljud1->isChecked() && platform::fileExists(wav))
+            Module1::spela_ljud(wav);
+    }
+}
+
+void frmklarbackup::fillBars(const ResultCounts& c) {
+    for (QLabel* l : {lblfel, lblfel2, lblnya, lblnya2, lbländrade, lbländrade2, lbltotalt, lbltotalt2})
+        l->clear();
+    const int w = Picture1->width();
+    struct Row {
+        QLabel* bar;
+        QLabel* text;
+        double count;
+        double base;
+        const char* suffix;
+        const char* empty;
+    };
+    const Row rows[] = {
+        {lblfel, lblfel2, c.errors, double(c.kopierade), "% fel", "0% fel"},
+        {lblnya, lblnya2, double(c.nya), double(c.kopierade), "% nya", "0% nya"},
+        {lbländrade, lbländrade2, double(c.ändrade), double(c.kopierade), "% ändrade", "0% ändrade"},
+        {lblskyddade, lblskyddade2, double(c.skyddade), double(c.kopierade), "% skyddade", "0% skyddade"},
+        {lbltotalt, lbltotalt2, double(c.kopierade), double(c.genomsökta), "% kopierade totalt",
+         "0% kopierade totalt"},
+    };
+    for (const Row& r : rows) {
+        r.text->resize(w / 2, r.text->height());
+        const ResultBar b = resultBar(r.count, r.base, w, QString::fromUtf8(r.suffix), QString::fromUtf8(r.empty));
+        r.bar->resize(b.width, r.bar->height());
+        (b.textInBar ? r.bar : r.text)->setText(b.text);
+        if (b.textInBar)
+            r.text->clear();
+        r.text->move(b.width, r.text->y());
+    }
+}
+
+void frmklarbackup::cmdvisalogg_Click() { Module1::visa_logg(0); }
+
+void frmklarbackup::Command1_Click() {
+    program().unload<frmklarbackup>();
+    program().form<frmutförbackup>()->show();
+}
+
+frmbackupfel::frmbackupfel() {
+    setObjectName(QStringLiteral("frmbackupfel"));
+    setWindowTitle(QStringLiteral("Schemalagd backup"));
+    setWindowIcon(platform::icon(platform::Picture::Backup));
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    setFixedSize(360, 170);
+    Picture1 = label(this, "Picture1");
+    Picture1->setPixmap(platform::picture(platform::Picture::Error, 48));
+    Picture1->setGeometry(10, 30, 48, 48);
+    Picture2 = label(this, "Picture2");
+    Picture2->setPixmap(platform::picture(platform::Picture::Ok, 48));
+    Picture2->setGeometry(Picture1->geometry());
+    Picture2->hide();
+    Label1 = label(this, "Label1", QStringLiteral("Tamrel Backup"));
+    Label1->setGeometry(10, 6, 300, 20);
+    QFont f = Label1->font();
+    f.setBold(true);
+    Label1->setFont(f);
+    lbltid = label(this, "lbltid", QStringLiteral("Schemalagd backup slutfördes med fel."));
+    lbltid->setGeometry(70, 34, 280, 20);
+    lblantalfel = label(this, "lblantalfel", QStringLiteral("Antal fel: "));
+    lblantalfel->setGeometry(70, 58, 280, 20);
+    frameok = new QFrame(this);
+    frameok->setObjectName(QStringLiteral("frameok"));
+    frameok->setAutoFillBackground(true);
+    frameok->setGeometry(66, 30, 290, 60);
+    Label2 = label(frameok, "Label2", QStringLiteral("Schemalagd backup slutfördes utan fel."));
+    Label2->setGeometry(4, 4, 280, 20);
+    lblkopieradefiler = label(frameok, "lblkopieradefiler", QStringLiteral("Antal kopierade filer:"));
+    lblkopieradefiler->setGeometry(4, 28, 280, 20);
+    frameok->hide();
+    cmdvisalogg = button(this, "cmdvisalogg", QStringLiteral("Visa logg"));
+    cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
+    cmdvisalogg->setGeometry(10, 130, 100, 28);
+    Command1 = button(this, "Command1", QStringLiteral("kod-info"));
+    Command1->hide();
+    Command2 = button(this, "Command2", QStringLiteral("Stäng"));
+    Command2->setGeometry(250, 130, 100, 28);
+    connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+void frmbackupfel::showErrors(const QString& errorCount) {
+    lblantalfel->setText(QStringLiteral("Antal fel: ") + errorCount);
+    Picture2->hide();
+    frameok->hide();
+    show();
+    raise();
+}
+
+void frmbackupfel::showSuccess(long copied) {
+    lblkopieradefiler->setText(QStringLiteral("Antal kopierade filer: ") + QString::number(copied));
+    Picture2->show();
+    frameok->show();
+    show();
+    raise();
+}
+
+void frmbackupfel::cmdvisalogg_Click() {
+    hide();
+    Module1::visa_logg(0);
+    program().unload<frmbackupfel>();
+}
+
+void frmbackupfel::Command2_Click() { program().unload<frmbackupfel>(); }
+
+frmprocent::frmprocent() {
+    setObjectName(QStringLiteral("frmprocent"));
+    setWindowIcon(platform::icon(platform::Picture::Backup));
+    setFixedSize(330, 110);
+    Label1 = label(this, "Label1", QStringLiteral("Tamrel Backup. Detta fönster visar hur långt processen kommit."));
+    Label1->setWordWrap(true);
+    Label1->setGeometry(10, 8, 310, 36);
+    lblprocent = label(this, "lblprocent");
+    lblprocent->setGeometry(10, 48, 310, 20);
+    Command1 = button(this, "Command1", QStringLiteral("Minimera"));
+    Command1->setGeometry(220, 74, 100, 28);
+    connect(Command1, &QPushButton::clicked, this, [this] { showMinimized(); });
+    setWindowState(Qt::WindowMinimized);
+    setProgressText(QStringLiteral("Förbereder backup..."), false);
+}
+
+void frmprocent::setProgressText(const QString& text, bool runHadErrors) {
+    const QString t = text.isEmpty() ? QStringLiteral("Förbereder backup") : text;
+    lblprocent->setText(t);
+    QString caption = t == QStringLiteral("Förbereder backup") ? t : t + QStringLiteral(" - Backup pågår");
+    if (runHadErrors)
+        caption.prepend('!');
+    setWindowTitle(caption);
+    if (t == QLatin1String("100%") || t == QLatin1String("!100%"))
+        program().unload<frmprocent>();
+}

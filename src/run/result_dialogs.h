@@ -1,0 +1,88 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QFrame;
+
+// The figures the result bars show.
+struct ResultCounts {
+    double errors = 0;   // numeric value of the run's error count
+    long nya = 0;        // nya_totalt
+    long ändrade = 0;    // ändrade_totalt
+    long skyddade = 0;   // skyddade_totalt
+    long kopierade = 0;  // kopierade_totalt
+    long genomsökta = 0; // genomsökta_totalt
+};
+
+// One result bar: its width in pixels and its percent text; the text goes into the bar itself when
+// the bar is at least as wide as the text label beside it.
+struct ResultBar {
+    int width = 0;
+    QString text;
+    bool textInBar = false;
+};
+ResultBar resultBar(double count, double base, int pictureWidth, const QString& suffix, const QString& emptyText);
+
+// "Backup klar": the result text, the summary block and five result bars of a manual run.
+class frmklarbackup : public QWidget {
+public:
+    frmklarbackup();
+    QLabel* lblinfo = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    QFrame* Picture1 = nullptr;
+    QLabel* lblfel = nullptr;
+    QLabel* lblfel2 = nullptr;
+    QLabel* lblnya = nullptr;
+    QLabel* lblnya2 = nullptr;
+    QLabel* lbländrade = nullptr;
+    QLabel* lbländrade2 = nullptr;
+    QLabel* lblskyddade = nullptr;
+    QLabel* lblskyddade2 = nullptr;
+    QLabel* lbltotalt = nullptr;
+    QLabel* lbltotalt2 = nullptr;
+    QLabel* imgerr = nullptr;
+    QLabel* imagesmiley = nullptr;
+    QPushButton* cmdvisalogg = nullptr;
+    QPushButton* Command1 = nullptr;
+
+    // Takes the run's error marker and plays the finished or error sound when asked for.
+    void Form_Load(bool runHadErrors);
+    void fillBars(const ResultCounts& c);
+    void cmdvisalogg_Click();
+    void Command1_Click();
+};
+
+// "Schemalagd backup": the popup after a scheduled run, kept on top.
+class frmbackupfel : public QWidget {
+public:
+    frmbackupfel();
+    QLabel* Picture1 = nullptr;
+    QLabel* Picture2 = nullptr;
+    QLabel* lbltid = nullptr;
+    QLabel* lblantalfel = nullptr;
+    QLabel* Label1 = nullptr;
+    QFrame* frameok = nullptr;
+    QLabel* lblkopieradefiler = nullptr;
+    QLabel* Label2 = nullptr;
+    QPushButton* cmdvisalogg = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    void showErrors(const QString& errorCount);
+    void showSuccess(long copied);
+    void cmdvisalogg_Click();
+    void Command2_Click();
+};
+
+// The minimised progress window shown while the backup window is hidden.
+class frmprocent : public QWidget {
+public:
+    frmprocent();
+    QLabel* lblprocent = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    // The caption rule, run on every change of the progress text.
+    void setProgressText(const QString& text, bool runHadErrors);
+};

@@ -1,0 +1,397 @@
+#include "run/simulation_window.h"
+
+#include "core/main_window.h"
+#include "core/module1.h"
+#include "core/program.h"
+#include "core/settings_window.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/icons.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <set>
+
+namespace {
+constexpr int kTwip = 15;
+QLabel* label(QWidget* parent, const char* name, const QString& text = QStringLiteral("0")) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromUtf8(name));
+    return l;
+}
+QPushButton* button(QWidget* parent, const char* name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromUtf8(name));
+    return b;
+}
+long labelCount(const QLabel* l) { return long(platform::Val(l->text())); }
+double labelMb(const QLabel* l) {
+    QString t = l->text();
+    t.replace(',', '.');
+    return platform::Val(t);
+}
+} // namespace
+
+frmsimuleradbackup::frmsimuleradbackup() {
+    setObjectName(QStringLiteral("frmsimuleradbackup"));
+    setWindowTitle(QStringLiteral("Simulerad backup"));
+    setWindowIcon(platform::icon(platform::Picture::Backup));
+    setMinimumSize(10500 / kTwip, 3465 / kTwip);
+    resize(10500 / kTwip, 6000 / kTwip);
+
+    Label1 = label(this, "Label1", QString());
+    Label1->setWordWrap(true);
+    lblinfo = label(this, "lblinfo", QString());
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    lblantalnya = label(this, "lblantalnya");
+    lblantaländrade = label(this, "lblantaländrade");
+    lblantalskyddade = label(this, "lblantalskyddade");
+    lblantal_mb = label(this, "lblantal_mb");
+    lblantalfel = label(this, "lblantalfel");
+    for (QLabel* l : {lblantalnya, lblantaländrade, lblantalskyddade, lblantal_mb, lblantalfel})
+        l->hide();
+    imgerr = label(this, "imgerr", QString());
+    imgerr->setPixmap(platform::picture(platform::Picture::Error, 24));
+    imgerr->hide();
+    cmdkopieraalla = button(this, "cmdkopieraalla", QStringLiteral("Backup alla"));
+    cmdkopieramarkerad = button(this, "cmdkopieramarkerad", QStringLiteral("Backup markerade"));
+    cmdöppna = button(this, "cmdöppna", QStringLiteral("Öppna markerad"));
+    cmdstäng = button(this, "cmdstäng", QStringLiteral("Stäng"));
+    chkpapperskorgen = new QCheckBox(QStringLiteral("Flytta till papperskorgen"), this);
+    chkpapperskorgen->setObjectName(QStringLiteral("chkpapperskorgen"));
+    // The copy pass follows the program setting; this box only shows it.
+    chkpapperskorgen->setEnabled(false);
+
+    frameförlopp = new QFrame(this);
+    frameförlopp->setObjectName(QStringLiteral("frameförlopp"));
+    frameförlopp->setFrameShape(QFrame::StyledPanel);
+    lblantalfelrätt = label(frameförlopp, "lblantalfelrätt", QString());
+    Picture3 = new QFrame(frameförlopp);
+    Picture3->setObjectName(QStringLiteral("Picture3"));
+    Picture3->setFrameShape(QFrame::Box);
+    Picture3->setGeometry(10, 30, 400, 18);
+    lblprocent1 = label(Picture3, "lblprocent1", QString());
+    lblprocent1->setStyleSheet(QStringLiteral("background-color: #1e6ec8;"));
+    lblprocent1->setGeometry(0, 0, 0, 18);
+    cmdavbryt = button(frameförlopp, "cmdavbryt", QStringLiteral("Avbryt"));
+    lblantalfelrätt->setGeometry(10, 6, 400, 20);
+    cmdavbryt->setGeometry(420, 26, 90, 26);
+    frameförlopp->hide();
+
+    framelogg = new QFrame(this);
+    framelogg->setObjectName(QStringLiteral("framelogg"));
+    framelogg->setFrameShape(QFrame::StyledPanel);
+    framelogg->setAutoFillBackground(true);
+    txtlogg = new QPlainTextEdit(framelogg);
+    txtlogg->setObjectName(QStringLiteral("txtlogg"));
+    txtlogg->setReadOnly(true);
+    txtlogg2 = new QPlainTextEdit(framelogg);
+    txtlogg2->setObjectName(QStringLiteral("txtlogg2"));
+    txtlogg2->setReadOnly(true);
+    cmdloggtillbaka = button(framelogg, "cmdloggtillbaka", QStringLiteral("Tillbaka till fillistan"));
+    framelogg->hide();
+
+    txtlogg->setPlainText(QStringLiteral("Följande filer kopierades:"));
+
+    connect(cmdkopieraalla, &QPushButton::clicked, this, [this] { cmdkopieraalla_Click(); });
+    connect(cmdkopieramarkerad, &QPushButton::clicked, this, [this] { cmdkopieramarkerad_Click(); });
+    connect(cmdavbryt, &QPushButton::clicked, this, [this] { cmdavbryt_Click(); });
+    connect(cmdloggtillbaka, &QPushButton::clicked, this, [this] { cmdloggtillbaka_Click(); });
+    connect(cmdöppna, &QPushButton::clicked, this, [this] { cmdöppna_Click(); });
+    connect(cmdstäng, &QPushButton::clicked, this, [this] { cmdstäng_Click(); });
+}
+
+void frmsimuleradbackup::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    const int w = width(), h = height();
+    const int inner = w - 255 / kTwip;
+    Label1->setGeometry(8, 8, inner, 36);
+    lblinfo->setGeometry(8, 46, inner, 20);
+    imgerr->setGeometry(w - 40, 44, 24, 24);
+    const int listTop = 70;
+    const int listH = std::max(40, h - 1680 / kTwip);
+    List1->setGeometry(8, listTop, inner, listH);
+    const int by = listTop + listH + 160 / kTwip;
+    cmdkopieraalla->setGeometry(8, by, 130, 28);
+    cmdkopieramarkerad->setGeometry(146, by, 150, 28);
+    cmdöppna->setGeometry(304, by, 140, 28);
+    chkpapperskorgen->setGeometry(452, by, 220, 28);
+    cmdstäng->setGeometry(8 + inner - 110, by, 110, 28);
+    frameförlopp->setGeometry(8, listTop + 40, std::min(inner, 540), 64);
+    framelogg->setGeometry(8, listTop, inner, listH);
+    txtlogg->setGeometry(6, 6, inner * 2 / 3 - 12, listH - 44);
+    txtlogg2->setGeometry(inner * 2 / 3, 6, inner / 3 - 8, listH - 44);
+    cmdloggtillbaka->setGeometry(6, listH - 34, 200, 28);
+}
+
+void frmsimuleradbackup::closeEvent(QCloseEvent* e) {
+    // A copy pass in progress keeps the window; any other close writes no result block.
+    if (copying_) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    program().unload<frmsimuleradbackup>();
+}
+
+void frmsimuleradbackup::addEntry(const QString& source, const QString& target) {
+    List1->addItem(source);
+    List2.append(target);
+}
+
+void frmsimuleradbackup::addLog(const QString& line) { txtlogg->appendPlainText(line); }
+
+void frmsimuleradbackup::setBusy(bool busy) {
+    copying_ = busy;
+    lblinfo->setVisible(!busy);
+    Label1->setVisible(!busy);
+    frameförlopp->setVisible(busy);
+    for (QWidget* w : {static_cast<QWidget*>(cmdkopieraalla), static_cast<QWidget*>(cmdkopieramarkerad),
+                       static_cast<QWidget*>(cmdöppna), static_cast<QWidget*>(cmdstäng), static_cast<QWidget*>(List1)})
+        w->setEnabled(!busy);
+}
+
+void frmsimuleradbackup::refreshProgressText(long copied) {
+    lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + QString::number(copied) +
+                             QStringLiteral(", antal fel: ") + lblantalfel->text());
+}
+
+void frmsimuleradbackup::cmdkopieraalla_Click() {
+    if (copying_)
+        return;
+    for (int i = 0; i < List1->count(); ++i)
+        List1->item(i)->setSelected(true);
+    cmdkopieramarkerad_Click();
+}
+
+void frmsimuleradbackup::cmdkopieramarkerad_Click() {
+    if (copying_)
+        return;
+    // The marks at the start of the pass decide; entries are identified by their items, so
+    // removing a handled entry never skips the one that moves into its place.
+    std::vector<QListWidgetItem*> marked;
+    for (int i = 0; i < List1->count(); ++i)
+        if (List1->item(i)->isSelected())
+            marked.push_back(List1->item(i));
+    if (marked.empty())
+        return;
+
+    Program& p = program();
+    frmmain* m = p.form<frmmain>();
+    frmsetup* s = p.form<frmsetup>();
+    setBusy(true);
+    long copied = 0, nya = 0, ändrade = 0, skyddade = 0, fel = 0;
+    double mb = 0;
+    refreshProgressText(copied);
+    lblprocent1->resize(0, lblprocent1->height());
+    const double step = double(Picture3->width()) / double(marked.size());
+    double barWidth = 0;
+    avbryt_kopiering = 0;
+
+    auto markError = [&] {
+        m->lblprogramlogg->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+        imgerr->show();
+    };
+    auto countError = [&] {
+        lblantalfel->setText(QString::number(labelCount(lblantalfel) + 1));
+        ++fel;
+        refreshProgressText(copied);
+    };
+
+    for (QListWidgetItem* item : marked) {
+        platform::doEvents();
+        if (avbryt_kopiering == 1)
+            break;
+        const int row = List1->row(item);
+        if (row < 0)
+            continue;
+        QString source = item->text();
+        QString target = row < List2.size() ? List2.at(row) : QString();
+        const bool isNew = source.startsWith(QLatin1String("+ "));
+        if (isNew) {
+            source = source.mid(2);
+            if (target.startsWith(QLatin1String("+ ")))
+                target = target.mid(2);
+        }
+        bool stop = false;
+        try {
+            const qint64 srcTime = platform::fileTime(source);
+            const platform::FileInfo now = platform::fileInfo(target);
+            // The backup may have changed since the simulation: never put an older file over a newer copy.
+            if (now.isFile && now.mtime > srcTime) {
+                addLog(QStringLiteral("Kopierades inte, kopian är nyare än originalet: ") + target);
+            } else if (isNew && !now.exists) {
+                const QString folder = platform::parentPath(target);
+                if (!platform::fileInfo(folder).exists) {
+                    platform::makePath(folder);
+                    addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
+                }
+                platform::copyKeepTime(source, target);
+                ++nya;
+                ++copied;
+                mb += double(platform::fileSize(source)) / 1000.0 / 1000.0;
+                refreshProgressText(copied);
+                addLog(QStringLiteral("+ ") + target);
+            } else {
+                if (s->chkpapperskorg_ersatta->isChecked() && now.exists) {
+                    // The old copy goes to the trash only once the new one is complete.
+                    const QString parked = target + QStringLiteral(".tamrel-old");
+                    platform::copyKeepTime(source, parked);
+                    platform::moveToTrash(target);
+                    platform::renamePath(parked, target);
+                } else {
+                    platform::copyKeepTime(source, target);
+                }
+                ++ändrade;
+                ++copied;
+                mb += double(platform::fileSize(source)) / 1000.0 / 1000.0;
+                refreshProgressText(copied);
+                addLog(target);
+            }
+            if (platform::fileExists(target)) {
+                const qint64 a = platform::fileSize(source), b = platform::fileSize(target);
+                if (a != b) {
+                    countError();
+                    addLog(QStringLiteral("FEL: filstorleken på den kopierade filen matchar inte originalfilen."));
+                    addLog(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
+                    addLog(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
+                    m->appendSystemLog(
+                        QStringLiteral("FEL! Filstorleken på den kopierade filen matchar inte originalfilen. (Jobb: ") +
+                        (List1->currentItem() ? List1->currentItem()->text() : QString()) + QStringLiteral(")"));
+                    m->appendSystemLog(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
+                    m->appendSystemLog(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
+                    markError();
+                }
+            }
+        } catch (const platform::RunError& e) {
+            auto otherError = [&](int number, const QString& description) {
+                countError();
+                addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)").arg(number).arg(description, source));
+                m->appendSystemLog(QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(number).arg(description, source));
+                markError();
+            };
+            if (e.number == 61) {
+                Module1::logga_meddelande(
+                    e, -1, QStringLiteral("FEL! Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"),
+                    QStringLiteral("Utför backup, file_copy, simulerad logg"));
+                addLog(QStringLiteral("FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
+                otherError(e.number, e.description);
+                stop = true;
+            } else if ((e.number == 70 || e.number == 75) && !s->chkaldrigapi->isChecked()) {
+                bool retried = false;
+                try {
+                    platform::copyKeepTime(source, target);
+                    retried = platform::fileExists(target) && platform::fileTime(target) == platform::fileTime(source);
+                } catch (const platform::RunError&) {
+                }
+                if (retried) {
+                    addLog(QStringLiteral("* ") + target);
+                    ++skyddade;
+                    mb += double(platform::fileSize(source)) / 1000.0 / 1000.0;
+                    refreshProgressText(copied);
+                } else {
+                    countError();
+                    addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source + QStringLiteral(")"));
+                    m->appendSystemLog(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source);
+                    markError();
+                }
+            } else {
+                otherError(e.number, e.description);
+            }
+        }
+        if (stop)
+            break;
+        const int r = List1->row(item);
+        if (r >= 0) {
+            delete List1->takeItem(r);
+            if (r < List2.size())
+                List2.removeAt(r);
+        }
+        barWidth += step;
+        lblprocent1->resize(int(barWidth), lblprocent1->height());
+    }
+
+    lblprocent1->resize(Picture3->width(), lblprocent1->height());
+    QStringList result{QStringLiteral("Resultat:")};
+    if (nya > 0)
+        result << QStringLiteral("Nya filer: ") + QString::number(nya);
+    if (ändrade > 0)
+        result << QStringLiteral("Ändrade filer: ") + QString::number(ändrade);
+    if (skyddade > 0)
+        result << QStringLiteral("Skyddade filer: ") + QString::number(skyddade);
+    result << platform::Format(mb, QStringLiteral("0.00")) + QStringLiteral(" MB");
+    if (fel > 0)
+        result << QStringLiteral("Fel: ") + QString::number(fel);
+    txtlogg2->setPlainText(result.join('\n'));
+
+    lblantalnya->setText(QString::number(labelCount(lblantalnya) + nya));
+    lblantaländrade->setText(QString::number(labelCount(lblantaländrade) + ändrade));
+    lblantalskyddade->setText(QString::number(labelCount(lblantalskyddade) + skyddade));
+    lblantal_mb->setText(QString::number(labelMb(lblantal_mb) + mb, 'f', 6));
+
+    setBusy(false);
+    framelogg->show();
+    framelogg->raise();
+    countLeft();
+}
+
+void frmsimuleradbackup::countLeft() {
+    int nyaKvar = 0, ändradeKvar = 0;
+    for (int i = 0; i < List1->count(); ++i)
+        (List1->item(i)->text().startsWith(QLatin1String("+ ")) ? nyaKvar : ändradeKvar)++;
+    lblinfo->setText(QStringLiteral("%1 fil(er) kan kopieras. %2 ny(a), %3 ändrad(e).")
+                         .arg(List1->count())
+                         .arg(nyaKvar)
+                         .arg(ändradeKvar));
+}
+
+void frmsimuleradbackup::cmdavbryt_Click() {
+    if (program().dialogs.msgBox(QStringLiteral("Vill du avbryta?"), platform::MsgButtons::YesNo,
+                                 platform::MsgIcon::Question, QStringLiteral("Avbryta?")) == platform::Answer::Yes)
+        avbryt_kopiering = 1;
+}
+
+void frmsimuleradbackup::cmdloggtillbaka_Click() { framelogg->hide(); }
+
+void frmsimuleradbackup::cmdöppna_Click() {
+    if (List1->currentItem() && !List1->currentItem()->text().isEmpty()) {
+        QString t = List1->currentItem()->text();
+        // The marker is not part of the file's name.
+        if (t.startsWith(QLatin1String("+ ")))
+            t = t.mid(2);
+        program().dialogs.openUrl(t);
+    }
+}
+
+void frmsimuleradbackup::cmdstäng_Click() {
+    if (copying_)
+        return;
+    const long nya = labelCount(lblantalnya), ändrade = labelCount(lblantaländrade),
+               skyddade = labelCount(lblantalskyddade), fel = labelCount(lblantalfel);
+    const double mb = labelMb(lblantal_mb);
+    if (nya + ändrade + skyddade > 0) {
+        QStringList lines{QString(), QStringLiteral("Resultat av manuell backup från simulerad backuplogg")};
+        lines << txtlogg->toPlainText().split('\n');
+        lines << QString() << QStringLiteral("  Nya filer: ") + QString::number(nya)
+              << QStringLiteral("  Ändrade filer: ") + QString::number(ändrade)
+              << QStringLiteral("  Skyddade filer: ") + QString::number(skyddade)
+              << QStringLiteral("  Datamängd: ") + platform::Format(mb, QStringLiteral("0.00")) + QStringLiteral(" MB")
+              << QStringLiteral("  Felantal: ") + QString::number(fel);
+        try {
+            platform::appendLines(program().path(QStringLiteral("log.txt")), lines);
+        } catch (const platform::RunError&) {
+        }
+    }
+    program().unload<frmsimuleradbackup>();
+}

@@ -1,0 +1,114 @@
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/errors.h"
+
+#include <QDialog>
+#include <QPushButton>
+#include <cerrno>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(Errors, ErrnoMapsToTheRunTimeNumbersWithSwedishDescriptions) {
+    const std::pair<int, int> table[] = {{ENOSPC, 61}, {EDQUOT, 61},  {EACCES, 70}, {EPERM, 70},
+                                         {ENOENT, 53}, {ENOTDIR, 76}, {EIO, 57},    {EEXIST, 58},
+                                         {EROFS, 75},  {EBUSY, 75},   {EFBIG, 75},  {ENAMETOOLONG, 75}};
+    for (auto [err, number] : table)
+        EXPECT_EQ(errorNumberFromErrno(err), number) << "errno " << err;
+    EXPECT_EQ(errorDescription(61), "Disken är full");
+    EXPECT_EQ(errorDescription(70), "Åtkomst nekad");
+    EXPECT_EQ(errorDescription(53), "Filen hittades inte");
+    EXPECT_EQ(errorDescription(76), "Sökvägen hittades inte");
+    EXPECT_EQ(errorDescription(75), "Fel vid åtkomst till sökväg/fil");
+    const RunError e = runErrorFromErrno(ENOSPC);
+    EXPECT_EQ(e.number, 61);
+    EXPECT_EQ(e.description, "Disken är full");
+}
+
+TEST(Errors, FaultHookHitsThePathAndEverythingBelowItOnly) {
+    injectFault("/data/mapp", EIO);
+    EXPECT_EQ(faultFor("/data/mapp"), EIO);
+    EXPECT_EQ(faultFor("/data/mapp/fil.txt"), EIO);
+    EXPECT_EQ(faultFor("/data/mappen"), 0) << "a neighbour with the same beginning";
+    EXPECT_EQ(faultFor("/data"), 0);
+    try {
+        checkFault("/data/mapp/x");
+        FAIL();
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.number, 57);
+    }
+    clearFaults();
+    EXPECT_NO_THROW(checkFault("/data/mapp/x"));
+}
+
+TEST(Dialogs, ScriptAnswersInOrderAndRecordsTheCalls) {
+    Dialogs d;
+    d.setScripted(true);
+    d.expectMessage("radera", Answer::Yes);
+    d.expectInput("namn", "Jobb 2");
+    d.expectFolder("/mnt/usb");
+    d.expectOpenUrl("https://", false);
+    d.expectStartProgram("editor");
+    EXPECT_EQ(d.msgBox("Vill du radera jobbet?", MsgButtons::YesNo), Answer::Yes);
+    EXPECT_EQ(d.inputBox("Skriv ett namn", "Byt namn"), "Jobb 2");
+    EXPECT_EQ(d.pickFolder("Leta upp mappen"), "/mnt/usb");
+    EXPECT_FALSE(d.openUrl("https://www.tamrel.se"));
+    EXPECT_TRUE(d.startProgram("editor --ny"));
+    ASSERT_EQ(d.calls().size(), 5u);
+    EXPECT_EQ(d.calls()[0].title, "Tamrel Backup") << "the program's title when none is given";
+    EXPECT_EQ(d.calls()[1].title, "Byt namn");
+    EXPECT_TRUE(d.verify().isEmpty());
+}
+
+TEST(Dialogs, UnexpectedWrongAndUnusedAnswersAreFailures) {
+    Dialogs d;
+    d.setScripted(true);
+    EXPECT_EQ(d.msgBox("Oväntat?", MsgButtons::YesNo), Answer::No) << "a safe answer, never blocking";
+    EXPECT_EQ(d.inputBox("x"), "");
+    d.expectMessage("Klart");
+    EXPECT_EQ(d.pickFolder("Mapp"), "") << "wrong kind";
+    d.expectFolder("/x");
+    QStringList f = d.verify();
+    ASSERT_EQ(f.size(), 5);
+    EXPECT_TRUE(f[0].contains("unexpected message box")) << f[0].toStdString();
+    EXPECT_TRUE(f[1].contains("unexpected input box"));
+    EXPECT_TRUE(f[2].contains("expected message box")) << f[2].toStdString();
+    EXPECT_TRUE(f[3].contains("never shown"));
+    EXPECT_TRUE(f[4].contains("never shown"));
+    EXPECT_TRUE(d.verify().isEmpty()) << "verify clears";
+
+    d.expectMessage("Klart");
+    EXPECT_EQ(d.msgBox("Något annat", MsgButtons::OkCancel), Answer::Cancel) << "text does not match";
+    EXPECT_EQ(d.verify().size(), 2);
+}
+
+TEST(Dialogs, ScriptedWindowsAreActedOnInsteadOfShown) {
+    Dialogs d;
+    d.setScripted(true);
+    QDialog w;
+    w.setObjectName("frmklarbackup");
+    bool acted = false;
+    d.expectWindow("frmklarbackup", [&](QWidget* win) {
+        acted = true;
+        EXPECT_EQ(win, &w);
+    });
+    d.showModal(&w);
+    EXPECT_TRUE(acted);
+    EXPECT_FALSE(w.isVisible());
+    d.showModal(&w);
+    EXPECT_EQ(d.verify().size(), 1) << "a second showing nobody expected";
+}
+
+TEST(Clock, FixedMomentAndTheOneDateAndTimeForm) {
+    Clock c;
+    const QDateTime t(QDate(2024, 3, 9), QTime(0, 0, 5));
+    c.setNow(t);
+    EXPECT_EQ(c.now(), t);
+    c.advance(3600);
+    EXPECT_EQ(timeText(c.now()), "01:00:05");
+    EXPECT_EQ(dateText(c.now()), "2024-03-09");
+    EXPECT_EQ(dateTimeText(t), "2024-03-09 00:00:05") << "midnight in 24-hour form";
+    EXPECT_EQ(c.today(), QDate(2024, 3, 9));
+    c.release();
+    EXPECT_LE(qAbs(c.now().secsTo(QDateTime::currentDateTime())), 5);
+}

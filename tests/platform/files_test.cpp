@@ -1,0 +1,289 @@
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "support/fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+QStringList names(const std::vector<FileEntry>& v) {
+    QStringList out;
+    for (const FileEntry& e : v)
+        out << e.name;
+    return out;
+}
+
+int errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RunError& e) {
+        return e.number;
+    }
+    return -1;
+}
+
+// Everything in a folder, hidden names included.
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+class FilesTest : public ::testing::Test {
+  protected:
+    void TearDown() override { clearFaults(); }
+    QString p(const QString& name) const { return dir_.path() + '/' + name; }
+    QTemporaryDir dir_;
+};
+
+} // namespace
+
+TEST_F(FilesTest, ListsRegularFilesAndFileLinksInSwedishOrderWithoutSpecialFiles) {
+    for (const char* n : {"b.txt", "A.txt", "ä.txt", "Ö.txt", "z.txt", "å.txt", ".dold"})
+        testutil::writeFile(p(n), "x");
+    testutil::makeDir(p("mapp"));
+    ASSERT_EQ(::symlink("b.txt", QFile::encodeName(p("länk.txt")).constData()), 0);
+    ASSERT_EQ(::symlink("saknas", QFile::encodeName(p("trasig")).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(p("rör")).constData(), 0600), 0);
+
+    EXPECT_EQ(listFileNames(dir_.path()),
+              QStringList({".dold", "A.txt", "b.txt", "länk.txt", "z.txt", "å.txt", "ä.txt", "Ö.txt"}));
+    EXPECT_EQ(listFolders(dir_.path()), QStringList({"mapp"}));
+    EXPECT_EQ(names(listFiles(dir_.path(), "*.TXT")),
+              QStringList({"A.txt", "b.txt", "länk.txt", "z.txt", "å.txt", "ä.txt", "Ö.txt"}));
+}
+
+TEST_F(FilesTest, ListingGivesSizeTimeAndFollowsFolderLinks) {
+    const QDateTime t = QDateTime::fromSecsSinceEpoch(1600000000, Qt::UTC);
+    testutil::writeFile(p("data/fil.bin"), QByteArray(1234, 'x'), t);
+    testutil::makeDir(p("data/Under"));
+    ASSERT_EQ(::symlink("data/Under", QFile::encodeName(p("data/annan")).constData()), 0);
+    const auto files = listFiles(p("data"));
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].size, 1234);
+    EXPECT_EQ(files[0].mtime, 1600000000);
+    EXPECT_FALSE(files[0].refused);
+    EXPECT_EQ(listFolders(p("data")), QStringList({"Under"})) << "dangling relative link: not a folder";
+    ASSERT_EQ(::unlink(QFile::encodeName(p("data/annan")).constData()), 0);
+    ASSERT_EQ(::symlink("Under", QFile::encodeName(p("data/annan")).constData()), 0);
+    EXPECT_EQ(listFolders(p("data")), QStringList({"annan", "Under"}));
+    EXPECT_EQ(folderId(p("data/annan")), folderId(p("data/Under"))) << "a loop is recognisable";
+    EXPECT_FALSE(folderId(p("data")) == folderId(p("data/Under")));
+
+    EXPECT_EQ(errorOf([&] { listFiles(p("saknas")); }), 76);
+    injectFault(p("data"), EACCES);
+    EXPECT_EQ(errorOf([&] { listFolders(p("data")); }), 70);
+}
+
+TEST_F(FilesTest, NamesThatAreNotValidUtf8OrHoldControlCharactersAreMarkedRefused) {
+    const QByteArray base = QFile::encodeName(dir_.path());
+    for (const QByteArray& raw :
+         {QByteArray("/bad\xff.txt"), QByteArray("/ctl\x01.txt"), QByteArray("/bra?.txt")}) {
+        const int fd = ::open((base + raw).constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    const auto files = listFiles(dir_.path());
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0].name, "bad?.txt");
+    EXPECT_TRUE(files[0].refused);
+    EXPECT_EQ(files[1].name, "bra?.txt");
+    EXPECT_FALSE(files[1].refused) << "a question mark is a valid name character on Linux";
+    EXPECT_EQ(files[2].name, "ctl?.txt");
+    EXPECT_TRUE(files[2].refused);
+    removeFolderRecursively(dir_.path());
+    EXPECT_FALSE(QFileInfo::exists(dir_.path())) << "such names are still deleted";
+}
+
+TEST_F(FilesTest, LargeFoldersSortLikeSmallOnes) {
+    QStringList expected;
+    for (int i = 0; i < 150; ++i) {
+        const QString n = QString("%1fil%2.txt").arg(i % 3 == 0 ? "Ä" : i % 3 == 1 ? "a" : "B").arg(i);
+        testutil::writeFile(p(n), "");
+        expected << n;
+    }
+    std::sort(expected.begin(), expected.end(), lessName);
+    EXPECT_EQ(listFileNames(dir_.path()), expected);
+    QStringList copy = expected;
+    std::reverse(copy.begin(), copy.end());
+    sortNames(copy);
+    EXPECT_EQ(copy, expected);
+    EXPECT_TRUE(lessName("afil", "Bfil"));
+    EXPECT_TRUE(lessName("zeta", "Äpple"));
+}
+
+TEST(Patterns, MatchLikeTheFileListBox) {
+    EXPECT_TRUE(matchesPattern("README", "*.*")) << "names without a dot too";
+    EXPECT_TRUE(matchesPattern(".dold", "*.*"));
+    EXPECT_TRUE(matchesPattern("brev.DOC", "*.doc"));
+    EXPECT_TRUE(matchesPattern("Brev.doc", "*.DOC"));
+    EXPECT_FALSE(matchesPattern("brev.docx", "*.doc"));
+    EXPECT_FALSE(matchesPattern("doc", "*.doc"));
+    EXPECT_TRUE(matchesPattern("a.xls", "*.doc;*.xls"));
+    EXPECT_TRUE(matchesPattern("a.xls", " *.doc ; *.xls "));
+    EXPECT_FALSE(matchesPattern("a.ppt", "*.doc;*.xls"));
+    EXPECT_TRUE(matchesPattern("rapport", "rapport.*"));
+    EXPECT_TRUE(matchesPattern("rapport.pdf", "rapport.*"));
+    EXPECT_TRUE(matchesPattern("bild1.jpg", "bild?.jpg"));
+    EXPECT_FALSE(matchesPattern("bild12.jpg", "bild?.jpg"));
+    EXPECT_TRUE(matchesPattern("foto[1].jpg", "foto[1].jpg")) << "brackets are plain characters";
+    EXPECT_TRUE(matchesPattern("ÅRSBOK.TXT", "årsbok.*"));
+    EXPECT_TRUE(matchesPattern("a.b.c", "*.c"));
+    EXPECT_FALSE(matchesPattern("x.txt", ""));
+    EXPECT_FALSE(matchesPattern("x.txt", ";"));
+}
+
+TEST_F(FilesTest, CopyKeepsTimeAndPermissionsAndLeavesNothingElse) {
+    const QDateTime t = QDateTime::fromSecsSinceEpoch(1500000000, Qt::UTC);
+    QByteArray data(3 * 1024 * 1024 + 17, '\0');
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = char(i * 31 % 251);
+    testutil::writeFile(p("src/stor.bin"), data, t);
+    ::chmod(QFile::encodeName(p("src/stor.bin")).constData(), 0640);
+    testutil::makeDir(p("dst"));
+    testutil::writeFile(p("dst/stor.bin"), "gammal");
+
+    qint64 last = 0;
+    copyKeepTime(p("src/stor.bin"), p("dst/stor.bin"), {}, [&](qint64 done) { last = done; });
+    EXPECT_EQ(testutil::readBytes(p("dst/stor.bin")), data);
+    EXPECT_EQ(last, data.size());
+    EXPECT_EQ(fileTime(p("dst/stor.bin")), 1500000000);
+    struct stat st {};
+    ::stat(QFile::encodeName(p("dst/stor.bin")).constData(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(entries(p("dst")), QStringList({"stor.bin"}));
+
+    testutil::writeFile(p("src/tom"), "");
+    copyKeepTime(p("src/tom"), p("dst/tom"));
+    EXPECT_TRUE(fileExists(p("dst/tom")));
+    EXPECT_EQ(fileSize(p("dst/tom")), 0);
+}
+
+TEST_F(FilesTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile) {
+    testutil::writeFile(p("src/a.txt"), "ny text");
+    testutil::writeFile(p("dst/a.txt"), "gammal");
+
+    injectFault(p("dst/a.txt#write"), ENOSPC);
+    EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/a.txt"), p("dst/a.txt")); }), 61);
+    EXPECT_EQ(testutil::readBytes(p("dst/a.txt")), "gammal");
+    EXPECT_EQ(entries(p("dst")), QStringList({"a.txt"}));
+    clearFaults();
+
+    injectFault(p("dst"), EDQUOT);
+    EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/a.txt"), p("dst/a.txt")); }), 61);
+    clearFaults();
+    injectFault(p("src/a.txt"), EIO);
+    EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/a.txt"), p("dst/a.txt")); }), 57);
+    clearFaults();
+    EXPECT_EQ(testutil::readBytes(p("dst/a.txt")), "gammal");
+
+    EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/saknas.txt"), p("dst/b.txt")); }), 53);
+    EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/a.txt"), p("ingen/mapp/a.txt")); }), 76);
+    testutil::makeDir(p("dst/mapp"));
+    EXPECT_NE(errorOf([&] { copyKeepTime(p("src/a.txt"), p("dst/mapp")); }), -1)
+        << "a folder is not replaced";
+    EXPECT_TRUE(folderExists(p("dst/mapp")));
+    EXPECT_EQ(entries(p("dst")), QStringList({"a.txt", "mapp"}));
+}
+
+TEST_F(FilesTest, CancelledCopyLeavesNoTargetAndSpecialFilesAreRefusedAtOnce) {
+    testutil::writeFile(p("src/stor.bin"), QByteArray(20 * 1024 * 1024, 'x'));
+    testutil::makeDir(p("dst"));
+    try {
+        copyKeepTime(p("src/stor.bin"), p("dst/stor.bin"), [] { return true; });
+        FAIL() << "not cancelled";
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.number, 0);
+    }
+    EXPECT_TRUE(entries(p("dst")).isEmpty());
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(p("src/rör")).constData(), 0600), 0);
+    EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/rör"), p("dst/rör")); }), 75) << "and no hang";
+    EXPECT_TRUE(entries(p("dst")).isEmpty());
+}
+
+TEST_F(FilesTest, CopyReplacesALinkAtTheTargetInsteadOfWritingThroughIt) {
+    testutil::writeFile(p("src/a.txt"), "ny");
+    testutil::writeFile(p("annat/viktig.txt"), "rör ej");
+    testutil::makeDir(p("dst"));
+    ASSERT_EQ(::symlink(QFile::encodeName(p("annat/viktig.txt")).constData(),
+                        QFile::encodeName(p("dst/a.txt")).constData()),
+              0);
+    copyKeepTime(p("src/a.txt"), p("dst/a.txt"));
+    EXPECT_EQ(testutil::readBytes(p("dst/a.txt")), "ny");
+    EXPECT_FALSE(fileInfo(p("dst/a.txt")).isLink);
+    EXPECT_EQ(testutil::readBytes(p("annat/viktig.txt")), "rör ej");
+}
+
+TEST_F(FilesTest, DeletingRemovesLinksAsLinks) {
+    testutil::writeFile(p("ute/behåll.txt"), "x");
+    testutil::writeFile(p("bort/a/b.txt"), "x");
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(p("ute")).constData(), QFile::encodeName(p("bort/a/länk")).constData()),
+        0);
+    deleteForGood(p("bort/"));
+    EXPECT_FALSE(QFileInfo::exists(p("bort")));
+    EXPECT_TRUE(QFileInfo::exists(p("ute/behåll.txt")));
+
+    ASSERT_EQ(::symlink(QFile::encodeName(p("ute")).constData(), QFile::encodeName(p("länk")).constData()),
+              0);
+    deleteForGood(p("länk"));
+    EXPECT_FALSE(fileInfo(p("länk")).isLink);
+    EXPECT_TRUE(QFileInfo::exists(p("ute/behåll.txt")));
+
+    injectFault(p("ute/behåll.txt"), EBUSY);
+    EXPECT_EQ(errorOf([&] { removeFile(p("ute/behåll.txt")); }), 75);
+    clearFaults();
+    EXPECT_EQ(errorOf([&] { removeFile(p("ute/saknas.txt")); }), 53);
+    EXPECT_EQ(errorOf([&] { removeFolder(p("ute")); }), 75) << "not empty";
+    removeFile(p("ute/behåll.txt"));
+    removeFolder(p("ute"));
+    EXPECT_FALSE(QFileInfo::exists(p("ute")));
+}
+
+TEST_F(FilesTest, TrashTakesFilesFoldersAndFolderLinksAndReportsFailure) {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    testutil::writeFile(p("a.txt"), "x");
+    testutil::writeFile(p("mapp/b.txt"), "x");
+    testutil::writeFile(p("mål/c.txt"), "x");
+    ASSERT_EQ(::symlink(QFile::encodeName(p("mål")).constData(), QFile::encodeName(p("länk")).constData()),
+              0);
+
+    moveToTrash(p("a.txt"));
+    moveToTrash(p("mapp/"));
+    moveToTrash(p("länk"));
+    EXPECT_EQ(entries(dir_.path()), QStringList({"mål"}));
+    EXPECT_TRUE(QFileInfo::exists(p("mål/c.txt"))) << "the link went, not what it pointed at";
+    const QString trash = data.path() + "/Trash/files";
+    EXPECT_TRUE(QFileInfo(trash + "/a.txt").isFile());
+    EXPECT_TRUE(QFileInfo(trash + "/mapp/b.txt").isFile());
+    EXPECT_TRUE(QFileInfo(trash + "/länk").isSymLink());
+
+    EXPECT_EQ(errorOf([&] { moveToTrash(p("saknas.txt")); }), 53);
+    injectFault(p("mål/c.txt"), EACCES);
+    EXPECT_EQ(errorOf([&] { moveToTrash(p("mål/c.txt")); }), 70);
+    EXPECT_TRUE(QFileInfo::exists(p("mål/c.txt")));
+    qunsetenv("XDG_DATA_HOME");
+}
+
+TEST_F(FilesTest, RenameAndStatusFollowTheFaultHook) {
+    testutil::writeFile(p("a.txt"), "x");
+    renamePath(p("a.txt"), p("b.txt"));
+    EXPECT_FALSE(fileExists(p("a.txt")));
+    EXPECT_TRUE(fileExists(p("b.txt")));
+    EXPECT_FALSE(folderExists(p("b.txt")));
+    injectFault(p("b.txt"), ENOENT);
+    EXPECT_FALSE(fileInfo(p("b.txt")).exists);
+    EXPECT_EQ(errorOf([&] { fileTime(p("b.txt")); }), 53);
+    EXPECT_EQ(errorOf([&] { renamePath(p("b.txt"), p("c.txt")); }), 53);
+    clearFaults();
+    EXPECT_EQ(errorOf([&] { fileSize(p("c.txt")); }), 53);
+}

@@ -1,0 +1,167 @@
+#include "core/main_window.h"
+#include "platform/errors.h"
+#include "run/mirror.h"
+#include "support/fixture.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextEdit>
+#include <cerrno>
+
+using testutil::treeFiles;
+using testutil::writeFile;
+
+namespace {
+struct TestView : MirrorView {
+    QStringList window, run, errors, statuses;
+    int errorCount = 0;
+    int cancelAfterYields = -1;
+    int yields = 0;
+    void windowLog(const QString& t) override { window << t; }
+    void appendToWindowLog(const QString& t) override { window.last() += t; }
+    void runLog(const QString& l) override { run << l; }
+    void errorLog(const QStringList& l) override { errors << l; }
+    void countError() override { ++errorCount; }
+    bool cancelled() override { return cancelAfterYields >= 0 && yields >= cancelAfterYields; }
+    void yield() override { ++yields; }
+    void setStatus(const QString& s) override { statuses << s; }
+};
+} // namespace
+
+class MirrorTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        prog().form<frmmain>();
+        main = work("src/Dokument");
+        job.backupFolder = work("backup");
+        job.mainFolders = {main};
+        job.pathType = "0";
+        job.createMainFolder = "NEJ";
+        job.preventMirror = "NEJ";
+        root = Mirror::targetRoot(job, main);
+        writeFile(main + "/keep.txt", "k");
+        writeFile(main + "/Brev/brev1.txt", "b");
+        writeFile(root + "keep.txt", "older copy, kept whatever its date");
+        writeFile(root + "gone.txt", "12345");
+        writeFile(root + "Brev/brev1.txt", "b");
+        writeFile(root + "Brev/old.txt", "o");
+        writeFile(root + "Gammal/a.txt", "a");
+        writeFile(root + "Gammal/2019/b.txt", "b");
+        writeFile(root + "Gammal/2019/c.txt", "c");
+    }
+    QString main, root;
+    MirrorJob job;
+    TestView view;
+};
+
+TEST_F(MirrorTest, PathsMapBothWaysForEveryPathType) {
+    EXPECT_EQ(root, work("backup") + work("src/Dokument") + "/");
+    EXPECT_EQ(Mirror::sourceFolderFor(job, root + "Brev"), main + "/Brev/");
+    MirrorJob abs = job;
+    abs.pathType = "1";
+    EXPECT_EQ(Mirror::targetRoot(abs, main), work("backup") + "/");
+    EXPECT_EQ(Mirror::sourceFolderFor(abs, work("backup/Brev")), main + "/Brev/");
+    EXPECT_EQ(Mirror::sourceFolderFor(abs, work("backup")), main + "/");
+    abs.createMainFolder = "JA";
+    EXPECT_EQ(Mirror::targetRoot(abs, main), work("backup/Dokument/"));
+    EXPECT_EQ(Mirror::sourceFolderFor(abs, work("backup/Dokument/Brev")), main + "/Brev/");
+}
+
+TEST_F(MirrorTest, MirroringDeletesWhatTheSourceNoLongerHasAndLogsIt) {
+    Mirror mirror(view);
+    mirror.sync_förbered(job, true, false, false);
+    EXPECT_EQ(treeFiles(root), QStringList({"Brev/brev1.txt", "keep.txt"}));
+    EXPECT_EQ(testutil::readBytes(root + "keep.txt"), "older copy, kept whatever its date");
+    EXPECT_EQ(mirror.raderade_mappar, 2);
+    EXPECT_EQ(mirror.raderade_mappfiler, 3);
+    EXPECT_EQ(mirror.raderade_enstaka_filer, 2);
+    EXPECT_EQ(mirror.raderade_filer_jobb, 5);
+    EXPECT_NEAR(mirror.mb_raderat, 9e-6, 1e-9);
+    EXPECT_EQ(view.window.first(), " Startar spegling");
+    EXPECT_EQ(view.window.last(), " Spegling avslutad (5 filer raderades)");
+    // The inner folder is handled before the folder that holds it.
+    const int inner = view.run.indexOf("- Raderad mapp för spegling: " + root + "Gammal/2019");
+    const int outer = view.run.indexOf("- Raderad mapp för spegling: " + root + "Gammal");
+    EXPECT_GE(inner, 0);
+    EXPECT_GT(outer, inner);
+    EXPECT_TRUE(view.run.contains("- Raderad fil för spegling: " + root + "gone.txt"));
+    EXPECT_TRUE(view.statuses.contains("Klar"));
+    const QString sys = prog().form<frmmain>()->txtsyslogg->toPlainText();
+    EXPECT_TRUE(sys.contains("Spegling avslutad (5 filer raderades)"));
+}
+
+TEST_F(MirrorTest, SimulationDeletesNothingAndListsTheLeftovers) {
+    const QStringList before = treeFiles(work("backup"));
+    Mirror mirror(view);
+    mirror.sync_förbered(job, true, true, false);
+    EXPECT_EQ(treeFiles(work("backup")), before);
+    EXPECT_TRUE(mirror.leftovers.contains(root + "Gammal/2019/"));
+    EXPECT_TRUE(mirror.leftovers.contains(root + "Gammal/"));
+    EXPECT_TRUE(mirror.leftovers.contains(root + "gone.txt"));
+    EXPECT_TRUE(mirror.leftovers.contains(root + "Brev/old.txt"));
+    EXPECT_EQ(view.window.first(), " Startar spegling (simulerad)");
+    EXPECT_EQ(view.window.last(), " Spegling avslutad (5 filer kan raderas)");
+    EXPECT_TRUE(view.run.contains("- Raderad fil för spegling:  (simulerad) " + root + "gone.txt"));
+}
+
+TEST_F(MirrorTest, VersionFolderAndLinkTargetsOutsideTheBackupAreLeftAlone) {
+    job.pathType = "1";
+    job.mainFolders = {main};
+    job.versionFolder = work("backup/Versioner");
+    writeFile(work("backup/Versioner/keep[2020-01-01 10;00;00].txt"), "v");
+    writeFile(work("backup/Gammal/x.txt"), "x");
+    writeFile(work("backup/keep.txt"), "k");
+    writeFile(work("outside/precious.txt"), "p");
+    QFile::link(work("outside"), work("backup/Länk"));
+    Mirror mirror(view);
+    mirror.sync_förbered(job, true, false, false);
+    EXPECT_TRUE(QFile::exists(work("backup/Versioner/keep[2020-01-01 10;00;00].txt")));
+    EXPECT_FALSE(QFileInfo::exists(work("backup/Gammal")));
+    EXPECT_FALSE(QFileInfo(work("backup/Länk")).isSymLink());
+    EXPECT_EQ(testutil::readBytes(work("outside/precious.txt")), "p");
+    EXPECT_TRUE(QFileInfo(work("backup")).isDir());
+}
+
+TEST_F(MirrorTest, UnreadableSourceFolderIsNotTakenAsGone) {
+    platform::injectFault(main + "/Brev", EACCES);
+    Mirror mirror(view);
+    mirror.sync_förbered(job, true, false, false);
+    EXPECT_TRUE(QFile::exists(root + "Brev/old.txt"));
+    EXPECT_TRUE(QFile::exists(root + "Brev/brev1.txt"));
+    EXPECT_GE(view.errorCount, 1);
+    EXPECT_TRUE(mirror.fel_i_jobbet);
+    ASSERT_FALSE(view.errors.isEmpty());
+    EXPECT_TRUE(view.errors.join('\n').contains("Fel under spegling, i mapp " + root + "Brev"));
+}
+
+TEST_F(MirrorTest, FailedDeleteIsAnErrorAndNotCountedAsDone) {
+    platform::injectFault(root + "gone.txt", EACCES);
+    Mirror mirror(view);
+    mirror.sync_förbered(job, true, false, false);
+    EXPECT_TRUE(QFile::exists(root + "gone.txt"));
+    EXPECT_EQ(mirror.raderade_enstaka_filer, 1);  // only Brev/old.txt
+    EXPECT_EQ(view.errorCount, 1);
+    EXPECT_FALSE(view.run.contains("- Raderad fil för spegling: " + root + "gone.txt"));
+}
+
+TEST_F(MirrorTest, CancelStopsBeforeTheNextItemAndStillWritesTheEndLine) {
+    view.cancelAfterYields = 3;
+    Mirror mirror(view);
+    mirror.sync_förbered(job, true, false, false);
+    EXPECT_TRUE(QFileInfo::exists(root + "Gammal/a.txt"));
+    EXPECT_FALSE(view.statuses.contains("Klar"));
+    EXPECT_TRUE(view.window.last().startsWith(" Spegling avslutad ("));
+}
+
+TEST_F(MirrorTest, PreventedOrMissingCopiesWriteOnlyWhatTheyShould) {
+    Mirror mirror(view);
+    job.preventMirror = "JA";
+    mirror.sync_förbered(job, false, false, false);
+    EXPECT_TRUE(mirror.ej_speglat_jobb);
+    EXPECT_TRUE(view.window.isEmpty());
+    job.preventMirror = "NEJ";
+    job.mainFolders = {work("src/Annat")};
+    mirror.sync_förbered(job, true, false, false);
+    EXPECT_EQ(view.window, QStringList({" Startar spegling", " Spegling avslutad (0 filer raderades)"}));
+}

@@ -1,0 +1,171 @@
+#include "core/main_window.h"
+#include "core/settings_window.h"
+#include "platform/errors.h"
+#include "run/leftover_window.h"
+#include "run/simulation_window.h"
+#include "support/fixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <cerrno>
+
+using testutil::readLines;
+using testutil::writeFile;
+
+class SimulationWindowTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        prog().form<frmmain>();
+        w = prog().form<frmsimuleradbackup>();
+    }
+    frmsimuleradbackup* w = nullptr;
+    const QDateTime old = QDateTime(QDate(2020, 1, 1), QTime(10, 0, 0));
+    const QDateTime fresh = QDateTime(QDate(2024, 1, 1), QTime(10, 0, 0));
+};
+
+TEST_F(SimulationWindowTest, CopyAllCopiesNewAndChangedFilesAndWritesTheResultBlock) {
+    writeFile(work("src/a.txt"), "aaa", fresh);
+    writeFile(work("src/sub/b.txt"), "bbbb", fresh);
+    writeFile(work("src/c.txt"), "new content", fresh);
+    writeFile(work("dst/c.txt"), "old", old);
+    w->addEntry("+ " + work("src/a.txt"), "+ " + work("dst/a.txt"));
+    w->addEntry("+ " + work("src/sub/b.txt"), "+ " + work("dst/sub/b.txt"));
+    w->addEntry(work("src/c.txt"), work("dst/c.txt"));
+
+    w->cmdkopieraalla_Click();
+
+    EXPECT_EQ(w->List1->count(), 0);
+    EXPECT_TRUE(w->List2.isEmpty());
+    EXPECT_EQ(testutil::readBytes(work("dst/a.txt")), "aaa");
+    EXPECT_EQ(testutil::readBytes(work("dst/sub/b.txt")), "bbbb");
+    EXPECT_EQ(testutil::readBytes(work("dst/c.txt")), "new content");
+    EXPECT_EQ(testutil::mtimeOf(work("dst/c.txt")), fresh.toSecsSinceEpoch());
+    EXPECT_EQ(w->lblantalnya->text(), "2");
+    EXPECT_EQ(w->lblantaländrade->text(), "1");
+    const QString log = w->txtlogg->toPlainText();
+    EXPECT_TRUE(log.contains("Skapade mappen " + work("dst/sub/"))) << log.toStdString();
+    EXPECT_TRUE(log.contains("+ " + work("dst/a.txt")));
+    EXPECT_TRUE(w->txtlogg2->toPlainText().startsWith("Resultat:\nNya filer: 2\nÄndrade filer: 1\n"));
+    EXPECT_EQ(w->lblinfo->text(), "0 fil(er) kan kopieras. 0 ny(a), 0 ändrad(e).");
+
+    w->cmdstäng_Click();
+    const QStringList lines = readLines(path("log.txt"));
+    ASSERT_GE(lines.size(), 9);
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[1], "Resultat av manuell backup från simulerad backuplogg");
+    EXPECT_EQ(lines[2], "Följande filer kopierades:");
+    EXPECT_EQ(lines[lines.size() - 5], "  Nya filer: 2");
+    EXPECT_EQ(lines[lines.size() - 4], "  Ändrade filer: 1");
+    EXPECT_EQ(lines[lines.size() - 3], "  Skyddade filer: 0");
+    EXPECT_EQ(lines[lines.size() - 2], "  Datamängd: 0,00 MB");
+    EXPECT_EQ(lines[lines.size() - 1], "  Felantal: 0");
+}
+
+TEST_F(SimulationWindowTest, NothingMarkedOrNothingCopiedChangesNothing) {
+    w->cmdkopieraalla_Click();  // empty list
+    w->addEntry("+ " + work("src/a.txt"), "+ " + work("dst/a.txt"));
+    w->cmdkopieramarkerad_Click();  // nothing marked
+    EXPECT_EQ(w->List1->count(), 1);
+    EXPECT_EQ(w->txtlogg->toPlainText(), "Följande filer kopierades:");
+    // The source is gone: an error, the entry still leaves the list, and closing writes no block.
+    w->cmdkopieraalla_Click();
+    EXPECT_EQ(w->List1->count(), 0);
+    EXPECT_EQ(w->lblantalfel->text(), "1");
+    EXPECT_TRUE(prog().form<frmmain>()->txtsyslogg->toPlainText().contains("FEL! Felkod 53"));
+    w->cmdstäng_Click();
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+}
+
+TEST_F(SimulationWindowTest, NewerCopyInTheBackupIsNotOverwrittenByAnOlderSource) {
+    writeFile(work("src/c.txt"), "older", old);
+    writeFile(work("dst/c.txt"), "changed since the simulation", fresh);
+    w->addEntry(work("src/c.txt"), work("dst/c.txt"));
+    w->cmdkopieraalla_Click();
+    EXPECT_EQ(testutil::readBytes(work("dst/c.txt")), "changed since the simulation");
+    EXPECT_EQ(w->lblantaländrade->text(), "0");
+}
+
+TEST_F(SimulationWindowTest, DiskFullStopsThePassAndKeepsTheRemainingEntries) {
+    writeFile(work("src/a.txt"), "a", fresh);
+    writeFile(work("src/b.txt"), "b", fresh);
+    writeFile(work("src/c.txt"), "c", fresh);
+    w->addEntry("+ " + work("src/a.txt"), "+ " + work("dst/a.txt"));
+    w->addEntry("+ " + work("src/b.txt"), "+ " + work("dst/b.txt"));
+    w->addEntry("+ " + work("src/c.txt"), "+ " + work("dst/c.txt"));
+    platform::injectFault(work("dst/b.txt"), ENOSPC);
+    dialogs().expectWindow("frmerror");
+    w->cmdkopieraalla_Click();
+    EXPECT_TRUE(QFile::exists(work("dst/a.txt")));
+    EXPECT_FALSE(QFile::exists(work("dst/c.txt")));
+    EXPECT_EQ(w->List1->count(), 2);
+    EXPECT_EQ(w->lblinfo->text(), "2 fil(er) kan kopieras. 2 ny(a), 0 ändrad(e).");
+    EXPECT_EQ(w->lblantalfel->text(), "1");
+}
+
+class LeftoverWindowTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        prog().form<frmmain>();
+        w = prog().form<frmsyncfilermappar>();
+    }
+    frmsyncfilermappar* w = nullptr;
+};
+
+TEST_F(LeftoverWindowTest, DeleteAllRemovesFoldersAndFilesAndLogsTheCounts) {
+    for (const char* f : {"b/x/1.txt", "b/y/2.txt", "b/3.txt", "b/4.txt", "b/5.txt"})
+        writeFile(work(f), "x");
+    for (const char* e : {"b/x/", "b/y/", "b/3.txt", "b/4.txt", "b/5.txt"})
+        w->List1->addItem(work(e));
+    w->List1->addItem(work("b/gone.txt"));  // vanished meanwhile: silently dropped, not counted
+    w->cmdraderaalla_Click();
+    EXPECT_EQ(w->List1->count(), 0);
+    EXPECT_EQ(testutil::treeFiles(work("b")), QStringList());
+    EXPECT_EQ(w->lblinfo->text(), "0 mapp(ar) och 0 fil(er) kan raderas.");
+    EXPECT_TRUE(prog().form<frmmain>()->txtsyslogg->toPlainText().contains(
+        "Användaren raderade 2 mappar och 3 filer från speglingsloggen."));
+}
+
+TEST_F(LeftoverWindowTest, DeletingALinkNeverTouchesWhatItPointsTo) {
+    writeFile(work("outside/keep.txt"), "keep");
+    testutil::makeDir(work("b"));
+    QFile::link(work("outside"), work("b/link"));
+    w->List1->addItem(work("b/link/"));
+    w->cmdraderaalla_Click();
+    EXPECT_FALSE(QFileInfo(work("b/link")).isSymLink());
+    EXPECT_EQ(testutil::readBytes(work("outside/keep.txt")), "keep");
+}
+
+TEST_F(LeftoverWindowTest, SavedListRoundTripAndClosingRewritesOrDeletesIt) {
+    w->List1->addItem("/x/folder/");
+    w->List1->addItem("/x/file.txt");
+    w->cmdsparalogg_Tag = "2024-05-01 14:30:05";
+    dialogs().expectMessage("Vill du spara loggen?", platform::Answer::Yes);
+    w->cmdsparalogg_Click();
+    const QString file = path("Schemasync/2024-05-01 14.30.05.schemasync");
+    EXPECT_EQ(testutil::readBytes(file), "/x/folder/\r\n/x/file.txt\r\n");
+    EXPECT_TRUE(prog().form<frmmain>()->lblstatus2->isVisibleTo(prog().form<frmmain>()));
+    w->cmdstäng_Click();
+
+    auto* again = new frmsyncfilermappar;
+    again->lblschemasync = "1";
+    again->savedListName = "2024-05-01 14.30.05";
+    again->List1->addItem("/x/file.txt");
+    again->cmdstäng_Click();
+    EXPECT_EQ(testutil::readBytes(file), "/x/file.txt\r\n");
+    delete again;
+
+    auto* empty = new frmsyncfilermappar;
+    empty->lblschemasync = "1";
+    empty->savedListName = "2024-05-01 14.30.05";
+    bool dropped = false;
+    empty->savedListDeleted = [&] { dropped = true; };
+    empty->cmdstäng_Click();
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(dropped);
+    delete empty;
+}
