@@ -315,8 +315,8 @@ void frmaddmapp::txtnamn_Change() {
     // One character for one, so the caret stays where the user typed.
     QLineEdit* edit = txtnamn->lineEdit();
     const int caret = edit ? edit->cursorPosition() : text.size();
-    text.replace(QLatin1Char('<'), QChar(0x00AB));
-    text.replace(QLatin1Char('>'), QChar(0x00BB));
+    text = Module1::ersätt_text(text, QStringLiteral("<"), QStringLiteral("«"));
+    text = Module1::ersätt_text(text, QStringLiteral(">"), QStringLiteral("»"));
     txtnamn->setEditText(text);
     if (edit)
         edit->setCursorPosition(caret);

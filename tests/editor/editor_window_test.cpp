@@ -136,6 +136,9 @@ TEST_F(EditorWindowTest, HelpIconsShowTheirExplanationsWordForWord) {
     frmaddmapp* e = prog().form<frmaddmapp>();
     reporter_script::expect(dialogs(), reporter, QStringLiteral("''Temp''"));
     click(e->help[7]);
+    reporter_script::expect(dialogs(), reporter, QStringLiteral("tamrel_backup.chm"));
+    click(e->lblhjälp);
+    testutil::writeFile(path("tamrel_backup.chm"), "help");
     dialogs().expectOpenUrl(QStringLiteral("tamrel_backup.chm"));
     click(e->lblhjälp);
 }

@@ -33,7 +33,10 @@ inline Form probe(platform::Dialogs& d) {
     return f;
 }
 
-inline bool windowShows(QWidget* w, const QString& text) {
+inline bool windowShows(QWidget* w, const QString& wanted) {
+    // A window shows line breaks as they are drawn, not as the message spells them.
+    QString text = wanted;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (auto* l : w->findChildren<QLabel*>())
         if (l->text().contains(text))
             return true;

@@ -338,6 +338,7 @@ TEST_F(SavingTest, AFailedSaveLeavesTheOldJobWholeAndIsReported) {
     platform::injectFault(savingTemporary(JobFiles(QStringLiteral("Hel"))).path(4), ENOSPC);
     frmaddmapp* e = validEditor(QStringLiteral("Hel"));
     e->txtbackupmapp->setEditText(other);
+    expectReport(QStringLiteral("Ett fel uppstod när jobbet skulle sparas."));
     e->cmdok_Click();
     EXPECT_EQ(editor_script::jobBytes(QStringLiteral("Hel")), before);
     EXPECT_EQ(groupFiles().filter(QStringLiteral(".~")), QStringList());
@@ -354,6 +355,7 @@ TEST_F(SavingTest, AFailedSaveLeavesTheOldJobWholeAndIsReported) {
     platform::injectFault(JobFiles(QStringLiteral("Hel")).path(9), EIO);
     e = validEditor(QStringLiteral("Hel"));
     e->txtbackupmapp->setEditText(other);
+    expectReport(QStringLiteral("Ett fel uppstod när jobbet skulle sparas."));
     e->cmdok_Click();
     platform::clearFaults();
     EXPECT_EQ(editor_script::jobBytes(QStringLiteral("Hel")), before);
@@ -363,6 +365,7 @@ TEST_F(SavingTest, AFailedSaveLeavesTheOldJobWholeAndIsReported) {
     // A new job whose last file cannot be put into place does not appear at all.
     platform::injectFault(JobFiles(QStringLiteral("Halv")).path(0), EIO);
     e = validEditor(QStringLiteral("Halv"));
+    expectReport(QStringLiteral("Plats: Jobb, ok/spara"));
     e->cmdok_Click();
     platform::clearFaults();
     EXPECT_EQ(groupFiles().filter(QStringLiteral("Halv")), QStringList());
