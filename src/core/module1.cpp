@@ -6,13 +6,13 @@
 #include "core/settings_window.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/sound.h"
 #include "run/backup_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSoundEffect>
 #include <QUrl>
 
 namespace Module1 {
@@ -127,20 +127,8 @@ QString ersätt_text_första(const QString& text, const QString& sök, const QSt
 }
 
 void spela_ljud(const QString& sökväg) {
-    if (sökväg.isEmpty() || !platform::fileExists(sökväg))
-        return;
-    auto* effect = new QSoundEffect(qApp);
-    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
-        if (!effect->isPlaying())
-            effect->deleteLater();
-    });
-    QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
-        if (effect->status() == QSoundEffect::Error)
-            effect->deleteLater();
-        else if (effect->status() == QSoundEffect::Ready)
-            effect->play();
-    });
-    effect->setSource(QUrl::fromLocalFile(sökväg));
+    if (!sökväg.isEmpty())
+        platform::playSound(sökväg);
 }
 
 void visa_logg(int läge) {

@@ -19,12 +19,6 @@ constexpr int twips(int t) {
     return t / 15;
 }
 
-// Stand-in until the main window offers its own way of flagging an error line.
-void markProgramLogRed(frmmain* m) {
-    if (m->lblprogramlogg)
-        m->lblprogramlogg->setStyleSheet(QStringLiteral("color: red;"));
-}
-
 void moveSelected(QListWidget* from, QListWidget* to) {
     for (int i = from->count() - 1; i >= 0; --i) {
         if (!from->item(i)->isSelected())
@@ -69,7 +63,7 @@ int pruneMissingExcludedFolders(QStringList& excluded) {
             QStringLiteral("Ett fel uppstod när exkluderade mappar skulle genomsökas för eventuellt "
                            "saknade mappar. Plats: Jobb, rensa ut exkluderade mappar. Felkod ") +
             QString::number(e.number) + e.description + QStringLiteral("."));
-        markProgramLogRed(m);
+        m->markProgramLogError();
         return removed;
     }
     if (removed > 0)
@@ -147,6 +141,7 @@ void frmexmappar::showSingleList() {
     setWindowTitle(QStringLiteral("Mappar"));
     Label3->clear();
     Label2->hide();
+    List2->hide(); // the one list takes the whole width
     cmdläggtill->hide();
     cmdtabort->hide();
     cmdok->hide();

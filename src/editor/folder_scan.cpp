@@ -14,7 +14,7 @@ namespace {
 
 class Walker {
   public:
-    explicit Walker(const FolderScan::Options& o) : opt_(o) { clock_.start(); }
+    explicit Walker(const FolderScan::Options& o) : opt_(o) {}
 
     int count = 0;
 
@@ -24,13 +24,14 @@ class Walker {
             opt_.found(path, count);
     }
 
+    // The first yield comes at once, so a request made just before the scan is seen at its start.
     void yield() {
-        if (clock_.elapsed() < 20)
+        if (clock_.isValid() && clock_.elapsed() < 20)
             return;
         if (opt_.progress)
             opt_.progress(count);
         platform::doEvents();
-        clock_.restart();
+        clock_.start();
     }
 
     // `real` is the folder's resolved path; `onPath` holds the resolved paths of the folders
@@ -42,6 +43,8 @@ class Walker {
         try {
             names = platform::listFolders(folder);
         } catch (const platform::RunError&) {
+            if (opt_.unreadable)
+                opt_.unreadable(folder);
             return; // a folder that cannot be listed is skipped
         }
         for (const QString& name : names) {

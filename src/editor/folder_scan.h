@@ -22,6 +22,9 @@ class FolderScan {
         // Called with the running count before each yield to the event loop (at most every
         // 20 ms) and once at the end: the place to refresh count labels and flush batches.
         std::function<void(int count)> progress;
+        // A listed folder whose own listing failed (no access, I/O error): what lies below it
+        // is unknown, not gone.
+        std::function<void(const QString& path)> unreadable;
     };
 
     // Walks `start` (listed in the form given) and returns the number of folders listed.

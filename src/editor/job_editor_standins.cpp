@@ -4,9 +4,6 @@
 #include "editor/job_editor_window.h"
 
 // begin folders
-void frmaddmapp::connectFolderControls() {}
-void frmaddmapp::rensa_exmappar() {}
-void frmaddmapp::rensa_saknade_exmappar() {}
 // end folders
 
 // begin lists

@@ -166,6 +166,36 @@ class frmaddmapp : public QWidget {
     void connectFolderControls();
     void cmdSearch_Click();
     void uppdatera_innehåll();
+    // Scans lblmapp into lstFoundFiles (adding it as a main folder unless one covers it) or, while
+    // frmmain.Tag is "sync", into the backup window's listsyncmappar. cmdexit_Tag "avbryt" cancels.
+    void starta_sökning();
+    void cmdexit_Click();
+    void cmdhämtamapp_Click();
+    void cmdtabortmappar_Click();
+    void cmduppdatera_Click();
+    void cmdmappfullskärm_Click();
+    void combomappar_Click();
+    void combomappar_OLEDragDrop(const QStringList& paths);
+    void lstFoundFiles_OLEDragDrop(const QStringList& paths);
+    void lstFoundFiles_KeyUp(int key);
+    void dirList_Change();
+    void drvList_Change();
+    void lblCount_Change();
+    // Sets the hidden drive and folder lists, and so lblmapp, to a folder (error 76 when it is none).
+    void setDriveAndFolder(const QString& folder);
+    // True while a folder is added or rescanned: adding, rescanning, removing, dropping, OK and
+    // closing the window wait for it.
+    bool folderScanBusy() const { return folderBusy_; }
+    bool coveredByMainFolder(const QString& folder) const;
+    void setLblCount(const QString& text);
+    void showTotal();
+    void beginFolderAdd();
+    void endFolderAdd();
+    void untickRescanOption();
+    void addDroppedFolders(const QStringList& paths);
+    bool folderBusy_ = false;
+    bool editingFolderLists_ = false; // the lists are changed by code: no click procedure
+    QObject* folderEscape_ = nullptr; // Esc presses cmdexit while a folder is added
 
     // ---- excluded folders --------------------------------------------------------------------
     QPushButton* cmdexmappar = nullptr; // "Exkludera mappar... (0 mappar)"

@@ -1,10 +1,32 @@
+#include "core/error_dialog.h"
 #include "core/main_window.h"
+#include "core/settings_window.h"
+#include "platform/clock.h"
 #include "platform/files.h"
+#include "run/backup_window.h"
 #include "support/fixture.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QTimer>
 
-class StartupTest : public ProgramTest {};
+class StartupTest : public ProgramTest {
+  protected:
+    // The files that keep a first start from asking anything.
+    void settled() {
+        QStringList settings;
+        for (int i = 0; i < 19; ++i)
+            settings << " 0 ";
+        testutil::writeLines(path("programalternativ.ini"), settings);
+        testutil::writeLines(path("setup_api.ini"), {" 0 "});
+        testutil::writeLines(path("readme700.dat"), {"1"});
+    }
+};
 
 TEST_F(StartupTest, FreshFolderGetsListorAndTheStartLine) {
     prog().clock.setNow(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)));
@@ -12,7 +34,137 @@ TEST_F(StartupTest, FreshFolderGetsListorAndTheStartLine) {
     ASSERT_TRUE(m->load());
     EXPECT_TRUE(platform::folderExists(path("Listor")));
     const QString log = m->txtsyslogg->toPlainText();
-    EXPECT_TRUE(log.startsWith("2026-03-04 05:06:07  Uppstart av Tamrel Backup version 7.0.0")) << log.toStdString();
+    EXPECT_TRUE(log.startsWith("2026-03-04 05:06:07  Uppstart av Tamrel Backup version 7.0.0"))
+        << log.toStdString();
     EXPECT_TRUE(log.contains("Skapade mappen \\Listor"));
     EXPECT_EQ(m->windowTitle(), "Tamrel Backup");
+    EXPECT_TRUE(m->TrayIcon1->inTray());
+    EXPECT_EQ(m->TrayIcon1->toolTip(), "Tamrel Backup");
+    EXPECT_TRUE(m->Timerfönstersize->isActive());
+}
+
+TEST_F(StartupTest, AnExistingListorIsNotReported) {
+    settled();
+    testutil::makeDir(path("Listor"));
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load());
+    EXPECT_FALSE(m->systemLogText().contains("Skapade mappen"));
+    EXPECT_FALSE(m->lblstatus2->isVisibleTo(m));
+}
+
+TEST_F(StartupTest, SavedLeftoverListsShowTheStatusLabel) {
+    settled();
+    testutil::writeFile(path("Schemasync/2026-01-01.schemasync"), "x");
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load());
+    EXPECT_TRUE(m->lblstatus2->isVisibleTo(m));
+}
+
+TEST_F(StartupTest, AProgramInTheRootFolderIsRefused) {
+    Program root("/");
+    setProgram(&root);
+    root.dialogs.setScripted(true);
+    root.dialogs.expectWindow("frmerror", [](QWidget* w) {
+        EXPECT_EQ(static_cast<frmerror*>(w)->lblfel->toPlainText(),
+                  "Programmet måste ligga i en egen underkatalog till /.\nProgrammet kommer att avslutas!");
+    });
+    EXPECT_FALSE(root.form<frmmain>()->load());
+    EXPECT_EQ(root.exitStatus, 1);
+    EXPECT_TRUE(root.dialogs.verify().isEmpty());
+    setProgram(program_.get());
+}
+
+TEST_F(StartupTest, ShutdownWritesOneBlockEndingTheLogAndSwitchesTheSchedulerOff) {
+    settled();
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load());
+    m->chkaktiveraschema->setChecked(true);
+    m->showMinimized();
+    m->Form_Unload();
+    EXPECT_FALSE(m->chkaktiveraschema->isChecked());
+    EXPECT_FALSE(m->TrayIcon1->inTray());
+    // A minimised window leaves the saved geometry alone.
+    EXPECT_FALSE(QFileInfo::exists(path("setup_windowsize_main.ini")));
+    const QString log = QString::fromUtf8(testutil::readBytes(path("programlogg.txt")));
+    EXPECT_TRUE(log.startsWith(platform::dateTimeText(prog().clock.now()) + "  Uppstart"));
+    EXPECT_TRUE(log.endsWith("  Avslutar programmet.\r\n\r\n\r\n"));
+    EXPECT_EQ(log.count("Uppstart av Tamrel Backup"), 1);
+    // A second close does not write a second block.
+    m->Form_Unload();
+    EXPECT_EQ(QString::fromUtf8(testutil::readBytes(path("programlogg.txt"))), log);
+}
+
+TEST_F(StartupTest, ClosingAShownWindowSavesItsGeometry) {
+    settled();
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load());
+    m->show();
+    m->close();
+    EXPECT_EQ(testutil::readLines(path("setup_windowsize_main.ini")).size(), 4);
+    EXPECT_TRUE(QFileInfo::exists(path("programlogg.txt")));
+}
+
+TEST_F(StartupTest, ActivationFollowsTheBackupWindowAndTheSchedulerRequest) {
+    settled();
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load());
+    m->show();
+    frmutförbackup* b = prog().form<frmutförbackup>();
+    b->show();
+    m->Form_Activate();
+    EXPECT_FALSE(m->listinställningar->isEnabled());
+    EXPECT_FALSE(m->comboinställningar->isEnabled());
+    b->hide();
+    m->cmdstartaschema_Tag = "1";
+    m->Form_Activate();
+    EXPECT_TRUE(m->listinställningar->isEnabled());
+    EXPECT_TRUE(m->chkaktiveraschema->isChecked());
+    EXPECT_EQ(m->cmdstartaschema_Tag, "");
+    // While the scheduler is on, the status line is its own.
+    m->lblstatus->setText("Status: något");
+    m->Form_Activate();
+    EXPECT_EQ(m->lblstatus->text(), "Status: något");
+    m->cmdstartaschema_Tag = "0";
+    m->Form_Activate();
+    EXPECT_FALSE(m->chkaktiveraschema->isChecked());
+    m->Form_Activate();
+    EXPECT_EQ(m->lblstatus->text(), "Status: Redo");
+    m->chkload = true;
+    m->Form_Activate();
+    EXPECT_FALSE(m->chkload);
+}
+
+TEST_F(StartupTest, ActivationClosesALeftOverRunPopup) {
+    settled();
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load());
+    QPointer<QWidget> popup = new QWidget;
+    popup->setObjectName("frmbackupfel");
+    popup->show();
+    m->Form_Activate();
+    EXPECT_FALSE(popup && popup->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(popup.isNull());
+}
+
+TEST_F(StartupTest, StartMinimisedHidesOnlyAtTheFirstActivation) {
+    settled();
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load());
+    frmsetup* s = prog().form<frmsetup>();
+    s->chkstartaminimerad->setChecked(true);
+    s->chkstartaminimerad_Tag.clear();
+    m->show();
+    m->Form_Activate();
+    EXPECT_EQ(s->chkstartaminimerad_Tag, "1");
+    EXPECT_TRUE(m->TrayIcon1->inTray());
+    // Without a notification area the window is minimised, so it can still be reached.
+    if (platform::TrayIcon::available())
+        EXPECT_FALSE(m->isVisible());
+    else
+        EXPECT_TRUE(m->isVisible() && (m->windowState() & Qt::WindowMinimized));
+    m->TrayIcon1_MouseDown();
+    m->Form_Activate();
+    EXPECT_TRUE(m->isVisible());
+    EXPECT_FALSE(m->windowState() & Qt::WindowMinimized);
 }

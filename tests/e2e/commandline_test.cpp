@@ -1,13 +1,93 @@
 #include "support/e2e.h"
 #include "support/fixture.h"
 
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+
+namespace {
+QString programLog(const QString& folder) {
+    return QString::fromUtf8(testutil::readBytes(folder + "/programlogg.txt"));
+}
+
+// Settings and readme marker present, so an interactive start asks nothing.
+void settle(const QString& folder) {
+    QStringList settings;
+    for (int i = 0; i < 19; ++i)
+        settings << " 0 ";
+    testutil::writeLines(folder + "/programalternativ.ini", settings);
+    testutil::writeLines(folder + "/setup_api.ini", {" 0 "});
+    testutil::writeLines(folder + "/readme700.dat", {"1"});
+}
+
+testutil::JobSpec job(const QString& name, const QString& source, const QString& backup) {
+    testutil::JobSpec j;
+    j.name = name;
+    j.folders = {source};
+    j.mainFolders = {source};
+    j.backupFolder = backup;
+    return j;
+}
+} // namespace
 
 TEST(CommandLine, UnknownJobEndsWithStatusOneAndWritesTheProgramLog) {
     QTemporaryDir dir;
     const auto r = testutil::runProgram(dir.path(), {"Finns inte"});
     EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
-    const QString log = QString::fromUtf8(testutil::readBytes(dir.path() + "/programlogg.txt"));
+    const QString log = programLog(dir.path());
     EXPECT_TRUE(log.contains("Hittade startkommando för uppstart: Finns inte")) << log.toStdString();
-    EXPECT_TRUE(log.contains("Avslutar programmet."));
+    EXPECT_TRUE(log.contains("Avslutar programmet.\r\n\r\n\r\n"));
+    EXPECT_EQ(log.count("Uppstart av Tamrel Backup version 7.0.0"), 1);
+    // The window was never shown, so no geometry was saved.
+    EXPECT_FALSE(QFile::exists(dir.path() + "/setup_windowsize_main.ini"));
+}
+
+TEST(CommandLine, OnlyTheFirstJobGroupAndTheExactNameCount) {
+    QTemporaryDir dir;
+    QTemporaryDir work;
+    testutil::writeFile(work.path() + "/källa/a.txt", "a");
+    testutil::writeJob(dir.path() + "/Listor2",
+                       job("Andra", work.path() + "/källa", work.path() + "/backup"));
+    testutil::writeJob(dir.path() + "/Listor", job("Jobb", work.path() + "/källa", work.path() + "/backup"));
+    testutil::writeLines(dir.path() + "/setup_arkivnr.ini", {"1"});
+
+    auto r = testutil::runProgram(dir.path(), {"Andra"});
+    EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+    r = testutil::runProgram(dir.path(), {"jobb"});
+    EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+    r = testutil::runProgram(dir.path(), {"Jobb,3"});
+    EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+
+    const QString log = programLog(dir.path());
+    EXPECT_TRUE(log.contains("Hittade startkommando för uppstart: Jobb,3"));
+    EXPECT_EQ(log.count("Avslutar programmet."), 3);
+    // Nothing was run, so nothing was copied.
+    EXPECT_FALSE(QDir(work.path() + "/backup").exists());
+}
+
+TEST(CommandLine, TerminationClosesTheProgramTheNormalWay) {
+    QTemporaryDir dir;
+    settle(dir.path());
+    const QString exe = dir.path() + "/tamrel-backup";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAMREL_EXECUTABLE), exe));
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+    QProcess proc;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    proc.setProcessEnvironment(env);
+    proc.start(exe, {});
+    ASSERT_TRUE(proc.waitForStarted());
+    // The job-group folder is made after the signal handlers are in place.
+    for (int i = 0; i < 1000 && !QDir(dir.path() + "/Listor").exists(); ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(QDir(dir.path() + "/Listor").exists());
+    ::kill(static_cast<pid_t>(proc.processId()), SIGTERM);
+    ASSERT_TRUE(proc.waitForFinished(30000));
+    EXPECT_EQ(proc.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(proc.exitCode(), 0);
+    const QString log = programLog(dir.path());
+    EXPECT_TRUE(log.endsWith("  Avslutar programmet.\r\n\r\n\r\n")) << log.toStdString();
 }

@@ -67,8 +67,14 @@ TEST_F(FolderScanTest, MissingEmptyOrUnreadableFoldersAreNoError) {
 
     dirs({"a/under", "b"});
     platform::injectFault(at("a"), EACCES);
-    // The unreadable folder stays listed by its parent; nothing below it, and the scan goes on.
-    EXPECT_EQ(rel(FolderScan::list(root())), QStringList({"<root>", "a", "b"}));
+    // The unreadable folder stays listed by its parent and is reported; the scan goes on.
+    QStringList found, unreadable;
+    FolderScan::Options o;
+    o.found = [&](const QString& p, int) { found << p; };
+    o.unreadable = [&](const QString& p) { unreadable << p; };
+    EXPECT_EQ(FolderScan::run(root(), o), 3);
+    EXPECT_EQ(rel(found), QStringList({"<root>", "a", "b"}));
+    EXPECT_EQ(unreadable, QStringList{at("a")});
 }
 
 TEST_F(FolderScanTest, CancelStopsDescendingButFinishesListingsAlreadyBegun) {

@@ -1,0 +1,587 @@
+#include "run/copy_engine.h"
+
+#include "core/main_window.h"
+#include "core/module1.h"
+#include "core/program.h"
+#include "core/settings_window.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+
+#include <QCheckBox>
+#include <QHash>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QRandomGenerator>
+#include <cerrno>
+
+using platform::RunError;
+
+void RunProgress::yield() {
+    platform::doEventsThrottled();
+}
+
+// ---- deciding and formatting ------------------------------------------------------------------
+
+CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime) {
+    if (!targetExists)
+        return CopyDecision::New;
+    return sourceTime - targetTime >= 2 ? CopyDecision::Replace : CopyDecision::Unchanged;
+}
+
+FilePatterns::FilePatterns(const QString& patternText) {
+    const QStringList pieces = patternText.split(';', Qt::SkipEmptyParts);
+    for (const QString& raw : pieces) {
+        const QString p = raw.trimmed();
+        if (p.isEmpty())
+            continue;
+        if (p == QLatin1String("*.*") || p == QLatin1String("*")) {
+            all_ = true;
+            return;
+        }
+        const QString re = QRegularExpression::wildcardToRegularExpression(
+            p, QRegularExpression::UnanchoredWildcardConversion);
+        res_.emplace_back(QRegularExpression::anchoredPattern(re), QRegularExpression::CaseInsensitiveOption);
+    }
+    // A job without a pattern lists every file, as an empty pattern did.
+    if (res_.empty())
+        all_ = true;
+}
+
+bool FilePatterns::matches(const QString& name) const {
+    if (all_)
+        return true;
+    for (const QRegularExpression& re : res_)
+        if (re.match(name).hasMatch())
+            return true;
+    return false;
+}
+
+bool refusedName(const QString& path) {
+    for (const QChar c : path) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || u == QChar::ReplacementCharacter)
+            return true;
+    }
+    return false;
+}
+
+double megabytes(qint64 bytes) {
+    return double(bytes) / 1000.0 / 1000.0;
+}
+
+double localeNumber(const QString& text) {
+    const QString t = text.trimmed();
+    bool ok = false;
+    double v = QLocale().toDouble(t, &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    if (!ok)
+        platform::throwError(13);
+    return v;
+}
+
+bool excludedBySize(qint64 bytes, const QString& maxMb) {
+    if (maxMb.isEmpty() || bytes == 0)
+        return false;
+    return megabytes(bytes) > localeNumber(maxMb);
+}
+
+bool excludedByType(const QString& sourcePath, const QString& excludedTypes) {
+    if (excludedTypes.isEmpty())
+        return false;
+    const qsizetype dot = sourcePath.lastIndexOf('.');
+    const QString ext = (QStringLiteral(".") + (dot < 0 ? sourcePath : sourcePath.mid(dot + 1))).toLower();
+    const QString types = excludedTypes.toLower();
+    if (!types.contains(ext))
+        return false;
+    const QStringList pieces = types.split(QStringLiteral("*."));
+    for (QString piece : pieces) {
+        piece.remove(';');
+        if (QStringLiteral(".") + piece == ext)
+            return true;
+    }
+    return false;
+}
+
+bool excludedByName(const QString& fileName, const QString& excludedNames) {
+    if (excludedNames.isEmpty())
+        return false;
+    return excludedNames.toLower().contains(fileName.toLower());
+}
+
+QString fileDisplayText(int k, int n, const QString& fileName, qint64 bytes) {
+    const QString head = QString::number(k) + '/' + QString::number(n);
+    const double mb = megabytes(bytes);
+    if (mb <= 5)
+        return head + ' ' + fileName;
+    return head + QStringLiteral(" (") + platform::Format(mb, QStringLiteral("0.00")) +
+           QStringLiteral(" MB) ") + fileName;
+}
+
+QString percentText(long done, long total) {
+    if (total <= 0)
+        total = 1;
+    return platform::Format(double(done) / double(total) * 100.0, QStringLiteral("0.0")) + '%';
+}
+
+// ---- the engine ---------------------------------------------------------------------------------
+
+namespace {
+
+const QString kLog = QStringLiteral("log.txt");
+const QString kLogErr = QStringLiteral("log_err.txt");
+const QString kLogEx = QStringLiteral("log_ex.txt");
+const QString kDiskFull =
+    QStringLiteral("Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
+constexpr double kDialogCopyMb = 50.0;
+constexpr qsizetype kFlushAt = 256 * 1024;
+
+frmmain* mainWindow() {
+    return program().form<frmmain>();
+}
+frmsetup* settings() {
+    return program().form<frmsetup>();
+}
+bool ticked(QCheckBox* c) {
+    return c && c->isChecked();
+}
+
+void markProgramLogRed() {
+    QLabel* l = mainWindow()->lblprogramlogg;
+    if (!l)
+        return;
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    l->setPalette(p);
+}
+
+QString felkod(const RunError& e) {
+    return QStringLiteral("Felkod ") + QString::number(e.number) + ' ' +
+           (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
+}
+
+// The replaced file's new copy waits under a name of its own until the old one is dealt with.
+QString pendingName(const QString& target) {
+    const QString folder = platform::parentPath(target);
+    for (;;) {
+        const QString name = QStringLiteral(".tamrel-ny-") + platform::lastPiece(target).left(40) + '-' +
+                             QString::number(QRandomGenerator::global()->generate(), 36);
+        const QString p = platform::joinPath(folder, name);
+        if (!platform::fileInfo(p).exists && !platform::fileInfo(p).isLink)
+            return p;
+    }
+}
+
+// The big-file copy shows its progress and can be cancelled; a cancelled copy leaves no file.
+void copyWithDialog(const QString& source, const QString& target, qint64 bytes) {
+    QProgressDialog dlg(QStringLiteral("Kopierar ") + platform::lastPiece(source), QStringLiteral("Avbryt"),
+                        0, 1000);
+    dlg.setObjectName(QStringLiteral("kopieringsdialog"));
+    dlg.setWindowTitle(QStringLiteral("Tamrel Backup"));
+    dlg.setWindowModality(Qt::ApplicationModal);
+    dlg.setMinimumDuration(0);
+    dlg.show();
+    try {
+        platform::copyKeepTime(
+            source, target,
+            [&] {
+                platform::doEventsThrottled();
+                return dlg.wasCanceled();
+            },
+            [&](qint64 done) { dlg.setValue(bytes > 0 ? int(done * 1000 / bytes) : 1000); });
+    } catch (const RunError& e) {
+        if (e.number == 0)
+            throw RunError{18, QStringLiteral("Kopieringen avbröts")};
+        throw;
+    }
+}
+
+// A failed move of the old target to the trash: reported, never retried.
+struct TrashFailed {
+    RunError error;
+};
+// No version of the old target could be made (already reported): it stays in place.
+struct VersionFailed {};
+
+} // namespace
+
+struct BackupEngine::ReplaceState {
+    bool versioned = false;
+};
+
+BackupEngine::BackupEngine(RunProgress& progress) : progress_(progress) {}
+
+BackupEngine::~BackupEngine() {
+    try {
+        flushLogs();
+    } catch (...) {
+    }
+}
+
+void BackupEngine::resetRun() {
+    kopierade_totalt = genomsökta_totalt = nya_totalt = ändrade_totalt = skyddade_totalt = 0;
+    exkluderade_totalt = misslyckade_totalt = fel_filstorlek_totalt = versioner_totalt = 0;
+    mb_kopierat = 0;
+    versionshantering_använd = false;
+    antalfel = 0;
+    imgerr = false;
+    List2.clear();
+    List3.clear();
+    listsaknadenhet.clear();
+    startJob();
+}
+
+void BackupEngine::startJob() {
+    kopierade_jobb = fel_jobb = versioner_jobb = 0;
+    fel_i_jobbet = false;
+}
+
+void BackupEngine::countError(bool showImage) {
+    fel_i_jobbet = true;
+    ++antalfel;
+    ++fel_jobb;
+    if (showImage)
+        imgerr = true;
+    progress_.countersChanged();
+}
+
+void BackupEngine::takeBackError() {
+    --antalfel;
+    --fel_jobb;
+    progress_.countersChanged();
+}
+
+void BackupEngine::logLine(const QString& file, const QString& line) {
+    QString& pending = pendingLogs_[file];
+    pending += line;
+    pending += QStringLiteral("\r\n");
+    pendingBytes_ += line.size() + 2;
+    if (pendingBytes_ >= kFlushAt)
+        flushLogs();
+}
+
+void BackupEngine::flushLogs() {
+    std::map<QString, QString> pending;
+    pending.swap(pendingLogs_);
+    pendingBytes_ = 0;
+    for (const auto& [file, text] : pending)
+        if (!text.isEmpty())
+            platform::appendText(program().path(file), text);
+}
+
+void BackupEngine::systemLog(const QString& text, bool error) {
+    mainWindow()->appendSystemLog(text);
+    if (error)
+        markProgramLogRed();
+}
+
+void BackupEngine::progressUpdate() {
+    ++folderSteps_;
+    progress_.folderBar(folderSteps_, folderFiles_);
+    progress_.totalBar(genomsökta_totalt, filtotal);
+}
+
+void BackupEngine::reportSizeError(const QString& head, const QString& source, qint64 sourceLen,
+                                   const QString& target, qint64 targetLen) {
+    const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
+    const QString original = QStringLiteral("Original: ") + source + QStringLiteral(" (") +
+                             QString::number(sourceLen) + QStringLiteral(" bytes)");
+    const QString kopia = QStringLiteral("Kopia: ") + target + QStringLiteral(" (") +
+                          QString::number(targetLen) + QStringLiteral(" bytes)");
+    logLine(kLogErr, QString());
+    logLine(kLogErr, QStringLiteral("FEL: ") + head + job);
+    logLine(kLogErr, original);
+    logLine(kLogErr, kopia);
+    QString sysHead = head;
+    sysHead[0] = sysHead[0].toUpper();
+    systemLog(QStringLiteral("FEL! ") + sysHead + job, true);
+    systemLog(original, true);
+    systemLog(kopia, true);
+}
+
+void BackupEngine::countCopied(const QString& mark, const QString& target, qint64 bytes) {
+    ++kopierade_totalt;
+    ++kopierade_jobb;
+    mb_kopierat += megabytes(bytes);
+    progress_.countersChanged();
+    progressUpdate();
+    logLine(kLog, mark + target);
+}
+
+void BackupEngine::sizeCheck(const QString& source, const QString& target) {
+    if (progress_.simulated() || !ticked(settings()->chkfilstorlek))
+        return;
+    // The run log grows while it is copied.
+    if (source == program().path(kLog))
+        return;
+    const qint64 t = platform::fileSize(target);
+    const qint64 s = platform::fileSize(source);
+    if (t == s)
+        return;
+    ++fel_filstorlek_totalt;
+    countError();
+    reportSizeError(QStringLiteral("filstorleken på den kopierade filen matchar inte originalfilen."), source,
+                    s, target, t);
+}
+
+// Copies one file in a real run. A new file is copied straight to its place. A replaced file's
+// new copy is made complete first; only then is the old one versioned and sent to the trash,
+// and the new copy takes its name. When no version could be made the old target stays.
+void BackupEngine::copyOne(const QString& source, const QString& target, qint64 bytes, bool replaced,
+                           int index, ReplaceState& state) {
+    const bool dialog =
+        megabytes(bytes) > kDialogCopyMb && ticked(settings()->chkvisafilecopy) && progress_.windowVisible();
+    auto copy = [&](const QString& to) {
+        if (dialog)
+            copyWithDialog(source, to, bytes);
+        else
+            platform::copyKeepTime(source, to);
+    };
+    if (!replaced) {
+        copy(target);
+        return;
+    }
+    platform::checkFault(target);
+    const QString pending = pendingName(target);
+    auto drop = [&] {
+        try {
+            platform::removeFile(pending);
+        } catch (const RunError&) {
+        }
+    };
+    copy(pending);
+    try {
+        if (const int fault = platform::faultFor(target + QStringLiteral("#write")))
+            platform::throwErrno(fault);
+        if (!state.versioned) {
+            if (!versionshantering(target, index))
+                throw VersionFailed{};
+            state.versioned = true;
+        }
+        if (ticked(settings()->chkpapperskorg_ersatta)) {
+            try {
+                platform::moveToTrash(target);
+            } catch (const RunError& e) {
+                throw TrashFailed{e};
+            }
+        }
+        platform::renamePath(pending, target);
+    } catch (...) {
+        drop();
+        throw;
+    }
+}
+
+void BackupEngine::handleCopyError(const RunError& e, const QString& source, const QString& target,
+                                   qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
+                                   ReplaceState& state) {
+    progress_.busy(false);
+    const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
+    if (e.number == 61) {
+        progress_.windowLog(QStringLiteral(" ") + kDiskFull);
+        Module1::logga_meddelande(61, 1, QStringLiteral("FEL! ") + kDiskFull,
+                                  QStringLiteral("Utför backup, file_copy"));
+        logLine(kLogErr, QString());
+        logLine(kLogErr, QStringLiteral("FEL: ") + kDiskFull);
+        progress_.stopRun();
+        fel_i_jobbet = true;
+    }
+    ++genomsökta_totalt;
+    if (retryable && !ticked(settings()->chkaldrigapi) && (e.number == 70 || e.number == 75)) {
+        try {
+            copyOne(source, target, bytes, replaced, index, state);
+        } catch (...) {
+        }
+        const platform::FileInfo fi = platform::fileInfo(target);
+        if (fi.isFile && fi.mtime == sourceTime) {
+            ++skyddade_totalt;
+            countCopied(QStringLiteral("* "), target, bytes);
+            return;
+        }
+        ++misslyckade_totalt;
+        countError();
+        logLine(kLogErr, QString());
+        logLine(kLogErr, QStringLiteral("FEL: filen kunde inte kopieras. ") + felkod(e) + '.' + job);
+        logLine(kLogErr, QStringLiteral("Från: ") + source);
+        logLine(kLogErr, QStringLiteral("Till: ") + target);
+        progress_.windowLog(QStringLiteral(" FEL: filen kunde inte kopieras: ") + source);
+        systemLog(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source, true);
+        return;
+    }
+    ++misslyckade_totalt;
+    countError();
+    logLine(kLogErr, QString());
+    logLine(kLogErr, QStringLiteral("FEL: ") + felkod(e) + job);
+    logLine(kLogErr, QStringLiteral("Från: ") + source);
+    logLine(kLogErr, QStringLiteral("Till: ") + target);
+    progress_.windowLog(QStringLiteral(" FEL: ") + felkod(e) + QStringLiteral(" (") + source + ')');
+    systemLog(QStringLiteral("FEL! ") + felkod(e) + QStringLiteral(" (") + source + ')', true);
+}
+
+void BackupEngine::file_copy(int index) {
+    if (index < 0 || index >= int(List3.size()) || List3[index].filtered)
+        return;
+    const FolderPair pair = List3[index];
+    frmmain* m = mainWindow();
+    frmsetup* s = settings();
+    const bool simulated = progress_.simulated();
+    const bool hideFiltered = ticked(s->chkdöljfilterilogg);
+    const bool conflictCheck = !simulated && ticked(s->chkfilstorlek) && ticked(s->chkfilstorlek2);
+    const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
+    versionCacheValid_ = false;
+    struct InCopy {
+        bool& flag;
+        explicit InCopy(bool& f) : flag(f) { flag = true; }
+        ~InCopy() { flag = false; }
+    } inCopy(inCopy_);
+
+    std::vector<platform::FileEntry> files;
+    try {
+        const FilePatterns patterns(m->txtpattern);
+        std::vector<platform::FileEntry> all = platform::listFiles(pair.source);
+        files.reserve(all.size());
+        for (platform::FileEntry& e : all)
+            if (patterns.matches(e.name))
+                files.push_back(std::move(e));
+    } catch (const RunError& e) {
+        // The folder could not be read: one error for the folder, and on with the next.
+        ++misslyckade_totalt;
+        countError();
+        logLine(kLogErr, QString());
+        logLine(kLogErr, QStringLiteral("FEL: ") + felkod(e) + job);
+        logLine(kLogErr, QStringLiteral("Från: ") + pair.source);
+        logLine(kLogErr, QStringLiteral("Till: ") + pair.target);
+        systemLog(QStringLiteral("FEL! ") + felkod(e) + QStringLiteral(" (") + pair.source + ')', true);
+        flushLogs();
+        return;
+    }
+    const int n = int(files.size());
+    if (n == 0) {
+        progress_.folderBar(0, 0);
+        flushLogs();
+        return;
+    }
+    folderSteps_ = 0;
+    folderFiles_ = n;
+    progress_.folderBar(0, n);
+
+    // The target folder is listed once; a missing one simply holds nothing.
+    QHash<QString, platform::FileEntry> targets;
+    try {
+        for (platform::FileEntry& e : platform::listFiles(pair.target))
+            targets.insert(e.name, std::move(e));
+    } catch (const RunError&) {
+    }
+
+    bool cancelled = false;
+    for (int i = 0; i < n; ++i) {
+        progress_.yield();
+        if (progress_.cancelled()) {
+            cancelled = true;
+            break;
+        }
+        const platform::FileEntry& f = files[i];
+        const QString source = pair.source + f.name;
+        const QString target = pair.target + f.name;
+        progress_.showFile(fileDisplayText(i + 1, n, f.name, f.size));
+        progress_.yield();
+        progress_.showTargetFolder(pair.target);
+
+        if (refusedName(source)) {
+            ++misslyckade_totalt;
+            countError();
+            logLine(kLogErr, QString());
+            logLine(kLogErr, QStringLiteral("FEL: filnamnet innehåller otillåtna tecken.") + job);
+            logLine(kLogErr, QStringLiteral("Filnamn: ") + source);
+            systemLog(QStringLiteral("FEL! Filnamnet innehåller otillåtna tecken: ") + source, true);
+            progressUpdate();
+            continue;
+        }
+
+        ReplaceState state;
+        bool replaced = false;
+        bool copying = false;
+        try {
+            QString excluded;
+            if (excludedBySize(f.size, m->txtexmb))
+                excluded = QStringLiteral("- Exkluderad filstorlek: ") + source + QStringLiteral(" (") +
+                           platform::Format(megabytes(f.size), QStringLiteral("#.##")) +
+                           QStringLiteral(" MB)");
+            else if (excludedByType(source, m->txtexpattern))
+                excluded = QStringLiteral("- Exkluderad filtyp: ") + source;
+            else if (excludedByName(f.name, m->txtexfiler))
+                excluded = QStringLiteral("- Exkluderat filnamn: ") + source;
+            if (!excluded.isEmpty()) {
+                if (!hideFiltered)
+                    logLine(kLogEx, excluded);
+                ++genomsökta_totalt;
+                ++exkluderade_totalt;
+                progressUpdate();
+                continue;
+            }
+
+            progress_.busy(true);
+            const auto t = targets.constFind(f.name);
+            const bool exists = t != targets.cend();
+            const CopyDecision d = decideCopy(exists, f.mtime, exists ? t->mtime : 0);
+            if (d == CopyDecision::Replace) {
+                replaced = true;
+                if (simulated) {
+                    versionshantering(target, index);
+                    simKällor << source;
+                    simMål << target;
+                } else {
+                    copying = true;
+                    try {
+                        copyOne(source, target, f.size, true, index, state);
+                    } catch (const VersionFailed&) {
+                        // No version could be made: the old target stays, the error is reported.
+                        progress_.busy(false);
+                        ++genomsökta_totalt;
+                        continue;
+                    }
+                    copying = false;
+                }
+                ++ändrade_totalt;
+                countCopied(QStringLiteral("  "), target, f.size);
+                sizeCheck(source, target);
+            } else if (d == CopyDecision::New) {
+                if (simulated) {
+                    simKällor << QStringLiteral("+ ") + source;
+                    simMål << QStringLiteral("+ ") + target;
+                } else {
+                    copying = true;
+                    copyOne(source, target, f.size, false, index, state);
+                    copying = false;
+                }
+                ++nya_totalt;
+                countCopied(QStringLiteral("+ "), target, f.size);
+                sizeCheck(source, target);
+            } else {
+                if (conflictCheck && f.size != t->size && f.mtime == t->mtime) {
+                    ++fel_filstorlek_totalt;
+                    countError();
+                    reportSizeError(
+                        QStringLiteral(
+                            "En konflikt mellan filer med samma tidsstämpel men olika filstorlek."),
+                        source, f.size, target, t->size);
+                }
+                progressUpdate();
+            }
+            progress_.busy(false);
+            ++genomsökta_totalt;
+        } catch (const TrashFailed& tf) {
+            handleCopyError(tf.error, source, target, f.size, f.mtime, false, replaced, index, state);
+        } catch (const RunError& e) {
+            handleCopyError(e, source, target, f.size, f.mtime, copying, replaced, index, state);
+        }
+    }
+    if (!cancelled)
+        progress_.showFile(QString());
+    versionCacheValid_ = false;
+    flushLogs();
+}

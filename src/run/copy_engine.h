@@ -1,0 +1,195 @@
+#pragma once
+#include "platform/errors.h"
+
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <set>
+#include <vector>
+
+// The backup run's engine: test write, file count, target folders, the copy rule and
+// versioning. It keeps the run's working data and counters; the backup window shows them and
+// answers the questions below through RunProgress, so the engine runs without the window.
+
+// A folder of the current job and where its files go.
+struct FolderPair {
+    QString source;        // source folder, ends in '/'
+    QString target;        // target folder, ends in '/'; empty for a filtered folder
+    bool filtered = false; // removed by a folder filter: not copied
+};
+
+// What the engine needs from the backup window. Defaults do nothing, so tests implement only
+// what they look at.
+class RunProgress {
+  public:
+    virtual ~RunProgress() = default;
+
+    // ---- run state
+    virtual bool simulated() const { return false; }     // chkbackupsimulera ticked
+    virtual bool windowVisible() const { return false; } // the backup window is shown
+    // avbryt_körning = 1 (lblavbryt "1" answered with yes, the cancel button), or else
+    // schema_avstängt = 1.
+    virtual bool cancelled() const { return false; }
+    // Sets avbryt_körning = 1 (a full disk).
+    virtual void stopRun() {}
+    // Lets window messages run (throttled); the cancel flags are tested right after.
+    virtual void yield();
+
+    // ---- job list List1 and the current-job record
+    virtual int jobCount() const { return 0; }
+    virtual QString jobText(int) const { return {}; }
+    virtual bool jobSelected(int) const { return false; }
+    virtual void setJobSelected(int, bool) {}
+    // Makes entry i current in List1 and loads job i into frmmain's current-job record.
+    virtual void selectJob(int) {}
+    // The text of List1's current entry: the job being run.
+    virtual QString jobName() const { return {}; }
+
+    // ---- display
+    virtual void clearWindowLog() {}
+    // A window-log line: the window adds a line break and the time "hh:mm:ss"; `text` begins
+    // with a blank.
+    virtual void windowLog(const QString&) {}
+    virtual void status(const QString&) {}           // frmmain.lblschema_statuspågår
+    virtual void showFile(const QString&) {}         // txtfil
+    virtual void showTargetFolder(const QString&) {} // txtbackup
+    // lbl2, lblantalfel, lblantalfelrätt and imgerr from the engine's counters.
+    virtual void countersChanged() {}
+    // lblprocent1: `steps` of `files` steps of the folder bar; files 0 means the full bar.
+    virtual void folderBar(int /*steps*/, int /*files*/) {}
+    // lblprocent3 (width, and caption percentText) and frmmain.lblprocent.
+    virtual void totalBar(long /*done*/, long /*total*/) {}
+    // The tray icon's busy (true) or idle picture.
+    virtual void busy(bool) {}
+};
+
+// ---- deciding and formatting, without files ------------------------------------------------
+
+enum class CopyDecision { New, Replace, Unchanged };
+// A target is replaced only when the source is later by two seconds or more.
+CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime);
+
+// The file patterns of a job ("*.doc;*.xls", "*.*"), compiled once for a whole folder.
+class FilePatterns {
+  public:
+    explicit FilePatterns(const QString& patternText);
+    bool matches(const QString& name) const;
+
+  private:
+    bool all_ = false;
+    std::vector<QRegularExpression> res_;
+};
+
+// A name that cannot be handled as text (not valid UTF-8, or holding a control character).
+bool refusedName(const QString& path);
+// Size in MB: bytes / 1000 / 1000.
+double megabytes(qint64 bytes);
+// Text to number by the user's locale rules; throws RunError 13 when it is no number.
+double localeNumber(const QString& text);
+// Size filter: maxMb not empty, size not 0 and larger than the limit. Throws 13 for a bad limit.
+bool excludedBySize(qint64 bytes, const QString& maxMb);
+// Type filter on "*.tmp;*.bak": the extension is the text after the last '.' of the whole path.
+bool excludedByType(const QString& sourcePath, const QString& excludedTypes);
+// Name filter: the file name occurs in the filter text, letter case ignored.
+bool excludedByName(const QString& fileName, const QString& excludedNames);
+// "k/n name", or "k/n (12,34 MB) name" for files over 5 MB.
+QString fileDisplayText(int k, int n, const QString& fileName, qint64 bytes);
+// The total bar's caption: done / total in per cent, "0.0" and "%".
+QString percentText(long done, long total);
+
+// ---- the engine ------------------------------------------------------------------------------
+
+class BackupEngine {
+  public:
+    explicit BackupEngine(RunProgress& progress);
+    ~BackupEngine();
+    BackupEngine(const BackupEngine&) = delete;
+    BackupEngine& operator=(const BackupEngine&) = delete;
+
+    // Run totals (reset by resetRun).
+    long kopierade_totalt = 0;
+    long genomsökta_totalt = 0;
+    long nya_totalt = 0;
+    long ändrade_totalt = 0;
+    long skyddade_totalt = 0;
+    long exkluderade_totalt = 0;
+    long misslyckade_totalt = 0;
+    long fel_filstorlek_totalt = 0;
+    double mb_kopierat = 0;
+    long versioner_totalt = 0;
+    bool versionshantering_använd = false;
+    // Job counters (reset by startJob).
+    long kopierade_jobb = 0;
+    long fel_jobb = 0;
+    long versioner_jobb = 0;
+    bool fel_i_jobbet = false;
+    // lblantalfel's number and imgerr's visibility.
+    long antalfel = 0;
+    bool imgerr = false;
+    // The run's file total (lblprocent3's tag), at least 1.
+    long filtotal = 1;
+
+    // The current job's folders and their pairs, at the same index. The per-job pass fills
+    // List2 from frmmain.listmappar; skapamappar fills List3 and marks filtered folders in List2
+    // with "EXKLUDERAD: ".
+    QStringList List2;
+    std::vector<FolderPair> List3;
+    // Missing drives and backup folders of the run (listsaknadenhet).
+    QStringList listsaknadenhet;
+    // Simulation result lists: sources and targets, "+ " before new files.
+    QStringList simKällor;
+    QStringList simMål;
+
+    // Zeroes the run totals, job counters and error count; empties the lists. The run start.
+    void resetRun();
+    // Zeroes the job counters. Every job start.
+    void startJob();
+    // Counting an error: fel_i_jobbet, lblantalfel + 1, fel_jobb + 1, and imgerr when asked.
+    void countError(bool showImage = true);
+    // Takes one counted error back (lblantalfel - 1, fel_jobb - 1).
+    void takeBackError();
+
+    // Writes and deletes the test file in every selected job's backup folder; deselects the
+    // jobs that fail and notes why in listsaknadenhet.
+    void provskriv_tillbackupmapp();
+    // Counts the files of every selected job into filtotal.
+    void räknaallajobbfiler();
+    // Folder filters and target folders of the current job: fills List3 from List2.
+    void skapamappar();
+    // The copy rule for the folder List2[index] / List3[index].
+    void file_copy(int index);
+    // Keeps the old target aside before it is replaced. Returns false when no version could be
+    // made (the error is reported): the target must then stay in place.
+    bool versionshantering(const QString& targetPath, int index);
+
+    // Log lines are gathered and appended in one go; every procedure above flushes before it
+    // returns. Throws RunError when a log cannot be written.
+    void flushLogs();
+
+  private:
+    struct ReplaceState;
+    void logLine(const QString& file, const QString& line);
+    void systemLog(const QString& text, bool error);
+    void reportSizeError(const QString& head, const QString& source, qint64 sourceLen, const QString& target,
+                         qint64 targetLen);
+    void progressUpdate();
+    void copyOne(const QString& source, const QString& target, qint64 bytes, bool replaced, int index,
+                 ReplaceState& state);
+    void handleCopyError(const platform::RunError& e, const QString& source, const QString& target,
+                         qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
+                         ReplaceState& state);
+    void countCopied(const QString& mark, const QString& target, qint64 bytes);
+    void sizeCheck(const QString& source, const QString& target);
+
+    RunProgress& progress_;
+    std::map<QString, QString> pendingLogs_;
+    qsizetype pendingBytes_ = 0;
+    int folderSteps_ = 0;
+    int folderFiles_ = 0;
+    // Version names per version folder, kept for one copy call so a folder is listed once.
+    QString versionFolderCached_;
+    std::set<QString> versionNames_;
+    bool versionCacheValid_ = false;
+    bool inCopy_ = false; // inside file_copy: logs are flushed once at its end
+};

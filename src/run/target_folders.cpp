@@ -1,0 +1,100 @@
+#include "run/target_folders.h"
+
+#include "core/main_window.h"
+#include "core/program.h"
+#include "core/settings_window.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/vb.h"
+#include "run/copy_engine.h"
+
+#include <QCheckBox>
+
+using platform::RunError;
+
+QStringList folderFilterPieces(const QString& filterText) {
+    return platform::Split(filterText, QStringLiteral(" * "));
+}
+
+int matchingFolderFilter(const QString& path, const QStringList& pieces) {
+    const QString lower = path.toLower();
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const QString p = pieces[i].toLower();
+        if (!p.isEmpty() && lower.contains(p))
+            return int(i);
+    }
+    return -1;
+}
+
+QString targetFolderFor(const QString& source, const QString& backupFolder, bool absolute,
+                        const QString& mainFolder, bool withMainFolderName) {
+    const QString b = platform::withTrailingSeparator(backupFolder);
+    const QString main = platform::withoutTrailingSeparator(mainFolder);
+    // A folder outside the main folder cannot be placed below it: it keeps its whole path.
+    if (!absolute || main.isEmpty() || !platform::isSameOrBelow(source, main))
+        return platform::relativeTarget(b, source);
+    QString rest = source.mid(main == QLatin1String("/") ? 0 : main.size());
+    while (rest.startsWith('/'))
+        rest.remove(0, 1);
+    QString t = b;
+    const QString name = platform::lastPiece(main);
+    if (withMainFolderName && !name.isEmpty())
+        t += name + '/';
+    t += rest;
+    return platform::withTrailingSeparator(t);
+}
+
+void BackupEngine::skapamappar() {
+    frmmain* m = program().form<frmmain>();
+    frmsetup* s = program().form<frmsetup>();
+    const bool absolute = m->txtsökvägtyp == QLatin1String("1");
+    const QString backup = platform::withTrailingSeparator(m->txtbackupmapp);
+    const QString mainFolder = m->combomappar.value(0);
+    const bool withName = m->txtabsolutsökväg_huvudmapp == QLatin1String("JA");
+    const bool hideFiltered = s->chkdöljfilterilogg && s->chkdöljfilterilogg->isChecked();
+    const bool simulated = progress_.simulated();
+    progress_.status(QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
+    progress_.yield();
+    const QStringList pieces = folderFilterPieces(m->txtmappfilter);
+
+    List3.clear();
+    const qsizetype count = List2.size();
+    for (qsizetype j = 0; j < count; ++j) {
+        progress_.yield();
+        if (progress_.cancelled())
+            break;
+        const QString source = List2[j];
+        const int f = matchingFolderFilter(source, pieces);
+        if (f >= 0) {
+            if (!hideFiltered)
+                logLine(QStringLiteral("log.txt"), QStringLiteral("Bortfiltrerad mapp (filter: ") +
+                                                       pieces[f] + QStringLiteral("): ") + source);
+            List3.push_back(FolderPair{source, QString(), true});
+            List2[j] = QStringLiteral("EXKLUDERAD: ") + source;
+            continue;
+        }
+        const QString target = targetFolderFor(source, backup, absolute, mainFolder, withName);
+        progress_.showTargetFolder(target);
+        List3.push_back(FolderPair{platform::withTrailingSeparator(source), target, false});
+        if (simulated)
+            continue;
+        try {
+            platform::makePath(target);
+        } catch (const RunError&) {
+            // Noticed below, as a folder that is not there.
+        }
+        if (platform::folderExists(source) && !platform::folderExists(target)) {
+            const QString text =
+                QStringLiteral("Felkod 53. Sökvägen är för lång, mappen verkar inte ha skapats. (Jobb: ") +
+                progress_.jobName() + ')';
+            systemLog(QStringLiteral("FEL! ") + text, true);
+            countError();
+            logLine(QStringLiteral("log_err.txt"), QString());
+            logLine(QStringLiteral("log_err.txt"), QStringLiteral("FEL: ") + text);
+            logLine(QStringLiteral("log_err.txt"),
+                    QStringLiteral("Från: ") + platform::withTrailingSeparator(source));
+            logLine(QStringLiteral("log_err.txt"), QStringLiteral("Till: ") + target);
+        }
+    }
+    flushLogs();
+}

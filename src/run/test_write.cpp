@@ -1,0 +1,110 @@
+#include "run/test_write.h"
+
+#include "core/main_window.h"
+#include "core/program.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "run/copy_engine.h"
+
+#include <QFile>
+
+QString testFileName() {
+    return QStringLiteral("_tamrelbackuptestfil.test");
+}
+
+bool writeTestFile(const QString& folder) {
+    if (folder.trimmed().isEmpty() || !platform::volumePresent(folder))
+        return false;
+    const QString path = platform::joinPath(folder, testFileName());
+    if (platform::faultFor(path))
+        return false;
+    // A link of that name is removed, never written through.
+    if (platform::fileInfo(path).isLink) {
+        try {
+            platform::removeFile(path);
+        } catch (const platform::RunError&) {
+            return false;
+        }
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    f.close();
+    try {
+        platform::removeFile(path);
+    } catch (const platform::RunError&) {
+        // Not reported: the folder could be written.
+    }
+    return true;
+}
+
+bool entryNamesDrive(const QString& entry, const QString& drive) {
+    const QString d = drive == QLatin1String("/") ? drive : platform::withoutTrailingSeparator(drive);
+    qsizetype at = entry.indexOf(d);
+    while (at >= 0) {
+        const qsizetype end = at + d.size();
+        // The drive as a whole path piece, not the start of a longer name.
+        if (end >= entry.size() || entry[end] == '/' || entry[end] == ' ' || d.endsWith('/'))
+            return true;
+        at = entry.indexOf(d, at + 1);
+    }
+    return false;
+}
+
+void BackupEngine::provskriv_tillbackupmapp() {
+    frmmain* m = program().form<frmmain>();
+    progress_.status(QStringLiteral("Provskriver till backupmappar..."));
+    progress_.clearWindowLog();
+    progress_.windowLog(QStringLiteral(" Provskriver till backupmappar..."));
+    systemLog(QStringLiteral("Provskriver till backupmappar..."), false);
+    progress_.yield();
+
+    bool anyFailed = false;
+    const int jobs = progress_.jobCount();
+    for (int i = 0; i < jobs; ++i) {
+        if (!progress_.jobSelected(i))
+            continue;
+        progress_.selectJob(i);
+        const QString folder = m->txtbackupmapp;
+        if (writeTestFile(folder))
+            continue;
+        progress_.setJobSelected(i, false);
+        const bool network = folder.startsWith(QLatin1String("//")) || platform::isNetworkPath(folder);
+        const bool drivePresent = !network && !folder.trimmed().isEmpty() && platform::volumePresent(folder);
+        const QString drive = network ? folder : platform::volumeRoot(folder);
+        const bool ignore = m->txtignorerasaknadenhet == QLatin1String("JA");
+        if (drivePresent) {
+            listsaknadenhet << QStringLiteral("FEL: Backupmappen ") + folder +
+                                   QStringLiteral(" saknas för jobb ''") + progress_.jobText(i) +
+                                   QStringLiteral("''.");
+            countError();
+            if (!ignore)
+                anyFailed = true;
+        } else if (!ignore) {
+            for (qsizetype j = listsaknadenhet.size() - 1; j >= 0; --j) {
+                if (!entryNamesDrive(listsaknadenhet[j], drive))
+                    continue;
+                if (listsaknadenhet[j].startsWith(QLatin1String("FEL")))
+                    takeBackError();
+                listsaknadenhet.removeAt(j);
+            }
+            listsaknadenhet << QStringLiteral("FEL: Enhet ") + drive + QStringLiteral(" saknas.");
+            countError();
+            anyFailed = true;
+        } else {
+            bool noted = false;
+            for (const QString& e : listsaknadenhet)
+                noted = noted || entryNamesDrive(e, drive);
+            if (!noted)
+                listsaknadenhet << QStringLiteral("Enhet ") + drive + QStringLiteral(" saknas.");
+        }
+    }
+    progress_.showTargetFolder(QString());
+    progress_.yield();
+    if (anyFailed) {
+        fel_i_jobbet = true;
+        imgerr = true;
+        progress_.countersChanged();
+    }
+}

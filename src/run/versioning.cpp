@@ -1,0 +1,165 @@
+#include "run/versioning.h"
+
+#include "core/main_window.h"
+#include "core/program.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/vb.h"
+#include "run/copy_engine.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+using platform::RunError;
+
+QString versionFolderPath(const QString& versionFolderSetting, const QString& sourceFolder) {
+    return platform::relativeTarget(versionFolderSetting, sourceFolder);
+}
+
+QString versionStamp(qint64 mtime) {
+    QString s = platform::dateTimeText(QDateTime::fromSecsSinceEpoch(mtime));
+    s.replace(':', ';');
+    return s;
+}
+
+namespace {
+struct NameParts {
+    QString base;
+    QString ext; // empty when the name has no dot
+};
+
+NameParts splitName(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf('.');
+    if (dot < 0)
+        return {fileName, QString()};
+    return {fileName.left(dot), fileName.mid(dot + 1)};
+}
+
+QString versionTail(const NameParts& p) {
+    return p.ext.isEmpty() ? QStringLiteral("]") : "]." + p.ext;
+}
+} // namespace
+
+QString versionCopyName(const QString& fileName, const QString& stamp) {
+    const NameParts p = splitName(fileName);
+    return p.base + '[' + stamp + versionTail(p);
+}
+
+bool versionedType(const QString& targetPath, const QString& typeList) {
+    if (typeList.isEmpty())
+        return true;
+    const qsizetype dot = targetPath.lastIndexOf('.');
+    const QString ext = dot < 0 ? targetPath : targetPath.mid(dot + 1);
+    for (const QString& piece : typeList.split(';', Qt::SkipEmptyParts))
+        if (ext == piece.toLower())
+            return true;
+    return false;
+}
+
+bool isVersionOf(const QString& candidate, const QString& fileName) {
+    static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d;\\d\\d;\\d\\d$"));
+    const NameParts p = splitName(fileName);
+    const QString head = p.base + '[';
+    const QString tail = versionTail(p);
+    if (candidate.size() != head.size() + 19 + tail.size())
+        return false;
+    if (!candidate.startsWith(head) || !candidate.endsWith(tail))
+        return false;
+    return stamp.match(QStringView(candidate).mid(head.size(), 19)).hasMatch();
+}
+
+QStringList versionsOf(const std::set<QString>& names, const QString& fileName) {
+    const QString head = splitName(fileName).base + '[';
+    QStringList out;
+    for (auto it = names.lower_bound(head); it != names.end() && it->startsWith(head); ++it)
+        if (isVersionOf(*it, fileName))
+            out << *it;
+    // Same head and tail: the names sort by their stamps, oldest first.
+    return out;
+}
+
+int versionsToKeep(const QString& maxText) {
+    const QString t = maxText.trimmed();
+    qsizetype i = 0;
+    while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128)
+        ++i;
+    bool ok = false;
+    const long long v = t.left(qMin<qsizetype>(i, 9)).toLongLong(&ok);
+    // Keeping none would delete the copy just made.
+    return ok && v >= 1 ? int(v) : 1;
+}
+
+bool BackupEngine::versionshantering(const QString& targetPath, int index) {
+    frmmain* m = program().form<frmmain>();
+    if (m->txtversionshantering == QLatin1String("NEJ"))
+        return true;
+    versionshantering_använd = true;
+    if (!inCopy_)
+        versionCacheValid_ = false;
+    const bool simulated = progress_.simulated();
+    QString folder;
+    QString copyName;
+    bool made = false;
+    try {
+        if (!m->txtversion_mb.isEmpty()) {
+            const qint64 size = platform::fileSize(targetPath);
+            if (size != 0 && localeNumber(m->txtversion_mb) < megabytes(size))
+                return true;
+        }
+        if (!versionedType(targetPath, m->txtversionpattern))
+            return true;
+        const QString source =
+            index >= 0 && index < int(List3.size()) ? List3[index].source : List2.value(index);
+        folder = versionFolderPath(m->txtversionmapp, source);
+        if (!simulated)
+            platform::makePath(folder);
+        const QString fileName = platform::lastPiece(targetPath);
+        copyName = versionCopyName(fileName, versionStamp(platform::fileTime(targetPath)));
+        if (!simulated)
+            platform::copyKeepTime(targetPath, folder + copyName);
+        made = true;
+        ++versioner_totalt;
+        ++versioner_jobb;
+        logLine(QStringLiteral("log_filversion.txt"), QStringLiteral("+ ") + folder + copyName);
+
+        if (!versionCacheValid_ || versionFolderCached_ != folder) {
+            versionNames_.clear();
+            try {
+                for (const QString& name : platform::listFileNames(folder))
+                    versionNames_.insert(name);
+            } catch (const RunError&) {
+                // A version folder that does not exist yet holds no versions.
+            }
+            versionFolderCached_ = folder;
+            versionCacheValid_ = true;
+        }
+        if (!simulated)
+            versionNames_.insert(copyName);
+        const QStringList versions = versionsOf(versionNames_, fileName);
+        const int keep = versionsToKeep(m->txtversionmax);
+        if (!simulated)
+            for (qsizetype i = 0; i + keep < versions.size(); ++i) {
+                platform::removeFile(folder + versions[i]);
+                versionNames_.erase(versions[i]);
+            }
+        if (!inCopy_)
+            flushLogs();
+        return true;
+    } catch (const RunError& e) {
+        versionCacheValid_ = false;
+        countError();
+        progress_.windowLog(QStringLiteral(" Fel under versionshantering, ") + folder + targetPath);
+        systemLog(QStringLiteral("FEL! Fel under versionshantering, ") + folder + targetPath, true);
+        logLine(QStringLiteral("log_err.txt"), QString());
+        logLine(QStringLiteral("log_err.txt"),
+                QStringLiteral("Fel i versionshantering: Felkod ") + QString::number(e.number) + ' ' +
+                    (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description) +
+                    QStringLiteral(" (Jobb: ") + progress_.jobName() + ')');
+        logLine(QStringLiteral("log_err.txt"), QStringLiteral("Från: ") + targetPath);
+        logLine(QStringLiteral("log_err.txt"), QStringLiteral("Till: ") + folder + copyName);
+        if (!inCopy_)
+            flushLogs();
+        return made;
+    }
+}
