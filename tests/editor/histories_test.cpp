@@ -54,14 +54,14 @@ TEST_F(HistoriesTest, NewestFirstAtMostTwentyAndKnownEntriesStayWhereTheyAre) {
     EXPECT_EQ(e->txtexfiler.items, twenty);
     e->txtnamn->setEditText(QStringLiteral("Nytt"));
     e->txtbackupmapp->setEditText(QStringLiteral("Jobb 7")); // already there: not moved
-    e->txtpattern.setText(QStringLiteral("jobb 7"));         // differs in case: added
+    e->txtexfiler.setText(QStringLiteral("jobb 7"));         // differs in case: added
     reporter_script::expect(dialogs(), reporter, QStringLiteral("Du har inte valt några mappar"));
     e->cmdok_Click();
 
     QStringList newest = QStringList{QStringLiteral("Nytt")} + twenty.mid(0, 19);
     EXPECT_EQ(testutil::readLines(path("setup_namn.ini")), newest);
     EXPECT_EQ(testutil::readLines(path("setup_backupmapp.ini")), twenty);
-    EXPECT_EQ(testutil::readLines(path("setup_pattern.ini")),
+    EXPECT_EQ(testutil::readLines(path("setup_exfiler.ini")),
               QStringList{QStringLiteral("jobb 7")} + twenty.mid(0, 19));
     // In memory the list keeps all 21 while the window stays open.
     EXPECT_EQ(e->txtnamn->count(), 21);
