@@ -282,22 +282,10 @@ void frmmain::Form_Activate() {
             lblstatus->setText(QStringLiteral("Status: Redo"));
     });
     step([&] {
-        if (!chkload)
-            return;
-        const int e = comboinställningar->currentIndex();
-        const int f = combomapparIndex();
-        cmdload_Click();
-        chkload = false;
-        if (e != comboinställningar->currentIndex()) {
-            if (e >= 0 && e < comboinställningar->count())
-                comboinställningar->setCurrentIndex(e);
-            else
-                comboinställningar->setCurrentIndex(-1);
-        }
-        if (combomappar_list && f >= 0 && f < combomappar_list->count())
-            setCombomapparIndex(f);
-        if (comboinställningar->count() > 0 && comboinställningar->currentIndex() < 0)
-            comboinställningar->setCurrentIndex(0);
+        // Reselects the job by its name, so a job added or removed before it does not
+        // silently put another job in its place.
+        if (chkload)
+            reloadJobsKeepingSelection();
     });
     step([&] { visa_senaste_backup(); });
     step([&] {

@@ -114,12 +114,36 @@ public:
     QListWidget* listinställningar = nullptr; // visible job list
     QListWidget* combomappar_list = nullptr;  // the current job's main folders
     std::array<QRadioButton*, 4> optarkiv{};  // the four job-group buttons
+    QLabel* lblinställningar = nullptr;       // number of jobs, "n st"
+    QLineEdit* txtarkiv = nullptr;            // "Vald jobbgrupp: " and the group caption
+    // Controls that show the current-job record (the record's fields are the data).
+    QLineEdit* txtjobbnamn_text = nullptr;    // objectName "txtjobbnamn"
+    QListWidget* listmappar_list = nullptr;   // objectName "listmappar"
+    QTextEdit* txtsammanställning_text = nullptr; // objectName "txtsammanställning"
+    QLabel* lblhuvudmappar_label = nullptr;   // objectName "lblhuvudmappar"
+    QLabel* lblallamappar_label = nullptr;    // objectName "lblallamappar"
+    QLabel* lblexmappar_label = nullptr;      // objectName "lblexmappar"
     void cmdload_Click();
     void comboinställningar_Click();
     void töm_datafält();
+    void optarkiv_Click(int index);
+    void optarkiv_DblClick(int index);
+    void listinställningar_Click();
+    void listinställningar_MouseDown(int button, int x, int y);
     // Index of the selected main folder (combomappar's ListIndex), -1 for none.
     int combomapparIndex() const;
     void setCombomapparIndex(int i);
+    // The index of the current job group (0..3).
+    int currentGroup() const;
+    // The folder of job group `index` (0..3): Listor, Listor2, Listor3, Listor4.
+    QString groupFolder(int index) const;
+    // Selects the job `name` in comboinställningar (loading it); when the name is gone, the
+    // entry at `fallbackIndex` if there is one; else the first job. Returns the index chosen.
+    int selectJob(const QString& name, int fallbackIndex);
+    // The reload request: reloads the job list and reselects the job by name and its main folder.
+    void reloadJobsKeepingSelection();
+    // Puts the record's fields into the controls that show them.
+    void showRecord();
 
     // ---- settings and quick start -----------------------------------------------------------
     void open_setup();

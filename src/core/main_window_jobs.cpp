@@ -1,39 +1,404 @@
-// Job groups, the job list and the current-job record of the main window.
+// Job groups, the job list and the current-job record of the main window; reading the settings.
 #include "core/main_window.h"
+#include "core/module1.h"
 #include "core/program.h"
+#include "core/settings_window.h"
+#include "editor/job_files.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTextEdit>
+#include <functional>
+
+namespace {
+
+constexpr int twips(int t) {
+    return t / 15;
+}
+
+// A group button that reports double clicks (renaming the group).
+class GroupButton : public QRadioButton {
+  public:
+    GroupButton(const QString& text, QWidget* parent) : QRadioButton(text, parent) {}
+    std::function<void()> onDoubleClick;
+
+  protected:
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        QRadioButton::mouseDoubleClickEvent(e);
+        if (onDoubleClick)
+            onDoubleClick();
+    }
+};
+
+// The job list: the right button opens the job menu and never changes the selected job.
+class JobList : public QListWidget {
+  public:
+    explicit JobList(QWidget* parent) : QListWidget(parent) {}
+    std::function<void(int, int, int)> onMouseDown;
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        const int button = e->button() == Qt::RightButton ? 2 : e->button() == Qt::MiddleButton ? 4 : 1;
+        if (button != 2)
+            QListWidget::mousePressEvent(e);
+        if (onMouseDown)
+            onMouseDown(button, e->position().toPoint().x(), e->position().toPoint().y());
+    }
+};
+
+// The settings reader's error line; reading goes on with the next setting.
+void settingsReadError(const platform::RunError& e) {
+    program().form<frmmain>()->appendSystemLog(
+        QStringLiteral("Ett fel uppstod vid inläsning av inställningar: ") + QString::number(e.number) +
+        QLatin1Char(' ') + (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description));
+}
+
+// A check-box value of the settings file: a whole number with blanks around it, 0 or 1.
+bool settingValue(const QString& line) {
+    bool ok = false;
+    const int v = line.trimmed().toInt(&ok);
+    if (!ok)
+        platform::throwError(13);
+    if (v != 0 && v != 1)
+        platform::throwError(5);
+    return v == 1;
+}
+
+} // namespace
 
 void frmmain::createJobControls() {
-    comboinställningar = new QComboBox(centralWidget());
+    QWidget* c = centralWidget();
+    comboinställningar = new QComboBox(c);
     comboinställningar->setObjectName(QStringLiteral("comboinställningar"));
     comboinställningar->hide();
-    listinställningar = new QListWidget(centralWidget());
-    listinställningar->setObjectName(QStringLiteral("listinställningar"));
-    combomappar_list = new QListWidget(centralWidget());
-    combomappar_list->setObjectName(QStringLiteral("combomappar"));
+
+    auto* list = new JobList(c);
+    list->setObjectName(QStringLiteral("listinställningar"));
+    list->setGeometry(twips(2160), twips(720), twips(2800), twips(4200));
+    list->onMouseDown = [this](int b, int x, int y) { listinställningar_MouseDown(b, x, y); };
+    listinställningar = list;
+    lblinställningar = new QLabel(QStringLiteral("0 st"), c);
+    lblinställningar->setObjectName(QStringLiteral("lblinställningar"));
+    lblinställningar->setGeometry(twips(2160), twips(4980), twips(1500), twips(255));
+
     for (int i = 0; i < 4; ++i) {
-        optarkiv[i] = new QRadioButton(centralWidget());
-        optarkiv[i]->setObjectName(QStringLiteral("optarkiv%1").arg(i));
+        auto* b = new GroupButton(QStringLiteral("Jobbgrupp %1").arg(i + 1), c);
+        b->setObjectName(QStringLiteral("optarkiv%1").arg(i));
+        b->setGeometry(twips(2160 + i * 1500), 0, twips(1450), twips(300));
+        b->hide();
+        b->onDoubleClick = [this, i] { optarkiv_DblClick(i); };
+        optarkiv[i] = b;
+    }
+    optarkiv[0]->setChecked(true);
+    txtarkiv = new QLineEdit(c);
+    txtarkiv->setObjectName(QStringLiteral("txtarkiv"));
+    txtarkiv->setReadOnly(true);
+    txtarkiv->hide();
+
+    txtjobbnamn_text = new QLineEdit(c);
+    txtjobbnamn_text->setObjectName(QStringLiteral("txtjobbnamn"));
+    txtjobbnamn_text->setReadOnly(true);
+    txtjobbnamn_text->setGeometry(twips(5100), twips(720), twips(3600), twips(315));
+    combomappar_list = new QListWidget(c);
+    combomappar_list->setObjectName(QStringLiteral("combomappar"));
+    combomappar_list->setGeometry(twips(5100), twips(1140), twips(3600), twips(800));
+    listmappar_list = new QListWidget(c);
+    listmappar_list->setObjectName(QStringLiteral("listmappar"));
+    listmappar_list->setGeometry(twips(5100), twips(2040), twips(3600), twips(900));
+    txtsammanställning_text = new QTextEdit(c);
+    txtsammanställning_text->setObjectName(QStringLiteral("txtsammanställning"));
+    txtsammanställning_text->setReadOnly(true);
+    txtsammanställning_text->setGeometry(twips(5100), twips(3000), twips(3600), twips(1900));
+    auto label = [c](QLabel*& l, const char* name, const QString& text, int left) {
+        l = new QLabel(text, c);
+        l->setObjectName(QString::fromUtf8(name));
+        l->setGeometry(twips(left), twips(4980), twips(1200), twips(255));
+    };
+    label(lblhuvudmappar_label, "lblhuvudmappar", QStringLiteral("0"), 5100);
+    label(lblallamappar_label, "lblallamappar", QStringLiteral("0"), 6300);
+    label(lblexmappar_label, "lblexmappar", QStringLiteral("0 exkluderade"), 7500);
+
+    for (int i = 0; i < 4; ++i)
+        QObject::connect(optarkiv[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                optarkiv_Click(i);
+        });
+    QObject::connect(comboinställningar, &QComboBox::currentIndexChanged, this,
+                     [this] { comboinställningar_Click(); });
+    QObject::connect(listinställningar, &QListWidget::currentRowChanged, this,
+                     [this] { listinställningar_Click(); });
+}
+
+int frmmain::currentGroup() const {
+    for (int i = 0; i < 4; ++i)
+        if (optarkiv[i]->isChecked())
+            return i;
+    return 0;
+}
+
+QString frmmain::groupFolder(int index) const {
+    return program().path(index == 0 ? QStringLiteral("Listor") : QStringLiteral("Listor%1").arg(index + 1));
+}
+
+void frmmain::optarkiv_Click(int index) {
+    Program& p = program();
+    p.jobbgruppmapp = groupFolder(index);
+    try {
+        QStringList lines;
+        for (int i = 0; i < 4; ++i)
+            if (optarkiv[i]->isChecked())
+                lines << QString::number(i);
+        platform::writeLines(p.path(QStringLiteral("setup_arkivnr.ini")), lines);
+    } catch (const platform::RunError& e) {
+        Module1::logga_meddelande(-1, 0,
+                                  QStringLiteral("FEL! Vald jobbgrupp kunde inte sparas: ") + e.description,
+                                  QStringLiteral("Main, jobbgrupp"));
+    }
+    // The schedule editor reads the group's schedule files when it loads; it is unloaded here
+    // once it exists (it only hides itself while the scheduler is on).
+    try {
+        // A group folder removed behind the program's back is made again, so the group works.
+        if (!platform::folderExists(p.jobbgruppmapp))
+            platform::makePath(p.jobbgruppmapp);
+    } catch (const platform::RunError&) {
+        // cmdload_Click reports it and empties the list.
+    }
+    cmdload_Click();
+}
+
+void frmmain::optarkiv_DblClick(int index) {
+    try {
+        QRadioButton* b = optarkiv[index];
+        const QString answer = program().dialogs.inputBox(
+            QStringLiteral("Välj ett nytt namn för denna jobbgrupp"), QStringLiteral("Nytt namn"), b->text());
+        if (answer.isEmpty() || answer == b->text())
+            return;
+        b->setText(answer);
+        QStringList captions;
+        for (QRadioButton* o : optarkiv)
+            captions << o->text();
+        platform::writeLines(program().path(QStringLiteral("setup_arkivetiketter.ini")), captions);
+    } catch (const platform::RunError& e) {
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod då gruppetiketterna skulle sparas."),
+                                  QStringLiteral("Main, spara gruppetiketter"));
     }
 }
 
-void frmmain::cmdload_Click() {}
+void frmmain::cmdload_Click() {
+    QStringList names;
+    bool listed = true;
+    platform::RunError error;
+    try {
+        names = JobFiles::list(program().jobbgruppmapp);
+    } catch (const platform::RunError& e) {
+        listed = false;
+        error = e;
+    }
+    {
+        const QSignalBlocker b1(comboinställningar);
+        const QSignalBlocker b2(listinställningar);
+        comboinställningar->clear();
+        listinställningar->clear();
+        // No job stays selected by name while the list is rebuilt (or could not be).
+        txtjobbnamn.clear();
+        lblschema_jobb.clear();
+        töm_datafält();
+        comboinställningar->addItems(names);
+        listinställningar->addItems(names);
+        comboinställningar->setCurrentIndex(-1);
+        listinställningar->setCurrentRow(-1);
+    }
+    lblinställningar->setText(QString::number(comboinställningar->count()) + QStringLiteral(" st"));
+    if (!listed) {
+        Module1::logga_meddelande(error, -1, QStringLiteral("Ett fel uppstod under inläsning av jobb."),
+                                  QStringLiteral("Main, cmdload"));
+        return;
+    }
+    if (comboinställningar->count() > 0) {
+        comboinställningar->setCurrentIndex(0);
+        listinställningar->setCurrentRow(0);
+    }
+}
 
-void frmmain::comboinställningar_Click() {}
+void frmmain::listinställningar_Click() {
+    const int row = listinställningar->currentRow();
+    if (comboinställningar->currentIndex() != row)
+        comboinställningar->setCurrentIndex(row);
+}
 
-void frmmain::töm_datafält() { static_cast<CurrentJobRecord&>(*this) = CurrentJobRecord{}; }
+void frmmain::listinställningar_MouseDown(int button, int x, int y) {
+    if (button != 2)
+        return;
+    frmsetup* s = program().form<frmsetup>();
+    const bool groups = s->chkjobbarkiv->isChecked();
+    s->mnukopierajobb->menuAction()->setVisible(groups);
+    if (groups)
+        for (int i = 0; i < 4; ++i)
+            s->mnugrupp[i]->setText(optarkiv[i]->text());
+    s->mnualternativ->popup(listinställningar->mapToGlobal(QPoint(x, y)));
+}
 
-int frmmain::combomapparIndex() const { return combomappar_list ? combomappar_list->currentRow() : -1; }
+void frmmain::comboinställningar_Click() {
+    txtjobbnamn.clear();
+    const int index = comboinställningar->currentIndex();
+    if (index < 0) {
+        txtjobbnamn_text->clear();
+        return;
+    }
+    if (listinställningar->currentRow() != index)
+        listinställningar->setCurrentRow(index);
+    txtjobbnamn = comboinställningar->currentText();
+    lblschema_jobb = txtjobbnamn;
+    clearRecord();
+    try {
+        loadRecord(JobFiles(txtjobbnamn), program().clock.today());
+    } catch (const platform::RunError& e) {
+        showRecord();
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
+                                  QStringLiteral("Main, comboinställningar"));
+        return;
+    }
+    showRecord();
+}
+
+void frmmain::töm_datafält() {
+    clearRecord();
+    showRecord();
+}
+
+void frmmain::showRecord() {
+    txtjobbnamn_text->setText(txtjobbnamn);
+    listmappar_list->clear();
+    listmappar_list->addItems(listmappar);
+    combomappar_list->clear();
+    combomappar_list->addItems(combomappar);
+    if (!combomappar.isEmpty())
+        combomappar_list->setCurrentRow(0);
+    txtsammanställning_text->setPlainText(txtsammanställning);
+    lblhuvudmappar_label->setText(lblhuvudmappar);
+    lblallamappar_label->setText(lblallamappar);
+    lblexmappar_label->setText(lblexmappar);
+}
+
+int frmmain::combomapparIndex() const {
+    return combomappar_list ? combomappar_list->currentRow() : -1;
+}
 
 void frmmain::setCombomapparIndex(int i) {
     if (combomappar_list)
         combomappar_list->setCurrentRow(i);
 }
 
-void frmmain::open_setup() {}
+int frmmain::selectJob(const QString& name, int fallbackIndex) {
+    const int count = comboinställningar->count();
+    int i =
+        name.isEmpty() ? -1 : comboinställningar->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (i < 0)
+        i = fallbackIndex >= 0 && fallbackIndex < count ? fallbackIndex : (count > 0 ? 0 : -1);
+    if (comboinställningar->currentIndex() != i)
+        comboinställningar->setCurrentIndex(i);
+    return i;
+}
+
+void frmmain::reloadJobsKeepingSelection() {
+    const int e = comboinställningar->currentIndex();
+    const QString name = e >= 0 ? comboinställningar->currentText() : QString();
+    const int f = combomapparIndex();
+    cmdload_Click();
+    chkload = false;
+    selectJob(name, e);
+    if (f >= 0 && f < combomappar_list->count())
+        setCombomapparIndex(f);
+}
+
+void frmmain::open_setup() {
+    Program& p = program();
+    appendSystemLog(QStringLiteral("Läser in inställningar."));
+    frmsetup* s = p.form<frmsetup>();
+    const QString file = p.path(QStringLiteral("programalternativ.ini"));
+    if (!platform::fileExists(file)) {
+        appendSystemLogRaw(QStringLiteral(".. Inställningsfil saknas."));
+        const auto answer = p.dialogs.msgBox(
+            QStringLiteral(
+                "Detta verkar vara första gången du kör Tamrel Backup.\r\nVill du att programmet automatiskt "
+                "ska söka efter uppdateringar på internet vid start?"),
+            platform::MsgButtons::YesNo, platform::MsgIcon::Question);
+        if (answer == platform::Answer::Yes) {
+            s->chkuppdateraauto->setChecked(true);
+            s->spara_setup();
+        }
+        return;
+    }
+    // Each setting is read on its own: a bad value leaves only that setting at its design value.
+    const QString groupFile = p.path(QStringLiteral("setup_arkivnr.ini"));
+    if (platform::fileExists(groupFile)) {
+        try {
+            const QStringList l = platform::readLines(groupFile);
+            if (l.isEmpty())
+                platform::throwError(62);
+            bool ok = false;
+            const int n = l[0].trimmed().toInt(&ok);
+            if (!ok)
+                platform::throwError(13);
+            if (n < 0 || n > 3)
+                platform::throwError(9);
+            optarkiv[n]->setChecked(true);
+        } catch (const platform::RunError& e) {
+            settingsReadError(e);
+        }
+    }
+    try {
+        const QStringList l = platform::readLines(file);
+        const QList<QCheckBox*> boxes = s->fileBoxes();
+        for (int i = 0; i < boxes.size() && i < l.size(); ++i) {
+            try {
+                boxes[i]->setChecked(settingValue(l[i]));
+            } catch (const platform::RunError& e) {
+                settingsReadError(e);
+            }
+        }
+    } catch (const platform::RunError& e) {
+        settingsReadError(e);
+    }
+    if (framesnabbstart)
+        framesnabbstart->setVisible(s->chksnabbstart->isChecked());
+    if (s->chkstartaaktiverad->isChecked() && chkaktiveraschema)
+        chkaktiveraschema->setChecked(true);
+    const QString captions = p.path(QStringLiteral("setup_arkivetiketter.ini"));
+    if (platform::fileExists(captions)) {
+        try {
+            const QStringList l = platform::readLines(captions);
+            for (int i = 0; i < 4 && i < l.size(); ++i)
+                optarkiv[i]->setText(l[i]);
+        } catch (const platform::RunError& e) {
+            settingsReadError(e);
+        }
+    }
+    const QString api = p.path(QStringLiteral("setup_api.ini"));
+    if (platform::fileExists(api)) {
+        try {
+            const QStringList l = platform::readLines(api);
+            if (l.isEmpty())
+                platform::throwError(62);
+            if (settingValue(l[0]))
+                s->chkaldrigapi->setChecked(true);
+        } catch (const platform::RunError& e) {
+            settingsReadError(e);
+        }
+    }
+}
 
 void frmmain::open_setup_snabbstartsväljaren() {}
 

@@ -1,16 +1,21 @@
 #pragma once
+#include <QList>
 #include <QWidget>
+#include <array>
 
+class QAction;
 class QCheckBox;
-class QListWidget;
-class QLineEdit;
-class QPushButton;
-class QLabel;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
 
 // The settings window. Its check boxes are the program settings: every reader reads the box.
+// It is loaded at start-up and stays loaded, hidden, until the program ends.
 class frmsetup : public QWidget {
-public:
+  public:
     frmsetup();
 
     // programalternativ.ini, lines 1 to 19 in this order
@@ -37,13 +42,68 @@ public:
     QCheckBox* chkaldrigapi = nullptr;
     // the autostart entry
     QCheckBox* chkstartamedwindows = nullptr;
-    QString chkstartaminimerad_Tag;  // "1" after the main window's first activation
+    QString chkstartaminimerad_Tag; // "1" after the main window's first activation
 
     // The 19 boxes of programalternativ.ini in line order.
     QList<QCheckBox*> fileBoxes() const;
 
-    void spara_setup();
+    // Sections: List1 chooses which frame lies on top.
+    QListWidget* List1 = nullptr;
+    QGroupBox* Frame1 = nullptr;     // Uppstart
+    QGroupBox* framelooks = nullptr; // Utseende
+    QGroupBox* framepapperskorg = nullptr;
+    QGroupBox* framespegling = nullptr;
+    QGroupBox* frameschema = nullptr;
+    QGroupBox* frameavancerat = nullptr;
+    QGroupBox* frameexport = nullptr;
+    QGroupBox* Frame2 = nullptr; // Ljud: never shown, its boxes change only through the file
+    // The section frames in the order of List1.
+    std::array<QGroupBox*, 7> sections() const;
 
-private:
-    QCheckBox* box(const char* name, const QString& caption, bool design);
+    QPushButton* cmdok = nullptr;             // "&Stäng": save and hide
+    QPushButton* cmdsökuppdatering = nullptr; // "Sök nu"
+    QPushButton* cmdsökersätt = nullptr;      // "Sök && ersätt..."
+    QPushButton* cmdexport = nullptr;         // "Exportera" (the export of the current group's jobs)
+    QLabel* lblhjälp = nullptr;               // "Hjälp"
+    QLineEdit* txtexportmapp = nullptr;       // the export folder
+
+    // Pop-up menus of the main window; never shown in a menu bar.
+    QMenu* mnualternativ = nullptr;
+    QAction* mnuåterställ = nullptr;
+    QAction* mnuom = nullptr;
+    QAction* mnusökersätt = nullptr;
+    QAction* mnuduplicera = nullptr;
+    QMenu* mnukopierajobb = nullptr;
+    std::array<QAction*, 4> mnugrupp{};
+    QAction* mnuvisagammalbackup = nullptr;
+    QAction* mnuuppdateraauto = nullptr; // check-mark entry
+    QAction* mnuuppdateranu = nullptr;
+    QAction* mnusnabbstart = nullptr;
+    QAction* mnuinställningar = nullptr;
+    QMenu* mnuöppnamapp = nullptr;
+    QAction* mnuöppnamapp_original = nullptr;
+    QAction* mnuöppnamapp_backup = nullptr;
+    QMenu* mnuöppnamapp2 = nullptr;
+    QAction* mnukällmapparrubrik = nullptr;
+    std::array<QAction*, 50> mnukällmapp{}; // 1..49 hidden at load
+    QAction* mnumålmapparrubrik = nullptr;
+    std::array<QAction*, 50> mnumålmapp{};
+
+    void spara_setup();
+    void List1_Click();
+    void cmdok_Click();
+    void cmdsökuppdatering_Click();
+    void cmdsökersätt_Click();
+    void lblhjälp_Click();
+    void chkjobbarkiv_Click();
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+  private:
+    QCheckBox* box(QGroupBox* frame, const char* name, const QString& caption, bool design,
+                   const QString& explanation = {});
+    QGroupBox* frame(const char* name, const QString& caption);
+    void createMenus();
 };

@@ -141,6 +141,7 @@ void frmexmappar::showSingleList() {
     setWindowTitle(QStringLiteral("Mappar"));
     Label3->clear();
     Label2->hide();
+    List2->hide(); // the one list takes the whole width
     cmdläggtill->hide();
     cmdtabort->hide();
     cmdok->hide();

@@ -30,6 +30,7 @@ class StartupTest : public ProgramTest {
 
 TEST_F(StartupTest, FreshFolderGetsListorAndTheStartLine) {
     prog().clock.setNow(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)));
+    dialogs().expectMessage("första gången", platform::Answer::No);
     frmmain* m = prog().form<frmmain>();
     ASSERT_TRUE(m->load());
     EXPECT_TRUE(platform::folderExists(path("Listor")));

@@ -142,6 +142,7 @@ TEST_F(ExcludedFoldersTest, LayoutSnapsBackToItsSmallestSizeAndSingleListFillsTh
     EXPECT_FALSE(d->cmdok->isVisible());
     EXPECT_FALSE(d->cmdläggtill->isVisible());
     EXPECT_FALSE(d->Label2->isVisible());
+    EXPECT_FALSE(d->List2->isVisible());
     EXPECT_TRUE(d->cmdavbryt->isVisible());
     EXPECT_EQ(d->List1->width(), (900 * 15 - 240) / 15);
 }
