@@ -79,56 +79,59 @@ bool settingValue(const QString& line) {
 } // namespace
 
 void frmmain::createJobControls() {
+    // The job list and the group buttons lie in the main area, the job's details in the job
+    // frame; the layout of the main window stretches both.
     QWidget* c = centralWidget();
+    QWidget* area = Frame1 ? static_cast<QWidget*>(Frame1) : c;
+    QWidget* details = framejobb ? static_cast<QWidget*>(framejobb) : c;
     comboinställningar = new QComboBox(c);
     comboinställningar->setObjectName(QStringLiteral("comboinställningar"));
     comboinställningar->hide();
 
-    auto* list = new JobList(c);
-    list->setObjectName(QStringLiteral("listinställningar"));
-    list->setGeometry(twips(2160), twips(720), twips(2800), twips(4200));
-    list->onMouseDown = [this](int b, int x, int y) { listinställningar_MouseDown(b, x, y); };
-    listinställningar = list;
-    lblinställningar = new QLabel(QStringLiteral("0 st"), c);
-    lblinställningar->setObjectName(QStringLiteral("lblinställningar"));
-    lblinställningar->setGeometry(twips(2160), twips(4980), twips(1500), twips(255));
-
     for (int i = 0; i < 4; ++i) {
-        auto* b = new GroupButton(QStringLiteral("Jobbgrupp %1").arg(i + 1), c);
+        auto* b = new GroupButton(QStringLiteral("Jobbgrupp %1").arg(i + 1), area);
         b->setObjectName(QStringLiteral("optarkiv%1").arg(i));
-        b->setGeometry(twips(2160 + i * 1500), 0, twips(1450), twips(300));
+        b->setGeometry(twips(i * 1500), 0, twips(1450), twips(285));
         b->hide();
         b->onDoubleClick = [this, i] { optarkiv_DblClick(i); };
         optarkiv[i] = b;
     }
     optarkiv[0]->setChecked(true);
+    lblinställningar = new QLabel(QStringLiteral("0 st"), area);
+    lblinställningar->setObjectName(QStringLiteral("lblinställningar"));
+    lblinställningar->setGeometry(0, twips(285), twips(1500), twips(195));
+    auto* list = new JobList(area);
+    list->setObjectName(QStringLiteral("listinställningar"));
+    list->setGeometry(0, twips(480), twips(2800), twips(4200));
+    list->onMouseDown = [this](int b, int x, int y) { listinställningar_MouseDown(b, x, y); };
+    listinställningar = list;
     txtarkiv = new QLineEdit(c);
     txtarkiv->setObjectName(QStringLiteral("txtarkiv"));
     txtarkiv->setReadOnly(true);
     txtarkiv->hide();
 
-    txtjobbnamn_text = new QLineEdit(c);
+    txtjobbnamn_text = new QLineEdit(details);
     txtjobbnamn_text->setObjectName(QStringLiteral("txtjobbnamn"));
     txtjobbnamn_text->setReadOnly(true);
-    txtjobbnamn_text->setGeometry(twips(5100), twips(720), twips(3600), twips(315));
-    combomappar_list = new QListWidget(c);
+    txtjobbnamn_text->setGeometry(twips(120), twips(240), twips(3600), twips(315));
+    combomappar_list = new QListWidget(details);
     combomappar_list->setObjectName(QStringLiteral("combomappar"));
-    combomappar_list->setGeometry(twips(5100), twips(1140), twips(3600), twips(800));
-    listmappar_list = new QListWidget(c);
+    combomappar_list->setGeometry(twips(120), twips(660), twips(3600), twips(700));
+    listmappar_list = new QListWidget(details);
     listmappar_list->setObjectName(QStringLiteral("listmappar"));
-    listmappar_list->setGeometry(twips(5100), twips(2040), twips(3600), twips(900));
-    txtsammanställning_text = new QTextEdit(c);
+    listmappar_list->setGeometry(twips(120), twips(1440), twips(3600), twips(900));
+    txtsammanställning_text = new QTextEdit(details);
     txtsammanställning_text->setObjectName(QStringLiteral("txtsammanställning"));
     txtsammanställning_text->setReadOnly(true);
-    txtsammanställning_text->setGeometry(twips(5100), twips(3000), twips(3600), twips(1900));
-    auto label = [c](QLabel*& l, const char* name, const QString& text, int left) {
-        l = new QLabel(text, c);
+    txtsammanställning_text->setGeometry(twips(120), twips(2400), twips(3600), twips(1900));
+    auto label = [details](QLabel*& l, const char* name, const QString& text, int top) {
+        l = new QLabel(text, details);
         l->setObjectName(QString::fromUtf8(name));
-        l->setGeometry(twips(left), twips(4980), twips(1200), twips(255));
+        l->setGeometry(twips(3840), twips(top), twips(1500), twips(255));
     };
-    label(lblhuvudmappar_label, "lblhuvudmappar", QStringLiteral("0"), 5100);
-    label(lblallamappar_label, "lblallamappar", QStringLiteral("0"), 6300);
-    label(lblexmappar_label, "lblexmappar", QStringLiteral("0 exkluderade"), 7500);
+    label(lblhuvudmappar_label, "lblhuvudmappar", QStringLiteral("0"), 660);
+    label(lblallamappar_label, "lblallamappar", QStringLiteral("0"), 1440);
+    label(lblexmappar_label, "lblexmappar", QStringLiteral("0 exkluderade"), 1700);
 
     for (int i = 0; i < 4; ++i)
         QObject::connect(optarkiv[i], &QRadioButton::toggled, this, [this, i](bool on) {

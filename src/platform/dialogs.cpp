@@ -75,10 +75,17 @@ bool Dialogs::take(Kind kind, const QString& text, const QString& title, Expecta
     return true;
 }
 
+bool Dialogs::intercept(Kind kind, const QString& text, const QString& title, Expectation& out) {
+    if (scripted_)
+        return take(kind, text, title, out);
+    calls_.push_back(Call{kind, text, title});
+    return false;
+}
+
 Answer Dialogs::msgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
-    if (scripted_) {
+    if (quiet()) {
         Expectation e;
-        if (take(Kind::Message, text, titleOr(title), e))
+        if (intercept(Kind::Message, text, titleOr(title), e))
             return e.answer;
         switch (buttons) {
         case MsgButtons::YesNo:
@@ -151,9 +158,9 @@ Answer Dialogs::msgBox(const QString& text, MsgButtons buttons, MsgIcon icon, co
 }
 
 QString Dialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    if (scripted_) {
+    if (quiet()) {
         Expectation e;
-        return take(Kind::Input, prompt, titleOr(title), e) ? e.text : QString();
+        return intercept(Kind::Input, prompt, titleOr(title), e) ? e.text : QString();
     }
     QInputDialog d(QApplication::activeWindow());
     d.setWindowTitle(titleOr(title));
@@ -165,17 +172,17 @@ QString Dialogs::inputBox(const QString& prompt, const QString& title, const QSt
 }
 
 QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
-    if (scripted_) {
+    if (quiet()) {
         Expectation e;
-        return take(Kind::Folder, title, title, e) ? e.text : QString();
+        return intercept(Kind::Folder, title, title, e) ? e.text : QString();
     }
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder);
 }
 
 QString Dialogs::pickFile(const QString& title, const QString& startFolder, const QString& filter) {
-    if (scripted_) {
+    if (quiet()) {
         Expectation e;
-        return take(Kind::File, title, title, e) ? e.text : QString();
+        return intercept(Kind::File, title, title, e) ? e.text : QString();
     }
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, startFolder, filter);
 }
@@ -183,7 +190,7 @@ QString Dialogs::pickFile(const QString& title, const QString& startFolder, cons
 bool Dialogs::openUrl(const QString& target) {
     if (scripted_) {
         Expectation e;
-        return take(Kind::OpenUrl, target, {}, e) ? e.result : false;
+        return intercept(Kind::OpenUrl, target, {}, e) ? e.result : false;
     }
     const QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
     return QDesktopServices::openUrl(url);
@@ -196,7 +203,7 @@ bool Dialogs::showInFileManager(const QString& folder) {
 bool Dialogs::startProgram(const QString& entry) {
     if (scripted_) {
         Expectation e;
-        return take(Kind::StartProgram, entry, {}, e) ? e.result : false;
+        return intercept(Kind::StartProgram, entry, {}, e) ? e.result : false;
     }
     QStringList parts = QProcess::splitCommand(entry);
     if (parts.isEmpty())
@@ -213,9 +220,9 @@ bool Dialogs::startProgram(const QString& entry) {
 void Dialogs::showModal(QWidget* window) {
     if (!window)
         return;
-    if (scripted_) {
+    if (quiet()) {
         Expectation e;
-        if (take(Kind::Window, window->objectName(), window->windowTitle(), e) && e.act)
+        if (intercept(Kind::Window, window->objectName(), window->windowTitle(), e) && e.act)
             e.act(window);
         return;
     }

@@ -42,6 +42,13 @@ class Dialogs {
     // Shows one of the program's own windows modally and returns when it is hidden or closed.
     void showModal(QWidget* window);
 
+    // Unattended (a command-line run): nothing is shown; message boxes give their safe answer
+    // (No, Cancel, Abort or OK), input boxes and pickers an empty text, own windows are not shown.
+    // Opening addresses and starting programs still happen. The calls are recorded. A test script, when on,
+    // takes precedence.
+    void setUnattended(bool on) { unattended_ = on; }
+    bool unattended() const { return unattended_; }
+
     // --- test script --------------------------------------------------------------------------
     // In scripted mode nothing is shown: every call takes the next queued answer, which must be
     // of the same kind and, when `contains` is not empty, have a text that contains it.
@@ -74,8 +81,12 @@ class Dialogs {
         std::function<void(QWidget*)> act;
     };
     bool take(Kind kind, const QString& text, const QString& title, Expectation& out);
+    // Scripted: take(); unattended: only records the call. True when `out` holds an answer.
+    bool intercept(Kind kind, const QString& text, const QString& title, Expectation& out);
+    bool quiet() const { return scripted_ || unattended_; }
 
     bool scripted_ = false;
+    bool unattended_ = false;
     std::deque<Expectation> queue_;
     std::vector<Call> calls_;
     QStringList failures_;

@@ -188,6 +188,14 @@ TEST_F(SettingsTest, ApiFileOnlyTicksAndEverythingSurvivesARestart) {
     s = read();
     EXPECT_EQ(values(s), want);
     EXPECT_TRUE(s->chkaldrigapi->isChecked());
+
+    // Closing through the title bar keeps the window loaded and saves like "&Stäng".
+    s->show();
+    s->chkvarnasync->setChecked(!s->chkvarnasync->isChecked());
+    s->close();
+    EXPECT_FALSE(s->isVisible());
+    EXPECT_EQ(prog().loaded<frmsetup>(), s);
+    EXPECT_EQ(testutil::readLines(settingsFile())[9].trimmed(), s->chkvarnasync->isChecked() ? "1" : "0");
 }
 
 TEST_F(SettingsTest, AFailedSaveIsAnErrorAndKeepsTheOldFile) {

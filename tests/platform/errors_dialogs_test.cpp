@@ -112,3 +112,19 @@ TEST(Clock, FixedMomentAndTheOneDateAndTimeForm) {
     c.release();
     EXPECT_LE(qAbs(c.now().secsTo(QDateTime::currentDateTime())), 5);
 }
+
+TEST(Dialogs, UnattendedRunsShowNothingAndTakeTheSafeAnswer) {
+    Dialogs d;
+    d.setUnattended(true);
+    EXPECT_EQ(d.msgBox("Vill du skriva över?", MsgButtons::YesNo), Answer::No);
+    EXPECT_EQ(d.msgBox("Försöka igen?", MsgButtons::RetryCancel), Answer::Cancel);
+    EXPECT_EQ(d.msgBox("Klart"), Answer::Ok);
+    EXPECT_EQ(d.inputBox("Namn", {}, "förval"), "");
+    EXPECT_EQ(d.pickFolder("Mapp"), "");
+    QDialog w;
+    w.setObjectName("frmklarbackup");
+    d.showModal(&w);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(d.calls().size(), 6u);
+    EXPECT_TRUE(d.verify().isEmpty()) << "nothing unexpected: no script is running";
+}
