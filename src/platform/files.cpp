@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QStringDecoder>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -158,10 +159,12 @@ struct CompiledPattern {
 };
 
 const CompiledPattern& compiled(const QString& pattern) {
-    static CompiledPattern cache;
-    static bool valid = false;
-    if (valid && cache.source == pattern)
-        return cache;
+    // A few patterns alternate in a run (included types, version types...): keep the last ones.
+    static std::array<CompiledPattern, 8> cache;
+    static size_t used = 0, next = 0;
+    for (size_t i = 0; i < used; ++i)
+        if (cache[i].source == pattern)
+            return cache[i];
     CompiledPattern c;
     c.source = pattern;
     for (const QString& piece : pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
@@ -175,9 +178,11 @@ const CompiledPattern& compiled(const QString& pattern) {
         if (g.endsWith(QLatin1String(".*")) && g.size() > 2)
             c.globs << g.left(g.size() - 2);
     }
-    cache = std::move(c);
-    valid = true;
-    return cache;
+    const size_t slot = next;
+    next = (next + 1) % cache.size();
+    used = std::max(used, slot + 1);
+    cache[slot] = std::move(c);
+    return cache[slot];
 }
 
 } // namespace
@@ -325,7 +330,7 @@ int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelle
             return errno;
         }
         if (r == 0)
-            return 0; // end of file (also when the source shrank meanwhile)
+            break; // end of file, or a file system that copies nothing this way: read/write tells
         done += r;
         if (progress)
             progress(done);

@@ -122,30 +122,31 @@ QString readText(const QString& path) {
     return decodeText(bytes);
 }
 
-void writeText(const QString& path, const QString& text) {
+namespace {
+void writeWhole(const QString& path, const QByteArray& bytes) {
     checkFault(path);
     QSaveFile f(path);
     errno = 0;
     if (!f.open(QIODevice::WriteOnly))
         failOpen(f);
-    const QByteArray bytes = text.toUtf8();
     if (f.write(bytes) != bytes.size())
         fail(f);
+    // Test hook: the write fails after the new text went into the temporary file.
+    if (const int e = faultFor(path + QStringLiteral("#write"))) {
+        f.cancelWriting();
+        throwErrno(e);
+    }
     if (!f.commit())
         fail(f);
 }
+} // namespace
+
+void writeText(const QString& path, const QString& text) {
+    writeWhole(path, text.toUtf8());
+}
 
 void writeLines(const QString& path, const QStringList& lines) {
-    checkFault(path);
-    QSaveFile f(path);
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly))
-        failOpen(f);
-    const QByteArray bytes = encodeLines(lines);
-    if (f.write(bytes) != bytes.size())
-        fail(f);
-    if (!f.commit())
-        fail(f);
+    writeWhole(path, encodeLines(lines));
 }
 
 void appendText(const QString& path, const QString& text) {

@@ -169,8 +169,13 @@ void roundedDigits(double value, int decimals, QByteArray& whole, QByteArray& fr
     const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
     int intCount = exponent + 1; // digits before the decimal point
     const int keep = intCount + decimals;
+    if (keep < 0) { // too small to show even when rounded
+        whole = "0";
+        fraction = QByteArray(decimals, '0');
+        return;
+    }
     QByteArray kept;
-    if (keep >= 0) {
+    {
         kept = digits.left(std::min<int>(keep, int(digits.size())));
         const bool roundUp = keep < digits.size() && digits.at(keep) >= '5';
         if (keep > digits.size())

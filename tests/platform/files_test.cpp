@@ -138,6 +138,13 @@ TEST(Patterns, MatchLikeTheFileListBox) {
     EXPECT_TRUE(matchesPattern("a.b.c", "*.c"));
     EXPECT_FALSE(matchesPattern("x.txt", ""));
     EXPECT_FALSE(matchesPattern("x.txt", ";"));
+    // Many patterns in turn: each keeps its own meaning.
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 12; ++i) {
+            const QString ext = QString("e%1").arg(i);
+            EXPECT_TRUE(matchesPattern("fil." + ext, "*." + ext));
+            EXPECT_FALSE(matchesPattern("fil." + ext + "x", "*." + ext));
+        }
 }
 
 TEST_F(FilesTest, CopyKeepsTimeAndPermissionsAndLeavesNothingElse) {

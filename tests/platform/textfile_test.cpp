@@ -2,6 +2,7 @@
 #include "platform/textfile.h"
 #include "support/fixture.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cerrno>
 #include <functional>
@@ -40,6 +41,12 @@ TEST(TextFile, FailedWriteLeavesOldFileAndReportsTheError) {
     }
     clearFaults();
     EXPECT_EQ(readLines(f), QStringList({"old"}));
+    injectFault(f + "#write", EIO);
+    EXPECT_THROW(writeText(f, "new\r\n"), RunError);
+    clearFaults();
+    EXPECT_EQ(readLines(f), QStringList({"old"}));
+    EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"keep.ini"}))
+        << "no temporary file";
     EXPECT_THROW(readLines(d.path() + "/missing"), RunError);
 }
 

@@ -50,6 +50,9 @@ TEST_F(FormatTest, DecimalPatternsUseTheLocaleDecimalSign) {
     EXPECT_EQ(Format(0.005, "0.00"), "0,01") << "halves round away from zero";
     EXPECT_EQ(Format(2.675, "0.00"), "2,68") << "rounded on the decimal value, not the binary one";
     EXPECT_EQ(Format(0.125, "0.00"), "0,13");
+    EXPECT_EQ(Format(1e-7, "0.00"), "0,00");
+    EXPECT_EQ(Format(0.0096, "0.00"), "0,01");
+    EXPECT_EQ(Format(0.0000006, "#.##"), ",");
     EXPECT_EQ(Format(9.999, "0.00"), "10,00");
     EXPECT_EQ(Format(-1.5, "0.00"), "-1,50");
     EXPECT_EQ(Format(33.333333, "0.0"), "33,3");
