@@ -90,7 +90,18 @@ template <typename F> void walkDir(const QString& folder, F&& each) {
         throwErrno(e == ENOENT ? ENOTDIR : e); // a missing folder is "path not found"
     }
     const int dfd = ::dirfd(d);
-    while (dirent* e = ::readdir(d)) {
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e) {
+            // A listing cut short must not pass for a whole one: mirroring would take the
+            // missing names for files the source no longer has.
+            if (const int err = errno) {
+                ::closedir(d);
+                throwErrno(err);
+            }
+            break;
+        }
         const char* n = e->d_name;
         if (isDotOrDotDot(n))
             continue;
