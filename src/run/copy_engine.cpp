@@ -12,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QHash>
-#include <QLabel>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QRandomGenerator>
@@ -30,43 +29,6 @@ CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime)
     if (!targetExists)
         return CopyDecision::New;
     return sourceTime - targetTime >= 2 ? CopyDecision::Replace : CopyDecision::Unchanged;
-}
-
-FilePatterns::FilePatterns(const QString& patternText) {
-    const QStringList pieces = patternText.split(';', Qt::SkipEmptyParts);
-    for (const QString& raw : pieces) {
-        const QString p = raw.trimmed();
-        if (p.isEmpty())
-            continue;
-        if (p == QLatin1String("*.*") || p == QLatin1String("*")) {
-            all_ = true;
-            return;
-        }
-        const QString re = QRegularExpression::wildcardToRegularExpression(
-            p, QRegularExpression::UnanchoredWildcardConversion);
-        res_.emplace_back(QRegularExpression::anchoredPattern(re), QRegularExpression::CaseInsensitiveOption);
-    }
-    // A job without a pattern lists every file, as an empty pattern did.
-    if (res_.empty())
-        all_ = true;
-}
-
-bool FilePatterns::matches(const QString& name) const {
-    if (all_)
-        return true;
-    for (const QRegularExpression& re : res_)
-        if (re.match(name).hasMatch())
-            return true;
-    return false;
-}
-
-bool refusedName(const QString& path) {
-    for (const QChar c : path) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || u == QChar::ReplacementCharacter)
-            return true;
-    }
-    return false;
 }
 
 double megabytes(qint64 bytes) {
@@ -148,15 +110,6 @@ frmsetup* settings() {
 }
 bool ticked(QCheckBox* c) {
     return c && c->isChecked();
-}
-
-void markProgramLogRed() {
-    QLabel* l = mainWindow()->lblprogramlogg;
-    if (!l)
-        return;
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    l->setPalette(p);
 }
 
 QString felkod(const RunError& e) {
@@ -276,7 +229,7 @@ void BackupEngine::flushLogs() {
 void BackupEngine::systemLog(const QString& text, bool error) {
     mainWindow()->appendSystemLog(text);
     if (error)
-        markProgramLogRed();
+        mainWindow()->markProgramLogError();
 }
 
 void BackupEngine::progressUpdate() {
@@ -345,7 +298,6 @@ void BackupEngine::copyOne(const QString& source, const QString& target, qint64 
         copy(target);
         return;
     }
-    platform::checkFault(target);
     const QString pending = pendingName(target);
     auto drop = [&] {
         try {
@@ -383,7 +335,7 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
     const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
     if (e.number == 61) {
         progress_.windowLog(QStringLiteral(" ") + kDiskFull);
-        Module1::logga_meddelande(61, 1, QStringLiteral("FEL! ") + kDiskFull,
+        Module1::logga_meddelande(61, -1, QStringLiteral("FEL! ") + kDiskFull,
                                   QStringLiteral("Utför backup, file_copy"));
         logLine(kLogErr, QString());
         logLine(kLogErr, QStringLiteral("FEL: ") + kDiskFull);
@@ -441,12 +393,7 @@ void BackupEngine::file_copy(int index) {
 
     std::vector<platform::FileEntry> files;
     try {
-        const FilePatterns patterns(m->txtpattern);
-        std::vector<platform::FileEntry> all = platform::listFiles(pair.source);
-        files.reserve(all.size());
-        for (platform::FileEntry& e : all)
-            if (patterns.matches(e.name))
-                files.push_back(std::move(e));
+        files = platform::listFiles(pair.source, m->txtpattern);
     } catch (const RunError& e) {
         // The folder could not be read: one error for the folder, and on with the next.
         ++misslyckade_totalt;
@@ -491,7 +438,7 @@ void BackupEngine::file_copy(int index) {
         progress_.yield();
         progress_.showTargetFolder(pair.target);
 
-        if (refusedName(source)) {
+        if (f.refused) {
             ++misslyckade_totalt;
             countError();
             logLine(kLogErr, QString());

@@ -1,7 +1,6 @@
 #pragma once
 #include "platform/errors.h"
 
-#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -70,19 +69,6 @@ enum class CopyDecision { New, Replace, Unchanged };
 // A target is replaced only when the source is later by two seconds or more.
 CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime);
 
-// The file patterns of a job ("*.doc;*.xls", "*.*"), compiled once for a whole folder.
-class FilePatterns {
-  public:
-    explicit FilePatterns(const QString& patternText);
-    bool matches(const QString& name) const;
-
-  private:
-    bool all_ = false;
-    std::vector<QRegularExpression> res_;
-};
-
-// A name that cannot be handled as text (not valid UTF-8, or holding a control character).
-bool refusedName(const QString& path);
 // Size in MB: bytes / 1000 / 1000.
 double megabytes(qint64 bytes);
 // Text to number by the user's locale rules; throws RunError 13 when it is no number.

@@ -6,16 +6,13 @@
 #include "run/copy_engine.h"
 #include "run/target_folders.h"
 
-long countFolderFiles(const QString& folder, const FilePatterns& patterns) {
-    long n = 0;
+long countFolderFiles(const QString& folder, const QString& pattern) {
     try {
-        for (const platform::FileEntry& e : platform::listFiles(folder))
-            if (patterns.matches(e.name))
-                ++n;
+        return long(platform::listFiles(folder, pattern).size());
     } catch (const platform::RunError&) {
         // The count only scales the progress bar: an unreadable folder adds nothing.
+        return 0;
     }
-    return n;
 }
 
 void BackupEngine::räknaallajobbfiler() {
@@ -31,13 +28,12 @@ void BackupEngine::räknaallajobbfiler() {
         if (!progress_.jobSelected(i))
             continue;
         progress_.selectJob(i);
-        const FilePatterns patterns(m->txtpattern);
         const QStringList pieces = folderFilterPieces(m->txtmappfilter);
         for (const QString& folder : m->listmappar) {
             progress_.yield();
             if (matchingFolderFilter(folder, pieces) >= 0)
                 continue;
-            count += countFolderFiles(folder, patterns);
+            count += countFolderFiles(folder, m->txtpattern);
         }
     }
     if (count > 0) {

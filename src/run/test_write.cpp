@@ -71,7 +71,7 @@ void BackupEngine::provskriv_tillbackupmapp() {
             continue;
         progress_.setJobSelected(i, false);
         const bool network = folder.startsWith(QLatin1String("//")) || platform::isNetworkPath(folder);
-        const bool drivePresent = !network && !folder.trimmed().isEmpty() && platform::volumePresent(folder);
+        const bool drivePresent = !network && platform::volumePresent(folder);
         const QString drive = network ? folder : platform::volumeRoot(folder);
         const bool ignore = m->txtignorerasaknadenhet == QLatin1String("JA");
         if (drivePresent) {

@@ -1,0 +1,339 @@
+#include "engine_support.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+using testutil::readBytes;
+using testutil::writeFile;
+
+TEST(CopyRuleDecisions, TheTwoSecondRule) {
+    EXPECT_EQ(decideCopy(false, 100, 0), CopyDecision::New);
+    EXPECT_EQ(decideCopy(true, 100, 100), CopyDecision::Unchanged);
+    EXPECT_EQ(decideCopy(true, 101, 100), CopyDecision::Unchanged); // one second later: unchanged
+    EXPECT_EQ(decideCopy(true, 102, 100), CopyDecision::Replace);
+    EXPECT_EQ(decideCopy(true, 100, 5000), CopyDecision::Unchanged); // a newer target is never copied back
+}
+
+TEST(CopyRuleDecisions, SizeTypeAndNameFilters) {
+    EXPECT_FALSE(excludedBySize(10'000'000, "10"));
+    EXPECT_TRUE(excludedBySize(10'000'001, "10"));
+    EXPECT_FALSE(excludedBySize(0, "0"));
+    EXPECT_FALSE(excludedBySize(99'000'000, ""));
+    EXPECT_TRUE(excludedBySize(2'600'000, "2,5")); // the user's decimal sign
+    EXPECT_THROW(excludedBySize(5, "tio"), platform::RunError);
+
+    const QString types = "*.tmp;*.bak";
+    EXPECT_TRUE(excludedByType("/d/A.TMP", types));
+    EXPECT_FALSE(excludedByType("/d/a.tm", types)); // passes the quick test only
+    EXPECT_TRUE(excludedByType("/d/archive.tar.bak", types));
+    EXPECT_FALSE(excludedByType("/d/old.bak/readme", types)); // the extension runs to the path's end
+    EXPECT_FALSE(excludedByType("/d/a.tmp", ""));
+
+    EXPECT_TRUE(excludedByName("top.ini", "desktop.ini;thumbs.db")); // a substring is enough
+    EXPECT_TRUE(excludedByName("THUMBS.DB", "desktop.ini;thumbs.db"));
+    EXPECT_FALSE(excludedByName("a.ini", ""));
+}
+
+TEST(CopyRuleDecisions, ShownFileAndPercent) {
+    EXPECT_EQ(fileDisplayText(3, 7, "a.bin", 5'000'000), "3/7 a.bin");
+    EXPECT_EQ(fileDisplayText(3, 7, "a.bin", 5'000'001), "3/7 (5,00 MB) a.bin");
+    EXPECT_EQ(percentText(1, 3), "33,3%");
+    EXPECT_EQ(percentText(0, 0), "0,0%");
+}
+
+class CopyRuleTest : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        m->txtpattern = "*.*";
+        src = work("src/Dokument");
+        dst = work("backup/Dokument");
+        pairUp(src, dst);
+    }
+    QString src, dst;
+};
+
+TEST_F(CopyRuleTest, NewReplacedAndUnchangedFilesWithTheirLogLinesAndCounters) {
+    writeFile(src + "/ny.txt", "ny", at());
+    writeFile(src + "/.dold", "dold", at());
+    writeFile(src + "/byte.txt", "nytt innehåll", at(2));
+    writeFile(dst + "/byte.txt", "gammalt", at());
+    writeFile(src + "/en_sekund.txt", "ny", at(1));
+    writeFile(dst + "/en_sekund.txt", "gammal", at());
+    writeFile(src + "/nyare_mål.txt", "källa", at());
+    writeFile(dst + "/nyare_mål.txt", "mål", at(3600));
+    engine->filtotal = 4;
+
+    engine->file_copy(0);
+
+    EXPECT_EQ(readBytes(dst + "/ny.txt"), "ny");
+    EXPECT_EQ(readBytes(dst + "/.dold"), "dold");
+    EXPECT_EQ(readBytes(dst + "/byte.txt"), "nytt innehåll");
+    EXPECT_EQ(testutil::mtimeOf(dst + "/byte.txt"), at(2).toSecsSinceEpoch());
+    EXPECT_EQ(readBytes(dst + "/en_sekund.txt"), "gammal");
+    EXPECT_EQ(readBytes(dst + "/nyare_mål.txt"), "mål");
+    EXPECT_EQ(testutil::treeFiles(dst).size(), 5); // no temporary file left behind
+
+    EXPECT_EQ(log("log.txt"),
+              QStringList({"+ " + dst + "/.dold", "  " + dst + "/byte.txt", "+ " + dst + "/ny.txt"}));
+    EXPECT_EQ(engine->kopierade_totalt, 3);
+    EXPECT_EQ(engine->kopierade_jobb, 3);
+    EXPECT_EQ(engine->nya_totalt, 2);
+    EXPECT_EQ(engine->ändrade_totalt, 1);
+    EXPECT_EQ(engine->genomsökta_totalt, 5);
+    EXPECT_EQ(engine->antalfel, 0);
+    EXPECT_NEAR(engine->mb_kopierat, (2 + 4 + 14) / 1e6, 1e-9);
+    EXPECT_EQ(progress.folderSteps, 5);
+    EXPECT_EQ(progress.folderFiles, 5);
+    EXPECT_EQ(progress.done, 4); // the last update comes before the last file is counted
+    EXPECT_TRUE(progress.file.isEmpty());
+    EXPECT_EQ(progress.targetFolder, dst + "/");
+}
+
+TEST_F(CopyRuleTest, FiltersExcludeIntoTheExclusionLogUnlessHidden) {
+    m->txtexmb = "1";
+    m->txtexpattern = "*.tmp";
+    m->txtexfiler = "desktop.ini";
+    writeFile(src + "/stor.bin", QByteArray(1'500'000, 'x'), at());
+    writeFile(src + "/skräp.TMP", "x", at());
+    writeFile(src + "/top.ini", "x", at());
+    writeFile(src + "/tom.bin", "", at());
+    m->txtpattern = "*.bin;*.tmp;*.ini";
+    writeFile(src + "/inte_med.doc", "x", at());
+
+    engine->file_copy(0);
+
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"tom.bin"}));
+    EXPECT_EQ(log("log_ex.txt"), QStringList({"- Exkluderad filtyp: " + src + "/skräp.TMP",
+                                              "- Exkluderad filstorlek: " + src + "/stor.bin (1,5 MB)",
+                                              "- Exkluderat filnamn: " + src + "/top.ini"}));
+    EXPECT_EQ(engine->exkluderade_totalt, 3);
+    EXPECT_EQ(engine->genomsökta_totalt, 4);
+
+    QFile::remove(path("log_ex.txt"));
+    QFile::remove(dst + "/tom.bin");
+    s->chkdöljfilterilogg->setChecked(true);
+    engine->file_copy(0);
+    EXPECT_FALSE(QFile::exists(path("log_ex.txt")));
+    EXPECT_EQ(engine->exkluderade_totalt, 6);
+}
+
+TEST_F(CopyRuleTest, ABadSizeLimitFailsEveryFileThatHasALength) {
+    m->txtexmb = "tio";
+    writeFile(src + "/a.txt", "a", at());
+    writeFile(src + "/tom.txt", "", at());
+    engine->file_copy(0);
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"tom.txt"}));
+    EXPECT_EQ(engine->misslyckade_totalt, 1);
+    const QStringList err = log("log_err.txt");
+    ASSERT_EQ(err.size(), 4);
+    EXPECT_TRUE(err[1].startsWith("FEL: Felkod 13 ")) << err[1].toStdString();
+    EXPECT_TRUE(err[1].endsWith(" (Jobb: Jobb)"));
+}
+
+TEST_F(CopyRuleTest, ASimulatedRunListsAndCountsButTouchesNothing) {
+    m->txtversionshantering = "JA";
+    m->txtversionmapp = work("versioner");
+    m->txtversionmax = "5";
+    s->chkfilstorlek->setChecked(true);
+    s->chkfilstorlek2->setChecked(true);
+    progress.sim = true;
+    writeFile(src + "/ny.txt", "ny", at());
+    writeFile(src + "/byte.txt", "nytt", at(10));
+    writeFile(dst + "/byte.txt", "gammalt", at());
+    writeFile(src + "/konflikt.txt", "lång text", at());
+    writeFile(dst + "/konflikt.txt", "kort", at());
+
+    engine->file_copy(0);
+
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"byte.txt", "konflikt.txt"}));
+    EXPECT_EQ(readBytes(dst + "/byte.txt"), "gammalt");
+    EXPECT_FALSE(QDir(work("versioner")).exists());
+    EXPECT_EQ(engine->simKällor, QStringList({src + "/byte.txt", "+ " + src + "/ny.txt"}));
+    EXPECT_EQ(engine->simMål, QStringList({dst + "/byte.txt", "+ " + dst + "/ny.txt"}));
+    EXPECT_EQ(log("log.txt"), QStringList({"  " + dst + "/byte.txt", "+ " + dst + "/ny.txt"}));
+    EXPECT_EQ(engine->kopierade_totalt, 2);
+    EXPECT_EQ(engine->versioner_totalt, 1);
+    ASSERT_EQ(log("log_filversion.txt").size(), 1);
+    EXPECT_EQ(engine->fel_filstorlek_totalt, 0); // no conflict check in a simulation
+}
+
+TEST_F(CopyRuleTest, SameTimeOtherLengthIsAConflictOnlyWithBothSizeChecks) {
+    writeFile(src + "/a.txt", "lång text", at());
+    writeFile(dst + "/a.txt", "kort", at());
+    s->chkfilstorlek->setChecked(true);
+    engine->file_copy(0);
+    EXPECT_EQ(engine->fel_filstorlek_totalt, 0);
+
+    s->chkfilstorlek2->setChecked(true);
+    engine->file_copy(0);
+    EXPECT_EQ(engine->fel_filstorlek_totalt, 1);
+    EXPECT_EQ(engine->antalfel, 1);
+    EXPECT_TRUE(engine->imgerr);
+    EXPECT_EQ(readBytes(dst + "/a.txt"), "kort");
+    EXPECT_EQ(
+        log("log_err.txt"),
+        QStringList({"",
+                     "FEL: En konflikt mellan filer med samma tidsstämpel men olika filstorlek. (Jobb: Jobb)",
+                     "Original: " + src + "/a.txt (10 bytes)", "Kopia: " + dst + "/a.txt (4 bytes)"}));
+    EXPECT_TRUE(m->systemLogText().contains(
+        "FEL! En konflikt mellan filer med samma tidsstämpel men olika filstorlek. (Jobb: Jobb)"));
+}
+
+TEST_F(CopyRuleTest, AFullDiskStopsTheRunAndLeavesTheOldTargetWhole) {
+    writeFile(src + "/a.txt", "a", at());
+    writeFile(src + "/b.txt", "nytt b", at(5));
+    writeFile(dst + "/b.txt", "gammalt b", at());
+    writeFile(src + "/c.txt", "c", at());
+    platform::injectFault(dst + "/b.txt#write", ENOSPC);
+    dialogs().expectWindow("frmerror");
+
+    engine->file_copy(0);
+
+    EXPECT_TRUE(progress.stop);
+    EXPECT_EQ(readBytes(dst + "/b.txt"), "gammalt b");
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"a.txt", "b.txt"})); // c.txt never started
+    EXPECT_EQ(
+        log("log_err.txt"),
+        QStringList({"", "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!", "",
+                     "FEL: Felkod 61 Disken är full (Jobb: Jobb)", "Från: " + src + "/b.txt",
+                     "Till: " + dst + "/b.txt"}));
+    EXPECT_EQ(progress.windowLines.first(),
+              " Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
+    EXPECT_EQ(engine->misslyckade_totalt, 1);
+    EXPECT_EQ(engine->kopierade_totalt, 1);
+    EXPECT_TRUE(engine->fel_i_jobbet);
+    EXPECT_EQ(progress.file, "2/3 b.txt"); // a cancelled folder keeps the file shown
+}
+
+TEST_F(CopyRuleTest, AnAccessErrorIsRetriedOnceAndCountsAsProtectedWhenTheRetryWorks) {
+    writeFile(src + "/låst.txt", "data", at());
+    writeFile(src + "/spärrad.txt", "data", at());
+    platform::injectFault(dst + "/låst.txt", EROFS);     // 75
+    platform::injectFault(dst + "/spärrad.txt", EACCES); // 70, stays
+    // The first failure is passing: it is gone when the retry comes.
+    progress.onIdle = [&] {
+        platform::clearFaults();
+        platform::injectFault(dst + "/spärrad.txt", EACCES);
+    };
+
+    engine->file_copy(0);
+
+    EXPECT_EQ(readBytes(dst + "/låst.txt"), "data");
+    EXPECT_FALSE(QFile::exists(dst + "/spärrad.txt"));
+    EXPECT_EQ(log("log.txt"), QStringList({"* " + dst + "/låst.txt"}));
+    EXPECT_EQ(engine->skyddade_totalt, 1);
+    EXPECT_EQ(engine->nya_totalt, 0);
+    EXPECT_EQ(engine->kopierade_totalt, 1);
+    EXPECT_EQ(engine->misslyckade_totalt, 1);
+    EXPECT_EQ(log("log_err.txt"),
+              QStringList({"", "FEL: filen kunde inte kopieras. Felkod 70 Åtkomst nekad. (Jobb: Jobb)",
+                           "Från: " + src + "/spärrad.txt", "Till: " + dst + "/spärrad.txt"}));
+    EXPECT_EQ(progress.windowLines,
+              QStringList({" FEL: filen kunde inte kopieras: " + src + "/spärrad.txt"}));
+}
+
+TEST_F(CopyRuleTest, NoRetryWhenTheShellCopyIsSwitchedOff) {
+    s->chkaldrigapi->setChecked(true);
+    writeFile(src + "/låst.txt", "data", at());
+    platform::injectFault(dst + "/låst.txt", EACCES);
+    progress.onIdle = [] { platform::clearFaults(); };
+    engine->file_copy(0);
+    EXPECT_FALSE(QFile::exists(dst + "/låst.txt"));
+    EXPECT_EQ(log("log_err.txt")[1], "FEL: Felkod 70 Åtkomst nekad (Jobb: Jobb)");
+    EXPECT_EQ(progress.windowLines, QStringList({" FEL: Felkod 70 Åtkomst nekad (" + src + "/låst.txt)"}));
+}
+
+TEST_F(CopyRuleTest, ARefusedNameIsAnErrorAndIsNotCounted) {
+    testutil::makeDir(src);
+    const QByteArray bad = QFile::encodeName(src) + "/fel\xff.txt";
+    const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    writeFile(src + "/bra.txt", "x", at());
+
+    engine->file_copy(0);
+
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"bra.txt"}));
+    EXPECT_EQ(engine->misslyckade_totalt, 1);
+    EXPECT_EQ(engine->genomsökta_totalt, 1);
+    const QStringList err = log("log_err.txt");
+    ASSERT_EQ(err.size(), 3);
+    EXPECT_EQ(err[1], "FEL: filnamnet innehåller otillåtna tecken. (Jobb: Jobb)");
+    EXPECT_TRUE(err[2].startsWith("Filnamn: " + src + "/fel"));
+}
+
+TEST_F(CopyRuleTest, ReplacedFilesGoToTheTrashOnlyAfterTheNewCopyIsComplete) {
+    // A home on the same file system keeps the trash inside the test's folder.
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", work("").toUtf8());
+    qputenv("XDG_DATA_HOME", work("xdg").toUtf8());
+    testutil::makeDir(work("xdg"));
+    s->chkpapperskorg_ersatta->setChecked(true);
+    writeFile(src + "/a.txt", "nytt a", at(5));
+    writeFile(dst + "/a.txt", "gammalt a", at());
+    writeFile(src + "/b.txt", "nytt b", at(5));
+    writeFile(dst + "/b.txt", "gammalt b", at());
+    platform::injectFault(dst + "/b.txt#write", EIO);
+
+    engine->file_copy(0);
+    qunsetenv("XDG_DATA_HOME");
+    qputenv("HOME", home);
+
+    EXPECT_EQ(readBytes(dst + "/a.txt"), "nytt a");
+    EXPECT_EQ(readBytes(work("xdg/Trash/files/a.txt")), "gammalt a");
+    // The failed copy sent nothing to the trash.
+    EXPECT_EQ(readBytes(dst + "/b.txt"), "gammalt b");
+    EXPECT_FALSE(QFile::exists(work("xdg/Trash/files/b.txt")));
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"a.txt", "b.txt"}));
+}
+
+TEST_F(CopyRuleTest, OnlyTheJobsPatternsAreCopiedAndACancelStopsBeforeTheNextFile) {
+    m->txtpattern = "*.doc";
+    writeFile(src + "/a.doc", "a", at());
+    writeFile(src + "/b.DOC", "b", at());
+    writeFile(src + "/c.doc", "c", at());
+    writeFile(src + "/d.xls", "d", at());
+    progress.cancelAfterYields = 5; // two yields per file: the third file never starts
+    engine->file_copy(0);
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"a.doc", "b.DOC"}));
+    EXPECT_EQ(progress.file, "2/3 b.DOC");
+}
+
+TEST_F(CopyRuleTest, AnEmptyFolderFillsTheFolderBar) {
+    testutil::makeDir(src);
+    engine->file_copy(0);
+    EXPECT_EQ(progress.folderFiles, 0);
+    EXPECT_EQ(engine->genomsökta_totalt, 0);
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+}
+
+TEST_F(CopyRuleTest, TheSizeCheckPassesForAGoodCopy) {
+    s->chkfilstorlek->setChecked(true);
+    writeFile(src + "/a.txt", "abc", at());
+    engine->file_copy(0);
+    EXPECT_EQ(engine->fel_filstorlek_totalt, 0);
+    EXPECT_EQ(readBytes(dst + "/a.txt"), "abc");
+}
+
+TEST_F(CopyRuleTest, AReplacedFileStaysWhenTheTrashCannotTakeTheOldOne) {
+    s->chkpapperskorg_ersatta->setChecked(true);
+    writeFile(src + "/a.txt", "nytt a", at(5));
+    writeFile(dst + "/a.txt", "gammalt a", at());
+    platform::injectFault(dst + "/a.txt", EACCES);
+
+    engine->file_copy(0);
+
+    EXPECT_EQ(readBytes(dst + "/a.txt"), "gammalt a");
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"a.txt"}));
+    EXPECT_EQ(engine->misslyckade_totalt, 1);
+    EXPECT_EQ(engine->ändrade_totalt, 0);
+    EXPECT_EQ(log("log_err.txt")[1],
+              "FEL: Felkod 70 Åtkomst nekad (Jobb: Jobb)"); // never retried past the trash
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+}

@@ -1,0 +1,116 @@
+#include "engine_support.h"
+#include "run/target_folders.h"
+
+#include <QDir>
+
+TEST(TargetFolderPaths, RelativeAndAbsolutePathTypes) {
+    EXPECT_EQ(targetFolderFor("/home/anna/Bilder", "/mnt/usb/Backup", false, {}, false),
+              "/mnt/usb/Backup/home/anna/Bilder/");
+    EXPECT_EQ(targetFolderFor("/", "/mnt/usb/Backup", false, {}, false), "/mnt/usb/Backup/");
+    EXPECT_EQ(targetFolderFor("/data/a:b", "/mnt/usb/Backup/", false, {}, false),
+              "/mnt/usb/Backup/data/a:b/");
+
+    const QString main = "/data/Bilder 2007";
+    EXPECT_EQ(targetFolderFor("/data/Bilder 2007/Sommar", "/b", true, main, false), "/b/Sommar/");
+    EXPECT_EQ(targetFolderFor("/data/Bilder 2007/Sommar", "/b", true, main, true), "/b/Bilder 2007/Sommar/");
+    EXPECT_EQ(targetFolderFor(main, "/b", true, main, false), "/b/");
+    EXPECT_EQ(targetFolderFor(main, "/b", true, main, true), "/b/Bilder 2007/");
+    // A name that only begins like the main folder is not below it.
+    EXPECT_EQ(targetFolderFor("/data/Bilder 2007x", "/b", true, main, false), "/b/data/Bilder 2007x/");
+    EXPECT_EQ(targetFolderFor("/etc/x", "/b", true, "/", true), "/b/etc/x/");
+}
+
+TEST(TargetFolderPaths, FolderFiltersMatchAnywhereIgnoringCase) {
+    const QStringList pieces = folderFilterPieces("cache * temp");
+    EXPECT_EQ(pieces, QStringList({"cache", "temp"}));
+    EXPECT_EQ(matchingFolderFilter("/data/TEMP", pieces), 1);
+    EXPECT_EQ(matchingFolderFilter("/data/Contemporary", pieces), 1);
+    EXPECT_EQ(matchingFolderFilter("/data/temp/Cache", pieces), 0); // the first piece names it
+    EXPECT_EQ(matchingFolderFilter("/data/bilder", pieces), -1);
+    EXPECT_EQ(matchingFolderFilter("/data/bilder", folderFilterPieces("")), -1);
+    EXPECT_EQ(matchingFolderFilter("/data/bilder", folderFilterPieces("x *  * ")), -1); // empty pieces pass
+}
+
+class TargetFoldersTest : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        backup = work("backup");
+        m->txtbackupmapp = backup;
+        m->txtsökvägtyp = "0";
+        progress.jobs = {FakeJob{"Bilder", true, {}}};
+        progress.current = 0;
+        for (const QString f : {"src", "src/cache", "src/Temp", "src/Sommar", "src/.dold"}) {
+            testutil::makeDir(work(f));
+            engine->List2 << work(f);
+        }
+        m->txtmappfilter = "cache * temp";
+    }
+    QString backup;
+};
+
+TEST_F(TargetFoldersTest, FiltersMarkFoldersAndTheRestGetTheirTargetFolders) {
+    engine->skapamappar();
+
+    ASSERT_EQ(engine->List3.size(), 5u);
+    EXPECT_EQ(engine->List3[0].source, work("src/"));
+    EXPECT_EQ(engine->List3[0].target, platform::relativeTarget(backup, work("src")));
+    EXPECT_TRUE(engine->List3[1].filtered);
+    EXPECT_EQ(engine->List3[1].source, work("src/cache"));
+    EXPECT_TRUE(engine->List3[2].filtered);
+    EXPECT_FALSE(engine->List3[4].filtered);
+    EXPECT_EQ(engine->List2[1], "EXKLUDERAD: " + work("src/cache"));
+    EXPECT_EQ(engine->List2[3], work("src/Sommar"));
+    EXPECT_TRUE(QDir(engine->List3[3].target).exists());
+    EXPECT_TRUE(QDir(engine->List3[4].target).exists()); // hidden folders are copied too
+    EXPECT_FALSE(QDir(platform::relativeTarget(backup, work("src/cache"))).exists());
+    EXPECT_EQ(testutil::readLines(path("log.txt")),
+              QStringList({"Bortfiltrerad mapp (filter: cache): " + work("src/cache"),
+                           "Bortfiltrerad mapp (filter: temp): " + work("src/Temp")}));
+    EXPECT_EQ(progress.targetFolder, engine->List3[4].target);
+    EXPECT_EQ(progress.statuses, QStringList({"Samlar in sökvägar och skapar backupmappar som behövs..."}));
+}
+
+TEST_F(TargetFoldersTest, HiddenFilterLinesAndASimulationCreateNothingButFillThePairs) {
+    s->chkdöljfilterilogg->setChecked(true);
+    progress.sim = true;
+    engine->skapamappar();
+    EXPECT_EQ(engine->List3.size(), 5u);
+    EXPECT_EQ(engine->List2[2], "EXKLUDERAD: " + work("src/Temp"));
+    EXPECT_FALSE(QDir(backup).exists());
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+    EXPECT_EQ(progress.targetFolder, engine->List3[4].target);
+}
+
+TEST_F(TargetFoldersTest, AbsolutePathTypeWithTheMainFolderName) {
+    m->txtsökvägtyp = "1";
+    m->combomappar = {work("src")};
+    m->txtabsolutsökväg_huvudmapp = "JA";
+    m->txtmappfilter.clear();
+    engine->skapamappar();
+    EXPECT_EQ(engine->List3[0].target, backup + "/src/");
+    EXPECT_EQ(engine->List3[3].target, backup + "/src/Sommar/");
+    EXPECT_TRUE(QDir(backup + "/src/Sommar").exists());
+}
+
+TEST_F(TargetFoldersTest, ACancelLeavesThePairListShort) {
+    progress.cancelAfterYields = 4; // one yield before the loop, one per folder
+    engine->skapamappar();
+    EXPECT_EQ(engine->List3.size(), 2u);
+}
+
+TEST_F(TargetFoldersTest, AFolderThatCannotBeMadeIsOneErrorAndNothingLandsOnAMissingVolume) {
+    platform::addVolumeParent(work("media"));
+    testutil::makeDir(work("media/usb"));
+    m->txtbackupmapp = work("media/usb/Backup");
+    m->txtmappfilter = "cache * temp * sommar * dold";
+    engine->skapamappar();
+    EXPECT_TRUE(QDir(work("media/usb")).isEmpty());
+    EXPECT_EQ(engine->antalfel, 1);
+    EXPECT_EQ(engine->fel_jobb, 1);
+    EXPECT_TRUE(engine->imgerr);
+    const QString text = "Felkod 53. Sökvägen är för lång, mappen verkar inte ha skapats. (Jobb: Bilder)";
+    EXPECT_EQ(testutil::readLines(path("log_err.txt")),
+              QStringList({"", "FEL: " + text, "Från: " + work("src/"), "Till: " + engine->List3[0].target}));
+    EXPECT_TRUE(m->systemLogText().contains("FEL! " + text));
+}
