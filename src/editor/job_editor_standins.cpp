@@ -7,13 +7,10 @@
 // end folders
 
 // begin lists
-void frmaddmapp::connectListControls() {}
 // end lists
 
 // begin versions
-void frmaddmapp::connectVersionControls() {}
 // end versions
 
 // begin rename
-void frmaddmapp::connectRenameControls() {}
 // end rename

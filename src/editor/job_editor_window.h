@@ -235,6 +235,33 @@ class frmaddmapp : public QWidget {
     // Connects this area's behaviour (change handlers, buttons, double clicks); called by the
     // constructor.
     void connectListControls();
+    // The seven list pairs: each list, its hidden text and separator, in the order saving joins them.
+    struct ListPair {
+        QListWidget* list;
+        HiddenText* text;
+        QString separator;
+    };
+    std::array<ListPair, 7> listPairs();
+    // List to text for all seven pairs: join, empty the list, set the text (which refills it).
+    // Saving calls it before it checks and writes.
+    void listsToTexts();
+    // Plus buttons with an input box: the answer is appended exactly as typed, unless empty.
+    void addEntryByInput(QListWidget* list, const QString& prompt, const QString& title);
+    // Every minus button: removes the selected entry and selects the one that took its place.
+    void removeSelectedEntry(QListWidget* list);
+    // Every double click: changes the selected entry through an input box.
+    void changeSelectedEntry(QListWidget* list);
+    void cmdpatternplus_Click();
+    void cmdexpatternplus_Click();
+    void cmdexfilerplus_Click();
+    void cmdmappfilterplus_Click();
+    void cmdstartstopp_stopp_Click();
+    void cmdstartstopp_start_Click();
+    void cmdstartstopp_teststart_Click();
+    void cmdstartstopp_teststopp_Click();
+    void txtexmb_LostFocus();
+    // Runs `handler` whenever `w` loses the focus.
+    void onLostFocus(QWidget* w, std::function<void()> handler);
 
     // ---- versioning --------------------------------------------------------------------------
     QCheckBox* chkversionshantering = nullptr;
@@ -248,6 +275,12 @@ class frmaddmapp : public QWidget {
     QLineEdit* txtversionmapp = nullptr;
     QPushButton* cmdversionmapp = nullptr;
     void connectVersionControls();
+    void chkversionshantering_Click();
+    void cmdversionmapp_Click();
+    void txtversionmapp_OLEDragDrop(const QStringList& paths);
+    void cmdversionpatternplus_Click();
+    void txtversion_mb_LostFocus();
+    void txtversionmax_LostFocus();
 
     // ---- renaming ----------------------------------------------------------------------------
     QString cmdbytnamn_Tag; // "1": the job got a new name while open
