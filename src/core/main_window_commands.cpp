@@ -2,8 +2,6 @@
 #include "core/main_window.h"
 #include "core/program.h"
 
-void frmmain::createCommandControls() {}
-
 void frmmain::cmdny_Click() {}
 
 void frmmain::cmdändra_Click() {}
