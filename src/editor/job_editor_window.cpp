@@ -576,9 +576,8 @@ void frmaddmapp::help_Click(int n) {
     Module1::logga_meddelande(0, -1, helpText(n), QString());
 }
 
-// Stand-in until the shared help opener exists.
 void frmaddmapp::lblhjälp_Click() {
-    program().dialogs.openUrl(program().path(QStringLiteral("tamrel_backup.chm")));
+    Module1::öppna_hjälp();
 }
 
 void frmaddmapp::cmdstäng_Click() {
