@@ -5,4 +5,3 @@
 void frmmain::createCommandControls() {}
 
 
-void frmmain::uppdatera_huvudmappar() {}
