@@ -116,7 +116,9 @@ TEST_F(SavingTest, EditingAndSavingAgainChangesOnlyWhatWasEdited) {
     j.backupFolder = backup;
     j.options = {"JA", "NEJ", "1", "JA", "NEJ"};
     j.excluded = {src + "/Gammal"};
-    j.versioning = {"JA", "", "", "5", versions};
+    j.versioning = {"JA", "jpg;png", "", "5", versions};
+    j.filters = {"*.doc;*.xls", "*.tmp", "Thumbs.db", "Temp * Cache", "25"};
+    j.programs = {"thunderbird", "\"/opt/my app/run\" ;; notes.txt"};
     testutil::writeJob(path("Listor"), j);
     const JobFiles job(j.name);
     testutil::writeLines(job.path(6), {" 1 ", " 0 ", "08:30", "0234560", " 0 "});
@@ -389,4 +391,19 @@ TEST_F(SavingTest, OkAndClosingCannotReenterARunningSave) {
     EXPECT_TRUE(JobFiles(QStringLiteral("Upptagen")).exists());
     EXPECT_TRUE(main->chkload);
     EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
+}
+
+TEST_F(SavingTest, NetworkPathsAndSavesDrivenByTheMainWindowNeverTestTheBackupFolder) {
+    frmaddmapp* e = validEditor(QStringLiteral("Nät"));
+    e->txtbackupmapp->setEditText(QStringLiteral("//server/delning/Backup"));
+    e->cmdok_Click();
+    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Nät")).path(2)), crlf({"//server/delning/Backup"}));
+
+    main->Tag = QStringLiteral("1");
+    e = validEditor(QStringLiteral("Dold"));
+    e->txtbackupmapp->setEditText(work("Saknas"));
+    e->ok_spara();
+    main->Tag.clear();
+    EXPECT_TRUE(JobFiles(QStringLiteral("Dold")).exists());
+    EXPECT_FALSE(QFileInfo::exists(work("Saknas")));
 }
