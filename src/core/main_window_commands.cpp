@@ -4,12 +4,4 @@
 
 void frmmain::createCommandControls() {}
 
-void frmmain::cmdny_Click() {}
 
-void frmmain::cmdändra_Click() {}
-
-void frmmain::cmdtabort_Click() {}
-
-void frmmain::ändra_inställning() {}
-
-void frmmain::uppdatera_huvudmappar() {}

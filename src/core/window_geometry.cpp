@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace geometry {

@@ -107,6 +107,10 @@ bool frmaddmapp::coveredByMainFolder(const QString& folder) const {
     return false;
 }
 
+bool frmaddmapp::folderInputBlocked() const {
+    return folderBusy_ || saving();
+}
+
 void frmaddmapp::setLblCount(const QString& text) {
     lblCount->setText(text);
     lblCount_Change();
@@ -191,7 +195,7 @@ void frmaddmapp::untickRescanOption() {
 }
 
 void frmaddmapp::cmdSearch_Click() {
-    if (folderBusy_)
+    if (folderInputBlocked())
         return; // a drop or click that arrives while a folder is being added
     cmdexit_Tag.clear();
     beginFolderAdd();
@@ -389,7 +393,7 @@ void frmaddmapp::cmduppdatera_Click() {
 }
 
 void frmaddmapp::cmdtabortmappar_Click() {
-    if (folderBusy_)
+    if (folderInputBlocked())
         return;
     const int row = combomappar->currentRow();
     if (row < 0)
@@ -408,7 +412,7 @@ void frmaddmapp::cmdtabortmappar_Click() {
 }
 
 void frmaddmapp::lstFoundFiles_KeyUp(int key) {
-    if (key == Qt::Key_Delete && !folderBusy_) {
+    if (key == Qt::Key_Delete && !folderInputBlocked()) {
         for (int i = lstFoundFiles->count() - 1; i >= 0; --i)
             if (lstFoundFiles->item(i)->isSelected())
                 delete lstFoundFiles->takeItem(i);
@@ -444,7 +448,7 @@ void frmaddmapp::combomappar_Click() {
 }
 
 void frmaddmapp::addDroppedFolders(const QStringList& paths) {
-    if (folderBusy_)
+    if (folderInputBlocked())
         return; // folders dropped while a scan runs are refused, never added half-way
     for (const QString& p : paths) {
         try {
@@ -467,7 +471,7 @@ void frmaddmapp::lstFoundFiles_OLEDragDrop(const QStringList& paths) {
 }
 
 void frmaddmapp::cmdhämtamapp_Click() {
-    if (folderBusy_)
+    if (folderInputBlocked())
         return;
     const QString folder =
         bläddra_efter_mapp(0, 0x150, QStringLiteral("Leta upp mappen du vill lägga till, och klicka på OK"));
@@ -495,7 +499,7 @@ void frmaddmapp::cmdexit_Click() {
 }
 
 void frmaddmapp::cmdmappfullskärm_Click() {
-    if (folderBusy_)
+    if (folderInputBlocked())
         return;
     frmexmappar* d = program().form<frmexmappar>();
     d->List1->addItems(listItems(lstFoundFiles));
@@ -507,7 +511,7 @@ void frmaddmapp::cmdmappfullskärm_Click() {
 // ---- excluded folders ------------------------------------------------------------------------
 
 void frmaddmapp::cmdexmappar_Click() {
-    if (folderBusy_)
+    if (folderInputBlocked())
         return;
     frmexmappar* d = program().form<frmexmappar>();
     d->List1->addItems(listItems(lstFoundFiles));

@@ -118,12 +118,12 @@ void frmaddmapp::createControls() {
         imgflik[i] = make<QLabel>(flik[i], "imgflik");
         imgflik[i]->setObjectName(QStringLiteral("imgflik%1").arg(i));
         imgflik[i]->setPixmap(platform::picture(kTabs[i].picture, 24));
-        imgflik[i]->setGeometry(4, 14, 24, 24);
+        imgflik[i]->setGeometry(3, 14, 24, 24);
         lblflik[i] = make<QLabel>(flik[i], "lblflik");
         lblflik[i]->setObjectName(QStringLiteral("lblflik%1").arg(i));
         lblflik[i]->setText(QString::fromUtf8(kTabs[i].caption));
         lblflik[i]->setWordWrap(true);
-        lblflik[i]->setGeometry(32, 4, 78, 44);
+        lblflik[i]->setGeometry(29, 4, 82, 44);
         for (QWidget* w : {static_cast<QWidget*>(flik[i]), static_cast<QWidget*>(imgflik[i]),
                            static_cast<QWidget*>(lblflik[i])})
             w->installEventFilter(this);
@@ -260,12 +260,12 @@ void frmaddmapp::createFoldersPage() {
     lstFoundFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     chksubmapp = checkBox(p, "chksubmapp", QStringLiteral("Inkludera undermappar"), 8, 230, 190);
     chksubmapp->setChecked(true);
-    label(p, QStringLiteral("Antal mappar:"), 214, 232, 80);
+    label(p, QStringLiteral("Antal mappar:"), 210, 232, 96);
     lblCount = make<QLabel>(p, "lblCount");
-    lblCount->setGeometry(296, 232, 70, 16);
-    label(p, QStringLiteral("Totalt:"), 214, 250, 80);
+    lblCount->setGeometry(308, 232, 70, 16);
+    label(p, QStringLiteral("Totalt:"), 210, 250, 96);
     lblCount2 = make<QLabel>(p, "lblCount2");
-    lblCount2->setGeometry(296, 250, 70, 16);
+    lblCount2->setGeometry(308, 250, 70, 16);
     cmdexmappar = make<QPushButton>(p, "cmdexmappar");
     cmdexmappar->setText(QStringLiteral("Exkludera mappar... (0 mappar)"));
     cmdexmappar->setGeometry(8, 254, 196, 26);
@@ -301,7 +301,7 @@ void frmaddmapp::createFilterPage() {
     cmdexfilerminus =
         pictureButton(p, "cmdexfilerminus", platform::Picture::Remove, QStringLiteral("Ta bort"), 314, 138);
     helpIcon(p, 2, 346, 114);
-    label(p, QStringLiteral("Kopiera inte mappar med namn som innehåll texten..:"), 8, 180, 300);
+    label(p, QStringLiteral("Kopiera inte mappar med namn som innehåll texten..:"), 8, 180, 370);
     listmappfilter = listBox(p, "listmappfilter", 8, 198, 300, 62);
     cmdmappfilterplus = pictureButton(p, "cmdmappfilterplus", platform::Picture::New,
                                       QStringLiteral("Lägg till..."), 314, 198);
@@ -576,9 +576,8 @@ void frmaddmapp::help_Click(int n) {
     Module1::logga_meddelande(0, -1, helpText(n), QString());
 }
 
-// Stand-in until the shared help opener exists.
 void frmaddmapp::lblhjälp_Click() {
-    program().dialogs.openUrl(program().path(QStringLiteral("tamrel_backup.chm")));
+    Module1::öppna_hjälp();
 }
 
 void frmaddmapp::cmdstäng_Click() {

@@ -186,6 +186,8 @@ class frmaddmapp : public QWidget {
     // True while a folder is added or rescanned: adding, rescanning, removing, dropping, OK and
     // closing the window wait for it.
     bool folderScanBusy() const { return folderBusy_; }
+    // A scan or a save is going on: the user's adds, drops, removals and rescans wait.
+    bool folderInputBlocked() const;
     bool coveredByMainFolder(const QString& folder) const;
     void setLblCount(const QString& text);
     void showTotal();

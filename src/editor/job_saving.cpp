@@ -1,22 +1,327 @@
-// Saving a job from the editor: the checks, the backup folder, the job file set.
-#include "editor/job_editor_window.h"
-
+// Saving a job from the editor: the checks, the backup folder, the job file set, and the small
+// procedures that keep the name and backup-folder fields right while the user edits.
+#include "core/main_window.h"
+#include "core/module1.h"
 #include "core/program.h"
+#include "editor/job_editor_window.h"
+#include "editor/job_files.h"
+#include "editor/job_set_writer.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/vb.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
 
-void frmaddmapp::cmdok_Click() {}
-void frmaddmapp::ok_spara() {}
-void frmaddmapp::ok_spara_ordnafilterlistor() {}
-int frmaddmapp::skapa_backupmapp_om_saknas(const QString&) {
-    return 0;
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kForbidden = QStringLiteral("\\/:*?\"<>|");
+
+void report(const QString& message) {
+    Module1::logga_meddelande(0, -1, message, QString());
 }
-void frmaddmapp::cmdväljmapp_Click() {}
-void frmaddmapp::txtbackupmapp_OLEDragDrop(const QStringList&) {}
-void frmaddmapp::optsökvägtyp_Click(int) {}
-void frmaddmapp::txtnamn_Change() {}
-void frmaddmapp::txtnamn_Click() {}
+
+QStringList entries(const QListWidget* list) {
+    QStringList out;
+    out.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+QString yesNo(const QCheckBox* box) {
+    return box->isChecked() ? QStringLiteral("JA") : QStringLiteral("NEJ");
+}
+
+// The name can be a job's file name: none of the refused characters, and not a hidden or
+// special name ("." and ".." are no file names; a name beginning with "." would be a job the
+// job list never shows).
+bool nameAllowed(const QString& name) {
+    for (QChar c : name)
+        if (kForbidden.contains(c))
+            return false;
+    return !name.startsWith(QLatin1Char('.'));
+}
+
+// Keeps the busy flag up for the whole procedure, also when it leaves early.
+class BusyFlag {
+  public:
+    explicit BusyFlag(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    ~BusyFlag() { flag_ = was_; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+  private:
+    bool& flag_;
+    bool was_;
+};
+
+} // namespace
+
 bool frmaddmapp::newMode() const {
     return isVisible() && caption().startsWith(QLatin1String("Ny"));
 }
-void frmaddmapp::showNotice(const QString&) {}
+
+void frmaddmapp::showNotice(const QString& step) {
+    lblstänginfo->setText(step + kCrLf + kCrLf + QStringLiteral("Ett ögonblick..."));
+    platform::doEvents();
+}
+
+void frmaddmapp::cmdok_Click() {
+    if (saving_)
+        return;
+    if (combomappar->count() > 1 && optsökvägtyp[1]->isChecked()) {
+        report(QStringLiteral(
+            "Du kan inte ha mer än en (1) källmapp om du vill ha absolut sökväg i backupmappen!"));
+        return;
+    }
+    {
+        BusyFlag busy(saving_);
+        picstänginfo->show();
+        picstänginfo->raise();
+        spara_listval();
+        ok_spara_ordnafilterlistor();
+    }
+    ok_spara();
+}
+
+void frmaddmapp::ok_spara_ordnafilterlistor() {
+    showNotice(QStringLiteral("Ordnar filterlistor..."));
+    struct Pair {
+        QListWidget* list;
+        HiddenText* text;
+        const char* separator;
+    };
+    const Pair pairs[] = {
+        {listpattern, &txtpattern, ";"},
+        {listexpattern, &txtexpattern, ";"},
+        {listexfiler, &txtexfiler, ";"},
+        {listmappfilter, &txtmappfilter, " * "},
+        {liststartstopp_stopp, &txtstartstopp_stopp, " ;; "},
+        {liststartstopp_start, &txtstartstopp_start, " ;; "},
+        {listversionpattern, &txtversionpattern, ";"},
+    };
+    for (const Pair& p : pairs) {
+        const QString joined = entries(p.list).join(QString::fromUtf8(p.separator));
+        p.list->clear();
+        p.text->setText(joined);
+    }
+    lblstänginfo->clear();
+    platform::doEvents();
+}
+
+void frmaddmapp::ok_spara() {
+    if (saving_)
+        return;
+    BusyFlag busy(saving_);
+    // A refused check: its message and its tab; the editor stays open as it is.
+    auto refuse = [this](const QString& message, int tab) {
+        report(message);
+        visa_flik(tab);
+    };
+    try {
+        const QString name = txtnamn->currentText();
+        if (!nameAllowed(name)) {
+            QString shown;
+            for (QChar c : kForbidden)
+                shown += (shown.isEmpty() ? QString() : QStringLiteral(" ")) + c;
+            refuse(QStringLiteral(
+                       "Namnet för det här jobbet innehåller ett otillåtet tecken. Följande tecken är "
+                       "otillåtna:") +
+                       kCrLf + kCrLf + shown,
+                   0);
+            return;
+        }
+        if (txtpattern.text().contains(QLatin1Char(' ')) || txtpattern.text().contains(QLatin1Char('"'))) {
+            refuse(
+                QStringLiteral("De angivna filtyperna för det här jobbet verkar inte vara korrekt. Kolla "
+                               "''?''-knappen bredvid fältet för att se hur du fyller i det fältet korrekt."),
+                0);
+            return;
+        }
+        if (!txtexpattern.isEmpty() && !txtexpattern.text().contains(QLatin1Char('*'))) {
+            refuse(QStringLiteral(
+                       "De angivna exkluderade filtyperna för det här jobbet verkar inte vara korrekt. "
+                       "Kolla ''?''-knappen bredvid fältet för att se hur du fyller i det fältet "
+                       "korrekt."),
+                   2);
+            return;
+        }
+
+        showNotice(QStringLiteral("Kontrollerar jobbnamnet..."));
+        if (newMode() && !name.isEmpty() && JobFiles(name).exists()) {
+            const platform::Answer a = program().dialogs.msgBox(
+                QStringLiteral("Detta namn finns redan för ett annan jobb! (") + name + QStringLiteral(")") +
+                    kCrLf + kCrLf + QStringLiteral("Vill du skriva över den?"),
+                platform::MsgButtons::OkCancel, platform::MsgIcon::Question, QStringLiteral("Skriv över?"));
+            if (a != platform::Answer::Ok) {
+                visa_flik(1);
+                return;
+            }
+        }
+        if (lstFoundFiles->count() == 0) {
+            refuse(QStringLiteral("Du har inte valt några mappar för det här jobbet!"), 1);
+            return;
+        }
+        if (name.isEmpty()) {
+            refuse(QStringLiteral("Du måste ange ett namn för det här jobbet!"), 0);
+            return;
+        }
+        if (txtbackupmapp->currentText().isEmpty()) {
+            refuse(QStringLiteral("Du måste ange en backupmapp för det här jobbet!"), 5);
+            return;
+        }
+        if (txtpattern.isEmpty())
+            txtpattern.setText(QStringLiteral("*.*"));
+        if (!txtexmb->text().isEmpty() && platform::Val(txtexmb->text()) == 0) {
+            refuse(QStringLiteral("Du måste ange en giltig maxstorlek för filer!"), 2);
+            return;
+        }
+
+        const frmmain* main = program().loaded<frmmain>();
+        const QString backup = txtbackupmapp->currentText();
+        if (!backup.startsWith(QLatin1String("//")) && (!main || main->Tag.isEmpty())) {
+            showNotice(QStringLiteral("Kontrollerar backupmappen..."));
+            bool present = false;
+            try {
+                present = platform::folderExists(backup);
+            } catch (const platform::RunError&) {
+                // A failing query counts as a missing folder.
+            }
+            if (!present) {
+                const platform::Answer a = program().dialogs.msgBox(
+                    QStringLiteral("Backupmappen du valt finns inte.") + kCrLf + backup + kCrLf + kCrLf +
+                        QStringLiteral("Vill du skapa den nu?"),
+                    platform::MsgButtons::YesNo, platform::MsgIcon::Question);
+                if (a == platform::Answer::Yes &&
+                    skapa_backupmapp_om_saknas(platform::withTrailingSeparator(backup)) == 0) {
+                    refuse(QStringLiteral("Backupmappen kunde inte skapas!"), 5);
+                    return;
+                }
+            }
+        }
+        if (txtbackupmapp->currentText().endsWith(QLatin1Char('/')))
+            txtbackupmapp->setEditText(platform::withoutTrailingSeparator(txtbackupmapp->currentText()));
+        if (txtversionmapp->text().endsWith(QLatin1Char('/')))
+            txtversionmapp->setText(platform::withoutTrailingSeparator(txtversionmapp->text()));
+
+        if (chkversionshantering->isChecked()) {
+            if (!txtversion_mb->text().isEmpty() && platform::Val(txtversion_mb->text()) == 0) {
+                refuse(QStringLiteral("Du måste ange en giltig maxstorlek för filer i versionshanteringen!"),
+                       4);
+                return;
+            }
+            if (platform::Val(txtversionmax->text()) == 0) {
+                refuse(QStringLiteral(
+                           "Du måste ange hur många filversioner du vill spara för versionshanteringen, "
+                           "1-999.!"),
+                       4);
+                return;
+            }
+            if (txtversionmapp->text().isEmpty()) {
+                refuse(QStringLiteral("Du måste ange en mapp för sparade filer för versionshanteringen!"), 4);
+                return;
+            }
+        }
+
+        showNotice(QStringLiteral("Tar bort exkluderade mappar från mapplistan..."));
+        rensa_exmappar();
+        showNotice(
+            QStringLiteral("Kontrollerar existensen av exkluderade mappar, och plockar bort saknade mappar "
+                           "från listan..."));
+        rensa_saknade_exmappar();
+        showNotice(QStringLiteral("Sparar jobbet..."));
+
+        SavedJob job;
+        job.folders = entries(lstFoundFiles);
+        job.mainFolders = entries(combomappar);
+        job.backupFolder = txtbackupmapp->currentText();
+        job.filters = {txtpattern.text(), txtexpattern.text(), txtexfiler.text(), txtmappfilter.text(),
+                       txtexmb->text()};
+        job.options = {yesNo(chkuppdateramappar), yesNo(chksynkroniseraej),
+                       optsökvägtyp[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1"),
+                       yesNo(chkabsolutsökväg_huvudmapp), yesNo(chkignorerasaknadenhet)};
+        job.excluded = listexmappar;
+        job.programs = {txtstartstopp_stopp.text(), txtstartstopp_start.text()};
+        job.versioning = {yesNo(chkversionshantering), txtversionpattern.text(), txtversion_mb->text(),
+                          txtversionmax->text(), txtversionmapp->text()};
+        writeSavedJob(JobFiles(name), job);
+
+        program().form<frmmain>()->chkload = true;
+        lblstänginfo->clear();
+        platform::doEvents();
+        picstänginfo->hide();
+        saving_ = false;
+        unloadWindow();
+    } catch (const platform::RunError& e) {
+        lblstänginfo->clear();
+        picstänginfo->hide();
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod när jobbet skulle sparas."),
+                                  QStringLiteral("Jobb, ok/spara"));
+    }
+}
+
+int frmaddmapp::skapa_backupmapp_om_saknas(const QString& backupmapp_saknas) {
+    try {
+        platform::makePath(backupmapp_saknas);
+        return platform::folderExists(platform::withoutTrailingSeparator(backupmapp_saknas)) ? 1 : 0;
+    } catch (const platform::RunError&) {
+        return 0;
+    }
+}
+
+void frmaddmapp::cmdväljmapp_Click() {
+    txtbackupmapp->setEditText(bläddra_efter_mapp(
+        0, 0x150, QStringLiteral("Leta upp mappen du vill ha backupen i, och klicka på OK")));
+}
+
+void frmaddmapp::txtbackupmapp_OLEDragDrop(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        Module1::logga_meddelande(5, -1, QStringLiteral("Ett fel uppstod."),
+                                  QStringLiteral("Backupmapp, drag n drop"));
+        return;
+    }
+    txtbackupmapp->setEditText(paths.first());
+}
+
+void frmaddmapp::optsökvägtyp_Click(int index) {
+    if (index == 1) {
+        if (combomappar->count() > 1) {
+            optsökvägtyp[0]->setChecked(true);
+            report(QStringLiteral(
+                "Du kan inte ha mer än en (1) källmapp om du vill ha absolut sökväg i backupmappen!"));
+            return;
+        }
+        chkabsolutsökväg_huvudmapp->setEnabled(true);
+        return;
+    }
+    chkabsolutsökväg_huvudmapp->setEnabled(false);
+    chkabsolutsökväg_huvudmapp->setChecked(false);
+}
+
+void frmaddmapp::txtnamn_Change() {
+    QString text = txtnamn->currentText();
+    lbljobbnamn->setText(text);
+    if (!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('>')))
+        return;
+    // One character for one, so the caret stays where the user typed.
+    QLineEdit* edit = txtnamn->lineEdit();
+    const int caret = edit ? edit->cursorPosition() : text.size();
+    text = Module1::ersätt_text(text, QStringLiteral("<"), QStringLiteral("«"));
+    text = Module1::ersätt_text(text, QStringLiteral(">"), QStringLiteral("»"));
+    txtnamn->setEditText(text);
+    if (edit)
+        edit->setCursorPosition(caret);
+}
+
+void frmaddmapp::txtnamn_Click() {
+    lbljobbnamn->setText(txtnamn->currentText());
+}

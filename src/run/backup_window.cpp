@@ -1,43 +1,606 @@
 #include "run/backup_window.h"
 
+#include "core/main_window.h"
 #include "core/program.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/icons.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+#include "run/copy_engine.h"
+#include "run/mirror.h"
+#include "run/result_dialogs.h"
+#include "run/run_driver.h"
+#include "run/run_status.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTime>
+#include <QTimer>
+
+namespace {
+
+int px(int twips) {
+    return qRound(twips / 15.0);
+}
+
+// A label that reports clicks (lblhjälp) and a button that reports its right mouse button.
+class ClickLabel : public QLabel {
+  public:
+    ClickLabel(const QString& text, QWidget* parent, std::function<void()> f)
+        : QLabel(text, parent), f_(std::move(f)) {}
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && f_)
+            f_();
+    }
+
+  private:
+    std::function<void()> f_;
+};
+
+class RightButton : public QPushButton {
+  public:
+    RightButton(const QString& text, QWidget* parent, std::function<void(int)> up)
+        : QPushButton(text, parent), up_(std::move(up)) {}
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::RightButton && up_)
+            up_(2);
+        QPushButton::mouseReleaseEvent(e);
+    }
+
+  private:
+    std::function<void(int)> up_;
+};
+
+class MouseCheck : public QCheckBox {
+  public:
+    MouseCheck(const QString& text, QWidget* parent, std::function<void()> up)
+        : QCheckBox(text, parent), up_(std::move(up)) {}
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        QCheckBox::mouseReleaseEvent(e);
+        if (up_)
+            up_();
+    }
+
+  private:
+    std::function<void()> up_;
+};
+
+template <class W> W* named(W* w, const char* name) {
+    w->setObjectName(QString::fromUtf8(name));
+    return w;
+}
+
+void place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+QLabel* bar(QFrame* picture, const char* name) {
+    auto* l = named(new QLabel(picture), name);
+    l->setAutoFillBackground(true);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::Window, QColor(0, 0, 128));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    l->setPalette(pal);
+    l->setAlignment(Qt::AlignCenter);
+    l->setGeometry(0, 0, 0, picture->height());
+    return l;
+}
+
+QFrame* picture(QWidget* parent, const char* name, int left, int top, int width) {
+    auto* f = named(new QFrame(parent), name);
+    f->setFrameShape(QFrame::StyledPanel);
+    f->setFrameShadow(QFrame::Sunken);
+    place(f, left, top, width, 225);
+    return f;
+}
+
+} // namespace
 
 frmutförbackup::frmutförbackup() {
     setObjectName(QStringLiteral("frmutförbackup"));
     setWindowTitle(QStringLiteral("Utför backup"));
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setSelectionMode(QAbstractItemView::MultiSelection);
-    chksync = new QCheckBox(QStringLiteral("Spegla"), this);
-    chksync->setObjectName(QStringLiteral("chksync"));
-    chksyncsimulera = new QCheckBox(QStringLiteral("Simulera spegling"), this);
-    chksyncsimulera->setObjectName(QStringLiteral("chksyncsimulera"));
-    cmdkörbackup = new QPushButton(QStringLiteral("Utför backup"), this);
-    cmdkörbackup->setObjectName(QStringLiteral("cmdkörbackup"));
-    txtloggtext = new QPlainTextEdit(this);
-    txtloggtext->setObjectName(QStringLiteral("txtloggtext"));
-    txtbackup = new QLineEdit(this);
-    txtbackup->setObjectName(QStringLiteral("txtbackup"));
-    lblantalmappar = new QLabel(this);
-    lblantalmappar->setObjectName(QStringLiteral("lblantalmappar"));
+    createControls();
+    Form_Load();
 }
 
 frmutförbackup::~frmutförbackup() = default;
 
-bool frmutförbackup::runGoingOn() const { return !cmdkörbackup->isEnabled(); }
+void frmutförbackup::createControls() {
+    // Design size in twips; Form_Resize places the rest. The measures were made for an 8-point font.
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
+    resize(px(11400), px(7800));
+
+    Frame1 = named(new QGroupBox(QStringLiteral("Utför backup på följande jobb:"), this), "Frame1");
+    place(Frame1, 120, 120, 4500, 6000);
+    List1 = named(new QListWidget(Frame1), "List1");
+    List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    place(List1, 120, 240, 4275, 4800);
+    chkbackupsimulera = named(new QCheckBox(QStringLiteral("Simulera backup"), Frame1), "chkbackupsimulera");
+    place(chkbackupsimulera, 120, 5075, 2400, 255);
+    chksync =
+        named(new MouseCheck(QStringLiteral("Spegla"), Frame1, [this] { chksync_MouseUp(); }), "chksync");
+    place(chksync, 120, 5335, 2400, 255);
+    chksyncsimulera = named(new QCheckBox(QStringLiteral("Simulera spegling"), Frame1), "chksyncsimulera");
+    place(chksyncsimulera, 120, 5595, 2400, 255);
+    chksyncsimulera->setEnabled(false);
+    cmdmarkera1 = named(new QPushButton(QStringLiteral("Markera alla"), Frame1), "cmdmarkera1");
+    place(cmdmarkera1, 2925, 5040, 1335, 285);
+    cmdmarkera2 = named(new QPushButton(QStringLiteral("Avmarkera alla"), Frame1), "cmdmarkera2");
+    place(cmdmarkera2, 2925, 5325, 1335, 285);
+
+    Frame2 = named(new QGroupBox(QStringLiteral("Sammanställning för valt jobb:"), this), "Frame2");
+    place(Frame2, 4725, 120, 6180, 6000);
+    List2 = named(new QListWidget(Frame2), "List2");
+    place(List2, 120, 240, 5955, 3300);
+    txtsammanställning = named(new QPlainTextEdit(Frame2), "txtsammanställning");
+    txtsammanställning->setReadOnly(true);
+    place(txtsammanställning, 120, 240, 5955, 3300);
+    txtloggtext = named(new QPlainTextEdit(Frame2), "txtloggtext");
+    txtloggtext->setReadOnly(true);
+    txtloggtext->setMaximumBlockCount(0);
+    place(txtloggtext, 120, 3540, 5955, 900);
+    txtmapparkvar = named(new QLabel(Frame2), "txtmapparkvar");
+    place(txtmapparkvar, 120, 4440, 2535, 240);
+    lblantalfelrätt = named(new QLabel(Frame2), "lblantalfelrätt");
+    place(lblantalfelrätt, 2655, 4440, 3300, 240);
+    txtfil = named(new QLineEdit(Frame2), "txtfil");
+    txtfil->setReadOnly(true);
+    txtfil->setFrame(false);
+    place(txtfil, 120, 4680, 5955, 240);
+    txtbackup = named(new QLineEdit(Frame2), "txtbackup");
+    txtbackup->setReadOnly(true);
+    txtbackup->setFrame(false);
+    place(txtbackup, 120, 4920, 5955, 240);
+    lblprocentmapp = named(new QLabel(QStringLiteral("Aktuell mapp:"), Frame2), "lblprocentmapp");
+    place(lblprocentmapp, 120, 5180, 1320, 225);
+    lblprocentjobb = named(new QLabel(QStringLiteral("Aktuellt jobb:"), Frame2), "lblprocentjobb");
+    place(lblprocentjobb, 120, 5420, 1320, 225);
+    lblprocenttotal = named(new QLabel(QStringLiteral("Hela körningen:"), Frame2), "lblprocenttotal");
+    place(lblprocenttotal, 120, 5660, 1320, 225);
+    Picture3 = picture(Frame2, "Picture3", 1440, 5160, 4635);
+    Picture1 = picture(Frame2, "Picture1", 1440, 5400, 4635);
+    Picture2 = picture(Frame2, "Picture2", 1440, 5640, 4635);
+    lblprocent1 = bar(Picture3, "lblprocent1");
+    lblprocent2 = bar(Picture1, "lblprocent2");
+    lblprocent3 = bar(Picture2, "lblprocent3");
+    listerror = named(new QListWidget(Frame2), "listerror");
+    listerror->hide();
+    lblsenastkördajobb_namn = named(new QLabel(Frame2), "lblsenastkördajobb_namn");
+    lblsenastkördajobb_namn->hide();
+    lblmapp = named(new QLabel(Frame2), "lblmapp");
+    lblmapp->hide();
+
+    // Bottom row.
+    cmdvisalogg =
+        named(new RightButton(QStringLiteral("Visa logg"), this, [this](int b) { cmdvisalogg_MouseUp(b); }),
+              "cmdvisalogg");
+    cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
+    place(cmdvisalogg, 120, 6765, 1335, 375);
+    lblhjälp = named(new ClickLabel(QStringLiteral("Hjälp"), this, [this] { lblhjälp_Click(); }), "lblhjälp");
+    lblhjälp->setCursor(Qt::PointingHandCursor);
+    {
+        QFont f = lblhjälp->font();
+        f.setUnderline(true);
+        lblhjälp->setFont(f);
+        QPalette pal = lblhjälp->palette();
+        pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        lblhjälp->setPalette(pal);
+    }
+    place(lblhjälp, 1575, 6870, 600, 240);
+    imgerr = named(new QLabel(this), "imgerr");
+    imgerr->setPixmap(platform::picture(platform::Picture::Error, 16));
+    imgerr->setToolTip(QStringLiteral("Fel uppstod"));
+    place(imgerr, 2280, 6825, 240, 240);
+    imgerr->hide();
+    lblantalfel = named(new QLabel(QStringLiteral("0"), this), "lblantalfel");
+    place(lblantalfel, 2280, 7065, 600, 240);
+    lblantalfel->hide();
+    lbl1 = named(new QLabel(this), "lbl1");
+    place(lbl1, 4725, 6765, 5325, 240);
+    lbl2 = named(new QLabel(this), "lbl2");
+    place(lbl2, 4725, 7005, 5325, 240);
+    cmdavbryt = named(new QPushButton(QStringLiteral("Avbryt"), this), "cmdavbryt");
+    place(cmdavbryt, 4720, 6765, 960, 375);
+    cmdavbryt->hide();
+    cmdpaus = named(new QPushButton(QStringLiteral("Pause"), this), "cmdpaus");
+    place(cmdpaus, 5695, 6765, 960, 375);
+    cmdpaus->hide();
+    Command4 = named(new QPushButton(QStringLiteral("Stäng"), this), "Command4");
+    place(Command4, 8530, 6765, 1335, 375);
+    cmdkörbackup = named(new QPushButton(QStringLiteral("Utför!"), this), "cmdkörbackup");
+    place(cmdkörbackup, 9985, 6765, 1335, 375);
+    cmdkörbackup2 = named(new QPushButton(QStringLiteral("Utför!"), this), "cmdkörbackup2");
+    place(cmdkörbackup2, 9985, 6765, 1335, 375);
+    cmdkörbackup2->hide();
+
+    // Mirroring panel, shown by the mirror pass over the other controls.
+    frame_sync = named(new QGroupBox(this), "frame_sync");
+    place(frame_sync, 120, 120, 6600, 4200);
+    frame_sync->hide();
+    Label1 = named(new QLabel(QStringLiteral("Speglar filer och mappar..."), frame_sync), "Label1");
+    place(Label1, 120, 240, 4000, 255);
+    lblantalmappar = named(new QLabel(QStringLiteral("Mappar kvar:"), frame_sync), "lblantalmappar");
+    place(lblantalmappar, 120, 600, 4000, 255);
+    lblraderademappar =
+        named(new QLabel(QStringLiteral("Mappar raderade: 0"), frame_sync), "lblraderademappar");
+    place(lblraderademappar, 120, 900, 4000, 255);
+    lblraderadefiler = named(new QLabel(QStringLiteral("Filer raderade: 0"), frame_sync), "lblraderadefiler");
+    place(lblraderadefiler, 120, 1200, 4000, 255);
+    lblsynctid = named(new QLabel(QStringLiteral("Tidsåtgång: 00:00:00"), frame_sync), "lblsynctid");
+    place(lblsynctid, 120, 1500, 4000, 255);
+    lblinfo = named(new QLabel(frame_sync), "lblinfo");
+    place(lblinfo, 120, 1800, 6300, 255);
+    lblpath = named(new QLabel(frame_sync), "lblpath");
+    place(lblpath, 120, 2100, 6300, 255);
+    txtsyncfilmapp = named(new QLineEdit(frame_sync), "txtsyncfilmapp");
+    txtsyncfilmapp->setReadOnly(true);
+    place(txtsyncfilmapp, 120, 2400, 6300, 285);
+    Picture4 = picture(frame_sync, "Picture4", 120, 2820, 6300);
+    Picture5 = picture(frame_sync, "Picture5", 120, 3120, 6300);
+    lblprocent22 = bar(Picture4, "lblprocent22");
+    lblprocent11 = bar(Picture5, "lblprocent11");
+    cmdavbrytsync = named(new QPushButton(QStringLiteral("Avbryt"), frame_sync), "cmdavbrytsync");
+    place(cmdavbrytsync, 5100, 3600, 1335, 375);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    lbl1->lower();
+    lbl2->lower();
+
+    QObject::connect(cmdkörbackup, &QPushButton::clicked, this, [this] { cmdkörbackup_Click(); });
+    QObject::connect(cmdkörbackup2, &QPushButton::clicked, this, [this] { cmdkörbackup2_Click(); });
+    QObject::connect(cmdavbryt, &QPushButton::clicked, this, [this] { cmdavbryt_Click(); });
+    QObject::connect(cmdavbrytsync, &QPushButton::clicked, this, [this] { cmdavbrytsync_Click(); });
+    QObject::connect(cmdpaus, &QPushButton::clicked, this, [this] { cmdpaus_Click(); });
+    QObject::connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
+    QObject::connect(cmdmarkera1, &QPushButton::clicked, this, [this] { cmdmarkera1_Click(); });
+    QObject::connect(cmdmarkera2, &QPushButton::clicked, this, [this] { cmdmarkera2_Click(); });
+    QObject::connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    QObject::connect(chksync, &QCheckBox::toggled, this, [this] { chksync_Click(); });
+    QObject::connect(chksyncsimulera, &QCheckBox::toggled, this, [this] { chksyncsimulera_Click(); });
+    QObject::connect(listerror, &QListWidget::itemClicked, this, [this] { listerror_Click(); });
+    QObject::connect(txtloggtext, &QPlainTextEdit::textChanged, this, [this] { txtloggtext_Change(); });
+    QObject::connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
+    QObject::connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    QObject::connect(txtbackup, &QLineEdit::textChanged, this, [this] { txtbackup_Change(); });
+    QObject::connect(txtfil, &QLineEdit::textChanged, this, [this] { txtfil_Change(); });
+}
+
+bool frmutförbackup::runGoingOn() const {
+    return !cmdkörbackup->isEnabled();
+}
+
+// ---- entry points ----------------------------------------------------------------------------------
 
 void frmutförbackup::commandline() {
     setCaption(QStringLiteral("commandline"));
     cmdkörbackup_Click();
 }
 
-void frmutförbackup::backupdirekt() { cmdkörbackup_Click(); }
+void frmutförbackup::backupdirekt() {
+    cmdkörbackup_Click();
+}
 
-void frmutförbackup::cmdkörbackup_Click() {}
+void frmutförbackup::schema() {
+    // The popup of an earlier scheduled run goes first; it is built with the result dialogs.
+    setCaption(QStringLiteral("schema"));
+    cmdkörbackup_Click();
+}
+
+void frmutförbackup::cmdkörbackup_Click() {
+    // Yields inside a run run other handlers; a second start there would corrupt the first run.
+    if (running_ || runGoingOn())
+        return;
+    running_ = true;
+    RunDriver driver(*this);
+    driver.run();
+    running_ = false;
+}
+
+void frmutförbackup::cmdkörbackup2_Click() {
+    if (running_ || runGoingOn())
+        return;
+    if (!runstatus::setting("chkvarnasync")) {
+        const auto a = program().dialogs.msgBox(
+            QStringLiteral(
+                "Du har valt att spegla din backup utan att simulera speglingen.\r\n"
+                "Detta innebär att alla filer i din befintliga backupkopia som inte längre finns i "
+                "originalet kommer att raderas från din backupkopia!\r\n\r\n"
+                "Vill du istället få en lista över dessa filer efter genomförd backup, kan du avbryta nu "
+                "och välja Simulera.\r\nVill du fortsätta ändå trycker du OK.\r\n\r\n"
+                "(Du kan stänga av denna varning i Alternativ - Inställningar - Avancerat i huvudfönstret)"),
+            platform::MsgButtons::OkCancel, platform::MsgIcon::Exclamation);
+        if (a != platform::Answer::Ok)
+            return;
+    }
+    cmdkörbackup_Click();
+}
+
+// ---- cancel, pause and the small handlers ---------------------------------------------------------
+
+namespace {
+bool askCancel() {
+    return program().dialogs.msgBox(QStringLiteral("Vill du avbryta?"), platform::MsgButtons::YesNo,
+                                    platform::MsgIcon::Question,
+                                    QStringLiteral("Avbryta?")) == platform::Answer::Yes;
+}
+} // namespace
+
+void frmutförbackup::cmdavbryt_Click() {
+    if (askCancel())
+        avbryt_körning = 1;
+}
+
+void frmutförbackup::cmdavbrytsync_Click() {
+    if (askCancel()) {
+        avbryt_spegling = 1;
+        runstatus::stopEditorScan();
+    }
+}
+
+void frmutförbackup::setLblavbryt(const QString& text) {
+    if (text == lblavbryt)
+        return;
+    lblavbryt = text;
+    lblavbryt_Change();
+}
+
+void frmutförbackup::lblavbryt_Change() {
+    if (lblavbryt != QLatin1String("1"))
+        return;
+    if (askCancel()) {
+        avbryt_körning = 1;
+        avbryt_spegling = 1;
+    } else {
+        setLblavbryt(QString());
+    }
+}
+
+void frmutförbackup::cmdpaus_Click() {
+    runstatus::showPauseWindow();
+}
+
+void frmutförbackup::cmdvisalogg_Click() {
+    runstatus::showRunLog(0);
+}
+
+void frmutförbackup::cmdvisalogg_MouseUp(int button) {
+    if (button == 2)
+        runstatus::showRunLog(1);
+}
+
+void frmutförbackup::lblhjälp_Click() {
+    runstatus::openHelp();
+}
+
+void frmutförbackup::cmdmarkera1_Click() {
+    for (int i = 0; i < List1->count(); ++i)
+        List1->item(i)->setSelected(true);
+}
+
+void frmutförbackup::cmdmarkera2_Click() {
+    for (int i = 0; i < List1->count(); ++i)
+        List1->item(i)->setSelected(false);
+}
+
+void frmutförbackup::chksync_Click() {
+    cmdkörbackup2->setVisible(chksync->isChecked());
+}
+
+void frmutförbackup::chksync_MouseUp() {
+    if (chksync->isChecked()) {
+        chksyncsimulera->setEnabled(true);
+    } else {
+        chksyncsimulera->setChecked(false);
+        chksyncsimulera->setEnabled(false);
+    }
+}
+
+void frmutförbackup::chksyncsimulera_Click() {
+    if (chksyncsimulera->isChecked())
+        cmdkörbackup2->hide();
+    else if (chksync->isChecked())
+        cmdkörbackup2->show();
+}
+
+void frmutförbackup::Command4_Click() {
+    txtsammanställning->show();
+    Frame2->setTitle(QStringLiteral("Sammanställning för valt jobb:"));
+    close();
+}
+
+void frmutförbackup::listerror_Click() {
+    if (QListWidgetItem* it = listerror->currentItem()) {
+        txtfil->setText(it->text());
+        txtfil->setCursorPosition(txtfil->text().size());
+    }
+}
+
+void frmutförbackup::txtloggtext_Change() {
+    QScrollBar* s = txtloggtext->verticalScrollBar();
+    s->setValue(s->maximum());
+}
+
+void frmutförbackup::List1_Click() {
+    if (runGoingOn()) {
+        txtsammanställning->clear();
+        return;
+    }
+    try {
+        frmmain* m = program().form<frmmain>();
+        m->comboinställningar->setCurrentIndex(List1->currentRow());
+        txtsammanställning->setPlainText(m->comboinställningar->currentText() + QStringLiteral("\n\n") +
+                                         m->txtsammanställning);
+    } catch (...) {
+        txtsammanställning->clear();
+    }
+}
+
+void frmutförbackup::Timer1_Timer() {
+    const QString job = List1->currentItem() ? List1->currentItem()->text() : QString();
+    if (job != timerLastJob_)
+        timerStarted_ = false;
+    timerLastJob_ = job;
+    const QDateTime now = program().clock.now();
+    if (!timerStarted_)
+        timerStart_ = now;
+    const qint64 secs = timerStart_.secsTo(now) % 86400;
+    lblsynctid->setText(QStringLiteral("Tidsåtgång: ") +
+                        QTime(0, 0).addSecs(int(secs)).toString(QStringLiteral("HH:mm:ss")));
+    timerStarted_ = true;
+}
+
+void frmutförbackup::lblantalfel_Change() {
+    runstatus::setMainText("lblschema_antalfel", QString::number(long(platform::Val(lblantalfel->text()))));
+}
+
+void frmutförbackup::lblinfo_Change() {
+    runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Speglar: ") + lblinfo->text());
+}
+
+void frmutförbackup::lblprocent3_Change() {
+    runstatus::setMainText("lblprocent", lblprocent3->text());
+    if (frmprocent* p = program().loaded<frmprocent>())
+        p->setProgressText(lblprocent3->text(), !imgerr->isHidden());
+}
+
+void frmutförbackup::txtbackup_Change() {
+    if (runGoingOn())
+        runstatus::setMainText("lblschema_mapp", txtbackup->text());
+}
+
+void frmutförbackup::txtfil_Change() {
+    if (runGoingOn())
+        runstatus::setMainText("lblschema_fil", txtfil->text());
+}
+
+// ---- the window log and the error count -----------------------------------------------------------
+
+void frmutförbackup::addLogLine(const QString& text) {
+    addLogRaw(QStringLiteral("\n") + platform::timeText(program().clock.now()) + text);
+}
+
+void frmutförbackup::addLogRaw(const QString& text) {
+    // Appending at the end keeps a long log cheap; the box keeps its own line breaks.
+    QTextCursor c(txtloggtext->document());
+    c.movePosition(QTextCursor::End);
+    c.insertText(text);
+}
+
+QStringList frmutförbackup::Split(const QString& text, const QString& delimiter) {
+    QStringList parts;
+    if (delimiter.isEmpty()) {
+        parts << text;
+        return parts;
+    }
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(delimiter, from); at >= 0; at = text.indexOf(delimiter, from)) {
+        parts << text.mid(from, at - from);
+        from = at + delimiter.size();
+    }
+    const QString rest = text.mid(from);
+    if (!rest.isEmpty() || parts.isEmpty())
+        parts << rest;
+    return parts;
+}
+
+// ---- preselection ---------------------------------------------------------------------------------
+
+void frmutförbackup::spara_valda_inställningar() {
+    QStringList names;
+    for (int i = 0; i < List1->count(); ++i)
+        if (List1->item(i)->isSelected())
+            names << List1->item(i)->text();
+    try {
+        platform::writeLines(program().path(QStringLiteral("valda_inställningar.ini")), names);
+    } catch (const platform::RunError& e) {
+        runstatus::systemLogError(QStringLiteral("FEL! Kunde inte spara lista över förvalda jobb. Felkod ") +
+                                  QString::number(e.number) + QLatin1Char(' ') + e.description);
+    }
+}
+
+void frmutförbackup::Form_Activate() {
+    if (runstatus::schedulerOn())
+        return;
+    if (runstatus::reminderVisible())
+        return;
+    const QString file = program().path(QStringLiteral("valda_inställningar.ini"));
+    if (!platform::fileExists(file))
+        return;
+    try {
+        const QStringList lines = platform::readLines(file);
+        for (const QString& line : lines)
+            for (int i = 0; i < List1->count(); ++i)
+                if (List1->item(i)->text() == line)
+                    List1->item(i)->setSelected(true);
+    } catch (const platform::RunError& e) {
+        runstatus::systemLogError(QStringLiteral("FEL! Kunde inte förmarkera valda jobb. Felkod ") +
+                                  QString::number(e.number) + QLatin1Char(' ') + e.description);
+    }
+}
+
+// ---- loading and unloading ------------------------------------------------------------------------
+
+void frmutförbackup::Form_Load() {
+    setWindowIcon(program().form<frmmain>()->windowIcon());
+    txtfil->clear();
+    txtbackup->clear();
+    txtmapparkvar->clear();
+    lblantalfelrätt->clear();
+    lbl1->clear();
+    lbl2->clear();
+    open_windowsize();
+    frame_sync->move(px(120), px(120));
+}
+
+bool frmutförbackup::Form_Unload() {
+    if (runstatus::schedulerPanelVisible() && isVisible()) {
+        hide();
+        program().form<frmmain>()->show();
+        return false;
+    }
+    if (isVisible() && runGoingOn()) {
+        cmdavbryt_Click();
+        return false;
+    }
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        spara_windowsize();
+    program().schema_avstängt = 0;
+    return true;
+}
+
+void frmutförbackup::closeEvent(QCloseEvent* e) {
+    if (!Form_Unload()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    program().unload<frmutförbackup>();
+}
+
+bool frmutförbackup::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(e);
+}

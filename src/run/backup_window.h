@@ -1,42 +1,234 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
+class QFrame;
+class QGroupBox;
 class QLabel;
-class QListWidget;
-class QPushButton;
-class QPlainTextEdit;
 class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class Mirror;
+class MirrorView;
+class BackupEngine;
+class RunProgress;
 
-// The backup window: the list of jobs to run, the run buttons and the run's progress.
+// A file list box of the window: a folder and the pattern of the files it lists.
+struct FileListBox {
+    QString Path;
+    QString Pattern = QStringLiteral("*.*");
+};
+
+// The backup window: the jobs to run, the run buttons and the run's progress. Its controls are
+// the run's visible state and, for the rest of the program, its signals: the caption tells who
+// started the run, a disabled cmdkörbackup means a run is going on.
 class frmutförbackup : public QWidget {
-public:
+  public:
     frmutförbackup();
     ~frmutförbackup() override;
 
-    QListWidget* List1 = nullptr;       // job names, several markable
-    QCheckBox* chksync = nullptr;       // "Spegla"
-    QCheckBox* chksyncsimulera = nullptr; // "Simulera spegling"
+    // ---- job list and run options ------------------------------------------------------------
+    QGroupBox* Frame1 = nullptr;
+    QListWidget* List1 = nullptr;           // job names, several markable
+    QCheckBox* chkbackupsimulera = nullptr; // "Simulera backup"
+    QCheckBox* chksync = nullptr;           // "Spegla"
+    QCheckBox* chksyncsimulera = nullptr;   // "Simulera spegling"
+    QPushButton* cmdmarkera1 = nullptr;     // "Markera alla"
+    QPushButton* cmdmarkera2 = nullptr;     // "Avmarkera alla"
+
+    // ---- buttons of the bottom row ---------------------------------------------------------
     QPushButton* cmdkörbackup = nullptr;  // disabled exactly while a run is going on
-    QPlainTextEdit* txtloggtext = nullptr; // the run's progress view
-    QLineEdit* txtbackup = nullptr;       // status text
+    QPushButton* cmdkörbackup2 = nullptr; // run after the mirror warning
+    QPushButton* cmdavbryt = nullptr;
+    QPushButton* cmdpaus = nullptr;
+    QPushButton* Command4 = nullptr; // "Stäng"
+    QPushButton* cmdvisalogg = nullptr;
+    QLabel* lblhjälp = nullptr;
+    QLabel* imgerr = nullptr;      // visible: the run had errors
+    QLabel* lblantalfel = nullptr; // the run's error count as text
+    QLabel* lbl1 = nullptr;        // start and end time
+    QLabel* lbl2 = nullptr;        // copy count and time taken
+
+    // ---- the run's lists, log and bars -------------------------------------------------------
+    QGroupBox* Frame2 = nullptr;
+    QPlainTextEdit* txtsammanställning = nullptr;
+    QListWidget* List2 = nullptr;          // the current job's folders left
+    QPlainTextEdit* txtloggtext = nullptr; // the window log
+    QLabel* txtmapparkvar = nullptr;
+    QLabel* lblantalfelrätt = nullptr;
+    QLineEdit* txtfil = nullptr;
+    QLineEdit* txtbackup = nullptr;   // the current target folder
+    QListWidget* listerror = nullptr; // folders that did not exist during the run
+    QLabel* lblsenastkördajobb_namn = nullptr;
+    QLabel* lblmapp = nullptr;
+    QFrame* Picture1 = nullptr; // job bar
+    QFrame* Picture2 = nullptr; // whole-run bar
+    QFrame* Picture3 = nullptr; // folder bar
+    QLabel* lblprocent1 = nullptr;
+    QLabel* lblprocent2 = nullptr;
+    QLabel* lblprocent3 = nullptr;
+    QLabel* lblprocenttotal = nullptr;
+    QLabel* lblprocentjobb = nullptr;
+    QLabel* lblprocentmapp = nullptr;
+    QString lblprocent3_Tag; // the run's file count, never "0"
+
+    // ---- the mirroring panel -----------------------------------------------------------------
+    QGroupBox* frame_sync = nullptr;
+    QPushButton* cmdavbrytsync = nullptr;
+    QLabel* lblsynctid = nullptr;
+    QLabel* lblraderadefiler = nullptr;
+    QLabel* lblraderademappar = nullptr;
+    QLabel* Label1 = nullptr;
     QLabel* lblantalmappar = nullptr;
-    QString lblavbryt;                    // "1": cancel requested
-    QStringList listsyncmappar;           // folders found by the mirror step's scan
+    QLabel* lblinfo = nullptr;
+    QLabel* lblpath = nullptr;
+    QLineEdit* txtsyncfilmapp = nullptr;
+    QFrame* Picture4 = nullptr;
+    QFrame* Picture5 = nullptr;
+    QLabel* lblprocent22 = nullptr;
+    QLabel* lblprocent11 = nullptr;
+    QTimer* Timer1 = nullptr; // stopwatch of a mirror pass
+
+    // ---- hidden working data -----------------------------------------------------------------
+    QString lblavbryt;             // "1": cancel requested from outside; use setLblavbryt
+    QStringList listsyncmappar;    // folders found by the mirror step's scan
+    QStringList listsaknadenhet;   // missing-drive and test-write notes of the run
+    QStringList List3;             // folder pairs of the current job, as List2
+    QStringList listversionsfiler; // working list of the versioning
+    FileListBox File1, File2;
+    FileListBox filelog{QString(), QStringLiteral("*.txt")};
+
+    // ---- form variables of the run -------------------------------------------------------------
+    long avbryt_körning = 0;
+    long avbryt_spegling = 0;
+    // The copy totals, job counters, error count, List2/List3 and the missing-drive notes are
+    // kept by the engine (engine()); the window shows them.
+    long raderade_mappar = 0, raderade_mappfiler = 0, raderade_enstaka_filer = 0;
+    float mb_raderat = 0;
+    bool ej_speglat_jobb = false;
+    bool enhet_saknas_hanterad = false;
+    // What the run end made for the result dialog: its lblinfo and its Text1.
+    QString resultat_lblinfo;
+    QString resultat_Text1;
 
     // Caption: "commandline", "schema" or anything else for a run by hand.
     QString caption() const { return windowTitle(); }
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool runGoingOn() const;
+    // Sets the hidden cancel label; a change runs lblavbryt_Change.
+    void setLblavbryt(const QString& text);
 
+    // ---- entry points ------------------------------------------------------------------------
     void commandline();
     void backupdirekt();
+    void schema();
     void cmdkörbackup_Click();
+    void cmdkörbackup2_Click();
     // Whether the last run ended with an error (for the command-line exit status).
     bool runHadErrors() const { return runHadErrors_; }
 
-protected:
+    // ---- handlers ----------------------------------------------------------------------------
+    void cmdavbryt_Click();
+    void cmdavbrytsync_Click();
+    void lblavbryt_Change();
+    void cmdpaus_Click();
+    void cmdvisalogg_Click();
+    void cmdvisalogg_MouseUp(int button);
+    void lblhjälp_Click();
+    void cmdmarkera1_Click();
+    void cmdmarkera2_Click();
+    void chksync_Click();
+    void chksync_MouseUp();
+    void chksyncsimulera_Click();
+    void Command4_Click();
+    void listerror_Click();
+    void txtloggtext_Change();
+    void List1_Click();
+    void Timer1_Timer();
+    void lblantalfel_Change();
+    void lblinfo_Change();
+    void lblprocent3_Change();
+    void txtbackup_Change();
+    void txtfil_Change();
+
+    void Form_Load();
+    void Form_Activate();
+    // Returns true when the window may unload (Cancel stays False).
+    bool Form_Unload();
+    void Form_Resize();
+    void open_windowsize();
+    void spara_windowsize();
+    void spara_valda_inställningar();
+
+    // ---- window log ----------------------------------------------------------------------------
+    // A window-log line: line break, the time "hh:mm:ss", the text (which begins with a blank).
+    void addLogLine(const QString& text);
+    // Text added as it is.
+    void addLogRaw(const QString& text);
+    // Counting an error: fel_i_jobbet, lblantalfel + 1, fel_jobb + 1 and (as a rule) imgerr shown.
+    void countError(bool showImage = true);
+    void setErrorCount(long n);
+    long errorCount() const;
+    void showErrorImage();
+    // lblantalfel, imgerr, lbl2 and lblantalfelrätt from the engine's counters.
+    void refreshCounters();
+    // List2 shows the engine's folders of the current job.
+    void showJobFolders();
+    void removeJobFolder(int k);
+
+    // The window's string splitter: empty parts between delimiters stay, an empty last part is
+    // dropped, an empty text gives one empty element.
+    static QStringList Split(const QString& text, const QString& delimiter = QStringLiteral(" "));
+
+    // ---- run log procedures --------------------------------------------------------------------
+    void tömlogfil(const QString& startDate, const QString& startTime);
+    void kopiera_exlog_till_log();
+    void kopiera_errorlog_till_log();
+    void spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs, long copied,
+                                  long lookedAt, float megabytes, long errors);
+
+    // ---- procedures that later parts of the run fill in ------------------------------------------
+    void stäng_program_före_backup();
+    void starta_program_efter_backup();
+    void sync_förbered();
+    // Result windows of the reporting: the popup after a scheduled run, the leftover list, the
+    // simulation result window and the result dialog; each returns when its window is closed.
+    void visa_popup_schema();
+    void visa_syncfilermappar(const QDateTime& start);
+    void spara_syncschemalista_till_fil(const QDateTime& start);
+    void visa_simulerad_backup();
+    void visa_klarbackup();
+    void visa_procent(bool show);
+    // The mirror engine of this window, kept over the jobs of a run.
+    Mirror& mirror();
+    // The copy engine: test write, counting, target folders, copy rule and versioning.
+    BackupEngine& engine();
+    // Applies what the engine reported since the last refresh to the controls.
+    void applyProgress();
+
+  protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool event(QEvent* e) override;
+
     bool runHadErrors_ = false;
+    friend class RunDriver;
+
+  private:
+    void createControls();
+    bool running_ = false; // guards against a second run inside a run
+    // Stopwatch of Timer1_Timer.
+    bool timerStarted_ = false;
+    QDateTime timerStart_;
+    QString timerLastJob_;
+    std::unique_ptr<MirrorView> mirrorView_;
+    std::unique_ptr<RunProgress> progress_;
+    std::unique_ptr<BackupEngine> engine_;
+    std::unique_ptr<Mirror> mirror_;
 };

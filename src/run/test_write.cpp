@@ -14,7 +14,8 @@ QString testFileName() {
 }
 
 bool writeTestFile(const QString& folder) {
-    if (folder.trimmed().isEmpty() || !platform::volumePresent(folder))
+    // A relative path would land wherever the program happens to run.
+    if (!folder.startsWith('/') || !platform::volumePresent(folder))
         return false;
     const QString path = platform::joinPath(folder, testFileName());
     if (platform::faultFor(path))

@@ -111,6 +111,11 @@ bool BackupEngine::versionshantering(const QString& targetPath, int index) {
             return true;
         const QString source =
             index >= 0 && index < int(List3.size()) ? List3[index].source : List2.value(index);
+        // An empty, relative or root version folder would put the versions into the source
+        // folder itself or wherever the program runs.
+        const QString setting = platform::withoutTrailingSeparator(m->txtversionmapp.trimmed());
+        if (!setting.startsWith('/') || setting == QLatin1String("/"))
+            platform::throwError(76);
         folder = versionFolderPath(m->txtversionmapp, source);
         if (!simulated)
             platform::makePath(folder);

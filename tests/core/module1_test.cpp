@@ -120,3 +120,16 @@ TEST_F(SharedProcedures, HelpFileIsOpenedOrReportedMissing) {
     dialogs().expectOpenUrl(path("tamrel_backup.chm"));
     Module1::öppna_hjälp();
 }
+
+TEST_F(SharedProcedures, HelpFileInTheRootFolderHasOneSeparator) {
+    Program root("/");
+    setProgram(&root);
+    root.dialogs.setScripted(true);
+    root.dialogs.expectWindow("frmerror", [](QWidget* w) {
+        EXPECT_EQ(static_cast<frmerror*>(w)->lblfel->toPlainText(),
+                  "Kunde inte hitta filen /tamrel_backup.chm.");
+    });
+    Module1::öppna_hjälp();
+    EXPECT_TRUE(root.dialogs.verify().isEmpty());
+    setProgram(program_.get());
+}

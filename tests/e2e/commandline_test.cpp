@@ -68,7 +68,9 @@ TEST(CommandLine, OnlyTheFirstJobGroupAndTheExactNameCount) {
     EXPECT_FALSE(QDir(work.path() + "/backup").exists());
 }
 
-TEST(CommandLine, TerminationClosesTheProgramTheNormalWay) {
+class Termination : public ::testing::TestWithParam<int> {};
+
+TEST_P(Termination, ClosesTheProgramTheNormalWay) {
     QTemporaryDir dir;
     settle(dir.path());
     const QString exe = dir.path() + "/tamrel-backup";
@@ -84,10 +86,12 @@ TEST(CommandLine, TerminationClosesTheProgramTheNormalWay) {
     for (int i = 0; i < 1000 && !QDir(dir.path() + "/Listor").exists(); ++i)
         QThread::msleep(10);
     ASSERT_TRUE(QDir(dir.path() + "/Listor").exists());
-    ::kill(static_cast<pid_t>(proc.processId()), SIGTERM);
+    ::kill(static_cast<pid_t>(proc.processId()), GetParam());
     ASSERT_TRUE(proc.waitForFinished(30000));
     EXPECT_EQ(proc.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(proc.exitCode(), 0);
     const QString log = programLog(dir.path());
     EXPECT_TRUE(log.endsWith("  Avslutar programmet.\r\n\r\n\r\n")) << log.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, Termination, ::testing::Values(SIGTERM, SIGHUP));

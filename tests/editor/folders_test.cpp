@@ -172,6 +172,13 @@ TEST_F(FoldersTest, RescanCountsBeforeAndAfterMovesTheMainFolderLastAndDropsExcl
     EXPECT_TRUE(syslog().contains("Mappstrukturen har uppdaterats för mappen \"" + work("Data") +
                                   "\". Före: 7 mappar. Efter: 7 mappar"));
 
+    // A main folder that another one covers is dropped from the main folders by its rescan.
+    editor()->combomappar->addItem(work("Data/Old")); // as a job saved with it as a main folder
+    selectMain("Data/Old");
+    expectReport("Före: 2 mappar");
+    editor()->cmduppdatera->click();
+    EXPECT_EQ(rel(editor()->combomappar), QStringList({"Database", "Data"}));
+
     // No main folder selected: only the request to choose one.
     editor()->combomappar->setCurrentRow(-1);
     expectReport("Du måste markera en huvudmapp för att uppdatera dess undermappar.");

@@ -2,8 +2,11 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProgressDialog>
+#include <QTimer>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -336,4 +339,44 @@ TEST_F(CopyRuleTest, AReplacedFileStaysWhenTheTrashCannotTakeTheOldOne) {
     EXPECT_EQ(log("log_err.txt")[1],
               "FEL: Felkod 70 Åtkomst nekad (Jobb: Jobb)"); // never retried past the trash
     EXPECT_FALSE(QFile::exists(path("log.txt")));
+}
+
+TEST_F(CopyRuleTest, BigFilesAreCopiedUnderAProgressDialogOnlyWhileTheWindowIsShown) {
+    struct Shown : FakeProgress {
+        bool windowVisible() const override { return true; }
+    } shown;
+    BackupEngine visible(shown);
+    visible.List3 = engine->List3;
+    s->chkvisafilecopy->setChecked(true);
+    testutil::makeDir(src);
+    QFile big(src + "/stor.img");
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(50'000'001)); // sparse: quick to make and to copy
+    big.close();
+    testutil::setMTime(src + "/stor.img", at());
+
+    // Cancelled in its dialog, the copy leaves no file and counts as a failure.
+    bool sawDialog = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QProgressDialog*>(w);
+                d && d->objectName() == "kopieringsdialog" && d->isVisible()) {
+                sawDialog = true;
+                d->cancel();
+            }
+    });
+    visible.file_copy(0);
+    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(testutil::treeFiles(dst).isEmpty());
+    EXPECT_EQ(visible.misslyckade_totalt, 1);
+    EXPECT_EQ(visible.nya_totalt, 0);
+    EXPECT_EQ(shown.windowLines.value(0).left(14), " FEL: Felkod 1");
+
+    visible.file_copy(0);
+
+    EXPECT_EQ(QFileInfo(dst + "/stor.img").size(), 50'000'001);
+    EXPECT_EQ(testutil::mtimeOf(dst + "/stor.img"), at().toSecsSinceEpoch());
+    EXPECT_EQ(visible.nya_totalt, 1);
+    EXPECT_EQ(shown.file, "");
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"stor.img"}));
 }

@@ -29,7 +29,7 @@ struct TestView : MirrorView {
 } // namespace
 
 class MirrorTest : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         prog().form<frmmain>();
@@ -140,7 +140,7 @@ TEST_F(MirrorTest, FailedDeleteIsAnErrorAndNotCountedAsDone) {
     Mirror mirror(view);
     mirror.sync_förbered(job, true, false, false);
     EXPECT_TRUE(QFile::exists(root + "gone.txt"));
-    EXPECT_EQ(mirror.raderade_enstaka_filer, 1);  // only Brev/old.txt
+    EXPECT_EQ(mirror.raderade_enstaka_filer, 1); // only Brev/old.txt
     EXPECT_EQ(view.errorCount, 1);
     EXPECT_FALSE(view.run.contains("- Raderad fil för spegling: " + root + "gone.txt"));
 }

@@ -16,7 +16,7 @@ using testutil::readLines;
 using testutil::writeFile;
 
 class SimulationWindowTest : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         prog().form<frmmain>();
@@ -66,9 +66,9 @@ TEST_F(SimulationWindowTest, CopyAllCopiesNewAndChangedFilesAndWritesTheResultBl
 }
 
 TEST_F(SimulationWindowTest, NothingMarkedOrNothingCopiedChangesNothing) {
-    w->cmdkopieraalla_Click();  // empty list
+    w->cmdkopieraalla_Click(); // empty list
     w->addEntry("+ " + work("src/a.txt"), "+ " + work("dst/a.txt"));
-    w->cmdkopieramarkerad_Click();  // nothing marked
+    w->cmdkopieramarkerad_Click(); // nothing marked
     EXPECT_EQ(w->List1->count(), 1);
     EXPECT_EQ(w->txtlogg->toPlainText(), "Följande filer kopierades:");
     // The source is gone: an error, the entry still leaves the list, and closing writes no block.
@@ -107,7 +107,7 @@ TEST_F(SimulationWindowTest, DiskFullStopsThePassAndKeepsTheRemainingEntries) {
 }
 
 class LeftoverWindowTest : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         prog().form<frmmain>();
@@ -121,7 +121,7 @@ TEST_F(LeftoverWindowTest, DeleteAllRemovesFoldersAndFilesAndLogsTheCounts) {
         writeFile(work(f), "x");
     for (const char* e : {"b/x/", "b/y/", "b/3.txt", "b/4.txt", "b/5.txt"})
         w->List1->addItem(work(e));
-    w->List1->addItem(work("b/gone.txt"));  // vanished meanwhile: silently dropped, not counted
+    w->List1->addItem(work("b/gone.txt")); // vanished meanwhile: silently dropped, not counted
     w->cmdraderaalla_Click();
     EXPECT_EQ(w->List1->count(), 0);
     EXPECT_EQ(testutil::treeFiles(work("b")), QStringList());

@@ -64,15 +64,18 @@ TEST_F(TestWriteTest, IgnoringAMissingVolumeIsANoteWithoutError) {
 }
 
 TEST_F(TestWriteTest, AMissingFolderOnAPresentDriveIsAnErrorEvenWhenIgnored) {
-    progress.jobs = {job("A", work("saknas")), job("B", work("saknas2"), "JA"), job("C", "")};
+    progress.jobs = {job("A", work("saknas")), job("B", work("saknas2"), "JA"), job("C", ""),
+                     job("D", "Backup")};
     engine->provskriv_tillbackupmapp();
     for (const FakeJob& j : progress.jobs)
         EXPECT_FALSE(j.selected);
     EXPECT_EQ(engine->listsaknadenhet,
               QStringList({"FEL: Backupmappen " + work("saknas") + " saknas för jobb ''A''.",
                            "FEL: Backupmappen " + work("saknas2") + " saknas för jobb ''B''.",
-                           "FEL: Backupmappen  saknas för jobb ''C''."}));
-    EXPECT_EQ(engine->antalfel, 3);
+                           "FEL: Backupmappen  saknas för jobb ''C''.",
+                           "FEL: Backupmappen Backup saknas för jobb ''D''."}));
+    EXPECT_EQ(engine->antalfel, 4);
+    EXPECT_FALSE(QFile::exists("Backup/" + testFileName()));
     EXPECT_FALSE(QFile::exists("/" + testFileName()));
 }
 

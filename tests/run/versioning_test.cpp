@@ -172,3 +172,16 @@ TEST_F(VersioningTest, ASimulatedRunCountsAndListsButMakesNoCopy) {
               QStringList({"+ " + verFolder + "rapport[2024-05-01 14;03;27].doc"}));
     EXPECT_EQ(engine->versioner_totalt, 1);
 }
+
+TEST_F(VersioningTest, AnEmptyOrRootVersionFolderNeverWritesIntoTheSource) {
+    for (const QString setting : {"", "/", "Versioner"}) {
+        m->txtversionmapp = setting;
+        changed("rapport.doc", "ny", "gammal", at());
+        engine->file_copy(0);
+        EXPECT_EQ(testutil::treeFiles(src), QStringList({"rapport.doc"})) << setting.toStdString();
+        EXPECT_EQ(readBytes(dst + "/rapport.doc"), "gammal");
+    }
+    EXPECT_EQ(engine->antalfel, 3);
+    EXPECT_EQ(log("log_err.txt")[1],
+              "Fel i versionshantering: Felkod 76 Sökvägen hittades inte (Jobb: Jobb)");
+}

@@ -1,0 +1,81 @@
+// Folder-structure refresh of the main window: rescans the current job's main folders through
+// the hidden job editor, saves the job and reloads it.
+#include "core/main_window.h"
+#include "core/module1.h"
+#include "core/program.h"
+#include "editor/job_editor_window.h"
+#include "platform/errors.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <exception>
+
+namespace {
+
+// Selects the first main folder of the editor whose text equals `folder`; else the editor's
+// selection stays, and that folder is rescanned.
+void editorRescan(const QString& folder) {
+    frmaddmapp* e = program().form<frmaddmapp>();
+    for (int j = 0; j < e->combomappar->count(); ++j) {
+        if (e->combomappar->item(j)->text() == folder) {
+            e->combomappar->setCurrentRow(j);
+            break;
+        }
+    }
+    e->uppdatera_innehåll();
+}
+
+void editorSave() {
+    program().form<frmaddmapp>()->ok_spara();
+}
+
+} // namespace
+
+void frmmain::uppdatera_huvudmappar() {
+    program().schema_avstängt = 0;
+    try {
+        if (combomappar.isEmpty())
+            return;
+        const qsizetype before = listmappar.size();
+        knappar_lås();
+        setCombomapparIndex(-1);
+        Tag = QStringLiteral("1");
+        ändra_inställning();
+        const QStringList mains = combomappar;
+        for (int i = 0; i < mains.size(); ++i) {
+            setCombomapparIndex(i);
+            appendSystemLog(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + mains[i] +
+                            QStringLiteral("\"."));
+            editorRescan(mains[i]);
+        }
+        editorSave();
+        const int current = comboinställningar->currentIndex();
+        comboinställningar->setCurrentIndex(-1);
+        comboinställningar->setCurrentIndex(current);
+        Tag.clear();
+        if (!chkaktiveraschema->isChecked())
+            knappar_låsupp();
+        const qsizetype after = listmappar.size();
+        if (windowTitle() == QLatin1String("Tamrel Backup")) {
+            Module1::logga_meddelande(0, -1,
+                                      QStringLiteral("Uppdatering klar.\r\nFöre: ") +
+                                          QString::number(before) + QStringLiteral(" mappar\r\nEfter: ") +
+                                          QString::number(after) + QStringLiteral(" mappar"),
+                                      QString());
+            appendSystemLog(QStringLiteral("Uppdatering av mappstruktur klar. Före: ") +
+                            QString::number(before) + QStringLiteral(" mappar. Efter: ") +
+                            QString::number(after) + QStringLiteral(" mappar"));
+        }
+    } catch (const platform::RunError& e) {
+        Module1::logga_meddelande(
+            e, -1,
+            QStringLiteral("Ett fel uppstod när huvudmapparnas mappstruktur skulle läsas in och "
+                           "uppdateras."),
+            QStringLiteral("Main, uppdatera huvudmappar"));
+        // Left locked, the main window could not be used again until restarted.
+        Tag.clear();
+        if (!chkaktiveraschema->isChecked())
+            knappar_låsupp();
+    }
+}

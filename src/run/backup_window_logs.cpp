@@ -1,0 +1,81 @@
+// The run-log procedures of the backup window; the file work is in run_log.
+#include "run/backup_window.h"
+
+#include "core/program.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "run/copy_engine.h"
+#include "run/run_log.h"
+#include "run/run_status.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+
+namespace {
+QString failure(const QString& literal, const platform::RunError& e) {
+    return literal + QString::number(e.number) + e.description + QLatin1Char('.');
+}
+} // namespace
+
+void frmutförbackup::tömlogfil(const QString& startDate, const QString& startTime) {
+    runlog::RunMode mode;
+    mode.scheduled = caption() == QLatin1String("schema");
+    mode.simulated = chkbackupsimulera->isChecked();
+    mode.commandline = caption() == QLatin1String("commandline");
+    runlog::startLog(program().programFolder(), mode, startDate, startTime);
+}
+
+void frmutförbackup::kopiera_exlog_till_log() {
+    try {
+        runlog::foldExclusions(program().programFolder());
+    } catch (const platform::RunError& e) {
+        runstatus::systemLogError(failure(QStringLiteral("Ett fel uppstod under skrivning till loggfil. "
+                                                         "Plats: Utför backup, kopiera exlogg till logg. "
+                                                         "Felkod "),
+                                          e));
+    }
+}
+
+void frmutförbackup::kopiera_errorlog_till_log() {
+    try {
+        if (!QFileInfo::exists(runlog::logPath(program().programFolder())))
+            return;
+        for (const QString& entry : engine().listsaknadenhet) {
+            addLogLine(QLatin1Char(' ') + entry);
+            runstatus::systemLog(runlog::driveEntrySystemText(entry));
+        }
+        runlog::foldErrors(program().programFolder(), engine().listsaknadenhet);
+    } catch (const platform::RunError& e) {
+        runstatus::systemLogError(failure(
+            QStringLiteral(
+                "Ett fel uppstod under skrivning till loggfil. Plats: Utför backup, kopiera errorlogg till "
+                "logg. Felkod "),
+            e));
+    }
+}
+
+void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs,
+                                              long copied, long lookedAt, float megabytes, long errors) {
+    runlog::SavedLogFacts facts;
+    facts.jobs = int(jobs);
+    facts.jobName = jobName;
+    facts.copied = copied;
+    facts.lookedAt = lookedAt;
+    facts.megabytes = megabytes;
+    facts.errors = errors;
+    facts.simulated = chkbackupsimulera->isChecked();
+    facts.scheduled = runstatus::schedulerOn();
+    facts.commandline = caption() == QLatin1String("commandline");
+    try {
+        runlog::saveLog(program().programFolder(), start, facts);
+        const int deleted = runlog::pruneSavedLogs(program().programFolder());
+        if (deleted > 0)
+            runstatus::systemLog(runlog::pruneMessage(deleted));
+    } catch (const platform::RunError& e) {
+        runstatus::systemLogError(failure(
+            QStringLiteral(
+                "FEL! Ett fel uppstod under hantering av loggfil. Plats: Utför backup, spara loggfil i "
+                "loggmapp. Felkod "),
+            e));
+    }
+}

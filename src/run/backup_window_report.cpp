@@ -1,0 +1,214 @@
+// Procedures of the backup window that hand over to the mirror engine, the programs around a
+// job and the result windows.
+#include "run/backup_window.h"
+
+#include "core/main_window.h"
+#include "core/program.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+#include "run/copy_engine.h"
+#include "run/job_programs.h"
+#include "run/leftover_window.h"
+#include "run/mirror.h"
+#include "run/result_dialogs.h"
+#include "run/run_log.h"
+#include "run/run_status.h"
+#include "run/simulation_window.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// The mirroring panel of the window, as the mirror engine sees it.
+class WindowMirrorView : public MirrorView {
+  public:
+    explicit WindowMirrorView(frmutförbackup& w) : w_(w) {}
+    void windowLog(const QString& text) override { w_.addLogLine(text); }
+    void appendToWindowLog(const QString& text) override { w_.addLogRaw(text); }
+    void runLog(const QString& line) override {
+        platform::appendLines(runlog::logPath(program().programFolder()), {line});
+    }
+    void errorLog(const QStringList& lines) override {
+        platform::appendLines(runlog::errLogPath(program().programFolder()), lines);
+    }
+    void countError() override { w_.countError(); }
+    bool cancelled() override { return w_.avbryt_spegling == 1 || program().schema_avstängt == 1; }
+    void yield() override { platform::doEventsThrottled(); }
+    void showPanel(bool on) override {
+        w_.frame_sync->setVisible(on);
+        if (on)
+            w_.frame_sync->raise();
+    }
+    void setMainFolderCaption(const QString& text) override { w_.frame_sync->setTitle(text); }
+    void setStatus(const QString& text) override {
+        w_.lblinfo->setText(text);
+        w_.lblinfo_Change();
+    }
+    void setCurrentName(const QString& text) override { w_.lblpath->setText(text); }
+    void setFoldersLeft(int n) override {
+        w_.lblantalmappar->setText(QStringLiteral("Mappar kvar: ") + QString::number(n));
+    }
+    void setDeletedCounts(long folders, long files, const QString& mark) override {
+        w_.lblraderademappar->setText(QStringLiteral("Mappar raderade: ") + QString::number(folders) + mark);
+        w_.lblraderadefiler->setText(QStringLiteral("Filer raderade: ") + QString::number(files) + mark);
+    }
+    void setProgress(double folders, double files) override {
+        w_.lblprocent22->resize(int(qBound(0.0, folders, 1.0) * w_.Picture4->width()),
+                                w_.lblprocent22->height());
+        w_.lblprocent11->resize(int(qBound(0.0, files, 1.0) * w_.Picture5->width()),
+                                w_.lblprocent11->height());
+    }
+    void setWorking(bool on) override {
+        if (on && !w_.Timer1->isActive())
+            w_.Timer1->start(1000);
+        else if (!on)
+            w_.Timer1->stop();
+    }
+    void setSchedulerStatus(const QString& text) override {
+        runstatus::setMainText("lblschema_statuspågår", text);
+    }
+
+  private:
+    frmutförbackup& w_;
+};
+
+} // namespace
+
+Mirror& frmutförbackup::mirror() {
+    if (!mirror_) {
+        mirrorView_ = std::make_unique<WindowMirrorView>(*this);
+        mirror_ = std::make_unique<Mirror>(*mirrorView_);
+    }
+    return *mirror_;
+}
+
+void frmutförbackup::stäng_program_före_backup() {
+    JobPrograms::stäng_program_före_backup(program().form<frmmain>()->txtprogramstopp);
+}
+
+void frmutförbackup::starta_program_efter_backup() {
+    JobPrograms::starta_program_efter_backup(program().form<frmmain>()->txtprogramstart);
+}
+
+void frmutförbackup::sync_förbered() {
+    frmmain* m = program().form<frmmain>();
+    MirrorJob job;
+    job.backupFolder = m->txtbackupmapp;
+    job.mainFolders = m->combomappar;
+    job.pathType = m->txtsökvägtyp;
+    job.createMainFolder = m->txtabsolutsökväg_huvudmapp;
+    job.preventMirror = m->txtsynkroniseraej;
+    job.versionFolder = m->txtversionmapp;
+    Mirror& mi = mirror();
+    mi.fel_i_jobbet = false;
+    mi.sync_förbered(job, chksync->isChecked(), chksyncsimulera->isChecked(),
+                     runstatus::setting("chkpapperskorg_synk"));
+    raderade_mappar = mi.raderade_mappar;
+    raderade_mappfiler = mi.raderade_mappfiler;
+    raderade_enstaka_filer = mi.raderade_enstaka_filer;
+    mb_raderat = float(mi.mb_raderat);
+    ej_speglat_jobb = mi.ej_speglat_jobb;
+    if (mi.fel_i_jobbet)
+        engine().fel_i_jobbet = true;
+    frame_sync->hide();
+    Timer1->stop();
+}
+
+void frmutförbackup::visa_procent(bool show) {
+    if (show) {
+        frmprocent* p = program().form<frmprocent>();
+        p->showMinimized();
+    } else {
+        program().unload<frmprocent>();
+    }
+}
+
+void frmutförbackup::visa_popup_schema() {
+    if (engine().imgerr) {
+        if (runstatus::setting("chkschemapopupfel")) {
+            frmbackupfel* f = program().form<frmbackupfel>();
+            f->showErrors(lblantalfel->text());
+            f->show();
+        }
+    } else if (runstatus::setting("chkschemapopupok") && !isVisible()) {
+        frmbackupfel* f = program().form<frmbackupfel>();
+        f->showSuccess(engine().kopierade_totalt);
+        f->show();
+    }
+}
+
+void frmutförbackup::visa_syncfilermappar(const QDateTime& start) {
+    if (!mirror_ || mirror_->leftovers.isEmpty())
+        return;
+    frmsyncfilermappar* f = program().form<frmsyncfilermappar>();
+    f->List1->clear();
+    f->List1->addItems(mirror_->leftovers);
+    f->cmdsparalogg_Tag = platform::dateTimeText(start);
+    f->cmdsparalogg->show();
+    const long files = raderade_enstaka_filer + raderade_mappfiler;
+    f->lblinfo->setText(QString::number(raderade_mappar) + QStringLiteral(" mappar med ") +
+                        QString::number(raderade_mappfiler) + QStringLiteral(" filer, och ") +
+                        QString::number(raderade_enstaka_filer) + QStringLiteral(" enstaka filer, totalt ") +
+                        QString::number(files) + QStringLiteral(" filer kan raderas,   ") +
+                        platform::Format(mb_raderat, QStringLiteral("0.00")) + QStringLiteral(" MB"));
+    program().dialogs.showModal(f);
+}
+
+void frmutförbackup::spara_syncschemalista_till_fil(const QDateTime& start) {
+    if (!mirror_ || mirror_->leftovers.isEmpty())
+        return;
+    try {
+        writeLeftoverList(platform::dateTimeText(start), mirror_->leftovers);
+    } catch (const platform::RunError& e) {
+        runstatus::systemLogError(
+            QStringLiteral("FEL! Kunde inte spara listan över filer och mappar som kan raderas. "
+                           "Felkod ") +
+            QString::number(e.number) + QLatin1Char(' ') + e.description);
+    }
+}
+
+void frmutförbackup::visa_simulerad_backup() {
+    const BackupEngine& e = engine();
+    if (e.simKällor.isEmpty())
+        return;
+    frmsimuleradbackup* s = program().form<frmsimuleradbackup>();
+    s->List1->clear();
+    s->List2.clear();
+    for (qsizetype i = 0; i < e.simKällor.size(); ++i)
+        s->addEntry(e.simKällor[i], i < e.simMål.size() ? e.simMål[i] : QString());
+    s->setWindowTitle(QStringLiteral("Simulerad backup"));
+    QString info =
+        QStringLiteral("Den simulerade backupen är slutförd. Nedan ser du filer som är nyare eller ändrade "
+                       "och därför kan skrivas över till backupmappen.");
+    if (program().form<frmmain>()->txtversionshantering == QLatin1String("JA"))
+        info += QStringLiteral(" Observera att versionshantering INTE gäller för de filer du kopierar här!");
+    s->Label1->setText(info);
+    s->cmdkopieraalla->setText(QStringLiteral("Backup alla"));
+    s->cmdkopieramarkerad->setText(QStringLiteral("Backup markerade"));
+    s->lblinfo->setText(QString::number(s->List1->count()) + QStringLiteral(" fil(er) kan kopieras. ") +
+                        QString::number(engine().nya_totalt) + QStringLiteral(" ny(a), ") +
+                        QString::number(engine().ändrade_totalt) + QStringLiteral(" ändrad(e)."));
+    program().dialogs.showModal(s);
+}
+
+void frmutförbackup::visa_klarbackup() {
+    frmklarbackup* k = program().form<frmklarbackup>();
+    ResultCounts c;
+    c.errors = platform::Val(lblantalfel->text());
+    c.nya = engine().nya_totalt;
+    c.ändrade = engine().ändrade_totalt;
+    c.skyddade = engine().skyddade_totalt;
+    c.kopierade = engine().kopierade_totalt;
+    c.genomsökta = engine().genomsökta_totalt;
+    k->fillBars(c);
+    program().dialogs.showModal(k);
+}

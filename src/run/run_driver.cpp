@@ -1,0 +1,486 @@
+#include "run/run_driver.h"
+
+#include "core/main_window.h"
+#include "core/module1.h"
+#include "core/program.h"
+#include "editor/job_files.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+#include "run/backup_window.h"
+#include "run/copy_engine.h"
+#include "run/mirror.h"
+#include "run/run_log.h"
+#include "run/run_status.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <cmath>
+#include <exception>
+
+namespace {
+
+QString numberText(long long n) {
+    return QString::number(n);
+}
+
+// A name the platform could not decode reaches the folder list with '?' in its place; on Linux
+// '?' is also a legal character, so a path that exists as written is an ordinary folder.
+bool illegalFolderName(const QString& path) {
+    for (const QChar c : path)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    return path.contains(QLatin1Char('?')) && !platform::folderExists(path);
+}
+
+} // namespace
+
+RunDriver::RunDriver(frmutförbackup& window)
+    : w_(window), m_(*program().form<frmmain>()), e_(window.engine()) {}
+
+// ---- helpers --------------------------------------------------------------------------------------
+
+bool RunDriver::cancelled() const {
+    return w_.avbryt_körning == 1 || program().schema_avstängt == 1;
+}
+
+bool RunDriver::anySelected() const {
+    return selectedCount() > 0;
+}
+
+int RunDriver::selectedCount() const {
+    return int(w_.List1->selectedItems().size());
+}
+
+void RunDriver::selectJob(int i) {
+    m_.comboinställningar->setCurrentIndex(i);
+}
+
+void RunDriver::systemLog(const QString& text) {
+    runstatus::systemLog(text);
+}
+
+void RunDriver::appendLog(const QStringList& lines) {
+    platform::appendLines(runlog::logPath(program().programFolder()), lines);
+}
+
+void RunDriver::setFoldersLeft() {
+    const int n = int(e_.List2.size());
+    w_.txtmapparkvar->setText(QStringLiteral("Antal mappar kvar: ") + numberText(n));
+    runstatus::setMainText("lblschema_mappar", numberText(n) + QStringLiteral(" st"));
+}
+
+void RunDriver::idleState() {
+    w_.cmdavbryt->setDefault(false);
+    w_.cmdavbryt->setAutoDefault(false);
+    w_.cmdavbryt->hide();
+    w_.cmdpaus->hide();
+    w_.cmdkörbackup->setEnabled(true);
+    w_.Command4->setEnabled(true);
+    w_.Frame1->setEnabled(true);
+    w_.Frame2->setEnabled(true);
+}
+
+// ---- the whole run --------------------------------------------------------------------------------
+
+void RunDriver::run() {
+    w_.runHadErrors_ = false;
+    bool started = false;
+    try {
+        started = start();
+        if (!started)
+            return;
+        jobPass();
+        runEnd();
+        report();
+    } catch (const platform::RunError& e) {
+        if (!started && w_.cmdkörbackup->isEnabled()) {
+            // Before the run state there is nothing to close; report only.
+            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
+                                      QStringLiteral("Utför backup, utför"));
+            w_.runHadErrors_ = true;
+            return;
+        }
+        errorHandler(e.number > 0 ? e.number : 75, e.description);
+    } catch (const std::exception& e) {
+        errorHandler(5, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void RunDriver::errorHandler(int number, const QString& description) {
+    w_.runHadErrors_ = true;
+    if (handlerUsed_)
+        return;
+    handlerUsed_ = true;
+    try {
+        runstatus::setTray(runstatus::Tray::Idle);
+        e_.imgerr = true;
+        ++e_.antalfel;
+        w_.refreshCounters();
+        idleState();
+        w_.frame_sync->hide();
+        const QString job = w_.List1->currentItem() ? w_.List1->currentItem()->text() : QString();
+        try {
+            appendLog({QString(),
+                       QStringLiteral("FEL: Felkod ") + numberText(number) + QLatin1Char(' ') + description +
+                           QStringLiteral(" (Jobb: ") + job + QLatin1Char(')'),
+                       QStringLiteral("Plats: Utför backup, utför"), QStringLiteral("Backupen avbröts."),
+                       QString(),
+                       QStringLiteral("Kopierade filer: ") + numberText(e_.kopierade_totalt) +
+                           QStringLiteral(", antal fel: ") + w_.lblantalfel->text(),
+                       QString()});
+        } catch (const platform::RunError&) {
+        }
+        w_.addLogLine(QStringLiteral(" FEL! Ett fel uppstod. ") + numberText(number) + QLatin1Char(' ') +
+                      description + QStringLiteral(" Backupen avbryts!"));
+        Module1::logga_meddelande(number, -1, QStringLiteral("Ett fel uppstod."),
+                                  QStringLiteral("Utför backup, utför"), description);
+        runEnd();
+        report();
+    } catch (...) {
+        // A second failure is not trapped again; the window must still come back to idle.
+        idleState();
+    }
+}
+
+// ---- run start ------------------------------------------------------------------------------------
+
+bool RunDriver::start() {
+    const QDateTime now = program().clock.now();
+    startDate_ = platform::dateText(now);
+    startTime_ = platform::timeText(now);
+    startStamp_ = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+
+    if (!anySelected()) {
+        earlyEnd(false);
+        return false;
+    }
+    runstatus::setTray(runstatus::Tray::Running);
+    w_.cmdkörbackup->setEnabled(false);
+    runstatus::setTrayTag(QString());
+    runstatus::systemLogSeparator(true);
+    systemLog(QStringLiteral("Startar en backupkörning."));
+    if (runstatus::schedulerOn()) {
+        runstatus::setMainVisible("txtschemavisajobb", false);
+        runstatus::setMainText("lblschemanedräkning2", QString());
+    }
+    w_.tömlogfil(startDate_, startTime_);
+
+    w_.txtloggtext->clear();
+    e_.resetRun(); // the lists, the error count, imgerr and every copy total
+    w_.setLblavbryt(QString());
+    w_.refreshCounters();
+    w_.List2->clear();
+    w_.listerror->clear();
+    for (QLabel* l : {w_.lblprocent1, w_.lblprocent2, w_.lblprocent3})
+        l->resize(0, l->height());
+    w_.lblprocent3->clear();
+    w_.lblprocent3_Change();
+    runstatus::setProgressShare(0);
+
+    w_.avbryt_körning = w_.avbryt_spegling = 0;
+    w_.raderade_enstaka_filer = w_.raderade_mappar = w_.raderade_mappfiler = 0;
+    w_.mb_raderat = 0;
+    w_.ej_speglat_jobb = false;
+    w_.resultat_lblinfo.clear();
+    w_.resultat_Text1.clear();
+    w_.mirror().resetRun();
+
+    w_.spara_valda_inställningar();
+    if (!w_.isVisible())
+        w_.visa_procent(true);
+    provskriv_tillbackupmapp();
+    if (!anySelected()) {
+        earlyEnd(true);
+        return false;
+    }
+
+    w_.lbl1->clear();
+    w_.lbl2->clear();
+    simPrefix_ = w_.chkbackupsimulera->isChecked() ? QStringLiteral("Simulerad ") : QString();
+    startMoment_ = program().clock.now();
+    w_.lbl1->setText(simPrefix_ + QStringLiteral("Backup startade kl. ") + platform::timeText(startMoment_));
+    w_.lbl2->setText(QStringLiteral("Kopierade filer: 0"));
+    w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + numberText(e_.kopierade_totalt) +
+                                QStringLiteral(", antal fel: ") + w_.lblantalfel->text());
+    if (w_.chkbackupsimulera->isChecked()) {
+        w_.addLogLine(QStringLiteral(" Simulerad Backupkörning startade."));
+        systemLog(QStringLiteral("Simulerad Backupkörning startade."));
+    } else {
+        w_.addLogLine(QStringLiteral(" Backupkörning startade."));
+        systemLog(QStringLiteral("Backupkörning startade."));
+    }
+    w_.txtsammanställning->hide();
+    w_.Frame2->setTitle(QStringLiteral("Mappar som kommer att kopieras för aktuellt jobb:"));
+    w_.cmdavbryt->setDefault(true);
+    w_.cmdavbryt->show();
+    w_.cmdpaus->show();
+    w_.cmdkörbackup->setEnabled(false);
+    w_.Command4->setEnabled(false);
+    w_.Frame1->setEnabled(false);
+    w_.Frame2->setEnabled(false);
+
+    refreshFolderStructures();
+    if (cancelled())
+        return true;
+    w_.txtbackup->clear();
+    platform::doEvents();
+    räknaallajobbfiler();
+    runstatus::setMainVisible("lblprocent", true);
+    return true;
+}
+
+void RunDriver::earlyEnd(bool noneWritable) {
+    w_.lbl1->clear();
+    w_.lbl2->clear();
+    w_.txtloggtext->clear();
+    const QString closing =
+        noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till. Avslutar körningen.")
+                     : QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
+    Module1::logga_meddelande(0, -1,
+                              noneWritable
+                                  ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
+                                                   "Kontrollera att dina backupmappar är åtkomliga och "
+                                                   "försök igen.")
+                                  : QStringLiteral("Du har inte valt något jobb!"),
+                              QString());
+    try {
+        QStringList lines;
+        if (noneWritable)
+            lines = e_.listsaknadenhet;
+        lines << closing;
+        appendLog(lines);
+    } catch (const platform::RunError&) {
+    }
+    systemLog(closing);
+    runstatus::systemLogSeparator(false);
+    w_.spara_loggfil_i_loggmapp(startStamp_, QString(), selectedCount(), 0, 0, 0.0f, 1);
+    if (w_.caption() == QLatin1String("schema")) {
+        if (auto* list = m_.findChild<QListWidget*>(QStringLiteral("listschemalogg"))) {
+            list->addItem(startDate_ + QLatin1Char(' ') + startTime_ +
+                          QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen."));
+            list->setCurrentRow(list->count() - 1);
+        }
+        if (e_.imgerr) {
+            runstatus::setTray(runstatus::Tray::Error);
+            runstatus::setTrayTag(QStringLiteral("err"));
+            if (runstatus::setting("chkschemapopupfel"))
+                w_.visa_popup_schema();
+        }
+    }
+    if (noneWritable) {
+        w_.cmdkörbackup->setEnabled(true);
+        runstatus::setTray(runstatus::Tray::Idle);
+        w_.visa_procent(false);
+    }
+    w_.runHadErrors_ = true;
+}
+
+void RunDriver::refreshFolderStructures() {
+    runstatus::setMainText("lblschema_statuspågår",
+                           QStringLiteral("Uppdaterar mappstruktur för valda jobb..."));
+    w_.addLogLine(QStringLiteral(" Uppdaterar mappstruktur för valda jobb..."));
+    systemLog(QStringLiteral("Uppdaterar mappstruktur för valda jobb..."));
+    platform::doEvents();
+    for (int i = 0; i < w_.List1->count(); ++i) {
+        platform::doEvents();
+        if (cancelled())
+            return;
+        if (!w_.List1->item(i)->isSelected())
+            continue;
+        if (i < m_.comboinställningar->count())
+            w_.List1->item(i)->setText(m_.comboinställningar->itemText(i));
+        selectJob(i);
+        m_.setCombomapparIndex(-1);
+        if (m_.lblmappuppdatering == QLatin1String("JA")) {
+            m_.setWindowTitle(QStringLiteral("Uppdaterar mappstruktur i ") +
+                              m_.comboinställningar->currentText());
+            m_.uppdatera_huvudmappar();
+        }
+    }
+    selectJob(-1);
+    selectJob(w_.List1->currentRow());
+    m_.setWindowTitle(QStringLiteral("Tamrel Backup"));
+}
+
+// ---- per-job pass ---------------------------------------------------------------------------------
+
+bool RunDriver::jobPass() {
+    if (!cancelled()) {
+        for (int i = 0; i < w_.List1->count(); ++i) {
+            e_.startJob();
+            w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
+            if (!w_.List1->item(i)->isSelected())
+                continue;
+            const QString jobName = w_.List1->item(i)->text();
+            runstatus::setMainText(
+                "lblschema_statuspågår",
+                QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
+            w_.addLogLine(QStringLiteral(" Backup på jobb ") + jobName.toUpper() +
+                          QStringLiteral(" startade"));
+            systemLog(QStringLiteral("Backup på jobb ") + jobName.toUpper() + QStringLiteral(" startade"));
+            w_.addLogLine(QStringLiteral(" Samlar in sökvägar och skapar backupmappar som behövs..."));
+            systemLog(QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
+            platform::doEvents();
+            if (cancelled())
+                break;
+            runstatus::setTray(runstatus::Tray::Running);
+            selectJob(i);
+            e_.List2 = m_.listmappar;
+            w_.showJobFolders();
+            w_.lblmapp->setText(m_.txtbackupmapp);
+            w_.File1.Pattern = m_.txtpattern;
+            setFoldersLeft();
+            w_.txtbackup->clear();
+            w_.lblsenastkördajobb_namn->setText(jobName);
+            appendLog({QString(), jobName.toUpper()});
+            skapamappar();
+            w_.showJobFolders();
+            w_.stäng_program_före_backup();
+            writeLastRun(jobName);
+            if (!e_.List2.isEmpty()) {
+                barStep_ = int(std::nearbyint(double(w_.Picture1->width()) / e_.List2.size()));
+                w_.lblprocent2->resize(0, w_.lblprocent2->height());
+                w_.sync_förbered();
+                w_.addLogLine(QStringLiteral(" Genomsöker mappar..."));
+                systemLog(QStringLiteral("Genomsöker mappar..."));
+                runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Genomsöker mappar..."));
+                w_.enhet_saknas_hanterad = false;
+                folderLoop(jobName);
+                if (cancelled())
+                    break;
+            }
+            jobEnd(i, jobName);
+        }
+    }
+    runstatus::setTray(runstatus::Tray::Idle);
+    if (cancelled()) {
+        if (program().schema_avstängt == 1 && m_.chkaktiveraschema)
+            m_.chkaktiveraschema->setChecked(false);
+        return false;
+    }
+    for (QLabel* l : {w_.lblprocent1, w_.lblprocent2, w_.lblprocent3})
+        l->resize(w_.List2->width(), l->height());
+    w_.lblprocent3->clear();
+    w_.lblprocent3_Change();
+    runstatus::setProgressShare(0);
+    runstatus::setMainVisible("lblprocent", false);
+    return true;
+}
+
+void RunDriver::folderLoop(const QString& jobName) {
+    for (int k = int(e_.List2.size()) - 1; k >= 0; --k) {
+        platform::doEventsThrottled();
+        if (cancelled())
+            return;
+        const QString folder = e_.List2[k];
+        if (k < int(e_.List3.size()) && e_.List3[size_t(k)].filtered) {
+            w_.removeJobFolder(k);
+        } else if (illegalFolderName(folder)) {
+            w_.countError();
+            try {
+                platform::appendLines(
+                    runlog::errLogPath(program().programFolder()),
+                    {QString(),
+                     QStringLiteral("FEL: mappnamnet innehåller otillåtna tecken. (Jobb: ") + jobName +
+                         QLatin1Char(')'),
+                     QStringLiteral("Mappnamn: ") + folder});
+            } catch (const platform::RunError&) {
+            }
+            runstatus::systemLogError(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") +
+                                      folder);
+        } else if (platform::folderExists(folder)) {
+            w_.List2->setCurrentRow(k);
+            w_.File1.Path = folder;
+            file_copy(k);
+            w_.applyProgress();
+            w_.removeJobFolder(k);
+        } else {
+            missingFolder(folder);
+        }
+        w_.lblprocent2->resize(w_.lblprocent2->width() + barStep_, w_.lblprocent2->height());
+        setFoldersLeft();
+    }
+}
+
+void RunDriver::missingFolder(const QString& path) {
+    if (!platform::isNetworkPath(path) && !platform::volumePresent(path)) {
+        if (w_.enhet_saknas_hanterad)
+            return;
+        const QString drive = platform::volumeRoot(path);
+        if (m_.txtignorerasaknadenhet == QLatin1String("JA")) {
+            bool known = false;
+            for (const QString& e : std::as_const(e_.listsaknadenhet))
+                known = known || e.contains(drive);
+            if (!known)
+                e_.listsaknadenhet << QStringLiteral("Enhet ") + drive + QStringLiteral(" saknas.");
+        } else {
+            w_.countError();
+            for (qsizetype j = e_.listsaknadenhet.size() - 1; j >= 0; --j)
+                if (e_.listsaknadenhet[j].contains(drive))
+                    e_.listsaknadenhet.removeAt(j);
+            e_.listsaknadenhet << QStringLiteral("FEL: Enhet ") + drive + QStringLiteral(" saknas.");
+        }
+        w_.enhet_saknas_hanterad = true;
+        return;
+    }
+    // A missing parent replaces the entries of its missing subfolders, met before it.
+    for (int j = w_.listerror->count() - 1; j >= 0; --j) {
+        if (w_.listerror->item(j)->text().contains(path)) {
+            delete w_.listerror->takeItem(j);
+            e_.takeBackError();
+            w_.refreshCounters();
+        }
+    }
+    w_.listerror->addItem(path);
+    w_.countError(false);
+}
+
+void RunDriver::jobEnd(int i, const QString& jobName) {
+    Q_UNUSED(jobName);
+    runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Klar med aktuellt jobb"));
+    QListWidgetItem* item = w_.List1->item(i);
+    item->setText(item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
+                  QStringLiteral(" kopierade filer)"));
+    const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
+                         QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
+                         QStringLiteral(" fel.");
+    w_.addLogLine(QLatin1Char(' ') + done);
+    systemLog(done);
+    if (e_.versioner_jobb != 0) {
+        const QString v =
+            numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
+        w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + v);
+        systemLog(v);
+    }
+    w_.kopiera_exlog_till_log();
+    QStringList lines{numberText(e_.kopierade_jobb) + QStringLiteral(" kopierade filer")};
+    if (e_.versioner_jobb != 0)
+        lines << numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering");
+    appendLog(lines);
+    e_.List2.clear();
+    e_.List3.clear();
+    w_.List2->clear();
+    w_.starta_program_efter_backup();
+}
+
+void RunDriver::writeLastRun(const QString& jobName) {
+    Q_UNUSED(jobName);
+    JobFiles::LastRun r;
+    const QDateTime now = program().clock.now();
+    r.when = platform::dateText(now) + QLatin1Char(' ') + now.toString(QStringLiteral("HH:mm"));
+    r.kind = w_.caption() == QLatin1String("schema")        ? QStringLiteral("Schemalagd")
+             : w_.caption() == QLatin1String("commandline") ? QStringLiteral("Startad med startkommando")
+                                                            : QStringLiteral("Manuell");
+    JobFiles(program().jobbgruppmapp, m_.comboinställningar->currentText()).writeLastRun(r);
+}

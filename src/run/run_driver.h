@@ -1,0 +1,62 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+class frmutförbackup;
+class frmmain;
+class BackupEngine;
+
+// One whole backup run of the backup window (its cmdkörbackup_Click): run start, per-job pass,
+// run end and the window's return to idle. It works on the window's controls and form
+// variables, which are the run's visible state.
+class RunDriver {
+  public:
+    explicit RunDriver(frmutförbackup& window);
+    void run();
+
+    // The result text and summary block the run end makes for the result dialog.
+    QString resultText() const { return resultText_; }
+    QString summaryBlock() const { return summary_; }
+
+  private:
+    // Phases.
+    bool start(); // false: the run ended early
+    void earlyEnd(bool noneWritable);
+    void refreshFolderStructures();
+    bool jobPass(); // false: cancelled
+    void folderLoop(const QString& jobName);
+    void missingFolder(const QString& path);
+    void jobEnd(int i, const QString& jobName);
+    void runEnd();
+    void report();
+    void errorHandler(int number, const QString& description);
+
+    // Steps that other parts of the run carry out.
+    void provskriv_tillbackupmapp();
+    void räknaallajobbfiler();
+    void skapamappar();
+    void file_copy(int k);
+    void writeLastRun(const QString& jobName);
+
+    // Helpers.
+    bool cancelled() const; // avbryt_körning first, then schema_avstängt
+    bool anySelected() const;
+    int selectedCount() const;
+    void selectJob(int i);
+    void idleState();
+    void systemLog(const QString& text);
+    void appendLog(const QStringList& lines);
+    void setFoldersLeft();
+
+    frmutförbackup& w_;
+    frmmain& m_;
+    BackupEngine& e_;
+    QString startDate_, startTime_;
+    QDateTime startStamp_;  // start date and time as one value
+    QDateTime startMoment_; // taken when the test write has passed
+    QString simPrefix_;
+    int barStep_ = 0;
+    bool handlerUsed_ = false;
+    QString resultText_;
+    QString summary_;
+};

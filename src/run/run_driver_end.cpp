@@ -1,0 +1,231 @@
+// Run end, summary and the window's return to idle.
+#include "run/run_driver.h"
+
+#include "core/main_window.h"
+#include "core/program.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+#include "run/backup_window.h"
+#include "run/copy_engine.h"
+#include "run/leftover_window.h"
+#include "run/result_dialogs.h"
+#include "run/run_log.h"
+#include "run/run_status.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+QString n(long long v) {
+    return QString::number(v);
+}
+QString mb(float v) {
+    return platform::Format(v, QStringLiteral("0.00"));
+}
+
+QString durationText(qint64 secs) {
+    if (secs < 0)
+        secs = 0;
+    return QStringLiteral("%1:%2:%3")
+        .arg(secs / 3600, 2, 10, QLatin1Char('0'))
+        .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(secs % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+void RunDriver::runEnd() {
+    w_.applyProgress();
+    w_.visa_procent(false);
+    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
+                     QStringLiteral("     "));
+    const QDateTime end = program().clock.now();
+    const QString endTime = platform::timeText(end);
+    const QString duration = durationText(startMoment_.isValid() ? startMoment_.secsTo(end) : 0);
+    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral("Tidsåtgång: ") + duration);
+    w_.lbl1->setText(w_.lbl1->text() + QStringLiteral(", slutade kl. ") + endTime);
+
+    const bool wasCancelled = cancelled();
+    QString result;
+    if (wasCancelled) {
+        w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") +
+                      duration);
+        systemLog(simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") + duration);
+        result = simPrefix_ + QStringLiteral("Backup avbröts.");
+    } else {
+        w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") +
+                      duration);
+        systemLog(QStringLiteral("Resultat: ") + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") +
+                  duration);
+        result = simPrefix_ + QStringLiteral("Backup klar.");
+    }
+    const QString errors = w_.lblantalfel->text();
+    result += QStringLiteral("\n") + n(e_.kopierade_totalt) + QStringLiteral(" filer kopierade. ") + errors +
+              QStringLiteral(" fel.");
+    const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
+                           QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
+    w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + counts);
+    systemLog(QStringLiteral("Resultat: ") + counts);
+    if (e_.versionshantering_använd) {
+        const QString v =
+            n(e_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
+        w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") + v);
+        systemLog(QStringLiteral("Resultat: ") + v);
+    }
+    w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + n(e_.kopierade_totalt) +
+                                QStringLiteral(", antal fel: ") + errors);
+    if (w_.listerror->count() > 0) {
+        result += QStringLiteral("\nVissa mappar kunde inte kopieras, eftersom de inte existerar.");
+        systemLog(QStringLiteral(
+            "Resultat: FEL! Vissa mappar kunde inte kopieras eftersom de inte existerar. Se loggen."));
+        QStringList lines{QString(),
+                          QStringLiteral("FEL: Följande mappar (inkl. undermappar) kunde inte kopieras "
+                                         "eftersom de inte existerar:")};
+        for (int i = 0; i < w_.listerror->count(); ++i)
+            lines << w_.listerror->item(i)->text();
+        appendLog(lines);
+        w_.showErrorImage();
+    }
+    w_.kopiera_errorlog_till_log();
+    w_.resultat_lblinfo = result;
+    resultText_ = result;
+    // Loading the result dialog takes the error marker and plays its sound, as its first write did.
+    frmklarbackup* klar = program().form<frmklarbackup>();
+    klar->Form_Load(e_.imgerr);
+    klar->lblinfo->setText(result);
+
+    const bool sim = w_.chkbackupsimulera->isChecked();
+    const bool sync = w_.chksync->isChecked();
+    const bool syncSim = w_.chksyncsimulera->isChecked();
+    QStringList s{QStringLiteral("Sammanställning:")};
+    if (sim)
+        s << QStringLiteral("  Simulerad backup.");
+    s << QStringLiteral("  ") + n(e_.kopierade_totalt) + QStringLiteral(" filer kopierades totalt.")
+      << QStringLiteral("  ") + n(e_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.")
+      << QString()
+      << QStringLiteral("  ") + n(e_.nya_totalt) +
+             QStringLiteral(" nya filer kopierades (+)  (exkl. ev. skyddade filer).")
+      << QStringLiteral("  ") + n(e_.ändrade_totalt) +
+             QStringLiteral(" ändrade filer kopierades (exkl. ev. skyddade filer).")
+      << QStringLiteral("  ") + n(e_.skyddade_totalt) + QStringLiteral(" skyddade filer kopierades (*).")
+      << QStringLiteral("  ") + n(e_.exkluderade_totalt) + QStringLiteral(" filer exkluderades.");
+    if (e_.fel_filstorlek_totalt == 0)
+        s << QStringLiteral("  ") + n(e_.misslyckade_totalt) + QStringLiteral(" filer misslyckades.");
+    else
+        s << QStringLiteral("  ") + n(e_.misslyckade_totalt + e_.fel_filstorlek_totalt) +
+                 QStringLiteral(" filer misslyckades, varav ") + n(e_.fel_filstorlek_totalt) +
+                 QStringLiteral(" p.g.a fel filstorlek efter kopiering.");
+    s << QStringLiteral("  ") + mb(e_.mb_kopierat) + QStringLiteral(" MB kopierat.");
+    const long deletedFiles = w_.raderade_enstaka_filer + w_.raderade_mappfiler;
+    if (sync && !syncSim)
+        s << QString() << QStringLiteral("Spegling:")
+          << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar raderades, ") +
+                 n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
+          << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) + QStringLiteral(" enstaka filer raderades.")
+          << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" raderade filer.")
+          << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB raderat.");
+    else if (sync && syncSim)
+        s << QString() << QStringLiteral("Spegling (simulerad):")
+          << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar kan raderas, ") +
+                 n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
+          << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) +
+                 QStringLiteral(" enstaka filer kan raderas.")
+          << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" filer kan raderas.")
+          << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB kan raderas.");
+    if (w_.ej_speglat_jobb)
+        s << QStringLiteral("  Notera: Det finns jobb som inte speglats.");
+    s << QString();
+    if (e_.versionshantering_använd)
+        s << QStringLiteral("  ") + n(e_.versioner_totalt) +
+                 QStringLiteral(" äldre filer sparade av versionshantering.")
+          << QString();
+    s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.");
+    if (cancelled())
+        s << QStringLiteral("  Backupkörningen avbröts av användaren!");
+    else if (platform::Val(errors) > 0)
+        s << QStringLiteral("  Backup slutfördes med fel!");
+    else
+        s << QStringLiteral("  Backup slutfördes utan fel.");
+    summary_ = s.join(QStringLiteral("\r\n"));
+    w_.resultat_Text1 = summary_;
+    klar->Text1->setPlainText(s.join(QLatin1Char('\n')));
+
+    const QString mirror = sync && syncSim ? QStringLiteral("Spegling: JA (simulerad)")
+                           : sync          ? QStringLiteral("Spegling: JA")
+                                           : QStringLiteral("Spegling: NEJ");
+    QStringList closing{QString(), w_.lbl1->text(), w_.lbl2->text(), QString(), mirror, QString()};
+    closing += s;
+    appendLog(closing);
+    w_.txtfil->clear();
+    w_.txtbackup->clear();
+    if (platform::Val(errors) > 0 || e_.imgerr)
+        w_.runHadErrors_ = true;
+}
+
+void RunDriver::report() {
+    w_.txtmapparkvar->clear();
+    idleState();
+    runstatus::systemLogSeparator(false);
+    if (w_.chksyncsimulera->isChecked() && w_.raderade_enstaka_filer + w_.raderade_mappfiler >= 1)
+        appendLog({QString(),
+                   QStringLiteral("Filer och mappar som raderats manuellt från speglingsloggen loggas inte i "
+                                  "denna loggfil.")});
+    auto save = [this] {
+        w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
+                                    e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat,
+                                    w_.errorCount());
+    };
+    if (!w_.chkbackupsimulera->isChecked())
+        save();
+    const QString mode = w_.caption();
+    if (mode == QLatin1String("schema")) {
+        const bool errors = e_.imgerr;
+        // Named as with a schedule per job; the common-schedule form belongs to the scheduler.
+        const QString jobPart =
+            QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
+        w_.lblsenastkördajobb_namn->setText(jobPart);
+        QString note;
+        if (w_.avbryt_körning == 1)
+            note = QStringLiteral("Användaren avbröt. ");
+        if (errors)
+            note += w_.lblantalfel->text() + QStringLiteral(" fel uppstod. Kontrollera loggen.");
+        if (errors) {
+            runstatus::setTray(runstatus::Tray::Error);
+            runstatus::setTrayTag(QStringLiteral("err"));
+        }
+        w_.visa_popup_schema();
+        if (auto* list = m_.findChild<QListWidget*>(QStringLiteral("listschemalogg"))) {
+            list->addItem(startDate_ + QLatin1Char(' ') + startTime_ + QStringLiteral(" Backup utförd") +
+                          jobPart + n(e_.kopierade_totalt) + QStringLiteral(" filer av ") +
+                          n(e_.genomsökta_totalt) + QStringLiteral(" kopierades. ") + note);
+            list->setCurrentRow(list->count() - 1);
+        }
+        program().unload<frmklarbackup>();
+        w_.spara_syncschemalista_till_fil(startStamp_);
+        program().unload<frmsyncfilermappar>();
+        program().unload<frmutförbackup>();
+    } else if (mode == QLatin1String("commandline")) {
+        w_.spara_syncschemalista_till_fil(startStamp_);
+        program().unload<frmklarbackup>();
+        program().unload<frmsyncfilermappar>();
+        program().unload<frmutförbackup>();
+    } else {
+        if (w_.chksync->isChecked() && w_.chksyncsimulera->isChecked())
+            w_.visa_syncfilermappar(startStamp_);
+        if (w_.chkbackupsimulera->isChecked()) {
+            w_.visa_simulerad_backup();
+            save();
+        }
+        w_.visa_klarbackup();
+    }
+    w_.txtsammanställning->show();
+    w_.Frame2->setTitle(QStringLiteral("Sammanställning för valt jobb:"));
+}

@@ -1,0 +1,146 @@
+#include "run/run_log.h"
+
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace runlog {
+
+QString logPath(const QString& f) {
+    return platform::joinPath(f, QStringLiteral("log.txt"));
+}
+QString errLogPath(const QString& f) {
+    return platform::joinPath(f, QStringLiteral("log_err.txt"));
+}
+QString exLogPath(const QString& f) {
+    return platform::joinPath(f, QStringLiteral("log_ex.txt"));
+}
+QString savedLogFolder(const QString& f) {
+    return platform::joinPath(f, QStringLiteral("Sparade loggar"));
+}
+
+QString headerLine(const RunMode& mode, const QString& startDate, const QString& startTime) {
+    QString line;
+    if (mode.scheduled)
+        line += QStringLiteral("Schemalagd ");
+    if (mode.simulated)
+        line += QStringLiteral("Simulerad ");
+    if (mode.commandline)
+        line += QStringLiteral("Startkommando-startad ");
+    return line + QStringLiteral("Backup utförd ") + startDate + QStringLiteral("  ") + startTime;
+}
+
+void startLog(const QString& folder, const RunMode& mode, const QString& startDate,
+              const QString& startTime) {
+    try {
+        platform::writeLines(logPath(folder), {QString(), headerLine(mode, startDate, startTime), QString()});
+    } catch (const platform::RunError&) {
+    }
+    try {
+        platform::writeLines(errLogPath(folder), {QString()});
+    } catch (const platform::RunError&) {
+    }
+}
+
+void foldExclusions(const QString& folder) {
+    const QString ex = exLogPath(folder);
+    const QString log = logPath(folder);
+    if (!QFileInfo::exists(ex) || !QFileInfo::exists(log))
+        return;
+    const QStringList lines = platform::readLines(ex);
+    if (!lines.isEmpty())
+        platform::appendLines(log, lines);
+    platform::writeText(ex, QString());
+}
+
+bool foldErrors(const QString& folder, const QStringList& listsaknadenhet) {
+    const QString log = logPath(folder);
+    if (!QFileInfo::exists(log))
+        return false;
+    if (!listsaknadenhet.isEmpty()) {
+        QStringList lines{QString()};
+        lines += listsaknadenhet;
+        platform::appendLines(log, lines);
+    }
+    const QString err = errLogPath(folder);
+    if (QFileInfo::exists(err)) {
+        const QStringList lines = platform::readLines(err);
+        if (!lines.isEmpty())
+            platform::appendLines(log, lines);
+        platform::writeLines(err, {QString()});
+    }
+    return true;
+}
+
+QString driveEntrySystemText(const QString& entry) {
+    if (entry.left(4) == QLatin1String("FEL:"))
+        return QStringLiteral("FEL! ") + entry.mid(4);
+    return entry;
+}
+
+QString savedLogSummary(const SavedLogFacts& f) {
+    QString s = f.jobs == 1
+                    ? QStringLiteral("Backup av ") + f.jobName.toUpper() + QStringLiteral(". ")
+                    : QStringLiteral("Backup av ") + QString::number(f.jobs) + QStringLiteral(" jobb. ");
+    if (f.simulated)
+        s.prepend(QStringLiteral("Simulerad "));
+    if (f.scheduled)
+        s.prepend(QStringLiteral("Schemalagd "));
+    if (f.commandline)
+        s.prepend(QStringLiteral("Startkommando-startad "));
+    s += QString::number(f.copied) + QStringLiteral(" filer av ") + QString::number(f.lookedAt) +
+         QStringLiteral(" kopierades. ");
+    s += platform::Format(static_cast<float>(f.megabytes), QStringLiteral("0.00")) + QStringLiteral(" MB. ");
+    s += f.errors >= 1 ? QString::number(f.errors) + QStringLiteral(" fel!") : QStringLiteral("Inga fel");
+    // A job name is a file name, but keep a saved log inside its folder whatever it holds.
+    s.replace(QLatin1Char('/'), QLatin1Char('-'));
+    return s;
+}
+
+QString savedLogName(const QDateTime& start, const SavedLogFacts& facts) {
+    QString stamp = platform::dateTimeText(start);
+    stamp.replace(QLatin1Char(':'), QLatin1Char('.'));
+    return QStringLiteral("log ") + stamp + QLatin1Char(' ') + savedLogSummary(facts) +
+           QStringLiteral(".txt");
+}
+
+QString saveLog(const QString& folder, const QDateTime& start, const SavedLogFacts& facts) {
+    const QString saved = savedLogFolder(folder);
+    if (!platform::folderExists(saved))
+        platform::makePath(saved);
+    const QString target = platform::joinPath(saved, savedLogName(start, facts));
+    platform::copyKeepTime(logPath(folder), target);
+    return target;
+}
+
+int pruneSavedLogs(const QString& folder, int keep) {
+    const QString saved = savedLogFolder(folder);
+    QStringList names;
+    for (const QString& n : platform::listFileNames(saved))
+        if (platform::matchesPattern(n, QStringLiteral("*.txt")))
+            names << n;
+    platform::sortNames(names);
+    int deleted = 0;
+    for (int i = 0; i < names.size() - keep; ++i) {
+        platform::removeFile(platform::joinPath(saved, names[i]));
+        ++deleted;
+    }
+    return deleted;
+}
+
+QString pruneMessage(int deleted) {
+    if (deleted == 1)
+        return QStringLiteral("Raderade en gammal loggfil eftersom gränsen på 50 loggfiler är nådd.");
+    if (deleted > 1)
+        return QStringLiteral("Raderade ") + QString::number(deleted) +
+               QStringLiteral(" gamla loggfiler eftersom gränsen på 50 loggfiler är nådd.");
+    return {};
+}
+
+} // namespace runlog

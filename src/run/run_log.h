@@ -1,0 +1,68 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// The run log family in the program folder: log.txt, its side logs and the saved copies in
+// "Sparade loggar". No widgets here; the backup window reports failures and writes its log boxes.
+namespace runlog {
+
+// Who started the run, as the backup window's caption and check boxes tell it.
+struct RunMode {
+    bool scheduled = false;   // caption "schema"
+    bool simulated = false;   // chkbackupsimulera ticked
+    bool commandline = false; // caption "commandline"
+};
+
+QString logPath(const QString& programFolder);        // log.txt
+QString errLogPath(const QString& programFolder);     // log_err.txt
+QString exLogPath(const QString& programFolder);      // log_ex.txt
+QString savedLogFolder(const QString& programFolder); // Sparade loggar
+
+// The header line of log.txt: the prefixes, "Backup utförd ", the date, two blanks, the time.
+QString headerLine(const RunMode& mode, const QString& startDate, const QString& startTime);
+
+// Starts log.txt with its three header lines and leaves log_err.txt holding one empty line.
+// A step that fails is passed over.
+void startLog(const QString& programFolder, const RunMode& mode, const QString& startDate,
+              const QString& startTime);
+
+// Appends log_ex.txt to log.txt and empties it; nothing when either file is missing.
+// Throws RunError at the first failure (the side log then keeps its lines).
+void foldExclusions(const QString& programFolder);
+
+// Appends the missing-drive entries (after one empty line, when there are any) and then
+// log_err.txt to log.txt, and leaves log_err.txt holding one empty line. Nothing at all when
+// log.txt is missing; returns false then. Throws RunError at the first failure.
+bool foldErrors(const QString& programFolder, const QStringList& listsaknadenhet);
+
+// The system-log text of a missing-drive entry: "FEL:" at its start becomes "FEL! ".
+QString driveEntrySystemText(const QString& entry);
+
+// The summary part of a saved log's name, e.g. "Schemalagd Backup av DOKUMENT. 12 filer av 340
+// kopierades. 1,25 MB. Inga fel".
+struct SavedLogFacts {
+    int jobs = 0;
+    QString jobName;
+    long long copied = 0;
+    long long lookedAt = 0;
+    double megabytes = 0;
+    long long errors = 0;
+    bool simulated = false;   // chkbackupsimulera
+    bool scheduled = false;   // the scheduler is switched on, whatever started the run
+    bool commandline = false; // caption "commandline"
+};
+QString savedLogSummary(const SavedLogFacts& facts);
+// "log " + the start stamp with '.' for ':' + " " + summary + ".txt".
+QString savedLogName(const QDateTime& start, const SavedLogFacts& facts);
+
+// Copies log.txt into "Sparade loggar" under its name (creating the folder, replacing a file of
+// the same name). Returns the saved path. Throws RunError.
+QString saveLog(const QString& programFolder, const QDateTime& start, const SavedLogFacts& facts);
+// Deletes the first files in name order of "Sparade loggar" until at most `keep` ".txt" files
+// are left; returns how many were deleted. Throws RunError.
+int pruneSavedLogs(const QString& programFolder, int keep = 50);
+// The system-log line after pruning, empty when nothing was deleted.
+QString pruneMessage(int deleted);
+
+} // namespace runlog

@@ -1,0 +1,115 @@
+#include "run/run_status.h"
+
+#include "core/main_window.h"
+#include "core/module1.h"
+#include "core/program.h"
+#include "core/settings_window.h"
+#include "platform/icons.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTextEdit>
+#include <QVariant>
+
+namespace runstatus {
+
+namespace {
+QWidget* mainChild(const char* name) {
+    frmmain* m = program().form<frmmain>();
+    return m->findChild<QWidget*>(QString::fromUtf8(name));
+}
+QWidget* topLevel(const char* name) {
+    const QString n = QString::fromUtf8(name);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == n)
+            return w;
+    return nullptr;
+}
+} // namespace
+
+bool setting(const char* name) {
+    frmsetup* s = program().form<frmsetup>();
+    auto* b = s->findChild<QCheckBox*>(QString::fromUtf8(name));
+    return b && b->isChecked();
+}
+
+bool schedulerOn() {
+    frmmain* m = program().form<frmmain>();
+    return m->chkaktiveraschema && m->chkaktiveraschema->isChecked();
+}
+
+bool schedulerPanelVisible() {
+    QWidget* w = mainChild("frameschema");
+    return w && w->isVisible();
+}
+
+bool reminderVisible() {
+    QWidget* w = topLevel("frmgammalbackup");
+    return w && w->isVisible();
+}
+
+void setMainText(const char* name, const QString& text) {
+    if (QWidget* w = mainChild(name))
+        w->setProperty("text", text);
+}
+
+void setMainVisible(const char* name, bool visible) {
+    if (QWidget* w = mainChild(name))
+        w->setVisible(visible);
+}
+
+void setProgressShare(double share) {
+    QWidget* l = mainChild("lblprocent");
+    QWidget* f = mainChild("frameschema");
+    if (l && f)
+        l->resize(int(qBound(0.0, share, 1.0) * f->width()), l->height());
+}
+
+void systemLog(const QString& text) {
+    program().form<frmmain>()->appendSystemLog(text);
+}
+
+void markProgramLogRed() {
+    program().form<frmmain>()->markProgramLogError();
+}
+
+void systemLogError(const QString& text) {
+    systemLog(text);
+    markProgramLogRed();
+}
+
+void systemLogSeparator(bool onlyWhenNeeded) {
+    frmmain* m = program().form<frmmain>();
+    if (onlyWhenNeeded && m->txtsyslogg->toPlainText().endsWith(QLatin1Char('*')))
+        return;
+    m->appendSystemLog(QString(47, QLatin1Char('*')));
+}
+
+void setTray(Tray t) {
+    frmmain* m = program().form<frmmain>();
+    if (!m->TrayIcon1)
+        return;
+    const platform::Picture p = t == Tray::Error     ? platform::Picture::BackupError
+                                : t == Tray::Running ? platform::Picture::Run
+                                                     : platform::Picture::Backup;
+    m->TrayIcon1->setPicture(platform::icon(p));
+}
+
+void setTrayTag(const QString& tag) {
+    frmmain* m = program().form<frmmain>();
+    if (m->TrayIcon1)
+        m->TrayIcon1->Tag = tag;
+}
+
+// The windows below belong to other areas of the program; until they exist these do nothing.
+void stopEditorScan() {}
+void showPauseWindow() {}
+void showRunLog(int mode) {
+    Module1::visa_logg(mode);
+}
+void openHelp() {
+    Module1::öppna_hjälp();
+}
+
+} // namespace runstatus

@@ -1,0 +1,409 @@
+// Saving a job from the editor: the file set on disk, the checks and their order, the backup
+// folder question, overwriting, and failures that must leave the old job whole.
+#include "support/fixture.h"
+
+#include "editor/editor_script.h"
+#include "editor/job_editor_window.h"
+#include "editor/job_set_writer.h"
+#include "editor/reporter_script.h"
+#include "platform/errors.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <cerrno>
+
+using editor_script::bytes;
+using editor_script::crlf;
+
+class SavingTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        testutil::makeDir(path("Listor"));
+        reporter = reporter_script::probe(dialogs());
+        main = prog().form<frmmain>();
+        src = work("Dokument");
+        backup = work("Backup");
+        testutil::makeDir(src + "/Brev");
+        testutil::makeDir(backup);
+    }
+    void expectReport(const QString& text) { reporter_script::expect(dialogs(), reporter, text); }
+
+    // A fresh, hidden editor holding a job that passes every check.
+    frmaddmapp* validEditor(const QString& name) {
+        frmaddmapp* e = prog().form<frmaddmapp>();
+        e->txtnamn->setEditText(name);
+        e->combomappar->addItem(src);
+        e->lstFoundFiles->addItems({src, src + "/Brev"});
+        e->txtbackupmapp->setEditText(backup);
+        return e;
+    }
+    QStringList groupFiles() const {
+        return QDir(path("Listor")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    void writeJob(const QString& name) {
+        testutil::JobSpec j;
+        j.name = name;
+        j.folders = {src, src + "/Brev"};
+        j.mainFolders = {src};
+        j.backupFolder = backup;
+        testutil::writeJob(path("Listor"), j);
+    }
+
+    reporter_script::Form reporter;
+    frmmain* main = nullptr;
+    QString src;
+    QString backup;
+};
+
+TEST_F(SavingTest, NewJobThroughTheWindowWritesTheFileSetLineByLine) {
+    const QString pictures = work("Bilder");
+    testutil::makeDir(pictures);
+    dialogs().expectWindow(QStringLiteral("frmaddmapp"), [&](QWidget* w) {
+        auto* e = static_cast<frmaddmapp*>(w);
+        e->txtnamn->setEditText(QStringLiteral("Familj"));
+        e->combomappar->addItems({src, pictures});
+        e->lstFoundFiles->addItems({src, src + "/Brev", pictures});
+        e->listpattern->addItems({QStringLiteral("*.doc"), QStringLiteral("*.xls")});
+        e->listexpattern->addItem(QStringLiteral("*.tmp"));
+        e->listmappfilter->addItems({QStringLiteral("Temp"), QStringLiteral("Cache")});
+        e->txtexmb->setText(QStringLiteral("10"));
+        e->liststartstopp_stopp->addItem(QStringLiteral("thunderbird"));
+        e->liststartstopp_start->addItems(
+            {QStringLiteral("\"/opt/my app/run\""), QStringLiteral("notes.txt")});
+        e->txtbackupmapp->setEditText(backup + "/");
+        e->chksynkroniseraej->setChecked(true);
+        e->chkignorerasaknadenhet->setChecked(true);
+        e->cmdok->click();
+    });
+    main->cmdny_Click();
+
+    const JobFiles job(QStringLiteral("Familj"));
+    EXPECT_EQ(bytes(job.path(0)), crlf({src, src + "/Brev", pictures}));
+    EXPECT_EQ(bytes(job.path(1)), crlf({src, pictures}));
+    EXPECT_EQ(bytes(job.path(2)), crlf({backup}));
+    EXPECT_EQ(bytes(job.path(3)), crlf({"*.doc;*.xls", "*.tmp", "Thumbs.db", "Temp * Cache", "10"}));
+    EXPECT_EQ(bytes(job.path(4)), crlf({"JA", "JA", "0", "NEJ", "JA"}));
+    EXPECT_EQ(bytes(job.path(5)), QByteArray());
+    EXPECT_TRUE(QFile::exists(job.path(5)));
+    EXPECT_EQ(bytes(job.path(8)), crlf({"thunderbird", "\"/opt/my app/run\" ;; notes.txt"}));
+    EXPECT_EQ(bytes(job.path(9)), crlf({"NEJ", "", "", "10", ""}));
+    // Nothing else: no schedule, no last run, no temporary leftovers.
+    EXPECT_EQ(groupFiles(), QStringList({"Familj.000", "Familj.001", "Familj.002", "Familj.003", "Familj.004",
+                                         "Familj.005", "Familj.008", "Familj.009"}));
+    EXPECT_TRUE(main->chkload);
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
+}
+
+TEST_F(SavingTest, EditingAndSavingAgainChangesOnlyWhatWasEdited) {
+    const QString versions = work("Versioner");
+    const QString other = work("Annan backup");
+    testutil::makeDir(src + "/Gammal");
+    testutil::makeDir(other);
+    testutil::JobSpec j;
+    j.name = QStringLiteral("Arbete");
+    j.folders = {src, src + "/Brev"};
+    j.mainFolders = {src};
+    j.backupFolder = backup;
+    j.options = {"JA", "NEJ", "1", "JA", "NEJ"};
+    j.excluded = {src + "/Gammal"};
+    j.versioning = {"JA", "jpg;png", "", "5", versions};
+    j.filters = {"*.doc;*.xls", "*.tmp", "Thumbs.db", "Temp * Cache", "25"};
+    j.programs = {"thunderbird", "\"/opt/my app/run\" ;; notes.txt"};
+    testutil::writeJob(path("Listor"), j);
+    const JobFiles job(j.name);
+    testutil::writeLines(job.path(6), {" 1 ", " 0 ", "08:30", "0234560", " 0 "});
+    testutil::writeLines(job.path(7), {"2026-12-01 08:30", "Schemalagd"});
+    const QList<QByteArray> before = editor_script::jobBytes(j.name);
+
+    editor_script::selectJob(j.name);
+    dialogs().expectWindow(QStringLiteral("frmaddmapp"), [&](QWidget* w) {
+        auto* e = static_cast<frmaddmapp*>(w);
+        EXPECT_EQ(e->caption(), QStringLiteral("Ändra jobb"));
+        e->txtbackupmapp->setEditText(other);
+        e->cmdok->click();
+    });
+    main->cmdändra_Click();
+
+    const QList<QByteArray> after = editor_script::jobBytes(j.name);
+    for (int n = 0; n <= 10; ++n) {
+        if (n == 2)
+            EXPECT_EQ(after[n], crlf({other}));
+        else
+            EXPECT_EQ(after[n], before[n]) << "file " << n;
+    }
+}
+
+TEST_F(SavingTest, MissingBackupFolderIsCreatedOnYesKeptMissingOnNoAndReportedWhenItCannotBe) {
+    const QString deep = work("Ny/Djup/Backup");
+    frmaddmapp* e = validEditor(QStringLiteral("Ja"));
+    e->txtbackupmapp->setEditText(deep);
+    dialogs().expectMessage(QStringLiteral("Backupmappen du valt finns inte.\r\n") + deep +
+                                QStringLiteral("\r\n\r\nVill du skapa den nu?"),
+                            platform::Answer::Yes);
+    e->cmdok_Click();
+    EXPECT_TRUE(QFileInfo(deep).isDir());
+    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Ja")).path(2)), crlf({deep}));
+
+    const QString never = work("Aldrig");
+    e = validEditor(QStringLiteral("Nej"));
+    e->txtbackupmapp->setEditText(never);
+    dialogs().expectMessage(QStringLiteral("Vill du skapa den nu?"), platform::Answer::No);
+    e->cmdok_Click();
+    EXPECT_FALSE(QFileInfo::exists(never));
+    EXPECT_TRUE(JobFiles(QStringLiteral("Nej")).exists());
+
+    // A folder that cannot be created: the message, the storage tab, nothing written.
+    platform::injectFault(work("Spärrad"), EACCES);
+    e = validEditor(QStringLiteral("Spärr"));
+    e->txtbackupmapp->setEditText(work("Spärrad/Backup"));
+    dialogs().expectMessage(QStringLiteral("Vill du skapa den nu?"), platform::Answer::Yes);
+    expectReport(QStringLiteral("Backupmappen kunde inte skapas!"));
+    e->cmdok_Click();
+    EXPECT_EQ(e->selectedTab(), 5);
+    EXPECT_EQ(e->frontPage(), e->Frame7);
+    EXPECT_FALSE(JobFiles(QStringLiteral("Spärr")).exists());
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), e);
+}
+
+TEST_F(SavingTest, NamesThatCannotBeAJobFileNameAreRefusedBeforeAnyOtherCheck) {
+    const QString message =
+        QStringLiteral("Namnet för det här jobbet innehåller ett otillåtet tecken. Följande "
+                       "tecken är otillåtna:\r\n\r\n\\ / : * ? \" < > |");
+    const QStringList names = {"a:b", "a/b", "a\\b", "a*b", "a?b", "a\"b", "a|b", ".", "..", ".dold"};
+    for (const QString& name : names) {
+        frmaddmapp* e = prog().form<frmaddmapp>();
+        e->txtnamn->setEditText(name); // folder list and backup folder left empty
+        e->visa_flik(3);
+        expectReport(message);
+        e->cmdok_Click();
+        EXPECT_EQ(e->selectedTab(), 0) << name.toStdString();
+        EXPECT_EQ(prog().loaded<frmaddmapp>(), e);
+        prog().unload<frmaddmapp>();
+    }
+    EXPECT_EQ(groupFiles(), QStringList());
+
+    // Angle brackets never reach saving: the name field turns them into « and ».
+    frmaddmapp* e = validEditor(QStringLiteral("a<b>"));
+    EXPECT_EQ(e->txtnamn->currentText(), QStringLiteral("a«b»"));
+    e->cmdok_Click();
+    EXPECT_TRUE(JobFiles(QStringLiteral("a«b»")).exists());
+}
+
+TEST_F(SavingTest, RefusedChecksComeInOrderShowTheirTabAndWriteNoJobFile) {
+    struct Case {
+        const char* what;
+        std::function<void(frmaddmapp*)> change;
+        const char* message;
+        int tab;
+    };
+    const std::vector<Case> cases = {
+        {"empty name and no folders: folders first",
+         [](frmaddmapp* e) {
+             e->txtnamn->setEditText(QString());
+             e->lstFoundFiles->clear();
+         },
+         "Du har inte valt några mappar för det här jobbet!", 1},
+        {"empty name", [](frmaddmapp* e) { e->txtnamn->setEditText(QString()); },
+         "Du måste ange ett namn för det här jobbet!", 0},
+        {"empty backup folder", [](frmaddmapp* e) { e->txtbackupmapp->setEditText(QString()); },
+         "Du måste ange en backupmapp för det här jobbet!", 5},
+        {"file type with a blank",
+         [](frmaddmapp* e) { e->listpattern->addItem(QStringLiteral("*.doc *.xls")); },
+         "De angivna filtyperna för det här jobbet verkar inte vara korrekt.", 0},
+        {"excluded type without a star",
+         [](frmaddmapp* e) { e->listexpattern->addItem(QStringLiteral(".tmp")); },
+         "De angivna exkluderade filtyperna för det här jobbet verkar inte vara korrekt.", 2},
+        {"size that is no number", [](frmaddmapp* e) { e->txtexmb->setText(QStringLiteral("abc")); },
+         "Du måste ange en giltig maxstorlek för filer!", 2},
+        {"versioning with a size of nothing",
+         [](frmaddmapp* e) {
+             e->chkversionshantering->setChecked(true);
+             e->txtversion_mb->setText(QStringLiteral("x"));
+         },
+         "Du måste ange en giltig maxstorlek för filer i versionshanteringen!", 4},
+        {"versioning without a number of versions",
+         [](frmaddmapp* e) {
+             e->chkversionshantering->setChecked(true);
+             e->txtversionmax->setText(QString());
+         },
+         "Du måste ange hur många filversioner du vill spara för versionshanteringen, 1-999.!", 4},
+        {"versioning without a folder",
+         [](frmaddmapp* e) {
+             e->chkversionshantering->setChecked(true);
+             e->txtversionmapp->setText(QString());
+         },
+         "Du måste ange en mapp för sparade filer för versionshanteringen!", 4},
+    };
+    for (const Case& c : cases) {
+        frmaddmapp* e = validEditor(QStringLiteral("Nekad"));
+        c.change(e);
+        expectReport(QString::fromUtf8(c.message));
+        e->cmdok_Click();
+        EXPECT_EQ(e->selectedTab(), c.tab) << c.what;
+        EXPECT_EQ(prog().loaded<frmaddmapp>(), e) << c.what;
+        EXPECT_FALSE(main->chkload) << c.what;
+        prog().unload<frmaddmapp>();
+    }
+    EXPECT_EQ(groupFiles(), QStringList());
+}
+
+TEST_F(SavingTest, AcceptedValuesAreNormalisedAsTheyAreSaved) {
+    frmaddmapp* e = validEditor(QStringLiteral("Normal"));
+    e->txtexmb->setText(QStringLiteral("10 MB"));
+    e->txtbackupmapp->setEditText(backup + "//");
+    e->chkversionshantering->setChecked(true);
+    e->txtversionmax->setText(QStringLiteral("1000"));
+    e->txtversionmapp->setText(work("Versioner/"));
+    e->cmdok_Click();
+    const JobFiles job(QStringLiteral("Normal"));
+    // An empty type field is "*.*"; one trailing separator goes from each folder.
+    EXPECT_EQ(testutil::readLines(job.path(3)).value(0), QStringLiteral("*.*"));
+    EXPECT_EQ(testutil::readLines(job.path(3)).value(4), QStringLiteral("10 MB"));
+    EXPECT_EQ(bytes(job.path(2)), crlf({backup + "/"}));
+    EXPECT_EQ(bytes(job.path(9)), crlf({"JA", "", "", "1000", work("Versioner")}));
+}
+
+TEST_F(SavingTest, AbsolutePathWithTwoMainFoldersOnlyReports) {
+    frmaddmapp* e = validEditor(QStringLiteral("Absolut"));
+    e->optsökvägtyp[1]->setChecked(true);
+    e->combomappar->addItem(work("Annan"));
+    expectReport(
+        QStringLiteral("Du kan inte ha mer än en (1) källmapp om du vill ha absolut sökväg i backupmappen!"));
+    e->visa_flik(3);
+    e->cmdok_Click();
+    EXPECT_EQ(e->selectedTab(), 3);
+    EXPECT_FALSE(QFile::exists(path("setup_namn.ini")));
+    EXPECT_EQ(groupFiles(), QStringList());
+}
+
+TEST_F(SavingTest, NewJobWithATakenNameAsksBeforeOverwritingAndKeepsScheduleAndLastRun) {
+    writeJob(QStringLiteral("Backup 1"));
+    const JobFiles old(QStringLiteral("Backup 1"));
+    testutil::writeLines(old.path(6), {" 1 ", " 0 ", "08:30", "0234560", " 0 "});
+    testutil::writeLines(old.path(7), {"2026-12-01 08:30", "Manuell"});
+    const QList<QByteArray> before = editor_script::jobBytes(old.name());
+    const QString question =
+        QStringLiteral("Detta namn finns redan för ett annan jobb! (Backup 1)\r\n\r\nVill du "
+                       "skriva över den?");
+    const QString other = work("Annan");
+    testutil::makeDir(other);
+
+    auto fill = [&](frmaddmapp* e) {
+        e->show(); // new mode needs a visible window
+        EXPECT_EQ(e->txtnamn->currentText(), QStringLiteral("Backup 2"));
+        e->txtnamn->setEditText(QStringLiteral("Backup 1"));
+        e->combomappar->addItem(other);
+        e->lstFoundFiles->addItem(other);
+        e->txtbackupmapp->setEditText(backup);
+    };
+    dialogs().expectWindow(QStringLiteral("frmaddmapp"), [&](QWidget* w) {
+        auto* e = static_cast<frmaddmapp*>(w);
+        fill(e);
+        dialogs().expectMessage(question, platform::Answer::Cancel);
+        e->cmdok->click();
+        EXPECT_EQ(e->selectedTab(), 1);
+        EXPECT_EQ(prog().loaded<frmaddmapp>(), e);
+    });
+    main->cmdny_Click();
+    EXPECT_EQ(editor_script::jobBytes(old.name()), before);
+
+    dialogs().expectWindow(QStringLiteral("frmaddmapp"), [&](QWidget* w) {
+        auto* e = static_cast<frmaddmapp*>(w);
+        fill(e);
+        dialogs().expectMessage(question, platform::Answer::Ok);
+        e->cmdok->click();
+    });
+    main->cmdny_Click();
+    const QList<QByteArray> after = editor_script::jobBytes(old.name());
+    EXPECT_EQ(after[0], crlf({other}));
+    EXPECT_EQ(after[6], before[6]);
+    EXPECT_EQ(after[7], before[7]);
+}
+
+TEST_F(SavingTest, AFailedSaveLeavesTheOldJobWholeAndIsReported) {
+    writeJob(QStringLiteral("Hel"));
+    const QList<QByteArray> before = editor_script::jobBytes(QStringLiteral("Hel"));
+    const QString other = work("Annan");
+    testutil::makeDir(other);
+
+    // Writing a new file fails (full disk).
+    platform::injectFault(savingTemporary(JobFiles(QStringLiteral("Hel"))).path(4), ENOSPC);
+    frmaddmapp* e = validEditor(QStringLiteral("Hel"));
+    e->txtbackupmapp->setEditText(other);
+    expectReport(QStringLiteral("Ett fel uppstod när jobbet skulle sparas."));
+    e->cmdok_Click();
+    EXPECT_EQ(editor_script::jobBytes(QStringLiteral("Hel")), before);
+    EXPECT_EQ(groupFiles().filter(QStringLiteral(".~")), QStringList());
+    EXPECT_TRUE(main->txtsyslogg->toPlainText().contains(
+        QStringLiteral("Ett fel uppstod när jobbet skulle sparas.")));
+    EXPECT_TRUE(main->txtsyslogg->toPlainText().contains(QStringLiteral("Jobb, ok/spara")));
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), e);
+    EXPECT_FALSE(e->picstänginfo->isVisibleTo(e));
+    EXPECT_FALSE(main->chkload);
+    prog().unload<frmaddmapp>();
+    platform::clearFaults();
+
+    // Putting a file into place fails after others were replaced: those get their old contents.
+    platform::injectFault(JobFiles(QStringLiteral("Hel")).path(9), EIO);
+    e = validEditor(QStringLiteral("Hel"));
+    e->txtbackupmapp->setEditText(other);
+    expectReport(QStringLiteral("Ett fel uppstod när jobbet skulle sparas."));
+    e->cmdok_Click();
+    platform::clearFaults();
+    EXPECT_EQ(editor_script::jobBytes(QStringLiteral("Hel")), before);
+    EXPECT_EQ(groupFiles().filter(QStringLiteral(".~")), QStringList());
+    prog().unload<frmaddmapp>();
+
+    // A new job whose last file cannot be put into place does not appear at all.
+    platform::injectFault(JobFiles(QStringLiteral("Halv")).path(0), EIO);
+    e = validEditor(QStringLiteral("Halv"));
+    expectReport(QStringLiteral("Plats: Jobb, ok/spara"));
+    e->cmdok_Click();
+    platform::clearFaults();
+    EXPECT_EQ(groupFiles().filter(QStringLiteral("Halv")), QStringList());
+}
+
+TEST_F(SavingTest, OkAndClosingCannotReenterARunningSave) {
+    frmaddmapp* e = validEditor(QStringLiteral("Upptagen"));
+    e->show();
+    int reentries = 0;
+    QTimer::singleShot(0, e, [&] {
+        // Runs inside one of saving's yields.
+        EXPECT_TRUE(e->saving());
+        ++reentries;
+        e->cmdok->click();
+        e->cmdstäng->click();
+        EXPECT_FALSE(e->close());
+        EXPECT_TRUE(e->isVisible());
+    });
+    e->cmdok->click();
+    EXPECT_EQ(reentries, 1);
+    EXPECT_TRUE(JobFiles(QStringLiteral("Upptagen")).exists());
+    EXPECT_TRUE(main->chkload);
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
+}
+
+TEST_F(SavingTest, NetworkPathsAndSavesDrivenByTheMainWindowNeverTestTheBackupFolder) {
+    frmaddmapp* e = validEditor(QStringLiteral("Nät"));
+    e->txtbackupmapp->setEditText(QStringLiteral("//server/delning/Backup"));
+    e->cmdok_Click();
+    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Nät")).path(2)), crlf({"//server/delning/Backup"}));
+
+    main->Tag = QStringLiteral("1");
+    e = validEditor(QStringLiteral("Dold"));
+    e->txtbackupmapp->setEditText(work("Saknas"));
+    e->ok_spara();
+    main->Tag.clear();
+    EXPECT_TRUE(JobFiles(QStringLiteral("Dold")).exists());
+    EXPECT_FALSE(QFileInfo::exists(work("Saknas")));
+}

@@ -1,0 +1,242 @@
+#include "run/backup_window.h"
+#include "support/fixture.h"
+
+#include "core/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace {
+
+class BackupWindow : public ProgramTest {
+  protected:
+    frmutförbackup* win() { return prog().form<frmutförbackup>(); }
+    void fillJobs(const QStringList& names) {
+        for (const QString& n : names)
+            win()->List1->addItem(n);
+    }
+    QStringList selected() {
+        QStringList s;
+        for (int i = 0; i < win()->List1->count(); ++i)
+            if (win()->List1->item(i)->isSelected())
+                s << QString::number(i);
+        return s;
+    }
+    QString syslog() { return prog().form<frmmain>()->txtsyslogg->toPlainText(); }
+    static int tw(int px) { return px * 15; }
+};
+
+TEST_F(BackupWindow, SplitKeepsInnerEmptyPartsAndDropsAnEmptyLastPart) {
+    using W = frmutförbackup;
+    EXPECT_EQ(W::Split("a;b;", ";"), QStringList({"a", "b"}));
+    EXPECT_EQ(W::Split(";a", ";"), QStringList({"", "a"}));
+    EXPECT_EQ(W::Split("a;;b", ";"), QStringList({"a", "", "b"}));
+    EXPECT_EQ(W::Split("abc", ";"), QStringList({"abc"}));
+    EXPECT_EQ(W::Split("", ";"), QStringList({""}));
+    EXPECT_EQ(W::Split("x y"), QStringList({"x", "y"}));
+    EXPECT_EQ(W::Split("a ;; b ;; c", " ;; "), QStringList({"a", "b", "c"}));
+}
+
+TEST_F(BackupWindow, CancelButtonsAskAndOnlyYesSetsTheFlags) {
+    auto* w = win();
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
+    w->cmdavbryt_Click();
+    EXPECT_EQ(w->avbryt_körning, 0);
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+    w->cmdavbryt_Click();
+    EXPECT_EQ(w->avbryt_körning, 1);
+    EXPECT_EQ(w->avbryt_spegling, 0);
+
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+    w->cmdavbrytsync_Click();
+    EXPECT_EQ(w->avbryt_spegling, 1);
+}
+
+TEST_F(BackupWindow, TheHiddenCancelLabelAsksOncePerChange) {
+    auto* w = win();
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
+    w->setLblavbryt("1");
+    EXPECT_EQ(w->lblavbryt, ""); // a No empties it, so the next request asks again
+    EXPECT_EQ(w->avbryt_körning, 0);
+
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+    w->setLblavbryt("1");
+    EXPECT_EQ(w->lblavbryt, "1");
+    EXPECT_EQ(w->avbryt_körning, 1);
+    EXPECT_EQ(w->avbryt_spegling, 1);
+    w->setLblavbryt("1"); // no change, no question
+}
+
+TEST_F(BackupWindow, MirrorBoxesDriveTheSecondRunButton) {
+    auto* w = win();
+    w->show();
+    EXPECT_FALSE(w->cmdkörbackup2->isVisible());
+    EXPECT_FALSE(w->chksyncsimulera->isEnabled());
+    // Set from code (scheduler, command line): the click handlers follow.
+    w->chksync->setChecked(true);
+    EXPECT_TRUE(w->cmdkörbackup2->isVisible());
+    w->chksyncsimulera->setChecked(true);
+    EXPECT_FALSE(w->cmdkörbackup2->isVisible());
+    w->chksyncsimulera->setChecked(false);
+    EXPECT_TRUE(w->cmdkörbackup2->isVisible());
+
+    // Unticking with the mouse unticks and locks the simulation box.
+    w->chksync->click();
+    w->chksync_MouseUp();
+    EXPECT_FALSE(w->chksync->isChecked());
+    EXPECT_FALSE(w->chksyncsimulera->isChecked());
+    EXPECT_FALSE(w->chksyncsimulera->isEnabled());
+    EXPECT_FALSE(w->cmdkörbackup2->isVisible());
+    w->chksync->click();
+    w->chksync_MouseUp();
+    EXPECT_TRUE(w->chksyncsimulera->isEnabled());
+}
+
+TEST_F(BackupWindow, MirrorWarningCancelStartsNoRun) {
+    auto* w = win();
+    fillJobs({"A"});
+    dialogs().expectMessage("Du har valt att spegla din backup utan att simulera speglingen.",
+                            platform::Answer::Cancel);
+    w->cmdkörbackup2_Click();
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+    EXPECT_TRUE(w->cmdkörbackup->isEnabled());
+}
+
+TEST_F(BackupWindow, PreselectionIsSavedAndAppliedByName) {
+    auto* w = win();
+    fillJobs({"Bilder", "Dokument", "Bilder", "Musik"});
+    w->List1->item(1)->setSelected(true);
+    w->List1->item(3)->setSelected(true);
+    w->spara_valda_inställningar();
+    EXPECT_EQ(testutil::readLines(path("valda_inställningar.ini")), QStringList({"Dokument", "Musik"}));
+
+    testutil::writeLines(path("valda_inställningar.ini"), {"Bilder", "Saknas", "musik"});
+    w->Form_Activate(); // adds, never clears; case counts; both "Bilder" entries
+    EXPECT_EQ(selected(), QStringList({"0", "1", "2", "3"}));
+
+    w->cmdmarkera2_Click();
+    EXPECT_TRUE(selected().isEmpty());
+    prog().form<frmmain>()->chkaktiveraschema->setChecked(true);
+    w->Form_Activate(); // the scheduler on: no preselection
+    EXPECT_TRUE(selected().isEmpty());
+    w->cmdmarkera1_Click();
+    EXPECT_EQ(selected().size(), 4);
+
+    // No selection gives an empty file.
+    w->cmdmarkera2_Click();
+    w->spara_valda_inställningar();
+    EXPECT_EQ(testutil::readBytes(path("valda_inställningar.ini")), QByteArray());
+}
+
+TEST_F(BackupWindow, AShortGeometryFileAppliesWhatItHasAndLogsTheError) {
+    testutil::writeLines(path("setup_windowsize_backup.ini"), {" 9000 "});
+    auto* w = win();
+    EXPECT_EQ(tw(w->frameGeometry().height()), 9000);
+    EXPECT_TRUE(
+        syslog().contains("Ett fel uppstod när backupfönstrets storlek och position skulle laddas. Plats: "
+                          "Utför backup, open_windowsize. Felkod 62"))
+        << syslog().toStdString();
+}
+
+TEST_F(BackupWindow, ClosingWritesTheGeometryOnlyInNormalState) {
+    auto* w = win();
+    w->show();
+    w->resize(800, 600);
+    ASSERT_TRUE(w->close());
+    const QStringList lines = testutil::readLines(path("setup_windowsize_backup.ini"));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1].trimmed().toInt(), tw(w->frameGeometry().width()));
+
+    QFile::remove(path("setup_windowsize_backup.ini"));
+    auto* w2 = prog().form<frmutförbackup>();
+    ASSERT_NE(w2, w);
+    w2->showMaximized();
+    w2->close();
+    EXPECT_FALSE(QFile::exists(path("setup_windowsize_backup.ini")));
+}
+
+TEST_F(BackupWindow, ClosingDuringARunAsksAndStays) {
+    auto* w = win();
+    w->show();
+    w->cmdkörbackup->setEnabled(false); // a run is going on
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(prog().loaded<frmutförbackup>(), w);
+    w->cmdkörbackup->setEnabled(true);
+}
+
+TEST_F(BackupWindow, LayoutKeepsTheMinimumAndSharesTheWidth) {
+    auto* w = win();
+    w->show();
+    w->resize(300, 200);
+    EXPECT_GE(tw(w->frameGeometry().width()), 9480 - 15);
+    EXPECT_GE(tw(w->frameGeometry().height()), 6915 - 15);
+
+    w->resize(900, 640);
+    const int inner = tw(w->width());
+    EXPECT_NEAR(tw(w->Frame1->width()), inner / 2.0 - 985, 15);
+    EXPECT_NEAR(tw(w->Frame2->width()), tw(w->Frame1->width()) + 1680, 15);
+    EXPECT_NEAR(tw(w->Frame2->x()), tw(w->Frame1->width()) + 225, 15);
+    EXPECT_EQ(w->cmdkörbackup2->x(), w->cmdkörbackup->x());
+    EXPECT_EQ(w->txtloggtext->y(), w->List2->y() + w->List2->height());
+    EXPECT_EQ(w->txtsammanställning->geometry(), w->List2->geometry());
+    // Bars stack 240 twips apart below the target-folder box.
+    EXPECT_EQ(w->Picture1->y() - w->Picture3->y(), 16);
+    EXPECT_EQ(w->Picture2->y() - w->Picture1->y(), 16);
+    // The bottom row lies below both frames.
+    EXPECT_GE(w->cmdkörbackup->y(), w->Frame1->y() + w->Frame1->height())
+        << w->frameGeometry().height() << " " << w->height();
+
+    // Outside a run the bars are full; during a run they keep their widths.
+    EXPECT_EQ(w->lblprocent2->width(), w->List2->width());
+    w->cmdkörbackup->setEnabled(false);
+    w->lblprocent2->resize(10, w->lblprocent2->height());
+    w->resize(1000, 700);
+    EXPECT_EQ(w->lblprocent2->width(), 10);
+    w->cmdkörbackup->setEnabled(true);
+    w->resize(1010, 700);
+    EXPECT_EQ(w->lblprocent2->width(), w->List2->width());
+    EXPECT_EQ(w->lblprocent3->text(), "");
+}
+
+TEST_F(BackupWindow, ARunWithNothingSelectedEndsAtOnceAndSavesALogWithOneError) {
+    testutil::writeLines(path("log.txt"), {"", "Backup utförd 2024-01-01  10:00:00"});
+    auto* w = win();
+    w->show();
+    fillJobs({"A", "B"});
+    dialogs().expectWindow("frmerror");
+    w->cmdkörbackup_Click();
+    EXPECT_EQ(testutil::readLines(path("log.txt")),
+              QStringList({"", "Backup utförd 2024-01-01  10:00:00",
+                           "Inga jobb valda för backup. Avslutar körningen."}));
+    EXPECT_TRUE(w->cmdkörbackup->isEnabled());
+    EXPECT_TRUE(w->runHadErrors());
+    const QStringList saved = QDir(path("Sparade loggar")).entryList(QDir::Files);
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(saved[0].endsWith("Backup av 0 jobb. 0 filer av 0 kopierades. 0,00 MB. 1 fel!.txt"));
+    EXPECT_TRUE(syslog().endsWith(QString(47, '*')));
+}
+
+TEST_F(BackupWindow, Screenshot) {
+    auto* w = win();
+    fillJobs({"Dokument", "Bilder", "Musik"});
+    w->List1->item(0)->setSelected(true);
+    w->addLogLine(" Backupkörning startade.");
+    w->show();
+    w->resize(900, 620);
+    QApplication::processEvents();
+    const QString out = qEnvironmentVariable("TAMREL_SCREENSHOT_DIR");
+    if (!out.isEmpty()) {
+        EXPECT_TRUE(w->grab().save(out + "/backup_window.png"));
+    }
+}
+
+} // namespace
