@@ -10,6 +10,11 @@
 // The backup run's engine: test write, file count, target folders, the copy rule and
 // versioning. It keeps the run's working data and counters; the backup window shows them and
 // answers the questions below through RunProgress, so the engine runs without the window.
+//
+// A run drives it so: resetRun(); provskriv_tillbackupmapp(); räknaallajobbfiler(); then per
+// job startJob(), List2 = frmmain.listmappar, skapamappar(), and for each folder index k from
+// the last down, unless List3[k].filtered, file_copy(k). Every procedure writes its log lines
+// before it returns; a RunError escaping one means a run log could not be written.
 
 // A folder of the current job and where its files go.
 struct FolderPair {
