@@ -316,14 +316,6 @@ TEST_F(CopyRuleTest, AnEmptyFolderFillsTheFolderBar) {
     EXPECT_FALSE(QFile::exists(path("log.txt")));
 }
 
-TEST_F(CopyRuleTest, TheSizeCheckPassesForAGoodCopy) {
-    s->chkfilstorlek->setChecked(true);
-    writeFile(src + "/a.txt", "abc", at());
-    engine->file_copy(0);
-    EXPECT_EQ(engine->fel_filstorlek_totalt, 0);
-    EXPECT_EQ(readBytes(dst + "/a.txt"), "abc");
-}
-
 TEST_F(CopyRuleTest, AReplacedFileStaysWhenTheTrashCannotTakeTheOldOne) {
     s->chkpapperskorg_ersatta->setChecked(true);
     writeFile(src + "/a.txt", "nytt a", at(5));

@@ -1,5 +1,4 @@
 #include "engine_support.h"
-#include "run/file_count.h"
 
 class FileCountTest : public EngineTest {
   protected:
@@ -57,8 +56,4 @@ TEST_F(FileCountTest, NothingFoundGivesOneAndACancelKeepsTheOldTotal) {
     engine->räknaallajobbfiler();
     EXPECT_EQ(engine->filtotal, 77);
     EXPECT_FALSE(m->systemLogText().contains("filer hittades."));
-}
-
-TEST(FileCountFolders, AMissingFolderCountsNothing) {
-    EXPECT_EQ(countFolderFiles("/finns/inte/alls", "*.*"), 0);
 }
