@@ -163,6 +163,29 @@ public:
     QString lblgammalbackup_Tag;        // "1" while a check asked for by the user runs
 
     // ---- commands, toolbar and menus --------------------------------------------------------
+    void cmdkör_Click();
+    void cmdbackupdirekt_Click();
+    void cmdåterställ_Click();
+    void cmdåterställdenna_Click();
+    void cmdsynk_Click();
+    void cmdom_Click();
+    void cmdstartaschema_Click();
+    void cmdalternativ_Click();
+    void cmduppdatera_Click();
+    void cmduppdateraallt_Click();
+    void cmdöppnamålmapp_Click();
+    void lblvisabackupfönstret_Click();
+    void mnuöppnamapp_original_Click();
+    void mnuöppnamapp_backup_Click();
+    void Command1_Click();
+    void Command2_Click();
+    // The target folder that receives a main folder of the current job.
+    QString targetFolderOfMainFolder(const QString& mainFolder) const;
+    // Opens a folder in the file manager, or says that it does not exist.
+    void openFolder(const QString& folder, bool reportErrors);
+    // The settings window's pop-up menu entries lead here.
+    void connectMenus();
+    bool menusConnected_ = false;
     bool chkload = false;          // the reload request of other windows
     void cmdny_Click();
     void cmdändra_Click();

@@ -3,8 +3,8 @@
 #include "core/main_window.h"
 #include "core/program.h"
 #include "editor/job_files.h"
-#include "platform/errors.h"
 #include "platform/click_label.h"
+#include "platform/errors.h"
 #include "platform/icons.h"
 #include "run/backup_window.h"
 
@@ -29,9 +29,10 @@ frmgammalbackup::frmgammalbackup() {
     setWindowTitle(QStringLiteral("Jobb som inte körts på länge"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setFixedSize(420, 330);
-    Label1 = new QLabel(QStringLiteral("Här listas de jobb som inte körts på över 30 dagar. Markera jobb och klicka på "
-                                       "Kör backup nu, om du vill göra en backup."),
-                        this);
+    Label1 = new QLabel(
+        QStringLiteral("Här listas de jobb som inte körts på över 30 dagar. Markera jobb och klicka på "
+                       "Kör backup nu, om du vill göra en backup."),
+        this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Label1->setGeometry(10, 8, 400, 40);
@@ -71,7 +72,8 @@ void frmgammalbackup::cmdkör_Click() {
     for (int i = 0; i < List1->count(); ++i) {
         if (!List1->item(i)->isSelected() || i >= List2.size())
             continue;
-        const QList<QListWidgetItem*> found = b->List1->findItems(List2.at(i), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        const QList<QListWidgetItem*> found =
+            b->List1->findItems(List2.at(i), Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (!found.isEmpty())
             found.first()->setSelected(true);
     }
@@ -88,7 +90,9 @@ void frmgammalbackup::Command2_Click() {
         List1->item(i)->setSelected(false);
 }
 
-void frmgammalbackup::Command4_Click() { program().unload<frmgammalbackup>(); }
+void frmgammalbackup::Command4_Click() {
+    program().unload<frmgammalbackup>();
+}
 
 void frmmain::lblgammalbackup_Click() {
     lblgammalbackup_Tag = QStringLiteral("1");
@@ -135,15 +139,17 @@ void frmmain::varna_gammal_backup() {
         }
     } catch (const platform::RunError& e) {
         lblgammalbackup->hide();
-        appendSystemLog(QStringLiteral("Ett fel uppstod vid inläsning av datum för senaste backup per jobb: %1 %2")
-                            .arg(e.number)
-                            .arg(e.description));
+        appendSystemLog(
+            QStringLiteral("Ett fel uppstod vid inläsning av datum för senaste backup per jobb: %1 %2")
+                .arg(e.number)
+                .arg(e.description));
     }
     lblgammalbackup_Tag.clear();
 }
 
 void frmmain::createOldBackupControls() {
-    lblgammalbackup = new platform::ClickLabel(QStringLiteral("Det finns jobb som inte körts på länge. Klicka här."), centralWidget());
+    lblgammalbackup = new platform::ClickLabel(
+        QStringLiteral("Det finns jobb som inte körts på länge. Klicka här."), centralWidget());
     lblgammalbackup->setObjectName(QStringLiteral("lblgammalbackup"));
     lblgammalbackup->setCursor(Qt::PointingHandCursor);
     lblgammalbackup->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));

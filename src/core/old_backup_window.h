@@ -12,12 +12,12 @@ int daysSinceLastRun(const QString& lastRunText, const QDate& today, bool* ok = 
 
 // "Jobb som inte körts på länge": jobs not run for more than 30 days, to send to the backup window.
 class frmgammalbackup : public QWidget {
-public:
+  public:
     frmgammalbackup();
 
     QLabel* Label1 = nullptr;
-    QListWidget* List1 = nullptr;  // "45 dagar sedan (Dokument)"
-    QStringList List2;             // the bare job names at the same index
+    QListWidget* List1 = nullptr; // "45 dagar sedan (Dokument)"
+    QStringList List2;            // the bare job names at the same index
     QPushButton* cmdkör = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;

@@ -10,7 +10,9 @@
 namespace platform {
 
 namespace {
-Presence fromErrno(int e) { return (e == ENOENT || e == ENOTDIR) ? Presence::Absent : Presence::Unknown; }
+Presence fromErrno(int e) {
+    return (e == ENOENT || e == ENOTDIR) ? Presence::Absent : Presence::Unknown;
+}
 
 Presence check(const QString& path, bool follow) {
     if (const int f = faultFor(path))
@@ -24,9 +26,13 @@ Presence check(const QString& path, bool follow) {
 }
 } // namespace
 
-Presence presence(const QString& path) { return check(path, true); }
+Presence presence(const QString& path) {
+    return check(path, true);
+}
 
-Presence presenceNoFollow(const QString& path) { return check(path, false); }
+Presence presenceNoFollow(const QString& path) {
+    return check(path, false);
+}
 
 bool isLink(const QString& path) {
     struct stat st {};

@@ -55,7 +55,8 @@ void stäng_program_före_backup(const QString& list) {
                 ModKillApp::KillApp(entry.chopped(4));
         }
     } catch (const platform::RunError& e) {
-        failed(QStringLiteral("FEL! Ett fel uppstod när program skulle stängas före backupkörning. Felkod "), e);
+        failed(QStringLiteral("FEL! Ett fel uppstod när program skulle stängas före backupkörning. Felkod "),
+               e);
     }
 }
 
@@ -74,8 +75,10 @@ void starta_program_efter_backup(const QString& list) {
             program().form<frmmain>()->appendSystemLog(text);
         }
     } catch (const platform::RunError& e) {
-        failed(QStringLiteral("FEL! Ett fel uppstod när program eller filer skulle startas efter backupkörning. Felkod "),
-               e);
+        failed(
+            QStringLiteral(
+                "FEL! Ett fel uppstod när program eller filer skulle startas efter backupkörning. Felkod "),
+            e);
     }
 }
 

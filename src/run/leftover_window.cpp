@@ -25,7 +25,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
 }
 } // namespace
 
-QString schemasyncFolder() { return program().path(QStringLiteral("Schemasync")); }
+QString schemasyncFolder() {
+    return program().path(QStringLiteral("Schemasync"));
+}
 
 void refreshSavedListsLink() {
     bool any = false;
@@ -48,7 +50,8 @@ void writeLeftoverList(const QString& dateTimeText, const QStringList& entries) 
     name.replace(':', '.');
     platform::writeLines(platform::joinPath(folder, name + QStringLiteral(".schemasync")), entries);
     program().form<frmmain>()->appendSystemLog(
-        QStringLiteral("Skapade en speglingslogg för mappar/filer som kan raderas, daterad ") + name + QStringLiteral("."));
+        QStringLiteral("Skapade en speglingslogg för mappar/filer som kan raderas, daterad ") + name +
+        QStringLiteral("."));
     refreshSavedListsLink();
 }
 
@@ -58,9 +61,10 @@ frmsyncfilermappar::frmsyncfilermappar() {
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setMinimumSize(11310 / kTwip, 3465 / kTwip);
     resize(11310 / kTwip, 6000 / kTwip);
-    Label1 = new QLabel(QStringLiteral("Den simulerade speglingen är slutförd. Nedan ser du filer och mappar som inte "
-                                       "längre finns på originalplatsen och därför kan raderas."),
-                        this);
+    Label1 = new QLabel(
+        QStringLiteral("Den simulerade speglingen är slutförd. Nedan ser du filer och mappar som inte "
+                       "längre finns på originalplatsen och därför kan raderas."),
+        this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     lblinfo = new QLabel(this);
@@ -162,7 +166,8 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
     int mapparKvar = 0, filerKvar = 0;
     for (int i = 0; i < List1->count(); ++i)
         (List1->item(i)->text().endsWith('/') ? mapparKvar : filerKvar)++;
-    lblinfo->setText(QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(mapparKvar).arg(filerKvar));
+    lblinfo->setText(
+        QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(mapparKvar).arg(filerKvar));
     frmmain* m = program().form<frmmain>();
     if (mappar > 0 && filer > 0)
         m->appendSystemLog(QStringLiteral("Användaren raderade %1 mappar och %2 filer från speglingsloggen.")
@@ -177,10 +182,10 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
 }
 
 void frmsyncfilermappar::cmdsparalogg_Click() {
-    const QString text =
-        QStringLiteral("Detta sparar speglingsloggen så att du kan öppna den här igen vid ett senare tillfälle.\r\n"
-                       "Du hittar den genom att klicka på länken \"Det finns filer som kan raderas\" i huvudfönstret."
-                       "\r\n\r\nVill du spara loggen?");
+    const QString text = QStringLiteral(
+        "Detta sparar speglingsloggen så att du kan öppna den här igen vid ett senare tillfälle.\r\n"
+        "Du hittar den genom att klicka på länken \"Det finns filer som kan raderas\" i huvudfönstret."
+        "\r\n\r\nVill du spara loggen?");
     if (program().dialogs.msgBox(text, platform::MsgButtons::YesNo, platform::MsgIcon::Question,
                                  QStringLiteral("Spara logg")) == platform::Answer::Yes)
         spara_synclista_till_fil(cmdsparalogg_Tag);
@@ -209,7 +214,8 @@ void frmsyncfilermappar::cmdstäng_Click() {
     if (deleting_)
         return;
     if (lblschemasync == QLatin1String("1") && !savedListName.isEmpty()) {
-        const QString file = platform::joinPath(schemasyncFolder(), savedListName + QStringLiteral(".schemasync"));
+        const QString file =
+            platform::joinPath(schemasyncFolder(), savedListName + QStringLiteral(".schemasync"));
         try {
             if (List1->count() == 0) {
                 platform::removeFile(file);
@@ -222,7 +228,8 @@ void frmsyncfilermappar::cmdstäng_Click() {
                 platform::writeLines(file, entries());
             }
         } catch (const platform::RunError& e) {
-            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod när speglingsloggen skulle sparas."),
+            Module1::logga_meddelande(e, -1,
+                                      QStringLiteral("Ett fel uppstod när speglingsloggen skulle sparas."),
                                       QStringLiteral("Speglingslogg, spara"));
         }
     }

@@ -19,7 +19,7 @@ void refreshSavedListsLink();
 // "Överblivna filer och mappar...": what a simulated mirror pass found in the backup folder but
 // not at the source. Folder entries end in "/".
 class frmsyncfilermappar : public QWidget {
-public:
+  public:
     frmsyncfilermappar();
 
     QListWidget* List1 = nullptr;
@@ -28,11 +28,11 @@ public:
     QPushButton* cmdraderaalla = nullptr;
     QPushButton* cmdöppna = nullptr;
     QPushButton* cmdsparalogg = nullptr;
-    QString cmdsparalogg_Tag;           // date and time of the mirror pass
+    QString cmdsparalogg_Tag; // date and time of the mirror pass
     QPushButton* cmdstäng = nullptr;
-    QString lblschemasync = QStringLiteral("schemasync?");  // "1": opened from a saved file
-    QString savedListName;              // the saved file's name when opened from one
-    std::function<void()> savedListDeleted;  // lets the saved lists' window drop its entry
+    QString lblschemasync = QStringLiteral("schemasync?"); // "1": opened from a saved file
+    QString savedListName;                                 // the saved file's name when opened from one
+    std::function<void()> savedListDeleted;                // lets the saved lists' window drop its entry
     QLabel* Label1 = nullptr;
     QLabel* lblinfo = nullptr;
 
@@ -45,9 +45,9 @@ public:
     void cmdstäng_Click();
     QStringList entries() const;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* e) override;
 
-private:
+  private:
     bool deleting_ = false;
 };

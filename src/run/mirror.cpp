@@ -8,14 +8,19 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/presence.h"
+#include "run/target_folders.h"
 
 #include <QLabel>
 
 using platform::Presence;
 
 namespace {
-frmmain* mainWindow() { return program().form<frmmain>(); }
-QString slash(const QString& p) { return platform::withTrailingSeparator(p); }
+frmmain* mainWindow() {
+    return program().form<frmmain>();
+}
+QString slash(const QString& p) {
+    return platform::withTrailingSeparator(p);
+}
 } // namespace
 
 void Mirror::resetRun() {
@@ -28,13 +33,8 @@ void Mirror::resetRun() {
 }
 
 QString Mirror::targetRoot(const MirrorJob& job, const QString& mainFolder) {
-    const QString backup = slash(job.backupFolder);
-    if (job.pathType == QLatin1String("1")) {
-        if (job.createMainFolder == QLatin1String("JA"))
-            return backup + platform::lastPiece(platform::withoutTrailingSeparator(mainFolder)) + '/';
-        return backup;
-    }
-    return platform::relativeTarget(job.backupFolder, mainFolder);
+    return targetFolderFor(mainFolder, job.backupFolder, job.pathType == QLatin1String("1"), mainFolder,
+                           job.createMainFolder == QLatin1String("JA"));
 }
 
 QString Mirror::sourceFolderFor(const MirrorJob& job, const QString& targetFolder) {
@@ -73,7 +73,7 @@ bool Mirror::deleteItem(const QString& path, bool folder, bool toTrash) {
     if (toTrash)
         platform::moveToTrash(path);
     else if (folder)
-        platform::removeFolderRecursively(path);  // a link is removed as a link
+        platform::removeFolderRecursively(path); // a link is removed as a link
     else
         platform::removeFile(path);
     return true;
@@ -104,10 +104,12 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
             continue;
         const Presence source = platform::presence(main);
         if (source == Presence::Absent) {
-            view_.windowLog(QStringLiteral(" FEL: Mappen finns inte på den här datorn och kan inte speglas (") + main +
-                            QStringLiteral(")"));
+            view_.windowLog(
+                QStringLiteral(" FEL: Mappen finns inte på den här datorn och kan inte speglas (") + main +
+                QStringLiteral(")"));
             Module1::logga_meddelande(
-                -1, 0, QStringLiteral("FEL! Mappen finns inte på den här datorn och kan inte speglas. ") + main,
+                -1, 0,
+                QStringLiteral("FEL! Mappen finns inte på den här datorn och kan inte speglas. ") + main,
                 QStringLiteral("Spegling"));
             continue;
         }
@@ -115,9 +117,9 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
             // A source that cannot be read is not a source that is gone.
             view_.windowLog(QStringLiteral(" FEL: Mappen kunde inte läsas och speglas inte (") + main +
                             QStringLiteral(")"));
-            Module1::logga_meddelande(-1, 0,
-                                      QStringLiteral("FEL! Mappen kunde inte läsas och speglas inte. ") + main,
-                                      QStringLiteral("Spegling"));
+            Module1::logga_meddelande(
+                -1, 0, QStringLiteral("FEL! Mappen kunde inte läsas och speglas inte. ") + main,
+                QStringLiteral("Spegling"));
             view_.countError();
             fel_i_jobbet = true;
             continue;
@@ -149,8 +151,8 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
         Q_UNUSED(e);
         view_.countError();
         fel_i_jobbet = true;
-        const QString text =
-            QStringLiteral("Fel under spegling, i mapp ") + currentFolder + QStringLiteral("  (") + currentPath + ')';
+        const QString text = QStringLiteral("Fel under spegling, i mapp ") + currentFolder +
+                             QStringLiteral("  (") + currentPath + ')';
         view_.windowLog(' ' + text);
         m->appendSystemLog(QStringLiteral("FEL! ") + text);
         m->lblprogramlogg->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));

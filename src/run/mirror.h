@@ -7,25 +7,25 @@
 
 // The job's fields that mirroring reads from the current-job record.
 struct MirrorJob {
-    QString backupFolder;      // txtbackupmapp
-    QStringList mainFolders;   // combomappar
-    QString pathType;          // txtsökvägtyp: "1" absolute
-    QString createMainFolder;  // txtabsolutsökväg_huvudmapp: "JA"/"NEJ"
-    QString preventMirror;     // txtsynkroniseraej: "JA"/"NEJ"
-    QString versionFolder;     // txtversionmapp: never touched by mirroring
+    QString backupFolder;     // txtbackupmapp
+    QStringList mainFolders;  // combomappar
+    QString pathType;         // txtsökvägtyp: "1" absolute
+    QString createMainFolder; // txtabsolutsökväg_huvudmapp: "JA"/"NEJ"
+    QString preventMirror;    // txtsynkroniseraej: "JA"/"NEJ"
+    QString versionFolder;    // txtversionmapp: never touched by mirroring
 };
 
 // What the backup window shows of a pass; the engine keeps the data, the view only shows it.
 class MirrorView {
-public:
+  public:
     virtual ~MirrorView() = default;
-    virtual void windowLog(const QString& text) = 0;        // a window-log line; text begins with a blank
+    virtual void windowLog(const QString& text) = 0;         // a window-log line; text begins with a blank
     virtual void appendToWindowLog(const QString& text) = 0; // appended to the last window-log line
     virtual void runLog(const QString& line) = 0;            // a line of log.txt
     virtual void errorLog(const QStringList& lines) = 0;     // a block of log_err.txt
-    virtual void countError() = 0;    // one more error of the run and of the job, marker shown
-    virtual bool cancelled() = 0;     // the mirroring or the run was cancelled
-    virtual void yield() {}           // let pending window events run
+    virtual void countError() = 0; // one more error of the run and of the job, marker shown
+    virtual bool cancelled() = 0;  // the mirroring or the run was cancelled
+    virtual void yield() {}        // let pending window events run
     virtual void showPanel(bool) {}
     virtual void setMainFolderCaption(const QString&) {}
     virtual void setStatus(const QString&) {}
@@ -45,7 +45,7 @@ public:
 };
 
 class Mirror {
-public:
+  public:
     explicit Mirror(MirrorView& view) : view_(view) {}
 
     // Run totals, kept over every job of a run.
@@ -73,7 +73,7 @@ public:
     // The source folder that a target folder mirrors, ending in '/'.
     static QString sourceFolderFor(const MirrorJob& job, const QString& targetFolder);
 
-private:
+  private:
     bool protectedPath(const MirrorJob& job, const QString& path) const;
     static bool holdsVersionFolder(const MirrorJob& job, const QString& folder);
     bool deleteItem(const QString& path, bool folder, bool toTrash);

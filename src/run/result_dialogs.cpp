@@ -32,10 +32,10 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
 
 // "Visa logg": a left click shows the log viewer, a right click opens the file externally.
 class LogButton : public QPushButton {
-public:
+  public:
     using QPushButton::QPushButton;
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* e) override {
         if (e->button() == Qt::RightButton)
             Module1::visa_logg(1);
@@ -44,7 +44,8 @@ protected:
 };
 } // namespace
 
-ResultBar resultBar(double count, double base, int pictureWidth, const QString& suffix, const QString& emptyText) {
+ResultBar resultBar(double count, double base, int pictureWidth, const QString& suffix,
+                    const QString& emptyText) {
     ResultBar b;
     if (count > 0 && base >= 1) {
         const double share = count / base;
@@ -154,7 +155,8 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
     };
     for (const Row& r : rows) {
         r.text->resize(w / 2, r.text->height());
-        const ResultBar b = resultBar(r.count, r.base, w, QString::fromUtf8(r.suffix), QString::fromUtf8(r.empty));
+        const ResultBar b =
+            resultBar(r.count, r.base, w, QString::fromUtf8(r.suffix), QString::fromUtf8(r.empty));
         r.bar->resize(b.width, r.bar->height());
         (b.textInBar ? r.bar : r.text)->setText(b.text);
         if (b.textInBar)
@@ -163,7 +165,9 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
     }
 }
 
-void frmklarbackup::cmdvisalogg_Click() { Module1::visa_logg(0); }
+void frmklarbackup::cmdvisalogg_Click() {
+    Module1::visa_logg(0);
+}
 
 void frmklarbackup::Command1_Click() {
     program().unload<frmklarbackup>();
@@ -234,13 +238,16 @@ void frmbackupfel::cmdvisalogg_Click() {
     program().unload<frmbackupfel>();
 }
 
-void frmbackupfel::Command2_Click() { program().unload<frmbackupfel>(); }
+void frmbackupfel::Command2_Click() {
+    program().unload<frmbackupfel>();
+}
 
 frmprocent::frmprocent() {
     setObjectName(QStringLiteral("frmprocent"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setFixedSize(330, 110);
-    Label1 = label(this, "Label1", QStringLiteral("Tamrel Backup. Detta fönster visar hur långt processen kommit."));
+    Label1 = label(this, "Label1",
+                   QStringLiteral("Tamrel Backup. Detta fönster visar hur långt processen kommit."));
     Label1->setWordWrap(true);
     Label1->setGeometry(10, 8, 310, 36);
     lblprocent = label(this, "lblprocent");

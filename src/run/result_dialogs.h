@@ -24,11 +24,12 @@ struct ResultBar {
     QString text;
     bool textInBar = false;
 };
-ResultBar resultBar(double count, double base, int pictureWidth, const QString& suffix, const QString& emptyText);
+ResultBar resultBar(double count, double base, int pictureWidth, const QString& suffix,
+                    const QString& emptyText);
 
 // "Backup klar": the result text, the summary block and five result bars of a manual run.
 class frmklarbackup : public QWidget {
-public:
+  public:
     frmklarbackup();
     QLabel* lblinfo = nullptr;
     QPlainTextEdit* Text1 = nullptr;
@@ -57,7 +58,7 @@ public:
 
 // "Schemalagd backup": the popup after a scheduled run, kept on top.
 class frmbackupfel : public QWidget {
-public:
+  public:
     frmbackupfel();
     QLabel* Picture1 = nullptr;
     QLabel* Picture2 = nullptr;
@@ -78,7 +79,7 @@ public:
 
 // The minimised progress window shown while the backup window is hidden.
 class frmprocent : public QWidget {
-public:
+  public:
     frmprocent();
     QLabel* lblprocent = nullptr;
     QLabel* Label1 = nullptr;

@@ -33,7 +33,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
     b->setObjectName(QString::fromUtf8(name));
     return b;
 }
-long labelCount(const QLabel* l) { return long(platform::Val(l->text())); }
+long labelCount(const QLabel* l) {
+    return long(platform::Val(l->text()));
+}
 double labelMb(const QLabel* l) {
     QString t = l->text();
     t.replace(',', '.');
@@ -150,15 +152,18 @@ void frmsimuleradbackup::addEntry(const QString& source, const QString& target) 
     List2.append(target);
 }
 
-void frmsimuleradbackup::addLog(const QString& line) { txtlogg->appendPlainText(line); }
+void frmsimuleradbackup::addLog(const QString& line) {
+    txtlogg->appendPlainText(line);
+}
 
 void frmsimuleradbackup::setBusy(bool busy) {
     copying_ = busy;
     lblinfo->setVisible(!busy);
     Label1->setVisible(!busy);
     frameförlopp->setVisible(busy);
-    for (QWidget* w : {static_cast<QWidget*>(cmdkopieraalla), static_cast<QWidget*>(cmdkopieramarkerad),
-                       static_cast<QWidget*>(cmdöppna), static_cast<QWidget*>(cmdstäng), static_cast<QWidget*>(List1)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(cmdkopieraalla), static_cast<QWidget*>(cmdkopieramarkerad),
+          static_cast<QWidget*>(cmdöppna), static_cast<QWidget*>(cmdstäng), static_cast<QWidget*>(List1)})
         w->setEnabled(!busy);
 }
 
@@ -263,12 +268,15 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 const qint64 a = platform::fileSize(source), b = platform::fileSize(target);
                 if (a != b) {
                     countError();
-                    addLog(QStringLiteral("FEL: filstorleken på den kopierade filen matchar inte originalfilen."));
+                    addLog(QStringLiteral(
+                        "FEL: filstorleken på den kopierade filen matchar inte originalfilen."));
                     addLog(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
                     addLog(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
                     m->appendSystemLog(
-                        QStringLiteral("FEL! Filstorleken på den kopierade filen matchar inte originalfilen. (Jobb: ") +
-                        (List1->currentItem() ? List1->currentItem()->text() : QString()) + QStringLiteral(")"));
+                        QStringLiteral(
+                            "FEL! Filstorleken på den kopierade filen matchar inte originalfilen. (Jobb: ") +
+                        (List1->currentItem() ? List1->currentItem()->text() : QString()) +
+                        QStringLiteral(")"));
                     m->appendSystemLog(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
                     m->appendSystemLog(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
                     markError();
@@ -278,21 +286,26 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             auto otherError = [&](int number, const QString& description) {
                 countError();
                 addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)").arg(number).arg(description, source));
-                m->appendSystemLog(QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(number).arg(description, source));
+                m->appendSystemLog(
+                    QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(number).arg(description, source));
                 markError();
             };
             if (e.number == 61) {
                 Module1::logga_meddelande(
-                    e, -1, QStringLiteral("FEL! Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"),
+                    e, -1,
+                    QStringLiteral(
+                        "FEL! Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"),
                     QStringLiteral("Utför backup, file_copy, simulerad logg"));
-                addLog(QStringLiteral("FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
+                addLog(QStringLiteral(
+                    "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
                 otherError(e.number, e.description);
                 stop = true;
             } else if ((e.number == 70 || e.number == 75) && !s->chkaldrigapi->isChecked()) {
                 bool retried = false;
                 try {
                     platform::copyKeepTime(source, target);
-                    retried = platform::fileExists(target) && platform::fileTime(target) == platform::fileTime(source);
+                    retried = platform::fileExists(target) &&
+                              platform::fileTime(target) == platform::fileTime(source);
                 } catch (const platform::RunError&) {
                 }
                 if (retried) {
@@ -302,7 +315,8 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                     refreshProgressText(copied);
                 } else {
                     countError();
-                    addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source + QStringLiteral(")"));
+                    addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source +
+                           QStringLiteral(")"));
                     m->appendSystemLog(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source);
                     markError();
                 }
@@ -358,11 +372,14 @@ void frmsimuleradbackup::countLeft() {
 
 void frmsimuleradbackup::cmdavbryt_Click() {
     if (program().dialogs.msgBox(QStringLiteral("Vill du avbryta?"), platform::MsgButtons::YesNo,
-                                 platform::MsgIcon::Question, QStringLiteral("Avbryta?")) == platform::Answer::Yes)
+                                 platform::MsgIcon::Question,
+                                 QStringLiteral("Avbryta?")) == platform::Answer::Yes)
         avbryt_kopiering = 1;
 }
 
-void frmsimuleradbackup::cmdloggtillbaka_Click() { framelogg->hide(); }
+void frmsimuleradbackup::cmdloggtillbaka_Click() {
+    framelogg->hide();
+}
 
 void frmsimuleradbackup::cmdöppna_Click() {
     if (List1->currentItem() && !List1->currentItem()->text().isEmpty()) {
@@ -386,7 +403,8 @@ void frmsimuleradbackup::cmdstäng_Click() {
         lines << QString() << QStringLiteral("  Nya filer: ") + QString::number(nya)
               << QStringLiteral("  Ändrade filer: ") + QString::number(ändrade)
               << QStringLiteral("  Skyddade filer: ") + QString::number(skyddade)
-              << QStringLiteral("  Datamängd: ") + platform::Format(mb, QStringLiteral("0.00")) + QStringLiteral(" MB")
+              << QStringLiteral("  Datamängd: ") + platform::Format(mb, QStringLiteral("0.00")) +
+                     QStringLiteral(" MB")
               << QStringLiteral("  Felantal: ") + QString::number(fel);
         try {
             platform::appendLines(program().path(QStringLiteral("log.txt")), lines);

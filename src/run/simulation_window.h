@@ -13,7 +13,7 @@ class QPushButton;
 // entries now. List1 holds the sources, List2 the targets at the same index; "+ " marks a file the
 // target lacks.
 class frmsimuleradbackup : public QWidget {
-public:
+  public:
     frmsimuleradbackup();
 
     QListWidget* List1 = nullptr;
@@ -53,11 +53,11 @@ public:
     void cmdstäng_Click();
     bool copying() const { return copying_; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     void addLog(const QString& line);
     void setBusy(bool busy);
     void refreshProgressText(long copied);

@@ -17,7 +17,7 @@ TEST(OldBackupAge, CountsCalendarDaysAndIgnoresTheTimeOfDay) {
 }
 
 class OldBackupTest : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         prog().clock.setNow(QDateTime(QDate(2024, 3, 2), QTime(0, 1, 0)));
@@ -75,7 +75,7 @@ TEST_F(OldBackupTest, RunNowFillsTheBackupWindowAfreshAndMarksTheChosenJobs) {
     EXPECT_TRUE(g->isVisible());
     frmutförbackup* b = prog().form<frmutförbackup>();
     b->List1->addItem("stale entry");
-    g->List1->item(1)->setSelected(true);  // Musik
+    g->List1->item(1)->setSelected(true); // Musik
     g->cmdkör_Click();
     ASSERT_EQ(b->List1->count(), 4);
     EXPECT_EQ(b->List1->item(0)->text(), "Bilder");
