@@ -97,9 +97,9 @@ void frmmain::createCommandControls() {
         pic->onPress = [this, cmd = it.command] { (this->*cmd)(); };
         auto* img = new platform::ClickLabel(pic);
         img->setObjectName(QString::fromUtf8(it.img));
-        img->setPixmap(platform::picture(it.picture, 24));
+        img->setPixmap(platform::picture(it.picture, 20));
         img->setAlignment(Qt::AlignCenter);
-        img->setGeometry(0, 2, pic->width(), 26);
+        img->setGeometry(0, 1, pic->width(), 21);
         auto cmd = it.imageCommand ? it.imageCommand : it.command;
         img->onClick = [this, cmd] { (this->*cmd)(); };
         img->onRightClick = img->onClick;
@@ -114,7 +114,7 @@ void frmmain::createCommandControls() {
             static_cast<platform::ClickLabel*>(lbl)->onClick = [this, cmd = it.command] { (this->*cmd)(); };
         }
         lbl->setAlignment(Qt::AlignHCenter);
-        lbl->setGeometry(0, 28, pic->width(), itemHeight - 28);
+        lbl->setGeometry(0, 22, pic->width(), itemHeight - 22);
         lbl->setAttribute(Qt::WA_TransparentForMouseEvents, lbl != lblprogramlogg);
         top += itemHeight;
     }
@@ -184,7 +184,7 @@ void frmmain::createCommandControls() {
     auto* hjälp = new platform::ClickLabel(QStringLiteral("Hjälp"), c);
     hjälp->setObjectName(QStringLiteral("lblhjälp"));
     hjälp->setCursor(Qt::PointingHandCursor);
-    hjälp->setGeometry(picmeny->x() + tw(120), picmeny->height() + tw(60), tw(900), tw(255));
+    hjälp->setGeometry(picmeny->x() + tw(120), picmeny->height() + tw(600), tw(900), tw(255));
     hjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     hjälp->onClick = [] { Module1::öppna_hjälp(); };
 }
