@@ -5,6 +5,7 @@
 #include "core/program.h"
 #include "editor/job_editor_window.h"
 #include "editor/job_files.h"
+#include "editor/job_lists.h"
 #include "editor/job_set_writer.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -76,7 +77,7 @@ void frmaddmapp::showNotice(const QString& step) {
 }
 
 void frmaddmapp::cmdok_Click() {
-    if (saving_)
+    if (saving_ || folderScanBusy())
         return;
     if (combomappar->count() > 1 && optsökvägtyp[1]->isChecked()) {
         report(QStringLiteral(
@@ -95,31 +96,13 @@ void frmaddmapp::cmdok_Click() {
 
 void frmaddmapp::ok_spara_ordnafilterlistor() {
     showNotice(QStringLiteral("Ordnar filterlistor..."));
-    struct Pair {
-        QListWidget* list;
-        HiddenText* text;
-        const char* separator;
-    };
-    const Pair pairs[] = {
-        {listpattern, &txtpattern, ";"},
-        {listexpattern, &txtexpattern, ";"},
-        {listexfiler, &txtexfiler, ";"},
-        {listmappfilter, &txtmappfilter, " * "},
-        {liststartstopp_stopp, &txtstartstopp_stopp, " ;; "},
-        {liststartstopp_start, &txtstartstopp_start, " ;; "},
-        {listversionpattern, &txtversionpattern, ";"},
-    };
-    for (const Pair& p : pairs) {
-        const QString joined = entries(p.list).join(QString::fromUtf8(p.separator));
-        p.list->clear();
-        p.text->setText(joined);
-    }
+    listsToTexts();
     lblstänginfo->clear();
     platform::doEvents();
 }
 
 void frmaddmapp::ok_spara() {
-    if (saving_)
+    if (saving_ || folderScanBusy())
         return;
     BusyFlag busy(saving_);
     // A refused check: its message and its tab; the editor stays open as it is.
@@ -181,7 +164,7 @@ void frmaddmapp::ok_spara() {
         }
         if (txtpattern.isEmpty())
             txtpattern.setText(QStringLiteral("*.*"));
-        if (!txtexmb->text().isEmpty() && platform::Val(txtexmb->text()) == 0) {
+        if (!joblists::sizeLimitAccepted(txtexmb->text())) {
             refuse(QStringLiteral("Du måste ange en giltig maxstorlek för filer!"), 2);
             return;
         }
@@ -214,12 +197,12 @@ void frmaddmapp::ok_spara() {
             txtversionmapp->setText(platform::withoutTrailingSeparator(txtversionmapp->text()));
 
         if (chkversionshantering->isChecked()) {
-            if (!txtversion_mb->text().isEmpty() && platform::Val(txtversion_mb->text()) == 0) {
+            if (!joblists::sizeLimitAccepted(txtversion_mb->text())) {
                 refuse(QStringLiteral("Du måste ange en giltig maxstorlek för filer i versionshanteringen!"),
                        4);
                 return;
             }
-            if (platform::Val(txtversionmax->text()) == 0) {
+            if (!joblists::versionCountAccepted(txtversionmax->text())) {
                 refuse(QStringLiteral(
                            "Du måste ange hur många filversioner du vill spara för versionshanteringen, "
                            "1-999.!"),

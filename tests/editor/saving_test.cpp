@@ -225,6 +225,14 @@ TEST_F(SavingTest, RefusedChecksComeInOrderShowTheirTabAndWriteNoJobFile) {
          "De angivna exkluderade filtyperna för det här jobbet verkar inte vara korrekt.", 2},
         {"size that is no number", [](frmaddmapp* e) { e->txtexmb->setText(QStringLiteral("abc")); },
          "Du måste ange en giltig maxstorlek för filer!", 2},
+        {"negative size", [](frmaddmapp* e) { e->txtexmb->setText(QStringLiteral("-5")); },
+         "Du måste ange en giltig maxstorlek för filer!", 2},
+        {"negative number of versions",
+         [](frmaddmapp* e) {
+             e->chkversionshantering->setChecked(true);
+             e->txtversionmax->setText(QStringLiteral("-3"));
+         },
+         "Du måste ange hur många filversioner du vill spara för versionshanteringen, 1-999.!", 4},
         {"versioning with a size of nothing",
          [](frmaddmapp* e) {
              e->chkversionshantering->setChecked(true);
@@ -389,6 +397,22 @@ TEST_F(SavingTest, OkAndClosingCannotReenterARunningSave) {
     e->cmdok->click();
     EXPECT_EQ(reentries, 1);
     EXPECT_TRUE(JobFiles(QStringLiteral("Upptagen")).exists());
+    EXPECT_TRUE(main->chkload);
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
+
+    // Nor can they interrupt a folder scan that is still filling the lists.
+    main->chkload = false;
+    e = validEditor(QStringLiteral("Skannar"));
+    e->show();
+    e->folderBusy_ = true;
+    e->cmdok_Click();
+    e->cmdstäng_Click();
+    EXPECT_FALSE(e->close());
+    EXPECT_FALSE(JobFiles(QStringLiteral("Skannar")).exists());
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), e);
+    e->folderBusy_ = false;
+    e->cmdok_Click();
+    EXPECT_TRUE(JobFiles(QStringLiteral("Skannar")).exists());
     EXPECT_TRUE(main->chkload);
     EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
 }
