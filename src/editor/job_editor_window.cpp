@@ -581,7 +581,7 @@ void frmaddmapp::lblhjälp_Click() {
 }
 
 void frmaddmapp::cmdstäng_Click() {
-    if (saving_)
+    if (saving_ || folderScanBusy())
         return;
     if (cmdbytnamn_Tag == QLatin1String("1")) {
         // The rename already changed the job files: the main window must show the new name.
@@ -620,7 +620,8 @@ void frmaddmapp::unloadWindow() {
 }
 
 void frmaddmapp::closeEvent(QCloseEvent* e) {
-    if (saving_) {
+    // A running save or folder scan still works on the window.
+    if (saving_ || folderScanBusy()) {
         e->ignore();
         return;
     }

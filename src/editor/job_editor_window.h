@@ -131,7 +131,8 @@ class frmaddmapp : public QWidget {
     void txtnamn_Click();
     // New mode: visible, and the caption begins with "Ny".
     bool newMode() const;
-    // True while ok_spara runs; OK, Avbryt and the close box then do nothing.
+    // True while ok_spara runs; OK, Avbryt and the close box then do nothing (as while a folder
+    // scan runs).
     bool saving() const { return saving_; }
     // Shows a step text on the notice panel and lets the window repaint.
     void showNotice(const QString& step);

@@ -76,7 +76,7 @@ void frmaddmapp::showNotice(const QString& step) {
 }
 
 void frmaddmapp::cmdok_Click() {
-    if (saving_)
+    if (saving_ || folderScanBusy())
         return;
     if (combomappar->count() > 1 && optsökvägtyp[1]->isChecked()) {
         report(QStringLiteral(
@@ -95,31 +95,13 @@ void frmaddmapp::cmdok_Click() {
 
 void frmaddmapp::ok_spara_ordnafilterlistor() {
     showNotice(QStringLiteral("Ordnar filterlistor..."));
-    struct Pair {
-        QListWidget* list;
-        HiddenText* text;
-        const char* separator;
-    };
-    const Pair pairs[] = {
-        {listpattern, &txtpattern, ";"},
-        {listexpattern, &txtexpattern, ";"},
-        {listexfiler, &txtexfiler, ";"},
-        {listmappfilter, &txtmappfilter, " * "},
-        {liststartstopp_stopp, &txtstartstopp_stopp, " ;; "},
-        {liststartstopp_start, &txtstartstopp_start, " ;; "},
-        {listversionpattern, &txtversionpattern, ";"},
-    };
-    for (const Pair& p : pairs) {
-        const QString joined = entries(p.list).join(QString::fromUtf8(p.separator));
-        p.list->clear();
-        p.text->setText(joined);
-    }
+    listsToTexts();
     lblstänginfo->clear();
     platform::doEvents();
 }
 
 void frmaddmapp::ok_spara() {
-    if (saving_)
+    if (saving_ || folderScanBusy())
         return;
     BusyFlag busy(saving_);
     // A refused check: its message and its tab; the editor stays open as it is.

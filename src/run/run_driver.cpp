@@ -351,6 +351,7 @@ bool RunDriver::jobPass() {
             if (!e_.List2.isEmpty()) {
                 barStep_ = int(std::nearbyint(double(w_.Picture1->width()) / e_.List2.size()));
                 w_.lblprocent2->resize(0, w_.lblprocent2->height());
+                folderBarWidth_ = 0;
                 w_.sync_förbered();
                 w_.addLogLine(QStringLiteral(" Genomsöker mappar..."));
                 systemLog(QStringLiteral("Genomsöker mappar..."));
@@ -403,13 +404,17 @@ void RunDriver::folderLoop(const QString& jobName) {
             w_.List2->setCurrentRow(k);
             w_.File1.Path = folder;
             file_copy(k);
-            w_.applyProgress();
             w_.removeJobFolder(k);
         } else {
             missingFolder(folder);
         }
-        w_.lblprocent2->resize(w_.lblprocent2->width() + barStep_, w_.lblprocent2->height());
-        setFoldersLeft();
+        folderBarWidth_ += barStep_;
+        // Labels follow at a steady rate, not per folder.
+        if (!shown_.isValid() || shown_.elapsed() >= 20 || k == 0) {
+            w_.lblprocent2->resize(folderBarWidth_, w_.lblprocent2->height());
+            setFoldersLeft();
+            shown_.restart();
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QString>
 
 class frmutförbackup;
@@ -56,6 +57,8 @@ class RunDriver {
     QDateTime startMoment_; // taken when the test write has passed
     QString simPrefix_;
     int barStep_ = 0;
+    int folderBarWidth_ = 0;
+    QElapsedTimer shown_;
     bool handlerUsed_ = false;
     QString resultText_;
     QString summary_;

@@ -4,6 +4,7 @@
 #include "core/module1.h"
 #include "core/program.h"
 #include "core/settings_window.h"
+#include "editor/job_editor_window.h"
 #include "platform/icons.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QTextEdit>
 #include <QVariant>
+#include <map>
 
 namespace runstatus {
 
@@ -90,10 +92,17 @@ void setTray(Tray t) {
     frmmain* m = program().form<frmmain>();
     if (!m->TrayIcon1)
         return;
-    const platform::Picture p = t == Tray::Error     ? platform::Picture::BackupError
-                                : t == Tray::Running ? platform::Picture::Run
-                                                     : platform::Picture::Backup;
-    m->TrayIcon1->setPicture(platform::icon(p));
+    // The engine reports busy and idle per file; the pictures are drawn once each.
+    static std::map<Tray, QIcon> icons;
+    auto it = icons.find(t);
+    if (it == icons.end()) {
+        const platform::Picture p = t == Tray::Error     ? platform::Picture::BackupError
+                                    : t == Tray::Running ? platform::Picture::Run
+                                                         : platform::Picture::Backup;
+        it = icons.emplace(t, platform::icon(p)).first;
+    }
+    if (m->TrayIcon1->picture().cacheKey() != it->second.cacheKey())
+        m->TrayIcon1->setPicture(it->second);
 }
 
 void setTrayTag(const QString& tag) {
@@ -102,8 +111,12 @@ void setTrayTag(const QString& tag) {
         m->TrayIcon1->Tag = tag;
 }
 
-// The windows below belong to other areas of the program; until they exist these do nothing.
-void stopEditorScan() {}
+void stopEditorScan() {
+    if (frmaddmapp* e = program().loaded<frmaddmapp>())
+        e->cmdexit_Tag = QStringLiteral("avbryt");
+}
+
+// The pause window belongs to the scheduler; until it exists a pause does nothing.
 void showPauseWindow() {}
 void showRunLog(int mode) {
     Module1::visa_logg(mode);

@@ -2,7 +2,9 @@
 #include "core/main_window.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"
+#include "support/xserver.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -50,13 +52,15 @@ class ClosePrograms : public ProgramTest {
 };
 
 TEST_F(ClosePrograms, EndingTwoInstancesReportsBothInEveryPlace) {
-    startSleeper("TamrelRedigerare");
-    startSleeper("TamrelRedigerare");
-    QProcess* other = startSleeper("texttamrelredigerare");
+    // The names carry this run's process id, so runs elsewhere on the machine never meet.
+    const QString name = "TamrelRedigerare" + QString::number(QCoreApplication::applicationPid());
+    startSleeper(name);
+    startSleeper(name);
+    QProcess* other = startSleeper("text" + name);
 
-    EXPECT_TRUE(ModKillApp::KillApp("TAMRELREDIGERARE"));
+    EXPECT_TRUE(ModKillApp::KillApp(name.toUpper()));
 
-    const QString line = "Stängde 2 instans(er) av programmet tamrelredigerare";
+    const QString line = "Stängde 2 instans(er) av programmet " + name.toLower();
     EXPECT_EQ(runLog(), QStringList{line});
     EXPECT_EQ(windowLog(), "\n07:08:09 " + line);
     EXPECT_TRUE(systemLog().endsWith("2026-05-06 07:08:09  " + line)) << systemLog().toStdString();
@@ -64,8 +68,9 @@ TEST_F(ClosePrograms, EndingTwoInstancesReportsBothInEveryPlace) {
 }
 
 TEST_F(ClosePrograms, NothingFoundWritesNothing) {
-    startSleeper("tamrelanteckning");
-    EXPECT_FALSE(ModKillApp::KillApp("anteckning"));
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    startSleeper("tamrelanteckning" + pid);
+    EXPECT_FALSE(ModKillApp::KillApp("anteckning" + pid));
     Module3::stäng_programfönster("Inget sådant fönster");
     EXPECT_TRUE(runLog().isEmpty());
     EXPECT_TRUE(windowLog().isEmpty());
@@ -73,26 +78,22 @@ TEST_F(ClosePrograms, NothingFoundWritesNothing) {
 }
 
 TEST_F(ClosePrograms, AClosedWindowIsReportedByItsTitle) {
-    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-    const QString xmessage = QStandardPaths::findExecutable("xmessage");
-    if (xvfb.isEmpty() || xmessage.isEmpty())
-        GTEST_SKIP() << "needs Xvfb and xmessage";
-    QProcess* server = start(xvfb, {"-displayfd", "1", "-nolisten", "tcp"});
-    ASSERT_TRUE(server->waitForReadyRead(10000));
-    const QString display = ":" + QString::fromLatin1(server->readLine()).trimmed();
-    const QByteArray oldDisplay = qgetenv("DISPLAY");
-    qputenv("DISPLAY", display.toLatin1());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display);
-    QProcess* window = start(xmessage, {"-title", "Rapport - Redigerare", "hej"}, env);
+    // A title of this run's own: parallel runs must never close each other's windows.
+    const QString title = "Rapport - Redigerare " + QString::number(QCoreApplication::applicationPid());
+    TestXServer x;
+    const std::vector<QProcess*> windows = x.open({title});
+    if (windows.empty())
+        GTEST_SKIP() << x.problem.toStdString();
+    QProcess* window = windows[0];
 
     for (int i = 0; i < 200 && runLog().isEmpty() && window->state() == QProcess::Running; ++i) {
-        Module3::stäng_programfönster("Rapport - Redigerare");
-        QThread::msleep(50);
+        Module3::stäng_programfönster(title);
+        window->waitForFinished(50);
     }
-    EXPECT_EQ(runLog(), QStringList{"Stängde programmet Rapport - Redigerare"});
-    EXPECT_EQ(windowLog(), "\n07:08:09 Stängde programmet Rapport - Redigerare");
-    EXPECT_TRUE(systemLog().endsWith("2026-05-06 07:08:09  Stängde programmet Rapport - Redigerare"));
-    EXPECT_TRUE(window->waitForFinished(5000));
-    qputenv("DISPLAY", oldDisplay);
+    EXPECT_EQ(runLog(), QStringList{"Stängde programmet " + title})
+        << window->readAllStandardError().toStdString();
+    EXPECT_EQ(windowLog(), "\n07:08:09 Stängde programmet " + title);
+    EXPECT_TRUE(systemLog().endsWith("2026-05-06 07:08:09  Stängde programmet " + title));
+    window->waitForFinished(5000);
+    EXPECT_EQ(window->state(), QProcess::NotRunning);
 }

@@ -391,6 +391,22 @@ TEST_F(SavingTest, OkAndClosingCannotReenterARunningSave) {
     EXPECT_TRUE(JobFiles(QStringLiteral("Upptagen")).exists());
     EXPECT_TRUE(main->chkload);
     EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
+
+    // Nor can they interrupt a folder scan that is still filling the lists.
+    main->chkload = false;
+    e = validEditor(QStringLiteral("Skannar"));
+    e->show();
+    e->folderBusy_ = true;
+    e->cmdok_Click();
+    e->cmdstäng_Click();
+    EXPECT_FALSE(e->close());
+    EXPECT_FALSE(JobFiles(QStringLiteral("Skannar")).exists());
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), e);
+    e->folderBusy_ = false;
+    e->cmdok_Click();
+    EXPECT_TRUE(JobFiles(QStringLiteral("Skannar")).exists());
+    EXPECT_TRUE(main->chkload);
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
 }
 
 TEST_F(SavingTest, NetworkPathsAndSavesDrivenByTheMainWindowNeverTestTheBackupFolder) {

@@ -1,5 +1,6 @@
 #include "platform/processes.h"
 #include "support/fixture.h"
+#include "support/xserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,6 +36,12 @@ class Children {
     std::vector<std::unique_ptr<QProcess>> list_;
 };
 
+// Names carry this run's process id: copies of these tests running elsewhere on the machine
+// must never end each other's children.
+QString unique(const char* name) {
+    return QString::fromLatin1(name) + QString::number(QCoreApplication::applicationPid());
+}
+
 bool running(QProcess* p) {
     // A process that was signalled is reaped by Qt; give the event loop the chance.
     for (int i = 0; i < 25 && p->state() != QProcess::NotRunning; ++i)
@@ -58,15 +65,16 @@ class ProcessesTest : public ProgramTest {
 };
 
 TEST_F(ProcessesTest, EndsEveryProcessOfTheWholeNameIgnoringCase) {
-    QProcess* a = children.start(sleeper("TamrelTestPad"), {"300"});
-    QProcess* b = children.start(sleeper("TamrelTestPad"), {"300"});
-    QProcess* longer = children.start(sleeper("myTamrelTestPad"), {"300"});
-    QProcess* shorter = children.start(sleeper("TamrelTestPa"), {"300"});
+    const QString name = unique("TamrelTestPad");
+    QProcess* a = children.start(sleeper(name), {"300"});
+    QProcess* b = children.start(sleeper(name), {"300"});
+    QProcess* longer = children.start(sleeper("my" + name), {"300"});
+    QProcess* shorter = children.start(sleeper(name.chopped(1)), {"300"});
 
-    const platform::EndResult r = platform::endProcessesByName("tamreltestpad");
+    const platform::EndResult r = platform::endProcessesByName(name.toLower());
     EXPECT_EQ(r.matched, 2);
     EXPECT_EQ(r.ended, 2);
-    EXPECT_EQ(r.name, "tamreltestpad");
+    EXPECT_EQ(r.name, name.toLower());
     EXPECT_FALSE(running(a));
     EXPECT_FALSE(running(b));
     // Only the whole name counts: neither a name that ends with it nor one it ends with.
@@ -75,8 +83,8 @@ TEST_F(ProcessesTest, EndsEveryProcessOfTheWholeNameIgnoringCase) {
 }
 
 TEST_F(ProcessesTest, AMereEndingOfTheNameEndsNothing) {
-    QProcess* p = children.start(sleeper("tamrelnotepad"), {"300"});
-    const platform::EndResult r = platform::endProcessesByName("pad");
+    QProcess* p = children.start(sleeper(unique("tamrelnotepad")), {"300"});
+    const platform::EndResult r = platform::endProcessesByName(unique("pad"));
     EXPECT_EQ(r.matched, 0);
     EXPECT_EQ(r.ended, 0);
     EXPECT_TRUE(r.name.isEmpty());
@@ -84,26 +92,23 @@ TEST_F(ProcessesTest, AMereEndingOfTheNameEndsNothing) {
     EXPECT_EQ(platform::endProcessesByName("").matched, 0);
 }
 
-// Whether another process runs an executable of this name (another copy of this test program,
-// built in another folder): ending by name would end it too, so the check below cannot run.
-bool anotherProcessNamed(const QString& name) {
-    const QString own = QString::number(QCoreApplication::applicationPid());
-    for (const QFileInfo& e : QDir("/proc").entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (e.fileName() == own || !e.fileName().front().isDigit())
-            continue;
-        if (QFileInfo(QFileInfo(e.filePath() + "/exe").symLinkTarget()).fileName() == name)
-            return true;
-    }
-    return false;
-}
-
-TEST_F(ProcessesTest, NeverEndsThisProgramItself) {
+// Runs only inside the child started below, a copy of this test program under a name of its own.
+TEST_F(ProcessesTest, DISABLED_ChildEndsItsOwnName) {
     const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    if (anotherProcessNamed(self))
-        GTEST_SKIP() << "another copy of " << self.toStdString() << " is running";
     const platform::EndResult r = platform::endProcessesByName(self.toUpper());
     EXPECT_EQ(r.matched, 0);
     EXPECT_EQ(r.ended, 0);
+}
+
+TEST_F(ProcessesTest, NeverEndsThisProgramItself) {
+    const QString copy = work(unique("tamrelself"));
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+    QProcess* child = children.start(copy, {"--gtest_filter=ProcessesTest.DISABLED_ChildEndsItsOwnName",
+                                            "--gtest_also_run_disabled_tests"});
+    ASSERT_TRUE(child->waitForFinished(60000));
+    // Ended by its own signal it would not exit normally.
+    EXPECT_EQ(child->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardOutput().toStdString();
 }
 
 TEST_F(ProcessesTest, MatchesArgvZeroAndKillsWhatIgnoresTheTerminateSignal) {
@@ -112,41 +117,38 @@ TEST_F(ProcessesTest, MatchesArgvZeroAndKillsWhatIgnoresTheTerminateSignal) {
         GTEST_SKIP() << "no bash";
     // The executable is "sleep", argv[0] another name; SIGTERM is ignored through exec.
     QProcess* p = children.start(
-        bash, {"-c", QStringLiteral("trap '' TERM; exec -a tamrelstubborn %1 300").arg(sleeper("sleep"))});
+        bash,
+        {"-c",
+         QStringLiteral("trap '' TERM; exec -a %1 %2 300").arg(unique("tamrelstubborn"), sleeper("sleep"))});
     // Wait until bash has reached the exec.
     for (int i = 0; i < 250; ++i) {
         QFile f(QStringLiteral("/proc/%1/cmdline").arg(p->processId()));
-        if (f.open(QIODevice::ReadOnly) && f.readAll().startsWith("tamrelstubborn"))
+        if (f.open(QIODevice::ReadOnly) && f.readAll().startsWith(unique("tamrelstubborn").toLatin1()))
             break;
         QThread::msleep(20);
     }
-    const platform::EndResult r = platform::endProcessesByName("TamrelStubborn", 200);
+    const platform::EndResult r = platform::endProcessesByName(unique("TamrelStubborn"), 200);
     EXPECT_EQ(r.matched, 1);
     EXPECT_EQ(r.ended, 1);
-    EXPECT_EQ(r.name, "tamrelstubborn");
+    EXPECT_EQ(r.name, unique("tamrelstubborn"));
     EXPECT_FALSE(running(p));
 }
 
 TEST_F(ProcessesTest, ClosesAWindowByItsExactTitleOnX11) {
-    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-    const QString xmessage = QStandardPaths::findExecutable("xmessage");
-    if (xvfb.isEmpty() || xmessage.isEmpty())
-        GTEST_SKIP() << "needs Xvfb and xmessage";
-    QProcess* server = children.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp"});
-    ASSERT_TRUE(server->waitForReadyRead(10000));
-    const QString display = ":" + QString::fromLatin1(server->readLine()).trimmed();
-    const QByteArray oldDisplay = qgetenv("DISPLAY");
-    qputenv("DISPLAY", display.toLatin1());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display);
-    QProcess* other = children.start(xmessage, {"-title", "Rapport - Redigerare", "hej"}, env);
-    QProcess* same = children.start(xmessage, {"-title", "Rapport - Redigerare 2", "hej"}, env);
+    // A title of this run's own: parallel runs must never close each other's windows.
+    const QString title = unique("Rapport - Redigerare ");
+    TestXServer x;
+    const std::vector<QProcess*> windows = x.open({title, title + " 2"});
+    if (windows.empty())
+        GTEST_SKIP() << x.problem.toStdString();
+    QProcess* other = windows[0];
+    QProcess* same = windows[1];
 
     // Only a title equal to the whole text is found; a prefix is not.
-    EXPECT_FALSE(platform::closeWindowByTitle("Rapport - Rediger", 100).found);
+    EXPECT_FALSE(platform::closeWindowByTitle(title.chopped(1), 100).found);
     platform::WindowCloseResult r;
     for (int i = 0; i < 200 && !r.found; ++i) {
-        r = platform::closeWindowByTitle("Rapport - Redigerare", 10000);
+        r = platform::closeWindowByTitle(title, 10000);
         if (!r.found)
             QThread::msleep(50);
     }
@@ -154,8 +156,6 @@ TEST_F(ProcessesTest, ClosesAWindowByItsExactTitleOnX11) {
     EXPECT_TRUE(r.closed);
     EXPECT_FALSE(running(other));
     EXPECT_TRUE(running(same));
-
-    qputenv("DISPLAY", oldDisplay);
 }
 
 TEST_F(ProcessesTest, WithoutADisplayNoWindowIsFound) {

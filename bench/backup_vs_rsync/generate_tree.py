@@ -1,0 +1,65 @@
+#!/usr/bin/env python3
+"""Writes a source tree for the benchmark and a job file set that backs it up.
+
+usage: generate_tree.py TREE FILES FOLDERS TOTAL_BYTES PROGRAM_FOLDER BACKUP_FOLDER JOB_NAME
+"""
+import os
+import random
+import sys
+
+
+def main():
+    tree, files, folders, total, prog, backup, job = sys.argv[1:8]
+    files, folders, total = int(files), int(folders), int(total)
+    rnd = random.Random(7)
+    # Folders at most four levels deep, so the job's folder list looks like a real one.
+    paths = [tree]
+    for i in range(folders - 1):
+        d = os.path.join(paths[rnd.randrange(len(paths))], "mapp%04d" % i)
+        if d.count(os.sep) - tree.count(os.sep) > 4:
+            d = os.path.join(tree, "mapp%04d" % i)
+        paths.append(d)
+    for p in paths:
+        os.makedirs(p, exist_ok=True)
+    # Sizes vary around the mean; the sum comes to TOTAL_BYTES.
+    weights = [rnd.uniform(0.2, 1.8) for _ in range(files)]
+    scale = total / sum(weights)
+    block = os.urandom(1 << 20)
+    for i in range(files):
+        size = int(weights[i] * scale)
+        folder = paths[i % len(paths)]
+        with open(os.path.join(folder, "fil%06d.dat" % i), "wb") as f:
+            left = size
+            while left > 0:
+                n = min(left, len(block))
+                f.write(block[:n])
+                left -= n
+    # The job file set, one value a line, CR LF line ends.
+    group = os.path.join(prog, "Listor")
+    os.makedirs(group, exist_ok=True)
+    os.makedirs(backup, exist_ok=True)
+
+    def write(ext, lines):
+        with open(os.path.join(group, job + ext), "w", newline="") as f:
+            f.write("".join(line + "\r\n" for line in lines))
+
+    scan = []
+
+    def walk(d):
+        scan.append(d)
+        for name in sorted(n for n in os.listdir(d) if os.path.isdir(os.path.join(d, n))):
+            walk(os.path.join(d, name))
+
+    walk(tree)
+    write(".000", scan)
+    write(".001", [tree])
+    write(".002", [backup])
+    write(".003", ["*.*", "", "", "", ""])
+    write(".004", ["NEJ", "NEJ", "0", "NEJ", "NEJ"])
+    write(".005", [])
+    write(".008", ["", ""])
+    write(".009", ["NEJ", "", "", "", ""])
+
+
+if __name__ == "__main__":
+    main()
