@@ -5,6 +5,7 @@
 #include "core/program.h"
 #include "editor/job_editor_window.h"
 #include "editor/job_files.h"
+#include "editor/job_lists.h"
 #include "editor/job_set_writer.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -163,7 +164,7 @@ void frmaddmapp::ok_spara() {
         }
         if (txtpattern.isEmpty())
             txtpattern.setText(QStringLiteral("*.*"));
-        if (!txtexmb->text().isEmpty() && platform::Val(txtexmb->text()) == 0) {
+        if (!joblists::sizeLimitAccepted(txtexmb->text())) {
             refuse(QStringLiteral("Du måste ange en giltig maxstorlek för filer!"), 2);
             return;
         }
@@ -196,12 +197,12 @@ void frmaddmapp::ok_spara() {
             txtversionmapp->setText(platform::withoutTrailingSeparator(txtversionmapp->text()));
 
         if (chkversionshantering->isChecked()) {
-            if (!txtversion_mb->text().isEmpty() && platform::Val(txtversion_mb->text()) == 0) {
+            if (!joblists::sizeLimitAccepted(txtversion_mb->text())) {
                 refuse(QStringLiteral("Du måste ange en giltig maxstorlek för filer i versionshanteringen!"),
                        4);
                 return;
             }
-            if (platform::Val(txtversionmax->text()) == 0) {
+            if (!joblists::versionCountAccepted(txtversionmax->text())) {
                 refuse(QStringLiteral(
                            "Du måste ange hur många filversioner du vill spara för versionshanteringen, "
                            "1-999.!"),

@@ -214,7 +214,6 @@ void frmutförbackup::createControls() {
     imgerr->hide();
     lblantalfel = named(new QLabel(QStringLiteral("0"), this), "lblantalfel");
     place(lblantalfel, 2280, 7065, 600, 240);
-    lblantalfel->hide();
     lbl1 = named(new QLabel(this), "lbl1");
     place(lbl1, 4725, 6765, 5325, 240);
     lbl2 = named(new QLabel(this), "lbl2");

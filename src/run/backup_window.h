@@ -227,6 +227,7 @@ class frmutförbackup : public QWidget {
     bool timerStarted_ = false;
     QDateTime timerStart_;
     QString timerLastJob_;
+    bool countersLive_ = false; // lbl2 follows the copy count until the run end writes it
     std::unique_ptr<MirrorView> mirrorView_;
     std::unique_ptr<RunProgress> progress_;
     std::unique_ptr<BackupEngine> engine_;

@@ -128,7 +128,7 @@ void frmutförbackup::refreshCounters() {
         lblantalfel_Change();
     }
     imgerr->setVisible(e.imgerr);
-    if (runGoingOn()) {
+    if (runGoingOn() && countersLive_) {
         lbl2->setText(QStringLiteral("Kopierade filer: ") + QString::number(e.kopierade_totalt));
         lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + QString::number(e.kopierade_totalt) +
                                  QStringLiteral(", antal fel: ") + lblantalfel->text());

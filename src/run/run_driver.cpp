@@ -211,6 +211,7 @@ bool RunDriver::start() {
     startMoment_ = program().clock.now();
     w_.lbl1->setText(simPrefix_ + QStringLiteral("Backup startade kl. ") + platform::timeText(startMoment_));
     w_.lbl2->setText(QStringLiteral("Kopierade filer: 0"));
+    w_.countersLive_ = true;
     w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + numberText(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + w_.lblantalfel->text());
     if (w_.chkbackupsimulera->isChecked()) {

@@ -44,6 +44,7 @@ QString durationText(qint64 secs) {
 
 void RunDriver::runEnd() {
     w_.applyProgress();
+    w_.countersLive_ = false;
     w_.visa_procent(false);
     w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
                      QStringLiteral("     "));

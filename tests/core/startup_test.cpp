@@ -169,3 +169,33 @@ TEST_F(StartupTest, StartMinimisedHidesOnlyAtTheFirstActivation) {
     EXPECT_TRUE(m->isVisible());
     EXPECT_FALSE(m->windowState() & Qt::WindowMinimized);
 }
+
+TEST_F(StartupTest, AJobSavedElsewhereShowsAtActivationWithTheSelectionKept) {
+    settled();
+    for (const char* name : {"Alfa", "Beta"}) {
+        testutil::JobSpec j;
+        j.name = name;
+        j.folders = {work("a"), work("b")};
+        j.mainFolders = {work("a"), work("b")};
+        j.backupFolder = work("backup");
+        testutil::writeJob(path("Listor"), j);
+    }
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load());
+    ASSERT_EQ(m->comboinställningar->count(), 2);
+    m->comboinställningar->setCurrentIndex(1);
+    m->setCombomapparIndex(1);
+    testutil::JobSpec c;
+    c.name = "Gamma";
+    c.folders = {work("c")};
+    c.mainFolders = {work("c")};
+    c.backupFolder = work("backup");
+    testutil::writeJob(path("Listor"), c);
+    m->chkload = true;
+    m->Form_Activate();
+    EXPECT_FALSE(m->chkload);
+    EXPECT_EQ(m->comboinställningar->count(), 3);
+    EXPECT_EQ(m->comboinställningar->currentIndex(), 1);
+    EXPECT_EQ(m->txtjobbnamn, "Beta");
+    EXPECT_EQ(m->combomapparIndex(), 1);
+}

@@ -68,6 +68,20 @@ TEST(CommandLine, OnlyTheFirstJobGroupAndTheExactNameCount) {
     EXPECT_FALSE(QDir(work.path() + "/backup").exists());
 }
 
+TEST(CommandLine, TheNamedJobRunsAndEndsWithStatusZero) {
+    QTemporaryDir dir;
+    QTemporaryDir work;
+    testutil::writeFile(work.path() + "/källa/a.txt", "innehåll");
+    testutil::writeJob(dir.path() + "/Listor", job("Jobb", work.path() + "/källa", work.path() + "/backup"));
+    testutil::makeDir(work.path() + "/backup");
+    const auto r = testutil::runProgram(dir.path(), {"Jobb"});
+    EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
+    const QString log = programLog(dir.path());
+    EXPECT_TRUE(log.contains("Hittade startkommando för uppstart: Jobb\r\n")) << log.toStdString();
+    EXPECT_TRUE(log.endsWith("  Avslutar programmet.\r\n\r\n\r\n"));
+    EXPECT_TRUE(QFile::exists(dir.path() + "/log.txt"));
+}
+
 class Termination : public ::testing::TestWithParam<int> {};
 
 TEST_P(Termination, ClosesTheProgramTheNormalWay) {

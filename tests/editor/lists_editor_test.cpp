@@ -3,9 +3,11 @@
 #include "editor/job_files.h"
 #include "support/fixture.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFocusEvent>
+#include <QFrame>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -192,4 +194,45 @@ TEST_F(ListsEditor, TestButtonsStartTheEntryAndEndTheNamedProgram) {
               QStringList{"Stängde 1 instans(er) av programmet " + name});
     child.kill();
     child.waitForFinished(1000);
+}
+
+TEST_F(ListsEditor, EditedThroughTheEditCommandAndSavedTheLinesAreWritten) {
+    testutil::makeDir(work("src"));
+    testutil::makeDir(work("backup"));
+    testutil::JobSpec j = spec();
+    testutil::writeJob(prog().jobbgruppmapp, j);
+    frmmain* m = prog().form<frmmain>();
+    m->cmdload_Click();
+    m->comboinställningar->setCurrentIndex(m->comboinställningar->findText("Dokument"));
+
+    dialogs().expectWindow("frmaddmapp", [&](QWidget* w) {
+        auto* e = static_cast<frmaddmapp*>(w);
+        EXPECT_EQ(entries(e->listpattern), QStringList({"*.doc", "*.xls"}));
+        EXPECT_FALSE(e->Frameversionshantering->isHidden());
+        EXPECT_EQ(e->txtversionmapp->text(), work("backup/versioner"));
+        e->listpattern->setCurrentRow(0);
+        e->cmdpatternminus->click();
+        e->liststartstopp_stopp->setCurrentRow(1);
+        dialogs().expectInput("Ändra värdet:", "Inkorg - Post");
+        emit e->liststartstopp_stopp->itemDoubleClicked(e->liststartstopp_stopp->currentItem());
+        dialogs().expectFile("/opt/Ett program/kör", "Hämta program eller fil");
+        e->cmdstartstopp_start->click();
+        dialogs().expectInput("Fyll i filtypen du vill inkludera", "pdf");
+        e->cmdversionpatternplus->click();
+        e->txtexmb->clear();
+        loseFocus(e->txtexmb);
+        e->txtversionmax->setText("7 st");
+        loseFocus(e->txtversionmax);
+        e->cmdok->click();
+    });
+    m->cmdändra_Click();
+
+    const JobFiles job("Dokument");
+    EXPECT_EQ(testutil::readLines(job.path(3)),
+              QStringList({"*.xls", "*.tmp", "Thumbs.db", "Temp * Cache", ""}));
+    EXPECT_EQ(testutil::readLines(job.path(8)),
+              QStringList({"tamrelskrivare ;; Inkorg - Post",
+                           "\"/opt/Mitt Program/kör\" ;; \"/opt/Ett program/kör\""}));
+    EXPECT_EQ(testutil::readLines(job.path(9)),
+              QStringList({"JA", "doc;xls;pdf", "5", "7", work("backup/versioner")}));
 }

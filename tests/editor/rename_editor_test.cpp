@@ -1,4 +1,5 @@
 #include "core/error_dialog.h"
+#include "core/main_window.h"
 #include "editor/job_editor_window.h"
 #include "editor/job_files.h"
 #include "platform/errors.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <cerrno>
@@ -22,8 +24,9 @@ class RenameEditor : public ProgramTest {
         s.folders = s.mainFolders = QStringList{work("src")};
         s.backupFolder = work("backup");
         testutil::writeJob(prog().jobbgruppmapp, s);
-        for (const char* ext : {".006", ".007", ".010"})
-            testutil::writeLines(group(QString("Bilder") + ext), {QString("innehåll ") + ext});
+        testutil::writeLines(group("Bilder.006"), {" 1 ", " 0 ", "21:30", "0200060", " 0 "});
+        testutil::writeLines(group("Bilder.007"), {"2026-05-07 22:15", "Manuell"});
+        testutil::writeLines(group("Bilder.010"), {"okänt innehåll"});
         s.name = "Musik";
         testutil::writeJob(prog().jobbgruppmapp, s);
         e = prog().form<frmaddmapp>();
@@ -60,6 +63,7 @@ TEST_F(RenameEditor, MovesTheWholeSetAndCarriesTheNewName) {
     EXPECT_EQ(groupFiles(), expected);
     EXPECT_EQ(testutil::readBytes(group("«Foton».010")), old010);
     EXPECT_EQ(e->txtnamn->currentText(), "«Foton»");
+    EXPECT_EQ(e->lbljobbnamn->text(), "«Foton»");
     EXPECT_EQ(e->cmdbytnamn_Tag, "1");
 }
 
@@ -104,4 +108,30 @@ TEST_F(RenameEditor, AFailedCopyLeavesTheOldJobWholeAndNoHalfJob) {
     EXPECT_EQ(groupFiles(), before);
     EXPECT_EQ(e->txtnamn->currentText(), "Bilder");
     EXPECT_NE(e->cmdbytnamn_Tag, "1");
+}
+
+TEST_F(RenameEditor, TheMainWindowListShowsTheNewNameSelected) {
+    testutil::JobSpec other;
+    other.name = "Arkiv";
+    other.backupFolder = work("backup");
+    testutil::writeJob(prog().jobbgruppmapp, other);
+    frmmain* m = prog().form<frmmain>();
+    m->cmdload_Click();
+    m->comboinställningar->setCurrentIndex(m->comboinställningar->findText("Bilder"));
+    ASSERT_EQ(m->comboinställningar->currentIndex(), 1);
+
+    // The new name sorts last, so the old position would select another job.
+    dialogs().expectInput("Välj nytt namn", "Ödemark");
+    e->cmdbytnamn->click();
+    EXPECT_EQ(m->comboinställningar->currentText(), "Ödemark");
+    ASSERT_NE(m->listinställningar->currentItem(), nullptr);
+    EXPECT_EQ(m->listinställningar->currentItem()->text(), "Ödemark");
+    EXPECT_EQ(m->txtjobbnamn, "Ödemark");
+
+    // Cancelling the editor asks for a reload, which keeps the renamed job selected.
+    e->cmdstäng_Click();
+    EXPECT_TRUE(m->chkload);
+    m->Form_Activate();
+    EXPECT_EQ(m->comboinställningar->currentText(), "Ödemark");
+    EXPECT_EQ(m->listinställningar->currentItem()->text(), "Ödemark");
 }

@@ -225,6 +225,14 @@ TEST_F(SavingTest, RefusedChecksComeInOrderShowTheirTabAndWriteNoJobFile) {
          "De angivna exkluderade filtyperna för det här jobbet verkar inte vara korrekt.", 2},
         {"size that is no number", [](frmaddmapp* e) { e->txtexmb->setText(QStringLiteral("abc")); },
          "Du måste ange en giltig maxstorlek för filer!", 2},
+        {"negative size", [](frmaddmapp* e) { e->txtexmb->setText(QStringLiteral("-5")); },
+         "Du måste ange en giltig maxstorlek för filer!", 2},
+        {"negative number of versions",
+         [](frmaddmapp* e) {
+             e->chkversionshantering->setChecked(true);
+             e->txtversionmax->setText(QStringLiteral("-3"));
+         },
+         "Du måste ange hur många filversioner du vill spara för versionshanteringen, 1-999.!", 4},
         {"versioning with a size of nothing",
          [](frmaddmapp* e) {
              e->chkversionshantering->setChecked(true);

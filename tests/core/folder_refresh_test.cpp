@@ -1,0 +1,79 @@
+#include "core/main_window.h"
+#include "support/fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QTextEdit>
+
+namespace {
+
+class FolderRefresh : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        prog().jobbgruppmapp = path("Listor");
+        testutil::makeDir(path("Listor"));
+    }
+    frmmain* mainWith(const testutil::JobSpec& j) {
+        testutil::writeJob(path("Listor"), j);
+        frmmain* m = prog().form<frmmain>();
+        m->setWindowTitle("Tamrel Backup");
+        m->cmdload_Click();
+        m->comboinställningar->setCurrentIndex(m->comboinställningar->findText(j.name));
+        return m;
+    }
+    QString syslog() { return prog().form<frmmain>()->txtsyslogg->toPlainText(); }
+};
+
+TEST_F(FolderRefresh, RescansEveryMainFolderAndReportsTheCounts) {
+    const QString src = work("src");
+    testutil::makeDir(src + "/kvar");
+    testutil::makeDir(src + "/ny");
+    testutil::JobSpec j;
+    j.name = "A";
+    j.mainFolders = {src};
+    j.folders = {src, src + "/borta", src + "/borta/djup", src + "/kvar"};
+    j.backupFolder = work("backup");
+    testutil::makeDir(j.backupFolder);
+    frmmain* m = mainWith(j);
+    ASSERT_EQ(m->listmappar.size(), 4);
+
+    prog().schema_avstängt = 1;
+    dialogs().expectWindow("frmerror"); // "Uppdatering klar." with the counts
+    m->uppdatera_huvudmappar();
+    EXPECT_EQ(prog().schema_avstängt, 0);
+    EXPECT_EQ(testutil::readLines(path("Listor/A.000")), QStringList({src, src + "/kvar", src + "/ny"}));
+    EXPECT_EQ(m->listmappar.size(), 3); // the record was reloaded from the files just written
+    EXPECT_TRUE(m->Tag.isEmpty());
+    EXPECT_TRUE(syslog().contains("Uppdaterar mappstruktur för mappen \"" + src + "\"."));
+    EXPECT_TRUE(syslog().contains("Uppdatering av mappstruktur klar. Före: 4 mappar. Efter: 3 mappar"));
+}
+
+TEST_F(FolderRefresh, AJobWithoutMainFoldersIsLeftAlone) {
+    testutil::JobSpec j;
+    j.name = "Tom";
+    j.backupFolder = work("backup");
+    frmmain* m = mainWith(j);
+    const QByteArray before = testutil::readBytes(path("Listor/Tom.000"));
+    m->uppdatera_huvudmappar(); // no dialog, no save
+    EXPECT_EQ(testutil::readBytes(path("Listor/Tom.000")), before);
+    EXPECT_FALSE(syslog().contains("Uppdatering av mappstruktur klar"));
+}
+
+TEST_F(FolderRefresh, DuringARunTheCaptionKeepsItQuiet) {
+    const QString src = work("src");
+    testutil::makeDir(src + "/a");
+    testutil::JobSpec j;
+    j.name = "A";
+    j.mainFolders = {src};
+    j.folders = {src};
+    j.backupFolder = work("backup");
+    frmmain* m = mainWith(j);
+    m->setWindowTitle("Uppdaterar mappstruktur i A");
+    m->uppdatera_huvudmappar(); // no message box
+    EXPECT_EQ(testutil::readLines(path("Listor/A.000")), QStringList({src, src + "/a"}));
+    EXPECT_FALSE(syslog().contains("Uppdatering av mappstruktur klar"));
+}
+
+} // namespace
