@@ -4,8 +4,10 @@
 #include "platform/paths.h"
 
 #include <QCollator>
+#include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
@@ -500,6 +502,11 @@ void moveToTrash(const QString& path) {
     struct stat lst {};
     if (::lstat(enc(p).constData(), &lst) != 0)
         throwErrno(errno);
+    // Without the user's data folder Qt cannot make the home trash and moves the item into
+    // "files/" of the current folder instead, where nobody would look for it.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!data.isEmpty())
+        QDir().mkpath(data);
     if (!QFile::moveToTrash(p))
         throwError(75);
     // The result is checked: the path must really be gone.

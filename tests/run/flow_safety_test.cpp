@@ -1,0 +1,136 @@
+// What a user relies on around a real run: programs that hold files are ended before the copy
+// and started again after it, the source is never written, and a failed copy never leaves a
+// damaged or half-written backup.
+#include "flow_support.h"
+
+#include "platform/errors.h"
+#include "run/result_dialogs.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QThread>
+#include <cerrno>
+#include <csignal>
+
+namespace {
+
+// Alive: the process exists and is not a zombie waiting to be reaped.
+bool alive(qint64 pid) {
+    const QByteArray stat = testutil::readBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype close = stat.lastIndexOf(')');
+    return close > 0 && close + 2 < stat.size() && stat.at(close + 2) != 'Z';
+}
+
+class ProgramsFlow : public FlowTest {
+  protected:
+    void TearDown() override {
+        if (pid_ > 0 && alive(pid_))
+            ::kill(pid_t(pid_), SIGKILL);
+        FlowTest::TearDown();
+    }
+    qint64 pid_ = 0;
+};
+
+TEST_F(ProgramsFlow, AProgramOnTheCloseListEndsBeforeTheCopyAndTheStartListRunsAfterIt) {
+    // A program of our own under a name nothing else on the machine has.
+    const QString name = QStringLiteral("tamrelsov%1").arg(QCoreApplication::applicationPid());
+    const QString exe = work(name);
+    ASSERT_TRUE(QFile::copy("/bin/sleep", exe));
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+    ASSERT_TRUE(QProcess::startDetached(exe, {"600"}, QString(), &pid_));
+    for (int i = 0; i < 500 && testutil::readBytes(QStringLiteral("/proc/%1/comm").arg(pid_)) != name + '\n';
+         ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(alive(pid_));
+
+    testutil::writeFile(src_ + "/dok.txt", "text", old_);
+    testutil::JobSpec j = job("Jobb");
+    const QString after = work("efter program/visa.sh");
+    j.programs = {name, '"' + after + '"'};
+    testutil::writeJob(path("Listor"), j);
+    frmutförbackup* w = openBackupWindow("Jobb");
+
+    dialogs().expectStartProgram('"' + after + '"');
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+
+    EXPECT_FALSE(alive(pid_));
+    EXPECT_EQ(testutil::readBytes(target("dok.txt")), QByteArray("text"));
+    const QStringList l = log();
+    const qsizetype closed = l.indexOf("Stängde 1 instans(er) av programmet " + name);
+    const qsizetype copied = l.indexOf("+ " + target("dok.txt"));
+    const qsizetype counted = l.indexOf("1 kopierade filer");
+    const qsizetype started = l.indexOf("Startade filen \"" + after + '"');
+    ASSERT_GE(closed, 0) << logText().toStdString();
+    EXPECT_LT(closed, copied);
+    EXPECT_LT(copied, counted);
+    EXPECT_GT(started, counted);
+    EXPECT_LT(started, l.indexOf("Spegling: NEJ"));
+    const QString windowLog = w->txtloggtext->toPlainText();
+    EXPECT_TRUE(windowLog.contains(" Stängde 1 instans(er) av programmet " + name))
+        << windowLog.toStdString();
+    EXPECT_TRUE(windowLog.contains(" Startade filen \"" + after + '"'));
+}
+
+class SafetyFlow : public FlowTest {};
+
+// A disk that fills up in the middle of a copy, and one that is full from the start.
+TEST_F(SafetyFlow, AFullDiskLeavesTheOldCopyWholeNoTemporaryFileAndAnUntouchedSource) {
+    testutil::writeFile(src_ + "/a.txt", "nytt a", old_);
+    testutil::writeFile(src_ + "/b/c.txt", QByteArray(300000, 'c'), old_);
+    testutil::writeFile(src_ + "/.d", "nytt d", old_);
+    testutil::JobSpec j = job("Jobb");
+    testutil::writeJob(path("Listor"), j);
+    testutil::writeFile(target("b/c.txt"), "gammalt c", old_.addDays(-1));
+    const auto source = snapshot(src_);
+
+    for (const QString& fault : {target("b/c.txt") + "#write", target("b/c.txt")}) {
+        SCOPED_TRACE(fault.toStdString());
+        const auto backup = snapshot(dst_);
+        platform::injectFault(fault, ENOSPC);
+        frmutförbackup* w = openBackupWindow("Jobb");
+        dialogs().expectWindow("frmerror");
+        dialogs().expectWindow("frmklarbackup", [](QWidget* win) {
+            auto* k = static_cast<frmklarbackup*>(win);
+            EXPECT_FALSE(k->imgerr->isHidden());
+            EXPECT_TRUE(k->lblinfo->text().startsWith("Backup avbröts.")) << k->lblinfo->text().toStdString();
+        });
+        w->cmdkörbackup->click();
+        platform::clearFaults();
+
+        EXPECT_TRUE(w->runHadErrors());
+        EXPECT_EQ(testutil::readBytes(target("b/c.txt")), QByteArray("gammalt c"));
+        EXPECT_EQ(snapshot(dst_)[src_.mid(1) + "/b/c.txt"], backup[src_.mid(1) + "/b/c.txt"]);
+        for (const QString& f : testutil::treeFiles(dst_))
+            EXPECT_FALSE(f.contains(".tamrel-")) << f.toStdString();
+        EXPECT_EQ(snapshot(src_), source);
+        const QStringList l = log();
+        EXPECT_TRUE(
+            l.contains("FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"))
+            << logText().toStdString();
+        EXPECT_EQ(l.last(), "  Backupkörningen avbröts av användaren!");
+        EXPECT_FALSE(l.contains("  " + target("b/c.txt")));
+        EXPECT_TRUE(w->cmdkörbackup->isEnabled());
+    }
+
+    // With room again the next run completes the backup, keeping the old copy as a version.
+    j.versioning = {"JA", "", "", "2", work("Versioner")};
+    testutil::writeJob(path("Listor"), j);
+    frmutförbackup* w = openBackupWindow("Jobb");
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    EXPECT_FALSE(w->runHadErrors()) << logText().toStdString();
+    EXPECT_EQ(snapshot(src_), source);
+    for (const QString& rel : {QString("a.txt"), QString("b/c.txt"), QString(".d")}) {
+        EXPECT_EQ(testutil::readBytes(target(rel)), testutil::readBytes(src_ + '/' + rel))
+            << rel.toStdString();
+        EXPECT_EQ(testutil::mtimeOf(target(rel)), old_.toSecsSinceEpoch());
+    }
+    const QStringList versions = testutil::treeFiles(work("Versioner"));
+    ASSERT_EQ(versions.size(), 1) << versions.join('\n').toStdString();
+    EXPECT_EQ(testutil::readBytes(work("Versioner/") + versions.at(0)), QByteArray("gammalt c"));
+}
+
+} // namespace
