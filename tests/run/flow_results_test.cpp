@@ -5,8 +5,10 @@
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -86,6 +88,10 @@ TEST_F(SimulatedFlow, TheSimulationWindowCopiesWhatTheUserMarksAndItsBlockIsInTh
               testutil::readBytes(path("log.txt")));
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->cmdkörbackup->isEnabled());
+    // A finished run leaves its three bars full and no percentage behind.
+    EXPECT_EQ(w->lblprocent3->text(), "");
+    for (QLabel* bar : {w->lblprocent1, w->lblprocent2, w->lblprocent3})
+        EXPECT_GE(bar->width(), bar->parentWidget()->width()) << bar->objectName().toStdString();
 }
 
 // Deleting from the leftover list into the trash of a home made for the test.
@@ -171,4 +177,34 @@ TEST_F(MirrorFlow, ASimulatedMirrorListsLeftoversAndMarkedOnesGoToTheTrash) {
     EXPECT_EQ(savedLogs().size(), 1);
 }
 
+} // namespace
+
+namespace {
+TEST_F(SimulatedFlow, ScreensOfTheBackupWindowBeforeDuringAndAfterARun) {
+    const QString out = qEnvironmentVariable("TAMREL_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP();
+    for (int i = 0; i < 3000; ++i)
+        testutil::writeFile(src_ + QStringLiteral("/många/fil%1.txt").arg(i), "x", old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->resize(900, 620);
+    QCoreApplication::processEvents();
+    w->grab().save(out + "/before.png");
+    int shots = 0;
+    QTimer t;
+    QObject::connect(&t, &QTimer::timeout, [&] {
+        // The first moment the copy shows its progress.
+        if (shots == 0 && !w->lblprocent3->text().isEmpty() && w->cmdkörbackup->isEnabled() == false) {
+            ++shots;
+            w->grab().save(out + "/during.png");
+        }
+    });
+    t.start(0);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    t.stop();
+    QCoreApplication::processEvents();
+    w->grab().save(out + "/after.png");
+}
 } // namespace
