@@ -527,10 +527,16 @@ QStringList frmutförbackup::Split(const QString& text, const QString& delimiter
 // ---- preselection ---------------------------------------------------------------------------------
 
 void frmutförbackup::spara_valda_inställningar() {
+    // After a run an entry carries its copy count; the job's own name is what must match later.
+    const QComboBox* jobs = program().form<frmmain>()->comboinställningar;
     QStringList names;
-    for (int i = 0; i < List1->count(); ++i)
-        if (List1->item(i)->isSelected())
-            names << List1->item(i)->text();
+    for (int i = 0; i < List1->count(); ++i) {
+        if (!List1->item(i)->isSelected())
+            continue;
+        const QString text = List1->item(i)->text();
+        const QString job = i < jobs->count() ? jobs->itemText(i) : QString();
+        names << (!job.isEmpty() && text.startsWith(job + QStringLiteral(" (")) ? job : text);
+    }
     try {
         platform::writeLines(program().path(QStringLiteral("valda_inställningar.ini")), names);
     } catch (const platform::RunError& e) {

@@ -3,6 +3,7 @@
 #include "run/job_programs.h"
 #include "support/fixture.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -22,15 +23,17 @@ class JobProgramsTest : public ProgramTest {};
 
 TEST_F(JobProgramsTest, ClosingEndsTheNamedProgramAndLogsInThreePlaces) {
     prog().form<frmmain>();
-    const QString exe = work("tamreltestsov");
+    // A name of this run's own, so parallel test runs never end each other's processes.
+    const QString name = QString("tamrelsov%1").arg(QCoreApplication::applicationPid());
+    const QString exe = work(name);
     ASSERT_TRUE(QFile::copy("/bin/sleep", exe));
     QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
     QProcess child;
     child.start(exe, {"60"});
     ASSERT_TRUE(child.waitForStarted());
-    JobPrograms::stäng_program_före_backup("Rapport - Redigerare ;; tamreltestsov.exe");
+    JobPrograms::stäng_program_före_backup("Rapport - Redigerare ;; " + name + ".exe");
     EXPECT_TRUE(child.waitForFinished(10000));
-    const QString line = "Stängde 1 instans(er) av programmet tamreltestsov";
+    const QString line = "Stängde 1 instans(er) av programmet " + name;
     EXPECT_TRUE(testutil::readLines(path("log.txt")).contains(line));
     EXPECT_TRUE(prog().form<frmmain>()->txtsyslogg->toPlainText().contains(line));
     EXPECT_TRUE(prog().form<frmutförbackup>()->txtloggtext->toPlainText().contains(" " + line));

@@ -233,6 +233,117 @@ TEST_F(RunDriverTest, ACancelAtTheSecondJobLeavesTheThirdUntouched) {
     EXPECT_TRUE(w->cmdkörbackup->isEnabled());
 }
 
+TEST_F(RunDriverTest, ExclusionsAreFoldedIntoTheJobAndVersionsAreCounted) {
+    const QString src = work("src"), dst = work("backup"), versions = work("versioner");
+    write(src + "/brev.txt", "nytt");
+    write(src + "/skräp.tmp", "x");
+    testutil::makeDir(dst);
+    testutil::JobSpec j = job("A", src, dst);
+    j.filters[1] = "*.tmp";
+    j.versioning = {"JA", "", "", "5", versions};
+    testutil::writeJob(path("Listor"), j);
+    // An older copy already in the backup is kept as a version when it is replaced.
+    testutil::writeFile(dst + src + "/brev.txt", "gammalt", old_.addSecs(-3600));
+    frmutförbackup* w = window({"A"});
+    runManual(w);
+
+    EXPECT_EQ(testutil::readBytes(dst + src + "/brev.txt"), QByteArray("nytt"));
+    EXPECT_FALSE(QFile::exists(dst + src + "/skräp.tmp"));
+    const QStringList l = log();
+    const qsizetype ex = l.indexOf("- Exkluderad filtyp: " + src + "/skräp.tmp");
+    const qsizetype counts = l.indexOf("1 kopierade filer");
+    ASSERT_GE(ex, 0) << logText().toStdString();
+    EXPECT_EQ(counts, ex + 1); // folded after the copy pass, before the job's count lines
+    EXPECT_EQ(l.at(counts + 1), "1 äldre filer sparade av versionshantering");
+    EXPECT_EQ(testutil::readBytes(path("log_ex.txt")).size(), 0);
+    EXPECT_TRUE(l.contains("  1 filer exkluderades."));
+    EXPECT_TRUE(l.contains("  1 ändrade filer kopierades (exkl. ev. skyddade filer)."));
+    const qsizetype total = l.indexOf("  1 äldre filer sparade av versionshantering.");
+    ASSERT_GE(total, 0);
+    EXPECT_EQ(l.at(total + 1), "");
+    EXPECT_EQ(l.at(total + 2), "  Totalt 0 fel.");
+    const QStringList kept = testutil::treeFiles(versions);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(testutil::readBytes(versions + '/' + kept[0]), QByteArray("gammalt"));
+    EXPECT_TRUE(w->txtloggtext->toPlainText().contains("Totalt 1 äldre filer sparade av versionshantering."));
+}
+
+TEST_F(RunDriverTest, MirroringRemovesWhatTheSourceNoLongerHas) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/kvar.txt");
+    testutil::makeDir(dst);
+    testutil::writeJob(path("Listor"), job("A", src, dst));
+    testutil::writeFile(dst + src + "/borttagen.txt", "old", old_);
+    testutil::writeFile(dst + src + "/gammal/x.txt", "old", old_);
+    frmutförbackup* w = window({"A"});
+    w->chksync->setChecked(true);
+    w->chksyncsimulera->setChecked(true);
+
+    // Simulated: nothing goes, the leftovers are offered in their window.
+    QStringList offered;
+    dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* win) {
+        for (auto* list : win->findChildren<QListWidget*>("List1"))
+            for (int i = 0; i < list->count(); ++i)
+                offered << list->item(i)->text();
+    });
+    runManual(w);
+    EXPECT_TRUE(QFile::exists(dst + src + "/borttagen.txt"));
+    EXPECT_TRUE(offered.contains(dst + src + "/borttagen.txt")) << offered.join(',').toStdString();
+    QStringList l = log();
+    EXPECT_TRUE(l.contains("Spegling: JA (simulerad)"));
+    EXPECT_TRUE(l.contains("Spegling (simulerad):"));
+    EXPECT_TRUE(l.contains(
+        "Filer och mappar som raderats manuellt från speglingsloggen loggas inte i denna loggfil."));
+
+    // For real: the file and the folder are gone from the backup, the source is untouched.
+    w->chksyncsimulera->setChecked(false);
+    w->List1->item(0)->setSelected(true);
+    runManual(w);
+    EXPECT_FALSE(QFile::exists(dst + src + "/borttagen.txt"));
+    EXPECT_FALSE(QFile::exists(dst + src + "/gammal"));
+    EXPECT_TRUE(QFile::exists(dst + src + "/kvar.txt"));
+    EXPECT_TRUE(QFile::exists(src + "/kvar.txt"));
+    l = log();
+    EXPECT_TRUE(l.contains("Spegling: JA"));
+    EXPECT_TRUE(l.contains("Spegling:"));
+    EXPECT_TRUE(l.contains("  1 mappar raderades, 1 filer.")) << logText().toStdString();
+    EXPECT_TRUE(l.contains("  1 enstaka filer raderades."));
+}
+
+TEST_F(RunDriverTest, AJobThatMustNotBeMirroredIsNotedInTheSummary) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    testutil::makeDir(dst);
+    testutil::JobSpec j = job("A", src, dst);
+    j.options[1] = "JA";
+    testutil::writeJob(path("Listor"), j);
+    testutil::writeFile(dst + src + "/extra.txt", "keep", old_);
+    frmutförbackup* w = window({"A"});
+    w->chksync->setChecked(true);
+    runManual(w);
+    EXPECT_TRUE(QFile::exists(dst + src + "/extra.txt"));
+    EXPECT_TRUE(log().contains("  Notera: Det finns jobb som inte speglats."));
+}
+
+TEST_F(RunDriverTest, EveryRunStartsFromTheJobNamesAgain) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    testutil::makeDir(dst);
+    testutil::writeJob(path("Listor"), job("A", src, dst));
+    testutil::writeJob(path("Listor"), job("B", src, dst));
+    frmutförbackup* w = window({"A", "B"});
+    runManual(w);
+    EXPECT_EQ(w->List1->item(0)->text(), "A (1 kopierade filer)");
+    EXPECT_EQ(w->List1->item(1)->text(), "B (0 kopierade filer)");
+    EXPECT_EQ(savedLogs().size(), 1);
+    EXPECT_TRUE(savedLogs()[0].contains("Backup av 2 jobb. 1 filer av 2 kopierades."));
+    w->cmdmarkera1_Click();
+    runManual(w);
+    EXPECT_EQ(w->List1->item(0)->text(), "A (0 kopierade filer)");
+    EXPECT_EQ(w->List1->item(1)->text(), "B (0 kopierade filer)");
+    EXPECT_EQ(testutil::readLines(path("valda_inställningar.ini")), QStringList({"A", "B"}));
+}
+
 TEST_F(RunDriverTest, WhenNoBackupFolderCanBeWrittenTheRunEndsEarly) {
     const QString src = work("src");
     write(src + "/a.txt");
