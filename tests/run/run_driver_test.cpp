@@ -2,7 +2,9 @@
 #include "support/fixture.h"
 
 #include "core/main_window.h"
+#include "core/settings_window.h"
 #include "run/copy_engine.h"
+#include "run/result_dialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -342,6 +344,28 @@ TEST_F(RunDriverTest, EveryRunStartsFromTheJobNamesAgain) {
     EXPECT_EQ(w->List1->item(0)->text(), "A (0 kopierade filer)");
     EXPECT_EQ(w->List1->item(1)->text(), "B (0 kopierade filer)");
     EXPECT_EQ(testutil::readLines(path("valda_inställningar.ini")), QStringList({"A", "B"}));
+}
+
+TEST_F(RunDriverTest, AScheduledRunWithErrorsMarksTheTrayAndShowsItsPopup) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    testutil::makeDir(dst);
+    testutil::JobSpec j = job("A", src, dst);
+    j.folders << src + "/saknas";
+    testutil::writeJob(path("Listor"), j);
+    prog().form<frmsetup>()->chkschemapopupfel->setChecked(true);
+    frmutförbackup* w = window({"A"}, false);
+    w->schema();
+    EXPECT_TRUE(QFile::exists(dst + src + "/a.txt"));
+    EXPECT_EQ(log().at(1).left(26), "Schemalagd Backup utförd 2");
+    EXPECT_EQ(testutil::readLines(path("Listor/A.007")).value(1), "Schemalagd");
+    EXPECT_EQ(prog().form<frmmain>()->TrayIcon1->Tag, "err");
+    QWidget* popup = prog().loaded<frmbackupfel>();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(prog().loaded<frmutförbackup>(), nullptr);
+    EXPECT_EQ(prog().loaded<frmprocent>(), nullptr); // shown for the hidden run, gone at its end
+    EXPECT_EQ(savedLogs().size(), 1);
 }
 
 TEST_F(RunDriverTest, WhenNoBackupFolderCanBeWrittenTheRunEndsEarly) {
