@@ -159,6 +159,32 @@ TEST_F(CommandLineRun, AChangedFileReplacesItsCopyAndTheOldCopyIsKeptAsAVersion)
                     .contains("+ " + versions + '/' + versionRel));
 }
 
+TEST_F(CommandLineRun, NamesThatAreLegalOnLinuxAreCopiedAndMirroredLikeAnyOther) {
+    const QStringList odd = {"a*b.txt",   "fråga?.txt",         "-rf",      " blanka .txt",  "semi;kolon.txt",
+                             "[hak].txt", "stjärn*mapp/in.txt", "100%.txt", "kolon:namn.txt"};
+    for (const QString& f : odd)
+        testutil::writeFile(src_ + '/' + f, f.toUtf8(), old_);
+    write(job("Jobb"));
+    const auto r = run("Jobb");
+    ASSERT_EQ(r.exitCode, 0) << r.output.toStdString() << logText().toStdString();
+    for (const QString& f : odd)
+        EXPECT_EQ(testutil::readBytes(target(f)), f.toUtf8()) << f.toStdString();
+
+    // Nothing was removed at the source, so a mirror run deletes none of them.
+    const QStringList before = testutil::treeFiles(dst_);
+    const auto r2 = run("Jobb,1");
+    ASSERT_EQ(r2.exitCode, 0) << r2.output.toStdString() << logText().toStdString();
+    EXPECT_EQ(testutil::treeFiles(dst_), before);
+    QFile::remove(src_ + "/a*b.txt");
+    QDir(src_ + "/stjärn*mapp").removeRecursively();
+    write(job("Jobb"));
+    const auto r3 = run("Jobb,1");
+    ASSERT_EQ(r3.exitCode, 0) << r3.output.toStdString() << logText().toStdString();
+    EXPECT_FALSE(QFile::exists(target("a*b.txt")));
+    EXPECT_FALSE(QFileInfo::exists(target("stjärn*mapp")));
+    EXPECT_EQ(testutil::treeFiles(dst_).size(), before.size() - 2);
+}
+
 // Mirroring a job whose main folder's content goes straight into the backup folder, with the
 // job's version folder inside it and links to things outside it.
 class MirrorRun : public CommandLineRun {
@@ -266,6 +292,18 @@ TEST_F(MirrorRun, ASimulatedMirrorDeletesNothingAndSavesTheLeftoverList) {
     // A mirror run of a job that does not exist touches nothing.
     EXPECT_EQ(run("Finns inte,1").exitCode, 1);
     EXPECT_EQ(testutil::treeFiles(dst_), before);
+}
+
+TEST_F(MirrorRun, ASourceThatIsGoneAltogetherDeletesNothing) {
+    const QStringList before = testutil::treeFiles(dst_);
+    QDir(src_).removeRecursively();
+    const auto r = run("Spegel,1");
+    EXPECT_EQ(r.exitCode, 1) << r.output.toStdString() << logText().toStdString();
+    EXPECT_EQ(testutil::treeFiles(dst_), before);
+    for (const QString& line : log())
+        EXPECT_FALSE(line.startsWith("- Raderad")) << line.toStdString();
+    EXPECT_TRUE(log().contains(
+        "FEL: Följande mappar (inkl. undermappar) kunde inte kopieras eftersom de inte existerar:"));
 }
 
 } // namespace

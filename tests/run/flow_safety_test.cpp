@@ -4,6 +4,7 @@
 #include "flow_support.h"
 
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "run/result_dialogs.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 #include <cerrno>
 #include <csignal>
 
@@ -131,6 +133,94 @@ TEST_F(SafetyFlow, AFullDiskLeavesTheOldCopyWholeNoTemporaryFileAndAnUntouchedSo
     const QStringList versions = testutil::treeFiles(work("Versioner"));
     ASSERT_EQ(versions.size(), 1) << versions.join('\n').toStdString();
     EXPECT_EQ(testutil::readBytes(work("Versioner/") + versions.at(0)), QByteArray("gammalt c"));
+}
+
+} // namespace
+
+namespace {
+
+// The source lies on a disk that has been unplugged: its mount folder is left empty. Mirroring
+// must take that for a disk that is not there, never for a source whose files were all deleted.
+class UnpluggedSource : public FlowTest {
+  protected:
+    void SetUp() override {
+        FlowTest::SetUp();
+        platform::addVolumeParent(work("mnt"));
+        src_ = work("mnt/usb/Dokument");
+        testutil::writeFile(src_ + "/a.txt", "a", old_);
+        testutil::writeFile(src_ + "/sub/b.txt", "b", old_);
+    }
+    void TearDown() override {
+        platform::clearVolumeParents();
+        FlowTest::TearDown();
+    }
+};
+
+TEST_F(UnpluggedSource, AMirrorRunDeletesNothingFromTheBackup) {
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    ASSERT_EQ(testutil::readBytes(target("sub/b.txt")), QByteArray("b")) << logText().toStdString();
+    const auto backup = snapshot(dst_);
+
+    QDir(work("mnt/usb/Dokument")).removeRecursively(); // only the empty mount folder is left
+    w = openBackupWindow("Jobb");
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla din backup utan att simulera speglingen.",
+                            platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_EQ(snapshot(dst_), backup);
+    EXPECT_TRUE(QFileInfo(target("sub")).isDir());
+    const QStringList l = log();
+    for (const QString& line : l)
+        EXPECT_FALSE(line.startsWith("- Raderad")) << line.toStdString();
+    EXPECT_TRUE(l.contains("FEL: Enhet " + work("mnt/usb") + " saknas.")) << logText().toStdString();
+    EXPECT_EQ(l.last(), "  Backup slutfördes med fel!");
+    EXPECT_TRUE(w->runHadErrors());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SafetyFlow, CancellingDuringTheCopyLeavesOnlyWholeCopies) {
+    const int count = 1500;
+    for (int i = 0; i < count; ++i)
+        testutil::writeFile(src_ + QStringLiteral("/m/f%1.txt").arg(i), QByteArray(2000 + i, 'x'), old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    // The user presses "Avbryt" once the copy shows its progress, and answers Yes.
+    QTimer t;
+    bool pressed = false;
+    QObject::connect(&t, &QTimer::timeout, [&] {
+        if (!pressed && !w->lblprocent3->text().isEmpty() && !w->cmdkörbackup->isEnabled()) {
+            pressed = true;
+            w->cmdavbryt->click();
+        }
+    });
+    t.start(0);
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    t.stop();
+
+    ASSERT_TRUE(pressed);
+    const QStringList copied = testutil::treeFiles(dst_);
+    EXPECT_LT(copied.size(), count);
+    for (const QString& rel : copied) {
+        const QString source = '/' + rel;
+        ASSERT_EQ(testutil::readBytes(dst_ + '/' + rel), testutil::readBytes(source)) << rel.toStdString();
+        EXPECT_EQ(testutil::mtimeOf(dst_ + '/' + rel), old_.toSecsSinceEpoch());
+    }
+    const QStringList l = log();
+    EXPECT_EQ(l.last(), "  Backupkörningen avbröts av användaren!");
+    EXPECT_FALSE(l.contains(QStringLiteral("%1 kopierade filer").arg(copied.size())))
+        << "a cancelled job gets no count line";
+    EXPECT_TRUE(w->cmdkörbackup->isEnabled());
+    EXPECT_FALSE(w->runGoingOn());
 }
 
 } // namespace
