@@ -224,3 +224,45 @@ TEST_F(SafetyFlow, CancellingDuringTheCopyLeavesOnlyWholeCopies) {
 }
 
 } // namespace
+
+namespace {
+
+// A backup folder that is the top of a disk holds the disk's own trash and lost+found. A mirror
+// never takes them for leftovers: emptying them would destroy what the user meant to keep.
+class BackupOnDiskTop : public FlowTest {
+  protected:
+    void SetUp() override {
+        FlowTest::SetUp();
+        platform::addVolumeParent(work("mnt"));
+        dst_ = work("mnt/usb");
+        testutil::writeFile(src_ + "/a.txt", "a", old_);
+        testutil::writeFile(dst_ + "/bort.txt", "bort", old_);
+        testutil::writeFile(dst_ + "/.Trash-0/files/slängd.txt", "slängd", old_);
+        testutil::writeFile(dst_ + "/.Trash-0/info/slängd.txt.trashinfo", "[Trash Info]", old_);
+        testutil::writeFile(dst_ + "/.Trash/1000/files/x.txt", "x", old_);
+        testutil::writeFile(dst_ + "/lost+found/#123", "räddad", old_);
+    }
+    void TearDown() override {
+        platform::clearVolumeParents();
+        FlowTest::TearDown();
+    }
+};
+
+TEST_F(BackupOnDiskTop, MirroringLeavesTheDisksTrashAndLostFoundAlone) {
+    testutil::JobSpec j = job("Jobb");
+    j.options = {"NEJ", "NEJ", "1", "NEJ", "NEJ"};
+    testutil::writeJob(path("Listor"), j);
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_EQ(testutil::treeFiles(dst_),
+              QStringList({".Trash-0/files/slängd.txt", ".Trash-0/info/slängd.txt.trashinfo",
+                           ".Trash/1000/files/x.txt", "a.txt", "lost+found/#123"}))
+        << logText().toStdString();
+    EXPECT_FALSE(w->runHadErrors()) << logText().toStdString();
+}
+
+} // namespace
