@@ -37,7 +37,7 @@ class ProgramsFlow : public FlowTest {
 
 TEST_F(ProgramsFlow, AProgramOnTheCloseListEndsBeforeTheCopyAndTheStartListRunsAfterIt) {
     // A program of our own under a name nothing else on the machine has.
-    const QString name = QStringLiteral("tamrelsov%1").arg(QCoreApplication::applicationPid());
+    const QString name = QStringLiteral("tamrelflow%1").arg(QCoreApplication::applicationPid());
     const QString exe = work(name);
     ASSERT_TRUE(QFile::copy("/bin/sleep", exe));
     QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
