@@ -3,11 +3,15 @@
 #include "support/e2e.h"
 #include "support/fixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 namespace {
 
@@ -183,6 +187,51 @@ TEST_F(CommandLineRun, NamesThatAreLegalOnLinuxAreCopiedAndMirroredLikeAnyOther)
     EXPECT_FALSE(QFile::exists(target("a*b.txt")));
     EXPECT_FALSE(QFileInfo::exists(target("stjärn*mapp")));
     EXPECT_EQ(testutil::treeFiles(dst_).size(), before.size() - 2);
+}
+
+TEST_F(CommandLineRun, ProgramsAroundTheJobAreEndedBeforeAndStartedAfterIt) {
+    const QString name = QStringLiteral("tamrele2e%1").arg(QCoreApplication::applicationPid());
+    const QString holder = work_.path() + '/' + name;
+    ASSERT_TRUE(QFile::copy("/bin/sleep", holder));
+    QFile::setPermissions(holder, QFile::permissions(holder) | QFile::ExeOwner);
+    qint64 pid = 0;
+    ASSERT_TRUE(QProcess::startDetached(holder, {"600"}, QString(), &pid));
+    const QString after = work_.path() + "/efter.sh";
+    testutil::writeFile(after, "#!/bin/sh\necho klar > \"$(dirname \"$0\")/klar.txt\"\n");
+    QFile::setPermissions(after, QFile::permissions(after) | QFile::ExeOwner);
+    testutil::JobSpec j = job("Jobb");
+    j.programs = {name, after};
+    write(j);
+
+    const auto r = run("Jobb");
+    EXPECT_EQ(r.exitCode, 0) << r.output.toStdString() << logText().toStdString();
+    const QStringList l = log();
+    const qsizetype closed = l.indexOf("Stängde 1 instans(er) av programmet " + name);
+    ASSERT_GE(closed, 0) << logText().toStdString();
+    EXPECT_LT(closed, l.indexOf("+ " + target("brev.txt")));
+    EXPECT_GT(l.indexOf("Startade filen " + after), l.indexOf("5 kopierade filer"));
+    // The started program runs on its own; it is given ample time to leave its mark.
+    for (int i = 0; i < 500 && !QFile::exists(work_.path() + "/klar.txt"); ++i)
+        QThread::msleep(20);
+    EXPECT_EQ(testutil::readBytes(work_.path() + "/klar.txt"), QByteArray("klar\n"));
+    const QByteArray stat = testutil::readBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    const bool alive = !stat.isEmpty() && stat.at(stat.lastIndexOf(')') + 2) != 'Z';
+    EXPECT_FALSE(alive);
+    if (alive)
+        ::kill(pid_t(pid), SIGKILL);
+}
+
+TEST_F(CommandLineRun, ABackupFolderOnADiskThatIsNotThereIsNeverCreated) {
+    const QString disk = QStringLiteral("/mnt/tamrel-saknas-%1").arg(QCoreApplication::applicationPid());
+    ASSERT_FALSE(QFileInfo::exists(disk));
+    testutil::JobSpec j = job("Jobb");
+    j.backupFolder = disk + "/Backup";
+    write(j);
+    const auto r = run("Jobb");
+    EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(disk));
+    EXPECT_TRUE(log().contains("De jobb du valt gick inte att skriva till. Avslutar körningen."))
+        << logText().toStdString();
 }
 
 // Mirroring a job whose main folder's content goes straight into the backup folder, with the

@@ -1,6 +1,7 @@
 // Manual simulated runs through to their result windows, answered the way a user answers them.
 #include "flow_support.h"
 
+#include "core/settings_window.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"
@@ -206,5 +207,23 @@ TEST_F(SimulatedFlow, ScreensOfTheBackupWindowBeforeDuringAndAfterARun) {
     t.stop();
     QCoreApplication::processEvents();
     w->grab().save(out + "/after.png");
+}
+} // namespace
+
+namespace {
+TEST_F(MirrorFlow, AMirrorSendsWhatItDeletesToTheTrashWhenAskedTo) {
+    prog().form<frmsetup>()->chkpapperskorg_synk->setChecked(true);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_EQ(testutil::treeFiles(dst_), QStringList{src_.mid(1) + "/kvar.txt"}) << logText().toStdString();
+    EXPECT_EQ(testutil::readBytes(trash("bort.txt")), QByteArray("bort"));
+    EXPECT_EQ(testutil::readBytes(trash("gammal mapp/x.txt")), QByteArray("x"));
+    EXPECT_TRUE(log().contains("- Raderad mapp för spegling: " + target("gammal mapp")));
+    EXPECT_FALSE(w->runHadErrors());
 }
 } // namespace
