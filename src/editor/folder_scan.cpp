@@ -87,7 +87,11 @@ bool FolderScan::isSystemFolder(const QString& path) {
     while (rest.startsWith(QLatin1Char('/')))
         rest.remove(0, 1);
     const QString top = rest.section(QLatin1Char('/'), 0, 0);
-    return top == QLatin1String("RECYCLER") || top == QLatin1String("System Volume Information");
+    if (top == QLatin1String("RECYCLER") || top == QLatin1String("System Volume Information"))
+        return true;
+    // The same folders of a Linux disk: its trash and what a file system check recovered.
+    return top == QLatin1String(".Trash") || top.startsWith(QLatin1String(".Trash-")) ||
+           top == QLatin1String("lost+found");
 }
 
 int FolderScan::run(const QString& start, const Options& options) {

@@ -38,7 +38,7 @@ class FolderScan {
                             const std::function<bool()>& cancelled = {});
 
     // A folder that scans never list: the recycler or system-volume folder at the top of a
-    // volume, and everything below them.
+    // volume (on Linux its trash and lost+found), and everything below them.
     static bool isSystemFolder(const QString& path);
 };
 

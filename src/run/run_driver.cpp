@@ -371,6 +371,8 @@ bool RunDriver::jobPass() {
             m_.chkaktiveraschema->setChecked(false);
         return false;
     }
+    // Progress still waiting to be shown must not later overwrite the full bars.
+    w_.applyProgress();
     for (QLabel* l : {w_.lblprocent1, w_.lblprocent2, w_.lblprocent3})
         l->resize(w_.List2->width(), l->height());
     w_.lblprocent3->clear();

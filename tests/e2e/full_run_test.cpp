@@ -3,11 +3,15 @@
 #include "support/e2e.h"
 #include "support/fixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 namespace {
 
@@ -159,6 +163,77 @@ TEST_F(CommandLineRun, AChangedFileReplacesItsCopyAndTheOldCopyIsKeptAsAVersion)
                     .contains("+ " + versions + '/' + versionRel));
 }
 
+TEST_F(CommandLineRun, NamesThatAreLegalOnLinuxAreCopiedAndMirroredLikeAnyOther) {
+    const QStringList odd = {"a*b.txt",   "fråga?.txt",         "-rf",      " blanka .txt",  "semi;kolon.txt",
+                             "[hak].txt", "stjärn*mapp/in.txt", "100%.txt", "kolon:namn.txt"};
+    for (const QString& f : odd)
+        testutil::writeFile(src_ + '/' + f, f.toUtf8(), old_);
+    write(job("Jobb"));
+    const auto r = run("Jobb");
+    ASSERT_EQ(r.exitCode, 0) << r.output.toStdString() << logText().toStdString();
+    for (const QString& f : odd)
+        EXPECT_EQ(testutil::readBytes(target(f)), f.toUtf8()) << f.toStdString();
+
+    // Nothing was removed at the source, so a mirror run deletes none of them.
+    const QStringList before = testutil::treeFiles(dst_);
+    const auto r2 = run("Jobb,1");
+    ASSERT_EQ(r2.exitCode, 0) << r2.output.toStdString() << logText().toStdString();
+    EXPECT_EQ(testutil::treeFiles(dst_), before);
+    QFile::remove(src_ + "/a*b.txt");
+    QDir(src_ + "/stjärn*mapp").removeRecursively();
+    write(job("Jobb"));
+    const auto r3 = run("Jobb,1");
+    ASSERT_EQ(r3.exitCode, 0) << r3.output.toStdString() << logText().toStdString();
+    EXPECT_FALSE(QFile::exists(target("a*b.txt")));
+    EXPECT_FALSE(QFileInfo::exists(target("stjärn*mapp")));
+    EXPECT_EQ(testutil::treeFiles(dst_).size(), before.size() - 2);
+}
+
+TEST_F(CommandLineRun, ProgramsAroundTheJobAreEndedBeforeAndStartedAfterIt) {
+    const QString name = QStringLiteral("tamrele2e%1").arg(QCoreApplication::applicationPid());
+    const QString holder = work_.path() + '/' + name;
+    ASSERT_TRUE(QFile::copy("/bin/sleep", holder));
+    QFile::setPermissions(holder, QFile::permissions(holder) | QFile::ExeOwner);
+    qint64 pid = 0;
+    ASSERT_TRUE(QProcess::startDetached(holder, {"600"}, QString(), &pid));
+    const QString after = work_.path() + "/efter.sh";
+    testutil::writeFile(after, "#!/bin/sh\necho klar > \"$(dirname \"$0\")/klar.txt\"\n");
+    QFile::setPermissions(after, QFile::permissions(after) | QFile::ExeOwner);
+    testutil::JobSpec j = job("Jobb");
+    j.programs = {name, after};
+    write(j);
+
+    const auto r = run("Jobb");
+    EXPECT_EQ(r.exitCode, 0) << r.output.toStdString() << logText().toStdString();
+    const QStringList l = log();
+    const qsizetype closed = l.indexOf("Stängde 1 instans(er) av programmet " + name);
+    ASSERT_GE(closed, 0) << logText().toStdString();
+    EXPECT_LT(closed, l.indexOf("+ " + target("brev.txt")));
+    EXPECT_GT(l.indexOf("Startade filen " + after), l.indexOf("5 kopierade filer"));
+    // The started program runs on its own; it is given ample time to leave its mark.
+    for (int i = 0; i < 500 && !QFile::exists(work_.path() + "/klar.txt"); ++i)
+        QThread::msleep(20);
+    EXPECT_EQ(testutil::readBytes(work_.path() + "/klar.txt"), QByteArray("klar\n"));
+    const QByteArray stat = testutil::readBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    const bool alive = !stat.isEmpty() && stat.at(stat.lastIndexOf(')') + 2) != 'Z';
+    EXPECT_FALSE(alive);
+    if (alive)
+        ::kill(pid_t(pid), SIGKILL);
+}
+
+TEST_F(CommandLineRun, ABackupFolderOnADiskThatIsNotThereIsNeverCreated) {
+    const QString disk = QStringLiteral("/mnt/tamrel-saknas-%1").arg(QCoreApplication::applicationPid());
+    ASSERT_FALSE(QFileInfo::exists(disk));
+    testutil::JobSpec j = job("Jobb");
+    j.backupFolder = disk + "/Backup";
+    write(j);
+    const auto r = run("Jobb");
+    EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(disk));
+    EXPECT_TRUE(log().contains("De jobb du valt gick inte att skriva till. Avslutar körningen."))
+        << logText().toStdString();
+}
+
 // Mirroring a job whose main folder's content goes straight into the backup folder, with the
 // job's version folder inside it and links to things outside it.
 class MirrorRun : public CommandLineRun {
@@ -266,6 +341,18 @@ TEST_F(MirrorRun, ASimulatedMirrorDeletesNothingAndSavesTheLeftoverList) {
     // A mirror run of a job that does not exist touches nothing.
     EXPECT_EQ(run("Finns inte,1").exitCode, 1);
     EXPECT_EQ(testutil::treeFiles(dst_), before);
+}
+
+TEST_F(MirrorRun, ASourceThatIsGoneAltogetherDeletesNothing) {
+    const QStringList before = testutil::treeFiles(dst_);
+    QDir(src_).removeRecursively();
+    const auto r = run("Spegel,1");
+    EXPECT_EQ(r.exitCode, 1) << r.output.toStdString() << logText().toStdString();
+    EXPECT_EQ(testutil::treeFiles(dst_), before);
+    for (const QString& line : log())
+        EXPECT_FALSE(line.startsWith("- Raderad")) << line.toStdString();
+    EXPECT_TRUE(log().contains(
+        "FEL: Följande mappar (inkl. undermappar) kunde inte kopieras eftersom de inte existerar:"));
 }
 
 } // namespace

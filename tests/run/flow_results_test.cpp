@@ -1,12 +1,15 @@
 // Manual simulated runs through to their result windows, answered the way a user answers them.
 #include "flow_support.h"
 
+#include "core/settings_window.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -86,6 +89,10 @@ TEST_F(SimulatedFlow, TheSimulationWindowCopiesWhatTheUserMarksAndItsBlockIsInTh
               testutil::readBytes(path("log.txt")));
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->cmdkörbackup->isEnabled());
+    // A finished run leaves its three bars full and no percentage behind.
+    EXPECT_EQ(w->lblprocent3->text(), "");
+    for (QLabel* bar : {w->lblprocent1, w->lblprocent2, w->lblprocent3})
+        EXPECT_GE(bar->width(), bar->parentWidget()->width()) << bar->objectName().toStdString();
 }
 
 // Deleting from the leftover list into the trash of a home made for the test.
@@ -171,4 +178,52 @@ TEST_F(MirrorFlow, ASimulatedMirrorListsLeftoversAndMarkedOnesGoToTheTrash) {
     EXPECT_EQ(savedLogs().size(), 1);
 }
 
+} // namespace
+
+namespace {
+TEST_F(SimulatedFlow, ScreensOfTheBackupWindowBeforeDuringAndAfterARun) {
+    const QString out = qEnvironmentVariable("TAMREL_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP();
+    for (int i = 0; i < 3000; ++i)
+        testutil::writeFile(src_ + QStringLiteral("/många/fil%1.txt").arg(i), "x", old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->resize(900, 620);
+    QCoreApplication::processEvents();
+    w->grab().save(out + "/before.png");
+    int shots = 0;
+    QTimer t;
+    QObject::connect(&t, &QTimer::timeout, [&] {
+        // The first moment the copy shows its progress.
+        if (shots == 0 && !w->lblprocent3->text().isEmpty() && w->cmdkörbackup->isEnabled() == false) {
+            ++shots;
+            w->grab().save(out + "/during.png");
+        }
+    });
+    t.start(0);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    t.stop();
+    QCoreApplication::processEvents();
+    w->grab().save(out + "/after.png");
+}
+} // namespace
+
+namespace {
+TEST_F(MirrorFlow, AMirrorSendsWhatItDeletesToTheTrashWhenAskedTo) {
+    prog().form<frmsetup>()->chkpapperskorg_synk->setChecked(true);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_EQ(testutil::treeFiles(dst_), QStringList{src_.mid(1) + "/kvar.txt"}) << logText().toStdString();
+    EXPECT_EQ(testutil::readBytes(trash("bort.txt")), QByteArray("bort"));
+    EXPECT_EQ(testutil::readBytes(trash("gammal mapp/x.txt")), QByteArray("x"));
+    EXPECT_TRUE(log().contains("- Raderad mapp för spegling: " + target("gammal mapp")));
+    EXPECT_FALSE(w->runHadErrors());
+}
 } // namespace

@@ -4,6 +4,7 @@
 #include "flow_support.h"
 
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "run/result_dialogs.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 #include <cerrno>
 #include <csignal>
 
@@ -35,7 +37,7 @@ class ProgramsFlow : public FlowTest {
 
 TEST_F(ProgramsFlow, AProgramOnTheCloseListEndsBeforeTheCopyAndTheStartListRunsAfterIt) {
     // A program of our own under a name nothing else on the machine has.
-    const QString name = QStringLiteral("tamrelsov%1").arg(QCoreApplication::applicationPid());
+    const QString name = QStringLiteral("tamrelflow%1").arg(QCoreApplication::applicationPid());
     const QString exe = work(name);
     ASSERT_TRUE(QFile::copy("/bin/sleep", exe));
     QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
@@ -131,6 +133,136 @@ TEST_F(SafetyFlow, AFullDiskLeavesTheOldCopyWholeNoTemporaryFileAndAnUntouchedSo
     const QStringList versions = testutil::treeFiles(work("Versioner"));
     ASSERT_EQ(versions.size(), 1) << versions.join('\n').toStdString();
     EXPECT_EQ(testutil::readBytes(work("Versioner/") + versions.at(0)), QByteArray("gammalt c"));
+}
+
+} // namespace
+
+namespace {
+
+// The source lies on a disk that has been unplugged: its mount folder is left empty. Mirroring
+// must take that for a disk that is not there, never for a source whose files were all deleted.
+class UnpluggedSource : public FlowTest {
+  protected:
+    void SetUp() override {
+        FlowTest::SetUp();
+        platform::addVolumeParent(work("mnt"));
+        src_ = work("mnt/usb/Dokument");
+        testutil::writeFile(src_ + "/a.txt", "a", old_);
+        testutil::writeFile(src_ + "/sub/b.txt", "b", old_);
+    }
+    void TearDown() override {
+        platform::clearVolumeParents();
+        FlowTest::TearDown();
+    }
+};
+
+TEST_F(UnpluggedSource, AMirrorRunDeletesNothingFromTheBackup) {
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    ASSERT_EQ(testutil::readBytes(target("sub/b.txt")), QByteArray("b")) << logText().toStdString();
+    const auto backup = snapshot(dst_);
+
+    QDir(work("mnt/usb/Dokument")).removeRecursively(); // only the empty mount folder is left
+    w = openBackupWindow("Jobb");
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla din backup utan att simulera speglingen.",
+                            platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_EQ(snapshot(dst_), backup);
+    EXPECT_TRUE(QFileInfo(target("sub")).isDir());
+    const QStringList l = log();
+    for (const QString& line : l)
+        EXPECT_FALSE(line.startsWith("- Raderad")) << line.toStdString();
+    EXPECT_TRUE(l.contains("FEL: Enhet " + work("mnt/usb") + " saknas.")) << logText().toStdString();
+    EXPECT_EQ(l.last(), "  Backup slutfördes med fel!");
+    EXPECT_TRUE(w->runHadErrors());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SafetyFlow, CancellingDuringTheCopyLeavesOnlyWholeCopies) {
+    const int count = 1500;
+    for (int i = 0; i < count; ++i)
+        testutil::writeFile(src_ + QStringLiteral("/m/f%1.txt").arg(i), QByteArray(2000 + i, 'x'), old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    // The user presses "Avbryt" once the copy shows its progress, and answers Yes.
+    QTimer t;
+    bool pressed = false;
+    QObject::connect(&t, &QTimer::timeout, [&] {
+        if (!pressed && !w->lblprocent3->text().isEmpty() && !w->cmdkörbackup->isEnabled()) {
+            pressed = true;
+            w->cmdavbryt->click();
+        }
+    });
+    t.start(0);
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    t.stop();
+
+    ASSERT_TRUE(pressed);
+    const QStringList copied = testutil::treeFiles(dst_);
+    EXPECT_LT(copied.size(), count);
+    for (const QString& rel : copied) {
+        const QString source = '/' + rel;
+        ASSERT_EQ(testutil::readBytes(dst_ + '/' + rel), testutil::readBytes(source)) << rel.toStdString();
+        EXPECT_EQ(testutil::mtimeOf(dst_ + '/' + rel), old_.toSecsSinceEpoch());
+    }
+    const QStringList l = log();
+    EXPECT_EQ(l.last(), "  Backupkörningen avbröts av användaren!");
+    EXPECT_FALSE(l.contains(QStringLiteral("%1 kopierade filer").arg(copied.size())))
+        << "a cancelled job gets no count line";
+    EXPECT_TRUE(w->cmdkörbackup->isEnabled());
+    EXPECT_FALSE(w->runGoingOn());
+}
+
+} // namespace
+
+namespace {
+
+// A backup folder that is the top of a disk holds the disk's own trash and lost+found. A mirror
+// never takes them for leftovers: emptying them would destroy what the user meant to keep.
+class BackupOnDiskTop : public FlowTest {
+  protected:
+    void SetUp() override {
+        FlowTest::SetUp();
+        platform::addVolumeParent(work("mnt"));
+        dst_ = work("mnt/usb");
+        testutil::writeFile(src_ + "/a.txt", "a", old_);
+        testutil::writeFile(dst_ + "/bort.txt", "bort", old_);
+        testutil::writeFile(dst_ + "/.Trash-0/files/slängd.txt", "slängd", old_);
+        testutil::writeFile(dst_ + "/.Trash-0/info/slängd.txt.trashinfo", "[Trash Info]", old_);
+        testutil::writeFile(dst_ + "/.Trash/1000/files/x.txt", "x", old_);
+        testutil::writeFile(dst_ + "/lost+found/#123", "räddad", old_);
+    }
+    void TearDown() override {
+        platform::clearVolumeParents();
+        FlowTest::TearDown();
+    }
+};
+
+TEST_F(BackupOnDiskTop, MirroringLeavesTheDisksTrashAndLostFoundAlone) {
+    testutil::JobSpec j = job("Jobb");
+    j.options = {"NEJ", "NEJ", "1", "NEJ", "NEJ"};
+    testutil::writeJob(path("Listor"), j);
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_EQ(testutil::treeFiles(dst_),
+              QStringList({".Trash-0/files/slängd.txt", ".Trash-0/info/slängd.txt.trashinfo",
+                           ".Trash/1000/files/x.txt", "a.txt", "lost+found/#123"}))
+        << logText().toStdString();
+    EXPECT_FALSE(w->runHadErrors()) << logText().toStdString();
 }
 
 } // namespace
