@@ -16,9 +16,9 @@ class JobRecordTest : public ProgramTest {
         prog().clock.setNow(QDateTime(QDate(2026, 5, 10), QTime(12, 0)));
     }
     // Writes one job as saving does, then selects it in a fresh main window.
-    frmmain* select(const testutil::JobSpec& spec) {
-        testutil::writeJob(path("Listor"), spec);
-        return show(spec.name);
+    frmmain* select(const testutil::JobSpec& job) {
+        testutil::writeJob(path("Listor"), job);
+        return show(job.name);
     }
     frmmain* show(const QString& name) {
         frmmain* m = prog().form<frmmain>();

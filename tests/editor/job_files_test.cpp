@@ -6,7 +6,7 @@
 #include <cerrno>
 
 namespace {
-testutil::JobSpec spec(const QString& name, const QStringList& folders = {},
+testutil::JobSpec jobSpec(const QString& name, const QStringList& folders = {},
                        const QStringList& mainFolders = {}, const QString& backup = {}) {
     testutil::JobSpec j;
     j.name = name;
@@ -36,7 +36,7 @@ class JobFilesTest : public ProgramTest {
 
 TEST_F(JobFilesTest, ListTakesVisibleJobsInCaseInsensitiveOrder) {
     for (const char* n : {"beta", "Arkiv", "alfa", "Östen", "Zeta"})
-        testutil::writeJob(group(), spec(QString::fromUtf8(n)));
+        testutil::writeJob(group(), jobSpec(QString::fromUtf8(n)));
     testutil::writeLines(group() + "/.dold.000", {});     // hidden
     testutil::writeLines(group() + "/inte_jobb.001", {}); // no .000
     testutil::writeLines(group() + "/gammal.0001", {});
@@ -76,7 +76,7 @@ TEST_F(JobFilesTest, MissingOptionalFilesAreCreatedWithDefaults) {
 
 TEST_F(JobFilesTest, ShortFilesReadWithTheirDefaultsOrFail) {
     JobFiles j(group(), "Kort");
-    testutil::writeJob(group(), spec("Kort"));
+    testutil::writeJob(group(), jobSpec("Kort"));
     j.writeFile(4, {"JA", "", ""}); // empty lines 2 and 3, no line 4 or 5
     JobFiles::Options o = j.readOptions();
     EXPECT_EQ(o.rescan, "JA");
@@ -133,7 +133,7 @@ TEST_F(JobFilesTest, ScheduleAndLastRun) {
 }
 
 TEST_F(JobFilesTest, WholeSetOperationsCarryTheRightFiles) {
-    testutil::writeJob(group(), spec("Källa", {"/a"}, {"/a"}, "/b"));
+    testutil::writeJob(group(), jobSpec("Källa", {"/a"}, {"/a"}, "/b"));
     JobFiles src(group(), "Källa");
     src.writeSchedule({0, 0, "10:00", "0000000", 0});
     src.writeLastRun({"2026-01-02 03:04", "Manuell"});
@@ -164,7 +164,7 @@ TEST_F(JobFilesTest, WholeSetOperationsCarryTheRightFiles) {
 }
 
 TEST_F(JobFilesTest, FailedCopyDuringRenameKeepsTheOldJob) {
-    testutil::writeJob(group(), spec("Gammal", {"/a"}, {"/a"}, "/b"));
+    testutil::writeJob(group(), jobSpec("Gammal", {"/a"}, {"/a"}, "/b"));
     JobFiles old(group(), "Gammal");
     JobFiles neu(group(), "Ny");
     platform::injectFault(neu.path(4), ENOSPC);
@@ -175,7 +175,7 @@ TEST_F(JobFilesTest, FailedCopyDuringRenameKeepsTheOldJob) {
 }
 
 TEST_F(JobFilesTest, FailedWriteLeavesTheOldFile) {
-    testutil::writeJob(group(), spec("J", {"/a"}, {"/a"}, "/gammal"));
+    testutil::writeJob(group(), jobSpec("J", {"/a"}, {"/a"}, "/gammal"));
     JobFiles j(group(), "J");
     platform::injectFault(j.path(2), ENOSPC);
     EXPECT_EQ(errorOf([&] { j.writeBackupFolder("/ny"); }), 61);

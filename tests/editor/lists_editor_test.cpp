@@ -39,9 +39,9 @@ class ListsEditor : public ProgramTest {
     }
     // Opens the editor for a stored job the way the main window fills it: the hidden texts are
     // set on a freshly loaded window.
-    frmaddmapp* openJob(const testutil::JobSpec& spec) {
-        testutil::writeJob(prog().jobbgruppmapp, spec);
-        const JobFiles::Data d = JobFiles(spec.name).read();
+    frmaddmapp* openJob(const testutil::JobSpec& job) {
+        testutil::writeJob(prog().jobbgruppmapp, job);
+        const JobFiles::Data d = JobFiles(job.name).read();
         frmaddmapp* e = prog().form<frmaddmapp>();
         e->setCaption("Ändra jobb");
         e->txtpattern.setText(d.filters.types);
@@ -54,7 +54,7 @@ class ListsEditor : public ProgramTest {
         e->txtversionpattern.setText(d.versioning.types);
         return e;
     }
-    testutil::JobSpec spec() {
+    testutil::JobSpec sampleJob() {
         testutil::JobSpec s;
         s.name = "Dokument";
         s.folders = s.mainFolders = QStringList{work("src")};
@@ -67,7 +67,7 @@ class ListsEditor : public ProgramTest {
 };
 
 TEST_F(ListsEditor, StoredLinesOpenAsEntriesAndEditedListsJoinAsTheFileSetExpects) {
-    frmaddmapp* e = openJob(spec());
+    frmaddmapp* e = openJob(sampleJob());
     EXPECT_EQ(entries(e->listpattern), QStringList({"*.doc", "*.xls"}));
     EXPECT_EQ(entries(e->listmappfilter), QStringList({"Temp", "Cache"}));
     EXPECT_EQ(entries(e->liststartstopp_stopp), QStringList({"tamrelskrivare", "Rapport - Redigerare"}));
@@ -169,7 +169,7 @@ TEST_F(ListsEditor, SizeFieldStaysEmptyWhenLeftEmptyAndKeepsOnlyTheNumber) {
 }
 
 TEST_F(ListsEditor, TestButtonsStartTheEntryAndEndTheNamedProgram) {
-    frmaddmapp* e = openJob(spec());
+    frmaddmapp* e = openJob(sampleJob());
     // Nothing selected: nothing is started or ended.
     e->cmdstartstopp_teststart->click();
     e->cmdstartstopp_teststopp->click();
@@ -200,7 +200,7 @@ TEST_F(ListsEditor, TestButtonsStartTheEntryAndEndTheNamedProgram) {
 TEST_F(ListsEditor, EditedThroughTheEditCommandAndSavedTheLinesAreWritten) {
     testutil::makeDir(work("src"));
     testutil::makeDir(work("backup"));
-    testutil::JobSpec j = spec();
+    testutil::JobSpec j = sampleJob();
     testutil::writeJob(prog().jobbgruppmapp, j);
     frmmain* m = prog().form<frmmain>();
     m->cmdload_Click();
