@@ -56,13 +56,20 @@ QString Mirror::sourceFolderFor(const MirrorJob& job, const QString& targetFolde
 }
 
 bool Mirror::protectedPath(const MirrorJob& job, const QString& path) const {
-    // The backup folder itself and the job's version folder are never mirrored away.
+    // The backup folder itself and the job's version folder are never mirrored away, nor the
+    // job's own source when it lies inside the backup folder.
     if (platform::withoutTrailingSeparator(path) == platform::withoutTrailingSeparator(job.backupFolder))
         return true;
+    for (const QString& main : job.mainFolders)
+        if (!main.trimmed().isEmpty() && platform::isSameOrBelow(path, main))
+            return true;
     return !job.versionFolder.trimmed().isEmpty() && platform::isSameOrBelow(path, job.versionFolder);
 }
 
-bool Mirror::holdsVersionFolder(const MirrorJob& job, const QString& folder) {
+bool Mirror::holdsKeptFolder(const MirrorJob& job, const QString& folder) {
+    for (const QString& main : job.mainFolders)
+        if (!main.trimmed().isEmpty() && platform::isSameOrBelow(main, folder))
+            return true;
     return !job.versionFolder.trimmed().isEmpty() && platform::isSameOrBelow(job.versionFolder, folder);
 }
 
@@ -267,7 +274,7 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
                 if (cancelledNow)
                     break;
             } else if (there == Presence::Absent && folder != root && !protectedPath(job, folder) &&
-                       !holdsVersionFolder(job, folder)) {
+                       !holdsKeptFolder(job, folder)) {
                 const Presence still = platform::presenceNoFollow(folder);
                 if (still == Presence::Present) {
                     long fileCount = 0;

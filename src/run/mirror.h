@@ -75,7 +75,7 @@ class Mirror {
 
   private:
     bool protectedPath(const MirrorJob& job, const QString& path) const;
-    static bool holdsVersionFolder(const MirrorJob& job, const QString& folder);
+    static bool holdsKeptFolder(const MirrorJob& job, const QString& folder);
     bool deleteItem(const QString& path, bool folder, bool toTrash);
 
     MirrorView& view_;

@@ -5,6 +5,7 @@
 
 #include "platform/errors.h"
 #include "platform/paths.h"
+#include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 
 #include <QCoreApplication>
@@ -263,6 +264,49 @@ TEST_F(BackupOnDiskTop, MirroringLeavesTheDisksTrashAndLostFoundAlone) {
                            ".Trash/1000/files/x.txt", "a.txt", "lost+found/#123"}))
         << logText().toStdString();
     EXPECT_FALSE(w->runHadErrors()) << logText().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// The source lies inside the backup folder, whose top the job fills straight from the source
+// (a folder on a stick backed up into the stick's top). Mirroring must never reach into it.
+TEST_F(SafetyFlow, AMirrorNeverDeletesASourceThatLiesInsideTheBackupFolder) {
+    src_ = dst_ + "/Foton";
+    testutil::writeFile(src_ + "/bild.jpg", "bild", old_);
+    testutil::writeFile(src_ + "/album/sommar.jpg", "sommar", old_);
+    testutil::writeFile(dst_ + "/gammal.txt", "kvarglömd", old_);
+    testutil::JobSpec j = job("Jobb");
+    j.options = {"NEJ", "NEJ", "1", "NEJ", "NEJ"};
+    testutil::writeJob(path("Listor"), j);
+    const auto source = snapshot(src_);
+
+    for (const bool simulate : {true, false}) {
+        frmutförbackup* w = openBackupWindow("Jobb");
+        w->chksync->setChecked(true);
+        w->chksyncsimulera->setChecked(simulate);
+        if (simulate) {
+            dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* win) {
+                auto* f = static_cast<frmsyncfilermappar*>(win);
+                ASSERT_EQ(f->List1->count(), 1);
+                EXPECT_EQ(f->List1->item(0)->text(), dst_ + "/gammal.txt");
+                f->cmdraderaalla->click();
+                f->cmdstäng->click();
+            });
+            dialogs().expectWindow("frmklarbackup");
+            w->cmdkörbackup->click();
+        } else {
+            dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+            dialogs().expectWindow("frmklarbackup");
+            w->cmdkörbackup2->click();
+        }
+        EXPECT_EQ(snapshot(src_), source) << logText().toStdString();
+    }
+    EXPECT_EQ(testutil::readBytes(dst_ + "/album/sommar.jpg"), QByteArray("sommar"));
+    EXPECT_FALSE(QFile::exists(dst_ + "/gammal.txt"));
+    for (const QString& line : log())
+        EXPECT_FALSE(line.startsWith("- Raderad") && line.contains(src_)) << line.toStdString();
 }
 
 } // namespace
