@@ -60,9 +60,16 @@ bool Mirror::protectedPath(const MirrorJob& job, const QString& path) const {
     // job's own source when it lies inside the backup folder.
     if (platform::withoutTrailingSeparator(path) == platform::withoutTrailingSeparator(job.backupFolder))
         return true;
-    for (const QString& main : job.mainFolders)
-        if (!main.trimmed().isEmpty() && platform::isSameOrBelow(path, main))
+    const QString backup = platform::withoutTrailingSeparator(job.backupFolder);
+    for (const QString& main : job.mainFolders) {
+        if (main.trimmed().isEmpty() || !platform::isSameOrBelow(path, main))
+            continue;
+        // A backup folder kept inside the source holds copies, which are mirrored as usual.
+        const bool backupInside =
+            platform::isSameOrBelow(backup, main) && backup != platform::withoutTrailingSeparator(main);
+        if (!backupInside || !platform::isSameOrBelow(path, backup))
             return true;
+    }
     return !job.versionFolder.trimmed().isEmpty() && platform::isSameOrBelow(path, job.versionFolder);
 }
 

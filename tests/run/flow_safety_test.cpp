@@ -310,3 +310,32 @@ TEST_F(SafetyFlow, AMirrorNeverDeletesASourceThatLiesInsideTheBackupFolder) {
 }
 
 } // namespace
+
+namespace {
+
+// The other way round: a backup folder kept inside the source still has its leftovers mirrored.
+TEST_F(SafetyFlow, ABackupFolderInsideTheSourceIsStillMirrored) {
+    src_ = work("Hem");
+    testutil::writeFile(src_ + "/a.txt", "a", old_);
+    testutil::writeFile(src_ + "/sub/b.txt", "b", old_);
+    testutil::JobSpec j = job("Jobb");
+    dst_ = src_ + "/Backup";
+    j.backupFolder = dst_;
+    testutil::writeJob(path("Listor"), j);
+    testutil::writeFile(target("gammal.txt"), "kvarglömd", old_);
+    testutil::writeFile(target("borta/c.txt"), "c", old_);
+
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_EQ(testutil::treeFiles(dst_), QStringList({src_.mid(1) + "/a.txt", src_.mid(1) + "/sub/b.txt"}))
+        << logText().toStdString();
+    EXPECT_EQ(testutil::readBytes(src_ + "/a.txt"), QByteArray("a"));
+    EXPECT_EQ(testutil::readBytes(src_ + "/sub/b.txt"), QByteArray("b"));
+    EXPECT_FALSE(w->runHadErrors()) << logText().toStdString();
+}
+
+} // namespace
