@@ -3,6 +3,8 @@
 
 #include "core/main_window.h"
 
+#include <QComboBox>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -223,6 +225,30 @@ TEST_F(BackupWindow, ARunWithNothingSelectedEndsAtOnceAndSavesALogWithOneError) 
     ASSERT_EQ(saved.size(), 1);
     EXPECT_TRUE(saved[0].endsWith("Backup av 0 jobb. 0 filer av 0 kopierades. 0,00 MB. 1 fel!.txt"));
     EXPECT_TRUE(syslog().endsWith(QString(47, '*')));
+}
+
+TEST_F(BackupWindow, ClickingAJobShowsItsSummaryButNotDuringARun) {
+    prog().jobbgruppmapp = path("Listor");
+    testutil::JobSpec j;
+    j.name = "Dokument";
+    j.mainFolders = {work("src")};
+    j.folders = {work("src")};
+    j.backupFolder = work("backup");
+    testutil::writeJob(path("Listor"), j);
+    frmmain* m = prog().form<frmmain>();
+    m->cmdload_Click();
+    auto* w = win();
+    fillJobs({"Dokument"});
+    w->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    EXPECT_EQ(m->comboinställningar->currentText(), "Dokument");
+    EXPECT_EQ(w->txtsammanställning->toPlainText(), "Dokument\n\n" + m->txtsammanställning);
+    EXPECT_FALSE(m->txtsammanställning.isEmpty());
+
+    w->List1->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+    w->cmdkörbackup->setEnabled(false); // a run is going on
+    w->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    EXPECT_EQ(w->txtsammanställning->toPlainText(), "");
+    w->cmdkörbackup->setEnabled(true);
 }
 
 TEST_F(BackupWindow, Screenshot) {
