@@ -18,6 +18,8 @@ seconds() { # command... -> elapsed seconds on stdout
     echo "$t1 - $t0" | bc -l
 }
 
+min() { if (( $(echo "$2 < $1" | bc -l) )); then echo "$2"; else echo "$1"; fi; }
+
 bench() { # name files folders bytes
     local name=$1 files=$2 folders=$3 bytes=$4
     local dir="$work/$name"
@@ -25,16 +27,24 @@ bench() { # name files folders bytes
     mkdir -p "$dir/program"
     cp "$exe" "$dir/program/tamrel-backup"
     python3 "$here/generate_tree.py" "$dir/tree" "$files" "$folders" "$bytes" "$dir/program" "$dir/backup" Bench
-    mkdir -p "$dir/rsync"
     # Warm the page cache alike for both programs.
     find "$dir/tree" -type f -exec cat {} + >/dev/null
     sync
 
-    local t1 t2 r1 r2
-    t1=$(seconds env QT_QPA_PLATFORM=offscreen "$dir/program/tamrel-backup" Bench)
-    t2=$(seconds env QT_QPA_PLATFORM=offscreen "$dir/program/tamrel-backup" Bench)
-    r1=$(seconds rsync -a "$dir/tree/" "$dir/rsync/")
-    r2=$(seconds rsync -a "$dir/tree/" "$dir/rsync/")
+    # Each figure is the best of several runs, taken in turns, so load from elsewhere on the
+    # machine weighs on both programs alike.
+    local t1=999999 t2=999999 r1=999999 r2=999999 t i
+    for i in 1 2 3; do
+        rm -rf "$dir/backup" "$dir/rsync" && mkdir -p "$dir/backup" "$dir/rsync" && sync
+        t=$(seconds env QT_QPA_PLATFORM=offscreen "$dir/program/tamrel-backup" Bench); t1=$(min "$t1" "$t")
+        sync
+        t=$(seconds rsync -a "$dir/tree/" "$dir/rsync/"); r1=$(min "$r1" "$t")
+        sync
+    done
+    for i in 1 2 3 4 5; do
+        t=$(seconds env QT_QPA_PLATFORM=offscreen "$dir/program/tamrel-backup" Bench); t2=$(min "$t2" "$t")
+        t=$(seconds rsync -a "$dir/tree/" "$dir/rsync/"); r2=$(min "$r2" "$t")
+    done
     local copied
     copied=$(find "$dir/backup" -type f | wc -l)
     printf '%-22s %8s files  first: %7.2f s vs rsync %7.2f s (ratio %5.2f)   unchanged: %7.2f s vs rsync %7.2f s (ratio %5.2f)   [%s files in backup]\n' \
