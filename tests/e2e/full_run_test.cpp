@@ -355,4 +355,22 @@ TEST_F(MirrorRun, ASourceThatIsGoneAltogetherDeletesNothing) {
         "FEL: Följande mappar (inkl. undermappar) kunde inte kopieras eftersom de inte existerar:"));
 }
 
+TEST_F(MirrorRun, WithTheMainFolderNameOnTopOnlyLeftoversGo) {
+    testutil::JobSpec j = mirrorJob();
+    j.name = "Topp";
+    j.options = {"NEJ", "NEJ", "1", "JA", "NEJ"};
+    write(j);
+    ASSERT_EQ(run("Topp").exitCode, 0) << logText().toStdString();
+    const QString top = dst_ + "/Källa";
+    ASSERT_EQ(testutil::readBytes(top + "/bilder/2023/jul.png"), QByteArray("jul"));
+    testutil::writeFile(top + "/bilder/gammal.txt", "bort");
+    const auto r = run("Topp,1");
+    ASSERT_EQ(r.exitCode, 0) << r.output.toStdString() << logText().toStdString();
+    EXPECT_FALSE(QFile::exists(top + "/bilder/gammal.txt"));
+    EXPECT_EQ(testutil::treeFiles(top), QStringList({".config/inst.ini", ".dold", "bilder/2023/jul.png",
+                                                     "bilder/sol.jpg", "brev.txt"}));
+    // The other job's copies beside it are not this job's to mirror.
+    EXPECT_TRUE(QFile::exists(dst_ + "/bilder/sol.jpg"));
+}
+
 } // namespace
