@@ -178,6 +178,8 @@ bool RunDriver::start() {
 
     w_.txtloggtext->clear();
     e_.resetRun(); // the lists, the error count, imgerr and every copy total
+    e_.simKällor.clear();
+    e_.simMål.clear();
     w_.setLblavbryt(QString());
     w_.refreshCounters();
     w_.List2->clear();

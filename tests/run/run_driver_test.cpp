@@ -425,6 +425,14 @@ TEST_F(RunDriverTest, ASimulatedRunCopiesNothingAndSavesAfterItsResultWindow) {
     EXPECT_TRUE(log().contains("  Simulerad backup."));
     ASSERT_EQ(savedLogs().size(), 1);
     EXPECT_TRUE(savedLogs()[0].contains(" Simulerad Backup av A. "));
+
+    // A second simulation lists the file once, not once per run.
+    w->List1->item(0)->setSelected(true);
+    int entries = -1;
+    dialogs().expectWindow("frmsimuleradbackup",
+                           [&](QWidget* win) { entries = win->findChild<QListWidget*>("List1")->count(); });
+    runManual(w);
+    EXPECT_EQ(entries, 1);
 }
 
 TEST_F(RunDriverTest, ACommandLineRunIsSilentUnloadsTheWindowAndMarksItsLastRun) {
