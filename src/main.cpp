@@ -31,6 +31,8 @@ int main(int argc, char* argv[]) {
     Program p(QCoreApplication::applicationDirPath());
     setProgram(&p);
     p.commandLine = args.join(QLatin1Char(' '));
+    // An unattended run never waits for an answer nobody can give.
+    p.dialogs.setUnattended(!p.commandLine.isEmpty());
 
     frmmain* main = p.form<frmmain>();
 

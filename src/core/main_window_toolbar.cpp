@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/presence.h"
 #include "platform/textfile.h"
+#include "platform/widgets.h"
 #include "run/backup_window.h"
 #include "run/target_folders.h"
 
@@ -47,11 +48,6 @@ class ToolbarItem : public QFrame {
     }
 };
 
-QPushButton* commandButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
 } // namespace
 
 void frmmain::createCommandControls() {
@@ -141,7 +137,7 @@ void frmmain::createCommandControls() {
     };
     int y = tw(360);
     for (const Column& col : column) {
-        auto* b = commandButton(jf, col.name, QString());
+        auto* b = platform::namedButton(jf, col.name, QString());
         b->setIcon(platform::icon(col.picture));
         b->setToolTip(QString::fromUtf8(col.tip));
         b->setGeometry(jf->width() - tw(395), y, tw(360), tw(360));
@@ -169,7 +165,7 @@ void frmmain::createCommandControls() {
         {"Command2", "2", &frmmain::Command2_Click},
     };
     for (const Hidden& h : hidden) {
-        auto* b = commandButton(c, h.name, QString::fromUtf8(h.caption));
+        auto* b = platform::namedButton(c, h.name, QString::fromUtf8(h.caption));
         b->hide();
         QObject::connect(b, &QPushButton::clicked, this, [this, cmd = h.command] { (this->*cmd)(); });
     }

@@ -9,6 +9,7 @@
 #include "platform/icons.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "platform/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,11 +19,6 @@
 
 namespace {
 constexpr int kTwip = 15;
-QPushButton* button(QWidget* parent, const char* name, const QString& text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
 } // namespace
 
 QString schemasyncFolder() {
@@ -74,11 +70,11 @@ frmsyncfilermappar::frmsyncfilermappar() {
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
     chkpapperskorgen = new QCheckBox(QStringLiteral("Flytta till papperskorgen"), this);
     chkpapperskorgen->setObjectName(QStringLiteral("chkpapperskorgen"));
-    cmdraderamarkerad = button(this, "cmdraderamarkerad", QStringLiteral("Radera markerade"));
-    cmdraderaalla = button(this, "cmdraderaalla", QStringLiteral("Radera alla"));
-    cmdöppna = button(this, "cmdöppna", QStringLiteral("Öppna markerad"));
-    cmdsparalogg = button(this, "cmdsparalogg", QStringLiteral("Spara till senare..."));
-    cmdstäng = button(this, "cmdstäng", QStringLiteral("Stäng"));
+    cmdraderamarkerad = platform::namedButton(this, "cmdraderamarkerad", QStringLiteral("Radera markerade"));
+    cmdraderaalla = platform::namedButton(this, "cmdraderaalla", QStringLiteral("Radera alla"));
+    cmdöppna = platform::namedButton(this, "cmdöppna", QStringLiteral("Öppna markerad"));
+    cmdsparalogg = platform::namedButton(this, "cmdsparalogg", QStringLiteral("Spara till senare..."));
+    cmdstäng = platform::namedButton(this, "cmdstäng", QStringLiteral("Stäng"));
 
     connect(cmdraderamarkerad, &QPushButton::clicked, this, [this] { cmdraderamarkerad_Click(); });
     connect(cmdraderaalla, &QPushButton::clicked, this, [this] { cmdraderaalla_Click(); });

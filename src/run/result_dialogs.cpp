@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/icons.h"
 #include "platform/vb.h"
+#include "platform/widgets.h"
 #include "run/backup_window.h"
 
 #include <QCheckBox>
@@ -18,17 +19,6 @@
 
 namespace {
 constexpr int kTwip = 15;
-
-QLabel* label(QWidget* parent, const char* name, const QString& text = {}) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromUtf8(name));
-    return l;
-}
-QPushButton* button(QWidget* parent, const char* name, const QString& text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
 
 // "Visa logg": a left click shows the log viewer, a right click opens the file externally.
 class LogButton : public QPushButton {
@@ -63,12 +53,12 @@ frmklarbackup::frmklarbackup() {
     setWindowTitle(QStringLiteral("Backup klar"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setFixedSize(5400 / kTwip + 20, 520);
-    lblinfo = label(this, "lblinfo", QStringLiteral("Backup klar."));
+    lblinfo = platform::namedLabel(this, "lblinfo", QStringLiteral("Backup klar."));
     lblinfo->setWordWrap(true);
     lblinfo->setGeometry(70, 10, 280, 50);
-    imagesmiley = label(this, "imagesmiley");
+    imagesmiley = platform::namedLabel(this, "imagesmiley");
     imagesmiley->setGeometry(10, 10, 48, 48);
-    imgerr = label(this, "imgerr");
+    imgerr = platform::namedLabel(this, "imgerr");
     imgerr->setToolTip(QStringLiteral("Fel uppstod"));
     imgerr->setPixmap(platform::picture(platform::Picture::Error, 20));
     imgerr->setGeometry(350, 12, 20, 20);
@@ -92,13 +82,13 @@ frmklarbackup::frmklarbackup() {
         {&lbltotalt, &lbltotalt2, "lbltotalt", "lbltotalt2", QColor(192, 192, 255), 1200},
     };
     for (const Bar& b : bars) {
-        *b.bar = label(Picture1, b.barName);
+        *b.bar = platform::namedLabel(Picture1, b.barName);
         (*b.bar)->setAutoFillBackground(true);
         QPalette p = (*b.bar)->palette();
         p.setColor(QPalette::Window, b.colour);
         (*b.bar)->setPalette(p);
         (*b.bar)->setGeometry(0, b.top / kTwip, 0, 255 / kTwip);
-        *b.text = label(Picture1, b.textName);
+        *b.text = platform::namedLabel(Picture1, b.textName);
         (*b.text)->setGeometry(0, b.top / kTwip, Picture1->width() / 2, 255 / kTwip);
     }
     Text1 = new QPlainTextEdit(this);
@@ -109,7 +99,7 @@ frmklarbackup::frmklarbackup() {
     cmdvisalogg->setObjectName(QStringLiteral("cmdvisalogg"));
     cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
     cmdvisalogg->setGeometry(10, 480, 100, 28);
-    Command1 = button(this, "Command1", QStringLiteral("OK"));
+    Command1 = platform::namedButton(this, "Command1", QStringLiteral("OK"));
     Command1->setGeometry(4935 / kTwip - 90, 480, 100, 28);
     Command1->setDefault(true);
     connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
@@ -180,37 +170,39 @@ frmbackupfel::frmbackupfel() {
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setFixedSize(360, 170);
-    Picture1 = label(this, "Picture1");
+    Picture1 = platform::namedLabel(this, "Picture1");
     Picture1->setPixmap(platform::picture(platform::Picture::Error, 48));
     Picture1->setGeometry(10, 30, 48, 48);
-    Picture2 = label(this, "Picture2");
+    Picture2 = platform::namedLabel(this, "Picture2");
     Picture2->setPixmap(platform::picture(platform::Picture::Ok, 48));
     Picture2->setGeometry(Picture1->geometry());
     Picture2->hide();
-    Label1 = label(this, "Label1", QStringLiteral("Tamrel Backup"));
+    Label1 = platform::namedLabel(this, "Label1", QStringLiteral("Tamrel Backup"));
     Label1->setGeometry(10, 6, 300, 20);
     QFont f = Label1->font();
     f.setBold(true);
     Label1->setFont(f);
-    lbltid = label(this, "lbltid", QStringLiteral("Schemalagd backup slutfördes med fel."));
+    lbltid = platform::namedLabel(this, "lbltid", QStringLiteral("Schemalagd backup slutfördes med fel."));
     lbltid->setGeometry(70, 34, 280, 20);
-    lblantalfel = label(this, "lblantalfel", QStringLiteral("Antal fel: "));
+    lblantalfel = platform::namedLabel(this, "lblantalfel", QStringLiteral("Antal fel: "));
     lblantalfel->setGeometry(70, 58, 280, 20);
     frameok = new QFrame(this);
     frameok->setObjectName(QStringLiteral("frameok"));
     frameok->setAutoFillBackground(true);
     frameok->setGeometry(66, 30, 290, 60);
-    Label2 = label(frameok, "Label2", QStringLiteral("Schemalagd backup slutfördes utan fel."));
+    Label2 =
+        platform::namedLabel(frameok, "Label2", QStringLiteral("Schemalagd backup slutfördes utan fel."));
     Label2->setGeometry(4, 4, 280, 20);
-    lblkopieradefiler = label(frameok, "lblkopieradefiler", QStringLiteral("Antal kopierade filer:"));
+    lblkopieradefiler =
+        platform::namedLabel(frameok, "lblkopieradefiler", QStringLiteral("Antal kopierade filer:"));
     lblkopieradefiler->setGeometry(4, 28, 280, 20);
     frameok->hide();
-    cmdvisalogg = button(this, "cmdvisalogg", QStringLiteral("Visa logg"));
+    cmdvisalogg = platform::namedButton(this, "cmdvisalogg", QStringLiteral("Visa logg"));
     cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
     cmdvisalogg->setGeometry(10, 130, 100, 28);
-    Command1 = button(this, "Command1", QStringLiteral("kod-info"));
+    Command1 = platform::namedButton(this, "Command1", QStringLiteral("kod-info"));
     Command1->hide();
-    Command2 = button(this, "Command2", QStringLiteral("Stäng"));
+    Command2 = platform::namedButton(this, "Command2", QStringLiteral("Stäng"));
     Command2->setGeometry(250, 130, 100, 28);
     connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
@@ -246,13 +238,13 @@ frmprocent::frmprocent() {
     setObjectName(QStringLiteral("frmprocent"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setFixedSize(330, 110);
-    Label1 = label(this, "Label1",
-                   QStringLiteral("Tamrel Backup. Detta fönster visar hur långt processen kommit."));
+    Label1 = platform::namedLabel(
+        this, "Label1", QStringLiteral("Tamrel Backup. Detta fönster visar hur långt processen kommit."));
     Label1->setWordWrap(true);
     Label1->setGeometry(10, 8, 310, 36);
-    lblprocent = label(this, "lblprocent");
+    lblprocent = platform::namedLabel(this, "lblprocent");
     lblprocent->setGeometry(10, 48, 310, 20);
-    Command1 = button(this, "Command1", QStringLiteral("Minimera"));
+    Command1 = platform::namedButton(this, "Command1", QStringLiteral("Minimera"));
     Command1->setGeometry(220, 74, 100, 28);
     connect(Command1, &QPushButton::clicked, this, [this] { showMinimized(); });
     setWindowState(Qt::WindowMinimized);

@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
+#include "platform/widgets.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,16 +24,6 @@
 
 namespace {
 constexpr int kTwip = 15;
-QLabel* label(QWidget* parent, const char* name, const QString& text = QStringLiteral("0")) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromUtf8(name));
-    return l;
-}
-QPushButton* button(QWidget* parent, const char* name, const QString& text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
 long labelCount(const QLabel* l) {
     return long(platform::Val(l->text()));
 }
@@ -50,26 +41,27 @@ frmsimuleradbackup::frmsimuleradbackup() {
     setMinimumSize(10500 / kTwip, 3465 / kTwip);
     resize(10500 / kTwip, 6000 / kTwip);
 
-    Label1 = label(this, "Label1", QString());
+    Label1 = platform::namedLabel(this, "Label1", QString());
     Label1->setWordWrap(true);
-    lblinfo = label(this, "lblinfo", QString());
+    lblinfo = platform::namedLabel(this, "lblinfo", QString());
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
-    lblantalnya = label(this, "lblantalnya");
-    lblantaländrade = label(this, "lblantaländrade");
-    lblantalskyddade = label(this, "lblantalskyddade");
-    lblantal_mb = label(this, "lblantal_mb");
-    lblantalfel = label(this, "lblantalfel");
+    lblantalnya = platform::namedLabel(this, "lblantalnya", QStringLiteral("0"));
+    lblantaländrade = platform::namedLabel(this, "lblantaländrade", QStringLiteral("0"));
+    lblantalskyddade = platform::namedLabel(this, "lblantalskyddade", QStringLiteral("0"));
+    lblantal_mb = platform::namedLabel(this, "lblantal_mb", QStringLiteral("0"));
+    lblantalfel = platform::namedLabel(this, "lblantalfel", QStringLiteral("0"));
     for (QLabel* l : {lblantalnya, lblantaländrade, lblantalskyddade, lblantal_mb, lblantalfel})
         l->hide();
-    imgerr = label(this, "imgerr", QString());
+    imgerr = platform::namedLabel(this, "imgerr", QString());
     imgerr->setPixmap(platform::picture(platform::Picture::Error, 24));
     imgerr->hide();
-    cmdkopieraalla = button(this, "cmdkopieraalla", QStringLiteral("Backup alla"));
-    cmdkopieramarkerad = button(this, "cmdkopieramarkerad", QStringLiteral("Backup markerade"));
-    cmdöppna = button(this, "cmdöppna", QStringLiteral("Öppna markerad"));
-    cmdstäng = button(this, "cmdstäng", QStringLiteral("Stäng"));
+    cmdkopieraalla = platform::namedButton(this, "cmdkopieraalla", QStringLiteral("Backup alla"));
+    cmdkopieramarkerad =
+        platform::namedButton(this, "cmdkopieramarkerad", QStringLiteral("Backup markerade"));
+    cmdöppna = platform::namedButton(this, "cmdöppna", QStringLiteral("Öppna markerad"));
+    cmdstäng = platform::namedButton(this, "cmdstäng", QStringLiteral("Stäng"));
     chkpapperskorgen = new QCheckBox(QStringLiteral("Flytta till papperskorgen"), this);
     chkpapperskorgen->setObjectName(QStringLiteral("chkpapperskorgen"));
     // The copy pass follows the program setting; this box only shows it.
@@ -78,15 +70,15 @@ frmsimuleradbackup::frmsimuleradbackup() {
     frameförlopp = new QFrame(this);
     frameförlopp->setObjectName(QStringLiteral("frameförlopp"));
     frameförlopp->setFrameShape(QFrame::StyledPanel);
-    lblantalfelrätt = label(frameförlopp, "lblantalfelrätt", QString());
+    lblantalfelrätt = platform::namedLabel(frameförlopp, "lblantalfelrätt", QString());
     Picture3 = new QFrame(frameförlopp);
     Picture3->setObjectName(QStringLiteral("Picture3"));
     Picture3->setFrameShape(QFrame::Box);
     Picture3->setGeometry(10, 30, 400, 18);
-    lblprocent1 = label(Picture3, "lblprocent1", QString());
+    lblprocent1 = platform::namedLabel(Picture3, "lblprocent1", QString());
     lblprocent1->setStyleSheet(QStringLiteral("background-color: #1e6ec8;"));
     lblprocent1->setGeometry(0, 0, 0, 18);
-    cmdavbryt = button(frameförlopp, "cmdavbryt", QStringLiteral("Avbryt"));
+    cmdavbryt = platform::namedButton(frameförlopp, "cmdavbryt", QStringLiteral("Avbryt"));
     lblantalfelrätt->setGeometry(10, 6, 400, 20);
     cmdavbryt->setGeometry(420, 26, 90, 26);
     frameförlopp->hide();
@@ -101,7 +93,8 @@ frmsimuleradbackup::frmsimuleradbackup() {
     txtlogg2 = new QPlainTextEdit(framelogg);
     txtlogg2->setObjectName(QStringLiteral("txtlogg2"));
     txtlogg2->setReadOnly(true);
-    cmdloggtillbaka = button(framelogg, "cmdloggtillbaka", QStringLiteral("Tillbaka till fillistan"));
+    cmdloggtillbaka =
+        platform::namedButton(framelogg, "cmdloggtillbaka", QStringLiteral("Tillbaka till fillistan"));
     framelogg->hide();
 
     txtlogg->setPlainText(QStringLiteral("Följande filer kopierades:"));

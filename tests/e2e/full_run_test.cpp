@@ -16,13 +16,6 @@
 namespace {
 
 // Every folder below `root` (hidden ones too), each before the folders inside it.
-QStringList foldersBelow(const QString& root) {
-    QStringList out{root};
-    for (const QString& d :
-         QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
-        out += foldersBelow(root + '/' + d);
-    return out;
-}
 
 // Megabytes as the program prints them: in the decimal sign of the user's locale.
 QString mb(QString text) {
@@ -55,14 +48,7 @@ class CommandLineRun : public ::testing::Test {
         files_ = {"brev.txt", ".dold", "bilder/sol.jpg", "bilder/2023/jul.png", ".config/inst.ini"};
     }
 
-    testutil::JobSpec job(const QString& name) const {
-        testutil::JobSpec j;
-        j.name = name;
-        j.mainFolders = {src_};
-        j.folders = foldersBelow(src_);
-        j.backupFolder = dst_;
-        return j;
-    }
+    testutil::JobSpec job(const QString& name) const { return testutil::jobOver(name, src_, dst_); }
     void write(const testutil::JobSpec& j) const { testutil::writeJob(program_.path() + "/Listor", j); }
     testutil::RunResult run(const QString& argument) const {
         return testutil::runProgram(program_.path(), {argument});

@@ -24,21 +24,7 @@ class FlowTest : public ProgramTest {
         testutil::makeDir(dst_);
     }
 
-    testutil::JobSpec job(const QString& name) const {
-        testutil::JobSpec j;
-        j.name = name;
-        j.mainFolders = {src_};
-        j.folders = foldersBelow(src_);
-        j.backupFolder = dst_;
-        return j;
-    }
-    static QStringList foldersBelow(const QString& root) {
-        QStringList out{root};
-        for (const QString& d :
-             QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
-            out += foldersBelow(root + '/' + d);
-        return out;
-    }
+    testutil::JobSpec job(const QString& name) const { return testutil::jobOver(name, src_, dst_); }
 
     // The main window's run command opens the backup window with every job; `name` is marked.
     frmutförbackup* openBackupWindow(const QString& name) {

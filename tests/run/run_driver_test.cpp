@@ -32,19 +32,7 @@ class RunDriverTest : public ProgramTest {
 
     // A job over `main` with every folder below it (in scan order), backed up into `backup`.
     testutil::JobSpec job(const QString& name, const QString& main, const QString& backup) {
-        testutil::JobSpec j;
-        j.name = name;
-        j.mainFolders = {main};
-        j.folders = foldersBelow(main);
-        j.backupFolder = backup;
-        return j;
-    }
-    static QStringList foldersBelow(const QString& root) {
-        QStringList out{root};
-        for (const QString& d :
-             QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
-            out += foldersBelow(root + '/' + d);
-        return out;
+        return testutil::jobOver(name, main, backup);
     }
     void write(const QString& p, const QByteArray& content = "data") {
         testutil::writeFile(p, content, old_);

@@ -27,13 +27,19 @@ void ProgramTest::TearDown() {
     setProgram(nullptr);
 }
 
-QString ProgramTest::path(const QString& name) const { return programDir_.path() + '/' + name; }
+QString ProgramTest::path(const QString& name) const {
+    return programDir_.path() + '/' + name;
+}
 
-QString ProgramTest::work(const QString& name) const { return workDir_.path() + '/' + name; }
+QString ProgramTest::work(const QString& name) const {
+    return workDir_.path() + '/' + name;
+}
 
 namespace testutil {
 
-void makeDir(const QString& path) { QDir().mkpath(path); }
+void makeDir(const QString& path) {
+    QDir().mkpath(path);
+}
 
 void setMTime(const QString& path, const QDateTime& mtime) {
     struct utimbuf t {};
@@ -73,7 +79,9 @@ QStringList readLines(const QString& path) {
     }
 }
 
-qint64 mtimeOf(const QString& path) { return QFileInfo(path).lastModified().toSecsSinceEpoch(); }
+qint64 mtimeOf(const QString& path) {
+    return QFileInfo(path).lastModified().toSecsSinceEpoch();
+}
 
 QStringList treeFiles(const QString& root) {
     QStringList out;
@@ -94,6 +102,23 @@ void writeJob(const QString& g, const JobSpec& j) {
     writeLines(base + ".005", j.excluded);
     writeLines(base + ".008", j.programs);
     writeLines(base + ".009", j.versioning);
+}
+
+QStringList foldersBelow(const QString& root) {
+    QStringList out{root};
+    for (const QString& d :
+         QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
+        out += foldersBelow(root + '/' + d);
+    return out;
+}
+
+JobSpec jobOver(const QString& name, const QString& main, const QString& backup) {
+    JobSpec j;
+    j.name = name;
+    j.mainFolders = {main};
+    j.folders = foldersBelow(main);
+    j.backupFolder = backup;
+    return j;
 }
 
 } // namespace testutil

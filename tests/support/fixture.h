@@ -11,7 +11,7 @@
 // A Program over a temporary program folder, with scripted dialogs: a dialog nobody expected,
 // or an expected one that never came, fails the test.
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -42,15 +42,19 @@ QStringList treeFiles(const QString& root);
 // Writes a job file set in the given group folder: ".000".."005", ".008", ".009" as saving does.
 struct JobSpec {
     QString name;
-    QStringList folders;       // .000
-    QStringList mainFolders;   // .001
-    QString backupFolder;      // .002
+    QStringList folders;                                                                       // .000
+    QStringList mainFolders;                                                                   // .001
+    QString backupFolder;                                                                      // .002
     QStringList filters = {QStringLiteral("*.*"), QString(), QString(), QString(), QString()}; // .003
-    QStringList options = {QStringLiteral("NEJ"), QStringLiteral("NEJ"), QStringLiteral("0"), QStringLiteral("NEJ"),
-                           QStringLiteral("NEJ")};                                           // .004
-    QStringList excluded;      // .005
-    QStringList programs = {QString(), QString()};                                            // .008
+    QStringList options = {QStringLiteral("NEJ"), QStringLiteral("NEJ"), QStringLiteral("0"),
+                           QStringLiteral("NEJ"), QStringLiteral("NEJ")};                         // .004
+    QStringList excluded;                                                                         // .005
+    QStringList programs = {QString(), QString()};                                                // .008
     QStringList versioning = {QStringLiteral("NEJ"), QString(), QString(), QString(), QString()}; // .009
 };
 void writeJob(const QString& groupFolder, const JobSpec& job);
+// A folder and every folder below it, each before the folders inside it (as a scan lists them).
+QStringList foldersBelow(const QString& root);
+// A job over one main folder with every folder below it, backed up into `backup`.
+JobSpec jobOver(const QString& name, const QString& main, const QString& backup);
 } // namespace testutil
