@@ -342,9 +342,30 @@ long countFiles(const QString& folder, const QString& pattern) {
 }
 
 FolderLookup::FolderLookup(const QString& folder) {
-    // Read permission is asked for, as a listing would need it.
-    if (!faultFor(folder))
-        fd_ = ::open(enc(withTrailingSeparator(folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (faultFor(folder))
+        return;
+    DIR* d = ::opendir(enc(withTrailingSeparator(folder)).constData());
+    if (!d)
+        return;
+    // Names are kept so that a name the folder lacks costs no lookup on disk, which on a folder
+    // being filled is the common case.
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e)
+            break;
+        if (!isDotOrDotDot(e->d_name))
+            names_.insert(QByteArray(e->d_name));
+    }
+    if (errno != 0) {
+        ::closedir(d);
+        names_.clear();
+        return;
+    }
+    fd_ = ::dup(::dirfd(d));
+    ::closedir(d);
+    if (fd_ < 0)
+        names_.clear();
 }
 
 FolderLookup::~FolderLookup() {
@@ -355,8 +376,11 @@ FolderLookup::~FolderLookup() {
 bool FolderLookup::find(const QString& name, FileEntry& out) const {
     if (fd_ < 0 || name.isEmpty())
         return false;
+    const QByteArray raw = enc(name);
+    if (!names_.contains(raw))
+        return false;
     struct stat st {};
-    if (::fstatat(fd_, enc(name).constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
+    if (::fstatat(fd_, raw.constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
         return false;
     out = FileEntry{name, st.st_size, st.st_mtim.tv_sec, false};
     return true;

@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -56,8 +58,9 @@ QStringList listFileNames(const QString& folder);
 // entries whose type the folder does not tell (links, some file systems) have their status read.
 long countFiles(const QString& folder, const QString& pattern);
 
-// Looks up files of one folder by name, without listing it: a file that changed since the folder
-// was opened is seen as it is now. A folder that is missing or cannot be listed holds nothing.
+// Looks up files of one folder by name. The names are read once, without status or sorting;
+// the status of a found name is read when asked, so a file that changed since is seen as it is
+// now. A folder that is missing or cannot be listed holds nothing.
 class FolderLookup {
   public:
     explicit FolderLookup(const QString& folder);
@@ -69,6 +72,7 @@ class FolderLookup {
 
   private:
     int fd_ = -1;
+    QSet<QByteArray> names_;
 };
 // The folders of a folder (and links to folders), sorted.
 QStringList listFolders(const QString& folder);
