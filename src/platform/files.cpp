@@ -298,6 +298,70 @@ QStringList listFileNames(const QString& folder) {
     return names;
 }
 
+long countFiles(const QString& folder, const QString& pattern) {
+    checkFault(folder);
+    const QByteArray base = enc(withTrailingSeparator(folder));
+    DIR* d = ::opendir(base.constData());
+    if (!d) {
+        const int e = errno;
+        throwErrno(e == ENOENT ? ENOTDIR : e);
+    }
+    const int dfd = ::dirfd(d);
+    const bool everyName = compiled(pattern).all;
+    long count = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e) {
+            if (const int err = errno) {
+                ::closedir(d);
+                throwErrno(err);
+            }
+            break;
+        }
+        const char* n = e->d_name;
+        if (isDotOrDotDot(n))
+            continue;
+        if (e->d_type != DT_REG) {
+            // A link may lead to a file; an unknown type must be asked for.
+            if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+                continue;
+            struct stat st {};
+            if (::fstatat(dfd, n, &st, 0) != 0 || !S_ISREG(st.st_mode))
+                continue;
+        }
+        if (!everyName) {
+            bool refused = false;
+            if (!matchesPattern(decodeName(n, refused), pattern))
+                continue;
+        }
+        ++count;
+    }
+    ::closedir(d);
+    return count;
+}
+
+FolderLookup::FolderLookup(const QString& folder) {
+    // Read permission is asked for, as a listing would need it.
+    if (!faultFor(folder))
+        fd_ = ::open(enc(withTrailingSeparator(folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+FolderLookup::~FolderLookup() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool FolderLookup::find(const QString& name, FileEntry& out) const {
+    if (fd_ < 0 || name.isEmpty())
+        return false;
+    struct stat st {};
+    if (::fstatat(fd_, enc(name).constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    out = FileEntry{name, st.st_size, st.st_mtim.tv_sec, false};
+    return true;
+}
+
 QStringList listFolders(const QString& folder) {
     QStringList out;
     walkDir(folder, [&](const QString& name, const struct stat& st, bool) {

@@ -11,7 +11,6 @@
 #include "platform/vb.h"
 
 #include <QCheckBox>
-#include <QHash>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QRandomGenerator>
@@ -416,13 +415,9 @@ void BackupEngine::file_copy(int index) {
     folderFiles_ = n;
     progress_.folderBar(0, n);
 
-    // The target folder is listed once; a missing one simply holds nothing.
-    QHash<QString, platform::FileEntry> targets;
-    try {
-        for (platform::FileEntry& e : platform::listFiles(pair.target))
-            targets.insert(e.name, std::move(e));
-    } catch (const RunError&) {
-    }
+    // Targets are looked up by name when their turn comes, so a target that changed meanwhile is
+    // seen as it is; a missing target folder simply holds nothing.
+    const platform::FolderLookup targets(pair.target);
 
     bool cancelled = false;
     for (int i = 0; i < n; ++i) {
@@ -472,9 +467,9 @@ void BackupEngine::file_copy(int index) {
             }
 
             progress_.busy(true);
-            const auto t = targets.constFind(f.name);
-            const bool exists = t != targets.cend();
-            const CopyDecision d = decideCopy(exists, f.mtime, exists ? t->mtime : 0);
+            platform::FileEntry t;
+            const bool exists = targets.find(f.name, t);
+            const CopyDecision d = decideCopy(exists, f.mtime, exists ? t.mtime : 0);
             if (d == CopyDecision::Replace) {
                 replaced = true;
                 if (simulated) {
@@ -509,13 +504,13 @@ void BackupEngine::file_copy(int index) {
                 countCopied(QStringLiteral("+ "), target, f.size);
                 sizeCheck(source, target);
             } else {
-                if (conflictCheck && f.size != t->size && f.mtime == t->mtime) {
+                if (conflictCheck && f.size != t.size && f.mtime == t.mtime) {
                     ++fel_filstorlek_totalt;
                     countError();
                     reportSizeError(
                         QStringLiteral(
                             "En konflikt mellan filer med samma tidsstämpel men olika filstorlek."),
-                        source, f.size, target, t->size);
+                        source, f.size, target, t.size);
                 }
                 progressUpdate();
             }

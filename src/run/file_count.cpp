@@ -8,7 +8,7 @@
 
 long countFolderFiles(const QString& folder, const QString& pattern) {
     try {
-        return long(platform::listFiles(folder, pattern).size());
+        return platform::countFiles(folder, pattern);
     } catch (const platform::RunError&) {
         // The count only scales the progress bar: an unreadable folder adds nothing.
         return 0;

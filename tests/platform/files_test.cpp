@@ -102,6 +102,57 @@ TEST_F(FilesTest, NamesThatAreNotValidUtf8OrHoldControlCharactersAreMarkedRefuse
     EXPECT_FALSE(QFileInfo::exists(dir_.path())) << "such names are still deleted";
 }
 
+TEST_F(FilesTest, CountingAgreesWithTheListingWithoutSpecialFilesOrFolders) {
+    const QByteArray base = QFile::encodeName(dir_.path());
+    for (const char* n : {"a.txt", "B.TXT", "c.doc", ".dold.txt"})
+        testutil::writeFile(p(n), "x");
+    testutil::makeDir(p("mapp.txt"));
+    ASSERT_EQ(::symlink("a.txt", (base + "/länk.txt").constData()), 0);
+    ASSERT_EQ(::symlink("mapp.txt", (base + "/mapplänk.txt").constData()), 0);
+    ASSERT_EQ(::symlink("saknas", (base + "/trasig.txt").constData()), 0);
+    ASSERT_EQ(::mkfifo((base + "/rör.txt").constData(), 0600), 0);
+    const int fd = ::open((base + "/fel\xff.txt").constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+
+    for (const char* pattern : {"*.*", "*.txt", "*.doc;b.*", "", "x*"})
+        EXPECT_EQ(countFiles(dir_.path(), pattern), long(listFiles(dir_.path(), pattern).size())) << pattern;
+    EXPECT_EQ(countFiles(dir_.path(), "*.txt"), 5) << "a.txt, B.TXT, .dold.txt, länk.txt, fel?.txt";
+    EXPECT_EQ(errorOf([&] { countFiles(p("saknas"), "*.*"); }), 76);
+    injectFault(dir_.path(), EACCES);
+    EXPECT_EQ(errorOf([&] { countFiles(dir_.path(), "*.*"); }), 70);
+}
+
+TEST_F(FilesTest, LookupByNameSeesFilesAsTheyAreNow) {
+    const QDateTime t = QDateTime::fromSecsSinceEpoch(1600000000, Qt::UTC);
+    testutil::writeFile(p("mål/fil.bin"), QByteArray(10, 'x'), t);
+    testutil::makeDir(p("mål/mapp"));
+    ASSERT_EQ(::symlink("fil.bin", QFile::encodeName(p("mål/länk")).constData()), 0);
+    const FolderLookup lookup(p("mål"));
+    FileEntry e;
+    ASSERT_TRUE(lookup.find("fil.bin", e));
+    EXPECT_EQ(e.size, 10);
+    EXPECT_EQ(e.mtime, 1600000000);
+    EXPECT_TRUE(lookup.find("länk", e)) << "a link to a file counts as the file";
+    EXPECT_FALSE(lookup.find("mapp", e));
+    EXPECT_FALSE(lookup.find("saknas", e));
+    EXPECT_FALSE(lookup.find("FIL.BIN", e)) << "names are exact";
+    EXPECT_FALSE(lookup.find(QString(), e)) << "the folder itself is no file";
+
+    // A file that changes or appears after the folder was opened is seen as it is now.
+    testutil::writeFile(p("mål/fil.bin"), QByteArray(20, 'y'), t.addSecs(60));
+    testutil::writeFile(p("mål/ny.txt"), "z");
+    ASSERT_TRUE(lookup.find("fil.bin", e));
+    EXPECT_EQ(e.size, 20);
+    EXPECT_EQ(e.mtime, 1600000060);
+    EXPECT_TRUE(lookup.find("ny.txt", e));
+
+    FileEntry none;
+    EXPECT_FALSE(FolderLookup(p("saknas")).find("fil.bin", none));
+    injectFault(p("mål"), EACCES);
+    EXPECT_FALSE(FolderLookup(p("mål")).find("fil.bin", none)) << "an unreadable folder holds nothing";
+}
+
 TEST_F(FilesTest, LargeFoldersSortLikeSmallOnes) {
     QStringList expected;
     for (int i = 0; i < 150; ++i) {
