@@ -131,6 +131,23 @@ void frmmain::Form_Resize() {
                 placeIn(b, framejobb, r);
             }
         }
+        // The job's details take the frame's width up to the count labels beside them, which stay
+        // just left of the button column.
+        const int labelsLeft = std::max(tw(1800), framejobb->width() - tw(395) - tw(1560));
+        for (const char* name : {"txtjobbnamn", "combomappar", "listmappar", "txtsammanställning"}) {
+            if (auto* w = framejobb->findChild<QWidget*>(QString::fromUtf8(name))) {
+                QRect r = rectIn(w, framejobb);
+                r.setRight(labelsLeft - tw(120) - 1);
+                placeIn(w, framejobb, r);
+            }
+        }
+        for (const char* name : {"lblhuvudmappar", "lblallamappar", "lblexmappar"}) {
+            if (auto* w = framejobb->findChild<QWidget*>(QString::fromUtf8(name))) {
+                QRect r = rectIn(w, framejobb);
+                r.moveLeft(labelsLeft);
+                placeIn(w, framejobb, r);
+            }
+        }
         auto* list = findChild<QWidget*>(QStringLiteral("listmappar"));
         auto* summary = findChild<QWidget*>(QStringLiteral("txtsammanställning"));
         if (list && summary) {

@@ -106,6 +106,7 @@ class frmutförbackup : public QWidget {
 
     // ---- form variables of the run -------------------------------------------------------------
     long avbryt_körning = 0;
+    bool disken_full = false;   // the run was stopped by a full disk, not by the user
     long avbryt_spegling = 0;
     // The copy totals, job counters, error count, List2/List3 and the missing-drive notes are
     // kept by the engine (engine()); the window shows them.

@@ -25,7 +25,10 @@ class WindowRunProgress : public RunProgress {
     bool simulated() const override { return w_.chkbackupsimulera->isChecked(); }
     bool windowVisible() const override { return w_.isVisible(); }
     bool cancelled() const override { return w_.avbryt_körning == 1 || program().schema_avstängt == 1; }
-    void stopRun() override { w_.avbryt_körning = 1; }
+    void stopRun() override {
+        w_.avbryt_körning = 1;
+        w_.disken_full = true;
+    }
     void yield() override {
         if (timer_.isValid() && timer_.elapsed() < 20)
             return;

@@ -53,9 +53,12 @@ class WindowMirrorView : public MirrorView {
         w_.lblinfo->setText(text);
         w_.lblinfo_Change();
     }
-    void setCurrentName(const QString& text) override { w_.lblpath->setText(text); }
+    void setCurrentName(const QString& text) override {
+        w_.txtsyncfilmapp->setText(text);
+        w_.txtsyncfilmapp->setCursorPosition(int(text.size()));
+    }
     void setFoldersLeft(int n) override {
-        w_.lblantalmappar->setText(QStringLiteral("Mappar kvar: ") + QString::number(n));
+        w_.lblantalmappar->setText(QStringLiteral("Antal mappar kvar: ") + QString::number(n));
     }
     void setDeletedCounts(long folders, long files, const QString& mark) override {
         w_.lblraderademappar->setText(QStringLiteral("Mappar raderade: ") + QString::number(folders) + mark);
@@ -170,9 +173,8 @@ void frmutförbackup::spara_syncschemalista_till_fil(const QDateTime& start) {
         writeLeftoverList(platform::dateTimeText(start), mirror_->leftovers);
     } catch (const platform::RunError& e) {
         runstatus::systemLogError(
-            QStringLiteral("FEL! Kunde inte spara listan över filer och mappar som kan raderas. "
-                           "Felkod ") +
-            QString::number(e.number) + QLatin1Char(' ') + e.description);
+            QStringLiteral("FEL! Ett fel uppstod när speglingsloggen skulle sparas. Felkod ") +
+            QString::number(e.number) + e.description + QLatin1Char('.'));
     }
 }
 

@@ -69,9 +69,11 @@ bool excludedByType(const QString& sourcePath, const QString& excludedTypes) {
 }
 
 bool excludedByName(const QString& fileName, const QString& excludedNames) {
-    if (excludedNames.isEmpty())
-        return false;
-    return excludedNames.toLower().contains(fileName.toLower());
+    // Whole entries only: "desktop.ini" must not leave out "top.ini".
+    for (const QString& entry : excludedNames.split(QLatin1Char(';')))
+        if (!entry.trimmed().isEmpty() && entry.trimmed().compare(fileName, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 QString fileDisplayText(int k, int n, const QString& fileName, qint64 bytes) {

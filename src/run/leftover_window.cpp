@@ -90,12 +90,12 @@ void frmsyncfilermappar::resizeEvent(QResizeEvent* e) {
     Label1->setGeometry(8, 8, inner, 36);
     lblinfo->setGeometry(8, 46, inner, 20);
     const int by = height() - 40;
-    List1->setGeometry(8, 70, inner, std::max(40, by - 80));
-    chkpapperskorgen->setGeometry(8, by, 200, 28);
-    cmdraderamarkerad->setGeometry(216, by, 140, 28);
-    cmdraderaalla->setGeometry(364, by, 110, 28);
-    cmdöppna->setGeometry(482, by, 130, 28);
-    cmdsparalogg->setGeometry(620, by, 140, 28);
+    List1->setGeometry(8, 70, inner, std::max(40, by - 110));
+    chkpapperskorgen->setGeometry(8, by - 32, 260, 24);
+    cmdraderamarkerad->setGeometry(8, by, 140, 28);
+    cmdraderaalla->setGeometry(156, by, 110, 28);
+    cmdöppna->setGeometry(274, by, 130, 28);
+    cmdsparalogg->setGeometry(412, by, 140, 28);
     cmdstäng->setGeometry(8 + inner - 100, by, 100, 28);
 }
 

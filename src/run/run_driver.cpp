@@ -191,6 +191,7 @@ bool RunDriver::start() {
     runstatus::setProgressShare(0);
 
     w_.avbryt_körning = w_.avbryt_spegling = 0;
+    w_.disken_full = false;
     w_.raderade_enstaka_filer = w_.raderade_mappar = w_.raderade_mappfiler = 0;
     w_.mb_raderat = 0;
     w_.ej_speglat_jobb = false;

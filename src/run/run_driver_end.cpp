@@ -149,7 +149,10 @@ void RunDriver::runEnd() {
                  QStringLiteral(" äldre filer sparade av versionshantering.")
           << QString();
     s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.");
-    if (cancelled())
+    if (w_.disken_full)
+        s << QStringLiteral(
+            "  Backupkörningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
+    else if (cancelled())
         s << QStringLiteral("  Backupkörningen avbröts av användaren!");
     else if (platform::Val(errors) > 0)
         s << QStringLiteral("  Backup slutfördes med fel!");
@@ -194,7 +197,7 @@ void RunDriver::report() {
             QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
         w_.lblsenastkördajobb_namn->setText(jobPart);
         QString note;
-        if (w_.avbryt_körning == 1)
+        if (w_.avbryt_körning == 1 && !w_.disken_full)
             note = QStringLiteral("Användaren avbröt. ");
         if (errors)
             note += w_.lblantalfel->text() + QStringLiteral(" fel uppstod. Kontrollera loggen.");

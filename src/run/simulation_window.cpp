@@ -64,8 +64,8 @@ frmsimuleradbackup::frmsimuleradbackup() {
     cmdstäng = platform::namedButton(this, "cmdstäng", QStringLiteral("Stäng"));
     chkpapperskorgen = new QCheckBox(QStringLiteral("Flytta till papperskorgen"), this);
     chkpapperskorgen->setObjectName(QStringLiteral("chkpapperskorgen"));
-    // The copy pass follows the program setting; this box only shows it.
-    chkpapperskorgen->setEnabled(false);
+    // The copy pass follows the program setting, so this box is not offered.
+    chkpapperskorgen->hide();
 
     frameförlopp = new QFrame(this);
     frameförlopp->setObjectName(QStringLiteral("frameförlopp"));

@@ -77,6 +77,7 @@ TEST_F(StartupTest, AProgramInTheRootFolderIsRefused) {
 
 TEST_F(StartupTest, ShutdownWritesOneBlockEndingTheLogAndSwitchesTheSchedulerOff) {
     settled();
+    prog().clock.setNow(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
     frmmain* m = prog().form<frmmain>();
     ASSERT_TRUE(m->load());
     m->chkaktiveraschema->setChecked(true);

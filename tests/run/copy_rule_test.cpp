@@ -37,7 +37,9 @@ TEST(CopyRuleDecisions, SizeTypeAndNameFilters) {
     EXPECT_FALSE(excludedByType("/d/old.bak/readme", types)); // the extension runs to the path's end
     EXPECT_FALSE(excludedByType("/d/a.tmp", ""));
 
-    EXPECT_TRUE(excludedByName("top.ini", "desktop.ini;thumbs.db")); // a substring is enough
+    EXPECT_FALSE(excludedByName("top.ini", "desktop.ini;thumbs.db"));
+    EXPECT_FALSE(excludedByName("a", "desktop.ini;thumbs.db"));
+    EXPECT_TRUE(excludedByName("Desktop.INI", "desktop.ini;thumbs.db"));
     EXPECT_TRUE(excludedByName("THUMBS.DB", "desktop.ini;thumbs.db"));
     EXPECT_FALSE(excludedByName("a.ini", ""));
 }
@@ -101,7 +103,7 @@ TEST_F(CopyRuleTest, NewReplacedAndUnchangedFilesWithTheirLogLinesAndCounters) {
 TEST_F(CopyRuleTest, FiltersExcludeIntoTheExclusionLogUnlessHidden) {
     m->txtexmb = "1";
     m->txtexpattern = "*.tmp";
-    m->txtexfiler = "desktop.ini";
+    m->txtexfiler = "desktop.ini;TOP.INI";
     writeFile(src + "/stor.bin", QByteArray(1'500'000, 'x'), at());
     writeFile(src + "/skräp.TMP", "x", at());
     writeFile(src + "/top.ini", "x", at());
