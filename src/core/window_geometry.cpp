@@ -28,14 +28,7 @@ QSize frameExtra(const QWidget* w) {
 double readNumber(const QStringList& lines, int index) {
     if (index >= lines.size())
         platform::throwError(62);
-    const QString t = lines[index].trimmed();
-    bool ok = false;
-    double v = QLocale().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
-    if (!ok)
-        platform::throwError(13);
-    return v;
+    return platform::localeNumber(lines[index]);
 }
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "platform/vb.h"
 
+#include "platform/errors.h"
+
 #include <QLocale>
 #include <cmath>
 #include <cstdio>
@@ -287,6 +289,17 @@ QStringList Split(const QString& text, const QString& separator) {
 
 QString printNumber(long long value) {
     return (value >= 0 ? QStringLiteral(" ") : QString()) + QString::number(value) + QStringLiteral(" ");
+}
+
+double localeNumber(const QString& text) {
+    const QString t = text.trimmed();
+    bool ok = false;
+    double v = QLocale().toDouble(t, &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    if (!ok)
+        throwError(13);
+    return v;
 }
 
 } // namespace platform

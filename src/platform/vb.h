@@ -29,6 +29,10 @@ QStringList Split(const QString& text, const QString& separator = QStringLiteral
 // number, a blank after it (" 1 ", "-1 ").
 QString printNumber(long long value);
 
+// A number as the run-time's conversion read it: by the user's locale rules, then by the C rules;
+// throws RunError 13 ("type mismatch") when the text is no number.
+double localeNumber(const QString& text);
+
 // Whole-number value of a text (Val truncated toward zero, clamped to int).
 int valInt(const QString& text);
 

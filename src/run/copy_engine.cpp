@@ -34,17 +34,6 @@ double megabytes(qint64 bytes) {
     return double(bytes) / 1000.0 / 1000.0;
 }
 
-double localeNumber(const QString& text) {
-    const QString t = text.trimmed();
-    bool ok = false;
-    double v = QLocale().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
-    if (!ok)
-        platform::throwError(13);
-    return v;
-}
-
 bool excludedBySize(qint64 bytes, const QString& maxMb) {
     if (maxMb.isEmpty() || bytes == 0)
         return false;

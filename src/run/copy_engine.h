@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/errors.h"
+#include "platform/vb.h"
 
 #include <QString>
 #include <QStringList>
@@ -76,8 +77,7 @@ CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime)
 
 // Size in MB: bytes / 1000 / 1000.
 double megabytes(qint64 bytes);
-// Text to number by the user's locale rules; throws RunError 13 when it is no number.
-double localeNumber(const QString& text);
+using platform::localeNumber;
 // Size filter: maxMb not empty, size not 0 and larger than the limit. Throws 13 for a bad limit.
 bool excludedBySize(qint64 bytes, const QString& maxMb);
 // Type filter on "*.tmp;*.bak": the extension is the text after the last '.' of the whole path.
