@@ -83,7 +83,8 @@ QString decodeName(const char* raw, bool& refused) {
     return name;
 }
 
-template <typename F> void walkDir(const QString& folder, F&& each) {
+// Reads a folder's entries, "." and ".." left out; `each(dfd, entry)` sees every other one.
+template <typename F> void readEntries(const QString& folder, F&& each) {
     checkFault(folder);
     const QByteArray base = enc(withTrailingSeparator(folder));
     DIR* d = ::opendir(base.constData());
@@ -104,18 +105,22 @@ template <typename F> void walkDir(const QString& folder, F&& each) {
             }
             break;
         }
-        const char* n = e->d_name;
-        if (isDotOrDotDot(n))
-            continue;
-        // Only the entry's status is read: a FIFO or device is never opened.
-        struct stat st {};
-        if (::fstatat(dfd, n, &st, 0) != 0)
-            continue; // dangling link or vanished entry
-        bool refused = false;
-        const QString name = decodeName(n, refused);
-        each(name, st, refused);
+        if (!isDotOrDotDot(e->d_name))
+            each(dfd, e);
     }
     ::closedir(d);
+}
+
+template <typename F> void walkDir(const QString& folder, F&& each) {
+    readEntries(folder, [&](int dfd, const dirent* e) {
+        // Only the entry's status is read: a FIFO or device is never opened.
+        struct stat st {};
+        if (::fstatat(dfd, e->d_name, &st, 0) != 0)
+            return; // dangling link or vanished entry
+        bool refused = false;
+        const QString name = decodeName(e->d_name, refused);
+        each(name, st, refused);
+    });
 }
 
 void sortEntries(std::vector<FileEntry>& v) {
@@ -299,45 +304,25 @@ QStringList listFileNames(const QString& folder) {
 }
 
 long countFiles(const QString& folder, const QString& pattern) {
-    checkFault(folder);
-    const QByteArray base = enc(withTrailingSeparator(folder));
-    DIR* d = ::opendir(base.constData());
-    if (!d) {
-        const int e = errno;
-        throwErrno(e == ENOENT ? ENOTDIR : e);
-    }
-    const int dfd = ::dirfd(d);
     const bool everyName = compiled(pattern).all;
     long count = 0;
-    for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(d);
-        if (!e) {
-            if (const int err = errno) {
-                ::closedir(d);
-                throwErrno(err);
-            }
-            break;
-        }
+    readEntries(folder, [&](int dfd, const dirent* e) {
         const char* n = e->d_name;
-        if (isDotOrDotDot(n))
-            continue;
         if (e->d_type != DT_REG) {
             // A link may lead to a file; an unknown type must be asked for.
             if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
-                continue;
+                return;
             struct stat st {};
             if (::fstatat(dfd, n, &st, 0) != 0 || !S_ISREG(st.st_mode))
-                continue;
+                return;
         }
         if (!everyName) {
             bool refused = false;
             if (!matchesPattern(decodeName(n, refused), pattern))
-                continue;
+                return;
         }
         ++count;
-    }
-    ::closedir(d);
+    });
     return count;
 }
 
