@@ -2,6 +2,8 @@
 // the geometry file.
 #include "editor/job_editor_window.h"
 
+#include "core/window_geometry.h"
+
 #include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
@@ -598,12 +600,8 @@ void frmaddmapp::Form_Unload() {
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))
         return;
     try {
-        const QRect g = frameGeometry();
-        platform::writeLines(program().path(QStringLiteral("setup_windowsize_nyinställning.ini")),
-                             {platform::printNumber(qint64(g.height()) * kTwipsPerPixel),
-                              platform::printNumber(qint64(g.width()) * kTwipsPerPixel),
-                              platform::printNumber(qint64(g.y()) * kTwipsPerPixel),
-                              platform::printNumber(qint64(g.x()) * kTwipsPerPixel)});
+        geometry::writeGeometry(geometry::geometryFile(QStringLiteral("nyinställning")),
+                                geometry::windowTwips(this));
     } catch (...) {
         // A read-only program folder leaves the old file or none.
     }

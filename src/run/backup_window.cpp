@@ -508,20 +508,7 @@ void frmutförbackup::addLogRaw(const QString& text) {
 }
 
 QStringList frmutförbackup::Split(const QString& text, const QString& delimiter) {
-    QStringList parts;
-    if (delimiter.isEmpty()) {
-        parts << text;
-        return parts;
-    }
-    qsizetype from = 0;
-    for (qsizetype at = text.indexOf(delimiter, from); at >= 0; at = text.indexOf(delimiter, from)) {
-        parts << text.mid(from, at - from);
-        from = at + delimiter.size();
-    }
-    const QString rest = text.mid(from);
-    if (!rest.isEmpty() || parts.isEmpty())
-        parts << rest;
-    return parts;
+    return platform::Split(text, delimiter);
 }
 
 // ---- preselection ---------------------------------------------------------------------------------

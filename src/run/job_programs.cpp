@@ -33,10 +33,8 @@ void windowLog(const QString& text) {
 } // namespace
 
 QStringList entries(const QString& list) {
-    QStringList parts = platform::Split(list, kSeparator);
-    if (!parts.isEmpty() && parts.last().isEmpty())
-        parts.removeLast();
-    return parts;
+    // The splitter already drops an empty last piece; an empty list holds no entry at all.
+    return list.isEmpty() ? QStringList() : platform::Split(list, kSeparator);
 }
 
 bool endsProcesses(const QString& entry) {
