@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 // What the backup run shows in, and asks of, other windows: the main window's status panel,
 // tray and system log, the settings, and windows that other areas build. Controls are found by
@@ -34,7 +35,9 @@ void setTrayTag(const QString& tag);
 
 // Other windows the run touches.
 void stopEditorScan();
+// The pause window, shown modally; the scheduler, which owns it, sets the hook.
 void showPauseWindow();
+std::function<void()>& pauseWindowHook();
 void showRunLog(int mode);
 void openHelp();
 

@@ -20,6 +20,13 @@ frmmain* mainWindow() {
 QWidget* panelChild(const char* name) {
     return mainWindow()->findChild<QWidget*>(QString::fromUtf8(name));
 }
+// Values of panel controls, kept by the scheduler while the main window has no such control.
+QString& runNowFallback() {
+    return scheduler().fallbackRunNow;
+}
+int& scheduledFallback() {
+    return scheduler().fallbackScheduled;
+}
 } // namespace
 
 QStringList jobNames() {
@@ -80,17 +87,48 @@ void requestReload() {
 
 QString runNowTag() {
     QWidget* b = panelChild("cmdschema_körnu");
-    return b ? b->property("Tag").toString() : QString();
+    return b ? b->property("Tag").toString() : runNowFallback();
 }
 
 void setRunNowTag(const QString& tag) {
     if (QWidget* b = panelChild("cmdschema_körnu"))
         b->setProperty("Tag", tag);
+    else
+        runNowFallback() = tag;
 }
 
 int scheduledJobCount() {
     QWidget* t = panelChild("txtschemavisajobb");
-    return t ? int(t->property("Tag").toString().size()) : 0;
+    return t ? int(t->property("Tag").toString().size()) : scheduledFallback();
+}
+
+void showPanel(bool visible) {
+    if (QWidget* panel = panelChild("frameschema")) {
+        panel->setVisible(visible);
+        if (visible) {
+            panel->raise();
+            bringToFront("frameschemaaktiv");
+        }
+    }
+}
+
+void lockCommands(bool locked) {
+    if (locked)
+        mainWindow()->knappar_lås();
+    else
+        mainWindow()->knappar_låsupp();
+}
+
+void setScheduledJobs(const QStringList& names) {
+    QString text = QStringLiteral("Följande jobb är schemalagda:");
+    for (const QString& n : names)
+        text += QStringLiteral("\r\n") + n;
+    if (QWidget* t = panelChild("txtschemavisajobb")) {
+        t->setProperty("plainText", text);
+        t->setProperty("Tag", QString(names.size(), QLatin1Char('-')));
+    } else {
+        scheduledFallback() = int(names.size());
+    }
 }
 
 void setPanelText(const char* name, const QString& text) {
@@ -126,6 +164,10 @@ void showLastRun() {
     mainWindow()->visa_senaste_backup();
 }
 
+void setSavedListsLinkVisible(bool visible) {
+    mainWindow()->lblstatus2->setVisible(visible);
+}
+
 void setTray(Tray picture) {
     frmmain* m = mainWindow();
     if (!m->TrayIcon1)
@@ -133,6 +175,12 @@ void setTray(Tray picture) {
     m->TrayIcon1->setPicture(platform::icon(picture == Tray::Error     ? platform::Picture::BackupError
                                             : picture == Tray::Running ? platform::Picture::Run
                                                                        : platform::Picture::Backup));
+}
+
+void setTrayToolTip(const QString& text) {
+    frmmain* m = mainWindow();
+    if (m->TrayIcon1)
+        m->TrayIcon1->setToolTip(text);
 }
 
 void refreshTray() {
@@ -170,6 +218,10 @@ Scheduler& scheduler() {
     if (!s) {
         s = new Scheduler;
         s->setParent(m);
+        // The main window's switch runs the scheduler's switching on and off.
+        if (m->chkaktiveraschema)
+            QObject::connect(m->chkaktiveraschema, &QCheckBox::toggled, s,
+                             [s](bool on) { on ? s->switchOn() : s->switchOff(); });
     }
     return *s;
 }

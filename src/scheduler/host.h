@@ -40,6 +40,12 @@ void setRunNowTag(const QString& tag);
 int scheduledJobCount();
 
 // ---- the scheduler panel ---------------------------------------------------------------------------
+// Shows the panel over the job area (its waiting view in front), or hides it.
+void showPanel(bool visible);
+// Disables or enables the main window's commands.
+void lockCommands(bool locked);
+// The list of scheduled jobs under its heading; its count is scheduledJobCount().
+void setScheduledJobs(const QStringList& names);
 void setPanelText(const char* name, const QString& text);
 void setPanelVisible(const char* name, bool visible);
 void setPanelEnabled(const char* name, bool enabled);
@@ -50,10 +56,13 @@ bool panelVisible(const char* name);
 void setStatus(const QString& text);
 // The last-run line of the main window.
 void showLastRun();
+// The main window's link "Det finns filer som kan raderas. Klicka här."
+void setSavedListsLinkVisible(bool visible);
 
 // ---- tray, system log, settings ----------------------------------------------------------------------
 enum class Tray { Idle, Running, Error };
 void setTray(Tray picture);
+void setTrayToolTip(const QString& text);
 void refreshTray();
 QString trayTag();
 void systemLog(const QString& text);

@@ -46,7 +46,7 @@ void frmbackuppåminnelse::setLbltid(const QString& text) {
 }
 
 void frmbackuppåminnelse::lbltid_Change() {
-    if (lbltid->text().contains(QLatin1String("ungefär 1 min")))
+    if (lbltid->text().contains(QStringLiteral("ungefär 1 min")))
         program().unload<frmbackuppåminnelse>();
 }
 

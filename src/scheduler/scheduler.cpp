@@ -5,8 +5,11 @@
 #include "platform/files.h"
 #include "platform/vb.h"
 #include "run/backup_window.h"
+#include "run/run_status.h"
 #include "scheduler/host.h"
+#include "scheduler/pause_window.h"
 #include "scheduler/reminder_window.h"
+#include "scheduler/saved_lists_window.h"
 #include "scheduler/schedule_editor.h"
 
 #include <QCheckBox>
@@ -40,6 +43,9 @@ Scheduler::Scheduler() {
     Timer3.setObjectName(QStringLiteral("Timer3"));
     QObject::connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     QObject::connect(&Timer3, &QTimer::timeout, this, [this] { Timer3_Timer(); });
+    // The windows this scheduler owns answer the pause buttons and the saved lists' link.
+    runstatus::pauseWindowHook() = [] { frmpaus::pausa(); };
+    Module1::windowHooks().schemasyncList = [](const QStringList& names) { frmschemasync::visa(names); };
 }
 
 Scheduler::~Scheduler() = default;
@@ -164,12 +170,6 @@ schedule::CommonSetting Scheduler::commonSetting() const {
 }
 
 // ---- switching on and off -------------------------------------------------------------------------
-
-void Scheduler::startTimers() {
-    Timer1.start(kInterval);
-    if (!common)
-        Timer3.start(kInterval);
-}
 
 void Scheduler::stop() {
     List2.clear();
@@ -411,7 +411,7 @@ void Scheduler::tickError(const char* timer, int number, const QString& descript
         failingEntry_.clear();
     }
     if (QLatin1String(timer) == QLatin1String("timer1") && stillOn())
-        Timer1.start(kInterval);
+        Timer1.start(interval);
     if (chkaktivera || !stillOn())
         unload();
 }
@@ -471,7 +471,7 @@ void Scheduler::commonRun(const QString& key) {
     host::refreshTray();
     visaväntarnästakörning();
     if (stillOn())
-        Timer1.start(kInterval);
+        Timer1.start(interval);
     afterRuns();
 }
 
@@ -510,7 +510,7 @@ void Scheduler::queueRun() {
     host::setTray(host::trayTag() == QLatin1String("err") ? host::Tray::Error : host::Tray::Idle);
     visaväntarnästakörning();
     if (stillOn())
-        Timer1.start(kInterval);
+        Timer1.start(interval);
     afterRuns();
 }
 

@@ -59,11 +59,16 @@ class Scheduler : public QObject {
     QStringList listsortering;
     QTimer Timer1;
     QTimer Timer3;
-    static constexpr int kInterval = 5000;
+    int interval = 5000; // of both timers while scheduling is on
 
-    // Switching on in common mode starts Timer1; in per-job mode both timers.
-    void startTimers();
-    // Switching off: empties the work lists and stops both timers; a shown reminder closes.
+    // The main window's switch turned on: the panel, the list of scheduled jobs, the per-job
+    // entries, the timers and the first next-run computation. An active job without a day switches
+    // off again with a message; a job whose stored time cannot be read is left out with a log line.
+    void switchOn();
+    // The switch turned off: the panel hidden, the work lists emptied, the timers stopped, the
+    // commands unlocked; a run going on ends at its next check.
+    void switchOff();
+    // Empties the work lists and stops both timers; a shown reminder closes.
     void stop();
 
     // The next run: fills the panel's waiting view and sets the due moment; with nothing to run it
@@ -83,9 +88,12 @@ class Scheduler : public QObject {
     std::function<void(frmutförbackup&)> runner;
     // A scheduled run is going on (a common run or a queue pass).
     bool running() const { return running_; }
+    QString fallbackRunNow;
+    int fallbackScheduled = 0;
 
   private:
     void readCommonSetting();
+    void keepActivationBoxEqual();
     void fillCommonList();
     void commonRun(const QString& key);
     void queueRun();
