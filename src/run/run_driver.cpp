@@ -9,6 +9,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/run_lock.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/backup_window.h"
@@ -93,8 +94,22 @@ void RunDriver::idleState() {
 
 // ---- the whole run --------------------------------------------------------------------------------
 
+QString RunDriver::lockFileName() {
+    return QStringLiteral("tamrel-backup.lock");
+}
+
 void RunDriver::run() {
     w_.runHadErrors_ = false;
+    // Another process of this program folder would share log.txt and the temporary files.
+    platform::FolderLock lock(program().programFolder(), lockFileName());
+    if (lock.tryTake() == platform::FolderLock::Result::Held) {
+        Module1::logga_meddelande(0, -1,
+                                  QStringLiteral("FEL! En annan backupkörning pågår redan från den här "
+                                                 "programmappen. Den här körningen startades inte"),
+                                  QStringLiteral("Utför backup"));
+        w_.runHadErrors_ = true;
+        return;
+    }
     bool started = false;
     try {
         started = start();

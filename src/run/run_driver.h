@@ -13,7 +13,11 @@ class BackupEngine;
 class RunDriver {
   public:
     explicit RunDriver(frmutförbackup& window);
+    // Runs, unless another process of the program folder holds the run lock: then the run is
+    // refused with a message and counts as failed.
     void run();
+    // The run lock's file in the program folder.
+    static QString lockFileName();
 
     // The result text and summary block the run end makes for the result dialog.
     QString resultText() const { return resultText_; }
