@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 
 class frmutförbackup;
 class frmmain;
@@ -31,6 +32,10 @@ class RunDriver {
     bool jobPass(); // false: cancelled
     void folderLoop(const QString& jobName);
     void missingFolder(const QString& path);
+    // The job's folders without its backup and version folders, which are never copied.
+    QStringList foldersToCopy() const;
+    // The folders of List2 that the folder loop will find missing.
+    QStringList missingFolders() const;
     void jobEnd(int i, const QString& jobName);
     void runEnd();
     void report();

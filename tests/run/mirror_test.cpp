@@ -165,3 +165,44 @@ TEST_F(MirrorTest, PreventedOrMissingCopiesWriteOnlyWhatTheyShould) {
     mirror.sync_förbered(job, true, false, false);
     EXPECT_EQ(view.window, QStringList({" Startar spegling", " Spegling avslutad (0 filer raderades)"}));
 }
+
+TEST_F(MirrorTest, AnEntryWhoseKindChangedAtTheSourceIsALeftover) {
+    // The source's file became a folder, and a folder became a file, under the same names.
+    writeFile(main + "/Rapport/del1.txt", "1");
+    writeFile(root + "Rapport", "old file");
+    writeFile(main + "/Anteckningar", "now a file");
+    writeFile(root + "Anteckningar/a.txt", "a");
+    for (const bool simulate : {true, false}) {
+        SCOPED_TRACE(simulate);
+        Mirror mirror(view);
+        mirror.sync_förbered(job, true, simulate, false);
+        EXPECT_EQ(mirror.leftovers.contains(root + "Rapport"), simulate);
+        EXPECT_EQ(mirror.leftovers.contains(root + "Anteckningar/"), simulate);
+        EXPECT_EQ(QFileInfo::exists(root + "Rapport"), simulate);
+        EXPECT_EQ(QFileInfo::exists(root + "Anteckningar"), simulate);
+    }
+    EXPECT_TRUE(QFile::exists(main + "/Rapport/del1.txt"));
+    EXPECT_TRUE(QFile::exists(main + "/Anteckningar"));
+}
+
+TEST(RunOwnFolders, TheBackupAndVersionFoldersAreNoSourceUnlessASourceLiesInThem) {
+    struct Case {
+        const char* folder;
+        QStringList mains;
+        const char* backup;
+        const char* versions;
+        bool own;
+    };
+    const Case cases[] = {
+        {"/hem/Backup", {"/hem"}, "/hem/Backup", "", true},
+        {"/hem/Backup/hem/x", {"/hem"}, "/hem/Backup/", "", true},
+        {"/hem/Backup2", {"/hem"}, "/hem/Backup", "", false},
+        {"/hem/Versioner/a", {"/hem"}, "/mnt/usb", "/hem/Versioner", true},
+        {"/hem/sub", {"/hem"}, "/hem/Backup", "/hem/Versioner", false},
+        // A source kept in the backup folder (a folder on a stick backed up into its top).
+        {"/mnt/usb/Foton/album", {"/mnt/usb/Foton"}, "/mnt/usb", "", false},
+        {"/mnt/usb/Foton", {"/mnt/usb/Foton", "/hem"}, "/mnt/usb", "", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(isRunOwnFolder(c.folder, c.mains, c.backup, c.versions), c.own) << c.folder;
+}

@@ -1,10 +1,12 @@
 #include "run/backup_window.h"
 #include "support/fixture.h"
 
+#include "core/error_dialog.h"
 #include "core/main_window.h"
 #include "core/settings_window.h"
 #include "run/copy_engine.h"
 #include "run/result_dialogs.h"
+#include "run/run_driver.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -452,6 +455,81 @@ TEST_F(RunDriverTest, AJobAskingForARescanPicksUpANewFolderBeforeCopying) {
     EXPECT_TRUE(QFile::exists(dst + src + "/new/b.txt")) << logText().toStdString();
     EXPECT_TRUE(testutil::readLines(path("Listor/A.000")).contains(src + "/new")) << syslog().toStdString();
     EXPECT_EQ(prog().form<frmmain>()->windowTitle(), "Tamrel Backup");
+}
+
+TEST_F(RunDriverTest, MissingDrivesAndFoldersAreComparedByWholePathPieces) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    testutil::makeDir(dst);
+    // One drive's name is the start of the other's, as with /mnt/usb and /mnt/usb2.
+    const QString usb = "/mnt/tamrel-absent-" + QString::number(QCoreApplication::applicationPid());
+    const QString usb2 = usb + "2";
+    auto onDrive = [&](const QString& name, const QString& drive, const QString& ignore) {
+        testutil::JobSpec j = job(name, src, dst);
+        j.folders << drive + "/x";
+        j.options[4] = ignore;
+        testutil::writeJob(path("Listor"), j);
+    };
+    onDrive("A", usb2, "NEJ");
+    onDrive("B", usb, "NEJ");
+    onDrive("C", usb, "JA");
+    onDrive("E", usb, "NEJ");
+    // Two missing folders, one named like the start of the other.
+    testutil::JobSpec d = job("D", src, dst);
+    d.folders << src + "/foto" << src + "/foto2";
+    testutil::writeJob(path("Listor"), d);
+
+    // A second job on the same drive leaves one entry, and one error, for the drive.
+    frmutförbackup* w = window({"A", "B", "E"});
+    runManual(w);
+    EXPECT_EQ(w->engine().listsaknadenhet,
+              QStringList({"FEL: Enhet " + usb2 + " saknas.", "FEL: Enhet " + usb + " saknas."}));
+    EXPECT_EQ(w->lblantalfel->text(), "2");
+
+    w = window({"A", "C"});
+    runManual(w);
+    EXPECT_EQ(w->engine().listsaknadenhet,
+              QStringList({"FEL: Enhet " + usb2 + " saknas.", "Enhet " + usb + " saknas."}));
+    EXPECT_EQ(w->lblantalfel->text(), "1");
+
+    w = window({"D"});
+    runManual(w);
+    ASSERT_EQ(w->listerror->count(), 2);
+    EXPECT_EQ(w->listerror->item(0)->text(), src + "/foto2");
+    EXPECT_EQ(w->listerror->item(1)->text(), src + "/foto");
+    EXPECT_EQ(w->lblantalfel->text(), "2");
+}
+
+TEST_F(RunDriverTest, ARunIsRefusedWhileAnotherProcessHoldsTheProgramFoldersLock) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    testutil::makeDir(dst);
+    testutil::writeJob(path("Listor"), job("A", src, dst));
+    testutil::writeLines(path("log.txt"), {"the other run's log"});
+    QLockFile other(path(RunDriver::lockFileName()));
+    ASSERT_TRUE(other.tryLock(0));
+
+    frmutförbackup* w = window({"A"});
+    dialogs().expectWindow("frmerror", [](QWidget* win) {
+        EXPECT_TRUE(static_cast<frmerror*>(win)->lblfel->toPlainText().contains(
+            "En annan backupkörning pågår redan från den här programmappen."));
+    });
+    w->cmdkörbackup_Click();
+    EXPECT_TRUE(w->runHadErrors());
+    EXPECT_TRUE(w->cmdkörbackup->isEnabled());
+    EXPECT_FALSE(QFile::exists(dst + src + "/a.txt"));
+    EXPECT_EQ(log(), QStringList({"the other run's log"}));
+    EXPECT_TRUE(
+        syslog().contains("FEL! En annan backupkörning pågår redan från den här programmappen. Den här "
+                          "körningen startades inte. Plats: Utför backup"))
+        << syslog().toStdString();
+
+    // Once the other process has ended, the run goes ahead.
+    other.unlock();
+    runManual(w);
+    EXPECT_TRUE(QFile::exists(dst + src + "/a.txt"));
+    EXPECT_FALSE(w->runHadErrors());
+    EXPECT_FALSE(QFile::exists(path(RunDriver::lockFileName())));
 }
 
 } // namespace
