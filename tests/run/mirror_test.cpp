@@ -184,25 +184,3 @@ TEST_F(MirrorTest, AnEntryWhoseKindChangedAtTheSourceIsALeftover) {
     EXPECT_TRUE(QFile::exists(main + "/Rapport/del1.txt"));
     EXPECT_TRUE(QFile::exists(main + "/Anteckningar"));
 }
-
-TEST(RunOwnFolders, TheBackupAndVersionFoldersAreNoSourceUnlessASourceLiesInThem) {
-    struct Case {
-        const char* folder;
-        QStringList mains;
-        const char* backup;
-        const char* versions;
-        bool own;
-    };
-    const Case cases[] = {
-        {"/hem/Backup", {"/hem"}, "/hem/Backup", "", true},
-        {"/hem/Backup/hem/x", {"/hem"}, "/hem/Backup/", "", true},
-        {"/hem/Backup2", {"/hem"}, "/hem/Backup", "", false},
-        {"/hem/Versioner/a", {"/hem"}, "/mnt/usb", "/hem/Versioner", true},
-        {"/hem/sub", {"/hem"}, "/hem/Backup", "/hem/Versioner", false},
-        // A source kept in the backup folder (a folder on a stick backed up into its top).
-        {"/mnt/usb/Foton/album", {"/mnt/usb/Foton"}, "/mnt/usb", "", false},
-        {"/mnt/usb/Foton", {"/mnt/usb/Foton", "/hem"}, "/mnt/usb", "", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(isRunOwnFolder(c.folder, c.mains, c.backup, c.versions), c.own) << c.folder;
-}
