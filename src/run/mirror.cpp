@@ -142,7 +142,7 @@ bool Mirror::holdMainFolder(const MirrorJob& job, const QString& main, const QSt
     // A source that emptied at once is far more often a failure than the user's wish.
     bool empty = false;
     try {
-        empty = platform::listFiles(main).empty() && platform::listFolders(main).isEmpty();
+        empty = platform::countFiles(main, QStringLiteral("*")) == 0 && platform::listFolders(main).isEmpty();
     } catch (const platform::RunError&) {
         reportHold(QStringLiteral("den inte kunde läsas"), main, root);
         return true;
