@@ -19,6 +19,7 @@ class SchedulerTest : public ProgramTest {
         testutil::makeDir(group());
         // Wednesday 5 June 2024.
         prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(9, 0)));
+        scheduler(); // as the main window has it from the start
     }
     QString group() const { return path("Listor"); }
     // Writes the jobs and loads them into the main window, the first one selected.
