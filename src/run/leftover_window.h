@@ -47,6 +47,7 @@ class frmsyncfilermappar : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
   private:
     bool deleting_ = false;

@@ -54,6 +54,9 @@ class frmklarbackup : public QWidget {
     void fillBars(const ResultCounts& c);
     void cmdvisalogg_Click();
     void Command1_Click();
+
+  protected:
+    void showEvent(QShowEvent* e) override;
 };
 
 // "Schemalagd backup": the popup after a scheduled run, kept on top.

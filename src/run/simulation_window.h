@@ -55,6 +55,7 @@ class frmsimuleradbackup : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
   private:
