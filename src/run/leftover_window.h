@@ -46,8 +46,9 @@ class frmsyncfilermappar : public QWidget {
     QStringList entries() const;
 
   protected:
-    void resizeEvent(QResizeEvent* e) override;
+    // Opens over the backup window, or the main window, or the middle of the screen.
     void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
   private:
     bool deleting_ = false;

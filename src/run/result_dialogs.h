@@ -56,6 +56,7 @@ class frmklarbackup : public QWidget {
     void Command1_Click();
 
   protected:
+    // Opens over the backup window, or the main window, or the middle of the screen.
     void showEvent(QShowEvent* e) override;
 };
 

@@ -144,7 +144,9 @@ void centreOverRunWindow(QWidget* w) {
     }
     const QRect a = over->frameGeometry();
     QSize outer = w->frameGeometry().size();
-    if (outer == w->size()) // not framed yet: expect the frame the other window has
+    // Not framed yet, the window is placed by its inside; expect the frame the other window has.
+    const bool framed = outer != w->size();
+    if (!framed)
         outer += over->frameGeometry().size() - over->size();
     QPoint at(a.left() + (a.width() - outer.width()) / 2, a.top() + (a.height() - outer.height()) / 2);
     // A window near a screen edge must not push the report off the screen.
@@ -153,6 +155,8 @@ void centreOverRunWindow(QWidget* w) {
         at.setX(qBound(r.left(), at.x(), std::max(r.left(), r.right() + 1 - outer.width())));
         at.setY(qBound(r.top(), at.y(), std::max(r.top(), r.bottom() + 1 - outer.height())));
     }
+    if (!framed)
+        at += over->geometry().topLeft() - a.topLeft();
     w->move(at);
 }
 

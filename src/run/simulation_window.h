@@ -54,8 +54,9 @@ class frmsimuleradbackup : public QWidget {
     bool copying() const { return copying_; }
 
   protected:
-    void resizeEvent(QResizeEvent* e) override;
+    // Opens over the backup window, or the main window, or the middle of the screen.
     void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
   private:
