@@ -2,8 +2,7 @@
 
 #include "core/main_window.h"
 #include "core/program.h"
-#include "core/settings_window.h"
-#include "platform/icons.h"
+#include "run/run_status.h"
 #include "scheduler/scheduler.h"
 
 #include <QCheckBox>
@@ -169,12 +168,9 @@ void setSavedListsLinkVisible(bool visible) {
 }
 
 void setTray(Tray picture) {
-    frmmain* m = mainWindow();
-    if (!m->TrayIcon1)
-        return;
-    m->TrayIcon1->setPicture(platform::icon(picture == Tray::Error     ? platform::Picture::BackupError
-                                            : picture == Tray::Running ? platform::Picture::Run
-                                                                       : platform::Picture::Backup));
+    runstatus::setTray(picture == Tray::Error     ? runstatus::Tray::Error
+                       : picture == Tray::Running ? runstatus::Tray::Running
+                                                  : runstatus::Tray::Idle);
 }
 
 void setTrayToolTip(const QString& text) {
@@ -195,18 +191,15 @@ QString trayTag() {
 }
 
 void systemLog(const QString& text) {
-    mainWindow()->appendSystemLog(text);
+    runstatus::systemLog(text);
 }
 
 void systemLogError(const QString& text) {
-    frmmain* m = mainWindow();
-    m->appendSystemLog(text);
-    m->markProgramLogError();
+    runstatus::systemLogError(text);
 }
 
 bool setting(const char* name) {
-    const auto* b = program().form<frmsetup>()->findChild<QCheckBox*>(QString::fromUtf8(name));
-    return b && b->isChecked();
+    return runstatus::setting(name);
 }
 
 } // namespace schedulerhost

@@ -381,15 +381,27 @@ void frmschema2::spara_multi() {
 }
 
 namespace {
-// The common setting and, in common mode, the selection, each written whole.
-void writeCommon(const Scheduler& s) {
-    const int group = host::jobGroup();
-    schedule::writeCommonSetting(schedule::commonSettingFile(group), s.commonSetting());
-    if (s.common)
-        schedule::writeSelection(schedule::selectionFile(group), s.selectedJobs());
-}
-
 const QString kNoJob = QStringLiteral("Du har inte valt något jobb för gemensam backup!");
+
+// The common setting and, in common mode, the selection, each written whole. False when an empty
+// selection is refused or the write failed (reported with `failure` and `place`).
+bool writeCommon(const QString& failure, const QString& place) {
+    const Scheduler& s = scheduler();
+    if (s.common && s.selectedCount() == 0) {
+        message(kNoJob);
+        return false;
+    }
+    try {
+        const int group = host::jobGroup();
+        schedule::writeCommonSetting(schedule::commonSettingFile(group), s.commonSetting());
+        if (s.common)
+            schedule::writeSelection(schedule::selectionFile(group), s.selectedJobs());
+    } catch (const platform::RunError& e) {
+        Module1::logga_meddelande(e, -1, failure, place);
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 void frmschema2::cmdok_global_Click() {
@@ -400,18 +412,8 @@ void frmschema2::cmdok_global_Click() {
     }
     s.combotidglobal = schedule::normalisedTime(s.combotidglobal);
     showCommonSettings();
-    if (s.common && s.selectedCount() == 0) {
-        message(kNoJob);
-        return;
-    }
-    try {
-        writeCommon(s);
-    } catch (const platform::RunError& e) {
-        Module1::logga_meddelande(
-            e, -1,
-            QStringLiteral("Ett fel uppstod då inställningar för global schemaläggning skulle sparas."),
-            QStringLiteral("Schemaläggning, spara"));
-    }
+    writeCommon(QStringLiteral("Ett fel uppstod då inställningar för global schemaläggning skulle sparas."),
+                QStringLiteral("Schemaläggning, spara"));
 }
 
 void frmschema2::cmdavbryt_Click() {
@@ -429,17 +431,9 @@ void frmschema2::cmdavbryt_Click() {
         message(QStringLiteral("Du har inte valt någon backup-dag för gemensam backup!"));
         return;
     }
-    if (s.common && s.selectedCount() == 0) {
-        message(kNoJob);
+    if (!writeCommon(QStringLiteral("Ett fel uppstod då schemafönstret skulle stängas."),
+                     QStringLiteral("Schemaläggning, stäng")))
         return;
-    }
-    try {
-        writeCommon(s);
-    } catch (const platform::RunError& e) {
-        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod då schemafönstret skulle stängas."),
-                                  QStringLiteral("Schemaläggning, stäng"));
-        return;
-    }
     if (Form_Unload())
         scheduler().unload();
 }
