@@ -61,6 +61,9 @@ frmmain::frmmain() {
     createCommandControls();
     createOldBackupControls();
     QObject::connect(TrayIcon1, &platform::TrayIcon::mouseDown, this, [this] { TrayIcon1_MouseDown(); });
+    // Shown or hidden group buttons change the rows they take.
+    for (QRadioButton* o : optarkiv)
+        o->installEventFilter(this);
     laidOut_ = true;
     Form_Resize();
 }

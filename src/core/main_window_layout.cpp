@@ -108,11 +108,15 @@ void frmmain::Form_Resize() {
         const int fw = Frame1->width();
         const int fh = Frame1->height();
 
+        // The group buttons take as many rows as the width asks for; the count and the list follow.
+        const int groupsBottom = placeGroupButtons(fw);
+        if (lblinställningar)
+            placeIn(lblinställningar, Frame1,
+                    QRect(0, groupsBottom, lblinställningar->width(), lblinställningar->height()));
         int listRight = fw / 3;
         if (listinställningar) {
             QRect r = rectIn(listinställningar, Frame1);
-            if (r.top() < tw(480))
-                r.moveTop(tw(480));
+            r.moveTop(groupsBottom + tw(195));
             r.setLeft(std::max(0, r.left()));
             r.setWidth(fw / 3);
             r.setHeight(fh - r.top() - tw(40));
@@ -132,8 +136,12 @@ void frmmain::Form_Resize() {
             }
         }
         // The job's details take the frame's width up to the count labels beside them, which stay
-        // just left of the button column.
-        const int labelsLeft = std::max(tw(1800), framejobb->width() - tw(395) - tw(1560));
+        // left of the button column, as wide as their longest text, however narrow the window.
+        const int labelsWidth =
+            lblexmappar_label
+                ? lblexmappar_label->fontMetrics().horizontalAdvance(QStringLiteral("9999 exkluderade")) + 4
+                : tw(1500);
+        const int labelsLeft = std::max(tw(240), framejobb->width() - tw(395) - tw(90) - labelsWidth);
         for (const char* name : {"txtjobbnamn", "combomappar", "listmappar", "txtsammanställning"}) {
             if (auto* w = framejobb->findChild<QWidget*>(QString::fromUtf8(name))) {
                 QRect r = rectIn(w, framejobb);
@@ -145,6 +153,7 @@ void frmmain::Form_Resize() {
             if (auto* w = framejobb->findChild<QWidget*>(QString::fromUtf8(name))) {
                 QRect r = rectIn(w, framejobb);
                 r.moveLeft(labelsLeft);
+                r.setWidth(labelsWidth);
                 placeIn(w, framejobb, r);
             }
         }
@@ -191,6 +200,32 @@ void frmmain::Form_Resize() {
         Timerfönstersize_Tag = QStringLiteral("1");
     } catch (...) {
     }
+}
+
+int frmmain::placeGroupButtons(int width) {
+    // Rows of buttons as wide as their captions: a button that does not fit beside the ones before
+    // it begins the next row. Hidden buttons take no place; locked ones lie out of sight above.
+    const int rowHeight = tw(285);
+    const int gap = tw(90);
+    int x = 0;
+    int row = 0;
+    bool any = false;
+    for (QRadioButton* o : optarkiv) {
+        if (!o)
+            continue;
+        const int w = std::min(std::max(o->sizeHint().width(), tw(1450)), std::max(width, 1));
+        const bool shown = !o->isHidden();
+        if (shown && any && x + w > width) {
+            ++row;
+            x = 0;
+        }
+        o->setGeometry(x, groupsLocked_ ? -tw(500) : row * rowHeight, w, rowHeight);
+        if (shown) {
+            x += w + gap;
+            any = true;
+        }
+    }
+    return (row + 1) * rowHeight;
 }
 
 void frmmain::Timerfönstersize_Timer() {
@@ -249,9 +284,8 @@ void frmmain::knappar_lås() {
     for (const char* name : kLockedButtons)
         if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
             w->setEnabled(false);
-    for (QRadioButton* o : optarkiv)
-        if (o)
-            o->move(o->x(), -tw(500));
+    groupsLocked_ = true;
+    placeGroupButtons(Frame1->width());
 }
 
 void frmmain::knappar_låsupp() {
@@ -260,7 +294,6 @@ void frmmain::knappar_låsupp() {
     for (const char* name : kLockedButtons)
         if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
             w->setEnabled(true);
-    for (QRadioButton* o : optarkiv)
-        if (o)
-            o->move(o->x(), 0);
+    groupsLocked_ = false;
+    placeGroupButtons(Frame1->width());
 }
