@@ -7,12 +7,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QTranslator>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 namespace platform {
 
@@ -21,6 +24,21 @@ const QString kProgramTitle = QStringLiteral("Tamrel Backup");
 
 QString titleOr(const QString& t) {
     return t.isEmpty() ? kProgramTitle : t;
+}
+
+// Makes a window without a parent belong to `owner`, so the window manager keeps it above that
+// window only; returns the owner it had before.
+QWindow* belongTo(QWidget* window, QWidget* owner) {
+    if (!window || window->parentWidget() || !owner)
+        return nullptr;
+    window->winId();
+    owner->winId();
+    QWindow* handle = window->windowHandle();
+    if (!handle)
+        return nullptr;
+    QWindow* before = handle->transientParent();
+    handle->setTransientParent(owner->windowHandle());
+    return before;
 }
 
 // Waits until `w` is hidden or destroyed, keeping events flowing.
@@ -37,6 +55,17 @@ class HideWatcher : public QObject {
     QEventLoop* loop_;
 };
 } // namespace
+
+// A box given to the main window while the job editor is open would
+// bring the main window up over the editor.
+QWidget* ownerWindow(const QWidget* except) {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w || w == except || !w->isVisible())
+        w = QApplication::activeWindow();
+    if (w)
+        w = w->window();
+    return w == except ? nullptr : w;
+}
 
 QString kindName(Dialogs::Kind k) {
     switch (k) {
@@ -100,7 +129,7 @@ Answer Dialogs::msgBox(const QString& text, MsgButtons buttons, MsgIcon icon, co
             return Answer::Ok;
         }
     }
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(ownerWindow(nullptr));
     box.setWindowTitle(titleOr(title));
     box.setText(text);
     switch (icon) {
@@ -162,7 +191,7 @@ QString Dialogs::inputBox(const QString& prompt, const QString& title, const QSt
         Expectation e;
         return intercept(Kind::Input, prompt, titleOr(title), e) ? e.text : QString();
     }
-    QInputDialog d(QApplication::activeWindow());
+    QInputDialog d(ownerWindow(nullptr));
     d.setWindowTitle(titleOr(title));
     d.setLabelText(prompt);
     d.setTextValue(defaultText);
@@ -176,7 +205,7 @@ QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
         Expectation e;
         return intercept(Kind::Folder, title, title, e) ? e.text : QString();
     }
-    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder);
+    return QFileDialog::getExistingDirectory(ownerWindow(nullptr), title, startFolder);
 }
 
 QString Dialogs::pickFile(const QString& title, const QString& startFolder, const QString& filter) {
@@ -184,7 +213,7 @@ QString Dialogs::pickFile(const QString& title, const QString& startFolder, cons
         Expectation e;
         return intercept(Kind::File, title, title, e) ? e.text : QString();
     }
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, startFolder, filter);
+    return QFileDialog::getOpenFileName(ownerWindow(nullptr), title, startFolder, filter);
 }
 
 bool Dialogs::openUrl(const QString& target) {
@@ -226,11 +255,14 @@ void Dialogs::showModal(QWidget* window) {
             e.act(window);
         return;
     }
+    QPointer<QWidget> w(window);
+    QPointer<QWindow> ownerBefore = belongTo(window, ownerWindow(window));
     if (auto* d = qobject_cast<QDialog*>(window)) {
         d->exec();
+        if (w && w->windowHandle())
+            w->windowHandle()->setTransientParent(ownerBefore);
         return;
     }
-    QPointer<QWidget> w(window);
     const Qt::WindowModality old = window->windowModality();
     window->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
@@ -244,7 +276,25 @@ void Dialogs::showModal(QWidget* window) {
     if (w) {
         w->removeEventFilter(&watcher);
         w->setWindowModality(old);
+        if (w->windowHandle())
+            w->windowHandle()->setTransientParent(ownerBefore);
     }
+}
+
+bool installSwedishQtTexts() {
+    static QPointer<QTranslator> installed;
+    if (installed || !qApp)
+        return installed != nullptr;
+    auto* t = new QTranslator(qApp);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    // Newer distributions split Qt's texts by module; older ones ship them as one catalogue.
+    if (!t->load(QStringLiteral("qtbase_sv"), folder) && !t->load(QStringLiteral("qt_sv"), folder)) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    installed = t;
+    return true;
 }
 
 void Dialogs::expectMessage(const QString& contains, Answer answer) {

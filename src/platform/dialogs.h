@@ -94,4 +94,12 @@ class Dialogs {
 
 QString kindName(Dialogs::Kind k);
 
+// Qt's own texts (the file and folder pickers, standard buttons) in Swedish, from the Qt translations
+// the distribution installs. Once per process; false when they are not installed.
+bool installSwedishQtTexts();
+
+// The window a message or a dialog shown now belongs to: the modal window in front, else the
+// active window; never `except` itself. Null when the program has no active window.
+QWidget* ownerWindow(const QWidget* except);
+
 } // namespace platform
