@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
+#include <cstring>
 
 namespace platform {
 
@@ -281,10 +282,88 @@ void Dialogs::showModal(QWidget* window) {
     }
 }
 
+namespace {
+// Texts of Qt 6's own dialogs that the distribution's Swedish catalogue, written for older Qt
+// versions, lacks; the catalogue's own texts take precedence.
+struct QtText {
+    const char* context;
+    const char* source;
+    const char* swedish;
+};
+const QtText kQtTexts[] = {
+    {"QPlatformTheme", "OK", "OK"},
+    {"QPlatformTheme", "Save", "Spara"},
+    {"QPlatformTheme", "Save All", "Spara alla"},
+    {"QPlatformTheme", "Open", "Öppna"},
+    {"QPlatformTheme", "&Yes", "&Ja"},
+    {"QPlatformTheme", "Yes to &All", "Ja till &alla"},
+    {"QPlatformTheme", "&No", "&Nej"},
+    {"QPlatformTheme", "N&o to All", "N&ej till alla"},
+    {"QPlatformTheme", "Abort", "Avbryt"},
+    {"QPlatformTheme", "Retry", "Försök igen"},
+    {"QPlatformTheme", "Ignore", "Ignorera"},
+    {"QPlatformTheme", "Close", "Stäng"},
+    {"QPlatformTheme", "Cancel", "Avbryt"},
+    {"QPlatformTheme", "Discard", "Förkasta"},
+    {"QPlatformTheme", "Help", "Hjälp"},
+    {"QPlatformTheme", "Apply", "Verkställ"},
+    {"QPlatformTheme", "Reset", "Återställ"},
+    {"QPlatformTheme", "Restore Defaults", "Återställ standardvärden"},
+    {"QFileDialog", "Look in:", "Leta i:"},
+    {"QFileDialog", "&Choose", "&Välj"},
+    {"QFileDialog", "&New Folder", "&Ny mapp"},
+    {"QFileDialog", "Create a New Folder", "Skapa en ny mapp"},
+    {"QFileDialog", "Change to detail view mode", "Byt till detaljerad vy"},
+    {"QFileDialog", "Change to list view mode", "Byt till listvy"},
+    {"QFileDialog", "Go back", "Gå tillbaka"},
+    {"QFileDialog", "Go forward", "Gå framåt"},
+    {"QFileDialog", "Go to the parent directory", "Gå till mappen ovanför"},
+    {"QFileDialog", "List of places and bookmarks", "Lista över platser och bokmärken"},
+    {"QFileDialog", "Sidebar", "Sidopanel"},
+    {"QFileDialog", "Files", "Filer"},
+    {"QFileDialog", "Remove", "Ta bort"},
+    {"QFileDialog", "Show ", "Visa "},
+    {"QFileSystemModel", "Computer", "Dator"},
+    {"QAbstractFileIconProvider", "Drive", "Enhet"},
+    {"QAbstractFileIconProvider", "Folder", "Mapp"},
+    {"QInputDialog", "Enter a value:", "Ange ett värde:"},
+    {"QWidgetTextControl", "&Undo", "&Ångra"},
+    {"QWidgetTextControl", "&Redo", "&Gör om"},
+    {"QWidgetTextControl", "Cu&t", "Klipp &ut"},
+    {"QWidgetTextControl", "&Copy", "&Kopiera"},
+    {"QWidgetTextControl", "Copy &Link Location", "Kopiera &länkadress"},
+    {"QWidgetTextControl", "&Paste", "Klistra &in"},
+    {"QWidgetTextControl", "Delete", "Ta bort"},
+    {"QWidgetTextControl", "Select All", "Markera alla"},
+};
+
+class QtTextsInSwedish : public QTranslator {
+  public:
+    using QTranslator::QTranslator;
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        if (!context || !source)
+            return {};
+        for (const QtText& t : kQtTexts)
+            if (std::strcmp(t.context, context) == 0 && std::strcmp(t.source, source) == 0)
+                return QString::fromUtf8(t.swedish);
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+} // namespace
+
 bool installSwedishQtTexts() {
-    static QPointer<QTranslator> installed;
-    if (installed || !qApp)
-        return installed != nullptr;
+    static QPointer<QTranslator> catalogue;
+    static QPointer<QTranslator> supplement;
+    if (!qApp)
+        return false;
+    if (!supplement) {
+        // Installed first: the catalogue, installed after it, is asked first.
+        supplement = new QtTextsInSwedish(qApp);
+        QCoreApplication::installTranslator(supplement);
+    }
+    if (catalogue)
+        return true;
     auto* t = new QTranslator(qApp);
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     // Newer distributions split Qt's texts by module; older ones ship them as one catalogue.
@@ -293,7 +372,7 @@ bool installSwedishQtTexts() {
         return false;
     }
     QCoreApplication::installTranslator(t);
-    installed = t;
+    catalogue = t;
     return true;
 }
 

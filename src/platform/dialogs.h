@@ -94,8 +94,9 @@ class Dialogs {
 
 QString kindName(Dialogs::Kind k);
 
-// Qt's own texts (the file and folder pickers, standard buttons) in Swedish, from the Qt translations
-// the distribution installs. Once per process; false when they are not installed.
+// Qt's own texts (the file and folder pickers, standard buttons) in Swedish: the Qt translations
+// the distribution installs, and the program's own for the texts they lack. Once per process;
+// false when the distribution's translations are not installed.
 bool installSwedishQtTexts();
 
 // The window a message or a dialog shown now belongs to: the modal window in front, else the
