@@ -64,6 +64,8 @@ frmmain::frmmain() {
     // Shown or hidden group buttons change the rows they take.
     for (QRadioButton* o : optarkiv)
         o->installEventFilter(this);
+    minOuterWidth_ = smallestOuterWidth();
+    setMinimumWidth(minOuterWidth_);
     laidOut_ = true;
     Form_Resize();
 }

@@ -221,4 +221,9 @@ class frmmain : public QMainWindow, public CurrentJobRecord {
     // Places the job-group buttons in rows across `width`; returns the height of the rows.
     int placeGroupButtons(int width);
     bool groupsLocked_ = false; // knappar_lås moved the group buttons out of sight
+    // The width of the count labels beside the job's lists: their longest text.
+    int countLabelsWidth() const;
+    // The smallest outer width of the window at which every control fits.
+    int smallestOuterWidth() const;
+    int minOuterWidth_ = 0;
 };

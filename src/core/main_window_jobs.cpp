@@ -125,7 +125,6 @@ void frmmain::createJobControls() {
     txtsammanställning_text = new QTextEdit(details);
     txtsammanställning_text->setObjectName(QStringLiteral("txtsammanställning"));
     txtsammanställning_text->setReadOnly(true);
-    txtsammanställning_text->setWordWrapMode(QTextOption::WordWrap); // never inside a word
     txtsammanställning_text->setGeometry(twips(120), twips(2400), twips(3600), twips(1900));
     // The job's fields have no label beside them; their names tell a screen reader what they hold.
     txtjobbnamn_text->setAccessibleName(QStringLiteral("Jobbnamn"));

@@ -14,6 +14,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
@@ -91,8 +93,8 @@ void frmmain::Form_Resize() {
             return;
         }
         const QSize extra = frameGeometry().size() - size();
-        if (width() + extra.width() < kMinWidth)
-            resize(kMinWidth - extra.width(), height());
+        if (width() + extra.width() < minOuterWidth_)
+            resize(minOuterWidth_ - extra.width(), height());
         const int toolbarHeight = picmeny ? picmeny->height() : kToolbarHeight;
         if (height() + extra.height() < toolbarHeight + tw(1380))
             resize(width(), toolbarHeight + tw(1380) - extra.height());
@@ -137,10 +139,7 @@ void frmmain::Form_Resize() {
         }
         // The job's details take the frame's width up to the count labels beside them, which stay
         // left of the button column, as wide as their longest text, however narrow the window.
-        const int labelsWidth =
-            lblexmappar_label
-                ? lblexmappar_label->fontMetrics().horizontalAdvance(QStringLiteral("9999 exkluderade")) + 4
-                : tw(1500);
+        const int labelsWidth = countLabelsWidth();
         const int labelsLeft = std::max(tw(240), framejobb->width() - tw(395) - tw(90) - labelsWidth);
         for (const char* name : {"txtjobbnamn", "combomappar", "listmappar", "txtsammanställning"}) {
             if (auto* w = framejobb->findChild<QWidget*>(QString::fromUtf8(name))) {
@@ -200,6 +199,32 @@ void frmmain::Form_Resize() {
         Timerfönstersize_Tag = QStringLiteral("1");
     } catch (...) {
     }
+}
+
+int frmmain::countLabelsWidth() const {
+    return lblexmappar_label
+               ? lblexmappar_label->fontMetrics().horizontalAdvance(QStringLiteral("9999 exkluderade")) + 4
+               : tw(1500);
+}
+
+int frmmain::smallestOuterWidth() const {
+    // The summary must hold its longest ordinary words on a line, beside the count labels and the
+    // job buttons; with the system's font that can take more than 7100 twips.
+    const QTextEdit* summary = txtsammanställning_text;
+    if (!summary)
+        return kMinWidth;
+    const QFontMetrics fm = summary->fontMetrics();
+    int word = 0;
+    for (const char* w : {"Versionshantering:", "Programstängning:", "mappstrukturen:", "Backupsökväg:",
+                          "huvudmappar,", "Exkluderade"})
+        word = std::max(word, fm.horizontalAdvance(QString::fromUtf8(w)));
+    const int fields = word + summary->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       2 * summary->frameWidth() + 2 * int(summary->document()->documentMargin()) + 4;
+    const int job = tw(120) + fields + tw(120) + countLabelsWidth() + tw(90) + tw(395);
+    int area = (job + tw(360)) * 3 / 2;
+    while (area - area / 3 - tw(360) < job)
+        ++area;
+    return std::max(kMinWidth, area + tw(2115) + (frameGeometry().width() - width()));
 }
 
 int frmmain::placeGroupButtons(int width) {
