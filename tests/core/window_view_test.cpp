@@ -87,19 +87,6 @@ TEST_F(WindowView, APressOnAJobCommandsPictureOpensOneEditorOrAsksOnce) {
     EXPECT_TRUE(QFileInfo::exists(path("Listor/Bilder.000")));
 }
 
-TEST_F(WindowView, TheAboutPictureRunsTheOldBackupCheckAndTheRestTheAboutBox) {
-    platform::PressItem* about = item("picom");
-    ASSERT_TRUE(about->onPicturePress);
-    int check = 0, box = 0;
-    about->onPicturePress = [&] { ++check; };
-    about->onPress = [&] { ++box; };
-    QTest::mousePress(about->picture(), Qt::LeftButton);
-    QTest::mousePress(about->caption(), Qt::LeftButton);
-    QTest::mousePress(about, Qt::LeftButton, {}, QPoint(2, about->height() - 2));
-    EXPECT_EQ(check, 1);
-    EXPECT_EQ(box, 2);
-}
-
 TEST_F(WindowView, TheLogPanelOpensWithTheStartOfItsLinesInView) {
     m->show();
     for (int i = 0; i < 40; ++i)
