@@ -22,24 +22,24 @@ frmschemasync::frmschemasync() {
     setObjectName(QStringLiteral("frmschemasync"));
     setWindowTitle(QStringLiteral("Loggar över överblivna filer och mappar"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
-    setFixedSize(460, 400);
+    setFixedSize(600, 400);
     Label1 = platform::namedLabel(
         this, "Label1",
         QStringLiteral(
             "När du schemalägger eller kommandoradsstyr jobb med simulerad spegling skapas loggar över "
             "filer/mappar som kan raderas. Här hittar du dessa loggar."));
     Label1->setWordWrap(true);
-    Label1->setGeometry(12, 10, 436, 48);
+    Label1->setGeometry(12, 10, 576, 48);
     Label2 = platform::namedLabel(this, "Label2", QStringLiteral("Datum och tid:"));
     Label2->setGeometry(12, 64, 200, 20);
     List1 = platform::named<QListWidget>(this, "List1");
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
-    List1->setGeometry(12, 86, 436, 210);
+    List1->setGeometry(12, 86, 576, 210);
     Label2->setBuddy(List1);
     chkkontroll = platform::named<QCheckBox>(
         this, "chkkontroll",
         QStringLiteral("Kontrollera varje fil i loggen och dölj filer som inte längre existerar (långsamt)"));
-    chkkontroll->setGeometry(12, 302, 436, 22);
+    chkkontroll->setGeometry(12, 302, 576, 22);
     lblinfo = platform::namedLabel(this, "lblinfo", QStringLiteral("Laddar lista..."));
     lblinfo->setGeometry(12, 328, 200, 20);
     lblinfo->hide();
@@ -48,7 +48,7 @@ frmschemasync::frmschemasync() {
     cmdradera = platform::namedButton(this, "cmdradera", QStringLiteral("Radera"));
     cmdradera->setGeometry(120, 358, 100, 28);
     cmdexit = platform::namedButton(this, "cmdexit", QStringLiteral("Stäng"));
-    cmdexit->setGeometry(348, 358, 100, 28);
+    cmdexit->setGeometry(488, 358, 100, 28);
     QObject::connect(cmdöppna, &QPushButton::clicked, this, [this] { öppnasyncfilermappar(); });
     QObject::connect(List1, &QListWidget::itemDoubleClicked, this, [this] { öppnasyncfilermappar(); });
     QObject::connect(cmdradera, &QPushButton::clicked, this, [this] { cmdradera_Click(); });

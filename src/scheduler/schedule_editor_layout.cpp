@@ -16,7 +16,7 @@
 #include <QRadioButton>
 
 namespace {
-constexpr int kWidth = 600;
+constexpr int kWidth = 660;
 constexpr int kHeight = 476;
 
 QLabel* staticLabel(QWidget* parent, const QString& text, const QRect& r, bool wrap = false) {
@@ -72,39 +72,39 @@ void frmschema2::createControls() {
     Frame3->setGeometry(8, 4, kWidth - 16, 86);
     optunikglobal[1] = platform::named<QRadioButton>(
         Frame3, "optunikglobal1", QStringLiteral("En gemensam inställning för valda jobb"));
-    optunikglobal[1]->setGeometry(10, 20, 270, 24);
+    optunikglobal[1]->setGeometry(10, 20, 300, 24);
     optunikglobal[0] = platform::named<QRadioButton>(Frame3, "optunikglobal0",
                                                      QStringLiteral("Unika inställningar för valda jobb"));
-    optunikglobal[0]->setGeometry(10, 52, 270, 24);
+    optunikglobal[0]->setGeometry(10, 52, 300, 24);
     optunikglobal[0]->setChecked(true);
     staticLabel(Frame3,
                 QStringLiteral("Med en gemensam inställning kommer de valda jobben att köras samtidigt."),
-                QRect(290, 16, kWidth - 16 - 300, 32), true);
+                QRect(320, 16, kWidth - 16 - 330, 32), true);
     staticLabel(
         Frame3,
         QStringLiteral("Med unika inställningar kan du schemalägga varje jobb för sig, olika dagar och "
                        "olika tider."),
-        QRect(290, 48, kWidth - 16 - 300, 32), true);
+        QRect(320, 48, kWidth - 16 - 330, 32), true);
 
     Label1 = platform::namedLabel(this, "Label1",
                                   QStringLiteral("Välj jobb att schemalägga (du kan markera flera)"));
-    Label1->setGeometry(8, 96, 270, 20);
+    Label1->setGeometry(8, 96, 310, 20);
     List1 = platform::named<QListWidget>(this, "List1");
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
-    List1->setGeometry(8, 118, 262, 262);
+    List1->setGeometry(8, 118, 302, 262);
     listglobal = platform::named<QListWidget>(this, "listglobal");
     listglobal->setSelectionMode(QAbstractItemView::MultiSelection);
     listglobal->setGeometry(List1->geometry());
     listglobal->hide();
     Label1->setBuddy(List1);
     cmdmarkera[0] = platform::namedButton(this, "cmdmarkera0", QStringLiteral("Markera alla"));
-    cmdmarkera[0]->setGeometry(8, 386, 128, 26);
+    cmdmarkera[0]->setGeometry(8, 386, 148, 26);
     cmdmarkera[1] = platform::namedButton(this, "cmdmarkera1", QStringLiteral("Avmarkera alla"));
-    cmdmarkera[1]->setGeometry(142, 386, 128, 26);
+    cmdmarkera[1]->setGeometry(162, 386, 148, 26);
 
     // The per-job frame.
     Frame1 = platform::named<QGroupBox>(this, "Frame1", QStringLiteral("Aktuellt jobb:"));
-    Frame1->setGeometry(280, 96, kWidth - 288, 316);
+    Frame1->setGeometry(320, 96, kWidth - 328, 316);
     chkaktiv =
         platform::named<QCheckBox>(Frame1, "chkaktiv", QStringLiteral("Kör schemalagd backup på detta jobb"));
     chkaktiv->setGeometry(12, 22, 262, 22);
@@ -155,7 +155,7 @@ void frmschema2::createControls() {
     chkignorerafel->hide();
 
     Frame4 = platform::named<QGroupBox>(this, "Frame4", QString());
-    Frame4->setGeometry(8, 420, 262, 46);
+    Frame4->setGeometry(8, 420, 302, 46);
     chkaktivera =
         platform::named<QCheckBox>(Frame4, "chkaktivera", QStringLiteral("Aktivera schemaläggning"));
     QFont bold = chkaktivera->font();
@@ -172,7 +172,7 @@ void frmschema2::createControls() {
 
     // The start page lies over the settings until the user chooses.
     framestart = platform::named<QFrame>(this, "framestart");
-    framestart->setGeometry(8, 48, kWidth - 16, 366);
+    framestart->setGeometry(8, 4, kWidth - 16, 410);
     framestart->setFrameShape(QFrame::StyledPanel);
     framestart->setAutoFillBackground(true);
     auto* bild = new QLabel(framestart);
