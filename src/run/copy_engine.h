@@ -19,9 +19,10 @@
 
 // A folder of the current job and where its files go.
 struct FolderPair {
-    QString source;        // source folder, ends in '/'
-    QString target;        // target folder, ends in '/'; empty for a filtered folder
-    bool filtered = false; // removed by a folder filter: not copied
+    QString source; // source folder, ends in '/'
+    QString target; // target folder, ends in '/'; empty for a filtered folder
+    // Not copied: removed by a folder filter, or the job's own backup or version folder.
+    bool filtered = false;
 };
 
 // What the engine needs from the backup window. Defaults do nothing, so tests implement only

@@ -31,7 +31,8 @@ void BackupEngine::räknaallajobbfiler() {
         const QStringList pieces = folderFilterPieces(m->txtmappfilter);
         for (const QString& folder : m->listmappar) {
             progress_.yield();
-            if (matchingFolderFilter(folder, pieces) >= 0)
+            if (matchingFolderFilter(folder, pieces) >= 0 ||
+                insideBackupOrVersionFolder(folder, m->txtbackupmapp, m->txtversionmapp))
                 continue;
             count += countFolderFiles(folder, m->txtpattern);
         }

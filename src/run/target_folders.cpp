@@ -44,6 +44,16 @@ QString targetFolderFor(const QString& source, const QString& backupFolder, bool
     return platform::withTrailingSeparator(t);
 }
 
+bool insideBackupOrVersionFolder(const QString& folder, const QString& backupFolder,
+                                 const QString& versionFolder) {
+    for (const QString& store : {backupFolder, versionFolder}) {
+        const QString s = store.trimmed();
+        if (!s.isEmpty() && platform::isSameOrBelow(folder, s))
+            return true;
+    }
+    return false;
+}
+
 void BackupEngine::skapamappar() {
     frmmain* m = program().form<frmmain>();
     frmsetup* s = program().form<frmsetup>();
@@ -71,6 +81,10 @@ void BackupEngine::skapamappar() {
                                                        pieces[f] + QStringLiteral("): ") + source);
             List3.push_back(FolderPair{source, QString(), true});
             List2[j] = QStringLiteral("EXKLUDERAD: ") + source;
+            continue;
+        }
+        if (insideBackupOrVersionFolder(source, m->txtbackupmapp, m->txtversionmapp)) {
+            List3.push_back(FolderPair{source, QString(), true});
             continue;
         }
         const QString target = targetFolderFor(source, backup, absolute, mainFolder, withName);

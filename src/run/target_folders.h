@@ -14,3 +14,8 @@ int matchingFolderFilter(const QString& path, const QStringList& pieces);
 // folder, with the main folder's own name in front when `withMainFolderName`.
 QString targetFolderFor(const QString& source, const QString& backupFolder, bool absolute,
                         const QString& mainFolder, bool withMainFolderName);
+// The folder is the job's backup folder or version folder, or lies below one of them: what the
+// run writes there is never read back as source (it would nest a copy in itself at every run)
+// and never mirrored away. An empty folder setting names nothing.
+bool insideBackupOrVersionFolder(const QString& folder, const QString& backupFolder,
+                                 const QString& versionFolder);

@@ -51,8 +51,9 @@ bool versionedType(const QString& targetPath, const QString& typeList) {
         return true;
     const qsizetype dot = targetPath.lastIndexOf('.');
     const QString ext = dot < 0 ? targetPath : targetPath.mid(dot + 1);
+    // Letter case never matters, as in the type filter: "REPORT.DOC" is a "doc".
     for (const QString& piece : typeList.split(';', Qt::SkipEmptyParts))
-        if (ext == piece.toLower())
+        if (ext.compare(piece.trimmed(), Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }

@@ -114,3 +114,43 @@ TEST_F(TargetFoldersTest, AFolderThatCannotBeMadeIsOneErrorAndNothingLandsOnAMis
               QStringList({"", "FEL: " + text, "Från: " + work("src/"), "Till: " + engine->List3[0].target}));
     EXPECT_TRUE(m->systemLogText().contains("FEL! " + text));
 }
+
+TEST(TargetFolderPaths, TheBackupAndVersionFoldersAndWhatLiesBelowThemAreTheRunsOwn) {
+    const QString b = "/data/Hem/Backup", v = "/data/Hem/Versioner/";
+    EXPECT_TRUE(insideBackupOrVersionFolder("/data/Hem/Backup", b, v));
+    EXPECT_TRUE(insideBackupOrVersionFolder("/data/Hem/Backup/data/Hem", b, v));
+    EXPECT_TRUE(insideBackupOrVersionFolder("/data/Hem/Versioner", b, v));
+    EXPECT_TRUE(insideBackupOrVersionFolder("/data/Hem/Versioner/x/", b, v));
+    EXPECT_FALSE(insideBackupOrVersionFolder("/data/Hem", b, v)); // holds them, is not one of them
+    EXPECT_FALSE(insideBackupOrVersionFolder("/data/Hem/Backup2", b, v));
+    EXPECT_FALSE(insideBackupOrVersionFolder("/data/Hem/Backup", "", " "));
+}
+
+TEST_F(TargetFoldersTest, TheBackupAndVersionFoldersInsideTheSourceAreNeitherCopiedNorCounted) {
+    progress.jobs[0].load = [this](frmmain* mm) {
+        mm->txtpattern = "*.*";
+        mm->txtbackupmapp = work("src/Sommar");
+        mm->txtversionmapp = work("src/.dold/");
+        mm->listmappar = engine->List2;
+    };
+    for (const QString f : {"src/a.txt", "src/cache/b.txt", "src/Sommar/c.txt", "src/.dold/d[1].txt"})
+        testutil::writeFile(work(f), "x");
+    engine->räknaallajobbfiler(); // loads the job
+    EXPECT_EQ(engine->filtotal, 2);
+
+    engine->skapamappar();
+    ASSERT_EQ(engine->List3.size(), 5u);
+    EXPECT_FALSE(engine->List3[0].filtered);
+    EXPECT_TRUE(engine->List3[3].filtered);
+    EXPECT_TRUE(engine->List3[4].filtered);
+    EXPECT_EQ(engine->List2[3], work("src/Sommar")); // no filter took it: no filter mark
+    for (int k = 4; k >= 0; --k)
+        engine->file_copy(k);
+    QStringList expected{"c.txt", work("src/a.txt").mid(1), work("src/cache/b.txt").mid(1)};
+    QStringList copied = testutil::treeFiles(work("src/Sommar"));
+    expected.sort();
+    copied.sort();
+    EXPECT_EQ(copied, expected);
+    // Only the two copies are logged: no filter line for the run's own folders.
+    EXPECT_EQ(testutil::readLines(path("log.txt")).size(), 2);
+}
