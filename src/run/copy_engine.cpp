@@ -80,6 +80,59 @@ QString percentText(long done, long total) {
     return platform::Format(double(done) / double(total) * 100.0, QStringLiteral("0.0")) + '%';
 }
 
+// ---- the job's folder list -----------------------------------------------------------------------
+
+FolderList& FolderList::operator=(const QStringList& folders) {
+    head_ = folders;
+    tail_.clear();
+    return *this;
+}
+
+FolderList::operator QStringList() const {
+    QStringList all = head_;
+    all.reserve(size());
+    for (qsizetype i = tail_.size() - 1; i >= 0; --i)
+        all << tail_[i];
+    return all;
+}
+
+void FolderList::clear() {
+    head_.clear();
+    tail_.clear();
+}
+
+const QString& FolderList::operator[](qsizetype i) const {
+    return i < head_.size() ? head_[i] : tail_[tail_.size() - 1 - (i - head_.size())];
+}
+
+QString& FolderList::operator[](qsizetype i) {
+    return i < head_.size() ? head_[i] : tail_[tail_.size() - 1 - (i - head_.size())];
+}
+
+FolderList& FolderList::operator<<(const QString& folder) {
+    join();
+    head_ << folder;
+    return *this;
+}
+
+void FolderList::join() {
+    if (tail_.isEmpty())
+        return;
+    head_ = QStringList(*this);
+    tail_.clear();
+}
+
+void FolderList::removeAt(qsizetype i) {
+    if (i < 0 || i >= size())
+        return;
+    if (i >= head_.size())
+        join();
+    // What follows i moves behind it once, instead of moving up at every removal.
+    while (head_.size() > i + 1)
+        tail_ << head_.takeLast();
+    head_.removeLast();
+}
+
 // ---- the engine ---------------------------------------------------------------------------------
 
 namespace {
@@ -175,6 +228,7 @@ void BackupEngine::resetRun() {
     List2.clear();
     List3.clear();
     listsaknadenhet.clear();
+    listerror.clear();
     startJob();
 }
 
@@ -192,9 +246,9 @@ void BackupEngine::countError(bool showImage) {
     progress_.countersChanged();
 }
 
-void BackupEngine::takeBackError() {
-    --antalfel;
-    --fel_jobb;
+void BackupEngine::takeBackError(int n) {
+    antalfel -= n;
+    fel_jobb -= n;
     progress_.countersChanged();
 }
 

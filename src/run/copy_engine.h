@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/errors.h"
 #include "platform/vb.h"
+#include "run/target_folders.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,31 @@ struct FolderPair {
     QString target; // target folder, ends in '/'; empty for a filtered folder
     // Not copied: removed by a folder filter, or the job's own backup or version folder.
     bool filtered = false;
+};
+
+// The current job's folders (List2), read and changed like a QStringList. The folder loop takes
+// folders out from the end of the list towards its start while the missing folders after them
+// stay listed; each folder that stays is then moved once, not once for every folder taken out
+// before it, so a job naming 100,000 folders costs the same whatever is missing.
+class FolderList {
+  public:
+    FolderList() = default;
+    FolderList(const QStringList& folders) : head_(folders) {} // NOLINT: used as a QStringList
+    FolderList& operator=(const QStringList& folders);
+    operator QStringList() const; // NOLINT
+    qsizetype size() const { return head_.size() + tail_.size(); }
+    bool isEmpty() const { return size() == 0; }
+    void clear();
+    const QString& operator[](qsizetype i) const;
+    QString& operator[](qsizetype i);
+    QString value(qsizetype i) const { return i >= 0 && i < size() ? (*this)[i] : QString(); }
+    FolderList& operator<<(const QString& folder);
+    void removeAt(qsizetype i);
+
+  private:
+    void join();
+    QStringList head_;
+    QStringList tail_; // the folders after head_, the last one first
 };
 
 // What the engine needs from the backup window. Defaults do nothing, so tests implement only
@@ -125,10 +151,12 @@ class BackupEngine {
     // The current job's folders and their pairs, at the same index. The per-job pass fills
     // List2 from frmmain.listmappar; skapamappar fills List3 and marks filtered folders in List2
     // with "EXKLUDERAD: ".
-    QStringList List2;
+    FolderList List2;
     std::vector<FolderPair> List3;
     // Missing drives and backup folders of the run (listsaknadenhet).
     QStringList listsaknadenhet;
+    // Missing folders of the run (the backup window's hidden listerror shows them at the run end).
+    MissingFolderList listerror;
     // Simulation result lists: sources and targets, "+ " before new files.
     QStringList simKällor;
     QStringList simMål;
@@ -139,8 +167,8 @@ class BackupEngine {
     void startJob();
     // Counting an error: fel_i_jobbet, lblantalfel + 1, fel_jobb + 1, and imgerr when asked.
     void countError(bool showImage = true);
-    // Takes one counted error back (lblantalfel - 1, fel_jobb - 1).
-    void takeBackError();
+    // Takes counted errors back (lblantalfel - n, fel_jobb - n).
+    void takeBackError(int n = 1);
 
     // Writes and deletes the test file in every selected job's backup folder; deselects the
     // jobs that fail and notes why in listsaknadenhet.

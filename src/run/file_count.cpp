@@ -32,7 +32,7 @@ void BackupEngine::räknaallajobbfiler() {
         for (const QString& folder : m->listmappar) {
             progress_.yield();
             if (matchingFolderFilter(folder, pieces) >= 0 ||
-                insideBackupOrVersionFolder(folder, m->txtbackupmapp, m->txtversionmapp))
+                isJobOutputFolder(folder, m->txtbackupmapp, m->txtversionmapp, m->combomappar))
                 continue;
             count += countFolderFiles(folder, m->txtpattern);
         }

@@ -44,14 +44,56 @@ QString targetFolderFor(const QString& source, const QString& backupFolder, bool
     return platform::withTrailingSeparator(t);
 }
 
-bool insideBackupOrVersionFolder(const QString& folder, const QString& backupFolder,
-                                 const QString& versionFolder) {
-    for (const QString& store : {backupFolder, versionFolder}) {
-        const QString s = store.trimmed();
-        if (!s.isEmpty() && platform::isSameOrBelow(folder, s))
+bool isJobOutputFolder(const QString& folder, const QString& backupFolder, const QString& versionFolder,
+                       const QStringList& mainFolders) {
+    for (const QString& setting : {backupFolder, versionFolder}) {
+        const QString store = platform::withoutTrailingSeparator(setting.trimmed());
+        if (store.isEmpty() || !platform::isSameOrBelow(folder, store))
+            continue;
+        bool source = false;
+        for (const QString& m : mainFolders) {
+            const QString main = platform::withoutTrailingSeparator(m.trimmed());
+            source = source || (!main.isEmpty() && main != store && platform::isSameOrBelow(main, store) &&
+                                platform::isSameOrBelow(folder, main));
+        }
+        if (!source)
             return true;
     }
     return false;
+}
+
+int MissingFolderList::add(const QString& folder) {
+    const QString f = platform::withoutTrailingSeparator(folder);
+    int replaced = 0;
+    auto drop = [&](std::map<QString, quint64>::iterator it) {
+        byOrder_.erase(it->second);
+        ++replaced;
+        return byPath_.erase(it);
+    };
+    if (auto it = byPath_.find(f); it != byPath_.end())
+        drop(it);
+    // The folders below f sort together right after f + "/".
+    const QString below = platform::withTrailingSeparator(f);
+    for (auto it = byPath_.lower_bound(below); it != byPath_.end() && it->first.startsWith(below);)
+        it = drop(it);
+    byPath_.emplace(f, next_);
+    byOrder_.emplace(next_, folder);
+    ++next_;
+    return replaced;
+}
+
+QStringList MissingFolderList::entries() const {
+    QStringList out;
+    out.reserve(qsizetype(byOrder_.size()));
+    for (const auto& [order, folder] : byOrder_)
+        out << folder;
+    return out;
+}
+
+void MissingFolderList::clear() {
+    byPath_.clear();
+    byOrder_.clear();
+    next_ = 0;
 }
 
 void BackupEngine::skapamappar() {
@@ -83,21 +125,23 @@ void BackupEngine::skapamappar() {
             List2[j] = QStringLiteral("EXKLUDERAD: ") + source;
             continue;
         }
-        if (insideBackupOrVersionFolder(source, m->txtbackupmapp, m->txtversionmapp)) {
+        if (isJobOutputFolder(source, m->txtbackupmapp, m->txtversionmapp, m->combomappar)) {
             List3.push_back(FolderPair{source, QString(), true});
             continue;
         }
         const QString target = targetFolderFor(source, backup, absolute, mainFolder, withName);
         progress_.showTargetFolder(target);
         List3.push_back(FolderPair{platform::withTrailingSeparator(source), target, false});
-        if (simulated)
+        // A source folder that is gone gets no empty target folder: the folder loop reports it
+        // as missing, and a job may name many thousands of such folders.
+        if (simulated || !platform::folderExists(source))
             continue;
         try {
             platform::makePath(target);
         } catch (const RunError&) {
             // Noticed below, as a folder that is not there.
         }
-        if (platform::folderExists(source) && !platform::folderExists(target)) {
+        if (!platform::folderExists(target)) {
             const QString text =
                 QStringLiteral("Felkod 53. Sökvägen är för lång, mappen verkar inte ha skapats. (Jobb: ") +
                 progress_.jobName() + ')';

@@ -117,13 +117,25 @@ TEST_F(TargetFoldersTest, AFolderThatCannotBeMadeIsOneErrorAndNothingLandsOnAMis
 
 TEST(TargetFolderPaths, TheBackupAndVersionFoldersAndWhatLiesBelowThemAreTheRunsOwn) {
     const QString b = "/data/Hem/Backup", v = "/data/Hem/Versioner/";
-    EXPECT_TRUE(insideBackupOrVersionFolder("/data/Hem/Backup", b, v));
-    EXPECT_TRUE(insideBackupOrVersionFolder("/data/Hem/Backup/data/Hem", b, v));
-    EXPECT_TRUE(insideBackupOrVersionFolder("/data/Hem/Versioner", b, v));
-    EXPECT_TRUE(insideBackupOrVersionFolder("/data/Hem/Versioner/x/", b, v));
-    EXPECT_FALSE(insideBackupOrVersionFolder("/data/Hem", b, v)); // holds them, is not one of them
-    EXPECT_FALSE(insideBackupOrVersionFolder("/data/Hem/Backup2", b, v));
-    EXPECT_FALSE(insideBackupOrVersionFolder("/data/Hem/Backup", "", " "));
+    const QStringList main{"/data/Hem"};
+    const struct {
+        const char* folder;
+        bool own;
+    } cases[] = {
+        {"/data/Hem/Backup", true},    {"/data/Hem/Backup/data/Hem", true},
+        {"/data/Hem/Versioner", true}, {"/data/Hem/Versioner/x/", true},
+        {"/data/Hem", false}, // holds them, is not one of them
+        {"/data/Hem/Backup2", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isJobOutputFolder(c.folder, b, v, main), c.own) << c.folder;
+    EXPECT_FALSE(isJobOutputFolder("/data/Hem/Backup", "", " ", main));
+    // A source kept inside the backup folder (a folder of a stick backed up into the stick's
+    // top) stays a source; the backup folder itself never is one.
+    const QStringList onStick{"/media/usb/Foton"};
+    EXPECT_FALSE(isJobOutputFolder("/media/usb/Foton/album", "/media/usb", "", onStick));
+    EXPECT_TRUE(isJobOutputFolder("/media/usb/Annat", "/media/usb", "", onStick));
+    EXPECT_TRUE(isJobOutputFolder("/media/usb", "/media/usb", "", {"/media/usb"}));
 }
 
 TEST_F(TargetFoldersTest, TheBackupAndVersionFoldersInsideTheSourceAreNeitherCopiedNorCounted) {
@@ -131,6 +143,7 @@ TEST_F(TargetFoldersTest, TheBackupAndVersionFoldersInsideTheSourceAreNeitherCop
         mm->txtpattern = "*.*";
         mm->txtbackupmapp = work("src/Sommar");
         mm->txtversionmapp = work("src/.dold/");
+        mm->combomappar = {work("src")};
         mm->listmappar = engine->List2;
     };
     for (const QString f : {"src/a.txt", "src/cache/b.txt", "src/Sommar/c.txt", "src/.dold/d[1].txt"})
@@ -153,4 +166,53 @@ TEST_F(TargetFoldersTest, TheBackupAndVersionFoldersInsideTheSourceAreNeitherCop
     EXPECT_EQ(copied, expected);
     // Only the two copies are logged: no filter line for the run's own folders.
     EXPECT_EQ(testutil::readLines(path("log.txt")).size(), 2);
+}
+
+TEST(MissingFolders, AFolderTakesThePlaceOfTheEntriesBelowItByWholePathPieces) {
+    MissingFolderList list;
+    EXPECT_EQ(list.add("/data/gone/deeper/still"), 0);
+    EXPECT_EQ(list.add("/data/gone/deeper"), 1);
+    EXPECT_EQ(list.add("/data/gone10"), 0);
+    EXPECT_EQ(list.add("/x/data/gone/a"), 0); // holds the text, is not below
+    EXPECT_EQ(list.add("/data/gone/other"), 0);
+    EXPECT_EQ(list.add("/data/gone1"), 0); // a sibling that begins alike takes nothing
+    EXPECT_EQ(list.entries(), QStringList({"/data/gone/deeper", "/data/gone10", "/x/data/gone/a",
+                                           "/data/gone/other", "/data/gone1"}));
+    EXPECT_EQ(list.add("/data/gone/"), 2);
+    EXPECT_EQ(list.add("/data/gone1"), 1); // met again in another job
+    EXPECT_EQ(list.entries(), QStringList({"/data/gone10", "/x/data/gone/a", "/data/gone/", "/data/gone1"}));
+    EXPECT_EQ(list.size(), 4);
+    list.clear();
+    EXPECT_TRUE(list.entries().isEmpty());
+}
+
+TEST(FolderListOfAJob, FoldersLeaveFromTheEndWhileTheOnesAfterThemStay) {
+    FolderList list = QStringList{"a", "b", "c", "d", "e", "f"};
+    list.removeAt(5); // f done
+    list.removeAt(3); // e stays (missing), d done
+    list.removeAt(2); // c done
+    list[1] = "B";    // b stays, changed in place
+    EXPECT_EQ(list.size(), 3);
+    EXPECT_EQ(QStringList(list), QStringList({"a", "B", "e"}));
+    EXPECT_EQ(list[2], "e");
+    EXPECT_EQ(list.value(3), QString());
+    list.removeAt(2); // a removal among the kept ones, and an append after it
+    list << "g";
+    EXPECT_EQ(QStringList(list), QStringList({"a", "B", "g"}));
+    list.removeAt(0);
+    EXPECT_EQ(QStringList(list), QStringList({"B", "g"}));
+    list.clear();
+    EXPECT_TRUE(list.isEmpty());
+}
+
+TEST_F(TargetFoldersTest, AFolderThatIsGoneGetsNoTargetFolder) {
+    m->txtmappfilter.clear();
+    engine->List2 << work("src/borta") << work("src/borta/under");
+    engine->skapamappar();
+    ASSERT_EQ(engine->List3.size(), 7u);
+    EXPECT_EQ(engine->List3[5].target, platform::relativeTarget(backup, work("src/borta")));
+    EXPECT_FALSE(QFileInfo::exists(engine->List3[5].target));
+    EXPECT_FALSE(QFileInfo::exists(engine->List3[6].target));
+    EXPECT_TRUE(QDir(engine->List3[3].target).exists());
+    EXPECT_EQ(engine->antalfel, 0);
 }
