@@ -455,7 +455,20 @@ int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelle
     }
 }
 
+std::function<void(const QString&, const QString&)>& copyHook() {
+    static std::function<void(const QString&, const QString&)> hook;
+    return hook;
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 } // namespace
+
+void setCopyHook(std::function<void(const QString& source, const QString& target)> hook) {
+    copyHook() = std::move(hook);
+}
 
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled,
                   const std::function<void(qint64)>& progress) {
@@ -503,6 +516,15 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     if (wasCancelled) {
         discard();
         throw RunError{0, QStringLiteral("Avbruten")};
+    }
+    if (copyHook())
+        copyHook()(source, target);
+    struct stat after {};
+    if (::fstat(in.fd, &after) != 0)
+        failWith(errno);
+    if (after.st_size != st.st_size || !sameTime(after.st_mtim, st.st_mtim)) {
+        discard();
+        throw RunError{kSourceChanged, QStringLiteral("Källfilen ändrades medan den kopierades")};
     }
     if (const int fault = faultFor(target + QStringLiteral("#write")))
         failWith(fault);

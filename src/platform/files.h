@@ -88,8 +88,18 @@ bool matchesPattern(const QString& name, const QString& pattern);
 // old target is untouched. `progress` receives bytes copied so far. A cancel throws
 // RunError{0, "Avbruten"} (see isCancel). Fault hook: injectFault(target + "#write", err) makes
 // the write fail after the data went into the temporary file.
+//
+// A source that changes while it is copied (its size or modification time differ from those
+// read when it was opened) is not put in place either: the copy could be cut short or mixed, and
+// under the source's earlier time no later run would copy it again. That throws
+// RunError{kSourceChanged, ...}.
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
                   const std::function<void(qint64)>& progress = {});
+// The error number of a source that changed while it was copied.
+inline constexpr int kSourceChanged = 513;
+// Test hook: runs in copyKeepTime once the data is copied, before the source is checked for
+// changes and the copy is put in place. An empty function removes it.
+void setCopyHook(std::function<void(const QString& source, const QString& target)> hook);
 
 // Deletes a file (a link is removed as a link).
 void removeFile(const QString& path);

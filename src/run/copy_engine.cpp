@@ -387,6 +387,21 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
         fel_i_jobbet = true;
     }
     ++genomsökta_totalt;
+    if (e.number == platform::kSourceChanged) {
+        // Nothing was put in place: the old target stays, older than the changed source, so the
+        // next run copies the file again.
+        ++misslyckade_totalt;
+        countError();
+        logLine(kLogErr, QString());
+        logLine(kLogErr, QStringLiteral("FEL: filen ändrades medan den kopierades och kopierades inte. Den "
+                                        "kopieras vid nästa körning.") +
+                             job);
+        logLine(kLogErr, QStringLiteral("Från: ") + source);
+        logLine(kLogErr, QStringLiteral("Till: ") + target);
+        progress_.windowLog(QStringLiteral(" FEL: filen ändrades medan den kopierades: ") + source);
+        systemLog(QStringLiteral("FEL! Filen ändrades medan den kopierades: ") + source, true);
+        return;
+    }
     if (retryable && !ticked(settings()->chkaldrigapi) && (e.number == 70 || e.number == 75)) {
         try {
             copyOne(source, target, bytes, replaced, index, state);

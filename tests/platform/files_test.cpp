@@ -251,6 +251,26 @@ TEST_F(FilesTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile) {
     EXPECT_EQ(entries(p("dst")), QStringList({"a.txt", "mapp"}));
 }
 
+TEST_F(FilesTest, ASourceWrittenToDuringTheCopyIsNotPutInPlace) {
+    testutil::writeFile(p("src/a.log"), "rad 1\n");
+    testutil::writeFile(p("dst/a.log"), "gammal");
+    bool grown = false;
+    auto grow = [&](qint64) {
+        if (grown)
+            return;
+        grown = true;
+        QFile f(p("src/a.log"));
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("rad 2\n");
+    };
+    EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/a.log"), p("dst/a.log"), {}, grow); }), kSourceChanged);
+    EXPECT_EQ(testutil::readBytes(p("dst/a.log")), "gammal");
+    EXPECT_EQ(entries(p("dst")), QStringList({"a.log"}));
+    // At rest it copies.
+    copyKeepTime(p("src/a.log"), p("dst/a.log"));
+    EXPECT_EQ(testutil::readBytes(p("dst/a.log")), "rad 1\nrad 2\n");
+}
+
 TEST_F(FilesTest, CancelledCopyLeavesNoTargetAndSpecialFilesAreRefusedAtOnce) {
     testutil::writeFile(p("src/stor.bin"), QByteArray(20 * 1024 * 1024, 'x'));
     testutil::makeDir(p("dst"));

@@ -243,6 +243,53 @@ TEST_F(CopyRuleTest, AnAccessErrorIsRetriedOnceAndCountsAsProtectedWhenTheRetryW
               QStringList({" FEL: filen kunde inte kopieras: " + src + "/spärrad.txt"}));
 }
 
+// A file written to while it is copied: the copy could be short, and under the source's earlier
+// time no later run would copy it again.
+TEST_F(CopyRuleTest, ASourceThatGrowsDuringTheCopyIsNotPutInPlaceAndTheNextRunCopiesIt) {
+    writeFile(src + "/ny.log", "rad 1\n", at());
+    writeFile(src + "/rapport.doc", "version 2", at(60));
+    writeFile(dst + "/rapport.doc", "version 1", at());
+    writeFile(src + "/stilla.txt", "orörd", at());
+    auto grow = [](const QString& source, const QString&) {
+        if (!source.endsWith("/stilla.txt")) {
+            QFile f(source);
+            ASSERT_TRUE(f.open(QIODevice::Append));
+            f.write("rad som kom till under kopieringen\n");
+        }
+    };
+    platform::setCopyHook(grow);
+    engine->file_copy(0);
+    platform::setCopyHook({});
+
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"rapport.doc", "stilla.txt"})); // nothing half-done
+    EXPECT_EQ(readBytes(dst + "/rapport.doc"), "version 1");
+    EXPECT_EQ(testutil::mtimeOf(dst + "/rapport.doc"), at().toSecsSinceEpoch());
+    EXPECT_EQ(log("log.txt"), QStringList({"+ " + dst + "/stilla.txt"}));
+    EXPECT_EQ(engine->misslyckade_totalt, 2);
+    EXPECT_EQ(engine->antalfel, 2);
+    EXPECT_EQ(engine->fel_jobb, 2);
+    EXPECT_EQ(engine->kopierade_totalt, 1);
+    EXPECT_EQ(engine->genomsökta_totalt, 3);
+    const QString head =
+        "FEL: filen ändrades medan den kopierades och kopierades inte. Den kopieras vid nästa körning. "
+        "(Jobb: Jobb)";
+    EXPECT_EQ(log("log_err.txt"),
+              QStringList({"", head, "Från: " + src + "/ny.log", "Till: " + dst + "/ny.log", "", head,
+                           "Från: " + src + "/rapport.doc", "Till: " + dst + "/rapport.doc"}));
+    EXPECT_EQ(progress.windowLines,
+              QStringList({" FEL: filen ändrades medan den kopierades: " + src + "/ny.log",
+                           " FEL: filen ändrades medan den kopierades: " + src + "/rapport.doc"}));
+    EXPECT_TRUE(m->systemLogText().contains("FEL! Filen ändrades medan den kopierades: " + src + "/ny.log"));
+
+    // The next run, with the files at rest, copies both as they are now.
+    engine->file_copy(0);
+    EXPECT_EQ(readBytes(dst + "/ny.log"), readBytes(src + "/ny.log"));
+    EXPECT_EQ(readBytes(dst + "/rapport.doc"), readBytes(src + "/rapport.doc"));
+    EXPECT_EQ(testutil::mtimeOf(dst + "/ny.log"), testutil::mtimeOf(src + "/ny.log"));
+    EXPECT_EQ(engine->kopierade_totalt, 3);
+    EXPECT_EQ(engine->antalfel, 2);
+}
+
 TEST_F(CopyRuleTest, NoRetryWhenTheShellCopyIsSwitchedOff) {
     s->chkaldrigapi->setChecked(true);
     writeFile(src + "/låst.txt", "data", at());
