@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -339,18 +340,28 @@ FolderLookup::FolderLookup(const QString& folder) {
         const dirent* e = ::readdir(d);
         if (!e)
             break;
-        if (!isDotOrDotDot(e->d_name))
-            names_.insert(QByteArray(e->d_name));
+        if (isDotOrDotDot(e->d_name))
+            continue;
+        names_.insert(QByteArray(e->d_name));
+        if (std::strncmp(e->d_name, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
+            bool refused = false;
+            const QString name = decodeName(e->d_name, refused);
+            if (!refused)
+                temporary_ << name;
+        }
     }
     if (errno != 0) {
         ::closedir(d);
         names_.clear();
+        temporary_.clear();
         return;
     }
     fd_ = ::dup(::dirfd(d));
     ::closedir(d);
-    if (fd_ < 0)
+    if (fd_ < 0) {
         names_.clear();
+        temporary_.clear();
+    }
 }
 
 FolderLookup::~FolderLookup() {
@@ -466,6 +477,22 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
 
 } // namespace
 
+bool isCopyTemporaryName(const QString& name) {
+    const qsizetype prefix = qsizetype(sizeof kTemporaryPrefix - 1);
+    constexpr qsizetype kRandom = 6;
+    const qsizetype middle = name.size() - prefix - 1 - kRandom;
+    if (!name.startsWith(QLatin1String(kTemporaryPrefix)) || middle < 1 || middle > 40)
+        return false;
+    if (name.at(name.size() - kRandom - 1) != QLatin1Char('.'))
+        return false;
+    for (qsizetype i = name.size() - kRandom; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
+}
+
 void setCopyHook(std::function<void(const QString& source, const QString& target)> hook) {
     copyHook() = std::move(hook);
 }
@@ -490,7 +517,7 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     const QString folder = parentPath(target);
     QByteArray tmpl =
         enc(withTrailingSeparator(folder.isEmpty() ? QStringLiteral(".") : folder) +
-            QStringLiteral(".tamrel-") + lastPiece(target).left(40) + QStringLiteral(".XXXXXX"));
+            QLatin1String(kTemporaryPrefix) + lastPiece(target).left(40) + QStringLiteral(".XXXXXX"));
     Fd out;
     out.fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (out.fd < 0) {

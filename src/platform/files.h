@@ -69,10 +69,13 @@ class FolderLookup {
     FolderLookup& operator=(const FolderLookup&) = delete;
     // The regular file (or link to one) `name`; false when the folder holds none by that name.
     bool find(const QString& name, FileEntry& out) const;
+    // The names that begin with kTemporaryPrefix, read with the others.
+    const QStringList& temporaryCandidates() const { return temporary_; }
 
   private:
     int fd_ = -1;
     QSet<QByteArray> names_;
+    QStringList temporary_;
 };
 // The folders of a folder (and links to folders), sorted.
 QStringList listFolders(const QString& folder);
@@ -95,6 +98,11 @@ bool matchesPattern(const QString& name, const QString& pattern);
 // RunError{kSourceChanged, ...}.
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
                   const std::function<void(qint64)>& progress = {});
+// Every temporary file the program writes beside a target begins so.
+inline constexpr char kTemporaryPrefix[] = ".tamrel-";
+// The name copyKeepTime gives its temporary file: kTemporaryPrefix, up to 40 characters of the
+// target's name, a dot and six letters or digits.
+bool isCopyTemporaryName(const QString& name);
 // The error number of a source that changed while it was copied.
 inline constexpr int kSourceChanged = 513;
 // Test hook: runs in copyKeepTime once the data is copied, before the source is checked for

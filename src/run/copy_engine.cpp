@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 
 using platform::RunError;
@@ -160,16 +161,34 @@ QString felkod(const RunError& e) {
            (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
 }
 
+const QString kPendingPrefix = QLatin1String(platform::kTemporaryPrefix) + QStringLiteral("ny-");
+
 // The replaced file's new copy waits under a name of its own until the old one is dealt with.
 QString pendingName(const QString& target) {
     const QString folder = platform::parentPath(target);
     for (;;) {
-        const QString name = QStringLiteral(".tamrel-ny-") + platform::lastPiece(target).left(40) + '-' +
+        const QString name = kPendingPrefix + platform::lastPiece(target).left(40) + '-' +
                              QString::number(QRandomGenerator::global()->generate(), 36);
         const QString p = platform::joinPath(folder, name);
         if (!platform::fileInfo(p).exists && !platform::fileInfo(p).isLink)
             return p;
     }
+}
+
+// A name pendingName gives: the prefix, up to 40 characters of the target's name, '-' and a
+// number of at most seven digits in base 36.
+bool isPendingName(const QString& name) {
+    const qsizetype dash = name.lastIndexOf('-');
+    const qsizetype middle = dash - kPendingPrefix.size();
+    const qsizetype digits = name.size() - dash - 1;
+    if (!name.startsWith(kPendingPrefix) || middle < 1 || middle > 40 || digits < 1 || digits > 7)
+        return false;
+    for (qsizetype i = dash + 1; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
 }
 
 // The big-file copy shows its progress and can be cancelled; a cancelled copy leaves no file.
@@ -433,6 +452,31 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
     systemLog(QStringLiteral("FEL! ") + felkod(e) + QStringLiteral(" (") + source + ')', true);
 }
 
+bool isLeftoverCopyName(const QString& name) {
+    return platform::isCopyTemporaryName(name) || isPendingName(name);
+}
+
+void BackupEngine::removeLeftoverCopies(const QString& targetFolder, const platform::FolderLookup& targets,
+                                        const std::vector<platform::FileEntry>& sources) {
+    for (const QString& name : targets.temporaryCandidates()) {
+        if (!isLeftoverCopyName(name))
+            continue;
+        // A file of that name at the source is the user's own, copied here like any other.
+        if (std::any_of(sources.begin(), sources.end(),
+                        [&](const platform::FileEntry& f) { return f.name == name; }))
+            continue;
+        const QString path = targetFolder + name;
+        const platform::FileInfo fi = platform::fileInfo(path);
+        if (!fi.isFile || fi.isLink)
+            continue;
+        try {
+            platform::removeFile(path);
+        } catch (const RunError&) {
+            // Tried again when the run next copies into this folder.
+        }
+    }
+}
+
 void BackupEngine::file_copy(int index) {
     if (index < 0 || index >= int(List3.size()) || List3[index].filtered)
         return;
@@ -478,6 +522,8 @@ void BackupEngine::file_copy(int index) {
     // Targets are looked up by name when their turn comes, so a target that changed meanwhile is
     // seen as it is; a missing target folder simply holds nothing.
     const platform::FolderLookup targets(pair.target);
+    if (!simulated)
+        removeLeftoverCopies(pair.target, targets, files);
 
     bool cancelled = false;
     for (int i = 0; i < n; ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/vb.h"
 #include "run/target_folders.h"
 
@@ -115,6 +116,9 @@ bool excludedByName(const QString& fileName, const QString& excludedNames);
 QString fileDisplayText(int k, int n, const QString& fileName, qint64 bytes);
 // The total bar's caption: done / total in per cent, "0.0" and "%".
 QString percentText(long done, long total);
+// A temporary file that a copy into a target folder leaves behind when it is killed: the
+// temporary file of the copy itself, or a replaced file's new copy waiting for its name.
+bool isLeftoverCopyName(const QString& name);
 
 // ---- the engine ------------------------------------------------------------------------------
 
@@ -200,6 +204,9 @@ class BackupEngine {
                          qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
                          ReplaceState& state);
     void countCopied(const QString& mark, const QString& target, qint64 bytes);
+    // Removes what killed copies left in the target folder, found among the names it read.
+    void removeLeftoverCopies(const QString& targetFolder, const platform::FolderLookup& targets,
+                              const std::vector<platform::FileEntry>& sources);
     void sizeCheck(const QString& source, const QString& target);
 
     RunProgress& progress_;

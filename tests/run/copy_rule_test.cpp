@@ -290,6 +290,67 @@ TEST_F(CopyRuleTest, ASourceThatGrowsDuringTheCopyIsNotPutInPlaceAndTheNextRunCo
     EXPECT_EQ(engine->antalfel, 2);
 }
 
+TEST(CopyRuleDecisions, OnlyTheProgramsOwnTemporaryNamesAreLeftovers) {
+    for (const char* name :
+         {".tamrel-rapport.doc.Ab3dE9", ".tamrel-a.x7Yz01", ".tamrel-ny-rapport.doc-1k9z2q",
+          ".tamrel-ny-a-b-c-0", ".tamrel-.tamrel-ny-rapport.doc-1k9z2q.x7Yz01"})
+        EXPECT_TRUE(isLeftoverCopyName(name)) << name;
+    for (const char* name :
+         {".tamrel-anteckningar.txt", ".tamrel-a.txt.Ab3dE", ".tamrel-a.txt.Ab3dE9x", "tamrel-a.txt.Ab3dE9",
+          ".tamrel-.Ab3dE9", ".tamrel-a.txt.Ab3d-9", ".tamrel-ny-a.txt", ".tamrel-ny-a.txt-12345678",
+          ".tamrel-ny-a.txt-1K9", "rapport.doc"})
+        EXPECT_FALSE(isLeftoverCopyName(name)) << name;
+    EXPECT_FALSE(isLeftoverCopyName(".tamrel-" + QString(41, 'a') + ".Ab3dE9"));
+}
+
+// A copy killed halfway leaves its temporary file beside the target, and a replaced file's new
+// copy may wait under a name of its own: the next copy into that folder removes them, but never
+// a file that only looks alike.
+TEST_F(CopyRuleTest, WhatKilledCopiesLeftIsRemovedWhenTheRunNextCopiesIntoTheFolder) {
+    writeFile(src + "/rapport.doc", "version 2", at(60));
+    writeFile(dst + "/rapport.doc", "version 1", at());
+    writeFile(src + "/ny.txt", "ny", at());
+    // Catch the real temporary files as a killed run would have left them.
+    QStringList temporary, pending;
+    platform::setCopyHook([&](const QString&, const QString& target) {
+        for (const QString& n : QDir(dst).entryList(QDir::Files | QDir::Hidden))
+            if (n.startsWith(".tamrel-") && !temporary.contains(n)) {
+                temporary << n;
+                QFile::copy(dst + "/" + n, work("kvar/" + n));
+            }
+        if (platform::lastPiece(target).startsWith(".tamrel-ny-"))
+            pending << platform::lastPiece(target);
+    });
+    testutil::makeDir(work("kvar"));
+    engine->file_copy(0);
+    platform::setCopyHook({});
+    ASSERT_EQ(temporary.size(), 2);
+    ASSERT_EQ(pending.size(), 1);
+    for (const QString& n : temporary)
+        ASSERT_TRUE(QFile::rename(work("kvar/" + n), dst + "/" + n));
+    writeFile(dst + "/" + pending[0], "version 2", at(60));
+    const QStringList alike = {".tamrel-anteckningar.txt", ".tamrel-a.txt.Ab3dE", "tamrel-a.txt.Ab3dE9",
+                               ".tamrel-kopia.txt.Qw12Er"};
+    for (const QString& n : alike)
+        writeFile(dst + "/" + n, "användarens", at());
+    writeFile(src + "/.tamrel-kopia.txt.Qw12Er", "användarens", at()); // backed up like any file
+    testutil::makeDir(dst + "/.tamrel-mapp.Ab3dE9");
+    const QStringList before = QDir(dst).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    progress.sim = true; // a simulated run removes nothing
+    engine->file_copy(0);
+    EXPECT_EQ(QDir(dst).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+
+    progress.sim = false;
+    engine->file_copy(0);
+    QStringList expected = alike + QStringList{".tamrel-mapp.Ab3dE9", "ny.txt", "rapport.doc"};
+    expected.sort();
+    EXPECT_EQ(QDir(dst).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+              expected);
+    EXPECT_EQ(readBytes(dst + "/rapport.doc"), "version 2");
+    EXPECT_EQ(engine->antalfel, 0);
+}
+
 TEST_F(CopyRuleTest, NoRetryWhenTheShellCopyIsSwitchedOff) {
     s->chkaldrigapi->setChecked(true);
     writeFile(src + "/låst.txt", "data", at());
