@@ -186,6 +186,8 @@ class BackupEngine {
     // Keeps the old target aside before it is replaced. Returns false when no version could be
     // made (the error is reported): the target must then stay in place.
     bool versionshantering(const QString& targetPath, int index);
+    // The same, for a file whose source lay in `sourceFolder`.
+    bool keepVersion(const QString& targetPath, const QString& sourceFolder);
 
     // Log lines are gathered and appended in one go; every procedure above flushes before it
     // returns. Throws RunError when a log cannot be written.
@@ -204,6 +206,10 @@ class BackupEngine {
                          qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
                          ReplaceState& state);
     void countCopied(const QString& mark, const QString& target, qint64 bytes);
+    // Clears the way for a target folder below the backup folder where a file of that name (or
+    // of a folder above it) lies, left from a run when the source was a file. False when the file
+    // could not be put aside (reported).
+    bool putAsideFileInTheWay(const QString& target, const QString& backupFolder, const QString& source);
     // Removes what killed copies left in the target folder, found among the names it read.
     void removeLeftoverCopies(const QString& targetFolder, const platform::FolderLookup& targets,
                               const std::vector<platform::FileEntry>& sources);

@@ -9,6 +9,7 @@
 #include "run/copy_engine.h"
 
 #include <QCheckBox>
+#include <algorithm>
 
 using platform::RunError;
 
@@ -96,6 +97,57 @@ void MissingFolderList::clear() {
     next_ = 0;
 }
 
+bool BackupEngine::putAsideFileInTheWay(const QString& target, const QString& backupFolder,
+                                        const QString& source) {
+    // Upwards from the target, which is not a folder, to the first thing there: on a first run
+    // that is the target's parent folder.
+    const QString root = platform::withoutTrailingSeparator(backupFolder);
+    QString blocker;
+    QString sourceOfBlocker = platform::withoutTrailingSeparator(source);
+    for (QString p = platform::withoutTrailingSeparator(target); p.size() > root.size() && p.startsWith(root);
+         p = platform::parentPath(p), sourceOfBlocker = platform::parentPath(sourceOfBlocker)) {
+        const platform::FileInfo fi = platform::fileInfo(p);
+        if (fi.isDir)
+            return true;
+        if (fi.exists || fi.isLink) {
+            blocker = p;
+            break;
+        }
+    }
+    if (blocker.isEmpty())
+        return true;
+    // Put aside as a replaced file is: a version first, then the trash or gone.
+    const platform::FileInfo fi = platform::fileInfo(blocker);
+    if (fi.isFile && !fi.isLink && !keepVersion(blocker, platform::parentPath(sourceOfBlocker)))
+        return false;
+    try {
+        const QCheckBox* toTrash = program().form<frmsetup>()->chkpapperskorg_ersatta;
+        if (toTrash && toTrash->isChecked())
+            platform::moveToTrash(blocker);
+        else
+            platform::removeFile(blocker);
+        return true;
+    } catch (const RunError& e) {
+        ++misslyckade_totalt;
+        countError();
+        const QString text = QStringLiteral("Felkod ") + QString::number(e.number) + ' ' +
+                             (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
+        logLine(QStringLiteral("log_err.txt"), QString());
+        logLine(QStringLiteral("log_err.txt"),
+                QStringLiteral("FEL: en fil med samma namn som mappen kunde inte flyttas undan. ") + text +
+                    QStringLiteral(" (Jobb: ") + progress_.jobName() + ')');
+        logLine(QStringLiteral("log_err.txt"),
+                QStringLiteral("Från: ") + platform::withTrailingSeparator(source));
+        logLine(QStringLiteral("log_err.txt"), QStringLiteral("Till: ") + blocker);
+        progress_.windowLog(
+            QStringLiteral(" FEL: en fil med samma namn som mappen kunde inte flyttas undan: ") + blocker);
+        systemLog(QStringLiteral("FEL! En fil med samma namn som mappen kunde inte flyttas undan: ") +
+                      blocker,
+                  true);
+        return false;
+    }
+}
+
 void BackupEngine::skapamappar() {
     frmmain* m = program().form<frmmain>();
     frmsetup* s = program().form<frmsetup>();
@@ -110,6 +162,8 @@ void BackupEngine::skapamappar() {
     const QStringList pieces = folderFilterPieces(m->txtmappfilter);
 
     List3.clear();
+    // Target folders under a file that could not be put aside: reported once, then left out.
+    QStringList blocked;
     const qsizetype count = List2.size();
     for (qsizetype j = 0; j < count; ++j) {
         progress_.yield();
@@ -134,8 +188,17 @@ void BackupEngine::skapamappar() {
         List3.push_back(FolderPair{platform::withTrailingSeparator(source), target, false});
         // A source folder that is gone gets no empty target folder: the folder loop reports it
         // as missing, and a job may name many thousands of such folders.
-        if (simulated || !platform::folderExists(source))
+        if (simulated || !platform::folderExists(source) || platform::folderExists(target))
             continue;
+        const bool underBlocked = std::any_of(blocked.begin(), blocked.end(), [&](const QString& b) {
+            return platform::isSameOrBelow(target, b);
+        });
+        if (underBlocked || !putAsideFileInTheWay(target, backup, source)) {
+            List3.back().filtered = true;
+            if (!underBlocked)
+                blocked << target;
+            continue;
+        }
         try {
             platform::makePath(target);
         } catch (const RunError&) {

@@ -1,7 +1,9 @@
 #include "engine_support.h"
+#include "platform/errors.h"
 #include "run/target_folders.h"
 
 #include <QDir>
+#include <cerrno>
 
 TEST(TargetFolderPaths, RelativeAndAbsolutePathTypes) {
     EXPECT_EQ(targetFolderFor("/home/anna/Bilder", "/mnt/usb/Backup", false, {}, false),
@@ -215,4 +217,36 @@ TEST_F(TargetFoldersTest, AFolderThatIsGoneGetsNoTargetFolder) {
     EXPECT_FALSE(QFileInfo::exists(engine->List3[6].target));
     EXPECT_TRUE(QDir(engine->List3[3].target).exists());
     EXPECT_EQ(engine->antalfel, 0);
+}
+
+TEST_F(TargetFoldersTest, AFileInTheTargetFoldersPlaceThatCannotBePutAsideIsOneErrorForItsWholeTree) {
+    testutil::makeDir(work("src/Sommar/Bad"));
+    engine->List2 << work("src/Sommar/Bad");
+    const QString inTheWay =
+        platform::withoutTrailingSeparator(platform::relativeTarget(backup, work("src/Sommar")));
+    testutil::writeFile(inTheWay, "en gång en fil", at());
+    m->txtversionshantering = "JA";
+    m->txtversionmapp = work("ver");
+    m->txtversionmax = "2";
+    platform::injectFault(work("ver"), EIO); // no version can be made: the file must stay
+
+    engine->skapamappar();
+    platform::clearFaults();
+    ASSERT_EQ(engine->List3.size(), 6u);
+    EXPECT_TRUE(engine->List3[3].filtered); // left out, never copied into a file
+    EXPECT_TRUE(engine->List3[5].filtered);
+    EXPECT_FALSE(engine->List3[4].filtered);
+    EXPECT_EQ(testutil::readBytes(inTheWay), "en gång en fil");
+    EXPECT_EQ(engine->antalfel, 1);
+    const QString versions = platform::relativeTarget(work("ver"), work("src"));
+    EXPECT_EQ(testutil::readLines(path("log_err.txt")),
+              QStringList({"", "Fel i versionshantering: Felkod 57 I/O-fel på enheten (Jobb: Bilder)",
+                           "Från: " + inTheWay, "Till: " + versions}));
+
+    // Once it can be, the next run keeps the version and makes the folders.
+    engine->skapamappar();
+    EXPECT_FALSE(engine->List3[3].filtered);
+    EXPECT_TRUE(QDir(inTheWay + "/Bad").exists());
+    EXPECT_EQ(testutil::readBytes(versions + "Sommar[2024-05-01 14;03;27]"), "en gång en fil");
+    EXPECT_EQ(engine->antalfel, 1);
 }
