@@ -99,8 +99,7 @@ void MissingFolderList::clear() {
 
 bool BackupEngine::putAsideFileInTheWay(const QString& target, const QString& backupFolder,
                                         const QString& source) {
-    // Upwards from the target, which is not a folder, to the first thing there: on a first run
-    // that is the target's parent folder.
+    // Upwards from the target, which could not be made, to the first thing there.
     const QString root = platform::withoutTrailingSeparator(backupFolder);
     QString blocker;
     QString sourceOfBlocker = platform::withoutTrailingSeparator(source);
@@ -188,22 +187,30 @@ void BackupEngine::skapamappar() {
         List3.push_back(FolderPair{platform::withTrailingSeparator(source), target, false});
         // A source folder that is gone gets no empty target folder: the folder loop reports it
         // as missing, and a job may name many thousands of such folders.
-        if (simulated || !platform::folderExists(source) || platform::folderExists(target))
+        if (simulated || !platform::folderExists(source))
             continue;
-        const bool underBlocked = std::any_of(blocked.begin(), blocked.end(), [&](const QString& b) {
-            return platform::isSameOrBelow(target, b);
-        });
-        if (underBlocked || !putAsideFileInTheWay(target, backup, source)) {
+        if (std::any_of(blocked.begin(), blocked.end(),
+                        [&](const QString& b) { return platform::isSameOrBelow(target, b); })) {
             List3.back().filtered = true;
-            if (!underBlocked)
-                blocked << target;
             continue;
         }
-        try {
-            platform::makePath(target);
-        } catch (const RunError&) {
-            // Noticed below, as a folder that is not there.
+        auto make = [&] {
+            try {
+                platform::makePath(target);
+                return true;
+            } catch (const RunError&) {
+                return false; // noticed below, as a folder that is not there
+            }
+        };
+        if (make())
+            continue;
+        // A file where the folder must go is the rare reason; only then is it looked for.
+        if (!putAsideFileInTheWay(target, backup, source)) {
+            List3.back().filtered = true;
+            blocked << target;
+            continue;
         }
+        make();
         if (!platform::folderExists(target)) {
             const QString text =
                 QStringLiteral("Felkod 53. Sökvägen är för lång, mappen verkar inte ha skapats. (Jobb: ") +
