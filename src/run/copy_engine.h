@@ -23,7 +23,8 @@
 struct FolderPair {
     QString source; // source folder, ends in '/'
     QString target; // target folder, ends in '/'; empty for a filtered folder
-    // Not copied: removed by a folder filter, or the job's own backup or version folder.
+    // Not copied: removed by a folder filter, or its target is taken by a file that could not
+    // be put aside.
     bool filtered = false;
 };
 

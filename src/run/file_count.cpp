@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "platform/files.h"
 #include "run/copy_engine.h"
+#include "run/mirror.h"
 #include "run/target_folders.h"
 
 long countFolderFiles(const QString& folder, const QString& pattern) {
@@ -32,7 +33,7 @@ void BackupEngine::räknaallajobbfiler() {
         for (const QString& folder : m->listmappar) {
             progress_.yield();
             if (matchingFolderFilter(folder, pieces) >= 0 ||
-                isJobOutputFolder(folder, m->txtbackupmapp, m->txtversionmapp, m->combomappar))
+                isRunOwnFolder(folder, m->combomappar, m->txtbackupmapp, m->txtversionmapp))
                 continue;
             count += countFolderFiles(folder, m->txtpattern);
         }

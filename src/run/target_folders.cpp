@@ -45,24 +45,6 @@ QString targetFolderFor(const QString& source, const QString& backupFolder, bool
     return platform::withTrailingSeparator(t);
 }
 
-bool isJobOutputFolder(const QString& folder, const QString& backupFolder, const QString& versionFolder,
-                       const QStringList& mainFolders) {
-    for (const QString& setting : {backupFolder, versionFolder}) {
-        const QString store = platform::withoutTrailingSeparator(setting.trimmed());
-        if (store.isEmpty() || !platform::isSameOrBelow(folder, store))
-            continue;
-        bool source = false;
-        for (const QString& m : mainFolders) {
-            const QString main = platform::withoutTrailingSeparator(m.trimmed());
-            source = source || (!main.isEmpty() && main != store && platform::isSameOrBelow(main, store) &&
-                                platform::isSameOrBelow(folder, main));
-        }
-        if (!source)
-            return true;
-    }
-    return false;
-}
-
 int MissingFolderList::add(const QString& folder) {
     const QString f = platform::withoutTrailingSeparator(folder);
     int replaced = 0;
@@ -176,10 +158,6 @@ void BackupEngine::skapamappar() {
                                                        pieces[f] + QStringLiteral("): ") + source);
             List3.push_back(FolderPair{source, QString(), true});
             List2[j] = QStringLiteral("EXKLUDERAD: ") + source;
-            continue;
-        }
-        if (isJobOutputFolder(source, m->txtbackupmapp, m->txtversionmapp, m->combomappar)) {
-            List3.push_back(FolderPair{source, QString(), true});
             continue;
         }
         const QString target = targetFolderFor(source, backup, absolute, mainFolder, withName);

@@ -15,13 +15,6 @@ int matchingFolderFilter(const QString& path, const QStringList& pieces);
 // folder, with the main folder's own name in front when `withMainFolderName`.
 QString targetFolderFor(const QString& source, const QString& backupFolder, bool absolute,
                         const QString& mainFolder, bool withMainFolderName);
-// The folder holds what the job's run writes: it is the job's backup folder or version folder,
-// or lies below one of them, and not inside a main folder that itself lies inside that folder
-// (a source kept in the backup folder stays a source). Such a folder is never read back as
-// source, which would nest a copy in itself at every run, and never mirrored away. An empty
-// folder setting names nothing.
-bool isJobOutputFolder(const QString& folder, const QString& backupFolder, const QString& versionFolder,
-                       const QStringList& mainFolders);
 
 // The run's missing folders. A folder takes the place of the entries at or below it (whole path
 // pieces), so the run end names only the topmost missing folder of a tree. Adding costs a lookup
