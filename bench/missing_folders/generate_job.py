@@ -10,6 +10,9 @@ below gone parents (which are listed too), as a job's list looks after a tree wa
 import os
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from job_files import write_job  # noqa: E402
+
 
 def main():
     root, missing, existing, prog, backup, job = sys.argv[1:7]
@@ -35,22 +38,7 @@ def main():
         for j in range(min(10, nested - i)):
             folders.append(os.path.join(parent, "under%02d" % j))
             i += 1
-    group = os.path.join(prog, "Listor")
-    os.makedirs(group, exist_ok=True)
-    os.makedirs(backup, exist_ok=True)
-
-    def write(ext, lines):
-        with open(os.path.join(group, job + ext), "w", newline="") as f:
-            f.write("".join(line + "\r\n" for line in lines))
-
-    write(".000", folders)
-    write(".001", [root])
-    write(".002", [backup])
-    write(".003", ["*.*", "", "", "", ""])
-    write(".004", ["NEJ", "NEJ", "0", "NEJ", "NEJ"])
-    write(".005", [])
-    write(".008", ["", ""])
-    write(".009", ["NEJ", "", "", "", ""])
+    write_job(prog, job, folders, root, backup)
 
 
 if __name__ == "__main__":

@@ -12,13 +12,7 @@ shift $(( $# > 2 ? 2 : $# ))
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(25000 50000 100000)
 
-seconds() { # command... -> elapsed seconds on stdout
-    local t0 t1
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    t1=$(date +%s.%N)
-    echo "$t1 - $t0" | bc -l
-}
+source "$here/../common/timing.sh"
 
 bench() { # name missing existing
     local name=$1 missing=$2 existing=$3
