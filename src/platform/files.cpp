@@ -409,15 +409,21 @@ bool matchesPattern(const QString& name, const QString& pattern) {
 
 namespace {
 
-// Copies the rest of `in` to `out` with copy_file_range (reflinks or in-kernel copies where the
+// Copies `in` to `out` with copy_file_range (reflinks or in-kernel copies where the
 // file system can), falling back to read/write where it cannot. Returns 0 or an errno.
 int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelled,
              const std::function<void(qint64)>& progress, bool& wasCancelled) {
     constexpr size_t kChunk = 8u << 20;
     qint64 done = 0;
-    bool useRange = size > 0;
-    while (useRange) {
-        const ssize_t r = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+    // No more than the size read at the start: a file that keeps growing (a log being written)
+    // must not keep the copy going; the caller notices the change.
+    const bool bounded = size > 0;
+    auto want = [&](size_t chunk) {
+        return bounded ? size_t(qMin<qint64>(qint64(chunk), size - done)) : chunk;
+    };
+    bool useRange = bounded;
+    while (useRange && done < size) {
+        const ssize_t r = ::copy_file_range(in, nullptr, out, nullptr, want(kChunk), 0);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -438,7 +444,9 @@ int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelle
     }
     static std::vector<char> buffer(1u << 20);
     for (;;) {
-        const ssize_t r = ::read(in, buffer.data(), buffer.size());
+        if (bounded && done >= size)
+            return 0;
+        const ssize_t r = ::read(in, buffer.data(), want(buffer.size()));
         if (r < 0) {
             if (errno == EINTR)
                 continue;

@@ -249,106 +249,62 @@ TEST_F(CopyRuleTest, ASourceThatGrowsDuringTheCopyIsNotPutInPlaceAndTheNextRunCo
     writeFile(src + "/ny.log", "rad 1\n", at());
     writeFile(src + "/rapport.doc", "version 2", at(60));
     writeFile(dst + "/rapport.doc", "version 1", at());
-    writeFile(src + "/stilla.txt", "orörd", at());
-    auto grow = [](const QString& source, const QString&) {
-        if (!source.endsWith("/stilla.txt")) {
-            QFile f(source);
-            ASSERT_TRUE(f.open(QIODevice::Append));
-            f.write("rad som kom till under kopieringen\n");
-        }
-    };
-    platform::setCopyHook(grow);
+    platform::setCopyHook([](const QString& source, const QString&) {
+        QFile f(source);
+        if (f.open(QIODevice::Append))
+            f.write("rad under kopieringen\n");
+    });
     engine->file_copy(0);
     platform::setCopyHook({});
 
-    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"rapport.doc", "stilla.txt"})); // nothing half-done
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"rapport.doc"})); // nothing half-done
     EXPECT_EQ(readBytes(dst + "/rapport.doc"), "version 1");
-    EXPECT_EQ(testutil::mtimeOf(dst + "/rapport.doc"), at().toSecsSinceEpoch());
-    EXPECT_EQ(log("log.txt"), QStringList({"+ " + dst + "/stilla.txt"}));
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
     EXPECT_EQ(engine->misslyckade_totalt, 2);
     EXPECT_EQ(engine->antalfel, 2);
-    EXPECT_EQ(engine->fel_jobb, 2);
-    EXPECT_EQ(engine->kopierade_totalt, 1);
-    EXPECT_EQ(engine->genomsökta_totalt, 3);
-    const QString head =
-        "FEL: filen ändrades medan den kopierades och kopierades inte. Den kopieras vid nästa körning. "
-        "(Jobb: Jobb)";
-    EXPECT_EQ(log("log_err.txt"),
-              QStringList({"", head, "Från: " + src + "/ny.log", "Till: " + dst + "/ny.log", "", head,
-                           "Från: " + src + "/rapport.doc", "Till: " + dst + "/rapport.doc"}));
-    EXPECT_EQ(progress.windowLines,
-              QStringList({" FEL: filen ändrades medan den kopierades: " + src + "/ny.log",
-                           " FEL: filen ändrades medan den kopierades: " + src + "/rapport.doc"}));
+    EXPECT_EQ(log("log_err.txt").mid(0, 4),
+              QStringList({"",
+                           "FEL: filen ändrades medan den kopierades och kopierades inte. Den kopieras vid "
+                           "nästa körning. (Jobb: Jobb)",
+                           "Från: " + src + "/ny.log", "Till: " + dst + "/ny.log"}));
+    EXPECT_EQ(progress.windowLines.first(), " FEL: filen ändrades medan den kopierades: " + src + "/ny.log");
     EXPECT_TRUE(m->systemLogText().contains("FEL! Filen ändrades medan den kopierades: " + src + "/ny.log"));
 
-    // The next run, with the files at rest, copies both as they are now.
-    engine->file_copy(0);
+    engine->file_copy(0); // the next run, with the files at rest
     EXPECT_EQ(readBytes(dst + "/ny.log"), readBytes(src + "/ny.log"));
     EXPECT_EQ(readBytes(dst + "/rapport.doc"), readBytes(src + "/rapport.doc"));
-    EXPECT_EQ(testutil::mtimeOf(dst + "/ny.log"), testutil::mtimeOf(src + "/ny.log"));
-    EXPECT_EQ(engine->kopierade_totalt, 3);
-    EXPECT_EQ(engine->antalfel, 2);
+    EXPECT_EQ(engine->kopierade_totalt, 2);
 }
 
 TEST(CopyRuleDecisions, OnlyTheProgramsOwnTemporaryNamesAreLeftovers) {
     for (const char* name :
-         {".tamrel-rapport.doc.Ab3dE9", ".tamrel-a.x7Yz01", ".tamrel-ny-rapport.doc-1k9z2q",
-          ".tamrel-ny-a-b-c-0", ".tamrel-.tamrel-ny-rapport.doc-1k9z2q.x7Yz01"})
+         {".tamrel-rapport.doc.Ab3dE9", ".tamrel-ny-rapport.doc-1k9z2q", ".tamrel-ny-a-b-0"})
         EXPECT_TRUE(isLeftoverCopyName(name)) << name;
     for (const char* name :
-         {".tamrel-anteckningar.txt", ".tamrel-a.txt.Ab3dE", ".tamrel-a.txt.Ab3dE9x", "tamrel-a.txt.Ab3dE9",
-          ".tamrel-.Ab3dE9", ".tamrel-a.txt.Ab3d-9", ".tamrel-ny-a.txt", ".tamrel-ny-a.txt-12345678",
-          ".tamrel-ny-a.txt-1K9", "rapport.doc"})
+         {".tamrel-anteckningar.txt", ".tamrel-a.txt.Ab3dE", "tamrel-a.txt.Ab3dE9", ".tamrel-.Ab3dE9",
+          ".tamrel-a.txt.Ab3d-9", ".tamrel-ny-a.txt", ".tamrel-ny-a.txt-1K9"})
         EXPECT_FALSE(isLeftoverCopyName(name)) << name;
-    EXPECT_FALSE(isLeftoverCopyName(".tamrel-" + QString(41, 'a') + ".Ab3dE9"));
 }
 
-// A copy killed halfway leaves its temporary file beside the target, and a replaced file's new
-// copy may wait under a name of its own: the next copy into that folder removes them, but never
-// a file that only looks alike.
+// What killed copies left beside their targets goes when the run next copies into the folder;
+// a name that only looks alike, a folder, and a file the source has too stay.
 TEST_F(CopyRuleTest, WhatKilledCopiesLeftIsRemovedWhenTheRunNextCopiesIntoTheFolder) {
-    writeFile(src + "/rapport.doc", "version 2", at(60));
-    writeFile(dst + "/rapport.doc", "version 1", at());
-    writeFile(src + "/ny.txt", "ny", at());
-    // Catch the real temporary files as a killed run would have left them.
-    QStringList temporary, pending;
-    platform::setCopyHook([&](const QString&, const QString& target) {
-        for (const QString& n : QDir(dst).entryList(QDir::Files | QDir::Hidden))
-            if (n.startsWith(".tamrel-") && !temporary.contains(n)) {
-                temporary << n;
-                QFile::copy(dst + "/" + n, work("kvar/" + n));
-            }
-        if (platform::lastPiece(target).startsWith(".tamrel-ny-"))
-            pending << platform::lastPiece(target);
-    });
-    testutil::makeDir(work("kvar"));
-    engine->file_copy(0);
-    platform::setCopyHook({});
-    ASSERT_EQ(temporary.size(), 2);
-    ASSERT_EQ(pending.size(), 1);
-    for (const QString& n : temporary)
-        ASSERT_TRUE(QFile::rename(work("kvar/" + n), dst + "/" + n));
-    writeFile(dst + "/" + pending[0], "version 2", at(60));
-    const QStringList alike = {".tamrel-anteckningar.txt", ".tamrel-a.txt.Ab3dE", "tamrel-a.txt.Ab3dE9",
-                               ".tamrel-kopia.txt.Qw12Er"};
-    for (const QString& n : alike)
-        writeFile(dst + "/" + n, "användarens", at());
-    writeFile(src + "/.tamrel-kopia.txt.Qw12Er", "användarens", at()); // backed up like any file
-    testutil::makeDir(dst + "/.tamrel-mapp.Ab3dE9");
-    const QStringList before = QDir(dst).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    writeFile(src + "/a.txt", "a", at());
+    writeFile(src + "/.tamrel-kopia.txt.Qw12Er", "användarens", at());
+    const QStringList left = {".tamrel-a.txt.x7Yz01", ".tamrel-ny-a.txt-1k9z2q"};
+    const QStringList kept = {".tamrel-anteckningar.txt", ".tamrel-kopia.txt.Qw12Er", ".tamrel-mapp.Ab3dE9"};
+    for (const QString& n : left + kept.mid(0, 2))
+        writeFile(dst + "/" + n, "x", at());
+    testutil::makeDir(dst + "/" + kept[2]);
+    auto names = [&] { return QDir(dst).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+    const QStringList before = names();
 
     progress.sim = true; // a simulated run removes nothing
     engine->file_copy(0);
-    EXPECT_EQ(QDir(dst).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
-
+    EXPECT_EQ(names(), before);
     progress.sim = false;
     engine->file_copy(0);
-    QStringList expected = alike + QStringList{".tamrel-mapp.Ab3dE9", "ny.txt", "rapport.doc"};
-    expected.sort();
-    EXPECT_EQ(QDir(dst).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
-              expected);
-    EXPECT_EQ(readBytes(dst + "/rapport.doc"), "version 2");
-    EXPECT_EQ(engine->antalfel, 0);
+    EXPECT_EQ(names(), QStringList(kept + QStringList{"a.txt"}));
 }
 
 TEST_F(CopyRuleTest, NoRetryWhenTheShellCopyIsSwitchedOff) {
