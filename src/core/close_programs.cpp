@@ -1,7 +1,7 @@
 #include "core/close_programs.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/processes.h"
 #include "platform/textfile.h"

@@ -1,7 +1,7 @@
 #include "core/error_dialog.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/icons.h"
 
 #include <QLabel>

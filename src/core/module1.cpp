@@ -1,9 +1,9 @@
 #include "core/module1.h"
 
 #include "core/error_dialog.h"
-#include "core/main_window.h"
 #include "core/program.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/sound.h"

@@ -1,7 +1,7 @@
 #include "editor/excluded_folders.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"

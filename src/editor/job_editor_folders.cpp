@@ -1,10 +1,10 @@
 // Main folders, the job's folder list, the folder scan in the editor and the excluded folders.
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/excluded_folders.h"
 #include "editor/folder_scan.h"
 #include "editor/job_editor_window.h"
+#include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/files.h"

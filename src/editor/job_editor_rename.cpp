@@ -1,10 +1,10 @@
 // Renaming a job while it is open in the job editor.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
 #include "editor/job_lists.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 
 #include <QComboBox>

@@ -4,9 +4,9 @@
 
 #include "core/window_geometry.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/click_label.h"
 #include "platform/icons.h"
 #include "platform/textfile.h"

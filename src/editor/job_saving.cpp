@@ -1,12 +1,12 @@
 // Saving a job from the editor: the checks, the backup folder, the job file set, and the small
 // procedures that keep the name and backup-folder fields right while the user edits.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
 #include "editor/job_lists.h"
 #include "editor/job_set_writer.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"

@@ -2,8 +2,8 @@
 // file; the controls are brought up to date at a steady rate, when the run yields.
 #include "run/backup_window.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/events.h"
 #include "run/copy_engine.h"
 #include "run/run_status.h"

@@ -2,8 +2,8 @@
 // job and the result windows.
 #include "run/backup_window.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/events.h"

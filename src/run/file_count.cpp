@@ -1,7 +1,7 @@
 #include "run/file_count.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/files.h"
 #include "run/copy_engine.h"
 #include "run/mirror.h"

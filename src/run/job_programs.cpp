@@ -1,8 +1,8 @@
 #include "run/job_programs.h"
 
 #include "core/close_programs.h"
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/textfile.h"

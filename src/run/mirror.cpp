@@ -1,9 +1,9 @@
 #include "run/mirror.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/folder_scan.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"

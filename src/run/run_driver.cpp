@@ -1,9 +1,9 @@
 #include "run/run_driver.h"
 
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/events.h"

@@ -1,8 +1,8 @@
 // Run end, summary and the window's return to idle.
 #include "run/run_driver.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/textfile.h"

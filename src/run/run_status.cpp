@@ -1,11 +1,11 @@
 #include "run/run_status.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "core/window_geometry.h"
 #include "editor/job_editor_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/icons.h"
 #include "run/backup_window.h"
 

@@ -1,8 +1,8 @@
 #include "run/target_folders.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/vb.h"

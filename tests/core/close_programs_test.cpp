@@ -1,5 +1,5 @@
 #include "core/close_programs.h"
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"
 #include "support/xserver.h"

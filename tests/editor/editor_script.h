@@ -1,9 +1,9 @@
 #pragma once
 // Shared steps of the job editor tests: the main window with one job selected, and reading a
 // job's files as bytes.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/program.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 
 #include <QComboBox>
 #include <QFile>

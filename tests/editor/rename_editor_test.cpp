@@ -1,7 +1,7 @@
 #include "core/error_dialog.h"
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "support/fixture.h"
 

@@ -1,8 +1,8 @@
 #include "run/backup_window.h"
 #include "support/fixture.h"
 
-#include "core/main_window.h"
 #include "flow_support.h"
+#include "mainwindow/main_window.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A stand-in for the backup window and a fixture for the engine's tests.
-#include "core/main_window.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/paths.h"
 #include "run/copy_engine.h"
 #include "support/fixture.h"

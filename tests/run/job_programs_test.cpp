@@ -1,4 +1,4 @@
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "run/backup_window.h"
 #include "run/job_programs.h"
 #include "support/fixture.h"

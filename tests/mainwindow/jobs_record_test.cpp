@@ -1,5 +1,5 @@
-#include "core/main_window.h"
-#include "editor/job_files.h"
+#include "core/job_files.h"
+#include "mainwindow/main_window.h"
 #include "support/fixture.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "core/main_window.h"
 #include "core/module1.h"
+#include "mainwindow/main_window.h"
 #include "platform/icons.h"
 #include "support/fixture.h"
 

@@ -1,7 +1,7 @@
 // System log, log panel and program log of the main window.
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/icons.h"

@@ -1,6 +1,6 @@
 #include "core/error_dialog.h"
-#include "core/main_window.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "run/backup_window.h"

@@ -1,10 +1,10 @@
 // The main window's New, Edit and Delete commands.
 #include "support/fixture.h"
 
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "editor/editor_script.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // Commands, toolbar and pop-up menus of the main window.
 #include "core/close_programs.h"
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "logview/update_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/files.h"

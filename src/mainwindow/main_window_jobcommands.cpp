@@ -1,10 +1,10 @@
 // The main window's commands for a new job, editing a job and deleting a job.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // Job groups, the job list and the current-job record of the main window; reading the settings.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"

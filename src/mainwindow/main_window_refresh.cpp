@@ -1,9 +1,9 @@
 // Folder-structure refresh of the main window: rescans the current job's main folders through
 // the hidden job editor, saves the job and reloads it.
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/job_editor_window.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 
 #include <QCheckBox>

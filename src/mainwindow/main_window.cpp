@@ -1,9 +1,9 @@
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "logview/update_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/icons.h"

@@ -1,8 +1,8 @@
-#include "core/settings_window.h"
+#include "mainwindow/settings_window.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/icons.h"
