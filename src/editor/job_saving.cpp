@@ -6,7 +6,6 @@
 #include "editor/job_editor_window.h"
 #include "editor/job_lists.h"
 #include "editor/job_set_writer.h"
-#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -173,9 +172,8 @@ void frmaddmapp::ok_spara() {
             return;
         }
 
-        const frmmain* main = program().loaded<frmmain>();
         const QString backup = txtbackupmapp->currentText();
-        if (!backup.startsWith(QLatin1String("//")) && (!main || main->Tag.isEmpty())) {
+        if (!backup.startsWith(QLatin1String("//")) && program().mainWindow().tag().isEmpty()) {
             showNotice(QStringLiteral("Kontrollerar backupmappen..."));
             bool present = false;
             try {
@@ -242,7 +240,7 @@ void frmaddmapp::ok_spara() {
                           txtversionmax->text(), txtversionmapp->text()};
         writeSavedJob(JobFiles(name), job);
 
-        program().form<frmmain>()->chkload = true;
+        program().mainWindow().requestReload();
         lblstänginfo->clear();
         platform::doEvents();
         picstänginfo->hide();

@@ -47,6 +47,7 @@ void giveHand(QWidget* root, std::initializer_list<const char*> names) {
 } // namespace
 
 frmmain::frmmain() {
+    program().setMainWindow(this);
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QStringLiteral("Backup"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
@@ -70,7 +71,12 @@ frmmain::frmmain() {
     Form_Resize();
 }
 
-frmmain::~frmmain() = default;
+frmmain::~frmmain() {
+    if (Program* p = currentProgram()) {
+        p->forget(static_cast<MainWindowServices*>(this));
+        p->systemLog().setObserver({});
+    }
+}
 
 bool frmmain::load() {
     Form_Load();
@@ -83,8 +89,8 @@ void frmmain::Form_Load() {
                                 .arg(TAMREL_VERSION_MAJOR)
                                 .arg(TAMREL_VERSION_MINOR)
                                 .arg(TAMREL_VERSION_PATCH);
-    txtsyslogg->setPlainText(platform::dateTimeText(p.clock.now()) +
-                             QStringLiteral("  Uppstart av Tamrel Backup version ") + version);
+    p.systemLog().setText(platform::dateTimeText(p.clock.now()) +
+                          QStringLiteral("  Uppstart av Tamrel Backup version ") + version);
     setWindowTitle(QStringLiteral("Tamrel Backup"));
     p.jobbgruppmapp = p.path(QStringLiteral("Listor"));
     if (p.programFolder() == QLatin1String("/")) {

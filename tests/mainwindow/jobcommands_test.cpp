@@ -153,5 +153,5 @@ TEST_F(JobCommandsTest, DeleteRemovesTheSetButNotTheExtraFileAfterAYes) {
     for (int n = 0; n <= 9; ++n)
         EXPECT_FALSE(QFile::exists(job.path(n))) << n;
     EXPECT_TRUE(job.hasFile(10));
-    EXPECT_TRUE(main->txtbackupmapp.isEmpty());
+    EXPECT_TRUE(program().job().txtbackupmapp.isEmpty());
 }

@@ -197,6 +197,6 @@ TEST_F(StartupTest, AJobSavedElsewhereShowsAtActivationWithTheSelectionKept) {
     EXPECT_FALSE(m->chkload);
     EXPECT_EQ(m->comboinställningar->count(), 3);
     EXPECT_EQ(m->comboinställningar->currentIndex(), 1);
-    EXPECT_EQ(m->txtjobbnamn, "Beta");
+    EXPECT_EQ(program().job().txtjobbnamn, "Beta");
     EXPECT_EQ(m->combomapparIndex(), 1);
 }

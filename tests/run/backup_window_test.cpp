@@ -249,8 +249,8 @@ TEST_F(BackupWindow, ClickingAJobShowsItsSummaryButNotDuringARun) {
     fillJobs({"Dokument"});
     w->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     EXPECT_EQ(m->comboinställningar->currentText(), "Dokument");
-    EXPECT_EQ(w->txtsammanställning->toPlainText(), "Dokument\n\n" + m->txtsammanställning);
-    EXPECT_FALSE(m->txtsammanställning.isEmpty());
+    EXPECT_EQ(w->txtsammanställning->toPlainText(), "Dokument\n\n" + program().job().txtsammanställning);
+    EXPECT_FALSE(program().job().txtsammanställning.isEmpty());
 
     w->List1->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
     w->cmdkörbackup->setEnabled(false); // a run is going on

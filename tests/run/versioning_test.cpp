@@ -148,7 +148,7 @@ TEST_F(VersioningTest, AFailedVersionCopyLeavesTheTargetInPlace) {
     EXPECT_EQ(progress.windowLines,
               QStringList({" Fel under versionshantering, " + verFolder + dst + "/rapport.doc"}));
     EXPECT_TRUE(
-        m->systemLogText().contains("FEL! Fel under versionshantering, " + verFolder + dst + "/rapport.doc"));
+        program().systemLog().text().contains("FEL! Fel under versionshantering, " + verFolder + dst + "/rapport.doc"));
     EXPECT_FALSE(QFile::exists(path("log_filversion.txt")));
 }
 
