@@ -58,7 +58,8 @@ TEST_F(JobRecordTest, AJobSavedWithEveryFieldFillsTheRecordAndTheSummary) {
     EXPECT_EQ(program().job().txtignorerasaknadenhet, "JA");
     EXPECT_EQ(program().job().listexmappar, j.excluded);
     EXPECT_EQ(program().job().txtschema, "Aktiv: JA, Spegla: JA, simulerad. Tid: 21:30");
-    EXPECT_EQ(program().job().chkschemadag, (std::array<int, 8>{0, 0, 1, 0, 0, 0, 1, 0})); // Monday and Friday
+    EXPECT_EQ(program().job().chkschemadag,
+              (std::array<int, 8>{0, 0, 1, 0, 0, 0, 1, 0})); // Monday and Friday
     EXPECT_EQ(program().job().txtlastrun_Tag, "Schemalagd");
     EXPECT_EQ(m->lblhuvudmappar_label->text(), "2 st");
     EXPECT_EQ(m->lblallamappar_label->text(), "3 st");
@@ -165,7 +166,8 @@ TEST_F(JobRecordTest, ScheduleDaysAndAShortScheduleFile) {
     testutil::writeJob(path("Listor"), j);
     JobFiles("Två").writeFile(6, {"0", "0", "07:00", "1000060"});
     frmmain* m = select(j);
-    EXPECT_EQ(program().job().chkschemadag, (std::array<int, 8>{0, 1, 0, 0, 0, 0, 1, 0})); // Sunday and Friday
+    EXPECT_EQ(program().job().chkschemadag,
+              (std::array<int, 8>{0, 1, 0, 0, 0, 0, 1, 0})); // Sunday and Friday
     EXPECT_EQ(program().job().txtschema, "Aktiv: NEJ, Spegla: NEJ, Tid: 07:00");
     EXPECT_FALSE(program().job().txtsammanställning.contains("Schemaläggning"));
 
