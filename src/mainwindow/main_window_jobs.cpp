@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "scheduler/scheduler.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -165,8 +166,9 @@ void frmmain::optarkiv_Click(int index) {
                                   QStringLiteral("FEL! Vald jobbgrupp kunde inte sparas: ") + e.description,
                                   QStringLiteral("Main, jobbgrupp"));
     }
-    // The schedule editor reads the group's schedule files when it loads; it is unloaded here
-    // once it exists (it only hides itself while the scheduler is on).
+    // The schedule editor reads the group's schedule files when it loads; unloaded here, its next
+    // opening reads the new group's (it only hides itself while the scheduler is on).
+    scheduler().unload();
     try {
         // A group folder removed behind the program's back is made again, so the group works.
         if (!platform::folderExists(p.jobbgruppmapp))

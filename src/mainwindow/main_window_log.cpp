@@ -228,7 +228,7 @@ void frmmain::timer_syslogg_Timer() {
     cmdsyslogg_loggsize_Click();
 }
 
-int frmmain::markErrors(QTextEdit* box) {
+int frmmain::markErrors(QTextEdit* box, const QString& word) {
     QTextDocument* doc = box->document();
     const QString plain = doc->toPlainText();
     QTextCharFormat red;
@@ -242,7 +242,7 @@ int frmmain::markErrors(QTextEdit* box) {
         c.mergeCharFormat(red);
         ++count;
     };
-    const QString fel = QStringLiteral("FEL!");
+    const QString& fel = word;
     for (int p = plain.indexOf(fel, 0, Qt::CaseInsensitive); p >= 0;
          p = plain.indexOf(fel, p + 1, Qt::CaseInsensitive))
         mark(p, fel.size());

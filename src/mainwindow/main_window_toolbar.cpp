@@ -57,7 +57,7 @@ void frmmain::createCommandControls() {
          &frmmain::cmdåterställ_Click, nullptr},
         {"picsync", "imgsynk", "lblsynk", "Mappkopiering", platform::Picture::Sync, &frmmain::cmdsynk_Click,
          nullptr},
-        {"picschema", "imgschema", "lblschema", "Schema", platform::Picture::Schedule,
+        {"picschema", "imgschema", "lblschema", "Schemalägg", platform::Picture::Schedule,
          &frmmain::cmdstartaschema_Click, nullptr},
         {"picsetup", "imgsetup", "lblsetup", "Alternativ", platform::Picture::Setup,
          &frmmain::cmdalternativ_Click, nullptr},
@@ -143,7 +143,7 @@ void frmmain::createCommandControls() {
         {"cmdsynk", "Synk...", &frmmain::cmdsynk_Click},
         {"cmdom", "Om programmet", &frmmain::cmdom_Click},
         {"cmdalternativ", "Alternativ", &frmmain::cmdalternativ_Click},
-        {"cmdstartaschema", "Schema", &frmmain::cmdstartaschema_Click},
+        {"cmdstartaschema", "Schemalägg", &frmmain::cmdstartaschema_Click},
         {"Command1", "1", &frmmain::Command1_Click},
         {"Command2", "2", &frmmain::Command2_Click},
     };
@@ -155,11 +155,6 @@ void frmmain::createCommandControls() {
     if (auto* b = findChild<QPushButton*>(QStringLiteral("cmdsynk")))
         b->setToolTip(QStringLiteral("Synkronisering..."));
 
-    auto* visa = new platform::ClickLabel(QStringLiteral("Visa backupfönstret"), c);
-    visa->setObjectName(QStringLiteral("lblvisabackupfönstret"));
-    visa->setCursor(Qt::PointingHandCursor);
-    visa->hide();
-    visa->onClick = [this] { lblvisabackupfönstret_Click(); };
     auto* hjälp = new platform::ClickLabel(QStringLiteral("Hjälp"), c);
     hjälp->setObjectName(QStringLiteral("lblhjälp"));
     hjälp->setCursor(Qt::PointingHandCursor);
@@ -263,8 +258,6 @@ void frmmain::cmdsynk_Click() {}
 void frmmain::cmdom_Click() {
     program().schema_avstängt = 0;
 }
-
-void frmmain::cmdstartaschema_Click() {}
 
 void frmmain::cmduppdatera_Click() {
     uppdatera_huvudmappar();

@@ -1,170 +1,120 @@
 #include "scheduler/host.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "run/run_status.h"
-#include "scheduler/scheduler.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QVariant>
 
 namespace schedulerhost {
 
 namespace {
-frmmain* mainWindow() {
-    return program().form<frmmain>();
-}
-QWidget* panelChild(const char* name) {
-    return mainWindow()->findChild<QWidget*>(QString::fromUtf8(name));
-}
-// Values of panel controls, kept by the scheduler while the main window has no such control.
-QString& runNowFallback() {
-    return scheduler().fallbackRunNow;
-}
-int& scheduledFallback() {
-    return scheduler().fallbackScheduled;
+MainWindowServices& main() {
+    return program().mainWindow();
 }
 } // namespace
 
 QStringList jobNames() {
     QStringList names;
-    const QComboBox* c = mainWindow()->comboinställningar;
-    for (int i = 0; i < c->count(); ++i)
-        names << c->itemText(i);
+    for (int i = 0; i < main().jobCount(); ++i)
+        names << main().jobName(i);
     return names;
 }
 
 int currentJobIndex() {
-    return mainWindow()->comboinställningar->currentIndex();
+    return main().currentJobIndex();
 }
 
 void selectJob(int index) {
-    frmmain* m = mainWindow();
-    // The record is read afresh even for the job already selected: its schedule may have changed.
-    if (m->comboinställningar->currentIndex() == index)
-        m->comboinställningar_Click();
-    else
-        m->comboinställningar->setCurrentIndex(index);
+    main().selectJob(index);
 }
 
 JobSchedule currentJobSchedule() {
-    const frmmain* m = mainWindow();
+    const CurrentJobRecord& r = program().job();
     JobSchedule s;
-    s.active = m->chkschemaaktiv;
-    s.mirror = m->chkschemasync;
-    s.simulate = m->chkschemasync_simulera;
-    s.time = m->txtschematid;
+    s.active = r.chkschemaaktiv;
+    s.mirror = r.chkschemasync;
+    s.simulate = r.chkschemasync_simulera;
+    s.time = r.txtschematid;
     for (int d = 1; d <= 7; ++d)
-        s.days[d] = m->chkschemadag[d] == 1;
+        s.days[d] = r.chkschemadag[d] == 1;
     return s;
 }
 
 int jobGroup() {
-    return mainWindow()->currentGroup();
+    return main().jobGroup();
 }
 
 bool schedulerOn() {
-    const frmmain* m = mainWindow();
-    return m->chkaktiveraschema && m->chkaktiveraschema->isChecked();
+    return main().schedulerOn();
 }
 
 void setSchedulerOn(bool on) {
-    frmmain* m = mainWindow();
-    if (m->chkaktiveraschema)
-        m->chkaktiveraschema->setChecked(on);
+    main().setSchedulerOn(on);
 }
 
 void setActivationRequest(const QString& tag) {
-    mainWindow()->cmdstartaschema_Tag = tag;
+    main().setActivationRequest(tag);
 }
 
 void requestReload() {
-    mainWindow()->chkload = true;
+    main().requestReload();
 }
 
 QString runNowTag() {
-    QWidget* b = panelChild("cmdschema_körnu");
-    return b ? b->property("Tag").toString() : runNowFallback();
+    return main().runNowTag();
 }
 
 void setRunNowTag(const QString& tag) {
-    if (QWidget* b = panelChild("cmdschema_körnu"))
-        b->setProperty("Tag", tag);
-    else
-        runNowFallback() = tag;
+    main().setRunNowTag(tag);
 }
 
 int scheduledJobCount() {
-    QWidget* t = panelChild("txtschemavisajobb");
-    return t ? int(t->property("Tag").toString().size()) : scheduledFallback();
+    return main().scheduledJobCount();
 }
 
 void showPanel(bool visible) {
-    if (QWidget* panel = panelChild("frameschema")) {
-        panel->setVisible(visible);
-        if (visible) {
-            panel->raise();
-            bringToFront("frameschemaaktiv");
-        }
-    }
+    main().showSchedulerPanel(visible);
 }
 
 void lockCommands(bool locked) {
     if (locked)
-        mainWindow()->knappar_lås();
+        main().knappar_lås();
     else
-        mainWindow()->knappar_låsupp();
+        main().knappar_låsupp();
 }
 
 void setScheduledJobs(const QStringList& names) {
-    QString text = QStringLiteral("Följande jobb är schemalagda:");
-    for (const QString& n : names)
-        text += QStringLiteral("\r\n") + n;
-    if (QWidget* t = panelChild("txtschemavisajobb")) {
-        t->setProperty("plainText", text);
-        t->setProperty("Tag", QString(names.size(), QLatin1Char('-')));
-    } else {
-        scheduledFallback() = int(names.size());
-    }
+    main().setScheduledJobs(names);
 }
 
 void setPanelText(const char* name, const QString& text) {
-    if (QWidget* w = panelChild(name))
-        w->setProperty("text", text);
+    main().setFieldText(QString::fromUtf8(name), text);
 }
 
 void setPanelVisible(const char* name, bool visible) {
-    if (QWidget* w = panelChild(name))
-        w->setVisible(visible);
+    main().setFieldVisible(QString::fromUtf8(name), visible);
 }
 
 void setPanelEnabled(const char* name, bool enabled) {
-    if (QWidget* w = panelChild(name))
-        w->setEnabled(enabled);
+    main().setFieldEnabled(QString::fromUtf8(name), enabled);
 }
 
 void bringToFront(const char* name) {
-    if (QWidget* w = panelChild(name))
-        w->raise();
+    main().raiseField(QString::fromUtf8(name));
 }
 
 bool panelVisible(const char* name) {
-    QWidget* w = panelChild(name);
-    return w && w->isVisible();
+    return main().fieldVisible(QString::fromUtf8(name));
 }
 
 void setStatus(const QString& text) {
-    mainWindow()->lblstatus->setText(text);
+    main().setFieldText(QStringLiteral("lblstatus"), text);
 }
 
 void showLastRun() {
-    mainWindow()->visa_senaste_backup();
+    main().visa_senaste_backup();
 }
 
 void setSavedListsLinkVisible(bool visible) {
-    mainWindow()->lblstatus2->setVisible(visible);
+    main().setLblstatus2Visible(visible);
 }
 
 void setTray(Tray picture) {
@@ -174,20 +124,15 @@ void setTray(Tray picture) {
 }
 
 void setTrayToolTip(const QString& text) {
-    frmmain* m = mainWindow();
-    if (m->TrayIcon1)
-        m->TrayIcon1->setToolTip(text);
+    main().setTrayToolTip(text);
 }
 
 void refreshTray() {
-    frmmain* m = mainWindow();
-    if (m->TrayIcon1)
-        m->TrayIcon1->addToTray();
+    main().refreshTray();
 }
 
 QString trayTag() {
-    const frmmain* m = mainWindow();
-    return m->TrayIcon1 ? m->TrayIcon1->Tag : QString();
+    return main().trayTag();
 }
 
 void systemLog(const QString& text) {
@@ -199,22 +144,7 @@ void systemLogError(const QString& text) {
 }
 
 bool setting(const char* name) {
-    return runstatus::setting(name);
+    return program().settings().value(name);
 }
 
 } // namespace schedulerhost
-
-// The scheduler lives as long as the main window, which lives as long as the program.
-Scheduler& scheduler() {
-    frmmain* m = program().form<frmmain>();
-    auto* s = m->findChild<Scheduler*>(QStringLiteral("scheduler"), Qt::FindDirectChildrenOnly);
-    if (!s) {
-        s = new Scheduler;
-        s->setParent(m);
-        // The main window's switch runs the scheduler's switching on and off.
-        if (m->chkaktiveraschema)
-            QObject::connect(m->chkaktiveraschema, &QCheckBox::toggled, s,
-                             [s](bool on) { on ? s->switchOn() : s->switchOff(); });
-    }
-    return *s;
-}

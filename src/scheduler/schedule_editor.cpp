@@ -1,8 +1,8 @@
 #include "scheduler/schedule_editor.h"
 
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "editor/job_files.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "scheduler/host.h"

@@ -518,3 +518,7 @@ void Scheduler::afterRuns() {
     if (unloadPending_)
         unload();
 }
+
+Scheduler& scheduler() {
+    return program().service<Scheduler>();
+}

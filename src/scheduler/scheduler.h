@@ -88,8 +88,6 @@ class Scheduler : public QObject {
     std::function<void(frmutförbackup&)> runner;
     // A scheduled run is going on (a common run or a queue pass).
     bool running() const { return running_; }
-    QString fallbackRunNow;
-    int fallbackScheduled = 0;
 
   private:
     void readCommonSetting();

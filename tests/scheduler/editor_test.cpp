@@ -1,5 +1,5 @@
 // The schedule editor: what it reads, what it writes and when, the modes and the activation.
-#include "core/settings_window.h"
+#include "mainwindow/settings_window.h"
 #include "scheduler/schedule_editor.h"
 #include "scheduler/schedule_files.h"
 #include "scheduler_fixture.h"

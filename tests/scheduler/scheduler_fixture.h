@@ -2,8 +2,8 @@
 // A program folder with jobs in the first job group, the main window loaded over them, and the
 // reporter's messages expected by their text.
 #include "core/error_dialog.h"
-#include "core/main_window.h"
-#include "editor/job_files.h"
+#include "core/job_files.h"
+#include "mainwindow/main_window.h"
 #include "scheduler/scheduler.h"
 #include "support/fixture.h"
 #include "support/qt_print.h"

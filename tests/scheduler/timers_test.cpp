@@ -1,6 +1,6 @@
 // The due-time timers with the clock set and a runner that records each scheduled run instead of
 // running it: what runs, when, how often, in which order, and what a failure or a switch-off does.
-#include "core/settings_window.h"
+#include "mainwindow/settings_window.h"
 #include "run/backup_window.h"
 #include "scheduler/host.h"
 #include "scheduler/reminder_window.h"
