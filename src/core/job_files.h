@@ -85,9 +85,9 @@ class JobFiles {
     Options readOptions() const;
     // .005; a missing file is created empty.
     QStringList readExcluded() const;
-    std::optional<Schedule> readSchedule() const; // .006, nullopt when missing or empty; lines 1-3 required
-    std::optional<LastRun> readLastRun() const;   // .007, nullopt when missing; line 1 required
-    std::optional<Programs> readPrograms() const; // .008, nullopt when missing; both lines required
+    std::optional<Schedule> readSchedule() const;     // .006, nullopt when missing; lines 1-3 required
+    std::optional<LastRun> readLastRun() const;       // .007, nullopt when missing; line 1 required
+    std::optional<Programs> readPrograms() const;     // .008, nullopt when missing; both lines required
     std::optional<Versioning> readVersioning() const; // .009, nullopt when missing; all five required
 
     // Every file of the set, read in the order the current-job record reads them.
