@@ -95,6 +95,7 @@ void frmschema2::createControls() {
     listglobal = platform::named<QListWidget>(this, "listglobal");
     listglobal->setSelectionMode(QAbstractItemView::MultiSelection);
     listglobal->setGeometry(List1->geometry());
+    listglobal->setToolTip(QStringLiteral("Jobb som körs med den gemensamma inställningen"));
     listglobal->hide();
     Label1->setBuddy(List1);
     cmdmarkera[0] = platform::namedButton(this, "cmdmarkera0", QStringLiteral("Markera alla"));

@@ -1,4 +1,5 @@
 // The schedule editor: what it reads, what it writes and when, the modes and the activation.
+#include "editor/job_editor_window.h"
 #include "mainwindow/settings_window.h"
 #include "scheduler/schedule_editor.h"
 #include "scheduler/schedule_files.h"
@@ -350,4 +351,16 @@ TEST_F(EditorTest, ADamagedCommonSettingKeepsWhatWasReadAndReportsIt) {
     EXPECT_EQ(e->combotidglobal->currentText(), "21:00");
     EXPECT_EQ(schedule::commonDaysLine(scheduler().chkdag), "1111111");
     EXPECT_FALSE(scheduler().common);
+}
+
+TEST_F(EditorTest, ARenamedJobStaysChosenForTheCommonSetting) {
+    jobs({"Bilder", "Musik"});
+    schedule::writeSelection(path(lista), {"Bilder", "Musik"});
+    frmaddmapp* a = prog().form<frmaddmapp>();
+    a->setCaption("Ändra jobb");
+    a->txtnamn->setEditText("Bilder");
+    dialogs().expectInput("Välj nytt namn", "Foton");
+    a->cmdbytnamn_Click();
+    EXPECT_TRUE(QFile::exists(path("Listor/Foton.000")));
+    EXPECT_EQ(testutil::readBytes(path(lista)), QByteArray("Foton\r\nMusik\r\n"));
 }

@@ -256,6 +256,8 @@ TEST_F(TimerTest, TheSpringNightRunsASkippedTimeAtTheFirstTickAfterTheGap) {
     // 01:58 winter time, 31 March 2024; the clocks go forward from 02:00 to 03:00.
     prog().clock.setNow(QDateTime(QDate(2024, 3, 31), QTime(1, 58)));
     switchOn();
+    EXPECT_EQ(mainText("lblschema_nästakörning"), "Idag 02:30 [A]");
+    EXPECT_EQ(mainText("lblschemanedräkning"), "2024-03-31 02:30:00");
     EXPECT_EQ(scheduler().dueMoment(), QDateTime(QDate(2024, 3, 31), QTime(3, 0)));
     runFor(15 * 60);
     ASSERT_EQ(runs.size(), 1u);
@@ -284,7 +286,9 @@ TEST_F(TimerTest, TheReminderOpensOnceAtFifteenMinutesAndClosesItself) {
     prog().form<frmsetup>()->chkschemapåminnelse->setChecked(true);
     at(wednesday, QTime(9, 43, 20));
     switchOn();
+    scheduler().Timer1_Timer(); // the first tick computes afresh
     scheduler().Timer1_Timer();
+    EXPECT_EQ(mainText("lblschemanedräkning2"), "Backup startar om ungefär 17 min");
     EXPECT_FALSE(prog().isLoaded<frmbackuppåminnelse>());
     runFor(95); // 09:44:55: 16 min
     EXPECT_FALSE(prog().isLoaded<frmbackuppåminnelse>());
