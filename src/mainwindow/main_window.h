@@ -200,6 +200,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void lblschema_mapp_Change();
     void listschemalogg_Click();
     void visa_senaste_backup() override;
+    // The last-run line ends beside "Visa logg" and takes the width its text needs.
+    void placeLastRunLine();
 
     // ---- old-backup warning ----------------------------------------------------------------
     void varna_gammal_backup();

@@ -291,6 +291,9 @@ void frmmain::showRecord() {
     lblhuvudmappar_label->setText(record().lblhuvudmappar);
     lblallamappar_label->setText(record().lblallamappar);
     lblexmappar_label->setText(record().lblexmappar);
+    // The scheduler panel's running view names the job being run.
+    if (lblschema_jobb)
+        lblschema_jobb->setText(record().lblschema_jobb);
 }
 
 int frmmain::combomapparIndex() const {

@@ -206,9 +206,7 @@ void frmmain::Form_Resize() {
         lblstatus2->move(lblstatus2->x(), lblstatus->y() - tw(240));
         if (auto* old = findChild<QWidget*>(QStringLiteral("lblgammalbackup")))
             old->move(old->x(), lblstatus2->y());
-        if (Label6)
-            Label6->setGeometry(outerW / 2, lblstatus2->y(), cmdvisalogg->x() - tw(120) - outerW / 2,
-                                lblstatus2->height());
+        placeLastRunLine();
         Timerfönstersize_Tag = QStringLiteral("1");
     } catch (...) {
     }

@@ -12,6 +12,7 @@
 #include "platform/textfile.h"
 #include "platform/widgets.h"
 #include "run/backup_window.h"
+#include "run/run_status.h"
 #include "scheduler/pause_window.h"
 #include "scheduler/schedule_editor.h"
 #include "scheduler/schedule_files.h"
@@ -33,7 +34,7 @@ constexpr int tw(int twips) {
     return twips / 15;
 }
 constexpr int kRow = 20;
-constexpr int kCaptionWidth = 110;
+constexpr int kCaptionWidth = 130;
 
 // A view of the panel: its values reach its right edge whatever the window's width.
 class PanelView : public QFrame {
@@ -156,7 +157,7 @@ void frmmain::createSchedulerControls() {
     visaJobb->onClick = [this] { lblvisaschemajobb_Click(); };
     lblvisaschemajobb = visaJobb;
 
-    frameschemapågår = view(frameschema, "frameschemapågår", tw(720));
+    frameschemapågår = view(frameschema, "frameschemapågår", tw(600));
     lblschema_jobb = row<QLabel>(frameschemapågår, QStringLiteral("Aktuellt jobb:"), "lblschema_jobb", 0);
     lblschema_statuspågår =
         row<QLabel>(frameschemapågår, QStringLiteral("Status:"), "lblschema_statuspågår", kRow);
@@ -227,7 +228,7 @@ void frmmain::showSchedulerPanel(bool visible) {
         return;
     }
     frameschemaaktiv->move(tw(1800), tw(600));
-    frameschemapågår->move(tw(1800), tw(720));
+    frameschemapågår->move(tw(1800), tw(600));
     frameschemaaktiv->setFrameShape(QFrame::NoFrame);
     frameschemapågår->setFrameShape(QFrame::NoFrame);
     txtschemavisajobb->move(tw(1800), tw(840));
@@ -350,10 +351,19 @@ void frmmain::visa_senaste_backup() {
         if (lines.size() < 2)
             platform::throwError(62);
         Label6->setText(QStringLiteral("Senaste ") + lines[1]);
+        placeLastRunLine();
         cmdvisalogg->show();
     } catch (const platform::RunError&) {
         Label6->clear();
     }
+}
+
+void frmmain::placeLastRunLine() {
+    if (!Label6)
+        return;
+    const int right = cmdvisalogg->x() - tw(120);
+    const int width = std::min(right - tw(120), Label6->fontMetrics().horizontalAdvance(Label6->text()) + 4);
+    Label6->setGeometry(right - width, lblstatus2->y(), width, lblstatus2->height());
 }
 
 // ---- the schedule editor ----------------------------------------------------------------------------
@@ -375,5 +385,6 @@ void frmmain::cmdstartaschema_Click() {
         knappar_låsupp();
         return;
     }
+    runstatus::centreOverRunWindow(e);
     program().dialogs.showModal(e);
 }

@@ -4,6 +4,7 @@
 #include "platform/icons.h"
 #include "platform/vb.h"
 #include "platform/widgets.h"
+#include "run/run_status.h"
 #include "scheduler/host.h"
 
 #include <QCloseEvent>
@@ -108,5 +109,7 @@ void frmpaus::pausa() {
     // A pause already shown holds the run; a second one would only stack on it.
     if (frmpaus* open = program().loaded<frmpaus>(); open && open->isVisible())
         return;
-    program().dialogs.showModal(program().form<frmpaus>());
+    frmpaus* w = program().form<frmpaus>();
+    runstatus::centreOverRunWindow(w);
+    program().dialogs.showModal(w);
 }

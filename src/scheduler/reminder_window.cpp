@@ -3,6 +3,7 @@
 #include "core/program.h"
 #include "platform/icons.h"
 #include "platform/widgets.h"
+#include "run/run_status.h"
 
 #include <QFont>
 #include <QLabel>
@@ -61,6 +62,7 @@ void frmbackuppåminnelse::setCountdown(const QString& text) {
 
 void frmbackuppåminnelse::showReminder() {
     frmbackuppåminnelse* w = program().form<frmbackuppåminnelse>();
+    runstatus::centreOverRunWindow(w);
     w->show();
     w->raise();
 }

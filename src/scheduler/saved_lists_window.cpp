@@ -10,6 +10,7 @@
 #include "platform/textfile.h"
 #include "platform/widgets.h"
 #include "run/leftover_window.h"
+#include "run/run_status.h"
 #include "scheduler/host.h"
 
 #include <QCheckBox>
@@ -167,6 +168,7 @@ void frmschemasync::visa(const QStringList& names) {
     // Opened again, it lists the folder as it is now, each list once.
     w->List1->clear();
     w->List1->addItems(names);
+    runstatus::centreOverRunWindow(w);
     w->show();
     w->raise();
 }
