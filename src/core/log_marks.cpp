@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QStringMatcher>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -12,8 +13,8 @@ std::vector<Range> findAll(const QString& text, const QString& word) {
     std::vector<Range> hits;
     if (word.isEmpty())
         return hits;
-    for (qsizetype p = text.indexOf(word, 0, Qt::CaseInsensitive); p >= 0;
-         p = text.indexOf(word, p + 1, Qt::CaseInsensitive))
+    const QStringMatcher matcher(word, Qt::CaseInsensitive);
+    for (qsizetype p = matcher.indexIn(text, 0); p >= 0; p = matcher.indexIn(text, p + 1))
         hits.push_back({p, word.size()});
     return hits;
 }

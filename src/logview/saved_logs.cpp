@@ -43,8 +43,22 @@ QString pathOf(const QString& programFolder, const QString& entry) {
 }
 
 QString forShowing(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // One pass: a replace per line end would move the rest of a long log each time.
+    QChar* out = text.data();
+    const QChar* in = out;
+    const QChar* end = in + text.size();
+    QChar* w = out;
+    while (in < end) {
+        if (*in == QLatin1Char('\r')) {
+            *w++ = QLatin1Char('\n');
+            ++in;
+            if (in < end && *in == QLatin1Char('\n'))
+                ++in;
+        } else {
+            *w++ = *in++;
+        }
+    }
+    text.truncate(w - out);
     return text;
 }
 
