@@ -39,7 +39,7 @@ QLabel* wrapped(QWidget* parent, const char* name, const QString& text, int left
 frmom::frmom() {
     setObjectName(QStringLiteral("frmom"));
     setWindowTitle(QStringLiteral("Om..."));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(tw(9420), tw(4695));
 
     Picture1 = platform::named<QFrame>(this, "Picture1");

@@ -345,7 +345,8 @@ void frmlog::layoutView() {
         txtsök->move(txtsök->x(), tw(twTop(combolog) + twHeight(combolog)));
         lblsökinfo->move(lblsökinfo->x(), txtsök->y());
         const int top = twTop(txtsök) + twHeight(txtsök);
-        Text1->setGeometry(0, tw(top), Text1->width(), tw(std::max(innerHeight - 940, 0)));
+        const int height = std::min(innerHeight - 940, innerHeight - top);
+        Text1->setGeometry(0, tw(top), Text1->width(), tw(std::max(height, 0)));
     }
 }
 

@@ -43,7 +43,7 @@ void removeQuietly(const QString& path) {
 
 frmuppdatera::frmuppdatera() {
     setObjectName(QStringLiteral("frmuppdatera"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(440, 372);
 
     Frame1 = platform::named<QFrame>(this, "Frame1");
