@@ -179,6 +179,9 @@ TEST_F(LogViewer, SearchMarksEveryHitAndReportsTheCount) {
     EXPECT_EQ(w->lblsökinfo->text(), "Hittade inga träffar.");
     EXPECT_TRUE(marked(w).empty());
 
+    w->färglägg_fel();
+    EXPECT_EQ(marked(w), (std::vector<qsizetype>{0, 1, 2, 3})) << "the error marks come back on request";
+
     w->txtsök->setText("x");
     w->txtsök_KeyPress(13);
     EXPECT_EQ(w->lblsökinfo->text(), "Hittade 1 träff. Den är markerad med rött.");
