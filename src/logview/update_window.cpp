@@ -124,6 +124,16 @@ void frmuppdatera::checkFailed(bool logLine) {
         logview::host::systemLog(QStringLiteral("Misslyckades med att hitta uppdateringar."));
 }
 
+void frmuppdatera::reportError(const platform::RunError& e, const QString& place, const QString& hiddenLine) {
+    Text1->setPlainText(errorText(e));
+    // Shown, the user is told; hidden (the check at start), only the system log is.
+    if (isVisible())
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."), place);
+    else
+        logview::host::systemLogError(hiddenLine + QString::number(e.number) + e.description +
+                                      QLatin1Char('.'));
+}
+
 void frmuppdatera::cmdsökuppdatering_Click() {
     if (busy_)
         return;
@@ -173,17 +183,10 @@ void frmuppdatera::cmdsökuppdatering_Click() {
     } catch (const platform::RunError& e) {
         removeQuietly(temporaryFile_);
         busy_ = false;
-        if (isVisible()) {
-            Text1->setPlainText(errorText(e));
-            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
-                                      QStringLiteral("Uppdatera, sök uppdatering"));
-        } else {
-            logview::host::systemLogError(
-                QStringLiteral("Ett fel uppstod vid sökning efter programuppdatering. "
-                               "Plats: Uppdatera, sök uppdatering. Felkod ") +
-                QString::number(e.number) + e.description + QLatin1Char('.'));
-            Text1->setPlainText(errorText(e));
-        }
+        reportError(
+            e, QStringLiteral("Uppdatera, sök uppdatering"),
+            QStringLiteral("Ett fel uppstod vid sökning efter programuppdatering. Plats: Uppdatera, sök "
+                           "uppdatering. Felkod "));
         if (closeRequested_)
             unloadWhenDone();
         return;
@@ -230,17 +233,9 @@ void frmuppdatera::cmdinstallera_Click() {
             }
         }
     } catch (const platform::RunError& e) {
-        if (isVisible()) {
-            Text1->setPlainText(errorText(e));
-            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
-                                      QStringLiteral("Installera uppdatering"));
-        } else {
-            logview::host::systemLogError(
-                QStringLiteral("Ett fel uppstod under installation av uppdatering. Plats: "
-                               "Uppdatera, installera. Felkod ") +
-                QString::number(e.number) + e.description + QLatin1Char('.'));
-            Text1->setPlainText(errorText(e));
-        }
+        reportError(e, QStringLiteral("Installera uppdatering"),
+                    QStringLiteral("Ett fel uppstod under installation av uppdatering. Plats: Uppdatera, "
+                                   "installera. Felkod "));
     }
     busy_ = false;
     if (closeRequested_)

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/download.h"
+#include "platform/errors.h"
 
 #include <QString>
 #include <QWidget>
@@ -57,6 +58,9 @@ class frmuppdatera : public QWidget {
 
   private:
     void checkFailed(bool logLine);
+    // A run-time error of the check or the installation: the text box, and the reporter or,
+    // while hidden, the system-log line `hiddenLine` followed by the number and description.
+    void reportError(const platform::RunError& e, const QString& place, const QString& hiddenLine);
     void unloadWhenDone();
     bool busy_ = false;
     bool closeRequested_ = false;

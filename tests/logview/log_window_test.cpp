@@ -1,7 +1,6 @@
-#include "core/main_window.h"
 #include "logview/log_window.h"
+#include "logview/logview_test.h"
 #include "platform/errors.h"
-#include "support/fixture.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,14 +13,8 @@
 #include <QTextCursor>
 #include <cerrno>
 
-class LogViewer : public ProgramTest {
+class LogViewer : public LogviewTest {
   protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        prog().clock.setNow(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
-        m = prog().form<frmmain>();
-        m->txtsyslogg->clear();
-    }
     QString saved(const QString& name) const { return path("Sparade loggar/" + name); }
     void writeSaved(const QString& name, const QByteArray& text) { testutil::writeFile(saved(name), text); }
     frmlog* open() {
@@ -65,7 +58,6 @@ class LogViewer : public ProgramTest {
             }
         return out;
     }
-    frmmain* m = nullptr;
 };
 
 TEST_F(LogViewer, OpensOnTheNewestSavedLogWithItsErrorMarks) {

@@ -1,8 +1,7 @@
-#include "core/main_window.h"
+#include "logview/logview_test.h"
 #include "logview/update_check.h"
 #include "logview/update_window.h"
 #include "platform/click_label.h"
-#include "support/fixture.h"
 #include "support/http_server.h"
 
 #include <QDir>
@@ -17,27 +16,17 @@ const char* kVersionPath = "/program/tamrel-backup_version.txt";
 const char* kSetupPath = "/program/tamrel-backup-setup.exe";
 } // namespace
 
-class UpdateWindow : public ProgramTest {
+class UpdateWindow : public LogviewTest {
   protected:
     void SetUp() override {
-        ProgramTest::SetUp();
-        prog().clock.setNow(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
-        m = prog().form<frmmain>();
-        m->txtsyslogg->clear();
+        LogviewTest::SetUp();
         savedSite_ = updates::site();
         updates::site().base = server.base();
         updates::site().timeoutMs = 3000;
     }
     void TearDown() override {
         updates::site() = savedSite_;
-        ProgramTest::TearDown();
-    }
-    // The system-log lines written so far, without their time.
-    QStringList logLines() const {
-        QStringList out;
-        for (const QString& l : m->systemLogText().split("\r\n", Qt::SkipEmptyParts))
-            out << l.mid(QString("2026-01-02 03:04:05  ").size());
-        return out;
+        LogviewTest::TearDown();
     }
     QStringList temporaryFiles() const {
         return QDir(programDir_.path()).entryList({"_version*.tmp"}, QDir::Files);
@@ -60,7 +49,6 @@ class UpdateWindow : public ProgramTest {
     }
     LocalHttpServer server;
     updates::Site savedSite_;
-    frmmain* m = nullptr;
 };
 
 TEST_F(UpdateWindow, EveryOutcomeOfAVisibleCheckHasItsTextsAndLogLines) {
