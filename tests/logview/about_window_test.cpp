@@ -1,14 +1,18 @@
 #include "core/main_window.h"
 #include "logview/about_window.h"
+#include "logview/log_window.h"
 #include "logview/update_check.h"
 #include "logview/update_window.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
+#include "support/accessibility.h"
 #include "support/fixture.h"
 
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -114,4 +118,29 @@ TEST_F(AboutBox, DonationViewCoversTheAboutContentAndEnterOrEscCloses) {
         w->cmddonerastäng->click();
     });
     EXPECT_FALSE(prog().isLoaded<frmom>());
+}
+
+TEST_F(AboutBox, EveryWindowOfTheLogViewerUpdatesAndAboutBoxNamesItsControls) {
+    platform::installAccessibility();
+    frmlog* log = prog().form<frmlog>();
+    log->show();
+    EXPECT_EQ(testutil::unnamedControls(log), QStringList());
+    log->optlista[1]->setChecked(true);
+    EXPECT_EQ(testutil::unnamedControls(log), QStringList());
+    log->hide();
+
+    frmuppdatera* u = prog().form<frmuppdatera>();
+    for (QWidget* w : {static_cast<QWidget*>(u->lblchangelog), static_cast<QWidget*>(u->lblhemsidan),
+                       static_cast<QWidget*>(u->cmdinstallera)})
+        w->show();
+    u->show();
+    EXPECT_EQ(testutil::unnamedControls(u), QStringList());
+    u->hide();
+
+    frmom* about = prog().form<frmom>();
+    about->show();
+    EXPECT_EQ(testutil::unnamedControls(about), QStringList());
+    about->lbldonera_Click();
+    EXPECT_EQ(testutil::unnamedControls(about), QStringList());
+    about->hide();
 }
