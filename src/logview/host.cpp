@@ -1,34 +1,31 @@
 #include "logview/host.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/icons.h"
 
 namespace logview::host {
 
 void systemLog(const QString& text) {
-    program().form<frmmain>()->appendSystemLog(text);
+    program().systemLog().append(text);
 }
 
 void systemLogError(const QString& text) {
-    frmmain* m = program().form<frmmain>();
-    m->appendSystemLog(text);
-    m->markProgramLogError();
+    SystemLog& log = program().systemLog();
+    log.append(text);
+    log.markError();
 }
 
 void resetTrayError() {
-    frmmain* m = program().form<frmmain>();
-    if (m->TrayIcon1 && m->TrayIcon1->Tag == QLatin1String("err")) {
-        m->TrayIcon1->setPicture(platform::icon(platform::Picture::Backup));
-        m->TrayIcon1->Tag.clear();
+    MainWindowServices& m = program().mainWindow();
+    if (m.trayTag() == QLatin1String("err")) {
+        m.setTrayPicture(platform::icon(platform::Picture::Backup));
+        m.setTrayTag(QString());
     }
 }
 
 QIcon mainIcon() {
-    if (frmmain* m = program().loaded<frmmain>())
-        if (!m->windowIcon().isNull())
-            return m->windowIcon();
-    return platform::icon(platform::Picture::Backup);
+    const QIcon icon = program().mainWindow().icon();
+    return icon.isNull() ? platform::icon(platform::Picture::Backup) : icon;
 }
 
 } // namespace logview::host

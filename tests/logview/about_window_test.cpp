@@ -1,4 +1,3 @@
-#include "core/main_window.h"
 #include "logview/about_window.h"
 #include "logview/log_window.h"
 #include "logview/update_check.h"
@@ -18,10 +17,6 @@
 
 class AboutBox : public ProgramTest {
   protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        prog().form<frmmain>();
-    }
     // Opens the about box the way `open` does; `act` runs on it while it is shown.
     void show(const std::function<void()>& open, const std::function<void(frmom*)>& act) {
         dialogs().expectWindow("frmom", [&](QWidget* w) {

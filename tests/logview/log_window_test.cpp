@@ -249,16 +249,15 @@ TEST_F(LogViewer, GeometryFileIsAppliedLineByLineAndWrittenOnlyFromTheNormalStat
     frmlog* w = open();
     EXPECT_EQ(w->height(), 400);
     EXPECT_EQ(w->width(), 600);
-    EXPECT_TRUE(m->systemLogText().endsWith(
-        "  Ett fel uppstod när loggfönstrets storlek och position skulle laddas. Plats: open_windowsize_log. "
-        "Felkod 62Inmatning efter filslut."));
-    EXPECT_EQ(m->lblprogramlogg->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(logLines(),
+              QStringList{"Ett fel uppstod när loggfönstrets storlek och position skulle laddas. Plats: "
+                          "open_windowsize_log. Felkod 62Inmatning efter filslut."});
+    EXPECT_TRUE(prog().systemLog().errorMarked());
     prog().unload<frmlog>();
 
     testutil::writeLines(file, {" 6000 ", "bred"});
-    m->txtsyslogg->clear();
     w = open();
-    EXPECT_TRUE(m->systemLogText().contains("Felkod 13Typerna matchar inte."));
+    EXPECT_TRUE(prog().systemLog().text().endsWith("Felkod 13Typerna matchar inte."));
     prog().unload<frmlog>();
 
     // Closed while minimised or maximised: the file stays as it was.
@@ -284,12 +283,13 @@ TEST_F(LogViewer, GeometryFileIsAppliedLineByLineAndWrittenOnlyFromTheNormalStat
 }
 
 TEST_F(LogViewer, OpeningClearsTheTrayErrorAlsoForTheProgramLog) {
-    m->TrayIcon1->Tag = "err";
+    m->tray = "err";
     open();
-    EXPECT_EQ(m->TrayIcon1->Tag, "");
+    EXPECT_EQ(m->tray, "");
+    EXPECT_EQ(m->trayPictures, 1) << "the normal picture";
     prog().unload<frmlog>();
 
-    m->TrayIcon1->Tag = "err";
+    m->tray = "err";
     const QString programLog = "\r\n2026-01-01 10:00:00  FEL! Ett fel uppstod. Plats: X\r\n"
                                "2026-01-01 10:00:01  Ett fel uppstod när listan skulle laddas.\r\n"
                                "2026-01-01 10:00:02  Allt väl\r\n";
@@ -309,5 +309,5 @@ TEST_F(LogViewer, OpeningClearsTheTrayErrorAlsoForTheProgramLog) {
         EXPECT_EQ(w->Text1->textCursor().position(), shown.size());
     });
     logview::openProgramLog(programLog);
-    EXPECT_EQ(m->TrayIcon1->Tag, "");
+    EXPECT_EQ(m->tray, "");
 }

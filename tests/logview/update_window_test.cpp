@@ -101,7 +101,7 @@ TEST_F(UpdateWindow, EveryOutcomeOfAVisibleCheckHasItsTextsAndLogLines) {
          "Nyaste version: ?", "Misslyckades med att söka uppdateringar", failedLog, false},
     };
     for (const Case& c : cases) {
-        m->txtsyslogg->clear();
+        prog().systemLog().setText(QString());
         updates::site().timeoutMs = 3000;
         c.arrange();
         visibleCheck([&](frmuppdatera* u) {
@@ -161,7 +161,7 @@ TEST_F(UpdateWindow, AHiddenCheckShowsTheWindowOnlyForANewerVersion) {
               (QStringList{"Letar efter programuppdateringar", "Du har den senaste programversionen."}));
 
     // A failed download: the same.
-    m->txtsyslogg->clear();
+    prog().systemLog().setText(QString());
     server.on(kVersionPath, LocalHttpServer::Reply{"500 Internal Server Error", "x", {}, false, -1});
     logview::startHiddenUpdateCheck();
     prog().loaded<frmuppdatera>()->Timer1_Timer();
@@ -170,7 +170,7 @@ TEST_F(UpdateWindow, AHiddenCheckShowsTheWindowOnlyForANewerVersion) {
               (QStringList{"Letar efter programuppdateringar", "Misslyckades med att hitta uppdateringar."}));
 
     // A newer version: the window comes up, not modal, with the news.
-    m->txtsyslogg->clear();
+    prog().systemLog().setText(QString());
     server.on(kVersionPath, QByteArray("800\r\nNytt\r\n"));
     logview::startHiddenUpdateCheck();
     u = prog().loaded<frmuppdatera>();
@@ -197,7 +197,7 @@ TEST_F(UpdateWindow, AHiddenCheckThatFailsStaysHiddenWithItsErrorForALaterCheck)
               (QStringList{"Letar efter programuppdateringar",
                            "Ett fel uppstod vid sökning efter programuppdatering. Plats: Uppdatera, sök "
                            "uppdatering. Felkod 62Inmatning efter filslut."}));
-    EXPECT_EQ(m->lblprogramlogg->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_TRUE(prog().systemLog().errorMarked());
     EXPECT_TRUE(temporaryFiles().isEmpty());
 
     server.on(kVersionPath, QByteArray("800\r\n"));
