@@ -351,19 +351,10 @@ void frmlog::layoutView() {
 }
 
 void frmlog::open_windowsize_log() {
-    const QString file = geometry::geometryFile(QStringLiteral("log"));
-    if (!platform::fileExists(file)) {
-        geometry::centre(this);
-        return;
-    }
-    try {
-        geometry::applyGeometry(file, this);
-    } catch (const platform::RunError& e) {
-        logview::host::systemLogError(
-            QStringLiteral("Ett fel uppstod när loggfönstrets storlek och position skulle laddas. Plats: "
-                           "open_windowsize_log. Felkod ") +
-            QString::number(e.number) + e.description + QLatin1Char('.'));
-    }
+    geometry::restoreWindow(
+        this, QStringLiteral("log"),
+        QStringLiteral("Ett fel uppstod när loggfönstrets storlek och position skulle laddas. "
+                       "Plats: open_windowsize_log. Felkod "));
 }
 
 void frmlog::Form_Unload() {
