@@ -1,0 +1,252 @@
+// Search and replace across the jobs of a group, on real job sets through its window.
+#include "core/error_dialog.h"
+#include "editor/job_files.h"
+#include "editor/search_replace.h"
+#include "editor/search_replace_window.h"
+#include "platform/errors.h"
+#include "support/fixture.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cerrno>
+
+namespace {
+
+struct LineCase {
+    const char* line;
+    const char* find;
+    const char* with;
+    const char* expected;
+};
+
+TEST(SearchReplaceLine, EveryOccurrenceIsReplacedAndTheRunAlwaysEnds) {
+    const LineCase cases[] = {
+        {"G:/Backup;G:/Backup/Bilder", "G:/Backup", "H:/Säk", "H:/Säk;H:/Säk/Bilder"},
+        {"aabb", "ab", "a", "aa"}, // an occurrence formed by a replacement is replaced too
+        {"/data/x /data/y", "/data", "", "/x /y"},
+        {"C:/Backup", "c:/backup", "D:/", "C:/Backup"}, // letter case must match
+        {"G:/Backup/x", "G:/Backup", "G:/Backup/Ny", "G:/Backup/Ny/x"},
+        {"aaa", "a", "aa", "aaaaaa"},
+        {"text", "", "x", "text"},
+    };
+    for (const LineCase& c : cases)
+        EXPECT_EQ(searchreplace::replaceInLine(c.line, c.find, c.with), QString::fromUtf8(c.expected))
+            << c.line << " / " << c.find;
+}
+
+class SearchReplace : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        group = path("Listor");
+        for (const QString& name : names) {
+            testutil::JobSpec j;
+            j.name = name;
+            j.folders = {"/mnt/gammal/" + name, "/mnt/gammal/" + name + "/Under"};
+            j.mainFolders = {"/mnt/gammal/" + name};
+            j.backupFolder = "/mnt/gammal/Backup";
+            j.filters = {"*.*", "", "/mnt/gammal/x.tmp", "gammal * tmp", ""};
+            j.options = {"JA", "NEJ", "0", "NEJ", "gammal"};
+            j.excluded = {"/mnt/gammal/" + name + "/Ut"};
+            j.programs = {"/mnt/gammal/stopp", "/mnt/gammal/start ;; x"};
+            j.versioning = {"JA", "doc", "", "3", "/mnt/gammal/Versioner"};
+            testutil::writeJob(group, j);
+            testutil::writeLines(group + "/" + name + ".006", {" 1 ", " 0 ", "10:00", "0200000", " 0 "});
+            testutil::writeLines(group + "/" + name + ".007", {"2026-01-01 10:00", "gammal"});
+        }
+        jobs.names = [this] { return names; };
+        jobs.selectedIndex = [this] { return selected; };
+        jobs.reselect = [this](int i) { reselected << i; };
+        jobs.folder = group;
+    }
+    QByteArray bytes(const QString& job, int n) { return testutil::readBytes(JobFiles(group, job).path(n)); }
+    // Opens the window and lets `act` work it as the user would.
+    void run(std::function<void(frmsökersätt*)> act) {
+        dialogs().expectWindow("frmsökersätt", [act](QWidget* w) { act(static_cast<frmsökersätt*>(w)); });
+        frmsökersätt::open(jobs);
+    }
+    void expectReport(const QString& contains) {
+        dialogs().expectWindow("frmerror", [contains](QWidget* w) {
+            const QString text = static_cast<frmerror*>(w)->lblfel->toPlainText();
+            EXPECT_TRUE(text.contains(contains)) << text.toStdString();
+        });
+    }
+    static void only(frmsökersätt* w, std::initializer_list<int> rows) {
+        for (int i = 0; i < w->listfiler->count(); ++i)
+            w->listfiler->item(i)->setSelected(false);
+        for (int r : rows)
+            w->listfiler->item(r)->setSelected(true);
+    }
+
+    QString group;
+    QStringList names = {"Bilder", "Dokument", "Musik"};
+    int selected = 1;
+    QList<int> reselected;
+    frmsökersätt::JobList jobs;
+};
+
+TEST_F(SearchReplace, TheMarkedJobChangesInEveryCategoryAndNothingElse) {
+    QMap<QString, QByteArray> before;
+    for (const QString& job : names)
+        for (int n = 0; n <= 9; ++n)
+            before[job + QString::number(n)] = bytes(job, n);
+    run([&](frmsökersätt* w) {
+        EXPECT_EQ(w->optjobb1->text(), "Markerat jobb (Dokument)");
+        EXPECT_TRUE(w->optjobb1->isChecked());
+        EXPECT_EQ(w->listfiler->selectedItems().size(), 6);
+        w->txtsök1->setText("/mnt/gammal");
+        w->txtsök2->setText("/media/ny");
+        expectReport("Processen slutfördes utan problem.");
+        w->cmdkör->click();
+        EXPECT_EQ(w->lastRun().jobs, 1);
+        EXPECT_EQ(w->lastRun().files, 6);
+        EXPECT_EQ(w->lastRun().lines, 2 + 1 + 1 + 1 + 1 + 2);
+        EXPECT_TRUE(w->cmdkör->isEnabled());
+        EXPECT_FALSE(w->cmdstopp->isVisibleTo(w));
+        EXPECT_FALSE(w->Frame2->isVisibleTo(w));
+        w->cmdavbryt->click();
+    });
+    const JobFiles doc(group, "Dokument");
+    EXPECT_EQ(doc.readFolders(), (QStringList{"/media/ny/Dokument", "/media/ny/Dokument/Under"}));
+    EXPECT_EQ(doc.readBackupFolder(), "/media/ny/Backup");
+    EXPECT_EQ(doc.readExcluded(), QStringList{"/media/ny/Dokument/Ut"});
+    EXPECT_EQ(doc.readPrograms()->start, "/media/ny/start ;; x");
+    EXPECT_EQ(doc.readFilters().excludedNames, "/media/ny/x.tmp");
+    EXPECT_EQ(doc.readFilters().folderFilters, "gammal * tmp");
+    // ".004", ".006", ".007" and ".009" are never edited.
+    for (int n : {4, 6, 7, 9})
+        EXPECT_EQ(bytes("Dokument", n), before["Dokument" + QString::number(n)]) << n;
+    EXPECT_EQ(bytes("Dokument", 2), "/media/ny/Backup\r\n");
+    for (const QString& job : {QString("Bilder"), QString("Musik")})
+        for (int n = 0; n <= 9; ++n)
+            EXPECT_EQ(bytes(job, n), before[job + QString::number(n)]) << job.toStdString() << n;
+    EXPECT_EQ(reselected, QList<int>{1});
+}
+
+TEST_F(SearchReplace, AllJobsWithOnlyTheBackupFolderChangeOnlyTheirBackupFolderFiles) {
+    const QByteArray folders = bytes("Musik", 0);
+    const qint64 untouched = testutil::mtimeOf(JobFiles(group, "Musik").path(0));
+    run([&](frmsökersätt* w) {
+        w->optjobb2->setChecked(true);
+        only(w, {2});
+        w->txtsök1->setText("/mnt/gammal/Backup");
+        w->txtsök2->setText("/media/ny/Säk");
+        expectReport("Processen slutfördes utan problem.");
+        w->cmdkör->click();
+        EXPECT_EQ(w->lastRun().jobs, 3);
+        EXPECT_EQ(w->lastRun().files, 3);
+        w->cmdavbryt->click();
+    });
+    for (const QString& job : names)
+        EXPECT_EQ(JobFiles(group, job).readBackupFolder(), "/media/ny/Säk");
+    EXPECT_EQ(bytes("Musik", 0), folders);
+    EXPECT_EQ(testutil::mtimeOf(JobFiles(group, "Musik").path(0)), untouched);
+}
+
+TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobOrASearchTextOrAMatchingCase) {
+    QMap<QString, QByteArray> before;
+    auto snapshot = [&] {
+        QMap<QString, QByteArray> m;
+        for (const QString& job : names)
+            for (int n = 0; n <= 9; ++n)
+                m[job + QString::number(n)] = bytes(job, n);
+        return m;
+    };
+    before = snapshot();
+    selected = -1;
+    run([&](frmsökersätt* w) {
+        EXPECT_EQ(w->optjobb1->text(), "Markerat jobb ()");
+        w->txtsök1->setText("/mnt/gammal");
+        expectReport("Processen slutfördes utan problem.");
+        w->cmdkör->click();
+        // An empty search text is refused before anything runs.
+        w->optjobb2->setChecked(true);
+        w->txtsök1->clear();
+        expectReport("Skriv in den text du vill söka efter.");
+        w->cmdkör->click();
+        // Another letter case is not found.
+        w->txtsök1->setText("/MNT/gammal");
+        expectReport("Processen slutfördes utan problem.");
+        w->cmdkör->click();
+        EXPECT_EQ(w->lastRun().files, 0);
+        w->cmdavbryt->click();
+    });
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(reselected, (QList<int>{-1, -1}));
+}
+
+TEST_F(SearchReplace, AStopEndsBeforeTheNextJobAndTheNextRunGoesAgain) {
+    run([&](frmsökersätt* w) {
+        w->optjobb2->setChecked(true);
+        w->txtsök1->setText("/mnt/gammal");
+        w->txtsök2->setText("/srv");
+        // The user presses "Avbryt process" while the second job's files are being gathered
+        // (one yield before each job and each marked category).
+        int yields = 0;
+        w->doEvents = [&] {
+            if (++yields == 9)
+                w->cmdstopp->click();
+        };
+        dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+        expectReport("Processen slutfördes utan problem.");
+        w->cmdkör->click();
+        EXPECT_EQ(w->cmdstopp_Tag, "1");
+        EXPECT_EQ(w->lastRun().jobs, 1);
+        EXPECT_EQ(JobFiles(group, "Bilder").readBackupFolder(), "/srv/Backup");
+        // Dokument was half gathered when the stop came: none of its files changed.
+        EXPECT_EQ(JobFiles(group, "Dokument").readFolders().first(), "/mnt/gammal/Dokument");
+        EXPECT_EQ(JobFiles(group, "Dokument").readBackupFolder(), "/mnt/gammal/Backup");
+
+        w->doEvents = [] {};
+        expectReport("Processen slutfördes utan problem.");
+        w->cmdkör->click();
+        EXPECT_EQ(w->cmdstopp_Tag, "");
+        EXPECT_EQ(w->lastRun().jobs, 2);
+        w->cmdavbryt->click();
+    });
+    for (const QString& job : names)
+        EXPECT_EQ(JobFiles(group, job).readBackupFolder(), "/srv/Backup");
+}
+
+TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
+    const QByteArray folders = bytes("Dokument", 0);
+    // Dokument's ".005" reads but cannot be written: its files written before are put back.
+    platform::injectFault(JobFiles(group, "Dokument").path(5) + "#write", ENOSPC);
+    run([&](frmsökersätt* w) {
+        w->optjobb2->setChecked(true);
+        w->txtsök1->setText("/mnt/gammal");
+        w->txtsök2->setText("/srv");
+        expectReport("Sök och ersätt, utför");
+        w->cmdkör->click();
+        EXPECT_TRUE(w->cmdkör->isEnabled());
+        EXPECT_TRUE(w->cmdavbryt->isEnabled());
+        w->cmdavbryt->click();
+    });
+    platform::clearFaults();
+    EXPECT_EQ(JobFiles(group, "Bilder").readBackupFolder(), "/srv/Backup");
+    EXPECT_EQ(bytes("Dokument", 0), folders);
+    EXPECT_EQ(JobFiles(group, "Dokument").readBackupFolder(), "/mnt/gammal/Backup");
+    EXPECT_EQ(JobFiles(group, "Dokument").readExcluded(), QStringList{"/mnt/gammal/Dokument/Ut"});
+    EXPECT_EQ(JobFiles(group, "Musik").readBackupFolder(), "/mnt/gammal/Backup");
+    EXPECT_EQ(reselected, QList<int>{1});
+}
+
+TEST_F(SearchReplace, TheTipAndAnEmptyGroup) {
+    names.clear();
+    run([&](frmsökersätt* w) {
+        dialogs().expectMessage("G:\\Backup");
+        w->help1_Click();
+        w->optjobb2->setChecked(true);
+        w->txtsök1->setText("x");
+        expectReport("Processen slutfördes utan problem.");
+        w->cmdkör->click();
+        w->cmdavbryt->click();
+    });
+}
+
+} // namespace
