@@ -11,9 +11,9 @@
 #include <QToolButton>
 
 namespace {
-constexpr int kCellWidth = 146;
+constexpr int kCellWidth = 166;
 constexpr int kCellHeight = 128;
-constexpr int kButtonWidth = 118;
+constexpr int kButtonWidth = 156;
 constexpr int kButtonHeight = 76;
 constexpr int kInnerWidth = 3 * kCellWidth;
 constexpr int kInnerHeight = 2 * kCellHeight + 52;
@@ -84,7 +84,7 @@ QuickStartPanel::QuickStartPanel(QWidget* parent, Actions actions)
         new QCheckBox(QStringLiteral("Visa snabbstartsväljaren även vid nästa uppstart"), framesnabbstart2);
     chksnabbstart_nästauppstart->setObjectName(QStringLiteral("chksnabbstart_nästauppstart"));
     chksnabbstart_nästauppstart->setChecked(true);
-    chksnabbstart_nästauppstart->setGeometry(8, 2 * kCellHeight + 8, kInnerWidth - 130, 22);
+    chksnabbstart_nästauppstart->setGeometry(4, 2 * kCellHeight + 8, kInnerWidth - 124, 22);
     connect(chksnabbstart_nästauppstart, &QCheckBox::clicked, this,
             [this] { chksnabbstart_nästauppstart_Click(); });
 
@@ -95,7 +95,7 @@ QuickStartPanel::QuickStartPanel(QWidget* parent, Actions actions)
     link->setCursor(Qt::PointingHandCursor);
     link->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     link->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    link->setGeometry(kInnerWidth - 118, 2 * kCellHeight + 8, 110, 22);
+    link->setGeometry(kInnerWidth - 114, 2 * kCellHeight + 8, 110, 22);
     link->onClick = [this] { lblsnabbinställningar_Click(); };
 
     if (parent)

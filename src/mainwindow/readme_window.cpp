@@ -20,6 +20,7 @@ frmreadme::frmreadme() {
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setAccessibleName(QStringLiteral("Information"));
     Text1->setGeometry(10, 10, 500, 330);
     Label1 =
