@@ -65,6 +65,14 @@ class SearchReplace : public ProgramTest {
         jobs.folder = group;
     }
     QByteArray bytes(const QString& job, int n) { return testutil::readBytes(JobFiles(group, job).path(n)); }
+    // Every job file of every job, by job name and file number.
+    QMap<QString, QByteArray> snapshot() {
+        QMap<QString, QByteArray> m;
+        for (const QString& job : names)
+            for (int n = 0; n <= 9; ++n)
+                m[job + QString::number(n)] = bytes(job, n);
+        return m;
+    }
     // Opens the window and lets `act` work it as the user would.
     void run(std::function<void(frmsökersätt*)> act) {
         dialogs().expectWindow("frmsökersätt", [act](QWidget* w) { act(static_cast<frmsökersätt*>(w)); });
@@ -91,10 +99,7 @@ class SearchReplace : public ProgramTest {
 };
 
 TEST_F(SearchReplace, TheMarkedJobChangesInEveryCategoryAndNothingElse) {
-    QMap<QString, QByteArray> before;
-    for (const QString& job : names)
-        for (int n = 0; n <= 9; ++n)
-            before[job + QString::number(n)] = bytes(job, n);
+    const QMap<QString, QByteArray> before = snapshot();
     run([&](frmsökersätt* w) {
         EXPECT_EQ(w->optjobb1->text(), "Markerat jobb (Dokument)");
         EXPECT_TRUE(w->optjobb1->isChecked());
@@ -149,15 +154,7 @@ TEST_F(SearchReplace, AllJobsWithOnlyTheBackupFolderChangeOnlyTheirBackupFolderF
 }
 
 TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobOrASearchTextOrAMatchingCase) {
-    QMap<QString, QByteArray> before;
-    auto snapshot = [&] {
-        QMap<QString, QByteArray> m;
-        for (const QString& job : names)
-            for (int n = 0; n <= 9; ++n)
-                m[job + QString::number(n)] = bytes(job, n);
-        return m;
-    };
-    before = snapshot();
+    const QMap<QString, QByteArray> before = snapshot();
     selected = -1;
     run([&](frmsökersätt* w) {
         EXPECT_EQ(w->optjobb1->text(), "Markerat jobb ()");
