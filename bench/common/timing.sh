@@ -1,0 +1,9 @@
+# Sourced by the benchmark scripts.
+
+seconds() { # command... -> elapsed wall-clock seconds on stdout
+    local t0 t1
+    t0=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || true
+    t1=$(date +%s.%N)
+    echo "$t1 - $t0" | bc -l
+}
