@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "editor/job_files.h"
 #include "editor/search_replace.h"
 #include "platform/click_label.h"
@@ -9,6 +10,7 @@
 #include "platform/events.h"
 #include "platform/icons.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -129,6 +131,8 @@ void frmsökersätt::open(const JobList& jobs) {
     frmsökersätt* w = p.form<frmsökersätt>();
     w->jobs_ = jobs;
     w->Form_Load();
+    // Over the window it was opened from: the main window or the settings window.
+    geometry::centreOver(w, QApplication::activeWindow());
     p.dialogs.showModal(w);
 }
 
