@@ -1,7 +1,7 @@
 #include "editor/search_replace.h"
 
+#include "core/job_files.h"
 #include "core/module1.h"
-#include "editor/job_files.h"
 #include "platform/errors.h"
 
 namespace searchreplace {

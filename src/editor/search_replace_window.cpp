@@ -1,9 +1,9 @@
 #include "editor/search_replace_window.h"
 
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "core/window_geometry.h"
-#include "editor/job_files.h"
 #include "editor/search_replace.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
@@ -125,11 +125,10 @@ frmsökersätt::frmsökersätt() {
     connect(cmdavbryt, &QPushButton::clicked, this, [this] { cmdavbryt_Click(); });
 }
 
-void frmsökersätt::open(const JobList& jobs) {
+void frmsökersätt::open() {
     Program& p = program();
     p.unload<frmsökersätt>(); // each opening starts afresh
     frmsökersätt* w = p.form<frmsökersätt>();
-    w->jobs_ = jobs;
     w->Form_Load();
     // Over the window it was opened from: the main window or the settings window.
     geometry::centreOver(w, QApplication::activeWindow());
@@ -137,13 +136,9 @@ void frmsökersätt::open(const JobList& jobs) {
 }
 
 void frmsökersätt::Form_Load() {
-    QString name;
-    if (jobs_.names && jobs_.selectedIndex) {
-        const QStringList names = jobs_.names();
-        const int i = jobs_.selectedIndex();
-        if (i >= 0 && i < names.size())
-            name = names.at(i);
-    }
+    const MainWindowServices& m = program().mainWindow();
+    const int i = m.currentJobIndex();
+    const QString name = i >= 0 && i < m.jobCount() ? m.jobName(i) : QString();
     optjobb1->setText(QStringLiteral("Markerat jobb (") + name + QLatin1Char(')'));
     listfiler->clear();
     for (const searchreplace::Category& c : searchreplace::kCategories)
@@ -168,8 +163,17 @@ void frmsökersätt::cmdkör_Click() {
     cmdkör->setEnabled(false);
     cmdavbryt->setEnabled(false);
     cmdstopp->show();
-    const QStringList names = jobs_.names ? jobs_.names() : QStringList();
-    const int selected = jobs_.selectedIndex ? jobs_.selectedIndex() : -1;
+    MainWindowServices& m = program().mainWindow();
+    QStringList names;
+    for (int i = 0; i < m.jobCount(); ++i)
+        names << m.jobName(i);
+    const int selected = m.currentJobIndex();
+    const QString folder = program().jobbgruppmapp;
+    // Selecting no job and then the marked one loads it again from the changed files.
+    const auto reselect = [&m, selected] {
+        m.selectJob(-1);
+        m.selectJob(selected);
+    };
     lblprocent11->resize(0, lblprocent11->height());
     lblprocent22->resize(0, lblprocent22->height());
     Frame2->show();
@@ -189,7 +193,7 @@ void frmsökersätt::cmdkör_Click() {
                 break;
             if (!onlyMarked || i == selected) {
                 lblprocent22->resize(0, lblprocent22->height());
-                const JobFiles job(jobs_.folder, names.at(i));
+                const JobFiles job(folder, names.at(i));
                 // The job's changes are gathered first and written together, so a stop or a
                 // failure never leaves one job half replaced.
                 searchreplace::JobPlan plan;
@@ -217,14 +221,12 @@ void frmsökersätt::cmdkör_Click() {
         endRun();
         Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
                                   QStringLiteral("Sök och ersätt, utför"));
-        if (jobs_.reselect)
-            jobs_.reselect(selected);
+        reselect();
         return;
     }
     endRun();
     Module1::logga_meddelande(0, -1, QStringLiteral("Processen slutfördes utan problem."), QString());
-    if (jobs_.reselect)
-        jobs_.reselect(selected);
+    reselect();
 }
 
 void frmsökersätt::endRun() {

@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 #include <functional>
 
@@ -12,22 +11,15 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-// "Sök & ersätt...": replaces a text by another in chosen kinds of job data of the marked job or
-// of every job of the current job group, then has the main window load the marked job again.
+// "Sök & ersätt...": replaces a text by another in chosen kinds of job data of the job marked in
+// the main window's job list or of every job of the current job group, then has the main window
+// load the marked job again.
 class frmsökersätt : public QWidget {
   public:
-    // What the window needs of the main window's job list; given by whoever opens the window.
-    struct JobList {
-        std::function<QStringList()> names;      // the jobs of the current group, in list order
-        std::function<int()> selectedIndex;      // the marked job, -1 for none
-        std::function<void(int index)> reselect; // selects no job, then `index`, loading it again
-        QString folder;                          // the current job group's folder
-    };
-
     frmsökersätt();
 
-    // Loads a fresh window for `jobs` and shows it modal; returns when it is closed.
-    static void open(const JobList& jobs);
+    // Loads a fresh window and shows it modal; returns when it is closed.
+    static void open();
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -74,7 +66,6 @@ class frmsökersätt : public QWidget {
 
   private:
     void endRun();
-    JobList jobs_;
     bool running_ = false;
     Counts counts_;
 };

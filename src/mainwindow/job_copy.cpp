@@ -1,7 +1,7 @@
 #include "mainwindow/job_copy.h"
 
+#include "core/job_files.h"
 #include "core/job_record.h"
-#include "editor/job_files.h"
 #include "editor/job_lists.h"
 #include "platform/errors.h"
 #include "platform/files.h"

@@ -1,19 +1,33 @@
 #include "mainwindow/job_menu.h"
 
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "editor/job_files.h"
-#include "mainwindow/host.h"
 #include "mainwindow/job_copy.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+
 namespace jobmenu {
+
+namespace {
+// The job selected in the main window's list; empty when none is.
+QString selectedJob() {
+    const MainWindowServices& m = program().mainWindow();
+    return m.currentJobIndex() < 0 ? QString() : m.currentJobName();
+}
+} // namespace
 
 void mnuduplicera_Click() {
     Program& p = program();
-    const QString job = host::selectedJob();
+    const QString job = selectedJob();
     if (job.isEmpty())
         return;
     if (p.dialogs.msgBox(QStringLiteral("Detta kommer att lägga till en kopia av jobbet (") + job +
@@ -34,7 +48,10 @@ void mnuduplicera_Click() {
     }
     Module1::logga_meddelande(0, -1, QStringLiteral("Ett nytt jobb har skapats med namnet ") + name,
                               QString());
-    host::appendJobToList(name);
+    // At the end of both lists, not selected; the next reload sorts it in.
+    frmmain* m = p.form<frmmain>();
+    m->comboinställningar->addItem(name);
+    m->listinställningar->addItem(name);
 }
 
 void mnugrupp_Click(int index) {
@@ -42,17 +59,18 @@ void mnugrupp_Click(int index) {
     const QString plats = QStringLiteral("Huvudfönstret, kopiera jobb");
     if (index < 0 || index > 3)
         return;
+    frmmain* m = p.form<frmmain>();
     const QString source = platform::withoutTrailingSeparator(p.jobbgruppmapp);
-    const QString target = platform::withoutTrailingSeparator(host::groupFolder(index));
+    const QString target = platform::withoutTrailingSeparator(m->groupFolder(index));
     if (source == target) {
         Module1::logga_meddelande(
             0, -1, QStringLiteral("Du kan inte kopiera till samma grupp som jobbet redan finns i!"), plats);
         return;
     }
-    const QString job = host::selectedJob();
+    const QString job = selectedJob();
     if (job.isEmpty())
         return;
-    const QString caption = host::groupCaption(index);
+    const QString caption = m->optarkiv[index]->text();
     const QChar q(u'"');
     try {
         if (JobFiles(target, job).exists() &&
@@ -77,7 +95,8 @@ void mnugrupp_Click(int index) {
 
 void cmdexport_Click() {
     Program& p = program();
-    const QString folder = jobcopy::exportFolder(host::exportFolderText(), p.programFolder());
+    const QString folder =
+        jobcopy::exportFolder(p.form<frmsetup>()->txtexportmapp->text(), p.programFolder());
     const QString shown = platform::withTrailingSeparator(folder);
     if (!platform::folderExists(folder)) {
         try {
@@ -92,8 +111,12 @@ void cmdexport_Click() {
             return;
         }
     }
+    QStringList jobs;
+    const MainWindowServices& m = p.mainWindow();
+    for (int i = 0; i < m.jobCount(); ++i)
+        jobs << m.jobName(i);
     try {
-        jobcopy::exportJobs(p.jobbgruppmapp, host::jobNames(), folder, p.clock.today());
+        jobcopy::exportJobs(p.jobbgruppmapp, jobs, folder, p.clock.today());
     } catch (const platform::RunError& e) {
         Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
                                   QStringLiteral("Inställningar, exportera jobb"));

@@ -1,9 +1,10 @@
 // Search and replace across the jobs of a group, on real job sets through its window.
 #include "core/error_dialog.h"
-#include "editor/job_files.h"
+#include "core/job_files.h"
 #include "editor/search_replace.h"
 #include "editor/search_replace_window.h"
 #include "platform/errors.h"
+#include "support/fake_main_window.h"
 #include "support/fixture.h"
 
 #include <QGroupBox>
@@ -16,6 +17,22 @@
 #include <cerrno>
 
 namespace {
+
+// The main window's job list as the window sees it, and what it was asked to select.
+class JobList : public FakeMainWindow {
+  public:
+    QStringList names;
+    int selected = -1;
+    QList<int> selections;
+    int jobCount() const override { return int(names.size()); }
+    QString jobName(int i) const override { return names.value(i); }
+    int currentJobIndex() const override { return selected; }
+    QString currentJobName() const override { return names.value(selected); }
+    void selectJob(int i) override {
+        selections << i;
+        selected = i;
+    }
+};
 
 struct LineCase {
     const char* line;
@@ -59,10 +76,10 @@ class SearchReplace : public ProgramTest {
             testutil::writeLines(group + "/" + name + ".006", {" 1 ", " 0 ", "10:00", "0200000", " 0 "});
             testutil::writeLines(group + "/" + name + ".007", {"2026-01-01 10:00", "gammal"});
         }
-        jobs.names = [this] { return names; };
-        jobs.selectedIndex = [this] { return selected; };
-        jobs.reselect = [this](int i) { reselected << i; };
-        jobs.folder = group;
+        prog().jobbgruppmapp = group;
+        jobs = std::make_unique<JobList>();
+        jobs->names = names;
+        jobs->selected = 1;
     }
     QByteArray bytes(const QString& job, int n) { return testutil::readBytes(JobFiles(group, job).path(n)); }
     // Every job file of every job, by job name and file number.
@@ -76,7 +93,7 @@ class SearchReplace : public ProgramTest {
     // Opens the window and lets `act` work it as the user would.
     void run(std::function<void(frmsökersätt*)> act) {
         dialogs().expectWindow("frmsökersätt", [act](QWidget* w) { act(static_cast<frmsökersätt*>(w)); });
-        frmsökersätt::open(jobs);
+        frmsökersätt::open();
     }
     void expectReport(const QString& contains) {
         dialogs().expectWindow("frmerror", [contains](QWidget* w) {
@@ -92,10 +109,13 @@ class SearchReplace : public ProgramTest {
     }
 
     QString group;
-    QStringList names = {"Bilder", "Dokument", "Musik"};
-    int selected = 1;
-    QList<int> reselected;
-    frmsökersätt::JobList jobs;
+    void TearDown() override {
+        jobs.reset();
+        ProgramTest::TearDown();
+    }
+
+    const QStringList names = {"Bilder", "Dokument", "Musik"};
+    std::unique_ptr<JobList> jobs;
 };
 
 TEST_F(SearchReplace, TheMarkedJobChangesInEveryCategoryAndNothingElse) {
@@ -130,7 +150,7 @@ TEST_F(SearchReplace, TheMarkedJobChangesInEveryCategoryAndNothingElse) {
     for (const QString& job : {QString("Bilder"), QString("Musik")})
         for (int n = 0; n <= 9; ++n)
             EXPECT_EQ(bytes(job, n), before[job + QString::number(n)]) << job.toStdString() << n;
-    EXPECT_EQ(reselected, QList<int>{1});
+    EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
 }
 
 TEST_F(SearchReplace, AllJobsWithOnlyTheBackupFolderChangeOnlyTheirBackupFolderFiles) {
@@ -155,7 +175,7 @@ TEST_F(SearchReplace, AllJobsWithOnlyTheBackupFolderChangeOnlyTheirBackupFolderF
 
 TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobOrASearchTextOrAMatchingCase) {
     const QMap<QString, QByteArray> before = snapshot();
-    selected = -1;
+    jobs->selected = -1;
     run([&](frmsökersätt* w) {
         EXPECT_EQ(w->optjobb1->text(), "Markerat jobb ()");
         w->txtsök1->setText("/mnt/gammal");
@@ -174,7 +194,7 @@ TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobOrASearchTextOrAMatchingCas
         w->cmdavbryt->click();
     });
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(reselected, (QList<int>{-1, -1}));
+    EXPECT_EQ(jobs->selections, (QList<int>{-1, -1, -1, -1}));
 }
 
 TEST_F(SearchReplace, AStopEndsBeforeTheNextJobAndTheNextRunGoesAgain) {
@@ -230,11 +250,11 @@ TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
     EXPECT_EQ(JobFiles(group, "Dokument").readBackupFolder(), "/mnt/gammal/Backup");
     EXPECT_EQ(JobFiles(group, "Dokument").readExcluded(), QStringList{"/mnt/gammal/Dokument/Ut"});
     EXPECT_EQ(JobFiles(group, "Musik").readBackupFolder(), "/mnt/gammal/Backup");
-    EXPECT_EQ(reselected, QList<int>{1});
+    EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
 }
 
 TEST_F(SearchReplace, TheTipAndAnEmptyGroup) {
-    names.clear();
+    jobs->names.clear();
     run([&](frmsökersätt* w) {
         dialogs().expectMessage("G:\\Backup");
         w->help1_Click();

@@ -1,10 +1,10 @@
 // Duplicating a job, copying it to another job group and exporting a group, on real job sets.
 #include "core/error_dialog.h"
-#include "core/main_window.h"
-#include "core/settings_window.h"
-#include "editor/job_files.h"
+#include "core/job_files.h"
 #include "mainwindow/job_copy.h"
 #include "mainwindow/job_menu.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/errors.h"
 #include "support/fixture.h"
 

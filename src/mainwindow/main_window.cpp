@@ -1,9 +1,10 @@
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "logview/update_window.h"
+#include "mainwindow/readme_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -47,6 +48,7 @@ void giveHand(QWidget* root, std::initializer_list<const char*> names) {
 } // namespace
 
 frmmain::frmmain() {
+    program().setMainWindow(this);
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QStringLiteral("Backup"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
@@ -60,6 +62,7 @@ frmmain::frmmain() {
     createSchedulerControls();
     createCommandControls();
     createOldBackupControls();
+    createQuickStartControls();
     QObject::connect(TrayIcon1, &platform::TrayIcon::mouseDown, this, [this] { TrayIcon1_MouseDown(); });
     // Shown or hidden group buttons change the rows they take.
     for (QRadioButton* o : optarkiv)
@@ -70,7 +73,12 @@ frmmain::frmmain() {
     Form_Resize();
 }
 
-frmmain::~frmmain() = default;
+frmmain::~frmmain() {
+    if (Program* p = currentProgram()) {
+        p->forget(static_cast<MainWindowServices*>(this));
+        p->systemLog().setObserver({});
+    }
+}
 
 bool frmmain::load() {
     Form_Load();
@@ -83,8 +91,8 @@ void frmmain::Form_Load() {
                                 .arg(TAMREL_VERSION_MAJOR)
                                 .arg(TAMREL_VERSION_MINOR)
                                 .arg(TAMREL_VERSION_PATCH);
-    txtsyslogg->setPlainText(platform::dateTimeText(p.clock.now()) +
-                             QStringLiteral("  Uppstart av Tamrel Backup version ") + version);
+    p.systemLog().setText(platform::dateTimeText(p.clock.now()) +
+                          QStringLiteral("  Uppstart av Tamrel Backup version ") + version);
     setWindowTitle(QStringLiteral("Tamrel Backup"));
     p.jobbgruppmapp = p.path(QStringLiteral("Listor"));
     if (p.programFolder() == QLatin1String("/")) {
@@ -138,10 +146,12 @@ void frmmain::Form_Load() {
     }
     step([&] { varna_gammal_backup(); });
     step([&] {
-        if (!QFileInfo::exists(p.path(QStringLiteral("readme700.dat"))))
+        if (readme::due(p.programFolder()))
             informera_versionen();
     });
     step([&] { open_setup(); });
+    // The settings window's buttons and the job list's pop-up menu lead to the menus' commands.
+    step([&] { connectMenus(); });
     step([&] {
         giveHand(this,
                  {"lblhjälp",   "lblhjälp2", "lblsysloggsize", "lblsyslogg_radera", "lblschemavisasyslogg",
