@@ -47,12 +47,7 @@ class PeripheryStart : public ProgramTest {
     }
     // A new start of the program in the same folder; `expect` queues the dialogs it will show.
     frmmain* restart(const std::function<void()>& expect = {}) {
-        for (const QString& f : dialogs().verify())
-            ADD_FAILURE() << "dialog: " << f.toStdString();
-        program_.reset();
-        program_ = std::make_unique<Program>(programDir_.path());
-        setProgram(program_.get());
-        program_->dialogs.setScripted(true);
+        restartProgram();
         if (expect)
             expect();
         return start();
