@@ -38,6 +38,7 @@ frmåterställ2::frmåterställ2() {
     cmdok->resize(1335 / kTwip, 495 / kTwip);
     setMinimumSize(6000 / kTwip, 5000 / kTwip);
     resize(10500 / kTwip, 6975 / kTwip);
+    Form_Resize();
     List1->installEventFilter(this);
     connect(cmdtabort, &QPushButton::clicked, this, [this] { cmdtabort_Click(); });
     connect(cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });

@@ -134,6 +134,7 @@ void frmåterställ::cmdsökfillistanästa_Click() {
 
 void frmåterställ::setCopyBusy(bool on) {
     if (on) {
+        refreshed_.invalidate(); // the first yield lets messages through at once
         cmdlogg->hide();
         cmdavbrytcopy2->show();
         Picture2->show();

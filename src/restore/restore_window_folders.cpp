@@ -162,6 +162,7 @@ std::vector<char> frmåterställ::folderMarks() const {
 
 void frmåterställ::setScanBusy(bool on) {
     if (on) {
+        refreshed_.invalidate(); // the first yield lets messages through at once
         cmdlogg->hide();
         cmdavbrytcopy->move(cmdlogg->pos());
         cmdavbrytcopy->show();

@@ -1,4 +1,5 @@
 #include "platform/paths.h"
+#include "print.h"
 #include "restore/restore_paths.h"
 #include "run/target_folders.h"
 #include "run/versioning.h"
@@ -21,13 +22,15 @@ TEST(RestoreMapping, EveryFolderTheRunBacksUpMapsBackToItsSource) {
     const QString b = QStringLiteral("/mnt/usb/Backup");
     const JobCase cases[] = {
         {"relative", false, false, "/home/anna/Bilder", "/mnt/usb/Backup/home/anna/Bilder/"},
-        {"relative, name flag has no say", false, true, "/home/anna/Bilder", "/mnt/usb/Backup/home/anna/Bilder/"},
+        {"relative, name flag has no say", false, true, "/home/anna/Bilder",
+         "/mnt/usb/Backup/home/anna/Bilder/"},
         {"absolute", true, false, "/home/anna/Bilder 2007", "/mnt/usb/Backup/"},
         {"absolute with the main folder's name", true, true, "/home/anna/Bilder 2007",
          "/mnt/usb/Backup/Bilder 2007/"},
         {"relative, the root", false, false, "/", "/mnt/usb/Backup/"},
         {"absolute with name, the root", true, true, "/", "/mnt/usb/Backup/"},
-        {"relative, a network folder", false, false, "//server/share/dir", "/mnt/usb/Backup/server/share/dir/"},
+        {"relative, a network folder", false, false, "//server/share/dir",
+         "/mnt/usb/Backup/server/share/dir/"},
         {"absolute, a network folder", true, true, "//server/share/dir", "/mnt/usb/Backup/dir/"},
     };
     for (const JobCase& c : cases) {
@@ -37,7 +40,8 @@ TEST(RestoreMapping, EveryFolderTheRunBacksUpMapsBackToItsSource) {
         const QString base = c.main == "/" ? QString() : c.main;
         for (const QString& source : {c.main, base + "/Sommar", base + "/Sommar/Dag 1/.dold"}) {
             const QString target = targetFolderFor(source, b, c.absolute, c.main, c.withName);
-            EXPECT_EQ(m.originalFolder(target), platform::withTrailingSeparator(source)) << target.toStdString();
+            EXPECT_EQ(m.originalFolder(target), platform::withTrailingSeparator(source))
+                << target.toStdString();
             // The folder list writes folders below the listed one without their '/'.
             EXPECT_EQ(m.originalFolder(platform::withoutTrailingSeparator(target)),
                       platform::withTrailingSeparator(source));

@@ -1,0 +1,89 @@
+#pragma once
+// The restore wizard driven as a user drives it, over jobs backed up by the real backup run.
+#include "core/error_dialog.h"
+#include "core/main_window.h"
+#include "print.h"
+#include "restore/folder_list_editor.h"
+#include "restore/restore_window.h"
+#include "run/backup_window.h"
+#include "support/fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <functional>
+
+class WizardTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        prog().jobbgruppmapp = path("Listor");
+        testutil::makeDir(path("Listor"));
+        src_ = work("Källa");
+        dst_ = work("Backup");
+        testutil::makeDir(dst_);
+    }
+
+    // A job over the source folder; `absolute` and `withName` choose its path type.
+    void writeJob(const QString& name, bool absolute = false, bool withName = false) {
+        testutil::JobSpec j = testutil::jobOver(name, src_, dst_);
+        j.options[2] = absolute ? "1" : "0";
+        j.options[3] = withName ? "JA" : "NEJ";
+        testutil::writeJob(path("Listor"), j);
+    }
+
+    // Runs the job with the backup window, as the user does.
+    void backUp(const QString& name) {
+        frmmain* m = prog().form<frmmain>();
+        m->cmdload_Click();
+        frmutförbackup* w = prog().form<frmutförbackup>();
+        w->List1->clear();
+        for (int i = 0; i < m->comboinställningar->count(); ++i) {
+            w->List1->addItem(m->comboinställningar->itemText(i));
+            w->List1->item(i)->setSelected(m->comboinställningar->itemText(i) == name);
+        }
+        dialogs().expectWindow("frmklarbackup");
+        w->cmdkörbackup_Click();
+        prog().unload<frmutförbackup>();
+    }
+
+    // A message of the message reporter that contains `text`.
+    void expectReport(const QString& text) {
+        dialogs().expectWindow("frmerror", [text](QWidget* w) {
+            const QString shown = static_cast<frmerror*>(w)->lblfel->toPlainText();
+            EXPECT_TRUE(shown.contains(text)) << shown.toStdString() << "\nexpected: " << text.toStdString();
+        });
+    }
+
+    // Opens the wizard the way the main window's commands do and lets `act` work it.
+    void openWizard(bool currentJob, const std::function<void(frmåterställ*)>& act) {
+        frmmain* m = prog().form<frmmain>();
+        if (m->comboinställningar->count() == 0)
+            m->cmdload_Click();
+        QStringList names;
+        for (int i = 0; i < m->comboinställningar->count(); ++i)
+            names << m->comboinställningar->itemText(i);
+        dialogs().expectWindow("frmåterställ", [&act](QWidget* w) { act(static_cast<frmåterställ*>(w)); });
+        showRestoreWizard(names, currentJob ? m->comboinställningar->currentIndex() : 0,
+                          currentJob ? m->combomapparIndex() : -1, currentJob);
+    }
+
+    // Loads the folders of the page of paths and moves on to the folder list.
+    static void loadFolders(frmåterställ* w) {
+        w->setComboframe(2);
+        w->cmdladdamålmappar->click();
+        w->cmdnästa->click();
+    }
+
+    // Where the relative path type puts a source file.
+    QString copyOf(const QString& rel) const { return dst_ + src_ + '/' + rel; }
+
+    QString src_, dst_;
+    const QDateTime t0_ = QDateTime(QDate(2023, 3, 1), QTime(8, 0, 0));
+};
