@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 namespace {
 constexpr int kTwip = 15;
@@ -31,7 +32,8 @@ frmåterställ2::frmåterställ2() {
     Label7->setBuddy(List1);
     List1->setAccessibleName(QStringLiteral("Mappar"));
     cmdtabort = platform::namedButton(this, "cmdtabort", QStringLiteral("Ta bort markerade mappar"));
-    cmdtabort->setGeometry(120 / kTwip, 0, 2415 / kTwip, 495 / kTwip);
+    cmdtabort->setGeometry(120 / kTwip, 0, std::max(2415 / kTwip, cmdtabort->sizeHint().width()),
+                           495 / kTwip);
     cmdavbryt = platform::namedButton(this, "cmdavbryt", QStringLiteral("Avbryt"));
     cmdavbryt->resize(1335 / kTwip, 495 / kTwip);
     cmdok = platform::namedButton(this, "cmdok", QStringLiteral("OK"));
@@ -61,6 +63,8 @@ void frmåterställ2::resizeEvent(QResizeEvent* e) {
 
 void frmåterställ2::Form_Resize() {
     const int w = width() * kTwip, h = height() * kTwip;
+    // The instruction takes the list's width: two lines of today's fonts need more than its old box.
+    Label7->setGeometry(120 / kTwip, 60 / kTwip, (w - 405) / kTwip, 660 / kTwip);
     List1->resize((w - 405) / kTwip, (h - 1905) / kTwip);
     cmdavbryt->move((w - 3060) / kTwip, (h - 1125) / kTwip);
     cmdok->move((w - 1620) / kTwip, (h - 1125) / kTwip);

@@ -201,7 +201,7 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
     if (!copy.exists) {
         notCopied(e.target, log, totals);
     } else {
-        const qint64 backupLength = platform::fileInfo(e.backup).size;
+        const qint64 backupLength = source.size;
         if (copy.size != backupLength) {
             const QString text = restorelog::sizeErrorText(e.target, copy.size, e.backup, backupLength);
             log.lines({QStringLiteral("! ") + text, QString()});

@@ -490,3 +490,60 @@ TEST_F(FileListTest, TheFolderListEditorWorksOnACopy) {
 }
 
 } // namespace
+
+namespace {
+// Pictures of every page, the file list during a search and the folder list editor, for a
+// person to look at: set TAMREL_SCREENSHOT_DIR.
+TEST_F(WizardTest, ScreensOfEveryPage) {
+    const QString out = qEnvironmentVariable("TAMREL_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP();
+    for (const char* f : {"Dokument/brev.txt", "Dokument/Arbete/rapport.doc", "Bilder/Sommar/strand.jpg",
+                          "Bilder/Sommar/båt.jpg", "Bilder/Vinter/snö.jpg", "Musik/låt.mp3"})
+        writeFile(src_ + '/' + f, "innehåll", t0_);
+    writeJob("Hemmet");
+    backUp("Hemmet");
+    QDir(src_ + "/Bilder").removeRecursively();
+    writeFile(copyOf("Dokument/brev.txt"), "nyare", t0_.addSecs(600));
+    openWizard(false, [&](frmåterställ* w) {
+        w->show();
+        auto shot = [&](const QString& name) {
+            QCoreApplication::processEvents();
+            w->grab().save(out + '/' + name + ".png");
+        };
+        shot("page0");
+        w->cmdnästa->click();
+        w->chkåterställ2->setChecked(true);
+        shot("page1-job");
+        w->optjobb2->setChecked(true);
+        w->comboframe_Click();
+        w->txtåterställtill->setText("mapp");
+        shot("page1-manual");
+        w->optjobb1->setChecked(true);
+        w->combomappar_Click();
+        w->cmdnästa->click();
+        shot("page2-before");
+        w->cmdladdamålmappar->click();
+        shot("page2-loaded");
+        w->cmdnästa->click();
+        w->List1->setCurrentRow(3);
+        shot("page3");
+        dialogs().expectWindow("frmerror", [&](QWidget* e) { e->grab().save(out + "/scan-done.png"); });
+        w->cmdnästa->click();
+        shot("page4");
+        QTest::keyClicks(w->txtsökfillista, "sommar");
+        shot("page4-search");
+        dialogs().expectWindow("frmåterställ2", [&](QWidget* d) {
+            d->show();
+            static_cast<frmåterställ2*>(d)->List1->item(2)->setSelected(true);
+            QCoreApplication::processEvents();
+            d->grab().save(out + "/frmåterställ2.png");
+            d->close();
+        });
+        w->cmdmapplista_Click();
+        dialogs().expectWindow("frmerror");
+        w->cmdåterställfiler->click();
+        shot("page4-after");
+    });
+}
+} // namespace
