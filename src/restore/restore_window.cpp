@@ -49,6 +49,18 @@ QLabel* buddyLabel(QWidget* parent, const QString& text, QWidget* buddy) {
     return l;
 }
 
+// A search box with its caption and its "Nästa (Enter)" button.
+QFrame* searchFrame(QWidget* parent, const char* name, const QString& caption, const char* boxName,
+                    QLineEdit*& box, const char* buttonName, QPushButton*& next) {
+    auto* f = platform::named<QFrame>(parent, name);
+    box = platform::named<QLineEdit>(f, boxName);
+    buddyLabel(f, caption, box)->setGeometry(0, 4, 112, 24);
+    box->setGeometry(114, 4, 196, 24);
+    next = platform::namedButton(f, buttonName, QStringLiteral("Nästa (Enter)"));
+    next->setGeometry(316, 2, 120, 28);
+    return f;
+}
+
 QFrame* barBox(QWidget* parent, const char* name, QLabel*& bar, const char* barName) {
     auto* box = platform::named<QFrame>(parent, name);
     box->setFrameShape(QFrame::Box);
@@ -298,14 +310,9 @@ void frmåterställ::createFolderPages() {
     chkåterställmarkerad->setGeometry(12, h - 108, 320, 24);
     cmdmapplista = platform::namedButton(f3, "cmdmapplista", QStringLiteral("Redigera mapplista..."));
     cmdmapplista->setGeometry(12 + w - 200, h - 110, 200, 28);
-    framesökmapp = platform::named<QFrame>(f3, "framesökmapp");
+    framesökmapp = searchFrame(f3, "framesökmapp", QStringLiteral("Sök mapp/sökväg"), "txtsökmapplista",
+                               txtsökmapplista, "cmdsökmapplistanästa", cmdsökmapplistanästa);
     framesökmapp->setGeometry(12, h - 74, 440, 32);
-    txtsökmapplista = platform::named<QLineEdit>(framesökmapp, "txtsökmapplista");
-    buddyLabel(framesökmapp, QStringLiteral("Sök mapp/sökväg"), txtsökmapplista)->setGeometry(0, 4, 112, 24);
-    txtsökmapplista->setGeometry(114, 4, 196, 24);
-    cmdsökmapplistanästa =
-        platform::namedButton(framesökmapp, "cmdsökmapplistanästa", QStringLiteral("Nästa (Enter)"));
-    cmdsökmapplistanästa->setGeometry(316, 2, 120, 28);
     lblantalfiler = platform::namedLabel(f3, "lblantalfiler");
     lblantalfiler->setGeometry(464, h - 70, w - 452, 24);
     lblantalfiler->hide();
@@ -348,14 +355,9 @@ void frmåterställ::createFilePage() {
     txtmarkerad2->setReadOnly(true);
     buddyLabel(f4, QStringLiteral("Återställs från:"), txtmarkerad2)->setGeometry(12, h - 138, 110, 24);
     txtmarkerad2->setGeometry(124, h - 138, w - 112, 24);
-    framesökfil = platform::named<QFrame>(f4, "framesökfil");
+    framesökfil = searchFrame(f4, "framesökfil", QStringLiteral("Sök fil/sökväg"), "txtsökfillista",
+                              txtsökfillista, "cmdsökfillistanästa", cmdsökfillistanästa);
     framesökfil->setGeometry(12, h - 106, 440, 32);
-    txtsökfillista = platform::named<QLineEdit>(framesökfil, "txtsökfillista");
-    buddyLabel(framesökfil, QStringLiteral("Sök fil/sökväg"), txtsökfillista)->setGeometry(0, 4, 112, 24);
-    txtsökfillista->setGeometry(114, 4, 196, 24);
-    cmdsökfillistanästa =
-        platform::namedButton(framesökfil, "cmdsökfillistanästa", QStringLiteral("Nästa (Enter)"));
-    cmdsökfillistanästa->setGeometry(316, 2, 120, 28);
     chkåterställmarkerad2 = platform::named<QCheckBox>(f4, "chkåterställmarkerad2",
                                                        QStringLiteral("Återställ endast markerade filer"));
     chkåterställmarkerad2->setGeometry(464, h - 102, w - 452, 24);
@@ -447,6 +449,12 @@ bool frmåterställ::eventFilter(QObject* watched, QEvent* e) {
         cmdlogg_MouseUp(static_cast<QMouseEvent*>(e)->button());
     }
     return QWidget::eventFilter(watched, e);
+}
+
+void frmåterställ::setTextColour(QLineEdit* box, const QColor& colour) {
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Text, colour);
+    box->setPalette(pal);
 }
 
 // ---- the engine's view ------------------------------------------------------------------------

@@ -219,6 +219,7 @@ class frmåterställ : public QWidget, public RestoreView {
     void deriveRestoreTo();
     void pickFolder(QLineEdit* box, const QString& place);
     void setBar(QLabel* bar, const QFrame* box, double fraction);
+    static void setTextColour(QLineEdit* box, const QColor& colour);
     void refreshProgress();
     void setScanBusy(bool on);
     void setCopyBusy(bool on);

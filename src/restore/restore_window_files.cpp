@@ -12,14 +12,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-namespace {
-void setTextColour(QLineEdit* box, const QColor& colour) {
-    QPalette pal = box->palette();
-    pal.setColor(QPalette::Text, colour);
-    box->setPalette(pal);
-}
-} // namespace
-
 // ---- the file list ----------------------------------------------------------------------------
 
 int frmåterställ::currentResultRow() const {

@@ -15,14 +15,6 @@
 #include <QScreen>
 #include <QTimer>
 
-namespace {
-void setTextColour(QLineEdit* box, const QColor& colour) {
-    QPalette pal = box->palette();
-    pal.setColor(QPalette::Text, colour);
-    box->setPalette(pal);
-}
-} // namespace
-
 void frmåterställ::Form_Load() {
     comboframe = 0;
     FrameAvancerad->setFrameShape(QFrame::NoFrame);

@@ -6,7 +6,7 @@
 #include "restore/folder_list_editor.h"
 #include "restore/restore_window.h"
 #include "run/backup_window.h"
-#include "support/fixture.h"
+#include "run/flow_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,17 +19,8 @@
 #include <QRadioButton>
 #include <functional>
 
-class WizardTest : public ProgramTest {
+class WizardTest : public FlowTest {
   protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        prog().jobbgruppmapp = path("Listor");
-        testutil::makeDir(path("Listor"));
-        src_ = work("Källa");
-        dst_ = work("Backup");
-        testutil::makeDir(dst_);
-    }
-
     // A job over the source folder; `absolute` and `withName` choose its path type.
     void writeJob(const QString& name, bool absolute = false, bool withName = false) {
         testutil::JobSpec j = testutil::jobOver(name, src_, dst_);
@@ -40,14 +31,7 @@ class WizardTest : public ProgramTest {
 
     // Runs the job with the backup window, as the user does.
     void backUp(const QString& name) {
-        frmmain* m = prog().form<frmmain>();
-        m->cmdload_Click();
-        frmutförbackup* w = prog().form<frmutförbackup>();
-        w->List1->clear();
-        for (int i = 0; i < m->comboinställningar->count(); ++i) {
-            w->List1->addItem(m->comboinställningar->itemText(i));
-            w->List1->item(i)->setSelected(m->comboinställningar->itemText(i) == name);
-        }
+        frmutförbackup* w = openBackupWindow(name);
         dialogs().expectWindow("frmklarbackup");
         w->cmdkörbackup_Click();
         prog().unload<frmutförbackup>();
@@ -81,9 +65,7 @@ class WizardTest : public ProgramTest {
         w->cmdnästa->click();
     }
 
-    // Where the relative path type puts a source file.
-    QString copyOf(const QString& rel) const { return dst_ + src_ + '/' + rel; }
+    QString copyOf(const QString& rel) const { return target(rel); }
 
-    QString src_, dst_;
     const QDateTime t0_ = QDateTime(QDate(2023, 3, 1), QTime(8, 0, 0));
 };
