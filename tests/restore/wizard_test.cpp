@@ -374,6 +374,10 @@ TEST_F(FileListTest, DeleteKeepsTheListsInStepAndOpeningTakesTheBackupCopy) {
         expectReport("Återställningen av valda filer lyckades. Återställda filer: 1 av 1.");
         w->cmdåterställmarkeradefiler->click();
         EXPECT_EQ(w->Liståterställtill_texts().size(), 1);
+        // The log: the right button hands it to the desktop.
+        ASSERT_TRUE(w->cmdlogg->isVisibleTo(w));
+        dialogs().expectOpenUrl(path("log.txt"));
+        QTest::mouseRelease(w->cmdlogg, Qt::RightButton);
         w->chkåterställmarkerad2->setChecked(false);
         EXPECT_TRUE(w->cmdåterställfiler->isVisibleTo(w));
     });
