@@ -250,6 +250,7 @@ void frmåterställ::createPathPage() {
         r.box->setGeometry(12, y + 22, w - 44, 24);
         r.picker->setGeometry(12 + w - 38, y + 21, 38, 26);
         r.picker->setToolTip(QStringLiteral("Bläddra..."));
+        r.picker->setAccessibleName(r.caption);
         y += 60;
     }
     lblvarning = platform::namedLabel(FrameAvancerad, "lblvarning");
