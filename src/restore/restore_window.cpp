@@ -262,6 +262,9 @@ void frmåterställ::createPathPage() {
     connect(txtbackupmapp, &QLineEdit::textChanged, this, [this] { txtbackupmapp_Change(); });
     connect(txtåterställfrån, &QLineEdit::textChanged, this, [this] { txtåterställfrån_Change(); });
     connect(txtåterställtill, &QLineEdit::textChanged, this, [this] { txtåterställtill_Change(); });
+    // A folder typed by the user is no failed derivation.
+    connect(txtåterställtill, &QLineEdit::textEdited, this,
+            [this] { setTextColour(txtåterställtill, palette().color(QPalette::Text)); });
     connect(cmdöppnabackupmapp, &QPushButton::clicked, this, [this] { cmdöppnabackupmapp_Click(); });
     connect(cmdöppnaåterställningsmapp, &QPushButton::clicked, this,
             [this] { cmdöppnaåterställningsmapp_Click(); });
@@ -396,12 +399,12 @@ void frmåterställ::layoutControls() {
     cmdlogg->setGeometry(64, y, 110, 30);
     cmdavbrytcopy->setGeometry(64, y, 110, 30);
     cmdavbrytcopy2->setGeometry(64, y, 110, 30);
-    cmdöppnamapp->setGeometry(182, y, 160, 30);
-    cmdöppnafil->setGeometry(182, y, 160, 30);
-    cmdstäng->setGeometry(350, y, 80, 30);
-    lblsida->setGeometry(436, y + 5, 84, 20);
-    cmdförra->setGeometry(528, y, 110, 30);
-    cmdnästa->setGeometry(646, y, 110, 30);
+    cmdöppnamapp->setGeometry(178, y, 160, 30);
+    cmdöppnafil->setGeometry(178, y, 160, 30);
+    cmdstäng->setGeometry(346, y, 80, 30);
+    lblsida->setGeometry(432, y + 5, 84, 20);
+    cmdförra->setGeometry(524, y, 110, 30);
+    cmdnästa->setGeometry(642, y, 110, 30);
 }
 
 void frmåterställ::resizeEvent(QResizeEvent* e) {
@@ -483,8 +486,9 @@ void frmåterställ::refreshProgress() {
     case Busy::Copy:
         lblantalfiler2->setText(QStringLiteral("Återställda filer: ") + QString::number(engine.filräknare));
         setBar(lblprocent45, Picture2, engine.fileBar);
-        if (currentRow_ >= 0 && currentRow_ < int(engine.entries.size()))
-            txtmarkerad2->setText(engine.entries[size_t(currentRow_)].backup);
+        txtmarkerad2->setText(currentBackup_);
+        // Rows leave one by one; the list lays itself out only when asked, so it is asked here.
+        Liståterställtill->doItemsLayout();
         break;
     case Busy::None:
         break;
@@ -515,7 +519,7 @@ void frmåterställ::systemLog(const QString& text, bool error) {
 }
 
 void frmåterställ::currentEntry(int row) {
-    currentRow_ = row;
+    currentBackup_ = engine.entries[size_t(row)].backup;
 }
 
 void frmåterställ::removingEntry(int row) {

@@ -243,7 +243,7 @@ class frmåterställ : public QWidget, public RestoreView {
         bool withName = false;
     } job_;
     bool settingJobPaths_ = false;
-    int currentRow_ = -1; // the entry the copy back works on
+    QString currentBackup_; // the backup copy the copy back works on
     QElapsedTimer refreshed_;
 };
 

@@ -166,7 +166,7 @@ void frmåterställ::cmdåterställmarkeradefiler_Click() {
     run.restoreFrom = txtåterställfrån->text();
     busy_ = Busy::Copy;
     avbrottsflagga = 0;
-    currentRow_ = -1;
+    currentBackup_.clear();
     setCopyBusy(true);
     const RestoreEngine::CopyResult r = engine.copyBack(marks, run);
     refreshProgress();
