@@ -21,7 +21,8 @@ RestoreMapping RestoreMapping::forJob(const QString& backupFolder, const QString
 
 RestoreMapping RestoreMapping::manual(const QString& restoreFrom, const QString& restoreTo) {
     RestoreMapping m;
-    if (restoreFrom.isEmpty() || restoreTo.isEmpty())
+    // A relative folder would be taken from wherever the program happens to run.
+    if (!restoreFrom.startsWith('/') || !restoreTo.startsWith('/'))
         return m;
     m.location_ = platform::withTrailingSeparator(restoreFrom);
     m.original_ = platform::withTrailingSeparator(restoreTo);

@@ -10,7 +10,7 @@ class RestoreMapping {
     // A job's main folder, backed up into `backupFolder` with the job's path type.
     static RestoreMapping forJob(const QString& backupFolder, const QString& mainFolder, bool absolute,
                                  bool withMainFolderName);
-    // By hand: the backup folder `restoreFrom` goes back to `restoreTo`.
+    // By hand: the backup folder `restoreFrom` goes back to `restoreTo`; both must be whole paths.
     static RestoreMapping manual(const QString& restoreFrom, const QString& restoreTo);
 
     bool isJob() const { return job_; }

@@ -203,6 +203,12 @@ void frmåterställ::cmdåterställmarkerade_Click() {
         report(QStringLiteral("Du har inte markerat någon mapp. Det finns inget att återställa."));
         return;
     }
+    if (!mapping.isValid()) {
+        engine.scan({}, mapping, newerToo);
+        resultModel->reload();
+        report(QStringLiteral("FEL! Det finns ingen giltig mapp att återställa till."));
+        return;
+    }
     busy_ = Busy::Scan;
     avbrottsflagga = 0;
     setScanBusy(true);

@@ -64,6 +64,7 @@ TEST(RestoreMapping, AFolderOutsideTheLocationHasNoOriginal) {
     // Nothing stated, nothing restored.
     EXPECT_EQ(RestoreMapping::manual("", "/home").originalFolder("/x"), "");
     EXPECT_EQ(RestoreMapping::manual("/x", "").originalFolder("/x"), "");
+    EXPECT_EQ(RestoreMapping::manual("/x", "mapp").originalFolder("/x"), "");
     EXPECT_EQ(RestoreMapping::forJob("", "/home", false, false).originalFolder("/home"), "");
 }
 

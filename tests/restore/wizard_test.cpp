@@ -235,6 +235,12 @@ TEST_F(WizardTest, ALoadOfAFolderThatIsNotThereEmptiesTheList) {
         EXPECT_EQ(w->List1->count(), 3);
         EXPECT_EQ(w->List1->item(0)->text(), work("b/"));
         EXPECT_TRUE(w->lblinlästamappar->text().startsWith("Mapparna är nu inlästa."));
+        // Never into a folder relative to wherever the program runs.
+        w->txtåterställtill->setText("relativ");
+        w->List1->selectAll();
+        expectReport("FEL! Det finns ingen giltig mapp att återställa till.");
+        w->cmdåterställmarkerade_Click();
+        EXPECT_TRUE(w->Liståterställtill_texts().isEmpty());
         for (const QString& from : {work("saknas"), QString()}) {
             w->txtåterställfrån->setText(from);
             w->cmdladdamålmappar->click();
