@@ -1,5 +1,8 @@
 #include "wizard_support.h"
 
+#include "platform/accessibility.h"
+#include "support/accessible.h"
+
 #include "platform/paths.h"
 
 #include <QCoreApplication>
@@ -186,6 +189,27 @@ TEST_F(WizardTest, PagesCaptionsAndTheNextButton) {
         w->cmdförra->click();
         EXPECT_EQ(w->comboframe, 3);
         EXPECT_EQ(w->cmdnästa->text(), "Nästa >>");
+    });
+}
+
+TEST_F(WizardTest, EveryControlOfEveryPageHasAName) {
+    platform::installAccessibility();
+    writeJob("Jobb");
+    openWizard(false, [&](frmåterställ* w) {
+        w->show();
+        for (bool manual : {false, true}) {
+            w->optjobb2->setChecked(manual);
+            for (int p = 0; p < 5; ++p) {
+                w->setComboframe(p);
+                EXPECT_EQ(testutil::unnamedControls(w), QStringList())
+                    << "page " << p << " manual " << manual;
+            }
+        }
+        auto* d = new frmåterställ2;
+        d->show();
+        EXPECT_EQ(testutil::unnamedControls(d), QStringList());
+        delete d;
+        w->hide();
     });
 }
 
