@@ -11,7 +11,7 @@ work="${2:-$(mktemp -d /tmp/tamrel-restore-bench.XXXXXX)}"
 command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 export QT_QPA_PLATFORM=offscreen
 
-. "$here/../timing.sh"
+source "$here/../common/timing.sh"
 
 bench() { # name files folders bytes
     local name=$1 files=$2 folders=$3 bytes=$4
