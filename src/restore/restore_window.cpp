@@ -5,7 +5,6 @@
 #include "platform/events.h"
 #include "platform/icons.h"
 #include "platform/widgets.h"
-#include "restore/host.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -107,7 +106,8 @@ void RestoreResultModel::endRemove() {
 frmåterställ::frmåterställ() : engine(*this, program().programFolder(), program().clock) {
     setObjectName(QStringLiteral("frmåterställ"));
     setWindowTitle(QStringLiteral("Återställ backup"));
-    setWindowIcon(platform::icon(platform::Picture::Backup));
+    setWindowIcon(program().mainWindow().icon().isNull() ? platform::icon(platform::Picture::Backup)
+                                                         : program().mainWindow().icon());
     setFixedSize(kWidth, kHeight);
     createControls();
     layoutControls();
@@ -513,9 +513,9 @@ bool frmåterställ::stopRequested() const {
 }
 
 void frmåterställ::systemLog(const QString& text, bool error) {
-    restorehost::systemLog(text);
+    program().systemLog().append(text);
     if (error)
-        restorehost::markProgramLogError();
+        program().systemLog().markError();
 }
 
 void frmåterställ::currentEntry(int row) {

@@ -3,7 +3,6 @@
 #include "core/program.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "restore/host.h"
 #include "restore/restore_window.h"
 
 #include <QCheckBox>
@@ -104,8 +103,10 @@ void frmåterställ::combojobb_Click() {
     const int index = combojobb->currentIndex();
     if (index < 0)
         return;
-    restorehost::selectJob(index);
-    const CurrentJobRecord& r = restorehost::currentJob();
+    // The main window loads the job into the current-job record.
+    if (program().mainWindow().currentJobIndex() != index)
+        program().mainWindow().selectJob(index);
+    const CurrentJobRecord& r = program().job();
     combomappar->blockSignals(true);
     combomappar->clear();
     combomappar->addItems(r.combomappar);
@@ -120,7 +121,7 @@ void frmåterställ::combomappar_Click() {
     const QString main = combomappar->currentText();
     if (main.isEmpty())
         return;
-    const CurrentJobRecord& r = restorehost::currentJob();
+    const CurrentJobRecord& r = program().job();
     job_ = JobChoice{combojobb->currentText(), r.txtbackupmapp, main, r.txtsökvägtyp == QLatin1String("1"),
                      r.txtabsolutsökväg_huvudmapp == QLatin1String("JA")};
     const RestoreMapping m = currentMapping();

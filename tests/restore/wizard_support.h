@@ -1,7 +1,7 @@
 #pragma once
 // The restore wizard driven as a user drives it, over jobs backed up by the real backup run.
 #include "core/error_dialog.h"
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "print.h"
 #include "restore/folder_list_editor.h"
 #include "restore/restore_window.h"
@@ -45,17 +45,24 @@ class WizardTest : public FlowTest {
         });
     }
 
-    // Opens the wizard the way the main window's commands do and lets `act` work it.
+    // Opens the wizard with the main window's command, for every job or for the current job and
+    // main folder, and lets `act` work it.
     void openWizard(bool currentJob, const std::function<void(frmåterställ*)>& act) {
         frmmain* m = prog().form<frmmain>();
         if (m->comboinställningar->count() == 0)
             m->cmdload_Click();
-        QStringList names;
-        for (int i = 0; i < m->comboinställningar->count(); ++i)
-            names << m->comboinställningar->itemText(i);
         dialogs().expectWindow("frmåterställ", [&act](QWidget* w) { act(static_cast<frmåterställ*>(w)); });
-        showRestoreWizard(names, currentJob ? m->comboinställningar->currentIndex() : 0,
-                          currentJob ? m->combomapparIndex() : -1, currentJob);
+        if (currentJob)
+            m->cmdåterställdenna_Click();
+        else
+            m->cmdåterställ_Click();
+    }
+
+    // By hand the job does not matter, but the command needs one to open the wizard.
+    void openByHand(const std::function<void(frmåterställ*)>& act) {
+        if (!QFile::exists(path("Listor/Jobb.000")))
+            writeJob("Jobb");
+        openWizard(false, act);
     }
 
     // Loads the folders of the page of paths and moves on to the folder list.

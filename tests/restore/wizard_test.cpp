@@ -93,7 +93,7 @@ TEST_F(WizardTest, AJobsBackupComesBackFromTheJobForEveryPathType) {
         EXPECT_EQ(readBytes(src_ + "/ändras.txt"), "original");
         const QStringList log = testutil::readLines(path("log.txt"));
         EXPECT_EQ(log.value(3), "Filer återställda från jobb JOBB");
-        const QString syslog = prog().form<frmmain>()->txtsyslogg->toPlainText();
+        const QString syslog = prog().systemLog().text();
         EXPECT_TRUE(syslog.contains("Från jobb JOBB"));
         EXPECT_TRUE(syslog.contains("Återställningen av valda filer lyckades. Återställda filer: 3 av 3"));
     }
@@ -160,10 +160,18 @@ TEST_F(WizardTest, TheCurrentJobOpensOnThePageOfPathsWithItsMainFolder) {
         EXPECT_EQ(w->txtåterställtill->text(), src_);
         // Choosing another job loads it in the main window as well.
         w->combojobb->setCurrentIndex(0);
-        EXPECT_EQ(m->txtjobbnamn, "Ett");
+        EXPECT_EQ(prog().job().txtjobbnamn, "Ett");
         EXPECT_EQ(w->lblmapp2->text(), work("Annat"));
         w->cmdstäng->click();
     });
+    EXPECT_EQ(prog().loaded<frmåterställ>(), nullptr);
+}
+
+TEST_F(WizardTest, WithoutJobsTheMainWindowSaysSoAndOpensNothing) {
+    frmmain* m = prog().form<frmmain>();
+    m->cmdload_Click();
+    expectReport("Det finns inga jobb att återställa.");
+    m->cmdåterställ_Click();
     EXPECT_EQ(prog().loaded<frmåterställ>(), nullptr);
 }
 
@@ -216,7 +224,7 @@ TEST_F(WizardTest, EveryControlOfEveryPageHasAName) {
 TEST_F(WizardTest, TheManualPathsAreCheckedNotCounted) {
     QTemporaryDir volumes;
     platform::addVolumeParent(volumes.path());
-    openWizard(false, [&](frmåterställ* w) {
+    openByHand([&](frmåterställ* w) {
         w->optjobb2->setChecked(true);
         w->setComboframe(1);
         w->txtåterställtill->setText("x");
@@ -251,7 +259,7 @@ TEST_F(WizardTest, TheManualPathsAreCheckedNotCounted) {
 
 TEST_F(WizardTest, ALoadOfAFolderThatIsNotThereEmptiesTheList) {
     testutil::makeDir(work("b/x/y"));
-    openWizard(false, [&](frmåterställ* w) {
+    openByHand([&](frmåterställ* w) {
         w->optjobb2->setChecked(true);
         w->txtåterställfrån->setText(work("b"));
         w->setComboframe(2);
@@ -304,8 +312,8 @@ TEST_F(WizardTest, MarkedFoldersOutsideTheJobsBackupAreSkippedAndReported) {
         EXPECT_TRUE(w->Liståterställtill_texts().isEmpty());
     });
     EXPECT_FALSE(QFile::exists(src_ + "/z.txt"));
-    EXPECT_TRUE(prog().form<frmmain>()->txtsyslogg->toPlainText().contains(
-        "FEL! Mappen ligger utanför " + copyOf("") + " och genomsöktes inte: " + work("främmande/")));
+    EXPECT_TRUE(prog().systemLog().text().contains("FEL! Mappen ligger utanför " + copyOf("") +
+                                                   " och genomsöktes inte: " + work("främmande/")));
 }
 
 // The wizard with its file list filled from a scan of a backup with five missing files.
@@ -338,7 +346,7 @@ class FileListTest : public WizardTest {
 };
 
 TEST_F(FileListTest, SearchSelectsTheFirstHitAndNextGoesOnWithoutWrapping) {
-    openWizard(false, [&](frmåterställ* w) {
+    openByHand([&](frmåterställ* w) {
         fill(w);
         const QColor green(0, 128, 0), red(128, 0, 0);
         select(w, {0, 1, 2});
@@ -373,7 +381,7 @@ TEST_F(FileListTest, SearchSelectsTheFirstHitAndNextGoesOnWithoutWrapping) {
 }
 
 TEST_F(FileListTest, DeleteKeepsTheListsInStepAndOpeningTakesTheBackupCopy) {
-    openWizard(false, [&](frmåterställ* w) {
+    openByHand([&](frmåterställ* w) {
         fill(w);
         const QStringList before = w->Liståterställfrån();
         select(w, {0, 2, 4});
@@ -414,7 +422,7 @@ TEST_F(FileListTest, DeleteKeepsTheListsInStepAndOpeningTakesTheBackupCopy) {
 }
 
 TEST_F(FileListTest, StopIsAskedForAndClosingDuringACopyStopsItAndKeepsTheLogWhole) {
-    openWizard(false, [&](frmåterställ* w) {
+    openByHand([&](frmåterställ* w) {
         fill(w);
         dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
         w->cmdavbrytcopy2_Click();
@@ -432,7 +440,7 @@ TEST_F(FileListTest, StopIsAskedForAndClosingDuringACopyStopsItAndKeepsTheLogWho
     EXPECT_EQ(log.value(log.size() - 4), "  0 filer återställdes totalt");
     EXPECT_EQ(QDir(path("Sparade loggar")).entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(testutil::treeFiles(work("mål")).isEmpty());
-    EXPECT_TRUE(prog().form<frmmain>()->txtsyslogg->toPlainText().contains(
+    EXPECT_TRUE(prog().systemLog().text().contains(
         "Återställningen av valda filer avbröts av användaren. Återställda filer: 0 av 5"));
 }
 
@@ -441,7 +449,7 @@ TEST_F(WizardTest, ClosingDuringALoadOrAScanStopsItFirst) {
         writeFile(work("b/m%1/s/f.txt").arg(i), "f", t0_);
     for (int page : {2, 3}) {
         SCOPED_TRACE(page);
-        openWizard(false, [&](frmåterställ* w) {
+        openByHand([&](frmåterställ* w) {
             w->optjobb2->setChecked(true);
             w->txtåterställfrån->setText(work("b"));
             w->txtåterställtill->setText(work("mål"));
@@ -467,7 +475,7 @@ TEST_F(WizardTest, ClosingDuringALoadOrAScanStopsItFirst) {
 }
 
 TEST_F(FileListTest, TheFolderListEditorWorksOnACopy) {
-    openWizard(false, [&](frmåterställ* w) {
+    openByHand([&](frmåterställ* w) {
         for (const char* d : {"1", "2", "3", "4"})
             testutil::makeDir(work("b/") + d);
         w->optjobb2->setChecked(true);
