@@ -16,6 +16,7 @@ class FolderScan {
   public:
     struct Options {
         bool subfolders = true;          // descend below the start folder
+        bool followLinks = true;         // false: links to folders are neither listed nor entered
         std::function<bool()> cancelled; // true: stop at the next folder entered
         // Every listed folder in order, with the running count (the start folder is number 1).
         std::function<void(const QString& path, int count)> found;
