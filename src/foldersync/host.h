@@ -1,0 +1,23 @@
+#pragma once
+#include <QIcon>
+#include <QString>
+
+// What the folder synchronisation needs of the main window and the program settings. Every
+// use of another floor's window goes through here.
+namespace synchost {
+
+// A system-log line (line break, date and time, two blanks, the text).
+void systemLog(const QString& text);
+// The same, and the program-log label turns red.
+void systemLogError(const QString& text);
+void markProgramLogRed();
+// The tray icon shows the program's idle picture.
+void trayIdle();
+// "Jämför filstorlek efter kopiering" is ticked.
+bool settingSizeCheck();
+// "Använd aldrig Windows API för filkopiering" is ticked.
+bool settingNeverShellCopy();
+// The main window's icon, which this window takes as its own.
+QIcon mainIcon();
+
+} // namespace synchost
