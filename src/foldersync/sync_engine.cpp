@@ -6,6 +6,8 @@
 #include "platform/textfile.h"
 #include "run/copy_engine.h"
 
+#include <QSet>
+
 using platform::RunError;
 using synclogic::SyncPair;
 
@@ -138,6 +140,11 @@ void SyncEngine::skapa_mappar_sync() {
     view_.info(QStringLiteral("Skapa mappar från Mapp 1 -> Mapp 2..."));
     view_.systemLog(QStringLiteral("Skapar mappar..."));
     buildPairs(List1, request.mapp1, request.mapp2, List3);
+    QSet<QString> walkedByTwo;
+    for (const QString& folder : std::as_const(List2))
+        walkedByTwo.insert(platform::withTrailingSeparator(folder));
+    for (SyncPair& pair : List3)
+        pair.walkedBack = walkedByTwo.contains(pair.target);
     view_.info(QStringLiteral("Skapa mappar från Mapp 2 -> Mapp 1..."));
     buildPairs(List2, request.mapp2, request.mapp1, List4);
     view_.info(QString());
@@ -252,7 +259,7 @@ void SyncEngine::file_copy_sync(int index) {
             continue;
         }
         try {
-            copyFile(f, source, target, lookup);
+            copyFile(f, pair, lookup);
             fileDone();
         } catch (const RunError& e) {
             copyFailed(e, source, target);
@@ -262,8 +269,10 @@ void SyncEngine::file_copy_sync(int index) {
     flushLogs();
 }
 
-void SyncEngine::copyFile(const platform::FileEntry& f, const QString& source, const QString& target,
+void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair,
                           const platform::FolderLookup& lookup) {
+    const QString source = pair.source + f.name;
+    const QString target = pair.target + f.name;
     copying_ = false;
     platform::FileEntry t;
     bool exists = lookup.find(f.name, t);
@@ -289,6 +298,9 @@ void SyncEngine::copyFile(const platform::FileEntry& f, const QString& source, c
         copying_ = true;
         platform::copyKeepTime(source, target, {}, [this](qint64) { view_.yield(); });
         copying_ = false;
+        // The way back looks at the new copy too, so the run's total grows by it.
+        if (isNew && lblsökvägnr == 1 && request.från2 && pair.walkedBack)
+            ++filtotal;
     }
     ++counts.antal_kopierade_pass;
     ++(isNew ? counts.antal_nya : counts.antal_ändrade);

@@ -92,7 +92,7 @@ class SyncEngine {
     void buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
                     std::vector<synclogic::SyncPair>& out);
     void runDirection(int dir);
-    void copyFile(const platform::FileEntry& f, const QString& source, const QString& target,
+    void copyFile(const platform::FileEntry& f, const synclogic::SyncPair& pair,
                   const platform::FolderLookup& lookup);
     void countCopied(const QString& logText, qint64 bytes);
     void sizeCheck(const QString& source, const QString& target);

@@ -36,7 +36,8 @@ void writeHistories(const QString& path, const Histories& h);
 struct SyncPair {
     QString source;
     QString target;
-    bool linked = false; // the target is a link to a folder (or lies below one): never followed
+    bool linked = false;     // the target is a link to a folder (or lies below one): never followed
+    bool walkedBack = false; // the target folder is also walked by the other direction
 };
 
 // The counterpart of `folder` (a folder at or below `fromRoot`) below `toRoot`, ending in '/'.
