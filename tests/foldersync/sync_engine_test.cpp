@@ -112,6 +112,9 @@ TEST_F(SyncEngineTest, TwoWayCopiesEachNewerFileOnceAndNeverBack) {
     EXPECT_EQ(testutil::readBytes(a + "/nyare_i_b.txt"), "ny");
     EXPECT_EQ(testutil::mtimeOf(a + "/nyare_i_b.txt"), at(20).toSecsSinceEpoch());
     EXPECT_EQ(engine->counts.antal_kopierade, 3);
+    // The copy made on the way out is looked at on the way back, and the total knows it.
+    EXPECT_EQ(engine->counts.antal_behandlade, 5);
+    EXPECT_EQ(engine->filtotal, 5);
     EXPECT_EQ(
         view.windowLines.filter("kopierade filer."),
         QStringList({" Mapp 1 -> Mapp 2: 1 kopierade filer.", " Mapp 1 <- Mapp 2: 2 kopierade filer."}));
