@@ -3,6 +3,7 @@
 #include "core/main_window.h"
 #include "core/program.h"
 #include "core/settings_window.h"
+#include "platform/clock.h"
 #include "platform/icons.h"
 
 #include <QCheckBox>
@@ -11,6 +12,13 @@ namespace synchost {
 
 void systemLog(const QString& text) {
     program().form<frmmain>()->appendSystemLog(text);
+}
+
+void systemLogLines(const QStringList& lines) {
+    QString raw;
+    for (const QString& l : lines)
+        raw += QStringLiteral("\r\n") + l;
+    program().form<frmmain>()->appendSystemLogRaw(raw);
 }
 
 void systemLogError(const QString& text) {

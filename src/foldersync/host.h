@@ -1,6 +1,7 @@
 #pragma once
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 // What the folder synchronisation needs of the main window and the program settings. Every
 // use of another floor's window goes through here.
@@ -8,6 +9,8 @@ namespace synchost {
 
 // A system-log line (line break, date and time, two blanks, the text).
 void systemLog(const QString& text);
+// Several lines at once, each already holding its date, time and two blanks before the text.
+void systemLogLines(const QStringList& lines);
 // The same, and the program-log label turns red.
 void systemLogError(const QString& text);
 void markProgramLogRed();

@@ -95,6 +95,7 @@ void SyncEngine::ladda_mappar_sync() {
     }
     view_.info(QStringLiteral("Laddar mappar..."));
     view_.systemLog(QStringLiteral("Laddar mappar..."));
+    view_.flush();
     starta_sökning_mappsync(
         request.mapp1, request.mapp2, List1, List2, [this] { return view_.cancelled(); },
         [this](int pass, int count) { view_.folderCount(pass, count); });
@@ -102,7 +103,7 @@ void SyncEngine::ladda_mappar_sync() {
 }
 
 void SyncEngine::buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
-                            std::vector<SyncPair>& out) {
+                            const QSet<QString>& scannedTargets, std::vector<SyncPair>& out) {
     out.reserve(folders.size());
     QStringList linkedTops; // counterparts that are links: everything below them is left alone
     for (const QString& folder : folders) {
@@ -115,7 +116,10 @@ void SyncEngine::buildPairs(const QStringList& folders, const QString& fromRoot,
                 pair.linked = true;
                 break;
             }
-        if (!pair.linked && platform::fileInfo(platform::withoutTrailingSeparator(pair.target)).isLink) {
+        // A folder the other side's scan listed is a real folder: it is neither a link nor missing.
+        pair.walkedBack = scannedTargets.contains(pair.target);
+        if (!pair.linked && !pair.walkedBack &&
+            platform::fileInfo(platform::withoutTrailingSeparator(pair.target)).isLink) {
             pair.linked = true;
             linkedTops << pair.target;
             const QString note = QStringLiteral("Mappen ") + quoted(pair.target) +
@@ -123,7 +127,7 @@ void SyncEngine::buildPairs(const QStringList& folders, const QString& fromRoot,
             view_.systemLog(note);
             view_.windowLog(QLatin1Char(' ') + note);
         }
-        if (!pair.linked && !request.simulera) {
+        if (!pair.linked && !pair.walkedBack && !request.simulera) {
             try {
                 platform::makePath(pair.target);
             } catch (const RunError&) {
@@ -139,14 +143,13 @@ void SyncEngine::skapa_mappar_sync() {
     List4.clear();
     view_.info(QStringLiteral("Skapa mappar från Mapp 1 -> Mapp 2..."));
     view_.systemLog(QStringLiteral("Skapar mappar..."));
-    buildPairs(List1, request.mapp1, request.mapp2, List3);
-    QSet<QString> walkedByTwo;
-    for (const QString& folder : std::as_const(List2))
-        walkedByTwo.insert(platform::withTrailingSeparator(folder));
-    for (SyncPair& pair : List3)
-        pair.walkedBack = walkedByTwo.contains(pair.target);
+    QSet<QString> scanned[2];
+    for (int side = 0; side < 2; ++side)
+        for (const QString& folder : side == 0 ? List1 : List2)
+            scanned[side].insert(platform::withTrailingSeparator(folder));
+    buildPairs(List1, request.mapp1, request.mapp2, scanned[1], List3);
     view_.info(QStringLiteral("Skapa mappar från Mapp 2 -> Mapp 1..."));
-    buildPairs(List2, request.mapp2, request.mapp1, List4);
+    buildPairs(List2, request.mapp2, request.mapp1, scanned[0], List4);
     view_.info(QString());
 }
 

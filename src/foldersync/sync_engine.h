@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -26,6 +27,9 @@ class SyncView {
     virtual void systemLogError(const QString& text) { systemLog(text); }
     // A plain message through the message reporter (error number 0, shown).
     virtual void report(const QString&) {}
+    // Shows everything reported so far now: the engine calls it before other code may write to
+    // the same logs.
+    virtual void flush() {}
 
     virtual void info(const QString&) {}                    // lblinfo
     virtual void folderCount(int /*pass*/, int) {}          // lblCount, lblCount2
@@ -90,7 +94,7 @@ class SyncEngine {
 
   private:
     void buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
-                    std::vector<synclogic::SyncPair>& out);
+                    const QSet<QString>& scannedTargets, std::vector<synclogic::SyncPair>& out);
     void runDirection(int dir);
     void copyFile(const platform::FileEntry& f, const synclogic::SyncPair& pair,
                   const platform::FolderLookup& lookup);

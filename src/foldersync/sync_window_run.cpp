@@ -46,9 +46,20 @@ class WindowSyncView : public SyncView {
     }
 
     void windowLog(const QString& text) override { w_.addLogLine(text); }
-    void systemLog(const QString& text) override { synchost::systemLog(text); }
-    void systemLogError(const QString& text) override { synchost::systemLogError(text); }
-    void report(const QString& message) override { Module1::logga_meddelande(0, -1, message, QString()); }
+    // System-log lines are appended in batches: one insert per line into the main window's log
+    // box costs more than the whole unchanged run. Each line keeps the time it was written at.
+    void systemLog(const QString& text) override {
+        systemLines_ << platform::dateTimeText(program().clock.now()) + QStringLiteral("  ") + text;
+    }
+    void systemLogError(const QString& text) override {
+        systemLog(text);
+        systemError_ = true;
+    }
+    void report(const QString& message) override {
+        flush();
+        Module1::logga_meddelande(0, -1, message, QString());
+    }
+    void flush() override { apply(); }
 
     void info(const QString& text) override {
         info_ = text;
@@ -84,6 +95,13 @@ class WindowSyncView : public SyncView {
     void trayIdle() override { trayDirty_ = true; }
 
     void apply() {
+        if (!systemLines_.isEmpty()) {
+            synchost::systemLogLines(systemLines_);
+            systemLines_.clear();
+        }
+        if (systemError_)
+            synchost::markProgramLogRed();
+        systemError_ = false;
         const SyncEngine& e = w_.engine();
         if (infoDirty_)
             w_.lblinfo->setText(info_);
@@ -113,6 +131,8 @@ class WindowSyncView : public SyncView {
   private:
     frmmappsync& w_;
     QElapsedTimer timer_;
+    QStringList systemLines_;
+    bool systemError_ = false;
     QString info_, file_, folder_;
     int done_ = 0, files_ = 0;
     long totalDone_ = 0, total_ = 1;
