@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "platform/files.h"
 #include "run/copy_engine.h"
+#include "run/mirror.h"
 #include "run/target_folders.h"
 
 long countFolderFiles(const QString& folder, const QString& pattern) {
@@ -31,7 +32,8 @@ void BackupEngine::räknaallajobbfiler() {
         const QStringList pieces = folderFilterPieces(m->txtmappfilter);
         for (const QString& folder : m->listmappar) {
             progress_.yield();
-            if (matchingFolderFilter(folder, pieces) >= 0)
+            if (matchingFolderFilter(folder, pieces) >= 0 ||
+                isRunOwnFolder(folder, m->combomappar, m->txtbackupmapp, m->txtversionmapp))
                 continue;
             count += countFolderFiles(folder, m->txtpattern);
         }

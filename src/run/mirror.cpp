@@ -23,6 +23,26 @@ QString slash(const QString& p) {
 }
 } // namespace
 
+bool isRunOwnFolder(const QString& folder, const QStringList& mainFolders, const QString& backupFolder,
+                    const QString& versionFolder) {
+    for (const QString& own : {backupFolder.trimmed(), versionFolder.trimmed()}) {
+        if (own.isEmpty() || !platform::isSameOrBelow(folder, own))
+            continue;
+        bool sourceInside = false;
+        for (const QString& main : mainFolders)
+            sourceInside =
+                sourceInside || (!main.trimmed().isEmpty() && platform::isSameOrBelow(folder, main) &&
+                                 platform::isSameOrBelow(main, own));
+        if (!sourceInside)
+            return true;
+    }
+    return false;
+}
+
+bool sourceFolderPresent(const QString& folder) {
+    return platform::folderExists(folder) && platform::volumePresent(folder);
+}
+
 void Mirror::resetRun() {
     raderade_mappar = raderade_mappfiler = raderade_enstaka_filer = 0;
     mb_raderat = 0;
@@ -30,6 +50,7 @@ void Mirror::resetRun() {
     raderade_filer_jobb = 0;
     fel_i_jobbet = false;
     leftovers.clear();
+    missingFolders_.clear();
 }
 
 QString Mirror::targetRoot(const MirrorJob& job, const QString& mainFolder) {
@@ -93,6 +114,78 @@ bool Mirror::deleteItem(const QString& path, bool folder, bool toTrash) {
     return true;
 }
 
+bool Mirror::holdMainFolder(const MirrorJob& job, const QString& main, const QString& root) {
+    // A main folder on a disk that is not there is reported by the copy pass, as the disk.
+    if (!platform::volumePresent(main))
+        return true;
+    const Presence source = platform::presence(main);
+    if (source == Presence::Absent) {
+        view_.windowLog(QStringLiteral(" FEL: Mappen finns inte på den här datorn och kan inte speglas (") +
+                        main + QStringLiteral(")"));
+        Module1::logga_meddelande(
+            -1, 0, QStringLiteral("FEL! Mappen finns inte på den här datorn och kan inte speglas. ") + main,
+            QStringLiteral("Spegling"));
+        return true;
+    }
+    // A source that cannot be read is not a source that is gone.
+    if (source == Presence::Unknown) {
+        reportHold(QStringLiteral("den inte kunde läsas"), main, root);
+        return true;
+    }
+    // A folder the copy pass cannot find makes everything below the main folder uncertain.
+    for (const QString& missing : std::as_const(missingFolders_)) {
+        if (platform::isSameOrBelow(missing, main)) {
+            reportHold(QStringLiteral("mappar i den saknas"), main, root);
+            return true;
+        }
+    }
+    // A source that emptied at once is far more often a failure than the user's wish.
+    bool empty = false;
+    try {
+        empty = platform::countFiles(main, QStringLiteral("*")) == 0 && platform::listFolders(main).isEmpty();
+    } catch (const platform::RunError&) {
+        reportHold(QStringLiteral("den inte kunde läsas"), main, root);
+        return true;
+    }
+    if (empty && holdsDeletableFile(job, root)) {
+        reportHold(QStringLiteral("den är tom men dess backup innehåller filer"), main, root);
+        return true;
+    }
+    return false;
+}
+
+void Mirror::reportHold(const QString& reason, const QString& main, const QString& root) {
+    const QString text =
+        QStringLiteral("Huvudmappen speglades inte, eftersom ") + reason + QStringLiteral(": ") + main;
+    view_.windowLog(QStringLiteral(" FEL! ") + text);
+    Module1::logga_meddelande(-1, 0, QStringLiteral("FEL! ") + text, QStringLiteral("Spegling"));
+    view_.runLog(QStringLiteral("FEL: ") + text);
+    view_.runLog(QStringLiteral("Inget raderades i: ") + platform::withoutTrailingSeparator(root));
+    view_.countError();
+    fel_i_jobbet = true;
+}
+
+bool Mirror::holdsDeletableFile(const MirrorJob& job, const QString& root) const {
+    // Walks only as far as the first file; what a pass never touches does not count.
+    QStringList folders{platform::withoutTrailingSeparator(root)};
+    while (!folders.isEmpty()) {
+        const QString folder = folders.takeLast();
+        try {
+            for (const platform::FileEntry& f : platform::listFiles(folder))
+                if (!protectedPath(job, slash(folder) + f.name))
+                    return true;
+            for (const QString& sub : platform::listFolders(folder)) {
+                const QString path = platform::joinPath(folder, sub);
+                if (!platform::isLink(path) && !FolderScan::isSystemFolder(path) && !protectedPath(job, path))
+                    folders << path;
+            }
+        } catch (const platform::RunError&) {
+            return true; // what cannot be read may hold files
+        }
+    }
+    return false;
+}
+
 void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bool toTrash) {
     if (job.preventMirror == QLatin1String("JA")) {
         ej_speglat_jobb = true;
@@ -116,32 +209,13 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
         const QString root = targetRoot(job, main);
         if (platform::presence(root) != Presence::Present)
             continue;
-        const Presence source = platform::presence(main);
-        if (source == Presence::Absent) {
-            view_.windowLog(
-                QStringLiteral(" FEL: Mappen finns inte på den här datorn och kan inte speglas (") + main +
-                QStringLiteral(")"));
-            Module1::logga_meddelande(
-                -1, 0,
-                QStringLiteral("FEL! Mappen finns inte på den här datorn och kan inte speglas. ") + main,
-                QStringLiteral("Spegling"));
+        if (holdMainFolder(job, main, root))
             continue;
-        }
-        if (source == Presence::Unknown) {
-            // A source that cannot be read is not a source that is gone.
-            view_.windowLog(QStringLiteral(" FEL: Mappen kunde inte läsas och speglas inte (") + main +
-                            QStringLiteral(")"));
-            Module1::logga_meddelande(
-                -1, 0, QStringLiteral("FEL! Mappen kunde inte läsas och speglas inte. ") + main,
-                QStringLiteral("Spegling"));
-            view_.countError();
-            fel_i_jobbet = true;
-            continue;
-        }
         labelFolders_ = labelFiles_ = 0;
         view_.setDeletedCounts(0, 0, QString());
         sync(job, root, simulate, toTrash);
     }
+    missingFolders_.clear();
     const QString end = simulate ? QStringLiteral(" (%1 filer kan raderas)").arg(raderade_filer_jobb)
                                  : QStringLiteral(" (%1 filer raderades)").arg(raderade_filer_jobb);
     view_.windowLog(QStringLiteral(" Spegling avslutad"));
@@ -233,7 +307,11 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
         try {
             const bool linkFolder = folder != root && platform::isLink(folder);
             const QString source = sourceFolderFor(job, folder);
-            const Presence there = platform::presence(source);
+            Presence there = platform::presence(source);
+            // A copy of the backup folder or the version folder is no copy of the source.
+            if (there == Presence::Present && folder != root &&
+                isRunOwnFolder(source, job.mainFolders, job.backupFolder, job.versionFolder))
+                there = Presence::Absent;
             if (there == Presence::Unknown)
                 platform::throwError(70);
             if (there == Presence::Present && !linkFolder) {
@@ -249,9 +327,12 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
                         break;
                     }
                     currentPath = slash(source) + f.name;
-                    const Presence sf = platform::presenceNoFollow(currentPath);
+                    Presence sf = platform::presenceNoFollow(currentPath);
                     if (sf == Presence::Unknown)
                         platform::throwError(70);
+                    // A file whose source became a folder is a leftover like a file that is gone.
+                    if (sf == Presence::Present && platform::folderExists(currentPath))
+                        sf = Presence::Absent;
                     if (sf == Presence::Absent) {
                         const QString target = slash(folder) + f.name;
                         currentPath = target;

@@ -44,6 +44,15 @@ class MirrorView {
     virtual void setSchedulerStatus(const QString&) {}
 };
 
+// The job's backup folder and version folder, and all below them, are never a source: a run
+// neither copies them nor keeps their copies when mirroring. A folder of a main folder that lies
+// inside one of them (a source kept in the backup folder) is a source all the same.
+bool isRunOwnFolder(const QString& folder, const QStringList& mainFolders, const QString& backupFolder,
+                    const QString& versionFolder);
+// A source folder as the copy pass finds it: it exists and its volume is there (an unplugged
+// disk leaves an empty mount folder behind, which is not the disk's content).
+bool sourceFolderPresent(const QString& folder);
+
 class Mirror {
   public:
     explicit Mirror(MirrorView& view) : view_(view) {}
@@ -61,6 +70,9 @@ class Mirror {
     QStringList leftovers;
 
     void resetRun();
+    // The folders of the current job that the copy pass will report as missing; set by the
+    // per-job pass before the job is mirrored. Their main folders are not mirrored.
+    void setMissingFolders(const QStringList& folders) { missingFolders_ = folders; }
 
     // The mirroring of one job: decides whether it is mirrored and runs a pass per main folder
     // whose copy exists in the backup folder.
@@ -74,6 +86,11 @@ class Mirror {
     static QString sourceFolderFor(const MirrorJob& job, const QString& targetFolder);
 
   private:
+    // True when the main folder must not be mirrored (reported here or by the copy pass).
+    bool holdMainFolder(const MirrorJob& job, const QString& main, const QString& root);
+    void reportHold(const QString& reason, const QString& main, const QString& root);
+    // The target root holds a file that a pass could delete (links and kept folders aside).
+    bool holdsDeletableFile(const MirrorJob& job, const QString& root) const;
     bool protectedPath(const MirrorJob& job, const QString& path) const;
     static bool holdsKeptFolder(const MirrorJob& job, const QString& folder);
     bool deleteItem(const QString& path, bool folder, bool toTrash);
@@ -81,4 +98,5 @@ class Mirror {
     MirrorView& view_;
     long labelFolders_ = 0;
     long labelFiles_ = 0;
+    QStringList missingFolders_;
 };

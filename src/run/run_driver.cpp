@@ -9,6 +9,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/run_lock.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/backup_window.h"
@@ -16,6 +17,7 @@
 #include "run/mirror.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
+#include "run/test_write.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -93,8 +95,22 @@ void RunDriver::idleState() {
 
 // ---- the whole run --------------------------------------------------------------------------------
 
+QString RunDriver::lockFileName() {
+    return QStringLiteral("tamrel-backup.lock");
+}
+
 void RunDriver::run() {
     w_.runHadErrors_ = false;
+    // Another process of this program folder would share log.txt and the temporary files.
+    platform::FolderLock lock(program().programFolder(), lockFileName());
+    if (lock.tryTake() == platform::FolderLock::Result::Held) {
+        Module1::logga_meddelande(0, -1,
+                                  QStringLiteral("FEL! En annan backupkörning pågår redan från den här "
+                                                 "programmappen. Den här körningen startades inte"),
+                                  QStringLiteral("Utför backup"));
+        w_.runHadErrors_ = true;
+        return;
+    }
     bool started = false;
     try {
         started = start();
@@ -340,7 +356,7 @@ bool RunDriver::jobPass() {
                 break;
             runstatus::setTray(runstatus::Tray::Running);
             selectJob(i);
-            e_.List2 = m_.listmappar;
+            e_.List2 = foldersToCopy();
             w_.showJobFolders();
             w_.lblmapp->setText(m_.txtbackupmapp);
             w_.File1.Pattern = m_.txtpattern;
@@ -356,6 +372,8 @@ bool RunDriver::jobPass() {
                 barStep_ = int(std::nearbyint(double(w_.Picture1->width()) / e_.List2.size()));
                 w_.lblprocent2->resize(0, w_.lblprocent2->height());
                 folderBarWidth_ = 0;
+                if (w_.chksync->isChecked())
+                    w_.mirror().setMissingFolders(missingFolders());
                 w_.sync_förbered();
                 w_.addLogLine(QStringLiteral(" Genomsöker mappar..."));
                 systemLog(QStringLiteral("Genomsöker mappar..."));
@@ -406,7 +424,7 @@ void RunDriver::folderLoop(const QString& jobName) {
             }
             runstatus::systemLogError(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") +
                                       folder);
-        } else if (platform::folderExists(folder)) {
+        } else if (sourceFolderPresent(folder)) {
             w_.List2->setCurrentRow(k);
             w_.File1.Path = folder;
             file_copy(k);
@@ -432,14 +450,20 @@ void RunDriver::missingFolder(const QString& path) {
         if (m_.txtignorerasaknadenhet == QLatin1String("JA")) {
             bool known = false;
             for (const QString& e : std::as_const(e_.listsaknadenhet))
-                known = known || e.contains(drive);
+                known = known || entryNamesDrive(e, drive);
             if (!known)
                 e_.listsaknadenhet << QStringLiteral("Enhet ") + drive + QStringLiteral(" saknas.");
         } else {
             w_.countError();
-            for (qsizetype j = e_.listsaknadenhet.size() - 1; j >= 0; --j)
-                if (e_.listsaknadenhet[j].contains(drive))
-                    e_.listsaknadenhet.removeAt(j);
+            // The drive keeps one entry, and the run one counted error for it.
+            for (qsizetype j = e_.listsaknadenhet.size() - 1; j >= 0; --j) {
+                if (!entryNamesDrive(e_.listsaknadenhet[j], drive))
+                    continue;
+                if (e_.listsaknadenhet[j].startsWith(QLatin1String("FEL")))
+                    e_.takeBackError();
+                e_.listsaknadenhet.removeAt(j);
+            }
+            w_.refreshCounters();
             e_.listsaknadenhet << QStringLiteral("FEL: Enhet ") + drive + QStringLiteral(" saknas.");
         }
         w_.enhet_saknas_hanterad = true;
@@ -447,7 +471,7 @@ void RunDriver::missingFolder(const QString& path) {
     }
     // A missing parent replaces the entries of its missing subfolders, met before it.
     for (int j = w_.listerror->count() - 1; j >= 0; --j) {
-        if (w_.listerror->item(j)->text().contains(path)) {
+        if (platform::isSameOrBelow(w_.listerror->item(j)->text(), path)) {
             delete w_.listerror->takeItem(j);
             e_.takeBackError();
             w_.refreshCounters();
@@ -455,6 +479,27 @@ void RunDriver::missingFolder(const QString& path) {
     }
     w_.listerror->addItem(path);
     w_.countError(false);
+}
+
+QStringList RunDriver::foldersToCopy() const {
+    QStringList folders;
+    folders.reserve(m_.listmappar.size());
+    for (const QString& f : m_.listmappar)
+        if (!isRunOwnFolder(f, m_.combomappar, m_.txtbackupmapp, m_.txtversionmapp))
+            folders << f;
+    return folders;
+}
+
+QStringList RunDriver::missingFolders() const {
+    // The same tests as the folder loop makes, so the mirror holds what the copy pass reports.
+    QStringList missing;
+    for (qsizetype k = 0; k < e_.List2.size(); ++k) {
+        const QString& folder = e_.List2[k];
+        const bool filtered = k < qsizetype(e_.List3.size()) && e_.List3[size_t(k)].filtered;
+        if (!filtered && !illegalFolderName(folder) && !sourceFolderPresent(folder))
+            missing << folder;
+    }
+    return missing;
 }
 
 void RunDriver::jobEnd(int i, const QString& jobName) {

@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 
 class frmutförbackup;
 class frmmain;
@@ -13,7 +14,11 @@ class BackupEngine;
 class RunDriver {
   public:
     explicit RunDriver(frmutförbackup& window);
+    // Runs, unless another process of the program folder holds the run lock: then the run is
+    // refused with a message and counts as failed.
     void run();
+    // The run lock's file in the program folder.
+    static QString lockFileName();
 
     // The result text and summary block the run end makes for the result dialog.
     QString resultText() const { return resultText_; }
@@ -27,6 +32,10 @@ class RunDriver {
     bool jobPass(); // false: cancelled
     void folderLoop(const QString& jobName);
     void missingFolder(const QString& path);
+    // The job's folders without its backup and version folders, which are never copied.
+    QStringList foldersToCopy() const;
+    // The folders of List2 that the folder loop will find missing.
+    QStringList missingFolders() const;
     void jobEnd(int i, const QString& jobName);
     void runEnd();
     void report();

@@ -165,3 +165,22 @@ TEST_F(MirrorTest, PreventedOrMissingCopiesWriteOnlyWhatTheyShould) {
     mirror.sync_förbered(job, true, false, false);
     EXPECT_EQ(view.window, QStringList({" Startar spegling", " Spegling avslutad (0 filer raderades)"}));
 }
+
+TEST_F(MirrorTest, AnEntryWhoseKindChangedAtTheSourceIsALeftover) {
+    // The source's file became a folder, and a folder became a file, under the same names.
+    writeFile(main + "/Rapport/del1.txt", "1");
+    writeFile(root + "Rapport", "old file");
+    writeFile(main + "/Anteckningar", "now a file");
+    writeFile(root + "Anteckningar/a.txt", "a");
+    for (const bool simulate : {true, false}) {
+        SCOPED_TRACE(simulate);
+        Mirror mirror(view);
+        mirror.sync_förbered(job, true, simulate, false);
+        EXPECT_EQ(mirror.leftovers.contains(root + "Rapport"), simulate);
+        EXPECT_EQ(mirror.leftovers.contains(root + "Anteckningar/"), simulate);
+        EXPECT_EQ(QFileInfo::exists(root + "Rapport"), simulate);
+        EXPECT_EQ(QFileInfo::exists(root + "Anteckningar"), simulate);
+    }
+    EXPECT_TRUE(QFile::exists(main + "/Rapport/del1.txt"));
+    EXPECT_TRUE(QFile::exists(main + "/Anteckningar"));
+}

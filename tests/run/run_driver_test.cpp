@@ -1,10 +1,12 @@
 #include "run/backup_window.h"
 #include "support/fixture.h"
 
+#include "core/error_dialog.h"
 #include "core/main_window.h"
 #include "core/settings_window.h"
 #include "run/copy_engine.h"
 #include "run/result_dialogs.h"
+#include "run/run_driver.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -452,6 +455,64 @@ TEST_F(RunDriverTest, AJobAskingForARescanPicksUpANewFolderBeforeCopying) {
     EXPECT_TRUE(QFile::exists(dst + src + "/new/b.txt")) << logText().toStdString();
     EXPECT_TRUE(testutil::readLines(path("Listor/A.000")).contains(src + "/new")) << syslog().toStdString();
     EXPECT_EQ(prog().form<frmmain>()->windowTitle(), "Tamrel Backup");
+}
+
+TEST_F(RunDriverTest, MissingDrivesAndFoldersAreComparedByWholePathPieces) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    testutil::makeDir(dst);
+    // One drive's name is the start of the other's, as "/mnt/usb" is of "/mnt/usb2"; so are two
+    // missing folders' names. A second job on one drive leaves one entry and one error for it.
+    const QString usb = "/mnt/tamrel-absent-" + QString::number(QCoreApplication::applicationPid());
+    const QStringList jobs[] = {{"A", usb + "2/x", "NEJ"},
+                                {"B", usb + "/x", "NEJ"},
+                                {"C", usb + "/x", "JA"},
+                                {"D", src + "/foto", src + "/foto2"},
+                                {"E", usb + "/x", "NEJ"}};
+    for (const QStringList& d : jobs) {
+        testutil::JobSpec j = job(d[0], src, dst);
+        j.folders += d[0] == "D" ? d.mid(1) : d.mid(1, 1);
+        j.options[4] = d[2];
+        testutil::writeJob(path("Listor"), j);
+    }
+    frmutförbackup* w = window({"A", "B", "E"});
+    runManual(w);
+    EXPECT_EQ(w->engine().listsaknadenhet,
+              QStringList({"FEL: Enhet " + usb + "2 saknas.", "FEL: Enhet " + usb + " saknas."}));
+    EXPECT_EQ(w->lblantalfel->text(), "2");
+    runManual(window({"A", "C"}));
+    EXPECT_EQ(w->engine().listsaknadenhet,
+              QStringList({"FEL: Enhet " + usb + "2 saknas.", "Enhet " + usb + " saknas."}));
+    EXPECT_EQ(w->lblantalfel->text(), "1");
+    runManual(window({"D"}));
+    EXPECT_EQ(log().mid(log().indexOf(src + "/foto2"), 2), QStringList({src + "/foto2", src + "/foto"}));
+    EXPECT_EQ(w->lblantalfel->text(), "2");
+}
+
+TEST_F(RunDriverTest, ARunIsRefusedWhileAnotherProcessHoldsTheProgramFoldersLock) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    testutil::makeDir(dst);
+    testutil::writeJob(path("Listor"), job("A", src, dst));
+    testutil::writeLines(path("log.txt"), {"the other run's log"});
+    QLockFile other(path(RunDriver::lockFileName()));
+    ASSERT_TRUE(other.tryLock(0));
+    frmutförbackup* w = window({"A"});
+    dialogs().expectWindow("frmerror", [](QWidget* win) {
+        EXPECT_TRUE(static_cast<frmerror*>(win)->lblfel->toPlainText().startsWith(
+            "FEL! En annan backupkörning pågår redan från den här programmappen."));
+    });
+    w->cmdkörbackup_Click();
+    EXPECT_TRUE(w->runHadErrors());
+    EXPECT_FALSE(QFile::exists(dst + src + "/a.txt"));
+    EXPECT_EQ(log(), QStringList({"the other run's log"}));
+
+    // A lock file that names no process (cut short when the power went) is taken over.
+    other.unlock();
+    testutil::writeFile(path(RunDriver::lockFileName()), "");
+    runManual(w);
+    EXPECT_TRUE(QFile::exists(dst + src + "/a.txt"));
+    EXPECT_FALSE(QFile::exists(path(RunDriver::lockFileName())));
 }
 
 } // namespace
