@@ -11,8 +11,10 @@
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
+#include "platform/run_lock.h"
 #include "platform/textfile.h"
 #include "run/copy_engine.h"
+#include "run/run_driver.h"
 #include "run/run_log.h"
 #include "run/simulation_window.h"
 
@@ -194,6 +196,16 @@ void frmmappsync::cmdkör_Click() {
     // Copying a folder into a folder inside itself would never end.
     if (const QString problem = synclogic::nestingProblem(mapp1, mapp2); !problem.isEmpty()) {
         Module1::logga_meddelande(0, -1, problem, QString());
+        return;
+    }
+    // A backup run (of this process or another) would rewrite the same run log meanwhile.
+    platform::FolderLock lock(program().programFolder(), RunDriver::lockFileName());
+    if (lock.tryTake() == platform::FolderLock::Result::Held) {
+        Module1::logga_meddelande(
+            0, -1,
+            QStringLiteral("FEL! En annan körning pågår redan från den här programmappen. "
+                           "Mappsynkroniseringen startades inte"),
+            QStringLiteral("Utför mappsynkronisering"));
         return;
     }
     try {

@@ -5,6 +5,8 @@
 #include "core/main_window.h"
 #include "foldersync/sync_engine.h"
 #include "platform/errors.h"
+#include "platform/run_lock.h"
+#include "run/run_driver.h"
 #include "run/simulation_window.h"
 
 #include <QApplication>
@@ -197,7 +199,7 @@ TEST_F(SyncWindow, ASimulatedRunShowsWhatCouldBeCopiedAndChangesNothing) {
     win()->cmdkör->click();
 }
 
-TEST_F(SyncWindow, FoldersInsideEachOtherAreRefusedBeforeAnythingIsTouched) {
+TEST_F(SyncWindow, NestedFoldersOrARunningBackupAreRefusedBeforeAnythingIsTouched) {
     testutil::writeFile(a + "/f.txt", "f", at(-60));
     folders(a, a + "/kopia");
     expectReport("Mapp 2 ligger i Mapp 1.");
@@ -205,6 +207,17 @@ TEST_F(SyncWindow, FoldersInsideEachOtherAreRefusedBeforeAnythingIsTouched) {
     EXPECT_EQ(testutil::treeFiles(a), QStringList({"f.txt"}));
     EXPECT_FALSE(QFile::exists(path("setup_synkmappar.ini")));
     EXPECT_FALSE(QFile::exists(path("log.txt")));
+
+    platform::FolderLock backup(programDir_.path(), RunDriver::lockFileName());
+    ASSERT_EQ(backup.tryTake(), platform::FolderLock::Result::Taken);
+    folders(a, b);
+    expectReport("FEL! En annan körning pågår redan från den här programmappen.");
+    win()->cmdkör->click();
+    EXPECT_FALSE(QDir(b).exists());
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+    backup.release();
+    win()->cmdkör->click();
+    EXPECT_TRUE(QFile::exists(b + "/f.txt"));
 }
 
 TEST_F(SyncWindow, AnErrorInAStepStillEndsWithTheSummaryAndTheSavedLog) {
