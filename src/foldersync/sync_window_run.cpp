@@ -307,6 +307,7 @@ void frmmappsync::endOfRun() {
         QString text = platform::readText(log);
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         Text1->setPlainText(text);
+        Text1->moveCursor(QTextCursor::End); // the summary at the end is what the user looks for
     } catch (const platform::RunError&) {
     }
     showLogView();
