@@ -96,9 +96,13 @@ QString resolved(const QString& path) {
 
 } // namespace
 
-QString nestingProblem(const QString& mapp1, const QString& mapp2) {
+QString pairProblem(const QString& mapp1, const QString& mapp2) {
     if (mapp1.isEmpty() || mapp2.isEmpty())
         return {};
+    for (const QString& folder : {mapp1, mapp2})
+        if (!folder.startsWith(QLatin1Char('/')))
+            return QStringLiteral("Mappen \"") + folder +
+                   QStringLiteral("\" är ingen fullständig sökväg. Ange hela sökvägen, från /.");
     const QString a = resolved(mapp1), b = resolved(mapp2);
     const QString why = QStringLiteral(" En mapp kan inte synkroniseras med en mapp som ligger i den själv.");
     if (a == b)

@@ -44,9 +44,11 @@ struct SyncPair {
 // ("/a/x", "/a", "/b") -> "/b/x/"; a trailing '/' of either root changes nothing.
 QString pairTarget(const QString& folder, const QString& fromRoot, const QString& toRoot);
 
-// Why two folders cannot be synchronised with each other: they are the same folder, or one
-// lies inside the other (links resolved, also for folders not created yet). Empty when fine.
-QString nestingProblem(const QString& mapp1, const QString& mapp2);
+// Why two folders cannot be synchronised with each other: a folder text that is not a whole
+// path (it would be made relative to wherever the program was started), or the same folder
+// twice, or one inside the other (links resolved, also for folders not created yet). Empty
+// when fine; empty texts are the run's own check.
+QString pairProblem(const QString& mapp1, const QString& mapp2);
 
 // ---- counters and logs ----------------------------------------------------------------------
 

@@ -194,7 +194,7 @@ void frmmappsync::cmdkör_Click() {
     }
     const QString mapp1 = txtmapp1->currentText(), mapp2 = txtmapp2->currentText();
     // Copying a folder into a folder inside itself would never end.
-    if (const QString problem = synclogic::nestingProblem(mapp1, mapp2); !problem.isEmpty()) {
+    if (const QString problem = synclogic::pairProblem(mapp1, mapp2); !problem.isEmpty()) {
         Module1::logga_meddelande(0, -1, problem, QString());
         return;
     }

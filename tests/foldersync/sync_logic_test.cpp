@@ -66,21 +66,24 @@ TEST_F(SyncLogic, ACounterpartLiesBelowTheOtherRootWhateverTheirEndings) {
         EXPECT_EQ(pairTarget(c.folder, c.from, c.to), c.target) << c.folder.toStdString();
 }
 
-TEST_F(SyncLogic, NestedOrEqualFoldersAreRefusedAlsoThroughLinksAndBeforeTheyExist) {
+TEST_F(SyncLogic, RelativeNestedOrEqualFoldersAreRefusedAlsoThroughLinksAndBeforeTheyExist) {
     const QString a = work("A"), b = work("B");
     testutil::makeDir(a + "/inre");
     testutil::makeDir(b);
     testutil::makeDir(work("Ab"));
     ASSERT_TRUE(QFile::link(a + "/inre", work("länk")));
 
-    EXPECT_EQ(nestingProblem(a, b), "");
-    EXPECT_EQ(nestingProblem(a, work("Ab")), ""); // a common beginning is no nesting
-    EXPECT_EQ(nestingProblem(a, a + "/"), "Mapp 1 och Mapp 2 är samma mapp. Välj två olika mappar.");
-    EXPECT_TRUE(nestingProblem(a, a + "/inre").startsWith("Mapp 2 ligger i Mapp 1."));
-    EXPECT_TRUE(nestingProblem(a + "/ny/mapp", a).startsWith("Mapp 1 ligger i Mapp 2."));
-    EXPECT_TRUE(nestingProblem(work("länk/x"), a).startsWith("Mapp 1 ligger i Mapp 2."));
-    EXPECT_TRUE(nestingProblem(work("länk"), a + "/inre/").startsWith("Mapp 1 och Mapp 2 är samma mapp"));
-    EXPECT_EQ(nestingProblem("", a), ""); // an empty field is the run's own check
+    EXPECT_EQ(pairProblem(a, b), "");
+    EXPECT_EQ(pairProblem(a, work("Ab")), ""); // a common beginning is no nesting
+    EXPECT_EQ(pairProblem(a, a + "/"), "Mapp 1 och Mapp 2 är samma mapp. Välj två olika mappar.");
+    EXPECT_TRUE(pairProblem(a, a + "/inre").startsWith("Mapp 2 ligger i Mapp 1."));
+    EXPECT_TRUE(pairProblem(a + "/ny/mapp", a).startsWith("Mapp 1 ligger i Mapp 2."));
+    EXPECT_TRUE(pairProblem(work("länk/x"), a).startsWith("Mapp 1 ligger i Mapp 2."));
+    EXPECT_TRUE(pairProblem(work("länk"), a + "/inre/").startsWith("Mapp 1 och Mapp 2 är samma mapp"));
+    EXPECT_EQ(pairProblem("", a), ""); // an empty field is the run's own check
+    // A relative text would be made below whatever folder the program was started in.
+    EXPECT_EQ(pairProblem("~/Dokument", a),
+              "Mappen \"~/Dokument\" är ingen fullständig sökväg. Ange hela sökvägen, från /.");
 }
 
 TEST_F(SyncLogic, TheSummaryBlockCountsNewChangedProtectedAndFailures) {
