@@ -11,15 +11,8 @@ work="${2:-$(mktemp -d /tmp/tamrel-syncbench.XXXXXX)}"
 exe="$(realpath "$exe")"
 command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 
-seconds() { # command... -> elapsed seconds on stdout
-    local t0 t1
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    t1=$(date +%s.%N)
-    echo "$t1 - $t0" | bc -l
-}
-
-min() { if (( $(echo "$2 < $1" | bc -l) )); then echo "$2"; else echo "$1"; fi; }
+# shellcheck source=../common.sh
+. "$here/../common.sh"
 
 rsync_both() { # folder1 folder2: both directions, newer files only
     rsync -a --update "$1/" "$2/" && rsync -a --update "$2/" "$1/"

@@ -14,7 +14,6 @@ using synclogic::SyncPair;
 namespace {
 const QString kLog = QStringLiteral("log.txt");
 const QString kLogErr = QStringLiteral("log_err.txt");
-constexpr qsizetype kFlushAt = 64 * 1024;
 
 QString quoted(const QString& s) {
     return QLatin1Char('"') + s + QLatin1Char('"');
@@ -22,7 +21,7 @@ QString quoted(const QString& s) {
 } // namespace
 
 SyncEngine::SyncEngine(SyncView& view, const QString& programFolder)
-    : view_(view), programFolder_(programFolder) {}
+    : view_(view), programFolder_(programFolder), pendingLogs_(programFolder) {}
 
 void SyncEngine::resetRun() {
     counts = {};
@@ -36,7 +35,6 @@ void SyncEngine::resetRun() {
     simKällor.clear();
     simMål.clear();
     pendingLogs_.clear();
-    pendingBytes_ = 0;
 }
 
 QString SyncEngine::job() const {
@@ -44,21 +42,11 @@ QString SyncEngine::job() const {
 }
 
 void SyncEngine::logLine(const QString& file, const QString& line) {
-    QString& pending = pendingLogs_[file];
-    pending += line;
-    pending += QStringLiteral("\r\n");
-    pendingBytes_ += line.size() + 2;
-    if (pendingBytes_ >= kFlushAt)
-        flushLogs();
+    pendingLogs_.add(file, line);
 }
 
 void SyncEngine::flushLogs() {
-    std::map<QString, QString> pending;
-    pending.swap(pendingLogs_);
-    pendingBytes_ = 0;
-    for (const auto& [file, text] : pending)
-        if (!text.isEmpty())
-            platform::appendText(platform::joinPath(programFolder_, file), text);
+    pendingLogs_.flush();
 }
 
 // ---- folder lists, pairs and count ------------------------------------------------------------

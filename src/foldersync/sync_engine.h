@@ -2,11 +2,11 @@
 #include "foldersync/sync_logic.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "run/run_log.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <map>
 #include <vector>
 
 // What the synchronisation engine needs of its window. Defaults do nothing, so tests implement
@@ -108,8 +108,7 @@ class SyncEngine {
 
     SyncView& view_;
     QString programFolder_;
-    std::map<QString, QString> pendingLogs_;
-    qsizetype pendingBytes_ = 0;
+    runlog::PendingLines pendingLogs_;
     int folderDone_ = 0;
     int folderFiles_ = 0;
     bool copying_ = false; // the ordinary copy runs: only its failures may be retried

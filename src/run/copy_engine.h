@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/errors.h"
 #include "platform/vb.h"
+#include "run/run_log.h"
 
 #include <QString>
 #include <QStringList>
@@ -174,8 +175,7 @@ class BackupEngine {
     void sizeCheck(const QString& source, const QString& target);
 
     RunProgress& progress_;
-    std::map<QString, QString> pendingLogs_;
-    qsizetype pendingBytes_ = 0;
+    runlog::PendingLines pendingLogs_;
     int folderSteps_ = 0;
     int folderFiles_ = 0;
     // Version names per version folder, kept for one copy call so a folder is listed once.

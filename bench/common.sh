@@ -1,0 +1,11 @@
+# Shared by the bench scripts: timing a command and the smaller of two figures.
+
+seconds() { # command... -> elapsed seconds on stdout
+    local t0 t1
+    t0=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || true
+    t1=$(date +%s.%N)
+    echo "$t1 - $t0" | bc -l
+}
+
+min() { if (( $(echo "$2 < $1" | bc -l) )); then echo "$2"; else echo "$1"; fi; }
