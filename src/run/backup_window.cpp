@@ -18,10 +18,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -92,20 +94,54 @@ void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
 
+// A progress bar is a label whose width grows inside a box. Its text is drawn centred over the
+// whole box, light on the filled part and dark on the empty part, so it reads at any width.
+class BarLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), palette().color(QPalette::Window));
+        if (text().isEmpty() || !parentWidget())
+            return;
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(QRect(-x(), -y(), parentWidget()->width(), parentWidget()->height()), Qt::AlignCenter,
+                   text());
+    }
+};
+
+class BarBox : public QFrame {
+  public:
+    using QFrame::QFrame;
+    QLabel* bar = nullptr;
+
+  protected:
+    void paintEvent(QPaintEvent* e) override {
+        QFrame::paintEvent(e);
+        if (!bar || bar->text().isEmpty())
+            return;
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(rect(), Qt::AlignCenter, bar->text());
+    }
+};
+
 QLabel* bar(QFrame* picture, const char* name) {
-    auto* l = named(new QLabel(picture), name);
+    auto* l = named(new BarLabel(picture), name);
     l->setAutoFillBackground(true);
     QPalette pal = l->palette();
     pal.setColor(QPalette::Window, QColor(0, 0, 128));
     pal.setColor(QPalette::WindowText, Qt::white);
     l->setPalette(pal);
-    l->setAlignment(Qt::AlignCenter);
     l->setGeometry(0, 0, 0, picture->height());
+    static_cast<BarBox*>(picture)->bar = l;
     return l;
 }
 
 QFrame* picture(QWidget* parent, const char* name, int left, int top, int width) {
-    auto* f = named(new QFrame(parent), name);
+    auto* f = named(new BarBox(parent), name);
     f->setFrameShape(QFrame::StyledPanel);
     f->setFrameShadow(QFrame::Sunken);
     place(f, left, top, width, 225);
@@ -264,8 +300,21 @@ void frmutförbackup::createControls() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
 
-    lbl1->lower();
-    lbl2->lower();
+    // Names for assistive tools where no caption of the control's own says what it holds.
+    List1->setAccessibleName(QStringLiteral("Utför backup på följande jobb"));
+    List2->setAccessibleName(QStringLiteral("Mappar som kommer att kopieras för aktuellt jobb"));
+    txtsammanställning->setAccessibleName(QStringLiteral("Sammanställning för valt jobb"));
+    txtloggtext->setAccessibleName(QStringLiteral("Logg"));
+    txtfil->setAccessibleName(QStringLiteral("Aktuell fil"));
+    txtbackup->setAccessibleName(QStringLiteral("Aktuell backupmapp"));
+    listerror->setAccessibleName(QStringLiteral("Mappar som saknades"));
+    txtsyncfilmapp->setAccessibleName(QStringLiteral("Aktuell fil eller mapp"));
+
+    for (QAbstractScrollArea* list :
+         {static_cast<QAbstractScrollArea*>(List1), static_cast<QAbstractScrollArea*>(List2)}) {
+        list->installEventFilter(this);
+        list->viewport()->installEventFilter(this);
+    }
 
     QObject::connect(cmdkörbackup, &QPushButton::clicked, this, [this] { cmdkörbackup_Click(); });
     QObject::connect(cmdkörbackup2, &QPushButton::clicked, this, [this] { cmdkörbackup2_Click(); });
@@ -288,6 +337,43 @@ void frmutförbackup::createControls() {
 
 bool frmutförbackup::runGoingOn() const {
     return !cmdkörbackup->isEnabled();
+}
+
+void frmutförbackup::setRunInputLocked(bool locked) {
+    if (locked == inputLocked_)
+        return;
+    inputLocked_ = locked;
+    if (locked)
+        syncSimEnabledBeforeRun_ = chksyncsimulera->isEnabled();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{chkbackupsimulera, chksync, cmdmarkera1, cmdmarkera2, cmdkörbackup2})
+        w->setEnabled(!locked);
+    chksyncsimulera->setEnabled(!locked && syncSimEnabledBeforeRun_);
+}
+
+bool frmutförbackup::eventFilter(QObject* watched, QEvent* e) {
+    // The lists stay enabled, so they read normally and scroll; a press or a key would change
+    // which job the run reads as current.
+    if (inputLocked_) {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::ContextMenu:
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            if (key != Qt::Key_Tab && key != Qt::Key_Backtab)
+                return true;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 // ---- entry points ----------------------------------------------------------------------------------
@@ -479,6 +565,7 @@ void frmutförbackup::lblinfo_Change() {
 }
 
 void frmutförbackup::lblprocent3_Change() {
+    Picture2->update(); // the box draws the part of the text beside the bar
     runstatus::setMainText("lblprocent", lblprocent3->text());
     if (frmprocent* p = program().loaded<frmprocent>())
         p->setProgressText(lblprocent3->text(), !imgerr->isHidden());

@@ -106,7 +106,7 @@ class frmutförbackup : public QWidget {
 
     // ---- form variables of the run -------------------------------------------------------------
     long avbryt_körning = 0;
-    bool disken_full = false;   // the run was stopped by a full disk, not by the user
+    bool disken_full = false; // the run was stopped by a full disk, not by the user
     long avbryt_spegling = 0;
     // The copy totals, job counters, error count, List2/List3 and the missing-drive notes are
     // kept by the engine (engine()); the window shows them.
@@ -122,6 +122,10 @@ class frmutförbackup : public QWidget {
     QString caption() const { return windowTitle(); }
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool runGoingOn() const;
+    // During a run the job list and the run options take no input; what the window shows of the
+    // run stays readable (the frames are never disabled, which would grey their contents).
+    void setRunInputLocked(bool locked);
+    bool runInputLocked() const { return inputLocked_; }
     // Sets the hidden cancel label; a change runs lblavbryt_Change.
     void setLblavbryt(const QString& text);
 
@@ -217,6 +221,7 @@ class frmutförbackup : public QWidget {
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
     bool runHadErrors_ = false;
     friend class RunDriver;
@@ -224,6 +229,8 @@ class frmutförbackup : public QWidget {
   private:
     void createControls();
     bool running_ = false; // guards against a second run inside a run
+    bool inputLocked_ = false;
+    bool syncSimEnabledBeforeRun_ = false;
     // Stopwatch of Timer1_Timer.
     bool timerStarted_ = false;
     QDateTime timerStart_;

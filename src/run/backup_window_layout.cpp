@@ -64,6 +64,9 @@ int layoutDecorationHeight(const QWidget* w) {
     return std::max(decorationHeight(w), 450);
 }
 
+// Height of the strip between the right frame and the bottom row: two lines and a gap.
+constexpr int kRunLines = 2 * 240 + 30;
+
 } // namespace
 
 void frmutförbackup::resizeEvent(QResizeEvent* e) {
@@ -113,27 +116,29 @@ void frmutförbackup::Form_Resize() {
     setLeft(Command4, twLeft(cmdkörbackup) - 120 - 1335); // 19
     setLeft(cmdmarkera1, twWidth(List1) - 1350);          // 20
     setLeft(cmdmarkera2, twWidth(List1) - 1350);
-    setHeight(Frame1, innerH - 730);                       // 21
-    setHeight(List1, twHeight(Frame1) - 855 - 240);        // 22
-    setTop(cmdmarkera1, twHeight(List1) + 240);            // 23
-    setTop(cmdmarkera2, twHeight(List1) + 525);            // 24
-    setTop(chkbackupsimulera, twHeight(List1) + 275);      // 25
-    setTop(chksync, twTop(chkbackupsimulera) + 260);       // 26
-    setTop(chksyncsimulera, twTop(chksync) + 260);         // 27
-    setHeight(Frame2, twHeight(Frame1));                   // 28
+    setHeight(Frame1, innerH - 730);                  // 21
+    setHeight(List1, twHeight(Frame1) - 855 - 240);   // 22
+    setTop(cmdmarkera1, twHeight(List1) + 240);       // 23
+    setTop(cmdmarkera2, twHeight(List1) + 525);       // 24
+    setTop(chkbackupsimulera, twHeight(List1) + 275); // 25
+    setTop(chksync, twTop(chkbackupsimulera) + 260);  // 26
+    setTop(chksyncsimulera, twTop(chksync) + 260);    // 27
+    // 28: the right frame leaves room below it for the two run lines (lbl1, lbl2), which the
+    // bottom row's buttons would otherwise cover.
+    setHeight(Frame2, twHeight(Frame1) - kRunLines);
     setHeight(List2, twHeight(Frame2) / 2.0 + 300);        // 29
     setHeight(txtloggtext, twHeight(Frame2) / 2.0 - 2100); // 30
     for (QWidget* w : {static_cast<QWidget*>(cmdvisalogg), static_cast<QWidget*>(Command4),
                        static_cast<QWidget*>(cmdkörbackup)}) // 31
         setTop(w, outerH - 1035);
-    setTop(cmdkörbackup2, twTop(cmdkörbackup));          // 32
-    setTop(imgerr, outerH - 975);                        // 33
-    setTop(lblantalfel, twTop(imgerr) + 240);            // 34
-    setTop(txtloggtext, twTop(List2) + twHeight(List2)); // 35
-    for (QWidget* w : {static_cast<QWidget*>(cmdavbryt), static_cast<QWidget*>(cmdpaus),
-                       static_cast<QWidget*>(lbl1)}) // 36
+    setTop(cmdkörbackup2, twTop(cmdkörbackup));                                           // 32
+    setTop(imgerr, outerH - 975);                                                         // 33
+    setTop(lblantalfel, twTop(imgerr) + 240);                                             // 34
+    setTop(txtloggtext, twTop(List2) + twHeight(List2));                                  // 35
+    for (QWidget* w : {static_cast<QWidget*>(cmdavbryt), static_cast<QWidget*>(cmdpaus)}) // 36
         setTop(w, outerH - 1035);
-    setTop(lbl2, outerH - 795);                   // 37
+    setTop(lbl1, twTop(Frame2) + twHeight(Frame2) + 30); // 36, 37: below the right frame
+    setTop(lbl2, twTop(lbl1) + 240);
     setTop(lblhjälp, twTop(cmdvisalogg) + 105);   // 38
     setWidth(txtsammanställning, twWidth(List2)); // 39
     setHeight(txtsammanställning, twHeight(List2));

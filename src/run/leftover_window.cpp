@@ -10,12 +10,14 @@
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/widgets.h"
+#include "run/run_status.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace {
 constexpr int kTwip = 15;
@@ -68,6 +70,7 @@ frmsyncfilermappar::frmsyncfilermappar() {
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    List1->setAccessibleName(QStringLiteral("Överblivna filer och mappar"));
     chkpapperskorgen = new QCheckBox(QStringLiteral("Flytta till papperskorgen"), this);
     chkpapperskorgen->setObjectName(QStringLiteral("chkpapperskorgen"));
     cmdraderamarkerad = platform::namedButton(this, "cmdraderamarkerad", QStringLiteral("Radera markerade"));
@@ -97,6 +100,12 @@ void frmsyncfilermappar::resizeEvent(QResizeEvent* e) {
     cmdöppna->setGeometry(274, by, 130, 28);
     cmdsparalogg->setGeometry(412, by, 140, 28);
     cmdstäng->setGeometry(8 + inner - 100, by, 100, 28);
+}
+
+void frmsyncfilermappar::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        runstatus::centreOverRunWindow(this);
 }
 
 QStringList frmsyncfilermappar::entries() const {

@@ -46,6 +46,8 @@ class frmsyncfilermappar : public QWidget {
     QStringList entries() const;
 
   protected:
+    // Opens over the backup window, or the main window, or the middle of the screen.
+    void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
   private:

@@ -9,6 +9,7 @@
 #include "platform/vb.h"
 #include "platform/widgets.h"
 #include "run/backup_window.h"
+#include "run/run_status.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -16,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace {
 constexpr int kTwip = 15;
@@ -94,6 +96,9 @@ frmklarbackup::frmklarbackup() {
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
+    // The rows are those of log.txt; a long row scrolls sideways instead of breaking.
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setAccessibleName(QStringLiteral("Sammanställning"));
     Text1->setGeometry(10, 70 + 1575 / kTwip + 10, 4935 / kTwip, 250);
     cmdvisalogg = new LogButton(QStringLiteral("Visa logg"), this);
     cmdvisalogg->setObjectName(QStringLiteral("cmdvisalogg"));
@@ -153,6 +158,12 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
             r.text->clear();
         r.text->move(b.width, r.text->y());
     }
+}
+
+void frmklarbackup::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        runstatus::centreOverRunWindow(this);
 }
 
 void frmklarbackup::cmdvisalogg_Click() {

@@ -54,6 +54,10 @@ class frmklarbackup : public QWidget {
     void fillBars(const ResultCounts& c);
     void cmdvisalogg_Click();
     void Command1_Click();
+
+  protected:
+    // Opens over the backup window, or the main window, or the middle of the screen.
+    void showEvent(QShowEvent* e) override;
 };
 
 // "Schemalagd backup": the popup after a scheduled run, kept on top.

@@ -89,8 +89,7 @@ void RunDriver::idleState() {
     w_.cmdpaus->hide();
     w_.cmdkörbackup->setEnabled(true);
     w_.Command4->setEnabled(true);
-    w_.Frame1->setEnabled(true);
-    w_.Frame2->setEnabled(true);
+    w_.setRunInputLocked(false);
 }
 
 // ---- the whole run --------------------------------------------------------------------------------
@@ -247,8 +246,7 @@ bool RunDriver::start() {
     w_.cmdpaus->show();
     w_.cmdkörbackup->setEnabled(false);
     w_.Command4->setEnabled(false);
-    w_.Frame1->setEnabled(false);
-    w_.Frame2->setEnabled(false);
+    w_.setRunInputLocked(true);
 
     refreshFolderStructures();
     if (cancelled())

@@ -4,12 +4,15 @@
 #include "core/module1.h"
 #include "core/program.h"
 #include "core/settings_window.h"
+#include "core/window_geometry.h"
 #include "editor/job_editor_window.h"
 #include "platform/icons.h"
+#include "run/backup_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QScreen>
 #include <QTextEdit>
 #include <QVariant>
 #include <map>
@@ -123,6 +126,38 @@ void showRunLog(int mode) {
 }
 void openHelp() {
     Module1::öppna_hjälp();
+}
+
+namespace {
+bool showing(const QWidget* w) {
+    return w && w->isVisible() && !(w->windowState() & Qt::WindowMinimized);
+}
+} // namespace
+
+void centreOverRunWindow(QWidget* w) {
+    const QWidget* over = program().loaded<frmutförbackup>();
+    if (!showing(over))
+        over = program().loaded<frmmain>();
+    if (!showing(over)) {
+        geometry::centre(w);
+        return;
+    }
+    const QRect a = over->frameGeometry();
+    QSize outer = w->frameGeometry().size();
+    // Not framed yet, the window is placed by its inside; expect the frame the other window has.
+    const bool framed = outer != w->size();
+    if (!framed)
+        outer += over->frameGeometry().size() - over->size();
+    QPoint at(a.left() + (a.width() - outer.width()) / 2, a.top() + (a.height() - outer.height()) / 2);
+    // A window near a screen edge must not push the report off the screen.
+    if (const QScreen* s = over->screen()) {
+        const QRect r = s->availableGeometry();
+        at.setX(qBound(r.left(), at.x(), std::max(r.left(), r.right() + 1 - outer.width())));
+        at.setY(qBound(r.top(), at.y(), std::max(r.top(), r.bottom() + 1 - outer.height())));
+    }
+    if (!framed)
+        at += over->geometry().topLeft() - a.topLeft();
+    w->move(at);
 }
 
 } // namespace runstatus

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+class QWidget;
+
 // What the backup run shows in, and asks of, other windows: the main window's status panel,
 // tray and system log, the settings, and windows that other areas build. Controls are found by
 // their object names, so the run does not depend on how those windows are laid out.
@@ -37,5 +39,9 @@ void stopEditorScan();
 void showPauseWindow();
 void showRunLog(int mode);
 void openHelp();
+
+// Places a window that reports on a run over the middle of the backup window, or of the main
+// window when the backup window is not shown (a scheduled or command-line run), else the screen.
+void centreOverRunWindow(QWidget* w);
 
 } // namespace runstatus

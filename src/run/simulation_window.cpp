@@ -12,6 +12,7 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "platform/widgets.h"
+#include "run/run_status.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,6 +21,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <set>
 
 namespace {
@@ -47,6 +49,7 @@ frmsimuleradbackup::frmsimuleradbackup() {
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    List1->setAccessibleName(QStringLiteral("Filer som kan kopieras"));
     lblantalnya = platform::namedLabel(this, "lblantalnya", QStringLiteral("0"));
     lblantaländrade = platform::namedLabel(this, "lblantaländrade", QStringLiteral("0"));
     lblantalskyddade = platform::namedLabel(this, "lblantalskyddade", QStringLiteral("0"));
@@ -90,9 +93,11 @@ frmsimuleradbackup::frmsimuleradbackup() {
     txtlogg = new QPlainTextEdit(framelogg);
     txtlogg->setObjectName(QStringLiteral("txtlogg"));
     txtlogg->setReadOnly(true);
+    txtlogg->setAccessibleName(QStringLiteral("Kopierade filer"));
     txtlogg2 = new QPlainTextEdit(framelogg);
     txtlogg2->setObjectName(QStringLiteral("txtlogg2"));
     txtlogg2->setReadOnly(true);
+    txtlogg2->setAccessibleName(QStringLiteral("Resultat"));
     cmdloggtillbaka =
         platform::namedButton(framelogg, "cmdloggtillbaka", QStringLiteral("Tillbaka till fillistan"));
     framelogg->hide();
@@ -128,6 +133,12 @@ void frmsimuleradbackup::resizeEvent(QResizeEvent* e) {
     txtlogg->setGeometry(6, 6, inner * 2 / 3 - 12, listH - 44);
     txtlogg2->setGeometry(inner * 2 / 3, 6, inner / 3 - 8, listH - 44);
     cmdloggtillbaka->setGeometry(6, listH - 34, 200, 28);
+}
+
+void frmsimuleradbackup::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        runstatus::centreOverRunWindow(this);
 }
 
 void frmsimuleradbackup::closeEvent(QCloseEvent* e) {

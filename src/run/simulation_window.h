@@ -65,6 +65,8 @@ class frmsimuleradbackup : public QWidget {
     bool copying() const { return copying_; }
 
   protected:
+    // Opens over the backup window, or the main window, or the middle of the screen.
+    void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 

@@ -2,18 +2,26 @@
 #include "support/fixture.h"
 
 #include "core/main_window.h"
+#include "flow_support.h"
+#include "run/leftover_window.h"
+#include "run/result_dialogs.h"
+#include "run/simulation_window.h"
 
 #include <QComboBox>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
+#include <QtTest/QTest>
 
 namespace {
 
@@ -263,6 +271,175 @@ TEST_F(BackupWindow, Screenshot) {
     if (!out.isEmpty()) {
         EXPECT_TRUE(w->grab().save(out + "/backup_window.png"));
     }
+}
+
+// Whether a picture shows pixels of text: darker (or lighter) than `level` in its middle third.
+bool textPixelsInMiddle(const QImage& img, bool dark) {
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = img.width() / 3; x < img.width() * 2 / 3; ++x) {
+            const int g = qGray(img.pixel(x, y));
+            if (dark ? g < 90 : g > 170)
+                return true;
+        }
+    return false;
+}
+
+TEST_F(BackupWindow, TheRunBarsPercentReadsWhileTheBarIsNarrowAndWhenItIsFull) {
+    auto* w = win();
+    w->show();
+    w->cmdkörbackup->setEnabled(false); // a run is going on: the bars keep their widths
+    w->lblprocent3->resize(2, w->lblprocent3->height());
+    w->lblprocent3->setText("1,2%");
+    w->lblprocent3_Change();
+    EXPECT_TRUE(textPixelsInMiddle(w->Picture2->grab().toImage(), true));
+
+    w->lblprocent3->resize(w->Picture2->width(), w->lblprocent3->height());
+    w->lblprocent3->setText("100%");
+    w->lblprocent3_Change();
+    EXPECT_TRUE(textPixelsInMiddle(w->Picture2->grab().toImage(), false));
+    w->cmdkörbackup->setEnabled(true);
+}
+
+// The name an assistive tool reads for a control: its own, its buddy label's, or its caption.
+QString accessibleName(QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    return a ? a->text(QAccessible::Name) : QString();
+}
+
+TEST_F(BackupWindow, EveryControlThatTakesInputHasAName) {
+    prog().form<frmmain>();
+    const QList<QWidget*> windows{win(),
+                                  prog().form<frmklarbackup>(),
+                                  prog().form<frmsyncfilermappar>(),
+                                  prog().form<frmsimuleradbackup>(),
+                                  prog().form<frmbackupfel>(),
+                                  prog().form<frmprocent>()};
+    for (QWidget* window : windows)
+        for (QWidget* c : window->findChildren<QWidget*>())
+            if (c->focusPolicy() != Qt::NoFocus) {
+                EXPECT_FALSE(accessibleName(c).isEmpty())
+                    << window->objectName().toStdString() << " " << c->objectName().toStdString() << " "
+                    << c->metaObject()->className();
+            }
+}
+
+} // namespace
+
+namespace {
+
+void expectCentredOver(const QWidget* w, const QWidget* over) {
+    EXPECT_NEAR(w->frameGeometry().center().x(), over->frameGeometry().center().x(), 2)
+        << w->objectName().toStdString();
+    EXPECT_NEAR(w->frameGeometry().center().y(), over->frameGeometry().center().y(), 2)
+        << w->objectName().toStdString();
+}
+
+// Runs driven as a user drives them, looked at while they go on and when they end.
+class BackupWindowRun : public FlowTest {
+  protected:
+    // Runs `f` once, at the first moment the run shows itself as going on.
+    void duringTheRun(frmutförbackup* w, std::function<void()> f) {
+        auto* t = new QTimer(w);
+        QObject::connect(t, &QTimer::timeout, t, [t, w, f] {
+            if (w->runGoingOn() && w->cmdavbryt->isVisible()) {
+                t->stop();
+                f();
+            }
+        });
+        t->start(0);
+    }
+    // The two run lines lie inside the window, clear of every button shown, and show their whole text.
+    static void expectRunLinesReadable(frmutförbackup* w) {
+        for (QLabel* l : {w->lbl1, w->lbl2}) {
+            SCOPED_TRACE(l->objectName().toStdString() + ": " + l->text().toStdString());
+            EXPECT_FALSE(l->text().isEmpty());
+            EXPECT_TRUE(w->rect().contains(l->geometry()));
+            EXPECT_GE(l->width(), l->fontMetrics().horizontalAdvance(l->text()));
+            for (QWidget* b :
+                 std::initializer_list<QWidget*>{w->cmdavbryt, w->cmdpaus, w->Command4, w->cmdkörbackup,
+                                                 w->cmdkörbackup2, w->cmdvisalogg, w->Frame1, w->Frame2})
+                if (b->isVisible()) {
+                    EXPECT_FALSE(l->geometry().intersects(b->geometry())) << b->objectName().toStdString();
+                }
+        }
+    }
+};
+
+TEST_F(BackupWindowRun, DuringARunOnlyTheOptionsAreLockedAndEverythingItShowsReads) {
+    for (int i = 0; i < 200; ++i)
+        testutil::writeFile(src_ + QStringLiteral("/fil%1.txt").arg(i), "x", old_);
+    testutil::writeJob(path("Listor"), job("Andra"));
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    const int other = w->List1->item(0)->isSelected() ? 1 : 0;
+    bool looked = false;
+    duringTheRun(w, [&] {
+        looked = true;
+        for (QWidget* c : std::initializer_list<QWidget*>{
+                 w->Frame1, w->Frame2, w->List1, w->List2, w->txtloggtext, w->txtmapparkvar,
+                 w->lblantalfelrätt, w->txtfil, w->txtbackup, w->lblprocent1, w->lblprocent3,
+                 w->lblprocenttotal, w->lbl1, w->lbl2})
+            EXPECT_TRUE(c->isEnabled()) << c->objectName().toStdString();
+        for (QWidget* c : std::initializer_list<QWidget*>{w->chkbackupsimulera, w->chksync,
+                                                          w->chksyncsimulera, w->cmdmarkera1, w->cmdmarkera2})
+            EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
+        // A press on another job, or a key, changes neither the marks nor the job the run is at.
+        const int current = w->List1->currentRow();
+        QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {},
+                          w->List1->visualItemRect(w->List1->item(other)).center());
+        QTest::keyClick(w->List1, Qt::Key_Down);
+        EXPECT_FALSE(w->List1->item(other)->isSelected());
+        EXPECT_EQ(w->List1->currentRow(), current);
+        expectRunLinesReadable(w);
+    });
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    EXPECT_TRUE(looked);
+    EXPECT_TRUE(w->lbl1->text().contains(", slutade kl. ")) << w->lbl1->text().toStdString();
+    expectRunLinesReadable(w);
+    EXPECT_TRUE(w->chksync->isEnabled() && w->cmdmarkera1->isEnabled());
+    EXPECT_FALSE(w->chksyncsimulera->isEnabled()); // as before the run: mirroring is not ticked
+    QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {},
+                      w->List1->visualItemRect(w->List1->item(other)).center());
+    EXPECT_TRUE(w->List1->item(other)->isSelected());
+}
+
+TEST_F(BackupWindowRun, TheResultWindowsOpenOverTheBackupWindow) {
+    testutil::writeFile(src_ + "/ny.txt", "ny", old_);
+    testutil::writeFile(target("bort.txt"), "bort", old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->move(20, 40);
+    w->chkbackupsimulera->setChecked(true);
+    w->chksync->setChecked(true);
+    w->chksyncsimulera->setChecked(true);
+    QStringList placed;
+    // Shown as the modal show shows it, then closed the way the user closes it.
+    auto expectOver = [&](const char* name, std::function<void(QWidget*)> close) {
+        dialogs().expectWindow(name, [&, name, close](QWidget* win) {
+            win->show();
+            expectCentredOver(win, w);
+            placed << name;
+            close(win);
+        });
+    };
+    expectOver("frmsyncfilermappar",
+               [](QWidget* win) { static_cast<frmsyncfilermappar*>(win)->cmdstäng->click(); });
+    expectOver("frmsimuleradbackup",
+               [](QWidget* win) { static_cast<frmsimuleradbackup*>(win)->cmdstäng->click(); });
+    expectOver("frmklarbackup", [](QWidget* win) { static_cast<frmklarbackup*>(win)->Command1->click(); });
+    w->cmdkörbackup->click();
+    EXPECT_EQ(placed, QStringList({"frmsyncfilermappar", "frmsimuleradbackup", "frmklarbackup"}));
+
+    // Without the backup window (a saved list opened later) the main window is the place.
+    w->hide();
+    frmmain* m = prog().form<frmmain>();
+    m->show();
+    m->move(30, 20);
+    auto* f = prog().form<frmsyncfilermappar>();
+    f->show();
+    expectCentredOver(f, m);
+    f->cmdstäng->click();
 }
 
 } // namespace

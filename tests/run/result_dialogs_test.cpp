@@ -2,7 +2,13 @@
 #include "run/result_dialogs.h"
 #include "support/fixture.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 TEST(ResultBars, ShareWidthAndWhereTheTextGoes) {
     const ResultBar three = resultBar(3, 12, 329, "% fel", "0% fel");
@@ -49,4 +55,23 @@ TEST_F(ResultDialogTest, ProgressWindowCaptionRule) {
     EXPECT_EQ(p->windowTitle(), "!42% - Backup pågår");
     p->setProgressText("100%", false);
     EXPECT_FALSE(prog().isLoaded<frmprocent>());
+}
+
+TEST_F(ResultDialogTest, TheSummaryKeepsTheRowsOfTheLogAndScrollsSideways) {
+    prog().form<frmmain>();
+    auto* k = prog().form<frmklarbackup>();
+    const QStringList rows{"Sammanställning:",
+                           "  30000 filer kopierades totalt.",
+                           "",
+                           "  30000 nya filer kopierades (+)  (exkl. ev. skyddade filer).",
+                           "  0 ändrade filer kopierades (exkl. ev. skyddade filer).",
+                           "  12 filer misslyckades, varav 3 p.g.a fel filstorlek efter kopiering."};
+    k->Text1->setPlainText(rows.join('\n'));
+    k->show();
+    QCoreApplication::processEvents();
+    const QTextDocument* doc = k->Text1->document();
+    ASSERT_EQ(doc->blockCount(), rows.size());
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        EXPECT_EQ(b.layout()->lineCount(), 1) << b.text().toStdString();
+    EXPECT_GT(k->Text1->horizontalScrollBar()->maximum(), 0);
 }
