@@ -13,6 +13,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/icons.h"
+#include "platform/progress_bar.h"
 #include "platform/widgets.h"
 
 #include <QCheckBox>
@@ -41,15 +42,15 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, bool
 }
 
 QFrame* bar(QWidget* parent, const char* frameName, const char* labelName, QLabel*& label) {
-    auto* f = platform::named<QFrame>(parent, frameName);
+    auto* f = platform::named<platform::BarBox>(parent, frameName);
     f->setFrameShape(QFrame::Box);
-    label = platform::namedLabel(f, labelName);
+    label = platform::named<platform::BarLabel>(f, labelName);
     label->setAutoFillBackground(true);
     QPalette pal = label->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Highlight));
     pal.setColor(QPalette::WindowText, pal.color(QPalette::HighlightedText));
     label->setPalette(pal);
-    label->setAlignment(Qt::AlignCenter);
+    f->bar = label;
     return f;
 }
 
