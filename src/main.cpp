@@ -1,6 +1,8 @@
 // Entry procedure: command line, application, signals, the main window.
 #include "core/main_window.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
+#include "platform/dialogs.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -27,6 +29,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tamrel Backup"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // The pickers and standard buttons speak Swedish like the rest of the program.
+    platform::installSwedishQtTexts();
+    platform::installAccessibility();
 
     Program p(QCoreApplication::applicationDirPath());
     setProgram(&p);

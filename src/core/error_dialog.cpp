@@ -32,6 +32,7 @@ frmerror::frmerror() {
     lblfel = new QPlainTextEdit(this);
     lblfel->setObjectName(QStringLiteral("lblfel"));
     lblfel->setReadOnly(true);
+    lblfel->setAccessibleName(QStringLiteral("Meddelande"));
     lblfel->setGeometry(tw(960), tw(240), tw(5400), tw(1920));
     cmdok = new QPushButton(QStringLiteral("OK"), this);
     cmdok->setObjectName(QStringLiteral("cmdok"));

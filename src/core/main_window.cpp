@@ -61,6 +61,11 @@ frmmain::frmmain() {
     createCommandControls();
     createOldBackupControls();
     QObject::connect(TrayIcon1, &platform::TrayIcon::mouseDown, this, [this] { TrayIcon1_MouseDown(); });
+    // Shown or hidden group buttons change the rows they take.
+    for (QRadioButton* o : optarkiv)
+        o->installEventFilter(this);
+    minOuterWidth_ = smallestOuterWidth();
+    setMinimumWidth(minOuterWidth_);
     laidOut_ = true;
     Form_Resize();
 }

@@ -27,7 +27,7 @@ class QLineEdit;
 //   main_window_jobs.cpp     job groups, job list, current-job record
 //   main_window_commands.cpp commands, toolbar and menus
 class frmmain : public QMainWindow, public CurrentJobRecord {
-public:
+  public:
     frmmain();
     ~frmmain() override;
 
@@ -38,7 +38,7 @@ public:
     // Runs Form_Load; returns false when the program is to end (drive root, command-line run).
     bool load();
     bool loadedOk() const { return loaded_; }
-    QString Tag;  // who drives the job editor: "", "1" (folder-structure refresh) or "sync"
+    QString Tag; // who drives the job editor: "", "1" (folder-structure refresh) or "sync"
     bool unloading() const { return unloading_; }
     // SIGTERM/SIGHUP: ends a command-line run early, or closes the window the normal way.
     void endOnSignal();
@@ -92,15 +92,15 @@ public:
     static QString errorCountText(int count);
     // The size caption of a program log of `bytes` bytes.
     static QString logSizeText(qint64 bytes);
-    bool syslogMarked_ = false;  // marks are in txtsyslogg; the next append clears them
+    bool syslogMarked_ = false; // marks are in txtsyslogg; the next append clears them
 
     // ---- layout, geometry, tray ------------------------------------------------------------
     platform::TrayIcon* TrayIcon1 = nullptr;
-    QFrame* picmeny = nullptr;     // the toolbar column
-    QFrame* Frame1 = nullptr;      // the main area: job groups, job list, job frame
-    QFrame* framejobb = nullptr;   // the selected job's details
+    QFrame* picmeny = nullptr;   // the toolbar column
+    QFrame* Frame1 = nullptr;    // the main area: job groups, job list, job frame
+    QFrame* framejobb = nullptr; // the selected job's details
     QTimer* Timerfönstersize = nullptr;
-    QString Timerfönstersize_Tag;  // "1": a geometry save is requested
+    QString Timerfönstersize_Tag; // "1": a geometry save is requested
     void open_windowsize_main();
     void spara_windowsize_main();
     void Form_Resize();
@@ -117,12 +117,12 @@ public:
     QLabel* lblinställningar = nullptr;       // number of jobs, "n st"
     QLineEdit* txtarkiv = nullptr;            // "Vald jobbgrupp: " and the group caption
     // Controls that show the current-job record (the record's fields are the data).
-    QLineEdit* txtjobbnamn_text = nullptr;    // objectName "txtjobbnamn"
-    QListWidget* listmappar_list = nullptr;   // objectName "listmappar"
+    QLineEdit* txtjobbnamn_text = nullptr;        // objectName "txtjobbnamn"
+    QListWidget* listmappar_list = nullptr;       // objectName "listmappar"
     QTextEdit* txtsammanställning_text = nullptr; // objectName "txtsammanställning"
-    QLabel* lblhuvudmappar_label = nullptr;   // objectName "lblhuvudmappar"
-    QLabel* lblallamappar_label = nullptr;    // objectName "lblallamappar"
-    QLabel* lblexmappar_label = nullptr;      // objectName "lblexmappar"
+    QLabel* lblhuvudmappar_label = nullptr;       // objectName "lblhuvudmappar"
+    QLabel* lblallamappar_label = nullptr;        // objectName "lblallamappar"
+    QLabel* lblexmappar_label = nullptr;          // objectName "lblexmappar"
     void cmdload_Click();
     void comboinställningar_Click();
     void töm_datafält();
@@ -153,14 +153,14 @@ public:
 
     // ---- scheduler panel --------------------------------------------------------------------
     QCheckBox* chkaktiveraschema = nullptr;
-    QString cmdstartaschema_Tag;   // requested scheduler state: "1", "0" or ""
+    QString cmdstartaschema_Tag; // requested scheduler state: "1", "0" or ""
     void visa_senaste_backup();
 
     // ---- old-backup warning ----------------------------------------------------------------
     void varna_gammal_backup();
     void lblgammalbackup_Click();
-    QLabel* lblgammalbackup = nullptr;  // the notice "Det finns jobb som inte körts på länge. Klicka här."
-    QString lblgammalbackup_Tag;        // "1" while a check asked for by the user runs
+    QLabel* lblgammalbackup = nullptr; // the notice "Det finns jobb som inte körts på länge. Klicka här."
+    QString lblgammalbackup_Tag;       // "1" while a check asked for by the user runs
 
     // ---- commands, toolbar and menus --------------------------------------------------------
     void cmdkör_Click();
@@ -186,7 +186,7 @@ public:
     // The settings window's pop-up menu entries lead here.
     void connectMenus();
     bool menusConnected_ = false;
-    bool chkload = false;          // the reload request of other windows
+    bool chkload = false; // the reload request of other windows
     void cmdny_Click();
     void cmdändra_Click();
     void cmdtabort_Click();
@@ -195,14 +195,14 @@ public:
     // ---- folder-structure refresh ------------------------------------------------------------
     void uppdatera_huvudmappar();
 
-protected:
+  protected:
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     // Each area creates and places its own controls.
     void createLogControls();
     void createLayoutControls();
@@ -218,4 +218,12 @@ private:
     bool inCommandLineRun_ = false;
     bool signalPending_ = false;
     bool laidOut_ = false;
+    // Places the job-group buttons in rows across `width`; returns the height of the rows.
+    int placeGroupButtons(int width);
+    bool groupsLocked_ = false; // knappar_lås moved the group buttons out of sight
+    // The width of the count labels beside the job's lists: their longest text.
+    int countLabelsWidth() const;
+    // The smallest outer width of the window at which every control fits.
+    int smallestOuterWidth() const;
+    int minOuterWidth_ = 0;
 };

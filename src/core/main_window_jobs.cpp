@@ -105,9 +105,11 @@ void frmmain::createJobControls() {
     list->setGeometry(0, twips(480), twips(2800), twips(4200));
     list->onMouseDown = [this](int b, int x, int y) { listinställningar_MouseDown(b, x, y); };
     listinställningar = list;
+    listinställningar->setAccessibleName(QStringLiteral("Jobb"));
     txtarkiv = new QLineEdit(c);
     txtarkiv->setObjectName(QStringLiteral("txtarkiv"));
     txtarkiv->setReadOnly(true);
+    txtarkiv->setAccessibleName(QStringLiteral("Vald jobbgrupp"));
     txtarkiv->hide();
 
     txtjobbnamn_text = new QLineEdit(details);
@@ -124,6 +126,11 @@ void frmmain::createJobControls() {
     txtsammanställning_text->setObjectName(QStringLiteral("txtsammanställning"));
     txtsammanställning_text->setReadOnly(true);
     txtsammanställning_text->setGeometry(twips(120), twips(2400), twips(3600), twips(1900));
+    // The job's fields have no label beside them; their names tell a screen reader what they hold.
+    txtjobbnamn_text->setAccessibleName(QStringLiteral("Jobbnamn"));
+    combomappar_list->setAccessibleName(QStringLiteral("Huvudmappar"));
+    listmappar_list->setAccessibleName(QStringLiteral("Alla mappar"));
+    txtsammanställning_text->setAccessibleName(QStringLiteral("Sammanställning"));
     auto label = [details](QLabel*& l, const char* name, const QString& text, int top) {
         l = new QLabel(text, details);
         l->setObjectName(QString::fromUtf8(name));

@@ -14,6 +14,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
@@ -91,8 +93,8 @@ void frmmain::Form_Resize() {
             return;
         }
         const QSize extra = frameGeometry().size() - size();
-        if (width() + extra.width() < kMinWidth)
-            resize(kMinWidth - extra.width(), height());
+        if (width() + extra.width() < minOuterWidth_)
+            resize(minOuterWidth_ - extra.width(), height());
         const int toolbarHeight = picmeny ? picmeny->height() : kToolbarHeight;
         if (height() + extra.height() < toolbarHeight + tw(1380))
             resize(width(), toolbarHeight + tw(1380) - extra.height());
@@ -108,11 +110,15 @@ void frmmain::Form_Resize() {
         const int fw = Frame1->width();
         const int fh = Frame1->height();
 
+        // The group buttons take as many rows as the width asks for; the count and the list follow.
+        const int groupsBottom = placeGroupButtons(fw);
+        if (lblinställningar)
+            placeIn(lblinställningar, Frame1,
+                    QRect(0, groupsBottom, lblinställningar->width(), lblinställningar->height()));
         int listRight = fw / 3;
         if (listinställningar) {
             QRect r = rectIn(listinställningar, Frame1);
-            if (r.top() < tw(480))
-                r.moveTop(tw(480));
+            r.moveTop(groupsBottom + tw(195));
             r.setLeft(std::max(0, r.left()));
             r.setWidth(fw / 3);
             r.setHeight(fh - r.top() - tw(40));
@@ -132,8 +138,9 @@ void frmmain::Form_Resize() {
             }
         }
         // The job's details take the frame's width up to the count labels beside them, which stay
-        // just left of the button column.
-        const int labelsLeft = std::max(tw(1800), framejobb->width() - tw(395) - tw(1560));
+        // left of the button column, as wide as their longest text, however narrow the window.
+        const int labelsWidth = countLabelsWidth();
+        const int labelsLeft = std::max(tw(240), framejobb->width() - tw(395) - tw(90) - labelsWidth);
         for (const char* name : {"txtjobbnamn", "combomappar", "listmappar", "txtsammanställning"}) {
             if (auto* w = framejobb->findChild<QWidget*>(QString::fromUtf8(name))) {
                 QRect r = rectIn(w, framejobb);
@@ -145,6 +152,7 @@ void frmmain::Form_Resize() {
             if (auto* w = framejobb->findChild<QWidget*>(QString::fromUtf8(name))) {
                 QRect r = rectIn(w, framejobb);
                 r.moveLeft(labelsLeft);
+                r.setWidth(labelsWidth);
                 placeIn(w, framejobb, r);
             }
         }
@@ -191,6 +199,58 @@ void frmmain::Form_Resize() {
         Timerfönstersize_Tag = QStringLiteral("1");
     } catch (...) {
     }
+}
+
+int frmmain::countLabelsWidth() const {
+    return lblexmappar_label
+               ? lblexmappar_label->fontMetrics().horizontalAdvance(QStringLiteral("9999 exkluderade")) + 4
+               : tw(1500);
+}
+
+int frmmain::smallestOuterWidth() const {
+    // The summary must hold its longest ordinary words on a line, beside the count labels and the
+    // job buttons; with the system's font that can take more than 7100 twips.
+    const QTextEdit* summary = txtsammanställning_text;
+    if (!summary)
+        return kMinWidth;
+    const QFontMetrics fm = summary->fontMetrics();
+    int word = 0;
+    for (const char* w : {"Versionshantering:", "Programstängning:", "mappstrukturen:", "Backupsökväg:",
+                          "huvudmappar,", "Exkluderade"})
+        word = std::max(word, fm.horizontalAdvance(QString::fromUtf8(w)));
+    const int fields = word + summary->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       2 * summary->frameWidth() + 2 * int(summary->document()->documentMargin()) + 4;
+    const int job = tw(120) + fields + tw(120) + countLabelsWidth() + tw(90) + tw(395);
+    int area = (job + tw(360)) * 3 / 2;
+    while (area - area / 3 - tw(360) < job)
+        ++area;
+    return std::max(kMinWidth, area + tw(2115) + (frameGeometry().width() - width()));
+}
+
+int frmmain::placeGroupButtons(int width) {
+    // Rows of buttons as wide as their captions: a button that does not fit beside the ones before
+    // it begins the next row. Hidden buttons take no place; locked ones lie out of sight above.
+    const int rowHeight = tw(285);
+    const int gap = tw(90);
+    int x = 0;
+    int row = 0;
+    bool any = false;
+    for (QRadioButton* o : optarkiv) {
+        if (!o)
+            continue;
+        const int w = std::min(std::max(o->sizeHint().width(), tw(1450)), std::max(width, 1));
+        const bool shown = !o->isHidden();
+        if (shown && any && x + w > width) {
+            ++row;
+            x = 0;
+        }
+        o->setGeometry(x, groupsLocked_ ? -tw(500) : row * rowHeight, w, rowHeight);
+        if (shown) {
+            x += w + gap;
+            any = true;
+        }
+    }
+    return (row + 1) * rowHeight;
 }
 
 void frmmain::Timerfönstersize_Timer() {
@@ -249,9 +309,8 @@ void frmmain::knappar_lås() {
     for (const char* name : kLockedButtons)
         if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
             w->setEnabled(false);
-    for (QRadioButton* o : optarkiv)
-        if (o)
-            o->move(o->x(), -tw(500));
+    groupsLocked_ = true;
+    placeGroupButtons(Frame1->width());
 }
 
 void frmmain::knappar_låsupp() {
@@ -260,7 +319,6 @@ void frmmain::knappar_låsupp() {
     for (const char* name : kLockedButtons)
         if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
             w->setEnabled(true);
-    for (QRadioButton* o : optarkiv)
-        if (o)
-            o->move(o->x(), 0);
+    groupsLocked_ = false;
+    placeGroupButtons(Frame1->width());
 }

@@ -16,10 +16,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -80,6 +82,7 @@ void frmmain::createLogControls() {
     txtsyslogg->setReadOnly(true);
     txtsyslogg->setLineWrapMode(QTextEdit::NoWrap);
     txtsyslogg->setGeometry(0, tw(1260), framesyslogg->width(), framesyslogg->height() - tw(1260));
+    lblsyslogginfo->setBuddy(txtsyslogg);
     timer_syslogg = new QTimer(this);
     timer_syslogg->setObjectName(QStringLiteral("timer_syslogg"));
     QObject::connect(timer_syslogg, &QTimer::timeout, this, [this] { timer_syslogg_Timer(); });
@@ -118,6 +121,9 @@ void frmmain::createLogControls() {
 }
 
 bool frmmain::eventFilter(QObject* watched, QEvent* e) {
+    if ((e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) && laidOut_ &&
+        std::find(optarkiv.begin(), optarkiv.end(), watched) != optarkiv.end())
+        Form_Resize();
     if (e->type() == QEvent::MouseButtonRelease) {
         const Qt::MouseButton b = static_cast<QMouseEvent*>(e)->button();
         if (watched == lblsysloggsize)
@@ -254,6 +260,9 @@ int frmmain::markErrors(QTextEdit* box) {
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
     box->setTextCursor(end);
+    // The caret at the end brings the latest lines into view, but must not scroll sideways and
+    // hide the dates at the start of the lines.
+    box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->minimum());
     return count;
 }
 

@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -32,22 +31,6 @@ namespace {
 constexpr int tw(int twips) {
     return twips / 15;
 }
-
-// A toolbar item: a picture box holding an image and a caption; a press anywhere on it runs the
-// command (on the press, not the release).
-class ToolbarItem : public QFrame {
-  public:
-    using QFrame::QFrame;
-    std::function<void()> onPress;
-
-  protected:
-    void mousePressEvent(QMouseEvent* e) override {
-        QFrame::mousePressEvent(e);
-        if (onPress)
-            onPress();
-    }
-};
-
 } // namespace
 
 void frmmain::createCommandControls() {
@@ -87,31 +70,31 @@ void frmmain::createCommandControls() {
     const int itemHeight = picmeny->height() / int(std::size(items));
     int top = 0;
     for (const Item& it : items) {
-        auto* pic = new ToolbarItem(picmeny);
+        // A toolbar item: a picture box holding an image and a caption; a press anywhere on it runs
+        // the command once (on the press, not the release).
+        auto* pic = new platform::PressItem(picmeny);
         pic->setObjectName(QString::fromUtf8(it.pic));
         pic->setGeometry(0, top, picmeny->width(), itemHeight);
         pic->onPress = [this, cmd = it.command] { (this->*cmd)(); };
-        auto* img = new platform::ClickLabel(pic);
+        if (it.imageCommand)
+            pic->onPicturePress = [this, cmd = it.imageCommand] { (this->*cmd)(); };
+        auto* img = new QLabel(pic);
         img->setObjectName(QString::fromUtf8(it.img));
         img->setPixmap(platform::picture(it.picture, 20));
         img->setAlignment(Qt::AlignCenter);
         img->setGeometry(0, 1, pic->width(), 21);
-        auto cmd = it.imageCommand ? it.imageCommand : it.command;
-        img->onClick = [this, cmd] { (this->*cmd)(); };
-        img->onRightClick = img->onClick;
         QLabel* lbl = nullptr;
         if (QString::fromUtf8(it.lbl) == QLatin1String("lblprogramlogg") && lblprogramlogg) {
             lbl = lblprogramlogg; // the label the message reporter colours
             lbl->setParent(pic);
             lbl->show();
         } else {
-            lbl = new platform::ClickLabel(QString::fromUtf8(it.caption), pic);
+            lbl = new QLabel(QString::fromUtf8(it.caption), pic);
             lbl->setObjectName(QString::fromUtf8(it.lbl));
-            static_cast<platform::ClickLabel*>(lbl)->onClick = [this, cmd = it.command] { (this->*cmd)(); };
         }
         lbl->setAlignment(Qt::AlignHCenter);
         lbl->setGeometry(0, 22, pic->width(), itemHeight - 22);
-        lbl->setAttribute(Qt::WA_TransparentForMouseEvents, lbl != lblprogramlogg);
+        pic->setParts(img, lbl);
         top += itemHeight;
     }
 

@@ -40,6 +40,7 @@ frmgammalbackup::frmgammalbackup() {
     List1->setObjectName(QStringLiteral("List1"));
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
     List1->setGeometry(10, 52, 400, 220);
+    Label1->setBuddy(List1);
     auto button = [this](const char* name, const QString& text, int x, int w) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(QString::fromUtf8(name));

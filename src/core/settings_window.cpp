@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
+#include "platform/widgets.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -42,6 +43,7 @@ frmsetup::frmsetup() {
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setGeometry(twips(120), twips(120), twips(2000), twips(5000));
+    List1->setAccessibleName(QStringLiteral("Inställningar"));
 
     Frame1 = frame("Frame1", QStringLiteral("Uppstart"));
     framelooks = frame("framelooks", QStringLiteral("Utseende"));
@@ -128,6 +130,7 @@ frmsetup::frmsetup() {
     frameexport->layout()->addWidget(exportLabel);
     txtexportmapp = new QLineEdit(frameexport);
     txtexportmapp->setObjectName(QStringLiteral("txtexportmapp"));
+    exportLabel->setBuddy(txtexportmapp);
     frameexport->layout()->addWidget(txtexportmapp);
     cmdexport = new QPushButton(QStringLiteral("Exportera"), frameexport);
     cmdexport->setObjectName(QStringLiteral("cmdexport"));
@@ -270,8 +273,9 @@ QList<QCheckBox*> frmsetup::fileBoxes() const {
 
 void frmsetup::List1_Click() {
     const int i = List1->currentRow();
-    if (i >= 0 && i < 7)
-        sections()[i]->raise();
+    if (i < 0 || i >= 7)
+        return;
+    platform::showOnePage(sections()[i], sections());
 }
 
 void frmsetup::spara_setup() {

@@ -6,9 +6,11 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -25,6 +27,70 @@ QSize frameExtra(const QWidget* w) {
     return w->frameGeometry().size() - w->size();
 }
 
+// Where a window manager frames windows, it does so only after the window is shown; until then
+// the frame counts as nothing. Offscreen and minimal platforms never frame a window.
+bool framedLater() {
+    const QString p = QGuiApplication::platformName();
+    return p != QLatin1String("offscreen") && p != QLatin1String("minimal");
+}
+
+const char* const kWatcherName = "geometryFrameWatcher";
+
+// Gives a window the outer size it was restored to once its frame is known: before that the
+// saved outer size stood in for the inner size, and the window would grow by its frame at every
+// start. Gives up a while after the window is shown when no frame comes.
+class FrameWatcher : public QObject {
+  public:
+    FrameWatcher(QWidget* w, const QSize& outer) : QObject(w), window_(w), outer_(outer) {
+        setObjectName(QLatin1String(kWatcherName));
+        w->installEventFilter(this);
+        poll_.setInterval(20);
+        QObject::connect(&poll_, &QTimer::timeout, this, [this] { check(); });
+        if (w->isVisible())
+            started();
+    }
+    void setOuter(const QSize& outer) { outer_ = outer; }
+
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show)
+            started();
+        else if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && shown_.isValid())
+            check();
+        return false;
+    }
+
+  private:
+    void started() {
+        if (!shown_.isValid())
+            shown_.start();
+        poll_.start();
+    }
+    void check() {
+        const QSize extra = frameExtra(window_);
+        if (extra.isNull() && shown_.elapsed() < 2000)
+            return;
+        finish();
+        if (!extra.isNull())
+            window_->resize(outer_ - extra);
+    }
+    void finish() {
+        poll_.stop();
+        window_->removeEventFilter(this);
+        setObjectName(QString());
+        deleteLater();
+    }
+
+    QWidget* window_;
+    QSize outer_;
+    QTimer poll_;
+    QElapsedTimer shown_;
+};
+
+FrameWatcher* watcherOf(const QWidget* w) {
+    return static_cast<FrameWatcher*>(
+        w->findChild<QObject*>(QLatin1String(kWatcherName), Qt::FindDirectChildrenOnly));
+}
+
 double readNumber(const QStringList& lines, int index) {
     if (index >= lines.size())
         platform::throwError(62);
@@ -37,7 +103,7 @@ QString geometryFile(const QString& word) {
 }
 
 bool savable(const QWidget* w) {
-    return w && w->isVisible() &&
+    return w && w->isVisible() && !frameAwaited(w) &&
            !(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
@@ -67,14 +133,31 @@ void applyGeometry(const QString& path, QWidget* w) {
         platform::throwError(53);
     const QStringList lines = platform::readLines(path);
     const QSize extra = frameExtra(w);
+    // Without a frame yet, the outer size is put right once the window manager has framed it.
+    const bool awaitFrame = extra.isNull() && !w->isVisible() && framedLater();
+    auto keepOuter = [&] {
+        if (!awaitFrame)
+            return;
+        const QSize outer = w->size() + extra;
+        if (FrameWatcher* watcher = watcherOf(w))
+            watcher->setOuter(outer);
+        else
+            new FrameWatcher(w, outer);
+    };
     const int height = toPixels(readNumber(lines, 0)) - extra.height();
     w->resize(w->width(), height);
+    keepOuter();
     const int width = toPixels(readNumber(lines, 1)) - extra.width();
     w->resize(width, w->height());
+    keepOuter();
     const int top = toPixels(readNumber(lines, 2));
     w->move(w->frameGeometry().left(), top);
     const int left = toPixels(readNumber(lines, 3));
     w->move(left, w->frameGeometry().top());
+}
+
+bool frameAwaited(const QWidget* w) {
+    return w && watcherOf(w) != nullptr;
 }
 
 void centre(QWidget* w) {

@@ -29,10 +29,15 @@ void writeGeometry(const QString& path, const WindowTwips& t);
 // Writes the file of `w` only when savable(w); returns whether it wrote.
 bool saveWindow(const QString& path, const QWidget* w);
 
-// Applies Height, Width, Top and Left in this order as they are read. A missing file throws
-// 53; a missing line (62) or a line that is no number (13) throws after the lines before it
-// were applied, so the window keeps what was set before the damage.
+// Applies Height, Width, Top and Left in this order as they are read. Before the window is
+// framed, the outer size is set as the inner size and put right once the frame is known. A missing file
+// throws 53; a missing line (62) or a line that is no number (13) throws after the lines before it were
+// applied, so the window keeps what was set before the damage.
 void applyGeometry(const QString& path, QWidget* w);
+
+// True from restoring a window's size until its window manager has framed it (or shown that it
+// does not): the window's outer size is not yet what it will be, and is not saved meanwhile.
+bool frameAwaited(const QWidget* w);
 
 // Centres the window on its screen at its present size.
 void centre(QWidget* w);

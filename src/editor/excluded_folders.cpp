@@ -99,6 +99,8 @@ frmexmappar::frmexmappar() {
     };
     List1 = makeList("List1");
     List2 = makeList("List2");
+    Label1->setBuddy(List1);
+    Label2->setBuddy(List2);
     cmdläggtill = new QPushButton(this);
     cmdläggtill->setObjectName(QStringLiteral("cmdläggtill"));
     cmdläggtill->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
@@ -110,6 +112,7 @@ frmexmappar::frmexmappar() {
     txtmarkerad = new QLineEdit(this);
     txtmarkerad->setObjectName(QStringLiteral("txtmarkerad"));
     txtmarkerad->setReadOnly(true);
+    txtmarkerad->setAccessibleName(QStringLiteral("Markerad mapp"));
     cmdok = new QPushButton(QStringLiteral("OK"), this);
     cmdok->setObjectName(QStringLiteral("cmdok"));
     cmdavbryt = new QPushButton(QStringLiteral("Avbryt"), this);

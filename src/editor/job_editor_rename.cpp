@@ -22,8 +22,12 @@ void frmaddmapp::cmdbytnamn_Click() {
         return;
     const QString nytt = joblists::jobNameFromTyped(typed);
     const JobFiles target(nytt);
-    // A name with a separator would put the files into another folder; a hidden one would drop the
-    // job from the list.
+    // A hidden name would drop the job from the list; a name with a separator would put the files
+    // into another folder.
+    if (nytt.startsWith(QLatin1Char('.'))) {
+        Module1::logga_meddelande(0, -1, joblists::kLeadingDotRefusal, QString());
+        return;
+    }
     if (!joblists::isSingleFileName(nytt)) {
         Module1::logga_meddelande(52, -1, QStringLiteral("Ett fel uppstod."), plats);
         return;

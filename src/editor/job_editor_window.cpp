@@ -7,9 +7,11 @@
 #include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/click_label.h"
 #include "platform/icons.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
+#include "platform/widgets.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -114,9 +116,13 @@ void frmaddmapp::createControls() {
     Picture2 = make<QFrame>(this, "Picture2");
     Picture2->setGeometry(6, 8, 118, kWindowHeight - 16);
     for (int i = 0; i < 6; ++i) {
-        flik[i] = make<QFrame>(Picture2, "flik");
-        flik[i]->setObjectName(QStringLiteral("flik%1").arg(i));
-        flik[i]->setGeometry(2, 2 + (kTabs[i].position - 1) * 56, 112, 52);
+        // A press anywhere on a tab selects it, once.
+        auto* tab = new platform::PressItem(Picture2, platform::PressItem::Kind::PageTab);
+        tab->setObjectName(QStringLiteral("flik%1").arg(i));
+        tab->setGeometry(2, 2 + (kTabs[i].position - 1) * 56, 112, 52);
+        tab->onPress = [this, i] { flik_Click(i); };
+        tab->onPicturePress = [this, i] { imgflik_Click(i); };
+        flik[i] = tab;
         imgflik[i] = make<QLabel>(flik[i], "imgflik");
         imgflik[i]->setObjectName(QStringLiteral("imgflik%1").arg(i));
         imgflik[i]->setPixmap(platform::picture(kTabs[i].picture, 24));
@@ -126,9 +132,7 @@ void frmaddmapp::createControls() {
         lblflik[i]->setText(QString::fromUtf8(kTabs[i].caption));
         lblflik[i]->setWordWrap(true);
         lblflik[i]->setGeometry(29, 4, 82, 44);
-        for (QWidget* w : {static_cast<QWidget*>(flik[i]), static_cast<QWidget*>(imgflik[i]),
-                           static_cast<QWidget*>(lblflik[i])})
-            w->installEventFilter(this);
+        tab->setParts(imgflik[i], lblflik[i]);
     }
 
     lbljobbnamn = make<QLabel>(this, "lbljobbnamn");
@@ -184,13 +188,14 @@ void frmaddmapp::createControls() {
     Command1->setText(QStringLiteral("?"));
     Command1->setGeometry(296, kWindowHeight - 40, 28, 28);
     Command1->hide();
-    lblhjälp = make<QLabel>(this, "lblhjälp");
+    auto* helpLink = make<platform::ClickLabel>(this, "lblhjälp");
+    helpLink->onClick = [this] { lblhjälp_Click(); };
+    lblhjälp = helpLink;
     lblhjälp->setText(QStringLiteral("Hjälp"));
     QFont underlined = lblhjälp->font();
     underlined.setUnderline(true);
     lblhjälp->setFont(underlined);
     lblhjälp->setGeometry(140, kWindowHeight - 34, 60, 18);
-    lblhjälp->installEventFilter(this);
 
     QObject::connect(cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
     QObject::connect(cmdstäng, &QPushButton::clicked, this, [this] { cmdstäng_Click(); });
@@ -207,24 +212,27 @@ void frmaddmapp::createControls() {
 }
 
 void frmaddmapp::helpIcon(QWidget* parent, int n, int x, int y) {
-    help[n] = new QLabel(parent);
-    help[n]->setObjectName(QStringLiteral("help%1").arg(n));
-    help[n]->setGeometry(x, y, 18, 18);
-    help[n]->installEventFilter(this);
+    auto* icon = new platform::ClickLabel(parent);
+    icon->setObjectName(QStringLiteral("help%1").arg(n));
+    icon->setGeometry(x, y, 18, 18);
+    icon->setToolTip(QStringLiteral("Förklaring"));
+    icon->onClick = [this, n] { help_Click(n); };
+    help[n] = icon;
 }
 
 void frmaddmapp::createOptionsPage() {
     QFrame* p = Frame3;
-    label(p, QStringLiteral("Namn för det här jobbet:"), 8, 8, 300);
+    QLabel* nameLabel = label(p, QStringLiteral("Namn för det här jobbet:"), 8, 8, 300);
     txtnamn = make<QComboBox>(p, "txtnamn");
+    nameLabel->setBuddy(txtnamn);
     txtnamn->setEditable(true);
     txtnamn->setInsertPolicy(QComboBox::NoInsert);
     txtnamn->setGeometry(8, 26, 330, 24);
     cmdbytnamn =
         pictureButton(p, "cmdbytnamn", platform::Picture::Edit, QStringLiteral("Ändra namn"), 344, 26);
     cmdbytnamn->hide();
-    label(p, QStringLiteral("Kopiera bara filer av denna filtyp:"), 8, 60, 300);
     listpattern = listBox(p, "listpattern", 8, 78, 300, 84);
+    label(p, QStringLiteral("Kopiera bara filer av denna filtyp:"), 8, 60, 300)->setBuddy(listpattern);
     cmdpatternplus =
         pictureButton(p, "cmdpatternplus", platform::Picture::New, QStringLiteral("Lägg till..."), 314, 78);
     cmdpatternminus =
@@ -248,6 +256,7 @@ void frmaddmapp::createFoldersPage() {
     Label22->setGeometry(8, 4, 300, 16);
     combomappar = listBox(p, "combomappar", 8, 22, 300, 70);
     combomappar->setToolTip(QStringLiteral("Huvudmappar"));
+    Label22->setBuddy(combomappar);
     cmdhämtamapp =
         pictureButton(p, "cmdhämtamapp", platform::Picture::New, QStringLiteral("Lägg till..."), 314, 22);
     cmdtabortmappar = pictureButton(p, "cmdtabortmappar", platform::Picture::Remove,
@@ -289,36 +298,38 @@ void frmaddmapp::createFoldersPage() {
 
 void frmaddmapp::createFilterPage() {
     QFrame* p = Frame4;
-    label(p, QStringLiteral("Kopiera inte filer av denna filtyp:"), 8, 4, 300);
     listexpattern = listBox(p, "listexpattern", 8, 22, 300, 62);
+    label(p, QStringLiteral("Kopiera inte filer av denna filtyp:"), 8, 4, 300)->setBuddy(listexpattern);
     cmdexpatternplus =
         pictureButton(p, "cmdexpatternplus", platform::Picture::New, QStringLiteral("Lägg till..."), 314, 22);
     cmdexpatternminus =
         pictureButton(p, "cmdexpatternminus", platform::Picture::Remove, QStringLiteral("Ta bort"), 314, 50);
     helpIcon(p, 1, 346, 26);
-    label(p, QStringLiteral("Kopiera inte filer med dessa namn:"), 8, 92, 300);
     listexfiler = listBox(p, "listexfiler", 8, 110, 300, 62);
+    label(p, QStringLiteral("Kopiera inte filer med dessa namn:"), 8, 92, 300)->setBuddy(listexfiler);
     cmdexfilerplus =
         pictureButton(p, "cmdexfilerplus", platform::Picture::New, QStringLiteral("Lägg till..."), 314, 110);
     cmdexfilerminus =
         pictureButton(p, "cmdexfilerminus", platform::Picture::Remove, QStringLiteral("Ta bort"), 314, 138);
     helpIcon(p, 2, 346, 114);
-    label(p, QStringLiteral("Kopiera inte mappar med namn som innehåll texten..:"), 8, 180, 370);
     listmappfilter = listBox(p, "listmappfilter", 8, 198, 300, 62);
+    label(p, QStringLiteral("Kopiera inte mappar med namn som innehåll texten..:"), 8, 180, 370)
+        ->setBuddy(listmappfilter);
     cmdmappfilterplus = pictureButton(p, "cmdmappfilterplus", platform::Picture::New,
                                       QStringLiteral("Lägg till..."), 314, 198);
     cmdmappfilterminus = pictureButton(p, "cmdmappfilterminus", platform::Picture::Remove,
                                        QStringLiteral("Ta bort"), 314, 226);
     helpIcon(p, 7, 346, 202);
-    label(p, QStringLiteral("Kopiera inte filer större än:"), 8, 276, 170);
     txtexmb = textBox(p, "txtexmb", 180, 272, 70);
+    label(p, QStringLiteral("Kopiera inte filer större än:"), 8, 276, 170)->setBuddy(txtexmb);
     label(p, QStringLiteral("MB"), 256, 276, 30);
 }
 
 void frmaddmapp::createStartStopPage() {
     QFrame* p = Frame5;
-    label(p, QStringLiteral("Före backup: Stäng program eller fönster:"), 8, 4, 300);
     liststartstopp_stopp = listBox(p, "liststartstopp_stopp", 8, 22, 300, 96);
+    label(p, QStringLiteral("Före backup: Stäng program eller fönster:"), 8, 4, 300)
+        ->setBuddy(liststartstopp_stopp);
     cmdstartstopp_stopp = pictureButton(p, "cmdstartstopp_stopp", platform::Picture::New,
                                         QStringLiteral("Lägg till..."), 314, 22);
     cmdstartstopp_stopp_minus = pictureButton(p, "cmdstartstopp_stopp_minus", platform::Picture::Remove,
@@ -327,8 +338,9 @@ void frmaddmapp::createStartStopPage() {
     cmdstartstopp_teststopp = make<QPushButton>(p, "cmdstartstopp_teststopp");
     cmdstartstopp_teststopp->setText(QStringLiteral("Testa avslut av markerad rubrik/fil"));
     cmdstartstopp_teststopp->setGeometry(8, 122, 300, 26);
-    label(p, QStringLiteral("Efter backup: Starta följande program eller fil:"), 8, 164, 300);
     liststartstopp_start = listBox(p, "liststartstopp_start", 8, 182, 300, 96);
+    label(p, QStringLiteral("Efter backup: Starta följande program eller fil:"), 8, 164, 300)
+        ->setBuddy(liststartstopp_start);
     cmdstartstopp_start = pictureButton(p, "cmdstartstopp_start", platform::Picture::New,
                                         QStringLiteral("Lägg till..."), 314, 182);
     cmdstartstopp_start_minus = pictureButton(p, "cmdstartstopp_start_minus", platform::Picture::Remove,
@@ -347,21 +359,21 @@ void frmaddmapp::createVersionPage() {
     Frameversionshantering->setGeometry(0, 30, kPageWidth, 184);
     Frameversionshantering->hide();
     QFrame* f = Frameversionshantering;
-    label(f, QStringLiteral("Spara bara filer av denna filtyp:"), 8, 0, 300);
     listversionpattern = listBox(f, "listversionpattern", 8, 18, 300, 56);
+    label(f, QStringLiteral("Spara bara filer av denna filtyp:"), 8, 0, 300)->setBuddy(listversionpattern);
     cmdversionpatternplus = pictureButton(f, "cmdversionpatternplus", platform::Picture::New,
                                           QStringLiteral("Lägg till..."), 314, 18);
     cmdversionpatternminus = pictureButton(f, "cmdversionpatternminus", platform::Picture::Remove,
                                            QStringLiteral("Ta bort"), 314, 46);
     helpIcon(f, 10, 346, 22);
-    label(f, QStringLiteral("Spara inte filer större än:"), 8, 84, 190);
     txtversion_mb = textBox(f, "txtversion_mb", 200, 80, 70);
+    label(f, QStringLiteral("Spara inte filer större än:"), 8, 84, 190)->setBuddy(txtversion_mb);
     label(f, QStringLiteral("MB"), 276, 84, 30);
-    label(f, QStringLiteral("Antal filversioner att spara:"), 8, 112, 190);
     txtversionmax = textBox(f, "txtversionmax", 200, 108, 70);
+    label(f, QStringLiteral("Antal filversioner att spara:"), 8, 112, 190)->setBuddy(txtversionmax);
     txtversionmax->setText(QStringLiteral("10"));
-    label(f, QStringLiteral("Välj var du vill spara filerna:"), 8, 138, 300);
     txtversionmapp = textBox(f, "txtversionmapp", 8, 156, 330);
+    label(f, QStringLiteral("Välj var du vill spara filerna:"), 8, 138, 300)->setBuddy(txtversionmapp);
     cmdversionmapp = pictureButton(f, "cmdversionmapp", platform::Picture::Folder,
                                    QStringLiteral("Välj mapp för versionshantering"), 344, 155);
     lblversioninfo = make<QLabel>(p, "lblversioninfo");
@@ -372,8 +384,9 @@ void frmaddmapp::createVersionPage() {
 
 void frmaddmapp::createStoragePage() {
     QFrame* p = Frame7;
-    label(p, QStringLiteral("Lagringsplats: (där din backup sparas)"), 8, 8, 300);
+    QLabel* backupLabel = label(p, QStringLiteral("Lagringsplats: (där din backup sparas)"), 8, 8, 300);
     txtbackupmapp = make<QComboBox>(p, "txtbackupmapp");
+    backupLabel->setBuddy(txtbackupmapp);
     txtbackupmapp->setEditable(true);
     txtbackupmapp->setInsertPolicy(QComboBox::NoInsert);
     txtbackupmapp->setGeometry(8, 26, 362, 24);
@@ -466,7 +479,9 @@ void frmaddmapp::visa_flik(int index) {
     for (QFrame* f : flik)
         f->setFrameStyle(QFrame::NoFrame);
     flik[index]->setFrameStyle(QFrame::Box | QFrame::Plain);
-    page(index)->raise();
+    // The other pages are hidden as well as covered, so an accessibility client sees one page.
+    platform::showOnePage(page(index),
+                          std::array<QFrame*, 6>{Frame2, Frame3, Frame4, Frame5, Frame6, Frame7});
     selectedTab_ = index;
 }
 
@@ -646,31 +661,6 @@ void frmaddmapp::acceptDrops(QWidget* w, std::function<void(const QStringList&)>
 }
 
 bool frmaddmapp::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::MouseButtonPress) {
-        for (int i = 0; i < 6; ++i) {
-            if (watched == flik[i]) {
-                flik_Click(i);
-                return true;
-            }
-            if (watched == imgflik[i]) {
-                imgflik_Click(i);
-                return true;
-            }
-            if (watched == lblflik[i]) {
-                lblflik_Click(i);
-                return true;
-            }
-        }
-        for (int n = 1; n <= 11; ++n)
-            if (watched == help[n]) {
-                help_Click(n);
-                return true;
-            }
-        if (watched == lblhjälp) {
-            lblhjälp_Click();
-            return true;
-        }
-    }
     auto drop = dropHandlers_.find(watched);
     if (drop != dropHandlers_.end()) {
         if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove) {

@@ -38,6 +38,12 @@ QString programEntryForPath(const QString& path);
 
 // A typed new job name with "<" and ">" replaced by "«" and "»".
 QString jobNameFromTyped(const QString& typed);
+// Why a job name beginning with "." is refused, when saving and when renaming: the job's files
+// would be hidden and the job would never show in the job list.
+inline const QString kLeadingDotRefusal =
+    QStringLiteral("Namnet för det här jobbet får inte börja med en punkt (.), eftersom jobbet då inte "
+                   "skulle visas i jobblistan.");
+
 // Whether a name can be the file name of a job: one file name, not hidden, no control characters.
 bool isSingleFileName(const QString& name);
 

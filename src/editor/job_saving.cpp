@@ -42,14 +42,12 @@ QString yesNo(const QCheckBox* box) {
     return box->isChecked() ? QStringLiteral("JA") : QStringLiteral("NEJ");
 }
 
-// The name can be a job's file name: none of the refused characters, and not a hidden or
-// special name ("." and ".." are no file names; a name beginning with "." would be a job the
-// job list never shows).
-bool nameAllowed(const QString& name) {
+// None of the refused characters in the name.
+bool charactersAllowed(const QString& name) {
     for (QChar c : name)
         if (kForbidden.contains(c))
             return false;
-    return !name.startsWith(QLatin1Char('.'));
+    return true;
 }
 
 // Keeps the busy flag up for the whole procedure, also when it leaves early.
@@ -112,7 +110,7 @@ void frmaddmapp::ok_spara() {
     };
     try {
         const QString name = txtnamn->currentText();
-        if (!nameAllowed(name)) {
+        if (!charactersAllowed(name)) {
             QString shown;
             for (QChar c : kForbidden)
                 shown += (shown.isEmpty() ? QString() : QStringLiteral(" ")) + c;
@@ -121,6 +119,12 @@ void frmaddmapp::ok_spara() {
                        "otillåtna:") +
                        kCrLf + kCrLf + shown,
                    0);
+            return;
+        }
+        // "." and ".." are no file names; a name beginning with "." would be a job the job list never
+        // shows.
+        if (name.startsWith(QLatin1Char('.'))) {
+            refuse(joblists::kLeadingDotRefusal, 0);
             return;
         }
         if (txtpattern.text().contains(QLatin1Char(' ')) || txtpattern.text().contains(QLatin1Char('"'))) {

@@ -1,25 +1,83 @@
 #pragma once
+#include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <functional>
 
 namespace platform {
 
-// A label that acts like a link: the old window system's labels had click events.
+// A label that acts like a link: the old window system's labels had click events. A press it
+// handles stays with it, so a clickable parent does not run its own command as well. An
+// accessibility client sees it as a link it can press (the left button).
 class ClickLabel : public QLabel {
-public:
-    using QLabel::QLabel;
+  public:
+    explicit ClickLabel(QWidget* parent = nullptr) : QLabel(parent) {}
+    // The text is set once the label is a ClickLabel, so an accessibility client that asks about it
+    // at once is told what it is.
+    explicit ClickLabel(const QString& text, QWidget* parent = nullptr) : QLabel(parent) { setText(text); }
+
     std::function<void()> onClick;
     std::function<void()> onRightClick;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::RightButton && onRightClick)
+        const bool right = e->button() == Qt::RightButton && onRightClick;
+        const bool left = e->button() == Qt::LeftButton && onClick;
+        if (!right && !left) {
+            QLabel::mousePressEvent(e);
+            return;
+        }
+        e->accept();
+        if (right)
             onRightClick();
-        else if (e->button() == Qt::LeftButton && onClick)
+        else
             onClick();
-        QLabel::mousePressEvent(e);
     }
+};
+
+// A picture box holding a picture and a caption (a toolbar item, a tab of a tab column). A
+// press with any mouse button anywhere on it runs its command once, on the press; a press on
+// the picture runs `onPicturePress` instead when that is set. An accessibility client sees it as
+// a button (or a page tab) named by its caption, with a press action that runs `onPress`.
+class PressItem : public QFrame {
+  public:
+    enum class Kind { Button, PageTab };
+    explicit PressItem(QWidget* parent, Kind kind = Kind::Button) : QFrame(parent), kind_(kind) {}
+
+    Kind kind() const { return kind_; }
+    // The picture and the caption, made by the owner; presses on them come to the item.
+    void setParts(QLabel* picture, QLabel* caption) {
+        picture_ = picture;
+        caption_ = caption;
+        for (QLabel* l : {picture, caption})
+            if (l)
+                l->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+    }
+    QLabel* picture() const { return picture_; }
+    QLabel* caption() const { return caption_; }
+    QString captionText() const { return caption_ ? caption_->text() : QString(); }
+
+    std::function<void()> onPress;
+    std::function<void()> onPicturePress;
+
+    // What a press at `pos` (item coordinates) runs.
+    void pressAt(const QPoint& pos) {
+        if (onPicturePress && picture_ && !picture_->isHidden() && picture_->geometry().contains(pos))
+            onPicturePress();
+        else if (onPress)
+            onPress();
+    }
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        e->accept();
+        pressAt(e->position().toPoint());
+    }
+
+  private:
+    Kind kind_;
+    QLabel* picture_ = nullptr;
+    QLabel* caption_ = nullptr;
 };
 
 } // namespace platform

@@ -7,12 +7,16 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QTranslator>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
+#include <cstring>
 
 namespace platform {
 
@@ -21,6 +25,21 @@ const QString kProgramTitle = QStringLiteral("Tamrel Backup");
 
 QString titleOr(const QString& t) {
     return t.isEmpty() ? kProgramTitle : t;
+}
+
+// Makes a window without a parent belong to `owner`, so the window manager keeps it above that
+// window only; returns the owner it had before.
+QWindow* belongTo(QWidget* window, QWidget* owner) {
+    if (!window || window->parentWidget() || !owner)
+        return nullptr;
+    window->winId();
+    owner->winId();
+    QWindow* handle = window->windowHandle();
+    if (!handle)
+        return nullptr;
+    QWindow* before = handle->transientParent();
+    handle->setTransientParent(owner->windowHandle());
+    return before;
 }
 
 // Waits until `w` is hidden or destroyed, keeping events flowing.
@@ -37,6 +56,17 @@ class HideWatcher : public QObject {
     QEventLoop* loop_;
 };
 } // namespace
+
+// A box given to the main window while the job editor is open would
+// bring the main window up over the editor.
+QWidget* ownerWindow(const QWidget* except) {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w || w == except || !w->isVisible())
+        w = QApplication::activeWindow();
+    if (w)
+        w = w->window();
+    return w == except ? nullptr : w;
+}
 
 QString kindName(Dialogs::Kind k) {
     switch (k) {
@@ -100,7 +130,7 @@ Answer Dialogs::msgBox(const QString& text, MsgButtons buttons, MsgIcon icon, co
             return Answer::Ok;
         }
     }
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(ownerWindow(nullptr));
     box.setWindowTitle(titleOr(title));
     box.setText(text);
     switch (icon) {
@@ -162,7 +192,7 @@ QString Dialogs::inputBox(const QString& prompt, const QString& title, const QSt
         Expectation e;
         return intercept(Kind::Input, prompt, titleOr(title), e) ? e.text : QString();
     }
-    QInputDialog d(QApplication::activeWindow());
+    QInputDialog d(ownerWindow(nullptr));
     d.setWindowTitle(titleOr(title));
     d.setLabelText(prompt);
     d.setTextValue(defaultText);
@@ -176,7 +206,7 @@ QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
         Expectation e;
         return intercept(Kind::Folder, title, title, e) ? e.text : QString();
     }
-    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder);
+    return QFileDialog::getExistingDirectory(ownerWindow(nullptr), title, startFolder);
 }
 
 QString Dialogs::pickFile(const QString& title, const QString& startFolder, const QString& filter) {
@@ -184,7 +214,7 @@ QString Dialogs::pickFile(const QString& title, const QString& startFolder, cons
         Expectation e;
         return intercept(Kind::File, title, title, e) ? e.text : QString();
     }
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, startFolder, filter);
+    return QFileDialog::getOpenFileName(ownerWindow(nullptr), title, startFolder, filter);
 }
 
 bool Dialogs::openUrl(const QString& target) {
@@ -226,11 +256,14 @@ void Dialogs::showModal(QWidget* window) {
             e.act(window);
         return;
     }
+    QPointer<QWidget> w(window);
+    QPointer<QWindow> ownerBefore = belongTo(window, ownerWindow(window));
     if (auto* d = qobject_cast<QDialog*>(window)) {
         d->exec();
+        if (w && w->windowHandle())
+            w->windowHandle()->setTransientParent(ownerBefore);
         return;
     }
-    QPointer<QWidget> w(window);
     const Qt::WindowModality old = window->windowModality();
     window->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
@@ -244,7 +277,103 @@ void Dialogs::showModal(QWidget* window) {
     if (w) {
         w->removeEventFilter(&watcher);
         w->setWindowModality(old);
+        if (w->windowHandle())
+            w->windowHandle()->setTransientParent(ownerBefore);
     }
+}
+
+namespace {
+// Texts of Qt 6's own dialogs that the distribution's Swedish catalogue, written for older Qt
+// versions, lacks; the catalogue's own texts take precedence.
+struct QtText {
+    const char* context;
+    const char* source;
+    const char* swedish;
+};
+const QtText kQtTexts[] = {
+    {"QPlatformTheme", "OK", "OK"},
+    {"QPlatformTheme", "Save", "Spara"},
+    {"QPlatformTheme", "Save All", "Spara alla"},
+    {"QPlatformTheme", "Open", "Öppna"},
+    {"QPlatformTheme", "&Yes", "&Ja"},
+    {"QPlatformTheme", "Yes to &All", "Ja till &alla"},
+    {"QPlatformTheme", "&No", "&Nej"},
+    {"QPlatformTheme", "N&o to All", "N&ej till alla"},
+    {"QPlatformTheme", "Abort", "Avbryt"},
+    {"QPlatformTheme", "Retry", "Försök igen"},
+    {"QPlatformTheme", "Ignore", "Ignorera"},
+    {"QPlatformTheme", "Close", "Stäng"},
+    {"QPlatformTheme", "Cancel", "Avbryt"},
+    {"QPlatformTheme", "Discard", "Förkasta"},
+    {"QPlatformTheme", "Help", "Hjälp"},
+    {"QPlatformTheme", "Apply", "Verkställ"},
+    {"QPlatformTheme", "Reset", "Återställ"},
+    {"QPlatformTheme", "Restore Defaults", "Återställ standardvärden"},
+    {"QFileDialog", "Look in:", "Leta i:"},
+    {"QFileDialog", "&Choose", "&Välj"},
+    {"QFileDialog", "&New Folder", "&Ny mapp"},
+    {"QFileDialog", "Create a New Folder", "Skapa en ny mapp"},
+    {"QFileDialog", "Change to detail view mode", "Byt till detaljerad vy"},
+    {"QFileDialog", "Change to list view mode", "Byt till listvy"},
+    {"QFileDialog", "Go back", "Gå tillbaka"},
+    {"QFileDialog", "Go forward", "Gå framåt"},
+    {"QFileDialog", "Go to the parent directory", "Gå till mappen ovanför"},
+    {"QFileDialog", "List of places and bookmarks", "Lista över platser och bokmärken"},
+    {"QFileDialog", "Sidebar", "Sidopanel"},
+    {"QFileDialog", "Files", "Filer"},
+    {"QFileDialog", "Remove", "Ta bort"},
+    {"QFileDialog", "Show ", "Visa "},
+    {"QFileSystemModel", "Computer", "Dator"},
+    {"QAbstractFileIconProvider", "Drive", "Enhet"},
+    {"QAbstractFileIconProvider", "Folder", "Mapp"},
+    {"QInputDialog", "Enter a value:", "Ange ett värde:"},
+    {"QWidgetTextControl", "&Undo", "&Ångra"},
+    {"QWidgetTextControl", "&Redo", "&Gör om"},
+    {"QWidgetTextControl", "Cu&t", "Klipp &ut"},
+    {"QWidgetTextControl", "&Copy", "&Kopiera"},
+    {"QWidgetTextControl", "Copy &Link Location", "Kopiera &länkadress"},
+    {"QWidgetTextControl", "&Paste", "Klistra &in"},
+    {"QWidgetTextControl", "Delete", "Ta bort"},
+    {"QWidgetTextControl", "Select All", "Markera alla"},
+};
+
+class QtTextsInSwedish : public QTranslator {
+  public:
+    using QTranslator::QTranslator;
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        if (!context || !source)
+            return {};
+        for (const QtText& t : kQtTexts)
+            if (std::strcmp(t.context, context) == 0 && std::strcmp(t.source, source) == 0)
+                return QString::fromUtf8(t.swedish);
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+} // namespace
+
+bool installSwedishQtTexts() {
+    static QPointer<QTranslator> catalogue;
+    static QPointer<QTranslator> supplement;
+    if (!qApp)
+        return false;
+    if (!supplement) {
+        // Installed first: the catalogue, installed after it, is asked first.
+        supplement = new QtTextsInSwedish(qApp);
+        QCoreApplication::installTranslator(supplement);
+    }
+    if (catalogue)
+        return true;
+    auto* t = new QTranslator(qApp);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    // Newer distributions split Qt's texts by module; older ones ship them as one catalogue.
+    if (!t->load(QStringLiteral("qtbase_sv"), folder) && !t->load(QStringLiteral("qt_sv"), folder)) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    catalogue = t;
+    return true;
 }
 
 void Dialogs::expectMessage(const QString& contains, Answer answer) {

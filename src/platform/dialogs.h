@@ -94,4 +94,13 @@ class Dialogs {
 
 QString kindName(Dialogs::Kind k);
 
+// Qt's own texts (the file and folder pickers, standard buttons) in Swedish: the Qt translations
+// the distribution installs, and the program's own for the texts they lack. Once per process;
+// false when the distribution's translations are not installed.
+bool installSwedishQtTexts();
+
+// The window a message or a dialog shown now belongs to: the modal window in front, else the
+// active window; never `except` itself. Null when the program has no active window.
+QWidget* ownerWindow(const QWidget* except);
+
 } // namespace platform

@@ -20,4 +20,14 @@ inline QPushButton* namedButton(QWidget* parent, const char* name, const QString
     return named<QPushButton>(parent, name, text);
 }
 
+// Stacked pages (tabs, sections): shows `page` on top of the others and hides the others, so
+// they neither draw nor count as showing for an accessibility client.
+template <class Pages> void showOnePage(QWidget* page, const Pages& pages) {
+    page->show();
+    page->raise();
+    for (QWidget* p : pages)
+        if (p != page)
+            p->hide();
+}
+
 } // namespace platform

@@ -78,9 +78,13 @@ TEST_F(RenameEditor, RefusedOrCancelledNamesChangeNothing) {
     expectReport("Namnet finns redan!");
     e->cmdbytnamn->click();
     // Not one file name: a separator would put the files elsewhere, a dot would hide the job.
-    for (const QString& bad : {QString("Semester/2024"), QString(".dold"), QString("..")}) {
-        dialogs().expectInput("Välj nytt namn", bad);
-        expectReport("Jobb, byt namn");
+    dialogs().expectInput("Välj nytt namn", "Semester/2024");
+    expectReport("Jobb, byt namn");
+    e->cmdbytnamn->click();
+    for (const QString& hidden : {QString(".dold"), QString("..")}) {
+        dialogs().expectInput("Välj nytt namn", hidden);
+        expectReport("Namnet för det här jobbet får inte börja med en punkt (.), eftersom jobbet då inte "
+                     "skulle visas i jobblistan.");
         e->cmdbytnamn->click();
     }
     EXPECT_EQ(groupFiles(), before);

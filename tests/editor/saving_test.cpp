@@ -179,12 +179,15 @@ TEST_F(SavingTest, NamesThatCannotBeAJobFileNameAreRefusedBeforeAnyOtherCheck) {
     const QString message =
         QStringLiteral("Namnet för det här jobbet innehåller ett otillåtet tecken. Följande "
                        "tecken är otillåtna:\r\n\r\n\\ / : * ? \" < > |");
-    const QStringList names = {"a:b", "a/b", "a\\b", "a*b", "a?b", "a\"b", "a|b", ".", "..", ".dold"};
+    const QString hidden = QStringLiteral("Namnet för det här jobbet får inte börja med en punkt (.), "
+                                          "eftersom jobbet då inte skulle visas i jobblistan.");
+    const QStringList names = {"a:b", "a/b", "a\\b", "a*b", "a?b", "a\"b", "a|b", ".:", ".", "..", ".dold"};
     for (const QString& name : names) {
         frmaddmapp* e = prog().form<frmaddmapp>();
         e->txtnamn->setEditText(name); // folder list and backup folder left empty
         e->visa_flik(3);
-        expectReport(message);
+        // A name beginning with a dot says so, not that it holds one of nine characters it lacks.
+        expectReport(name.startsWith('.') && name != ".:" ? hidden : message);
         e->cmdok_Click();
         EXPECT_EQ(e->selectedTab(), 0) << name.toStdString();
         EXPECT_EQ(prog().loaded<frmaddmapp>(), e);

@@ -13,6 +13,11 @@ TestXServer::~TestXServer() {
 }
 
 void TestXServer::stop() {
+    if (windowManager_) {
+        windowManager_->kill();
+        windowManager_->waitForFinished(3000);
+        windowManager_.reset();
+    }
     for (auto& w : windows_) {
         w->kill();
         w->waitForFinished(3000);
@@ -45,6 +50,7 @@ std::vector<QProcess*> TestXServer::open(const QStringList& titles) {
         if (!server_->waitForStarted(5000) || !server_->waitForReadyRead(15000))
             continue;
         const QString display = ":" + QString::fromLatin1(server_->readLine()).trimmed();
+        display_ = display;
         qputenv("DISPLAY", display.toLatin1());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", display);
@@ -68,4 +74,23 @@ std::vector<QProcess*> TestXServer::open(const QStringList& titles) {
     stop();
     problem = "no X server could be started";
     return {};
+}
+
+bool TestXServer::startWindowManager() {
+    const QString openbox = QStandardPaths::findExecutable("openbox");
+    if (openbox.isEmpty() || !server_) {
+        problem = openbox.isEmpty() ? "needs openbox" : "no X server";
+        return false;
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display_);
+    windowManager_ = std::make_unique<QProcess>();
+    windowManager_->setProcessEnvironment(env);
+    windowManager_->start(openbox, {"--sm-disable"});
+    // Running after a moment means it took the screen; another manager there would end it.
+    if (!windowManager_->waitForStarted(5000) || windowManager_->waitForFinished(1000)) {
+        problem = "the window manager did not start";
+        return false;
+    }
+    return true;
 }

@@ -1,0 +1,187 @@
+#include "platform/accessibility.h"
+
+#include "platform/click_label.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSet>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+
+// The name this helper gave a control; a name that differs from it was set by the window itself.
+const char* const kGivenName = "platformGivenAccessibleName";
+
+void giveName(QWidget* w, const QString& name) {
+    if (name.isEmpty())
+        return;
+    const QString given = w->property(kGivenName).toString();
+    if (!w->accessibleName().isEmpty() && w->accessibleName() != given)
+        return;
+    if (w->accessibleName() != name)
+        w->setAccessibleName(name);
+    w->setProperty(kGivenName, name);
+}
+
+// Whether Qt names the control from its own caption.
+bool namedByCaption(const QWidget* w) {
+    if (const auto* b = qobject_cast<const QAbstractButton*>(w))
+        return !b->text().isEmpty();
+    if (const auto* l = qobject_cast<const QLabel*>(w))
+        return !l->text().isEmpty();
+    return false;
+}
+
+// A press item or a link label: named by its caption, pressed as a mouse press would. What it
+// offers is looked up when asked, since a label can be asked about while it is being made, before
+// its command is set.
+class PressInterface : public QAccessibleWidget {
+  public:
+    using Caption = QString (*)(QWidget*);
+    using Press = bool (*)(QWidget*, bool run); // whether it can be pressed; presses when `run`
+
+    PressInterface(QWidget* w, QAccessible::Role role, Caption caption, Press press)
+        : QAccessibleWidget(w, role), caption_(caption), press_(press) {}
+
+    QAccessible::Role role() const override {
+        return press_(widget(), false) ? QAccessibleWidget::role() : QAccessible::StaticText;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        if (!widget()->accessibleName().isEmpty())
+            return widget()->accessibleName();
+        const QString c = caption_(widget());
+        return c.isEmpty() ? nameFromLabel(widget()->toolTip()) : c;
+    }
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (press_(widget(), false))
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) {
+            if (widget()->isEnabled())
+                press_(widget(), true);
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+
+  private:
+    Caption caption_;
+    Press press_;
+};
+
+QAccessibleInterface* pressInterfaces(const QString& className, QObject* o) {
+    if (className == QLatin1String("QFrame")) {
+        if (auto* item = dynamic_cast<PressItem*>(o)) {
+            const auto role =
+                item->kind() == PressItem::Kind::PageTab ? QAccessible::PageTab : QAccessible::Button;
+            return new PressInterface(
+                item, role,
+                [](QWidget* w) { return nameFromLabel(static_cast<PressItem*>(w)->captionText()); },
+                [](QWidget* w, bool run) {
+                    auto* i = static_cast<PressItem*>(w);
+                    if (run && i->onPress)
+                        i->onPress();
+                    return bool(i->onPress);
+                });
+        }
+    } else if (className == QLatin1String("QLabel")) {
+        if (auto* label = dynamic_cast<ClickLabel*>(o)) {
+            return new PressInterface(
+                label, QAccessible::Link,
+                [](QWidget* w) { return nameFromLabel(static_cast<QLabel*>(w)->text()); },
+                [](QWidget* w, bool run) {
+                    auto* l = static_cast<ClickLabel*>(w);
+                    if (run && l->onClick)
+                        l->onClick();
+                    return bool(l->onClick);
+                });
+        }
+    }
+    return nullptr;
+}
+
+// Names a window's controls whenever the window is shown.
+class WindowNamer : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show && o->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(o);
+            if (w->isWindow())
+                nameControls(w);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+QString nameFromLabel(const QString& text) {
+    QString t;
+    t.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) {
+            ++i; // "&&" is one ampersand, "&x" a mnemonic
+            if (text[i] != QLatin1Char('&')) {
+                t += text[i];
+                continue;
+            }
+        }
+        t += text[i];
+    }
+    t = t.simplified();
+    while (t.endsWith(QLatin1Char(':')))
+        t.chop(1);
+    return t.trimmed();
+}
+
+void nameControls(QWidget* window) {
+    if (!window)
+        return;
+    const QList<QWidget*> all = window->findChildren<QWidget*>();
+    QSet<QWidget*> byLabel;
+    for (QWidget* w : all) {
+        auto* label = qobject_cast<QLabel*>(w);
+        QWidget* field = label ? label->buddy() : nullptr;
+        if (field && field->window() == window) {
+            giveName(field, nameFromLabel(label->text()));
+            byLabel.insert(field);
+        }
+    }
+    for (QWidget* w : all) {
+        if (byLabel.contains(w) || namedByCaption(w))
+            continue;
+        if (!w->toolTip().isEmpty())
+            giveName(w, nameFromLabel(w->toolTip()));
+        else if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !edit->placeholderText().isEmpty())
+            giveName(w, nameFromLabel(edit->placeholderText()));
+    }
+}
+
+void installAccessibility() {
+    static bool factoryInstalled = false;
+    if (!factoryInstalled) {
+        QAccessible::installFactory(pressInterfaces);
+        factoryInstalled = true;
+    }
+    static QPointer<QObject> namer;
+    if (namer || !qApp)
+        return;
+    namer = new WindowNamer(qApp);
+    qApp->installEventFilter(namer);
+}
+
+} // namespace platform

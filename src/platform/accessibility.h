@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+class QWidget;
+
+// What a screen reader (or any accessibility client) needs of the program's windows, in one place:
+// every control named, the program's own press items pressable.
+namespace platform {
+
+// Once per process: every window gets its controls named (nameControls) each time it is shown,
+// and the program's press items (PressItem, ClickLabel) get a press action for accessibility
+// clients. Windows made later get both without doing anything.
+void installAccessibility();
+
+// Names every control of `window` that has no name of its own: a field from the label whose
+// buddy it is (the label beside it), a control without a caption from its tooltip. A name the
+// window set itself is kept.
+void nameControls(QWidget* window);
+
+// A label's text as a name: without the mnemonic marks, line breaks and the closing colon.
+QString nameFromLabel(const QString& text);
+
+} // namespace platform

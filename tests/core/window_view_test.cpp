@@ -1,0 +1,154 @@
+// The main window as a person sees and presses it: the toolbar, the log panel, the layout at the
+// smallest size.
+#include "core/main_window.h"
+#include "platform/click_label.h"
+#include "support/fixture.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace {
+const char* const kToolbarItems[] = {"picnytt", "picändra",  "pictabort", "picutför",       "picåterställ",
+                                     "picsync", "picschema", "picsetup",  "picprogramlogg", "picom"};
+
+// The rectangle of `w` in the coordinates of `root`.
+QRect rectIn(const QWidget* w, const QWidget* root) {
+    return QRect(w->mapTo(root, QPoint(0, 0)), w->size());
+}
+} // namespace
+
+class WindowView : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        m = prog().form<frmmain>();
+    }
+    void addJob(const QString& name) {
+        testutil::JobSpec j = testutil::jobOver(name, work("Källa"), work("Backup"));
+        testutil::makeDir(work("Källa"));
+        testutil::writeJob(path("Listor"), j);
+        m->cmdload_Click();
+    }
+    platform::PressItem* item(const char* name) {
+        return dynamic_cast<platform::PressItem*>(m->findChild<QFrame*>(QString::fromUtf8(name)));
+    }
+    frmmain* m = nullptr;
+};
+
+TEST_F(WindowView, EveryToolbarItemRunsOneCommandPerPressWhicheverPartIsPressed) {
+    for (const char* name : kToolbarItems) {
+        SCOPED_TRACE(name);
+        platform::PressItem* it = item(name);
+        ASSERT_NE(it, nullptr);
+        ASSERT_NE(it->picture(), nullptr);
+        ASSERT_NE(it->caption(), nullptr);
+        const auto command = it->onPress;
+        const auto pictureCommand = it->onPicturePress;
+        int commands = 0;
+        it->onPress = [&] { ++commands; };
+        if (pictureCommand)
+            it->onPicturePress = [&] { ++commands; };
+        for (QWidget* part : {static_cast<QWidget*>(it), static_cast<QWidget*>(it->picture()),
+                              static_cast<QWidget*>(it->caption())})
+            for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+                commands = 0;
+                QTest::mousePress(part, button);
+                EXPECT_EQ(commands, 1) << part->objectName().toStdString() << " button " << button;
+                QTest::mouseRelease(part, button);
+                EXPECT_EQ(commands, 1);
+            }
+        it->onPress = command;
+        it->onPicturePress = pictureCommand;
+    }
+}
+
+TEST_F(WindowView, APressOnAJobCommandsPictureOpensOneEditorOrAsksOnce) {
+    addJob("Bilder");
+    auto closeEditor = [](QWidget* w) {
+        if (auto* cancel = w->findChild<QPushButton*>("cmdstäng"))
+            cancel->click();
+    };
+    dialogs().expectWindow("frmaddmapp", closeEditor);
+    QTest::mousePress(m->findChild<QWidget*>("imgnytt"), Qt::LeftButton);
+    dialogs().expectWindow("frmaddmapp", closeEditor);
+    QTest::mousePress(m->findChild<QWidget*>("imgändra"), Qt::LeftButton);
+    dialogs().expectMessage("Bilder", platform::Answer::No);
+    QTest::mousePress(m->findChild<QWidget*>("imgtabort"), Qt::LeftButton);
+    // A second editor or question would have been a dialog nobody expected.
+    EXPECT_EQ(dialogs().calls().size(), 3u);
+    EXPECT_TRUE(QFileInfo::exists(path("Listor/Bilder.000")));
+}
+
+TEST_F(WindowView, TheLogPanelOpensWithTheStartOfItsLinesInView) {
+    m->show();
+    for (int i = 0; i < 40; ++i)
+        m->appendSystemLog(QString("Rad %1 ").arg(i) + QString(300, QChar('x')));
+    m->cmdprogramlogg_Click();
+    ASSERT_TRUE(m->framesyslogg->isVisible());
+    QScrollBar* across = m->txtsyslogg->horizontalScrollBar();
+    ASSERT_GT(across->maximum(), 0);
+    EXPECT_EQ(across->value(), across->minimum());
+    // So it stays when the panel marks the errors again.
+    m->appendSystemLog("FEL! Ett fel uppstod. " + QString(300, QChar('y')));
+    m->timer_syslogg_Timer();
+    EXPECT_EQ(across->value(), across->minimum());
+    m->hide();
+}
+
+TEST_F(WindowView, AtTheSmallestSizeNothingIsCutOffOrCovered) {
+    testutil::writeLines(path("setup_arkivetiketter.ini"),
+                         {"Jobbgrupp 1", "Jobbgrupp 2", "Jobbgrupp 3", "Jobbgrupp 4"});
+    addJob("Ett jobb med ett långt namn");
+    for (QRadioButton* o : m->optarkiv)
+        o->show();
+    m->show();
+    m->resize(1, 1); // snaps back to the smallest size
+    QCoreApplication::processEvents();
+    EXPECT_LE(m->width(), 720) << "no larger than the design size";
+    const QRect area(QPoint(0, 0), m->Frame1->size());
+    for (QRadioButton* o : m->optarkiv) {
+        SCOPED_TRACE(o->text().toStdString());
+        const QRect r = rectIn(o, m->Frame1);
+        EXPECT_TRUE(area.contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+        EXPECT_GE(r.width(), o->sizeHint().width());
+        // Nothing lies over a group button.
+        for (QWidget* other :
+             {static_cast<QWidget*>(m->lblinställningar), static_cast<QWidget*>(m->listinställningar)})
+            EXPECT_FALSE(r.intersects(rectIn(other, m->Frame1)));
+    }
+    for (int i = 0; i < 4; ++i)
+        for (int j = i + 1; j < 4; ++j)
+            EXPECT_FALSE(rectIn(m->optarkiv[i], m->Frame1).intersects(rectIn(m->optarkiv[j], m->Frame1)));
+
+    // The count labels stay readable beside the job buttons, not under them.
+    QWidget* frame = m->framejobb;
+    const QWidget* button = frame->findChild<QWidget*>("cmduppdateraallt");
+    ASSERT_NE(button, nullptr);
+    for (QLabel* count : {m->lblhuvudmappar_label, m->lblallamappar_label, m->lblexmappar_label}) {
+        SCOPED_TRACE(count->text().toStdString());
+        const QRect r = rectIn(count, frame);
+        EXPECT_LT(r.right(), rectIn(button, frame).left());
+        EXPECT_GE(r.width(), count->sizeHint().width());
+        EXPECT_GE(r.left(), 0);
+    }
+    // The summary's words fit on a line: it breaks lines between them, not inside them (a long path
+    // may still wrap).
+    const int room = m->txtsammanställning_text->viewport()->width() -
+                     2 * int(m->txtsammanställning_text->document()->documentMargin());
+    const QFontMetrics fm = m->txtsammanställning_text->fontMetrics();
+    const QString summary = m->txtsammanställning_text->toPlainText();
+    ASSERT_TRUE(summary.contains("Versionshantering:"));
+    for (const QString& word : summary.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
+        if (!word.contains('/')) {
+            EXPECT_LE(fm.horizontalAdvance(word), room) << word.toStdString();
+        }
+    m->hide();
+}

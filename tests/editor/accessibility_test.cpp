@@ -1,0 +1,215 @@
+// What an accessibility client (a screen reader) finds in the program's windows: a name on every
+// control it can operate, a press action on the toolbar and on the editor's tabs, and only the
+// page that is shown.
+#include "support/fixture.h"
+
+#include "core/main_window.h"
+#include "core/old_backup_window.h"
+#include "core/settings_window.h"
+#include "editor/excluded_folders.h"
+#include "editor/job_editor_window.h"
+#include "platform/accessibility.h"
+#include "platform/click_label.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <functional>
+
+namespace {
+
+// Roles a user operates: these must carry a name.
+bool operable(QAccessible::Role r) {
+    switch (r) {
+    case QAccessible::Button:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::List:
+    case QAccessible::SpinBox:
+    case QAccessible::Slider:
+    case QAccessible::PageTab:
+    case QAccessible::Link:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void walk(QAccessibleInterface* iface, const std::function<void(QAccessibleInterface*)>& f) {
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* child = iface->child(i);
+        if (!child)
+            continue;
+        f(child);
+        // The entries of a list or a combo box are named by their texts.
+        if (child->role() != QAccessible::List && child->role() != QAccessible::ComboBox)
+            walk(child, f);
+    }
+}
+
+// Every enabled, shown, operable control without a name.
+QStringList unnamed(QWidget* window) {
+    QStringList out;
+    walk(QAccessible::queryAccessibleInterface(window), [&](QAccessibleInterface* i) {
+        const QAccessible::State st = i->state();
+        if (st.invisible || st.disabled || !operable(i->role()))
+            return;
+        if (i->text(QAccessible::Name).trimmed().isEmpty())
+            out << (i->object() ? i->object()->objectName() : QStringLiteral("?")) +
+                       QStringLiteral(" role ") + QString::number(i->role());
+    });
+    return out;
+}
+
+QStringList actions(QWidget* w) {
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+    return i && i->actionInterface() ? i->actionInterface()->actionNames() : QStringList();
+}
+
+void press(QWidget* w) {
+    QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+}
+
+bool invisibleToClient(QWidget* w) {
+    return QAccessible::queryAccessibleInterface(w)->state().invisible;
+}
+
+} // namespace
+
+class Accessibility : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        platform::installAccessibility();
+        testutil::JobSpec j = testutil::jobOver("Bilder", work("Källa"), work("Backup"));
+        testutil::makeDir(work("Källa"));
+        testutil::writeJob(path("Listor"), j);
+        m = prog().form<frmmain>();
+        m->cmdload_Click();
+    }
+    frmmain* m = nullptr;
+};
+
+TEST_F(Accessibility, EveryControlOfEveryWindowHasAName) {
+    frmsetup* s = prog().form<frmsetup>();
+    s->chkjobbarkiv->setChecked(true); // the group buttons show
+    frmaddmapp* e = prog().form<frmaddmapp>();
+    e->cmdbytnamn->show();
+    auto* ex = new frmexmappar;
+    const std::vector<std::pair<const char*, QWidget*>> windows = {
+        {"main window", m},
+        {"settings", s},
+        {"editor", e},
+        {"excluded folders", ex},
+        {"old backups", prog().form<frmgammalbackup>()}};
+    for (const auto& [what, w] : windows) {
+        SCOPED_TRACE(what);
+        w->show();
+        if (w == e) {
+            // Every page in turn: the hidden ones are not checked while another is shown.
+            for (int tab = 0; tab < 6; ++tab) {
+                e->visa_flik(tab);
+                EXPECT_EQ(unnamed(w), QStringList()) << "tab " << tab;
+            }
+        } else if (w == s) {
+            for (int section = 0; section < 7; ++section) {
+                s->List1->setCurrentRow(section);
+                EXPECT_EQ(unnamed(w), QStringList()) << "section " << section;
+            }
+        } else {
+            EXPECT_EQ(unnamed(w), QStringList());
+        }
+        w->hide();
+    }
+    // A field is named by the label beside it, a picture button by its tooltip.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(e->txtnamn)->text(QAccessible::Name),
+              "Namn för det här jobbet");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(e->txtexmb)->text(QAccessible::Name),
+              "Kopiera inte filer större än");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(e->cmdbytnamn)->text(QAccessible::Name), "Ändra namn");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(s->txtexportmapp)->text(QAccessible::Name),
+              "Mapp att exportera till");
+    delete ex;
+}
+
+TEST_F(Accessibility, ToolbarItemsAndTabsCanBePressedAndOnlyTheShownPageIsShowing) {
+    m->show();
+    auto* log = dynamic_cast<platform::PressItem*>(m->findChild<QFrame*>("picprogramlogg"));
+    ASSERT_NE(log, nullptr);
+    for (const char* name : {"picnytt", "picändra", "pictabort", "picutför", "picåterställ", "picsync",
+                             "picschema", "picsetup", "picprogramlogg", "picom"}) {
+        QWidget* item = m->findChild<QWidget*>(name);
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(actions(item).contains(QAccessibleActionInterface::pressAction())) << name;
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(item)->role(), QAccessible::Button) << name;
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(log)->text(QAccessible::Name), "Programlogg");
+    // A link label is pressable too, though it was asked about while it was being made.
+    EXPECT_TRUE(
+        actions(m->findChild<QLabel*>("lblhjälp")).contains(QAccessibleActionInterface::pressAction()));
+    press(log);
+    EXPECT_TRUE(m->framesyslogg->isVisible());
+    m->hide();
+
+    frmaddmapp* e = prog().form<frmaddmapp>();
+    e->show();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(e->flik[i])->role(), QAccessible::PageTab);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(e->flik[i])->text(QAccessible::Name),
+                  e->lblflik[i]->text());
+    }
+    press(e->flik[2]);
+    EXPECT_EQ(e->selectedTab(), 2);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(invisibleToClient(e->page(i)), i != 2) << i;
+    EXPECT_EQ(e->frontPage(), e->page(2));
+
+    frmsetup* s = prog().form<frmsetup>();
+    s->show();
+    s->List1->setCurrentRow(3);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(invisibleToClient(s->sections()[i]), i != 3) << i;
+    // The editor's help icons and help link are pressable too.
+    dialogs().expectWindow("frmerror");
+    press(e->help[3]);
+    s->hide();
+    e->hide();
+}
+
+TEST_F(Accessibility, WindowsMadeLaterAreNamedWhenShown) {
+    QWidget w;
+    auto* label = new QLabel("&Sökväg till mappen:", &w);
+    auto* field = new QLineEdit(&w);
+    auto* holder = new QWidget(&w);
+    auto* elsewhere = new QLineEdit(holder); // a buddy need not lie beside its label in the tree
+    auto* label2 = new QLabel("Andra fältet", &w);
+    label->setBuddy(field);
+    label2->setBuddy(elsewhere);
+    auto* picture = new QPushButton(&w);
+    picture->setToolTip("Öppna mappen");
+    auto* named = new QPushButton(&w);
+    named->setToolTip("Tips");
+    named->setAccessibleName("Eget namn");
+    w.show();
+    EXPECT_EQ(field->accessibleName(), "Sökväg till mappen");
+    EXPECT_EQ(elsewhere->accessibleName(), "Andra fältet");
+    EXPECT_EQ(picture->accessibleName(), "Öppna mappen");
+    EXPECT_EQ(named->accessibleName(), "Eget namn");
+    // A tooltip that changes gives the new name when the window is shown again.
+    w.hide();
+    picture->setToolTip("Öppna målmappen");
+    w.show();
+    EXPECT_EQ(picture->accessibleName(), "Öppna målmappen");
+    EXPECT_EQ(unnamed(&w), QStringList());
+}

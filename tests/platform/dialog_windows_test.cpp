@@ -1,0 +1,91 @@
+// Real dialogs (not scripted): whose window they belong to, and the language Qt's own dialogs speak.
+#include "platform/dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+// Runs `f` on the modal window that the next dialog opens, then lets `close` end it.
+void onNextModal(std::function<void(QWidget*)> f) {
+    QTimer::singleShot(50, [f] {
+        QWidget* w = QApplication::activeModalWidget();
+        ASSERT_NE(w, nullptr);
+        f(w);
+    });
+}
+} // namespace
+
+TEST(DialogWindows, AMessageShownWhileAWindowIsModalBelongsToThatWindowNotTheActiveOne) {
+    Dialogs d;
+    QWidget main;
+    main.setObjectName("main");
+    main.show();
+    main.activateWindow();
+    QWidget editor;
+    editor.setObjectName("editor");
+    editor.setWindowModality(Qt::ApplicationModal);
+    editor.setAttribute(Qt::WA_ShowWithoutActivating);
+    editor.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &editor);
+
+    // The program's own message window, shown modally from the editor.
+    QWidget message;
+    message.setObjectName("frmerror");
+    message.setWindowFlags(Qt::Dialog);
+    QWindow* owner = nullptr;
+    QTimer::singleShot(50, [&] {
+        owner = message.windowHandle() ? message.windowHandle()->transientParent() : nullptr;
+        message.hide();
+    });
+    d.showModal(&message);
+    ASSERT_NE(editor.windowHandle(), nullptr);
+    EXPECT_EQ(owner, editor.windowHandle());
+    EXPECT_NE(owner, main.windowHandle());
+
+    // So does a message box.
+    QWidget* boxParent = nullptr;
+    onNextModal([&](QWidget* box) {
+        boxParent = box->parentWidget();
+        static_cast<QMessageBox*>(box)->buttons().first()->click();
+    });
+    d.msgBox("Hej", MsgButtons::Ok);
+    EXPECT_EQ(boxParent, &editor);
+    editor.hide();
+    main.hide();
+}
+
+TEST(DialogWindows, QtsOwnDialogsSpeakSwedish) {
+    ASSERT_TRUE(installSwedishQtTexts()) << "Qt's Swedish translations (qt6-translations-l10n) are missing";
+    EXPECT_TRUE(installSwedishQtTexts()) << "a second call keeps the texts";
+    QFileDialog picker(nullptr, "Välj mapp");
+    picker.setOption(QFileDialog::DontUseNativeDialog);
+    picker.setFileMode(QFileDialog::Directory);
+    picker.show();
+    QStringList captions;
+    for (QAbstractButton* b : picker.findChild<QDialogButtonBox*>()->buttons())
+        captions << b->text().remove('&');
+    EXPECT_TRUE(captions.contains("Avbryt")) << captions.join(", ").toStdString();
+    QStringList labels;
+    for (QLabel* l : picker.findChildren<QLabel*>())
+        labels << l->text();
+    EXPECT_TRUE(labels.contains("Leta i:")) << labels.join(", ").toStdString();
+    picker.hide();
+    EXPECT_TRUE(captions.contains("Välj")) << captions.join(", ").toStdString();
+    QDialogButtonBox standard(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel);
+    EXPECT_EQ(standard.button(QDialogButtonBox::Yes)->text().remove('&'), "Ja");
+    EXPECT_EQ(standard.button(QDialogButtonBox::No)->text().remove('&'), "Nej");
+    EXPECT_EQ(standard.button(QDialogButtonBox::Cancel)->text(), "Avbryt");
+    // Texts the distribution's catalogue has come from it.
+    EXPECT_TRUE(labels.contains("Filer av typen:")) << labels.join(", ").toStdString();
+}
