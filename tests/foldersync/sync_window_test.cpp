@@ -1,14 +1,17 @@
 #include "foldersync/sync_window.h"
+#include "support/accessibility.h"
 #include "sync_support.h"
 
 #include "core/error_dialog.h"
 #include "core/main_window.h"
 #include "foldersync/sync_engine.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
 #include "platform/run_lock.h"
 #include "run/run_driver.h"
 #include "run/simulation_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -97,6 +100,23 @@ TEST_F(SyncWindow, OpensIdleWithTheNewestPairPreset) {
     EXPECT_EQ(w->Label8->buddy(), w->txtpattern);
     EXPECT_EQ(w->cmdhämtamapp2->accessibleName(), "Välj mapp...");
     expectIdleLook();
+}
+
+TEST_F(SyncWindow, EveryControlHasANameInEachLook) {
+    platform::installAccessibility();
+    frmmappsync* w = win();
+    w->show();
+    EXPECT_EQ(testutil::unnamed(w), QStringList());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->txtmapp1)->text(QAccessible::Name), "Mapp 1");
+    // The running look, and the log view over it.
+    w->Frame2->show();
+    w->framesetup->hide();
+    w->cmdavbryt->show();
+    EXPECT_EQ(testutil::unnamed(w), QStringList());
+    w->Frame3->setGeometry(8, 0, 600, 400);
+    w->Frame3->show();
+    EXPECT_EQ(testutil::unnamed(w), QStringList());
+    w->hide();
 }
 
 TEST_F(SyncWindow, WithoutADirectionOnlyTheMessageIsShown) {
