@@ -7,6 +7,9 @@ import os
 import random
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from job_files import write_job  # noqa: E402
+
 
 def main():
     tree, files, folders, total, prog, backup, job = sys.argv[1:8]
@@ -34,15 +37,6 @@ def main():
                 n = min(left, len(block))
                 f.write(block[:n])
                 left -= n
-    # The job file set, one value a line, CR LF line ends.
-    group = os.path.join(prog, "Listor")
-    os.makedirs(group, exist_ok=True)
-    os.makedirs(backup, exist_ok=True)
-
-    def write(ext, lines):
-        with open(os.path.join(group, job + ext), "w", newline="") as f:
-            f.write("".join(line + "\r\n" for line in lines))
-
     scan = []
 
     def walk(d):
@@ -51,14 +45,7 @@ def main():
             walk(os.path.join(d, name))
 
     walk(tree)
-    write(".000", scan)
-    write(".001", [tree])
-    write(".002", [backup])
-    write(".003", ["*.*", "", "", "", ""])
-    write(".004", ["NEJ", "NEJ", "0", "NEJ", "NEJ"])
-    write(".005", [])
-    write(".008", ["", ""])
-    write(".009", ["NEJ", "", "", "", ""])
+    write_job(prog, job, scan, tree, backup)
 
 
 if __name__ == "__main__":

@@ -10,8 +10,7 @@ work="${2:-$(mktemp -d /tmp/tamrel-bench.XXXXXX)}"
 exe="$(realpath "$exe")"
 command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 
-# shellcheck source=../common.sh
-. "$here/../common.sh"
+source "$here/../common/timing.sh"
 
 bench() { # name files folders bytes
     local name=$1 files=$2 folders=$3 bytes=$4

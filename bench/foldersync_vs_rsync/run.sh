@@ -11,8 +11,7 @@ work="${2:-$(mktemp -d /tmp/tamrel-syncbench.XXXXXX)}"
 exe="$(realpath "$exe")"
 command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 
-# shellcheck source=../common.sh
-. "$here/../common.sh"
+source "$here/../common/timing.sh"
 
 rsync_both() { # folder1 folder2: both directions, newer files only
     rsync -a --update "$1/" "$2/" && rsync -a --update "$2/" "$1/"

@@ -201,6 +201,8 @@ void SyncEngine::runDirection(int dir) {
         File1.clear();
         if (!list[k].linked)
             File1 = platform::listFiles(list[k].source, request.pattern);
+        // What a copy stopped half-way left behind is not a file of the user's to spread.
+        std::erase_if(File1, [](const platform::FileEntry& f) { return isLeftoverCopyName(f.name); });
         file_copy_sync(k);
         list.erase(list.begin() + k);
     }

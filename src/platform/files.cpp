@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -339,18 +340,28 @@ FolderLookup::FolderLookup(const QString& folder) {
         const dirent* e = ::readdir(d);
         if (!e)
             break;
-        if (!isDotOrDotDot(e->d_name))
-            names_.insert(QByteArray(e->d_name));
+        if (isDotOrDotDot(e->d_name))
+            continue;
+        names_.insert(QByteArray(e->d_name));
+        if (std::strncmp(e->d_name, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
+            bool refused = false;
+            const QString name = decodeName(e->d_name, refused);
+            if (!refused)
+                temporary_ << name;
+        }
     }
     if (errno != 0) {
         ::closedir(d);
         names_.clear();
+        temporary_.clear();
         return;
     }
     fd_ = ::dup(::dirfd(d));
     ::closedir(d);
-    if (fd_ < 0)
+    if (fd_ < 0) {
         names_.clear();
+        temporary_.clear();
+    }
 }
 
 FolderLookup::~FolderLookup() {
@@ -406,15 +417,21 @@ bool matchesPattern(const QString& name, const QString& pattern) {
 
 namespace {
 
-// Copies the rest of `in` to `out` with copy_file_range (reflinks or in-kernel copies where the
+// Copies `in` to `out` with copy_file_range (reflinks or in-kernel copies where the
 // file system can), falling back to read/write where it cannot. Returns 0 or an errno.
 int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelled,
              const std::function<void(qint64)>& progress, bool& wasCancelled) {
     constexpr size_t kChunk = 8u << 20;
     qint64 done = 0;
-    bool useRange = size > 0;
-    while (useRange) {
-        const ssize_t r = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+    // No more than the size read at the start: a file that keeps growing (a log being written)
+    // must not keep the copy going; the caller notices the change.
+    const bool bounded = size > 0;
+    auto want = [&](size_t chunk) {
+        return bounded ? size_t(qMin<qint64>(qint64(chunk), size - done)) : chunk;
+    };
+    bool useRange = bounded;
+    while (useRange && done < size) {
+        const ssize_t r = ::copy_file_range(in, nullptr, out, nullptr, want(kChunk), 0);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -435,7 +452,9 @@ int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelle
     }
     static std::vector<char> buffer(1u << 20);
     for (;;) {
-        const ssize_t r = ::read(in, buffer.data(), buffer.size());
+        if (bounded && done >= size)
+            return 0;
+        const ssize_t r = ::read(in, buffer.data(), want(buffer.size()));
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -463,7 +482,36 @@ int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelle
     }
 }
 
+std::function<void(const QString&, const QString&)>& copyHook() {
+    static std::function<void(const QString&, const QString&)> hook;
+    return hook;
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 } // namespace
+
+bool isCopyTemporaryName(const QString& name) {
+    const qsizetype prefix = qsizetype(sizeof kTemporaryPrefix - 1);
+    constexpr qsizetype kRandom = 6;
+    const qsizetype middle = name.size() - prefix - 1 - kRandom;
+    if (!name.startsWith(QLatin1String(kTemporaryPrefix)) || middle < 1 || middle > 40)
+        return false;
+    if (name.at(name.size() - kRandom - 1) != QLatin1Char('.'))
+        return false;
+    for (qsizetype i = name.size() - kRandom; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
+}
+
+void setCopyHook(std::function<void(const QString& source, const QString& target)> hook) {
+    copyHook() = std::move(hook);
+}
 
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled,
                   const std::function<void(qint64)>& progress) {
@@ -485,7 +533,7 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     const QString folder = parentPath(target);
     QByteArray tmpl =
         enc(withTrailingSeparator(folder.isEmpty() ? QStringLiteral(".") : folder) +
-            QStringLiteral(".tamrel-") + lastPiece(target).left(40) + QStringLiteral(".XXXXXX"));
+            QLatin1String(kTemporaryPrefix) + lastPiece(target).left(40) + QStringLiteral(".XXXXXX"));
     Fd out;
     out.fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (out.fd < 0) {
@@ -511,6 +559,15 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     if (wasCancelled) {
         discard();
         throw RunError{0, QStringLiteral("Avbruten")};
+    }
+    if (copyHook())
+        copyHook()(source, target);
+    struct stat after {};
+    if (::fstat(in.fd, &after) != 0)
+        failWith(errno);
+    if (after.st_size != st.st_size || !sameTime(after.st_mtim, st.st_mtim)) {
+        discard();
+        throw RunError{kSourceChanged, QStringLiteral("Källfilen ändrades medan den kopierades")};
     }
     if (const int fault = faultFor(target + QStringLiteral("#write")))
         failWith(fault);

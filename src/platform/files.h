@@ -69,10 +69,13 @@ class FolderLookup {
     FolderLookup& operator=(const FolderLookup&) = delete;
     // The regular file (or link to one) `name`; false when the folder holds none by that name.
     bool find(const QString& name, FileEntry& out) const;
+    // The names that begin with kTemporaryPrefix, read with the others.
+    const QStringList& temporaryCandidates() const { return temporary_; }
 
   private:
     int fd_ = -1;
     QSet<QByteArray> names_;
+    QStringList temporary_;
 };
 // The folders of a folder (and links to folders), sorted.
 QStringList listFolders(const QString& folder);
@@ -88,8 +91,23 @@ bool matchesPattern(const QString& name, const QString& pattern);
 // old target is untouched. `progress` receives bytes copied so far. A cancel throws
 // RunError{0, "Avbruten"} (see isCancel). Fault hook: injectFault(target + "#write", err) makes
 // the write fail after the data went into the temporary file.
+//
+// A source that changes while it is copied (its size or modification time differ from those
+// read when it was opened) is not put in place either: the copy could be cut short or mixed, and
+// under the source's earlier time no later run would copy it again. That throws
+// RunError{kSourceChanged, ...}.
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
                   const std::function<void(qint64)>& progress = {});
+// Every temporary file the program writes beside a target begins so.
+inline constexpr char kTemporaryPrefix[] = ".tamrel-";
+// The name copyKeepTime gives its temporary file: kTemporaryPrefix, up to 40 characters of the
+// target's name, a dot and six letters or digits.
+bool isCopyTemporaryName(const QString& name);
+// The error number of a source that changed while it was copied.
+inline constexpr int kSourceChanged = 513;
+// Test hook: runs in copyKeepTime once the data is copied, before the source is checked for
+// changes and the copy is put in place. An empty function removes it.
+void setCopyHook(std::function<void(const QString& source, const QString& target)> hook);
 
 // Deletes a file (a link is removed as a link).
 void removeFile(const QString& path);

@@ -166,6 +166,8 @@ void frmutförbackup::removeJobFolder(int k) {
     BackupEngine& e = engine();
     if (k >= 0 && k < e.List2.size())
         e.List2.removeAt(k);
+    // Hidden, not taken out: taking a row out moves every row after it (the missing folders,
+    // which stay), and the rows before it keep their numbers either way.
     if (k >= 0 && k < List2->count())
-        delete List2->takeItem(k);
+        List2->setRowHidden(k, true);
 }

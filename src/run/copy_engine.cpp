@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 
 using platform::RunError;
@@ -80,6 +81,59 @@ QString percentText(long done, long total) {
     return platform::Format(double(done) / double(total) * 100.0, QStringLiteral("0.0")) + '%';
 }
 
+// ---- the job's folder list -----------------------------------------------------------------------
+
+FolderList& FolderList::operator=(const QStringList& folders) {
+    head_ = folders;
+    tail_.clear();
+    return *this;
+}
+
+FolderList::operator QStringList() const {
+    QStringList all = head_;
+    all.reserve(size());
+    for (qsizetype i = tail_.size() - 1; i >= 0; --i)
+        all << tail_[i];
+    return all;
+}
+
+void FolderList::clear() {
+    head_.clear();
+    tail_.clear();
+}
+
+const QString& FolderList::operator[](qsizetype i) const {
+    return i < head_.size() ? head_[i] : tail_[tail_.size() - 1 - (i - head_.size())];
+}
+
+QString& FolderList::operator[](qsizetype i) {
+    return i < head_.size() ? head_[i] : tail_[tail_.size() - 1 - (i - head_.size())];
+}
+
+FolderList& FolderList::operator<<(const QString& folder) {
+    join();
+    head_ << folder;
+    return *this;
+}
+
+void FolderList::join() {
+    if (tail_.isEmpty())
+        return;
+    head_ = QStringList(*this);
+    tail_.clear();
+}
+
+void FolderList::removeAt(qsizetype i) {
+    if (i < 0 || i >= size())
+        return;
+    if (i >= head_.size())
+        join();
+    // What follows i moves behind it once, instead of moving up at every removal.
+    while (head_.size() > i + 1)
+        tail_ << head_.takeLast();
+    head_.removeLast();
+}
+
 // ---- the engine ---------------------------------------------------------------------------------
 
 namespace {
@@ -106,16 +160,34 @@ QString felkod(const RunError& e) {
            (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
 }
 
+const QString kPendingPrefix = QLatin1String(platform::kTemporaryPrefix) + QStringLiteral("ny-");
+
 // The replaced file's new copy waits under a name of its own until the old one is dealt with.
 QString pendingName(const QString& target) {
     const QString folder = platform::parentPath(target);
     for (;;) {
-        const QString name = QStringLiteral(".tamrel-ny-") + platform::lastPiece(target).left(40) + '-' +
+        const QString name = kPendingPrefix + platform::lastPiece(target).left(40) + '-' +
                              QString::number(QRandomGenerator::global()->generate(), 36);
         const QString p = platform::joinPath(folder, name);
         if (!platform::fileInfo(p).exists && !platform::fileInfo(p).isLink)
             return p;
     }
+}
+
+// A name pendingName gives: the prefix, up to 40 characters of the target's name, '-' and a
+// number of at most seven digits in base 36.
+bool isPendingName(const QString& name) {
+    const qsizetype dash = name.lastIndexOf('-');
+    const qsizetype middle = dash - kPendingPrefix.size();
+    const qsizetype digits = name.size() - dash - 1;
+    if (!name.startsWith(kPendingPrefix) || middle < 1 || middle > 40 || digits < 1 || digits > 7)
+        return false;
+    for (qsizetype i = dash + 1; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
 }
 
 // The big-file copy shows its progress and can be cancelled; a cancelled copy leaves no file.
@@ -175,6 +247,7 @@ void BackupEngine::resetRun() {
     List2.clear();
     List3.clear();
     listsaknadenhet.clear();
+    listerror.clear();
     startJob();
 }
 
@@ -192,9 +265,9 @@ void BackupEngine::countError(bool showImage) {
     progress_.countersChanged();
 }
 
-void BackupEngine::takeBackError() {
-    --antalfel;
-    --fel_jobb;
+void BackupEngine::takeBackError(int n) {
+    antalfel -= n;
+    fel_jobb -= n;
     progress_.countersChanged();
 }
 
@@ -323,6 +396,21 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
         fel_i_jobbet = true;
     }
     ++genomsökta_totalt;
+    if (e.number == platform::kSourceChanged) {
+        // Nothing was put in place: the old target stays, older than the changed source, so the
+        // next run copies the file again.
+        ++misslyckade_totalt;
+        countError();
+        logLine(kLogErr, QString());
+        logLine(kLogErr, QStringLiteral("FEL: filen ändrades medan den kopierades och kopierades inte. Den "
+                                        "kopieras vid nästa körning.") +
+                             job);
+        logLine(kLogErr, QStringLiteral("Från: ") + source);
+        logLine(kLogErr, QStringLiteral("Till: ") + target);
+        progress_.windowLog(QStringLiteral(" FEL: filen ändrades medan den kopierades: ") + source);
+        systemLog(QStringLiteral("FEL! Filen ändrades medan den kopierades: ") + source, true);
+        return;
+    }
     if (retryable && !ticked(settings()->chkaldrigapi) && (e.number == 70 || e.number == 75)) {
         try {
             copyOne(source, target, bytes, replaced, index, state);
@@ -352,6 +440,31 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
     logLine(kLogErr, QStringLiteral("Till: ") + target);
     progress_.windowLog(QStringLiteral(" FEL: ") + felkod(e) + QStringLiteral(" (") + source + ')');
     systemLog(QStringLiteral("FEL! ") + felkod(e) + QStringLiteral(" (") + source + ')', true);
+}
+
+bool isLeftoverCopyName(const QString& name) {
+    return platform::isCopyTemporaryName(name) || isPendingName(name);
+}
+
+void BackupEngine::removeLeftoverCopies(const QString& targetFolder, const platform::FolderLookup& targets,
+                                        const std::vector<platform::FileEntry>& sources) {
+    for (const QString& name : targets.temporaryCandidates()) {
+        if (!isLeftoverCopyName(name))
+            continue;
+        // A file of that name at the source is the user's own, copied here like any other.
+        if (std::any_of(sources.begin(), sources.end(),
+                        [&](const platform::FileEntry& f) { return f.name == name; }))
+            continue;
+        const QString path = targetFolder + name;
+        const platform::FileInfo fi = platform::fileInfo(path);
+        if (!fi.isFile || fi.isLink)
+            continue;
+        try {
+            platform::removeFile(path);
+        } catch (const RunError&) {
+            // Tried again when the run next copies into this folder.
+        }
+    }
 }
 
 void BackupEngine::file_copy(int index) {
@@ -399,6 +512,8 @@ void BackupEngine::file_copy(int index) {
     // Targets are looked up by name when their turn comes, so a target that changed meanwhile is
     // seen as it is; a missing target folder simply holds nothing.
     const platform::FolderLookup targets(pair.target);
+    if (!simulated)
+        removeLeftoverCopies(pair.target, targets, files);
 
     bool cancelled = false;
     for (int i = 0; i < n; ++i) {

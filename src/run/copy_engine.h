@@ -1,7 +1,9 @@
 #pragma once
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/vb.h"
 #include "run/run_log.h"
+#include "run/target_folders.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,9 +22,36 @@
 
 // A folder of the current job and where its files go.
 struct FolderPair {
-    QString source;        // source folder, ends in '/'
-    QString target;        // target folder, ends in '/'; empty for a filtered folder
-    bool filtered = false; // removed by a folder filter: not copied
+    QString source; // source folder, ends in '/'
+    QString target; // target folder, ends in '/'; empty for a filtered folder
+    // Not copied: removed by a folder filter, or its target is taken by a file that could not
+    // be put aside.
+    bool filtered = false;
+};
+
+// The current job's folders (List2), read and changed like a QStringList. The folder loop takes
+// folders out from the end of the list towards its start while the missing folders after them
+// stay listed; each folder that stays is then moved once, not once for every folder taken out
+// before it, so a job naming 100,000 folders costs the same whatever is missing.
+class FolderList {
+  public:
+    FolderList() = default;
+    FolderList(const QStringList& folders) : head_(folders) {} // NOLINT: used as a QStringList
+    FolderList& operator=(const QStringList& folders);
+    operator QStringList() const; // NOLINT
+    qsizetype size() const { return head_.size() + tail_.size(); }
+    bool isEmpty() const { return size() == 0; }
+    void clear();
+    const QString& operator[](qsizetype i) const;
+    QString& operator[](qsizetype i);
+    QString value(qsizetype i) const { return i >= 0 && i < size() ? (*this)[i] : QString(); }
+    FolderList& operator<<(const QString& folder);
+    void removeAt(qsizetype i);
+
+  private:
+    void join();
+    QStringList head_;
+    QStringList tail_; // the folders after head_, the last one first
 };
 
 // What the engine needs from the backup window. Defaults do nothing, so tests implement only
@@ -89,6 +118,9 @@ bool excludedByName(const QString& fileName, const QString& excludedNames);
 QString fileDisplayText(int k, int n, const QString& fileName, qint64 bytes);
 // The total bar's caption: done / total in per cent, "0.0" and "%".
 QString percentText(long done, long total);
+// A temporary file that a copy into a target folder leaves behind when it is killed: the
+// temporary file of the copy itself, or a replaced file's new copy waiting for its name.
+bool isLeftoverCopyName(const QString& name);
 
 // ---- the engine ------------------------------------------------------------------------------
 
@@ -125,10 +157,12 @@ class BackupEngine {
     // The current job's folders and their pairs, at the same index. The per-job pass fills
     // List2 from frmmain.listmappar; skapamappar fills List3 and marks filtered folders in List2
     // with "EXKLUDERAD: ".
-    QStringList List2;
+    FolderList List2;
     std::vector<FolderPair> List3;
     // Missing drives and backup folders of the run (listsaknadenhet).
     QStringList listsaknadenhet;
+    // Missing folders of the run (the backup window's hidden listerror shows them at the run end).
+    MissingFolderList listerror;
     // Simulation result lists: sources and targets, "+ " before new files.
     QStringList simKällor;
     QStringList simMål;
@@ -139,8 +173,8 @@ class BackupEngine {
     void startJob();
     // Counting an error: fel_i_jobbet, lblantalfel + 1, fel_jobb + 1, and imgerr when asked.
     void countError(bool showImage = true);
-    // Takes one counted error back (lblantalfel - 1, fel_jobb - 1).
-    void takeBackError();
+    // Takes counted errors back (lblantalfel - n, fel_jobb - n).
+    void takeBackError(int n = 1);
 
     // Writes and deletes the test file in every selected job's backup folder; deselects the
     // jobs that fail and notes why in listsaknadenhet.
@@ -154,6 +188,8 @@ class BackupEngine {
     // Keeps the old target aside before it is replaced. Returns false when no version could be
     // made (the error is reported): the target must then stay in place.
     bool versionshantering(const QString& targetPath, int index);
+    // The same, for a file whose source lay in `sourceFolder`.
+    bool keepVersion(const QString& targetPath, const QString& sourceFolder);
 
     // Log lines are gathered and appended in one go; every procedure above flushes before it
     // returns. Throws RunError when a log cannot be written.
@@ -172,6 +208,13 @@ class BackupEngine {
                          qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
                          ReplaceState& state);
     void countCopied(const QString& mark, const QString& target, qint64 bytes);
+    // Clears the way for a target folder below the backup folder where a file of that name (or
+    // of a folder above it) lies, left from a run when the source was a file. False when the file
+    // could not be put aside (reported).
+    bool putAsideFileInTheWay(const QString& target, const QString& backupFolder, const QString& source);
+    // Removes what killed copies left in the target folder, found among the names it read.
+    void removeLeftoverCopies(const QString& targetFolder, const platform::FolderLookup& targets,
+                              const std::vector<platform::FileEntry>& sources);
     void sizeCheck(const QString& source, const QString& target);
 
     RunProgress& progress_;

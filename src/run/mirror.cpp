@@ -29,10 +29,14 @@ bool isRunOwnFolder(const QString& folder, const QStringList& mainFolders, const
         if (own.isEmpty() || !platform::isSameOrBelow(folder, own))
             continue;
         bool sourceInside = false;
+        // A main folder that is the backup folder itself is not kept inside it: its copies would
+        // land below it and be copied again, one level deeper, at every run.
         for (const QString& main : mainFolders)
             sourceInside =
                 sourceInside || (!main.trimmed().isEmpty() && platform::isSameOrBelow(folder, main) &&
-                                 platform::isSameOrBelow(main, own));
+                                 platform::isSameOrBelow(main, own) &&
+                                 platform::withoutTrailingSeparator(main.trimmed()) !=
+                                     platform::withoutTrailingSeparator(own));
         if (!sourceInside)
             return true;
     }

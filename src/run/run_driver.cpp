@@ -441,7 +441,8 @@ void RunDriver::folderLoop(const QString& jobName) {
 }
 
 void RunDriver::missingFolder(const QString& path) {
-    if (!platform::isNetworkPath(path) && !platform::volumePresent(path)) {
+    // The volume is asked first: asking for a network path reads the mount table.
+    if (!platform::volumePresent(path) && !platform::isNetworkPath(path)) {
         if (w_.enhet_saknas_hanterad)
             return;
         const QString drive = platform::volumeRoot(path);
@@ -468,14 +469,8 @@ void RunDriver::missingFolder(const QString& path) {
         return;
     }
     // A missing parent replaces the entries of its missing subfolders, met before it.
-    for (int j = w_.listerror->count() - 1; j >= 0; --j) {
-        if (platform::isSameOrBelow(w_.listerror->item(j)->text(), path)) {
-            delete w_.listerror->takeItem(j);
-            e_.takeBackError();
-            w_.refreshCounters();
-        }
-    }
-    w_.listerror->addItem(path);
+    if (const int replaced = e_.listerror.add(path))
+        e_.takeBackError(replaced);
     w_.countError(false);
 }
 

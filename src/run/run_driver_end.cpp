@@ -83,6 +83,8 @@ void RunDriver::runEnd() {
     }
     w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + n(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + errors);
+    w_.listerror->clear();
+    w_.listerror->addItems(e_.listerror.entries());
     if (w_.listerror->count() > 0) {
         result += QStringLiteral("\nVissa mappar kunde inte kopieras, eftersom de inte existerar.");
         systemLog(QStringLiteral(

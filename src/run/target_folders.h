@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <map>
 
 // Folder filters and the target folder of each source folder.
 
@@ -14,3 +15,21 @@ int matchingFolderFilter(const QString& path, const QStringList& pieces);
 // folder, with the main folder's own name in front when `withMainFolderName`.
 QString targetFolderFor(const QString& source, const QString& backupFolder, bool absolute,
                         const QString& mainFolder, bool withMainFolderName);
+
+// The run's missing folders. A folder takes the place of the entries at or below it (whole path
+// pieces), so the run end names only the topmost missing folder of a tree. Adding costs a lookup
+// in a sorted index, never a pass over the list: a job may name 100,000 folders that are gone.
+class MissingFolderList {
+  public:
+    // Adds `folder`; returns how many entries it took the place of.
+    int add(const QString& folder);
+    // The entries in the order they were added.
+    QStringList entries() const;
+    int size() const { return int(byPath_.size()); }
+    void clear();
+
+  private:
+    std::map<QString, quint64> byPath_; // folder -> when added
+    std::map<quint64, QString> byOrder_;
+    quint64 next_ = 0;
+};

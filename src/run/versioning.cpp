@@ -51,8 +51,9 @@ bool versionedType(const QString& targetPath, const QString& typeList) {
         return true;
     const qsizetype dot = targetPath.lastIndexOf('.');
     const QString ext = dot < 0 ? targetPath : targetPath.mid(dot + 1);
+    // Letter case never matters, as in the type filter: "REPORT.DOC" is a "doc".
     for (const QString& piece : typeList.split(';', Qt::SkipEmptyParts))
-        if (ext == piece.toLower())
+        if (ext.compare(piece.trimmed(), Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
@@ -91,6 +92,11 @@ int versionsToKeep(const QString& maxText) {
 }
 
 bool BackupEngine::versionshantering(const QString& targetPath, int index) {
+    return keepVersion(targetPath,
+                       index >= 0 && index < int(List3.size()) ? List3[index].source : List2.value(index));
+}
+
+bool BackupEngine::keepVersion(const QString& targetPath, const QString& source) {
     frmmain* m = program().form<frmmain>();
     if (m->txtversionshantering == QLatin1String("NEJ"))
         return true;
@@ -109,8 +115,6 @@ bool BackupEngine::versionshantering(const QString& targetPath, int index) {
         }
         if (!versionedType(targetPath, m->txtversionpattern))
             return true;
-        const QString source =
-            index >= 0 && index < int(List3.size()) ? List3[index].source : List2.value(index);
         // An empty, relative or root version folder would put the versions into the source
         // folder itself or wherever the program runs.
         const QString setting = platform::withoutTrailingSeparator(m->txtversionmapp.trimmed());

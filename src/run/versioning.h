@@ -14,7 +14,7 @@ QString versionStamp(qint64 mtime);
 // no dot at the end.
 QString versionCopyName(const QString& fileName, const QString& stamp);
 // The type list ("doc;xls", empty for every type) takes the file: the text after the last '.'
-// of the path, letter case counting, equals a listed type in small letters.
+// of the path equals a listed type, letter case ignored.
 bool versionedType(const QString& targetPath, const QString& typeList);
 // `candidate` is a version copy of `fileName` (its name with a stamp in brackets).
 bool isVersionOf(const QString& candidate, const QString& fileName);

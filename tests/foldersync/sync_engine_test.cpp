@@ -201,6 +201,13 @@ TEST_F(SyncEngineTest, AFailedCopyLeavesTheOldTargetWholeAndNothingHalfWritten) 
     EXPECT_EQ(errLog(),
               QStringList({"", "", "FEL: Felkod 57 " + platform::errorDescription(57) + " (Jobb: " + a + ")",
                            "Från: " + a + "/f.txt", "Till: " + b + "/f.txt", ""}));
+
+    // What a killed copy left in folder 2 is never copied back as if it were the user's file.
+    platform::clearFaults();
+    write(b + "/.tamrel-f.txt.Ab12Cd", "halv", 20);
+    directions(false, true);
+    run();
+    EXPECT_FALSE(QFile::exists(a + "/.tamrel-f.txt.Ab12Cd"));
 }
 
 TEST_F(SyncEngineTest, AccessErrorsAreRetriedOnceUnlessTheSettingForbidsIt) {

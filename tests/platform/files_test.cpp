@@ -251,6 +251,24 @@ TEST_F(FilesTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile) {
     EXPECT_EQ(entries(p("dst")), QStringList({"a.txt", "mapp"}));
 }
 
+TEST_F(FilesTest, ASourceWrittenToDuringTheCopyIsNotPutInPlace) {
+    testutil::writeFile(p("src/a.log"), "rad 1\n");
+    testutil::writeFile(p("dst/a.log"), "gammal");
+    QStringList during;
+    auto grow = [&](qint64) { // at every block: a log that never stops growing
+        if (during.isEmpty())
+            during = entries(p("dst"));
+        QFile f(p("src/a.log"));
+        if (f.open(QIODevice::Append))
+            f.write("rad 2\n");
+    };
+    EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/a.log"), p("dst/a.log"), {}, grow); }), kSourceChanged);
+    EXPECT_EQ(testutil::readBytes(p("dst/a.log")), "gammal");
+    EXPECT_EQ(entries(p("dst")), QStringList({"a.log"}));
+    ASSERT_EQ(during.size(), 2);
+    EXPECT_TRUE(isCopyTemporaryName(during.at(0))) << during.at(0).toStdString(); // the name a kill leaves
+}
+
 TEST_F(FilesTest, CancelledCopyLeavesNoTargetAndSpecialFilesAreRefusedAtOnce) {
     testutil::writeFile(p("src/stor.bin"), QByteArray(20 * 1024 * 1024, 'x'));
     testutil::makeDir(p("dst"));

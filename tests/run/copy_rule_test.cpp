@@ -243,6 +243,70 @@ TEST_F(CopyRuleTest, AnAccessErrorIsRetriedOnceAndCountsAsProtectedWhenTheRetryW
               QStringList({" FEL: filen kunde inte kopieras: " + src + "/spärrad.txt"}));
 }
 
+// A file written to while it is copied: the copy could be short, and under the source's earlier
+// time no later run would copy it again.
+TEST_F(CopyRuleTest, ASourceThatGrowsDuringTheCopyIsNotPutInPlaceAndTheNextRunCopiesIt) {
+    writeFile(src + "/ny.log", "rad 1\n", at());
+    writeFile(src + "/rapport.doc", "version 2", at(60));
+    writeFile(dst + "/rapport.doc", "version 1", at());
+    platform::setCopyHook([](const QString& source, const QString&) {
+        QFile f(source);
+        if (f.open(QIODevice::Append))
+            f.write("rad under kopieringen\n");
+    });
+    engine->file_copy(0);
+    platform::setCopyHook({});
+
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"rapport.doc"})); // nothing half-done
+    EXPECT_EQ(readBytes(dst + "/rapport.doc"), "version 1");
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+    EXPECT_EQ(engine->misslyckade_totalt, 2);
+    EXPECT_EQ(engine->antalfel, 2);
+    EXPECT_EQ(log("log_err.txt").mid(0, 4),
+              QStringList({"",
+                           "FEL: filen ändrades medan den kopierades och kopierades inte. Den kopieras vid "
+                           "nästa körning. (Jobb: Jobb)",
+                           "Från: " + src + "/ny.log", "Till: " + dst + "/ny.log"}));
+    EXPECT_EQ(progress.windowLines.first(), " FEL: filen ändrades medan den kopierades: " + src + "/ny.log");
+    EXPECT_TRUE(m->systemLogText().contains("FEL! Filen ändrades medan den kopierades: " + src + "/ny.log"));
+
+    engine->file_copy(0); // the next run, with the files at rest
+    EXPECT_EQ(readBytes(dst + "/ny.log"), readBytes(src + "/ny.log"));
+    EXPECT_EQ(readBytes(dst + "/rapport.doc"), readBytes(src + "/rapport.doc"));
+    EXPECT_EQ(engine->kopierade_totalt, 2);
+}
+
+TEST(CopyRuleDecisions, OnlyTheProgramsOwnTemporaryNamesAreLeftovers) {
+    for (const char* name :
+         {".tamrel-rapport.doc.Ab3dE9", ".tamrel-ny-rapport.doc-1k9z2q", ".tamrel-ny-a-b-0"})
+        EXPECT_TRUE(isLeftoverCopyName(name)) << name;
+    for (const char* name :
+         {".tamrel-anteckningar.txt", ".tamrel-a.txt.Ab3dE", "tamrel-a.txt.Ab3dE9", ".tamrel-.Ab3dE9",
+          ".tamrel-a.txt.Ab3d-9", ".tamrel-ny-a.txt", ".tamrel-ny-a.txt-1K9"})
+        EXPECT_FALSE(isLeftoverCopyName(name)) << name;
+}
+
+// What killed copies left beside their targets goes when the run next copies into the folder;
+// a name that only looks alike, a folder, and a file the source has too stay.
+TEST_F(CopyRuleTest, WhatKilledCopiesLeftIsRemovedWhenTheRunNextCopiesIntoTheFolder) {
+    writeFile(src + "/a.txt", "a", at());
+    writeFile(src + "/.tamrel-kopia.txt.Qw12Er", "användarens", at());
+    const QStringList left = {".tamrel-a.txt.x7Yz01", ".tamrel-ny-a.txt-1k9z2q"};
+    const QStringList kept = {".tamrel-anteckningar.txt", ".tamrel-kopia.txt.Qw12Er", ".tamrel-mapp.Ab3dE9"};
+    for (const QString& n : left + kept.mid(0, 2))
+        writeFile(dst + "/" + n, "x", at());
+    testutil::makeDir(dst + "/" + kept[2]);
+    auto names = [&] { return QDir(dst).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+    const QStringList before = names();
+
+    progress.sim = true; // a simulated run removes nothing
+    engine->file_copy(0);
+    EXPECT_EQ(names(), before);
+    progress.sim = false;
+    engine->file_copy(0);
+    EXPECT_EQ(names(), QStringList(kept + QStringList{"a.txt"}));
+}
+
 TEST_F(CopyRuleTest, NoRetryWhenTheShellCopyIsSwitchedOff) {
     s->chkaldrigapi->setChecked(true);
     writeFile(src + "/låst.txt", "data", at());

@@ -1,7 +1,10 @@
 #include "engine_support.h"
+#include "platform/errors.h"
+#include "run/mirror.h"
 #include "run/target_folders.h"
 
 #include <QDir>
+#include <cerrno>
 
 TEST(TargetFolderPaths, RelativeAndAbsolutePathTypes) {
     EXPECT_EQ(targetFolderFor("/home/anna/Bilder", "/mnt/usb/Backup", false, {}, false),
@@ -113,4 +116,61 @@ TEST_F(TargetFoldersTest, AFolderThatCannotBeMadeIsOneErrorAndNothingLandsOnAMis
     EXPECT_EQ(testutil::readLines(path("log_err.txt")),
               QStringList({"", "FEL: " + text, "Från: " + work("src/"), "Till: " + engine->List3[0].target}));
     EXPECT_TRUE(m->systemLogText().contains("FEL! " + text));
+}
+
+// A main folder that is the backup folder itself would nest its copies one level deeper at every
+// run; a source kept inside the backup folder stays a source.
+TEST(TargetFolderPaths, AMainFolderThatIsTheBackupFolderMakesNothingBelowItASource) {
+    EXPECT_TRUE(isRunOwnFolder("/media/usb/media/usb", {"/media/usb/"}, "/media/usb", ""));
+    EXPECT_FALSE(isRunOwnFolder("/media/usb/Foton/album", {"/media/usb/Foton"}, "/media/usb", ""));
+}
+
+TEST(MissingFolders, AFolderTakesThePlaceOfTheEntriesBelowItByWholePathPieces) {
+    MissingFolderList list;
+    for (const char* f : {"/d/gone/deeper/still", "/d/gone/deeper", "/d/gone10", "/x/d/gone/a", "/d/gone1"})
+        list.add(f);
+    EXPECT_EQ(list.entries(), QStringList({"/d/gone/deeper", "/d/gone10", "/x/d/gone/a", "/d/gone1"}));
+    EXPECT_EQ(list.add("/d/gone/"), 1); // not "/d/gone10", nor "/x/d/gone/a"
+    EXPECT_EQ(list.add("/d/gone1"), 1); // met again in another job
+    EXPECT_EQ(list.entries(), QStringList({"/d/gone10", "/x/d/gone/a", "/d/gone/", "/d/gone1"}));
+}
+
+TEST(FolderListOfAJob, FoldersLeaveFromTheEndWhileTheOnesAfterThemStay) {
+    FolderList list = QStringList{"a", "b", "c", "d", "e", "f"};
+    for (const int k : {5, 3, 2}) // e and b stay (missing)
+        list.removeAt(k);
+    list[1] = "B";
+    EXPECT_EQ(QStringList(list), QStringList({"a", "B", "e"}));
+    EXPECT_EQ(list.value(2) + list.value(3), "e");
+    list.removeAt(2);
+    list << "g";
+    list.removeAt(0);
+    EXPECT_EQ(QStringList(list), QStringList({"B", "g"}));
+}
+
+// A target folder taken by a file (the source was a file at an earlier run): without a version
+// of it the file stays, the folder and those below it are left out with one error; the next run
+// keeps the version and makes the folders. A folder that is gone gets no target folder.
+TEST_F(TargetFoldersTest, AFileInTheTargetFoldersPlaceIsPutAsideOnlyOnceAVersionIsKept) {
+    testutil::makeDir(work("src/Sommar/Bad"));
+    engine->List2 << work("src/Sommar/Bad") << work("src/borta");
+    const QString inTheWay = platform::relativeTarget(backup, work("src/Sommar")).chopped(1);
+    testutil::writeFile(inTheWay, "en fil", at());
+    m->txtversionshantering = "JA";
+    m->txtversionmapp = work("ver");
+    platform::injectFault(work("ver"), EIO);
+
+    engine->skapamappar();
+    platform::clearFaults();
+    EXPECT_TRUE(engine->List3[3].filtered && engine->List3[5].filtered && !engine->List3[4].filtered);
+    EXPECT_EQ(testutil::readBytes(inTheWay), "en fil");
+    EXPECT_EQ(engine->antalfel, 1);
+    EXPECT_FALSE(QFileInfo::exists(engine->List3[6].target));
+
+    engine->skapamappar();
+    EXPECT_TRUE(QDir(inTheWay + "/Bad").exists());
+    EXPECT_EQ(testutil::readBytes(platform::relativeTarget(work("ver"), work("src")) +
+                                  "Sommar[2024-05-01 14;03;27]"),
+              "en fil");
+    EXPECT_EQ(engine->antalfel, 1);
 }

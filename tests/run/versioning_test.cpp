@@ -22,10 +22,12 @@ TEST(VersioningNames, FolderStampAndCopyName) {
     EXPECT_EQ(versionCopyName("Makefile", "2024-05-01 14;03;27"), "Makefile[2024-05-01 14;03;27]");
 }
 
-TEST(VersioningNames, TypeListComparesTheExtensionWithTheListInSmallLetters) {
+TEST(VersioningNames, TypeListComparesTheExtensionIgnoringLetterCase) {
     EXPECT_TRUE(versionedType("/b/report.doc", "doc;XLS"));
     EXPECT_TRUE(versionedType("/b/report.xls", "doc;XLS"));
-    EXPECT_FALSE(versionedType("/b/REPORT.DOC", "doc;XLS"));
+    EXPECT_TRUE(versionedType("/b/REPORT.DOC", "doc;XLS"));
+    EXPECT_TRUE(versionedType("/b/Budget.Xls", "doc; xls"));
+    EXPECT_FALSE(versionedType("/b/report.docx", "doc;XLS"));
     EXPECT_FALSE(versionedType("/b/v1.0/README", "doc;0"));
     EXPECT_TRUE(versionedType("/b/v1.0/README", ""));
     EXPECT_FALSE(versionedType("/b/a.doc", "xls;"));
@@ -110,16 +112,18 @@ TEST_F(VersioningTest, OnlyNejSwitchesItOffAndTheLimitsChooseTheFiles) {
     changed("stor.doc", "ny", QByteArray(500'001, 'x'), at());
     changed("tom.doc", "ny", "", at());
     changed("bild.jpg", "ny", "1", at());
+    changed("RAPPORT.DOC", "ny", "1", at()); // the type in other letters
     engine->file_copy(0);
     EXPECT_EQ(testutil::treeFiles(verFolder),
-              QStringList({"liten[2024-05-01 14;03;27].doc", "tom[2024-05-01 14;03;27].doc"}));
+              QStringList({"RAPPORT[2024-05-01 14;03;27].DOC", "liten[2024-05-01 14;03;27].doc",
+                           "tom[2024-05-01 14;03;27].doc"}));
     EXPECT_EQ(readBytes(dst + "/stor.doc"), "ny"); // replaced all the same
 
     m->txtversionshantering = "NEJ";
     changed("liten.doc", "nyare", "ny", at(7200));
     engine->file_copy(0);
-    EXPECT_EQ(testutil::treeFiles(verFolder).size(), 2);
-    EXPECT_EQ(engine->versioner_totalt, 2);
+    EXPECT_EQ(testutil::treeFiles(verFolder).size(), 3);
+    EXPECT_EQ(engine->versioner_totalt, 3);
 }
 
 TEST_F(VersioningTest, AFailedVersionCopyLeavesTheTargetInPlace) {

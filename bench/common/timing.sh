@@ -1,6 +1,6 @@
-# Shared by the bench scripts: timing a command and the smaller of two figures.
+# Sourced by the benchmark scripts.
 
-seconds() { # command... -> elapsed seconds on stdout
+seconds() { # command... -> elapsed wall-clock seconds on stdout
     local t0 t1
     t0=$(date +%s.%N)
     "$@" >/dev/null 2>&1 || true
