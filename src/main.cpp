@@ -1,6 +1,6 @@
 // Entry procedure: command line, application, signals, the main window.
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/accessibility.h"
 #include "platform/dialogs.h"
 

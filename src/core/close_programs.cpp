@@ -1,29 +1,21 @@
 #include "core/close_programs.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/clock.h"
 #include "platform/processes.h"
 #include "platform/textfile.h"
-#include "run/backup_window.h"
-
-#include <QPlainTextEdit>
-#include <QTextCursor>
 
 namespace {
 
 // One report into the three places; each place that fails is passed over.
 void report(const QString& text) {
     try {
-        QPlainTextEdit* box = program().form<frmutförbackup>()->txtloggtext;
-        QTextCursor c(box->document());
-        c.movePosition(QTextCursor::End);
-        c.insertText(QStringLiteral("\n") + platform::timeText(program().clock.now()) + QStringLiteral(" ") +
-                     text);
+        program().run().appendProgressText(QStringLiteral("\n") + platform::timeText(program().clock.now()) +
+                                           QStringLiteral(" ") + text);
     } catch (...) {
     }
     try {
-        program().form<frmmain>()->appendSystemLog(text);
+        program().systemLog().append(text);
     } catch (...) {
     }
     try {

@@ -1,6 +1,5 @@
 #include "core/error_dialog.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/icons.h"
 
@@ -18,7 +17,7 @@ frmerror::frmerror() {
     setObjectName(QStringLiteral("frmerror"));
     setWindowFlags(Qt::Dialog);
     setWindowTitle(QStringLiteral("Tamrel Backup"));
-    if (frmmain* m = program().loaded<frmmain>())
+    if (QWidget* m = program().mainWindow().widget())
         setWindowIcon(m->windowIcon());
     setFixedSize(tw(6600), tw(3000));
     Image1 = new QLabel(this);

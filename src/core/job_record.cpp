@@ -1,6 +1,6 @@
 #include "core/job_record.h"
 
-#include "editor/job_files.h"
+#include "core/job_files.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 

@@ -1,13 +1,10 @@
 #include "core/module1.h"
 
 #include "core/error_dialog.h"
-#include "core/main_window.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/sound.h"
-#include "run/backup_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,34 +17,32 @@ namespace Module1 {
 void logga_meddelande(int felnummer, int visa, const QString& meddelande, const QString& plats,
                       const QString& beskrivning) {
     Program& p = program();
-    frmmain* m = p.form<frmmain>();
+    MainWindowServices& m = p.mainWindow();
+    SystemLog& log = p.systemLog();
     const bool felmeddelande = meddelande.startsWith(QLatin1String("FEL!"));
     const QString beskr = beskrivning.isEmpty() ? platform::errorDescription(felnummer) : beskrivning;
 
     // Stage 1: the system-log line.
     if (felnummer == -1 || (felnummer == 0 && felmeddelande)) {
-        m->appendSystemLog(meddelande + QStringLiteral(". Plats: ") + plats);
+        log.append(meddelande + QStringLiteral(". Plats: ") + plats);
         if (felmeddelande)
-            m->markProgramLogError();
+            log.markError();
     } else if (felnummer > 0) {
-        m->appendSystemLog(meddelande + QStringLiteral(" [") + QString::number(felnummer) +
-                           QStringLiteral("] - ") + beskr + QStringLiteral(". Plats: ") + plats);
-        m->markProgramLogError();
+        log.append(meddelande + QStringLiteral(" [") + QString::number(felnummer) + QStringLiteral("] - ") +
+                   beskr + QStringLiteral(". Plats: ") + plats);
+        log.markError();
     }
 
     // Stage 2: the dialog, unless the way the program runs forbids it.
-    frmutförbackup* b = p.form<frmutförbackup>();
-    if (b->caption() == QLatin1String("commandline"))
+    RunServices& b = p.run();
+    if (b.caption() == QLatin1String("commandline"))
         return;
-    if (m->chkaktiveraschema && m->chkaktiveraschema->isChecked()) {
-        if (felnummer > 0 || felmeddelande) {
-            QPalette pal = m->lblschemavisasyslogg->palette();
-            pal.setColor(QPalette::WindowText, QColor(255, 0, 0));
-            m->lblschemavisasyslogg->setPalette(pal);
-        }
+    if (m.schedulerOn()) {
+        if (felnummer > 0 || felmeddelande)
+            m.markSchedulerLogError();
         return;
     }
-    if (b->runGoingOn() && p.form<frmsetup>()->chkignorerafel->isChecked())
+    if (b.runGoingOn() && p.settings().chkignorerafel)
         return;
     if (felnummer == -1)
         return;

@@ -13,7 +13,13 @@ Program& program() {
     return *current;
 }
 
-void setProgram(Program* p) { current = p; }
+Program* currentProgram() {
+    return current;
+}
+
+void setProgram(Program* p) {
+    current = p;
+}
 
 Program::Program(const QString& programFolder)
     : programFolder_(platform::withoutTrailingSeparator(programFolder)) {
@@ -31,11 +37,23 @@ Program::~Program() {
         current = nullptr;
 }
 
-QString Program::path(const QString& name) const { return platform::joinPath(programFolder_, name); }
+QString Program::path(const QString& name) const {
+    return platform::joinPath(programFolder_, name);
+}
+
+void Program::forget(const void* services) {
+    if (mainWindow_ && static_cast<const void*>(mainWindow_) == services)
+        mainWindow_ = nullptr;
+    if (run_ && static_cast<const void*>(run_) == services)
+        run_ = nullptr;
+}
 
 void Program::dispose(QPointer<QWidget> w) {
     if (!w)
         return;
+    // An unloaded window answers no more, though it lives until it is deleted.
+    forget(dynamic_cast<MainWindowServices*>(w.data()));
+    forget(dynamic_cast<RunServices*>(w.data()));
     w->hide();
     w->deleteLater();
 }

@@ -1,4 +1,9 @@
 #pragma once
+#include "core/job_record.h"
+#include "core/main_window_services.h"
+#include "core/program_settings.h"
+#include "core/run_services.h"
+#include "core/system_log.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 
@@ -11,7 +16,7 @@
 // What the program keeps at module level, and its windows. One per process (program()); each
 // test makes its own over a temporary program folder.
 class Program {
-public:
+  public:
     explicit Program(const QString& programFolder);
     ~Program();
     Program(const Program&) = delete;
@@ -22,37 +27,47 @@ public:
     // A file or folder in the program folder.
     QString path(const QString& name) const;
 
-    QString jobbgruppmapp;     // folder of the current job group, no trailing '/'
-    int schema_avstängt = 0;   // 1 after the user switched the scheduler off
-    QString commandLine;       // the program's arguments joined by one blank
-    int exitStatus = 0;        // of a command-line run: 1 when no job matched or the run had an error
+    QString jobbgruppmapp;   // folder of the current job group, no trailing '/'
+    int schema_avstängt = 0; // 1 after the user switched the scheduler off
+    QString commandLine;     // the program's arguments joined by one blank
+    int exitStatus = 0;      // of a command-line run: 1 when no job matched or the run had an error
 
     platform::Clock clock;
     platform::Dialogs dialogs;
 
+    // The current-job record: the fields of the job selected in the main window's job list.
+    CurrentJobRecord& job() { return job_; }
+    // The program settings' values.
+    ProgramSettings& settings() { return settings_; }
+    // The system log's text.
+    SystemLog& systemLog() { return systemLog_; }
+
+    // The main window's services; a quiet default when no main window is installed.
+    MainWindowServices& mainWindow() { return mainWindow_ ? *mainWindow_ : quietMainWindow_; }
+    void setMainWindow(MainWindowServices* m) { mainWindow_ = m; }
+    // The backup window's services; a quiet default while it is not loaded.
+    RunServices& run() { return run_ ? *run_ : quietRun_; }
+    void setRun(RunServices* r) { run_ = r; }
+    // A window being destroyed stops serving (only when it is the one installed).
+    void forget(const void* services);
+
     // A window, created on first use (as touching a form loads it). The main window and the
     // settings window live until the program ends.
-    template <class W>
-    W* form() {
+    template <class W> W* form() {
         QPointer<QWidget>& p = forms_[std::type_index(typeid(W))];
         if (!p)
             p = new W;
         return static_cast<W*>(p.data());
     }
     // The window when it is loaded, else nullptr (does not load it).
-    template <class W>
-    W* loaded() const {
+    template <class W> W* loaded() const {
         auto it = forms_.find(std::type_index(typeid(W)));
         return it == forms_.end() ? nullptr : static_cast<W*>(it->second.data());
     }
-    template <class W>
-    bool isLoaded() const {
-        return loaded<W>() != nullptr;
-    }
+    template <class W> bool isLoaded() const { return loaded<W>() != nullptr; }
     // Hides the window and deletes it later, never while its own code is on the stack; the next
     // form<W>() makes a fresh one.
-    template <class W>
-    void unload() {
+    template <class W> void unload() {
         auto it = forms_.find(std::type_index(typeid(W)));
         if (it != forms_.end()) {
             QPointer<QWidget> w = it->second;
@@ -63,14 +78,23 @@ public:
     // Unloads every window still loaded.
     void unloadAll();
 
-private:
+  private:
     void dispose(QPointer<QWidget> w);
 
     QString programFolder_;
+    CurrentJobRecord job_;
+    ProgramSettings settings_;
+    SystemLog systemLog_{clock};
+    MainWindowServices quietMainWindow_;
+    MainWindowServices* mainWindow_ = nullptr;
+    RunServices quietRun_;
+    RunServices* run_ = nullptr;
     std::map<std::type_index, QPointer<QWidget>> forms_;
 };
 
 // The process-wide context.
 Program& program();
+// The process-wide context, or nullptr when there is none (a window deleted after its program).
+Program* currentProgram();
 // Installs `p` as the process-wide context (the previous one is not deleted).
 void setProgram(Program* p);

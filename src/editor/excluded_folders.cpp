@@ -1,6 +1,5 @@
 #include "editor/excluded_folders.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -42,7 +41,7 @@ int removeExcludedFolders(QStringList& folders, const QStringList& excluded) {
 
 int pruneMissingExcludedFolders(QStringList& excluded) {
     int removed = 0;
-    frmmain* m = program().form<frmmain>();
+    SystemLog& log = program().systemLog();
     try {
         for (int i = int(excluded.size()) - 1; i >= 0; --i) {
             const QString folder = excluded[i];
@@ -59,18 +58,16 @@ int pruneMissingExcludedFolders(QStringList& excluded) {
             }
         }
     } catch (const platform::RunError& e) {
-        m->appendSystemLog(
-            QStringLiteral("Ett fel uppstod när exkluderade mappar skulle genomsökas för eventuellt "
-                           "saknade mappar. Plats: Jobb, rensa ut exkluderade mappar. Felkod ") +
-            QString::number(e.number) + e.description + QStringLiteral("."));
-        m->markProgramLogError();
+        log.append(QStringLiteral("Ett fel uppstod när exkluderade mappar skulle genomsökas för eventuellt "
+                                  "saknade mappar. Plats: Jobb, rensa ut exkluderade mappar. Felkod ") +
+                   QString::number(e.number) + e.description + QStringLiteral("."));
+        log.markError();
         return removed;
     }
     if (removed > 0)
-        m->appendSystemLog(
-            QString::number(removed) +
-            QStringLiteral(" mappar har rensats bort från din lista över exkluderade mappar, eftersom "
-                           "de inte längre existerar."));
+        log.append(QString::number(removed) +
+                   QStringLiteral(" mappar har rensats bort från din lista över exkluderade mappar, eftersom "
+                                  "de inte längre existerar."));
     return removed;
 }
 
@@ -130,7 +127,7 @@ frmexmappar::frmexmappar() {
 }
 
 void frmexmappar::Form_Load() {
-    if (frmmain* m = program().loaded<frmmain>())
+    if (QWidget* m = program().mainWindow().widget())
         setWindowIcon(m->windowIcon());
     Label3->setText(QStringLiteral("Här väljer du bort mappar som du inte vill ska ingå. Om en mapp du "
                                    "väljer bort har undermappar, måste du "

@@ -1,5 +1,4 @@
 // Main folders, the job's folder list, the folder scan in the editor and the excluded folders.
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/excluded_folders.h"
@@ -9,7 +8,6 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "run/backup_window.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -26,15 +24,13 @@
 namespace {
 
 // The backup window when a run is going on, else nullptr. Never loads the window.
-frmutförbackup* runningBackup() {
-    frmutförbackup* b = program().loaded<frmutförbackup>();
-    return b && b->runGoingOn() ? b : nullptr;
+RunServices* runningBackup() {
+    RunServices& b = program().run();
+    return b.runGoingOn() ? &b : nullptr;
 }
 
-void appendRunLogLine(frmutförbackup* b, const QString& text) {
-    QTextCursor c = b->txtloggtext->textCursor();
-    c.movePosition(QTextCursor::End);
-    c.insertText(QStringLiteral("\n") + platform::timeText(program().clock.now()) + text);
+void appendRunLogLine(RunServices* b, const QString& text) {
+    b->appendProgressText(QStringLiteral("\n") + platform::timeText(program().clock.now()) + text);
 }
 
 QStringList listItems(const QListWidget* list) {
@@ -117,9 +113,8 @@ void frmaddmapp::setLblCount(const QString& text) {
 }
 
 void frmaddmapp::lblCount_Change() {
-    if (program().form<frmmain>()->Tag == QLatin1String("sync"))
-        program().form<frmutförbackup>()->lblantalmappar->setText(QStringLiteral("Antal inlästa mappar: ") +
-                                                                  lblCount->text());
+    if (program().mainWindow().tag() == QLatin1String("sync"))
+        program().run().setSyncFolderCount(QStringLiteral("Antal inlästa mappar: ") + lblCount->text());
 }
 
 void frmaddmapp::showTotal() {
@@ -216,12 +211,12 @@ void frmaddmapp::cmdSearch_Click() {
 
 void frmaddmapp::starta_sökning() {
     cmdexit_Tag.clear();
-    if (frmutförbackup* b = program().loaded<frmutförbackup>(); b && b->lblavbryt == QLatin1String("1"))
+    if (program().run().cancelRequested())
         return;
     if (lblmapp.isEmpty() || !platform::folderExists(lblmapp))
         return;
-    const bool sync = program().form<frmmain>()->Tag == QLatin1String("sync");
-    QStringList* syncList = sync ? &program().form<frmutförbackup>()->listsyncmappar : nullptr;
+    const bool sync = program().mainWindow().tag() == QLatin1String("sync");
+    QStringList* syncList = sync ? program().run().syncFolders() : nullptr;
     if (!sync && !coveredByMainFolder(lblmapp))
         combomappar->addItem(lblmapp);
 
@@ -257,8 +252,7 @@ void frmaddmapp::starta_sökning() {
 void frmaddmapp::uppdatera_innehåll() {
     if (folderBusy_)
         return;
-    frmmain* m = program().form<frmmain>();
-    frmutförbackup* run = runningBackup();
+    RunServices* run = runningBackup();
     setLblCount(QString());
     const int row = combomappar->currentRow();
     if (row < 0) {
@@ -268,17 +262,17 @@ void frmaddmapp::uppdatera_innehåll() {
         return;
     }
     const QString folder = combomappar->item(row)->text();
-    const bool byUser = m->Tag.isEmpty();
+    const bool byUser = program().mainWindow().tag().isEmpty();
     try {
         if (byUser)
-            m->appendSystemLog(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + folder +
-                               QStringLiteral("\"."));
+            program().systemLog().append(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + folder +
+                                         QStringLiteral("\"."));
         if (run)
-            run->txtbackup->setText(QStringLiteral("Läser in ") + folder);
+            run->setStatusText(QStringLiteral("Läser in ") + folder);
 
         if (!platform::folderExists(folder)) {
             if (run) {
-                run->txtbackup->clear();
+                run->setStatusText(QString());
                 Module1::logga_meddelande(
                     -1, 0,
                     QStringLiteral("FEL! Mappen finns inte på den här datorn, och kan inte uppdateras. ") +
@@ -326,7 +320,7 @@ void frmaddmapp::uppdatera_innehåll() {
         if (!complete) {
             setLblCount(QString());
             if (run)
-                run->txtbackup->clear();
+                run->setStatusText(QString());
             return;
         }
 
@@ -371,17 +365,17 @@ void frmaddmapp::uppdatera_innehåll() {
                                           QStringLiteral(" mappar\r\nEfter: ") + QString::number(after) +
                                           QStringLiteral(" mappar"),
                                       QString());
-            m->appendSystemLog(QStringLiteral("Mappstrukturen har uppdaterats för mappen \"") + folder +
-                               QStringLiteral("\". Före: ") + QString::number(before) +
-                               QStringLiteral(" mappar. Efter: ") + QString::number(after) +
-                               QStringLiteral(" mappar"));
+            program().systemLog().append(QStringLiteral("Mappstrukturen har uppdaterats för mappen \"") +
+                                         folder + QStringLiteral("\". Före: ") + QString::number(before) +
+                                         QStringLiteral(" mappar. Efter: ") + QString::number(after) +
+                                         QStringLiteral(" mappar"));
         }
         if (run)
-            run->txtbackup->clear();
+            run->setStatusText(QString());
     } catch (const platform::RunError& e) {
         editingFolderLists_ = false;
         if (run)
-            run->txtbackup->clear();
+            run->setStatusText(QString());
         Module1::logga_meddelande(e, -1,
                                   QStringLiteral("Ett fel uppstod när mappstrukturen skulle uppdateras."),
                                   QStringLiteral("Jobb, uppdatera mappstruktur"));
@@ -434,7 +428,7 @@ void frmaddmapp::combomappar_Click() {
             return;
         }
         const QString msg = QStringLiteral("FEL! Mappen \"") + folder + QStringLiteral("\" finns inte!");
-        if (frmutförbackup* run = runningBackup()) {
+        if (RunServices* run = runningBackup()) {
             Module1::logga_meddelande(-1, 0, msg, place);
             appendRunLogLine(
                 run, QStringLiteral(" FEL: Mappen finns inte på den här datorn och kan inte uppdateras (") +

@@ -1,9 +1,8 @@
 // Renaming a job while it is open in the job editor.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
 #include "editor/job_lists.h"
 #include "platform/errors.h"
 
@@ -56,10 +55,11 @@ void frmaddmapp::cmdbytnamn_Click() {
     txtnamn->setEditText(nytt);
     cmdbytnamn_Tag = QStringLiteral("1");
     // The main window's list shows the new name, and keeps it selected when it reloads.
-    if (frmmain* m = program().loaded<frmmain>()) {
-        m->cmdload_Click();
-        const int i = m->comboinställningar->findText(nytt, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (i >= 0)
-            m->comboinställningar->setCurrentIndex(i);
-    }
+    MainWindowServices& m = program().mainWindow();
+    m.reloadJobList();
+    for (int i = 0; i < m.jobCount(); ++i)
+        if (m.jobName(i) == nytt) {
+            m.selectJob(i);
+            break;
+        }
 }

@@ -4,7 +4,6 @@
 
 #include "core/window_geometry.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "platform/click_label.h"
@@ -409,7 +408,7 @@ void frmaddmapp::createStoragePage() {
 }
 
 void frmaddmapp::Form_Load() {
-    if (frmmain* m = program().loaded<frmmain>())
+    if (QWidget* m = program().mainWindow().widget())
         setWindowIcon(m->windowIcon());
     else
         setWindowIcon(platform::icon(platform::Picture::Backup));
@@ -603,7 +602,7 @@ void frmaddmapp::cmdstäng_Click() {
     if (cmdbytnamn_Tag == QLatin1String("1")) {
         // The rename already changed the job files: the main window must show the new name.
         cmdbytnamn_Tag = QStringLiteral("0");
-        program().form<frmmain>()->chkload = true;
+        program().mainWindow().requestReload();
     }
     unloadWindow();
 }

@@ -1,10 +1,9 @@
 // Saving a job from the editor: the checks, the backup folder, the job file set, and the small
 // procedures that keep the name and backup-folder fields right while the user edits.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
 #include "editor/job_lists.h"
 #include "editor/job_set_writer.h"
 #include "platform/errors.h"
@@ -173,9 +172,8 @@ void frmaddmapp::ok_spara() {
             return;
         }
 
-        const frmmain* main = program().loaded<frmmain>();
         const QString backup = txtbackupmapp->currentText();
-        if (!backup.startsWith(QLatin1String("//")) && (!main || main->Tag.isEmpty())) {
+        if (!backup.startsWith(QLatin1String("//")) && program().mainWindow().tag().isEmpty()) {
             showNotice(QStringLiteral("Kontrollerar backupmappen..."));
             bool present = false;
             try {
@@ -242,7 +240,7 @@ void frmaddmapp::ok_spara() {
                           txtversionmax->text(), txtversionmapp->text()};
         writeSavedJob(JobFiles(name), job);
 
-        program().form<frmmain>()->chkload = true;
+        program().mainWindow().requestReload();
         lblstänginfo->clear();
         platform::doEvents();
         picstänginfo->hide();

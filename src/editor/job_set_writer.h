@@ -1,5 +1,5 @@
 #pragma once
-#include "editor/job_files.h"
+#include "core/job_files.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,5 @@
 #include "run/backup_window.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
@@ -121,13 +120,31 @@ QFrame* picture(QWidget* parent, const char* name, int left, int top, int width)
 } // namespace
 
 frmutförbackup::frmutförbackup() {
+    program().setRun(this);
     setObjectName(QStringLiteral("frmutförbackup"));
     setWindowTitle(QStringLiteral("Utför backup"));
     createControls();
     Form_Load();
 }
 
-frmutförbackup::~frmutförbackup() = default;
+frmutförbackup::~frmutförbackup() {
+    if (Program* p = currentProgram())
+        p->forget(static_cast<RunServices*>(this));
+}
+
+void frmutförbackup::appendProgressText(const QString& text) {
+    QTextCursor c(txtloggtext->document());
+    c.movePosition(QTextCursor::End);
+    c.insertText(text);
+}
+
+void frmutförbackup::setStatusText(const QString& text) {
+    txtbackup->setText(text);
+}
+
+void frmutförbackup::setSyncFolderCount(const QString& text) {
+    lblantalmappar->setText(text);
+}
 
 void frmutförbackup::createControls() {
     // Design size in twips; Form_Resize places the rest. The measures were made for an 8-point font.
@@ -503,10 +520,10 @@ void frmutförbackup::List1_Click() {
         return;
     }
     try {
-        frmmain* m = program().form<frmmain>();
-        m->comboinställningar->setCurrentIndex(List1->currentRow());
-        txtsammanställning->setPlainText(m->comboinställningar->currentText() + QStringLiteral("\n\n") +
-                                         m->txtsammanställning);
+        MainWindowServices& m = program().mainWindow();
+        m.selectJob(List1->currentRow());
+        txtsammanställning->setPlainText(m.currentJobName() + QStringLiteral("\n\n") +
+                                         program().job().txtsammanställning);
     } catch (...) {
         txtsammanställning->clear();
     }
@@ -572,13 +589,13 @@ QStringList frmutförbackup::Split(const QString& text, const QString& delimiter
 
 void frmutförbackup::spara_valda_inställningar() {
     // After a run an entry carries its copy count; the job's own name is what must match later.
-    const QComboBox* jobs = program().form<frmmain>()->comboinställningar;
+    const MainWindowServices& jobs = program().mainWindow();
     QStringList names;
     for (int i = 0; i < List1->count(); ++i) {
         if (!List1->item(i)->isSelected())
             continue;
         const QString text = List1->item(i)->text();
-        const QString job = i < jobs->count() ? jobs->itemText(i) : QString();
+        const QString job = i < jobs.jobCount() ? jobs.jobName(i) : QString();
         names << (!job.isEmpty() && text.startsWith(job + QStringLiteral(" (")) ? job : text);
     }
     try {
@@ -612,7 +629,7 @@ void frmutförbackup::Form_Activate() {
 // ---- loading and unloading ------------------------------------------------------------------------
 
 void frmutförbackup::Form_Load() {
-    setWindowIcon(program().form<frmmain>()->windowIcon());
+    setWindowIcon(program().mainWindow().icon());
     txtfil->clear();
     txtbackup->clear();
     txtmapparkvar->clear();
@@ -626,7 +643,7 @@ void frmutförbackup::Form_Load() {
 bool frmutförbackup::Form_Unload() {
     if (runstatus::schedulerPanelVisible() && isVisible()) {
         hide();
-        program().form<frmmain>()->show();
+        program().mainWindow().showWindow();
         return false;
     }
     if (isVisible() && runGoingOn()) {

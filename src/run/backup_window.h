@@ -1,4 +1,6 @@
 #pragma once
+#include "core/run_services.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -28,7 +30,7 @@ struct FileListBox {
 // The backup window: the jobs to run, the run buttons and the run's progress. Its controls are
 // the run's visible state and, for the rest of the program, its signals: the caption tells who
 // started the run, a disabled cmdkörbackup means a run is going on.
-class frmutförbackup : public QWidget {
+class frmutförbackup : public QWidget, public RunServices {
   public:
     frmutförbackup();
     ~frmutförbackup() override;
@@ -119,9 +121,15 @@ class frmutförbackup : public QWidget {
     QString resultat_Text1;
 
     // Caption: "commandline", "schema" or anything else for a run by hand.
-    QString caption() const { return windowTitle(); }
+    QString caption() const override { return windowTitle(); }
     void setCaption(const QString& c) { setWindowTitle(c); }
-    bool runGoingOn() const;
+    bool runGoingOn() const override;
+    // What the floors below ask of the window while it is loaded.
+    bool cancelRequested() const override { return lblavbryt == QLatin1String("1"); }
+    void appendProgressText(const QString& text) override;
+    void setStatusText(const QString& text) override;
+    QStringList* syncFolders() override { return &listsyncmappar; }
+    void setSyncFolderCount(const QString& text) override;
     // During a run the job list and the run options take no input; what the window shows of the
     // run stays readable (the frames are never disabled, which would grey their contents).
     void setRunInputLocked(bool locked);

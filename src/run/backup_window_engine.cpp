@@ -2,7 +2,6 @@
 // file; the controls are brought up to date at a steady rate, when the run yields.
 #include "run/backup_window.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/events.h"
 #include "run/copy_engine.h"
@@ -43,7 +42,7 @@ class WindowRunProgress : public RunProgress {
     void setJobSelected(int i, bool on) override { w_.List1->item(i)->setSelected(on); }
     void selectJob(int i) override {
         w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
-        program().form<frmmain>()->comboinställningar->setCurrentIndex(i);
+        program().mainWindow().selectJob(i);
     }
     QString jobName() const override {
         return w_.List1->currentItem() ? w_.List1->currentItem()->text() : QString();

@@ -2,7 +2,6 @@
 // job and the result windows.
 #include "run/backup_window.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
@@ -95,22 +94,22 @@ Mirror& frmutförbackup::mirror() {
 }
 
 void frmutförbackup::stäng_program_före_backup() {
-    JobPrograms::stäng_program_före_backup(program().form<frmmain>()->txtprogramstopp);
+    JobPrograms::stäng_program_före_backup(program().job().txtprogramstopp);
 }
 
 void frmutförbackup::starta_program_efter_backup() {
-    JobPrograms::starta_program_efter_backup(program().form<frmmain>()->txtprogramstart);
+    JobPrograms::starta_program_efter_backup(program().job().txtprogramstart);
 }
 
 void frmutförbackup::sync_förbered() {
-    frmmain* m = program().form<frmmain>();
+    const CurrentJobRecord& m = program().job();
     MirrorJob job;
-    job.backupFolder = m->txtbackupmapp;
-    job.mainFolders = m->combomappar;
-    job.pathType = m->txtsökvägtyp;
-    job.createMainFolder = m->txtabsolutsökväg_huvudmapp;
-    job.preventMirror = m->txtsynkroniseraej;
-    job.versionFolder = m->txtversionmapp;
+    job.backupFolder = m.txtbackupmapp;
+    job.mainFolders = m.combomappar;
+    job.pathType = m.txtsökvägtyp;
+    job.createMainFolder = m.txtabsolutsökväg_huvudmapp;
+    job.preventMirror = m.txtsynkroniseraej;
+    job.versionFolder = m.txtversionmapp;
     Mirror& mi = mirror();
     mi.fel_i_jobbet = false;
     mi.sync_förbered(job, chksync->isChecked(), chksyncsimulera->isChecked(),
@@ -191,7 +190,7 @@ void frmutförbackup::visa_simulerad_backup() {
     QString info =
         QStringLiteral("Den simulerade backupen är slutförd. Nedan ser du filer som är nyare eller ändrade "
                        "och därför kan skrivas över till backupmappen.");
-    if (program().form<frmmain>()->txtversionshantering == QLatin1String("JA"))
+    if (program().job().txtversionshantering == QLatin1String("JA"))
         info += QStringLiteral(" Observera att versionshantering INTE gäller för de filer du kopierar här!");
     s->Label1->setText(info);
     s->cmdkopieraalla->setText(QStringLiteral("Backup alla"));

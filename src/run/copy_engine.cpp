@@ -1,9 +1,7 @@
 #include "run/copy_engine.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -145,14 +143,8 @@ const QString kDiskFull =
     QStringLiteral("Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
 constexpr double kDialogCopyMb = 50.0;
 
-frmmain* mainWindow() {
-    return program().form<frmmain>();
-}
-frmsetup* settings() {
-    return program().form<frmsetup>();
-}
-bool ticked(QCheckBox* c) {
-    return c && c->isChecked();
+const ProgramSettings& settings() {
+    return program().settings();
 }
 
 QString felkod(const RunError& e) {
@@ -280,9 +272,9 @@ void BackupEngine::flushLogs() {
 }
 
 void BackupEngine::systemLog(const QString& text, bool error) {
-    mainWindow()->appendSystemLog(text);
+    program().systemLog().append(text);
     if (error)
-        mainWindow()->markProgramLogError();
+        program().systemLog().markError();
 }
 
 void BackupEngine::progressUpdate() {
@@ -319,7 +311,7 @@ void BackupEngine::countCopied(const QString& mark, const QString& target, qint6
 }
 
 void BackupEngine::sizeCheck(const QString& source, const QString& target) {
-    if (progress_.simulated() || !ticked(settings()->chkfilstorlek))
+    if (progress_.simulated() || !settings().chkfilstorlek)
         return;
     // The run log grows while it is copied.
     if (source == program().path(kLog))
@@ -340,7 +332,7 @@ void BackupEngine::sizeCheck(const QString& source, const QString& target) {
 void BackupEngine::copyOne(const QString& source, const QString& target, qint64 bytes, bool replaced,
                            int index, ReplaceState& state) {
     const bool dialog =
-        megabytes(bytes) > kDialogCopyMb && ticked(settings()->chkvisafilecopy) && progress_.windowVisible();
+        megabytes(bytes) > kDialogCopyMb && settings().chkvisafilecopy && progress_.windowVisible();
     auto copy = [&](const QString& to) {
         if (dialog)
             copyWithDialog(source, to, bytes);
@@ -367,7 +359,7 @@ void BackupEngine::copyOne(const QString& source, const QString& target, qint64 
                 throw VersionFailed{};
             state.versioned = true;
         }
-        if (ticked(settings()->chkpapperskorg_ersatta)) {
+        if (settings().chkpapperskorg_ersatta) {
             try {
                 platform::moveToTrash(target);
             } catch (const RunError& e) {
@@ -411,7 +403,7 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
         systemLog(QStringLiteral("FEL! Filen ändrades medan den kopierades: ") + source, true);
         return;
     }
-    if (retryable && !ticked(settings()->chkaldrigapi) && (e.number == 70 || e.number == 75)) {
+    if (retryable && !settings().chkaldrigapi && (e.number == 70 || e.number == 75)) {
         try {
             copyOne(source, target, bytes, replaced, index, state);
         } catch (...) {
@@ -471,11 +463,11 @@ void BackupEngine::file_copy(int index) {
     if (index < 0 || index >= int(List3.size()) || List3[index].filtered)
         return;
     const FolderPair pair = List3[index];
-    frmmain* m = mainWindow();
-    frmsetup* s = settings();
+    const CurrentJobRecord& m = program().job();
+    const ProgramSettings& s = settings();
     const bool simulated = progress_.simulated();
-    const bool hideFiltered = ticked(s->chkdöljfilterilogg);
-    const bool conflictCheck = !simulated && ticked(s->chkfilstorlek) && ticked(s->chkfilstorlek2);
+    const bool hideFiltered = s.chkdöljfilterilogg;
+    const bool conflictCheck = !simulated && s.chkfilstorlek && s.chkfilstorlek2;
     const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
     versionCacheValid_ = false;
     struct InCopy {
@@ -486,7 +478,7 @@ void BackupEngine::file_copy(int index) {
 
     std::vector<platform::FileEntry> files;
     try {
-        files = platform::listFiles(pair.source, m->txtpattern);
+        files = platform::listFiles(pair.source, m.txtpattern);
     } catch (const RunError& e) {
         // The folder could not be read: one error for the folder, and on with the next.
         ++misslyckade_totalt;
@@ -545,13 +537,13 @@ void BackupEngine::file_copy(int index) {
         bool copying = false;
         try {
             QString excluded;
-            if (excludedBySize(f.size, m->txtexmb))
+            if (excludedBySize(f.size, m.txtexmb))
                 excluded = QStringLiteral("- Exkluderad filstorlek: ") + source + QStringLiteral(" (") +
                            platform::Format(megabytes(f.size), QStringLiteral("#.##")) +
                            QStringLiteral(" MB)");
-            else if (excludedByType(source, m->txtexpattern))
+            else if (excludedByType(source, m.txtexpattern))
                 excluded = QStringLiteral("- Exkluderad filtyp: ") + source;
-            else if (excludedByName(f.name, m->txtexfiler))
+            else if (excludedByName(f.name, m.txtexfiler))
                 excluded = QStringLiteral("- Exkluderat filnamn: ") + source;
             if (!excluded.isEmpty()) {
                 if (!hideFiltered)

@@ -1,6 +1,5 @@
 #include "run/file_count.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/files.h"
 #include "run/copy_engine.h"
@@ -17,7 +16,7 @@ long countFolderFiles(const QString& folder, const QString& pattern) {
 }
 
 void BackupEngine::räknaallajobbfiler() {
-    frmmain* m = program().form<frmmain>();
+    const CurrentJobRecord& m = program().job();
     systemLog(QStringLiteral("Räknar alla filer som kommer ingå i körningen..."), false);
     progress_.windowLog(QStringLiteral(" Räknar alla filer som kommer ingå i körningen..."));
     long count = 0;
@@ -29,13 +28,13 @@ void BackupEngine::räknaallajobbfiler() {
         if (!progress_.jobSelected(i))
             continue;
         progress_.selectJob(i);
-        const QStringList pieces = folderFilterPieces(m->txtmappfilter);
-        for (const QString& folder : m->listmappar) {
+        const QStringList pieces = folderFilterPieces(m.txtmappfilter);
+        for (const QString& folder : m.listmappar) {
             progress_.yield();
             if (matchingFolderFilter(folder, pieces) >= 0 ||
-                isRunOwnFolder(folder, m->combomappar, m->txtbackupmapp, m->txtversionmapp))
+                isRunOwnFolder(folder, m.combomappar, m.txtbackupmapp, m.txtversionmapp))
                 continue;
-            count += countFolderFiles(folder, m->txtpattern);
+            count += countFolderFiles(folder, m.txtpattern);
         }
     }
     if (count > 0) {

@@ -1,7 +1,6 @@
 #include "run/job_programs.h"
 
 #include "core/close_programs.h"
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
@@ -19,9 +18,8 @@ namespace {
 const QString kSeparator = QStringLiteral(" ;; ");
 
 void failed(const QString& literal, const platform::RunError& e) {
-    frmmain* m = program().form<frmmain>();
-    m->appendSystemLog(literal + QString::number(e.number) + ' ' + e.description);
-    m->lblprogramlogg->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+    program().systemLog().append(literal + QString::number(e.number) + ' ' + e.description);
+    program().systemLog().markError();
 }
 
 void windowLog(const QString& text) {
@@ -70,7 +68,7 @@ void starta_program_efter_backup(const QString& list) {
             const QString text = QStringLiteral("Startade filen ") + entry;
             platform::appendLines(program().path(QStringLiteral("log.txt")), {text});
             windowLog(' ' + text);
-            program().form<frmmain>()->appendSystemLog(text);
+            program().systemLog().append(text);
         }
     } catch (const platform::RunError& e) {
         failed(

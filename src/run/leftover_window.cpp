@@ -1,6 +1,5 @@
 #include "run/leftover_window.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "platform/errors.h"
@@ -37,7 +36,7 @@ void refreshSavedListsLink() {
     } catch (const platform::RunError&) {
     }
     if (any)
-        program().form<frmmain>()->lblstatus2->show();
+        program().mainWindow().setLblstatus2Visible(true);
 }
 
 void writeLeftoverList(const QString& dateTimeText, const QStringList& entries) {
@@ -47,7 +46,7 @@ void writeLeftoverList(const QString& dateTimeText, const QStringList& entries) 
     QString name = dateTimeText;
     name.replace(':', '.');
     platform::writeLines(platform::joinPath(folder, name + QStringLiteral(".schemasync")), entries);
-    program().form<frmmain>()->appendSystemLog(
+    program().systemLog().append(
         QStringLiteral("Skapade en speglingslogg för mappar/filer som kan raderas, daterad ") + name +
         QStringLiteral("."));
     refreshSavedListsLink();
@@ -173,15 +172,15 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
         (List1->item(i)->text().endsWith('/') ? mapparKvar : filerKvar)++;
     lblinfo->setText(
         QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(mapparKvar).arg(filerKvar));
-    frmmain* m = program().form<frmmain>();
+    SystemLog& log = program().systemLog();
     if (mappar > 0 && filer > 0)
-        m->appendSystemLog(QStringLiteral("Användaren raderade %1 mappar och %2 filer från speglingsloggen.")
-                               .arg(mappar)
-                               .arg(filer));
+        log.append(QStringLiteral("Användaren raderade %1 mappar och %2 filer från speglingsloggen.")
+                       .arg(mappar)
+                       .arg(filer));
     else if (mappar > 0)
-        m->appendSystemLog(QStringLiteral("Användaren raderade %1 mappar från speglingsloggen.").arg(mappar));
+        log.append(QStringLiteral("Användaren raderade %1 mappar från speglingsloggen.").arg(mappar));
     else if (filer > 0)
-        m->appendSystemLog(QStringLiteral("Användaren raderade %1 filer från speglingsloggen.").arg(filer));
+        log.append(QStringLiteral("Användaren raderade %1 filer från speglingsloggen.").arg(filer));
     QApplication::restoreOverrideCursor();
     deleting_ = false;
 }
@@ -224,7 +223,7 @@ void frmsyncfilermappar::cmdstäng_Click() {
         try {
             if (List1->count() == 0) {
                 platform::removeFile(file);
-                program().form<frmmain>()->appendSystemLog(
+                program().systemLog().append(
                     QStringLiteral("Raderade speglingsloggen från ") + savedListName +
                     QStringLiteral(" eftersom den inte längre innehåller några mappar eller filer."));
                 if (savedListDeleted)

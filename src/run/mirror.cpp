@@ -1,6 +1,5 @@
 #include "run/mirror.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/folder_scan.h"
@@ -15,9 +14,6 @@
 using platform::Presence;
 
 namespace {
-frmmain* mainWindow() {
-    return program().form<frmmain>();
-}
 QString slash(const QString& p) {
     return platform::withTrailingSeparator(p);
 }
@@ -197,13 +193,13 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
     }
     if (!mirror)
         return;
-    frmmain* m = mainWindow();
+    SystemLog& log = program().systemLog();
     view_.windowLog(QStringLiteral(" Startar spegling"));
-    m->appendSystemLog(QStringLiteral("Startar spegling"));
+    log.append(QStringLiteral("Startar spegling"));
     view_.setSchedulerStatus(QStringLiteral("Startar spegling"));
     if (simulate) {
         view_.appendToWindowLog(QStringLiteral(" (simulerad)"));
-        m->appendSystemLogRaw(QStringLiteral(" (simulerad)"));
+        log.appendRaw(QStringLiteral(" (simulerad)"));
     }
     raderade_filer_jobb = 0;
     const int n = int(job.mainFolders.size());
@@ -223,13 +219,13 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
     const QString end = simulate ? QStringLiteral(" (%1 filer kan raderas)").arg(raderade_filer_jobb)
                                  : QStringLiteral(" (%1 filer raderades)").arg(raderade_filer_jobb);
     view_.windowLog(QStringLiteral(" Spegling avslutad"));
-    m->appendSystemLog(QStringLiteral("Spegling avslutad"));
+    log.append(QStringLiteral("Spegling avslutad"));
     view_.appendToWindowLog(end);
-    m->appendSystemLogRaw(end);
+    log.appendRaw(end);
 }
 
 void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate, bool toTrash) {
-    frmmain* m = mainWindow();
+    SystemLog& log = program().systemLog();
     const QString mark = simulate ? QStringLiteral(" (simulerad) ") : QString();
     view_.showPanel(true);
     view_.setStatus(QStringLiteral("Laddar mappar från målet..."));
@@ -246,8 +242,8 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
         const QString text = QStringLiteral("Fel under spegling, i mapp ") + currentFolder +
                              QStringLiteral("  (") + currentPath + ')';
         view_.windowLog(' ' + text);
-        m->appendSystemLog(QStringLiteral("FEL! ") + text);
-        m->lblprogramlogg->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+        log.append(QStringLiteral("FEL! ") + text);
+        log.markError();
         view_.errorLog({QString(), text});
     };
 
@@ -261,8 +257,8 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
         view_.runLog(QStringLiteral("! Mappen kunde inte speglas: ") + root);
         view_.countError();
         view_.windowLog(QStringLiteral(" FEL! Mappen kunde inte speglas: ") + root);
-        m->appendSystemLog(QStringLiteral("FEL! Mappen kunde inte speglas: ") + root);
-        m->lblprogramlogg->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+        log.append(QStringLiteral("FEL! Mappen kunde inte speglas: ") + root);
+        log.markError();
         fel_i_jobbet = true;
     } else {
         view_.setWorking(true);

@@ -1,9 +1,7 @@
 #include "run/result_dialogs.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "platform/files.h"
 #include "platform/icons.h"
 #include "platform/vb.h"
@@ -113,17 +111,17 @@ frmklarbackup::frmklarbackup() {
 
 void frmklarbackup::Form_Load(bool runHadErrors) {
     Program& p = program();
-    frmsetup* s = p.form<frmsetup>();
+    const ProgramSettings& s = p.settings();
     imgerr->setVisible(runHadErrors);
     if (runHadErrors) {
         imagesmiley->setPixmap(platform::picture(platform::Picture::Error, 48));
         const QString wav = p.path(QStringLiteral("ljud2.wav"));
-        if (s->chkljud2->isChecked() && platform::fileExists(wav))
+        if (s.chkljud2 && platform::fileExists(wav))
             Module1::spela_ljud(wav);
     } else {
         imagesmiley->setPixmap(platform::picture(platform::Picture::Ok, 48));
         const QString wav = p.path(QStringLiteral("ljud1.wav"));
-        if (s->chkljud1->isChecked() && platform::fileExists(wav))
+        if (s.chkljud1 && platform::fileExists(wav))
             Module1::spela_ljud(wav);
     }
 }

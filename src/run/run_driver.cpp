@@ -1,9 +1,8 @@
 #include "run/run_driver.h"
 
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "editor/job_files.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -48,7 +47,7 @@ bool illegalFolderName(const QString& path) {
 } // namespace
 
 RunDriver::RunDriver(frmutförbackup& window)
-    : w_(window), m_(*program().form<frmmain>()), e_(window.engine()) {}
+    : w_(window), m_(program().mainWindow()), e_(window.engine()), job_(program().job()) {}
 
 // ---- helpers --------------------------------------------------------------------------------------
 
@@ -65,7 +64,7 @@ int RunDriver::selectedCount() const {
 }
 
 void RunDriver::selectJob(int i) {
-    m_.comboinställningar->setCurrentIndex(i);
+    m_.selectJob(i);
 }
 
 void RunDriver::systemLog(const QString& text) {
@@ -284,11 +283,8 @@ void RunDriver::earlyEnd(bool noneWritable) {
     runstatus::systemLogSeparator(false);
     w_.spara_loggfil_i_loggmapp(startStamp_, QString(), selectedCount(), 0, 0, 0.0f, 1);
     if (w_.caption() == QLatin1String("schema")) {
-        if (auto* list = m_.findChild<QListWidget*>(QStringLiteral("listschemalogg"))) {
-            list->addItem(startDate_ + QLatin1Char(' ') + startTime_ +
-                          QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen."));
-            list->setCurrentRow(list->count() - 1);
-        }
+        m_.addSchedulerLogEntry(startDate_ + QLatin1Char(' ') + startTime_ +
+                                QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen."));
         if (e_.imgerr) {
             runstatus::setTray(runstatus::Tray::Error);
             runstatus::setTrayTag(QStringLiteral("err"));
@@ -316,19 +312,18 @@ void RunDriver::refreshFolderStructures() {
             return;
         if (!w_.List1->item(i)->isSelected())
             continue;
-        if (i < m_.comboinställningar->count())
-            w_.List1->item(i)->setText(m_.comboinställningar->itemText(i));
+        if (i < m_.jobCount())
+            w_.List1->item(i)->setText(m_.jobName(i));
         selectJob(i);
-        m_.setCombomapparIndex(-1);
-        if (m_.lblmappuppdatering == QLatin1String("JA")) {
-            m_.setWindowTitle(QStringLiteral("Uppdaterar mappstruktur i ") +
-                              m_.comboinställningar->currentText());
+        m_.setMainFolderIndex(-1);
+        if (job_.lblmappuppdatering == QLatin1String("JA")) {
+            m_.setCaption(QStringLiteral("Uppdaterar mappstruktur i ") + m_.currentJobName());
             m_.uppdatera_huvudmappar();
         }
     }
     selectJob(-1);
     selectJob(w_.List1->currentRow());
-    m_.setWindowTitle(QStringLiteral("Tamrel Backup"));
+    m_.setCaption(QStringLiteral("Tamrel Backup"));
 }
 
 // ---- per-job pass ---------------------------------------------------------------------------------
@@ -356,8 +351,8 @@ bool RunDriver::jobPass() {
             selectJob(i);
             e_.List2 = foldersToCopy();
             w_.showJobFolders();
-            w_.lblmapp->setText(m_.txtbackupmapp);
-            w_.File1.Pattern = m_.txtpattern;
+            w_.lblmapp->setText(job_.txtbackupmapp);
+            w_.File1.Pattern = job_.txtpattern;
             setFoldersLeft();
             w_.txtbackup->clear();
             w_.lblsenastkördajobb_namn->setText(jobName);
@@ -386,8 +381,8 @@ bool RunDriver::jobPass() {
     }
     runstatus::setTray(runstatus::Tray::Idle);
     if (cancelled()) {
-        if (program().schema_avstängt == 1 && m_.chkaktiveraschema)
-            m_.chkaktiveraschema->setChecked(false);
+        if (program().schema_avstängt == 1)
+            m_.setSchedulerOn(false);
         return false;
     }
     // Progress still waiting to be shown must not later overwrite the full bars.
@@ -446,7 +441,7 @@ void RunDriver::missingFolder(const QString& path) {
         if (w_.enhet_saknas_hanterad)
             return;
         const QString drive = platform::volumeRoot(path);
-        if (m_.txtignorerasaknadenhet == QLatin1String("JA")) {
+        if (job_.txtignorerasaknadenhet == QLatin1String("JA")) {
             bool known = false;
             for (const QString& e : std::as_const(e_.listsaknadenhet))
                 known = known || entryNamesDrive(e, drive);
@@ -476,9 +471,9 @@ void RunDriver::missingFolder(const QString& path) {
 
 QStringList RunDriver::foldersToCopy() const {
     QStringList folders;
-    folders.reserve(m_.listmappar.size());
-    for (const QString& f : m_.listmappar)
-        if (!isRunOwnFolder(f, m_.combomappar, m_.txtbackupmapp, m_.txtversionmapp))
+    folders.reserve(job_.listmappar.size());
+    for (const QString& f : job_.listmappar)
+        if (!isRunOwnFolder(f, job_.combomappar, job_.txtbackupmapp, job_.txtversionmapp))
             folders << f;
     return folders;
 }
@@ -531,5 +526,5 @@ void RunDriver::writeLastRun(const QString& jobName) {
     r.kind = w_.caption() == QLatin1String("schema")        ? QStringLiteral("Schemalagd")
              : w_.caption() == QLatin1String("commandline") ? QStringLiteral("Startad med startkommando")
                                                             : QStringLiteral("Manuell");
-    JobFiles(program().jobbgruppmapp, m_.comboinställningar->currentText()).writeLastRun(r);
+    JobFiles(program().jobbgruppmapp, m_.currentJobName()).writeLastRun(r);
 }

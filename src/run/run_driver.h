@@ -5,7 +5,8 @@
 #include <QStringList>
 
 class frmutförbackup;
-class frmmain;
+class MainWindowServices;
+struct CurrentJobRecord;
 class BackupEngine;
 
 // One whole backup run of the backup window (its cmdkörbackup_Click): run start, per-job pass,
@@ -59,8 +60,9 @@ class RunDriver {
     void setFoldersLeft();
 
     frmutförbackup& w_;
-    frmmain& m_;
+    MainWindowServices& m_;
     BackupEngine& e_;
+    const CurrentJobRecord& job_;
     QString startDate_, startTime_;
     QDateTime startStamp_;  // start date and time as one value
     QDateTime startMoment_; // taken when the test write has passed

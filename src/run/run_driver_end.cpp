@@ -1,7 +1,6 @@
 // Run end, summary and the window's return to idle.
 #include "run/run_driver.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
@@ -208,12 +207,10 @@ void RunDriver::report() {
             runstatus::setTrayTag(QStringLiteral("err"));
         }
         w_.visa_popup_schema();
-        if (auto* list = m_.findChild<QListWidget*>(QStringLiteral("listschemalogg"))) {
-            list->addItem(startDate_ + QLatin1Char(' ') + startTime_ + QStringLiteral(" Backup utförd") +
-                          jobPart + n(e_.kopierade_totalt) + QStringLiteral(" filer av ") +
-                          n(e_.genomsökta_totalt) + QStringLiteral(" kopierades. ") + note);
-            list->setCurrentRow(list->count() - 1);
-        }
+        m_.addSchedulerLogEntry(startDate_ + QLatin1Char(' ') + startTime_ +
+                                QStringLiteral(" Backup utförd") + jobPart + n(e_.kopierade_totalt) +
+                                QStringLiteral(" filer av ") + n(e_.genomsökta_totalt) +
+                                QStringLiteral(" kopierades. ") + note);
         program().unload<frmklarbackup>();
         w_.spara_syncschemalista_till_fil(startStamp_);
         program().unload<frmsyncfilermappar>();

@@ -1,9 +1,7 @@
 #include "run/run_status.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "core/window_geometry.h"
 #include "editor/job_editor_window.h"
 #include "platform/icons.h"
@@ -20,10 +18,6 @@
 namespace runstatus {
 
 namespace {
-QWidget* mainChild(const char* name) {
-    frmmain* m = program().form<frmmain>();
-    return m->findChild<QWidget*>(QString::fromUtf8(name));
-}
 QWidget* topLevel(const char* name) {
     const QString n = QString::fromUtf8(name);
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -34,19 +28,15 @@ QWidget* topLevel(const char* name) {
 } // namespace
 
 bool setting(const char* name) {
-    frmsetup* s = program().form<frmsetup>();
-    auto* b = s->findChild<QCheckBox*>(QString::fromUtf8(name));
-    return b && b->isChecked();
+    return program().settings().value(name);
 }
 
 bool schedulerOn() {
-    frmmain* m = program().form<frmmain>();
-    return m->chkaktiveraschema && m->chkaktiveraschema->isChecked();
+    return program().mainWindow().schedulerOn();
 }
 
 bool schedulerPanelVisible() {
-    QWidget* w = mainChild("frameschema");
-    return w && w->isVisible();
+    return program().mainWindow().fieldVisible(QStringLiteral("frameschema"));
 }
 
 bool reminderVisible() {
@@ -55,28 +45,23 @@ bool reminderVisible() {
 }
 
 void setMainText(const char* name, const QString& text) {
-    if (QWidget* w = mainChild(name))
-        w->setProperty("text", text);
+    program().mainWindow().setFieldText(QString::fromUtf8(name), text);
 }
 
 void setMainVisible(const char* name, bool visible) {
-    if (QWidget* w = mainChild(name))
-        w->setVisible(visible);
+    program().mainWindow().setFieldVisible(QString::fromUtf8(name), visible);
 }
 
 void setProgressShare(double share) {
-    QWidget* l = mainChild("lblprocent");
-    QWidget* f = mainChild("frameschema");
-    if (l && f)
-        l->resize(int(qBound(0.0, share, 1.0) * f->width()), l->height());
+    program().mainWindow().setProgressShare(share);
 }
 
 void systemLog(const QString& text) {
-    program().form<frmmain>()->appendSystemLog(text);
+    program().systemLog().append(text);
 }
 
 void markProgramLogRed() {
-    program().form<frmmain>()->markProgramLogError();
+    program().systemLog().markError();
 }
 
 void systemLogError(const QString& text) {
@@ -85,16 +70,13 @@ void systemLogError(const QString& text) {
 }
 
 void systemLogSeparator(bool onlyWhenNeeded) {
-    frmmain* m = program().form<frmmain>();
-    if (onlyWhenNeeded && m->txtsyslogg->toPlainText().endsWith(QLatin1Char('*')))
+    SystemLog& log = program().systemLog();
+    if (onlyWhenNeeded && log.text().endsWith(QLatin1Char('*')))
         return;
-    m->appendSystemLog(QString(47, QLatin1Char('*')));
+    log.append(QString(47, QLatin1Char('*')));
 }
 
 void setTray(Tray t) {
-    frmmain* m = program().form<frmmain>();
-    if (!m->TrayIcon1)
-        return;
     // The engine reports busy and idle per file; the pictures are drawn once each.
     static std::map<Tray, QIcon> icons;
     auto it = icons.find(t);
@@ -104,14 +86,11 @@ void setTray(Tray t) {
                                                          : platform::Picture::Backup;
         it = icons.emplace(t, platform::icon(p)).first;
     }
-    if (m->TrayIcon1->picture().cacheKey() != it->second.cacheKey())
-        m->TrayIcon1->setPicture(it->second);
+    program().mainWindow().setTrayPicture(it->second);
 }
 
 void setTrayTag(const QString& tag) {
-    frmmain* m = program().form<frmmain>();
-    if (m->TrayIcon1)
-        m->TrayIcon1->Tag = tag;
+    program().mainWindow().setTrayTag(tag);
 }
 
 void stopEditorScan() {
@@ -137,7 +116,7 @@ bool showing(const QWidget* w) {
 void centreOverRunWindow(QWidget* w) {
     const QWidget* over = program().loaded<frmutförbackup>();
     if (!showing(over))
-        over = program().loaded<frmmain>();
+        over = program().mainWindow().widget();
     if (!showing(over)) {
         geometry::centre(w);
         return;

@@ -1,9 +1,7 @@
 #include "run/simulation_window.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -197,8 +195,8 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
         return;
 
     Program& p = program();
-    frmmain* m = p.form<frmmain>();
-    frmsetup* s = p.form<frmsetup>();
+    SystemLog& log = p.systemLog();
+    const ProgramSettings& s = p.settings();
     setBusy(true);
     long copied = 0, nya = 0, ändrade = 0, skyddade = 0, fel = 0;
     double mb = 0;
@@ -209,7 +207,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
     avbryt_kopiering = 0;
 
     auto markError = [&] {
-        m->lblprogramlogg->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+        log.markError();
         imgerr->show();
     };
     auto countError = [&] {
@@ -253,7 +251,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 refreshProgressText(copied);
                 addLog(QStringLiteral("+ ") + target);
             } else {
-                if (s->chkpapperskorg_ersatta->isChecked() && now.exists) {
+                if (s.chkpapperskorg_ersatta && now.exists) {
                     // The old copy goes to the trash only once the new one is complete.
                     const QString parked = target + QStringLiteral(".tamrel-old");
                     platform::copyKeepTime(source, parked);
@@ -276,13 +274,13 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                         "FEL: filstorleken på den kopierade filen matchar inte originalfilen."));
                     addLog(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
                     addLog(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
-                    m->appendSystemLog(
+                    log.append(
                         QStringLiteral(
                             "FEL! Filstorleken på den kopierade filen matchar inte originalfilen. (Jobb: ") +
                         (List1->currentItem() ? List1->currentItem()->text() : QString()) +
                         QStringLiteral(")"));
-                    m->appendSystemLog(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
-                    m->appendSystemLog(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
+                    log.append(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
+                    log.append(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
                     markError();
                 }
             }
@@ -290,8 +288,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             auto otherError = [&](int number, const QString& description) {
                 countError();
                 addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)").arg(number).arg(description, source));
-                m->appendSystemLog(
-                    QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(number).arg(description, source));
+                log.append(QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(number).arg(description, source));
                 markError();
             };
             if (e.number == 61) {
@@ -304,7 +301,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                     "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
                 otherError(e.number, e.description);
                 stop = true;
-            } else if ((e.number == 70 || e.number == 75) && !s->chkaldrigapi->isChecked()) {
+            } else if ((e.number == 70 || e.number == 75) && !s.chkaldrigapi) {
                 bool retried = false;
                 try {
                     platform::copyKeepTime(source, target);
@@ -321,7 +318,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                     countError();
                     addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source +
                            QStringLiteral(")"));
-                    m->appendSystemLog(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source);
+                    log.append(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source);
                     markError();
                 }
             } else {

@@ -1,8 +1,6 @@
 #include "run/target_folders.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/vb.h"
@@ -102,8 +100,7 @@ bool BackupEngine::putAsideFileInTheWay(const QString& target, const QString& ba
     if (fi.isFile && !fi.isLink && !keepVersion(blocker, platform::parentPath(sourceOfBlocker)))
         return false;
     try {
-        const QCheckBox* toTrash = program().form<frmsetup>()->chkpapperskorg_ersatta;
-        if (toTrash && toTrash->isChecked())
+        if (program().settings().chkpapperskorg_ersatta)
             platform::moveToTrash(blocker);
         else
             platform::removeFile(blocker);
@@ -130,17 +127,17 @@ bool BackupEngine::putAsideFileInTheWay(const QString& target, const QString& ba
 }
 
 void BackupEngine::skapamappar() {
-    frmmain* m = program().form<frmmain>();
-    frmsetup* s = program().form<frmsetup>();
-    const bool absolute = m->txtsökvägtyp == QLatin1String("1");
-    const QString backup = platform::withTrailingSeparator(m->txtbackupmapp);
-    const QString mainFolder = m->combomappar.value(0);
-    const bool withName = m->txtabsolutsökväg_huvudmapp == QLatin1String("JA");
-    const bool hideFiltered = s->chkdöljfilterilogg && s->chkdöljfilterilogg->isChecked();
+    const CurrentJobRecord& m = program().job();
+    const ProgramSettings& s = program().settings();
+    const bool absolute = m.txtsökvägtyp == QLatin1String("1");
+    const QString backup = platform::withTrailingSeparator(m.txtbackupmapp);
+    const QString mainFolder = m.combomappar.value(0);
+    const bool withName = m.txtabsolutsökväg_huvudmapp == QLatin1String("JA");
+    const bool hideFiltered = s.chkdöljfilterilogg;
     const bool simulated = progress_.simulated();
     progress_.status(QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
     progress_.yield();
-    const QStringList pieces = folderFilterPieces(m->txtmappfilter);
+    const QStringList pieces = folderFilterPieces(m.txtmappfilter);
 
     List3.clear();
     // Target folders under a file that could not be put aside: reported once, then left out.

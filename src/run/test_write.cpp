@@ -1,6 +1,5 @@
 #include "run/test_write.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -54,7 +53,7 @@ bool entryNamesDrive(const QString& entry, const QString& drive) {
 }
 
 void BackupEngine::provskriv_tillbackupmapp() {
-    frmmain* m = program().form<frmmain>();
+    const CurrentJobRecord& m = program().job();
     progress_.status(QStringLiteral("Provskriver till backupmappar..."));
     progress_.clearWindowLog();
     progress_.windowLog(QStringLiteral(" Provskriver till backupmappar..."));
@@ -67,14 +66,14 @@ void BackupEngine::provskriv_tillbackupmapp() {
         if (!progress_.jobSelected(i))
             continue;
         progress_.selectJob(i);
-        const QString folder = m->txtbackupmapp;
+        const QString folder = m.txtbackupmapp;
         if (writeTestFile(folder))
             continue;
         progress_.setJobSelected(i, false);
         const bool network = folder.startsWith(QLatin1String("//")) || platform::isNetworkPath(folder);
         const bool drivePresent = !network && platform::volumePresent(folder);
         const QString drive = network ? folder : platform::volumeRoot(folder);
-        const bool ignore = m->txtignorerasaknadenhet == QLatin1String("JA");
+        const bool ignore = m.txtignorerasaknadenhet == QLatin1String("JA");
         if (drivePresent) {
             listsaknadenhet << QStringLiteral("FEL: Backupmappen ") + folder +
                                    QStringLiteral(" saknas för jobb ''") + progress_.jobText(i) +

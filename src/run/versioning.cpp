@@ -1,6 +1,5 @@
 #include "run/versioning.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -97,8 +96,8 @@ bool BackupEngine::versionshantering(const QString& targetPath, int index) {
 }
 
 bool BackupEngine::keepVersion(const QString& targetPath, const QString& source) {
-    frmmain* m = program().form<frmmain>();
-    if (m->txtversionshantering == QLatin1String("NEJ"))
+    const CurrentJobRecord& m = program().job();
+    if (m.txtversionshantering == QLatin1String("NEJ"))
         return true;
     versionshantering_använd = true;
     if (!inCopy_)
@@ -108,19 +107,19 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
     QString copyName;
     bool made = false;
     try {
-        if (!m->txtversion_mb.isEmpty()) {
+        if (!m.txtversion_mb.isEmpty()) {
             const qint64 size = platform::fileSize(targetPath);
-            if (size != 0 && localeNumber(m->txtversion_mb) < megabytes(size))
+            if (size != 0 && localeNumber(m.txtversion_mb) < megabytes(size))
                 return true;
         }
-        if (!versionedType(targetPath, m->txtversionpattern))
+        if (!versionedType(targetPath, m.txtversionpattern))
             return true;
         // An empty, relative or root version folder would put the versions into the source
         // folder itself or wherever the program runs.
-        const QString setting = platform::withoutTrailingSeparator(m->txtversionmapp.trimmed());
+        const QString setting = platform::withoutTrailingSeparator(m.txtversionmapp.trimmed());
         if (!setting.startsWith('/') || setting == QLatin1String("/"))
             platform::throwError(76);
-        folder = versionFolderPath(m->txtversionmapp, source);
+        folder = versionFolderPath(m.txtversionmapp, source);
         if (!simulated)
             platform::makePath(folder);
         const QString fileName = platform::lastPiece(targetPath);
@@ -146,7 +145,7 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
         if (!simulated)
             versionNames_.insert(copyName);
         const QStringList versions = versionsOf(versionNames_, fileName);
-        const int keep = versionsToKeep(m->txtversionmax);
+        const int keep = versionsToKeep(m.txtversionmax);
         if (!simulated)
             for (qsizetype i = 0; i + keep < versions.size(); ++i) {
                 platform::removeFile(folder + versions[i]);

@@ -1,5 +1,5 @@
 #include "core/close_programs.h"
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"
 #include "support/xserver.h"
@@ -18,6 +18,7 @@ class ClosePrograms : public ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         prog().clock.setNow(QDateTime(QDate(2026, 5, 6), QTime(7, 8, 9)));
+        prog().form<frmutförbackup>(); // its window log is one of the three places
     }
     void TearDown() override {
         for (auto& p : children_) {

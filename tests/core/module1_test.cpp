@@ -1,6 +1,6 @@
 #include "core/error_dialog.h"
-#include "core/main_window.h"
 #include "core/module1.h"
+#include "mainwindow/main_window.h"
 #include "support/fixture.h"
 
 #include <QPlainTextEdit>

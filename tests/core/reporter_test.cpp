@@ -1,7 +1,7 @@
 #include "core/error_dialog.h"
-#include "core/main_window.h"
 #include "core/module1.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"
 

@@ -4,11 +4,11 @@
 #include "support/accessibility.h"
 #include "support/fixture.h"
 
-#include "core/main_window.h"
-#include "core/old_backup_window.h"
-#include "core/settings_window.h"
 #include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/old_backup_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/accessibility.h"
 #include "platform/click_label.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 // Shared steps of the job editor tests: the main window with one job selected, and reading a
 // job's files as bytes.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/program.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -19,28 +19,28 @@ inline frmmain* selectJob(const QString& name) {
         m->comboinställningar->addItem(name);
     m->comboinställningar->setCurrentIndex(m->comboinställningar->findText(name));
     const JobFiles::Data d = JobFiles(name).read();
-    m->txtjobbnamn = name;
-    m->listmappar = d.folders;
-    m->combomappar = d.mainFolders;
-    m->txtbackupmapp = d.backupFolder;
-    m->txtpattern = d.filters.types;
-    m->txtexpattern = d.filters.excludedTypes;
-    m->txtexfiler = d.filters.excludedNames;
-    m->txtmappfilter = d.filters.folderFilters;
-    m->txtexmb = d.filters.maxMb;
-    m->lblmappuppdatering = d.options.rescan;
-    m->txtsynkroniseraej = d.options.preventMirror;
-    m->txtsökvägtyp = d.options.pathType;
-    m->txtabsolutsökväg_huvudmapp = d.options.createMainFolder;
-    m->txtignorerasaknadenhet = d.options.ignoreMissingDrive;
-    m->listexmappar = d.excluded;
-    m->txtprogramstopp = d.programs.stop;
-    m->txtprogramstart = d.programs.start;
-    m->txtversionshantering = d.versioning.on;
-    m->txtversionpattern = d.versioning.types;
-    m->txtversion_mb = d.versioning.maxMb;
-    m->txtversionmax = d.versioning.maxVersions;
-    m->txtversionmapp = d.versioning.folder;
+    program().job().txtjobbnamn = name;
+    program().job().listmappar = d.folders;
+    program().job().combomappar = d.mainFolders;
+    program().job().txtbackupmapp = d.backupFolder;
+    program().job().txtpattern = d.filters.types;
+    program().job().txtexpattern = d.filters.excludedTypes;
+    program().job().txtexfiler = d.filters.excludedNames;
+    program().job().txtmappfilter = d.filters.folderFilters;
+    program().job().txtexmb = d.filters.maxMb;
+    program().job().lblmappuppdatering = d.options.rescan;
+    program().job().txtsynkroniseraej = d.options.preventMirror;
+    program().job().txtsökvägtyp = d.options.pathType;
+    program().job().txtabsolutsökväg_huvudmapp = d.options.createMainFolder;
+    program().job().txtignorerasaknadenhet = d.options.ignoreMissingDrive;
+    program().job().listexmappar = d.excluded;
+    program().job().txtprogramstopp = d.programs.stop;
+    program().job().txtprogramstart = d.programs.start;
+    program().job().txtversionshantering = d.versioning.on;
+    program().job().txtversionpattern = d.versioning.types;
+    program().job().txtversion_mb = d.versioning.maxMb;
+    program().job().txtversionmax = d.versioning.maxVersions;
+    program().job().txtversionmapp = d.versioning.folder;
     return m;
 }
 

@@ -2,10 +2,10 @@
 // dropping a folder, cancelling and the geometry file.
 #include "support/fixture.h"
 
-#include "core/main_window.h"
 #include "editor/editor_script.h"
 #include "editor/job_editor_window.h"
 #include "editor/reporter_script.h"
+#include "mainwindow/main_window.h"
 
 #include <QApplication>
 #include <QCheckBox>

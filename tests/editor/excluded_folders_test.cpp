@@ -1,5 +1,5 @@
-#include "core/main_window.h"
 #include "editor/excluded_folders.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "support/fixture.h"
 

@@ -1,7 +1,7 @@
 #include "core/error_dialog.h"
-#include "core/main_window.h"
 #include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"

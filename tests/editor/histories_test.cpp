@@ -1,11 +1,11 @@
 // The five drop-down histories: loading at window load, saving at OK, newest first, at most 20.
 #include "support/fixture.h"
 
-#include "core/main_window.h"
 #include "editor/editor_script.h"
 #include "editor/histories.h"
 #include "editor/job_editor_window.h"
 #include "editor/reporter_script.h"
+#include "mainwindow/main_window.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 #include "support/fixture.h"
 
 #include <QComboBox>

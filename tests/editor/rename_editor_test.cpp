@@ -1,7 +1,7 @@
 #include "core/error_dialog.h"
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "support/fixture.h"
 
@@ -130,7 +130,7 @@ TEST_F(RenameEditor, TheMainWindowListShowsTheNewNameSelected) {
     EXPECT_EQ(m->comboinställningar->currentText(), "Ödemark");
     ASSERT_NE(m->listinställningar->currentItem(), nullptr);
     EXPECT_EQ(m->listinställningar->currentItem()->text(), "Ödemark");
-    EXPECT_EQ(m->txtjobbnamn, "Ödemark");
+    EXPECT_EQ(program().job().txtjobbnamn, "Ödemark");
 
     // Cancelling the editor asks for a reload, which keeps the renamed job selected.
     e->cmdstäng_Click();

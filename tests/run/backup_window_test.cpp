@@ -1,8 +1,8 @@
 #include "run/backup_window.h"
 #include "support/fixture.h"
 
-#include "core/main_window.h"
 #include "flow_support.h"
+#include "mainwindow/main_window.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"
@@ -249,8 +249,8 @@ TEST_F(BackupWindow, ClickingAJobShowsItsSummaryButNotDuringARun) {
     fillJobs({"Dokument"});
     w->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     EXPECT_EQ(m->comboinställningar->currentText(), "Dokument");
-    EXPECT_EQ(w->txtsammanställning->toPlainText(), "Dokument\n\n" + m->txtsammanställning);
-    EXPECT_FALSE(m->txtsammanställning.isEmpty());
+    EXPECT_EQ(w->txtsammanställning->toPlainText(), "Dokument\n\n" + program().job().txtsammanställning);
+    EXPECT_FALSE(program().job().txtsammanställning.isEmpty());
 
     w->List1->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
     w->cmdkörbackup->setEnabled(false); // a run is going on

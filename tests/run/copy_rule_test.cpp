@@ -186,7 +186,7 @@ TEST_F(CopyRuleTest, SameTimeOtherLengthIsAConflictOnlyWithBothSizeChecks) {
         QStringList({"",
                      "FEL: En konflikt mellan filer med samma tidsstämpel men olika filstorlek. (Jobb: Jobb)",
                      "Original: " + src + "/a.txt (10 bytes)", "Kopia: " + dst + "/a.txt (4 bytes)"}));
-    EXPECT_TRUE(m->systemLogText().contains(
+    EXPECT_TRUE(program().systemLog().text().contains(
         "FEL! En konflikt mellan filer med samma tidsstämpel men olika filstorlek. (Jobb: Jobb)"));
 }
 
@@ -268,7 +268,8 @@ TEST_F(CopyRuleTest, ASourceThatGrowsDuringTheCopyIsNotPutInPlaceAndTheNextRunCo
                            "nästa körning. (Jobb: Jobb)",
                            "Från: " + src + "/ny.log", "Till: " + dst + "/ny.log"}));
     EXPECT_EQ(progress.windowLines.first(), " FEL: filen ändrades medan den kopierades: " + src + "/ny.log");
-    EXPECT_TRUE(m->systemLogText().contains("FEL! Filen ändrades medan den kopierades: " + src + "/ny.log"));
+    EXPECT_TRUE(program().systemLog().text().contains("FEL! Filen ändrades medan den kopierades: " + src +
+                                                      "/ny.log"));
 
     engine->file_copy(0); // the next run, with the files at rest
     EXPECT_EQ(readBytes(dst + "/ny.log"), readBytes(src + "/ny.log"));

@@ -1,7 +1,7 @@
 #pragma once
 // A stand-in for the backup window and a fixture for the engine's tests.
-#include "core/main_window.h"
-#include "core/settings_window.h"
+#include "core/program.h"
+#include "mainwindow/settings_window.h"
 #include "platform/paths.h"
 #include "run/copy_engine.h"
 #include "support/fixture.h"
@@ -13,7 +13,7 @@
 struct FakeJob {
     QString name;
     bool selected = true;
-    std::function<void(frmmain*)> load; // fills the current-job record
+    std::function<void(CurrentJobRecord*)> load; // fills the current-job record
 };
 
 class FakeProgress : public RunProgress {
@@ -47,8 +47,8 @@ class FakeProgress : public RunProgress {
     void setJobSelected(int i, bool on) override { jobs[i].selected = on; }
     void selectJob(int i) override {
         current = i;
-        frmmain* m = program().form<frmmain>();
-        m->töm_datafält();
+        CurrentJobRecord* m = &program().job();
+        m->clearRecord();
         if (jobs[i].load)
             jobs[i].load(m);
     }
@@ -76,7 +76,7 @@ class EngineTest : public ProgramTest {
   protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        m = prog().form<frmmain>();
+        m = &prog().job();
         s = prog().form<frmsetup>();
         engine = std::make_unique<BackupEngine>(progress);
         prog().clock.setNow(QDateTime(QDate(2026, 3, 4), QTime(10, 0, 0)));
@@ -96,7 +96,7 @@ class EngineTest : public ProgramTest {
     }
     QStringList log(const QString& name) const { return testutil::readLines(path(name)); }
 
-    frmmain* m = nullptr;
+    CurrentJobRecord* m = nullptr;
     frmsetup* s = nullptr;
     FakeProgress progress;
     std::unique_ptr<BackupEngine> engine;

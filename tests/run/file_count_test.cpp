@@ -14,18 +14,18 @@ class FileCountTest : public EngineTest {
         const QStringList aFolders = {work("a"), work("a/Temp"), work("a/Templates"), work("saknas")};
         progress.jobs = {
             FakeJob{"A", true,
-                    [aFolders](frmmain* m) {
+                    [aFolders](CurrentJobRecord* m) {
                         m->listmappar = aFolders;
                         m->txtpattern = "*.doc";
                         m->txtmappfilter = "temp";
                     }},
             FakeJob{"B", false,
-                    [b = work("b")](frmmain* m) {
+                    [b = work("b")](CurrentJobRecord* m) {
                         m->listmappar = {b};
                         m->txtpattern = "*.*";
                     }},
             FakeJob{"C", true,
-                    [b = work("b")](frmmain* m) {
+                    [b = work("b")](CurrentJobRecord* m) {
                         m->listmappar = {b, b};
                         m->txtpattern = "*.*";
                     }},
@@ -39,7 +39,7 @@ TEST_F(FileCountTest, CountsMatchingAndHiddenFilesOfSelectedJobsOutsideFilteredF
     EXPECT_EQ(progress.current, 2);
     EXPECT_EQ(progress.windowLines,
               QStringList({" Räknar alla filer som kommer ingå i körningen...", " 4 filer hittades."}));
-    EXPECT_TRUE(m->systemLogText().contains("4 filer hittades."));
+    EXPECT_TRUE(program().systemLog().text().contains("4 filer hittades."));
 }
 
 TEST_F(FileCountTest, NothingFoundGivesOneAndACancelKeepsTheOldTotal) {
@@ -55,5 +55,5 @@ TEST_F(FileCountTest, NothingFoundGivesOneAndACancelKeepsTheOldTotal) {
     progress.cancelAfterYields = progress.yields + 1;
     engine->räknaallajobbfiler();
     EXPECT_EQ(engine->filtotal, 77);
-    EXPECT_FALSE(m->systemLogText().contains("filer hittades."));
+    EXPECT_FALSE(program().systemLog().text().contains("filer hittades."));
 }

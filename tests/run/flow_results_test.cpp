@@ -1,7 +1,7 @@
 // Manual simulated runs through to their result windows, answered the way a user answers them.
 #include "flow_support.h"
 
-#include "core/settings_window.h"
+#include "mainwindow/settings_window.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Whole runs driven through the windows as a user drives them: the main window loads the jobs,
 // its run command opens the backup window, the user marks a job and presses "Utför!".
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"
 

@@ -1,4 +1,4 @@
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "run/backup_window.h"
 #include "run/job_programs.h"
 #include "support/fixture.h"
@@ -23,6 +23,7 @@ class JobProgramsTest : public ProgramTest {};
 
 TEST_F(JobProgramsTest, ClosingEndsTheNamedProgramAndLogsInThreePlaces) {
     prog().form<frmmain>();
+    prog().form<frmutförbackup>(); // closing programs happens in a run, with the window loaded
     // A name of this run's own, so parallel test runs never end each other's processes.
     const QString name = QString("tamrelsov%1").arg(QCoreApplication::applicationPid());
     const QString exe = work(name);

@@ -1,4 +1,4 @@
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "run/mirror.h"
 #include "support/fixture.h"

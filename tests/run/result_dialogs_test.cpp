@@ -1,4 +1,4 @@
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "run/result_dialogs.h"
 #include "support/fixture.h"
 

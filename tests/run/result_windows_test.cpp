@@ -1,5 +1,5 @@
-#include "core/main_window.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/errors.h"
 #include "run/leftover_window.h"
 #include "run/simulation_window.h"

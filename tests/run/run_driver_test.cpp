@@ -2,8 +2,8 @@
 #include "support/fixture.h"
 
 #include "core/error_dialog.h"
-#include "core/main_window.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "run/copy_engine.h"
 #include "run/result_dialogs.h"
 #include "run/run_driver.h"

@@ -115,7 +115,7 @@ TEST_F(TargetFoldersTest, AFolderThatCannotBeMadeIsOneErrorAndNothingLandsOnAMis
     const QString text = "Felkod 53. Sökvägen är för lång, mappen verkar inte ha skapats. (Jobb: Bilder)";
     EXPECT_EQ(testutil::readLines(path("log_err.txt")),
               QStringList({"", "FEL: " + text, "Från: " + work("src/"), "Till: " + engine->List3[0].target}));
-    EXPECT_TRUE(m->systemLogText().contains("FEL! " + text));
+    EXPECT_TRUE(program().systemLog().text().contains("FEL! " + text));
 }
 
 // A main folder that is the backup folder itself would nest its copies one level deeper at every

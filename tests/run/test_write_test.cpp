@@ -21,7 +21,7 @@ class TestWriteTest : public EngineTest {
         testutil::makeDir(work("ok"));
     }
     FakeJob job(const QString& name, const QString& folder, const QString& ignore = "NEJ") {
-        return FakeJob{name, true, [=](frmmain* m) {
+        return FakeJob{name, true, [=](CurrentJobRecord* m) {
                            m->txtbackupmapp = folder;
                            m->txtignorerasaknadenhet = ignore;
                        }};

@@ -147,8 +147,8 @@ TEST_F(VersioningTest, AFailedVersionCopyLeavesTheTargetInPlace) {
                            "Till: " + verFolder + "rapport[2024-05-01 14;03;27].doc"}));
     EXPECT_EQ(progress.windowLines,
               QStringList({" Fel under versionshantering, " + verFolder + dst + "/rapport.doc"}));
-    EXPECT_TRUE(
-        m->systemLogText().contains("FEL! Fel under versionshantering, " + verFolder + dst + "/rapport.doc"));
+    EXPECT_TRUE(program().systemLog().text().contains("FEL! Fel under versionshantering, " + verFolder + dst +
+                                                      "/rapport.doc"));
     EXPECT_FALSE(QFile::exists(path("log_filversion.txt")));
 }
 

@@ -1,4 +1,4 @@
-#include "editor/job_files.h"
+#include "core/job_files.h"
 
 #include "core/program.h"
 #include "platform/errors.h"

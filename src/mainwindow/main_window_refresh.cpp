@@ -1,9 +1,9 @@
 // Folder-structure refresh of the main window: rescans the current job's main folders through
 // the hidden job editor, saves the job and reloads it.
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/job_editor_window.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 
 #include <QCheckBox>
@@ -35,14 +35,14 @@ void editorSave() {
 void frmmain::uppdatera_huvudmappar() {
     program().schema_avstängt = 0;
     try {
-        if (combomappar.isEmpty())
+        if (record().combomappar.isEmpty())
             return;
-        const qsizetype before = listmappar.size();
+        const qsizetype before = record().listmappar.size();
         knappar_lås();
         setCombomapparIndex(-1);
         Tag = QStringLiteral("1");
         ändra_inställning();
-        const QStringList mains = combomappar;
+        const QStringList mains = record().combomappar;
         for (int i = 0; i < mains.size(); ++i) {
             setCombomapparIndex(i);
             appendSystemLog(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + mains[i] +
@@ -56,7 +56,7 @@ void frmmain::uppdatera_huvudmappar() {
         Tag.clear();
         if (!chkaktiveraschema->isChecked())
             knappar_låsupp();
-        const qsizetype after = listmappar.size();
+        const qsizetype after = record().listmappar.size();
         if (windowTitle() == QLatin1String("Tamrel Backup")) {
             Module1::logga_meddelande(0, -1,
                                       QStringLiteral("Uppdatering klar.\r\nFöre: ") +

@@ -1,10 +1,10 @@
 // The main window's New, Edit and Delete commands.
 #include "support/fixture.h"
 
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "editor/editor_script.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -153,5 +153,5 @@ TEST_F(JobCommandsTest, DeleteRemovesTheSetButNotTheExtraFileAfterAYes) {
     for (int n = 0; n <= 9; ++n)
         EXPECT_FALSE(QFile::exists(job.path(n))) << n;
     EXPECT_TRUE(job.hasFile(10));
-    EXPECT_TRUE(main->txtbackupmapp.isEmpty());
+    EXPECT_TRUE(program().job().txtbackupmapp.isEmpty());
 }

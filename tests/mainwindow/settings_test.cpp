@@ -1,5 +1,5 @@
-#include "core/main_window.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/autostart.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -152,7 +152,7 @@ TEST_F(SettingsTest, StoredGroupIsSelectedBeforeTheExtraGroupsAreApplied) {
     frmsetup* s = read();
     frmmain* m = prog().form<frmmain>();
     EXPECT_TRUE(m->optarkiv[3]->isChecked());
-    EXPECT_EQ(m->txtjobbnamn, "Fyra");
+    EXPECT_EQ(program().job().txtjobbnamn, "Fyra");
     EXPECT_TRUE(s->chkjobbarkiv->isChecked());
     EXPECT_TRUE(platform::folderExists(path("Listor2")));
     EXPECT_TRUE(platform::folderExists(path("Listor3")));

@@ -1,4 +1,4 @@
-#include "editor/job_files.h"
+#include "core/job_files.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "support/fixture.h"
@@ -7,7 +7,7 @@
 
 namespace {
 testutil::JobSpec jobSpec(const QString& name, const QStringList& folders = {},
-                       const QStringList& mainFolders = {}, const QString& backup = {}) {
+                          const QStringList& mainFolders = {}, const QString& backup = {}) {
     testutil::JobSpec j;
     j.name = name;
     j.folders = folders;

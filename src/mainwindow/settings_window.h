@@ -1,4 +1,6 @@
 #pragma once
+#include "core/program_settings.h"
+
 #include <QList>
 #include <QWidget>
 #include <array>
@@ -12,7 +14,8 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 
-// The settings window. Its check boxes are the program settings: every reader reads the box.
+// The settings window. Its check boxes show and edit the program settings' values
+// (program().settings()), which every other window reads.
 // It is loaded at start-up and stays loaded, hidden, until the program ends.
 class frmsetup : public QWidget {
   public:
@@ -102,7 +105,7 @@ class frmsetup : public QWidget {
     bool eventFilter(QObject* o, QEvent* e) override;
 
   private:
-    QCheckBox* box(QGroupBox* frame, const char* name, const QString& caption, bool design,
+    QCheckBox* box(QGroupBox* frame, const char* name, const QString& caption, bool ProgramSettings::*value,
                    const QString& explanation = {});
     QGroupBox* frame(const char* name, const QString& caption);
     void createMenus();

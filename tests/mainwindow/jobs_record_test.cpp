@@ -1,5 +1,5 @@
-#include "core/main_window.h"
-#include "editor/job_files.h"
+#include "core/job_files.h"
+#include "mainwindow/main_window.h"
 #include "support/fixture.h"
 
 #include <QComboBox>
@@ -34,7 +34,7 @@ class JobRecordTest : public ProgramTest {
         j.backupFolder = "/mnt/usb/Backup";
         return j;
     }
-    static QStringList summary(const frmmain* m) { return m->txtsammanställning.split('\n'); }
+    static QStringList summary(const frmmain*) { return program().job().txtsammanställning.split('\n'); }
 };
 
 TEST_F(JobRecordTest, AJobSavedWithEveryFieldFillsTheRecordAndTheSummary) {
@@ -49,17 +49,18 @@ TEST_F(JobRecordTest, AJobSavedWithEveryFieldFillsTheRecordAndTheSummary) {
     JobFiles("Två").writeLastRun({"2026-05-07 22:15", "Schemalagd"});
     frmmain* m = select(j);
 
-    EXPECT_EQ(m->txtjobbnamn, "Två");
-    EXPECT_EQ(m->lblschema_jobb, "Två");
-    EXPECT_EQ(m->listmappar, j.folders);
+    EXPECT_EQ(program().job().txtjobbnamn, "Två");
+    EXPECT_EQ(program().job().lblschema_jobb, "Två");
+    EXPECT_EQ(program().job().listmappar, j.folders);
     EXPECT_EQ(m->combomappar_list->count(), 2);
     EXPECT_EQ(m->combomapparIndex(), 0);
-    EXPECT_EQ(m->txtexfiler, "thumbs.db");
-    EXPECT_EQ(m->txtignorerasaknadenhet, "JA");
-    EXPECT_EQ(m->listexmappar, j.excluded);
-    EXPECT_EQ(m->txtschema, "Aktiv: JA, Spegla: JA, simulerad. Tid: 21:30");
-    EXPECT_EQ(m->chkschemadag, (std::array<int, 8>{0, 0, 1, 0, 0, 0, 1, 0})); // Monday and Friday
-    EXPECT_EQ(m->txtlastrun_Tag, "Schemalagd");
+    EXPECT_EQ(program().job().txtexfiler, "thumbs.db");
+    EXPECT_EQ(program().job().txtignorerasaknadenhet, "JA");
+    EXPECT_EQ(program().job().listexmappar, j.excluded);
+    EXPECT_EQ(program().job().txtschema, "Aktiv: JA, Spegla: JA, simulerad. Tid: 21:30");
+    EXPECT_EQ(program().job().chkschemadag,
+              (std::array<int, 8>{0, 0, 1, 0, 0, 0, 1, 0})); // Monday and Friday
+    EXPECT_EQ(program().job().txtlastrun_Tag, "Schemalagd");
     EXPECT_EQ(m->lblhuvudmappar_label->text(), "2 st");
     EXPECT_EQ(m->lblallamappar_label->text(), "3 st");
     EXPECT_EQ(m->lblexmappar_label->text(), "1 exkluderade");
@@ -85,7 +86,7 @@ TEST_F(JobRecordTest, AJobSavedWithEveryFieldFillsTheRecordAndTheSummary) {
                   "Backup från: /srv/Bilder",
                   "Backup till:    /mnt/usb/Backup/srv/Bilder",
               }));
-    EXPECT_EQ(m->txtsammanställning_text->toPlainText(), m->txtsammanställning);
+    EXPECT_EQ(m->txtsammanställning_text->toPlainText(), program().job().txtsammanställning);
 }
 
 TEST_F(JobRecordTest, AnOldJobGetsItsMissingFilesAndDefaults) {
@@ -103,11 +104,11 @@ TEST_F(JobRecordTest, AnOldJobGetsItsMissingFilesAndDefaults) {
     EXPECT_TRUE(QFile::exists(path("Listor/Två.005")));
     EXPECT_FALSE(QFile::exists(path("Listor/Två.008")));
     EXPECT_FALSE(QFile::exists(path("Listor/Två.009")));
-    EXPECT_EQ(m->lblmappuppdatering, "");
-    EXPECT_EQ(m->txtsynkroniseraej, "NEJ");
-    EXPECT_EQ(m->txtsökvägtyp, "0");
-    EXPECT_EQ(m->txtschema, "Aktiv: NEJ, Spegla: NEJ, Tid: --:--");
-    EXPECT_EQ(m->txtversionshantering, "NEJ");
+    EXPECT_EQ(program().job().lblmappuppdatering, "");
+    EXPECT_EQ(program().job().txtsynkroniseraej, "NEJ");
+    EXPECT_EQ(program().job().txtsökvägtyp, "0");
+    EXPECT_EQ(program().job().txtschema, "Aktiv: NEJ, Spegla: NEJ, Tid: --:--");
+    EXPECT_EQ(program().job().txtversionshantering, "NEJ");
     const QStringList s = summary(m);
     EXPECT_EQ(s[2], "Backupsökväg: Relativ (utökad)");
     EXPECT_EQ(s[3], "Senast körd:  (Okänt)");
@@ -142,12 +143,12 @@ TEST_F(JobRecordTest, AFileThatEndsTooSoonStopsTheLoadWhereItIs) {
     j.programs = {"gedit"}; // .008 needs both lines
     dialogs().expectWindow("frmerror");
     frmmain* m = select(j);
-    EXPECT_EQ(m->txtjobbnamn, "Två");
-    EXPECT_EQ(m->txtbackupmapp, "/mnt/usb/Backup"); // read before the error
-    EXPECT_EQ(m->txtprogramstopp, "");
-    EXPECT_EQ(m->txtversionshantering, "NEJ");
-    EXPECT_EQ(m->txtsammanställning, "");
-    EXPECT_EQ(m->lblhuvudmappar, "0");
+    EXPECT_EQ(program().job().txtjobbnamn, "Två");
+    EXPECT_EQ(program().job().txtbackupmapp, "/mnt/usb/Backup"); // read before the error
+    EXPECT_EQ(program().job().txtprogramstopp, "");
+    EXPECT_EQ(program().job().txtversionshantering, "NEJ");
+    EXPECT_EQ(program().job().txtsammanställning, "");
+    EXPECT_EQ(program().job().lblhuvudmappar, "0");
     EXPECT_TRUE(m->txtsyslogg->toPlainText().contains("Plats: Main, comboinställningar"));
 
     // Selecting another job clears what the broken one left.
@@ -155,9 +156,9 @@ TEST_F(JobRecordTest, AFileThatEndsTooSoonStopsTheLoadWhereItIs) {
     other.name = "Annan";
     other.backupFolder = "/annan";
     select(other);
-    EXPECT_EQ(m->txtjobbnamn, "Annan");
-    EXPECT_EQ(m->listmappar, QStringList{});
-    EXPECT_EQ(m->txtbackupmapp, "/annan");
+    EXPECT_EQ(program().job().txtjobbnamn, "Annan");
+    EXPECT_EQ(program().job().listmappar, QStringList{});
+    EXPECT_EQ(program().job().txtbackupmapp, "/annan");
 }
 
 TEST_F(JobRecordTest, ScheduleDaysAndAShortScheduleFile) {
@@ -165,13 +166,14 @@ TEST_F(JobRecordTest, ScheduleDaysAndAShortScheduleFile) {
     testutil::writeJob(path("Listor"), j);
     JobFiles("Två").writeFile(6, {"0", "0", "07:00", "1000060"});
     frmmain* m = select(j);
-    EXPECT_EQ(m->chkschemadag, (std::array<int, 8>{0, 1, 0, 0, 0, 0, 1, 0})); // Sunday and Friday
-    EXPECT_EQ(m->txtschema, "Aktiv: NEJ, Spegla: NEJ, Tid: 07:00");
-    EXPECT_FALSE(m->txtsammanställning.contains("Schemaläggning"));
+    EXPECT_EQ(program().job().chkschemadag,
+              (std::array<int, 8>{0, 1, 0, 0, 0, 0, 1, 0})); // Sunday and Friday
+    EXPECT_EQ(program().job().txtschema, "Aktiv: NEJ, Spegla: NEJ, Tid: 07:00");
+    EXPECT_FALSE(program().job().txtsammanställning.contains("Schemaläggning"));
 
     JobFiles("Två").writeFile(6, {"1", "0", "07:00"}); // no days line
     m->comboinställningar->setCurrentIndex(-1);
     m->comboinställningar->setCurrentIndex(0);
-    EXPECT_EQ(m->chkschemadag, (std::array<int, 8>{}));
-    EXPECT_EQ(m->chkschemaaktiv, 1);
+    EXPECT_EQ(program().job().chkschemadag, (std::array<int, 8>{}));
+    EXPECT_EQ(program().job().chkschemaaktiv, 1);
 }

@@ -1,5 +1,6 @@
 #pragma once
-#include "core/job_record.h"
+#include "core/main_window_services.h"
+#include "core/program.h"
 #include "platform/tray.h"
 
 #include <QMainWindow>
@@ -17,8 +18,8 @@ class QTimer;
 class QFrame;
 class QLineEdit;
 
-// The main window: the hub of the program. The current-job record is part of it, as its
-// controls were; other windows reach it through program().form<frmmain>().
+// The main window: the hub of the program. It shows the current-job record and the system log,
+// which Program owns, and serves the windows below it through MainWindowServices.
 //
 // The class is implemented in several files, one per area:
 //   main_window.cpp          start-up, activation, shutdown, command-line run
@@ -26,7 +27,7 @@ class QLineEdit;
 //   main_window_layout.cpp   layout, geometry file, tray click, button locking
 //   main_window_jobs.cpp     job groups, job list, current-job record
 //   main_window_commands.cpp commands, toolbar and menus
-class frmmain : public QMainWindow, public CurrentJobRecord {
+class frmmain : public QMainWindow, public MainWindowServices {
   public:
     frmmain();
     ~frmmain() override;
@@ -64,12 +65,10 @@ class frmmain : public QMainWindow, public CurrentJobRecord {
     QTimer* timer_syslogg = nullptr;
     QPushButton* cmdprogramlogg = nullptr;
     QPushButton* cmdvisalogg = nullptr;
-    // Appends one line: line break, date and time, two blanks, the text.
-    void appendSystemLog(const QString& text);
-    // Appends text directly, with no line break and no time.
-    void appendSystemLogRaw(const QString& text);
-    // The system log's text, line ends as CR LF.
-    QString systemLogText() const;
+    // The system log (program().systemLog()), which txtsyslogg shows.
+    void appendSystemLog(const QString& text) { program().systemLog().append(text); }
+    void appendSystemLogRaw(const QString& text) { program().systemLog().appendRaw(text); }
+    QString systemLogText() const { return program().systemLog().text(); }
     void spara_syslogg();
     void cmdprogramlogg_Click();
     void cmdsyslogg_dölj_Click();
@@ -86,13 +85,16 @@ class frmmain : public QMainWindow, public CurrentJobRecord {
     // The saved leftover lists: names of the "*.schemasync" files in the folder Schemasync.
     QStringList file_schemasync() const;
     // Turns the program-log label red (an error line was written).
-    void markProgramLogError();
+    void markProgramLogError() { program().systemLog().markError(); }
     // Marks "FEL!" and "Ett fel uppstod" red and bold in `box`; returns the count.
     static int markErrors(QTextEdit* box);
     static QString errorCountText(int count);
     // The size caption of a program log of `bytes` bytes.
     static QString logSizeText(qint64 bytes);
     bool syslogMarked_ = false; // marks are in txtsyslogg; the next append clears them
+    // txtsyslogg follows program().systemLog().
+    void showSystemLogAppend(const QString& raw);
+    void showSystemLogText();
 
     // ---- layout, geometry, tray ------------------------------------------------------------
     platform::TrayIcon* TrayIcon1 = nullptr;
@@ -106,8 +108,8 @@ class frmmain : public QMainWindow, public CurrentJobRecord {
     void Form_Resize();
     void Timerfönstersize_Timer();
     void TrayIcon1_MouseDown();
-    void knappar_lås();
-    void knappar_låsupp();
+    void knappar_lås() override;
+    void knappar_låsupp() override;
 
     // ---- job groups, job list and current-job record -----------------------------------------
     QComboBox* comboinställningar = nullptr;  // hidden: the job list, setting its index selects a job
@@ -144,6 +146,8 @@ class frmmain : public QMainWindow, public CurrentJobRecord {
     void reloadJobsKeepingSelection();
     // Puts the record's fields into the controls that show them.
     void showRecord();
+    // The current-job record, which Program owns.
+    static CurrentJobRecord& record() { return program().job(); }
 
     // ---- settings and quick start -----------------------------------------------------------
     void open_setup();
@@ -154,7 +158,7 @@ class frmmain : public QMainWindow, public CurrentJobRecord {
     // ---- scheduler panel --------------------------------------------------------------------
     QCheckBox* chkaktiveraschema = nullptr;
     QString cmdstartaschema_Tag; // requested scheduler state: "1", "0" or ""
-    void visa_senaste_backup();
+    void visa_senaste_backup() override;
 
     // ---- old-backup warning ----------------------------------------------------------------
     void varna_gammal_backup();
@@ -193,7 +197,37 @@ class frmmain : public QMainWindow, public CurrentJobRecord {
     void ändra_inställning();
 
     // ---- folder-structure refresh ------------------------------------------------------------
-    void uppdatera_huvudmappar();
+    void uppdatera_huvudmappar() override;
+
+    // ---- what the windows below ask of the main window ----------------------------------------
+    int jobCount() const override;
+    QString jobName(int i) const override;
+    int currentJobIndex() const override;
+    QString currentJobName() const override;
+    void selectJob(int i) override;
+    void reloadJobList() override { cmdload_Click(); }
+    void requestReload() override { chkload = true; }
+    void setMainFolderIndex(int i) override { setCombomapparIndex(i); }
+    QString tag() const override { return Tag; }
+    void setTag(const QString& t) override { Tag = t; }
+    bool schedulerOn() const override;
+    void setSchedulerOn(bool on) override;
+    void setFieldText(const QString& name, const QString& text) override;
+    bool fieldVisible(const QString& name) const override;
+    void setFieldVisible(const QString& name, bool visible) override;
+    void setProgressShare(double share) override;
+    void addSchedulerLogEntry(const QString& text) override;
+    void markSchedulerLogError() override;
+    void setLblstatus2Visible(bool visible) override;
+    void setTrayPicture(const QIcon& icon) override;
+    QString trayTag() const override;
+    void setTrayTag(const QString& tag) override;
+    QWidget* widget() override { return this; }
+    QIcon icon() const override { return windowIcon(); }
+    void setCaption(const QString& caption) override { setWindowTitle(caption); }
+    void showWindow() override { show(); }
+    void hideWindow() override { hide(); }
+    void raiseWindow() override { raise(); }
 
   protected:
     void changeEvent(QEvent* e) override;

@@ -1,10 +1,10 @@
 // The main window's commands for a new job, editing a job and deleting a job.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,41 +78,41 @@ void frmmain::ändra_inställning() {
         return;
     frmaddmapp* e = program().form<frmaddmapp>();
     try {
-        e->combomappar->addItems(combomappar);
-        e->lstFoundFiles->addItems(listmappar);
-        e->listexmappar += listexmappar;
+        e->combomappar->addItems(record().combomappar);
+        e->lstFoundFiles->addItems(record().listmappar);
+        e->listexmappar += record().listexmappar;
         e->cmdexmappar->setText(excludedFoldersCaption(int(e->listexmappar.size())));
 
-        e->txtbackupmapp->setEditText(txtbackupmapp);
+        e->txtbackupmapp->setEditText(record().txtbackupmapp);
         e->txtnamn->setEditText(comboinställningar->currentText());
-        e->txtpattern.setText(txtpattern);
-        e->txtexpattern.setText(txtexpattern);
-        e->txtexfiler.setText(txtexfiler);
-        e->txtexmb->setText(txtexmb);
-        e->txtmappfilter.setText(txtmappfilter);
-        e->txtstartstopp_stopp.setText(txtprogramstopp);
-        e->txtstartstopp_start.setText(txtprogramstart);
+        e->txtpattern.setText(record().txtpattern);
+        e->txtexpattern.setText(record().txtexpattern);
+        e->txtexfiler.setText(record().txtexfiler);
+        e->txtexmb->setText(record().txtexmb);
+        e->txtmappfilter.setText(record().txtmappfilter);
+        e->txtstartstopp_stopp.setText(record().txtprogramstopp);
+        e->txtstartstopp_start.setText(record().txtprogramstart);
 
         // An existing job gets a new name only through the rename button.
         e->cmdbytnamn->setVisible(true);
         e->txtnamn->setEnabled(false);
         e->lblCount2->setText(QString::number(e->lstFoundFiles->count()));
 
-        e->chkuppdateramappar->setChecked(lblmappuppdatering == QLatin1String("JA"));
-        e->chksynkroniseraej->setChecked(txtsynkroniseraej == QLatin1String("JA"));
-        e->chkabsolutsökväg_huvudmapp->setChecked(txtabsolutsökväg_huvudmapp == QLatin1String("JA"));
-        e->chkignorerasaknadenhet->setChecked(txtignorerasaknadenhet == QLatin1String("JA"));
-        e->optsökvägtyp[txtsökvägtyp == QLatin1String("1") ? 1 : 0]->setChecked(true);
+        e->chkuppdateramappar->setChecked(record().lblmappuppdatering == QLatin1String("JA"));
+        e->chksynkroniseraej->setChecked(record().txtsynkroniseraej == QLatin1String("JA"));
+        e->chkabsolutsökväg_huvudmapp->setChecked(record().txtabsolutsökväg_huvudmapp == QLatin1String("JA"));
+        e->chkignorerasaknadenhet->setChecked(record().txtignorerasaknadenhet == QLatin1String("JA"));
+        e->optsökvägtyp[record().txtsökvägtyp == QLatin1String("1") ? 1 : 0]->setChecked(true);
         if (e->combomappar->count() > 0)
             e->combomappar->setCurrentRow(0);
 
         // The box comes before the version folder: ticking it proposes a folder that the stored
         // one then replaces.
-        e->chkversionshantering->setChecked(txtversionshantering != QLatin1String("NEJ"));
-        e->txtversionpattern.setText(txtversionpattern);
-        e->txtversion_mb->setText(txtversion_mb);
-        e->txtversionmax->setText(txtversionmax);
-        e->txtversionmapp->setText(txtversionmapp);
+        e->chkversionshantering->setChecked(record().txtversionshantering != QLatin1String("NEJ"));
+        e->txtversionpattern.setText(record().txtversionpattern);
+        e->txtversion_mb->setText(record().txtversion_mb);
+        e->txtversionmax->setText(record().txtversionmax);
+        e->txtversionmapp->setText(record().txtversionmapp);
     } catch (const platform::RunError& err) {
         Module1::logga_meddelande(err, -1, QStringLiteral("Ett fel uppstod."),
                                   QStringLiteral("Main, ändra jobb"));

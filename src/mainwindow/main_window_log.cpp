@@ -1,7 +1,7 @@
 // System log, log panel and program log of the main window.
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -83,6 +83,7 @@ void frmmain::createLogControls() {
     txtsyslogg->setLineWrapMode(QTextEdit::NoWrap);
     txtsyslogg->setGeometry(0, tw(1260), framesyslogg->width(), framesyslogg->height() - tw(1260));
     lblsyslogginfo->setBuddy(txtsyslogg);
+    showSystemLogText();
     timer_syslogg = new QTimer(this);
     timer_syslogg->setObjectName(QStringLiteral("timer_syslogg"));
     QObject::connect(timer_syslogg, &QTimer::timeout, this, [this] { timer_syslogg_Timer(); });
@@ -91,6 +92,14 @@ void frmmain::createLogControls() {
     lblprogramlogg->setObjectName(QStringLiteral("lblprogramlogg"));
     lblprogramlogg->setAlignment(Qt::AlignHCenter);
     lblprogramlogg->setGeometry(0, picmeny->height() - tw(600), picmeny->width(), tw(285));
+    program().systemLog().setObserver(
+        {[this](const QString& raw) { showSystemLogAppend(raw); }, [this] { showSystemLogText(); },
+         [this](bool marked) {
+             setTextColour(lblprogramlogg,
+                           marked ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::ButtonText));
+         }});
+    if (program().systemLog().errorMarked())
+        setTextColour(lblprogramlogg, QColor(255, 0, 0));
     lblschemavisasyslogg = linkLabel(QStringLiteral("Visa programlogg"), "lblschemavisasyslogg", c);
     setTextColour(lblschemavisasyslogg, QColor(0, 0, 0xC0));
     lblschemavisasyslogg->hide();
@@ -138,12 +147,7 @@ bool frmmain::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void frmmain::appendSystemLog(const QString& text) {
-    appendSystemLogRaw(QStringLiteral("\r\n") + platform::dateTimeText(program().clock.now()) +
-                       QStringLiteral("  ") + text);
-}
-
-void frmmain::appendSystemLogRaw(const QString& text) {
+void frmmain::showSystemLogAppend(const QString& text) {
     QTextDocument* doc = txtsyslogg->document();
     // Error marks last until the next line only; the append itself stays a cheap insert at the end.
     if (syslogMarked_) {
@@ -161,10 +165,11 @@ void frmmain::appendSystemLogRaw(const QString& text) {
     c.insertText(t);
 }
 
-QString frmmain::systemLogText() const {
-    QString text = txtsyslogg->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
+void frmmain::showSystemLogText() {
+    QString t = program().systemLog().text();
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    txtsyslogg->setPlainText(t);
+    syslogMarked_ = false;
 }
 
 void frmmain::spara_syslogg() {
@@ -173,10 +178,6 @@ void frmmain::spara_syslogg() {
                              systemLogText() + QStringLiteral("\r\n\r\n\r\n"));
     } catch (...) {
     }
-}
-
-void frmmain::markProgramLogError() {
-    setTextColour(lblprogramlogg, QColor(255, 0, 0));
 }
 
 void frmmain::cmdprogramlogg_Click() {
@@ -208,7 +209,7 @@ void frmmain::cmdprogramlogg_Click() {
         for (QRadioButton* o : optarkiv)
             if (o)
                 o->raise();
-    setTextColour(lblprogramlogg, QApplication::palette().color(QPalette::ButtonText));
+    program().systemLog().clearErrorMark();
     setTextColour(lblschemavisasyslogg, QColor(0, 0, 0xC0));
     cmdsyslogg_fel_Click();
     framesyslogg->show();

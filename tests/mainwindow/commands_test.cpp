@@ -1,7 +1,7 @@
 #include "core/error_dialog.h"
-#include "core/main_window.h"
-#include "core/old_backup_window.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/old_backup_window.h"
+#include "mainwindow/settings_window.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"
 
@@ -71,13 +71,13 @@ TEST_F(CommandsTest, ToolbarRunsItsCommandsOnThePress) {
 }
 
 TEST_F(CommandsTest, TargetFoldersOfMainFoldersForEveryPathType) {
-    m()->txtbackupmapp = "/mnt/usb/Säk";
-    m()->txtsökvägtyp = "0";
+    program().job().txtbackupmapp = "/mnt/usb/Säk";
+    program().job().txtsökvägtyp = "0";
     EXPECT_EQ(m()->targetFolderOfMainFolder("/data/Dokument"), "/mnt/usb/Säk/data/Dokument/");
-    m()->txtsökvägtyp = "1";
-    m()->txtabsolutsökväg_huvudmapp = "NEJ";
+    program().job().txtsökvägtyp = "1";
+    program().job().txtabsolutsökväg_huvudmapp = "NEJ";
     EXPECT_EQ(m()->targetFolderOfMainFolder("/data/Foto/2009"), "/mnt/usb/Säk/");
-    m()->txtabsolutsökväg_huvudmapp = "JA";
+    program().job().txtabsolutsökväg_huvudmapp = "JA";
     EXPECT_EQ(m()->targetFolderOfMainFolder("/data/Foto/2009"), "/mnt/usb/Säk/2009/");
 }
 
@@ -86,8 +86,8 @@ TEST_F(CommandsTest, FolderMenuShowsAtMostFiftyPairsAndMissingFoldersAreReported
     QStringList mains;
     for (int i = 0; i < 60; ++i)
         mains << QString("/data/m%1").arg(i);
-    m()->combomappar = mains;
-    m()->txtbackupmapp = "/b";
+    program().job().combomappar = mains;
+    program().job().txtbackupmapp = "/b";
     m()->showRecord();
     m()->setCombomapparIndex(0);
     m()->cmdöppnamålmapp_Click();

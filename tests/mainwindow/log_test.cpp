@@ -1,5 +1,5 @@
-#include "core/main_window.h"
 #include "core/module1.h"
+#include "mainwindow/main_window.h"
 #include "platform/icons.h"
 #include "support/fixture.h"
 
@@ -15,7 +15,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
-class SystemLog : public ProgramTest {
+class MainWindowLog : public ProgramTest {
   protected:
     void SetUp() override {
         ProgramTest::SetUp();
@@ -44,7 +44,7 @@ class SystemLog : public ProgramTest {
     frmmain* m = nullptr;
 };
 
-TEST_F(SystemLog, EveryLineBeginsWithABreakTheTimeAndTwoBlanks) {
+TEST_F(MainWindowLog, EveryLineBeginsWithABreakTheTimeAndTwoBlanks) {
     m->appendSystemLog("Första");
     prog().clock.advance(61);
     m->appendSystemLog("Andra\r\nmed två rader");
@@ -52,7 +52,7 @@ TEST_F(SystemLog, EveryLineBeginsWithABreakTheTimeAndTwoBlanks) {
               "\r\n2026-01-02 03:04:05  Första\r\n2026-01-02 03:05:06  Andra\r\nmed två rader");
 }
 
-TEST_F(SystemLog, EachSaveAppendsOneBlockEndingInTwoEmptyLines) {
+TEST_F(MainWindowLog, EachSaveAppendsOneBlockEndingInTwoEmptyLines) {
     m->appendSystemLog("Ett");
     m->spara_syslogg();
     m->appendSystemLog("Två");
@@ -63,7 +63,7 @@ TEST_F(SystemLog, EachSaveAppendsOneBlockEndingInTwoEmptyLines) {
     EXPECT_EQ(file, one + "\r\n\r\n\r\n" + two + "\r\n\r\n\r\n");
 }
 
-TEST_F(SystemLog, ErrorMarkingCountsEachErrorOnce) {
+TEST_F(MainWindowLog, ErrorMarkingCountsEachErrorOnce) {
     m->appendSystemLog("FEL! Ett fel uppstod. Plats: X");
     m->cmdsyslogg_fel_Click();
     EXPECT_EQ(m->lblsyslogg_rödfel->text(), "Hittade 1 fel. Det är markerat med rött.");
@@ -77,7 +77,7 @@ TEST_F(SystemLog, ErrorMarkingCountsEachErrorOnce) {
     EXPECT_EQ(m->lblsyslogg_rödfel->text(), "Inga fel i loggen.");
 }
 
-TEST_F(SystemLog, MarksAreRedAndBoldAndGoneAfterTheNextLine) {
+TEST_F(MainWindowLog, MarksAreRedAndBoldAndGoneAfterTheNextLine) {
     m->appendSystemLog("Start");
     m->appendSystemLog("FEL! Borta");
     const int pos = m->txtsyslogg->toPlainText().indexOf("FEL!");
@@ -89,7 +89,7 @@ TEST_F(SystemLog, MarksAreRedAndBoldAndGoneAfterTheNextLine) {
     EXPECT_FALSE(redBold(m->txtsyslogg, m->txtsyslogg->toPlainText().size() - 2));
 }
 
-TEST_F(SystemLog, SavedLogMarkingLooksAtTheCharacterTwoPlacesBefore) {
+TEST_F(MainWindowLog, SavedLogMarkingLooksAtTheCharacterTwoPlacesBefore) {
     QTextEdit text;
     QLabel info;
     // At the very start, and at a line start after a line ending in "!", it counts.
@@ -100,7 +100,7 @@ TEST_F(SystemLog, SavedLogMarkingLooksAtTheCharacterTwoPlacesBefore) {
     EXPECT_EQ(text.textCursor().position(), text.toPlainText().size());
 }
 
-TEST_F(SystemLog, SizeTextUsesBytesKilobytesAndMegabytes) {
+TEST_F(MainWindowLog, SizeTextUsesBytesKilobytesAndMegabytes) {
     EXPECT_EQ(frmmain::logSizeText(999), "Öppna programloggfilen (999 Byte)");
     EXPECT_EQ(frmmain::logSizeText(1000), "Öppna programloggfilen (1000 Byte)");
     EXPECT_EQ(frmmain::logSizeText(1500), "Öppna programloggfilen (1,5 kB)");
@@ -109,7 +109,7 @@ TEST_F(SystemLog, SizeTextUsesBytesKilobytesAndMegabytes) {
     EXPECT_EQ(frmmain::logSizeText(2345678), "Öppna programloggfilen (2,3 MB)");
 }
 
-TEST_F(SystemLog, FileLabelsFollowTheProgramLogFile) {
+TEST_F(MainWindowLog, FileLabelsFollowTheProgramLogFile) {
     m->cmdsyslogg_loggsize_Click();
     EXPECT_EQ(m->lblsysloggsize->text(), "");
     EXPECT_EQ(m->lblsyslogg_radera->text(), "");
@@ -122,7 +122,7 @@ TEST_F(SystemLog, FileLabelsFollowTheProgramLogFile) {
     EXPECT_EQ(m->lblsyslogg_radera->text(), "Töm programloggfilen");
 }
 
-TEST_F(SystemLog, EmptyingTheFileAsksFirst) {
+TEST_F(MainWindowLog, EmptyingTheFileAsksFirst) {
     testutil::writeFile(path("programlogg.txt"), "gammal logg");
     dialogs().expectMessage("Detta tömmer den sparade programloggfilen:\n" + path("programlogg.txt") +
                                 "\n\nVill du göra detta?",
@@ -135,7 +135,7 @@ TEST_F(SystemLog, EmptyingTheFileAsksFirst) {
     EXPECT_EQ(testutil::readBytes(path("programlogg.txt")), "");
 }
 
-TEST_F(SystemLog, TheSavedLogOpensInTheViewerOrTheDesktop) {
+TEST_F(MainWindowLog, TheSavedLogOpensInTheViewerOrTheDesktop) {
     testutil::writeFile(path("programlogg.txt"), "\r\n2026-01-01 00:00:00  FEL! x\r\n");
     QStringList shown;
     Module1::windowHooks().logViewer = [&](const QString& t) { shown << t; };
@@ -146,7 +146,7 @@ TEST_F(SystemLog, TheSavedLogOpensInTheViewerOrTheDesktop) {
     release(m->lblsysloggsize, Qt::RightButton);
 }
 
-TEST_F(SystemLog, ThePanelTogglesResetsColoursAndRefreshesOnlyWhileShown) {
+TEST_F(MainWindowLog, ThePanelTogglesResetsColoursAndRefreshesOnlyWhileShown) {
     m->markProgramLogError();
     m->TrayIcon1->Tag = "err";
     m->TrayIcon1->setPicture(platform::icon(platform::Picture::BackupError));
@@ -181,7 +181,7 @@ TEST_F(SystemLog, ThePanelTogglesResetsColoursAndRefreshesOnlyWhileShown) {
     EXPECT_FALSE(m->framesyslogg->isVisible());
 }
 
-TEST_F(SystemLog, StatusLabelListsTheSavedLeftoverLists) {
+TEST_F(MainWindowLog, StatusLabelListsTheSavedLeftoverLists) {
     testutil::writeFile(path("Schemasync/b 2026-01-02.schemasync"), "x");
     testutil::writeFile(path("Schemasync/a 2026-01-01.schemasync"), "x");
     testutil::writeFile(path("Schemasync/annat.txt"), "x");
@@ -191,7 +191,7 @@ TEST_F(SystemLog, StatusLabelListsTheSavedLeftoverLists) {
     EXPECT_EQ(names, QStringList({"a 2026-01-01", "b 2026-01-02"}));
 }
 
-TEST_F(SystemLog, RunLogButtonUsesTheViewerAndTheRightButtonTheDesktop) {
+TEST_F(MainWindowLog, RunLogButtonUsesTheViewerAndTheRightButtonTheDesktop) {
     testutil::writeLines(path("log.txt"), {"", "Backup utförd"});
     int viewer = 0;
     Module1::windowHooks().logViewer = [&](const QString&) { ++viewer; };

@@ -1,8 +1,8 @@
-#include "core/settings_window.h"
+#include "mainwindow/settings_window.h"
 
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -55,73 +55,90 @@ frmsetup::frmsetup() {
     Frame2 = frame("Frame2", QStringLiteral("Ljud"));
     Frame2->hide();
 
-    chkuppdateraauto =
-        box(Frame1, "chkuppdateraauto", QStringLiteral("Sök programuppdateringar automatiskt"), false);
-    chkstartaminimerad = box(Frame1, "chkstartaminimerad", QStringLiteral("Starta minimerad"), false);
-    chkstartaaktiverad = box(Frame1, "chkstartaaktiverad", QStringLiteral("Starta aktiverad"), false,
+    chkuppdateraauto = box(Frame1, "chkuppdateraauto", QStringLiteral("Sök programuppdateringar automatiskt"),
+                           &ProgramSettings::chkuppdateraauto);
+    chkstartaminimerad = box(Frame1, "chkstartaminimerad", QStringLiteral("Starta minimerad"),
+                             &ProgramSettings::chkstartaminimerad);
+    chkstartaaktiverad = box(Frame1, "chkstartaaktiverad", QStringLiteral("Starta aktiverad"),
+                             &ProgramSettings::chkstartaaktiverad,
                              QStringLiteral("Detta aktiverar schemaläggningen direkt vid programstart."));
-    chkstartamedwindows =
-        box(Frame1, "chkstartamedwindows", QStringLiteral("Starta tillsammans med Windows"), false);
+    chkstartamedwindows = box(Frame1, "chkstartamedwindows", QStringLiteral("Starta tillsammans med Windows"),
+                              &ProgramSettings::chkstartamedwindows);
     cmdsökuppdatering = new QPushButton(QStringLiteral("Sök nu"), Frame1);
     cmdsökuppdatering->setObjectName(QStringLiteral("cmdsökuppdatering"));
     Frame1->layout()->addWidget(cmdsökuppdatering);
 
-    chkljud1 = box(Frame2, "chkljud1", QStringLiteral("Spela upp ljud när kopiering är klar"), false);
-    chkljud2 =
-        box(Frame2, "chkljud2", QStringLiteral("Spela upp ljud när fel uppstår under kopiering"), false);
+    chkljud1 = box(Frame2, "chkljud1", QStringLiteral("Spela upp ljud när kopiering är klar"),
+                   &ProgramSettings::chkljud1);
+    chkljud2 = box(Frame2, "chkljud2", QStringLiteral("Spela upp ljud när fel uppstår under kopiering"),
+                   &ProgramSettings::chkljud2);
 
     chkjobbarkiv =
-        box(framelooks, "chkjobbarkiv", QStringLiteral("Aktivera ytterligare tre jobbgrupper"), false,
+        box(framelooks, "chkjobbarkiv", QStringLiteral("Aktivera ytterligare tre jobbgrupper"),
+            &ProgramSettings::chkjobbarkiv,
             QStringLiteral("Kan vara användbart om ni är flera i familjen, eller om du vill hålla isär vissa "
                            "jobb av annan anledning."));
     chksnabbstart =
-        box(framelooks, "chksnabbstart", QStringLiteral("Starta med snabbstartsväljaren"), true,
+        box(framelooks, "chksnabbstart", QStringLiteral("Starta med snabbstartsväljaren"),
+            &ProgramSettings::chksnabbstart,
             QStringLiteral("Snabbstartsväljaren är ett välkomstfönster med de enklaste funktionerna där du "
                            "snabbt kan välja vad du vill göra."));
 
     chkpapperskorg_ersatta =
         box(framepapperskorg, "chkpapperskorg_ersatta",
-            QStringLiteral("Vid backup, skicka överskrivna (äldre) filer till papperskorgen"), false);
+            QStringLiteral("Vid backup, skicka överskrivna (äldre) filer till papperskorgen"),
+            &ProgramSettings::chkpapperskorg_ersatta);
     chkpapperskorg_synk =
         box(framepapperskorg, "chkpapperskorg_synk",
-            QStringLiteral("Vid spegling, skicka raderade filer och mappar till papperskorgen"), false);
+            QStringLiteral("Vid spegling, skicka raderade filer och mappar till papperskorgen"),
+            &ProgramSettings::chkpapperskorg_synk);
 
     chkvarnasync = box(
-        framespegling, "chkvarnasync", QStringLiteral("Stäng av varning för spegling"), false,
+        framespegling, "chkvarnasync", QStringLiteral("Stäng av varning för spegling"),
+        &ProgramSettings::chkvarnasync,
         QStringLiteral("Programmet varnar om du väljer att spegla din backup utan att simulera speglingen."));
-    chktillåtschemasync = box(framespegling, "chktillåtschemasync",
-                              QStringLiteral("Tillåt att schemalägga med spegling"), false);
+    chktillåtschemasync =
+        box(framespegling, "chktillåtschemasync", QStringLiteral("Tillåt att schemalägga med spegling"),
+            &ProgramSettings::chktillåtschemasync);
 
     chkschemapåminnelse = box(frameschema, "chkschemapåminnelse",
-                              QStringLiteral("Visa påminnelse-popup 15 minuter före backup"), true,
+                              QStringLiteral("Visa påminnelse-popup 15 minuter före backup"),
+                              &ProgramSettings::chkschemapåminnelse,
                               QStringLiteral("Visar ett påminnelsefönster 15 minuter före backupkörning."));
-    chkschemapopupfel = box(
-        frameschema, "chkschemapopupfel", QStringLiteral("Visa popup efter körning som innehåller fel"), true,
-        QStringLiteral("Visar ett fönster med information om att fel inträffat under backupkörningen."));
+    chkschemapopupfel =
+        box(frameschema, "chkschemapopupfel", QStringLiteral("Visa popup efter körning som innehåller fel"),
+            &ProgramSettings::chkschemapopupfel,
+            QStringLiteral("Visar ett fönster med information om att fel inträffat under backupkörningen."));
     chkschemapopupok =
-        box(frameschema, "chkschemapopupok", QStringLiteral("Visa popup efter lyckad körning"), true,
+        box(frameschema, "chkschemapopupok", QStringLiteral("Visa popup efter lyckad körning"),
+            &ProgramSettings::chkschemapopupok,
             QStringLiteral("Visar ett fönster med information om att backupkörningen lyckades utan fel. "
                            "Detta fönster visas endast om Tamrel Backup är minimerat i systemfältet."));
 
     chkfilstorlek =
-        box(frameavancerat, "chkfilstorlek", QStringLiteral("Jämför filstorlek efter kopiering"), true,
+        box(frameavancerat, "chkfilstorlek", QStringLiteral("Jämför filstorlek efter kopiering"),
+            &ProgramSettings::chkfilstorlek,
             QStringLiteral("Om någon fil får fel storlek efter kopiering rapporteras detta i loggen. Detta "
                            "kan göra att processen tar något längre tid."));
     chkfilstorlek2 = box(
-        frameavancerat, "chkfilstorlek2", QStringLiteral("Jämför även filstorlek på aktuella filer"), false,
+        frameavancerat, "chkfilstorlek2", QStringLiteral("Jämför även filstorlek på aktuella filer"),
+        &ProgramSettings::chkfilstorlek2,
         QStringLiteral("Även om befintlig kopia har samma datum, kontrolleras filstorleken mot originalet."));
-    chkignorerafel = box(frameavancerat, "chkignorerafel",
-                         QStringLiteral("Ignorera fel och meddelanden under backupkörning"), false,
-                         QStringLiteral("Fel rapporteras då bara i loggen."));
+    chkignorerafel = box(
+        frameavancerat, "chkignorerafel", QStringLiteral("Ignorera fel och meddelanden under backupkörning"),
+        &ProgramSettings::chkignorerafel, QStringLiteral("Fel rapporteras då bara i loggen."));
     chkdöljfilterilogg = box(frameavancerat, "chkdöljfilterilogg",
-                             QStringLiteral("Visa inte filtrerade mappar och filer i loggen"), false);
+                             QStringLiteral("Visa inte filtrerade mappar och filer i loggen"),
+                             &ProgramSettings::chkdöljfilterilogg);
     chkvisafilecopy =
         box(frameavancerat, "chkvisafilecopy",
-            QStringLiteral("Visa kopieringsdialogruta för filer större än 50 MB"), false,
+            QStringLiteral("Visa kopieringsdialogruta för filer större än 50 MB"),
+            &ProgramSettings::chkvisafilecopy,
             QStringLiteral("Ger möjlighet till att abryta mitt i kopieringen av stora filer. Dialogrutan "
                            "visas bara om backupfönstret visas."));
-    chkaldrigapi = box(frameavancerat, "chkaldrigapi",
-                       QStringLiteral("Använd aldrig Windows API för filkopiering"), false);
+    chkaldrigapi =
+        box(frameavancerat, "chkaldrigapi", QStringLiteral("Använd aldrig Windows API för filkopiering"),
+            &ProgramSettings::chkaldrigapi);
     cmdsökersätt = new QPushButton(QStringLiteral("Sök && ersätt..."), frameavancerat);
     cmdsökersätt->setObjectName(QStringLiteral("cmdsökersätt"));
     frameavancerat->layout()->addWidget(cmdsökersätt);
@@ -191,11 +208,13 @@ QGroupBox* frmsetup::frame(const char* name, const QString& caption) {
     return f;
 }
 
-QCheckBox* frmsetup::box(QGroupBox* frame, const char* name, const QString& caption, bool design,
-                         const QString& explanation) {
+QCheckBox* frmsetup::box(QGroupBox* frame, const char* name, const QString& caption,
+                         bool ProgramSettings::*value, const QString& explanation) {
     auto* b = new QCheckBox(caption, frame);
     b->setObjectName(QString::fromUtf8(name));
-    b->setChecked(design);
+    // The box shows the value and edits it.
+    b->setChecked(program().settings().*value);
+    QObject::connect(b, &QCheckBox::toggled, this, [value](bool on) { program().settings().*value = on; });
     frame->layout()->addWidget(b);
     if (!explanation.isEmpty()) {
         auto* l = new QLabel(explanation, frame);
@@ -279,32 +298,29 @@ void frmsetup::List1_Click() {
 }
 
 void frmsetup::spara_setup() {
-    frmmain* m = program().form<frmmain>();
+    SystemLog& log = program().systemLog();
     bool saved = true;
     auto failed = [&](const QString& file, const platform::RunError& e) {
         saved = false;
-        m->appendSystemLog(QStringLiteral("FEL! Programinställningarna kunde inte sparas i ") + file +
-                           QStringLiteral(". Felkod ") + QString::number(e.number) + QLatin1Char(' ') +
-                           (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description) +
-                           QLatin1Char('.'));
-        m->markProgramLogError();
+        log.append(QStringLiteral("FEL! Programinställningarna kunde inte sparas i ") + file +
+                   QStringLiteral(". Felkod ") + QString::number(e.number) + QLatin1Char(' ') +
+                   (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description) +
+                   QLatin1Char('.'));
+        log.markError();
     };
     try {
-        QStringList lines;
-        for (QCheckBox* b : fileBoxes())
-            lines << platform::printNumber(b->isChecked() ? 1 : 0);
-        platform::writeLines(program().path(QStringLiteral("programalternativ.ini")), lines);
+        programsettings::writeOptions(program().settings(),
+                                      program().path(QStringLiteral("programalternativ.ini")));
     } catch (const platform::RunError& e) {
         failed(QStringLiteral("programalternativ.ini"), e);
     }
     try {
-        platform::writeLines(program().path(QStringLiteral("setup_api.ini")),
-                             {platform::printNumber(chkaldrigapi->isChecked() ? 1 : 0)});
+        programsettings::writeApi(program().settings(), program().path(QStringLiteral("setup_api.ini")));
     } catch (const platform::RunError& e) {
         failed(QStringLiteral("setup_api.ini"), e);
     }
     if (saved)
-        m->appendSystemLog(QStringLiteral("Sparade programinställningar."));
+        log.append(QStringLiteral("Sparade programinställningar."));
 }
 
 void frmsetup::cmdok_Click() {

@@ -1,6 +1,6 @@
 #include "core/error_dialog.h"
-#include "core/main_window.h"
-#include "core/settings_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "run/backup_window.h"
@@ -197,6 +197,6 @@ TEST_F(StartupTest, AJobSavedElsewhereShowsAtActivationWithTheSelectionKept) {
     EXPECT_FALSE(m->chkload);
     EXPECT_EQ(m->comboinställningar->count(), 3);
     EXPECT_EQ(m->comboinställningar->currentIndex(), 1);
-    EXPECT_EQ(m->txtjobbnamn, "Beta");
+    EXPECT_EQ(program().job().txtjobbnamn, "Beta");
     EXPECT_EQ(m->combomapparIndex(), 1);
 }

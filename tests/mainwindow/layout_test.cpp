@@ -1,5 +1,5 @@
-#include "core/main_window.h"
 #include "core/window_geometry.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/icons.h"
 #include "run/backup_window.h"

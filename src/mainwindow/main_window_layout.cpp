@@ -1,8 +1,8 @@
 // Layout, geometry file, tray click and button locking of the main window.
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "core/window_geometry.h"
+#include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/icons.h"
 #include "run/backup_window.h"

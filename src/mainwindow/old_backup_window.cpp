@@ -1,8 +1,8 @@
-#include "core/old_backup_window.h"
+#include "mainwindow/old_backup_window.h"
 
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/program.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/icons.h"

@@ -1,6 +1,6 @@
 // The main window as a person sees and presses it: the toolbar, the log panel, the layout at the
 // smallest size.
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "platform/click_label.h"
 #include "support/fixture.h"
 

@@ -1,9 +1,9 @@
 // Job groups, the job list and the current-job record of the main window; reading the settings.
-#include "core/main_window.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
-#include "editor/job_files.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -60,20 +60,9 @@ class JobList : public QListWidget {
 
 // The settings reader's error line; reading goes on with the next setting.
 void settingsReadError(const platform::RunError& e) {
-    program().form<frmmain>()->appendSystemLog(
+    program().systemLog().append(
         QStringLiteral("Ett fel uppstod vid inläsning av inställningar: ") + QString::number(e.number) +
         QLatin1Char(' ') + (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description));
-}
-
-// A check-box value of the settings file: a whole number with blanks around it, 0 or 1.
-bool settingValue(const QString& line) {
-    bool ok = false;
-    const int v = line.trimmed().toInt(&ok);
-    if (!ok)
-        platform::throwError(13);
-    if (v != 0 && v != 1)
-        platform::throwError(5);
-    return v == 1;
 }
 
 } // namespace
@@ -222,8 +211,8 @@ void frmmain::cmdload_Click() {
         comboinställningar->clear();
         listinställningar->clear();
         // No job stays selected by name while the list is rebuilt (or could not be).
-        txtjobbnamn.clear();
-        lblschema_jobb.clear();
+        record().txtjobbnamn.clear();
+        record().lblschema_jobb.clear();
         töm_datafält();
         comboinställningar->addItems(names);
         listinställningar->addItems(names);
@@ -261,7 +250,7 @@ void frmmain::listinställningar_MouseDown(int button, int x, int y) {
 }
 
 void frmmain::comboinställningar_Click() {
-    txtjobbnamn.clear();
+    record().txtjobbnamn.clear();
     const int index = comboinställningar->currentIndex();
     if (index < 0) {
         txtjobbnamn_text->clear();
@@ -269,11 +258,11 @@ void frmmain::comboinställningar_Click() {
     }
     if (listinställningar->currentRow() != index)
         listinställningar->setCurrentRow(index);
-    txtjobbnamn = comboinställningar->currentText();
-    lblschema_jobb = txtjobbnamn;
-    clearRecord();
+    record().txtjobbnamn = comboinställningar->currentText();
+    record().lblschema_jobb = record().txtjobbnamn;
+    record().clearRecord();
     try {
-        loadRecord(JobFiles(txtjobbnamn), program().clock.today());
+        record().loadRecord(JobFiles(record().txtjobbnamn), program().clock.today());
     } catch (const platform::RunError& e) {
         showRecord();
         Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
@@ -284,22 +273,22 @@ void frmmain::comboinställningar_Click() {
 }
 
 void frmmain::töm_datafält() {
-    clearRecord();
+    record().clearRecord();
     showRecord();
 }
 
 void frmmain::showRecord() {
-    txtjobbnamn_text->setText(txtjobbnamn);
+    txtjobbnamn_text->setText(record().txtjobbnamn);
     listmappar_list->clear();
-    listmappar_list->addItems(listmappar);
+    listmappar_list->addItems(record().listmappar);
     combomappar_list->clear();
-    combomappar_list->addItems(combomappar);
-    if (!combomappar.isEmpty())
+    combomappar_list->addItems(record().combomappar);
+    if (!record().combomappar.isEmpty())
         combomappar_list->setCurrentRow(0);
-    txtsammanställning_text->setPlainText(txtsammanställning);
-    lblhuvudmappar_label->setText(lblhuvudmappar);
-    lblallamappar_label->setText(lblallamappar);
-    lblexmappar_label->setText(lblexmappar);
+    txtsammanställning_text->setPlainText(record().txtsammanställning);
+    lblhuvudmappar_label->setText(record().lblhuvudmappar);
+    lblallamappar_label->setText(record().lblallamappar);
+    lblexmappar_label->setText(record().lblexmappar);
 }
 
 int frmmain::combomapparIndex() const {
@@ -370,15 +359,10 @@ void frmmain::open_setup() {
         }
     }
     try {
-        const QStringList l = platform::readLines(file);
+        // A value read goes through its box, which runs the box's click procedure.
         const QList<QCheckBox*> boxes = s->fileBoxes();
-        for (int i = 0; i < boxes.size() && i < l.size(); ++i) {
-            try {
-                boxes[i]->setChecked(settingValue(l[i]));
-            } catch (const platform::RunError& e) {
-                settingsReadError(e);
-            }
-        }
+        programsettings::readOptions(
+            file, [&](int i, bool value) { boxes[i]->setChecked(value); }, settingsReadError);
     } catch (const platform::RunError& e) {
         settingsReadError(e);
     }
@@ -399,10 +383,7 @@ void frmmain::open_setup() {
     const QString api = p.path(QStringLiteral("setup_api.ini"));
     if (platform::fileExists(api)) {
         try {
-            const QStringList l = platform::readLines(api);
-            if (l.isEmpty())
-                platform::throwError(62);
-            if (settingValue(l[0]))
+            if (programsettings::readApi(api))
                 s->chkaldrigapi->setChecked(true);
         } catch (const platform::RunError& e) {
             settingsReadError(e);

@@ -1,10 +1,10 @@
 // Commands, toolbar and pop-up menus of the main window.
 #include "core/close_programs.h"
-#include "core/main_window.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "logview/update_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -207,8 +207,8 @@ void frmmain::connectMenus() {
 }
 
 QString frmmain::targetFolderOfMainFolder(const QString& mainFolder) const {
-    return targetFolderFor(mainFolder, txtbackupmapp, txtsökvägtyp == QLatin1String("1"), mainFolder,
-                           txtabsolutsökväg_huvudmapp == QLatin1String("JA"));
+    return targetFolderFor(mainFolder, record().txtbackupmapp, record().txtsökvägtyp == QLatin1String("1"),
+                           mainFolder, record().txtabsolutsökväg_huvudmapp == QLatin1String("JA"));
 }
 
 void frmmain::cmdkör_Click() {
@@ -294,15 +294,15 @@ void frmmain::cmdalternativ_Click() {
 }
 
 void frmmain::cmdöppnamålmapp_Click() {
-    if (combomappar.isEmpty() || combomapparIndex() < 0)
+    if (record().combomappar.isEmpty() || combomapparIndex() < 0)
         return;
     connectMenus();
     frmsetup* s = program().form<frmsetup>();
     try {
-        const int n = std::min<int>(int(combomappar.size()), 50);
+        const int n = std::min<int>(int(record().combomappar.size()), 50);
         for (int i = 0; i < n; ++i) {
-            s->mnukällmapp[i]->setText(combomappar.at(i));
-            s->mnumålmapp[i]->setText(targetFolderOfMainFolder(combomappar.at(i)));
+            s->mnukällmapp[i]->setText(record().combomappar.at(i));
+            s->mnumålmapp[i]->setText(targetFolderOfMainFolder(record().combomappar.at(i)));
             s->mnukällmapp[i]->setVisible(true);
             s->mnumålmapp[i]->setVisible(true);
         }
@@ -334,16 +334,16 @@ void frmmain::openFolder(const QString& folder, bool reportErrors) {
 
 void frmmain::mnuöppnamapp_original_Click() {
     const int i = combomapparIndex();
-    if (i < 0 || i >= combomappar.size())
+    if (i < 0 || i >= record().combomappar.size())
         return;
-    openFolder(combomappar.at(i), true);
+    openFolder(record().combomappar.at(i), true);
 }
 
 void frmmain::mnuöppnamapp_backup_Click() {
     const int i = combomapparIndex();
-    if (i < 0 || i >= combomappar.size())
+    if (i < 0 || i >= record().combomappar.size())
         return;
-    openFolder(targetFolderOfMainFolder(combomappar.at(i)), true);
+    openFolder(targetFolderOfMainFolder(record().combomappar.at(i)), true);
 }
 
 void frmmain::Command1_Click() {
@@ -353,6 +353,7 @@ void frmmain::Command1_Click() {
         return;
     }
     try {
+        program().form<frmutförbackup>(); // the report also goes into the backup window's log
         Module3::stäng_programfönster(platform::readLines(file).value(0));
     } catch (const platform::RunError&) {
     }

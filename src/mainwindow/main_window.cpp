@@ -1,9 +1,9 @@
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/settings_window.h"
 #include "logview/update_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -47,6 +47,7 @@ void giveHand(QWidget* root, std::initializer_list<const char*> names) {
 } // namespace
 
 frmmain::frmmain() {
+    program().setMainWindow(this);
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QStringLiteral("Backup"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
@@ -70,7 +71,12 @@ frmmain::frmmain() {
     Form_Resize();
 }
 
-frmmain::~frmmain() = default;
+frmmain::~frmmain() {
+    if (Program* p = currentProgram()) {
+        p->forget(static_cast<MainWindowServices*>(this));
+        p->systemLog().setObserver({});
+    }
+}
 
 bool frmmain::load() {
     Form_Load();
@@ -83,8 +89,8 @@ void frmmain::Form_Load() {
                                 .arg(TAMREL_VERSION_MAJOR)
                                 .arg(TAMREL_VERSION_MINOR)
                                 .arg(TAMREL_VERSION_PATCH);
-    txtsyslogg->setPlainText(platform::dateTimeText(p.clock.now()) +
-                             QStringLiteral("  Uppstart av Tamrel Backup version ") + version);
+    p.systemLog().setText(platform::dateTimeText(p.clock.now()) +
+                          QStringLiteral("  Uppstart av Tamrel Backup version ") + version);
     setWindowTitle(QStringLiteral("Tamrel Backup"));
     p.jobbgruppmapp = p.path(QStringLiteral("Listor"));
     if (p.programFolder() == QLatin1String("/")) {

@@ -1,4 +1,4 @@
-#include "core/main_window.h"
+#include "mainwindow/main_window.h"
 #include "support/fixture.h"
 
 #include <QCheckBox>
@@ -37,14 +37,14 @@ TEST_F(FolderRefresh, RescansEveryMainFolderAndReportsTheCounts) {
     j.backupFolder = work("backup");
     testutil::makeDir(j.backupFolder);
     frmmain* m = mainWith(j);
-    ASSERT_EQ(m->listmappar.size(), 4);
+    ASSERT_EQ(program().job().listmappar.size(), 4);
 
     prog().schema_avstängt = 1;
     dialogs().expectWindow("frmerror"); // "Uppdatering klar." with the counts
     m->uppdatera_huvudmappar();
     EXPECT_EQ(prog().schema_avstängt, 0);
     EXPECT_EQ(testutil::readLines(path("Listor/A.000")), QStringList({src, src + "/kvar", src + "/ny"}));
-    EXPECT_EQ(m->listmappar.size(), 3); // the record was reloaded from the files just written
+    EXPECT_EQ(program().job().listmappar.size(), 3); // the record was reloaded from the files just written
     EXPECT_TRUE(m->Tag.isEmpty());
     EXPECT_TRUE(syslog().contains("Uppdaterar mappstruktur för mappen \"" + src + "\"."));
     EXPECT_TRUE(syslog().contains("Uppdatering av mappstruktur klar. Före: 4 mappar. Efter: 3 mappar"));

@@ -1,5 +1,5 @@
-#include "core/main_window.h"
-#include "core/old_backup_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/old_backup_window.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"
 

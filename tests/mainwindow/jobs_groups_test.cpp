@@ -1,6 +1,6 @@
-#include "core/main_window.h"
-#include "core/settings_window.h"
-#include "editor/job_files.h"
+#include "core/job_files.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "support/fixture.h"
@@ -84,15 +84,15 @@ TEST_F(JobGroupsTest, StartsWithTheStoredGroupAndASwitchSurvivesARestart) {
     EXPECT_EQ(m->lblinställningar->text(), "3 st");
     EXPECT_TRUE(m->optarkiv[1]->isChecked());
     EXPECT_EQ(prog().jobbgruppmapp, path("Listor2"));
-    EXPECT_EQ(m->txtjobbnamn, "Dokument");
+    EXPECT_EQ(program().job().txtjobbnamn, "Dokument");
     EXPECT_EQ(m->listinställningar->currentRow(), 0);
 
     // The user turns the groups on and clicks group 1.
     prog().form<frmsetup>()->chkjobbarkiv->setChecked(true);
     m->optarkiv[0]->click();
     EXPECT_EQ(items(m->listinställningar), (QStringList{"Arkiv", "bilder", "Musik"}));
-    EXPECT_EQ(m->txtjobbnamn, "Arkiv");
-    EXPECT_EQ(m->txtbackupmapp, "/mnt/usb/Backup");
+    EXPECT_EQ(program().job().txtjobbnamn, "Arkiv");
+    EXPECT_EQ(program().job().txtbackupmapp, "/mnt/usb/Backup");
     EXPECT_EQ(testutil::readLines(path("setup_arkivnr.ini")), QStringList{"0"});
 
     m = restart();
@@ -120,16 +120,16 @@ TEST_F(JobGroupsTest, EmptyGroupsAndWhatTheListLeavesOut) {
     EXPECT_EQ(m->listinställningar->count(), 0);
     EXPECT_EQ(m->comboinställningar->count(), 0);
     EXPECT_EQ(m->lblinställningar->text(), "0 st");
-    EXPECT_EQ(m->txtjobbnamn, "");
-    EXPECT_EQ(m->txtbackupmapp, "");
-    EXPECT_EQ(m->listmappar, QStringList{});
+    EXPECT_EQ(program().job().txtjobbnamn, "");
+    EXPECT_EQ(program().job().txtbackupmapp, "");
+    EXPECT_EQ(program().job().listmappar, QStringList{});
     EXPECT_EQ(m->txtsammanställning_text->toPlainText(), "");
 }
 
 TEST_F(JobGroupsTest, MissingGroupFolderIsMadeOrTheOldJobsAreDropped) {
     testutil::writeJob(path("Listor"), job("Gammal"));
     frmmain* m = start();
-    ASSERT_EQ(m->txtjobbnamn, "Gammal");
+    ASSERT_EQ(program().job().txtjobbnamn, "Gammal");
 
     // The folder of group 2 was removed behind the program's back: switching makes it again.
     m->optarkiv[1]->setChecked(true);
@@ -138,15 +138,15 @@ TEST_F(JobGroupsTest, MissingGroupFolderIsMadeOrTheOldJobsAreDropped) {
 
     // Group 4 cannot be made: no job of the group before stays selectable.
     m->optarkiv[0]->setChecked(true);
-    ASSERT_EQ(m->txtjobbnamn, "Gammal");
+    ASSERT_EQ(program().job().txtjobbnamn, "Gammal");
     platform::injectFault(path("Listor4"), EACCES);
     dialogs().expectWindow("frmerror");
     m->optarkiv[3]->setChecked(true);
     EXPECT_EQ(m->comboinställningar->count(), 0);
     EXPECT_EQ(m->listinställningar->count(), 0);
-    EXPECT_EQ(m->txtjobbnamn, "");
+    EXPECT_EQ(program().job().txtjobbnamn, "");
     EXPECT_EQ(m->txtjobbnamn_text->text(), "");
-    EXPECT_EQ(m->txtbackupmapp, "");
+    EXPECT_EQ(program().job().txtbackupmapp, "");
     EXPECT_EQ(m->combomappar_list->count(), 0);
     EXPECT_TRUE(log().contains("Ett fel uppstod under inläsning av jobb.")) << log().toStdString();
 }
@@ -202,7 +202,7 @@ TEST_F(JobGroupsTest, ExtraGroupsMakeOnlyMissingFoldersAndHideWithoutSwitching) 
     for (QRadioButton* b : m->optarkiv)
         EXPECT_FALSE(b->isVisible());
     EXPECT_EQ(prog().jobbgruppmapp, path("Listor3"));
-    EXPECT_EQ(m->txtjobbnamn, "Kvar");
+    EXPECT_EQ(program().job().txtjobbnamn, "Kvar");
 }
 
 TEST_F(JobGroupsTest, SelectingJobsKeepsBothListsTogether) {
@@ -211,7 +211,7 @@ TEST_F(JobGroupsTest, SelectingJobsKeepsBothListsTogether) {
     frmmain* m = start();
     m->listinställningar->setCurrentRow(2);
     EXPECT_EQ(m->comboinställningar->currentIndex(), 2);
-    EXPECT_EQ(m->txtbackupmapp, "/backup/C");
+    EXPECT_EQ(program().job().txtbackupmapp, "/backup/C");
     // Another window selects through the combo box: the visible list follows.
     m->comboinställningar->setCurrentIndex(1);
     EXPECT_EQ(m->listinställningar->currentRow(), 1);
@@ -240,7 +240,7 @@ TEST_F(JobGroupsTest, ReloadReselectsTheJobByName) {
         testutil::writeJob(path("Listor"), job(n));
     frmmain* m = start();
     m->comboinställningar->setCurrentIndex(1);
-    ASSERT_EQ(m->txtjobbnamn, "D");
+    ASSERT_EQ(program().job().txtjobbnamn, "D");
 
     // A job added before it moves it down one place; it stays selected and freshly read.
     testutil::writeJob(path("Listor"), job("A"));
@@ -248,20 +248,20 @@ TEST_F(JobGroupsTest, ReloadReselectsTheJobByName) {
     m->chkload = true;
     m->Form_Activate();
     EXPECT_FALSE(m->chkload);
-    EXPECT_EQ(m->txtjobbnamn, "D");
+    EXPECT_EQ(program().job().txtjobbnamn, "D");
     EXPECT_EQ(m->comboinställningar->currentIndex(), 2);
-    EXPECT_EQ(m->txtbackupmapp, "/ny");
+    EXPECT_EQ(program().job().txtbackupmapp, "/ny");
 
     // When the job is gone, its place is taken; a place the list no longer has gives the first job.
     m->comboinställningar->setCurrentIndex(1);
     JobFiles("B").remove();
     m->reloadJobsKeepingSelection();
-    EXPECT_EQ(m->txtjobbnamn, "D");
+    EXPECT_EQ(program().job().txtjobbnamn, "D");
     JobFiles("D").remove();
     m->reloadJobsKeepingSelection();
-    EXPECT_EQ(m->txtjobbnamn, "A");
+    EXPECT_EQ(program().job().txtjobbnamn, "A");
     JobFiles("A").remove();
     m->reloadJobsKeepingSelection();
     EXPECT_EQ(m->comboinställningar->currentIndex(), -1);
-    EXPECT_EQ(m->txtjobbnamn, "");
+    EXPECT_EQ(program().job().txtjobbnamn, "");
 }

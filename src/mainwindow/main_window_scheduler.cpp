@@ -1,6 +1,6 @@
 // The scheduler panel of the main window.
-#include "core/main_window.h"
 #include "core/program.h"
+#include "mainwindow/main_window.h"
 
 #include <QCheckBox>
 

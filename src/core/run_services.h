@@ -1,0 +1,25 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// What the floors below the backup run ask of the backup window. The backup window implements
+// it while it is loaded; otherwise Program hands out this quiet default, which answers as a
+// backup window with no run would.
+class RunServices {
+  public:
+    virtual ~RunServices() = default;
+
+    // The backup window's caption: "commandline", "schema", or anything else for a run by hand.
+    virtual QString caption() const { return {}; }
+    // A backup run is going on (its run button is disabled).
+    virtual bool runGoingOn() const { return false; }
+    // The user asked to stop the run (lblavbryt is "1").
+    virtual bool cancelRequested() const { return false; }
+    // Appends text at the end of the run's progress view (txtloggtext).
+    virtual void appendProgressText(const QString&) {}
+    // The status line (txtbackup).
+    virtual void setStatusText(const QString&) {}
+    // The folders a mirror pass's scan collects (listsyncmappar), and its count label.
+    virtual QStringList* syncFolders() { return nullptr; }
+    virtual void setSyncFolderCount(const QString&) {}
+};

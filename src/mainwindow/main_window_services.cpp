@@ -1,0 +1,90 @@
+// What the windows below ask of the main window (MainWindowServices).
+#include "mainwindow/main_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QVariant>
+
+int frmmain::jobCount() const {
+    return comboinställningar->count();
+}
+
+QString frmmain::jobName(int i) const {
+    return comboinställningar->itemText(i);
+}
+
+int frmmain::currentJobIndex() const {
+    return comboinställningar->currentIndex();
+}
+
+QString frmmain::currentJobName() const {
+    return comboinställningar->currentText();
+}
+
+void frmmain::selectJob(int i) {
+    comboinställningar->setCurrentIndex(i);
+}
+
+bool frmmain::schedulerOn() const {
+    return chkaktiveraschema && chkaktiveraschema->isChecked();
+}
+
+void frmmain::setSchedulerOn(bool on) {
+    if (chkaktiveraschema)
+        chkaktiveraschema->setChecked(on);
+}
+
+void frmmain::setFieldText(const QString& name, const QString& text) {
+    if (QWidget* w = findChild<QWidget*>(name))
+        w->setProperty("text", text);
+}
+
+bool frmmain::fieldVisible(const QString& name) const {
+    const QWidget* w = findChild<QWidget*>(name);
+    return w && w->isVisible();
+}
+
+void frmmain::setFieldVisible(const QString& name, bool visible) {
+    if (QWidget* w = findChild<QWidget*>(name))
+        w->setVisible(visible);
+}
+
+void frmmain::setProgressShare(double share) {
+    QWidget* l = findChild<QWidget*>(QStringLiteral("lblprocent"));
+    QWidget* f = findChild<QWidget*>(QStringLiteral("frameschema"));
+    if (l && f)
+        l->resize(int(qBound(0.0, share, 1.0) * f->width()), l->height());
+}
+
+void frmmain::addSchedulerLogEntry(const QString& text) {
+    if (auto* list = findChild<QListWidget*>(QStringLiteral("listschemalogg"))) {
+        list->addItem(text);
+        list->setCurrentRow(list->count() - 1);
+    }
+}
+
+void frmmain::markSchedulerLogError() {
+    QPalette pal = lblschemavisasyslogg->palette();
+    pal.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    lblschemavisasyslogg->setPalette(pal);
+}
+
+void frmmain::setLblstatus2Visible(bool visible) {
+    lblstatus2->setVisible(visible);
+}
+
+void frmmain::setTrayPicture(const QIcon& icon) {
+    if (TrayIcon1 && TrayIcon1->picture().cacheKey() != icon.cacheKey())
+        TrayIcon1->setPicture(icon);
+}
+
+QString frmmain::trayTag() const {
+    return TrayIcon1 ? TrayIcon1->Tag : QString();
+}
+
+void frmmain::setTrayTag(const QString& tag) {
+    if (TrayIcon1)
+        TrayIcon1->Tag = tag;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// A stand-in for the main window, for tests of the floors below it that watch what they ask of
+// it. It serves while it lives.
+#include "core/program.h"
+
+class FakeMainWindow : public MainWindowServices {
+  public:
+    FakeMainWindow() { program().setMainWindow(this); }
+    ~FakeMainWindow() override { program().forget(this); }
+
+    // Add what a test watches; the rest stays quiet.
+    bool scheduler = false;
+    int schedulerLogMarks = 0;
+
+    bool schedulerOn() const override { return scheduler; }
+    void setSchedulerOn(bool on) override { scheduler = on; }
+    void markSchedulerLogError() override { ++schedulerLogMarks; }
+};
