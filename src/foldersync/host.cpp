@@ -1,24 +1,19 @@
 #include "foldersync/host.h"
 
-#include "core/main_window.h"
 #include "core/program.h"
-#include "core/settings_window.h"
-#include "platform/clock.h"
-#include "platform/icons.h"
-
-#include <QCheckBox>
+#include "run/run_status.h"
 
 namespace synchost {
 
 void systemLog(const QString& text) {
-    program().form<frmmain>()->appendSystemLog(text);
+    program().systemLog().append(text);
 }
 
 void systemLogLines(const QStringList& lines) {
     QString raw;
     for (const QString& l : lines)
         raw += QStringLiteral("\r\n") + l;
-    program().form<frmmain>()->appendSystemLogRaw(raw);
+    program().systemLog().appendRaw(raw);
 }
 
 void systemLogError(const QString& text) {
@@ -27,28 +22,23 @@ void systemLogError(const QString& text) {
 }
 
 void markProgramLogRed() {
-    program().form<frmmain>()->markProgramLogError();
+    program().systemLog().markError();
 }
 
 void trayIdle() {
-    frmmain* m = program().form<frmmain>();
-    if (!m->TrayIcon1)
-        return;
-    static const QIcon idle = platform::icon(platform::Picture::Backup);
-    if (m->TrayIcon1->picture().cacheKey() != idle.cacheKey())
-        m->TrayIcon1->setPicture(idle);
+    runstatus::setTray(runstatus::Tray::Idle);
 }
 
 bool settingSizeCheck() {
-    return program().form<frmsetup>()->chkfilstorlek->isChecked();
+    return program().settings().chkfilstorlek;
 }
 
 bool settingNeverShellCopy() {
-    return program().form<frmsetup>()->chkaldrigapi->isChecked();
+    return program().settings().chkaldrigapi;
 }
 
 QIcon mainIcon() {
-    return program().form<frmmain>()->windowIcon();
+    return program().mainWindow().icon();
 }
 
 } // namespace synchost

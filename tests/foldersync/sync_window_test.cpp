@@ -3,7 +3,6 @@
 #include "sync_support.h"
 
 #include "core/error_dialog.h"
-#include "core/main_window.h"
 #include "foldersync/sync_engine.h"
 #include "platform/accessibility.h"
 #include "platform/errors.h"
@@ -47,7 +46,7 @@ class SyncWindow : public ProgramTest {
         win()->txtmapp1->setEditText(one);
         win()->txtmapp2->setEditText(two);
     }
-    QString syslog() { return prog().form<frmmain>()->txtsyslogg->toPlainText(); }
+    QString syslog() { return QString(prog().systemLog().text()).replace("\r\n", "\n"); }
     QStringList log() { return testutil::readLines(path("log.txt")); }
     QStringList savedLogs() { return QDir(path("Sparade loggar")).entryList(QDir::Files); }
     // The message reporter's dialog, with a text that contains `contains`.
