@@ -118,7 +118,11 @@ class WindowSyncView : public SyncView {
             const int full2 = w_.Picture2->width() - 2;
             const double share = total_ > 0 ? qMin(1.0, double(totalDone_) / total_) : 0;
             w_.lblprocent2->resize(int(share * full2), w_.lblprocent2->height());
-            w_.lblprocent2->setText(percentText(totalDone_, total_));
+            const QString text = percentText(totalDone_, total_);
+            if (text != w_.lblprocent2->text()) {
+                w_.lblprocent2->setText(text);
+                w_.Picture2->update(); // the box draws the part of the text beside the bar
+            }
         }
         if (countersDirty_) {
             w_.lbl2->setText(QStringLiteral("Kopierade filer: ") + QString::number(e.counts.antal_kopierade));
