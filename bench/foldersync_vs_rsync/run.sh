@@ -6,7 +6,7 @@
 # usage: bench/foldersync_vs_rsync/run.sh [BENCH_EXECUTABLE] [WORK_FOLDER]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-exe="${1:-$here/../../build/bench/foldersync_vs_rsync/foldersync_bench}"
+exe="${1:-$here/../../build/bench/foldersync_bench}"
 work="${2:-$(mktemp -d /tmp/tamrel-syncbench.XXXXXX)}"
 exe="$(realpath "$exe")"
 command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }

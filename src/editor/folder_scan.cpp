@@ -52,14 +52,14 @@ class Walker {
             const QString child = platform::joinPath(folder, name);
             if (FolderScan::isSystemFolder(child))
                 continue;
-            const bool isLink = (opt_.subfolders || !opt_.followLinks) && platform::fileInfo(child).isLink;
-            if (isLink && !opt_.followLinks)
+            const bool link = (opt_.subfolders || !opt_.followLinks) && platform::fileInfo(child).isLink;
+            if (link && !opt_.followLinks)
                 continue;
             list(child);
             if (!opt_.subfolders)
                 continue;
             const QString childReal =
-                isLink ? QFileInfo(child).canonicalFilePath() : platform::joinPath(real, name);
+                link ? QFileInfo(child).canonicalFilePath() : platform::joinPath(real, name);
             if (childReal.isEmpty() || onPath_.contains(childReal))
                 continue; // a link back to a folder being walked
             onPath_.insert(childReal);

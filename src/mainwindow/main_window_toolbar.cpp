@@ -14,6 +14,7 @@
 #include "platform/presence.h"
 #include "platform/textfile.h"
 #include "platform/widgets.h"
+#include "restore/restore_window.h"
 #include "run/backup_window.h"
 #include "run/target_folders.h"
 
@@ -248,16 +249,29 @@ void frmmain::cmdbackupdirekt_Click() {
     b->backupdirekt();
 }
 
-// The restore wizard, the folder synchronisation and the about box are built with their own
-// windows; until then these commands only do their checks.
+namespace {
+QStringList jobNames(const QComboBox* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->itemText(i);
+    return names;
+}
+} // namespace
+
+// The folder synchronisation and the about box are built with their own windows; until then
+// these commands only do their checks.
 void frmmain::cmdåterställ_Click() {
     if (comboinställningar->count() == 0) {
         Module1::logga_meddelande(0, -1, QStringLiteral("Det finns inga jobb att återställa."), QString());
         return;
     }
+    showRestoreWizard(jobNames(comboinställningar), 0, -1, false);
 }
 
-void frmmain::cmdåterställdenna_Click() {}
+void frmmain::cmdåterställdenna_Click() {
+    showRestoreWizard(jobNames(comboinställningar), comboinställningar->currentIndex(), combomapparIndex(),
+                      true);
+}
 
 void frmmain::cmdsynk_Click() {
     program().dialogs.showModal(program().form<frmmappsync>());

@@ -1,7 +1,7 @@
 // What an accessibility client (a screen reader) finds in the program's windows: a name on every
 // control it can operate, a press action on the toolbar and on the editor's tabs, and only the
 // page that is shown.
-#include "support/accessibility.h"
+#include "support/accessible.h"
 #include "support/fixture.h"
 
 #include "editor/excluded_folders.h"
@@ -22,8 +22,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <functional>
-
-using testutil::unnamed;
 
 namespace {
 
@@ -76,15 +74,15 @@ TEST_F(Accessibility, EveryControlOfEveryWindowHasAName) {
             // Every page in turn: the hidden ones are not checked while another is shown.
             for (int tab = 0; tab < 6; ++tab) {
                 e->visa_flik(tab);
-                EXPECT_EQ(unnamed(w), QStringList()) << "tab " << tab;
+                EXPECT_EQ(testutil::unnamedControls(w), QStringList()) << "tab " << tab;
             }
         } else if (w == s) {
             for (int section = 0; section < 7; ++section) {
                 s->List1->setCurrentRow(section);
-                EXPECT_EQ(unnamed(w), QStringList()) << "section " << section;
+                EXPECT_EQ(testutil::unnamedControls(w), QStringList()) << "section " << section;
             }
         } else {
-            EXPECT_EQ(unnamed(w), QStringList());
+            EXPECT_EQ(testutil::unnamedControls(w), QStringList());
         }
         w->hide();
     }
@@ -167,5 +165,5 @@ TEST_F(Accessibility, WindowsMadeLaterAreNamedWhenShown) {
     picture->setToolTip("Öppna målmappen");
     w.show();
     EXPECT_EQ(picture->accessibleName(), "Öppna målmappen");
-    EXPECT_EQ(unnamed(&w), QStringList());
+    EXPECT_EQ(testutil::unnamedControls(&w), QStringList());
 }

@@ -1,5 +1,5 @@
 #include "foldersync/sync_window.h"
-#include "support/accessibility.h"
+#include "support/accessible.h"
 #include "sync_support.h"
 
 #include "core/error_dialog.h"
@@ -105,16 +105,16 @@ TEST_F(SyncWindow, EveryControlHasANameInEachLook) {
     platform::installAccessibility();
     frmmappsync* w = win();
     w->show();
-    EXPECT_EQ(testutil::unnamed(w), QStringList());
+    EXPECT_EQ(testutil::unnamedControls(w), QStringList());
     EXPECT_EQ(QAccessible::queryAccessibleInterface(w->txtmapp1)->text(QAccessible::Name), "Mapp 1");
     // The running look, and the log view over it.
     w->Frame2->show();
     w->framesetup->hide();
     w->cmdavbryt->show();
-    EXPECT_EQ(testutil::unnamed(w), QStringList());
+    EXPECT_EQ(testutil::unnamedControls(w), QStringList());
     w->Frame3->setGeometry(8, 0, 600, 400);
     w->Frame3->show();
-    EXPECT_EQ(testutil::unnamed(w), QStringList());
+    EXPECT_EQ(testutil::unnamedControls(w), QStringList());
     w->hide();
 }
 

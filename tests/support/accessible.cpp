@@ -1,12 +1,10 @@
-#include "support/accessibility.h"
+#include "support/accessible.h"
 
 #include <QAccessible>
-#include <QObject>
 #include <QWidget>
 #include <functional>
 
 namespace testutil {
-
 namespace {
 
 // Roles a user operates: these must carry a name.
@@ -44,7 +42,7 @@ void walk(QAccessibleInterface* iface, const std::function<void(QAccessibleInter
 
 } // namespace
 
-QStringList unnamed(QWidget* window) {
+QStringList unnamedControls(QWidget* window) {
     QStringList out;
     walk(QAccessible::queryAccessibleInterface(window), [&](QAccessibleInterface* i) {
         const QAccessible::State st = i->state();
