@@ -134,6 +134,7 @@ bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStrin
             QStringList& target = *lists[pass - 1];
             FolderScan::Options o;
             o.cancelled = cancelled;
+            o.followLinks = false;
             o.found = [&target](const QString& p, int) { target << p; };
             o.progress = [&showCount, pass](int n) {
                 if (showCount)

@@ -2,6 +2,7 @@
 #include "core/close_programs.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "foldersync/sync_window.h"
 #include "logview/update_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/settings_window.h"
@@ -269,7 +270,9 @@ void frmmain::cmdåterställdenna_Click() {
                       true);
 }
 
-void frmmain::cmdsynk_Click() {}
+void frmmain::cmdsynk_Click() {
+    program().dialogs.showModal(program().form<frmmappsync>());
+}
 
 void frmmain::cmdom_Click() {
     program().schema_avstängt = 0;
