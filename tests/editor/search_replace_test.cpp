@@ -101,18 +101,21 @@ class SearchReplace : public ProgramTest {
             EXPECT_TRUE(text.contains(contains)) << text.toStdString();
         });
     }
-    static void only(frmsökersätt* w, std::initializer_list<int> rows) {
-        for (int i = 0; i < w->listfiler->count(); ++i)
-            w->listfiler->item(i)->setSelected(false);
-        for (int r : rows)
-            w->listfiler->item(r)->setSelected(true);
+    // Fills the window as a user would and presses "Utför"; `report` is the message that follows.
+    void perform(frmsökersätt* w, const QString& find, const QString& with, bool allJobs,
+                 const QString& report = "Processen slutfördes utan problem.") {
+        w->txtsök1->setText(find);
+        w->txtsök2->setText(with);
+        (allJobs ? w->optjobb2 : w->optjobb1)->setChecked(true);
+        expectReport(report);
+        w->cmdkör->click();
     }
-
-    QString group;
     void TearDown() override {
         jobs.reset();
         ProgramTest::TearDown();
     }
+
+    QString group;
 
     const QStringList names = {"Bilder", "Dokument", "Musik"};
     std::unique_ptr<JobList> jobs;
@@ -124,10 +127,7 @@ TEST_F(SearchReplace, TheMarkedJobChangesInEveryCategoryAndNothingElse) {
         EXPECT_EQ(w->optjobb1->text(), "Markerat jobb (Dokument)");
         EXPECT_TRUE(w->optjobb1->isChecked());
         EXPECT_EQ(w->listfiler->selectedItems().size(), 6);
-        w->txtsök1->setText("/mnt/gammal");
-        w->txtsök2->setText("/media/ny");
-        expectReport("Processen slutfördes utan problem.");
-        w->cmdkör->click();
+        perform(w, "/mnt/gammal", "/media/ny", false);
         EXPECT_EQ(w->lastRun().jobs, 1);
         EXPECT_EQ(w->lastRun().files, 6);
         EXPECT_EQ(w->lastRun().lines, 2 + 1 + 1 + 1 + 1 + 2);
@@ -157,51 +157,40 @@ TEST_F(SearchReplace, AllJobsWithOnlyTheBackupFolderChangeOnlyTheirBackupFolderF
     const QByteArray folders = bytes("Musik", 0);
     const qint64 untouched = testutil::mtimeOf(JobFiles(group, "Musik").path(0));
     run([&](frmsökersätt* w) {
-        w->optjobb2->setChecked(true);
-        only(w, {2});
-        w->txtsök1->setText("/mnt/gammal/Backup");
-        w->txtsök2->setText("/media/ny/Säk");
-        expectReport("Processen slutfördes utan problem.");
-        w->cmdkör->click();
+        for (int i = 0; i < w->listfiler->count(); ++i)
+            w->listfiler->item(i)->setSelected(i == 2);
+        perform(w, "/mnt/gammal", "/media/ny/Säk", true);
         EXPECT_EQ(w->lastRun().jobs, 3);
         EXPECT_EQ(w->lastRun().files, 3);
         w->cmdavbryt->click();
     });
     for (const QString& job : names)
-        EXPECT_EQ(JobFiles(group, job).readBackupFolder(), "/media/ny/Säk");
+        EXPECT_EQ(JobFiles(group, job).readBackupFolder(), "/media/ny/Säk/Backup");
     EXPECT_EQ(bytes("Musik", 0), folders);
     EXPECT_EQ(testutil::mtimeOf(JobFiles(group, "Musik").path(0)), untouched);
 }
 
-TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobOrASearchTextOrAMatchingCase) {
+TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobASearchTextAMatchingCaseOrAnyJob) {
     const QMap<QString, QByteArray> before = snapshot();
     jobs->selected = -1;
     run([&](frmsökersätt* w) {
         EXPECT_EQ(w->optjobb1->text(), "Markerat jobb ()");
-        w->txtsök1->setText("/mnt/gammal");
-        expectReport("Processen slutfördes utan problem.");
-        w->cmdkör->click();
-        // An empty search text is refused before anything runs.
-        w->optjobb2->setChecked(true);
-        w->txtsök1->clear();
-        expectReport("Skriv in den text du vill söka efter.");
-        w->cmdkör->click();
-        // Another letter case is not found.
-        w->txtsök1->setText("/MNT/gammal");
-        expectReport("Processen slutfördes utan problem.");
-        w->cmdkör->click();
+        perform(w, "/mnt/gammal", "x", false);
+        perform(w, "", "x", true, "Skriv in den text du vill söka efter."); // refused at once
+        perform(w, "/MNT/gammal", "x", true);
         EXPECT_EQ(w->lastRun().files, 0);
+        dialogs().expectMessage("G:\\Backup"); // the tip
+        w->help1_Click();
         w->cmdavbryt->click();
     });
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(jobs->selections, (QList<int>{-1, -1, -1, -1}));
+    jobs->names.clear(); // an empty group has nothing to do, which is no error
+    run([&](frmsökersätt* w) { perform(w, "x", "y", true); });
 }
 
 TEST_F(SearchReplace, AStopEndsBeforeTheNextJobAndTheNextRunGoesAgain) {
     run([&](frmsökersätt* w) {
-        w->optjobb2->setChecked(true);
-        w->txtsök1->setText("/mnt/gammal");
-        w->txtsök2->setText("/srv");
         // The user presses "Avbryt process" while the second job's files are being gathered
         // (one yield before each job and each marked category).
         int yields = 0;
@@ -210,8 +199,7 @@ TEST_F(SearchReplace, AStopEndsBeforeTheNextJobAndTheNextRunGoesAgain) {
                 w->cmdstopp->click();
         };
         dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
-        expectReport("Processen slutfördes utan problem.");
-        w->cmdkör->click();
+        perform(w, "/mnt/gammal", "/srv", true);
         EXPECT_EQ(w->cmdstopp_Tag, "1");
         EXPECT_EQ(w->lastRun().jobs, 1);
         EXPECT_EQ(JobFiles(group, "Bilder").readBackupFolder(), "/srv/Backup");
@@ -220,8 +208,7 @@ TEST_F(SearchReplace, AStopEndsBeforeTheNextJobAndTheNextRunGoesAgain) {
         EXPECT_EQ(JobFiles(group, "Dokument").readBackupFolder(), "/mnt/gammal/Backup");
 
         w->doEvents = [] {};
-        expectReport("Processen slutfördes utan problem.");
-        w->cmdkör->click();
+        perform(w, "/mnt/gammal", "/srv", true);
         EXPECT_EQ(w->cmdstopp_Tag, "");
         EXPECT_EQ(w->lastRun().jobs, 2);
         w->cmdavbryt->click();
@@ -235,11 +222,7 @@ TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
     // Dokument's ".005" reads but cannot be written: its files written before are put back.
     platform::injectFault(JobFiles(group, "Dokument").path(5) + "#write", ENOSPC);
     run([&](frmsökersätt* w) {
-        w->optjobb2->setChecked(true);
-        w->txtsök1->setText("/mnt/gammal");
-        w->txtsök2->setText("/srv");
-        expectReport("Sök och ersätt, utför");
-        w->cmdkör->click();
+        perform(w, "/mnt/gammal", "/srv", true, "Sök och ersätt, utför");
         EXPECT_TRUE(w->cmdkör->isEnabled());
         EXPECT_TRUE(w->cmdavbryt->isEnabled());
         w->cmdavbryt->click();
@@ -251,19 +234,6 @@ TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
     EXPECT_EQ(JobFiles(group, "Dokument").readExcluded(), QStringList{"/mnt/gammal/Dokument/Ut"});
     EXPECT_EQ(JobFiles(group, "Musik").readBackupFolder(), "/mnt/gammal/Backup");
     EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
-}
-
-TEST_F(SearchReplace, TheTipAndAnEmptyGroup) {
-    jobs->names.clear();
-    run([&](frmsökersätt* w) {
-        dialogs().expectMessage("G:\\Backup");
-        w->help1_Click();
-        w->optjobb2->setChecked(true);
-        w->txtsök1->setText("x");
-        expectReport("Processen slutfördes utan problem.");
-        w->cmdkör->click();
-        w->cmdavbryt->click();
-    });
 }
 
 } // namespace
