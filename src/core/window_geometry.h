@@ -41,5 +41,8 @@ bool frameAwaited(const QWidget* w);
 
 // Centres the window on its screen at its present size.
 void centre(QWidget* w);
+// Centres the window over `over` when that is shown and not minimised, kept on the screen; else on
+// the screen.
+void centreOver(QWidget* w, const QWidget* over);
 
 } // namespace geometry

@@ -184,10 +184,7 @@ void frmmain::connectMenus() {
         varna_gammal_backup();
     });
     QObject::connect(s->mnuåterställ, &QAction::triggered, this, [this] { cmdåterställ_Click(); });
-    QObject::connect(s->mnusnabbstart, &QAction::triggered, this, [this] {
-        if (framesnabbstart)
-            framesnabbstart->show();
-    });
+    connectPeripheryMenus(s);
     QObject::connect(s->mnuuppdateranu, &QAction::triggered, this, [] {
         try {
             frmuppdatera* u = program().form<frmuppdatera>();
