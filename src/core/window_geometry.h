@@ -46,5 +46,8 @@ void restoreWindow(QWidget* w, const QString& word, const QString& message);
 
 // Centres the window on its screen at its present size.
 void centre(QWidget* w);
+// Centres the window over `over` when that is shown and not minimised, kept on the screen; else on
+// the screen.
+void centreOver(QWidget* w, const QWidget* over);
 
 } // namespace geometry

@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "logview/log_window.h"
 #include "logview/update_window.h"
+#include "mainwindow/readme_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -69,6 +70,7 @@ frmmain::frmmain() {
     createSchedulerControls();
     createCommandControls();
     createOldBackupControls();
+    createQuickStartControls();
     QObject::connect(TrayIcon1, &platform::TrayIcon::mouseDown, this, [this] { TrayIcon1_MouseDown(); });
     // Shown or hidden group buttons change the rows they take.
     for (QRadioButton* o : optarkiv)
@@ -152,10 +154,12 @@ void frmmain::Form_Load() {
     }
     step([&] { varna_gammal_backup(); });
     step([&] {
-        if (!QFileInfo::exists(p.path(QStringLiteral("readme700.dat"))))
+        if (readme::due(p.programFolder()))
             informera_versionen();
     });
     step([&] { open_setup(); });
+    // The settings window's buttons and the job list's pop-up menu lead to the menus' commands.
+    step([&] { connectMenus(); });
     step([&] {
         giveHand(this,
                  {"lblhjälp",   "lblhjälp2", "lblsysloggsize", "lblsyslogg_radera", "lblschemavisasyslogg",

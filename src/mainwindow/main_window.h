@@ -1,6 +1,7 @@
 #pragma once
 #include "core/main_window_services.h"
 #include "core/program.h"
+#include "mainwindow/quick_start.h"
 #include "platform/tray.h"
 
 #include <QMainWindow>
@@ -17,6 +18,7 @@ class QTextEdit;
 class QTimer;
 class QFrame;
 class QLineEdit;
+class frmsetup;
 
 // The main window: the hub of the program. It shows the current-job record and the system log,
 // which Program owns, and serves the windows below it through MainWindowServices.
@@ -27,6 +29,7 @@ class QLineEdit;
 //   main_window_layout.cpp   layout, geometry file, tray click, button locking
 //   main_window_jobs.cpp     job groups, job list, current-job record
 //   main_window_commands.cpp commands, toolbar and menus
+//   main_window_periphery.cpp quick-start chooser, readme, duplicate/copy/export, search and replace
 class frmmain : public QMainWindow, public MainWindowServices {
   public:
     frmmain();
@@ -153,7 +156,10 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void open_setup();
     void open_setup_snabbstartsväljaren();
     void informera_versionen();
-    QFrame* framesnabbstart = nullptr;
+    QuickStartPanel* framesnabbstart = nullptr; // the quick-start chooser over the window's contents
+    void createQuickStartControls();
+    // The job menu's entries and the settings window's buttons of this area.
+    void connectPeripheryMenus(frmsetup* s);
 
     // ---- scheduler panel --------------------------------------------------------------------
     QCheckBox* chkaktiveraschema = nullptr;

@@ -2,6 +2,7 @@
 #include "core/close_programs.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "foldersync/sync_window.h"
 #include "logview/about_window.h"
 #include "logview/update_window.h"
 #include "mainwindow/main_window.h"
@@ -14,6 +15,7 @@
 #include "platform/presence.h"
 #include "platform/textfile.h"
 #include "platform/widgets.h"
+#include "restore/restore_window.h"
 #include "run/backup_window.h"
 #include "run/target_folders.h"
 
@@ -189,10 +191,7 @@ void frmmain::connectMenus() {
         varna_gammal_backup();
     });
     QObject::connect(s->mnuåterställ, &QAction::triggered, this, [this] { cmdåterställ_Click(); });
-    QObject::connect(s->mnusnabbstart, &QAction::triggered, this, [this] {
-        if (framesnabbstart)
-            framesnabbstart->show();
-    });
+    connectPeripheryMenus(s);
     QObject::connect(s->mnuuppdateranu, &QAction::triggered, this, [] {
         try {
             logview::startVisibleUpdateCheck();
@@ -253,18 +252,33 @@ void frmmain::cmdbackupdirekt_Click() {
     b->backupdirekt();
 }
 
-// The restore wizard, the folder synchronisation and the about box are built with their own
-// windows; until then these commands only do their checks.
+namespace {
+QStringList jobNames(const QComboBox* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->itemText(i);
+    return names;
+}
+} // namespace
+
+// The folder synchronisation and the about box are built with their own windows; until then
+// these commands only do their checks.
 void frmmain::cmdåterställ_Click() {
     if (comboinställningar->count() == 0) {
         Module1::logga_meddelande(0, -1, QStringLiteral("Det finns inga jobb att återställa."), QString());
         return;
     }
+    showRestoreWizard(jobNames(comboinställningar), 0, -1, false);
 }
 
-void frmmain::cmdåterställdenna_Click() {}
+void frmmain::cmdåterställdenna_Click() {
+    showRestoreWizard(jobNames(comboinställningar), comboinställningar->currentIndex(), combomapparIndex(),
+                      true);
+}
 
-void frmmain::cmdsynk_Click() {}
+void frmmain::cmdsynk_Click() {
+    program().dialogs.showModal(program().form<frmmappsync>());
+}
 
 void frmmain::cmdom_Click() {
     program().schema_avstängt = 0;

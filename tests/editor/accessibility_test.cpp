@@ -1,13 +1,15 @@
 // What an accessibility client (a screen reader) finds in the program's windows: a name on every
 // control it can operate, a press action on the toolbar and on the editor's tabs, and only the
 // page that is shown.
-#include "support/accessibility.h"
+#include "support/accessible.h"
 #include "support/fixture.h"
 
 #include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
+#include "editor/search_replace_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/old_backup_window.h"
+#include "mainwindow/readme_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/accessibility.h"
 #include "platform/click_label.h"
@@ -61,12 +63,15 @@ TEST_F(Accessibility, EveryControlOfEveryWindowHasAName) {
     frmaddmapp* e = prog().form<frmaddmapp>();
     e->cmdbytnamn->show();
     auto* ex = new frmexmappar;
+    frmreadme readme;
     const std::vector<std::pair<const char*, QWidget*>> windows = {
         {"main window", m},
         {"settings", s},
         {"editor", e},
         {"excluded folders", ex},
-        {"old backups", prog().form<frmgammalbackup>()}};
+        {"old backups", prog().form<frmgammalbackup>()},
+        {"search and replace", prog().form<frmsökersätt>()},
+        {"readme", &readme}};
     for (const auto& [what, w] : windows) {
         SCOPED_TRACE(what);
         w->show();

@@ -4,7 +4,7 @@
 #include "logview/update_window.h"
 #include "platform/accessibility.h"
 #include "platform/click_label.h"
-#include "support/accessibility.h"
+#include "support/accessible.h"
 #include "support/fixture.h"
 
 #include <QFrame>

@@ -1,12 +1,12 @@
-#include "support/accessibility.h"
+#include "support/accessible.h"
 
 #include <QAccessible>
 #include <QWidget>
 #include <functional>
 
 namespace testutil {
-
 namespace {
+
 // Roles a user operates: these must carry a name.
 bool operable(QAccessible::Role r) {
     switch (r) {
@@ -39,6 +39,7 @@ void walk(QAccessibleInterface* iface, const std::function<void(QAccessibleInter
             walk(child, f);
     }
 }
+
 } // namespace
 
 QStringList unnamedControls(QWidget* window) {
