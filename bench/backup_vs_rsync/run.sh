@@ -12,8 +12,6 @@ command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 
 source "$here/../common/timing.sh"
 
-min() { if (( $(echo "$2 < $1" | bc -l) )); then echo "$2"; else echo "$1"; fi; }
-
 bench() { # name files folders bytes
     local name=$1 files=$2 folders=$3 bytes=$4
     local dir="$work/$name"

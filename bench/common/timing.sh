@@ -7,3 +7,5 @@ seconds() { # command... -> elapsed wall-clock seconds on stdout
     t1=$(date +%s.%N)
     echo "$t1 - $t0" | bc -l
 }
+
+min() { if (( $(echo "$2 < $1" | bc -l) )); then echo "$2"; else echo "$1"; fi; }

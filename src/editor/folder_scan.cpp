@@ -52,11 +52,14 @@ class Walker {
             const QString child = platform::joinPath(folder, name);
             if (FolderScan::isSystemFolder(child))
                 continue;
+            const bool link = (opt_.subfolders || !opt_.followLinks) && platform::fileInfo(child).isLink;
+            if (link && !opt_.followLinks)
+                continue;
             list(child);
             if (!opt_.subfolders)
                 continue;
-            const QString childReal = platform::fileInfo(child).isLink ? QFileInfo(child).canonicalFilePath()
-                                                                       : platform::joinPath(real, name);
+            const QString childReal =
+                link ? QFileInfo(child).canonicalFilePath() : platform::joinPath(real, name);
             if (childReal.isEmpty() || onPath_.contains(childReal))
                 continue; // a link back to a folder being walked
             onPath_.insert(childReal);
@@ -131,6 +134,7 @@ bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStrin
             QStringList& target = *lists[pass - 1];
             FolderScan::Options o;
             o.cancelled = cancelled;
+            o.followLinks = false;
             o.found = [&target](const QString& p, int) { target << p; };
             o.progress = [&showCount, pass](int n) {
                 if (showCount)

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/main_window_services.h"
 #include "core/program.h"
+#include "mainwindow/quick_start.h"
 #include "platform/tray.h"
 
 #include <QMainWindow>
@@ -18,6 +19,7 @@ class QTimer;
 class QFrame;
 class QLineEdit;
 class QPlainTextEdit;
+class frmsetup;
 
 // The main window: the hub of the program. It shows the current-job record and the system log,
 // which Program owns, and serves the windows below it through MainWindowServices.
@@ -28,6 +30,7 @@ class QPlainTextEdit;
 //   main_window_layout.cpp   layout, geometry file, tray click, button locking
 //   main_window_jobs.cpp     job groups, job list, current-job record
 //   main_window_commands.cpp commands, toolbar and menus
+//   main_window_periphery.cpp quick-start chooser, readme, duplicate/copy/export, search and replace
 //   main_window_scheduler.cpp the scheduler panel and the schedule editor's opening
 class frmmain : public QMainWindow, public MainWindowServices {
   public:
@@ -88,8 +91,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     QStringList file_schemasync() const;
     // Turns the program-log label red (an error line was written).
     void markProgramLogError() { program().systemLog().markError(); }
-    // Marks `word` ("FEL!" or "FEL:") and "Ett fel uppstod" red and bold in `box`; returns the count.
-    static int markErrors(QTextEdit* box, const QString& word = QStringLiteral("FEL!"));
+    // Marks "FEL!" and "Ett fel uppstod" red and bold in `box`; returns the count.
+    static int markErrors(QTextEdit* box);
     static QString errorCountText(int count);
     // The size caption of a program log of `bytes` bytes.
     static QString logSizeText(qint64 bytes);
@@ -155,7 +158,10 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void open_setup();
     void open_setup_snabbstartsväljaren();
     void informera_versionen();
-    QFrame* framesnabbstart = nullptr;
+    QuickStartPanel* framesnabbstart = nullptr; // the quick-start chooser over the window's contents
+    void createQuickStartControls();
+    // The job menu's entries and the settings window's buttons of this area.
+    void connectPeripheryMenus(frmsetup* s);
 
     // ---- scheduler panel (main_window_scheduler.cpp) -----------------------------------------
     QCheckBox* chkaktiveraschema = nullptr; // the scheduler switch
@@ -216,6 +222,7 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void cmdåterställdenna_Click();
     void cmdsynk_Click();
     void cmdom_Click();
+    void lbldonera2_MouseDown();
     void cmdstartaschema_Click();
     void cmdalternativ_Click();
     void cmduppdatera_Click();

@@ -242,6 +242,7 @@ void frmmain::listinställningar_Click() {
 void frmmain::listinställningar_MouseDown(int button, int x, int y) {
     if (button != 2)
         return;
+    connectMenus();
     frmsetup* s = program().form<frmsetup>();
     const bool groups = s->chkjobbarkiv->isChecked();
     s->mnukopierajobb->menuAction()->setVisible(groups);
@@ -395,7 +396,3 @@ void frmmain::open_setup() {
         }
     }
 }
-
-void frmmain::open_setup_snabbstartsväljaren() {}
-
-void frmmain::informera_versionen() {}

@@ -1,6 +1,7 @@
 // The scheduler panel of the main window: the switch, the waiting and running views, the list of
 // scheduled jobs, the finished scheduled runs with their saved logs, the last-run line, and the
 // opening of the schedule editor.
+#include "core/log_marks.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "mainwindow/main_window.h"
@@ -27,7 +28,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 constexpr int tw(int twips) {
@@ -235,6 +238,12 @@ void frmmain::showSchedulerPanel(bool visible) {
     frameschema->move(tw(120), 0);
     frameschema->raise();
     frameschema->show();
+    // Switched on while the window loads, the panel must still lie in front once the window and the
+    // panels that raise themselves when shown are on the screen.
+    QTimer::singleShot(0, frameschema, [this] {
+        if (frameschema->isVisibleTo(this))
+            frameschema->raise();
+    });
     frameschemaaktiv->raise();
     if (txtschemavisajobb->isVisible())
         txtschemavisajobb->raise();
@@ -335,7 +344,16 @@ void frmmain::listschemalogg_Click() {
             return;
         }
         txtschemalogg->setPlainText(platform::readText(path));
-        markErrors(txtschemalogg, QStringLiteral("FEL:"));
+        // "FEL:" of the run log, and "Ett fel uppstod" where no "!" stands two places before.
+        const QString text = txtschemalogg->toPlainText();
+        std::vector<logmarks::Range> marks = logmarks::runLogErrors(text);
+        for (const logmarks::Range& r : logmarks::programLogErrors(text))
+            if (!text.mid(r.start, r.length).startsWith(QLatin1String("FEL!"), Qt::CaseInsensitive))
+                marks.push_back(r);
+        logmarks::markRedBold(txtschemalogg->document(), marks);
+        QTextCursor end(txtschemalogg->document());
+        end.movePosition(QTextCursor::End);
+        txtschemalogg->setTextCursor(end);
     } catch (const platform::RunError& e) {
         txtschemalogg->setPlainText(QStringLiteral("Ett fel uppstod\n") + path + QStringLiteral("\n") +
                                     QString::number(e.number) + QStringLiteral(" - ") + e.description);

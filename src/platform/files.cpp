@@ -384,9 +384,17 @@ bool FolderLookup::find(const QString& name, FileEntry& out) const {
 
 QStringList listFolders(const QString& folder) {
     QStringList out;
-    walkDir(folder, [&](const QString& name, const struct stat& st, bool) {
-        if (S_ISDIR(st.st_mode))
-            out << name;
+    readEntries(folder, [&](int dfd, const dirent* e) {
+        // The entry's type tells a folder from a file; only links and unknown types are asked.
+        if (e->d_type != DT_DIR) {
+            if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+                return;
+            struct stat st {};
+            if (::fstatat(dfd, e->d_name, &st, 0) != 0 || !S_ISDIR(st.st_mode))
+                return;
+        }
+        bool refused = false;
+        out << decodeName(e->d_name, refused);
     });
     sortNames(out);
     return out;

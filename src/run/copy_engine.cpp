@@ -142,7 +142,6 @@ const QString kLogEx = QStringLiteral("log_ex.txt");
 const QString kDiskFull =
     QStringLiteral("Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
 constexpr double kDialogCopyMb = 50.0;
-constexpr qsizetype kFlushAt = 256 * 1024;
 
 const ProgramSettings& settings() {
     return program().settings();
@@ -220,7 +219,8 @@ struct BackupEngine::ReplaceState {
     bool versioned = false;
 };
 
-BackupEngine::BackupEngine(RunProgress& progress) : progress_(progress) {}
+BackupEngine::BackupEngine(RunProgress& progress)
+    : progress_(progress), pendingLogs_(program().programFolder()) {}
 
 BackupEngine::~BackupEngine() {
     try {
@@ -264,21 +264,11 @@ void BackupEngine::takeBackError(int n) {
 }
 
 void BackupEngine::logLine(const QString& file, const QString& line) {
-    QString& pending = pendingLogs_[file];
-    pending += line;
-    pending += QStringLiteral("\r\n");
-    pendingBytes_ += line.size() + 2;
-    if (pendingBytes_ >= kFlushAt)
-        flushLogs();
+    pendingLogs_.add(file, line);
 }
 
 void BackupEngine::flushLogs() {
-    std::map<QString, QString> pending;
-    pending.swap(pendingLogs_);
-    pendingBytes_ = 0;
-    for (const auto& [file, text] : pending)
-        if (!text.isEmpty())
-            platform::appendText(program().path(file), text);
+    pendingLogs_.flush();
 }
 
 void BackupEngine::systemLog(const QString& text, bool error) {

@@ -50,14 +50,7 @@ class SettingsTest : public ProgramTest {
         prog().form<frmmain>()->open_setup();
         return prog().form<frmsetup>();
     }
-    void restart() {
-        for (const QString& f : dialogs().verify())
-            ADD_FAILURE() << "dialog: " << f.toStdString();
-        program_.reset();
-        program_ = std::make_unique<Program>(programDir_.path());
-        setProgram(program_.get());
-        program_->dialogs.setScripted(true);
-    }
+    void restart() { restartProgram(); }
     QString log() { return prog().form<frmmain>()->txtsyslogg->toPlainText(); }
     QString settingsFile() const { return path("programalternativ.ini"); }
 };

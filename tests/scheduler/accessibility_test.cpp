@@ -5,7 +5,7 @@
 #include "scheduler/saved_lists_window.h"
 #include "scheduler/schedule_editor.h"
 #include "scheduler_fixture.h"
-#include "support/accessibility_check.h"
+#include "support/accessible.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -22,21 +22,21 @@ TEST_F(SchedulerTest, EveryControlOfTheSchedulersWindowsHasAName) {
     e->fillJobList();
     e->show();
     e->Form_Activate();
-    EXPECT_EQ(testutil::unnamed(e), QStringList()) << "start page";
+    EXPECT_EQ(testutil::unnamedControls(e), QStringList()) << "start page";
     e->cmdstartställin_Click();
-    EXPECT_EQ(testutil::unnamed(e), QStringList()) << "per job";
+    EXPECT_EQ(testutil::unnamedControls(e), QStringList()) << "per job";
     e->optunikglobal[1]->setChecked(true);
-    EXPECT_EQ(testutil::unnamed(e), QStringList()) << "common";
+    EXPECT_EQ(testutil::unnamedControls(e), QStringList()) << "common";
     e->hide();
 
     frmbackuppåminnelse::showReminder();
-    EXPECT_EQ(testutil::unnamed(prog().form<frmbackuppåminnelse>()), QStringList());
+    EXPECT_EQ(testutil::unnamedControls(prog().form<frmbackuppåminnelse>()), QStringList());
     frmbackuppåminnelse::closeReminder();
     frmschemasync::visa({"2024-06-05 22.00.10"});
-    EXPECT_EQ(testutil::unnamed(prog().form<frmschemasync>()), QStringList());
+    EXPECT_EQ(testutil::unnamedControls(prog().form<frmschemasync>()), QStringList());
     dialogs().expectWindow("frmpaus", [](QWidget* w) {
         w->show();
-        EXPECT_EQ(testutil::unnamed(w), QStringList());
+        EXPECT_EQ(testutil::unnamedControls(w), QStringList());
         w->close();
     });
     frmpaus::pausa();
@@ -44,10 +44,10 @@ TEST_F(SchedulerTest, EveryControlOfTheSchedulersWindowsHasAName) {
     m->show();
     m->chkaktiveraschema->setChecked(true);
     ASSERT_TRUE(m->chkaktiveraschema->isChecked());
-    EXPECT_EQ(testutil::unnamed(m), QStringList()) << "waiting";
+    EXPECT_EQ(testutil::unnamedControls(m), QStringList()) << "waiting";
     m->frameschemapågår->raise();
     m->lblvisabackupfönstret->show();
     m->cmdschemapaus->show();
-    EXPECT_EQ(testutil::unnamed(m), QStringList()) << "running";
+    EXPECT_EQ(testutil::unnamedControls(m), QStringList()) << "running";
     m->hide();
 }

@@ -27,6 +27,15 @@ void ProgramTest::TearDown() {
     setProgram(nullptr);
 }
 
+void ProgramTest::restartProgram() {
+    for (const QString& f : program_->dialogs.verify())
+        ADD_FAILURE() << "dialog: " << f.toStdString();
+    program_.reset();
+    program_ = std::make_unique<Program>(programDir_.path());
+    setProgram(program_.get());
+    program_->dialogs.setScripted(true);
+}
+
 QString ProgramTest::path(const QString& name) const {
     return programDir_.path() + '/' + name;
 }

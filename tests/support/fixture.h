@@ -17,6 +17,9 @@ class ProgramTest : public ::testing::Test {
 
     Program& prog() { return *program_; }
     platform::Dialogs& dialogs() { return program_->dialogs; }
+    // A new Program over the same program folder, as at a new start of the program; the dialogs
+    // of the old one are checked first.
+    void restartProgram();
     // A path in the program folder.
     QString path(const QString& name) const;
     // A path in a second temporary folder for source and backup trees.

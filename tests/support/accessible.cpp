@@ -1,16 +1,14 @@
-#pragma once
-// What an accessibility client (a screen reader) finds in a window: the operable controls it
-// would announce without a name.
+#include "support/accessible.h"
+
 #include <QAccessible>
-#include <QObject>
-#include <QStringList>
 #include <QWidget>
 #include <functional>
 
 namespace testutil {
+namespace {
 
 // Roles a user operates: these must carry a name.
-inline bool operable(QAccessible::Role r) {
+bool operable(QAccessible::Role r) {
     switch (r) {
     case QAccessible::Button:
     case QAccessible::CheckBox:
@@ -30,7 +28,7 @@ inline bool operable(QAccessible::Role r) {
     }
 }
 
-inline void walk(QAccessibleInterface* iface, const std::function<void(QAccessibleInterface*)>& f) {
+void walk(QAccessibleInterface* iface, const std::function<void(QAccessibleInterface*)>& f) {
     for (int i = 0; i < iface->childCount(); ++i) {
         QAccessibleInterface* child = iface->child(i);
         if (!child)
@@ -42,8 +40,9 @@ inline void walk(QAccessibleInterface* iface, const std::function<void(QAccessib
     }
 }
 
-// Every enabled, shown, operable control without a name.
-inline QStringList unnamed(QWidget* window) {
+} // namespace
+
+QStringList unnamedControls(QWidget* window) {
     QStringList out;
     walk(QAccessible::queryAccessibleInterface(window), [&](QAccessibleInterface* i) {
         const QAccessible::State st = i->state();
