@@ -7,6 +7,7 @@
 #include "scheduler/schedule_editor.h"
 #include "scheduler/schedule_files.h"
 #include "scheduler/scheduler.h"
+#include "scheduler/scheduler_fixture.h"
 #include "support/fixture.h"
 #include "support/qt_print.h"
 
@@ -24,34 +25,11 @@
 #include <QRadioButton>
 #include <QTextEdit>
 
-class SchedulerPanel : public ProgramTest {
+class SchedulerPanel : public SchedulerTest {
   protected:
     void SetUp() override {
-        ProgramTest::SetUp();
-        testutil::makeDir(path("Listor"));
-        // Wednesday 5 June 2024, nine in the morning.
-        prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(9, 0)));
+        SchedulerTest::SetUp();
         m = prog().form<frmmain>();
-    }
-    void jobs(const QStringList& names) {
-        for (const QString& n : names) {
-            testutil::JobSpec j;
-            j.name = n;
-            j.folders = {work(n)};
-            j.mainFolders = {work(n)};
-            j.backupFolder = work("Backup");
-            testutil::writeJob(path("Listor"), j);
-        }
-        m->cmdload_Click();
-    }
-    void schedule(const QString& job, const JobFiles::Schedule& s) { JobFiles(job).writeSchedule(s); }
-    void expectReport(const QString& text) {
-        dialogs().expectWindow("frmerror", [text](QWidget* w) {
-            auto* e = static_cast<frmerror*>(w);
-            EXPECT_TRUE(e->lblfel->toPlainText().contains(QString(text).replace("\r\n", "\n")))
-                << e->lblfel->toPlainText().toStdString();
-            e->cmdok_Click();
-        });
     }
     // The view of the panel that lies in front of the other.
     QWidget* front() const {
@@ -61,7 +39,7 @@ class SchedulerPanel : public ProgramTest {
                 return static_cast<QWidget*>(*it);
         return nullptr;
     }
-    QString log() const { return m->systemLogText(); }
+    QString log() { return systemLog(); }
     frmmain* m = nullptr;
 };
 
