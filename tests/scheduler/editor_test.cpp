@@ -311,34 +311,13 @@ TEST_F(EditorTest, ActivationLocksTheEditorAndKeepsItLoadedWhenClosed) {
     e->chkaktivera->setChecked(false);
     EXPECT_EQ(prog().form<frmmain>()->cmdstartaschema_Tag, "0");
     EXPECT_TRUE(e->List1->isEnabled());
-}
-
-TEST_F(EditorTest, TheStartPagesActivationHidesTheEditorWithoutWriting) {
-    jobs({"Bilder"});
-    frmschema2* e = prog().form<frmschema2>();
-    e->fillJobList();
-    e->show();
-    e->Form_Activate();
-    EXPECT_TRUE(e->framestart->isVisible());
+    // The start page's "Aktivera schemakörning" ticks the box and hides the editor, writing nothing.
     e->cmdstartaktivera->click();
     EXPECT_FALSE(e->isVisible());
     EXPECT_TRUE(prog().isLoaded<frmschema2>());
     EXPECT_TRUE(scheduler().chkaktivera);
     EXPECT_EQ(prog().form<frmmain>()->cmdstartaschema_Tag, "1");
     EXPECT_FALSE(QFile::exists(path(global)));
-}
-
-TEST_F(EditorTest, ListEntriesMarkActiveJobsAndAnEmptyScheduleIsInactive) {
-    jobs({"A", "B", "C", "D"});
-    schedule("A", {1, 0, "07:30", "0234560", 0});
-    schedule("B", {0, 0, "07:30", "0234560", 0});
-    testutil::writeFile(path("Listor/C.006"), QByteArray());
-    EXPECT_EQ(scheduleListEntry("A"), "*AKTIV* A");
-    EXPECT_EQ(scheduleListEntry("B"), "B");
-    EXPECT_EQ(scheduleListEntry("C"), "C");
-    EXPECT_EQ(scheduleListEntry("D"), "D");
-    testutil::writeLines(path("Listor/D.006"), {"ja"});
-    EXPECT_THROW(scheduleListEntry("D"), platform::RunError);
 }
 
 TEST_F(EditorTest, ADamagedCommonSettingKeepsWhatWasReadAndReportsIt) {
