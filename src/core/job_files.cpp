@@ -130,6 +130,9 @@ std::optional<JobFiles::Schedule> JobFiles::readSchedule() const {
     if (!hasFile(6))
         return std::nullopt;
     const QStringList l = lines(6);
+    // An empty file (a write that an older version left unfinished) is a job without a schedule.
+    if (l.isEmpty() || (l.size() == 1 && l[0].trimmed().isEmpty()))
+        return std::nullopt;
     Schedule s;
     // The run-time refused a number line that held no number.
     auto whole = [](const QString& v) {

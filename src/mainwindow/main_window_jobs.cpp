@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "scheduler/scheduler.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -165,8 +166,9 @@ void frmmain::optarkiv_Click(int index) {
                                   QStringLiteral("FEL! Vald jobbgrupp kunde inte sparas: ") + e.description,
                                   QStringLiteral("Main, jobbgrupp"));
     }
-    // The schedule editor reads the group's schedule files when it loads; it is unloaded here
-    // once it exists (it only hides itself while the scheduler is on).
+    // The schedule editor reads the group's schedule files when it loads; unloaded here, its next
+    // opening reads the new group's (it only hides itself while the scheduler is on).
+    scheduler().unload();
     try {
         // A group folder removed behind the program's back is made again, so the group works.
         if (!platform::folderExists(p.jobbgruppmapp))
@@ -290,6 +292,9 @@ void frmmain::showRecord() {
     lblhuvudmappar_label->setText(record().lblhuvudmappar);
     lblallamappar_label->setText(record().lblallamappar);
     lblexmappar_label->setText(record().lblexmappar);
+    // The scheduler panel's running view names the job being run.
+    if (lblschema_jobb)
+        lblschema_jobb->setText(record().lblschema_jobb);
 }
 
 int frmmain::combomapparIndex() const {

@@ -60,7 +60,7 @@ void frmmain::createCommandControls() {
          &frmmain::cmdåterställ_Click, nullptr},
         {"picsync", "imgsynk", "lblsynk", "Mappkopiering", platform::Picture::Sync, &frmmain::cmdsynk_Click,
          nullptr},
-        {"picschema", "imgschema", "lblschema", "Schema", platform::Picture::Schedule,
+        {"picschema", "imgschema", "lblschema", "Schemalägg", platform::Picture::Schedule,
          &frmmain::cmdstartaschema_Click, nullptr},
         {"picsetup", "imgsetup", "lblsetup", "Alternativ", platform::Picture::Setup,
          &frmmain::cmdalternativ_Click, nullptr},
@@ -146,7 +146,7 @@ void frmmain::createCommandControls() {
         {"cmdsynk", "Synk...", &frmmain::cmdsynk_Click},
         {"cmdom", "Om programmet", &frmmain::cmdom_Click},
         {"cmdalternativ", "Alternativ", &frmmain::cmdalternativ_Click},
-        {"cmdstartaschema", "Schema", &frmmain::cmdstartaschema_Click},
+        {"cmdstartaschema", "Schemalägg", &frmmain::cmdstartaschema_Click},
         {"Command1", "1", &frmmain::Command1_Click},
         {"Command2", "2", &frmmain::Command2_Click},
     };
@@ -158,11 +158,6 @@ void frmmain::createCommandControls() {
     if (auto* b = findChild<QPushButton*>(QStringLiteral("cmdsynk")))
         b->setToolTip(QStringLiteral("Synkronisering..."));
 
-    auto* visa = new platform::ClickLabel(QStringLiteral("Visa backupfönstret"), c);
-    visa->setObjectName(QStringLiteral("lblvisabackupfönstret"));
-    visa->setCursor(Qt::PointingHandCursor);
-    visa->hide();
-    visa->onClick = [this] { lblvisabackupfönstret_Click(); };
     auto* hjälp = new platform::ClickLabel(QStringLiteral("Hjälp"), c);
     hjälp->setObjectName(QStringLiteral("lblhjälp"));
     hjälp->setCursor(Qt::PointingHandCursor);
@@ -288,8 +283,6 @@ void frmmain::cmdom_Click() {
 void frmmain::lbldonera2_MouseDown() {
     logview::openDonation();
 }
-
-void frmmain::cmdstartaschema_Click() {}
 
 void frmmain::cmduppdatera_Click() {
     uppdatera_huvudmappar();

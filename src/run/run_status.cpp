@@ -98,8 +98,15 @@ void stopEditorScan() {
         e->cmdexit_Tag = QStringLiteral("avbryt");
 }
 
-// The pause window belongs to the scheduler; until it exists a pause does nothing.
-void showPauseWindow() {}
+std::function<void()>& pauseWindowHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+void showPauseWindow() {
+    if (pauseWindowHook())
+        pauseWindowHook()();
+}
 void showRunLog(int mode) {
     Module1::visa_logg(mode);
 }

@@ -102,6 +102,8 @@ TEST_F(Reporter, ANotShownReportOnlyPreparesTheDialog) {
 }
 
 TEST_F(Reporter, NoDialogWhileTheSchedulerIsOn) {
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    m->cmdload_Click();
     m->chkaktiveraschema->setChecked(true);
     logga_meddelande(0, -1, "Namnet finns redan!", "");
     EXPECT_FALSE(schedulerLabelRed());

@@ -133,6 +133,8 @@ TEST_F(BackupWindow, PreselectionIsSavedAndAppliedByName) {
 
     w->cmdmarkera2_Click();
     EXPECT_TRUE(selected().isEmpty());
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    prog().form<frmmain>()->cmdload_Click();
     prog().form<frmmain>()->chkaktiveraschema->setChecked(true);
     w->Form_Activate(); // the scheduler on: no preselection
     EXPECT_TRUE(selected().isEmpty());

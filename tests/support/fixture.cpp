@@ -121,6 +121,16 @@ QStringList foldersBelow(const QString& root) {
     return out;
 }
 
+void writeScheduledJob(const QString& groupFolder, const QString& name) {
+    JobSpec j;
+    j.name = name;
+    j.folders = {groupFolder};
+    j.mainFolders = {groupFolder};
+    j.backupFolder = groupFolder;
+    writeJob(groupFolder, j);
+    writeLines(groupFolder + '/' + name + ".006", {" 1 ", " 0 ", "12:00", "1234567", " 0 "});
+}
+
 JobSpec jobOver(const QString& name, const QString& main, const QString& backup) {
     JobSpec j;
     j.name = name;
