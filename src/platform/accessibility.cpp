@@ -133,8 +133,13 @@ class WindowNamer : public QObject {
         if (e->type() == QEvent::Show && w->isWindow())
             nameControls(w);
         // A key reaches the window itself only when no control inside it took it.
-        if (e->type() == QEvent::KeyPress && w->isWindow() && isEnterKey(static_cast<QKeyEvent*>(e)))
-            return pressDefaultButton(w);
+        if (e->type() == QEvent::KeyPress && w->isWindow()) {
+            const auto* k = static_cast<QKeyEvent*>(e);
+            if (isEnterKey(k))
+                return pressDefaultButton(w);
+            if (k->key() == Qt::Key_Escape && k->modifiers() == Qt::NoModifier)
+                return pressCancelButton(w);
+        }
         return false;
     }
 };
@@ -202,6 +207,27 @@ bool pressDefaultButton(QWidget* window) {
         return false;
     target->click();
     return true;
+}
+
+namespace {
+const char* const kCancelButton = "platformCancelButton";
+}
+
+void setCancelButton(QPushButton* button, bool cancel) {
+    button->setProperty(kCancelButton, cancel);
+}
+
+bool pressCancelButton(QWidget* window) {
+    if (!window || qobject_cast<QDialog*>(window))
+        return false;
+    const QList<QPushButton*> buttons = window->findChildren<QPushButton*>();
+    for (QPushButton* b : buttons)
+        if (b->property(kCancelButton).toBool() && b->window() == window && b->isVisible() &&
+            b->isEnabled()) {
+            b->click();
+            return true;
+        }
+    return false;
 }
 
 void installAccessibility() {
