@@ -160,6 +160,21 @@ bool frameAwaited(const QWidget* w) {
     return w && watcherOf(w) != nullptr;
 }
 
+void restoreWindow(QWidget* w, const QString& word, const QString& message) {
+    const QString file = geometryFile(word);
+    if (!platform::fileExists(file)) {
+        centre(w);
+        return;
+    }
+    try {
+        applyGeometry(file, w);
+    } catch (const platform::RunError& e) {
+        SystemLog& log = program().systemLog();
+        log.append(message + QString::number(e.number) + e.description + QLatin1Char('.'));
+        log.markError();
+    }
+}
+
 void centre(QWidget* w) {
     const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     if (!s)

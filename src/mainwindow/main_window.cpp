@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "logview/log_window.h"
 #include "logview/update_window.h"
 #include "mainwindow/readme_window.h"
 #include "mainwindow/settings_window.h"
@@ -49,6 +50,13 @@ void giveHand(QWidget* root, std::initializer_list<const char*> names) {
 
 frmmain::frmmain() {
     program().setMainWindow(this);
+    // The shared procedures show the run log through the log viewer, which lives above them.
+    Module1::windowHooks().logViewer = [](const QString& text) {
+        if (text.isEmpty())
+            logview::openLogViewer();
+        else
+            logview::openProgramLog(text);
+    };
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QStringLiteral("Backup"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
@@ -169,7 +177,7 @@ void frmmain::Form_Load() {
     });
     step([&] {
         if (program().form<frmsetup>()->chkuppdateraauto->isChecked())
-            program().form<frmuppdatera>()->Timer1->start(3000);
+            logview::startHiddenUpdateCheck();
     });
     Timerfönstersize->start();
     loaded_ = true;

@@ -181,6 +181,7 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void cmdåterställdenna_Click();
     void cmdsynk_Click();
     void cmdom_Click();
+    void lbldonera2_MouseDown();
     void cmdstartaschema_Click();
     void cmdalternativ_Click();
     void cmduppdatera_Click();

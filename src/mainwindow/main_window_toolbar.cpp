@@ -3,6 +3,7 @@
 #include "core/module1.h"
 #include "core/program.h"
 #include "foldersync/sync_window.h"
+#include "logview/about_window.h"
 #include "logview/update_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/settings_window.h"
@@ -168,6 +169,12 @@ void frmmain::createCommandControls() {
     hjälp->setGeometry(picmeny->x() + tw(120), picmeny->height() + tw(600), tw(900), tw(255));
     hjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     hjälp->onClick = [] { Module1::öppna_hjälp(); };
+    auto* donera = new platform::ClickLabel(QStringLiteral("Donera!"), c);
+    donera->setObjectName(QStringLiteral("lbldonera2"));
+    donera->setCursor(Qt::PointingHandCursor);
+    donera->setGeometry(hjälp->x(), hjälp->y() + tw(300), tw(900), tw(255));
+    donera->setStyleSheet(hjälp->styleSheet());
+    donera->onClick = [this] { lbldonera2_MouseDown(); };
 }
 
 void frmmain::connectMenus() {
@@ -187,12 +194,11 @@ void frmmain::connectMenus() {
     connectPeripheryMenus(s);
     QObject::connect(s->mnuuppdateranu, &QAction::triggered, this, [] {
         try {
-            frmuppdatera* u = program().form<frmuppdatera>();
-            u->Timer1->start(1000);
-            program().dialogs.showModal(u);
+            logview::startVisibleUpdateCheck();
         } catch (const platform::RunError&) {
         }
     });
+    QObject::connect(s->mnuom, &QAction::triggered, this, [] { logview::openAboutFromSettings(); });
     QObject::connect(s->mnuöppnamapp_original, &QAction::triggered, this,
                      [this] { mnuöppnamapp_original_Click(); });
     QObject::connect(s->mnuöppnamapp_backup, &QAction::triggered, this,
@@ -276,6 +282,11 @@ void frmmain::cmdsynk_Click() {
 
 void frmmain::cmdom_Click() {
     program().schema_avstängt = 0;
+    logview::openAbout();
+}
+
+void frmmain::lbldonera2_MouseDown() {
+    logview::openDonation();
 }
 
 void frmmain::cmdstartaschema_Click() {}
