@@ -375,6 +375,7 @@ void frmmappsync::cmdstäng_Click() {
 
 void frmmappsync::Command1_Click() {
     Frame3->hide();
+    cmdkör->setFocus(); // the focus leaves the hidden view
 }
 
 void frmmappsync::lblhjälp_Click() {
@@ -420,4 +421,7 @@ void frmmappsync::showLogView() {
     Command1->setGeometry(fw - 96, fh - 36, 90, 28);
     Frame3->show();
     Frame3->raise();
+    // The view covers the other controls: the keyboard starts on its OK, and Enter presses it.
+    Command1->setDefault(true);
+    Command1->setFocus();
 }

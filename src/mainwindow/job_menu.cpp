@@ -52,6 +52,7 @@ void mnuduplicera_Click() {
     frmmain* m = p.form<frmmain>();
     m->comboinställningar->addItem(name);
     m->listinställningar->addItem(name);
+    m->showJobCount();
 }
 
 void mnugrupp_Click(int index) {

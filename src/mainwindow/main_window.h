@@ -137,6 +137,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void optarkiv_DblClick(int index);
     void listinställningar_Click();
     void listinställningar_MouseDown(int button, int x, int y);
+    // Shows the number of jobs in the list under it: "n st".
+    void showJobCount();
     // Index of the selected main folder (combomappar's ListIndex), -1 for none.
     int combomapparIndex() const;
     void setCombomapparIndex(int i);

@@ -221,7 +221,7 @@ void frmmain::cmdload_Click() {
         comboinställningar->setCurrentIndex(-1);
         listinställningar->setCurrentRow(-1);
     }
-    lblinställningar->setText(QString::number(comboinställningar->count()) + QStringLiteral(" st"));
+    showJobCount();
     if (!listed) {
         Module1::logga_meddelande(error, -1, QStringLiteral("Ett fel uppstod under inläsning av jobb."),
                                   QStringLiteral("Main, cmdload"));
@@ -273,6 +273,10 @@ void frmmain::comboinställningar_Click() {
         return;
     }
     showRecord();
+}
+
+void frmmain::showJobCount() {
+    lblinställningar->setText(QString::number(comboinställningar->count()) + QStringLiteral(" st"));
 }
 
 void frmmain::töm_datafält() {

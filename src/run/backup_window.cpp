@@ -351,8 +351,10 @@ bool frmutförbackup::eventFilter(QObject* watched, QEvent* e) {
             return true;
         case QEvent::KeyPress:
         case QEvent::KeyRelease: {
+            // Tab moves on; Enter and Escape go on to the window, which presses "Avbryt".
             const int key = static_cast<QKeyEvent*>(e)->key();
-            if (key != Qt::Key_Tab && key != Qt::Key_Backtab)
+            if (key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Return &&
+                key != Qt::Key_Enter && key != Qt::Key_Escape)
                 return true;
             break;
         }

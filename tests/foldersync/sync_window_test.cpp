@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
@@ -184,6 +185,30 @@ TEST_F(SyncWindow, ARunEndsWithItsSummaryTheLogViewAndASavedCopy) {
 
     w->Command1->click();
     EXPECT_TRUE(w->Frame3->isHidden());
+}
+
+TEST_F(SyncWindow, TheLogViewTakesTheKeyboardAndEnterGivesTheWindowBack) {
+    platform::installAccessibility();
+    testutil::writeFile(a + "/ett.txt", "1", at(-60));
+    testutil::makeDir(b);
+    frmmappsync* w = win();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    folders(a, b);
+    w->txtmapp1->setFocus();
+    w->cmdkör->click();
+    ASSERT_FALSE(w->Frame3->isHidden());
+    // The controls under the view cannot be seen, so the keyboard must not stay on them.
+    EXPECT_EQ(QApplication::focusWidget(), w->Command1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(w->Frame3->isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), w->cmdkör);
+    // With the view hidden, Enter in a field presses nothing.
+    w->txtmapp1->setFocus();
+    QTest::keyClick(w->txtmapp1->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(w->Frame3->isHidden());
+    w->hide();
 }
 
 TEST_F(SyncWindow, ASimulatedRunShowsWhatCouldBeCopiedAndChangesNothing) {

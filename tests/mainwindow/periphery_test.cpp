@@ -182,6 +182,7 @@ TEST_F(Periphery, ADuplicateTakesTheFirstFreeNameAndHoldsTheSetUpToNine) {
     expectSameSet(JobFiles(path("Listor"), "Hem"), copy, 9);
     EXPECT_FALSE(copy.hasFile(10));
     EXPECT_EQ(m->listinställningar->item(m->listinställningar->count() - 1)->text(), "Hem(4)");
+    EXPECT_EQ(m->lblinställningar->text(), QString::number(m->listinställningar->count()) + " st");
     EXPECT_EQ(m->currentJobName(), "Hem");
 
     const QStringList before = filesIn("Listor");
