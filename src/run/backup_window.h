@@ -116,6 +116,9 @@ class frmutförbackup : public QWidget, public RunServices {
     float mb_raderat = 0;
     bool ej_speglat_jobb = false;
     bool enhet_saknas_hanterad = false;
+    // Set by the scheduler before a run of its common setting: the finished runs' list then names
+    // no single job when several ran together.
+    bool gemensamt_schema = false;
     // What the run end made for the result dialog: its lblinfo and its Text1.
     QString resultat_lblinfo;
     QString resultat_Text1;

@@ -193,9 +193,11 @@ void RunDriver::report() {
     const QString mode = w_.caption();
     if (mode == QLatin1String("schema")) {
         const bool errors = e_.imgerr;
-        // Named as with a schedule per job; the common-schedule form belongs to the scheduler.
+        // Several jobs of the common setting ran together: no single job is named.
         const QString jobPart =
-            QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
+            w_.gemensamt_schema && selectedCount() != 1
+                ? QStringLiteral(". ")
+                : QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
         w_.lblsenastkördajobb_namn->setText(jobPart);
         QString note;
         if (w_.avbryt_körning == 1 && !w_.disken_full)

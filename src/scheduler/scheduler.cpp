@@ -430,7 +430,8 @@ void Scheduler::runningView(const QString& status) {
     host::setPanelVisible("cmdschemapaus", true);
 }
 
-void Scheduler::runOne(const QStringList& jobs, const QList<bool>& selected, bool mirror, bool simulate) {
+void Scheduler::runOne(const QStringList& jobs, const QList<bool>& selected, bool mirror, bool simulate,
+                       bool common) {
     frmutförbackup* b = program().form<frmutförbackup>();
     // Entry i must be job i, and nothing of an earlier run may stay selected.
     b->List1->clear();
@@ -440,6 +441,7 @@ void Scheduler::runOne(const QStringList& jobs, const QList<bool>& selected, boo
     }
     b->chksync->setChecked(mirror);
     b->chksyncsimulera->setChecked(simulate);
+    b->gemensamt_schema = common;
     if (runner)
         runner(*b);
     else
@@ -460,7 +462,7 @@ void Scheduler::commonRun(const QString& key) {
         jobs << e.text;
         selected << e.selected;
     }
-    runOne(jobs, selected, chksyncglobal == 1, chksyncglobal == 1 && chksyncglobal_simulera == 1);
+    runOne(jobs, selected, chksyncglobal == 1, chksyncglobal == 1 && chksyncglobal_simulera == 1, true);
     running_ = false;
     if (!stillOn()) {
         afterRuns();
@@ -492,7 +494,7 @@ void Scheduler::queueRun() {
             platform::throwError(9);
         QList<bool> selected(names.size(), false);
         selected[e.jobIndex] = true;
-        runOne(names, selected, e.mirror == 1, e.simulate == 1);
+        runOne(names, selected, e.mirror == 1, e.simulate == 1, false);
         failingEntry_.clear();
         // Switched off during the run: the pass ends here, the emptied queue untouched.
         if (!stillOn())

@@ -95,7 +95,8 @@ class Scheduler : public QObject {
     void fillCommonList();
     void commonRun(const QString& key);
     void queueRun();
-    void runOne(const QStringList& jobs, const QList<bool>& selected, bool mirror, bool simulate);
+    void runOne(const QStringList& jobs, const QList<bool>& selected, bool mirror, bool simulate,
+                bool common);
     void runningView(const QString& status);
     void afterRuns();
     bool stillOn() const;

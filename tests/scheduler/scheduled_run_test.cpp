@@ -88,3 +88,32 @@ TEST_F(ScheduledRunTest, ThePreviousJobNeverRunsAgainInTheNextScheduledRun) {
     EXPECT_TRUE(QFile::exists(dst + work("Andra") + "/b.txt"));
     EXPECT_TRUE(QFile::exists(dst + src + "/brev.txt"));
 }
+
+TEST_F(ScheduledRunTest, TheFinishedRunsListNamesTheJobOnlyWhenOneJobRan) {
+    testutil::writeFile(work("Andra") + "/b.txt", "b");
+    testutil::writeJob(group(), testutil::jobOver("Andra", work("Andra"), dst));
+    frmmain* m = prog().form<frmmain>();
+    m->cmdload_Click();
+    Scheduler& s = scheduler();
+    const struct {
+        QStringList chosen;
+        int day;
+        QString entry;
+    } cases[] = {{{"Andra", "Jobb"}, 5, " Backup utförd. 2 filer av 2 kopierades. "},
+                 {{"Jobb"}, 6, " Backup utförd av \"Jobb\". 0 filer av 1 kopierades. "}};
+    for (const auto& c : cases) {
+        schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "22:00", "1111111", 0, 0});
+        schedule::writeSelection(path("setup_schema_lista.ini"), c.chosen);
+        prog().clock.setNow(QDateTime(QDate(2024, 6, c.day), QTime(21, 59, 58)));
+        m->chkaktiveraschema->setChecked(true);
+        for (int i = 0; i < 3; ++i) {
+            prog().clock.advance(5);
+            s.Timer1_Timer();
+        }
+        ASSERT_GT(m->listschemalogg->count(), 0);
+        EXPECT_EQ(m->listschemalogg->currentItem()->text().mid(19), c.entry)
+            << c.chosen.join(",").toStdString();
+        m->chkaktiveraschema->setChecked(false);
+        s.Timer1_Timer(); // the tick after switching off unloads the editor's settings
+    }
+}
