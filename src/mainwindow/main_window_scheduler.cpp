@@ -28,6 +28,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -76,6 +77,33 @@ QFrame* view(QWidget* parent, const char* name, int top) {
     f->setGeometry(tw(1800), top, tw(8400), tw(2850));
     f->setAutoFillBackground(true);
     return f;
+}
+
+// Runs started in one second share the stamp of their saved logs' names (two jobs due at one
+// minute): the one whose name tells the entry's job and counts is the entry's own.
+const platform::FileEntry& savedLogOfEntry(const std::vector<platform::FileEntry>& found,
+                                           const QString& entry) {
+    QStringList wanted;
+    static const QRegularExpression named(QStringLiteral("^.{19} Backup utförd av \"(.*)\"\\. "));
+    const QRegularExpressionMatch job = named.match(entry);
+    if (job.hasMatch())
+        wanted << QStringLiteral("Backup av ") + job.captured(1).toUpper() + QStringLiteral(". ");
+    static const QRegularExpression counts(QStringLiteral("\\d+ filer av \\d+ kopierades\\."));
+    const QRegularExpressionMatch c = counts.match(entry, 19);
+    if (c.hasMatch())
+        wanted << c.captured(0);
+    const platform::FileEntry* best = &found.front();
+    qsizetype bestScore = -1;
+    for (const platform::FileEntry& f : found) {
+        qsizetype score = 0;
+        for (const QString& w : wanted)
+            score += f.name.contains(w) ? 1 : 0;
+        if (score > bestScore) {
+            best = &f;
+            bestScore = score;
+        }
+    }
+    return *best;
 }
 
 // A left click on a plain label runs `f` (the label of the log panel link is made elsewhere).
@@ -336,7 +364,7 @@ void frmmain::listschemalogg_Click() {
             const auto found =
                 platform::listFiles(folder, QStringLiteral("log ") + key + QStringLiteral("*.txt"));
             if (!found.empty())
-                path = platform::joinPath(folder, found.front().name);
+                path = platform::joinPath(folder, savedLogOfEntry(found, item->text()).name);
         }
         if (path.isEmpty() || !platform::fileExists(path)) {
             txtschemalogg->setPlainText(QStringLiteral("Filen kunde inte hittas!\n") + path +

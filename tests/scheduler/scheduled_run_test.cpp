@@ -117,3 +117,28 @@ TEST_F(ScheduledRunTest, TheFinishedRunsListNamesTheJobOnlyWhenOneJobRan) {
         s.Timer1_Timer(); // the tick after switching off unloads the editor's settings
     }
 }
+
+TEST_F(ScheduledRunTest, TwoJobsDueAtOneMinuteEachShowTheirOwnSavedLog) {
+    testutil::writeFile(work("Andra") + "/b.txt", "b");
+    testutil::writeJob(group(), testutil::jobOver("Andra", work("Andra"), dst));
+    frmmain* m = prog().form<frmmain>();
+    m->cmdload_Click();
+    JobFiles("Andra").writeSchedule({1, 0, "08:00", "1234567", 0});
+    JobFiles("Jobb").writeSchedule({1, 0, "08:00", "1234567", 0});
+    prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(7, 59, 58)));
+    m->chkaktiveraschema->setChecked(true);
+    Scheduler& s = scheduler();
+    for (int i = 0; i < 3; ++i) {
+        prog().clock.advance(5);
+        s.Timer3_Timer();
+        s.Timer1_Timer();
+    }
+    ASSERT_EQ(m->listschemalogg->count(), 2);
+    for (int row = 0; row < 2; ++row) {
+        m->listschemalogg->setCurrentRow(row);
+        m->listschemalogg_Click();
+        const QString entry = m->listschemalogg->item(row)->text();
+        const QString job = entry.contains("\"Jobb\"") ? "JOBB" : "ANDRA";
+        EXPECT_TRUE(m->txtschemalogg->toPlainText().contains("\n" + job + "\n")) << entry.toStdString();
+    }
+}
