@@ -214,7 +214,9 @@ void frmmain::createSchedulerControls() {
     txtschemavisajobb = platform::named<QPlainTextEdit>(frameschema, "txtschemavisajobb");
     txtschemavisajobb->setReadOnly(true);
     txtschemavisajobb->setToolTip(QStringLiteral("Schemalagda jobb"));
-    txtschemavisajobb->setGeometry(tw(1800), tw(840), tw(5400), tw(1800));
+    // It ends above its own link, which hides it again.
+    txtschemavisajobb->setGeometry(tw(1800), tw(840), tw(5400),
+                                   frameschemaaktiv->y() + lblvisaschemajobb->y() - tw(840) - 4);
     txtschemavisajobb->hide();
 
     lblprocent = platform::namedLabel(frameschema, "lblprocent");

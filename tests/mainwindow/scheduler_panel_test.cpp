@@ -208,9 +208,13 @@ TEST_F(SchedulerPanel, TheRunningViewDuringAScheduledRunAndRunNow) {
     EXPECT_TRUE(m->chkaktiveraschema->isChecked());
 
     // The list of scheduled jobs is shown and hidden again.
+    m->show();
     m->lblvisaschemajobb_Click();
     EXPECT_FALSE(m->txtschemavisajobb->isHidden());
     EXPECT_EQ(m->lblvisaschemajobb->text(), "Dölj schemalagda jobb");
+    // The shown list leaves its link free, so a click can hide it again.
+    const QPoint link = m->lblvisaschemajobb->mapTo(m->frameschema, m->lblvisaschemajobb->rect().center());
+    EXPECT_EQ(m->frameschema->childAt(link), m->lblvisaschemajobb);
     m->lblvisaschemajobb_Click();
     EXPECT_TRUE(m->txtschemavisajobb->isHidden());
     EXPECT_EQ(m->lblvisaschemajobb->text(), "Visa schemalagda jobb");
