@@ -173,7 +173,7 @@ void frmmain::Form_Load() {
     });
     step([&] {
         if (!file_schemasync().isEmpty())
-            lblstatus2->show();
+            setLblstatus2Visible(true);
     });
     step([&] {
         if (program().form<frmsetup>()->chkuppdateraauto->isChecked())

@@ -410,7 +410,13 @@ void frmmain::placeLastRunLine() {
     if (!Label6)
         return;
     const int right = cmdvisalogg->x() - tw(120);
-    const int width = std::min(right - tw(120), Label6->fontMetrics().horizontalAdvance(Label6->text()) + 4);
+    // Beside the links on the same row, never over them; a narrow window cuts the line's start.
+    int left = tw(120);
+    for (const QLabel* l : {lblstatus2, lblgammalbackup})
+        if (l && !l->isHidden() && l->y() == lblstatus2->y())
+            left = std::max(left, l->x() + l->fontMetrics().horizontalAdvance(l->text()) + tw(120));
+    const int width =
+        std::max(0, std::min(right - left, Label6->fontMetrics().horizontalAdvance(Label6->text()) + 4));
     Label6->setGeometry(right - width, lblstatus2->y(), width, lblstatus2->height());
 }
 

@@ -120,6 +120,23 @@ TEST_F(Layout, TheWindowKeepsItsMinimumSizeAndItsFramesFollow) {
     EXPECT_EQ(m->lblstatus2->y(), m->lblstatus->y() - 240 / 15);
 }
 
+TEST_F(Layout, TheLastRunLineNeverCoversTheLinkBesideIt) {
+    testutil::writeLines(path("log.txt"),
+                         {"", "Schemalagd Simulerad Backup utförd 2024-06-04  22:00:05", ""});
+    m->show();
+    m->resize(300, 200);
+    m->visa_senaste_backup();
+    m->setLblstatus2Visible(true);
+    const int linkEnd =
+        m->lblstatus2->x() + m->lblstatus2->fontMetrics().horizontalAdvance(m->lblstatus2->text());
+    EXPECT_GT(m->Label6->x(), linkEnd);
+    EXPECT_LT(m->Label6->geometry().right(), m->cmdvisalogg->x());
+    m->resize(900, 640);
+    EXPECT_GT(m->Label6->x(), linkEnd);
+    EXPECT_EQ(m->Label6->width(),
+              m->Label6->fontMetrics().horizontalAdvance(m->Label6->text()) + 4); // whole again
+}
+
 TEST_F(Layout, MinimisingWithTheSchedulerOnNeverLosesTheWindowWithoutATray) {
     testutil::writeScheduledJob(path("Listor"), "Schemalagt");
     m->cmdload_Click();
