@@ -7,3 +7,12 @@ seconds() { # command... -> elapsed wall-clock seconds on stdout
     t1=$(date +%s.%N)
     echo "$t1 - $t0" | bc -l
 }
+
+peak_kb() { # command... -> peak resident size in KB on stdout (empty without /usr/bin/time)
+    local out
+    [ -x /usr/bin/time ] || return 0
+    out=$(mktemp)
+    /usr/bin/time -f '%M' -o "$out" "$@" >/dev/null 2>&1 || true
+    tail -n 1 "$out"
+    rm -f "$out"
+}
