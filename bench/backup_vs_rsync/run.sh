@@ -14,8 +14,6 @@ command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 
 source "$here/../common/timing.sh"
 
-min() { if (( $(echo "$2 < $1" | bc -l) )); then echo "$2"; else echo "$1"; fi; }
-
 bench() { # slug name files folders bytes with-watch(0|1)
     local slug=$1 name=$2 files=$3 folders=$4 bytes=$5 watch=$6
     local dir="$work/$slug"

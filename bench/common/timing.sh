@@ -8,6 +8,8 @@ seconds() { # command... -> elapsed wall-clock seconds on stdout
     echo "$t1 - $t0" | bc -l
 }
 
+min() { if (( $(echo "$2 < $1" | bc -l) )); then echo "$2"; else echo "$1"; fi; }
+
 peak_kb() { # command... -> peak resident size in KB on stdout (empty without /usr/bin/time)
     local out
     [ -x /usr/bin/time ] || return 0

@@ -37,6 +37,8 @@ frmerror::frmerror() {
     cmdok->setObjectName(QStringLiteral("cmdok"));
     cmdok->setGeometry(tw(2700), tw(2340), tw(1200), tw(375));
     cmdok->setDefault(true);
+    // Enter and Space answer the dialog at once, as a message box does.
+    cmdok->setFocus();
     QObject::connect(cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
 }
 

@@ -7,6 +7,8 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 
+#include <vector>
+
 namespace {
 
 // Reading a line that is not there, as the run-time reported it.
@@ -128,6 +130,9 @@ std::optional<JobFiles::Schedule> JobFiles::readSchedule() const {
     if (!hasFile(6))
         return std::nullopt;
     const QStringList l = lines(6);
+    // An empty file (a write that an older version left unfinished) is a job without a schedule.
+    if (l.isEmpty() || (l.size() == 1 && l[0].trimmed().isEmpty()))
+        return std::nullopt;
     Schedule s;
     // The run-time refused a number line that held no number.
     auto whole = [](const QString& v) {
@@ -243,6 +248,63 @@ void JobFiles::copyTo(const JobFiles& target, int last) const {
     for (int n = 0; n <= last; ++n)
         if (hasFile(n))
             platform::copyKeepTime(path(n), target.path(n));
+}
+
+void JobFiles::copyWholeTo(const JobFiles& target, int last) const {
+    if (target.path(0) == path(0))
+        return;
+    auto beside = [&](int n, const QString& tag) {
+        return target.folder() + QStringLiteral("/.tamrel-") + tag + QLatin1Char('-') + target.name() +
+               extension(n);
+    };
+    auto quietly = [](auto&& f) {
+        try {
+            f();
+        } catch (const platform::RunError&) {
+        }
+    };
+    std::vector<int> files;
+    for (int n = 0; n <= last; ++n)
+        if (hasFile(n))
+            files.push_back(n);
+    // 1. Every file to its temporary; the target is not touched yet.
+    size_t copied = 0;
+    try {
+        for (; copied < files.size(); ++copied)
+            platform::copyKeepTime(path(files[copied]), beside(files[copied], QStringLiteral("ny")));
+    } catch (const platform::RunError&) {
+        for (size_t i = 0; i < copied; ++i)
+            quietly([&] { platform::removeFile(beside(files[i], QStringLiteral("ny"))); });
+        throw;
+    }
+    // 2. Each old target file aside, the new one in its place; undone in reverse on a failure.
+    std::vector<bool> keptOld(files.size(), false);
+    size_t placed = 0;
+    try {
+        for (; placed < files.size(); ++placed) {
+            const int n = files[placed];
+            if (platform::fileInfo(target.path(n)).exists) {
+                platform::renamePath(target.path(n), beside(n, QStringLiteral("gammal")));
+                keptOld[placed] = true;
+            }
+            platform::renamePath(beside(n, QStringLiteral("ny")), target.path(n));
+        }
+    } catch (const platform::RunError&) {
+        for (size_t i = files.size(); i-- > 0;) {
+            const int n = files[i];
+            if (i < placed)
+                quietly([&] { platform::removeFile(target.path(n)); });
+            else
+                quietly([&] { platform::removeFile(beside(n, QStringLiteral("ny"))); });
+            if (keptOld[i])
+                quietly([&] { platform::renamePath(beside(n, QStringLiteral("gammal")), target.path(n)); });
+        }
+        throw;
+    }
+    // 3. The old files are no longer needed.
+    for (size_t i = 0; i < files.size(); ++i)
+        if (keptOld[i])
+            quietly([&] { platform::removeFile(beside(files[i], QStringLiteral("gammal"))); });
 }
 
 void JobFiles::renameTo(const JobFiles& target) const {

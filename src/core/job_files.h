@@ -124,6 +124,11 @@ class JobFiles {
     // Copies the files .000 .. `last` that exist to `target` (other folder and/or name), each
     // through a temporary file and keeping its time. Stops at the first failure (throws).
     void copyTo(const JobFiles& target, int last) const;
+    // The same as one step: every file first goes to a hidden temporary beside the target, and
+    // only when all have arrived do they replace the target's files. On any failure the target is
+    // left as it was (a new target has no file at all) and the error is thrown. Files of the
+    // target that the source does not have stay.
+    void copyWholeTo(const JobFiles& target, int last) const;
     // Copies .000 .. .010 to `target`, then deletes this job's .000 .. .010. The old files are
     // deleted only after every copy succeeded.
     void renameTo(const JobFiles& target) const;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -26,6 +27,8 @@ class MainWindowServices {
     virtual void requestReload() {}
     // Selects main folder `index` of the job in the main window's list (-1: none).
     virtual void setMainFolderIndex(int) {}
+    // A job of the current group got a new name (the schedule's list of chosen jobs follows it).
+    virtual void jobRenamed(const QString&, const QString&) {}
     // Rescans the folder structure of the current job's main folders.
     virtual void uppdatera_huvudmappar() {}
 
@@ -56,11 +59,29 @@ class MainWindowServices {
     virtual void visa_senaste_backup() {}
     // The link "Det finns filer som kan raderas. Klicka här." (lblstatus2).
     virtual void setLblstatus2Visible(bool) {}
+    // Brings a view of the scheduler panel, or the list of scheduled jobs, to the front.
+    virtual void raiseField(const QString&) {}
+    virtual void setFieldEnabled(const QString&, bool) {}
+    // Shows the scheduler panel over the job area (its waiting view in front), or hides it.
+    virtual void showSchedulerPanel(bool) {}
+    // The "Kör nu!" request (cmdschema_körnu's Tag): not empty while the user asked to run now.
+    virtual QString runNowTag() const { return {}; }
+    virtual void setRunNowTag(const QString&) {}
+    // The scheduled jobs the panel lists (txtschemavisajobb), and how many (its Tag's length).
+    virtual void setScheduledJobs(const QStringList&) {}
+    virtual int scheduledJobCount() const { return 0; }
+    // The schedule editor's activation request (cmdstartaschema's Tag): "1", "0" or "".
+    virtual void setActivationRequest(const QString&) {}
+    // The job group in use, 0..3.
+    virtual int jobGroup() const { return 0; }
 
     // ---- the notification-area icon ----
     virtual void setTrayPicture(const QIcon&) {}
     virtual QString trayTag() const { return {}; }
     virtual void setTrayTag(const QString&) {}
+    virtual void setTrayToolTip(const QString&) {}
+    // Shows the icon again with its picture and tooltip.
+    virtual void refreshTray() {}
 
     // ---- the window ----
     // The main window for parenting and centring; nullptr without one.

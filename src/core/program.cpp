@@ -27,6 +27,7 @@ Program::Program(const QString& programFolder)
 }
 
 Program::~Program() {
+    services_.clear();
     std::vector<QPointer<QWidget>> all;
     for (auto& [k, w] : forms_)
         all.push_back(w);

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 #include <map>
+#include <memory>
 #include <typeindex>
 
 // What the program keeps at module level, and its windows. One per process (program()); each
@@ -51,6 +52,15 @@ class Program {
     // A window being destroyed stops serving (only when it is the one installed).
     void forget(const void* services);
 
+    // A long-lived object of a higher floor (the scheduler's state): made on first use, deleted
+    // with the program, before its windows.
+    template <class T> T& service() {
+        std::shared_ptr<void>& p = services_[std::type_index(typeid(T))];
+        if (!p)
+            p = std::shared_ptr<void>(new T, [](void* t) { delete static_cast<T*>(t); });
+        return *static_cast<T*>(p.get());
+    }
+
     // A window, created on first use (as touching a form loads it). The main window and the
     // settings window live until the program ends.
     template <class W> W* form() {
@@ -90,6 +100,7 @@ class Program {
     RunServices quietRun_;
     RunServices* run_ = nullptr;
     std::map<std::type_index, QPointer<QWidget>> forms_;
+    std::map<std::type_index, std::shared_ptr<void>> services_;
 };
 
 // The process-wide context.

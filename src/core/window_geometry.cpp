@@ -160,6 +160,21 @@ bool frameAwaited(const QWidget* w) {
     return w && watcherOf(w) != nullptr;
 }
 
+void restoreWindow(QWidget* w, const QString& word, const QString& message) {
+    const QString file = geometryFile(word);
+    if (!platform::fileExists(file)) {
+        centre(w);
+        return;
+    }
+    try {
+        applyGeometry(file, w);
+    } catch (const platform::RunError& e) {
+        SystemLog& log = program().systemLog();
+        log.append(message + QString::number(e.number) + e.description + QLatin1Char('.'));
+        log.markError();
+    }
+}
+
 void centre(QWidget* w) {
     const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     if (!s)
@@ -168,6 +183,29 @@ void centre(QWidget* w) {
     const QSize outer = w->size() + frameExtra(w);
     w->move(area.left() + (area.width() - outer.width()) / 2,
             area.top() + (area.height() - outer.height()) / 2);
+}
+
+void centreOver(QWidget* w, const QWidget* over) {
+    if (!over || !over->isVisible() || (over->windowState() & Qt::WindowMinimized)) {
+        centre(w);
+        return;
+    }
+    const QRect a = over->frameGeometry();
+    QSize outer = w->frameGeometry().size();
+    // Not framed yet, the window is placed by its inside; expect the frame the other window has.
+    const bool framed = outer != w->size();
+    if (!framed)
+        outer += over->frameGeometry().size() - over->size();
+    QPoint at(a.left() + (a.width() - outer.width()) / 2, a.top() + (a.height() - outer.height()) / 2);
+    // A window near a screen edge must not push the new one off the screen.
+    if (const QScreen* s = over->screen()) {
+        const QRect r = s->availableGeometry();
+        at.setX(qBound(r.left(), at.x(), std::max(r.left(), r.right() + 1 - outer.width())));
+        at.setY(qBound(r.top(), at.y(), std::max(r.top(), r.bottom() + 1 - outer.height())));
+    }
+    if (!framed)
+        at += over->geometry().topLeft() - a.topLeft();
+    w->move(at);
 }
 
 } // namespace geometry

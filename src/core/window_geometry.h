@@ -39,7 +39,15 @@ void applyGeometry(const QString& path, QWidget* w);
 // does not): the window's outer size is not yet what it will be, and is not saved meanwhile.
 bool frameAwaited(const QWidget* w);
 
+// Applies the file of window word `word` (see applyGeometry), or centres the window when there is
+// none. A damaged file leaves what was applied before the damage and appends the system-log line
+// `message` + number + description + "." (message ends in "Felkod "), marked as an error.
+void restoreWindow(QWidget* w, const QString& word, const QString& message);
+
 // Centres the window on its screen at its present size.
 void centre(QWidget* w);
+// Centres the window over `over` when that is shown and not minimised, kept on the screen; else on
+// the screen.
+void centreOver(QWidget* w, const QWidget* over);
 
 } // namespace geometry

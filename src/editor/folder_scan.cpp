@@ -63,6 +63,8 @@ class Walker {
             const QString child = base + e.name;
             if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(child))
                 continue;
+            if (e.isLink && !opt_.followLinks)
+                continue;
             list(child);
             if (!opt_.subfolders)
                 continue;
@@ -141,6 +143,7 @@ bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStrin
             QStringList& target = *lists[pass - 1];
             FolderScan::Options o;
             o.cancelled = cancelled;
+            o.followLinks = false;
             o.found = [&target](const QString& p, int) { target << p; };
             o.progress = [&showCount, pass](int n) {
                 if (showCount)

@@ -16,6 +16,7 @@ class FolderScan {
   public:
     struct Options {
         bool subfolders = true;          // descend below the start folder
+        bool followLinks = true;         // false: links to folders are neither listed nor entered
         std::function<bool()> cancelled; // true: stop at the next folder entered
         // Every listed folder in order, with the running count (the start folder is number 1).
         std::function<void(const QString& path, int count)> found;
@@ -43,8 +44,9 @@ class FolderScan {
 };
 
 // The scan as the folder synchronisation uses it: both folders in two passes, each list emptied
-// first and then filled with its start folder and every folder found. `showCount(pass, count)`
-// runs with pass 1 or 2 while that pass goes on. When `cancelled` already holds before the
+// first and then filled with its start folder and every folder found. Links to folders below
+// the start folders are left out, so a synchronisation never copies through them.
+// `showCount(pass, count)` runs with pass 1 or 2 while that pass goes on. When `cancelled` already holds before the
 // start, nothing is touched and the result is false. Errors are reported through the message
 // reporter ("Ett fel uppstod.", place "Mappsynkronisering, starta sökning"); folders found
 // before the error stay in the lists.

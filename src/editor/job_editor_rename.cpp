@@ -56,6 +56,7 @@ void frmaddmapp::cmdbytnamn_Click() {
     cmdbytnamn_Tag = QStringLiteral("1");
     // The main window's list shows the new name, and keeps it selected when it reloads.
     MainWindowServices& m = program().mainWindow();
+    m.jobRenamed(old.name(), nytt);
     m.reloadJobList();
     for (int i = 0; i < m.jobCount(); ++i)
         if (m.jobName(i) == nytt) {

@@ -2,7 +2,9 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "logview/log_window.h"
 #include "logview/update_window.h"
+#include "mainwindow/readme_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -48,6 +50,13 @@ void giveHand(QWidget* root, std::initializer_list<const char*> names) {
 
 frmmain::frmmain() {
     program().setMainWindow(this);
+    // The shared procedures show the run log through the log viewer, which lives above them.
+    Module1::windowHooks().logViewer = [](const QString& text) {
+        if (text.isEmpty())
+            logview::openLogViewer();
+        else
+            logview::openProgramLog(text);
+    };
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QStringLiteral("Backup"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
@@ -61,6 +70,7 @@ frmmain::frmmain() {
     createSchedulerControls();
     createCommandControls();
     createOldBackupControls();
+    createQuickStartControls();
     QObject::connect(TrayIcon1, &platform::TrayIcon::mouseDown, this, [this] { TrayIcon1_MouseDown(); });
     // Shown or hidden group buttons change the rows they take.
     for (QRadioButton* o : optarkiv)
@@ -144,10 +154,12 @@ void frmmain::Form_Load() {
     }
     step([&] { varna_gammal_backup(); });
     step([&] {
-        if (!QFileInfo::exists(p.path(QStringLiteral("readme700.dat"))))
+        if (readme::due(p.programFolder()))
             informera_versionen();
     });
     step([&] { open_setup(); });
+    // The settings window's buttons and the job list's pop-up menu lead to the menus' commands.
+    step([&] { connectMenus(); });
     step([&] {
         giveHand(this,
                  {"lblhjälp",   "lblhjälp2", "lblsysloggsize", "lblsyslogg_radera", "lblschemavisasyslogg",
@@ -165,7 +177,7 @@ void frmmain::Form_Load() {
     });
     step([&] {
         if (program().form<frmsetup>()->chkuppdateraauto->isChecked())
-            program().form<frmuppdatera>()->Timer1->start(3000);
+            logview::startHiddenUpdateCheck();
     });
     Timerfönstersize->start();
     loaded_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 #include "core/main_window_services.h"
 #include "core/program.h"
+#include "mainwindow/quick_start.h"
 #include "platform/tray.h"
 
 #include <QMainWindow>
@@ -17,6 +18,8 @@ class QTextEdit;
 class QTimer;
 class QFrame;
 class QLineEdit;
+class QPlainTextEdit;
+class frmsetup;
 
 // The main window: the hub of the program. It shows the current-job record and the system log,
 // which Program owns, and serves the windows below it through MainWindowServices.
@@ -27,6 +30,8 @@ class QLineEdit;
 //   main_window_layout.cpp   layout, geometry file, tray click, button locking
 //   main_window_jobs.cpp     job groups, job list, current-job record
 //   main_window_commands.cpp commands, toolbar and menus
+//   main_window_periphery.cpp quick-start chooser, readme, duplicate/copy/export, search and replace
+//   main_window_scheduler.cpp the scheduler panel and the schedule editor's opening
 class frmmain : public QMainWindow, public MainWindowServices {
   public:
     frmmain();
@@ -132,6 +137,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void optarkiv_DblClick(int index);
     void listinställningar_Click();
     void listinställningar_MouseDown(int button, int x, int y);
+    // Shows the number of jobs in the list under it: "n st".
+    void showJobCount();
     // Index of the selected main folder (combomappar's ListIndex), -1 for none.
     int combomapparIndex() const;
     void setCombomapparIndex(int i);
@@ -153,12 +160,56 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void open_setup();
     void open_setup_snabbstartsväljaren();
     void informera_versionen();
-    QFrame* framesnabbstart = nullptr;
+    QuickStartPanel* framesnabbstart = nullptr; // the quick-start chooser over the window's contents
+    void createQuickStartControls();
+    // The job menu's entries and the settings window's buttons of this area.
+    void connectPeripheryMenus(frmsetup* s);
 
-    // ---- scheduler panel --------------------------------------------------------------------
-    QCheckBox* chkaktiveraschema = nullptr;
-    QString cmdstartaschema_Tag; // requested scheduler state: "1", "0" or ""
+    // ---- scheduler panel (main_window_scheduler.cpp) -----------------------------------------
+    QCheckBox* chkaktiveraschema = nullptr; // the scheduler switch
+    QString cmdstartaschema_Tag;            // requested scheduler state: "1", "0" or ""
+    QFrame* frameschema = nullptr;          // the panel over the job area while scheduling is on
+    QLabel* lblschemarubrik = nullptr;
+    QLabel* Image2 = nullptr;
+    QPushButton* cmdschema_körnu = nullptr;
+    QString cmdschema_körnu_Tag; // "1": run the scheduled jobs at the next tick
+    QPushButton* cmdschemapaus = nullptr;
+    QPushButton* cmdschema_avaktivera = nullptr;
+    QLabel* lblhjälp2 = nullptr;
+    QFrame* frameschemaaktiv = nullptr; // the waiting view
+    QLabel* lblschema_status = nullptr;
+    QLabel* lblschema_nästakörning = nullptr;
+    QLabel* lblschema_antalschemalagdajobb = nullptr;
+    QLabel* lblschemanedräkning = nullptr;  // hidden: the due moment of a run later today
+    QLabel* lblschemanedräkning2 = nullptr; // the countdown
+    QLabel* lblvisaschemajobb = nullptr;
+    QString lblvisaschemajobb_Tag;
+    QPlainTextEdit* txtschemavisajobb = nullptr; // the scheduled jobs
+    QString txtschemavisajobb_Tag;               // one "-" per scheduled job
+    QFrame* frameschemapågår = nullptr;          // the running view
+    QLabel* lblschema_jobb = nullptr;
+    QLabel* lblschema_statuspågår = nullptr;
+    QLabel* lblschema_mappar = nullptr;
+    QLineEdit* lblschema_mapp = nullptr;
+    QLabel* lblschema_fil = nullptr;
+    QLabel* lblschema_antalfel = nullptr;
+    QLabel* lblschemaavbryt = nullptr;
+    QLabel* lblvisabackupfönstret = nullptr;
+    QLabel* lblprocent = nullptr;
+    QListWidget* listschemalogg = nullptr; // finished scheduled runs
+    QTextEdit* txtschemalogg = nullptr;    // the saved log of the run clicked there
+    QLabel* Label6 = nullptr;              // the last-run line, "Senaste Backup:"
+    void chkaktiveraschema_Click();
+    void cmdschema_avaktivera_Click();
+    void cmdschema_körnu_Click();
+    void cmdschemapaus_Click();
+    void lblvisaschemajobb_Click();
+    void lblschemavisasyslogg_Click();
+    void lblschema_mapp_Change();
+    void listschemalogg_Click();
     void visa_senaste_backup() override;
+    // The last-run line ends beside "Visa logg" and takes the width its text needs.
+    void placeLastRunLine();
 
     // ---- old-backup warning ----------------------------------------------------------------
     void varna_gammal_backup();
@@ -173,6 +224,7 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void cmdåterställdenna_Click();
     void cmdsynk_Click();
     void cmdom_Click();
+    void lbldonera2_MouseDown();
     void cmdstartaschema_Click();
     void cmdalternativ_Click();
     void cmduppdatera_Click();
@@ -222,6 +274,18 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void setTrayPicture(const QIcon& icon) override;
     QString trayTag() const override;
     void setTrayTag(const QString& tag) override;
+    void setTrayToolTip(const QString& text) override;
+    void refreshTray() override;
+    void raiseField(const QString& name) override;
+    void setFieldEnabled(const QString& name, bool enabled) override;
+    void showSchedulerPanel(bool visible) override;
+    QString runNowTag() const override { return cmdschema_körnu_Tag; }
+    void setRunNowTag(const QString& tag) override { cmdschema_körnu_Tag = tag; }
+    void setScheduledJobs(const QStringList& names) override;
+    int scheduledJobCount() const override { return int(txtschemavisajobb_Tag.size()); }
+    void setActivationRequest(const QString& tag) override { cmdstartaschema_Tag = tag; }
+    int jobGroup() const override { return currentGroup(); }
+    void jobRenamed(const QString& oldName, const QString& newName) override;
     QWidget* widget() override { return this; }
     QIcon icon() const override { return windowIcon(); }
     void setCaption(const QString& caption) override { setWindowTitle(caption); }

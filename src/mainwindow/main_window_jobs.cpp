@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "scheduler/scheduler.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -182,8 +183,9 @@ void frmmain::optarkiv_Click(int index) {
                                   QStringLiteral("FEL! Vald jobbgrupp kunde inte sparas: ") + e.description,
                                   QStringLiteral("Main, jobbgrupp"));
     }
-    // The schedule editor reads the group's schedule files when it loads; it is unloaded here
-    // once it exists (it only hides itself while the scheduler is on).
+    // The schedule editor reads the group's schedule files when it loads; unloaded here, its next
+    // opening reads the new group's (it only hides itself while the scheduler is on).
+    scheduler().unload();
     try {
         // A group folder removed behind the program's back is made again, so the group works.
         if (!platform::folderExists(p.jobbgruppmapp))
@@ -236,7 +238,7 @@ void frmmain::cmdload_Click() {
         comboinställningar->setCurrentIndex(-1);
         listinställningar->setCurrentRow(-1);
     }
-    lblinställningar->setText(QString::number(comboinställningar->count()) + QStringLiteral(" st"));
+    showJobCount();
     if (!listed) {
         Module1::logga_meddelande(error, -1, QStringLiteral("Ett fel uppstod under inläsning av jobb."),
                                   QStringLiteral("Main, cmdload"));
@@ -257,6 +259,7 @@ void frmmain::listinställningar_Click() {
 void frmmain::listinställningar_MouseDown(int button, int x, int y) {
     if (button != 2)
         return;
+    connectMenus();
     frmsetup* s = program().form<frmsetup>();
     const bool groups = s->chkjobbarkiv->isChecked();
     s->mnukopierajobb->menuAction()->setVisible(groups);
@@ -289,6 +292,10 @@ void frmmain::comboinställningar_Click() {
     showRecord();
 }
 
+void frmmain::showJobCount() {
+    lblinställningar->setText(QString::number(comboinställningar->count()) + QStringLiteral(" st"));
+}
+
 void frmmain::töm_datafält() {
     record().clearRecord();
     showRecord();
@@ -305,6 +312,9 @@ void frmmain::showRecord() {
     lblhuvudmappar_label->setText(record().lblhuvudmappar);
     lblallamappar_label->setText(record().lblallamappar);
     lblexmappar_label->setText(record().lblexmappar);
+    // The scheduler panel's running view names the job being run.
+    if (lblschema_jobb)
+        lblschema_jobb->setText(record().lblschema_jobb);
 }
 
 int frmmain::combomapparIndex() const {
@@ -406,7 +416,3 @@ void frmmain::open_setup() {
         }
     }
 }
-
-void frmmain::open_setup_snabbstartsväljaren() {}
-
-void frmmain::informera_versionen() {}

@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -173,9 +174,18 @@ void frmmain::Form_Resize() {
                 QRect r = rectIn(txtschemalogg, frameschema);
                 r.setTop(tw(3780));
                 r.setBottom(frameschema->height() - 1);
-                r.setRight(frameschema->width() - 1 - std::max(0, r.left()));
+                r.setRight(frameschema->width() - 1 - tw(120));
                 placeIn(txtschemalogg, frameschema, r);
             }
+            // The finished runs beside their log; the views reach the panel's right edge.
+            if (listschemalogg)
+                listschemalogg->setGeometry(listschemalogg->x(), tw(3780), listschemalogg->width(),
+                                            frameschema->height() - tw(3780));
+            for (QWidget* v :
+                 {static_cast<QWidget*>(frameschemaaktiv), static_cast<QWidget*>(frameschemapågår),
+                  static_cast<QWidget*>(txtschemavisajobb)})
+                if (v)
+                    v->resize(frameschema->width() - v->x() - tw(120), v->height());
         }
         auto* snabb = findChild<QWidget*>(QStringLiteral("framesnabbstart"));
         auto* snabb2 = findChild<QWidget*>(QStringLiteral("framesnabbstart2"));
@@ -196,6 +206,7 @@ void frmmain::Form_Resize() {
         lblstatus2->move(lblstatus2->x(), lblstatus->y() - tw(240));
         if (auto* old = findChild<QWidget*>(QStringLiteral("lblgammalbackup")))
             old->move(old->x(), lblstatus2->y());
+        placeLastRunLine();
         Timerfönstersize_Tag = QStringLiteral("1");
     } catch (...) {
     }

@@ -1,6 +1,8 @@
 // System log, log panel and program log of the main window.
+#include "core/log_marks.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "logview/log_window.h"
 #include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -230,50 +232,19 @@ void frmmain::timer_syslogg_Timer() {
 
 int frmmain::markErrors(QTextEdit* box) {
     QTextDocument* doc = box->document();
-    const QString plain = doc->toPlainText();
-    QTextCharFormat red;
-    red.setForeground(QColor(255, 0, 0));
-    red.setFontWeight(QFont::Bold);
-    int count = 0;
-    auto mark = [&](int pos, int length) {
-        QTextCursor c(doc);
-        c.setPosition(pos);
-        c.setPosition(pos + length, QTextCursor::KeepAnchor);
-        c.mergeCharFormat(red);
-        ++count;
-    };
-    const QString fel = QStringLiteral("FEL!");
-    for (int p = plain.indexOf(fel, 0, Qt::CaseInsensitive); p >= 0;
-         p = plain.indexOf(fel, p + 1, Qt::CaseInsensitive))
-        mark(p, fel.size());
-    const QString uppstod = QStringLiteral("Ett fel uppstod");
-    for (int p = plain.indexOf(uppstod, 0, Qt::CaseInsensitive); p >= 0;
-         p = plain.indexOf(uppstod, p + 1, Qt::CaseInsensitive)) {
-        // The character two places before, in the text with CR LF line ends.
-        QChar before;
-        if (p >= 1 && plain[p - 1] == QLatin1Char('\n'))
-            before = QLatin1Char('\r');
-        else if (p >= 2)
-            before = plain[p - 2];
-        if (before != QLatin1Char('!'))
-            mark(p, uppstod.size());
-    }
+    const std::vector<logmarks::Range> marks = logmarks::programLogErrors(doc->toPlainText());
+    logmarks::markRedBold(doc, marks);
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
     box->setTextCursor(end);
     // The caret at the end brings the latest lines into view, but must not scroll sideways and
     // hide the dates at the start of the lines.
     box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->minimum());
-    return count;
+    return int(marks.size());
 }
 
 QString frmmain::errorCountText(int count) {
-    if (count == 0)
-        return QStringLiteral("Inga fel i loggen.");
-    if (count == 1)
-        return QStringLiteral("Hittade 1 fel. Det är markerat med rött.");
-    return QStringLiteral("Hittade ") + QString::number(count) +
-           QStringLiteral(" fel. De är markerade med rött.");
+    return logmarks::errorCountText(count);
 }
 
 void frmmain::cmdsyslogg_fel_Click() {
@@ -342,7 +313,7 @@ void frmmain::lblsysloggsize_MouseUp(Qt::MouseButton button) {
     if (button == Qt::RightButton) {
         program().dialogs.openUrl(file);
     } else if (button == Qt::LeftButton) {
-        Module1::showLogViewer(platform::readText(file));
+        logview::openProgramLog(platform::readText(file));
     }
 }
 

@@ -1,13 +1,408 @@
-// The scheduler panel of the main window.
+// The scheduler panel of the main window: the switch, the waiting and running views, the list of
+// scheduled jobs, the finished scheduled runs with their saved logs, the last-run line, and the
+// opening of the schedule editor.
+#include "core/log_marks.h"
+#include "core/module1.h"
 #include "core/program.h"
 #include "mainwindow/main_window.h"
+#include "platform/click_label.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/icons.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "platform/widgets.h"
+#include "run/backup_window.h"
+#include "run/run_status.h"
+#include "scheduler/pause_window.h"
+#include "scheduler/schedule_editor.h"
+#include "scheduler/schedule_files.h"
+#include "scheduler/scheduler.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
 
-void frmmain::createSchedulerControls() {
-    chkaktiveraschema = new QCheckBox(QStringLiteral("Aktivera schemaläggning"), centralWidget());
-    chkaktiveraschema->setObjectName(QStringLiteral("chkaktiveraschema"));
-    chkaktiveraschema->hide();
+namespace {
+constexpr int tw(int twips) {
+    return twips / 15;
+}
+constexpr int kRow = 20;
+constexpr int kCaptionWidth = 130;
+
+// A view of the panel: its values reach its right edge whatever the window's width.
+class PanelView : public QFrame {
+  public:
+    using QFrame::QFrame;
+
+  protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QFrame::resizeEvent(e);
+        for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->property("stretch").toBool())
+                w->resize(width() - w->x(), w->height());
+    }
+};
+
+// A caption and the value beside it, the caption naming the value for a screen reader.
+template <class W> W* row(QFrame* view, const QString& caption, const char* name, int top) {
+    auto* c = new QLabel(caption, view);
+    c->setGeometry(0, top, kCaptionWidth, kRow);
+    auto* v = platform::named<W>(view, name);
+    v->setGeometry(kCaptionWidth, top, view->width() - kCaptionWidth, kRow);
+    v->setProperty("stretch", true);
+    c->setBuddy(v);
+    return v;
 }
 
-void frmmain::visa_senaste_backup() {}
+platform::ClickLabel* link(QWidget* parent, const char* name, const QString& text) {
+    auto* l = platform::named<platform::ClickLabel>(parent, name, text);
+    l->setCursor(Qt::PointingHandCursor);
+    l->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
+    return l;
+}
+
+QFrame* view(QWidget* parent, const char* name, int top) {
+    auto* f = platform::named<PanelView>(parent, name);
+    f->setGeometry(tw(1800), top, tw(8400), tw(2850));
+    f->setAutoFillBackground(true);
+    return f;
+}
+
+// A left click on a plain label runs `f` (the label of the log panel link is made elsewhere).
+class ClickFilter : public QObject {
+  public:
+    ClickFilter(QObject* parent, std::function<void()> f) : QObject(parent), f_(std::move(f)) {}
+
+  protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
+            f_();
+        return QObject::eventFilter(o, e);
+    }
+
+  private:
+    std::function<void()> f_;
+};
+} // namespace
+
+void frmmain::createSchedulerControls() {
+    QWidget* c = centralWidget();
+    chkaktiveraschema =
+        platform::named<QCheckBox>(c, "chkaktiveraschema", QStringLiteral("Aktivera schemaläggningen"));
+    chkaktiveraschema->hide();
+    QObject::connect(chkaktiveraschema, &QCheckBox::toggled, this, [this] { chkaktiveraschema_Click(); });
+
+    frameschema = platform::named<QFrame>(c, "frameschema");
+    frameschema->setFrameShape(QFrame::StyledPanel);
+    frameschema->setAutoFillBackground(true);
+    frameschema->setGeometry(tw(120), 0, Frame1->width() + tw(60), Frame1->height() + tw(120));
+    frameschema->hide();
+
+    lblschemarubrik =
+        platform::namedLabel(frameschema, "lblschemarubrik", QStringLiteral("Schemakörning aktiv"));
+    QFont heading = lblschemarubrik->font();
+    heading.setBold(true);
+    heading.setPointSize(heading.pointSize() + 3);
+    lblschemarubrik->setFont(heading);
+    lblschemarubrik->setGeometry(tw(120), tw(120), tw(6000), tw(400));
+    Image2 = platform::namedLabel(frameschema, "Image2");
+    Image2->setPixmap(platform::picture(platform::Picture::Schedule, 48));
+    Image2->setGeometry(tw(120) + 28, tw(600), 48, 48);
+    cmdschema_körnu = platform::namedButton(frameschema, "cmdschema_körnu", QStringLiteral("Kör nu!"));
+    cmdschema_körnu->setGeometry(tw(120), tw(1500), tw(1560), tw(390));
+    cmdschemapaus = platform::namedButton(frameschema, "cmdschemapaus", QStringLiteral("Pause"));
+    cmdschemapaus->setGeometry(tw(120), tw(1950), tw(1560), tw(390));
+    cmdschemapaus->hide();
+    cmdschema_avaktivera =
+        platform::namedButton(frameschema, "cmdschema_avaktivera", QStringLiteral("Avaktivera"));
+    cmdschema_avaktivera->setGeometry(tw(120), tw(2400), tw(1560), tw(390));
+    auto* hjälp = link(frameschema, "lblhjälp2", QStringLiteral("Hjälp"));
+    hjälp->setGeometry(tw(120), tw(2900), tw(1560), kRow);
+    hjälp->onClick = [] { Module1::öppna_hjälp(); };
+    lblhjälp2 = hjälp;
+    // The log panel's link lies on this panel while scheduling is on.
+    lblschemavisasyslogg->setParent(frameschema);
+    lblschemavisasyslogg->setGeometry(tw(120), tw(3200), tw(1680), kRow);
+    lblschemavisasyslogg->show();
+    lblschemavisasyslogg->installEventFilter(new ClickFilter(this, [this] { lblschemavisasyslogg_Click(); }));
+
+    frameschemaaktiv = view(frameschema, "frameschemaaktiv", tw(600));
+    lblschema_status = row<QLabel>(frameschemaaktiv, QStringLiteral("Status:"), "lblschema_status", 0);
+    lblschema_status->setText(QStringLiteral("Status: Väntar"));
+    lblschema_nästakörning =
+        row<QLabel>(frameschemaaktiv, QStringLiteral("Nästa körning:"), "lblschema_nästakörning", kRow);
+    lblschema_nästakörning->setText(QStringLiteral("Nästa körning:"));
+    lblschema_antalschemalagdajobb = row<QLabel>(frameschemaaktiv, QStringLiteral("Schemalagda jobb:"),
+                                                 "lblschema_antalschemalagdajobb", 2 * kRow);
+    lblschema_antalschemalagdajobb->setText(QStringLiteral("Antal schemalagda jobb:"));
+    lblschemanedräkning2 = platform::namedLabel(frameschemaaktiv, "lblschemanedräkning2",
+                                                QStringLiteral("Backup startar om ungefär.."));
+    QFont bold = lblschemanedräkning2->font();
+    bold.setBold(true);
+    lblschemanedräkning2->setFont(bold);
+    lblschemanedräkning2->setGeometry(0, 4 * kRow, frameschemaaktiv->width(), kRow);
+    lblschemanedräkning2->setProperty("stretch", true);
+    lblschemanedräkning = platform::namedLabel(frameschemaaktiv, "lblschemanedräkning");
+    lblschemanedräkning->hide();
+    auto* visaJobb = link(frameschemaaktiv, "lblvisaschemajobb", QStringLiteral("Visa schemalagda jobb"));
+    visaJobb->setGeometry(0, 6 * kRow, tw(3000), kRow);
+    visaJobb->onClick = [this] { lblvisaschemajobb_Click(); };
+    lblvisaschemajobb = visaJobb;
+
+    frameschemapågår = view(frameschema, "frameschemapågår", tw(600));
+    lblschema_jobb = row<QLabel>(frameschemapågår, QStringLiteral("Aktuellt jobb:"), "lblschema_jobb", 0);
+    lblschema_statuspågår =
+        row<QLabel>(frameschemapågår, QStringLiteral("Status:"), "lblschema_statuspågår", kRow);
+    lblschema_mappar =
+        row<QLabel>(frameschemapågår, QStringLiteral("Mappar kvar:"), "lblschema_mappar", 2 * kRow);
+    lblschema_mapp =
+        row<QLineEdit>(frameschemapågår, QStringLiteral("Aktuell mapp:"), "lblschema_mapp", 3 * kRow);
+    lblschema_mapp->setReadOnly(true);
+    lblschema_fil = row<QLabel>(frameschemapågår, QStringLiteral("Aktuell fil:"), "lblschema_fil", 4 * kRow);
+    lblschema_antalfel =
+        row<QLabel>(frameschemapågår, QStringLiteral("Antal fel:"), "lblschema_antalfel", 5 * kRow);
+    lblschemaavbryt = platform::namedLabel(
+        frameschemapågår, "lblschemaavbryt",
+        QStringLiteral("Klickar du på Avbryt, öppnas backupfönstret där du kan avbryta processen."));
+    lblschemaavbryt->setGeometry(0, 6 * kRow + 6, frameschemapågår->width(), kRow);
+    lblschemaavbryt->setProperty("stretch", true);
+    auto* visaBackup = link(frameschemapågår, "lblvisabackupfönstret", QStringLiteral("Visa backupfönstret"));
+    visaBackup->setGeometry(0, 7 * kRow + 8, tw(3000), kRow);
+    visaBackup->onClick = [this] { lblvisabackupfönstret_Click(); };
+    visaBackup->hide();
+    lblvisabackupfönstret = visaBackup;
+
+    txtschemavisajobb = platform::named<QPlainTextEdit>(frameschema, "txtschemavisajobb");
+    txtschemavisajobb->setReadOnly(true);
+    txtschemavisajobb->setToolTip(QStringLiteral("Schemalagda jobb"));
+    txtschemavisajobb->setGeometry(tw(1800), tw(840), tw(5400), tw(1800));
+    txtschemavisajobb->hide();
+
+    lblprocent = platform::namedLabel(frameschema, "lblprocent");
+    lblprocent->setStyleSheet(QStringLiteral("background-color: rgb(0,0,192);"));
+    lblprocent->setGeometry(0, tw(3660), 0, 4);
+    listschemalogg = platform::named<QListWidget>(frameschema, "listschemalogg");
+    listschemalogg->setToolTip(QStringLiteral("Avslutade schemakörningar"));
+    listschemalogg->setGeometry(tw(120), tw(3780), tw(4200), tw(1500));
+    txtschemalogg = platform::named<QTextEdit>(frameschema, "txtschemalogg");
+    txtschemalogg->setReadOnly(true);
+    txtschemalogg->setLineWrapMode(QTextEdit::NoWrap);
+    txtschemalogg->setToolTip(QStringLiteral("Sparad logg för vald körning"));
+    txtschemalogg->setGeometry(tw(4440), tw(3780), tw(4000), tw(1500));
+
+    Label6 = platform::namedLabel(c, "Label6", QStringLiteral("Senaste Backup:"));
+    Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    QObject::connect(cmdschema_körnu, &QPushButton::clicked, this, [this] { cmdschema_körnu_Click(); });
+    QObject::connect(cmdschemapaus, &QPushButton::clicked, this, [this] { cmdschemapaus_Click(); });
+    QObject::connect(cmdschema_avaktivera, &QPushButton::clicked, this,
+                     [this] { cmdschema_avaktivera_Click(); });
+    QObject::connect(lblschema_mapp, &QLineEdit::textChanged, this, [this] { lblschema_mapp_Change(); });
+    QObject::connect(listschemalogg, &QListWidget::itemClicked, this, [this] { listschemalogg_Click(); });
+
+    // The scheduler answers the pause buttons and the saved lists' link from the start.
+    scheduler();
+}
+
+// ---- the switch -------------------------------------------------------------------------------------
+
+void frmmain::chkaktiveraschema_Click() {
+    if (chkaktiveraschema->isChecked())
+        scheduler().switchOn();
+    else
+        scheduler().switchOff();
+    Form_Resize();
+}
+
+void frmmain::showSchedulerPanel(bool visible) {
+    if (!visible) {
+        frameschema->hide();
+        return;
+    }
+    frameschemaaktiv->move(tw(1800), tw(600));
+    frameschemapågår->move(tw(1800), tw(600));
+    frameschemaaktiv->setFrameShape(QFrame::NoFrame);
+    frameschemapågår->setFrameShape(QFrame::NoFrame);
+    txtschemavisajobb->move(tw(1800), tw(840));
+    frameschema->move(tw(120), 0);
+    frameschema->raise();
+    frameschema->show();
+    // Switched on while the window loads, the panel must still lie in front once the window and the
+    // panels that raise themselves when shown are on the screen.
+    QTimer::singleShot(0, frameschema, [this] {
+        if (frameschema->isVisibleTo(this))
+            frameschema->raise();
+    });
+    frameschemaaktiv->raise();
+    if (txtschemavisajobb->isVisible())
+        txtschemavisajobb->raise();
+}
+
+void frmmain::setScheduledJobs(const QStringList& names) {
+    QString text = QStringLiteral("Följande jobb är schemalagda:");
+    for (const QString& n : names)
+        text += QStringLiteral("\n") + n;
+    txtschemavisajobb->setPlainText(text);
+    txtschemavisajobb_Tag = QString(names.size(), QLatin1Char('-'));
+}
+
+void frmmain::raiseField(const QString& name) {
+    if (QWidget* w = findChild<QWidget*>(name))
+        w->raise();
+}
+
+void frmmain::setFieldEnabled(const QString& name, bool enabled) {
+    if (QWidget* w = findChild<QWidget*>(name))
+        w->setEnabled(enabled);
+}
+
+void frmmain::jobRenamed(const QString& oldName, const QString& newName) {
+    try {
+        schedule::renameInSelection(currentGroup(), oldName, newName);
+    } catch (const platform::RunError& e) {
+        Module1::logga_meddelande(
+            e, -1, QStringLiteral("Ett fel uppstod då listan över schemalagda jobb skulle sparas."),
+            QStringLiteral("Main, byt namn"));
+    }
+}
+
+// ---- the panel's commands ---------------------------------------------------------------------------
+
+void frmmain::cmdschema_avaktivera_Click() {
+    const QString caption = cmdschema_avaktivera->text();
+    if (caption == QLatin1String("Avaktivera")) {
+        chkaktiveraschema->setChecked(false);
+    } else if (caption == QLatin1String("Avbryt")) {
+        if (frmutförbackup* b = program().loaded<frmutförbackup>())
+            b->setLblavbryt(QStringLiteral("1"));
+    }
+}
+
+void frmmain::cmdschema_körnu_Click() {
+    cmdschema_körnu_Tag = QStringLiteral("1");
+    cmdschema_körnu->setEnabled(false);
+    cmdschema_körnu->setText(QStringLiteral("Vänta..."));
+}
+
+void frmmain::cmdschemapaus_Click() {
+    frmpaus::pausa();
+}
+
+void frmmain::lblvisaschemajobb_Click() {
+    if (lblvisaschemajobb->text() == QLatin1String("Visa schemalagda jobb")) {
+        txtschemavisajobb->raise();
+        txtschemavisajobb->show();
+        lblvisaschemajobb_Tag = QStringLiteral("Visa schemalagda jobb");
+        lblvisaschemajobb->setText(QStringLiteral("Dölj schemalagda jobb"));
+    } else {
+        txtschemavisajobb->hide();
+        lblvisaschemajobb->setText(lblvisaschemajobb_Tag);
+    }
+}
+
+void frmmain::lblschemavisasyslogg_Click() {
+    QPalette pal = lblschemavisasyslogg->palette();
+    pal.setColor(QPalette::WindowText, QColor(0, 0, 0xC0));
+    lblschemavisasyslogg->setPalette(pal);
+    cmdprogramlogg_Click();
+}
+
+void frmmain::lblschema_mapp_Change() {
+    lblschema_mapp->setCursorPosition(int(lblschema_mapp->text().size()));
+}
+
+void frmmain::listschemalogg_Click() {
+    const QListWidgetItem* item = listschemalogg->currentItem();
+    if (!item)
+        return;
+    QString path;
+    try {
+        const QString key =
+            Module1::ersätt_text(item->text().left(19), QStringLiteral(":"), QStringLiteral("."));
+        txtschemalogg->setPlainText(QStringLiteral("Läser in loggfil..."));
+        const QString folder = program().path(QStringLiteral("Sparade loggar"));
+        if (platform::folderExists(folder)) {
+            const auto found =
+                platform::listFiles(folder, QStringLiteral("log ") + key + QStringLiteral("*.txt"));
+            if (!found.empty())
+                path = platform::joinPath(folder, found.front().name);
+        }
+        if (path.isEmpty() || !platform::fileExists(path)) {
+            txtschemalogg->setPlainText(QStringLiteral("Filen kunde inte hittas!\n") + path +
+                                        QStringLiteral("\n\nNotera att endast de senaste loggarna sparas."));
+            return;
+        }
+        txtschemalogg->setPlainText(platform::readText(path));
+        // "FEL:" of the run log, and "Ett fel uppstod" where no "!" stands two places before.
+        const QString text = txtschemalogg->toPlainText();
+        std::vector<logmarks::Range> marks = logmarks::runLogErrors(text);
+        for (const logmarks::Range& r : logmarks::programLogErrors(text))
+            if (!text.mid(r.start, r.length).startsWith(QLatin1String("FEL!"), Qt::CaseInsensitive))
+                marks.push_back(r);
+        logmarks::markRedBold(txtschemalogg->document(), marks);
+        QTextCursor end(txtschemalogg->document());
+        end.movePosition(QTextCursor::End);
+        txtschemalogg->setTextCursor(end);
+    } catch (const platform::RunError& e) {
+        txtschemalogg->setPlainText(QStringLiteral("Ett fel uppstod\n") + path + QStringLiteral("\n") +
+                                    QString::number(e.number) + QStringLiteral(" - ") + e.description);
+    }
+}
+
+void frmmain::visa_senaste_backup() {
+    const QString file = program().path(QStringLiteral("log.txt"));
+    if (!platform::fileExists(file))
+        return;
+    try {
+        const QStringList lines = platform::readLines(file);
+        if (lines.size() < 2)
+            platform::throwError(62);
+        Label6->setText(QStringLiteral("Senaste ") + lines[1]);
+        placeLastRunLine();
+        cmdvisalogg->show();
+    } catch (const platform::RunError&) {
+        Label6->clear();
+    }
+}
+
+void frmmain::placeLastRunLine() {
+    if (!Label6)
+        return;
+    const int right = cmdvisalogg->x() - tw(120);
+    const int width = std::min(right - tw(120), Label6->fontMetrics().horizontalAdvance(Label6->text()) + 4);
+    Label6->setGeometry(right - width, lblstatus2->y(), width, lblstatus2->height());
+}
+
+// ---- the schedule editor ----------------------------------------------------------------------------
+
+void frmmain::cmdstartaschema_Click() {
+    program().schema_avstängt = 0;
+    if (comboinställningar->currentIndex() < 0)
+        return;
+    frmschema2* e = nullptr;
+    try {
+        knappar_lås();
+        e = program().form<frmschema2>();
+        e->fillJobList();
+        knappar_låsupp();
+    } catch (const platform::RunError& err) {
+        Module1::logga_meddelande(err, -1,
+                                  QStringLiteral("Ett fel uppstod under inläsning till schemaläggningen."),
+                                  QStringLiteral("Main, schemalägg"));
+        knappar_låsupp();
+        return;
+    }
+    runstatus::centreOverRunWindow(e);
+    program().dialogs.showModal(e);
+}

@@ -24,7 +24,11 @@ QString frmmain::currentJobName() const {
 }
 
 void frmmain::selectJob(int i) {
-    comboinställningar->setCurrentIndex(i);
+    // The job is read afresh also when it is the one selected: its files may have changed.
+    if (comboinställningar->currentIndex() == i && i >= 0)
+        comboinställningar_Click();
+    else
+        comboinställningar->setCurrentIndex(i);
 }
 
 bool frmmain::schedulerOn() const {
@@ -87,4 +91,14 @@ QString frmmain::trayTag() const {
 void frmmain::setTrayTag(const QString& tag) {
     if (TrayIcon1)
         TrayIcon1->Tag = tag;
+}
+
+void frmmain::setTrayToolTip(const QString& text) {
+    if (TrayIcon1)
+        TrayIcon1->setToolTip(text);
+}
+
+void frmmain::refreshTray() {
+    if (TrayIcon1)
+        TrayIcon1->addToTray();
 }

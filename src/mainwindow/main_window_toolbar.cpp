@@ -2,6 +2,8 @@
 #include "core/close_programs.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "foldersync/sync_window.h"
+#include "logview/about_window.h"
 #include "logview/update_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/settings_window.h"
@@ -13,6 +15,7 @@
 #include "platform/presence.h"
 #include "platform/textfile.h"
 #include "platform/widgets.h"
+#include "restore/restore_window.h"
 #include "run/backup_window.h"
 #include "run/target_folders.h"
 
@@ -57,7 +60,7 @@ void frmmain::createCommandControls() {
          &frmmain::cmdåterställ_Click, nullptr},
         {"picsync", "imgsynk", "lblsynk", "Mappkopiering", platform::Picture::Sync, &frmmain::cmdsynk_Click,
          nullptr},
-        {"picschema", "imgschema", "lblschema", "Schema", platform::Picture::Schedule,
+        {"picschema", "imgschema", "lblschema", "Schemalägg", platform::Picture::Schedule,
          &frmmain::cmdstartaschema_Click, nullptr},
         {"picsetup", "imgsetup", "lblsetup", "Alternativ", platform::Picture::Setup,
          &frmmain::cmdalternativ_Click, nullptr},
@@ -143,7 +146,7 @@ void frmmain::createCommandControls() {
         {"cmdsynk", "Synk...", &frmmain::cmdsynk_Click},
         {"cmdom", "Om programmet", &frmmain::cmdom_Click},
         {"cmdalternativ", "Alternativ", &frmmain::cmdalternativ_Click},
-        {"cmdstartaschema", "Schema", &frmmain::cmdstartaschema_Click},
+        {"cmdstartaschema", "Schemalägg", &frmmain::cmdstartaschema_Click},
         {"Command1", "1", &frmmain::Command1_Click},
         {"Command2", "2", &frmmain::Command2_Click},
     };
@@ -155,17 +158,18 @@ void frmmain::createCommandControls() {
     if (auto* b = findChild<QPushButton*>(QStringLiteral("cmdsynk")))
         b->setToolTip(QStringLiteral("Synkronisering..."));
 
-    auto* visa = new platform::ClickLabel(QStringLiteral("Visa backupfönstret"), c);
-    visa->setObjectName(QStringLiteral("lblvisabackupfönstret"));
-    visa->setCursor(Qt::PointingHandCursor);
-    visa->hide();
-    visa->onClick = [this] { lblvisabackupfönstret_Click(); };
     auto* hjälp = new platform::ClickLabel(QStringLiteral("Hjälp"), c);
     hjälp->setObjectName(QStringLiteral("lblhjälp"));
     hjälp->setCursor(Qt::PointingHandCursor);
     hjälp->setGeometry(picmeny->x() + tw(120), picmeny->height() + tw(600), tw(900), tw(255));
     hjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     hjälp->onClick = [] { Module1::öppna_hjälp(); };
+    auto* donera = new platform::ClickLabel(QStringLiteral("Donera!"), c);
+    donera->setObjectName(QStringLiteral("lbldonera2"));
+    donera->setCursor(Qt::PointingHandCursor);
+    donera->setGeometry(hjälp->x(), hjälp->y() + tw(300), tw(900), tw(255));
+    donera->setStyleSheet(hjälp->styleSheet());
+    donera->onClick = [this] { lbldonera2_MouseDown(); };
 }
 
 void frmmain::connectMenus() {
@@ -182,18 +186,14 @@ void frmmain::connectMenus() {
         varna_gammal_backup();
     });
     QObject::connect(s->mnuåterställ, &QAction::triggered, this, [this] { cmdåterställ_Click(); });
-    QObject::connect(s->mnusnabbstart, &QAction::triggered, this, [this] {
-        if (framesnabbstart)
-            framesnabbstart->show();
-    });
+    connectPeripheryMenus(s);
     QObject::connect(s->mnuuppdateranu, &QAction::triggered, this, [] {
         try {
-            frmuppdatera* u = program().form<frmuppdatera>();
-            u->Timer1->start(1000);
-            program().dialogs.showModal(u);
+            logview::startVisibleUpdateCheck();
         } catch (const platform::RunError&) {
         }
     });
+    QObject::connect(s->mnuom, &QAction::triggered, this, [] { logview::openAboutFromSettings(); });
     QObject::connect(s->mnuöppnamapp_original, &QAction::triggered, this,
                      [this] { mnuöppnamapp_original_Click(); });
     QObject::connect(s->mnuöppnamapp_backup, &QAction::triggered, this,
@@ -247,24 +247,42 @@ void frmmain::cmdbackupdirekt_Click() {
     b->backupdirekt();
 }
 
-// The restore wizard, the folder synchronisation and the about box are built with their own
-// windows; until then these commands only do their checks.
+namespace {
+QStringList jobNames(const QComboBox* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->itemText(i);
+    return names;
+}
+} // namespace
+
+// The folder synchronisation and the about box are built with their own windows; until then
+// these commands only do their checks.
 void frmmain::cmdåterställ_Click() {
     if (comboinställningar->count() == 0) {
         Module1::logga_meddelande(0, -1, QStringLiteral("Det finns inga jobb att återställa."), QString());
         return;
     }
+    showRestoreWizard(jobNames(comboinställningar), 0, -1, false);
 }
 
-void frmmain::cmdåterställdenna_Click() {}
+void frmmain::cmdåterställdenna_Click() {
+    showRestoreWizard(jobNames(comboinställningar), comboinställningar->currentIndex(), combomapparIndex(),
+                      true);
+}
 
-void frmmain::cmdsynk_Click() {}
+void frmmain::cmdsynk_Click() {
+    program().dialogs.showModal(program().form<frmmappsync>());
+}
 
 void frmmain::cmdom_Click() {
     program().schema_avstängt = 0;
+    logview::openAbout();
 }
 
-void frmmain::cmdstartaschema_Click() {}
+void frmmain::lbldonera2_MouseDown() {
+    logview::openDonation();
+}
 
 void frmmain::cmduppdatera_Click() {
     uppdatera_huvudmappar();

@@ -6,10 +6,13 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QDialog>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSet>
 #include <QWidget>
 
@@ -113,15 +116,29 @@ QAccessibleInterface* pressInterfaces(const QString& className, QObject* o) {
     return nullptr;
 }
 
-// Names a window's controls whenever the window is shown.
+bool isEnterKey(const QKeyEvent* k) {
+    const Qt::KeyboardModifiers m = k->modifiers() & ~Qt::KeypadModifier;
+    return (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && m == Qt::NoModifier;
+}
+
+// Names a window's controls whenever the window is shown, and answers Enter in windows that are
+// not dialogs the way a dialog does.
 class WindowNamer : public QObject {
   public:
     using QObject::QObject;
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Show && o->isWidgetType()) {
-            auto* w = static_cast<QWidget*>(o);
-            if (w->isWindow())
-                nameControls(w);
+        if (!o->isWidgetType())
+            return false;
+        auto* w = static_cast<QWidget*>(o);
+        if (e->type() == QEvent::Show && w->isWindow())
+            nameControls(w);
+        // A key reaches the window itself only when no control inside it took it.
+        if (e->type() == QEvent::KeyPress && w->isWindow()) {
+            const auto* k = static_cast<QKeyEvent*>(e);
+            if (isEnterKey(k))
+                return pressDefaultButton(w);
+            if (k->key() == Qt::Key_Escape && k->modifiers() == Qt::NoModifier)
+                return pressCancelButton(w);
         }
         return false;
     }
@@ -169,6 +186,48 @@ void nameControls(QWidget* window) {
         else if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !edit->placeholderText().isEmpty())
             giveName(w, nameFromLabel(edit->placeholderText()));
     }
+}
+
+bool pressDefaultButton(QWidget* window) {
+    if (!window || qobject_cast<QDialog*>(window))
+        return false; // a dialog does this itself
+    QPushButton* target = nullptr;
+    if (auto* focused = qobject_cast<QPushButton*>(window->focusWidget());
+        focused && focused->window() == window && focused->isVisible() && focused->isEnabled())
+        target = focused;
+    if (!target) {
+        const QList<QPushButton*> buttons = window->findChildren<QPushButton*>();
+        for (QPushButton* b : buttons)
+            if (b->isDefault() && b->window() == window && b->isVisible() && b->isEnabled()) {
+                target = b;
+                break;
+            }
+    }
+    if (!target)
+        return false;
+    target->click();
+    return true;
+}
+
+namespace {
+const char* const kCancelButton = "platformCancelButton";
+}
+
+void setCancelButton(QPushButton* button, bool cancel) {
+    button->setProperty(kCancelButton, cancel);
+}
+
+bool pressCancelButton(QWidget* window) {
+    if (!window || qobject_cast<QDialog*>(window))
+        return false;
+    const QList<QPushButton*> buttons = window->findChildren<QPushButton*>();
+    for (QPushButton* b : buttons)
+        if (b->property(kCancelButton).toBool() && b->window() == window && b->isVisible() &&
+            b->isEnabled()) {
+            b->click();
+            return true;
+        }
+    return false;
 }
 
 void installAccessibility() {

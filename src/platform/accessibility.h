@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 
+class QPushButton;
 class QWidget;
 
 // What a screen reader (or any accessibility client) needs of the program's windows, in one place:
@@ -8,9 +9,21 @@ class QWidget;
 namespace platform {
 
 // Once per process: every window gets its controls named (nameControls) each time it is shown,
-// and the program's press items (PressItem, ClickLabel) get a press action for accessibility
-// clients. Windows made later get both without doing anything.
+// the program's press items (PressItem, ClickLabel) get a press action for accessibility
+// clients, and Enter or Escape that no control of a window took presses a button
+// (pressDefaultButton, pressCancelButton).
+// Windows made later get all of it without doing anything.
 void installAccessibility();
+
+// Enter in a window that is not a dialog: presses the focused push button, else the window's
+// visible and enabled default button, as a dialog would. Returns whether a button was pressed.
+bool pressDefaultButton(QWidget* window);
+
+// Makes `button` its window's cancel button (or no longer): Escape presses it while it is visible
+// and enabled.
+void setCancelButton(QPushButton* button, bool cancel);
+// Escape in a window that is not a dialog: presses its visible and enabled cancel button.
+bool pressCancelButton(QWidget* window);
 
 // Names every control of `window` that has no name of its own: a field from the label whose
 // buddy it is (the label beside it), a control without a caption from its tooltip. A name the

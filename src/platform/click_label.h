@@ -1,5 +1,6 @@
 #pragma once
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <functional>
@@ -11,15 +12,22 @@ namespace platform {
 // accessibility client sees it as a link it can press (the left button).
 class ClickLabel : public QLabel {
   public:
-    explicit ClickLabel(QWidget* parent = nullptr) : QLabel(parent) {}
+    explicit ClickLabel(QWidget* parent = nullptr) : QLabel(parent) { setFocusPolicy(Qt::TabFocus); }
     // The text is set once the label is a ClickLabel, so an accessibility client that asks about it
     // at once is told what it is.
-    explicit ClickLabel(const QString& text, QWidget* parent = nullptr) : QLabel(parent) { setText(text); }
+    explicit ClickLabel(const QString& text, QWidget* parent = nullptr) : QLabel(parent) {
+        setFocusPolicy(Qt::TabFocus);
+        setText(text);
+    }
 
     std::function<void()> onClick;
     std::function<void()> onRightClick;
 
   protected:
+    // Reached with Tab, pressed with Space or Enter, like a button.
+    void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
     void mousePressEvent(QMouseEvent* e) override {
         const bool right = e->button() == Qt::RightButton && onRightClick;
         const bool left = e->button() == Qt::LeftButton && onClick;
@@ -42,7 +50,9 @@ class ClickLabel : public QLabel {
 class PressItem : public QFrame {
   public:
     enum class Kind { Button, PageTab };
-    explicit PressItem(QWidget* parent, Kind kind = Kind::Button) : QFrame(parent), kind_(kind) {}
+    explicit PressItem(QWidget* parent, Kind kind = Kind::Button) : QFrame(parent), kind_(kind) {
+        setFocusPolicy(Qt::TabFocus);
+    }
 
     Kind kind() const { return kind_; }
     // The picture and the caption, made by the owner; presses on them come to the item.
@@ -73,6 +83,9 @@ class PressItem : public QFrame {
         e->accept();
         pressAt(e->position().toPoint());
     }
+    // Reached with Tab, pressed with Space or Enter, like a button.
+    void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
   private:
     Kind kind_;

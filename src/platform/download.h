@@ -3,10 +3,33 @@
 
 namespace platform {
 
-// Downloads `url` into `targetFile`, waiting in a local event loop for at most `timeoutMs`.
-// Only https:// addresses, and http://127.0.0.1 for tests, are fetched. The file is written
-// whole through QSaveFile, and only when the server answered with success: a failed download
-// leaves an existing file as it was. True on success.
+// What a download may take: it ends as failed when no data came for `stallMs`, when the whole
+// transfer took longer than `totalMs`, or when the answer is larger than `maxBytes` (0: no cap).
+struct DownloadLimits {
+    int stallMs = 30000;
+    int totalMs = 30000;
+    qint64 maxBytes = 0;
+};
+
+enum class DownloadResult {
+    Ok,
+    RefusedAddress, // not https:// (nor http://127.0.0.1 for tests)
+    Failed,         // no connection, or the server answered with an error
+    TimedOut,
+    TooLarge,
+    UnsafeRedirect, // redirected to an address that is not allowed, or from https to http
+    Incomplete,     // fewer bytes arrived than the server announced
+    WriteFailed,    // the file could not be written
+};
+
+// Downloads `url` into `targetFile`, waiting in a local event loop (user input held back).
+// Only https:// addresses, and http://127.0.0.1 for tests, are fetched, also after a redirect.
+// The file is written through a temporary file beside it and renamed into place only when the
+// whole answer arrived with success: a failed download leaves an existing file as it was and no
+// temporary file behind.
+DownloadResult fetch(const QString& url, const QString& targetFile, const DownloadLimits& limits);
+
+// The same with one time-out for the whole transfer and no size cap; true on success.
 bool download(const QString& url, const QString& targetFile, int timeoutMs = 30000);
 
 // Whether `url` is an address download() accepts.

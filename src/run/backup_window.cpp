@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/icons.h"
+#include "platform/progress_bar.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/copy_engine.h"
@@ -93,39 +94,8 @@ void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
 
-// A progress bar is a label whose width grows inside a box. Its text is drawn centred over the
-// whole box, light on the filled part and dark on the empty part, so it reads at any width.
-class BarLabel : public QLabel {
-  public:
-    using QLabel::QLabel;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.fillRect(rect(), palette().color(QPalette::Window));
-        if (text().isEmpty() || !parentWidget())
-            return;
-        p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(QRect(-x(), -y(), parentWidget()->width(), parentWidget()->height()), Qt::AlignCenter,
-                   text());
-    }
-};
-
-class BarBox : public QFrame {
-  public:
-    using QFrame::QFrame;
-    QLabel* bar = nullptr;
-
-  protected:
-    void paintEvent(QPaintEvent* e) override {
-        QFrame::paintEvent(e);
-        if (!bar || bar->text().isEmpty())
-            return;
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(rect(), Qt::AlignCenter, bar->text());
-    }
-};
+using platform::BarBox;
+using platform::BarLabel;
 
 QLabel* bar(QFrame* picture, const char* name) {
     auto* l = named(new BarLabel(picture), name);
@@ -381,8 +351,10 @@ bool frmutförbackup::eventFilter(QObject* watched, QEvent* e) {
             return true;
         case QEvent::KeyPress:
         case QEvent::KeyRelease: {
+            // Tab moves on; Enter and Escape go on to the window, which presses "Avbryt".
             const int key = static_cast<QKeyEvent*>(e)->key();
-            if (key != Qt::Key_Tab && key != Qt::Key_Backtab)
+            if (key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Return &&
+                key != Qt::Key_Enter && key != Qt::Key_Escape)
                 return true;
             break;
         }

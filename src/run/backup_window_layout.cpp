@@ -157,19 +157,9 @@ void frmutförbackup::Form_Resize() {
 }
 
 void frmutförbackup::open_windowsize() {
-    const QString file = geometry::geometryFile(QStringLiteral("backup"));
-    if (!platform::fileExists(file)) {
-        geometry::centre(this);
-        return;
-    }
-    try {
-        geometry::applyGeometry(file, this);
-    } catch (const platform::RunError& e) {
-        runstatus::systemLogError(
-            QStringLiteral("Ett fel uppstod när backupfönstrets storlek och position skulle "
-                           "laddas. Plats: Utför backup, open_windowsize. Felkod ") +
-            QString::number(e.number) + e.description + QLatin1Char('.'));
-    }
+    geometry::restoreWindow(this, QStringLiteral("backup"),
+                            QStringLiteral("Ett fel uppstod när backupfönstrets storlek och position skulle "
+                                           "laddas. Plats: Utför backup, open_windowsize. Felkod "));
 }
 
 void frmutförbackup::spara_windowsize() {

@@ -148,7 +148,6 @@ const QString kLogEx = QStringLiteral("log_ex.txt");
 const QString kDiskFull =
     QStringLiteral("Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
 constexpr double kDialogCopyMb = 50.0;
-constexpr qsizetype kFlushAt = 256 * 1024;
 // Reading a folder's names costs about as much as looking up this many names one by one.
 constexpr int kLookUpByNameUpTo = 3;
 // Held log lines are written at least this often (milliseconds).
@@ -231,7 +230,8 @@ struct BackupEngine::ReplaceState {
     platform::CopiedSizes sizes; // of the plain copy, for the size check
 };
 
-BackupEngine::BackupEngine(RunProgress& progress) : progress_(progress) {}
+BackupEngine::BackupEngine(RunProgress& progress)
+    : progress_(progress), pendingLogs_(program().programFolder()) {}
 
 BackupEngine::~BackupEngine() {
     try {
@@ -275,12 +275,7 @@ void BackupEngine::takeBackError(int n) {
 }
 
 void BackupEngine::logLine(const QString& file, const QString& line) {
-    QString& pending = pendingLogs_[file];
-    pending += line;
-    pending += QStringLiteral("\r\n");
-    pendingBytes_ += line.size() + 2;
-    if (pendingBytes_ >= kFlushAt)
-        flushLogs();
+    pendingLogs_.add(file, line);
 }
 
 void BackupEngine::holdLogs(bool hold) {
@@ -296,12 +291,7 @@ void BackupEngine::flushUnlessHeld() {
 
 void BackupEngine::flushLogs() {
     lastFlush_.start();
-    std::map<QString, QString> pending;
-    pending.swap(pendingLogs_);
-    pendingBytes_ = 0;
-    for (const auto& [file, text] : pending)
-        if (!text.isEmpty())
-            platform::appendText(program().path(file), text);
+    pendingLogs_.flush();
 }
 
 void BackupEngine::systemLog(const QString& text, bool error) {

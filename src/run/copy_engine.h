@@ -2,6 +2,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/vb.h"
+#include "run/run_log.h"
 #include "run/target_folders.h"
 
 #include <QElapsedTimer>
@@ -230,8 +231,7 @@ class BackupEngine {
     void sizeCheck(const QString& source, const QString& target, const platform::CopiedSizes& sizes);
 
     RunProgress& progress_;
-    std::map<QString, QString> pendingLogs_;
-    qsizetype pendingBytes_ = 0;
+    runlog::PendingLines pendingLogs_;
     int folderSteps_ = 0;
     int folderFiles_ = 0;
     // Version names per version folder, kept for one copy call so a folder is listed once.

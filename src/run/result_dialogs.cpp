@@ -105,6 +105,7 @@ frmklarbackup::frmklarbackup() {
     Command1 = platform::namedButton(this, "Command1", QStringLiteral("OK"));
     Command1->setGeometry(4935 / kTwip - 90, 480, 100, 28);
     Command1->setDefault(true);
+    Command1->setFocus(); // Enter and Space close the dialog, as a message box does
     connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }

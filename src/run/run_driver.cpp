@@ -3,6 +3,7 @@
 #include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -84,6 +85,7 @@ void RunDriver::setFoldersLeft() {
 void RunDriver::idleState() {
     w_.cmdavbryt->setDefault(false);
     w_.cmdavbryt->setAutoDefault(false);
+    platform::setCancelButton(w_.cmdavbryt, false);
     w_.cmdavbryt->hide();
     w_.cmdpaus->hide();
     w_.cmdkörbackup->setEnabled(true);
@@ -241,6 +243,7 @@ bool RunDriver::start() {
     w_.txtsammanställning->hide();
     w_.Frame2->setTitle(QStringLiteral("Mappar som kommer att kopieras för aktuellt jobb:"));
     w_.cmdavbryt->setDefault(true);
+    platform::setCancelButton(w_.cmdavbryt, true);
     w_.cmdavbryt->show();
     w_.cmdpaus->show();
     w_.cmdkörbackup->setEnabled(false);

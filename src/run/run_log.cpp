@@ -143,4 +143,27 @@ QString pruneMessage(int deleted) {
     return {};
 }
 
+void PendingLines::add(const QString& file, const QString& line) {
+    QString& pending = pending_[file];
+    pending += line;
+    pending += QStringLiteral("\r\n");
+    bytes_ += line.size() + 2;
+    if (bytes_ >= 256 * 1024)
+        flush();
+}
+
+void PendingLines::flush() {
+    std::map<QString, QString> pending;
+    pending.swap(pending_);
+    bytes_ = 0;
+    for (const auto& [file, text] : pending)
+        if (!text.isEmpty())
+            platform::appendText(platform::joinPath(folder_, file), text);
+}
+
+void PendingLines::clear() {
+    pending_.clear();
+    bytes_ = 0;
+}
+
 } // namespace runlog

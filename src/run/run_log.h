@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <map>
 
 // The run log family in the program folder: log.txt, its side logs and the saved copies in
 // "Sparade loggar". No widgets here; the backup window reports failures and writes its log boxes.
@@ -64,5 +65,22 @@ QString saveLog(const QString& programFolder, const QDateTime& start, const Save
 int pruneSavedLogs(const QString& programFolder, int keep = 50);
 // The system-log line after pruning, empty when nothing was deleted.
 QString pruneMessage(int deleted);
+
+// Lines for files of the program folder, gathered and appended in one go per file, so a run over
+// many files does not open its logs once per line. Flushes by itself past 256 KiB.
+class PendingLines {
+  public:
+    explicit PendingLines(const QString& programFolder) : folder_(programFolder) {}
+    // One line of `file` ("log.txt", "log_err.txt", ...); CR LF is added.
+    void add(const QString& file, const QString& line);
+    // Appends what was gathered; throws RunError (the lines not yet written are dropped).
+    void flush();
+    void clear();
+
+  private:
+    QString folder_;
+    std::map<QString, QString> pending_;
+    qsizetype bytes_ = 0;
+};
 
 } // namespace runlog

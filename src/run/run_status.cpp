@@ -98,8 +98,15 @@ void stopEditorScan() {
         e->cmdexit_Tag = QStringLiteral("avbryt");
 }
 
-// The pause window belongs to the scheduler; until it exists a pause does nothing.
-void showPauseWindow() {}
+std::function<void()>& pauseWindowHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+void showPauseWindow() {
+    if (pauseWindowHook())
+        pauseWindowHook()();
+}
 void showRunLog(int mode) {
     Module1::visa_logg(mode);
 }
@@ -107,36 +114,11 @@ void openHelp() {
     Module1::öppna_hjälp();
 }
 
-namespace {
-bool showing(const QWidget* w) {
-    return w && w->isVisible() && !(w->windowState() & Qt::WindowMinimized);
-}
-} // namespace
-
 void centreOverRunWindow(QWidget* w) {
     const QWidget* over = program().loaded<frmutförbackup>();
-    if (!showing(over))
+    if (!over || !over->isVisible() || (over->windowState() & Qt::WindowMinimized))
         over = program().mainWindow().widget();
-    if (!showing(over)) {
-        geometry::centre(w);
-        return;
-    }
-    const QRect a = over->frameGeometry();
-    QSize outer = w->frameGeometry().size();
-    // Not framed yet, the window is placed by its inside; expect the frame the other window has.
-    const bool framed = outer != w->size();
-    if (!framed)
-        outer += over->frameGeometry().size() - over->size();
-    QPoint at(a.left() + (a.width() - outer.width()) / 2, a.top() + (a.height() - outer.height()) / 2);
-    // A window near a screen edge must not push the report off the screen.
-    if (const QScreen* s = over->screen()) {
-        const QRect r = s->availableGeometry();
-        at.setX(qBound(r.left(), at.x(), std::max(r.left(), r.right() + 1 - outer.width())));
-        at.setY(qBound(r.top(), at.y(), std::max(r.top(), r.bottom() + 1 - outer.height())));
-    }
-    if (!framed)
-        at += over->geometry().topLeft() - a.topLeft();
-    w->move(at);
+    geometry::centreOver(w, over);
 }
 
 } // namespace runstatus

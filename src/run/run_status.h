@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -36,7 +37,9 @@ void setTrayTag(const QString& tag);
 
 // Other windows the run touches.
 void stopEditorScan();
+// The pause window, shown modally; the scheduler, which owns it, sets the hook.
 void showPauseWindow();
+std::function<void()>& pauseWindowHook();
 void showRunLog(int mode);
 void openHelp();
 

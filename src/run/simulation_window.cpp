@@ -414,3 +414,17 @@ void frmsimuleradbackup::cmdstäng_Click() {
     }
     program().unload<frmsimuleradbackup>();
 }
+
+void frmsimuleradbackup::showResult(const QStringList& sources, const QStringList& targets,
+                                    const ResultTexts& texts) {
+    List1->clear();
+    List2.clear();
+    List1->addItems(sources);
+    List2 = targets;
+    setWindowTitle(texts.caption);
+    Label1->setText(texts.heading);
+    cmdkopieraalla->setText(texts.copyAll);
+    cmdkopieramarkerad->setText(texts.copyMarked);
+    lblinfo->setText(texts.info);
+    program().dialogs.showModal(this);
+}

@@ -45,6 +45,17 @@ class frmsimuleradbackup : public QWidget {
     // Adds one pair: the source to List1 and the target to List2.
     void addEntry(const QString& source, const QString& target);
 
+    // For other areas' simulations: replaces the lists with `sources` and `targets` (same index,
+    // "+ " before new files), sets the window's texts and shows it modally.
+    struct ResultTexts {
+        QString caption;
+        QString heading;    // Label1
+        QString copyAll;    // cmdkopieraalla
+        QString copyMarked; // cmdkopieramarkerad
+        QString info;       // lblinfo
+    };
+    void showResult(const QStringList& sources, const QStringList& targets, const ResultTexts& texts);
+
     void cmdkopieraalla_Click();
     void cmdkopieramarkerad_Click();
     void cmdavbryt_Click();

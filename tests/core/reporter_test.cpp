@@ -5,10 +5,14 @@
 #include "run/backup_window.h"
 #include "support/fixture.h"
 
+#include "platform/accessibility.h"
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 
 using Module1::logga_meddelande;
 
@@ -102,6 +106,8 @@ TEST_F(Reporter, ANotShownReportOnlyPreparesTheDialog) {
 }
 
 TEST_F(Reporter, NoDialogWhileTheSchedulerIsOn) {
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    m->cmdload_Click();
     m->chkaktiveraschema->setChecked(true);
     logga_meddelande(0, -1, "Namnet finns redan!", "");
     EXPECT_FALSE(schedulerLabelRed());
@@ -129,4 +135,31 @@ TEST_F(Reporter, ACommandLineRunShowsNothingAndOnlyReddensTheProgramLogLabel) {
     EXPECT_TRUE(programLogRed());
     EXPECT_FALSE(schedulerLabelRed());
     EXPECT_EQ(prog().loaded<frmerror>(), nullptr);
+}
+
+TEST_F(Reporter, TheDialogAnswersEnterAndSpaceWhereverTheFocusIs) {
+    platform::installAccessibility();
+    struct Case {
+        const char* what;
+        Qt::Key key;
+        bool focusInText; // the user clicked into the message first
+    };
+    for (const Case& c :
+         {Case{"Enter", Qt::Key_Return, false}, Case{"Space", Qt::Key_Space, false},
+          Case{"keypad Enter", Qt::Key_Enter, false}, Case{"Enter in the text", Qt::Key_Return, true}}) {
+        SCOPED_TRACE(c.what);
+        dialogs().expectWindow("frmerror", [&c](QWidget* w) {
+            auto* d = static_cast<frmerror*>(w);
+            d->show();
+            d->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+            if (c.focusInText)
+                d->lblfel->setFocus();
+            QWidget* focus = QApplication::focusWidget();
+            ASSERT_TRUE(focus && focus->window() == d);
+            QTest::keyClick(focus, c.key);
+        });
+        logga_meddelande(0, -1, "Namnet finns redan!", "");
+        EXPECT_FALSE(prog().isLoaded<frmerror>());
+    }
 }

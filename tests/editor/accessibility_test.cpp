@@ -1,12 +1,15 @@
 // What an accessibility client (a screen reader) finds in the program's windows: a name on every
 // control it can operate, a press action on the toolbar and on the editor's tabs, and only the
 // page that is shown.
+#include "support/accessible.h"
 #include "support/fixture.h"
 
 #include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
+#include "editor/search_replace_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/old_backup_window.h"
+#include "mainwindow/readme_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/accessibility.h"
 #include "platform/click_label.h"
@@ -23,53 +26,6 @@
 #include <functional>
 
 namespace {
-
-// Roles a user operates: these must carry a name.
-bool operable(QAccessible::Role r) {
-    switch (r) {
-    case QAccessible::Button:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::List:
-    case QAccessible::SpinBox:
-    case QAccessible::Slider:
-    case QAccessible::PageTab:
-    case QAccessible::Link:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ButtonDropDown:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void walk(QAccessibleInterface* iface, const std::function<void(QAccessibleInterface*)>& f) {
-    for (int i = 0; i < iface->childCount(); ++i) {
-        QAccessibleInterface* child = iface->child(i);
-        if (!child)
-            continue;
-        f(child);
-        // The entries of a list or a combo box are named by their texts.
-        if (child->role() != QAccessible::List && child->role() != QAccessible::ComboBox)
-            walk(child, f);
-    }
-}
-
-// Every enabled, shown, operable control without a name.
-QStringList unnamed(QWidget* window) {
-    QStringList out;
-    walk(QAccessible::queryAccessibleInterface(window), [&](QAccessibleInterface* i) {
-        const QAccessible::State st = i->state();
-        if (st.invisible || st.disabled || !operable(i->role()))
-            return;
-        if (i->text(QAccessible::Name).trimmed().isEmpty())
-            out << (i->object() ? i->object()->objectName() : QStringLiteral("?")) +
-                       QStringLiteral(" role ") + QString::number(i->role());
-    });
-    return out;
-}
 
 QStringList actions(QWidget* w) {
     QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
@@ -107,12 +63,15 @@ TEST_F(Accessibility, EveryControlOfEveryWindowHasAName) {
     frmaddmapp* e = prog().form<frmaddmapp>();
     e->cmdbytnamn->show();
     auto* ex = new frmexmappar;
+    frmreadme readme;
     const std::vector<std::pair<const char*, QWidget*>> windows = {
         {"main window", m},
         {"settings", s},
         {"editor", e},
         {"excluded folders", ex},
-        {"old backups", prog().form<frmgammalbackup>()}};
+        {"old backups", prog().form<frmgammalbackup>()},
+        {"search and replace", prog().form<frmsökersätt>()},
+        {"readme", &readme}};
     for (const auto& [what, w] : windows) {
         SCOPED_TRACE(what);
         w->show();
@@ -120,15 +79,15 @@ TEST_F(Accessibility, EveryControlOfEveryWindowHasAName) {
             // Every page in turn: the hidden ones are not checked while another is shown.
             for (int tab = 0; tab < 6; ++tab) {
                 e->visa_flik(tab);
-                EXPECT_EQ(unnamed(w), QStringList()) << "tab " << tab;
+                EXPECT_EQ(testutil::unnamedControls(w), QStringList()) << "tab " << tab;
             }
         } else if (w == s) {
             for (int section = 0; section < 7; ++section) {
                 s->List1->setCurrentRow(section);
-                EXPECT_EQ(unnamed(w), QStringList()) << "section " << section;
+                EXPECT_EQ(testutil::unnamedControls(w), QStringList()) << "section " << section;
             }
         } else {
-            EXPECT_EQ(unnamed(w), QStringList());
+            EXPECT_EQ(testutil::unnamedControls(w), QStringList());
         }
         w->hide();
     }
@@ -211,5 +170,5 @@ TEST_F(Accessibility, WindowsMadeLaterAreNamedWhenShown) {
     picture->setToolTip("Öppna målmappen");
     w.show();
     EXPECT_EQ(picture->accessibleName(), "Öppna målmappen");
-    EXPECT_EQ(unnamed(&w), QStringList());
+    EXPECT_EQ(testutil::unnamedControls(&w), QStringList());
 }

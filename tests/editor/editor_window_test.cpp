@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QUrl>
 
 namespace {
@@ -115,6 +116,27 @@ TEST_F(EditorWindowTest, EveryPartOfATabSelectsItAndEveryOpeningStartsOnTheFirst
     EXPECT_EQ(again->selectedTab(), 0);
     EXPECT_EQ(again->frontPage(), again->Frame3);
     EXPECT_EQ(again->flik[0]->frameShape(), QFrame::Box);
+}
+
+TEST_F(EditorWindowTest, TheKeyboardReachesEveryTabAndSpaceOrEnterSelectsIt) {
+    frmaddmapp* e = prog().form<frmaddmapp>();
+    e->show();
+    e->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(e));
+    QList<QWidget*> reached;
+    for (int i = 0; i < 60 && reached.size() < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : e, Qt::Key_Tab);
+        if (std::find(e->flik.begin(), e->flik.end(), QApplication::focusWidget()) != e->flik.end() &&
+            !reached.contains(QApplication::focusWidget()))
+            reached << QApplication::focusWidget();
+    }
+    ASSERT_EQ(reached.size(), 6);
+    QTest::keyClick(e->flik[5], Qt::Key_Space);
+    EXPECT_EQ(e->frontPage(), e->Frame7);
+    QTest::keyClick(e->flik[1], Qt::Key_Return);
+    EXPECT_EQ(e->frontPage(), e->Frame2);
+    EXPECT_EQ(e->selectedTab(), 1);
+    e->hide();
 }
 
 TEST_F(EditorWindowTest, HelpIconsShowTheirExplanationsWordForWord) {

@@ -1,4 +1,5 @@
 #include "core/error_dialog.h"
+#include "foldersync/sync_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/old_backup_window.h"
 #include "mainwindow/settings_window.h"
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -110,4 +112,21 @@ TEST_F(CommandsTest, TestButtonsNeedTheirFile) {
     testutil::writeLines(path("_startstopp.txt"), {"Inget sådant fönster", "/usr/bin/true"});
     dialogs().expectStartProgram("/usr/bin/true");
     m()->Command2_Click();
+}
+
+TEST_F(CommandsTest, FolderCopyingOpensTheSynchronisationWindowFromButtonAndToolbar) {
+    int opened = 0;
+    auto expectSync = [&] {
+        dialogs().expectWindow("frmmappsync", [&](QWidget* w) {
+            ++opened;
+            EXPECT_EQ(w->windowTitle(), "Mappkopiering");
+            static_cast<frmmappsync*>(w)->cmdstäng->click();
+        });
+    };
+    expectSync();
+    m()->findChild<QPushButton*>("cmdsynk")->click();
+    EXPECT_FALSE(prog().isLoaded<frmmappsync>()); // closing unloads it: each opening starts afresh
+    expectSync();
+    QTest::mousePress(m()->findChild<QWidget*>("lblsynk"), Qt::LeftButton);
+    EXPECT_EQ(opened, 2);
 }

@@ -54,12 +54,7 @@ class JobGroupsTest : public ProgramTest {
     }
     // Starts the program over the same program folder again.
     frmmain* restart() {
-        for (const QString& f : dialogs().verify())
-            ADD_FAILURE() << "dialog: " << f.toStdString();
-        program_.reset();
-        program_ = std::make_unique<Program>(programDir_.path());
-        setProgram(program_.get());
-        program_->dialogs.setScripted(true);
+        restartProgram();
         return start();
     }
     frmmain* start() {

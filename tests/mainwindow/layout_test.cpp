@@ -121,6 +121,8 @@ TEST_F(Layout, TheWindowKeepsItsMinimumSizeAndItsFramesFollow) {
 }
 
 TEST_F(Layout, MinimisingWithTheSchedulerOnNeverLosesTheWindowWithoutATray) {
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    m->cmdload_Click();
     m->show();
     m->chkaktiveraschema->setChecked(true);
     m->showMinimized();

@@ -1,9 +1,11 @@
 #include "core/module1.h"
+#include "logview/log_window.h"
 #include "mainwindow/main_window.h"
 #include "platform/icons.h"
 #include "support/fixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
@@ -137,11 +139,13 @@ TEST_F(MainWindowLog, EmptyingTheFileAsksFirst) {
 
 TEST_F(MainWindowLog, TheSavedLogOpensInTheViewerOrTheDesktop) {
     testutil::writeFile(path("programlogg.txt"), "\r\n2026-01-01 00:00:00  FEL! x\r\n");
-    QStringList shown;
-    Module1::windowHooks().logViewer = [&](const QString& t) { shown << t; };
+    dialogs().expectWindow("frmlog", [](QWidget* w) {
+        auto* log = static_cast<frmlog*>(w);
+        EXPECT_EQ(log->shownText(), "\n2026-01-01 00:00:00  FEL! x\n");
+        EXPECT_EQ(log->lblsökinfo->text(), "Hittade 1 fel. Det är markerat med rött.");
+        EXPECT_FALSE(log->combolog->isVisibleTo(log));
+    });
     release(m->lblsysloggsize, Qt::LeftButton);
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].contains("FEL! x"));
     dialogs().expectOpenUrl(path("programlogg.txt"));
     release(m->lblsysloggsize, Qt::RightButton);
 }

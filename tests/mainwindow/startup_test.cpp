@@ -78,6 +78,7 @@ TEST_F(StartupTest, AProgramInTheRootFolderIsRefused) {
 TEST_F(StartupTest, ShutdownWritesOneBlockEndingTheLogAndSwitchesTheSchedulerOff) {
     settled();
     prog().clock.setNow(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
     frmmain* m = prog().form<frmmain>();
     ASSERT_TRUE(m->load());
     m->chkaktiveraschema->setChecked(true);
@@ -108,6 +109,7 @@ TEST_F(StartupTest, ClosingAShownWindowSavesItsGeometry) {
 
 TEST_F(StartupTest, ActivationFollowsTheBackupWindowAndTheSchedulerRequest) {
     settled();
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
     frmmain* m = prog().form<frmmain>();
     ASSERT_TRUE(m->load());
     m->show();
@@ -117,9 +119,10 @@ TEST_F(StartupTest, ActivationFollowsTheBackupWindowAndTheSchedulerRequest) {
     EXPECT_FALSE(m->listinställningar->isEnabled());
     EXPECT_FALSE(m->comboinställningar->isEnabled());
     b->hide();
-    m->cmdstartaschema_Tag = "1";
     m->Form_Activate();
     EXPECT_TRUE(m->listinställningar->isEnabled());
+    m->cmdstartaschema_Tag = "1";
+    m->Form_Activate();
     EXPECT_TRUE(m->chkaktiveraschema->isChecked());
     EXPECT_EQ(m->cmdstartaschema_Tag, "");
     // While the scheduler is on, the status line is its own.

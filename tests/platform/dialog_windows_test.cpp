@@ -1,4 +1,5 @@
 // Real dialogs (not scripted): whose window they belong to, and the language Qt's own dialogs speak.
+#include "platform/accessibility.h"
 #include "platform/dialogs.h"
 
 #include <QAbstractButton>
@@ -6,8 +7,10 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
@@ -88,4 +91,39 @@ TEST(DialogWindows, QtsOwnDialogsSpeakSwedish) {
     EXPECT_EQ(standard.button(QDialogButtonBox::Cancel)->text(), "Avbryt");
     // Texts the distribution's catalogue has come from it.
     EXPECT_TRUE(labels.contains("Filer av typen:")) << labels.join(", ").toStdString();
+}
+
+TEST(DialogWindows, EnterInAWindowThatIsNoDialogPressesTheFocusedOrTheDefaultButton) {
+    installAccessibility();
+    struct Case {
+        const char* what;
+        bool focusOnCancel;
+        bool okShown;
+        Qt::KeyboardModifiers modifiers;
+        const char* pressed;
+    };
+    const Case cases[] = {
+        {"Enter in a field", false, true, Qt::NoModifier, "OK"},
+        {"Enter on another button", true, true, Qt::NoModifier, "Avbryt"},
+        {"the default button hidden", false, false, Qt::NoModifier, ""},
+        {"Shift and Enter", false, true, Qt::ShiftModifier, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QWidget window;
+        auto* field = new QLineEdit(&window);
+        auto* ok = new QPushButton("OK", &window);
+        auto* cancel = new QPushButton("Avbryt", &window);
+        ok->setDefault(true);
+        QString pressed;
+        QObject::connect(ok, &QPushButton::clicked, [&] { pressed += "OK"; });
+        QObject::connect(cancel, &QPushButton::clicked, [&] { pressed += "Avbryt"; });
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ok->setVisible(c.okShown);
+        (c.focusOnCancel ? static_cast<QWidget*>(cancel) : field)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, c.modifiers);
+        EXPECT_EQ(pressed, c.pressed);
+    }
 }

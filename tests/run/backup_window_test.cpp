@@ -3,6 +3,7 @@
 
 #include "flow_support.h"
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"
@@ -133,6 +134,8 @@ TEST_F(BackupWindow, PreselectionIsSavedAndAppliedByName) {
 
     w->cmdmarkera2_Click();
     EXPECT_TRUE(selected().isEmpty());
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    prog().form<frmmain>()->cmdload_Click();
     prog().form<frmmain>()->chkaktiveraschema->setChecked(true);
     w->Form_Activate(); // the scheduler on: no preselection
     EXPECT_TRUE(selected().isEmpty());
@@ -402,6 +405,29 @@ TEST_F(BackupWindowRun, DuringARunOnlyTheOptionsAreLockedAndEverythingItShowsRea
     QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {},
                       w->List1->visualItemRect(w->List1->item(other)).center());
     EXPECT_TRUE(w->List1->item(other)->isSelected());
+}
+
+TEST_F(BackupWindowRun, DuringARunEnterAndEscapeAskToCancelIt) {
+    platform::installAccessibility();
+    for (int i = 0; i < 200; ++i)
+        testutil::writeFile(src_ + QStringLiteral("/fil%1.txt").arg(i), "x", old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    bool pressed = false;
+    duringTheRun(w, [&] {
+        pressed = true;
+        QTest::keyClick(w->List1, Qt::Key_Return); // answered No: the run goes on
+        QTest::keyClick(w->List1, Qt::Key_Escape);
+    });
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(log().last(), "  Backupkörningen avbröts av användaren!");
+    // Outside a run the keys ask nothing.
+    QTest::keyClick(w->List1, Qt::Key_Escape);
+    QTest::keyClick(w->List1, Qt::Key_Return);
 }
 
 TEST_F(BackupWindowRun, TheResultWindowsOpenOverTheBackupWindow) {

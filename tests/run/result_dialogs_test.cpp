@@ -1,11 +1,15 @@
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "run/result_dialogs.h"
 #include "support/fixture.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -74,4 +78,19 @@ TEST_F(ResultDialogTest, TheSummaryKeepsTheRowsOfTheLogAndScrollsSideways) {
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
         EXPECT_EQ(b.layout()->lineCount(), 1) << b.text().toStdString();
     EXPECT_GT(k->Text1->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(ResultDialogTest, EnterAndSpaceCloseTheDialogAsOkDoes) {
+    platform::installAccessibility();
+    prog().form<frmmain>();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        auto* k = prog().form<frmklarbackup>();
+        k->show();
+        k->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(k));
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_TRUE(focus && focus->window() == k);
+        QTest::keyClick(focus, key);
+        EXPECT_FALSE(prog().isLoaded<frmklarbackup>()) << "key " << key;
+    }
 }

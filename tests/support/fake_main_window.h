@@ -11,8 +11,13 @@ class FakeMainWindow : public MainWindowServices {
     // Add what a test watches; the rest stays quiet.
     bool scheduler = false;
     int schedulerLogMarks = 0;
+    QString tray;         // the tray icon's Tag
+    int trayPictures = 0; // pictures given to the tray icon
 
     bool schedulerOn() const override { return scheduler; }
     void setSchedulerOn(bool on) override { scheduler = on; }
     void markSchedulerLogError() override { ++schedulerLogMarks; }
+    QString trayTag() const override { return tray; }
+    void setTrayTag(const QString& t) override { tray = t; }
+    void setTrayPicture(const QIcon&) override { ++trayPictures; }
 };

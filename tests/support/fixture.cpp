@@ -27,6 +27,15 @@ void ProgramTest::TearDown() {
     setProgram(nullptr);
 }
 
+void ProgramTest::restartProgram() {
+    for (const QString& f : program_->dialogs.verify())
+        ADD_FAILURE() << "dialog: " << f.toStdString();
+    program_.reset();
+    program_ = std::make_unique<Program>(programDir_.path());
+    setProgram(program_.get());
+    program_->dialogs.setScripted(true);
+}
+
 QString ProgramTest::path(const QString& name) const {
     return programDir_.path() + '/' + name;
 }
@@ -110,6 +119,16 @@ QStringList foldersBelow(const QString& root) {
          QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
         out += foldersBelow(root + '/' + d);
     return out;
+}
+
+void writeScheduledJob(const QString& groupFolder, const QString& name) {
+    JobSpec j;
+    j.name = name;
+    j.folders = {groupFolder};
+    j.mainFolders = {groupFolder};
+    j.backupFolder = groupFolder;
+    writeJob(groupFolder, j);
+    writeLines(groupFolder + '/' + name + ".006", {" 1 ", " 0 ", "12:00", "1234567", " 0 "});
 }
 
 JobSpec jobOver(const QString& name, const QString& main, const QString& backup) {

@@ -17,6 +17,9 @@ class ProgramTest : public ::testing::Test {
 
     Program& prog() { return *program_; }
     platform::Dialogs& dialogs() { return program_->dialogs; }
+    // A new Program over the same program folder, as at a new start of the program; the dialogs
+    // of the old one are checked first.
+    void restartProgram();
     // A path in the program folder.
     QString path(const QString& name) const;
     // A path in a second temporary folder for source and backup trees.
@@ -55,6 +58,9 @@ struct JobSpec {
 void writeJob(const QString& groupFolder, const JobSpec& job);
 // A folder and every folder below it, each before the folders inside it (as a scan lists them).
 QStringList foldersBelow(const QString& root);
+// A job scheduled every day at 12:00 (its ".006" active), so that switching the scheduler on
+// keeps it on; the main window must list it (cmdload_Click) before the switch.
+void writeScheduledJob(const QString& groupFolder, const QString& name);
 // A job over one main folder with every folder below it, backed up into `backup`.
 JobSpec jobOver(const QString& name, const QString& main, const QString& backup);
 } // namespace testutil

@@ -1,0 +1,57 @@
+#include "editor/search_replace.h"
+
+#include "core/job_files.h"
+#include "core/module1.h"
+#include "platform/errors.h"
+
+namespace searchreplace {
+
+QString replaceInLine(const QString& line, const QString& find, const QString& with) {
+    return Module1::ersätt_text(line, find, with, 1, -1, 0);
+}
+
+void planFile(const JobFiles& job, int file, const QString& find, const QString& with, JobPlan& plan) {
+    if (find.isEmpty() || !job.hasFile(file))
+        return;
+    FileChange change;
+    change.file = file;
+    change.before = job.readFile(file);
+    change.after = change.before;
+    int changed = 0;
+    for (QString& line : change.after) {
+        if (!line.contains(find, Qt::CaseSensitive))
+            continue;
+        line = replaceInLine(line, find, with);
+        ++changed;
+    }
+    if (changed == 0)
+        return;
+    plan.changedLines += changed;
+    plan.files.push_back(std::move(change));
+}
+
+JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, const QString& with) {
+    JobPlan plan;
+    for (size_t c = 0; c < kCategories.size(); ++c)
+        if (marked[c])
+            planFile(job, kCategories[c].file, find, with, plan);
+    return plan;
+}
+
+void writePlan(const JobFiles& job, const JobPlan& plan) {
+    size_t written = 0;
+    try {
+        for (; written < plan.files.size(); ++written)
+            job.writeFile(plan.files[written].file, plan.files[written].after);
+    } catch (const platform::RunError&) {
+        for (size_t i = 0; i < written; ++i) {
+            try {
+                job.writeFile(plan.files[i].file, plan.files[i].before);
+            } catch (const platform::RunError&) {
+            }
+        }
+        throw;
+    }
+}
+
+} // namespace searchreplace

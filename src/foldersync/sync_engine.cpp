@@ -1,0 +1,384 @@
+#include "foldersync/sync_engine.h"
+
+#include "editor/folder_scan.h"
+#include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "run/copy_engine.h"
+
+#include <QSet>
+
+using platform::RunError;
+using synclogic::SyncPair;
+
+namespace {
+const QString kLog = QStringLiteral("log.txt");
+const QString kLogErr = QStringLiteral("log_err.txt");
+
+QString quoted(const QString& s) {
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+} // namespace
+
+SyncEngine::SyncEngine(SyncView& view, const QString& programFolder)
+    : view_(view), programFolder_(programFolder), pendingLogs_(programFolder) {}
+
+void SyncEngine::resetRun() {
+    counts = {};
+    imgerr = false;
+    filtotal = 1;
+    List1.clear();
+    List2.clear();
+    List3.clear();
+    List4.clear();
+    File1.clear();
+    simKällor.clear();
+    simMål.clear();
+    pendingLogs_.clear();
+}
+
+QString SyncEngine::job() const {
+    return QStringLiteral(" (Jobb: ") + request.mapp1 + QLatin1Char(')');
+}
+
+void SyncEngine::logLine(const QString& file, const QString& line) {
+    pendingLogs_.add(file, line);
+}
+
+void SyncEngine::flushLogs() {
+    pendingLogs_.flush();
+}
+
+// ---- folder lists, pairs and count ------------------------------------------------------------
+
+void SyncEngine::kolla_om_mapparna_finns() {
+    for (const QString& text : {request.mapp1, request.mapp2}) {
+        try {
+            const QString folder = platform::withoutTrailingSeparator(text);
+            if (folder.isEmpty() || platform::fileInfo(folder).exists)
+                continue;
+            platform::makePath(folder);
+            // Said only when it worked; a folder that could not be made is reported as missing next.
+            view_.systemLog(QStringLiteral("Skapade mappen ") +
+                            quoted(platform::withTrailingSeparator(folder)) +
+                            QStringLiteral(" för mappsynkronisering."));
+        } catch (const RunError&) {
+        }
+    }
+}
+
+void SyncEngine::ladda_mappar_sync() {
+    if (request.mapp1.isEmpty() || request.mapp2.isEmpty())
+        return;
+    for (const QString& folder : {request.mapp1, request.mapp2}) {
+        if (platform::folderExists(folder))
+            continue;
+        const QString message = QStringLiteral("Mappen ") + quoted(folder) + QStringLiteral(" finns inte!");
+        view_.report(message);
+        view_.systemLog(message);
+        view_.windowLog(QLatin1Char(' ') + message);
+        List1.clear();
+        List2.clear();
+        return;
+    }
+    view_.info(QStringLiteral("Laddar mappar..."));
+    view_.systemLog(QStringLiteral("Laddar mappar..."));
+    view_.flush();
+    starta_sökning_mappsync(
+        request.mapp1, request.mapp2, List1, List2, [this] { return view_.cancelled(); },
+        [this](int pass, int count) { view_.folderCount(pass, count); });
+    view_.info(QString());
+}
+
+void SyncEngine::buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
+                            const QSet<QString>& scannedTargets, std::vector<SyncPair>& out) {
+    out.reserve(folders.size());
+    QStringList linkedTops; // counterparts that are links: everything below them is left alone
+    for (const QString& folder : folders) {
+        view_.yield();
+        SyncPair pair;
+        pair.source = platform::withTrailingSeparator(folder);
+        pair.target = synclogic::pairTarget(folder, fromRoot, toRoot);
+        for (const QString& top : linkedTops)
+            if (platform::isSameOrBelow(pair.target, top)) {
+                pair.linked = true;
+                break;
+            }
+        // A folder the other side's scan listed is a real folder: it is neither a link nor missing.
+        pair.walkedBack = scannedTargets.contains(pair.target);
+        if (!pair.linked && !pair.walkedBack &&
+            platform::fileInfo(platform::withoutTrailingSeparator(pair.target)).isLink) {
+            pair.linked = true;
+            linkedTops << pair.target;
+            const QString note = QStringLiteral("Mappen ") + quoted(pair.target) +
+                                 QStringLiteral(" är en länk och följs inte vid mappsynkronisering.");
+            view_.systemLog(note);
+            view_.windowLog(QLatin1Char(' ') + note);
+        }
+        if (!pair.linked && !pair.walkedBack && !request.simulera) {
+            try {
+                platform::makePath(pair.target);
+            } catch (const RunError&) {
+                // A folder that cannot be made shows as the failed copies of its files.
+            }
+        }
+        out.push_back(pair);
+    }
+}
+
+void SyncEngine::skapa_mappar_sync() {
+    List3.clear();
+    List4.clear();
+    view_.info(QStringLiteral("Skapa mappar från Mapp 1 -> Mapp 2..."));
+    view_.systemLog(QStringLiteral("Skapar mappar..."));
+    QSet<QString> scanned[2];
+    for (int side = 0; side < 2; ++side)
+        for (const QString& folder : side == 0 ? List1 : List2)
+            scanned[side].insert(platform::withTrailingSeparator(folder));
+    buildPairs(List1, request.mapp1, request.mapp2, scanned[1], List3);
+    view_.info(QStringLiteral("Skapa mappar från Mapp 2 -> Mapp 1..."));
+    buildPairs(List2, request.mapp2, request.mapp1, scanned[0], List4);
+    view_.info(QString());
+}
+
+void SyncEngine::räknaallasyncfiler() {
+    view_.windowLog(QStringLiteral(" Räknar alla filer som kommer ingå i körningen..."));
+    long total = 0;
+    const bool directions[2] = {request.från1, request.från2};
+    const std::vector<SyncPair>* lists[2] = {&List3, &List4};
+    for (int d = 0; d < 2; ++d) {
+        if (!directions[d])
+            continue;
+        for (const SyncPair& pair : *lists[d]) {
+            view_.yield();
+            if (!pair.linked)
+                total += platform::countFiles(pair.source, request.pattern);
+        }
+    }
+    if (total > 0)
+        view_.windowLog(QLatin1Char(' ') + QString::number(total) + QStringLiteral(" filer hittades."));
+    else
+        total = 1;
+    filtotal = total;
+}
+
+// ---- the folder pass --------------------------------------------------------------------------
+
+void SyncEngine::loopa_mappar_sync() {
+    view_.totalBar(0, filtotal);
+    counts.antal_kopierade_pass = 0;
+    for (int dir = 1; dir <= 2; ++dir) {
+        if (!(dir == 1 ? request.från1 : request.från2))
+            continue;
+        runDirection(dir);
+        if (view_.cancelled())
+            return;
+    }
+    view_.info(QStringLiteral("Klar"));
+    view_.systemLog(QStringLiteral("Klar med mappsynkronisering."));
+}
+
+void SyncEngine::runDirection(int dir) {
+    lblsökvägnr = dir;
+    view_.direction(dir);
+    const QString& from = dir == 1 ? request.mapp1 : request.mapp2;
+    const QString& to = dir == 1 ? request.mapp2 : request.mapp1;
+    const QString head = request.simulera ? QStringLiteral("Utför mappsynkronisering (simulerad)")
+                                          : QStringLiteral("Utför mappsynkronisering");
+    for (const QString& line : {head, QStringLiteral("Från ") + from, QStringLiteral("Till ") + to}) {
+        view_.systemLog(line);
+        view_.windowLog(QLatin1Char(' ') + line);
+    }
+    std::vector<SyncPair>& list = dir == 1 ? List3 : List4;
+    const QString reading = dir == 1 ? QStringLiteral("Läser mappar från sökväg 1...")
+                                     : QStringLiteral("Läser mappar från sökväg 2...");
+    for (int k = int(list.size()) - 1; k >= 0; --k) {
+        view_.info(reading);
+        view_.systemLog(QStringLiteral("Läser in mappar från ") + from);
+        view_.yield();
+        if (view_.cancelled())
+            return;
+        File1.clear();
+        if (!list[k].linked)
+            File1 = platform::listFiles(list[k].source, request.pattern);
+        // What a copy stopped half-way left behind is not a file of the user's to spread.
+        std::erase_if(File1, [](const platform::FileEntry& f) { return isLeftoverCopyName(f.name); });
+        file_copy_sync(k);
+        list.erase(list.begin() + k);
+    }
+    if (request.från1 && request.från2) {
+        view_.windowLog(
+            (dir == 1 ? QStringLiteral(" Mapp 1 -> Mapp 2: ") : QStringLiteral(" Mapp 1 <- Mapp 2: ")) +
+            QString::number(counts.antal_kopierade_pass) + QStringLiteral(" kopierade filer."));
+        counts.antal_kopierade_pass = 0;
+    }
+}
+
+// ---- the copy rule ----------------------------------------------------------------------------
+
+void SyncEngine::file_copy_sync(int index) {
+    const std::vector<SyncPair>& list = lblsökvägnr == 1 ? List3 : List4;
+    if (index < 0 || index >= int(list.size()))
+        return;
+    const SyncPair pair = list[index];
+    const int n = int(File1.size());
+    folderDone_ = 0;
+    folderFiles_ = n;
+    view_.folderBar(0, n);
+    // The target's names are read once per folder; a name it lacks costs no lookup on disk.
+    const platform::FolderLookup lookup(pair.target);
+
+    for (int i = 0; i < n; ++i) {
+        view_.yield();
+        if (view_.cancelled()) {
+            flushLogs();
+            return;
+        }
+        const platform::FileEntry f = File1[i];
+        view_.showFile(f.name);
+        view_.yield();
+        const QString source = pair.source + f.name;
+        const QString target = pair.target + f.name;
+        view_.showFolder(pair.target);
+        view_.info(QStringLiteral("Läser filer..."));
+
+        if (f.refused) {
+            view_.trayIdle();
+            ++counts.antal_behandlade;
+            ++counts.antal_misslyckade;
+            failureBlock(QStringLiteral("FEL: filnamnet innehåller otillåtna tecken.") + job(), source,
+                         target);
+            view_.systemLogError(QStringLiteral("FEL! Filnamnet innehåller otillåtna tecken: ") + source);
+            continue;
+        }
+        try {
+            copyFile(f, pair, lookup);
+            fileDone();
+        } catch (const RunError& e) {
+            copyFailed(e, source, target);
+        }
+    }
+    view_.info(QString());
+    flushLogs();
+}
+
+void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair,
+                          const platform::FolderLookup& lookup) {
+    const QString source = pair.source + f.name;
+    const QString target = pair.target + f.name;
+    copying_ = false;
+    platform::FileEntry t;
+    bool exists = lookup.find(f.name, t);
+    if (!exists) {
+        // A file that appeared since the folder was read is judged as it is now.
+        const platform::FileInfo now = platform::fileInfo(target);
+        if (now.isFile) {
+            exists = true;
+            t.mtime = now.mtime;
+        }
+    }
+    const CopyDecision d = decideCopy(exists, f.mtime, t.mtime);
+    if (d == CopyDecision::Unchanged) {
+        view_.folderBar(++folderDone_, folderFiles_);
+        return;
+    }
+    const bool isNew = d == CopyDecision::New;
+    if (request.simulera) {
+        const QString mark = isNew ? QStringLiteral("+ ") : QString();
+        simKällor << mark + source;
+        simMål << mark + target;
+    } else {
+        copying_ = true;
+        platform::copyKeepTime(source, target, {}, [this](qint64) { view_.yield(); });
+        copying_ = false;
+        // The way back looks at the new copy too, so the run's total grows by it.
+        if (isNew && lblsökvägnr == 1 && request.från2 && pair.walkedBack)
+            ++filtotal;
+    }
+    ++counts.antal_kopierade_pass;
+    ++(isNew ? counts.antal_nya : counts.antal_ändrade);
+    countCopied(isNew ? QStringLiteral("+ ") + target : target, f.size);
+    sizeCheck(source, target);
+}
+
+void SyncEngine::countCopied(const QString& logText, qint64 bytes) {
+    ++counts.antal_kopierade;
+    counts.kopierade_mb += megabytes(bytes);
+    view_.countersChanged();
+    view_.folderBar(++folderDone_, folderFiles_);
+    logLine(kLog, logText);
+}
+
+void SyncEngine::sizeCheck(const QString& source, const QString& target) {
+    if (request.simulera || !request.sizeCheck || source == platform::joinPath(programFolder_, kLog))
+        return;
+    const qint64 a = platform::fileSize(source), b = platform::fileSize(target);
+    if (a == b)
+        return;
+    ++counts.antal_fel_filstorlek;
+    logLine(kLogErr, QString());
+    logLine(kLogErr,
+            QStringLiteral("FEL: filstorleken på den kopierade filen matchar inte originalfilen.") + job());
+    logLine(kLogErr, QStringLiteral("Original: ") + source + QStringLiteral(" (") + QString::number(a) +
+                         QStringLiteral(" bytes)"));
+    logLine(kLogErr, QStringLiteral("Kopia: ") + target + QStringLiteral(" (") + QString::number(b) +
+                         QStringLiteral(" bytes)"));
+    logLine(kLogErr, QString());
+    imgerr = true;
+    view_.countersChanged();
+}
+
+void SyncEngine::fileDone() {
+    view_.trayIdle();
+    ++counts.antal_behandlade;
+    view_.totalBar(counts.antal_behandlade, filtotal);
+}
+
+void SyncEngine::failureBlock(const QString& head, const QString& source, const QString& target) {
+    logLine(kLogErr, QString());
+    logLine(kLogErr, head);
+    logLine(kLogErr, QStringLiteral("Från: ") + source);
+    logLine(kLogErr, QStringLiteral("Till: ") + target);
+    logLine(kLogErr, QString());
+    imgerr = true;
+    view_.countersChanged();
+}
+
+void SyncEngine::copyFailed(const RunError& e, const QString& source, const QString& target) {
+    const bool wasCopying = copying_;
+    copying_ = false;
+    view_.trayIdle();
+    ++counts.antal_behandlade;
+    const QString felkod =
+        QStringLiteral("Felkod ") + QString::number(e.number) + QLatin1Char(' ') + e.description + job();
+    if (wasCopying && !request.neverShellCopy && (e.number == 70 || e.number == 75)) {
+        // The second way of copying is the same safe copy, tried once more.
+        bool copied = false;
+        try {
+            platform::copyKeepTime(source, target);
+        } catch (const RunError&) {
+        }
+        try {
+            const platform::FileInfo now = platform::fileInfo(target);
+            copied = now.isFile && now.mtime == platform::fileTime(source);
+        } catch (const RunError&) {
+        }
+        if (copied) {
+            ++counts.antal_skyddade;
+            countCopied(QStringLiteral("* ") + target, platform::fileInfo(source).size);
+            return;
+        }
+        ++counts.antal_misslyckade;
+        failureBlock(QStringLiteral("FEL: filen kunde inte kopieras.") + job(), source, target);
+        view_.systemLogError(QStringLiteral("FEL! Filen kunde inte kopieras.") + job());
+        return;
+    }
+    ++counts.antal_misslyckade;
+    failureBlock(QStringLiteral("FEL: ") + felkod, source, target);
+    view_.systemLogError(QStringLiteral("FEL! ") + felkod);
+    if (e.number == 61) {
+        // A full disk ends the run: every further copy would fail the same way.
+        flushLogs();
+        throw e;
+    }
+}

@@ -1,0 +1,115 @@
+#pragma once
+#include "foldersync/sync_logic.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "run/run_log.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// What the synchronisation engine needs of its window. Defaults do nothing, so tests implement
+// only what they look at.
+class SyncView {
+  public:
+    virtual ~SyncView() = default;
+
+    // The cancel request (cmdavbryt's Tag "1").
+    virtual bool cancelled() const { return false; }
+    // Lets window messages run (throttled); the cancel request is tested right after.
+    virtual void yield() {}
+
+    // A window-log line: the window adds a line break and the time; `text` begins with a blank.
+    virtual void windowLog(const QString&) {}
+    virtual void systemLog(const QString&) {}
+    // A system-log line that marks an error ("FEL! ...").
+    virtual void systemLogError(const QString& text) { systemLog(text); }
+    // A plain message through the message reporter (error number 0, shown).
+    virtual void report(const QString&) {}
+    // Shows everything reported so far now: the engine calls it before other code may write to
+    // the same logs.
+    virtual void flush() {}
+
+    virtual void info(const QString&) {}                    // lblinfo
+    virtual void folderCount(int /*pass*/, int) {}          // lblCount, lblCount2
+    virtual void direction(int /*lblsökvägnr*/) {}          // Frame2's caption
+    virtual void showFile(const QString&) {}                // txtfil
+    virtual void showFolder(const QString&) {}              // txtmapp
+    virtual void folderBar(int /*done*/, int /*files*/) {}  // lblprocent1
+    virtual void totalBar(long /*done*/, long /*total*/) {} // lblprocent2
+    virtual void countersChanged() {}                       // lbl2 and imgerr
+    // The tray shows its idle picture (once per file, and when a file's handling failed).
+    virtual void trayIdle() {}
+};
+
+// What one run is asked to do: the window's fields and the two program settings it reads.
+struct SyncRequest {
+    QString mapp1;
+    QString mapp2;
+    QString pattern = QStringLiteral("*.*");
+    bool från1 = true;           // chkfrånsökväg1: folder 1 -> folder 2
+    bool från2 = true;           // chkfrånsökväg2: folder 2 -> folder 1
+    bool simulera = false;       // chksimulera
+    bool sizeCheck = false;      // frmsetup.chkfilstorlek
+    bool neverShellCopy = false; // frmsetup.chkaldrigapi
+};
+
+// The folder synchronisation's engine: folder lists, pairs, count, the folder pass and the copy
+// rule. It keeps the run's data; the window shows it through SyncView. A run calls, in order:
+// resetRun(), kolla_om_mapparna_finns(), ladda_mappar_sync(), skapa_mappar_sync(),
+// räknaallasyncfiler(), loopa_mappar_sync(). Nothing is ever deleted. A RunError escaping a
+// procedure is the run driver's to report.
+class SyncEngine {
+  public:
+    SyncEngine(SyncView& view, const QString& programFolder);
+
+    SyncRequest request;
+    synclogic::SyncCounts counts;
+    bool imgerr = false;
+    long filtotal = 1;   // the run's file total (lblprocent2's tag), at least 1
+    int lblsökvägnr = 1; // the direction in progress
+
+    QStringList List1;                      // every folder of folder 1, the folder itself first
+    QStringList List2;                      // the same for folder 2
+    std::vector<synclogic::SyncPair> List3; // pairs folder 1 -> folder 2, one per List1 entry
+    std::vector<synclogic::SyncPair> List4; // pairs folder 2 -> folder 1, one per List2 entry
+    std::vector<platform::FileEntry> File1; // the files of the pair being handled
+    // The simulation's result: sources and targets at the same index, "+ " before new files.
+    QStringList simKällor;
+    QStringList simMål;
+
+    // Counters to zero, lists and result emptied, no error mark.
+    void resetRun();
+    void kolla_om_mapparna_finns();
+    void ladda_mappar_sync();
+    void skapa_mappar_sync();
+    void räknaallasyncfiler();
+    void loopa_mappar_sync();
+    // The files of File1 for the pair at `index` of the direction's pair list.
+    void file_copy_sync(int index);
+
+    // Log lines are gathered and appended per folder; every procedure flushes before it returns.
+    void flushLogs();
+
+  private:
+    void buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
+                    const QSet<QString>& scannedTargets, std::vector<synclogic::SyncPair>& out);
+    void runDirection(int dir);
+    void copyFile(const platform::FileEntry& f, const synclogic::SyncPair& pair,
+                  const platform::FolderLookup& lookup);
+    void countCopied(const QString& logText, qint64 bytes);
+    void sizeCheck(const QString& source, const QString& target);
+    void copyFailed(const platform::RunError& e, const QString& source, const QString& target);
+    void failureBlock(const QString& head, const QString& source, const QString& target);
+    void fileDone();
+    void logLine(const QString& file, const QString& line);
+    QString job() const;
+
+    SyncView& view_;
+    QString programFolder_;
+    runlog::PendingLines pendingLogs_;
+    int folderDone_ = 0;
+    int folderFiles_ = 0;
+    bool copying_ = false; // the ordinary copy runs: only its failures may be retried
+};

@@ -1,0 +1,202 @@
+#include "foldersync/sync_logic.h"
+
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+#include "run/run_log.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace synclogic {
+
+QString historyFile(const QString& programFolder) {
+    return platform::joinPath(programFolder, QStringLiteral("setup_synkmappar.ini"));
+}
+
+QStringList historyEntries(const QString& line) {
+    QStringList out;
+    for (const QString& piece : platform::Split(line, QStringLiteral("*")))
+        if (!piece.isEmpty())
+            out << piece;
+    return out;
+}
+
+Histories readHistories(const QString& path) {
+    Histories h;
+    if (!QFileInfo::exists(path))
+        return h;
+    try {
+        const QStringList lines = platform::readLines(path);
+        if (!lines.isEmpty())
+            h.mapp1 = historyEntries(lines.at(0));
+        if (lines.size() > 1)
+            h.mapp2 = historyEntries(lines.at(1));
+    } catch (const platform::RunError&) {
+        // An unreadable file leaves the histories empty; the window stays usable.
+    }
+    return h;
+}
+
+QStringList withEntry(QStringList list, const QString& text) {
+    if (!list.contains(text, Qt::CaseSensitive))
+        list.prepend(text);
+    return list;
+}
+
+QString historyLine(const QStringList& list) {
+    QString line;
+    for (qsizetype i = 0; i < list.size() && i < kSavedEntries; ++i)
+        line += list.at(i) + QLatin1Char('*');
+    return line;
+}
+
+void writeHistories(const QString& path, const Histories& h) {
+    platform::writeLines(path, {historyLine(h.mapp1), historyLine(h.mapp2)});
+}
+
+QString pairTarget(const QString& folder, const QString& fromRoot, const QString& toRoot) {
+    const QString root = platform::withoutTrailingSeparator(fromRoot);
+    QString rest = platform::withoutTrailingSeparator(folder).mid(root.length());
+    while (rest.startsWith(QLatin1Char('/')))
+        rest.remove(0, 1);
+    const QString target = rest.isEmpty() ? toRoot : platform::joinPath(toRoot, rest);
+    return platform::withTrailingSeparator(target);
+}
+
+namespace {
+
+// The absolute path with links resolved as far as the path exists; the part not created yet is
+// appended as written.
+QString resolved(const QString& path) {
+    QString head = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QStringList tail;
+    for (;;) {
+        const QFileInfo fi(head);
+        if (fi.exists()) {
+            const QString real = fi.canonicalFilePath();
+            if (!real.isEmpty()) {
+                head = real;
+                break;
+            }
+        }
+        if (head == QLatin1String("/") || head.isEmpty())
+            break;
+        tail.prepend(platform::lastPiece(head));
+        head = platform::parentPath(head);
+    }
+    QString out = head;
+    for (const QString& piece : tail)
+        out = platform::joinPath(out, piece);
+    return out;
+}
+
+} // namespace
+
+QString pairProblem(const QString& mapp1, const QString& mapp2) {
+    if (mapp1.isEmpty() || mapp2.isEmpty())
+        return {};
+    for (const QString& folder : {mapp1, mapp2})
+        if (!folder.startsWith(QLatin1Char('/')))
+            return QStringLiteral("Mappen \"") + folder +
+                   QStringLiteral("\" är ingen fullständig sökväg. Ange hela sökvägen, från /.");
+    const QString a = resolved(mapp1), b = resolved(mapp2);
+    const QString why = QStringLiteral(" En mapp kan inte synkroniseras med en mapp som ligger i den själv.");
+    if (a == b)
+        return QStringLiteral("Mapp 1 och Mapp 2 är samma mapp. Välj två olika mappar.");
+    if (platform::isSameOrBelow(b, a))
+        return QStringLiteral("Mapp 2 ligger i Mapp 1.") + why;
+    if (platform::isSameOrBelow(a, b))
+        return QStringLiteral("Mapp 1 ligger i Mapp 2.") + why;
+    return {};
+}
+
+QString headerLine(const QDateTime& now) {
+    return QStringLiteral("Mappsynkronisering utförd ") + platform::dateText(now) + QStringLiteral("  ") +
+           now.toString(QStringLiteral("HH:mm"));
+}
+
+QStringList summary(const SyncCounts& c, bool cancelled) {
+    return {cancelled ? QStringLiteral("Mappsynkronisering avbröts.")
+                      : QStringLiteral("Mappsynkronisering klar."),
+            QString::number(c.antal_kopierade) + QStringLiteral(" filer kopierades.")};
+}
+
+QStringList summaryBlock(const SyncCounts& c, bool cancelled) {
+    QStringList lines{QString()};
+    lines << summary(c, cancelled) << QString() << QString();
+    lines << QString::number(c.antal_kopierade) + QStringLiteral(" filer kopierades totalt")
+          << QString::number(c.antal_nya) + QStringLiteral(" nya filer kopierades (exkl. ev. skyddade filer)")
+          << QString::number(c.antal_ändrade) +
+                 QStringLiteral(" ändrade filer kopierades (exkl. ev. skyddade filer)")
+          << QString::number(c.antal_skyddade) + QStringLiteral(" skyddade filer kopierades");
+    if (c.antal_fel_filstorlek == 0)
+        lines << QStringLiteral("  ") + QString::number(c.antal_misslyckade) +
+                     QStringLiteral(" filer misslyckades");
+    else
+        lines << QStringLiteral("  ") + QString::number(c.antal_misslyckade + c.antal_fel_filstorlek) +
+                     QStringLiteral(" filer misslyckades, varav ") + QString::number(c.antal_fel_filstorlek) +
+                     QStringLiteral(" p.g.a fel filstorlek efter kopiering");
+    lines << platform::Format(c.kopierade_mb, QStringLiteral("0.00")) + QStringLiteral(" MB");
+    return lines;
+}
+
+namespace {
+QString simulatedMark(bool simulated) {
+    return simulated ? QStringLiteral(" (simulerad)") : QString();
+}
+QString copiedText(const SyncCounts& c) {
+    return QString::number(c.antal_kopierade) + QStringLiteral(" filer kopierades.");
+}
+} // namespace
+
+QString endSystemLine(const SyncCounts& c, bool cancelled, bool simulated) {
+    return (cancelled ? QStringLiteral("Mappsynkronisering avbröts. ")
+                      : QStringLiteral("Mappsynkronisering klar. ")) +
+           copiedText(c) + simulatedMark(simulated);
+}
+
+QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated) {
+    if (cancelled)
+        return QStringLiteral(" Mappsynkroniseringen avbröts.") + simulatedMark(simulated);
+    return QStringLiteral(" Mappsynkronisering klar. ") + copiedText(c) + simulatedMark(simulated);
+}
+
+QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors) {
+    QString name = QStringLiteral("log ") +
+                   platform::dateTimeText(start).replace(QLatin1Char(':'), QLatin1Char('.')) +
+                   QStringLiteral(" Mappsynkronisering. ") + QString::number(copied) +
+                   QStringLiteral(" filer kopierades. ") +
+                   platform::Format(megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
+    if (errors > 0)
+        name += QStringLiteral(" Fel uppstod!");
+    if (!name.endsWith(QLatin1Char('.')))
+        name += QLatin1Char('.');
+    return name + QStringLiteral("txt");
+}
+
+void startLog(const QString& programFolder, const QDateTime& now) {
+    try {
+        platform::writeLines(runlog::logPath(programFolder), {QString(), headerLine(now), QString()});
+    } catch (const platform::RunError&) {
+    }
+    try {
+        platform::writeLines(runlog::errLogPath(programFolder), {QString()});
+    } catch (const platform::RunError&) {
+    }
+}
+
+QString saveLog(const QString& programFolder, const QDateTime& start, long copied, double megabytes,
+                long errors) {
+    const QString folder = runlog::savedLogFolder(programFolder);
+    if (!platform::folderExists(folder))
+        platform::makePath(folder);
+    const QString target = platform::joinPath(folder, savedLogName(start, copied, megabytes, errors));
+    platform::copyKeepTime(runlog::logPath(programFolder), target);
+    return target;
+}
+
+} // namespace synclogic

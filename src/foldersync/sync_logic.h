@@ -1,0 +1,89 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// What the folder synchronisation decides and formats, without widgets: the folder-pair
+// histories, the pairing of folders, the nesting check, the run log's lines and the saved log's
+// name.
+namespace synclogic {
+
+// ---- folder-pair histories (setup_synkmappar.ini) -------------------------------------------
+
+constexpr int kSavedEntries = 21;
+
+struct Histories {
+    QStringList mapp1; // drop-down list of txtmapp1, newest first
+    QStringList mapp2;
+};
+
+QString historyFile(const QString& programFolder);
+// The two lists as the file holds them; a missing or unreadable file gives what could be read.
+Histories readHistories(const QString& path);
+// The entries of one line: the pieces between "*", empty pieces left out.
+QStringList historyEntries(const QString& line);
+// `text` inserted at the top unless an equal entry (letter case included) is already listed; an
+// empty text is inserted like any other.
+QStringList withEntry(QStringList list, const QString& text);
+// The first 21 entries, each followed by "*".
+QString historyLine(const QStringList& list);
+// Rewrites the file whole; throws RunError.
+void writeHistories(const QString& path, const Histories& h);
+
+// ---- folders and pairs ----------------------------------------------------------------------
+
+// One folder pair of a direction: the source folder and its counterpart, both ending in '/'.
+struct SyncPair {
+    QString source;
+    QString target;
+    bool linked = false;     // the target is a link to a folder (or lies below one): never followed
+    bool walkedBack = false; // the target folder is also walked by the other direction
+};
+
+// The counterpart of `folder` (a folder at or below `fromRoot`) below `toRoot`, ending in '/'.
+// ("/a/x", "/a", "/b") -> "/b/x/"; a trailing '/' of either root changes nothing.
+QString pairTarget(const QString& folder, const QString& fromRoot, const QString& toRoot);
+
+// Why two folders cannot be synchronised with each other: a folder text that is not a whole
+// path (it would be made relative to wherever the program was started), or the same folder
+// twice, or one inside the other (links resolved, also for folders not created yet). Empty
+// when fine; empty texts are the run's own check.
+QString pairProblem(const QString& mapp1, const QString& mapp2);
+
+// ---- counters and logs ----------------------------------------------------------------------
+
+struct SyncCounts {
+    long antal_kopierade = 0;
+    long antal_behandlade = 0;
+    long antal_misslyckade = 0;
+    long antal_fel_filstorlek = 0;
+    long antal_nya = 0;
+    long antal_ändrade = 0;
+    long antal_skyddade = 0;
+    long antal_kopierade_pass = 0;
+    double kopierade_mb = 0;
+};
+
+// "Mappsynkronisering utförd yyyy-mm-dd  hh:mm".
+QString headerLine(const QDateTime& now);
+// The summary's two lines: the outcome and the count line.
+QStringList summary(const SyncCounts& c, bool cancelled);
+// What the run driver appends to log.txt at the end: an empty line, the summary, two empty
+// lines and the count lines.
+QStringList summaryBlock(const SyncCounts& c, bool cancelled);
+// The system-log and window-log lines at the end of a run.
+QString endSystemLine(const SyncCounts& c, bool cancelled, bool simulated);
+QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated);
+
+// The name of the saved copy of the run log.
+QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors);
+
+// Rewrites log.txt with its header (an empty line, the header line, an empty line) and
+// log_err.txt with one empty line; a step that fails is passed over.
+void startLog(const QString& programFolder, const QDateTime& now);
+// Copies log.txt into "Sparade loggar" (made when missing) under its saved name, replacing a
+// file of that name. Returns the saved path; throws RunError.
+QString saveLog(const QString& programFolder, const QDateTime& start, long copied, double megabytes,
+                long errors);
+
+} // namespace synclogic

@@ -1,0 +1,406 @@
+#include "logview/log_window.h"
+
+#include "core/program.h"
+#include "core/window_geometry.h"
+#include "logview/host.h"
+#include "logview/saved_logs.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/widgets.h"
+#include "run/run_log.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+namespace {
+constexpr int kTwip = geometry::kTwipsPerPixel;
+constexpr int tw(int twips) {
+    return twips / kTwip;
+}
+// Characters put into the box per step of a long log: a step stays well below a tenth of a second.
+constexpr qsizetype kLoadStep = 1 << 19;
+const QString kPlaceholder = QStringLiteral("Sök i loggen...");
+
+void setTwipGeometry(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(tw(left), tw(top), tw(width), tw(height));
+}
+int twTop(const QWidget* w) {
+    return w->y() * kTwip;
+}
+int twHeight(const QWidget* w) {
+    return w->height() * kTwip;
+}
+} // namespace
+
+frmlog::frmlog() {
+    setObjectName(QStringLiteral("frmlog"));
+    setWindowTitle(QStringLiteral("Logg"));
+    resize(tw(10695), tw(7875));
+
+    Command1 = platform::namedButton(this, "Command1", QStringLiteral("Stäng"));
+    setTwipGeometry(Command1, 120, 360, 855, 495);
+    lbllog = platform::namedLabel(this, "lbllog", QStringLiteral("Loggfil:"));
+    setTwipGeometry(lbllog, 1080, 120, 975, 255);
+    combolog = platform::named<QComboBox>(this, "combolog");
+    combolog->setEditable(false);
+    setTwipGeometry(combolog, 1080, 360, 9495, 315);
+    lbllog->setBuddy(combolog);
+    listlog = platform::named<QListWidget>(this, "listlog");
+    listlog->setAccessibleName(QStringLiteral("Loggfil:"));
+    listlog->hide();
+    optlista[0] = platform::named<QRadioButton>(this, "optlista_0", QStringLiteral("Liten lista"));
+    setTwipGeometry(optlista[0], 2400, 35, 1335, 335);
+    optlista[1] = platform::named<QRadioButton>(this, "optlista_1", QStringLiteral("Stor lista"));
+    setTwipGeometry(optlista[1], 3720, 35, 1335, 335);
+    optlista[0]->setChecked(true);
+    txtsök = platform::named<QLineEdit>(this, "txtsök");
+    txtsök->setAccessibleName(QStringLiteral("Sök i loggen"));
+    txtsök->setToolTip(QStringLiteral("Sök i loggen"));
+    setTwipGeometry(txtsök, 1080, 680, 1695, 285);
+    txtsök->setText(kPlaceholder);
+    {
+        QPalette p = txtsök->palette();
+        p.setColor(QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
+        txtsök->setPalette(p);
+        QFont f = txtsök->font();
+        f.setItalic(true);
+        txtsök->setFont(f);
+    }
+    lblsökinfo = platform::namedLabel(this, "lblsökinfo");
+    setTwipGeometry(lblsökinfo, 2760, 680, 7800, 285);
+    Text1 = platform::named<QPlainTextEdit>(this, "Text1");
+    Text1->setAccessibleName(QStringLiteral("Logg"));
+    Text1->setReadOnly(true);
+    Text1->setUndoRedoEnabled(false);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Text1->move(0, tw(960));
+
+    loader_ = new QTimer(this);
+    loader_->setInterval(0);
+    QObject::connect(loader_, &QTimer::timeout, this, [this] { loadStep(); });
+
+    QObject::connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    QObject::connect(escape, &QShortcut::activated, this, [this] { Command1_Click(); });
+    QObject::connect(combolog, &QComboBox::currentIndexChanged, this, [this] { combolog_Click(); });
+    QObject::connect(listlog, &QListWidget::currentRowChanged, this, [this] { listlog_Click(); });
+    for (int i = 0; i < 2; ++i)
+        QObject::connect(optlista[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                optlista_Click(i);
+        });
+    QObject::connect(txtsök, &QLineEdit::textChanged, this, [this] { txtsök_Change(); });
+    QObject::connect(txtsök, &QLineEdit::returnPressed, this, [this] { txtsök_KeyPress(13); });
+    txtsök->installEventFilter(this);
+
+    Form_Load();
+}
+
+frmlog::~frmlog() = default;
+
+void frmlog::Form_Load() {
+    open_windowsize_log();
+    try {
+        setWindowIcon(logview::host::mainIcon());
+        logview::host::resetTrayError();
+        const QStringList entries = savedlogs::entries(savedlogs::listNames(program().programFolder()));
+        if (entries.isEmpty())
+            platform::throwError(5); // no last entry to mark as the current log
+        {
+            const QSignalBlocker b1(combolog);
+            const QSignalBlocker b2(listlog);
+            combolog->addItems(entries);
+            combolog->setCurrentIndex(-1);
+            listlog->addItems(entries);
+            listlog->setCurrentRow(-1);
+        }
+        listlog->setCurrentRow(listlog->count() - 1);
+    } catch (const platform::RunError&) {
+        if (shownText().isEmpty())
+            öppna_logfil();
+        if (combolog->count() == 0) {
+            combolog->hide();
+            lbllog->hide();
+        }
+    }
+    Form_Resize();
+}
+
+void frmlog::combolog_Click() {
+    const QString chosen = combolog->currentText();
+    if (chosen.isEmpty())
+        return;
+    showText(QString(), {}, 0);
+    const QString path = savedlogs::pathOf(program().programFolder(), chosen);
+    try {
+        if (!platform::fileExists(path)) {
+            setPlainMessage(QStringLiteral("Filen kunde inte hittas!\n") + path);
+            return;
+        }
+        const QString text = savedlogs::readForShowing(path);
+        std::vector<logmarks::Range> marks = logmarks::runLogErrors(text);
+        // The caret ends at the last mark, as each mark leaves it at its start.
+        const qsizetype caret = marks.empty() ? 0 : marks.back().start;
+        showText(text, std::move(marks), caret);
+    } catch (const platform::RunError& e) {
+        setPlainMessage(QStringLiteral("Ett fel uppstod\n") + QString::number(e.number) +
+                        QStringLiteral(" - ") + e.description);
+    }
+}
+
+void frmlog::listlog_Click() {
+    const int row = listlog->currentRow();
+    if (row >= 0 && row < combolog->count())
+        combolog->setCurrentIndex(row);
+}
+
+void frmlog::öppna_logfil() {
+    showText(QString(), {}, 0);
+    const QString path = runlog::logPath(program().programFolder());
+    try {
+        if (platform::fileExists(path))
+            showText(savedlogs::readForShowing(path), {}, 0);
+    } catch (const platform::RunError& e) {
+        setPlainMessage(QStringLiteral("Ett fel uppstod\n") + QString::number(e.number) +
+                        QStringLiteral(" - ") + e.description);
+    }
+}
+
+void frmlog::färglägg_fel() {
+    finishLoading();
+    const std::vector<logmarks::Range> marks = logmarks::runLogErrors(shownText());
+    logmarks::markRedBold(Text1->document(), marks);
+    if (!marks.empty()) {
+        QTextCursor c(Text1->document());
+        c.setPosition(int(marks.back().start));
+        Text1->setTextCursor(c);
+    }
+}
+
+void frmlog::showProgramLog(const QString& text) {
+    lbllog->hide();
+    optlista[0]->hide();
+    optlista[1]->hide();
+    combolog->hide();
+    const QString shown = savedlogs::forShowing(text);
+    std::vector<logmarks::Range> marks = logmarks::programLogErrors(shown);
+    const int count = int(marks.size());
+    showText(shown, std::move(marks), shown.size());
+    lblsökinfo->setText(logmarks::errorCountText(count));
+}
+
+QString frmlog::shownText() const {
+    if (hasPending_)
+        return pending_.text;
+    return Text1->document()->toPlainText();
+}
+
+bool frmlog::loading() const {
+    return hasPending_;
+}
+
+void frmlog::finishLoading() {
+    while (hasPending_)
+        loadStep();
+}
+
+void frmlog::showText(const QString& text, std::vector<logmarks::Range> marks, qsizetype caret) {
+    loader_->stop();
+    hasPending_ = false;
+    Text1->clear();
+    if (text.isEmpty())
+        return;
+    pending_ = Pending{text, std::move(marks), 0, 0, caret};
+    hasPending_ = true;
+    loadStep();
+    if (hasPending_)
+        loader_->start();
+}
+
+void frmlog::setPlainMessage(const QString& text) {
+    showText(text, {}, 0);
+}
+
+void frmlog::loadStep() {
+    if (!hasPending_)
+        return;
+    Pending& p = pending_;
+    qsizetype end = std::min(p.text.size(), p.pos + kLoadStep);
+    // A mark that begins in this step is put in whole.
+    for (size_t i = p.nextMark; i < p.marks.size() && p.marks[i].start < end; ++i)
+        end = std::max(end, std::min(p.text.size(), p.marks[i].start + p.marks[i].length));
+    QTextCursor c(Text1->document());
+    c.movePosition(QTextCursor::End);
+    c.beginEditBlock();
+    const QTextCharFormat plain;
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    red.setFontWeight(QFont::Bold);
+    while (p.nextMark < p.marks.size() && p.marks[p.nextMark].start < end) {
+        const logmarks::Range m = p.marks[p.nextMark++];
+        if (m.start > p.pos) {
+            c.insertText(p.text.mid(p.pos, m.start - p.pos), plain);
+            p.pos = m.start;
+        }
+        const qsizetype markEnd = std::min(p.text.size(), m.start + m.length);
+        if (markEnd > p.pos) {
+            c.insertText(p.text.mid(p.pos, markEnd - p.pos), red);
+            p.pos = markEnd;
+        }
+    }
+    if (end > p.pos) {
+        c.insertText(p.text.mid(p.pos, end - p.pos), plain);
+        p.pos = end;
+    }
+    c.endEditBlock();
+    if (p.pos < p.text.size())
+        return;
+    hasPending_ = false;
+    loader_->stop();
+    QTextCursor caret(Text1->document());
+    caret.setPosition(int(std::min<qsizetype>(p.caret, Text1->document()->characterCount() - 1)));
+    Text1->setTextCursor(caret);
+    pending_ = Pending{};
+}
+
+void frmlog::txtsök_GotFocus() {
+    if (txtsök->text() != kPlaceholder)
+        return;
+    txtsök->clear();
+    txtsök->setPalette(palette());
+    QFont f = txtsök->font();
+    f.setItalic(false);
+    txtsök->setFont(f);
+}
+
+void frmlog::txtsök_Change() {
+    const QString s = txtsök->text();
+    lblsökinfo->setText(s.isEmpty() ? QString() : QStringLiteral("Tryck Enter för att söka efter ") + s);
+}
+
+void frmlog::txtsök_KeyPress(int key) {
+    if (key != 13)
+        return;
+    finishLoading();
+    QTextDocument* doc = Text1->document();
+    logmarks::clearMarks(doc);
+    const std::vector<logmarks::Range> hits = logmarks::findAll(doc->toPlainText(), txtsök->text());
+    logmarks::markRedBold(doc, hits);
+    QTextCursor c(doc);
+    c.setPosition(hits.empty() ? 0 : int(hits.back().start));
+    Text1->setTextCursor(c);
+    lblsökinfo->setText(logmarks::searchResultText(int(hits.size())));
+}
+
+void frmlog::optlista_Click(int index) {
+    layoutView();
+    listlog->setVisible(index == 1);
+    combolog->setVisible(index != 1 && combolog->count() > 0);
+}
+
+void frmlog::Command1_Click() {
+    close();
+}
+
+void frmlog::Form_Resize() {
+    // The smallest window: 2000 twips either way, with its frame.
+    const QSize extra = frameGeometry().size() - size();
+    const QSize least(tw(2000) - extra.width(), tw(2000) - extra.height());
+    setMinimumSize(least.expandedTo(QSize(1, 1)));
+    if (width() < least.width() || height() < least.height()) {
+        resize(size().expandedTo(least));
+        return; // the resize lays out again
+    }
+    const int innerWidth = width() * kTwip;
+    const int innerHeight = height() * kTwip;
+    Text1->resize(tw(innerWidth), tw(innerHeight - 940));
+    combolog->resize(tw(innerWidth - 1200), combolog->height());
+    lblsökinfo->resize(tw(innerWidth - lblsökinfo->x() * kTwip), lblsökinfo->height());
+    listlog->setGeometry(combolog->x(), combolog->y(), combolog->width(), tw(innerHeight / 2 - 720));
+    layoutView();
+}
+
+void frmlog::layoutView() {
+    const int innerHeight = height() * kTwip;
+    if (optlista[1]->isChecked()) {
+        txtsök->move(txtsök->x(), tw(twTop(listlog) + twHeight(listlog)));
+        lblsökinfo->move(lblsökinfo->x(), txtsök->y());
+        const int top = twTop(listlog) + twHeight(listlog) + twHeight(txtsök);
+        // The box ends at the window's inner edge, so its scroll bar stays whole.
+        const int height = std::min(innerHeight / 2 + 480 - twHeight(txtsök), innerHeight - top);
+        Text1->setGeometry(0, tw(top), Text1->width(), tw(std::max(height, 0)));
+    } else {
+        txtsök->move(txtsök->x(), tw(twTop(combolog) + twHeight(combolog)));
+        lblsökinfo->move(lblsökinfo->x(), txtsök->y());
+        const int top = twTop(txtsök) + twHeight(txtsök);
+        const int height = std::min(innerHeight - 940, innerHeight - top);
+        Text1->setGeometry(0, tw(top), Text1->width(), tw(std::max(height, 0)));
+    }
+}
+
+void frmlog::open_windowsize_log() {
+    geometry::restoreWindow(
+        this, QStringLiteral("log"),
+        QStringLiteral("Ett fel uppstod när loggfönstrets storlek och position skulle laddas. "
+                       "Plats: open_windowsize_log. Felkod "));
+}
+
+void frmlog::Form_Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    loader_->stop();
+    hasPending_ = false;
+    try {
+        geometry::saveWindow(geometry::geometryFile(QStringLiteral("log")), this);
+    } catch (const platform::RunError&) {
+    }
+    program().unload<frmlog>();
+}
+
+void frmlog::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+void frmlog::closeEvent(QCloseEvent* e) {
+    Form_Unload();
+    e->accept();
+}
+
+void frmlog::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    Command1->setFocus();
+}
+
+bool frmlog::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == txtsök && e->type() == QEvent::FocusIn)
+        txtsök_GotFocus();
+    return QWidget::eventFilter(watched, e);
+}
+
+namespace logview {
+
+void openLogViewer() {
+    program().dialogs.showModal(program().form<frmlog>());
+}
+
+void openProgramLog(const QString& text) {
+    frmlog* w = program().form<frmlog>();
+    w->showProgramLog(text);
+    program().dialogs.showModal(w);
+}
+
+} // namespace logview

@@ -1,0 +1,58 @@
+#include "platform/click_label.h"
+
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+
+namespace platform {
+
+namespace {
+
+bool isPressKey(const QKeyEvent* e) {
+    const Qt::KeyboardModifiers m = e->modifiers() & ~Qt::KeypadModifier;
+    return m == Qt::NoModifier &&
+           (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter);
+}
+
+// The style's focus frame around the whole control, so the keyboard user sees where Tab went.
+void paintFocus(QWidget* w) {
+    if (!w->hasFocus())
+        return;
+    QPainter p(w);
+    QStyleOptionFocusRect o;
+    o.initFrom(w);
+    o.rect = w->rect().adjusted(1, 1, -1, -1);
+    o.backgroundColor = w->palette().color(QPalette::Window);
+    w->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, &p, w);
+}
+
+} // namespace
+
+void ClickLabel::keyPressEvent(QKeyEvent* e) {
+    if (onClick && isPressKey(e)) {
+        e->accept();
+        onClick();
+        return;
+    }
+    QLabel::keyPressEvent(e);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* e) {
+    QLabel::paintEvent(e);
+    paintFocus(this);
+}
+
+void PressItem::keyPressEvent(QKeyEvent* e) {
+    if (onPress && isPressKey(e)) {
+        e->accept();
+        onPress();
+        return;
+    }
+    QFrame::keyPressEvent(e);
+}
+
+void PressItem::paintEvent(QPaintEvent* e) {
+    QFrame::paintEvent(e);
+    paintFocus(this);
+}
+
+} // namespace platform

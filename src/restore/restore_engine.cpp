@@ -1,0 +1,274 @@
+#include "restore/restore_engine.h"
+
+#include "editor/folder_scan.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "run/copy_engine.h"
+#include "run/run_log.h"
+
+#include <algorithm>
+
+using platform::RunError;
+
+RestoreEngine::RestoreEngine(RestoreView& view, const QString& programFolder, const platform::Clock& clock)
+    : view_(view), programFolder_(programFolder), clock_(clock) {}
+
+// ---- the folder listing -----------------------------------------------------------------------
+
+int RestoreEngine::listFolders(const QString& start) {
+    folders.clear();
+    folderCount = 0;
+    // An empty box names no folder; it must never become the root of the file system.
+    if (start.isEmpty() || !platform::folderExists(start))
+        return 0;
+    FolderScan::Options o;
+    // A link in a backup leads out of it: what lies behind it was never backed up here.
+    o.followLinks = false;
+    o.cancelled = [this] { return view_.stopRequested(); };
+    o.found = [this](const QString& path, int count) {
+        folders << path;
+        folderCount = count;
+    };
+    o.progress = [this](int count) {
+        folderCount = count;
+        view_.yield();
+    };
+    FolderScan::run(platform::withTrailingSeparator(start), o);
+    return folderCount;
+}
+
+// ---- the scan ---------------------------------------------------------------------------------
+
+void RestoreEngine::addEntry(const QString& target, const QString& backup, const QString& folder,
+                             bool missing, qint64 bytes, qint64 backupTime) {
+    entries.push_back(RestoreEntry{target, backup, folder, missing, backupTime});
+    ++filräknare;
+    megabyte_summa += megabytes(bytes);
+}
+
+RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const RestoreMapping& mapping,
+                                          bool newerToo) {
+    entries.clear();
+    skippedFolders.clear();
+    currentFolder.clear();
+    genomsökta_filer = nya_filer = nyare_filer = filräknare = 0;
+    megabyte_summa = 0;
+    fileBar = folderBar = 0;
+    const int n = int(folders.size());
+    const int markCount = int(std::count_if(
+        marks.begin(), marks.begin() + std::min<qsizetype>(marks.size(), n), [](char c) { return c != 0; }));
+    if (markCount == 0)
+        return {Outcome::NothingMarked, {}};
+    const double folderStep = 1.0 / n;
+    try {
+        for (int i = n - 1; i >= 0; --i) {
+            view_.yield();
+            if (view_.stopRequested())
+                return {Outcome::Stopped, {}};
+            if (i >= int(marks.size()) || !marks[i])
+                continue;
+            const QString folder = folders[i];
+            const QString original = mapping.originalFolder(folder);
+            if (original.isEmpty()) {
+                skippedFolders << folder;
+                folderBar += folderStep;
+                continue;
+            }
+            currentFolder = original;
+            const std::vector<platform::FileEntry> files = platform::listFiles(folder);
+            const QString from = platform::withTrailingSeparator(folder);
+            fileBar = files.empty() ? 1.0 : 0.0;
+            // The original folder's names are read once; only names it holds cost a look on disk.
+            const platform::FolderLookup lookup(original);
+            for (size_t k = 0; k < files.size(); ++k) {
+                view_.yield();
+                if (view_.stopRequested())
+                    return {Outcome::Stopped, {}};
+                const platform::FileEntry& f = files[k];
+                fileBar = double(k + 1) / double(files.size());
+                if (f.refused || isDatedVersionCopy(f.name))
+                    continue;
+                const QString target = original + f.name;
+                platform::FileEntry now;
+                if (lookup.find(f.name, now)) {
+                    if (newerToo && decideCopy(true, f.mtime, now.mtime) == CopyDecision::Replace) {
+                        addEntry(target, from + f.name, original, false, f.size, f.mtime);
+                        ++nyare_filer;
+                    }
+                } else if (!platform::fileInfo(target).exists) {
+                    addEntry(target, from + f.name, original, true, f.size, f.mtime);
+                    ++nya_filer;
+                }
+                // Anything else at the target (a folder, a link to nothing) is never replaced.
+                ++genomsökta_filer;
+            }
+            folderBar += folderStep;
+        }
+    } catch (const RunError& e) {
+        return {Outcome::Failed, e};
+    }
+    currentFolder.clear();
+    fileBar = folderBar = 1;
+    return {Outcome::Done, {}};
+}
+
+// ---- the result -------------------------------------------------------------------------------
+
+void RestoreEngine::removeEntry(int row) {
+    if (row < 0 || row >= int(entries.size()))
+        return;
+    view_.removingEntry(row);
+    entries.erase(entries.begin() + row);
+    view_.entryRemoved();
+}
+
+void RestoreEngine::removeEntries(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int r : rows)
+        removeEntry(r);
+}
+
+int findEntry(int count, int from, const QString& text, const std::function<QString(int)>& textAt,
+              const std::function<void()>& yield) {
+    for (int i = std::max(0, from); i < count; ++i) {
+        if (yield)
+            yield();
+        if (textAt(i).contains(text, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
+
+// ---- the copy back ----------------------------------------------------------------------------
+
+void RestoreEngine::notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals) {
+    log.lines({QStringLiteral("! Filen kopierades inte: ") + target, QString()});
+    view_.systemLog(QStringLiteral("FEL! Filen kopierades inte: ") + target, true);
+    ++totals.errors;
+}
+
+bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, restorelog::Totals& totals) {
+    if (!platform::folderExists(e.folder)) {
+        try {
+            platform::makePath(e.folder);
+        } catch (const RunError& err) {
+            if (err.number == 61)
+                throw;
+            notCopied(e.target, log, totals);
+            return false;
+        }
+        view_.systemLog(QStringLiteral("Skapade mappen ") + e.folder, false);
+        log.line(QStringLiteral("Skapad mapp: ") + e.folder);
+    }
+    // What the scan saw may have changed: never put a backup copy over a file that is newer now,
+    // over a file that appeared since, or over the backup copy itself by another path.
+    const platform::FileInfo source = platform::fileInfo(e.backup);
+    const platform::FileInfo now = platform::fileInfo(e.target);
+    bool still = source.isFile;
+    if (still && e.missing)
+        still = !now.exists;
+    else if (still)
+        still = now.isFile && decideCopy(true, source.mtime, now.mtime) == CopyDecision::Replace;
+    if (still && now.exists && platform::folderId(e.backup) == platform::folderId(e.target))
+        still = false;
+    if (!still) {
+        notCopied(e.target, log, totals);
+        return false;
+    }
+    try {
+        platform::copyKeepTime(e.backup, e.target);
+    } catch (const RunError& err) {
+        if (err.number == 61)
+            throw;
+        notCopied(e.target, log, totals);
+        return false;
+    }
+    ++totals.files;
+    totals.megabytes += megabytes(source.size);
+    if (e.missing)
+        ++totals.missing;
+    else
+        ++totals.replaced;
+    filräknare = totals.files;
+    nya_filer = totals.missing;
+    nyare_filer = totals.replaced;
+    megabyte_summa = totals.megabytes;
+    log.line(e.display());
+
+    const platform::FileInfo copy = platform::fileInfo(e.target);
+    if (!copy.exists) {
+        notCopied(e.target, log, totals);
+    } else {
+        const qint64 backupLength = source.size;
+        if (copy.size != backupLength) {
+            const QString text = restorelog::sizeErrorText(e.target, copy.size, e.backup, backupLength);
+            log.lines({QStringLiteral("! ") + text, QString()});
+            view_.systemLog(QStringLiteral("FEL! ") + text, true);
+            ++totals.errors;
+        }
+    }
+    return true;
+}
+
+RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks, const CopyRun& run) {
+    CopyResult r;
+    r.start = clock_.now();
+    const int n = int(entries.size());
+    for (int k = 0; k < n && k < int(marks.size()); ++k)
+        r.marked += marks[k] ? 1 : 0;
+    if (r.marked == 0) {
+        r.outcome = Outcome::NothingMarked;
+        return r;
+    }
+    view_.systemLog(QString(), false);
+    view_.systemLog(QStringLiteral("Startar en återställning"), false);
+    view_.systemLog(run.jobName.isEmpty() ? QStringLiteral("Från ") + run.restoreFrom
+                                          : QStringLiteral("Från jobb ") + run.jobName.toUpper(),
+                    false);
+    genomsökta_filer = nya_filer = nyare_filer = filräknare = 0;
+    megabyte_summa = 0;
+    fileBar = 0;
+    const QString logPath = runlog::logPath(programFolder_);
+    restorelog::Appender log(logPath);
+    try {
+        platform::writeLines(logPath, restorelog::headerLines(r.start, run.jobName));
+        const double step = 1.0 / n;
+        for (int i = n - 1; i >= 0; --i) {
+            view_.yield();
+            if (view_.stopRequested()) {
+                r.outcome = Outcome::Stopped;
+                break;
+            }
+            if (i >= int(marks.size()) || !marks[i] || i >= int(entries.size()))
+                continue;
+            view_.currentEntry(i);
+            if (copyOne(entries[i], log, r.totals))
+                removeEntry(i);
+            fileBar += step;
+        }
+        if (r.outcome == Outcome::Done)
+            fileBar = 1;
+    } catch (const RunError& e) {
+        r.outcome = Outcome::Failed;
+        r.error = e;
+        ++r.totals.errors;
+    }
+    r.end = clock_.now();
+    try {
+        log.lines(restorelog::summaryLines(r.start, r.end, r.totals));
+    } catch (const RunError&) {
+        // The saved copy below shows what the log holds.
+    }
+    try {
+        restorelog::saveLog(programFolder_, r.start, run.jobName, r.totals);
+    } catch (const RunError& e) {
+        view_.systemLog(
+            QStringLiteral("FEL! Ett fel uppstod under hantering av loggfil. Plats: Återställning, "
+                           "spara loggfil i loggmapp. Felkod ") +
+                QString::number(e.number) + e.description + QStringLiteral("."),
+            true);
+    }
+    return r;
+}

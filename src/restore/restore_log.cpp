@@ -1,0 +1,107 @@
+#include "restore/restore_log.h"
+
+#include "core/module1.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "platform/vb.h"
+#include "run/run_log.h"
+
+#include <QTime>
+#include <cerrno>
+
+namespace restorelog {
+
+QStringList headerLines(const QDateTime& start, const QString& jobName) {
+    QStringList lines{QString(),
+                      QStringLiteral("Återställning utförd ") + platform::dateText(start) +
+                          QStringLiteral("  ") + start.toString(QStringLiteral("HH:mm")),
+                      QString()};
+    if (!jobName.isEmpty())
+        lines << QStringLiteral("Filer återställda från jobb ") + jobName.toUpper();
+    return lines;
+}
+
+QString elapsedText(qint64 seconds) {
+    return QTime(0, 0).addSecs(int(qMax<qint64>(0, seconds) % 86400)).toString(QStringLiteral("HH:mm:ss"));
+}
+
+QStringList summaryLines(const QDateTime& start, const QDateTime& end, const Totals& t) {
+    QStringList lines{QString(),
+                      QString(),
+                      QStringLiteral("Backup startade kl. ") + platform::timeText(start) +
+                          QStringLiteral(", slutade kl. ") + platform::timeText(end),
+                      QStringLiteral("Tidsåtgång: ") + elapsedText(start.secsTo(end)),
+                      QString(),
+                      QStringLiteral("Sammanställning:"),
+                      QStringLiteral("  %1 filer återställdes totalt").arg(t.files),
+                      QStringLiteral("  %1 nya filer återställdes").arg(t.missing),
+                      QStringLiteral("  %1 ändrade filer återställdes").arg(t.replaced),
+                      QStringLiteral("  ") + platform::Format(t.megabytes, QStringLiteral("0.00")) +
+                          QStringLiteral(" MB")};
+    if (t.errors > 0)
+        lines << QStringLiteral("  Fel uppstod under återställningen!");
+    return lines;
+}
+
+QString sizeErrorText(const QString& target, qint64 targetLength, const QString& backup,
+                      qint64 backupLength) {
+    return QStringLiteral("Filen kopierades men fick fel storlek: %1 (%2) <--- %3 (%4)")
+        .arg(target)
+        .arg(targetLength)
+        .arg(backup)
+        .arg(backupLength);
+}
+
+QString savedLogName(const QDateTime& start, const QString& jobName, const Totals& t) {
+    QString name = QStringLiteral("log ") + Module1::ersätt_text(platform::dateTimeText(start),
+                                                                 QStringLiteral(":"), QStringLiteral("."));
+    if (jobName.isEmpty())
+        name += QStringLiteral(" Återställning (manuell). ");
+    else
+        name += QStringLiteral(" Återställning från jobb ") + jobName.toUpper() + QStringLiteral(". ");
+    name += QString::number(t.files) + QStringLiteral(" filer återställdes. ");
+    name += platform::Format(t.megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
+    if (t.errors > 0)
+        name += QStringLiteral(" Fel uppstod!");
+    if (!name.endsWith('.'))
+        name += '.';
+    // A job name never holds '/', but a file name must not either.
+    name.replace('/', '-');
+    return name + QStringLiteral("txt");
+}
+
+QString saveLog(const QString& programFolder, const QDateTime& start, const QString& jobName,
+                const Totals& t) {
+    const QString folder = runlog::savedLogFolder(programFolder);
+    if (!platform::folderExists(folder))
+        platform::makePath(folder);
+    const QString target = platform::joinPath(folder, savedLogName(start, jobName, t));
+    platform::copyKeepTime(runlog::logPath(programFolder), target);
+    return target;
+}
+
+Appender::Appender(const QString& path) : file_(path) {}
+
+void Appender::open() {
+    if (file_.isOpen())
+        return;
+    platform::checkFault(file_.fileName());
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        platform::throwErrno(EIO);
+}
+
+void Appender::lines(const QStringList& texts) {
+    open();
+    const QByteArray bytes = platform::encodeLines(texts);
+    if (file_.write(bytes) != bytes.size())
+        platform::throwErrno(EIO);
+}
+
+void Appender::line(const QString& text) {
+    lines(QStringList{text});
+}
+
+} // namespace restorelog

@@ -1,0 +1,83 @@
+#include "restore/restore_paths.h"
+
+#include "platform/paths.h"
+#include "run/target_folders.h"
+#include "run/versioning.h"
+
+RestoreMapping RestoreMapping::forJob(const QString& backupFolder, const QString& mainFolder, bool absolute,
+                                      bool withMainFolderName) {
+    RestoreMapping m;
+    m.job_ = true;
+    m.backupFolder_ = platform::withTrailingSeparator(backupFolder);
+    m.mainFolder_ = mainFolder;
+    m.absolute_ = absolute;
+    m.withName_ = withMainFolderName;
+    if (backupFolder.isEmpty() || mainFolder.isEmpty())
+        return m;
+    m.location_ = targetFolderFor(mainFolder, m.backupFolder_, absolute, mainFolder, withMainFolderName);
+    m.original_ = platform::withTrailingSeparator(mainFolder);
+    return m;
+}
+
+RestoreMapping RestoreMapping::manual(const QString& restoreFrom, const QString& restoreTo) {
+    RestoreMapping m;
+    // A relative folder would be taken from wherever the program happens to run.
+    if (!restoreFrom.startsWith('/') || !restoreTo.startsWith('/'))
+        return m;
+    m.location_ = platform::withTrailingSeparator(restoreFrom);
+    m.original_ = platform::withTrailingSeparator(restoreTo);
+    return m;
+}
+
+bool pathBelow(const QString& path, const QString& base, QString* rest) {
+    if (path.isEmpty() || base.isEmpty())
+        return false;
+    const QString p = platform::withTrailingSeparator(path);
+    const QString b = platform::withTrailingSeparator(base);
+    if (!p.startsWith(b))
+        return false;
+    if (rest)
+        *rest = p.mid(b.size());
+    return true;
+}
+
+QString RestoreMapping::originalFolder(const QString& folder) const {
+    QString rest;
+    if (!isValid() || !pathBelow(folder, location_, &rest))
+        return {};
+    const QString result = platform::withTrailingSeparator(original_ + rest);
+    // A job's result must lead back to the very folder under the run's rule; anything else would
+    // put files where the run never took them from.
+    if (job_ && targetFolderFor(result, backupFolder_, absolute_, mainFolder_, withName_) !=
+                    platform::withTrailingSeparator(folder))
+        return {};
+    return result;
+}
+
+QString derivedRestoreTo(const QString& backupRoot, const QString& restoreFrom) {
+    if (backupRoot.isEmpty() || !pathBelow(restoreFrom, backupRoot))
+        return {};
+    return platform::withoutTrailingSeparator(platform::sourceFromRelativeTarget(backupRoot, restoreFrom));
+}
+
+QString restoreDriveWarning(const QString& restoreTo) {
+    auto warning = [](const QString& drive) {
+        return QStringLiteral("Varning: ") + drive +
+               QStringLiteral(" ser inte ut att vara en giltig återställningsenhet!");
+    };
+    if (!restoreTo.startsWith('/'))
+        return warning(restoreTo.left(3));
+    if (!platform::volumePresent(restoreTo))
+        return warning(platform::volumeRoot(restoreTo));
+    return {};
+}
+
+bool isDatedVersionCopy(const QString& fileName) {
+    const qsizetype open = fileName.lastIndexOf('[');
+    if (open < 0)
+        return false;
+    const qsizetype close = open + 20;
+    if (close >= fileName.size() || fileName[close] != ']')
+        return false;
+    return isVersionOf(fileName, fileName.left(open) + fileName.mid(close + 1));
+}

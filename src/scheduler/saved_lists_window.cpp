@@ -1,0 +1,174 @@
+#include "scheduler/saved_lists_window.h"
+
+#include "core/module1.h"
+#include "core/program.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/files.h"
+#include "platform/icons.h"
+#include "platform/paths.h"
+#include "platform/textfile.h"
+#include "platform/widgets.h"
+#include "run/leftover_window.h"
+#include "run/run_status.h"
+#include "scheduler/host.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+frmschemasync::frmschemasync() {
+    setObjectName(QStringLiteral("frmschemasync"));
+    setWindowTitle(QStringLiteral("Loggar över överblivna filer och mappar"));
+    setWindowIcon(platform::icon(platform::Picture::Backup));
+    setFixedSize(600, 400);
+    Label1 = platform::namedLabel(
+        this, "Label1",
+        QStringLiteral(
+            "När du schemalägger eller kommandoradsstyr jobb med simulerad spegling skapas loggar över "
+            "filer/mappar som kan raderas. Här hittar du dessa loggar."));
+    Label1->setWordWrap(true);
+    Label1->setGeometry(12, 10, 576, 48);
+    Label2 = platform::namedLabel(this, "Label2", QStringLiteral("Datum och tid:"));
+    Label2->setGeometry(12, 64, 200, 20);
+    List1 = platform::named<QListWidget>(this, "List1");
+    List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    List1->setGeometry(12, 86, 576, 210);
+    Label2->setBuddy(List1);
+    chkkontroll = platform::named<QCheckBox>(
+        this, "chkkontroll",
+        QStringLiteral("Kontrollera varje fil i loggen och dölj filer som inte längre existerar (långsamt)"));
+    chkkontroll->setGeometry(12, 302, 576, 22);
+    lblinfo = platform::namedLabel(this, "lblinfo", QStringLiteral("Laddar lista..."));
+    lblinfo->setGeometry(12, 328, 200, 20);
+    lblinfo->hide();
+    cmdöppna = platform::namedButton(this, "cmdöppna", QStringLiteral("Öppna"));
+    cmdöppna->setGeometry(12, 358, 100, 28);
+    cmdradera = platform::namedButton(this, "cmdradera", QStringLiteral("Radera"));
+    cmdradera->setGeometry(120, 358, 100, 28);
+    cmdexit = platform::namedButton(this, "cmdexit", QStringLiteral("Stäng"));
+    cmdexit->setGeometry(488, 358, 100, 28);
+    QObject::connect(cmdöppna, &QPushButton::clicked, this, [this] { öppnasyncfilermappar(); });
+    QObject::connect(List1, &QListWidget::itemDoubleClicked, this, [this] { öppnasyncfilermappar(); });
+    QObject::connect(cmdradera, &QPushButton::clicked, this, [this] { cmdradera_Click(); });
+    QObject::connect(cmdexit, &QPushButton::clicked, this, [this] { cmdexit_Click(); });
+}
+
+QString frmschemasync::savedFile(const QString& name) const {
+    return platform::joinPath(schemasyncFolder(), name + QStringLiteral(".schemasync"));
+}
+
+void frmschemasync::öppnasyncfilermappar() {
+    lblinfo->show();
+    platform::doEvents();
+    const QString name = List1->currentItem() ? List1->currentItem()->text() : QString();
+    const QString file = savedFile(name);
+    if (!platform::fileExists(file)) {
+        Module1::logga_meddelande(0, -1, QStringLiteral("Filen ") + file + QStringLiteral(" finns inte."),
+                                  QString());
+        return;
+    }
+    QStringList entries;
+    try {
+        entries = platform::readLines(file);
+    } catch (const platform::RunError& e) {
+        lblinfo->hide();
+        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod när loggen skulle öppnas."),
+                                  QStringLiteral("Schemasync, öppna loggfil"));
+        return;
+    }
+    int folders = 0, files = 0, goneFolders = 0, goneFiles = 0;
+    QStringList kept;
+    const bool check = chkkontroll->isChecked();
+    for (const QString& entry : entries) {
+        if (entry.isEmpty()) {
+            kept << entry;
+            continue;
+        }
+        const bool folder = entry.endsWith(QLatin1Char('/'));
+        bool present = true;
+        if (check) {
+            const platform::FileInfo fi =
+                platform::fileInfo(folder ? platform::withoutTrailingSeparator(entry) : entry);
+            present = folder ? fi.isDir : (fi.exists && !fi.isDir) || fi.isLink;
+        }
+        if (present) {
+            kept << entry;
+            (folder ? folders : files)++;
+        } else {
+            (folder ? goneFolders : goneFiles)++;
+        }
+    }
+    const QString tail = QStringLiteral(" från speglingsloggen eftersom de inte längre finns.");
+    if (goneFolders > 0 && goneFiles > 0)
+        schedulerhost::systemLog(
+            QStringLiteral("Plockade bort %1 mappar och %2 filer").arg(goneFolders).arg(goneFiles) + tail);
+    else if (goneFolders > 0)
+        schedulerhost::systemLog(QStringLiteral("Plockade bort %1 mappar").arg(goneFolders) + tail);
+    else if (goneFiles > 0)
+        schedulerhost::systemLog(QStringLiteral("Plockade bort %1 filer").arg(goneFiles) + tail);
+    lblinfo->hide();
+
+    frmsyncfilermappar* w = program().form<frmsyncfilermappar>();
+    w->List1->clear();
+    w->List1->addItems(kept);
+    w->cmdsparalogg->hide();
+    w->Label1->setText(
+        QStringLiteral("En simulerad spegling ägde rum ") + name +
+        QStringLiteral(". Nedan ser du filer och mappar som inte längre finns på originalplatsen "
+                       "och därför kan raderas."));
+    w->lblinfo->setText(QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(folders).arg(files));
+    w->lblschemasync = QStringLiteral("1");
+    w->savedListName = name;
+    w->savedListDeleted = [this, name] {
+        const auto found = List1->findItems(name, Qt::MatchExactly);
+        if (!found.isEmpty())
+            delete List1->takeItem(List1->row(found.first()));
+    };
+    program().dialogs.showModal(w);
+}
+
+void frmschemasync::cmdradera_Click() {
+    if (!List1->currentItem() || List1->currentItem()->text().isEmpty())
+        return;
+    for (int i = List1->count() - 1; i >= 0; --i) {
+        QListWidgetItem* item = List1->item(i);
+        if (!item->isSelected())
+            continue;
+        try {
+            platform::removeFile(savedFile(item->text()));
+        } catch (const platform::RunError& e) {
+            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod när loggen skulle raderas."),
+                                      QStringLiteral("Schemasync, radera loggfil"));
+            return;
+        }
+        delete List1->takeItem(i);
+    }
+}
+
+void frmschemasync::cmdexit_Click() {
+    Form_Unload();
+}
+
+void frmschemasync::closeEvent(QCloseEvent* e) {
+    e->ignore();
+    Form_Unload();
+}
+
+void frmschemasync::Form_Unload() {
+    if (List1->count() == 0)
+        schedulerhost::setSavedListsLinkVisible(false);
+    program().unload<frmschemasync>();
+}
+
+void frmschemasync::visa(const QStringList& names) {
+    frmschemasync* w = program().form<frmschemasync>();
+    // Opened again, it lists the folder as it is now, each list once.
+    w->List1->clear();
+    w->List1->addItems(names);
+    runstatus::centreOverRunWindow(w);
+    w->show();
+    w->raise();
+}

@@ -1,0 +1,239 @@
+// Search and replace across the jobs of a group, on real job sets through its window.
+#include "core/error_dialog.h"
+#include "core/job_files.h"
+#include "editor/search_replace.h"
+#include "editor/search_replace_window.h"
+#include "platform/errors.h"
+#include "support/fake_main_window.h"
+#include "support/fixture.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cerrno>
+
+namespace {
+
+// The main window's job list as the window sees it, and what it was asked to select.
+class JobList : public FakeMainWindow {
+  public:
+    QStringList names;
+    int selected = -1;
+    QList<int> selections;
+    int jobCount() const override { return int(names.size()); }
+    QString jobName(int i) const override { return names.value(i); }
+    int currentJobIndex() const override { return selected; }
+    QString currentJobName() const override { return names.value(selected); }
+    void selectJob(int i) override {
+        selections << i;
+        selected = i;
+    }
+};
+
+struct LineCase {
+    const char* line;
+    const char* find;
+    const char* with;
+    const char* expected;
+};
+
+TEST(SearchReplaceLine, EveryOccurrenceIsReplacedAndTheRunAlwaysEnds) {
+    const LineCase cases[] = {
+        {"G:/Backup;G:/Backup/Bilder", "G:/Backup", "H:/Säk", "H:/Säk;H:/Säk/Bilder"},
+        {"aabb", "ab", "a", "aa"}, // an occurrence formed by a replacement is replaced too
+        {"/data/x /data/y", "/data", "", "/x /y"},
+        {"C:/Backup", "c:/backup", "D:/", "C:/Backup"}, // letter case must match
+        {"G:/Backup/x", "G:/Backup", "G:/Backup/Ny", "G:/Backup/Ny/x"},
+        {"aaa", "a", "aa", "aaaaaa"},
+        {"text", "", "x", "text"},
+    };
+    for (const LineCase& c : cases)
+        EXPECT_EQ(searchreplace::replaceInLine(c.line, c.find, c.with), QString::fromUtf8(c.expected))
+            << c.line << " / " << c.find;
+}
+
+class SearchReplace : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        group = path("Listor");
+        for (const QString& name : names) {
+            testutil::JobSpec j;
+            j.name = name;
+            j.folders = {"/mnt/gammal/" + name, "/mnt/gammal/" + name + "/Under"};
+            j.mainFolders = {"/mnt/gammal/" + name};
+            j.backupFolder = "/mnt/gammal/Backup";
+            j.filters = {"*.*", "", "/mnt/gammal/x.tmp", "gammal * tmp", ""};
+            j.options = {"JA", "NEJ", "0", "NEJ", "gammal"};
+            j.excluded = {"/mnt/gammal/" + name + "/Ut"};
+            j.programs = {"/mnt/gammal/stopp", "/mnt/gammal/start ;; x"};
+            j.versioning = {"JA", "doc", "", "3", "/mnt/gammal/Versioner"};
+            testutil::writeJob(group, j);
+            testutil::writeLines(group + "/" + name + ".006", {" 1 ", " 0 ", "10:00", "0200000", " 0 "});
+            testutil::writeLines(group + "/" + name + ".007", {"2026-01-01 10:00", "gammal"});
+        }
+        prog().jobbgruppmapp = group;
+        jobs = std::make_unique<JobList>();
+        jobs->names = names;
+        jobs->selected = 1;
+    }
+    QByteArray bytes(const QString& job, int n) { return testutil::readBytes(JobFiles(group, job).path(n)); }
+    // Every job file of every job, by job name and file number.
+    QMap<QString, QByteArray> snapshot() {
+        QMap<QString, QByteArray> m;
+        for (const QString& job : names)
+            for (int n = 0; n <= 9; ++n)
+                m[job + QString::number(n)] = bytes(job, n);
+        return m;
+    }
+    // Opens the window and lets `act` work it as the user would.
+    void run(std::function<void(frmsökersätt*)> act) {
+        dialogs().expectWindow("frmsökersätt", [act](QWidget* w) { act(static_cast<frmsökersätt*>(w)); });
+        frmsökersätt::open();
+    }
+    void expectReport(const QString& contains) {
+        dialogs().expectWindow("frmerror", [contains](QWidget* w) {
+            const QString text = static_cast<frmerror*>(w)->lblfel->toPlainText();
+            EXPECT_TRUE(text.contains(contains)) << text.toStdString();
+        });
+    }
+    // Fills the window as a user would and presses "Utför"; `report` is the message that follows.
+    void perform(frmsökersätt* w, const QString& find, const QString& with, bool allJobs,
+                 const QString& report = "Processen slutfördes utan problem.") {
+        w->txtsök1->setText(find);
+        w->txtsök2->setText(with);
+        (allJobs ? w->optjobb2 : w->optjobb1)->setChecked(true);
+        expectReport(report);
+        w->cmdkör->click();
+    }
+    void TearDown() override {
+        jobs.reset();
+        ProgramTest::TearDown();
+    }
+
+    QString group;
+
+    const QStringList names = {"Bilder", "Dokument", "Musik"};
+    std::unique_ptr<JobList> jobs;
+};
+
+TEST_F(SearchReplace, TheMarkedJobChangesInEveryCategoryAndNothingElse) {
+    const QMap<QString, QByteArray> before = snapshot();
+    run([&](frmsökersätt* w) {
+        EXPECT_EQ(w->optjobb1->text(), "Markerat jobb (Dokument)");
+        EXPECT_TRUE(w->optjobb1->isChecked());
+        EXPECT_EQ(w->listfiler->selectedItems().size(), 6);
+        perform(w, "/mnt/gammal", "/media/ny", false);
+        EXPECT_EQ(w->lastRun().jobs, 1);
+        EXPECT_EQ(w->lastRun().files, 6);
+        EXPECT_EQ(w->lastRun().lines, 2 + 1 + 1 + 1 + 1 + 2);
+        EXPECT_TRUE(w->cmdkör->isEnabled());
+        EXPECT_FALSE(w->cmdstopp->isVisibleTo(w));
+        EXPECT_FALSE(w->Frame2->isVisibleTo(w));
+        w->cmdavbryt->click();
+    });
+    const JobFiles doc(group, "Dokument");
+    EXPECT_EQ(doc.readFolders(), (QStringList{"/media/ny/Dokument", "/media/ny/Dokument/Under"}));
+    EXPECT_EQ(doc.readBackupFolder(), "/media/ny/Backup");
+    EXPECT_EQ(doc.readExcluded(), QStringList{"/media/ny/Dokument/Ut"});
+    EXPECT_EQ(doc.readPrograms()->start, "/media/ny/start ;; x");
+    EXPECT_EQ(doc.readFilters().excludedNames, "/media/ny/x.tmp");
+    EXPECT_EQ(doc.readFilters().folderFilters, "gammal * tmp");
+    // ".004", ".006", ".007" and ".009" are never edited.
+    for (int n : {4, 6, 7, 9})
+        EXPECT_EQ(bytes("Dokument", n), before["Dokument" + QString::number(n)]) << n;
+    EXPECT_EQ(bytes("Dokument", 2), "/media/ny/Backup\r\n");
+    for (const QString& job : {QString("Bilder"), QString("Musik")})
+        for (int n = 0; n <= 9; ++n)
+            EXPECT_EQ(bytes(job, n), before[job + QString::number(n)]) << job.toStdString() << n;
+    EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
+}
+
+TEST_F(SearchReplace, AllJobsWithOnlyTheBackupFolderChangeOnlyTheirBackupFolderFiles) {
+    const QByteArray folders = bytes("Musik", 0);
+    const qint64 untouched = testutil::mtimeOf(JobFiles(group, "Musik").path(0));
+    run([&](frmsökersätt* w) {
+        for (int i = 0; i < w->listfiler->count(); ++i)
+            w->listfiler->item(i)->setSelected(i == 2);
+        perform(w, "/mnt/gammal", "/media/ny/Säk", true);
+        EXPECT_EQ(w->lastRun().jobs, 3);
+        EXPECT_EQ(w->lastRun().files, 3);
+        w->cmdavbryt->click();
+    });
+    for (const QString& job : names)
+        EXPECT_EQ(JobFiles(group, job).readBackupFolder(), "/media/ny/Säk/Backup");
+    EXPECT_EQ(bytes("Musik", 0), folders);
+    EXPECT_EQ(testutil::mtimeOf(JobFiles(group, "Musik").path(0)), untouched);
+}
+
+TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobASearchTextAMatchingCaseOrAnyJob) {
+    const QMap<QString, QByteArray> before = snapshot();
+    jobs->selected = -1;
+    run([&](frmsökersätt* w) {
+        EXPECT_EQ(w->optjobb1->text(), "Markerat jobb ()");
+        perform(w, "/mnt/gammal", "x", false);
+        perform(w, "", "x", true, "Skriv in den text du vill söka efter."); // refused at once
+        perform(w, "/MNT/gammal", "x", true);
+        EXPECT_EQ(w->lastRun().files, 0);
+        dialogs().expectMessage("G:\\Backup"); // the tip
+        w->help1_Click();
+        w->cmdavbryt->click();
+    });
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(jobs->selections, (QList<int>{-1, -1, -1, -1}));
+    jobs->names.clear(); // an empty group has nothing to do, which is no error
+    run([&](frmsökersätt* w) { perform(w, "x", "y", true); });
+}
+
+TEST_F(SearchReplace, AStopEndsBeforeTheNextJobAndTheNextRunGoesAgain) {
+    run([&](frmsökersätt* w) {
+        // The user presses "Avbryt process" while the second job's files are being gathered
+        // (one yield before each job and each marked category).
+        int yields = 0;
+        w->doEvents = [&] {
+            if (++yields == 9)
+                w->cmdstopp->click();
+        };
+        dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+        perform(w, "/mnt/gammal", "/srv", true);
+        EXPECT_EQ(w->cmdstopp_Tag, "1");
+        EXPECT_EQ(w->lastRun().jobs, 1);
+        EXPECT_EQ(JobFiles(group, "Bilder").readBackupFolder(), "/srv/Backup");
+        // Dokument was half gathered when the stop came: none of its files changed.
+        EXPECT_EQ(JobFiles(group, "Dokument").readFolders().first(), "/mnt/gammal/Dokument");
+        EXPECT_EQ(JobFiles(group, "Dokument").readBackupFolder(), "/mnt/gammal/Backup");
+
+        w->doEvents = [] {};
+        perform(w, "/mnt/gammal", "/srv", true);
+        EXPECT_EQ(w->cmdstopp_Tag, "");
+        EXPECT_EQ(w->lastRun().jobs, 2);
+        w->cmdavbryt->click();
+    });
+    for (const QString& job : names)
+        EXPECT_EQ(JobFiles(group, job).readBackupFolder(), "/srv/Backup");
+}
+
+TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
+    const QByteArray folders = bytes("Dokument", 0);
+    // Dokument's ".005" reads but cannot be written: its files written before are put back.
+    platform::injectFault(JobFiles(group, "Dokument").path(5) + "#write", ENOSPC);
+    run([&](frmsökersätt* w) {
+        perform(w, "/mnt/gammal", "/srv", true, "Sök och ersätt, utför");
+        EXPECT_TRUE(w->cmdkör->isEnabled());
+        EXPECT_TRUE(w->cmdavbryt->isEnabled());
+        w->cmdavbryt->click();
+    });
+    platform::clearFaults();
+    EXPECT_EQ(JobFiles(group, "Bilder").readBackupFolder(), "/srv/Backup");
+    EXPECT_EQ(bytes("Dokument", 0), folders);
+    EXPECT_EQ(JobFiles(group, "Dokument").readBackupFolder(), "/mnt/gammal/Backup");
+    EXPECT_EQ(JobFiles(group, "Dokument").readExcluded(), QStringList{"/mnt/gammal/Dokument/Ut"});
+    EXPECT_EQ(JobFiles(group, "Musik").readBackupFolder(), "/mnt/gammal/Backup");
+    EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
+}
+
+} // namespace

@@ -1,0 +1,335 @@
+#include "foldersync/sync_engine.h"
+#include "sync_support.h"
+
+#include "platform/errors.h"
+#include "platform/paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+using synctest::at;
+
+namespace {
+
+class SyncEngineTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        a = work("A");
+        b = work("B");
+        engine = std::make_unique<SyncEngine>(view, programDir_.path());
+        engine->request.mapp1 = a;
+        engine->request.mapp2 = b;
+        synclogic::startLog(programDir_.path(), at());
+    }
+    void TearDown() override {
+        platform::clearVolumeParents();
+        ProgramTest::TearDown();
+    }
+    void directions(bool one, bool two) {
+        engine->request.från1 = one;
+        engine->request.från2 = two;
+    }
+    void prepare() {
+        engine->resetRun();
+        engine->kolla_om_mapparna_finns();
+        engine->ladda_mappar_sync();
+        engine->skapa_mappar_sync();
+        engine->räknaallasyncfiler();
+    }
+    void run() {
+        prepare();
+        engine->loopa_mappar_sync();
+    }
+    QStringList runLog() { return testutil::readLines(path("log.txt")).mid(3); }
+    QStringList errLog() { return testutil::readLines(path("log_err.txt")); }
+    void write(const QString& p, const QByteArray& bytes, int seconds) {
+        testutil::writeFile(p, bytes, at(seconds));
+    }
+
+    RecordingView view;
+    std::unique_ptr<SyncEngine> engine;
+    QString a, b;
+};
+
+TEST_F(SyncEngineTest, OneWayCopiesNewAndLaterFilesWithTheirTimesAndDeletesNothing) {
+    write(a + "/ny.txt", "ny", 0);
+    write(a + "/x/y/djup.txt", "djup", 0);
+    write(a + "/senare.txt", "senare", 10);
+    write(b + "/senare.txt", "gammal", 8);
+    write(a + "/en_sekund.txt", "ett", 9);
+    write(b + "/en_sekund.txt", "kvar", 8);
+    write(a + "/äldre.txt", "äldre", 0);
+    write(b + "/äldre.txt", "nyare", 5);
+    write(a + "/samma.txt", "kort", 3);
+    write(b + "/samma.txt", "mycket längre", 3);
+    write(b + "/bara_i_b.txt", "stannar", 0);
+    directions(true, false);
+
+    run();
+
+    EXPECT_EQ(testutil::readBytes(b + "/ny.txt"), "ny");
+    EXPECT_EQ(testutil::mtimeOf(b + "/ny.txt"), at(0).toSecsSinceEpoch());
+    EXPECT_EQ(testutil::readBytes(b + "/x/y/djup.txt"), "djup");
+    EXPECT_EQ(testutil::readBytes(b + "/senare.txt"), "senare");
+    EXPECT_EQ(testutil::mtimeOf(b + "/senare.txt"), at(10).toSecsSinceEpoch());
+    EXPECT_EQ(testutil::readBytes(b + "/en_sekund.txt"), "kvar");      // one second newer: left alone
+    EXPECT_EQ(testutil::readBytes(b + "/äldre.txt"), "nyare");         // the target is newer
+    EXPECT_EQ(testutil::readBytes(b + "/samma.txt"), "mycket längre"); // sizes play no part
+    EXPECT_EQ(testutil::readBytes(b + "/bara_i_b.txt"), "stannar");
+    EXPECT_FALSE(QFile::exists(a + "/bara_i_b.txt")); // the other direction was not asked for
+    EXPECT_EQ(testutil::treeFiles(a).size(), 6);
+
+    const synclogic::SyncCounts& c = engine->counts;
+    EXPECT_EQ(c.antal_kopierade, 3);
+    EXPECT_EQ(c.antal_nya, 2);
+    EXPECT_EQ(c.antal_ändrade, 1);
+    EXPECT_EQ(c.antal_behandlade, 6);
+    EXPECT_EQ(engine->filtotal, 6);
+    EXPECT_NEAR(c.kopierade_mb, 12e-6, 1e-9);
+    // Pairs are handled from the last folder up; each pass empties its list.
+    EXPECT_EQ(runLog(), QStringList({"+ " + b + "/x/y/djup.txt", "+ " + b + "/ny.txt", b + "/senare.txt"}));
+    EXPECT_TRUE(engine->List3.empty());
+    EXPECT_EQ(engine->List4.size(), 1u);
+    EXPECT_FALSE(engine->imgerr);
+    EXPECT_TRUE(view.windowLines.contains(" 6 filer hittades."));
+    EXPECT_FALSE(view.windowLines.join('\n').contains("kopierade filer.")); // one direction: no pass line
+}
+
+TEST_F(SyncEngineTest, TwoWayCopiesEachNewerFileOnceAndNeverBack) {
+    write(a + "/bara_a.txt", "a", 0);
+    write(b + "/sub/bara_b.txt", "b", 0);
+    write(a + "/nyare_i_b.txt", "gammal", 0);
+    write(b + "/nyare_i_b.txt", "ny", 20);
+
+    run();
+
+    EXPECT_EQ(testutil::readBytes(b + "/bara_a.txt"), "a");
+    EXPECT_EQ(testutil::readBytes(a + "/sub/bara_b.txt"), "b");
+    EXPECT_EQ(testutil::readBytes(a + "/nyare_i_b.txt"), "ny");
+    EXPECT_EQ(testutil::mtimeOf(a + "/nyare_i_b.txt"), at(20).toSecsSinceEpoch());
+    EXPECT_EQ(engine->counts.antal_kopierade, 3);
+    // The copy made on the way out is looked at on the way back, and the total knows it.
+    EXPECT_EQ(engine->counts.antal_behandlade, 5);
+    EXPECT_EQ(engine->filtotal, 5);
+    EXPECT_EQ(
+        view.windowLines.filter("kopierade filer."),
+        QStringList({" Mapp 1 -> Mapp 2: 1 kopierade filer.", " Mapp 1 <- Mapp 2: 2 kopierade filer."}));
+    EXPECT_EQ(view.systemLines.filter("Läser in mappar från ").size(), 3); // one per pair: A, B, B/sub
+    EXPECT_EQ(view.systemLines.last(), "Klar med mappsynkronisering.");
+
+    // A second run finds nothing to do.
+    run();
+    EXPECT_EQ(engine->counts.antal_kopierade, 0);
+}
+
+TEST_F(SyncEngineTest, ASimulationChangesNothingAndListsWhatWouldBeCopied) {
+    write(a + "/x/ny.txt", "ny", 0);
+    write(a + "/ändrad.txt", "ny", 10);
+    write(b + "/ändrad.txt", "gammal", 0);
+    write(b + "/bara_b.txt", "b", 0);
+    const auto before = synctest::snapshot(work(""));
+    engine->request.simulera = true;
+    directions(true, true);
+
+    run();
+
+    EXPECT_EQ(synctest::snapshot(work("")), before);
+    EXPECT_FALSE(QDir(b + "/x").exists()); // no counterpart folder in a simulation
+    EXPECT_EQ(engine->simKällor,
+              QStringList({"+ " + a + "/x/ny.txt", a + "/ändrad.txt", "+ " + b + "/bara_b.txt"}));
+    EXPECT_EQ(engine->simMål,
+              QStringList({"+ " + b + "/x/ny.txt", b + "/ändrad.txt", "+ " + a + "/bara_b.txt"}));
+    EXPECT_EQ(engine->counts.antal_nya, 2);
+    EXPECT_EQ(engine->counts.antal_ändrade, 1);
+    EXPECT_EQ(runLog(), QStringList({"+ " + b + "/x/ny.txt", b + "/ändrad.txt", "+ " + a + "/bara_b.txt"}));
+    EXPECT_TRUE(view.systemLines.contains("Utför mappsynkronisering (simulerad)"));
+}
+
+TEST_F(SyncEngineTest, MissingRootsAreCreatedAlsoWhenSimulatingButNotBelowAnAbsentVolume) {
+    write(a + "/x/y/f.txt", "f", 0);
+    engine->request.simulera = true;
+    run();
+    EXPECT_TRUE(QDir(b).exists());
+    EXPECT_TRUE(view.systemLines.contains("Skapade mappen \"" + b + "/\" för mappsynkronisering."));
+    EXPECT_EQ(engine->List1.size(), 3);
+    EXPECT_FALSE(QDir(b + "/x").exists());
+
+    // Not simulating: every folder of one side gets its counterpart, whatever the directions.
+    QDir(b).removeRecursively();
+    engine->request.simulera = false;
+    directions(false, true);
+    prepare();
+    EXPECT_TRUE(QDir(b + "/x/y").exists());
+    ASSERT_EQ(engine->List3.size(), 3u);
+    EXPECT_EQ(engine->List3[2].source, a + "/x/y/");
+    EXPECT_EQ(engine->List3[2].target, b + "/x/y/");
+    EXPECT_EQ(engine->List4.size(), 1u);
+    EXPECT_EQ(engine->filtotal, 1); // only folder 2's files count, and it has none
+
+    // A folder on a disk that is not plugged in is neither made nor listed.
+    platform::addVolumeParent(work("mnt"));
+    testutil::makeDir(work("mnt"));
+    engine->request.mapp1 = work("mnt/usb/A");
+    view.systemLines.clear();
+    run();
+    EXPECT_FALSE(QDir(work("mnt/usb")).exists());
+    EXPECT_TRUE(view.systemLines.filter("Skapade mappen").isEmpty());
+    EXPECT_EQ(view.reports, QStringList({"Mappen \"" + work("mnt/usb/A") + "\" finns inte!"}));
+    EXPECT_TRUE(view.windowLines.contains(" Mappen \"" + work("mnt/usb/A") + "\" finns inte!"));
+    EXPECT_TRUE(engine->List1.isEmpty() && engine->List2.isEmpty());
+    EXPECT_EQ(engine->counts.antal_kopierade, 0);
+}
+
+TEST_F(SyncEngineTest, AFailedCopyLeavesTheOldTargetWholeAndNothingHalfWritten) {
+    write(a + "/f.txt", "ny och längre", 10);
+    write(b + "/f.txt", "gammal", 0);
+    write(a + "/g.txt", "g", 0);
+    platform::injectFault(b + "/f.txt#write", EIO);
+    directions(true, false);
+
+    run();
+
+    EXPECT_EQ(testutil::readBytes(b + "/f.txt"), "gammal");
+    EXPECT_EQ(testutil::treeFiles(b), QStringList({"f.txt", "g.txt"})); // no temporary file left
+    EXPECT_EQ(engine->counts.antal_misslyckade, 1);
+    EXPECT_EQ(engine->counts.antal_kopierade, 1);
+    EXPECT_TRUE(engine->imgerr);
+    EXPECT_EQ(errLog(),
+              QStringList({"", "", "FEL: Felkod 57 " + platform::errorDescription(57) + " (Jobb: " + a + ")",
+                           "Från: " + a + "/f.txt", "Till: " + b + "/f.txt", ""}));
+
+    // What a killed copy left in folder 2 is never copied back as if it were the user's file.
+    platform::clearFaults();
+    write(b + "/.tamrel-f.txt.Ab12Cd", "halv", 20);
+    directions(false, true);
+    run();
+    EXPECT_FALSE(QFile::exists(a + "/.tamrel-f.txt.Ab12Cd"));
+}
+
+TEST_F(SyncEngineTest, AccessErrorsAreRetriedOnceUnlessTheSettingForbidsIt) {
+    write(a + "/låst.txt", "data", 0);
+    write(a + "/spärrad.txt", "data", 0);
+    platform::injectFault(b + "/låst.txt", EROFS);     // 75, passing
+    platform::injectFault(b + "/spärrad.txt", EACCES); // 70, stays
+    view.onIdle = [&] {
+        platform::clearFaults();
+        platform::injectFault(b + "/spärrad.txt", EACCES);
+    };
+    directions(true, false);
+    run();
+    EXPECT_EQ(testutil::readBytes(b + "/låst.txt"), "data");
+    EXPECT_EQ(runLog(), QStringList({"* " + b + "/låst.txt"}));
+    EXPECT_EQ(engine->counts.antal_skyddade, 1);
+    EXPECT_EQ(engine->counts.antal_kopierade, 1);
+    EXPECT_EQ(engine->counts.antal_kopierade_pass, 0);
+    EXPECT_EQ(engine->counts.antal_misslyckade, 1);
+    EXPECT_EQ(errLog().mid(2, 3),
+              QStringList({"FEL: filen kunde inte kopieras. (Jobb: " + a + ")", "Från: " + a + "/spärrad.txt",
+                           "Till: " + b + "/spärrad.txt"}));
+
+    QDir(b).removeRecursively();
+    synclogic::startLog(programDir_.path(), at());
+    engine->request.neverShellCopy = true;
+    platform::injectFault(b + "/låst.txt", EACCES);
+    view.onIdle = [] { platform::clearFaults(); };
+    run();
+    EXPECT_FALSE(QFile::exists(b + "/låst.txt"));
+    EXPECT_EQ(errLog()[2], "FEL: Felkod 70 Åtkomst nekad (Jobb: " + a + ")");
+}
+
+TEST_F(SyncEngineTest, AFullDiskEndsThePass) {
+    write(a + "/1.txt", "1", 0);
+    write(a + "/2.txt", "2", 0);
+    platform::injectFault(b + "/1.txt", ENOSPC);
+    directions(true, false);
+    prepare();
+    EXPECT_THROW(engine->loopa_mappar_sync(), platform::RunError);
+    EXPECT_FALSE(QFile::exists(b + "/2.txt"));
+    EXPECT_EQ(errLog()[2], "FEL: Felkod 61 Disken är full (Jobb: " + a + ")");
+}
+
+TEST_F(SyncEngineTest, ATargetThatBecameNewerSinceTheFolderWasReadIsKept) {
+    write(a + "/f.txt", "källa", 10);
+    write(b + "/f.txt", "gammal", 0);
+    write(a + "/g.txt", "källa", 10);
+    directions(true, false);
+    prepare();
+    // While the files are handled, someone saves both in folder 2; g.txt is new there.
+    view.onYield = [&] {
+        if (!engine->File1.empty() && !QFile::exists(b + "/g.txt")) {
+            write(b + "/f.txt", "sparad nu", 30);
+            write(b + "/g.txt", "sparad nu", 30);
+        }
+    };
+    engine->loopa_mappar_sync();
+    EXPECT_EQ(testutil::readBytes(b + "/f.txt"), "sparad nu");
+    EXPECT_EQ(testutil::readBytes(b + "/g.txt"), "sparad nu");
+    EXPECT_EQ(engine->counts.antal_kopierade, 0);
+}
+
+TEST_F(SyncEngineTest, LinkedFoldersAreNeverFollowed) {
+    write(work("ute/hemlig.txt"), "ute", 0);
+    write(a + "/x/f.txt", "a", 0);
+    testutil::makeDir(b);
+    ASSERT_TRUE(QFile::link(work("ute"), a + "/länk"));
+    ASSERT_TRUE(QFile::link(work("ute"), b + "/x"));
+    const auto outside = synctest::snapshot(work("ute"));
+
+    run();
+
+    EXPECT_EQ(engine->List1, QStringList({a, a + "/x"}));
+    EXPECT_EQ(synctest::snapshot(work("ute")), outside); // nothing went through folder 2's link
+    EXPECT_FALSE(QFile::exists(b + "/länk"));
+    EXPECT_EQ(engine->counts.antal_kopierade, 0);
+    EXPECT_TRUE(view.systemLines.contains("Mappen \"" + b +
+                                          "/x/\" är en länk och följs inte vid mappsynkronisering."));
+}
+
+TEST_F(SyncEngineTest, SizeCheckPatternAndRefusedNames) {
+    write(a + "/växer.txt", "kort", 0);
+    write(a + "/bild.jpg", "jpg", 0);
+    engine->request.sizeCheck = true;
+    engine->request.pattern = "*.txt";
+    directions(true, false);
+    // The source grows right after its copy was made.
+    view.onCounters = [&] { write(a + "/växer.txt", "mycket längre", 0); };
+    run();
+    EXPECT_FALSE(QFile::exists(b + "/bild.jpg"));
+    EXPECT_EQ(engine->filtotal, 1);
+    EXPECT_EQ(engine->counts.antal_fel_filstorlek, 1);
+    EXPECT_EQ(
+        errLog().mid(2, 3),
+        QStringList({"FEL: filstorleken på den kopierade filen matchar inte originalfilen. (Jobb: " + a + ")",
+                     "Original: " + a + "/växer.txt (14 bytes)", "Kopia: " + b + "/växer.txt (4 bytes)"}));
+
+    view.onCounters = {};
+    testutil::makeDir(a);
+    const int fd = ::open((QFile::encodeName(a) + "/fel\xff.txt").constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    engine->request.pattern = "*.*";
+    run();
+    EXPECT_EQ(engine->counts.antal_misslyckade, 1);
+    EXPECT_TRUE(errLog().join('\n').contains("FEL: filnamnet innehåller otillåtna tecken."));
+    ::unlink((QFile::encodeName(a) + "/fel\xff.txt").constData());
+}
+
+TEST_F(SyncEngineTest, ACancelFinishesTheFileInHandAndStopsBeforeTheNext) {
+    write(a + "/1.txt", "1", 0);
+    write(a + "/2.txt", "2", 0);
+    write(a + "/x/3.txt", "3", 0);
+    directions(true, true);
+    prepare();
+    view.onCounters = [&] { view.cancel = true; }; // pressed while the first file is copied
+    engine->loopa_mappar_sync();
+    EXPECT_EQ(testutil::treeFiles(b), QStringList({"x/3.txt"}));
+    EXPECT_EQ(engine->List3.size(), 1u); // the cancelled pair is still removed
+    EXPECT_FALSE(view.systemLines.contains("Klar med mappsynkronisering."));
+    EXPECT_EQ(view.systemLines.filter("Läser in mappar från").size(), 2);
+}
+
+} // namespace

@@ -1,0 +1,343 @@
+#include "foldersync/sync_window.h"
+#include "support/accessible.h"
+#include "sync_support.h"
+
+#include "core/error_dialog.h"
+#include "foldersync/sync_engine.h"
+#include "platform/accessibility.h"
+#include "platform/errors.h"
+#include "platform/run_lock.h"
+#include "run/run_driver.h"
+#include "run/simulation_window.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QUrl>
+#include <cerrno>
+
+using synctest::at;
+
+namespace {
+
+class SyncWindow : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        prog().clock.setNow(at());
+        a = work("A");
+        b = work("B");
+    }
+    frmmappsync* win() { return prog().form<frmmappsync>(); }
+    void folders(const QString& one, const QString& two) {
+        win()->txtmapp1->setEditText(one);
+        win()->txtmapp2->setEditText(two);
+    }
+    QString syslog() { return QString(prog().systemLog().text()).replace("\r\n", "\n"); }
+    QStringList log() { return testutil::readLines(path("log.txt")); }
+    QStringList savedLogs() { return QDir(path("Sparade loggar")).entryList(QDir::Files); }
+    // The message reporter's dialog, with a text that contains `contains`.
+    void expectReport(const QString& contains) {
+        dialogs().expectWindow("frmerror", [contains](QWidget* w) {
+            auto* d = static_cast<frmerror*>(w);
+            EXPECT_TRUE(d->lblfel->toPlainText().contains(contains))
+                << d->lblfel->toPlainText().toStdString();
+            d->cmdok->click();
+        });
+    }
+    void expectIdleLook() {
+        frmmappsync* w = win();
+        EXPECT_TRUE(w->Frame1->isEnabled());
+        EXPECT_FALSE(w->framesetup->isHidden());
+        EXPECT_TRUE(w->Frame2->isHidden());
+        EXPECT_TRUE(w->cmdkör->isEnabled());
+        EXPECT_FALSE(w->cmdstäng->isHidden());
+        EXPECT_TRUE(w->cmdavbryt->isHidden());
+    }
+    void drop(QComboBox* field, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        // As the desktop delivers it: the drag enters the field, then the drop follows.
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field->lineEdit(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent e(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field->lineEdit(), &e);
+    }
+
+    QString a, b;
+};
+
+TEST_F(SyncWindow, OpensIdleWithTheNewestPairPreset) {
+    testutil::writeLines(path("setup_synkmappar.ini"), {"/ny/a*/gammal/a*", "/ny/b*"});
+    frmmappsync* w = win();
+    EXPECT_EQ(w->windowTitle(), "Mappkopiering");
+    EXPECT_EQ(w->height(), 6800 / 15);
+    EXPECT_EQ(w->txtmapp1->currentText(), "/ny/a");
+    EXPECT_EQ(w->txtmapp1->count(), 2);
+    EXPECT_EQ(w->txtmapp2->currentText(), "/ny/b");
+    EXPECT_TRUE(w->chkfrånsökväg1->isChecked() && w->chkfrånsökväg2->isChecked());
+    EXPECT_FALSE(w->chksimulera->isChecked());
+    EXPECT_EQ(w->txtpattern->text(), "*.*");
+    EXPECT_TRUE(w->lblCount->isHidden() && w->lblCount2->isHidden());
+    EXPECT_TRUE(w->Frame3->isHidden());
+    EXPECT_TRUE(w->Label1->text().contains("Du kan dra & släppa mappar"));
+    EXPECT_EQ(w->Label2->buddy(), w->txtmapp1);
+    EXPECT_EQ(w->Label8->buddy(), w->txtpattern);
+    EXPECT_EQ(w->cmdhämtamapp2->accessibleName(), "Välj mapp...");
+    expectIdleLook();
+}
+
+TEST_F(SyncWindow, EveryControlHasANameInEachLook) {
+    platform::installAccessibility();
+    frmmappsync* w = win();
+    w->show();
+    EXPECT_EQ(testutil::unnamedControls(w), QStringList());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->txtmapp1)->text(QAccessible::Name), "Mapp 1");
+    // The running look, and the log view over it.
+    w->Frame2->show();
+    w->framesetup->hide();
+    w->cmdavbryt->show();
+    EXPECT_EQ(testutil::unnamedControls(w), QStringList());
+    w->Frame3->setGeometry(8, 0, 600, 400);
+    w->Frame3->show();
+    EXPECT_EQ(testutil::unnamedControls(w), QStringList());
+    w->hide();
+}
+
+TEST_F(SyncWindow, WithoutADirectionOnlyTheMessageIsShown) {
+    testutil::writeLines(path("log.txt"), {"förra körningen"});
+    folders(a, b);
+    win()->chkfrånsökväg1->setChecked(false);
+    win()->chkfrånsökväg2->setChecked(false);
+    expectReport("Du måste välja åt vilket håll kopieringen ska ske.");
+    win()->cmdkör->click();
+    EXPECT_FALSE(QFile::exists(path("setup_synkmappar.ini")));
+    EXPECT_EQ(log(), QStringList({"förra körningen"}));
+}
+
+TEST_F(SyncWindow, AnEmptyFolderFieldSavesTheHistoriesButStartsNoRun) {
+    testutil::writeLines(path("setup_synkmappar.ini"), {"", "/b*"});
+    folders(a, "");
+    win()->cmdkör->click();
+    EXPECT_EQ(testutil::readLines(path("setup_synkmappar.ini")), QStringList({a + "*", "*/b*"}));
+    EXPECT_EQ(log(), QStringList({"", "Mappsynkronisering utförd 2024-03-01  12:00", ""}));
+    EXPECT_FALSE(syslog().contains("Startade mappsynkronisering."));
+    EXPECT_FALSE(QDir(a).exists());
+    expectIdleLook();
+}
+
+TEST_F(SyncWindow, ARunEndsWithItsSummaryTheLogViewAndASavedCopy) {
+    testutil::writeFile(a + "/ett.txt", "1", at(-60));
+    testutil::writeFile(b + "/två.txt", "22", at(-60));
+    folders(a, b);
+    win()->cmdkör->click();
+
+    EXPECT_EQ(testutil::readBytes(b + "/ett.txt"), "1");
+    EXPECT_EQ(testutil::readBytes(a + "/två.txt"), "22");
+    const QStringList lines = log();
+    EXPECT_EQ(lines.mid(0, 5), QStringList({"", "Mappsynkronisering utförd 2024-03-01  12:00", "",
+                                            "+ " + b + "/ett.txt", "+ " + a + "/två.txt"}));
+    EXPECT_EQ(lines.mid(6),
+              QStringList({"", "Mappsynkronisering klar.", "2 filer kopierades.", "", "",
+                           "2 filer kopierades totalt", "2 nya filer kopierades (exkl. ev. skyddade filer)",
+                           "0 ändrade filer kopierades (exkl. ev. skyddade filer)",
+                           "0 skyddade filer kopierades", "  0 filer misslyckades", "0,00 MB"}));
+    EXPECT_EQ(savedLogs(),
+              QStringList({"log 2024-03-01 12.00.00 Mappsynkronisering. 2 filer kopierades. 0,00 MB.txt"}));
+    EXPECT_EQ(testutil::readLines(path("setup_synkmappar.ini")), QStringList({a + "*", b + "*"}));
+
+    frmmappsync* w = win();
+    expectIdleLook();
+    EXPECT_FALSE(w->Frame3->isHidden());
+    EXPECT_EQ(w->Frame3->pos(), QPoint(8, 0));
+    EXPECT_TRUE(w->Text1->toPlainText().contains("2 nya filer kopierades"));
+    EXPECT_EQ(w->lbl2->text(), "Kopierade filer: 2");
+    EXPECT_EQ(w->lblCount->text(), "1 mappar");
+    EXPECT_FALSE(w->lblCount2->isHidden());
+    // Three files were handled: the copy made into folder 2 is looked at again on the way back.
+    EXPECT_EQ(w->lblprocent2->text(), "100,0%");
+    EXPECT_TRUE(w->imgerr->isHidden());
+    const QString box = w->txtloggtext->toPlainText();
+    EXPECT_TRUE(box.startsWith(
+        "\n12:00:00 Kontrollerar om mapparna finns.\n12:00:00 Räknar upp mappar som ska köras."));
+    EXPECT_TRUE(box.endsWith(
+        "\n12:00:00 Mapp 1 <- Mapp 2: 1 kopierade filer.\n12:00:00 Mappsynkronisering klar. 2 filer "
+        "kopierades."));
+    const QString sys = syslog();
+    EXPECT_TRUE(sys.contains(QString(47, '*') + "\n2024-03-01 12:00:00  Startade mappsynkronisering.\n"));
+    EXPECT_TRUE(sys.endsWith("Mappsynkronisering klar. 2 filer kopierades.\n2024-03-01 12:00:00  " +
+                             QString(47, '*')));
+
+    w->Command1->click();
+    EXPECT_TRUE(w->Frame3->isHidden());
+}
+
+TEST_F(SyncWindow, TheLogViewTakesTheKeyboardAndEnterGivesTheWindowBack) {
+    platform::installAccessibility();
+    testutil::writeFile(a + "/ett.txt", "1", at(-60));
+    testutil::makeDir(b);
+    frmmappsync* w = win();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    folders(a, b);
+    w->txtmapp1->setFocus();
+    w->cmdkör->click();
+    ASSERT_FALSE(w->Frame3->isHidden());
+    // The controls under the view cannot be seen, so the keyboard must not stay on them.
+    EXPECT_EQ(QApplication::focusWidget(), w->Command1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(w->Frame3->isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), w->cmdkör);
+    // With the view hidden, Enter in a field presses nothing.
+    w->txtmapp1->setFocus();
+    QTest::keyClick(w->txtmapp1->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(w->Frame3->isHidden());
+    w->hide();
+}
+
+TEST_F(SyncWindow, ASimulatedRunShowsWhatCouldBeCopiedAndChangesNothing) {
+    testutil::writeFile(a + "/x/ny.txt", "ny", at(-60));
+    testutil::writeFile(a + "/ändrad.txt", "ny", at(-10));
+    testutil::writeFile(b + "/ändrad.txt", "gammal", at(-60));
+    const auto before = synctest::snapshot(work(""));
+    folders(a, b);
+    win()->chksimulera->setChecked(true);
+    dialogs().expectWindow("frmsimuleradbackup", [&](QWidget* widget) {
+        auto* s = static_cast<frmsimuleradbackup*>(widget);
+        EXPECT_EQ(s->windowTitle(), "Simulerad mappsynkronisering");
+        EXPECT_EQ(s->Label1->text(),
+                  "Den simulerade mappsynkroniseringen är slutförd. Nedan ser du filer som kan kopieras.");
+        EXPECT_EQ(s->cmdkopieraalla->text(), "Kopiera alla");
+        EXPECT_EQ(s->cmdkopieramarkerad->text(), "Kopiera markerade");
+        EXPECT_EQ(s->lblinfo->text(), "2 fil(er) kan kopieras. 1 ny(a), 1 ändrad(e).");
+        ASSERT_EQ(s->List1->count(), 2);
+        EXPECT_EQ(s->List1->item(0)->text(), "+ " + a + "/x/ny.txt");
+        EXPECT_EQ(s->List2, QStringList({"+ " + b + "/x/ny.txt", b + "/ändrad.txt"}));
+    });
+    win()->cmdkör->click();
+    EXPECT_EQ(synctest::snapshot(work("")), before);
+    EXPECT_FALSE(QDir(b + "/x").exists());
+    EXPECT_TRUE(syslog().contains("Startade mappsynkronisering. (Simulerad)"));
+    EXPECT_TRUE(syslog().contains("Mappsynkronisering klar. 2 filer kopierades. (simulerad)"));
+    ASSERT_EQ(savedLogs().size(), 1);
+
+    // Nothing to copy: no result window.
+    testutil::writeFile(b + "/x/ny.txt", "ny", at(-60));
+    testutil::writeFile(b + "/ändrad.txt", "ny", at(-10));
+    win()->cmdkör->click();
+}
+
+TEST_F(SyncWindow, NestedFoldersOrARunningBackupAreRefusedBeforeAnythingIsTouched) {
+    testutil::writeFile(a + "/f.txt", "f", at(-60));
+    folders(a, a + "/kopia");
+    expectReport("Mapp 2 ligger i Mapp 1.");
+    win()->cmdkör->click();
+    EXPECT_EQ(testutil::treeFiles(a), QStringList({"f.txt"}));
+    EXPECT_FALSE(QFile::exists(path("setup_synkmappar.ini")));
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+
+    platform::FolderLock backup(programDir_.path(), RunDriver::lockFileName());
+    ASSERT_EQ(backup.tryTake(), platform::FolderLock::Result::Taken);
+    folders(a, b);
+    expectReport("FEL! En annan körning pågår redan från den här programmappen.");
+    win()->cmdkör->click();
+    EXPECT_FALSE(QDir(b).exists());
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+    backup.release();
+    win()->cmdkör->click();
+    EXPECT_TRUE(QFile::exists(b + "/f.txt"));
+}
+
+TEST_F(SyncWindow, AnErrorInAStepStillEndsWithTheSummaryAndTheSavedLog) {
+    testutil::writeFile(a + "/sub/f.txt", "f", at(-60));
+    testutil::makeDir(b);
+    platform::injectFault(a + "/sub", EIO); // listed, but counting its files fails
+    folders(a, b);
+    expectReport("Utför mappsynkronisering, utför");
+    win()->cmdkör->click();
+
+    const QStringList lines = log();
+    EXPECT_TRUE(lines.contains("Ett fel uppstod under mappsynkronisering. Felkod 57 " +
+                               platform::errorDescription(57) + ". Avbryter mappsynkronisering."));
+    EXPECT_TRUE(lines.contains("Mappsynkronisering klar."));
+    EXPECT_EQ(savedLogs().size(), 1);
+    EXPECT_FALSE(win()->Frame3->isHidden());
+    expectIdleLook();
+}
+
+TEST_F(SyncWindow, CancellingAsksFirstAndTheRunEndsAsCancelled) {
+    frmmappsync* w = win();
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
+    w->cmdavbryt_Click();
+    EXPECT_EQ(w->cmdavbryt_Tag, "");
+
+    testutil::writeFile(a + "/x/f.txt", "f", at(-60));
+    testutil::makeDir(b);
+    folders(a, b);
+    bool closedDuringRun = true;
+    // The question comes while the run lets the window's events through; the window stays open.
+    QTimer::singleShot(0, w, [&] {
+        EXPECT_FALSE(w->cmdavbryt->isHidden());
+        closedDuringRun = w->close();
+        dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+        w->cmdavbryt->click();
+    });
+    w->cmdkör->click();
+    EXPECT_FALSE(closedDuringRun);
+    EXPECT_TRUE(prog().isLoaded<frmmappsync>());
+    EXPECT_EQ(w->cmdavbryt_Tag, "1");
+    EXPECT_FALSE(QFile::exists(b + "/x/f.txt"));
+    EXPECT_TRUE(log().contains("Mappsynkronisering avbröts."));
+    EXPECT_TRUE(syslog().contains("Mappsynkronisering avbröts. 0 filer kopierades."));
+    EXPECT_TRUE(w->txtloggtext->toPlainText().endsWith(" Mappsynkroniseringen avbröts."));
+}
+
+TEST_F(SyncWindow, FoldersComeFromThePickerOrADrop) {
+    testutil::makeDir(a);
+    testutil::makeDir(b);
+    frmmappsync* w = win();
+    dialogs().expectFolder(a, "Leta upp mappen du vill synkronisera, och klicka på OK");
+    w->cmdhämtamapp1->click();
+    EXPECT_EQ(w->txtmapp1->currentText(), a);
+    dialogs().expectFolder(work("saknas"));
+    expectReport("Mappen \"" + work("saknas") + "\" finns inte!");
+    w->cmdhämtamapp1->click();
+    EXPECT_EQ(w->txtmapp1->currentText(), a);
+
+    drop(w->txtmapp2, {QUrl::fromLocalFile(b), QUrl::fromLocalFile(a)});
+    EXPECT_EQ(w->txtmapp2->currentText(), b);
+    expectReport("Mapp 2, drag n drop");
+    drop(w->txtmapp2, {QUrl("https://example.org/x")});
+    EXPECT_EQ(w->txtmapp2->currentText(), b);
+}
+
+TEST_F(SyncWindow, ALogThatCannotBeSavedIsNotedInTheSystemLog) {
+    testutil::makeDir(a);
+    testutil::makeDir(b);
+    platform::injectFault(path("Sparade loggar"), EIO);
+    folders(a, b);
+    win()->cmdkör->click();
+    EXPECT_TRUE(
+        syslog().contains("FEL! Ett fel uppstod under hantering av loggfil. Plats: Mappsynkronisering, spara "
+                          "loggfil i loggmapp. Felkod 57" +
+                          platform::errorDescription(57) + "."));
+    EXPECT_TRUE(log().contains("Mappsynkronisering klar."));
+}
+
+} // namespace

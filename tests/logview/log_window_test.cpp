@@ -1,0 +1,313 @@
+#include "logview/log_window.h"
+#include "logview/logview_test.h"
+#include "platform/errors.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <cerrno>
+
+class LogViewer : public LogviewTest {
+  protected:
+    QString saved(const QString& name) const { return path("Sparade loggar/" + name); }
+    void writeSaved(const QString& name, const QByteArray& text) { testutil::writeFile(saved(name), text); }
+    frmlog* open() {
+        frmlog* w = prog().form<frmlog>();
+        w->finishLoading();
+        return w;
+    }
+    static QStringList items(const QComboBox* c) {
+        QStringList out;
+        for (int i = 0; i < c->count(); ++i)
+            out << c->itemText(i);
+        return out;
+    }
+    static QStringList items(const QListWidget* l) {
+        QStringList out;
+        for (int i = 0; i < l->count(); ++i)
+            out << l->item(i)->text();
+        return out;
+    }
+    // Whether the character at `pos` is red and bold; line breaks are never marked.
+    static bool redBold(const frmlog* w, qsizetype pos) {
+        const QTextBlock b = w->Text1->document()->findBlock(int(pos));
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.contains(int(pos)))
+                return f.charFormat().foreground().color() == QColor(255, 0, 0) &&
+                       f.charFormat().fontWeight() == QFont::Bold;
+        }
+        return false;
+    }
+    // Positions of the red and bold characters.
+    static std::vector<qsizetype> marked(const frmlog* w) {
+        std::vector<qsizetype> out;
+        for (QTextBlock b = w->Text1->document()->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment f = it.fragment();
+                if (f.charFormat().foreground().color() == QColor(255, 0, 0) &&
+                    f.charFormat().fontWeight() == QFont::Bold)
+                    for (int i = 0; i < f.length(); ++i)
+                        out.push_back(f.position() + i);
+            }
+        return out;
+    }
+};
+
+TEST_F(LogViewer, OpensOnTheNewestSavedLogWithItsErrorMarks) {
+    writeSaved("log 2026-01-02 10.00.00 Backup av A.txt", "första\r\n");
+    writeSaved("log 2026-01-01 09.00.00 Backup av B.txt", "äldst\r\n");
+    writeSaved("log 2026-01-03 11.00.00 Backup av C.txt",
+               "Rad 1\r\nFEL: kunde inte\r\nOK\r\nx fel: liten\r\n");
+    testutil::writeFile(path("log.txt"), "körloggen\r\n");
+    frmlog* w = open();
+    const QStringList expected = {"2026-01-01 09.00.00 Backup av B", "2026-01-02 10.00.00 Backup av A",
+                                  "2026-01-03 11.00.00 Backup av C - Aktuell loggfil"};
+    EXPECT_EQ(items(w->combolog), expected);
+    EXPECT_EQ(items(w->listlog), expected);
+    EXPECT_EQ(w->combolog->currentIndex(), 2);
+    EXPECT_EQ(w->listlog->currentRow(), 2);
+    EXPECT_EQ(w->windowTitle(), "Logg");
+    const QString shown = "Rad 1\nFEL: kunde inte\nOK\nx fel: liten\n";
+    EXPECT_EQ(w->Text1->toPlainText(), shown);
+    const std::vector<qsizetype> expectedMarks = {6, 7, 8, 9, 27, 28, 29, 30};
+    EXPECT_EQ(marked(w), expectedMarks) << "the four characters of each mark only, lower case too";
+    EXPECT_EQ(w->Text1->textCursor().position(), 27) << "the caret ends at the last mark";
+    EXPECT_TRUE(w->combolog->isVisibleTo(w));
+    EXPECT_FALSE(w->listlog->isVisibleTo(w));
+    EXPECT_TRUE(w->lblsökinfo->text().isEmpty());
+}
+
+TEST_F(LogViewer, WithoutSavedLogsTheRunLogIsShownUnmarked) {
+    struct Case {
+        const char* name;
+        QStringList files; // in Sparade loggar; empty list with folder flag
+        bool folder;
+        bool runLog;
+    };
+    const Case cases[] = {
+        {"no folder", {}, false, true},
+        {"no text file", {"bild.png"}, true, true},
+        {"only names too short to be saved logs", {"a.txt"}, true, true},
+        {"nothing at all", {}, false, false},
+    };
+    for (const Case& c : cases) {
+        QDir(path("Sparade loggar")).removeRecursively();
+        QFile::remove(path("log.txt"));
+        if (c.folder)
+            testutil::makeDir(path("Sparade loggar"));
+        for (const QString& f : c.files)
+            writeSaved(f, "FEL: sparad\r\n");
+        if (c.runLog)
+            testutil::writeFile(path("log.txt"), "Backup\r\nFEL: något\r\n");
+        frmlog* w = open();
+        EXPECT_EQ(w->Text1->toPlainText(), c.runLog ? "Backup\nFEL: något\n" : "") << c.name;
+        EXPECT_TRUE(marked(w).empty()) << c.name;
+        EXPECT_FALSE(w->combolog->isVisibleTo(w)) << c.name;
+        EXPECT_FALSE(w->lbllog->isVisibleTo(w)) << c.name;
+        prog().unload<frmlog>();
+    }
+}
+
+TEST_F(LogViewer, ALogThatCannotBeReadIsReportedInTheBox) {
+    writeSaved("log 2026-01-01 a.txt", "FEL: a\r\n");
+    writeSaved("log 2026-01-02 b.txt", "FEL: b\r\n");
+    writeSaved("notes.txt", "anteckning");
+    frmlog* w = open();
+    ASSERT_EQ(items(w->combolog).size(), 3);
+
+    // Deleted after the window opened.
+    QFile::remove(saved("log 2026-01-01 a.txt"));
+    w->combolog->setCurrentIndex(0);
+    EXPECT_EQ(w->Text1->toPlainText(), "Filen kunde inte hittas!\n" + saved("log 2026-01-01 a.txt"));
+
+    // notes.txt is listed as "s" and names a saved log that does not exist.
+    EXPECT_EQ(w->combolog->itemText(2), "s - Aktuell loggfil");
+    w->combolog->setCurrentIndex(2);
+    EXPECT_EQ(w->Text1->toPlainText(), "Filen kunde inte hittas!\n" + saved("log s.txt"));
+}
+
+TEST_F(LogViewer, ALogWhoseReadFailsIsReportedInTheBox) {
+    // A saved log that can be opened but not read: the kernel answers the read with an I/O error.
+    if (!QFileInfo::exists("/proc/self/mem"))
+        GTEST_SKIP() << "no /proc";
+    testutil::makeDir(path("Sparade loggar"));
+    ASSERT_TRUE(QFile::link("/proc/self/mem", saved("log 2026-01-02 b.txt")));
+    frmlog* w = open();
+    EXPECT_TRUE(w->Text1->toPlainText().startsWith("Ett fel uppstod\n"))
+        << w->Text1->toPlainText().toStdString();
+    EXPECT_TRUE(w->combolog->isVisibleTo(w));
+}
+
+TEST_F(LogViewer, SearchMarksEveryHitAndReportsTheCount) {
+    writeSaved("log 2026-01-01 a.txt", "FEL: aaa\r\nAAx\r\n");
+    frmlog* w = open();
+    ASSERT_FALSE(marked(w).empty());
+    EXPECT_EQ(w->txtsök->text(), "Sök i loggen...");
+    EXPECT_TRUE(w->txtsök->font().italic());
+    w->txtsök_GotFocus();
+    EXPECT_EQ(w->txtsök->text(), "");
+    EXPECT_FALSE(w->txtsök->font().italic());
+
+    w->txtsök->setText("aa");
+    EXPECT_EQ(w->lblsökinfo->text(), "Tryck Enter för att söka efter aa");
+    w->txtsök_KeyPress(13);
+    EXPECT_EQ(w->lblsökinfo->text(), "Hittade 3 träffar. De är markerade med rött.");
+    const std::vector<qsizetype> hits = {5, 6, 7, 9, 10};
+    EXPECT_EQ(marked(w), hits) << "overlapping hits, the FEL: mark gone";
+    EXPECT_EQ(w->Text1->textCursor().position(), 9) << "the caret at the last hit";
+
+    w->txtsök->setText("aaaa");
+    EXPECT_EQ(w->lblsökinfo->text(), "Tryck Enter för att söka efter aaaa");
+    w->txtsök_KeyPress('a');
+    EXPECT_EQ(w->lblsökinfo->text(), "Tryck Enter för att söka efter aaaa") << "only Enter searches";
+    w->txtsök_KeyPress(13);
+    EXPECT_EQ(w->lblsökinfo->text(), "Hittade inga träffar.");
+    EXPECT_TRUE(marked(w).empty());
+
+    w->färglägg_fel();
+    EXPECT_EQ(marked(w), (std::vector<qsizetype>{0, 1, 2, 3})) << "the error marks come back on request";
+
+    w->txtsök->setText("x");
+    w->txtsök_KeyPress(13);
+    EXPECT_EQ(w->lblsökinfo->text(), "Hittade 1 träff. Den är markerad med rött.");
+    w->txtsök->clear();
+    EXPECT_EQ(w->lblsökinfo->text(), "");
+    w->txtsök_KeyPress(13);
+    EXPECT_EQ(w->lblsökinfo->text(), "Hittade inga träffar.");
+    EXPECT_TRUE(marked(w).empty());
+}
+
+TEST_F(LogViewer, ALongLogLoadsInStepsAndIsWholeWhenSearched) {
+    QByteArray text;
+    for (int i = 0; i < 80000; ++i)
+        text += (i % 1000 == 999 ? "FEL: rad " : "rad ") + QByteArray::number(i) + " med lite text\r\n";
+    writeSaved("log 2026-01-01 stor.txt", text);
+    frmlog* w = prog().form<frmlog>();
+    EXPECT_TRUE(w->loading());
+    EXPECT_LT(w->Text1->document()->characterCount(), text.size() / 2) << "the first step only";
+    w->txtsök->setText("FEL: rad 79999");
+    w->txtsök_KeyPress(13);
+    EXPECT_FALSE(w->loading());
+    EXPECT_EQ(w->lblsökinfo->text(), "Hittade 1 träff. Den är markerad med rött.");
+    const QString shown = w->Text1->toPlainText();
+    EXPECT_EQ(shown.size(), text.size() - 80000);
+    EXPECT_TRUE(redBold(w, shown.indexOf("FEL: rad 79999")));
+
+    // Chosen again, the marks of every step are in place once it has loaded.
+    w->combolog->setCurrentIndex(-1);
+    w->combolog->setCurrentIndex(0);
+    EXPECT_TRUE(w->loading());
+    w->finishLoading();
+    EXPECT_EQ(marked(w).size(), 80u * 4);
+}
+
+TEST_F(LogViewer, TheLargeListViewPutsTheListAboveTheSearchAndText) {
+    writeSaved("log 2026-01-01 a.txt", "a\r\n");
+    writeSaved("log 2026-01-02 b.txt", "b\r\n");
+    frmlog* w = open();
+    w->show();
+    w->resize(800, 600);
+    w->optlista[1]->setChecked(true);
+    EXPECT_TRUE(w->listlog->isVisibleTo(w));
+    EXPECT_FALSE(w->combolog->isVisibleTo(w));
+    EXPECT_EQ(w->listlog->geometry().topLeft(), w->combolog->geometry().topLeft());
+    EXPECT_EQ(w->listlog->width(), w->combolog->width());
+    EXPECT_EQ(w->listlog->height(), (600 * 15 / 2 - 720) / 15);
+    EXPECT_EQ(w->txtsök->y(), w->listlog->geometry().bottom() + 1);
+    EXPECT_EQ(w->lblsökinfo->y(), w->txtsök->y());
+    EXPECT_EQ(w->Text1->y(), w->txtsök->geometry().bottom() + 1);
+    EXPECT_LE(w->Text1->geometry().bottom(), 600) << "the box ends inside the window";
+    EXPECT_EQ(w->Text1->width(), 800);
+
+    w->listlog->setCurrentRow(0);
+    EXPECT_EQ(w->combolog->currentIndex(), 0);
+    EXPECT_EQ(w->Text1->toPlainText(), "a\n");
+
+    w->optlista[0]->setChecked(true);
+    EXPECT_FALSE(w->listlog->isVisibleTo(w));
+    EXPECT_TRUE(w->combolog->isVisibleTo(w));
+    EXPECT_EQ(w->txtsök->y(), w->combolog->geometry().bottom() + 1);
+    EXPECT_EQ(w->Text1->y(), 960 / 15);
+    EXPECT_EQ(w->Text1->geometry().bottom() + 1, 600) << "inner height - 940 twips, within the window";
+    EXPECT_EQ(w->combolog->width(), (800 * 15 - 1200) / 15);
+
+    w->resize(40, 40);
+    EXPECT_GE(w->frameGeometry().width(), 2000 / 15) << "at least 2000 twips with the frame";
+    EXPECT_GE(w->frameGeometry().height(), 2000 / 15);
+}
+
+TEST_F(LogViewer, GeometryFileIsAppliedLineByLineAndWrittenOnlyFromTheNormalState) {
+    const QString file = path("setup_windowsize_log.ini");
+    testutil::writeLines(file, {" 6000 ", " 9000 "});
+    frmlog* w = open();
+    EXPECT_EQ(w->height(), 400);
+    EXPECT_EQ(w->width(), 600);
+    EXPECT_EQ(logLines(),
+              QStringList{"Ett fel uppstod när loggfönstrets storlek och position skulle laddas. Plats: "
+                          "open_windowsize_log. Felkod 62Inmatning efter filslut."});
+    EXPECT_TRUE(prog().systemLog().errorMarked());
+    prog().unload<frmlog>();
+
+    testutil::writeLines(file, {" 6000 ", "bred"});
+    w = open();
+    EXPECT_TRUE(prog().systemLog().text().endsWith("Felkod 13Typerna matchar inte."));
+    prog().unload<frmlog>();
+
+    // Closed while minimised or maximised: the file stays as it was.
+    for (Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
+        w = open();
+        w->show();
+        w->setWindowState(state);
+        w->Command1_Click();
+        EXPECT_EQ(testutil::readLines(file), (QStringList{" 6000 ", "bred"}));
+    }
+    w = open();
+    w->show();
+    w->resize(500, 300);
+    w->move(40, 50);
+    w->Command1_Click();
+    EXPECT_FALSE(prog().isLoaded<frmlog>());
+    const QStringList lines = testutil::readLines(file);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_GE(lines[0].trimmed().toInt(), 300 * 15) << "outer height";
+    EXPECT_GE(lines[1].trimmed().toInt(), 500 * 15) << "outer width";
+    EXPECT_EQ(lines[2].trimmed().toInt(), 50 * 15);
+    EXPECT_EQ(lines[3].trimmed().toInt(), 40 * 15);
+}
+
+TEST_F(LogViewer, OpeningClearsTheTrayErrorAlsoForTheProgramLog) {
+    m->tray = "err";
+    open();
+    EXPECT_EQ(m->tray, "");
+    EXPECT_EQ(m->trayPictures, 1) << "the normal picture";
+    prog().unload<frmlog>();
+
+    m->tray = "err";
+    const QString programLog = "\r\n2026-01-01 10:00:00  FEL! Ett fel uppstod. Plats: X\r\n"
+                               "2026-01-01 10:00:01  Ett fel uppstod när listan skulle laddas.\r\n"
+                               "2026-01-01 10:00:02  Allt väl\r\n";
+    dialogs().expectWindow("frmlog", [&](QWidget* win) {
+        auto* w = static_cast<frmlog*>(win);
+        w->finishLoading();
+        EXPECT_FALSE(w->lbllog->isVisibleTo(w));
+        EXPECT_FALSE(w->combolog->isVisibleTo(w));
+        EXPECT_FALSE(w->optlista[0]->isVisibleTo(w));
+        EXPECT_FALSE(w->optlista[1]->isVisibleTo(w));
+        EXPECT_EQ(w->lblsökinfo->text(), "Hittade 2 fel. De är markerade med rött.");
+        const QString shown = w->Text1->toPlainText();
+        EXPECT_EQ(shown, QString(programLog).replace("\r\n", "\n"));
+        EXPECT_TRUE(redBold(w, shown.indexOf("FEL!")));
+        EXPECT_FALSE(redBold(w, shown.indexOf("Ett fel uppstod.")));
+        EXPECT_TRUE(redBold(w, shown.indexOf("Ett fel uppstod när")));
+        EXPECT_EQ(w->Text1->textCursor().position(), shown.size());
+    });
+    logview::openProgramLog(programLog);
+    EXPECT_EQ(m->tray, "");
+}

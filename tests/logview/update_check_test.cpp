@@ -1,0 +1,68 @@
+#include "logview/update_check.h"
+
+#include <gtest/gtest.h>
+
+using updates::VersionFile;
+
+TEST(UpdateCheck, VersionFileIsReadAndComparedWithThisVersion) {
+    const QString running = updates::runningVersionText();
+    ASSERT_EQ(running, "700");
+    struct Case {
+        const char* name;
+        const char* text;
+        VersionFile::Status status;
+        const char* newest;
+        bool newer;
+        const char* news; // newsText
+    };
+    const Case cases[] = {
+        {"equal", "700\r\n", VersionFile::Status::Ok, "700", false, "Nyheter:"},
+        {"newer with news", "710\r\nSnabbare kopiering\r\n\"Ny logg, med sökning\"\r\nEtt--Två\r\n",
+         VersionFile::Status::Ok, "710", true,
+         "Nyheter:\nSnabbare kopiering\nNy logg, med sökning\nEtt\nTvå"},
+        {"unquoted comma", "710, Första,Andra\r\n", VersionFile::Status::Ok, "710", true,
+         "Nyheter:\nFörsta\nAndra"},
+        {"line feed in a quoted item", "710\r\n\"Rad 1\nRad 2\"\r\n", VersionFile::Status::Ok, "710", true,
+         "Nyheter:\nRad 1\nRad 2"},
+        {"LF only", "711\nEtt\nTvå\n", VersionFile::Status::Ok, "711", true, "Nyheter:\nEtt\nTvå"},
+        {"older", "699\r\n", VersionFile::Status::Ok, "699", false, "Nyheter:"},
+        {"more digits is newer", "1000\r\n", VersionFile::Status::Ok, "1000", true, "Nyheter:"},
+        {"fewer digits is older", "25\r\n", VersionFile::Status::Ok, "25", false, "Nyheter:"},
+        {"blanks around", "  710  \r\n", VersionFile::Status::Ok, "710", true, "Nyheter:"},
+        {"empty", "", VersionFile::Status::Empty, "", false, nullptr},
+        {"HTML page", "<!DOCTYPE html>\r\n<html><body>Inte hittad</body></html>\r\n",
+         VersionFile::Status::Malformed, "", false, nullptr},
+        {"garbage", "\x01\x02zz9\r\n", VersionFile::Status::Malformed, "", false, nullptr},
+        {"only line ends", "\r\n\r\n", VersionFile::Status::Malformed, "", false, nullptr},
+        {"version with a point", "7.1.0\r\n", VersionFile::Status::Malformed, "", false, nullptr},
+    };
+    for (const Case& c : cases) {
+        const VersionFile v = updates::parseVersionFile(QString::fromUtf8(c.text));
+        EXPECT_EQ(v.status, c.status) << c.name;
+        if (v.status != VersionFile::Status::Ok)
+            continue;
+        EXPECT_EQ(v.newest, c.newest) << c.name;
+        EXPECT_EQ(updates::isNewer(v.newest, running), c.newer) << c.name;
+        EXPECT_EQ(updates::newsText(v.news), QString::fromUtf8(c.news)) << c.name;
+    }
+}
+
+TEST(UpdateCheck, ShownVersionsHaveOnePointAfterTheMajorVersion) {
+    EXPECT_EQ(updates::shownCurrentVersion(), "Aktuell version: 7.00");
+    EXPECT_EQ(updates::shownNewest("247"), "2.47");
+    EXPECT_EQ(updates::shownNewest("710"), "7.10");
+    EXPECT_EQ(updates::shownNewest("1000"), "1.00");
+}
+
+TEST(UpdateCheck, AddressesComeFromOneBase) {
+    const updates::Site saved = updates::site();
+    updates::site().base = "https://example.org";
+    EXPECT_EQ(updates::versionFileUrl(), "https://example.org/program/tamrel-backup_version.txt");
+    EXPECT_EQ(updates::setupUrl(), "https://example.org/program/tamrel-backup-setup.exe");
+    EXPECT_EQ(updates::changeLogUrl(), "https://example.org/program/tamrel-backup-changelog.txt");
+    EXPECT_EQ(updates::programPageUrl(), "https://example.org/info_backup.html");
+    EXPECT_EQ(updates::homePageUrl(), "https://example.org/");
+    EXPECT_EQ(updates::forumUrl(), "https://example.org/forum/viewforum.php?f=3");
+    updates::site() = saved;
+    EXPECT_TRUE(updates::defaultSite().base.startsWith("https://"));
+}

@@ -1,0 +1,81 @@
+// The main window and the settings window open the log viewer, the update window and the about box.
+#include "logview/about_window.h"
+#include "logview/log_window.h"
+#include "logview/update_window.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/settings_window.h"
+#include "platform/click_label.h"
+#include "support/fixture.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QPushButton>
+#include <QTimer>
+
+class LogviewOpeners : public ProgramTest {
+  protected:
+    frmmain* m() { return prog().form<frmmain>(); }
+    // The about box is expected, shown with `caption` and the donation frame shown or not.
+    void expectAbout(const QString& caption, bool donation) {
+        dialogs().expectWindow("frmom", [=](QWidget* w) {
+            auto* about = static_cast<frmom*>(w);
+            EXPECT_EQ(about->windowTitle(), caption);
+            EXPECT_EQ(about->Frame2->isVisibleTo(about), donation);
+            about->Command1_Click();
+        });
+    }
+    void expectVisibleCheck() {
+        dialogs().expectWindow("frmuppdatera", [](QWidget* w) {
+            auto* u = static_cast<frmuppdatera*>(w);
+            EXPECT_EQ(u->Timer1->interval(), 1000);
+            u->Timer1->stop();
+            u->cmdstäng_Click();
+        });
+    }
+};
+
+TEST_F(LogviewOpeners, AboutBoxFromTheCommandTheDonationLabelAndTheSettingsMenu) {
+    m()->connectMenus();
+    prog().schema_avstängt = 1;
+    expectAbout("Om...", false);
+    m()->cmdom_Click();
+    EXPECT_EQ(prog().schema_avstängt, 0);
+    expectAbout("Donera", true);
+    m()->findChild<platform::ClickLabel*>("lbldonera2")->onClick();
+    expectAbout("Om...", false);
+    prog().form<frmsetup>()->mnuom->trigger();
+    EXPECT_FALSE(prog().isLoaded<frmom>());
+}
+
+TEST_F(LogviewOpeners, UpdateChecksFromTheSettingsAndHiddenAtStartUp) {
+    m()->connectMenus();
+    expectVisibleCheck();
+    prog().form<frmsetup>()->mnuuppdateranu->trigger();
+    expectVisibleCheck();
+    prog().form<frmsetup>()->cmdsökuppdatering->click();
+
+    // With automatic checks on, start-up loads the window hidden and checks three seconds later.
+    QStringList settings(19, " 0 ");
+    settings[0] = " 1 ";
+    testutil::writeLines(path("programalternativ.ini"), settings);
+    testutil::writeLines(path("readme700.dat"), {"1"});
+    ASSERT_TRUE(m()->load());
+    frmuppdatera* u = prog().loaded<frmuppdatera>();
+    ASSERT_TRUE(u);
+    EXPECT_FALSE(u->isVisible());
+    EXPECT_TRUE(u->Timer1->isActive());
+    EXPECT_EQ(u->Timer1->interval(), 3000);
+    u->Timer1->stop();
+}
+
+TEST_F(LogviewOpeners, TheRunLogButtonShowsTheNewestSavedLog) {
+    testutil::writeLines(path("log.txt"), {"", "Backup utförd"});
+    testutil::writeLines(path("Sparade loggar/log 2026-01-01 a.txt"), {"FEL: gammal"});
+    testutil::writeLines(path("Sparade loggar/log 2026-01-02 b.txt"), {"FEL: ny"});
+    dialogs().expectWindow("frmlog", [](QWidget* w) {
+        auto* log = static_cast<frmlog*>(w);
+        log->finishLoading();
+        EXPECT_EQ(log->shownText(), "FEL: ny\n");
+    });
+    m()->cmdvisalogg_Click();
+}

@@ -1,0 +1,325 @@
+// The main window's scheduler panel: switching on and off, the waiting and running views, the
+// panel's commands, the finished runs with their saved logs, and opening the schedule editor.
+#include "core/error_dialog.h"
+#include "core/job_files.h"
+#include "mainwindow/main_window.h"
+#include "run/backup_window.h"
+#include "scheduler/schedule_editor.h"
+#include "scheduler/schedule_files.h"
+#include "scheduler/scheduler.h"
+#include "scheduler/scheduler_fixture.h"
+#include "support/fixture.h"
+#include "support/qt_print.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+
+class SchedulerPanel : public SchedulerTest {
+  protected:
+    void SetUp() override {
+        SchedulerTest::SetUp();
+        m = prog().form<frmmain>();
+    }
+    // The view of the panel that lies in front of the other.
+    QWidget* front() const {
+        const QObjectList& kids = m->frameschema->children();
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it)
+            if (*it == m->frameschemaaktiv || *it == m->frameschemapågår)
+                return static_cast<QWidget*>(*it);
+        return nullptr;
+    }
+    QString log() { return systemLog(); }
+    frmmain* m = nullptr;
+};
+
+TEST_F(SchedulerPanel, EveryControlOfThePanelExistsWithItsCaption) {
+    const std::pair<const char*, const char*> captions[] = {
+        {"cmdschema_körnu", "Kör nu!"},
+        {"cmdschemapaus", "Pause"},
+        {"cmdschema_avaktivera", "Avaktivera"},
+        {"lblschemavisasyslogg", "Visa programlogg"},
+        {"lblvisaschemajobb", "Visa schemalagda jobb"},
+        {"lblschemaavbryt", "Klickar du på Avbryt, öppnas backupfönstret där du kan avbryta processen."},
+        {"lblvisabackupfönstret", "Visa backupfönstret"},
+        {"lblschemarubrik", "Schemakörning aktiv"},
+        {"lblschema_status", "Status: Väntar"},
+        {"lblschema_nästakörning", "Nästa körning:"},
+        {"lblschema_antalschemalagdajobb", "Antal schemalagda jobb:"},
+        {"lblschemanedräkning2", "Backup startar om ungefär.."},
+        {"lblhjälp2", "Hjälp"},
+        {"Label6", "Senaste Backup:"},
+        {"chkaktiveraschema", "Aktivera schemaläggningen"},
+        {"lblschema", "Schemalägg"},
+        {"cmdstartaschema", "Schemalägg"}};
+    for (const auto& [name, caption] : captions) {
+        QWidget* w = m->findChild<QWidget*>(QString::fromUtf8(name));
+        ASSERT_TRUE(w) << name;
+        EXPECT_EQ(w->property("text").toString(), QString::fromUtf8(caption)) << name;
+    }
+    for (const char* name :
+         {"frameschema", "frameschemaaktiv", "frameschemapågår", "txtschemavisajobb", "listschemalogg",
+          "txtschemalogg", "lblschemanedräkning", "lblschema_jobb", "lblschema_mappar", "lblschema_mapp",
+          "lblschema_fil", "lblschema_statuspågår", "lblschema_antalfel", "lblprocent", "Image2"})
+        EXPECT_TRUE(m->findChild<QWidget*>(QString::fromUtf8(name))) << name;
+    EXPECT_TRUE(m->frameschema->isHidden());
+    EXPECT_TRUE(m->cmdschemapaus->isHidden());
+    EXPECT_TRUE(m->lblschemanedräkning->isHidden());
+    // The toolbar's label opens the editor.
+    jobs({"A"});
+    dialogs().expectWindow("frmschema2", [](QWidget* w) { EXPECT_EQ(w->windowTitle(), "Schemaläggning"); });
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
+                      {});
+    QCoreApplication::sendEvent(m->findChild<QWidget*>("lblschema"), &press);
+}
+
+TEST_F(SchedulerPanel, SwitchingOnFillsTheEntriesShowsThePanelAndLocksTheCommands) {
+    jobs({"Bilder", "Dokument", "Musik"});
+    schedule("Bilder", {1, 1, "22:30", "0200060", 0});
+    schedule("Musik", {1, 0, "10:15", "0234560", 1});
+    schedule("Dokument", {0, 0, "08:00", "1234567", 0});
+    m->chkaktiveraschema->setChecked(true);
+    ASSERT_TRUE(m->chkaktiveraschema->isChecked());
+    EXPECT_EQ(scheduler().List2, (QStringList{"22:30*1*0*0*0200060", "10:15*0*2*1*0234560"}));
+    EXPECT_FALSE(m->frameschema->isHidden());
+    EXPECT_EQ(front(), m->frameschemaaktiv);
+    EXPECT_FALSE(m->Frame1->isEnabled());
+    EXPECT_FALSE(m->findChild<QWidget*>("cmdstartaschema")->isEnabled());
+    EXPECT_EQ(m->txtschemavisajobb->toPlainText(), "Följande jobb är schemalagda:\nBilder\nMusik");
+    EXPECT_EQ(m->txtschemavisajobb_Tag, "--");
+    EXPECT_EQ(m->lblschema_status->text(), "Väntar på nästa körning");
+    EXPECT_EQ(m->lblschema_nästakörning->text(), "Idag 10:15 [Musik]");
+    EXPECT_EQ(m->lblschema_antalschemalagdajobb->text(), "2 st");
+    EXPECT_EQ(m->lblschemanedräkning->text(), "2024-06-05 10:15:00");
+    EXPECT_EQ(m->lblstatus->text(),
+              "Status: Schemakörning aktiv (väntar på nästa körning: Idag 10:15 [Musik])");
+    EXPECT_EQ(m->TrayIcon1->toolTip(), "Tamrel Backup (aktiverad)");
+    EXPECT_TRUE(log().contains("  Aktiverar schemalagd backup"));
+    EXPECT_TRUE(scheduler().Timer1.isActive());
+    EXPECT_TRUE(scheduler().Timer3.isActive());
+    // The editor's activation box follows the switch; the request it leaves changes nothing.
+    EXPECT_TRUE(scheduler().chkaktivera);
+    m->Form_Activate();
+    EXPECT_TRUE(m->chkaktiveraschema->isChecked());
+
+    m->cmdschema_avaktivera->click();
+    EXPECT_FALSE(m->chkaktiveraschema->isChecked());
+    EXPECT_TRUE(scheduler().List2.isEmpty());
+    EXPECT_TRUE(m->frameschema->isHidden());
+    EXPECT_TRUE(m->Frame1->isEnabled());
+    EXPECT_EQ(m->lblstatus->text(), "Status: Redo");
+    EXPECT_TRUE(log().contains("  Avaktiverar schemalagd backup"));
+    EXPECT_EQ(prog().schema_avstängt, 1);
+    EXPECT_FALSE(scheduler().Timer1.isActive());
+    EXPECT_FALSE(scheduler().chkaktivera);
+}
+
+TEST_F(SchedulerPanel, NothingToRunSwitchesOffWithAMessage) {
+    jobs({"A", "B", "C"});
+    // Per job: an active job without a day names itself.
+    schedule("A", {1, 0, "10:00", "0234560", 0});
+    schedule("C", {1, 0, "10:00", "0000000", 0});
+    expectReport("Du har inte valt någon dag att köra schemalagd backup för C\r\nKontrollera dina "
+                 "inställningar för schemalagd backup.");
+    m->chkaktiveraschema->setChecked(true);
+    EXPECT_FALSE(m->chkaktiveraschema->isChecked());
+    EXPECT_TRUE(scheduler().List2.isEmpty());
+    // No active job at all.
+    schedule("A", {0, 0, "10:00", "0234560", 0});
+    schedule("C", {0, 0, "10:00", "0234560", 0});
+    expectReport("Det finns inget jobb att utföra. Ställ in schemaläggningen först.");
+    m->chkaktiveraschema->setChecked(true);
+    EXPECT_FALSE(m->chkaktiveraschema->isChecked());
+    EXPECT_EQ(m->txtschemavisajobb->toPlainText(), "Följande jobb är schemalagda:");
+    // A stored time that cannot be read leaves the job out with one log line.
+    schedule("B", {1, 0, "1a:3b", "1234567", 0});
+    expectReport("Det finns inget jobb att utföra.");
+    m->chkaktiveraschema->setChecked(true);
+    EXPECT_EQ(log().count("FEL! Schematiden 1a:3b för jobbet B kan inte läsas. Jobbet schemaläggs inte."), 1);
+    // Common setting with no chosen job, and with no day.
+    scheduler().unload();
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "10:00", "1111111", 0, 0});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"Borta"});
+    expectReport("Det finns inget jobb att utföra. Ställ in schemaläggningen först.");
+    m->chkaktiveraschema->setChecked(true);
+    EXPECT_FALSE(m->chkaktiveraschema->isChecked());
+    scheduler().unload();
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "10:00", "0000000", 0, 0});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"A"});
+    expectReport("Det finns inget jobb att utföra. Ställ in schemaläggningen först.");
+    m->chkaktiveraschema->setChecked(true);
+    EXPECT_FALSE(m->chkaktiveraschema->isChecked());
+}
+
+TEST_F(SchedulerPanel, TheRunningViewDuringAScheduledRunAndRunNow) {
+    jobs({"A", "B"});
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "22:00", "1111111", 0, 0});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"B"});
+    m->chkaktiveraschema->setChecked(true);
+    ASSERT_TRUE(m->chkaktiveraschema->isChecked());
+    EXPECT_EQ(m->txtschemavisajobb->toPlainText(), "Följande jobb är schemalagda:\nB");
+    EXPECT_EQ(m->lblschema_nästakörning->text(), "Idag  kl. 22:00");
+    EXPECT_EQ(m->lblstatus->text(),
+              "Status: Schemakörning aktiv (väntar på nästa gemensamma körning: Idag  kl. 22:00)");
+    scheduler().Timer1_Timer(); // the first tick computes afresh
+    prog().clock.advance(30);
+    scheduler().Timer1_Timer();
+    EXPECT_EQ(m->lblschemanedräkning2->text(), "Backup startar om ungefär 13 tim, 0 min");
+
+    m->cmdschema_körnu->click();
+    EXPECT_EQ(m->cmdschema_körnu_Tag, "1");
+    EXPECT_FALSE(m->cmdschema_körnu->isEnabled());
+    EXPECT_EQ(m->cmdschema_körnu->text(), "Vänta...");
+    int runs = 0;
+    scheduler().runner = [&](frmutförbackup&) {
+        ++runs;
+        EXPECT_EQ(m->lblschemarubrik->text(), "Schemakörning pågår");
+        EXPECT_EQ(front(), m->frameschemapågår);
+        EXPECT_EQ(m->cmdschema_avaktivera->text(), "Avbryt");
+        EXPECT_FALSE(m->cmdschemapaus->isHidden());
+        EXPECT_FALSE(m->lblvisabackupfönstret->isHidden());
+        EXPECT_TRUE(m->cmdschema_körnu->isHidden());
+        EXPECT_EQ(m->cmdschema_körnu_Tag, "");
+        // The run writes its progress into the running view.
+        m->setFieldText("lblschema_mapp", QString(300, 'x') + "/slut");
+        EXPECT_EQ(m->lblschema_mapp->cursorPosition(), 305);
+    };
+    scheduler().Timer1_Timer();
+    EXPECT_EQ(runs, 1);
+    // Waiting again: the waiting view in front, the buttons as they were.
+    EXPECT_EQ(front(), m->frameschemaaktiv);
+    EXPECT_EQ(m->lblschemarubrik->text(), "Schemakörning aktiv");
+    EXPECT_EQ(m->cmdschema_avaktivera->text(), "Avaktivera");
+    EXPECT_TRUE(m->cmdschemapaus->isHidden());
+    EXPECT_EQ(m->cmdschema_körnu->text(), "Kör nu!");
+    EXPECT_TRUE(m->cmdschema_körnu->isEnabled());
+    EXPECT_FALSE(m->cmdschema_körnu->isHidden());
+    EXPECT_EQ(m->lblschema_mapp->text(), "--");
+    EXPECT_TRUE(m->chkaktiveraschema->isChecked());
+
+    // The list of scheduled jobs is shown and hidden again.
+    m->lblvisaschemajobb_Click();
+    EXPECT_FALSE(m->txtschemavisajobb->isHidden());
+    EXPECT_EQ(m->lblvisaschemajobb->text(), "Dölj schemalagda jobb");
+    m->lblvisaschemajobb_Click();
+    EXPECT_TRUE(m->txtschemavisajobb->isHidden());
+    EXPECT_EQ(m->lblvisaschemajobb->text(), "Visa schemalagda jobb");
+}
+
+TEST_F(SchedulerPanel, AvbrytAsksTheRunningBackupToStopAndTheSchedulerStaysOn) {
+    testutil::writeScheduledJob(path("Listor"), "A");
+    m->cmdload_Click();
+    m->chkaktiveraschema->setChecked(true);
+    m->cmdschema_avaktivera->setText("Avbryt");
+    frmutförbackup* b = prog().form<frmutförbackup>();
+    b->cmdkörbackup->setEnabled(false); // a run is going on
+    dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+    m->cmdschema_avaktivera->click();
+    EXPECT_EQ(b->lblavbryt, "1");
+    EXPECT_EQ(b->avbryt_körning, 1);
+    EXPECT_TRUE(m->chkaktiveraschema->isChecked());
+    b->cmdkörbackup->setEnabled(true);
+}
+
+TEST_F(SchedulerPanel, FinishedRunsShowTheirSavedLogsWithErrorsMarked) {
+    testutil::writeLines(path("Sparade loggar/log 2024-06-04 22.00.05 Schemalagd Backup av A.txt"),
+                         {"", "Schemalagd Backup utförd 2024-06-04  22:00:05", "fel: kunde inte kopiera x",
+                          "FEL! Ett fel uppstod", "Ett fel uppstod igen"});
+    m->listschemalogg->addItem("2024-06-04 22:00:05 Backup utförd av \"A\". 1 filer av 2 kopierades. ");
+    m->listschemalogg->addItem("2024-06-01 22:00:03 Backup utförd av \"A\". 0 filer av 2 kopierades. ");
+    m->listschemalogg->setCurrentRow(0);
+    m->listschemalogg_Click();
+    EXPECT_TRUE(m->txtschemalogg->toPlainText().contains("fel: kunde inte kopiera x"));
+    QTextCursor c(m->txtschemalogg->document());
+    const QString text = m->txtschemalogg->toPlainText();
+    auto boldAt = [&](int pos) {
+        c.setPosition(pos + 1);
+        return c.charFormat().fontWeight() == QFont::Bold;
+    };
+    EXPECT_TRUE(boldAt(text.indexOf("fel:")));
+    EXPECT_FALSE(boldAt(text.indexOf("Ett fel uppstod"))); // "! " before it
+    EXPECT_TRUE(boldAt(text.indexOf("Ett fel uppstod igen")));
+    m->listschemalogg->setCurrentRow(1);
+    m->listschemalogg_Click();
+    EXPECT_EQ(m->txtschemalogg->toPlainText(),
+              "Filen kunde inte hittas!\n\n\nNotera att endast de senaste loggarna sparas.");
+}
+
+TEST_F(SchedulerPanel, TheLastRunLineComesFromTheRunLog) {
+    m->visa_senaste_backup();
+    EXPECT_EQ(m->Label6->text(), "Senaste Backup:");
+    EXPECT_TRUE(m->cmdvisalogg->isHidden());
+    testutil::writeLines(path("log.txt"), {"", "Schemalagd Backup utförd 2024-06-04  22:00:05", ""});
+    m->visa_senaste_backup();
+    EXPECT_EQ(m->Label6->text(), "Senaste Schemalagd Backup utförd 2024-06-04  22:00:05");
+    EXPECT_FALSE(m->cmdvisalogg->isHidden());
+    testutil::writeLines(path("log.txt"), {""});
+    m->visa_senaste_backup();
+    EXPECT_EQ(m->Label6->text(), "");
+}
+
+TEST_F(SchedulerPanel, StartedActivatedTheProgramWaitsInThePanel) {
+    QStringList settings(19, " 0 ");
+    settings[2] = " 1 "; // "Starta aktiverad"
+    testutil::writeLines(path("programalternativ.ini"), settings);
+    testutil::writeLines(path("setup_api.ini"), {" 0 "});
+    testutil::writeLines(path("readme700.dat"), {"1"});
+    testutil::writeScheduledJob(path("Listor"), "Jobb");
+    ASSERT_TRUE(m->load());
+    EXPECT_TRUE(m->chkaktiveraschema->isChecked());
+    EXPECT_FALSE(m->frameschema->isHidden());
+    EXPECT_EQ(m->lblschema_status->text(), "Väntar på nästa körning");
+    EXPECT_EQ(m->lblschema_nästakörning->text(), "Idag 12:00 [Jobb]");
+    EXPECT_EQ(m->lblschema_antalschemalagdajobb->text(), "1 st");
+    m->Form_Unload();
+    EXPECT_FALSE(m->chkaktiveraschema->isChecked());
+}
+
+TEST_F(SchedulerPanel, OpeningTheEditorMarksActiveJobsAndReportsADamagedSchedule) {
+    jobs({"A", "B", "C"});
+    schedule("B", {1, 0, "07:30", "0234560", 0});
+    testutil::writeFile(path("Listor/C.006"), QByteArray()); // left empty by an interrupted write
+    m->comboinställningar->setCurrentIndex(2);
+    EXPECT_EQ(prog().job().txtschema, "Aktiv: NEJ, Spegla: NEJ, Tid: --:--");
+    dialogs().expectWindow("frmschema2", [](QWidget* w) {
+        auto* e = static_cast<frmschema2*>(w);
+        ASSERT_EQ(e->List1->count(), 3);
+        EXPECT_EQ(e->List1->item(1)->text(), "*AKTIV* B");
+        EXPECT_EQ(e->List1->item(2)->text(), "C");
+        EXPECT_EQ(e->List1->currentRow(), 2);
+        EXPECT_EQ(e->Frame1->title(), "C");
+    });
+    m->cmdstartaschema_Click();
+    EXPECT_TRUE(m->Frame1->isEnabled());
+    // A line that is no number stops the opening with a report.
+    testutil::writeLines(path("Listor/C.006"), {"ja"});
+    expectReport("Ett fel uppstod under inläsning till schemaläggningen.");
+    m->cmdstartaschema_Click();
+    EXPECT_TRUE(m->Frame1->isEnabled());
+    // No job selected: nothing opens.
+    m->comboinställningar->setCurrentIndex(-1);
+    m->cmdstartaschema_Click();
+}
+
+TEST_F(SchedulerPanel, AnotherJobGroupIsReadAfreshByTheEditor) {
+    jobs({"A"});
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "22:00", "1111111", 0, 0});
+    schedule::writeCommonSetting(path("setup_schema_global2.ini"), {false, 0, "06:00", "1111111", 0, 0});
+    prog().form<frmschema2>();
+    EXPECT_TRUE(scheduler().common);
+    m->optarkiv[1]->setChecked(true);
+    EXPECT_FALSE(prog().isLoaded<frmschema2>());
+    prog().form<frmschema2>();
+    EXPECT_FALSE(scheduler().common);
+    EXPECT_EQ(scheduler().combotidglobal, "06:00");
+}

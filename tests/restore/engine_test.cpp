@@ -1,0 +1,294 @@
+// The restore engine on real trees, without its window.
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "print.h"
+#include "restore/restore_engine.h"
+#include "run/versioning.h"
+#include "support/fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+
+using testutil::readBytes;
+using testutil::writeFile;
+
+namespace {
+
+class FakeView : public RestoreView {
+  public:
+    void yield() override { ++yields; }
+    bool stopRequested() const override { return stopAfter >= 0 && yields > stopAfter; }
+    void systemLog(const QString& text, bool error) override { lines << (error ? "!" : "") + text; }
+    void removingEntry(int row) override { removed << row; }
+    int yields = 0;
+    int stopAfter = -1;
+    QStringList lines;
+    QList<int> removed;
+};
+
+class RestoreEngineTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        prog().clock.setNow(QDateTime(QDate(2024, 5, 1), QTime(14, 3, 27)));
+        backup_ = work("Backup");
+        src_ = work("Källa");
+        testutil::makeDir(backup_);
+        testutil::makeDir(src_);
+    }
+    // A backup copy of the source file `rel` (relative path type).
+    QString copyOf(const QString& rel) const { return backup_ + src_ + '/' + rel; }
+    RestoreMapping mapping() const { return RestoreMapping::forJob(backup_, src_, false, false); }
+    // Lists the backup of the main folder and scans every folder.
+    RestoreEngine::Result scanAll(RestoreEngine& e, bool newerToo) {
+        e.listFolders(backup_ + src_);
+        return e.scan(std::vector<char>(size_t(e.folders.size()), 1), mapping(), newerToo);
+    }
+    static std::vector<char> all(const RestoreEngine& e) { return std::vector<char>(e.entries.size(), 1); }
+    QStringList displays(const RestoreEngine& e) const {
+        QStringList out;
+        for (const RestoreEntry& x : e.entries)
+            out << x.display();
+        return out;
+    }
+
+    FakeView view_;
+    QString backup_, src_;
+    const QDateTime t0_ = QDateTime(QDate(2023, 3, 1), QTime(8, 0, 0));
+};
+
+TEST_F(RestoreEngineTest, TheListingWalksRealFoldersOnlyAndEmptiesForAMissingFolder) {
+    const QString root = copyOf("");
+    for (const char* d : {"a/x", "a/y", ".dold", "c"})
+        testutil::makeDir(root + d);
+    testutil::makeDir(work("utanför/inne"));
+    ASSERT_TRUE(QFile::link(work("utanför"), root + "länk"));
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+
+    EXPECT_EQ(e.listFolders(root), 6);
+    const QStringList expected{root, root + ".dold", root + "a", root + "a/x", root + "a/y", root + "c"};
+    EXPECT_EQ(e.folders, expected);
+
+    // A folder that is not there leaves nothing behind to be scanned against it.
+    EXPECT_EQ(e.listFolders(work("saknas")), 0);
+    EXPECT_TRUE(e.folders.isEmpty());
+    EXPECT_EQ(e.listFolders(root), 6);
+    EXPECT_EQ(e.listFolders(QString()), 0);
+    EXPECT_TRUE(e.folders.isEmpty());
+}
+
+TEST_F(RestoreEngineTest, TheScanFindsMissingFilesAndNewerCopiesWithTheRunsTolerance) {
+    const QString stamp = versionStamp(t0_.toSecsSinceEpoch());
+    struct File {
+        QString rel;
+        bool atSource;
+        int backupNewerBy; // seconds
+    };
+    const File files[] = {
+        {"saknas.txt", false, 0},
+        {"nyare2.txt", true, 2},
+        {"nyare1.txt", true, 1},
+        {"äldre.txt", true, -60},
+        {"lika.txt", true, 0},
+        {"sub/djup.txt", false, 0},
+        {versionCopyName("rapport.doc", stamp), false, 0},
+    };
+    for (const File& f : files) {
+        writeFile(copyOf(f.rel), "kopia", t0_.addSecs(f.backupNewerBy));
+        if (f.atSource)
+            writeFile(src_ + '/' + f.rel, "original", t0_);
+    }
+    // A folder where a file would go back is never replaced, however old it looks.
+    writeFile(copyOf("mapp.txt"), "kopia", t0_.addSecs(3600));
+    testutil::makeDir(src_ + "/mapp.txt");
+
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    ASSERT_EQ(scanAll(e, false).outcome, RestoreEngine::Outcome::Done);
+    // The last folder first: the subfolder's file leads.
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/djup.txt", "+ " + src_ + "/saknas.txt"}));
+    EXPECT_EQ(e.nya_filer, 2);
+    EXPECT_EQ(e.genomsökta_filer, 7);
+
+    ASSERT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/djup.txt", src_ + "/nyare2.txt",
+                                        "+ " + src_ + "/saknas.txt"}));
+    EXPECT_EQ(e.filräknare, 3);
+    EXPECT_EQ(e.nyare_filer, 1);
+    const RestoreEntry& newer = e.entries[1];
+    EXPECT_EQ(newer.backup, copyOf("nyare2.txt"));
+    EXPECT_EQ(newer.folder, src_ + '/');
+    EXPECT_FALSE(newer.missing);
+}
+
+TEST_F(RestoreEngineTest, OnlyMarkedFoldersInsideTheLocationAreScanned) {
+    writeFile(copyOf("a/1.txt"), "1", t0_);
+    writeFile(copyOf("b/2.txt"), "2", t0_);
+    writeFile(work("annan/3.txt"), "3", t0_);
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    e.listFolders(backup_ + src_);
+    e.folders << work("annan");
+    ASSERT_EQ(e.folders.size(), 4); // the main folder, a, b, and the stranger
+
+    EXPECT_EQ(e.scan({0, 0, 0, 0}, mapping(), false).outcome, RestoreEngine::Outcome::NothingMarked);
+    ASSERT_EQ(e.scan({0, 0, 1, 1}, mapping(), false).outcome, RestoreEngine::Outcome::Done);
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/b/2.txt"}));
+    EXPECT_EQ(e.skippedFolders, QStringList({work("annan")}));
+
+    // A stop keeps what was found so far.
+    view_.stopAfter = view_.yields + 3;
+    EXPECT_EQ(e.scan({1, 1, 1, 0}, mapping(), false).outcome, RestoreEngine::Outcome::Stopped);
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/b/2.txt"}));
+}
+
+class CopyBackTest : public RestoreEngineTest {
+  protected:
+    void SetUp() override {
+        RestoreEngineTest::SetUp();
+        writeFile(copyOf("a.txt"), "ny version", t0_.addSecs(100));
+        writeFile(src_ + "/a.txt", "gammal", t0_);
+        writeFile(copyOf("sub/b.txt"), "borttagen", t0_);
+        QFile::setPermissions(copyOf("sub/b.txt"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(copyOf("sub/c.txt"), "också borta", t0_);
+    }
+    QStringList log() const { return testutil::readLines(path("log.txt")); }
+    QStringList savedLogs() const { return QDir(path("Sparade loggar")).entryList(QDir::Files); }
+};
+
+TEST_F(CopyBackTest, EveryMarkedFileComesBackWithItsBytesTimeAndModeAndTheLogSaysSo) {
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    scanAll(e, true);
+    ASSERT_EQ(e.entries.size(), 3u);
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+
+    EXPECT_EQ(r.outcome, RestoreEngine::Outcome::Done);
+    EXPECT_TRUE(e.entries.empty());
+    EXPECT_EQ(readBytes(src_ + "/a.txt"), "ny version");
+    EXPECT_EQ(testutil::mtimeOf(src_ + "/a.txt"), t0_.addSecs(100).toSecsSinceEpoch());
+    EXPECT_EQ(readBytes(src_ + "/sub/b.txt"), "borttagen");
+    EXPECT_EQ(testutil::mtimeOf(src_ + "/sub/b.txt"), t0_.toSecsSinceEpoch());
+    EXPECT_EQ(QFile::permissions(src_ + "/sub/b.txt") & 0x7000,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(testutil::treeFiles(src_), QStringList({"a.txt", "sub/b.txt", "sub/c.txt"}));
+
+    const QByteArray expected = QStringLiteral("\r\nÅterställning utförd 2024-05-01  14:03\r\n\r\n"
+                                               "Filer återställda från jobb DOKUMENT\r\n"
+                                               "%1/a.txt\r\n"
+                                               "Skapad mapp: %1/sub/\r\n"
+                                               "+ %1/sub/c.txt\r\n"
+                                               "+ %1/sub/b.txt\r\n"
+                                               "\r\n\r\n"
+                                               "Backup startade kl. 14:03:27, slutade kl. 14:03:27\r\n"
+                                               "Tidsåtgång: 00:00:00\r\n\r\n"
+                                               "Sammanställning:\r\n"
+                                               "  3 filer återställdes totalt\r\n"
+                                               "  2 nya filer återställdes\r\n"
+                                               "  1 ändrade filer återställdes\r\n"
+                                               "  0,00 MB\r\n")
+                                    .arg(src_)
+                                    .toUtf8();
+    EXPECT_EQ(QString::fromUtf8(readBytes(path("log.txt"))), QString::fromUtf8(expected));
+    const QString saved =
+        "log 2024-05-01 14.03.27 Återställning från jobb DOKUMENT. 3 filer återställdes. 0,00 MB.txt";
+    ASSERT_EQ(savedLogs(), QStringList({saved}));
+    EXPECT_EQ(readBytes(path("Sparade loggar/" + saved)), expected);
+    EXPECT_EQ(view_.lines, QStringList({"", "Startar en återställning", "Från jobb DOKUMENT",
+                                        "Skapade mappen " + src_ + "/sub/"}));
+}
+
+TEST_F(CopyBackTest, AManualRunNamesItsFromFolderAndOnlyMarkedEntriesGo) {
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    e.listFolders(backup_ + src_);
+    e.scan(std::vector<char>(size_t(e.folders.size()), 1), RestoreMapping::manual(backup_ + src_, src_),
+           false);
+    ASSERT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/b.txt", "+ " + src_ + "/sub/c.txt"}));
+    const RestoreEngine::CopyResult r = e.copyBack({0, 1}, {QString(), backup_ + src_});
+    EXPECT_EQ(r.marked, 1);
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/b.txt"}));
+    EXPECT_TRUE(QFile::exists(src_ + "/sub/c.txt"));
+    EXPECT_FALSE(QFile::exists(src_ + "/sub/b.txt"));
+    EXPECT_EQ(view_.lines.value(2), "Från " + backup_ + src_);
+    EXPECT_EQ(log().value(3), "Skapad mapp: " + src_ + "/sub/");
+    EXPECT_EQ(
+        savedLogs(),
+        QStringList({"log 2024-05-01 14.03.27 Återställning (manuell). 1 filer återställdes. 0,00 MB.txt"}));
+}
+
+TEST_F(CopyBackTest, WhatChangedSinceTheScanIsNeverOverwritten) {
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    scanAll(e, true);
+    // Since the scan: c.txt came back by another way, a.txt was edited again, and a folder took b.txt's
+    // place.
+    writeFile(src_ + "/sub/c.txt", "ny av användaren", t0_.addSecs(5));
+    writeFile(src_ + "/a.txt", "redigerad", t0_.addSecs(99));
+    testutil::makeDir(src_ + "/sub/b.txt");
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+
+    EXPECT_EQ(r.outcome, RestoreEngine::Outcome::Done);
+    EXPECT_EQ(r.totals.files, 0);
+    EXPECT_EQ(r.totals.errors, 3);
+    EXPECT_EQ(readBytes(src_ + "/sub/c.txt"), "ny av användaren");
+    EXPECT_EQ(readBytes(src_ + "/a.txt"), "redigerad");
+    EXPECT_TRUE(QFileInfo(src_ + "/sub/b.txt").isDir());
+    EXPECT_EQ(e.entries.size(), 3u);
+    const QStringList l = log();
+    EXPECT_TRUE(l.contains("! Filen kopierades inte: " + src_ + "/a.txt"));
+    EXPECT_TRUE(l.contains("! Filen kopierades inte: " + src_ + "/sub/b.txt"));
+    EXPECT_EQ(l.last(), "  Fel uppstod under återställningen!");
+    EXPECT_TRUE(view_.lines.contains("!FEL! Filen kopierades inte: " + src_ + "/sub/c.txt"));
+    EXPECT_TRUE(savedLogs().value(0).endsWith(" 0 filer återställdes. 0,00 MB. Fel uppstod!.txt"));
+}
+
+TEST_F(CopyBackTest, AFailedCopyLeavesTheOriginalWholeAndTheRunGoesOn) {
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    scanAll(e, true);
+    platform::injectFault(src_ + "/a.txt#write", EIO);
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(r.outcome, RestoreEngine::Outcome::Done);
+    EXPECT_EQ(readBytes(src_ + "/a.txt"), "gammal");
+    EXPECT_EQ(testutil::treeFiles(src_), QStringList({"a.txt", "sub/b.txt", "sub/c.txt"}));
+    EXPECT_EQ(r.totals.files, 2);
+    EXPECT_EQ(r.totals.errors, 1);
+    ASSERT_EQ(e.entries.size(), 1u);
+    EXPECT_EQ(e.entries[0].target, src_ + "/a.txt");
+}
+
+TEST_F(CopyBackTest, AFullDiskEndsTheRunWithACompleteLog) {
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    scanAll(e, true);
+    // Copied from the last entry up: a.txt, then c.txt fails, and b.txt is never reached.
+    platform::injectFault(src_ + "/sub/c.txt#write", ENOSPC);
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(r.outcome, RestoreEngine::Outcome::Failed);
+    EXPECT_EQ(r.error.number, 61);
+    EXPECT_EQ(testutil::treeFiles(src_), QStringList({"a.txt"}));
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/b.txt", "+ " + src_ + "/sub/c.txt"}));
+    EXPECT_EQ(log().last(), "  Fel uppstod under återställningen!");
+    EXPECT_TRUE(savedLogs().value(0).endsWith(" 1 filer återställdes. 0,00 MB. Fel uppstod!.txt"));
+}
+
+TEST_F(CopyBackTest, ACopyOntoTheBackupCopyItselfIsRefused) {
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    scanAll(e, true);
+    // The original place now leads to the backup copy itself.
+    QFile::remove(src_ + "/a.txt");
+    ASSERT_TRUE(QFile::link(copyOf("a.txt"), src_ + "/a.txt"));
+    e.entries[2].backupTime = 0;
+    const RestoreEngine::CopyResult r = e.copyBack({0, 0, 1}, {"Dokument", QString()});
+    EXPECT_EQ(r.totals.errors, 1);
+    EXPECT_EQ(readBytes(copyOf("a.txt")), "ny version");
+    EXPECT_TRUE(QFileInfo(src_ + "/a.txt").isSymLink());
+}
+
+TEST_F(CopyBackTest, AStopKeepsTheEntriesNotYetReached) {
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    scanAll(e, true);
+    view_.stopAfter = view_.yields + 1;
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(r.outcome, RestoreEngine::Outcome::Stopped);
+    EXPECT_EQ(r.totals.files, 1);
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/b.txt", "+ " + src_ + "/sub/c.txt"}));
+    EXPECT_EQ(log().value(log().size() - 4), "  1 filer återställdes totalt");
+}
+
+} // namespace

@@ -1,0 +1,207 @@
+// The pause window held open by both pause buttons, and the saved leftover lists of unattended
+// simulated mirror runs.
+#include "run/backup_window.h"
+#include "run/leftover_window.h"
+#include "scheduler/pause_window.h"
+#include "scheduler/saved_lists_window.h"
+#include "scheduler_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+class PauseTest : public SchedulerTest {
+  protected:
+    void SetUp() override {
+        SchedulerTest::SetUp();
+        scheduler(); // the scheduler answers the pause buttons
+    }
+    int logged(const QString& line) {
+        return int(systemLog().split('\n').filter(QRegularExpression("  " + line + "$")).size());
+    }
+};
+
+TEST_F(PauseTest, UntouchedThePauseCountsDownFiveMinutesAndCloses) {
+    bool shown = false;
+    dialogs().expectWindow("frmpaus", [&](QWidget* w) {
+        shown = true;
+        auto* p = static_cast<frmpaus*>(w);
+        EXPECT_EQ(p->windowTitle(), "Pause");
+        EXPECT_EQ(logged("Pause"), 1);
+        EXPECT_TRUE(p->Option1->isChecked());
+        EXPECT_EQ(p->Option1->text(), "Fortsätt om...");
+        EXPECT_EQ(p->Option2->text(), "Fortsätt när jag trycker på Fortsätt");
+        EXPECT_EQ(p->Command1->text(), "Fortsätt");
+        ASSERT_EQ(p->Combo1->count(), 24);
+        EXPECT_EQ(p->Combo1->itemText(0), "5 min");
+        EXPECT_EQ(p->Combo1->itemText(23), "120 min");
+        EXPECT_EQ(p->lbltidkvar->text(), "Fortsätter om 5 min");
+        EXPECT_EQ(p->Timer1->interval(), 60000);
+        EXPECT_TRUE(p->Timer1->isActive());
+        for (const char* left : {"4", "3", "2", "1"}) {
+            p->Timer1_Timer();
+            EXPECT_EQ(p->lbltidkvar->text(), QString("Fortsätter om ") + left + " min");
+            EXPECT_TRUE(prog().isLoaded<frmpaus>());
+        }
+        EXPECT_EQ(logged("Fortsätter"), 0);
+        p->Timer1_Timer();
+        EXPECT_FALSE(prog().isLoaded<frmpaus>());
+        EXPECT_EQ(logged("Fortsätter"), 1);
+    });
+    // The backup window's pause button opens it and waits.
+    prog().form<frmutförbackup>()->cmdpaus_Click();
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(PauseTest, ChoosingALengthOrTheOtherWayRestartsTheCount) {
+    dialogs().expectWindow("frmpaus", [&](QWidget* w) {
+        auto* p = static_cast<frmpaus*>(w);
+        p->Timer1_Timer();
+        p->Timer1_Timer();
+        p->Combo1->setCurrentIndex(23);
+        EXPECT_EQ(p->lbltid, "120");
+        EXPECT_EQ(p->lbltidkvar->text(), "Fortsätter om 120 min");
+        p->Timer1_Timer();
+        EXPECT_EQ(p->lbltidkvar->text(), "Fortsätter om 119 min");
+        // Waiting for the button: no countdown, ticks change nothing.
+        p->Option2->setChecked(true);
+        EXPECT_TRUE(p->lbltidkvar->isHidden());
+        p->Combo1->setCurrentIndex(1);
+        for (int i = 0; i < 12; ++i)
+            p->Timer1_Timer();
+        EXPECT_TRUE(prog().isLoaded<frmpaus>());
+        EXPECT_EQ(p->lbltid, "119");
+        // Back to counting: from the length the list shows.
+        p->Option1->setChecked(true);
+        EXPECT_FALSE(p->lbltidkvar->isHidden());
+        EXPECT_EQ(p->lbltidkvar->text(), "Fortsätter om 10 min");
+        p->close(); // the close box ends the pause like the button
+        EXPECT_FALSE(prog().isLoaded<frmpaus>());
+    });
+    frmpaus::pausa();
+    EXPECT_EQ(logged("Pause"), 1);
+    EXPECT_EQ(logged("Fortsätter"), 1);
+}
+
+TEST_F(PauseTest, TheContinueButtonEndsThePause) {
+    dialogs().expectWindow("frmpaus", [](QWidget* w) { static_cast<frmpaus*>(w)->Command1->click(); });
+    frmpaus::pausa();
+    EXPECT_FALSE(prog().isLoaded<frmpaus>());
+    EXPECT_EQ(logged("Fortsätter"), 1);
+}
+
+class SavedListsTest : public SchedulerTest {
+  protected:
+    void SetUp() override {
+        SchedulerTest::SetUp();
+        scheduler();
+        folder = path("Schemasync");
+    }
+    QString saved(const QString& name) const { return folder + "/" + name + ".schemasync"; }
+    frmschemasync* openFromLink() {
+        frmmain* m = prog().form<frmmain>();
+        m->lblstatus2->show();
+        m->lblstatus2_Click();
+        frmschemasync* w = prog().loaded<frmschemasync>();
+        EXPECT_TRUE(w && w->isVisible());
+        return w;
+    }
+    QString folder;
+};
+
+TEST_F(SavedListsTest, TheLinkListsTheSavedListsAndOneOpensInTheLeftoverWindow) {
+    const QString gone = work("borta");
+    testutil::makeDir(work("kvar"));
+    testutil::writeFile(work("kvar/fil.txt"), "x");
+    testutil::writeLines(saved("2024-06-05 22.00.10"), {gone + "/", work("kvar") + "/", gone + "/a.txt",
+                                                        work("kvar/fil.txt"), "", gone + "/b.txt"});
+    testutil::writeLines(saved("2024-06-04 22.00.07"), {work("kvar/fil.txt")});
+    frmschemasync* w = openFromLink();
+    EXPECT_EQ(w->windowTitle(), "Loggar över överblivna filer och mappar");
+    ASSERT_EQ(w->List1->count(), 2);
+    EXPECT_EQ(w->List1->item(0)->text(), "2024-06-04 22.00.07");
+    EXPECT_EQ(w->List1->item(1)->text(), "2024-06-05 22.00.10");
+    EXPECT_FALSE(w->chkkontroll->isChecked());
+
+    // Unchecked, every entry counts as present.
+    w->List1->setCurrentRow(1);
+    dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* x) {
+        auto* l = static_cast<frmsyncfilermappar*>(x);
+        EXPECT_EQ(l->List1->count(), 6);
+        EXPECT_EQ(l->lblinfo->text(), "2 mapp(ar) och 3 fil(er) kan raderas.");
+        EXPECT_TRUE(l->cmdsparalogg->isHidden());
+        EXPECT_EQ(l->lblschemasync, "1");
+        EXPECT_EQ(l->Label1->text(),
+                  "En simulerad spegling ägde rum 2024-06-05 22.00.10. Nedan ser du filer och "
+                  "mappar som inte längre finns på originalplatsen och därför kan raderas.");
+        prog().unload<frmsyncfilermappar>();
+    });
+    w->cmdöppna->click();
+    EXPECT_FALSE(systemLog().contains("Plockade bort"));
+
+    // Checked, vanished entries are dropped and counted, neighbours included.
+    w->chkkontroll->setChecked(true);
+    dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* x) {
+        auto* l = static_cast<frmsyncfilermappar*>(x);
+        EXPECT_EQ(l->entries(), (QStringList{work("kvar") + "/", work("kvar/fil.txt"), ""}));
+        EXPECT_EQ(l->lblinfo->text(), "1 mapp(ar) och 1 fil(er) kan raderas.");
+        // Closed with entries left, it keeps the saved file with those entries.
+        l->cmdstäng_Click();
+    });
+    w->öppnasyncfilermappar();
+    EXPECT_TRUE(systemLog().contains(
+        "Plockade bort 1 mappar och 2 filer från speglingsloggen eftersom de inte längre finns."));
+    EXPECT_EQ(testutil::readLines(saved("2024-06-05 22.00.10")),
+              (QStringList{work("kvar") + "/", work("kvar/fil.txt"), ""}));
+}
+
+TEST_F(SavedListsTest, AnEmptiedListIsDeletedAndClosingHidesTheLink) {
+    testutil::writeLines(saved("2024-06-05 22.00.10"), {work("x.txt")});
+    frmschemasync* w = openFromLink();
+    w->List1->setCurrentRow(0);
+    dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* x) {
+        auto* l = static_cast<frmsyncfilermappar*>(x);
+        l->List1->clear();
+        l->cmdstäng_Click();
+    });
+    w->öppnasyncfilermappar();
+    EXPECT_FALSE(QFile::exists(saved("2024-06-05 22.00.10")));
+    EXPECT_EQ(w->List1->count(), 0);
+    EXPECT_TRUE(
+        systemLog().contains("Raderade speglingsloggen från 2024-06-05 22.00.10 eftersom den inte längre "
+                             "innehåller några mappar eller filer."));
+    w->cmdexit->click();
+    EXPECT_TRUE(prog().form<frmmain>()->lblstatus2->isHidden());
+}
+
+TEST_F(SavedListsTest, DeletingRemovesTheMarkedListsAndReportsAMissingOne) {
+    for (const char* n : {"a", "b", "c"})
+        testutil::writeLines(saved(n), {work(n)});
+    frmschemasync* w = openFromLink();
+    // Nothing current: nothing happens.
+    w->cmdradera->click();
+    EXPECT_EQ(w->List1->count(), 3);
+    w->List1->setCurrentRow(0);
+    w->List1->item(2)->setSelected(true);
+    w->cmdradera->click();
+    EXPECT_EQ(w->List1->count(), 1);
+    EXPECT_EQ(w->List1->item(0)->text(), "b");
+    EXPECT_FALSE(QFile::exists(saved("a")));
+    EXPECT_TRUE(QFile::exists(saved("b")));
+    EXPECT_FALSE(QFile::exists(saved("c")));
+    // Removed outside the program: opening says so, deleting reports the error and keeps the entry.
+    QFile::remove(saved("b"));
+    w->List1->setCurrentRow(0);
+    expectReport("Filen " + saved("b") + " finns inte.");
+    w->cmdöppna->click();
+    w->List1->item(0)->setSelected(true);
+    expectReport("Ett fel uppstod när loggen skulle raderas.");
+    w->cmdradera->click();
+    EXPECT_EQ(w->List1->count(), 1);
+    // Closing with an entry left leaves the link shown.
+    w->close();
+    EXPECT_FALSE(prog().form<frmmain>()->lblstatus2->isHidden());
+}

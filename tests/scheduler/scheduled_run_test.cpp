@@ -1,0 +1,90 @@
+// Scheduled runs through the real backup window, on real files.
+#include "run/backup_window.h"
+#include "run/leftover_window.h"
+#include "scheduler/host.h"
+#include "scheduler/saved_lists_window.h"
+#include "scheduler/schedule_files.h"
+#include "scheduler_fixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+
+class ScheduledRunTest : public SchedulerTest {
+  protected:
+    void SetUp() override {
+        SchedulerTest::SetUp();
+        src = work("Källa");
+        dst = work("Backup");
+        testutil::writeFile(src + "/brev.txt", "hej", QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
+        testutil::writeFile(dst + src + "/gammal.txt", "kvar");
+        testutil::writeJob(group(), testutil::jobOver("Jobb", src, dst));
+        prog().form<frmmain>()->cmdload_Click();
+    }
+    QString src, dst;
+};
+
+TEST_F(ScheduledRunTest, ASimulatedMirrorRunSavesItsLeftoversAndTheSavedListOpensThem) {
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 1, "22:00", "1111111", 0, 1});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"Jobb"});
+    prog().form<frmmain>()->chkaktiveraschema->setChecked(true);
+    Scheduler& s = scheduler();
+    ASSERT_TRUE(s.Timer1.isActive());
+    prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(21, 59, 58)));
+    for (int i = 0; i < 3; ++i) {
+        prog().clock.advance(5);
+        s.Timer1_Timer();
+    }
+    // The job ran as a scheduled run: the file is copied, the leftover stays, its list is saved.
+    EXPECT_EQ(testutil::readBytes(dst + src + "/brev.txt"), QByteArray("hej"));
+    EXPECT_TRUE(QFile::exists(dst + src + "/gammal.txt"));
+    EXPECT_EQ(JobFiles("Jobb").readLastRun()->kind, "Schemalagd");
+    const QStringList lists = QDir(path("Schemasync")).entryList({"*.schemasync"}, QDir::Files);
+    ASSERT_EQ(lists.size(), 1);
+    EXPECT_EQ(testutil::readLines(path("Schemasync/" + lists[0])), QStringList{dst + src + "/gammal.txt"});
+    EXPECT_FALSE(prog().form<frmmain>()->lblstatus2->isHidden());
+    EXPECT_FALSE(prog().isLoaded<frmutförbackup>() && prog().loaded<frmutförbackup>()->runGoingOn());
+    EXPECT_TRUE(s.Timer1.isActive());
+
+    // The main window's link lists it; opening it shows the leftover in the leftover window.
+    prog().form<frmmain>()->lblstatus2_Click();
+    frmschemasync* w = prog().loaded<frmschemasync>();
+    ASSERT_TRUE(w);
+    ASSERT_EQ(w->List1->count(), 1);
+    w->List1->setCurrentRow(0);
+    dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* x) {
+        auto* l = static_cast<frmsyncfilermappar*>(x);
+        EXPECT_EQ(l->entries(), QStringList{dst + src + "/gammal.txt"});
+        EXPECT_EQ(l->lblinfo->text(), "0 mapp(ar) och 1 fil(er) kan raderas.");
+        prog().unload<frmsyncfilermappar>();
+    });
+    w->öppnasyncfilermappar();
+}
+
+TEST_F(ScheduledRunTest, ThePreviousJobNeverRunsAgainInTheNextScheduledRun) {
+    testutil::writeFile(work("Andra") + "/b.txt", "b");
+    testutil::writeJob(group(), testutil::jobOver("Andra", work("Andra"), dst));
+    prog().form<frmmain>()->cmdload_Click();
+    JobFiles("Andra").writeSchedule({1, 0, "08:00", "1234567", 0});
+    JobFiles("Jobb").writeSchedule({1, 0, "08:01", "1234567", 0});
+    prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(7, 59, 55)));
+    prog().form<frmmain>()->chkaktiveraschema->setChecked(true);
+    Scheduler& s = scheduler();
+    ASSERT_EQ(s.List2.size(), 2);
+    QStringList ran;
+    s.runner = [&](frmutförbackup& b) {
+        for (int i = 0; i < b.List1->count(); ++i)
+            if (b.List1->item(i)->isSelected())
+                ran << b.List1->item(i)->text();
+        b.schema();
+    };
+    for (int i = 0; i < 26; ++i) {
+        prog().clock.advance(5);
+        s.Timer3_Timer();
+        s.Timer1_Timer();
+    }
+    EXPECT_EQ(ran, (QStringList{"Andra", "Jobb"}));
+    EXPECT_TRUE(QFile::exists(dst + work("Andra") + "/b.txt"));
+    EXPECT_TRUE(QFile::exists(dst + src + "/brev.txt"));
+}

@@ -1,0 +1,58 @@
+#include "support/accessible.h"
+
+#include <QAccessible>
+#include <QWidget>
+#include <functional>
+
+namespace testutil {
+namespace {
+
+// Roles a user operates: these must carry a name.
+bool operable(QAccessible::Role r) {
+    switch (r) {
+    case QAccessible::Button:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::List:
+    case QAccessible::SpinBox:
+    case QAccessible::Slider:
+    case QAccessible::PageTab:
+    case QAccessible::Link:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void walk(QAccessibleInterface* iface, const std::function<void(QAccessibleInterface*)>& f) {
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* child = iface->child(i);
+        if (!child)
+            continue;
+        f(child);
+        // The entries of a list or a combo box are named by their texts.
+        if (child->role() != QAccessible::List && child->role() != QAccessible::ComboBox)
+            walk(child, f);
+    }
+}
+
+} // namespace
+
+QStringList unnamedControls(QWidget* window) {
+    QStringList out;
+    walk(QAccessible::queryAccessibleInterface(window), [&](QAccessibleInterface* i) {
+        const QAccessible::State st = i->state();
+        if (st.invisible || st.disabled || !operable(i->role()))
+            return;
+        if (i->text(QAccessible::Name).trimmed().isEmpty())
+            out << (i->object() ? i->object()->objectName() : QStringLiteral("?")) +
+                       QStringLiteral(" role ") + QString::number(i->role());
+    });
+    return out;
+}
+
+} // namespace testutil
