@@ -14,6 +14,22 @@ command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 
 source "$here/../common/timing.sh"
 
+min() { if (( $(echo "$2 < $1" | bc -l) )); then echo "$2"; else echo "$1"; fi; }
+
+# A target is emptied by moving it aside, and what was moved aside is deleted only once a tree is
+# done: a file system that has just freed many inodes makes whoever creates files next search past
+# them for a while (ext4: about half a minute), which would weigh on one program and not the other.
+deleted=0
+remove() { rm -rf "$@"; sync; deleted=$(date +%s); }
+settle() { local wait=$((deleted + 35 - $(date +%s))); if [ "$wait" -gt 0 ]; then sleep "$wait"; fi; }
+fresh() { # folder: moved aside, made again empty
+    local aside
+    aside=$(mktemp -d "$work/aside.XXXXXX")
+    mv "$1" "$aside/"
+    mkdir -p "$1"
+    sync
+}
+
 bench() { # slug name files folders bytes with-watch(0|1)
     local slug=$1 name=$2 files=$3 folders=$4 bytes=$5 watch=$6
     local dir="$work/$slug"
@@ -22,7 +38,7 @@ bench() { # slug name files folders bytes with-watch(0|1)
         jobs=(Bench BenchWatch)
         labels=(", watch off" ", watch on")
     fi
-    rm -rf "$dir"
+    remove "$dir"
     mkdir -p "$dir/program"
     cp "$exe" "$dir/program/tamrel-backup"
     python3 "$here/generate_tree.py" "$dir/tree" "$files" "$folders" "$bytes" "$dir/program" "$dir/backup" \
@@ -30,6 +46,7 @@ bench() { # slug name files folders bytes with-watch(0|1)
     # Warm the page cache alike for both programs.
     find "$dir/tree" -type f -exec cat {} + >/dev/null
     sync
+    settle
 
     prog() { seconds env QT_QPA_PLATFORM=offscreen "$dir/program/tamrel-backup" "$1"; }
     keep() {
@@ -39,17 +56,18 @@ bench() { # slug name files folders bytes with-watch(0|1)
     }
     # Each figure is the best of several runs, taken in turns, so load from elsewhere on the
     # machine weighs on both programs alike. Each target is emptied just before its own run.
+    mkdir -p "$dir/rsync"
     local -A first=() unchanged=()
     local r1=999999 r2=999999 t i
     for j in "${jobs[@]}"; do first[$j]=999999; unchanged[$j]=999999; done
     for i in 1 2 3; do
         for j in "${jobs[@]}"; do
-            rm -rf "$dir/backup" && mkdir -p "$dir/backup" && sync
+            fresh "$dir/backup"
             t=$(prog "$j"); first[$j]=$(min "${first[$j]}" "$t")
             keep "$j" first
             sync
         done
-        rm -rf "$dir/rsync" && mkdir -p "$dir/rsync" && sync
+        fresh "$dir/rsync"
         t=$(seconds rsync -a "$dir/tree/" "$dir/rsync/"); r1=$(min "$r1" "$t")
         sync
     done
@@ -71,6 +89,7 @@ bench() { # slug name files folders bytes with-watch(0|1)
     done
     echo "    peak resident size of an unchanged run: $((${peak:-0} / 1024)) MB; $copied files in backup"
     tail -n 3 "$dir/program/log.txt" | tr -d '\r' | sed 's/^/    log: /'
+    remove "$work"/aside.*
 }
 
 echo "work folder: $work"
