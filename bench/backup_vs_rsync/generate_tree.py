@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Writes a source tree for the benchmark and a job file set that backs it up.
 
-usage: generate_tree.py TREE FILES FOLDERS TOTAL_BYTES PROGRAM_FOLDER BACKUP_FOLDER JOB_NAME
+usage: generate_tree.py TREE FILES FOLDERS TOTAL_BYTES PROGRAM_FOLDER BACKUP_FOLDER JOB_NAME [WATCH_JOB]
+
+WATCH_JOB names a second job over the same tree and backup folder that rescans the folder
+structure before each run.
 """
 import os
 import random
@@ -13,6 +16,7 @@ from job_files import write_job  # noqa: E402
 
 def main():
     tree, files, folders, total, prog, backup, job = sys.argv[1:8]
+    watch_job = sys.argv[8] if len(sys.argv) > 8 else None
     files, folders, total = int(files), int(folders), int(total)
     rnd = random.Random(7)
     # Folders at most four levels deep, so the job's folder list looks like a real one.
@@ -46,6 +50,8 @@ def main():
 
     walk(tree)
     write_job(prog, job, scan, tree, backup)
+    if watch_job:
+        write_job(prog, watch_job, scan, tree, backup, watch=True)
 
 
 if __name__ == "__main__":

@@ -2,8 +2,9 @@
 import os
 
 
-def write_job(program, job, folders, main, backup):
-    """A job of job group 1 over the main folder `main`, whose folder list is `folders`."""
+def write_job(program, job, folders, main, backup, watch=False):
+    """A job of job group 1 over the main folder `main`, whose folder list is `folders`;
+    `watch` turns on the rescan of the folder structure before each run."""
     group = os.path.join(program, "Listor")
     os.makedirs(group, exist_ok=True)
     os.makedirs(backup, exist_ok=True)
@@ -16,7 +17,7 @@ def write_job(program, job, folders, main, backup):
     write(".001", [main])
     write(".002", [backup])
     write(".003", ["*.*", "", "", "", ""])
-    write(".004", ["NEJ", "NEJ", "0", "NEJ", "NEJ"])
+    write(".004", ["JA" if watch else "NEJ", "NEJ", "0", "NEJ", "NEJ"])
     write(".005", [])
     write(".008", ["", ""])
     write(".009", ["NEJ", "", "", "", ""])

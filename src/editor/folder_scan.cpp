@@ -12,6 +12,14 @@
 
 namespace {
 
+// The names of the system folders at the top of a volume. A folder being walked is none of them
+// and lies below none, so a child can be one only by its own name.
+bool mayBeSystemFolder(const QString& name) {
+    return name == QLatin1String("RECYCLER") || name == QLatin1String("System Volume Information") ||
+           name == QLatin1String(".Trash") || name.startsWith(QLatin1String(".Trash-")) ||
+           name == QLatin1String("lost+found");
+}
+
 class Walker {
   public:
     explicit Walker(const FolderScan::Options& o) : opt_(o) {}
@@ -39,27 +47,28 @@ class Walker {
     void walk(const QString& folder, const QString& real) {
         if (opt_.cancelled && opt_.cancelled())
             return;
-        QStringList names;
+        std::vector<platform::FolderEntry> entries;
         try {
-            names = platform::listFolders(folder);
+            // The folder's entry types tell its folders and links: no status is read but a link's.
+            entries = platform::listFolderEntries(folder);
         } catch (const platform::RunError&) {
             if (opt_.unreadable)
                 opt_.unreadable(folder);
             return; // a folder that cannot be listed is skipped
         }
-        for (const QString& name : names) {
+        const QString base = platform::withTrailingSeparator(folder);
+        const QString realBase = platform::withTrailingSeparator(real);
+        for (const platform::FolderEntry& e : entries) {
             yield();
-            const QString child = platform::joinPath(folder, name);
-            if (FolderScan::isSystemFolder(child))
+            const QString child = base + e.name;
+            if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(child))
                 continue;
-            const bool link = (opt_.subfolders || !opt_.followLinks) && platform::fileInfo(child).isLink;
-            if (link && !opt_.followLinks)
+            if (e.isLink && !opt_.followLinks)
                 continue;
             list(child);
             if (!opt_.subfolders)
                 continue;
-            const QString childReal =
-                link ? QFileInfo(child).canonicalFilePath() : platform::joinPath(real, name);
+            const QString childReal = e.isLink ? QFileInfo(child).canonicalFilePath() : realBase + e.name;
             if (childReal.isEmpty() || onPath_.contains(childReal))
                 continue; // a link back to a folder being walked
             onPath_.insert(childReal);

@@ -59,6 +59,23 @@ class JobList : public QListWidget {
     }
 };
 
+// Fills a list with `items`. A job is loaded again and again during a run (and reloaded after
+// its folder structure is refreshed) with the same folders, which may be many thousands: a list
+// that already holds them is only put back as a freshly filled one stands.
+void showFolders(QListWidget* list, const QStringList& items) {
+    bool same = list->count() == items.size();
+    for (int i = 0; same && i < list->count(); ++i)
+        same = list->item(i)->text() == items[i];
+    if (!same) {
+        list->clear();
+        list->addItems(items);
+        return;
+    }
+    list->setCurrentRow(-1);
+    list->clearSelection();
+    list->scrollToTop();
+}
+
 // The settings reader's error line; reading goes on with the next setting.
 void settingsReadError(const platform::RunError& e) {
     program().systemLog().append(
@@ -286,8 +303,7 @@ void frmmain::töm_datafält() {
 
 void frmmain::showRecord() {
     txtjobbnamn_text->setText(record().txtjobbnamn);
-    listmappar_list->clear();
-    listmappar_list->addItems(record().listmappar);
+    showFolders(listmappar_list, record().listmappar);
     combomappar_list->clear();
     combomappar_list->addItems(record().combomappar);
     if (!record().combomappar.isEmpty())

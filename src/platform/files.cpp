@@ -84,52 +84,12 @@ QString decodeName(const char* raw, bool& refused) {
     return name;
 }
 
-// Reads a folder's entries, "." and ".." left out; `each(dfd, entry)` sees every other one.
-template <typename F> void readEntries(const QString& folder, F&& each) {
-    checkFault(folder);
-    const QByteArray base = enc(withTrailingSeparator(folder));
-    DIR* d = ::opendir(base.constData());
-    if (!d) {
-        const int e = errno;
-        throwErrno(e == ENOENT ? ENOTDIR : e); // a missing folder is "path not found"
-    }
-    const int dfd = ::dirfd(d);
-    for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(d);
-        if (!e) {
-            // A listing cut short must not pass for a whole one: mirroring would take the
-            // missing names for files the source no longer has.
-            if (const int err = errno) {
-                ::closedir(d);
-                throwErrno(err);
-            }
-            break;
-        }
-        if (!isDotOrDotDot(e->d_name))
-            each(dfd, e);
-    }
-    ::closedir(d);
-}
-
-template <typename F> void walkDir(const QString& folder, F&& each) {
-    readEntries(folder, [&](int dfd, const dirent* e) {
-        // Only the entry's status is read: a FIFO or device is never opened.
-        struct stat st {};
-        if (::fstatat(dfd, e->d_name, &st, 0) != 0)
-            return; // dangling link or vanished entry
-        bool refused = false;
-        const QString name = decodeName(e->d_name, refused);
-        each(name, st, refused);
-    });
-}
-
-void sortEntries(std::vector<FileEntry>& v) {
+// Sorts entries (anything with a `name`) in the order of sortNames.
+template <typename T> void sortEntries(std::vector<T>& v) {
     if (v.size() < 2)
         return;
     if (v.size() < 64) {
-        std::sort(v.begin(), v.end(),
-                  [](const FileEntry& a, const FileEntry& b) { return lessName(a.name, b.name); });
+        std::sort(v.begin(), v.end(), [](const T& a, const T& b) { return lessName(a.name, b.name); });
         return;
     }
     // Large folders: compare precomputed collation keys instead of collating at every comparison.
@@ -141,11 +101,89 @@ void sortEntries(std::vector<FileEntry>& v) {
         const int c = a.first.compare(b.first);
         return c != 0 ? c < 0 : v[a.second].name < v[b.second].name;
     });
-    std::vector<FileEntry> out;
+    std::vector<T> out;
     out.reserve(v.size());
     for (const auto& k : keys)
         out.push_back(std::move(v[k.second]));
     v.swap(out);
+}
+
+// Opens a folder for reading its entries: one call, no status read.
+int openFolder(const QByteArray& path) {
+    return ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+}
+
+// Reads the entries of an open folder, "." and ".." left out; `each(fd, type, name)` sees every
+// other one, with the type the folder tells (DT_UNKNOWN where it tells none). Returns 0 or the
+// errno of a read that failed: a listing cut short must not pass for a whole one, or mirroring
+// would take the missing names for files the source no longer has.
+template <typename F> int readOpenFolder(int fd, F&& each) {
+    alignas(8) char buffer[32 * 1024];
+    for (;;) {
+        const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return 0;
+        for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
+            at += e->d_reclen;
+            if (!isDotOrDotDot(e->d_name))
+                each(fd, e->d_type, e->d_name);
+        }
+    }
+}
+
+// Reads a folder's entries as readOpenFolder does; throws when the folder cannot be read.
+int openFolderOrThrow(const QString& folder);
+template <typename F> void readEntries(const QString& folder, F&& each) {
+    Fd d;
+    d.fd = openFolderOrThrow(folder);
+    if (const int err = readOpenFolder(d.fd, each))
+        throwErrno(err);
+}
+
+// The regular files (and links to them) of an open folder whose names `wanted` accepts. Only
+// entries that may be such a file have their status read; the folder's entry types tell the rest.
+template <typename W> std::vector<FileEntry> regularFilesOf(int fd, W&& wanted) {
+    std::vector<FileEntry> out;
+    const int err = readOpenFolder(fd, [&](int dfd, unsigned char type, const char* n) {
+        if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
+            return;
+        bool refused = false;
+        const QString name = decodeName(n, refused);
+        if (!wanted(name))
+            return;
+        // Only the entry's status is read: a FIFO or device is never opened.
+        struct stat st {};
+        if (::fstatat(dfd, n, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            return; // dangling link, vanished entry, or a link to something else
+        out.push_back(FileEntry{name, st.st_size, st.st_mtim.tv_sec, refused});
+    });
+    if (err != 0)
+        throwErrno(err);
+    sortEntries(out);
+    return out;
+}
+
+// Opens a folder to be read; throws when it cannot be.
+int openFolderOrThrow(const QString& folder) {
+    checkFault(folder);
+    const int fd = openFolder(enc(withTrailingSeparator(folder)));
+    if (fd < 0) {
+        const int e = errno;
+        throwErrno(e == ENOENT ? ENOTDIR : e); // a missing folder is "path not found"
+    }
+    return fd;
+}
+
+template <typename W> std::vector<FileEntry> regularFiles(const QString& folder, W&& wanted) {
+    Fd d;
+    d.fd = openFolderOrThrow(folder);
+    return regularFilesOf(d.fd, wanted);
 }
 
 // --- patterns ------------------------------------------------------------------------------
@@ -178,9 +216,10 @@ struct CompiledPattern {
 };
 
 const CompiledPattern& compiled(const QString& pattern) {
-    // A few patterns alternate in a run (included types, version types...): keep the last ones.
-    static std::array<CompiledPattern, 8> cache;
-    static size_t used = 0, next = 0;
+    // A few patterns alternate in a run (included types, version types...): keep the last ones,
+    // per thread (the run's count lists folders on several).
+    thread_local std::array<CompiledPattern, 8> cache;
+    thread_local size_t used = 0, next = 0;
     for (size_t i = 0; i < used; ++i)
         if (cache[i].source == pattern)
             return cache[i];
@@ -211,13 +250,13 @@ FileInfo fileInfo(const QString& path) {
     if (faultFor(path))
         return fi;
     const QByteArray p = enc(path);
-    struct stat lst {};
-    if (::lstat(p.constData(), &lst) != 0)
-        return fi;
-    fi.isLink = S_ISLNK(lst.st_mode);
     struct stat st {};
-    if (::stat(p.constData(), &st) != 0) {
-        fi.exists = fi.isLink;
+    if (::lstat(p.constData(), &st) != 0)
+        return fi;
+    // The plain status tells everything of what is not a link; only a link is followed.
+    fi.isLink = S_ISLNK(st.st_mode);
+    if (fi.isLink && ::stat(p.constData(), &st) != 0) {
+        fi.exists = true; // a dangling link
         return fi;
     }
     fi.exists = true;
@@ -228,11 +267,23 @@ FileInfo fileInfo(const QString& path) {
     return fi;
 }
 
+namespace {
+// The kind of what `path` leads to (links followed); 0 when there is nothing.
+mode_t followedKind(const QString& path) {
+    if (faultFor(path))
+        return 0;
+    struct stat st {};
+    if (::stat(enc(path).constData(), &st) != 0)
+        return 0;
+    return st.st_mode & S_IFMT;
+}
+} // namespace
+
 bool fileExists(const QString& path) {
-    return fileInfo(path).isFile;
+    return followedKind(path) == S_IFREG;
 }
 bool folderExists(const QString& path) {
-    return fileInfo(path).isDir;
+    return followedKind(path) == S_IFDIR;
 }
 
 qint64 fileTime(const QString& path) {
@@ -278,23 +329,11 @@ void sortNames(QStringList& names) {
 }
 
 std::vector<FileEntry> listFiles(const QString& folder) {
-    std::vector<FileEntry> out;
-    walkDir(folder, [&](const QString& name, const struct stat& st, bool refused) {
-        if (S_ISREG(st.st_mode))
-            out.push_back(FileEntry{name, st.st_size, st.st_mtim.tv_sec, refused});
-    });
-    sortEntries(out);
-    return out;
+    return regularFiles(folder, [](const QString&) { return true; });
 }
 
 std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern) {
-    std::vector<FileEntry> out;
-    walkDir(folder, [&](const QString& name, const struct stat& st, bool refused) {
-        if (S_ISREG(st.st_mode) && matchesPattern(name, pattern))
-            out.push_back(FileEntry{name, st.st_size, st.st_mtim.tv_sec, refused});
-    });
-    sortEntries(out);
-    return out;
+    return regularFiles(folder, [&](const QString& name) { return matchesPattern(name, pattern); });
 }
 
 QStringList listFileNames(const QString& folder) {
@@ -307,11 +346,10 @@ QStringList listFileNames(const QString& folder) {
 long countFiles(const QString& folder, const QString& pattern) {
     const bool everyName = compiled(pattern).all;
     long count = 0;
-    readEntries(folder, [&](int dfd, const dirent* e) {
-        const char* n = e->d_name;
-        if (e->d_type != DT_REG) {
+    readEntries(folder, [&](int dfd, unsigned char type, const char* n) {
+        if (type != DT_REG) {
             // A link may lead to a file; an unknown type must be asked for.
-            if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+            if (type != DT_LNK && type != DT_UNKNOWN)
                 return;
             struct stat st {};
             if (::fstatat(dfd, n, &st, 0) != 0 || !S_ISREG(st.st_mode))
@@ -327,41 +365,64 @@ long countFiles(const QString& folder, const QString& pattern) {
     return count;
 }
 
+OpenedFolder::OpenedFolder(const QString& folder) : folder_(folder) {
+    if (faultFor(folder))
+        return;
+    fd_ = openFolder(enc(withTrailingSeparator(folder)));
+    if (fd_ >= 0) {
+        exists_ = true;
+        return;
+    }
+    error_ = errno;
+    // Nothing there, or no folder. Otherwise it may be there all the same (no right to read
+    // it, no handle left): its status tells.
+    if (error_ != ENOENT && error_ != ENOTDIR)
+        exists_ = folderExists(folder);
+}
+
+OpenedFolder::~OpenedFolder() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::vector<FileEntry> OpenedFolder::files(const QString& pattern) const {
+    checkFault(folder_);
+    if (fd_ < 0)
+        throwErrno(error_ == ENOENT ? ENOTDIR : error_); // as listFiles reports it
+    return regularFilesOf(fd_, [&](const QString& name) { return matchesPattern(name, pattern); });
+}
+
 FolderLookup::FolderLookup(const QString& folder) {
     if (faultFor(folder))
         return;
-    DIR* d = ::opendir(enc(withTrailingSeparator(folder)).constData());
-    if (!d)
+    fd_ = openFolder(enc(withTrailingSeparator(folder)));
+    if (fd_ < 0)
         return;
     // Names are kept so that a name the folder lacks costs no lookup on disk, which on a folder
-    // being filled is the common case.
-    for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(d);
-        if (!e)
-            break;
-        if (isDotOrDotDot(e->d_name))
-            continue;
-        names_.insert(QByteArray(e->d_name));
-        if (std::strncmp(e->d_name, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
+    // being filled is the common case. They lie in one block, looked up by binary search.
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    const int err = readOpenFolder(fd_, [&](int, unsigned char, const char* n) {
+        const qsizetype length = qsizetype(std::strlen(n));
+        spans.emplace_back(names_.size(), length);
+        names_.append(n, length);
+        if (std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
             bool refused = false;
-            const QString name = decodeName(e->d_name, refused);
+            const QString name = decodeName(n, refused);
             if (!refused)
                 temporary_ << name;
         }
-    }
-    if (errno != 0) {
-        ::closedir(d);
+    });
+    if (err != 0) {
+        ::close(fd_);
+        fd_ = -1;
         names_.clear();
         temporary_.clear();
         return;
     }
-    fd_ = ::dup(::dirfd(d));
-    ::closedir(d);
-    if (fd_ < 0) {
-        names_.clear();
-        temporary_.clear();
-    }
+    index_.reserve(spans.size());
+    for (const auto& [at, length] : spans)
+        index_.emplace_back(names_.constData() + at, length);
+    std::sort(index_.begin(), index_.end());
 }
 
 FolderLookup::~FolderLookup() {
@@ -369,34 +430,59 @@ FolderLookup::~FolderLookup() {
         ::close(fd_);
 }
 
+FolderLookup::FolderLookup(const QString& folder, ByName) {
+    if (!faultFor(folder))
+        byName_ = withTrailingSeparator(folder);
+}
+
 bool FolderLookup::find(const QString& name, FileEntry& out) const {
-    if (fd_ < 0 || name.isEmpty())
-        return false;
-    const QByteArray raw = enc(name);
-    if (!names_.contains(raw))
+    if (name.isEmpty())
         return false;
     struct stat st {};
+    if (!byName_.isEmpty()) {
+        if (::stat(enc(byName_ + name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            return false;
+        out = FileEntry{name, st.st_size, st.st_mtim.tv_sec, false};
+        return true;
+    }
+    if (fd_ < 0)
+        return false;
+    const QByteArray raw = enc(name);
+    if (!std::binary_search(index_.begin(), index_.end(), QByteArrayView(raw)))
+        return false;
     if (::fstatat(fd_, raw.constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
         return false;
     out = FileEntry{name, st.st_size, st.st_mtim.tv_sec, false};
     return true;
 }
 
-QStringList listFolders(const QString& folder) {
-    QStringList out;
-    readEntries(folder, [&](int dfd, const dirent* e) {
-        // The entry's type tells a folder from a file; only links and unknown types are asked.
-        if (e->d_type != DT_DIR) {
-            if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+std::vector<FolderEntry> listFolderEntries(const QString& folder) {
+    std::vector<FolderEntry> out;
+    readEntries(folder, [&](int dfd, unsigned char type, const char* n) {
+        bool link = type == DT_LNK;
+        if (type != DT_DIR) {
+            if (type != DT_LNK && type != DT_UNKNOWN)
                 return;
             struct stat st {};
-            if (::fstatat(dfd, e->d_name, &st, 0) != 0 || !S_ISDIR(st.st_mode))
-                return;
+            if (type == DT_UNKNOWN) {
+                if (::fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    return;
+                link = S_ISLNK(st.st_mode);
+            }
+            if ((link && ::fstatat(dfd, n, &st, 0) != 0) || !S_ISDIR(st.st_mode))
+                return; // a dangling link, or no folder
         }
         bool refused = false;
-        out << decodeName(e->d_name, refused);
+        out.push_back(FolderEntry{decodeName(n, refused), link});
     });
-    sortNames(out);
+    sortEntries(out);
+    return out;
+}
+
+QStringList listFolders(const QString& folder) {
+    QStringList out;
+    for (FolderEntry& e : listFolderEntries(folder))
+        out << std::move(e.name);
     return out;
 }
 
@@ -420,9 +506,9 @@ namespace {
 // Copies `in` to `out` with copy_file_range (reflinks or in-kernel copies where the
 // file system can), falling back to read/write where it cannot. Returns 0 or an errno.
 int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelled,
-             const std::function<void(qint64)>& progress, bool& wasCancelled) {
+             const std::function<void(qint64)>& progress, bool& wasCancelled, qint64& done) {
     constexpr size_t kChunk = 8u << 20;
-    qint64 done = 0;
+    done = 0;
     // No more than the size read at the start: a file that keeps growing (a log being written)
     // must not keep the copy going; the caller notices the change.
     const bool bounded = size > 0;
@@ -514,7 +600,7 @@ void setCopyHook(std::function<void(const QString& source, const QString& target
 }
 
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled,
-                  const std::function<void(qint64)>& progress) {
+                  const std::function<void(qint64)>& progress, CopiedSizes* sizes) {
     checkFault(source);
     checkFault(target);
     Fd in;
@@ -527,8 +613,10 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         throwErrno(errno);
     if (!S_ISREG(st.st_mode))
         throwError(75);
-    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
-    ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::fcntl(in.fd, F_SETFL, 0); // clears O_NONBLOCK, the only status flag opened with
+    // A small file is read whole by the default read-ahead.
+    if (st.st_size > (1 << 20))
+        ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     const QString folder = parentPath(target);
     QByteArray tmpl =
@@ -554,7 +642,8 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     };
 
     bool wasCancelled = false;
-    if (const int e = copyData(in.fd, out.fd, st.st_size, cancelled, progress, wasCancelled))
+    qint64 written = 0;
+    if (const int e = copyData(in.fd, out.fd, st.st_size, cancelled, progress, wasCancelled, written))
         failWith(e);
     if (wasCancelled) {
         discard();
@@ -583,6 +672,8 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         failWith(errno);
     if (::rename(tmpPath.constData(), enc(target).constData()) != 0)
         failWith(errno);
+    if (sizes)
+        *sizes = CopiedSizes{after.st_size, written};
 }
 
 // --- removing --------------------------------------------------------------------------------

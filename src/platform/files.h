@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -49,7 +50,8 @@ void sortNames(QStringList& names);
 bool lessName(const QString& a, const QString& b);
 
 // The regular files of a folder (and links to regular files), sorted; never FIFOs, sockets or
-// devices. Hidden names are listed; only "." and ".." are skipped.
+// devices. Hidden names are listed; only "." and ".." are skipped. The status is read of the
+// files only (and of links), not of the folders and other entries beside them.
 std::vector<FileEntry> listFiles(const QString& folder);
 // The same, only the files whose names match `pattern` (see matchesPattern).
 std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern);
@@ -58,12 +60,36 @@ QStringList listFileNames(const QString& folder);
 // entries whose type the folder does not tell (links, some file systems) have their status read.
 long countFiles(const QString& folder, const QString& pattern);
 
+// A folder opened to be listed. Opening it tells whether it is there (links followed) as
+// folderExists would, so a caller that lists what it finds reads no status first.
+class OpenedFolder {
+  public:
+    explicit OpenedFolder(const QString& folder);
+    ~OpenedFolder();
+    OpenedFolder(const OpenedFolder&) = delete;
+    OpenedFolder& operator=(const OpenedFolder&) = delete;
+    // folderExists(folder), from the opening; a folder that is there but cannot be read counts.
+    bool exists() const { return exists_; }
+    // listFiles(folder, pattern), read from the handle (once); throws as listFiles does.
+    std::vector<FileEntry> files(const QString& pattern) const;
+
+  private:
+    QString folder_;
+    int fd_ = -1;
+    int error_ = 0; // of the opening
+    bool exists_ = false;
+};
+
 // Looks up files of one folder by name. The names are read once, without status or sorting;
 // the status of a found name is read when asked, so a file that changed since is seen as it is
 // now. A folder that is missing or cannot be listed holds nothing.
 class FolderLookup {
   public:
     explicit FolderLookup(const QString& folder);
+    // Without reading the names: each name is looked up on disk when asked for, which costs less
+    // for a folder that is asked for a name or two and holds no leftovers to find.
+    struct ByName {};
+    FolderLookup(const QString& folder, ByName);
     ~FolderLookup();
     FolderLookup(const FolderLookup&) = delete;
     FolderLookup& operator=(const FolderLookup&) = delete;
@@ -74,11 +100,20 @@ class FolderLookup {
 
   private:
     int fd_ = -1;
-    QSet<QByteArray> names_;
+    QString byName_;                    // the folder, ending in '/', when names are not read
+    QByteArray names_;                  // the names read, one after the other
+    std::vector<QByteArrayView> index_; // into names_, sorted
     QStringList temporary_;
 };
-// The folders of a folder (and links to folders), sorted.
+// The folders of a folder (and links to folders), sorted. Only links and entries of a type the
+// folder does not tell have their status read.
 QStringList listFolders(const QString& folder);
+struct FolderEntry {
+    QString name;
+    bool isLink = false; // a link to a folder
+};
+// The same, telling the links apart.
+std::vector<FolderEntry> listFolderEntries(const QString& folder);
 
 // A file pattern as the user types it, or several separated by ";": "*.*" and "*" match every
 // name, also names without a dot; "*.doc" matches case-insensitively; "?" is one character;
@@ -96,8 +131,15 @@ bool matchesPattern(const QString& name, const QString& pattern);
 // read when it was opened) is not put in place either: the copy could be cut short or mixed, and
 // under the source's earlier time no later run would copy it again. That throws
 // RunError{kSourceChanged, ...}.
+//
+// `sizes`, when given, receives the source's length when the copy ended and the length written:
+// what reading both files' lengths right after the copy would tell, without reading them.
+struct CopiedSizes {
+    qint64 source = -1;
+    qint64 target = -1;
+};
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
-                  const std::function<void(qint64)>& progress = {});
+                  const std::function<void(qint64)>& progress = {}, CopiedSizes* sizes = nullptr);
 // Every temporary file the program writes beside a target begins so.
 inline constexpr char kTemporaryPrefix[] = ".tamrel-";
 // The name copyKeepTime gives its temporary file: kTemporaryPrefix, up to 40 characters of the

@@ -84,6 +84,14 @@ QString volumeRoot(const QString& path) {
                 return parent + name;
         }
     }
+    // Most paths lie on "/": they are told by their first piece without cutting the path up.
+    qsizetype i = 0;
+    while (i < path.size() && path.at(i) == '/')
+        ++i;
+    const QStringView rest = QStringView(path).mid(i);
+    if (!rest.startsWith(QLatin1String("media/")) && !rest.startsWith(QLatin1String("run/")) &&
+        !rest.startsWith(QLatin1String("mnt/")))
+        return QStringLiteral("/");
     const QStringList parts = path.split('/', Qt::SkipEmptyParts);
     if (parts.size() >= 3 && parts[0] == QLatin1String("media"))
         return QStringLiteral("/media/%1/%2").arg(parts[1], parts[2]);
@@ -147,28 +155,71 @@ bool isSameOrBelow(const QString& path, const QString& folder) {
     return p.startsWith(withTrailingSeparator(f));
 }
 
+bool volumePresentAt(const QString& existingPath) {
+    const QString root = volumeRoot(existingPath);
+    if (root == QLatin1String("/"))
+        return true;
+    if (faultFor(root))
+        return false;
+    // A path below the volume folder is an entry of it, which is what the full test looks for.
+    if (existingPath.startsWith(root) && existingPath.size() > root.size() + 1 &&
+        existingPath.at(root.size()) == '/')
+        return true;
+    return volumeFolderPresent(root);
+}
+
+namespace {
+
+bool isFolder(const QByteArray& path) {
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Makes `f` and the parents it lacks: each folder is asked for once, by making it; a parent is
+// looked at only when the folder could not be made for want of it. False when `f` was there.
+bool makeMissing(const QString& f) {
+    checkFault(f);
+    const QByteArray p = QFile::encodeName(f);
+    if (::mkdir(p.constData(), 0777) == 0)
+        return true;
+    int e = errno;
+    if (e == ENOENT) {
+        const QString parent = parentPath(f);
+        if (parent.isEmpty() || parent == QLatin1String("/"))
+            throwError(76);
+        makeMissing(parent);
+        if (::mkdir(p.constData(), 0777) == 0)
+            return true;
+        e = errno;
+    }
+    if (e == EEXIST) {
+        if (isFolder(p))
+            return false;
+        throwError(76); // a file or a dangling link has the name
+    }
+    throwErrno(e);
+}
+
+} // namespace
+
 void makePath(const QString& folder) {
     const QString f = withoutTrailingSeparator(folder);
     if (f.isEmpty())
         throwError(76);
     checkFault(f);
-    if (QFileInfo(f).isDir())
+    if (isFolder(QFile::encodeName(f)))
         return;
+    makeMissingPath(f);
+}
+
+bool makeMissingPath(const QString& folder) {
+    const QString f = withoutTrailingSeparator(folder);
+    if (f.isEmpty())
+        throwError(76);
+    checkFault(f);
     if (!volumePresent(f))
         throwError(76);
-    QString p = f;
-    QStringList missing;
-    while (!p.isEmpty() && p != QLatin1String("/") && !QFileInfo(p).isDir()) {
-        missing.prepend(p);
-        p = parentPath(p);
-    }
-    for (const QString& m : missing) {
-        checkFault(m);
-        if (::mkdir(QFile::encodeName(m).constData(), 0777) != 0 && errno != EEXIST)
-            throwErrno(errno);
-        if (!QFileInfo(m).isDir())
-            throwError(76);
-    }
+    return makeMissing(f);
 }
 
 } // namespace platform

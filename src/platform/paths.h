@@ -31,6 +31,9 @@ QString volumeRoot(const QString& path);
 bool volumePresent(const QString& path);
 // The same test for a volume folder itself.
 bool volumeFolderPresent(const QString& volumeFolder);
+// volumePresent for a path known to exist: the volume folder is read only when the path is that
+// folder itself, since anything below it is an entry of it.
+bool volumePresentAt(const QString& existingPath);
 // Tests: treat every entry of `folder` as a volume, as the entries of /mnt are.
 void addVolumeParent(const QString& folder);
 void clearVolumeParents();
@@ -42,5 +45,8 @@ bool isSameOrBelow(const QString& path, const QString& folder);
 // Creates the whole folder path (MakeSureDirectoryPathExists). Throws RunError on failure;
 // refuses (error 76) to create anything below a volume that is not present.
 void makePath(const QString& folder);
+// The same for a folder that is likely missing: it is made without looking it up first. Returns
+// true when this call made it, false when it was there.
+bool makeMissingPath(const QString& folder);
 
 } // namespace platform

@@ -196,7 +196,11 @@ class frmutförbackup : public QWidget, public RunServices {
     void refreshCounters();
     // List2 shows the engine's folders of the current job.
     void showJobFolders();
+    // The same after skapamappar, which only marks filtered folders in the list.
+    void showJobFolderMarks();
     void removeJobFolder(int k);
+    // Makes row k of List2 the current one, with the next refresh of the progress.
+    void markJobFolder(int k);
 
     // The window's string splitter: empty parts between delimiters stay, an empty last part is
     // dropped, an empty text gives one empty element.

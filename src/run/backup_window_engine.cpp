@@ -53,6 +53,14 @@ class WindowRunProgress : public RunProgress {
     void status(const QString& text) override { runstatus::setMainText("lblschema_statuspågår", text); }
     void showFile(const QString& text) override {
         file_ = text;
+        fileName_.clear();
+        fileDirty_ = true;
+    }
+    void showFileOf(int k, int n, const QString& fileName, qint64 bytes) override {
+        fileK_ = k;
+        fileN_ = n;
+        fileName_ = fileName;
+        fileBytes_ = bytes;
         fileDirty_ = true;
     }
     void showTargetFolder(const QString& text) override {
@@ -71,10 +79,19 @@ class WindowRunProgress : public RunProgress {
         totalDirty_ = true;
     }
     void busy(bool on) override { runstatus::setTray(on ? runstatus::Tray::Running : runstatus::Tray::Idle); }
+    void markFolder(int row) {
+        row_ = row;
+        rowDirty_ = true;
+    }
 
     void apply() {
-        if (fileDirty_)
+        if (rowDirty_ && row_ < w_.List2->count())
+            w_.List2->setCurrentRow(row_);
+        if (fileDirty_) {
+            if (!fileName_.isEmpty())
+                file_ = fileDisplayText(fileK_, fileN_, fileName_, fileBytes_);
             w_.txtfil->setText(file_);
+        }
         if (targetDirty_)
             w_.txtbackup->setText(target_);
         if (countersDirty_)
@@ -94,17 +111,20 @@ class WindowRunProgress : public RunProgress {
             }
             runstatus::setProgressShare(share);
         }
-        fileDirty_ = targetDirty_ = countersDirty_ = folderDirty_ = totalDirty_ = false;
+        fileDirty_ = targetDirty_ = countersDirty_ = folderDirty_ = totalDirty_ = rowDirty_ = false;
     }
 
   private:
     frmutförbackup& w_;
     QElapsedTimer timer_;
     QString file_, target_;
-    int steps_ = 0, files_ = 0;
+    QString fileName_; // with the values below: the file shown, its text made when shown
+    int fileK_ = 0, fileN_ = 0;
+    qint64 fileBytes_ = 0;
+    int steps_ = 0, files_ = 0, row_ = -1;
     long done_ = 0, total_ = 1;
     bool fileDirty_ = false, targetDirty_ = false, countersDirty_ = false, folderDirty_ = false,
-         totalDirty_ = false;
+         totalDirty_ = false, rowDirty_ = false;
 };
 
 } // namespace
@@ -159,6 +179,25 @@ void frmutförbackup::showErrorImage() {
 void frmutförbackup::showJobFolders() {
     List2->clear();
     List2->addItems(engine().List2);
+}
+
+void frmutförbackup::showJobFolderMarks() {
+    const QStringList folders = engine().List2;
+    if (List2->count() != folders.size()) {
+        showJobFolders();
+        return;
+    }
+    // Only the filtered folders' entries changed: those are rewritten, not the whole list.
+    for (int i = 0; i < List2->count(); ++i) {
+        QListWidgetItem* item = List2->item(i);
+        if (item->text() != folders[i])
+            item->setText(folders[i]);
+    }
+}
+
+void frmutförbackup::markJobFolder(int k) {
+    engine();
+    static_cast<WindowRunProgress*>(progress_.get())->markFolder(k);
 }
 
 void frmutförbackup::removeJobFolder(int k) {

@@ -21,6 +21,10 @@ void RunProgress::yield() {
     platform::doEventsThrottled();
 }
 
+void RunProgress::showFileOf(int k, int n, const QString& fileName, qint64 bytes) {
+    showFile(fileDisplayText(k, n, fileName, bytes));
+}
+
 // ---- deciding and formatting ------------------------------------------------------------------
 
 CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime) {
@@ -57,6 +61,8 @@ bool excludedByType(const QString& sourcePath, const QString& excludedTypes) {
 }
 
 bool excludedByName(const QString& fileName, const QString& excludedNames) {
+    if (excludedNames.isEmpty())
+        return false;
     // Whole entries only: "desktop.ini" must not leave out "top.ini".
     for (const QString& entry : excludedNames.split(QLatin1Char(';')))
         if (!entry.trimmed().isEmpty() && entry.trimmed().compare(fileName, Qt::CaseInsensitive) == 0)
@@ -142,6 +148,10 @@ const QString kLogEx = QStringLiteral("log_ex.txt");
 const QString kDiskFull =
     QStringLiteral("Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
 constexpr double kDialogCopyMb = 50.0;
+// Reading a folder's names costs about as much as looking up this many names one by one.
+constexpr int kLookUpByNameUpTo = 3;
+// Held log lines are written at least this often (milliseconds).
+constexpr qint64 kHoldLogsMs = 1000;
 
 const ProgramSettings& settings() {
     return program().settings();
@@ -217,6 +227,7 @@ struct VersionFailed {};
 
 struct BackupEngine::ReplaceState {
     bool versioned = false;
+    platform::CopiedSizes sizes; // of the plain copy, for the size check
 };
 
 BackupEngine::BackupEngine(RunProgress& progress)
@@ -267,7 +278,19 @@ void BackupEngine::logLine(const QString& file, const QString& line) {
     pendingLogs_.add(file, line);
 }
 
+void BackupEngine::holdLogs(bool hold) {
+    logsHeld_ = hold;
+    if (!hold)
+        flushLogs();
+}
+
+void BackupEngine::flushUnlessHeld() {
+    if (!logsHeld_ || !lastFlush_.isValid() || lastFlush_.elapsed() >= kHoldLogsMs)
+        flushLogs();
+}
+
 void BackupEngine::flushLogs() {
+    lastFlush_.start();
     pendingLogs_.flush();
 }
 
@@ -310,14 +333,16 @@ void BackupEngine::countCopied(const QString& mark, const QString& target, qint6
     logLine(kLog, mark + target);
 }
 
-void BackupEngine::sizeCheck(const QString& source, const QString& target) {
+void BackupEngine::sizeCheck(const QString& source, const QString& target,
+                             const platform::CopiedSizes& sizes) {
     if (progress_.simulated() || !settings().chkfilstorlek)
         return;
     // The run log grows while it is copied.
     if (source == program().path(kLog))
         return;
-    const qint64 t = platform::fileSize(target);
-    const qint64 s = platform::fileSize(source);
+    // A plain copy tells both lengths as it ends; only the dialog's copy has them read.
+    const qint64 t = sizes.target >= 0 ? sizes.target : platform::fileSize(target);
+    const qint64 s = sizes.source >= 0 ? sizes.source : platform::fileSize(source);
     if (t == s)
         return;
     ++fel_filstorlek_totalt;
@@ -337,7 +362,7 @@ void BackupEngine::copyOne(const QString& source, const QString& target, qint64 
         if (dialog)
             copyWithDialog(source, to, bytes);
         else
-            platform::copyKeepTime(source, to);
+            platform::copyKeepTime(source, to, {}, {}, &state.sizes);
     };
     if (!replaced) {
         copy(target);
@@ -462,6 +487,13 @@ void BackupEngine::removeLeftoverCopies(const QString& targetFolder, const platf
 void BackupEngine::file_copy(int index) {
     if (index < 0 || index >= int(List3.size()) || List3[index].filtered)
         return;
+    const platform::OpenedFolder source(List3[index].source);
+    file_copy(index, source);
+}
+
+void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
+    if (index < 0 || index >= int(List3.size()) || List3[index].filtered)
+        return;
     const FolderPair pair = List3[index];
     const CurrentJobRecord& m = program().job();
     const ProgramSettings& s = settings();
@@ -478,7 +510,7 @@ void BackupEngine::file_copy(int index) {
 
     std::vector<platform::FileEntry> files;
     try {
-        files = platform::listFiles(pair.source, m.txtpattern);
+        files = source.files(m.txtpattern);
     } catch (const RunError& e) {
         // The folder could not be read: one error for the folder, and on with the next.
         ++misslyckade_totalt;
@@ -488,13 +520,13 @@ void BackupEngine::file_copy(int index) {
         logLine(kLogErr, QStringLiteral("Från: ") + pair.source);
         logLine(kLogErr, QStringLiteral("Till: ") + pair.target);
         systemLog(QStringLiteral("FEL! ") + felkod(e) + QStringLiteral(" (") + pair.source + ')', true);
-        flushLogs();
+        flushUnlessHeld();
         return;
     }
     const int n = int(files.size());
     if (n == 0) {
         progress_.folderBar(0, 0);
-        flushLogs();
+        flushUnlessHeld();
         return;
     }
     folderSteps_ = 0;
@@ -502,8 +534,12 @@ void BackupEngine::file_copy(int index) {
     progress_.folderBar(0, n);
 
     // Targets are looked up by name when their turn comes, so a target that changed meanwhile is
-    // seen as it is; a missing target folder simply holds nothing.
-    const platform::FolderLookup targets(pair.target);
+    // seen as it is; a missing target folder simply holds nothing. A folder this run has just
+    // made holds no leftovers; for a file or two its names are not worth reading.
+    const platform::FolderLookup targets =
+        pair.made && n <= kLookUpByNameUpTo
+            ? platform::FolderLookup(pair.target, platform::FolderLookup::ByName{})
+            : platform::FolderLookup(pair.target);
     if (!simulated)
         removeLeftoverCopies(pair.target, targets, files);
 
@@ -517,7 +553,7 @@ void BackupEngine::file_copy(int index) {
         const platform::FileEntry& f = files[i];
         const QString source = pair.source + f.name;
         const QString target = pair.target + f.name;
-        progress_.showFile(fileDisplayText(i + 1, n, f.name, f.size));
+        progress_.showFileOf(i + 1, n, f.name, f.size);
         progress_.yield();
         progress_.showTargetFolder(pair.target);
 
@@ -578,7 +614,7 @@ void BackupEngine::file_copy(int index) {
                 }
                 ++ändrade_totalt;
                 countCopied(QStringLiteral("  "), target, f.size);
-                sizeCheck(source, target);
+                sizeCheck(source, target, state.sizes);
             } else if (d == CopyDecision::New) {
                 if (simulated) {
                     simKällor << QStringLiteral("+ ") + source;
@@ -590,7 +626,7 @@ void BackupEngine::file_copy(int index) {
                 }
                 ++nya_totalt;
                 countCopied(QStringLiteral("+ "), target, f.size);
-                sizeCheck(source, target);
+                sizeCheck(source, target, state.sizes);
             } else {
                 if (conflictCheck && f.size != t.size && f.mtime == t.mtime) {
                     ++fel_filstorlek_totalt;
@@ -613,5 +649,5 @@ void BackupEngine::file_copy(int index) {
     if (!cancelled)
         progress_.showFile(QString());
     versionCacheValid_ = false;
-    flushLogs();
+    flushUnlessHeld();
 }

@@ -5,6 +5,7 @@
 #include "run/run_log.h"
 #include "run/target_folders.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -27,6 +28,8 @@ struct FolderPair {
     // Not copied: removed by a folder filter, or its target is taken by a file that could not
     // be put aside.
     bool filtered = false;
+    // The target was made by skapamappar of this run: it holds only what this run put there.
+    bool made = false;
 };
 
 // The current job's folders (List2), read and changed like a QStringList. The folder loop takes
@@ -86,8 +89,11 @@ class RunProgress {
     // A window-log line: the window adds a line break and the time "hh:mm:ss"; `text` begins
     // with a blank.
     virtual void windowLog(const QString&) {}
-    virtual void status(const QString&) {}           // frmmain.lblschema_statuspågår
-    virtual void showFile(const QString&) {}         // txtfil
+    virtual void status(const QString&) {}   // frmmain.lblschema_statuspågår
+    virtual void showFile(const QString&) {} // txtfil
+    // txtfil for file k of n: fileDisplayText of the values. A window that shows it only now and
+    // then may keep the values and make the text when it shows it.
+    virtual void showFileOf(int k, int n, const QString& fileName, qint64 bytes);
     virtual void showTargetFolder(const QString&) {} // txtbackup
     // lbl2, lblantalfel, lblantalfelrätt and imgerr from the engine's counters.
     virtual void countersChanged() {}
@@ -185,6 +191,8 @@ class BackupEngine {
     void skapamappar();
     // The copy rule for the folder List2[index] / List3[index].
     void file_copy(int index);
+    // The same, listing the source folder from `source`, which the caller opened to see it there.
+    void file_copy(int index, const platform::OpenedFolder& source);
     // Keeps the old target aside before it is replaced. Returns false when no version could be
     // made (the error is reported): the target must then stay in place.
     bool versionshantering(const QString& targetPath, int index);
@@ -194,6 +202,11 @@ class BackupEngine {
     // Log lines are gathered and appended in one go; every procedure above flushes before it
     // returns. Throws RunError when a log cannot be written.
     void flushLogs();
+    // While held, file_copy leaves its lines gathered for the next call, writing them once they
+    // are a second old or many; releasing writes them. The folder loop holds them over a job's
+    // folders, so a folder of one file costs no log write of its own. Whoever writes the same
+    // logs directly meanwhile flushes first.
+    void holdLogs(bool hold);
 
   private:
     struct ReplaceState;
@@ -215,7 +228,7 @@ class BackupEngine {
     // Removes what killed copies left in the target folder, found among the names it read.
     void removeLeftoverCopies(const QString& targetFolder, const platform::FolderLookup& targets,
                               const std::vector<platform::FileEntry>& sources);
-    void sizeCheck(const QString& source, const QString& target);
+    void sizeCheck(const QString& source, const QString& target, const platform::CopiedSizes& sizes);
 
     RunProgress& progress_;
     runlog::PendingLines pendingLogs_;
@@ -226,4 +239,7 @@ class BackupEngine {
     std::set<QString> versionNames_;
     bool versionCacheValid_ = false;
     bool inCopy_ = false; // inside file_copy: logs are flushed once at its end
+    bool logsHeld_ = false;
+    QElapsedTimer lastFlush_;
+    void flushUnlessHeld();
 };

@@ -2,9 +2,15 @@
 
 #include "core/program.h"
 #include "platform/files.h"
+#include "platform/parallel.h"
 #include "run/copy_engine.h"
 #include "run/mirror.h"
 #include "run/target_folders.h"
+
+namespace {
+// Fewer folders are listed on the calling thread alone.
+constexpr qsizetype kFoldersForThreads = 64;
+} // namespace
 
 long countFolderFiles(const QString& folder, const QString& pattern) {
     try {
@@ -29,13 +35,21 @@ void BackupEngine::räknaallajobbfiler() {
             continue;
         progress_.selectJob(i);
         const QStringList pieces = folderFilterPieces(m.txtmappfilter);
-        for (const QString& folder : m.listmappar) {
-            progress_.yield();
-            if (matchingFolderFilter(folder, pieces) >= 0 ||
-                isRunOwnFolder(folder, m.combomappar, m.txtbackupmapp, m.txtversionmapp))
-                continue;
-            count += countFolderFiles(folder, m.txtpattern);
-        }
+        QStringList folders;
+        for (const QString& folder : m.listmappar)
+            if (matchingFolderFilter(folder, pieces) < 0 &&
+                !isRunOwnFolder(folder, m.combomappar, m.txtbackupmapp, m.txtversionmapp))
+                folders << folder;
+        // The folders are only read, and the sum does not depend on the order: a few threads
+        // list them at once, while this one keeps the window alive between its folders.
+        std::vector<long> counts(size_t(folders.size()), 0);
+        const QString pattern = m.txtpattern;
+        platform::forEachInParallel(
+            folders.size(), folders.size() < kFoldersForThreads ? 1 : platform::fileSystemThreads(),
+            [&](qsizetype k) { counts[size_t(k)] = countFolderFiles(folders[k], pattern); },
+            [&] { progress_.yield(); });
+        for (long c : counts)
+            count += c;
     }
     if (count > 0) {
         systemLog(QString::number(count) + QStringLiteral(" filer hittades."), false);

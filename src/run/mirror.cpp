@@ -40,7 +40,11 @@ bool isRunOwnFolder(const QString& folder, const QStringList& mainFolders, const
 }
 
 bool sourceFolderPresent(const QString& folder) {
-    return platform::folderExists(folder) && platform::volumePresent(folder);
+    return platform::folderExists(folder) && platform::volumePresentAt(folder);
+}
+
+bool sourceFolderPresent(const QString& folder, const platform::OpenedFolder& opened) {
+    return opened.exists() && platform::volumePresentAt(folder);
 }
 
 void Mirror::resetRun() {

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/files.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -52,6 +54,8 @@ bool isRunOwnFolder(const QString& folder, const QStringList& mainFolders, const
 // A source folder as the copy pass finds it: it exists and its volume is there (an unplugged
 // disk leaves an empty mount folder behind, which is not the disk's content).
 bool sourceFolderPresent(const QString& folder);
+// The same for a folder the caller has opened.
+bool sourceFolderPresent(const QString& folder, const platform::OpenedFolder& opened);
 
 class Mirror {
   public:

@@ -361,7 +361,7 @@ bool RunDriver::jobPass() {
             w_.lblsenastkördajobb_namn->setText(jobName);
             appendLog({QString(), jobName.toUpper()});
             skapamappar();
-            w_.showJobFolders();
+            w_.showJobFolderMarks();
             w_.stäng_program_före_backup();
             writeLastRun(jobName);
             if (!e_.List2.isEmpty()) {
@@ -400,15 +400,29 @@ bool RunDriver::jobPass() {
 }
 
 void RunDriver::folderLoop(const QString& jobName) {
+    // The copy lines of the folders are written together; whatever way the loop is left, they
+    // are written before anything that follows.
+    struct HeldLogs {
+        BackupEngine& e;
+        explicit HeldLogs(BackupEngine& engine) : e(engine) { e.holdLogs(true); }
+        ~HeldLogs() {
+            try {
+                e.holdLogs(false);
+            } catch (const platform::RunError&) {
+                // Only when the loop is left by an error, which reports itself.
+            }
+        }
+    } held(e_);
     for (int k = int(e_.List2.size()) - 1; k >= 0; --k) {
         platform::doEventsThrottled();
         if (cancelled())
-            return;
+            break;
         const QString folder = e_.List2[k];
         if (k < int(e_.List3.size()) && e_.List3[size_t(k)].filtered) {
             w_.removeJobFolder(k);
         } else if (illegalFolderName(folder)) {
             w_.countError();
+            e_.flushLogs();
             try {
                 platform::appendLines(
                     runlog::errLogPath(program().programFolder()),
@@ -420,10 +434,11 @@ void RunDriver::folderLoop(const QString& jobName) {
             }
             runstatus::systemLogError(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") +
                                       folder);
-        } else if (sourceFolderPresent(folder)) {
-            w_.List2->setCurrentRow(k);
+        } else if (const platform::OpenedFolder source(folder); sourceFolderPresent(folder, source)) {
+            // Opening the folder tells that it is there; its files are read from the same handle.
+            w_.markJobFolder(k);
             w_.File1.Path = folder;
-            file_copy(k);
+            file_copy(k, source);
             w_.removeJobFolder(k);
         } else {
             missingFolder(folder);
@@ -431,11 +446,14 @@ void RunDriver::folderLoop(const QString& jobName) {
         folderBarWidth_ += barStep_;
         // Labels follow at a steady rate, not per folder.
         if (!shown_.isValid() || shown_.elapsed() >= 20 || k == 0) {
+            w_.applyProgress(); // the folder marked in the list among the rest
             w_.lblprocent2->resize(folderBarWidth_, w_.lblprocent2->height());
             setFoldersLeft();
             shown_.restart();
         }
     }
+    w_.applyProgress();
+    e_.holdLogs(false); // a log that cannot be written is an error of the run, as before
 }
 
 void RunDriver::missingFolder(const QString& path) {

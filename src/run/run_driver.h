@@ -8,6 +8,9 @@ class frmutförbackup;
 class MainWindowServices;
 struct CurrentJobRecord;
 class BackupEngine;
+namespace platform {
+class OpenedFolder;
+}
 
 // One whole backup run of the backup window (its cmdkörbackup_Click): run start, per-job pass,
 // run end and the window's return to idle. It works on the window's controls and form
@@ -46,7 +49,7 @@ class RunDriver {
     void provskriv_tillbackupmapp();
     void räknaallajobbfiler();
     void skapamappar();
-    void file_copy(int k);
+    void file_copy(int k, const platform::OpenedFolder& source);
     void writeLastRun(const QString& jobName);
 
     // Helpers.

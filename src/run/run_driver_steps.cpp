@@ -17,6 +17,6 @@ void RunDriver::skapamappar() {
     e_.skapamappar();
 }
 
-void RunDriver::file_copy(int k) {
-    e_.file_copy(k);
+void RunDriver::file_copy(int k, const platform::OpenedFolder& source) {
+    e_.file_copy(k, source);
 }

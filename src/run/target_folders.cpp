@@ -2,6 +2,7 @@
 
 #include "core/program.h"
 #include "platform/files.h"
+#include "platform/parallel.h"
 #include "platform/paths.h"
 #include "platform/vb.h"
 #include "run/copy_engine.h"
@@ -16,6 +17,8 @@ QStringList folderFilterPieces(const QString& filterText) {
 }
 
 int matchingFolderFilter(const QString& path, const QStringList& pieces) {
+    if (pieces.isEmpty())
+        return -1;
     const QString lower = path.toLower();
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         const QString p = pieces[i].toLower();
@@ -126,6 +129,50 @@ bool BackupEngine::putAsideFileInTheWay(const QString& target, const QString& ba
     }
 }
 
+namespace {
+
+// What the look at one target folder found, on a thread of its own.
+enum class TargetState : unsigned char { NotLooked, There, SourceGone, Made, NotMade };
+
+// Looks at and makes the target folders of a stretch of the job's folders, in their order: each
+// target that is missing gets made when its source folder is there. While the targets met are
+// there, each is looked at before it is made (an unchanged run reads one status per folder);
+// once one was missing, the next ones are made straight away (a first run makes each with one
+// call).
+struct TargetStretch {
+    std::vector<qsizetype> index;
+    QStringList sources, targets;
+    std::vector<TargetState>* states = nullptr;
+
+    void operator()() const {
+        bool making = false;
+        for (size_t i = 0; i < index.size(); ++i) {
+            TargetState& state = (*states)[size_t(index[i])];
+            if (!making && platform::folderExists(targets[qsizetype(i)])) {
+                state = TargetState::There;
+                continue;
+            }
+            // A source folder that is gone gets no empty target folder: the folder loop
+            // reports it as missing, and a job may name many thousands of such folders.
+            if (!platform::folderExists(sources[qsizetype(i)])) {
+                state = TargetState::SourceGone;
+                continue;
+            }
+            try {
+                making = platform::makeMissingPath(targets[qsizetype(i)]);
+                state = making ? TargetState::Made : TargetState::There;
+            } catch (const RunError&) {
+                state = TargetState::NotMade; // dealt with in the folders' order afterwards
+            }
+        }
+    }
+};
+
+// Folders handed to a thread at a time.
+constexpr qsizetype kStretch = 32;
+
+} // namespace
+
 void BackupEngine::skapamappar() {
     const CurrentJobRecord& m = program().job();
     const ProgramSettings& s = program().settings();
@@ -140,52 +187,87 @@ void BackupEngine::skapamappar() {
     const QStringList pieces = folderFilterPieces(m.txtmappfilter);
 
     List3.clear();
+    const qsizetype count = List2.size();
+    // The target folders are looked at and made by a few threads, a stretch of folders at a
+    // time, while this thread goes through the folders as before; it hands out no folder after
+    // a cancel, so the folders made are those before it. Whatever went wrong is dealt with
+    // afterwards, folder by folder in their order.
+    std::vector<TargetState> states(size_t(count), TargetState::NotLooked);
+    {
+        platform::TaskPool pool(simulated ? 0 : platform::fileSystemThreads(),
+                                2 * platform::fileSystemThreads());
+        TargetStretch stretch;
+        auto handOut = [&] {
+            if (stretch.index.empty())
+                return;
+            stretch.states = &states;
+            pool.submit(std::move(stretch));
+            stretch = TargetStretch();
+        };
+        for (qsizetype j = 0; j < count; ++j) {
+            progress_.yield();
+            if (progress_.cancelled())
+                break;
+            const QString source = List2[j];
+            const int f = matchingFolderFilter(source, pieces);
+            if (f >= 0) {
+                if (!hideFiltered)
+                    logLine(QStringLiteral("log.txt"), QStringLiteral("Bortfiltrerad mapp (filter: ") +
+                                                           pieces[f] + QStringLiteral("): ") + source);
+                List3.push_back(FolderPair{source, QString(), true});
+                List2[j] = QStringLiteral("EXKLUDERAD: ") + source;
+                continue;
+            }
+            const QString target = targetFolderFor(source, backup, absolute, mainFolder, withName);
+            progress_.showTargetFolder(target);
+            List3.push_back(FolderPair{platform::withTrailingSeparator(source), target, false});
+            if (simulated)
+                continue;
+            stretch.index.push_back(qsizetype(List3.size()) - 1);
+            stretch.sources << source;
+            stretch.targets << target;
+            if (qsizetype(stretch.index.size()) >= kStretch)
+                handOut();
+        }
+        handOut();
+        pool.wait();
+    }
+
     // Target folders under a file that could not be put aside: reported once, then left out.
     QStringList blocked;
-    const qsizetype count = List2.size();
-    for (qsizetype j = 0; j < count; ++j) {
-        progress_.yield();
-        if (progress_.cancelled())
-            break;
-        const QString source = List2[j];
-        const int f = matchingFolderFilter(source, pieces);
-        if (f >= 0) {
-            if (!hideFiltered)
-                logLine(QStringLiteral("log.txt"), QStringLiteral("Bortfiltrerad mapp (filter: ") +
-                                                       pieces[f] + QStringLiteral("): ") + source);
-            List3.push_back(FolderPair{source, QString(), true});
-            List2[j] = QStringLiteral("EXKLUDERAD: ") + source;
+    for (size_t j = 0; j < List3.size(); ++j) {
+        FolderPair& pair = List3[j];
+        const TargetState state = states[j];
+        if (state == TargetState::NotLooked || state == TargetState::SourceGone)
+            continue;
+        const QString source = List2[qsizetype(j)];
+        const QString& target = pair.target;
+        if (!blocked.isEmpty() && std::any_of(blocked.begin(), blocked.end(), [&](const QString& b) {
+                return platform::isSameOrBelow(target, b);
+            })) {
+            // Left out, as long as its source is there (a target found there was not asked).
+            if (state != TargetState::There || platform::folderExists(source))
+                pair.filtered = true;
             continue;
         }
-        const QString target = targetFolderFor(source, backup, absolute, mainFolder, withName);
-        progress_.showTargetFolder(target);
-        List3.push_back(FolderPair{platform::withTrailingSeparator(source), target, false});
-        // A source folder that is gone gets no empty target folder: the folder loop reports it
-        // as missing, and a job may name many thousands of such folders.
-        if (simulated || !platform::folderExists(source))
+        if (state == TargetState::There)
             continue;
-        if (std::any_of(blocked.begin(), blocked.end(),
-                        [&](const QString& b) { return platform::isSameOrBelow(target, b); })) {
-            List3.back().filtered = true;
+        if (state == TargetState::Made) {
+            // Nothing but this run puts anything into a folder it has just made.
+            pair.made = true;
             continue;
         }
-        auto make = [&] {
-            try {
-                platform::makePath(target);
-                return true;
-            } catch (const RunError&) {
-                return false; // noticed below, as a folder that is not there
-            }
-        };
-        if (make())
-            continue;
         // A file where the folder must go is the rare reason; only then is it looked for.
         if (!putAsideFileInTheWay(target, backup, source)) {
-            List3.back().filtered = true;
+            pair.filtered = true;
             blocked << target;
             continue;
         }
-        make();
+        try {
+            platform::makePath(target);
+        } catch (const RunError&) {
+            // noticed below, as a folder that is not there
+        }
         if (!platform::folderExists(target)) {
             const QString text =
                 QStringLiteral("Felkod 53. Sökvägen är för lång, mappen verkar inte ha skapats. (Jobb: ") +

@@ -174,3 +174,40 @@ TEST_F(TargetFoldersTest, AFileInTheTargetFoldersPlaceIsPutAsideOnlyOnceAVersion
               "en fil");
     EXPECT_EQ(engine->antalfel, 1);
 }
+
+// Many folders, nested and in the job's order, are looked at and made a stretch at a time by
+// several threads; a file in the way of one of them is put aside as with a few folders, and the
+// folders below it are made after it.
+TEST_F(TargetFoldersTest, ManyNestedFoldersAreAllMadeAndAFileInTheWayIsStillPutAside) {
+    m->txtmappfilter.clear();
+    engine->List2.clear();
+    for (int a = 0; a < 12; ++a)
+        for (int b = 0; b < 12; ++b) {
+            const QString top = work(QString("src/a%1").arg(a));
+            if (b == 0) {
+                testutil::makeDir(top);
+                engine->List2 << top;
+            }
+            testutil::makeDir(top + QString("/b%1").arg(b));
+            engine->List2 << top + QString("/b%1").arg(b);
+        }
+    engine->List2 << work("src/borta");
+    const QString inTheWay = platform::relativeTarget(backup, work("src/a5")).chopped(1);
+    testutil::makeDir(platform::parentPath(inTheWay));
+    testutil::writeFile(inTheWay, "en fil", at());
+
+    engine->skapamappar();
+    ASSERT_EQ(engine->List3.size(), size_t(engine->List2.size()));
+    for (qsizetype j = 0; j + 1 < engine->List2.size(); ++j) {
+        EXPECT_TRUE(QDir(engine->List3[size_t(j)].target).exists()) << engine->List2[j].toStdString();
+        EXPECT_FALSE(engine->List3[size_t(j)].filtered);
+    }
+    EXPECT_FALSE(QFileInfo::exists(engine->List3.back().target));
+    EXPECT_EQ(engine->antalfel, 0);
+
+    // An unchanged second pass finds every folder there and made none of them.
+    engine->skapamappar();
+    for (const FolderPair& p : engine->List3)
+        EXPECT_FALSE(p.made);
+    EXPECT_EQ(engine->antalfel, 0);
+}
