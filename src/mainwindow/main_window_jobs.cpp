@@ -128,6 +128,7 @@ void frmmain::createJobControls() {
     combomappar_list->setGeometry(twips(120), twips(660), twips(3600), twips(700));
     listmappar_list = new QListWidget(details);
     listmappar_list->setObjectName(QStringLiteral("listmappar"));
+    listmappar_list->setUniformItemSizes(true); // a job may list tens of thousands of folders
     listmappar_list->setGeometry(twips(120), twips(1440), twips(3600), twips(900));
     txtsammanställning_text = new QTextEdit(details);
     txtsammanställning_text->setObjectName(QStringLiteral("txtsammanställning"));

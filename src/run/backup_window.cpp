@@ -174,6 +174,9 @@ void frmutförbackup::createControls() {
     Frame2 = named(new QGroupBox(QStringLiteral("Sammanställning för valt jobb:"), this), "Frame2");
     place(Frame2, 4725, 120, 6180, 6000);
     List2 = named(new QListWidget(Frame2), "List2");
+    // A job may list tens of thousands of folders, hidden one by one as they are done: rows of
+    // one height spare laying out every row's text again each time.
+    List2->setUniformItemSizes(true);
     place(List2, 120, 240, 5955, 3300);
     txtsammanställning = named(new QPlainTextEdit(Frame2), "txtsammanställning");
     txtsammanställning->setReadOnly(true);
