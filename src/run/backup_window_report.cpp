@@ -183,9 +183,9 @@ void frmutförbackup::visa_simulerad_backup() {
         return;
     frmsimuleradbackup* s = program().form<frmsimuleradbackup>();
     s->List1->clear();
-    s->List2.clear();
-    for (qsizetype i = 0; i < e.simKällor.size(); ++i)
-        s->addEntry(e.simKällor[i], i < e.simMål.size() ? e.simMål[i] : QString());
+    s->List1->addItems(e.simKällor);
+    s->List2 = e.simMål.mid(0, e.simKällor.size());
+    s->List2.resize(e.simKällor.size());
     s->setWindowTitle(QStringLiteral("Simulerad backup"));
     QString info =
         QStringLiteral("Den simulerade backupen är slutförd. Nedan ser du filer som är nyare eller ändrade "

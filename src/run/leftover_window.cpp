@@ -69,6 +69,7 @@ frmsyncfilermappar::frmsyncfilermappar() {
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    List1->setUniformItemSizes(true); // a mirror may leave tens of thousands of entries
     List1->setAccessibleName(QStringLiteral("Överblivna filer och mappar"));
     chkpapperskorgen = new QCheckBox(QStringLiteral("Flytta till papperskorgen"), this);
     chkpapperskorgen->setObjectName(QStringLiteral("chkpapperskorgen"));
@@ -117,8 +118,7 @@ QStringList frmsyncfilermappar::entries() const {
 void frmsyncfilermappar::cmdraderaalla_Click() {
     if (deleting_)
         return;
-    for (int i = 0; i < List1->count(); ++i)
-        List1->item(i)->setSelected(true);
+    List1->selectAll(); // one range: marking row by row grows slower with every row
     cmdraderamarkerad_Click();
 }
 

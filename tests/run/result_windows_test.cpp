@@ -106,6 +106,32 @@ TEST_F(SimulationWindowTest, DiskFullStopsThePassAndKeepsTheRemainingEntries) {
     EXPECT_EQ(w->lblantalfel->text(), "1");
 }
 
+TEST_F(SimulationWindowTest, CopyMarkedTakesOnlyTheMarkedRowsAndKeepsTheOthersWithTheirTargets) {
+    for (const char* n : {"a", "b", "c", "d", "e"})
+        writeFile(work(QStringLiteral("src/%1.txt").arg(n)), n, fresh);
+    for (const char* n : {"a", "b", "c", "d", "e"})
+        w->addEntry("+ " + work(QStringLiteral("src/%1.txt").arg(n)),
+                    "+ " + work(QStringLiteral("dst/%1.txt").arg(n)));
+    for (int row : {0, 2, 3})
+        w->List1->item(row)->setSelected(true);
+
+    w->cmdkopieramarkerad_Click();
+
+    for (const char* n : {"a", "c", "d"})
+        EXPECT_TRUE(QFile::exists(work(QStringLiteral("dst/%1.txt").arg(n)))) << n;
+    for (const char* n : {"b", "e"})
+        EXPECT_FALSE(QFile::exists(work(QStringLiteral("dst/%1.txt").arg(n)))) << n;
+    ASSERT_EQ(w->List1->count(), 2);
+    EXPECT_EQ(w->List1->item(0)->text(), "+ " + work("src/b.txt"));
+    EXPECT_EQ(w->List1->item(1)->text(), "+ " + work("src/e.txt"));
+    EXPECT_EQ(w->List2, QStringList({"+ " + work("dst/b.txt"), "+ " + work("dst/e.txt")}));
+    // The rows left are copied to their own targets.
+    w->cmdkopieraalla_Click();
+    EXPECT_EQ(testutil::readBytes(work("dst/b.txt")), "b");
+    EXPECT_EQ(testutil::readBytes(work("dst/e.txt")), "e");
+    EXPECT_EQ(w->List1->count(), 0);
+}
+
 class LeftoverWindowTest : public ProgramTest {
   protected:
     void SetUp() override {
