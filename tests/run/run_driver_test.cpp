@@ -125,6 +125,21 @@ TEST_F(RunDriverTest, AManualRunCopiesNewFilesAndWritesTheWholeLog) {
     EXPECT_EQ(w->List1->item(0)->text(), "Dokument (0 kopierade filer)");
 }
 
+TEST_F(RunDriverTest, DoneFoldersLeaveTheFolderListAndTheMissingOnesStayInStep) {
+    frmutförbackup* w = prog().form<frmutförbackup>();
+    w->engine().List2 = QStringList({"/m/a", "/m/gone1", "/m/b", "/m/c", "/m/gone2"});
+    w->showJobFolders();
+    // Folders are done from the last; the missing ones are passed over.
+    for (int k : {3, 2, 0})
+        w->removeJobFolder(k);
+    QStringList shown;
+    for (int i = 0; i < w->List2->count(); ++i)
+        if (!w->List2->isRowHidden(i))
+            shown << w->List2->item(i)->text();
+    EXPECT_EQ(shown, QStringList({"/m/gone1", "/m/gone2"}));
+    EXPECT_EQ(QStringList(w->engine().List2), shown);
+}
+
 TEST_F(RunDriverTest, AJobWithoutFoldersStillGetsItsLinesAndLastRun) {
     const QString dst = work("backup");
     testutil::makeDir(dst);
