@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -129,6 +130,17 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int mappar = 0, filer = 0;
     const bool trash = chkpapperskorgen->isChecked();
+    // Handled rows leave the list together a few times a second: each change of the list lays out
+    // all its rows again. Rows are handled from the last, so taking them later moves no row before.
+    std::vector<int> handledShown;
+    QElapsedTimer sinceTaken;
+    sinceTaken.start();
+    auto takeHandled = [&] {
+        for (int r : handledShown)
+            delete List1->takeItem(r);
+        handledShown.clear();
+        sinceTaken.restart();
+    };
     try {
         for (int i = List1->count() - 1; i >= 0; --i) {
             platform::doEventsThrottled();
@@ -158,9 +170,13 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
                     ++filer;
                 }
             }
-            delete List1->takeItem(i);
+            handledShown.push_back(i);
+            if (sinceTaken.elapsed() >= 250)
+                takeHandled();
         }
+        takeHandled();
     } catch (const platform::RunError& e) {
+        takeHandled();
         QApplication::restoreOverrideCursor();
         deleting_ = false;
         Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod. "),

@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -228,6 +229,24 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             return guess;
         return List1->row(marked[k]);
     };
+    // Handled entries leave the list together a few times a second: each change of the list lays
+    // out all its rows again.
+    std::vector<size_t> handledShown;
+    QElapsedTimer sinceTaken;
+    sinceTaken.start();
+    auto takeHandled = [&] {
+        for (size_t h : handledShown) {
+            const int r = rowOf(h);
+            if (r < 0)
+                continue;
+            delete List1->takeItem(r);
+            if (r < List2.size())
+                List2.removeAt(r);
+            ++removed;
+        }
+        handledShown.clear();
+        sinceTaken.restart();
+    };
     for (size_t k = 0; k < marked.size(); ++k) {
         QListWidgetItem* item = marked[k];
         platform::doEventsThrottled();
@@ -340,16 +359,13 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
         }
         if (stop)
             break;
-        const int r = rowOf(k);
-        if (r >= 0) {
-            delete List1->takeItem(r);
-            if (r < List2.size())
-                List2.removeAt(r);
-            ++removed;
-        }
+        handledShown.push_back(k);
+        if (sinceTaken.elapsed() >= 250)
+            takeHandled();
         barWidth += step;
         lblprocent1->resize(int(barWidth), lblprocent1->height());
     }
+    takeHandled();
 
     lblprocent1->resize(Picture3->width(), lblprocent1->height());
     QStringList result{QStringLiteral("Resultat:")};

@@ -156,6 +156,24 @@ TEST_F(LeftoverWindowTest, DeleteAllRemovesFoldersAndFilesAndLogsTheCounts) {
         "Användaren raderade 2 mappar och 3 filer från speglingsloggen."));
 }
 
+TEST_F(LeftoverWindowTest, DeleteMarkedTakesOnlyTheMarkedRows) {
+    const QStringList names = {"0.txt", "1.txt", "2.txt", "3.txt", "4.txt", "5.txt"};
+    for (const QString& n : names) {
+        writeFile(work("b/" + n), "x");
+        w->List1->addItem(work("b/" + n));
+    }
+    for (int row : {0, 1, 3, 5})
+        w->List1->item(row)->setSelected(true);
+    w->cmdraderamarkerad_Click();
+    for (const char* gone : {"0.txt", "1.txt", "3.txt", "5.txt"})
+        EXPECT_FALSE(QFile::exists(work(QStringLiteral("b/") + gone))) << gone;
+    QStringList left;
+    for (int i = 0; i < w->List1->count(); ++i)
+        left << w->List1->item(i)->text();
+    EXPECT_EQ(left, QStringList({work("b/2.txt"), work("b/4.txt")}));
+    EXPECT_EQ(w->lblinfo->text(), "0 mapp(ar) och 2 fil(er) kan raderas.");
+}
+
 TEST_F(LeftoverWindowTest, DeletingALinkNeverTouchesWhatItPointsTo) {
     writeFile(work("outside/keep.txt"), "keep");
     testutil::makeDir(work("b"));
