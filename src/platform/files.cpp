@@ -536,7 +536,7 @@ int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelle
             return 0;
         }
     }
-    static std::vector<char> buffer(1u << 20);
+    thread_local std::vector<char> buffer(1u << 20);
     for (;;) {
         if (bounded && done >= size)
             return 0;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace platform {
 
@@ -76,7 +77,7 @@ void clearVolumeParents() {
 }
 
 QString volumeRoot(const QString& path) {
-    for (const QString& parent : volumeParents()) {
+    for (const QString& parent : std::as_const(volumeParents())) { // read by several threads at once
         if (path.startsWith(parent)) {
             const QString rest = path.mid(parent.size());
             const QString name = rest.section('/', 0, 0, QString::SectionSkipEmpty);

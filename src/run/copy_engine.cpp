@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "platform/events.h"
 #include "platform/files.h"
+#include "platform/parallel.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
@@ -14,6 +15,8 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <future>
 
 using platform::RunError;
 
@@ -148,6 +151,13 @@ const QString kLogEx = QStringLiteral("log_ex.txt");
 const QString kDiskFull =
     QStringLiteral("Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
 constexpr double kDialogCopyMb = 50.0;
+// New files whose copies may go on while the engine goes ahead to the next files, and their
+// bytes: a cancel waits for no more than these, and a big file is copied before the engine goes on.
+constexpr qsizetype kCopiesAhead = 128;
+constexpr qint64 kBytesAhead = 64 << 20;
+// New files handed to a copying thread at once: handing over each small file alone costs as much
+// as copying it.
+constexpr size_t kBatchFiles = 16;
 // Reading a folder's names costs about as much as looking up this many names one by one.
 constexpr int kLookUpByNameUpTo = 3;
 // Held log lines are written at least this often (milliseconds).
@@ -230,8 +240,142 @@ struct BackupEngine::ReplaceState {
     platform::CopiedSizes sizes; // of the plain copy, for the size check
 };
 
+namespace {
+struct CopyOutcome {
+    bool failed = false;
+    RunError error;
+    platform::CopiedSizes sizes;
+};
+} // namespace
+
+struct BackupEngine::CopyBatch {
+    std::vector<std::pair<QString, QString>> files; // source, target
+    std::vector<CopyOutcome> outcomes;              // written by the copying thread
+    std::shared_future<void> done;
+    bool handedOut = false;
+};
+
+struct BackupEngine::PendingCopy {
+    QString source, target;
+    QString folder; // the target's folder, ending in '/'
+    qint64 size = 0;
+    qint64 mtime = 0;
+    int index = 0;
+    std::shared_ptr<CopyBatch> batch;
+    size_t slot = 0; // in batch
+};
+
 BackupEngine::BackupEngine(RunProgress& progress)
     : progress_(progress), pendingLogs_(program().programFolder()) {}
+
+bool BackupEngine::bigCopyWithDialog(qint64 bytes) const {
+    return megabytes(bytes) > kDialogCopyMb && settings().chkvisafilecopy && progress_.windowVisible();
+}
+
+bool BackupEngine::excludedQuietly(const platform::FileEntry& f, const QString& source) const {
+    const CurrentJobRecord& m = program().job();
+    try {
+        return excludedBySize(f.size, m.txtexmb) || excludedByType(source, m.txtexpattern) ||
+               excludedByName(f.name, m.txtexfiler);
+    } catch (const RunError&) {
+        return true; // a bad size limit: the copy rule reports it in the files' order
+    }
+}
+
+void BackupEngine::copyNew(const QString& source, const QString& target, const platform::FileEntry& f,
+                           int index) {
+    if (!openBatch_)
+        openBatch_ = std::make_shared<CopyBatch>();
+    openBatch_->files.emplace_back(source, target);
+    copies_.push_back(PendingCopy{source, target, platform::parentPath(target) + '/', f.size, f.mtime, index,
+                                  openBatch_, openBatch_->files.size() - 1});
+    bytesAhead_ += f.size;
+    if (openBatch_->files.size() >= kBatchFiles || bytesAhead_ > kBytesAhead)
+        handOutBatch();
+    // The counters and logs keep up with the copies done, and this thread stays no more than
+    // kCopiesAhead files (kBytesAhead bytes) ahead of them: a cancel waits for little.
+    bookCopies(kCopiesAhead);
+}
+
+void BackupEngine::handOutBatch() {
+    if (!openBatch_)
+        return;
+    if (!copyPool_) {
+        const int threads = platform::fileSystemThreads();
+        copyPool_ = std::make_unique<platform::TaskPool>(threads, 2 * threads);
+    }
+    std::shared_ptr<CopyBatch> b = std::move(openBatch_);
+    openBatch_.reset();
+    b->outcomes.resize(b->files.size());
+    // The thread touches nothing but the batch's own names and outcomes.
+    auto copy = std::make_shared<std::packaged_task<void()>>([b] {
+        for (size_t i = 0; i < b->files.size(); ++i) {
+            CopyOutcome& o = b->outcomes[i];
+            try {
+                platform::copyKeepTime(b->files[i].first, b->files[i].second, {}, {}, &o.sizes);
+            } catch (const RunError& e) {
+                o.failed = true;
+                o.error = e;
+            }
+        }
+    });
+    b->done = copy->get_future().share();
+    b->handedOut = true;
+    copyPool_->submit([copy] { (*copy)(); });
+}
+
+void BackupEngine::bookCopies(qsizetype leave) {
+    if (booking_)
+        return; // a log flushed while a copy is booked: the copies after it wait their turn
+    booking_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{booking_};
+    while (!copies_.empty()) {
+        const CopyBatch& front = *copies_.front().batch;
+        if (qsizetype(copies_.size()) <= leave && bytesAhead_ <= kBytesAhead &&
+            (!front.handedOut || front.done.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
+            return;
+        if (!front.handedOut)
+            handOutBatch(); // the copy waited for is among the last, not handed out yet
+        PendingCopy c = std::move(copies_.front());
+        copies_.pop_front();
+        bytesAhead_ -= c.size;
+        c.batch->done.get();
+        const CopyOutcome& o = c.batch->outcomes[c.slot];
+        if (copiesStopped_) {
+            // The disk filled up at an earlier file: the run ends there, as if this file had
+            // never been reached, so a new copy made meanwhile is taken away again; only when
+            // what lies there is that copy (a file the user put there meanwhile stays).
+            const platform::FileInfo fi = o.failed ? platform::FileInfo{} : platform::fileInfo(c.target);
+            if (fi.isFile && !fi.isLink && fi.size == o.sizes.target && fi.mtime == c.mtime) {
+                try {
+                    platform::removeFile(c.target);
+                } catch (const RunError&) {
+                }
+            }
+            continue;
+        }
+        ReplaceState state;
+        state.sizes = o.sizes;
+        if (o.failed) {
+            handleCopyError(o.error, c.source, c.target, c.size, c.mtime, true, false, c.index, state);
+            copiesStopped_ = o.error.number == 61;
+            continue;
+        }
+        try {
+            ++nya_totalt;
+            countCopied(QStringLiteral("+ "), c.target, c.size);
+            sizeCheck(c.source, c.target, state.sizes);
+            progress_.busy(false);
+            ++genomsökta_totalt;
+        } catch (const RunError& e) {
+            handleCopyError(e, c.source, c.target, c.size, c.mtime, false, false, c.index, state);
+        }
+    }
+    copiesStopped_ = false;
+}
 
 BackupEngine::~BackupEngine() {
     try {
@@ -290,6 +434,8 @@ void BackupEngine::flushUnlessHeld() {
 }
 
 void BackupEngine::flushLogs() {
+    // Copies still going on come first: their lines go before whatever follows them.
+    bookCopies(0);
     lastFlush_.start();
     pendingLogs_.flush();
 }
@@ -301,7 +447,8 @@ void BackupEngine::systemLog(const QString& text, bool error) {
 }
 
 void BackupEngine::progressUpdate() {
-    ++folderSteps_;
+    // A copy booked while the next folder is under way counts in that folder's bar: never past it.
+    folderSteps_ = std::min(folderSteps_ + 1, folderFiles_);
     progress_.folderBar(folderSteps_, folderFiles_);
     progress_.totalBar(genomsökta_totalt, filtotal);
 }
@@ -356,8 +503,7 @@ void BackupEngine::sizeCheck(const QString& source, const QString& target,
 // and the new copy takes its name. When no version could be made the old target stays.
 void BackupEngine::copyOne(const QString& source, const QString& target, qint64 bytes, bool replaced,
                            int index, ReplaceState& state) {
-    const bool dialog =
-        megabytes(bytes) > kDialogCopyMb && settings().chkvisafilecopy && progress_.windowVisible();
+    const bool dialog = bigCopyWithDialog(bytes);
     auto copy = [&](const QString& to) {
         if (dialog)
             copyWithDialog(source, to, bytes);
@@ -508,10 +654,18 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
         ~InCopy() { flag = false; }
     } inCopy(inCopy_);
 
+    // Copies still going on into this folder, or out of a folder they go into, are done first.
+    if (std::any_of(copies_.begin(), copies_.end(),
+                    [&](const PendingCopy& c) { return c.folder == pair.target || c.folder == pair.source; }))
+        bookCopies(0);
     std::vector<platform::FileEntry> files;
     try {
         files = source.files(m.txtpattern);
     } catch (const RunError& e) {
+        // The copies before come first, and a full disk among them ends the run before this.
+        bookCopies(0);
+        if (progress_.cancelled())
+            return;
         // The folder could not be read: one error for the folder, and on with the next.
         ++misslyckade_totalt;
         countError();
@@ -540,6 +694,10 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
         pair.made && n <= kLookUpByNameUpTo
             ? platform::FolderLookup(pair.target, platform::FolderLookup::ByName{})
             : platform::FolderLookup(pair.target);
+    // The program's own folder is written while the run goes on (its logs and settings): its
+    // files are copied here, between such writes, never beside them.
+    const bool pipelined =
+        logsHeld_ && !simulated && !platform::isSameOrBelow(pair.source, program().programFolder());
     if (!simulated)
         removeLeftoverCopies(pair.target, targets, files);
 
@@ -556,6 +714,28 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
         progress_.showFileOf(i + 1, n, f.name, f.size);
         progress_.yield();
         progress_.showTargetFolder(pair.target);
+
+        // A new file of an ordinary folder is copied on another thread while this one goes on
+        // to the next files; what follows its copy is done in the files' order (bookCopies).
+        platform::FileEntry t;
+        bool looked = false;
+        bool exists = false;
+        if (pipelined && !f.refused && !bigCopyWithDialog(f.size) && !excludedQuietly(f, source)) {
+            exists = targets.find(f.name, t);
+            looked = true;
+            if (!exists) {
+                progress_.busy(true);
+                copyNew(source, target, f, index);
+                continue;
+            }
+        }
+        // Everything else is done in the files' order, after the copies before it; a full disk
+        // among them ends the run before this file, as it would have without them.
+        bookCopies(0);
+        if (progress_.cancelled()) {
+            cancelled = true;
+            break;
+        }
 
         if (f.refused) {
             ++misslyckade_totalt;
@@ -591,8 +771,8 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
             }
 
             progress_.busy(true);
-            platform::FileEntry t;
-            const bool exists = targets.find(f.name, t);
+            if (!looked)
+                exists = targets.find(f.name, t);
             const CopyDecision d = decideCopy(exists, f.mtime, exists ? t.mtime : 0);
             if (d == CopyDecision::Replace) {
                 replaced = true;

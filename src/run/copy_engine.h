@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/parallel.h"
 #include "platform/vb.h"
 #include "run/run_log.h"
 #include "run/target_folders.h"
@@ -8,7 +9,9 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -207,6 +210,9 @@ class BackupEngine {
     // folders, so a folder of one file costs no log write of its own. Whoever writes the same
     // logs directly meanwhile flushes first.
     void holdLogs(bool hold);
+    // Waits for the copies still going on and does what follows them; whoever goes on with the
+    // run without file_copy calls this first and then looks whether the run was stopped.
+    void finishCopies() { bookCopies(0); }
 
   private:
     struct ReplaceState;
@@ -242,4 +248,24 @@ class BackupEngine {
     bool logsHeld_ = false;
     QElapsedTimer lastFlush_;
     void flushUnlessHeld();
+
+    // While the logs are held (the folder loop), the copy of a new file runs on another thread
+    // and the engine goes on with the next files; what follows a copy (counters, log line, size
+    // check, error) is done in the files' order, before anything else the engine does.
+    struct CopyBatch;
+    struct PendingCopy;
+    std::deque<PendingCopy> copies_;
+    std::shared_ptr<CopyBatch> openBatch_; // the last copies, not handed to a thread yet
+    void handOutBatch();
+    std::unique_ptr<platform::TaskPool> copyPool_;
+    bool booking_ = false;
+    qint64 bytesAhead_ = 0;      // the sizes of the copies in copies_
+    bool copiesStopped_ = false; // the disk filled up: the copies after that file are undone
+    bool bigCopyWithDialog(qint64 bytes) const;
+    // Left out by the size, type or name filter, or not known without an error.
+    bool excludedQuietly(const platform::FileEntry& f, const QString& source) const;
+    void copyNew(const QString& source, const QString& target, const platform::FileEntry& f, int index);
+    // Does what follows the copies that are done, in their order, waiting for them while more
+    // than `leave` are left.
+    void bookCopies(qsizetype leave = 0);
 };

@@ -46,7 +46,7 @@ void BackupEngine::räknaallajobbfiler() {
         const QString pattern = m.txtpattern;
         platform::forEachInParallel(
             folders.size(), folders.size() < kFoldersForThreads ? 1 : platform::fileSystemThreads(),
-            [&](qsizetype k) { counts[size_t(k)] = countFolderFiles(folders[k], pattern); },
+            [&](qsizetype k) { counts[size_t(k)] = countFolderFiles(folders.at(k), pattern); },
             [&] { progress_.yield(); });
         for (long c : counts)
             count += c;

@@ -421,8 +421,10 @@ void RunDriver::folderLoop(const QString& jobName) {
         if (k < int(e_.List3.size()) && e_.List3[size_t(k)].filtered) {
             w_.removeJobFolder(k);
         } else if (illegalFolderName(folder)) {
-            w_.countError();
             e_.flushLogs();
+            if (cancelled())
+                break; // the disk filled up at a copy before this folder
+            w_.countError();
             try {
                 platform::appendLines(
                     runlog::errLogPath(program().programFolder()),
@@ -441,6 +443,9 @@ void RunDriver::folderLoop(const QString& jobName) {
             file_copy(k, source);
             w_.removeJobFolder(k);
         } else {
+            e_.finishCopies();
+            if (cancelled())
+                break; // the disk filled up at a copy before this folder
             missingFolder(folder);
         }
         folderBarWidth_ += barStep_;
