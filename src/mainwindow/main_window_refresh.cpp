@@ -26,6 +26,27 @@ void editorRescan(const QString& folder) {
     e->uppdatera_innehåll();
 }
 
+// Selects the editor's main folder at `row` (by position) and rescans it.
+void editorRescanAt(int row) {
+    frmaddmapp* e = program().form<frmaddmapp>();
+    e->combomappar->setCurrentRow(row);
+    e->uppdatera_innehåll();
+}
+
+QString countsText(const QString& head, qsizetype before, qsizetype after) {
+    return head + QStringLiteral("\r\nFöre: ") + QString::number(before) +
+           QStringLiteral(" mappar\r\nEfter: ") + QString::number(after) + QStringLiteral(" mappar");
+}
+
+QString countsLogLine(qsizetype before, qsizetype after) {
+    return QStringLiteral("Uppdatering av mappstruktur klar. Före: ") + QString::number(before) +
+           QStringLiteral(" mappar. Efter: ") + QString::number(after) + QStringLiteral(" mappar");
+}
+
+QString rescanLogLine(const QString& folder) {
+    return QStringLiteral("Uppdaterar mappstruktur för mappen \"") + folder + QStringLiteral("\".");
+}
+
 void editorSave() {
     program().form<frmaddmapp>()->ok_spara();
 }
@@ -45,8 +66,7 @@ void frmmain::uppdatera_huvudmappar() {
         const QStringList mains = record().combomappar;
         for (int i = 0; i < mains.size(); ++i) {
             setCombomapparIndex(i);
-            appendSystemLog(QStringLiteral("Uppdaterar mappstruktur för mappen \"") + mains[i] +
-                            QStringLiteral("\"."));
+            appendSystemLog(rescanLogLine(mains[i]));
             editorRescan(mains[i]);
         }
         editorSave();
@@ -58,14 +78,9 @@ void frmmain::uppdatera_huvudmappar() {
             knappar_låsupp();
         const qsizetype after = record().listmappar.size();
         if (windowTitle() == QLatin1String("Tamrel Backup")) {
-            Module1::logga_meddelande(0, -1,
-                                      QStringLiteral("Uppdatering klar.\r\nFöre: ") +
-                                          QString::number(before) + QStringLiteral(" mappar\r\nEfter: ") +
-                                          QString::number(after) + QStringLiteral(" mappar"),
+            Module1::logga_meddelande(0, -1, countsText(QStringLiteral("Uppdatering klar."), before, after),
                                       QString());
-            appendSystemLog(QStringLiteral("Uppdatering av mappstruktur klar. Före: ") +
-                            QString::number(before) + QStringLiteral(" mappar. Efter: ") +
-                            QString::number(after) + QStringLiteral(" mappar"));
+            appendSystemLog(countsLogLine(before, after));
         }
     } catch (const platform::RunError& e) {
         Module1::logga_meddelande(
@@ -77,5 +92,39 @@ void frmmain::uppdatera_huvudmappar() {
         Tag.clear();
         if (!chkaktiveraschema->isChecked())
             knappar_låsupp();
+    }
+}
+
+void frmmain::cmduppdateraallt_Click() {
+    try {
+        if (comboinställningar->count() == 0 || comboinställningar->currentIndex() == -1)
+            return;
+        knappar_lås();
+        Tag = QStringLiteral("1");
+        const int current = comboinställningar->currentIndex();
+        const qsizetype before = record().listmappar.size();
+        ändra_inställning();
+        const QStringList mains = record().combomappar;
+        for (int i = 0; i < mains.size(); ++i) {
+            setCombomapparIndex(i);
+            appendSystemLog(rescanLogLine(mains[i]));
+            editorRescanAt(i);
+        }
+        editorSave();
+        Tag.clear();
+        comboinställningar->setCurrentIndex(-1);
+        comboinställningar->setCurrentIndex(current);
+        const qsizetype after = record().listmappar.size();
+        knappar_låsupp();
+        Module1::logga_meddelande(
+            0, -1, countsText(QStringLiteral("Mappstrukturen har uppdaterats."), before, after), QString());
+        appendSystemLog(countsLogLine(before, after));
+    } catch (const platform::RunError& e) {
+        Module1::logga_meddelande(
+            e, -1, QStringLiteral("Ett fel uppstod när mappstrukturen skulle läsas in och uppdateras."),
+            QStringLiteral("Main, uppdatera allt"));
+        // Left locked, the main window could not be used again until restarted.
+        Tag.clear();
+        knappar_låsupp();
     }
 }

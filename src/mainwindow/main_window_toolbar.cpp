@@ -288,9 +288,6 @@ void frmmain::cmduppdatera_Click() {
     uppdatera_huvudmappar();
 }
 
-// The refresh of all main folders of the job is built with the folder-structure refresh.
-void frmmain::cmduppdateraallt_Click() {}
-
 void frmmain::lblvisabackupfönstret_Click() {
     frmutförbackup* b = program().form<frmutförbackup>();
     if (b->runGoingOn())

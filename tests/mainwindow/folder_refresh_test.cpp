@@ -76,4 +76,36 @@ TEST_F(FolderRefresh, DuringARunTheCaptionKeepsItQuiet) {
     EXPECT_FALSE(syslog().contains("Uppdatering av mappstruktur klar"));
 }
 
+// The job's own button: every main folder by position, the job saved and reloaded, then the
+// counts; with no job selected nothing happens, and a job without main folders is still saved.
+TEST_F(FolderRefresh, TheRefreshAllButtonRescansEveryMainFolderAndAlwaysReports) {
+    const QString a = work("a"), b = work("b");
+    testutil::makeDir(a + "/ny");
+    testutil::makeDir(b);
+    testutil::JobSpec j;
+    j.name = "A";
+    j.mainFolders = {a, b};
+    j.folders = {a, a + "/borta", b};
+    j.backupFolder = work("backup");
+    testutil::makeDir(j.backupFolder);
+    frmmain* m = mainWith(j);
+    m->setWindowTitle("Något annat"); // the button reports whatever the caption says
+
+    dialogs().expectWindow("frmerror"); // "Mappstrukturen har uppdaterats." with the counts
+    m->cmduppdateraallt_Click();
+    QStringList saved = testutil::readLines(path("Listor/A.000"));
+    saved.sort();
+    EXPECT_EQ(saved, QStringList({a, a + "/ny", b}));
+    EXPECT_EQ(program().job().listmappar.size(), 3);
+    EXPECT_TRUE(m->Tag.isEmpty());
+    EXPECT_TRUE(m->comboinställningar->isEnabled());
+    EXPECT_TRUE(syslog().contains("Uppdaterar mappstruktur för mappen \"" + b + "\"."));
+    EXPECT_TRUE(syslog().contains("Uppdatering av mappstruktur klar. Före: 3 mappar. Efter: 3 mappar"));
+
+    m->comboinställningar->setCurrentIndex(-1);
+    const QByteArray before = testutil::readBytes(path("Listor/A.000"));
+    m->cmduppdateraallt_Click(); // no job: no dialog, no save
+    EXPECT_EQ(testutil::readBytes(path("Listor/A.000")), before);
+}
+
 } // namespace
