@@ -10,9 +10,7 @@
 #include "run/backup_window.h"
 #include "support/fixture.h"
 
-#include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -60,11 +58,8 @@ class Periphery : public ProgramTest {
         EXPECT_TRUE(m->load());
         return m;
     }
-    // A new start in the same folder; `expect` queues the dialogs it will show.
-    frmmain* restart(const std::function<void()>& expect = {}) {
+    frmmain* restart() {
         restartProgram();
-        if (expect)
-            expect();
         return start();
     }
     // Hem selected in a started main window, with Arbete beside it in group 1 and a group 2 and 3.
@@ -107,7 +102,9 @@ TEST_F(Periphery, TheEighthSettingsLineDecidesWhetherTheChooserShows) {
         EXPECT_EQ(m->framesnabbstart->geometry(), m->centralWidget()->rect());
     }
     QFile::remove(path("programalternativ.ini")); // a first start shows it
-    frmmain* m = restart([this] { dialogs().expectMessage("första gången", platform::Answer::No); });
+    restartProgram();
+    dialogs().expectMessage("första gången", platform::Answer::No);
+    frmmain* m = start();
     EXPECT_TRUE(m->framesnabbstart->isVisibleTo(m));
 }
 
@@ -246,46 +243,20 @@ TEST_F(Periphery, TheExportFileHoldsEveryFieldLineByLine) {
     writeJob("Listor", "Hem");
     CurrentJobRecord r;
     r.loadRecord(JobFiles(path("Listor"), "Hem"), QDate(2026, 4, 20));
-    const QStringList expected = {
-        "HEM",
-        "Huduvmapp: /home/anna/Bilder",
-        "Huduvmapp: /home/anna/Text",
-        "Backupmapp: /mnt/usb/Säk",
-        "Valda filtyper: *.jpg;*.txt",
-        "Exkluderade filtyper: *.tmp",
-        "Exkluderade filnamn: Thumbs.db",
-        "Exkluderade mappnamn: cache * tmp",
-        "Storleksbegränsning MB: 200",
-        "Uppdatera mappstruktur: JA",
-        "Förhindra spegling: NEJ",
-        "Sökvägtyp: 0",
-        "Skapa huvudmapp på målet: NEJ",
-        "Exkluderad mapp: /home/anna/Bilder/Privat",
-        "Schemaläggning aktiv: 1",
-        "   Spegla schemakörning: 0",
-        "   Simulerad speglad schemakörning: 1",
-        "   Schemalagd tid: 21:30",
-        "   Schemalagda dagar: 0",
-        "   Schemalagda dagar: 1",
-        "   Schemalagda dagar: 1",
-        "   Schemalagda dagar: 1",
-        "   Schemalagda dagar: 1",
-        "   Schemalagda dagar: 1",
-        "   Schemalagda dagar: 0",
-        "Programstopp: firefox ;; thunderbird",
-        "Programstart: /usr/bin/notify-send klart",
-        "Versionshantering: JA",
-        "   Valda filtyper: doc;txt",
-        "   Storleksbegränsning MB: 50",
-        "   Max antal filversioner: 5",
-        "   Mapp för filversioner: /mnt/usb/Versioner",
-        "",
-        "Mappar som ingår i jobbet:",
-        "/home/anna/Bilder",
-        "/home/anna/Bilder/2025",
-        "/home/anna/Text",
-    };
-    EXPECT_EQ(jobcopy::exportLines("Hem", r), expected);
+    const QString expected = // one line of the file per \n
+        "HEM\nHuduvmapp: /home/anna/Bilder\nHuduvmapp: /home/anna/Text\nBackupmapp: /mnt/usb/Säk\n"
+        "Valda filtyper: *.jpg;*.txt\nExkluderade filtyper: *.tmp\nExkluderade filnamn: Thumbs.db\n"
+        "Exkluderade mappnamn: cache * tmp\nStorleksbegränsning MB: 200\nUppdatera mappstruktur: JA\n"
+        "Förhindra spegling: NEJ\nSökvägtyp: 0\nSkapa huvudmapp på målet: NEJ\n"
+        "Exkluderad mapp: /home/anna/Bilder/Privat\nSchemaläggning aktiv: 1\n   Spegla schemakörning: 0\n"
+        "   Simulerad speglad schemakörning: 1\n   Schemalagd tid: 21:30\n   Schemalagda dagar: 0\n"
+        "   Schemalagda dagar: 1\n   Schemalagda dagar: 1\n   Schemalagda dagar: 1\n"
+        "   Schemalagda dagar: 1\n   Schemalagda dagar: 1\n   Schemalagda dagar: 0\n"
+        "Programstopp: firefox ;; thunderbird\nProgramstart: /usr/bin/notify-send klart\n"
+        "Versionshantering: JA\n   Valda filtyper: doc;txt\n   Storleksbegränsning MB: 50\n"
+        "   Max antal filversioner: 5\n   Mapp för filversioner: /mnt/usb/Versioner\n\n"
+        "Mappar som ingår i jobbet:\n/home/anna/Bilder\n/home/anna/Bilder/2025\n/home/anna/Text";
+    EXPECT_EQ(jobcopy::exportLines("Hem", r).join('\n'), expected);
 }
 
 TEST_F(Periphery, ExportWritesOneFileAJobIntoAFolderItMakesAndNowhereElse) {
@@ -327,7 +298,6 @@ TEST_F(Periphery, SearchAndReplaceFromTheSettingsWindowLoadsTheChangedJob) {
     frmmain* m = startWithJobs();
     dialogs().expectWindow("frmsökersätt", [this](QWidget* w) {
         auto* r = static_cast<frmsökersätt*>(w);
-        EXPECT_EQ(r->optjobb1->text(), "Markerat jobb (Hem)");
         r->txtsök1->setText("/mnt/usb");
         r->txtsök2->setText("/media/ny");
         expectReport("Processen slutfördes utan problem.");
