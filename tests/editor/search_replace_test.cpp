@@ -33,15 +33,10 @@ class JobList : public FakeMainWindow {
     }
 };
 
-struct LineCase {
-    const char* line;
-    const char* find;
-    const char* with;
-    const char* expected;
-};
-
 TEST(SearchReplaceLine, EveryOccurrenceIsReplacedAndTheRunAlwaysEnds) {
-    const LineCase cases[] = {
+    const struct {
+        const char *line, *find, *with, *expected;
+    } cases[] = {
         {"G:/Backup;G:/Backup/Bilder", "G:/Backup", "H:/Säk", "H:/Säk;H:/Säk/Bilder"},
         {"aabb", "ab", "a", "aa"}, // an occurrence formed by a replacement is replaced too
         {"/data/x /data/y", "/data", "", "/x /y"},
@@ -49,7 +44,7 @@ TEST(SearchReplaceLine, EveryOccurrenceIsReplacedAndTheRunAlwaysEnds) {
         {"G:/Backup/x", "G:/Backup", "G:/Backup/Ny", "G:/Backup/Ny/x"},
         {"text", "", "x", "text"},
     };
-    for (const LineCase& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(searchreplace::replaceInLine(c.line, c.find, c.with), QString::fromUtf8(c.expected))
             << c.line << " / " << c.find;
 }

@@ -147,10 +147,7 @@ TEST_F(Periphery, TheReadmeIsShownOnceBeforeTheFirstQuestionAndTheOlderMarkersGo
     testutil::writeFile(path("readme300.dat"), "");
     testutil::writeFile(path("readme500.dat"), "x");
     dialogs().expectWindow("frmreadme", [this](QWidget* w) {
-        EXPECT_EQ(w->windowTitle(), "Information");
         EXPECT_EQ(w->findChild<QPlainTextEdit*>("Text1")->toPlainText(), "Nytt i 7\nRäksmörgås\n"); // 8-bit
-        EXPECT_TRUE(w->findChild<QLabel*>("Label1")->text().contains("tamrel_backup.chm"));
-        EXPECT_TRUE(w->findChild<QPushButton*>("Command1")->isDefault());
         EXPECT_FALSE(QFile::exists(path("readme700.dat")));
         w->findChild<QPushButton*>("Command1")->click();
     });
