@@ -27,10 +27,6 @@ TEST_F(SyncLogic, HistoryLinesSkipEmptyPiecesAndASecondLineMayBeMissing) {
     h = readHistories(ini());
     EXPECT_EQ(h.mapp1, QStringList({"/a/x"}));
     EXPECT_TRUE(h.mapp2.isEmpty());
-
-    QFile::remove(ini());
-    h = readHistories(ini());
-    EXPECT_TRUE(h.mapp1.isEmpty() && h.mapp2.isEmpty());
 }
 
 TEST_F(SyncLogic, ANewFolderGoesOnTopOnceAndTheFileKeepsTwentyOne) {

@@ -27,12 +27,10 @@ TEST(UpdateCheck, VersionFileIsReadAndComparedWithThisVersion) {
         {"LF only", "711\nEtt\nTvå\n", VersionFile::Status::Ok, "711", true, "Nyheter:\nEtt\nTvå"},
         {"older", "699\r\n", VersionFile::Status::Ok, "699", false, "Nyheter:"},
         {"more digits is newer", "1000\r\n", VersionFile::Status::Ok, "1000", true, "Nyheter:"},
-        {"fewer digits is older", "25\r\n", VersionFile::Status::Ok, "25", false, "Nyheter:"},
         {"blanks around", "  710  \r\n", VersionFile::Status::Ok, "710", true, "Nyheter:"},
         {"empty", "", VersionFile::Status::Empty, "", false, nullptr},
         {"HTML page", "<!DOCTYPE html>\r\n<html><body>Inte hittad</body></html>\r\n",
          VersionFile::Status::Malformed, "", false, nullptr},
-        {"garbage", "\x01\x02zz9\r\n", VersionFile::Status::Malformed, "", false, nullptr},
         {"only line ends", "\r\n\r\n", VersionFile::Status::Malformed, "", false, nullptr},
         {"version with a point", "7.1.0\r\n", VersionFile::Status::Malformed, "", false, nullptr},
     };
