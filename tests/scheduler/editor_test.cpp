@@ -113,10 +113,7 @@ TEST_F(EditorTest, CommonTimesAreCheckedOnSaveAndReplacedOnClose) {
         const char* typed;
         bool saved;         // the common "Spara" takes it
         const char* closed; // what the close button writes
-    } cases[] = {{"07:30", true, "07:30"},
-                 {"07.30", true, "07.30"},
-                 {"9:30", false, "12:00"},
-                 {"1a:3b", false, "12:00"}};
+    } cases[] = {{"07.30", true, "07.30"}, {"9:30", false, "12:00"}, {"1a:3b", false, "12:00"}};
     for (const auto& c : cases) {
         frmschema2* e = open();
         e->combotidglobal->setEditText(QString::fromUtf8(c.typed));

@@ -3,7 +3,6 @@
 #include "scheduler/schedule_files.h"
 #include "support/fixture.h"
 #include "support/qt_print.h"
-#include "support/timezone.h"
 
 class ScheduleFilesTest : public ProgramTest {};
 
@@ -34,16 +33,6 @@ TEST(ScheduleTimes, StoredTimesAcceptBlanksAndPointsButNoOtherText) {
             EXPECT_EQ(*t, QTime(c.hour, c.minute)) << c.text;
         }
     }
-}
-
-TEST(ScheduleTimes, ATimeTheClocksSkipFallsDueAtTheFirstMinuteAfterTheGap) {
-    testutil::TimeZone tz("Europe/Stockholm");
-    EXPECT_EQ(schedule::dueMoment(QDate(2024, 3, 31), QTime(2, 30)),
-              QDateTime(QDate(2024, 3, 31), QTime(3, 0)));
-    EXPECT_EQ(schedule::dueMoment(QDate(2024, 3, 31), QTime(3, 15)),
-              QDateTime(QDate(2024, 3, 31), QTime(3, 15)));
-    EXPECT_EQ(schedule::dueMoment(QDate(2024, 6, 3), QTime(2, 30)),
-              QDateTime(QDate(2024, 6, 3), QTime(2, 30)));
 }
 
 TEST(ScheduleDays, DayLinesOfBothFileKinds) {

@@ -10,10 +10,10 @@
 #include "support/timezone.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTest>
 #include <functional>
 
 namespace {
@@ -354,16 +354,4 @@ TEST(Countdown, TheCountdownAddsAMinuteAndCountsRealSeconds) {
     const QDateTime before(QDate(2024, 10, 27), QTime(1, 50));
     EXPECT_EQ(Scheduler::countdownText(before, QDateTime(QDate(2024, 10, 27), QTime(3, 0))),
               "Backup startar om ungefär 2 tim, 11 min");
-}
-
-TEST_F(TimerTest, TheRealTimersFireAtAShortInterval) {
-    jobs({"A"});
-    commonSetting("10:00", "1111111", {"A"});
-    scheduler().interval = 20;
-    at(wednesday, QTime(10, 0, 1));
-    runNow();
-    switchOn();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !runs.empty(); }, 5000));
-    EXPECT_EQ(runs[0].jobs, QStringList{"A"});
-    EXPECT_EQ(scheduler().Timer1.interval(), 20);
 }
