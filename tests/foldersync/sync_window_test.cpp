@@ -85,20 +85,12 @@ class SyncWindow : public ProgramTest {
 TEST_F(SyncWindow, OpensIdleWithTheNewestPairPreset) {
     testutil::writeLines(path("setup_synkmappar.ini"), {"/ny/a*/gammal/a*", "/ny/b*"});
     frmmappsync* w = win();
-    EXPECT_EQ(w->windowTitle(), "Mappkopiering");
-    EXPECT_EQ(w->height(), 6800 / 15);
     EXPECT_EQ(w->txtmapp1->currentText(), "/ny/a");
     EXPECT_EQ(w->txtmapp1->count(), 2);
     EXPECT_EQ(w->txtmapp2->currentText(), "/ny/b");
     EXPECT_TRUE(w->chkfrånsökväg1->isChecked() && w->chkfrånsökväg2->isChecked());
     EXPECT_FALSE(w->chksimulera->isChecked());
-    EXPECT_EQ(w->txtpattern->text(), "*.*");
-    EXPECT_TRUE(w->lblCount->isHidden() && w->lblCount2->isHidden());
     EXPECT_TRUE(w->Frame3->isHidden());
-    EXPECT_TRUE(w->Label1->text().contains("Du kan dra & släppa mappar"));
-    EXPECT_EQ(w->Label2->buddy(), w->txtmapp1);
-    EXPECT_EQ(w->Label8->buddy(), w->txtpattern);
-    EXPECT_EQ(w->cmdhämtamapp2->accessibleName(), "Välj mapp...");
     expectIdleLook();
 }
 
@@ -220,11 +212,6 @@ TEST_F(SyncWindow, ASimulatedRunShowsWhatCouldBeCopiedAndChangesNothing) {
     win()->chksimulera->setChecked(true);
     dialogs().expectWindow("frmsimuleradbackup", [&](QWidget* widget) {
         auto* s = static_cast<frmsimuleradbackup*>(widget);
-        EXPECT_EQ(s->windowTitle(), "Simulerad mappsynkronisering");
-        EXPECT_EQ(s->Label1->text(),
-                  "Den simulerade mappsynkroniseringen är slutförd. Nedan ser du filer som kan kopieras.");
-        EXPECT_EQ(s->cmdkopieraalla->text(), "Kopiera alla");
-        EXPECT_EQ(s->cmdkopieramarkerad->text(), "Kopiera markerade");
         EXPECT_EQ(s->lblinfo->text(), "2 fil(er) kan kopieras. 1 ny(a), 1 ändrad(e).");
         ASSERT_EQ(s->List1->count(), 2);
         EXPECT_EQ(s->List1->item(0)->text(), "+ " + a + "/x/ny.txt");
@@ -232,7 +219,8 @@ TEST_F(SyncWindow, ASimulatedRunShowsWhatCouldBeCopiedAndChangesNothing) {
     });
     win()->cmdkör->click();
     EXPECT_EQ(synctest::snapshot(work("")), before);
-    EXPECT_FALSE(QDir(b + "/x").exists());
+    EXPECT_FALSE(QDir(b + "/x").exists()); // no counterpart folder in a simulation
+    EXPECT_EQ(log().mid(3, 2), QStringList({"+ " + b + "/x/ny.txt", b + "/ändrad.txt"}));
     EXPECT_TRUE(syslog().contains("Startade mappsynkronisering. (Simulerad)"));
     EXPECT_TRUE(syslog().contains("Mappsynkronisering klar. 2 filer kopierades. (simulerad)"));
     ASSERT_EQ(savedLogs().size(), 1);

@@ -52,84 +52,52 @@ class UpdateWindow : public LogviewTest {
 };
 
 TEST_F(UpdateWindow, EveryOutcomeOfAVisibleCheckHasItsTextsAndLogLines) {
-    const QStringList failedLog = {"Letar efter programuppdateringar",
-                                   "Misslyckades med att hitta uppdateringar."};
+    // Every failure shows and logs the same; only a version read shows it.
     struct Case {
         const char* name;
-        std::function<void()> arrange;
-        QString newest;
-        QString text;
-        QStringList log;
-        bool offersInstall;
+        LocalHttpServer::Reply reply;
+        QString newest = "Nyaste version: ?", text = "Misslyckades med att söka uppdateringar",
+                logLine = "Misslyckades med att hitta uppdateringar.";
     };
     const Case cases[] = {
         {"newer",
-         [&] {
-             server.on(kVersionPath,
-                       QByteArray("710\r\n\"Ny logg, med sökning\"\r\nSnabbare--kopiering\r\n"));
-         },
+         {"200 OK", "710\r\n\"Ny logg, med sökning\"\r\nSnabbare--kopiering\r\n", {}},
          "Nyaste version: 7.10",
          "Nyheter:\nNy logg, med sökning\nSnabbare\nkopiering",
-         {"Letar efter programuppdateringar", "Nyare programversion hittades, version 7.10"},
-         true},
+         "Nyare programversion hittades, version 7.10"},
         {"same",
-         [&] { server.on(kVersionPath, QByteArray("700\r\nGammal nyhet\r\n")); },
+         {"200 OK", "700\r\nGammal nyhet\r\n", {}},
          "Nyaste version: 7.00\n\nDu har den senaste versionen",
          "Du har den senaste versionen",
-         {"Letar efter programuppdateringar", "Du har den senaste programversionen."},
-         false},
-        {"404",
-         [&] {
-             server.on(kVersionPath, LocalHttpServer::Reply{"404 Not Found", "saknas", {}, false, -1});
-         },
-         "Nyaste version: ?", "Misslyckades med att söka uppdateringar", failedLog, false},
-        {"HTML page", [&] { server.on(kVersionPath, QByteArray("<!DOCTYPE html>\r\n<html>Fel</html>\r\n")); },
-         "Nyaste version: ?", "Misslyckades med att söka uppdateringar", failedLog, false},
-        {"too large", [&] { server.on(kVersionPath, QByteArray("710\r\n") + QByteArray(1000001, 'x')); },
-         "Nyaste version: ?", "Misslyckades med att söka uppdateringar", failedLog, false},
-        {"slow past the time-out",
-         [&] {
-             updates::site().timeoutMs = 300;
-             server.on(kVersionPath, LocalHttpServer::Reply{"200 OK", {}, {}, true, -1});
-         },
-         "Nyaste version: ?", "Misslyckades med att söka uppdateringar", failedLog, false},
-        {"redirected to http",
-         [&] {
-             server.on(kVersionPath,
-                       LocalHttpServer::Reply{"302 Found", {}, "http://www.tamrel.se/v.txt", false, -1});
-         },
-         "Nyaste version: ?", "Misslyckades med att söka uppdateringar", failedLog, false},
+         "Du har den senaste programversionen."},
+        {"404", {"404 Not Found", "saknas", {}}},
+        {"HTML page", {"200 OK", "<!DOCTYPE html>\r\n<html>Fel</html>\r\n", {}}},
+        {"too large", {"200 OK", QByteArray("710\r\n") + QByteArray(1000001, 'x'), {}}},
+        {"slow past the time-out", {"200 OK", {}, {}, true}},
+        {"redirected to http", {"302 Found", {}, "http://www.tamrel.se/v.txt"}},
+        {"refused connection", {}}, // last, as the server stays down
     };
     for (const Case& c : cases) {
+        const bool offersInstall = QString(c.name) == "newer";
         prog().systemLog().setText(QString());
-        updates::site().timeoutMs = 3000;
-        c.arrange();
+        updates::site().timeoutMs = c.reply.silent ? 300 : 3000;
+        if (QString(c.name) == "refused connection")
+            server.stop();
+        else
+            server.on(kVersionPath, c.reply);
         visibleCheck([&](frmuppdatera* u) {
-            EXPECT_EQ(u->windowTitle(), "Uppdatera Tamrel Backup");
-            EXPECT_EQ(u->lblversion->text(), "Aktuell version: 7.00");
             EXPECT_EQ(u->lblnyversion->text(), c.newest) << c.name;
             EXPECT_EQ(u->Text1->toPlainText(), c.text) << c.name;
-            EXPECT_EQ(u->cmdinstallera->isVisible(), c.offersInstall) << c.name;
-            EXPECT_EQ(u->lblchangelog->isVisible(), c.offersInstall) << c.name;
-            EXPECT_EQ(u->lblhemsidan->isVisible(), c.offersInstall) << c.name;
+            EXPECT_EQ(u->cmdinstallera->isVisible(), offersInstall) << c.name;
+            EXPECT_EQ(u->lblchangelog->isVisible(), offersInstall) << c.name;
+            EXPECT_EQ(u->lblhemsidan->isVisible(), offersInstall) << c.name;
             EXPECT_TRUE(u->isVisible()) << c.name;
         });
-        EXPECT_EQ(logLines(), c.log) << c.name;
+        EXPECT_EQ(logLines(), QStringList({"Letar efter programuppdateringar", c.logLine})) << c.name;
         EXPECT_TRUE(temporaryFiles().isEmpty()) << c.name;
         EXPECT_FALSE(prog().isLoaded<frmuppdatera>()) << c.name << ": Stäng unloads it";
     }
     EXPECT_EQ(server.requests().count(kVersionPath), 7);
-}
-
-TEST_F(UpdateWindow, ARefusedConnectionIsAFailedCheck) {
-    server.stop();
-    visibleCheck([&](frmuppdatera* u) {
-        EXPECT_EQ(u->lblnyversion->text(), "Nyaste version: ?");
-        EXPECT_EQ(u->Text1->toPlainText(), "Misslyckades med att söka uppdateringar");
-    });
-    EXPECT_EQ(logLines(),
-              (QStringList{"Letar efter programuppdateringar", "Misslyckades med att hitta uppdateringar."}));
-    EXPECT_TRUE(temporaryFiles().isEmpty());
 }
 
 TEST_F(UpdateWindow, AnEmptyVersionFileIsAnErrorReportedToTheUser) {
@@ -147,33 +115,29 @@ TEST_F(UpdateWindow, AnEmptyVersionFileIsAnErrorReportedToTheUser) {
 }
 
 TEST_F(UpdateWindow, AHiddenCheckShowsTheWindowOnlyForANewerVersion) {
-    // No newer version: only log lines, and the window is gone.
-    server.on(kVersionPath, QByteArray("700\r\n"));
-    logview::startHiddenUpdateCheck();
-    frmuppdatera* u = prog().loaded<frmuppdatera>();
-    ASSERT_TRUE(u);
-    EXPECT_EQ(u->Timer1->interval(), 3000);
-    EXPECT_TRUE(u->Timer1->isActive());
-    u->Timer1_Timer();
-    EXPECT_FALSE(u->Timer1->isActive()) << "the timer fires once";
-    EXPECT_FALSE(prog().isLoaded<frmuppdatera>());
-    EXPECT_EQ(logLines(),
-              (QStringList{"Letar efter programuppdateringar", "Du har den senaste programversionen."}));
-
-    // A failed download: the same.
-    prog().systemLog().setText(QString());
-    server.on(kVersionPath, LocalHttpServer::Reply{"500 Internal Server Error", "x", {}, false, -1});
-    logview::startHiddenUpdateCheck();
-    prog().loaded<frmuppdatera>()->Timer1_Timer();
-    EXPECT_FALSE(prog().isLoaded<frmuppdatera>());
-    EXPECT_EQ(logLines(),
-              (QStringList{"Letar efter programuppdateringar", "Misslyckades med att hitta uppdateringar."}));
+    // No newer version or a failed download: only log lines, and the window is gone.
+    const std::pair<LocalHttpServer::Reply, QString> quiet[] = {
+        {{"200 OK", "700\r\n", {}, false, -1}, "Du har den senaste programversionen."},
+        {{"500 Internal Server Error", "x", {}, false, -1}, "Misslyckades med att hitta uppdateringar."}};
+    for (const auto& [reply, line] : quiet) {
+        prog().systemLog().setText(QString());
+        server.on(kVersionPath, reply);
+        logview::startHiddenUpdateCheck();
+        frmuppdatera* u = prog().loaded<frmuppdatera>();
+        ASSERT_TRUE(u);
+        EXPECT_EQ(u->Timer1->interval(), 3000);
+        EXPECT_TRUE(u->Timer1->isActive());
+        u->Timer1_Timer();
+        EXPECT_FALSE(u->Timer1->isActive()) << "the timer fires once";
+        EXPECT_FALSE(prog().isLoaded<frmuppdatera>());
+        EXPECT_EQ(logLines(), (QStringList{"Letar efter programuppdateringar", line}));
+    }
 
     // A newer version: the window comes up, not modal, with the news.
     prog().systemLog().setText(QString());
     server.on(kVersionPath, QByteArray("800\r\nNytt\r\n"));
     logview::startHiddenUpdateCheck();
-    u = prog().loaded<frmuppdatera>();
+    frmuppdatera* u = prog().loaded<frmuppdatera>();
     u->Timer1_Timer();
     ASSERT_TRUE(prog().isLoaded<frmuppdatera>());
     EXPECT_TRUE(u->isVisible());
@@ -207,12 +171,16 @@ TEST_F(UpdateWindow, AHiddenCheckThatFailsStaysHiddenWithItsErrorForALaterCheck)
     EXPECT_EQ(server.requests().count(kVersionPath), 1) << "the same window checks only once";
 }
 
-TEST_F(UpdateWindow, TheInstallerStartsOnlyWhenWholeAndConfirmed) {
+TEST_F(UpdateWindow, LinksOpenTheirPagesAndTheInstallerStartsOnlyWhenWholeAndConfirmed) {
     server.on(kVersionPath, QByteArray("800\r\n"));
     const QString setup = path("tamrel-backup-setup.exe");
     int ended = 0;
     visibleCheck([&](frmuppdatera* u) {
         u->endProgram = [&] { ++ended; };
+        dialogs().expectOpenUrl(server.base() + "/program/tamrel-backup-changelog.txt");
+        u->lblchangelog->onClick();
+        dialogs().expectOpenUrl(server.base() + "/info_backup.html");
+        u->lblhemsidan->onClick();
 
         // Cancel: the file stays; nothing starts.
         server.on(kSetupPath, QByteArray("ny version 1"));
@@ -254,14 +222,4 @@ TEST_F(UpdateWindow, TheInstallerStartsOnlyWhenWholeAndConfirmed) {
         QDir(prog().programFolder()).entryList(QDir::Files | QDir::Hidden).filter("tamrel-backup-setup"),
         QStringList())
         << "no temporary file of a refused download";
-}
-
-TEST_F(UpdateWindow, LinksOpenTheChangeLogAndTheProgramPage) {
-    server.on(kVersionPath, QByteArray("800\r\n"));
-    visibleCheck([&](frmuppdatera* u) {
-        dialogs().expectOpenUrl(server.base() + "/program/tamrel-backup-changelog.txt");
-        u->lblchangelog->onClick();
-        dialogs().expectOpenUrl(server.base() + "/info_backup.html");
-        u->lblhemsidan->onClick();
-    });
 }
