@@ -65,6 +65,14 @@ class WizardTest : public FlowTest {
         openWizard(false, act);
     }
 
+    // Chooses a restore by hand from `from` to `to`.
+    static void byHand(frmåterställ* w, const QString& from, const QString& to = QString()) {
+        w->optjobb2->setChecked(true);
+        w->txtåterställfrån->setText(from);
+        if (!to.isEmpty())
+            w->txtåterställtill->setText(to);
+    }
+
     // Loads the folders of the page of paths and moves on to the folder list.
     static void loadFolders(frmåterställ* w) {
         w->setComboframe(2);
