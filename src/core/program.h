@@ -1,6 +1,7 @@
 #pragma once
 #include "core/job_record.h"
 #include "core/main_window_services.h"
+#include "core/operations.h"
 #include "core/program_settings.h"
 #include "core/run_services.h"
 #include "core/system_log.h"
@@ -42,6 +43,8 @@ class Program {
     ProgramSettings& settings() { return settings_; }
     // The system log's text.
     SystemLog& systemLog() { return systemLog_; }
+    // The gate every operation on the user's files, the job files or the run log holds.
+    OperationGate& operations() { return operations_; }
 
     // The main window's services; a quiet default when no main window is installed.
     MainWindowServices& mainWindow() { return mainWindow_ ? *mainWindow_ : quietMainWindow_; }
@@ -95,6 +98,7 @@ class Program {
     CurrentJobRecord job_;
     ProgramSettings settings_;
     SystemLog systemLog_{clock};
+    OperationGate operations_;
     MainWindowServices quietMainWindow_;
     MainWindowServices* mainWindow_ = nullptr;
     RunServices quietRun_;

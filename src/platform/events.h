@@ -8,4 +8,17 @@ void doEvents();
 // every file.
 void doEventsThrottled();
 
+// Marks a stretch in which window messages run inside a procedure: a yield, a modal window's or
+// a dialog's own loop, a wait for a download.
+class NestedLoop {
+  public:
+    NestedLoop();
+    ~NestedLoop();
+    NestedLoop(const NestedLoop&) = delete;
+    NestedLoop& operator=(const NestedLoop&) = delete;
+};
+// True while a handler runs inside such a stretch: windows must not be unloaded from there, since
+// the procedure that yielded still uses them.
+bool insideNestedLoop();
+
 } // namespace platform

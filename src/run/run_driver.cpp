@@ -96,7 +96,7 @@ void RunDriver::idleState() {
 // ---- the whole run --------------------------------------------------------------------------------
 
 QString RunDriver::lockFileName() {
-    return QStringLiteral("tamrel-backup.lock");
+    return OperationGate::runLockFileName();
 }
 
 void RunDriver::run() {

@@ -259,7 +259,8 @@ QString Scheduler::countdownText(const QDateTime& now, const QDateTime& due, int
 
 bool Scheduler::otherRunGoingOn() const {
     const frmutförbackup* b = program().loaded<frmutförbackup>();
-    return running_ || (b && b->runGoingOn());
+    // Whatever else holds the program's files (a restore, a synchronisation, ...) goes first too.
+    return running_ || (b && b->runGoingOn()) || program().operations().busy();
 }
 
 bool Scheduler::commonDue(const QDateTime& now, QString& key) const {
