@@ -23,7 +23,10 @@ class WindowRunProgress : public RunProgress {
 
     bool simulated() const override { return w_.chkbackupsimulera->isChecked(); }
     bool windowVisible() const override { return w_.isVisible(); }
-    bool cancelled() const override { return w_.avbryt_körning == 1 || program().schema_avstängt == 1; }
+    bool cancelled() const override {
+        return w_.avbryt_körning == 1 || program().schema_avstängt == 1 ||
+               program().operations().stopRequested();
+    }
     void stopRun() override {
         w_.avbryt_körning = 1;
         w_.disken_full = true;

@@ -40,7 +40,10 @@ class WindowMirrorView : public MirrorView {
         platform::appendLines(runlog::errLogPath(program().programFolder()), lines);
     }
     void countError() override { w_.countError(); }
-    bool cancelled() override { return w_.avbryt_spegling == 1 || program().schema_avstängt == 1; }
+    bool cancelled() override {
+        return w_.avbryt_spegling == 1 || program().schema_avstängt == 1 ||
+               program().operations().stopRequested();
+    }
     void yield() override { platform::doEventsThrottled(); }
     void showPanel(bool on) override {
         w_.frame_sync->setVisible(on);

@@ -53,7 +53,7 @@ RunDriver::RunDriver(frmutförbackup& window)
 // ---- helpers --------------------------------------------------------------------------------------
 
 bool RunDriver::cancelled() const {
-    return w_.avbryt_körning == 1 || program().schema_avstängt == 1;
+    return w_.avbryt_körning == 1 || program().schema_avstängt == 1 || program().operations().stopRequested();
 }
 
 bool RunDriver::anySelected() const {
@@ -101,6 +101,16 @@ QString RunDriver::lockFileName() {
 
 void RunDriver::run() {
     w_.runHadErrors_ = false;
+    // A restore, a synchronisation or another run of this process would work on the same files.
+    Operation operation(QStringLiteral("backupkörning"), [w = &w_] {
+        w->avbryt_körning = 1;
+        w->avbryt_spegling = 1;
+    });
+    if (!operation) {
+        program().operations().refuse();
+        w_.runHadErrors_ = true;
+        return;
+    }
     // Another process of this program folder would share log.txt and the temporary files.
     platform::FolderLock lock(program().programFolder(), lockFileName());
     if (lock.tryTake() == platform::FolderLock::Result::Held) {
