@@ -127,6 +127,8 @@ class frmutförbackup : public QWidget, public RunServices {
     QString caption() const override { return windowTitle(); }
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool runGoingOn() const override;
+    // A run is still on the stack, its result windows waiting for the user included.
+    bool running() const { return running_; }
     // What the floors below ask of the window while it is loaded.
     bool cancelRequested() const override { return lblavbryt == QLatin1String("1"); }
     void appendProgressText(const QString& text) override;

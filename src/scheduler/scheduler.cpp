@@ -260,7 +260,7 @@ QString Scheduler::countdownText(const QDateTime& now, const QDateTime& due, int
 bool Scheduler::otherRunGoingOn() const {
     const frmutförbackup* b = program().loaded<frmutförbackup>();
     // Whatever else holds the program's files (a restore, a synchronisation, ...) goes first too.
-    return running_ || (b && b->runGoingOn()) || program().operations().busy();
+    return running_ || (b && (b->runGoingOn() || b->running())) || program().operations().busy();
 }
 
 bool Scheduler::commonDue(const QDateTime& now, QString& key) const {
