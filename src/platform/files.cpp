@@ -595,6 +595,22 @@ bool isCopyTemporaryName(const QString& name) {
     return true;
 }
 
+void removeLeftoverTemporaries(const QString& folder, const QStringList& names,
+                               const std::function<bool(const QString&)>& keep) {
+    for (const QString& name : names) {
+        if (!isCopyTemporaryName(name) || (keep && keep(name)))
+            continue;
+        const QString path = joinPath(folder, name);
+        const FileInfo fi = fileInfo(path);
+        if (!fi.isFile || fi.isLink)
+            continue;
+        try {
+            removeFile(path);
+        } catch (const RunError&) {
+        }
+    }
+}
+
 void setCopyHook(std::function<void(const QString& source, const QString& target)> hook) {
     copyHook() = std::move(hook);
 }
