@@ -157,6 +157,17 @@ void frmsökersätt::cmdkör_Click() {
         Module1::logga_meddelande(0, -1, QStringLiteral("Skriv in den text du vill söka efter."), QString());
         return;
     }
+    // Job files hold one value per line: a line break would split a value and shift every line
+    // after it.
+    const auto holdsLineBreak = [](const QString& t) {
+        return t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r'));
+    };
+    if (holdsLineBreak(find) || holdsLineBreak(with)) {
+        Module1::logga_meddelande(
+            0, -1, QStringLiteral("Söktexten och ersättningstexten får inte innehålla radbrytningar."),
+            QString());
+        return;
+    }
     running_ = true;
     counts_ = {};
     cmdstopp_Tag.clear();

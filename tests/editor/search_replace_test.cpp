@@ -229,4 +229,27 @@ TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
     EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
 }
 
+// Job files hold one value per line: a line break pasted into either text would split a value and
+// shift the lines after it, so the run is refused before anything is written.
+TEST_F(SearchReplace, ALineBreakInEitherTextIsRefusedAndNoFileChanges) {
+    const QMap<QString, QByteArray> before = snapshot();
+    const struct {
+        const char *what, *find, *with;
+    } cases[] = {
+        {"LF in the replacement", "/mnt/gammal", "/mnt/x\nEVIL"},
+        {"CR in the search text", "/mnt/gammal\r", "/srv"},
+        {"trailing CR LF", "/mnt/gammal", "/srv\r\n"},
+    };
+    run([&](frmsökersätt* w) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.what);
+            perform(w, c.find, c.with, true, "radbrytningar");
+            EXPECT_EQ(snapshot(), before);
+            EXPECT_TRUE(w->cmdkör->isEnabled());
+        }
+        w->cmdavbryt->click();
+    });
+    EXPECT_TRUE(jobs->selections.isEmpty());
+}
+
 } // namespace
