@@ -2,6 +2,7 @@
 
 #include "core/job_files.h"
 #include "core/module1.h"
+#include "core/operations.h"
 #include "core/program.h"
 #include "core/window_geometry.h"
 #include "editor/search_replace.h"
@@ -168,9 +169,14 @@ void frmsökersätt::cmdkör_Click() {
             QString());
         return;
     }
+    cmdstopp_Tag.clear();
+    Operation operation(QStringLiteral("sök och ersätt"), [this] { cmdstopp_Tag = QStringLiteral("1"); });
+    if (!operation) {
+        program().operations().refuse();
+        return;
+    }
     running_ = true;
     counts_ = {};
-    cmdstopp_Tag.clear();
     cmdkör->setEnabled(false);
     cmdavbryt->setEnabled(false);
     cmdstopp->show();
@@ -192,7 +198,9 @@ void frmsökersätt::cmdkör_Click() {
     for (int c = 0; c < listfiler->count() && c < int(marked.size()); ++c)
         marked[c] = listfiler->item(c)->isSelected();
     const bool onlyMarked = optjobb1->isChecked();
-    const auto stopAsked = [this] { return cmdstopp_Tag == QLatin1String("1"); };
+    const auto stopAsked = [this] {
+        return cmdstopp_Tag == QLatin1String("1") || program().operations().stopRequested();
+    };
 
     try {
         // An empty group has nothing to do; it is no error.
@@ -230,12 +238,14 @@ void frmsökersätt::cmdkör_Click() {
         }
     } catch (const platform::RunError& e) {
         endRun();
+        operation.release(); // the report waits for the user
         Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
                                   QStringLiteral("Sök och ersätt, utför"));
         reselect();
         return;
     }
     endRun();
+    operation.release(); // the report waits for the user
     Module1::logga_meddelande(0, -1, QStringLiteral("Processen slutfördes utan problem."), QString());
     reselect();
 }

@@ -1,6 +1,7 @@
 // Search and replace across the jobs of a group, on real job sets through its window.
 #include "core/error_dialog.h"
 #include "core/job_files.h"
+#include "core/operations.h"
 #include "editor/search_replace.h"
 #include "editor/search_replace_window.h"
 #include "platform/errors.h"
@@ -250,6 +251,36 @@ TEST_F(SearchReplace, ALineBreakInEitherTextIsRefusedAndNoFileChanges) {
         w->cmdavbryt->click();
     });
     EXPECT_TRUE(jobs->selections.isEmpty());
+}
+
+// Another operation on the files goes on: "Utför" is refused and nothing is written. A run holds
+// the gate while it works and lets it go before its closing message, which waits for the user.
+TEST_F(SearchReplace, HoldsTheOperationGateWhileItWorksAndIsRefusedDuringAnother) {
+    const QMap<QString, QByteArray> before = snapshot();
+    run([&](frmsökersätt* w) {
+        {
+            Operation other("återställning");
+            ASSERT_TRUE(other);
+            perform(w, "/mnt/gammal", "/srv", true, "en annan åtgärd pågår (återställning)");
+            EXPECT_TRUE(w->cmdkör->isEnabled());
+            EXPECT_FALSE(w->Frame2->isVisibleTo(w));
+        }
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_TRUE(jobs->selections.isEmpty());
+
+        QStringList held;
+        w->doEvents = [&] { held << prog().operations().current(); };
+        w->txtsök1->setText("/mnt/gammal");
+        w->txtsök2->setText("/srv");
+        w->optjobb2->setChecked(true);
+        dialogs().expectWindow("frmerror", [&](QWidget*) { EXPECT_FALSE(prog().operations().busy()); });
+        w->cmdkör->click();
+        ASSERT_FALSE(held.isEmpty());
+        EXPECT_EQ(held.count("sök och ersätt"), held.size());
+        EXPECT_EQ(w->lastRun().jobs, 3);
+        w->cmdavbryt->click();
+    });
+    EXPECT_FALSE(prog().operations().busy());
 }
 
 } // namespace
