@@ -37,11 +37,12 @@ void logga_meddelande(int felnummer, int visa, const QString& meddelande, const 
     RunServices& b = p.run();
     if (b.caption() == QLatin1String("commandline"))
         return;
-    if (m.schedulerOn()) {
-        if (felnummer > 0 || felmeddelande)
-            m.markSchedulerLogError();
+    if (m.schedulerOn() && (felnummer > 0 || felmeddelande))
+        m.markSchedulerLogError();
+    // A scheduled run goes on unattended and must never stop at a dialog. A person's own action
+    // while the scheduler only waits (a restore, a saved job) still gets its answer.
+    if (b.caption() == QLatin1String("schema") && b.runGoingOn())
         return;
-    }
     if (b.runGoingOn() && p.settings().chkignorerafel)
         return;
     if (felnummer == -1)

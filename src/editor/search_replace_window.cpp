@@ -2,6 +2,7 @@
 
 #include "core/job_files.h"
 #include "core/module1.h"
+#include "core/operations.h"
 #include "core/program.h"
 #include "core/window_geometry.h"
 #include "editor/search_replace.h"
@@ -157,9 +158,25 @@ void frmsökersätt::cmdkör_Click() {
         Module1::logga_meddelande(0, -1, QStringLiteral("Skriv in den text du vill söka efter."), QString());
         return;
     }
+    // Job files hold one value per line: a line break would split a value and shift every line
+    // after it.
+    const auto holdsLineBreak = [](const QString& t) {
+        return t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r'));
+    };
+    if (holdsLineBreak(find) || holdsLineBreak(with)) {
+        Module1::logga_meddelande(
+            0, -1, QStringLiteral("Söktexten och ersättningstexten får inte innehålla radbrytningar."),
+            QString());
+        return;
+    }
+    cmdstopp_Tag.clear();
+    Operation operation(QStringLiteral("sök och ersätt"), [this] { cmdstopp_Tag = QStringLiteral("1"); });
+    if (!operation) {
+        program().operations().refuse();
+        return;
+    }
     running_ = true;
     counts_ = {};
-    cmdstopp_Tag.clear();
     cmdkör->setEnabled(false);
     cmdavbryt->setEnabled(false);
     cmdstopp->show();
@@ -181,7 +198,9 @@ void frmsökersätt::cmdkör_Click() {
     for (int c = 0; c < listfiler->count() && c < int(marked.size()); ++c)
         marked[c] = listfiler->item(c)->isSelected();
     const bool onlyMarked = optjobb1->isChecked();
-    const auto stopAsked = [this] { return cmdstopp_Tag == QLatin1String("1"); };
+    const auto stopAsked = [this] {
+        return cmdstopp_Tag == QLatin1String("1") || program().operations().stopRequested();
+    };
 
     try {
         // An empty group has nothing to do; it is no error.
@@ -219,12 +238,14 @@ void frmsökersätt::cmdkör_Click() {
         }
     } catch (const platform::RunError& e) {
         endRun();
+        operation.release(); // the report waits for the user
         Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
                                   QStringLiteral("Sök och ersätt, utför"));
         reselect();
         return;
     }
     endRun();
+    operation.release(); // the report waits for the user
     Module1::logga_meddelande(0, -1, QStringLiteral("Processen slutfördes utan problem."), QString());
     reselect();
 }

@@ -1,6 +1,7 @@
 // Folder-structure refresh of the main window: rescans the current job's main folders through
 // the hidden job editor, saves the job and reloads it.
 #include "core/module1.h"
+#include "core/operations.h"
 #include "core/program.h"
 #include "editor/job_editor_window.h"
 #include "mainwindow/main_window.h"
@@ -12,6 +13,19 @@
 #include <exception>
 
 namespace {
+
+const QString kRefresh = QStringLiteral("uppdatering av mappstrukturen");
+
+// The operation a refresh started by the user holds. It is let go before the closing message,
+// which waits for the user. A refresh that the backup run asks for works under the run's own
+// operation and has none here.
+Operation* userRefresh = nullptr;
+
+void releaseBeforeAsking() {
+    if (userRefresh)
+        userRefresh->release();
+    userRefresh = nullptr;
+}
 
 // Selects the first main folder of the editor whose text equals `folder`; else the editor's
 // selection stays, and that folder is rescanned.
@@ -77,12 +91,14 @@ void frmmain::uppdatera_huvudmappar() {
         if (!chkaktiveraschema->isChecked())
             knappar_låsupp();
         const qsizetype after = record().listmappar.size();
+        releaseBeforeAsking();
         if (windowTitle() == QLatin1String("Tamrel Backup")) {
             Module1::logga_meddelande(0, -1, countsText(QStringLiteral("Uppdatering klar."), before, after),
                                       QString());
             appendSystemLog(countsLogLine(before, after));
         }
     } catch (const platform::RunError& e) {
+        releaseBeforeAsking();
         Module1::logga_meddelande(
             e, -1,
             QStringLiteral("Ett fel uppstod när huvudmapparnas mappstruktur skulle läsas in och "
@@ -95,7 +111,23 @@ void frmmain::uppdatera_huvudmappar() {
     }
 }
 
+void frmmain::cmduppdatera_Click() {
+    Operation operation(kRefresh);
+    if (!operation) {
+        program().operations().refuse();
+        return;
+    }
+    userRefresh = &operation;
+    uppdatera_huvudmappar();
+    userRefresh = nullptr;
+}
+
 void frmmain::cmduppdateraallt_Click() {
+    Operation operation(kRefresh);
+    if (!operation) {
+        program().operations().refuse();
+        return;
+    }
     try {
         if (comboinställningar->count() == 0 || comboinställningar->currentIndex() == -1)
             return;
@@ -116,10 +148,12 @@ void frmmain::cmduppdateraallt_Click() {
         comboinställningar->setCurrentIndex(current);
         const qsizetype after = record().listmappar.size();
         knappar_låsupp();
+        operation.release(); // the message waits for the user
         Module1::logga_meddelande(
             0, -1, countsText(QStringLiteral("Mappstrukturen har uppdaterats."), before, after), QString());
         appendSystemLog(countsLogLine(before, after));
     } catch (const platform::RunError& e) {
+        operation.release();
         Module1::logga_meddelande(
             e, -1, QStringLiteral("Ett fel uppstod när mappstrukturen skulle läsas in och uppdateras."),
             QStringLiteral("Main, uppdatera allt"));

@@ -284,10 +284,6 @@ void frmmain::lbldonera2_MouseDown() {
     logview::openDonation();
 }
 
-void frmmain::cmduppdatera_Click() {
-    uppdatera_huvudmappar();
-}
-
 void frmmain::lblvisabackupfönstret_Click() {
     frmutförbackup* b = program().form<frmutförbackup>();
     if (b->runGoingOn())

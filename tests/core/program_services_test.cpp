@@ -56,7 +56,10 @@ TEST_F(ProgramServices, AnInstalledMainWindowServesUntilItGoes) {
     {
         FakeMainWindow fake;
         fake.scheduler = true;
-        // While scheduling the reporter shows no dialog and marks the scheduler panel's link.
+        // While scheduling the reporter marks the scheduler panel's link; with no scheduled run
+        // going on it still shows its dialogs.
+        dialogs().expectWindow("frmerror");
+        dialogs().expectWindow("frmerror");
         Module1::logga_meddelande(53, -1, "Ett fel uppstod.", "Test");
         Module1::logga_meddelande(0, -1, "Bara ett meddelande", "Test");
         EXPECT_EQ(fake.schedulerLogMarks, 1);

@@ -105,16 +105,38 @@ TEST_F(Reporter, ANotShownReportOnlyPreparesTheDialog) {
     EXPECT_EQ(d->lblfel->toPlainText(), "Förberett\n\nPlats: P");
 }
 
-TEST_F(Reporter, NoDialogWhileTheSchedulerIsOn) {
+// While the scheduler only waits, a person's own action gets its answer; a scheduled run going on
+// is unattended and never stops at a dialog. Errors redden "Visa programlogg" either way.
+TEST_F(Reporter, WhileTheSchedulerIsOnOnlyAScheduledRunGoingOnShowsNoDialog) {
     testutil::writeScheduledJob(path("Listor"), "Schemalagt");
     m->cmdload_Click();
     m->chkaktiveraschema->setChecked(true);
-    logga_meddelande(0, -1, "Namnet finns redan!", "");
-    EXPECT_FALSE(schedulerLabelRed());
-    logga_meddelande(0, -1, "FEL! Schemat", "");
-    EXPECT_TRUE(schedulerLabelRed());
-    logga_meddelande(53, -1, "Ett fel uppstod.", "S");
-    EXPECT_TRUE(log().contains("[53] - Filen hittades inte. Plats: S"));
+    frmutförbackup* b = prog().form<frmutförbackup>();
+    struct Case {
+        const char* what;
+        const char* caption;
+        bool runGoingOn;
+        bool shown;
+    };
+    for (const Case& c :
+         {Case{"waiting", "", false, true}, Case{"scheduled run going on", "schema", true, false},
+          Case{"scheduled run over", "schema", false, true}}) {
+        SCOPED_TRACE(c.what);
+        b->setCaption(c.caption);
+        b->cmdkörbackup->setEnabled(!c.runGoingOn);
+        QPalette blue = m->lblschemavisasyslogg->palette();
+        blue.setColor(QPalette::WindowText, QColor(0, 0, 0xC0));
+        m->lblschemavisasyslogg->setPalette(blue);
+        if (c.shown)
+            expectDialog("Du har inte markerat någon fil", true);
+        logga_meddelande(0, -1, "Du har inte markerat någon fil", "");
+        EXPECT_FALSE(schedulerLabelRed());
+        if (c.shown)
+            expectDialog("Ett fel uppstod.\n\n[53] - Filen hittades inte\n\nPlats: S", false);
+        logga_meddelande(53, -1, "Ett fel uppstod.", "S");
+        EXPECT_TRUE(schedulerLabelRed());
+        EXPECT_TRUE(log().endsWith("[53] - Filen hittades inte. Plats: S"));
+    }
 }
 
 TEST_F(Reporter, DuringARunIgnoringErrorsSuppressesTheDialog) {

@@ -1,6 +1,7 @@
 // Search and replace across the jobs of a group, on real job sets through its window.
 #include "core/error_dialog.h"
 #include "core/job_files.h"
+#include "core/operations.h"
 #include "editor/search_replace.h"
 #include "editor/search_replace_window.h"
 #include "platform/errors.h"
@@ -227,6 +228,59 @@ TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
     EXPECT_EQ(JobFiles(group, "Dokument").readExcluded(), QStringList{"/mnt/gammal/Dokument/Ut"});
     EXPECT_EQ(JobFiles(group, "Musik").readBackupFolder(), "/mnt/gammal/Backup");
     EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
+}
+
+// Job files hold one value per line: a line break pasted into either text would split a value and
+// shift the lines after it, so the run is refused before anything is written.
+TEST_F(SearchReplace, ALineBreakInEitherTextIsRefusedAndNoFileChanges) {
+    const QMap<QString, QByteArray> before = snapshot();
+    const struct {
+        const char *what, *find, *with;
+    } cases[] = {
+        {"LF in the replacement", "/mnt/gammal", "/mnt/x\nEVIL"},
+        {"CR in the search text", "/mnt/gammal\r", "/srv"},
+        {"trailing CR LF", "/mnt/gammal", "/srv\r\n"},
+    };
+    run([&](frmsökersätt* w) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.what);
+            perform(w, c.find, c.with, true, "radbrytningar");
+            EXPECT_EQ(snapshot(), before);
+            EXPECT_TRUE(w->cmdkör->isEnabled());
+        }
+        w->cmdavbryt->click();
+    });
+    EXPECT_TRUE(jobs->selections.isEmpty());
+}
+
+// Another operation on the files goes on: "Utför" is refused and nothing is written. A run holds
+// the gate while it works and lets it go before its closing message, which waits for the user.
+TEST_F(SearchReplace, HoldsTheOperationGateWhileItWorksAndIsRefusedDuringAnother) {
+    const QMap<QString, QByteArray> before = snapshot();
+    run([&](frmsökersätt* w) {
+        {
+            Operation other("återställning");
+            ASSERT_TRUE(other);
+            perform(w, "/mnt/gammal", "/srv", true, "en annan åtgärd pågår (återställning)");
+            EXPECT_TRUE(w->cmdkör->isEnabled());
+            EXPECT_FALSE(w->Frame2->isVisibleTo(w));
+        }
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_TRUE(jobs->selections.isEmpty());
+
+        QStringList held;
+        w->doEvents = [&] { held << prog().operations().current(); };
+        w->txtsök1->setText("/mnt/gammal");
+        w->txtsök2->setText("/srv");
+        w->optjobb2->setChecked(true);
+        dialogs().expectWindow("frmerror", [&](QWidget*) { EXPECT_FALSE(prog().operations().busy()); });
+        w->cmdkör->click();
+        ASSERT_FALSE(held.isEmpty());
+        EXPECT_EQ(held.count("sök och ersätt"), held.size());
+        EXPECT_EQ(w->lastRun().jobs, 3);
+        w->cmdavbryt->click();
+    });
+    EXPECT_FALSE(prog().operations().busy());
 }
 
 } // namespace

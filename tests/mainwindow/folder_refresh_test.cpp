@@ -1,9 +1,11 @@
+#include "core/operations.h"
 #include "mainwindow/main_window.h"
 #include "support/fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QTextEdit>
 
 namespace {
@@ -106,6 +108,61 @@ TEST_F(FolderRefresh, TheRefreshAllButtonRescansEveryMainFolderAndAlwaysReports)
     const QByteArray before = testutil::readBytes(path("Listor/A.000"));
     m->cmduppdateraallt_Click(); // no job: no dialog, no save
     EXPECT_EQ(testutil::readBytes(path("Listor/A.000")), before);
+}
+
+// The user's two refresh commands hold the operation gate while they rescan and let it go before
+// their closing message; while another operation goes on they are refused and write nothing. The
+// backup run's own refresh works under the run's gate.
+TEST_F(FolderRefresh, TheUsersRefreshHoldsTheGateAndIsRefusedDuringAnotherOperation) {
+    const QString src = work("src");
+    testutil::makeDir(src);
+    testutil::JobSpec j;
+    j.name = "A";
+    j.mainFolders = {src};
+    j.folders = {src};
+    j.backupFolder = work("backup");
+    testutil::makeDir(j.backupFolder);
+    frmmain* m = mainWith(j);
+    QStringList held; // the operation going on at each system-log line
+    QObject watch;    // goes before `held`
+    QObject::connect(m->txtsyslogg, &QTextEdit::textChanged, &watch,
+                     [&] { held << prog().operations().current(); });
+    const struct {
+        const char* what;
+        void (frmmain::*command)();
+    } commands[] = {{"cmduppdatera", &frmmain::cmduppdatera_Click},
+                    {"cmduppdateraallt", &frmmain::cmduppdateraallt_Click}};
+    int made = 0;
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.what);
+        const QString fresh = src + "/ny" + QString::number(++made);
+        testutil::makeDir(fresh);
+        const QByteArray before = testutil::readBytes(path("Listor/A.000"));
+        {
+            Operation other("återställning");
+            ASSERT_TRUE(other);
+            dialogs().expectWindow("frmerror", [](QWidget* w) {
+                EXPECT_TRUE(w->findChild<QPlainTextEdit*>("lblfel")->toPlainText().contains(
+                    "en annan åtgärd pågår (återställning)"));
+            });
+            (m->*c.command)();
+            EXPECT_EQ(testutil::readBytes(path("Listor/A.000")), before);
+            EXPECT_TRUE(m->comboinställningar->isEnabled());
+        }
+        held.clear();
+        dialogs().expectWindow("frmerror", [&](QWidget*) { EXPECT_FALSE(prog().operations().busy()); });
+        (m->*c.command)();
+        EXPECT_TRUE(testutil::readLines(path("Listor/A.000")).contains(fresh));
+        EXPECT_TRUE(held.contains("uppdatering av mappstrukturen"));
+        EXPECT_FALSE(prog().operations().busy());
+    }
+
+    testutil::makeDir(src + "/underkörning");
+    Operation run("backupkörning");
+    m->setWindowTitle("Uppdaterar mappstruktur i A");
+    m->uppdatera_huvudmappar();
+    EXPECT_TRUE(testutil::readLines(path("Listor/A.000")).contains(src + "/underkörning"));
+    EXPECT_EQ(prog().operations().current(), "backupkörning");
 }
 
 } // namespace
