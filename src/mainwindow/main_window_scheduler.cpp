@@ -427,6 +427,10 @@ void frmmain::cmdstartaschema_Click() {
     if (comboinställningar->currentIndex() < 0)
         return;
     frmschema2* e = nullptr;
+    // Each opening shows the files and jobs as they are now; while scheduling is on the editor is
+    // locked and shows what the scheduler works with.
+    if (!chkaktiveraschema->isChecked())
+        scheduler().reload();
     try {
         knappar_lås();
         e = program().form<frmschema2>();

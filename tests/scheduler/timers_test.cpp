@@ -355,3 +355,22 @@ TEST(Countdown, TheCountdownAddsAMinuteAndCountsRealSeconds) {
     EXPECT_EQ(Scheduler::countdownText(before, QDateTime(QDate(2024, 10, 27), QTime(3, 0))),
               "Backup startar om ungefär 2 tim, 11 min");
 }
+
+TEST_F(TimerTest, QueuedEntriesRunTheJobTheyWereMadeForWhenTheJobListChanged) {
+    jobs({"A", "C"});
+    schedule("A", {1, 0, "08:00", "1234567", 0});
+    schedule("C", {1, 0, "08:00", "1234567", 0});
+    at(wednesday, QTime(7, 59, 55));
+    switchOn();
+    ASSERT_EQ(scheduler().List2, (QStringList{"08:00*0*0*0*1234567", "08:00*0*1*0*1234567"}));
+    // Meanwhile A is gone and B has come: the list is B, C.
+    for (int n = 0; n <= 9; ++n)
+        QFile::remove(path(QString("Listor/A.%1").arg(n, 3, 10, QChar('0'))));
+    jobs({"B"});
+    runFor(10);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].jobs, QStringList{"C"});
+    EXPECT_EQ(systemLog().count("FEL! Det schemalagda jobbet A finns inte längre och körs inte."), 1);
+    EXPECT_FALSE(systemLog().contains("Ett fel uppstod"));
+    EXPECT_TRUE(scheduler().listkö.isEmpty());
+}
