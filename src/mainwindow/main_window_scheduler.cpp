@@ -80,30 +80,28 @@ QFrame* view(QWidget* parent, const char* name, int top) {
 }
 
 // Runs started in one second share the stamp of their saved logs' names (two jobs due at one
-// minute): the one whose name tells the entry's job and counts is the entry's own.
-const platform::FileEntry& savedLogOfEntry(const std::vector<platform::FileEntry>& found,
+// minute). The entry's own log names its job, or a number of jobs when several ran; among those
+// the one with the entry's counts goes first. Null when the entry's own log is gone: another job's
+// log of that second is not this run's.
+const platform::FileEntry* savedLogOfEntry(const std::vector<platform::FileEntry>& found,
                                            const QString& entry) {
-    QStringList wanted;
-    static const QRegularExpression named(QStringLiteral("^.{19} Backup utförd av \"(.*)\"\\. "));
-    const QRegularExpressionMatch job = named.match(entry);
-    if (job.hasMatch())
-        wanted << QStringLiteral("Backup av ") + job.captured(1).toUpper() + QStringLiteral(". ");
+    static const QRegularExpression shape(QStringLiteral("^.{19} Backup utförd(?: av \"(.*)\")?\\. "));
+    const QRegularExpressionMatch m = shape.match(entry);
+    if (!m.hasMatch())
+        return &found.front();
+    static const QRegularExpression severalJobs(QStringLiteral("Backup av \\d+ jobb\\. "));
+    const QString job = m.captured(1);
+    const QString ownJob = QStringLiteral("Backup av ") + job.toUpper() + QStringLiteral(". ");
     static const QRegularExpression counts(QStringLiteral("\\d+ filer av \\d+ kopierades\\."));
-    const QRegularExpressionMatch c = counts.match(entry, 19);
-    if (c.hasMatch())
-        wanted << c.captured(0);
-    const platform::FileEntry* best = &found.front();
-    qsizetype bestScore = -1;
+    const QString ownCounts = counts.match(entry, 19).captured(0);
+    const platform::FileEntry* best = nullptr;
     for (const platform::FileEntry& f : found) {
-        qsizetype score = 0;
-        for (const QString& w : wanted)
-            score += f.name.contains(w) ? 1 : 0;
-        if (score > bestScore) {
+        if (job.isEmpty() ? !severalJobs.match(f.name).hasMatch() : !f.name.contains(ownJob))
+            continue;
+        if (!best || (!ownCounts.isEmpty() && f.name.contains(ownCounts) && !best->name.contains(ownCounts)))
             best = &f;
-            bestScore = score;
-        }
     }
-    return *best;
+    return best;
 }
 
 // A left click on a plain label runs `f` (the label of the log panel link is made elsewhere).
@@ -366,7 +364,8 @@ void frmmain::listschemalogg_Click() {
             const auto found =
                 platform::listFiles(folder, QStringLiteral("log ") + key + QStringLiteral("*.txt"));
             if (!found.empty())
-                path = platform::joinPath(folder, savedLogOfEntry(found, item->text()).name);
+                if (const platform::FileEntry* own = savedLogOfEntry(found, item->text()))
+                    path = platform::joinPath(folder, own->name);
         }
         if (path.isEmpty() || !platform::fileExists(path)) {
             txtschemalogg->setPlainText(QStringLiteral("Filen kunde inte hittas!\n") + path +
@@ -427,6 +426,10 @@ void frmmain::cmdstartaschema_Click() {
     if (comboinställningar->currentIndex() < 0)
         return;
     frmschema2* e = nullptr;
+    // Each opening shows the files and jobs as they are now; while scheduling is on the editor is
+    // locked and shows what the scheduler works with.
+    if (!chkaktiveraschema->isChecked())
+        scheduler().reload();
     try {
         knappar_lås();
         e = program().form<frmschema2>();

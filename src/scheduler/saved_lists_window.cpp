@@ -1,5 +1,6 @@
 #include "scheduler/saved_lists_window.h"
 
+#include "core/backup_folders.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "platform/errors.h"
@@ -18,6 +19,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+
+namespace {
+constexpr int kRefusalsNamed = 20;
+} // namespace
 
 frmschemasync::frmschemasync() {
     setObjectName(QStringLiteral("frmschemasync"));
@@ -79,12 +84,23 @@ void frmschemasync::öppnasyncfilermappar() {
                                   QStringLiteral("Schemasync, öppna loggfil"));
         return;
     }
-    int folders = 0, files = 0, goneFolders = 0, goneFiles = 0;
+    int folders = 0, files = 0, goneFolders = 0, goneFiles = 0, refused = 0;
     QStringList kept;
     const bool check = chkkontroll->isChecked();
+    // The leftover window deletes what it lists: only entries inside a job's backup folder get there.
+    const QStringList backupFolders = backupfolders::all(program().programFolder());
     for (const QString& entry : entries) {
         if (entry.isEmpty()) {
             kept << entry;
+            continue;
+        }
+        const QString problem = backupfolders::deletionProblem(entry, backupFolders);
+        if (!problem.isEmpty()) {
+            // A list of thousands of such entries names the first ones and counts the rest.
+            if (++refused <= kRefusalsNamed)
+                schedulerhost::systemLogError(
+                    QStringLiteral("FEL! ") + entry + QStringLiteral(" i speglingsloggen från ") + name +
+                    QStringLiteral(" kan inte raderas: ") + problem + QStringLiteral("."));
             continue;
         }
         const bool folder = entry.endsWith(QLatin1Char('/'));
@@ -109,6 +125,10 @@ void frmschemasync::öppnasyncfilermappar() {
         schedulerhost::systemLog(QStringLiteral("Plockade bort %1 mappar").arg(goneFolders) + tail);
     else if (goneFiles > 0)
         schedulerhost::systemLog(QStringLiteral("Plockade bort %1 filer").arg(goneFiles) + tail);
+    if (refused > kRefusalsNamed)
+        schedulerhost::systemLogError(QStringLiteral("FEL! Ytterligare %1 poster i speglingsloggen från ")
+                                          .arg(refused - kRefusalsNamed) +
+                                      name + QStringLiteral(" kan inte raderas."));
     lblinfo->hide();
 
     frmsyncfilermappar* w = program().form<frmsyncfilermappar>();
@@ -119,7 +139,10 @@ void frmschemasync::öppnasyncfilermappar() {
         QStringLiteral("En simulerad spegling ägde rum ") + name +
         QStringLiteral(". Nedan ser du filer och mappar som inte längre finns på originalplatsen "
                        "och därför kan raderas."));
-    w->lblinfo->setText(QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(folders).arg(files));
+    QString info = QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(folders).arg(files);
+    if (refused > 0)
+        info += QStringLiteral(" %1 poster kan inte raderas och visas inte, se programloggen.").arg(refused);
+    w->lblinfo->setText(info);
     w->lblschemasync = QStringLiteral("1");
     w->savedListName = name;
     w->savedListDeleted = [this, name] {

@@ -25,6 +25,7 @@ namespace host = schedulerhost;
 
 namespace {
 const QString kActive = QStringLiteral("*AKTIV* ");
+const QString kNoJob = QStringLiteral("Du har inte valt något jobb för gemensam backup!");
 
 void message(const QString& text) {
     Module1::logga_meddelande(0, -1, text, QString());
@@ -357,6 +358,11 @@ void frmschema2::spara_multi() {
         message(QStringLiteral("Du har inte angett tiden på rätt sätt."));
         return;
     }
+    // A click on the preselected job unselects it: a save that reaches no job must say so.
+    if (List1->selectedItems().isEmpty()) {
+        message(kNoJob);
+        return;
+    }
     const QString time = schedule::normalisedTime(typed);
     combotid->setEditText(time);
     schedule::Days days{};
@@ -381,8 +387,6 @@ void frmschema2::spara_multi() {
 }
 
 namespace {
-const QString kNoJob = QStringLiteral("Du har inte valt något jobb för gemensam backup!");
-
 // The common setting and, in common mode, the selection, each written whole. False when an empty
 // selection is refused or the write failed (reported with `failure` and `place`).
 bool writeCommon(const QString& failure, const QString& place) {

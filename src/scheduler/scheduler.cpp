@@ -33,6 +33,11 @@ QString queueStatus(qsizetype left) {
 QString dateKey(const QDateTime& now, const QString& minute) {
     return now.date().toString(Qt::ISODate) + QLatin1Char(' ') + minute;
 }
+
+QString jobGone(const QString& name) {
+    return QStringLiteral("FEL! Det schemalagda jobbet ") + name +
+           QStringLiteral(" finns inte längre och körs inte.");
+}
 } // namespace
 
 Scheduler::Scheduler() {
@@ -64,6 +69,15 @@ void Scheduler::ensureLoaded() {
     chkignorerafel = 0;
     listglobal.clear();
     readCommonSetting();
+}
+
+void Scheduler::reload() {
+    loaded_ = false;
+    ensureLoaded();
+    if (frmschema2* e = program().loaded<frmschema2>()) {
+        e->showMode();
+        e->showCommonSettings();
+    }
 }
 
 void Scheduler::readCommonSetting() {
@@ -173,6 +187,7 @@ schedule::CommonSetting Scheduler::commonSetting() const {
 
 void Scheduler::stop() {
     List2.clear();
+    List2_jobs.clear();
     listkö.clear();
     Timer1.stop();
     Timer3.stop();
@@ -193,7 +208,7 @@ void Scheduler::visaväntarnästakörning() {
     in.commonDays = chkdag;
     in.selectedJobs = selectedCount();
     in.entries = List2;
-    in.jobNames = host::jobNames();
+    in.jobNames = List2_jobs.isEmpty() ? host::jobNames() : List2_jobs;
     in.scheduledJobs = host::scheduledJobCount();
     in.now = program().clock.now();
     const schedule::NextRunView v = schedule::visaväntarnästakörning(in);
@@ -457,13 +472,18 @@ void Scheduler::commonRun(const QString& key) {
         lastCommonRun_ = key;
     running_ = true;
     runningView(QStringLiteral("Status: Schemalagd backup pågår... (gemensam)"));
-    QStringList jobs;
+    // The backup window runs job i of the main window's list for its entry i: the chosen jobs are
+    // found there by name.
+    const QStringList jobs = host::jobNames();
+    const QStringList chosen = selectedJobs();
     QList<bool> selected;
-    for (const ListEntry& e : listglobal) {
-        jobs << e.text;
-        selected << e.selected;
-    }
-    runOne(jobs, selected, chksyncglobal == 1, chksyncglobal == 1 && chksyncglobal_simulera == 1, true);
+    for (const QString& name : jobs)
+        selected << chosen.contains(name);
+    for (const QString& name : chosen)
+        if (!jobs.contains(name))
+            host::systemLogError(jobGone(name));
+    if (selected.contains(true))
+        runOne(jobs, selected, chksyncglobal == 1, chksyncglobal == 1 && chksyncglobal_simulera == 1, true);
     running_ = false;
     if (!stillOn()) {
         afterRuns();
@@ -484,17 +504,27 @@ void Scheduler::queueRun() {
     host::setPanelVisible("cmdschema_körnu", false);
     running_ = true;
     runningView(queueStatus(listkö.size() - 1));
-    const QStringList names = host::jobNames();
     for (qsizetype i = listkö.size() - 1; i >= 0; --i) {
         if (!stillOn() || i >= listkö.size())
             break;
         const QString entry = listkö[i];
         failingEntry_ = entry;
         const schedule::Entry e = schedule::Entry::parse(entry);
-        if (e.jobIndex < 0 || e.jobIndex >= names.size())
+        if (e.jobIndex < 0 || e.jobIndex >= List2_jobs.size())
             platform::throwError(9);
+        // The list may have changed since the entry was made (a run yields, the main window reloads).
+        const QString job = List2_jobs[e.jobIndex];
+        const QStringList names = host::jobNames();
+        const qsizetype index = names.indexOf(job);
+        if (index < 0) {
+            failingEntry_.clear();
+            host::systemLogError(jobGone(job));
+            listkö.removeAt(i);
+            host::setStatus(queueStatus(listkö.size()));
+            continue;
+        }
         QList<bool> selected(names.size(), false);
-        selected[e.jobIndex] = true;
+        selected[index] = true;
         runOne(names, selected, e.mirror == 1, e.simulate == 1, false);
         failingEntry_.clear();
         // Switched off during the run: the pass ends here, the emptied queue untouched.

@@ -40,6 +40,9 @@ class Scheduler : public QObject {
     bool loaded() const { return loaded_; }
     // Reads the common setting of the current job group unless already loaded (the editor's load).
     void ensureLoaded();
+    // Reads the common setting and the common job list afresh from the job group and its files, and
+    // shows them in the editor when it is loaded: the jobs may have changed since the last reading.
+    void reload();
     // Forgets the settings, stops the timers and empties the work lists; while the editor's
     // activation box is ticked it only hides the editor.
     void unload();
@@ -54,6 +57,9 @@ class Scheduler : public QObject {
 
     // ---- work lists and timers ---------------------------------------------------------------------
     QStringList List2; // per-job schedule entries (schedule::Entry::text)
+    // The job list the entries' job indexes count in: the list as it was when scheduling was
+    // switched on. A run finds its job by name in the list as it is then.
+    QStringList List2_jobs;
     int List2_ListIndex = -1;
     QStringList listkö; // due entries waiting to run
     QStringList listsortering;

@@ -14,12 +14,14 @@ void Scheduler::switchOn() {
     host::systemLog(QStringLiteral("Aktiverar schemalagd backup"));
     host::showPanel(true);
     host::setScheduledJobs({});
-    ensureLoaded();
+    // The jobs and the files may have changed since the settings were last read.
+    reload();
     if (common) {
         Timer1.start(interval);
         host::setScheduledJobs(selectedJobs());
     } else {
         const QStringList names = host::jobNames();
+        List2_jobs = names;
         QStringList scheduled;
         for (int i = 0; i < names.size(); ++i) {
             host::selectJob(i);

@@ -292,3 +292,19 @@ TEST_F(EditorTest, ARenamedJobStaysChosenForTheCommonSetting) {
     EXPECT_TRUE(QFile::exists(path("Listor/Foton.000")));
     EXPECT_EQ(testutil::readBytes(path(lista)), QByteArray("Foton\r\nMusik\r\n"));
 }
+
+TEST_F(EditorTest, AJobSaveWithNoJobChosenSaysSo) {
+    jobs({"Bilder", "Dokument"});
+    frmschema2* e = open();
+    QListWidgetItem* current = e->List1->item(0);
+    ASSERT_TRUE(current->isSelected());
+    // A click on the preselected job unselects it.
+    QTest::mouseClick(e->List1->viewport(), Qt::LeftButton, {}, e->List1->visualItemRect(current).center());
+    ASSERT_FALSE(current->isSelected());
+    e->combotid->setEditText("21:15");
+    expectReport("Du har inte valt något jobb för gemensam backup!");
+    QTest::keyClick(e->combotid->lineEdit(), Qt::Key_Return);
+    e->cmdavbryt_Click();
+    EXPECT_FALSE(QFile::exists(path("Listor/Bilder.006")));
+    EXPECT_FALSE(QFile::exists(path("Listor/Dokument.006")));
+}

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -83,6 +84,11 @@ TEST_F(PauseTest, ChoosingALengthOrTheOtherWayRestartsTheCountAndBothButtonsEndI
 class SavedListsTest : public SchedulerTest {
   protected:
     QString saved(const QString& name) const { return path("Schemasync/" + name + ".schemasync"); }
+    // A job whose backup folder, work("Backup"), holds what the saved lists name.
+    void backupJob() {
+        testutil::writeJob(group(), testutil::jobOver("Jobb", work("Källa"), work("Backup")));
+        testutil::makeDir(work("Backup"));
+    }
     frmschemasync* openFromLink() {
         frmmain* m = prog().form<frmmain>();
         m->lblstatus2->show();
@@ -94,12 +100,13 @@ class SavedListsTest : public SchedulerTest {
 };
 
 TEST_F(SavedListsTest, TheLinkListsTheSavedListsAndOneOpensInTheLeftoverWindow) {
-    const QString gone = work("borta");
-    testutil::makeDir(work("kvar"));
-    testutil::writeFile(work("kvar/fil.txt"), "x");
-    testutil::writeLines(saved("2024-06-05 22.00.10"), {gone + "/", work("kvar") + "/", gone + "/a.txt",
-                                                        work("kvar/fil.txt"), "", gone + "/b.txt"});
-    testutil::writeLines(saved("2024-06-04 22.00.07"), {work("kvar/fil.txt")});
+    backupJob();
+    const QString gone = work("Backup/borta");
+    const QString kvar = work("Backup/kvar");
+    testutil::writeFile(kvar + "/fil.txt", "x");
+    testutil::writeLines(saved("2024-06-05 22.00.10"),
+                         {gone + "/", kvar + "/", gone + "/a.txt", kvar + "/fil.txt", "", gone + "/b.txt"});
+    testutil::writeLines(saved("2024-06-04 22.00.07"), {kvar + "/fil.txt"});
     frmschemasync* w = openFromLink();
     ASSERT_EQ(w->List1->count(), 2);
     EXPECT_EQ(w->List1->item(0)->text(), "2024-06-04 22.00.07");
@@ -126,7 +133,7 @@ TEST_F(SavedListsTest, TheLinkListsTheSavedListsAndOneOpensInTheLeftoverWindow) 
     w->chkkontroll->setChecked(true);
     dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* x) {
         auto* l = static_cast<frmsyncfilermappar*>(x);
-        EXPECT_EQ(l->entries(), (QStringList{work("kvar") + "/", work("kvar/fil.txt"), ""}));
+        EXPECT_EQ(l->entries(), (QStringList{kvar + "/", kvar + "/fil.txt", ""}));
         EXPECT_EQ(l->lblinfo->text(), "1 mapp(ar) och 1 fil(er) kan raderas.");
         // Closed with entries left, it keeps the saved file with those entries.
         l->cmdstäng_Click();
@@ -135,7 +142,51 @@ TEST_F(SavedListsTest, TheLinkListsTheSavedListsAndOneOpensInTheLeftoverWindow) 
     EXPECT_TRUE(systemLog().contains(
         "Plockade bort 1 mappar och 2 filer från speglingsloggen eftersom de inte längre finns."));
     EXPECT_EQ(testutil::readLines(saved("2024-06-05 22.00.10")),
-              (QStringList{work("kvar") + "/", work("kvar/fil.txt"), ""}));
+              (QStringList{kvar + "/", kvar + "/fil.txt", ""}));
+}
+
+TEST_F(SavedListsTest, OnlyEntriesInsideABackupFolderReachTheLeftoverWindow) {
+    backupJob();
+    testutil::writeFile(work("Backup/gammal.txt"), "x");
+    testutil::writeFile(work("Utanför/fil.txt"), "x");
+    testutil::writeFile(work("Arbetsmapp/rel/fil.txt"), "x");
+    // A relative entry would name a place below the working folder.
+    struct WorkingFolder {
+        QString before = QDir::currentPath();
+        ~WorkingFolder() { QDir::setCurrent(before); }
+    } restore;
+    ASSERT_TRUE(QDir::setCurrent(work("Arbetsmapp")));
+    const struct {
+        QString entry;
+        QString stays; // what must still exist afterwards; empty for the entry that may go
+    } cases[] = {{"rel/", work("Arbetsmapp/rel/fil.txt")},
+                 {work("Backup") + "/../Utanför/", work("Utanför/fil.txt")},
+                 {work("Utanför") + "/", work("Utanför/fil.txt")},
+                 {work("Backup/gammal.txt"), ""}};
+    QStringList lines;
+    for (const auto& c : cases)
+        lines << c.entry;
+    testutil::writeLines(saved("2024-06-05 22.00.10"), lines);
+    frmschemasync* w = openFromLink();
+    w->List1->setCurrentRow(0);
+    dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* x) {
+        auto* l = static_cast<frmsyncfilermappar*>(x);
+        l->cmdraderaalla_Click();
+        l->cmdstäng_Click();
+    });
+    w->öppnasyncfilermappar();
+    for (const auto& c : cases) {
+        if (c.stays.isEmpty()) {
+            EXPECT_FALSE(QFile::exists(c.entry));
+            continue;
+        }
+        EXPECT_TRUE(QFile::exists(c.stays)) << c.entry.toStdString();
+        EXPECT_EQ(systemLog().count("FEL! " + c.entry +
+                                    " i speglingsloggen från 2024-06-05 22.00.10 kan inte "
+                                    "raderas: "),
+                  1)
+            << c.entry.toStdString();
+    }
 }
 
 TEST_F(SavedListsTest, AnEmptiedListIsDeletedAndClosingHidesTheLink) {

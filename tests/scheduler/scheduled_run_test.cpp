@@ -1,6 +1,7 @@
 // Scheduled runs through the real backup window, on real files.
 #include "run/backup_window.h"
 #include "scheduler/host.h"
+#include "scheduler/schedule_editor.h"
 #include "scheduler/schedule_files.h"
 #include "scheduler_fixture.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 class ScheduledRunTest : public SchedulerTest {
   protected:
@@ -118,4 +120,44 @@ TEST_F(ScheduledRunTest, TwoJobsDueAtOneMinuteEachShowTheirOwnSavedLog) {
         const QString job = entry.contains("\"Jobb\"") ? "JOBB" : "ANDRA";
         EXPECT_TRUE(m->txtschemalogg->toPlainText().contains("\n" + job + "\n")) << entry.toStdString();
     }
+}
+
+TEST_F(ScheduledRunTest, TheCommonRunAndTheEditorFollowTheJobListAfterAJobWasDeleted) {
+    for (const char* j : {"A", "B", "C"}) {
+        testutil::writeFile(work(j) + "/" + j + ".txt", j);
+        testutil::writeJob(group(), testutil::jobOver(j, work(j), dst));
+    }
+    frmmain* m = prog().form<frmmain>();
+    m->cmdload_Click();
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "22:00", "1111111", 0, 0});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"B"});
+    m->chkaktiveraschema->setChecked(true);
+    m->chkaktiveraschema->setChecked(false);
+    m->comboinställningar->setCurrentIndex(0);
+    dialogs().expectMessage("Vill du ta bort det här jobbet (A)?", platform::Answer::Yes);
+    m->cmdtabort_Click();
+    ASSERT_FALSE(QFile::exists(path("Listor/A.000")));
+
+    // "Kör nu!" runs the chosen job B, not the job that took its place in the list.
+    m->chkaktiveraschema->setChecked(true);
+    m->cmdschema_körnu->click();
+    scheduler().Timer1_Timer();
+    EXPECT_TRUE(QFile::exists(dst + work("B") + "/B.txt"));
+    EXPECT_FALSE(QFile::exists(dst + work("C") + "/C.txt"));
+
+    // The editor lists the jobs there are, B still chosen.
+    m->chkaktiveraschema->setChecked(false);
+    dialogs().expectWindow("frmschema2", [](QWidget* w) {
+        auto* e = static_cast<frmschema2*>(w);
+        QStringList listed, chosen;
+        for (int i = 0; i < e->listglobal->count(); ++i) {
+            listed << e->listglobal->item(i)->text();
+            if (e->listglobal->item(i)->isSelected())
+                chosen << e->listglobal->item(i)->text();
+        }
+        EXPECT_EQ(listed, (QStringList{"B", "C", "Jobb"}));
+        EXPECT_EQ(chosen, QStringList{"B"});
+        e->close();
+    });
+    m->cmdstartaschema_Click();
 }

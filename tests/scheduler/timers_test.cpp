@@ -1,5 +1,6 @@
 // The due-time timers with the clock set and a runner that records each scheduled run instead of
 // running it: what runs, when, how often, in which order, and what a failure or a switch-off does.
+#include "core/operations.h"
 #include "mainwindow/settings_window.h"
 #include "run/backup_window.h"
 #include "scheduler/host.h"
@@ -354,4 +355,49 @@ TEST(Countdown, TheCountdownAddsAMinuteAndCountsRealSeconds) {
     const QDateTime before(QDate(2024, 10, 27), QTime(1, 50));
     EXPECT_EQ(Scheduler::countdownText(before, QDateTime(QDate(2024, 10, 27), QTime(3, 0))),
               "Backup startar om ungefär 2 tim, 11 min");
+}
+
+TEST_F(TimerTest, QueuedEntriesRunTheJobTheyWereMadeForWhenTheJobListChanged) {
+    jobs({"A", "C"});
+    schedule("A", {1, 0, "08:00", "1234567", 0});
+    schedule("C", {1, 0, "08:00", "1234567", 0});
+    at(wednesday, QTime(7, 59, 55));
+    switchOn();
+    ASSERT_EQ(scheduler().List2, (QStringList{"08:00*0*0*0*1234567", "08:00*0*1*0*1234567"}));
+    // Meanwhile A is gone and B has come: the list is B, C.
+    for (int n = 0; n <= 9; ++n)
+        QFile::remove(path(QString("Listor/A.%1").arg(n, 3, 10, QChar('0'))));
+    jobs({"B"});
+    runFor(10);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].jobs, QStringList{"C"});
+    EXPECT_EQ(systemLog().count("FEL! Det schemalagda jobbet A finns inte längre och körs inte."), 1);
+    EXPECT_FALSE(systemLog().contains("Ett fel uppstod"));
+    EXPECT_TRUE(scheduler().listkö.isEmpty());
+}
+
+TEST_F(TimerTest, RunsFallingDueWhileAnotherOperationGoesOnStartWhenItEnds) {
+    jobs({"A"});
+    schedule("A", {1, 0, "10:00", "1234567", 0});
+    for (const bool common : {true, false}) {
+        runs.clear();
+        schedule::writeCommonSetting(path("setup_schema_global.ini"), {common, 0, "10:00", "1111111", 0, 0});
+        schedule::writeSelection(path("setup_schema_lista.ini"), {"A"});
+        scheduler().unload();
+        at(wednesday, QTime(9, 59, 55));
+        switchOn();
+        ASSERT_EQ(scheduler().common, common);
+        {
+            Operation restore(QStringLiteral("återställning"));
+            ASSERT_TRUE(restore);
+            runFor(90);
+            EXPECT_TRUE(runs.empty()) << common;
+        }
+        runFor(5);
+        ASSERT_EQ(runs.size(), 1u) << common;
+        EXPECT_EQ(runs[0].jobs, QStringList{"A"});
+        runFor(120);
+        EXPECT_EQ(runs.size(), 1u) << common;
+        switchOff();
+    }
 }
