@@ -2,10 +2,12 @@
 #include "sync_support.h"
 
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,11 +1,14 @@
 #include "foldersync/sync_window.h"
 #include "support/accessible.h"
+#include "support/e2e.h"
 #include "sync_support.h"
 
 #include "core/error_dialog.h"
+#include "core/operations.h"
 #include "foldersync/sync_engine.h"
 #include "platform/accessibility.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/run_lock.h"
 #include "run/run_driver.h"
 #include "run/simulation_window.h"
@@ -326,6 +329,50 @@ TEST_F(SyncWindow, ALogThatCannotBeSavedIsNotedInTheSystemLog) {
                           "loggfil i loggmapp. Felkod 57" +
                           platform::errorDescription(57) + "."));
     EXPECT_TRUE(log().contains("Mappsynkronisering klar."));
+}
+
+TEST_F(SyncWindow, ARunHoldsTheOperationGateAndWaitsForNoOtherOperation) {
+    testutil::writeFile(a + "/ett.txt", "1", at(-60));
+    testutil::writeFile(a + "/två.txt", "2", at(-60));
+    testutil::makeDir(b);
+    folders(a, b);
+    {
+        Operation other(QStringLiteral("återställning"));
+        expectReport(prog().operations().refusalText());
+        win()->cmdkör->click();
+        EXPECT_FALSE(QFile::exists(path("log.txt")));
+        EXPECT_FALSE(QFile::exists(path("setup_synkmappar.ini")));
+    }
+    // While the run copies, the gate names it, and the program's stop request cancels it.
+    QString during;
+    platform::setCopyHook([&](const QString&, const QString&) {
+        during = prog().operations().current();
+        prog().operations().requestStop();
+    });
+    win()->cmdkör->click();
+    platform::setCopyHook({});
+    EXPECT_EQ(during, "mappkopiering");
+    EXPECT_TRUE(QFile::exists(b + "/ett.txt"));
+    EXPECT_FALSE(QFile::exists(b + "/två.txt"));
+    EXPECT_TRUE(log().contains("Mappsynkronisering avbröts."));
+    EXPECT_FALSE(prog().operations().busy());
+}
+
+TEST_F(SyncWindow, ACommandLineBackupRunsWhileTheSimulationResultWaits) {
+    testutil::writeFile(a + "/ny.txt", "ny", at(-60));
+    testutil::makeDir(b);
+    testutil::writeFile(work("källa") + "/k.txt", "k");
+    testutil::makeDir(work("backup"));
+    testutil::writeJob(path("Listor"), testutil::jobOver("Jobb", work("källa"), work("backup")));
+    folders(a, b);
+    win()->chksimulera->setChecked(true);
+    dialogs().expectWindow("frmsimuleradbackup", [&](QWidget*) {
+        EXPECT_FALSE(prog().operations().busy());
+        const testutil::RunResult r = testutil::runProgram(programDir_.path(), {"Jobb"});
+        EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
+    });
+    win()->cmdkör->click();
+    EXPECT_EQ(testutil::readBytes(work("backup") + work("källa") + "/k.txt"), "k");
 }
 
 } // namespace
