@@ -227,6 +227,11 @@ void SyncEngine::file_copy_sync(int index) {
     view_.folderBar(0, n);
     // The target's names are read once per folder; a name it lacks costs no lookup on disk.
     const platform::FolderLookup lookup(pair.target);
+    // A copy killed half-way left its temporary file here; one of the source's names is the user's.
+    if (!request.simulera && !pair.linked)
+        platform::removeLeftoverTemporaries(
+            pair.target, lookup.temporaryCandidates(),
+            [&pair](const QString& name) { return platform::fileInfo(pair.source + name).exists; });
 
     for (int i = 0; i < n; ++i) {
         view_.yield();

@@ -58,8 +58,8 @@ struct SyncRequest {
 // The folder synchronisation's engine: folder lists, pairs, count, the folder pass and the copy
 // rule. It keeps the run's data; the window shows it through SyncView. A run calls, in order:
 // resetRun(), kolla_om_mapparna_finns(), ladda_mappar_sync(), skapa_mappar_sync(),
-// räknaallasyncfiler(), loopa_mappar_sync(). Nothing is ever deleted. A RunError escaping a
-// procedure is the run driver's to report.
+// räknaallasyncfiler(), loopa_mappar_sync(). Nothing of the user's is ever deleted. A RunError
+// escaping a procedure is the run driver's to report.
 class SyncEngine {
   public:
     SyncEngine(SyncView& view, const QString& programFolder);

@@ -311,4 +311,32 @@ TEST_F(SyncEngineTest, ACancelFinishesTheFileInHandAndStopsBeforeTheNext) {
     EXPECT_EQ(view.systemLines.filter("Läser in mappar från").size(), 2);
 }
 
+TEST_F(SyncEngineTest, WhatKilledCopiesLeftInTheFoldersCopiedIntoIsRemoved) {
+    write(a + "/f.txt", "f", 0);
+    write(a + "/x/g.txt", "g", 0);
+    const QString left = b + "/.tamrel-f.txt.Ab12Cd", deeper = b + "/x/.tamrel-g.txt.zz99yy";
+    write(left, "halv", 0);
+    write(deeper, "halv", 0);
+    // The same name on the other side is the user's own, and a link is never a leftover.
+    write(a + "/.tamrel-egen.txt.abcdef", "egen", 0);
+    write(b + "/.tamrel-egen.txt.abcdef", "egen", 0);
+    write(work("ute/mål.txt"), "ute", 0);
+    ASSERT_TRUE(QFile::link(work("ute/mål.txt"), b + "/.tamrel-mål.txt.lnk123"));
+    directions(true, false);
+
+    engine->request.simulera = true;
+    run();
+    EXPECT_TRUE(QFile::exists(left));
+    EXPECT_TRUE(QFile::exists(deeper));
+
+    engine->request.simulera = false;
+    run();
+    EXPECT_FALSE(QFile::exists(left));
+    EXPECT_FALSE(QFile::exists(deeper));
+    EXPECT_EQ(testutil::readBytes(b + "/.tamrel-egen.txt.abcdef"), "egen");
+    EXPECT_TRUE(QFileInfo(b + "/.tamrel-mål.txt.lnk123").isSymLink());
+    EXPECT_EQ(testutil::readBytes(work("ute/mål.txt")), "ute");
+    EXPECT_EQ(testutil::readBytes(b + "/x/g.txt"), "g");
+}
+
 } // namespace
