@@ -339,4 +339,26 @@ TEST_F(SyncEngineTest, WhatKilledCopiesLeftInTheFoldersCopiedIntoIsRemoved) {
     EXPECT_EQ(testutil::readBytes(b + "/x/g.txt"), "g");
 }
 
+TEST_F(SyncEngineTest, ACopiedFilesLineReachesTheLogWithinASecondWhileItsFolderGoesOn) {
+    prog().clock.setNow(at());
+    write(a + "/1.txt", "1", 0);
+    write(a + "/2.txt", "2", 0);
+    write(a + "/3.txt", "3", 0);
+    directions(true, false);
+    QStringList atSecond, atThird;
+    platform::setCopyHook([&](const QString&, const QString& target) {
+        if (target.endsWith("/2.txt")) {
+            atSecond = runLog();
+            prog().clock.advance(2);
+        } else if (target.endsWith("/3.txt")) {
+            atThird = runLog();
+        }
+    });
+    run();
+    platform::setCopyHook({});
+    EXPECT_EQ(atSecond, QStringList()); // not a write per file
+    EXPECT_EQ(atThird, QStringList({"+ " + b + "/1.txt", "+ " + b + "/2.txt"}));
+    EXPECT_EQ(runLog(), QStringList({"+ " + b + "/1.txt", "+ " + b + "/2.txt", "+ " + b + "/3.txt"}));
+}
+
 } // namespace
