@@ -29,11 +29,15 @@ Histories readHistories(const QString& path) {
     Histories h;
     if (!QFileInfo::exists(path))
         return h;
+    // Every line written is empty or ends in "*". A line break inside a folder name cuts its
+    // line short and makes more than two lines; what follows then belongs to no field.
+    const auto whole = [](const QString& line) { return line.isEmpty() || line.endsWith(QLatin1Char('*')); };
     try {
         const QStringList lines = platform::readLines(path);
-        if (!lines.isEmpty())
-            h.mapp1 = historyEntries(lines.at(0));
-        if (lines.size() > 1)
+        if (lines.isEmpty() || !whole(lines.at(0)))
+            return h;
+        h.mapp1 = historyEntries(lines.at(0));
+        if (lines.size() == 2 && whole(lines.at(1)))
             h.mapp2 = historyEntries(lines.at(1));
     } catch (const platform::RunError&) {
         // An unreadable file leaves the histories empty; the window stays usable.
@@ -41,8 +45,13 @@ Histories readHistories(const QString& path) {
     return h;
 }
 
+bool historyCanHold(const QString& text) {
+    return !text.contains(QLatin1Char('*')) && !text.contains(QLatin1Char('\r')) &&
+           !text.contains(QLatin1Char('\n'));
+}
+
 QStringList withEntry(QStringList list, const QString& text) {
-    if (!list.contains(text, Qt::CaseSensitive))
+    if (historyCanHold(text) && !list.contains(text, Qt::CaseSensitive))
         list.prepend(text);
     return list;
 }

@@ -19,11 +19,15 @@ struct Histories {
 
 QString historyFile(const QString& programFolder);
 // The two lists as the file holds them; a missing or unreadable file gives what could be read.
+// A line that is not whole (a folder name with a line break, written by an earlier version) is
+// left out, and with it the second list when it can no longer be told where that one begins.
 Histories readHistories(const QString& path);
 // The entries of one line: the pieces between "*", empty pieces left out.
 QStringList historyEntries(const QString& line);
-// `text` inserted at the top unless an equal entry (letter case included) is already listed; an
-// empty text is inserted like any other.
+// False for a folder text the file cannot hold: a "*" or a line break in it would split it.
+bool historyCanHold(const QString& text);
+// `text` inserted at the top unless an equal entry (letter case included) is already listed or
+// the file cannot hold it; an empty text is inserted like any other.
 QStringList withEntry(QStringList list, const QString& text);
 // The first 21 entries, each followed by "*".
 QString historyLine(const QStringList& list);

@@ -375,4 +375,35 @@ TEST_F(SyncWindow, ACommandLineBackupRunsWhileTheSimulationResultWaits) {
     EXPECT_EQ(testutil::readBytes(work("backup") + work("källa") + "/k.txt"), "k");
 }
 
+TEST_F(SyncWindow, AFolderNameTheHistoryCannotHoldIsLeftOutOfIt) {
+    const struct {
+        QString name;
+        bool oldFileReadable; // a line break shows in a file an earlier version wrote, a "*" does not
+    } cases[] = {{"A*B", false}, {"A\nB", true}, {"A\r\nB", true}, {"A\rB", true}};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString odd = work(c.name);
+        const QString file = "f" + QString::number(++n) + ".txt";
+        testutil::writeFile(odd + "/" + file, "f", at(-60));
+        if (c.oldFileReadable) {
+            testutil::writeLines(path("setup_synkmappar.ini"), {odd + "*", b + "*"});
+            restartProgram();
+            EXPECT_EQ(win()->txtmapp1->count(), 0);
+            EXPECT_EQ(win()->txtmapp2->count(), 0);
+        }
+        QFile::remove(path("setup_synkmappar.ini"));
+        restartProgram();
+        prog().clock.setNow(at());
+        folders(odd, b);
+        win()->chkfrånsökväg2->setChecked(false);
+        win()->cmdkör->click();
+        EXPECT_TRUE(QFile::exists(b + "/" + file)); // the run itself goes on
+        EXPECT_EQ(testutil::readLines(path("setup_synkmappar.ini")), QStringList({"", b + "*"}));
+        restartProgram();
+        EXPECT_EQ(win()->txtmapp1->currentText(), "");
+        EXPECT_EQ(win()->txtmapp2->currentText(), b);
+    }
+}
+
 } // namespace
