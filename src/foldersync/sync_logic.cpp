@@ -123,6 +123,13 @@ QString pairProblem(const QString& mapp1, const QString& mapp2) {
     return {};
 }
 
+bool patternSelectsNothing(const QString& pattern) {
+    for (const QString& piece : pattern.split(QLatin1Char(';')))
+        if (!piece.trimmed().isEmpty())
+            return false;
+    return true;
+}
+
 QString headerLine(const QDateTime& now) {
     return QStringLiteral("Mappsynkronisering utförd ") + platform::dateText(now) + QStringLiteral("  ") +
            now.toString(QStringLiteral("HH:mm"));

@@ -54,6 +54,9 @@ QString pairTarget(const QString& folder, const QString& fromRoot, const QString
 // when fine; empty texts are the run's own check.
 QString pairProblem(const QString& mapp1, const QString& mapp2);
 
+// True for a file type pattern that selects no file at all: empty, or only blanks and ";".
+bool patternSelectsNothing(const QString& pattern);
+
 // ---- counters and logs ----------------------------------------------------------------------
 
 struct SyncCounts {

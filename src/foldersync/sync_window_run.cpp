@@ -199,6 +199,13 @@ void frmmappsync::cmdkör_Click() {
                                   QString());
         return;
     }
+    // An empty pattern would copy nothing and still end as done.
+    if (synclogic::patternSelectsNothing(txtpattern->text())) {
+        Module1::logga_meddelande(
+            0, -1, QStringLiteral("Du måste ange vilken typ av filer som ska kopieras, till exempel *.*."),
+            QString());
+        return;
+    }
     const QString mapp1 = txtmapp1->currentText(), mapp2 = txtmapp2->currentText();
     // Copying a folder into a folder inside itself would never end.
     if (const QString problem = synclogic::pairProblem(mapp1, mapp2); !problem.isEmpty()) {

@@ -406,4 +406,20 @@ TEST_F(SyncWindow, AFolderNameTheHistoryCannotHoldIsLeftOutOfIt) {
     }
 }
 
+TEST_F(SyncWindow, AFileTypeThatSelectsNothingIsRefusedBeforeTheRun) {
+    testutil::writeFile(a + "/ett.txt", "1", at(-60));
+    testutil::makeDir(b);
+    folders(a, b);
+    for (const char* pattern : {"", "   ", ";", " ; "}) {
+        win()->txtpattern->setText(QString::fromUtf8(pattern));
+        expectReport("Du måste ange vilken typ av filer som ska kopieras");
+        win()->cmdkör->click();
+        EXPECT_FALSE(QFile::exists(path("log.txt")));
+        EXPECT_FALSE(QFile::exists(path("setup_synkmappar.ini")));
+    }
+    win()->txtpattern->setText(" *.txt ");
+    win()->cmdkör->click();
+    EXPECT_EQ(testutil::readBytes(b + "/ett.txt"), "1");
+}
+
 } // namespace
