@@ -130,9 +130,15 @@ bool patternSelectsNothing(const QString& pattern) {
     return true;
 }
 
-QString headerLine(const QDateTime& now) {
-    return QStringLiteral("Mappsynkronisering utförd ") + platform::dateText(now) + QStringLiteral("  ") +
-           now.toString(QStringLiteral("HH:mm"));
+namespace {
+QString simulatedPrefix(bool simulated) {
+    return simulated ? QStringLiteral("Simulerad ") : QString();
+}
+} // namespace
+
+QString headerLine(const QDateTime& now, bool simulated) {
+    return simulatedPrefix(simulated) + QStringLiteral("Mappsynkronisering utförd ") +
+           platform::dateText(now) + QStringLiteral("  ") + now.toString(QStringLiteral("HH:mm"));
 }
 
 QStringList summary(const SyncCounts& c, bool cancelled) {
@@ -181,11 +187,11 @@ QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated) {
     return QStringLiteral(" Mappsynkronisering klar. ") + copiedText(c) + simulatedMark(simulated);
 }
 
-QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors) {
+QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors, bool simulated) {
     QString name = QStringLiteral("log ") +
                    platform::dateTimeText(start).replace(QLatin1Char(':'), QLatin1Char('.')) +
-                   QStringLiteral(" Mappsynkronisering. ") + QString::number(copied) +
-                   QStringLiteral(" filer kopierades. ") +
+                   QLatin1Char(' ') + simulatedPrefix(simulated) + QStringLiteral("Mappsynkronisering. ") +
+                   QString::number(copied) + QStringLiteral(" filer kopierades. ") +
                    platform::Format(megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
     if (errors > 0)
         name += QStringLiteral(" Fel uppstod!");
@@ -194,9 +200,10 @@ QString savedLogName(const QDateTime& start, long copied, double megabytes, long
     return name + QStringLiteral("txt");
 }
 
-void startLog(const QString& programFolder, const QDateTime& now) {
+void startLog(const QString& programFolder, const QDateTime& now, bool simulated) {
     try {
-        platform::writeLines(runlog::logPath(programFolder), {QString(), headerLine(now), QString()});
+        platform::writeLines(runlog::logPath(programFolder),
+                             {QString(), headerLine(now, simulated), QString()});
     } catch (const platform::RunError&) {
     }
     try {
@@ -206,11 +213,12 @@ void startLog(const QString& programFolder, const QDateTime& now) {
 }
 
 QString saveLog(const QString& programFolder, const QDateTime& start, long copied, double megabytes,
-                long errors) {
+                long errors, bool simulated) {
     const QString folder = runlog::savedLogFolder(programFolder);
     if (!platform::folderExists(folder))
         platform::makePath(folder);
-    const QString target = platform::joinPath(folder, savedLogName(start, copied, megabytes, errors));
+    const QString target =
+        platform::joinPath(folder, savedLogName(start, copied, megabytes, errors, simulated));
     platform::copyKeepTime(runlog::logPath(programFolder), target);
     return target;
 }

@@ -71,8 +71,8 @@ struct SyncCounts {
     double kopierade_mb = 0;
 };
 
-// "Mappsynkronisering utförd yyyy-mm-dd  hh:mm".
-QString headerLine(const QDateTime& now);
+// "Mappsynkronisering utförd yyyy-mm-dd  hh:mm", after "Simulerad " for a simulated run.
+QString headerLine(const QDateTime& now, bool simulated = false);
 // The summary's two lines: the outcome and the count line.
 QStringList summary(const SyncCounts& c, bool cancelled);
 // What the run driver appends to log.txt at the end: an empty line, the summary, two empty
@@ -82,15 +82,17 @@ QStringList summaryBlock(const SyncCounts& c, bool cancelled);
 QString endSystemLine(const SyncCounts& c, bool cancelled, bool simulated);
 QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated);
 
-// The name of the saved copy of the run log.
-QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors);
+// The name of the saved copy of the run log; a simulated run's says "Simulerad " before
+// "Mappsynkronisering".
+QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors,
+                     bool simulated = false);
 
 // Rewrites log.txt with its header (an empty line, the header line, an empty line) and
 // log_err.txt with one empty line; a step that fails is passed over.
-void startLog(const QString& programFolder, const QDateTime& now);
+void startLog(const QString& programFolder, const QDateTime& now, bool simulated = false);
 // Copies log.txt into "Sparade loggar" (made when missing) under its saved name, replacing a
 // file of that name. Returns the saved path; throws RunError.
 QString saveLog(const QString& programFolder, const QDateTime& start, long copied, double megabytes,
-                long errors);
+                long errors, bool simulated = false);
 
 } // namespace synclogic

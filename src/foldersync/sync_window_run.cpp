@@ -176,13 +176,14 @@ bool frmmappsync::cancelRequested() const {
 }
 
 void frmmappsync::tömlogfil() {
-    synclogic::startLog(program().programFolder(), program().clock.now());
+    synclogic::startLog(program().programFolder(), program().clock.now(), chksimulera->isChecked());
 }
 
 void frmmappsync::spara_loggfil_i_loggmapp(const QDateTime& start, long copied, double megabytes,
                                            long errors) {
     try {
-        synclogic::saveLog(program().programFolder(), start, copied, megabytes, errors);
+        synclogic::saveLog(program().programFolder(), start, copied, megabytes, errors,
+                           engine().request.simulera);
     } catch (const platform::RunError& e) {
         synchost::systemLogError(QStringLiteral("FEL! Ett fel uppstod under hantering av loggfil. Plats: "
                                                 "Mappsynkronisering, spara loggfil i loggmapp. Felkod ") +

@@ -406,6 +406,20 @@ TEST_F(SyncWindow, AFolderNameTheHistoryCannotHoldIsLeftOutOfIt) {
     }
 }
 
+TEST_F(SyncWindow, ASimulatedRunIsMarkedSimulatedInTheLogAndTheSavedLogsName) {
+    testutil::writeFile(a + "/ny.txt", "ny", at(-60));
+    testutil::makeDir(b);
+    folders(a, b);
+    win()->chksimulera->setChecked(true);
+    dialogs().expectWindow("frmsimuleradbackup", [](QWidget*) {});
+    win()->cmdkör->click();
+    EXPECT_EQ(log().mid(0, 3),
+              QStringList({"", "Simulerad Mappsynkronisering utförd 2024-03-01  12:00", ""}));
+    EXPECT_EQ(savedLogs(), QStringList({"log 2024-03-01 12.00.00 Simulerad Mappsynkronisering. 1 filer "
+                                        "kopierades. 0,00 MB.txt"}));
+    EXPECT_FALSE(QFile::exists(b + "/ny.txt"));
+}
+
 TEST_F(SyncWindow, AFileTypeThatSelectsNothingIsRefusedBeforeTheRun) {
     testutil::writeFile(a + "/ett.txt", "1", at(-60));
     testutil::makeDir(b);
