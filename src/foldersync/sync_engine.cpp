@@ -1,5 +1,6 @@
 #include "foldersync/sync_engine.h"
 
+#include "core/program.h"
 #include "editor/folder_scan.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
@@ -14,6 +15,12 @@ using synclogic::SyncPair;
 namespace {
 const QString kLog = QStringLiteral("log.txt");
 const QString kLogErr = QStringLiteral("log_err.txt");
+// Gathered log lines wait no longer than this (milliseconds): a run killed meanwhile loses no more.
+constexpr qint64 kHoldLogsMs = 1000;
+
+qint64 nowMs() {
+    return program().clock.now().toMSecsSinceEpoch();
+}
 
 QString quoted(const QString& s) {
     return QLatin1Char('"') + s + QLatin1Char('"');
@@ -35,6 +42,8 @@ void SyncEngine::resetRun() {
     simKällor.clear();
     simMål.clear();
     pendingLogs_.clear();
+    pendingSince_ = -1;
+    logFailure_.reset();
 }
 
 QString SyncEngine::job() const {
@@ -42,11 +51,35 @@ QString SyncEngine::job() const {
 }
 
 void SyncEngine::logLine(const QString& file, const QString& line) {
+    if (pendingSince_ < 0)
+        pendingSince_ = nowMs();
     pendingLogs_.add(file, line);
 }
 
 void SyncEngine::flushLogs() {
+    if (logFailure_) {
+        const RunError e = *logFailure_;
+        logFailure_.reset();
+        throw e;
+    }
+    pendingSince_ = -1;
     pendingLogs_.flush();
+}
+
+void SyncEngine::flushLogsIfDue() {
+    // A clock set back counts as due too.
+    if (logFailure_ || (pendingSince_ >= 0 && qAbs(nowMs() - pendingSince_) >= kHoldLogsMs))
+        flushLogs();
+}
+
+void SyncEngine::flushLogsKeepingFailure(bool onlyWhenDue) {
+    if (logFailure_)
+        return;
+    try {
+        onlyWhenDue ? flushLogsIfDue() : flushLogs();
+    } catch (const RunError& e) {
+        logFailure_ = e;
+    }
 }
 
 // ---- folder lists, pairs and count ------------------------------------------------------------
@@ -171,9 +204,12 @@ void SyncEngine::loopa_mappar_sync() {
         if (!(dir == 1 ? request.från1 : request.från2))
             continue;
         runDirection(dir);
-        if (view_.cancelled())
+        if (view_.cancelled()) {
+            flushLogs();
             return;
+        }
     }
+    flushLogs();
     view_.info(QStringLiteral("Klar"));
     view_.systemLog(QStringLiteral("Klar med mappsynkronisering."));
 }
@@ -227,8 +263,14 @@ void SyncEngine::file_copy_sync(int index) {
     view_.folderBar(0, n);
     // The target's names are read once per folder; a name it lacks costs no lookup on disk.
     const platform::FolderLookup lookup(pair.target);
+    // A copy killed half-way left its temporary file here; one of the source's names is the user's.
+    if (!request.simulera && !pair.linked)
+        platform::removeLeftoverTemporaries(
+            pair.target, lookup.temporaryCandidates(),
+            [&pair](const QString& name) { return platform::fileInfo(pair.source + name).exists; });
 
     for (int i = 0; i < n; ++i) {
+        flushLogsIfDue();
         view_.yield();
         if (view_.cancelled()) {
             flushLogs();
@@ -259,7 +301,7 @@ void SyncEngine::file_copy_sync(int index) {
         }
     }
     view_.info(QString());
-    flushLogs();
+    flushLogsIfDue();
 }
 
 void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair,
@@ -289,7 +331,10 @@ void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair,
         simMål << mark + target;
     } else {
         copying_ = true;
-        platform::copyKeepTime(source, target, {}, [this](qint64) { view_.yield(); });
+        platform::copyKeepTime(source, target, {}, [this](qint64) {
+            flushLogsKeepingFailure(true);
+            view_.yield();
+        });
         copying_ = false;
         // The way back looks at the new copy too, so the run's total grows by it.
         if (isNew && lblsökvägnr == 1 && request.från2 && pair.walkedBack)

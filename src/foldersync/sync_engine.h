@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 // What the synchronisation engine needs of its window. Defaults do nothing, so tests implement
@@ -58,8 +59,8 @@ struct SyncRequest {
 // The folder synchronisation's engine: folder lists, pairs, count, the folder pass and the copy
 // rule. It keeps the run's data; the window shows it through SyncView. A run calls, in order:
 // resetRun(), kolla_om_mapparna_finns(), ladda_mappar_sync(), skapa_mappar_sync(),
-// räknaallasyncfiler(), loopa_mappar_sync(). Nothing is ever deleted. A RunError escaping a
-// procedure is the run driver's to report.
+// räknaallasyncfiler(), loopa_mappar_sync(). Nothing of the user's is ever deleted. A RunError
+// escaping a procedure is the run driver's to report.
 class SyncEngine {
   public:
     SyncEngine(SyncView& view, const QString& programFolder);
@@ -89,8 +90,13 @@ class SyncEngine {
     // The files of File1 for the pair at `index` of the direction's pair list.
     void file_copy_sync(int index);
 
-    // Log lines are gathered and appended per folder; every procedure flushes before it returns.
+    // Log lines are gathered and appended in one go: about a second after the first of them at
+    // the latest, and when the folder pass ends. The run driver flushes after an error.
     void flushLogs();
+    // The same (or only when due) where nothing may be thrown: inside a copy, whose temporary
+    // file would stay, or in a handler that runs while the engine yields. A failure is kept and
+    // thrown at the engine's next flush.
+    void flushLogsKeepingFailure(bool onlyWhenDue = false);
 
   private:
     void buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
@@ -104,11 +110,15 @@ class SyncEngine {
     void failureBlock(const QString& head, const QString& source, const QString& target);
     void fileDone();
     void logLine(const QString& file, const QString& line);
+    // Writes the gathered lines once the first of them is a second old.
+    void flushLogsIfDue();
     QString job() const;
 
     SyncView& view_;
     QString programFolder_;
     runlog::PendingLines pendingLogs_;
+    qint64 pendingSince_ = -1; // ms since the epoch of the first line gathered, -1 for none
+    std::optional<platform::RunError> logFailure_;
     int folderDone_ = 0;
     int folderFiles_ = 0;
     bool copying_ = false; // the ordinary copy runs: only its failures may be retried

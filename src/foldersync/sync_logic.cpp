@@ -29,11 +29,15 @@ Histories readHistories(const QString& path) {
     Histories h;
     if (!QFileInfo::exists(path))
         return h;
+    // Every line written is empty or ends in "*". A line break inside a folder name cuts its
+    // line short and makes more than two lines; what follows then belongs to no field.
+    const auto whole = [](const QString& line) { return line.isEmpty() || line.endsWith(QLatin1Char('*')); };
     try {
         const QStringList lines = platform::readLines(path);
-        if (!lines.isEmpty())
-            h.mapp1 = historyEntries(lines.at(0));
-        if (lines.size() > 1)
+        if (lines.isEmpty() || !whole(lines.at(0)))
+            return h;
+        h.mapp1 = historyEntries(lines.at(0));
+        if (lines.size() == 2 && whole(lines.at(1)))
             h.mapp2 = historyEntries(lines.at(1));
     } catch (const platform::RunError&) {
         // An unreadable file leaves the histories empty; the window stays usable.
@@ -41,8 +45,13 @@ Histories readHistories(const QString& path) {
     return h;
 }
 
+bool historyCanHold(const QString& text) {
+    return !text.contains(QLatin1Char('*')) && !text.contains(QLatin1Char('\r')) &&
+           !text.contains(QLatin1Char('\n'));
+}
+
 QStringList withEntry(QStringList list, const QString& text) {
-    if (!list.contains(text, Qt::CaseSensitive))
+    if (historyCanHold(text) && !list.contains(text, Qt::CaseSensitive))
         list.prepend(text);
     return list;
 }
@@ -114,9 +123,22 @@ QString pairProblem(const QString& mapp1, const QString& mapp2) {
     return {};
 }
 
-QString headerLine(const QDateTime& now) {
-    return QStringLiteral("Mappsynkronisering utförd ") + platform::dateText(now) + QStringLiteral("  ") +
-           now.toString(QStringLiteral("HH:mm"));
+bool patternSelectsNothing(const QString& pattern) {
+    for (const QString& piece : pattern.split(QLatin1Char(';')))
+        if (!piece.trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+namespace {
+QString simulatedPrefix(bool simulated) {
+    return simulated ? QStringLiteral("Simulerad ") : QString();
+}
+} // namespace
+
+QString headerLine(const QDateTime& now, bool simulated) {
+    return simulatedPrefix(simulated) + QStringLiteral("Mappsynkronisering utförd ") +
+           platform::dateText(now) + QStringLiteral("  ") + now.toString(QStringLiteral("HH:mm"));
 }
 
 QStringList summary(const SyncCounts& c, bool cancelled) {
@@ -165,11 +187,11 @@ QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated) {
     return QStringLiteral(" Mappsynkronisering klar. ") + copiedText(c) + simulatedMark(simulated);
 }
 
-QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors) {
+QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors, bool simulated) {
     QString name = QStringLiteral("log ") +
                    platform::dateTimeText(start).replace(QLatin1Char(':'), QLatin1Char('.')) +
-                   QStringLiteral(" Mappsynkronisering. ") + QString::number(copied) +
-                   QStringLiteral(" filer kopierades. ") +
+                   QLatin1Char(' ') + simulatedPrefix(simulated) + QStringLiteral("Mappsynkronisering. ") +
+                   QString::number(copied) + QStringLiteral(" filer kopierades. ") +
                    platform::Format(megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
     if (errors > 0)
         name += QStringLiteral(" Fel uppstod!");
@@ -178,9 +200,10 @@ QString savedLogName(const QDateTime& start, long copied, double megabytes, long
     return name + QStringLiteral("txt");
 }
 
-void startLog(const QString& programFolder, const QDateTime& now) {
+void startLog(const QString& programFolder, const QDateTime& now, bool simulated) {
     try {
-        platform::writeLines(runlog::logPath(programFolder), {QString(), headerLine(now), QString()});
+        platform::writeLines(runlog::logPath(programFolder),
+                             {QString(), headerLine(now, simulated), QString()});
     } catch (const platform::RunError&) {
     }
     try {
@@ -190,11 +213,12 @@ void startLog(const QString& programFolder, const QDateTime& now) {
 }
 
 QString saveLog(const QString& programFolder, const QDateTime& start, long copied, double megabytes,
-                long errors) {
+                long errors, bool simulated) {
     const QString folder = runlog::savedLogFolder(programFolder);
     if (!platform::folderExists(folder))
         platform::makePath(folder);
-    const QString target = platform::joinPath(folder, savedLogName(start, copied, megabytes, errors));
+    const QString target =
+        platform::joinPath(folder, savedLogName(start, copied, megabytes, errors, simulated));
     platform::copyKeepTime(runlog::logPath(programFolder), target);
     return target;
 }

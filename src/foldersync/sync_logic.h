@@ -19,11 +19,15 @@ struct Histories {
 
 QString historyFile(const QString& programFolder);
 // The two lists as the file holds them; a missing or unreadable file gives what could be read.
+// A line that is not whole (a folder name with a line break, written by an earlier version) is
+// left out, and with it the second list when it can no longer be told where that one begins.
 Histories readHistories(const QString& path);
 // The entries of one line: the pieces between "*", empty pieces left out.
 QStringList historyEntries(const QString& line);
-// `text` inserted at the top unless an equal entry (letter case included) is already listed; an
-// empty text is inserted like any other.
+// False for a folder text the file cannot hold: a "*" or a line break in it would split it.
+bool historyCanHold(const QString& text);
+// `text` inserted at the top unless an equal entry (letter case included) is already listed or
+// the file cannot hold it; an empty text is inserted like any other.
 QStringList withEntry(QStringList list, const QString& text);
 // The first 21 entries, each followed by "*".
 QString historyLine(const QStringList& list);
@@ -50,6 +54,9 @@ QString pairTarget(const QString& folder, const QString& fromRoot, const QString
 // when fine; empty texts are the run's own check.
 QString pairProblem(const QString& mapp1, const QString& mapp2);
 
+// True for a file type pattern that selects no file at all: empty, or only blanks and ";".
+bool patternSelectsNothing(const QString& pattern);
+
 // ---- counters and logs ----------------------------------------------------------------------
 
 struct SyncCounts {
@@ -64,8 +71,8 @@ struct SyncCounts {
     double kopierade_mb = 0;
 };
 
-// "Mappsynkronisering utförd yyyy-mm-dd  hh:mm".
-QString headerLine(const QDateTime& now);
+// "Mappsynkronisering utförd yyyy-mm-dd  hh:mm", after "Simulerad " for a simulated run.
+QString headerLine(const QDateTime& now, bool simulated = false);
 // The summary's two lines: the outcome and the count line.
 QStringList summary(const SyncCounts& c, bool cancelled);
 // What the run driver appends to log.txt at the end: an empty line, the summary, two empty
@@ -75,15 +82,17 @@ QStringList summaryBlock(const SyncCounts& c, bool cancelled);
 QString endSystemLine(const SyncCounts& c, bool cancelled, bool simulated);
 QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated);
 
-// The name of the saved copy of the run log.
-QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors);
+// The name of the saved copy of the run log; a simulated run's says "Simulerad " before
+// "Mappsynkronisering".
+QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors,
+                     bool simulated = false);
 
 // Rewrites log.txt with its header (an empty line, the header line, an empty line) and
 // log_err.txt with one empty line; a step that fails is passed over.
-void startLog(const QString& programFolder, const QDateTime& now);
+void startLog(const QString& programFolder, const QDateTime& now, bool simulated = false);
 // Copies log.txt into "Sparade loggar" (made when missing) under its saved name, replacing a
 // file of that name. Returns the saved path; throws RunError.
 QString saveLog(const QString& programFolder, const QDateTime& start, long copied, double megabytes,
-                long errors);
+                long errors, bool simulated = false);
 
 } // namespace synclogic

@@ -363,6 +363,9 @@ bool frmmappsync::eventFilter(QObject* watched, QEvent* e) {
 // ---- buttons, help, log box -------------------------------------------------------------------
 
 void frmmappsync::cmdavbryt_Click() {
+    // The lines of the files copied so far are on disk before the question waits.
+    if (running_)
+        engine().flushLogsKeepingFailure();
     if (program().dialogs.msgBox(QStringLiteral("Vill du avbryta?"), platform::MsgButtons::YesNo,
                                  platform::MsgIcon::Question,
                                  QStringLiteral("Avbryta?")) == platform::Answer::Yes)

@@ -104,12 +104,16 @@ class frmmappsync : public QWidget {
     void addLogLine(const QString& text);
 
     // ---- the run (sync_window_run.cpp)
+    // Holds the operation gate and the program folder's run lock while it works and writes its
+    // logs; both are free again before the simulation's result window waits for the user.
     void cmdkör_Click();
     void tömlogfil();
     void spara_loggfil_i_loggmapp(const QDateTime& start, long copied, double megabytes, long errors);
     // Fills the engine's folder lists through the editor's folder scan, when both folders exist.
     void ladda_mappar_sync();
     bool running() const { return running_; }
+    // "Avbryt" was answered Yes, or the program is asked to end.
+    bool cancelRequested() const;
     SyncEngine& engine();
     // Brings the progress controls up to date with the engine now.
     void applyProgress();
@@ -126,7 +130,8 @@ class frmmappsync : public QWidget {
     void setRunningLook();
     void setIdleLook();
     void showLogView();
-    void endOfRun();
+    // True when the simulation's result window is to be shown.
+    bool endOfRun();
     void showSimulation();
 
     std::unique_ptr<SyncView> view_;

@@ -3,6 +3,7 @@
 #include "foldersync/sync_window.h"
 
 #include "core/module1.h"
+#include "core/operations.h"
 #include "core/program.h"
 #include "foldersync/host.h"
 #include "foldersync/sync_engine.h"
@@ -11,10 +12,8 @@
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
-#include "platform/run_lock.h"
 #include "platform/textfile.h"
 #include "run/copy_engine.h"
-#include "run/run_driver.h"
 #include "run/run_log.h"
 #include "run/simulation_window.h"
 
@@ -38,7 +37,7 @@ class WindowSyncView : public SyncView {
   public:
     explicit WindowSyncView(frmmappsync& w) : w_(w) {}
 
-    bool cancelled() const override { return w_.cmdavbryt_Tag == QLatin1String("1"); }
+    bool cancelled() const override { return w_.cancelRequested(); }
     void yield() override {
         if (timer_.isValid() && timer_.elapsed() < 20)
             return;
@@ -172,14 +171,19 @@ void frmmappsync::ladda_mappar_sync() {
     engine().ladda_mappar_sync();
 }
 
+bool frmmappsync::cancelRequested() const {
+    return cmdavbryt_Tag == QLatin1String("1") || program().operations().stopRequested();
+}
+
 void frmmappsync::tömlogfil() {
-    synclogic::startLog(program().programFolder(), program().clock.now());
+    synclogic::startLog(program().programFolder(), program().clock.now(), chksimulera->isChecked());
 }
 
 void frmmappsync::spara_loggfil_i_loggmapp(const QDateTime& start, long copied, double megabytes,
                                            long errors) {
     try {
-        synclogic::saveLog(program().programFolder(), start, copied, megabytes, errors);
+        synclogic::saveLog(program().programFolder(), start, copied, megabytes, errors,
+                           engine().request.simulera);
     } catch (const platform::RunError& e) {
         synchost::systemLogError(QStringLiteral("FEL! Ett fel uppstod under hantering av loggfil. Plats: "
                                                 "Mappsynkronisering, spara loggfil i loggmapp. Felkod ") +
@@ -196,15 +200,29 @@ void frmmappsync::cmdkör_Click() {
                                   QString());
         return;
     }
+    // An empty pattern would copy nothing and still end as done.
+    if (synclogic::patternSelectsNothing(txtpattern->text())) {
+        Module1::logga_meddelande(
+            0, -1, QStringLiteral("Du måste ange vilken typ av filer som ska kopieras, till exempel *.*."),
+            QString());
+        return;
+    }
     const QString mapp1 = txtmapp1->currentText(), mapp2 = txtmapp2->currentText();
     // Copying a folder into a folder inside itself would never end.
     if (const QString problem = synclogic::pairProblem(mapp1, mapp2); !problem.isEmpty()) {
         Module1::logga_meddelande(0, -1, problem, QString());
         return;
     }
-    // A backup run (of this process or another) would rewrite the same run log meanwhile.
-    platform::FolderLock lock(program().programFolder(), RunDriver::lockFileName());
-    if (lock.tryTake() == platform::FolderLock::Result::Held) {
+    // A backup run, a restore or a result window's copy would work on the same files and run log;
+    // the program's stop request cancels as "Avbryt" does.
+    Operation operation(QStringLiteral("mappkopiering"), [this] { cmdavbryt_Tag = QStringLiteral("1"); });
+    if (!operation) {
+        program().operations().refuse();
+        return;
+    }
+    // Another process of this program folder would rewrite the same run log meanwhile.
+    RunLock lock;
+    if (!lock.take()) {
         Module1::logga_meddelande(
             0, -1,
             QStringLiteral("FEL! En annan körning pågår redan från den här programmappen. "
@@ -283,21 +301,26 @@ void frmmappsync::cmdkör_Click() {
         Frame2->hide();
         framesetup->show();
     }
-    endOfRun();
+    const bool showResult = endOfRun();
+    // The result window waits for the user: nothing of the run is left to write.
+    lock.release();
+    operation.release();
+    if (showResult)
+        showSimulation();
 }
 
 // C. The end: errors folded in, the summary, the log view, the saved copy, the simulation's result.
-void frmmappsync::endOfRun() {
+bool frmmappsync::endOfRun() {
     const QString folder = program().programFolder();
     const QString log = runlog::logPath(folder);
     if (!QFileInfo::exists(runlog::errLogPath(folder)) || !QFileInfo::exists(log))
-        return;
+        return false;
     try {
         runlog::foldErrors(folder, {});
     } catch (const platform::RunError&) {
     }
     const SyncEngine& e = engine();
-    const bool cancelled = cmdavbryt_Tag == QLatin1String("1");
+    const bool cancelled = cancelRequested();
     const bool simulated = e.request.simulera;
     synchost::systemLog(synclogic::endSystemLine(e.counts, cancelled, simulated));
     addLogLine(synclogic::endWindowLine(e.counts, cancelled, simulated));
@@ -317,8 +340,8 @@ void frmmappsync::endOfRun() {
     showLogView();
     spara_loggfil_i_loggmapp(start_, e.counts.antal_kopierade, e.counts.kopierade_mb,
                              e.counts.antal_misslyckade + e.counts.antal_fel_filstorlek);
-    if (simulated && !e.simKällor.isEmpty())
-        showSimulation();
+    // A program that is to end waits for no result window.
+    return simulated && !e.simKällor.isEmpty() && !program().operations().stopRequested();
 }
 
 void frmmappsync::showSimulation() {

@@ -2,10 +2,12 @@
 #include "sync_support.h"
 
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -307,6 +309,56 @@ TEST_F(SyncEngineTest, ACancelFinishesTheFileInHandAndStopsBeforeTheNext) {
     EXPECT_EQ(engine->List3.size(), 1u); // the cancelled pair is still removed
     EXPECT_FALSE(view.systemLines.contains("Klar med mappsynkronisering."));
     EXPECT_EQ(view.systemLines.filter("Läser in mappar från").size(), 2);
+}
+
+TEST_F(SyncEngineTest, WhatKilledCopiesLeftInTheFoldersCopiedIntoIsRemoved) {
+    write(a + "/f.txt", "f", 0);
+    write(a + "/x/g.txt", "g", 0);
+    const QString left = b + "/.tamrel-f.txt.Ab12Cd", deeper = b + "/x/.tamrel-g.txt.zz99yy";
+    write(left, "halv", 0);
+    write(deeper, "halv", 0);
+    // The same name on the other side is the user's own, and a link is never a leftover.
+    write(a + "/.tamrel-egen.txt.abcdef", "egen", 0);
+    write(b + "/.tamrel-egen.txt.abcdef", "egen", 0);
+    write(work("ute/mål.txt"), "ute", 0);
+    ASSERT_TRUE(QFile::link(work("ute/mål.txt"), b + "/.tamrel-mål.txt.lnk123"));
+    directions(true, false);
+
+    engine->request.simulera = true;
+    run();
+    EXPECT_TRUE(QFile::exists(left));
+    EXPECT_TRUE(QFile::exists(deeper));
+
+    engine->request.simulera = false;
+    run();
+    EXPECT_FALSE(QFile::exists(left));
+    EXPECT_FALSE(QFile::exists(deeper));
+    EXPECT_EQ(testutil::readBytes(b + "/.tamrel-egen.txt.abcdef"), "egen");
+    EXPECT_TRUE(QFileInfo(b + "/.tamrel-mål.txt.lnk123").isSymLink());
+    EXPECT_EQ(testutil::readBytes(work("ute/mål.txt")), "ute");
+    EXPECT_EQ(testutil::readBytes(b + "/x/g.txt"), "g");
+}
+
+TEST_F(SyncEngineTest, ACopiedFilesLineReachesTheLogWithinASecondWhileItsFolderGoesOn) {
+    prog().clock.setNow(at());
+    write(a + "/1.txt", "1", 0);
+    write(a + "/2.txt", "2", 0);
+    write(a + "/3.txt", "3", 0);
+    directions(true, false);
+    QStringList atSecond, atThird;
+    platform::setCopyHook([&](const QString&, const QString& target) {
+        if (target.endsWith("/2.txt")) {
+            atSecond = runLog();
+            prog().clock.advance(2);
+        } else if (target.endsWith("/3.txt")) {
+            atThird = runLog();
+        }
+    });
+    run();
+    platform::setCopyHook({});
+    EXPECT_EQ(atSecond, QStringList()); // not a write per file
+    EXPECT_EQ(atThird, QStringList({"+ " + b + "/1.txt", "+ " + b + "/2.txt"}));
+    EXPECT_EQ(runLog(), QStringList({"+ " + b + "/1.txt", "+ " + b + "/2.txt", "+ " + b + "/3.txt"}));
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #include "foldersync/sync_window.h"
 #include "support/accessible.h"
+#include "support/e2e.h"
 #include "sync_support.h"
 
 #include "core/error_dialog.h"
+#include "core/operations.h"
 #include "foldersync/sync_engine.h"
 #include "platform/accessibility.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/run_lock.h"
 #include "run/run_driver.h"
 #include "run/simulation_window.h"
@@ -326,6 +329,111 @@ TEST_F(SyncWindow, ALogThatCannotBeSavedIsNotedInTheSystemLog) {
                           "loggfil i loggmapp. Felkod 57" +
                           platform::errorDescription(57) + "."));
     EXPECT_TRUE(log().contains("Mappsynkronisering klar."));
+}
+
+TEST_F(SyncWindow, ARunHoldsTheOperationGateAndWaitsForNoOtherOperation) {
+    testutil::writeFile(a + "/ett.txt", "1", at(-60));
+    testutil::writeFile(a + "/två.txt", "2", at(-60));
+    testutil::makeDir(b);
+    folders(a, b);
+    {
+        Operation other(QStringLiteral("återställning"));
+        expectReport(prog().operations().refusalText());
+        win()->cmdkör->click();
+        EXPECT_FALSE(QFile::exists(path("log.txt")));
+        EXPECT_FALSE(QFile::exists(path("setup_synkmappar.ini")));
+    }
+    // While the run copies, the gate names it, and the program's stop request cancels it.
+    QString during;
+    platform::setCopyHook([&](const QString&, const QString&) {
+        during = prog().operations().current();
+        prog().operations().requestStop();
+    });
+    win()->cmdkör->click();
+    platform::setCopyHook({});
+    EXPECT_EQ(during, "mappkopiering");
+    EXPECT_TRUE(QFile::exists(b + "/ett.txt"));
+    EXPECT_FALSE(QFile::exists(b + "/två.txt"));
+    EXPECT_TRUE(log().contains("Mappsynkronisering avbröts."));
+    EXPECT_FALSE(prog().operations().busy());
+}
+
+TEST_F(SyncWindow, ACommandLineBackupRunsWhileTheSimulationResultWaits) {
+    testutil::writeFile(a + "/ny.txt", "ny", at(-60));
+    testutil::makeDir(b);
+    testutil::writeFile(work("källa") + "/k.txt", "k");
+    testutil::makeDir(work("backup"));
+    testutil::writeJob(path("Listor"), testutil::jobOver("Jobb", work("källa"), work("backup")));
+    folders(a, b);
+    win()->chksimulera->setChecked(true);
+    dialogs().expectWindow("frmsimuleradbackup", [&](QWidget*) {
+        EXPECT_FALSE(prog().operations().busy());
+        const testutil::RunResult r = testutil::runProgram(programDir_.path(), {"Jobb"});
+        EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
+    });
+    win()->cmdkör->click();
+    EXPECT_EQ(testutil::readBytes(work("backup") + work("källa") + "/k.txt"), "k");
+}
+
+TEST_F(SyncWindow, AFolderNameTheHistoryCannotHoldIsLeftOutOfIt) {
+    const struct {
+        QString name;
+        bool oldFileReadable; // a line break shows in a file an earlier version wrote, a "*" does not
+    } cases[] = {{"A*B", false}, {"A\nB", true}, {"A\r\nB", true}, {"A\rB", true}};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString odd = work(c.name);
+        const QString file = "f" + QString::number(++n) + ".txt";
+        testutil::writeFile(odd + "/" + file, "f", at(-60));
+        if (c.oldFileReadable) {
+            testutil::writeLines(path("setup_synkmappar.ini"), {odd + "*", b + "*"});
+            restartProgram();
+            EXPECT_EQ(win()->txtmapp1->count(), 0);
+            EXPECT_EQ(win()->txtmapp2->count(), 0);
+        }
+        QFile::remove(path("setup_synkmappar.ini"));
+        restartProgram();
+        prog().clock.setNow(at());
+        folders(odd, b);
+        win()->chkfrånsökväg2->setChecked(false);
+        win()->cmdkör->click();
+        EXPECT_TRUE(QFile::exists(b + "/" + file)); // the run itself goes on
+        EXPECT_EQ(testutil::readLines(path("setup_synkmappar.ini")), QStringList({"", b + "*"}));
+        restartProgram();
+        EXPECT_EQ(win()->txtmapp1->currentText(), "");
+        EXPECT_EQ(win()->txtmapp2->currentText(), b);
+    }
+}
+
+TEST_F(SyncWindow, ASimulatedRunIsMarkedSimulatedInTheLogAndTheSavedLogsName) {
+    testutil::writeFile(a + "/ny.txt", "ny", at(-60));
+    testutil::makeDir(b);
+    folders(a, b);
+    win()->chksimulera->setChecked(true);
+    dialogs().expectWindow("frmsimuleradbackup", [](QWidget*) {});
+    win()->cmdkör->click();
+    EXPECT_EQ(log().mid(0, 3),
+              QStringList({"", "Simulerad Mappsynkronisering utförd 2024-03-01  12:00", ""}));
+    EXPECT_EQ(savedLogs(), QStringList({"log 2024-03-01 12.00.00 Simulerad Mappsynkronisering. 1 filer "
+                                        "kopierades. 0,00 MB.txt"}));
+    EXPECT_FALSE(QFile::exists(b + "/ny.txt"));
+}
+
+TEST_F(SyncWindow, AFileTypeThatSelectsNothingIsRefusedBeforeTheRun) {
+    testutil::writeFile(a + "/ett.txt", "1", at(-60));
+    testutil::makeDir(b);
+    folders(a, b);
+    for (const char* pattern : {"", "   ", ";", " ; "}) {
+        win()->txtpattern->setText(QString::fromUtf8(pattern));
+        expectReport("Du måste ange vilken typ av filer som ska kopieras");
+        win()->cmdkör->click();
+        EXPECT_FALSE(QFile::exists(path("log.txt")));
+        EXPECT_FALSE(QFile::exists(path("setup_synkmappar.ini")));
+    }
+    win()->txtpattern->setText(" *.txt ");
+    win()->cmdkör->click();
+    EXPECT_EQ(testutil::readBytes(b + "/ett.txt"), "1");
 }
 
 } // namespace
