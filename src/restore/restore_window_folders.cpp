@@ -1,4 +1,5 @@
 #include "core/module1.h"
+#include "core/operations.h"
 #include "core/program.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -19,6 +20,11 @@
 void frmåterställ::cmdladdamålmappar_Click() {
     if (busy())
         return;
+    Operation op(QStringLiteral("återställning"), [this] { mappinläsning_avbruten = 1; });
+    if (!op) {
+        program().operations().refuse();
+        return;
+    }
     busy_ = Busy::Listing;
     imghdd2->move(imghdd2->x(), imghdd1->y());
     timerhdd->start(200);
@@ -38,6 +44,7 @@ void frmåterställ::cmdladdamålmappar_Click() {
         cmdavbryt->setEnabled(false);
     } catch (const platform::RunError& e) {
         animationOff();
+        op.release();
         Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod under inläsningen av backupmappar."),
                                   QStringLiteral("Återställ backup, Ladda in mappar"));
         cmdnästa->setEnabled(true);
@@ -59,6 +66,7 @@ void frmåterställ::cmdladdamålmappar_Click() {
     lblinlästamappar->show();
     cmdförra->setEnabled(true);
     animationOff();
+    op.release();
     endBusy();
 }
 
@@ -209,11 +217,18 @@ void frmåterställ::cmdåterställmarkerade_Click() {
         report(QStringLiteral("FEL! Det finns ingen giltig mapp att återställa till."));
         return;
     }
+    Operation op(QStringLiteral("återställning"), [this] { avbrottsflagga = 1; });
+    if (!op) {
+        program().operations().refuse();
+        return;
+    }
     busy_ = Busy::Scan;
     avbrottsflagga = 0;
     setScanBusy(true);
     resultModel->reload();
     const RestoreEngine::Result r = engine.scan(marks, mapping, newerToo);
+    // The messages below wait for the user: the gate is free by then.
+    op.release();
     resultModel->reload();
     refreshProgress();
     setBar(lblprocent11, Picture1, 1);

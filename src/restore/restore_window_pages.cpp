@@ -65,6 +65,11 @@ void frmåterställ::cmdnästa_Click() {
     if (busy())
         return;
     if (comboframe == 3) {
+        // Refused, the scan leaves the page as it is.
+        if (program().operations().busy()) {
+            program().operations().refuse();
+            return;
+        }
         if (chkåterställmarkerad->isChecked())
             cmdåterställmarkerade_Click();
         else
