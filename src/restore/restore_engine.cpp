@@ -16,7 +16,7 @@ RestoreEngine::RestoreEngine(RestoreView& view, const QString& programFolder, co
 
 // ---- the folder listing -----------------------------------------------------------------------
 
-int RestoreEngine::listFolders(const QString& start) {
+int RestoreEngine::listFolders(const QString& start, const std::function<bool(const QString&)>& keep) {
     folders.clear();
     folderCount = 0;
     // An empty box names no folder; it must never become the root of the file system.
@@ -26,14 +26,13 @@ int RestoreEngine::listFolders(const QString& start) {
     // A link in a backup leads out of it: what lies behind it was never backed up here.
     o.followLinks = false;
     o.cancelled = [this] { return view_.stopRequested(); };
-    o.found = [this](const QString& path, int count) {
+    o.found = [this, &keep](const QString& path, int) {
+        if (keep && !keep(path))
+            return;
         folders << path;
-        folderCount = count;
+        folderCount = int(folders.size());
     };
-    o.progress = [this](int count) {
-        folderCount = count;
-        view_.yield();
-    };
+    o.progress = [this](int) { view_.yield(); };
     FolderScan::run(platform::withTrailingSeparator(start), o);
     return folderCount;
 }

@@ -53,9 +53,10 @@ class RestoreEngine {
     QStringList folders; // entry 0 the listed folder with a trailing '/', then every folder below it
     int folderCount = 0; // folders counted by the last listing
     // Lists `start` and every folder below it, depth first, each before the folders inside it.
-    // Links to folders are neither listed nor entered. A folder that is empty text or does not
-    // exist empties the list and returns 0. A stop lets the open levels finish their own list.
-    int listFolders(const QString& start);
+    // Links to folders are neither listed nor entered; with `keep`, only the folders it accepts are
+    // listed and counted. A folder that is empty text or does not exist empties the list and
+    // returns 0. A stop lets the open levels finish their own list.
+    int listFolders(const QString& start, const std::function<bool(const QString&)>& keep = {});
 
     // ---- the scan (the result lists and their counters)
     std::vector<RestoreEntry> entries;

@@ -77,7 +77,12 @@ void frmåterställ::ladda_målmappar() {
     // A folder that is not there (an empty box among them) leaves an empty list, so an old list
     // is never scanned against new paths.
     const QString from = txtåterställfrån->text();
-    engine.listFolders(from.isEmpty() ? from : platform::withTrailingSeparator(from));
+    // A job's location can hold the copies of its other main folders too: those are theirs.
+    const RestoreMapping mapping = currentMapping();
+    std::function<bool(const QString&)> keep;
+    if (mapping.isJob() && mapping.isValid() && pathBelow(from, mapping.location()))
+        keep = [&mapping](const QString& folder) { return !mapping.originalFolder(folder).isEmpty(); };
+    engine.listFolders(from.isEmpty() ? from : platform::withTrailingSeparator(from), keep);
     setFolderList(engine.folders);
     lblmappantal->setText(QString::number(engine.folderCount));
     List1->show();

@@ -1,4 +1,5 @@
-// The restore beside the program's other work: the scheduler and a run of another process.
+// The restore beside the program's other work: the scheduler, a run of another process, and the
+// job's other main folders in the same backup.
 #include "wizard_support.h"
 
 #include "core/job_files.h"
@@ -153,6 +154,46 @@ TEST_F(SharingTest, TheCopyBackHoldsTheProgramFoldersRunLockWhileItWritesTheLog)
     EXPECT_EQ(l.value(l.size() - 4), "  2 filer återställdes totalt");
     EXPECT_FALSE(logText().contains("Backup utförd"));
     EXPECT_EQ(restoreLogOf("JOBB").toUtf8(), readBytes(path("log.txt")));
+}
+
+// The absolute path type puts the first main folder's files into the backup folder itself and
+// every other main folder's files below their whole path there.
+TEST_F(SharingTest, EachMainFolderGetsOnlyItsOwnFilesBack) {
+    const QString other = work("Annan");
+    writeFile(src_ + "/a.txt", "a", t0_);
+    writeFile(src_ + "/sub/b.txt", "b", t0_);
+    writeFile(other + "/c.txt", "c", t0_);
+    writeFile(other + "/djup/d.txt", "d", t0_);
+    testutil::JobSpec j = testutil::jobOver("Jobb", src_, dst_);
+    j.mainFolders = {src_, other};
+    j.folders = testutil::foldersBelow(src_) + testutil::foldersBelow(other);
+    j.options[2] = "1";
+    testutil::writeJob(path("Listor"), j);
+    backUp("Jobb");
+    ASSERT_TRUE(QFile::exists(dst_ + "/sub/b.txt"));
+    ASSERT_TRUE(QFile::exists(dst_ + other + "/djup/d.txt"));
+    QDir(src_).removeRecursively();
+    QDir(other).removeRecursively();
+
+    openWizard(false, [&](frmåterställ* w) {
+        const struct {
+            int mainFolder;
+            QStringList found;
+        } cases[] = {{0, {"+ " + src_ + "/sub/b.txt", "+ " + src_ + "/a.txt"}},
+                     {1, {"+ " + other + "/djup/d.txt", "+ " + other + "/c.txt"}}};
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.mainFolder);
+            w->setComboframe(0);
+            w->combomappar->setCurrentIndex(c.mainFolder);
+            scanJob(w, "Funna filer: 2 av 2");
+            EXPECT_EQ(w->Liståterställtill_texts(), c.found);
+            expectReport("Återställningen av valda filer lyckades. Återställda filer: 2 av 2");
+            w->cmdåterställfiler->click();
+        }
+        w->cmdstäng->click();
+    });
+    EXPECT_EQ(testutil::treeFiles(src_), QStringList({"a.txt", "sub/b.txt"}));
+    EXPECT_EQ(testutil::treeFiles(other), QStringList({"c.txt", "djup/d.txt"}));
 }
 
 } // namespace
