@@ -44,6 +44,11 @@ class RestoreMapping {
     std::vector<Other> others_;
 };
 
+// Why files cannot be restored from `restoreFrom` into `restoreTo`: the same folder, or the
+// restore-to folder inside the restore-from folder (links resolved, also for folders not made
+// yet), so the restore would write into the backup it reads. Empty when fine.
+QString restoreNestingProblem(const QString& restoreFrom, const QString& restoreTo);
+
 // The part of `path` below `base` (no leading '/'; empty for `base` itself), compared by whole
 // pieces; false when `path` does not lie at or below `base`.
 bool pathBelow(const QString& path, const QString& base, QString* rest = nullptr);

@@ -222,6 +222,12 @@ void frmåterställ::cmdåterställmarkerade_Click() {
         report(QStringLiteral("FEL! Det finns ingen giltig mapp att återställa till."));
         return;
     }
+    if (const QString why = restoreNestingProblem(mapping.location(), mapping.original()); !why.isEmpty()) {
+        engine.scan({}, mapping, newerToo);
+        resultModel->reload();
+        report(why);
+        return;
+    }
     Operation op(QStringLiteral("återställning"), [this] { avbrottsflagga = 1; });
     if (!op) {
         program().operations().refuse();

@@ -196,4 +196,31 @@ TEST_F(SharingTest, EachMainFolderGetsOnlyItsOwnFilesBack) {
     EXPECT_EQ(testutil::treeFiles(other), QStringList({"c.txt", "djup/d.txt"}));
 }
 
+TEST_F(SharingTest, ARestoreIntoTheFolderItReadsFromIsRefused) {
+    writeFile(work("b/x.txt"), "x", t0_);
+    ASSERT_TRUE(QFile::link(work("b"), work("länk")));
+    const struct {
+        QString to;
+        QString message;
+    } cases[] = {
+        {work("b"), "FEL! Mappen som filerna ska återställas till är samma mapp som de återställs från."},
+        {work("länk"), "FEL! Mappen som filerna ska återställas till är samma mapp som de återställs från."},
+        {work("b/inne"),
+         "FEL! Mappen som filerna ska återställas till ligger i mappen som de återställs från."},
+        {work("länk/inne/djup"),
+         "FEL! Mappen som filerna ska återställas till ligger i mappen som de återställs från."},
+    };
+    openByHand([&](frmåterställ* w) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.to.toStdString());
+            byHand(w, work("b"), c.to);
+            loadFolders(w);
+            expectReport(c.message);
+            w->cmdnästa->click();
+            EXPECT_TRUE(w->Liståterställtill_texts().isEmpty());
+        }
+    });
+    EXPECT_EQ(testutil::treeFiles(work("b")), QStringList({"x.txt"}));
+}
+
 } // namespace
