@@ -50,6 +50,7 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                                           bool newerToo) {
     entries.clear();
     skippedFolders.clear();
+    originalRoot_ = mapping.original();
     currentFolder.clear();
     genomsökta_filer = nya_filer = nyare_filer = filräknare = 0;
     megabyte_summa = 0;
@@ -142,13 +143,37 @@ int findEntry(int count, int from, const QString& text, const std::function<QStr
 
 // ---- the copy back ----------------------------------------------------------------------------
 
-void RestoreEngine::notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals) {
-    log.lines({QStringLiteral("! Filen kopierades inte: ") + target, QString()});
-    view_.systemLog(QStringLiteral("FEL! Filen kopierades inte: ") + target, true);
+void RestoreEngine::notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals,
+                              const QString& why) {
+    const QString text =
+        QStringLiteral("Filen kopierades inte: ") + target + (why.isEmpty() ? why : ' ' + why);
+    log.lines({QStringLiteral("! ") + text, QString()});
+    view_.systemLog(QStringLiteral("FEL! ") + text, true);
     ++totals.errors;
 }
 
+QString RestoreEngine::linkAbove(const QString& folder) {
+    const QString f = platform::withoutTrailingSeparator(folder);
+    // The folder the user restores to is the one chosen; only what lies below it is checked.
+    if (originalRoot_.isEmpty() || !platform::isSameOrBelow(f, originalRoot_) ||
+        f == platform::withoutTrailingSeparator(originalRoot_))
+        return {};
+    if (auto it = linkAbove_.constFind(f); it != linkAbove_.constEnd())
+        return *it;
+    QString link = linkAbove(platform::parentPath(f));
+    if (link.isEmpty() && platform::fileInfo(f).isLink)
+        link = f;
+    linkAbove_.insert(f, link);
+    return link;
+}
+
 bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, restorelog::Totals& totals) {
+    // A link below the original folder leads elsewhere: nothing is written through it.
+    if (const QString link = linkAbove(e.folder); !link.isEmpty()) {
+        notCopied(e.target, log, totals,
+                  QStringLiteral("(mappen ") + link + QStringLiteral(" är en länk och följs inte)"));
+        return false;
+    }
     if (!platform::folderExists(e.folder)) {
         try {
             platform::makePath(e.folder);
@@ -165,6 +190,10 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
     // over a file that appeared since, or over the backup copy itself by another path.
     const platform::FileInfo source = platform::fileInfo(e.backup);
     const platform::FileInfo now = platform::fileInfo(e.target);
+    if (now.isLink) {
+        notCopied(e.target, log, totals, QStringLiteral("(den är en länk och ersätts inte)"));
+        return false;
+    }
     bool still = source.isFile;
     if (still && e.missing)
         still = !now.exists;
@@ -229,6 +258,7 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
     genomsökta_filer = nya_filer = nyare_filer = filräknare = 0;
     megabyte_summa = 0;
     fileBar = 0;
+    linkAbove_.clear();
     const QString logPath = runlog::logPath(programFolder_);
     restorelog::Appender log(logPath);
     try {

@@ -5,6 +5,7 @@
 #include "restore/restore_paths.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -96,8 +97,9 @@ class RestoreEngine {
     };
     // Copies the marked entries (marks[k] for entries[k]) back, from the last to the first, and
     // writes log.txt, its saved copy and the system-log lines. An entry leaves the result once its
-    // copy was made. A target that changed since the scan, a failed copy and a copy onto itself
-    // are errors that leave their entry; a full disk ends the run.
+    // copy was made. A target that changed since the scan, a failed copy, a copy onto itself and a
+    // copy through or over a link below the original folder are errors that leave their entry; a
+    // full disk ends the run.
     CopyResult copyBack(const std::vector<char>& marks, const CopyRun& run);
 
     // Removes entries (rows in any order) from the result, keeping the view in step.
@@ -110,11 +112,16 @@ class RestoreEngine {
     // Copies one entry; returns false when it stays in the result. Throws RunError for a full disk
     // or a log that cannot be written.
     bool copyOne(const RestoreEntry& e, restorelog::Appender& log, restorelog::Totals& totals);
-    void notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals);
+    void notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals,
+                   const QString& why = {});
+    // The link at or above `folder` and below the original folder, or an empty text.
+    QString linkAbove(const QString& folder);
 
     RestoreView& view_;
     QString programFolder_;
     const platform::Clock& clock_;
+    QString originalRoot_;              // the original folder of the last scan's mapping
+    QHash<QString, QString> linkAbove_; // folder without '/' -> the link on its way, per copy back
 };
 
 // The entry from `from` on (0 when `from` is negative) whose text contains `text`, letter case

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <memory>
 
@@ -285,6 +286,33 @@ TEST_F(CopyBackTest, AStopKeepsTheEntriesNotYetReached) {
     EXPECT_EQ(r.totals.files, 1);
     EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/b.txt", "+ " + src_ + "/sub/c.txt"}));
     EXPECT_EQ(log().value(log().size() - 4), "  1 filer återställdes totalt");
+}
+
+// Links below the original folder lead elsewhere: nothing is written through one, none is replaced.
+TEST_F(RestoreEngineTest, TheCopyBackNeitherFollowsNorReplacesLinks) {
+    writeFile(copyOf("länkad/x.txt"), "x", t0_);
+    testutil::makeDir(work("annanstans"));
+    ASSERT_TRUE(QFile::link(work("annanstans"), src_ + "/länkad"));
+    writeFile(copyOf("fil.txt"), "ny", t0_.addSecs(60));
+    writeFile(work("mål.txt"), "gammal", t0_);
+    ASSERT_TRUE(QFile::link(work("mål.txt"), src_ + "/fil.txt"));
+    writeFile(copyOf("vanlig.txt"), "v", t0_);
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    ASSERT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
+    ASSERT_EQ(e.entries.size(), 3u);
+
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(r.totals.files, 1);
+    EXPECT_EQ(r.totals.errors, 2);
+    EXPECT_EQ(testutil::treeFiles(work("annanstans")), QStringList());
+    EXPECT_TRUE(QFileInfo(src_ + "/fil.txt").isSymLink());
+    EXPECT_EQ(readBytes(work("mål.txt")), "gammal");
+    EXPECT_EQ(readBytes(src_ + "/vanlig.txt"), "v");
+    const QStringList l = testutil::readLines(path("log.txt"));
+    EXPECT_TRUE(l.contains("! Filen kopierades inte: " + src_ + "/länkad/x.txt (mappen " + src_ +
+                           "/länkad är en länk och följs inte)"));
+    EXPECT_TRUE(
+        l.contains("! Filen kopierades inte: " + src_ + "/fil.txt (den är en länk och ersätts inte)"));
 }
 
 } // namespace
