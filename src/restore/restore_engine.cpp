@@ -50,6 +50,7 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                                           bool newerToo) {
     entries.clear();
     skippedFolders.clear();
+    leftovers_.clear();
     originalRoot_ = mapping.original();
     currentFolder.clear();
     genomsökta_filer = nya_filer = nyare_filer = filräknare = 0;
@@ -81,6 +82,8 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
             fileBar = files.empty() ? 1.0 : 0.0;
             // The original folder's names are read once; only names it holds cost a look on disk.
             const platform::FolderLookup lookup(original);
+            if (!lookup.temporaryCandidates().isEmpty())
+                leftovers_.insert(original, Leftovers{lookup.temporaryCandidates(), from});
             for (size_t k = 0; k < files.size(); ++k) {
                 view_.yield();
                 if (view_.stopRequested())
@@ -167,6 +170,17 @@ QString RestoreEngine::linkAbove(const QString& folder) {
     return link;
 }
 
+void RestoreEngine::removeLeftovers(const QString& folder) {
+    const auto it = leftovers_.constFind(folder);
+    if (it == leftovers_.constEnd())
+        return;
+    const Leftovers l = *it;
+    leftovers_.erase(it);
+    platform::removeLeftoverTemporaries(folder, l.names, [&l](const QString& name) {
+        return platform::fileInfo(l.backupFolder + name).exists;
+    });
+}
+
 bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, restorelog::Totals& totals) {
     // A link below the original folder leads elsewhere: nothing is written through it.
     if (const QString link = linkAbove(e.folder); !link.isEmpty()) {
@@ -205,6 +219,7 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
         notCopied(e.target, log, totals);
         return false;
     }
+    removeLeftovers(e.folder);
     try {
         platform::copyKeepTime(e.backup, e.target);
     } catch (const RunError& err) {

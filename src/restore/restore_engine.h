@@ -99,7 +99,8 @@ class RestoreEngine {
     // writes log.txt, its saved copy and the system-log lines. An entry leaves the result once its
     // copy was made. A target that changed since the scan, a failed copy, a copy onto itself and a
     // copy through or over a link below the original folder are errors that leave their entry; a
-    // full disk ends the run.
+    // full disk ends the run. The program's own temporary files that killed copies left in the
+    // folders copied into are removed.
     CopyResult copyBack(const std::vector<char>& marks, const CopyRun& run);
 
     // Removes entries (rows in any order) from the result, keeping the view in step.
@@ -116,11 +117,19 @@ class RestoreEngine {
                    const QString& why = {});
     // The link at or above `folder` and below the original folder, or an empty text.
     QString linkAbove(const QString& folder);
+    void removeLeftovers(const QString& folder);
 
     RestoreView& view_;
     QString programFolder_;
     const platform::Clock& clock_;
-    QString originalRoot_;              // the original folder of the last scan's mapping
+    QString originalRoot_; // the original folder of the last scan's mapping
+    // Names of the program's temporary files the scan saw in an original folder, and the backup
+    // folder beside it (a name the backup holds is the user's own file).
+    struct Leftovers {
+        QStringList names;
+        QString backupFolder;
+    };
+    QHash<QString, Leftovers> leftovers_;
     QHash<QString, QString> linkAbove_; // folder without '/' -> the link on its way, per copy back
 };
 

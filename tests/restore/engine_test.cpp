@@ -315,4 +315,40 @@ TEST_F(RestoreEngineTest, TheCopyBackNeitherFollowsNorReplacesLinks) {
         l.contains("! Filen kopierades inte: " + src_ + "/fil.txt (den är en länk och ersätts inte)"));
 }
 
+// A copy killed half-way leaves the program's hidden temporary file beside its target.
+TEST_F(RestoreEngineTest, TheCopyBackRemovesLeftoversOfKilledCopiesInTheFoldersItCopiesInto) {
+    writeFile(copyOf("a.txt"), "a", t0_);
+    writeFile(copyOf("tom/finns.txt"), "f", t0_);
+    writeFile(src_ + "/tom/finns.txt", "f", t0_);
+    writeFile(copyOf(".tamrel-egen.txt.Qq11Qq"), "användarens", t0_);
+    const struct {
+        QString path;
+        bool link;
+        bool stays;
+    } cases[] = {
+        {src_ + "/.tamrel-a.txt.Ab12Cd", false, false},
+        {src_ + "/.tamrel-b.txt.Xy34Zw", true, true},          // a link is never the program's
+        {src_ + "/.tamrel-egen.txt.Qq11Qq", false, true},      // the backup holds the name too
+        {src_ + "/.tamrel-inte-ett-namn", false, true},        // not the temporary pattern
+        {src_ + "/tom/.tamrel-finns.txt.Cd56Ef", false, true}, // nothing is copied into tom
+    };
+    for (const auto& c : cases) {
+        if (c.link)
+            ASSERT_TRUE(QFile::link(work("mål.txt"), c.path));
+        else
+            writeFile(c.path, "rest", t0_);
+    }
+    writeFile(work("mål.txt"), "länkens mål", t0_);
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    ASSERT_EQ(scanAll(e, false).outcome, RestoreEngine::Outcome::Done);
+    ASSERT_EQ(displays(e), QStringList({"+ " + src_ + "/a.txt"}));
+
+    e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(readBytes(src_ + "/a.txt"), "a");
+    for (const auto& c : cases)
+        EXPECT_EQ(QFileInfo(c.path).exists() || QFileInfo(c.path).isSymLink(), c.stays)
+            << c.path.toStdString();
+    EXPECT_EQ(readBytes(work("mål.txt")), "länkens mål");
+}
+
 } // namespace
