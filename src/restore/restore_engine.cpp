@@ -39,6 +39,15 @@ int RestoreEngine::listFolders(const QString& start, const std::function<bool(co
 
 // ---- the scan ---------------------------------------------------------------------------------
 
+namespace {
+// A listed folder whose name on disk could not be read as a name ('?' took the place of what was
+// not UTF-8 or a control character), so its path leads nowhere.
+bool refusedFolderName(const QString& folder) {
+    return platform::lastPiece(platform::withoutTrailingSeparator(folder)).contains(QLatin1Char('?')) &&
+           !platform::fileInfo(folder).exists;
+}
+} // namespace
+
 void RestoreEngine::addEntry(const QString& target, const QString& backup, const QString& folder,
                              bool missing, qint64 bytes, qint64 backupTime) {
     entries.push_back(RestoreEntry{target, backup, folder, missing, backupTime});
@@ -50,6 +59,7 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                                           bool newerToo) {
     entries.clear();
     skippedFolders.clear();
+    refusedNames.clear();
     leftovers_.clear();
     originalRoot_ = mapping.original();
     currentFolder.clear();
@@ -76,6 +86,14 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                 folderBar += folderStep;
                 continue;
             }
+            if (refusedFolderName(folder)) {
+                // The listing shows such a name with '?' in it: no path leads to it or its files.
+                refusedNames << folder;
+                view_.systemLog(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") + folder,
+                                true);
+                folderBar += folderStep;
+                continue;
+            }
             currentFolder = original;
             const std::vector<platform::FileEntry> files = platform::listFiles(folder);
             const QString from = platform::withTrailingSeparator(folder);
@@ -90,7 +108,15 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                     return {Outcome::Stopped, {}};
                 const platform::FileEntry& f = files[k];
                 fileBar = double(k + 1) / double(files.size());
-                if (f.refused || isDatedVersionCopy(f.name))
+                if (f.refused) {
+                    // Such a name cannot be opened, so it cannot come back; the user must know.
+                    refusedNames << from + f.name;
+                    view_.systemLog(
+                        QStringLiteral("FEL! Filnamnet innehåller otillåtna tecken: ") + from + f.name, true);
+                    ++genomsökta_filer;
+                    continue;
+                }
+                if (isDatedVersionCopy(f.name))
                     continue;
                 const QString target = original + f.name;
                 platform::FileEntry now;

@@ -72,6 +72,9 @@ class RestoreEngine {
     QString currentFolder;
     // Marked folders that lie outside the mapping's location: skipped, never restored.
     QStringList skippedFolders;
+    // Backup copies and folders whose names cannot be restored (not UTF-8, control characters),
+    // as shown.
+    QStringList refusedNames;
 
     enum class Outcome { NothingMarked, Done, Stopped, Failed };
     struct Result {
@@ -81,7 +84,9 @@ class RestoreEngine {
 
     // Scans the marked folders (marks[i] for folders[i]) from the last to the first for files
     // the original place lacks and, with `newerToo`, files whose backup copy is newer (by two
-    // seconds or more). Dated version copies are passed over. A stop keeps what was found.
+    // seconds or more). Dated version copies are passed over; names of files and folders that
+    // cannot be restored are counted in refusedNames, each with its system-log line. A stop keeps
+    // what was found.
     Result scan(const std::vector<char>& marks, const RestoreMapping& mapping, bool newerToo);
 
     // ---- the copy back

@@ -254,6 +254,10 @@ void frmåterställ::cmdåterställmarkerade_Click() {
         Module1::logga_meddelande(r.error, closeRequested_ ? 0 : -1, QStringLiteral("Ett fel uppstod."),
                                   QStringLiteral("Återställ backup, genomsök mappar"));
     }
+    if (!engine.refusedNames.isEmpty())
+        lblantalfiler->setText(lblantalfiler->text() + QStringLiteral(". Namn med otillåtna tecken: ") +
+                               QString::number(engine.refusedNames.size()) +
+                               QStringLiteral(" (se programloggen)"));
     setScanBusy(false);
     if (!engine.skippedFolders.isEmpty()) {
         for (const QString& f : engine.skippedFolders)
