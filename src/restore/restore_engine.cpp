@@ -16,7 +16,7 @@ RestoreEngine::RestoreEngine(RestoreView& view, const QString& programFolder, co
 
 // ---- the folder listing -----------------------------------------------------------------------
 
-int RestoreEngine::listFolders(const QString& start) {
+int RestoreEngine::listFolders(const QString& start, const std::function<bool(const QString&)>& keep) {
     folders.clear();
     folderCount = 0;
     // An empty box names no folder; it must never become the root of the file system.
@@ -26,19 +26,27 @@ int RestoreEngine::listFolders(const QString& start) {
     // A link in a backup leads out of it: what lies behind it was never backed up here.
     o.followLinks = false;
     o.cancelled = [this] { return view_.stopRequested(); };
-    o.found = [this](const QString& path, int count) {
+    o.found = [this, &keep](const QString& path, int) {
+        if (keep && !keep(path))
+            return;
         folders << path;
-        folderCount = count;
+        folderCount = int(folders.size());
     };
-    o.progress = [this](int count) {
-        folderCount = count;
-        view_.yield();
-    };
+    o.progress = [this](int) { view_.yield(); };
     FolderScan::run(platform::withTrailingSeparator(start), o);
     return folderCount;
 }
 
 // ---- the scan ---------------------------------------------------------------------------------
+
+namespace {
+// A listed folder whose name on disk could not be read as a name ('?' took the place of what was
+// not UTF-8 or a control character), so its path leads nowhere.
+bool refusedFolderName(const QString& folder) {
+    return platform::lastPiece(platform::withoutTrailingSeparator(folder)).contains(QLatin1Char('?')) &&
+           !platform::fileInfo(folder).exists;
+}
+} // namespace
 
 void RestoreEngine::addEntry(const QString& target, const QString& backup, const QString& folder,
                              bool missing, qint64 bytes, qint64 backupTime) {
@@ -51,6 +59,9 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                                           bool newerToo) {
     entries.clear();
     skippedFolders.clear();
+    refusedNames.clear();
+    leftovers_.clear();
+    originalRoot_ = mapping.original();
     currentFolder.clear();
     genomsökta_filer = nya_filer = nyare_filer = filräknare = 0;
     megabyte_summa = 0;
@@ -75,19 +86,37 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                 folderBar += folderStep;
                 continue;
             }
+            if (refusedFolderName(folder)) {
+                // The listing shows such a name with '?' in it: no path leads to it or its files.
+                refusedNames << folder;
+                view_.systemLog(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") + folder,
+                                true);
+                folderBar += folderStep;
+                continue;
+            }
             currentFolder = original;
             const std::vector<platform::FileEntry> files = platform::listFiles(folder);
             const QString from = platform::withTrailingSeparator(folder);
             fileBar = files.empty() ? 1.0 : 0.0;
             // The original folder's names are read once; only names it holds cost a look on disk.
             const platform::FolderLookup lookup(original);
+            if (!lookup.temporaryCandidates().isEmpty())
+                leftovers_.insert(original, Leftovers{lookup.temporaryCandidates(), from});
             for (size_t k = 0; k < files.size(); ++k) {
                 view_.yield();
                 if (view_.stopRequested())
                     return {Outcome::Stopped, {}};
                 const platform::FileEntry& f = files[k];
                 fileBar = double(k + 1) / double(files.size());
-                if (f.refused || isDatedVersionCopy(f.name))
+                if (f.refused) {
+                    // Such a name cannot be opened, so it cannot come back; the user must know.
+                    refusedNames << from + f.name;
+                    view_.systemLog(
+                        QStringLiteral("FEL! Filnamnet innehåller otillåtna tecken: ") + from + f.name, true);
+                    ++genomsökta_filer;
+                    continue;
+                }
+                if (isDatedVersionCopy(f.name))
                     continue;
                 const QString target = original + f.name;
                 platform::FileEntry now;
@@ -143,13 +172,48 @@ int findEntry(int count, int from, const QString& text, const std::function<QStr
 
 // ---- the copy back ----------------------------------------------------------------------------
 
-void RestoreEngine::notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals) {
-    log.lines({QStringLiteral("! Filen kopierades inte: ") + target, QString()});
-    view_.systemLog(QStringLiteral("FEL! Filen kopierades inte: ") + target, true);
+void RestoreEngine::notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals,
+                              const QString& why) {
+    const QString text =
+        QStringLiteral("Filen kopierades inte: ") + target + (why.isEmpty() ? why : ' ' + why);
+    log.lines({QStringLiteral("! ") + text, QString()});
+    view_.systemLog(QStringLiteral("FEL! ") + text, true);
     ++totals.errors;
 }
 
+QString RestoreEngine::linkAbove(const QString& folder) {
+    const QString f = platform::withoutTrailingSeparator(folder);
+    // The folder the user restores to is the one chosen; only what lies below it is checked.
+    if (originalRoot_.isEmpty() || !platform::isSameOrBelow(f, originalRoot_) ||
+        f == platform::withoutTrailingSeparator(originalRoot_))
+        return {};
+    if (auto it = linkAbove_.constFind(f); it != linkAbove_.constEnd())
+        return *it;
+    QString link = linkAbove(platform::parentPath(f));
+    if (link.isEmpty() && platform::fileInfo(f).isLink)
+        link = f;
+    linkAbove_.insert(f, link);
+    return link;
+}
+
+void RestoreEngine::removeLeftovers(const QString& folder) {
+    const auto it = leftovers_.constFind(folder);
+    if (it == leftovers_.constEnd())
+        return;
+    const Leftovers l = *it;
+    leftovers_.erase(it);
+    platform::removeLeftoverTemporaries(folder, l.names, [&l](const QString& name) {
+        return platform::fileInfo(l.backupFolder + name).exists;
+    });
+}
+
 bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, restorelog::Totals& totals) {
+    // A link below the original folder leads elsewhere: nothing is written through it.
+    if (const QString link = linkAbove(e.folder); !link.isEmpty()) {
+        notCopied(e.target, log, totals,
+                  QStringLiteral("(mappen ") + link + QStringLiteral(" är en länk och följs inte)"));
+        return false;
+    }
     if (!platform::folderExists(e.folder)) {
         try {
             platform::makePath(e.folder);
@@ -166,6 +230,10 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
     // over a file that appeared since, or over the backup copy itself by another path.
     const platform::FileInfo source = platform::fileInfo(e.backup);
     const platform::FileInfo now = platform::fileInfo(e.target);
+    if (now.isLink) {
+        notCopied(e.target, log, totals, QStringLiteral("(den är en länk och ersätts inte)"));
+        return false;
+    }
     bool still = source.isFile;
     if (still && e.missing)
         still = !now.exists;
@@ -177,6 +245,7 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
         notCopied(e.target, log, totals);
         return false;
     }
+    removeLeftovers(e.folder);
     try {
         platform::copyKeepTime(e.backup, e.target);
     } catch (const RunError& err) {
@@ -230,6 +299,7 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
     genomsökta_filer = nya_filer = nyare_filer = filräknare = 0;
     megabyte_summa = 0;
     fileBar = 0;
+    linkAbove_.clear();
     const QString logPath = runlog::logPath(programFolder_);
     restorelog::Appender log(logPath);
     try {

@@ -5,6 +5,7 @@
 #include "restore/restore_paths.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -53,9 +54,10 @@ class RestoreEngine {
     QStringList folders; // entry 0 the listed folder with a trailing '/', then every folder below it
     int folderCount = 0; // folders counted by the last listing
     // Lists `start` and every folder below it, depth first, each before the folders inside it.
-    // Links to folders are neither listed nor entered. A folder that is empty text or does not
-    // exist empties the list and returns 0. A stop lets the open levels finish their own list.
-    int listFolders(const QString& start);
+    // Links to folders are neither listed nor entered; with `keep`, only the folders it accepts are
+    // listed and counted. A folder that is empty text or does not exist empties the list and
+    // returns 0. A stop lets the open levels finish their own list.
+    int listFolders(const QString& start, const std::function<bool(const QString&)>& keep = {});
 
     // ---- the scan (the result lists and their counters)
     std::vector<RestoreEntry> entries;
@@ -70,6 +72,9 @@ class RestoreEngine {
     QString currentFolder;
     // Marked folders that lie outside the mapping's location: skipped, never restored.
     QStringList skippedFolders;
+    // Backup copies and folders whose names cannot be restored (not UTF-8, control characters),
+    // as shown.
+    QStringList refusedNames;
 
     enum class Outcome { NothingMarked, Done, Stopped, Failed };
     struct Result {
@@ -79,7 +84,9 @@ class RestoreEngine {
 
     // Scans the marked folders (marks[i] for folders[i]) from the last to the first for files
     // the original place lacks and, with `newerToo`, files whose backup copy is newer (by two
-    // seconds or more). Dated version copies are passed over. A stop keeps what was found.
+    // seconds or more). Dated version copies are passed over; names of files and folders that
+    // cannot be restored are counted in refusedNames, each with its system-log line. A stop keeps
+    // what was found.
     Result scan(const std::vector<char>& marks, const RestoreMapping& mapping, bool newerToo);
 
     // ---- the copy back
@@ -95,8 +102,10 @@ class RestoreEngine {
     };
     // Copies the marked entries (marks[k] for entries[k]) back, from the last to the first, and
     // writes log.txt, its saved copy and the system-log lines. An entry leaves the result once its
-    // copy was made. A target that changed since the scan, a failed copy and a copy onto itself
-    // are errors that leave their entry; a full disk ends the run.
+    // copy was made. A target that changed since the scan, a failed copy, a copy onto itself and a
+    // copy through or over a link below the original folder are errors that leave their entry; a
+    // full disk ends the run. The program's own temporary files that killed copies left in the
+    // folders copied into are removed.
     CopyResult copyBack(const std::vector<char>& marks, const CopyRun& run);
 
     // Removes entries (rows in any order) from the result, keeping the view in step.
@@ -109,11 +118,24 @@ class RestoreEngine {
     // Copies one entry; returns false when it stays in the result. Throws RunError for a full disk
     // or a log that cannot be written.
     bool copyOne(const RestoreEntry& e, restorelog::Appender& log, restorelog::Totals& totals);
-    void notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals);
+    void notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals,
+                   const QString& why = {});
+    // The link at or above `folder` and below the original folder, or an empty text.
+    QString linkAbove(const QString& folder);
+    void removeLeftovers(const QString& folder);
 
     RestoreView& view_;
     QString programFolder_;
     const platform::Clock& clock_;
+    QString originalRoot_; // the original folder of the last scan's mapping
+    // Names of the program's temporary files the scan saw in an original folder, and the backup
+    // folder beside it (a name the backup holds is the user's own file).
+    struct Leftovers {
+        QStringList names;
+        QString backupFolder;
+    };
+    QHash<QString, Leftovers> leftovers_;
+    QHash<QString, QString> linkAbove_; // folder without '/' -> the link on its way, per copy back
 };
 
 // The entry from `from` on (0 when `from` is negative) whose text contains `text`, letter case

@@ -4,18 +4,32 @@
 #include "run/target_folders.h"
 #include "run/versioning.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 RestoreMapping RestoreMapping::forJob(const QString& backupFolder, const QString& mainFolder, bool absolute,
-                                      bool withMainFolderName) {
+                                      bool withMainFolderName, const QStringList& jobMainFolders) {
     RestoreMapping m;
     m.job_ = true;
     m.backupFolder_ = platform::withTrailingSeparator(backupFolder);
-    m.mainFolder_ = mainFolder;
+    m.firstMainFolder_ = jobMainFolders.isEmpty() ? mainFolder : jobMainFolders.first();
     m.absolute_ = absolute;
     m.withName_ = withMainFolderName;
     if (backupFolder.isEmpty() || mainFolder.isEmpty())
         return m;
-    m.location_ = targetFolderFor(mainFolder, m.backupFolder_, absolute, mainFolder, withMainFolderName);
+    m.location_ =
+        targetFolderFor(mainFolder, m.backupFolder_, absolute, m.firstMainFolder_, withMainFolderName);
     m.original_ = platform::withTrailingSeparator(mainFolder);
+    // With the absolute path type another main folder's copies can lie inside this one's location.
+    for (const QString& other : jobMainFolders) {
+        const QString original = platform::withTrailingSeparator(other);
+        if (other.isEmpty() || original == m.original_)
+            continue;
+        const QString location =
+            targetFolderFor(other, m.backupFolder_, absolute, m.firstMainFolder_, withMainFolderName);
+        if (location.size() > m.location_.size() && pathBelow(location, m.location_))
+            m.others_.push_back({location, original});
+    }
     return m;
 }
 
@@ -46,11 +60,24 @@ QString RestoreMapping::originalFolder(const QString& folder) const {
     if (!isValid() || !pathBelow(folder, location_, &rest))
         return {};
     const QString result = platform::withTrailingSeparator(original_ + rest);
+    if (!job_)
+        return result;
     // A job's result must lead back to the very folder under the run's rule; anything else would
     // put files where the run never took them from.
-    if (job_ && targetFolderFor(result, backupFolder_, absolute_, mainFolder_, withName_) !=
-                    platform::withTrailingSeparator(folder))
+    const QString self = platform::withTrailingSeparator(folder);
+    if (targetFolderFor(result, backupFolder_, absolute_, firstMainFolder_, withName_) != self)
         return {};
+    // Copies the run made of another main folder stay that folder's, even where they lie inside
+    // this one's location.
+    for (const Other& o : others_) {
+        QString below;
+        if (!pathBelow(folder, o.location, &below))
+            continue;
+        const QString theirs = platform::withTrailingSeparator(o.original + below);
+        if (theirs != result &&
+            targetFolderFor(theirs, backupFolder_, absolute_, firstMainFolder_, withName_) == self)
+            return {};
+    }
     return result;
 }
 
@@ -69,6 +96,46 @@ QString restoreDriveWarning(const QString& restoreTo) {
         return warning(restoreTo.left(3));
     if (!platform::volumePresent(restoreTo))
         return warning(platform::volumeRoot(restoreTo));
+    return {};
+}
+
+namespace {
+// The absolute path with links resolved as far as the path exists; the part not made yet is
+// appended as written.
+QString resolvedPath(const QString& path) {
+    QString head = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QStringList tail;
+    for (;;) {
+        const QFileInfo fi(head);
+        if (fi.exists()) {
+            const QString real = fi.canonicalFilePath();
+            if (!real.isEmpty()) {
+                head = real;
+                break;
+            }
+        }
+        if (head == QLatin1String("/") || head.isEmpty())
+            break;
+        tail.prepend(platform::lastPiece(head));
+        head = platform::parentPath(head);
+    }
+    for (const QString& piece : tail)
+        head = platform::joinPath(head, piece);
+    return head;
+}
+} // namespace
+
+QString restoreNestingProblem(const QString& restoreFrom, const QString& restoreTo) {
+    if (restoreFrom.isEmpty() || restoreTo.isEmpty())
+        return {};
+    const QString from = resolvedPath(restoreFrom), to = resolvedPath(restoreTo);
+    if (from == to)
+        return QStringLiteral("FEL! Mappen som filerna ska återställas till är samma mapp som de återställs "
+                              "från. Välj två olika mappar.");
+    if (platform::isSameOrBelow(to, from))
+        return QStringLiteral(
+            "FEL! Mappen som filerna ska återställas till ligger i mappen som de återställs "
+            "från. En backup kan inte återställas till en mapp som ligger i den själv.");
     return {};
 }
 

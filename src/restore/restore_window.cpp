@@ -509,6 +509,8 @@ void frmåterställ::yield() {
 }
 
 bool frmåterställ::stopRequested() const {
+    if (program().operations().stopRequested())
+        return true; // the program is to end
     return busy_ == Busy::Listing ? mappinläsning_avbruten == 1 : avbrottsflagga == 1;
 }
 

@@ -241,6 +241,7 @@ class frmåterställ : public QWidget, public RestoreView {
         QString mainFolder;
         bool absolute = false;
         bool withName = false;
+        QStringList mainFolders; // all the job's main folders, in the job's order
     } job_;
     bool settingJobPaths_ = false;
     QString currentBackup_; // the backup copy the copy back works on

@@ -1,4 +1,5 @@
 #include "core/module1.h"
+#include "core/operations.h"
 #include "core/program.h"
 #include "platform/files.h"
 #include "restore/restore_log.h"
@@ -160,6 +161,21 @@ void frmåterställ::cmdåterställmarkeradefiler_Click() {
         report(QStringLiteral("Du har inte markerat någon fil. Det finns inget att återställa."));
         return;
     }
+    Operation op(QStringLiteral("återställning"), [this] { avbrottsflagga = 1; });
+    if (!op) {
+        program().operations().refuse();
+        return;
+    }
+    // Another process of this program folder would write log.txt at the same time.
+    RunLock lock;
+    if (!lock.take()) {
+        op.release();
+        Module1::logga_meddelande(0, -1,
+                                  QStringLiteral("FEL! En annan körning pågår redan från den här "
+                                                 "programmappen. Återställningen startades inte"),
+                                  QStringLiteral("Återställ backup, utför"));
+        return;
+    }
     RestoreEngine::CopyRun run;
     if (!manualMode())
         run.jobName = combojobb->currentText().toUpper();
@@ -169,6 +185,9 @@ void frmåterställ::cmdåterställmarkeradefiler_Click() {
     currentBackup_.clear();
     setCopyBusy(true);
     const RestoreEngine::CopyResult r = engine.copyBack(marks, run);
+    // The logs are written; the messages below wait for the user.
+    lock.release();
+    op.release();
     refreshProgress();
     setBar(lblprocent45, Picture2, 1);
     // Copied of marked: the entries that stayed were not restored.

@@ -1,4 +1,5 @@
 #include "core/module1.h"
+#include "core/operations.h"
 #include "core/program.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -19,6 +20,11 @@
 void frmåterställ::cmdladdamålmappar_Click() {
     if (busy())
         return;
+    Operation op(QStringLiteral("återställning"), [this] { mappinläsning_avbruten = 1; });
+    if (!op) {
+        program().operations().refuse();
+        return;
+    }
     busy_ = Busy::Listing;
     imghdd2->move(imghdd2->x(), imghdd1->y());
     timerhdd->start(200);
@@ -38,6 +44,7 @@ void frmåterställ::cmdladdamålmappar_Click() {
         cmdavbryt->setEnabled(false);
     } catch (const platform::RunError& e) {
         animationOff();
+        op.release();
         Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod under inläsningen av backupmappar."),
                                   QStringLiteral("Återställ backup, Ladda in mappar"));
         cmdnästa->setEnabled(true);
@@ -59,6 +66,7 @@ void frmåterställ::cmdladdamålmappar_Click() {
     lblinlästamappar->show();
     cmdförra->setEnabled(true);
     animationOff();
+    op.release();
     endBusy();
 }
 
@@ -69,7 +77,12 @@ void frmåterställ::ladda_målmappar() {
     // A folder that is not there (an empty box among them) leaves an empty list, so an old list
     // is never scanned against new paths.
     const QString from = txtåterställfrån->text();
-    engine.listFolders(from.isEmpty() ? from : platform::withTrailingSeparator(from));
+    // A job's location can hold the copies of its other main folders too: those are theirs.
+    const RestoreMapping mapping = currentMapping();
+    std::function<bool(const QString&)> keep;
+    if (mapping.isJob() && mapping.isValid() && pathBelow(from, mapping.location()))
+        keep = [&mapping](const QString& folder) { return !mapping.originalFolder(folder).isEmpty(); };
+    engine.listFolders(from.isEmpty() ? from : platform::withTrailingSeparator(from), keep);
     setFolderList(engine.folders);
     lblmappantal->setText(QString::number(engine.folderCount));
     List1->show();
@@ -209,11 +222,24 @@ void frmåterställ::cmdåterställmarkerade_Click() {
         report(QStringLiteral("FEL! Det finns ingen giltig mapp att återställa till."));
         return;
     }
+    if (const QString why = restoreNestingProblem(mapping.location(), mapping.original()); !why.isEmpty()) {
+        engine.scan({}, mapping, newerToo);
+        resultModel->reload();
+        report(why);
+        return;
+    }
+    Operation op(QStringLiteral("återställning"), [this] { avbrottsflagga = 1; });
+    if (!op) {
+        program().operations().refuse();
+        return;
+    }
     busy_ = Busy::Scan;
     avbrottsflagga = 0;
     setScanBusy(true);
     resultModel->reload();
     const RestoreEngine::Result r = engine.scan(marks, mapping, newerToo);
+    // The messages below wait for the user: the gate is free by then.
+    op.release();
     resultModel->reload();
     refreshProgress();
     setBar(lblprocent11, Picture1, 1);
@@ -228,6 +254,10 @@ void frmåterställ::cmdåterställmarkerade_Click() {
         Module1::logga_meddelande(r.error, closeRequested_ ? 0 : -1, QStringLiteral("Ett fel uppstod."),
                                   QStringLiteral("Återställ backup, genomsök mappar"));
     }
+    if (!engine.refusedNames.isEmpty())
+        lblantalfiler->setText(lblantalfiler->text() + QStringLiteral(". Namn med otillåtna tecken: ") +
+                               QString::number(engine.refusedNames.size()) +
+                               QStringLiteral(" (se programloggen)"));
     setScanBusy(false);
     if (!engine.skippedFolders.isEmpty()) {
         for (const QString& f : engine.skippedFolders)

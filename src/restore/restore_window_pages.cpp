@@ -65,6 +65,11 @@ void frmåterställ::cmdnästa_Click() {
     if (busy())
         return;
     if (comboframe == 3) {
+        // Refused, the scan leaves the page as it is.
+        if (program().operations().busy()) {
+            program().operations().refuse();
+            return;
+        }
         if (chkåterställmarkerad->isChecked())
             cmdåterställmarkerade_Click();
         else
@@ -122,8 +127,12 @@ void frmåterställ::combomappar_Click() {
     if (main.isEmpty())
         return;
     const CurrentJobRecord& r = program().job();
-    job_ = JobChoice{combojobb->currentText(), r.txtbackupmapp, main, r.txtsökvägtyp == QLatin1String("1"),
-                     r.txtabsolutsökväg_huvudmapp == QLatin1String("JA")};
+    job_ = JobChoice{combojobb->currentText(),
+                     r.txtbackupmapp,
+                     main,
+                     r.txtsökvägtyp == QLatin1String("1"),
+                     r.txtabsolutsökväg_huvudmapp == QLatin1String("JA"),
+                     r.combomappar};
     const RestoreMapping m = currentMapping();
     const QString location = platform::withoutTrailingSeparator(m.location());
     lblmapp->setText(location);
@@ -141,7 +150,8 @@ void frmåterställ::combomappar_Click() {
 RestoreMapping frmåterställ::currentMapping() const {
     if (manualMode())
         return RestoreMapping::manual(txtåterställfrån->text(), txtåterställtill->text());
-    return RestoreMapping::forJob(job_.backupFolder, job_.mainFolder, job_.absolute, job_.withName);
+    return RestoreMapping::forJob(job_.backupFolder, job_.mainFolder, job_.absolute, job_.withName,
+                                  job_.mainFolders);
 }
 
 // ---- manual mode ------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <memory>
 
@@ -285,6 +286,69 @@ TEST_F(CopyBackTest, AStopKeepsTheEntriesNotYetReached) {
     EXPECT_EQ(r.totals.files, 1);
     EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/b.txt", "+ " + src_ + "/sub/c.txt"}));
     EXPECT_EQ(log().value(log().size() - 4), "  1 filer återställdes totalt");
+}
+
+// Links below the original folder lead elsewhere: nothing is written through one, none is replaced.
+TEST_F(RestoreEngineTest, TheCopyBackNeitherFollowsNorReplacesLinks) {
+    writeFile(copyOf("länkad/x.txt"), "x", t0_);
+    testutil::makeDir(work("annanstans"));
+    ASSERT_TRUE(QFile::link(work("annanstans"), src_ + "/länkad"));
+    writeFile(copyOf("fil.txt"), "ny", t0_.addSecs(60));
+    writeFile(work("mål.txt"), "gammal", t0_);
+    ASSERT_TRUE(QFile::link(work("mål.txt"), src_ + "/fil.txt"));
+    writeFile(copyOf("vanlig.txt"), "v", t0_);
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    ASSERT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
+    ASSERT_EQ(e.entries.size(), 3u);
+
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(r.totals.files, 1);
+    EXPECT_EQ(r.totals.errors, 2);
+    EXPECT_EQ(testutil::treeFiles(work("annanstans")), QStringList());
+    EXPECT_TRUE(QFileInfo(src_ + "/fil.txt").isSymLink());
+    EXPECT_EQ(readBytes(work("mål.txt")), "gammal");
+    EXPECT_EQ(readBytes(src_ + "/vanlig.txt"), "v");
+    const QStringList l = testutil::readLines(path("log.txt"));
+    EXPECT_TRUE(l.contains("! Filen kopierades inte: " + src_ + "/länkad/x.txt (mappen " + src_ +
+                           "/länkad är en länk och följs inte)"));
+    EXPECT_TRUE(
+        l.contains("! Filen kopierades inte: " + src_ + "/fil.txt (den är en länk och ersätts inte)"));
+}
+
+// A copy killed half-way leaves the program's hidden temporary file beside its target.
+TEST_F(RestoreEngineTest, TheCopyBackRemovesLeftoversOfKilledCopiesInTheFoldersItCopiesInto) {
+    writeFile(copyOf("a.txt"), "a", t0_);
+    writeFile(copyOf("tom/finns.txt"), "f", t0_);
+    writeFile(src_ + "/tom/finns.txt", "f", t0_);
+    writeFile(copyOf(".tamrel-egen.txt.Qq11Qq"), "användarens", t0_);
+    const struct {
+        QString path;
+        bool link;
+        bool stays;
+    } cases[] = {
+        {src_ + "/.tamrel-a.txt.Ab12Cd", false, false},
+        {src_ + "/.tamrel-b.txt.Xy34Zw", true, true},          // a link is never the program's
+        {src_ + "/.tamrel-egen.txt.Qq11Qq", false, true},      // the backup holds the name too
+        {src_ + "/.tamrel-inte-ett-namn", false, true},        // not the temporary pattern
+        {src_ + "/tom/.tamrel-finns.txt.Cd56Ef", false, true}, // nothing is copied into tom
+    };
+    for (const auto& c : cases) {
+        if (c.link)
+            ASSERT_TRUE(QFile::link(work("mål.txt"), c.path));
+        else
+            writeFile(c.path, "rest", t0_);
+    }
+    writeFile(work("mål.txt"), "länkens mål", t0_);
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    ASSERT_EQ(scanAll(e, false).outcome, RestoreEngine::Outcome::Done);
+    ASSERT_EQ(displays(e), QStringList({"+ " + src_ + "/a.txt"}));
+
+    e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(readBytes(src_ + "/a.txt"), "a");
+    for (const auto& c : cases)
+        EXPECT_EQ(QFileInfo(c.path).exists() || QFileInfo(c.path).isSymLink(), c.stays)
+            << c.path.toStdString();
+    EXPECT_EQ(readBytes(work("mål.txt")), "länkens mål");
 }
 
 } // namespace

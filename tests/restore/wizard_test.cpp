@@ -6,8 +6,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testutil::readBytes;
 using testutil::writeFile;
@@ -397,6 +401,49 @@ TEST_F(FileListTest, TheFolderListEditorWorksOnACopy) {
         expectReport("Mappen existerar inte.\n" + work("b/4"));
         w->List1_DblClick();
     });
+}
+
+// Names on disk that cannot come back (QFile cannot even make them) are told, not passed over.
+TEST_F(WizardTest, BackupCopiesWhoseNamesCannotBeRestoredAreCountedAndLogged) {
+    writeFile(work("b/ok.txt"), "ok", t0_);
+    const QByteArray b = QFile::encodeName(work("b/"));
+    const struct {
+        QByteArray name;
+        bool folder;
+        QString logged;
+    } cases[] = {
+        {"fel\xff.txt", false, "FEL! Filnamnet innehåller otillåtna tecken: " + work("b/fel?.txt")},
+        {"styr\x01tecken.txt", false,
+         "FEL! Filnamnet innehåller otillåtna tecken: " + work("b/styr?tecken.txt")},
+        {"mapp\xfe", true, "FEL! Mappnamnet innehåller otillåtna tecken: " + work("b/mapp?")},
+    };
+    // The temporary folder cannot remove such names by itself.
+    const auto cleanUp = qScopeGuard([&] {
+        for (const auto& c : cases) {
+            ::unlink((b + c.name + "/inne.txt").constData());
+            c.folder ? ::rmdir((b + c.name).constData()) : ::unlink((b + c.name).constData());
+        }
+    });
+    for (const auto& c : cases) {
+        if (c.folder) {
+            ASSERT_EQ(::mkdir((b + c.name).constData(), 0755), 0);
+        }
+        const QByteArray file = c.folder ? b + c.name + "/inne.txt" : b + c.name;
+        const int fd = ::open(file.constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    openByHand([&](frmåterställ* w) {
+        byHand(w, work("b"), work("mål"));
+        loadFolders(w);
+        expectReport("Genomsökningen av valda mappar är klar. Funna filer: 1 av 3. Namn med otillåtna "
+                     "tecken: 3 (se programloggen). Klicka på OK för att se filerna.");
+        w->cmdnästa->click();
+        EXPECT_EQ(w->Liståterställtill_texts(), QStringList({"+ " + work("mål/ok.txt")}));
+    });
+    const QString syslog = prog().systemLog().text();
+    for (const auto& c : cases)
+        EXPECT_TRUE(syslog.contains(c.logged)) << c.logged.toStdString();
 }
 
 } // namespace
