@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
             char c;
             [[maybe_unused]] ssize_t r = ::read(signalPipe[0], &c, 1);
             if (frmmain* m = p.loaded<frmmain>())
-                m->endOnSignal();
+                m->requestEnd();
         });
         struct sigaction sa {};
         sa.sa_handler = onSignal;
@@ -64,13 +64,15 @@ int main(int argc, char* argv[]) {
         setProgram(nullptr);
         return status;
     }
-    if (main->signalPending()) {
+    if (main->endRequested()) {
         main->Form_Unload();
         setProgram(nullptr);
         return 0;
     }
 
-    QObject::connect(main, &QObject::destroyed, &app, &QApplication::quit);
+    // The shutdown has run when the main window goes: the loop simply ends. quit() would first ask
+    // the windows still shown to close, and one that refuses would keep the program on unseen.
+    QObject::connect(main, &QObject::destroyed, &app, [] { QCoreApplication::exit(0); });
     main->show();
     const int rc = app.exec();
     if (frmmain* m = p.loaded<frmmain>())

@@ -7,6 +7,7 @@
 #include "mainwindow/readme_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/clock.h"
+#include "platform/events.h"
 #include "platform/files.h"
 #include "platform/icons.h"
 #include "platform/paths.h"
@@ -221,25 +222,36 @@ void frmmain::commandLineRun() {
         }
     });
     step([&] { b->commandline(); });
-    // Scripts and schedulers read the exit status: a run that did nothing or failed is no success.
-    if (!matched || b->runHadErrors() || p.schema_avstängt == 1)
+    // Scripts and schedulers read the exit status: a run that did nothing, failed or was stopped
+    // is no success.
+    if (!matched || b->runHadErrors() || p.schema_avstängt == 1 || endRequested_)
         p.exitStatus = 1;
     inCommandLineRun_ = false;
     Form_Unload();
 }
 
-void frmmain::endOnSignal() {
-    if (inCommandLineRun_) {
-        // The run stops at its next check; the shutdown then runs as after any run.
-        program().schema_avstängt = 1;
+void frmmain::requestEnd() {
+    if (unloaded_)
+        return;
+    Program& p = program();
+    p.dialogs.setUnattended(true);
+    p.dialogs.closeWaiting();
+    if (endRequested_)
+        return;
+    endRequested_ = true;
+    p.operations().requestStop([this] { endWhenFree(); });
+}
+
+void frmmain::endWhenFree() {
+    if (unloaded_ || !loaded_)
+        return;
+    // The procedure that yielded still uses its windows; unloading happens from the event loop.
+    if (platform::insideNestedLoop() || program().operations().busy()) {
+        QTimer::singleShot(50, this, [this] { endWhenFree(); });
         return;
     }
-    if (!loaded_) {
-        signalPending_ = true;
-        return;
-    }
+    // The main window's deletion ends the event loop.
     Form_Unload();
-    QApplication::quit();
 }
 
 void frmmain::hideToTray() {
@@ -343,8 +355,13 @@ void frmmain::Form_Unload() {
 }
 
 void frmmain::closeEvent(QCloseEvent* e) {
-    Form_Unload();
-    e->accept();
+    if (unloaded_) {
+        e->accept();
+        return;
+    }
+    // Never refused; the window goes with the shutdown, after whatever runs has ended.
+    e->ignore();
+    requestEnd();
 }
 
 bool frmmain::event(QEvent* e) {

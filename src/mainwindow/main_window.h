@@ -46,9 +46,12 @@ class frmmain : public QMainWindow, public MainWindowServices {
     bool loadedOk() const { return loaded_; }
     QString Tag; // who drives the job editor: "", "1" (folder-structure refresh) or "sync"
     bool unloading() const { return unloading_; }
-    // SIGTERM/SIGHUP: ends a command-line run early, or closes the window the normal way.
-    void endOnSignal();
-    bool signalPending() const { return signalPending_; }
+    // The program is to end (close box, SIGTERM, SIGHUP): an operation going on is stopped as its
+    // cancel does, waiting windows are closed and nothing waits for an answer; the shutdown runs
+    // from the event loop once the operation has written its logs. A command-line run, or a
+    // start still loading, ends the program itself when it returns.
+    void requestEnd();
+    bool endRequested() const { return endRequested_; }
     // Hides the window into the notification area, or minimises it where the desktop has none.
     void hideToTray();
 
@@ -309,12 +312,14 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void createCommandControls();
     void createOldBackupControls();
     void commandLineRun();
+    // The shutdown, as soon as nothing runs inside a yield or a modal loop and no operation goes on.
+    void endWhenFree();
 
     bool loaded_ = false;
     bool unloading_ = false;
     bool unloaded_ = false;
     bool inCommandLineRun_ = false;
-    bool signalPending_ = false;
+    bool endRequested_ = false;
     bool laidOut_ = false;
     // Places the job-group buttons in rows across `width`; returns the height of the rows.
     int placeGroupButtons(int width);

@@ -1,5 +1,7 @@
 #include "platform/dialogs.h"
 
+#include "platform/events.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -42,12 +44,13 @@ QWindow* belongTo(QWidget* window, QWidget* owner) {
     return before;
 }
 
-// Waits until `w` is hidden or destroyed, keeping events flowing.
+// Ends `loop` when `w` is hidden by the program (a close hides it too). The hide that a minimise
+// sends is spontaneous: the window stays open, and a close the window refuses keeps it waiting.
 class HideWatcher : public QObject {
   public:
     HideWatcher(QWidget* w, QEventLoop* loop) : loop_(loop) { w->installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Hide || e->type() == QEvent::Close)
+        if (e->type() == QEvent::Hide && !e->spontaneous())
             loop_->quit();
         return false;
     }
@@ -55,6 +58,25 @@ class HideWatcher : public QObject {
   private:
     QEventLoop* loop_;
 };
+
+// A minimised modal window is easily lost behind the window it blocks; one of fixed size gains
+// nothing from the box. Before the window is shown: new flags hide a shown window.
+void withoutMinimiseBox(QWidget* w) {
+    if (w->isVisible() || w->minimumSize() != w->maximumSize())
+        return;
+    const Qt::WindowFlags f = w->windowFlags();
+    const Qt::WindowFlags buttons = Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
+    // A plain window that names no buttons gets them all from the window manager.
+    const bool allImplied =
+        (f & Qt::WindowType_Mask) == Qt::Window && !(f & Qt::CustomizeWindowHint) && !(f & buttons);
+    if (!allImplied && !(f & Qt::WindowMinimizeButtonHint))
+        return;
+    Qt::WindowFlags g = f & ~Qt::WindowMinimizeButtonHint;
+    if (allImplied)
+        g |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    w->setWindowFlags(g);
+}
 } // namespace
 
 // A box given to the main window while the job editor is open would
@@ -180,7 +202,10 @@ Answer Dialogs::msgBox(const QString& text, MsgButtons buttons, MsgIcon icon, co
         add(QStringLiteral("Ignorera"), QMessageBox::ActionRole, Answer::Ignore);
         break;
     }
-    box.exec();
+    {
+        NestedLoop nested;
+        box.exec();
+    }
     for (auto& [b, a] : map)
         if (box.clickedButton() == b)
             return a;
@@ -198,6 +223,7 @@ QString Dialogs::inputBox(const QString& prompt, const QString& title, const QSt
     d.setTextValue(defaultText);
     d.setOkButtonText(QStringLiteral("OK"));
     d.setCancelButtonText(QStringLiteral("Avbryt"));
+    NestedLoop nested;
     return d.exec() == QDialog::Accepted ? d.textValue() : QString();
 }
 
@@ -206,6 +232,7 @@ QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
         Expectation e;
         return intercept(Kind::Folder, title, title, e) ? e.text : QString();
     }
+    NestedLoop nested;
     return QFileDialog::getExistingDirectory(ownerWindow(nullptr), title, startFolder);
 }
 
@@ -214,6 +241,7 @@ QString Dialogs::pickFile(const QString& title, const QString& startFolder, cons
         Expectation e;
         return intercept(Kind::File, title, title, e) ? e.text : QString();
     }
+    NestedLoop nested;
     return QFileDialog::getOpenFileName(ownerWindow(nullptr), title, startFolder, filter);
 }
 
@@ -257,7 +285,9 @@ void Dialogs::showModal(QWidget* window) {
         return;
     }
     QPointer<QWidget> w(window);
+    withoutMinimiseBox(window);
     QPointer<QWindow> ownerBefore = belongTo(window, ownerWindow(window));
+    NestedLoop nested;
     if (auto* d = qobject_cast<QDialog*>(window)) {
         d->exec();
         if (w && w->windowHandle())
@@ -276,9 +306,29 @@ void Dialogs::showModal(QWidget* window) {
         loop.exec();
     if (w) {
         w->removeEventFilter(&watcher);
+        // The modality of a shown window cannot change without leaving the others blocked; one
+        // still shown here lost its loop to the application's quit.
+        if (w->isVisible())
+            w->hide();
         w->setWindowModality(old);
         if (w->windowHandle())
             w->windowHandle()->setTransientParent(ownerBefore);
+    }
+}
+
+void Dialogs::closeWaiting() {
+    std::vector<QPointer<QWidget>> waiting;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->isModal())
+            waiting.emplace_back(w);
+    for (QPointer<QWidget>& w : waiting) {
+        if (!w || !w->isVisible())
+            continue;
+        // Closed as a person would, so the window does what its own close does; a message box
+        // without a cancel button refuses that.
+        w->close();
+        if (w && w->isVisible())
+            w->hide();
     }
 }
 

@@ -39,8 +39,13 @@ class Dialogs {
     bool showInFileManager(const QString& folder);
     // Starts an entry of a program list (a command line, or a file that is opened); false on failure.
     bool startProgram(const QString& entry);
-    // Shows one of the program's own windows modally and returns when it is hidden or closed.
+    // Shows one of the program's own windows modally and returns when the program hides it or it
+    // is closed; a minimise by the window manager keeps it open and waiting. A window of fixed
+    // size gets no minimise box.
     void showModal(QWidget* window);
+    // The program is to end: every modal window and box that waits now is closed (hidden when it
+    // refuses), so the procedures waiting on them go on. Set unattended first, so nothing new waits.
+    void closeWaiting();
 
     // Unattended (a command-line run): nothing is shown; message boxes give their safe answer
     // (No, Cancel, Abort or OK), input boxes and pickers an empty text, own windows are not shown.

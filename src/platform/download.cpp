@@ -1,5 +1,7 @@
 #include "platform/download.h"
 
+#include "platform/events.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -79,8 +81,10 @@ DownloadResult fetch(const QString& url, const QString& targetFile, const Downlo
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] { stop(DownloadResult::TimedOut); });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     timer.start(limits.totalMs);
-    if (!reply->isFinished())
+    if (!reply->isFinished()) {
+        NestedLoop nested;
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     timer.stop();
 
     take();

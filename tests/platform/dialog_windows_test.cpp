@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -125,5 +126,60 @@ TEST(DialogWindows, EnterInAWindowThatIsNoDialogPressesTheFocusedOrTheDefaultBut
         (c.focusOnCancel ? static_cast<QWidget*>(cancel) : field)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, c.modifiers);
         EXPECT_EQ(pressed, c.pressed);
+    }
+}
+
+namespace {
+// A window that refuses to be closed, as one does while its work goes on.
+class Busy : public QWidget {
+  protected:
+    void closeEvent(QCloseEvent* e) override { e->ignore(); }
+};
+} // namespace
+
+TEST(DialogWindows, AModalWaitEndsOnlyWhenTheProgramHidesTheWindow) {
+    Dialogs d;
+    const std::pair<const char*, std::function<void(QWidget*)>> cases[] = {
+        {"minimised by the window manager", [](QWidget* w) { w->setWindowState(Qt::WindowMinimized); }},
+        {"a close the window refuses", [](QWidget* w) { w->close(); }},
+    };
+    for (const auto& [what, act] : cases) {
+        SCOPED_TRACE(what);
+        Busy window;
+        bool waitingAfter = false;
+        QTimer::singleShot(0, &window, [&, act = act] {
+            act(&window);
+            QTimer::singleShot(0, &window, [&] {
+                waitingAfter = true;
+                window.hide();
+            });
+        });
+        d.showModal(&window);
+        EXPECT_TRUE(waitingAfter);
+        EXPECT_EQ(window.windowModality(), Qt::NonModal);
+    }
+}
+
+TEST(DialogWindows, AModalWindowOfFixedSizeAsksForNoMinimiseBox) {
+    Dialogs d;
+    for (const bool fixed : {true, false}) {
+        SCOPED_TRACE(fixed ? "fixed size" : "resizable");
+        QWidget window;
+        if (fixed)
+            window.setFixedSize(300, 200);
+        const Qt::WindowFlags before = window.windowFlags();
+        Qt::WindowFlags shown;
+        QTimer::singleShot(0, &window, [&] {
+            shown = window.windowFlags();
+            window.hide();
+        });
+        d.showModal(&window);
+        if (fixed) {
+            EXPECT_FALSE(shown & Qt::WindowMinimizeButtonHint);
+            EXPECT_TRUE(shown & Qt::WindowTitleHint);
+            EXPECT_TRUE(shown & Qt::WindowCloseButtonHint);
+        } else {
+            EXPECT_EQ(shown, before);
+        }
     }
 }

@@ -1,0 +1,116 @@
+// The built program asked to end while its scheduler runs a job of tens of thousands of files: the
+// run stops as its "Avbryt" would, writes its log to the end, and the program then ends by itself.
+#include "platform/processes.h"
+#include "support/fixture.h"
+#include "support/xserver.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+
+namespace {
+constexpr int kFiles = 20000;
+
+// A program folder that starts with the scheduler on ("Starta aktiverad") and one job over
+// `source` due in the current minute, so the run begins at the scheduler's first tick.
+void dueNow(const QString& folder, const QString& source, const QString& backup) {
+    testutil::makeDir(backup);
+    testutil::writeJob(folder + "/Listor", testutil::jobOver("Jobb", source, backup));
+    QStringList settings;
+    for (int i = 0; i < 19; ++i)
+        settings << (i == 2 ? " 1 " : " 0 ");
+    testutil::writeLines(folder + "/programalternativ.ini", settings);
+    testutil::writeLines(folder + "/setup_api.ini", {" 0 "});
+    testutil::writeFile(folder + "/readme700.dat", "");
+    // Close to the end of a minute the start could fall into the next one.
+    while (QTime::currentTime().second() >= 50)
+        QThread::msleep(500);
+    const QString minute = QTime::currentTime().toString("HH:mm");
+    testutil::writeLines(folder + "/Listor/Jobb.006", {" 1 ", " 0 ", minute, "1234567", " 0 "});
+    const QString exe = folder + "/tamrel-backup";
+    QFile::copy(TAMREL_EXECUTABLE, exe);
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+}
+
+QString text(const QString& file) {
+    return QString::fromUtf8(testutil::readBytes(file));
+}
+} // namespace
+
+TEST(Ending, ARequestToEndDuringARunEndsTheRunWithItsLogsAndThenTheProgram) {
+    QTemporaryDir work;
+    const QString source = work.path() + "/Källa";
+    for (int i = 0; i < kFiles; ++i) {
+        const QString folder = source + QString("/mapp%1").arg(i / 400);
+        if (i % 400 == 0)
+            QDir().mkpath(folder);
+        QFile f(folder + QString("/fil%1.txt").arg(i));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("innehåll") > 0);
+    }
+
+    struct Case {
+        const char* what;
+        int signal; // 0: the main window's close box, through the window manager
+    };
+    const Case cases[] = {{"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}, {"close box", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestXServer x;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        if (c.signal == 0) {
+            x.open({});
+            // The last case: the signals' cases have run.
+            if (x.display().isEmpty() || !x.startWindowManager())
+                GTEST_SKIP() << x.problem.toStdString();
+            env.insert("QT_QPA_PLATFORM", "xcb");
+            env.insert("DISPLAY", x.display());
+        }
+        QTemporaryDir dir;
+        const QString backup = work.path() + "/Backup-" + QString::number(c.signal);
+        dueNow(dir.path(), source, backup);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(dir.path() + "/tamrel-backup", {});
+        ASSERT_TRUE(p.waitForStarted(10000));
+
+        // The run has begun once it has started its log.
+        const QString log = dir.path() + "/log.txt";
+        for (int i = 0; i < 9000 && !QFile::exists(log) && p.state() == QProcess::Running; ++i)
+            QThread::msleep(10);
+        ASSERT_TRUE(QFile::exists(log)) << text(dir.path() + "/programlogg.txt").toStdString();
+        if (c.signal)
+            ::kill(pid_t(p.processId()), c.signal);
+        else
+            EXPECT_TRUE(platform::closeWindowByTitle("Tamrel Backup", 60000).found);
+
+        const bool ended = p.waitForFinished(60000);
+        if (!ended) {
+            p.kill();
+            p.waitForFinished();
+        }
+        ASSERT_TRUE(ended);
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0);
+
+        // The run log ends in the summary of a run that was stopped, and is saved.
+        const QStringList lines = testutil::readLines(log);
+        EXPECT_EQ(lines.value(lines.size() - 1).toStdString(), "  Backupkörningen avbröts av användaren!");
+        EXPECT_TRUE(lines.contains("Sammanställning:"));
+        const QStringList saved = QDir(dir.path() + "/Sparade loggar").entryList(QDir::Files);
+        ASSERT_EQ(saved.size(), 1);
+        EXPECT_EQ(testutil::readBytes(dir.path() + "/Sparade loggar/" + saved[0]), testutil::readBytes(log));
+
+        // The program log holds the run's end before the program's.
+        const QString programLog = text(dir.path() + "/programlogg.txt");
+        const int stopped = programLog.indexOf("Backupkörning avbröts!");
+        EXPECT_GE(stopped, 0) << programLog.toStdString();
+        EXPECT_LT(stopped, programLog.indexOf("Avslutar programmet."));
+        EXPECT_TRUE(programLog.endsWith("  Avslutar programmet.\r\n\r\n\r\n"));
+    }
+}
