@@ -362,6 +362,9 @@ bool RunDriver::jobPass() {
                 break;
             runstatus::setTray(runstatus::Tray::Running);
             selectJob(i);
+            if (job_.emptyFolderLines > 0)
+                systemLog(QStringLiteral("Tomma rader i jobbets mapplistor hoppades över (Jobb: ") + jobName +
+                          QLatin1Char(')'));
             e_.List2 = foldersToCopy();
             w_.showJobFolders();
             w_.lblmapp->setText(job_.txtbackupmapp);

@@ -189,6 +189,29 @@ TEST_F(UnpluggedSource, AMirrorRunDeletesNothingFromTheBackup) {
 
 namespace {
 
+// An empty line of a job's folder lists names no folder: never the root, never the working folder.
+TEST_F(SafetyFlow, EmptyLinesOfTheFolderListsNameNoFolderAndAreReportedOnce) {
+    testutil::writeFile(src_ + "/a.txt", "a", old_);
+    testutil::writeFile(src_ + "/under/b.txt", "b", old_);
+    testutil::writeFile(work("arbetsmapp/c.txt"), "c", old_);
+    testutil::JobSpec j = job("Jobb");
+    j.folders.insert(1, QString());
+    j.folders << "  " << QString();
+    j.mainFolders << QString();
+    testutil::writeJob(path("Listor"), j);
+    frmutförbackup* w = openBackupWindow("Jobb");
+    dialogs().expectWindow("frmklarbackup");
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(work("arbetsmapp"));
+    w->cmdkörbackup->click();
+    QDir::setCurrent(cwd);
+
+    EXPECT_FALSE(w->runHadErrors()) << logText().toStdString();
+    EXPECT_EQ(testutil::treeFiles(dst_), QStringList({src_.mid(1) + "/a.txt", src_.mid(1) + "/under/b.txt"}));
+    EXPECT_EQ(prog().systemLog().text().count("Tomma rader i jobbets mapplistor hoppades över (Jobb: Jobb)"),
+              1);
+}
+
 TEST_F(SafetyFlow, CancellingDuringTheCopyLeavesOnlyWholeCopies) {
     const int count = 1500;
     for (int i = 0; i < count; ++i)
