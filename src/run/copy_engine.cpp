@@ -24,6 +24,10 @@ void RunProgress::yield() {
     platform::doEventsThrottled();
 }
 
+void RunProgress::message(int number, const QString& text, const QString& place) {
+    Module1::logga_meddelande(number, -1, text, place);
+}
+
 void RunProgress::showFileOf(int k, int n, const QString& fileName, qint64 bytes) {
     showFile(fileDisplayText(k, n, fileName, bytes));
 }
@@ -551,8 +555,7 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
     const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
     if (e.number == 61) {
         progress_.windowLog(QStringLiteral(" ") + kDiskFull);
-        Module1::logga_meddelande(61, -1, QStringLiteral("FEL! ") + kDiskFull,
-                                  QStringLiteral("Utför backup, file_copy"));
+        progress_.message(61, QStringLiteral("FEL! ") + kDiskFull, QStringLiteral("Utför backup, file_copy"));
         logLine(kLogErr, QString());
         logLine(kLogErr, QStringLiteral("FEL: ") + kDiskFull);
         progress_.stopRun();
