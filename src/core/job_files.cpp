@@ -75,12 +75,22 @@ void JobFiles::write(int n, const QStringList& l) const {
     platform::writeLines(path(n), l);
 }
 
-QStringList JobFiles::readFolders() const {
-    return lines(0);
+namespace {
+// An empty line would stand for the root or the working folder wherever a path is made of it.
+QStringList withoutEmptyLines(QStringList l, int* passedOver) {
+    const qsizetype n = l.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+    if (passedOver)
+        *passedOver += int(n);
+    return l;
+}
+} // namespace
+
+QStringList JobFiles::readFolders(int* passedOver) const {
+    return withoutEmptyLines(lines(0), passedOver);
 }
 
-QStringList JobFiles::readMainFolders() const {
-    return lines(1);
+QStringList JobFiles::readMainFolders(int* passedOver) const {
+    return withoutEmptyLines(lines(1), passedOver);
 }
 
 QString JobFiles::readBackupFolder() const {

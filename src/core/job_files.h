@@ -75,9 +75,11 @@ class JobFiles {
     };
 
     // ---- readers (the tolerance of the current-job record) ------------------------------------
-    QStringList readFolders() const;     // .000, required
-    QStringList readMainFolders() const; // .001, required
-    QString readBackupFolder() const;    // .002 line 1, required
+    // .000 and .001, required. A line that is empty (or only blanks) names no folder and is
+    // passed over; `passedOver`, when given, is raised by the number of such lines.
+    QStringList readFolders(int* passedOver = nullptr) const;
+    QStringList readMainFolders(int* passedOver = nullptr) const;
+    QString readBackupFolder() const; // .002 line 1, required
     // .003; a missing file is created with the one line "*.*" and the defaults are returned.
     Filters readFilters() const;
     // .004; a missing file is created with "NEJ", "NEJ", "0", "NEJ" (four lines). Empty or missing

@@ -13,8 +13,8 @@ void CurrentJobRecord::clearRecord() {
 }
 
 void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
-    listmappar = job.readFolders();
-    combomappar = job.readMainFolders();
+    listmappar = job.readFolders(&emptyFolderLines);
+    combomappar = job.readMainFolders(&emptyFolderLines);
     txtbackupmapp = job.readBackupFolder();
 
     const JobFiles::Filters f = job.readFilters();

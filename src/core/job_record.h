@@ -45,6 +45,7 @@ struct CurrentJobRecord {
     QString lblallamappar = QStringLiteral("0");
     QString lblexmappar = QStringLiteral("0 exkluderade");
     QString txtsammanställning; // derived: the summary shown to the user
+    int emptyFolderLines = 0;   // empty lines of .000 and .001, which name no folder and are left out
 
     // töm_datafält: every field but the job name back to its emptied value.
     void clearRecord();

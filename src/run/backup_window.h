@@ -227,6 +227,11 @@ class frmutförbackup : public QWidget, public RunServices {
     void visa_simulerad_backup();
     void visa_klarbackup();
     void visa_procent(bool show);
+    // The message reporter for the run: the system-log line now; the dialog, when the reporter
+    // prepares one, is kept for showHeldMessage, so that nobody waits for it while the run holds
+    // the program's files. A later message's text replaces a kept one's.
+    void holdMessage(int number, const QString& text, const QString& place, const QString& description = {});
+    void showHeldMessage();
     // The mirror engine of this window, kept over the jobs of a run.
     Mirror& mirror();
     // The copy engine: test write, counting, target folders, copy rule and versioning.
@@ -253,6 +258,7 @@ class frmutförbackup : public QWidget, public RunServices {
     QDateTime timerStart_;
     QString timerLastJob_;
     bool countersLive_ = false; // lbl2 follows the copy count until the run end writes it
+    bool messageHeld_ = false;  // holdMessage prepared the message dialog
     std::unique_ptr<MirrorView> mirrorView_;
     std::unique_ptr<RunProgress> progress_;
     std::unique_ptr<BackupEngine> engine_;

@@ -82,6 +82,9 @@ class WindowRunProgress : public RunProgress {
         totalDirty_ = true;
     }
     void busy(bool on) override { runstatus::setTray(on ? runstatus::Tray::Running : runstatus::Tray::Idle); }
+    void message(int number, const QString& text, const QString& place) override {
+        w_.holdMessage(number, text, place);
+    }
     void markFolder(int row) {
         row_ = row;
         rowDirty_ = true;

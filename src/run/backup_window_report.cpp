@@ -2,6 +2,8 @@
 // job and the result windows.
 #include "run/backup_window.h"
 
+#include "core/error_dialog.h"
+#include "core/module1.h"
 #include "core/program.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
@@ -202,6 +204,24 @@ void frmutförbackup::visa_simulerad_backup() {
                         QString::number(engine().nya_totalt) + QStringLiteral(" ny(a), ") +
                         QString::number(engine().ändrade_totalt) + QStringLiteral(" ändrad(e)."));
     program().dialogs.showModal(s);
+}
+
+void frmutförbackup::holdMessage(int number, const QString& text, const QString& place,
+                                 const QString& description) {
+    // A dialog that someone else prepared and never showed is not this run's: the message gets a
+    // fresh one.
+    if (frmerror* d = program().loaded<frmerror>(); d && !d->isVisible() && !messageHeld_)
+        program().unload<frmerror>();
+    Module1::logga_meddelande(number, 0, text, place, description);
+    messageHeld_ = program().loaded<frmerror>() != nullptr;
+}
+
+void frmutförbackup::showHeldMessage() {
+    if (!messageHeld_)
+        return;
+    messageHeld_ = false;
+    if (frmerror* d = program().loaded<frmerror>(); d && !d->isVisible())
+        program().dialogs.showModal(d);
 }
 
 void frmutförbackup::visa_klarbackup() {

@@ -24,6 +24,10 @@ void RunProgress::yield() {
     platform::doEventsThrottled();
 }
 
+void RunProgress::message(int number, const QString& text, const QString& place) {
+    Module1::logga_meddelande(number, -1, text, place);
+}
+
 void RunProgress::showFileOf(int k, int n, const QString& fileName, qint64 bytes) {
     showFile(fileDisplayText(k, n, fileName, bytes));
 }
@@ -551,8 +555,7 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
     const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
     if (e.number == 61) {
         progress_.windowLog(QStringLiteral(" ") + kDiskFull);
-        Module1::logga_meddelande(61, -1, QStringLiteral("FEL! ") + kDiskFull,
-                                  QStringLiteral("Utför backup, file_copy"));
+        progress_.message(61, QStringLiteral("FEL! ") + kDiskFull, QStringLiteral("Utför backup, file_copy"));
         logLine(kLogErr, QString());
         logLine(kLogErr, QStringLiteral("FEL: ") + kDiskFull);
         progress_.stopRun();
@@ -614,7 +617,8 @@ void BackupEngine::removeLeftoverCopies(const QString& targetFolder, const platf
     for (const QString& name : targets.temporaryCandidates()) {
         if (!isLeftoverCopyName(name))
             continue;
-        // A file of that name at the source is the user's own, copied here like any other.
+        // A file of that name still among the source's files (a link) is the user's own, copied
+        // here like any other.
         if (std::any_of(sources.begin(), sources.end(),
                         [&](const platform::FileEntry& f) { return f.name == name; }))
             continue;
@@ -677,6 +681,14 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
         flushUnlessHeld();
         return;
     }
+    // A copy of this program killed while it wrote into this folder (a restore writes into the
+    // source folders) left its temporary file here: no file of the user's, so never backed up.
+    std::erase_if(files, [&](const platform::FileEntry& f) {
+        if (!platform::isCopyTemporaryName(f.name))
+            return false;
+        const platform::FileInfo fi = platform::fileInfo(pair.source + f.name);
+        return fi.isFile && !fi.isLink;
+    });
     const int n = int(files.size());
     if (n == 0) {
         progress_.folderBar(0, 0);

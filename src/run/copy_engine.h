@@ -106,6 +106,9 @@ class RunProgress {
     virtual void totalBar(long /*done*/, long /*total*/) {}
     // The tray icon's busy (true) or idle picture.
     virtual void busy(bool) {}
+    // The message reporter's line and dialog for an error that stops the run. The backup window
+    // writes the line now and keeps the dialog until the run has let go of its files.
+    virtual void message(int number, const QString& text, const QString& place);
 };
 
 // ---- deciding and formatting, without files ------------------------------------------------

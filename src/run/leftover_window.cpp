@@ -1,5 +1,6 @@
 #include "run/leftover_window.h"
 
+#include "core/backup_folders.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "platform/errors.h"
@@ -9,6 +10,7 @@
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/widgets.h"
+#include "run/backup_window.h"
 #include "run/run_status.h"
 
 #include <QApplication>
@@ -126,10 +128,18 @@ void frmsyncfilermappar::cmdraderaalla_Click() {
 void frmsyncfilermappar::cmdraderamarkerad_Click() {
     if (deleting_)
         return;
+    Operation operation(QStringLiteral("radering från speglingsloggen"));
+    if (!operation) {
+        program().operations().refuse();
+        return;
+    }
     deleting_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int mappar = 0, filer = 0;
     const bool trash = chkpapperskorgen->isChecked();
+    // A list may come from a file anyone could have written: only what lies inside a job's backup
+    // folder is deleted.
+    const QStringList backupFolders = backupfolders::all(program().programFolder());
     // Handled rows leave the list together a few times a second: each change of the list lays out
     // all its rows again. Rows are handled from the last, so taking them later moves no row before.
     std::vector<int> handledShown;
@@ -144,12 +154,20 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
     try {
         for (int i = List1->count() - 1; i >= 0; --i) {
             platform::doEventsThrottled();
+            if (program().operations().stopRequested())
+                break;
             if (i >= List1->count())
                 continue;
             QListWidgetItem* item = List1->item(i);
             const QString text = item->text();
             if (!item->isSelected() || text.isEmpty())
                 continue;
+            if (const QString problem = backupfolders::deletionProblem(text, backupFolders);
+                !problem.isEmpty()) {
+                // Stays in the list, so the user sees what was not deleted.
+                reportNotDeleted(text, problem);
+                continue;
+            }
             if (text.endsWith('/')) {
                 const QString folder = platform::withoutTrailingSeparator(text);
                 const platform::FileInfo fi = platform::fileInfo(folder);
@@ -199,6 +217,14 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
         log.append(QStringLiteral("Användaren raderade %1 filer från speglingsloggen.").arg(filer));
     QApplication::restoreOverrideCursor();
     deleting_ = false;
+}
+
+void frmsyncfilermappar::reportNotDeleted(const QString& entry, const QString& problem) {
+    const QString text = QStringLiteral("FEL! Raderades inte från speglingsloggen (") + problem +
+                         QStringLiteral("): ") + entry;
+    if (frmutförbackup* w = program().loaded<frmutförbackup>())
+        w->addLogLine(QLatin1Char(' ') + text);
+    runstatus::systemLogError(text);
 }
 
 void frmsyncfilermappar::cmdsparalogg_Click() {

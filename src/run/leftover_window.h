@@ -51,5 +51,7 @@ class frmsyncfilermappar : public QWidget {
     void resizeEvent(QResizeEvent* e) override;
 
   private:
+    // An entry the list may not delete: a line in the backup window's log and the system log.
+    void reportNotDeleted(const QString& entry, const QString& problem);
     bool deleting_ = false;
 };

@@ -9,7 +9,6 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "platform/run_lock.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/backup_window.h"
@@ -99,21 +98,39 @@ QString RunDriver::lockFileName() {
     return OperationGate::runLockFileName();
 }
 
-void RunDriver::run() {
-    w_.runHadErrors_ = false;
+RunDriver::Hold RunDriver::hold() {
     // A restore, a synchronisation or another run of this process would work on the same files.
-    Operation operation(QStringLiteral("backupkörning"), [w = &w_] {
+    operation_.emplace(QStringLiteral("backupkörning"), [w = &w_] {
         w->avbryt_körning = 1;
         w->avbryt_spegling = 1;
     });
-    if (!operation) {
+    if (!*operation_) {
+        operation_.reset();
+        return Hold::Busy;
+    }
+    // Another process of this program folder would share log.txt and the temporary files.
+    if (!lock_.take()) {
+        operation_.reset();
+        return Hold::Locked;
+    }
+    return Hold::Held;
+}
+
+void RunDriver::letGo() {
+    lock_.release();
+    operation_.reset();
+}
+
+void RunDriver::run() {
+    w_.runHadErrors_ = false;
+    switch (hold()) {
+    case Hold::Held:
+        break;
+    case Hold::Busy:
         program().operations().refuse();
         w_.runHadErrors_ = true;
         return;
-    }
-    // Another process of this program folder would share log.txt and the temporary files.
-    platform::FolderLock lock(program().programFolder(), lockFileName());
-    if (lock.tryTake() == platform::FolderLock::Result::Held) {
+    case Hold::Locked:
         Module1::logga_meddelande(0, -1,
                                   QStringLiteral("FEL! En annan backupkörning pågår redan från den här "
                                                  "programmappen. Den här körningen startades inte"),
@@ -124,23 +141,25 @@ void RunDriver::run() {
     bool started = false;
     try {
         started = start();
-        if (!started)
-            return;
-        jobPass();
-        runEnd();
-        report();
+        if (started) {
+            jobPass();
+            runEnd();
+            report();
+        }
     } catch (const platform::RunError& e) {
         if (!started && w_.cmdkörbackup->isEnabled()) {
             // Before the run state there is nothing to close; report only.
-            Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
-                                      QStringLiteral("Utför backup, utför"));
+            w_.holdMessage(e.number > 0 ? e.number : 75, QStringLiteral("Ett fel uppstod."),
+                           QStringLiteral("Utför backup, utför"), e.description);
             w_.runHadErrors_ = true;
-            return;
+        } else {
+            errorHandler(e.number > 0 ? e.number : 75, e.description);
         }
-        errorHandler(e.number > 0 ? e.number : 75, e.description);
     } catch (const std::exception& e) {
         errorHandler(5, QString::fromLocal8Bit(e.what()));
     }
+    letGo();
+    w_.showHeldMessage();
 }
 
 void RunDriver::errorHandler(int number, const QString& description) {
@@ -169,8 +188,8 @@ void RunDriver::errorHandler(int number, const QString& description) {
         }
         w_.addLogLine(QStringLiteral(" FEL! Ett fel uppstod. ") + numberText(number) + QLatin1Char(' ') +
                       description + QStringLiteral(" Backupen avbryts!"));
-        Module1::logga_meddelande(number, -1, QStringLiteral("Ett fel uppstod."),
-                                  QStringLiteral("Utför backup, utför"), description);
+        w_.holdMessage(number, QStringLiteral("Ett fel uppstod."), QStringLiteral("Utför backup, utför"),
+                       description);
         runEnd();
         report();
     } catch (...) {
@@ -277,13 +296,12 @@ void RunDriver::earlyEnd(bool noneWritable) {
     const QString closing =
         noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till. Avslutar körningen.")
                      : QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
-    Module1::logga_meddelande(0, -1,
-                              noneWritable
-                                  ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
-                                                   "Kontrollera att dina backupmappar är åtkomliga och "
-                                                   "försök igen.")
-                                  : QStringLiteral("Du har inte valt något jobb!"),
-                              QString());
+    w_.holdMessage(0,
+                   noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
+                                                 "Kontrollera att dina backupmappar är åtkomliga och "
+                                                 "försök igen.")
+                                : QStringLiteral("Du har inte valt något jobb!"),
+                   QString());
     try {
         QStringList lines;
         if (noneWritable)
@@ -362,6 +380,9 @@ bool RunDriver::jobPass() {
                 break;
             runstatus::setTray(runstatus::Tray::Running);
             selectJob(i);
+            if (job_.emptyFolderLines > 0)
+                systemLog(QStringLiteral("Tomma rader i jobbets mapplistor hoppades över (Jobb: ") + jobName +
+                          QLatin1Char(')'));
             e_.List2 = foldersToCopy();
             w_.showJobFolders();
             w_.lblmapp->setText(job_.txtbackupmapp);

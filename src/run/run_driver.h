@@ -1,8 +1,11 @@
 #pragma once
+#include "core/operations.h"
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class frmutförbackup;
 class MainWindowServices;
@@ -18,8 +21,8 @@ class OpenedFolder;
 class RunDriver {
   public:
     explicit RunDriver(frmutförbackup& window);
-    // Runs, unless another process of the program folder holds the run lock: then the run is
-    // refused with a message and counts as failed.
+    // Runs, unless another operation goes on or another process of the program folder holds the
+    // run lock: then the run is refused with a message and counts as failed.
     void run();
     // The run lock's file in the program folder.
     static QString lockFileName();
@@ -52,6 +55,15 @@ class RunDriver {
     void file_copy(int k, const platform::OpenedFolder& source);
     void writeLastRun(const QString& jobName);
 
+    // The gate and the run lock are held while the run works and writes its logs, never while
+    // one of its windows waits for the user.
+    enum class Hold { Held, Busy, Locked };
+    Hold hold(); // Busy: another operation goes on; Locked: another process runs; nothing held then
+    void letGo();
+    // The saved log of a simulated run, written once its simulation window has closed.
+    void saveAfterSimulation();
+    void saveLog();
+
     // Helpers.
     bool cancelled() const; // avbryt_körning first, then schema_avstängt
     bool anySelected() const;
@@ -76,4 +88,6 @@ class RunDriver {
     bool handlerUsed_ = false;
     QString resultText_;
     QString summary_;
+    std::optional<Operation> operation_;
+    RunLock lock_;
 };

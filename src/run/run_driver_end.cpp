@@ -183,13 +183,8 @@ void RunDriver::report() {
         appendLog({QString(),
                    QStringLiteral("Filer och mappar som raderats manuellt från speglingsloggen loggas inte i "
                                   "denna loggfil.")});
-    auto save = [this] {
-        w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
-                                    e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat,
-                                    w_.errorCount());
-    };
     if (!w_.chkbackupsimulera->isChecked())
-        save();
+        saveLog();
     const QString mode = w_.caption();
     if (mode == QLatin1String("schema")) {
         const bool errors = e_.imgerr;
@@ -223,14 +218,39 @@ void RunDriver::report() {
         program().unload<frmsyncfilermappar>();
         program().unload<frmutförbackup>();
     } else {
-        if (w_.chksync->isChecked() && w_.chksyncsimulera->isChecked())
+        // The windows below wait for the user, who may meanwhile start other work on the files,
+        // and other processes may run: the run lets go of both first.
+        letGo();
+        w_.showHeldMessage();
+        // A program that is to end shows no more results.
+        auto ending = [] { return program().operations().stopRequested(); };
+        if (w_.chksync->isChecked() && w_.chksyncsimulera->isChecked() && !ending())
             w_.visa_syncfilermappar(startStamp_);
         if (w_.chkbackupsimulera->isChecked()) {
-            w_.visa_simulerad_backup();
-            save();
+            if (!ending())
+                w_.visa_simulerad_backup();
+            saveAfterSimulation();
         }
-        w_.visa_klarbackup();
+        if (!ending())
+            w_.visa_klarbackup();
     }
     w_.txtsammanställning->show();
     w_.Frame2->setTitle(QStringLiteral("Sammanställning för valt jobb:"));
+}
+
+void RunDriver::saveLog() {
+    w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
+                                e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat, w_.errorCount());
+}
+
+void RunDriver::saveAfterSimulation() {
+    // log.txt now also holds what the simulation window copied. Another operation or process that
+    // began meanwhile may be rewriting it: then no copy is saved rather than a wrong one.
+    if (hold() != Hold::Held) {
+        runstatus::systemLogError(QStringLiteral("FEL! Körningens logg sparades inte i Sparade loggar, "
+                                                 "eftersom en annan åtgärd pågick."));
+        return;
+    }
+    saveLog();
+    letGo();
 }

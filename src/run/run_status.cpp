@@ -56,6 +56,14 @@ void setProgressShare(double share) {
     program().mainWindow().setProgressShare(share);
 }
 
+void refuseWhileLocked() {
+    Module1::logga_meddelande(
+        0, -1,
+        QStringLiteral("Det går inte just nu, eftersom en annan backupkörning pågår från "
+                       "den här programmappen. Försök igen när den är klar."),
+        QString());
+}
+
 void systemLog(const QString& text) {
     program().systemLog().append(text);
 }

@@ -31,6 +31,10 @@ void markProgramLogRed();
 // The separator line, unless the system log already ends with an asterisk.
 void systemLogSeparator(bool onlyWhenNeeded);
 
+// Refuses a command that would write the run log or the backup folders while another process
+// of this program folder holds the run lock (a command-line or second program's run).
+void refuseWhileLocked();
+
 enum class Tray { Idle, Running, Error };
 void setTray(Tray t);
 void setTrayTag(const QString& tag);

@@ -197,6 +197,18 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
         }
     if (marked.empty())
         return;
+    // The pass writes into backup folders: no other operation, and no run of another process of
+    // this program folder, may work on them meanwhile.
+    Operation operation(QStringLiteral("kopiering från simulerad backup"), [this] { avbryt_kopiering = 1; });
+    if (!operation) {
+        program().operations().refuse();
+        return;
+    }
+    RunLock lock;
+    if (!lock.take()) {
+        runstatus::refuseWhileLocked();
+        return;
+    }
 
     Program& p = program();
     SystemLog& log = p.systemLog();
@@ -250,7 +262,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
     for (size_t k = 0; k < marked.size(); ++k) {
         QListWidgetItem* item = marked[k];
         platform::doEventsThrottled();
-        if (avbryt_kopiering == 1)
+        if (avbryt_kopiering == 1 || p.operations().stopRequested())
             break;
         const int row = rowOf(k);
         if (row < 0)
@@ -429,6 +441,18 @@ void frmsimuleradbackup::cmdstäng_Click() {
                skyddade = labelCount(lblantalskyddade), fel = labelCount(lblantalfel);
     const double mb = labelMb(lblantal_mb);
     if (nya + ändrade + skyddade > 0) {
+        // The run log is not written while another operation or process may be writing it; the
+        // window stays open until it can be.
+        Operation operation(QStringLiteral("kopiering från simulerad backup"));
+        if (!operation) {
+            program().operations().refuse();
+            return;
+        }
+        RunLock lock;
+        if (!lock.take()) {
+            runstatus::refuseWhileLocked();
+            return;
+        }
         QStringList lines{QString(), QStringLiteral("Resultat av manuell backup från simulerad backuplogg")};
         lines << txtlogg->toPlainText().split('\n');
         lines << QString() << QStringLiteral("  Nya filer: ") + QString::number(nya)

@@ -98,15 +98,27 @@ bool BackupEngine::putAsideFileInTheWay(const QString& target, const QString& ba
     }
     if (blocker.isEmpty())
         return true;
-    // Put aside as a replaced file is: a version first, then the trash or gone.
+    // The source has no file of that name any more, so this copy is all that is left of it: kept
+    // as a version when versioning takes it, and then gone as a replaced file goes; else it goes
+    // to the trash, whatever the settings say of replaced files.
     const platform::FileInfo fi = platform::fileInfo(blocker);
+    const long versionsBefore = versioner_totalt;
     if (fi.isFile && !fi.isLink && !keepVersion(blocker, platform::parentPath(sourceOfBlocker)))
         return false;
+    const bool versioned = versioner_totalt > versionsBefore;
     try {
-        if (program().settings().chkpapperskorg_ersatta)
+        const bool trash = !versioned || program().settings().chkpapperskorg_ersatta;
+        if (trash)
             platform::moveToTrash(blocker);
         else
             platform::removeFile(blocker);
+        const QString where = versioned && trash
+                                  ? QStringLiteral("sparad av versionshantering och flyttad till "
+                                                   "papperskorgen")
+                              : versioned ? QStringLiteral("sparad av versionshantering")
+                                          : QStringLiteral("flyttad till papperskorgen");
+        logLine(QStringLiteral("log.txt"),
+                QStringLiteral("- Fil ersatt av mapp, ") + where + QStringLiteral(": ") + blocker);
         return true;
     } catch (const RunError& e) {
         ++misslyckade_totalt;

@@ -2,14 +2,18 @@
 #include "flow_support.h"
 
 #include "mainwindow/settings_window.h"
+#include "platform/errors.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"
+#include "support/qt_print.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <cerrno>
+#include <functional>
 
 namespace {
 
@@ -93,6 +97,56 @@ TEST_F(SimulatedFlow, TheSimulationWindowCopiesWhatTheUserMarksAndItsBlockIsInTh
     EXPECT_EQ(w->lblprocent3->text(), "");
     for (QLabel* bar : {w->lblprocent1, w->lblprocent2, w->lblprocent3})
         EXPECT_GE(bar->width(), bar->parentWidget()->width()) << bar->objectName().toStdString();
+}
+
+// While a window of a finished run waits for the user, other work on the files and runs of other
+// processes of the program folder may go on.
+TEST_F(SimulatedFlow, WindowsThatWaitForTheUserAfterARunHoldNeitherTheGateNorTheRunLock) {
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    testutil::writeFile(target("bort.txt"), "bort", old_);
+    auto free = [&](QWidget* win) {
+        const std::string name = win->objectName().toStdString();
+        EXPECT_FALSE(prog().operations().busy()) << name;
+        RunLock other;
+        EXPECT_TRUE(other.take()) << name;
+    };
+    struct Case {
+        const char* name;
+        bool simulate, mirror;
+        std::function<void(frmutförbackup*)> set;
+        QStringList windows;
+    };
+    const Case cases[] = {
+        {"simulerad backup", true, false, {}, {"frmsimuleradbackup", "frmklarbackup"}},
+        {"simulerad spegling", false, true, {}, {"frmsyncfilermappar", "frmklarbackup"}},
+        {"disken full",
+         false,
+         false,
+         [&](frmutförbackup*) {
+             testutil::writeFile(src_ + "/stor.txt", "stor", old_);
+             platform::injectFault(target("stor.txt"), ENOSPC);
+         },
+         {"frmerror", "frmklarbackup"}},
+        {"inget jobb markerat",
+         false,
+         false,
+         [](frmutförbackup* w) { w->List1->clearSelection(); },
+         {"frmerror"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        frmutförbackup* w = openBackupWindow("Jobb");
+        w->chkbackupsimulera->setChecked(c.simulate);
+        w->chksync->setChecked(c.mirror);
+        w->chksyncsimulera->setChecked(c.mirror);
+        if (c.set)
+            c.set(w);
+        for (const QString& window : c.windows)
+            dialogs().expectWindow(window, free);
+        w->cmdkörbackup->click();
+        platform::clearFaults();
+        EXPECT_EQ(dialogs().verify(), QStringList());
+    }
 }
 
 // Deleting from the leftover list into the trash of a home made for the test.

@@ -4,6 +4,7 @@
 #include "flow_support.h"
 
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
@@ -188,6 +189,46 @@ TEST_F(UnpluggedSource, AMirrorRunDeletesNothingFromTheBackup) {
 } // namespace
 
 namespace {
+
+// An empty line of a job's folder lists names no folder: never the root, never the working folder.
+TEST_F(SafetyFlow, EmptyLinesOfTheFolderListsNameNoFolderAndAreReportedOnce) {
+    testutil::writeFile(src_ + "/a.txt", "a", old_);
+    testutil::writeFile(src_ + "/under/b.txt", "b", old_);
+    testutil::writeFile(work("arbetsmapp/c.txt"), "c", old_);
+    testutil::JobSpec j = job("Jobb");
+    j.folders.insert(1, QString());
+    j.folders << "  " << QString();
+    j.mainFolders << QString();
+    testutil::writeJob(path("Listor"), j);
+    frmutförbackup* w = openBackupWindow("Jobb");
+    dialogs().expectWindow("frmklarbackup");
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(work("arbetsmapp"));
+    w->cmdkörbackup->click();
+    QDir::setCurrent(cwd);
+
+    EXPECT_FALSE(w->runHadErrors()) << logText().toStdString();
+    EXPECT_EQ(testutil::treeFiles(dst_), QStringList({src_.mid(1) + "/a.txt", src_.mid(1) + "/under/b.txt"}));
+    EXPECT_EQ(prog().systemLog().text().count("Tomma rader i jobbets mapplistor hoppades över (Jobb: Jobb)"),
+              1);
+}
+
+// What a killed copy of the program left in a source folder (a restore writes into the sources) is
+// no file of the user's.
+TEST_F(SafetyFlow, TheProgramsLeftoverTemporaryFileInASourceFolderIsNeitherCopiedNorCounted) {
+    const QString leftover = ".tamrel-rapport.txt.a1B2c3";
+    ASSERT_TRUE(platform::isCopyTemporaryName(leftover));
+    testutil::writeFile(src_ + "/rapport.txt", "rapport", old_);
+    testutil::writeFile(src_ + '/' + leftover, "halv kopia", old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+
+    EXPECT_EQ(testutil::treeFiles(dst_), QStringList({src_.mid(1) + "/rapport.txt"}));
+    EXPECT_TRUE(log().contains("  1 filer genomsöktes totalt.")) << logText().toStdString();
+    EXPECT_TRUE(QFile::exists(src_ + '/' + leftover));
+}
 
 TEST_F(SafetyFlow, CancellingDuringTheCopyLeavesOnlyWholeCopies) {
     const int count = 1500;

@@ -13,6 +13,33 @@
 #include <QMap>
 #include <QPushButton>
 
+// The test's own home while this object lives, so that the trash lies inside the test's folder.
+class TestHome {
+  public:
+    explicit TestHome(const QString& home) : home_(home) {
+        testutil::makeDir(home + "/.local/share");
+        for (const char* name : {"HOME", "XDG_DATA_HOME"})
+            saved_[name] = qgetenv(name);
+        qputenv("HOME", home.toUtf8());
+        qputenv("XDG_DATA_HOME", (home + "/.local/share").toUtf8());
+    }
+    ~TestHome() {
+        for (auto it = saved_.begin(); it != saved_.end(); ++it) {
+            if (it.value().isEmpty())
+                qunsetenv(it.key().toUtf8().constData());
+            else
+                qputenv(it.key().toUtf8().constData(), it.value());
+        }
+    }
+    TestHome(const TestHome&) = delete;
+    TestHome& operator=(const TestHome&) = delete;
+    QString trash(const QString& name) const { return home_ + "/.local/share/Trash/files/" + name; }
+
+  private:
+    QString home_;
+    QMap<QString, QByteArray> saved_;
+};
+
 class FlowTest : public ProgramTest {
   protected:
     void SetUp() override {

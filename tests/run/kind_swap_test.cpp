@@ -37,6 +37,22 @@ TEST_F(KindSwapFlow, AFileThatBecameAFolderIsVersionedAndTheFolderBackedUpInOneR
     EXPECT_EQ(testutil::readBytes(kept), QByteArray("gammal rapport"));
 }
 
+// Without versioning the source has nothing left of the file: its old copy goes to the trash and
+// is named in the run log, whatever the setting for replaced files says.
+TEST_F(KindSwapFlow, WithoutVersioningTheOldCopyOfAFileThatBecameAFolderGoesToTheTrash) {
+    const TestHome home(work("hem"));
+    testutil::writeFile(src_ + "/Rapport", "gammal rapport", old_);
+    ASSERT_TRUE(run());
+
+    QFile::remove(src_ + "/Rapport");
+    testutil::writeFile(src_ + "/Rapport/bilder/figur.png", "figur", old_);
+    EXPECT_TRUE(run()) << logText().toStdString();
+    EXPECT_EQ(testutil::readBytes(target("Rapport/bilder/figur.png")), QByteArray("figur"));
+    EXPECT_EQ(testutil::readBytes(home.trash("Rapport")), QByteArray("gammal rapport"));
+    EXPECT_TRUE(log().contains("- Fil ersatt av mapp, flyttad till papperskorgen: " + target("Rapport")))
+        << logText().toStdString();
+}
+
 // Without mirroring the backed-up folder stays (the job keeps what the source no longer has) and
 // the file is reported as not copied, as before; a mirrored run replaces the folder by the file.
 TEST_F(KindSwapFlow, AFolderThatBecameAFileIsKeptUntilAMirroredRunReplacesIt) {

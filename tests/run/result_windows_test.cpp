@@ -1,16 +1,22 @@
+#include "core/error_dialog.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/errors.h"
+#include "run/backup_window.h"
 #include "run/leftover_window.h"
 #include "run/simulation_window.h"
 #include "support/fixture.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <cerrno>
+#include <memory>
+#include <optional>
 
 using testutil::readLines;
 using testutil::writeFile;
@@ -137,6 +143,8 @@ class LeftoverWindowTest : public ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         prog().form<frmmain>();
+        // The entries lie in this job's backup folder.
+        testutil::writeJob(path("Listor"), testutil::jobOver("Jobb", work("källa"), work("b")));
         w = prog().form<frmsyncfilermappar>();
     }
     frmsyncfilermappar* w = nullptr;
@@ -184,6 +192,41 @@ TEST_F(LeftoverWindowTest, DeletingALinkNeverTouchesWhatItPointsTo) {
     EXPECT_EQ(testutil::readBytes(work("outside/keep.txt")), "keep");
 }
 
+// A list names what it likes (a saved list is a file anyone could have written): only entries
+// inside a job's backup folder are deleted; the others stay listed and are reported.
+TEST_F(LeftoverWindowTest, EntriesOutsideEveryBackupFolderAreNotDeletedAndAreReported) {
+    writeFile(work("b/bort.txt"), "x");
+    writeFile(work("utanför/y.txt"), "y");
+    writeFile(work("utanför/mapp/z.txt"), "z");
+    writeFile(work("relativ/x.txt"), "x");
+    const QStringList refused = {"relativ/x.txt", work("b/../utanför/y.txt"), work("utanför/mapp/")};
+    for (const QString& e : refused)
+        w->List1->addItem(e);
+    w->List1->addItem(work("b/bort.txt"));
+    frmutförbackup* run = prog().form<frmutförbackup>();
+    // A relative entry would be taken from the working folder.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(workDir_.path());
+    w->cmdraderaalla_Click();
+    QDir::setCurrent(cwd);
+
+    EXPECT_FALSE(QFile::exists(work("b/bort.txt")));
+    EXPECT_EQ(testutil::treeFiles(work("utanför")), QStringList({"mapp/z.txt", "y.txt"}));
+    EXPECT_TRUE(QFile::exists(work("relativ/x.txt")));
+    QStringList left;
+    for (int i = 0; i < w->List1->count(); ++i)
+        left << w->List1->item(i)->text();
+    EXPECT_EQ(left, refused);
+    const QString syslog = prog().form<frmmain>()->txtsyslogg->toPlainText();
+    EXPECT_EQ(syslog.count("FEL! Raderades inte från speglingsloggen ("), 3) << syslog.toStdString();
+    const QString windowLog = run->txtloggtext->toPlainText();
+    for (const QString& e : refused) {
+        EXPECT_TRUE(syslog.contains("): " + e)) << e.toStdString();
+        EXPECT_TRUE(windowLog.contains(": " + e)) << e.toStdString();
+    }
+    EXPECT_TRUE(syslog.contains("Användaren raderade 1 filer från speglingsloggen."));
+}
+
 TEST_F(LeftoverWindowTest, SavedListRoundTripAndClosingRewritesOrDeletesIt) {
     w->List1->addItem("/x/folder/");
     w->List1->addItem("/x/file.txt");
@@ -212,4 +255,71 @@ TEST_F(LeftoverWindowTest, SavedListRoundTripAndClosingRewritesOrDeletesIt) {
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(dropped);
     delete empty;
+}
+
+class ResultWindowGateTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        prog().form<frmmain>();
+        testutil::writeJob(path("Listor"), testutil::jobOver("Jobb", work("src"), work("dst")));
+    }
+};
+
+// A result window's copy and delete work on the backup folders: each waits for any other operation
+// of the program; the copy, which writes backup folders and the run log, also for a run of another
+// process of the program folder.
+TEST_F(ResultWindowGateTest, CopyAndDeleteAreRefusedWhileOtherWorkGoesOnAndWorkAfterIt) {
+    const QDateTime fresh(QDate(2024, 1, 1), QTime(10, 0, 0));
+    writeFile(work("src/a.txt"), "a", fresh);
+    writeFile(work("src/b.txt"), "b", fresh);
+    writeFile(work("dst/bort.txt"), "bort");
+    auto* s = prog().form<frmsimuleradbackup>();
+    s->addEntry("+ " + work("src/a.txt"), "+ " + work("dst/a.txt"));
+    s->addEntry("+ " + work("src/b.txt"), "+ " + work("dst/b.txt"));
+    auto* l = prog().form<frmsyncfilermappar>();
+    l->List1->addItem(work("dst/bort.txt"));
+    struct Case {
+        const char* name;
+        bool otherProcess; // else another operation of this program
+        std::function<void()> act;
+        std::function<bool()> done;
+    };
+    const Case cases[] = {
+        {"kopiera markerade", false,
+         [&] {
+             s->List1->item(0)->setSelected(true);
+             s->cmdkopieramarkerad_Click();
+         },
+         [&] { return QFile::exists(work("dst/a.txt")); }},
+        {"kopiera alla", true, [&] { s->cmdkopieraalla_Click(); },
+         [&] { return QFile::exists(work("dst/b.txt")); }},
+        {"stäng med resultat", true, [&] { s->cmdstäng_Click(); },
+         [&] { return QFile::exists(path("log.txt")); }},
+        {"radera alla", false, [&] { l->cmdraderaalla_Click(); },
+         [&] { return !QFile::exists(work("dst/bort.txt")); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<Operation> restore;
+        std::unique_ptr<QLockFile> otherRun;
+        if (c.otherProcess) {
+            otherRun = std::make_unique<QLockFile>(path(OperationGate::runLockFileName()));
+            ASSERT_TRUE(otherRun->tryLock(0));
+        } else {
+            restore.emplace(QStringLiteral("återställning"));
+            ASSERT_TRUE(restore->ok());
+        }
+        const QString why = c.otherProcess ? QStringLiteral("en annan backupkörning pågår")
+                                           : QStringLiteral("en annan åtgärd pågår (återställning)");
+        dialogs().expectWindow("frmerror", [why](QWidget* win) {
+            EXPECT_TRUE(static_cast<frmerror*>(win)->lblfel->toPlainText().contains(why));
+        });
+        c.act();
+        EXPECT_FALSE(c.done());
+        restore.reset();
+        otherRun.reset();
+        c.act();
+        EXPECT_TRUE(c.done());
+    }
 }
