@@ -1,6 +1,7 @@
 #include "scheduler/pause_window.h"
 
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/icons.h"
 #include "platform/vb.h"
 #include "platform/widgets.h"
@@ -36,6 +37,7 @@ frmpaus::frmpaus() {
     Command1 = platform::namedButton(this, "Command1", QStringLiteral("Fortsätt"));
     Command1->setGeometry(340 - 112, 170 - 40, 100, 28);
     Command1->setDefault(true);
+    platform::setCancelButton(Command1, true); // Escape ends the pause like "Fortsätt"
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60000);
