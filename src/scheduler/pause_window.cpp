@@ -17,7 +17,7 @@
 
 frmpaus::frmpaus() {
     setObjectName(QStringLiteral("frmpaus"));
-    setWindowTitle(QStringLiteral("Pause"));
+    setWindowTitle(QStringLiteral("Paus"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setFixedSize(340, 170);
     Image1 = platform::namedLabel(this, "Image1");
