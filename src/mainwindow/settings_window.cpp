@@ -3,6 +3,7 @@
 #include "core/module1.h"
 #include "core/program.h"
 #include "mainwindow/main_window.h"
+#include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -62,7 +63,7 @@ frmsetup::frmsetup() {
     chkstartaaktiverad = box(Frame1, "chkstartaaktiverad", QStringLiteral("Starta aktiverad"),
                              &ProgramSettings::chkstartaaktiverad,
                              QStringLiteral("Detta aktiverar schemaläggningen direkt vid programstart."));
-    chkstartamedwindows = box(Frame1, "chkstartamedwindows", QStringLiteral("Starta tillsammans med Windows"),
+    chkstartamedwindows = box(Frame1, "chkstartamedwindows", QStringLiteral("Starta när du loggar in"),
                               &ProgramSettings::chkstartamedwindows);
     cmdsökuppdatering = new QPushButton(QStringLiteral("Sök nu"), Frame1);
     cmdsökuppdatering->setObjectName(QStringLiteral("cmdsökuppdatering"));
@@ -134,11 +135,11 @@ frmsetup::frmsetup() {
         box(frameavancerat, "chkvisafilecopy",
             QStringLiteral("Visa kopieringsdialogruta för filer större än 50 MB"),
             &ProgramSettings::chkvisafilecopy,
-            QStringLiteral("Ger möjlighet till att abryta mitt i kopieringen av stora filer. Dialogrutan "
+            QStringLiteral("Ger möjlighet till att avbryta mitt i kopieringen av stora filer. Dialogrutan "
                            "visas bara om backupfönstret visas."));
-    chkaldrigapi =
-        box(frameavancerat, "chkaldrigapi", QStringLiteral("Använd aldrig Windows API för filkopiering"),
-            &ProgramSettings::chkaldrigapi);
+    chkaldrigapi = box(frameavancerat, "chkaldrigapi",
+                       QStringLiteral("Försök aldrig en andra gång när en fil inte kan kopieras"),
+                       &ProgramSettings::chkaldrigapi);
     cmdsökersätt = new QPushButton(QStringLiteral("Sök && ersätt..."), frameavancerat);
     cmdsökersätt->setObjectName(QStringLiteral("cmdsökersätt"));
     frameavancerat->layout()->addWidget(cmdsökersätt);
@@ -159,11 +160,13 @@ frmsetup::frmsetup() {
     cmdok = new QPushButton(QStringLiteral("&Stäng"), this);
     cmdok->setObjectName(QStringLiteral("cmdok"));
     cmdok->setGeometry(twips(8040), twips(5400), twips(1400), twips(420));
-    lblhjälp = new QLabel(QStringLiteral("Hjälp"), this);
+    auto* help = new platform::ClickLabel(QStringLiteral("Hjälp"), this);
+    lblhjälp = help;
     lblhjälp->setObjectName(QStringLiteral("lblhjälp"));
     lblhjälp->setGeometry(twips(120), twips(5460), twips(800), twips(300));
     lblhjälp->setCursor(Qt::PointingHandCursor);
-    lblhjälp->installEventFilter(this);
+    lblhjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
+    help->onClick = [this] { lblhjälp_Click(); };
 
     createMenus();
 
@@ -193,8 +196,8 @@ frmsetup::frmsetup() {
         if (platform::isAutostartEnabled() != on)
             return;
         program().form<frmmain>()->appendSystemLog(
-            on ? QStringLiteral("Lade till ") + shown + QStringLiteral(" i Autostart i Windows register.")
-               : QStringLiteral("Tog bort ") + shown + QStringLiteral(" från Autostart i Windows register."));
+            on ? QStringLiteral("Lade till ") + shown + QStringLiteral(" i Autostart vid inloggning.")
+               : QStringLiteral("Tog bort ") + shown + QStringLiteral(" från Autostart vid inloggning."));
     });
 #endif
 }
@@ -365,10 +368,4 @@ void frmsetup::closeEvent(QCloseEvent* e) {
     // The window stays loaded: its boxes are the settings in force. Closing it saves like "&Stäng".
     e->ignore();
     cmdok_Click();
-}
-
-bool frmsetup::eventFilter(QObject* o, QEvent* e) {
-    if (o == lblhjälp && e->type() == QEvent::MouseButtonRelease)
-        lblhjälp_Click();
-    return QWidget::eventFilter(o, e);
 }

@@ -67,7 +67,7 @@ class frmsetup : public QWidget {
     QPushButton* cmdsökuppdatering = nullptr; // "Sök nu"
     QPushButton* cmdsökersätt = nullptr;      // "Sök && ersätt..."
     QPushButton* cmdexport = nullptr;         // "Exportera" (the export of the current group's jobs)
-    QLabel* lblhjälp = nullptr;               // "Hjälp"
+    QLabel* lblhjälp = nullptr;               // "Hjälp", a link
     QLineEdit* txtexportmapp = nullptr;       // the export folder
 
     // Pop-up menus of the main window; never shown in a menu bar.
@@ -102,7 +102,6 @@ class frmsetup : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* o, QEvent* e) override;
 
   private:
     QCheckBox* box(QGroupBox* frame, const char* name, const QString& caption, bool ProgramSettings::*value,
