@@ -183,6 +183,12 @@ frmsetup::frmsetup() {
     QObject::connect(cmdsökuppdatering, &QPushButton::clicked, this, [this] { cmdsökuppdatering_Click(); });
     QObject::connect(cmdsökersätt, &QPushButton::clicked, this, [this] { cmdsökersätt_Click(); });
     QObject::connect(chkjobbarkiv, &QCheckBox::toggled, this, [this] { chkjobbarkiv_Click(); });
+    // The menu entry shows the setting of the same caption and changes it like the box, saved at once
+    // since no "&Stäng" follows a menu choice.
+    mnuuppdateraauto->setChecked(chkuppdateraauto->isChecked());
+    QObject::connect(chkuppdateraauto, &QCheckBox::toggled, mnuuppdateraauto, &QAction::setChecked);
+    QObject::connect(mnuuppdateraauto, &QAction::triggered, this,
+                     [this](bool on) { mnuuppdateraauto_Click(on); });
 #ifdef TAMREL_HAS_AUTOSTART
     if (platform::isAutostartEnabled())
         chkstartamedwindows->setChecked(true);
@@ -342,6 +348,11 @@ void frmsetup::cmdsökersätt_Click() {
 
 void frmsetup::lblhjälp_Click() {
     Module1::öppna_hjälp();
+}
+
+void frmsetup::mnuuppdateraauto_Click(bool on) {
+    chkuppdateraauto->setChecked(on);
+    spara_setup();
 }
 
 void frmsetup::chkjobbarkiv_Click() {

@@ -79,7 +79,7 @@ class frmsetup : public QWidget {
     QMenu* mnukopierajobb = nullptr;
     std::array<QAction*, 4> mnugrupp{};
     QAction* mnuvisagammalbackup = nullptr;
-    QAction* mnuuppdateraauto = nullptr; // check-mark entry
+    QAction* mnuuppdateraauto = nullptr; // check-mark entry: shows and changes chkuppdateraauto
     QAction* mnuuppdateranu = nullptr;
     QAction* mnusnabbstart = nullptr;
     QAction* mnuinställningar = nullptr;
@@ -98,6 +98,8 @@ class frmsetup : public QWidget {
     void cmdsökuppdatering_Click();
     void cmdsökersätt_Click();
     void lblhjälp_Click();
+    // The menu entry "Sök programuppdateringar automatiskt" chosen: the setting follows and is saved.
+    void mnuuppdateraauto_Click(bool on);
     void chkjobbarkiv_Click();
 
   protected:

@@ -291,3 +291,21 @@ TEST_F(SettingsTest, StartWithTheDesktopFollowsTheBox) {
     qunsetenv("XDG_CONFIG_HOME");
 }
 
+TEST_F(SettingsTest, TheMenuEntryForAutomaticUpdatesShowsAndChangesTheSetting) {
+    QStringList lines = kDesign;
+    lines[0] = " 1 ";
+    testutil::writeLines(settingsFile(), lines);
+    frmsetup* s = read();
+    EXPECT_TRUE(s->mnuuppdateraauto->isChecked());
+
+    s->mnuuppdateraauto->trigger();
+    EXPECT_FALSE(s->chkuppdateraauto->isChecked());
+    EXPECT_EQ(testutil::readLines(settingsFile()).value(0), " 0 ");
+    s->mnuuppdateraauto->trigger();
+    EXPECT_TRUE(s->chkuppdateraauto->isChecked());
+    EXPECT_EQ(testutil::readLines(settingsFile()).value(0), " 1 ");
+    // The box in the window moves the entry with it.
+    s->chkuppdateraauto->setChecked(false);
+    EXPECT_FALSE(s->mnuuppdateraauto->isChecked());
+}
+
