@@ -2,7 +2,9 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -23,6 +25,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #if __has_include("platform/autostart.h")
@@ -167,6 +170,8 @@ frmsetup::frmsetup() {
     lblhjälp->setCursor(Qt::PointingHandCursor);
     lblhjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     help->onClick = [this] { lblhjälp_Click(); };
+    // Escape does what "&Stäng" does: save and hide.
+    platform::setCancelButton(cmdok, true);
 
     createMenus();
 
@@ -379,4 +384,11 @@ void frmsetup::closeEvent(QCloseEvent* e) {
     // The window stays loaded: its boxes are the settings in force. Closing it saves like "&Stäng".
     e->ignore();
     cmdok_Click();
+}
+
+void frmsetup::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // Opened (not merely restored from a minimised state): over the main window, as other windows are.
+    if (!e->spontaneous())
+        geometry::centreOver(this, program().mainWindow().widget());
 }

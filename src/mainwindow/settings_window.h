@@ -104,6 +104,7 @@ class frmsetup : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
   private:
     QCheckBox* box(QGroupBox* frame, const char* name, const QString& caption, bool ProgramSettings::*value,

@@ -309,3 +309,90 @@ TEST_F(SettingsTest, TheMenuEntryForAutomaticUpdatesShowsAndChangesTheSetting) {
     EXPECT_FALSE(s->mnuuppdateraauto->isChecked());
 }
 
+namespace {
+// A job last run long ago, so that the old-backup list has something to show.
+void oldJob(const QString& group, frmmain* m) {
+    testutil::JobSpec j;
+    j.name = "Gammal";
+    j.backupFolder = "/b";
+    testutil::writeJob(group, j);
+    testutil::writeLines(group + "/Gammal.007", {"2020-01-01 10:00", "Manuell"});
+    m->comboinställningar->addItem("Gammal");
+}
+} // namespace
+
+TEST_F(SettingsTest, TheSettingsWindowAndTheOldBackupListOpenOverTheMainWindow) {
+    frmmain* m = prog().form<frmmain>();
+    frmsetup* s = prog().form<frmsetup>();
+    m->connectMenus();
+    oldJob(path("Listor"), m);
+    // Away from the screen's centre, so that centred on the screen is not centred over the window.
+    m->move(m->screen()->availableGeometry().topLeft());
+    m->show();
+    const std::vector<std::pair<const char*, std::function<QWidget*()>>> windows{
+        {"frmsetup",
+         [&] {
+             s->mnuinställningar->trigger();
+             return static_cast<QWidget*>(s);
+         }},
+        {"frmgammalbackup",
+         [&] {
+             s->mnuvisagammalbackup->trigger();
+             return static_cast<QWidget*>(prog().loaded<frmgammalbackup>());
+         }},
+    };
+    for (const auto& [name, open] : windows) {
+        QWidget* w = open();
+        ASSERT_TRUE(w && w->isVisible()) << name;
+        EXPECT_NEAR(w->frameGeometry().center().x(), m->frameGeometry().center().x(), 2) << name;
+        EXPECT_NEAR(w->frameGeometry().center().y(), m->frameGeometry().center().y(), 2) << name;
+        w->hide();
+    }
+    m->hide();
+}
+
+// Escape does what the window's close button does, wherever the focus is in the window.
+TEST_F(SettingsTest, EscapeClosesTheSettingsWindowAndTheOldBackupList) {
+    platform::installAccessibility();
+    testutil::writeLines(settingsFile(), kDesign);
+    frmsetup* s = read();
+    frmmain* m = prog().form<frmmain>();
+    oldJob(path("Listor"), m);
+    const std::vector<std::pair<const char*, std::function<QWidget*()>>> windows{
+        {"frmsetup",
+         [&] {
+             s->show();
+             return static_cast<QWidget*>(s);
+         }},
+        {"frmgammalbackup",
+         [&] {
+             m->lblgammalbackup_Click();
+             return static_cast<QWidget*>(prog().loaded<frmgammalbackup>());
+         }},
+    };
+    // The window itself (nothing focused) and every control a key can reach.
+    auto targets = [](QWidget* w) {
+        QList<QWidget*> out{w};
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if ((c->focusPolicy() & Qt::TabFocus) && c->isVisibleTo(w) && c->isEnabled())
+                out << c;
+        return out;
+    };
+    for (const auto& [name, open] : windows) {
+        QWidget* first = open();
+        ASSERT_TRUE(first) << name;
+        const qsizetype count = targets(first).size();
+        for (qsizetype i = 0; i < count; ++i) {
+            QWidget* w = open();
+            QWidget* target = targets(w).value(i);
+            ASSERT_TRUE(target) << name;
+            const QString what =
+                QString::fromUtf8(target->metaObject()->className()) + ' ' + target->objectName();
+            QPointer<QWidget> window = w;
+            QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_TRUE(!window || !window->isVisible()) << name << ": " << what.toStdString();
+        }
+    }
+    // "&Stäng" saves; so does Escape.
+    EXPECT_TRUE(log().endsWith("Sparade programinställningar."));
+}
