@@ -2,7 +2,9 @@
 
 #include "core/job_files.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/icons.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 
 int daysSinceLastRun(const QString& lastRunText, const QDate& today, bool* ok) {
     const QString t = lastRunText.trimmed();
@@ -55,6 +58,13 @@ frmgammalbackup::frmgammalbackup() {
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    platform::setCancelButton(Command4, true); // Escape closes like "Stäng"
+}
+
+void frmgammalbackup::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        geometry::centreOver(this, program().mainWindow().widget());
 }
 
 void frmgammalbackup::cmdkör_Click() {

@@ -27,4 +27,8 @@ class frmgammalbackup : public QWidget {
     void Command1_Click();
     void Command2_Click();
     void Command4_Click();
+
+  protected:
+    // Opened over the main window.
+    void showEvent(QShowEvent* e) override;
 };

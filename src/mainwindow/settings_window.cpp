@@ -2,7 +2,10 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
+#include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -22,6 +25,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #if __has_include("platform/autostart.h")
@@ -62,7 +66,7 @@ frmsetup::frmsetup() {
     chkstartaaktiverad = box(Frame1, "chkstartaaktiverad", QStringLiteral("Starta aktiverad"),
                              &ProgramSettings::chkstartaaktiverad,
                              QStringLiteral("Detta aktiverar schemaläggningen direkt vid programstart."));
-    chkstartamedwindows = box(Frame1, "chkstartamedwindows", QStringLiteral("Starta tillsammans med Windows"),
+    chkstartamedwindows = box(Frame1, "chkstartamedwindows", QStringLiteral("Starta när du loggar in"),
                               &ProgramSettings::chkstartamedwindows);
     cmdsökuppdatering = new QPushButton(QStringLiteral("Sök nu"), Frame1);
     cmdsökuppdatering->setObjectName(QStringLiteral("cmdsökuppdatering"));
@@ -134,11 +138,11 @@ frmsetup::frmsetup() {
         box(frameavancerat, "chkvisafilecopy",
             QStringLiteral("Visa kopieringsdialogruta för filer större än 50 MB"),
             &ProgramSettings::chkvisafilecopy,
-            QStringLiteral("Ger möjlighet till att abryta mitt i kopieringen av stora filer. Dialogrutan "
+            QStringLiteral("Ger möjlighet till att avbryta mitt i kopieringen av stora filer. Dialogrutan "
                            "visas bara om backupfönstret visas."));
-    chkaldrigapi =
-        box(frameavancerat, "chkaldrigapi", QStringLiteral("Använd aldrig Windows API för filkopiering"),
-            &ProgramSettings::chkaldrigapi);
+    chkaldrigapi = box(frameavancerat, "chkaldrigapi",
+                       QStringLiteral("Försök aldrig en andra gång när en fil inte kan kopieras"),
+                       &ProgramSettings::chkaldrigapi);
     cmdsökersätt = new QPushButton(QStringLiteral("Sök && ersätt..."), frameavancerat);
     cmdsökersätt->setObjectName(QStringLiteral("cmdsökersätt"));
     frameavancerat->layout()->addWidget(cmdsökersätt);
@@ -159,11 +163,15 @@ frmsetup::frmsetup() {
     cmdok = new QPushButton(QStringLiteral("&Stäng"), this);
     cmdok->setObjectName(QStringLiteral("cmdok"));
     cmdok->setGeometry(twips(8040), twips(5400), twips(1400), twips(420));
-    lblhjälp = new QLabel(QStringLiteral("Hjälp"), this);
+    auto* help = new platform::ClickLabel(QStringLiteral("Hjälp"), this);
+    lblhjälp = help;
     lblhjälp->setObjectName(QStringLiteral("lblhjälp"));
     lblhjälp->setGeometry(twips(120), twips(5460), twips(800), twips(300));
     lblhjälp->setCursor(Qt::PointingHandCursor);
-    lblhjälp->installEventFilter(this);
+    lblhjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
+    help->onClick = [this] { lblhjälp_Click(); };
+    // Escape does what "&Stäng" does: save and hide.
+    platform::setCancelButton(cmdok, true);
 
     createMenus();
 
@@ -180,6 +188,12 @@ frmsetup::frmsetup() {
     QObject::connect(cmdsökuppdatering, &QPushButton::clicked, this, [this] { cmdsökuppdatering_Click(); });
     QObject::connect(cmdsökersätt, &QPushButton::clicked, this, [this] { cmdsökersätt_Click(); });
     QObject::connect(chkjobbarkiv, &QCheckBox::toggled, this, [this] { chkjobbarkiv_Click(); });
+    // The menu entry shows the setting of the same caption and changes it like the box, saved at once
+    // since no "&Stäng" follows a menu choice.
+    mnuuppdateraauto->setChecked(chkuppdateraauto->isChecked());
+    QObject::connect(chkuppdateraauto, &QCheckBox::toggled, mnuuppdateraauto, &QAction::setChecked);
+    QObject::connect(mnuuppdateraauto, &QAction::triggered, this,
+                     [this](bool on) { mnuuppdateraauto_Click(on); });
 #ifdef TAMREL_HAS_AUTOSTART
     if (platform::isAutostartEnabled())
         chkstartamedwindows->setChecked(true);
@@ -193,8 +207,8 @@ frmsetup::frmsetup() {
         if (platform::isAutostartEnabled() != on)
             return;
         program().form<frmmain>()->appendSystemLog(
-            on ? QStringLiteral("Lade till ") + shown + QStringLiteral(" i Autostart i Windows register.")
-               : QStringLiteral("Tog bort ") + shown + QStringLiteral(" från Autostart i Windows register."));
+            on ? QStringLiteral("Lade till ") + shown + QStringLiteral(" i Autostart vid inloggning.")
+               : QStringLiteral("Tog bort ") + shown + QStringLiteral(" från Autostart vid inloggning."));
     });
 #endif
 }
@@ -341,6 +355,11 @@ void frmsetup::lblhjälp_Click() {
     Module1::öppna_hjälp();
 }
 
+void frmsetup::mnuuppdateraauto_Click(bool on) {
+    chkuppdateraauto->setChecked(on);
+    spara_setup();
+}
+
 void frmsetup::chkjobbarkiv_Click() {
     frmmain* m = program().form<frmmain>();
     if (chkjobbarkiv->isChecked()) {
@@ -367,8 +386,9 @@ void frmsetup::closeEvent(QCloseEvent* e) {
     cmdok_Click();
 }
 
-bool frmsetup::eventFilter(QObject* o, QEvent* e) {
-    if (o == lblhjälp && e->type() == QEvent::MouseButtonRelease)
-        lblhjälp_Click();
-    return QWidget::eventFilter(o, e);
+void frmsetup::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // Opened (not merely restored from a minimised state): over the main window, as other windows are.
+    if (!e->spontaneous())
+        geometry::centreOver(this, program().mainWindow().widget());
 }

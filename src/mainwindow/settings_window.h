@@ -67,7 +67,7 @@ class frmsetup : public QWidget {
     QPushButton* cmdsökuppdatering = nullptr; // "Sök nu"
     QPushButton* cmdsökersätt = nullptr;      // "Sök && ersätt..."
     QPushButton* cmdexport = nullptr;         // "Exportera" (the export of the current group's jobs)
-    QLabel* lblhjälp = nullptr;               // "Hjälp"
+    QLabel* lblhjälp = nullptr;               // "Hjälp", a link
     QLineEdit* txtexportmapp = nullptr;       // the export folder
 
     // Pop-up menus of the main window; never shown in a menu bar.
@@ -79,7 +79,7 @@ class frmsetup : public QWidget {
     QMenu* mnukopierajobb = nullptr;
     std::array<QAction*, 4> mnugrupp{};
     QAction* mnuvisagammalbackup = nullptr;
-    QAction* mnuuppdateraauto = nullptr; // check-mark entry
+    QAction* mnuuppdateraauto = nullptr; // check-mark entry: shows and changes chkuppdateraauto
     QAction* mnuuppdateranu = nullptr;
     QAction* mnusnabbstart = nullptr;
     QAction* mnuinställningar = nullptr;
@@ -98,11 +98,13 @@ class frmsetup : public QWidget {
     void cmdsökuppdatering_Click();
     void cmdsökersätt_Click();
     void lblhjälp_Click();
+    // The menu entry "Sök programuppdateringar automatiskt" chosen: the setting follows and is saved.
+    void mnuuppdateraauto_Click(bool on);
     void chkjobbarkiv_Click();
 
   protected:
     void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* o, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
   private:
     QCheckBox* box(QGroupBox* frame, const char* name, const QString& caption, bool ProgramSettings::*value,

@@ -247,7 +247,7 @@ void frmutförbackup::createControls() {
     cmdavbryt = named(new QPushButton(QStringLiteral("Avbryt"), this), "cmdavbryt");
     place(cmdavbryt, 4720, 6765, 960, 375);
     cmdavbryt->hide();
-    cmdpaus = named(new QPushButton(QStringLiteral("Pause"), this), "cmdpaus");
+    cmdpaus = named(new QPushButton(QStringLiteral("Paus"), this), "cmdpaus");
     place(cmdpaus, 5695, 6765, 960, 375);
     cmdpaus->hide();
     Command4 = named(new QPushButton(QStringLiteral("Stäng"), this), "Command4");

@@ -1,6 +1,7 @@
 #include "scheduler/pause_window.h"
 
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/icons.h"
 #include "platform/vb.h"
 #include "platform/widgets.h"
@@ -16,7 +17,7 @@
 
 frmpaus::frmpaus() {
     setObjectName(QStringLiteral("frmpaus"));
-    setWindowTitle(QStringLiteral("Pause"));
+    setWindowTitle(QStringLiteral("Paus"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setFixedSize(340, 170);
     Image1 = platform::namedLabel(this, "Image1");
@@ -36,6 +37,7 @@ frmpaus::frmpaus() {
     Command1 = platform::namedButton(this, "Command1", QStringLiteral("Fortsätt"));
     Command1->setGeometry(340 - 112, 170 - 40, 100, 28);
     Command1->setDefault(true);
+    platform::setCancelButton(Command1, true); // Escape ends the pause like "Fortsätt"
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60000);

@@ -7,7 +7,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 
-// "Pause": holds a backup run while it is shown. It is shown modally from a pause button that
+// "Paus": holds a backup run while it is shown. It is shown modally from a pause button that
 // runs while the run yields to the event loop, so the run goes on only when this window closes:
 // after the chosen minutes, or when the user presses "Fortsätt".
 class frmpaus : public QWidget {

@@ -1,6 +1,7 @@
 #include "scheduler/reminder_window.h"
 
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/icons.h"
 #include "platform/widgets.h"
 #include "run/run_status.h"
@@ -36,6 +37,7 @@ frmbackuppåminnelse::frmbackuppåminnelse() {
     Command1 = platform::namedButton(this, "Command1", QStringLiteral("OK"));
     Command1->setGeometry(380 - 100, 150 - 38, 88, 28);
     Command1->setDefault(true);
+    platform::setCancelButton(Command1, true); // Escape closes like "OK"
     QObject::connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }
 

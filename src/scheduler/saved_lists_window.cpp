@@ -3,6 +3,7 @@
 #include "core/backup_folders.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -55,6 +56,7 @@ frmschemasync::frmschemasync() {
     cmdradera->setGeometry(120, 358, 100, 28);
     cmdexit = platform::namedButton(this, "cmdexit", QStringLiteral("Stäng"));
     cmdexit->setGeometry(488, 358, 100, 28);
+    platform::setCancelButton(cmdexit, true); // Escape closes like "Stäng"
     QObject::connect(cmdöppna, &QPushButton::clicked, this, [this] { öppnasyncfilermappar(); });
     QObject::connect(List1, &QListWidget::itemDoubleClicked, this, [this] { öppnasyncfilermappar(); });
     QObject::connect(cmdradera, &QPushButton::clicked, this, [this] { cmdradera_Click(); });

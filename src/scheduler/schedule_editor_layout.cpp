@@ -1,4 +1,5 @@
 // The schedule editor's controls and where they stand.
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/icons.h"
 #include "platform/widgets.h"
@@ -170,6 +171,8 @@ void frmschema2::createControls() {
     lblhjälp->setGeometry(kWidth - 190, 440, 50, 20);
     cmdavbryt = platform::namedButton(this, "cmdavbryt", QStringLiteral("Välj/Stäng"));
     cmdavbryt->setGeometry(kWidth - 128, 432, 120, 32);
+    // Escape saves and closes like "Välj/Stäng", which may refuse and say why.
+    platform::setCancelButton(cmdavbryt, true);
 
     // The start page lies over the settings until the user chooses.
     framestart = platform::named<QFrame>(this, "framestart");

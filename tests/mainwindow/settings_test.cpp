@@ -1,5 +1,7 @@
 #include "mainwindow/main_window.h"
+#include "mainwindow/old_backup_window.h"
 #include "mainwindow/settings_window.h"
+#include "platform/accessibility.h"
 #include "platform/autostart.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -7,16 +9,22 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QTest>
 #include <QTextEdit>
 #include <cerrno>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -256,12 +264,10 @@ TEST_F(SettingsTest, TheWindowsSectionsMenusAndCaptions) {
     }
     EXPECT_EQ(s->mnugrupp[2]->text(), "grupp3");
 
-    // The help label opens the help file, or says that it is missing.
+    // The help link opens the help file.
     testutil::writeFile(path("tamrel_backup.chm"), "x");
     dialogs().expectOpenUrl("tamrel_backup.chm");
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(s->lblhjälp, &release);
+    QTest::mouseClick(s->lblhjälp, Qt::LeftButton);
 }
 
 TEST_F(SettingsTest, StartWithTheDesktopFollowsTheBox) {
@@ -272,7 +278,7 @@ TEST_F(SettingsTest, StartWithTheDesktopFollowsTheBox) {
     s->chkstartamedwindows->setChecked(true);
     EXPECT_TRUE(platform::isAutostartEnabled());
     EXPECT_TRUE(log().contains("Lade till ")) << log().toStdString();
-    EXPECT_TRUE(log().endsWith(" i Autostart i Windows register."));
+    EXPECT_TRUE(log().endsWith(" i Autostart vid inloggning."));
 
     // A new settings window finds the entry and ticks its box without writing again.
     restart();
@@ -283,4 +289,110 @@ TEST_F(SettingsTest, StartWithTheDesktopFollowsTheBox) {
     EXPECT_FALSE(platform::isAutostartEnabled());
     EXPECT_TRUE(log().contains("Tog bort "));
     qunsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(SettingsTest, TheMenuEntryForAutomaticUpdatesShowsAndChangesTheSetting) {
+    QStringList lines = kDesign;
+    lines[0] = " 1 ";
+    testutil::writeLines(settingsFile(), lines);
+    frmsetup* s = read();
+    EXPECT_TRUE(s->mnuuppdateraauto->isChecked());
+
+    s->mnuuppdateraauto->trigger();
+    EXPECT_FALSE(s->chkuppdateraauto->isChecked());
+    EXPECT_EQ(testutil::readLines(settingsFile()).value(0), " 0 ");
+    s->mnuuppdateraauto->trigger();
+    EXPECT_TRUE(s->chkuppdateraauto->isChecked());
+    EXPECT_EQ(testutil::readLines(settingsFile()).value(0), " 1 ");
+    // The box in the window moves the entry with it.
+    s->chkuppdateraauto->setChecked(false);
+    EXPECT_FALSE(s->mnuuppdateraauto->isChecked());
+}
+
+namespace {
+// A job last run long ago, so that the old-backup list has something to show.
+void oldJob(const QString& group, frmmain* m) {
+    testutil::JobSpec j;
+    j.name = "Gammal";
+    j.backupFolder = "/b";
+    testutil::writeJob(group, j);
+    testutil::writeLines(group + "/Gammal.007", {"2020-01-01 10:00", "Manuell"});
+    m->comboinställningar->addItem("Gammal");
+}
+} // namespace
+
+TEST_F(SettingsTest, TheSettingsWindowAndTheOldBackupListOpenOverTheMainWindow) {
+    frmmain* m = prog().form<frmmain>();
+    frmsetup* s = prog().form<frmsetup>();
+    m->connectMenus();
+    oldJob(path("Listor"), m);
+    // Away from the screen's centre, so that centred on the screen is not centred over the window.
+    m->move(m->screen()->availableGeometry().topLeft());
+    m->show();
+    const std::vector<std::pair<const char*, std::function<QWidget*()>>> windows{
+        {"frmsetup",
+         [&] {
+             s->mnuinställningar->trigger();
+             return static_cast<QWidget*>(s);
+         }},
+        {"frmgammalbackup",
+         [&] {
+             s->mnuvisagammalbackup->trigger();
+             return static_cast<QWidget*>(prog().loaded<frmgammalbackup>());
+         }},
+    };
+    for (const auto& [name, open] : windows) {
+        QWidget* w = open();
+        ASSERT_TRUE(w && w->isVisible()) << name;
+        EXPECT_NEAR(w->frameGeometry().center().x(), m->frameGeometry().center().x(), 2) << name;
+        EXPECT_NEAR(w->frameGeometry().center().y(), m->frameGeometry().center().y(), 2) << name;
+        w->hide();
+    }
+    m->hide();
+}
+
+// Escape does what the window's close button does, wherever the focus is in the window.
+TEST_F(SettingsTest, EscapeClosesTheSettingsWindowAndTheOldBackupList) {
+    platform::installAccessibility();
+    testutil::writeLines(settingsFile(), kDesign);
+    frmsetup* s = read();
+    frmmain* m = prog().form<frmmain>();
+    oldJob(path("Listor"), m);
+    const std::vector<std::pair<const char*, std::function<QWidget*()>>> windows{
+        {"frmsetup",
+         [&] {
+             s->show();
+             return static_cast<QWidget*>(s);
+         }},
+        {"frmgammalbackup",
+         [&] {
+             m->lblgammalbackup_Click();
+             return static_cast<QWidget*>(prog().loaded<frmgammalbackup>());
+         }},
+    };
+    // The window itself (nothing focused) and every control a key can reach.
+    auto targets = [](QWidget* w) {
+        QList<QWidget*> out{w};
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if ((c->focusPolicy() & Qt::TabFocus) && c->isVisibleTo(w) && c->isEnabled())
+                out << c;
+        return out;
+    };
+    for (const auto& [name, open] : windows) {
+        QWidget* first = open();
+        ASSERT_TRUE(first) << name;
+        const qsizetype count = targets(first).size();
+        for (qsizetype i = 0; i < count; ++i) {
+            QWidget* w = open();
+            QWidget* target = targets(w).value(i);
+            ASSERT_TRUE(target) << name;
+            const QString what =
+                QString::fromUtf8(target->metaObject()->className()) + ' ' + target->objectName();
+            QPointer<QWidget> window = w;
+            QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_TRUE(!window || !window->isVisible()) << name << ": " << what.toStdString();
+        }
+    }
+    // "&Stäng" saves; so does Escape.
+    EXPECT_TRUE(log().endsWith("Sparade programinställningar."));
 }

@@ -1,4 +1,5 @@
-// A screen reader finds a name on every control of the scheduler's windows and of the panel.
+// A screen reader finds a name on every control of the scheduler's windows and of the panel, and
+// the keyboard closes them.
 #include "platform/accessibility.h"
 #include "scheduler/pause_window.h"
 #include "scheduler/reminder_window.h"
@@ -10,8 +11,12 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <functional>
+#include <vector>
 
 TEST_F(SchedulerTest, EveryControlOfTheSchedulersWindowsHasAName) {
     platform::installAccessibility();
@@ -50,4 +55,60 @@ TEST_F(SchedulerTest, EveryControlOfTheSchedulersWindowsHasAName) {
     m->cmdschemapaus->show();
     EXPECT_EQ(testutil::unnamedControls(m), QStringList()) << "running";
     m->hide();
+}
+
+// Escape does what each window's close button does, wherever the focus is in the window.
+TEST_F(SchedulerTest, EscapeClosesEachWindowAsItsCloseButtonDoes) {
+    platform::installAccessibility();
+    jobs({"A", "B"});
+    auto editor = [this](bool settingsPage) {
+        frmschema2* e = prog().form<frmschema2>();
+        e->fillJobList();
+        e->show();
+        e->Form_Activate();
+        if (settingsPage)
+            e->cmdstartställin_Click();
+        return static_cast<QWidget*>(e);
+    };
+    const std::vector<std::pair<const char*, std::function<QWidget*()>>> windows{
+        {"paus",
+         [this] {
+             frmpaus* w = prog().form<frmpaus>();
+             w->show();
+             return static_cast<QWidget*>(w);
+         }},
+        {"påminnelse",
+         [this] {
+             frmbackuppåminnelse::showReminder();
+             return static_cast<QWidget*>(prog().form<frmbackuppåminnelse>());
+         }},
+        {"sparade listor",
+         [this] {
+             frmschemasync::visa({"2024-06-05 22.00.10"});
+             return static_cast<QWidget*>(prog().form<frmschemasync>());
+         }},
+        {"schemaläggning, startsida", [&] { return editor(false); }},
+        {"schemaläggning, inställningar", [&] { return editor(true); }},
+    };
+    // The window itself (nothing focused) and every control a key can reach.
+    auto targets = [](QWidget* w) {
+        QList<QWidget*> out{w};
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if ((c->focusPolicy() & Qt::TabFocus) && c->isVisibleTo(w) && c->isEnabled())
+                out << c;
+        return out;
+    };
+    for (const auto& [name, open] : windows) {
+        const qsizetype count = targets(open()).size();
+        for (qsizetype i = 0; i < count; ++i) {
+            QWidget* w = open();
+            QWidget* target = targets(w).value(i);
+            ASSERT_TRUE(target) << name;
+            const QString what =
+                QString::fromUtf8(target->metaObject()->className()) + ' ' + target->objectName();
+            QPointer<QWidget> window = w;
+            QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_TRUE(!window || !window->isVisible()) << name << ": " << what.toStdString();
+        }
+    }
 }
