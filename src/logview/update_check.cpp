@@ -55,7 +55,10 @@ QString shownCurrentVersion() {
 }
 
 QString shownNewest(const QString& field1) {
-    return field1.left(1) + QLatin1Char('.') + field1.right(2);
+    // The last two digits are minor version and revision; all before them the major version.
+    const qint64 v = field1.trimmed().toLongLong();
+    return QString::number(v / 100) + QLatin1Char('.') +
+           QStringLiteral("%1").arg(v % 100, 2, 10, QLatin1Char('0'));
 }
 
 QStringList readFields(const QString& text) {

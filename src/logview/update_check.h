@@ -34,7 +34,8 @@ QString runningVersionText();
 QString shownCurrentVersion();
 // The version with one point only, after the major version: "7.00".
 QString versionWithOnePoint();
-// A version file's first field as shown: its first character, ".", its last two characters.
+// A version file's first field (digits) as shown: the major version, ".", minor version and
+// revision ("247" gives "2.47", "1000" gives "10.00").
 QString shownNewest(const QString& field1);
 
 // The fields of a text read with the delimited-text rule: a field ends at a comma or at a line
