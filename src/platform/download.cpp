@@ -10,6 +10,18 @@
 
 namespace platform {
 
+namespace {
+int localHttpAllowances = 0;
+} // namespace
+
+LocalHttpForTests::LocalHttpForTests() {
+    ++localHttpAllowances;
+}
+
+LocalHttpForTests::~LocalHttpForTests() {
+    --localHttpAllowances;
+}
+
 bool isAllowedDownloadUrl(const QString& url) {
     const QUrl u(url, QUrl::StrictMode);
     if (!u.isValid() || u.host().isEmpty())
@@ -17,7 +29,8 @@ bool isAllowedDownloadUrl(const QString& url) {
     const QString scheme = u.scheme().toLower();
     if (scheme == QLatin1String("https"))
         return true;
-    return scheme == QLatin1String("http") && u.host() == QLatin1String("127.0.0.1");
+    return localHttpAllowances > 0 && scheme == QLatin1String("http") &&
+           u.host() == QLatin1String("127.0.0.1");
 }
 
 namespace {

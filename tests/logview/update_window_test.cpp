@@ -47,6 +47,7 @@ class UpdateWindow : public LogviewTest {
         });
         logview::startVisibleUpdateCheck();
     }
+    platform::LocalHttpForTests allowLocalServer_;
     LocalHttpServer server;
     updates::Site savedSite_;
 };
