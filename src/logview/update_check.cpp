@@ -24,8 +24,11 @@ QString at(const char* path) {
 QString versionFileUrl() {
     return at("/program/tamrel-backup_version.txt");
 }
+QString setupFileName() {
+    return QStringLiteral(TAMREL_SETUP_NAME);
+}
 QString setupUrl() {
-    return at("/program/tamrel-backup-setup.exe");
+    return site().base + QStringLiteral("/program/") + setupFileName();
 }
 QString changeLogUrl() {
     return at("/program/tamrel-backup-changelog.txt");

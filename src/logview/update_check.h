@@ -21,7 +21,9 @@ Site& site();
 Site defaultSite();
 
 QString versionFileUrl(); // /program/tamrel-backup_version.txt
-QString setupUrl();       // /program/tamrel-backup-setup.exe
+QString setupUrl();       // /program/ and the installer's name
+// The installer's file name, on the web site and in the program folder: "tamrel-backup-setup.run".
+QString setupFileName();
 QString changeLogUrl();   // /program/tamrel-backup-changelog.txt
 QString programPageUrl(); // /info_backup.html
 QString homePageUrl();    // /

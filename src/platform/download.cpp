@@ -1,6 +1,8 @@
 #include "platform/download.h"
 
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -118,6 +120,29 @@ DownloadResult fetch(const QString& url, const QString& targetFile, const Downlo
         return result;
     }
     return file.commit() ? DownloadResult::Ok : DownloadResult::WriteFailed;
+}
+
+DownloadResult fetchProgram(const QString& url, const QString& targetFile, const DownloadLimits& limits) {
+    const DownloadResult r = fetch(url, targetFile, limits);
+    if (r != DownloadResult::Ok)
+        return r;
+    QFileDevice::Permissions p = QFile::permissions(targetFile);
+    if (p & QFileDevice::ReadOwner)
+        p |= QFileDevice::ExeOwner | QFileDevice::ExeUser;
+    if (p & QFileDevice::ReadGroup)
+        p |= QFileDevice::ExeGroup;
+    if (p & QFileDevice::ReadOther)
+        p |= QFileDevice::ExeOther;
+    if (!QFile::setPermissions(targetFile, p)) {
+        QFile::remove(targetFile);
+        return DownloadResult::WriteFailed;
+    }
+    return DownloadResult::Ok;
+}
+
+bool isExecutableFile(const QString& path) {
+    const QFileInfo fi(path);
+    return fi.isFile() && fi.isExecutable();
 }
 
 bool download(const QString& url, const QString& targetFile, int timeoutMs) {

@@ -28,6 +28,12 @@ enum class DownloadResult {
 // success: a failed download leaves an existing file as it was and no temporary file behind.
 DownloadResult fetch(const QString& url, const QString& targetFile, const DownloadLimits& limits);
 
+// fetch() for a program to be started: only once the whole file has arrived is it made
+// executable (wherever it may be read). A file that cannot be made so is removed (WriteFailed).
+DownloadResult fetchProgram(const QString& url, const QString& targetFile, const DownloadLimits& limits);
+// Whether `path` is a regular file this user may execute.
+bool isExecutableFile(const QString& path);
+
 // The same with one time-out for the whole transfer and no size cap; true on success.
 bool download(const QString& url, const QString& targetFile, int timeoutMs = 30000);
 
