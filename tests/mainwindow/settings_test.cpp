@@ -257,8 +257,8 @@ TEST_F(SettingsTest, TheWindowsSectionsMenusAndCaptions) {
     EXPECT_EQ(s->mnugrupp[2]->text(), "grupp3");
 
     // The help label opens the help file, or says that it is missing.
-    testutil::writeFile(path("tamrel_backup.chm"), "x");
-    dialogs().expectOpenUrl("tamrel_backup.chm");
+    testutil::writeFile(path("tamrel_backup.html"), "x");
+    dialogs().expectOpenUrl("tamrel_backup.html");
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(s->lblhjälp, &release);
