@@ -1,8 +1,10 @@
 #include "core/error_dialog.h"
 
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/icons.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,7 +39,8 @@ frmerror::frmerror() {
     cmdok->setObjectName(QStringLiteral("cmdok"));
     cmdok->setGeometry(tw(2700), tw(2340), tw(1200), tw(375));
     cmdok->setDefault(true);
-    // Enter and Space answer the dialog at once, as a message box does.
+    // Enter and Space answer the dialog at once, as a message box does; Escape as well.
+    platform::setCancelButton(cmdok, true);
     cmdok->setFocus();
     QObject::connect(cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
 }
@@ -50,6 +53,11 @@ void frmerror::setText(const QString& text) {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lblfel->setPlainText(t);
+}
+
+void frmerror::closeEvent(QCloseEvent* e) {
+    QWidget::closeEvent(e);
+    cmdok_Click();
 }
 
 bool frmerror::showsInformation() const {

@@ -19,4 +19,8 @@ class frmerror : public QWidget {
     void setText(const QString& text);
     // Whether Image1 shows the information sign.
     bool showsInformation() const;
+
+  protected:
+    // Closing by the frame is OK too: the next report starts with a fresh dialog.
+    void closeEvent(QCloseEvent* e) override;
 };

@@ -6,6 +6,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace logmarks {
 
@@ -37,6 +38,8 @@ std::vector<Range> programLogErrors(const QString& text) {
         if (before != QLatin1Char('!'))
             marks.push_back(r);
     }
+    // In text order: the boxes put marks in while they fill, front to back.
+    std::sort(marks.begin(), marks.end(), [](const Range& a, const Range& b) { return a.start < b.start; });
     return marks;
 }
 

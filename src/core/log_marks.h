@@ -25,7 +25,7 @@ std::vector<Range> runLogErrors(const QString& text);
 
 // The errors of the system log: every "FEL!", then every "Ett fel uppstod" whose character two
 // places before is not "!" (counted with CR LF line ends, so one that begins a line is never
-// skipped), each found ignoring case.
+// skipped), each found ignoring case. In text order.
 std::vector<Range> programLogErrors(const QString& text);
 
 // "Inga fel i loggen.", or the count of marked errors.

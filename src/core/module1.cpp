@@ -142,7 +142,7 @@ void visa_logg(int läge) {
 
 void öppna_hjälp() {
     const QString path =
-        platform::withTrailingSeparator(program().programFolder()) + QStringLiteral("tamrel_backup.chm");
+        platform::withTrailingSeparator(program().programFolder()) + QStringLiteral("tamrel_backup.html");
     if (!platform::fileExists(path)) {
         logga_meddelande(0, -1, QStringLiteral("Kunde inte hitta filen ") + path + QStringLiteral("."),
                          QString());

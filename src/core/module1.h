@@ -36,7 +36,7 @@ void spela_ljud(const QString& sökväg);
 // The run log log.txt: 0 in the log viewer, 1 with the desktop's program for it.
 void visa_logg(int läge);
 
-// Opens the help file tamrel_backup.chm of the program folder.
+// Opens the help file tamrel_backup.html of the program folder in the desktop's browser.
 void öppna_hjälp();
 
 // Windows of other areas that this module shows are reached through these hooks, which those

@@ -24,8 +24,11 @@ QString at(const char* path) {
 QString versionFileUrl() {
     return at("/program/tamrel-backup_version.txt");
 }
+QString setupFileName() {
+    return QStringLiteral(TAMREL_SETUP_NAME);
+}
 QString setupUrl() {
-    return at("/program/tamrel-backup-setup.exe");
+    return site().base + QStringLiteral("/program/") + setupFileName();
 }
 QString changeLogUrl() {
     return at("/program/tamrel-backup-changelog.txt");
@@ -55,7 +58,10 @@ QString shownCurrentVersion() {
 }
 
 QString shownNewest(const QString& field1) {
-    return field1.left(1) + QLatin1Char('.') + field1.right(2);
+    // The last two digits are minor version and revision; all before them the major version.
+    const qint64 v = field1.trimmed().toLongLong();
+    return QString::number(v / 100) + QLatin1Char('.') +
+           QStringLiteral("%1").arg(v % 100, 2, 10, QLatin1Char('0'));
 }
 
 QStringList readFields(const QString& text) {

@@ -21,7 +21,9 @@ Site& site();
 Site defaultSite();
 
 QString versionFileUrl(); // /program/tamrel-backup_version.txt
-QString setupUrl();       // /program/tamrel-backup-setup.exe
+QString setupUrl();       // /program/ and the installer's name
+// The installer's file name, on the web site and in the program folder: "tamrel-backup-setup.run".
+QString setupFileName();
 QString changeLogUrl();   // /program/tamrel-backup-changelog.txt
 QString programPageUrl(); // /info_backup.html
 QString homePageUrl();    // /
@@ -34,7 +36,8 @@ QString runningVersionText();
 QString shownCurrentVersion();
 // The version with one point only, after the major version: "7.00".
 QString versionWithOnePoint();
-// A version file's first field as shown: its first character, ".", its last two characters.
+// A version file's first field (digits) as shown: the major version, ".", minor version and
+// revision ("247" gives "2.47", "1000" gives "10.00").
 QString shownNewest(const QString& field1);
 
 // The fields of a text read with the delimited-text rule: a field ends at a comma or at a line

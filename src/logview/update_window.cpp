@@ -202,12 +202,12 @@ void frmuppdatera::cmdinstallera_Click() {
         return;
     busy_ = true;
     platform::doEvents();
-    const QString setup = program().path(QStringLiteral("tamrel-backup-setup.exe"));
+    const QString setup = program().path(updates::setupFileName());
     const updates::Site& site = updates::site();
     try {
         if (platform::fileExists(setup))
             platform::removeFile(setup);
-        const platform::DownloadResult r = DownloadFile(
+        const platform::DownloadResult r = platform::fetchProgram(
             updates::setupUrl(), setup, {site.setupStallMs, site.setupTotalMs, site.setupMaxBytes});
         if (r != platform::DownloadResult::Ok) {
             Text1->setPlainText(
@@ -222,8 +222,10 @@ void frmuppdatera::cmdinstallera_Click() {
                 QStringLiteral("Installationsprogrammet kommer nu att startas.\nTryck OK för att fortsätta."),
                 platform::MsgButtons::OkCancel, platform::MsgIcon::Information);
             if (a == platform::Answer::Ok) {
-                // The program ends only when the setup program really started.
-                if (p.dialogs.startProgram(QLatin1Char('"') + setup + QLatin1Char('"'))) {
+                // Started as a program, never handed to the desktop's opener; the program ends
+                // only when it really started.
+                if (platform::isExecutableFile(setup) &&
+                    p.dialogs.startProgram(QLatin1Char('"') + setup + QLatin1Char('"'))) {
                     busy_ = false;
                     endProgram();
                     return;

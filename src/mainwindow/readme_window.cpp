@@ -24,7 +24,7 @@ frmreadme::frmreadme() {
     Text1->setAccessibleName(QStringLiteral("Information"));
     Text1->setGeometry(10, 10, 500, 330);
     Label1 =
-        new QLabel(QStringLiteral("Läs gärna manualen; filen tamrel_backup.chm i programmets mapp."), this);
+        new QLabel(QStringLiteral("Läs gärna manualen; filen tamrel_backup.html i programmets mapp."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Label1->setGeometry(10, 348, 500, 20);

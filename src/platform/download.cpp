@@ -3,6 +3,8 @@
 #include "platform/events.h"
 
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -12,6 +14,18 @@
 
 namespace platform {
 
+namespace {
+int localHttpAllowances = 0;
+} // namespace
+
+LocalHttpForTests::LocalHttpForTests() {
+    ++localHttpAllowances;
+}
+
+LocalHttpForTests::~LocalHttpForTests() {
+    --localHttpAllowances;
+}
+
 bool isAllowedDownloadUrl(const QString& url) {
     const QUrl u(url, QUrl::StrictMode);
     if (!u.isValid() || u.host().isEmpty())
@@ -19,7 +33,8 @@ bool isAllowedDownloadUrl(const QString& url) {
     const QString scheme = u.scheme().toLower();
     if (scheme == QLatin1String("https"))
         return true;
-    return scheme == QLatin1String("http") && u.host() == QLatin1String("127.0.0.1");
+    return localHttpAllowances > 0 && scheme == QLatin1String("http") &&
+           u.host() == QLatin1String("127.0.0.1");
 }
 
 namespace {
@@ -109,6 +124,29 @@ DownloadResult fetch(const QString& url, const QString& targetFile, const Downlo
         return result;
     }
     return file.commit() ? DownloadResult::Ok : DownloadResult::WriteFailed;
+}
+
+DownloadResult fetchProgram(const QString& url, const QString& targetFile, const DownloadLimits& limits) {
+    const DownloadResult r = fetch(url, targetFile, limits);
+    if (r != DownloadResult::Ok)
+        return r;
+    QFileDevice::Permissions p = QFile::permissions(targetFile);
+    if (p & QFileDevice::ReadOwner)
+        p |= QFileDevice::ExeOwner | QFileDevice::ExeUser;
+    if (p & QFileDevice::ReadGroup)
+        p |= QFileDevice::ExeGroup;
+    if (p & QFileDevice::ReadOther)
+        p |= QFileDevice::ExeOther;
+    if (!QFile::setPermissions(targetFile, p)) {
+        QFile::remove(targetFile);
+        return DownloadResult::WriteFailed;
+    }
+    return DownloadResult::Ok;
+}
+
+bool isExecutableFile(const QString& path) {
+    const QFileInfo fi(path);
+    return fi.isFile() && fi.isExecutable();
 }
 
 bool download(const QString& url, const QString& targetFile, int timeoutMs) {

@@ -1,8 +1,10 @@
 #include "core/error_dialog.h"
 #include "core/module1.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/readme_window.h"
 #include "support/fixture.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 
 using Module1::ersätt_text;
@@ -112,13 +114,20 @@ TEST_F(SharedProcedures, RunLogOpensInTheViewerOrTheDesktop) {
     EXPECT_EQ(shown.size(), 1);
 }
 
-TEST_F(SharedProcedures, HelpFileIsOpenedOrReportedMissing) {
+TEST_F(SharedProcedures, HelpFileIsTheHtmlPageBesideTheProgramAndTheReadmeNamesIt) {
     prog().form<frmmain>();
-    expectInformation("Kunde inte hitta filen " + path("tamrel_backup.chm") + ".");
+    expectInformation("Kunde inte hitta filen " + path("tamrel_backup.html") + ".");
     Module1::öppna_hjälp();
-    testutil::writeFile(path("tamrel_backup.chm"), "help");
-    dialogs().expectOpenUrl(path("tamrel_backup.chm"));
+    testutil::writeFile(path("tamrel_backup.html"), "<html>help</html>");
+    dialogs().expectOpenUrl(path("tamrel_backup.html"));
     Module1::öppna_hjälp();
+
+    // The readme that is shipped, and its window, send the reader to the same file.
+    frmreadme readme;
+    EXPECT_EQ(readme.Label1->text(), "Läs gärna manualen; filen tamrel_backup.html i programmets mapp.");
+    const QString shipped = QString::fromUtf8(testutil::readBytes(TAMREL_SOURCE_DIR "/../readme.txt"));
+    EXPECT_TRUE(shipped.contains("tamrel_backup.html"));
+    EXPECT_FALSE(shipped.contains(".chm"));
 }
 
 TEST_F(SharedProcedures, HelpFileInTheRootFolderHasOneSeparator) {
@@ -127,7 +136,7 @@ TEST_F(SharedProcedures, HelpFileInTheRootFolderHasOneSeparator) {
     root.dialogs.setScripted(true);
     root.dialogs.expectWindow("frmerror", [](QWidget* w) {
         EXPECT_EQ(static_cast<frmerror*>(w)->lblfel->toPlainText(),
-                  "Kunde inte hitta filen /tamrel_backup.chm.");
+                  "Kunde inte hitta filen /tamrel_backup.html.");
     });
     Module1::öppna_hjälp();
     EXPECT_TRUE(root.dialogs.verify().isEmpty());

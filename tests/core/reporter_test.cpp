@@ -159,7 +159,7 @@ TEST_F(Reporter, ACommandLineRunShowsNothingAndOnlyReddensTheProgramLogLabel) {
     EXPECT_EQ(prog().loaded<frmerror>(), nullptr);
 }
 
-TEST_F(Reporter, TheDialogAnswersEnterAndSpaceWhereverTheFocusIs) {
+TEST_F(Reporter, TheDialogAnswersEnterSpaceAndEscapeWhereverTheFocusIs) {
     platform::installAccessibility();
     struct Case {
         const char* what;
@@ -168,7 +168,8 @@ TEST_F(Reporter, TheDialogAnswersEnterAndSpaceWhereverTheFocusIs) {
     };
     for (const Case& c :
          {Case{"Enter", Qt::Key_Return, false}, Case{"Space", Qt::Key_Space, false},
-          Case{"keypad Enter", Qt::Key_Enter, false}, Case{"Enter in the text", Qt::Key_Return, true}}) {
+          Case{"keypad Enter", Qt::Key_Enter, false}, Case{"Enter in the text", Qt::Key_Return, true},
+          Case{"Escape", Qt::Key_Escape, false}, Case{"Escape in the text", Qt::Key_Escape, true}}) {
         SCOPED_TRACE(c.what);
         dialogs().expectWindow("frmerror", [&c](QWidget* w) {
             auto* d = static_cast<frmerror*>(w);
@@ -184,4 +185,15 @@ TEST_F(Reporter, TheDialogAnswersEnterAndSpaceWhereverTheFocusIs) {
         logga_meddelande(0, -1, "Namnet finns redan!", "");
         EXPECT_FALSE(prog().isLoaded<frmerror>());
     }
+}
+
+TEST_F(Reporter, ClosingTheDialogByItsFrameIsOkAndTheNextErrorShowsTheErrorSymbol) {
+    dialogs().expectWindow("frmerror", [](QWidget* w) {
+        w->show();
+        w->close();
+    });
+    logga_meddelande(0, -1, "Namnet finns redan!", "");
+    EXPECT_FALSE(prog().isLoaded<frmerror>());
+    expectDialog("Ett fel uppstod.\n\n[53] - Filen hittades inte\n\nPlats: X", false);
+    logga_meddelande(53, -1, "Ett fel uppstod.", "X");
 }

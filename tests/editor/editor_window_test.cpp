@@ -158,10 +158,10 @@ TEST_F(EditorWindowTest, HelpIconsShowTheirExplanationsWordForWord) {
     frmaddmapp* e = prog().form<frmaddmapp>();
     reporter_script::expect(dialogs(), reporter, QStringLiteral("''Temp''"));
     click(e->help[7]);
-    reporter_script::expect(dialogs(), reporter, QStringLiteral("tamrel_backup.chm"));
+    reporter_script::expect(dialogs(), reporter, QStringLiteral("tamrel_backup.html"));
     click(e->lblhjälp);
-    testutil::writeFile(path("tamrel_backup.chm"), "help");
-    dialogs().expectOpenUrl(QStringLiteral("tamrel_backup.chm"));
+    testutil::writeFile(path("tamrel_backup.html"), "help");
+    dialogs().expectOpenUrl(QStringLiteral("tamrel_backup.html"));
     click(e->lblhjälp);
 }
 

@@ -51,7 +51,7 @@ TEST_F(AboutBox, LinksOpenTheSitesTheHelpFileAndTheUpdateCheck) {
             EXPECT_TRUE(e->findChild<QWidget*>("lblfel")
                             ->property("plainText")
                             .toString()
-                            .startsWith("Kunde inte hitta filen " + path("tamrel_backup.chm") + "."));
+                            .startsWith("Kunde inte hitta filen " + path("tamrel_backup.html") + "."));
         });
         w->lblreadme->onClick();
         // The update window opens above the about box; closing it returns here.

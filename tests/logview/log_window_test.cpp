@@ -274,3 +274,23 @@ TEST_F(LogViewer, OpeningClearsTheTrayErrorAlsoForTheProgramLog) {
     logview::openProgramLog(programLog);
     EXPECT_EQ(m->tray, "");
 }
+
+TEST_F(LogViewer, TheProgramLogMarksEveryErrorItCountsWhereverItStands) {
+    // Errors of the second kind before the first "FEL!" line and after it.
+    const QString programLog = "\r\n2026-01-01 10:00:00  Ett fel uppstod när jobbet skulle sparas.\r\n"
+                               "2026-01-01 10:00:01  FEL! Mappen finns inte!\r\n"
+                               "2026-01-01 10:00:02  ett fel uppstod igen\r\n";
+    dialogs().expectWindow("frmlog", [&](QWidget* win) {
+        auto* w = static_cast<frmlog*>(win);
+        w->finishLoading();
+        EXPECT_EQ(w->lblsökinfo->text(), "Hittade 3 fel. De är markerade med rött.");
+        const QString shown = w->Text1->toPlainText();
+        std::vector<qsizetype> expected;
+        for (const auto& [word, length] :
+             {std::pair{"Ett fel uppstod när", 15}, {"FEL!", 4}, {"ett fel uppstod igen", 15}})
+            for (int i = 0; i < length; ++i)
+                expected.push_back(shown.indexOf(word) + i);
+        EXPECT_EQ(marked(w), expected);
+    });
+    logview::openProgramLog(programLog);
+}

@@ -7,13 +7,14 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
 
 namespace {
 const char* kVersionPath = "/program/tamrel-backup_version.txt";
-const char* kSetupPath = "/program/tamrel-backup-setup.exe";
+const char* kSetupPath = "/program/tamrel-backup-setup.run";
 } // namespace
 
 class UpdateWindow : public LogviewTest {
@@ -47,6 +48,7 @@ class UpdateWindow : public LogviewTest {
         });
         logview::startVisibleUpdateCheck();
     }
+    platform::LocalHttpForTests allowLocalServer_;
     LocalHttpServer server;
     updates::Site savedSite_;
 };
@@ -173,7 +175,7 @@ TEST_F(UpdateWindow, AHiddenCheckThatFailsStaysHiddenWithItsErrorForALaterCheck)
 
 TEST_F(UpdateWindow, LinksOpenTheirPagesAndTheInstallerStartsOnlyWhenWholeAndConfirmed) {
     server.on(kVersionPath, QByteArray("800\r\n"));
-    const QString setup = path("tamrel-backup-setup.exe");
+    const QString setup = path("tamrel-backup-setup.run");
     int ended = 0;
     visibleCheck([&](frmuppdatera* u) {
         u->endProgram = [&] { ++ended; };
@@ -222,4 +224,23 @@ TEST_F(UpdateWindow, LinksOpenTheirPagesAndTheInstallerStartsOnlyWhenWholeAndCon
         QDir(prog().programFolder()).entryList(QDir::Files | QDir::Hidden).filter("tamrel-backup-setup"),
         QStringList())
         << "no temporary file of a refused download";
+}
+
+TEST_F(UpdateWindow, TheConfirmedInstallerArrivesExecutableAndIsStartedAsAProgram) {
+    server.on(kVersionPath, QByteArray("800\r\n"));
+    const QString setup = path("tamrel-backup-setup.run");
+    const QString ran = path("installerad");
+    server.on(kSetupPath, QByteArray("#!/bin/sh\necho ny > \"$(dirname \"$0\")/installerad\"\n"));
+    int ended = 0;
+    visibleCheck([&](frmuppdatera* u) {
+        u->endProgram = [&] { ++ended; };
+        dialogs().expectMessage("Installationsprogrammet kommer nu att startas.", platform::Answer::Ok);
+        dialogs().expectStartProgram("\"" + setup + "\"");
+        u->cmdinstallera_Click();
+        EXPECT_EQ(ended, 1);
+    });
+    // What was started runs as a program of this system.
+    ASSERT_TRUE(QFileInfo(setup).isExecutable());
+    EXPECT_EQ(QProcess::execute(setup, {}), 0);
+    EXPECT_EQ(testutil::readBytes(ran), "ny\n");
 }

@@ -265,8 +265,8 @@ TEST_F(SettingsTest, TheWindowsSectionsMenusAndCaptions) {
     EXPECT_EQ(s->mnugrupp[2]->text(), "grupp3");
 
     // The help link opens the help file.
-    testutil::writeFile(path("tamrel_backup.chm"), "x");
-    dialogs().expectOpenUrl("tamrel_backup.chm");
+    testutil::writeFile(path("tamrel_backup.html"), "x");
+    dialogs().expectOpenUrl("tamrel_backup.html");
     QTest::mouseClick(s->lblhjälp, Qt::LeftButton);
 }
 

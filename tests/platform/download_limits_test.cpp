@@ -15,6 +15,7 @@ QStringList namesIn(const QString& folder) {
 } // namespace
 
 TEST(DownloadLimits, EachRefusalHasItsReasonAndLeavesNoFile) {
+    platform::LocalHttpForTests allowLocalServer;
     LocalHttpServer server;
     server.on("/ok", QByteArray("700\r\n"));
     server.on("/stor", QByteArray(2000, 'x'));
@@ -51,6 +52,7 @@ TEST(DownloadLimits, EachRefusalHasItsReasonAndLeavesNoFile) {
 }
 
 TEST(DownloadLimits, RefusedConnectionsAndAddressesFail) {
+    platform::LocalHttpForTests allowLocalServer;
     LocalHttpServer server;
     const QString base = server.base();
     server.stop();

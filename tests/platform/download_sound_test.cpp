@@ -45,6 +45,7 @@ class TinyServer {
 } // namespace
 
 TEST(Download, FetchesIntoTheFileWhole) {
+    LocalHttpForTests allowLocalServer;
     TinyServer server;
     server.body_ = QByteArray("7.1.0\r\n") + QByteArray(200000, 'x');
     QTemporaryDir d;
@@ -55,6 +56,7 @@ TEST(Download, FetchesIntoTheFileWhole) {
 }
 
 TEST(Download, FailuresLeaveTheOldFileAndAreReported) {
+    LocalHttpForTests allowLocalServer;
     TinyServer server;
     QTemporaryDir d;
     const QString target = d.path() + "/setup.bin";
@@ -75,9 +77,26 @@ TEST(Download, FailuresLeaveTheOldFileAndAreReported) {
     EXPECT_FALSE(QFileInfo::exists(d.path() + "/ingen")) << "no folder made for it";
 }
 
+TEST(Download, OnlyHttpsIsFetchedUnlessATestAllowsItsLocalServer) {
+    // The program as shipped: plain http is refused, also to this machine, and nothing is asked.
+    TinyServer server;
+    server.body_ = "700\r\n";
+    QTemporaryDir d;
+    EXPECT_FALSE(isAllowedDownloadUrl(server.url("/x")));
+    EXPECT_EQ(fetch(server.url("/x"), d.path() + "/x", {}), DownloadResult::RefusedAddress);
+    EXPECT_TRUE(server.request_.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(d.path() + "/x"));
+    {
+        LocalHttpForTests allowLocalServer;
+        EXPECT_TRUE(isAllowedDownloadUrl(server.url("/x")));
+        EXPECT_FALSE(isAllowedDownloadUrl("http://localhost:8080/x"));
+    }
+    EXPECT_FALSE(isAllowedDownloadUrl(server.url("/x"))) << "only while a test allows it";
+}
+
 TEST(Download, OnlySafeAddressesAreFetched) {
+    LocalHttpForTests allowLocalServer;
     EXPECT_TRUE(isAllowedDownloadUrl("https://www.tamrel.se/program/x.txt"));
-    EXPECT_TRUE(isAllowedDownloadUrl("http://127.0.0.1:8080/x"));
     EXPECT_FALSE(isAllowedDownloadUrl("http://www.tamrel.se/program/x.txt"));
     EXPECT_FALSE(isAllowedDownloadUrl("http://127.0.0.1.example.com/x"));
     EXPECT_FALSE(isAllowedDownloadUrl("ftp://127.0.0.1/x"));
