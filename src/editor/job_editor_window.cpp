@@ -282,9 +282,11 @@ void frmaddmapp::createFoldersPage() {
     Label13 = make<QLabel>(p, "Label13");
     Label13->setText(
         QStringLiteral("Klicka på plusknappen för att lägga till mappar. Du kan även dra & släppa en "
-                       "mapp från Windows i mapplistan."));
+                       "mapp från filhanteraren i mapplistan."));
     Label13->setWordWrap(true);
-    Label13->setGeometry(8, 286, 280, 40);
+    // Three lines in the usual font: they start at the top and end above the page's edge.
+    Label13->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label13->setGeometry(8, 284, 284, 44);
     cmdexit = make<QPushButton>(p, "cmdexit");
     cmdexit->setText(QStringLiteral("&Avbryt"));
     cmdexit->setToolTip(QStringLiteral("Avbryt inladdningen av mappar"));
@@ -520,16 +522,16 @@ QString frmaddmapp::helpText(int n) {
                 "- Absolut sökväg kopierar filer och mappar direkt från källan till backupmappen."),
             QString(),
             QStringLiteral("Exempel:"),
-            QStringLiteral("  Källa: c:\\Dokument\\Bilder 2007\\"),
-            QStringLiteral("  Vald backupmapp: d:\\Backup\\"),
+            QStringLiteral("  Källa: /home/anna/Bilder 2007/"),
+            QStringLiteral("  Vald backupmapp: /media/usb/Backup/"),
             QStringLiteral("Med relativ sökväg sparas din backup till"),
-            QStringLiteral(" d:\\Backup\\c\\Dokument\\Bilder 2007\\"),
+            QStringLiteral(" /media/usb/Backup/home/anna/Bilder 2007/"),
             QStringLiteral("Med absolut sökväg sparas filer och mappar direkt till"),
-            QStringLiteral(" d:\\Backup\\"),
+            QStringLiteral(" /media/usb/Backup/"),
             QString(),
             QStringLiteral(
                 "Vill du att även själva huvudmappen ska komma med i backupen (dvs 'Bilder 2007' i detta "
-                "fall, vilket ger sökvägen d:\\Backup\\Bilder 2007\\), väljer du alternativet Skapa "
+                "fall, vilket ger sökvägen /media/usb/Backup/Bilder 2007/), väljer du alternativet Skapa "
                 "huvudmappen."),
             QString(),
             QStringLiteral("Läs mer om detta i hjälpfilen."),

@@ -274,10 +274,11 @@ void frmsökersätt::cmdavbryt_Click() {
 void frmsökersätt::help1_Click() {
     program().dialogs.msgBox(
         QStringLiteral(
-            "Vill du t.ex byta ut backupmappen från G:\\Backup till H:\\Backup så skriv inte bara "
-            "''G:\\'' i sökfältet och ersätt med ''H:\\'', utan skriv ''G:\\Backup''. Ersätt det med "
-            "''H:\\Backup''. Så så vis slipper du risken att ersätta på andra ställen oavsiktligt om "
-            "''G:\\'' förekommer på andra ställen än som backupmapp."),
+            "Vill du t.ex byta ut backupmappen från /media/usb1/Backup till /media/usb2/Backup så skriv inte "
+            "bara ''/media/usb1/'' i sökfältet och ersätt med ''/media/usb2/'', utan skriv "
+            "''/media/usb1/Backup''. Ersätt det med ''/media/usb2/Backup''. Så så vis slipper du risken att "
+            "ersätta på andra ställen oavsiktligt om ''/media/usb1/'' förekommer på andra ställen än som "
+            "backupmapp."),
         platform::MsgButtons::Ok, platform::MsgIcon::Information);
 }
 

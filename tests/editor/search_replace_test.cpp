@@ -173,7 +173,7 @@ TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobASearchTextAMatchingCaseOrA
         perform(w, "", "x", true, "Skriv in den text du vill söka efter."); // refused at once
         perform(w, "/MNT/gammal", "x", true);
         EXPECT_EQ(w->lastRun().files, 0);
-        dialogs().expectMessage("G:\\Backup"); // the tip
+        dialogs().expectMessage("/media/usb1/Backup"); // the tip
         w->help1_Click();
         w->cmdavbryt->click();
     });
