@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -41,9 +42,12 @@ QLabel* strip(QWidget* parent, const char* boxName, const char* labelName, QFram
     return l;
 }
 
-void grow(QLabel* l, int by) {
-    const int max = l->parentWidget()->width();
-    l->resize(std::min(max, l->width() + by), l->height());
+// Shows `done` of `total` as the strip's width. Taken from the fraction, not summed from a
+// rounded step, so the strip neither stays empty with many jobs nor fills before the end.
+void showDone(QLabel* l, qsizetype done, qsizetype total) {
+    const int full = l->parentWidget()->width();
+    const int width = total > 0 ? int(std::lround(double(full) * double(done) / double(total))) : full;
+    l->resize(std::clamp(width, 0, full), l->height());
 }
 } // namespace
 
@@ -204,8 +208,6 @@ void frmsökersätt::cmdkör_Click() {
 
     try {
         // An empty group has nothing to do; it is no error.
-        const int stepJobs = names.isEmpty() ? 0 : int(std::lround(double(Picture1->width()) / names.size()));
-        const int stepCategories = int(std::lround(double(picture2->width()) / marked.size()));
         for (int i = 0; i < names.size(); ++i) {
             doEvents();
             if (stopAsked())
@@ -223,7 +225,7 @@ void frmsökersätt::cmdkör_Click() {
                             break;
                         searchreplace::planFile(job, searchreplace::kCategories[c].file, find, with, plan);
                     }
-                    grow(lblprocent22, stepCategories);
+                    showDone(lblprocent22, qsizetype(c) + 1, qsizetype(marked.size()));
                 }
                 if (stopAsked())
                     break;
@@ -234,7 +236,7 @@ void frmsökersätt::cmdkör_Click() {
                     counts_.lines += plan.changedLines;
                 }
             }
-            grow(lblprocent11, stepJobs);
+            showDone(lblprocent11, i + 1, names.size());
         }
     } catch (const platform::RunError& e) {
         endRun();
