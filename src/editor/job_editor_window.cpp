@@ -6,6 +6,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/icons.h"
 #include "platform/textfile.h"
@@ -25,6 +26,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QUrl>
 
 namespace {
@@ -196,6 +198,10 @@ void frmaddmapp::createControls() {
     lblhjälp->setFont(underlined);
     lblhjälp->setGeometry(140, kWindowHeight - 34, 60, 18);
 
+    // Escape does what "Avbryt" does (while a folder is added, the folder page's own cancel).
+    platform::setCancelButton(cmdstäng, true);
+    orderTabs();
+
     QObject::connect(cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
     QObject::connect(cmdstäng, &QPushButton::clicked, this, [this] { cmdstäng_Click(); });
     QObject::connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -208,6 +214,57 @@ void frmaddmapp::createControls() {
     QObject::connect(txtnamn, &QComboBox::editTextChanged, this, [this] { txtnamn_Change(); });
     QObject::connect(txtnamn, &QComboBox::activated, this, [this] { txtnamn_Click(); });
     acceptDrops(txtbackupmapp, [this](const QStringList& paths) { txtbackupmapp_OLEDragDrop(paths); });
+}
+
+void frmaddmapp::orderTabs() {
+    const std::initializer_list<QWidget*> chain = {
+        // the tab column, as it stands from the top
+        flik[0], flik[1], flik[5], flik[2], flik[3], flik[4],
+        // Alternativ
+        txtnamn, cmdbytnamn, listpattern, cmdpatternplus, help[5], cmdpatternminus, chkuppdateramappar,
+        help[6], chksynkroniseraej, help[3], chkignorerasaknadenhet, help[11],
+        // Källmappar
+        combomappar, cmdhämtamapp, cmduppdatera, cmdtabortmappar, cmdmappfullskärm, lstFoundFiles, chksubmapp,
+        cmdexmappar, cmdexit,
+        // Lagringsplats
+        txtbackupmapp, cmdväljmapp, help[4], optsökvägtyp[0], optsökvägtyp[1], chkabsolutsökväg_huvudmapp,
+        // Filter
+        listexpattern, cmdexpatternplus, help[1], cmdexpatternminus, listexfiler, cmdexfilerplus, help[2],
+        cmdexfilerminus, listmappfilter, cmdmappfilterplus, help[7], cmdmappfilterminus, txtexmb,
+        // Start/stopp
+        liststartstopp_stopp, cmdstartstopp_stopp, help[8], cmdstartstopp_stopp_minus,
+        cmdstartstopp_teststopp, liststartstopp_start, cmdstartstopp_start, help[9],
+        cmdstartstopp_start_minus, cmdstartstopp_teststart,
+        // Versions- hantering
+        chkversionshantering, listversionpattern, cmdversionpatternplus, help[10], cmdversionpatternminus,
+        txtversion_mb, txtversionmax, txtversionmapp, cmdversionmapp,
+        // under the pages
+        lblhjälp, cmdok, cmdstäng};
+    // Hidden pages and controls are passed over by Tab; only the shown page's controls are reached.
+    QWidget* previous = nullptr;
+    for (QWidget* w : chain) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void frmaddmapp::focusFirstField() {
+    // In edit mode the name field is disabled: start on what Tab reaches after it.
+    QWidget* w = txtnamn;
+    do {
+        if (w->isEnabled() && w->isVisibleTo(this) && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        w = w->nextInFocusChain();
+    } while (w && w != txtnamn);
+}
+
+void frmaddmapp::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        focusFirstField();
 }
 
 void frmaddmapp::helpIcon(QWidget* parent, int n, int x, int y) {

@@ -6,6 +6,7 @@
 #include "core/program.h"
 #include "core/window_geometry.h"
 #include "editor/search_replace.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -124,6 +125,10 @@ frmsökersätt::frmsökersätt() {
     cmdkör->setGeometry(230, 388, 76, 26);
     cmdavbryt = make<QPushButton>(this, "cmdavbryt", QStringLiteral("Stäng"));
     cmdavbryt->setGeometry(314, 388, 76, 26);
+
+    // Escape does what the shown button does: "Stäng", or "Avbryt process" (which asks) during a run.
+    platform::setCancelButton(cmdstopp, true);
+    platform::setCancelButton(cmdavbryt, true);
 
     connect(cmdkör, &QPushButton::clicked, this, [this] { cmdkör_Click(); });
     connect(cmdstopp, &QPushButton::clicked, this, [this] { cmdstopp_Click(); });
