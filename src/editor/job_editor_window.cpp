@@ -6,6 +6,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/icons.h"
 #include "platform/textfile.h"
@@ -25,6 +26,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QUrl>
 
 namespace {
@@ -196,6 +198,10 @@ void frmaddmapp::createControls() {
     lblhjälp->setFont(underlined);
     lblhjälp->setGeometry(140, kWindowHeight - 34, 60, 18);
 
+    // Escape does what "Avbryt" does (while a folder is added, the folder page's own cancel).
+    platform::setCancelButton(cmdstäng, true);
+    orderTabs();
+
     QObject::connect(cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
     QObject::connect(cmdstäng, &QPushButton::clicked, this, [this] { cmdstäng_Click(); });
     QObject::connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -208,6 +214,57 @@ void frmaddmapp::createControls() {
     QObject::connect(txtnamn, &QComboBox::editTextChanged, this, [this] { txtnamn_Change(); });
     QObject::connect(txtnamn, &QComboBox::activated, this, [this] { txtnamn_Click(); });
     acceptDrops(txtbackupmapp, [this](const QStringList& paths) { txtbackupmapp_OLEDragDrop(paths); });
+}
+
+void frmaddmapp::orderTabs() {
+    const std::initializer_list<QWidget*> chain = {
+        // the tab column, as it stands from the top
+        flik[0], flik[1], flik[5], flik[2], flik[3], flik[4],
+        // Alternativ
+        txtnamn, cmdbytnamn, listpattern, cmdpatternplus, help[5], cmdpatternminus, chkuppdateramappar,
+        help[6], chksynkroniseraej, help[3], chkignorerasaknadenhet, help[11],
+        // Källmappar
+        combomappar, cmdhämtamapp, cmduppdatera, cmdtabortmappar, cmdmappfullskärm, lstFoundFiles, chksubmapp,
+        cmdexmappar, cmdexit,
+        // Lagringsplats
+        txtbackupmapp, cmdväljmapp, help[4], optsökvägtyp[0], optsökvägtyp[1], chkabsolutsökväg_huvudmapp,
+        // Filter
+        listexpattern, cmdexpatternplus, help[1], cmdexpatternminus, listexfiler, cmdexfilerplus, help[2],
+        cmdexfilerminus, listmappfilter, cmdmappfilterplus, help[7], cmdmappfilterminus, txtexmb,
+        // Start/stopp
+        liststartstopp_stopp, cmdstartstopp_stopp, help[8], cmdstartstopp_stopp_minus,
+        cmdstartstopp_teststopp, liststartstopp_start, cmdstartstopp_start, help[9],
+        cmdstartstopp_start_minus, cmdstartstopp_teststart,
+        // Versions- hantering
+        chkversionshantering, listversionpattern, cmdversionpatternplus, help[10], cmdversionpatternminus,
+        txtversion_mb, txtversionmax, txtversionmapp, cmdversionmapp,
+        // under the pages
+        lblhjälp, cmdok, cmdstäng};
+    // Hidden pages and controls are passed over by Tab; only the shown page's controls are reached.
+    QWidget* previous = nullptr;
+    for (QWidget* w : chain) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void frmaddmapp::focusFirstField() {
+    // In edit mode the name field is disabled: start on what Tab reaches after it.
+    QWidget* w = txtnamn;
+    do {
+        if (w->isEnabled() && w->isVisibleTo(this) && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        w = w->nextInFocusChain();
+    } while (w && w != txtnamn);
+}
+
+void frmaddmapp::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        focusFirstField();
 }
 
 void frmaddmapp::helpIcon(QWidget* parent, int n, int x, int y) {
@@ -282,9 +339,11 @@ void frmaddmapp::createFoldersPage() {
     Label13 = make<QLabel>(p, "Label13");
     Label13->setText(
         QStringLiteral("Klicka på plusknappen för att lägga till mappar. Du kan även dra & släppa en "
-                       "mapp från Windows i mapplistan."));
+                       "mapp från filhanteraren i mapplistan."));
     Label13->setWordWrap(true);
-    Label13->setGeometry(8, 286, 280, 40);
+    // Three lines in the usual font: they start at the top and end above the page's edge.
+    Label13->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label13->setGeometry(8, 284, 284, 44);
     cmdexit = make<QPushButton>(p, "cmdexit");
     cmdexit->setText(QStringLiteral("&Avbryt"));
     cmdexit->setToolTip(QStringLiteral("Avbryt inladdningen av mappar"));
@@ -520,16 +579,16 @@ QString frmaddmapp::helpText(int n) {
                 "- Absolut sökväg kopierar filer och mappar direkt från källan till backupmappen."),
             QString(),
             QStringLiteral("Exempel:"),
-            QStringLiteral("  Källa: c:\\Dokument\\Bilder 2007\\"),
-            QStringLiteral("  Vald backupmapp: d:\\Backup\\"),
+            QStringLiteral("  Källa: /home/anna/Bilder 2007/"),
+            QStringLiteral("  Vald backupmapp: /media/usb/Backup/"),
             QStringLiteral("Med relativ sökväg sparas din backup till"),
-            QStringLiteral(" d:\\Backup\\c\\Dokument\\Bilder 2007\\"),
+            QStringLiteral(" /media/usb/Backup/home/anna/Bilder 2007/"),
             QStringLiteral("Med absolut sökväg sparas filer och mappar direkt till"),
-            QStringLiteral(" d:\\Backup\\"),
+            QStringLiteral(" /media/usb/Backup/"),
             QString(),
             QStringLiteral(
                 "Vill du att även själva huvudmappen ska komma med i backupen (dvs 'Bilder 2007' i detta "
-                "fall, vilket ger sökvägen d:\\Backup\\Bilder 2007\\), väljer du alternativet Skapa "
+                "fall, vilket ger sökvägen /media/usb/Backup/Bilder 2007/), väljer du alternativet Skapa "
                 "huvudmappen."),
             QString(),
             QStringLiteral("Läs mer om detta i hjälpfilen."),

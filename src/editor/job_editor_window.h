@@ -292,10 +292,16 @@ class frmaddmapp : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     void createControls();
+    // Tab and Shift+Tab in reading order: the tab column top to bottom, the shown page, then help,
+    // OK and Avbryt.
+    void orderTabs();
+    // The name field, or (when it is disabled) the first control after it that Tab reaches.
+    void focusFirstField();
     void createOptionsPage();
     void createFoldersPage();
     void createFilterPage();

@@ -6,6 +6,7 @@
 #include "core/program.h"
 #include "core/window_geometry.h"
 #include "editor/search_replace.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -41,9 +43,12 @@ QLabel* strip(QWidget* parent, const char* boxName, const char* labelName, QFram
     return l;
 }
 
-void grow(QLabel* l, int by) {
-    const int max = l->parentWidget()->width();
-    l->resize(std::min(max, l->width() + by), l->height());
+// Shows `done` of `total` as the strip's width. Taken from the fraction, not summed from a
+// rounded step, so the strip neither stays empty with many jobs nor fills before the end.
+void showDone(QLabel* l, qsizetype done, qsizetype total) {
+    const int full = l->parentWidget()->width();
+    const int width = total > 0 ? int(std::lround(double(full) * double(done) / double(total))) : full;
+    l->resize(std::clamp(width, 0, full), l->height());
 }
 } // namespace
 
@@ -120,6 +125,10 @@ frmsökersätt::frmsökersätt() {
     cmdkör->setGeometry(230, 388, 76, 26);
     cmdavbryt = make<QPushButton>(this, "cmdavbryt", QStringLiteral("Stäng"));
     cmdavbryt->setGeometry(314, 388, 76, 26);
+
+    // Escape does what the shown button does: "Stäng", or "Avbryt process" (which asks) during a run.
+    platform::setCancelButton(cmdstopp, true);
+    platform::setCancelButton(cmdavbryt, true);
 
     connect(cmdkör, &QPushButton::clicked, this, [this] { cmdkör_Click(); });
     connect(cmdstopp, &QPushButton::clicked, this, [this] { cmdstopp_Click(); });
@@ -204,8 +213,6 @@ void frmsökersätt::cmdkör_Click() {
 
     try {
         // An empty group has nothing to do; it is no error.
-        const int stepJobs = names.isEmpty() ? 0 : int(std::lround(double(Picture1->width()) / names.size()));
-        const int stepCategories = int(std::lround(double(picture2->width()) / marked.size()));
         for (int i = 0; i < names.size(); ++i) {
             doEvents();
             if (stopAsked())
@@ -223,7 +230,7 @@ void frmsökersätt::cmdkör_Click() {
                             break;
                         searchreplace::planFile(job, searchreplace::kCategories[c].file, find, with, plan);
                     }
-                    grow(lblprocent22, stepCategories);
+                    showDone(lblprocent22, qsizetype(c) + 1, qsizetype(marked.size()));
                 }
                 if (stopAsked())
                     break;
@@ -234,7 +241,7 @@ void frmsökersätt::cmdkör_Click() {
                     counts_.lines += plan.changedLines;
                 }
             }
-            grow(lblprocent11, stepJobs);
+            showDone(lblprocent11, i + 1, names.size());
         }
     } catch (const platform::RunError& e) {
         endRun();
@@ -274,10 +281,11 @@ void frmsökersätt::cmdavbryt_Click() {
 void frmsökersätt::help1_Click() {
     program().dialogs.msgBox(
         QStringLiteral(
-            "Vill du t.ex byta ut backupmappen från G:\\Backup till H:\\Backup så skriv inte bara "
-            "''G:\\'' i sökfältet och ersätt med ''H:\\'', utan skriv ''G:\\Backup''. Ersätt det med "
-            "''H:\\Backup''. Så så vis slipper du risken att ersätta på andra ställen oavsiktligt om "
-            "''G:\\'' förekommer på andra ställen än som backupmapp."),
+            "Vill du t.ex byta ut backupmappen från /media/usb1/Backup till /media/usb2/Backup så skriv inte "
+            "bara ''/media/usb1/'' i sökfältet och ersätt med ''/media/usb2/'', utan skriv "
+            "''/media/usb1/Backup''. Ersätt det med ''/media/usb2/Backup''. Så så vis slipper du risken att "
+            "ersätta på andra ställen oavsiktligt om ''/media/usb1/'' förekommer på andra ställen än som "
+            "backupmapp."),
         platform::MsgButtons::Ok, platform::MsgIcon::Information);
 }
 

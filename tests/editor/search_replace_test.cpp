@@ -9,6 +9,7 @@
 #include "support/fixture.h"
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -173,7 +174,7 @@ TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobASearchTextAMatchingCaseOrA
         perform(w, "", "x", true, "Skriv in den text du vill söka efter."); // refused at once
         perform(w, "/MNT/gammal", "x", true);
         EXPECT_EQ(w->lastRun().files, 0);
-        dialogs().expectMessage("G:\\Backup"); // the tip
+        dialogs().expectMessage("/media/usb1/Backup"); // the tip
         w->help1_Click();
         w->cmdavbryt->click();
     });
@@ -228,6 +229,36 @@ TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
     EXPECT_EQ(JobFiles(group, "Dokument").readExcluded(), QStringList{"/mnt/gammal/Dokument/Ut"});
     EXPECT_EQ(JobFiles(group, "Musik").readBackupFolder(), "/mnt/gammal/Backup");
     EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
+}
+
+// The strips show the share done whatever the number of jobs: the job strip is half full half way
+// and full at the end, and the category strip is full after each job.
+TEST_F(SearchReplace, TheProgressStripsShowTheShareDone) {
+    const struct {
+        int jobs;
+        bool categories;
+    } cases[] = {{400, false}, {120, false}, {3, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.jobs);
+        jobs->names.clear();
+        for (int i = 0; i < c.jobs; ++i)
+            jobs->names << QStringLiteral("Jobb %1").arg(i); // no files: nothing to change
+        run([&](frmsökersätt* w) {
+            for (int i = 0; i < w->listfiler->count(); ++i)
+                w->listfiler->item(i)->setSelected(c.categories);
+            QList<int> atJobStart; // without categories the run yields once per job
+            w->doEvents = [&] { atJobStart << w->lblprocent11->width(); };
+            perform(w, "/mnt/gammal", "/srv", true);
+            const int full = w->Picture1->width();
+            if (!c.categories) {
+                ASSERT_EQ(atJobStart.size(), c.jobs);
+                EXPECT_NEAR(atJobStart[c.jobs / 2], full / 2.0, 1.0);
+            }
+            EXPECT_EQ(w->lblprocent11->width(), full);
+            EXPECT_EQ(w->lblprocent22->width(), w->picture2->width());
+            w->cmdavbryt->click();
+        });
+    }
 }
 
 // Job files hold one value per line: a line break pasted into either text would split a value and
