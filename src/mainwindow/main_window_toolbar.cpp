@@ -110,11 +110,11 @@ void frmmain::createCommandControls() {
         void (frmmain::*command)();
     };
     const Column column[] = {
-        {"cmduppdateraallt", "Läs in och uppdatera mappstrukturen för markerat jobb", platform::Picture::Sync,
-         &frmmain::cmduppdateraallt_Click},
-        {"cmduppdatera", "Läs in och uppdatera mappstrukturen för vald huvudmapp", platform::Picture::Folder,
-         &frmmain::cmduppdatera_Click},
-        {"cmdöppnamålmapp", "Öppna källmapp/målmapp", platform::Picture::Folder,
+        {"cmduppdateraallt", "Läs in och uppdatera mappstrukturen för markerat jobb",
+         platform::Picture::Refresh, &frmmain::cmduppdateraallt_Click},
+        {"cmduppdatera", "Läs in och uppdatera mappstrukturen för vald huvudmapp",
+         platform::Picture::FolderRefresh, &frmmain::cmduppdatera_Click},
+        {"cmdöppnamålmapp", "Öppna källmapp/målmapp", platform::Picture::FolderOpen,
          &frmmain::cmdöppnamålmapp_Click},
         {"cmdåterställdenna", "Återställ denna från backup...", platform::Picture::Restore,
          &frmmain::cmdåterställdenna_Click},

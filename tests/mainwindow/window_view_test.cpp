@@ -5,6 +5,7 @@
 #include "support/fixture.h"
 
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -151,4 +152,19 @@ TEST_F(WindowView, AtTheSmallestSizeNothingIsCutOffOrCovered) {
             EXPECT_LE(fm.horizontalAdvance(word), room) << word.toStdString();
         }
     m->hide();
+}
+
+TEST_F(WindowView, TheJobButtonsShowAPictureEach) {
+    addJob("Bilder");
+    std::vector<QImage> pictures;
+    for (const char* name :
+         {"cmduppdateraallt", "cmduppdatera", "cmdöppnamålmapp", "cmdåterställdenna", "cmdbackupdirekt"}) {
+        SCOPED_TRACE(name);
+        auto* b = m->framejobb->findChild<QPushButton*>(QString::fromUtf8(name));
+        ASSERT_NE(b, nullptr);
+        const QImage picture = b->icon().pixmap(b->iconSize()).toImage();
+        for (const QImage& other : pictures)
+            EXPECT_NE(picture, other);
+        pictures.push_back(picture);
+    }
 }
