@@ -83,6 +83,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void cmdsyslogg_sparad_fel_Click(QTextEdit* Text1, QLabel* lblsökinfo);
     void cmdsyslogg_loggsize_Click();
     void lblsyslogg_radera_Click();
+    // The captions of the two file links; an empty caption hides its link.
+    void showLogFileLinks(const QString& size, const QString& empty);
     void lblsysloggsize_MouseUp(Qt::MouseButton button);
     void cmdvisalogg_Click();
     void cmdvisalogg_MouseUp(Qt::MouseButton button);

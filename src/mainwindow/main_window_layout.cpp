@@ -164,6 +164,8 @@ void frmmain::Form_Resize() {
             QRect r = rectIn(summary, framejobb);
             r.setTop(l.bottom() + 1 + tw(60));
             r.setBottom(framejobb->height() - tw(120) - 1);
+            // Below the count labels the summary takes their column too, up to the job buttons.
+            r.setRight(labelsLeft + labelsWidth - 1);
             placeIn(summary, framejobb, r);
         }
 

@@ -25,7 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -103,23 +102,6 @@ const platform::FileEntry* savedLogOfEntry(const std::vector<platform::FileEntry
     }
     return best;
 }
-
-// A left click on a plain label runs `f` (the label of the log panel link is made elsewhere).
-class ClickFilter : public QObject {
-  public:
-    ClickFilter(QObject* parent, std::function<void()> f) : QObject(parent), f_(std::move(f)) {}
-
-  protected:
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
-            f_();
-        return QObject::eventFilter(o, e);
-    }
-
-  private:
-    std::function<void()> f_;
-};
 } // namespace
 
 void frmmain::createSchedulerControls() {
@@ -161,7 +143,6 @@ void frmmain::createSchedulerControls() {
     lblschemavisasyslogg->setParent(frameschema);
     lblschemavisasyslogg->setGeometry(tw(120), tw(3200), tw(1680), kRow);
     lblschemavisasyslogg->show();
-    lblschemavisasyslogg->installEventFilter(new ClickFilter(this, [this] { lblschemavisasyslogg_Click(); }));
 
     frameschemaaktiv = view(frameschema, "frameschemaaktiv", tw(600));
     lblschema_status = row<QLabel>(frameschemaaktiv, QStringLiteral("Status:"), "lblschema_status", 0);

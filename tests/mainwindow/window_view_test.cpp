@@ -1,9 +1,12 @@
 // The main window as a person sees and presses it: the toolbar, the log panel, the layout at the
 // smallest size.
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "support/fixture.h"
 
+#include <QAccessible>
+#include <QCheckBox>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
@@ -15,6 +18,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <functional>
 
 namespace {
 const char* const kToolbarItems[] = {"picnytt", "picändra",  "pictabort", "picutför",       "picåterställ",
@@ -30,6 +34,8 @@ class WindowView : public ProgramTest {
   protected:
     void SetUp() override {
         ProgramTest::SetUp();
+        // Before the window is made: a control's accessibility interface is made once.
+        platform::installAccessibility();
         m = prog().form<frmmain>();
     }
     void addJob(const QString& name) {
@@ -129,6 +135,7 @@ TEST_F(WindowView, AtTheSmallestSizeNothingIsCutOffOrCovered) {
         for (int j = i + 1; j < 4; ++j)
             EXPECT_FALSE(rectIn(m->optarkiv[i], m->Frame1).intersects(rectIn(m->optarkiv[j], m->Frame1)));
 
+
     // The count labels stay readable beside the job buttons, not under them.
     QWidget* frame = m->framejobb;
     const QWidget* button = frame->findChild<QWidget*>("cmduppdateraallt");
@@ -154,6 +161,24 @@ TEST_F(WindowView, AtTheSmallestSizeNothingIsCutOffOrCovered) {
     m->hide();
 }
 
+TEST_F(WindowView, TheJobViewsFieldsAndCountsSayWhatTheyAre) {
+    addJob("Bilder");
+    m->show();
+    // No caption stands beside them: the tooltip tells a person, the name a screen reader.
+    for (const char* name : {"txtjobbnamn", "combomappar", "listmappar", "txtsammanställning",
+                             "lblhuvudmappar", "lblallamappar", "lblexmappar"}) {
+        SCOPED_TRACE(name);
+        QWidget* w = m->framejobb->findChild<QWidget*>(QString::fromUtf8(name));
+        ASSERT_NE(w, nullptr);
+        EXPECT_FALSE(w->toolTip().isEmpty());
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty());
+        EXPECT_TRUE(a->text(QAccessible::Name).contains(w->toolTip()) ||
+                    a->text(QAccessible::Description).contains(w->toolTip()));
+    }
+    m->hide();
+}
+
 TEST_F(WindowView, TheJobButtonsShowAPictureEach) {
     addJob("Bilder");
     std::vector<QImage> pictures;
@@ -167,4 +192,60 @@ TEST_F(WindowView, TheJobButtonsShowAPictureEach) {
             EXPECT_NE(picture, other);
         pictures.push_back(picture);
     }
+}
+
+TEST_F(WindowView, TheSummaryTakesTheWidthBelowTheCountsBesideTheJobButtons) {
+    addJob("Bilder");
+    m->show();
+    m->resize(720, 520);
+    const QRect summary = rectIn(m->txtsammanställning_text, m->framejobb);
+    EXPECT_GE(summary.right(), rectIn(m->lblexmappar_label, m->framejobb).right());
+    for (const char* name :
+         {"cmduppdateraallt", "cmduppdatera", "cmdöppnamålmapp", "cmdåterställdenna", "cmdbackupdirekt"})
+        EXPECT_FALSE(summary.intersects(
+            rectIn(m->framejobb->findChild<QWidget*>(QString::fromUtf8(name)), m->framejobb)))
+            << name;
+    m->hide();
+}
+
+TEST_F(WindowView, EveryLinkLooksLikeALinkAndActsOnTheKeyboard) {
+    m->show();
+    for (const char* name :
+         {"lblhjälp", "lbldonera2", "lblhjälp2", "lblschemavisasyslogg", "lblvisaschemajobb",
+          "lblvisabackupfönstret", "lblstatus2", "lblgammalbackup", "lblsysloggsize", "lblsyslogg_radera"}) {
+        SCOPED_TRACE(name);
+        auto* l = m->findChild<QLabel*>(QString::fromUtf8(name));
+        ASSERT_NE(l, nullptr);
+        l->ensurePolished();
+        EXPECT_TRUE(l->font().underline());
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+        EXPECT_TRUE(l->focusPolicy() & Qt::TabFocus);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(l)->role(), QAccessible::Link);
+    }
+    m->hide();
+}
+
+TEST_F(WindowView, AccessibleNamesCarryNoMarkupAndTheLogFileLinkIsNamedByWhatItSays) {
+    testutil::writeFile(path("programlogg.txt"), "12345");
+    addJob("Bilder");
+    m->show();
+    m->cmdprogramlogg_Click();
+    ASSERT_EQ(m->lblsysloggsize->text(), "Öppna programloggfilen (5 Byte)");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(m->lblsysloggsize)->text(QAccessible::Name),
+              m->lblsysloggsize->text());
+    // A tag such as <u> or </a>; "<< Tillbaka" is a caption, no markup.
+    const QRegularExpression tag("<\\s*/?\\s*[A-Za-z][^<>]*>");
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+        for (int i = 0; i < a->childCount(); ++i) {
+            QAccessibleInterface* c = a->child(i);
+            if (!c)
+                continue;
+            const QString name = c->text(QAccessible::Name);
+            EXPECT_FALSE(name.contains(tag)) << name.toStdString();
+            if (c->role() != QAccessible::List)
+                walk(c);
+        }
+    };
+    walk(QAccessible::queryAccessibleInterface(m));
+    m->hide();
 }
