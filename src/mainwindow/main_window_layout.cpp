@@ -169,33 +169,43 @@ void frmmain::Form_Resize() {
             placeIn(summary, framejobb, r);
         }
 
-        auto* frameschema = findChild<QWidget*>(QStringLiteral("frameschema"));
+        // The panels lie over the toolbar and the main area and leave the bottom strip in view.
+        const QRect panels(0, 0, cw, fh + tw(120));
         if (frameschema) {
-            frameschema->resize(cw - tw(180), fh + tw(120));
-            if (auto* txtschemalogg = findChild<QWidget*>(QStringLiteral("txtschemalogg"))) {
-                QRect r = rectIn(txtschemalogg, frameschema);
-                r.setTop(tw(3780));
-                r.setBottom(frameschema->height() - 1);
-                r.setRight(frameschema->width() - 1 - tw(120));
-                placeIn(txtschemalogg, frameschema, r);
-            }
-            // The finished runs beside their log; the views reach the panel's right edge.
+            frameschema->setGeometry(panels);
+            // The finished runs and the log of the one clicked share the panel's width, with the
+            // panel's margin below them as beside them.
+            const int logTop = tw(3780);
+            const int logHeight = frameschema->height() - logTop - tw(120);
+            const int listWidth = (frameschema->width() - 3 * tw(120)) / 2;
             if (listschemalogg)
-                listschemalogg->setGeometry(listschemalogg->x(), tw(3780), listschemalogg->width(),
-                                            frameschema->height() - tw(3780));
+                listschemalogg->setGeometry(tw(120), logTop, listWidth, logHeight);
+            if (txtschemalogg)
+                txtschemalogg->setGeometry(2 * tw(120) + listWidth, logTop,
+                                           frameschema->width() - 3 * tw(120) - listWidth, logHeight);
+            if (lblprocent && lblprocent->parentWidget() != frameschema)
+                lblprocent->parentWidget()->resize(frameschema->width() - 2 * tw(120),
+                                                   lblprocent->parentWidget()->height());
+            // The views reach the panel's right edge.
             for (QWidget* v :
                  {static_cast<QWidget*>(frameschemaaktiv), static_cast<QWidget*>(frameschemapågår),
                   static_cast<QWidget*>(txtschemavisajobb)})
                 if (v)
                     v->resize(frameschema->width() - v->x() - tw(120), v->height());
         }
-        auto* snabb = findChild<QWidget*>(QStringLiteral("framesnabbstart"));
-        auto* snabb2 = findChild<QWidget*>(QStringLiteral("framesnabbstart2"));
-        if (snabb && snabb2 && snabb2->parentWidget() == snabb)
-            snabb2->move((snabb->width() - snabb2->width()) / 2, (snabb->height() - snabb2->height()) / 2);
+        if (framesnabbstart)
+            framesnabbstart->setGeometry(panels);
+        // What lies beside the toolbar belongs to the job view: under a panel it would peek out below
+        // the panel's edge at small heights, and a hidden control takes no keyboard focus.
+        const bool viewCovered =
+            (framesnabbstart && !framesnabbstart->isHidden()) || (frameschema && !frameschema->isHidden());
+        for (const char* name : {"cmdprogramlogg", "lblhjälp", "lbldonera2"})
+            if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)); w && w->isHidden() != viewCovered)
+                w->setVisible(!viewCovered);
 
         const bool schedulerOn = chkaktiveraschema && chkaktiveraschema->isChecked() && frameschema;
-        const QWidget* host = schedulerOn ? frameschema : static_cast<QWidget*>(Frame1);
+        const QWidget* host =
+            schedulerOn ? static_cast<QWidget*>(frameschema) : static_cast<QWidget*>(Frame1);
         framesyslogg->resize(host->size());
         lblsyslogg_rödfel->resize(framesyslogg->width() - lblsyslogg_rödfel->x() - tw(240),
                                   lblsyslogg_rödfel->height());

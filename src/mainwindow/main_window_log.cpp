@@ -144,8 +144,11 @@ void frmmain::createLogControls() {
 }
 
 bool frmmain::eventFilter(QObject* watched, QEvent* e) {
+    // Shown or hidden group buttons change the rows they take; a panel over the job view hides the
+    // view's loose controls beside the toolbar.
     if ((e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) && laidOut_ &&
-        std::find(optarkiv.begin(), optarkiv.end(), watched) != optarkiv.end())
+        (std::find(optarkiv.begin(), optarkiv.end(), watched) != optarkiv.end() ||
+         watched == framesnabbstart || watched == frameschema))
         Form_Resize();
     if (e->type() == QEvent::MouseButtonRelease) {
         const Qt::MouseButton b = static_cast<QMouseEvent*>(e)->button();

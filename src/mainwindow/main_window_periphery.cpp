@@ -34,6 +34,7 @@ void frmmain::createQuickStartControls() {
         s->spara_setup();
     };
     framesnabbstart = new QuickStartPanel(centralWidget(), a);
+    framesnabbstart->installEventFilter(this);
 }
 
 void frmmain::connectPeripheryMenus(frmsetup* s) {

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -102,6 +103,70 @@ const platform::FileEntry* savedLogOfEntry(const std::vector<platform::FileEntry
     }
     return best;
 }
+
+// The progress strip of a scheduled run. The bar (lblprocent, whose width the run sets) lies in a
+// track as wide as the panel's contents; the percent text stands in the middle of the track, dark
+// over the track and white over the bar, so it can be read whatever the bar's width.
+class ProgressBar : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter g(this);
+        g.fillRect(rect(), QColor(0, 0, 192));
+        g.setPen(Qt::white);
+        const QWidget* track = parentWidget();
+        g.drawText(QRect(-x(), -y(), track->width(), track->height()), Qt::AlignCenter, text());
+    }
+};
+
+class ProgressTrack : public QWidget {
+  public:
+    explicit ProgressTrack(QWidget* parent) : QWidget(parent) {}
+    void setBar(QLabel* bar) {
+        bar_ = bar;
+        bar->installEventFilter(this);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter g(this);
+        g.fillRect(rect(), palette().color(QPalette::Base));
+        g.setPen(palette().color(QPalette::Mid));
+        g.drawRect(rect().adjusted(0, 0, -1, -1));
+        g.setPen(palette().color(QPalette::Text));
+        if (bar_)
+            g.drawText(rect(), Qt::AlignCenter, bar_->text());
+    }
+    // A new text repaints the bar, or, while the bar has no width yet, asks its parent (the track)
+    // for a new layout. The track shows while the bar does.
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == bar_) {
+            if (e->type() == QEvent::Paint)
+                followText();
+            else if (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent)
+                setVisible(!bar_->isHidden());
+        }
+        return QWidget::eventFilter(o, e);
+    }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::LayoutRequest)
+            followText();
+        return QWidget::event(e);
+    }
+
+  private:
+    void followText() {
+        if (bar_ && bar_->text() != shown_) {
+            shown_ = bar_->text();
+            update();
+        }
+    }
+
+    QLabel* bar_ = nullptr;
+    QString shown_;
+};
 } // namespace
 
 void frmmain::createSchedulerControls() {
@@ -114,8 +179,10 @@ void frmmain::createSchedulerControls() {
     frameschema = platform::named<QFrame>(c, "frameschema");
     frameschema->setFrameShape(QFrame::StyledPanel);
     frameschema->setAutoFillBackground(true);
-    frameschema->setGeometry(tw(120), 0, Frame1->width() + tw(60), Frame1->height() + tw(120));
+    // As wide as the window's contents: nothing of the view beneath shows beside it.
+    frameschema->setGeometry(0, 0, centralWidget()->width(), Frame1->height() + tw(120));
     frameschema->hide();
+    frameschema->installEventFilter(this);
 
     lblschemarubrik =
         platform::namedLabel(frameschema, "lblschemarubrik", QStringLiteral("Schemakörning aktiv"));
@@ -129,7 +196,7 @@ void frmmain::createSchedulerControls() {
     Image2->setGeometry(tw(120) + 28, tw(600), 48, 48);
     cmdschema_körnu = platform::namedButton(frameschema, "cmdschema_körnu", QStringLiteral("Kör nu!"));
     cmdschema_körnu->setGeometry(tw(120), tw(1500), tw(1560), tw(390));
-    cmdschemapaus = platform::namedButton(frameschema, "cmdschemapaus", QStringLiteral("Pause"));
+    cmdschemapaus = platform::namedButton(frameschema, "cmdschemapaus", QStringLiteral("Paus"));
     cmdschemapaus->setGeometry(tw(120), tw(1950), tw(1560), tw(390));
     cmdschemapaus->hide();
     cmdschema_avaktivera =
@@ -198,11 +265,20 @@ void frmmain::createSchedulerControls() {
                                    frameschemaaktiv->y() + lblvisaschemajobb->y() - tw(840) - 4);
     txtschemavisajobb->hide();
 
-    lblprocent = platform::namedLabel(frameschema, "lblprocent");
-    lblprocent->setStyleSheet(QStringLiteral("background-color: rgb(0,0,192);"));
-    lblprocent->setGeometry(0, tw(3660), 0, 4);
+    auto* track = platform::named<ProgressTrack>(frameschema, "picprocent");
+    track->setGeometry(tw(120), tw(3525), frameschema->width() - 2 * tw(120), tw(225));
+    lblprocent = platform::named<ProgressBar>(track, "lblprocent");
+    lblprocent->setGeometry(1, 1, 0, track->height() - 2);
+    track->setBar(lblprocent);
+    lblprocent->hide();
+    track->hide();
     listschemalogg = platform::named<QListWidget>(frameschema, "listschemalogg");
     listschemalogg->setToolTip(QStringLiteral("Avslutade schemakörningar"));
+    // An entry tells the time, the job and the counts: it wraps rather than hiding its end.
+    listschemalogg->setWordWrap(true);
+    listschemalogg->setResizeMode(QListView::Adjust);
+    listschemalogg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listschemalogg->setAlternatingRowColors(true);
     listschemalogg->setGeometry(tw(120), tw(3780), tw(4200), tw(1500));
     txtschemalogg = platform::named<QTextEdit>(frameschema, "txtschemalogg");
     txtschemalogg->setReadOnly(true);
@@ -244,7 +320,7 @@ void frmmain::showSchedulerPanel(bool visible) {
     frameschemaaktiv->setFrameShape(QFrame::NoFrame);
     frameschemapågår->setFrameShape(QFrame::NoFrame);
     txtschemavisajobb->move(tw(1800), tw(840));
-    frameschema->move(tw(120), 0);
+    frameschema->move(0, 0);
     frameschema->raise();
     frameschema->show();
     // Switched on while the window loads, the panel must still lie in front once the window and the

@@ -5,7 +5,6 @@
 #include "platform/icons.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QToolButton>
@@ -99,19 +98,7 @@ QuickStartPanel::QuickStartPanel(QWidget* parent, Actions actions)
     link->onClick = [this] { lblsnabbinställningar_Click(); };
 
     if (parent)
-        parent->installEventFilter(this);
-    followParent();
-}
-
-void QuickStartPanel::followParent() {
-    if (QWidget* p = parentWidget())
-        setGeometry(p->rect());
-}
-
-bool QuickStartPanel::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == parentWidget() && e->type() == QEvent::Resize)
-        followParent();
-    return QGroupBox::eventFilter(watched, e);
+        setGeometry(parent->rect());
 }
 
 void QuickStartPanel::resizeEvent(QResizeEvent* e) {

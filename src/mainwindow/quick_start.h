@@ -11,7 +11,7 @@ class QLabel;
 class QToolButton;
 
 // The quick-start chooser: a welcome panel lying over the main window's contents, with six
-// picture buttons for the commonest tasks. It fills its parent and follows the parent's size.
+// picture buttons for the commonest tasks. The main window places it.
 class QuickStartPanel : public QGroupBox {
   public:
     // What the buttons do; set by the main window.
@@ -53,12 +53,10 @@ class QuickStartPanel : public QGroupBox {
     void lblsnabbinställningar_Click();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
   private:
-    void followParent();
     Actions actions_;
 };
 

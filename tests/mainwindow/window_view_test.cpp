@@ -135,6 +135,15 @@ TEST_F(WindowView, AtTheSmallestSizeNothingIsCutOffOrCovered) {
         for (int j = i + 1; j < 4; ++j)
             EXPECT_FALSE(rectIn(m->optarkiv[i], m->Frame1).intersects(rectIn(m->optarkiv[j], m->Frame1)));
 
+    // The links under the toolbar stay clear of the status lines.
+    m->framesnabbstart->hide();
+    m->setLblstatus2Visible(true);
+    QWidget* c = m->centralWidget();
+    for (const char* name : {"lblhjälp", "lbldonera2"}) {
+        const QRect link = rectIn(m->findChild<QWidget*>(QString::fromUtf8(name)), c);
+        EXPECT_FALSE(link.intersects(rectIn(m->lblstatus2, c))) << name;
+        EXPECT_FALSE(link.intersects(rectIn(m->lblstatus, c))) << name;
+    }
 
     // The count labels stay readable beside the job buttons, not under them.
     QWidget* frame = m->framejobb;
@@ -247,5 +256,85 @@ TEST_F(WindowView, AccessibleNamesCarryNoMarkupAndTheLogFileLinkIsNamedByWhatItS
         }
     };
     walk(QAccessible::queryAccessibleInterface(m));
+    m->hide();
+}
+
+TEST_F(WindowView, TheSchedulerPanelAndTheChooserLeaveNothingOfTheJobViewInSightButTheStatusLine) {
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    m->cmdload_Click();
+    m->show();
+    m->chkaktiveraschema->setChecked(true);
+    ASSERT_TRUE(m->frameschema->isVisible());
+    EXPECT_EQ(m->cmdschemapaus->text(), "Paus");
+    for (bool chooser : {false, true}) {
+        m->framesnabbstart->setVisible(chooser);
+        for (const QSize size : {QSize(1, 1), QSize(720, 520)}) {
+            SCOPED_TRACE(
+                QString("%1x%2, chooser %3").arg(size.width()).arg(size.height()).arg(chooser).toStdString());
+            m->resize(size);
+            QCoreApplication::processEvents();
+            QWidget* c = m->centralWidget();
+            const QRect panel = m->frameschema->geometry();
+            // No edge of the toolbar or the chooser beside the panel.
+            EXPECT_EQ(panel.left(), 0);
+            EXPECT_EQ(panel.right(), c->width() - 1);
+            // Nothing of the view beside the toolbar shows below the panel's edge.
+            for (const char* name : {"cmdprogramlogg", "lblhjälp", "lbldonera2", "picmeny"}) {
+                QWidget* w = m->findChild<QWidget*>(QString::fromUtf8(name));
+                EXPECT_TRUE(!w->isVisible() || panel.contains(rectIn(w, c))) << name;
+            }
+            // The status line stays in view under both panels.
+            const QRect status = rectIn(m->lblstatus, c);
+            EXPECT_FALSE(status.intersects(panel));
+            if (chooser) {
+                EXPECT_FALSE(status.intersects(m->framesnabbstart->geometry()));
+            }
+        }
+    }
+    m->chkaktiveraschema->setChecked(false);
+    m->hide();
+}
+
+TEST_F(WindowView, FinishedScheduledRunsAndTheProgressCanBeReadWhole) {
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    m->cmdload_Click();
+    m->show();
+    m->resize(720, 520);
+    m->chkaktiveraschema->setChecked(true);
+    const QString entry =
+        "2026-01-02 21:30:05 Backup utförd av \"Schemalagt\". 1234 filer av 5678 kopierades. "
+        "3 fel uppstod. Kontrollera loggen.";
+    m->addSchedulerLogEntry(entry);
+    QCoreApplication::processEvents();
+    // The entry wraps within the list instead of running out of it.
+    QListWidget* list = m->listschemalogg;
+    const QRect shown = list->visualItemRect(list->item(0));
+    EXPECT_LE(shown.right(), list->viewport()->width());
+    const QFontMetrics fm = list->fontMetrics();
+    const QRect needed = fm.boundingRect(QRect(0, 0, shown.width(), 10000), Qt::TextWordWrap, entry);
+    EXPECT_GE(shown.height(), needed.height());
+
+    // The percent of a run stands whole in its strip however short the bar is.
+    m->setFieldVisible("lblprocent", true);
+    m->setFieldText("lblprocent", "3,5%");
+    m->setProgressShare(0.035);
+    QCoreApplication::processEvents();
+    QWidget* strip = m->findChild<QWidget*>("picprocent");
+    ASSERT_NE(strip, nullptr);
+    EXPECT_TRUE(strip->isVisible());
+    EXPECT_EQ(m->lblprocent->parentWidget(), strip);
+    EXPECT_GE(strip->height(), m->lblprocent->fontMetrics().height());
+    EXPECT_GE(strip->width(), m->lblprocent->fontMetrics().horizontalAdvance("100,0%"));
+    // Before the bar has any width, a new percent shows too.
+    m->setProgressShare(0);
+    m->setFieldText("lblprocent", "");
+    QCoreApplication::processEvents();
+    const QImage empty = strip->grab().toImage();
+    m->setFieldText("lblprocent", "0,1%");
+    QCoreApplication::processEvents();
+    EXPECT_NE(strip->grab().toImage(), empty);
+    m->setFieldVisible("lblprocent", false);
+    EXPECT_FALSE(strip->isVisible());
+    m->chkaktiveraschema->setChecked(false);
     m->hide();
 }
