@@ -11,6 +11,7 @@
 #include "support/fixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -141,6 +142,14 @@ TEST_F(Periphery, TheChooserRunsTheMainWindowsCommandsAndStays) {
     EXPECT_FALSE(q->cmdsnabbschema->isEnabled());
     q->lblsnabbinställningar_Click();
     EXPECT_TRUE(setup()->isVisible());
+}
+
+TEST_F(Periphery, TheChoosersScheduleButtonSaysSoWhenTheGroupHasNoJobs) {
+    settings("1");
+    frmmain* m = start();
+    ASSERT_EQ(m->comboinställningar->count(), 0);
+    expectReport("Det finns inga jobb att schemalägga.");
+    m->framesnabbstart->cmdsnabbschema->click();
 }
 
 TEST_F(Periphery, TheReadmeIsShownOnceBeforeTheFirstQuestionAndTheOlderMarkersGo) {
