@@ -117,6 +117,15 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void TrayIcon1_MouseDown();
     void knappar_lås() override;
     void knappar_låsupp() override;
+    // Keyboard focus: Tab and Shift+Tab move in reading order among the controls a person can see
+    // (not those hidden or lying under a panel). The front panel's first control, or the job list,
+    // takes the focus when the focused control goes out of view.
+    bool tabStop(const QWidget* w) const;
+    bool coveredByPanel(const QWidget* w) const;
+    void focusFront();
+    void keepFocusInView();
+    // The Tab order of the whole window, set once its controls are made.
+    void setReadingOrder();
 
     // ---- job groups, job list and current-job record -----------------------------------------
     QComboBox* comboinställningar = nullptr;  // hidden: the job list, setting its index selects a job
@@ -296,6 +305,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void raiseWindow() override { raise(); }
 
   protected:
+    bool focusNextPrevChild(bool next) override;
+    void showEvent(QShowEvent* e) override;
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;

@@ -345,3 +345,111 @@ void frmmain::knappar_låsupp() {
     groupsLocked_ = false;
     placeGroupButtons(Frame1->width());
 }
+
+// ---- keyboard focus -------------------------------------------------------------------------------
+
+void frmmain::setReadingOrder() {
+    // Left to right by columns, each from the top: the toolbar and what lies under it, the panels
+    // that cover the main area, the job groups and the job list, the job's fields and its buttons,
+    // and last the bottom strip.
+    QList<QWidget*> order;
+    auto add = [&](const char* name) {
+        if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
+            order << w;
+    };
+    for (const char* name :
+         {"txtarkiv", "picnytt", "picändra", "pictabort", "picutför", "picåterställ", "picsync", "picschema",
+          "picsetup", "picprogramlogg", "picom", "cmdprogramlogg", "lblhjälp", "lbldonera2"})
+        add(name);
+    if (framesnabbstart)
+        order << framesnabbstart->readingOrder();
+    for (const char* name :
+         {"cmdschema_körnu", "cmdschemapaus", "cmdschema_avaktivera", "lblhjälp2", "lblschemavisasyslogg",
+          "txtschemavisajobb", "lblvisaschemajobb", "lblschema_mapp", "lblvisabackupfönstret",
+          "listschemalogg", "txtschemalogg", "cmdsyslogg_dölj", "cmdsyslogg_fel", "lblsysloggsize",
+          "lblsyslogg_radera", "txtsyslogg"})
+        add(name);
+    for (QRadioButton* o : optarkiv)
+        order << o;
+    for (const char* name :
+         {"listinställningar", "txtjobbnamn", "combomappar", "listmappar", "txtsammanställning",
+          "cmduppdateraallt", "cmduppdatera", "cmdöppnamålmapp", "cmdåterställdenna", "cmdbackupdirekt",
+          "lblstatus2", "lblgammalbackup", "cmdvisalogg"})
+        add(name);
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+bool frmmain::coveredByPanel(const QWidget* w) const {
+    const QWidget* c = centralWidget();
+    const QWidget* top = w;
+    while (top && top->parentWidget() != c)
+        top = top->parentWidget();
+    if (!top)
+        return false;
+    const QRect r(w->mapTo(c, QPoint(0, 0)), w->size());
+    const QObjectList& stack = c->children(); // later ones lie above earlier ones
+    const qsizetype below = stack.indexOf(top);
+    for (const QWidget* panel :
+         {static_cast<const QWidget*>(framesnabbstart), static_cast<const QWidget*>(frameschema),
+          static_cast<const QWidget*>(framesyslogg)})
+        if (panel && panel != top && !panel->isHidden() && stack.indexOf(panel) > below &&
+            panel->geometry().contains(r.center()))
+            return true;
+    return false;
+}
+
+bool frmmain::tabStop(const QWidget* w) const {
+    return w && w->window() == this && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() &&
+           w->isVisible() && w->isEnabled() && !coveredByPanel(w);
+}
+
+bool frmmain::focusNextPrevChild(bool next) {
+    QWidget* from = focusWidget();
+    QWidget* start = from ? from : this;
+    QWidget* w = start;
+    // Qt's own walk would also stop on controls that lie under a panel.
+    for (;;) {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == start)
+            return false;
+        if (tabStop(w)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+}
+
+void frmmain::focusFront() {
+    // The topmost panel that is shown starts with its first control; without one the job list.
+    const QObjectList& stack = centralWidget()->children();
+    const QWidget* front = nullptr;
+    for (const QWidget* panel :
+         {static_cast<const QWidget*>(framesnabbstart), static_cast<const QWidget*>(frameschema),
+          static_cast<const QWidget*>(framesyslogg)})
+        if (panel && !panel->isHidden() && (!front || stack.indexOf(panel) > stack.indexOf(front)))
+            front = panel;
+    QWidget* first = nullptr;
+    for (QWidget* w = listinställningar->nextInFocusChain(); w && w != listinställningar;
+         w = w->nextInFocusChain())
+        if (front && front->isAncestorOf(w) && tabStop(w)) {
+            first = w;
+            break;
+        }
+    if (!first && tabStop(listinställningar))
+        first = listinställningar;
+    if (first)
+        first->setFocus(Qt::OtherFocusReason);
+    else
+        focusNextPrevChild(true);
+}
+
+void frmmain::keepFocusInView() {
+    if (!tabStop(focusWidget()))
+        focusFront();
+}
+
+void frmmain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    keepFocusInView();
+}

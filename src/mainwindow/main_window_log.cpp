@@ -225,6 +225,7 @@ void frmmain::cmdprogramlogg_Click() {
     cmdsyslogg_fel_Click();
     framesyslogg->show();
     cmdsyslogg_loggsize_Click();
+    keepFocusInView();
 }
 
 void frmmain::cmdsyslogg_dölj_Click() {

@@ -45,6 +45,8 @@ void frmmain::createQuickStartControls() {
     };
     framesnabbstart = new QuickStartPanel(centralWidget(), a);
     framesnabbstart->installEventFilter(this);
+    // The chooser's controls are the window's last ones: the Tab order can be set now.
+    setReadingOrder();
 }
 
 void frmmain::connectPeripheryMenus(frmsetup* s) {

@@ -303,11 +303,17 @@ void frmmain::createSchedulerControls() {
 // ---- the switch -------------------------------------------------------------------------------------
 
 void frmmain::chkaktiveraschema_Click() {
-    if (chkaktiveraschema->isChecked())
+    if (chkaktiveraschema->isChecked()) {
         scheduler().switchOn();
-    else
-        scheduler().switchOff();
+        Form_Resize();
+        return;
+    }
+    const bool focusOnPanel = frameschema->isAncestorOf(focusWidget());
+    scheduler().switchOff();
     Form_Resize();
+    // The panel's buttons are gone: the keyboard goes on in the job list, not wherever Qt moved it.
+    if (focusOnPanel)
+        focusFront();
 }
 
 void frmmain::showSchedulerPanel(bool visible) {
@@ -326,12 +332,15 @@ void frmmain::showSchedulerPanel(bool visible) {
     // Switched on while the window loads, the panel must still lie in front once the window and the
     // panels that raise themselves when shown are on the screen.
     QTimer::singleShot(0, frameschema, [this] {
-        if (frameschema->isVisibleTo(this))
+        if (frameschema->isVisibleTo(this)) {
             frameschema->raise();
+            keepFocusInView();
+        }
     });
     frameschemaaktiv->raise();
     if (txtschemavisajobb->isVisible())
         txtschemavisajobb->raise();
+    keepFocusInView();
 }
 
 void frmmain::setScheduledJobs(const QStringList& names) {

@@ -101,6 +101,17 @@ QuickStartPanel::QuickStartPanel(QWidget* parent, Actions actions)
         setGeometry(parent->rect());
 }
 
+QList<QWidget*> QuickStartPanel::readingOrder() const {
+    return {cmdsnabbnytt,
+            cmdsnabbbackup,
+            cmdsnabbsynk,
+            cmdsnabbåterställ,
+            cmdsnabbschema,
+            cmdsnabbmain,
+            chksnabbstart_nästauppstart,
+            lblsnabbinställningar};
+}
+
 void QuickStartPanel::resizeEvent(QResizeEvent* e) {
     QGroupBox::resizeEvent(e);
     framesnabbstart2->move(std::max(0, (width() - framesnabbstart2->width()) / 2),
@@ -110,6 +121,15 @@ void QuickStartPanel::resizeEvent(QResizeEvent* e) {
 void QuickStartPanel::showEvent(QShowEvent* e) {
     QGroupBox::showEvent(e);
     raise(); // over the main window's contents, also those made after it
+    // The keyboard starts on the panel, not on the controls it lies over.
+    const QWidget* focused = window()->focusWidget();
+    if (focused && isAncestorOf(focused) && focused->isEnabled())
+        return;
+    for (QWidget* w : readingOrder())
+        if (w->isEnabled()) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
 }
 
 // The five task buttons run the main window's command and leave the panel where it is.

@@ -1,5 +1,6 @@
 #pragma once
 #include <QGroupBox>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -51,6 +52,9 @@ class QuickStartPanel : public QGroupBox {
     void cmdsnabbmain_Click();
     void chksnabbstart_nästauppstart_Click();
     void lblsnabbinställningar_Click();
+
+    // Its controls in reading order, for the window's Tab order.
+    QList<QWidget*> readingOrder() const;
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
