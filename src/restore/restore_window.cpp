@@ -1,6 +1,7 @@
 #include "restore/restore_window.h"
 
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/events.h"
 #include "platform/icons.h"
@@ -137,6 +138,7 @@ void frmåterställ::createControls() {
     lblhjälp->setToolTip(QStringLiteral("Hjälp"));
     lblhjälp->onClick = [this] { lblhjälp_Click(); };
     cmdstäng = platform::namedButton(this, "cmdstäng", QStringLiteral("Stäng"));
+    platform::setCancelButton(cmdstäng, true);
     cmdlogg = platform::namedButton(this, "cmdlogg", QStringLiteral("Visa logg"));
     cmdlogg->setToolTip(QStringLiteral("Visa loggen (högerklick: öppna den i ett annat program)"));
     cmdlogg->installEventFilter(this);
@@ -145,6 +147,9 @@ void frmåterställ::createControls() {
     cmdavbrytcopy->hide();
     cmdavbrytcopy2 = platform::namedButton(this, "cmdavbrytcopy2", QStringLiteral("Avbryt"));
     cmdavbrytcopy2->hide();
+    // Escape stops a pass the way its own stop button does; shown only while one runs.
+    for (QPushButton* stop : {cmdavbrytcopy, cmdavbrytcopy2})
+        platform::setCancelButton(stop, true);
     cmdöppnamapp = platform::namedButton(this, "cmdöppnamapp", QStringLiteral("Öppna markerad mapp"));
     cmdöppnafil = platform::namedButton(this, "cmdöppnafil", QStringLiteral("Öppna markerad fil"));
 
@@ -282,6 +287,7 @@ void frmåterställ::createFolderPages() {
     cmdavbryt = platform::namedButton(f2, "cmdavbryt", QStringLiteral("Avbryt"));
     cmdavbryt->setGeometry(306, 48, 100, 32);
     cmdavbryt->hide();
+    platform::setCancelButton(cmdavbryt, true);
     imghdd1 = platform::namedLabel(f2, "imghdd1");
     imghdd1->setPixmap(diskPicture(false));
     imghdd1->setGeometry(424, 50, 36, 28);
@@ -424,8 +430,14 @@ void frmåterställ::closeEvent(QCloseEvent* e) {
     program().unload<frmåterställ>();
 }
 
+void frmåterställ::setBusy(Busy busy) {
+    busy_ = busy;
+    // While a pass runs, Escape is its stop button's (which may ask first), never "Stäng".
+    platform::setCancelButton(cmdstäng, busy == Busy::None);
+}
+
 void frmåterställ::endBusy() {
-    busy_ = Busy::None;
+    setBusy(Busy::None);
     if (closeRequested_)
         close();
 }
