@@ -82,7 +82,7 @@ void frmmappsync::createControls() {
         this, "Label1",
         QStringLiteral("Här kan du kopiera två mappar mellan varandra för att de ska få identiskt innehåll. "
                        "Båda mapparna får senaste versionen av varje fil. Du kan dra & släppa mappar från "
-                       "Windows till fälten nedan."));
+                       "filhanteraren till fälten nedan."));
     Label1->setWordWrap(true);
 
     Frame1 = platform::named<QFrame>(this, "Frame1");

@@ -168,7 +168,7 @@ void frmåterställ::createControls() {
     optjobb2->setGeometry(32, 96, 400, 24);
     auto* risk =
         new QLabel(QStringLiteral("Återställningsfunktionen används på egen risk! Du kan enkelt kopiera "
-                                  "tillbaka filer via Windows Utforskare om du hellre vill."),
+                                  "tillbaka filer via filhanteraren om du hellre vill."),
                    f0);
     risk->setWordWrap(true);
     risk->setGeometry(16, 150, kPageWidth - 40, 40);
@@ -242,13 +242,13 @@ void frmåterställ::createPathPage() {
         QLineEdit* box;
         QPushButton* picker;
     };
-    const Row rows[] = {
-        {QStringLiteral("Ange backupmappens huvudkatalog (exempelvis X:\\Backup)"), txtbackupmapp,
-         cmdöppnabackupmapp},
-        {QStringLiteral("Välj huvudmappen som du vill återställa från (exempelvis X:\\Backup\\C\\Dokument)"),
-         txtåterställfrån, cmdöppnaåterställningsmapp},
-        {QStringLiteral("Dessa mappar kommer att återställas till:"), txtåterställtill,
-         cmdåterställtillmapp}};
+    const Row rows[] = {{QStringLiteral("Ange backupmappens huvudkatalog (exempelvis /media/usb/Backup)"),
+                         txtbackupmapp, cmdöppnabackupmapp},
+                        {QStringLiteral("Välj huvudmappen som du vill återställa från "
+                                        "(exempelvis /media/usb/Backup/home/anna/Dokument)"),
+                         txtåterställfrån, cmdöppnaåterställningsmapp},
+                        {QStringLiteral("Dessa mappar kommer att återställas till:"), txtåterställtill,
+                         cmdåterställtillmapp}};
     int y = 0;
     for (const Row& r : rows) {
         buddyLabel(FrameAvancerad, r.caption, r.box)->setGeometry(12, y, w, 20);

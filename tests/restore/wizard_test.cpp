@@ -1,16 +1,21 @@
 #include "wizard_support.h"
 
+#include "foldersync/sync_window.h"
 #include "platform/accessibility.h"
 #include "platform/paths.h"
 #include "support/accessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGroupBox>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -521,6 +526,49 @@ TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
             if (prog().loaded<frmåterställ>() == w)
                 w->hide();
         });
+    }
+}
+
+// What a user reads or hears in a window: its title, captions, tooltips and the names an
+// accessibility client reads, each as "object: text".
+QStringList windowTexts(QWidget* window) {
+    QStringList out;
+    auto add = [&out](const QObject* o, const QString& text) {
+        if (!text.isEmpty())
+            out << o->objectName() + QStringLiteral(": ") + text;
+    };
+    add(window, window->windowTitle());
+    QList<QWidget*> all = window->findChildren<QWidget*>();
+    all.prepend(window);
+    for (QWidget* c : all) {
+        if (auto* l = qobject_cast<QLabel*>(c))
+            add(c, l->text());
+        if (auto* b = qobject_cast<QAbstractButton*>(c))
+            add(c, b->text());
+        if (auto* g = qobject_cast<QGroupBox*>(c))
+            add(c, g->title());
+        add(c, c->toolTip());
+        if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c))
+            add(c, i->text(QAccessible::Name));
+    }
+    return out;
+}
+
+// The wizard, its folder list editor and the folder synchronisation window.
+std::vector<std::unique_ptr<QWidget>> restoreWindows() {
+    std::vector<std::unique_ptr<QWidget>> ws;
+    ws.emplace_back(new frmåterställ);
+    ws.emplace_back(new frmåterställ2);
+    ws.emplace_back(new frmmappsync);
+    return ws;
+}
+
+TEST_F(WizardTest, NoTextSpeaksOfAnotherSystemsFoldersOrFileManager) {
+    platform::installAccessibility();
+    const QRegularExpression foreign(QStringLiteral("Windows|Utforskare|[A-Za-z]:\\\\"));
+    for (const auto& w : restoreWindows()) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_EQ(windowTexts(w.get()).filter(foreign), QStringList());
     }
 }
 
