@@ -132,8 +132,9 @@ void frmåterställ::createControls() {
     lblsida->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cmdförra = platform::namedButton(this, "cmdförra", QStringLiteral("<< Föregående"));
     cmdnästa = platform::namedButton(this, "cmdnästa", QStringLiteral("Nästa >>"));
-    lblhjälp = platform::named<platform::ClickLabel>(this, "lblhjälp", QStringLiteral("<u>Hjälp</u>"));
-    lblhjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192);"));
+    // Underlined by its style, not by markup: the caption is also the link's name.
+    lblhjälp = platform::named<platform::ClickLabel>(this, "lblhjälp", QStringLiteral("Hjälp"));
+    lblhjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     lblhjälp->setCursor(Qt::PointingHandCursor);
     lblhjälp->setToolTip(QStringLiteral("Hjälp"));
     lblhjälp->onClick = [this] { lblhjälp_Click(); };

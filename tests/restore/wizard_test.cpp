@@ -572,4 +572,19 @@ TEST_F(WizardTest, NoTextSpeaksOfAnotherSystemsFoldersOrFileManager) {
     }
 }
 
+// A screen reader reads a name as it stands, markup and all.
+TEST_F(WizardTest, NoControlIsNamedWithMarkup) {
+    platform::installAccessibility();
+    const QRegularExpression markup(QStringLiteral("<[/a-zA-Z][^>]*>"));
+    for (const auto& w : restoreWindows()) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        QStringList marked;
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c);
+                i && i->text(QAccessible::Name).contains(markup))
+                marked << c->objectName() + ": " + i->text(QAccessible::Name);
+        EXPECT_EQ(marked, QStringList());
+    }
+}
+
 } // namespace
