@@ -138,6 +138,8 @@ class frmutförbackup : public QWidget, public RunServices {
     // During a run the job list and the run options take no input; what the window shows of the
     // run stays readable (the frames are never disabled, which would grey their contents).
     void setRunInputLocked(bool locked);
+    // Outside a run the job summary shows where the run shows the folder list.
+    void showJobSummary(bool on);
     bool runInputLocked() const { return inputLocked_; }
     // Sets the hidden cancel label; a change runs lblavbryt_Change.
     void setLblavbryt(const QString& text);
@@ -242,6 +244,7 @@ class frmutförbackup : public QWidget, public RunServices {
   protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 

@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/files.h"
 #include "platform/icons.h"
 #include "platform/vb.h"
@@ -105,6 +106,7 @@ frmklarbackup::frmklarbackup() {
     Command1 = platform::namedButton(this, "Command1", QStringLiteral("OK"));
     Command1->setGeometry(4935 / kTwip - 90, 480, 100, 28);
     Command1->setDefault(true);
+    platform::setCancelButton(Command1, true); // Escape closes it as OK does
     Command1->setFocus(); // Enter and Space close the dialog, as a message box does
     connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });

@@ -269,7 +269,7 @@ bool RunDriver::start() {
         w_.addLogLine(QStringLiteral(" Backupkörning startade."));
         systemLog(QStringLiteral("Backupkörning startade."));
     }
-    w_.txtsammanställning->hide();
+    w_.showJobSummary(false);
     w_.Frame2->setTitle(QStringLiteral("Mappar som kommer att kopieras för aktuellt jobb:"));
     w_.cmdavbryt->setDefault(true);
     platform::setCancelButton(w_.cmdavbryt, true);

@@ -234,7 +234,7 @@ void RunDriver::report() {
         if (!ending())
             w_.visa_klarbackup();
     }
-    w_.txtsammanställning->show();
+    w_.showJobSummary(true);
     w_.Frame2->setTitle(QStringLiteral("Sammanställning för valt jobb:"));
 }
 
