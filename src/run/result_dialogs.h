@@ -56,8 +56,14 @@ class frmklarbackup : public QWidget {
     void Command1_Click();
 
   protected:
-    // Opens over the backup window, or the main window, or the middle of the screen.
+    // Grows to show the summary's rows whole, then opens over the backup window, or the main
+    // window, or the middle of the screen.
     void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+  private:
+    void placeControls();
+    void fitToContents();
 };
 
 // "Schemalagd backup": the popup after a scheduled run, kept on top.
@@ -79,6 +85,10 @@ class frmbackupfel : public QWidget {
     void showSuccess(long copied);
     void cmdvisalogg_Click();
     void Command2_Click();
+
+  protected:
+    // Opens over the main window, or the middle of the screen when that is hidden.
+    void showEvent(QShowEvent* e) override;
 };
 
 // The minimised progress window shown while the backup window is hidden.
