@@ -249,6 +249,7 @@ class frmutförbackup : public QWidget, public RunServices {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     bool runHadErrors_ = false;
+    bool runCancelled_ = false; // the run end found the run cancelled
     friend class RunDriver;
 
   private:

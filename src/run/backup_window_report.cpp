@@ -233,6 +233,8 @@ void frmutförbackup::visa_klarbackup() {
     c.skyddade = engine().skyddade_totalt;
     c.kopierade = engine().kopierade_totalt;
     c.genomsökta = engine().genomsökta_totalt;
+    c.cancelled = runCancelled_;
+    c.total = engine().filtotal;
     k->fillBars(c);
     program().dialogs.showModal(k);
 }

@@ -168,7 +168,7 @@ void frmklarbackup::resizeEvent(QResizeEvent* e) {
     placeControls();
 }
 
-void frmklarbackup::Form_Load(bool runHadErrors) {
+void frmklarbackup::Form_Load(bool runHadErrors, bool cancelled) {
     Program& p = program();
     const ProgramSettings& s = p.settings();
     imgerr->setVisible(runHadErrors);
@@ -178,7 +178,8 @@ void frmklarbackup::Form_Load(bool runHadErrors) {
         if (s.chkljud2 && platform::fileExists(wav))
             Module1::spela_ljud(wav);
     } else {
-        imagesmiley->setPixmap(platform::picture(platform::Picture::Ok, 48));
+        imagesmiley->setPixmap(
+            platform::picture(cancelled ? platform::Picture::Warning : platform::Picture::Ok, 48));
         const QString wav = p.path(QStringLiteral("ljud1.wav"));
         if (s.chkljud1 && platform::fileExists(wav))
             Module1::spela_ljud(wav);
@@ -202,7 +203,8 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
         {lblnya, lblnya2, double(c.nya), double(c.kopierade), "% nya", "0% nya"},
         {lbländrade, lbländrade2, double(c.ändrade), double(c.kopierade), "% ändrade", "0% ändrade"},
         {lblskyddade, lblskyddade2, double(c.skyddade), double(c.kopierade), "% skyddade", "0% skyddade"},
-        {lbltotalt, lbltotalt2, double(c.kopierade), double(c.genomsökta), "% kopierade totalt",
+        {lbltotalt, lbltotalt2, double(c.kopierade),
+         double(c.cancelled ? std::max(c.genomsökta, c.total) : c.genomsökta), "% kopierade totalt",
          "0% kopierade totalt"},
     };
     for (const Row& r : rows) {

@@ -123,6 +123,7 @@ void RunDriver::letGo() {
 
 void RunDriver::run() {
     w_.runHadErrors_ = false;
+    w_.runCancelled_ = false;
     switch (hold()) {
     case Hold::Held:
         break;
@@ -551,8 +552,10 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     Q_UNUSED(jobName);
     runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Klar med aktuellt jobb"));
     QListWidgetItem* item = w_.List1->item(i);
+    // A simulated run copied nothing: the entry says what it found.
     item->setText(item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
-                  QStringLiteral(" kopierade filer)"));
+                  (w_.chkbackupsimulera->isChecked() ? QStringLiteral(" filer skulle kopieras)")
+                                                     : QStringLiteral(" kopierade filer)")));
     const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
                          QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
                          QStringLiteral(" fel.");

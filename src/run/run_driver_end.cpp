@@ -42,6 +42,9 @@ QString durationText(qint64 secs) {
 } // namespace
 
 void RunDriver::runEnd() {
+    // The job in the main window is read again, so its summary tells of the run just recorded.
+    if (m_.currentJobIndex() >= 0)
+        selectJob(m_.currentJobIndex());
     w_.applyProgress();
     w_.countersLive_ = false;
     w_.visa_procent(false);
@@ -54,6 +57,7 @@ void RunDriver::runEnd() {
     w_.lbl1->setText(w_.lbl1->text() + QStringLiteral(", slutade kl. ") + endTime);
 
     const bool wasCancelled = cancelled();
+    w_.runCancelled_ = wasCancelled;
     QString result;
     if (wasCancelled) {
         w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") +
@@ -101,7 +105,7 @@ void RunDriver::runEnd() {
     resultText_ = result;
     // Loading the result dialog takes the error marker and plays its sound, as its first write did.
     frmklarbackup* klar = program().form<frmklarbackup>();
-    klar->Form_Load(e_.imgerr);
+    klar->Form_Load(e_.imgerr, wasCancelled);
     klar->lblinfo->setText(result);
 
     const bool sim = w_.chkbackupsimulera->isChecked();
