@@ -76,9 +76,7 @@ void RunDriver::appendLog(const QStringList& lines) {
 }
 
 void RunDriver::setFoldersLeft() {
-    const int n = int(e_.List2.size());
-    w_.txtmapparkvar->setText(QStringLiteral("Antal mappar kvar: ") + numberText(n));
-    runstatus::setMainText("lblschema_mappar", numberText(n) + QStringLiteral(" st"));
+    w_.showFoldersLeft(int(e_.List2.size()));
 }
 
 void RunDriver::idleState() {
@@ -228,7 +226,7 @@ bool RunDriver::start() {
     e_.simMål.clear();
     w_.setLblavbryt(QString());
     w_.refreshCounters();
-    w_.List2->clear();
+    w_.clearJobFolders();
     w_.listerror->clear();
     for (QLabel* l : {w_.lblprocent1, w_.lblprocent2, w_.lblprocent3})
         l->resize(0, l->height());
@@ -446,7 +444,7 @@ void RunDriver::folderLoop(const QString& jobName) {
         }
     } held(e_);
     for (int k = int(e_.List2.size()) - 1; k >= 0; --k) {
-        platform::doEventsThrottled();
+        w_.yieldRun();
         if (cancelled())
             break;
         const QString folder = e_.List2[k];
@@ -481,13 +479,8 @@ void RunDriver::folderLoop(const QString& jobName) {
             missingFolder(folder);
         }
         folderBarWidth_ += barStep_;
-        // Labels follow at a steady rate, not per folder.
-        if (!shown_.isValid() || shown_.elapsed() >= 20 || k == 0) {
-            w_.applyProgress(); // the folder marked in the list among the rest
-            w_.lblprocent2->resize(folderBarWidth_, w_.lblprocent2->height());
-            setFoldersLeft();
-            shown_.restart();
-        }
+        // Shown with the run's next refresh, not per folder.
+        w_.showJobProgress(folderBarWidth_, int(e_.List2.size()));
     }
     w_.applyProgress();
     e_.holdLogs(false); // a log that cannot be written is an error of the run, as before
@@ -574,7 +567,7 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     appendLog(lines);
     e_.List2.clear();
     e_.List3.clear();
-    w_.List2->clear();
+    w_.clearJobFolders();
     w_.starta_program_efter_backup();
 }
 
