@@ -225,6 +225,8 @@ void RunDriver::report() {
         // The windows below wait for the user, who may meanwhile start other work on the files,
         // and other processes may run: the run lets go of both first.
         letGo();
+        // The window's summary of the chosen job is read again too: it was made before the run.
+        w_.List1_Click();
         w_.showHeldMessage();
         // A program that is to end shows no more results.
         auto ending = [] { return program().operations().stopRequested(); };

@@ -7,6 +7,7 @@
 #include "run/simulation_window.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -64,16 +65,20 @@ TEST_F(ResultTexts, AfterASimulatedRunTheJobListSaysWhatWouldBeCopied) {
     EXPECT_EQ(w->List1->item(0)->text(), "Jobb (3 filer skulle kopieras)");
 }
 
-TEST_F(ResultTexts, AfterARunTheMainWindowsSummaryShowsTheRunJustMade) {
+TEST_F(ResultTexts, AfterARunTheJobSummariesShowTheRunJustMade) {
     prog().clock.setNow(QDateTime(QDate(2024, 5, 1), QTime(14, 3, 27)));
     testutil::writeFile(src_ + "/a.txt", "x", old_);
     testutil::writeJob(path("Listor"), job("Jobb"));
     frmutförbackup* w = openBackupWindow("Jobb");
+    w->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate); // its summary shown, as after a click
     dialogs().expectWindow("frmklarbackup");
     w->cmdkörbackup->click();
-    const QString summary = prog().form<frmmain>()->txtsammanställning_text->toPlainText();
-    EXPECT_TRUE(summary.contains("Senast körd: 0 dagar sedan (2024-05-01 14:03) Körning: Manuell"))
-        << summary.toStdString();
+    const QString last = "Senast körd: 0 dagar sedan (2024-05-01 14:03) Körning: Manuell";
+    const QString inMain = prog().form<frmmain>()->txtsammanställning_text->toPlainText();
+    EXPECT_TRUE(inMain.contains(last)) << inMain.toStdString();
+    const QString inWindow = w->txtsammanställning->toPlainText();
+    EXPECT_TRUE(inWindow.startsWith("Jobb\n\n")) << inWindow.toStdString();
+    EXPECT_TRUE(inWindow.contains(last)) << inWindow.toStdString();
 }
 
 } // namespace
