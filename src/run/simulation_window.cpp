@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -103,6 +104,10 @@ frmsimuleradbackup::frmsimuleradbackup() {
     framelogg->hide();
 
     txtlogg->setPlainText(QStringLiteral("Följande filer kopierades:"));
+
+    // Escape: Stäng, or while a copy pass runs its Avbryt, which asks.
+    platform::setCancelButton(cmdstäng, true);
+    platform::setCancelButton(cmdavbryt, true);
 
     connect(cmdkopieraalla, &QPushButton::clicked, this, [this] { cmdkopieraalla_Click(); });
     connect(cmdkopieramarkerad, &QPushButton::clicked, this, [this] { cmdkopieramarkerad_Click(); });
