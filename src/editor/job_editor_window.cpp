@@ -89,7 +89,7 @@ struct TabLook {
 };
 const TabLook kTabs[6] = {
     {platform::Picture::Setup, "Alternativ", 1},
-    {platform::Picture::Folder, "Källmappar", 2},
+    {platform::Picture::SourceFolders, "Källmappar", 2},
     {platform::Picture::Remove, "Filter", 4},
     {platform::Picture::Run, "Start/stopp", 5},
     {platform::Picture::Restore, "Versions- hantering", 6},

@@ -18,7 +18,7 @@ void markProgramLogRed();
 void trayIdle();
 // "Jämför filstorlek efter kopiering" is ticked.
 bool settingSizeCheck();
-// "Använd aldrig Windows API för filkopiering" is ticked.
+// "Försök aldrig en andra gång när en fil inte kan kopieras" is ticked.
 bool settingNeverShellCopy();
 // The main window's icon, which this window takes as its own.
 QIcon mainIcon();

@@ -8,7 +8,6 @@
 #include "platform/vb.h"
 #include "run/run_log.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace synclogic {
@@ -76,35 +75,6 @@ QString pairTarget(const QString& folder, const QString& fromRoot, const QString
     return platform::withTrailingSeparator(target);
 }
 
-namespace {
-
-// The absolute path with links resolved as far as the path exists; the part not created yet is
-// appended as written.
-QString resolved(const QString& path) {
-    QString head = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    QStringList tail;
-    for (;;) {
-        const QFileInfo fi(head);
-        if (fi.exists()) {
-            const QString real = fi.canonicalFilePath();
-            if (!real.isEmpty()) {
-                head = real;
-                break;
-            }
-        }
-        if (head == QLatin1String("/") || head.isEmpty())
-            break;
-        tail.prepend(platform::lastPiece(head));
-        head = platform::parentPath(head);
-    }
-    QString out = head;
-    for (const QString& piece : tail)
-        out = platform::joinPath(out, piece);
-    return out;
-}
-
-} // namespace
-
 QString pairProblem(const QString& mapp1, const QString& mapp2) {
     if (mapp1.isEmpty() || mapp2.isEmpty())
         return {};
@@ -112,7 +82,7 @@ QString pairProblem(const QString& mapp1, const QString& mapp2) {
         if (!folder.startsWith(QLatin1Char('/')))
             return QStringLiteral("Mappen \"") + folder +
                    QStringLiteral("\" är ingen fullständig sökväg. Ange hela sökvägen, från /.");
-    const QString a = resolved(mapp1), b = resolved(mapp2);
+    const QString a = platform::resolvedPath(mapp1), b = platform::resolvedPath(mapp2);
     const QString why = QStringLiteral(" En mapp kan inte synkroniseras med en mapp som ligger i den själv.");
     if (a == b)
         return QStringLiteral("Mapp 1 och Mapp 2 är samma mapp. Välj två olika mappar.");

@@ -8,6 +8,7 @@
 #include "foldersync/host.h"
 #include "foldersync/sync_engine.h"
 #include "foldersync/sync_logic.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
@@ -81,7 +82,7 @@ void frmmappsync::createControls() {
         this, "Label1",
         QStringLiteral("Här kan du kopiera två mappar mellan varandra för att de ska få identiskt innehåll. "
                        "Båda mapparna får senaste versionen av varje fil. Du kan dra & släppa mappar från "
-                       "Windows till fälten nedan."));
+                       "filhanteraren till fälten nedan."));
     Label1->setWordWrap(true);
 
     Frame1 = platform::named<QFrame>(this, "Frame1");
@@ -143,6 +144,9 @@ void frmmappsync::createControls() {
     cmdavbryt = platform::namedButton(this, "cmdavbryt", QStringLiteral("Avbryt"));
     cmdavbryt->hide();
     cmdstäng = platform::namedButton(this, "cmdstäng", QStringLiteral("Stäng"));
+    // Escape closes the window, or asks to cancel during a run: only one of the two is shown.
+    platform::setCancelButton(cmdavbryt, true);
+    platform::setCancelButton(cmdstäng, true);
     imgerr = platform::namedLabel(this, "imgerr");
     imgerr->setPixmap(platform::picture(platform::Picture::Error, 24));
     imgerr->setToolTip(QStringLiteral("Fel uppstod"));
@@ -169,6 +173,7 @@ void frmmappsync::createControls() {
     Text1->setLineWrapMode(QTextEdit::NoWrap);
     Text1->setAccessibleName(QStringLiteral("Logg"));
     Command1 = platform::namedButton(Frame3, "Command1", QStringLiteral("OK"));
+    platform::setCancelButton(Command1, true);
     Frame3->hide();
     Frame3->move(-10000, -10000); // outside the visible area until a run ends
 
@@ -378,6 +383,7 @@ void frmmappsync::cmdstäng_Click() {
 
 void frmmappsync::Command1_Click() {
     Frame3->hide();
+    platform::setCancelButton(cmdstäng, true);
     cmdkör->setFocus(); // the focus leaves the hidden view
 }
 
@@ -427,4 +433,6 @@ void frmmappsync::showLogView() {
     // The view covers the other controls: the keyboard starts on its OK, and Enter presses it.
     Command1->setDefault(true);
     Command1->setFocus();
+    // Escape, too, puts the view away before it closes the window.
+    platform::setCancelButton(cmdstäng, false);
 }

@@ -86,6 +86,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void cmdsyslogg_sparad_fel_Click(QTextEdit* Text1, QLabel* lblsökinfo);
     void cmdsyslogg_loggsize_Click();
     void lblsyslogg_radera_Click();
+    // The captions of the two file links; an empty caption hides its link.
+    void showLogFileLinks(const QString& size, const QString& empty);
     void lblsysloggsize_MouseUp(Qt::MouseButton button);
     void cmdvisalogg_Click();
     void cmdvisalogg_MouseUp(Qt::MouseButton button);
@@ -118,6 +120,15 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void TrayIcon1_MouseDown();
     void knappar_lås() override;
     void knappar_låsupp() override;
+    // Keyboard focus: Tab and Shift+Tab move in reading order among the controls a person can see
+    // (not those hidden or lying under a panel). The front panel's first control, or the job list,
+    // takes the focus when the focused control goes out of view.
+    bool tabStop(const QWidget* w) const;
+    bool coveredByPanel(const QWidget* w) const;
+    void focusFront();
+    void keepFocusInView();
+    // The Tab order of the whole window, set once its controls are made.
+    void setReadingOrder();
 
     // ---- job groups, job list and current-job record -----------------------------------------
     QComboBox* comboinställningar = nullptr;  // hidden: the job list, setting its index selects a job
@@ -297,6 +308,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void raiseWindow() override { raise(); }
 
   protected:
+    bool focusNextPrevChild(bool next) override;
+    void showEvent(QShowEvent* e) override;
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;

@@ -22,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QTextEdit>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -134,19 +135,29 @@ void frmmain::createJobControls() {
     txtsammanställning_text->setObjectName(QStringLiteral("txtsammanställning"));
     txtsammanställning_text->setReadOnly(true);
     txtsammanställning_text->setGeometry(twips(120), twips(2400), twips(3600), twips(1900));
-    // The job's fields have no label beside them; their names tell a screen reader what they hold.
-    txtjobbnamn_text->setAccessibleName(QStringLiteral("Jobbnamn"));
-    combomappar_list->setAccessibleName(QStringLiteral("Huvudmappar"));
-    listmappar_list->setAccessibleName(QStringLiteral("Alla mappar"));
-    txtsammanställning_text->setAccessibleName(QStringLiteral("Sammanställning"));
-    auto label = [details](QLabel*& l, const char* name, const QString& text, int top) {
+    // The job's fields have no caption beside them: their names and tooltips say what they hold.
+    const std::pair<QWidget*, const char*> fields[] = {
+        {txtjobbnamn_text, "Jobbnamn"},
+        {combomappar_list, "Huvudmappar"},
+        {listmappar_list, "Alla mappar (huvudmappar och undermappar)"},
+        {txtsammanställning_text, "Sammanställning av jobbet"},
+    };
+    for (const auto& [field, what] : fields) {
+        field->setAccessibleName(QString::fromUtf8(what));
+        field->setToolTip(field->accessibleName());
+    }
+    // The counts beside the lists are bare numbers; the tooltip tells what they count.
+    auto label = [details](QLabel*& l, const char* name, const QString& text, int top, const char* what) {
         l = new QLabel(text, details);
         l->setObjectName(QString::fromUtf8(name));
         l->setGeometry(twips(3840), twips(top), twips(1500), twips(255));
+        l->setToolTip(QString::fromUtf8(what));
+        l->setAccessibleDescription(l->toolTip());
     };
-    label(lblhuvudmappar_label, "lblhuvudmappar", QStringLiteral("0"), 660);
-    label(lblallamappar_label, "lblallamappar", QStringLiteral("0"), 1440);
-    label(lblexmappar_label, "lblexmappar", QStringLiteral("0 exkluderade"), 1700);
+    label(lblhuvudmappar_label, "lblhuvudmappar", QStringLiteral("0"), 660, "Antal huvudmappar");
+    label(lblallamappar_label, "lblallamappar", QStringLiteral("0"), 1440, "Antal mappar i jobbet");
+    label(lblexmappar_label, "lblexmappar", QStringLiteral("0 exkluderade"), 1700,
+          "Antal exkluderade mappar");
 
     for (int i = 0; i < 4; ++i)
         QObject::connect(optarkiv[i], &QRadioButton::toggled, this, [this, i](bool on) {

@@ -164,36 +164,48 @@ void frmmain::Form_Resize() {
             QRect r = rectIn(summary, framejobb);
             r.setTop(l.bottom() + 1 + tw(60));
             r.setBottom(framejobb->height() - tw(120) - 1);
+            // Below the count labels the summary takes their column too, up to the job buttons.
+            r.setRight(labelsLeft + labelsWidth - 1);
             placeIn(summary, framejobb, r);
         }
 
-        auto* frameschema = findChild<QWidget*>(QStringLiteral("frameschema"));
+        // The panels lie over the toolbar and the main area and leave the bottom strip in view.
+        const QRect panels(0, 0, cw, fh + tw(120));
         if (frameschema) {
-            frameschema->resize(cw - tw(180), fh + tw(120));
-            if (auto* txtschemalogg = findChild<QWidget*>(QStringLiteral("txtschemalogg"))) {
-                QRect r = rectIn(txtschemalogg, frameschema);
-                r.setTop(tw(3780));
-                r.setBottom(frameschema->height() - 1);
-                r.setRight(frameschema->width() - 1 - tw(120));
-                placeIn(txtschemalogg, frameschema, r);
-            }
-            // The finished runs beside their log; the views reach the panel's right edge.
+            frameschema->setGeometry(panels);
+            // The finished runs and the log of the one clicked share the panel's width, with the
+            // panel's margin below them as beside them.
+            const int logTop = tw(3780);
+            const int logHeight = frameschema->height() - logTop - tw(120);
+            const int listWidth = (frameschema->width() - 3 * tw(120)) / 2;
             if (listschemalogg)
-                listschemalogg->setGeometry(listschemalogg->x(), tw(3780), listschemalogg->width(),
-                                            frameschema->height() - tw(3780));
+                listschemalogg->setGeometry(tw(120), logTop, listWidth, logHeight);
+            if (txtschemalogg)
+                txtschemalogg->setGeometry(2 * tw(120) + listWidth, logTop,
+                                           frameschema->width() - 3 * tw(120) - listWidth, logHeight);
+            if (lblprocent && lblprocent->parentWidget() != frameschema)
+                lblprocent->parentWidget()->resize(frameschema->width() - 2 * tw(120),
+                                                   lblprocent->parentWidget()->height());
+            // The views reach the panel's right edge.
             for (QWidget* v :
                  {static_cast<QWidget*>(frameschemaaktiv), static_cast<QWidget*>(frameschemapågår),
                   static_cast<QWidget*>(txtschemavisajobb)})
                 if (v)
                     v->resize(frameschema->width() - v->x() - tw(120), v->height());
         }
-        auto* snabb = findChild<QWidget*>(QStringLiteral("framesnabbstart"));
-        auto* snabb2 = findChild<QWidget*>(QStringLiteral("framesnabbstart2"));
-        if (snabb && snabb2 && snabb2->parentWidget() == snabb)
-            snabb2->move((snabb->width() - snabb2->width()) / 2, (snabb->height() - snabb2->height()) / 2);
+        if (framesnabbstart)
+            framesnabbstart->setGeometry(panels);
+        // What lies beside the toolbar belongs to the job view: under a panel it would peek out below
+        // the panel's edge at small heights, and a hidden control takes no keyboard focus.
+        const bool viewCovered =
+            (framesnabbstart && !framesnabbstart->isHidden()) || (frameschema && !frameschema->isHidden());
+        for (const char* name : {"cmdprogramlogg", "lblhjälp", "lbldonera2"})
+            if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)); w && w->isHidden() != viewCovered)
+                w->setVisible(!viewCovered);
 
         const bool schedulerOn = chkaktiveraschema && chkaktiveraschema->isChecked() && frameschema;
-        const QWidget* host = schedulerOn ? frameschema : static_cast<QWidget*>(Frame1);
+        const QWidget* host =
+            schedulerOn ? static_cast<QWidget*>(frameschema) : static_cast<QWidget*>(Frame1);
         framesyslogg->resize(host->size());
         lblsyslogg_rödfel->resize(framesyslogg->width() - lblsyslogg_rödfel->x() - tw(240),
                                   lblsyslogg_rödfel->height());
@@ -332,4 +344,112 @@ void frmmain::knappar_låsupp() {
             w->setEnabled(true);
     groupsLocked_ = false;
     placeGroupButtons(Frame1->width());
+}
+
+// ---- keyboard focus -------------------------------------------------------------------------------
+
+void frmmain::setReadingOrder() {
+    // Left to right by columns, each from the top: the toolbar and what lies under it, the panels
+    // that cover the main area, the job groups and the job list, the job's fields and its buttons,
+    // and last the bottom strip.
+    QList<QWidget*> order;
+    auto add = [&](const char* name) {
+        if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
+            order << w;
+    };
+    for (const char* name :
+         {"txtarkiv", "picnytt", "picändra", "pictabort", "picutför", "picåterställ", "picsync", "picschema",
+          "picsetup", "picprogramlogg", "picom", "cmdprogramlogg", "lblhjälp", "lbldonera2"})
+        add(name);
+    if (framesnabbstart)
+        order << framesnabbstart->readingOrder();
+    for (const char* name :
+         {"cmdschema_körnu", "cmdschemapaus", "cmdschema_avaktivera", "lblhjälp2", "lblschemavisasyslogg",
+          "txtschemavisajobb", "lblvisaschemajobb", "lblschema_mapp", "lblvisabackupfönstret",
+          "listschemalogg", "txtschemalogg", "cmdsyslogg_dölj", "cmdsyslogg_fel", "lblsysloggsize",
+          "lblsyslogg_radera", "txtsyslogg"})
+        add(name);
+    for (QRadioButton* o : optarkiv)
+        order << o;
+    for (const char* name :
+         {"listinställningar", "txtjobbnamn", "combomappar", "listmappar", "txtsammanställning",
+          "cmduppdateraallt", "cmduppdatera", "cmdöppnamålmapp", "cmdåterställdenna", "cmdbackupdirekt",
+          "lblstatus2", "lblgammalbackup", "cmdvisalogg"})
+        add(name);
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+bool frmmain::coveredByPanel(const QWidget* w) const {
+    const QWidget* c = centralWidget();
+    const QWidget* top = w;
+    while (top && top->parentWidget() != c)
+        top = top->parentWidget();
+    if (!top)
+        return false;
+    const QRect r(w->mapTo(c, QPoint(0, 0)), w->size());
+    const QObjectList& stack = c->children(); // later ones lie above earlier ones
+    const qsizetype below = stack.indexOf(top);
+    for (const QWidget* panel :
+         {static_cast<const QWidget*>(framesnabbstart), static_cast<const QWidget*>(frameschema),
+          static_cast<const QWidget*>(framesyslogg)})
+        if (panel && panel != top && !panel->isHidden() && stack.indexOf(panel) > below &&
+            panel->geometry().contains(r.center()))
+            return true;
+    return false;
+}
+
+bool frmmain::tabStop(const QWidget* w) const {
+    return w && w->window() == this && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() &&
+           w->isVisible() && w->isEnabled() && !coveredByPanel(w);
+}
+
+bool frmmain::focusNextPrevChild(bool next) {
+    QWidget* from = focusWidget();
+    QWidget* start = from ? from : this;
+    QWidget* w = start;
+    // Qt's own walk would also stop on controls that lie under a panel.
+    for (;;) {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == start)
+            return false;
+        if (tabStop(w)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+}
+
+void frmmain::focusFront() {
+    // The topmost panel that is shown starts with its first control; without one the job list.
+    const QObjectList& stack = centralWidget()->children();
+    const QWidget* front = nullptr;
+    for (const QWidget* panel :
+         {static_cast<const QWidget*>(framesnabbstart), static_cast<const QWidget*>(frameschema),
+          static_cast<const QWidget*>(framesyslogg)})
+        if (panel && !panel->isHidden() && (!front || stack.indexOf(panel) > stack.indexOf(front)))
+            front = panel;
+    QWidget* first = nullptr;
+    for (QWidget* w = listinställningar->nextInFocusChain(); w && w != listinställningar;
+         w = w->nextInFocusChain())
+        if (front && front->isAncestorOf(w) && tabStop(w)) {
+            first = w;
+            break;
+        }
+    if (!first && tabStop(listinställningar))
+        first = listinställningar;
+    if (first)
+        first->setFocus(Qt::OtherFocusReason);
+    else
+        focusNextPrevChild(true);
+}
+
+void frmmain::keepFocusInView() {
+    if (!tabStop(focusWidget()))
+        focusFront();
+}
+
+void frmmain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    keepFocusInView();
 }

@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "logview/log_window.h"
 #include "mainwindow/main_window.h"
+#include "platform/click_label.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -37,10 +38,12 @@ void setTextColour(QLabel* l, const QColor& c) {
     l->setPalette(p);
 }
 
-QLabel* linkLabel(const QString& text, const char* name, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
+// A label that acts when the mouse button is released over it (or on Space and Enter), drawn as a link.
+platform::ClickLabel* linkLabel(const QString& text, const char* name, QWidget* parent) {
+    auto* l = new platform::ClickLabel(text, parent);
     l->setObjectName(QString::fromUtf8(name));
-    l->setCursor(Qt::PointingHandCursor);
+    l->onRelease = true;
+    platform::showAsLink(l);
     return l;
 }
 } // namespace
@@ -68,11 +71,17 @@ void frmmain::createLogControls() {
     lblsyslogg_rödfel = new QLabel(QStringLiteral("Inga fel i loggen."), framesyslogg);
     lblsyslogg_rödfel->setObjectName(QStringLiteral("lblsyslogg_rödfel"));
     lblsyslogg_rödfel->setGeometry(tw(3660), tw(480), tw(3000), tw(285));
-    lblsysloggsize = linkLabel(QString(), "lblsysloggsize", framesyslogg);
-    lblsysloggsize->setToolTip(QStringLiteral("Högerklicka för att öppna i externt program"));
-    lblsysloggsize->setGeometry(tw(120), tw(900), tw(4200), tw(285));
-    lblsyslogg_radera = linkLabel(QString(), "lblsyslogg_radera", framesyslogg);
-    lblsyslogg_radera->setGeometry(tw(4440), tw(900), tw(3000), tw(285));
+    auto* size = linkLabel(QString(), "lblsysloggsize", framesyslogg);
+    size->setToolTip(QStringLiteral("Högerklicka för att öppna i externt program"));
+    size->setAccessibleDescription(size->toolTip());
+    size->setGeometry(tw(120), tw(900), tw(4200), tw(285));
+    size->onClick = [this] { lblsysloggsize_MouseUp(Qt::LeftButton); };
+    size->onRightClick = [this] { lblsysloggsize_MouseUp(Qt::RightButton); };
+    lblsysloggsize = size;
+    auto* radera = linkLabel(QString(), "lblsyslogg_radera", framesyslogg);
+    radera->setGeometry(tw(4440), tw(900), tw(3000), tw(285));
+    radera->onClick = [this] { lblsyslogg_radera_Click(); };
+    lblsyslogg_radera = radera;
     cmdsyslogg_loggsize = new QPushButton(QStringLiteral("loggsize"), framesyslogg);
     cmdsyslogg_loggsize->setObjectName(QStringLiteral("cmdsyslogg_loggsize"));
     cmdsyslogg_loggsize->hide();
@@ -102,15 +111,20 @@ void frmmain::createLogControls() {
          }});
     if (program().systemLog().errorMarked())
         setTextColour(lblprogramlogg, QColor(255, 0, 0));
-    lblschemavisasyslogg = linkLabel(QStringLiteral("Visa programlogg"), "lblschemavisasyslogg", c);
+    auto* visa = linkLabel(QStringLiteral("Visa programlogg"), "lblschemavisasyslogg", c);
+    visa->onClick = [this] { lblschemavisasyslogg_Click(); };
+    lblschemavisasyslogg = visa;
     setTextColour(lblschemavisasyslogg, QColor(0, 0, 0xC0));
     lblschemavisasyslogg->hide();
     lblstatus = new QLabel(QStringLiteral("Status: Redo"), c);
     lblstatus->setObjectName(QStringLiteral("lblstatus"));
     lblstatus->setGeometry(tw(120), 0, tw(6000), tw(255));
-    lblstatus2 = linkLabel(QStringLiteral("Det finns filer som kan raderas. Klicka här."), "lblstatus2", c);
-    lblstatus2->setGeometry(tw(120), 0, tw(4500), tw(255));
-    lblstatus2->hide();
+    auto* status2 =
+        linkLabel(QStringLiteral("Det finns filer som kan raderas. Klicka här."), "lblstatus2", c);
+    status2->setGeometry(tw(120), 0, tw(4500), tw(255));
+    status2->hide();
+    status2->onClick = [this] { lblstatus2_Click(); };
+    lblstatus2 = status2;
     cmdprogramlogg = new QPushButton(QStringLiteral("Programlogg"), c);
     cmdprogramlogg->setObjectName(QStringLiteral("cmdprogramlogg"));
     cmdprogramlogg->setGeometry(tw(120), picmeny->height() + tw(120), tw(1695), tw(375));
@@ -126,24 +140,19 @@ void frmmain::createLogControls() {
     QObject::connect(cmdsyslogg_loggsize, &QPushButton::clicked, this,
                      [this] { cmdsyslogg_loggsize_Click(); });
     QObject::connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
-    for (QWidget* w : {static_cast<QWidget*>(lblsysloggsize), static_cast<QWidget*>(lblsyslogg_radera),
-                       static_cast<QWidget*>(lblstatus2), static_cast<QWidget*>(cmdvisalogg)})
-        w->installEventFilter(this);
+    cmdvisalogg->installEventFilter(this);
 }
 
 bool frmmain::eventFilter(QObject* watched, QEvent* e) {
+    // Shown or hidden group buttons change the rows they take; a panel over the job view hides the
+    // view's loose controls beside the toolbar.
     if ((e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) && laidOut_ &&
-        std::find(optarkiv.begin(), optarkiv.end(), watched) != optarkiv.end())
+        (std::find(optarkiv.begin(), optarkiv.end(), watched) != optarkiv.end() ||
+         watched == framesnabbstart || watched == frameschema))
         Form_Resize();
     if (e->type() == QEvent::MouseButtonRelease) {
         const Qt::MouseButton b = static_cast<QMouseEvent*>(e)->button();
-        if (watched == lblsysloggsize)
-            lblsysloggsize_MouseUp(b);
-        else if (watched == lblsyslogg_radera && b == Qt::LeftButton)
-            lblsyslogg_radera_Click();
-        else if (watched == lblstatus2 && b == Qt::LeftButton)
-            lblstatus2_Click();
-        else if (watched == cmdvisalogg)
+        if (watched == cmdvisalogg)
             cmdvisalogg_MouseUp(b);
     }
     return QMainWindow::eventFilter(watched, e);
@@ -216,6 +225,7 @@ void frmmain::cmdprogramlogg_Click() {
     cmdsyslogg_fel_Click();
     framesyslogg->show();
     cmdsyslogg_loggsize_Click();
+    keepFocusInView();
 }
 
 void frmmain::cmdsyslogg_dölj_Click() {
@@ -282,14 +292,22 @@ void frmmain::cmdsyslogg_loggsize_Click() {
     try {
         const QString file = program().path(QStringLiteral("programlogg.txt"));
         if (!platform::fileExists(file)) {
-            lblsysloggsize->clear();
-            lblsyslogg_radera->clear();
+            showLogFileLinks(QString(), QString());
             return;
         }
-        lblsyslogg_radera->setText(QStringLiteral("Töm programloggfilen"));
-        lblsysloggsize->setText(logSizeText(platform::fileSize(file)));
+        showLogFileLinks(logSizeText(platform::fileSize(file)), QStringLiteral("Töm programloggfilen"));
     } catch (...) {
     }
+}
+
+void frmmain::showLogFileLinks(const QString& size, const QString& empty) {
+    lblsysloggsize->setText(size);
+    lblsyslogg_radera->setText(empty);
+    // A screen reader names the link by what it says; the tooltip only tells about the right button.
+    lblsysloggsize->setAccessibleName(size);
+    // Without the file there is nothing to click: no empty link takes the keyboard's focus.
+    lblsysloggsize->setVisible(!size.isEmpty());
+    lblsyslogg_radera->setVisible(!empty.isEmpty());
 }
 
 void frmmain::lblsyslogg_radera_Click() {

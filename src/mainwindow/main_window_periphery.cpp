@@ -1,5 +1,6 @@
 // The main window's quick-start chooser, the readme at start-up, and the job menu's entries for
 // duplicating, copying to another group, exporting and search and replace.
+#include "core/module1.h"
 #include "core/program.h"
 #include "editor/search_replace_window.h"
 #include "mainwindow/job_menu.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 
 void frmmain::createQuickStartControls() {
@@ -21,7 +23,15 @@ void frmmain::createQuickStartControls() {
     a.backup = [this] { cmdkör_Click(); };
     a.folderSync = [this] { cmdsynk_Click(); };
     a.restore = [this] { cmdåterställ_Click(); };
-    a.schedule = [this] { cmdstartaschema_Click(); };
+    a.schedule = [this] {
+        // The schedule editor opens on a job; without any the button would do nothing at all.
+        if (comboinställningar->count() == 0) {
+            Module1::logga_meddelande(0, -1, QStringLiteral("Det finns inga jobb att schemalägga."),
+                                      QString());
+            return;
+        }
+        cmdstartaschema_Click();
+    };
     // The link says "Inställningar": it opens the settings window, as the menu entry does.
     a.settings = [] {
         frmsetup* s = program().form<frmsetup>();
@@ -34,6 +44,9 @@ void frmmain::createQuickStartControls() {
         s->spara_setup();
     };
     framesnabbstart = new QuickStartPanel(centralWidget(), a);
+    framesnabbstart->installEventFilter(this);
+    // The chooser's controls are the window's last ones: the Tab order can be set now.
+    setReadingOrder();
 }
 
 void frmmain::connectPeripheryMenus(frmsetup* s) {

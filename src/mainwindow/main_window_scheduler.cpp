@@ -25,7 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -104,21 +104,68 @@ const platform::FileEntry* savedLogOfEntry(const std::vector<platform::FileEntry
     return best;
 }
 
-// A left click on a plain label runs `f` (the label of the log panel link is made elsewhere).
-class ClickFilter : public QObject {
+// The progress strip of a scheduled run. The bar (lblprocent, whose width the run sets) lies in a
+// track as wide as the panel's contents; the percent text stands in the middle of the track, dark
+// over the track and white over the bar, so it can be read whatever the bar's width.
+class ProgressBar : public QLabel {
   public:
-    ClickFilter(QObject* parent, std::function<void()> f) : QObject(parent), f_(std::move(f)) {}
+    using QLabel::QLabel;
 
   protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter g(this);
+        g.fillRect(rect(), QColor(0, 0, 192));
+        g.setPen(Qt::white);
+        const QWidget* track = parentWidget();
+        g.drawText(QRect(-x(), -y(), track->width(), track->height()), Qt::AlignCenter, text());
+    }
+};
+
+class ProgressTrack : public QWidget {
+  public:
+    explicit ProgressTrack(QWidget* parent) : QWidget(parent) {}
+    void setBar(QLabel* bar) {
+        bar_ = bar;
+        bar->installEventFilter(this);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter g(this);
+        g.fillRect(rect(), palette().color(QPalette::Base));
+        g.setPen(palette().color(QPalette::Mid));
+        g.drawRect(rect().adjusted(0, 0, -1, -1));
+        g.setPen(palette().color(QPalette::Text));
+        if (bar_)
+            g.drawText(rect(), Qt::AlignCenter, bar_->text());
+    }
+    // A new text repaints the bar, or, while the bar has no width yet, asks its parent (the track)
+    // for a new layout. The track shows while the bar does.
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
-            f_();
-        return QObject::eventFilter(o, e);
+        if (o == bar_) {
+            if (e->type() == QEvent::Paint)
+                followText();
+            else if (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent)
+                setVisible(!bar_->isHidden());
+        }
+        return QWidget::eventFilter(o, e);
+    }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::LayoutRequest)
+            followText();
+        return QWidget::event(e);
     }
 
   private:
-    std::function<void()> f_;
+    void followText() {
+        if (bar_ && bar_->text() != shown_) {
+            shown_ = bar_->text();
+            update();
+        }
+    }
+
+    QLabel* bar_ = nullptr;
+    QString shown_;
 };
 } // namespace
 
@@ -132,8 +179,10 @@ void frmmain::createSchedulerControls() {
     frameschema = platform::named<QFrame>(c, "frameschema");
     frameschema->setFrameShape(QFrame::StyledPanel);
     frameschema->setAutoFillBackground(true);
-    frameschema->setGeometry(tw(120), 0, Frame1->width() + tw(60), Frame1->height() + tw(120));
+    // As wide as the window's contents: nothing of the view beneath shows beside it.
+    frameschema->setGeometry(0, 0, centralWidget()->width(), Frame1->height() + tw(120));
     frameschema->hide();
+    frameschema->installEventFilter(this);
 
     lblschemarubrik =
         platform::namedLabel(frameschema, "lblschemarubrik", QStringLiteral("Schemakörning aktiv"));
@@ -147,7 +196,7 @@ void frmmain::createSchedulerControls() {
     Image2->setGeometry(tw(120) + 28, tw(600), 48, 48);
     cmdschema_körnu = platform::namedButton(frameschema, "cmdschema_körnu", QStringLiteral("Kör nu!"));
     cmdschema_körnu->setGeometry(tw(120), tw(1500), tw(1560), tw(390));
-    cmdschemapaus = platform::namedButton(frameschema, "cmdschemapaus", QStringLiteral("Pause"));
+    cmdschemapaus = platform::namedButton(frameschema, "cmdschemapaus", QStringLiteral("Paus"));
     cmdschemapaus->setGeometry(tw(120), tw(1950), tw(1560), tw(390));
     cmdschemapaus->hide();
     cmdschema_avaktivera =
@@ -161,7 +210,6 @@ void frmmain::createSchedulerControls() {
     lblschemavisasyslogg->setParent(frameschema);
     lblschemavisasyslogg->setGeometry(tw(120), tw(3200), tw(1680), kRow);
     lblschemavisasyslogg->show();
-    lblschemavisasyslogg->installEventFilter(new ClickFilter(this, [this] { lblschemavisasyslogg_Click(); }));
 
     frameschemaaktiv = view(frameschema, "frameschemaaktiv", tw(600));
     lblschema_status = row<QLabel>(frameschemaaktiv, QStringLiteral("Status:"), "lblschema_status", 0);
@@ -217,11 +265,20 @@ void frmmain::createSchedulerControls() {
                                    frameschemaaktiv->y() + lblvisaschemajobb->y() - tw(840) - 4);
     txtschemavisajobb->hide();
 
-    lblprocent = platform::namedLabel(frameschema, "lblprocent");
-    lblprocent->setStyleSheet(QStringLiteral("background-color: rgb(0,0,192);"));
-    lblprocent->setGeometry(0, tw(3660), 0, 4);
+    auto* track = platform::named<ProgressTrack>(frameschema, "picprocent");
+    track->setGeometry(tw(120), tw(3525), frameschema->width() - 2 * tw(120), tw(225));
+    lblprocent = platform::named<ProgressBar>(track, "lblprocent");
+    lblprocent->setGeometry(1, 1, 0, track->height() - 2);
+    track->setBar(lblprocent);
+    lblprocent->hide();
+    track->hide();
     listschemalogg = platform::named<QListWidget>(frameschema, "listschemalogg");
     listschemalogg->setToolTip(QStringLiteral("Avslutade schemakörningar"));
+    // An entry tells the time, the job and the counts: it wraps rather than hiding its end.
+    listschemalogg->setWordWrap(true);
+    listschemalogg->setResizeMode(QListView::Adjust);
+    listschemalogg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listschemalogg->setAlternatingRowColors(true);
     listschemalogg->setGeometry(tw(120), tw(3780), tw(4200), tw(1500));
     txtschemalogg = platform::named<QTextEdit>(frameschema, "txtschemalogg");
     txtschemalogg->setReadOnly(true);
@@ -246,11 +303,17 @@ void frmmain::createSchedulerControls() {
 // ---- the switch -------------------------------------------------------------------------------------
 
 void frmmain::chkaktiveraschema_Click() {
-    if (chkaktiveraschema->isChecked())
+    if (chkaktiveraschema->isChecked()) {
         scheduler().switchOn();
-    else
-        scheduler().switchOff();
+        Form_Resize();
+        return;
+    }
+    const bool focusOnPanel = frameschema->isAncestorOf(focusWidget());
+    scheduler().switchOff();
     Form_Resize();
+    // The panel's buttons are gone: the keyboard goes on in the job list, not wherever Qt moved it.
+    if (focusOnPanel)
+        focusFront();
 }
 
 void frmmain::showSchedulerPanel(bool visible) {
@@ -263,18 +326,21 @@ void frmmain::showSchedulerPanel(bool visible) {
     frameschemaaktiv->setFrameShape(QFrame::NoFrame);
     frameschemapågår->setFrameShape(QFrame::NoFrame);
     txtschemavisajobb->move(tw(1800), tw(840));
-    frameschema->move(tw(120), 0);
+    frameschema->move(0, 0);
     frameschema->raise();
     frameschema->show();
     // Switched on while the window loads, the panel must still lie in front once the window and the
     // panels that raise themselves when shown are on the screen.
     QTimer::singleShot(0, frameschema, [this] {
-        if (frameschema->isVisibleTo(this))
+        if (frameschema->isVisibleTo(this)) {
             frameschema->raise();
+            keepFocusInView();
+        }
     });
     frameschemaaktiv->raise();
     if (txtschemavisajobb->isVisible())
         txtschemavisajobb->raise();
+    keepFocusInView();
 }
 
 void frmmain::setScheduledJobs(const QStringList& names) {

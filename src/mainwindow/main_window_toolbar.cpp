@@ -110,11 +110,11 @@ void frmmain::createCommandControls() {
         void (frmmain::*command)();
     };
     const Column column[] = {
-        {"cmduppdateraallt", "Läs in och uppdatera mappstrukturen för markerat jobb", platform::Picture::Sync,
-         &frmmain::cmduppdateraallt_Click},
-        {"cmduppdatera", "Läs in och uppdatera mappstrukturen för vald huvudmapp", platform::Picture::Folder,
-         &frmmain::cmduppdatera_Click},
-        {"cmdöppnamålmapp", "Öppna källmapp/målmapp", platform::Picture::Folder,
+        {"cmduppdateraallt", "Läs in och uppdatera mappstrukturen för markerat jobb",
+         platform::Picture::Refresh, &frmmain::cmduppdateraallt_Click},
+        {"cmduppdatera", "Läs in och uppdatera mappstrukturen för vald huvudmapp",
+         platform::Picture::FolderRefresh, &frmmain::cmduppdatera_Click},
+        {"cmdöppnamålmapp", "Öppna källmapp/målmapp", platform::Picture::FolderOpen,
          &frmmain::cmdöppnamålmapp_Click},
         {"cmdåterställdenna", "Återställ denna från backup...", platform::Picture::Restore,
          &frmmain::cmdåterställdenna_Click},
@@ -161,13 +161,15 @@ void frmmain::createCommandControls() {
     auto* hjälp = new platform::ClickLabel(QStringLiteral("Hjälp"), c);
     hjälp->setObjectName(QStringLiteral("lblhjälp"));
     hjälp->setCursor(Qt::PointingHandCursor);
-    hjälp->setGeometry(picmeny->x() + tw(120), picmeny->height() + tw(600), tw(900), tw(255));
+    // Both links on one line under the toolbar's button: at the window's smallest height a second
+    // line would run into the status lines below.
+    hjälp->setGeometry(picmeny->x() + tw(120), picmeny->height() + tw(570), tw(600), tw(255));
     hjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     hjälp->onClick = [] { Module1::öppna_hjälp(); };
     auto* donera = new platform::ClickLabel(QStringLiteral("Donera!"), c);
     donera->setObjectName(QStringLiteral("lbldonera2"));
     donera->setCursor(Qt::PointingHandCursor);
-    donera->setGeometry(hjälp->x(), hjälp->y() + tw(300), tw(900), tw(255));
+    donera->setGeometry(hjälp->geometry().right() + 1 + tw(120), hjälp->y(), tw(900), tw(255));
     donera->setStyleSheet(hjälp->styleSheet());
     donera->onClick = [this] { lbldonera2_MouseDown(); };
 }

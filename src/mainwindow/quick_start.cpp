@@ -5,7 +5,6 @@
 #include "platform/icons.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QToolButton>
@@ -99,19 +98,18 @@ QuickStartPanel::QuickStartPanel(QWidget* parent, Actions actions)
     link->onClick = [this] { lblsnabbinställningar_Click(); };
 
     if (parent)
-        parent->installEventFilter(this);
-    followParent();
+        setGeometry(parent->rect());
 }
 
-void QuickStartPanel::followParent() {
-    if (QWidget* p = parentWidget())
-        setGeometry(p->rect());
-}
-
-bool QuickStartPanel::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == parentWidget() && e->type() == QEvent::Resize)
-        followParent();
-    return QGroupBox::eventFilter(watched, e);
+QList<QWidget*> QuickStartPanel::readingOrder() const {
+    return {cmdsnabbnytt,
+            cmdsnabbbackup,
+            cmdsnabbsynk,
+            cmdsnabbåterställ,
+            cmdsnabbschema,
+            cmdsnabbmain,
+            chksnabbstart_nästauppstart,
+            lblsnabbinställningar};
 }
 
 void QuickStartPanel::resizeEvent(QResizeEvent* e) {
@@ -123,6 +121,15 @@ void QuickStartPanel::resizeEvent(QResizeEvent* e) {
 void QuickStartPanel::showEvent(QShowEvent* e) {
     QGroupBox::showEvent(e);
     raise(); // over the main window's contents, also those made after it
+    // The keyboard starts on the panel, not on the controls it lies over.
+    const QWidget* focused = window()->focusWidget();
+    if (focused && isAncestorOf(focused) && focused->isEnabled())
+        return;
+    for (QWidget* w : readingOrder())
+        if (w->isEnabled()) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
 }
 
 // The five task buttons run the main window's command and leave the panel where it is.

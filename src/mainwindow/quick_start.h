@@ -1,5 +1,6 @@
 #pragma once
 #include <QGroupBox>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -11,7 +12,7 @@ class QLabel;
 class QToolButton;
 
 // The quick-start chooser: a welcome panel lying over the main window's contents, with six
-// picture buttons for the commonest tasks. It fills its parent and follows the parent's size.
+// picture buttons for the commonest tasks. The main window places it.
 class QuickStartPanel : public QGroupBox {
   public:
     // What the buttons do; set by the main window.
@@ -52,13 +53,14 @@ class QuickStartPanel : public QGroupBox {
     void chksnabbstart_nästauppstart_Click();
     void lblsnabbinställningar_Click();
 
+    // Its controls in reading order, for the window's Tab order.
+    QList<QWidget*> readingOrder() const;
+
   protected:
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
   private:
-    void followParent();
     Actions actions_;
 };
 

@@ -41,6 +41,16 @@ void ClickLabel::paintEvent(QPaintEvent* e) {
     paintFocus(this);
 }
 
+void showAsLink(QLabel* label) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, QColor(0, 0, 192));
+    label->setPalette(p);
+    QFont f = label->font();
+    f.setUnderline(true);
+    label->setFont(f);
+    label->setCursor(Qt::PointingHandCursor);
+}
+
 void PressItem::keyPressEvent(QKeyEvent* e) {
     if (onPress && isPressKey(e)) {
         e->accept();

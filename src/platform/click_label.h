@@ -22,6 +22,8 @@ class ClickLabel : public QLabel {
 
     std::function<void()> onClick;
     std::function<void()> onRightClick;
+    // The commands run when the button is released over the label instead of when it is pressed.
+    bool onRelease = false;
 
   protected:
     // Reached with Tab, pressed with Space or Enter, like a button.
@@ -29,19 +31,39 @@ class ClickLabel : public QLabel {
     void paintEvent(QPaintEvent* e) override;
 
     void mousePressEvent(QMouseEvent* e) override {
-        const bool right = e->button() == Qt::RightButton && onRightClick;
-        const bool left = e->button() == Qt::LeftButton && onClick;
-        if (!right && !left) {
+        if (!handles(e)) {
             QLabel::mousePressEvent(e);
             return;
         }
         e->accept();
-        if (right)
+        if (!onRelease)
+            run(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (!onRelease || !handles(e)) {
+            QLabel::mouseReleaseEvent(e);
+            return;
+        }
+        e->accept();
+        if (rect().contains(e->position().toPoint()))
+            run(e);
+    }
+
+  private:
+    bool handles(const QMouseEvent* e) const {
+        return (e->button() == Qt::RightButton && onRightClick) || (e->button() == Qt::LeftButton && onClick);
+    }
+    void run(const QMouseEvent* e) {
+        if (e->button() == Qt::RightButton)
             onRightClick();
         else
             onClick();
     }
 };
+
+// Draws a label as the program's links are drawn: dark blue and underlined, with the hand pointer.
+// The colour is the palette's, so a label that is turned red for a while can be.
+void showAsLink(QLabel* label);
 
 // A picture box holding a picture and a caption (a toolbar item, a tab of a tab column). A
 // press with any mouse button anywhere on it runs its command once, on the press; a press on

@@ -8,6 +8,8 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -18,6 +20,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
@@ -227,13 +230,45 @@ QString Dialogs::inputBox(const QString& prompt, const QString& title, const QSt
     return d.exec() == QDialog::Accepted ? d.textValue() : QString();
 }
 
+namespace {
+// The picker's dates in the program's own form, whatever the system's language: the desktop's
+// pickers and Qt's would show the system locale's month names.
+class ProgramDates : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole && index.column() == 3)
+            if (const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel()))
+                return files->lastModified(mapToSource(index)).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+QString pick(const QString& title, const QString& startFolder, QFileDialog::FileMode mode,
+             const QString& filter) {
+    QFileDialog d(ownerWindow(nullptr), title, startFolder);
+    d.setFileMode(mode);
+    if (mode == QFileDialog::Directory)
+        d.setOption(QFileDialog::ShowDirsOnly);
+    if (!filter.isEmpty())
+        d.setNameFilter(filter);
+    useProgramDates(&d);
+    NestedLoop nested;
+    return d.exec() == QDialog::Accepted ? d.selectedFiles().value(0) : QString();
+}
+} // namespace
+
+void useProgramDates(QFileDialog* picker) {
+    picker->setOption(QFileDialog::DontUseNativeDialog);
+    picker->setProxyModel(new ProgramDates(picker));
+}
+
 QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
     if (quiet()) {
         Expectation e;
         return intercept(Kind::Folder, title, title, e) ? e.text : QString();
     }
-    NestedLoop nested;
-    return QFileDialog::getExistingDirectory(ownerWindow(nullptr), title, startFolder);
+    return pick(title, startFolder, QFileDialog::Directory, {});
 }
 
 QString Dialogs::pickFile(const QString& title, const QString& startFolder, const QString& filter) {
@@ -241,17 +276,54 @@ QString Dialogs::pickFile(const QString& title, const QString& startFolder, cons
         Expectation e;
         return intercept(Kind::File, title, title, e) ? e.text : QString();
     }
-    NestedLoop nested;
-    return QFileDialog::getOpenFileName(ownerWindow(nullptr), title, startFolder, filter);
+    return pick(title, startFolder, QFileDialog::ExistingFile, filter);
+}
+
+Dialogs::~Dialogs() {
+    for (QPointer<QProcess>& p : openers_)
+        if (p) {
+            p->disconnect();
+            p->deleteLater();
+        }
+}
+
+void Dialogs::cannotOpen(const QString& target) {
+    msgBox(QStringLiteral("Det gick inte att öppna ") + target +
+               QStringLiteral(". Det finns inget program på datorn som kan öppna det."),
+           MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 bool Dialogs::openUrl(const QString& target) {
     if (scripted_) {
         Expectation e;
-        return intercept(Kind::OpenUrl, target, {}, e) ? e.result : false;
+        const bool opened = intercept(Kind::OpenUrl, target, {}, e) && e.result;
+        if (!opened)
+            cannotOpen(target);
+        return opened;
     }
     const QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
-    return QDesktopServices::openUrl(url);
+    // The desktop's opener starts even when it then finds no program for the file, and says so
+    // only in its exit status: it is watched instead of started and forgotten.
+    auto* opener = new QProcess;
+    openers_.erase(
+        std::remove_if(openers_.begin(), openers_.end(), [](const QPointer<QProcess>& p) { return !p; }),
+        openers_.end());
+    openers_.emplace_back(opener);
+    QObject::connect(opener, &QProcess::finished, opener,
+                     [this, opener, target](int code, QProcess::ExitStatus status) {
+                         opener->deleteLater();
+                         if (code != 0 || status != QProcess::NormalExit)
+                             cannotOpen(target);
+                     });
+    opener->start(QStringLiteral("xdg-open"), {url.toString(QUrl::FullyEncoded)});
+    if (opener->waitForStarted(5000))
+        return true;
+    opener->deleteLater();
+    // No xdg-open: Qt's own way, which tells at least whether it could start anything.
+    const bool opened = QDesktopServices::openUrl(url);
+    if (!opened)
+        cannotOpen(target);
+    return opened;
 }
 
 bool Dialogs::showInFileManager(const QString& folder) {

@@ -1,9 +1,12 @@
 #pragma once
+#include <QPointer>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 namespace platform {
@@ -33,7 +36,8 @@ class Dialogs {
     // Folder and file pickers: the chosen path, or an empty text when cancelled.
     QString pickFolder(const QString& title, const QString& startFolder = {});
     QString pickFile(const QString& title, const QString& startFolder = {}, const QString& filter = {});
-    // Opens a folder, file or web address with the desktop; false when that failed.
+    // Opens a folder, file or web address with the desktop; false when that failed. When the
+    // desktop has no program for it, the person is told (later, once the desktop's opener says so).
     bool openUrl(const QString& target);
     // Shows a folder in the file manager (the run-time's "explorer " + path). Scripted as an open.
     bool showInFileManager(const QString& folder);
@@ -76,7 +80,13 @@ class Dialogs {
     QStringList verify();
     void reset();
 
+    ~Dialogs();
+
   private:
+    void cannotOpen(const QString& target);
+    // The desktop's openers still deciding whether they can open what they were given.
+    std::vector<QPointer<QProcess>> openers_;
+
     struct Expectation {
         Kind kind = Kind::Message;
         QString contains;
@@ -103,6 +113,10 @@ QString kindName(Dialogs::Kind k);
 // the distribution installs, and the program's own for the texts they lack. Once per process;
 // false when the distribution's translations are not installed.
 bool installSwedishQtTexts();
+
+// Qt's own picker (never the desktop's) with its dates in the program's form, not the system
+// locale's month names.
+void useProgramDates(QFileDialog* picker);
 
 // The window a message or a dialog shown now belongs to: the modal window in front, else the
 // active window; never `except` itself. Null when the program has no active window.

@@ -22,7 +22,11 @@ enum class Picture {
     About,
     Hand,
     Remove,
-    Folder,
+    Folder,        // a folder: folder pickers
+    FolderRefresh, // a folder with a refresh mark: read a main folder's structure again
+    FolderOpen,    // a folder with an arrow out: open a job's folders in the file manager
+    SourceFolders, // two folders: the folders a job backs up
+    Refresh,       // read a whole job's folder structure again
     Ok,
     Warning
 };

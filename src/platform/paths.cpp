@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -221,6 +222,28 @@ bool makeMissingPath(const QString& folder) {
     if (!volumePresent(f))
         throwError(76);
     return makeMissing(f);
+}
+
+QString resolvedPath(const QString& path) {
+    QString head = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QStringList tail;
+    for (;;) {
+        const QFileInfo fi(head);
+        if (fi.exists()) {
+            const QString real = fi.canonicalFilePath();
+            if (!real.isEmpty()) {
+                head = real;
+                break;
+            }
+        }
+        if (head == QLatin1String("/") || head.isEmpty())
+            break;
+        tail.prepend(lastPiece(head));
+        head = parentPath(head);
+    }
+    for (const QString& piece : tail)
+        head = joinPath(head, piece);
+    return head;
 }
 
 } // namespace platform

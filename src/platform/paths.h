@@ -23,6 +23,10 @@ QString relativeTarget(const QString& backupFolder, const QString& sourceFolder)
 // (with a trailing '/'), or an empty text when the target does not lie below the backup folder.
 QString sourceFromRelativeTarget(const QString& backupFolder, const QString& targetFolder);
 
+// The absolute path with links resolved as far as the path exists; the part not made yet is
+// appended as written. For comparing two folders the user named, whether or not both exist.
+QString resolvedPath(const QString& path);
+
 // The volume ("drive") a path lies on: /media/<user>/<name>, /run/media/<user>/<name>,
 // /mnt/<name>, otherwise "/".
 QString volumeRoot(const QString& path);

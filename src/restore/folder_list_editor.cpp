@@ -1,6 +1,7 @@
 #include "restore/folder_list_editor.h"
 
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/icons.h"
 #include "platform/widgets.h"
 
@@ -36,6 +37,7 @@ frmåterställ2::frmåterställ2() {
                            495 / kTwip);
     cmdavbryt = platform::namedButton(this, "cmdavbryt", QStringLiteral("Avbryt"));
     cmdavbryt->resize(1335 / kTwip, 495 / kTwip);
+    platform::setCancelButton(cmdavbryt, true); // Escape leaves the wizard's list as it was
     cmdok = platform::namedButton(this, "cmdok", QStringLiteral("OK"));
     cmdok->resize(1335 / kTwip, 495 / kTwip);
     setMinimumSize(6000 / kTwip, 5000 / kTwip);

@@ -4,8 +4,6 @@
 #include "run/target_folders.h"
 #include "run/versioning.h"
 
-#include <QDir>
-#include <QFileInfo>
 
 RestoreMapping RestoreMapping::forJob(const QString& backupFolder, const QString& mainFolder, bool absolute,
                                       bool withMainFolderName, const QStringList& jobMainFolders) {
@@ -99,36 +97,10 @@ QString restoreDriveWarning(const QString& restoreTo) {
     return {};
 }
 
-namespace {
-// The absolute path with links resolved as far as the path exists; the part not made yet is
-// appended as written.
-QString resolvedPath(const QString& path) {
-    QString head = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    QStringList tail;
-    for (;;) {
-        const QFileInfo fi(head);
-        if (fi.exists()) {
-            const QString real = fi.canonicalFilePath();
-            if (!real.isEmpty()) {
-                head = real;
-                break;
-            }
-        }
-        if (head == QLatin1String("/") || head.isEmpty())
-            break;
-        tail.prepend(platform::lastPiece(head));
-        head = platform::parentPath(head);
-    }
-    for (const QString& piece : tail)
-        head = platform::joinPath(head, piece);
-    return head;
-}
-} // namespace
-
 QString restoreNestingProblem(const QString& restoreFrom, const QString& restoreTo) {
     if (restoreFrom.isEmpty() || restoreTo.isEmpty())
         return {};
-    const QString from = resolvedPath(restoreFrom), to = resolvedPath(restoreTo);
+    const QString from = platform::resolvedPath(restoreFrom), to = platform::resolvedPath(restoreTo);
     if (from == to)
         return QStringLiteral("FEL! Mappen som filerna ska återställas till är samma mapp som de återställs "
                               "från. Välj två olika mappar.");

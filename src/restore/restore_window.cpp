@@ -1,6 +1,7 @@
 #include "restore/restore_window.h"
 
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/events.h"
 #include "platform/icons.h"
@@ -131,12 +132,14 @@ void frmåterställ::createControls() {
     lblsida->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cmdförra = platform::namedButton(this, "cmdförra", QStringLiteral("<< Föregående"));
     cmdnästa = platform::namedButton(this, "cmdnästa", QStringLiteral("Nästa >>"));
-    lblhjälp = platform::named<platform::ClickLabel>(this, "lblhjälp", QStringLiteral("<u>Hjälp</u>"));
-    lblhjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192);"));
+    // Underlined by its style, not by markup: the caption is also the link's name.
+    lblhjälp = platform::named<platform::ClickLabel>(this, "lblhjälp", QStringLiteral("Hjälp"));
+    lblhjälp->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     lblhjälp->setCursor(Qt::PointingHandCursor);
     lblhjälp->setToolTip(QStringLiteral("Hjälp"));
     lblhjälp->onClick = [this] { lblhjälp_Click(); };
     cmdstäng = platform::namedButton(this, "cmdstäng", QStringLiteral("Stäng"));
+    platform::setCancelButton(cmdstäng, true);
     cmdlogg = platform::namedButton(this, "cmdlogg", QStringLiteral("Visa logg"));
     cmdlogg->setToolTip(QStringLiteral("Visa loggen (högerklick: öppna den i ett annat program)"));
     cmdlogg->installEventFilter(this);
@@ -145,6 +148,9 @@ void frmåterställ::createControls() {
     cmdavbrytcopy->hide();
     cmdavbrytcopy2 = platform::namedButton(this, "cmdavbrytcopy2", QStringLiteral("Avbryt"));
     cmdavbrytcopy2->hide();
+    // Escape stops a pass the way its own stop button does; shown only while one runs.
+    for (QPushButton* stop : {cmdavbrytcopy, cmdavbrytcopy2})
+        platform::setCancelButton(stop, true);
     cmdöppnamapp = platform::namedButton(this, "cmdöppnamapp", QStringLiteral("Öppna markerad mapp"));
     cmdöppnafil = platform::namedButton(this, "cmdöppnafil", QStringLiteral("Öppna markerad fil"));
 
@@ -163,7 +169,7 @@ void frmåterställ::createControls() {
     optjobb2->setGeometry(32, 96, 400, 24);
     auto* risk =
         new QLabel(QStringLiteral("Återställningsfunktionen används på egen risk! Du kan enkelt kopiera "
-                                  "tillbaka filer via Windows Utforskare om du hellre vill."),
+                                  "tillbaka filer via filhanteraren om du hellre vill."),
                    f0);
     risk->setWordWrap(true);
     risk->setGeometry(16, 150, kPageWidth - 40, 40);
@@ -237,13 +243,13 @@ void frmåterställ::createPathPage() {
         QLineEdit* box;
         QPushButton* picker;
     };
-    const Row rows[] = {
-        {QStringLiteral("Ange backupmappens huvudkatalog (exempelvis X:\\Backup)"), txtbackupmapp,
-         cmdöppnabackupmapp},
-        {QStringLiteral("Välj huvudmappen som du vill återställa från (exempelvis X:\\Backup\\C\\Dokument)"),
-         txtåterställfrån, cmdöppnaåterställningsmapp},
-        {QStringLiteral("Dessa mappar kommer att återställas till:"), txtåterställtill,
-         cmdåterställtillmapp}};
+    const Row rows[] = {{QStringLiteral("Ange backupmappens huvudkatalog (exempelvis /media/usb/Backup)"),
+                         txtbackupmapp, cmdöppnabackupmapp},
+                        {QStringLiteral("Välj huvudmappen som du vill återställa från "
+                                        "(exempelvis /media/usb/Backup/home/anna/Dokument)"),
+                         txtåterställfrån, cmdöppnaåterställningsmapp},
+                        {QStringLiteral("Dessa mappar kommer att återställas till:"), txtåterställtill,
+                         cmdåterställtillmapp}};
     int y = 0;
     for (const Row& r : rows) {
         buddyLabel(FrameAvancerad, r.caption, r.box)->setGeometry(12, y, w, 20);
@@ -282,6 +288,7 @@ void frmåterställ::createFolderPages() {
     cmdavbryt = platform::namedButton(f2, "cmdavbryt", QStringLiteral("Avbryt"));
     cmdavbryt->setGeometry(306, 48, 100, 32);
     cmdavbryt->hide();
+    platform::setCancelButton(cmdavbryt, true);
     imghdd1 = platform::namedLabel(f2, "imghdd1");
     imghdd1->setPixmap(diskPicture(false));
     imghdd1->setGeometry(424, 50, 36, 28);
@@ -424,8 +431,14 @@ void frmåterställ::closeEvent(QCloseEvent* e) {
     program().unload<frmåterställ>();
 }
 
+void frmåterställ::setBusy(Busy busy) {
+    busy_ = busy;
+    // While a pass runs, Escape is its stop button's (which may ask first), never "Stäng".
+    platform::setCancelButton(cmdstäng, busy == Busy::None);
+}
+
 void frmåterställ::endBusy() {
-    busy_ = Busy::None;
+    setBusy(Busy::None);
     if (closeRequested_)
         close();
 }

@@ -223,6 +223,7 @@ class frmåterställ : public QWidget, public RestoreView {
     void refreshProgress();
     void setScanBusy(bool on);
     void setCopyBusy(bool on);
+    void setBusy(Busy busy);
     // Ends a pass: a close asked for while it ran is carried out now.
     void endBusy();
     void searchList(QLineEdit* box, int from, bool folders);

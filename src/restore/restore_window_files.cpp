@@ -180,7 +180,7 @@ void frmåterställ::cmdåterställmarkeradefiler_Click() {
     if (!manualMode())
         run.jobName = combojobb->currentText().toUpper();
     run.restoreFrom = txtåterställfrån->text();
-    busy_ = Busy::Copy;
+    setBusy(Busy::Copy);
     avbrottsflagga = 0;
     currentBackup_.clear();
     setCopyBusy(true);

@@ -25,7 +25,7 @@ void frmåterställ::cmdladdamålmappar_Click() {
         program().operations().refuse();
         return;
     }
-    busy_ = Busy::Listing;
+    setBusy(Busy::Listing);
     imghdd2->move(imghdd2->x(), imghdd1->y());
     timerhdd->start(200);
     mappinläsning_avbruten = 0;
@@ -233,7 +233,7 @@ void frmåterställ::cmdåterställmarkerade_Click() {
         program().operations().refuse();
         return;
     }
-    busy_ = Busy::Scan;
+    setBusy(Busy::Scan);
     avbrottsflagga = 0;
     setScanBusy(true);
     resultModel->reload();

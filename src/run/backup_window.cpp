@@ -1,6 +1,7 @@
 #include "run/backup_window.h"
 
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -27,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTextCursor>
 #include <QTime>
 #include <QTimer>
@@ -300,6 +302,27 @@ void frmutförbackup::createControls() {
     listerror->setAccessibleName(QStringLiteral("Mappar som saknades"));
     txtsyncfilmapp->setAccessibleName(QStringLiteral("Aktuell fil eller mapp"));
 
+    // Tab in reading order: the mirroring panel over the top left while it is shown, the job
+    // list and the options below it row by row, the right column from the top, the bottom row.
+    // What is hidden (the panel, the folder list under the summary, the run buttons) is passed.
+    const QList<QWidget*> tabOrder{
+        txtsyncfilmapp, cmdavbrytsync, List1,           chkbackupsimulera,  cmdmarkera1,
+        chksync,        cmdmarkera2,   chksyncsimulera, txtsammanställning, List2,
+        txtloggtext,    txtfil,        txtbackup,       listerror,          cmdvisalogg,
+        cmdavbryt,      cmdpaus,       Command4,        cmdkörbackup,       cmdkörbackup2};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    // The current file and target folder are stops only while they show something.
+    for (QLineEdit* e : {txtfil, txtbackup}) {
+        e->setFocusPolicy(Qt::NoFocus);
+        QObject::connect(e, &QLineEdit::textChanged, e, [e](const QString& t) {
+            e->setFocusPolicy(t.isEmpty() ? Qt::NoFocus : Qt::StrongFocus);
+        });
+    }
+    showJobSummary(true);
+    // Escape outside a run does what "Stäng" does; during a run "Avbryt" is the cancel button.
+    platform::setCancelButton(Command4, true);
+
     for (QAbstractScrollArea* list :
          {static_cast<QAbstractScrollArea*>(List1), static_cast<QAbstractScrollArea*>(List2)}) {
         list->installEventFilter(this);
@@ -501,8 +524,14 @@ void frmutförbackup::chksyncsimulera_Click() {
         cmdkörbackup2->show();
 }
 
+void frmutförbackup::showJobSummary(bool on) {
+    // The summary lies over the folder list; the list under it is hidden, so it takes no focus.
+    txtsammanställning->setVisible(on);
+    List2->setVisible(!on);
+}
+
 void frmutförbackup::Command4_Click() {
-    txtsammanställning->show();
+    showJobSummary(true);
     Frame2->setTitle(QStringLiteral("Sammanställning för valt jobb:"));
     close();
 }
@@ -674,4 +703,10 @@ bool frmutförbackup::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
     return QWidget::event(e);
+}
+
+void frmutförbackup::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        List1->setFocus(); // the window opens at the jobs to choose
 }

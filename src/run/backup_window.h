@@ -20,6 +20,7 @@ class Mirror;
 class MirrorView;
 class BackupEngine;
 class RunProgress;
+class WindowRunProgress;
 
 // A file list box of the window: a folder and the pattern of the files it lists.
 struct FileListBox {
@@ -138,6 +139,8 @@ class frmutförbackup : public QWidget, public RunServices {
     // During a run the job list and the run options take no input; what the window shows of the
     // run stays readable (the frames are never disabled, which would grey their contents).
     void setRunInputLocked(bool locked);
+    // Outside a run the job summary shows where the run shows the folder list.
+    void showJobSummary(bool on);
     bool runInputLocked() const { return inputLocked_; }
     // Sets the hidden cancel label; a change runs lblavbryt_Change.
     void setLblavbryt(const QString& text);
@@ -238,14 +241,27 @@ class frmutförbackup : public QWidget, public RunServices {
     BackupEngine& engine();
     // Applies what the engine reported since the last refresh to the controls.
     void applyProgress();
+    // What a run shows is brought up to date a few times a second, paced by the program's clock:
+    // true when it is time again.
+    bool refreshDue();
+    // Lets window messages run now and then, and shows the run's progress when it is time.
+    void yieldRun();
+    // The job bar's width and the number of folders left, shown with the next refresh.
+    void showJobProgress(int barWidth, int foldersLeft);
+    // "Antal mappar kvar: " here and the folder count in the main window's scheduler panel.
+    void showFoldersLeft(int n);
+    // Empties List2 (the job's folders).
+    void clearJobFolders();
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     bool runHadErrors_ = false;
+    bool runCancelled_ = false; // the run end found the run cancelled
     friend class RunDriver;
 
   private:
@@ -260,6 +276,8 @@ class frmutförbackup : public QWidget, public RunServices {
     bool countersLive_ = false; // lbl2 follows the copy count until the run end writes it
     bool messageHeld_ = false;  // holdMessage prepared the message dialog
     std::unique_ptr<MirrorView> mirrorView_;
+    WindowRunProgress& shownProgress();
+    QDateTime lastRefresh_; // when the run's progress was last shown
     std::unique_ptr<RunProgress> progress_;
     std::unique_ptr<BackupEngine> engine_;
     std::unique_ptr<Mirror> mirror_;

@@ -17,6 +17,13 @@
 
 namespace {
 
+// What a run shows changes with every file; the shown texts, bars and lists follow a few times a
+// second. More would flood accessibility clients, which hear of every change of a text or a list
+// (a screen reader then answers slowly), and costs painting.
+constexpr qint64 kRefreshMs = 250;
+
+} // namespace
+
 class WindowRunProgress : public RunProgress {
   public:
     explicit WindowRunProgress(frmutförbackup& w) : w_(w) {}
@@ -34,7 +41,8 @@ class WindowRunProgress : public RunProgress {
     void yield() override {
         if (timer_.isValid() && timer_.elapsed() < 20)
             return;
-        apply();
+        if (w_.refreshDue())
+            apply();
         platform::doEvents();
         timer_.restart();
     }
@@ -89,10 +97,34 @@ class WindowRunProgress : public RunProgress {
         row_ = row;
         rowDirty_ = true;
     }
+    // Folders are done from the last: their rows leave the list in falling order, neighbours in
+    // one removal, with the next refresh.
+    void removeFolder(int row) {
+        if (!removed_.empty() && row >= removed_.back())
+            takeRemovedRows();
+        removed_.push_back(row);
+        if (row == row_)
+            rowDirty_ = false;
+    }
+    // The list is filled anew: rows waiting to leave the old one are forgotten.
+    void forgetFolderRows() {
+        removed_.clear();
+        rowDirty_ = false;
+    }
+    void jobProgress(int barWidth, int foldersLeft) {
+        jobBar_ = barWidth;
+        foldersLeft_ = foldersLeft;
+        jobDirty_ = true;
+    }
 
     void apply() {
+        takeRemovedRows();
         if (rowDirty_ && row_ < w_.List2->count())
             w_.List2->setCurrentRow(row_);
+        if (jobDirty_) {
+            w_.lblprocent2->resize(jobBar_, w_.lblprocent2->height());
+            w_.showFoldersLeft(foldersLeft_);
+        }
         if (fileDirty_) {
             if (!fileName_.isEmpty())
                 file_ = fileDisplayText(fileK_, fileN_, fileName_, fileBytes_);
@@ -117,10 +149,26 @@ class WindowRunProgress : public RunProgress {
             }
             runstatus::setProgressShare(share);
         }
-        fileDirty_ = targetDirty_ = countersDirty_ = folderDirty_ = totalDirty_ = rowDirty_ = false;
+        fileDirty_ = targetDirty_ = countersDirty_ = folderDirty_ = totalDirty_ = rowDirty_ = jobDirty_ =
+            false;
     }
 
   private:
+    void takeRemovedRows() {
+        QAbstractItemModel* model = w_.List2->model();
+        for (size_t i = 0; i < removed_.size();) {
+            const int high = removed_[i];
+            int low = high;
+            size_t j = i + 1;
+            while (j < removed_.size() && removed_[j] == low - 1)
+                low = removed_[j++];
+            if (high < model->rowCount())
+                model->removeRows(low, high - low + 1);
+            i = j;
+        }
+        removed_.clear();
+    }
+
     frmutförbackup& w_;
     QElapsedTimer timer_;
     QString file_, target_;
@@ -128,12 +176,12 @@ class WindowRunProgress : public RunProgress {
     int fileK_ = 0, fileN_ = 0;
     qint64 fileBytes_ = 0;
     int steps_ = 0, files_ = 0, row_ = -1;
+    std::vector<int> removed_; // rows of List2 to take out, falling
+    int jobBar_ = 0, foldersLeft_ = 0;
     long done_ = 0, total_ = 1;
     bool fileDirty_ = false, targetDirty_ = false, countersDirty_ = false, folderDirty_ = false,
-         totalDirty_ = false, rowDirty_ = false;
+         totalDirty_ = false, rowDirty_ = false, jobDirty_ = false;
 };
-
-} // namespace
 
 BackupEngine& frmutförbackup::engine() {
     if (!engine_) {
@@ -143,9 +191,35 @@ BackupEngine& frmutförbackup::engine() {
     return *engine_;
 }
 
-void frmutförbackup::applyProgress() {
+WindowRunProgress& frmutförbackup::shownProgress() {
     engine();
-    static_cast<WindowRunProgress*>(progress_.get())->apply();
+    return *static_cast<WindowRunProgress*>(progress_.get());
+}
+
+void frmutförbackup::applyProgress() {
+    shownProgress().apply();
+}
+
+bool frmutförbackup::refreshDue() {
+    // Paced by the program's clock; a clock set back counts as due.
+    const QDateTime now = program().clock.now();
+    if (lastRefresh_.isValid() && now >= lastRefresh_ && lastRefresh_.msecsTo(now) < kRefreshMs)
+        return false;
+    lastRefresh_ = now;
+    return true;
+}
+
+void frmutförbackup::yieldRun() {
+    shownProgress().yield();
+}
+
+void frmutförbackup::showJobProgress(int barWidth, int foldersLeft) {
+    shownProgress().jobProgress(barWidth, foldersLeft);
+}
+
+void frmutförbackup::showFoldersLeft(int n) {
+    txtmapparkvar->setText(QStringLiteral("Antal mappar kvar: ") + QString::number(n));
+    runstatus::setMainText("lblschema_mappar", QString::number(n) + QStringLiteral(" st"));
 }
 
 void frmutförbackup::refreshCounters() {
@@ -173,8 +247,9 @@ void frmutförbackup::setErrorCount(long n) {
 }
 
 void frmutförbackup::countError(bool showImage) {
-    engine().countError(showImage);
-    refreshCounters();
+    engine().countError(showImage); // shown with the run's next refresh
+    if (!runGoingOn())
+        refreshCounters();
 }
 
 void frmutförbackup::showErrorImage() {
@@ -183,6 +258,7 @@ void frmutförbackup::showErrorImage() {
 }
 
 void frmutförbackup::showJobFolders() {
+    shownProgress().forgetFolderRows();
     List2->clear();
     List2->addItems(engine().List2);
 }
@@ -201,9 +277,13 @@ void frmutförbackup::showJobFolderMarks() {
     }
 }
 
+void frmutförbackup::clearJobFolders() {
+    shownProgress().forgetFolderRows();
+    List2->clear();
+}
+
 void frmutförbackup::markJobFolder(int k) {
-    engine();
-    static_cast<WindowRunProgress*>(progress_.get())->markFolder(k);
+    shownProgress().markFolder(k);
 }
 
 void frmutförbackup::removeJobFolder(int k) {
@@ -212,7 +292,8 @@ void frmutförbackup::removeJobFolder(int k) {
         e.List2.removeAt(k);
     // Taken out, not hidden: every layout and paint looks up each hidden row, so hiding the done
     // folders of a big job slows the run as it goes. Folders are done from the last, so only the
-    // missing folders after it move, and the rows keep the engine's numbers.
+    // missing folders after it move, and the rows keep the engine's numbers. The row leaves with
+    // the next refresh, together with the others done by then.
     if (k >= 0 && k < List2->count())
-        delete List2->takeItem(k);
+        shownProgress().removeFolder(k);
 }

@@ -20,6 +20,7 @@
 #include "run/simulation_window.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +30,9 @@
 
 namespace {
 
-// The mirroring panel of the window, as the mirror engine sees it.
+// The mirroring panel of the window, as the mirror engine sees it. What changes per file or
+// folder (the name, the status, the counts, the bars) is shown with the run's refresh, a few
+// times a second, as the copy pass's progress is.
 class WindowMirrorView : public MirrorView {
   public:
     explicit WindowMirrorView(frmutförbackup& w) : w_(w) {}
@@ -46,33 +49,46 @@ class WindowMirrorView : public MirrorView {
         return w_.avbryt_spegling == 1 || program().schema_avstängt == 1 ||
                program().operations().stopRequested();
     }
-    void yield() override { platform::doEventsThrottled(); }
+    void yield() override {
+        if (timer_.isValid() && timer_.elapsed() < 20)
+            return;
+        if (w_.refreshDue()) {
+            apply();
+            w_.applyProgress();
+        }
+        platform::doEvents();
+        timer_.restart();
+    }
     void showPanel(bool on) override {
+        if (!on)
+            apply();
         w_.frame_sync->setVisible(on);
         if (on)
             w_.frame_sync->raise();
     }
     void setMainFolderCaption(const QString& text) override { w_.frame_sync->setTitle(text); }
     void setStatus(const QString& text) override {
-        w_.lblinfo->setText(text);
-        w_.lblinfo_Change();
+        status_ = text;
+        statusDirty_ = true;
     }
     void setCurrentName(const QString& text) override {
-        w_.txtsyncfilmapp->setText(text);
-        w_.txtsyncfilmapp->setCursorPosition(int(text.size()));
+        name_ = text;
+        nameDirty_ = true;
     }
     void setFoldersLeft(int n) override {
-        w_.lblantalmappar->setText(QStringLiteral("Antal mappar kvar: ") + QString::number(n));
+        foldersLeft_ = n;
+        foldersLeftDirty_ = true;
     }
     void setDeletedCounts(long folders, long files, const QString& mark) override {
-        w_.lblraderademappar->setText(QStringLiteral("Mappar raderade: ") + QString::number(folders) + mark);
-        w_.lblraderadefiler->setText(QStringLiteral("Filer raderade: ") + QString::number(files) + mark);
+        deletedFolders_ = folders;
+        deletedFiles_ = files;
+        mark_ = mark;
+        deletedDirty_ = true;
     }
     void setProgress(double folders, double files) override {
-        w_.lblprocent22->resize(int(qBound(0.0, folders, 1.0) * w_.Picture4->width()),
-                                w_.lblprocent22->height());
-        w_.lblprocent11->resize(int(qBound(0.0, files, 1.0) * w_.Picture5->width()),
-                                w_.lblprocent11->height());
+        folderShare_ = folders;
+        fileShare_ = files;
+        progressDirty_ = true;
     }
     void setWorking(bool on) override {
         if (on && !w_.Timer1->isActive())
@@ -85,7 +101,40 @@ class WindowMirrorView : public MirrorView {
     }
 
   private:
+    void apply() {
+        if (statusDirty_ && status_ != w_.lblinfo->text()) {
+            w_.lblinfo->setText(status_);
+            w_.lblinfo_Change();
+        }
+        if (nameDirty_) {
+            w_.txtsyncfilmapp->setText(name_);
+            w_.txtsyncfilmapp->setCursorPosition(int(name_.size()));
+        }
+        if (foldersLeftDirty_)
+            w_.lblantalmappar->setText(QStringLiteral("Antal mappar kvar: ") + QString::number(foldersLeft_));
+        if (deletedDirty_) {
+            w_.lblraderademappar->setText(QStringLiteral("Mappar raderade: ") +
+                                          QString::number(deletedFolders_) + mark_);
+            w_.lblraderadefiler->setText(QStringLiteral("Filer raderade: ") + QString::number(deletedFiles_) +
+                                         mark_);
+        }
+        if (progressDirty_) {
+            w_.lblprocent22->resize(int(qBound(0.0, folderShare_, 1.0) * w_.Picture4->width()),
+                                    w_.lblprocent22->height());
+            w_.lblprocent11->resize(int(qBound(0.0, fileShare_, 1.0) * w_.Picture5->width()),
+                                    w_.lblprocent11->height());
+        }
+        statusDirty_ = nameDirty_ = foldersLeftDirty_ = deletedDirty_ = progressDirty_ = false;
+    }
+
     frmutförbackup& w_;
+    QElapsedTimer timer_;
+    QString status_, name_, mark_;
+    int foldersLeft_ = 0;
+    long deletedFolders_ = 0, deletedFiles_ = 0;
+    double folderShare_ = 0, fileShare_ = 0;
+    bool statusDirty_ = false, nameDirty_ = false, foldersLeftDirty_ = false, deletedDirty_ = false,
+         progressDirty_ = false;
 };
 
 } // namespace
@@ -233,6 +282,8 @@ void frmutförbackup::visa_klarbackup() {
     c.skyddade = engine().skyddade_totalt;
     c.kopierade = engine().kopierade_totalt;
     c.genomsökta = engine().genomsökta_totalt;
+    c.cancelled = runCancelled_;
+    c.total = engine().filtotal;
     k->fillBars(c);
     program().dialogs.showModal(k);
 }

@@ -3,6 +3,7 @@
 #include "core/backup_folders.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -81,6 +82,8 @@ frmsyncfilermappar::frmsyncfilermappar() {
     cmdöppna = platform::namedButton(this, "cmdöppna", QStringLiteral("Öppna markerad"));
     cmdsparalogg = platform::namedButton(this, "cmdsparalogg", QStringLiteral("Spara till senare..."));
     cmdstäng = platform::namedButton(this, "cmdstäng", QStringLiteral("Stäng"));
+
+    platform::setCancelButton(cmdstäng, true); // Escape closes the list as Stäng does
 
     connect(cmdraderamarkerad, &QPushButton::clicked, this, [this] { cmdraderamarkerad_Click(); });
     connect(cmdraderaalla, &QPushButton::clicked, this, [this] { cmdraderaalla_Click(); });

@@ -2,6 +2,8 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
+#include "platform/accessibility.h"
 #include "platform/files.h"
 #include "platform/icons.h"
 #include "platform/vb.h"
@@ -15,7 +17,10 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <algorithm>
 
 namespace {
 constexpr int kTwip = 15;
@@ -48,24 +53,31 @@ ResultBar resultBar(double count, double base, int pictureWidth, const QString& 
     return b;
 }
 
+namespace {
+// Design size of "Backup klar"; it grows from here to show what the run wrote in it.
+constexpr int kKlarWidth = 5400 / kTwip + 20;
+constexpr int kKlarHeight = 520;
+constexpr int kMargin = 10;
+constexpr int kButtonHeight = 28;
+} // namespace
+
 frmklarbackup::frmklarbackup() {
     setObjectName(QStringLiteral("frmklarbackup"));
     setWindowTitle(QStringLiteral("Backup klar"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
-    setFixedSize(5400 / kTwip + 20, 520);
+    setMinimumSize(kKlarWidth, kKlarHeight);
+    resize(kKlarWidth, kKlarHeight);
     lblinfo = platform::namedLabel(this, "lblinfo", QStringLiteral("Backup klar."));
     lblinfo->setWordWrap(true);
-    lblinfo->setGeometry(70, 10, 280, 50);
+    lblinfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imagesmiley = platform::namedLabel(this, "imagesmiley");
-    imagesmiley->setGeometry(10, 10, 48, 48);
     imgerr = platform::namedLabel(this, "imgerr");
     imgerr->setToolTip(QStringLiteral("Fel uppstod"));
     imgerr->setPixmap(platform::picture(platform::Picture::Error, 20));
-    imgerr->setGeometry(350, 12, 20, 20);
     imgerr->hide();
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(10, 70, 4935 / kTwip, 1575 / kTwip);
+    Picture1->resize(4935 / kTwip, 1575 / kTwip);
     struct Bar {
         QLabel** bar;
         QLabel** text;
@@ -94,23 +106,69 @@ frmklarbackup::frmklarbackup() {
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
-    // The rows are those of log.txt; a long row scrolls sideways instead of breaking.
+    // The rows are those of log.txt: each stays one row; the window widens to show it.
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setAccessibleName(QStringLiteral("Sammanställning"));
-    Text1->setGeometry(10, 70 + 1575 / kTwip + 10, 4935 / kTwip, 250);
     cmdvisalogg = new LogButton(QStringLiteral("Visa logg"), this);
     cmdvisalogg->setObjectName(QStringLiteral("cmdvisalogg"));
     cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
-    cmdvisalogg->setGeometry(10, 480, 100, 28);
     Command1 = platform::namedButton(this, "Command1", QStringLiteral("OK"));
-    Command1->setGeometry(4935 / kTwip - 90, 480, 100, 28);
     Command1->setDefault(true);
-    Command1->setFocus(); // Enter and Space close the dialog, as a message box does
+    platform::setCancelButton(Command1, true); // Escape closes it as OK does
+    Command1->setFocus();                      // Enter and Space close the dialog, as a message box does
+    placeControls();
     connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }
 
-void frmklarbackup::Form_Load(bool runHadErrors) {
+void frmklarbackup::placeControls() {
+    const int w = width();
+    const int h = height();
+    imagesmiley->setGeometry(kMargin, kMargin, 48, 48);
+    imgerr->setGeometry(w - kMargin - 20, 12, 20, 20);
+    const int infoLeft = 70;
+    const int infoWidth = std::max(40, w - infoLeft - kMargin - 30);
+    lblinfo->setGeometry(infoLeft, kMargin, infoWidth, std::max(50, lblinfo->heightForWidth(infoWidth)));
+    Picture1->move(kMargin, std::max(70, lblinfo->geometry().bottom() + 1 + kMargin));
+    const int textTop = Picture1->geometry().bottom() + 1 + kMargin;
+    const int buttonTop = h - kMargin - kButtonHeight - 2;
+    Text1->setGeometry(kMargin, textTop, w - 2 * kMargin, std::max(40, buttonTop - kMargin - textTop));
+    cmdvisalogg->setGeometry(kMargin, buttonTop, 100, kButtonHeight);
+    Command1->setGeometry(w - kMargin - 100, buttonTop, 100, kButtonHeight);
+}
+
+void frmklarbackup::fitToContents() {
+    // The summary's widest row and all its rows, as far as the screen allows.
+    const QFontMetrics fm(Text1->font());
+    int rowWidth = 0;
+    const QStringList rows = Text1->toPlainText().split(QLatin1Char('\n'));
+    for (const QString& row : rows)
+        rowWidth = std::max(rowWidth, fm.horizontalAdvance(row));
+    const int chrome = 2 * (Text1->frameWidth() + int(Text1->document()->documentMargin())) +
+                       Text1->verticalScrollBar()->sizeHint().width() + 4;
+    const int textHeight = int(rows.size()) * fm.lineSpacing() + 2 * Text1->frameWidth() +
+                           2 * int(Text1->document()->documentMargin()) + 4;
+    int w = std::max(kKlarWidth, rowWidth + chrome + 2 * kMargin);
+    const int fixedHeight = height() - Text1->height(); // all but the summary, at the present width
+    int h = std::max(kKlarHeight, fixedHeight + textHeight);
+    if (const QScreen* s = screen()) {
+        const QRect r = s->availableGeometry();
+        const QSize frame = frameGeometry().size() - size();
+        // Not framed yet: leave room for a usual title bar and borders.
+        const QSize deco = frame.isEmpty() ? QSize(16, 40) : frame;
+        w = std::min(w, std::max(kKlarWidth, r.width() - deco.width()));
+        h = std::min(h, std::max(kKlarHeight, r.height() - deco.height()));
+    }
+    resize(w, h);
+    placeControls();
+}
+
+void frmklarbackup::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    placeControls();
+}
+
+void frmklarbackup::Form_Load(bool runHadErrors, bool cancelled) {
     Program& p = program();
     const ProgramSettings& s = p.settings();
     imgerr->setVisible(runHadErrors);
@@ -120,7 +178,8 @@ void frmklarbackup::Form_Load(bool runHadErrors) {
         if (s.chkljud2 && platform::fileExists(wav))
             Module1::spela_ljud(wav);
     } else {
-        imagesmiley->setPixmap(platform::picture(platform::Picture::Ok, 48));
+        imagesmiley->setPixmap(
+            platform::picture(cancelled ? platform::Picture::Warning : platform::Picture::Ok, 48));
         const QString wav = p.path(QStringLiteral("ljud1.wav"));
         if (s.chkljud1 && platform::fileExists(wav))
             Module1::spela_ljud(wav);
@@ -144,7 +203,8 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
         {lblnya, lblnya2, double(c.nya), double(c.kopierade), "% nya", "0% nya"},
         {lbländrade, lbländrade2, double(c.ändrade), double(c.kopierade), "% ändrade", "0% ändrade"},
         {lblskyddade, lblskyddade2, double(c.skyddade), double(c.kopierade), "% skyddade", "0% skyddade"},
-        {lbltotalt, lbltotalt2, double(c.kopierade), double(c.genomsökta), "% kopierade totalt",
+        {lbltotalt, lbltotalt2, double(c.kopierade),
+         double(c.cancelled ? std::max(c.genomsökta, c.total) : c.genomsökta), "% kopierade totalt",
          "0% kopierade totalt"},
     };
     for (const Row& r : rows) {
@@ -161,8 +221,10 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
 
 void frmklarbackup::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    if (!e->spontaneous())
+    if (!e->spontaneous()) {
+        fitToContents();
         runstatus::centreOverRunWindow(this);
+    }
 }
 
 void frmklarbackup::cmdvisalogg_Click() {
@@ -216,6 +278,12 @@ frmbackupfel::frmbackupfel() {
     Command2->setGeometry(250, 130, 100, 28);
     connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+void frmbackupfel::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        geometry::centreOver(this, program().mainWindow().widget());
 }
 
 void frmbackupfel::showErrors(const QString& errorCount) {

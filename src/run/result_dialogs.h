@@ -15,6 +15,10 @@ struct ResultCounts {
     long skyddade = 0;   // skyddade_totalt
     long kopierade = 0;  // kopierade_totalt
     long genomsökta = 0; // genomsökta_totalt
+    // A cancelled run shows its copied files as a share of all the files it set out to look at
+    // (the counted total), not of those it reached.
+    bool cancelled = false;
+    long total = 0; // the run's counted files
 };
 
 // One result bar: its width in pixels and its percent text; the text goes into the bar itself when
@@ -49,15 +53,22 @@ class frmklarbackup : public QWidget {
     QPushButton* cmdvisalogg = nullptr;
     QPushButton* Command1 = nullptr;
 
-    // Takes the run's error marker and plays the finished or error sound when asked for.
-    void Form_Load(bool runHadErrors);
+    // Takes the run's error marker and plays the finished or error sound when asked for. A
+    // cancelled run without errors shows a warning, not the tick of a finished one.
+    void Form_Load(bool runHadErrors, bool cancelled = false);
     void fillBars(const ResultCounts& c);
     void cmdvisalogg_Click();
     void Command1_Click();
 
   protected:
-    // Opens over the backup window, or the main window, or the middle of the screen.
+    // Grows to show the summary's rows whole, then opens over the backup window, or the main
+    // window, or the middle of the screen.
     void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+  private:
+    void placeControls();
+    void fitToContents();
 };
 
 // "Schemalagd backup": the popup after a scheduled run, kept on top.
@@ -79,6 +90,10 @@ class frmbackupfel : public QWidget {
     void showSuccess(long copied);
     void cmdvisalogg_Click();
     void Command2_Click();
+
+  protected:
+    // Opens over the main window, or the middle of the screen when that is hidden.
+    void showEvent(QShowEvent* e) override;
 };
 
 // The minimised progress window shown while the backup window is hidden.

@@ -76,9 +76,7 @@ void RunDriver::appendLog(const QStringList& lines) {
 }
 
 void RunDriver::setFoldersLeft() {
-    const int n = int(e_.List2.size());
-    w_.txtmapparkvar->setText(QStringLiteral("Antal mappar kvar: ") + numberText(n));
-    runstatus::setMainText("lblschema_mappar", numberText(n) + QStringLiteral(" st"));
+    w_.showFoldersLeft(int(e_.List2.size()));
 }
 
 void RunDriver::idleState() {
@@ -123,6 +121,7 @@ void RunDriver::letGo() {
 
 void RunDriver::run() {
     w_.runHadErrors_ = false;
+    w_.runCancelled_ = false;
     switch (hold()) {
     case Hold::Held:
         break;
@@ -227,7 +226,7 @@ bool RunDriver::start() {
     e_.simMål.clear();
     w_.setLblavbryt(QString());
     w_.refreshCounters();
-    w_.List2->clear();
+    w_.clearJobFolders();
     w_.listerror->clear();
     for (QLabel* l : {w_.lblprocent1, w_.lblprocent2, w_.lblprocent3})
         l->resize(0, l->height());
@@ -269,7 +268,7 @@ bool RunDriver::start() {
         w_.addLogLine(QStringLiteral(" Backupkörning startade."));
         systemLog(QStringLiteral("Backupkörning startade."));
     }
-    w_.txtsammanställning->hide();
+    w_.showJobSummary(false);
     w_.Frame2->setTitle(QStringLiteral("Mappar som kommer att kopieras för aktuellt jobb:"));
     w_.cmdavbryt->setDefault(true);
     platform::setCancelButton(w_.cmdavbryt, true);
@@ -445,7 +444,7 @@ void RunDriver::folderLoop(const QString& jobName) {
         }
     } held(e_);
     for (int k = int(e_.List2.size()) - 1; k >= 0; --k) {
-        platform::doEventsThrottled();
+        w_.yieldRun();
         if (cancelled())
             break;
         const QString folder = e_.List2[k];
@@ -480,13 +479,8 @@ void RunDriver::folderLoop(const QString& jobName) {
             missingFolder(folder);
         }
         folderBarWidth_ += barStep_;
-        // Labels follow at a steady rate, not per folder.
-        if (!shown_.isValid() || shown_.elapsed() >= 20 || k == 0) {
-            w_.applyProgress(); // the folder marked in the list among the rest
-            w_.lblprocent2->resize(folderBarWidth_, w_.lblprocent2->height());
-            setFoldersLeft();
-            shown_.restart();
-        }
+        // Shown with the run's next refresh, not per folder.
+        w_.showJobProgress(folderBarWidth_, int(e_.List2.size()));
     }
     w_.applyProgress();
     e_.holdLogs(false); // a log that cannot be written is an error of the run, as before
@@ -551,8 +545,10 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     Q_UNUSED(jobName);
     runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Klar med aktuellt jobb"));
     QListWidgetItem* item = w_.List1->item(i);
+    // A simulated run copied nothing: the entry says what it found.
     item->setText(item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
-                  QStringLiteral(" kopierade filer)"));
+                  (w_.chkbackupsimulera->isChecked() ? QStringLiteral(" filer skulle kopieras)")
+                                                     : QStringLiteral(" kopierade filer)")));
     const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
                          QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
                          QStringLiteral(" fel.");
@@ -571,7 +567,7 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     appendLog(lines);
     e_.List2.clear();
     e_.List3.clear();
-    w_.List2->clear();
+    w_.clearJobFolders();
     w_.starta_program_efter_backup();
 }
 

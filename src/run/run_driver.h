@@ -2,7 +2,6 @@
 #include "core/operations.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -84,7 +83,6 @@ class RunDriver {
     QString simPrefix_;
     int barStep_ = 0;
     int folderBarWidth_ = 0;
-    QElapsedTimer shown_;
     bool handlerUsed_ = false;
     QString resultText_;
     QString summary_;

@@ -42,6 +42,9 @@ QString durationText(qint64 secs) {
 } // namespace
 
 void RunDriver::runEnd() {
+    // The job in the main window is read again, so its summary tells of the run just recorded.
+    if (m_.currentJobIndex() >= 0)
+        selectJob(m_.currentJobIndex());
     w_.applyProgress();
     w_.countersLive_ = false;
     w_.visa_procent(false);
@@ -54,6 +57,7 @@ void RunDriver::runEnd() {
     w_.lbl1->setText(w_.lbl1->text() + QStringLiteral(", slutade kl. ") + endTime);
 
     const bool wasCancelled = cancelled();
+    w_.runCancelled_ = wasCancelled;
     QString result;
     if (wasCancelled) {
         w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") +
@@ -101,7 +105,7 @@ void RunDriver::runEnd() {
     resultText_ = result;
     // Loading the result dialog takes the error marker and plays its sound, as its first write did.
     frmklarbackup* klar = program().form<frmklarbackup>();
-    klar->Form_Load(e_.imgerr);
+    klar->Form_Load(e_.imgerr, wasCancelled);
     klar->lblinfo->setText(result);
 
     const bool sim = w_.chkbackupsimulera->isChecked();
@@ -221,6 +225,8 @@ void RunDriver::report() {
         // The windows below wait for the user, who may meanwhile start other work on the files,
         // and other processes may run: the run lets go of both first.
         letGo();
+        // The window's summary of the chosen job is read again too: it was made before the run.
+        w_.List1_Click();
         w_.showHeldMessage();
         // A program that is to end shows no more results.
         auto ending = [] { return program().operations().stopRequested(); };
@@ -234,7 +240,7 @@ void RunDriver::report() {
         if (!ending())
             w_.visa_klarbackup();
     }
-    w_.txtsammanställning->show();
+    w_.showJobSummary(true);
     w_.Frame2->setTitle(QStringLiteral("Sammanställning för valt jobb:"));
 }
 

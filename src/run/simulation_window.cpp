@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -24,6 +25,32 @@
 #include <set>
 
 namespace {
+// The window's own copy and its result block write into backup folders and the run log: no other
+// operation, and no run of another process of this program folder, may work on them meanwhile.
+// Refused with a message when either is held elsewhere.
+class WritingHold {
+  public:
+    explicit WritingHold(std::function<void()> stop = {})
+        : operation_(QStringLiteral("kopiering från simulerad backup"), std::move(stop)) {
+        if (!operation_) {
+            program().operations().refuse();
+            return;
+        }
+        if (!lock_.take()) {
+            runstatus::refuseWhileLocked();
+            operation_.release();
+            return;
+        }
+        held_ = true;
+    }
+    explicit operator bool() const { return held_; }
+
+  private:
+    Operation operation_;
+    RunLock lock_;
+    bool held_ = false;
+};
+
 constexpr int kTwip = 15;
 long labelCount(const QLabel* l) {
     return long(platform::Val(l->text()));
@@ -103,6 +130,10 @@ frmsimuleradbackup::frmsimuleradbackup() {
     framelogg->hide();
 
     txtlogg->setPlainText(QStringLiteral("Följande filer kopierades:"));
+
+    // Escape: Stäng, or while a copy pass runs its Avbryt, which asks.
+    platform::setCancelButton(cmdstäng, true);
+    platform::setCancelButton(cmdavbryt, true);
 
     connect(cmdkopieraalla, &QPushButton::clicked, this, [this] { cmdkopieraalla_Click(); });
     connect(cmdkopieramarkerad, &QPushButton::clicked, this, [this] { cmdkopieramarkerad_Click(); });
@@ -199,16 +230,9 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
         return;
     // The pass writes into backup folders: no other operation, and no run of another process of
     // this program folder, may work on them meanwhile.
-    Operation operation(QStringLiteral("kopiering från simulerad backup"), [this] { avbryt_kopiering = 1; });
-    if (!operation) {
-        program().operations().refuse();
+    const WritingHold hold([this] { avbryt_kopiering = 1; });
+    if (!hold)
         return;
-    }
-    RunLock lock;
-    if (!lock.take()) {
-        runstatus::refuseWhileLocked();
-        return;
-    }
 
     Program& p = program();
     SystemLog& log = p.systemLog();
@@ -443,16 +467,9 @@ void frmsimuleradbackup::cmdstäng_Click() {
     if (nya + ändrade + skyddade > 0) {
         // The run log is not written while another operation or process may be writing it; the
         // window stays open until it can be.
-        Operation operation(QStringLiteral("kopiering från simulerad backup"));
-        if (!operation) {
-            program().operations().refuse();
+        const WritingHold hold;
+        if (!hold)
             return;
-        }
-        RunLock lock;
-        if (!lock.take()) {
-            runstatus::refuseWhileLocked();
-            return;
-        }
         QStringList lines{QString(), QStringLiteral("Resultat av manuell backup från simulerad backuplogg")};
         lines << txtlogg->toPlainText().split('\n');
         lines << QString() << QStringLiteral("  Nya filer: ") + QString::number(nya)

@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <cerrno>
+#include <functional>
 
 using synctest::at;
 
@@ -434,6 +435,62 @@ TEST_F(SyncWindow, AFileTypeThatSelectsNothingIsRefusedBeforeTheRun) {
     win()->txtpattern->setText(" *.txt ");
     win()->cmdkör->click();
     EXPECT_EQ(testutil::readBytes(b + "/ett.txt"), "1");
+}
+
+// Escape does what the shown button does: "Stäng", "Avbryt" during a run (which asks first), and
+// the log view's "OK" while that view covers the window.
+TEST_F(SyncWindow, EscapeDoesWhatTheShownCancelOrCloseButtonDoes) {
+    platform::installAccessibility();
+    testutil::writeFile(a + "/x/f.txt", "f", at(-60));
+    testutil::makeDir(b);
+    auto escape = [](frmmappsync* w) {
+        QWidget* f = QApplication::focusWidget();
+        QTest::keyClick(f && f->window() == w ? f : w, Qt::Key_Escape);
+    };
+    const struct {
+        const char* what;
+        std::function<void(frmmappsync*)> act;
+    } cases[] = {
+        {"idle: Stäng",
+         [&](frmmappsync* w) {
+             w->txtpattern->setFocus();
+             escape(w);
+             EXPECT_FALSE(prog().isLoaded<frmmappsync>());
+         }},
+        {"during a run: Avbryt, which asks",
+         [&](frmmappsync* w) {
+             folders(a, b);
+             dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+             QTimer::singleShot(0, w, [&] { escape(w); });
+             w->cmdkör->click();
+             EXPECT_EQ(w->cmdavbryt_Tag, "1");
+             EXPECT_FALSE(QFile::exists(b + "/x/f.txt"));
+             EXPECT_TRUE(prog().isLoaded<frmmappsync>());
+         }},
+        {"over the log view: OK, then Stäng",
+         [&](frmmappsync* w) {
+             folders(a, b);
+             w->cmdkör->click();
+             ASSERT_FALSE(w->Frame3->isHidden());
+             escape(w);
+             EXPECT_TRUE(w->Frame3->isHidden());
+             EXPECT_TRUE(prog().isLoaded<frmmappsync>());
+             escape(w);
+             EXPECT_FALSE(prog().isLoaded<frmmappsync>());
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        frmmappsync* w = win();
+        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        c.act(w);
+        if (prog().isLoaded<frmmappsync>()) {
+            w->hide();
+            prog().unload<frmmappsync>();
+        }
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "support/fixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -99,7 +100,8 @@ TEST_F(Periphery, TheEighthSettingsLineDecidesWhetherTheChooserShows) {
         settings(line8);
         frmmain* m = restart();
         EXPECT_EQ(m->framesnabbstart->isVisibleTo(m), shown) << "line 8: '" << line8 << "'";
-        EXPECT_EQ(m->framesnabbstart->geometry(), m->centralWidget()->rect());
+        // Over the window's contents, where the scheduler panel lies.
+        EXPECT_EQ(m->framesnabbstart->geometry(), m->frameschema->geometry());
     }
     QFile::remove(path("programalternativ.ini")); // a first start shows it
     restartProgram();
@@ -140,6 +142,14 @@ TEST_F(Periphery, TheChooserRunsTheMainWindowsCommandsAndStays) {
     EXPECT_FALSE(q->cmdsnabbschema->isEnabled());
     q->lblsnabbinställningar_Click();
     EXPECT_TRUE(setup()->isVisible());
+}
+
+TEST_F(Periphery, TheChoosersScheduleButtonSaysSoWhenTheGroupHasNoJobs) {
+    settings("1");
+    frmmain* m = start();
+    ASSERT_EQ(m->comboinställningar->count(), 0);
+    expectReport("Det finns inga jobb att schemalägga.");
+    m->framesnabbstart->cmdsnabbschema->click();
 }
 
 TEST_F(Periphery, TheReadmeIsShownOnceBeforeTheFirstQuestionAndTheOlderMarkersGo) {

@@ -5,6 +5,7 @@
 #include "platform/autostart.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "support/accessible.h"
 #include "support/fixture.h"
 
 #include <QApplication>
@@ -329,7 +330,7 @@ TEST_F(SettingsTest, TheSettingsWindowAndTheOldBackupListOpenOverTheMainWindow) 
     // Away from the screen's centre, so that centred on the screen is not centred over the window.
     m->move(m->screen()->availableGeometry().topLeft());
     m->show();
-    const std::vector<std::pair<const char*, std::function<QWidget*()>>> windows{
+    const testutil::WindowOpeners windows{
         {"frmsetup",
          [&] {
              s->mnuinställningar->trigger();
@@ -358,7 +359,7 @@ TEST_F(SettingsTest, EscapeClosesTheSettingsWindowAndTheOldBackupList) {
     frmsetup* s = read();
     frmmain* m = prog().form<frmmain>();
     oldJob(path("Listor"), m);
-    const std::vector<std::pair<const char*, std::function<QWidget*()>>> windows{
+    const testutil::WindowOpeners windows{
         {"frmsetup",
          [&] {
              s->show();
@@ -370,29 +371,7 @@ TEST_F(SettingsTest, EscapeClosesTheSettingsWindowAndTheOldBackupList) {
              return static_cast<QWidget*>(prog().loaded<frmgammalbackup>());
          }},
     };
-    // The window itself (nothing focused) and every control a key can reach.
-    auto targets = [](QWidget* w) {
-        QList<QWidget*> out{w};
-        for (QWidget* c : w->findChildren<QWidget*>())
-            if ((c->focusPolicy() & Qt::TabFocus) && c->isVisibleTo(w) && c->isEnabled())
-                out << c;
-        return out;
-    };
-    for (const auto& [name, open] : windows) {
-        QWidget* first = open();
-        ASSERT_TRUE(first) << name;
-        const qsizetype count = targets(first).size();
-        for (qsizetype i = 0; i < count; ++i) {
-            QWidget* w = open();
-            QWidget* target = targets(w).value(i);
-            ASSERT_TRUE(target) << name;
-            const QString what =
-                QString::fromUtf8(target->metaObject()->className()) + ' ' + target->objectName();
-            QPointer<QWidget> window = w;
-            QTest::keyClick(target, Qt::Key_Escape);
-            EXPECT_TRUE(!window || !window->isVisible()) << name << ": " << what.toStdString();
-        }
-    }
+    testutil::expectEscapeClosesFromEveryControl(windows);
     // "&Stäng" saves; so does Escape.
     EXPECT_TRUE(log().endsWith("Sparade programinställningar."));
 }

@@ -1,10 +1,14 @@
 // The main window as a person sees and presses it: the toolbar, the log panel, the layout at the
 // smallest size.
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "support/fixture.h"
 
+#include <QAccessible>
+#include <QCheckBox>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,6 +18,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <functional>
 
 namespace {
 const char* const kToolbarItems[] = {"picnytt", "picändra",  "pictabort", "picutför",       "picåterställ",
@@ -29,6 +34,8 @@ class WindowView : public ProgramTest {
   protected:
     void SetUp() override {
         ProgramTest::SetUp();
+        // Before the window is made: a control's accessibility interface is made once.
+        platform::installAccessibility();
         m = prog().form<frmmain>();
     }
     void addJob(const QString& name) {
@@ -128,6 +135,16 @@ TEST_F(WindowView, AtTheSmallestSizeNothingIsCutOffOrCovered) {
         for (int j = i + 1; j < 4; ++j)
             EXPECT_FALSE(rectIn(m->optarkiv[i], m->Frame1).intersects(rectIn(m->optarkiv[j], m->Frame1)));
 
+    // The links under the toolbar stay clear of the status lines.
+    m->framesnabbstart->hide();
+    m->setLblstatus2Visible(true);
+    QWidget* c = m->centralWidget();
+    for (const char* name : {"lblhjälp", "lbldonera2"}) {
+        const QRect link = rectIn(m->findChild<QWidget*>(QString::fromUtf8(name)), c);
+        EXPECT_FALSE(link.intersects(rectIn(m->lblstatus2, c))) << name;
+        EXPECT_FALSE(link.intersects(rectIn(m->lblstatus, c))) << name;
+    }
+
     // The count labels stay readable beside the job buttons, not under them.
     QWidget* frame = m->framejobb;
     const QWidget* button = frame->findChild<QWidget*>("cmduppdateraallt");
@@ -150,5 +167,174 @@ TEST_F(WindowView, AtTheSmallestSizeNothingIsCutOffOrCovered) {
         if (!word.contains('/')) {
             EXPECT_LE(fm.horizontalAdvance(word), room) << word.toStdString();
         }
+    m->hide();
+}
+
+TEST_F(WindowView, TheJobViewsFieldsAndCountsSayWhatTheyAre) {
+    addJob("Bilder");
+    m->show();
+    // No caption stands beside them: the tooltip tells a person, the name a screen reader.
+    for (const char* name : {"txtjobbnamn", "combomappar", "listmappar", "txtsammanställning",
+                             "lblhuvudmappar", "lblallamappar", "lblexmappar"}) {
+        SCOPED_TRACE(name);
+        QWidget* w = m->framejobb->findChild<QWidget*>(QString::fromUtf8(name));
+        ASSERT_NE(w, nullptr);
+        EXPECT_FALSE(w->toolTip().isEmpty());
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty());
+        EXPECT_TRUE(a->text(QAccessible::Name).contains(w->toolTip()) ||
+                    a->text(QAccessible::Description).contains(w->toolTip()));
+    }
+    m->hide();
+}
+
+TEST_F(WindowView, TheJobButtonsShowAPictureEach) {
+    addJob("Bilder");
+    std::vector<QImage> pictures;
+    for (const char* name :
+         {"cmduppdateraallt", "cmduppdatera", "cmdöppnamålmapp", "cmdåterställdenna", "cmdbackupdirekt"}) {
+        SCOPED_TRACE(name);
+        auto* b = m->framejobb->findChild<QPushButton*>(QString::fromUtf8(name));
+        ASSERT_NE(b, nullptr);
+        const QImage picture = b->icon().pixmap(b->iconSize()).toImage();
+        for (const QImage& other : pictures)
+            EXPECT_NE(picture, other);
+        pictures.push_back(picture);
+    }
+}
+
+TEST_F(WindowView, TheSummaryTakesTheWidthBelowTheCountsBesideTheJobButtons) {
+    addJob("Bilder");
+    m->show();
+    m->resize(720, 520);
+    const QRect summary = rectIn(m->txtsammanställning_text, m->framejobb);
+    EXPECT_GE(summary.right(), rectIn(m->lblexmappar_label, m->framejobb).right());
+    for (const char* name :
+         {"cmduppdateraallt", "cmduppdatera", "cmdöppnamålmapp", "cmdåterställdenna", "cmdbackupdirekt"})
+        EXPECT_FALSE(summary.intersects(
+            rectIn(m->framejobb->findChild<QWidget*>(QString::fromUtf8(name)), m->framejobb)))
+            << name;
+    m->hide();
+}
+
+TEST_F(WindowView, EveryLinkLooksLikeALinkAndActsOnTheKeyboard) {
+    m->show();
+    for (const char* name :
+         {"lblhjälp", "lbldonera2", "lblhjälp2", "lblschemavisasyslogg", "lblvisaschemajobb",
+          "lblvisabackupfönstret", "lblstatus2", "lblgammalbackup", "lblsysloggsize", "lblsyslogg_radera"}) {
+        SCOPED_TRACE(name);
+        auto* l = m->findChild<QLabel*>(QString::fromUtf8(name));
+        ASSERT_NE(l, nullptr);
+        l->ensurePolished();
+        EXPECT_TRUE(l->font().underline());
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+        EXPECT_TRUE(l->focusPolicy() & Qt::TabFocus);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(l)->role(), QAccessible::Link);
+    }
+    m->hide();
+}
+
+TEST_F(WindowView, AccessibleNamesCarryNoMarkupAndTheLogFileLinkIsNamedByWhatItSays) {
+    testutil::writeFile(path("programlogg.txt"), "12345");
+    addJob("Bilder");
+    m->show();
+    m->cmdprogramlogg_Click();
+    ASSERT_EQ(m->lblsysloggsize->text(), "Öppna programloggfilen (5 Byte)");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(m->lblsysloggsize)->text(QAccessible::Name),
+              m->lblsysloggsize->text());
+    // A tag such as <u> or </a>; "<< Tillbaka" is a caption, no markup.
+    const QRegularExpression tag("<\\s*/?\\s*[A-Za-z][^<>]*>");
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+        for (int i = 0; i < a->childCount(); ++i) {
+            QAccessibleInterface* c = a->child(i);
+            if (!c)
+                continue;
+            const QString name = c->text(QAccessible::Name);
+            EXPECT_FALSE(name.contains(tag)) << name.toStdString();
+            if (c->role() != QAccessible::List)
+                walk(c);
+        }
+    };
+    walk(QAccessible::queryAccessibleInterface(m));
+    m->hide();
+}
+
+TEST_F(WindowView, TheSchedulerPanelAndTheChooserLeaveNothingOfTheJobViewInSightButTheStatusLine) {
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    m->cmdload_Click();
+    m->show();
+    m->chkaktiveraschema->setChecked(true);
+    ASSERT_TRUE(m->frameschema->isVisible());
+    EXPECT_EQ(m->cmdschemapaus->text(), "Paus");
+    for (bool chooser : {false, true}) {
+        m->framesnabbstart->setVisible(chooser);
+        for (const QSize size : {QSize(1, 1), QSize(720, 520)}) {
+            SCOPED_TRACE(
+                QString("%1x%2, chooser %3").arg(size.width()).arg(size.height()).arg(chooser).toStdString());
+            m->resize(size);
+            QCoreApplication::processEvents();
+            QWidget* c = m->centralWidget();
+            const QRect panel = m->frameschema->geometry();
+            // No edge of the toolbar or the chooser beside the panel.
+            EXPECT_EQ(panel.left(), 0);
+            EXPECT_EQ(panel.right(), c->width() - 1);
+            // Nothing of the view beside the toolbar shows below the panel's edge.
+            for (const char* name : {"cmdprogramlogg", "lblhjälp", "lbldonera2", "picmeny"}) {
+                QWidget* w = m->findChild<QWidget*>(QString::fromUtf8(name));
+                EXPECT_TRUE(!w->isVisible() || panel.contains(rectIn(w, c))) << name;
+            }
+            // The status line stays in view under both panels.
+            const QRect status = rectIn(m->lblstatus, c);
+            EXPECT_FALSE(status.intersects(panel));
+            if (chooser) {
+                EXPECT_FALSE(status.intersects(m->framesnabbstart->geometry()));
+            }
+        }
+    }
+    m->chkaktiveraschema->setChecked(false);
+    m->hide();
+}
+
+TEST_F(WindowView, FinishedScheduledRunsAndTheProgressCanBeReadWhole) {
+    testutil::writeScheduledJob(path("Listor"), "Schemalagt");
+    m->cmdload_Click();
+    m->show();
+    m->resize(720, 520);
+    m->chkaktiveraschema->setChecked(true);
+    const QString entry =
+        "2026-01-02 21:30:05 Backup utförd av \"Schemalagt\". 1234 filer av 5678 kopierades. "
+        "3 fel uppstod. Kontrollera loggen.";
+    m->addSchedulerLogEntry(entry);
+    QCoreApplication::processEvents();
+    // The entry wraps within the list instead of running out of it.
+    QListWidget* list = m->listschemalogg;
+    const QRect shown = list->visualItemRect(list->item(0));
+    EXPECT_LE(shown.right(), list->viewport()->width());
+    const QFontMetrics fm = list->fontMetrics();
+    const QRect needed = fm.boundingRect(QRect(0, 0, shown.width(), 10000), Qt::TextWordWrap, entry);
+    EXPECT_GE(shown.height(), needed.height());
+
+    // The percent of a run stands whole in its strip however short the bar is.
+    m->setFieldVisible("lblprocent", true);
+    m->setFieldText("lblprocent", "3,5%");
+    m->setProgressShare(0.035);
+    QCoreApplication::processEvents();
+    QWidget* strip = m->findChild<QWidget*>("picprocent");
+    ASSERT_NE(strip, nullptr);
+    EXPECT_TRUE(strip->isVisible());
+    EXPECT_EQ(m->lblprocent->parentWidget(), strip);
+    EXPECT_GE(strip->height(), m->lblprocent->fontMetrics().height());
+    EXPECT_GE(strip->width(), m->lblprocent->fontMetrics().horizontalAdvance("100,0%"));
+    // Before the bar has any width, a new percent shows too.
+    m->setProgressShare(0);
+    m->setFieldText("lblprocent", "");
+    QCoreApplication::processEvents();
+    const QImage empty = strip->grab().toImage();
+    m->setFieldText("lblprocent", "0,1%");
+    QCoreApplication::processEvents();
+    EXPECT_NE(strip->grab().toImage(), empty);
+    m->setFieldVisible("lblprocent", false);
+    EXPECT_FALSE(strip->isVisible());
+    m->chkaktiveraschema->setChecked(false);
     m->hide();
 }

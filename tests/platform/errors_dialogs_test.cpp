@@ -2,8 +2,15 @@
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 
+#include <QAbstractProxyModel>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <cerrno>
 #include <gtest/gtest.h>
 
@@ -48,13 +55,14 @@ TEST(Dialogs, ScriptAnswersInOrderAndRecordsTheCalls) {
     d.expectInput("namn", "Jobb 2");
     d.expectFolder("/mnt/usb");
     d.expectOpenUrl("https://", false);
+    d.expectMessage("Det gick inte att öppna https://www.tamrel.se");
     d.expectStartProgram("editor");
     EXPECT_EQ(d.msgBox("Vill du radera jobbet?", MsgButtons::YesNo), Answer::Yes);
     EXPECT_EQ(d.inputBox("Skriv ett namn", "Byt namn"), "Jobb 2");
     EXPECT_EQ(d.pickFolder("Leta upp mappen"), "/mnt/usb");
     EXPECT_FALSE(d.openUrl("https://www.tamrel.se"));
     EXPECT_TRUE(d.startProgram("editor --ny"));
-    ASSERT_EQ(d.calls().size(), 5u);
+    ASSERT_EQ(d.calls().size(), 6u);
     EXPECT_EQ(d.calls()[0].title, "Tamrel Backup") << "the program's title when none is given";
     EXPECT_EQ(d.calls()[1].title, "Byt namn");
     EXPECT_TRUE(d.verify().isEmpty());
@@ -127,4 +135,45 @@ TEST(Dialogs, UnattendedRunsShowNothingAndTakeTheSafeAnswer) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(d.calls().size(), 6u);
     EXPECT_TRUE(d.verify().isEmpty()) << "nothing unexpected: no script is running";
+}
+
+// The desktop's opener starts even when it has no program for a file; only its exit status tells.
+TEST(Dialogs, AFileTheDesktopCannotOpenIsSaidSo) {
+    QTemporaryDir bin;
+    QFile opener(bin.filePath("xdg-open"));
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\necho \"no method available for opening '$1'\" >&2\nexit 3\n");
+    opener.close();
+    opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + oldPath);
+    Dialogs d;
+    EXPECT_TRUE(d.openUrl(bin.filePath("rapport.xyz")));
+    d.setScripted(true);
+    d.expectMessage("Det gick inte att öppna " + bin.filePath("rapport.xyz"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !d.calls().empty(); }, 10000));
+    qputenv("PATH", oldPath);
+    EXPECT_TRUE(d.verify().isEmpty());
+}
+
+// A picker shows dates as the rest of the program does, not in the system locale's words.
+TEST(Dialogs, PickersShowDatesInTheProgramsForm) {
+    QTemporaryDir dir;
+    QFile f(dir.filePath("brev.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(
+        f.setFileTime(QDateTime(QDate(2024, 12, 9), QTime(14, 5)), QFileDevice::FileModificationTime));
+    f.close();
+    QFileDialog picker(nullptr, "Välj", dir.path());
+    useProgramDates(&picker);
+    picker.show();
+    QAbstractItemModel* shown = picker.proxyModel();
+    ASSERT_NE(shown, nullptr);
+    auto* files = qobject_cast<QFileSystemModel*>(picker.proxyModel()->sourceModel());
+    ASSERT_NE(files, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files->index(dir.filePath("brev.txt")).isValid(); }));
+    const QModelIndex date = picker.proxyModel()->mapFromSource(files->index(dir.filePath("brev.txt"), 3));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown->data(date).toString() == "2024-12-09 14:05"; }))
+        << shown->data(date).toString().toStdString();
+    picker.close();
 }

@@ -1,15 +1,21 @@
 #include "wizard_support.h"
 
+#include "foldersync/sync_window.h"
 #include "platform/accessibility.h"
 #include "platform/paths.h"
 #include "support/accessible.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGroupBox>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -444,6 +450,141 @@ TEST_F(WizardTest, BackupCopiesWhoseNamesCannotBeRestoredAreCountedAndLogged) {
     const QString syslog = prog().systemLog().text();
     for (const auto& c : cases)
         EXPECT_TRUE(syslog.contains(c.logged)) << c.logged.toStdString();
+}
+
+// Shows the window as the user gets it and makes it the active one.
+void showActive(QWidget* w) {
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+
+// The key goes where the user's keyboard goes: the focused control of the window.
+void press(QWidget* window, Qt::Key key) {
+    QWidget* f = QApplication::focusWidget();
+    QTest::keyClick(f && f->window() == window ? f : window, key);
+}
+
+// Escape does what the shown cancel or close button does, asking where that button asks.
+TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
+    platform::installAccessibility();
+    for (int i = 0; i < 30; ++i)
+        testutil::makeDir(work("m/d%1/e").arg(i));
+    const struct {
+        const char* what;
+        std::function<void(frmåterställ*)> act;
+    } cases[] = {
+        {"the wizard: Stäng",
+         [&](frmåterställ* w) {
+             w->optjobb2->setFocus();
+             press(w, Qt::Key_Escape);
+             EXPECT_EQ(prog().loaded<frmåterställ>(), nullptr);
+         }},
+        {"during a load: its Avbryt, which does not ask",
+         [&](frmåterställ* w) {
+             byHand(w, work("m"), work("mål"));
+             w->setComboframe(2);
+             QTimer::singleShot(0, w, [&] { press(w, Qt::Key_Escape); });
+             w->cmdladdamålmappar->click();
+             EXPECT_EQ(w->mappinläsning_avbruten, 1);
+             EXPECT_LT(w->engine.folders.size(), 61);
+             EXPECT_EQ(prog().loaded<frmåterställ>(), w);
+         }},
+        {"during a copy: its Avbryt, which asks",
+         [&](frmåterställ* w) {
+             fill(w);
+             dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+             QTimer::singleShot(0, w, [&] { press(w, Qt::Key_Escape); });
+             expectReport("Återställningen av valda filer avbröts av användaren.");
+             w->cmdåterställfiler->click();
+             EXPECT_EQ(prog().loaded<frmåterställ>(), w);
+             EXPECT_TRUE(testutil::treeFiles(work("mål")).isEmpty());
+         }},
+        {"the folder list editor: Avbryt, the wizard keeps its list",
+         [&](frmåterställ* w) {
+             byHand(w, work("m"), work("mål"));
+             loadFolders(w);
+             const QStringList all = w->engine.folders;
+             dialogs().expectWindow("frmåterställ2", [&](QWidget* win) {
+                 auto* d = static_cast<frmåterställ2*>(win);
+                 showActive(d);
+                 d->List1->item(1)->setSelected(true);
+                 d->cmdtabort->click();
+                 d->List1->setFocus();
+                 press(d, Qt::Key_Escape);
+                 EXPECT_FALSE(d->isVisible());
+             });
+             w->cmdmapplista->click();
+             EXPECT_EQ(w->engine.folders, all);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        openByHand([&](frmåterställ* w) {
+            showActive(w);
+            c.act(w);
+            if (prog().loaded<frmåterställ>() == w)
+                w->hide();
+        });
+    }
+}
+
+// What a user reads or hears in a window: its title, captions, tooltips and the names an
+// accessibility client reads, each as "object: text".
+QStringList windowTexts(QWidget* window) {
+    QStringList out;
+    auto add = [&out](const QObject* o, const QString& text) {
+        if (!text.isEmpty())
+            out << o->objectName() + QStringLiteral(": ") + text;
+    };
+    add(window, window->windowTitle());
+    QList<QWidget*> all = window->findChildren<QWidget*>();
+    all.prepend(window);
+    for (QWidget* c : all) {
+        if (auto* l = qobject_cast<QLabel*>(c))
+            add(c, l->text());
+        if (auto* b = qobject_cast<QAbstractButton*>(c))
+            add(c, b->text());
+        if (auto* g = qobject_cast<QGroupBox*>(c))
+            add(c, g->title());
+        add(c, c->toolTip());
+        if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c))
+            add(c, i->text(QAccessible::Name));
+    }
+    return out;
+}
+
+// The wizard, its folder list editor and the folder synchronisation window.
+std::vector<std::unique_ptr<QWidget>> restoreWindows() {
+    std::vector<std::unique_ptr<QWidget>> ws;
+    ws.emplace_back(new frmåterställ);
+    ws.emplace_back(new frmåterställ2);
+    ws.emplace_back(new frmmappsync);
+    return ws;
+}
+
+TEST_F(WizardTest, NoTextSpeaksOfAnotherSystemsFoldersOrFileManager) {
+    platform::installAccessibility();
+    const QRegularExpression foreign(QStringLiteral("Windows|Utforskare|[A-Za-z]:\\\\"));
+    for (const auto& w : restoreWindows()) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_EQ(windowTexts(w.get()).filter(foreign), QStringList());
+    }
+}
+
+// A screen reader reads a name as it stands, markup and all.
+TEST_F(WizardTest, NoControlIsNamedWithMarkup) {
+    platform::installAccessibility();
+    const QRegularExpression markup(QStringLiteral("<[/a-zA-Z][^>]*>"));
+    for (const auto& w : restoreWindows()) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        QStringList marked;
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c);
+                i && i->text(QAccessible::Name).contains(markup))
+                marked << c->objectName() + ": " + i->text(QAccessible::Name);
+        EXPECT_EQ(marked, QStringList());
+    }
 }
 
 } // namespace

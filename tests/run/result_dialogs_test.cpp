@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -61,23 +62,68 @@ TEST_F(ResultDialogTest, ProgressWindowCaptionRule) {
     EXPECT_FALSE(prog().isLoaded<frmprocent>());
 }
 
-TEST_F(ResultDialogTest, TheSummaryKeepsTheRowsOfTheLogAndScrollsSideways) {
+// A run of tens of thousands of files: every row of the summary and of the result text shows
+// whole, each on one line, without scrolling sideways.
+TEST_F(ResultDialogTest, TheSummaryRowsOfFiveDigitCountsShowWhole) {
     prog().form<frmmain>();
     auto* k = prog().form<frmklarbackup>();
-    const QStringList rows{"Sammanställning:",
-                           "  30000 filer kopierades totalt.",
-                           "",
-                           "  30000 nya filer kopierades (+)  (exkl. ev. skyddade filer).",
-                           "  0 ändrade filer kopierades (exkl. ev. skyddade filer).",
-                           "  12 filer misslyckades, varav 3 p.g.a fel filstorlek efter kopiering."};
+    const QStringList rows{
+        "Sammanställning:",
+        "  Simulerad backup.",
+        "  31416 filer kopierades totalt.",
+        "  92653 filer genomsöktes totalt.",
+        "",
+        "  28000 nya filer kopierades (+)  (exkl. ev. skyddade filer).",
+        "  34160 ändrade filer kopierades (exkl. ev. skyddade filer).",
+        "  10000 skyddade filer kopierades (*).",
+        "  12345 filer exkluderades.",
+        "  12012 filer misslyckades, varav 10003 p.g.a fel filstorlek efter kopiering.",
+        "  98765,43 MB kopierat.",
+        "",
+        "Spegling (simulerad):",
+        "  12345 mappar kan raderas, 67890 filer.",
+        "  23456 enstaka filer kan raderas.",
+        "  Totalt 91346 filer kan raderas.",
+        "  54321,09 MB kan raderas.",
+        "  Notera: Det finns jobb som inte speglats.",
+        "",
+        "  Totalt 12012 fel.",
+        "  Backupkörningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"};
     k->Text1->setPlainText(rows.join('\n'));
+    k->lblinfo->setText(
+        "Simulerad Backup avbröts.\n31416 filer kopierade. 12012 fel.\nVissa mappar kunde inte "
+        "kopieras, eftersom de inte existerar.");
     k->show();
     QCoreApplication::processEvents();
     const QTextDocument* doc = k->Text1->document();
     ASSERT_EQ(doc->blockCount(), rows.size());
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
         EXPECT_EQ(b.layout()->lineCount(), 1) << b.text().toStdString();
-    EXPECT_GT(k->Text1->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(k->Text1->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(k->Text1->viewport()->width(), int(doc->idealWidth()));
+    // The result text has the height of its lines, and the window stays on the screen.
+    EXPECT_GE(k->lblinfo->height(), k->lblinfo->heightForWidth(k->lblinfo->width()));
+    EXPECT_TRUE(k->screen()->availableGeometry().contains(k->frameGeometry())) << k->frameGeometry().width();
+    EXPECT_GE(k->Text1->y(), k->Picture1->geometry().bottom());
+    EXPECT_GE(k->Command1->y(), k->Text1->geometry().bottom());
+    EXPECT_TRUE(k->rect().contains(k->Command1->geometry()));
+}
+
+TEST_F(ResultDialogTest, TheScheduledRunsPopupOpensOverTheMainWindow) {
+    frmmain* m = prog().form<frmmain>();
+    m->show();
+    m->setGeometry(60, 50, 600, 420);
+    QCoreApplication::processEvents();
+    for (const bool errors : {true, false}) {
+        auto* p = prog().form<frmbackupfel>();
+        if (errors)
+            p->showErrors("3");
+        else
+            p->showSuccess(12);
+        EXPECT_NEAR(p->frameGeometry().center().x(), m->frameGeometry().center().x(), 2) << errors;
+        EXPECT_NEAR(p->frameGeometry().center().y(), m->frameGeometry().center().y(), 2) << errors;
+        p->Command2->click();
+    }
 }
 
 TEST_F(ResultDialogTest, EnterAndSpaceCloseTheDialogAsOkDoes) {

@@ -70,7 +70,7 @@ TEST_F(SchedulerTest, EscapeClosesEachWindowAsItsCloseButtonDoes) {
             e->cmdstartställin_Click();
         return static_cast<QWidget*>(e);
     };
-    const std::vector<std::pair<const char*, std::function<QWidget*()>>> windows{
+    const testutil::WindowOpeners windows{
         {"paus",
          [this] {
              frmpaus* w = prog().form<frmpaus>();
@@ -90,25 +90,5 @@ TEST_F(SchedulerTest, EscapeClosesEachWindowAsItsCloseButtonDoes) {
         {"schemaläggning, startsida", [&] { return editor(false); }},
         {"schemaläggning, inställningar", [&] { return editor(true); }},
     };
-    // The window itself (nothing focused) and every control a key can reach.
-    auto targets = [](QWidget* w) {
-        QList<QWidget*> out{w};
-        for (QWidget* c : w->findChildren<QWidget*>())
-            if ((c->focusPolicy() & Qt::TabFocus) && c->isVisibleTo(w) && c->isEnabled())
-                out << c;
-        return out;
-    };
-    for (const auto& [name, open] : windows) {
-        const qsizetype count = targets(open()).size();
-        for (qsizetype i = 0; i < count; ++i) {
-            QWidget* w = open();
-            QWidget* target = targets(w).value(i);
-            ASSERT_TRUE(target) << name;
-            const QString what =
-                QString::fromUtf8(target->metaObject()->className()) + ' ' + target->objectName();
-            QPointer<QWidget> window = w;
-            QTest::keyClick(target, Qt::Key_Escape);
-            EXPECT_TRUE(!window || !window->isVisible()) << name << ": " << what.toStdString();
-        }
-    }
+    testutil::expectEscapeClosesFromEveryControl(windows);
 }

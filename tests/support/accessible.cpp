@@ -1,8 +1,11 @@
 #include "support/accessible.h"
 
 #include <QAccessible>
+#include <QPointer>
+#include <QTest>
 #include <QWidget>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace testutil {
 namespace {
@@ -53,6 +56,31 @@ QStringList unnamedControls(QWidget* window) {
                        QStringLiteral(" role ") + QString::number(i->role());
     });
     return out;
+}
+
+void expectEscapeClosesFromEveryControl(const WindowOpeners& windows) {
+    auto targets = [](QWidget* w) {
+        QList<QWidget*> out{w};
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if ((c->focusPolicy() & Qt::TabFocus) && c->isVisibleTo(w) && c->isEnabled())
+                out << c;
+        return out;
+    };
+    for (const auto& [name, open] : windows) {
+        QWidget* first = open();
+        ASSERT_TRUE(first) << name;
+        const qsizetype count = targets(first).size();
+        for (qsizetype i = 0; i < count; ++i) {
+            QWidget* w = open();
+            QWidget* target = targets(w).value(i);
+            ASSERT_TRUE(target) << name;
+            const QString what =
+                QString::fromUtf8(target->metaObject()->className()) + ' ' + target->objectName();
+            QPointer<QWidget> window = w;
+            QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_TRUE(!window || !window->isVisible()) << name << ": " << what.toStdString();
+        }
+    }
 }
 
 } // namespace testutil
