@@ -78,8 +78,10 @@ bench() { # slug name files folders bytes with-watch(0|1)
         done
         t=$(seconds rsync -a "$dir/tree/" "$dir/rsync/"); r2=$(min "$r2" "$t")
     done
-    local peak copied
+    local peak first_peak copied
     peak=$(peak_kb env QT_QPA_PLATFORM=offscreen "$dir/program/tamrel-backup" Bench)
+    fresh "$dir/backup"
+    first_peak=$(peak_kb env QT_QPA_PLATFORM=offscreen "$dir/program/tamrel-backup" Bench)
     copied=$(find "$dir/backup" -type f | wc -l)
     for i in "${!jobs[@]}"; do
         j=${jobs[$i]}
@@ -87,7 +89,7 @@ bench() { # slug name files folders bytes with-watch(0|1)
             "$name${labels[$i]}" "${first[$j]}" "$r1" "$(echo "${first[$j]} / $r1" | bc -l)" \
             "${unchanged[$j]}" "$r2" "$(echo "${unchanged[$j]} / $r2" | bc -l)"
     done
-    echo "    peak resident size of an unchanged run: $((${peak:-0} / 1024)) MB; $copied files in backup"
+    echo "    peak resident size: first backup $((${first_peak:-0} / 1024)) MB, unchanged run $((${peak:-0} / 1024)) MB; $copied files in backup"
     tail -n 3 "$dir/program/log.txt" | tr -d '\r' | sed 's/^/    log: /'
     remove "$work"/aside.*
 }

@@ -14,6 +14,7 @@
 #include <QProgressDialog>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <future>
@@ -250,14 +251,24 @@ struct CopyOutcome {
     RunError error;
     platform::CopiedSizes sizes;
 };
+std::atomic<qsizetype> batchesAlive{0};
 } // namespace
 
 struct BackupEngine::CopyBatch {
+    CopyBatch() { ++batchesAlive; }
+    ~CopyBatch() { --batchesAlive; }
+    CopyBatch(const CopyBatch&) = delete;
+    CopyBatch& operator=(const CopyBatch&) = delete;
     std::vector<std::pair<QString, QString>> files; // source, target
     std::vector<CopyOutcome> outcomes;              // written by the copying thread
+    std::promise<void> finished;                    // set by the copying thread
     std::shared_future<void> done;
     bool handedOut = false;
 };
+
+qsizetype BackupEngine::copyBatchesAlive() {
+    return batchesAlive;
+}
 
 struct BackupEngine::PendingCopy {
     QString source, target;
@@ -311,21 +322,28 @@ void BackupEngine::handOutBatch() {
     std::shared_ptr<CopyBatch> b = std::move(openBatch_);
     openBatch_.reset();
     b->outcomes.resize(b->files.size());
-    // The thread touches nothing but the batch's own names and outcomes.
-    auto copy = std::make_shared<std::packaged_task<void()>>([b] {
-        for (size_t i = 0; i < b->files.size(); ++i) {
-            CopyOutcome& o = b->outcomes[i];
-            try {
-                platform::copyKeepTime(b->files[i].first, b->files[i].second, {}, {}, &o.sizes);
-            } catch (const RunError& e) {
-                o.failed = true;
-                o.error = e;
-            }
-        }
-    });
-    b->done = copy->get_future().share();
+    b->done = b->finished.get_future().share();
     b->handedOut = true;
-    copyPool_->submit([copy] { (*copy)(); });
+    // The thread touches nothing but the batch's own names and outcomes. The task holds the
+    // batch only until it has run; the batch never holds the task (a packaged task kept in its
+    // future would hold the batch, and every file's names with it, until the program ends).
+    copyPool_->submit([b] {
+        try {
+            for (size_t i = 0; i < b->files.size(); ++i) {
+                CopyOutcome& o = b->outcomes[i];
+                try {
+                    platform::copyKeepTime(b->files[i].first, b->files[i].second, {}, {}, &o.sizes);
+                } catch (const RunError& e) {
+                    o.failed = true;
+                    o.error = e;
+                }
+            }
+        } catch (...) {
+            b->finished.set_exception(std::current_exception());
+            return;
+        }
+        b->finished.set_value();
+    });
 }
 
 void BackupEngine::bookCopies(qsizetype leave) {

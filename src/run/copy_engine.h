@@ -216,6 +216,9 @@ class BackupEngine {
     // Waits for the copies still going on and does what follows them; whoever goes on with the
     // run without file_copy calls this first and then looks whether the run was stopped.
     void finishCopies() { bookCopies(0); }
+    // The batches of new-file copies still in memory, of every engine: none is left once the
+    // engines are gone, however many files they copied.
+    static qsizetype copyBatchesAlive();
 
   private:
     struct ReplaceState;

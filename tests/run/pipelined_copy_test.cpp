@@ -91,3 +91,11 @@ TEST_F(PipelinedCopyTest, ACancelStopsWhereItCameAndLeavesOnlyCompleteCopies) {
     }
     EXPECT_EQ(testutil::treeFiles(dst).size(), 19 + 4); // and the old targets not reached
 }
+
+TEST_F(PipelinedCopyTest, TheCopiesKeepNothingOnceTheEngineIsGone) {
+    const qsizetype before = BackupEngine::copyBatchesAlive();
+    run(true);
+    engine.reset(); // waits for the copying threads
+    // The names of every new file copied would otherwise stay until the program ends.
+    EXPECT_EQ(BackupEngine::copyBatchesAlive(), before);
+}
