@@ -360,6 +360,12 @@ long countFiles(const QString& folder, const QString& pattern) {
             if (!matchesPattern(decodeName(n, refused), pattern))
                 return;
         }
+        // A killed copy's temporary file is never copied, so it is not counted either.
+        if (type != DT_LNK && std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
+            bool refused = false;
+            if (isCopyTemporaryName(decodeName(n, refused)))
+                return;
+        }
         ++count;
     });
     return count;

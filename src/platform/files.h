@@ -56,8 +56,9 @@ std::vector<FileEntry> listFiles(const QString& folder);
 // The same, only the files whose names match `pattern` (see matchesPattern).
 std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern);
 QStringList listFileNames(const QString& folder);
-// How many files listFiles(folder, pattern) would list. Cheaper: nothing is sorted, and only
-// entries whose type the folder does not tell (links, some file systems) have their status read.
+// How many files listFiles(folder, pattern) would list, leaving out a killed copy's temporary
+// files (not links of such a name). Cheaper: nothing is sorted, and only entries whose type the
+// folder does not tell (links, some file systems) have their status read.
 long countFiles(const QString& folder, const QString& pattern);
 
 // A folder opened to be listed. Opening it tells whether it is there (links followed) as
