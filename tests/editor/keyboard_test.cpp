@@ -1,4 +1,5 @@
 // The job editor and search and replace as a keyboard user meets them: Escape and Tab.
+#include "support/accessible.h"
 #include "support/fixture.h"
 
 #include "editor/excluded_folders.h"
@@ -22,19 +23,6 @@
 #include <functional>
 
 namespace {
-
-// Shows the window as the user gets it and makes it the active one.
-void showActive(QWidget* w) {
-    w->show();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-}
-
-// The key goes where the user's keyboard goes: the focused control of the window.
-void press(QWidget* window, Qt::Key key) {
-    QWidget* f = QApplication::focusWidget();
-    QTest::keyClick(f && f->window() == window ? f : window, key);
-}
 
 // The control a focused widget belongs to (an editable combo box focuses its line edit).
 QWidget* control(QWidget* w) {
@@ -78,18 +66,18 @@ TEST_F(EditorKeyboard, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
          [&] {
              frmaddmapp* e = newJobEditor();
              e->cmdbytnamn_Tag = "1";
-             showActive(e);
-             press(e, Qt::Key_Escape);
+             testutil::showActive(e);
+             testutil::pressKey(e, Qt::Key_Escape);
              EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
              EXPECT_TRUE(main->chkload); // the close box would not ask
          }},
         {"job editor while a folder is added: the add's own cancel, which asks",
          [&] {
              frmaddmapp* e = newJobEditor();
-             showActive(e);
+             testutil::showActive(e);
              e->beginFolderAdd();
              dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
-             press(e, Qt::Key_Escape);
+             testutil::pressKey(e, Qt::Key_Escape);
              EXPECT_EQ(e->cmdexit_Tag, "avbryt");
              EXPECT_EQ(prog().loaded<frmaddmapp>(), e);
              e->endFolderAdd();
@@ -101,10 +89,10 @@ TEST_F(EditorKeyboard, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
              e->lstFoundFiles->addItems({work("Källa"), work("Källa/Under")});
              dialogs().expectWindow("frmexmappar", [&](QWidget* w) {
                  auto* d = static_cast<frmexmappar*>(w);
-                 showActive(d);
+                 testutil::showActive(d);
                  d->List1->item(1)->setSelected(true);
                  d->cmdläggtill->click();
-                 press(d, Qt::Key_Escape);
+                 testutil::pressKey(d, Qt::Key_Escape);
                  EXPECT_FALSE(d->isVisible());
              });
              e->cmdexmappar->click();
@@ -117,20 +105,20 @@ TEST_F(EditorKeyboard, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
          [&] {
              frmsökersätt* s = prog().form<frmsökersätt>();
              s->Form_Load();
-             showActive(s);
-             press(s, Qt::Key_Escape);
+             testutil::showActive(s);
+             testutil::pressKey(s, Qt::Key_Escape);
              EXPECT_EQ(prog().loaded<frmsökersätt>(), nullptr);
          }},
         {"search and replace during a run: Avbryt process, which asks",
          [&] {
              QPointer<frmsökersätt> s = prog().form<frmsökersätt>();
              s->Form_Load();
-             showActive(s);
+             testutil::showActive(s);
              s->txtsök1->setText(work("Källa"));
              s->txtsök2->setText(work("Ny"));
              s->doEvents = [&] {
                  if (s->cmdstopp_Tag.isEmpty())
-                     press(s, Qt::Key_Escape);
+                     testutil::pressKey(s, Qt::Key_Escape);
              };
              dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
              reporter_script::expect(dialogs(), reporter, "Processen slutfördes utan problem.");
@@ -156,7 +144,7 @@ TEST_F(EditorKeyboard, TabFollowsTheReadingOrderAndTheFocusStartsInTheName) {
     frmaddmapp* e = newJobEditor();
     e->txtnamn->setEditText("Backup 1");
     e->chkversionshantering->setChecked(true); // the whole versioning page shows
-    showActive(e);
+    testutil::showActive(e);
     EXPECT_EQ(control(QApplication::focusWidget()), e->txtnamn);
 
     const int pageLeft = e->Frame3->x();
@@ -170,7 +158,7 @@ TEST_F(EditorKeyboard, TabFollowsTheReadingOrderAndTheFocusStartsInTheName) {
             if (cycle.contains(w))
                 break;
             cycle << w;
-            press(e, Qt::Key_Tab);
+            testutil::pressKey(e, Qt::Key_Tab);
         }
         ASSERT_EQ(control(QApplication::focusWidget()), e->flik[0]);
 
@@ -204,7 +192,7 @@ TEST_F(EditorKeyboard, TabFollowsTheReadingOrderAndTheFocusStartsInTheName) {
     // Editing a job: the name is fixed, and the focus starts on the rename button beside it.
     dialogs().expectWindow("frmaddmapp", [](QWidget* w) {
         auto* edit = static_cast<frmaddmapp*>(w);
-        showActive(edit);
+        testutil::showActive(edit);
         EXPECT_FALSE(edit->txtnamn->isEnabled());
         EXPECT_EQ(QApplication::focusWidget(), edit->cmdbytnamn);
         edit->cmdstäng->click();

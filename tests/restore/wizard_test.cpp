@@ -452,19 +452,6 @@ TEST_F(WizardTest, BackupCopiesWhoseNamesCannotBeRestoredAreCountedAndLogged) {
         EXPECT_TRUE(syslog.contains(c.logged)) << c.logged.toStdString();
 }
 
-// Shows the window as the user gets it and makes it the active one.
-void showActive(QWidget* w) {
-    w->show();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-}
-
-// The key goes where the user's keyboard goes: the focused control of the window.
-void press(QWidget* window, Qt::Key key) {
-    QWidget* f = QApplication::focusWidget();
-    QTest::keyClick(f && f->window() == window ? f : window, key);
-}
-
 // Escape does what the shown cancel or close button does, asking where that button asks.
 TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
     platform::installAccessibility();
@@ -477,14 +464,14 @@ TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
         {"the wizard: Stäng",
          [&](frmåterställ* w) {
              w->optjobb2->setFocus();
-             press(w, Qt::Key_Escape);
+             testutil::pressKey(w, Qt::Key_Escape);
              EXPECT_EQ(prog().loaded<frmåterställ>(), nullptr);
          }},
         {"during a load: its Avbryt, which does not ask",
          [&](frmåterställ* w) {
              byHand(w, work("m"), work("mål"));
              w->setComboframe(2);
-             QTimer::singleShot(0, w, [&] { press(w, Qt::Key_Escape); });
+             QTimer::singleShot(0, w, [&] { testutil::pressKey(w, Qt::Key_Escape); });
              w->cmdladdamålmappar->click();
              EXPECT_EQ(w->mappinläsning_avbruten, 1);
              EXPECT_LT(w->engine.folders.size(), 61);
@@ -494,7 +481,7 @@ TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
          [&](frmåterställ* w) {
              fill(w);
              dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
-             QTimer::singleShot(0, w, [&] { press(w, Qt::Key_Escape); });
+             QTimer::singleShot(0, w, [&] { testutil::pressKey(w, Qt::Key_Escape); });
              expectReport("Återställningen av valda filer avbröts av användaren.");
              w->cmdåterställfiler->click();
              EXPECT_EQ(prog().loaded<frmåterställ>(), w);
@@ -507,11 +494,11 @@ TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
              const QStringList all = w->engine.folders;
              dialogs().expectWindow("frmåterställ2", [&](QWidget* win) {
                  auto* d = static_cast<frmåterställ2*>(win);
-                 showActive(d);
+                 testutil::showActive(d);
                  d->List1->item(1)->setSelected(true);
                  d->cmdtabort->click();
                  d->List1->setFocus();
-                 press(d, Qt::Key_Escape);
+                 testutil::pressKey(d, Qt::Key_Escape);
                  EXPECT_FALSE(d->isVisible());
              });
              w->cmdmapplista->click();
@@ -521,7 +508,7 @@ TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         openByHand([&](frmåterställ* w) {
-            showActive(w);
+            testutil::showActive(w);
             c.act(w);
             if (prog().loaded<frmåterställ>() == w)
                 w->hide();

@@ -1,5 +1,6 @@
 // The backup window and its result windows as a keyboard user meets them: Escape and Tab.
 #include "flow_support.h"
+#include "support/accessible.h"
 
 #include "mainwindow/main_window.h"
 #include "platform/accessibility.h"
@@ -18,19 +19,6 @@
 #include <functional>
 
 namespace {
-
-// Shows the window as the user gets it and makes it the active one.
-void showActive(QWidget* w) {
-    w->show();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-}
-
-// The key goes where the user's keyboard goes: the focused control of the window.
-void press(QWidget* window, Qt::Key key) {
-    QWidget* f = QApplication::focusWidget();
-    QTest::keyClick(f && f->window() == window ? f : window, key);
-}
 
 class RunKeyboard : public FlowTest {
   protected:
@@ -51,15 +39,15 @@ TEST_F(RunKeyboard, EscapeDoesWhatTheCloseButtonDoes) {
         {"Backup klar: OK",
          [&] {
              auto* k = prog().form<frmklarbackup>();
-             showActive(k);
-             press(k, Qt::Key_Escape);
+             testutil::showActive(k);
+             testutil::pressKey(k, Qt::Key_Escape);
              EXPECT_FALSE(prog().isLoaded<frmklarbackup>());
          }},
         {"the backup window without a run: Stäng, which keeps the geometry",
          [&] {
              frmutförbackup* w = openBackupWindow("Jobb");
-             showActive(w);
-             press(w, Qt::Key_Escape);
+             testutil::showActive(w);
+             testutil::pressKey(w, Qt::Key_Escape);
              EXPECT_FALSE(prog().isLoaded<frmutförbackup>());
              EXPECT_TRUE(QFile::exists(path("setup_windowsize_backup.ini")));
          }},
@@ -67,8 +55,8 @@ TEST_F(RunKeyboard, EscapeDoesWhatTheCloseButtonDoes) {
          [&] {
              auto* s = prog().form<frmsimuleradbackup>();
              s->addEntry("+ " + src_ + "/a.txt", "+ " + target("a.txt"));
-             showActive(s);
-             press(s, Qt::Key_Escape);
+             testutil::showActive(s);
+             testutil::pressKey(s, Qt::Key_Escape);
              EXPECT_FALSE(prog().isLoaded<frmsimuleradbackup>());
              EXPECT_FALSE(QFile::exists(target("a.txt")));
          }},
@@ -76,8 +64,8 @@ TEST_F(RunKeyboard, EscapeDoesWhatTheCloseButtonDoes) {
          [&] {
              auto* f = prog().form<frmsyncfilermappar>();
              f->List1->addItem(target("bort.txt"));
-             showActive(f);
-             press(f, Qt::Key_Escape);
+             testutil::showActive(f);
+             testutil::pressKey(f, Qt::Key_Escape);
              EXPECT_FALSE(prog().isLoaded<frmsyncfilermappar>());
          }},
     };
@@ -109,7 +97,7 @@ QStringList names(const QList<QWidget*>& widgets) {
 
 TEST_F(RunKeyboard, TabInTheBackupWindowFollowsWhatIsShownInReadingOrder) {
     frmutförbackup* w = openBackupWindow("Jobb");
-    showActive(w);
+    testutil::showActive(w);
     const QList<QWidget*> stops = tabStops(w);
     for (QWidget* s : stops)
         EXPECT_TRUE(s->isVisible()) << s->objectName().toStdString();

@@ -1,6 +1,7 @@
 #include "support/accessible.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QPointer>
 #include <QTest>
 #include <QWidget>
@@ -81,6 +82,17 @@ void expectEscapeClosesFromEveryControl(const WindowOpeners& windows) {
             EXPECT_TRUE(!window || !window->isVisible()) << name << ": " << what.toStdString();
         }
     }
+}
+
+void showActive(QWidget* w) {
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+
+void pressKey(QWidget* window, Qt::Key key) {
+    QWidget* f = QApplication::focusWidget();
+    QTest::keyClick(f && f->window() == window ? f : window, key);
 }
 
 } // namespace testutil

@@ -1,5 +1,6 @@
 #pragma once
 #include <QStringList>
+#include <QtCore/qnamespace.h>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -16,4 +17,9 @@ using WindowOpeners = std::vector<std::pair<const char*, std::function<QWidget*(
 // Escape closes each window wherever the focus is: on the window itself and on every control a key
 // can reach (each opened afresh), checked with gtest expectations.
 void expectEscapeClosesFromEveryControl(const WindowOpeners& windows);
+
+// Shows the window as the user gets it and makes it the active one (a gtest assertion).
+void showActive(QWidget* w);
+// The key goes where the user's keyboard goes: the focused control of the window.
+void pressKey(QWidget* window, Qt::Key key);
 } // namespace testutil
