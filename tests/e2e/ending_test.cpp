@@ -1,6 +1,7 @@
 // The built program asked to end while its scheduler runs a job of tens of thousands of files: the
 // run stops as its "Avbryt" would, writes its log to the end, and the program then ends by itself.
 #include "platform/processes.h"
+#include "support/e2e.h"
 #include "support/fixture.h"
 #include "support/xserver.h"
 
@@ -20,20 +21,12 @@ constexpr int kFiles = 20000;
 void dueNow(const QString& folder, const QString& source, const QString& backup) {
     testutil::makeDir(backup);
     testutil::writeJob(folder + "/Listor", testutil::jobOver("Jobb", source, backup));
-    QStringList settings;
-    for (int i = 0; i < 19; ++i)
-        settings << (i == 2 ? " 1 " : " 0 ");
-    testutil::writeLines(folder + "/programalternativ.ini", settings);
-    testutil::writeLines(folder + "/setup_api.ini", {" 0 "});
-    testutil::writeFile(folder + "/readme700.dat", "");
     // Close to the end of a minute the start could fall into the next one.
     while (QTime::currentTime().second() >= 50)
         QThread::msleep(500);
     const QString minute = QTime::currentTime().toString("HH:mm");
     testutil::writeLines(folder + "/Listor/Jobb.006", {" 1 ", " 0 ", minute, "1234567", " 0 "});
-    const QString exe = folder + "/tamrel-backup";
-    QFile::copy(TAMREL_EXECUTABLE, exe);
-    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+    testutil::programFolderForStart(folder, true);
 }
 
 QString text(const QString& file) {

@@ -2,6 +2,7 @@
 // manager: it stays open with what was typed into it, and the program answers once it is closed.
 #include "platform/processes.h"
 #include "support/desktop.h"
+#include "support/e2e.h"
 #include "support/fixture.h"
 #include "support/qt_print.h"
 #include "support/xserver.h"
@@ -47,15 +48,8 @@ TEST(Minimise, AMinimisedJobEditorKeepsItsInputAndTheMainWindowAnswersAfterwards
     if (x.display().isEmpty() || !x.startWindowManager())
         GTEST_SKIP() << x.problem.toStdString();
     QTemporaryDir dir;
-    QStringList settings;
-    for (int i = 0; i < 19; ++i)
-        settings << " 0 ";
-    testutil::writeLines(dir.path() + "/programalternativ.ini", settings);
-    testutil::writeLines(dir.path() + "/setup_api.ini", {" 0 "});
-    testutil::writeFile(dir.path() + "/readme700.dat", "");
-    const QString exe = dir.path() + "/tamrel-backup";
-    ASSERT_TRUE(QFile::copy(TAMREL_EXECUTABLE, exe));
-    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+    const QString exe = testutil::programFolderForStart(dir.path(), false);
+    ASSERT_TRUE(QFile::exists(exe));
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");

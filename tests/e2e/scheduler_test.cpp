@@ -1,5 +1,6 @@
 // The built program started with "Starta aktiverad": it waits in its scheduler panel, runs a job
 // scheduled for the next minute on its own, and keeps waiting until it is ended.
+#include "support/e2e.h"
 #include "support/fixture.h"
 
 #include <QDateTime>
@@ -19,19 +20,12 @@ TEST(ScheduledStart, StartedActivatedTheProgramRunsTheJobDueTheNextMinute) {
     testutil::makeDir(dst);
     testutil::writeJob(dir.path() + "/Listor", testutil::jobOver("Jobb", src, dst));
     // Every setting off but "Starta aktiverad"; no reminder, no pop-up after the run.
-    QStringList settings;
-    for (int i = 0; i < 19; ++i)
-        settings << (i == 2 ? " 1 " : " 0 ");
-    testutil::writeLines(dir.path() + "/programalternativ.ini", settings);
-    testutil::writeLines(dir.path() + "/setup_api.ini", {" 0 "});
-    testutil::writeFile(dir.path() + "/readme700.dat", "");
+    const QString exe = testutil::programFolderForStart(dir.path(), true);
+    ASSERT_TRUE(QFile::exists(exe));
     const QDateTime due = QDateTime::currentDateTime().addSecs(60);
     const QString minute = due.time().toString("HH:mm");
     testutil::writeLines(dir.path() + "/Listor/Jobb.006", {" 1 ", " 0 ", minute, "1234567", " 0 "});
 
-    const QString exe = dir.path() + "/tamrel-backup";
-    ASSERT_TRUE(QFile::copy(TAMREL_EXECUTABLE, exe));
-    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");

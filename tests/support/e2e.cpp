@@ -1,5 +1,7 @@
 #include "support/e2e.h"
 
+#include "support/fixture.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -28,6 +30,19 @@ RunResult runProgram(const QString& programFolder, const QStringList& arguments,
     r.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
     r.output = QString::fromLocal8Bit(proc.readAll());
     return r;
+}
+
+QString programFolderForStart(const QString& folder, bool startActivated) {
+    QStringList settings;
+    for (int i = 0; i < 19; ++i)
+        settings << (i == 2 && startActivated ? QStringLiteral(" 1 ") : QStringLiteral(" 0 "));
+    writeLines(folder + QStringLiteral("/programalternativ.ini"), settings);
+    writeLines(folder + QStringLiteral("/setup_api.ini"), {QStringLiteral(" 0 ")});
+    writeFile(folder + QStringLiteral("/readme700.dat"), "");
+    const QString exe = folder + QStringLiteral("/tamrel-backup");
+    QFile::copy(QStringLiteral(TAMREL_EXECUTABLE), exe);
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+    return exe;
 }
 
 } // namespace testutil
