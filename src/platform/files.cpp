@@ -602,9 +602,10 @@ bool isCopyTemporaryName(const QString& name) {
 }
 
 void removeLeftoverTemporaries(const QString& folder, const QStringList& names,
-                               const std::function<bool(const QString&)>& keep) {
+                               const std::function<bool(const QString&)>& keep,
+                               const std::function<bool(const QString&)>& isLeftover) {
     for (const QString& name : names) {
-        if (!isCopyTemporaryName(name) || (keep && keep(name)))
+        if (!isLeftover(name) || (keep && keep(name)))
             continue;
         const QString path = joinPath(folder, name);
         const FileInfo fi = fileInfo(path);

@@ -147,10 +147,11 @@ inline constexpr char kTemporaryPrefix[] = ".tamrel-";
 // target's name, a dot and six letters or digits.
 bool isCopyTemporaryName(const QString& name);
 // Removes the leftovers of killed copies among `names` in `folder`: regular files (not links) whose
-// name is one of copyKeepTime's temporary names, unless `keep` says the other side has a file of
+// name `isLeftover` takes for a temporary name, unless `keep` says the other side has a file of
 // that name (then it is the user's own). Failures are passed over; the next copy tries again.
 void removeLeftoverTemporaries(const QString& folder, const QStringList& names,
-                               const std::function<bool(const QString&)>& keep = {});
+                               const std::function<bool(const QString&)>& keep = {},
+                               const std::function<bool(const QString&)>& isLeftover = isCopyTemporaryName);
 // The error number of a source that changed while it was copied.
 inline constexpr int kSourceChanged = 513;
 // Test hook: runs in copyKeepTime once the data is copied, before the source is checked for

@@ -632,24 +632,15 @@ bool isLeftoverCopyName(const QString& name) {
 
 void BackupEngine::removeLeftoverCopies(const QString& targetFolder, const platform::FolderLookup& targets,
                                         const std::vector<platform::FileEntry>& sources) {
-    for (const QString& name : targets.temporaryCandidates()) {
-        if (!isLeftoverCopyName(name))
-            continue;
-        // A file of that name still among the source's files (a link) is the user's own, copied
-        // here like any other.
-        if (std::any_of(sources.begin(), sources.end(),
-                        [&](const platform::FileEntry& f) { return f.name == name; }))
-            continue;
-        const QString path = targetFolder + name;
-        const platform::FileInfo fi = platform::fileInfo(path);
-        if (!fi.isFile || fi.isLink)
-            continue;
-        try {
-            platform::removeFile(path);
-        } catch (const RunError&) {
-            // Tried again when the run next copies into this folder.
-        }
-    }
+    // A file of that name still among the source's files (a link) is the user's own, copied here
+    // like any other.
+    platform::removeLeftoverTemporaries(
+        targetFolder, targets.temporaryCandidates(),
+        [&](const QString& name) {
+            return std::any_of(sources.begin(), sources.end(),
+                               [&](const platform::FileEntry& f) { return f.name == name; });
+        },
+        isLeftoverCopyName);
 }
 
 void BackupEngine::file_copy(int index) {
