@@ -1,8 +1,6 @@
 #pragma once
 #include "platform/click_label.h"
 
-#include <QFont>
-#include <QPalette>
 #include <functional>
 
 namespace logview {
@@ -13,13 +11,7 @@ inline platform::ClickLabel* linkLabel(QWidget* parent, const char* name, const 
     auto* l = new platform::ClickLabel(text, parent);
     l->setObjectName(QString::fromUtf8(name));
     l->setAccessibleName(text);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, QColor(0, 0, 192));
-    l->setPalette(p);
-    QFont f = l->font();
-    f.setUnderline(true);
-    l->setFont(f);
-    l->setCursor(Qt::PointingHandCursor);
+    platform::showAsLink(l);
     l->onClick = std::move(onClick);
     return l;
 }
