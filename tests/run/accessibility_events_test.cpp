@@ -25,20 +25,16 @@ void countEvent(QAccessibleEvent*) {
 
 class AccessibleRun : public FlowTest {
   protected:
-    // A source tree of `files` files, twenty to a folder, in place of the one before; the names
-    // are new, so the run copies every file and its mirroring deletes the copies of the run before.
-    void makeTree(int files) {
+    // The accessibility events a whole run of the job over `files` files sends, with mirroring.
+    // The tree, twenty files to a folder, replaces the one before under new names, so the run
+    // copies every file and its mirroring deletes the copies of the run before.
+    long eventsOfARun(int files) {
         QDir(src_).removeRecursively();
         ++tree_;
         for (int i = 0; i < files; ++i)
             testutil::writeFile(src_ + QStringLiteral("/mapp%1/fil%2_%3.txt").arg(i / 20).arg(i).arg(tree_),
                                 "x", old_);
         testutil::writeJob(path("Listor"), job("Jobb"));
-    }
-
-    // The accessibility events a whole run of the job over `files` files sends, with mirroring.
-    long eventsOfARun(int files) {
-        makeTree(files);
         frmutförbackup* w = openBackupWindow("Jobb");
         w->show();
         w->chksync->setChecked(true);

@@ -257,28 +257,18 @@ TEST_F(LeftoverWindowTest, SavedListRoundTripAndClosingRewritesOrDeletesIt) {
     delete empty;
 }
 
-class ResultWindowGateTest : public ProgramTest {
-  protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        prog().form<frmmain>();
-        testutil::writeJob(path("Listor"), testutil::jobOver("Jobb", work("src"), work("dst")));
-    }
-};
-
 // A result window's copy and delete work on the backup folders: each waits for any other operation
 // of the program; the copy, which writes backup folders and the run log, also for a run of another
 // process of the program folder.
-TEST_F(ResultWindowGateTest, CopyAndDeleteAreRefusedWhileOtherWorkGoesOnAndWorkAfterIt) {
+TEST_F(LeftoverWindowTest, CopyAndDeleteAreRefusedWhileOtherWorkGoesOnAndWorkAfterIt) {
     const QDateTime fresh(QDate(2024, 1, 1), QTime(10, 0, 0));
-    writeFile(work("src/a.txt"), "a", fresh);
-    writeFile(work("src/b.txt"), "b", fresh);
-    writeFile(work("dst/bort.txt"), "bort");
+    writeFile(work("källa/a.txt"), "a", fresh);
+    writeFile(work("källa/b.txt"), "b", fresh);
+    writeFile(work("b/bort.txt"), "bort");
     auto* s = prog().form<frmsimuleradbackup>();
-    s->addEntry("+ " + work("src/a.txt"), "+ " + work("dst/a.txt"));
-    s->addEntry("+ " + work("src/b.txt"), "+ " + work("dst/b.txt"));
-    auto* l = prog().form<frmsyncfilermappar>();
-    l->List1->addItem(work("dst/bort.txt"));
+    s->addEntry("+ " + work("källa/a.txt"), "+ " + work("b/a.txt"));
+    s->addEntry("+ " + work("källa/b.txt"), "+ " + work("b/b.txt"));
+    w->List1->addItem(work("b/bort.txt"));
     struct Case {
         const char* name;
         bool otherProcess; // else another operation of this program
@@ -291,13 +281,13 @@ TEST_F(ResultWindowGateTest, CopyAndDeleteAreRefusedWhileOtherWorkGoesOnAndWorkA
              s->List1->item(0)->setSelected(true);
              s->cmdkopieramarkerad_Click();
          },
-         [&] { return QFile::exists(work("dst/a.txt")); }},
+         [&] { return QFile::exists(work("b/a.txt")); }},
         {"kopiera alla", true, [&] { s->cmdkopieraalla_Click(); },
-         [&] { return QFile::exists(work("dst/b.txt")); }},
+         [&] { return QFile::exists(work("b/b.txt")); }},
         {"stäng med resultat", true, [&] { s->cmdstäng_Click(); },
          [&] { return QFile::exists(path("log.txt")); }},
-        {"radera alla", false, [&] { l->cmdraderaalla_Click(); },
-         [&] { return !QFile::exists(work("dst/bort.txt")); }},
+        {"radera alla", false, [&] { w->cmdraderaalla_Click(); },
+         [&] { return !QFile::exists(work("b/bort.txt")); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
