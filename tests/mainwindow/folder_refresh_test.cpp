@@ -116,13 +116,8 @@ TEST_F(FolderRefresh, TheRefreshAllButtonRescansEveryMainFolderAndAlwaysReports)
 TEST_F(FolderRefresh, TheUsersRefreshHoldsTheGateAndIsRefusedDuringAnotherOperation) {
     const QString src = work("src");
     testutil::makeDir(src);
-    testutil::JobSpec j;
-    j.name = "A";
-    j.mainFolders = {src};
-    j.folders = {src};
-    j.backupFolder = work("backup");
-    testutil::makeDir(j.backupFolder);
-    frmmain* m = mainWith(j);
+    testutil::makeDir(work("backup"));
+    frmmain* m = mainWith(testutil::jobOver("A", src, work("backup")));
     QStringList held; // the operation going on at each system-log line
     QObject watch;    // goes before `held`
     QObject::connect(m->txtsyslogg, &QTextEdit::textChanged, &watch,

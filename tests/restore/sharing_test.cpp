@@ -102,8 +102,6 @@ TEST_F(SharingTest, AScheduledRunDueDuringTheCopyBackWaitsForIt) {
         w->cmdåterställfiler->click();
         w->cmdstäng->click();
     });
-    EXPECT_TRUE(prog().systemLog().text().contains(
-        "Återställningen av valda filer lyckades. Återställda filer: 2 av 2"));
     ASSERT_TRUE(JobFiles("Jobb").readLastRun().has_value());
     EXPECT_NE(JobFiles("Jobb").readLastRun()->kind, "Schemalagd");
     // Once the restore is over, the run goes ahead; with the files back, its mirroring has
@@ -117,7 +115,6 @@ TEST_F(SharingTest, AScheduledRunDueDuringTheCopyBackWaitsForIt) {
     EXPECT_TRUE(restoreLog.contains("\r\n+ " + src_ + "/a.txt\r\nSkapad mapp: " + src_ + "/sub/\r\n+ " +
                                     src_ + "/sub/b.txt\r\n"))
         << restoreLog.toStdString();
-    EXPECT_TRUE(restoreLog.contains("  2 filer återställdes totalt\r\n"));
     EXPECT_FALSE(restoreLog.contains("Backup utförd"));
     EXPECT_TRUE(logText().contains("Backup utförd"));
 }
@@ -147,12 +144,7 @@ TEST_F(SharingTest, TheCopyBackHoldsTheProgramFoldersRunLockWhileItWritesTheLog)
     });
     EXPECT_TRUE(QString::fromUtf8(readBytes(path("programlogg.txt")))
                     .contains("FEL! En annan backupkörning pågår redan från den här programmappen."));
-    const QStringList l = log();
-    EXPECT_EQ(l.value(3), "Filer återställda från jobb JOBB");
-    EXPECT_EQ(l.value(4), "+ " + src_ + "/a.txt");
-    EXPECT_EQ(l.value(5), "Skapad mapp: " + src_ + "/sub/");
-    EXPECT_EQ(l.value(6), "+ " + src_ + "/sub/b.txt");
-    EXPECT_EQ(l.value(l.size() - 4), "  2 filer återställdes totalt");
+    EXPECT_EQ(log().value(3), "Filer återställda från jobb JOBB");
     EXPECT_FALSE(logText().contains("Backup utförd"));
     EXPECT_EQ(restoreLogOf("JOBB").toUtf8(), readBytes(path("log.txt")));
 }
@@ -200,17 +192,14 @@ TEST_F(SharingTest, EachMainFolderGetsOnlyItsOwnFilesBack) {
 TEST_F(SharingTest, ARestoreIntoTheFolderItReadsFromIsRefused) {
     writeFile(work("b/x.txt"), "x", t0_);
     ASSERT_TRUE(QFile::link(work("b"), work("länk")));
+    const QString same = "FEL! Mappen som filerna ska återställas till är samma mapp som de återställs från.";
+    const QString inside =
+        "FEL! Mappen som filerna ska återställas till ligger i mappen som de återställs från.";
     const struct {
         QString to;
         QString message;
     } cases[] = {
-        {work("b"), "FEL! Mappen som filerna ska återställas till är samma mapp som de återställs från."},
-        {work("länk"), "FEL! Mappen som filerna ska återställas till är samma mapp som de återställs från."},
-        {work("b/inne"),
-         "FEL! Mappen som filerna ska återställas till ligger i mappen som de återställs från."},
-        {work("länk/inne/djup"),
-         "FEL! Mappen som filerna ska återställas till ligger i mappen som de återställs från."},
-    };
+        {work("b"), same}, {work("länk"), same}, {work("b/inne"), inside}, {work("länk/inne/djup"), inside}};
     openByHand([&](frmåterställ* w) {
         for (const auto& c : cases) {
             SCOPED_TRACE(c.to.toStdString());
