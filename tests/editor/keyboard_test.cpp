@@ -18,8 +18,6 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <functional>
 
 namespace {

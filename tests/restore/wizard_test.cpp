@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -516,61 +515,39 @@ TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
     }
 }
 
-// What a user reads or hears in a window: its title, captions, tooltips and the names an
-// accessibility client reads, each as "object: text".
-QStringList windowTexts(QWidget* window) {
-    QStringList out;
-    auto add = [&out](const QObject* o, const QString& text) {
-        if (!text.isEmpty())
-            out << o->objectName() + QStringLiteral(": ") + text;
-    };
-    add(window, window->windowTitle());
-    QList<QWidget*> all = window->findChildren<QWidget*>();
-    all.prepend(window);
-    for (QWidget* c : all) {
-        if (auto* l = qobject_cast<QLabel*>(c))
-            add(c, l->text());
-        if (auto* b = qobject_cast<QAbstractButton*>(c))
-            add(c, b->text());
-        if (auto* g = qobject_cast<QGroupBox*>(c))
-            add(c, g->title());
-        add(c, c->toolTip());
-        if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c))
-            add(c, i->text(QAccessible::Name));
-    }
-    return out;
-}
-
-// The wizard, its folder list editor and the folder synchronisation window.
-std::vector<std::unique_ptr<QWidget>> restoreWindows() {
-    std::vector<std::unique_ptr<QWidget>> ws;
-    ws.emplace_back(new frmåterställ);
-    ws.emplace_back(new frmåterställ2);
-    ws.emplace_back(new frmmappsync);
-    return ws;
-}
-
-TEST_F(WizardTest, NoTextSpeaksOfAnotherSystemsFoldersOrFileManager) {
+// What a user reads or hears in the wizard, its folder list editor and the folder synchronisation
+// window: no other system's folders or file manager, and no name a screen reader would read with
+// its markup.
+TEST_F(WizardTest, TextsSpeakOfThisSystemAndNamesCarryNoMarkup) {
     platform::installAccessibility();
     const QRegularExpression foreign(QStringLiteral("Windows|Utforskare|[A-Za-z]:\\\\"));
-    for (const auto& w : restoreWindows()) {
-        SCOPED_TRACE(w->objectName().toStdString());
-        EXPECT_EQ(windowTexts(w.get()).filter(foreign), QStringList());
-    }
-}
-
-// A screen reader reads a name as it stands, markup and all.
-TEST_F(WizardTest, NoControlIsNamedWithMarkup) {
-    platform::installAccessibility();
     const QRegularExpression markup(QStringLiteral("<[/a-zA-Z][^>]*>"));
-    for (const auto& w : restoreWindows()) {
-        SCOPED_TRACE(w->objectName().toStdString());
-        QStringList marked;
-        for (QWidget* c : w->findChildren<QWidget*>())
-            if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c);
-                i && i->text(QAccessible::Name).contains(markup))
-                marked << c->objectName() + ": " + i->text(QAccessible::Name);
-        EXPECT_EQ(marked, QStringList());
+    frmåterställ wizard;
+    frmåterställ2 folderList;
+    frmmappsync sync;
+    for (QWidget* window :
+         {static_cast<QWidget*>(&wizard), static_cast<QWidget*>(&folderList), static_cast<QWidget*>(&sync)}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        QStringList texts{window->windowTitle()}, markedNames;
+        QList<QWidget*> all = window->findChildren<QWidget*>();
+        all.prepend(window);
+        for (QWidget* c : all) {
+            texts << c->toolTip();
+            if (auto* l = qobject_cast<QLabel*>(c))
+                texts << l->text();
+            if (auto* b = qobject_cast<QAbstractButton*>(c))
+                texts << b->text();
+            if (auto* g = qobject_cast<QGroupBox*>(c))
+                texts << g->title();
+            if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c)) {
+                const QString name = i->text(QAccessible::Name);
+                texts << name;
+                if (name.contains(markup))
+                    markedNames << c->objectName() + ": " + name;
+            }
+        }
+        EXPECT_EQ(texts.filter(foreign), QStringList());
+        EXPECT_EQ(markedNames, QStringList());
     }
 }
 

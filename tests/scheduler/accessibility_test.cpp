@@ -11,12 +11,8 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-#include <functional>
-#include <vector>
 
 TEST_F(SchedulerTest, EveryControlOfTheSchedulersWindowsHasAName) {
     platform::installAccessibility();
