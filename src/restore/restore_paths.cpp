@@ -4,7 +4,6 @@
 #include "run/target_folders.h"
 #include "run/versioning.h"
 
-
 RestoreMapping RestoreMapping::forJob(const QString& backupFolder, const QString& mainFolder, bool absolute,
                                       bool withMainFolderName, const QStringList& jobMainFolders) {
     RestoreMapping m;
