@@ -1,11 +1,41 @@
 #include "core/backup_folders.h"
 
 #include "core/job_files.h"
+#include "core/program.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
 namespace backupfolders {
+
+QString backupFolderProblem(const QString& folder, const QStringList& sources, const QString& programFolder) {
+    const QString typed = folder.trimmed();
+    if (!typed.startsWith(QLatin1Char('/')))
+        return QStringLiteral("backupmappen är inte en hel sökväg");
+    const QString b = platform::resolvedPath(typed);
+    // "Is or lies above": the other folder is the backup folder or lies below it.
+    auto holds = [&b](const QString& other) { return platform::isSameOrBelow(other, b); };
+    if (holds(platform::rootFolder()))
+        return QStringLiteral("backupmappen är rotmappen");
+    if (holds(platform::homeFolder()))
+        return QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den");
+    if (holds(platform::resolvedPath(programFolder)))
+        return QStringLiteral("backupmappen innehåller programmappen");
+    for (const QString& s : sources) {
+        // A link can only make a source lie inside the backup folder when the typed path does not
+        // already say so; the cheap test on the typed paths goes first.
+        const QString source = s.trimmed();
+        if (source.isEmpty())
+            continue;
+        if (platform::isSameOrBelow(source, typed) || holds(platform::resolvedPath(source)))
+            return QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(source);
+    }
+    return {};
+}
+
+QString backupFolderProblem(const QString& folder, const QStringList& sources) {
+    return backupFolderProblem(folder, sources, program().programFolder());
+}
 
 QStringList all(const QString& programFolder) {
     QStringList out;
@@ -16,10 +46,13 @@ QStringList all(const QString& programFolder) {
         try {
             for (const QString& name : JobFiles::list(folder)) {
                 try {
-                    const QString b =
-                        platform::withoutTrailingSeparator(JobFiles(folder, name).readBackupFolder());
-                    if (!b.isEmpty() && !out.contains(b))
-                        out << b;
+                    const JobFiles job(folder, name);
+                    const QString b = platform::withoutTrailingSeparator(job.readBackupFolder());
+                    if (b.isEmpty() || out.contains(b) ||
+                        !backupFolderProblem(b, job.readMainFolders() + job.readFolders(), programFolder)
+                             .isEmpty())
+                        continue;
+                    out << b;
                 } catch (const platform::RunError&) {
                 }
             }

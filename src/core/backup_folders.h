@@ -6,8 +6,18 @@
 // trusted inside what the program owns: the backup folders of its jobs.
 namespace backupfolders {
 
+// Why `folder` may not be the backup folder of a job whose source folders (main folders and the
+// folders of its list) are `sources`, or an empty text when it may. A backup folder is the
+// program's own, where a mirror deletes what the source no longer has: so it is never "/", the
+// home folder or a folder above it, a source folder or a folder above one, nor a folder that holds
+// the program folder. Paths are compared with their links resolved.
+QString backupFolderProblem(const QString& folder, const QStringList& sources, const QString& programFolder);
+// The same with the program folder of the running program.
+QString backupFolderProblem(const QString& folder, const QStringList& sources);
+
 // The backup folders of every job in the program folder's four job groups (Listor .. Listor4),
-// without a trailing '/'. Jobs whose backup folder cannot be read are left out.
+// without a trailing '/'. Jobs whose backup folder cannot be read, or may not be one
+// (backupFolderProblem), are left out.
 QStringList all(const QString& programFolder);
 
 // Why `entry` may not be deleted, or an empty text when it may: it must be a whole path without

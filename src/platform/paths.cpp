@@ -246,4 +246,32 @@ QString resolvedPath(const QString& path) {
     return head;
 }
 
+namespace {
+QString& rootStandIn() {
+    static QString s;
+    return s;
+}
+QString& homeStandIn() {
+    static QString s;
+    return s;
+}
+} // namespace
+
+QString rootFolder() {
+    return rootStandIn().isEmpty() ? QStringLiteral("/") : resolvedPath(rootStandIn());
+}
+
+QString homeFolder() {
+    return resolvedPath(homeStandIn().isEmpty() ? QDir::homePath() : homeStandIn());
+}
+
+void standInSystemFolders(const QString& root, const QString& home) {
+    rootStandIn() = root;
+    homeStandIn() = home;
+}
+
+void clearSystemFolderStandIns() {
+    standInSystemFolders({}, {});
+}
+
 } // namespace platform

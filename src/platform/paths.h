@@ -27,6 +27,13 @@ QString sourceFromRelativeTarget(const QString& backupFolder, const QString& tar
 // appended as written. For comparing two folders the user named, whether or not both exist.
 QString resolvedPath(const QString& path);
 
+// The file system's root ("/") and the user's home folder, resolved. Tests stand folders of their
+// own in for them, so that what is refused at "/" can be tried without touching the real one.
+QString rootFolder();
+QString homeFolder();
+void standInSystemFolders(const QString& root, const QString& home);
+void clearSystemFolderStandIns();
+
 // The volume ("drive") a path lies on: /media/<user>/<name>, /run/media/<user>/<name>,
 // /mnt/<name>, otherwise "/".
 QString volumeRoot(const QString& path);

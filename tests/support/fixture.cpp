@@ -1,6 +1,7 @@
 #include "support/fixture.h"
 
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "platform/textfile.h"
 
 #include <QDir>
@@ -23,6 +24,7 @@ void ProgramTest::TearDown() {
     for (const QString& f : failures)
         ADD_FAILURE() << "dialog: " << f.toStdString();
     platform::clearFaults();
+    platform::clearSystemFolderStandIns();
     program_.reset();
     setProgram(nullptr);
 }
