@@ -10,8 +10,9 @@ namespace backupfolders {
 
 QString backupFolderProblem(const QString& folder, const QStringList& sources, const QString& programFolder) {
     const QString typed = folder.trimmed();
+    // Not a whole path names no place; the test write refuses it before anything is written.
     if (!typed.startsWith(QLatin1Char('/')))
-        return QStringLiteral("backupmappen är inte en hel sökväg");
+        return {};
     const QString b = platform::resolvedPath(typed);
     // "Is or lies above": the other folder is the backup folder or lies below it.
     auto holds = [&b](const QString& other) { return platform::isSameOrBelow(other, b); };
@@ -21,15 +22,23 @@ QString backupFolderProblem(const QString& folder, const QStringList& sources, c
         return QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den");
     if (holds(platform::resolvedPath(programFolder)))
         return QStringLiteral("backupmappen innehåller programmappen");
-    for (const QString& s : sources) {
-        // A link can only make a source lie inside the backup folder when the typed path does not
-        // already say so; the cheap test on the typed paths goes first.
-        const QString source = s.trimmed();
-        if (source.isEmpty())
-            continue;
-        if (platform::isSameOrBelow(source, typed) || holds(platform::resolvedPath(source)))
-            return QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(source);
-    }
+    QStringList typedSources;
+    typedSources.reserve(sources.size());
+    for (const QString& s : sources)
+        typedSources << s.trimmed();
+    typedSources.removeAll(QString());
+    const QStringList resolved = platform::resolvedPaths(typedSources);
+    bool insideSource = false;
+    for (const QString& r : resolved)
+        insideSource = insideSource || (r != b && platform::isSameOrBelow(b, r));
+    // A backup folder kept inside a source is left out of the copy with everything below it; the
+    // scan lists those folders all the same, and they are the backup's own.
+    if (insideSource)
+        return {};
+    for (qsizetype i = 0; i < resolved.size(); ++i)
+        if (holds(resolved[i]))
+            return QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den")
+                .arg(typedSources[i]);
     return {};
 }
 

@@ -68,7 +68,14 @@ bool JobFiles::Schedule::day(int i) const {
 }
 
 QStringList JobFiles::lines(int n) const {
-    return platform::readLines(path(n));
+    QStringList l = platform::readLines(path(n));
+    // No path, list or filter the program writes comes near this; a longer line is a damaged
+    // file, and showing it would hold the windows up.
+    for (const QString& line : std::as_const(l))
+        if (line.size() > kLongestLine)
+            throw platform::RunError{
+                75, QStringLiteral("En rad i filen är längre än %1 tecken").arg(kLongestLine)};
+    return l;
 }
 
 void JobFiles::write(int n, const QStringList& l) const {

@@ -8,7 +8,8 @@
 // tolerance of short files and defaults are decided in one place.
 //
 // Readers throw platform::RunError: 53 for a required file that is missing, 62 ("Inmatning
-// efter filslut") for a required line that is not there. Writers write each file whole through
+// efter filslut") for a required line that is not there, 75 for a line longer than any the
+// program writes. Writers write each file whole through
 // platform::writeLines (a failed write leaves the old file intact and throws).
 class JobFiles {
   public:
@@ -137,8 +138,11 @@ class JobFiles {
     // Deletes the files .000 .. `last` that exist, .000 first so the job is gone at once.
     void remove(int last = 9) const;
 
+    // The longest line a job file may hold: the longest text a field of the editor takes.
+    static constexpr qsizetype kLongestLine = 32767;
+
   private:
-    QStringList lines(int n) const; // throws 53 when missing
+    QStringList lines(int n) const; // throws 53 when missing, 75 for a line over kLongestLine
     void write(int n, const QStringList& lines) const;
     QString folder_;
     QString name_;

@@ -13,10 +13,25 @@ void CurrentJobRecord::clearRecord() {
 }
 
 void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
+    int file = 0; // the file being read, for loadFailure
+    try {
+        loadFiles(job, today, file);
+    } catch (const platform::RunError& e) {
+        loadFailure = job.path(file) + QStringLiteral(" [") + QString::number(e.number) +
+                      QStringLiteral("] - ") +
+                      (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
+        throw;
+    }
+}
+
+void CurrentJobRecord::loadFiles(const JobFiles& job, const QDate& today, int& file) {
     listmappar = job.readFolders(&emptyFolderLines);
+    file = 1;
     combomappar = job.readMainFolders(&emptyFolderLines);
+    file = 2;
     txtbackupmapp = job.readBackupFolder();
 
+    file = 3;
     const JobFiles::Filters f = job.readFilters();
     txtpattern = f.types;
     txtexpattern = f.excludedTypes;
@@ -24,6 +39,7 @@ void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
     txtmappfilter = f.folderFilters;
     txtexmb = f.maxMb;
 
+    file = 4;
     const JobFiles::Options o = job.readOptions();
     lblmappuppdatering = o.rescan;
     txtsynkroniseraej = o.preventMirror;
@@ -31,7 +47,9 @@ void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
     txtabsolutsökväg_huvudmapp = o.createMainFolder;
     txtignorerasaknadenhet = o.ignoreMissingDrive;
 
+    file = 5;
     listexmappar = job.readExcluded();
+    file = 6;
 
     if (const auto s = job.readSchedule()) {
         chkschemaaktiv = s->active;
@@ -45,6 +63,7 @@ void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
         txtschema = QStringLiteral("Aktiv: NEJ, Spegla: NEJ, Tid: --:--");
     }
 
+    file = 7;
     if (const auto r = job.readLastRun()) {
         txtlastrun = r->when;
         txtlastrun_Tag = r->kind;
@@ -52,10 +71,12 @@ void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
         txtlastrun = QStringLiteral("Okänt");
     }
 
+    file = 8;
     if (const auto p = job.readPrograms()) {
         txtprogramstopp = p->stop;
         txtprogramstart = p->start;
     }
+    file = 9;
     if (const auto v = job.readVersioning()) {
         txtversionshantering = v->on;
         txtversionpattern = v->types;
@@ -67,6 +88,10 @@ void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
     lblhuvudmappar = QString::number(combomappar.size()) + QStringLiteral(" st");
     lblallamappar = QString::number(listmappar.size()) + QStringLiteral(" st");
     lblexmappar = QString::number(listexmappar.size()) + QStringLiteral(" exkluderade");
+    // The summary refuses a path type that is no number (.004) and a last-run date it cannot read.
+    bool numeric = false;
+    txtsökvägtyp.trimmed().toInt(&numeric);
+    file = numeric ? 7 : 4;
     txtsammanställning = summaryText(today);
 }
 

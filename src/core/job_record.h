@@ -46,13 +46,22 @@ struct CurrentJobRecord {
     QString lblexmappar = QStringLiteral("0 exkluderade");
     QString txtsammanställning; // derived: the summary shown to the user
     int emptyFolderLines = 0;   // empty lines of .000 and .001, which name no folder and are left out
+    // Why the job's files could not be read as written (the file and the error), empty when they
+    // could. A run never runs a job that was not read whole.
+    QString loadFailure;
 
     // töm_datafält: every field but the job name back to its emptied value.
     void clearRecord();
     // Fills the record from the job's files in the order of the files, creating a missing
-    // .003, .004 or .005. Throws platform::RunError; what was filled before the error stays and
-    // the later fields keep their emptied values (no summary is built). Call clearRecord first.
+    // .003, .004 or .005. Throws platform::RunError; what was filled before the error stays, the
+    // later fields keep their emptied values (no summary is built) and loadFailure names the file.
+    // Call clearRecord first.
     void loadRecord(const JobFiles& job, const QDate& today);
+
+  private:
+    void loadFiles(const JobFiles& job, const QDate& today, int& file);
+
+  public:
     // The schedule summary of the .006 fields.
     QString scheduleText() const;
     // The summary shown to the user; lines end in '\n'. Throws 13 for an unreadable last-run date.

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
 #include <functional>
 #include <vector>
 
@@ -71,6 +72,8 @@ class OpenedFolder {
     OpenedFolder& operator=(const OpenedFolder&) = delete;
     // folderExists(folder), from the opening; a folder that is there but cannot be read counts.
     bool exists() const { return exists_; }
+    // The path is longer than the system lets a program open; whether it exists cannot be told.
+    bool pathTooLong() const { return error_ == ENAMETOOLONG; }
     // listFiles(folder, pattern), read from the handle (once); throws as listFiles does.
     std::vector<FileEntry> files(const QString& pattern) const;
 

@@ -416,6 +416,7 @@ void BackupEngine::resetRun() {
     List2.clear();
     List3.clear();
     listsaknadenhet.clear();
+    refusedJobs = 0;
     listerror.clear();
     startJob();
 }

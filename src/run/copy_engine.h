@@ -173,6 +173,8 @@ class BackupEngine {
     std::vector<FolderPair> List3;
     // Missing drives and backup folders of the run (listsaknadenhet).
     QStringList listsaknadenhet;
+    // Jobs the test write left out because they must not run at all (runRefusal).
+    int refusedJobs = 0;
     // Missing folders of the run (the backup window's hidden listerror shows them at the run end).
     MissingFolderList listerror;
     // Simulation result lists: sources and targets, "+ " before new files.

@@ -292,14 +292,19 @@ void RunDriver::earlyEnd(bool noneWritable) {
     w_.lbl1->clear();
     w_.lbl2->clear();
     w_.txtloggtext->clear();
+    // A job left out for what it is, not for a folder it could not reach, is not the user's
+    // drive to check.
+    const bool refused = noneWritable && e_.refusedJobs > 0;
     const QString closing =
-        noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till. Avslutar körningen.")
-                     : QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
+        refused        ? QStringLiteral("De jobb du valt kunde inte köras. Avslutar körningen.")
+        : noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till. Avslutar körningen.")
+                       : QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
     w_.holdMessage(0,
-                   noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
-                                                 "Kontrollera att dina backupmappar är åtkomliga och "
-                                                 "försök igen.")
-                                : QStringLiteral("Du har inte valt något jobb!"),
+                   refused ? QStringLiteral("De jobb du valt kunde inte köras!\r\nSe loggen för orsaken.")
+                   : noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
+                                                   "Kontrollera att dina backupmappar är åtkomliga och "
+                                                   "försök igen.")
+                                  : QStringLiteral("Du har inte valt något jobb!"),
                    QString());
     try {
         QStringList lines;
@@ -451,27 +456,21 @@ void RunDriver::folderLoop(const QString& jobName) {
         if (k < int(e_.List3.size()) && e_.List3[size_t(k)].filtered) {
             w_.removeJobFolder(k);
         } else if (illegalFolderName(folder)) {
-            e_.flushLogs();
-            if (cancelled())
-                break; // the disk filled up at a copy before this folder
-            w_.countError();
-            try {
-                platform::appendLines(
-                    runlog::errLogPath(program().programFolder()),
-                    {QString(),
-                     QStringLiteral("FEL: mappnamnet innehåller otillåtna tecken. (Jobb: ") + jobName +
-                         QLatin1Char(')'),
-                     QStringLiteral("Mappnamn: ") + folder});
-            } catch (const platform::RunError&) {
-            }
-            runstatus::systemLogError(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") +
-                                      folder);
+            if (!folderError(jobName, folder, QStringLiteral("mappnamnet innehåller otillåtna tecken."),
+                             QStringLiteral("Mappnamnet innehåller otillåtna tecken")))
+                break;
         } else if (const platform::OpenedFolder source(folder); sourceFolderPresent(folder, source)) {
             // Opening the folder tells that it is there; its files are read from the same handle.
             w_.markJobFolder(k);
             w_.File1.Path = folder;
             file_copy(k, source);
             w_.removeJobFolder(k);
+        } else if (source.pathTooLong()) {
+            // It may well exist: "does not exist" would send the user looking for a lost folder.
+            if (!folderError(jobName, folder,
+                             QStringLiteral("mappens sökväg är längre än systemet tillåter."),
+                             QStringLiteral("Mappens sökväg är längre än systemet tillåter")))
+                break;
         } else {
             e_.finishCopies();
             if (cancelled())
@@ -484,6 +483,24 @@ void RunDriver::folderLoop(const QString& jobName) {
     }
     w_.applyProgress();
     e_.holdLogs(false); // a log that cannot be written is an error of the run, as before
+}
+
+bool RunDriver::folderError(const QString& jobName, const QString& folder, const QString& logText,
+                            const QString& systemLogText) {
+    e_.flushLogs();
+    if (cancelled())
+        return false; // the disk filled up at a copy before this folder
+    w_.countError();
+    try {
+        platform::appendLines(
+            runlog::errLogPath(program().programFolder()),
+            {QString(),
+             QStringLiteral("FEL: ") + logText + QStringLiteral(" (Jobb: ") + jobName + QLatin1Char(')'),
+             QStringLiteral("Mappnamn: ") + folder});
+    } catch (const platform::RunError&) {
+    }
+    runstatus::systemLogError(QStringLiteral("FEL! ") + systemLogText + QStringLiteral(": ") + folder);
+    return true;
 }
 
 void RunDriver::missingFolder(const QString& path) {

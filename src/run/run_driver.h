@@ -38,6 +38,10 @@ class RunDriver {
     bool jobPass(); // false: cancelled
     void folderLoop(const QString& jobName);
     void missingFolder(const QString& path);
+    // A folder of the list that cannot be copied for `logText`'s reason: counted, logged in
+    // log_err.txt and the program log. False when the run was stopped meanwhile.
+    bool folderError(const QString& jobName, const QString& folder, const QString& logText,
+                     const QString& systemLogText);
     // The job's folders without its backup and version folders, which are never copied.
     QStringList foldersToCopy() const;
     // The folders of List2 that the folder loop will find missing.

@@ -1,5 +1,7 @@
 #include "run/test_write.h"
 
+#include "core/backup_folders.h"
+#include "core/module1.h"
 #include "core/program.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -39,6 +41,16 @@ bool writeTestFile(const QString& folder) {
     return true;
 }
 
+QString runRefusal(const CurrentJobRecord& job) {
+    if (!job.loadFailure.isEmpty())
+        return QStringLiteral("jobbets filer inte kunde läsas: ") + job.loadFailure;
+    const QString why =
+        backupfolders::backupFolderProblem(job.txtbackupmapp, job.combomappar + job.listmappar);
+    if (!why.isEmpty())
+        return why + QStringLiteral(" (") + job.txtbackupmapp + QLatin1Char(')');
+    return {};
+}
+
 bool entryNamesDrive(const QString& entry, const QString& drive) {
     const QString d = drive == QLatin1String("/") ? drive : platform::withoutTrailingSeparator(drive);
     qsizetype at = entry.indexOf(d);
@@ -66,6 +78,20 @@ void BackupEngine::provskriv_tillbackupmapp() {
         if (!progress_.jobSelected(i))
             continue;
         progress_.selectJob(i);
+        if (const QString why = runRefusal(m); !why.isEmpty()) {
+            // Nothing of the job is touched: not even the test file is written.
+            progress_.setJobSelected(i, false);
+            listsaknadenhet << QStringLiteral("FEL: Jobbet ''") + progress_.jobText(i) +
+                                   QStringLiteral("'' kördes inte, eftersom ") + why + QLatin1Char('.');
+            countError();
+            anyFailed = true;
+            ++refusedJobs;
+            Module1::logga_meddelande(0, -1,
+                                      QStringLiteral("FEL! Jobbet ") + progress_.jobText(i) +
+                                          QStringLiteral(" körs inte, eftersom ") + why + QLatin1Char('.'),
+                                      QStringLiteral("Utför backup"));
+            continue;
+        }
         const QString folder = m.txtbackupmapp;
         if (writeTestFile(folder))
             continue;

@@ -109,3 +109,40 @@ TEST_P(Termination, ClosesTheProgramTheNormalWay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, Termination, ::testing::Values(SIGTERM, SIGHUP));
+
+// A job whose files cannot be read as written is never run half-read: an emptied filter file
+// took the relative path type by default and copied nothing, yet "utan fel".
+TEST(CommandLine, AJobThatCannotBeReadIsNotRunAndEndsWithStatusOne) {
+    struct Case {
+        const char* name;
+        int file;
+        QByteArray content;
+        const char* why;
+    };
+    const std::vector<Case> cases = {
+        {"emptied filters", 3, QByteArray(), "Dok.003 [62] - "},
+        {"a megabyte line", 2, QByteArray(1000000, 'x') + "\r\n", "Dok.002 [75] - "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        QTemporaryDir work;
+        testutil::writeFile(work.path() + "/källa/a.txt", "a");
+        testutil::makeDir(work.path() + "/backup");
+        testutil::writeJob(dir.path() + "/Listor",
+                           job("Dok", work.path() + "/källa", work.path() + "/backup"));
+        testutil::writeFile(dir.path() + QStringLiteral("/Listor/Dok.00%1").arg(c.file), c.content);
+
+        const auto r = testutil::runProgram(dir.path(), {"Dok"});
+        EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+        const QString log = QString::fromUtf8(testutil::readBytes(dir.path() + "/log.txt"));
+        EXPECT_TRUE(
+            log.contains("FEL: Jobbet ''Dok'' kördes inte, eftersom jobbets filer inte kunde läsas: "))
+            << log.toStdString();
+        EXPECT_TRUE(log.contains(c.why)) << log.toStdString();
+        EXPECT_FALSE(log.contains("utan fel"));
+        EXPECT_TRUE(testutil::treeFiles(work.path() + "/backup").isEmpty());
+        EXPECT_TRUE(programLog(dir.path())
+                        .contains("FEL! Jobbet Dok körs inte, eftersom jobbets filer inte kunde läsas"));
+    }
+}

@@ -9,8 +9,9 @@
 TEST(RunLock, ACommandLineRunIsRefusedWhileAnotherProcessHoldsTheLock) {
     QTemporaryDir dir, work;
     testutil::writeFile(work.path() + "/källa/a.txt", "innehåll");
+    testutil::makeDir(work.path() + "/backup");
     testutil::writeJob(dir.path() + "/Listor",
-                       testutil::jobOver("Jobb", work.path() + "/källa", work.path()));
+                       testutil::jobOver("Jobb", work.path() + "/källa", work.path() + "/backup"));
     QLockFile other(dir.path() + "/tamrel-backup.lock");
     ASSERT_TRUE(other.tryLock(0));
     auto r = testutil::runProgram(dir.path(), {"Jobb"});
@@ -22,5 +23,6 @@ TEST(RunLock, ACommandLineRunIsRefusedWhileAnotherProcessHoldsTheLock) {
     other.unlock();
     r = testutil::runProgram(dir.path(), {"Jobb"});
     EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
-    EXPECT_EQ(testutil::readBytes(work.path() + work.path() + "/källa/a.txt"), QByteArray("innehåll"));
+    EXPECT_EQ(testutil::readBytes(work.path() + "/backup" + work.path() + "/källa/a.txt"),
+              QByteArray("innehåll"));
 }

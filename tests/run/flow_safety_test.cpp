@@ -313,43 +313,55 @@ TEST_F(BackupOnDiskTop, MirroringLeavesTheDisksTrashAndLostFoundAlone) {
 
 namespace {
 
-// The source lies inside the backup folder, whose top the job fills straight from the source
-// (a folder on a stick backed up into the stick's top). Mirroring must never reach into it.
-TEST_F(SafetyFlow, AMirrorNeverDeletesASourceThatLiesInsideTheBackupFolder) {
-    src_ = dst_ + "/Foton";
-    testutil::writeFile(src_ + "/bild.jpg", "bild", old_);
-    testutil::writeFile(src_ + "/album/sommar.jpg", "sommar", old_);
-    testutil::writeFile(dst_ + "/gammal.txt", "kvarglömd", old_);
-    testutil::JobSpec j = job("Jobb");
-    j.options = {"NEJ", "NEJ", "1", "NEJ", "NEJ"};
-    testutil::writeJob(path("Listor"), j);
-    const auto source = snapshot(src_);
+// A backup folder is the program's own: a mirror deletes there what the source lacks. One that
+// holds the user's other files is refused before anything is copied or deleted.
+TEST_F(SafetyFlow, AJobWhoseBackupFolderHoldsMoreThanItsBackupIsNotRun) {
+    struct Case {
+        const char* name;
+        QString backup, source, root, home;
+        const char* why;
+        bool linkToBackup = false; // a folder of the source is a link to the backup folder
+    };
+    const QString top = work("topp");
+    const std::vector<Case> cases = {
+        {"the home folder", top, top + "/Dokument", {}, top, "backupmappen är hemmappen"},
+        {"the folder above the source", top, top + "/Foton", {}, {}, "backupmappen är källmappen"},
+        {"the root", top, work("data/src"), top, {}, "backupmappen är rotmappen"},
+        {"a source folder through a link", top, work("data/src"), {}, {}, "backupmappen är källmappen", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(work("")).removeRecursively();
+        testutil::writeFile(top + "/viktigt.txt", "viktigt", old_);
+        testutil::writeFile(top + "/Bilder/bild.jpg", "bild", old_);
+        testutil::writeFile(c.source + "/a.txt", "a", old_);
+        platform::standInSystemFolders(c.root, c.home);
+        src_ = c.source;
+        dst_ = c.backup;
+        testutil::JobSpec j = job("Jobb");
+        if (c.linkToBackup) {
+            QFile::link(top, c.source + "/länk");
+            j.folders << c.source + "/länk";
+        }
+        testutil::writeJob(path("Listor"), j);
+        const auto before = snapshot(work(""));
 
-    for (const bool simulate : {true, false}) {
         frmutförbackup* w = openBackupWindow("Jobb");
         w->chksync->setChecked(true);
-        w->chksyncsimulera->setChecked(simulate);
-        if (simulate) {
-            dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* win) {
-                auto* f = static_cast<frmsyncfilermappar*>(win);
-                ASSERT_EQ(f->List1->count(), 1);
-                EXPECT_EQ(f->List1->item(0)->text(), dst_ + "/gammal.txt");
-                f->cmdraderaalla->click();
-                f->cmdstäng->click();
-            });
-            dialogs().expectWindow("frmklarbackup");
-            w->cmdkörbackup->click();
-        } else {
-            dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
-            dialogs().expectWindow("frmklarbackup");
-            w->cmdkörbackup2->click();
-        }
-        EXPECT_EQ(snapshot(src_), source) << logText().toStdString();
+        dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+        dialogs().expectWindow("frmerror", [&](QWidget* win) {
+            EXPECT_TRUE(win->findChild<QPlainTextEdit*>("lblfel")->toPlainText().contains(
+                QStringLiteral("FEL! Jobbet Jobb körs inte, eftersom ") + c.why));
+        });
+        dialogs().expectWindow("frmerror");
+        w->cmdkörbackup2->click();
+
+        EXPECT_EQ(snapshot(work("")), before) << logText().toStdString();
+        EXPECT_TRUE(logText().contains(QStringLiteral("FEL: Jobbet ''Jobb'' kördes inte, eftersom ") + c.why))
+            << logText().toStdString();
+        EXPECT_TRUE(w->runHadErrors());
+        platform::clearSystemFolderStandIns();
     }
-    EXPECT_EQ(testutil::readBytes(dst_ + "/album/sommar.jpg"), QByteArray("sommar"));
-    EXPECT_FALSE(QFile::exists(dst_ + "/gammal.txt"));
-    for (const QString& line : log())
-        EXPECT_FALSE(line.startsWith("- Raderad") && line.contains(src_)) << line.toStdString();
 }
 
 } // namespace
@@ -379,6 +391,39 @@ TEST_F(SafetyFlow, ABackupFolderInsideTheSourceIsStillMirrored) {
     EXPECT_EQ(testutil::readBytes(src_ + "/a.txt"), QByteArray("a"));
     EXPECT_EQ(testutil::readBytes(src_ + "/sub/b.txt"), QByteArray("b"));
     EXPECT_FALSE(w->runHadErrors()) << logText().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// A folder whose path is longer than the system lets a program open still exists: the log says
+// why it was not copied instead of sending the user after a lost folder.
+TEST_F(SafetyFlow, AFolderWhosePathIsTooLongIsReportedAsSuch) {
+    testutil::writeFile(src_ + "/a.txt", "a", old_);
+    const QString piece(200, QLatin1Char('m'));
+    QString deep = src_;
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(src_);
+    while (deep.toUtf8().size() <= 4256) {
+        QDir().mkdir(piece);
+        QDir::setCurrent(piece); // relative steps reach where the whole path cannot
+        deep += '/' + piece;
+    }
+    QDir::setCurrent(cwd);
+    testutil::JobSpec j = job("Jobb");
+    j.folders << deep;
+    testutil::writeJob(path("Listor"), j);
+    frmutförbackup* w = openBackupWindow("Jobb");
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+
+    EXPECT_TRUE(logText().contains("FEL: mappens sökväg är längre än systemet tillåter. (Jobb: Jobb)"))
+        << logText().toStdString();
+    EXPECT_FALSE(logText().contains("inte existerar")) << logText().toStdString();
+    EXPECT_TRUE(w->runHadErrors());
+    EXPECT_EQ(testutil::readBytes(target("a.txt")), QByteArray("a"));
+    QProcess::execute("rm", {"-rf", src_ + '/' + piece}); // Qt cannot remove what it cannot open
 }
 
 } // namespace
