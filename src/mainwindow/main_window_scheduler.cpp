@@ -464,25 +464,13 @@ void frmmain::visa_senaste_backup() {
         if (lines.size() < 2)
             platform::throwError(62);
         Label6->setText(QStringLiteral("Senaste ") + lines[1]);
-        placeLastRunLine();
         cmdvisalogg->show();
     } catch (const platform::RunError&) {
         Label6->clear();
     }
-}
-
-void frmmain::placeLastRunLine() {
-    if (!Label6)
-        return;
-    const int right = cmdvisalogg->x() - tw(120);
-    // Beside the links on the same row, never over them; a narrow window cuts the line's start.
-    int left = tw(120);
-    for (const QLabel* l : {lblstatus2, lblgammalbackup})
-        if (l && !l->isHidden() && l->y() == lblstatus2->y())
-            left = std::max(left, l->x() + l->fontMetrics().horizontalAdvance(l->text()) + tw(120));
-    const int width =
-        std::max(0, std::min(right - left, Label6->fontMetrics().horizontalAdvance(Label6->text()) + 4));
-    Label6->setGeometry(right - width, lblstatus2->y(), width, lblstatus2->height());
+    // The line may now need more room or less beside the notices.
+    if (laidOut_)
+        layOutControls();
 }
 
 // ---- the schedule editor ----------------------------------------------------------------------------
