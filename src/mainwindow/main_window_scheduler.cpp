@@ -294,7 +294,9 @@ void frmmain::createSchedulerControls() {
     QObject::connect(cmdschema_avaktivera, &QPushButton::clicked, this,
                      [this] { cmdschema_avaktivera_Click(); });
     QObject::connect(lblschema_mapp, &QLineEdit::textChanged, this, [this] { lblschema_mapp_Change(); });
-    QObject::connect(listschemalogg, &QListWidget::itemClicked, this, [this] { listschemalogg_Click(); });
+    // Whatever makes a run current, a click, a key or the scheduler adding the newest, shows its log.
+    QObject::connect(listschemalogg, &QListWidget::currentRowChanged, this,
+                     [this] { listschemalogg_Click(); });
 
     // The scheduler answers the pause buttons and the saved lists' link from the start.
     scheduler();
