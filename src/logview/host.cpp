@@ -1,6 +1,7 @@
 #include "logview/host.h"
 
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "platform/icons.h"
 
 namespace logview::host {
@@ -26,6 +27,10 @@ void resetTrayError() {
 QIcon mainIcon() {
     const QIcon icon = program().mainWindow().icon();
     return icon.isNull() ? platform::icon(platform::Picture::Backup) : icon;
+}
+
+void placeOverMainWindow(QWidget* w) {
+    geometry::centreOver(w, program().mainWindow().widget());
 }
 
 } // namespace logview::host

@@ -2,7 +2,6 @@
 
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/window_geometry.h"
 #include "logview/host.h"
 #include "logview/link_label.h"
 #include "logview/update_check.h"
@@ -20,6 +19,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QTimer>
 #include <cstdlib>
 
@@ -100,7 +100,7 @@ frmuppdatera::frmuppdatera() {
 void frmuppdatera::Form_Load() {
     setWindowTitle(QStringLiteral("Uppdatera Tamrel Backup"));
     setWindowIcon(logview::host::mainIcon());
-    geometry::centre(this);
+    logview::host::placeOverMainWindow(this);
     lblversion->setText(updates::shownCurrentVersion());
 }
 
@@ -259,6 +259,14 @@ void frmuppdatera::cmdstäng_Click() {
 void frmuppdatera::unloadWhenDone() {
     closeRequested_ = false;
     program().unload<frmuppdatera>();
+}
+
+void frmuppdatera::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // Loaded hidden at start-up, the window may be shown much later: over the main window as it is
+    // then.
+    if (!e->spontaneous())
+        logview::host::placeOverMainWindow(this);
 }
 
 void frmuppdatera::closeEvent(QCloseEvent* e) {

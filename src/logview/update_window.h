@@ -54,6 +54,7 @@ class frmuppdatera : public QWidget {
     QString temporaryFile() const { return temporaryFile_; }
 
   protected:
+    void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
   private:

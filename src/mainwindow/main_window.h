@@ -116,6 +116,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void open_windowsize_main();
     void spara_windowsize_main();
     void Form_Resize();
+    // Places every control for the window's present size.
+    void layOutControls();
     void Timerfönstersize_Timer();
     void TrayIcon1_MouseDown();
     void knappar_lås() override;
@@ -222,8 +224,6 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void lblschema_mapp_Change();
     void listschemalogg_Click();
     void visa_senaste_backup() override;
-    // The last-run line ends beside "Visa logg" and takes the width its text needs.
-    void placeLastRunLine();
 
     // ---- old-backup warning ----------------------------------------------------------------
     void varna_gammal_backup();
@@ -336,6 +336,9 @@ class frmmain : public QMainWindow, public MainWindowServices {
     bool laidOut_ = false;
     // Places the job-group buttons in rows across `width`; returns the height of the rows.
     int placeGroupButtons(int width);
+    // Places the bottom strip's notices and last-run line from the row at `lineTop` upward, left of
+    // `right`; returns the height they take above that row.
+    int placeBottomStrip(int lineTop, int right);
     bool groupsLocked_ = false; // knappar_lås moved the group buttons out of sight
     // The width of the count labels beside the job's lists: their longest text.
     int countLabelsWidth() const;

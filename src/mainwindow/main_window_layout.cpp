@@ -20,6 +20,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
+#include <vector>
 
 namespace {
 constexpr int tw(int twips) {
@@ -99,7 +100,15 @@ void frmmain::Form_Resize() {
         const int toolbarHeight = picmeny ? picmeny->height() : kToolbarHeight;
         if (height() + extra.height() < toolbarHeight + tw(1380))
             resize(width(), toolbarHeight + tw(1380) - extra.height());
+        layOutControls();
+        Timerfönstersize_Tag = QStringLiteral("1");
+    } catch (...) {
+    }
+}
 
+void frmmain::layOutControls() {
+    try {
+        const QSize extra = frameGeometry().size() - size();
         QWidget* c = centralWidget();
         const int cw = c->width() > 0 ? c->width() : width();
         const int ch = c->height() > 0 ? c->height() : height();
@@ -107,7 +116,21 @@ void frmmain::Form_Resize() {
         const int outerW = width() + extra.width();
         const int outerH = height() + std::max(extra.height(), kCaptionAllowance);
 
-        Frame1->setGeometry(tw(2040), Frame1->y(), cw - tw(2115), ch - tw(760));
+        // What lies beside the toolbar belongs to the job view: under a panel it would peek out below
+        // the panel's edge at small heights, and a hidden control takes no keyboard focus.
+        const bool viewCovered =
+            (framesnabbstart && !framesnabbstart->isHidden()) || (frameschema && !frameschema->isHidden());
+        for (const char* name : {"cmdprogramlogg", "lblhjälp", "lbldonera2"})
+            if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)); w && w->isHidden() != viewCovered)
+                w->setVisible(!viewCovered);
+
+        // The bottom strip follows the outer window edges; the main area gives up what its notices
+        // take beyond their one line.
+        cmdvisalogg->move(outerW - tw(1170), outerH - tw(1035));
+        lblstatus->setGeometry(lblstatus->x(), outerH - tw(855), outerW - tw(1265), lblstatus->height());
+        const int stripHeight = placeBottomStrip(lblstatus->y() - tw(240), cmdvisalogg->x() - tw(120));
+
+        Frame1->setGeometry(tw(2040), Frame1->y(), cw - tw(2115), ch - tw(760) - stripHeight);
         const int fw = Frame1->width();
         const int fh = Frame1->height();
 
@@ -195,14 +218,6 @@ void frmmain::Form_Resize() {
         }
         if (framesnabbstart)
             framesnabbstart->setGeometry(panels);
-        // What lies beside the toolbar belongs to the job view: under a panel it would peek out below
-        // the panel's edge at small heights, and a hidden control takes no keyboard focus.
-        const bool viewCovered =
-            (framesnabbstart && !framesnabbstart->isHidden()) || (frameschema && !frameschema->isHidden());
-        for (const char* name : {"cmdprogramlogg", "lblhjälp", "lbldonera2"})
-            if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)); w && w->isHidden() != viewCovered)
-                w->setVisible(!viewCovered);
-
         const bool schedulerOn = chkaktiveraschema && chkaktiveraschema->isChecked() && frameschema;
         const QWidget* host =
             schedulerOn ? static_cast<QWidget*>(frameschema) : static_cast<QWidget*>(Frame1);
@@ -211,16 +226,81 @@ void frmmain::Form_Resize() {
                                   lblsyslogg_rödfel->height());
         txtsyslogg->setGeometry(txtsyslogg->x(), txtsyslogg->y(), framesyslogg->width(),
                                 framesyslogg->height() - txtsyslogg->y());
-
-        // The bottom strip follows the outer window edges.
-        cmdvisalogg->move(outerW - tw(1170), outerH - tw(1035));
-        lblstatus->setGeometry(lblstatus->x(), outerH - tw(855), outerW - tw(1265), lblstatus->height());
-        lblstatus2->move(lblstatus2->x(), lblstatus->y() - tw(240));
-        if (auto* old = findChild<QWidget*>(QStringLiteral("lblgammalbackup")))
-            old->move(old->x(), lblstatus2->y());
-        placeLastRunLine();
-        Timerfönstersize_Tag = QStringLiteral("1");
     } catch (...) {
+    }
+}
+
+int frmmain::placeBottomStrip(int lineTop, int right) {
+    // The notices and the last-run line, in reading order, on the line above the status line, side
+    // by side where they fit, else on rows of their own above it, never cut: a text wider than a
+    // whole row wraps. The last-run line ends beside "Visa logg". Returns the height of the rows
+    // above the first one.
+    const int step = std::max(tw(240), lblstatus2->fontMetrics().height());
+    const int gap = tw(240);
+    std::vector<QLabel*> items;
+    for (QLabel* l : {lblgammalbackup, lblstatus2}) {
+        if (!l)
+            continue;
+        l->setWordWrap(false);
+        if (l->isHidden())
+            l->setGeometry(tw(120), lineTop, l->sizeHint().width(), step);
+        else
+            items.push_back(l);
+    }
+    if (Label6) {
+        Label6->setWordWrap(false);
+        items.push_back(Label6);
+    }
+    // A row that meets the toolbar column or what lies under it starts where the main area starts.
+    const QWidget* column[] = {picmeny, cmdprogramlogg, findChild<QWidget*>(QStringLiteral("lblhjälp")),
+                               findChild<QWidget*>(QStringLiteral("lbldonera2"))};
+    const auto leftAt = [&](int top) {
+        for (const QWidget* w : column)
+            if (w && !w->isHidden() && w->y() < top + step && w->geometry().bottom() >= top)
+                return Frame1->x();
+        return tw(120);
+    };
+    struct Place {
+        QLabel* label;
+        QRect rect;
+        bool wrap;
+    };
+    for (int rows = 1;; ++rows) {
+        const auto top = [&](int row) { return lineTop - (rows - 1 - row) * step; };
+        std::vector<Place> places;
+        int row = 0;
+        int x = leftAt(top(0));
+        bool fits = true;
+        for (QLabel* l : items) {
+            int w = l->sizeHint().width();
+            if (x > leftAt(top(row)) && x + w > right) {
+                ++row;
+                x = leftAt(top(row));
+            }
+            int height = step;
+            const bool wrap = x + w > right;
+            if (wrap) {
+                w = std::max(right - x, 1);
+                l->setWordWrap(true);
+                height = (l->heightForWidth(w) + step - 1) / step * step;
+                l->setWordWrap(false);
+            }
+            if (row + height / step > rows) {
+                fits = false;
+                break;
+            }
+            places.push_back({l, QRect(l == Label6 ? right - w : x, top(row), w, height), wrap});
+            row += height / step - 1;
+            x = wrap ? right + 1 : x + w + gap;
+        }
+        // Enough rows for any text: one more row per try.
+        if (fits || rows > 20) {
+            for (const Place& p : places) {
+                p.label->setWordWrap(p.wrap);
+                p.label->setGeometry(p.rect);
+            }
+            return (rows - 1) * step;
+        }
     }
 }
 
@@ -374,7 +454,7 @@ void frmmain::setReadingOrder() {
     for (const char* name :
          {"listinställningar", "txtjobbnamn", "combomappar", "listmappar", "txtsammanställning",
           "cmduppdateraallt", "cmduppdatera", "cmdöppnamålmapp", "cmdåterställdenna", "cmdbackupdirekt",
-          "lblstatus2", "lblgammalbackup", "cmdvisalogg"})
+          "lblgammalbackup", "lblstatus2", "cmdvisalogg"})
         add(name);
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);

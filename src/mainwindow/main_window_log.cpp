@@ -125,6 +125,7 @@ void frmmain::createLogControls() {
     status2->hide();
     status2->onClick = [this] { lblstatus2_Click(); };
     lblstatus2 = status2;
+    lblstatus2->installEventFilter(this);
     cmdprogramlogg = new QPushButton(QStringLiteral("Programlogg"), c);
     cmdprogramlogg->setObjectName(QStringLiteral("cmdprogramlogg"));
     cmdprogramlogg->setGeometry(tw(120), picmeny->height() + tw(120), tw(1695), tw(375));
@@ -145,11 +146,14 @@ void frmmain::createLogControls() {
 
 bool frmmain::eventFilter(QObject* watched, QEvent* e) {
     // Shown or hidden group buttons change the rows they take; a panel over the job view hides the
-    // view's loose controls beside the toolbar.
-    if ((e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) && laidOut_ &&
-        (std::find(optarkiv.begin(), optarkiv.end(), watched) != optarkiv.end() ||
-         watched == framesnabbstart || watched == frameschema))
-        Form_Resize();
+    // view's loose controls beside the toolbar; a notice takes room in the bottom strip.
+    if ((e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) && laidOut_) {
+        if (std::find(optarkiv.begin(), optarkiv.end(), watched) != optarkiv.end() ||
+            watched == framesnabbstart || watched == frameschema)
+            Form_Resize();
+        else if (watched == lblstatus2 || watched == lblgammalbackup)
+            layOutControls();
+    }
     if (e->type() == QEvent::MouseButtonRelease) {
         const Qt::MouseButton b = static_cast<QMouseEvent*>(e)->button();
         if (watched == cmdvisalogg)

@@ -294,7 +294,9 @@ void frmmain::createSchedulerControls() {
     QObject::connect(cmdschema_avaktivera, &QPushButton::clicked, this,
                      [this] { cmdschema_avaktivera_Click(); });
     QObject::connect(lblschema_mapp, &QLineEdit::textChanged, this, [this] { lblschema_mapp_Change(); });
-    QObject::connect(listschemalogg, &QListWidget::itemClicked, this, [this] { listschemalogg_Click(); });
+    // Whatever makes a run current, a click, a key or the scheduler adding the newest, shows its log.
+    QObject::connect(listschemalogg, &QListWidget::currentRowChanged, this,
+                     [this] { listschemalogg_Click(); });
 
     // The scheduler answers the pause buttons and the saved lists' link from the start.
     scheduler();
@@ -464,25 +466,13 @@ void frmmain::visa_senaste_backup() {
         if (lines.size() < 2)
             platform::throwError(62);
         Label6->setText(QStringLiteral("Senaste ") + lines[1]);
-        placeLastRunLine();
         cmdvisalogg->show();
     } catch (const platform::RunError&) {
         Label6->clear();
     }
-}
-
-void frmmain::placeLastRunLine() {
-    if (!Label6)
-        return;
-    const int right = cmdvisalogg->x() - tw(120);
-    // Beside the links on the same row, never over them; a narrow window cuts the line's start.
-    int left = tw(120);
-    for (const QLabel* l : {lblstatus2, lblgammalbackup})
-        if (l && !l->isHidden() && l->y() == lblstatus2->y())
-            left = std::max(left, l->x() + l->fontMetrics().horizontalAdvance(l->text()) + tw(120));
-    const int width =
-        std::max(0, std::min(right - left, Label6->fontMetrics().horizontalAdvance(Label6->text()) + 4));
-    Label6->setGeometry(right - width, lblstatus2->y(), width, lblstatus2->height());
+    // The line may now need more room or less beside the notices.
+    if (laidOut_)
+        layOutControls();
 }
 
 // ---- the schedule editor ----------------------------------------------------------------------------

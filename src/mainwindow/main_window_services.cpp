@@ -77,7 +77,6 @@ void frmmain::markSchedulerLogError() {
 
 void frmmain::setLblstatus2Visible(bool visible) {
     lblstatus2->setVisible(visible);
-    placeLastRunLine();
 }
 
 void frmmain::setTrayPicture(const QIcon& icon) {

@@ -166,4 +166,5 @@ void frmmain::createOldBackupControls() {
     lblgammalbackup->setStyleSheet(QStringLiteral("color: rgb(0,0,192); text-decoration: underline;"));
     lblgammalbackup->hide();
     static_cast<platform::ClickLabel*>(lblgammalbackup)->onClick = [this] { lblgammalbackup_Click(); };
+    lblgammalbackup->installEventFilter(this);
 }

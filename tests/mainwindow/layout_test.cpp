@@ -6,6 +6,7 @@
 #include "support/fixture.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -120,21 +121,50 @@ TEST_F(Layout, TheWindowKeepsItsMinimumSizeAndItsFramesFollow) {
     EXPECT_EQ(m->lblstatus2->y(), m->lblstatus->y() - 240 / 15);
 }
 
-TEST_F(Layout, TheLastRunLineNeverCoversTheLinkBesideIt) {
+// The bottom strip's two notices and the last-run line, over the quick-start panel and over the
+// job view, at the design size and at the smallest: each inside the window, read whole, and on
+// top where a click lands.
+TEST_F(Layout, TheNoticesAndTheLastRunLineReadWholeAndTakeTheirOwnClicks) {
+    testutil::JobSpec j;
+    j.name = "Gammal";
+    j.backupFolder = work("Backup");
+    testutil::writeJob(path("Listor"), j);
+    testutil::writeLines(path("Listor/Gammal.007"), {"2020-01-01 10:00", "Manuell"});
+    testutil::writeFile(path("Schemasync/2024-06-04 22.00.05.schemasync"), "x");
     testutil::writeLines(path("log.txt"),
                          {"", "Schemalagd Simulerad Backup utförd 2024-06-04  22:00:05", ""});
+    m->cmdload_Click();
     m->show();
-    m->resize(300, 200);
-    m->visa_senaste_backup();
+    m->varna_gammal_backup();
     m->setLblstatus2Visible(true);
-    const int linkEnd =
-        m->lblstatus2->x() + m->lblstatus2->fontMetrics().horizontalAdvance(m->lblstatus2->text());
-    EXPECT_GT(m->Label6->x(), linkEnd);
-    EXPECT_LT(m->Label6->geometry().right(), m->cmdvisalogg->x());
-    m->resize(900, 640);
-    EXPECT_GT(m->Label6->x(), linkEnd);
-    EXPECT_EQ(m->Label6->width(),
-              m->Label6->fontMetrics().horizontalAdvance(m->Label6->text()) + 4); // whole again
+    m->visa_senaste_backup();
+    QWidget* c = m->centralWidget();
+    for (const bool quickStart : {true, false})
+        for (const QSize size : {QSize(720, 520), QSize(1, 1)}) {
+            m->framesnabbstart->setVisible(quickStart);
+            m->resize(size);
+            QCoreApplication::processEvents();
+            for (QLabel* l : {m->lblgammalbackup, m->lblstatus2, m->Label6}) {
+                SCOPED_TRACE(testing::Message() << l->objectName().toStdString() << " quick start "
+                                                << quickStart << " width " << m->width());
+                ASSERT_TRUE(l->isVisible());
+                const QRect r(l->mapTo(c, QPoint(0, 0)), l->size());
+                EXPECT_TRUE(c->rect().contains(r)) << r.x() << "," << r.y() << " " << r.width();
+                if (l->wordWrap()) {
+                    EXPECT_GE(r.height(), l->heightForWidth(r.width()));
+                } else {
+                    EXPECT_GE(r.width(), l->sizeHint().width());
+                }
+                EXPECT_EQ(c->childAt(r.center()), l);
+                for (QObject* o : c->children()) {
+                    auto* other = qobject_cast<QWidget*>(o);
+                    if (other && other != l && other->isVisible()) {
+                        EXPECT_FALSE(other->geometry().intersects(r)) << other->objectName().toStdString();
+                    }
+                }
+            }
+        }
+    m->hide();
 }
 
 TEST_F(Layout, MinimisingWithTheSchedulerOnNeverLosesTheWindowWithoutATray) {

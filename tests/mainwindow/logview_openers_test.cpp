@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 class LogviewOpeners : public ProgramTest {
@@ -64,6 +65,30 @@ TEST_F(LogviewOpeners, UpdateChecksFromTheSettingsAndHiddenAtStartUp) {
     EXPECT_FALSE(u->isVisible());
     EXPECT_TRUE(u->Timer1->isActive());
     u->Timer1->stop();
+}
+
+TEST_F(LogviewOpeners, TheAboutBoxAndTheUpdateWindowOpenOverAMovedMainWindow) {
+    m()->connectMenus();
+    // Away from the screen's centre, so that centred on the screen is not centred over the window.
+    m()->move(m()->screen()->availableGeometry().topLeft());
+    m()->show();
+    const QRect main = m()->frameGeometry();
+    // The about box is narrowed from the right after it was centred at its full width.
+    dialogs().expectWindow("frmom", [&](QWidget* w) {
+        EXPECT_TRUE(main.contains(w->frameGeometry()));
+        EXPECT_NEAR(w->frameGeometry().center().y(), main.center().y(), 2);
+        static_cast<frmom*>(w)->Command1_Click();
+    });
+    m()->cmdom_Click();
+    dialogs().expectWindow("frmuppdatera", [&](QWidget* w) {
+        static_cast<frmuppdatera*>(w)->Timer1->stop();
+        w->show();
+        EXPECT_NEAR(w->frameGeometry().center().x(), main.center().x(), 2);
+        EXPECT_NEAR(w->frameGeometry().center().y(), main.center().y(), 2);
+        static_cast<frmuppdatera*>(w)->cmdstäng_Click();
+    });
+    prog().form<frmsetup>()->mnuuppdateranu->trigger();
+    m()->hide();
 }
 
 TEST_F(LogviewOpeners, TheRunLogButtonShowsTheNewestSavedLog) {

@@ -213,6 +213,35 @@ TEST_F(SchedulerPanel, AnEntryWhoseSavedLogIsGoneOpensNoOtherLogOfItsSecond) {
     }
 }
 
+TEST_F(SchedulerPanel, TheSelectedRunIsAlwaysTheOneWhoseLogIsShown) {
+    testutil::writeFile(work("A/a.txt"), "a");
+    jobs({"A"});
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "22:00", "1111111", 0, 0});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"A"});
+    m->chkaktiveraschema->setChecked(true);
+    m->show();
+    auto runNow = [&] {
+        prog().clock.advance(60);
+        m->cmdschema_körnu->click();
+        scheduler().Timer1_Timer();
+    };
+    runNow();
+    ASSERT_EQ(m->listschemalogg->count(), 1);
+    QListWidget* list = m->listschemalogg;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    const QString first = m->txtschemalogg->toPlainText();
+    runNow();
+    runNow();
+    ASSERT_EQ(list->count(), 3);
+    const QString shown = m->txtschemalogg->toPlainText();
+    if (list->currentItem()) {
+        m->listschemalogg_Click(); // what the selected run's own log is
+        EXPECT_EQ(shown, m->txtschemalogg->toPlainText()) << list->currentItem()->text().toStdString();
+        EXPECT_NE(shown, first);
+    }
+    m->hide();
+}
+
 TEST_F(SchedulerPanel, TheLastRunLineComesFromTheRunLog) {
     m->visa_senaste_backup();
     EXPECT_EQ(m->Label6->text(), "Senaste Backup:");
