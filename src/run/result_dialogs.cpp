@@ -258,9 +258,10 @@ frmbackupfel::frmbackupfel() {
     lbltid->setGeometry(70, 34, 280, 20);
     lblantalfel = platform::namedLabel(this, "lblantalfel", QStringLiteral("Antal fel: "));
     lblantalfel->setGeometry(70, 58, 280, 20);
+    // The success panel lies where the error texts lie; the outcome not shown is hidden, so that a
+    // screen reader does not read it.
     frameok = new QFrame(this);
     frameok->setObjectName(QStringLiteral("frameok"));
-    frameok->setAutoFillBackground(true);
     frameok->setGeometry(66, 30, 290, 60);
     Label2 =
         platform::namedLabel(frameok, "Label2", QStringLiteral("Schemalagd backup slutfördes utan fel."));
@@ -276,6 +277,7 @@ frmbackupfel::frmbackupfel() {
     Command1->hide();
     Command2 = platform::namedButton(this, "Command2", QStringLiteral("Stäng"));
     Command2->setGeometry(250, 130, 100, 28);
+    platform::setCancelButton(Command2, true); // Escape closes it as "Stäng" does
     connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 }
@@ -286,20 +288,23 @@ void frmbackupfel::showEvent(QShowEvent* e) {
         geometry::centreOver(this, program().mainWindow().widget());
 }
 
-void frmbackupfel::showErrors(const QString& errorCount) {
-    lblantalfel->setText(QStringLiteral("Antal fel: ") + errorCount);
-    Picture2->hide();
-    frameok->hide();
+void frmbackupfel::showOutcome(bool errors) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Picture1, lbltid, lblantalfel})
+        w->setVisible(errors);
+    Picture2->setVisible(!errors);
+    frameok->setVisible(!errors);
     show();
     raise();
 }
 
+void frmbackupfel::showErrors(const QString& errorCount) {
+    lblantalfel->setText(QStringLiteral("Antal fel: ") + errorCount);
+    showOutcome(true);
+}
+
 void frmbackupfel::showSuccess(long copied) {
     lblkopieradefiler->setText(QStringLiteral("Antal kopierade filer: ") + QString::number(copied));
-    Picture2->show();
-    frameok->show();
-    show();
-    raise();
+    showOutcome(false);
 }
 
 void frmbackupfel::cmdvisalogg_Click() {

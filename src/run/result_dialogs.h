@@ -94,6 +94,10 @@ class frmbackupfel : public QWidget {
   protected:
     // Opens over the main window, or the middle of the screen when that is hidden.
     void showEvent(QShowEvent* e) override;
+
+  private:
+    // Shows the texts and picture of one outcome and hides the other's.
+    void showOutcome(bool errors);
 };
 
 // The minimised progress window shown while the backup window is hidden.

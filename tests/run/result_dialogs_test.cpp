@@ -1,6 +1,7 @@
 #include "mainwindow/main_window.h"
 #include "platform/accessibility.h"
 #include "run/result_dialogs.h"
+#include "support/accessible.h"
 #include "support/fixture.h"
 
 #include <QApplication>
@@ -121,6 +122,24 @@ TEST_F(ResultDialogTest, TheScheduledRunsPopupOpensOverTheMainWindow) {
             p->showSuccess(12);
         EXPECT_NEAR(p->frameGeometry().center().x(), m->frameGeometry().center().x(), 2) << errors;
         EXPECT_NEAR(p->frameGeometry().center().y(), m->frameGeometry().center().y(), 2) << errors;
+        p->Command2->click();
+    }
+}
+
+// A screen reader reads what the popup shows: the texts of the other outcome are hidden, not covered.
+TEST_F(ResultDialogTest, TheScheduledRunsPopupExposesOnlyTheTextsOfItsOutcome) {
+    prog().form<frmmain>();
+    for (const bool errors : {true, false}) {
+        auto* p = prog().form<frmbackupfel>();
+        if (errors)
+            p->showErrors("3");
+        else
+            p->showSuccess(12);
+        EXPECT_EQ(
+            testutil::shownTexts(p),
+            errors ? QStringList({"Tamrel Backup", "Schemalagd backup slutfördes med fel.", "Antal fel: 3"})
+                   : QStringList({"Tamrel Backup", "Schemalagd backup slutfördes utan fel.",
+                                  "Antal kopierade filer: 12"}));
         p->Command2->click();
     }
 }
