@@ -204,8 +204,9 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
         {lbländrade, lbländrade2, double(c.ändrade), double(c.kopierade), "% ändrade", "0% ändrade"},
         {lblskyddade, lblskyddade2, double(c.skyddade), double(c.kopierade), "% skyddade", "0% skyddade"},
         {lbltotalt, lbltotalt2, double(c.kopierade),
-         double(c.cancelled ? std::max(c.genomsökta, c.total) : c.genomsökta), "% kopierade totalt",
-         "0% kopierade totalt"},
+         double(c.cancelled ? std::max(c.genomsökta, c.total) : c.genomsökta),
+         c.simulated ? "% skulle kopieras totalt" : "% kopierade totalt",
+         c.simulated ? "0% skulle kopieras totalt" : "0% kopierade totalt"},
     };
     for (const Row& r : rows) {
         r.text->resize(w / 2, r.text->height());
@@ -302,8 +303,10 @@ void frmbackupfel::showErrors(const QString& errorCount) {
     showOutcome(true);
 }
 
-void frmbackupfel::showSuccess(long copied) {
-    lblkopieradefiler->setText(QStringLiteral("Antal kopierade filer: ") + QString::number(copied));
+void frmbackupfel::showSuccess(long copied, bool simulated) {
+    lblkopieradefiler->setText((simulated ? QStringLiteral("Antal filer som skulle kopieras: ")
+                                          : QStringLiteral("Antal kopierade filer: ")) +
+                               QString::number(copied));
     showOutcome(false);
 }
 

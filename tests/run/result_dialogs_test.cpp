@@ -119,7 +119,7 @@ TEST_F(ResultDialogTest, TheScheduledRunsPopupOpensOverTheMainWindow) {
         if (errors)
             p->showErrors("3");
         else
-            p->showSuccess(12);
+            p->showSuccess(12, false);
         EXPECT_NEAR(p->frameGeometry().center().x(), m->frameGeometry().center().x(), 2) << errors;
         EXPECT_NEAR(p->frameGeometry().center().y(), m->frameGeometry().center().y(), 2) << errors;
         p->Command2->click();
@@ -134,7 +134,7 @@ TEST_F(ResultDialogTest, TheScheduledRunsPopupExposesOnlyTheTextsOfItsOutcome) {
         if (errors)
             p->showErrors("3");
         else
-            p->showSuccess(12);
+            p->showSuccess(12, false);
         EXPECT_EQ(
             testutil::shownTexts(p),
             errors ? QStringList({"Tamrel Backup", "Schemalagd backup slutfördes med fel.", "Antal fel: 3"})
