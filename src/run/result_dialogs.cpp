@@ -205,8 +205,9 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
         {lblskyddade, lblskyddade2, double(c.skyddade), double(c.kopierade), "% skyddade", "0% skyddade"},
         {lbltotalt, lbltotalt2, double(c.kopierade),
          double(c.cancelled ? std::max(c.genomsökta, c.total) : c.genomsökta),
-         c.simulated ? "% skulle kopieras totalt" : "% kopierade totalt",
-         c.simulated ? "0% skulle kopieras totalt" : "0% kopierade totalt"},
+         // As short as the run's own text, so that it fits beside its bar.
+         c.simulated ? "% skulle kopieras" : "% kopierade totalt",
+         c.simulated ? "0% skulle kopieras" : "0% kopierade totalt"},
     };
     for (const Row& r : rows) {
         r.text->resize(w / 2, r.text->height());

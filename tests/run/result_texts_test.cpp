@@ -108,7 +108,7 @@ TEST_F(ResultTexts, ASimulatedRunsWindowsSayWhatWouldBeCopied) {
         {"Backup klar: result", info, "Simulerad Backup klar.\n2 filer skulle kopieras. 0 fel."},
         {"Backup klar: summary", summary,
          block.arg(u"skulle kopieras", u"skulle kopieras", u"skulle sparas")},
-        {"Backup klar: bar", bar, "28,57% skulle kopieras totalt"},
+        {"Backup klar: bar", bar, "28,57% skulle kopieras"},
         {"backup window: counts", counts.left(counts.indexOf("     ")), "Filer som skulle kopieras: 2 av 7"},
         {"backup window: counts and errors", errors, "Filer som skulle kopieras: 2, antal fel: 0"},
         {"Schemalagd backup", popup->lblkopieradefiler->text(), "Antal filer som skulle kopieras: 2"},
