@@ -71,22 +71,6 @@ class RightButton : public QPushButton {
     std::function<void(int)> up_;
 };
 
-class MouseCheck : public QCheckBox {
-  public:
-    MouseCheck(const QString& text, QWidget* parent, std::function<void()> up)
-        : QCheckBox(text, parent), up_(std::move(up)) {}
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        QCheckBox::mouseReleaseEvent(e);
-        if (up_)
-            up_();
-    }
-
-  private:
-    std::function<void()> up_;
-};
-
 template <class W> W* named(W* w, const char* name) {
     w->setObjectName(QString::fromUtf8(name));
     return w;
@@ -162,8 +146,7 @@ void frmutförbackup::createControls() {
     place(List1, 120, 240, 4275, 4800);
     chkbackupsimulera = named(new QCheckBox(QStringLiteral("Simulera backup"), Frame1), "chkbackupsimulera");
     place(chkbackupsimulera, 120, 5075, 2400, 255);
-    chksync =
-        named(new MouseCheck(QStringLiteral("Spegla"), Frame1, [this] { chksync_MouseUp(); }), "chksync");
+    chksync = named(new QCheckBox(QStringLiteral("Spegla"), Frame1), "chksync");
     place(chksync, 120, 5335, 2400, 255);
     chksyncsimulera = named(new QCheckBox(QStringLiteral("Simulera spegling"), Frame1), "chksyncsimulera");
     place(chksyncsimulera, 120, 5595, 2400, 255);
@@ -338,7 +321,12 @@ void frmutförbackup::createControls() {
     QObject::connect(cmdmarkera1, &QPushButton::clicked, this, [this] { cmdmarkera1_Click(); });
     QObject::connect(cmdmarkera2, &QPushButton::clicked, this, [this] { cmdmarkera2_Click(); });
     QObject::connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-    QObject::connect(chksync, &QCheckBox::toggled, this, [this] { chksync_Click(); });
+    // Every way of ticking it (mouse, keyboard, an accessibility client, code) locks or unlocks
+    // its simulation box alike.
+    QObject::connect(chksync, &QCheckBox::toggled, this, [this] {
+        chksync_Click();
+        chksync_MouseUp();
+    });
     QObject::connect(chksyncsimulera, &QCheckBox::toggled, this, [this] { chksyncsimulera_Click(); });
     QObject::connect(listerror, &QListWidget::itemClicked, this, [this] { listerror_Click(); });
     QObject::connect(txtloggtext, &QPlainTextEdit::textChanged, this, [this] { txtloggtext_Change(); });

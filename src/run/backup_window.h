@@ -199,6 +199,8 @@ class frmutförbackup : public QWidget, public RunServices {
     void showErrorImage();
     // lblantalfel, imgerr, lbl2 and lblantalfelrätt from the engine's counters.
     void refreshCounters();
+    // What the copy count is called: a simulation copies nothing, it counts what would be copied.
+    QString copiedCountLabel() const;
     // List2 shows the engine's folders of the current job.
     void showJobFolders();
     // The same after skapamappar, which only marks filtered folders in the list.

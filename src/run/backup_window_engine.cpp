@@ -231,10 +231,15 @@ void frmutförbackup::refreshCounters() {
     }
     imgerr->setVisible(e.imgerr);
     if (runGoingOn() && countersLive_) {
-        lbl2->setText(QStringLiteral("Kopierade filer: ") + QString::number(e.kopierade_totalt));
-        lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + QString::number(e.kopierade_totalt) +
-                                 QStringLiteral(", antal fel: ") + lblantalfel->text());
+        const QString copied = copiedCountLabel() + QString::number(e.kopierade_totalt);
+        lbl2->setText(copied);
+        lblantalfelrätt->setText(copied + QStringLiteral(", antal fel: ") + lblantalfel->text());
     }
+}
+
+QString frmutförbackup::copiedCountLabel() const {
+    return chkbackupsimulera->isChecked() ? QStringLiteral("Filer som skulle kopieras: ")
+                                          : QStringLiteral("Kopierade filer: ");
 }
 
 long frmutförbackup::errorCount() const {

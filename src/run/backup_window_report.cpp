@@ -197,7 +197,7 @@ void frmutförbackup::visa_popup_schema() {
         }
     } else if (runstatus::setting("chkschemapopupok") && !isVisible()) {
         frmbackupfel* f = program().form<frmbackupfel>();
-        f->showSuccess(engine().kopierade_totalt);
+        f->showSuccess(engine().kopierade_totalt, chkbackupsimulera->isChecked());
         f->show();
     }
 }
@@ -284,6 +284,7 @@ void frmutförbackup::visa_klarbackup() {
     c.genomsökta = engine().genomsökta_totalt;
     c.cancelled = runCancelled_;
     c.total = engine().filtotal;
+    c.simulated = chkbackupsimulera->isChecked();
     k->fillBars(c);
     program().dialogs.showModal(k);
 }

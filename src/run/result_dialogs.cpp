@@ -204,8 +204,10 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
         {lbländrade, lbländrade2, double(c.ändrade), double(c.kopierade), "% ändrade", "0% ändrade"},
         {lblskyddade, lblskyddade2, double(c.skyddade), double(c.kopierade), "% skyddade", "0% skyddade"},
         {lbltotalt, lbltotalt2, double(c.kopierade),
-         double(c.cancelled ? std::max(c.genomsökta, c.total) : c.genomsökta), "% kopierade totalt",
-         "0% kopierade totalt"},
+         double(c.cancelled ? std::max(c.genomsökta, c.total) : c.genomsökta),
+         // As short as the run's own text, so that it fits beside its bar.
+         c.simulated ? "% skulle kopieras" : "% kopierade totalt",
+         c.simulated ? "0% skulle kopieras" : "0% kopierade totalt"},
     };
     for (const Row& r : rows) {
         r.text->resize(w / 2, r.text->height());
@@ -258,9 +260,10 @@ frmbackupfel::frmbackupfel() {
     lbltid->setGeometry(70, 34, 280, 20);
     lblantalfel = platform::namedLabel(this, "lblantalfel", QStringLiteral("Antal fel: "));
     lblantalfel->setGeometry(70, 58, 280, 20);
+    // The success panel lies where the error texts lie; the outcome not shown is hidden, so that a
+    // screen reader does not read it.
     frameok = new QFrame(this);
     frameok->setObjectName(QStringLiteral("frameok"));
-    frameok->setAutoFillBackground(true);
     frameok->setGeometry(66, 30, 290, 60);
     Label2 =
         platform::namedLabel(frameok, "Label2", QStringLiteral("Schemalagd backup slutfördes utan fel."));
@@ -276,6 +279,7 @@ frmbackupfel::frmbackupfel() {
     Command1->hide();
     Command2 = platform::namedButton(this, "Command2", QStringLiteral("Stäng"));
     Command2->setGeometry(250, 130, 100, 28);
+    platform::setCancelButton(Command2, true); // Escape closes it as "Stäng" does
     connect(cmdvisalogg, &QPushButton::clicked, this, [this] { cmdvisalogg_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 }
@@ -286,20 +290,25 @@ void frmbackupfel::showEvent(QShowEvent* e) {
         geometry::centreOver(this, program().mainWindow().widget());
 }
 
-void frmbackupfel::showErrors(const QString& errorCount) {
-    lblantalfel->setText(QStringLiteral("Antal fel: ") + errorCount);
-    Picture2->hide();
-    frameok->hide();
+void frmbackupfel::showOutcome(bool errors) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Picture1, lbltid, lblantalfel})
+        w->setVisible(errors);
+    Picture2->setVisible(!errors);
+    frameok->setVisible(!errors);
     show();
     raise();
 }
 
-void frmbackupfel::showSuccess(long copied) {
-    lblkopieradefiler->setText(QStringLiteral("Antal kopierade filer: ") + QString::number(copied));
-    Picture2->show();
-    frameok->show();
-    show();
-    raise();
+void frmbackupfel::showErrors(const QString& errorCount) {
+    lblantalfel->setText(QStringLiteral("Antal fel: ") + errorCount);
+    showOutcome(true);
+}
+
+void frmbackupfel::showSuccess(long copied, bool simulated) {
+    lblkopieradefiler->setText((simulated ? QStringLiteral("Antal filer som skulle kopieras: ")
+                                          : QStringLiteral("Antal kopierade filer: ")) +
+                               QString::number(copied));
+    showOutcome(false);
 }
 
 void frmbackupfel::cmdvisalogg_Click() {

@@ -19,6 +19,8 @@ struct ResultCounts {
     // (the counted total), not of those it reached.
     bool cancelled = false;
     long total = 0; // the run's counted files
+    // A simulation copied nothing: its files are those that would be copied.
+    bool simulated = false;
 };
 
 // One result bar: its width in pixels and its percent text; the text goes into the bar itself when
@@ -87,13 +89,18 @@ class frmbackupfel : public QWidget {
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
     void showErrors(const QString& errorCount);
-    void showSuccess(long copied);
+    // A simulated run tells how many files it would have copied.
+    void showSuccess(long copied, bool simulated);
     void cmdvisalogg_Click();
     void Command2_Click();
 
   protected:
     // Opens over the main window, or the middle of the screen when that is hidden.
     void showEvent(QShowEvent* e) override;
+
+  private:
+    // Shows the texts and picture of one outcome and hides the other's.
+    void showOutcome(bool errors);
 };
 
 // The minimised progress window shown while the backup window is hidden.

@@ -257,9 +257,9 @@ bool RunDriver::start() {
     simPrefix_ = w_.chkbackupsimulera->isChecked() ? QStringLiteral("Simulerad ") : QString();
     startMoment_ = program().clock.now();
     w_.lbl1->setText(simPrefix_ + QStringLiteral("Backup startade kl. ") + platform::timeText(startMoment_));
-    w_.lbl2->setText(QStringLiteral("Kopierade filer: 0"));
+    w_.lbl2->setText(w_.copiedCountLabel() + QStringLiteral("0"));
     w_.countersLive_ = true;
-    w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + numberText(e_.kopierade_totalt) +
+    w_.lblantalfelrätt->setText(w_.copiedCountLabel() + numberText(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + w_.lblantalfel->text());
     if (w_.chkbackupsimulera->isChecked()) {
         w_.addLogLine(QStringLiteral(" Simulerad Backupkörning startade."));

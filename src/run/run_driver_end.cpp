@@ -48,12 +48,17 @@ void RunDriver::runEnd() {
     w_.applyProgress();
     w_.countersLive_ = false;
     w_.visa_procent(false);
-    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
-                     QStringLiteral("     "));
     const QDateTime end = program().clock.now();
     const QString endTime = platform::timeText(end);
     const QString duration = durationText(startMoment_.isValid() ? startMoment_.secsTo(end) : 0);
-    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral("Tidsåtgång: ") + duration);
+    // A simulation copied nothing: its windows say what would be copied, while log.txt keeps its
+    // own words under its "Simulerad" heading.
+    const bool sim = w_.chkbackupsimulera->isChecked();
+    const QString countsTail =
+        QStringLiteral(" av ") + n(e_.genomsökta_totalt) + QStringLiteral("     Tidsåtgång: ") + duration;
+    w_.lbl2->setText(w_.lbl2->text() + countsTail);
+    const QString logCounts =
+        sim ? QStringLiteral("Kopierade filer: ") + n(e_.kopierade_totalt) + countsTail : w_.lbl2->text();
     w_.lbl1->setText(w_.lbl1->text() + QStringLiteral(", slutade kl. ") + endTime);
 
     const bool wasCancelled = cancelled();
@@ -72,8 +77,9 @@ void RunDriver::runEnd() {
         result = simPrefix_ + QStringLiteral("Backup klar.");
     }
     const QString errors = w_.lblantalfel->text();
-    result += QStringLiteral("\n") + n(e_.kopierade_totalt) + QStringLiteral(" filer kopierade. ") + errors +
-              QStringLiteral(" fel.");
+    result += QStringLiteral("\n") + n(e_.kopierade_totalt) +
+              (sim ? QStringLiteral(" filer skulle kopieras. ") : QStringLiteral(" filer kopierade. ")) +
+              errors + QStringLiteral(" fel.");
     const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
                            QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
     w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + counts);
@@ -84,7 +90,7 @@ void RunDriver::runEnd() {
         w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") + v);
         systemLog(QStringLiteral("Resultat: ") + v);
     }
-    w_.lblantalfelrätt->setText(QStringLiteral("Kopierade filer: ") + n(e_.kopierade_totalt) +
+    w_.lblantalfelrätt->setText(w_.copiedCountLabel() + n(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + errors);
     w_.listerror->clear();
     w_.listerror->addItems(e_.listerror.entries());
@@ -108,70 +114,81 @@ void RunDriver::runEnd() {
     klar->Form_Load(e_.imgerr, wasCancelled);
     klar->lblinfo->setText(result);
 
-    const bool sim = w_.chkbackupsimulera->isChecked();
     const bool sync = w_.chksync->isChecked();
     const bool syncSim = w_.chksyncsimulera->isChecked();
-    QStringList s{QStringLiteral("Sammanställning:")};
-    if (sim)
-        s << QStringLiteral("  Simulerad backup.");
-    s << QStringLiteral("  ") + n(e_.kopierade_totalt) + QStringLiteral(" filer kopierades totalt.")
-      << QStringLiteral("  ") + n(e_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.")
-      << QString()
-      << QStringLiteral("  ") + n(e_.nya_totalt) +
-             QStringLiteral(" nya filer kopierades (+)  (exkl. ev. skyddade filer).")
-      << QStringLiteral("  ") + n(e_.ändrade_totalt) +
-             QStringLiteral(" ändrade filer kopierades (exkl. ev. skyddade filer).")
-      << QStringLiteral("  ") + n(e_.skyddade_totalt) + QStringLiteral(" skyddade filer kopierades (*).")
-      << QStringLiteral("  ") + n(e_.exkluderade_totalt) + QStringLiteral(" filer exkluderades.");
-    if (e_.fel_filstorlek_totalt == 0)
-        s << QStringLiteral("  ") + n(e_.misslyckade_totalt) + QStringLiteral(" filer misslyckades.");
-    else
-        s << QStringLiteral("  ") + n(e_.misslyckade_totalt + e_.fel_filstorlek_totalt) +
-                 QStringLiteral(" filer misslyckades, varav ") + n(e_.fel_filstorlek_totalt) +
-                 QStringLiteral(" p.g.a fel filstorlek efter kopiering.");
-    s << QStringLiteral("  ") + mb(e_.mb_kopierat) + QStringLiteral(" MB kopierat.");
-    const long deletedFiles = w_.raderade_enstaka_filer + w_.raderade_mappfiler;
-    if (sync && !syncSim)
-        s << QString() << QStringLiteral("Spegling:")
-          << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar raderades, ") +
-                 n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
-          << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) + QStringLiteral(" enstaka filer raderades.")
-          << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" raderade filer.")
-          << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB raderat.");
-    else if (sync && syncSim)
-        s << QString() << QStringLiteral("Spegling (simulerad):")
-          << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar kan raderas, ") +
-                 n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
-          << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) +
-                 QStringLiteral(" enstaka filer kan raderas.")
-          << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" filer kan raderas.")
-          << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB kan raderas.");
-    if (w_.ej_speglat_jobb)
-        s << QStringLiteral("  Notera: Det finns jobb som inte speglats.");
-    s << QString();
-    if (e_.versionshantering_använd)
-        s << QStringLiteral("  ") + n(e_.versioner_totalt) +
-                 QStringLiteral(" äldre filer sparade av versionshantering.")
-          << QString();
-    s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.");
-    if (w_.disken_full)
-        s << QStringLiteral(
-            "  Backupkörningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
-    else if (cancelled())
-        s << QStringLiteral("  Backupkörningen avbröts av användaren!");
-    else if (platform::Val(errors) > 0)
-        s << QStringLiteral("  Backup slutfördes med fel!");
-    else
-        s << QStringLiteral("  Backup slutfördes utan fel.");
-    summary_ = s.join(QStringLiteral("\r\n"));
+    // `would`: the counts are what a simulation would have copied and saved.
+    auto summaryRows = [&](bool would) {
+        const QString copied = would ? QStringLiteral("skulle kopieras") : QStringLiteral("kopierades");
+        QStringList s{QStringLiteral("Sammanställning:")};
+        if (sim)
+            s << QStringLiteral("  Simulerad backup.");
+        s << QStringLiteral("  ") + n(e_.kopierade_totalt) + QStringLiteral(" filer ") + copied +
+                 QStringLiteral(" totalt.")
+          << QStringLiteral("  ") + n(e_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.")
+          << QString()
+          << QStringLiteral("  ") + n(e_.nya_totalt) + QStringLiteral(" nya filer ") + copied +
+                 QStringLiteral(" (+)  (exkl. ev. skyddade filer).")
+          << QStringLiteral("  ") + n(e_.ändrade_totalt) + QStringLiteral(" ändrade filer ") + copied +
+                 QStringLiteral(" (exkl. ev. skyddade filer).")
+          << QStringLiteral("  ") + n(e_.skyddade_totalt) + QStringLiteral(" skyddade filer ") + copied +
+                 QStringLiteral(" (*).")
+          << QStringLiteral("  ") + n(e_.exkluderade_totalt) + QStringLiteral(" filer exkluderades.");
+        if (e_.fel_filstorlek_totalt == 0)
+            s << QStringLiteral("  ") + n(e_.misslyckade_totalt) + QStringLiteral(" filer misslyckades.");
+        else
+            s << QStringLiteral("  ") + n(e_.misslyckade_totalt + e_.fel_filstorlek_totalt) +
+                     QStringLiteral(" filer misslyckades, varav ") + n(e_.fel_filstorlek_totalt) +
+                     QStringLiteral(" p.g.a fel filstorlek efter kopiering.");
+        s << QStringLiteral("  ") + mb(e_.mb_kopierat) +
+                 (would ? QStringLiteral(" MB skulle kopieras.") : QStringLiteral(" MB kopierat."));
+        const long deletedFiles = w_.raderade_enstaka_filer + w_.raderade_mappfiler;
+        if (sync && !syncSim)
+            s << QString() << QStringLiteral("Spegling:")
+              << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar raderades, ") +
+                     n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
+              << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) +
+                     QStringLiteral(" enstaka filer raderades.")
+              << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" raderade filer.")
+              << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB raderat.");
+        else if (sync && syncSim)
+            s << QString() << QStringLiteral("Spegling (simulerad):")
+              << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar kan raderas, ") +
+                     n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
+              << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) +
+                     QStringLiteral(" enstaka filer kan raderas.")
+              << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" filer kan raderas.")
+              << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB kan raderas.");
+        if (w_.ej_speglat_jobb)
+            s << QStringLiteral("  Notera: Det finns jobb som inte speglats.");
+        s << QString();
+        if (e_.versionshantering_använd)
+            s << QStringLiteral("  ") + n(e_.versioner_totalt) +
+                     (would ? QStringLiteral(" äldre filer skulle sparas av versionshantering.")
+                            : QStringLiteral(" äldre filer sparade av versionshantering."))
+              << QString();
+        s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.");
+        if (w_.disken_full)
+            s << QStringLiteral(
+                "  Backupkörningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
+        else if (cancelled())
+            s << QStringLiteral("  Backupkörningen avbröts av användaren!");
+        else if (platform::Val(errors) > 0)
+            s << QStringLiteral("  Backup slutfördes med fel!");
+        else
+            s << QStringLiteral("  Backup slutfördes utan fel.");
+        return s;
+    };
+    const QStringList logRows = summaryRows(false);
+    const QStringList shownRows = sim ? summaryRows(true) : logRows;
+    summary_ = shownRows.join(QStringLiteral("\r\n"));
     w_.resultat_Text1 = summary_;
-    klar->Text1->setPlainText(s.join(QLatin1Char('\n')));
+    klar->Text1->setPlainText(shownRows.join(QLatin1Char('\n')));
 
     const QString mirror = sync && syncSim ? QStringLiteral("Spegling: JA (simulerad)")
                            : sync          ? QStringLiteral("Spegling: JA")
                                            : QStringLiteral("Spegling: NEJ");
-    QStringList closing{QString(), w_.lbl1->text(), w_.lbl2->text(), QString(), mirror, QString()};
-    closing += s;
+    QStringList closing{QString(), w_.lbl1->text(), logCounts, QString(), mirror, QString()};
+    closing += logRows;
     appendLog(closing);
     w_.txtfil->clear();
     w_.txtbackup->clear();

@@ -98,16 +98,32 @@ TEST_F(BackupWindow, MirrorBoxesDriveTheSecondRunButton) {
     w->chksyncsimulera->setChecked(false);
     EXPECT_TRUE(w->cmdkörbackup2->isVisible());
 
-    // Unticking with the mouse unticks and locks the simulation box.
+    // Unticking unticks and locks the simulation box.
     w->chksync->click();
-    w->chksync_MouseUp();
     EXPECT_FALSE(w->chksync->isChecked());
     EXPECT_FALSE(w->chksyncsimulera->isChecked());
     EXPECT_FALSE(w->chksyncsimulera->isEnabled());
     EXPECT_FALSE(w->cmdkörbackup2->isVisible());
     w->chksync->click();
-    w->chksync_MouseUp();
     EXPECT_TRUE(w->chksyncsimulera->isEnabled());
+}
+
+// An accessibility client ticks "Spegla" as a click does: its simulation box follows.
+TEST_F(BackupWindow, MirrorBoxTickedThroughItsAccessibilityActionsUnlocksItsSimulation) {
+    auto* w = win();
+    w->show();
+    QAccessibleActionInterface* box = QAccessible::queryAccessibleInterface(w->chksync)->actionInterface();
+    ASSERT_NE(box, nullptr);
+    for (const QString& action :
+         {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()}) {
+        SCOPED_TRACE(action.toStdString());
+        box->doAction(action);
+        ASSERT_TRUE(QTest::qWaitFor([w] { return w->chksync->isChecked(); })); // a press clicks later
+        EXPECT_TRUE(w->chksyncsimulera->isEnabled());
+        box->doAction(action);
+        ASSERT_TRUE(QTest::qWaitFor([w] { return !w->chksync->isChecked(); }));
+        EXPECT_FALSE(w->chksyncsimulera->isEnabled());
+    }
 }
 
 TEST_F(BackupWindow, MirrorWarningCancelStartsNoRun) {

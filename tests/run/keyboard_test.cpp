@@ -38,6 +38,14 @@ TEST_F(RunKeyboard, EscapeDoesWhatTheCloseButtonDoes) {
              testutil::pressKey(k, Qt::Key_Escape);
              EXPECT_FALSE(prog().isLoaded<frmklarbackup>());
          }},
+        {"Schemalagd backup: Stäng",
+         [&] {
+             auto* p = prog().form<frmbackupfel>();
+             p->showErrors("1");
+             testutil::showActive(p);
+             testutil::pressKey(p, Qt::Key_Escape);
+             EXPECT_FALSE(prog().isLoaded<frmbackupfel>());
+         }},
         {"the backup window without a run: Stäng, which keeps the geometry",
          [&] {
              frmutförbackup* w = openBackupWindow("Jobb");

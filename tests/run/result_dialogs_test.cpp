@@ -1,6 +1,7 @@
 #include "mainwindow/main_window.h"
 #include "platform/accessibility.h"
 #include "run/result_dialogs.h"
+#include "support/accessible.h"
 #include "support/fixture.h"
 
 #include <QApplication>
@@ -30,7 +31,18 @@ TEST(ResultBars, ShareWidthAndWhereTheTextGoes) {
     EXPECT_EQ(none.text, "0% kopierade totalt");
 }
 
-class ResultDialogTest : public ProgramTest {};
+class ResultDialogTest : public ProgramTest {
+  protected:
+    // The popup after a scheduled run with 3 errors, or without errors and 12 files copied.
+    frmbackupfel* showPopup(bool errors) {
+        auto* p = prog().form<frmbackupfel>();
+        if (errors)
+            p->showErrors("3");
+        else
+            p->showSuccess(12, false);
+        return p;
+    }
+};
 
 TEST_F(ResultDialogTest, BarsOfANothingCopiedRunAreAllEmpty) {
     prog().form<frmmain>();
@@ -114,13 +126,23 @@ TEST_F(ResultDialogTest, TheScheduledRunsPopupOpensOverTheMainWindow) {
     m->setGeometry(60, 50, 600, 420);
     QCoreApplication::processEvents();
     for (const bool errors : {true, false}) {
-        auto* p = prog().form<frmbackupfel>();
-        if (errors)
-            p->showErrors("3");
-        else
-            p->showSuccess(12);
+        frmbackupfel* p = showPopup(errors);
         EXPECT_NEAR(p->frameGeometry().center().x(), m->frameGeometry().center().x(), 2) << errors;
         EXPECT_NEAR(p->frameGeometry().center().y(), m->frameGeometry().center().y(), 2) << errors;
+        p->Command2->click();
+    }
+}
+
+// A screen reader reads what the popup shows: the texts of the other outcome are hidden, not covered.
+TEST_F(ResultDialogTest, TheScheduledRunsPopupExposesOnlyTheTextsOfItsOutcome) {
+    prog().form<frmmain>();
+    for (const bool errors : {true, false}) {
+        frmbackupfel* p = showPopup(errors);
+        EXPECT_EQ(
+            testutil::shownTexts(p),
+            errors ? QStringList({"Tamrel Backup", "Schemalagd backup slutfördes med fel.", "Antal fel: 3"})
+                   : QStringList({"Tamrel Backup", "Schemalagd backup slutfördes utan fel.",
+                                  "Antal kopierade filer: 12"}));
         p->Command2->click();
     }
 }

@@ -48,17 +48,77 @@ TEST_F(ResultTexts, ACancelledRunShowsNoTickAndTheShareItCopiedOfTheWholeRun) {
     EXPECT_EQ(shown->lbltotalt->text() + shown->lbltotalt2->text(), "50,00% kopierade totalt");
 }
 
-TEST_F(ResultTexts, AfterASimulatedRunTheJobListSaysWhatWouldBeCopied) {
-    for (const char* name : {"a", "b", "c"})
+// A simulation copies nothing: its windows say what would be copied, by hand and by the scheduler,
+// while log.txt keeps its lines under its "Simulerad" heading.
+TEST_F(ResultTexts, ASimulatedRunsWindowsSayWhatWouldBeCopied) {
+    testutil::writeFile(src_ + "/ny.txt", "ny", old_);
+    testutil::writeFile(src_ + "/ändrad.txt", "nytt", old_);
+    testutil::writeFile(target("ändrad.txt"), "gammalt", old_.addSecs(-3600));
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
         testutil::writeFile(src_ + '/' + name + ".txt", "x", old_);
-    testutil::writeJob(path("Listor"), job("Jobb"));
+        testutil::writeFile(target(QString::fromLatin1(name) + ".txt"), "x", old_);
+    }
+    testutil::JobSpec j = job("Jobb");
+    j.versioning = {"JA", "", "", "5", work("Versioner")};
+    testutil::writeJob(path("Listor"), j);
     frmutförbackup* w = openBackupWindow("Jobb");
     w->chkbackupsimulera->setChecked(true);
+    QString info, summary, bar;
     dialogs().expectWindow("frmsimuleradbackup");
-    dialogs().expectWindow("frmklarbackup");
+    dialogs().expectWindow("frmklarbackup", [&](QWidget* win) {
+        auto* k = static_cast<frmklarbackup*>(win);
+        info = k->lblinfo->text();
+        summary = k->Text1->toPlainText();
+        bar = k->lbltotalt->text() + k->lbltotalt2->text();
+        k->Command1->click();
+    });
     w->cmdkörbackup->click();
-    EXPECT_FALSE(QFile::exists(target("a.txt")));
-    EXPECT_EQ(w->List1->item(0)->text(), "Jobb (3 filer skulle kopieras)");
+    const QString row = w->List1->item(0)->text(), counts = w->lbl2->text(),
+                  errors = w->lblantalfelrätt->text();
+    const QStringList l = log();
+    const QString logCounts = l.value(l.indexOf("Spegling: NEJ") - 2);
+    const QString logSummary = l.mid(l.indexOf("Sammanställning:")).join('\n');
+    // The same run by the scheduler, its window hidden: its popup tells of the run.
+    w->hide();
+    w->schema();
+    auto* popup = prog().loaded<frmbackupfel>();
+    ASSERT_NE(popup, nullptr);
+
+    const QString block = "Sammanställning:\n"
+                          "  Simulerad backup.\n"
+                          "  2 filer %1 totalt.\n"
+                          "  7 filer genomsöktes totalt.\n"
+                          "\n"
+                          "  1 nya filer %1 (+)  (exkl. ev. skyddade filer).\n"
+                          "  1 ändrade filer %1 (exkl. ev. skyddade filer).\n"
+                          "  0 skyddade filer %1 (*).\n"
+                          "  0 filer exkluderades.\n"
+                          "  0 filer misslyckades.\n"
+                          "  0,00 MB %2.\n"
+                          "\n"
+                          "  1 äldre filer %3 av versionshantering.\n"
+                          "\n"
+                          "  Totalt 0 fel.\n"
+                          "  Backup slutfördes utan fel.";
+    const struct {
+        const char* what;
+        QString shown, expected;
+    } cases[] = {
+        {"the job's row", row, "Jobb (2 filer skulle kopieras)"},
+        {"Backup klar: result", info, "Simulerad Backup klar.\n2 filer skulle kopieras. 0 fel."},
+        {"Backup klar: summary", summary,
+         block.arg(u"skulle kopieras", u"skulle kopieras", u"skulle sparas")},
+        {"Backup klar: bar", bar, "28,57% skulle kopieras"},
+        {"backup window: counts", counts.left(counts.indexOf("     ")), "Filer som skulle kopieras: 2 av 7"},
+        {"backup window: counts and errors", errors, "Filer som skulle kopieras: 2, antal fel: 0"},
+        {"Schemalagd backup", popup->lblkopieradefiler->text(), "Antal filer som skulle kopieras: 2"},
+        {"log.txt: counts", logCounts.left(logCounts.indexOf("     ")), "Kopierade filer: 2 av 7"},
+        {"log.txt: summary", logSummary, block.arg(u"kopierades", u"kopierat", u"sparade")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.shown, c.expected) << c.what;
+    EXPECT_EQ(testutil::readBytes(target("ändrad.txt")), QByteArray("gammalt"));
+    EXPECT_FALSE(QFile::exists(target("ny.txt")));
 }
 
 TEST_F(ResultTexts, AfterARunTheJobSummariesShowTheRunJustMade) {

@@ -59,6 +59,16 @@ QStringList unnamedControls(QWidget* window) {
     return out;
 }
 
+QStringList shownTexts(QWidget* window) {
+    QStringList out;
+    walk(QAccessible::queryAccessibleInterface(window), [&](QAccessibleInterface* i) {
+        if (i->role() == QAccessible::StaticText && !i->state().invisible &&
+            !i->text(QAccessible::Name).isEmpty())
+            out << i->text(QAccessible::Name);
+    });
+    return out;
+}
+
 void expectEscapeClosesFromEveryControl(const WindowOpeners& windows) {
     auto targets = [](QWidget* w) {
         QList<QWidget*> out{w};

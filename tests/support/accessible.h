@@ -11,6 +11,8 @@ namespace testutil {
 // Every enabled, shown control of `window` that a user operates and an accessibility client
 // finds without a name (object name and role), as a screen reader would meet them.
 QStringList unnamedControls(QWidget* window);
+// The texts an accessibility client reads in `window`: the names of its shown static texts.
+QStringList shownTexts(QWidget* window);
 
 // Windows by name, each opened (or shown again) by its function.
 using WindowOpeners = std::vector<std::pair<const char*, std::function<QWidget*()>>>;
