@@ -700,10 +700,11 @@ void frmaddmapp::closeEvent(QCloseEvent* e) {
     unloadWindow();
 }
 
-QString frmaddmapp::bläddra_efter_mapp(int root, int flags, const QString& title) {
+QString frmaddmapp::bläddra_efter_mapp(int root, int flags, const QString& title,
+                                       const QString& startFolder) {
     Q_UNUSED(root);
     Q_UNUSED(flags);
-    return program().dialogs.pickFolder(title);
+    return program().dialogs.pickFolder(title, startFolder);
 }
 
 void frmaddmapp::acceptDrops(QWidget* w, std::function<void(const QStringList&)> handler) {

@@ -265,7 +265,8 @@ int frmaddmapp::skapa_backupmapp_om_saknas(const QString& backupmapp_saknas) {
 
 void frmaddmapp::cmdväljmapp_Click() {
     txtbackupmapp->setEditText(bläddra_efter_mapp(
-        0, 0x150, QStringLiteral("Leta upp mappen du vill ha backupen i, och klicka på OK")));
+        0, 0x150, QStringLiteral("Leta upp mappen du vill ha backupen i, och klicka på Välj"),
+        txtbackupmapp->currentText()));
 }
 
 void frmaddmapp::txtbackupmapp_OLEDragDrop(const QStringList& paths) {

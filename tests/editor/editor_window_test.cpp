@@ -227,8 +227,7 @@ TEST_F(EditorWindowTest, AbsolutePathNeedsASingleMainFolder) {
 
 TEST_F(EditorWindowTest, BackupFolderComesFromThePickerOrADrop) {
     frmaddmapp* e = prog().form<frmaddmapp>();
-    dialogs().expectFolder(work("Vald"),
-                           QStringLiteral("Leta upp mappen du vill ha backupen i, och klicka på OK"));
+    dialogs().expectFolder(work("Vald"), QStringLiteral("Leta upp mappen du vill ha backupen i"));
     e->cmdväljmapp->click();
     EXPECT_EQ(e->txtbackupmapp->currentText(), work("Vald"));
     dialogs().expectFolder(QString());
@@ -237,6 +236,34 @@ TEST_F(EditorWindowTest, BackupFolderComesFromThePickerOrADrop) {
 
     dropPaths(e->txtbackupmapp->lineEdit(), {work("Första"), work("Andra")});
     EXPECT_EQ(e->txtbackupmapp->currentText(), work("Första"));
+}
+
+// Each folder picker opens at the folder of the field it fills and its title names the button the
+// picker has.
+TEST_F(EditorWindowTest, FolderPickersOpenAtTheirFieldsFolderAndNameTheirButton) {
+    frmaddmapp* e = prog().form<frmaddmapp>();
+    const QString backup = work("Backup");
+    const QString versions = work("Versioner");
+    const QString source = work("Källa");
+    for (const QString& f : {backup, versions, source})
+        testutil::makeDir(f);
+    e->txtbackupmapp->setEditText(backup);
+    e->txtversionmapp->setText(versions);
+    e->combomappar->addItems({work("Annan"), source});
+    e->combomappar->setCurrentRow(1);
+    const struct {
+        QPushButton* button;
+        QString start;
+    } cases[] = {{e->cmdväljmapp, backup}, {e->cmdversionmapp, versions}, {e->cmdhämtamapp, source}};
+    for (const auto& c : cases) {
+        dialogs().expectFolder(QString());
+        c.button->click();
+        ASSERT_FALSE(dialogs().calls().empty());
+        const platform::Dialogs::Call call = dialogs().calls().back();
+        EXPECT_EQ(call.start, c.start) << call.text.toStdString();
+        EXPECT_TRUE(call.text.endsWith(", och klicka på " + platform::folderPickerButton()))
+            << call.text.toStdString();
+    }
 }
 
 TEST_F(EditorWindowTest, CancelAfterARenameAsksTheMainWindowToReloadAndEveryCloseWritesTheGeometry) {
