@@ -138,14 +138,14 @@ void frmaddmapp::ok_spara() {
         if (txtpattern.text().contains(QLatin1Char(' ')) || txtpattern.text().contains(QLatin1Char('"'))) {
             refuse(
                 QStringLiteral("De angivna filtyperna för det här jobbet verkar inte vara korrekt. Kolla "
-                               "''?''-knappen bredvid fältet för att se hur du fyller i det fältet korrekt."),
+                               "\"?\"-knappen bredvid fältet för att se hur du fyller i det fältet korrekt."),
                 0);
             return;
         }
         if (!txtexpattern.isEmpty() && !txtexpattern.text().contains(QLatin1Char('*'))) {
             refuse(QStringLiteral(
                        "De angivna exkluderade filtyperna för det här jobbet verkar inte vara korrekt. "
-                       "Kolla ''?''-knappen bredvid fältet för att se hur du fyller i det fältet "
+                       "Kolla \"?\"-knappen bredvid fältet för att se hur du fyller i det fältet "
                        "korrekt."),
                    2);
             return;

@@ -63,8 +63,8 @@ frmsökersätt::frmsökersätt() {
         this, "Label1",
         QStringLiteral(
             "Här kan du byta ut ord, tecken och text ur valfria egenskaper för dina jobb. Kanske behöver "
-            "du byta ut enhetsbokstaven till backup-hårddisken, eller sökvägen till dina dokument på ett "
-            "snabbt sätt efter förändringar i ditt system..."));
+            "du byta ut sökvägen till backup-disken, eller sökvägen till dina dokument på ett snabbt sätt "
+            "efter förändringar i ditt system..."));
     Label1->setWordWrap(true);
     Label1->setGeometry(10, 8, 380, 64);
 
@@ -317,9 +317,9 @@ void frmsökersätt::help1_Click() {
     program().dialogs.msgBox(
         QStringLiteral(
             "Vill du t.ex byta ut backupmappen från /media/usb1/Backup till /media/usb2/Backup så skriv inte "
-            "bara ''/media/usb1/'' i sökfältet och ersätt med ''/media/usb2/'', utan skriv "
-            "''/media/usb1/Backup''. Ersätt det med ''/media/usb2/Backup''. Så så vis slipper du risken att "
-            "ersätta på andra ställen oavsiktligt om ''/media/usb1/'' förekommer på andra ställen än som "
+            "bara \"/media/usb1/\" i sökfältet och ersätt med \"/media/usb2/\", utan skriv "
+            "\"/media/usb1/Backup\". Ersätt det med \"/media/usb2/Backup\". Så så vis slipper du risken att "
+            "ersätta på andra ställen oavsiktligt om \"/media/usb1/\" förekommer på andra ställen än som "
             "backupmapp."),
         platform::MsgButtons::Ok, platform::MsgIcon::Information);
 }

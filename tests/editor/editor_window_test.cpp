@@ -148,13 +148,13 @@ TEST_F(EditorWindowTest, HelpIconsShowTheirExplanationsWordForWord) {
     EXPECT_EQ(lines[13], QStringLiteral("Läs mer om detta i hjälpfilen."));
     EXPECT_EQ(frmaddmapp::helpText(2),
               QStringLiteral("Här skriver du in vilka filnamn som inte ska kopieras för "
-                             "detta jobb, tex ''Thumbs.db''\r\n"));
+                             "detta jobb, tex \"Thumbs.db\"\r\n"));
     EXPECT_TRUE(frmaddmapp::helpText(3).contains(QStringLiteral("speglingen.\r\n\r\n(Spegling")));
     for (int n = 1; n <= 11; ++n)
         EXPECT_FALSE(frmaddmapp::helpText(n).isEmpty()) << n;
 
     frmaddmapp* e = prog().form<frmaddmapp>();
-    reporter_script::expect(dialogs(), reporter, QStringLiteral("''Temp''"));
+    reporter_script::expect(dialogs(), reporter, QStringLiteral("\"Temp\""));
     click(e->help[7]);
     reporter_script::expect(dialogs(), reporter, QStringLiteral("tamrel_backup.html"));
     click(e->lblhjälp);
