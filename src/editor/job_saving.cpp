@@ -53,8 +53,9 @@ bool charactersAllowed(const QString& name) {
 
 // A backup folder is the program's own, where a mirror deletes what the sources lack: the refusal
 // of one that may not be one (checked against the folders as saving writes them), or an empty text.
-QString backupFolderRefusal(const QString& backup, const QStringList& sources) {
-    const QString why = backupfolders::backupFolderProblem(backup, sources);
+QString backupFolderRefusal(const QString& backup, const QStringList& mainFolders,
+                            const QStringList& folders) {
+    const QString why = backupfolders::jobBackupFolderProblem(backup, mainFolders, folders);
     return why.isEmpty() ? why : QStringLiteral("Backupmappen kan inte användas: ") + why + QLatin1Char('.');
 }
 
@@ -186,7 +187,7 @@ void frmaddmapp::ok_spara() {
         // editable through the yields between.
         QStringList folders = entries(lstFoundFiles);
         removeExcludedFolders(folders, listexmappar);
-        if (const QString why = backupFolderRefusal(backup, entries(combomappar) + folders); !why.isEmpty()) {
+        if (const QString why = backupFolderRefusal(backup, entries(combomappar), folders); !why.isEmpty()) {
             refuse(why, 5);
             return;
         }
@@ -255,7 +256,7 @@ void frmaddmapp::ok_spara() {
         job.programs = {txtstartstopp_stopp.text(), txtstartstopp_start.text()};
         job.versioning = {yesNo(chkversionshantering), txtversionpattern.text(), txtversion_mb->text(),
                           txtversionmax->text(), txtversionmapp->text()};
-        if (const QString why = backupFolderRefusal(job.backupFolder, job.mainFolders + job.folders);
+        if (const QString why = backupFolderRefusal(job.backupFolder, job.mainFolders, job.folders);
             !why.isEmpty()) {
             refuse(why, 5);
             return;

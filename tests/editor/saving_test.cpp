@@ -288,7 +288,11 @@ TEST_F(SavingTest, ABackupFolderThatMayNotBeOneIsRefusedAndNothingIsWritten) {
          "är källmappen " + src + " eller en mapp ovanför den",
          {},
          {}},
-        {"a folder of the list", src + "/Brev", "är källmappen " + src + "/Brev", {}, {}},
+        {"above a folder of the list that lies in no main folder",
+         work("Annan"),
+         "är källmappen " + work("Annan/Del") + " eller en mapp ovanför den",
+         {},
+         {}},
         {"the root", root, "är rotmappen", root, {}},
         {"above the home folder", work("Användare"), "är hemmappen eller en mapp ovanför den", {}, home},
         {"the program folder", programDir_.path(), "innehåller programmappen", {}, {}},
@@ -296,6 +300,7 @@ TEST_F(SavingTest, ABackupFolderThatMayNotBeOneIsRefusedAndNothingIsWritten) {
     for (const auto& c : cases) {
         platform::standInSystemFolders(c.rootStandIn, c.homeStandIn);
         frmaddmapp* e = validEditor(QStringLiteral("Nekad"));
+        e->lstFoundFiles->addItem(work("Annan/Del"));
         e->txtbackupmapp->setEditText(c.backup);
         expectReport(QStringLiteral("Backupmappen kan inte användas: backupmappen ") + c.why);
         e->cmdok_Click();
@@ -306,12 +311,14 @@ TEST_F(SavingTest, ABackupFolderThatMayNotBeOneIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(groupFiles(), QStringList());
     EXPECT_FALSE(main->chkload);
 
-    // The folders as saving writes them: an excluded folder is no source.
-    frmaddmapp* e = validEditor(QStringLiteral("Utan brev"));
-    e->listexmappar = {src + "/Brev"};
+    // A backup folder kept inside a main folder, which a scan lists with what it holds, is the
+    // backup's own and no source (the run and the mirror take it so).
+    frmaddmapp* e = validEditor(QStringLiteral("Inuti"));
+    e->lstFoundFiles->addItem(src + "/Brev/Backup");
     e->txtbackupmapp->setEditText(src + "/Brev");
     e->cmdok_Click();
-    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Utan brev")).path(0)), crlf({src}));
+    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Inuti")).path(0)),
+              crlf({src, src + "/Brev", src + "/Brev/Backup"}));
 
     // A job saved before with such a folder still opens, and stays as it was.
     platform::standInSystemFolders({}, home);
