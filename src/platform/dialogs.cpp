@@ -271,14 +271,14 @@ QString pick(const QString& title, const QString& startFolder, QFileDialog::File
 void useProgramDates(QFileDialog* picker) {
     picker->setOption(QFileDialog::DontUseNativeDialog);
     picker->setProxyModel(new ProgramDates(picker));
-    // Qt sizes the date column for a short date of its own; ours is longer.
+    // Qt sizes the date column for a short date of its own and leaves out the cell's margins.
     if (auto* view = picker->findChild<QTreeView*>()) {
         QHeaderView* header = view->header();
         const QString caption =
             header->model() ? header->model()->headerData(3, Qt::Horizontal).toString() : QString();
         const int margins = 4 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view) +
                             view->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, view);
-        const int wanted = std::max(view->fontMetrics().horizontalAdvance(QStringLiteral("2088-08-28 28:58")),
+        const int wanted = std::max(view->fontMetrics().horizontalAdvance(QStringLiteral("2026-12-31 23:59")),
                                     header->fontMetrics().horizontalAdvance(caption)) +
                            margins;
         if (header->count() > 3 && header->sectionSize(3) < wanted)
