@@ -14,6 +14,11 @@ namespace backupfolders {
 QString backupFolderProblem(const QString& folder, const QStringList& sources, const QString& programFolder);
 // The same with the program folder of the running program.
 QString backupFolderProblem(const QString& folder, const QStringList& sources);
+// The same for a job with these main folders and this folder list. A backup folder kept inside a
+// main folder is scanned into the list with what it holds; the run and the mirror take those
+// folders as the backup's own, so they are not sources here.
+QString jobBackupFolderProblem(const QString& folder, const QStringList& mainFolders,
+                               const QStringList& folders);
 
 // The backup folders of every job in the program folder's four job groups (Listor .. Listor4),
 // without a trailing '/'. Jobs whose backup folder cannot be read, or may not be one

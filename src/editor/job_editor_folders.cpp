@@ -467,8 +467,10 @@ void frmaddmapp::lstFoundFiles_OLEDragDrop(const QStringList& paths) {
 void frmaddmapp::cmdhämtamapp_Click() {
     if (folderInputBlocked())
         return;
+    // Opens at the main folder marked in the list, when one is.
     const QString folder =
-        bläddra_efter_mapp(0, 0x150, QStringLiteral("Leta upp mappen du vill lägga till, och klicka på OK"));
+        bläddra_efter_mapp(0, 0x150, QStringLiteral("Leta upp mappen du vill lägga till, och klicka på Välj"),
+                           combomappar->currentItem() ? combomappar->currentItem()->text() : QString());
     if (folder.isEmpty())
         return;
     try {

@@ -132,23 +132,23 @@ void frmaddmapp::cmdexpatternplus_Click() {
 
 void frmaddmapp::cmdexfilerplus_Click() {
     addEntryByInput(listexfiler,
-                    QStringLiteral("Fyll i filnamnet du vill ska exkluderas, exempelvis ''Thumbs.db''"),
+                    QStringLiteral("Fyll i filnamnet du vill ska exkluderas, exempelvis \"Thumbs.db\""),
                     QStringLiteral("Exkludera filnamn"));
 }
 
 void frmaddmapp::cmdmappfilterplus_Click() {
     addEntryByInput(
         listmappfilter,
-        QStringLiteral("Fyll i del av mappnamnet/sökvägen du vill ska exkluderas, exempelvis ''Temp''"),
+        QStringLiteral("Fyll i del av mappnamnet/sökvägen du vill ska exkluderas, exempelvis \"Temp\""),
         QStringLiteral("Exkludera del av mappnamn/sökväg"));
 }
 
 void frmaddmapp::cmdstartstopp_stopp_Click() {
     addEntryByInput(
         liststartstopp_stopp,
-        QStringLiteral("Ange filnamnet på det program du vill stänga av, tex ''thunderbird.exe''.\r\n\r\n"
+        QStringLiteral("Ange filnamnet på det program du vill stänga av, tex \"thunderbird\".\r\n\r\n"
                        "Eller ange titeln på det fönster vars program du vill stänga av, exempelvis "
-                       "''Local Folders - Thunderbird''"),
+                       "\"Local Folders - Thunderbird\""),
         QStringLiteral("Stäng program/fönster"));
 }
 

@@ -36,7 +36,8 @@ void frmaddmapp::chkversionshantering_Click() {
 
 void frmaddmapp::cmdversionmapp_Click() {
     txtversionmapp->setText(bläddra_efter_mapp(
-        0, 0x150, QStringLiteral("Leta upp mappen du vill spara dina filversioner i, och klicka på OK")));
+        0, 0x150, QStringLiteral("Leta upp mappen du vill spara dina filversioner i, och klicka på Välj"),
+        txtversionmapp->text()));
 }
 
 void frmaddmapp::txtversionmapp_OLEDragDrop(const QStringList& paths) {

@@ -557,12 +557,12 @@ QString frmaddmapp::helpText(int n) {
     switch (n) {
     case 1:
         return QStringLiteral(
-                   "Här skriver du in vilka filtyper som inte ska kopieras för detta jobb. ''*.jpg'' "
+                   "Här skriver du in vilka filtyper som inte ska kopieras för detta jobb. \"*.jpg\" "
                    "betyder alla jpg-filer, osv.") +
                kCrLf;
     case 2:
         return QStringLiteral("Här skriver du in vilka filnamn som inte ska kopieras för detta jobb, tex "
-                              "''Thumbs.db''") +
+                              "\"Thumbs.db\"") +
                kCrLf;
     case 3:
         return QStringLiteral("Välj detta alternativ om du aldrig vill att jobbet ska få speglas.") + kCrLf +
@@ -597,13 +597,13 @@ QString frmaddmapp::helpText(int n) {
     }
     case 5:
         return QStringLiteral(
-                   "Här skriver du in vilka filtyper som ska ingå för detta jobb. ''*.*'' betyder alla "
-                   "filer, ''*.jpg'' betyder alla jpg-filer, osv.") +
+                   "Här skriver du in vilka filtyper som ska ingå för detta jobb. \"*.*\" betyder alla "
+                   "filer, \"*.jpg\" betyder alla jpg-filer, osv.") +
                kCrLf;
     case 6:
         return QStringLiteral(
                    "Om du lagt till en huvudmapp som du vet kan få flera (eller färre, eller omdöpta) "
-                   "undermappar kan du kryssa i ''Känn av ändringar i mappstrukturen'' för detta jobb, "
+                   "undermappar kan du kryssa i \"Känn av ändringar i mappstrukturen\" för detta jobb, "
                    "så att programmet hittar de nya undermapparna (eller tar bort de som inte längre "
                    "finns) automatiskt.") +
                kCrLf +
@@ -616,23 +616,23 @@ QString frmaddmapp::helpText(int n) {
     case 7:
         return QStringLiteral(
                    "Här skriver du in vilka namn i mappar/sökvägar som inte ska kopieras för detta "
-                   "jobb, tex ''Temp''") +
+                   "jobb, tex \"Temp\"") +
                kCrLf;
     case 8:
         return QStringLiteral(
                    "Här skriver du in filnamnet på det program du vill stänga av innan det här jobbet "
-                   "körs, tex ''thunderbird.exe''.") +
+                   "körs, tex \"thunderbird\".") +
                kCrLf + kCrLf +
                QStringLiteral(
                    "Du kan också ange fönstertiteln på de program eller fönster du vill stänga ner, tex "
-                   "''Local Folders - Thunderbird''.");
+                   "\"Local Folders - Thunderbird\".");
     case 9:
         return QStringLiteral("Här väljer du vilka program eller filer du vill ska starta efter att det här "
                               "jobbet körts.") +
                kCrLf;
     case 10:
         return QStringLiteral(
-                   "Här skriver du in vilka filtyper som ska ingå för versionshanteringen. ''jpg'' "
+                   "Här skriver du in vilka filtyper som ska ingå för versionshanteringen. \"jpg\" "
                    "betyder alla jpg-filer, t.ex. Använd inte punkt eller stjärna, utan bara "
                    "filtypen.") +
                kCrLf + kCrLf + QStringLiteral("Vill du få med alla filer behöver du inte fylla i någonting.");
@@ -700,10 +700,11 @@ void frmaddmapp::closeEvent(QCloseEvent* e) {
     unloadWindow();
 }
 
-QString frmaddmapp::bläddra_efter_mapp(int root, int flags, const QString& title) {
+QString frmaddmapp::bläddra_efter_mapp(int root, int flags, const QString& title,
+                                       const QString& startFolder) {
     Q_UNUSED(root);
     Q_UNUSED(flags);
-    return program().dialogs.pickFolder(title);
+    return program().dialogs.pickFolder(title, startFolder);
 }
 
 void frmaddmapp::acceptDrops(QWidget* w, std::function<void(const QStringList&)> handler) {

@@ -144,7 +144,7 @@ class frmaddmapp : public QWidget {
     // ---- folder picker (job_editor_window.cpp) -------------------------------------------------
     // The chosen folder's path, or an empty text when cancelled. The root and the flags of the
     // original dialog have no meaning here and are accepted for the callers' sake.
-    QString bläddra_efter_mapp(int root, int flags, const QString& title);
+    QString bläddra_efter_mapp(int root, int flags, const QString& title, const QString& startFolder = {});
 
     // ---- main folders and folder list --------------------------------------------------------
     QListWidget* combomappar = nullptr;      // main folders (".001")

@@ -1,8 +1,10 @@
 // Saving a job from the editor: the checks, the backup folder, the job file set, and the small
 // procedures that keep the name and backup-folder fields right while the user edits.
+#include "core/backup_folders.h"
 #include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
 #include "editor/job_lists.h"
 #include "editor/job_set_writer.h"
@@ -47,6 +49,14 @@ bool charactersAllowed(const QString& name) {
         if (kForbidden.contains(c))
             return false;
     return true;
+}
+
+// A backup folder is the program's own, where a mirror deletes what the sources lack: the refusal
+// of one that may not be one (checked against the folders as saving writes them), or an empty text.
+QString backupFolderRefusal(const QString& backup, const QStringList& mainFolders,
+                            const QStringList& folders) {
+    const QString why = backupfolders::jobBackupFolderProblem(backup, mainFolders, folders);
+    return why.isEmpty() ? why : QStringLiteral("Backupmappen kan inte användas: ") + why + QLatin1Char('.');
 }
 
 // Keeps the busy flag up for the whole procedure, also when it leaves early.
@@ -129,14 +139,14 @@ void frmaddmapp::ok_spara() {
         if (txtpattern.text().contains(QLatin1Char(' ')) || txtpattern.text().contains(QLatin1Char('"'))) {
             refuse(
                 QStringLiteral("De angivna filtyperna för det här jobbet verkar inte vara korrekt. Kolla "
-                               "''?''-knappen bredvid fältet för att se hur du fyller i det fältet korrekt."),
+                               "\"?\"-knappen bredvid fältet för att se hur du fyller i det fältet korrekt."),
                 0);
             return;
         }
         if (!txtexpattern.isEmpty() && !txtexpattern.text().contains(QLatin1Char('*'))) {
             refuse(QStringLiteral(
                        "De angivna exkluderade filtyperna för det här jobbet verkar inte vara korrekt. "
-                       "Kolla ''?''-knappen bredvid fältet för att se hur du fyller i det fältet "
+                       "Kolla \"?\"-knappen bredvid fältet för att se hur du fyller i det fältet "
                        "korrekt."),
                    2);
             return;
@@ -173,6 +183,14 @@ void frmaddmapp::ok_spara() {
         }
 
         const QString backup = txtbackupmapp->currentText();
+        // Before anything is made or written; again just before writing, since the fields stay
+        // editable through the yields between.
+        QStringList folders = entries(lstFoundFiles);
+        removeExcludedFolders(folders, listexmappar);
+        if (const QString why = backupFolderRefusal(backup, entries(combomappar), folders); !why.isEmpty()) {
+            refuse(why, 5);
+            return;
+        }
         if (!backup.startsWith(QLatin1String("//")) && program().mainWindow().tag().isEmpty()) {
             showNotice(QStringLiteral("Kontrollerar backupmappen..."));
             bool present = false;
@@ -238,6 +256,11 @@ void frmaddmapp::ok_spara() {
         job.programs = {txtstartstopp_stopp.text(), txtstartstopp_start.text()};
         job.versioning = {yesNo(chkversionshantering), txtversionpattern.text(), txtversion_mb->text(),
                           txtversionmax->text(), txtversionmapp->text()};
+        if (const QString why = backupFolderRefusal(job.backupFolder, job.mainFolders, job.folders);
+            !why.isEmpty()) {
+            refuse(why, 5);
+            return;
+        }
         writeSavedJob(JobFiles(name), job);
 
         program().mainWindow().requestReload();
@@ -265,7 +288,8 @@ int frmaddmapp::skapa_backupmapp_om_saknas(const QString& backupmapp_saknas) {
 
 void frmaddmapp::cmdväljmapp_Click() {
     txtbackupmapp->setEditText(bläddra_efter_mapp(
-        0, 0x150, QStringLiteral("Leta upp mappen du vill ha backupen i, och klicka på OK")));
+        0, 0x150, QStringLiteral("Leta upp mappen du vill ha backupen i, och klicka på Välj"),
+        txtbackupmapp->currentText()));
 }
 
 void frmaddmapp::txtbackupmapp_OLEDragDrop(const QStringList& paths) {

@@ -1,8 +1,11 @@
 #include "editor/search_replace.h"
 
+#include "core/backup_folders.h"
 #include "core/job_files.h"
 #include "core/module1.h"
 #include "platform/errors.h"
+
+#include <algorithm>
 
 namespace searchreplace {
 
@@ -36,6 +39,26 @@ JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, 
         if (marked[c])
             planFile(job, kCategories[c].file, find, with, plan);
     return plan;
+}
+
+QString backupFolderProblem(const JobFiles& job, const JobPlan& plan) {
+    constexpr int kFolders = 0, kMainFolders = 1, kBackupFolder = 2;
+    const auto changes = [&plan](int file) {
+        return std::any_of(plan.files.begin(), plan.files.end(),
+                           [file](const FileChange& c) { return c.file == file; });
+    };
+    if (!changes(kFolders) && !changes(kMainFolders) && !changes(kBackupFolder))
+        return {};
+    if (!job.hasFile(kBackupFolder))
+        return {};
+    const auto after = [&](int file) {
+        for (const FileChange& c : plan.files)
+            if (c.file == file)
+                return c.after;
+        return job.hasFile(file) ? job.readFile(file) : QStringList();
+    };
+    return backupfolders::jobBackupFolderProblem(after(kBackupFolder).value(0), after(kMainFolders),
+                                                 after(kFolders));
 }
 
 void writePlan(const JobFiles& job, const JobPlan& plan) {

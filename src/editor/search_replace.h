@@ -44,6 +44,12 @@ void planFile(const JobFiles& job, int file, const QString& find, const QString&
 // The changes of every marked category of one job.
 JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, const QString& with);
 
+// Why the job, with `plan` written, would have a backup folder it may not have
+// (backupfolders::jobBackupFolderProblem with its main folders and folders as they would then
+// stand), or an empty text. Asked only when the plan changes one of those three files; a job
+// without a backup-folder file is passed over.
+QString backupFolderProblem(const JobFiles& job, const JobPlan& plan);
+
 // Writes a plan, each file whole. When a write fails, the files already written get their old
 // lines back, so the job is either as it was or fully replaced; the error is thrown.
 void writePlan(const JobFiles& job, const JobPlan& plan);

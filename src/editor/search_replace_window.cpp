@@ -63,8 +63,8 @@ frmsökersätt::frmsökersätt() {
         this, "Label1",
         QStringLiteral(
             "Här kan du byta ut ord, tecken och text ur valfria egenskaper för dina jobb. Kanske behöver "
-            "du byta ut enhetsbokstaven till backup-hårddisken, eller sökvägen till dina dokument på ett "
-            "snabbt sätt efter förändringar i ditt system..."));
+            "du byta ut sökvägen till backup-disken, eller sökvägen till dina dokument på ett snabbt sätt "
+            "efter förändringar i ditt system..."));
     Label1->setWordWrap(true);
     Label1->setGeometry(10, 8, 380, 64);
 
@@ -210,10 +210,32 @@ void frmsökersätt::cmdkör_Click() {
     const auto stopAsked = [this] {
         return cmdstopp_Tag == QLatin1String("1") || program().operations().stopRequested();
     };
+    // Only the folders, main folders and backup folder decide whether a backup folder may be one.
+    searchreplace::Marked folderFiles{};
+    for (size_t c = 0; c < marked.size(); ++c)
+        folderFiles[c] = marked[c] && searchreplace::kCategories[c].file <= 2;
+    const bool checkFolders = std::find(folderFiles.begin(), folderFiles.end(), true) != folderFiles.end();
+    QString refusal;
 
     try {
+        // A replacement that would give any job a backup folder it may not have is refused before
+        // anything is written.
+        for (int i = 0; checkFolders && refusal.isEmpty() && i < names.size(); ++i) {
+            if (onlyMarked && i != selected)
+                continue;
+            doEvents();
+            if (stopAsked())
+                break;
+            const JobFiles job(folder, names.at(i));
+            const QString why =
+                searchreplace::backupFolderProblem(job, searchreplace::planJob(job, folderFiles, find, with));
+            if (!why.isEmpty())
+                refusal = QStringLiteral("Ersättningen gjordes inte, eftersom jobbet \"") + names.at(i) +
+                          QStringLiteral("\" då skulle få en backupmapp som inte kan användas: ") + why +
+                          QStringLiteral(". Inget jobb har ändrats.");
+        }
         // An empty group has nothing to do; it is no error.
-        for (int i = 0; i < names.size(); ++i) {
+        for (int i = 0; refusal.isEmpty() && i < names.size(); ++i) {
             doEvents();
             if (stopAsked())
                 break;
@@ -252,8 +274,21 @@ void frmsökersätt::cmdkör_Click() {
         return;
     }
     endRun();
-    operation.release(); // the report waits for the user
-    Module1::logga_meddelande(0, -1, QStringLiteral("Processen slutfördes utan problem."), QString());
+    if (!refusal.isEmpty()) {
+        operation.release();
+        Module1::logga_meddelande(0, -1, refusal, QString());
+        return;
+    }
+    if (stopAsked()) {
+        // By the user or by a close request: it says so, in the program log too, and what it did.
+        const QString stopped = QStringLiteral("Processen avbröts. %1 jobb ändrades.").arg(counts_.jobs);
+        program().systemLog().append(stopped);
+        operation.release(); // the report waits for the user
+        Module1::logga_meddelande(0, -1, stopped, QString());
+    } else {
+        operation.release(); // the report waits for the user
+        Module1::logga_meddelande(0, -1, QStringLiteral("Processen slutfördes utan problem."), QString());
+    }
     reselect();
 }
 
@@ -282,9 +317,9 @@ void frmsökersätt::help1_Click() {
     program().dialogs.msgBox(
         QStringLiteral(
             "Vill du t.ex byta ut backupmappen från /media/usb1/Backup till /media/usb2/Backup så skriv inte "
-            "bara ''/media/usb1/'' i sökfältet och ersätt med ''/media/usb2/'', utan skriv "
-            "''/media/usb1/Backup''. Ersätt det med ''/media/usb2/Backup''. Så så vis slipper du risken att "
-            "ersätta på andra ställen oavsiktligt om ''/media/usb1/'' förekommer på andra ställen än som "
+            "bara \"/media/usb1/\" i sökfältet och ersätt med \"/media/usb2/\", utan skriv "
+            "\"/media/usb1/Backup\". Ersätt det med \"/media/usb2/Backup\". Så så vis slipper du risken att "
+            "ersätta på andra ställen oavsiktligt om \"/media/usb1/\" förekommer på andra ställen än som "
             "backupmapp."),
         platform::MsgButtons::Ok, platform::MsgIcon::Information);
 }
@@ -294,7 +329,10 @@ void frmsökersätt::lblhjälp_Click() {
 }
 
 void frmsökersätt::closeEvent(QCloseEvent* e) {
-    // A running replacement ends through "Avbryt process"; closing is "Stäng".
+    // During a run the close box asks to stop, as "Avbryt process" does; otherwise it is "Stäng".
     e->ignore();
-    cmdavbryt_Click();
+    if (running_)
+        cmdstopp_Click();
+    else
+        cmdavbryt_Click();
 }

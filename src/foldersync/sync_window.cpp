@@ -290,16 +290,17 @@ QString frmmappsync::hämta_specialmapp(int id) {
     return id < 1 ? QString() : QDir::homePath();
 }
 
-QString frmmappsync::välj_mapp(int rootId, int flags, const QString& title) {
+QString frmmappsync::välj_mapp(int rootId, int flags, const QString& title, const QString& startFolder) {
     Q_UNUSED(flags); // the desktop's folder picker always offers a text field and new folders
-    return program().dialogs.pickFolder(title, hämta_specialmapp(rootId));
+    return program().dialogs.pickFolder(title, rootId > 0 ? hämta_specialmapp(rootId) : startFolder);
 }
 
 void frmmappsync::pickFolder(QComboBox* field) {
     if (running_)
         return;
     const QString folder =
-        välj_mapp(0, 0x150, QStringLiteral("Leta upp mappen du vill synkronisera, och klicka på OK"));
+        välj_mapp(0, 0x150, QStringLiteral("Leta upp mappen du vill synkronisera, och klicka på Välj"),
+                  field->currentText());
     if (folder.isEmpty())
         return;
     try {

@@ -86,7 +86,7 @@ class frmmappsync : public QWidget {
     void save_sökvägar();
     void cmdhämtamapp1_Click();
     void cmdhämtamapp2_Click();
-    QString välj_mapp(int rootId, int flags, const QString& title);
+    QString välj_mapp(int rootId, int flags, const QString& title, const QString& startFolder = {});
     // The folder the picker starts in: none (the top) below 1, else the user's home folder.
     QString hämta_specialmapp(int id);
     // A drop on a folder field: the dropped files' paths (an empty list for a drop without files).

@@ -1,14 +1,17 @@
 #include "platform/dialogs.h"
 
 #include "platform/events.h"
+#include "platform/paths.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QInputDialog>
 #include <QLibraryInfo>
@@ -16,7 +19,9 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QStyle>
 #include <QTranslator>
+#include <QTreeView>
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
@@ -113,8 +118,9 @@ QString kindName(Dialogs::Kind k) {
     return {};
 }
 
-bool Dialogs::take(Kind kind, const QString& text, const QString& title, Expectation& out) {
-    calls_.push_back(Call{kind, text, title});
+bool Dialogs::take(Kind kind, const QString& text, const QString& title, Expectation& out,
+                   const QString& start) {
+    calls_.push_back(Call{kind, text, title, start});
     if (queue_.empty()) {
         failures_ << QStringLiteral("unexpected %1: %2").arg(kindName(kind), text);
         return false;
@@ -130,10 +136,11 @@ bool Dialogs::take(Kind kind, const QString& text, const QString& title, Expecta
     return true;
 }
 
-bool Dialogs::intercept(Kind kind, const QString& text, const QString& title, Expectation& out) {
+bool Dialogs::intercept(Kind kind, const QString& text, const QString& title, Expectation& out,
+                        const QString& start) {
     if (scripted_)
-        return take(kind, text, title, out);
-    calls_.push_back(Call{kind, text, title});
+        return take(kind, text, title, out, start);
+    calls_.push_back(Call{kind, text, title, start});
     return false;
 }
 
@@ -248,8 +255,11 @@ QString pick(const QString& title, const QString& startFolder, QFileDialog::File
              const QString& filter) {
     QFileDialog d(ownerWindow(nullptr), title, startFolder);
     d.setFileMode(mode);
-    if (mode == QFileDialog::Directory)
+    if (mode == QFileDialog::Directory) {
         d.setOption(QFileDialog::ShowDirsOnly);
+        // Set, not left to a translation, so the titles that name the button stay right.
+        d.setLabelText(QFileDialog::Accept, QLatin1Char('&') + folderPickerButton());
+    }
     if (!filter.isEmpty())
         d.setNameFilter(filter);
     useProgramDates(&d);
@@ -261,14 +271,46 @@ QString pick(const QString& title, const QString& startFolder, QFileDialog::File
 void useProgramDates(QFileDialog* picker) {
     picker->setOption(QFileDialog::DontUseNativeDialog);
     picker->setProxyModel(new ProgramDates(picker));
+    // Qt sizes the date column for a short date of its own and leaves out the cell's margins.
+    if (auto* view = picker->findChild<QTreeView*>()) {
+        QHeaderView* header = view->header();
+        const QString caption =
+            header->model() ? header->model()->headerData(3, Qt::Horizontal).toString() : QString();
+        const int margins = 4 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view) +
+                            view->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, view);
+        const int wanted = std::max(view->fontMetrics().horizontalAdvance(QStringLiteral("2026-12-31 23:59")),
+                                    header->fontMetrics().horizontalAdvance(caption)) +
+                           margins;
+        if (header->count() > 3 && header->sectionSize(3) < wanted)
+            header->resizeSection(3, wanted);
+    }
+}
+
+QString pickerStartFolder(const QString& field) {
+    const QString typed = field.trimmed();
+    if (typed.startsWith(QLatin1Char('/'))) {
+        if (QFileInfo(typed).isDir())
+            return QDir::cleanPath(typed);
+        // A folder not made yet, or on a disk not plugged in: the nearest folder above it.
+        for (QString up = QFileInfo(QDir::cleanPath(typed)).path(); up != QLatin1String("/");
+             up = QFileInfo(up).path())
+            if (QFileInfo(up).isDir())
+                return up;
+    }
+    return homeFolder();
+}
+
+QString folderPickerButton() {
+    return QStringLiteral("Välj");
 }
 
 QString Dialogs::pickFolder(const QString& title, const QString& startFolder) {
+    const QString start = pickerStartFolder(startFolder);
     if (quiet()) {
         Expectation e;
-        return intercept(Kind::Folder, title, title, e) ? e.text : QString();
+        return intercept(Kind::Folder, title, title, e, start) ? e.text : QString();
     }
-    return pick(title, startFolder, QFileDialog::Directory, {});
+    return pick(title, start, QFileDialog::Directory, {});
 }
 
 QString Dialogs::pickFile(const QString& title, const QString& startFolder, const QString& filter) {

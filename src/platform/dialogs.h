@@ -26,6 +26,7 @@ class Dialogs {
         Kind kind;
         QString text; // message or prompt, picker title, address, program, window object name
         QString title;
+        QString start; // pickers: the folder they open at
     };
 
     // Message box. An empty title is the program's title "Tamrel Backup".
@@ -33,7 +34,8 @@ class Dialogs {
                   const QString& title = {});
     // Input box: the typed text, or an empty text when cancelled.
     QString inputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
-    // Folder and file pickers: the chosen path, or an empty text when cancelled.
+    // Folder and file pickers: the chosen path, or an empty text when cancelled. The folder picker
+    // opens at pickerStartFolder(startFolder); callers pass the text of the field it fills.
     QString pickFolder(const QString& title, const QString& startFolder = {});
     QString pickFile(const QString& title, const QString& startFolder = {}, const QString& filter = {});
     // Opens a folder, file or web address with the desktop; false when that failed. When the
@@ -95,9 +97,11 @@ class Dialogs {
         bool result = true;
         std::function<void(QWidget*)> act;
     };
-    bool take(Kind kind, const QString& text, const QString& title, Expectation& out);
+    bool take(Kind kind, const QString& text, const QString& title, Expectation& out,
+              const QString& start = {});
     // Scripted: take(); unattended: only records the call. True when `out` holds an answer.
-    bool intercept(Kind kind, const QString& text, const QString& title, Expectation& out);
+    bool intercept(Kind kind, const QString& text, const QString& title, Expectation& out,
+                   const QString& start = {});
     bool quiet() const { return scripted_ || unattended_; }
 
     bool scripted_ = false;
@@ -115,8 +119,15 @@ QString kindName(Dialogs::Kind k);
 bool installSwedishQtTexts();
 
 // Qt's own picker (never the desktop's) with its dates in the program's form, not the system
-// locale's month names.
+// locale's month names, and a date column wide enough for them.
 void useProgramDates(QFileDialog* picker);
+
+// The folder a folder picker opens at for the folder a field names: that folder when it exists,
+// else the nearest folder above it that exists (never the root for a missing folder), else the
+// home folder.
+QString pickerStartFolder(const QString& field);
+// The caption of the folder picker's choose button; the pickers' titles name it.
+QString folderPickerButton();
 
 // The window a message or a dialog shown now belongs to: the modal window in front, else the
 // active window; never `except` itself. Null when the program has no active window.

@@ -186,7 +186,7 @@ void frmåterställ::txtåterställtill_Change() {
 void frmåterställ::pickFolder(QLineEdit* box, const QString& place) {
     try {
         const QString path = program().dialogs.pickFolder(
-            QStringLiteral("Leta upp mappen du vill lägga till, och klicka på OK"), box->text());
+            QStringLiteral("Leta upp mappen du vill lägga till, och klicka på Välj"), box->text());
         if (path.isEmpty())
             return;
         if (platform::folderExists(path))

@@ -148,13 +148,13 @@ TEST_F(EditorWindowTest, HelpIconsShowTheirExplanationsWordForWord) {
     EXPECT_EQ(lines[13], QStringLiteral("Läs mer om detta i hjälpfilen."));
     EXPECT_EQ(frmaddmapp::helpText(2),
               QStringLiteral("Här skriver du in vilka filnamn som inte ska kopieras för "
-                             "detta jobb, tex ''Thumbs.db''\r\n"));
+                             "detta jobb, tex \"Thumbs.db\"\r\n"));
     EXPECT_TRUE(frmaddmapp::helpText(3).contains(QStringLiteral("speglingen.\r\n\r\n(Spegling")));
     for (int n = 1; n <= 11; ++n)
         EXPECT_FALSE(frmaddmapp::helpText(n).isEmpty()) << n;
 
     frmaddmapp* e = prog().form<frmaddmapp>();
-    reporter_script::expect(dialogs(), reporter, QStringLiteral("''Temp''"));
+    reporter_script::expect(dialogs(), reporter, QStringLiteral("\"Temp\""));
     click(e->help[7]);
     reporter_script::expect(dialogs(), reporter, QStringLiteral("tamrel_backup.html"));
     click(e->lblhjälp);
@@ -227,8 +227,7 @@ TEST_F(EditorWindowTest, AbsolutePathNeedsASingleMainFolder) {
 
 TEST_F(EditorWindowTest, BackupFolderComesFromThePickerOrADrop) {
     frmaddmapp* e = prog().form<frmaddmapp>();
-    dialogs().expectFolder(work("Vald"),
-                           QStringLiteral("Leta upp mappen du vill ha backupen i, och klicka på OK"));
+    dialogs().expectFolder(work("Vald"), QStringLiteral("Leta upp mappen du vill ha backupen i"));
     e->cmdväljmapp->click();
     EXPECT_EQ(e->txtbackupmapp->currentText(), work("Vald"));
     dialogs().expectFolder(QString());
@@ -237,6 +236,34 @@ TEST_F(EditorWindowTest, BackupFolderComesFromThePickerOrADrop) {
 
     dropPaths(e->txtbackupmapp->lineEdit(), {work("Första"), work("Andra")});
     EXPECT_EQ(e->txtbackupmapp->currentText(), work("Första"));
+}
+
+// Each folder picker opens at the folder of the field it fills and its title names the button the
+// picker has.
+TEST_F(EditorWindowTest, FolderPickersOpenAtTheirFieldsFolderAndNameTheirButton) {
+    frmaddmapp* e = prog().form<frmaddmapp>();
+    const QString backup = work("Backup");
+    const QString versions = work("Versioner");
+    const QString source = work("Källa");
+    for (const QString& f : {backup, versions, source})
+        testutil::makeDir(f);
+    e->txtbackupmapp->setEditText(backup);
+    e->txtversionmapp->setText(versions);
+    e->combomappar->addItems({work("Annan"), source});
+    e->combomappar->setCurrentRow(1);
+    const struct {
+        QPushButton* button;
+        QString start;
+    } cases[] = {{e->cmdväljmapp, backup}, {e->cmdversionmapp, versions}, {e->cmdhämtamapp, source}};
+    for (const auto& c : cases) {
+        dialogs().expectFolder(QString());
+        c.button->click();
+        ASSERT_FALSE(dialogs().calls().empty());
+        const platform::Dialogs::Call call = dialogs().calls().back();
+        EXPECT_EQ(call.start, c.start) << call.text.toStdString();
+        EXPECT_TRUE(call.text.endsWith(", och klicka på " + platform::folderPickerButton()))
+            << call.text.toStdString();
+    }
 }
 
 TEST_F(EditorWindowTest, CancelAfterARenameAsksTheMainWindowToReloadAndEveryCloseWritesTheGeometry) {

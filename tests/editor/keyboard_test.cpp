@@ -119,7 +119,7 @@ TEST_F(EditorKeyboard, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
                      testutil::pressKey(s, Qt::Key_Escape);
              };
              dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
-             reporter_script::expect(dialogs(), reporter, "Processen slutfördes utan problem.");
+             reporter_script::expect(dialogs(), reporter, "Processen avbröts. 0 jobb ändrades.");
              s->cmdkör->click();
              ASSERT_TRUE(s);
              EXPECT_EQ(s->cmdstopp_Tag, "1");

@@ -7,6 +7,7 @@
 #include "editor/job_set_writer.h"
 #include "editor/reporter_script.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -266,6 +267,78 @@ TEST_F(SavingTest, RefusedChecksComeInOrderShowTheirTabAndWriteNoJobFile) {
         prog().unload<frmaddmapp>();
     }
     EXPECT_EQ(groupFiles(), QStringList());
+}
+
+// A backup folder is the program's own (a mirror deletes there what the sources lack): one that is
+// the root, the home folder, the program folder, or a source folder or above one is refused on the
+// storage tab and nothing is written. The root and the home folder are folders standing in for them.
+TEST_F(SavingTest, ABackupFolderThatMayNotBeOneIsRefusedAndNothingIsWritten) {
+    const QString root = work("rot");
+    const QString home = work("Användare/anna");
+    testutil::makeDir(root);
+    testutil::makeDir(home);
+    const struct {
+        const char* what;
+        QString backup;
+        QString why;
+        QString rootStandIn, homeStandIn;
+    } cases[] = {
+        {"the folder above the source",
+         workDir_.path(),
+         "är källmappen " + src + " eller en mapp ovanför den",
+         {},
+         {}},
+        {"above a folder of the list that lies in no main folder",
+         work("Annan"),
+         "är källmappen " + work("Annan/Del") + " eller en mapp ovanför den",
+         {},
+         {}},
+        {"the root", root, "är rotmappen", root, {}},
+        {"above the home folder", work("Användare"), "är hemmappen eller en mapp ovanför den", {}, home},
+        {"the program folder", programDir_.path(), "innehåller programmappen", {}, {}},
+    };
+    for (const auto& c : cases) {
+        platform::standInSystemFolders(c.rootStandIn, c.homeStandIn);
+        frmaddmapp* e = validEditor(QStringLiteral("Nekad"));
+        e->lstFoundFiles->addItem(work("Annan/Del"));
+        e->txtbackupmapp->setEditText(c.backup);
+        expectReport(QStringLiteral("Backupmappen kan inte användas: backupmappen ") + c.why);
+        e->cmdok_Click();
+        EXPECT_EQ(e->selectedTab(), 5) << c.what;
+        EXPECT_EQ(prog().loaded<frmaddmapp>(), e) << c.what;
+        prog().unload<frmaddmapp>();
+    }
+    EXPECT_EQ(groupFiles(), QStringList());
+    EXPECT_FALSE(main->chkload);
+
+    // A backup folder kept inside a main folder, which a scan lists with what it holds, is the
+    // backup's own and no source (the run and the mirror take it so).
+    frmaddmapp* e = validEditor(QStringLiteral("Inuti"));
+    e->lstFoundFiles->addItem(src + "/Brev/Backup");
+    e->txtbackupmapp->setEditText(src + "/Brev");
+    e->cmdok_Click();
+    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Inuti")).path(0)),
+              crlf({src, src + "/Brev", src + "/Brev/Backup"}));
+
+    // A job saved before with such a folder still opens, and stays as it was.
+    platform::standInSystemFolders({}, home);
+    testutil::JobSpec old;
+    old.name = QStringLiteral("Gammal");
+    old.folders = {src};
+    old.mainFolders = {src};
+    old.backupFolder = home;
+    testutil::writeJob(path("Listor"), old);
+    const QList<QByteArray> before = editor_script::jobBytes(old.name);
+    editor_script::selectJob(old.name);
+    dialogs().expectWindow(QStringLiteral("frmaddmapp"), [&](QWidget* w) {
+        auto* opened = static_cast<frmaddmapp*>(w);
+        EXPECT_EQ(opened->txtbackupmapp->currentText(), home);
+        expectReport(QStringLiteral("hemmappen"));
+        opened->cmdok->click();
+        opened->cmdstäng->click();
+    });
+    main->cmdändra_Click();
+    EXPECT_EQ(editor_script::jobBytes(old.name), before);
 }
 
 TEST_F(SavingTest, AcceptedValuesAreNormalisedAsTheyAreSaved) {

@@ -5,6 +5,7 @@
 #include "editor/search_replace.h"
 #include "editor/search_replace_window.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "support/fake_main_window.h"
 #include "support/fixture.h"
 
@@ -56,6 +57,10 @@ class SearchReplace : public ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         group = path("Listor");
+        writeJobs();
+        listJobs();
+    }
+    void writeJobs() {
         for (const QString& name : names) {
             testutil::JobSpec j;
             j.name = name;
@@ -71,6 +76,9 @@ class SearchReplace : public ProgramTest {
             testutil::writeLines(group + "/" + name + ".006", {" 1 ", " 0 ", "10:00", "0200000", " 0 "});
             testutil::writeLines(group + "/" + name + ".007", {"2026-01-01 10:00", "gammal"});
         }
+    }
+    // The main window's job list, with the second job marked.
+    void listJobs() {
         prog().jobbgruppmapp = group;
         jobs = std::make_unique<JobList>();
         jobs->names = names;
@@ -108,6 +116,13 @@ class SearchReplace : public ProgramTest {
     void TearDown() override {
         jobs.reset();
         ProgramTest::TearDown();
+    }
+    // The jobs as SetUp left them, in a program just started.
+    void startAgain() {
+        jobs.reset();
+        restartProgram();
+        writeJobs();
+        listJobs();
     }
 
     QString group;
@@ -184,17 +199,21 @@ TEST_F(SearchReplace, NothingChangesWithoutAMarkedJobASearchTextAMatchingCaseOrA
     run([&](frmsökersätt* w) { perform(w, "x", "y", true); });
 }
 
+// Yields of a run over all jobs and categories before the second job's first category: one per job
+// while the backup folders are checked, then one before each job and each marked category.
+constexpr int kInSecondJob = 3 + 7 + 2;
+
 TEST_F(SearchReplace, AStopEndsBeforeTheNextJobAndTheNextRunGoesAgain) {
     run([&](frmsökersätt* w) {
-        // The user presses "Avbryt process" while the second job's files are being gathered
-        // (one yield before each job and each marked category).
+        // The user presses "Avbryt process" while the second job's files are being gathered.
         int yields = 0;
         w->doEvents = [&] {
-            if (++yields == 9)
+            if (++yields == kInSecondJob)
                 w->cmdstopp->click();
         };
         dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
-        perform(w, "/mnt/gammal", "/srv", true);
+        perform(w, "/mnt/gammal", "/srv", true, "Processen avbröts. 1 jobb ändrades.");
+        EXPECT_TRUE(prog().systemLog().text().endsWith("  Processen avbröts. 1 jobb ändrades."));
         EXPECT_EQ(w->cmdstopp_Tag, "1");
         EXPECT_EQ(w->lastRun().jobs, 1);
         EXPECT_EQ(JobFiles(group, "Bilder").readBackupFolder(), "/srv/Backup");
@@ -229,6 +248,72 @@ TEST_F(SearchReplace, AFailedWriteLeavesThatJobAsItWasAndEndsTheRun) {
     EXPECT_EQ(JobFiles(group, "Dokument").readExcluded(), QStringList{"/mnt/gammal/Dokument/Ut"});
     EXPECT_EQ(JobFiles(group, "Musik").readBackupFolder(), "/mnt/gammal/Backup");
     EXPECT_EQ(jobs->selections, (QList<int>{-1, 1}));
+}
+
+// The window's own close box asks as "Avbryt process" does, and a close request of the program
+// stops at the next check without asking; both leave the same trace as "Avbryt process".
+TEST_F(SearchReplace, TheCloseBoxAndACloseRequestStopAsAvbrytDoes) {
+    const struct {
+        const char* what;
+        bool closeBox;
+    } cases[] = {{"close box", true}, {"close request", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        startAgain();
+        run([&](frmsökersätt* w) {
+            int yields = 0;
+            w->doEvents = [&] {
+                if (++yields != kInSecondJob)
+                    return;
+                if (c.closeBox)
+                    w->close();
+                else
+                    prog().operations().requestStop();
+            };
+            if (c.closeBox)
+                dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+            perform(w, "/mnt/gammal", "/srv", true, "Processen avbröts. 1 jobb ändrades.");
+            EXPECT_FALSE(w->running());
+        });
+        EXPECT_TRUE(prog().systemLog().text().endsWith("  Processen avbröts. 1 jobb ändrades."));
+        EXPECT_EQ(JobFiles(group, "Bilder").readBackupFolder(), "/srv/Backup");
+        EXPECT_EQ(JobFiles(group, "Dokument").readBackupFolder(), "/mnt/gammal/Backup");
+        EXPECT_EQ(JobFiles(group, "Musik").readBackupFolder(), "/mnt/gammal/Backup");
+    }
+}
+
+// A replacement that would give any job a backup folder that is the root, the home folder, or one
+// of its sources or above one (the sources as the replacement leaves them) is refused, naming the
+// job and why, before any job file is written.
+TEST_F(SearchReplace, AReplacementThatWouldMakeABackupFolderThatMayNotBeOneIsRefused) {
+    const QString root = work("rot");
+    const QString home = work("hem");
+    testutil::makeDir(root);
+    testutil::makeDir(home);
+    platform::standInSystemFolders(root, home);
+    const QMap<QString, QByteArray> before = snapshot();
+    const struct {
+        QString find, with, job, why;
+    } cases[] = {
+        {"/mnt/gammal/Backup", root, "Bilder", "rotmappen"},
+        {"/mnt/gammal/Backup", home, "Bilder", "hemmappen"},
+        {"/mnt/gammal/Backup", "/mnt/gammal", "Bilder", "källmappen /mnt/gammal/Bilder"},
+        // Only the sources move, below the backup folder that stays.
+        {"/mnt/gammal/Musik", "/mnt/gammal/Backup/Musik", "Musik", "källmappen /mnt/gammal/Backup/Musik"},
+    };
+    run([&](frmsökersätt* w) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.with.toStdString());
+            perform(w, c.find, c.with, true,
+                    "jobbet \"" + c.job +
+                        "\" då skulle få en backupmapp som inte kan användas: backupmappen är " + c.why);
+            EXPECT_EQ(snapshot(), before);
+            EXPECT_EQ(w->lastRun().jobs, 0);
+            EXPECT_TRUE(w->cmdkör->isEnabled());
+        }
+        w->cmdavbryt->click();
+    });
+    EXPECT_TRUE(jobs->selections.isEmpty());
 }
 
 // The strips show the share done whatever the number of jobs: the job strip is half full half way

@@ -304,7 +304,7 @@ TEST_F(SyncWindow, FoldersComeFromThePickerOrADrop) {
     testutil::makeDir(a);
     testutil::makeDir(b);
     frmmappsync* w = win();
-    dialogs().expectFolder(a, "Leta upp mappen du vill synkronisera, och klicka på OK");
+    dialogs().expectFolder(a, "Leta upp mappen du vill synkronisera, och klicka på Välj");
     w->cmdhämtamapp1->click();
     EXPECT_EQ(w->txtmapp1->currentText(), a);
     dialogs().expectFolder(work("saknas"));

@@ -1,16 +1,23 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 
 #include <QAbstractProxyModel>
+#include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
 #include <cerrno>
 #include <gtest/gtest.h>
 
@@ -176,4 +183,53 @@ TEST(Dialogs, PickersShowDatesInTheProgramsForm) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown->data(date).toString() == "2024-12-09 14:05"; }))
         << shown->data(date).toString().toStdString();
     picker.close();
+}
+
+// A folder picker opens at the folder its field names, or the nearest one above it that exists,
+// never at the root; its choose button is the one the titles name, and its date column holds a
+// whole date and time.
+TEST(Dialogs, TheFolderPickerOpensAtTheFieldsFolderWithTheButtonTitlesNameAndWholeDates) {
+    QTemporaryDir dir;
+    const QString home = homeFolder();
+    const struct {
+        QString field, start;
+    } cases[] = {
+        {dir.path(), dir.path()},       {dir.path() + "/", dir.path()}, {dir.path() + "/ny/djup", dir.path()},
+        {"/tamrel-finns-inte/x", home}, {"relativ/mapp", home},         {"", home},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pickerStartFolder(c.field), c.start) << c.field.toStdString();
+
+    Dialogs d;
+    QString shownAt, button;
+    int room = 0, needed = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* picker = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!picker)
+            return;
+        shownAt = picker->directory().absolutePath();
+        if (auto* box = picker->findChild<QDialogButtonBox*>())
+            for (QAbstractButton* b : box->buttons())
+                if (box->buttonRole(b) == QDialogButtonBox::AcceptRole)
+                    button = b->text().remove('&');
+        if (auto* view = picker->findChild<QTreeView*>()) {
+            // An item view draws its text inside a margin on either side.
+            const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+            room = view->header()->sectionSize(3) - 2 * margin;
+            needed = view->fontMetrics().horizontalAdvance("2026-12-31 23:59");
+        }
+        picker->reject();
+    });
+    poll.start(20);
+    // A larger font than the column's own width allows for (a desktop's, or a user's choice).
+    const QFont font = QApplication::font();
+    QFont larger = font;
+    larger.setPointSizeF(font.pointSizeF() * 1.5);
+    QApplication::setFont(larger);
+    EXPECT_EQ(d.pickFolder("Leta upp mappen, och klicka på " + folderPickerButton(), dir.path() + "/ny"), "");
+    QApplication::setFont(font);
+    EXPECT_EQ(shownAt, dir.path());
+    EXPECT_EQ(button, folderPickerButton());
+    EXPECT_GE(room, needed);
 }
