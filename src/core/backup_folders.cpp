@@ -6,8 +6,6 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 
-#include <algorithm>
-
 namespace backupfolders {
 
 QString backupFolderProblem(const QString& folder, const QStringList& sources, const QString& programFolder) {
@@ -46,20 +44,6 @@ QString backupFolderProblem(const QString& folder, const QStringList& sources, c
 
 QString backupFolderProblem(const QString& folder, const QStringList& sources) {
     return backupFolderProblem(folder, sources, program().programFolder());
-}
-
-QString jobBackupFolderProblem(const QString& folder, const QStringList& mainFolders,
-                               const QStringList& folders) {
-    const QString backup = platform::withoutTrailingSeparator(folder.trimmed());
-    const bool keptInsideSource = std::any_of(mainFolders.begin(), mainFolders.end(), [&](const QString& m) {
-        const QString main = platform::withoutTrailingSeparator(m.trimmed());
-        return !main.isEmpty() && main != backup && platform::isSameOrBelow(backup, main);
-    });
-    QStringList sources = mainFolders;
-    for (const QString& f : folders)
-        if (!keptInsideSource || !platform::isSameOrBelow(f.trimmed(), backup))
-            sources << f;
-    return backupFolderProblem(folder, sources);
 }
 
 QStringList all(const QString& programFolder) {

@@ -10,15 +10,12 @@ namespace backupfolders {
 // folders of its list) are `sources`, or an empty text when it may. A backup folder is the
 // program's own, where a mirror deletes what the source no longer has: so it is never "/", the
 // home folder or a folder above it, a source folder or a folder above one, nor a folder that holds
-// the program folder. Paths are compared with their links resolved.
+// the program folder. A backup folder kept inside a source is left out of the copy with all below
+// it, so the folders a scan lists there are not counted as sources. Paths are compared with their
+// links resolved.
 QString backupFolderProblem(const QString& folder, const QStringList& sources, const QString& programFolder);
 // The same with the program folder of the running program.
 QString backupFolderProblem(const QString& folder, const QStringList& sources);
-// The same for a job with these main folders and this folder list. A backup folder kept inside a
-// main folder is scanned into the list with what it holds; the run and the mirror take those
-// folders as the backup's own, so they are not sources here.
-QString jobBackupFolderProblem(const QString& folder, const QStringList& mainFolders,
-                               const QStringList& folders);
 
 // The backup folders of every job in the program folder's four job groups (Listor .. Listor4),
 // without a trailing '/'. Jobs whose backup folder cannot be read, or may not be one

@@ -45,7 +45,7 @@ void planFile(const JobFiles& job, int file, const QString& find, const QString&
 JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, const QString& with);
 
 // Why the job, with `plan` written, would have a backup folder it may not have
-// (backupfolders::jobBackupFolderProblem with its main folders and folders as they would then
+// (backupfolders::backupFolderProblem with its main folders and folders as they would then
 // stand), or an empty text. Asked only when the plan changes one of those three files; a job
 // without a backup-folder file is passed over.
 QString backupFolderProblem(const JobFiles& job, const JobPlan& plan);
