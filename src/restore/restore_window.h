@@ -191,6 +191,9 @@ class frmåterställ : public QWidget, public RestoreView {
     // The mapping of the backup's folders to their original folders, as the page of paths
     // states it now (the job's record, or the manual boxes).
     RestoreMapping currentMapping() const;
+    // In job mode, a backup folder that may not be the job's is reported (with its reason) and
+    // true returned: nothing is listed or copied from it.
+    bool refusedBackupFolder();
     // Sets combojobb's list index (its Click runs even when the index stays).
     void selectJobEntry(int index);
     // A listing, scan or copy back is going on.

@@ -161,6 +161,8 @@ void frmåterställ::cmdåterställmarkeradefiler_Click() {
         report(QStringLiteral("Du har inte markerat någon fil. Det finns inget att återställa."));
         return;
     }
+    if (refusedBackupFolder())
+        return;
     Operation op(QStringLiteral("återställning"), [this] { avbrottsflagga = 1; });
     if (!op) {
         program().operations().refuse();

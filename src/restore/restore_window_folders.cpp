@@ -18,7 +18,7 @@
 // ---- loading the folders ----------------------------------------------------------------------
 
 void frmåterställ::cmdladdamålmappar_Click() {
-    if (busy())
+    if (busy() || refusedBackupFolder())
         return;
     Operation op(QStringLiteral("återställning"), [this] { mappinläsning_avbruten = 1; });
     if (!op) {
