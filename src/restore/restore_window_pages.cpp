@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTimer>
 
 void frmåterställ::Form_Load() {
@@ -24,11 +23,7 @@ void frmåterställ::Form_Load() {
     Picture5->hide();
     Picture2->hide();
     comboframe_Click();
-    // Centred on the screen.
-    if (const QScreen* s = screen()) {
-        const QRect r = s->availableGeometry();
-        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
-    }
+    geometry::centreOver(this, program().mainWindow().widget());
 }
 
 bool frmåterställ::manualMode() const {
