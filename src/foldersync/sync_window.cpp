@@ -256,9 +256,10 @@ void frmmappsync::resizeEvent(QResizeEvent* e) {
 }
 
 void frmmappsync::closeEvent(QCloseEvent* e) {
-    // A run in progress keeps its window; "Avbryt" ends it.
+    // During a run the close box is "Avbryt": the run ends with its logs, the window stays.
     if (running_) {
         e->ignore();
+        cmdavbryt_Click();
         return;
     }
     e->accept();
