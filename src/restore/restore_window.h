@@ -29,7 +29,7 @@ class RestoreResultModel : public QAbstractListModel {
     QVariant data(const QModelIndex& index, int role) const override;
     // The whole result changed (a new scan).
     void reload();
-    void beginRemove(int row);
+    void beginRemove(int first, int last);
     void endRemove();
 
   private:
@@ -204,8 +204,8 @@ class frmåterställ : public QWidget, public RestoreView {
     bool stopRequested() const override;
     void systemLog(const QString& text, bool error) override;
     void currentEntry(int row) override;
-    void removingEntry(int row) override;
-    void entryRemoved() override;
+    void removingEntries(int first, int last) override;
+    void entriesRemoved() override;
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -248,8 +248,9 @@ class frmåterställ : public QWidget, public RestoreView {
         QStringList mainFolders; // all the job's main folders, in the job's order
     } job_;
     bool settingJobPaths_ = false;
-    QString currentBackup_; // the backup copy the copy back works on
-    QElapsedTimer refreshed_;
+    QString currentBackup_;   // the backup copy the copy back works on
+    QElapsedTimer yielded_;   // messages last let through
+    QElapsedTimer refreshed_; // the controls last brought up to date
 };
 
 // Opens the wizard modally, as the main window's restore commands do: `jobNames` fill the job

@@ -175,7 +175,9 @@ std::vector<char> frmåterställ::folderMarks() const {
 
 void frmåterställ::setScanBusy(bool on) {
     if (on) {
-        refreshed_.invalidate(); // the first yield lets messages through at once
+        // The first yield lets messages through and shows the counters at once.
+        yielded_.invalidate();
+        refreshed_.invalidate();
         cmdlogg->hide();
         cmdavbrytcopy->move(cmdlogg->pos());
         cmdavbrytcopy->show();
