@@ -1,5 +1,6 @@
-// Drives the restore wizard the way a user does, by hand, on the offscreen platform: loads the
-// backup's folders, scans them all, and in copy mode restores every file found.
+// Drives the restore wizard the way a user does, by hand: loads the backup's folders, scans them
+// all, and in copy mode restores every file found. The platform is QT_QPA_PLATFORM's: offscreen for
+// bench/restore_vs_rsync, X with an accessibility client for bench/restore_accessibility.
 //
 // usage: restore_bench copy|scan BACKUP_FOLDER ORIGINAL_FOLDER
 //   copy: missing files only, then "Återställ dessa filer"
@@ -7,6 +8,7 @@
 #include "core/program.h"
 #include "restore/restore_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -49,9 +51,12 @@ int main(int argc, char* argv[]) {
         w->cmdåterställfiler_Click();
         restored = w->engine.filräknare;
     }
-    std::fprintf(stderr, "%d folders, %ld files examined, %ld found, %ld restored; scan %.2f s, all %.2f s\n",
+    const qint64 all = clock.elapsed();
+    std::fprintf(stderr,
+                 "%d folders, %ld files examined, %ld found, %ld restored; scan %.2f s, copy back %.2f s, "
+                 "all %.2f s; accessibility %s\n",
                  int(w->engine.folders.size()), examined, found, restored, scanned / 1000.0,
-                 clock.elapsed() / 1000.0);
+                 (all - scanned) / 1000.0, all / 1000.0, QAccessible::isActive() ? "on" : "off");
     p.unloadAll();
     setProgram(nullptr);
     return copy && restored != found ? 1 : 0;

@@ -1,6 +1,7 @@
 #include "foldersync/host.h"
 
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "run/run_status.h"
 
 namespace synchost {
@@ -39,6 +40,10 @@ bool settingNeverShellCopy() {
 
 QIcon mainIcon() {
     return program().mainWindow().icon();
+}
+
+void placeOverMainWindow(QWidget* w) {
+    geometry::centreOver(w, program().mainWindow().widget());
 }
 
 } // namespace synchost

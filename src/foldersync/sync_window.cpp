@@ -3,7 +3,6 @@
 
 #include "core/module1.h"
 #include "core/program.h"
-#include "core/window_geometry.h"
 #include "editor/histories.h"
 #include "foldersync/host.h"
 #include "foldersync/sync_engine.h"
@@ -67,7 +66,9 @@ QLineEdit* progressField(QWidget* parent, const char* name, const QString& acces
 frmmappsync::frmmappsync() {
     setObjectName(QStringLiteral("frmmappsync"));
     setWindowTitle(QStringLiteral("Mappkopiering"));
-    setWindowFlag(Qt::Window);
+    // A dialog, so the window manager knows the window it belongs to: it minimises and comes back
+    // with that window, and a click there brings it up.
+    setWindowFlags(Qt::Dialog);
     createControls();
     Form_Load();
 }
@@ -197,7 +198,7 @@ void frmmappsync::Form_Load() {
     for (QComboBox* c : {txtmapp1, txtmapp2})
         if (c->count() > 0)
             c->setCurrentIndex(0);
-    geometry::centre(this);
+    synchost::placeOverMainWindow(this);
 }
 
 void frmmappsync::resizeEvent(QResizeEvent* e) {
@@ -255,9 +256,10 @@ void frmmappsync::resizeEvent(QResizeEvent* e) {
 }
 
 void frmmappsync::closeEvent(QCloseEvent* e) {
-    // A run in progress keeps its window; "Avbryt" ends it.
+    // During a run the close box is "Avbryt": the run ends with its logs, the window stays.
     if (running_) {
         e->ignore();
+        cmdavbryt_Click();
         return;
     }
     e->accept();

@@ -144,19 +144,31 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
 
 // ---- the result -------------------------------------------------------------------------------
 
-void RestoreEngine::removeEntry(int row) {
-    if (row < 0 || row >= int(entries.size()))
-        return;
-    view_.removingEntry(row);
-    entries.erase(entries.begin() + row);
-    view_.entryRemoved();
+void RestoreEngine::removeRange(int first, int last) {
+    view_.removingEntries(first, last);
+    entries.erase(entries.begin() + first, entries.begin() + last + 1);
+    view_.entriesRemoved();
 }
 
 void RestoreEngine::removeEntries(std::vector<int> rows) {
+    const int n = int(entries.size());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [n](int r) { return r < 0 || r >= n; }), rows.end());
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int r : rows)
-        removeEntry(r);
+    // From the bottom up, so the rows of the ranges still to go stay where they are.
+    for (size_t k = 0; k < rows.size();) {
+        const int last = rows[k];
+        int first = last;
+        while (++k < rows.size() && rows[k] == first - 1)
+            --first;
+        removeRange(first, last);
+    }
+}
+
+void RestoreEngine::applyRemovals() {
+    std::vector<int> rows;
+    rows.swap(copied_);
+    removeEntries(std::move(rows));
 }
 
 int findEntry(int count, int from, const QString& text, const std::function<QString(int)>& textAt,
@@ -300,6 +312,7 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
     megabyte_summa = 0;
     fileBar = 0;
     linkAbove_.clear();
+    copied_.clear();
     const QString logPath = runlog::logPath(programFolder_);
     restorelog::Appender log(logPath);
     try {
@@ -315,7 +328,7 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
                 continue;
             view_.currentEntry(i);
             if (copyOne(entries[i], log, r.totals))
-                removeEntry(i);
+                copied_.push_back(i);
             fileBar += step;
         }
         if (r.outcome == Outcome::Done)
@@ -325,6 +338,7 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
         r.error = e;
         ++r.totals.errors;
     }
+    applyRemovals();
     r.end = clock_.now();
     try {
         log.lines(restorelog::summaryLines(r.start, r.end, r.totals));

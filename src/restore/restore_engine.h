@@ -38,9 +38,10 @@ class RestoreView {
     virtual void systemLog(const QString& /*text*/, bool /*error*/) {}
     // The copy back works on entry `row` now.
     virtual void currentEntry(int /*row*/) {}
-    // Entry `row` of the result is about to leave, and has left (a list model follows).
-    virtual void removingEntry(int /*row*/) {}
-    virtual void entryRemoved() {}
+    // Entries `first` to `last` of the result are about to leave, and have left (a list model
+    // follows).
+    virtual void removingEntries(int /*first*/, int /*last*/) {}
+    virtual void entriesRemoved() {}
 };
 
 // The restore's engine: the backup folder listing, the scan for missing and newer files and the
@@ -102,19 +103,24 @@ class RestoreEngine {
     };
     // Copies the marked entries (marks[k] for entries[k]) back, from the last to the first, and
     // writes log.txt, its saved copy and the system-log lines. An entry leaves the result once its
-    // copy was made. A target that changed since the scan, a failed copy, a copy onto itself and a
-    // copy through or over a link below the original folder are errors that leave their entry; a
-    // full disk ends the run. The program's own temporary files that killed copies left in the
-    // folders copied into are removed.
+    // copy was made (at the next applyRemovals, at the latest when the copy back ends). A target
+    // that changed since the scan, a failed copy, a copy onto itself and a copy through or over a
+    // link below the original folder are errors that leave their entry; a full disk ends the run.
+    // The program's own temporary files that killed copies left in the folders copied into are
+    // removed.
     CopyResult copyBack(const std::vector<char>& marks, const CopyRun& run);
 
-    // Removes entries (rows in any order) from the result, keeping the view in step.
+    // Removes entries (rows in any order) from the result, keeping the view in step: one removal
+    // per run of neighbouring rows, so a view (and a screen reader) hears of a batch once.
     void removeEntries(std::vector<int> rows);
+    // Removes the entries the copy back going on has copied so far. The view calls it when it
+    // refreshes; rows still to come never move, as the copy back works upwards.
+    void applyRemovals();
 
   private:
     void addEntry(const QString& target, const QString& backup, const QString& folder, bool missing,
                   qint64 bytes, qint64 backupTime);
-    void removeEntry(int row);
+    void removeRange(int first, int last);
     // Copies one entry; returns false when it stays in the result. Throws RunError for a full disk
     // or a log that cannot be written.
     bool copyOne(const RestoreEntry& e, restorelog::Appender& log, restorelog::Totals& totals);
@@ -136,6 +142,7 @@ class RestoreEngine {
     };
     QHash<QString, Leftovers> leftovers_;
     QHash<QString, QString> linkAbove_; // folder without '/' -> the link on its way, per copy back
+    std::vector<int> copied_;           // rows copied back and still in the result
 };
 
 // The entry from `from` on (0 when `from` is negative) whose text contains `text`, letter case

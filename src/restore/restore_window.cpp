@@ -93,8 +93,8 @@ void RestoreResultModel::reload() {
     endResetModel();
 }
 
-void RestoreResultModel::beginRemove(int row) {
-    beginRemoveRows({}, row, row);
+void RestoreResultModel::beginRemove(int first, int last) {
+    beginRemoveRows({}, first, last);
 }
 
 void RestoreResultModel::endRemove() {
@@ -106,6 +106,9 @@ void RestoreResultModel::endRemove() {
 
 frmåterställ::frmåterställ() : engine(*this, program().programFolder(), program().clock) {
     setObjectName(QStringLiteral("frmåterställ"));
+    // A dialog, so the window manager knows the window it belongs to: it minimises and comes back
+    // with that window, and a click there brings it up.
+    setWindowFlags(Qt::Dialog);
     setWindowTitle(QStringLiteral("Återställ backup"));
     setWindowIcon(program().mainWindow().icon().isNull() ? platform::icon(platform::Picture::Backup)
                                                          : program().mainWindow().icon());
@@ -500,7 +503,8 @@ void frmåterställ::refreshProgress() {
         lblantalfiler2->setText(QStringLiteral("Återställda filer: ") + QString::number(engine.filräknare));
         setBar(lblprocent45, Picture2, engine.fileBar);
         txtmarkerad2->setText(currentBackup_);
-        // Rows leave one by one; the list lays itself out only when asked, so it is asked here.
+        // The copied rows leave in one batch per refresh; the list lays itself out only when asked.
+        engine.applyRemovals();
         Liståterställtill->doItemsLayout();
         break;
     case Busy::None:
@@ -514,11 +518,16 @@ void frmåterställ::yield() {
         refreshProgress();
         return;
     }
-    if (refreshed_.isValid() && refreshed_.elapsed() < 20)
+    if (yielded_.isValid() && yielded_.elapsed() < 20)
         return;
-    refreshProgress();
+    // The controls follow a few times a second: an accessibility client hears of every change of
+    // a text or a list, and more would flood it.
+    if (!refreshed_.isValid() || refreshed_.elapsed() >= 250) {
+        refreshProgress();
+        refreshed_.start();
+    }
     platform::doEvents();
-    refreshed_.start();
+    yielded_.start();
 }
 
 bool frmåterställ::stopRequested() const {
@@ -537,11 +546,11 @@ void frmåterställ::currentEntry(int row) {
     currentBackup_ = engine.entries[size_t(row)].backup;
 }
 
-void frmåterställ::removingEntry(int row) {
-    resultModel->beginRemove(row);
+void frmåterställ::removingEntries(int first, int last) {
+    resultModel->beginRemove(first, last);
 }
 
-void frmåterställ::entryRemoved() {
+void frmåterställ::entriesRemoved() {
     resultModel->endRemove();
 }
 

@@ -29,7 +29,7 @@ class RestoreResultModel : public QAbstractListModel {
     QVariant data(const QModelIndex& index, int role) const override;
     // The whole result changed (a new scan).
     void reload();
-    void beginRemove(int row);
+    void beginRemove(int first, int last);
     void endRemove();
 
   private:
@@ -191,6 +191,9 @@ class frmåterställ : public QWidget, public RestoreView {
     // The mapping of the backup's folders to their original folders, as the page of paths
     // states it now (the job's record, or the manual boxes).
     RestoreMapping currentMapping() const;
+    // In job mode, a backup folder that may not be the job's is reported (with its reason) and
+    // true returned: nothing is listed or copied from it.
+    bool refusedBackupFolder();
     // Sets combojobb's list index (its Click runs even when the index stays).
     void selectJobEntry(int index);
     // A listing, scan or copy back is going on.
@@ -201,8 +204,8 @@ class frmåterställ : public QWidget, public RestoreView {
     bool stopRequested() const override;
     void systemLog(const QString& text, bool error) override;
     void currentEntry(int row) override;
-    void removingEntry(int row) override;
-    void entryRemoved() override;
+    void removingEntries(int first, int last) override;
+    void entriesRemoved() override;
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -245,8 +248,9 @@ class frmåterställ : public QWidget, public RestoreView {
         QStringList mainFolders; // all the job's main folders, in the job's order
     } job_;
     bool settingJobPaths_ = false;
-    QString currentBackup_; // the backup copy the copy back works on
-    QElapsedTimer refreshed_;
+    QString currentBackup_;   // the backup copy the copy back works on
+    QElapsedTimer yielded_;   // messages last let through
+    QElapsedTimer refreshed_; // the controls last brought up to date
 };
 
 // Opens the wizard modally, as the main window's restore commands do: `jobNames` fill the job

@@ -127,7 +127,9 @@ void frmåterställ::cmdsökfillistanästa_Click() {
 
 void frmåterställ::setCopyBusy(bool on) {
     if (on) {
-        refreshed_.invalidate(); // the first yield lets messages through at once
+        // The first yield lets messages through and shows the counters at once.
+        yielded_.invalidate();
+        refreshed_.invalidate();
         cmdlogg->hide();
         cmdavbrytcopy2->show();
         Picture2->show();
@@ -161,6 +163,8 @@ void frmåterställ::cmdåterställmarkeradefiler_Click() {
         report(QStringLiteral("Du har inte markerat någon fil. Det finns inget att återställa."));
         return;
     }
+    if (refusedBackupFolder())
+        return;
     Operation op(QStringLiteral("återställning"), [this] { avbrottsflagga = 1; });
     if (!op) {
         program().operations().refuse();

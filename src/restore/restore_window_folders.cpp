@@ -18,7 +18,7 @@
 // ---- loading the folders ----------------------------------------------------------------------
 
 void frmåterställ::cmdladdamålmappar_Click() {
-    if (busy())
+    if (busy() || refusedBackupFolder())
         return;
     Operation op(QStringLiteral("återställning"), [this] { mappinläsning_avbruten = 1; });
     if (!op) {
@@ -175,7 +175,9 @@ std::vector<char> frmåterställ::folderMarks() const {
 
 void frmåterställ::setScanBusy(bool on) {
     if (on) {
-        refreshed_.invalidate(); // the first yield lets messages through at once
+        // The first yield lets messages through and shows the counters at once.
+        yielded_.invalidate();
+        refreshed_.invalidate();
         cmdlogg->hide();
         cmdavbrytcopy->move(cmdlogg->pos());
         cmdavbrytcopy->show();

@@ -1,6 +1,8 @@
+#include "core/backup_folders.h"
 #include "core/job_record.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "restore/restore_window.h"
@@ -11,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTimer>
 
 void frmåterställ::Form_Load() {
@@ -22,11 +23,7 @@ void frmåterställ::Form_Load() {
     Picture5->hide();
     Picture2->hide();
     comboframe_Click();
-    // Centred on the screen.
-    if (const QScreen* s = screen()) {
-        const QRect r = s->availableGeometry();
-        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
-    }
+    geometry::centreOver(this, program().mainWindow().widget());
 }
 
 bool frmåterställ::manualMode() const {
@@ -145,6 +142,20 @@ void frmåterställ::combomappar_Click() {
     txtbackupmapp->setText(r.txtbackupmapp);
     settingJobPaths_ = false;
     txtåterställtill_Change();
+}
+
+bool frmåterställ::refusedBackupFolder() {
+    if (manualMode())
+        return false;
+    // Such a folder holds more than the job's copies (the source itself, the home folder):
+    // restoring from it would copy that into the job's folders.
+    const CurrentJobRecord& r = program().job();
+    const QString problem = backupfolders::backupFolderProblem(r.txtbackupmapp, r.combomappar + r.listmappar);
+    if (problem.isEmpty())
+        return false;
+    report(QStringLiteral("FEL! Jobbet %1 kan inte återställas: %2 (%3).")
+               .arg(combojobb->currentText(), problem, r.txtbackupmapp));
+    return true;
 }
 
 RestoreMapping frmåterställ::currentMapping() const {

@@ -273,6 +273,7 @@ TEST_F(SyncWindow, AnErrorInAStepStillEndsWithTheSummaryAndTheSavedLog) {
     expectIdleLook();
 }
 
+// During a run the window's close box does what "Avbryt" does: it asks, and the window stays.
 TEST_F(SyncWindow, CancellingAsksFirstAndTheRunEndsAsCancelled) {
     frmmappsync* w = win();
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
@@ -282,22 +283,25 @@ TEST_F(SyncWindow, CancellingAsksFirstAndTheRunEndsAsCancelled) {
     testutil::writeFile(a + "/x/f.txt", "f", at(-60));
     testutil::makeDir(b);
     folders(a, b);
-    bool closedDuringRun = true;
-    // The question comes while the run lets the window's events through; the window stays open.
-    QTimer::singleShot(0, w, [&] {
-        EXPECT_FALSE(w->cmdavbryt->isHidden());
-        closedDuringRun = w->close();
-        dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
-        w->cmdavbryt->click();
-    });
-    w->cmdkör->click();
-    EXPECT_FALSE(closedDuringRun);
-    EXPECT_TRUE(prog().isLoaded<frmmappsync>());
-    EXPECT_EQ(w->cmdavbryt_Tag, "1");
-    EXPECT_FALSE(QFile::exists(b + "/x/f.txt"));
-    EXPECT_TRUE(log().contains("Mappsynkronisering avbröts."));
-    EXPECT_TRUE(syslog().contains("Mappsynkronisering avbröts. 0 filer kopierades."));
-    EXPECT_TRUE(w->txtloggtext->toPlainText().endsWith(" Mappsynkroniseringen avbröts."));
+    for (bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Avbryt");
+        // The question comes while the run lets the window's events through.
+        QTimer::singleShot(0, w, [&] {
+            EXPECT_FALSE(w->cmdavbryt->isHidden());
+            dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+            if (closeBox)
+                EXPECT_FALSE(w->close());
+            else
+                w->cmdavbryt->click();
+        });
+        w->cmdkör->click();
+        EXPECT_TRUE(prog().isLoaded<frmmappsync>());
+        EXPECT_EQ(w->cmdavbryt_Tag, "1");
+        EXPECT_FALSE(QFile::exists(b + "/x/f.txt"));
+        EXPECT_TRUE(log().contains("Mappsynkronisering avbröts."));
+        EXPECT_EQ(syslog().count("Mappsynkronisering avbröts. 0 filer kopierades."), closeBox ? 2 : 1);
+        EXPECT_TRUE(w->txtloggtext->toPlainText().endsWith(" Mappsynkroniseringen avbröts."));
+    }
 }
 
 TEST_F(SyncWindow, FoldersComeFromThePickerOrADrop) {

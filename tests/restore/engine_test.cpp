@@ -22,11 +22,9 @@ class FakeView : public RestoreView {
     void yield() override { ++yields; }
     bool stopRequested() const override { return stopAfter >= 0 && yields > stopAfter; }
     void systemLog(const QString& text, bool error) override { lines << (error ? "!" : "") + text; }
-    void removingEntry(int row) override { removed << row; }
     int yields = 0;
     int stopAfter = -1;
     QStringList lines;
-    QList<int> removed;
 };
 
 class RestoreEngineTest : public ProgramTest {

@@ -1,7 +1,9 @@
 #include "wizard_support.h"
 
+#include "core/operations.h"
 #include "foldersync/sync_window.h"
 #include "platform/accessibility.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "support/accessible.h"
 
@@ -214,6 +216,45 @@ TEST_F(WizardTest, MarkedFoldersOutsideTheJobsBackupAreSkippedAndReported) {
                                                    " och genomsöktes inte: " + work("främmande/")));
 }
 
+// A job whose backup folder may not be one (a mirror there deletes what is not the job's) is
+// not restored from: the wizard says why and lists nothing.
+TEST_F(WizardTest, AJobWhoseBackupFolderMayNotBeOneIsNotRestoredFrom) {
+    const struct {
+        QString job, root, home, backup, main, reason;
+    } cases[] = {
+        {"Rot", work("Rot"), {}, work("Rot"), src_, "backupmappen är rotmappen"},
+        {"Hem", {}, work("Hem"), work("Hem"), src_, "backupmappen är hemmappen eller en mapp ovanför den"},
+        {"Ovan",
+         {},
+         {},
+         work("Ovan"),
+         work("Ovan/Källa"),
+         "backupmappen är källmappen " + work("Ovan/Källa") + " eller en mapp ovanför den"},
+    };
+    for (const auto& c : cases) {
+        writeFile(c.main + "/a.txt", "a", t0_);
+        writeFile(c.backup + c.main + "/b.txt", "b", t0_); // where the relative path type backs it up
+        testutil::writeJob(path("Listor"), testutil::jobOver(c.job, c.main, c.backup));
+    }
+    openWizard(false, [&](frmåterställ* w) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.job.toStdString());
+            platform::standInSystemFolders(c.root, c.home);
+            w->setComboframe(1);
+            w->selectJobEntry(w->combojobb->findText(c.job));
+            ASSERT_EQ(w->txtåterställfrån->text(), c.backup + c.main);
+            w->setComboframe(2);
+            expectReport("FEL! Jobbet " + c.job + " kan inte återställas: " + c.reason + " (" + c.backup +
+                         ").");
+            w->cmdladdamålmappar->click();
+            EXPECT_TRUE(w->engine.folders.isEmpty());
+            EXPECT_FALSE(w->cmdnästa->isEnabled());
+        }
+        w->cmdstäng->click();
+    });
+    EXPECT_FALSE(QFile::exists(src_ + "/b.txt"));
+}
+
 // The wizard with its file list filled from a scan of a backup with five missing files.
 class FileListTest : public WizardTest {
   protected:
@@ -338,6 +379,23 @@ TEST_F(FileListTest, StopIsAskedForAndClosingDuringACopyStopsItAndKeepsTheLogWho
     EXPECT_TRUE(testutil::treeFiles(work("mål")).isEmpty());
     EXPECT_TRUE(prog().systemLog().text().contains(
         "Återställningen av valda filer avbröts av användaren. Återställda filer: 0 av 5"));
+}
+
+// The program's stop request (its close request, SIGTERM) stops the copy back as "Avbryt" does,
+// at the next file, and the log and the saved log are written.
+TEST_F(FileListTest, TheProgramsStopRequestStopsTheCopyBackWithItsLogs) {
+    openByHand([&](frmåterställ* w) {
+        fill(w);
+        platform::setCopyHook([](const QString&, const QString&) { program().operations().requestStop(); });
+        expectReport("Återställningen av valda filer avbröts av användaren. Återställda filer: 1 av 5");
+        w->cmdåterställfiler->click();
+        platform::setCopyHook({});
+        EXPECT_EQ(w->Liståterställtill_texts().size(), 4);
+        EXPECT_FALSE(prog().operations().busy());
+    });
+    EXPECT_EQ(testutil::treeFiles(work("mål")).size(), 1);
+    EXPECT_EQ(log().value(log().size() - 4), "  1 filer återställdes totalt");
+    EXPECT_EQ(savedLogs().size(), 1);
 }
 
 TEST_F(WizardTest, ClosingDuringALoadOrAScanStopsItFirst) {
