@@ -18,17 +18,16 @@ RunResult runProgram(const QString& programFolder, const QStringList& arguments,
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     proc.setProcessEnvironment(env);
-    proc.setProcessChannelMode(QProcess::MergedChannels);
     proc.start(exe, arguments);
     RunResult r;
-    if (!proc.waitForFinished(timeoutMs)) {
+    if (proc.waitForFinished(timeoutMs)) {
+        r.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
+    } else {
         proc.kill();
         proc.waitForFinished();
-        r.output = QString::fromLocal8Bit(proc.readAll());
-        return r;
     }
-    r.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
-    r.output = QString::fromLocal8Bit(proc.readAll());
+    r.errors = QString::fromUtf8(proc.readAllStandardError());
+    r.output = QString::fromUtf8(proc.readAllStandardOutput()) + r.errors;
     return r;
 }
 

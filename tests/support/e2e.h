@@ -6,7 +6,8 @@ namespace testutil {
 
 struct RunResult {
     int exitCode = -1;
-    QString output;
+    QString output; // standard output, then standard error
+    QString errors; // standard error alone
 };
 
 // Copies the built executable into `programFolder` and runs it there with `arguments`
