@@ -44,4 +44,20 @@ QString programFolderForStart(const QString& folder, bool startActivated) {
     return exe;
 }
 
+ProgramOnDisplay::ProgramOnDisplay(const QString& programFolder, const QString& display) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(programFolder + QStringLiteral("/tamrel-backup"), {});
+}
+
+ProgramOnDisplay::~ProgramOnDisplay() {
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
 } // namespace testutil
