@@ -11,8 +11,9 @@
 TEST(RunLock, ACommandLineRunIsRefusedWhileAnotherProcessHoldsTheLockAndNamesWhatItDoes) {
     QTemporaryDir dir, work;
     testutil::writeFile(work.path() + "/källa/a.txt", "innehåll");
+    testutil::makeDir(work.path() + "/backup");
     testutil::writeJob(dir.path() + "/Listor",
-                       testutil::jobOver("Jobb", work.path() + "/källa", work.path()));
+                       testutil::jobOver("Jobb", work.path() + "/källa", work.path() + "/backup"));
     const struct {
         const char* doing; // what the other process said it does ("": nothing)
         const char* named;
@@ -33,5 +34,6 @@ TEST(RunLock, ACommandLineRunIsRefusedWhileAnotherProcessHoldsTheLockAndNamesWha
 
     const testutil::RunResult r = testutil::runProgram(dir.path(), {"Jobb"});
     EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
-    EXPECT_EQ(testutil::readBytes(work.path() + work.path() + "/källa/a.txt"), QByteArray("innehåll"));
+    EXPECT_EQ(testutil::readBytes(work.path() + "/backup" + work.path() + "/källa/a.txt"),
+              QByteArray("innehåll"));
 }
