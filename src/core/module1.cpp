@@ -39,9 +39,10 @@ void logga_meddelande(int felnummer, int visa, const QString& meddelande, const 
         return;
     if (m.schedulerOn() && (felnummer > 0 || felmeddelande))
         m.markSchedulerLogError();
-    // A scheduled run goes on unattended and must never stop at a dialog. A person's own action
-    // while the scheduler only waits (a restore, a saved job) still gets its answer.
-    if (b.caption() == QLatin1String("schema") && b.runGoingOn())
+    // An unattended run must never stop at a dialog, from the moment it falls due until it has
+    // ended. A person's own action while the scheduler only waits (a restore, a saved job) still
+    // gets its answer.
+    if (p.unattended())
         return;
     if (b.runGoingOn() && p.settings().chkignorerafel)
         return;

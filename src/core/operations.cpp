@@ -75,16 +75,27 @@ RunLock::~RunLock() {
     release();
 }
 
-bool RunLock::take() {
+bool RunLock::take(const QString& doing) {
     if (held())
         return true;
     lock_ =
         std::make_unique<platform::FolderLock>(program().programFolder(), OperationGate::runLockFileName());
-    if (lock_->tryTake() == platform::FolderLock::Result::Held) {
+    if (lock_->tryTake(doing) == platform::FolderLock::Result::Held) {
+        holder_ = lock_->holderDoing();
+        if (holder_.isEmpty())
+            holder_ = QStringLiteral("en annan körning");
         lock_.reset();
         return false;
     }
     return true;
+}
+
+QString RunLock::refusal(const QString& notStarted) const {
+    QString who = holder_;
+    if (!who.isEmpty())
+        who[0] = who[0].toUpper();
+    return QStringLiteral("FEL! ") + who + QStringLiteral(" pågår redan från den här programmappen. ") +
+           notStarted + QStringLiteral(" startades inte");
 }
 
 void RunLock::release() {

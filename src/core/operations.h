@@ -70,12 +70,20 @@ class RunLock {
     RunLock(const RunLock&) = delete;
     RunLock& operator=(const RunLock&) = delete;
 
-    // Tries once. False only when another process (or another RunLock of this one) holds it; a
-    // program folder where the lock file cannot be made does not stop the work.
-    bool take();
+    // Tries once; `doing` ("en återställning") is what another process that finds the lock held
+    // names. False only when another process (or another RunLock of this one) holds it; a program
+    // folder where the lock file cannot be made does not stop the work.
+    bool take(const QString& doing);
     void release();
     bool held() const;
 
+    // After a refused take: what holds the program folder ("en annan körning" when it does not say).
+    const QString& holder() const { return holder_; }
+    // The refusal: "FEL! " and the holder, " pågår redan från den här programmappen. ", `notStarted`
+    // and " startades inte".
+    QString refusal(const QString& notStarted) const;
+
   private:
     std::unique_ptr<platform::FolderLock> lock_;
+    QString holder_;
 };

@@ -67,3 +67,13 @@ void Program::unloadAll() {
     for (auto& w : all)
         dispose(w);
 }
+
+UnattendedRun::UnattendedRun() : program_(&program()) {
+    ++program_->unattended_;
+}
+
+UnattendedRun::~UnattendedRun() {
+    // The program it began in may be gone already (the end of a test).
+    if (currentProgram() == program_)
+        --program_->unattended_;
+}

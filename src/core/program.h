@@ -37,6 +37,10 @@ class Program {
     platform::Clock clock;
     platform::Dialogs dialogs;
 
+    // An unattended run goes on: a scheduled one from the moment it falls due, or one from the
+    // command line (UnattendedRun). Its messages go to the logs; none waits for a person.
+    bool unattended() const { return unattended_ > 0; }
+
     // The current-job record: the fields of the job selected in the main window's job list.
     CurrentJobRecord& job() { return job_; }
     // The program settings' values.
@@ -92,9 +96,11 @@ class Program {
     void unloadAll();
 
   private:
+    friend class UnattendedRun;
     void dispose(QPointer<QWidget> w);
 
     QString programFolder_;
+    int unattended_ = 0;
     CurrentJobRecord job_;
     ProgramSettings settings_;
     SystemLog systemLog_{clock};
@@ -105,6 +111,18 @@ class Program {
     RunServices* run_ = nullptr;
     std::map<std::type_index, QPointer<QWidget>> forms_;
     std::map<std::type_index, std::shared_ptr<void>> services_;
+};
+
+// Marks an unattended run for as long as this object lives (nested ones count).
+class UnattendedRun {
+  public:
+    UnattendedRun();
+    ~UnattendedRun();
+    UnattendedRun(const UnattendedRun&) = delete;
+    UnattendedRun& operator=(const UnattendedRun&) = delete;
+
+  private:
+    Program* program_;
 };
 
 // The process-wide context.

@@ -66,9 +66,7 @@ QLineEdit* progressField(QWidget* parent, const char* name, const QString& acces
 frmmappsync::frmmappsync() {
     setObjectName(QStringLiteral("frmmappsync"));
     setWindowTitle(QStringLiteral("Mappkopiering"));
-    // A dialog, so the window manager knows the window it belongs to: it minimises and comes back
-    // with that window, and a click there brings it up.
-    setWindowFlags(Qt::Dialog);
+    setWindowFlag(Qt::Window);
     createControls();
     Form_Load();
 }

@@ -222,12 +222,9 @@ void frmmappsync::cmdkör_Click() {
     }
     // Another process of this program folder would rewrite the same run log meanwhile.
     RunLock lock;
-    if (!lock.take()) {
-        Module1::logga_meddelande(
-            0, -1,
-            QStringLiteral("FEL! En annan körning pågår redan från den här programmappen. "
-                           "Mappsynkroniseringen startades inte"),
-            QStringLiteral("Utför mappsynkronisering"));
+    if (!lock.take(QStringLiteral("en mappsynkronisering"))) {
+        Module1::logga_meddelande(0, -1, lock.refusal(QStringLiteral("Mappsynkroniseringen")),
+                                  QStringLiteral("Utför mappsynkronisering"));
         return;
     }
     try {

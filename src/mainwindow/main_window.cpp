@@ -7,6 +7,7 @@
 #include "mainwindow/readme_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/clock.h"
+#include "platform/close_request.h"
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -73,6 +74,8 @@ frmmain::frmmain() {
     createOldBackupControls();
     createQuickStartControls();
     QObject::connect(TrayIcon1, &platform::TrayIcon::mouseDown, this, [this] { TrayIcon1_MouseDown(); });
+    // The close box also ends the program while a modal window waits, as SIGTERM does.
+    platform::forwardBlockedCloseRequests(this, [this] { requestEnd(); });
     // Shown or hidden group buttons change the rows they take.
     for (QRadioButton* o : optarkiv)
         o->installEventFilter(this);

@@ -67,17 +67,32 @@ class HideWatcher : public QObject {
     QEventLoop* loop_;
 };
 
+const Qt::WindowFlags kTitleButtons = Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                      Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
+
+// On X11 Qt names a window's owner to the window manager only for a dialog: a plain window would
+// be minimised alone, leaving its owner shown but blocked, and would not come back with it. Before
+// the window is shown: new flags hide a shown window.
+void asDialog(QWidget* w) {
+    const Qt::WindowFlags f = w->windowFlags();
+    if (w->isVisible() || (f & Qt::WindowType_Mask) != Qt::Window)
+        return;
+    Qt::WindowFlags g = (f & ~Qt::WindowType_Mask) | Qt::Dialog;
+    // A plain window that names no buttons has them all; a dialog would lose its minimise box.
+    if (!(f & Qt::CustomizeWindowHint) && !(f & kTitleButtons))
+        g |= Qt::WindowTitleHint | kTitleButtons;
+    w->setWindowFlags(g);
+}
+
 // A minimised modal window is easily lost behind the window it blocks; one of fixed size gains
 // nothing from the box. Before the window is shown: new flags hide a shown window.
 void withoutMinimiseBox(QWidget* w) {
     if (w->isVisible() || w->minimumSize() != w->maximumSize())
         return;
     const Qt::WindowFlags f = w->windowFlags();
-    const Qt::WindowFlags buttons = Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
     // A plain window that names no buttons gets them all from the window manager.
     const bool allImplied =
-        (f & Qt::WindowType_Mask) == Qt::Window && !(f & Qt::CustomizeWindowHint) && !(f & buttons);
+        (f & Qt::WindowType_Mask) == Qt::Window && !(f & Qt::CustomizeWindowHint) && !(f & kTitleButtons);
     if (!allImplied && !(f & Qt::WindowMinimizeButtonHint))
         return;
     Qt::WindowFlags g = f & ~Qt::WindowMinimizeButtonHint;
@@ -399,8 +414,11 @@ void Dialogs::showModal(QWidget* window) {
         return;
     }
     QPointer<QWidget> w(window);
+    QWidget* owner = ownerWindow(window);
+    if (owner && !window->parentWidget())
+        asDialog(window);
     withoutMinimiseBox(window);
-    QPointer<QWindow> ownerBefore = belongTo(window, ownerWindow(window));
+    QPointer<QWindow> ownerBefore = belongTo(window, owner);
     NestedLoop nested;
     if (auto* d = qobject_cast<QDialog*>(window)) {
         d->exec();

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <cerrno>
+#include <cstdio>
 
 namespace platform {
 
@@ -48,6 +49,12 @@ QString errorDescription(int number) {
     default:
         return QStringLiteral("Programdefinierat fel eller fel i programmet");
     }
+}
+
+void writeStandardError(const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
 }
 
 int errorNumberFromErrno(int err) {

@@ -20,6 +20,10 @@ RunError runErrorFromErrno(int err);
 [[noreturn]] void throwErrno(int err);
 [[noreturn]] void throwError(int number);
 
+// Writes `line` and a line break to the process's standard error, for whoever started a
+// command-line run.
+void writeStandardError(const QString& line);
+
 // Fault hook for tests: make every platform operation on `path` (or below it, when it is a
 // folder) fail with `err`. Tests run as root, so permissions cannot be used for this.
 void injectFault(const QString& path, int err);

@@ -21,14 +21,18 @@ class FolderLock {
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    // Tries once, without waiting.
-    Result tryTake();
+    // Tries once, without waiting. `doing` (what the holder does) is kept beside the lock while it
+    // is held, so that a process that finds it held can name it.
+    Result tryTake(const QString& doing = {});
     // Gives the lock back; nothing when it is not held.
     void release();
     bool held() const { return lock_.isLocked(); }
+    // What the process holding the lock said it does; empty when it said nothing.
+    QString holderDoing() const;
 
   private:
     QLockFile lock_;
+    QString notePath_;
 };
 
 } // namespace platform

@@ -106,9 +106,6 @@ void RestoreResultModel::endRemove() {
 
 frmåterställ::frmåterställ() : engine(*this, program().programFolder(), program().clock) {
     setObjectName(QStringLiteral("frmåterställ"));
-    // A dialog, so the window manager knows the window it belongs to: it minimises and comes back
-    // with that window, and a click there brings it up.
-    setWindowFlags(Qt::Dialog);
     setWindowTitle(QStringLiteral("Återställ backup"));
     setWindowIcon(program().mainWindow().icon().isNull() ? platform::icon(platform::Picture::Backup)
                                                          : program().mainWindow().icon());

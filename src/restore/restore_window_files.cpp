@@ -172,11 +172,9 @@ void frmåterställ::cmdåterställmarkeradefiler_Click() {
     }
     // Another process of this program folder would write log.txt at the same time.
     RunLock lock;
-    if (!lock.take()) {
+    if (!lock.take(QStringLiteral("en återställning"))) {
         op.release();
-        Module1::logga_meddelande(0, -1,
-                                  QStringLiteral("FEL! En annan körning pågår redan från den här "
-                                                 "programmappen. Återställningen startades inte"),
+        Module1::logga_meddelande(0, -1, lock.refusal(QStringLiteral("Återställningen")),
                                   QStringLiteral("Återställ backup, utför"));
         return;
     }

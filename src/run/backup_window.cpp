@@ -383,6 +383,7 @@ bool frmutförbackup::eventFilter(QObject* watched, QEvent* e) {
 
 void frmutförbackup::commandline() {
     setCaption(QStringLiteral("commandline"));
+    UnattendedRun unattended;
     cmdkörbackup_Click();
 }
 
@@ -393,6 +394,7 @@ void frmutförbackup::backupdirekt() {
 void frmutförbackup::schema() {
     // The popup of an earlier scheduled run goes first; it is built with the result dialogs.
     setCaption(QStringLiteral("schema"));
+    UnattendedRun unattended;
     cmdkörbackup_Click();
 }
 

@@ -107,7 +107,7 @@ RunDriver::Hold RunDriver::hold() {
         return Hold::Busy;
     }
     // Another process of this program folder would share log.txt and the temporary files.
-    if (!lock_.take()) {
+    if (!lock_.take(QStringLiteral("en backupkörning"))) {
         operation_.reset();
         return Hold::Locked;
     }
@@ -129,13 +129,15 @@ void RunDriver::run() {
         program().operations().refuse();
         w_.runHadErrors_ = true;
         return;
-    case Hold::Locked:
-        Module1::logga_meddelande(0, -1,
-                                  QStringLiteral("FEL! En annan backupkörning pågår redan från den här "
-                                                 "programmappen. Den här körningen startades inte"),
-                                  QStringLiteral("Utför backup"));
+    case Hold::Locked: {
+        const QString refusal = lock_.refusal(QStringLiteral("Den här körningen"));
+        Module1::logga_meddelande(0, -1, refusal, QStringLiteral("Utför backup"));
+        // Whoever started the command line learns at once why nothing ran.
+        if (w_.caption() == QLatin1String("commandline"))
+            platform::writeStandardError(refusal);
         w_.runHadErrors_ = true;
         return;
+    }
     }
     bool started = false;
     try {

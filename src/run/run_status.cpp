@@ -56,12 +56,12 @@ void setProgressShare(double share) {
     program().mainWindow().setProgressShare(share);
 }
 
-void refuseWhileLocked() {
-    Module1::logga_meddelande(
-        0, -1,
-        QStringLiteral("Det går inte just nu, eftersom en annan backupkörning pågår från "
-                       "den här programmappen. Försök igen när den är klar."),
-        QString());
+void refuseWhileLocked(const QString& holder) {
+    Module1::logga_meddelande(0, -1,
+                              QStringLiteral("Det går inte just nu, eftersom ") + holder +
+                                  QStringLiteral(" pågår från den här programmappen. Försök igen när "
+                                                 "den är klar."),
+                              QString());
 }
 
 void systemLog(const QString& text) {

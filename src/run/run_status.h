@@ -32,8 +32,8 @@ void markProgramLogRed();
 void systemLogSeparator(bool onlyWhenNeeded);
 
 // Refuses a command that would write the run log or the backup folders while another process
-// of this program folder holds the run lock (a command-line or second program's run).
-void refuseWhileLocked();
+// of this program folder holds the run lock, naming what it does (RunLock::holder).
+void refuseWhileLocked(const QString& holder);
 
 enum class Tray { Idle, Running, Error };
 void setTray(Tray t);

@@ -36,8 +36,8 @@ class WritingHold {
             program().operations().refuse();
             return;
         }
-        if (!lock_.take()) {
-            runstatus::refuseWhileLocked();
+        if (!lock_.take(QStringLiteral("en kopiering från en simulerad backup"))) {
+            runstatus::refuseWhileLocked(lock_.holder());
             operation_.release();
             return;
         }

@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QListWidget>
+#include <optional>
 
 namespace host = schedulerhost;
 
@@ -471,6 +472,8 @@ void Scheduler::commonRun(const QString& key) {
     if (!key.isEmpty())
         lastCommonRun_ = key;
     running_ = true;
+    // Until the run has ended, no message waits for a person.
+    std::optional<UnattendedRun> unattended(std::in_place);
     runningView(QStringLiteral("Status: Schemalagd backup pågår... (gemensam)"));
     // The backup window runs job i of the main window's list for its entry i: the chosen jobs are
     // found there by name.
@@ -484,6 +487,7 @@ void Scheduler::commonRun(const QString& key) {
             host::systemLogError(jobGone(name));
     if (selected.contains(true))
         runOne(jobs, selected, chksyncglobal == 1, chksyncglobal == 1 && chksyncglobal_simulera == 1, true);
+    unattended.reset();
     running_ = false;
     if (!stillOn()) {
         afterRuns();
@@ -503,6 +507,8 @@ void Scheduler::queueRun() {
     host::setRunNowTag(QString());
     host::setPanelVisible("cmdschema_körnu", false);
     running_ = true;
+    // Until the pass's last run has ended, no message waits for a person.
+    std::optional<UnattendedRun> unattended(std::in_place);
     runningView(queueStatus(listkö.size() - 1));
     for (qsizetype i = listkö.size() - 1; i >= 0; --i) {
         if (!stillOn() || i >= listkö.size())
@@ -535,6 +541,7 @@ void Scheduler::queueRun() {
         host::setStatus(queueStatus(listkö.size()));
         host::showLastRun();
     }
+    unattended.reset();
     running_ = false;
     if (!stillOn()) {
         afterRuns();

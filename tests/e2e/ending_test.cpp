@@ -1,6 +1,7 @@
 // The built program asked to end while its scheduler runs a job of tens of thousands of files: the
 // run stops as its "Avbryt" would, writes its log to the end, and the program then ends by itself.
 #include "platform/processes.h"
+#include "support/desktop.h"
 #include "support/e2e.h"
 #include "support/fixture.h"
 #include "support/xserver.h"
@@ -106,4 +107,39 @@ TEST(Ending, ARequestToEndDuringARunEndsTheRunWithItsLogsAndThenTheProgram) {
         EXPECT_LT(stopped, programLog.indexOf("Avslutar programmet."));
         EXPECT_TRUE(programLog.endsWith("  Avslutar programmet.\r\n\r\n\r\n"));
     }
+}
+
+// The main window is blocked while a modal window waits for the user; its close box still ends the
+// program, as SIGTERM does, with the program log written.
+TEST(Ending, TheMainWindowsCloseBoxEndsTheProgramWhileAnErrorMessageWaits) {
+    TestXServer x;
+    if (const QString why = desktop::open(x); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    QTemporaryDir dir;
+    testutil::programFolderForStart(dir.path(), false);
+    testutil::ProgramOnDisplay program(dir.path(), x.display());
+    QProcess& p = program.process;
+    ASSERT_TRUE(p.waitForStarted(10000));
+
+    // The toolbar's "BACKUP..." without a job: the message "Det finns inga jobb att utföra!", in a
+    // window of the program's own title.
+    const QString main = desktop::findWindow("Tamrel Backup");
+    ASSERT_FALSE(main.isEmpty());
+    bool shown = false;
+    for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+        desktop::activate(main);
+        desktop::click(main, 62, 20 + 3 * 38);
+        for (int i = 0; i < 50 && !shown; ++i) {
+            shown = desktop::windows("Tamrel Backup").size() == 2;
+            QThread::msleep(100);
+        }
+    }
+    ASSERT_TRUE(shown);
+
+    // The main window was mapped first, so it is the one asked.
+    EXPECT_TRUE(platform::closeWindowByTitle("Tamrel Backup", 20000).closed);
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(text(dir.path() + "/programlogg.txt").endsWith("  Avslutar programmet.\r\n\r\n\r\n"));
 }

@@ -1,6 +1,6 @@
 // A modal window minimised by the window manager, in the built program under a real window
-// manager: it stays open with what was typed into it, goes down and comes back with the main
-// window, and the program answers once it is closed.
+// manager: it minimises with the main window that it belongs to, comes back with it holding what
+// was typed into it, and the program answers once it is closed.
 #include "platform/processes.h"
 #include "support/desktop.h"
 #include "support/e2e.h"
@@ -11,54 +11,19 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <functional>
 
 namespace {
-// Places in the windows, from their fixed layouts: the toolbar's "Nytt jobb" in the main window
-// (its items 38 pixels apart), the job name field in the job editor.
-constexpr int kNewJobX = 62, kNewJobY = 20, kToolbarStep = 38;
+// Places in the windows, from their fixed layouts: the toolbar's items in the main window (38
+// pixels apart), the job name field in the job editor.
+constexpr int kToolbarX = 62;
+constexpr int kNewJobY = 20, kRestoreY = 20 + 4 * 38, kSyncY = 20 + 5 * 38, kScheduleY = 20 + 6 * 38;
 constexpr int kNameX = 250, kNameY = 75;
 
-// The built program in a program folder of its own on a private X server with a window manager;
-// killed when the object goes.
-class ProgramOnDesktop {
-  public:
-    // Empty when it started, else why it cannot run here (the test is skipped).
-    QString start(const std::function<void(const QString& folder)>& prepare = {}) {
-        if (const QString missing = desktop::missingTools(); !missing.isEmpty())
-            return "needs " + missing;
-        x_.open({});
-        if (x_.display().isEmpty() || !x_.startWindowManager())
-            return x_.problem;
-        const QString exe = testutil::programFolderForStart(dir_.path(), false);
-        if (prepare)
-            prepare(dir_.path());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("DISPLAY", x_.display());
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(exe, {});
-        return {};
-    }
-    ~ProgramOnDesktop() {
-        if (p.state() != QProcess::NotRunning) {
-            p.kill();
-            p.waitForFinished();
-        }
-    }
-    QProcess p;
-
-  private:
-    TestXServer x_;
-    QTemporaryDir dir_;
-};
-
 // Each step is tried again a few times: a window just shown may not take a click yet.
-bool opensEditor(const QString& main) {
+bool opens(const QString& main, int y, const QString& title) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        desktop::click(main, kNewJobX, kNewJobY);
-        if (!desktop::findWindow("Nytt jobb", 5000).isEmpty())
+        desktop::click(main, kToolbarX, y);
+        if (!desktop::findWindow(title, 5000).isEmpty())
             return true;
     }
     return false;
@@ -77,85 +42,66 @@ QString nameField(const QString& editor, const QString& expected) {
 }
 } // namespace
 
-TEST(Minimise, AMinimisedJobEditorKeepsItsInputAndTheMainWindowAnswersAfterwards) {
-    ProgramOnDesktop d;
-    if (const QString why = d.start(); !why.isEmpty())
+TEST(Minimise, AMinimisedModalWindowGoesAndComesBackWithTheMainWindow) {
+    TestXServer x;
+    if (const QString why = desktop::open(x); !why.isEmpty())
         GTEST_SKIP() << why.toStdString();
-    QProcess& p = d.p;
+    QTemporaryDir dir, work;
+    testutil::makeDir(work.path() + "/Backup");
+    testutil::writeJob(dir.path() + "/Listor",
+                       testutil::jobOver("Jobb", work.path() + "/Källa", work.path() + "/Backup"));
+    ASSERT_TRUE(QFile::exists(testutil::programFolderForStart(dir.path(), false)));
+    testutil::ProgramOnDisplay program(dir.path(), x.display());
+    QProcess& p = program.process;
     ASSERT_TRUE(p.waitForStarted(10000));
 
     const QString main = desktop::findWindow("Tamrel Backup");
     ASSERT_FALSE(main.isEmpty());
-    desktop::activate(main);
-    ASSERT_TRUE(opensEditor(main));
-    const QString editor = desktop::findWindow("Nytt jobb");
-    desktop::activate(editor);
-    bool typed = false;
-    for (int attempt = 0; attempt < 3 && !typed; ++attempt) {
-        desktop::click(editor, kNameX, kNameY);
-        desktop::key("ctrl+a");
-        desktop::type("Semesterbilder");
-        typed = nameField(editor, "Semesterbilder") == "Semesterbilder";
+    const struct {
+        const char* title;
+        int y;
+        bool typed; // the job editor keeps what was typed into it
+    } cases[] = {{"Nytt jobb", kNewJobY, true},
+                 {"Återställ backup", kRestoreY, false},
+                 {"Mappkopiering", kSyncY, false},
+                 {"Schemaläggning", kScheduleY, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        desktop::activate(main);
+        ASSERT_TRUE(opens(main, c.y, c.title));
+        const QString window = desktop::findWindow(c.title);
+        desktop::activate(window);
+        if (c.typed) {
+            bool typed = false;
+            for (int attempt = 0; attempt < 3 && !typed; ++attempt) {
+                desktop::click(window, kNameX, kNameY);
+                desktop::key("ctrl+a");
+                desktop::type("Semesterbilder");
+                typed = nameField(window, "Semesterbilder") == "Semesterbilder";
+            }
+            ASSERT_TRUE(typed);
+            desktop::setClipboard("tomt");
+        }
+
+        // Minimised, it takes the main window with it; the main window brings it back.
+        desktop::minimise(window);
+        ASSERT_TRUE(desktop::waitGone(c.title));
+        EXPECT_EQ(desktop::state(window), "Iconic");
+        EXPECT_EQ(desktop::state(main), "Iconic");
+        desktop::activate(main);
+        ASSERT_EQ(desktop::findWindow(c.title), window);
+        EXPECT_EQ(desktop::state(window), "Normal");
+        if (c.typed) {
+            EXPECT_EQ(nameField(window, "Semesterbilder"), "Semesterbilder");
+        }
+
+        // Closed, it leaves the main window answering: a click opens it again.
+        EXPECT_TRUE(platform::closeWindowByTitle(c.title).closed);
+        EXPECT_TRUE(opens(main, c.y, c.title));
+        EXPECT_TRUE(platform::closeWindowByTitle(c.title).closed);
     }
-    ASSERT_TRUE(typed);
-    desktop::setClipboard("tomt");
-
-    desktop::minimise(editor);
-    ASSERT_TRUE(desktop::waitGone("Nytt jobb"));
-    EXPECT_EQ(desktop::state(editor), "Iconic");
-    desktop::activate(editor);
-    ASSERT_EQ(desktop::findWindow("Nytt jobb"), editor);
-    EXPECT_EQ(nameField(editor, "Semesterbilder"), "Semesterbilder");
-
-    // Closed, the editor leaves the main window answering: a click opens a new editor, and the
-    // close box ends the program.
-    EXPECT_TRUE(platform::closeWindowByTitle("Nytt jobb").closed);
-    EXPECT_TRUE(opensEditor(main));
-    EXPECT_TRUE(platform::closeWindowByTitle("Nytt jobb").closed);
     EXPECT_TRUE(platform::closeWindowByTitle("Tamrel Backup").closed);
     ASSERT_TRUE(p.waitForFinished(20000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
-}
-
-// A modal window opened from the main window belongs to it: minimised, it takes the main window
-// down with it, and the main window brings it back.
-TEST(Minimise, AMinimisedWindowGoesAndComesBackWithTheMainWindow) {
-    ProgramOnDesktop d;
-    const QString why = d.start([](const QString& folder) {
-        // The restore wizard opens only when there is a job.
-        testutil::writeJob(folder + "/Listor",
-                           testutil::jobOver("Jobb", folder + "/Källa", folder + "/Backup"));
-    });
-    if (!why.isEmpty())
-        GTEST_SKIP() << why.toStdString();
-    ASSERT_TRUE(d.p.waitForStarted(10000));
-    const QString main = desktop::findWindow("Tamrel Backup");
-    ASSERT_FALSE(main.isEmpty());
-    const struct {
-        const char* title;
-        int toolbarItem;
-    } cases[] = {{"Återställ backup", 4}, {"Mappkopiering", 5}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.title);
-        QString window;
-        for (int attempt = 0; attempt < 3 && window.isEmpty(); ++attempt) {
-            desktop::activate(main);
-            desktop::click(main, kNewJobX, kNewJobY + c.toolbarItem * kToolbarStep);
-            window = desktop::findWindow(c.title, 5000);
-        }
-        ASSERT_FALSE(window.isEmpty());
-        desktop::minimise(window);
-        ASSERT_TRUE(desktop::waitGone(c.title));
-        EXPECT_TRUE(desktop::waitGone("Tamrel Backup"));
-        EXPECT_EQ(desktop::state(main), "Iconic");
-        desktop::activate(main);
-        EXPECT_EQ(desktop::findWindow(c.title), window);
-        EXPECT_EQ(desktop::state(window), "Normal");
-        EXPECT_TRUE(platform::closeWindowByTitle(c.title).closed);
-        ASSERT_TRUE(desktop::waitGone(c.title));
-    }
-    EXPECT_TRUE(platform::closeWindowByTitle("Tamrel Backup").closed);
-    ASSERT_TRUE(d.p.waitForFinished(20000));
-    EXPECT_EQ(d.p.exitCode(), 0);
 }

@@ -120,15 +120,17 @@ TEST_F(SharingTest, AScheduledRunDueDuringTheCopyBackWaitsForIt) {
 }
 
 TEST_F(SharingTest, TheCopyBackHoldsTheProgramFoldersRunLockWhileItWritesTheLog) {
+    const QString refused = "FEL! En återställning pågår redan från den här programmappen. Den här "
+                            "körningen startades inte";
     backedUpAndLost();
     openWizard(false, [&](frmåterställ* w) {
         scanJob(w, "Funna filer: 2 av 2");
         // Another process writes the run log: nothing is copied, log.txt stays its.
         {
             RunLock other;
-            ASSERT_TRUE(other.take());
+            ASSERT_TRUE(other.take("en backupkörning"));
             testutil::writeLines(path("log.txt"), {"den andra körningens logg"});
-            expectReport("FEL! En annan körning pågår redan från den här programmappen. Återställningen "
+            expectReport("FEL! En backupkörning pågår redan från den här programmappen. Återställningen "
                          "startades inte");
             w->cmdåterställfiler->click();
         }
@@ -140,10 +142,10 @@ TEST_F(SharingTest, TheCopyBackHoldsTheProgramFoldersRunLockWhileItWritesTheLog)
         expectReport("Återställningen av valda filer lyckades. Återställda filer: 2 av 2");
         w->cmdåterställfiler->click();
         EXPECT_EQ(other.exitCode, 1);
+        EXPECT_TRUE(other.errors.contains(refused + "\n")) << other.errors.toStdString();
         w->cmdstäng->click();
     });
-    EXPECT_TRUE(QString::fromUtf8(readBytes(path("programlogg.txt")))
-                    .contains("FEL! En annan backupkörning pågår redan från den här programmappen."));
+    EXPECT_TRUE(QString::fromUtf8(readBytes(path("programlogg.txt"))).contains(refused));
     EXPECT_EQ(log().value(3), "Filer återställda från jobb JOBB");
     EXPECT_FALSE(logText().contains("Backup utförd"));
     EXPECT_EQ(restoreLogOf("JOBB").toUtf8(), readBytes(path("log.txt")));

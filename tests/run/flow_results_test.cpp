@@ -106,7 +106,7 @@ TEST_F(SimulatedFlow, WindowsThatWaitForTheUserAfterARunHoldNeitherTheGateNorThe
         const std::string name = win->objectName().toStdString();
         EXPECT_FALSE(prog().operations().busy()) << name;
         RunLock other;
-        EXPECT_TRUE(other.take()) << name;
+        EXPECT_TRUE(other.take("en backupkörning")) << name;
     };
     struct Case {
         const char* name;

@@ -300,7 +300,7 @@ TEST_F(LeftoverWindowTest, CopyAndDeleteAreRefusedWhileOtherWorkGoesOnAndWorkAft
             restore.emplace(QStringLiteral("återställning"));
             ASSERT_TRUE(restore->ok());
         }
-        const QString why = c.otherProcess ? QStringLiteral("en annan backupkörning pågår")
+        const QString why = c.otherProcess ? QStringLiteral("en annan körning pågår")
                                            : QStringLiteral("en annan åtgärd pågår (återställning)");
         dialogs().expectWindow("frmerror", [why](QWidget* win) {
             EXPECT_TRUE(static_cast<frmerror*>(win)->lblfel->toPlainText().contains(why));

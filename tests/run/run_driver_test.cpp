@@ -516,7 +516,7 @@ TEST_F(RunDriverTest, ARunIsRefusedWhileAnotherProcessHoldsTheProgramFoldersLock
     frmutförbackup* w = window({"A"});
     dialogs().expectWindow("frmerror", [](QWidget* win) {
         EXPECT_TRUE(static_cast<frmerror*>(win)->lblfel->toPlainText().startsWith(
-            "FEL! En annan backupkörning pågår redan från den här programmappen."));
+            "FEL! En annan körning pågår redan från den här programmappen."));
     });
     w->cmdkörbackup_Click();
     EXPECT_TRUE(w->runHadErrors());

@@ -5,6 +5,8 @@
 #include "scheduler/schedule_files.h"
 #include "scheduler_fixture.h"
 
+#include "platform/run_lock.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -28,6 +30,16 @@ class ScheduledRunTest : public SchedulerTest {
         testutil::writeJob(group(), testutil::jobOver("Andra", work("Andra"), dst));
         frmmain* m = prog().form<frmmain>();
         m->cmdload_Click();
+        return m;
+    }
+    // Both jobs scheduled every day, Jobb at `jobb` and Andra at `andra`, and the scheduler switched
+    // on at `now` on Wednesday 5 June 2024.
+    frmmain* scheduleBoth(const QString& jobb, const QString& andra, QTime now) {
+        frmmain* m = addSecondJob();
+        JobFiles("Jobb").writeSchedule({1, 0, jobb, "1234567", 0});
+        JobFiles("Andra").writeSchedule({1, 0, andra, "1234567", 0});
+        prog().clock.setNow(QDateTime(QDate(2024, 6, 5), now));
+        m->chkaktiveraschema->setChecked(true);
         return m;
     }
     // Advances the clock five seconds `n` times, ticking Timer3 (when running) and Timer1.
@@ -63,11 +75,7 @@ TEST_F(ScheduledRunTest, ASimulatedMirrorRunSavesItsLeftovers) {
 }
 
 TEST_F(ScheduledRunTest, ThePreviousJobNeverRunsAgainInTheNextScheduledRun) {
-    addSecondJob();
-    JobFiles("Andra").writeSchedule({1, 0, "08:00", "1234567", 0});
-    JobFiles("Jobb").writeSchedule({1, 0, "08:01", "1234567", 0});
-    prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(7, 59, 55)));
-    prog().form<frmmain>()->chkaktiveraschema->setChecked(true);
+    scheduleBoth("08:01", "08:00", QTime(7, 59, 55));
     Scheduler& s = scheduler();
     ASSERT_EQ(s.List2.size(), 2);
     QStringList ran;
@@ -81,6 +89,29 @@ TEST_F(ScheduledRunTest, ThePreviousJobNeverRunsAgainInTheNextScheduledRun) {
     EXPECT_EQ(ran, (QStringList{"Andra", "Jobb"}));
     EXPECT_TRUE(QFile::exists(dst + work("Andra") + "/b.txt"));
     EXPECT_TRUE(QFile::exists(dst + src + "/brev.txt"));
+}
+
+// Another process's synchronisation holds the program folder when the first job falls due.
+TEST_F(ScheduledRunTest, ARunRefusedByAnotherProcesssLockWaitsForNobodyAndTheNextRunStartsAtItsMinute) {
+    frmmain* m = scheduleBoth("08:00", "08:01", QTime(7, 59, 55));
+    auto other = std::make_unique<platform::FolderLock>(programDir_.path(), OperationGate::runLockFileName());
+    ASSERT_EQ(other->tryTake("en mappsynkronisering"), platform::FolderLock::Result::Taken);
+    tick(6); // 08:00:25
+    other.reset();
+
+    // Refused without a dialog (none is expected): the program log says why and the panel waits.
+    EXPECT_FALSE(QFile::exists(dst + src + "/brev.txt"));
+    EXPECT_TRUE(systemLog().contains("FEL! En mappsynkronisering pågår redan från den här programmappen. "
+                                     "Den här körningen startades inte"))
+        << systemLog().toStdString();
+    EXPECT_EQ(m->lblschemavisasyslogg->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_FALSE(m->lblstatus->text().contains("pågår")) << m->lblstatus->text().toStdString();
+    EXPECT_TRUE(scheduler().Timer1.isActive());
+
+    tick(12); // 08:01:25
+    EXPECT_TRUE(QFile::exists(dst + work("Andra") + "/b.txt"));
+    EXPECT_EQ(JobFiles("Andra").readLastRun()->when, "2024-06-05 08:01");
+    EXPECT_FALSE(QFile::exists(dst + src + "/brev.txt"));
 }
 
 TEST_F(ScheduledRunTest, TheFinishedRunsListNamesTheJobOnlyWhenOneJobRan) {
@@ -106,11 +137,7 @@ TEST_F(ScheduledRunTest, TheFinishedRunsListNamesTheJobOnlyWhenOneJobRan) {
 }
 
 TEST_F(ScheduledRunTest, TwoJobsDueAtOneMinuteEachShowTheirOwnSavedLog) {
-    frmmain* m = addSecondJob();
-    JobFiles("Andra").writeSchedule({1, 0, "08:00", "1234567", 0});
-    JobFiles("Jobb").writeSchedule({1, 0, "08:00", "1234567", 0});
-    prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(7, 59, 58)));
-    m->chkaktiveraschema->setChecked(true);
+    frmmain* m = scheduleBoth("08:00", "08:00", QTime(7, 59, 58));
     tick(3);
     ASSERT_EQ(m->listschemalogg->count(), 2);
     for (int row = 0; row < 2; ++row) {

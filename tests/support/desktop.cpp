@@ -1,5 +1,7 @@
 #include "support/desktop.h"
 
+#include "support/xserver.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
@@ -31,9 +33,14 @@ template <class F> bool waitFor(int waitMs, F done) {
 }
 
 QString shownWindow(const QString& title) {
-    return run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"}).section('\n', 0, 0);
+    return windows(title).value(0);
 }
 } // namespace
+
+QStringList windows(const QString& title) {
+    return run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})
+        .split('\n', Qt::SkipEmptyParts);
+}
 
 QString missingTools() {
     QStringList missing;
@@ -41,6 +48,15 @@ QString missingTools() {
         if (QStandardPaths::findExecutable(tool).isEmpty())
             missing << tool;
     return missing.join(", ");
+}
+
+QString open(TestXServer& x) {
+    if (const QString missing = missingTools(); !missing.isEmpty())
+        return "needs " + missing;
+    x.open({});
+    if (x.display().isEmpty() || !x.startWindowManager())
+        return x.problem;
+    return {};
 }
 
 QString findWindow(const QString& title, int waitMs) {

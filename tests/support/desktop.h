@@ -5,13 +5,19 @@
 // Drives windows on the private X server (TestXServer) as a person would, through xdotool, and
 // reads what the window manager and the clipboard hold (xprop, xclip). Windows are X window ids
 // in decimal, as xdotool prints them.
+class TestXServer;
+
 namespace desktop {
 
 // Empty when every tool is installed, else what is missing.
 QString missingTools();
+// Opens `x` with a window manager, for the tools: empty when done, else why not.
+QString open(TestXServer& x);
 
 // The shown window whose title is exactly `title`, waiting at most `waitMs`; empty when none.
 QString findWindow(const QString& title, int waitMs = 20000);
+// Every shown window whose title is exactly `title`.
+QStringList windows(const QString& title);
 // Waits at most `waitMs` until no shown window has the title `title`.
 bool waitGone(const QString& title, int waitMs = 20000);
 // A left click at (x, y) inside `window`.

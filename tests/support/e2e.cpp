@@ -18,17 +18,16 @@ RunResult runProgram(const QString& programFolder, const QStringList& arguments,
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     proc.setProcessEnvironment(env);
-    proc.setProcessChannelMode(QProcess::MergedChannels);
     proc.start(exe, arguments);
     RunResult r;
-    if (!proc.waitForFinished(timeoutMs)) {
+    if (proc.waitForFinished(timeoutMs)) {
+        r.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
+    } else {
         proc.kill();
         proc.waitForFinished();
-        r.output = QString::fromLocal8Bit(proc.readAll());
-        return r;
     }
-    r.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
-    r.output = QString::fromLocal8Bit(proc.readAll());
+    r.errors = QString::fromUtf8(proc.readAllStandardError());
+    r.output = QString::fromUtf8(proc.readAllStandardOutput()) + r.errors;
     return r;
 }
 
@@ -43,6 +42,22 @@ QString programFolderForStart(const QString& folder, bool startActivated) {
     QFile::copy(QStringLiteral(TAMREL_EXECUTABLE), exe);
     QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
     return exe;
+}
+
+ProgramOnDisplay::ProgramOnDisplay(const QString& programFolder, const QString& display) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(programFolder + QStringLiteral("/tamrel-backup"), {});
+}
+
+ProgramOnDisplay::~ProgramOnDisplay() {
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
 }
 
 } // namespace testutil

@@ -1,4 +1,5 @@
 #pragma once
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -6,7 +7,8 @@ namespace testutil {
 
 struct RunResult {
     int exitCode = -1;
-    QString output;
+    QString output; // standard output, then standard error
+    QString errors; // standard error alone
 };
 
 // Copies the built executable into `programFolder` and runs it there with `arguments`
@@ -17,5 +19,16 @@ RunResult runProgram(const QString& programFolder, const QStringList& arguments,
 // with the scheduler switched on at start-up when `startActivated`, and copies the built
 // executable into it. Returns the executable's path.
 QString programFolderForStart(const QString& folder, bool startActivated);
+
+// The executable of `programFolder` (programFolderForStart), started without arguments on the X
+// display `display`, its standard error forwarded; killed when the object goes if it still runs.
+class ProgramOnDisplay {
+  public:
+    ProgramOnDisplay(const QString& programFolder, const QString& display);
+    ~ProgramOnDisplay();
+    ProgramOnDisplay(const ProgramOnDisplay&) = delete;
+    ProgramOnDisplay& operator=(const ProgramOnDisplay&) = delete;
+    QProcess process;
+};
 
 } // namespace testutil
