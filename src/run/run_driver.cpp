@@ -35,6 +35,17 @@ QString numberText(long long n) {
     return QString::number(n);
 }
 
+} // namespace
+
+QString simulatedText(const QString& text) {
+    QString t = text;
+    t.replace(QStringLiteral(" filer kopierades."), QStringLiteral(" filer skulle kopieras."));
+    t.replace(QStringLiteral(" äldre filer sparade av "), QStringLiteral(" äldre filer skulle sparas av "));
+    return t;
+}
+
+namespace {
+
 // A name the platform could not decode reaches the folder list with '?' in its place; on Linux
 // '?' is also a legal character, so a path that exists as written is an ordinary folder.
 bool illegalFolderName(const QString& path) {
@@ -568,15 +579,17 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     item->setText(item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
                   (w_.chkbackupsimulera->isChecked() ? QStringLiteral(" filer skulle kopieras)")
                                                      : QStringLiteral(" kopierade filer)")));
+    // The window says what a simulation would have done; the logs keep their own words.
+    const bool sim = w_.chkbackupsimulera->isChecked();
     const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
                          QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
                          QStringLiteral(" fel.");
-    w_.addLogLine(QLatin1Char(' ') + done);
+    w_.addLogLine(QLatin1Char(' ') + (sim ? simulatedText(done) : done));
     systemLog(done);
     if (e_.versioner_jobb != 0) {
         const QString v =
             numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
-        w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + v);
+        w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + (sim ? simulatedText(v) : v));
         systemLog(v);
     }
     w_.kopiera_exlog_till_log();

@@ -14,6 +14,10 @@ namespace platform {
 class OpenedFolder;
 }
 
+// A count line of the run's log as the backup window says it for a simulation, which copies and
+// saves nothing: "N filer kopierades." becomes "N filer skulle kopieras.".
+QString simulatedText(const QString& text);
+
 // One whole backup run of the backup window (its cmdkörbackup_Click): run start, per-job pass,
 // run end and the window's return to idle. It works on the window's controls and form
 // variables, which are the run's visible state.

@@ -82,12 +82,14 @@ void RunDriver::runEnd() {
               errors + QStringLiteral(" fel.");
     const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
                            QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
-    w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + counts);
+    w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) +
+                 (sim ? simulatedText(counts) : counts));
     systemLog(QStringLiteral("Resultat: ") + counts);
     if (e_.versionshantering_använd) {
         const QString v =
             n(e_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
-        w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") + v);
+        w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") +
+                     (sim ? simulatedText(v) : v));
         systemLog(QStringLiteral("Resultat: ") + v);
     }
     w_.lblantalfelrätt->setText(w_.copiedCountLabel() + n(e_.kopierade_totalt) +

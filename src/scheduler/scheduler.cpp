@@ -456,6 +456,9 @@ void Scheduler::runOne(const QStringList& jobs, const QList<bool>& selected, boo
         b->List1->addItem(jobs[k]);
         b->List1->item(k)->setSelected(k < selected.size() && selected[k]);
     }
+    // A scheduled run backs up: a simulation left ticked in the window would copy nothing and
+    // still end "utan fel".
+    b->chkbackupsimulera->setChecked(false);
     b->chksync->setChecked(mirror);
     b->chksyncsimulera->setChecked(simulate);
     b->gemensamt_schema = common;

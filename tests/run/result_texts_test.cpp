@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -75,6 +76,12 @@ TEST_F(ResultTexts, ASimulatedRunsWindowsSayWhatWouldBeCopied) {
     w->cmdkörbackup->click();
     const QString row = w->List1->item(0)->text(), counts = w->lbl2->text(),
                   errors = w->lblantalfelrätt->text();
+    // The lines of the window's own log that count files.
+    QStringList counted;
+    for (const QString& line : w->txtloggtext->toPlainText().split('\n'))
+        if (line.contains(" filer kopierades") || line.contains(" filer skulle kopieras") ||
+            line.contains("versionshantering"))
+            counted << line.trimmed().remove(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d "));
     const QStringList l = log();
     const QString logCounts = l.value(l.indexOf("Spegling: NEJ") - 2);
     const QString logSummary = l.mid(l.indexOf("Sammanställning:")).join('\n');
@@ -112,11 +119,14 @@ TEST_F(ResultTexts, ASimulatedRunsWindowsSayWhatWouldBeCopied) {
         {"backup window: counts", counts.left(counts.indexOf("     ")), "Filer som skulle kopieras: 2 av 7"},
         {"backup window: counts and errors", errors, "Filer som skulle kopieras: 2, antal fel: 0"},
         {"Schemalagd backup", popup->lblkopieradefiler->text(), "Antal filer som skulle kopieras: 2"},
+        {"backup window: log", counted.join('|'),
+         "Klar. 2 filer skulle kopieras. 0 fel.|1 äldre filer skulle sparas av versionshantering.|"
+         "2 av 7 filer skulle kopieras. 0 fel.|Totalt 1 äldre filer skulle sparas av versionshantering."},
         {"log.txt: counts", logCounts.left(logCounts.indexOf("     ")), "Kopierade filer: 2 av 7"},
         {"log.txt: summary", logSummary, block.arg(u"kopierades", u"kopierat", u"sparade")},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.shown, c.expected) << c.what;
+        EXPECT_EQ(c.shown.toStdString(), c.expected.toStdString()) << c.what;
     EXPECT_EQ(testutil::readBytes(target("ändrad.txt")), QByteArray("gammalt"));
     EXPECT_FALSE(QFile::exists(target("ny.txt")));
 }

@@ -61,6 +61,8 @@ TEST_F(ScheduledRunTest, ASimulatedMirrorRunSavesItsLeftovers) {
     Scheduler& s = scheduler();
     ASSERT_TRUE(s.Timer1.isActive());
     prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(21, 59, 58)));
+    // A simulation ticked by hand in the backup window does not make the scheduled run one.
+    prog().form<frmutförbackup>()->chkbackupsimulera->setChecked(true);
     tick(3);
     // The job ran as a scheduled run: the file is copied, the leftover stays, its list is saved.
     EXPECT_EQ(testutil::readBytes(dst + src + "/brev.txt"), QByteArray("hej"));
