@@ -1,5 +1,6 @@
 // The pause window held open by both pause buttons, and the saved leftover lists of unattended
 // simulated mirror runs.
+#include "platform/paths.h"
 #include "run/backup_window.h"
 #include "run/leftover_window.h"
 #include "scheduler/pause_window.h"
@@ -147,6 +148,10 @@ TEST_F(SavedListsTest, TheLinkListsTheSavedListsAndOneOpensInTheLeftoverWindow) 
 
 TEST_F(SavedListsTest, OnlyEntriesInsideABackupFolderReachTheLeftoverWindow) {
     backupJob();
+    // A job whose backup folder may not be one (the home folder) makes nothing there deletable.
+    testutil::writeJob(group(), testutil::jobOver("Hem", work("Hemma/Dokument"), work("Hemma")));
+    platform::standInSystemFolders({}, work("Hemma"));
+    testutil::writeFile(work("Hemma/viktigt.txt"), "x");
     testutil::writeFile(work("Backup/gammal.txt"), "x");
     testutil::writeFile(work("Utanför/fil.txt"), "x");
     testutil::writeFile(work("Arbetsmapp/rel/fil.txt"), "x");
@@ -162,6 +167,7 @@ TEST_F(SavedListsTest, OnlyEntriesInsideABackupFolderReachTheLeftoverWindow) {
     } cases[] = {{"rel/", work("Arbetsmapp/rel/fil.txt")},
                  {work("Backup") + "/../Utanför/", work("Utanför/fil.txt")},
                  {work("Utanför") + "/", work("Utanför/fil.txt")},
+                 {work("Hemma/viktigt.txt"), work("Hemma/viktigt.txt")},
                  {work("Backup/gammal.txt"), ""}};
     QStringList lines;
     for (const auto& c : cases)
