@@ -86,10 +86,12 @@ void BackupEngine::provskriv_tillbackupmapp() {
             countError();
             anyFailed = true;
             ++refusedJobs;
-            Module1::logga_meddelande(0, -1,
-                                      QStringLiteral("FEL! Jobbet ") + progress_.jobText(i) +
-                                          QStringLiteral(" körs inte, eftersom ") + why + QLatin1Char('.'),
-                                      QStringLiteral("Utför backup"));
+            const QString refusal = QStringLiteral("FEL! Jobbet ") + progress_.jobText(i) +
+                                    QStringLiteral(" körs inte, eftersom ") + why;
+            Module1::logga_meddelande(0, -1, refusal, QStringLiteral("Utför backup"));
+            // Whoever started the command line learns at once why nothing ran.
+            if (program().run().caption() == QLatin1String("commandline"))
+                platform::writeStandardError(refusal);
             continue;
         }
         const QString folder = m.txtbackupmapp;

@@ -135,6 +135,8 @@ TEST(CommandLine, AJobThatCannotBeReadIsNotRunAndEndsWithStatusOne) {
 
         const auto r = testutil::runProgram(dir.path(), {"Dok"});
         EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+        EXPECT_TRUE(r.errors.contains("FEL! Jobbet Dok körs inte, eftersom jobbets filer inte kunde läsas"))
+            << r.errors.toStdString();
         const QString log = QString::fromUtf8(testutil::readBytes(dir.path() + "/log.txt"));
         EXPECT_TRUE(
             log.contains("FEL: Jobbet ''Dok'' kördes inte, eftersom jobbets filer inte kunde läsas: "))
