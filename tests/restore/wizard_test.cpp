@@ -381,23 +381,6 @@ TEST_F(FileListTest, StopIsAskedForAndClosingDuringACopyStopsItAndKeepsTheLogWho
         "Återställningen av valda filer avbröts av användaren. Återställda filer: 0 av 5"));
 }
 
-// The program's stop request (its close request, SIGTERM) stops the copy back as "Avbryt" does,
-// at the next file, and the log and the saved log are written.
-TEST_F(FileListTest, TheProgramsStopRequestStopsTheCopyBackWithItsLogs) {
-    openByHand([&](frmåterställ* w) {
-        fill(w);
-        platform::setCopyHook([](const QString&, const QString&) { program().operations().requestStop(); });
-        expectReport("Återställningen av valda filer avbröts av användaren. Återställda filer: 1 av 5");
-        w->cmdåterställfiler->click();
-        platform::setCopyHook({});
-        EXPECT_EQ(w->Liståterställtill_texts().size(), 4);
-        EXPECT_FALSE(prog().operations().busy());
-    });
-    EXPECT_EQ(testutil::treeFiles(work("mål")).size(), 1);
-    EXPECT_EQ(log().value(log().size() - 4), "  1 filer återställdes totalt");
-    EXPECT_EQ(savedLogs().size(), 1);
-}
-
 TEST_F(WizardTest, ClosingDuringALoadOrAScanStopsItFirst) {
     for (int i = 0; i < 30; ++i)
         writeFile(work("b/m%1/s/f.txt").arg(i), "f", t0_);
