@@ -6,16 +6,18 @@
 // trusted inside what the program owns: the backup folders of its jobs.
 namespace backupfolders {
 
-// Why `folder` may not be the backup folder of a job whose source folders (main folders and the
-// folders of its list) are `sources`, or an empty text when it may. A backup folder is the
-// program's own, where a mirror deletes what the source no longer has: so it is never "/", the
-// home folder or a folder above it, a source folder or a folder above one, nor a folder that holds
-// the program folder. A backup folder kept inside a source is left out of the copy with all below
-// it, so the folders a scan lists there are not counted as sources. Paths are compared with their
-// links resolved.
-QString backupFolderProblem(const QString& folder, const QStringList& sources, const QString& programFolder);
+// Why `folder` may not be the backup folder of a job with these main folders and this folder list,
+// or an empty text when it may. A backup folder is the program's own, where a mirror deletes what
+// the source no longer has: so it is never "/", the home folder or a folder above it, a source
+// folder or a folder above one, nor a folder that holds the program folder. A backup folder kept
+// inside a main folder is left out of the copy with all below it, so the folders a scan lists
+// there are not counted as sources. The backup folder and the main folders are compared with their
+// links resolved; a folder of the list as its main folder's resolved path and the rest.
+QString backupFolderProblem(const QString& folder, const QStringList& mainFolders, const QStringList& folders,
+                            const QString& programFolder);
 // The same with the program folder of the running program.
-QString backupFolderProblem(const QString& folder, const QStringList& sources);
+QString backupFolderProblem(const QString& folder, const QStringList& mainFolders,
+                            const QStringList& folders);
 
 // The backup folders of every job in the program folder's four job groups (Listor .. Listor4),
 // without a trailing '/'. Jobs whose backup folder cannot be read, or may not be one

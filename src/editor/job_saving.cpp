@@ -55,7 +55,7 @@ bool charactersAllowed(const QString& name) {
 // of one that may not be one (checked against the folders as saving writes them), or an empty text.
 QString backupFolderRefusal(const QString& backup, const QStringList& mainFolders,
                             const QStringList& folders) {
-    const QString why = backupfolders::backupFolderProblem(backup, mainFolders + folders);
+    const QString why = backupfolders::backupFolderProblem(backup, mainFolders, folders);
     return why.isEmpty() ? why : QStringLiteral("Backupmappen kan inte användas: ") + why + QLatin1Char('.');
 }
 

@@ -57,8 +57,8 @@ QString backupFolderProblem(const JobFiles& job, const JobPlan& plan) {
                 return c.after;
         return job.hasFile(file) ? job.readFile(file) : QStringList();
     };
-    return backupfolders::backupFolderProblem(after(kBackupFolder).value(0),
-                                              after(kMainFolders) + after(kFolders));
+    return backupfolders::backupFolderProblem(after(kBackupFolder).value(0), after(kMainFolders),
+                                              after(kFolders));
 }
 
 void writePlan(const JobFiles& job, const JobPlan& plan) {

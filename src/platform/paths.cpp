@@ -5,12 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QStorageInfo>
 #include <QStringList>
 #include <cerrno>
 #include <dirent.h>
-#include <functional>
 #include <sys/stat.h>
 #include <utility>
 
@@ -246,33 +244,6 @@ QString resolvedPath(const QString& path) {
     for (const QString& piece : tail)
         head = joinPath(head, piece);
     return head;
-}
-
-QStringList resolvedPaths(const QStringList& paths) {
-    QHash<QString, QString> known; // a typed folder -> its resolved path
-    std::function<QString(const QString&)> resolve = [&](const QString& typed) -> QString {
-        if (const auto it = known.constFind(typed); it != known.constEnd())
-            return it.value();
-        const QString parent = parentPath(typed);
-        QString r;
-        if (!typed.startsWith('/') || parent.isEmpty() || parent == typed ||
-            typed.contains(QLatin1String("/.")) || typed.contains(QLatin1String("//"))) {
-            r = resolvedPath(typed); // nothing plain to build on
-        } else {
-            const QString above = resolve(parent);
-            const QString here = joinPath(above, lastPiece(typed));
-            struct stat st {};
-            const bool link = ::lstat(QFile::encodeName(here).constData(), &st) == 0 && S_ISLNK(st.st_mode);
-            r = link ? resolvedPath(here) : here;
-        }
-        known.insert(typed, r);
-        return r;
-    };
-    QStringList out;
-    out.reserve(paths.size());
-    for (const QString& p : paths)
-        out << resolve(withoutTrailingSeparator(p));
-    return out;
 }
 
 namespace {

@@ -26,9 +26,6 @@ QString sourceFromRelativeTarget(const QString& backupFolder, const QString& tar
 // The absolute path with links resolved as far as the path exists; the part not made yet is
 // appended as written. For comparing two folders the user named, whether or not both exist.
 QString resolvedPath(const QString& path);
-// resolvedPath of each path, in order. Folders of one tree share their resolved parents, so a
-// folder below an already resolved one costs one look at its own name.
-QStringList resolvedPaths(const QStringList& paths);
 
 // The file system's root ("/") and the user's home folder, resolved. Tests stand folders of their
 // own in for them, so that what is refused at "/" can be tried without touching the real one.

@@ -45,7 +45,7 @@ QString runRefusal(const CurrentJobRecord& job) {
     if (!job.loadFailure.isEmpty())
         return QStringLiteral("jobbets filer inte kunde läsas: ") + job.loadFailure;
     const QString why =
-        backupfolders::backupFolderProblem(job.txtbackupmapp, job.combomappar + job.listmappar);
+        backupfolders::backupFolderProblem(job.txtbackupmapp, job.combomappar, job.listmappar);
     if (!why.isEmpty())
         return why + QStringLiteral(" (") + job.txtbackupmapp + QLatin1Char(')');
     return {};

@@ -320,30 +320,35 @@ TEST_F(SafetyFlow, AJobWhoseBackupFolderHoldsMoreThanItsBackupIsNotRun) {
         const char* name;
         QString backup, source, root, home;
         const char* why;
-        bool linkToBackup = false; // a folder of the source is a link to the backup folder
+        bool linkIntoBackup = false; // the source is a link to a folder in the backup folder
     };
     const QString top = work("topp");
     const std::vector<Case> cases = {
         {"the home folder", top, top + "/Dokument", {}, top, "backupmappen är hemmappen"},
         {"the folder above the source", top, top + "/Foton", {}, {}, "backupmappen är källmappen"},
         {"the root", top, work("data/src"), top, {}, "backupmappen är rotmappen"},
-        {"a source folder through a link", top, work("data/src"), {}, {}, "backupmappen är källmappen", true},
+        {"a main folder that is a link into it",
+         top,
+         work("länk"),
+         {},
+         {},
+         "backupmappen är källmappen",
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(work("")).removeRecursively();
+        if (c.linkIntoBackup) {
+            testutil::makeDir(top + "/Dokument");
+            QFile::link(top + "/Dokument", c.source);
+        }
         testutil::writeFile(top + "/viktigt.txt", "viktigt", old_);
         testutil::writeFile(top + "/Bilder/bild.jpg", "bild", old_);
         testutil::writeFile(c.source + "/a.txt", "a", old_);
         platform::standInSystemFolders(c.root, c.home);
         src_ = c.source;
         dst_ = c.backup;
-        testutil::JobSpec j = job("Jobb");
-        if (c.linkToBackup) {
-            QFile::link(top, c.source + "/länk");
-            j.folders << c.source + "/länk";
-        }
-        testutil::writeJob(path("Listor"), j);
+        testutil::writeJob(path("Listor"), job("Jobb"));
         const auto before = snapshot(work(""));
 
         frmutförbackup* w = openBackupWindow("Jobb");
