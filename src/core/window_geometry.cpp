@@ -185,6 +185,10 @@ void centre(QWidget* w) {
             area.top() + (area.height() - outer.height()) / 2);
 }
 
+void centreOverMainWindow(QWidget* w) {
+    centreOver(w, program().mainWindow().widget());
+}
+
 void centreOver(QWidget* w, const QWidget* over) {
     if (!over || !over->isVisible() || (over->windowState() & Qt::WindowMinimized)) {
         centre(w);

@@ -49,5 +49,7 @@ void centre(QWidget* w);
 // Centres the window over `over` when that is shown and not minimised, kept on the screen; else on
 // the screen.
 void centreOver(QWidget* w, const QWidget* over);
+// centreOver the main window, wherever the user moved it.
+void centreOverMainWindow(QWidget* w);
 
 } // namespace geometry

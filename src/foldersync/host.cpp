@@ -1,7 +1,6 @@
 #include "foldersync/host.h"
 
 #include "core/program.h"
-#include "core/window_geometry.h"
 #include "run/run_status.h"
 
 namespace synchost {
@@ -40,10 +39,6 @@ bool settingNeverShellCopy() {
 
 QIcon mainIcon() {
     return program().mainWindow().icon();
-}
-
-void placeOverMainWindow(QWidget* w) {
-    geometry::centreOver(w, program().mainWindow().widget());
 }
 
 } // namespace synchost

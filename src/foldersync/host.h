@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-class QWidget;
-
 // What the folder synchronisation needs of the main window, the system log and the program
 // settings, in one place.
 namespace synchost {
@@ -24,7 +22,5 @@ bool settingSizeCheck();
 bool settingNeverShellCopy();
 // The main window's icon, which this window takes as its own.
 QIcon mainIcon();
-// Places `w` over the main window, where the user opened it from.
-void placeOverMainWindow(QWidget* w);
 
 } // namespace synchost

@@ -3,6 +3,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "editor/histories.h"
 #include "foldersync/host.h"
 #include "foldersync/sync_engine.h"
@@ -196,7 +197,7 @@ void frmmappsync::Form_Load() {
     for (QComboBox* c : {txtmapp1, txtmapp2})
         if (c->count() > 0)
             c->setCurrentIndex(0);
-    synchost::placeOverMainWindow(this);
+    geometry::centreOverMainWindow(this);
 }
 
 void frmmappsync::resizeEvent(QResizeEvent* e) {

@@ -153,7 +153,7 @@ frmom::frmom() {
 
 void frmom::Form_Load() {
     // Centred with the full width, then narrowed from the right: the left edge stays.
-    logview::host::placeOverMainWindow(this);
+    geometry::centreOverMainWindow(this);
     narrow();
     lblnamn->setText(QStringLiteral("Tamrel Backup"));
     lblversion->setText(QStringLiteral("Version: ") + updates::versionWithOnePoint());

@@ -1,7 +1,6 @@
 #include "logview/host.h"
 
 #include "core/program.h"
-#include "core/window_geometry.h"
 #include "platform/icons.h"
 
 namespace logview::host {
@@ -27,10 +26,6 @@ void resetTrayError() {
 QIcon mainIcon() {
     const QIcon icon = program().mainWindow().icon();
     return icon.isNull() ? platform::icon(platform::Picture::Backup) : icon;
-}
-
-void placeOverMainWindow(QWidget* w) {
-    geometry::centreOver(w, program().mainWindow().widget());
 }
 
 } // namespace logview::host

@@ -2,8 +2,6 @@
 #include <QIcon>
 #include <QString>
 
-class QWidget;
-
 // What the log viewer, the update window and the about box need of the main window. Kept in one
 // place so that the main window can move without touching the windows here.
 namespace logview::host {
@@ -16,7 +14,5 @@ void systemLogError(const QString& text);
 void resetTrayError();
 // The main window's icon, which these windows take as their own.
 QIcon mainIcon();
-// Centres `w` over the main window, wherever the user moved it; on the screen while it is hidden.
-void placeOverMainWindow(QWidget* w);
 
 } // namespace logview::host

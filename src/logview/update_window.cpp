@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "core/window_geometry.h"
 #include "logview/host.h"
 #include "logview/link_label.h"
 #include "logview/update_check.h"
@@ -100,7 +101,7 @@ frmuppdatera::frmuppdatera() {
 void frmuppdatera::Form_Load() {
     setWindowTitle(QStringLiteral("Uppdatera Tamrel Backup"));
     setWindowIcon(logview::host::mainIcon());
-    logview::host::placeOverMainWindow(this);
+    geometry::centreOverMainWindow(this);
     lblversion->setText(updates::shownCurrentVersion());
 }
 
@@ -266,7 +267,7 @@ void frmuppdatera::showEvent(QShowEvent* e) {
     // Loaded hidden at start-up, the window may be shown much later: over the main window as it is
     // then.
     if (!e->spontaneous())
-        logview::host::placeOverMainWindow(this);
+        geometry::centreOverMainWindow(this);
 }
 
 void frmuppdatera::closeEvent(QCloseEvent* e) {

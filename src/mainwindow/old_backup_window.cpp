@@ -64,7 +64,7 @@ frmgammalbackup::frmgammalbackup() {
 void frmgammalbackup::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (!e->spontaneous())
-        geometry::centreOver(this, program().mainWindow().widget());
+        geometry::centreOverMainWindow(this);
 }
 
 void frmgammalbackup::cmdkör_Click() {

@@ -390,5 +390,5 @@ void frmsetup::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     // Opened (not merely restored from a minimised state): over the main window, as other windows are.
     if (!e->spontaneous())
-        geometry::centreOver(this, program().mainWindow().widget());
+        geometry::centreOverMainWindow(this);
 }

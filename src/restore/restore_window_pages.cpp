@@ -23,7 +23,7 @@ void frmåterställ::Form_Load() {
     Picture5->hide();
     Picture2->hide();
     comboframe_Click();
-    geometry::centreOver(this, program().mainWindow().widget());
+    geometry::centreOverMainWindow(this);
 }
 
 bool frmåterställ::manualMode() const {

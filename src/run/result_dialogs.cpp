@@ -287,7 +287,7 @@ frmbackupfel::frmbackupfel() {
 void frmbackupfel::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (!e->spontaneous())
-        geometry::centreOver(this, program().mainWindow().widget());
+        geometry::centreOverMainWindow(this);
 }
 
 void frmbackupfel::showOutcome(bool errors) {

@@ -1,9 +1,7 @@
 #include "wizard_support.h"
 
-#include "core/operations.h"
 #include "foldersync/sync_window.h"
 #include "platform/accessibility.h"
-#include "platform/files.h"
 #include "platform/paths.h"
 #include "support/accessible.h"
 
