@@ -617,9 +617,6 @@ bool sameFile(const FileInfo& a, const FileInfo& b) {
            a.mtimeNs == b.mtimeNs && a.device == b.device && a.inode == b.inode;
 }
 
-} // namespace
-
-namespace {
 constexpr qsizetype kRandomLength = 6;
 constexpr qsizetype kCheckLength = 6;
 
