@@ -120,7 +120,26 @@ void SyncEngine::ladda_mappar_sync() {
     starta_sökning_mappsync(
         request.mapp1, request.mapp2, List1, List2, [this] { return view_.cancelled(); },
         [this](int pass, int count) { view_.folderCount(pass, count); });
+    passOverRefusedFolders(List1, request.mapp1, request.mapp2);
+    passOverRefusedFolders(List2, request.mapp2, request.mapp1);
     view_.info(QString());
+}
+
+void SyncEngine::passOverRefusedFolders(QStringList& folders, const QString& fromRoot,
+                                        const QString& toRoot) {
+    // The scan shows a name that is not text with '?' in its place: that path leads nowhere, and a
+    // counterpart made under it would be a folder that exists nowhere else.
+    folders.removeIf([&](const QString& folder) {
+        if (!folder.contains(QLatin1Char('?')) || !platform::isRefusedName(folder))
+            return false;
+        ++counts.antal_misslyckade;
+        failureBlock(QStringLiteral("FEL: mappnamnet innehåller otillåtna tecken.") + job(),
+                     platform::withTrailingSeparator(folder),
+                     synclogic::pairTarget(folder, fromRoot, toRoot));
+        view_.systemLogError(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") + folder);
+        view_.windowLog(QStringLiteral(" FEL: mappnamnet innehåller otillåtna tecken: ") + folder);
+        return true;
+    });
 }
 
 void SyncEngine::buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
@@ -237,15 +256,24 @@ void SyncEngine::runDirection(int dir) {
         File1.clear();
         if (!list[k].linked)
             File1 = platform::listFiles(list[k].source, request.pattern);
-        // What a copy stopped half-way left behind is not a file of the user's to spread.
-        std::erase_if(File1, [](const platform::FileEntry& f) { return isLeftoverCopyName(f.name); });
+        // What a copy of this program stopped half-way left behind is not a file of the user's to
+        // spread; the log names it.
+        std::erase_if(File1, [&](const platform::FileEntry& f) {
+            if (!isLeftoverCopyName(f.name))
+                return false;
+            logLine(kLog,
+                    QStringLiteral("- Programmets temporära fil hoppades över: ") + list[k].source + f.name);
+            return true;
+        });
         file_copy_sync(k);
         list.erase(list.begin() + k);
     }
     if (request.från1 && request.från2) {
         view_.windowLog(
             (dir == 1 ? QStringLiteral(" Mapp 1 -> Mapp 2: ") : QStringLiteral(" Mapp 1 <- Mapp 2: ")) +
-            QString::number(counts.antal_kopierade_pass) + QStringLiteral(" kopierade filer."));
+            QString::number(counts.antal_kopierade_pass) +
+            (request.simulera ? QStringLiteral(" filer skulle kopieras.")
+                              : QStringLiteral(" kopierade filer.")));
         counts.antal_kopierade_pass = 0;
     }
 }
@@ -310,16 +338,21 @@ void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair,
     const QString target = pair.target + f.name;
     copying_ = false;
     platform::FileEntry t;
-    bool exists = lookup.find(f.name, t);
-    if (!exists) {
+    platform::FileInfo now; // the target the decision is made on
+    const bool listed = lookup.find(f.name, t);
+    bool exists = listed;
+    if (!listed) {
         // A file that appeared since the folder was read is judged as it is now.
-        const platform::FileInfo now = platform::fileInfo(target);
-        if (now.isFile) {
-            exists = true;
-            t.mtime = now.mtime;
-        }
+        now = platform::fileInfo(target);
+        exists = now.isFile;
+        t.mtime = now.mtime;
     }
-    const CopyDecision d = decideCopy(exists, f.mtime, t.mtime);
+    CopyDecision d = decideCopy(exists, f.mtime, t.mtime);
+    if (d != CopyDecision::Unchanged && listed && !request.simulera) {
+        // The copy must find in place exactly the file it was decided on.
+        now = platform::fileInfo(target);
+        d = decideCopy(now.isFile, f.mtime, now.mtime);
+    }
     if (d == CopyDecision::Unchanged) {
         view_.folderBar(++folderDone_, folderFiles_);
         return;
@@ -331,10 +364,13 @@ void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair,
         simMål << mark + target;
     } else {
         copying_ = true;
-        platform::copyKeepTime(source, target, {}, [this](qint64) {
-            flushLogsKeepingFailure(true);
-            view_.yield();
-        });
+        platform::copyKeepTime(
+            source, target, {},
+            [this](qint64) {
+                flushLogsKeepingFailure(true);
+                view_.yield();
+            },
+            nullptr, &now);
         copying_ = false;
         // The way back looks at the new copy too, so the run's total grows by it.
         if (isNew && lblsökvägnr == 1 && request.från2 && pair.walkedBack)
@@ -419,6 +455,17 @@ void SyncEngine::copyFailed(const RunError& e, const QString& source, const QStr
         return;
     }
     ++counts.antal_misslyckade;
+    if (e.number == platform::kTargetChanged) {
+        // The user's file saved meanwhile is kept.
+        failureBlock(
+            QStringLiteral("FEL: filen kopierades inte, eftersom målfilen ändrades under kopieringen.") +
+                job(),
+            source, target);
+        view_.systemLogError(
+            QStringLiteral("FEL! Filen kopierades inte, eftersom målfilen ändrades under kopieringen: ") +
+            target);
+        return;
+    }
     failureBlock(QStringLiteral("FEL: ") + felkod, source, target);
     view_.systemLogError(QStringLiteral("FEL! ") + felkod);
     if (e.number == 61) {

@@ -99,6 +99,8 @@ class SyncEngine {
     void flushLogsKeepingFailure(bool onlyWhenDue = false);
 
   private:
+    // Folders whose names are not text leave the list, each one an error of the run.
+    void passOverRefusedFolders(QStringList& folders, const QString& fromRoot, const QString& toRoot);
     void buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
                     const QSet<QString>& scannedTargets, std::vector<synclogic::SyncPair>& out);
     void runDirection(int dir);

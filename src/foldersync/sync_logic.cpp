@@ -111,20 +111,27 @@ QString headerLine(const QDateTime& now, bool simulated) {
            platform::dateText(now) + QStringLiteral("  ") + now.toString(QStringLiteral("HH:mm"));
 }
 
-QStringList summary(const SyncCounts& c, bool cancelled) {
-    return {cancelled ? QStringLiteral("Mappsynkronisering avbröts.")
-                      : QStringLiteral("Mappsynkronisering klar."),
-            QString::number(c.antal_kopierade) + QStringLiteral(" filer kopierades.")};
+QString copiedVerb(bool simulated) {
+    return simulated ? QStringLiteral("skulle kopieras") : QStringLiteral("kopierades");
 }
 
-QStringList summaryBlock(const SyncCounts& c, bool cancelled) {
+QStringList summary(const SyncCounts& c, bool cancelled, bool simulated) {
+    return {cancelled ? QStringLiteral("Mappsynkronisering avbröts.")
+                      : QStringLiteral("Mappsynkronisering klar."),
+            QString::number(c.antal_kopierade) + QStringLiteral(" filer ") + copiedVerb(simulated) +
+                QLatin1Char('.')};
+}
+
+QStringList summaryBlock(const SyncCounts& c, bool cancelled, bool simulated) {
+    const QString verb = QLatin1Char(' ') + copiedVerb(simulated);
     QStringList lines{QString()};
-    lines << summary(c, cancelled) << QString() << QString();
-    lines << QString::number(c.antal_kopierade) + QStringLiteral(" filer kopierades totalt")
-          << QString::number(c.antal_nya) + QStringLiteral(" nya filer kopierades (exkl. ev. skyddade filer)")
-          << QString::number(c.antal_ändrade) +
-                 QStringLiteral(" ändrade filer kopierades (exkl. ev. skyddade filer)")
-          << QString::number(c.antal_skyddade) + QStringLiteral(" skyddade filer kopierades");
+    lines << summary(c, cancelled, simulated) << QString() << QString();
+    lines << QString::number(c.antal_kopierade) + QStringLiteral(" filer") + verb + QStringLiteral(" totalt")
+          << QString::number(c.antal_nya) + QStringLiteral(" nya filer") + verb +
+                 QStringLiteral(" (exkl. ev. skyddade filer)")
+          << QString::number(c.antal_ändrade) + QStringLiteral(" ändrade filer") + verb +
+                 QStringLiteral(" (exkl. ev. skyddade filer)")
+          << QString::number(c.antal_skyddade) + QStringLiteral(" skyddade filer") + verb;
     if (c.antal_fel_filstorlek == 0)
         lines << QStringLiteral("  ") + QString::number(c.antal_misslyckade) +
                      QStringLiteral(" filer misslyckades");
@@ -140,29 +147,30 @@ namespace {
 QString simulatedMark(bool simulated) {
     return simulated ? QStringLiteral(" (simulerad)") : QString();
 }
-QString copiedText(const SyncCounts& c) {
-    return QString::number(c.antal_kopierade) + QStringLiteral(" filer kopierades.");
+QString copiedText(const SyncCounts& c, bool simulated) {
+    return QString::number(c.antal_kopierade) + QStringLiteral(" filer ") + copiedVerb(simulated) +
+           QLatin1Char('.');
 }
 } // namespace
 
 QString endSystemLine(const SyncCounts& c, bool cancelled, bool simulated) {
     return (cancelled ? QStringLiteral("Mappsynkronisering avbröts. ")
                       : QStringLiteral("Mappsynkronisering klar. ")) +
-           copiedText(c) + simulatedMark(simulated);
+           copiedText(c, simulated) + simulatedMark(simulated);
 }
 
 QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated) {
     if (cancelled)
         return QStringLiteral(" Mappsynkroniseringen avbröts.") + simulatedMark(simulated);
-    return QStringLiteral(" Mappsynkronisering klar. ") + copiedText(c) + simulatedMark(simulated);
+    return QStringLiteral(" Mappsynkronisering klar. ") + copiedText(c, simulated) + simulatedMark(simulated);
 }
 
 QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors, bool simulated) {
-    QString name = QStringLiteral("log ") +
-                   platform::dateTimeText(start).replace(QLatin1Char(':'), QLatin1Char('.')) +
-                   QLatin1Char(' ') + simulatedPrefix(simulated) + QStringLiteral("Mappsynkronisering. ") +
-                   QString::number(copied) + QStringLiteral(" filer kopierades. ") +
-                   platform::Format(megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
+    QString name =
+        QStringLiteral("log ") + platform::dateTimeText(start).replace(QLatin1Char(':'), QLatin1Char('.')) +
+        QLatin1Char(' ') + simulatedPrefix(simulated) + QStringLiteral("Mappsynkronisering. ") +
+        QString::number(copied) + QStringLiteral(" filer ") + copiedVerb(simulated) + QStringLiteral(". ") +
+        platform::Format(megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
     if (errors > 0)
         name += QStringLiteral(" Fel uppstod!");
     if (!name.endsWith(QLatin1Char('.')))

@@ -73,17 +73,19 @@ struct SyncCounts {
 
 // "Mappsynkronisering utförd yyyy-mm-dd  hh:mm", after "Simulerad " for a simulated run.
 QString headerLine(const QDateTime& now, bool simulated = false);
+// "kopierades", or for a simulated run, which copies nothing, "skulle kopieras".
+QString copiedVerb(bool simulated);
 // The summary's two lines: the outcome and the count line.
-QStringList summary(const SyncCounts& c, bool cancelled);
+QStringList summary(const SyncCounts& c, bool cancelled, bool simulated = false);
 // What the run driver appends to log.txt at the end: an empty line, the summary, two empty
 // lines and the count lines.
-QStringList summaryBlock(const SyncCounts& c, bool cancelled);
+QStringList summaryBlock(const SyncCounts& c, bool cancelled, bool simulated = false);
 // The system-log and window-log lines at the end of a run.
 QString endSystemLine(const SyncCounts& c, bool cancelled, bool simulated);
 QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated);
 
 // The name of the saved copy of the run log; a simulated run's says "Simulerad " before
-// "Mappsynkronisering".
+// "Mappsynkronisering" and "skulle kopieras".
 QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors,
                      bool simulated = false);
 

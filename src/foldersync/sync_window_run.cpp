@@ -124,7 +124,9 @@ class WindowSyncView : public SyncView {
             }
         }
         if (countersDirty_) {
-            w_.lbl2->setText(QStringLiteral("Kopierade filer: ") + QString::number(e.counts.antal_kopierade));
+            w_.lbl2->setText((e.request.simulera ? QStringLiteral("Filer som skulle kopieras: ")
+                                                 : QStringLiteral("Kopierade filer: ")) +
+                             QString::number(e.counts.antal_kopierade));
             if (e.imgerr)
                 w_.imgerr->show();
         }
@@ -252,7 +254,8 @@ void frmmappsync::cmdkör_Click() {
     Text1->clear();
     imgerr->hide();
     e.resetRun();
-    lbl2->setText(QStringLiteral("Kopierade filer: 0"));
+    lbl2->setText(e.request.simulera ? QStringLiteral("Filer som skulle kopieras: 0")
+                                     : QStringLiteral("Kopierade filer: 0"));
     if (mapp1.isEmpty() || mapp2.isEmpty())
         return;
 
@@ -323,7 +326,7 @@ bool frmmappsync::endOfRun() {
     addLogLine(synclogic::endWindowLine(e.counts, cancelled, simulated));
     synchost::systemLog(kStars);
     try {
-        platform::appendLines(log, synclogic::summaryBlock(e.counts, cancelled));
+        platform::appendLines(log, synclogic::summaryBlock(e.counts, cancelled, simulated));
     } catch (const platform::RunError&) {
     }
     Text1->clear();

@@ -4,14 +4,17 @@
 #include "platform/paths.h"
 
 #include <QCollator>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -264,6 +267,9 @@ FileInfo fileInfo(const QString& path) {
     fi.isDir = S_ISDIR(st.st_mode);
     fi.size = st.st_size;
     fi.mtime = st.st_mtim.tv_sec;
+    fi.mtimeNs = st.st_mtim.tv_nsec;
+    fi.device = st.st_dev;
+    fi.inode = st.st_ino;
     return fi;
 }
 
@@ -492,6 +498,27 @@ QStringList listFolders(const QString& folder) {
     return out;
 }
 
+bool isRefusedName(const QString& path) {
+    const QString p = withoutTrailingSeparator(path);
+    const QString name = lastPiece(p);
+    if (!name.contains(QLatin1Char('?')) || faultFor(p))
+        return false;
+    struct stat st {};
+    if (::lstat(enc(p).constData(), &st) == 0)
+        return false; // '?' is an ordinary character of a name that is there as written
+    Fd d;
+    d.fd = openFolder(enc(withTrailingSeparator(parentPath(p))));
+    if (d.fd < 0)
+        return false;
+    bool found = false;
+    readOpenFolder(d.fd, [&](int, unsigned char, const char* n) {
+        bool refused = false;
+        if (!found && decodeName(n, refused) == name && refused)
+            found = true;
+    });
+    return found;
+}
+
 bool matchesPattern(const QString& name, const QString& pattern) {
     const CompiledPattern& c = compiled(pattern);
     if (c.all)
@@ -583,22 +610,52 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
+bool sameFile(const FileInfo& a, const FileInfo& b) {
+    if (!a.exists || !b.exists)
+        return a.exists == b.exists;
+    return a.isLink == b.isLink && a.isFile == b.isFile && a.size == b.size && a.mtime == b.mtime &&
+           a.mtimeNs == b.mtimeNs && a.device == b.device && a.inode == b.inode;
+}
+
+constexpr qsizetype kRandomLength = 6;
+constexpr qsizetype kCheckLength = 6;
+
+// Six letters or digits computed from the rest of a temporary name.
+QString temporaryCheck(QStringView stem) {
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    h.addData("tamrel-backup temporary file\n");
+    h.addData(stem.toUtf8());
+    const QByteArray digest = h.result();
+    QString check;
+    for (qsizetype i = 0; i < kCheckLength; ++i)
+        check += QLatin1Char("abcdefghijklmnopqrstuvwxyz0123456789"[quint8(digest.at(i)) % 36]);
+    return check;
+}
+
+bool isAlnum(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
 } // namespace
+
+QString temporaryName(const QString& targetName, const QString& kind) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QString stem = QLatin1String(kTemporaryPrefix) + kind + targetName.left(40) + QLatin1Char('.');
+    for (qsizetype i = 0; i < kRandomLength; ++i)
+        stem += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
+    return stem + temporaryCheck(stem);
+}
 
 bool isCopyTemporaryName(const QString& name) {
     const qsizetype prefix = qsizetype(sizeof kTemporaryPrefix - 1);
-    constexpr qsizetype kRandom = 6;
-    const qsizetype middle = name.size() - prefix - 1 - kRandom;
-    if (!name.startsWith(QLatin1String(kTemporaryPrefix)) || middle < 1 || middle > 40)
+    const qsizetype tail = kRandomLength + kCheckLength;
+    if (!name.startsWith(QLatin1String(kTemporaryPrefix)) || name.size() < prefix + 2 + tail ||
+        name.at(name.size() - tail - 1) != QLatin1Char('.'))
         return false;
-    if (name.at(name.size() - kRandom - 1) != QLatin1Char('.'))
-        return false;
-    for (qsizetype i = name.size() - kRandom; i < name.size(); ++i) {
-        const char16_t c = name.at(i).unicode();
-        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
+    for (qsizetype i = name.size() - tail; i < name.size(); ++i)
+        if (!isAlnum(name.at(i).unicode()))
             return false;
-    }
-    return true;
+    const QStringView stem = QStringView(name).left(name.size() - kCheckLength);
+    return temporaryCheck(stem) == QStringView(name).right(kCheckLength);
 }
 
 void removeLeftoverTemporaries(const QString& folder, const QStringList& names,
@@ -623,7 +680,8 @@ void setCopyHook(std::function<void(const QString& source, const QString& target
 }
 
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled,
-                  const std::function<void(qint64)>& progress, CopiedSizes* sizes) {
+                  const std::function<void(qint64)>& progress, CopiedSizes* sizes,
+                  const FileInfo* expectedTarget) {
     checkFault(source);
     checkFault(target);
     Fd in;
@@ -641,17 +699,18 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     if (st.st_size > (1 << 20))
         ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    const QString folder = parentPath(target);
-    QByteArray tmpl =
-        enc(withTrailingSeparator(folder.isEmpty() ? QStringLiteral(".") : folder) +
-            QLatin1String(kTemporaryPrefix) + lastPiece(target).left(40) + QStringLiteral(".XXXXXX"));
+    const QString folder =
+        withTrailingSeparator(parentPath(target).isEmpty() ? QStringLiteral(".") : parentPath(target));
+    QByteArray tmpPath;
     Fd out;
-    out.fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (out.fd < 0) {
-        const int e = errno;
-        throwErrno(e == ENOENT ? ENOTDIR : e); // the target's folder is missing: path not found
+    for (int attempt = 0; out.fd < 0; ++attempt) {
+        tmpPath = enc(folder + temporaryName(lastPiece(target)));
+        out.fd = ::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (out.fd < 0 && (errno != EEXIST || attempt == 100)) {
+            const int e = errno;
+            throwErrno(e == ENOENT ? ENOTDIR : e); // the target's folder is missing: path not found
+        }
     }
-    const QByteArray tmpPath = tmpl;
     auto discard = [&] {
         if (out.fd >= 0) {
             ::close(out.fd);
@@ -693,7 +752,25 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     out.fd = -1;
     if (closed != 0)
         failWith(errno);
-    if (::rename(tmpPath.constData(), enc(target).constData()) != 0)
+    const auto targetChanged = [&] {
+        discard();
+        throw RunError{kTargetChanged,
+                       QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+    };
+    if (expectedTarget && !sameFile(*expectedTarget, fileInfo(target)))
+        targetChanged();
+    const QByteArray targetPath = enc(target);
+    int renamed = -1;
+    if (expectedTarget && !expectedTarget->exists) {
+        // Where there was none, a file that appears at the last moment is not replaced either.
+        renamed =
+            ::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_NOREPLACE);
+        if (renamed != 0 && errno == EEXIST)
+            targetChanged();
+        if (renamed != 0 && errno != EINVAL && errno != ENOSYS)
+            failWith(errno);
+    }
+    if (renamed != 0 && ::rename(tmpPath.constData(), targetPath.constData()) != 0)
         failWith(errno);
     if (sizes)
         *sizes = CopiedSizes{after.st_size, written};

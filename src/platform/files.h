@@ -27,6 +27,10 @@ struct FileInfo {
     bool isLink = false;
     qint64 size = 0;
     qint64 mtime = 0;
+    // What tells a file from another put in its place or written to meanwhile.
+    qint64 mtimeNs = 0; // the nanoseconds of mtime
+    quint64 device = 0;
+    quint64 inode = 0;
 };
 
 // Status of a path (links followed; isLink tells whether the path itself is a link).
@@ -119,6 +123,10 @@ struct FolderEntry {
 // The same, telling the links apart.
 std::vector<FolderEntry> listFolderEntries(const QString& folder);
 
+// Whether the entry at `path` is one whose name on disk is not text (not UTF-8, or a control
+// character in it): listings show such a name with '?' in place, and that path leads nowhere.
+bool isRefusedName(const QString& path);
+
 // A file pattern as the user types it, or several separated by ";": "*.*" and "*" match every
 // name, also names without a dot; "*.doc" matches case-insensitively; "?" is one character;
 // "name.*" also matches "name". An empty pattern matches nothing.
@@ -138,16 +146,26 @@ bool matchesPattern(const QString& name, const QString& pattern);
 //
 // `sizes`, when given, receives the source's length when the copy ended and the length written:
 // what reading both files' lengths right after the copy would tell, without reading them.
+//
+// `expectedTarget`, when given, is the target as it was when the copy was decided on (fileInfo).
+// A target that is no longer that file when the copy is to take its place (another time, size or
+// file, or one where there was none) is the user's newer work: it is kept, the copy dropped, and
+// RunError{kTargetChanged, ...} thrown.
 struct CopiedSizes {
     qint64 source = -1;
     qint64 target = -1;
 };
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
-                  const std::function<void(qint64)>& progress = {}, CopiedSizes* sizes = nullptr);
+                  const std::function<void(qint64)>& progress = {}, CopiedSizes* sizes = nullptr,
+                  const FileInfo* expectedTarget = nullptr);
 // Every temporary file the program writes beside a target begins so.
 inline constexpr char kTemporaryPrefix[] = ".tamrel-";
-// The name copyKeepTime gives its temporary file: kTemporaryPrefix, up to 40 characters of the
-// target's name, a dot and six letters or digits.
+// A name for a temporary file of the program's own beside the target named `targetName`:
+// kTemporaryPrefix, `kind`, up to 40 characters of the target's name, a dot, six random letters or
+// digits and six more that check all before them. A user's file that only looks alike fails the
+// check, so it is never taken for one of the program's.
+QString temporaryName(const QString& targetName, const QString& kind = {});
+// A name temporaryName gives (its check holds): a file the program wrote and a killed copy left.
 bool isCopyTemporaryName(const QString& name);
 // Removes the leftovers of killed copies among `names` in `folder`: regular files (not links) whose
 // name `isLeftover` takes for a temporary name, unless `keep` says the other side has a file of
@@ -157,8 +175,10 @@ void removeLeftoverTemporaries(const QString& folder, const QStringList& names,
                                const std::function<bool(const QString&)>& isLeftover = isCopyTemporaryName);
 // The error number of a source that changed while it was copied.
 inline constexpr int kSourceChanged = 513;
-// Test hook: runs in copyKeepTime once the data is copied, before the source is checked for
-// changes and the copy is put in place. An empty function removes it.
+// The error number of a target that changed while the copy was made (copyKeepTime's expectedTarget).
+inline constexpr int kTargetChanged = 514;
+// Test hook: runs in copyKeepTime once the data is copied, before the source and the target are
+// checked for changes and the copy is put in place. An empty function removes it.
 void setCopyHook(std::function<void(const QString& source, const QString& target)> hook);
 
 // Deletes a file (a link is removed as a link).

@@ -259,11 +259,15 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
     }
     removeLeftovers(e.folder);
     try {
-        platform::copyKeepTime(e.backup, e.target);
+        platform::copyKeepTime(e.backup, e.target, {}, {}, nullptr, &now);
     } catch (const RunError& err) {
         if (err.number == 61)
             throw;
-        notCopied(e.target, log, totals);
+        // A file saved while the copy was made is the user's newest: it stays.
+        notCopied(e.target, log, totals,
+                  err.number == platform::kTargetChanged
+                      ? QStringLiteral("(den ändrades under kopieringen och behölls)")
+                      : QString());
         return false;
     }
     ++totals.files;

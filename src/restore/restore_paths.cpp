@@ -89,8 +89,10 @@ QString restoreDriveWarning(const QString& restoreTo) {
         return QStringLiteral("Varning: ") + drive +
                QStringLiteral(" ser inte ut att vara en giltig återställningsenhet!");
     };
+    // A text that is no whole path names no place at all: it is shown as it stands, not cut to
+    // what would be a drive on another system.
     if (!restoreTo.startsWith('/'))
-        return warning(restoreTo.left(3));
+        return warning(restoreTo);
     if (!platform::volumePresent(restoreTo))
         return warning(platform::volumeRoot(restoreTo));
     return {};

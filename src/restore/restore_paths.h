@@ -59,8 +59,8 @@ bool pathBelow(const QString& path, const QString& base, QString* rest = nullptr
 // below the first.
 QString derivedRestoreTo(const QString& backupRoot, const QString& restoreFrom);
 
-// The warning under the restore-to box, or an empty text: a path that is not absolute, or that
-// lies on a volume that is not there.
+// The warning under the restore-to box, or an empty text: a text that is no whole path (named
+// whole), or a path on a volume that is not there (the volume named).
 QString restoreDriveWarning(const QString& restoreTo);
 
 // A dated copy that versioning left in a version folder ("rapport[2024-05-01 14;03;27].doc").

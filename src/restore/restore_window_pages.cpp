@@ -223,6 +223,14 @@ void frmåterställ::cmdåterställtillmapp_Click() {
 }
 
 void frmåterställ::report(const QString& message) {
+    // An error's program-log line goes on with ". Plats: " and the place: the message brings no
+    // full stop of its own, and the place is named.
+    QString text = message, place;
+    if (text.startsWith(QLatin1String("FEL!"))) {
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+        place = QStringLiteral("Återställ backup");
+    }
     // A window that is closing says what happened in the system log only.
-    Module1::logga_meddelande(0, closeRequested_ ? 0 : -1, message, QString());
+    Module1::logga_meddelande(0, closeRequested_ ? 0 : -1, text, place);
 }

@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QLocale>
 #include <QProgressDialog>
-#include <QRandomGenerator>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -177,34 +176,15 @@ QString felkod(const RunError& e) {
            (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
 }
 
-const QString kPendingPrefix = QLatin1String(platform::kTemporaryPrefix) + QStringLiteral("ny-");
-
 // The replaced file's new copy waits under a name of its own until the old one is dealt with.
 QString pendingName(const QString& target) {
     const QString folder = platform::parentPath(target);
     for (;;) {
-        const QString name = kPendingPrefix + platform::lastPiece(target).left(40) + '-' +
-                             QString::number(QRandomGenerator::global()->generate(), 36);
-        const QString p = platform::joinPath(folder, name);
+        const QString p = platform::joinPath(
+            folder, platform::temporaryName(platform::lastPiece(target), QStringLiteral("ny-")));
         if (!platform::fileInfo(p).exists && !platform::fileInfo(p).isLink)
             return p;
     }
-}
-
-// A name pendingName gives: the prefix, up to 40 characters of the target's name, '-' and a
-// number of at most seven digits in base 36.
-bool isPendingName(const QString& name) {
-    const qsizetype dash = name.lastIndexOf('-');
-    const qsizetype middle = dash - kPendingPrefix.size();
-    const qsizetype digits = name.size() - dash - 1;
-    if (!name.startsWith(kPendingPrefix) || middle < 1 || middle > 40 || digits < 1 || digits > 7)
-        return false;
-    for (qsizetype i = dash + 1; i < name.size(); ++i) {
-        const char16_t c = name.at(i).unicode();
-        if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
-            return false;
-    }
-    return true;
 }
 
 // The big-file copy shows its progress and can be cancelled; a cancelled copy leaves no file.
@@ -628,7 +608,7 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
 }
 
 bool isLeftoverCopyName(const QString& name) {
-    return platform::isCopyTemporaryName(name) || isPendingName(name);
+    return platform::isCopyTemporaryName(name);
 }
 
 void BackupEngine::removeLeftoverCopies(const QString& targetFolder, const platform::FolderLookup& targets,
@@ -692,12 +672,16 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
         return;
     }
     // A copy of this program killed while it wrote into this folder (a restore writes into the
-    // source folders) left its temporary file here: no file of the user's, so never backed up.
+    // source folders) left its temporary file here: no file of the user's, so never backed up,
+    // but named in the log.
     std::erase_if(files, [&](const platform::FileEntry& f) {
         if (!platform::isCopyTemporaryName(f.name))
             return false;
         const platform::FileInfo fi = platform::fileInfo(pair.source + f.name);
-        return fi.isFile && !fi.isLink;
+        if (!fi.isFile || fi.isLink)
+            return false;
+        logLine(kLogEx, QStringLiteral("- Programmets temporära fil hoppades över: ") + pair.source + f.name);
+        return true;
     });
     const int n = int(files.size());
     if (n == 0) {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using synctest::at;
@@ -183,10 +184,11 @@ TEST_F(SyncEngineTest, AFailedCopyLeavesTheOldTargetWholeAndNothingHalfWritten) 
 
     // What a killed copy left in folder 2 is never copied back as if it were the user's file.
     platform::clearFaults();
-    write(b + "/.tamrel-f.txt.Ab12Cd", "halv", 20);
+    const QString leftover = platform::temporaryName("f.txt");
+    write(b + "/" + leftover, "halv", 20);
     directions(false, true);
     run();
-    EXPECT_FALSE(QFile::exists(a + "/.tamrel-f.txt.Ab12Cd"));
+    EXPECT_FALSE(QFile::exists(a + "/" + leftover));
 }
 
 TEST_F(SyncEngineTest, AccessErrorsAreRetriedOnceUnlessTheSettingForbidsIt) {
@@ -311,17 +313,24 @@ TEST_F(SyncEngineTest, ACancelFinishesTheFileInHandAndStopsBeforeTheNext) {
     EXPECT_EQ(view.systemLines.filter("Läser in mappar från").size(), 2);
 }
 
-TEST_F(SyncEngineTest, WhatKilledCopiesLeftInTheFoldersCopiedIntoIsRemoved) {
+// Only what the program itself left goes: a user's file that is merely named alike stays, and is
+// copied like any other; the program's own file in a source is passed over with a line.
+TEST_F(SyncEngineTest, WhatKilledCopiesLeftInTheFoldersCopiedIntoIsRemovedAndNothingOfTheUsers) {
     write(a + "/f.txt", "f", 0);
     write(a + "/x/g.txt", "g", 0);
-    const QString left = b + "/.tamrel-f.txt.Ab12Cd", deeper = b + "/x/.tamrel-g.txt.zz99yy";
+    const QString left = b + "/" + platform::temporaryName("f.txt"),
+                  deeper = b + "/x/" + platform::temporaryName("g.txt"),
+                  inSource = a + "/" + platform::temporaryName("h.txt");
     write(left, "halv", 0);
     write(deeper, "halv", 0);
-    // The same name on the other side is the user's own, and a link is never a leftover.
+    write(inSource, "halv", 0);
+    // Named like the program's files, but the user's: alone in folder 2, or on both sides.
+    write(b + "/.tamrel-rapport.abc123", "användarens", 0);
     write(a + "/.tamrel-egen.txt.abcdef", "egen", 0);
     write(b + "/.tamrel-egen.txt.abcdef", "egen", 0);
     write(work("ute/mål.txt"), "ute", 0);
-    ASSERT_TRUE(QFile::link(work("ute/mål.txt"), b + "/.tamrel-mål.txt.lnk123"));
+    const QString link = b + "/" + platform::temporaryName("mål.txt");
+    ASSERT_TRUE(QFile::link(work("ute/mål.txt"), link));
     directions(true, false);
 
     engine->request.simulera = true;
@@ -333,10 +342,69 @@ TEST_F(SyncEngineTest, WhatKilledCopiesLeftInTheFoldersCopiedIntoIsRemoved) {
     run();
     EXPECT_FALSE(QFile::exists(left));
     EXPECT_FALSE(QFile::exists(deeper));
+    EXPECT_EQ(testutil::readBytes(b + "/.tamrel-rapport.abc123"), "användarens");
     EXPECT_EQ(testutil::readBytes(b + "/.tamrel-egen.txt.abcdef"), "egen");
-    EXPECT_TRUE(QFileInfo(b + "/.tamrel-mål.txt.lnk123").isSymLink());
-    EXPECT_EQ(testutil::readBytes(work("ute/mål.txt")), "ute");
-    EXPECT_EQ(testutil::readBytes(b + "/x/g.txt"), "g");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFile::exists(inSource));
+    EXPECT_TRUE(runLog().contains("- Programmets temporära fil hoppades över: " + inSource))
+        << runLog().join('\n').toStdString();
+}
+
+// A file saved in folder 2 while its copy is made is the user's newest: it stays, and the log
+// says the file was not copied.
+TEST_F(SyncEngineTest, ATargetSavedWhileItsCopyIsMadeIsKept) {
+    write(a + "/ny.txt", "källa", 10);
+    write(a + "/f.txt", "källa", 10);
+    write(b + "/f.txt", "gammal", 0);
+    directions(true, false);
+    platform::setCopyHook([&](const QString&, const QString& target) {
+        // An editor's save: a new file renamed over the old one (or put where there was none).
+        write(target + ".new", "sparad nu", 5);
+        ASSERT_EQ(
+            ::rename(QFile::encodeName(target + ".new").constData(), QFile::encodeName(target).constData()),
+            0);
+    });
+    run();
+    platform::setCopyHook({});
+    EXPECT_EQ(testutil::readBytes(b + "/f.txt"), "sparad nu");
+    EXPECT_EQ(testutil::readBytes(b + "/ny.txt"), "sparad nu");
+    EXPECT_EQ(engine->counts.antal_kopierade, 0);
+    EXPECT_EQ(engine->counts.antal_misslyckade, 2);
+    for (const char* name : {"f.txt", "ny.txt"}) {
+        EXPECT_TRUE(errLog().contains("Till: " + b + "/" + name));
+        EXPECT_TRUE(view.systemLines.contains(
+            "FEL! Filen kopierades inte, eftersom målfilen ändrades under kopieringen: " + b + "/" + name));
+    }
+    EXPECT_TRUE(errLog().contains(
+        "FEL: filen kopierades inte, eftersom målfilen ändrades under kopieringen. (Jobb: " + a + ")"));
+}
+
+// A folder name that is not text (from another system's disk) cannot be used: it is passed over
+// and named, and the rest of the run goes on.
+TEST_F(SyncEngineTest, AFolderWhoseNameIsNotTextIsPassedOverAndTheRestIsCopied) {
+    write(a + "/normal.txt", "n", 0);
+    write(a + "/sub/deep.txt", "d", 0);
+    const QByteArray names[] = {"Bilder-\xe5r", "rad\nbrytning"};
+    for (const QByteArray& name : names) {
+        const QByteArray folder = QFile::encodeName(a) + '/' + name;
+        ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+        const int fd = ::open((folder + "/in.txt").constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    directions(true, true);
+    run();
+    EXPECT_EQ(testutil::treeFiles(b), QStringList({"normal.txt", "sub/deep.txt"}));
+    EXPECT_EQ(QDir(b).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList({"sub"}));
+    EXPECT_EQ(engine->counts.antal_kopierade, 2);
+    EXPECT_EQ(engine->counts.antal_misslyckade, 2);
+    for (const QString& shown : {a + "/Bilder-?r", a + "/rad?brytning"}) {
+        EXPECT_TRUE(view.systemLines.contains("FEL! Mappnamnet innehåller otillåtna tecken: " + shown))
+            << view.systemLines.join('\n').toStdString();
+        EXPECT_TRUE(errLog().contains("Från: " + shown + "/"));
+    }
+    EXPECT_TRUE(view.systemLines.contains("Klar med mappsynkronisering."));
+    platform::removeFolderRecursively(a); // names that are not text are gone only byte by byte
 }
 
 TEST_F(SyncEngineTest, ACopiedFilesLineReachesTheLogWithinASecondWhileItsFolderGoesOn) {

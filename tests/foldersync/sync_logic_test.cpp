@@ -92,7 +92,8 @@ TEST_F(SyncLogic, TheSummaryBlockCountsFailuresAndACancel) {
     EXPECT_EQ(cancelled[1], "Mappsynkronisering avbröts.");
     EXPECT_EQ(cancelled[9], "  3 filer misslyckades, varav 1 p.g.a fel filstorlek efter kopiering");
 
-    EXPECT_EQ(endSystemLine(c, true, true), "Mappsynkronisering avbröts. 5 filer kopierades. (simulerad)");
+    EXPECT_EQ(endSystemLine(c, true, true),
+              "Mappsynkronisering avbröts. 5 filer skulle kopieras. (simulerad)");
     EXPECT_EQ(endWindowLine(c, true, true), " Mappsynkroniseringen avbröts. (simulerad)");
     EXPECT_EQ(endWindowLine(c, false, false), " Mappsynkronisering klar. 5 filer kopierades.");
 }

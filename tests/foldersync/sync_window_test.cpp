@@ -226,7 +226,7 @@ TEST_F(SyncWindow, ASimulatedRunShowsWhatCouldBeCopiedAndChangesNothing) {
     EXPECT_FALSE(QDir(b + "/x").exists()); // no counterpart folder in a simulation
     EXPECT_EQ(log().mid(3, 2), QStringList({"+ " + b + "/x/ny.txt", b + "/ändrad.txt"}));
     EXPECT_TRUE(syslog().contains("Startade mappsynkronisering. (Simulerad)"));
-    EXPECT_TRUE(syslog().contains("Mappsynkronisering klar. 2 filer kopierades. (simulerad)"));
+    EXPECT_TRUE(syslog().contains("Mappsynkronisering klar. 2 filer skulle kopieras. (simulerad)"));
     ASSERT_EQ(savedLogs().size(), 1);
 
     // Nothing to copy: no result window.
@@ -411,17 +411,44 @@ TEST_F(SyncWindow, AFolderNameTheHistoryCannotHoldIsLeftOutOfIt) {
     }
 }
 
-TEST_F(SyncWindow, ASimulatedRunIsMarkedSimulatedInTheLogAndTheSavedLogsName) {
+// A simulation copies nothing: every log of it says what would be copied.
+TEST_F(SyncWindow, ASimulatedRunIsMarkedSimulatedAndItsLogsSayWhatWouldBeCopied) {
     testutil::writeFile(a + "/ny.txt", "ny", at(-60));
     testutil::makeDir(b);
     folders(a, b);
+    win()->chkfrånsökväg1->setChecked(true);
+    win()->chkfrånsökväg2->setChecked(true);
     win()->chksimulera->setChecked(true);
     dialogs().expectWindow("frmsimuleradbackup", [](QWidget*) {});
     win()->cmdkör->click();
     EXPECT_EQ(log().mid(0, 3),
               QStringList({"", "Simulerad Mappsynkronisering utförd 2024-03-01  12:00", ""}));
-    EXPECT_EQ(savedLogs(), QStringList({"log 2024-03-01 12.00.00 Simulerad Mappsynkronisering. 1 filer "
-                                        "kopierades. 0,00 MB.txt"}));
+    const QString saved =
+        "log 2024-03-01 12.00.00 Simulerad Mappsynkronisering. 1 filer skulle kopieras. 0,00 MB.txt";
+    ASSERT_EQ(savedLogs(), QStringList({saved}));
+    const struct {
+        const char* where;
+        QString text;
+        QStringList says;
+    } logs[] = {
+        {"window log",
+         win()->txtloggtext->toPlainText(),
+         {"Mapp 1 -> Mapp 2: 1 filer skulle kopieras.", "Mapp 1 <- Mapp 2: 0 filer skulle kopieras.",
+          "Mappsynkronisering klar. 1 filer skulle kopieras. (simulerad)"}},
+        {"log view",
+         win()->Text1->toPlainText(),
+         {"1 filer skulle kopieras.", "1 nya filer skulle kopieras (exkl. ev. skyddade filer)"}},
+        {"log.txt", log().join('\n'), {"1 filer skulle kopieras totalt"}},
+        {"saved log",
+         testutil::readLines(path("Sparade loggar/" + saved)).join('\n'),
+         {"1 filer skulle kopieras.", "0 ändrade filer skulle kopieras (exkl. ev. skyddade filer)"}},
+        {"system log", syslog(), {"Mappsynkronisering klar. 1 filer skulle kopieras. (simulerad)"}},
+    };
+    for (const auto& l : logs) {
+        for (const QString& line : l.says)
+            EXPECT_TRUE(l.text.contains(line)) << l.where << ": " << l.text.toStdString();
+        EXPECT_FALSE(l.text.contains("kopierade") || l.text.contains("kopierades")) << l.where;
+    }
 }
 
 TEST_F(SyncWindow, AFileTypeThatSelectsNothingIsRefusedBeforeTheRun) {

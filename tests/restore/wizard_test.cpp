@@ -175,7 +175,7 @@ TEST_F(WizardTest, ALoadOfAFolderThatIsNotThereEmptiesTheList) {
         // Never into a folder relative to wherever the program runs.
         w->txtåterställtill->setText("relativ");
         w->List1->selectAll();
-        expectReport("FEL! Det finns ingen giltig mapp att återställa till.");
+        expectReport("FEL! Det finns ingen giltig mapp att återställa till");
         w->cmdåterställmarkerade_Click();
         EXPECT_TRUE(w->Liståterställtill_texts().isEmpty());
         w->txtåterställfrån->setText(work("saknas"));
@@ -242,9 +242,12 @@ TEST_F(WizardTest, AJobWhoseBackupFolderMayNotBeOneIsNotRestoredFrom) {
             w->selectJobEntry(w->combojobb->findText(c.job));
             ASSERT_EQ(w->txtåterställfrån->text(), c.backup + c.main);
             w->setComboframe(2);
-            expectReport("FEL! Jobbet " + c.job + " kan inte återställas: " + c.reason + " (" + c.backup +
-                         ").");
+            const QString refusal =
+                "FEL! Jobbet " + c.job + " kan inte återställas: " + c.reason + " (" + c.backup + ")";
+            expectReport(refusal);
             w->cmdladdamålmappar->click();
+            EXPECT_TRUE(QString(prog().systemLog().text()).contains(refusal + ". Plats: Återställ backup"))
+                << QString(prog().systemLog().text()).toStdString();
             EXPECT_TRUE(w->engine.folders.isEmpty());
             EXPECT_FALSE(w->cmdnästa->isEnabled());
         }

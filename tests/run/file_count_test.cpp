@@ -12,8 +12,8 @@ class FileCountTest : public EngineTest {
         writeFile(work("a/Templates/t.doc"), "x");
         writeFile(work("b/z.txt"), "x");
         // What a killed copy of the program left behind is no file of the user's.
-        writeFile(work("a/.tamrel-x.doc.a1B2c3"), "x");
-        writeFile(work("b/.tamrel-z.txt.Zz9yY8"), "x");
+        writeFile(work("a/" + platform::temporaryName("x.doc")), "x");
+        writeFile(work("b/" + platform::temporaryName("z.txt")), "x");
         const QStringList aFolders = {work("a"), work("a/Temp"), work("a/Templates"), work("saknas")};
         progress.jobs = {
             FakeJob{"A", true,

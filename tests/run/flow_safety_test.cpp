@@ -214,18 +214,23 @@ TEST_F(SafetyFlow, EmptyLinesOfTheFolderListsNameNoFolderAndAreReportedOnce) {
 }
 
 // What a killed copy of the program left in a source folder (a restore writes into the sources) is
-// no file of the user's.
-TEST_F(SafetyFlow, TheProgramsLeftoverTemporaryFileInASourceFolderIsNeitherCopiedNorCounted) {
-    const QString leftover = ".tamrel-rapport.txt.a1B2c3";
+// no file of the user's: passed over, and named. A user's file that is only named alike is backed up.
+TEST_F(SafetyFlow, TheProgramsLeftoverTemporaryFileInASourceFolderIsNamedButNeitherCopiedNorCounted) {
+    const QString leftover = platform::temporaryName("rapport.txt");
+    const QString users = ".tamrel-rapport.abc123";
     testutil::writeFile(src_ + "/rapport.txt", "rapport", old_);
     testutil::writeFile(src_ + '/' + leftover, "halv kopia", old_);
+    testutil::writeFile(src_ + '/' + users, "användarens", old_);
     testutil::writeJob(path("Listor"), job("Jobb"));
     frmutförbackup* w = openBackupWindow("Jobb");
     dialogs().expectWindow("frmklarbackup");
     w->cmdkörbackup->click();
 
-    EXPECT_EQ(testutil::treeFiles(dst_), QStringList({src_.mid(1) + "/rapport.txt"}));
-    EXPECT_TRUE(log().contains("  1 filer genomsöktes totalt.")) << logText().toStdString();
+    EXPECT_EQ(testutil::treeFiles(dst_),
+              QStringList({src_.mid(1) + '/' + users, src_.mid(1) + "/rapport.txt"}));
+    EXPECT_TRUE(log().contains("  2 filer genomsöktes totalt.")) << logText().toStdString();
+    EXPECT_TRUE(log().contains("- Programmets temporära fil hoppades över: " + src_ + '/' + leftover))
+        << logText().toStdString();
     EXPECT_TRUE(QFile::exists(src_ + '/' + leftover));
 }
 
