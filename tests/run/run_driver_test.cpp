@@ -3,6 +3,7 @@
 
 #include "core/error_dialog.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/old_backup_window.h"
 #include "mainwindow/settings_window.h"
 #include "run/copy_engine.h"
 #include "run/result_dialogs.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <cerrno>
+#include <functional>
 
 namespace {
 
@@ -373,6 +375,54 @@ TEST_F(RunDriverTest, AScheduledRunWithErrorsMarksTheTrayAndShowsItsPopup) {
     EXPECT_EQ(prog().loaded<frmutförbackup>(), nullptr);
     EXPECT_EQ(prog().loaded<frmprocent>(), nullptr); // shown for the hidden run, gone at its end
     EXPECT_EQ(savedLogs().size(), 1);
+}
+
+// A scheduled run whose only job is refused ("Kör nu!" on it) ends early; then the scheduler is
+// switched off. Whichever way the window opens afterwards, a run started in it is a run by hand.
+TEST_F(RunDriverTest, ARunByHandAfterAScheduledRunThatEndedEarlyIsARunByHand) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    write(work("t/src/b.txt"));
+    testutil::makeDir(dst);
+    testutil::writeJob(path("Listor"), job("Dokument", src, dst));
+    testutil::writeJob(path("Listor"), job("Trasig", work("t/src"), work("t"))); // above its source
+    const std::vector<std::pair<const char*, std::function<void()>>> routes = {
+        {"BACKUP...", [&] { prog().form<frmmain>()->cmdkör_Click(); }},
+        {"Kör backup nu",
+         [&] {
+             frmgammalbackup* g = prog().form<frmgammalbackup>();
+             g->List1->clear();
+             g->List1->addItem("40 dagar sedan (Dokument)");
+             g->List2 = QStringList{"Dokument"};
+             g->List1->item(0)->setSelected(true);
+             g->cmdkör_Click();
+         }},
+    };
+    for (const auto& [route, open] : routes) {
+        SCOPED_TRACE(route);
+        QDir(dst).removeRecursively();
+        QDir(path("Sparade loggar")).removeRecursively();
+        testutil::makeDir(dst);
+        window({"Trasig"}, false)->schema();
+        prog().schema_avstängt = 1;
+        open();
+        frmutförbackup* w = prog().loaded<frmutförbackup>();
+        ASSERT_NE(w, nullptr);
+        w->cmdmarkera2_Click();
+        w->List1->findItems("Dokument", Qt::MatchExactly).value(0)->setSelected(true);
+        runManual(w);
+        EXPECT_TRUE(log().value(1).startsWith("Backup utförd ")) << logText().toStdString();
+        EXPECT_EQ(log().last(), "  Backup slutfördes utan fel.");
+        EXPECT_TRUE(QFile::exists(dst + src + "/a.txt"));
+        EXPECT_EQ(testutil::readLines(path("Listor/Dokument.007")).value(1), "Manuell");
+        const QStringList saved = savedLogs().filter("DOKUMENT");
+        ASSERT_EQ(saved.size(), 1);
+        EXPECT_TRUE(saved[0].contains(" Backup av DOKUMENT. 1 filer av 1 kopierades."))
+            << saved[0].toStdString();
+        EXPECT_FALSE(saved[0].contains("Schemalagd"));
+        prog().unload<frmutförbackup>();
+        QCoreApplication::processEvents();
+    }
 }
 
 TEST_F(RunDriverTest, WhenNoBackupFolderCanBeWrittenTheRunEndsEarly) {
