@@ -1,5 +1,5 @@
 // The backup window of the built program under a real window manager: what the window manager
-// does to it (activating it again after a box) changes nothing of a run.
+// does to it (activating it again after a box, minimising it) changes nothing of a run.
 #include "platform/processes.h"
 #include "support/desktop.h"
 #include "support/e2e.h"
@@ -97,6 +97,25 @@ TEST_F(BackupWindowOnDesktop, ARefusedJobStaysUnrunAfterItsBoxIsAnswered) {
     EXPECT_FALSE(log.contains("HEM"));
     EXPECT_TRUE(log.contains("300 kopierade filer"));
     EXPECT_FALSE(QFile::exists(work_.path() + hem + "/a.txt"));
+}
+
+TEST_F(BackupWindowOnDesktop, AMinimisedWindowComesBackWhenBackupIsPressedAgain) {
+    testutil::writeJob(path("Listor"),
+                       testutil::jobOver("Jobb", work_.path() + "/Källa", work_.path() + "/Backup"));
+    start();
+    const QString window = openBackupWindow(main_);
+    ASSERT_FALSE(window.isEmpty());
+    desktop::minimise(window);
+    for (int i = 0; i < 50 && desktop::state(window) != "Iconic"; ++i)
+        QThread::msleep(100);
+    ASSERT_EQ(desktop::state(window), "Iconic");
+
+    desktop::activate(main_);
+    desktop::click(main_, kToolbarX, kBackupY);
+    for (int i = 0; i < 50 && desktop::state(window) != "Normal"; ++i)
+        QThread::msleep(100);
+    EXPECT_EQ(desktop::state(window), "Normal");
+    EXPECT_EQ(desktop::findWindow("Utför backup", 1000), window);
 }
 
 } // namespace
