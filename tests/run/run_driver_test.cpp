@@ -425,6 +425,20 @@ TEST_F(RunDriverTest, ARunByHandAfterAScheduledRunThatEndedEarlyIsARunByHand) {
     }
 }
 
+// The main window's last-run line after a scheduled run that was refused says what the
+// scheduler panel's entry says.
+TEST_F(RunDriverTest, TheLastRunLineOfARefusedScheduledRunSaysItCouldNotBeRun) {
+    write(work("t/src/b.txt"));
+    testutil::writeJob(path("Listor"), job("Trasig", work("t/src"), work("t")));
+    window({"Trasig"}, false)->schema();
+    frmmain* m = prog().form<frmmain>();
+    m->visa_senaste_backup();
+    const QString header = log().value(1);
+    ASSERT_TRUE(header.startsWith("Schemalagd Backup utförd ")) << header.toStdString();
+    EXPECT_EQ(m->Label6->text(), "Senaste Schemalagd Backup kunde inte utföras " +
+                                     header.mid(QStringLiteral("Schemalagd Backup utförd ").size()));
+}
+
 TEST_F(RunDriverTest, WhenNoBackupFolderCanBeWrittenTheRunEndsEarly) {
     const QString src = work("src");
     write(src + "/a.txt");
