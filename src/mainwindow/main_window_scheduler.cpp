@@ -13,6 +13,7 @@
 #include "platform/textfile.h"
 #include "platform/widgets.h"
 #include "run/backup_window.h"
+#include "run/run_log.h"
 #include "run/run_status.h"
 #include "scheduler/pause_window.h"
 #include "scheduler/schedule_editor.h"
@@ -462,10 +463,7 @@ void frmmain::visa_senaste_backup() {
     if (!platform::fileExists(file))
         return;
     try {
-        const QStringList lines = platform::readLines(file);
-        if (lines.size() < 2)
-            platform::throwError(62);
-        Label6->setText(QStringLiteral("Senaste ") + lines[1]);
+        Label6->setText(QStringLiteral("Senaste ") + runlog::lastRunText(platform::readLines(file)));
         cmdvisalogg->show();
     } catch (const platform::RunError&) {
         Label6->clear();

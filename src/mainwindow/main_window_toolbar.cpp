@@ -222,8 +222,7 @@ void frmmain::cmdkör_Click() {
     }
     frmutförbackup* b = p.form<frmutförbackup>();
     if (b->isVisible() || b->caption() == QLatin1String("commandline")) {
-        b->show();
-        b->raise();
+        b->bringBack(); // also from a minimise
         return;
     }
     // Entry i of the backup window's list must be job i of the job list.

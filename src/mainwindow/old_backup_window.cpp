@@ -71,8 +71,7 @@ void frmgammalbackup::cmdkör_Click() {
     Program& p = program();
     frmutförbackup* b = p.form<frmutförbackup>();
     if (b->isVisible() || b->caption() == QLatin1String("commandline") || b->runGoingOn()) {
-        b->show();
-        b->raise();
+        b->bringBack();
         return;
     }
     // Entry i of the backup window's list must be job i of the main window's list.

@@ -15,10 +15,12 @@
 #include "run/run_driver.h"
 #include "run/run_status.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +34,7 @@
 #include <QTextCursor>
 #include <QTime>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -402,10 +405,52 @@ void frmutförbackup::cmdkörbackup_Click() {
     // Yields inside a run run other handlers; a second start there would corrupt the first run.
     if (running_ || runGoingOn())
         return;
+    plan_ = planFromControls();
+    // A switch-off of the scheduler before this run began is not meant for it.
+    if (plan_.kind == RunKind::ByHand)
+        program().schema_avstängt = 0;
     running_ = true;
-    RunDriver driver(*this);
-    driver.run();
+    {
+        RunDriver driver(*this);
+        driver.run();
+    }
     running_ = false;
+    endOfRun(plan_.kind);
+}
+
+RunPlan frmutförbackup::planFromControls() const {
+    RunPlan p;
+    for (int i = 0; i < List1->count(); ++i)
+        if (List1->item(i)->isSelected())
+            p.jobs << i;
+    p.kind = RunPlan::kindOf(windowTitle());
+    p.simulate = chkbackupsimulera->isChecked();
+    p.mirror = chksync->isChecked();
+    p.mirrorSimulated = chksyncsimulera->isChecked();
+    return p;
+}
+
+bool frmutförbackup::simulating() const {
+    return running_ ? plan_.simulate : chkbackupsimulera->isChecked();
+}
+
+void frmutförbackup::endOfRun(RunKind kind) {
+    plan_ = RunPlan();
+    gemensamt_schema = false;
+    setCaption(QStringLiteral("Utför backup"));
+    // An unattended run leaves no window behind, however it ended: a later run by hand opens a
+    // fresh one.
+    if (kind != RunKind::ByHand && program().loaded<frmutförbackup>() == this)
+        program().unload<frmutförbackup>();
+}
+
+void frmutförbackup::bringBack() {
+    if (windowState() & Qt::WindowMinimized)
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
 }
 
 void frmutförbackup::cmdkörbackup2_Click() {
@@ -689,10 +734,52 @@ void frmutförbackup::closeEvent(QCloseEvent* e) {
     program().unload<frmutförbackup>();
 }
 
+namespace {
+// `w` is `owner` or a window opened over it (its child or one it is the owner of for the window
+// manager), as the program's message boxes are.
+bool opensOver(QWidget* w, const QWidget* owner) {
+    for (int depth = 0; w && depth < 16; ++depth) {
+        w = w->window();
+        if (w == owner)
+            return true;
+        if (QWidget* p = w->parentWidget()) {
+            w = p;
+            continue;
+        }
+        const QWindow* handle = w->windowHandle();
+        const QWindow* transient = handle ? handle->transientParent() : nullptr;
+        w = nullptr;
+        if (transient)
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->windowHandle() == transient)
+                    w = top;
+    }
+    return false;
+}
+} // namespace
+
 bool frmutförbackup::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate)
-        Form_Activate();
+    if (e->type() == QEvent::WindowActivate) {
+        // Only becoming the program's active form marks the saved selection, and never while a
+        // run works from its plan (a box of the run closing over the window activates it again).
+        if (!activeForm_) {
+            activeForm_ = true;
+            if (!running_ && !runGoingOn())
+                Form_Activate();
+        }
+    } else if (e->type() == QEvent::WindowDeactivate) {
+        QWidget* now = QApplication::activeWindow();
+        if (now && !opensOver(now, this))
+            activeForm_ = false;
+    }
     return QWidget::event(e);
+}
+
+void frmutförbackup::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    // Shown again, it becomes the active form anew; a minimise is no hiding.
+    if (!e->spontaneous())
+        activeForm_ = false;
 }
 
 void frmutförbackup::showEvent(QShowEvent* e) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "core/run_services.h"
+#include "run/run_plan.h"
 
 #include <QDateTime>
 #include <QString>
@@ -124,12 +125,16 @@ class frmutförbackup : public QWidget, public RunServices {
     QString resultat_lblinfo;
     QString resultat_Text1;
 
-    // Caption: "commandline", "schema" or anything else for a run by hand.
-    QString caption() const override { return windowTitle(); }
+    // Caption: "commandline", "schema" or anything else for a run by hand. During a run, the
+    // kind its plan was started with.
+    QString caption() const override { return running_ ? plan_.marker() : windowTitle(); }
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool runGoingOn() const override;
     // A run is still on the stack, its result windows waiting for the user included.
     bool running() const { return running_; }
+    // The running run's plan; outside a run, what the controls would start.
+    RunPlan plan() const { return running_ ? plan_ : planFromControls(); }
+    bool simulating() const;
     // What the floors below ask of the window while it is loaded.
     bool cancelRequested() const override { return lblavbryt == QLatin1String("1"); }
     void appendProgressText(const QString& text) override;
@@ -151,6 +156,8 @@ class frmutförbackup : public QWidget, public RunServices {
     void schema();
     void cmdkörbackup_Click();
     void cmdkörbackup2_Click();
+    // Shows the window again, also from a minimise, in front of the others.
+    void bringBack();
     // Whether the last run ended with an error (for the command-line exit status).
     bool runHadErrors() const { return runHadErrors_; }
 
@@ -259,16 +266,25 @@ class frmutförbackup : public QWidget, public RunServices {
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     bool runHadErrors_ = false;
     bool runCancelled_ = false; // the run end found the run cancelled
     friend class RunDriver;
+    friend class WindowRunProgress;
 
   private:
     void createControls();
+    RunPlan planFromControls() const;
+    // After any end of a run: the window as a new run expects it.
+    void endOfRun(RunKind kind);
     bool running_ = false; // guards against a second run inside a run
+    RunPlan plan_;
+    // The window is the program's active form: another window of the program has not been
+    // active since it last became so. Its own message boxes and other programs do not count.
+    bool activeForm_ = false;
     bool inputLocked_ = false;
     bool syncSimEnabledBeforeRun_ = false;
     // Stopwatch of Timer1_Timer.

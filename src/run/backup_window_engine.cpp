@@ -28,7 +28,7 @@ class WindowRunProgress : public RunProgress {
   public:
     explicit WindowRunProgress(frmutförbackup& w) : w_(w) {}
 
-    bool simulated() const override { return w_.chkbackupsimulera->isChecked(); }
+    bool simulated() const override { return w_.simulating(); }
     bool windowVisible() const override { return w_.isVisible(); }
     bool cancelled() const override {
         return w_.avbryt_körning == 1 || program().schema_avstängt == 1 ||
@@ -49,8 +49,13 @@ class WindowRunProgress : public RunProgress {
 
     int jobCount() const override { return w_.List1->count(); }
     QString jobText(int i) const override { return w_.List1->item(i)->text(); }
-    bool jobSelected(int i) const override { return w_.List1->item(i)->isSelected(); }
-    void setJobSelected(int i, bool on) override { w_.List1->item(i)->setSelected(on); }
+    // The run's plan decides and the list shows it; a job taken out never comes back in.
+    bool jobSelected(int i) const override { return w_.plan_.has(i); }
+    void setJobSelected(int i, bool on) override {
+        if (!on)
+            w_.plan_.drop(i);
+        w_.List1->item(i)->setSelected(w_.plan_.has(i));
+    }
     void selectJob(int i) override {
         w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
         program().mainWindow().selectJob(i);
@@ -238,8 +243,7 @@ void frmutförbackup::refreshCounters() {
 }
 
 QString frmutförbackup::copiedCountLabel() const {
-    return chkbackupsimulera->isChecked() ? QStringLiteral("Filer som skulle kopieras: ")
-                                          : QStringLiteral("Kopierade filer: ");
+    return simulating() ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
 }
 
 long frmutförbackup::errorCount() const {

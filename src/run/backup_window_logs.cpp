@@ -19,9 +19,10 @@ QString failure(const QString& literal, const platform::RunError& e) {
 
 void frmutförbackup::tömlogfil(const QString& startDate, const QString& startTime) {
     runlog::RunMode mode;
-    mode.scheduled = caption() == QLatin1String("schema");
-    mode.simulated = chkbackupsimulera->isChecked();
-    mode.commandline = caption() == QLatin1String("commandline");
+    const RunPlan p = plan();
+    mode.scheduled = p.kind == RunKind::Scheduled;
+    mode.simulated = p.simulate;
+    mode.commandline = p.kind == RunKind::CommandLine;
     runlog::startLog(program().programFolder(), mode, startDate, startTime);
 }
 
@@ -63,9 +64,10 @@ void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QSt
     facts.lookedAt = lookedAt;
     facts.megabytes = megabytes;
     facts.errors = errors;
-    facts.simulated = chkbackupsimulera->isChecked();
-    facts.scheduled = runstatus::schedulerOn();
-    facts.commandline = caption() == QLatin1String("commandline");
+    const RunPlan p = plan();
+    facts.simulated = p.simulate;
+    facts.scheduled = p.kind == RunKind::Scheduled || runstatus::schedulerOn();
+    facts.commandline = p.kind == RunKind::CommandLine;
     try {
         runlog::saveLog(program().programFolder(), start, facts);
         const int deleted = runlog::pruneSavedLogs(program().programFolder());

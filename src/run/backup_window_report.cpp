@@ -166,8 +166,8 @@ void frmutförbackup::sync_förbered() {
     job.versionFolder = m.txtversionmapp;
     Mirror& mi = mirror();
     mi.fel_i_jobbet = false;
-    mi.sync_förbered(job, chksync->isChecked(), chksyncsimulera->isChecked(),
-                     runstatus::setting("chkpapperskorg_synk"));
+    const RunPlan p = plan();
+    mi.sync_förbered(job, p.mirror, p.mirrorSimulated, runstatus::setting("chkpapperskorg_synk"));
     raderade_mappar = mi.raderade_mappar;
     raderade_mappfiler = mi.raderade_mappfiler;
     raderade_enstaka_filer = mi.raderade_enstaka_filer;
@@ -197,7 +197,7 @@ void frmutförbackup::visa_popup_schema() {
         }
     } else if (runstatus::setting("chkschemapopupok") && !isVisible()) {
         frmbackupfel* f = program().form<frmbackupfel>();
-        f->showSuccess(engine().kopierade_totalt, chkbackupsimulera->isChecked());
+        f->showSuccess(engine().kopierade_totalt, simulating());
         f->show();
     }
 }
@@ -284,7 +284,7 @@ void frmutförbackup::visa_klarbackup() {
     c.genomsökta = engine().genomsökta_totalt;
     c.cancelled = runCancelled_;
     c.total = engine().filtotal;
-    c.simulated = chkbackupsimulera->isChecked();
+    c.simulated = simulating();
     k->fillBars(c);
     program().dialogs.showModal(k);
 }

@@ -71,7 +71,7 @@ bool RunDriver::anySelected() const {
 }
 
 int RunDriver::selectedCount() const {
-    return int(w_.List1->selectedItems().size());
+    return int(w_.plan_.jobs.size());
 }
 
 void RunDriver::selectJob(int i) {
@@ -144,7 +144,7 @@ void RunDriver::run() {
         const QString refusal = lock_.refusal(QStringLiteral("Den här körningen"));
         Module1::logga_meddelande(0, -1, refusal, QStringLiteral("Utför backup"));
         // Whoever started the command line learns at once why nothing ran.
-        if (w_.caption() == QLatin1String("commandline"))
+        if (w_.plan_.kind == RunKind::CommandLine)
             platform::writeStandardError(refusal);
         w_.runHadErrors_ = true;
         return;
@@ -267,14 +267,14 @@ bool RunDriver::start() {
 
     w_.lbl1->clear();
     w_.lbl2->clear();
-    simPrefix_ = w_.chkbackupsimulera->isChecked() ? QStringLiteral("Simulerad ") : QString();
+    simPrefix_ = w_.plan_.simulate ? QStringLiteral("Simulerad ") : QString();
     startMoment_ = program().clock.now();
     w_.lbl1->setText(simPrefix_ + QStringLiteral("Backup startade kl. ") + platform::timeText(startMoment_));
     w_.lbl2->setText(w_.copiedCountLabel() + QStringLiteral("0"));
     w_.countersLive_ = true;
     w_.lblantalfelrätt->setText(w_.copiedCountLabel() + numberText(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + w_.lblantalfel->text());
-    if (w_.chkbackupsimulera->isChecked()) {
+    if (w_.plan_.simulate) {
         w_.addLogLine(QStringLiteral(" Simulerad Backupkörning startade."));
         systemLog(QStringLiteral("Simulerad Backupkörning startade."));
     } else {
@@ -308,10 +308,9 @@ void RunDriver::earlyEnd(bool noneWritable) {
     // A job left out for what it is, not for a folder it could not reach, is not the user's
     // drive to check.
     const bool refused = noneWritable && e_.refusedJobs > 0;
-    const QString closing =
-        refused        ? QStringLiteral("De jobb du valt kunde inte köras. Avslutar körningen.")
-        : noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till. Avslutar körningen.")
-                       : QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
+    const QString closing = refused        ? runlog::refusedClosing()
+                            : noneWritable ? runlog::unwritableClosing()
+                                           : runlog::noJobsClosing();
     w_.holdMessage(0,
                    refused ? QStringLiteral("De jobb du valt kunde inte köras!\r\nSe loggen för orsaken.")
                    : noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
@@ -330,7 +329,7 @@ void RunDriver::earlyEnd(bool noneWritable) {
     systemLog(closing);
     runstatus::systemLogSeparator(false);
     w_.spara_loggfil_i_loggmapp(startStamp_, QString(), selectedCount(), 0, 0, 0.0f, 1);
-    if (w_.caption() == QLatin1String("schema")) {
+    if (w_.plan_.kind == RunKind::Scheduled) {
         m_.addSchedulerLogEntry(startDate_ + QLatin1Char(' ') + startTime_ +
                                 QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen."));
         if (e_.imgerr) {
@@ -358,7 +357,7 @@ void RunDriver::refreshFolderStructures() {
         platform::doEvents();
         if (cancelled())
             return;
-        if (!w_.List1->item(i)->isSelected())
+        if (!w_.plan_.has(i))
             continue;
         if (i < m_.jobCount())
             w_.List1->item(i)->setText(m_.jobName(i));
@@ -381,7 +380,7 @@ bool RunDriver::jobPass() {
         for (int i = 0; i < w_.List1->count(); ++i) {
             e_.startJob();
             w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
-            if (!w_.List1->item(i)->isSelected())
+            if (!w_.plan_.has(i))
                 continue;
             const QString jobName = w_.List1->item(i)->text();
             runstatus::setMainText(
@@ -416,7 +415,7 @@ bool RunDriver::jobPass() {
                 barStep_ = int(std::nearbyint(double(w_.Picture1->width()) / e_.List2.size()));
                 w_.lblprocent2->resize(0, w_.lblprocent2->height());
                 folderBarWidth_ = 0;
-                if (w_.chksync->isChecked())
+                if (w_.plan_.mirror)
                     w_.mirror().setMissingFolders(missingFolders());
                 w_.sync_förbered();
                 w_.addLogLine(QStringLiteral(" Genomsöker mappar..."));
@@ -577,10 +576,10 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     QListWidgetItem* item = w_.List1->item(i);
     // A simulated run copied nothing: the entry says what it found.
     item->setText(item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
-                  (w_.chkbackupsimulera->isChecked() ? QStringLiteral(" filer skulle kopieras)")
-                                                     : QStringLiteral(" kopierade filer)")));
+                  (w_.plan_.simulate ? QStringLiteral(" filer skulle kopieras)")
+                                     : QStringLiteral(" kopierade filer)")));
     // The window says what a simulation would have done; the logs keep their own words.
-    const bool sim = w_.chkbackupsimulera->isChecked();
+    const bool sim = w_.plan_.simulate;
     const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
                          QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
                          QStringLiteral(" fel.");
@@ -608,8 +607,8 @@ void RunDriver::writeLastRun(const QString& jobName) {
     JobFiles::LastRun r;
     const QDateTime now = program().clock.now();
     r.when = platform::dateText(now) + QLatin1Char(' ') + now.toString(QStringLiteral("HH:mm"));
-    r.kind = w_.caption() == QLatin1String("schema")        ? QStringLiteral("Schemalagd")
-             : w_.caption() == QLatin1String("commandline") ? QStringLiteral("Startad med startkommando")
-                                                            : QStringLiteral("Manuell");
+    r.kind = w_.plan_.kind == RunKind::Scheduled     ? QStringLiteral("Schemalagd")
+             : w_.plan_.kind == RunKind::CommandLine ? QStringLiteral("Startad med startkommando")
+                                                     : QStringLiteral("Manuell");
     JobFiles(program().jobbgruppmapp, m_.currentJobName()).writeLastRun(r);
 }

@@ -53,7 +53,7 @@ void RunDriver::runEnd() {
     const QString duration = durationText(startMoment_.isValid() ? startMoment_.secsTo(end) : 0);
     // A simulation copied nothing: its windows say what would be copied, while log.txt keeps its
     // own words under its "Simulerad" heading.
-    const bool sim = w_.chkbackupsimulera->isChecked();
+    const bool sim = w_.plan_.simulate;
     const QString countsTail =
         QStringLiteral(" av ") + n(e_.genomsökta_totalt) + QStringLiteral("     Tidsåtgång: ") + duration;
     w_.lbl2->setText(w_.lbl2->text() + countsTail);
@@ -116,8 +116,8 @@ void RunDriver::runEnd() {
     klar->Form_Load(e_.imgerr, wasCancelled);
     klar->lblinfo->setText(result);
 
-    const bool sync = w_.chksync->isChecked();
-    const bool syncSim = w_.chksyncsimulera->isChecked();
+    const bool sync = w_.plan_.mirror;
+    const bool syncSim = w_.plan_.mirrorSimulated;
     // `would`: the counts are what a simulation would have copied and saved.
     auto summaryRows = [&](bool would) {
         const QString copied = would ? QStringLiteral("skulle kopieras") : QStringLiteral("kopierades");
@@ -202,14 +202,14 @@ void RunDriver::report() {
     w_.txtmapparkvar->clear();
     idleState();
     runstatus::systemLogSeparator(false);
-    if (w_.chksyncsimulera->isChecked() && w_.raderade_enstaka_filer + w_.raderade_mappfiler >= 1)
+    if (w_.plan_.mirrorSimulated && w_.raderade_enstaka_filer + w_.raderade_mappfiler >= 1)
         appendLog({QString(),
                    QStringLiteral("Filer och mappar som raderats manuellt från speglingsloggen loggas inte i "
                                   "denna loggfil.")});
-    if (!w_.chkbackupsimulera->isChecked())
+    if (!w_.plan_.simulate)
         saveLog();
-    const QString mode = w_.caption();
-    if (mode == QLatin1String("schema")) {
+    const RunKind mode = w_.plan_.kind;
+    if (mode == RunKind::Scheduled) {
         const bool errors = e_.imgerr;
         // Several jobs of the common setting ran together: no single job is named.
         const QString jobPart =
@@ -235,7 +235,7 @@ void RunDriver::report() {
         w_.spara_syncschemalista_till_fil(startStamp_);
         program().unload<frmsyncfilermappar>();
         program().unload<frmutförbackup>();
-    } else if (mode == QLatin1String("commandline")) {
+    } else if (mode == RunKind::CommandLine) {
         w_.spara_syncschemalista_till_fil(startStamp_);
         program().unload<frmklarbackup>();
         program().unload<frmsyncfilermappar>();
@@ -249,9 +249,9 @@ void RunDriver::report() {
         w_.showHeldMessage();
         // A program that is to end shows no more results.
         auto ending = [] { return program().operations().stopRequested(); };
-        if (w_.chksync->isChecked() && w_.chksyncsimulera->isChecked() && !ending())
+        if (w_.plan_.mirror && w_.plan_.mirrorSimulated && !ending())
             w_.visa_syncfilermappar(startStamp_);
-        if (w_.chkbackupsimulera->isChecked()) {
+        if (w_.plan_.simulate) {
             if (!ending())
                 w_.visa_simulerad_backup();
             saveAfterSimulation();

@@ -36,6 +36,31 @@ QString headerLine(const RunMode& mode, const QString& startDate, const QString&
     return line + QStringLiteral("Backup utförd ") + startDate + QStringLiteral("  ") + startTime;
 }
 
+QString refusedClosing() {
+    return QStringLiteral("De jobb du valt kunde inte köras. Avslutar körningen.");
+}
+
+QString unwritableClosing() {
+    return QStringLiteral("De jobb du valt gick inte att skriva till. Avslutar körningen.");
+}
+
+QString noJobsClosing() {
+    return QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
+}
+
+QString lastRunText(const QStringList& lines) {
+    if (lines.size() < 2)
+        platform::throwError(62);
+    // A start with nothing chosen adds its line to the log before it and does not start anew.
+    qsizetype last = lines.size() - 1;
+    while (last > 1 && (lines[last].isEmpty() || lines[last] == noJobsClosing()))
+        --last;
+    QString header = lines[1];
+    if (lines[last] == refusedClosing() || lines[last] == unwritableClosing())
+        header.replace(QStringLiteral("Backup utförd "), QStringLiteral("Backup kunde inte utföras "));
+    return header;
+}
+
 void startLog(const QString& folder, const RunMode& mode, const QString& startDate,
               const QString& startTime) {
     try {

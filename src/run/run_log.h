@@ -23,6 +23,16 @@ QString savedLogFolder(const QString& programFolder); // Sparade loggar
 // The header line of log.txt: the prefixes, "Backup utförd ", the date, two blanks, the time.
 QString headerLine(const RunMode& mode, const QString& startDate, const QString& startTime);
 
+// The closing lines of a run that ended before its first job: every chosen job refused, none
+// writable, or none chosen (this one is appended to the previous run's log).
+QString refusedClosing();
+QString unwritableClosing();
+QString noJobsClosing();
+// What the main window's last-run line tells of log.txt's lines: the run's header line, which
+// says "kunde inte utföras" for a run that ended before its first job. Throws RunError 62 when
+// the log has no header line.
+QString lastRunText(const QStringList& logLines);
+
 // Starts log.txt with its three header lines and leaves log_err.txt holding one empty line.
 // A step that fails is passed over.
 void startLog(const QString& programFolder, const RunMode& mode, const QString& startDate,

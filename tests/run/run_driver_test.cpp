@@ -3,6 +3,7 @@
 
 #include "core/error_dialog.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/old_backup_window.h"
 #include "mainwindow/settings_window.h"
 #include "run/copy_engine.h"
 #include "run/result_dialogs.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <cerrno>
+#include <functional>
 
 namespace {
 
@@ -373,6 +375,50 @@ TEST_F(RunDriverTest, AScheduledRunWithErrorsMarksTheTrayAndShowsItsPopup) {
     EXPECT_EQ(prog().loaded<frmutförbackup>(), nullptr);
     EXPECT_EQ(prog().loaded<frmprocent>(), nullptr); // shown for the hidden run, gone at its end
     EXPECT_EQ(savedLogs().size(), 1);
+}
+
+// A scheduled run whose only job is refused ("Kör nu!" on it) ends early; then the scheduler is
+// switched off. Whichever way the window opens afterwards, a run started in it is a run by hand.
+TEST_F(RunDriverTest, AScheduledRunThatEndedEarlyIsShownSoAndLeavesNothingForARunByHand) {
+    const QString src = work("src"), dst = work("backup");
+    write(src + "/a.txt");
+    write(work("t/src/b.txt"));
+    testutil::makeDir(dst);
+    testutil::writeJob(path("Listor"), job("Dokument", src, dst));
+    testutil::writeJob(path("Listor"), job("Trasig", work("t/src"), work("t"))); // above its source
+    const std::vector<std::pair<const char*, std::function<void()>>> routes = {
+        {"BACKUP...", [&] { prog().form<frmmain>()->cmdkör_Click(); }},
+        {"Kör backup nu",
+         [&] {
+             frmgammalbackup* g = prog().form<frmgammalbackup>();
+             g->List1->clear();
+             g->List1->addItem("40 dagar sedan (Dokument)");
+             g->List2 = QStringList{"Dokument"};
+             g->List1->item(0)->setSelected(true);
+             g->cmdkör_Click();
+         }},
+    };
+    for (const auto& [route, open] : routes) {
+        SCOPED_TRACE(route);
+        QFile::remove(dst + src + "/a.txt");
+        window({"Trasig"}, false)->schema();
+        // The last-run line says what the scheduler panel's entry says.
+        prog().form<frmmain>()->visa_senaste_backup();
+        EXPECT_EQ(prog().form<frmmain>()->Label6->text(),
+                  "Senaste Schemalagd Backup kunde inte utföras " + log().value(1).section(" utförd ", 1));
+        prog().schema_avstängt = 1;
+        open();
+        frmutförbackup* w = prog().loaded<frmutförbackup>();
+        ASSERT_NE(w, nullptr);
+        w->cmdmarkera2_Click();
+        w->List1->findItems("Dokument", Qt::MatchExactly).value(0)->setSelected(true);
+        runManual(w);
+        EXPECT_TRUE(log().value(1).startsWith("Backup utförd ")) << logText().toStdString();
+        EXPECT_TRUE(QFile::exists(dst + src + "/a.txt"));
+        EXPECT_EQ(testutil::readLines(path("Listor/Dokument.007")).value(1), "Manuell");
+        prog().unload<frmutförbackup>();
+        QCoreApplication::processEvents();
+    }
 }
 
 TEST_F(RunDriverTest, WhenNoBackupFolderCanBeWrittenTheRunEndsEarly) {
