@@ -462,7 +462,8 @@ void frmmain::visa_senaste_backup() {
     if (!platform::fileExists(file))
         return;
     try {
-        const QStringList lines = platform::readLines(file);
+        // Only the head: a run log can hold hundreds of megabytes.
+        const QStringList lines = platform::readFirstLines(file, 2);
         if (lines.size() < 2)
             platform::throwError(62);
         Label6->setText(QStringLiteral("Senaste ") + lines[1]);

@@ -82,7 +82,7 @@ TEST(TextFile, ErrorsSayWhetherTheFileOrItsFolderIsMissing) {
     EXPECT_FALSE(QFileInfo::exists(d.path() + "/logg.txt"));
 }
 
-TEST(TextFile, DecodingKeepsUtf8AndFallsBackPerFile) {
+TEST(TextFile, DecodingKeepsUtf8AndFallsBackPerLine) {
     EXPECT_EQ(decodeText("\xef\xbb\xbf"
                          "abc"),
               "abc")
@@ -95,6 +95,6 @@ TEST(TextFile, DecodingKeepsUtf8AndFallsBackPerFile) {
                          "\x94"
                          " \x96 \x9f"),
               QString::fromUtf16(u"\u201Ccitat\u201D \u2013 \u0178"));
-    EXPECT_EQ(decodeText("\xc3\xa5 och \xe5"), "Ã¥ och å") << "one invalid byte makes the whole file 1252";
+    EXPECT_EQ(decodeText("\xc3\xa5 och \xe5"), "Ã¥ och å") << "one invalid byte makes its whole line 1252";
     EXPECT_EQ(encodeLines({"a", "b"}), QByteArray("a\r\nb\r\n"));
 }
