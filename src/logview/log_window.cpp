@@ -13,12 +13,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStringMatcher>
@@ -60,6 +62,8 @@ frmlog::frmlog() {
     setTwipGeometry(lbllog, 1080, 120, 975, 255);
     combolog = platform::named<QComboBox>(this, "combolog");
     combolog->setEditable(false);
+    // Its hint is the longest entry's width, which the first opening makes room for.
+    combolog->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     setTwipGeometry(combolog, 1080, 360, 9495, 315);
     lbllog->setBuddy(combolog);
     listlog = platform::named<QListWidget>(this, "listlog");
@@ -499,8 +503,30 @@ void frmlog::closeEvent(QCloseEvent* e) {
 }
 
 void frmlog::showEvent(QShowEvent* e) {
+    if (!sized_) {
+        sized_ = true;
+        fitChooser();
+    }
     QWidget::showEvent(e);
     Command1->setFocus();
+}
+
+void frmlog::fitChooser() {
+    // A size the user left is kept; the first opening is as wide as the longest entry needs,
+    // within the screen, so the chooser shows " - Aktuell loggfil" whole.
+    if (combolog->isHidden() || combolog->count() == 0 ||
+        platform::fileExists(geometry::geometryFile(QStringLiteral("log"))))
+        return;
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const int chooser = combolog->minimumSizeHint().width();
+    const int needed = combolog->x() + chooser + tw(120);
+    const int most = s->availableGeometry().width() - (frameGeometry().width() - width());
+    if (needed <= width())
+        return;
+    resize(std::min(needed, most), height());
+    geometry::centre(this);
 }
 
 bool frmlog::eventFilter(QObject* watched, QEvent* e) {

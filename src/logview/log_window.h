@@ -87,6 +87,7 @@ class frmlog : public QWidget {
     void searchStep();
     void mark(QTextCursor& c, qsizetype start, qsizetype length);
     void layoutView();
+    void fitChooser();
 
     struct Pending {
         std::unique_ptr<platform::TextReader> reader; // what is still to be read
@@ -113,6 +114,7 @@ class frmlog : public QWidget {
     std::vector<logmarks::Range> marked_; // every mark in the box
     QTimer* loader_ = nullptr;
     bool unloaded_ = false;
+    bool sized_ = false;
 };
 
 namespace logview {
