@@ -353,18 +353,17 @@ void frmlog::searchStep() {
     t.start();
     QTextDocument* doc = Text1->document();
     QTextCursor c(doc);
-    c.beginEditBlock();
-    // Earlier marks, the "FEL:" marks included, come off first.
+    // Earlier marks, the "FEL:" marks included, come off first; one by one, as one edit step
+    // would lay out every line between the first and the last of them again.
     while (s.unmarked < s.unmark.size()) {
         const logmarks::Range r = s.unmark[s.unmarked++];
         c.setPosition(int(r.start));
         c.setPosition(int(r.start + r.length), QTextCursor::KeepAnchor);
         c.setCharFormat(QTextCharFormat());
-        if (s.unmarked % 256 == 0 && t.elapsed() > kSearchStepMs) {
-            c.endEditBlock();
+        if (s.unmarked % 16 == 0 && t.elapsed() > kSearchStepMs)
             return;
-        }
     }
+    c.beginEditBlock();
     // While the log loads, its last line may still grow.
     const int lines = s.word.isEmpty() ? 0 : doc->blockCount() - (hasPending_ ? 1 : 0);
     const QStringMatcher matcher(s.word, Qt::CaseInsensitive);
