@@ -521,7 +521,8 @@ void frmlog::fitChooser() {
         return;
     const int chooser = combolog->minimumSizeHint().width();
     const int needed = combolog->x() + chooser + tw(120);
-    const int most = s->availableGeometry().width() - (frameGeometry().width() - width());
+    // A frame the window manager has not drawn yet is taken as 16 pixels.
+    const int most = s->availableGeometry().width() - std::max(frameGeometry().width() - width(), 16);
     if (needed <= width())
         return;
     resize(std::min(needed, most), height());
