@@ -1,14 +1,20 @@
-// Opens a 200,000-line run log (about 20 MB, 1,000 "FEL:" lines) in the log viewer and searches it
-// for a word with 10,000 hits; prints the times and the longest pause of the event loop while the
-// log goes into the window.
+// The log viewer and the start-up with large logs:
+// - a 500,000-line saved log (about 50 MB, one "FEL:" line in 200) opened, marked, searched for a
+//   word with one hit in twenty lines, and another log chosen;
+// - the start with a 200 MB log.txt against one of a few lines: time until the main window is
+//   shown and peak memory, each start in a process of its own;
+// - the viewer on that 200 MB log.txt (no saved logs): time until the window is shown, until the
+//   log is all in, and the search, each with the longest time the event loop was held.
 #include "core/program.h"
 #include "logview/log_window.h"
+#include "mainwindow/main_window.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -16,20 +22,20 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
-QByteArray generateLog() {
+QByteArray logLines(int from, int to) {
     QByteArray log;
-    log.reserve(21 * 1000 * 1000);
-    log += "Backup utförd 2026-12-09  10:00:00\r\n\r\n";
-    for (int i = 0; i < 200000; ++i) {
+    log.reserve(qsizetype(to - from) * 100);
+    for (int i = from; i < to; ++i) {
         QByteArray line = "2026-12-09 10:00:00  ";
         if (i % 200 == 0)
             line += "FEL: Kunde inte kopiera ";
         else
             line += "Kopierade ";
         line += "/home/anna/Dokument/Projekt " + QByteArray::number(i % 97) + "/underlag/rapport_" +
-                QByteArray::number(i).rightJustified(6, '0') + (i % 20 == 0 ? ".docx" : ".txt");
+                QByteArray::number(i).rightJustified(7, '0') + (i % 20 == 0 ? ".docx" : ".txt");
         line += " (" + QByteArray::number(1000 + i % 5000) + " byte)";
         while (line.size() < 98)
             line += ' ';
@@ -37,64 +43,218 @@ QByteArray generateLog() {
     }
     return log;
 }
-} // namespace
 
-int main(int argc, char** argv) {
-    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+const QByteArray kHead = "\r\nBackup utförd 2026-12-09  10:00:00\r\n\r\n";
+
+QByteArray generateLog(int lines) {
+    return kHead + logLines(0, lines);
+}
+
+// Written in parts, so that this process stays small for the starts it measures.
+bool writeLargeLog(const QString& path, int lines) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(kHead) != kHead.size())
+        return false;
+    for (int from = 0; from < lines; from += 100'000) {
+        const QByteArray part = logLines(from, std::min(lines, from + 100'000));
+        if (f.write(part) != part.size())
+            return false;
+    }
+    return true;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A program folder as after the first start: every setting off, the readme seen.
+bool settle(const QString& folder) {
+    QByteArray settings;
+    for (int i = 0; i < 19; ++i)
+        settings += " 0 \r\n";
+    return writeFile(folder + "/programalternativ.ini", settings) &&
+           writeFile(folder + "/setup_api.ini", " 0 \r\n") && writeFile(folder + "/readme700.dat", "");
+}
+
+// The peak resident memory of this process image (VmHWM; getrusage would count the parent's
+// memory too, as it survives the fork and exec).
+long peakKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Measures the longest time the event loop is held while `busy` holds.
+struct PauseMeter {
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QTimer ticker;
+    PauseMeter() {
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [this] { longest = std::max(longest, sinceTick.restart()); });
+    }
+    template <class Busy> qint64 waitWhile(Busy busy) {
+        longest = 0;
+        sinceTick.start();
+        ticker.start();
+        while (busy())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        ticker.stop();
+        return std::max(longest, sinceTick.elapsed());
+    }
+};
+
+// The child: starts the program in `folder` as main() does and reports the time until the main
+// window is shown and the peak memory.
+int startChild(const QString& folder) {
+    QElapsedTimer t;
+    t.start();
+    int argc = 1;
+    char name[] = "bench";
+    char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Program p(folder);
+    setProgram(&p);
+    frmmain* main = p.form<frmmain>();
+    if (!main->load())
+        return 2;
+    main->show();
+    QCoreApplication::processEvents();
+    std::printf("%lld %ld\n", (long long)t.elapsed(), peakKb());
+    std::fflush(stdout);
+    main->Form_Unload();
+    setProgram(nullptr);
+    return 0;
+}
+
+// Before QApplication and any large buffer: a child's peak memory counts its parent's as it
+// was at the fork.
+void benchStart(const QString& exe, const QString& root) {
+    for (const char* which : {"small", "large"}) {
+        const QString folder = root + "/start-" + which;
+        QDir().mkpath(folder);
+        settle(folder);
+        if (which == QByteArray("small"))
+            writeFile(folder + "/log.txt", generateLog(20));
+        else
+            writeLargeLog(folder + "/log.txt", 2'000'000);
+        qint64 best = -1;
+        long mem = 0;
+        for (int round = 0; round < 3; ++round) {
+            const QByteArray command = "'" + exe.toLocal8Bit() + "' start '" + folder.toLocal8Bit() + "'";
+            FILE* child = ::popen(command.constData(), "r");
+            char out[128] = {};
+            const bool read = child && std::fgets(out, sizeof out, child);
+            const int rc = child ? ::pclose(child) : -1;
+            const QList<QByteArray> fields = QByteArray(out).simplified().split(' ');
+            if (!read || rc != 0 || fields.size() != 2) {
+                std::printf("start, %s log.txt: failed\n", which);
+                return;
+            }
+            const qint64 ms = fields[0].toLongLong();
+            if (best < 0 || ms < best)
+                best = ms;
+            mem = std::max(mem, fields[1].toLong());
+        }
+        std::printf("start, %-5s log.txt (%6.1f MB): main window after %5lld ms, peak %6.1f MB\n", which,
+                    QFileInfo(folder + "/log.txt").size() / 1e6, (long long)best, mem / 1024.0);
+        std::fflush(stdout);
+    }
+}
+
+void benchLargeRunLog(const QString& root) {
+    const QString folder = root + "/start-large"; // log.txt of 200 MB, no saved logs
+    Program p(folder);
+    setProgram(&p);
+    p.dialogs.setScripted(true);
+    PauseMeter meter;
+    QElapsedTimer t;
+    t.start();
+    frmlog* w = p.form<frmlog>();
+    w->show();
+    const qint64 shown = t.elapsed();
+    const qint64 loadPause = meter.waitWhile([w] { return w->loading(); });
+    std::printf(
+        "viewer, 200 MB log.txt: shown after %5lld ms, all in after %6lld ms, longest pause %5lld ms\n",
+        (long long)shown, (long long)t.elapsed(), (long long)std::max(shown, loadPause));
+
+    w->txtsök->setText(".docx");
+    t.restart();
+    w->txtsök_KeyPress(13);
+    const qint64 first = t.elapsed();
+    const qint64 searchPause =
+        meter.waitWhile([w] { return !w->lblsökinfo->text().startsWith(QStringLiteral("Hittade")); });
+    std::printf("viewer, search:         %6lld ms, longest pause %5lld ms (%s)\n", (long long)t.elapsed(),
+                (long long)std::max(first, searchPause), qPrintable(w->lblsökinfo->text()));
+    t.restart();
+    p.unloadAll();
+    QCoreApplication::processEvents();
+    std::printf("viewer, closed in:      %6lld ms\n", (long long)t.elapsed());
+    setProgram(nullptr);
+}
+
+int benchSavedLog() {
     QTemporaryDir dir;
     Program p(dir.path());
     setProgram(&p);
     p.dialogs.setScripted(true);
 
-    const QByteArray log = generateLog();
+    const QByteArray log = generateLog(500'000);
     QDir().mkpath(dir.path() + "/Sparade loggar");
-    for (const char* name : {"log 2026-12-08 10.00.00 Backup av Dokument.txt",
-                             "log 2026-12-09 10.00.00 Backup av Dokument.txt"}) {
-        QFile f(dir.path() + "/Sparade loggar/" + name);
-        if (!f.open(QIODevice::WriteOnly) || f.write(log) != log.size())
+    for (const char* name :
+         {"log 2026-12-08 10.00.00 Backup av Dokument.txt", "log 2026-12-09 10.00.00 Backup av Dokument.txt"})
+        if (!writeFile(dir.path() + "/Sparade loggar/" + name, log))
             return 2;
-    }
-    std::printf("log: %lld lines, %.1f MB, %lld \"FEL:\" lines\n", (long long)log.count('\n'),
+    std::printf("saved log: %lld lines, %.1f MB, %lld \"FEL:\" lines\n", (long long)log.count('\n'),
                 log.size() / 1e6, (long long)log.count("FEL:"));
 
-    // The longest time the event loop was held while the log went into the window.
-    QElapsedTimer sinceTick;
-    qint64 longestPause = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout,
-                     [&] { longestPause = std::max(longestPause, sinceTick.restart()); });
-
+    PauseMeter meter;
     QElapsedTimer t;
     t.start();
     frmlog* w = p.form<frmlog>();
     w->show();
     const qint64 firstPause = t.elapsed();
-    sinceTick.start();
-    ticker.start();
-    while (w->loading())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const qint64 pause = meter.waitWhile([w] { return w->loading(); });
     QCoreApplication::processEvents();
-    const qint64 opened = t.elapsed();
-    ticker.stop();
     std::printf(
         "open, marked:       %5lld ms (window shown after %lld ms; longest pause while loading %lld ms)\n",
-        (long long)opened, (long long)firstPause, (long long)std::max(longestPause, firstPause));
+        (long long)t.elapsed(), (long long)firstPause, (long long)std::max(pause, firstPause));
 
     w->txtsök->setText(".docx");
     t.restart();
     w->txtsök_KeyPress(13);
-    QCoreApplication::processEvents();
-    std::printf("search, 10,000 hits: %5lld ms (%s)\n", (long long)t.elapsed(),
-                qPrintable(w->lblsökinfo->text()));
+    const qint64 first = t.elapsed();
+    const qint64 searchPause =
+        meter.waitWhile([w] { return !w->lblsökinfo->text().startsWith(QStringLiteral("Hittade")); });
+    std::printf("search:             %5lld ms (longest pause %lld ms; %s)\n", (long long)t.elapsed(),
+                (long long)std::max(first, searchPause), qPrintable(w->lblsökinfo->text()));
 
     t.restart();
     w->combolog->setCurrentIndex(0);
-    while (w->loading())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    meter.waitWhile([w] { return w->loading(); });
     std::printf("choose another log: %5lld ms\n", (long long)t.elapsed());
     p.unloadAll();
     setProgram(nullptr);
+    return 0;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    if (argc == 3 && QByteArray(argv[1]) == "start")
+        return startChild(QString::fromLocal8Bit(argv[2]));
+    QTemporaryDir root;
+    benchStart(QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath(), root.path());
+    QApplication app(argc, argv);
+    if (const int rc = benchSavedLog())
+        return rc;
+    benchLargeRunLog(root.path());
     return 0;
 }

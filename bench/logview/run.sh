@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs the log viewer benchmark: a 200,000-line log opened, marked and searched.
+# Runs the log viewer benchmark: a 500,000-line saved log opened, marked and searched; the start
+# with a 200 MB log.txt against a small one; the viewer on that log.txt.
 # usage: bench/logview/run.sh [BENCH_EXECUTABLE]   ($DISPLAY when set, else the offscreen platform)
 set -e
 here=$(cd "$(dirname "$0")" && pwd)

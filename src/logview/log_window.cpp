@@ -6,19 +6,25 @@
 #include "logview/saved_logs.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/textfile.h"
 #include "platform/widgets.h"
 #include "run/run_log.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStringMatcher>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -30,6 +36,8 @@ constexpr int tw(int twips) {
 }
 // Characters put into the box per step of a long log: a step stays well below a tenth of a second.
 constexpr qsizetype kLoadStep = 1 << 19;
+// A search step ends after this many milliseconds; small logs are searched in one.
+constexpr qint64 kSearchStepMs = 30;
 const QString kPlaceholder = QStringLiteral("Sök i loggen...");
 
 void setTwipGeometry(QWidget* w, int left, int top, int width, int height) {
@@ -54,6 +62,8 @@ frmlog::frmlog() {
     setTwipGeometry(lbllog, 1080, 120, 975, 255);
     combolog = platform::named<QComboBox>(this, "combolog");
     combolog->setEditable(false);
+    // Its hint is the longest entry's width, which the first opening makes room for.
+    combolog->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     setTwipGeometry(combolog, 1080, 360, 9495, 315);
     lbllog->setBuddy(combolog);
     listlog = platform::named<QListWidget>(this, "listlog");
@@ -89,7 +99,7 @@ frmlog::frmlog() {
 
     loader_ = new QTimer(this);
     loader_->setInterval(0);
-    QObject::connect(loader_, &QTimer::timeout, this, [this] { loadStep(); });
+    QObject::connect(loader_, &QTimer::timeout, this, [this] { work(); });
 
     QObject::connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -128,7 +138,7 @@ void frmlog::Form_Load() {
         }
         listlog->setCurrentRow(listlog->count() - 1);
     } catch (const platform::RunError&) {
-        if (shownText().isEmpty())
+        if (!hasPending_ && Text1->document()->isEmpty())
             öppna_logfil();
         if (combolog->count() == 0) {
             combolog->hide();
@@ -138,25 +148,28 @@ void frmlog::Form_Load() {
     Form_Resize();
 }
 
+namespace {
+QString errorText(const platform::RunError& e) {
+    return QStringLiteral("Ett fel uppstod\n") + QString::number(e.number) + QStringLiteral(" - ") +
+           e.description;
+}
+} // namespace
+
 void frmlog::combolog_Click() {
     const QString chosen = combolog->currentText();
     if (chosen.isEmpty())
         return;
-    showText(QString(), {}, 0);
+    showText(QString(), {}, Caret::Start);
     const QString path = savedlogs::pathOf(program().programFolder(), chosen);
     try {
         if (!platform::fileExists(path)) {
             setPlainMessage(QStringLiteral("Filen kunde inte hittas!\n") + path);
             return;
         }
-        const QString text = savedlogs::readForShowing(path);
-        std::vector<logmarks::Range> marks = logmarks::runLogErrors(text);
         // The caret ends at the last mark, as each mark leaves it at its start.
-        const qsizetype caret = marks.empty() ? 0 : marks.back().start;
-        showText(text, std::move(marks), caret);
+        showText(QString(), {}, Caret::LastMark, std::make_unique<platform::TextReader>(path), true);
     } catch (const platform::RunError& e) {
-        setPlainMessage(QStringLiteral("Ett fel uppstod\n") + QString::number(e.number) +
-                        QStringLiteral(" - ") + e.description);
+        setPlainMessage(errorText(e));
     }
 }
 
@@ -167,25 +180,28 @@ void frmlog::listlog_Click() {
 }
 
 void frmlog::öppna_logfil() {
-    showText(QString(), {}, 0);
+    showText(QString(), {}, Caret::Start);
     const QString path = runlog::logPath(program().programFolder());
     try {
         if (platform::fileExists(path))
-            showText(savedlogs::readForShowing(path), {}, 0);
+            showText(QString(), {}, Caret::Start, std::make_unique<platform::TextReader>(path));
     } catch (const platform::RunError& e) {
-        setPlainMessage(QStringLiteral("Ett fel uppstod\n") + QString::number(e.number) +
-                        QStringLiteral(" - ") + e.description);
+        setPlainMessage(errorText(e));
     }
 }
 
 void frmlog::färglägg_fel() {
     finishLoading();
     const std::vector<logmarks::Range> marks = logmarks::runLogErrors(shownText());
-    logmarks::markRedBold(Text1->document(), marks);
+    QTextCursor c(Text1->document());
+    c.beginEditBlock();
+    for (const logmarks::Range& m : marks)
+        mark(c, m.start, m.length);
+    c.endEditBlock();
     if (!marks.empty()) {
-        QTextCursor c(Text1->document());
-        c.setPosition(int(marks.back().start));
-        Text1->setTextCursor(c);
+        QTextCursor caret(Text1->document());
+        caret.setPosition(int(marks.back().start));
+        Text1->setTextCursor(caret);
     }
 }
 
@@ -197,32 +213,50 @@ void frmlog::showProgramLog(const QString& text) {
     const QString shown = savedlogs::forShowing(text);
     std::vector<logmarks::Range> marks = logmarks::programLogErrors(shown);
     const int count = int(marks.size());
-    showText(shown, std::move(marks), shown.size());
+    showText(shown, std::move(marks), Caret::End);
     lblsökinfo->setText(logmarks::errorCountText(count));
 }
 
 QString frmlog::shownText() const {
+    QString text = Text1->document()->toPlainText();
     if (hasPending_)
-        return pending_.text;
-    return Text1->document()->toPlainText();
+        text += pending_.text.mid(pending_.pos);
+    return text;
 }
 
 bool frmlog::loading() const {
     return hasPending_;
 }
 
-void frmlog::finishLoading() {
-    while (hasPending_)
-        loadStep();
+bool frmlog::searching() const {
+    return searching_;
 }
 
-void frmlog::showText(const QString& text, std::vector<logmarks::Range> marks, qsizetype caret) {
+void frmlog::finishLoading() {
+    while (hasPending_ || searching_)
+        work();
+}
+
+void frmlog::stopWork() {
     loader_->stop();
     hasPending_ = false;
+    pending_ = Pending{};
+    searching_ = false;
+    search_ = Search{};
+}
+
+void frmlog::showText(const QString& text, std::vector<logmarks::Range> marks, Caret caret,
+                      std::unique_ptr<platform::TextReader> reader, bool markErrors) {
+    stopWork();
+    marked_.clear();
     Text1->clear();
-    if (text.isEmpty())
+    if (text.isEmpty() && !reader)
         return;
-    pending_ = Pending{text, std::move(marks), 0, 0, caret};
+    pending_.reader = std::move(reader);
+    pending_.markErrors = markErrors;
+    pending_.text = text;
+    pending_.marks = std::move(marks);
+    pending_.caret = caret;
     hasPending_ = true;
     loadStep();
     if (hasPending_)
@@ -230,13 +264,45 @@ void frmlog::showText(const QString& text, std::vector<logmarks::Range> marks, q
 }
 
 void frmlog::setPlainMessage(const QString& text) {
-    showText(text, {}, 0);
+    showText(text, {}, Caret::Start);
+}
+
+void frmlog::work() {
+    if (hasPending_)
+        loadStep();
+    if (searching_)
+        searchStep();
+    if (!hasPending_ && !searching_)
+        loader_->stop();
+}
+
+void frmlog::mark(QTextCursor& c, qsizetype start, qsizetype length) {
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    red.setFontWeight(QFont::Bold);
+    c.setPosition(int(start));
+    c.setPosition(int(start + length), QTextCursor::KeepAnchor);
+    c.mergeCharFormat(red);
+    marked_.push_back({start, length});
 }
 
 void frmlog::loadStep() {
     if (!hasPending_)
         return;
     Pending& p = pending_;
+    if (p.pos >= p.text.size() && p.reader) {
+        try {
+            p.text = savedlogs::forShowing(p.reader->next(kLoadStep));
+        } catch (const platform::RunError& e) {
+            setPlainMessage(errorText(e));
+            return;
+        }
+        p.marks = p.markErrors ? logmarks::runLogErrors(p.text) : std::vector<logmarks::Range>{};
+        p.pos = 0;
+        p.nextMark = 0;
+        if (p.reader->atEnd())
+            p.reader.reset();
+    }
     qsizetype end = std::min(p.text.size(), p.pos + kLoadStep);
     // A mark that begins in this step is put in whole.
     for (size_t i = p.nextMark; i < p.marks.size() && p.marks[i].start < end; ++i)
@@ -256,6 +322,8 @@ void frmlog::loadStep() {
         }
         const qsizetype markEnd = std::min(p.text.size(), m.start + m.length);
         if (markEnd > p.pos) {
+            p.lastMark = c.position();
+            marked_.push_back({p.lastMark, markEnd - p.pos});
             c.insertText(p.text.mid(p.pos, markEnd - p.pos), red);
             p.pos = markEnd;
         }
@@ -265,14 +333,62 @@ void frmlog::loadStep() {
         p.pos = end;
     }
     c.endEditBlock();
-    if (p.pos < p.text.size())
+    if (p.pos < p.text.size() || p.reader)
         return;
     hasPending_ = false;
-    loader_->stop();
-    QTextCursor caret(Text1->document());
-    caret.setPosition(int(std::min<qsizetype>(p.caret, Text1->document()->characterCount() - 1)));
-    Text1->setTextCursor(caret);
+    // A search begun meanwhile puts the caret at its own last hit.
+    if (!searching_) {
+        const qsizetype last = Text1->document()->characterCount() - 1;
+        const qsizetype at = p.caret == Caret::End ? last : p.caret == Caret::LastMark ? p.lastMark : 0;
+        QTextCursor caret(Text1->document());
+        caret.setPosition(int(std::min(at, last)));
+        Text1->setTextCursor(caret);
+    }
     pending_ = Pending{};
+}
+
+void frmlog::searchStep() {
+    Search& s = search_;
+    QElapsedTimer t;
+    t.start();
+    QTextDocument* doc = Text1->document();
+    QTextCursor c(doc);
+    // Earlier marks, the "FEL:" marks included, come off first; one by one, as one edit step
+    // would lay out every line between the first and the last of them again.
+    while (s.unmarked < s.unmark.size()) {
+        const logmarks::Range r = s.unmark[s.unmarked++];
+        c.setPosition(int(r.start));
+        c.setPosition(int(r.start + r.length), QTextCursor::KeepAnchor);
+        c.setCharFormat(QTextCharFormat());
+        if (s.unmarked % 16 == 0 && t.elapsed() > kSearchStepMs)
+            return;
+    }
+    c.beginEditBlock();
+    // While the log loads, its last line may still grow.
+    const int lines = s.word.isEmpty() ? 0 : doc->blockCount() - (hasPending_ ? 1 : 0);
+    const QStringMatcher matcher(s.word, Qt::CaseInsensitive);
+    for (QTextBlock b = doc->findBlockByNumber(s.block); s.block < lines && b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        // A hit may begin inside the one before.
+        for (qsizetype q = matcher.indexIn(text, 0); q >= 0; q = matcher.indexIn(text, q + 1)) {
+            s.lastHit = b.position() + q;
+            mark(c, s.lastHit, s.word.size());
+            ++s.hits;
+        }
+        if (++s.block % 256 == 0 && t.elapsed() > kSearchStepMs)
+            break;
+    }
+    c.endEditBlock();
+    if (hasPending_ || s.block < lines)
+        return;
+    searching_ = false;
+    QTextCursor caret(doc);
+    caret.setPosition(int(s.lastHit));
+    Text1->setTextCursor(caret);
+    // A search text changed meanwhile waits for its own Enter.
+    if (txtsök->text() == s.word)
+        lblsökinfo->setText(logmarks::searchResultText(s.hits));
+    search_ = Search{};
 }
 
 void frmlog::txtsök_GotFocus() {
@@ -293,15 +409,21 @@ void frmlog::txtsök_Change() {
 void frmlog::txtsök_KeyPress(int key) {
     if (key != 13)
         return;
-    finishLoading();
-    QTextDocument* doc = Text1->document();
-    logmarks::clearMarks(doc);
-    const std::vector<logmarks::Range> hits = logmarks::findAll(doc->toPlainText(), txtsök->text());
-    logmarks::markRedBold(doc, hits);
-    QTextCursor c(doc);
-    c.setPosition(hits.empty() ? 0 : int(hits.back().start));
-    Text1->setTextCursor(c);
-    lblsökinfo->setText(logmarks::searchResultText(int(hits.size())));
+    // A search still running gives way; what it marked, or had still to take off, comes off.
+    Search next;
+    next.word = txtsök->text();
+    if (searching_)
+        next.unmark.assign(search_.unmark.begin() + qsizetype(search_.unmarked), search_.unmark.end());
+    next.unmark.insert(next.unmark.end(), marked_.begin(), marked_.end());
+    marked_.clear();
+    search_ = std::move(next);
+    searching_ = true;
+    // A search removes the error marks, also those of the part still to load.
+    pending_.markErrors = false;
+    pending_.nextMark = pending_.marks.size();
+    searchStep();
+    if (searching_ || hasPending_)
+        loader_->start();
 }
 
 void frmlog::optlista_Click(int index) {
@@ -361,8 +483,7 @@ void frmlog::Form_Unload() {
     if (unloaded_)
         return;
     unloaded_ = true;
-    loader_->stop();
-    hasPending_ = false;
+    stopWork();
     try {
         geometry::saveWindow(geometry::geometryFile(QStringLiteral("log")), this);
     } catch (const platform::RunError&) {
@@ -381,8 +502,31 @@ void frmlog::closeEvent(QCloseEvent* e) {
 }
 
 void frmlog::showEvent(QShowEvent* e) {
+    if (!sized_) {
+        sized_ = true;
+        fitChooser();
+    }
     QWidget::showEvent(e);
     Command1->setFocus();
+}
+
+void frmlog::fitChooser() {
+    // A size the user left is kept; the first opening is as wide as the longest entry needs,
+    // within the screen, so the chooser shows " - Aktuell loggfil" whole.
+    if (combolog->isHidden() || combolog->count() == 0 ||
+        platform::fileExists(geometry::geometryFile(QStringLiteral("log"))))
+        return;
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const int chooser = combolog->minimumSizeHint().width();
+    const int needed = combolog->x() + chooser + tw(120);
+    // A frame the window manager has not drawn yet is taken as 16 pixels.
+    const int most = s->availableGeometry().width() - std::max(frameGeometry().width() - width(), 16);
+    if (needed <= width())
+        return;
+    resize(std::min(needed, most), height());
+    geometry::centre(this);
 }
 
 bool frmlog::eventFilter(QObject* watched, QEvent* e) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <vector>
 
 class QComboBox;
@@ -13,7 +14,11 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QTextCursor;
 class QTimer;
+namespace platform {
+class TextReader;
+}
 
 // "Logg": shows one log at a time, offers the saved logs of "Sparade loggar", marks the error
 // marks "FEL:" red and bold, searches the shown text and marks the hits, and keeps its size and
@@ -55,8 +60,11 @@ class frmlog : public QWidget {
 
     // The shown text, one line break per line end.
     QString shownText() const;
-    // A long log goes into the box in steps, so the window answers while it loads.
+    // A long log goes into the box, and a search through it runs, in steps, so the window answers
+    // meanwhile; a close, another search or another log ends what runs.
     bool loading() const;
+    bool searching() const;
+    // Runs the loading and the search to their end at once.
     void finishLoading();
 
   protected:
@@ -66,24 +74,47 @@ class frmlog : public QWidget {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
-    // Replaces the box's text by `text` (line breaks as '\n') with `marks` red and bold, and puts
-    // the caret at `caret` once all of it is in.
-    void showText(const QString& text, std::vector<logmarks::Range> marks, qsizetype caret);
+    enum class Caret { Start, LastMark, End };
+    // Replaces the box's text by what `reader` reads (or, without one, by `text`, line breaks as
+    // '\n', with `marks` red and bold), marking "FEL:" when `markErrors`; the caret goes to
+    // `caret` once all of it is in.
+    void showText(const QString& text, std::vector<logmarks::Range> marks, Caret caret,
+                  std::unique_ptr<platform::TextReader> reader = {}, bool markErrors = false);
     void setPlainMessage(const QString& text);
+    void stopWork();
+    void work();
     void loadStep();
+    void searchStep();
+    void mark(QTextCursor& c, qsizetype start, qsizetype length);
     void layoutView();
+    void fitChooser();
 
     struct Pending {
-        QString text;
+        std::unique_ptr<platform::TextReader> reader; // what is still to be read
+        bool markErrors = false;
+        QString text; // read, not yet all in the box
         std::vector<logmarks::Range> marks;
         qsizetype pos = 0;
         size_t nextMark = 0;
-        qsizetype caret = 0;
+        Caret caret = Caret::Start;
+        qsizetype lastMark = 0; // in the box
+    };
+    struct Search {
+        QString word;
+        std::vector<logmarks::Range> unmark; // earlier marks still to take off
+        size_t unmarked = 0;
+        int block = 0; // the next line to search
+        int hits = 0;
+        qsizetype lastHit = 0;
     };
     Pending pending_;
     bool hasPending_ = false;
+    Search search_;
+    bool searching_ = false;
+    std::vector<logmarks::Range> marked_; // every mark in the box
     QTimer* loader_ = nullptr;
     bool unloaded_ = false;
+    bool sized_ = false;
 };
 
 namespace logview {

@@ -463,7 +463,9 @@ void frmmain::visa_senaste_backup() {
     if (!platform::fileExists(file))
         return;
     try {
-        Label6->setText(QStringLiteral("Senaste ") + runlog::lastRunText(platform::readLines(file)));
+        // Only the head and the tail: a run log can hold hundreds of megabytes.
+        Label6->setText(QStringLiteral("Senaste ") + runlog::lastRunText(platform::readFirstLines(file, 2),
+                                                                         platform::readLastLines(file, 200)));
         cmdvisalogg->show();
     } catch (const platform::RunError&) {
         Label6->clear();

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <cerrno>
+#include <utility>
 
 namespace platform {
 
@@ -19,7 +20,7 @@ const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026
                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decodeCp1252(const QByteArray& bytes) {
+QString decodeCp1252(QByteArrayView bytes) {
     QString out;
     out.resize(bytes.size());
     QChar* d = out.data();
@@ -74,28 +75,45 @@ void openForRead(QFile& f) {
 
 } // namespace
 
-QString decodeText(const QByteArray& bytes) {
+namespace {
+QString decode(QByteArrayView bytes, bool dropBom) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString s = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        if (s.startsWith(QChar(0xFEFF)))
-            s.remove(0, 1);
-        return s;
+    if (utf8.hasError()) {
+        // Line ends are single bytes in both encodings, so each line is judged on its own.
+        s.clear();
+        s.reserve(bytes.size());
+        qsizetype start = 0;
+        while (start < bytes.size()) {
+            qsizetype end = start;
+            while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+                ++end;
+            while (end < bytes.size() && (bytes[end] == '\r' || bytes[end] == '\n'))
+                ++end;
+            const QByteArrayView line = bytes.sliced(start, end - start);
+            s += line.isValidUtf8() ? QString::fromUtf8(line) : decodeCp1252(line);
+            start = end;
+        }
     }
-    return decodeCp1252(bytes);
+    if (dropBom && s.startsWith(QChar(0xFEFF)))
+        s.remove(0, 1);
+    return s;
 }
 
-QByteArray encodeLines(const QStringList& lines) {
-    QByteArray out;
-    for (const QString& l : lines) {
-        out += l.toUtf8();
-        out += "\r\n";
+qsizetype countLineEnds(const QString& text) {
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            ++n;
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        }
     }
-    return out;
+    return n;
 }
 
-QStringList readLines(const QString& path) {
-    const QString text = readText(path);
+QStringList splitLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
@@ -112,6 +130,24 @@ QStringList readLines(const QString& path) {
         lines.append(text.mid(start));
     return lines;
 }
+} // namespace
+
+QString decodeText(const QByteArray& bytes) {
+    return decode(bytes, true);
+}
+
+QByteArray encodeLines(const QStringList& lines) {
+    QByteArray out;
+    for (const QString& l : lines) {
+        out += l.toUtf8();
+        out += "\r\n";
+    }
+    return out;
+}
+
+QStringList readLines(const QString& path) {
+    return splitLines(readText(path));
+}
 
 QString readText(const QString& path) {
     QFile f(path);
@@ -120,6 +156,94 @@ QString readText(const QString& path) {
     if (f.error() != QFileDevice::NoError)
         fail(f);
     return decodeText(bytes);
+}
+
+QStringList readFirstLines(const QString& path, int count) {
+    TextReader r(path);
+    QString text;
+    // Pieces never part a CR LF, so their line ends add up.
+    qsizetype ends = 0;
+    while (!r.atEnd() && ends < count) {
+        const QString piece = r.next(64 * 1024);
+        ends += countLineEnds(piece);
+        text += piece;
+    }
+    QStringList lines = splitLines(text);
+    if (lines.size() > count)
+        lines.resize(count);
+    return lines;
+}
+
+QStringList readLastLines(const QString& path, int count) {
+    QFile f(path);
+    openForRead(f);
+    const qint64 tail = std::min<qint64>(f.size(), 64 * 1024);
+    if (!f.seek(f.size() - tail))
+        fail(f);
+    QByteArray bytes = f.read(tail);
+    if (bytes.size() != tail)
+        fail(f);
+    // Started inside the file: the first line may be cut, and so may a character.
+    if (tail < f.size()) {
+        const qsizetype nl = bytes.indexOf('\n');
+        bytes = nl < 0 ? QByteArray() : bytes.mid(nl + 1);
+    }
+    QStringList lines = splitLines(decodeText(bytes));
+    if (lines.size() > count)
+        lines.remove(0, lines.size() - count);
+    return lines;
+}
+
+TextReader::TextReader(const QString& path) : f_(path) {
+    openForRead(f_);
+}
+
+QString TextReader::next(qsizetype bytes) {
+    QByteArray buf = std::move(carry_);
+    carry_.clear();
+    qsizetype cut = 0;
+    for (;;) {
+        if (!eof_ && buf.size() < bytes) {
+            const qsizetype had = buf.size();
+            buf.resize(bytes);
+            const qint64 got = f_.read(buf.data() + had, bytes - had);
+            if (got < 0)
+                fail(f_);
+            buf.resize(had + got);
+            eof_ = got == 0;
+            continue;
+        }
+        if (eof_) {
+            cut = buf.size();
+            break;
+        }
+        // After the last line end; a CR at the very end may be the first half of a CR LF.
+        qsizetype last = buf.size() - 1;
+        if (buf[last] == '\r')
+            --last;
+        while (last >= 0 && buf[last] != '\n' && buf[last] != '\r')
+            --last;
+        if (last >= 0) {
+            cut = last + 1;
+            break;
+        }
+        // One line longer than the piece: cut it where no character is split.
+        cut = buf.size();
+        if (buf[cut - 1] == '\r')
+            --cut;
+        for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(buf[cut - 1]) & 0xC0) == 0x80;
+             ++back)
+            --cut;
+        if (cut > 0 && static_cast<unsigned char>(buf[cut - 1]) >= 0xC0)
+            --cut;
+        if (cut > 0)
+            break;
+        bytes = buf.size() + bytes; // nothing whole yet: read further
+    }
+    carry_ = buf.sliced(cut);
+    buf.truncate(cut);
+    const bool first = std::exchange(first_, false);
+    return decode(buf, first);
 }
 
 namespace {

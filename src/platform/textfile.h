@@ -1,4 +1,5 @@
 #pragma once
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,27 @@ QByteArray encodeLines(const QStringList& lines);
 QStringList readLines(const QString& path);
 // The whole text, decoded, line ends kept as they are.
 QString readText(const QString& path);
+// The first `count` lines, or fewer when the file has fewer; reads no further than they reach.
+QStringList readFirstLines(const QString& path, int count);
+// The last `count` lines (an empty last line counts), read from the file's last 64 KiB at most.
+QStringList readLastLines(const QString& path, int count);
+
+// Reads a text file a piece at a time, each piece ending at a line end, so that a large file can
+// be shown as it comes in without being held twice.
+class TextReader {
+  public:
+    explicit TextReader(const QString& path);
+    // The next piece, decoded, line ends kept: about `bytes` bytes of the file, more when one
+    // line is longer. Empty at the end.
+    QString next(qsizetype bytes);
+    bool atEnd() const { return eof_ && carry_.isEmpty(); }
+
+  private:
+    QFile f_;
+    QByteArray carry_; // read, but after the last line end
+    bool eof_ = false;
+    bool first_ = true;
+};
 
 // Writes the file whole through QSaveFile: the old file stays intact when the write fails.
 void writeLines(const QString& path, const QStringList& lines);

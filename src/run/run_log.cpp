@@ -48,15 +48,15 @@ QString noJobsClosing() {
     return QStringLiteral("Inga jobb valda för backup. Avslutar körningen.");
 }
 
-QString lastRunText(const QStringList& lines) {
-    if (lines.size() < 2)
+QString lastRunText(const QStringList& firstLines, const QStringList& lastLines) {
+    if (firstLines.size() < 2)
         platform::throwError(62);
     // A start with nothing chosen adds its line to the log before it and does not start anew.
-    qsizetype last = lines.size() - 1;
-    while (last > 1 && (lines[last].isEmpty() || lines[last] == noJobsClosing()))
+    qsizetype last = lastLines.size() - 1;
+    while (last >= 0 && (lastLines[last].isEmpty() || lastLines[last] == noJobsClosing()))
         --last;
-    QString header = lines[1];
-    if (lines[last] == refusedClosing() || lines[last] == unwritableClosing())
+    QString header = firstLines[1];
+    if (last >= 0 && (lastLines[last] == refusedClosing() || lastLines[last] == unwritableClosing()))
         header.replace(QStringLiteral("Backup utförd "), QStringLiteral("Backup kunde inte utföras "));
     return header;
 }

@@ -28,10 +28,10 @@ QString headerLine(const RunMode& mode, const QString& startDate, const QString&
 QString refusedClosing();
 QString unwritableClosing();
 QString noJobsClosing();
-// What the main window's last-run line tells of log.txt's lines: the run's header line, which
-// says "kunde inte utföras" for a run that ended before its first job. Throws RunError 62 when
-// the log has no header line.
-QString lastRunText(const QStringList& logLines);
+// What the main window's last-run line tells of log.txt, given its first lines and its last ones:
+// the run's header line, which says "kunde inte utföras" for a run that ended before its first
+// job. Throws RunError 62 when the log has no header line.
+QString lastRunText(const QStringList& firstLines, const QStringList& lastLines);
 
 // Starts log.txt with its three header lines and leaves log_err.txt holding one empty line.
 // A step that fails is passed over.

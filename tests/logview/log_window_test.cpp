@@ -108,6 +108,13 @@ TEST_F(LogViewer, WithoutSavedLogsTheRunLogIsShownUnmarked) {
     }
 }
 
+TEST_F(LogViewer, AStrayByteSpoilsNoOtherLine) {
+    writeSaved("log 2026-01-01 a.txt", "Backup utf\xc3\xb6rd\r\nkopiera \xc3\xa5\xc3\xa4\xc3\xb6.txt\r\n"
+                                       "FEL: kunde inte l\xe4sa\r\nklar\r\n");
+    frmlog* w = open();
+    EXPECT_EQ(w->Text1->toPlainText(), "Backup utförd\nkopiera åäö.txt\nFEL: kunde inte läsa\nklar\n");
+}
+
 TEST_F(LogViewer, ALogThatCannotBeReadIsReportedInTheBox) {
     writeSaved("log 2026-01-01 a.txt", "FEL: a\r\n");
     writeSaved("log 2026-01-02 b.txt", "FEL: b\r\n");
@@ -181,12 +188,19 @@ TEST_F(LogViewer, ALongLogLoadsInStepsAndIsWholeWhenSearched) {
     frmlog* w = prog().form<frmlog>();
     EXPECT_TRUE(w->loading());
     EXPECT_LT(w->Text1->document()->characterCount(), text.size() / 2) << "the first step only";
+    // A search pressed while the log loads waits for it without holding the window; a second one
+    // takes its place.
+    w->txtsök->setText("rad 7");
+    w->txtsök_KeyPress(13);
+    EXPECT_TRUE(w->loading());
+    EXPECT_TRUE(w->searching());
     w->txtsök->setText("FEL: rad 79999");
     w->txtsök_KeyPress(13);
-    EXPECT_FALSE(w->loading());
+    w->finishLoading();
     EXPECT_EQ(w->lblsökinfo->text(), "Hittade 1 träff. Den är markerad med rött.");
     const QString shown = w->Text1->toPlainText();
     EXPECT_EQ(shown.size(), text.size() - 80000);
+    EXPECT_EQ(marked(w).size(), 14u) << "only the last search's hit";
     EXPECT_TRUE(redBold(w, shown.indexOf("FEL: rad 79999")));
 
     // Chosen again, the marks of every step are in place once it has loaded.

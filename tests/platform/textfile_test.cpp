@@ -82,7 +82,7 @@ TEST(TextFile, ErrorsSayWhetherTheFileOrItsFolderIsMissing) {
     EXPECT_FALSE(QFileInfo::exists(d.path() + "/logg.txt"));
 }
 
-TEST(TextFile, DecodingKeepsUtf8AndFallsBackPerFile) {
+TEST(TextFile, DecodingKeepsUtf8AndFallsBackPerLine) {
     EXPECT_EQ(decodeText("\xef\xbb\xbf"
                          "abc"),
               "abc")
@@ -95,6 +95,29 @@ TEST(TextFile, DecodingKeepsUtf8AndFallsBackPerFile) {
                          "\x94"
                          " \x96 \x9f"),
               QString::fromUtf16(u"\u201Ccitat\u201D \u2013 \u0178"));
-    EXPECT_EQ(decodeText("\xc3\xa5 och \xe5"), "Ã¥ och å") << "one invalid byte makes the whole file 1252";
+    EXPECT_EQ(decodeText("\xc3\xa5 och \xe5"), "Ã¥ och å") << "one invalid byte makes its whole line 1252";
     EXPECT_EQ(encodeLines({"a", "b"}), QByteArray("a\r\nb\r\n"));
+}
+
+TEST(TextFile, PiecesEndAtLineEndsAndReadTheSameAsTheWhole) {
+    QTemporaryDir d;
+    const QString f = d.path() + "/log.txt";
+    for (const QByteArray& text :
+         {QByteArray("a\r\nb\r\n\r\nc"),
+          QByteArray("\xef\xbb\xbf"
+                     "a\rb\r\rc\r"),
+          QByteArray("\xc3\xa5\xc3\xa4\xc3\xb6\xc3\xa5\xc3\xa4\xc3\xb6\nG\xe4vle\r\n")}) {
+        testutil::writeFile(f, text);
+        for (int piece = 1; piece <= 8; ++piece) {
+            TextReader r(f);
+            QString read;
+            while (!r.atEnd()) {
+                const QString p = r.next(piece);
+                EXPECT_FALSE(read.endsWith('\r') && p.startsWith('\n')) << "a CR LF is never parted";
+                read += p;
+            }
+            EXPECT_EQ(read, readText(f)) << text.toHex().toStdString() << " in pieces of " << piece;
+        }
+        EXPECT_EQ(readFirstLines(f, 2), readLines(f).mid(0, 2));
+    }
 }
