@@ -377,10 +377,6 @@ bool isSameOrInside(const PlacedFolder& a, const PlacedFolder& b) {
            std::equal(b.missing.begin(), b.missing.end(), a.missing.begin());
 }
 
-bool isSameOrInside(const QString& a, const QString& b) {
-    return isSameOrInside(placeFolder(a), placeFolder(b));
-}
-
 bool lessName(const QString& a, const QString& b) {
     const int c = collator().compare(a, b);
     return c != 0 ? c < 0 : a < b;

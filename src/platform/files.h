@@ -63,7 +63,6 @@ struct PlacedFolder {
 PlacedFolder placeFolder(const QString& path);
 // `a` is `b` or lies inside it.
 bool isSameOrInside(const PlacedFolder& a, const PlacedFolder& b);
-bool isSameOrInside(const QString& a, const QString& b);
 // The identity of an existing folder (links followed) and whether it is the root of a mount;
 // {0, 0} when it cannot be read. Honours standInIdentity.
 PlacedFolder::Step folderStep(const QString& path);
