@@ -30,13 +30,15 @@ TEST_F(BackupFolders, AFolderIsJudgedByWhatItIsNotByHowItIsWritten) {
     const QString src = data + "/src", bk = src + "/bk";
     const QString copies = platform::withoutTrailingSeparator(platform::relativeTarget(bk, src));
     for (const QString& d : {home + "/Bilder", home + "/Dokument", copies + "/sub", bk + "/userdata",
-                             data + "/other", work("x")})
+                             src + "/a/b", data + "/other", work("x")})
         testutil::makeDir(d);
     QFile::link(home + "/Bilder", work("x/lnk"));
     QFile::link(home + "/Dokument", work("x/dok"));
     platform::standInSystemFolders({}, home);
     platform::standInIdentity(work("hb"), home); // a bind mount of the home folder, as the seam sees it
     testutil::makeDir(work("hb"));
+    platform::standInIdentity(work("hs"), src + "/a"); // and one of a folder inside a main folder
+    testutil::makeDir(work("hs"));
     const struct {
         const char* name;
         QString backup;
@@ -50,6 +52,11 @@ TEST_F(BackupFolders, AFolderIsJudgedByWhatItIsNotByHowItIsWritten) {
          {},
          "källmappen " + work("x/lnk/../../data/src")},
         {"a second name for the home folder", work("hb"), {data + "/src"}, {}, "hemmappen"},
+        {"a second name for a folder of the list",
+         work("hs"),
+         {data},
+         {data, src + "/a/b"},
+         "källmappen " + src + "/a/b"},
         {"a list folder that goes up with \"..\"",
          data + "/other",
          {src},
