@@ -114,6 +114,8 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
         }
     }
 
+    // The folders of the list, gathered when a folder inside the backup folder is to be told a copy.
+    QSet<QString> listed;
     // Folders of the list already found not to be the backup folder, when they are looked at.
     QSet<QString> notBackup;
     const platform::FolderId bid = b.exists() ? b.chain.front().id : platform::FolderId{};
@@ -148,14 +150,22 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
         } else if (under->holdsBackup) {
             const QString& below = under->backupBelow;
             if (atOrBelow(rest, below) || below.isEmpty()) {
-                // The run's own: the way down to where it puts the copies, the copies, the versions.
+                // The run's own: the way down to where it puts the copies, the copies, the
+                // versions. Where the copies go straight into the backup folder, the user's own
+                // folders may stand beside them: there only a copy of a folder the list holds is.
                 QString own = rest.mid(below.size());
                 while (own.startsWith(u'/'))
                     own.remove(0, 1);
                 const QString& copies = under->ownBelowBackup;
-                const bool runs = atOrBelow(own, copies) || copies.isEmpty() || atOrBelow(copies, own) ||
-                                  own.isEmpty() ||
-                                  (!version.isEmpty() && atOrBelow(platform::joinPath(b.path, own), version));
+                bool runs = own.isEmpty() ||
+                            (!copies.isEmpty() && (atOrBelow(copies, own) || atOrBelow(own, copies))) ||
+                            (!version.isEmpty() && atOrBelow(platform::joinPath(b.path, own), version));
+                if (!runs && copies.isEmpty()) {
+                    if (listed.isEmpty())
+                        for (const QString& l : folders)
+                            listed.insert(platform::withoutTrailingSeparator(l.trimmed()));
+                    runs = listed.contains(platform::joinPath(under->typed, own));
+                }
                 inside = !runs;
             } else if (rest.startsWith(below, Qt::CaseInsensitive)) {
                 // A file system that ignores letter case may take it for the backup folder.

@@ -20,7 +20,8 @@ struct JobLayout {
 // folder or a folder above one, nor a folder that holds the program folder. Folders are compared
 // by identity (platform::PlacedFolder), so a second name for one folder is seen through. A backup
 // folder kept inside a main folder is left out of the copy with all below it: the folders a scan
-// lists there where the run puts its copies and versions are its own, any other is refused. A
+// lists there where the run puts its copies and versions are its own (where the copies go straight
+// into the backup folder, only the copies of folders the list holds), any other is refused. A
 // folder of the list is taken as its main folder's resolved path and the rest.
 QString backupFolderProblem(const QString& folder, const QStringList& mainFolders, const QStringList& folders,
                             const QString& programFolder, const JobLayout& layout = {});

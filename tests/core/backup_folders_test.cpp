@@ -44,6 +44,7 @@ TEST_F(BackupFolders, AFolderIsJudgedByWhatItIsNotByHowItIsWritten) {
         QString backup;
         QStringList mains, folders;
         QString why; // empty: allowed
+        bool absolute = false;
     } cases[] = {
         {"a link followed by \"..\"", work("x/lnk/.."), {home + "/Dokument"}, {}, "hemmappen"},
         {"a main folder behind a link and \"..\"",
@@ -70,8 +71,15 @@ TEST_F(BackupFolders, AFolderIsJudgedByWhatItIsNotByHowItIsWritten) {
         {"the copies a scan lists in a backup folder inside the main folder",
          bk,
          {src},
-         {src, bk, bk + "/" + src.section('/', 1, 1), copies, copies + "/sub", bk + "/versioner/x"},
+         {src, src + "/sub", bk, bk + "/" + src.section('/', 1, 1), copies, copies + "/sub",
+          bk + "/versioner/x"},
          {}},
+        {"a folder of its own beside the copies of an absolute job",
+         bk,
+         {src},
+         {src, src + "/sub", bk, bk + "/sub", bk + "/userdata"},
+         "källmappen " + bk + "/userdata",
+         true},
         {"a backup folder beside the source",
          home + "/Backup",
          {home + "/Dokument"},
@@ -82,7 +90,7 @@ TEST_F(BackupFolders, AFolderIsJudgedByWhatItIsNotByHowItIsWritten) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString why = backupfolders::backupFolderProblem(c.backup, c.mains, c.folders, path(""),
-                                                               {false, false, bk + "/versioner"});
+                                                               {c.absolute, false, bk + "/versioner"});
         if (c.why.isEmpty())
             EXPECT_EQ(why, "");
         else
