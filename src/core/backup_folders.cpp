@@ -5,7 +5,10 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/presence.h"
 
+#include <QSet>
+#include <algorithm>
 #include <vector>
 
 namespace backupfolders {
@@ -17,65 +20,191 @@ bool atOrBelow(QStringView path, QStringView folder) {
         return false;
     return path.size() == folder.size() || folder.endsWith(u'/') || path[folder.size()] == u'/';
 }
+
+// `rest` (pieces below a folder, without a leading '/') has no "." or ".." piece and no empty one:
+// its text then says where it leads, as long as no link stands in it.
+bool plainRest(QStringView rest) {
+    if (rest.isEmpty())
+        return true;
+    for (QStringView piece : rest.split(u'/'))
+        if (piece.isEmpty() || piece == u"." || piece == u"..")
+            return false;
+    return true;
+}
+
+// The last `n` pieces of `path`, joined.
+QString lastPieces(const QString& path, qsizetype n) {
+    if (n <= 0)
+        return {};
+    qsizetype at = path.size();
+    for (qsizetype i = 0; i < n && at > 0; ++i)
+        at = path.lastIndexOf(u'/', at - 1);
+    return path.mid(at + 1);
+}
+
+using platform::PlacedFolder;
+
+struct Main {
+    QString typed;
+    PlacedFolder placed;
+    bool holdsBackup = false; // the backup folder lies inside it
+    QString backupBelow;      // then: the backup folder's pieces below it
+    QString ownBelowBackup;   // then: where the run puts this main folder's copies, below the backup folder
+    bool secondName = false;  // the backup folder may be a second name for a folder inside it
+};
 } // namespace
 
 QString backupFolderProblem(const QString& folder, const QStringList& mainFolders, const QStringList& folders,
-                            const QString& programFolder) {
+                            const QString& programFolder, const JobLayout& layout) {
     const QString typed = folder.trimmed();
     // Not a whole path names no place; the test write refuses it before anything is written.
     if (!typed.startsWith(QLatin1Char('/')))
         return {};
-    const QString b = platform::resolvedPath(typed);
-    // "Is or lies above": the other folder is the backup folder or lies below it.
-    auto holds = [&b](const QString& other) { return atOrBelow(other, b); };
-    if (holds(platform::rootFolder()))
+    const PlacedFolder b = platform::placeFolder(typed);
+    // "Is or lies above": the other folder is the backup folder or lies inside it.
+    auto holds = [&b](const PlacedFolder& other) { return platform::isSameOrInside(other, b); };
+    if (holds(platform::placeFolder(platform::rootFolder())))
         return QStringLiteral("backupmappen är rotmappen");
-    if (holds(platform::homeFolder()))
-        return QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den");
-    if (holds(platform::resolvedPath(programFolder)))
+    for (const QString& home : platform::homeFolders())
+        if (holds(platform::placeFolder(home)))
+            return QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den");
+    if (holds(platform::placeFolder(programFolder)))
         return QStringLiteral("backupmappen innehåller programmappen");
 
-    struct Main {
-        QString typed, resolved;
-    };
     std::vector<Main> mains;
     for (const QString& m : mainFolders)
         if (const QString t = platform::withoutTrailingSeparator(m.trimmed()); t.startsWith(QLatin1Char('/')))
-            mains.push_back({t, platform::resolvedPath(t)});
-    // A backup folder kept inside a main folder is left out of the copy with all below it; the scan
-    // lists those folders all the same, and they are the backup's own.
+            mains.push_back({t, platform::placeFolder(t), false, {}, {}, false});
     for (const Main& m : mains)
-        if (m.resolved != b && atOrBelow(b, m.resolved))
-            return {};
-    for (const Main& m : mains)
-        if (holds(m.resolved))
+        if (holds(m.placed))
             return QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(m.typed);
-    // A folder of the list lies below a main folder: it is where its main folder leads, as typed below
-    // it. Only a link inside the tree could lead elsewhere, and that leads into the backup, never
-    // makes the backup folder hold the user's other files. One that lies below no main folder is
-    // resolved whole.
+
+    const QString version = layout.versionFolder.trimmed().isEmpty()
+                                ? QString()
+                                : platform::resolvedPath(layout.versionFolder.trimmed());
+    for (Main& m : mains) {
+        if (platform::isSameOrInside(b, m.placed)) {
+            m.holdsBackup = true;
+            // Its pieces below the main folder, found where the main folder's identity stands
+            // among the folders above it.
+            qsizetype depth = b.missing.size();
+            if (m.placed.exists()) {
+                const platform::FolderId mid = m.placed.chain.front().id;
+                for (size_t i = 0; i < b.chain.size() && !(b.chain[i].id == mid); ++i)
+                    ++depth;
+            } else {
+                depth = b.path.mid(m.placed.path.size()).split(u'/', Qt::SkipEmptyParts).size();
+            }
+            m.backupBelow = lastPieces(b.path, depth);
+            m.ownBelowBackup = layout.absolute
+                                   ? (layout.withMainFolder ? platform::lastPiece(m.typed) : QString())
+                                   : m.typed.mid(1);
+            continue;
+        }
+        // A mount of the main folder's file system that the main folder does not stand on may
+        // show a folder inside it under the backup folder's name: only then is each folder of the
+        // list looked at on disk.
+        if (b.exists() && m.placed.exists()) {
+            const platform::FolderId mid = m.placed.chain.front().id;
+            for (const PlacedFolder::Step& s : b.chain)
+                if (s.mountRoot && s.id.device == mid.device &&
+                    std::none_of(m.placed.chain.begin(), m.placed.chain.end(),
+                                 [&](const PlacedFolder::Step& o) { return o.id == s.id; }))
+                    m.secondName = true;
+        }
+    }
+
+    // The folders of the list, gathered when a folder inside the backup folder is to be told a copy.
+    QSet<QString> listed;
+    // Folders of the list already found not to be the backup folder, when they are looked at.
+    QSet<QString> notBackup;
+    const platform::FolderId bid = b.exists() ? b.chain.front().id : platform::FolderId{};
+    auto insideOnDisk = [&](const QString& mainPath, const QString& rest) {
+        QString p = platform::joinPath(mainPath, rest);
+        while (p.size() > mainPath.size() && !notBackup.contains(p)) {
+            if (platform::folderStep(p).id == bid)
+                return true;
+            notBackup.insert(p);
+            p = platform::parentPath(p);
+        }
+        return false;
+    };
     for (const QString& f : folders) {
         const QString t = platform::withoutTrailingSeparator(f.trimmed());
         if (t.isEmpty())
             continue;
-        QString r;
+        const Main* under = nullptr;
+        QString rest;
         for (const Main& m : mains)
             if (atOrBelow(t, m.typed)) {
-                r = t.size() == m.typed.size() ? m.resolved
-                                               : platform::joinPath(m.resolved, t.mid(m.typed.size()));
+                rest = t.mid(m.typed.size());
+                while (rest.startsWith(u'/'))
+                    rest.remove(0, 1);
+                if (plainRest(rest))
+                    under = &m;
                 break;
             }
-        if (r.isEmpty())
-            r = platform::resolvedPath(t);
-        if (holds(r))
+        bool inside = false;
+        if (!under) {
+            inside = holds(platform::placeFolder(t));
+        } else if (under->holdsBackup) {
+            const QString& below = under->backupBelow;
+            if (atOrBelow(rest, below) || below.isEmpty()) {
+                // The run's own: the way down to where it puts the copies, the copies, the
+                // versions. Where the copies go straight into the backup folder, the user's own
+                // folders may stand beside them: there only a copy of a folder the list holds is.
+                QString own = rest.mid(below.size());
+                while (own.startsWith(u'/'))
+                    own.remove(0, 1);
+                const QString& copies = under->ownBelowBackup;
+                bool runs = own.isEmpty() ||
+                            (!copies.isEmpty() && (atOrBelow(copies, own) || atOrBelow(own, copies))) ||
+                            (!version.isEmpty() && atOrBelow(platform::joinPath(b.path, own), version));
+                if (!runs && copies.isEmpty()) {
+                    if (listed.isEmpty())
+                        for (const QString& l : folders)
+                            listed.insert(platform::withoutTrailingSeparator(l.trimmed()));
+                    runs = listed.contains(platform::joinPath(under->typed, own));
+                }
+                inside = !runs;
+            } else if (rest.startsWith(below, Qt::CaseInsensitive)) {
+                // A file system that ignores letter case may take it for the backup folder.
+                inside = holds(platform::placeFolder(platform::joinPath(under->placed.path, rest)));
+            }
+        } else if (under->secondName && bid != platform::FolderId{}) {
+            inside = insideOnDisk(under->placed.path, rest);
+        }
+        if (inside)
             return QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(t);
     }
     return {};
 }
 
-QString backupFolderProblem(const QString& folder, const QStringList& mainFolders,
-                            const QStringList& folders) {
-    return backupFolderProblem(folder, mainFolders, folders, program().programFolder());
+QString backupFolderProblem(const QString& folder, const QStringList& mainFolders, const QStringList& folders,
+                            const JobLayout& layout) {
+    return backupFolderProblem(folder, mainFolders, folders, program().programFolder(), layout);
+}
+
+QString absoluteJobProblem(const QStringList& mainFolders, const QStringList& folders) {
+    QStringList mains;
+    for (const QString& m : mainFolders)
+        if (const QString t = platform::withoutTrailingSeparator(m.trimmed()); !t.isEmpty())
+            mains << t;
+    if (mains.size() > 1)
+        return QStringLiteral("jobbet har absolut sökväg och mer än en huvudmapp (%1)").arg(mains[1]);
+    const QString main = mains.value(0);
+    for (const QString& f : folders) {
+        const QString t = platform::withoutTrailingSeparator(f.trimmed());
+        if (t.isEmpty())
+            continue;
+        QString rest = main.isEmpty() || !atOrBelow(t, main) ? QStringLiteral("..") : t.mid(main.size());
+        while (rest.startsWith(u'/'))
+            rest.remove(0, 1);
+        if (!plainRest(rest))
+            return QStringLiteral("mappen %1 ligger utanför huvudmappen och jobbet har absolut sökväg")
+                .arg(t);
+    }
+    return {};
 }
 
 QStringList all(const QString& programFolder) {
@@ -89,8 +218,15 @@ QStringList all(const QString& programFolder) {
                 try {
                     const JobFiles job(folder, name);
                     const QString b = platform::withoutTrailingSeparator(job.readBackupFolder());
-                    if (b.isEmpty() || out.contains(b) ||
-                        !backupFolderProblem(b, job.readMainFolders(), job.readFolders(), programFolder)
+                    if (b.isEmpty() || out.contains(b))
+                        continue;
+                    // Read as lines: a missing options file is not written here.
+                    const QStringList o = job.hasFile(4) ? job.readFile(4) : QStringList();
+                    const JobLayout layout{o.value(2).trimmed() == QLatin1String("1"),
+                                           o.value(3).trimmed() == QLatin1String("JA"),
+                                           job.readVersioning().value_or(JobFiles::Versioning{}).folder};
+                    if (!backupFolderProblem(b, job.readMainFolders(), job.readFolders(), programFolder,
+                                             layout)
                              .isEmpty())
                         continue;
                     out << b;
@@ -118,8 +254,13 @@ QString deletionProblem(const QString& entry, const QStringList& folders) {
     const QString path = platform::withoutTrailingSeparator(entry);
     for (const QString& f : folders) {
         const QString base = platform::withTrailingSeparator(f);
-        if (base.size() > 1 && path.startsWith(base) && path.size() > base.size())
+        if (base.size() > 1 && path.startsWith(base) && path.size() > base.size()) {
+            // The entry itself may be a link (deleting removes the link); a folder on the way may not.
+            for (qsizetype at = path.indexOf(u'/', base.size()); at > 0; at = path.indexOf(u'/', at + 1))
+                if (platform::isLink(path.left(at)))
+                    return QStringLiteral("sökvägen går genom länken %1 i backupmappen").arg(path.left(at));
             return {};
+        }
     }
     return QStringLiteral("sökvägen ligger inte i något jobbs backupmapp");
 }

@@ -6,18 +6,34 @@
 // trusted inside what the program owns: the backup folders of its jobs.
 namespace backupfolders {
 
+// Where a job puts its copies: what tells the run's own folders inside a backup folder that lies
+// inside a main folder from the user's.
+struct JobLayout {
+    bool absolute = false;       // path type "1"
+    bool withMainFolder = false; // the main folder's own name on top (".004" line 4 "JA")
+    QString versionFolder;
+};
+
 // Why `folder` may not be the backup folder of a job with these main folders and this folder list,
 // or an empty text when it may. A backup folder is the program's own, where a mirror deletes what
-// the source no longer has: so it is never "/", the home folder or a folder above it, a source
-// folder or a folder above one, nor a folder that holds the program folder. A backup folder kept
-// inside a main folder is left out of the copy with all below it, so the folders a scan lists
-// there are not counted as sources. The backup folder and the main folders are compared with their
-// links resolved; a folder of the list as its main folder's resolved path and the rest.
+// the source no longer has: so it is never "/", a home folder or a folder above it, a source
+// folder or a folder above one, nor a folder that holds the program folder. Folders are compared
+// by identity (platform::PlacedFolder), so a second name for one folder is seen through. A backup
+// folder kept inside a main folder is left out of the copy with all below it: the folders a scan
+// lists there where the run puts its copies and versions are its own (where the copies go straight
+// into the backup folder, only the copies of folders the list holds), any other is refused. A
+// folder of the list is taken as its main folder's resolved path and the rest.
 QString backupFolderProblem(const QString& folder, const QStringList& mainFolders, const QStringList& folders,
-                            const QString& programFolder);
+                            const QString& programFolder, const JobLayout& layout = {});
 // The same with the program folder of the running program.
-QString backupFolderProblem(const QString& folder, const QStringList& mainFolders,
-                            const QStringList& folders);
+QString backupFolderProblem(const QString& folder, const QStringList& mainFolders, const QStringList& folders,
+                            const JobLayout& layout = {});
+
+// Why a job with the absolute path type cannot be run as it stands, or an empty text: its copies
+// are placed by their path below its one main folder, so a second main folder, or a folder of the
+// list outside the main folder (or reaching out of it with ".."), would have its copies put
+// elsewhere and mirrored away at every run.
+QString absoluteJobProblem(const QStringList& mainFolders, const QStringList& folders);
 
 // The backup folders of every job in the program folder's four job groups (Listor .. Listor4),
 // without a trailing '/'. Jobs whose backup folder cannot be read, or may not be one
@@ -25,7 +41,8 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
 QStringList all(const QString& programFolder);
 
 // Why `entry` may not be deleted, or an empty text when it may: it must be a whole path without
-// "." or ".." pieces (and no empty piece) that lies inside, not at, one of `folders`.
+// "." or ".." pieces (and no empty piece) that lies inside, not at, one of `folders`, and it may
+// not pass through a link inside that folder (what the link leads to is not the backup's).
 QString deletionProblem(const QString& entry, const QStringList& folders);
 
 } // namespace backupfolders

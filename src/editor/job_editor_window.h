@@ -6,6 +6,10 @@
 #include <functional>
 #include <map>
 
+namespace backupfolders {
+struct JobLayout;
+}
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -131,6 +135,8 @@ class frmaddmapp : public QWidget {
     void txtnamn_Click();
     // New mode: visible, and the caption begins with "Ny".
     bool newMode() const;
+    // Where the job as the editor shows it puts its copies.
+    backupfolders::JobLayout layout() const;
     // True while ok_spara runs; OK, Avbryt and the close box then do nothing (as while a folder
     // scan runs).
     bool saving() const { return saving_; }

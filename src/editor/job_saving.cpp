@@ -53,9 +53,9 @@ bool charactersAllowed(const QString& name) {
 
 // A backup folder is the program's own, where a mirror deletes what the sources lack: the refusal
 // of one that may not be one (checked against the folders as saving writes them), or an empty text.
-QString backupFolderRefusal(const QString& backup, const QStringList& mainFolders,
-                            const QStringList& folders) {
-    const QString why = backupfolders::backupFolderProblem(backup, mainFolders, folders);
+QString backupFolderRefusal(const QString& backup, const QStringList& mainFolders, const QStringList& folders,
+                            const backupfolders::JobLayout& layout) {
+    const QString why = backupfolders::backupFolderProblem(backup, mainFolders, folders, layout);
     return why.isEmpty() ? why : QStringLiteral("Backupmappen kan inte användas: ") + why + QLatin1Char('.');
 }
 
@@ -73,6 +73,10 @@ class BusyFlag {
 };
 
 } // namespace
+
+backupfolders::JobLayout frmaddmapp::layout() const {
+    return {optsökvägtyp[1]->isChecked(), chkabsolutsökväg_huvudmapp->isChecked(), txtversionmapp->text()};
+}
 
 bool frmaddmapp::newMode() const {
     return isVisible() && caption().startsWith(QLatin1String("Ny"));
@@ -187,7 +191,8 @@ void frmaddmapp::ok_spara() {
         // editable through the yields between.
         QStringList folders = entries(lstFoundFiles);
         removeExcludedFolders(folders, listexmappar);
-        if (const QString why = backupFolderRefusal(backup, entries(combomappar), folders); !why.isEmpty()) {
+        if (const QString why = backupFolderRefusal(backup, entries(combomappar), folders, layout());
+            !why.isEmpty()) {
             refuse(why, 5);
             return;
         }
@@ -256,7 +261,7 @@ void frmaddmapp::ok_spara() {
         job.programs = {txtstartstopp_stopp.text(), txtstartstopp_start.text()};
         job.versioning = {yesNo(chkversionshantering), txtversionpattern.text(), txtversion_mb->text(),
                           txtversionmax->text(), txtversionmapp->text()};
-        if (const QString why = backupFolderRefusal(job.backupFolder, job.mainFolders, job.folders);
+        if (const QString why = backupFolderRefusal(job.backupFolder, job.mainFolders, job.folders, layout());
             !why.isEmpty()) {
             refuse(why, 5);
             return;

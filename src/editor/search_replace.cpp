@@ -42,7 +42,7 @@ JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, 
 }
 
 QString backupFolderProblem(const JobFiles& job, const JobPlan& plan) {
-    constexpr int kFolders = 0, kMainFolders = 1, kBackupFolder = 2;
+    constexpr int kFolders = 0, kMainFolders = 1, kBackupFolder = 2, kOptions = 4, kVersioning = 9;
     const auto changes = [&plan](int file) {
         return std::any_of(plan.files.begin(), plan.files.end(),
                            [file](const FileChange& c) { return c.file == file; });
@@ -57,8 +57,18 @@ QString backupFolderProblem(const JobFiles& job, const JobPlan& plan) {
                 return c.after;
         return job.hasFile(file) ? job.readFile(file) : QStringList();
     };
-    return backupfolders::backupFolderProblem(after(kBackupFolder).value(0), after(kMainFolders),
-                                              after(kFolders));
+    const QStringList options = after(kOptions);
+    backupfolders::JobLayout layout;
+    layout.absolute = options.value(2).trimmed() == QLatin1String("1");
+    layout.withMainFolder = options.value(3).trimmed() == QLatin1String("JA");
+    layout.versionFolder = after(kVersioning).value(4);
+    if (layout.absolute)
+        if (const QString why = backupfolders::absoluteJobProblem(after(kMainFolders), after(kFolders));
+            !why.isEmpty())
+            return QStringLiteral("inte skulle kunna köras: ") + why;
+    const QString why = backupfolders::backupFolderProblem(after(kBackupFolder).value(0), after(kMainFolders),
+                                                           after(kFolders), layout);
+    return why.isEmpty() ? why : QStringLiteral("skulle få en backupmapp som inte kan användas: ") + why;
 }
 
 void writePlan(const JobFiles& job, const JobPlan& plan) {

@@ -44,9 +44,10 @@ void planFile(const JobFiles& job, int file, const QString& find, const QString&
 // The changes of every marked category of one job.
 JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, const QString& with);
 
-// Why the job, with `plan` written, would have a backup folder it may not have
-// (backupfolders::backupFolderProblem with its main folders and folders as they would then
-// stand), or an empty text. Asked only when the plan changes one of those three files; a job
+// What would be wrong with the job with `plan` written, as the end of a sentence about the job
+// ("skulle få en backupmapp som inte kan användas: ...", or for an absolute job whose folders
+// would no longer lie in its one main folder "inte skulle kunna köras: ..."), or an empty text.
+// Asked only when the plan changes the folders, the main folders or the backup folder; a job
 // without a backup-folder file is passed over.
 QString backupFolderProblem(const JobFiles& job, const JobPlan& plan);
 

@@ -231,8 +231,7 @@ void frmsökersätt::cmdkör_Click() {
                 searchreplace::backupFolderProblem(job, searchreplace::planJob(job, folderFiles, find, with));
             if (!why.isEmpty())
                 refusal = QStringLiteral("Ersättningen gjordes inte, eftersom jobbet \"") + names.at(i) +
-                          QStringLiteral("\" då skulle få en backupmapp som inte kan användas: ") + why +
-                          QStringLiteral(". Inget jobb har ändrats.");
+                          QStringLiteral("\" då ") + why + QStringLiteral(". Inget jobb har ändrats.");
         }
         // An empty group has nothing to do; it is no error.
         for (int i = 0; refusal.isEmpty() && i < names.size(); ++i) {

@@ -82,13 +82,15 @@ QString pairProblem(const QString& mapp1, const QString& mapp2) {
         if (!folder.startsWith(QLatin1Char('/')))
             return QStringLiteral("Mappen \"") + folder +
                    QStringLiteral("\" är ingen fullständig sökväg. Ange hela sökvägen, från /.");
-    const QString a = platform::resolvedPath(mapp1), b = platform::resolvedPath(mapp2);
+    // Compared by identity: a second name for a folder (a link, a bind mount) is the same folder.
+    const platform::PlacedFolder a = platform::placeFolder(mapp1), b = platform::placeFolder(mapp2);
+    const bool bInA = platform::isSameOrInside(b, a), aInB = platform::isSameOrInside(a, b);
     const QString why = QStringLiteral(" En mapp kan inte synkroniseras med en mapp som ligger i den själv.");
-    if (a == b)
+    if (aInB && bInA)
         return QStringLiteral("Mapp 1 och Mapp 2 är samma mapp. Välj två olika mappar.");
-    if (platform::isSameOrBelow(b, a))
+    if (bInA)
         return QStringLiteral("Mapp 2 ligger i Mapp 1.") + why;
-    if (platform::isSameOrBelow(a, b))
+    if (aInB)
         return QStringLiteral("Mapp 1 ligger i Mapp 2.") + why;
     return {};
 }

@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -19,6 +20,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace platform {
@@ -300,6 +302,14 @@ qint64 fileTime(const QString& path) {
     return st.st_mtim.tv_sec;
 }
 
+bool realFolderExists(const QString& path) {
+    if (faultFor(path))
+        return false;
+    struct stat st {};
+    // A trailing '/' would have the link followed.
+    return ::lstat(enc(withoutTrailingSeparator(path)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 qint64 fileSize(const QString& path) {
     checkFault(path);
     struct stat st {};
@@ -313,6 +323,64 @@ FolderId folderId(const QString& path) {
     if (::stat(enc(path).constData(), &st) != 0)
         return {};
     return FolderId{quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+namespace {
+QHash<QString, QString>& identityStandIns() {
+    static QHash<QString, QString> s;
+    return s;
+}
+} // namespace
+
+void standInIdentity(const QString& alias, const QString& folder) {
+    if (alias.isEmpty())
+        identityStandIns().clear();
+    else
+        identityStandIns().insert(resolvedPath(alias), folder);
+}
+
+PlacedFolder::Step folderStep(const QString& path) {
+    const auto standIn = identityStandIns().constFind(path);
+    const bool alias = standIn != identityStandIns().constEnd();
+    struct statx sx {};
+    if (::statx(AT_FDCWD, enc(alias ? *standIn : path).constData(), 0, STATX_INO, &sx) != 0)
+        return {};
+    PlacedFolder::Step step;
+    step.id = FolderId{quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor)), quint64(sx.stx_ino)};
+    step.mountRoot = alias || ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+                               (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT));
+    return step;
+}
+
+PlacedFolder placeFolder(const QString& path) {
+    PlacedFolder f;
+    f.path = resolvedPath(path);
+    QString p = f.path;
+    PlacedFolder::Step step = folderStep(p);
+    while (step.id == FolderId{} && p != QLatin1String("/") && !p.isEmpty()) {
+        f.missing.prepend(lastPiece(p));
+        p = parentPath(p);
+        step = folderStep(p);
+    }
+    if (step.id == FolderId{})
+        return f;
+    f.chain.push_back(step);
+    while (p != QLatin1String("/") && !p.isEmpty()) {
+        p = parentPath(p);
+        f.chain.push_back(folderStep(p));
+    }
+    return f;
+}
+
+bool isSameOrInside(const PlacedFolder& a, const PlacedFolder& b) {
+    if (a.chain.empty() || b.chain.empty())
+        return isSameOrBelow(a.path, b.path);
+    const FolderId& top = b.chain.front().id;
+    if (b.missing.isEmpty())
+        return std::any_of(a.chain.begin(), a.chain.end(), [&](const auto& s) { return s.id == top; });
+    // A folder not made yet holds only what lies below the same folder by the same new names.
+    return a.chain.front().id == top && a.missing.size() >= b.missing.size() &&
+           std::equal(b.missing.begin(), b.missing.end(), a.missing.begin());
 }
 
 bool lessName(const QString& a, const QString& b) {

@@ -35,10 +35,11 @@ struct FileInfo {
 
 // Status of a path (links followed; isLink tells whether the path itself is a link).
 FileInfo fileInfo(const QString& path);
-bool fileExists(const QString& path);   // a regular file (or a link to one)
-bool folderExists(const QString& path); // a folder (or a link to one)
-qint64 fileTime(const QString& path);   // throws 53 when missing
-qint64 fileSize(const QString& path);   // throws 53 when missing
+bool fileExists(const QString& path);       // a regular file (or a link to one)
+bool folderExists(const QString& path);     // a folder (or a link to one)
+bool realFolderExists(const QString& path); // a folder, not a link to one
+qint64 fileTime(const QString& path);       // throws 53 when missing
+qint64 fileSize(const QString& path);       // throws 53 when missing
 
 // Identity of a folder on disk (links followed), so folder walks can refuse to enter a folder
 // that is already on the path being walked. {0, 0} when it cannot be read.
@@ -48,6 +49,30 @@ struct FolderId {
     bool operator==(const FolderId&) const = default;
 };
 FolderId folderId(const QString& path);
+
+// A folder known by what it is, not by how it was written: its resolved path (resolvedPath) and
+// the identity of the deepest part of it that exists and of each folder above that, up to "/".
+// The pieces not made yet follow as text. Comparing identities sees a second name for one folder
+// (a bind mount, a letter-case file system) where comparing paths would not.
+struct PlacedFolder {
+    struct Step {
+        FolderId id;
+        bool mountRoot = false; // where a bind mount could give it a second name
+    };
+    QString path;
+    std::vector<Step> chain; // [0] the deepest folder that exists, then each one above it
+    QStringList missing;     // the pieces below chain[0] that do not exist yet
+    bool exists() const { return missing.isEmpty() && !chain.empty(); }
+};
+PlacedFolder placeFolder(const QString& path);
+// `a` is `b` or lies inside it.
+bool isSameOrInside(const PlacedFolder& a, const PlacedFolder& b);
+// The identity of an existing folder (links followed) and whether it is the root of a mount;
+// {0, 0} when it cannot be read. Honours standInIdentity.
+PlacedFolder::Step folderStep(const QString& path);
+// Tests: `alias` is taken for a second name of `folder` (as a bind mount of it would be), where
+// the test may not mount one. An empty alias removes every stand-in.
+void standInIdentity(const QString& alias, const QString& folder);
 
 // Case-insensitive Swedish order of names (å, ä, ö after z); names equal but for case keep a
 // fixed order.

@@ -7,9 +7,12 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace platform {
@@ -224,26 +227,76 @@ bool makeMissingPath(const QString& folder) {
     return makeMissing(f);
 }
 
+namespace {
+QString& homeStandIn();
+} // namespace
+
 QString resolvedPath(const QString& path) {
-    QString head = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    QStringList tail;
-    for (;;) {
-        const QFileInfo fi(head);
-        if (fi.exists()) {
-            const QString real = fi.canonicalFilePath();
-            if (!real.isEmpty()) {
-                head = real;
-                break;
+    // Piece by piece, as the kernel walks a path: a link is followed where it stands, so a ".."
+    // after it goes up from where the link leads, never from the link's own folder.
+    const QString whole = path.startsWith('/') ? path : QDir::currentPath() + '/' + path;
+    QStringList todo = whole.split('/', Qt::SkipEmptyParts);
+    std::reverse(todo.begin(), todo.end());
+    QString head = QStringLiteral("/");
+    int missing = 0; // pieces at the end of `head` that do not exist: none of them is a link
+    int links = 0;
+    while (!todo.isEmpty()) {
+        const QString piece = todo.takeLast();
+        if (piece == QLatin1String("."))
+            continue;
+        if (piece == QLatin1String("..")) {
+            if (missing > 0)
+                --missing;
+            head = head == QLatin1String("/") ? head : parentPath(head);
+            continue;
+        }
+        const QString next = joinPath(head, piece);
+        if (missing > 0) {
+            head = next;
+            ++missing;
+            continue;
+        }
+        const QByteArray n = QFile::encodeName(next);
+        struct stat st {};
+        if (::lstat(n.constData(), &st) != 0) {
+            head = next;
+            missing = 1;
+            continue;
+        }
+        if (S_ISLNK(st.st_mode) && links < 40) {
+            ++links;
+            QByteArray target(qsizetype(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+            const ssize_t got = ::readlink(n.constData(), target.data(), size_t(target.size()));
+            if (got > 0 && got < target.size()) {
+                const QString to = QFile::decodeName(target.left(qsizetype(got)));
+                QStringList pieces = to.split('/', Qt::SkipEmptyParts);
+                std::reverse(pieces.begin(), pieces.end());
+                todo << pieces;
+                if (to.startsWith('/'))
+                    head = QStringLiteral("/");
+                continue;
             }
         }
-        if (head == QLatin1String("/") || head.isEmpty())
-            break;
-        tail.prepend(lastPiece(head));
-        head = parentPath(head);
+        head = next;
     }
-    for (const QString& piece : tail)
-        head = joinPath(head, piece);
     return head;
+}
+
+QStringList homeFolders() {
+    if (!homeStandIn().isEmpty())
+        return {resolvedPath(homeStandIn())};
+    QStringList out;
+    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    QByteArray buffer(size > 0 ? qsizetype(size) : 16384, '\0');
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), size_t(buffer.size()), &found) == 0 && found &&
+        found->pw_dir && *found->pw_dir)
+        out << resolvedPath(QFile::decodeName(found->pw_dir));
+    if (const QByteArray home = qgetenv("HOME"); !home.isEmpty())
+        if (const QString h = resolvedPath(QFile::decodeName(home)); !out.contains(h))
+            out << h;
+    return out;
 }
 
 namespace {

@@ -25,12 +25,17 @@ QString sourceFromRelativeTarget(const QString& backupFolder, const QString& tar
 
 // The absolute path with links resolved as far as the path exists; the part not made yet is
 // appended as written. For comparing two folders the user named, whether or not both exist.
+// Resolved as the kernel resolves it: "lnk/.." is the folder above where lnk leads.
 QString resolvedPath(const QString& path);
 
 // The file system's root ("/") and the user's home folder, resolved. Tests stand folders of their
 // own in for them, so that what is refused at "/" can be tried without touching the real one.
 QString rootFolder();
 QString homeFolder();
+// Every folder that is the user's home: the password database's and HOME's (either may be
+// missing, or point elsewhere, when a service manager starts the program). A stand-in replaces
+// both.
+QStringList homeFolders();
 void standInSystemFolders(const QString& root, const QString& home);
 void clearSystemFolderStandIns();
 

@@ -1,5 +1,6 @@
 #include "restore/restore_paths.h"
 
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "run/target_folders.h"
 #include "run/versioning.h"
@@ -101,15 +102,16 @@ QString restoreDriveWarning(const QString& restoreTo) {
 QString restoreNestingProblem(const QString& restoreFrom, const QString& restoreTo) {
     if (restoreFrom.isEmpty() || restoreTo.isEmpty())
         return {};
-    const QString from = platform::resolvedPath(restoreFrom), to = platform::resolvedPath(restoreTo);
-    if (from == to)
+    // Compared by identity: a second name for the folder (a link, a bind mount) is the same folder.
+    const platform::PlacedFolder from = platform::placeFolder(restoreFrom),
+                                 to = platform::placeFolder(restoreTo);
+    if (!platform::isSameOrInside(to, from))
+        return {};
+    if (platform::isSameOrInside(from, to))
         return QStringLiteral("FEL! Mappen som filerna ska återställas till är samma mapp som de återställs "
                               "från. Välj två olika mappar.");
-    if (platform::isSameOrBelow(to, from))
-        return QStringLiteral(
-            "FEL! Mappen som filerna ska återställas till ligger i mappen som de återställs "
-            "från. En backup kan inte återställas till en mapp som ligger i den själv.");
-    return {};
+    return QStringLiteral("FEL! Mappen som filerna ska återställas till ligger i mappen som de återställs "
+                          "från. En backup kan inte återställas till en mapp som ligger i den själv.");
 }
 
 bool isDatedVersionCopy(const QString& fileName) {

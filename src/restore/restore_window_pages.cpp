@@ -150,7 +150,10 @@ bool frmåterställ::refusedBackupFolder() {
     // Such a folder holds more than the job's copies (the source itself, the home folder):
     // restoring from it would copy that into the job's folders.
     const CurrentJobRecord& r = program().job();
-    const QString problem = backupfolders::backupFolderProblem(r.txtbackupmapp, r.combomappar, r.listmappar);
+    const QString problem = backupfolders::backupFolderProblem(
+        r.txtbackupmapp, r.combomappar, r.listmappar,
+        {r.txtsökvägtyp == QLatin1String("1"), r.txtabsolutsökväg_huvudmapp == QLatin1String("JA"),
+         r.txtversionmapp});
     if (problem.isEmpty())
         return false;
     report(QStringLiteral("FEL! Jobbet %1 kan inte återställas: %2 (%3).")

@@ -44,8 +44,14 @@ bool writeTestFile(const QString& folder) {
 QString runRefusal(const CurrentJobRecord& job) {
     if (!job.loadFailure.isEmpty())
         return QStringLiteral("jobbets filer inte kunde läsas: ") + job.loadFailure;
-    const QString why =
-        backupfolders::backupFolderProblem(job.txtbackupmapp, job.combomappar, job.listmappar);
+    const bool absolute = job.txtsökvägtyp == QLatin1String("1");
+    if (absolute)
+        if (const QString why = backupfolders::absoluteJobProblem(job.combomappar, job.listmappar);
+            !why.isEmpty())
+            return why;
+    const QString why = backupfolders::backupFolderProblem(
+        job.txtbackupmapp, job.combomappar, job.listmappar,
+        {absolute, job.txtabsolutsökväg_huvudmapp == QLatin1String("JA"), job.txtversionmapp});
     if (!why.isEmpty())
         return why + QStringLiteral(" (") + job.txtbackupmapp + QLatin1Char(')');
     return {};

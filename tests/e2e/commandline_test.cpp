@@ -148,3 +148,45 @@ TEST(CommandLine, AJobThatCannotBeReadIsNotRunAndEndsWithStatusOne) {
                         .contains("FEL! Jobbet Dok körs inte, eftersom jobbets filer inte kunde läsas"));
     }
 }
+
+// "lnk/.." is where the kernel takes it: the folder above where the link leads. Tidied away as
+// text, a backup folder that is the home folder, or a source below the backup folder, passed the
+// check, and the mirror deleted the user's files.
+TEST(CommandLine, ALinkFollowedByTwoDotsIsJudgedWhereItLeads) {
+    struct Case {
+        const char* name;
+        QString main, backup;
+        const char* why;
+    };
+    QTemporaryDir work;
+    const QString w = work.path();
+    const std::vector<Case> cases = {
+        {"a backup folder that is the home folder", w + "/hem/Dokument", w + "/x/lnk/..", "hemmappen"},
+        {"a main folder below its backup folder", w + "/x/ln2/../src", w + "/data", "källmappen"},
+    };
+    testutil::writeFile(w + "/hem/Dokument/a.txt", "a");
+    testutil::writeFile(w + "/hem/Bilder/bild.jpg", "bild");
+    testutil::writeFile(w + "/hem/anteckning.txt", "viktig");
+    testutil::writeFile(w + "/data/src/b.txt", "b");
+    testutil::writeFile(w + "/data/Bilder/c.jpg", "c");
+    testutil::makeDir(w + "/x");
+    QFile::link(w + "/hem/Bilder", w + "/x/lnk");
+    QFile::link(w + "/data/Bilder", w + "/x/ln2");
+    const QStringList before = testutil::treeFiles(w);
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(w + "/hem"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        testutil::JobSpec j = job("Jobb", c.main, c.backup);
+        testutil::writeJob(dir.path() + "/Listor", j);
+
+        const auto r = testutil::runProgram(dir.path(), {"Jobb,1"});
+        EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+        const QString log = QString::fromUtf8(testutil::readBytes(dir.path() + "/log.txt"));
+        EXPECT_TRUE(log.contains(QStringLiteral("kördes inte, eftersom backupmappen är ") + c.why))
+            << log.toStdString();
+        EXPECT_EQ(testutil::treeFiles(w), before);
+    }
+    qputenv("HOME", home);
+}

@@ -311,14 +311,14 @@ TEST_F(SavingTest, ABackupFolderThatMayNotBeOneIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(groupFiles(), QStringList());
     EXPECT_FALSE(main->chkload);
 
-    // A backup folder kept inside a main folder, which a scan lists with what it holds, is the
-    // backup's own and no source (the run and the mirror take it so).
+    // A backup folder kept inside a main folder, which a scan lists with the copies it holds, is
+    // the backup's own and no source (the run and the mirror take it so).
     frmaddmapp* e = validEditor(QStringLiteral("Inuti"));
-    e->lstFoundFiles->addItem(src + "/Brev/Backup");
+    const QString copy = src + "/Brev" + src;
+    e->lstFoundFiles->addItem(copy);
     e->txtbackupmapp->setEditText(src + "/Brev");
     e->cmdok_Click();
-    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Inuti")).path(0)),
-              crlf({src, src + "/Brev", src + "/Brev/Backup"}));
+    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Inuti")).path(0)), crlf({src, src + "/Brev", copy}));
 
     // A job saved before with such a folder still opens, and stays as it was.
     platform::standInSystemFolders({}, home);

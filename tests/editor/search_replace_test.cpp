@@ -291,22 +291,26 @@ TEST_F(SearchReplace, AReplacementThatWouldMakeABackupFolderThatMayNotBeOneIsRef
     testutil::makeDir(root);
     testutil::makeDir(home);
     platform::standInSystemFolders(root, home);
+    JobFiles(group, "Dokument").writeOptions({"NEJ", "NEJ", "1", "NEJ", "NEJ"});
     const QMap<QString, QByteArray> before = snapshot();
+    const QString unusable = "skulle få en backupmapp som inte kan användas: backupmappen är ";
     const struct {
         QString find, with, job, why;
     } cases[] = {
-        {"/mnt/gammal/Backup", root, "Bilder", "rotmappen"},
-        {"/mnt/gammal/Backup", home, "Bilder", "hemmappen"},
-        {"/mnt/gammal/Backup", "/mnt/gammal", "Bilder", "källmappen /mnt/gammal/Bilder"},
+        {"/mnt/gammal/Backup", root, "Bilder", unusable + "rotmappen"},
+        {"/mnt/gammal/Backup", home, "Bilder", unusable + "hemmappen"},
+        {"/mnt/gammal/Backup", "/mnt/gammal", "Bilder", unusable + "källmappen /mnt/gammal/Bilder"},
         // Only the sources move, below the backup folder that stays.
-        {"/mnt/gammal/Musik", "/mnt/gammal/Backup/Musik", "Musik", "källmappen /mnt/gammal/Backup/Musik"},
+        {"/mnt/gammal/Musik", "/mnt/gammal/Backup/Musik", "Musik",
+         unusable + "källmappen /mnt/gammal/Backup/Musik"},
+        // An absolute job's folder moved out of its one main folder.
+        {"/mnt/gammal/Dokument/Under", "/mnt/annan/Under", "Dokument",
+         "inte skulle kunna köras: mappen /mnt/annan/Under ligger utanför huvudmappen"},
     };
     run([&](frmsökersätt* w) {
         for (const auto& c : cases) {
             SCOPED_TRACE(c.with.toStdString());
-            perform(w, c.find, c.with, true,
-                    "jobbet \"" + c.job +
-                        "\" då skulle få en backupmapp som inte kan användas: backupmappen är " + c.why);
+            perform(w, c.find, c.with, true, "jobbet \"" + c.job + "\" då " + c.why);
             EXPECT_EQ(snapshot(), before);
             EXPECT_EQ(w->lastRun().jobs, 0);
             EXPECT_TRUE(w->cmdkör->isEnabled());

@@ -76,6 +76,8 @@ TEST_F(SyncLogic, RelativeNestedOrEqualFoldersAreRefusedAlsoThroughLinksAndBefor
     EXPECT_TRUE(pairProblem(a + "/ny/mapp", a).startsWith("Mapp 1 ligger i Mapp 2."));
     EXPECT_TRUE(pairProblem(work("länk/x"), a).startsWith("Mapp 1 ligger i Mapp 2."));
     EXPECT_TRUE(pairProblem(work("länk"), a + "/inre/").startsWith("Mapp 1 och Mapp 2 är samma mapp"));
+    // "länk/.." is the folder above where the link leads, A, not the folder the link stands in.
+    EXPECT_TRUE(pairProblem(work("länk/../inre"), a).startsWith("Mapp 1 ligger i Mapp 2."));
     EXPECT_EQ(pairProblem("", a), ""); // an empty field is the run's own check
     // A relative text would be made below whatever folder the program was started in.
     EXPECT_EQ(pairProblem("~/Dokument", a),

@@ -324,8 +324,9 @@ TEST_F(SafetyFlow, AJobWhoseBackupFolderHoldsMoreThanItsBackupIsNotRun) {
     struct Case {
         const char* name;
         QString backup, source, root, home;
-        const char* why;
-        bool linkIntoBackup = false; // the source is a link to a folder in the backup folder
+        QString why;
+        bool linkIntoBackup = false;  // the source is a link to a folder in the backup folder
+        bool absoluteOutside = false; // an absolute job whose list holds a folder outside its main folder
     };
     const QString top = work("topp");
     const std::vector<Case> cases = {
@@ -338,6 +339,14 @@ TEST_F(SafetyFlow, AJobWhoseBackupFolderHoldsMoreThanItsBackupIsNotRun) {
          {},
          {},
          "backupmappen är källmappen",
+         true},
+        {"an absolute job with a folder outside its main folder",
+         work("bk"),
+         work("data/src"),
+         {},
+         {},
+         "mappen " + work("annan") + " ligger utanför huvudmappen",
+         false,
          true},
     };
     for (const Case& c : cases) {
@@ -353,7 +362,13 @@ TEST_F(SafetyFlow, AJobWhoseBackupFolderHoldsMoreThanItsBackupIsNotRun) {
         platform::standInSystemFolders(c.root, c.home);
         src_ = c.source;
         dst_ = c.backup;
-        testutil::writeJob(path("Listor"), job("Jobb"));
+        testutil::JobSpec j = job("Jobb");
+        if (c.absoluteOutside) {
+            testutil::writeFile(work("annan/x.txt"), "x", old_);
+            j.options[2] = "1";
+            j.folders << work("annan");
+        }
+        testutil::writeJob(path("Listor"), j);
         const auto before = snapshot(work(""));
 
         frmutförbackup* w = openBackupWindow("Jobb");
@@ -377,6 +392,29 @@ TEST_F(SafetyFlow, AJobWhoseBackupFolderHoldsMoreThanItsBackupIsNotRun) {
 } // namespace
 
 namespace {
+
+// A folder of the backup replaced by a link to the user's own folder: the run wrote its copy over
+// the user's different file there. The link is removed as a link and a real folder takes its place.
+TEST_F(SafetyFlow, NothingIsWrittenOrDeletedThroughALinkInsideTheBackupFolder) {
+    testutil::writeFile(src_ + "/inner/s2.txt", "källans", old_.addDays(1));
+    const QString user = work("Bilder");
+    testutil::writeFile(user + "/s2.txt", "användarens", old_);
+    testutil::writeFile(user + "/egen.jpg", "egen", old_);
+    testutil::makeDir(platform::parentPath(target("inner")));
+    QFile::link(user, target("inner"));
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    const auto before = snapshot(user);
+
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_EQ(snapshot(user), before) << logText().toStdString();
+    EXPECT_FALSE(QFileInfo(target("inner")).isSymLink());
+    EXPECT_EQ(testutil::readBytes(target("inner/s2.txt")), QByteArray("källans")) << logText().toStdString();
+}
 
 // The other way round: a backup folder kept inside the source still has its leftovers mirrored.
 TEST_F(SafetyFlow, ABackupFolderInsideTheSourceIsStillMirrored) {

@@ -155,6 +155,9 @@ TEST_F(SavedListsTest, OnlyEntriesInsideABackupFolderReachTheLeftoverWindow) {
     testutil::writeFile(work("Backup/gammal.txt"), "x");
     testutil::writeFile(work("Utanför/fil.txt"), "x");
     testutil::writeFile(work("Arbetsmapp/rel/fil.txt"), "x");
+    testutil::writeFile(work("Utanför/Bilder/b.jpg"), "x");
+    // A link inside the backup folder leads to the user's own files.
+    QFile::link(work("Utanför"), work("Backup/lnk"));
     // A relative entry would name a place below the working folder.
     struct WorkingFolder {
         QString before = QDir::currentPath();
@@ -168,6 +171,8 @@ TEST_F(SavedListsTest, OnlyEntriesInsideABackupFolderReachTheLeftoverWindow) {
                  {work("Backup") + "/../Utanför/", work("Utanför/fil.txt")},
                  {work("Utanför") + "/", work("Utanför/fil.txt")},
                  {work("Hemma/viktigt.txt"), work("Hemma/viktigt.txt")},
+                 {work("Backup/lnk/fil.txt"), work("Utanför/fil.txt")},
+                 {work("Backup/lnk/Bilder/"), work("Utanför/Bilder/b.jpg")},
                  {work("Backup/gammal.txt"), ""}};
     QStringList lines;
     for (const auto& c : cases)
