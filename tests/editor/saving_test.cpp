@@ -203,6 +203,79 @@ TEST_F(SavingTest, NamesThatCannotBeAJobFileNameAreRefusedBeforeAnyOtherCheck) {
     EXPECT_TRUE(JobFiles(QStringLiteral("a«b»")).exists());
 }
 
+// The command line reads ",1" and ",2" at the end as mirroring: no job of such a name could be run
+// from it alone. A job saved under one before keeps its name.
+TEST_F(SavingTest, ANewNameEndingLikeTheCommandLinesMirroringIsRefusedWhenSavedOrRenamed) {
+    const QString why = QStringLiteral("Namnet för det här jobbet får inte sluta med \",1\" eller \",2\", "
+                                       "eftersom startkommandot läser \",1\" i slutet som spegling");
+    for (const QString& name : {QStringLiteral("Rapport,1"), QStringLiteral("Rapport,2")}) {
+        frmaddmapp* e = validEditor(name);
+        e->visa_flik(3);
+        expectReport(why);
+        e->cmdok_Click();
+        EXPECT_EQ(e->selectedTab(), 0) << name.toStdString();
+        EXPECT_EQ(prog().loaded<frmaddmapp>(), e);
+        prog().unload<frmaddmapp>();
+    }
+    EXPECT_EQ(groupFiles(), QStringList());
+
+    writeJob(QStringLiteral("Gammal,1"));
+    frmaddmapp* e = validEditor(QStringLiteral("Gammal,1"));
+    e->setCaption(QStringLiteral("Ändra jobb"));
+    e->txtbackupmapp->setEditText(work("Ny"));
+    testutil::makeDir(work("Ny"));
+    e->cmdok_Click();
+    EXPECT_EQ(JobFiles(QStringLiteral("Gammal,1")).readBackupFolder(), work("Ny"));
+
+    writeJob(QStringLiteral("Rapport"));
+    e = validEditor(QStringLiteral("Rapport"));
+    e->setCaption(QStringLiteral("Ändra jobb"));
+    const QStringList before = groupFiles();
+    dialogs().expectInput(QStringLiteral("Välj nytt namn"), QStringLiteral("Rapport,1"));
+    expectReport(why);
+    e->cmdbytnamn->click();
+    EXPECT_EQ(groupFiles(), before);
+    EXPECT_EQ(e->txtnamn->currentText(), QStringLiteral("Rapport"));
+}
+
+// Every file of a job's set, the hidden ones saving writes beside it included, must fit in a file
+// name; a name too long for that is refused, with the reason, and the longest allowed one saves.
+TEST_F(SavingTest, ANameTooLongForTheFilesOfItsSetIsRefusedAndTheLongestOneSaves) {
+    const QString longest = QString(120, QChar(0x00D6)); // "Ö": 240 bytes
+    const QString tooLong = longest + QLatin1Char('M');
+    const QString why =
+        QStringLiteral("Namnet för det här jobbet är för långt: det är 241 byte, och högst 240 "
+                       "byte får plats i jobbets filnamn");
+    frmaddmapp* e = validEditor(tooLong);
+    expectReport(why);
+    e->cmdok_Click();
+    EXPECT_EQ(e->selectedTab(), 0);
+    EXPECT_EQ(groupFiles(), QStringList());
+    prog().unload<frmaddmapp>();
+
+    e = validEditor(longest);
+    e->cmdok_Click();
+    ASSERT_TRUE(JobFiles(longest).exists());
+    EXPECT_EQ(prog().loaded<frmaddmapp>(), nullptr);
+    // Saved again, when the old files are kept aside until the new ones are in place.
+    e = validEditor(longest);
+    e->setCaption(QStringLiteral("Ändra jobb"));
+    e->txtbackupmapp->setEditText(work("Ny"));
+    testutil::makeDir(work("Ny"));
+    e->cmdok_Click();
+    EXPECT_EQ(JobFiles(longest).readBackupFolder(), work("Ny"));
+    EXPECT_EQ(groupFiles().filter(QStringLiteral(".~")), QStringList());
+
+    e = validEditor(longest);
+    e->setCaption(QStringLiteral("Ändra jobb"));
+    const QStringList before = groupFiles();
+    dialogs().expectInput(QStringLiteral("Välj nytt namn"), tooLong);
+    expectReport(why);
+    e->cmdbytnamn->click();
+    EXPECT_EQ(groupFiles(), before);
+    EXPECT_EQ(e->txtnamn->currentText(), longest);
+}
+
 TEST_F(SavingTest, RefusedChecksComeInOrderShowTheirTabAndWriteNoJobFile) {
     struct Case {
         const char* what;
