@@ -55,7 +55,8 @@ void frmutförbackup::kopiera_errorlog_till_log() {
 }
 
 void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs,
-                                              long copied, long lookedAt, float megabytes, long errors) {
+                                              long copied, long lookedAt, float megabytes, long errors,
+                                              bool mirrored) {
     runlog::SavedLogFacts facts;
     facts.jobs = int(jobs);
     facts.jobName = jobName;
@@ -66,6 +67,7 @@ void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QSt
     facts.simulated = chkbackupsimulera->isChecked();
     facts.scheduled = runstatus::schedulerOn();
     facts.commandline = caption() == QLatin1String("commandline");
+    facts.mirrored = mirrored;
     bool saved = false;
     try {
         runlog::saveLog(program().programFolder(), start, facts);

@@ -87,10 +87,11 @@ QString driveEntrySystemText(const QString& entry) {
 namespace {
 
 const QString kJobPart = QStringLiteral("Backup av ");
+const QString kMirroredJobPart = QStringLiteral("Backup med spegling av ");
 
 // The summary with `job` standing for the job's name in capitals.
 QString summaryOf(const SavedLogFacts& f, const QString& job) {
-    QString s = kJobPart;
+    QString s = f.simulated && f.mirrored ? kMirroredJobPart : kJobPart;
     s += f.jobs == 1 ? job + QStringLiteral(". ") : QString::number(f.jobs) + QStringLiteral(" jobb. ");
     if (f.simulated)
         s.prepend(QStringLiteral("Simulerad "));

@@ -52,6 +52,9 @@ struct SavedLogFacts {
     bool simulated = false;   // chkbackupsimulera
     bool scheduled = false;   // the scheduler is switched on, whatever started the run
     bool commandline = false; // caption "commandline"
+    // Mirroring deleted for real ("Spegla" without "Simulera spegling"); a simulation says so in
+    // its name, since it changed the backup folder.
+    bool mirrored = false;
 };
 QString savedLogSummary(const SavedLogFacts& facts);
 // "log " + the start stamp with '.' for ':' + " " + summary + ".txt". A job name too long for that

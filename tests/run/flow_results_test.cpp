@@ -264,6 +264,24 @@ TEST_F(SimulatedFlow, ScreensOfTheBackupWindowBeforeDuringAndAfterARun) {
 } // namespace
 
 namespace {
+// "Simulera backup" with a real mirror deletes from the backup folder: its saved log must not be
+// named like a run that changed nothing.
+TEST_F(MirrorFlow, ASimulationThatMirroredForRealSaysSoInItsSavedLogsName) {
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->chkbackupsimulera->setChecked(true);
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_FALSE(QFile::exists(target("bort.txt")));
+    const QStringList saved = savedLogs();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(saved.at(0).contains(" Simulerad Backup med spegling av JOBB. 0 filer av 1 kopierades. "))
+        << saved.at(0).toStdString();
+}
+
 // A saved log's name holds the job's name; a long one is cut so that the log is saved at all.
 TEST_F(MirrorFlow, AJobOfALongNameGetsASavedLogWithItsNameCut) {
     const QString name = "Rapport " + QString(96, QChar(0x00F6)); // 200 bytes
