@@ -291,13 +291,12 @@ TEST_F(MirrorFlow, AJobOfALongNameGetsASavedLogWithItsNameCut) {
     w->cmdkörbackup->click();
 
     const QStringList saved = savedLogs();
-    ASSERT_EQ(saved.size(), 1) << prog().form<frmmain>()->txtsyslogg->toPlainText().toStdString();
+    ASSERT_EQ(saved.size(), 1);
     EXPECT_LE(saved.at(0).toUtf8().size(), 255);
     EXPECT_TRUE(saved.at(0).contains(" Backup av RAPPORT ÖÖÖ")) << saved.at(0).toStdString();
     EXPECT_TRUE(saved.at(0).contains("…. 0 filer av 1 kopierades. 0,00 MB. Inga fel.txt"));
     // The scheduler panel finds it by the job's name.
     EXPECT_TRUE(runlog::savedLogOfJob(saved.at(0), name));
-    EXPECT_FALSE(runlog::savedLogOfJob(saved.at(0), "Rapport"));
 
     // A log that cannot be saved is noted as such, its error number apart from its description.
     platform::injectFault(path("Sparade loggar"), EIO);
@@ -306,8 +305,7 @@ TEST_F(MirrorFlow, AJobOfALongNameGetsASavedLogWithItsNameCut) {
     platform::clearFaults();
     EXPECT_TRUE(prog().form<frmmain>()->txtsyslogg->toPlainText().contains(
         "Plats: Utför backup, spara loggfil i loggmapp. Felkod 57 " + platform::errorDescription(57) +
-        ". Körningens logg sparades inte i Sparade loggar."))
-        << prog().form<frmmain>()->txtsyslogg->toPlainText().toStdString();
+        ". Körningens logg sparades inte i Sparade loggar."));
 }
 
 TEST_F(MirrorFlow, AMirrorSendsWhatItDeletesToTheTrashWhenAskedTo) {
