@@ -41,6 +41,10 @@ QString JobFiles::path(int n) const {
     return folder_ + QLatin1Char('/') + name_ + extension(n);
 }
 
+bool JobFiles::nameFits(const QString& name) {
+    return name.toUtf8().size() <= kLongestNameBytes;
+}
+
 bool JobFiles::exists() const {
     return hasFile(0);
 }
@@ -271,6 +275,7 @@ void JobFiles::copyWholeTo(const JobFiles& target, int last) const {
     if (target.path(0) == path(0))
         return;
     auto beside = [&](int n, const QString& tag) {
+        // One letter for the tag: the name stays within what kLongestNameBytes leaves room for.
         return target.folder() + QStringLiteral("/.tamrel-") + tag + QLatin1Char('-') + target.name() +
                extension(n);
     };
@@ -288,10 +293,10 @@ void JobFiles::copyWholeTo(const JobFiles& target, int last) const {
     size_t copied = 0;
     try {
         for (; copied < files.size(); ++copied)
-            platform::copyKeepTime(path(files[copied]), beside(files[copied], QStringLiteral("ny")));
+            platform::copyKeepTime(path(files[copied]), beside(files[copied], QStringLiteral("n")));
     } catch (const platform::RunError&) {
         for (size_t i = 0; i < copied; ++i)
-            quietly([&] { platform::removeFile(beside(files[i], QStringLiteral("ny"))); });
+            quietly([&] { platform::removeFile(beside(files[i], QStringLiteral("n"))); });
         throw;
     }
     // 2. Each old target file aside, the new one in its place; undone in reverse on a failure.
@@ -301,10 +306,10 @@ void JobFiles::copyWholeTo(const JobFiles& target, int last) const {
         for (; placed < files.size(); ++placed) {
             const int n = files[placed];
             if (platform::fileInfo(target.path(n)).exists) {
-                platform::renamePath(target.path(n), beside(n, QStringLiteral("gammal")));
+                platform::renamePath(target.path(n), beside(n, QStringLiteral("g")));
                 keptOld[placed] = true;
             }
-            platform::renamePath(beside(n, QStringLiteral("ny")), target.path(n));
+            platform::renamePath(beside(n, QStringLiteral("n")), target.path(n));
         }
     } catch (const platform::RunError&) {
         for (size_t i = files.size(); i-- > 0;) {
@@ -312,16 +317,16 @@ void JobFiles::copyWholeTo(const JobFiles& target, int last) const {
             if (i < placed)
                 quietly([&] { platform::removeFile(target.path(n)); });
             else
-                quietly([&] { platform::removeFile(beside(n, QStringLiteral("ny"))); });
+                quietly([&] { platform::removeFile(beside(n, QStringLiteral("n"))); });
             if (keptOld[i])
-                quietly([&] { platform::renamePath(beside(n, QStringLiteral("gammal")), target.path(n)); });
+                quietly([&] { platform::renamePath(beside(n, QStringLiteral("g")), target.path(n)); });
         }
         throw;
     }
     // 3. The old files are no longer needed.
     for (size_t i = 0; i < files.size(); ++i)
         if (keptOld[i])
-            quietly([&] { platform::removeFile(beside(files[i], QStringLiteral("gammal"))); });
+            quietly([&] { platform::removeFile(beside(files[i], QStringLiteral("g"))); });
 }
 
 void JobFiles::renameTo(const JobFiles& target) const {

@@ -140,6 +140,13 @@ class JobFiles {
 
     // The longest line a job file may hold: the longest text a field of the editor takes.
     static constexpr qsizetype kLongestLine = 32767;
+    // The longest job name, in UTF-8 bytes. Every file made from a job name has to fit in one file
+    // name (255 bytes): the set's files (".000" .. ".020"), the hidden files that saving and
+    // copying the set write beside them, and the temporary of a file written whole (its name and
+    // 7 bytes) all stay within 15 bytes beyond the job name.
+    static constexpr int kLongestNameBytes = 240;
+    // The name is short enough for every file of its set.
+    static bool nameFits(const QString& name);
 
   private:
     QStringList lines(int n) const; // throws 53 when missing, 75 for a line over kLongestLine

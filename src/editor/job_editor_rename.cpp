@@ -27,6 +27,14 @@ void frmaddmapp::cmdbytnamn_Click() {
         Module1::logga_meddelande(0, -1, joblists::kLeadingDotRefusal, QString());
         return;
     }
+    if (const QString why = joblists::tooLongRefusal(nytt); !why.isEmpty()) {
+        Module1::logga_meddelande(0, -1, why, QString());
+        return;
+    }
+    if (joblists::endsLikeMirroring(nytt)) {
+        Module1::logga_meddelande(0, -1, joblists::kMirrorEndingRefusal, QString());
+        return;
+    }
     if (!joblists::isSingleFileName(nytt)) {
         Module1::logga_meddelande(52, -1, QStringLiteral("Ett fel uppstod."), plats);
         return;

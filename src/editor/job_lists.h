@@ -47,4 +47,13 @@ inline const QString kLeadingDotRefusal =
 // Whether a name can be the file name of a job: one file name, not hidden, no control characters.
 bool isSingleFileName(const QString& name);
 
+// The command line reads a trailing ",1" or ",2" as mirroring, so a job of such a name could never
+// be run from it on its own; saving a new name and renaming refuse it.
+bool endsLikeMirroring(const QString& name);
+inline const QString kMirrorEndingRefusal =
+    QStringLiteral("Namnet för det här jobbet får inte sluta med \",1\" eller \",2\", eftersom "
+                   "startkommandot läser \",1\" i slutet som spegling och \",2\" som simulerad spegling.");
+// Why a name is too long for the files of its job ("" when it fits).
+QString tooLongRefusal(const QString& name);
+
 } // namespace joblists

@@ -140,6 +140,16 @@ void frmaddmapp::ok_spara() {
             refuse(joblists::kLeadingDotRefusal, 0);
             return;
         }
+        if (const QString why = joblists::tooLongRefusal(name); !why.isEmpty()) {
+            refuse(why, 0);
+            return;
+        }
+        // A job saved under such a name before keeps it: it still runs from the backup window,
+        // and the folder-structure refresh saves it too.
+        if (joblists::endsLikeMirroring(name) && (newMode() || !JobFiles(name).exists())) {
+            refuse(joblists::kMirrorEndingRefusal, 0);
+            return;
+        }
         if (txtpattern.text().contains(QLatin1Char(' ')) || txtpattern.text().contains(QLatin1Char('"'))) {
             refuse(
                 QStringLiteral("De angivna filtyperna för det här jobbet verkar inte vara korrekt. Kolla "

@@ -21,12 +21,14 @@ void removeQuietly(const JobFiles& job) {
 
 } // namespace
 
+// Short tags: a file written whole gets a temporary of its own beside it, and both must fit in a
+// file name for a name of JobFiles::kLongestNameBytes.
 JobFiles savingTemporary(const JobFiles& job) {
-    return JobFiles(job.folder(), QStringLiteral(".~") + job.name() + QStringLiteral(".ny"));
+    return JobFiles(job.folder(), QStringLiteral(".~") + job.name() + QStringLiteral(".n"));
 }
 
 JobFiles savingPrevious(const JobFiles& job) {
-    return JobFiles(job.folder(), QStringLiteral(".~") + job.name() + QStringLiteral(".gammal"));
+    return JobFiles(job.folder(), QStringLiteral(".~") + job.name() + QStringLiteral(".g"));
 }
 
 void writeSavedJob(const JobFiles& job, const SavedJob& data) {

@@ -14,7 +14,10 @@ namespace jobcopy {
 
 QString duplicateName(const QString& folder, const QString& job) {
     for (int n = 2; n <= 100; ++n) {
-        const JobFiles candidate(folder, job + QStringLiteral("(%1)").arg(n));
+        // The duplicate is a job like any other: its name must fit its files, so a long name is cut.
+        const QString number = QStringLiteral("(%1)").arg(n);
+        const JobFiles candidate(
+            folder, platform::fitToBytes(job, JobFiles::kLongestNameBytes - int(number.size())) + number);
         bool free = true;
         for (int e = 0; e <= 10 && free; ++e)
             free = !platform::fileInfo(candidate.path(e)).exists;
@@ -37,7 +40,11 @@ void copyToGroup(const QString& fromFolder, const QString& toFolder, const QStri
 QString exportFilePath(const QString& exportFolder, const QString& job) {
     if (!joblists::isSingleFileName(job))
         platform::throwError(52);
-    return platform::joinPath(exportFolder, QStringLiteral("_export_") + job + QStringLiteral(".txt"));
+    const QString head = QStringLiteral("_export_");
+    const QString tail = QStringLiteral(".txt");
+    // The file is written whole, through a temporary of its name and 7 bytes; a long name is cut.
+    const int room = platform::kLongestFileName - 7 - int(head.size() + tail.size());
+    return platform::joinPath(exportFolder, head + platform::fitToBytes(job, room) + tail);
 }
 
 QStringList exportLines(const QString& job, const CurrentJobRecord& r) {

@@ -14,7 +14,8 @@ constexpr int kGroupCopyLast = 20;
 // A duplicate carries ".000" .. ".009".
 constexpr int kDuplicateLast = 9;
 
-// The name of a duplicate of `job` in `folder`: job + "(" + n + ")" for the first n from 2 to 100
+// The name of a duplicate of `job` in `folder`: job (cut with "…" where the name would not fit
+// JobFiles::kLongestNameBytes) + "(" + n + ")" for the first n from 2 to 100
 // under which no file of a job set (".000" .. ".010") lies, so a duplicate never mixes with
 // files left behind. Empty when every n is taken.
 QString duplicateName(const QString& folder, const QString& job);
@@ -26,7 +27,8 @@ void duplicate(const QString& folder, const QString& job, const QString& newName
 // the files of the same names there; files only the target has stay.
 void copyToGroup(const QString& fromFolder, const QString& toFolder, const QString& job);
 
-// The export file of a job: `exportFolder` + "/_export_" + job + ".txt". Throws RunError 52 when
+// The export file of a job: `exportFolder` + "/_export_" + job + ".txt", the job's name cut with
+// "…" where the file name would not fit. Throws RunError 52 when
 // the job's name is no single file name, so the file can only lie in the export folder.
 QString exportFilePath(const QString& exportFolder, const QString& job);
 

@@ -92,12 +92,11 @@ const platform::FileEntry* savedLogOfEntry(const std::vector<platform::FileEntry
         return &found.front();
     static const QRegularExpression severalJobs(QStringLiteral("Backup av \\d+ jobb\\. "));
     const QString job = m.captured(1);
-    const QString ownJob = QStringLiteral("Backup av ") + job.toUpper() + QStringLiteral(". ");
     static const QRegularExpression counts(QStringLiteral("\\d+ filer av \\d+ kopierades\\."));
     const QString ownCounts = counts.match(entry, 19).captured(0);
     const platform::FileEntry* best = nullptr;
     for (const platform::FileEntry& f : found) {
-        if (job.isEmpty() ? !severalJobs.match(f.name).hasMatch() : !f.name.contains(ownJob))
+        if (job.isEmpty() ? !severalJobs.match(f.name).hasMatch() : !runlog::savedLogOfJob(f.name, job))
             continue;
         if (!best || (!ownCounts.isEmpty() && f.name.contains(ownCounts) && !best->name.contains(ownCounts)))
             best = &f;

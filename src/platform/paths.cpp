@@ -50,6 +50,24 @@ QString joinPath(const QString& folder, const QString& name) {
     return withTrailingSeparator(folder) + n;
 }
 
+QString fitToBytes(const QString& text, int maxBytes) {
+    if (text.toUtf8().size() <= maxBytes)
+        return text;
+    const QString mark = QStringLiteral("…");
+    qsizetype room = maxBytes - mark.toUtf8().size();
+    qsizetype end = 0;
+    while (end < text.size()) {
+        // A surrogate pair is one character: it is kept or dropped whole.
+        const qsizetype step = text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+        const qsizetype bytes = text.mid(end, step).toUtf8().size();
+        if (bytes > room)
+            break;
+        room -= bytes;
+        end += step;
+    }
+    return end == 0 && room < 0 ? QString() : text.left(end) + mark;
+}
+
 QString relativeTarget(const QString& backupFolder, const QString& sourceFolder) {
     QString src = sourceFolder;
     while (src.startsWith('/'))

@@ -15,6 +15,11 @@ QString lastPiece(const QString& path);
 QString parentPath(const QString& path);
 // Joins a folder and a name with exactly one '/'.
 QString joinPath(const QString& folder, const QString& name);
+// The longest file name (one piece of a path) the file systems take, in UTF-8 bytes.
+inline constexpr int kLongestFileName = 255;
+// `text` when its UTF-8 fits in `maxBytes`; otherwise its longest beginning that fits together with
+// a closing "…", cut between characters, so a shortened name shows that it was shortened.
+QString fitToBytes(const QString& text, int maxBytes);
 
 // Relative path type: backup folder + '/' + the source path without its leading '/', ending in '/'.
 // ("/home/anna/Bilder", "/mnt/usb/Backup") -> "/mnt/usb/Backup/home/anna/Bilder/".

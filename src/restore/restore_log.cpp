@@ -55,13 +55,14 @@ QString sizeErrorText(const QString& target, qint64 targetLength, const QString&
         .arg(backupLength);
 }
 
-QString savedLogName(const QDateTime& start, const QString& jobName, const Totals& t) {
+namespace {
+QString savedLogNameWith(const QDateTime& start, const QString& job, const Totals& t) {
     QString name = QStringLiteral("log ") + Module1::ersätt_text(platform::dateTimeText(start),
                                                                  QStringLiteral(":"), QStringLiteral("."));
-    if (jobName.isEmpty())
+    if (job.isEmpty())
         name += QStringLiteral(" Återställning (manuell). ");
     else
-        name += QStringLiteral(" Återställning från jobb ") + jobName.toUpper() + QStringLiteral(". ");
+        name += QStringLiteral(" Återställning från jobb ") + job + QStringLiteral(". ");
     name += QString::number(t.files) + QStringLiteral(" filer återställdes. ");
     name += platform::Format(t.megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
     if (t.errors > 0)
@@ -71,6 +72,17 @@ QString savedLogName(const QDateTime& start, const QString& jobName, const Total
     // A job name never holds '/', but a file name must not either.
     name.replace('/', '-');
     return name + QStringLiteral("txt");
+}
+} // namespace
+
+QString savedLogName(const QDateTime& start, const QString& jobName, const Totals& t) {
+    const QString job = jobName.toUpper();
+    const QString name = savedLogNameWith(start, job, t);
+    const qsizetype over = name.toUtf8().size() - platform::kLongestFileName;
+    if (over <= 0 || job.isEmpty())
+        return name;
+    // A long job name is cut so that the log can be saved at all.
+    return savedLogNameWith(start, platform::fitToBytes(job, int(job.toUtf8().size() - over)), t);
 }
 
 QString saveLog(const QString& programFolder, const QDateTime& start, const QString& jobName,

@@ -13,7 +13,7 @@
 
 namespace {
 QString failure(const QString& literal, const platform::RunError& e) {
-    return literal + QString::number(e.number) + e.description + QLatin1Char('.');
+    return literal + QString::number(e.number) + QLatin1Char(' ') + e.description + QLatin1Char('.');
 }
 } // namespace
 
@@ -56,7 +56,8 @@ void frmutförbackup::kopiera_errorlog_till_log() {
 }
 
 void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs,
-                                              long copied, long lookedAt, float megabytes, long errors) {
+                                              long copied, long lookedAt, float megabytes, long errors,
+                                              bool mirrored) {
     runlog::SavedLogFacts facts;
     facts.jobs = int(jobs);
     facts.jobName = jobName;
@@ -68,16 +69,21 @@ void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QSt
     facts.simulated = p.simulate;
     facts.scheduled = p.kind == RunKind::Scheduled || runstatus::schedulerOn();
     facts.commandline = p.kind == RunKind::CommandLine;
+    facts.mirrored = mirrored;
+    bool saved = false;
     try {
         runlog::saveLog(program().programFolder(), start, facts);
+        saved = true;
         const int deleted = runlog::pruneSavedLogs(program().programFolder());
         if (deleted > 0)
             runstatus::systemLog(runlog::pruneMessage(deleted));
     } catch (const platform::RunError& e) {
-        runstatus::systemLogError(failure(
-            QStringLiteral(
-                "FEL! Ett fel uppstod under hantering av loggfil. Plats: Utför backup, spara loggfil i "
-                "loggmapp. Felkod "),
-            e));
+        runstatus::systemLogError(
+            failure(
+                QStringLiteral(
+                    "FEL! Ett fel uppstod under hantering av loggfil. Plats: Utför backup, spara loggfil i "
+                    "loggmapp. Felkod "),
+                e) +
+            (saved ? QString() : QStringLiteral(" Körningens logg sparades inte i Sparade loggar.")));
     }
 }

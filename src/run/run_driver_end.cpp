@@ -265,7 +265,8 @@ void RunDriver::report() {
 
 void RunDriver::saveLog() {
     w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
-                                e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat, w_.errorCount());
+                                e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat, w_.errorCount(),
+                                w_.plan_.mirror && !w_.plan_.mirrorSimulated);
 }
 
 void RunDriver::saveAfterSimulation() {

@@ -109,10 +109,15 @@ QString driveEntrySystemText(const QString& entry) {
     return entry;
 }
 
-QString savedLogSummary(const SavedLogFacts& f) {
-    QString s = f.jobs == 1
-                    ? QStringLiteral("Backup av ") + f.jobName.toUpper() + QStringLiteral(". ")
-                    : QStringLiteral("Backup av ") + QString::number(f.jobs) + QStringLiteral(" jobb. ");
+namespace {
+
+const QString kJobPart = QStringLiteral("Backup av ");
+const QString kMirroredJobPart = QStringLiteral("Backup med spegling av ");
+
+// The summary with `job` standing for the job's name in capitals.
+QString summaryOf(const SavedLogFacts& f, const QString& job) {
+    QString s = f.simulated && f.mirrored ? kMirroredJobPart : kJobPart;
+    s += f.jobs == 1 ? job + QStringLiteral(". ") : QString::number(f.jobs) + QStringLiteral(" jobb. ");
     if (f.simulated)
         s.prepend(QStringLiteral("Simulerad "));
     if (f.scheduled)
@@ -128,11 +133,37 @@ QString savedLogSummary(const SavedLogFacts& f) {
     return s;
 }
 
+} // namespace
+
+QString savedLogSummary(const SavedLogFacts& f) {
+    return summaryOf(f, f.jobName.toUpper());
+}
+
 QString savedLogName(const QDateTime& start, const SavedLogFacts& facts) {
     QString stamp = platform::dateTimeText(start);
     stamp.replace(QLatin1Char(':'), QLatin1Char('.'));
-    return QStringLiteral("log ") + stamp + QLatin1Char(' ') + savedLogSummary(facts) +
-           QStringLiteral(".txt");
+    const QString head = QStringLiteral("log ") + stamp + QLatin1Char(' ');
+    const QString tail = QStringLiteral(".txt");
+    const QString job = facts.jobName.toUpper();
+    const QString name = head + summaryOf(facts, job) + tail;
+    const qsizetype over = name.toUtf8().size() - platform::kLongestFileName;
+    if (over <= 0 || facts.jobs != 1)
+        return name;
+    const int room = int(job.toUtf8().size() - over);
+    return head + summaryOf(facts, platform::fitToBytes(job, room)) + tail;
+}
+
+bool savedLogOfJob(const QString& fileName, const QString& jobName) {
+    const QString job = jobName.toUpper();
+    const qsizetype at = fileName.indexOf(kJobPart);
+    if (at < 0)
+        return false;
+    const QString rest = fileName.mid(at + kJobPart.size());
+    if (rest.startsWith(job + QStringLiteral(". ")))
+        return true;
+    // A cut name: its beginning, then "…".
+    const qsizetype cut = rest.indexOf(QStringLiteral("…. "));
+    return cut > 0 && job.startsWith(rest.left(cut));
 }
 
 QString saveLog(const QString& folder, const QDateTime& start, const SavedLogFacts& facts) {

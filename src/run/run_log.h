@@ -62,10 +62,16 @@ struct SavedLogFacts {
     bool simulated = false;   // chkbackupsimulera
     bool scheduled = false;   // the scheduler is switched on, whatever started the run
     bool commandline = false; // caption "commandline"
+    // Mirroring deleted for real ("Spegla" without "Simulera spegling"); a simulation says so in
+    // its name, since it changed the backup folder.
+    bool mirrored = false;
 };
 QString savedLogSummary(const SavedLogFacts& facts);
-// "log " + the start stamp with '.' for ':' + " " + summary + ".txt".
+// "log " + the start stamp with '.' for ':' + " " + summary + ".txt". A job name too long for that
+// to fit in a file name is cut in the name, ending in "…".
 QString savedLogName(const QDateTime& start, const SavedLogFacts& facts);
+// Whether a saved log's file name names the one job `jobName`, also where it was cut.
+bool savedLogOfJob(const QString& fileName, const QString& jobName);
 
 // Copies log.txt into "Sparade loggar" under its name (creating the folder, replacing a file of
 // the same name). Returns the saved path. Throws RunError.

@@ -203,6 +203,60 @@ TEST_F(SavingTest, NamesThatCannotBeAJobFileNameAreRefusedBeforeAnyOtherCheck) {
     EXPECT_TRUE(JobFiles(QStringLiteral("a«b»")).exists());
 }
 
+// The command line reads ",1" and ",2" at the end as mirroring: no job of such a name could be run
+// from it alone. A job saved under one before keeps its name.
+TEST_F(SavingTest, ANewNameEndingLikeTheCommandLinesMirroringIsRefusedWhenSavedOrRenamed) {
+    const QString why = QStringLiteral("Namnet för det här jobbet får inte sluta med \",1\" eller \",2\", "
+                                       "eftersom startkommandot läser \",1\" i slutet som spegling");
+    for (const QString& name : {QStringLiteral("Rapport,1"), QStringLiteral("Rapport,2")}) {
+        expectReport(why);
+        validEditor(name)->cmdok_Click();
+        prog().unload<frmaddmapp>();
+    }
+    EXPECT_EQ(groupFiles(), QStringList());
+
+    writeJob(QStringLiteral("Gammal,1"));
+    frmaddmapp* e = validEditor(QStringLiteral("Gammal,1"));
+    testutil::makeDir(work("Ny"));
+    e->txtbackupmapp->setEditText(work("Ny"));
+    e->cmdok_Click();
+    EXPECT_EQ(JobFiles(QStringLiteral("Gammal,1")).readBackupFolder(), work("Ny"));
+
+    e = validEditor(QStringLiteral("Gammal,1"));
+    const QStringList before = groupFiles();
+    dialogs().expectInput(QStringLiteral("Välj nytt namn"), QStringLiteral("Rapport,2"));
+    expectReport(why);
+    e->cmdbytnamn->click();
+    EXPECT_EQ(groupFiles(), before);
+}
+
+// Every file of a job's set, the hidden ones saving writes beside it included, must fit in a file
+// name; a name too long for that is refused, with the reason, and the longest allowed one saves.
+TEST_F(SavingTest, ANameTooLongForTheFilesOfItsSetIsRefusedAndTheLongestOneSaves) {
+    const QString longest = QString(120, QChar(0x00D6)); // "Ö": 240 bytes
+    const QString tooLong = longest + QLatin1Char('M');
+    const QString why =
+        QStringLiteral("Namnet för det här jobbet är för långt: det är 241 byte, och högst 240 "
+                       "byte får plats i jobbets filnamn");
+    expectReport(why);
+    validEditor(tooLong)->cmdok_Click();
+    EXPECT_EQ(groupFiles(), QStringList());
+    prog().unload<frmaddmapp>();
+
+    // Saved new, then again over its own files.
+    for (int i = 0; i < 2; ++i)
+        validEditor(longest)->cmdok_Click();
+    EXPECT_TRUE(JobFiles(longest).exists());
+    EXPECT_EQ(groupFiles().filter(QStringLiteral(".~")), QStringList());
+
+    frmaddmapp* e = validEditor(longest);
+    const QStringList before = groupFiles();
+    dialogs().expectInput(QStringLiteral("Välj nytt namn"), tooLong);
+    expectReport(why);
+    e->cmdbytnamn->click();
+    EXPECT_EQ(groupFiles(), before);
+}
+
 TEST_F(SavingTest, RefusedChecksComeInOrderShowTheirTabAndWriteNoJobFile) {
     struct Case {
         const char* what;

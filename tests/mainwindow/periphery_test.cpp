@@ -246,6 +246,25 @@ TEST_F(Periphery, AnExistingJobInTheTargetGroupIsReplacedOnlyAfterAYesAndNeverHa
     EXPECT_TRUE(QFile::exists(path("Listor3/Hem.012")));
 }
 
+// Copies of a job are made beside its files under hidden names; for the longest name a job may
+// have, those, the duplicate's name and the export file's name must still fit in a file name.
+TEST_F(Periphery, AJobOfTheLongestNameIsDuplicatedCopiedToAnotherGroupAndExported) {
+    const QString name = QString(120, QChar(0x00C5)); // 240 bytes
+    writeJob("Listor", name);
+    writeJob("Listor2", name, "/mnt/annan");
+    const QString copy = jobcopy::duplicateName(path("Listor"), name);
+    EXPECT_EQ(copy, QString(117, QChar(0x00C5)) + "…(2)");
+    jobcopy::duplicate(path("Listor"), name, copy);
+    expectSameSet(JobFiles(path("Listor"), name), JobFiles(path("Listor"), copy), 9);
+    jobcopy::copyToGroup(path("Listor"), path("Listor2"), name);
+    expectSameSet(JobFiles(path("Listor"), name), JobFiles(path("Listor2"), name), 20);
+    testutil::makeDir(work("Ut"));
+    for (int i = 0; i < 2; ++i)
+        jobcopy::exportJobs(path("Listor"), {name}, work("Ut"), QDate(2026, 5, 1));
+    EXPECT_EQ(QDir(work("Ut")).entryList(QDir::Files),
+              QStringList{"_export_" + QString(116, QChar(0x00C5)) + "….txt"});
+}
+
 TEST_F(Periphery, TheExportFileHoldsEveryFieldLineByLine) {
     writeJob("Listor", "Hem");
     CurrentJobRecord r;

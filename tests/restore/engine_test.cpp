@@ -216,6 +216,17 @@ TEST_F(CopyBackTest, AManualRunNamesItsFromFolderAndOnlyMarkedEntriesGo) {
         QStringList({"log 2024-05-01 14.03.27 Återställning (manuell). 1 filer återställdes. 0,00 MB.txt"}));
 }
 
+// The saved log's name holds the job's name; a long one is cut so that the log is saved at all.
+TEST_F(CopyBackTest, ARestoreFromAJobOfALongNameSavesItsLogWithTheNameCut) {
+    RestoreEngine& e = *engine_;
+    e.copyBack(all(e), {"Dokument " + QString(100, QChar(0x00E4)), QString()}); // 209 bytes
+    const QStringList saved = savedLogs();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_LE(saved.at(0).toUtf8().size(), 255);
+    EXPECT_TRUE(saved.at(0).startsWith("log 2024-05-01 14.03.27 Återställning från jobb DOKUMENT ÄÄÄ"));
+    EXPECT_TRUE(saved.at(0).endsWith("…. 3 filer återställdes. 0,00 MB.txt")) << saved.at(0).toStdString();
+}
+
 TEST_F(CopyBackTest, WhatChangedSinceTheScanIsNeverOverwritten) {
     RestoreEngine& e = *engine_;
     // Since the scan: c.txt came back by another way, a.txt was edited again, and a folder took b.txt's

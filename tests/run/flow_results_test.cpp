@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
+#include "run/run_log.h"
 #include "run/simulation_window.h"
 #include "support/qt_print.h"
 
@@ -263,6 +264,50 @@ TEST_F(SimulatedFlow, ScreensOfTheBackupWindowBeforeDuringAndAfterARun) {
 } // namespace
 
 namespace {
+// "Simulera backup" with a real mirror deletes from the backup folder: its saved log must not be
+// named like a run that changed nothing.
+TEST_F(MirrorFlow, ASimulationThatMirroredForRealSaysSoInItsSavedLogsName) {
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    frmutförbackup* w = openBackupWindow("Jobb");
+    w->chkbackupsimulera->setChecked(true);
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup2->click();
+
+    EXPECT_FALSE(QFile::exists(target("bort.txt")));
+    const QStringList saved = savedLogs();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(saved.at(0).contains(" Simulerad Backup med spegling av JOBB. 0 filer av 1 kopierades. "))
+        << saved.at(0).toStdString();
+}
+
+// A saved log's name holds the job's name; a long one is cut so that the log is saved at all.
+TEST_F(MirrorFlow, AJobOfALongNameGetsASavedLogWithItsNameCut) {
+    const QString name = "Rapport " + QString(96, QChar(0x00F6)); // 200 bytes
+    testutil::writeJob(path("Listor"), job(name));
+    frmutförbackup* w = openBackupWindow(name);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+
+    const QStringList saved = savedLogs();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_LE(saved.at(0).toUtf8().size(), 255);
+    EXPECT_TRUE(saved.at(0).contains(" Backup av RAPPORT ÖÖÖ")) << saved.at(0).toStdString();
+    EXPECT_TRUE(saved.at(0).contains("…. 0 filer av 1 kopierades. 0,00 MB. Inga fel.txt"));
+    // The scheduler panel finds it by the job's name.
+    EXPECT_TRUE(runlog::savedLogOfJob(saved.at(0), name));
+
+    // A log that cannot be saved is noted as such, its error number apart from its description.
+    platform::injectFault(path("Sparade loggar"), EIO);
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+    platform::clearFaults();
+    EXPECT_TRUE(prog().form<frmmain>()->txtsyslogg->toPlainText().contains(
+        "Plats: Utför backup, spara loggfil i loggmapp. Felkod 57 " + platform::errorDescription(57) +
+        ". Körningens logg sparades inte i Sparade loggar."));
+}
+
 TEST_F(MirrorFlow, AMirrorSendsWhatItDeletesToTheTrashWhenAskedTo) {
     prog().form<frmsetup>()->chkpapperskorg_synk->setChecked(true);
     testutil::writeJob(path("Listor"), job("Jobb"));
