@@ -267,6 +267,8 @@ class frmutförbackup : public QWidget, public RunServices {
     friend class RunDriver;
 
   private:
+    // Shows the plain "Utför!" only while the mirror's does not cover it.
+    void coverRunButton();
     void createControls();
     bool running_ = false; // guards against a second run inside a run
     bool inputLocked_ = false;
