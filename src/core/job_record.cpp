@@ -17,7 +17,8 @@ void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
     try {
         loadFiles(job, today, file);
     } catch (const platform::RunError& e) {
-        loadFailure = job.path(file) + QStringLiteral(" [") + QString::number(e.number) +
+        loadFailureFile = job.path(file);
+        loadFailure = loadFailureFile + QStringLiteral(" [") + QString::number(e.number) +
                       QStringLiteral("] - ") +
                       (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
         throw;

@@ -49,6 +49,7 @@ struct CurrentJobRecord {
     // Why the job's files could not be read as written (the file and the error), empty when they
     // could. A run never runs a job that was not read whole.
     QString loadFailure;
+    QString loadFailureFile; // the file of loadFailure
 
     // töm_datafält: every field but the job name back to its emptied value.
     void clearRecord();

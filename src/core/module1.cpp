@@ -37,7 +37,8 @@ void logga_meddelande(int felnummer, int visa, const QString& meddelande, const 
     RunServices& b = p.run();
     if (b.caption() == QLatin1String("commandline"))
         return;
-    if (m.schedulerOn() && (felnummer > 0 || felmeddelande))
+    // Unattended is also a start with scheduling switched on, before the switch is set.
+    if ((m.schedulerOn() || p.unattended()) && (felnummer > 0 || felmeddelande))
         m.markSchedulerLogError();
     // An unattended run must never stop at a dialog, from the moment it falls due until it has
     // ended. A person's own action while the scheduler only waits (a restore, a saved job) still

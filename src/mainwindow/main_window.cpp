@@ -29,6 +29,7 @@
 #include <QRadioButton>
 #include <QTextEdit>
 #include <QTimer>
+#include <optional>
 
 namespace {
 // Runs one start-up or shutdown step; a failing step is skipped and the next one runs.
@@ -150,6 +151,11 @@ void frmmain::Form_Load() {
         giveHand(this, {"lblvisabackupfönstret", "lblsnabbinställningar", "lblvisaschemajobb", "lblstatus2",
                         "lblgammalbackup"});
     });
+    // With scheduling switched on at start, the start is unattended from its first message on: a
+    // job that cannot be read must not hold every scheduled run up behind a dialog.
+    std::optional<UnattendedRun> unattended;
+    if (p.commandLine.isEmpty() && schedulingAtStart())
+        unattended.emplace();
     step([&] { cmdload_Click(); });
     if (!p.commandLine.isEmpty()) {
         commandLineRun();
@@ -185,6 +191,16 @@ void frmmain::Form_Load() {
     });
     Timerfönstersize->start();
     loaded_ = true;
+}
+
+bool frmmain::schedulingAtStart() const {
+    try {
+        const QStringList lines =
+            platform::readLines(program().path(QStringLiteral("programalternativ.ini")));
+        return lines.size() > 2 && programsettings::lineValue(lines[2]);
+    } catch (const platform::RunError&) {
+        return false;
+    }
 }
 
 void frmmain::commandLineRun() {

@@ -325,6 +325,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void createCommandControls();
     void createOldBackupControls();
     void commandLineRun();
+    // Line 3 of the settings file, "Starta aktiverad", read before the settings are.
+    bool schedulingAtStart() const;
     // The shutdown, as soon as nothing runs inside a yield or a modal loop and no operation goes on.
     void endWhenFree();
 

@@ -297,7 +297,11 @@ void frmmain::comboinställningar_Click() {
         record().loadRecord(JobFiles(record().txtjobbnamn), program().clock.today());
     } catch (const platform::RunError& e) {
         showRecord();
-        Module1::logga_meddelande(e, -1, QStringLiteral("Ett fel uppstod."),
+        // The person (or the program log) learns which job and which of its files to mend.
+        Module1::logga_meddelande(e, -1,
+                                  QStringLiteral("Ett fel uppstod när jobbet ") + record().txtjobbnamn +
+                                      QStringLiteral(" skulle läsas (filen ") + record().loadFailureFile +
+                                      QLatin1Char(')'),
                                   QStringLiteral("Main, comboinställningar"));
         return;
     }

@@ -127,7 +127,8 @@ void frmmain::layOutControls() {
         // The bottom strip follows the outer window edges; the main area gives up what its notices
         // take beyond their one line.
         cmdvisalogg->move(outerW - tw(1170), outerH - tw(1035));
-        lblstatus->setGeometry(lblstatus->x(), outerH - tw(855), outerW - tw(1265), lblstatus->height());
+        lblstatus->setGeometry(lblstatus->x(), outerH - tw(855), cmdvisalogg->x() - tw(60) - lblstatus->x(),
+                               lblstatus->height());
         const int stripHeight = placeBottomStrip(lblstatus->y() - tw(240), cmdvisalogg->x() - tw(120));
 
         Frame1->setGeometry(tw(2040), Frame1->y(), cw - tw(2115), ch - tw(760) - stripHeight);

@@ -116,7 +116,9 @@ void frmmain::createLogControls() {
     lblschemavisasyslogg = visa;
     setTextColour(lblschemavisasyslogg, QColor(0, 0, 0xC0));
     lblschemavisasyslogg->hide();
-    lblstatus = new QLabel(QStringLiteral("Status: Redo"), c);
+    // A long job name would run under "Visa logg": the line is cut where it ends, whole in its
+    // tooltip and for a screen reader.
+    lblstatus = new platform::ElidedLabel(QStringLiteral("Status: Redo"), c);
     lblstatus->setObjectName(QStringLiteral("lblstatus"));
     lblstatus->setGeometry(tw(120), 0, tw(6000), tw(255));
     auto* status2 =

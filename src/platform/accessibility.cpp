@@ -3,17 +3,22 @@
 #include "platform/click_label.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSet>
+#include <QTimer>
+#include <QToolButton>
 #include <QWidget>
 
 namespace platform {
@@ -73,8 +78,14 @@ class PressInterface : public QAccessibleWidget {
     }
     void doAction(const QString& action) override {
         if (action == pressAction()) {
-            if (widget()->isEnabled())
-                press_(widget(), true);
+            // The client waits for the answer to its press: the command, which may open a modal
+            // window, runs from the event loop once the press has been answered.
+            QPointer<QWidget> w = widget();
+            const Press press = press_;
+            QTimer::singleShot(0, w, [w, press] {
+                if (w && w->isEnabled())
+                    press(w, true);
+            });
             return;
         }
         QAccessibleWidget::doAction(action);
@@ -100,6 +111,18 @@ QAccessibleInterface* pressInterfaces(const QString& className, QObject* o) {
                     return bool(i->onPress);
                 });
         }
+    } else if (className == QLatin1String("QToolButton")) {
+        // Qt's own press of a tool button clicks it before it answers the client.
+        if (auto* button = qobject_cast<QToolButton*>(o)) {
+            return new PressInterface(
+                button, QAccessible::Button,
+                [](QWidget* w) { return nameFromLabel(static_cast<QToolButton*>(w)->text()); },
+                [](QWidget* w, bool run) {
+                    if (run)
+                        static_cast<QToolButton*>(w)->click();
+                    return true;
+                });
+        }
     } else if (className == QLatin1String("QLabel")) {
         if (auto* label = dynamic_cast<ClickLabel*>(o)) {
             return new PressInterface(
@@ -121,6 +144,20 @@ bool isEnterKey(const QKeyEvent* k) {
     return (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && m == Qt::NoModifier;
 }
 
+// Qt tells a client that the items of a list are showing whenever the list's own area covers
+// them, also the closed list of a drop-down box on a hidden page. A closed list is given no area,
+// so its items are not showing; opening it sizes it anew.
+void collapseClosedList(QWidget* popup) {
+    if (popup->isVisible())
+        return;
+    popup->resize(0, 0);
+    for (QAbstractItemView* v : popup->findChildren<QAbstractItemView*>())
+        v->resize(0, 0);
+    // The box's next opening lays the list out again, also at the size it had before.
+    if (popup->layout())
+        popup->layout()->invalidate();
+}
+
 // Names a window's controls whenever the window is shown, and answers Enter in windows that are
 // not dialogs the way a dialog does.
 class WindowNamer : public QObject {
@@ -130,8 +167,16 @@ class WindowNamer : public QObject {
         if (!o->isWidgetType())
             return false;
         auto* w = static_cast<QWidget*>(o);
-        if (e->type() == QEvent::Show && w->isWindow())
+        if (e->type() == QEvent::Hide && w->isWindow() && w->inherits("QComboBoxPrivateContainer")) {
+            // After the box has finished closing it.
+            QTimer::singleShot(0, w, [w] { collapseClosedList(w); });
+        }
+        if (e->type() == QEvent::Show && w->isWindow()) {
             nameControls(w);
+            for (QComboBox* c : w->findChildren<QComboBox*>())
+                if (QWidget* popup = c->view() ? c->view()->window() : nullptr; popup && popup != w)
+                    collapseClosedList(popup);
+        }
         // A key reaches the window itself only when no control inside it took it.
         if (e->type() == QEvent::KeyPress && w->isWindow()) {
             const auto* k = static_cast<QKeyEvent*>(e);

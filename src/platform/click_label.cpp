@@ -1,7 +1,9 @@
 #include "platform/click_label.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 
 namespace platform {
 
@@ -39,6 +41,32 @@ void ClickLabel::keyPressEvent(QKeyEvent* e) {
 void ClickLabel::paintEvent(QPaintEvent* e) {
     QLabel::paintEvent(e);
     paintFocus(this);
+}
+
+bool ElidedLabel::elided() const {
+    return fontMetrics().horizontalAdvance(text()) > contentsRect().width();
+}
+
+bool ElidedLabel::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        if (elided())
+            QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QLabel::event(e);
+}
+
+void ElidedLabel::paintEvent(QPaintEvent* e) {
+    if (!elided()) {
+        QLabel::paintEvent(e);
+        return;
+    }
+    QPainter p(this);
+    const QRect r = contentsRect();
+    style()->drawItemText(&p, r, int(alignment()) | Qt::TextSingleLine, palette(), isEnabled(),
+                          fontMetrics().elidedText(text(), Qt::ElideRight, r.width()), foregroundRole());
 }
 
 void showAsLink(QLabel* label) {

@@ -61,6 +61,19 @@ class ClickLabel : public QLabel {
     }
 };
 
+// A one-line label whose text may be longer than its place: the end is cut to "…" where it does
+// not fit, and the whole text is its tooltip. Its text, and so its accessible name, stays whole.
+class ElidedLabel : public QLabel {
+  public:
+    explicit ElidedLabel(const QString& text, QWidget* parent = nullptr) : QLabel(text, parent) {}
+    // Whether the text is cut where it is drawn now.
+    bool elided() const;
+
+  protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+};
+
 // Draws a label as the program's links are drawn: dark blue and underlined, with the hand pointer.
 // The colour is the palette's, so a label that is turned red for a while can be.
 void showAsLink(QLabel* label);

@@ -446,8 +446,10 @@ long countFiles(const QString& folder, const QString& pattern) {
 }
 
 OpenedFolder::OpenedFolder(const QString& folder) : folder_(folder) {
-    if (faultFor(folder))
+    if (const int fault = faultFor(folder)) {
+        error_ = fault;
         return;
+    }
     fd_ = openFolder(enc(withTrailingSeparator(folder)));
     if (fd_ >= 0) {
         exists_ = true;

@@ -103,6 +103,8 @@ class OpenedFolder {
     bool exists() const { return exists_; }
     // The path is longer than the system lets a program open; whether it exists cannot be told.
     bool pathTooLong() const { return error_ == ENAMETOOLONG; }
+    // No right to pass a folder above it: whether it exists cannot be told.
+    bool unreachable() const { return !exists_ && (error_ == EACCES || error_ == EPERM); }
     // listFiles(folder, pattern), read from the handle (once); throws as listFiles does.
     std::vector<FileEntry> files(const QString& pattern) const;
 

@@ -541,6 +541,12 @@ void frmutförbackup::cmdmarkera2_Click() {
 
 void frmutförbackup::chksync_Click() {
     cmdkörbackup2->setVisible(chksync->isChecked());
+    coverRunButton();
+}
+
+void frmutförbackup::coverRunButton() {
+    // The mirror's "Utför!" lies over the plain one; a screen reader must meet only the one shown.
+    cmdkörbackup->setVisible(cmdkörbackup2->isHidden());
 }
 
 void frmutförbackup::chksync_MouseUp() {
@@ -557,6 +563,7 @@ void frmutförbackup::chksyncsimulera_Click() {
         cmdkörbackup2->hide();
     else if (chksync->isChecked())
         cmdkörbackup2->show();
+    coverRunButton();
 }
 
 void frmutförbackup::showJobSummary(bool on) {

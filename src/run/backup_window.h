@@ -277,6 +277,8 @@ class frmutförbackup : public QWidget, public RunServices {
     friend class WindowRunProgress;
 
   private:
+    // Shows the plain "Utför!" only while the mirror's does not cover it.
+    void coverRunButton();
     void createControls();
     RunPlan planFromControls() const;
     // After any end of a run: the window as a new run expects it.

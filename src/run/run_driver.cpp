@@ -477,6 +477,11 @@ void RunDriver::folderLoop(const QString& jobName) {
             w_.File1.Path = folder;
             file_copy(k, source);
             w_.removeJobFolder(k);
+        } else if (source.unreachable()) {
+            // A folder above it cannot be read: it is not known to be gone.
+            if (!folderError(jobName, folder, QStringLiteral("mappen kan inte nås (Åtkomst nekad)."),
+                             QStringLiteral("Mappen kan inte nås (Åtkomst nekad)")))
+                break;
         } else if (source.pathTooLong()) {
             // It may well exist: "does not exist" would send the user looking for a lost folder.
             if (!folderError(jobName, folder,

@@ -205,8 +205,7 @@ void frmschema2::fillJobList() {
 void frmschema2::Form_Activate() {
     if (!startPageShown_) {
         startPageShown_ = true;
-        framestart->show();
-        framestart->raise();
+        showStartPage(true);
     }
     const bool allowed = host::setting("chktillåtschemasync");
     chksyncglobal->setEnabled(allowed);
@@ -251,7 +250,13 @@ bool frmschema2::eventFilter(QObject* o, QEvent* e) {
 }
 
 void frmschema2::cmdstartställin_Click() {
-    framestart->hide();
+    showStartPage(false);
+}
+
+void frmschema2::showStartPage(bool on) {
+    framestart->setVisible(on);
+    framestart->raise();
+    settingsPage_->setVisible(!on);
 }
 
 void frmschema2::cmdstartaktivera_Click() {

@@ -97,6 +97,9 @@ class frmschema2 : public QWidget {
     bool eventFilter(QObject* o, QEvent* e) override;
 
   private:
+    // The start page, or the settings it covers.
+    void showStartPage(bool on);
+    QWidget* settingsPage_ = nullptr;
     void createControls();
     void connectControls();
     // The common frame's controls into the scheduler.

@@ -69,7 +69,12 @@ void frmschema2::createControls() {
     setWindowIcon(platform::icon(platform::Picture::Backup));
     setFixedSize(kWidth, kHeight);
 
-    Frame3 = platform::named<QGroupBox>(this, "Frame3", QStringLiteral("Metod:"));
+    // What the start page covers is hidden with it, so a screen reader meets only what is shown.
+    settingsPage_ = new QWidget(this);
+    settingsPage_->setObjectName(QStringLiteral("framesettings"));
+    settingsPage_->setGeometry(0, 0, kWidth, 416);
+
+    Frame3 = platform::named<QGroupBox>(settingsPage_, "Frame3", QStringLiteral("Metod:"));
     Frame3->setGeometry(8, 4, kWidth - 16, 86);
     optunikglobal[1] = platform::named<QRadioButton>(
         Frame3, "optunikglobal1", QStringLiteral("En gemensam inställning för valda jobb"));
@@ -87,25 +92,25 @@ void frmschema2::createControls() {
                        "olika tider."),
         QRect(320, 48, kWidth - 16 - 330, 32), true);
 
-    Label1 = platform::namedLabel(this, "Label1",
+    Label1 = platform::namedLabel(settingsPage_, "Label1",
                                   QStringLiteral("Välj jobb att schemalägga (du kan markera flera)"));
     Label1->setGeometry(8, 96, 310, 20);
-    List1 = platform::named<QListWidget>(this, "List1");
+    List1 = platform::named<QListWidget>(settingsPage_, "List1");
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
     List1->setGeometry(8, 118, 302, 262);
-    listglobal = platform::named<QListWidget>(this, "listglobal");
+    listglobal = platform::named<QListWidget>(settingsPage_, "listglobal");
     listglobal->setSelectionMode(QAbstractItemView::MultiSelection);
     listglobal->setGeometry(List1->geometry());
     listglobal->setToolTip(QStringLiteral("Jobb som körs med den gemensamma inställningen"));
     listglobal->hide();
     Label1->setBuddy(List1);
-    cmdmarkera[0] = platform::namedButton(this, "cmdmarkera0", QStringLiteral("Markera alla"));
+    cmdmarkera[0] = platform::namedButton(settingsPage_, "cmdmarkera0", QStringLiteral("Markera alla"));
     cmdmarkera[0]->setGeometry(8, 386, 148, 26);
-    cmdmarkera[1] = platform::namedButton(this, "cmdmarkera1", QStringLiteral("Avmarkera alla"));
+    cmdmarkera[1] = platform::namedButton(settingsPage_, "cmdmarkera1", QStringLiteral("Avmarkera alla"));
     cmdmarkera[1]->setGeometry(162, 386, 148, 26);
 
     // The per-job frame.
-    Frame1 = platform::named<QGroupBox>(this, "Frame1", QStringLiteral("Aktuellt jobb:"));
+    Frame1 = platform::named<QGroupBox>(settingsPage_, "Frame1", QStringLiteral("Aktuellt jobb:"));
     Frame1->setGeometry(320, 96, kWidth - 328, 316);
     chkaktiv =
         platform::named<QCheckBox>(Frame1, "chkaktiv", QStringLiteral("Kör schemalagd backup på detta jobb"));
@@ -131,7 +136,8 @@ void frmschema2::createControls() {
     cmdok->setGeometry(Frame1->width() - 102, Frame1->height() - 38, 90, 28);
 
     // The common frame, in the same place.
-    frameglobal = platform::named<QGroupBox>(this, "frameglobal", QStringLiteral("Global inställning"));
+    frameglobal =
+        platform::named<QGroupBox>(settingsPage_, "frameglobal", QStringLiteral("Global inställning"));
     frameglobal->setGeometry(Frame1->geometry());
     frameglobal->hide();
     auto* tidglobal = staticLabel(frameglobal, QStringLiteral("Kör backup klockan"), QRect(12, 26, 130, 22));

@@ -13,10 +13,14 @@
 #include "mainwindow/settings_window.h"
 #include "platform/accessibility.h"
 #include "platform/click_label.h"
+#include "restore/restore_window.h"
+#include "run/backup_window.h"
+#include "scheduler/schedule_editor.h"
 
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -32,9 +36,11 @@ QStringList actions(QWidget* w) {
     return i && i->actionInterface() ? i->actionInterface()->actionNames() : QStringList();
 }
 
+// A client's press; what it does follows once the press has been answered.
 void press(QWidget* w) {
     QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(
         QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
 }
 
 bool invisibleToClient(QWidget* w) {
@@ -171,4 +177,81 @@ TEST_F(Accessibility, WindowsMadeLaterAreNamedWhenShown) {
     w.show();
     EXPECT_EQ(picture->accessibleName(), "Öppna målmappen");
     EXPECT_EQ(testutil::unnamedControls(&w), QStringList());
+}
+
+// A screen reader waits for the answer to its press: a toolbar item, a quick-start button or a
+// link answers at once, and the window it opens (a modal one waits for its user) comes after.
+TEST_F(Accessibility, APressIsAnsweredBeforeTheWindowItOpens) {
+    m->show();
+    const struct {
+        const char* control;
+        const char* window;
+    } cases[] = {{"picom", "frmom"}, {"cmdsnabbsynk", "frmmappsync"}, {"lbldonera2", "frmom"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        QWidget* control = m->findChild<QWidget*>(QString::fromUtf8(c.control));
+        ASSERT_NE(control, nullptr);
+        bool open = false;
+        dialogs().expectWindow(QString::fromUtf8(c.window), [&](QWidget*) { open = true; });
+        QAccessibleInterface* i = QAccessible::queryAccessibleInterface(control);
+        ASSERT_TRUE(i && i->actionInterface());
+        i->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_FALSE(open) << "the press waited for the window";
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(open);
+    }
+    m->hide();
+}
+
+// What another control or page covers is not showing for a screen reader: the plain "Utför!" under
+// the mirror's, the schedule editor's settings under its start page, the restore wizard's pages
+// but the one shown.
+TEST_F(Accessibility, WhatIsCoveredIsNotShowing) {
+    frmutförbackup* b = prog().form<frmutförbackup>();
+    frmschema2* e = prog().form<frmschema2>();
+    frmåterställ* r = prog().form<frmåterställ>();
+    r->combojobb->addItem("Bilder");
+    // The first item of a drop-down box's list, as a client reaches it through the box.
+    auto listItem = [](QComboBox* c) {
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(c)->child(0);
+        return list ? list->child(0) : nullptr;
+    };
+    const auto widgets = [](std::initializer_list<QWidget*> ws) {
+        std::vector<QAccessibleInterface*> out;
+        for (QWidget* w : ws)
+            out.push_back(QAccessible::queryAccessibleInterface(w));
+        return out;
+    };
+    const struct {
+        const char* what;
+        QWidget* window;
+        std::function<void()> cover;
+        QWidget* shown;
+        std::function<std::vector<QAccessibleInterface*>()> covered;
+    } cases[] = {
+        {"mirror's run button", b, [&] { b->chksync->setChecked(true); }, b->cmdkörbackup2,
+         [&] { return widgets({b->cmdkörbackup}); }},
+        {"start page", e, [&] { e->Form_Activate(); }, e->framestart,
+         [&] {
+             return widgets({e->List1, e->Frame3, e->cmdmarkera[0]});
+         }},
+        {"restore's previous page", r,
+         [&] {
+             r->cmdnästa->click();
+             r->cmdförra->click();
+         },
+         r->frame[0], [&] { return std::vector<QAccessibleInterface*>{listItem(r->combojobb)}; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.window->show();
+        c.cover();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(invisibleToClient(c.shown));
+        for (QAccessibleInterface* i : c.covered()) {
+            ASSERT_NE(i, nullptr);
+            EXPECT_TRUE(i->state().invisible) << i->text(QAccessible::Name).toStdString();
+        }
+        c.window->hide();
+    }
 }

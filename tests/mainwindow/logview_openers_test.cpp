@@ -1,14 +1,26 @@
 // The main window and the settings window open the log viewer, the update window and the about box.
+#include "editor/job_editor_window.h"
+#include "editor/search_replace_window.h"
+#include "foldersync/sync_window.h"
 #include "logview/about_window.h"
 #include "logview/log_window.h"
 #include "logview/update_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/click_label.h"
+#include "restore/restore_window.h"
+#include "run/backup_window.h"
+#include "scheduler/schedule_editor.h"
 #include "support/fixture.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -101,4 +113,43 @@ TEST_F(LogviewOpeners, TheRunLogButtonShowsTheNewestSavedLog) {
         EXPECT_EQ(log->shownText(), "FEL: ny\n");
     });
     m()->cmdvisalogg_Click();
+}
+
+// The readme and the editor's path-type help send the user to the help file: every "Hjälp" (and
+// the about box's "Läs hjälpfilen") opens the one the build puts beside the program.
+TEST_F(LogviewOpeners, EveryHelpLinkOpensTheHelpFileShippedBesideTheProgram) {
+    const QString shipped =
+        QFileInfo(QStringLiteral(TAMREL_EXECUTABLE)).dir().filePath(QStringLiteral("tamrel_backup.html"));
+    ASSERT_TRUE(QFile::copy(shipped, path("tamrel_backup.html"))) << shipped.toStdString();
+    testutil::JobSpec j = testutil::jobOver("Jobb", work("Källa"), work("Backup"));
+    testutil::makeDir(work("Källa"));
+    testutil::writeJob(path("Listor"), j);
+    m()->cmdload_Click();
+    const std::vector<std::pair<const char*, QWidget*>> windows = {
+        {"main window", m()},
+        {"settings", prog().form<frmsetup>()},
+        {"job editor", prog().form<frmaddmapp>()},
+        {"search and replace", prog().form<frmsökersätt>()},
+        {"backup window", prog().form<frmutförbackup>()},
+        {"schedule editor", prog().form<frmschema2>()},
+        {"restore", prog().form<frmåterställ>()},
+        {"folder copy", prog().form<frmmappsync>()},
+        {"about box", prog().form<frmom>()}};
+    QStringList opened;
+    for (const auto& [what, w] : windows) {
+        for (QLabel* l : w->findChildren<QLabel*>()) {
+            if (l->text() != "Hjälp" && l->text() != "Läs hjälpfilen")
+                continue;
+            dialogs().expectOpenUrl(path("tamrel_backup.html"));
+            const QPointF at(l->width() / 2.0, l->height() / 2.0);
+            QMouseEvent press(QEvent::MouseButtonPress, at, l->mapToGlobal(at), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, l->mapToGlobal(at), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(l, &press);
+            QCoreApplication::sendEvent(l, &release);
+            opened << QString::fromUtf8(what) + ": " + l->objectName();
+        }
+    }
+    EXPECT_EQ(opened.size(), 10) << opened.join(", ").toStdString();
 }

@@ -474,4 +474,23 @@ TEST_F(SafetyFlow, AFolderWhosePathIsTooLongIsReportedAsSuch) {
     QProcess::execute("rm", {"-rf", src_ + '/' + piece}); // Qt cannot remove what it cannot open
 }
 
+// Below a folder that may not be read, a subfolder cannot be opened nor looked at (as root the
+// fault hook stands in for the missing right): it is not known to be gone, and the log says so.
+TEST_F(SafetyFlow, AFolderBelowOneThatCannotBeReadIsReportedAsUnreachable) {
+    testutil::writeFile(src_ + "/a.txt", "a", old_);
+    testutil::writeFile(src_ + "/låst/inre/b.txt", "b", old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    platform::injectFault(src_ + "/låst/inre", EACCES);
+    frmutförbackup* w = openBackupWindow("Jobb");
+    dialogs().expectWindow("frmklarbackup");
+    w->cmdkörbackup->click();
+
+    EXPECT_TRUE(logText().contains(
+        "FEL: mappen kan inte nås (Åtkomst nekad). (Jobb: Jobb)\nMappnamn: " + src_ + "/låst/inre"))
+        << logText().toStdString();
+    EXPECT_FALSE(logText().contains("inte existerar")) << logText().toStdString();
+    EXPECT_TRUE(w->runHadErrors());
+    EXPECT_EQ(testutil::readBytes(target("a.txt")), QByteArray("a"));
+}
+
 } // namespace

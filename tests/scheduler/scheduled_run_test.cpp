@@ -190,3 +190,42 @@ TEST_F(ScheduledRunTest, TheCommonRunAndTheEditorFollowTheJobListAfterAJobWasDel
     });
     m->cmdstartaschema_Click();
 }
+
+// A start with scheduling on and one job whose filter file was emptied: nobody is asked anything,
+// the sound job still runs at its minute, and the broken one is refused at its own and named.
+TEST_F(ScheduledRunTest, AJobThatCannotBeReadWaitsForNobodyAtStartAndIsRefusedAtItsMinute) {
+    testutil::writeFile(work("Andra") + "/b.txt", "b");
+    testutil::writeJob(group(), testutil::jobOver("Andra", work("Andra"), dst));
+    testutil::writeFile(group() + "/Andra.003", "");
+    JobFiles("Andra").writeSchedule({1, 0, "08:00", "1234567", 0});
+    JobFiles("Jobb").writeSchedule({1, 0, "08:01", "1234567", 0});
+    QStringList settings(19, " 0 ");
+    settings[2] = " 1 "; // "Starta aktiverad"
+    testutil::writeLines(path("programalternativ.ini"), settings);
+    testutil::writeLines(path("setup_api.ini"), {" 0 "});
+    testutil::writeLines(path("readme700.dat"), {""});
+    prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(7, 59, 55)));
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load()); // no dialog is expected
+    ASSERT_TRUE(m->chkaktiveraschema->isChecked());
+    const QString file = group() + "/Andra.003";
+    EXPECT_TRUE(systemLog().contains("jobbet Andra skulle läsas (filen " + file + ") [62]"))
+        << systemLog().toStdString();
+    EXPECT_EQ(m->lblschemavisasyslogg->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+
+    tick(6); // 08:00:25
+    const QString refusal = "Jobbet ''Andra'' kördes inte, eftersom jobbets filer inte kunde läsas: " + file;
+    EXPECT_TRUE(QString::fromUtf8(bytes("log.txt")).contains(refusal)) << bytes("log.txt").toStdString();
+    const QStringList saved = QDir(path("Sparade loggar")).entryList(QDir::Files);
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(QString::fromUtf8(bytes("Sparade loggar/" + saved[0])).contains(refusal));
+    EXPECT_TRUE(
+        systemLog().contains("FEL! Jobbet Andra körs inte, eftersom jobbets filer inte kunde läsas: " + file))
+        << systemLog().toStdString();
+    EXPECT_EQ(m->trayTag(), "err");
+    EXPECT_TRUE(scheduler().Timer1.isActive());
+
+    tick(12); // 08:01:25
+    EXPECT_TRUE(QFile::exists(dst + src + "/brev.txt"));
+    EXPECT_FALSE(QFile::exists(dst + work("Andra") + "/b.txt"));
+}
