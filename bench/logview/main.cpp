@@ -169,6 +169,19 @@ void benchStart(const QString& exe, const QString& root) {
     }
 }
 
+// Searches the shown log for ".docx" and prints how long it took and the longest pause.
+void timeSearch(frmlog* w, PauseMeter& meter, const char* label) {
+    QElapsedTimer t;
+    w->txtsök->setText(".docx");
+    t.start();
+    w->txtsök_KeyPress(13);
+    const qint64 first = t.elapsed();
+    const qint64 searchPause =
+        meter.waitWhile([w] { return !w->lblsökinfo->text().startsWith(QStringLiteral("Hittade")); });
+    std::printf("%s %6lld ms, longest pause %5lld ms (%s)\n", label, (long long)t.elapsed(),
+                (long long)std::max(first, searchPause), qPrintable(w->lblsökinfo->text()));
+}
+
 void benchLargeRunLog(const QString& root) {
     const QString folder = root + "/start-large"; // log.txt of 200 MB, no saved logs
     Program p(folder);
@@ -185,14 +198,7 @@ void benchLargeRunLog(const QString& root) {
         "viewer, 200 MB log.txt: shown after %5lld ms, all in after %6lld ms, longest pause %5lld ms\n",
         (long long)shown, (long long)t.elapsed(), (long long)std::max(shown, loadPause));
 
-    w->txtsök->setText(".docx");
-    t.restart();
-    w->txtsök_KeyPress(13);
-    const qint64 first = t.elapsed();
-    const qint64 searchPause =
-        meter.waitWhile([w] { return !w->lblsökinfo->text().startsWith(QStringLiteral("Hittade")); });
-    std::printf("viewer, search:         %6lld ms, longest pause %5lld ms (%s)\n", (long long)t.elapsed(),
-                (long long)std::max(first, searchPause), qPrintable(w->lblsökinfo->text()));
+    timeSearch(w, meter, "viewer, search:        ");
     t.restart();
     p.unloadAll();
     QCoreApplication::processEvents();
@@ -227,14 +233,7 @@ int benchSavedLog() {
         "open, marked:       %5lld ms (window shown after %lld ms; longest pause while loading %lld ms)\n",
         (long long)t.elapsed(), (long long)firstPause, (long long)std::max(pause, firstPause));
 
-    w->txtsök->setText(".docx");
-    t.restart();
-    w->txtsök_KeyPress(13);
-    const qint64 first = t.elapsed();
-    const qint64 searchPause =
-        meter.waitWhile([w] { return !w->lblsökinfo->text().startsWith(QStringLiteral("Hittade")); });
-    std::printf("search:             %5lld ms (longest pause %lld ms; %s)\n", (long long)t.elapsed(),
-                (long long)std::max(first, searchPause), qPrintable(w->lblsökinfo->text()));
+    timeSearch(w, meter, "search:            ");
 
     t.restart();
     w->combolog->setCurrentIndex(0);
