@@ -2,6 +2,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/parallel.h"
+#include "platform/real_folders.h"
 #include "platform/vb.h"
 #include "run/run_log.h"
 #include "run/target_folders.h"
@@ -254,6 +255,9 @@ class BackupEngine {
     QString versionFolderCached_;
     std::set<QString> versionNames_;
     bool versionCacheValid_ = false;
+    // The current job's backup folder, whose folders are made and entered never through a link.
+    platform::RealFolders backupFolders_;
+    platform::RealFolders& backupFolders();
     bool inCopy_ = false; // inside file_copy: logs are flushed once at its end
     bool logsHeld_ = false;
     QElapsedTimer lastFlush_;

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/presence.h"
+#include "platform/real_folders.h"
 #include "run/target_folders.h"
 
 #include <QLabel>
@@ -212,6 +213,9 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
         view_.setMainFolderCaption(QStringLiteral("Huvudmapp %1 av %2: %3").arg(i + 1).arg(n).arg(main));
         const QString root = targetRoot(job, main);
         if (platform::presence(root) != Presence::Present)
+            continue;
+        // A link where the main folder's copy should be leads out of the backup: never entered.
+        if (!platform::RealFolders(job.backupFolder).isReal(root))
             continue;
         if (holdMainFolder(job, main, root))
             continue;

@@ -167,13 +167,14 @@ struct TargetStretch {
     std::vector<qsizetype> index;
     QStringList sources, targets;
     std::vector<TargetState>* states = nullptr;
+    platform::RealFolders* folders = nullptr;
 
     void operator()() const {
         bool making = false;
         for (size_t i = 0; i < index.size(); ++i) {
             TargetState& state = (*states)[size_t(index[i])];
             // A link is no folder of the backup: what it leads to is the user's.
-            if (!making && platform::realFolderExists(targets[qsizetype(i)])) {
+            if (!making && folders->isReal(targets[qsizetype(i)])) {
                 state = TargetState::There;
                 continue;
             }
@@ -184,9 +185,7 @@ struct TargetStretch {
                 continue;
             }
             try {
-                making = platform::makeMissingPath(targets[qsizetype(i)]);
-                if (!making && replaceLinkByFolder(targets[qsizetype(i)]))
-                    making = true;
+                making = folders->make(targets[qsizetype(i)]);
                 state = making ? TargetState::Made : TargetState::There;
             } catch (const RunError&) {
                 state = TargetState::NotMade; // dealt with in the folders' order afterwards
@@ -226,6 +225,13 @@ void BackupEngine::replaceLinksAboveTargetRoots(const QString& backup, const QSt
     }
 }
 
+platform::RealFolders& BackupEngine::backupFolders() {
+    const QString backup = platform::withoutTrailingSeparator(program().job().txtbackupmapp);
+    if (backupFolders_.root() != backup)
+        backupFolders_.reset(backup);
+    return backupFolders_;
+}
+
 void BackupEngine::skapamappar() {
     const CurrentJobRecord& m = program().job();
     const ProgramSettings& s = program().settings();
@@ -240,6 +246,7 @@ void BackupEngine::skapamappar() {
     const QStringList pieces = folderFilterPieces(m.txtmappfilter);
 
     List3.clear();
+    backupFolders_.reset(backup);
     if (!simulated)
         replaceLinksAboveTargetRoots(backup, m.combomappar, absolute, withName);
     const qsizetype count = List2.size();
@@ -256,6 +263,7 @@ void BackupEngine::skapamappar() {
             if (stretch.index.empty())
                 return;
             stretch.states = &states;
+            stretch.folders = &backupFolders_;
             pool.submit(std::move(stretch));
             stretch = TargetStretch();
         };
@@ -319,7 +327,7 @@ void BackupEngine::skapamappar() {
             continue;
         }
         try {
-            platform::makePath(target);
+            backupFolders_.make(target);
         } catch (const RunError&) {
             // noticed below, as a folder that is not there
         }

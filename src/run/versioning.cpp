@@ -120,8 +120,9 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
         if (!setting.startsWith('/') || setting == QLatin1String("/"))
             platform::throwError(76);
         folder = versionFolderPath(m.txtversionmapp, source);
+        // A version folder inside the backup folder is the backup's: never written through a link.
         if (!simulated)
-            platform::makePath(folder);
+            backupFolders().make(folder);
         const QString fileName = platform::lastPiece(targetPath);
         copyName = versionCopyName(fileName, versionStamp(platform::fileTime(targetPath)));
         if (!simulated)

@@ -416,6 +416,56 @@ TEST_F(SafetyFlow, NothingIsWrittenOrDeletedThroughALinkInsideTheBackupFolder) {
     EXPECT_EQ(testutil::readBytes(target("inner/s2.txt")), QByteArray("källans")) << logText().toStdString();
 }
 
+// The folders the run makes or enters below the backup folder that no folder of the list names:
+// the version folder, a folder on the way to a deeper folder of a hand-written list, and the copy
+// of a main folder that a simulated backup leaves to the mirror. Replaced by a link to the user's
+// own folder, each was written, pruned or mirrored through.
+TEST_F(SafetyFlow, NoFolderTheRunMakesBelowTheBackupFolderIsEnteredThroughALink) {
+    const QString user = work("Bilder");
+    struct Case {
+        const char* name;
+        QString link;     // replaced by a link to `user`
+        QString userFile; // the user's own file, reached through the link (relative to `user`)
+        bool simulated = false;
+    };
+    const std::vector<Case> cases = {
+        {"the version folder", dst_ + "/Versioner", src_ + "/inner/deep/s3[2020-01-01 00;00;00].txt"},
+        {"a folder between the list's folders", target("inner"), "deep/s3.txt"},
+        {"the main folder's copy, mirrored after a simulated backup", dst_ + src_, "egen.jpg", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(work("")).removeRecursively();
+        testutil::writeFile(src_ + "/inner/deep/s3.txt", "källans", old_.addDays(1));
+        testutil::writeFile(user + '/' + c.userFile, "användarens", old_);
+        testutil::makeDir(platform::parentPath(c.link));
+        QFile::link(user, c.link);
+        if (c.link == dst_ + "/Versioner")
+            testutil::writeFile(target("inner/deep/s3.txt"), "gammal", old_);
+        testutil::JobSpec j = job("Jobb");
+        j.folders = {src_, src_ + "/inner/deep"};
+        j.versioning = {"JA", "", "", "1", dst_ + "/Versioner"};
+        testutil::writeJob(path("Listor"), j);
+        const auto before = snapshot(user);
+
+        frmutförbackup* w = openBackupWindow("Jobb");
+        w->chkbackupsimulera->setChecked(c.simulated);
+        w->chksync->setChecked(c.simulated);
+        if (c.simulated) {
+            dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+            dialogs().expectWindow("frmsimuleradbackup");
+        }
+        dialogs().expectWindow("frmklarbackup");
+        (c.simulated ? w->cmdkörbackup2 : w->cmdkörbackup)->click();
+
+        EXPECT_EQ(snapshot(user), before) << logText().toStdString();
+        if (c.simulated)
+            continue; // nothing is written, the link stays
+        EXPECT_FALSE(QFileInfo(c.link).isSymLink());
+        EXPECT_EQ(testutil::readBytes(target("inner/deep/s3.txt")), QByteArray("källans"));
+    }
+}
+
 // The other way round: a backup folder kept inside the source still has its leftovers mirrored.
 TEST_F(SafetyFlow, ABackupFolderInsideTheSourceIsStillMirrored) {
     src_ = work("Hem");

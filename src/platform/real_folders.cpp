@@ -1,0 +1,131 @@
+#include "platform/real_folders.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <QFile>
+#include <cerrno>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Makes one folder whose parent is known to be real. False when a real folder was there; empty
+// when the parent is gone.
+std::optional<bool> makeOne(const QByteArray& n) {
+    for (int tries = 0;; ++tries) {
+        if (::mkdir(n.constData(), 0777) == 0)
+            return true;
+        const int e = errno;
+        if (e == ENOENT)
+            return std::nullopt;
+        if (e != EEXIST)
+            throwErrno(e);
+        struct stat st {};
+        if (::lstat(n.constData(), &st) != 0) {
+            if (errno == ENOENT && tries < 3)
+                continue; // removed meanwhile (another thread replacing a link)
+            throwErrno(errno);
+        }
+        if (S_ISDIR(st.st_mode))
+            return false;
+        if (!S_ISLNK(st.st_mode) || tries >= 3)
+            throwError(76); // a file has the name
+        // A link is no folder of the backup: what it leads to is the user's.
+        if (::unlink(n.constData()) != 0 && errno != ENOENT)
+            throwErrno(errno);
+    }
+}
+
+} // namespace
+
+void RealFolders::reset(const QString& root) {
+    std::lock_guard lock(mutex_);
+    root_ = root.trimmed().isEmpty() ? QString() : withoutTrailingSeparator(root);
+    real_.clear();
+    rootThere_ = false;
+}
+
+bool RealFolders::below(const QString& folder) const {
+    const QString f = withoutTrailingSeparator(folder);
+    return !root_.isEmpty() && f != root_ && isSameOrBelow(f, root_);
+}
+
+QStringList RealFolders::unknownPieces(const QString& f) {
+    QStringList out;
+    std::lock_guard lock(mutex_);
+    for (QString p = f; p.size() > root_.size() && !real_.contains(p); p = parentPath(p))
+        out << p;
+    return out;
+}
+
+void RealFolders::remember(const QString& f) {
+    std::lock_guard lock(mutex_);
+    real_.insert(f);
+}
+
+bool RealFolders::isReal(const QString& folder) {
+    const QString f = withoutTrailingSeparator(folder);
+    if (!below(f))
+        return folderExists(f);
+    if (faultFor(f))
+        return false;
+    const QStringList pieces = unknownPieces(f);
+    for (qsizetype i = pieces.size() - 1; i >= 0; --i) {
+        struct stat st {};
+        if (::lstat(QFile::encodeName(pieces[i]).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return false;
+        remember(pieces[i]);
+    }
+    return true;
+}
+
+std::optional<bool> RealFolders::makeOnce(const QString& f) {
+    const QStringList pieces = unknownPieces(f);
+    if (pieces.isEmpty())
+        return false;
+    bool rootThere = false;
+    {
+        std::lock_guard lock(mutex_);
+        rootThere = rootThere_;
+    }
+    if (!rootThere) {
+        makeMissingPath(root_);
+        std::lock_guard lock(mutex_);
+        rootThere_ = true;
+    }
+    bool made = false;
+    for (qsizetype i = pieces.size() - 1; i >= 0; --i) {
+        checkFault(pieces[i]);
+        const std::optional<bool> one = makeOne(QFile::encodeName(pieces[i]));
+        if (!one)
+            return std::nullopt;
+        made = made || *one;
+        remember(pieces[i]);
+    }
+    return made;
+}
+
+bool RealFolders::make(const QString& folder) {
+    const QString f = withoutTrailingSeparator(folder);
+    if (!below(f))
+        return !folderExists(f) && makeMissingPath(f);
+    checkFault(f);
+    if (const std::optional<bool> made = makeOnce(f))
+        return *made;
+    // A folder known to be real was removed meanwhile: look at the whole path again.
+    {
+        std::lock_guard lock(mutex_);
+        real_.clear();
+        rootThere_ = false;
+    }
+    if (const std::optional<bool> made = makeOnce(f))
+        return *made;
+    throwErrno(ENOENT);
+}
+
+} // namespace platform

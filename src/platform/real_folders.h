@@ -1,0 +1,43 @@
+#pragma once
+#include <QSet>
+#include <QString>
+#include <mutex>
+#include <optional>
+
+namespace platform {
+
+// The folders below a folder of the program's own (a backup folder), made and entered never
+// through a link: below the root every piece of a path must be a real folder, and a link standing
+// where one must be is removed as a link and a folder made in its place. What was found or made
+// real is remembered, so a folder is looked at once however many paths pass through it. The root
+// itself may be reached through a link. The root and paths not below it are looked at and made
+// as folderExists and makePath do. Safe to use from several threads at once.
+class RealFolders {
+  public:
+    RealFolders() = default;
+    explicit RealFolders(const QString& root) { reset(root); }
+    // A new root; nothing is remembered.
+    void reset(const QString& root);
+    const QString& root() const { return root_; }
+    bool below(const QString& folder) const;
+    // `folder` is a real folder with no link on its way below the root; makes nothing.
+    bool isReal(const QString& folder);
+    // Makes `folder` and the folders it lacks, replacing the links on its way below the root.
+    // True when a folder was made (or a link replaced). Throws RunError (76 when a file stands
+    // where a folder must be).
+    bool make(const QString& folder);
+
+  private:
+    // The pieces of `f` below the root that are not known to be real, deepest first.
+    QStringList unknownPieces(const QString& f);
+    void remember(const QString& f);
+    // Empty when a folder remembered as real is gone.
+    std::optional<bool> makeOnce(const QString& f);
+
+    QString root_; // without a trailing '/'; empty: no root
+    std::mutex mutex_;
+    QSet<QString> real_;
+    bool rootThere_ = false;
+};
+
+} // namespace platform
