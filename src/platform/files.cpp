@@ -302,14 +302,6 @@ qint64 fileTime(const QString& path) {
     return st.st_mtim.tv_sec;
 }
 
-bool realFolderExists(const QString& path) {
-    if (faultFor(path))
-        return false;
-    struct stat st {};
-    // A trailing '/' would have the link followed.
-    return ::lstat(enc(withoutTrailingSeparator(path)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 qint64 fileSize(const QString& path) {
     checkFault(path);
     struct stat st {};

@@ -35,11 +35,10 @@ struct FileInfo {
 
 // Status of a path (links followed; isLink tells whether the path itself is a link).
 FileInfo fileInfo(const QString& path);
-bool fileExists(const QString& path);       // a regular file (or a link to one)
-bool folderExists(const QString& path);     // a folder (or a link to one)
-bool realFolderExists(const QString& path); // a folder, not a link to one
-qint64 fileTime(const QString& path);       // throws 53 when missing
-qint64 fileSize(const QString& path);       // throws 53 when missing
+bool fileExists(const QString& path);   // a regular file (or a link to one)
+bool folderExists(const QString& path); // a folder (or a link to one)
+qint64 fileTime(const QString& path);   // throws 53 when missing
+qint64 fileSize(const QString& path);   // throws 53 when missing
 
 // Identity of a folder on disk (links followed), so folder walks can refuse to enter a folder
 // that is already on the path being walked. {0, 0} when it cannot be read.

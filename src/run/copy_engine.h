@@ -198,8 +198,6 @@ class BackupEngine {
     void räknaallajobbfiler();
     // Folder filters and target folders of the current job: fills List3 from List2.
     void skapamappar();
-    void replaceLinksAboveTargetRoots(const QString& backup, const QStringList& mainFolders, bool absolute,
-                                      bool withName);
     // The copy rule for the folder List2[index] / List3[index].
     void file_copy(int index);
     // The same, listing the source folder from `source`, which the caller opened to see it there.

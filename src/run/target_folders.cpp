@@ -144,17 +144,6 @@ bool BackupEngine::putAsideFileInTheWay(const QString& target, const QString& ba
 
 namespace {
 
-// A link where the backup needs a folder is removed as a link, never followed, and a folder made
-// in its place. True when that was done.
-bool replaceLinkByFolder(const QString& folder) {
-    const QString f = platform::withoutTrailingSeparator(folder);
-    if (!platform::isLink(f))
-        return false;
-    platform::removeFile(f);
-    platform::makePath(f);
-    return true;
-}
-
 // What the look at one target folder found, on a thread of its own.
 enum class TargetState : unsigned char { NotLooked, There, SourceGone, Made, NotMade };
 
@@ -199,32 +188,6 @@ constexpr qsizetype kStretch = 32;
 
 } // namespace
 
-void BackupEngine::replaceLinksAboveTargetRoots(const QString& backup, const QStringList& mainFolders,
-                                                bool absolute, bool withName) {
-    // The folders between the backup folder and where each main folder's copies go are no
-    // folders of the list, so no look at a target folder meets a link among them.
-    const QString b = platform::withoutTrailingSeparator(backup);
-    for (const QString& main : mainFolders) {
-        const QString root = platform::withoutTrailingSeparator(
-            targetFolderFor(main, backup, absolute, mainFolders.value(0), withName));
-        if (!platform::isSameOrBelow(root, b))
-            continue;
-        for (qsizetype at = root.indexOf(u'/', b.size() + 1);; at = root.indexOf(u'/', at + 1)) {
-            const QString piece = at < 0 ? root : root.left(at);
-            if (piece.size() > b.size()) {
-                try {
-                    if (!platform::realFolderExists(piece) && !replaceLinkByFolder(piece))
-                        break; // not there yet: nothing below it is either
-                } catch (const RunError&) {
-                    break; // the look at the target folder meets it again and reports it
-                }
-            }
-            if (at < 0)
-                break;
-        }
-    }
-}
-
 platform::RealFolders& BackupEngine::backupFolders() {
     const QString backup = platform::withoutTrailingSeparator(program().job().txtbackupmapp);
     if (backupFolders_.root() != backup)
@@ -247,8 +210,6 @@ void BackupEngine::skapamappar() {
 
     List3.clear();
     backupFolders_.reset(backup);
-    if (!simulated)
-        replaceLinksAboveTargetRoots(backup, m.combomappar, absolute, withName);
     const qsizetype count = List2.size();
     // The target folders are looked at and made by a few threads, a stretch of folders at a
     // time, while this thread goes through the folders as before; it hands out no folder after
