@@ -240,6 +240,7 @@ void frmutförbackup::visa_simulerad_backup() {
     s->List1->addItems(e.simKällor);
     s->List2 = e.simMål.mid(0, e.simKällor.size());
     s->List2.resize(e.simKällor.size());
+    s->backupFolders = e.simBackupFolders;
     s->setWindowTitle(QStringLiteral("Simulerad backup"));
     QString info =
         QStringLiteral("Den simulerade backupen är slutförd. Nedan ser du filer som är nyare eller ändrade "

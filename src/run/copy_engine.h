@@ -181,6 +181,8 @@ class BackupEngine {
     // Simulation result lists: sources and targets, "+ " before new files.
     QStringList simKällor;
     QStringList simMål;
+    // The backup folders of the simulated jobs, one entry per job.
+    QStringList simBackupFolders;
 
     // Zeroes the run totals, job counters and error count; empties the lists. The run start.
     void resetRun();

@@ -237,6 +237,7 @@ bool RunDriver::start() {
     e_.resetRun(); // the lists, the error count, imgerr and every copy total
     e_.simKällor.clear();
     e_.simMål.clear();
+    e_.simBackupFolders.clear();
     w_.setLblavbryt(QString());
     w_.refreshCounters();
     w_.clearJobFolders();

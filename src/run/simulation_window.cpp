@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/icons.h"
 #include "platform/paths.h"
+#include "platform/real_folders.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "platform/widgets.h"
@@ -22,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <memory>
 #include <set>
 
 namespace {
@@ -259,6 +261,17 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
     // Handled entries leave the list in order, so an entry's row is its first row less the entries
     // removed before it; looking it up in the list would read the whole list per entry.
     int removed = 0;
+    std::vector<std::unique_ptr<platform::RealFolders>> owned;
+    for (const QString& b : backupFolders)
+        owned.push_back(std::make_unique<platform::RealFolders>(b));
+    // The backup folder `target` lies in (the deepest, where one holds another), if any.
+    auto ownFolders = [&](const QString& target) -> platform::RealFolders* {
+        platform::RealFolders* best = nullptr;
+        for (const auto& f : owned)
+            if (f->below(target) && (!best || f->root().size() > best->root().size()))
+                best = f.get();
+        return best;
+    };
     auto rowOf = [&](size_t k) {
         const int guess = markedRows[k] - removed;
         if (guess >= 0 && guess < List1->count() && List1->item(guess) == marked[k])
@@ -301,14 +314,19 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
         }
         bool stop = false;
         try {
+            const QString folder = platform::parentPath(target);
+            // A link where the backup has a folder is replaced by a folder before anything is
+            // written there, never followed.
+            platform::RealFolders* own = ownFolders(target);
+            if (own && own->make(folder))
+                addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
             const qint64 srcTime = platform::fileTime(source);
             const platform::FileInfo now = platform::fileInfo(target);
             // The backup may have changed since the simulation: never put an older file over a newer copy.
             if (now.isFile && now.mtime > srcTime) {
                 addLog(QStringLiteral("Kopierades inte, kopian är nyare än originalet: ") + target);
             } else if (isNew && !now.exists) {
-                const QString folder = platform::parentPath(target);
-                if (!platform::fileInfo(folder).exists) {
+                if (!own && !platform::fileInfo(folder).exists) {
                     platform::makePath(folder);
                     addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
                 }
@@ -490,6 +508,7 @@ void frmsimuleradbackup::showResult(const QStringList& sources, const QStringLis
                                     const ResultTexts& texts) {
     List1->clear();
     List2.clear();
+    backupFolders.clear();
     List1->addItems(sources);
     List2 = targets;
     setWindowTitle(texts.caption);

@@ -18,6 +18,9 @@ class frmsimuleradbackup : public QWidget {
 
     QListWidget* List1 = nullptr;
     QStringList List2;
+    // The backup folders that List2's targets lie in, when a backup run filled it: below them no
+    // folder is made or entered through a link.
+    QStringList backupFolders;
     QLabel* lblantalnya = nullptr;
     QLabel* lblantaländrade = nullptr;
     QLabel* lblantalskyddade = nullptr;

@@ -210,6 +210,8 @@ void BackupEngine::skapamappar() {
 
     List3.clear();
     backupFolders_.reset(backup);
+    if (simulated)
+        simBackupFolders << backup;
     const qsizetype count = List2.size();
     // The target folders are looked at and made by a few threads, a stretch of folders at a
     // time, while this thread goes through the folders as before; it hands out no folder after

@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
+#include "run/simulation_window.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -427,11 +428,13 @@ TEST_F(SafetyFlow, NoFolderTheRunMakesBelowTheBackupFolderIsEnteredThroughALink)
         QString link;     // replaced by a link to `user`
         QString userFile; // the user's own file, reached through the link (relative to `user`)
         bool simulated = false;
+        bool mirrored = false;
     };
     const std::vector<Case> cases = {
         {"the version folder", dst_ + "/Versioner", src_ + "/inner/deep/s3[2020-01-01 00;00;00].txt"},
         {"a folder between the list's folders", target("inner"), "deep/s3.txt"},
-        {"the main folder's copy, mirrored after a simulated backup", dst_ + src_, "egen.jpg", true},
+        {"the main folder's copy, mirrored after a simulated backup", dst_ + src_, "egen.jpg", true, true},
+        {"a folder the simulation window copies into", target("inner"), "deep/s3.txt", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -450,16 +453,20 @@ TEST_F(SafetyFlow, NoFolderTheRunMakesBelowTheBackupFolderIsEnteredThroughALink)
 
         frmutförbackup* w = openBackupWindow("Jobb");
         w->chkbackupsimulera->setChecked(c.simulated);
-        w->chksync->setChecked(c.simulated);
-        if (c.simulated) {
+        w->chksync->setChecked(c.mirrored);
+        if (c.mirrored) {
             dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
             dialogs().expectWindow("frmsimuleradbackup");
+        } else if (c.simulated) {
+            dialogs().expectWindow("frmsimuleradbackup", [](QWidget* s) {
+                static_cast<frmsimuleradbackup*>(s)->cmdkopieraalla_Click();
+            });
         }
         dialogs().expectWindow("frmklarbackup");
-        (c.simulated ? w->cmdkörbackup2 : w->cmdkörbackup)->click();
+        (c.mirrored ? w->cmdkörbackup2 : w->cmdkörbackup)->click();
 
         EXPECT_EQ(snapshot(user), before) << logText().toStdString();
-        if (c.simulated)
+        if (c.mirrored)
             continue; // nothing is written, the link stays
         EXPECT_FALSE(QFileInfo(c.link).isSymLink());
         EXPECT_EQ(testutil::readBytes(target("inner/deep/s3.txt")), QByteArray("källans"));
