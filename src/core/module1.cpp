@@ -43,8 +43,12 @@ void logga_meddelande(int felnummer, int visa, const QString& meddelande, const 
     // An unattended run must never stop at a dialog, from the moment it falls due until it has
     // ended. A person's own action while the scheduler only waits (a restore, a saved job) still
     // gets its answer.
-    if (p.unattended())
+    if (p.unattended()) {
+        // A message that would have waited for a person is kept in the log for the person who comes.
+        if (felnummer == 0 && !felmeddelande && visa == -1)
+            log.append(meddelande + QStringLiteral(". Plats: ") + plats);
         return;
+    }
     if (b.runGoingOn() && p.settings().chkignorerafel)
         return;
     if (felnummer == -1)

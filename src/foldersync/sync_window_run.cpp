@@ -189,7 +189,8 @@ void frmmappsync::spara_loggfil_i_loggmapp(const QDateTime& start, long copied, 
     } catch (const platform::RunError& e) {
         synchost::systemLogError(QStringLiteral("FEL! Ett fel uppstod under hantering av loggfil. Plats: "
                                                 "Mappsynkronisering, spara loggfil i loggmapp. Felkod ") +
-                                 QString::number(e.number) + e.description + QLatin1Char('.'));
+                                 QString::number(e.number) + QLatin1Char(' ') + e.description +
+                                 QLatin1Char('.'));
     }
 }
 

@@ -165,7 +165,7 @@ void frmmain::Form_Load() {
     step([&] { varna_gammal_backup(); });
     step([&] {
         if (readme::due(p.programFolder()))
-            informera_versionen();
+            informera_versionen(unattended.has_value());
     });
     step([&] { open_setup(); });
     // The settings window's buttons and the job list's pop-up menu lead to the menus' commands.

@@ -175,7 +175,8 @@ class frmmain : public QMainWindow, public MainWindowServices {
     // ---- settings and quick start -----------------------------------------------------------
     void open_setup();
     void open_setup_snabbstartsväljaren();
-    void informera_versionen();
+    // Without waiting, the readme comes over the shown window and the start goes on.
+    void informera_versionen(bool withoutWaiting = false);
     QuickStartPanel* framesnabbstart = nullptr; // the quick-start chooser over the window's contents
     void createQuickStartControls();
     // The job menu's entries and the settings window's buttons of this area.

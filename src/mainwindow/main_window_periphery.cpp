@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QTimer>
 
 void frmmain::createQuickStartControls() {
     QuickStartPanel::Actions a;
@@ -73,6 +74,16 @@ void frmmain::open_setup_snabbstartsväljaren() {
     }
 }
 
-void frmmain::informera_versionen() {
-    readme::informera_versionen(program().programFolder());
+void frmmain::informera_versionen(bool withoutWaiting) {
+    if (!withoutWaiting) {
+        readme::informera_versionen(program().programFolder());
+        return;
+    }
+    // Once the event loop runs, the main window is shown and the readme can come over it.
+    QTimer::singleShot(0, this, [this] {
+        try {
+            readme::informera_versionen(program().programFolder(), this);
+        } catch (...) {
+        }
+    });
 }

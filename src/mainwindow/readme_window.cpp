@@ -10,8 +10,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <memory>
 
-frmreadme::frmreadme() {
+frmreadme::frmreadme(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmreadme"));
     setWindowTitle(QStringLiteral("Information"));
     setWindowIcon(platform::icon(platform::Picture::Backup));
@@ -56,16 +57,23 @@ bool due(const QString& programFolder) {
     return !platform::fileInfo(platform::joinPath(programFolder, kMarker)).exists;
 }
 
-void informera_versionen(const QString& programFolder) {
+void informera_versionen(const QString& programFolder, QWidget* over) {
     const QString text = platform::joinPath(programFolder, QStringLiteral("readme.txt"));
     if (!platform::fileExists(text))
         return;
-    frmreadme window;
+    std::unique_ptr<frmreadme> modal;
+    frmreadme* window = over ? new frmreadme(over) : (modal = std::make_unique<frmreadme>()).get();
     passOver([&] {
-        window.Text1->setPlainText(
+        window->Text1->setPlainText(
             platform::readText(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     });
-    program().dialogs.showModal(&window);
+    if (modal) {
+        program().dialogs.showModal(window);
+    } else {
+        QObject::connect(window, &QDialog::finished, window, &QObject::deleteLater);
+        window->show();
+        window->raise();
+    }
     passOver([&] { platform::writeLines(platform::joinPath(programFolder, kMarker), {QString()}); });
     for (const QString& older : kOlderMarkers)
         passOver([&] {

@@ -10,7 +10,7 @@ class QPushButton;
 // "Information": the program folder's readme.txt, shown once per program version.
 class frmreadme : public QDialog {
   public:
-    frmreadme();
+    explicit frmreadme(QWidget* parent = nullptr);
 
     QPlainTextEdit* Text1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -31,7 +31,8 @@ bool due(const QString& programFolder);
 
 // Shows readme.txt of the program folder in the window (modal, through the dialogs) and then
 // writes the marker and deletes the older markers. Without readme.txt nothing happens, so the
-// check comes again at the next start. Every failing step is passed over.
-void informera_versionen(const QString& programFolder);
+// check comes again at the next start. Every failing step is passed over. With `over`, the window
+// is shown over that one and nothing waits for it to close: an unattended start goes on.
+void informera_versionen(const QString& programFolder, QWidget* over = nullptr);
 
 } // namespace readme

@@ -355,7 +355,7 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
         view_.systemLog(
             QStringLiteral("FEL! Ett fel uppstod under hantering av loggfil. Plats: Återställning, "
                            "spara loggfil i loggmapp. Felkod ") +
-                QString::number(e.number) + e.description + QStringLiteral("."),
+                QString::number(e.number) + QLatin1Char(' ') + e.description + QStringLiteral("."),
             true);
     }
     return r;

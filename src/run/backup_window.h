@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <utility>
 
 class QCheckBox;
 class QFrame;
@@ -244,6 +245,9 @@ class frmutförbackup : public QWidget, public RunServices {
     // prepares one, is kept for showHeldMessage, so that nobody waits for it while the run holds
     // the program's files. A later message's text replaces a kept one's.
     void holdMessage(int number, const QString& text, const QString& place, const QString& description = {});
+    // A refused job's "FEL!" message: the line now; in a run by hand the dialog too is kept for
+    // showHeldMessage, which shows the kept refusals, in order, before the kept message.
+    void holdRefusal(const QString& text, const QString& place);
     void showHeldMessage();
     // The mirror engine of this window, kept over the jobs of a run.
     Mirror& mirror();
@@ -296,6 +300,7 @@ class frmutförbackup : public QWidget, public RunServices {
     QString timerLastJob_;
     bool countersLive_ = false; // lbl2 follows the copy count until the run end writes it
     bool messageHeld_ = false;  // holdMessage prepared the message dialog
+    QList<std::pair<QString, QString>> heldRefusals_; // text and place of each kept refusal
     std::unique_ptr<MirrorView> mirrorView_;
     WindowRunProgress& shownProgress();
     QDateTime lastRefresh_; // when the run's progress was last shown

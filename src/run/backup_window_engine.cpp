@@ -98,6 +98,7 @@ class WindowRunProgress : public RunProgress {
     void message(int number, const QString& text, const QString& place) override {
         w_.holdMessage(number, text, place);
     }
+    void refusal(const QString& text, const QString& place) override { w_.holdRefusal(text, place); }
     void markFolder(int row) {
         row_ = row;
         rowDirty_ = true;

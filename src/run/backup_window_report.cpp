@@ -25,8 +25,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -266,12 +268,44 @@ void frmutförbackup::holdMessage(int number, const QString& text, const QString
     messageHeld_ = program().loaded<frmerror>() != nullptr;
 }
 
-void frmutförbackup::showHeldMessage() {
-    if (!messageHeld_)
+void frmutförbackup::holdRefusal(const QString& text, const QString& place) {
+    // An unattended run shows no dialog: its refusal goes to the logs as it always did.
+    if (plan_.kind != RunKind::ByHand) {
+        Module1::logga_meddelande(0, -1, text, place);
         return;
+    }
+    Module1::logga_meddelande(-1, 0, text, place); // the same line, without the dialog
+    // With "Ignorera fel" the run would not have shown it either.
+    if (!program().settings().chkignorerafel)
+        heldRefusals_.append({text, place});
+}
+
+void frmutförbackup::showHeldMessage() {
+    Program& p = program();
+    const auto refusals = std::exchange(heldRefusals_, {});
+    frmerror* held = messageHeld_ ? p.loaded<frmerror>() : nullptr;
     messageHeld_ = false;
-    if (frmerror* d = program().loaded<frmerror>(); d && !d->isVisible())
-        program().dialogs.showModal(d);
+    if (held && held->isVisible())
+        held = nullptr;
+    // The kept message lives in the reporter's one dialog, which the refusals use first.
+    QString heldText;
+    bool heldInformation = false;
+    if (held && !refusals.isEmpty()) {
+        heldText = held->lblfel->toPlainText();
+        heldInformation = held->showsInformation();
+        p.unload<frmerror>();
+        held = nullptr;
+    }
+    for (const auto& [text, place] : refusals)
+        Module1::logga_meddelande(-2, -1, text, place); // below -1: shown again, not logged again
+    if (!heldText.isEmpty()) {
+        held = p.form<frmerror>();
+        held->setText(heldText);
+        if (heldInformation)
+            held->Image1->setPixmap(held->Image2->pixmap());
+    }
+    if (held)
+        p.dialogs.showModal(held);
 }
 
 void frmutförbackup::visa_klarbackup() {

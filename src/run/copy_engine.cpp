@@ -28,6 +28,10 @@ void RunProgress::message(int number, const QString& text, const QString& place)
     Module1::logga_meddelande(number, -1, text, place);
 }
 
+void RunProgress::refusal(const QString& text, const QString& place) {
+    Module1::logga_meddelande(0, -1, text, place);
+}
+
 void RunProgress::showFileOf(int k, int n, const QString& fileName, qint64 bytes) {
     showFile(fileDisplayText(k, n, fileName, bytes));
 }

@@ -110,6 +110,9 @@ class RunProgress {
     // The message reporter's line and dialog for an error that stops the run. The backup window
     // writes the line now and keeps the dialog until the run has let go of its files.
     virtual void message(int number, const QString& text, const QString& place);
+    // A job the test write refuses ("FEL! Jobbet ..."): the line and the dialog now. The backup
+    // window keeps the dialog of a run by hand until the run has let go of its files.
+    virtual void refusal(const QString& text, const QString& place);
 };
 
 // ---- deciding and formatting, without files ------------------------------------------------

@@ -94,7 +94,7 @@ void BackupEngine::provskriv_tillbackupmapp() {
             ++refusedJobs;
             const QString refusal = QStringLiteral("FEL! Jobbet ") + progress_.jobText(i) +
                                     QStringLiteral(" körs inte, eftersom ") + why;
-            Module1::logga_meddelande(0, -1, refusal, QStringLiteral("Utför backup"));
+            progress_.refusal(refusal, QStringLiteral("Utför backup"));
             // Whoever started the command line learns at once why nothing ran.
             if (program().run().caption() == QLatin1String("commandline"))
                 platform::writeStandardError(refusal);

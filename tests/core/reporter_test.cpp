@@ -107,7 +107,7 @@ TEST_F(Reporter, ANotShownReportOnlyPreparesTheDialog) {
 }
 
 // While the scheduler only waits, a person's own action gets its answer; an unattended run never
-// stops at a dialog. Errors redden "Visa programlogg" either way.
+// stops at a dialog and logs what it would have shown. Errors redden "Visa programlogg" either way.
 TEST_F(Reporter, WhileTheSchedulerIsOnOnlyAnUnattendedRunShowsNoDialog) {
     testutil::writeScheduledJob(path("Listor"), "Schemalagt");
     m->cmdload_Click();
@@ -129,6 +129,8 @@ TEST_F(Reporter, WhileTheSchedulerIsOnOnlyAnUnattendedRunShowsNoDialog) {
             expectDialog("Du har inte markerat någon fil", true);
         logga_meddelande(0, -1, "Du har inte markerat någon fil", "");
         EXPECT_FALSE(schedulerLabelRed());
+        // Not shown, the message is kept for the person who comes.
+        EXPECT_EQ(log().endsWith("  Du har inte markerat någon fil. Plats: "), c.unattended);
         if (!c.unattended)
             expectDialog("Ett fel uppstod.\n\n[53] - Filen hittades inte\n\nPlats: S", false);
         logga_meddelande(53, -1, "Ett fel uppstod.", "S");

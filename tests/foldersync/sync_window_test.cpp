@@ -331,7 +331,7 @@ TEST_F(SyncWindow, ALogThatCannotBeSavedIsNotedInTheSystemLog) {
     win()->cmdkör->click();
     EXPECT_TRUE(
         syslog().contains("FEL! Ett fel uppstod under hantering av loggfil. Plats: Mappsynkronisering, spara "
-                          "loggfil i loggmapp. Felkod 57" +
+                          "loggfil i loggmapp. Felkod 57 " +
                           platform::errorDescription(57) + "."));
     EXPECT_TRUE(log().contains("Mappsynkronisering klar."));
 }

@@ -296,6 +296,18 @@ TEST_F(CopyBackTest, AFullDiskEndsTheRunWithACompleteLog) {
     EXPECT_TRUE(savedLogs().value(0).endsWith(" 1 filer återställdes. 0,00 MB. Fel uppstod!.txt"));
 }
 
+TEST_F(CopyBackTest, ALogThatCannotBeSavedIsNotedWithItsNumberApartFromItsDescription) {
+    RestoreEngine& e = *engine_;
+    platform::injectFault(path("Sparade loggar"), EIO);
+    e.copyBack(all(e), {"Dokument", QString()});
+    platform::clearFaults();
+    EXPECT_TRUE(
+        view_.lines.contains("!FEL! Ett fel uppstod under hantering av loggfil. Plats: Återställning, "
+                             "spara loggfil i loggmapp. Felkod 57 " +
+                             platform::errorDescription(57) + "."))
+        << view_.lines.join('\n').toStdString();
+}
+
 TEST_F(CopyBackTest, ACopyOntoTheBackupCopyItselfIsRefused) {
     RestoreEngine& e = *engine_;
     // The original place now leads to the backup copy itself.

@@ -6,6 +6,7 @@
 
 #include "platform/errors.h"
 #include "platform/paths.h"
+#include "platform/run_lock.h"
 #include "run/leftover_window.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"
@@ -378,6 +379,10 @@ TEST_F(SafetyFlow, AJobWhoseBackupFolderHoldsMoreThanItsBackupIsNotRun) {
         dialogs().expectWindow("frmerror", [&](QWidget* win) {
             EXPECT_TRUE(win->findChild<QPlainTextEdit*>("lblfel")->toPlainText().contains(
                 QStringLiteral("FEL! Jobbet Jobb körs inte, eftersom ") + c.why));
+            // The box waits for the person only once the run has let go of the program's files.
+            EXPECT_FALSE(prog().operations().busy());
+            platform::FolderLock other(programDir_.path(), OperationGate::runLockFileName());
+            EXPECT_EQ(other.tryTake(), platform::FolderLock::Result::Taken);
         });
         dialogs().expectWindow("frmerror");
         w->cmdkörbackup2->click();

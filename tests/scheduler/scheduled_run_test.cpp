@@ -1,4 +1,5 @@
 // Scheduled runs through the real backup window, on real files.
+#include "mainwindow/readme_window.h"
 #include "run/backup_window.h"
 #include "scheduler/host.h"
 #include "scheduler/schedule_editor.h"
@@ -8,6 +9,7 @@
 #include "platform/run_lock.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -228,4 +230,30 @@ TEST_F(ScheduledRunTest, AJobThatCannotBeReadWaitsForNobodyAtStartAndIsRefusedAt
     tick(12); // 08:01:25
     EXPECT_TRUE(QFile::exists(dst + src + "/brev.txt"));
     EXPECT_FALSE(QFile::exists(dst + work("Andra") + "/b.txt"));
+}
+
+// A start with scheduling on while this version's readme was not yet shown: the readme waits over
+// the main window for the person who comes, and the scheduler runs meanwhile.
+TEST_F(ScheduledRunTest, TheReadmeAtAStartWithSchedulingOnHoldsNoScheduledRunUp) {
+    JobFiles("Jobb").writeSchedule({1, 0, "08:00", "1234567", 0});
+    QStringList settings(19, " 0 ");
+    settings[2] = " 1 "; // "Starta aktiverad"
+    testutil::writeLines(path("programalternativ.ini"), settings);
+    testutil::writeLines(path("setup_api.ini"), {" 0 "});
+    testutil::writeFile(path("readme.txt"), "Nytt i 7\r\n");
+    prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(7, 59, 55)));
+    frmmain* m = prog().form<frmmain>();
+    ASSERT_TRUE(m->load()); // no dialog is expected
+    ASSERT_TRUE(m->chkaktiveraschema->isChecked());
+    QCoreApplication::processEvents();
+    auto* readme = static_cast<frmreadme*>(m->findChild<QDialog*>("frmreadme"));
+    ASSERT_NE(readme, nullptr);
+    EXPECT_TRUE(readme->isVisible());
+    EXPECT_FALSE(readme->isModal());
+    EXPECT_EQ(testutil::readBytes(path("readme700.dat")), "\r\n");
+
+    tick(6); // 08:00:25
+    EXPECT_EQ(testutil::readBytes(dst + src + "/brev.txt"), QByteArray("hej"));
+    EXPECT_TRUE(readme->isVisible());
+    readme->Command1->click();
 }
