@@ -62,8 +62,6 @@ frmlog::frmlog() {
     setTwipGeometry(lbllog, 1080, 120, 975, 255);
     combolog = platform::named<QComboBox>(this, "combolog");
     combolog->setEditable(false);
-    // Its hint is the longest entry's width, which the first opening makes room for.
-    combolog->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     setTwipGeometry(combolog, 1080, 360, 9495, 315);
     lbllog->setBuddy(combolog);
     listlog = platform::named<QListWidget>(this, "listlog");
@@ -159,6 +157,8 @@ void frmlog::combolog_Click() {
     const QString chosen = combolog->currentText();
     if (chosen.isEmpty())
         return;
+    // A long entry is cut in the closed chooser; the pointer shows it whole.
+    combolog->setToolTip(chosen);
     showText(QString(), {}, Caret::Start);
     const QString path = savedlogs::pathOf(program().programFolder(), chosen);
     try {
@@ -519,7 +519,10 @@ void frmlog::fitChooser() {
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s)
         return;
+    // The longest entry's width, taken without letting the chooser grow past the window later.
+    combolog->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     const int chooser = combolog->minimumSizeHint().width();
+    combolog->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
     const int needed = combolog->x() + chooser + tw(120);
     // A frame the window manager has not drawn yet is taken as 16 pixels.
     const int most = s->availableGeometry().width() - std::max(frameGeometry().width() - width(), 16);
