@@ -288,7 +288,7 @@ void frmmain::lbldonera2_MouseDown() {
 void frmmain::lblvisabackupfönstret_Click() {
     frmutförbackup* b = program().form<frmutförbackup>();
     if (b->runGoingOn())
-        b->show();
+        b->bringBack(); // also from a minimise
 }
 
 void frmmain::cmdalternativ_Click() {
