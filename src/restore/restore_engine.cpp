@@ -116,7 +116,8 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                     ++genomsökta_filer;
                     continue;
                 }
-                if (isDatedVersionCopy(f.name))
+                // Neither a dated version copy nor a killed copy's leftover is a backup copy.
+                if (isDatedVersionCopy(f.name) || platform::isCopyTemporaryName(f.name))
                     continue;
                 const QString target = original + f.name;
                 platform::FileEntry now;

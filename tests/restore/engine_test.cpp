@@ -93,6 +93,7 @@ TEST_F(RestoreEngineTest, TheScanFindsMissingFilesAndNewerCopiesWithTheRunsToler
         {"lika.txt", true, 0},
         {"sub/djup.txt", false, 0},
         {versionCopyName("rapport.doc", stamp), false, 0},
+        {platform::temporaryName("saknas.txt"), false, 0}, // a killed copy's leftover: no backup copy
     };
     for (const File& f : files) {
         writeFile(copyOf(f.rel), "kopia", t0_.addSecs(f.backupNewerBy));
