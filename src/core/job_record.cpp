@@ -21,7 +21,27 @@ void CurrentJobRecord::loadRecord(const JobFiles& job, const QDate& today) {
         loadFailure = loadFailureFile + QStringLiteral(" [") + QString::number(e.number) +
                       QStringLiteral("] - ") +
                       (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
+        if (file < 6) {
+            try {
+                loadSchedule(job);
+            } catch (const platform::RunError&) {
+            }
+        }
         throw;
+    }
+}
+
+void CurrentJobRecord::loadSchedule(const JobFiles& job) {
+    if (const auto s = job.readSchedule()) {
+        chkschemaaktiv = s->active;
+        chkschemasync = s->mirror;
+        txtschematid = s->time;
+        chkschemasync_simulera = s->simulate;
+        for (int i = 1; i <= 7; ++i)
+            chkschemadag[i] = s->day(i) ? 1 : 0;
+        txtschema = scheduleText();
+    } else {
+        txtschema = QStringLiteral("Aktiv: NEJ, Spegla: NEJ, Tid: --:--");
     }
 }
 
@@ -51,18 +71,7 @@ void CurrentJobRecord::loadFiles(const JobFiles& job, const QDate& today, int& f
     file = 5;
     listexmappar = job.readExcluded();
     file = 6;
-
-    if (const auto s = job.readSchedule()) {
-        chkschemaaktiv = s->active;
-        chkschemasync = s->mirror;
-        txtschematid = s->time;
-        chkschemasync_simulera = s->simulate;
-        for (int i = 1; i <= 7; ++i)
-            chkschemadag[i] = s->day(i) ? 1 : 0;
-        txtschema = scheduleText();
-    } else {
-        txtschema = QStringLiteral("Aktiv: NEJ, Spegla: NEJ, Tid: --:--");
-    }
+    loadSchedule(job);
 
     file = 7;
     if (const auto r = job.readLastRun()) {

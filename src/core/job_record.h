@@ -55,12 +55,14 @@ struct CurrentJobRecord {
     void clearRecord();
     // Fills the record from the job's files in the order of the files, creating a missing
     // .003, .004 or .005. Throws platform::RunError; what was filled before the error stays, the
-    // later fields keep their emptied values (no summary is built) and loadFailure names the file.
+    // later fields keep their emptied values (no summary is built) and loadFailure names the file;
+    // the schedule is still read, so that the job falls due and its run is refused and logged.
     // Call clearRecord first.
     void loadRecord(const JobFiles& job, const QDate& today);
 
   private:
     void loadFiles(const JobFiles& job, const QDate& today, int& file);
+    void loadSchedule(const JobFiles& job);
 
   public:
     // The schedule summary of the .006 fields.

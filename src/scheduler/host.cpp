@@ -1,8 +1,6 @@
 #include "scheduler/host.h"
 
-#include "core/job_files.h"
 #include "core/program.h"
-#include "platform/errors.h"
 #include "run/run_status.h"
 
 namespace schedulerhost {
@@ -31,22 +29,6 @@ void selectJob(int index) {
 JobSchedule currentJobSchedule() {
     const CurrentJobRecord& r = program().job();
     JobSchedule s;
-    if (!r.loadFailure.isEmpty()) {
-        // A job that cannot be read is still scheduled as its schedule says, so that its run is
-        // refused at its minute and logged, instead of never falling due.
-        try {
-            if (const auto js = JobFiles(r.txtjobbnamn).readSchedule()) {
-                s.active = js->active;
-                s.mirror = js->mirror;
-                s.simulate = js->simulate;
-                s.time = js->time;
-                for (int d = 1; d <= 7; ++d)
-                    s.days[d] = js->day(d);
-            }
-        } catch (const platform::RunError&) {
-        }
-        return s;
-    }
     s.active = r.chkschemaaktiv;
     s.mirror = r.chkschemasync;
     s.simulate = r.chkschemasync_simulera;
