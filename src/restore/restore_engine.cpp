@@ -39,15 +39,6 @@ int RestoreEngine::listFolders(const QString& start, const std::function<bool(co
 
 // ---- the scan ---------------------------------------------------------------------------------
 
-namespace {
-// A listed folder whose name on disk could not be read as a name ('?' took the place of what was
-// not UTF-8 or a control character), so its path leads nowhere.
-bool refusedFolderName(const QString& folder) {
-    return platform::lastPiece(platform::withoutTrailingSeparator(folder)).contains(QLatin1Char('?')) &&
-           !platform::fileInfo(folder).exists;
-}
-} // namespace
-
 void RestoreEngine::addEntry(const QString& target, const QString& backup, const QString& folder,
                              bool missing, qint64 bytes, qint64 backupTime) {
     entries.push_back(RestoreEntry{target, backup, folder, missing, backupTime});
@@ -86,7 +77,7 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                 folderBar += folderStep;
                 continue;
             }
-            if (refusedFolderName(folder)) {
+            if (platform::isRefusedName(folder)) {
                 // The listing shows such a name with '?' in it: no path leads to it or its files.
                 refusedNames << folder;
                 view_.systemLog(QStringLiteral("FEL! Mappnamnet innehåller otillåtna tecken: ") + folder,
