@@ -182,24 +182,31 @@ void timeSearch(frmlog* w, PauseMeter& meter, const char* label) {
                 (long long)std::max(first, searchPause), qPrintable(w->lblsökinfo->text()));
 }
 
-void benchLargeRunLog(const QString& root) {
-    const QString folder = root + "/start-large"; // log.txt of 200 MB, no saved logs
-    Program p(folder);
-    setProgram(&p);
-    p.dialogs.setScripted(true);
-    PauseMeter meter;
+// Opens the log viewer on the newest log and prints when it showed, when the log was all in (its
+// "FEL:" lines marked) and the longest pause meanwhile.
+frmlog* timeOpening(Program& p, PauseMeter& meter, const char* label) {
     QElapsedTimer t;
     t.start();
     frmlog* w = p.form<frmlog>();
     w->show();
     const qint64 shown = t.elapsed();
     const qint64 loadPause = meter.waitWhile([w] { return w->loading(); });
-    std::printf(
-        "viewer, 200 MB log.txt: shown after %5lld ms, all in after %6lld ms, longest pause %5lld ms\n",
-        (long long)shown, (long long)t.elapsed(), (long long)std::max(shown, loadPause));
+    QCoreApplication::processEvents();
+    std::printf("%s shown after %5lld ms, all in after %6lld ms, longest pause %5lld ms\n", label,
+                (long long)shown, (long long)t.elapsed(), (long long)std::max(shown, loadPause));
+    return w;
+}
 
+void benchLargeRunLog(const QString& root) {
+    const QString folder = root + "/start-large"; // log.txt of 200 MB, no saved logs
+    Program p(folder);
+    setProgram(&p);
+    p.dialogs.setScripted(true);
+    PauseMeter meter;
+    frmlog* w = timeOpening(p, meter, "viewer, 200 MB log.txt:");
     timeSearch(w, meter, "viewer, search:        ");
-    t.restart();
+    QElapsedTimer t;
+    t.start();
     p.unloadAll();
     QCoreApplication::processEvents();
     std::printf("viewer, closed in:      %6lld ms\n", (long long)t.elapsed());
@@ -222,20 +229,11 @@ int benchSavedLog() {
                 log.size() / 1e6, (long long)log.count("FEL:"));
 
     PauseMeter meter;
+    frmlog* w = timeOpening(p, meter, "saved log, marked:     ");
+    timeSearch(w, meter, "search:                ");
+
     QElapsedTimer t;
     t.start();
-    frmlog* w = p.form<frmlog>();
-    w->show();
-    const qint64 firstPause = t.elapsed();
-    const qint64 pause = meter.waitWhile([w] { return w->loading(); });
-    QCoreApplication::processEvents();
-    std::printf(
-        "open, marked:       %5lld ms (window shown after %lld ms; longest pause while loading %lld ms)\n",
-        (long long)t.elapsed(), (long long)firstPause, (long long)std::max(pause, firstPause));
-
-    timeSearch(w, meter, "search:            ");
-
-    t.restart();
     w->combolog->setCurrentIndex(0);
     meter.waitWhile([w] { return w->loading(); });
     std::printf("choose another log: %5lld ms\n", (long long)t.elapsed());
