@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/dir_entries.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 
@@ -24,38 +25,6 @@
 #include <unistd.h>
 
 namespace platform {
-
-namespace {
-
-QByteArray enc(const QString& p) {
-    return QFile::encodeName(p);
-}
-
-const QCollator& collator() {
-    static const QCollator c = [] {
-        QCollator c(QLocale(QLocale::Swedish, QLocale::Sweden));
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.setNumericMode(false);
-        c.setIgnorePunctuation(false);
-        return c;
-    }();
-    return c;
-}
-
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-bool isDotOrDotDot(const char* n) {
-    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
-}
 
 // Decodes a name read from disk. A name that is not valid UTF-8 or holds a control character gets
 // '?' in place of the offending characters and is marked refused.
@@ -89,6 +58,23 @@ QString decodeName(const char* raw, bool& refused) {
     return name;
 }
 
+namespace {
+
+QByteArray enc(const QString& p) {
+    return QFile::encodeName(p);
+}
+
+const QCollator& collator() {
+    static const QCollator c = [] {
+        QCollator c(QLocale(QLocale::Swedish, QLocale::Sweden));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.setNumericMode(false);
+        c.setIgnorePunctuation(false);
+        return c;
+    }();
+    return c;
+}
+
 // Sorts entries (anything with a `name`) in the order of sortNames.
 template <typename T> void sortEntries(std::vector<T>& v) {
     if (v.size() < 2)
@@ -116,30 +102,6 @@ template <typename T> void sortEntries(std::vector<T>& v) {
 // Opens a folder for reading its entries: one call, no status read.
 int openFolder(const QByteArray& path) {
     return ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-}
-
-// Reads the entries of an open folder, "." and ".." left out; `each(fd, type, name)` sees every
-// other one, with the type the folder tells (DT_UNKNOWN where it tells none). Returns 0 or the
-// errno of a read that failed: a listing cut short must not pass for a whole one, or mirroring
-// would take the missing names for files the source no longer has.
-template <typename F> int readOpenFolder(int fd, F&& each) {
-    alignas(8) char buffer[32 * 1024];
-    for (;;) {
-        const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            return 0;
-        for (ssize_t at = 0; at < n;) {
-            const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
-            at += e->d_reclen;
-            if (!isDotOrDotDot(e->d_name))
-                each(fd, e->d_type, e->d_name);
-        }
-    }
 }
 
 // Reads a folder's entries as readOpenFolder does; throws when the folder cannot be read.

@@ -1,0 +1,64 @@
+#pragma once
+// Reading folders by handle: shared by the file listings and the walker below a backup folder.
+#include <QString>
+#include <cerrno>
+#include <dirent.h>
+#include <unistd.h>
+
+namespace platform {
+
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
+    Fd& operator=(Fd&& o) noexcept {
+        if (this != &o) {
+            if (fd >= 0)
+                ::close(fd);
+            fd = o.fd;
+            o.fd = -1;
+        }
+        return *this;
+    }
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+inline bool isDotOrDotDot(const char* n) {
+    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
+}
+
+// Decodes a name read from disk. A name that is not valid UTF-8 or holds a control character gets
+// '?' in place of the offending characters and is marked refused.
+QString decodeName(const char* raw, bool& refused);
+
+// Reads the entries of an open folder, "." and ".." left out; `each(fd, type, name)` sees every
+// other one, with the type the folder tells (DT_UNKNOWN where it tells none). Returns 0 or the
+// errno of a read that failed: a listing cut short must not pass for a whole one, or mirroring
+// would take the missing names for files the source no longer has.
+template <typename F> int readOpenFolder(int fd, F&& each) {
+    alignas(8) char buffer[32 * 1024];
+    for (;;) {
+        const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return 0;
+        for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
+            at += e->d_reclen;
+            if (!isDotOrDotDot(e->d_name))
+                each(fd, e->d_type, e->d_name);
+        }
+    }
+}
+
+} // namespace platform

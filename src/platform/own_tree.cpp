@@ -1,0 +1,367 @@
+#include "platform/own_tree.h"
+
+#include "platform/errors.h"
+#include "platform/paths.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <QSet>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace platform {
+
+namespace {
+
+std::function<void(const QString&)>& hook() {
+    static std::function<void(const QString&)> h;
+    return h;
+}
+
+QMutex& standInLock() {
+    static QMutex m;
+    return m;
+}
+QSet<QString>& mountStandIns() {
+    static QSet<QString> s;
+    return s;
+}
+
+bool isStandInMount(const QString& path) {
+    QMutexLocker lock(&standInLock());
+    return !mountStandIns().isEmpty() && mountStandIns().contains(withoutTrailingSeparator(path));
+}
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+
+// The pieces of `path` below `root`, or nullopt when it does not lie there.
+std::optional<QStringList> piecesBelow(const QString& root, const QString& path) {
+    const QString p = withoutTrailingSeparator(path);
+    if (p == root)
+        return QStringList{};
+    const QString prefix = root == QLatin1String("/") ? root : root + QLatin1Char('/');
+    if (!p.startsWith(prefix))
+        return std::nullopt;
+    const QStringList pieces = p.mid(prefix.size()).split(QLatin1Char('/'));
+    for (const QString& piece : pieces)
+        if (piece.isEmpty() || piece == QLatin1String(".") || piece == QLatin1String(".."))
+            return std::nullopt;
+    return pieces;
+}
+
+OwnTree::Entry::Kind kindOf(unsigned char type, int dfd, const char* name) {
+    using Kind = OwnTree::Entry::Kind;
+    switch (type) {
+    case DT_REG:
+        return Kind::File;
+    case DT_DIR:
+        return Kind::Folder;
+    case DT_LNK:
+        return Kind::Link;
+    case DT_UNKNOWN: {
+        struct stat st {};
+        if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return Kind::Other;
+        if (S_ISREG(st.st_mode))
+            return Kind::File;
+        if (S_ISDIR(st.st_mode))
+            return Kind::Folder;
+        if (S_ISLNK(st.st_mode))
+            return Kind::Link;
+        return Kind::Other;
+    }
+    default:
+        return Kind::Other;
+    }
+}
+
+} // namespace
+
+MountKey mountOf(int fd, const QString& path) {
+    MountKey key;
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_MNT_ID, &sx) == 0) {
+        key.device = quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor));
+        if (sx.stx_mask & STATX_MNT_ID)
+            key.mountId = sx.stx_mnt_id;
+    } else {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            return {};
+        key.device = quint64(st.st_dev);
+    }
+    // A stand-in mount is told apart by a mount of its own that no real folder has.
+    if (isStandInMount(path))
+        key.mountId = ~quint64(0);
+    return key;
+}
+
+OwnTree::OwnTree(const QString& root, const FolderId& approved) {
+    rootPath_ = withoutTrailingSeparator(root);
+    if (rootPath_.isEmpty() || !rootPath_.startsWith(QLatin1Char('/'))) {
+        openError_ = ENOENT;
+        return;
+    }
+    if (const int fault = faultFor(rootPath_)) {
+        openError_ = fault;
+        return;
+    }
+    root_.fd =
+        ::open(QFile::encodeName(rootPath_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (root_.fd < 0) {
+        openError_ = errno;
+        return;
+    }
+    struct stat st {};
+    if (::fstat(root_.fd, &st) != 0) {
+        openError_ = errno;
+        root_ = Fd();
+        return;
+    }
+    id_ = FolderId{quint64(st.st_dev), quint64(st.st_ino)};
+    if (approved != FolderId{} && approved != id_) {
+        openError_ = ESTALE;
+        root_ = Fd();
+        return;
+    }
+    mount_ = mountOf(root_.fd, QString()); // the root's own, never a stand-in
+}
+
+bool OwnTree::holds(const QString& path) const {
+    return piecesBelow(rootPath_, path).has_value();
+}
+
+OwnTree::Step OwnTree::openChild(int parent, const QByteArray& name, const QString& path, Fd& out,
+                                 int* error) const {
+    if (hook())
+        hook()(path);
+    if (const int fault = faultFor(path)) {
+        if (error)
+            *error = fault;
+        return Step::Failed;
+    }
+    Fd fd(::openat(parent, name.constData(), kFolderFlags));
+    if (fd.fd < 0) {
+        const int e = errno;
+        if (e == ENOENT)
+            return Step::Missing;
+        if (e == ELOOP)
+            return Step::Link;
+        if (e == ENOTDIR) {
+            struct stat st {};
+            if (::fstatat(parent, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                return Step::Link;
+            return Step::NotFolder;
+        }
+        if (error)
+            *error = e;
+        return Step::Failed;
+    }
+    if (!(mountOf(fd.fd, path) == mount_))
+        return Step::OtherMount;
+    out = std::move(fd);
+    return Step::Ok;
+}
+
+OwnTree::Step OwnTree::open(const QString& path, Folder& out, int* error) const {
+    if (!isOpen()) {
+        if (error)
+            *error = openError_;
+        return Step::Failed;
+    }
+    const std::optional<QStringList> pieces = piecesBelow(rootPath_, path);
+    if (!pieces) {
+        if (error)
+            *error = EINVAL;
+        return Step::Failed;
+    }
+    Fd current(::fcntl(root_.fd, F_DUPFD_CLOEXEC, 0));
+    if (current.fd < 0) {
+        if (error)
+            *error = errno;
+        return Step::Failed;
+    }
+    QString at = rootPath_;
+    for (const QString& piece : *pieces) {
+        at = joinPath(at, piece);
+        Fd next;
+        const Step s = openChild(current.fd, QFile::encodeName(piece), at, next, error);
+        if (s != Step::Ok)
+            return s;
+        current = std::move(next);
+    }
+    out.fd_ = std::move(current);
+    out.path_ = withoutTrailingSeparator(path);
+    return Step::Ok;
+}
+
+std::vector<OwnTree::Entry> OwnTree::entries(const Folder& folder) const {
+    std::vector<Entry> out;
+    // A duplicate handle reads from its own start; the folder's may have been read before.
+    Fd d(::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (d.fd < 0)
+        throwErrno(errno);
+    const int err = readOpenFolder(d.fd, [&](int dfd, unsigned char type, const char* n) {
+        Entry e;
+        e.raw = QByteArray(n);
+        e.name = decodeName(n, e.refused);
+        e.kind = kindOf(type, dfd, n);
+        out.push_back(std::move(e));
+    });
+    if (err != 0)
+        throwErrno(err);
+    return out;
+}
+
+bool OwnTree::removeIn(int parent, const QByteArray& name, const QString& path,
+                       const Removal& removal) const {
+    checkFault(path);
+    struct stat st {};
+    if (::fstatat(parent, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return true;
+        throwErrno(errno);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        if (::unlinkat(parent, name.constData(), 0) != 0) {
+            if (errno == ENOENT)
+                return true;
+            throwErrno(errno);
+        }
+        if (removal.removed)
+            removal.removed(path);
+        return true;
+    }
+    Fd folder;
+    int error = 0;
+    switch (openChild(parent, name, path, folder, &error)) {
+    case Step::Ok:
+        break;
+    case Step::Missing:
+        return true;
+    case Step::Link: // became a link since the look above: removed as a link, never followed
+    case Step::NotFolder:
+        return removeIn(parent, name, path, removal);
+    case Step::OtherMount:
+        if (removal.otherMount)
+            removal.otherMount(path);
+        return false;
+    case Step::Failed:
+        throwErrno(error ? error : EIO);
+    }
+    std::vector<QByteArray> children;
+    const int err =
+        readOpenFolder(folder.fd, [&](int, unsigned char, const char* n) { children.emplace_back(n); });
+    if (err != 0)
+        throwErrno(err);
+    bool whole = true;
+    for (const QByteArray& c : children) {
+        if (removal.cancelled && removal.cancelled())
+            return false;
+        bool refused = false;
+        whole =
+            removeIn(folder.fd, c, path + QLatin1Char('/') + decodeName(c.constData(), refused), removal) &&
+            whole;
+    }
+    if (!whole)
+        return false;
+    if (::unlinkat(parent, name.constData(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+        throwErrno(errno);
+    return true;
+}
+
+bool OwnTree::remove(const QString& path, const Removal& removal) const {
+    if (!isOpen())
+        throwErrno(openError_ == ESTALE ? ENOTDIR : openError_);
+    const std::optional<QStringList> pieces = piecesBelow(rootPath_, path);
+    if (!pieces || pieces->isEmpty())
+        throwError(75); // the root itself, or a path that does not lie below it
+    Folder parent;
+    int error = 0;
+    const QString parentText = parentPath(withoutTrailingSeparator(path));
+    switch (open(parentText, parent, &error)) {
+    case Step::Ok:
+        break;
+    case Step::Missing:
+        return true;
+    case Step::OtherMount:
+        if (removal.otherMount)
+            removal.otherMount(parentText);
+        return false;
+    case Step::Link:
+    case Step::NotFolder:
+        throwError(76); // nothing below a link is the backup's
+    case Step::Failed:
+        throwErrno(error ? error : EIO);
+    }
+    return removeIn(parent.fd(), QFile::encodeName(pieces->last()), withoutTrailingSeparator(path), removal);
+}
+
+OwnTree::Step OwnTree::checkIn(int folder, const QString& path,
+                               const std::function<void(const QString&)>& otherMount) const {
+    std::vector<QByteArray> subfolders;
+    const int err = readOpenFolder(folder, [&](int dfd, unsigned char type, const char* n) {
+        if (kindOf(type, dfd, n) == Entry::Kind::Folder)
+            subfolders.emplace_back(n);
+    });
+    if (err != 0)
+        return Step::Failed;
+    Step result = Step::Ok;
+    for (const QByteArray& s : subfolders) {
+        bool refused = false;
+        const QString sub = path + QLatin1Char('/') + decodeName(s.constData(), refused);
+        Fd child;
+        const Step step = openChild(folder, s, sub, child, nullptr);
+        if (step == Step::OtherMount) {
+            if (otherMount)
+                otherMount(sub);
+            result = Step::OtherMount;
+        } else if (step == Step::Ok) {
+            const Step inner = checkIn(child.fd, sub, otherMount);
+            if (inner != Step::Ok && result == Step::Ok)
+                result = inner;
+        } else if (step == Step::Failed && result == Step::Ok) {
+            result = Step::Failed;
+        }
+    }
+    return result;
+}
+
+OwnTree::Step OwnTree::checkWhole(const QString& path,
+                                  const std::function<void(const QString&)>& otherMount) const {
+    const QString p = withoutTrailingSeparator(path);
+    Folder parent;
+    const Step s = open(parentPath(p), parent);
+    if (s != Step::Ok)
+        return s;
+    struct stat st {};
+    const QByteArray name = QFile::encodeName(lastPiece(p));
+    if (::fstatat(parent.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? Step::Missing : Step::Failed;
+    if (!S_ISDIR(st.st_mode))
+        return Step::Ok;
+    Fd folder;
+    const Step opened = openChild(parent.fd(), name, p, folder, nullptr);
+    if (opened == Step::OtherMount && otherMount)
+        otherMount(p);
+    if (opened != Step::Ok)
+        return opened;
+    return checkIn(folder.fd, p, otherMount);
+}
+
+void setOwnTreeHook(std::function<void(const QString& path)> h) {
+    hook() = std::move(h);
+}
+
+void standInMount(const QString& folder) {
+    QMutexLocker lock(&standInLock());
+    if (folder.isEmpty())
+        mountStandIns().clear();
+    else
+        mountStandIns().insert(withoutTrailingSeparator(folder));
+}
+
+} // namespace platform

@@ -1,0 +1,113 @@
+#pragma once
+#include "platform/dir_entries.h"
+#include "platform/files.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace platform {
+
+// Where a folder lies: its file system and its mount. A bind mount of a folder of the same disk has
+// the device of the disk but a mount of its own, so both are compared.
+struct MountKey {
+    quint64 device = 0;
+    quint64 mountId = 0; // 0 where the system does not tell it
+    bool operator==(const MountKey& o) const {
+        return device == o.device && (mountId == 0 || o.mountId == 0 || mountId == o.mountId);
+    }
+};
+// The mount of an opened folder; {} when it cannot be read. Honours standInMount.
+MountKey mountOf(int fd, const QString& path);
+
+// A folder of the program's own (a backup folder), opened once. What lies below it is reached
+// through folder handles from there, never by path: each piece is opened without following a link
+// (O_NOFOLLOW), and a folder of another file system or mount is not entered. Whatever deletes below
+// a backup folder goes through here, so a link or a mount put in place between two steps is never
+// followed, and what is mounted below the backup folder (a drive, a bind mount of the home folder)
+// is left alone and named.
+class OwnTree {
+  public:
+    enum class Step {
+        Ok,
+        Missing,    // a piece is not there
+        Link,       // a piece is a link: never followed
+        OtherMount, // a piece lies on another file system or mount: never entered
+        NotFolder,  // a piece is a file or something else
+        Failed,     // a piece could not be read (errno in error())
+    };
+
+    // Opens the root (it may itself be reached through a link). When `approved` is given, the root
+    // must still be that folder: one swapped for a link elsewhere since the check is not opened.
+    explicit OwnTree(const QString& root, const FolderId& approved = {});
+    OwnTree(const OwnTree&) = delete;
+    OwnTree& operator=(const OwnTree&) = delete;
+
+    bool isOpen() const { return root_.fd >= 0; }
+    // Why the root did not open: an errno, or ESTALE when it is no longer the approved folder.
+    int openError() const { return openError_; }
+    const QString& root() const { return rootPath_; }
+    FolderId id() const { return id_; }
+    // `path` is the root or lies below it (by its text, as the run builds its paths from the root's).
+    bool holds(const QString& path) const;
+
+    class Folder {
+      public:
+        int fd() const { return fd_.fd; }
+        const QString& path() const { return path_; }
+
+      private:
+        friend class OwnTree;
+        Fd fd_;
+        QString path_;
+    };
+    // Opens `path` (the root or a folder below it) piece by piece from the root.
+    Step open(const QString& path, Folder& out, int* error = nullptr) const;
+
+    struct Entry {
+        enum class Kind { File, Folder, Link, Other };
+        QByteArray raw; // the name's bytes on disk
+        QString name;   // '?' in place of what is not text (see refused)
+        bool refused = false;
+        Kind kind = Kind::Other;
+    };
+    // The entries of an opened folder, unsorted, links told apart. Throws RunError.
+    std::vector<Entry> entries(const Folder& folder) const;
+
+    struct Removal {
+        std::function<void(const QString& path)> removed;    // each file or link removed
+        std::function<void(const QString& path)> otherMount; // a folder left alone, with those above it
+        std::function<bool()> cancelled;                     // asked between entries
+    };
+    // Removes the file, link or folder at `path` below the root: a folder with everything inside it
+    // that lies on the root's mount. True when `path` is gone (or was not there); false when a
+    // folder of another mount inside it, or a cancel, kept it. Throws RunError on a failure; what was
+    // removed before it stays removed and has been named.
+    bool remove(const QString& path, const Removal& removal) const;
+    // Whether `path` below the root, and all inside it, lies on the root's mount and is reached
+    // without a link: what may be moved to the trash as a whole. Names a mount found inside.
+    Step checkWhole(const QString& path, const std::function<void(const QString&)>& otherMount = {}) const;
+
+  private:
+    // Opens the folder `name` inside `parent`, without following a link, on the root's mount.
+    Step openChild(int parent, const QByteArray& name, const QString& path, Fd& out, int* error) const;
+    bool removeIn(int parent, const QByteArray& name, const QString& path, const Removal& removal) const;
+    Step checkIn(int folder, const QString& path,
+                 const std::function<void(const QString&)>& otherMount) const;
+
+    QString rootPath_; // without a trailing '/'
+    Fd root_;
+    MountKey mount_;
+    FolderId id_;
+    int openError_ = 0;
+};
+
+// Tests: runs before each folder below a root is opened, so a test can swap it for a link or a
+// mount between two steps. An empty function removes it.
+void setOwnTreeHook(std::function<void(const QString& path)> hook);
+// Tests: `folder` is taken for the root of another mount, where the test may not mount one. An
+// empty text removes every stand-in.
+void standInMount(const QString& folder);
+
+} // namespace platform
