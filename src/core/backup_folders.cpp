@@ -56,32 +56,51 @@ struct Main {
 
 QString backupFolderProblem(const QString& folder, const QStringList& mainFolders, const QStringList& folders,
                             const QString& programFolder, const JobLayout& layout) {
-    const QString typed = folder.trimmed();
+    // Exactly the text the run writes to: a blank at its end is part of a name.
+    const QString& typed = folder;
     // Not a whole path names no place; the test write refuses it before anything is written.
     if (!typed.startsWith(QLatin1Char('/')))
         return {};
     const PlacedFolder b = platform::placeFolder(typed);
+    // Where the system does not tell what a folder is, it may be any: the job is refused.
+    QString unknown;
+    auto known = [&unknown](const PlacedFolder& f) {
+        if (f.unknown && unknown.isEmpty())
+            unknown = QStringLiteral("det är okänt vilken mapp %1 är på disken").arg(f.path);
+        return !f.unknown;
+    };
+    if (!known(b))
+        return unknown;
     // "Is or lies above": the other folder is the backup folder or lies inside it.
     auto holds = [&b](const PlacedFolder& other) { return platform::isSameOrInside(other, b); };
-    if (holds(platform::placeFolder(platform::rootFolder())))
-        return QStringLiteral("backupmappen är rotmappen");
+    auto placed = [&known](const QString& path) {
+        PlacedFolder f = platform::placeFolder(path);
+        known(f);
+        return f;
+    };
+    if (holds(placed(platform::rootFolder())))
+        return unknown.isEmpty() ? QStringLiteral("backupmappen är rotmappen") : unknown;
     for (const QString& home : platform::homeFolders())
-        if (holds(platform::placeFolder(home)))
-            return QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den");
-    if (holds(platform::placeFolder(programFolder)))
-        return QStringLiteral("backupmappen innehåller programmappen");
+        if (holds(placed(home)))
+            return unknown.isEmpty() ? QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den")
+                                     : unknown;
+    if (holds(placed(programFolder)))
+        return unknown.isEmpty() ? QStringLiteral("backupmappen innehåller programmappen") : unknown;
 
     std::vector<Main> mains;
     for (const QString& m : mainFolders)
-        if (const QString t = platform::withoutTrailingSeparator(m.trimmed()); t.startsWith(QLatin1Char('/')))
-            mains.push_back({t, platform::placeFolder(t), false, {}, {}, false});
+        if (const QString t = platform::withoutTrailingSeparator(m); t.startsWith(QLatin1Char('/')))
+            mains.push_back({t, placed(t), false, {}, {}, false});
     for (const Main& m : mains)
         if (holds(m.placed))
-            return QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(m.typed);
+            return unknown.isEmpty()
+                       ? QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den")
+                             .arg(m.typed)
+                       : unknown;
 
-    const QString version = layout.versionFolder.trimmed().isEmpty()
-                                ? QString()
-                                : platform::resolvedPath(layout.versionFolder.trimmed());
+    const QString version = layout.versionFolder.startsWith(QLatin1Char('/'))
+                                ? platform::resolvedPath(layout.versionFolder)
+                                : QString();
     for (Main& m : mains) {
         if (platform::isSameOrInside(b, m.placed)) {
             m.holdsBackup = true;
@@ -122,7 +141,10 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
     auto insideOnDisk = [&](const QString& mainPath, const QString& rest) {
         QString p = platform::joinPath(mainPath, rest);
         while (p.size() > mainPath.size() && !notBackup.contains(p)) {
-            if (platform::folderStep(p).id == bid)
+            const platform::PlacedFolder::Step s = platform::folderStep(p);
+            if (s.unknown && unknown.isEmpty())
+                unknown = QStringLiteral("det är okänt vilken mapp %1 är på disken").arg(p);
+            if (s.id == bid || s.unknown)
                 return true;
             notBackup.insert(p);
             p = platform::parentPath(p);
@@ -130,8 +152,8 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
         return false;
     };
     for (const QString& f : folders) {
-        const QString t = platform::withoutTrailingSeparator(f.trimmed());
-        if (t.isEmpty())
+        const QString t = platform::withoutTrailingSeparator(f);
+        if (t.trimmed().isEmpty())
             continue;
         const Main* under = nullptr;
         QString rest;
@@ -146,7 +168,7 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
             }
         bool inside = false;
         if (!under) {
-            inside = holds(platform::placeFolder(t));
+            inside = holds(placed(t));
         } else if (under->holdsBackup) {
             const QString& below = under->backupBelow;
             if (atOrBelow(rest, below) || below.isEmpty()) {
@@ -163,19 +185,21 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
                 if (!runs && copies.isEmpty()) {
                     if (listed.isEmpty())
                         for (const QString& l : folders)
-                            listed.insert(platform::withoutTrailingSeparator(l.trimmed()));
+                            listed.insert(platform::withoutTrailingSeparator(l));
                     runs = listed.contains(platform::joinPath(under->typed, own));
                 }
                 inside = !runs;
             } else if (rest.startsWith(below, Qt::CaseInsensitive)) {
                 // A file system that ignores letter case may take it for the backup folder.
-                inside = holds(platform::placeFolder(platform::joinPath(under->placed.path, rest)));
+                inside = holds(placed(platform::joinPath(under->placed.path, rest)));
             }
         } else if (under->secondName && bid != platform::FolderId{}) {
             inside = insideOnDisk(under->placed.path, rest);
         }
         if (inside)
-            return QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(t);
+            return unknown.isEmpty()
+                       ? QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(t)
+                       : unknown;
     }
     return {};
 }
@@ -185,17 +209,21 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
     return backupFolderProblem(folder, mainFolders, folders, program().programFolder(), layout);
 }
 
+bool edgeWhiteSpace(const QString& text) {
+    return !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+}
+
 QString absoluteJobProblem(const QStringList& mainFolders, const QStringList& folders) {
     QStringList mains;
     for (const QString& m : mainFolders)
-        if (const QString t = platform::withoutTrailingSeparator(m.trimmed()); !t.isEmpty())
+        if (const QString t = platform::withoutTrailingSeparator(m); !t.trimmed().isEmpty())
             mains << t;
     if (mains.size() > 1)
         return QStringLiteral("jobbet har absolut sökväg och mer än en huvudmapp (%1)").arg(mains[1]);
     const QString main = mains.value(0);
     for (const QString& f : folders) {
-        const QString t = platform::withoutTrailingSeparator(f.trimmed());
-        if (t.isEmpty())
+        const QString t = platform::withoutTrailingSeparator(f);
+        if (t.trimmed().isEmpty())
             continue;
         QString rest = main.isEmpty() || !atOrBelow(t, main) ? QStringLiteral("..") : t.mid(main.size());
         while (rest.startsWith(u'/'))

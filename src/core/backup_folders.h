@@ -29,6 +29,10 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
 QString backupFolderProblem(const QString& folder, const QStringList& mainFolders, const QStringList& folders,
                             const JobLayout& layout = {});
 
+// A folder text that begins or ends with white space (a blank, a tab, a no-break space): the run
+// takes it as written, so it names another folder than the one the user sees.
+bool edgeWhiteSpace(const QString& text);
+
 // Why a job with the absolute path type cannot be run as it stands, or an empty text: its copies
 // are placed by their path below its one main folder, so a second main folder, or a folder of the
 // list outside the main folder (or reaching out of it with ".."), would have its copies put

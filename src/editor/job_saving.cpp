@@ -59,6 +59,18 @@ QString backupFolderRefusal(const QString& backup, const QStringList& mainFolder
     return why.isEmpty() ? why : QStringLiteral("Backupmappen kan inte användas: ") + why + QLatin1Char('.');
 }
 
+// The run takes a folder as written: one that begins or ends with white space names another folder
+// than the one the user sees. The refusal of such a text (`what` says whose it is), or an empty text.
+// A folder that is there on disk just so (a scan found it) names what it says.
+QString edgeSpaceRefusal(const QString& what, const QString& folder, bool foundOnDisk = false) {
+    if (!backupfolders::edgeWhiteSpace(folder) || (foundOnDisk && platform::folderExists(folder)))
+        return {};
+    return what + QStringLiteral(" \"") + folder +
+           QStringLiteral(
+               "\" börjar eller slutar med ett blanktecken (ett mellanslag, en tabb eller liknande). "
+               "Ta bort det och försök igen.");
+}
+
 // Keeps the busy flag up for the whole procedure, also when it leaves early.
 class BusyFlag {
   public:
@@ -194,6 +206,28 @@ void frmaddmapp::ok_spara() {
         if (!joblists::sizeLimitAccepted(txtexmb->text())) {
             refuse(QStringLiteral("Du måste ange en giltig maxstorlek för filer!"), 2);
             return;
+        }
+
+        if (const QString why =
+                edgeSpaceRefusal(QStringLiteral("Backupmappen"), txtbackupmapp->currentText());
+            !why.isEmpty()) {
+            refuse(why, 5);
+            return;
+        }
+        if (const QString why =
+                edgeSpaceRefusal(QStringLiteral("Mappen för sparade filer"), txtversionmapp->text());
+            !why.isEmpty()) {
+            refuse(why, 4);
+            return;
+        }
+        for (const QListWidget* list : {combomappar, lstFoundFiles}) {
+            const QString what =
+                list == combomappar ? QStringLiteral("Källmappen") : QStringLiteral("Mappen");
+            for (int i = 0; i < list->count(); ++i)
+                if (const QString why = edgeSpaceRefusal(what, list->item(i)->text(), true); !why.isEmpty()) {
+                    refuse(why, 1);
+                    return;
+                }
         }
 
         const QString backup = txtbackupmapp->currentText();

@@ -4,6 +4,7 @@
 #include "core/job_files.h"
 #include "core/module1.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 
 #include <algorithm>
 
@@ -49,6 +50,24 @@ QString backupFolderProblem(const JobFiles& job, const JobPlan& plan) {
     };
     if (!changes(kFolders) && !changes(kMainFolders) && !changes(kBackupFolder))
         return {};
+    // The run takes a folder as written: a replacement must not leave white space at either end of
+    // one, where it names another folder than the one shown. A folder that is there on disk just
+    // so names what it says.
+    for (const FileChange& c : plan.files) {
+        if (c.file != kFolders && c.file != kMainFolders && c.file != kBackupFolder)
+            continue;
+        for (qsizetype i = 0; i < c.after.size(); ++i) {
+            const QString& line = c.after[i];
+            if (line == c.before.value(i) || !backupfolders::edgeWhiteSpace(line) ||
+                (c.file != kBackupFolder && platform::folderExists(line)))
+                continue;
+            const QString what = c.file == kBackupFolder  ? QStringLiteral("backupmappen")
+                                 : c.file == kMainFolders ? QStringLiteral("källmappen")
+                                                          : QStringLiteral("mappen");
+            return QStringLiteral("skulle få ") + what + QStringLiteral(" \"") + line +
+                   QStringLiteral("\", som börjar eller slutar med ett blanktecken");
+        }
+    }
     if (!job.hasFile(kBackupFolder))
         return {};
     const auto after = [&](int file) {

@@ -46,7 +46,9 @@ JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, 
 
 // What would be wrong with the job with `plan` written, as the end of a sentence about the job
 // ("skulle få en backupmapp som inte kan användas: ...", or for an absolute job whose folders
-// would no longer lie in its one main folder "inte skulle kunna köras: ..."), or an empty text.
+// would no longer lie in its one main folder "inte skulle kunna köras: ...", for a folder text that
+// the replacement leaves beginning or ending with white space "skulle få mappen \"...\", som börjar
+// eller slutar med ett blanktecken"), or an empty text.
 // Asked only when the plan changes the folders, the main folders or the backup folder; a job
 // without a backup-folder file is passed over.
 QString backupFolderProblem(const JobFiles& job, const JobPlan& plan);

@@ -293,16 +293,49 @@ void standInIdentity(const QString& alias, const QString& folder) {
         identityStandIns().insert(resolvedPath(alias), folder);
 }
 
+namespace {
+int& statxFailure() {
+    static int err = 0;
+    return err;
+}
+
+bool nothingThere(int err) {
+    return err == ENOENT || err == ENOTDIR;
+}
+} // namespace
+
+void failStatx(int err) {
+    statxFailure() = err;
+}
+
 PlacedFolder::Step folderStep(const QString& path) {
     const auto standIn = identityStandIns().constFind(path);
     const bool alias = standIn != identityStandIns().constEnd();
-    struct statx sx {};
-    if (::statx(AT_FDCWD, enc(alias ? *standIn : path).constData(), 0, STATX_INO, &sx) != 0)
-        return {};
+    const QByteArray p = enc(alias ? *standIn : path);
     PlacedFolder::Step step;
-    step.id = FolderId{quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor)), quint64(sx.stx_ino)};
-    step.mountRoot = alias || ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
-                               (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT));
+    struct statx sx {};
+    int sxErr = statxFailure();
+    if (sxErr == 0 && ::statx(AT_FDCWD, p.constData(), 0, STATX_INO, &sx) != 0)
+        sxErr = errno;
+    if (sxErr == 0) {
+        step.id = FolderId{quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor)), quint64(sx.stx_ino)};
+        step.mountRoot = alias || ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+                                   (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT));
+        return step;
+    }
+    if (nothingThere(sxErr))
+        return step;
+    // A C library or a sandbox without statx: the plain status tells the identity, not the mount.
+    struct stat st {};
+    int err = faultFor(path);
+    if (err == 0 && ::stat(p.constData(), &st) != 0)
+        err = errno;
+    if (err == 0) {
+        step.id = FolderId{quint64(st.st_dev), quint64(st.st_ino)};
+        step.mountRoot = true;
+    } else if (!nothingThere(err)) {
+        step.unknown = true;
+    }
     return step;
 }
 
@@ -311,24 +344,28 @@ PlacedFolder placeFolder(const QString& path) {
     f.path = resolvedPath(path);
     QString p = f.path;
     PlacedFolder::Step step = folderStep(p);
-    while (step.id == FolderId{} && p != QLatin1String("/") && !p.isEmpty()) {
+    while (step.id == FolderId{} && !step.unknown && p != QLatin1String("/") && !p.isEmpty()) {
         f.missing.prepend(lastPiece(p));
         p = parentPath(p);
         step = folderStep(p);
     }
-    if (step.id == FolderId{})
+    // Not even "/" answered, or a folder on the way did not tell what it is: never judged by text.
+    if (step.id == FolderId{}) {
+        f.unknown = true;
         return f;
+    }
     f.chain.push_back(step);
     while (p != QLatin1String("/") && !p.isEmpty()) {
         p = parentPath(p);
         f.chain.push_back(folderStep(p));
+        f.unknown = f.unknown || f.chain.back().id == FolderId{};
     }
     return f;
 }
 
 bool isSameOrInside(const PlacedFolder& a, const PlacedFolder& b) {
-    if (a.chain.empty() || b.chain.empty())
-        return isSameOrBelow(a.path, b.path);
+    if (a.unknown || b.unknown)
+        return true;
     const FolderId& top = b.chain.front().id;
     if (b.missing.isEmpty())
         return std::any_of(a.chain.begin(), a.chain.end(), [&](const auto& s) { return s.id == top; });

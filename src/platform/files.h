@@ -57,21 +57,27 @@ struct PlacedFolder {
     struct Step {
         FolderId id;
         bool mountRoot = false; // where a bind mount could give it a second name
+        bool unknown = false;   // it may be there, but the system did not tell what it is
     };
     QString path;
     std::vector<Step> chain; // [0] the deepest folder that exists, then each one above it
     QStringList missing;     // the pieces below chain[0] that do not exist yet
+    bool unknown = false;    // a folder on the way did not tell what it is: it may be any folder
     bool exists() const { return missing.isEmpty() && !chain.empty(); }
 };
 PlacedFolder placeFolder(const QString& path);
-// `a` is `b` or lies inside it.
+// `a` is `b` or lies inside it. Where either is unknown, it may be: true.
 bool isSameOrInside(const PlacedFolder& a, const PlacedFolder& b);
 // The identity of an existing folder (links followed) and whether it is the root of a mount;
-// {0, 0} when it cannot be read. Honours standInIdentity.
+// {0, 0} when there is nothing at `path`. Read with statx, or with stat where statx does not
+// answer (then every folder counts as a possible mount root); where neither answers, unknown.
+// Honours standInIdentity, and the fault hook for stat.
 PlacedFolder::Step folderStep(const QString& path);
 // Tests: `alias` is taken for a second name of `folder` (as a bind mount of it would be), where
 // the test may not mount one. An empty alias removes every stand-in.
 void standInIdentity(const QString& alias, const QString& folder);
+// Tests: statx fails with `err` (0: it answers again), as under a C library that lacks it.
+void failStatx(int err);
 
 // Case-insensitive Swedish order of names (å, ä, ö after z); names equal but for case keep a
 // fixed order.

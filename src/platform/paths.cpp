@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -247,7 +248,99 @@ bool makeMissingPath(const QString& folder) {
 
 namespace {
 QString& homeStandIn();
+
+QStringList& caseFoldingStandIns() {
+    static QStringList s;
+    return s;
+}
+
+bool foldsByStandIn(const QString& folder) {
+    for (const QString& f : std::as_const(caseFoldingStandIns()))
+        if (isSameOrBelow(folder, f))
+            return true;
+    return false;
+}
+
+// The spelling `folder`'s listing holds for `name`: the name itself when listed, else the entry
+// that differs from it in letter case only, else an empty text.
+QString listedSpelling(const QString& folder, const QString& name) {
+    DIR* d = ::opendir(QFile::encodeName(folder).constData());
+    if (!d)
+        return {};
+    QString other;
+    while (const dirent* e = ::readdir(d)) {
+        const QString n = QFile::decodeName(e->d_name);
+        if (n == name) {
+            other = name;
+            break;
+        }
+        if (other.isEmpty() && n.compare(name, Qt::CaseInsensitive) == 0)
+            other = n;
+    }
+    ::closedir(d);
+    return other;
+}
+
+// `name` with its letters in the other case: all of them, or the ASCII ones only (a disk may fold
+// only those).
+QStringList otherCases(const QString& name) {
+    QString all = name, ascii = name;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        all[i] = c.isUpper() ? c.toLower() : c.toUpper();
+        if (c.unicode() < 0x80)
+            ascii[i] = all[i];
+    }
+    QStringList out;
+    if (all != name)
+        out << all;
+    if (ascii != name && ascii != all)
+        out << ascii;
+    return out;
+}
+
+// Looks `piece` up in `folder` as the kernel does (lstat) and gives it the spelling the folder's
+// listing holds: a disk that ignores letter case finds a name under any spelling, and some (FUSE
+// exFAT, FAT) then give each spelling a number of its own, so only the listed one is the entry's.
+// The listing is read only where a lookup in the other case succeeds too.
+bool lookUp(const QString& folder, QString& piece, struct stat& st) {
+    const bool standIn = !caseFoldingStandIns().isEmpty() && foldsByStandIn(folder);
+    if (::lstat(QFile::encodeName(joinPath(folder, piece)).constData(), &st) != 0) {
+        if (!standIn || errno != ENOENT)
+            return false;
+        const QString listed = listedSpelling(folder, piece);
+        if (listed.isEmpty() || ::lstat(QFile::encodeName(joinPath(folder, listed)).constData(), &st) != 0)
+            return false;
+        piece = listed;
+        return true;
+    }
+    bool folds = standIn;
+    for (const QString& other : otherCases(piece)) {
+        struct stat o {};
+        if (folds || ::lstat(QFile::encodeName(joinPath(folder, other)).constData(), &o) == 0) {
+            folds = true;
+            break;
+        }
+    }
+    if (!folds)
+        return true; // lookups here tell letter case apart: the name is listed as written
+    const QString listed = listedSpelling(folder, piece);
+    struct stat l {};
+    if (!listed.isEmpty() && listed != piece &&
+        ::lstat(QFile::encodeName(joinPath(folder, listed)).constData(), &l) == 0) {
+        piece = listed;
+        st = l;
+    }
+    return true;
+}
 } // namespace
+
+void standInCaseFolding(const QString& folder) {
+    if (folder.isEmpty())
+        caseFoldingStandIns().clear();
+    else
+        caseFoldingStandIns() << withoutTrailingSeparator(folder);
+}
 
 QString resolvedPath(const QString& path) {
     // Piece by piece, as the kernel walks a path: a link is followed where it stands, so a ".."
@@ -259,7 +352,7 @@ QString resolvedPath(const QString& path) {
     int missing = 0; // pieces at the end of `head` that do not exist: none of them is a link
     int links = 0;
     while (!todo.isEmpty()) {
-        const QString piece = todo.takeLast();
+        QString piece = todo.takeLast();
         if (piece == QLatin1String("."))
             continue;
         if (piece == QLatin1String("..")) {
@@ -268,21 +361,21 @@ QString resolvedPath(const QString& path) {
             head = head == QLatin1String("/") ? head : parentPath(head);
             continue;
         }
-        const QString next = joinPath(head, piece);
         if (missing > 0) {
-            head = next;
+            head = joinPath(head, piece);
             ++missing;
             continue;
         }
-        const QByteArray n = QFile::encodeName(next);
         struct stat st {};
-        if (::lstat(n.constData(), &st) != 0) {
-            head = next;
+        if (!lookUp(head, piece, st)) {
+            head = joinPath(head, piece);
             missing = 1;
             continue;
         }
+        const QString next = joinPath(head, piece);
         if (S_ISLNK(st.st_mode) && links < 40) {
             ++links;
+            const QByteArray n = QFile::encodeName(next);
             QByteArray target(qsizetype(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
             const ssize_t got = ::readlink(n.constData(), target.data(), size_t(target.size()));
             if (got > 0 && got < target.size()) {
@@ -300,21 +393,59 @@ QString resolvedPath(const QString& path) {
     return head;
 }
 
-QStringList homeFolders() {
-    if (!homeStandIn().isEmpty())
-        return {resolvedPath(homeStandIn())};
+namespace {
+std::optional<QStringList>& passwordHomesStandIn() {
+    static std::optional<QStringList> s;
+    return s;
+}
+
+// Run as root, whatever the program deletes may be any user's: every home of the password database
+// that is a folder, and the folder that holds the homes.
+QStringList homesOfEveryUser() {
+    QStringList raw;
+    if (passwordHomesStandIn()) {
+        raw = *passwordHomesStandIn();
+    } else {
+        if (!homeStandIn().isEmpty() || ::geteuid() != 0)
+            return {};
+        ::setpwent();
+        while (const passwd* p = ::getpwent())
+            if (p->pw_dir && *p->pw_dir)
+                raw << QFile::decodeName(p->pw_dir);
+        ::endpwent();
+    }
+    raw << joinPath(rootFolder(), QStringLiteral("home"));
+    raw.removeDuplicates();
     QStringList out;
-    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    QByteArray buffer(size > 0 ? qsizetype(size) : 16384, '\0');
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), size_t(buffer.size()), &found) == 0 && found &&
-        found->pw_dir && *found->pw_dir)
-        out << resolvedPath(QFile::decodeName(found->pw_dir));
-    if (const QByteArray home = qgetenv("HOME"); !home.isEmpty())
-        if (const QString h = resolvedPath(QFile::decodeName(home)); !out.contains(h))
-            out << h;
+    for (const QString& h : std::as_const(raw))
+        if (h.startsWith('/') && isFolder(QFile::encodeName(h)))
+            out << resolvedPath(h);
     return out;
+}
+} // namespace
+
+QStringList homeFolders() {
+    QStringList out;
+    if (!homeStandIn().isEmpty()) {
+        out << resolvedPath(homeStandIn());
+    } else {
+        const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+        QByteArray buffer(size > 0 ? qsizetype(size) : 16384, '\0');
+        passwd entry{};
+        passwd* found = nullptr;
+        if (::getpwuid_r(::getuid(), &entry, buffer.data(), size_t(buffer.size()), &found) == 0 && found &&
+            found->pw_dir && *found->pw_dir)
+            out << resolvedPath(QFile::decodeName(found->pw_dir));
+        if (const QByteArray home = qgetenv("HOME"); !home.isEmpty())
+            out << resolvedPath(QFile::decodeName(home));
+    }
+    out << homesOfEveryUser();
+    out.removeDuplicates();
+    return out;
+}
+
+void standInPasswordHomes(const QStringList& homes) {
+    passwordHomesStandIn() = homes;
 }
 
 namespace {
@@ -343,6 +474,8 @@ void standInSystemFolders(const QString& root, const QString& home) {
 
 void clearSystemFolderStandIns() {
     standInSystemFolders({}, {});
+    passwordHomesStandIn().reset();
+    standInCaseFolding({});
 }
 
 } // namespace platform

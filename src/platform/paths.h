@@ -30,8 +30,13 @@ QString sourceFromRelativeTarget(const QString& backupFolder, const QString& tar
 
 // The absolute path with links resolved as far as the path exists; the part not made yet is
 // appended as written. For comparing two folders the user named, whether or not both exist.
-// Resolved as the kernel resolves it: "lnk/.." is the folder above where lnk leads.
+// Resolved as the kernel resolves it: "lnk/.." is the folder above where lnk leads. Each piece
+// takes the spelling its folder's listing holds, so a disk that ignores letter case gives one
+// folder one path.
 QString resolvedPath(const QString& path);
+// Tests: names at and below `folder` are looked up without regard to letter case, as on a disk that
+// folds it, where the test cannot mount one. An empty text removes every stand-in.
+void standInCaseFolding(const QString& folder);
 
 // The file system's root ("/") and the user's home folder, resolved. Tests stand folders of their
 // own in for them, so that what is refused at "/" can be tried without touching the real one.
@@ -39,9 +44,13 @@ QString rootFolder();
 QString homeFolder();
 // Every folder that is the user's home: the password database's and HOME's (either may be
 // missing, or point elsewhere, when a service manager starts the program). A stand-in replaces
-// both.
+// both. Run as root, also every home of the password database that is a folder, and /home.
 QStringList homeFolders();
 void standInSystemFolders(const QString& root, const QString& home);
+// Tests: the program runs as root and the password database holds these homes (the stand-in root's
+// "home" is added as /home is).
+void standInPasswordHomes(const QStringList& homes);
+// Removes every stand-in of this file.
 void clearSystemFolderStandIns();
 
 // The volume ("drive") a path lies on: /media/<user>/<name>, /run/media/<user>/<name>,

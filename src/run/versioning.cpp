@@ -116,7 +116,7 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
             return true;
         // An empty, relative or root version folder would put the versions into the source
         // folder itself or wherever the program runs.
-        const QString setting = platform::withoutTrailingSeparator(m.txtversionmapp.trimmed());
+        const QString setting = platform::withoutTrailingSeparator(m.txtversionmapp);
         if (!setting.startsWith('/') || setting == QLatin1String("/"))
             platform::throwError(76);
         folder = versionFolderPath(m.txtversionmapp, source);

@@ -1,6 +1,7 @@
 // A backup folder is judged by what it is, however it is written: a link followed by "..", a
 // second name for a folder, the home folder with HOME unset, a folder of the list inside it.
 #include "core/backup_folders.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "support/fixture.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <cerrno>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@ class BackupFolders : public ProgramTest {
     void TearDown() override {
         platform::clearSystemFolderStandIns();
         platform::standInIdentity({}, {});
+        platform::failStatx(0);
         if (!home_.isNull())
             qputenv("HOME", home_);
         ProgramTest::TearDown();
@@ -129,6 +132,89 @@ TEST_F(BackupFolders, ABindMountOfTheSourceIsSeenAsTheSource) {
     QProcess::execute("umount", {work("mnt")});
     EXPECT_TRUE(why.startsWith("backupmappen är källmappen")) << why.toStdString();
     EXPECT_TRUE(listed.startsWith("backupmappen är källmappen")) << listed.toStdString();
+}
+
+// A blank at the end of a folder's text is part of its name, as the run writes there: a link named
+// "bk " to the home folder is the home folder, whatever "bk" may be.
+TEST_F(BackupFolders, ABackupFolderIsCheckedAsTheRunWritesIt) {
+    const QString home = work("hem");
+    testutil::makeDir(home + "/Dokument");
+    testutil::makeDir(work("data/bk"));
+    platform::standInSystemFolders({}, home);
+    for (const QString& end : {QString(" "), QString("\t"), QString(QChar(0x00A0))}) {
+        const QString backup = work("data/bk") + end;
+        ASSERT_TRUE(QFile::link(home, backup));
+        EXPECT_TRUE(backupfolders::backupFolderProblem(backup, {home + "/Dokument"}, {}, path(""))
+                        .startsWith("backupmappen är hemmappen"))
+            << backup.toStdString();
+    }
+}
+
+// On a disk that ignores letter case, two spellings of one folder are one folder (FUSE exFAT gives
+// them two numbers; the stand-in folds lookups as it does).
+TEST_F(BackupFolders, OneFolderIsOneFolderOnADiskThatIgnoresLetterCase) {
+    const QString disk = work("usb");
+    testutil::makeDir(disk + "/data/src");
+    testutil::makeDir(disk + "/data/other");
+    platform::standInCaseFolding(disk);
+    const struct {
+        QString backup, why;
+    } cases[] = {
+        {disk + "/DATA", "källmappen " + disk + "/data/src"},
+        {disk + "/Data/Src", "källmappen " + disk + "/data/src"},
+        {disk + "/Backup", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.backup.toStdString());
+        const QString why = backupfolders::backupFolderProblem(c.backup, {disk + "/data/src"},
+                                                               {disk + "/data/src"}, path(""));
+        if (c.why.isEmpty())
+            EXPECT_EQ(why, "");
+        else
+            EXPECT_TRUE(why.startsWith("backupmappen är " + c.why)) << why.toStdString();
+    }
+}
+
+// Run as root, a mirror could delete any user's files: every home of the password database that is
+// a folder, and the folder of the homes, are protected as the own home is.
+TEST_F(BackupFolders, AsRootEveryUsersHomeIsProtected) {
+    const QString root = work("rot");
+    for (const char* d : {"root", "home", "srv/anna", "data/src", "bk"})
+        testutil::makeDir(root + "/" + d);
+    platform::standInSystemFolders(root, root + "/root");
+    platform::standInPasswordHomes({root + "/srv/anna", root + "/saknas"});
+    const struct {
+        const char* backup;
+        bool refused;
+    } cases[] = {
+        {"home", true}, {"srv/anna", true}, {"srv", true}, {"srv/anna/Backup", false}, {"bk", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.backup);
+        const QString why =
+            backupfolders::backupFolderProblem(root + "/" + c.backup, {root + "/data/src"}, {}, path(""));
+        if (c.refused)
+            EXPECT_TRUE(why.startsWith("backupmappen är hemmappen")) << why.toStdString();
+        else
+            EXPECT_EQ(why, "");
+    }
+}
+
+// Where statx does not answer (a C library without it), stat tells what a folder is; where neither
+// answers, what the folder is stays unknown and the job is refused, never judged by its text.
+TEST_F(BackupFolders, WithoutStatxAFolderIsKnownByStatAndOtherwiseRefused) {
+    const QString home = work("hem");
+    for (const char* d : {"hem", "hb", "src", "bk", "trasig"})
+        testutil::makeDir(work(d));
+    platform::standInSystemFolders({}, home);
+    platform::standInIdentity(work("hb"), home); // a bind mount of the home folder, as the seam sees it
+    platform::failStatx(ENOSYS);
+    platform::injectFault(work("trasig"), EIO);
+    EXPECT_TRUE(backupfolders::backupFolderProblem(work("hb"), {work("src")}, {}, path(""))
+                    .startsWith("backupmappen är hemmappen"));
+    EXPECT_EQ(backupfolders::backupFolderProblem(work("bk"), {work("src")}, {work("src")}, path("")), "");
+    EXPECT_EQ(backupfolders::backupFolderProblem(work("trasig"), {work("src")}, {}, path("")),
+              "det är okänt vilken mapp " + work("trasig") + " är på disken");
 }
 
 } // namespace

@@ -309,6 +309,17 @@ TEST_F(SavingTest, RefusedChecksComeInOrderShowTheirTabAndWriteNoJobFile) {
              e->txtversionmapp->setText(QString());
          },
          "Du måste ange en mapp för sparade filer för versionshanteringen!", 4},
+        // The run takes a folder as written: white space at either end names another folder.
+        {"a backup folder ending in a blank",
+         [this](frmaddmapp* e) { e->txtbackupmapp->setEditText(backup + " "); }, "Backupmappen \"", 5},
+        {"a version folder beginning with a tab",
+         [this](frmaddmapp* e) { e->txtversionmapp->setText("\t" + work("Versioner")); },
+         "Mappen för sparade filer \"\t", 4},
+        {"a main folder ending in a no-break space",
+         [this](frmaddmapp* e) { e->combomappar->addItem(work("Annan") + QChar(0x00A0)); }, "Källmappen \"",
+         1},
+        {"a folder of the list ending in a blank that is not there so",
+         [this](frmaddmapp* e) { e->lstFoundFiles->addItem(src + "/Brev "); }, "Mappen \"", 1},
     };
     for (const Case& c : cases) {
         frmaddmapp* e = validEditor(QStringLiteral("Nekad"));
@@ -397,6 +408,9 @@ TEST_F(SavingTest, ABackupFolderThatMayNotBeOneIsRefusedAndNothingIsWritten) {
 
 TEST_F(SavingTest, AcceptedValuesAreNormalisedAsTheyAreSaved) {
     frmaddmapp* e = validEditor(QStringLiteral("Normal"));
+    // A folder whose name on disk ends in a blank is what a scan lists: it names what it says.
+    testutil::makeDir(src + "/Utkast ");
+    e->lstFoundFiles->addItem(src + "/Utkast ");
     e->txtexmb->setText(QStringLiteral("10 MB"));
     e->txtbackupmapp->setEditText(backup + "//");
     e->chkversionshantering->setChecked(true);
@@ -409,6 +423,7 @@ TEST_F(SavingTest, AcceptedValuesAreNormalisedAsTheyAreSaved) {
     EXPECT_EQ(testutil::readLines(job.path(3)).value(4), QStringLiteral("10 MB"));
     EXPECT_EQ(bytes(job.path(2)), crlf({backup + "/"}));
     EXPECT_EQ(bytes(job.path(9)), crlf({"JA", "", "", "1000", work("Versioner")}));
+    EXPECT_EQ(bytes(job.path(0)), crlf({src, src + "/Brev", src + "/Utkast "}));
 }
 
 TEST_F(SavingTest, AbsolutePathWithTwoMainFoldersOnlyReports) {

@@ -306,6 +306,11 @@ TEST_F(SearchReplace, AReplacementThatWouldMakeABackupFolderThatMayNotBeOneIsRef
         // An absolute job's folder moved out of its one main folder.
         {"/mnt/gammal/Dokument/Under", "/mnt/annan/Under", "Dokument",
          "inte skulle kunna köras: mappen /mnt/annan/Under ligger utanför huvudmappen"},
+        // The run takes a folder as written: a blank left at its end names another folder.
+        {"/mnt/gammal/Backup", "/mnt/gammal/Backup ", "Bilder",
+         "skulle få backupmappen \"/mnt/gammal/Backup \", som börjar eller slutar med ett blanktecken"},
+        {"/mnt/gammal/Bilder/Under", "/mnt/gammal/Bilder/Under\t", "Bilder",
+         "skulle få mappen \"/mnt/gammal/Bilder/Under\t\", som börjar eller slutar med ett blanktecken"},
     };
     run([&](frmsökersätt* w) {
         for (const auto& c : cases) {
