@@ -1,5 +1,6 @@
 // Renaming a job while it is open in the job editor.
 #include "core/job_files.h"
+#include "core/job_name.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/job_editor_window.h"
@@ -21,22 +22,8 @@ void frmaddmapp::cmdbytnamn_Click() {
         return;
     const QString nytt = joblists::jobNameFromTyped(typed);
     const JobFiles target(nytt);
-    // A hidden name would drop the job from the list; a name with a separator would put the files
-    // into another folder.
-    if (nytt.startsWith(QLatin1Char('.'))) {
-        Module1::logga_meddelande(0, -1, joblists::kLeadingDotRefusal, QString());
-        return;
-    }
-    if (const QString why = joblists::tooLongRefusal(nytt); !why.isEmpty()) {
+    if (const QString why = jobname::refusal(nytt); !why.isEmpty()) {
         Module1::logga_meddelande(0, -1, why, QString());
-        return;
-    }
-    if (joblists::endsLikeMirroring(nytt)) {
-        Module1::logga_meddelande(0, -1, joblists::kMirrorEndingRefusal, QString());
-        return;
-    }
-    if (!joblists::isSingleFileName(nytt)) {
-        Module1::logga_meddelande(52, -1, QStringLiteral("Ett fel uppstod."), plats);
         return;
     }
     if (target.exists()) {

@@ -1,6 +1,5 @@
 #include "editor/job_lists.h"
 
-#include "core/job_files.h"
 #include "platform/vb.h"
 
 #include <cmath>
@@ -85,21 +84,6 @@ bool isSingleFileName(const QString& name) {
             return false;
     // A name that is too long for one file name with its extension.
     return (name + QStringLiteral(".000")).toUtf8().size() <= 255;
-}
-
-bool endsLikeMirroring(const QString& name) {
-    return name.endsWith(QLatin1String(",1")) || name.endsWith(QLatin1String(",2"));
-}
-
-QString tooLongRefusal(const QString& name) {
-    const qsizetype bytes = name.toUtf8().size();
-    if (JobFiles::nameFits(name))
-        return {};
-    return QStringLiteral("Namnet för det här jobbet är för långt: det är %1 byte, och högst %2 byte får "
-                          "plats i jobbets filnamn (å, ä, ö och andra tecken utöver a-z tar två byte "
-                          "eller fler).")
-        .arg(bytes)
-        .arg(JobFiles::kLongestNameBytes);
 }
 
 } // namespace joblists

@@ -38,22 +38,7 @@ QString programEntryForPath(const QString& path);
 
 // A typed new job name with "<" and ">" replaced by "«" and "»".
 QString jobNameFromTyped(const QString& typed);
-// Why a job name beginning with "." is refused, when saving and when renaming: the job's files
-// would be hidden and the job would never show in the job list.
-inline const QString kLeadingDotRefusal =
-    QStringLiteral("Namnet för det här jobbet får inte börja med en punkt (.), eftersom jobbet då inte "
-                   "skulle visas i jobblistan.");
-
 // Whether a name can be the file name of a job: one file name, not hidden, no control characters.
 bool isSingleFileName(const QString& name);
-
-// The command line reads a trailing ",1" or ",2" as mirroring, so a job of such a name could never
-// be run from it on its own; saving a new name and renaming refuse it.
-bool endsLikeMirroring(const QString& name);
-inline const QString kMirrorEndingRefusal =
-    QStringLiteral("Namnet för det här jobbet får inte sluta med \",1\" eller \",2\", eftersom "
-                   "startkommandot läser \",1\" i slutet som spegling och \",2\" som simulerad spegling.");
-// Why a name is too long for the files of its job ("" when it fits).
-QString tooLongRefusal(const QString& name);
 
 } // namespace joblists

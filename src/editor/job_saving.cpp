@@ -2,6 +2,7 @@
 // procedures that keep the name and backup-folder fields right while the user edits.
 #include "core/backup_folders.h"
 #include "core/job_files.h"
+#include "core/job_name.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/excluded_folders.h"
@@ -25,7 +26,6 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kForbidden = QStringLiteral("\\/:*?\"<>|");
 
 void report(const QString& message) {
     Module1::logga_meddelande(0, -1, message, QString());
@@ -41,14 +41,6 @@ QStringList entries(const QListWidget* list) {
 
 QString yesNo(const QCheckBox* box) {
     return box->isChecked() ? QStringLiteral("JA") : QStringLiteral("NEJ");
-}
-
-// None of the refused characters in the name.
-bool charactersAllowed(const QString& name) {
-    for (QChar c : name)
-        if (kForbidden.contains(c))
-            return false;
-    return true;
 }
 
 // A backup folder is the program's own, where a mirror deletes what the sources lack: the refusal
@@ -135,31 +127,12 @@ void frmaddmapp::ok_spara() {
     };
     try {
         const QString name = txtnamn->currentText();
-        if (!charactersAllowed(name)) {
-            QString shown;
-            for (QChar c : kForbidden)
-                shown += (shown.isEmpty() ? QString() : QStringLiteral(" ")) + c;
-            refuse(QStringLiteral(
-                       "Namnet för det här jobbet innehåller ett otillåtet tecken. Följande tecken är "
-                       "otillåtna:") +
-                       kCrLf + kCrLf + shown,
-                   0);
-            return;
-        }
-        // "." and ".." are no file names; a name beginning with "." would be a job the job list never
-        // shows.
-        if (name.startsWith(QLatin1Char('.'))) {
-            refuse(joblists::kLeadingDotRefusal, 0);
-            return;
-        }
-        if (const QString why = joblists::tooLongRefusal(name); !why.isEmpty()) {
-            refuse(why, 0);
-            return;
-        }
-        // A job saved under such a name before keeps it: it still runs from the backup window,
-        // and the folder-structure refresh saves it too.
-        if (joblists::endsLikeMirroring(name) && (newMode() || !JobFiles(name).exists())) {
-            refuse(joblists::kMirrorEndingRefusal, 0);
+        // A job saved under its name before keeps it where a rule came after it: it still runs from
+        // the backup window, and the folder-structure refresh saves it too.
+        if (const jobname::Rule rule = jobname::brokenRule(name);
+            rule != jobname::Rule::None &&
+            !(jobname::keptBySavedJob(rule) && !newMode() && JobFiles(name).exists())) {
+            refuse(jobname::refusal(rule, name), 0);
             return;
         }
         if (txtpattern.text().contains(QLatin1Char(' ')) || txtpattern.text().contains(QLatin1Char('"'))) {

@@ -120,18 +120,21 @@ void SyncEngine::ladda_mappar_sync() {
     starta_sökning_mappsync(
         request.mapp1, request.mapp2, List1, List2, [this] { return view_.cancelled(); },
         [this](int pass, int count) { view_.folderCount(pass, count); });
-    passOverRefusedFolders(List1, request.mapp1, request.mapp2);
-    passOverRefusedFolders(List2, request.mapp2, request.mapp1);
+    // Only a side the run copies from is its concern: a name on the other side is left alone.
+    passOverRefusedFolders(List1, request.mapp1, request.mapp2, request.från1);
+    passOverRefusedFolders(List2, request.mapp2, request.mapp1, request.från2);
     view_.info(QString());
 }
 
-void SyncEngine::passOverRefusedFolders(QStringList& folders, const QString& fromRoot,
-                                        const QString& toRoot) {
+void SyncEngine::passOverRefusedFolders(QStringList& folders, const QString& fromRoot, const QString& toRoot,
+                                        bool copiedFrom) {
     // The scan shows a name that is not text with '?' in its place: that path leads nowhere, and a
     // counterpart made under it would be a folder that exists nowhere else.
     folders.removeIf([&](const QString& folder) {
         if (!folder.contains(QLatin1Char('?')) || !platform::isRefusedName(folder))
             return false;
+        if (!copiedFrom)
+            return true;
         ++counts.antal_misslyckade;
         failureBlock(QStringLiteral("FEL: mappnamnet innehåller otillåtna tecken.") + job(),
                      platform::withTrailingSeparator(folder),

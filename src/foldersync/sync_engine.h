@@ -99,8 +99,10 @@ class SyncEngine {
     void flushLogsKeepingFailure(bool onlyWhenDue = false);
 
   private:
-    // Folders whose names are not text leave the list, each one an error of the run.
-    void passOverRefusedFolders(QStringList& folders, const QString& fromRoot, const QString& toRoot);
+    // Folders whose names are not text leave the list; on a side the run copies from
+    // (`copiedFrom`) each one is an error of the run.
+    void passOverRefusedFolders(QStringList& folders, const QString& fromRoot, const QString& toRoot,
+                                bool copiedFrom);
     void buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
                     const QSet<QString>& scannedTargets, std::vector<synclogic::SyncPair>& out);
     void runDirection(int dir);

@@ -1,6 +1,7 @@
 #include "mainwindow/job_menu.h"
 
 #include "core/job_files.h"
+#include "core/job_name.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "mainwindow/job_copy.h"
@@ -38,6 +39,14 @@ void mnuduplicera_Click() {
     const QString name = jobcopy::duplicateName(p.jobbgruppmapp, job);
     if (name.isEmpty())
         return;
+    // The copy's name comes from the job's own, which an older version may have let through.
+    if (const QString why = jobname::refusal(name); !why.isEmpty()) {
+        Module1::logga_meddelande(0, -1,
+                                  QStringLiteral("Jobbet kan inte dupliceras under namnet \"") + name +
+                                      QStringLiteral("\". ") + why,
+                                  QString());
+        return;
+    }
     try {
         jobcopy::duplicate(p.jobbgruppmapp, job, name);
     } catch (const platform::RunError& e) {
@@ -73,6 +82,13 @@ void mnugrupp_Click(int index) {
         return;
     const QString caption = m->optarkiv[index]->text();
     const QChar q(u'"');
+    if (const QString why = jobname::refusal(job); !why.isEmpty()) {
+        Module1::logga_meddelande(0, -1,
+                                  QStringLiteral("Jobbet ") + q + job + q +
+                                      QStringLiteral(" kan inte kopieras till en annan grupp. ") + why,
+                                  QString());
+        return;
+    }
     try {
         if (JobFiles(target, job).exists() &&
             p.dialogs.msgBox(QStringLiteral("Jobbet ") + q + job + q +

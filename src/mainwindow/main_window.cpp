@@ -8,6 +8,7 @@
 #include "mainwindow/settings_window.h"
 #include "platform/clock.h"
 #include "platform/close_request.h"
+#include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/icons.h"
@@ -240,6 +241,15 @@ void frmmain::commandLineRun() {
             }
         }
     });
+    if (!matched) {
+        // The command line runs jobs of the first group only; whoever typed the name learns at once
+        // why nothing ran.
+        const QString refusal = QStringLiteral("FEL! Det finns inget jobb med namnet ''") + job +
+                                QStringLiteral("'' i jobbgrupp 1.");
+        appendSystemLog(refusal);
+        p.systemLog().markError();
+        platform::writeStandardError(refusal);
+    }
     step([&] { b->commandline(); });
     // Scripts and schedulers read the exit status: a run that did nothing, failed or was stopped
     // is no success.

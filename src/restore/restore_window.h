@@ -226,6 +226,8 @@ class frmåterställ : public QWidget, public RestoreView {
     void refreshProgress();
     void setScanBusy(bool on);
     void setCopyBusy(bool on);
+    // The copy back of the whole list ("Återställ dessa filer") or of the marked rows only.
+    void restoreFiles(bool wholeList);
     void setBusy(Busy busy);
     // Ends a pass: a close asked for while it ran is carried out now.
     void endBusy();

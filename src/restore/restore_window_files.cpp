@@ -152,13 +152,17 @@ void frmåterställ::cmdåterställfiler_Click() {
     if (busy())
         return;
     Liståterställtill->selectAll();
-    cmdåterställmarkeradefiler_Click();
+    restoreFiles(true);
 }
 
 void frmåterställ::cmdåterställmarkeradefiler_Click() {
+    restoreFiles(false);
+}
+
+void frmåterställ::restoreFiles(bool wholeList) {
     if (busy())
         return;
-    const std::vector<char> marks = entryMarks();
+    const std::vector<char> marks = wholeList ? std::vector<char>(engine.entries.size(), 1) : entryMarks();
     if (std::find(marks.begin(), marks.end(), 1) == marks.end()) {
         report(QStringLiteral("Du har inte markerat någon fil. Det finns inget att återställa."));
         return;
@@ -202,13 +206,16 @@ void frmåterställ::cmdåterställmarkeradefiler_Click() {
         Module1::logga_meddelande(r.error, closeRequested_ ? 0 : -1, QStringLiteral("Ett fel uppstod."),
                                   QStringLiteral("Återställ backup, utför"));
     } else {
-        QString head;
+        // "Återställ dessa filer" restores the list whatever rows are marked: only the marked-only
+        // restore speaks of chosen files.
+        QString head = wholeList ? QStringLiteral("Återställningen av filerna i listan ")
+                                 : QStringLiteral("Återställningen av valda filer ");
         if (r.outcome == RestoreEngine::Outcome::Stopped)
-            head = QStringLiteral("Återställningen av valda filer avbröts av användaren. ");
+            head += QStringLiteral("avbröts av användaren. ");
         else if (r.totals.errors > 0)
-            head = QStringLiteral("Återställningen av valda filer är klar men fel uppstod. ");
+            head += QStringLiteral("är klar men fel uppstod. ");
         else
-            head = QStringLiteral("Återställningen av valda filer lyckades. ");
+            head += QStringLiteral("lyckades. ");
         systemLog(head + caption, false);
         systemLog(elapsed, false);
         report(head + caption + QStringLiteral(". Se loggen för information."));

@@ -464,7 +464,7 @@ void frmutförbackup::cmdkörbackup2_Click() {
                 "originalet kommer att raderas från din backupkopia!\r\n\r\n"
                 "Vill du istället få en lista över dessa filer efter genomförd backup, kan du avbryta nu "
                 "och välja Simulera.\r\nVill du fortsätta ändå trycker du OK.\r\n\r\n"
-                "(Du kan stänga av denna varning i Alternativ - Inställningar - Avancerat i huvudfönstret)"),
+                "(Du kan stänga av denna varning i Alternativ - Inställningar - Spegling i huvudfönstret)"),
             platform::MsgButtons::OkCancel, platform::MsgIcon::Exclamation);
         if (a != platform::Answer::Ok)
             return;

@@ -193,7 +193,7 @@ void RunDriver::errorHandler(int number, const QString& description) {
                            QStringLiteral(" (Jobb: ") + job + QLatin1Char(')'),
                        QStringLiteral("Plats: Utför backup, utför"), QStringLiteral("Backupen avbröts."),
                        QString(),
-                       QStringLiteral("Kopierade filer: ") + numberText(e_.kopierade_totalt) +
+                       w_.copiedCountLabel() + numberText(e_.kopierade_totalt) +
                            QStringLiteral(", antal fel: ") + w_.lblantalfel->text(),
                        QString()});
         } catch (const platform::RunError&) {
@@ -584,23 +584,26 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     item->setText(item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
                   (w_.plan_.simulate ? QStringLiteral(" filer skulle kopieras)")
                                      : QStringLiteral(" kopierade filer)")));
-    // The window says what a simulation would have done; the logs keep their own words.
+    // A simulation copied and saved nothing: every log says what it would have done.
     const bool sim = w_.plan_.simulate;
     const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
                          QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
                          QStringLiteral(" fel.");
     w_.addLogLine(QLatin1Char(' ') + (sim ? simulatedText(done) : done));
-    systemLog(done);
+    systemLog(sim ? simulatedText(done) : done);
     if (e_.versioner_jobb != 0) {
         const QString v =
             numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
         w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + (sim ? simulatedText(v) : v));
-        systemLog(v);
+        systemLog(sim ? simulatedText(v) : v);
     }
     w_.kopiera_exlog_till_log();
-    QStringList lines{numberText(e_.kopierade_jobb) + QStringLiteral(" kopierade filer")};
+    QStringList lines{numberText(e_.kopierade_jobb) +
+                      (sim ? QStringLiteral(" filer skulle kopieras") : QStringLiteral(" kopierade filer"))};
     if (e_.versioner_jobb != 0)
-        lines << numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering");
+        lines << numberText(e_.versioner_jobb) +
+                     (sim ? QStringLiteral(" äldre filer skulle sparas av versionshantering")
+                          : QStringLiteral(" äldre filer sparade av versionshantering"));
     appendLog(lines);
     e_.List2.clear();
     e_.List3.clear();

@@ -14,8 +14,8 @@ namespace platform {
 class OpenedFolder;
 }
 
-// A count line of the run's log as the backup window says it for a simulation, which copies and
-// saves nothing: "N filer kopierades." becomes "N filer skulle kopieras.".
+// A count line as a simulation says it, which copies and saves nothing: "N filer kopierades."
+// becomes "N filer skulle kopieras.".
 QString simulatedText(const QString& text);
 
 // One whole backup run of the backup window (its cmdkörbackup_Click): run start, per-job pass,

@@ -51,14 +51,10 @@ void RunDriver::runEnd() {
     const QDateTime end = program().clock.now();
     const QString endTime = platform::timeText(end);
     const QString duration = durationText(startMoment_.isValid() ? startMoment_.secsTo(end) : 0);
-    // A simulation copied nothing: its windows say what would be copied, while log.txt keeps its
-    // own words under its "Simulerad" heading.
+    // A simulation copied nothing: its windows and its logs alike say what would be copied.
     const bool sim = w_.plan_.simulate;
-    const QString countsTail =
-        QStringLiteral(" av ") + n(e_.genomsökta_totalt) + QStringLiteral("     Tidsåtgång: ") + duration;
-    w_.lbl2->setText(w_.lbl2->text() + countsTail);
-    const QString logCounts =
-        sim ? QStringLiteral("Kopierade filer: ") + n(e_.kopierade_totalt) + countsTail : w_.lbl2->text();
+    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
+                     QStringLiteral("     Tidsåtgång: ") + duration);
     w_.lbl1->setText(w_.lbl1->text() + QStringLiteral(", slutade kl. ") + endTime);
 
     const bool wasCancelled = cancelled();
@@ -84,13 +80,13 @@ void RunDriver::runEnd() {
                            QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
     w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) +
                  (sim ? simulatedText(counts) : counts));
-    systemLog(QStringLiteral("Resultat: ") + counts);
+    systemLog(QStringLiteral("Resultat: ") + (sim ? simulatedText(counts) : counts));
     if (e_.versionshantering_använd) {
         const QString v =
             n(e_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
         w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") +
                      (sim ? simulatedText(v) : v));
-        systemLog(QStringLiteral("Resultat: ") + v);
+        systemLog(QStringLiteral("Resultat: ") + (sim ? simulatedText(v) : v));
     }
     w_.lblantalfelrätt->setText(w_.copiedCountLabel() + n(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + errors);
@@ -180,17 +176,16 @@ void RunDriver::runEnd() {
             s << QStringLiteral("  Backup slutfördes utan fel.");
         return s;
     };
-    const QStringList logRows = summaryRows(false);
-    const QStringList shownRows = sim ? summaryRows(true) : logRows;
-    summary_ = shownRows.join(QStringLiteral("\r\n"));
+    const QStringList rows = summaryRows(sim);
+    summary_ = rows.join(QStringLiteral("\r\n"));
     w_.resultat_Text1 = summary_;
-    klar->Text1->setPlainText(shownRows.join(QLatin1Char('\n')));
+    klar->Text1->setPlainText(rows.join(QLatin1Char('\n')));
 
     const QString mirror = sync && syncSim ? QStringLiteral("Spegling: JA (simulerad)")
                            : sync          ? QStringLiteral("Spegling: JA")
                                            : QStringLiteral("Spegling: NEJ");
-    QStringList closing{QString(), w_.lbl1->text(), logCounts, QString(), mirror, QString()};
-    closing += logRows;
+    QStringList closing{QString(), w_.lbl1->text(), w_.lbl2->text(), QString(), mirror, QString()};
+    closing += rows;
     appendLog(closing);
     w_.txtfil->clear();
     w_.txtbackup->clear();
@@ -227,10 +222,11 @@ void RunDriver::report() {
             runstatus::setTrayTag(QStringLiteral("err"));
         }
         w_.visa_popup_schema();
-        m_.addSchedulerLogEntry(startDate_ + QLatin1Char(' ') + startTime_ +
-                                QStringLiteral(" Backup utförd") + jobPart + n(e_.kopierade_totalt) +
-                                QStringLiteral(" filer av ") + n(e_.genomsökta_totalt) +
-                                QStringLiteral(" kopierades. ") + note);
+        m_.addSchedulerLogEntry(
+            startDate_ + QLatin1Char(' ') + startTime_ + QStringLiteral(" Backup utförd") + jobPart +
+            n(e_.kopierade_totalt) + QStringLiteral(" filer av ") + n(e_.genomsökta_totalt) +
+            (w_.plan_.simulate ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. ")) +
+            note);
         program().unload<frmklarbackup>();
         w_.spara_syncschemalista_till_fil(startStamp_);
         program().unload<frmsyncfilermappar>();

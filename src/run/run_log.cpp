@@ -124,8 +124,9 @@ QString summaryOf(const SavedLogFacts& f, const QString& job) {
         s.prepend(QStringLiteral("Schemalagd "));
     if (f.commandline)
         s.prepend(QStringLiteral("Startkommando-startad "));
+    // A simulation copied nothing: its name tells what it would have copied.
     s += QString::number(f.copied) + QStringLiteral(" filer av ") + QString::number(f.lookedAt) +
-         QStringLiteral(" kopierades. ");
+         (f.simulated ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. "));
     s += platform::Format(static_cast<float>(f.megabytes), QStringLiteral("0.00")) + QStringLiteral(" MB. ");
     s += f.errors >= 1 ? QString::number(f.errors) + QStringLiteral(" fel!") : QStringLiteral("Inga fel");
     // A job name is a file name, but keep a saved log inside its folder whatever it holds.

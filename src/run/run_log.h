@@ -51,7 +51,7 @@ bool foldErrors(const QString& programFolder, const QStringList& listsaknadenhet
 QString driveEntrySystemText(const QString& entry);
 
 // The summary part of a saved log's name, e.g. "Schemalagd Backup av DOKUMENT. 12 filer av 340
-// kopierades. 1,25 MB. Inga fel".
+// kopierades. 1,25 MB. Inga fel"; a simulation's says "skulle kopieras".
 struct SavedLogFacts {
     int jobs = 0;
     QString jobName;

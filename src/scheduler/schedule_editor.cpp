@@ -337,7 +337,7 @@ void frmschema2::help_Click(int index) {
     if (!mirror->isEnabled())
         text +=
             QStringLiteral("\r\nDu måste aktivera denna funktion i programmets inställningar innan du kan "
-                           "använda den! Välj ''Alternativ - Inställningar - Avancerat - Tillåt att "
+                           "använda den! Välj ''Alternativ - Inställningar - Spegling - Tillåt att "
                            "schemalägga med spegling'' för att aktivera, men läs hjälpfilen först!");
     message(text);
 }

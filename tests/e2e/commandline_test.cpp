@@ -37,7 +37,11 @@ TEST(CommandLine, UnknownJobEndsWithStatusOneAndWritesTheProgramLog) {
     QTemporaryDir dir;
     const auto r = testutil::runProgram(dir.path(), {"Finns inte"});
     EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+    // Whoever typed the name learns at once why nothing ran.
+    const QString refusal = "FEL! Det finns inget jobb med namnet ''Finns inte'' i jobbgrupp 1.";
+    EXPECT_TRUE(r.errors.contains(refusal)) << r.errors.toStdString();
     const QString log = programLog(dir.path());
+    EXPECT_TRUE(log.contains(refusal)) << log.toStdString();
     EXPECT_TRUE(log.contains("Hittade startkommando för uppstart: Finns inte")) << log.toStdString();
     EXPECT_TRUE(log.contains("Avslutar programmet.\r\n\r\n\r\n"));
     EXPECT_EQ(log.count("Uppstart av Tamrel Backup version 7.0.0"), 1);

@@ -79,7 +79,7 @@ TEST_F(RenameEditor, RefusedOrCancelledNamesChangeNothing) {
     e->cmdbytnamn->click();
     // Not one file name: a separator would put the files elsewhere, a dot would hide the job.
     dialogs().expectInput("Välj nytt namn", "Semester/2024");
-    expectReport("Jobb, byt namn");
+    expectReport("Namnet för det här jobbet innehåller ett otillåtet tecken.");
     e->cmdbytnamn->click();
     for (const QString& hidden : {QString(".dold"), QString("..")}) {
         dialogs().expectInput("Välj nytt namn", hidden);
@@ -95,12 +95,12 @@ TEST_F(RenameEditor, RefusedOrCancelledNamesChangeNothing) {
 TEST_F(RenameEditor, AJobWithoutOptionalFilesIsRenamed) {
     for (const char* ext : {".006", ".007", ".008", ".009", ".010"})
         QFile::remove(group(QString("Bilder") + ext));
-    dialogs().expectInput("Välj nytt namn", "Foton: 2024");
+    dialogs().expectInput("Välj nytt namn", "Foton 2024");
     e->cmdbytnamn->click();
-    EXPECT_TRUE(JobFiles("Foton: 2024").exists());
+    EXPECT_TRUE(JobFiles("Foton 2024").exists());
     EXPECT_FALSE(JobFiles("Bilder").exists());
-    EXPECT_TRUE(QFile::exists(group("Foton: 2024.005")));
-    EXPECT_FALSE(QFile::exists(group("Foton: 2024.006")));
+    EXPECT_TRUE(QFile::exists(group("Foton 2024.005")));
+    EXPECT_FALSE(QFile::exists(group("Foton 2024.006")));
 }
 
 TEST_F(RenameEditor, AFailedCopyLeavesTheOldJobWholeAndNoHalfJob) {

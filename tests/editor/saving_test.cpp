@@ -257,6 +257,48 @@ TEST_F(SavingTest, ANameTooLongForTheFilesOfItsSetIsRefusedAndTheLongestOneSaves
     EXPECT_EQ(groupFiles(), before);
 }
 
+// One rule for a job's name, whether it is saved from the editor or given with "Ändra namn": each
+// refusal says which part of the rule the name breaks, and nothing is written or moved.
+TEST_F(SavingTest, SavingAndRenamingRefuseTheSameNamesAndSayWhy) {
+    const struct {
+        const char* what;
+        QString name;
+        QString why; // empty: the name is taken
+    } cases[] = {
+        {"a tab", QStringLiteral("a\tb"), QStringLiteral("innehåller ett styrtecken")},
+        {"a trailing blank", QStringLiteral("a,1 "),
+         QStringLiteral("får inte börja eller sluta med ett blanksteg")},
+        {"a backslash", QStringLiteral("a\\b"), QStringLiteral("innehåller ett otillåtet tecken")},
+        {"a colon", QStringLiteral("a:b"), QStringLiteral("innehåller ett otillåtet tecken")},
+        {"the mirror ending", QStringLiteral("a,1"),
+         QStringLiteral("får inte sluta med \",1\" eller \",2\"")},
+        {"241 bytes", QString(120, QChar(0x00D6)) + QLatin1Char('M'),
+         QStringLiteral("är för långt: det är 241 byte")},
+        {"a good name", QStringLiteral("Semester 2024"), QString()},
+    };
+    writeJob(QStringLiteral("Gammal"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool taken = c.why.isEmpty();
+        if (!taken)
+            expectReport(c.why);
+        validEditor(c.name)->cmdok_Click();
+        EXPECT_EQ(JobFiles(c.name).exists(), taken);
+        prog().unload<frmaddmapp>();
+        if (taken)
+            JobFiles(c.name).remove(10);
+
+        frmaddmapp* e = validEditor(QStringLiteral("Gammal"));
+        dialogs().expectInput(QStringLiteral("Välj nytt namn"), c.name);
+        if (!taken)
+            expectReport(c.why);
+        e->cmdbytnamn->click();
+        EXPECT_EQ(JobFiles(c.name).exists(), taken);
+        EXPECT_EQ(JobFiles(QStringLiteral("Gammal")).exists(), !taken);
+        prog().unload<frmaddmapp>();
+    }
+}
+
 TEST_F(SavingTest, RefusedChecksComeInOrderShowTheirTabAndWriteNoJobFile) {
     struct Case {
         const char* what;

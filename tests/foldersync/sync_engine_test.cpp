@@ -407,6 +407,24 @@ TEST_F(SyncEngineTest, AFolderWhoseNameIsNotTextIsPassedOverAndTheRestIsCopied) 
     platform::removeFolderRecursively(a); // names that are not text are gone only byte by byte
 }
 
+// A one-way run reads the other folder only to copy into it: a folder name there that is not text
+// is none of its business and no error of the run.
+TEST_F(SyncEngineTest, AOneWayRunLeavesAFolderNameThatIsNotTextOnTheSideItDoesNotCopyFrom) {
+    write(a + "/ny.txt", "ny", 0);
+    testutil::makeDir(b);
+    const QByteArray folder = QFile::encodeName(b) + "/Bilder-\xe5r";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    directions(true, false);
+    run();
+    EXPECT_EQ(testutil::readBytes(b + "/ny.txt"), "ny");
+    EXPECT_EQ(engine->counts.antal_misslyckade, 0);
+    EXPECT_FALSE(engine->imgerr);
+    EXPECT_TRUE(view.systemLines.filter("FEL!").isEmpty()) << view.systemLines.join('\n').toStdString();
+    EXPECT_FALSE(errLog().join('\n').contains("FEL:"));
+    EXPECT_EQ(::access(folder.constData(), F_OK), 0);
+    platform::removeFolderRecursively(b);
+}
+
 TEST_F(SyncEngineTest, ACopiedFilesLineReachesTheLogWithinASecondWhileItsFolderGoesOn) {
     prog().clock.setNow(at());
     write(a + "/1.txt", "1", 0);

@@ -98,7 +98,7 @@ TEST_F(SharingTest, AScheduledRunDueDuringTheCopyBackWaitsForIt) {
             tick(3);
         });
         // The person's own restore gets its answer while the scheduler only waits.
-        expectReport("Återställningen av valda filer lyckades. Återställda filer: 2 av 2");
+        expectReport("Återställningen av filerna i listan lyckades. Återställda filer: 2 av 2");
         w->cmdåterställfiler->click();
         w->cmdstäng->click();
     });
@@ -139,7 +139,7 @@ TEST_F(SharingTest, TheCopyBackHoldsTheProgramFoldersRunLockWhileItWritesTheLog)
         // A run of the job from the command line while the copy back goes on is turned away.
         testutil::RunResult other;
         CopyHookOnce hook(src_, [&] { other = testutil::runProgram(programDir_.path(), {"Jobb"}); });
-        expectReport("Återställningen av valda filer lyckades. Återställda filer: 2 av 2");
+        expectReport("Återställningen av filerna i listan lyckades. Återställda filer: 2 av 2");
         w->cmdåterställfiler->click();
         EXPECT_EQ(other.exitCode, 1);
         EXPECT_TRUE(other.errors.contains(refused + "\n")) << other.errors.toStdString();
@@ -184,7 +184,7 @@ TEST_F(SharingTest, EachMainFolderGetsOnlyItsOwnFilesBack) {
             w->combomappar->setCurrentIndex(c.mainFolder);
             scanJob(w, "Funna filer: 2 av 2");
             EXPECT_EQ(w->Liståterställtill_texts(), c.found);
-            expectReport("Återställningen av valda filer lyckades. Återställda filer: 2 av 2");
+            expectReport("Återställningen av filerna i listan lyckades. Återställda filer: 2 av 2");
             w->cmdåterställfiler->click();
         }
         w->cmdstäng->click();

@@ -58,7 +58,7 @@ TEST_F(WizardTest, AJobsBackupComesBackFromTheJob) {
         EXPECT_EQ(w->Liståterställfrån(),
                   QStringList({location + "/sub/djup/c.txt", location + "/sub/b.txt", location + "/a.txt"}));
         EXPECT_EQ(w->Liståterställmapp(), QStringList({src_ + "/sub/djup/", src_ + "/sub/", src_ + "/"}));
-        expectReport("Återställningen av valda filer lyckades. Återställda filer: 3 av 3. Se loggen för "
+        expectReport("Återställningen av filerna i listan lyckades. Återställda filer: 3 av 3. Se loggen för "
                      "information.");
         w->cmdåterställfiler->click();
         EXPECT_TRUE(w->Liståterställtill_texts().isEmpty());
@@ -73,7 +73,7 @@ TEST_F(WizardTest, AJobsBackupComesBackFromTheJob) {
     EXPECT_EQ(log().value(3), "Filer återställda från jobb JOBB");
     const QString syslog = prog().systemLog().text();
     EXPECT_TRUE(syslog.contains("Från jobb JOBB"));
-    EXPECT_TRUE(syslog.contains("Återställningen av valda filer lyckades. Återställda filer: 3 av 3"));
+    EXPECT_TRUE(syslog.contains("Återställningen av filerna i listan lyckades. Återställda filer: 3 av 3"));
 }
 
 TEST_F(WizardTest, TheCurrentJobOpensOnThePageOfPathsWithItsMainFolder) {
@@ -360,6 +360,37 @@ TEST_F(FileListTest, DeleteKeepsTheListsInStepAndOpeningTakesTheBackupCopy) {
     });
 }
 
+// "Återställ dessa filer" restores the whole list whatever rows are marked: its message and logs
+// never call the unmarked files chosen. Only the marked-only restore speaks of chosen files.
+TEST_F(FileListTest, TheResultSaysWhatEachRestoreButtonRestored) {
+    const struct {
+        bool markedOnly;
+        QString message;
+        int restored;
+    } cases[] = {
+        {false, "Återställningen av filerna i listan lyckades. Återställda filer: 5 av 5.", 5},
+        {true, "Återställningen av valda filer lyckades. Återställda filer: 1 av 1.", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.markedOnly ? "only the marked files" : "these files");
+        QDir(work("mål")).removeRecursively();
+        const qsizetype systemLogBefore = prog().systemLog().text().size();
+        openByHand([&](frmåterställ* w) {
+            fill(w);
+            select(w, {0});
+            w->chkåterställmarkerad2->setChecked(c.markedOnly);
+            expectReport(c.message);
+            (c.markedOnly ? w->cmdåterställmarkeradefiler : w->cmdåterställfiler)->click();
+            w->cmdstäng->click();
+        });
+        EXPECT_EQ(testutil::treeFiles(work("mål")).size(), c.restored);
+        EXPECT_FALSE(log().join('\n').contains("valda")) << log().join('\n').toStdString();
+        const QString newLines = prog().systemLog().text().mid(systemLogBefore);
+        EXPECT_TRUE(newLines.contains(c.message.chopped(1))) << newLines.toStdString();
+        EXPECT_EQ(newLines.contains("valda"), c.markedOnly) << newLines.toStdString();
+    }
+}
+
 TEST_F(FileListTest, StopIsAskedForAndClosingDuringACopyStopsItAndKeepsTheLogWhole) {
     openByHand([&](frmåterställ* w) {
         fill(w);
@@ -379,7 +410,7 @@ TEST_F(FileListTest, StopIsAskedForAndClosingDuringACopyStopsItAndKeepsTheLogWho
     EXPECT_EQ(savedLogs().size(), 1);
     EXPECT_TRUE(testutil::treeFiles(work("mål")).isEmpty());
     EXPECT_TRUE(prog().systemLog().text().contains(
-        "Återställningen av valda filer avbröts av användaren. Återställda filer: 0 av 5"));
+        "Återställningen av filerna i listan avbröts av användaren. Återställda filer: 0 av 5"));
 }
 
 TEST_F(WizardTest, ClosingDuringALoadOrAScanStopsItFirst) {
@@ -523,7 +554,7 @@ TEST_F(FileListTest, EscapeDoesWhatTheCancelOrCloseButtonDoes) {
              fill(w);
              dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
              QTimer::singleShot(0, w, [&] { testutil::pressKey(w, Qt::Key_Escape); });
-             expectReport("Återställningen av valda filer avbröts av användaren.");
+             expectReport("Återställningen av filerna i listan avbröts av användaren.");
              w->cmdåterställfiler->click();
              EXPECT_EQ(prog().loaded<frmåterställ>(), w);
              EXPECT_TRUE(testutil::treeFiles(work("mål")).isEmpty());

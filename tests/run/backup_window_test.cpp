@@ -129,7 +129,9 @@ TEST_F(BackupWindow, MirrorBoxTickedThroughItsAccessibilityActionsUnlocksItsSimu
 TEST_F(BackupWindow, MirrorWarningCancelStartsNoRun) {
     auto* w = win();
     fillJobs({"A"});
-    dialogs().expectMessage("Du har valt att spegla din backup utan att simulera speglingen.",
+    // The setting that turns the warning off is named by the settings window's page that holds it.
+    dialogs().expectMessage("(Du kan stänga av denna varning i Alternativ - Inställningar - Spegling i "
+                            "huvudfönstret)",
                             platform::Answer::Cancel);
     w->cmdkörbackup2_Click();
     EXPECT_FALSE(QFile::exists(path("log.txt")));

@@ -86,7 +86,7 @@ TEST_F(SimulatedFlow, TheSimulationWindowCopiesWhatTheUserMarksAndItsBlockIsInTh
 
     const QStringList saved = savedLogs();
     ASSERT_EQ(saved.size(), 1);
-    EXPECT_TRUE(saved.at(0).contains(" Simulerad Backup av JOBB. 2 filer av 3 kopierades. "))
+    EXPECT_TRUE(saved.at(0).contains(" Simulerad Backup av JOBB. 2 filer av 3 skulle kopieras. "))
         << saved.at(0).toStdString();
     EXPECT_EQ(testutil::readBytes(path("Sparade loggar/" + saved.at(0))),
               testutil::readBytes(path("log.txt")));
@@ -278,7 +278,8 @@ TEST_F(MirrorFlow, ASimulationThatMirroredForRealSaysSoInItsSavedLogsName) {
     EXPECT_FALSE(QFile::exists(target("bort.txt")));
     const QStringList saved = savedLogs();
     ASSERT_EQ(saved.size(), 1);
-    EXPECT_TRUE(saved.at(0).contains(" Simulerad Backup med spegling av JOBB. 0 filer av 1 kopierades. "))
+    EXPECT_TRUE(
+        saved.at(0).contains(" Simulerad Backup med spegling av JOBB. 0 filer av 1 skulle kopieras. "))
         << saved.at(0).toStdString();
 }
 

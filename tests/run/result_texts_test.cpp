@@ -49,8 +49,8 @@ TEST_F(ResultTexts, ACancelledRunShowsNoTickAndTheShareItCopiedOfTheWholeRun) {
     EXPECT_EQ(shown->lbltotalt->text() + shown->lbltotalt2->text(), "50,00% kopierade totalt");
 }
 
-// A simulation copies nothing: its windows say what would be copied, by hand and by the scheduler,
-// while log.txt keeps its lines under its "Simulerad" heading.
+// A simulation copies nothing: its windows, log.txt and the saved log with its name say what would
+// be copied, by hand and by the scheduler.
 TEST_F(ResultTexts, ASimulatedRunsWindowsSayWhatWouldBeCopied) {
     testutil::writeFile(src_ + "/ny.txt", "ny", old_);
     testutil::writeFile(src_ + "/ändrad.txt", "nytt", old_);
@@ -85,6 +85,10 @@ TEST_F(ResultTexts, ASimulatedRunsWindowsSayWhatWouldBeCopied) {
     const QStringList l = log();
     const QString logCounts = l.value(l.indexOf("Spegling: NEJ") - 2);
     const QString logSummary = l.mid(l.indexOf("Sammanställning:")).join('\n');
+    const QStringList jobLines = l.filter(QRegularExpression("^\\d+ (filer|kopierade|äldre)"));
+    const QStringList saved = savedLogs();
+    ASSERT_EQ(saved.size(), 1);
+    const QString savedText = QString::fromUtf8(testutil::readBytes(path("Sparade loggar/" + saved.at(0))));
     // The same run by the scheduler, its window hidden: its popup tells of the run.
     w->hide();
     w->schema();
@@ -122,11 +126,19 @@ TEST_F(ResultTexts, ASimulatedRunsWindowsSayWhatWouldBeCopied) {
         {"backup window: log", counted.join('|'),
          "Klar. 2 filer skulle kopieras. 0 fel.|1 äldre filer skulle sparas av versionshantering.|"
          "2 av 7 filer skulle kopieras. 0 fel.|Totalt 1 äldre filer skulle sparas av versionshantering."},
-        {"log.txt: counts", logCounts.left(logCounts.indexOf("     ")), "Kopierade filer: 2 av 7"},
-        {"log.txt: summary", logSummary, block.arg(u"kopierades", u"kopierat", u"sparade")},
+        {"log.txt: counts", logCounts.left(logCounts.indexOf("     ")), "Filer som skulle kopieras: 2 av 7"},
+        {"log.txt: summary", logSummary, block.arg(u"skulle kopieras", u"skulle kopieras", u"skulle sparas")},
+        {"log.txt: the job's lines", jobLines.join('|'),
+         "2 filer skulle kopieras|1 äldre filer skulle sparas av versionshantering"},
+        {"saved log's name", saved.at(0).mid(24),
+         "Simulerad Backup av JOBB. 2 filer av 7 skulle kopieras. 0,00 MB. Inga fel.txt"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.shown.toStdString(), c.expected.toStdString()) << c.what;
+    // Nothing was copied, and no log says it was.
+    static const QRegularExpression copiedWords("kopierade|kopierades|kopierat|sparade");
+    for (const QString& text : {l.join('\n'), savedText})
+        EXPECT_FALSE(text.contains(copiedWords)) << text.toStdString();
     EXPECT_EQ(testutil::readBytes(target("ändrad.txt")), QByteArray("gammalt"));
     EXPECT_FALSE(QFile::exists(target("ny.txt")));
 }

@@ -97,7 +97,7 @@ TEST_F(RunLog, SavedLogNamesSummariseTheRun) {
     three.scheduled = true;
     three.commandline = true;
     EXPECT_EQ(runlog::savedLogSummary(three), "Startkommando-startad Schemalagd Simulerad Backup av 3 jobb. "
-                                              "0 filer av 0 kopierades. 0,00 MB. 1 fel!");
+                                              "0 filer av 0 skulle kopieras. 0,00 MB. 1 fel!");
 
     // A name with a slash would leave the folder; it never may.
     runlog::SavedLogFacts odd = one;

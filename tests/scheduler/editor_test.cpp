@@ -211,7 +211,8 @@ TEST_F(EditorTest, MirrorBoxesFollowTheSettingAndEachOther) {
     frmschema2* e = open();
     EXPECT_FALSE(e->chksync->isEnabled());
     EXPECT_FALSE(e->chksyncglobal->isEnabled());
-    expectReport("Du måste aktivera denna funktion");
+    // The setting is named by the settings window's page that holds it.
+    expectReport("Välj ''Alternativ - Inställningar - Spegling - Tillåt att schemalägga med spegling''");
     e->help_Click(3);
     prog().form<frmsetup>()->chktillåtschemasync->setChecked(true);
     e->Form_Activate();
