@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <chrono>
 #include <future>
+#include <optional>
 
 using platform::RunError;
 
@@ -166,8 +167,6 @@ constexpr qint64 kBytesAhead = 64 << 20;
 // New files handed to a copying thread at once: handing over each small file alone costs as much
 // as copying it.
 constexpr size_t kBatchFiles = 16;
-// Reading a folder's names costs about as much as looking up this many names one by one.
-constexpr int kLookUpByNameUpTo = 3;
 // Held log lines are written at least this often (milliseconds).
 constexpr qint64 kHoldLogsMs = 1000;
 
@@ -698,18 +697,19 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
     progress_.folderBar(0, n);
 
     // Targets are looked up by name when their turn comes, so a target that changed meanwhile is
-    // seen as it is; a missing target folder simply holds nothing. A folder this run has just
-    // made holds no leftovers; for a file or two its names are not worth reading.
-    const platform::FolderLookup targets =
-        pair.made && n <= kLookUpByNameUpTo
-            ? platform::FolderLookup(pair.target, platform::FolderLookup::ByName{})
-            : platform::FolderLookup(pair.target);
+    // seen as it is; a missing target folder simply holds nothing, and so does a folder this run
+    // has just made: every file is new there, and the copy's rename refuses to replace anything
+    // (another spelling of a name on a disk that ignores letter case included).
+    std::optional<platform::FolderLookup> lookup;
+    if (!pair.made)
+        lookup.emplace(pair.target);
+    const platform::FolderLookup* targets = lookup ? &*lookup : nullptr;
     // The program's own folder is written while the run goes on (its logs and settings): its
     // files are copied here, between such writes, never beside them.
     const bool pipelined =
         logsHeld_ && !simulated && !platform::isSameOrBelow(pair.source, program().programFolder());
-    if (!simulated)
-        removeLeftoverCopies(pair.target, targets, files);
+    if (!simulated && targets)
+        removeLeftoverCopies(pair.target, *targets, files);
 
     bool cancelled = false;
     for (int i = 0; i < n; ++i) {
@@ -731,7 +731,7 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
         bool looked = false;
         bool exists = false;
         if (pipelined && !f.refused && !bigCopyWithDialog(f.size) && !excludedQuietly(f, source)) {
-            exists = targets.find(f.name, t);
+            exists = targets && targets->find(f.name, t);
             looked = true;
             if (!exists) {
                 progress_.busy(true);
@@ -782,7 +782,7 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
 
             progress_.busy(true);
             if (!looked)
-                exists = targets.find(f.name, t);
+                exists = targets && targets->find(f.name, t);
             const CopyDecision d = decideCopy(exists, f.mtime, exists ? t.mtime : 0);
             if (d == CopyDecision::Replace) {
                 replaced = true;
