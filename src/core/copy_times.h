@@ -11,7 +11,8 @@
 //
 // The record is one text file in the program folder, a line per copy: path, size, the time the
 // copy got and the source's time, separated by tabs (the three numbers last, so a tab in a path
-// is read right). Lines are appended; a later line for a path replaces the earlier one, and a
+// is read right). A path is the copy's full path as the program builds it (absolute, one '/'
+// between pieces). Lines are appended; a later line for a path replaces the earlier one, and a
 // line whose two times are equal drops it. Its users hold the run lock while they write it.
 class CopyTimes {
   public:

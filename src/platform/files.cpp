@@ -904,15 +904,28 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     const bool timeSet = timeFault ? (errno = timeFault, false) : ::futimens(out.fd, times) == 0;
     if (!timeSet && errno != EPERM && errno != EOPNOTSUPP)
         failWith(errno);
-    // A second handle keeps the copy at hand across the rename: closing the first one reports
-    // what a network disk could not write, and must come before the copy takes the target's place.
-    Fd copy;
-    if (sizes)
-        copy.fd = ::fcntl(out.fd, F_DUPFD_CLOEXEC, 0);
-    const int closed = ::close(out.fd);
-    out.fd = -1;
-    if (closed != 0)
-        failWith(errno);
+    // Closing the copy reports what a network disk could not write. Where the copy takes a
+    // target's place in a step that can be taken back (the exchange, or a name where there was
+    // none), it stays open across that step, is looked at through its handle once in place, and a
+    // close that fails takes the step back. Elsewhere it is closed first, and looked at by name.
+    struct stat placed {};
+    bool read = false;
+    const auto closeCopy = [&] {
+        const int closed = ::close(out.fd);
+        out.fd = -1;
+        if (closed != 0)
+            failWith(errno);
+    };
+    const auto settle = [&](const std::function<void()>& undo) {
+        read = sizes && ::fstat(out.fd, &placed) == 0;
+        const int closed = ::close(out.fd);
+        out.fd = -1;
+        if (closed != 0) {
+            const int e = errno;
+            undo();
+            failWith(e);
+        }
+    };
     const auto targetChanged = [&](bool nameTaken) {
         discard();
         if (sizes)
@@ -921,37 +934,44 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
                        QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
     };
     const QByteArray targetPath = foldedTarget(target);
+    const auto renameOver = [&] {
+        closeCopy();
+        if (::rename(tmpPath.constData(), targetPath.constData()) != 0)
+            failWith(errno);
+        read = sizes && ::lstat(targetPath.constData(), &placed) == 0;
+    };
     // Where neither the exchange nor the refusal to replace is offered: a look, then the rename.
     const auto lookThenRename = [&] {
         if (!sameFile(*expectedTarget, fileInfo(target)))
             targetChanged(false);
-        if (::rename(tmpPath.constData(), targetPath.constData()) != 0)
-            failWith(errno);
+        renameOver();
+    };
+    const auto exchange = [&] {
+        return ::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_EXCHANGE);
     };
     if (swapHook())
         swapHook()(source, target);
     if (!expectedTarget) {
-        if (::rename(tmpPath.constData(), targetPath.constData()) != 0)
-            failWith(errno);
+        renameOver();
     } else if (!expectedTarget->exists) {
-        if (::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_NOREPLACE) !=
+        if (::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_NOREPLACE) ==
             0) {
+            settle([&] { ::rename(targetPath.constData(), tmpPath.constData()); });
+        } else {
             if (errno == EEXIST)
                 targetChanged(true);
             if (!exchangeUnsupported(errno))
                 failWith(errno);
             lookThenRename();
         }
-    } else if (::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(),
-                           RENAME_EXCHANGE) == 0) {
+    } else if (exchange() == 0) {
         // What came out stood at the target's name: the file decided on, or one saved since.
         if (!sameFile(*expectedTarget, infoAt(tmpPath))) {
-            if (::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(),
-                            RENAME_EXCHANGE) != 0 &&
-                ::rename(tmpPath.constData(), targetPath.constData()) != 0)
+            if (exchange() != 0 && ::rename(tmpPath.constData(), targetPath.constData()) != 0)
                 throwErrno(errno); // the saved file is still there, under the temporary name
             targetChanged(false);
         }
+        settle([&] { exchange(); });
         ::unlink(tmpPath.constData()); // the old target; should this fail, a later copy removes it
     } else if (errno == ENOENT) {
         targetChanged(false); // gone meanwhile
@@ -961,19 +981,22 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         failWith(errno);
     }
     if (sizes) {
-        struct stat placed {};
-        if (copy.fd >= 0 && ::fstat(copy.fd, &placed) == 0)
-            *sizes = CopiedSizes{after.st_size, written, st.st_mtim.tv_sec, placed.st_mtim.tv_sec};
-        else // not read: what setting the time said
-            *sizes = CopiedSizes{after.st_size, written, st.st_mtim.tv_sec, timeSet ? st.st_mtim.tv_sec : -1};
+        // Not read: what setting the time said.
+        *sizes = CopiedSizes{after.st_size, written, st.st_mtim.tv_sec,
+                             read      ? qint64(placed.st_mtim.tv_sec)
+                             : timeSet ? qint64(st.st_mtim.tv_sec)
+                                       : -1};
         sizes->timeKept = timeWithinGrain(sizes->targetTime, sizes->sourceTime);
     }
 }
 
 void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes) {
     renamePath(from, target);
+    const QByteArray path = enc(target);
+    if (faultFor(target + QStringLiteral("#time")))
+        ::utimensat(AT_FDCWD, path.constData(), nullptr, AT_SYMLINK_NOFOLLOW); // as a FUSE FAT rename does
     struct stat placed {};
-    const bool read = ::lstat(enc(target).constData(), &placed) == 0 && S_ISREG(placed.st_mode);
+    const bool read = ::lstat(path.constData(), &placed) == 0 && S_ISREG(placed.st_mode);
     sizes.targetTime = read ? qint64(placed.st_mtim.tv_sec) : qint64(-1);
     sizes.timeKept = read && timeWithinGrain(sizes.targetTime, sizes.sourceTime);
 }

@@ -211,8 +211,9 @@ bool timeWithinGrain(qint64 copyTime, qint64 sourceTime);
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
                   const std::function<void(qint64)>& progress = {}, CopiedSizes* sizes = nullptr,
                   const FileInfo* expectedTarget = nullptr);
-// Renames a complete copy made by copyKeepTime over `target` and reads again, from the copy
-// itself, the time it holds now (`sizes` as copyKeepTime fills it, its times brought up to date).
+// Renames a complete copy made by copyKeepTime over `target` and reads again the time it holds
+// there (`sizes` as copyKeepTime filled it, its times brought up to date). Fault hook:
+// injectFault(target + "#time", err) makes the rename reset the time, as a FUSE FAT driver's does.
 void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes);
 // Every temporary file the program writes beside a target begins so.
 inline constexpr char kTemporaryPrefix[] = ".tamrel-";
