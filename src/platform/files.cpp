@@ -940,10 +940,11 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
             failWith(errno);
         read = sizes && ::lstat(targetPath.constData(), &placed) == 0;
     };
-    // Where neither the exchange nor the refusal to replace is offered: a look, then the rename.
+    // Where neither the exchange nor the refusal to replace is offered (a FUSE disk): a look, then
+    // the rename. Something found where there was nothing is a name taken there, as above.
     const auto lookThenRename = [&] {
         if (!sameFile(*expectedTarget, fileInfo(target)))
-            targetChanged(false);
+            targetChanged(!expectedTarget->exists);
         renameOver();
     };
     const auto exchange = [&] {
