@@ -473,10 +473,14 @@ FolderLookup::FolderLookup(const QString& folder) {
         return;
     // Names are kept so that a name the folder lacks costs no lookup on disk, which on a folder
     // being filled is the common case. They lie in one block, looked up by binary search.
-    std::vector<std::pair<qsizetype, qsizetype>> spans;
-    const int err = readOpenFolder(fd_, [&](int, unsigned char, const char* n) {
+    struct Span {
+        qsizetype at, length;
+        unsigned char type;
+    };
+    std::vector<Span> spans;
+    const int err = readOpenFolder(fd_, [&](int, unsigned char type, const char* n) {
         const qsizetype length = qsizetype(std::strlen(n));
-        spans.emplace_back(names_.size(), length);
+        spans.push_back(Span{names_.size(), length, type});
         names_.append(n, length);
         if (std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
             bool refused = false;
@@ -493,8 +497,8 @@ FolderLookup::FolderLookup(const QString& folder) {
         return;
     }
     index_.reserve(spans.size());
-    for (const auto& [at, length] : spans)
-        index_.emplace_back(names_.constData() + at, length);
+    for (const Span& sp : spans)
+        index_.push_back(Name{QByteArrayView(names_.constData() + sp.at, sp.length), sp.type});
     std::sort(index_.begin(), index_.end());
 }
 
@@ -503,30 +507,57 @@ FolderLookup::~FolderLookup() {
         ::close(fd_);
 }
 
-FolderLookup::FolderLookup(const QString& folder, ByName) {
-    if (!faultFor(folder))
-        byName_ = withTrailingSeparator(folder);
+const FolderLookup::Name* FolderLookup::entry(const QByteArray& raw) const {
+    if (fd_ < 0)
+        return nullptr;
+    const Name key{QByteArrayView(raw), DT_UNKNOWN};
+    const auto it = std::lower_bound(index_.begin(), index_.end(), key);
+    return it != index_.end() && it->name == QByteArrayView(raw) ? &*it : nullptr;
 }
 
 bool FolderLookup::find(const QString& name, FileEntry& out) const {
     if (name.isEmpty())
         return false;
-    struct stat st {};
-    if (!byName_.isEmpty()) {
-        if (::stat(enc(byName_ + name).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-            return false;
-        out = FileEntry{name, st.st_size, st.st_mtim.tv_sec, false};
-        return true;
-    }
-    if (fd_ < 0)
-        return false;
     const QByteArray raw = enc(name);
-    if (!std::binary_search(index_.begin(), index_.end(), QByteArrayView(raw)))
-        return false;
-    if (::fstatat(fd_, raw.constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
+    struct stat st {};
+    if (!entry(raw) || ::fstatat(fd_, raw.constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
         return false;
     out = FileEntry{name, st.st_size, st.st_mtim.tv_sec, false};
     return true;
+}
+
+FolderLookup::Kind FolderLookup::look(const QString& name, FileEntry& out) const {
+    if (name.isEmpty())
+        return Kind::None;
+    const QByteArray raw = enc(name);
+    const Name* e = entry(raw);
+    if (!e)
+        return Kind::None;
+    if (e->type == DT_LNK)
+        return Kind::Link;
+    if (e->type != DT_REG && e->type != DT_UNKNOWN)
+        return Kind::None;
+    // Read now, not followed: a file replaced by a link since the folder was read is a link.
+    struct stat st {};
+    if (::fstatat(fd_, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return Kind::None;
+    if (S_ISLNK(st.st_mode))
+        return Kind::Link;
+    if (!S_ISREG(st.st_mode))
+        return Kind::None;
+    out = FileEntry{name, st.st_size, st.st_mtim.tv_sec, false};
+    return Kind::File;
+}
+
+QString FolderLookup::otherSpelling(const QString& name) const {
+    const QString folded = name.toCaseFolded();
+    for (const Name& e : index_) {
+        bool refused = false;
+        const QString other = decodeName(QByteArray(e.name.data(), e.name.size()).constData(), refused);
+        if (!refused && other != name && other.toCaseFolded() == folded)
+            return other;
+    }
+    return QString();
 }
 
 std::vector<FolderEntry> listFolderEntries(const QString& folder) {
@@ -667,6 +698,50 @@ std::function<void(const QString&, const QString&)>& copyHook() {
     return hook;
 }
 
+std::function<void(const QString&, const QString&)>& swapHook() {
+    static std::function<void(const QString&, const QString&)> hook;
+    return hook;
+}
+
+QSet<QString>& foldingFolders() {
+    static QSet<QString> folders;
+    return folders;
+}
+
+// The entry of `target`'s folder that a letter-case-folding disk would take for `target`
+// (foldLetterCase); `target` itself where the folder does not fold or holds no other spelling.
+QByteArray foldedTarget(const QString& target) {
+    const QString folder = parentPath(target);
+    if (foldingFolders().isEmpty() || !foldingFolders().contains(folder))
+        return enc(target);
+    const QString other = FolderLookup(folder).otherSpelling(lastPiece(target));
+    return enc(other.isEmpty() ? target : joinPath(folder, other));
+}
+
+// fileInfo of a path already encoded, without the fault hook.
+FileInfo infoAt(const QByteArray& path) {
+    FileInfo fi;
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0)
+        return fi;
+    fi.exists = true;
+    fi.isLink = S_ISLNK(st.st_mode);
+    if (fi.isLink && ::stat(path.constData(), &st) != 0)
+        return fi;
+    fi.isFile = S_ISREG(st.st_mode);
+    fi.isDir = S_ISDIR(st.st_mode);
+    fi.size = st.st_size;
+    fi.mtime = st.st_mtim.tv_sec;
+    fi.mtimeNs = st.st_mtim.tv_nsec;
+    fi.device = st.st_dev;
+    fi.inode = st.st_ino;
+    return fi;
+}
+
+bool exchangeUnsupported(int err) {
+    return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP;
+}
+
 bool sameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
@@ -740,6 +815,22 @@ void setCopyHook(std::function<void(const QString& source, const QString& target
     copyHook() = std::move(hook);
 }
 
+void setSwapHook(std::function<void(const QString& source, const QString& target)> hook) {
+    swapHook() = std::move(hook);
+}
+
+void foldLetterCase(const QString& folder) {
+    if (folder.isEmpty())
+        foldingFolders().clear();
+    else
+        foldingFolders().insert(withoutTrailingSeparator(folder));
+}
+
+bool timeWithinGrain(qint64 copyTime, qint64 sourceTime) {
+    const qint64 d = copyTime - sourceTime;
+    return d >= -1 && d <= 2;
+}
+
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled,
                   const std::function<void(qint64)>& progress, CopiedSizes* sizes,
                   const FileInfo* expectedTarget) {
@@ -804,37 +895,110 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     if (const int fault = faultFor(target + QStringLiteral("#write")))
         failWith(fault);
     // Permission bits and times are kept where the target's file system can hold them (a FAT
-    // stick cannot keep permission bits, and that must not stop the backup).
+    // stick cannot keep permission bits, and that must not stop the backup); what time the copy
+    // really got is read once it is in place.
     ::fchmod(out.fd, st.st_mode & 07777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(out.fd, times) != 0 && errno != EPERM && errno != EOPNOTSUPP)
+    const int timeFault = faultFor(target + QStringLiteral("#time"));
+    const bool timeSet = timeFault ? (errno = timeFault, false) : ::futimens(out.fd, times) == 0;
+    if (!timeSet && errno != EPERM && errno != EOPNOTSUPP)
         failWith(errno);
-    const int closed = ::close(out.fd);
-    out.fd = -1;
-    if (closed != 0)
-        failWith(errno);
-    const auto targetChanged = [&] {
+    // Closing the copy reports what a network disk could not write. Where the copy takes a
+    // target's place in a step that can be taken back (the exchange, or a name where there was
+    // none), it stays open across that step, is looked at through its handle once in place, and a
+    // close that fails takes the step back. Elsewhere it is closed first, and looked at by name.
+    struct stat placed {};
+    bool read = false;
+    const auto closeCopy = [&] {
+        const int closed = ::close(out.fd);
+        out.fd = -1;
+        if (closed != 0)
+            failWith(errno);
+    };
+    const auto settle = [&](const std::function<void()>& undo) {
+        read = sizes && ::fstat(out.fd, &placed) == 0;
+        const int closed = ::close(out.fd);
+        out.fd = -1;
+        if (closed != 0) {
+            const int e = errno;
+            undo();
+            failWith(e);
+        }
+    };
+    const auto targetChanged = [&](bool nameTaken) {
         discard();
+        if (sizes)
+            sizes->nameTaken = nameTaken;
         throw RunError{kTargetChanged,
                        QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
     };
-    if (expectedTarget && !sameFile(*expectedTarget, fileInfo(target)))
-        targetChanged();
-    const QByteArray targetPath = enc(target);
-    int renamed = -1;
-    if (expectedTarget && !expectedTarget->exists) {
-        // Where there was none, a file that appears at the last moment is not replaced either.
-        renamed =
-            ::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_NOREPLACE);
-        if (renamed != 0 && errno == EEXIST)
-            targetChanged();
-        if (renamed != 0 && errno != EINVAL && errno != ENOSYS)
+    const QByteArray targetPath = foldedTarget(target);
+    const auto renameOver = [&] {
+        closeCopy();
+        if (::rename(tmpPath.constData(), targetPath.constData()) != 0)
             failWith(errno);
-    }
-    if (renamed != 0 && ::rename(tmpPath.constData(), targetPath.constData()) != 0)
+        read = sizes && ::lstat(targetPath.constData(), &placed) == 0;
+    };
+    // Where neither the exchange nor the refusal to replace is offered (a FUSE disk): a look, then
+    // the rename. Something found where there was nothing is a name taken there, as above.
+    const auto lookThenRename = [&] {
+        if (!sameFile(*expectedTarget, fileInfo(target)))
+            targetChanged(!expectedTarget->exists);
+        renameOver();
+    };
+    const auto exchange = [&] {
+        return ::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_EXCHANGE);
+    };
+    if (swapHook())
+        swapHook()(source, target);
+    if (!expectedTarget) {
+        renameOver();
+    } else if (!expectedTarget->exists) {
+        if (::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_NOREPLACE) ==
+            0) {
+            settle([&] { ::rename(targetPath.constData(), tmpPath.constData()); });
+        } else {
+            if (errno == EEXIST)
+                targetChanged(true);
+            if (!exchangeUnsupported(errno))
+                failWith(errno);
+            lookThenRename();
+        }
+    } else if (exchange() == 0) {
+        // What came out stood at the target's name: the file decided on, or one saved since.
+        if (!sameFile(*expectedTarget, infoAt(tmpPath))) {
+            if (exchange() != 0 && ::rename(tmpPath.constData(), targetPath.constData()) != 0)
+                throwErrno(errno); // the saved file is still there, under the temporary name
+            targetChanged(false);
+        }
+        settle([&] { exchange(); });
+        ::unlink(tmpPath.constData()); // the old target; should this fail, a later copy removes it
+    } else if (errno == ENOENT) {
+        targetChanged(false); // gone meanwhile
+    } else if (exchangeUnsupported(errno)) {
+        lookThenRename();
+    } else {
         failWith(errno);
-    if (sizes)
-        *sizes = CopiedSizes{after.st_size, written};
+    }
+    if (sizes) {
+        // Not read: what setting the time said.
+        *sizes = CopiedSizes{after.st_size, written, st.st_mtim.tv_sec,
+                             read      ? qint64(placed.st_mtim.tv_sec)
+                             : timeSet ? qint64(st.st_mtim.tv_sec)
+                                       : -1};
+        sizes->timeKept = timeWithinGrain(sizes->targetTime, sizes->sourceTime);
+    }
+}
+
+void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes) {
+    renamePath(from, target);
+    const QByteArray path = enc(target);
+    if (faultFor(target + QStringLiteral("#time")))
+        ::utimensat(AT_FDCWD, path.constData(), nullptr, AT_SYMLINK_NOFOLLOW); // as a FUSE FAT rename does
+    struct stat placed {};
+    const bool read = ::lstat(path.constData(), &placed) == 0 && S_ISREG(placed.st_mode);
+    sizes.targetTime = read ? qint64(placed.st_mtim.tv_sec) : qint64(-1);
+    sizes.timeKept = read && timeWithinGrain(sizes.targetTime, sizes.sourceTime);
 }
 
 // --- removing --------------------------------------------------------------------------------

@@ -126,23 +126,32 @@ class OpenedFolder {
 class FolderLookup {
   public:
     explicit FolderLookup(const QString& folder);
-    // Without reading the names: each name is looked up on disk when asked for, which costs less
-    // for a folder that is asked for a name or two and holds no leftovers to find.
-    struct ByName {};
-    FolderLookup(const QString& folder, ByName);
     ~FolderLookup();
     FolderLookup(const FolderLookup&) = delete;
     FolderLookup& operator=(const FolderLookup&) = delete;
     // The regular file (or link to one) `name`; false when the folder holds none by that name.
     bool find(const QString& name, FileEntry& out) const;
+    // What the entry `name` is itself, a link not followed: a regular file (`out` filled), a link
+    // (whatever it leads to, if anything), or none of these. The folder's listing tells a link
+    // without a status read.
+    enum class Kind { None, File, Link };
+    Kind look(const QString& name, FileEntry& out) const;
+    // A name the folder held when it was read that differs from `name` only in letter case; empty
+    // when there is none.
+    QString otherSpelling(const QString& name) const;
     // The names that begin with kTemporaryPrefix, read with the others.
     const QStringList& temporaryCandidates() const { return temporary_; }
 
   private:
+    struct Name {
+        QByteArrayView name; // into names_
+        unsigned char type;  // as the folder told it (DT_UNKNOWN where it tells none)
+        bool operator<(const Name& o) const { return name < o.name; }
+    };
+    const Name* entry(const QByteArray& raw) const;
     int fd_ = -1;
-    QString byName_;                    // the folder, ending in '/', when names are not read
-    QByteArray names_;                  // the names read, one after the other
-    std::vector<QByteArrayView> index_; // into names_, sorted
+    QByteArray names_;        // the names read, one after the other
+    std::vector<Name> index_; // sorted by name
     QStringList temporary_;
 };
 // The folders of a folder (and links to folders), sorted. Only links and entries of a type the
@@ -168,8 +177,9 @@ bool matchesPattern(const QString& name, const QString& pattern);
 // source's modification time and permission bits, then renames it over the target. On any
 // failure (or when `cancelled` returns true between blocks) the temporary file is removed and the
 // old target is untouched. `progress` receives bytes copied so far. A cancel throws
-// RunError{0, "Avbruten"} (see isCancel). Fault hook: injectFault(target + "#write", err) makes
-// the write fail after the data went into the temporary file.
+// RunError{0, "Avbruten"} (see isCancel). Fault hooks: injectFault(target + "#write", err) makes
+// the write fail after the data went into the temporary file; injectFault(target + "#time", err)
+// makes setting the time fail as on a disk that does not take it (EPERM: the copy goes on).
 //
 // A source that changes while it is copied (its size or modification time differ from those
 // read when it was opened) is not put in place either: the copy could be cut short or mixed, and
@@ -177,19 +187,40 @@ bool matchesPattern(const QString& name, const QString& pattern);
 // RunError{kSourceChanged, ...}.
 //
 // `sizes`, when given, receives the source's length when the copy ended and the length written:
-// what reading both files' lengths right after the copy would tell, without reading them.
+// what reading both files' lengths right after the copy would tell, without reading them. It
+// also tells the time the copy holds once in place, read from the copy after its rename (a FUSE
+// FAT driver sets it again there; NFS with root_squash refuses to set it at all).
 //
 // `expectedTarget`, when given, is the target as it was when the copy was decided on (fileInfo).
 // A target that is no longer that file when the copy is to take its place (another time, size or
 // file, or one where there was none) is the user's newer work: it is kept, the copy dropped, and
-// RunError{kTargetChanged, ...} thrown.
+// RunError{kTargetChanged, ...} thrown. Where there was a target, the copy and it trade places in
+// one step (RENAME_EXCHANGE) and what came out is compared with the expected target, so a save
+// landing at the last moment is put back; file systems without that step get a look just before
+// the rename. Where there was none, the rename refuses to replace anything (RENAME_NOREPLACE),
+// which also catches a second name that a letter-case-folding disk takes for an existing one.
 struct CopiedSizes {
     qint64 source = -1;
     qint64 target = -1;
+    qint64 sourceTime = 0; // the source's modification time, whole seconds
+    // The whole seconds the copy holds in place, and whether that is the source's time within
+    // the two-second grain of a FAT disk (timeWithinGrain).
+    qint64 targetTime = 0;
+    bool timeKept = true;
+    // Set with kTargetChanged when an entry stood at the target's name where expectedTarget said
+    // there was none: made meanwhile, or another spelling that the disk takes for the same name.
+    bool nameTaken = false;
 };
+// `copyTime` stands for `sourceTime` on a disk that keeps times in steps of two seconds, rounding
+// down or up.
+bool timeWithinGrain(qint64 copyTime, qint64 sourceTime);
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
                   const std::function<void(qint64)>& progress = {}, CopiedSizes* sizes = nullptr,
                   const FileInfo* expectedTarget = nullptr);
+// Renames a complete copy made by copyKeepTime over `target` and reads again the time it holds
+// there (`sizes` as copyKeepTime filled it, its times brought up to date). Fault hook:
+// injectFault(target + "#time", err) makes the rename reset the time, as a FUSE FAT driver's does.
+void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes);
 // Every temporary file the program writes beside a target begins so.
 inline constexpr char kTemporaryPrefix[] = ".tamrel-";
 // A name for a temporary file of the program's own beside the target named `targetName`:
@@ -212,6 +243,14 @@ inline constexpr int kTargetChanged = 514;
 // Test hook: runs in copyKeepTime once the data is copied, before the source and the target are
 // checked for changes and the copy is put in place. An empty function removes it.
 void setCopyHook(std::function<void(const QString& source, const QString& target)> hook);
+// Test hook: runs in copyKeepTime right before the copy takes the target's place: a save landing
+// after the last look (on a disk without the exchange, just before that look). An empty function
+// removes it.
+void setSwapHook(std::function<void(const QString& source, const QString& target)> hook);
+// Tests: the copy's last step in `folder` takes a name as a letter-case-folding disk (FAT, exFAT)
+// does, where no such disk can be mounted: a name that differs only in case from an entry there
+// is that entry. An empty folder removes every such folder.
+void foldLetterCase(const QString& folder);
 
 // Deletes a file (a link is removed as a link).
 void removeFile(const QString& path);

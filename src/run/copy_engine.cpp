@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <chrono>
 #include <future>
+#include <optional>
 
 using platform::RunError;
 
@@ -42,6 +43,14 @@ CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime)
     if (!targetExists)
         return CopyDecision::New;
     return sourceTime - targetTime >= 2 ? CopyDecision::Replace : CopyDecision::Unchanged;
+}
+
+CopyDecision decideCopy(qint64 sourceTime, qint64 sourceSize, qint64 targetTime, qint64 targetSize,
+                        std::optional<qint64> recordedSourceTime) {
+    if (!recordedSourceTime)
+        return decideCopy(true, sourceTime, targetTime);
+    return *recordedSourceTime != sourceTime || targetSize != sourceSize ? CopyDecision::Replace
+                                                                         : CopyDecision::Unchanged;
 }
 
 double megabytes(qint64 bytes) {
@@ -166,8 +175,6 @@ constexpr qint64 kBytesAhead = 64 << 20;
 // New files handed to a copying thread at once: handing over each small file alone costs as much
 // as copying it.
 constexpr size_t kBatchFiles = 16;
-// Reading a folder's names costs about as much as looking up this many names one by one.
-constexpr int kLookUpByNameUpTo = 3;
 // Held log lines are written at least this often (milliseconds).
 constexpr qint64 kHoldLogsMs = 1000;
 
@@ -191,8 +198,13 @@ QString pendingName(const QString& target) {
     }
 }
 
+// Where a new file's copy goes, nothing may stand: neither a file made meanwhile nor another
+// spelling that a disk ignoring letter case takes for its name.
+const platform::FileInfo kNoTarget{};
+
 // The big-file copy shows its progress and can be cancelled; a cancelled copy leaves no file.
-void copyWithDialog(const QString& source, const QString& target, qint64 bytes) {
+void copyWithDialog(const QString& source, const QString& target, qint64 bytes, platform::CopiedSizes* sizes,
+                    const platform::FileInfo* expectedTarget) {
     QProgressDialog dlg(QStringLiteral("Kopierar ") + platform::lastPiece(source), QStringLiteral("Avbryt"),
                         0, 1000);
     dlg.setObjectName(QStringLiteral("kopieringsdialog"));
@@ -207,7 +219,8 @@ void copyWithDialog(const QString& source, const QString& target, qint64 bytes) 
                 platform::doEventsThrottled();
                 return dlg.wasCanceled();
             },
-            [&](qint64 done) { dlg.setValue(bytes > 0 ? int(done * 1000 / bytes) : 1000); });
+            [&](qint64 done) { dlg.setValue(bytes > 0 ? int(done * 1000 / bytes) : 1000); }, sizes,
+            expectedTarget);
     } catch (const RunError& e) {
         if (e.number == 0)
             throw RunError{18, QStringLiteral("Kopieringen avbröts")};
@@ -265,7 +278,7 @@ struct BackupEngine::PendingCopy {
 };
 
 BackupEngine::BackupEngine(RunProgress& progress)
-    : progress_(progress), pendingLogs_(program().programFolder()) {}
+    : progress_(progress), pendingLogs_(program().programFolder()), copyTimes_(program().programFolder()) {}
 
 bool BackupEngine::bigCopyWithDialog(qint64 bytes) const {
     return megabytes(bytes) > kDialogCopyMb && settings().chkvisafilecopy && progress_.windowVisible();
@@ -316,7 +329,8 @@ void BackupEngine::handOutBatch() {
             for (size_t i = 0; i < b->files.size(); ++i) {
                 CopyOutcome& o = b->outcomes[i];
                 try {
-                    platform::copyKeepTime(b->files[i].first, b->files[i].second, {}, {}, &o.sizes);
+                    platform::copyKeepTime(b->files[i].first, b->files[i].second, {}, {}, &o.sizes,
+                                           &kNoTarget);
                 } catch (const RunError& e) {
                     o.failed = true;
                     o.error = e;
@@ -355,7 +369,7 @@ void BackupEngine::bookCopies(qsizetype leave) {
             // never been reached, so a new copy made meanwhile is taken away again; only when
             // what lies there is that copy (a file the user put there meanwhile stays).
             const platform::FileInfo fi = o.failed ? platform::FileInfo{} : platform::fileInfo(c.target);
-            if (fi.isFile && !fi.isLink && fi.size == o.sizes.target && fi.mtime == c.mtime) {
+            if (fi.isFile && !fi.isLink && fi.size == o.sizes.target && fi.mtime == o.sizes.targetTime) {
                 try {
                     platform::removeFile(c.target);
                 } catch (const RunError&) {
@@ -365,6 +379,11 @@ void BackupEngine::bookCopies(qsizetype leave) {
         }
         ReplaceState state;
         state.sizes = o.sizes;
+        if (o.failed && o.sizes.nameTaken) {
+            nameTaken(platform::FileEntry{platform::lastPiece(c.target), c.size, c.mtime, false}, c.source,
+                      c.target, c.index, false);
+            continue;
+        }
         if (o.failed) {
             handleCopyError(o.error, c.source, c.target, c.size, c.mtime, true, false, c.index, state);
             copiesStopped_ = o.error.number == 61;
@@ -374,6 +393,7 @@ void BackupEngine::bookCopies(qsizetype leave) {
             ++nya_totalt;
             countCopied(QStringLiteral("+ "), c.target, c.size);
             sizeCheck(c.source, c.target, state.sizes);
+            afterCopy(c.source, c.target, state.sizes);
             progress_.busy(false);
             ++genomsökta_totalt;
         } catch (const RunError& e) {
@@ -402,6 +422,7 @@ void BackupEngine::resetRun() {
     listsaknadenhet.clear();
     refusedJobs = 0;
     listerror.clear();
+    copyTimes_ = CopyTimes(program().programFolder()); // read again at the run's first copy
     startJob();
 }
 
@@ -445,6 +466,7 @@ void BackupEngine::flushLogs() {
     bookCopies(0);
     lastFlush_.start();
     pendingLogs_.flush();
+    copyTimes_.flush();
 }
 
 void BackupEngine::systemLog(const QString& text, bool error) {
@@ -511,14 +533,14 @@ void BackupEngine::sizeCheck(const QString& source, const QString& target,
 void BackupEngine::copyOne(const QString& source, const QString& target, qint64 bytes, bool replaced,
                            int index, ReplaceState& state) {
     const bool dialog = bigCopyWithDialog(bytes);
-    auto copy = [&](const QString& to) {
+    auto copy = [&](const QString& to, const platform::FileInfo* expected) {
         if (dialog)
-            copyWithDialog(source, to, bytes);
+            copyWithDialog(source, to, bytes, &state.sizes, expected);
         else
-            platform::copyKeepTime(source, to, {}, {}, &state.sizes);
+            platform::copyKeepTime(source, to, {}, {}, &state.sizes, expected);
     };
     if (!replaced) {
-        copy(target);
+        copy(target, &kNoTarget);
         return;
     }
     const QString pending = pendingName(target);
@@ -528,7 +550,7 @@ void BackupEngine::copyOne(const QString& source, const QString& target, qint64 
         } catch (const RunError&) {
         }
     };
-    copy(pending);
+    copy(pending, &kNoTarget);
     try {
         if (const int fault = platform::faultFor(target + QStringLiteral("#write")))
             platform::throwErrno(fault);
@@ -544,7 +566,8 @@ void BackupEngine::copyOne(const QString& source, const QString& target, qint64 
                 throw TrashFailed{e};
             }
         }
-        platform::renamePath(pending, target);
+        // A FUSE FAT driver sets the time again at this rename: it is read after it.
+        platform::renameCopy(pending, target, state.sizes);
     } catch (...) {
         drop();
         throw;
@@ -581,14 +604,18 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
         return;
     }
     if (retryable && !settings().chkaldrigapi && (e.number == 70 || e.number == 75)) {
+        bool copied = false;
         try {
             copyOne(source, target, bytes, replaced, index, state);
+            copied = true;
         } catch (...) {
         }
         const platform::FileInfo fi = platform::fileInfo(target);
-        if (fi.isFile && fi.mtime == sourceTime) {
+        if (fi.isFile && (fi.mtime == sourceTime || (copied && fi.mtime == state.sizes.targetTime))) {
             ++skyddade_totalt;
             countCopied(QStringLiteral("* "), target, bytes);
+            if (copied)
+                afterCopy(source, target, state.sizes);
             return;
         }
         ++misslyckade_totalt;
@@ -609,6 +636,152 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
     logLine(kLogErr, QStringLiteral("Till: ") + target);
     progress_.windowLog(QStringLiteral(" FEL: ") + felkod(e) + QStringLiteral(" (") + source + ')');
     systemLog(QStringLiteral("FEL! ") + felkod(e) + QStringLiteral(" (") + source + ')', true);
+}
+
+CopyTimes& BackupEngine::copyTimes() {
+    if (!copyTimes_.loaded())
+        copyTimes_.load();
+    return copyTimes_;
+}
+
+void BackupEngine::afterCopy(const QString& source, const QString& target,
+                             const platform::CopiedSizes& sizes) {
+    copyTimes().copied(target, sizes.target, sizes.targetTime, sizes.sourceTime, sizes.timeKept);
+    if (sizes.timeKept)
+        return;
+    // The copy carries the time it was made: said, and never taken for the file's own later.
+    countError();
+    logLine(kLogErr, QString());
+    logLine(kLogErr, QStringLiteral("FEL: filens ändringstid kunde inte behållas på backupdisken. (Jobb: ") +
+                         progress_.jobName() + ')');
+    logLine(kLogErr, QStringLiteral("Från: ") + source);
+    logLine(kLogErr, QStringLiteral("Till: ") + target);
+    progress_.windowLog(QStringLiteral(" FEL: filens ändringstid kunde inte behållas på backupdisken: ") +
+                        target);
+    systemLog(QStringLiteral("FEL! Filens ändringstid kunde inte behållas på backupdisken: ") + target, true);
+}
+
+void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& source, const QString& target,
+                              int index, platform::FolderLookup::Kind kind, const platform::FileEntry& t,
+                              bool again) {
+    using Kind = platform::FolderLookup::Kind;
+    const bool simulated = progress_.simulated();
+    ReplaceState state;
+    bool replaced = false;
+    bool copying = false;
+    try {
+        // A link where a copy belongs is no copy: it goes as a link (what it leads to stays as it
+        // is), and the copy is made as a new one.
+        if (kind == Kind::Link && !simulated)
+            platform::removeFile(target);
+        const bool exists = kind == Kind::File;
+        // A copy whose time the disk did not keep stands for its source's time (one hash lookup).
+        const std::optional<qint64> recorded =
+            exists ? copyTimes().recordedSourceTime(target, t.size, t.mtime) : std::nullopt;
+        const CopyDecision d =
+            exists ? decideCopy(f.mtime, f.size, t.mtime, t.size, recorded) : CopyDecision::New;
+        if (d == CopyDecision::Replace) {
+            replaced = true;
+            if (simulated) {
+                versionshantering(target, index);
+                simKällor << source;
+                simMål << target;
+            } else {
+                copying = true;
+                try {
+                    copyOne(source, target, f.size, true, index, state);
+                } catch (const VersionFailed&) {
+                    // No version could be made: the old target stays, the error is reported.
+                    progress_.busy(false);
+                    ++genomsökta_totalt;
+                    return;
+                }
+                copying = false;
+            }
+            ++ändrade_totalt;
+            countCopied(QStringLiteral("  "), target, f.size);
+            sizeCheck(source, target, state.sizes);
+            if (!simulated)
+                afterCopy(source, target, state.sizes);
+        } else if (d == CopyDecision::New) {
+            if (simulated) {
+                simKällor << QStringLiteral("+ ") + source;
+                simMål << QStringLiteral("+ ") + target;
+            } else {
+                copying = true;
+                try {
+                    copyOne(source, target, f.size, false, index, state);
+                } catch (const RunError&) {
+                    if (!state.sizes.nameTaken)
+                        throw;
+                    nameTaken(f, source, target, index, again);
+                    return;
+                }
+                copying = false;
+            }
+            ++nya_totalt;
+            countCopied(QStringLiteral("+ "), target, f.size);
+            sizeCheck(source, target, state.sizes);
+            if (!simulated)
+                afterCopy(source, target, state.sizes);
+        } else {
+            const ProgramSettings& s = settings();
+            if (!simulated && s.chkfilstorlek && s.chkfilstorlek2 && f.size != t.size &&
+                f.mtime == recorded.value_or(t.mtime)) {
+                ++fel_filstorlek_totalt;
+                countError();
+                reportSizeError(
+                    QStringLiteral("En konflikt mellan filer med samma tidsstämpel men olika filstorlek."),
+                    source, f.size, target, t.size);
+            }
+            progressUpdate();
+        }
+        progress_.busy(false);
+        ++genomsökta_totalt;
+    } catch (const TrashFailed& tf) {
+        handleCopyError(tf.error, source, target, f.size, f.mtime, false, replaced, index, state);
+    } catch (const RunError& e) {
+        handleCopyError(e, source, target, f.size, f.mtime, copying, replaced, index, state);
+    }
+}
+
+void BackupEngine::nameTaken(const platform::FileEntry& f, const QString& source, const QString& target,
+                             int index, bool again) {
+    const QString folder = platform::parentPath(target);
+    const QString other = platform::FolderLookup(folder).otherSpelling(f.name);
+    if (!other.isEmpty() &&
+        platform::fileInfo(platform::joinPath(platform::parentPath(source), other)).isFile) {
+        // Two source files that a disk ignoring letter case takes for one: the one there stays, the
+        // same one at every run, and this one is not copied.
+        progress_.busy(false);
+        ++genomsökta_totalt;
+        ++misslyckade_totalt;
+        countError();
+        const QString taken = platform::joinPath(folder, other);
+        logLine(kLogErr, QString());
+        logLine(kLogErr, QStringLiteral("FEL: backupdisken skiljer inte på stora och små bokstäver: ") +
+                             f.name + QStringLiteral(" kopierades inte, eftersom ") + other +
+                             QStringLiteral(" har samma namn där. (Jobb: ") + progress_.jobName() + ')');
+        logLine(kLogErr, QStringLiteral("Från: ") + source);
+        logLine(kLogErr, QStringLiteral("Till: ") + taken);
+        progress_.windowLog(QStringLiteral(" FEL: samma namn på backupdisken som ") + taken +
+                            QStringLiteral(": ") + source);
+        systemLog(QStringLiteral("FEL! Samma namn på backupdisken som ") + taken + QStringLiteral(": ") +
+                      source,
+                  true);
+        return;
+    }
+    // A file came at that name meanwhile, or an older spelling of this one lies there on a disk
+    // that ignores letter case: the rule decides again on what is there now.
+    const platform::FileInfo now = platform::fileInfo(target);
+    if (!again && now.isFile && !now.isLink) {
+        copyByRule(f, source, target, index, platform::FolderLookup::Kind::File,
+                   platform::FileEntry{f.name, now.size, now.mtime, false}, true);
+        return;
+    }
+    ReplaceState state;
+    handleCopyError(platform::runErrorFromErrno(EEXIST), source, target, f.size, f.mtime, false, false, index,
+                    state);
 }
 
 bool isLeftoverCopyName(const QString& name) {
@@ -643,7 +816,6 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
     const ProgramSettings& s = settings();
     const bool simulated = progress_.simulated();
     const bool hideFiltered = s.chkdöljfilterilogg;
-    const bool conflictCheck = !simulated && s.chkfilstorlek && s.chkfilstorlek2;
     const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
     versionCacheValid_ = false;
     struct InCopy {
@@ -698,18 +870,19 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
     progress_.folderBar(0, n);
 
     // Targets are looked up by name when their turn comes, so a target that changed meanwhile is
-    // seen as it is; a missing target folder simply holds nothing. A folder this run has just
-    // made holds no leftovers; for a file or two its names are not worth reading.
-    const platform::FolderLookup targets =
-        pair.made && n <= kLookUpByNameUpTo
-            ? platform::FolderLookup(pair.target, platform::FolderLookup::ByName{})
-            : platform::FolderLookup(pair.target);
+    // seen as it is; a missing target folder simply holds nothing, and so does a folder this run
+    // has just made: every file is new there, and the copy's rename refuses to replace anything
+    // (another spelling of a name on a disk that ignores letter case included).
+    std::optional<platform::FolderLookup> lookup;
+    if (!pair.made)
+        lookup.emplace(pair.target);
+    const platform::FolderLookup* targets = lookup ? &*lookup : nullptr;
     // The program's own folder is written while the run goes on (its logs and settings): its
     // files are copied here, between such writes, never beside them.
     const bool pipelined =
         logsHeld_ && !simulated && !platform::isSameOrBelow(pair.source, program().programFolder());
-    if (!simulated)
-        removeLeftoverCopies(pair.target, targets, files);
+    if (!simulated && targets)
+        removeLeftoverCopies(pair.target, *targets, files);
 
     bool cancelled = false;
     for (int i = 0; i < n; ++i) {
@@ -727,13 +900,14 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
 
         // A new file of an ordinary folder is copied on another thread while this one goes on
         // to the next files; what follows its copy is done in the files' order (bookCopies).
+        using Kind = platform::FolderLookup::Kind;
         platform::FileEntry t;
         bool looked = false;
-        bool exists = false;
+        Kind kind = Kind::None;
         if (pipelined && !f.refused && !bigCopyWithDialog(f.size) && !excludedQuietly(f, source)) {
-            exists = targets.find(f.name, t);
+            kind = targets ? targets->look(f.name, t) : Kind::None;
             looked = true;
-            if (!exists) {
+            if (kind == Kind::None) {
                 progress_.busy(true);
                 copyNew(source, target, f, index);
                 continue;
@@ -758,9 +932,6 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
             continue;
         }
 
-        ReplaceState state;
-        bool replaced = false;
-        bool copying = false;
         try {
             QString excluded;
             if (excludedBySize(f.size, m.txtexmb))
@@ -779,62 +950,15 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
                 progressUpdate();
                 continue;
             }
-
-            progress_.busy(true);
-            if (!looked)
-                exists = targets.find(f.name, t);
-            const CopyDecision d = decideCopy(exists, f.mtime, exists ? t.mtime : 0);
-            if (d == CopyDecision::Replace) {
-                replaced = true;
-                if (simulated) {
-                    versionshantering(target, index);
-                    simKällor << source;
-                    simMål << target;
-                } else {
-                    copying = true;
-                    try {
-                        copyOne(source, target, f.size, true, index, state);
-                    } catch (const VersionFailed&) {
-                        // No version could be made: the old target stays, the error is reported.
-                        progress_.busy(false);
-                        ++genomsökta_totalt;
-                        continue;
-                    }
-                    copying = false;
-                }
-                ++ändrade_totalt;
-                countCopied(QStringLiteral("  "), target, f.size);
-                sizeCheck(source, target, state.sizes);
-            } else if (d == CopyDecision::New) {
-                if (simulated) {
-                    simKällor << QStringLiteral("+ ") + source;
-                    simMål << QStringLiteral("+ ") + target;
-                } else {
-                    copying = true;
-                    copyOne(source, target, f.size, false, index, state);
-                    copying = false;
-                }
-                ++nya_totalt;
-                countCopied(QStringLiteral("+ "), target, f.size);
-                sizeCheck(source, target, state.sizes);
-            } else {
-                if (conflictCheck && f.size != t.size && f.mtime == t.mtime) {
-                    ++fel_filstorlek_totalt;
-                    countError();
-                    reportSizeError(
-                        QStringLiteral(
-                            "En konflikt mellan filer med samma tidsstämpel men olika filstorlek."),
-                        source, f.size, target, t.size);
-                }
-                progressUpdate();
-            }
-            progress_.busy(false);
-            ++genomsökta_totalt;
-        } catch (const TrashFailed& tf) {
-            handleCopyError(tf.error, source, target, f.size, f.mtime, false, replaced, index, state);
         } catch (const RunError& e) {
-            handleCopyError(e, source, target, f.size, f.mtime, copying, replaced, index, state);
+            ReplaceState state;
+            handleCopyError(e, source, target, f.size, f.mtime, false, false, index, state);
+            continue;
         }
+        progress_.busy(true);
+        if (!looked)
+            kind = targets ? targets->look(f.name, t) : Kind::None;
+        copyByRule(f, source, target, index, kind, t);
     }
     if (!cancelled)
         progress_.showFile(QString());

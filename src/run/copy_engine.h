@@ -1,4 +1,5 @@
 #pragma once
+#include "core/copy_times.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/parallel.h"
@@ -13,6 +14,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -120,6 +122,11 @@ class RunProgress {
 enum class CopyDecision { New, Replace, Unchanged };
 // A target is replaced only when the source is later by two seconds or more.
 CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime);
+// The same for an existing target whose time may be one the program wrote itself:
+// `recordedSourceTime` is the source's time the record holds for it (CopyTimes). Such a copy
+// stands for that time, and is replaced when that time or its size is not the source's.
+CopyDecision decideCopy(qint64 sourceTime, qint64 sourceSize, qint64 targetTime, qint64 targetSize,
+                        std::optional<qint64> recordedSourceTime);
 
 // Size in MB: bytes / 1000 / 1000.
 double megabytes(qint64 bytes);
@@ -237,6 +244,18 @@ class BackupEngine {
     void progressUpdate();
     void copyOne(const QString& source, const QString& target, qint64 bytes, bool replaced, int index,
                  ReplaceState& state);
+    // The copy rule for one file that passed the filters, given what its target is (`t` for a
+    // file). `again`: the target was looked at anew after another file took its name.
+    void copyByRule(const platform::FileEntry& f, const QString& source, const QString& target, int index,
+                    platform::FolderLookup::Kind kind, const platform::FileEntry& t, bool again = false);
+    // A new file's copy found its name taken: by another source file on a disk that ignores letter
+    // case (an error, nothing written over), or by a file that came meanwhile (decided on anew).
+    void nameTaken(const platform::FileEntry& f, const QString& source, const QString& target, int index,
+                   bool again);
+    // What follows every copy: the record of the time it holds, and an error where that is not the
+    // source's time.
+    void afterCopy(const QString& source, const QString& target, const platform::CopiedSizes& sizes);
+    CopyTimes& copyTimes();
     void handleCopyError(const platform::RunError& e, const QString& source, const QString& target,
                          qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
                          ReplaceState& state);
@@ -252,6 +271,7 @@ class BackupEngine {
 
     RunProgress& progress_;
     runlog::PendingLines pendingLogs_;
+    CopyTimes copyTimes_; // read at the run's first look at it
     int folderSteps_ = 0;
     int folderFiles_ = 0;
     // Version names per version folder, kept for one copy call so a folder is listed once.

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <optional>
 
 using platform::RunError;
 
@@ -107,9 +108,21 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
     QString copyName;
     bool made = false;
     try {
+        // The old copy as it is, read once, never through a link.
+        std::optional<platform::FileInfo> oldInfo;
+        const auto old = [&]() -> const platform::FileInfo& {
+            if (!oldInfo) {
+                platform::checkFault(targetPath);
+                oldInfo = platform::fileInfo(targetPath);
+                if (!oldInfo->exists)
+                    platform::throwError(53);
+                if (oldInfo->isLink || !oldInfo->isFile)
+                    platform::throwError(75);
+            }
+            return *oldInfo;
+        };
         if (!m.txtversion_mb.isEmpty()) {
-            const qint64 size = platform::fileSize(targetPath);
-            if (size != 0 && localeNumber(m.txtversion_mb) < megabytes(size))
+            if (old().size != 0 && localeNumber(m.txtversion_mb) < megabytes(old().size))
                 return true;
         }
         if (!versionedType(targetPath, m.txtversionpattern))
@@ -124,7 +137,9 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
         if (!simulated)
             backupFolders().make(folder);
         const QString fileName = platform::lastPiece(targetPath);
-        copyName = versionCopyName(fileName, versionStamp(platform::fileTime(targetPath)));
+        // A copy whose time the disk did not keep is named by the time it stands for.
+        copyName = versionCopyName(fileName,
+                                   versionStamp(copyTimes().standsFor(targetPath, old().size, old().mtime)));
         if (!simulated)
             platform::copyKeepTime(targetPath, folder + copyName);
         made = true;

@@ -1,5 +1,6 @@
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "support/fixture.h"
 
 #include <QDir>
@@ -38,7 +39,11 @@ QStringList entries(const QString& folder) {
 
 class FilesTest : public ::testing::Test {
   protected:
-    void TearDown() override { clearFaults(); }
+    void TearDown() override {
+        clearFaults();
+        setSwapHook({});
+        foldLetterCase({});
+    }
     QString p(const QString& name) const { return dir_.path() + '/' + name; }
     QTemporaryDir dir_;
 };
@@ -283,6 +288,85 @@ TEST_F(FilesTest, CancelledCopyLeavesNoTargetAndSpecialFilesAreRefusedAtOnce) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(p("src/rör")).constData(), 0600), 0);
     EXPECT_EQ(errorOf([&] { copyKeepTime(p("src/rör"), p("dst/rör")); }), 75) << "and no hang";
     EXPECT_TRUE(entries(p("dst")).isEmpty());
+}
+
+// A disk that does not take a file's time (NFS with root_squash) leaves the time of the copy;
+// the copy says so, with the time it really holds.
+TEST_F(FilesTest, ACopyTellsTheTimeItReallyHolds) {
+    const QDateTime t = QDateTime::fromSecsSinceEpoch(1500000000, Qt::UTC);
+    testutil::writeFile(p("src/a.txt"), "a", t);
+    testutil::makeDir(p("dst"));
+    CopiedSizes kept;
+    copyKeepTime(p("src/a.txt"), p("dst/a.txt"), {}, {}, &kept);
+    EXPECT_TRUE(kept.timeKept);
+    EXPECT_EQ(kept.targetTime, 1500000000);
+    EXPECT_EQ(kept.sourceTime, 1500000000);
+
+    injectFault(p("dst/b.txt#time"), EPERM);
+    CopiedSizes lost;
+    copyKeepTime(p("src/a.txt"), p("dst/b.txt"), {}, {}, &lost);
+    EXPECT_EQ(testutil::readBytes(p("dst/b.txt")), "a") << "the copy itself is whole";
+    EXPECT_FALSE(lost.timeKept);
+    EXPECT_EQ(lost.targetTime, fileTime(p("dst/b.txt")));
+    EXPECT_NE(lost.targetTime, 1500000000);
+    EXPECT_EQ(lost.sourceTime, 1500000000);
+
+    // The two-second grain of a FAT disk, which rounds down or up.
+    for (qint64 d : {-1, 0, 1, 2})
+        EXPECT_TRUE(timeWithinGrain(100 + d, 100)) << d;
+    for (qint64 d : {-2, 3, 3600})
+        EXPECT_FALSE(timeWithinGrain(100 + d, 100)) << d;
+}
+
+// The copy takes the target's place only where the file it was decided on still is: a save at the
+// last moment stays, and where there was no file, nothing is replaced that appeared meanwhile or
+// that a disk ignoring letter case takes for the same name.
+TEST_F(FilesTest, TheCopyTakesTheTargetsPlaceOnlyWhereTheFileDecidedOnStillIs) {
+    const struct {
+        const char* what;
+        bool targetThere;  // when the copy was decided on
+        bool save;         // a file saved at the target's name right before the copy takes its place
+        const char* other; // another spelling in the folder, on a disk that folds letter case
+        QByteArray left;   // at the target's name afterwards
+        bool kept;         // the copy was dropped (kTargetChanged)
+        bool nameTaken;
+    } cases[] = {
+        {"the target decided on", true, false, nullptr, "ny", false, false},
+        {"a save after the last look", true, true, nullptr, "sparad", true, false},
+        {"nothing there", false, false, nullptr, "ny", false, false},
+        {"a file made where there was none", false, true, nullptr, "sparad", true, true},
+        {"another spelling", false, false, "README.txt", "versal", true, true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder = p(QStringLiteral("fall%1").arg(++n));
+        const QString target = folder + "/Readme.txt";
+        testutil::writeFile(p("src/Readme.txt"), "ny");
+        testutil::makeDir(folder);
+        if (c.targetThere)
+            testutil::writeFile(target, "gammal");
+        if (c.other) {
+            testutil::writeFile(folder + "/" + c.other, "versal");
+            foldLetterCase(folder);
+        }
+        const FileInfo expected = fileInfo(target);
+        setSwapHook([&](const QString&, const QString& t) {
+            if (!c.save)
+                return;
+            testutil::writeFile(t + ".new", "sparad"); // an editor's save: a new file renamed over
+            ASSERT_EQ(::rename(QFile::encodeName(t + ".new").constData(), QFile::encodeName(t).constData()),
+                      0);
+        });
+        CopiedSizes sizes;
+        const int err =
+            errorOf([&] { copyKeepTime(p("src/Readme.txt"), target, {}, {}, &sizes, &expected); });
+        EXPECT_EQ(err, c.kept ? kTargetChanged : -1);
+        EXPECT_EQ(sizes.nameTaken, c.nameTaken);
+        const QString at = c.other ? folder + "/" + c.other : target;
+        EXPECT_EQ(testutil::readBytes(at), c.left);
+        EXPECT_EQ(entries(folder), QStringList({lastPiece(at)})) << "nothing else left";
+    }
 }
 
 TEST_F(FilesTest, CopyReplacesALinkAtTheTargetInsteadOfWritingThroughIt) {

@@ -20,6 +20,11 @@ TEST(CopyRuleDecisions, TheTwoSecondRule) {
     EXPECT_EQ(decideCopy(true, 101, 100), CopyDecision::Unchanged); // one second later: unchanged
     EXPECT_EQ(decideCopy(true, 102, 100), CopyDecision::Replace);
     EXPECT_EQ(decideCopy(true, 100, 5000), CopyDecision::Unchanged); // a newer target is never copied back
+    // A copy whose time the disk did not keep stands for the source's time it was made of.
+    EXPECT_EQ(decideCopy(100, 7, 5000, 7, 100), CopyDecision::Unchanged);
+    EXPECT_EQ(decideCopy(100, 7, 5000, 7, 60), CopyDecision::Replace);
+    EXPECT_EQ(decideCopy(100, 7, 5000, 8, 100), CopyDecision::Replace);            // its size tells too
+    EXPECT_EQ(decideCopy(100, 7, 5000, 8, std::nullopt), CopyDecision::Unchanged); // a time of its own
 }
 
 TEST(CopyRuleDecisions, SizeTypeAndNameFilters) {
@@ -440,4 +445,119 @@ TEST_F(CopyRuleTest, BigFilesAreCopiedUnderAProgressDialogOnlyWhileTheWindowIsSh
     EXPECT_EQ(visible.nya_totalt, 1);
     EXPECT_EQ(shown.file, "");
     EXPECT_EQ(testutil::treeFiles(dst), QStringList({"stor.img"}));
+}
+
+// A backup disk that does not take a file's time (NFS with root_squash, a FUSE FAT driver's
+// rename): the copy carries the time it was made. The run says so, and a later run never takes
+// that time for the file's own: a changed source whose new time lies before it is copied.
+TEST_F(CopyRuleTest, ACopyWhoseTimeWasNotKeptIsSaidAndNeverTakenForTheFilesOwn) {
+    platform::injectFault(dst + "/rapport.doc#time", EPERM);
+    const QString target = dst + "/rapport.doc";
+    const struct {
+        const char* what;
+        QByteArray content;
+        int seconds;   // the source's time
+        bool timeLost; // the disk keeps no time
+        bool copied;
+    } runs[] = {
+        {"the first copy", "version 1", 0, true, true},
+        {"changed, its time before the copy's", "version 2", 60, true, true},
+        {"unchanged", "version 2", 60, true, false},
+        {"changed again, same size, on a disk that keeps times", "version 3", 120, false, true},
+        {"unchanged at last", "version 3", 120, false, false},
+    };
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.what);
+        if (!r.timeLost)
+            platform::clearFaults();
+        writeFile(src + "/rapport.doc", r.content, at(r.seconds));
+        QFile::remove(path("log.txt"));
+        QFile::remove(path("log_err.txt"));
+        progress = FakeProgress{};
+        engine = std::make_unique<BackupEngine>(progress); // a new run
+        pairUp(src, dst);
+
+        engine->file_copy(0);
+
+        EXPECT_EQ(readBytes(target), r.content);
+        EXPECT_EQ(engine->kopierade_totalt, r.copied ? 1 : 0);
+        const bool said = r.copied && r.timeLost;
+        EXPECT_EQ(engine->antalfel, said ? 1 : 0);
+        EXPECT_EQ(log("log_err.txt"),
+                  said ? QStringList(
+                             {"", "FEL: filens ändringstid kunde inte behållas på backupdisken. (Jobb: Jobb)",
+                              "Från: " + src + "/rapport.doc", "Till: " + target})
+                       : QStringList());
+        EXPECT_EQ(
+            progress.windowLines,
+            said ? QStringList({" FEL: filens ändringstid kunde inte behållas på backupdisken: " + target})
+                 : QStringList());
+        if (!r.timeLost) {
+            EXPECT_EQ(testutil::mtimeOf(target), at(r.seconds).toSecsSinceEpoch());
+        }
+    }
+    EXPECT_EQ(testutil::treeFiles(dst), QStringList({"rapport.doc"}));
+}
+
+// Two source names that differ only in letter case, onto a backup disk that ignores it (FAT,
+// exFAT): the first is copied, the second is an error naming both, and no run flips them.
+TEST_F(CopyRuleTest, TwoNamesADiskTakesForOneGiveOneCopyAndAnErrorAtEveryRun) {
+    writeFile(src + "/README.txt", "versaler", at());
+    writeFile(src + "/Readme.txt", "gemener", at(5));
+    platform::foldLetterCase(dst);
+    for (const bool pipelined : {false, true, false}) {
+        SCOPED_TRACE(pipelined ? "copied beside the run" : "copied in turn");
+        QFile::remove(path("log_err.txt"));
+        progress = FakeProgress{};
+        engine = std::make_unique<BackupEngine>(progress);
+        pairUp(src, dst);
+        engine->holdLogs(pipelined);
+        engine->file_copy(0);
+        engine->holdLogs(false);
+
+        EXPECT_EQ(testutil::treeFiles(dst), QStringList({"README.txt"}));
+        EXPECT_EQ(readBytes(dst + "/README.txt"), "versaler");
+        EXPECT_EQ(engine->misslyckade_totalt, 1);
+        EXPECT_EQ(engine->antalfel, 1);
+        EXPECT_EQ(
+            log("log_err.txt"),
+            QStringList({"",
+                         "FEL: backupdisken skiljer inte på stora och små bokstäver: Readme.txt kopierades "
+                         "inte, eftersom README.txt har samma namn där. (Jobb: Jobb)",
+                         "Från: " + src + "/Readme.txt", "Till: " + dst + "/README.txt"}));
+    }
+    platform::foldLetterCase({});
+}
+
+// A link standing in the backup folder where a copy belongs is no copy: it is never compared,
+// read, versioned or written through, but removed as a link, and the real copy made as new.
+TEST_F(CopyRuleTest, ALinkWhereACopyBelongsIsReplacedByARealCopy) {
+    m->txtversionshantering = "JA";
+    m->txtversionmapp = work("versioner");
+    m->txtversionmax = "5";
+    writeFile(work("annat/gammal.txt"), "annat", at(-3600));
+    const struct {
+        const char* what;
+        QString leadsTo;
+    } cases[] = {
+        {"a link to the source's own file", src + "/a.txt"},
+        {"a link to an older file", work("annat/gammal.txt")},
+        {"a dangling link", work("annat/saknas.txt")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(src + "/a.txt", "källa", at());
+        QFile::remove(dst + "/a.txt");
+        ASSERT_TRUE(QFile::link(c.leadsTo, dst + "/a.txt"));
+        QFile::remove(path("log.txt"));
+        engine->file_copy(0);
+
+        EXPECT_FALSE(QFileInfo(dst + "/a.txt").isSymLink());
+        EXPECT_EQ(readBytes(dst + "/a.txt"), "källa");
+        EXPECT_EQ(log("log.txt"), QStringList({"+ " + dst + "/a.txt"}));
+        EXPECT_EQ(readBytes(src + "/a.txt"), "källa");
+        EXPECT_EQ(readBytes(work("annat/gammal.txt")), "annat");
+        EXPECT_FALSE(QFileInfo::exists(work("versioner"))) << "nothing versioned through the link";
+    }
+    EXPECT_EQ(engine->antalfel, 0);
 }
