@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QSet>
+#include <algorithm>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -276,6 +277,29 @@ std::vector<OwnTree::Entry> OwnTree::entries(const Folder& folder) const {
     if (err != 0)
         throwErrno(err);
     return out;
+}
+
+void OwnTree::sortByName(std::vector<Entry>& entries) {
+    if (entries.size() < 2)
+        return;
+    QStringList names;
+    names.reserve(qsizetype(entries.size()));
+    QHash<QString, size_t> at;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        names << entries[i].name;
+        at.insert(entries[i].name, i);
+    }
+    if (size_t(at.size()) != entries.size()) { // names that are not text may read alike
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const Entry& a, const Entry& b) { return lessName(a.name, b.name); });
+        return;
+    }
+    sortNames(names);
+    std::vector<Entry> out;
+    out.reserve(entries.size());
+    for (const QString& n : std::as_const(names))
+        out.push_back(std::move(entries[at.value(n)]));
+    entries.swap(out);
 }
 
 bool OwnTree::removeAt(int parent, const QByteArray& name, const QString& path,

@@ -89,6 +89,8 @@ class OwnTree {
     };
     // The entries of an opened folder, unsorted, links told apart. Throws RunError.
     std::vector<Entry> entries(const Folder& folder) const;
+    // Sorts entries as the file listings are sorted (sortNames).
+    static void sortByName(std::vector<Entry>& entries);
 
     // The size of the entry `raw` of an opened folder (a link's own); -1 when it is not there.
     qint64 sizeIn(const Folder& folder, const QByteArray& raw) const;

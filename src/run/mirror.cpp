@@ -101,12 +101,6 @@ bool fileLike(const OwnTree::Entry& e) {
     return !e.refused && (e.kind == Kind::File || e.kind == Kind::Link);
 }
 
-void sortByName(std::vector<OwnTree::Entry>& entries) {
-    std::sort(entries.begin(), entries.end(), [](const OwnTree::Entry& a, const OwnTree::Entry& b) {
-        return platform::lessName(a.name, b.name);
-    });
-}
-
 } // namespace
 
 bool Mirror::keptFolder(const platform::FolderId& id) const {
@@ -232,7 +226,7 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
             std::remove_if(subs.begin(), subs.end(),
                            [](const OwnTree::Entry& e) { return e.refused || e.kind != Kind::Folder; }),
             subs.end());
-        sortByName(subs);
+        OwnTree::sortByName(subs);
         return subs;
     };
     // Depth first, each folder before the folders inside it; one handle is open per level.
@@ -246,7 +240,7 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
     {
         Level first;
         first.subs = subfolders(root); // throws: the root cannot be read
-        out.push_back({root.path(), {}, -1});
+        out.push_back({root.path(), {}, -1, false});
         first.folder = std::move(root);
         levels.push_back(std::move(first));
     }
@@ -274,14 +268,25 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
             continue;
         }
         const int index = int(out.size());
-        out.push_back({path, e.raw, level.index});
-        if (step == Step::Failed || view_.cancelled())
-            continue; // a folder that cannot be opened fails at its turn
+        out.push_back({path, e.raw, level.index, false});
+        // What a folder that cannot be read holds is unknown, not gone: it and the folders it lies
+        // in are kept, and it fails at its turn.
+        auto unread = [&] {
+            out.back().unread = true;
+            kept << path;
+        };
+        if (step == Step::Failed) {
+            unread();
+            continue;
+        }
+        if (view_.cancelled())
+            continue;
         Level next;
         try {
             next.subs = subfolders(child);
         } catch (const platform::RunError&) {
-            continue; // the same
+            unread();
+            continue;
         }
         next.folder = std::move(child);
         next.index = index;
@@ -481,6 +486,8 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
         currentPath.clear();
         view_.setCurrentName(folder);
         try {
+            if (scanned.unread)
+                platform::throwErrno(EIO);
             QString stoppedAt;
             int error = 0;
             const Step step = openFolder(i, stoppedAt, error);
@@ -509,7 +516,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                 files.erase(std::remove_if(files.begin(), files.end(),
                                            [](const OwnTree::Entry& e) { return !fileLike(e); }),
                             files.end());
-                sortByName(files);
+                OwnTree::sortByName(files);
                 const double n = double(files.size());
                 for (size_t j = 0; j < files.size(); ++j) {
                     const OwnTree::Entry& f = files[j];

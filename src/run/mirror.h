@@ -104,6 +104,7 @@ class Mirror {
         QString path;
         QByteArray raw;
         int parent = -1;
+        bool unread = false; // its listing failed
     };
     // True when the main folder must not be mirrored (reported here or by the copy pass).
     bool holdMainFolder(const MirrorJob& job, const platform::OwnTree& tree, const QString& main,

@@ -215,6 +215,7 @@ TEST(CommandLine, AMirrorLeavesADriveMountedBelowTheBackupFolderAlone) {
     EXPECT_EQ(testutil::treeFiles(usb), QStringList({"Foton/bild.jpg", "doc.txt"}));
     EXPECT_EQ(testutil::readBytes(w + "/backup/a.txt"), "a");
     const QString log = QString::fromUtf8(testutil::readBytes(dir.path() + "/log.txt"));
-    EXPECT_TRUE(log.contains("FEL: " + usb + " är en annan enhet och lämnades orörd\r\n")) << log.toStdString();
+    EXPECT_TRUE(log.contains("FEL: " + usb + " är en annan enhet och lämnades orörd\r\n"))
+        << log.toStdString();
     EXPECT_FALSE(log.contains("utan fel"));
 }
