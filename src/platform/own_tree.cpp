@@ -279,6 +279,11 @@ std::vector<OwnTree::Entry> OwnTree::entries(const Folder& folder) const {
     return out;
 }
 
+bool OwnTree::leadsToFolder(const Folder& folder, const QByteArray& raw) const {
+    struct stat st {};
+    return ::fstatat(folder.fd(), raw.constData(), &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
 void OwnTree::sortByName(std::vector<Entry>& entries) {
     if (entries.size() < 2)
         return;

@@ -94,6 +94,8 @@ class OwnTree {
 
     // The size of the entry `raw` of an opened folder (a link's own); -1 when it is not there.
     qint64 sizeIn(const Folder& folder, const QByteArray& raw) const;
+    // The entry `raw` of an opened folder is a link that leads to a folder (never entered here).
+    bool leadsToFolder(const Folder& folder, const QByteArray& raw) const;
 
     struct Removal {
         std::function<void(const QString& path, qint64 bytes)> removed; // each file or link removed

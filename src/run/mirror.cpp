@@ -96,7 +96,7 @@ bool mayBeSystemFolder(const QString& name) {
 }
 
 // What a pass compares by name and deletes as a file: files and links (a link is removed as the
-// link, whatever it leads to or whether it leads anywhere).
+// link, whatever it leads to or whether it leads anywhere; one to a folder goes as a folder does).
 bool fileLike(const OwnTree::Entry& e) {
     return !e.refused && (e.kind == Kind::File || e.kind == Kind::Link);
 }
@@ -222,10 +222,12 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
     std::vector<Scanned> out;
     auto subfolders = [&](const OwnTree::Folder& f) {
         std::vector<OwnTree::Entry> subs = tree.entries(f);
-        subs.erase(
-            std::remove_if(subs.begin(), subs.end(),
-                           [](const OwnTree::Entry& e) { return e.refused || e.kind != Kind::Folder; }),
-            subs.end());
+        // Folders, and links that lead to folders (listed as the folders they stand for).
+        auto notFolder = [&](const OwnTree::Entry& e) {
+            return e.refused ||
+                   (e.kind != Kind::Folder && !(e.kind == Kind::Link && tree.leadsToFolder(f, e.raw)));
+        };
+        subs.erase(std::remove_if(subs.begin(), subs.end(), notFolder), subs.end());
         OwnTree::sortByName(subs);
         return subs;
     };
@@ -240,7 +242,7 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
     {
         Level first;
         first.subs = subfolders(root); // throws: the root cannot be read
-        out.push_back({root.path(), {}, -1, false});
+        out.push_back({root.path(), {}, -1, false, false});
         first.folder = std::move(root);
         levels.push_back(std::move(first));
     }
@@ -255,6 +257,11 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
         if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(path))
             continue;
         view_.yield();
+        if (e.kind == Kind::Link) {
+            // Listed as the folder it stands for, never entered: what it leads to is not the backup's.
+            out.push_back({path, e.raw, level.index, false, true});
+            continue;
+        }
         OwnTree::Folder child;
         const Step step = tree.openIn(level.folder, e.raw, path, child);
         if (step == Step::OtherMount) {
@@ -268,7 +275,7 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
             continue;
         }
         const int index = int(out.size());
-        out.push_back({path, e.raw, level.index, false});
+        out.push_back({path, e.raw, level.index, false, false});
         // What a folder that cannot be read holds is unknown, not gone: it and the folders it lies
         // in are kept, and it fails at its turn.
         auto unread = [&] {
@@ -490,7 +497,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                 platform::throwErrno(EIO);
             QString stoppedAt;
             int error = 0;
-            const Step step = openFolder(i, stoppedAt, error);
+            const Step step = openFolder(scanned.link ? scanned.parent : i, stoppedAt, error);
             if (step == Step::Failed)
                 platform::throwErrno(error ? error : EIO);
             if (step == Step::OtherMount)
@@ -501,6 +508,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                 view_.setProgress(double(total - i) / total, 0);
                 continue;
             }
+            // The folder itself, or for a link the folder it stands in.
             const OwnTree::Folder& here = open.back().second;
             const QString source = sourceFolderFor(job, folder);
             Presence there = platform::presence(source);
@@ -510,11 +518,41 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                 there = Presence::Absent;
             if (there == Presence::Unknown)
                 platform::throwError(70);
-            if (there == Presence::Present) {
+            if (scanned.link) {
+                if (there == Presence::Absent && !holdsKept(folder)) {
+                    bool done = false;
+                    if (simulate) {
+                        leftovers << slash(folder);
+                        done = true;
+                    } else {
+                        view_.setStatus(QStringLiteral("Raderar mapp..."));
+                        try {
+                            if (toTrash) {
+                                done = this->toTrash(tree, folder);
+                            } else {
+                                OwnTree::Removal r;
+                                r.removed = [&](const QString&, qint64) { done = true; };
+                                tree.removeIn(here, scanned.raw, folder, r);
+                            }
+                        } catch (const platform::RunError& e) {
+                            handleError(e);
+                        }
+                    }
+                    if (done) {
+                        ++labelFolders_;
+                        ++raderade_mappar;
+                        view_.setDeletedCounts(labelFolders_, labelFiles_, mark);
+                        view_.runLog(QStringLiteral("- Raderad mapp för spegling: ") + mark + folder);
+                    }
+                }
+            } else if (there == Presence::Present) {
                 view_.setStatus(QStringLiteral("Jämför filer..."));
                 std::vector<OwnTree::Entry> files = tree.entries(here);
                 files.erase(std::remove_if(files.begin(), files.end(),
-                                           [](const OwnTree::Entry& e) { return !fileLike(e); }),
+                                           [&](const OwnTree::Entry& e) {
+                                               return !fileLike(e) || (e.kind == Kind::Link &&
+                                                                       tree.leadsToFolder(here, e.raw));
+                                           }),
                             files.end());
                 OwnTree::sortByName(files);
                 const double n = double(files.size());
@@ -580,7 +618,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                     long fileCount = 0;
                     double mb = 0;
                     for (const OwnTree::Entry& e : tree.entries(here)) {
-                        if (!fileLike(e))
+                        if (!fileLike(e) || (e.kind == Kind::Link && tree.leadsToFolder(here, e.raw)))
                             continue;
                         ++fileCount;
                         mb += double(std::max<qint64>(tree.sizeIn(here, e.raw), 0)) / 1000.0 / 1000.0;

@@ -105,6 +105,7 @@ class Mirror {
         QByteArray raw;
         int parent = -1;
         bool unread = false; // its listing failed
+        bool link = false;   // a link to a folder: never entered, removed as the link
     };
     // True when the main folder must not be mirrored (reported here or by the copy pass).
     bool holdMainFolder(const MirrorJob& job, const platform::OwnTree& tree, const QString& main,
