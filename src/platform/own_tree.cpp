@@ -8,6 +8,7 @@
 #include <QMutex>
 #include <QSet>
 #include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -31,7 +32,13 @@ QSet<QString>& mountStandIns() {
     return s;
 }
 
+// Whether any stand-in is set: read by every look at a folder below a backup folder, from several
+// threads, so the lock is taken only in the tests that set one.
+std::atomic<bool> anyStandIn{false};
+
 bool isStandInMount(const QString& path) {
+    if (!anyStandIn.load(std::memory_order_acquire))
+        return false;
     QMutexLocker lock(&standInLock());
     return !mountStandIns().isEmpty() && mountStandIns().contains(withoutTrailingSeparator(path));
 }
@@ -461,6 +468,7 @@ void standInMount(const QString& folder) {
         mountStandIns().clear();
     else
         mountStandIns().insert(withoutTrailingSeparator(folder));
+    anyStandIn.store(!mountStandIns().isEmpty(), std::memory_order_release);
 }
 
 } // namespace platform
