@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QMutex>
 #include <QSet>
+#include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -30,7 +32,13 @@ QSet<QString>& mountStandIns() {
     return s;
 }
 
+// Whether any stand-in is set: read by every look at a folder below a backup folder, from several
+// threads, so the lock is taken only in the tests that set one.
+std::atomic<bool> anyStandIn{false};
+
 bool isStandInMount(const QString& path) {
+    if (!anyStandIn.load(std::memory_order_acquire))
+        return false;
     QMutexLocker lock(&standInLock());
     return !mountStandIns().isEmpty() && mountStandIns().contains(withoutTrailingSeparator(path));
 }
@@ -80,23 +88,54 @@ OwnTree::Entry::Kind kindOf(unsigned char type, int dfd, const char* name) {
 
 } // namespace
 
-MountKey mountOf(int fd, const QString& path) {
-    MountKey key;
+namespace {
+
+// The mount and identity of `name` in `dfd` (flags as statx takes them), in one call.
+bool placeAt(int dfd, const char* name, int flags, const QString& path, MountKey& key, FolderId* id,
+             unsigned* mode) {
     struct statx sx {};
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_MNT_ID, &sx) == 0) {
+    if (::statx(dfd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &sx) == 0) {
         key.device = quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor));
-        if (sx.stx_mask & STATX_MNT_ID)
-            key.mountId = sx.stx_mnt_id;
+        key.mountId = (sx.stx_mask & STATX_MNT_ID) ? sx.stx_mnt_id : 0;
+        if (id)
+            *id = FolderId{key.device, quint64(sx.stx_ino)};
+        if (mode)
+            *mode = sx.stx_mode;
     } else {
+        if (errno != ENOSYS)
+            return false;
         struct stat st {};
-        if (::fstat(fd, &st) != 0)
-            return {};
+        if (::fstatat(dfd, name, &st, flags & (AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW)) != 0)
+            return false;
         key.device = quint64(st.st_dev);
+        key.mountId = 0;
+        if (id)
+            *id = FolderId{quint64(st.st_dev), quint64(st.st_ino)};
+        if (mode)
+            *mode = st.st_mode;
     }
     // A stand-in mount is told apart by a mount of its own that no real folder has.
     if (isStandInMount(path))
         key.mountId = ~quint64(0);
+    return true;
+}
+
+} // namespace
+
+MountKey mountOf(int fd, const QString& path) {
+    MountKey key;
+    if (!placeAt(fd, "", AT_EMPTY_PATH, path, key, nullptr, nullptr))
+        return {};
     return key;
+}
+
+bool entryMount(const QString& path, unsigned& mode, MountKey& mount) {
+    return placeAt(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW, path, mount, nullptr,
+                   &mode);
+}
+
+QString otherMountText(const QString& path) {
+    return withoutTrailingSeparator(path) + QStringLiteral(" är en annan enhet och lämnades orörd");
 }
 
 OwnTree::OwnTree(const QString& root, const FolderId& approved) {
@@ -134,8 +173,8 @@ bool OwnTree::holds(const QString& path) const {
     return piecesBelow(rootPath_, path).has_value();
 }
 
-OwnTree::Step OwnTree::openChild(int parent, const QByteArray& name, const QString& path, Fd& out,
-                                 int* error) const {
+OwnTree::Step OwnTree::openChild(int parent, const QByteArray& name, const QString& path, Fd& out, int* error,
+                                 FolderId* id) const {
     if (hook())
         hook()(path);
     if (const int fault = faultFor(path)) {
@@ -160,13 +199,19 @@ OwnTree::Step OwnTree::openChild(int parent, const QByteArray& name, const QStri
             *error = e;
         return Step::Failed;
     }
-    if (!(mountOf(fd.fd, path) == mount_))
+    MountKey key;
+    if (!placeAt(fd.fd, "", AT_EMPTY_PATH, path, key, id, nullptr)) {
+        if (error)
+            *error = errno;
+        return Step::Failed;
+    }
+    if (!(key == mount_))
         return Step::OtherMount;
     out = std::move(fd);
     return Step::Ok;
 }
 
-OwnTree::Step OwnTree::open(const QString& path, Folder& out, int* error) const {
+OwnTree::Step OwnTree::open(const QString& path, Folder& out, int* error, QString* stoppedAt) const {
     if (!isOpen()) {
         if (error)
             *error = openError_;
@@ -185,17 +230,42 @@ OwnTree::Step OwnTree::open(const QString& path, Folder& out, int* error) const 
         return Step::Failed;
     }
     QString at = rootPath_;
+    FolderId id = id_;
     for (const QString& piece : *pieces) {
         at = joinPath(at, piece);
         Fd next;
-        const Step s = openChild(current.fd, QFile::encodeName(piece), at, next, error);
-        if (s != Step::Ok)
+        const Step s = openChild(current.fd, QFile::encodeName(piece), at, next, error, &id);
+        if (s != Step::Ok) {
+            if (stoppedAt)
+                *stoppedAt = at;
             return s;
+        }
         current = std::move(next);
     }
     out.fd_ = std::move(current);
     out.path_ = withoutTrailingSeparator(path);
+    out.id_ = id;
     return Step::Ok;
+}
+
+OwnTree::Step OwnTree::openIn(const Folder& parent, const QByteArray& raw, const QString& path, Folder& out,
+                              int* error) const {
+    Fd fd;
+    FolderId id;
+    const Step s = openChild(parent.fd(), raw, path, fd, error, &id);
+    if (s != Step::Ok)
+        return s;
+    out.fd_ = std::move(fd);
+    out.path_ = path;
+    out.id_ = id;
+    return Step::Ok;
+}
+
+qint64 OwnTree::sizeIn(const Folder& folder, const QByteArray& raw) const {
+    struct stat st {};
+    if (::fstatat(folder.fd(), raw.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return -1;
+    return qint64(st.st_size);
 }
 
 std::vector<OwnTree::Entry> OwnTree::entries(const Folder& folder) const {
@@ -216,7 +286,35 @@ std::vector<OwnTree::Entry> OwnTree::entries(const Folder& folder) const {
     return out;
 }
 
-bool OwnTree::removeIn(int parent, const QByteArray& name, const QString& path,
+bool OwnTree::leadsToFolder(const Folder& folder, const QByteArray& raw) const {
+    struct stat st {};
+    return ::fstatat(folder.fd(), raw.constData(), &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+void OwnTree::sortByName(std::vector<Entry>& entries) {
+    if (entries.size() < 2)
+        return;
+    QStringList names;
+    names.reserve(qsizetype(entries.size()));
+    QHash<QString, size_t> at;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        names << entries[i].name;
+        at.insert(entries[i].name, i);
+    }
+    if (size_t(at.size()) != entries.size()) { // names that are not text may read alike
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const Entry& a, const Entry& b) { return lessName(a.name, b.name); });
+        return;
+    }
+    sortNames(names);
+    std::vector<Entry> out;
+    out.reserve(entries.size());
+    for (const QString& n : std::as_const(names))
+        out.push_back(std::move(entries[at.value(n)]));
+    entries.swap(out);
+}
+
+bool OwnTree::removeAt(int parent, const QByteArray& name, const QString& path,
                        const Removal& removal) const {
     checkFault(path);
     struct stat st {};
@@ -232,7 +330,7 @@ bool OwnTree::removeIn(int parent, const QByteArray& name, const QString& path,
             throwErrno(errno);
         }
         if (removal.removed)
-            removal.removed(path);
+            removal.removed(path, qint64(st.st_size));
         return true;
     }
     Fd folder;
@@ -244,7 +342,7 @@ bool OwnTree::removeIn(int parent, const QByteArray& name, const QString& path,
         return true;
     case Step::Link: // became a link since the look above: removed as a link, never followed
     case Step::NotFolder:
-        return removeIn(parent, name, path, removal);
+        return removeAt(parent, name, path, removal);
     case Step::OtherMount:
         if (removal.otherMount)
             removal.otherMount(path);
@@ -263,7 +361,7 @@ bool OwnTree::removeIn(int parent, const QByteArray& name, const QString& path,
             return false;
         bool refused = false;
         whole =
-            removeIn(folder.fd, c, path + QLatin1Char('/') + decodeName(c.constData(), refused), removal) &&
+            removeAt(folder.fd, c, path + QLatin1Char('/') + decodeName(c.constData(), refused), removal) &&
             whole;
     }
     if (!whole)
@@ -281,15 +379,15 @@ bool OwnTree::remove(const QString& path, const Removal& removal) const {
         throwError(75); // the root itself, or a path that does not lie below it
     Folder parent;
     int error = 0;
-    const QString parentText = parentPath(withoutTrailingSeparator(path));
-    switch (open(parentText, parent, &error)) {
+    QString stoppedAt;
+    switch (open(parentPath(withoutTrailingSeparator(path)), parent, &error, &stoppedAt)) {
     case Step::Ok:
         break;
     case Step::Missing:
         return true;
     case Step::OtherMount:
         if (removal.otherMount)
-            removal.otherMount(parentText);
+            removal.otherMount(stoppedAt);
         return false;
     case Step::Link:
     case Step::NotFolder:
@@ -297,7 +395,12 @@ bool OwnTree::remove(const QString& path, const Removal& removal) const {
     case Step::Failed:
         throwErrno(error ? error : EIO);
     }
-    return removeIn(parent.fd(), QFile::encodeName(pieces->last()), withoutTrailingSeparator(path), removal);
+    return removeAt(parent.fd(), QFile::encodeName(pieces->last()), withoutTrailingSeparator(path), removal);
+}
+
+bool OwnTree::removeIn(const Folder& parent, const QByteArray& raw, const QString& path,
+                       const Removal& removal) const {
+    return removeAt(parent.fd(), raw, withoutTrailingSeparator(path), removal);
 }
 
 OwnTree::Step OwnTree::checkIn(int folder, const QString& path,
@@ -334,7 +437,10 @@ OwnTree::Step OwnTree::checkWhole(const QString& path,
                                   const std::function<void(const QString&)>& otherMount) const {
     const QString p = withoutTrailingSeparator(path);
     Folder parent;
-    const Step s = open(parentPath(p), parent);
+    QString stoppedAt;
+    const Step s = open(parentPath(p), parent, nullptr, &stoppedAt);
+    if (s == Step::OtherMount && otherMount)
+        otherMount(stoppedAt);
     if (s != Step::Ok)
         return s;
     struct stat st {};
@@ -362,6 +468,7 @@ void standInMount(const QString& folder) {
         mountStandIns().clear();
     else
         mountStandIns().insert(withoutTrailingSeparator(folder));
+    anyStandIn.store(!mountStandIns().isEmpty(), std::memory_order_release);
 }
 
 } // namespace platform

@@ -20,6 +20,14 @@ struct MountKey {
 };
 // The mount of an opened folder; {} when it cannot be read. Honours standInMount.
 MountKey mountOf(int fd, const QString& path);
+// The entry at `path`, a link itself and not what it leads to: its mode (st_mode) and its mount,
+// read in one call. False when it cannot be read (errno tells why). Honours standInMount.
+bool entryMount(const QString& path, unsigned& mode, MountKey& mount);
+
+// What is left alone because it lies on another file system or mount below a backup folder: the
+// error number and the words that name it.
+inline constexpr int kOtherMount = 515;
+QString otherMountText(const QString& path);
 
 // A folder of the program's own (a backup folder), opened once. What lies below it is reached
 // through folder handles from there, never by path: each piece is opened without following a link
@@ -56,14 +64,21 @@ class OwnTree {
       public:
         int fd() const { return fd_.fd; }
         const QString& path() const { return path_; }
+        // What the folder is: the run's own folders are told by it, not by their text.
+        FolderId id() const { return id_; }
 
       private:
         friend class OwnTree;
         Fd fd_;
         QString path_;
+        FolderId id_;
     };
-    // Opens `path` (the root or a folder below it) piece by piece from the root.
-    Step open(const QString& path, Folder& out, int* error = nullptr) const;
+    // Opens `path` (the root or a folder below it) piece by piece from the root. `stoppedAt`, when
+    // given, receives the piece where it stopped (the folder of another mount, the link).
+    Step open(const QString& path, Folder& out, int* error = nullptr, QString* stoppedAt = nullptr) const;
+    // Opens the folder `raw` (an entry's name on disk) inside an opened folder; `path` names it.
+    Step openIn(const Folder& parent, const QByteArray& raw, const QString& path, Folder& out,
+                int* error = nullptr) const;
 
     struct Entry {
         enum class Kind { File, Folder, Link, Other };
@@ -74,9 +89,16 @@ class OwnTree {
     };
     // The entries of an opened folder, unsorted, links told apart. Throws RunError.
     std::vector<Entry> entries(const Folder& folder) const;
+    // Sorts entries as the file listings are sorted (sortNames).
+    static void sortByName(std::vector<Entry>& entries);
+
+    // The size of the entry `raw` of an opened folder (a link's own); -1 when it is not there.
+    qint64 sizeIn(const Folder& folder, const QByteArray& raw) const;
+    // The entry `raw` of an opened folder is a link that leads to a folder (never entered here).
+    bool leadsToFolder(const Folder& folder, const QByteArray& raw) const;
 
     struct Removal {
-        std::function<void(const QString& path)> removed;    // each file or link removed
+        std::function<void(const QString& path, qint64 bytes)> removed; // each file or link removed
         std::function<void(const QString& path)> otherMount; // a folder left alone, with those above it
         std::function<bool()> cancelled;                     // asked between entries
     };
@@ -85,14 +107,18 @@ class OwnTree {
     // folder of another mount inside it, or a cancel, kept it. Throws RunError on a failure; what was
     // removed before it stays removed and has been named.
     bool remove(const QString& path, const Removal& removal) const;
+    // The same for the entry `raw` of an opened folder, named `path`.
+    bool removeIn(const Folder& parent, const QByteArray& raw, const QString& path,
+                  const Removal& removal) const;
     // Whether `path` below the root, and all inside it, lies on the root's mount and is reached
     // without a link: what may be moved to the trash as a whole. Names a mount found inside.
     Step checkWhole(const QString& path, const std::function<void(const QString&)>& otherMount = {}) const;
 
   private:
     // Opens the folder `name` inside `parent`, without following a link, on the root's mount.
-    Step openChild(int parent, const QByteArray& name, const QString& path, Fd& out, int* error) const;
-    bool removeIn(int parent, const QByteArray& name, const QString& path, const Removal& removal) const;
+    Step openChild(int parent, const QByteArray& name, const QString& path, Fd& out, int* error,
+                   FolderId* id = nullptr) const;
+    bool removeAt(int parent, const QByteArray& name, const QString& path, const Removal& removal) const;
     Step checkIn(int folder, const QString& path,
                  const std::function<void(const QString&)>& otherMount) const;
 

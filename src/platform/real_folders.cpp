@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/own_tree.h"
 #include "platform/paths.h"
 
 #include <QFile>
@@ -14,9 +15,16 @@ namespace platform {
 
 namespace {
 
-// Makes one folder whose parent is known to be real. False when a real folder was there; empty
-// when the parent is gone.
-std::optional<bool> makeOne(const QByteArray& n) {
+// A folder of another mount below the root is the user's drive or bind mount: nothing is written
+// there.
+[[noreturn]] void throwOtherMount(const QString& folder) {
+    throw RunError{kOtherMount, otherMountText(folder)};
+}
+
+// Makes one folder whose parent is known to be real and on the root's mount. False when a real
+// folder of that mount was there; empty when the parent is gone.
+std::optional<bool> makeOne(const QString& f, const MountKey& rootMount) {
+    const QByteArray n = QFile::encodeName(f);
     for (int tries = 0;; ++tries) {
         if (::mkdir(n.constData(), 0777) == 0)
             return true;
@@ -25,15 +33,19 @@ std::optional<bool> makeOne(const QByteArray& n) {
             return std::nullopt;
         if (e != EEXIST)
             throwErrno(e);
-        struct stat st {};
-        if (::lstat(n.constData(), &st) != 0) {
+        unsigned mode = 0;
+        MountKey mount;
+        if (!entryMount(f, mode, mount)) {
             if (errno == ENOENT && tries < 3)
                 continue; // removed meanwhile (another thread replacing a link)
             throwErrno(errno);
         }
-        if (S_ISDIR(st.st_mode))
+        if (S_ISDIR(mode)) {
+            if (!(mount == rootMount))
+                throwOtherMount(f);
             return false;
-        if (!S_ISLNK(st.st_mode) || tries >= 3)
+        }
+        if (!S_ISLNK(mode) || tries >= 3)
             throwError(76); // a file has the name
         // A link is no folder of the backup: what it leads to is the user's.
         if (::unlink(n.constData()) != 0 && errno != ENOENT)
@@ -48,6 +60,23 @@ void RealFolders::reset(const QString& root) {
     root_ = root.trimmed().isEmpty() ? QString() : withoutTrailingSeparator(root);
     real_.clear();
     rootThere_ = false;
+    rootMount_.reset();
+}
+
+std::optional<MountKey> RealFolders::rootMount() {
+    {
+        std::lock_guard lock(mutex_);
+        if (rootMount_)
+            return rootMount_;
+    }
+    // The root may itself be reached through a link: its mount is where that leads.
+    unsigned mode = 0;
+    MountKey mount;
+    if (!entryMount(root_ + QStringLiteral("/."), mode, mount) || !S_ISDIR(mode))
+        return std::nullopt;
+    std::lock_guard lock(mutex_);
+    rootMount_ = mount;
+    return mount;
 }
 
 bool RealFolders::below(const QString& folder) const {
@@ -75,9 +104,15 @@ bool RealFolders::isReal(const QString& folder) {
     if (faultFor(f))
         return false;
     const QStringList pieces = unknownPieces(f);
+    if (pieces.isEmpty())
+        return true;
+    const std::optional<MountKey> rootAt = rootMount();
+    if (!rootAt)
+        return false;
     for (qsizetype i = pieces.size() - 1; i >= 0; --i) {
-        struct stat st {};
-        if (::lstat(QFile::encodeName(pieces[i]).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        unsigned mode = 0;
+        MountKey mount;
+        if (!entryMount(pieces[i], mode, mount) || !S_ISDIR(mode) || !(mount == *rootAt))
             return false;
         remember(pieces[i]);
     }
@@ -98,10 +133,13 @@ std::optional<bool> RealFolders::makeOnce(const QString& f) {
         std::lock_guard lock(mutex_);
         rootThere_ = true;
     }
+    const std::optional<MountKey> rootAt = rootMount();
+    if (!rootAt)
+        throwErrno(ENOENT);
     bool made = false;
     for (qsizetype i = pieces.size() - 1; i >= 0; --i) {
         checkFault(pieces[i]);
-        const std::optional<bool> one = makeOne(QFile::encodeName(pieces[i]));
+        const std::optional<bool> one = makeOne(pieces[i], *rootAt);
         if (!one)
             return std::nullopt;
         made = made || *one;

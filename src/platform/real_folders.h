@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/own_tree.h"
+
 #include <QSet>
 #include <QString>
 #include <mutex>
@@ -11,7 +13,9 @@ namespace platform {
 // where one must be is removed as a link and a folder made in its place. What was found or made
 // real is remembered, so a folder is looked at once however many paths pass through it. The root
 // itself may be reached through a link. The root and paths not below it are looked at and made
-// as folderExists and makePath do. Safe to use from several threads at once.
+// as folderExists and makePath do. A folder of another file system or mount below the root (a
+// drive, a bind mount) is never taken for one of the root's, nor written into. Safe to use from
+// several threads at once.
 class RealFolders {
   public:
     RealFolders() = default;
@@ -20,11 +24,12 @@ class RealFolders {
     void reset(const QString& root);
     const QString& root() const { return root_; }
     bool below(const QString& folder) const;
-    // `folder` is a real folder with no link on its way below the root; makes nothing.
+    // `folder` is a real folder of the root's mount with no link on its way below the root; makes
+    // nothing.
     bool isReal(const QString& folder);
     // Makes `folder` and the folders it lacks, replacing the links on its way below the root.
     // True when a folder was made (or a link replaced). Throws RunError (76 when a file stands
-    // where a folder must be).
+    // where a folder must be, kOtherMount naming the folder of another mount on its way).
     bool make(const QString& folder);
 
   private:
@@ -33,11 +38,14 @@ class RealFolders {
     void remember(const QString& f);
     // Empty when a folder remembered as real is gone.
     std::optional<bool> makeOnce(const QString& f);
+    // The root's mount, read once it is there.
+    std::optional<MountKey> rootMount();
 
     QString root_; // without a trailing '/'; empty: no root
     std::mutex mutex_;
     QSet<QString> real_;
     bool rootThere_ = false;
+    std::optional<MountKey> rootMount_;
 };
 
 } // namespace platform

@@ -166,8 +166,12 @@ void frmutförbackup::sync_förbered() {
     job.createMainFolder = m.txtabsolutsökväg_huvudmapp;
     job.preventMirror = m.txtsynkroniseraej;
     job.versionFolder = m.txtversionmapp;
+    const auto approved = engine().approvedBackupFolders.find(List1->currentRow());
+    if (approved != engine().approvedBackupFolders.end())
+        job.approved = approved->second;
     Mirror& mi = mirror();
     mi.fel_i_jobbet = false;
+    mi.namedMounts = engine().otherMountsNamed;
     const RunPlan p = plan();
     mi.sync_förbered(job, p.mirror, p.mirrorSimulated, runstatus::setting("chkpapperskorg_synk"));
     raderade_mappar = mi.raderade_mappar;

@@ -186,6 +186,12 @@ class BackupEngine {
     QStringList listsaknadenhet;
     // Jobs the test write left out because they must not run at all (runRefusal).
     int refusedJobs = 0;
+    // Per job (its row), the backup folder the test write approved: what the job's mirror may
+    // delete in, however the folder's text is reached later in the run.
+    std::map<int, platform::FolderId> approvedBackupFolders;
+    // The folders of another mount below the backup folder named in the current job (as
+    // platform::otherMountText words them), each named and counted once.
+    QSet<QString> otherMountsNamed;
     // Missing folders of the run (the backup window's hidden listerror shows them at the run end).
     MissingFolderList listerror;
     // Simulation result lists: sources and targets, "+ " before new files.

@@ -8,6 +8,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/icons.h"
+#include "platform/own_tree.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/widgets.h"
@@ -21,6 +22,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
+#include <map>
+#include <memory>
 
 namespace {
 constexpr int kTwip = 15;
@@ -141,8 +144,46 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
     int mappar = 0, filer = 0;
     const bool trash = chkpapperskorgen->isChecked();
     // A list may come from a file anyone could have written: only what lies inside a job's backup
-    // folder is deleted.
+    // folder is deleted, through that folder's own handles: never through a link, never into a
+    // drive or bind mount below it.
     const QStringList backupFolders = backupfolders::all(program().programFolder());
+    std::map<QString, std::unique_ptr<platform::OwnTree>> trees;
+    auto treeFor = [&](const QString& entry) -> const platform::OwnTree& {
+        QString deepest; // a backup folder may lie inside another's
+        for (const QString& f : backupFolders)
+            if (f.size() > deepest.size() && platform::isSameOrBelow(entry, f))
+                deepest = f;
+        std::unique_ptr<platform::OwnTree>& tree = trees[deepest];
+        if (!tree)
+            tree = std::make_unique<platform::OwnTree>(deepest);
+        if (!tree->isOpen())
+            platform::throwErrno(tree->openError());
+        return *tree;
+    };
+    // Deletes the entry; false when a mount inside it (named in `kept`) keeps some of it.
+    auto remove = [&](const QString& path, QString& kept) {
+        const platform::OwnTree& tree = treeFor(path);
+        auto otherMount = [&](const QString& m) {
+            if (kept.isEmpty())
+                kept = m;
+        };
+        if (trash) {
+            switch (tree.checkWhole(path, otherMount)) {
+            case platform::OwnTree::Step::Ok:
+                platform::moveToTrash(path);
+                return true;
+            case platform::OwnTree::Step::Missing:
+                return true;
+            case platform::OwnTree::Step::OtherMount:
+                return false;
+            default:
+                platform::throwError(76); // a link on its way since the list was checked
+            }
+        }
+        platform::OwnTree::Removal r;
+        r.otherMount = otherMount;
+        return tree.remove(path, r);
+    };
     // Handled rows leave the list together a few times a second: each change of the list lays out
     // all its rows again. Rows are handled from the last, so taking them later moves no row before.
     std::vector<int> handledShown;
@@ -171,25 +212,17 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
                 reportNotDeleted(text, problem);
                 continue;
             }
-            if (text.endsWith('/')) {
-                const QString folder = platform::withoutTrailingSeparator(text);
-                const platform::FileInfo fi = platform::fileInfo(folder);
-                if (fi.exists) {
-                    if (trash)
-                        platform::moveToTrash(folder);
-                    else
-                        platform::removeFolderRecursively(folder);
-                    ++mappar;
+            const bool folder = text.endsWith('/');
+            const QString path = platform::withoutTrailingSeparator(text);
+            const platform::FileInfo fi = platform::fileInfo(path);
+            if (fi.exists || (!folder && fi.isLink)) {
+                QString kept;
+                if (!remove(path, kept)) {
+                    // Stays in the list: part of it is still there.
+                    reportNotDeleted(text, platform::otherMountText(kept));
+                    continue;
                 }
-            } else {
-                const platform::FileInfo fi = platform::fileInfo(text);
-                if (fi.exists || fi.isLink) {
-                    if (trash)
-                        platform::moveToTrash(text);
-                    else
-                        platform::removeFile(text);
-                    ++filer;
-                }
+                ++(folder ? mappar : filer);
             }
             handledShown.push_back(i);
             if (sinceTaken.elapsed() >= 250)

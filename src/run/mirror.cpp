@@ -7,10 +7,11 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/presence.h"
-#include "platform/real_folders.h"
 #include "run/target_folders.h"
 
 #include <QLabel>
+#include <algorithm>
+#include <optional>
 
 using platform::Presence;
 
@@ -81,45 +82,48 @@ QString Mirror::sourceFolderFor(const MirrorJob& job, const QString& targetFolde
     return platform::sourceFromRelativeTarget(job.backupFolder, targetFolder);
 }
 
-bool Mirror::protectedPath(const MirrorJob& job, const QString& path) const {
-    // The backup folder itself and the job's version folder are never mirrored away, nor the
-    // job's own source when it lies inside the backup folder.
-    if (platform::withoutTrailingSeparator(path) == platform::withoutTrailingSeparator(job.backupFolder))
-        return true;
-    const QString backup = platform::withoutTrailingSeparator(job.backupFolder);
-    for (const QString& main : job.mainFolders) {
-        if (main.trimmed().isEmpty() || !platform::isSameOrBelow(path, main))
-            continue;
-        // A backup folder kept inside the source holds copies, which are mirrored as usual.
-        const bool backupInside =
-            platform::isSameOrBelow(backup, main) && backup != platform::withoutTrailingSeparator(main);
-        if (!backupInside || !platform::isSameOrBelow(path, backup))
-            return true;
-    }
-    return !job.versionFolder.trimmed().isEmpty() && platform::isSameOrBelow(path, job.versionFolder);
+namespace {
+
+using platform::OwnTree;
+using Step = platform::OwnTree::Step;
+using Kind = platform::OwnTree::Entry::Kind;
+
+// The names of the system folders at the top of a volume (FolderScan leaves them out too).
+bool mayBeSystemFolder(const QString& name) {
+    return name == QLatin1String("RECYCLER") || name == QLatin1String("System Volume Information") ||
+           name == QLatin1String(".Trash") || name.startsWith(QLatin1String(".Trash-")) ||
+           name == QLatin1String("lost+found");
 }
 
-bool Mirror::holdsKeptFolder(const MirrorJob& job, const QString& folder) {
-    for (const QString& main : job.mainFolders)
-        if (!main.trimmed().isEmpty() && platform::isSameOrBelow(main, folder))
-            return true;
-    return !job.versionFolder.trimmed().isEmpty() && platform::isSameOrBelow(job.versionFolder, folder);
+// What a pass compares by name and deletes as a file: files and links (a link is removed as the
+// link, whatever it leads to or whether it leads anywhere; one to a folder goes as a folder does).
+bool fileLike(const OwnTree::Entry& e) {
+    return !e.refused && (e.kind == Kind::File || e.kind == Kind::Link);
 }
 
-bool Mirror::deleteItem(const QString& path, bool folder, bool toTrash) {
-    // Only what is known to be gone is skipped; anything else is tried, so a failure is seen.
-    if (platform::presenceNoFollow(path) == Presence::Absent)
-        return false;
-    if (toTrash)
+} // namespace
+
+bool Mirror::keptFolder(const platform::FolderId& id) const {
+    return std::find(keptIds_.begin(), keptIds_.end(), id) != keptIds_.end();
+}
+
+bool Mirror::toTrash(const OwnTree& tree, const QString& path) {
+    // Only what lies whole on the backup folder's own mount goes: a drive or bind mount inside it
+    // would go along with it.
+    switch (tree.checkWhole(path, [this](const QString& mount) { nameOtherMount(mount); })) {
+    case Step::Ok:
         platform::moveToTrash(path);
-    else if (folder)
-        platform::removeFolderRecursively(path); // a link is removed as a link
-    else
-        platform::removeFile(path);
-    return true;
+        return true;
+    case Step::Failed:
+        platform::throwErrno(EIO);
+    default:
+        return false;
+    }
 }
 
-bool Mirror::holdMainFolder(const MirrorJob& job, const QString& main, const QString& root) {
+bool Mirror::holdMainFolder(const MirrorJob& job, const OwnTree& tree, const QString& main,
+                            const QString& root) {
+    Q_UNUSED(job);
     // A main folder on a disk that is not there is reported by the copy pass, as the disk.
     if (!platform::volumePresent(main))
         return true;
@@ -152,7 +156,7 @@ bool Mirror::holdMainFolder(const MirrorJob& job, const QString& main, const QSt
         reportHold(QStringLiteral("den inte kunde läsas"), main, root);
         return true;
     }
-    if (empty && holdsDeletableFile(job, root)) {
+    if (empty && holdsDeletableFile(tree, root)) {
         reportHold(QStringLiteral("den är tom men dess backup innehåller filer"), main, root);
         return true;
     }
@@ -170,25 +174,132 @@ void Mirror::reportHold(const QString& reason, const QString& main, const QStrin
     fel_i_jobbet = true;
 }
 
-bool Mirror::holdsDeletableFile(const MirrorJob& job, const QString& root) const {
+void Mirror::reportError(const QString& text) {
+    view_.windowLog(QStringLiteral(" FEL! ") + text);
+    Module1::logga_meddelande(-1, 0, QStringLiteral("FEL! ") + text, QStringLiteral("Spegling"));
+    view_.runLog(QStringLiteral("FEL: ") + text);
+    view_.countError();
+    fel_i_jobbet = true;
+}
+
+void Mirror::nameOtherMount(const QString& path) {
+    const QString text = platform::otherMountText(path);
+    if (namedMounts.contains(text))
+        return;
+    namedMounts.insert(text);
+    reportError(text);
+}
+
+bool Mirror::holdsDeletableFile(const OwnTree& tree, const QString& root) const {
     // Walks only as far as the first file; what a pass never touches does not count.
     QStringList folders{platform::withoutTrailingSeparator(root)};
     while (!folders.isEmpty()) {
-        const QString folder = folders.takeLast();
+        OwnTree::Folder folder;
+        const Step step = tree.open(folders.takeLast(), folder);
+        if (step == Step::Failed)
+            return true; // what cannot be read may hold files
+        if (step != Step::Ok || keptFolder(folder.id()))
+            continue;
         try {
-            for (const platform::FileEntry& f : platform::listFiles(folder))
-                if (!protectedPath(job, slash(folder) + f.name))
+            const std::vector<OwnTree::Entry> entries = tree.entries(folder);
+            for (const OwnTree::Entry& e : entries)
+                if (fileLike(e))
                     return true;
-            for (const QString& sub : platform::listFolders(folder)) {
-                const QString path = platform::joinPath(folder, sub);
-                if (!platform::isLink(path) && !FolderScan::isSystemFolder(path) && !protectedPath(job, path))
+            for (const OwnTree::Entry& e : entries) {
+                const QString path = folder.path() + QLatin1Char('/') + e.name;
+                if (e.kind == Kind::Folder && !e.refused &&
+                    !(mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(path)))
                     folders << path;
             }
         } catch (const platform::RunError&) {
-            return true; // what cannot be read may hold files
+            return true;
         }
     }
     return false;
+}
+
+std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder root, QStringList& kept) {
+    std::vector<Scanned> out;
+    auto subfolders = [&](const OwnTree::Folder& f) {
+        std::vector<OwnTree::Entry> subs = tree.entries(f);
+        // Folders, and links that lead to folders (listed as the folders they stand for).
+        auto notFolder = [&](const OwnTree::Entry& e) {
+            return e.refused ||
+                   (e.kind != Kind::Folder && !(e.kind == Kind::Link && tree.leadsToFolder(f, e.raw)));
+        };
+        subs.erase(std::remove_if(subs.begin(), subs.end(), notFolder), subs.end());
+        OwnTree::sortByName(subs);
+        return subs;
+    };
+    // Depth first, each folder before the folders inside it; one handle is open per level.
+    struct Level {
+        OwnTree::Folder folder;
+        int index = 0;
+        std::vector<OwnTree::Entry> subs;
+        size_t next = 0;
+    };
+    std::vector<Level> levels;
+    {
+        Level first;
+        first.subs = subfolders(root); // throws: the root cannot be read
+        out.push_back({root.path(), {}, -1, false, false});
+        first.folder = std::move(root);
+        levels.push_back(std::move(first));
+    }
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.next >= level.subs.size()) {
+            levels.pop_back();
+            continue;
+        }
+        const OwnTree::Entry& e = level.subs[level.next++];
+        const QString path = level.folder.path() + QLatin1Char('/') + e.name;
+        if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(path))
+            continue;
+        view_.yield();
+        if (e.kind == Kind::Link) {
+            // Listed as the folder it stands for, never entered: what it leads to is not the backup's.
+            out.push_back({path, e.raw, level.index, false, true});
+            continue;
+        }
+        OwnTree::Folder child;
+        const Step step = tree.openIn(level.folder, e.raw, path, child);
+        if (step == Step::OtherMount) {
+            nameOtherMount(path);
+            continue;
+        }
+        if (step != Step::Ok && step != Step::Failed)
+            continue; // gone, or no folder of the backup's any more
+        if (step == Step::Ok && keptFolder(child.id())) {
+            kept << path;
+            continue;
+        }
+        const int index = int(out.size());
+        out.push_back({path, e.raw, level.index, false, false});
+        // What a folder that cannot be read holds is unknown, not gone: it and the folders it lies
+        // in are kept, and it fails at its turn.
+        auto unread = [&] {
+            out.back().unread = true;
+            kept << path;
+        };
+        if (step == Step::Failed) {
+            unread();
+            continue;
+        }
+        if (view_.cancelled())
+            continue;
+        Level next;
+        try {
+            next.subs = subfolders(child);
+        } catch (const platform::RunError&) {
+            unread();
+            continue;
+        }
+        next.folder = std::move(child);
+        next.index = index;
+        levels.push_back(std::move(next)); // `level` and `e` are not used after this
+    }
+    return out;
 }
 
 void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bool toTrash) {
@@ -207,21 +318,53 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
         log.appendRaw(QStringLiteral(" (simulerad)"));
     }
     raderade_filer_jobb = 0;
-    const int n = int(job.mainFolders.size());
-    for (int i = 0; i < n; ++i) {
-        const QString main = job.mainFolders.at(i);
-        view_.setMainFolderCaption(QStringLiteral("Huvudmapp %1 av %2: %3").arg(i + 1).arg(n).arg(main));
-        const QString root = targetRoot(job, main);
-        if (platform::presence(root) != Presence::Present)
-            continue;
-        // A link where the main folder's copy should be leads out of the backup: never entered.
-        if (!platform::RealFolders(job.backupFolder).isReal(root))
-            continue;
-        if (holdMainFolder(job, main, root))
-            continue;
-        labelFolders_ = labelFiles_ = 0;
-        view_.setDeletedCounts(0, 0, QString());
-        sync(job, root, simulate, toTrash);
+    // The backup folder is opened once, and must still be the folder the check approved when the
+    // run started: one replaced meanwhile (by a link to the home folder) is not touched.
+    const OwnTree tree(job.backupFolder, job.approved);
+    if (!tree.isOpen() && tree.openError() == ESTALE) {
+        reportError(QStringLiteral("Backupmappen är inte längre samma mapp som när körningen startade och "
+                                   "speglades inte: ") +
+                    platform::withoutTrailingSeparator(job.backupFolder));
+    } else {
+        // The job's own folders are known by what they are, however their text is written.
+        keptIds_.clear();
+        const QString version = job.versionFolder.trimmed();
+        std::optional<platform::PlacedFolder> versionPlaced;
+        if (version.startsWith('/')) {
+            keptIds_.push_back(platform::folderId(version));
+            versionPlaced = platform::placeFolder(version);
+        }
+        for (const QString& main : job.mainFolders)
+            if (main.trimmed().startsWith('/'))
+                keptIds_.push_back(platform::folderId(main.trimmed()));
+        keptIds_.erase(std::remove(keptIds_.begin(), keptIds_.end(), platform::FolderId{}), keptIds_.end());
+
+        const int n = int(job.mainFolders.size());
+        for (int i = 0; i < n; ++i) {
+            const QString main = job.mainFolders.at(i);
+            view_.setMainFolderCaption(QStringLiteral("Huvudmapp %1 av %2: %3").arg(i + 1).arg(n).arg(main));
+            const QString root = targetRoot(job, main);
+            OwnTree::Folder rootFolder;
+            QString stoppedAt;
+            Step step = Step::Missing;
+            if (tree.isOpen())
+                step = tree.open(root, rootFolder, nullptr, &stoppedAt);
+            else if (tree.openError() != ENOENT)
+                step = Step::Failed;
+            if (step == Step::OtherMount)
+                nameOtherMount(stoppedAt);
+            // No copy, or a link where the copy should be (it leads out of the backup): not entered.
+            if (step != Step::Ok && step != Step::Failed)
+                continue;
+            // A copy inside the version folder holds versions, which mirroring never touches.
+            if (versionPlaced && platform::isSameOrInside(platform::placeFolder(root), *versionPlaced))
+                continue;
+            if (holdMainFolder(job, tree, main, root))
+                continue;
+            labelFolders_ = labelFiles_ = 0;
+            view_.setDeletedCounts(0, 0, QString());
+            sync(job, tree, root, simulate, toTrash);
+        }
     }
     missingFolders_.clear();
     const QString end = simulate ? QStringLiteral(" (%1 filer kan raderas)").arg(raderade_filer_jobb)
@@ -232,7 +375,8 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
     log.appendRaw(end);
 }
 
-void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate, bool toTrash) {
+void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targetRoot, bool simulate,
+                  bool toTrash) {
     SystemLog& log = program().systemLog();
     const QString mark = simulate ? QStringLiteral(" (simulerad) ") : QString();
     view_.showPanel(true);
@@ -241,7 +385,6 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
     view_.yield();
     const QString root = platform::withoutTrailingSeparator(targetRoot);
 
-    QStringList folders;
     QString currentFolder, currentPath;
     auto handleError = [&](const platform::RunError& e) {
         Q_UNUSED(e);
@@ -255,48 +398,84 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
         view_.errorLog({QString(), text});
     };
 
-    bool opened = false;
-    try {
-        platform::listFolders(root);
-        opened = true;
-    } catch (const platform::RunError&) {
-    }
-    if (!opened) {
-        view_.runLog(QStringLiteral("! Mappen kunde inte speglas: ") + root);
-        view_.countError();
-        view_.windowLog(QStringLiteral(" FEL! Mappen kunde inte speglas: ") + root);
-        log.append(QStringLiteral("FEL! Mappen kunde inte speglas: ") + root);
-        log.markError();
-        fel_i_jobbet = true;
-    } else {
-        view_.setWorking(true);
-        // Folders reached through a link are never entered: their content lies outside the backup.
-        QStringList linkFolders;
-        FolderScan::Options o;
-        o.cancelled = [this] { return view_.cancelled(); };
-        o.found = [&](const QString& path, int) {
-            for (const QString& l : linkFolders)
-                if (platform::isSameOrBelow(path, l) && path != l)
-                    return;
-            if (path != root && platform::isLink(path))
-                linkFolders << path;
-            if (!protectedPath(job, path) || path == root)
-                folders << path;
-        };
-        o.progress = [this](int) { view_.yield(); };
-        try {
-            FolderScan::run(root, o);
-        } catch (const platform::RunError& e) {
-            handleError(e);
+    // The target folders, walked through the backup folder's own handles: a link is never
+    // followed, a folder of another mount never entered, the job's own folders never listed.
+    std::vector<Scanned> folders;
+    QStringList kept;
+    {
+        OwnTree::Folder start;
+        QString stoppedAt;
+        const Step step = tree.open(root, start, nullptr, &stoppedAt);
+        bool opened = false;
+        if (step == Step::Ok) {
+            view_.setWorking(true);
+            try {
+                folders = scan(tree, std::move(start), kept);
+                opened = true;
+            } catch (const platform::RunError&) {
+            }
+            view_.setWorking(false);
+        } else if (step == Step::OtherMount) {
+            nameOtherMount(stoppedAt);
+            opened = true;
+        } else if (step != Step::Failed) {
+            opened = true; // gone, or a link now: nothing of the backup's to mirror
         }
-        view_.setWorking(false);
+        if (!opened) {
+            view_.runLog(QStringLiteral("! Mappen kunde inte speglas: ") + root);
+            view_.countError();
+            view_.windowLog(QStringLiteral(" FEL! Mappen kunde inte speglas: ") + root);
+            log.append(QStringLiteral("FEL! Mappen kunde inte speglas: ") + root);
+            log.markError();
+            fel_i_jobbet = true;
+        }
     }
-    if (folders.isEmpty()) {
+    if (folders.empty()) {
         view_.showPanel(false);
         return;
     }
+    auto holdsKept = [&](const QString& folder) {
+        return std::any_of(kept.begin(), kept.end(),
+                           [&](const QString& k) { return platform::isSameOrBelow(k, folder); });
+    };
     view_.setStatus(QString());
     view_.yield();
+    // The folders from the root down to the one handled, open. Each folder is handled before the
+    // folder it lies in, so each is opened once.
+    std::vector<std::pair<int, OwnTree::Folder>> open;
+    auto openFolder = [&](int i, QString& stoppedAt, int& error) {
+        std::vector<int> chain; // i and the folders it lies in, up to the root
+        for (int j = i; j >= 0; j = folders[size_t(j)].parent)
+            chain.push_back(j);
+        while (!open.empty() && std::find(chain.begin(), chain.end(), open.back().first) == chain.end())
+            open.pop_back();
+        for (size_t k = open.size(); k < chain.size(); ++k) {
+            const int j = chain[chain.size() - 1 - k];
+            const Scanned& s = folders[size_t(j)];
+            OwnTree::Folder f;
+            stoppedAt = s.path;
+            const Step step = open.empty() ? tree.open(s.path, f, &error, &stoppedAt)
+                                           : tree.openIn(open.back().second, s.raw, s.path, f, &error);
+            if (step != Step::Ok)
+                return step;
+            open.emplace_back(j, std::move(f));
+        }
+        return Step::Ok;
+    };
+    auto removal = [&] {
+        OwnTree::Removal r;
+        r.removed = [&](const QString& path, qint64 bytes) {
+            view_.runLog(QStringLiteral("- Raderad fil för spegling: ") + path);
+            currentPath = path;
+            ++raderade_mappfiler;
+            ++raderade_filer_jobb;
+            ++labelFiles_;
+            mb_raderat += double(bytes) / 1000.0 / 1000.0;
+        };
+        r.otherMount = [this](const QString& path) { nameOtherMount(path); };
+        return r;
+    };
+
     const int total = int(folders.size());
     bool cancelledNow = false;
     for (int i = total - 1; i >= 0; --i) {
@@ -308,26 +487,77 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
             cancelledNow = true;
             break;
         }
-        const QString folder = folders.at(i);
+        const Scanned& scanned = folders[size_t(i)];
+        const QString& folder = scanned.path;
         currentFolder = folder;
         currentPath.clear();
         view_.setCurrentName(folder);
         try {
-            const bool linkFolder = folder != root && platform::isLink(folder);
+            if (scanned.unread)
+                platform::throwErrno(EIO);
+            QString stoppedAt;
+            int error = 0;
+            const Step step = openFolder(scanned.link ? scanned.parent : i, stoppedAt, error);
+            if (step == Step::Failed)
+                platform::throwErrno(error ? error : EIO);
+            if (step == Step::OtherMount)
+                nameOtherMount(stoppedAt);
+            if (step != Step::Ok) {
+                // Gone, or no folder of the backup's any more: neither counted nor logged.
+                view_.setWorking(false);
+                view_.setProgress(double(total - i) / total, 0);
+                continue;
+            }
+            // The folder itself, or for a link the folder it stands in.
+            const OwnTree::Folder& here = open.back().second;
             const QString source = sourceFolderFor(job, folder);
             Presence there = platform::presence(source);
             // A copy of the backup folder or the version folder is no copy of the source.
-            if (there == Presence::Present && folder != root &&
+            if (there == Presence::Present && i != 0 &&
                 isRunOwnFolder(source, job.mainFolders, job.backupFolder, job.versionFolder))
                 there = Presence::Absent;
             if (there == Presence::Unknown)
                 platform::throwError(70);
-            if (there == Presence::Present && !linkFolder) {
+            if (scanned.link) {
+                if (there == Presence::Absent && !holdsKept(folder)) {
+                    bool done = false;
+                    if (simulate) {
+                        leftovers << slash(folder);
+                        done = true;
+                    } else {
+                        view_.setStatus(QStringLiteral("Raderar mapp..."));
+                        try {
+                            if (toTrash) {
+                                done = this->toTrash(tree, folder);
+                            } else {
+                                OwnTree::Removal r;
+                                r.removed = [&](const QString&, qint64) { done = true; };
+                                tree.removeIn(here, scanned.raw, folder, r);
+                            }
+                        } catch (const platform::RunError& e) {
+                            handleError(e);
+                        }
+                    }
+                    if (done) {
+                        ++labelFolders_;
+                        ++raderade_mappar;
+                        view_.setDeletedCounts(labelFolders_, labelFiles_, mark);
+                        view_.runLog(QStringLiteral("- Raderad mapp för spegling: ") + mark + folder);
+                    }
+                }
+            } else if (there == Presence::Present) {
                 view_.setStatus(QStringLiteral("Jämför filer..."));
-                const std::vector<platform::FileEntry> files = platform::listFiles(folder);
+                std::vector<OwnTree::Entry> files = tree.entries(here);
+                files.erase(std::remove_if(files.begin(), files.end(),
+                                           [&](const OwnTree::Entry& e) {
+                                               return !fileLike(e) || (e.kind == Kind::Link &&
+                                                                       tree.leadsToFolder(here, e.raw));
+                                           }),
+                            files.end());
+                OwnTree::sortByName(files);
                 const double n = double(files.size());
                 for (size_t j = 0; j < files.size(); ++j) {
-                    const platform::FileEntry& f = files[j];
+                    const OwnTree::Entry& f = files[j];
                     view_.setCurrentName(f.name);
                     view_.yield();
                     if (view_.cancelled()) {
@@ -344,21 +574,34 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
                     if (sf == Presence::Absent) {
                         const QString target = slash(folder) + f.name;
                         currentPath = target;
-                        if (protectedPath(job, target))
-                            continue;
+                        qint64 bytes = 0;
                         if (simulate) {
                             leftovers << target;
+                            bytes = tree.sizeIn(here, f.raw);
                         } else {
                             view_.setStatus(QStringLiteral("Raderar fil..."));
+                            bool gone = false;
                             try {
-                                if (!deleteItem(target, false, toTrash))
-                                    continue;
+                                if (toTrash) {
+                                    bytes = tree.sizeIn(here, f.raw);
+                                    gone = bytes >= 0 && this->toTrash(tree, target);
+                                } else {
+                                    OwnTree::Removal r;
+                                    r.removed = [&](const QString&, qint64 b) {
+                                        gone = true;
+                                        bytes = b;
+                                    };
+                                    r.otherMount = [this](const QString& path) { nameOtherMount(path); };
+                                    tree.removeIn(here, f.raw, target, r);
+                                }
                             } catch (const platform::RunError& e) {
                                 handleError(e);
                                 continue;
                             }
+                            if (!gone)
+                                continue;
                         }
-                        mb_raderat += double(f.size) / 1000.0 / 1000.0;
+                        mb_raderat += double(std::max<qint64>(bytes, 0)) / 1000.0 / 1000.0;
                         ++raderade_enstaka_filer;
                         ++raderade_filer_jobb;
                         ++labelFiles_;
@@ -369,25 +612,23 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
                 }
                 if (cancelledNow)
                     break;
-            } else if (there == Presence::Absent && folder != root && !protectedPath(job, folder) &&
-                       !holdsKeptFolder(job, folder)) {
-                const Presence still = platform::presenceNoFollow(folder);
-                if (still == Presence::Present) {
+            } else if (there == Presence::Absent && i != 0 && !holdsKept(folder)) {
+                bool done = true;
+                if (simulate || toTrash) {
                     long fileCount = 0;
                     double mb = 0;
-                    if (!linkFolder) {
-                        for (const platform::FileEntry& f : platform::listFiles(folder)) {
-                            ++fileCount;
-                            mb += double(f.size) / 1000.0 / 1000.0;
-                        }
+                    for (const OwnTree::Entry& e : tree.entries(here)) {
+                        if (!fileLike(e) || (e.kind == Kind::Link && tree.leadsToFolder(here, e.raw)))
+                            continue;
+                        ++fileCount;
+                        mb += double(std::max<qint64>(tree.sizeIn(here, e.raw), 0)) / 1000.0 / 1000.0;
                     }
-                    bool done = true;
                     if (simulate) {
                         leftovers << slash(folder);
                     } else {
                         view_.setStatus(QStringLiteral("Raderar mapp..."));
                         try {
-                            done = deleteItem(folder, true, toTrash);
+                            done = this->toTrash(tree, folder);
                         } catch (const platform::RunError& e) {
                             handleError(e);
                             done = false;
@@ -398,15 +639,27 @@ void Mirror::sync(const MirrorJob& job, const QString& targetRoot, bool simulate
                         raderade_filer_jobb += fileCount;
                         mb_raderat += mb;
                         labelFiles_ += fileCount;
-                        ++labelFolders_;
-                        ++raderade_mappar;
-                        view_.setDeletedCounts(labelFolders_, labelFiles_, mark);
-                        view_.runLog(QStringLiteral("- Raderad mapp för spegling: ") + mark + folder);
+                    }
+                } else {
+                    // Deleted through the handle of the folder it lies in; each file it held is
+                    // named as it goes, and a mount inside keeps it (and is named).
+                    view_.setStatus(QStringLiteral("Raderar mapp..."));
+                    open.pop_back();
+                    try {
+                        done = tree.removeIn(open.back().second, scanned.raw, folder, removal());
+                    } catch (const platform::RunError& e) {
+                        handleError(e);
+                        done = false;
                     }
                 }
+                if (done) {
+                    ++labelFolders_;
+                    ++raderade_mappar;
+                    view_.runLog(QStringLiteral("- Raderad mapp för spegling: ") + mark + folder);
+                }
+                view_.setDeletedCounts(labelFolders_, labelFiles_, mark);
             }
             view_.setWorking(false);
-            folders.removeAt(i);
             view_.setProgress(double(total - i) / total, 0);
         } catch (const platform::RunError& e) {
             handleError(e);

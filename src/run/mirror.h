@@ -1,8 +1,11 @@
 #pragma once
 #include "platform/files.h"
+#include "platform/own_tree.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // Mirroring: after a pass the backup folder holds no folder and no file that the job's source no
 // longer has. Simulated, it only counts and lists what it would delete.
@@ -15,6 +18,8 @@ struct MirrorJob {
     QString createMainFolder; // txtabsolutsökväg_huvudmapp: "JA"/"NEJ"
     QString preventMirror;    // txtsynkroniseraej: "JA"/"NEJ"
     QString versionFolder;    // txtversionmapp: never touched by mirroring
+    // The backup folder the run's check approved when the run started; {} takes it as it is.
+    platform::FolderId approved;
 };
 
 // What the backup window shows of a pass; the engine keeps the data, the view only shows it.
@@ -72,6 +77,9 @@ class Mirror {
     bool fel_i_jobbet = false;
     // What a simulated pass would delete: files as full paths, folders ending in '/'.
     QStringList leftovers;
+    // The folders of another mount named in the current job (as otherMountText words them): each
+    // is named and counted once, also when the target folders named it first.
+    QSet<QString> namedMounts;
 
     void resetRun();
     // The folders of the current job that the copy pass will report as missing; set by the
@@ -81,8 +89,9 @@ class Mirror {
     // The mirroring of one job: decides whether it is mirrored and runs a pass per main folder
     // whose copy exists in the backup folder.
     void sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bool toTrash);
-    // One pass over a target root.
-    void sync(const MirrorJob& job, const QString& targetRoot, bool simulate, bool toTrash);
+    // One pass over a target root in the backup folder `tree`.
+    void sync(const MirrorJob& job, const platform::OwnTree& tree, const QString& targetRoot, bool simulate,
+              bool toTrash);
 
     // The folder in the backup folder that receives a main folder.
     static QString targetRoot(const MirrorJob& job, const QString& mainFolder);
@@ -90,17 +99,38 @@ class Mirror {
     static QString sourceFolderFor(const MirrorJob& job, const QString& targetFolder);
 
   private:
+    // A folder of the pass: its path, its name on disk and the folder it lies in (-1: the root).
+    struct Scanned {
+        QString path;
+        QByteArray raw;
+        int parent = -1;
+        bool unread = false; // its listing failed
+        bool link = false;   // a link to a folder: never entered, removed as the link
+    };
     // True when the main folder must not be mirrored (reported here or by the copy pass).
-    bool holdMainFolder(const MirrorJob& job, const QString& main, const QString& root);
+    bool holdMainFolder(const MirrorJob& job, const platform::OwnTree& tree, const QString& main,
+                        const QString& root);
     void reportHold(const QString& reason, const QString& main, const QString& root);
+    // A line of the mirror's FEL kind: window log, program log and log.txt, counted.
+    void reportError(const QString& text);
+    // A folder of another mount, left alone: named and counted once per job.
+    void nameOtherMount(const QString& path);
     // The target root holds a file that a pass could delete (links and kept folders aside).
-    bool holdsDeletableFile(const MirrorJob& job, const QString& root) const;
-    bool protectedPath(const MirrorJob& job, const QString& path) const;
-    static bool holdsKeptFolder(const MirrorJob& job, const QString& folder);
-    bool deleteItem(const QString& path, bool folder, bool toTrash);
+    bool holdsDeletableFile(const platform::OwnTree& tree, const QString& root) const;
+    // A folder of the job's own that mirroring never touches: the version folder, or a main
+    // folder kept inside the backup folder. Known by what it is, however it is written.
+    bool keptFolder(const platform::FolderId& id) const;
+    // Lists the target folders below `root`, each before the folders inside it; a kept folder is
+    // left out and put into `kept`, a folder of another mount left out and named.
+    std::vector<Scanned> scan(const platform::OwnTree& tree, platform::OwnTree::Folder root,
+                              QStringList& kept);
+    // Sends a file or folder to the trash when it lies whole on the backup folder's mount. True
+    // when it went.
+    bool toTrash(const platform::OwnTree& tree, const QString& path);
 
     MirrorView& view_;
     long labelFolders_ = 0;
     long labelFiles_ = 0;
     QStringList missingFolders_;
+    std::vector<platform::FolderId> keptIds_; // the current job's kept folders
 };

@@ -2,6 +2,7 @@
 
 #include "core/program.h"
 #include "platform/files.h"
+#include "platform/own_tree.h"
 #include "platform/parallel.h"
 #include "platform/paths.h"
 #include "platform/presence.h"
@@ -145,7 +146,7 @@ bool BackupEngine::putAsideFileInTheWay(const QString& target, const QString& ba
 namespace {
 
 // What the look at one target folder found, on a thread of its own.
-enum class TargetState : unsigned char { NotLooked, There, SourceGone, Made, NotMade };
+enum class TargetState : unsigned char { NotLooked, There, SourceGone, Made, NotMade, OtherMount };
 
 // Looks at and makes the target folders of a stretch of the job's folders, in their order: each
 // target that is missing gets made when its source folder is there. While the targets met are
@@ -176,8 +177,9 @@ struct TargetStretch {
             try {
                 making = folders->make(targets[qsizetype(i)]);
                 state = making ? TargetState::Made : TargetState::There;
-            } catch (const RunError&) {
-                state = TargetState::NotMade; // dealt with in the folders' order afterwards
+            } catch (const RunError& e) {
+                // Dealt with in the folders' order afterwards.
+                state = e.number == platform::kOtherMount ? TargetState::OtherMount : TargetState::NotMade;
             }
         }
     }
@@ -210,6 +212,7 @@ void BackupEngine::skapamappar() {
 
     List3.clear();
     backupFolders_.reset(backup);
+    otherMountsNamed.clear();
     if (simulated)
         simBackupFolders << backup;
     const qsizetype count = List2.size();
@@ -281,6 +284,24 @@ void BackupEngine::skapamappar() {
         if (state == TargetState::Made) {
             // Nothing but this run puts anything into a folder it has just made.
             pair.made = true;
+            continue;
+        }
+        if (state == TargetState::OtherMount) {
+            // A drive or bind mount at the target or on its way is the user's: nothing of the
+            // job is written there, nor below it.
+            pair.filtered = true;
+            blocked << target;
+            try {
+                backupFolders_.make(target);
+            } catch (const RunError& e) {
+                if (e.number == platform::kOtherMount && !otherMountsNamed.contains(e.description)) {
+                    otherMountsNamed.insert(e.description);
+                    countError();
+                    logLine(QStringLiteral("log.txt"), QStringLiteral("FEL: ") + e.description);
+                    progress_.windowLog(QStringLiteral(" FEL! ") + e.description);
+                    systemLog(QStringLiteral("FEL! ") + e.description, true);
+                }
+            }
             continue;
         }
         // A file where the folder must go is the rare reason; only then is it looked for.

@@ -79,11 +79,15 @@ void BackupEngine::provskriv_tillbackupmapp() {
     progress_.yield();
 
     bool anyFailed = false;
+    approvedBackupFolders.clear();
     const int jobs = progress_.jobCount();
     for (int i = 0; i < jobs; ++i) {
         if (!progress_.jobSelected(i))
             continue;
         progress_.selectJob(i);
+        // What the backup folder is when it is checked: the mirror later deletes only in this
+        // folder, whatever its text leads to by then.
+        const platform::FolderId checked = platform::folderId(m.txtbackupmapp);
         if (const QString why = runRefusal(m); !why.isEmpty()) {
             // Nothing of the job is touched: not even the test file is written.
             progress_.setJobSelected(i, false);
@@ -101,8 +105,13 @@ void BackupEngine::provskriv_tillbackupmapp() {
             continue;
         }
         const QString folder = m.txtbackupmapp;
-        if (writeTestFile(folder))
+        if (writeTestFile(folder)) {
+            // A folder replaced while it was checked is not the one approved: its mirror refuses.
+            approvedBackupFolders[i] = platform::folderId(folder) == checked
+                                           ? checked
+                                           : platform::FolderId{~quint64(0), ~quint64(0)};
             continue;
+        }
         progress_.setJobSelected(i, false);
         const bool network = folder.startsWith(QLatin1String("//")) || platform::isNetworkPath(folder);
         const bool drivePresent = !network && platform::volumePresent(folder);

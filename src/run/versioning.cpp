@@ -3,6 +3,7 @@
 #include "core/program.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/own_tree.h"
 #include "platform/paths.h"
 #include "platform/vb.h"
 #include "run/copy_engine.h"
@@ -38,6 +39,27 @@ NameParts splitName(const QString& fileName) {
 
 QString versionTail(const NameParts& p) {
     return p.ext.isEmpty() ? QStringLiteral("]") : "]." + p.ext;
+}
+
+// Deletes the old version copy `name` of the version folder `folder`. In the backup folder (its
+// text however written, or reached through a link) it goes through the backup folder's own
+// handles: never through a link there, never into another mount. Elsewhere as any file.
+void removeVersionCopy(const QString& backupFolder, const QString& folder, const QString& name) {
+    const QString backup = platform::withoutTrailingSeparator(backupFolder.trimmed());
+    if (backup.startsWith('/') && backup != QLatin1String("/")) {
+        const QString at = platform::resolvedPath(folder);
+        const QString root = platform::resolvedPath(backup);
+        if (at != root && platform::isSameOrBelow(at, root)) {
+            const platform::OwnTree tree(root);
+            platform::OwnTree::Removal r;
+            QString mount;
+            r.otherMount = [&](const QString& m) { mount = m; };
+            if (!tree.remove(platform::joinPath(at, name), r))
+                throw platform::RunError{platform::kOtherMount, platform::otherMountText(mount)};
+            return;
+        }
+    }
+    platform::removeFile(platform::joinPath(folder, name));
 }
 } // namespace
 
@@ -164,7 +186,7 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
         const int keep = versionsToKeep(m.txtversionmax);
         if (!simulated)
             for (qsizetype i = 0; i + keep < versions.size(); ++i) {
-                platform::removeFile(folder + versions[i]);
+                removeVersionCopy(m.txtbackupmapp, folder, versions[i]);
                 versionNames_.erase(versions[i]);
             }
         if (!inCopy_)

@@ -1,5 +1,6 @@
 #include "support/e2e.h"
 #include "support/fixture.h"
+#include "support/mounted.h"
 
 #include <QDir>
 #include <QFile>
@@ -193,4 +194,32 @@ TEST(CommandLine, ALinkFollowedByTwoDotsIsJudgedWhereItLeads) {
         EXPECT_EQ(testutil::treeFiles(w), before);
     }
     qputenv("HOME", home);
+}
+
+// A drive mounted below the backup folder is not the backup's: a mirroring run deletes nothing on
+// it, names it in log.txt and ends with status one.
+TEST(CommandLine, AMirrorLeavesADriveMountedBelowTheBackupFolderAlone) {
+    QTemporaryDir dir;
+    QTemporaryDir work;
+    const QString w = work.path();
+    const QString usb = w + "/backup/usb";
+    testutil::writeFile(w + "/källa/a.txt", "a");
+    testutil::makeDir(usb);
+    testutil::JobSpec j = job("Jobb", w + "/källa", w + "/backup");
+    j.options[2] = "1"; // the copies straight into the backup folder, beside the drive
+    testutil::writeJob(dir.path() + "/Listor", j);
+    testutil::Mounted drive(usb);
+    if (!drive.real())
+        GTEST_SKIP() << "this machine lets no test mount a drive";
+    testutil::writeFile(usb + "/Foton/bild.jpg", "b");
+    testutil::writeFile(usb + "/doc.txt", "d");
+
+    const auto r = testutil::runProgram(dir.path(), {"Jobb,1"});
+    EXPECT_EQ(r.exitCode, 1) << r.output.toStdString();
+    EXPECT_EQ(testutil::treeFiles(usb), QStringList({"Foton/bild.jpg", "doc.txt"}));
+    EXPECT_EQ(testutil::readBytes(w + "/backup/a.txt"), "a");
+    const QString log = QString::fromUtf8(testutil::readBytes(dir.path() + "/log.txt"));
+    EXPECT_TRUE(log.contains("FEL: " + usb + " är en annan enhet och lämnades orörd\r\n"))
+        << log.toStdString();
+    EXPECT_FALSE(log.contains("utan fel"));
 }

@@ -1,9 +1,9 @@
 #include "platform/own_tree.h"
 #include "support/fixture.h"
+#include "support/mounted.h"
 
 #include <QDir>
 #include <QFile>
-#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -14,22 +14,6 @@ bool exists(const QString& p) {
     struct stat st {};
     return ::lstat(QFile::encodeName(p).constData(), &st) == 0;
 }
-
-// A real tmpfs where the machine lets the test mount one, else a stand-in for it.
-struct Mounted {
-    explicit Mounted(const QString& at) : at_(at) {
-        real_ = ::mount("none", QFile::encodeName(at).constData(), "tmpfs", 0, nullptr) == 0;
-        if (!real_)
-            standInMount(at);
-    }
-    ~Mounted() {
-        if (real_)
-            ::umount2(QFile::encodeName(at_).constData(), MNT_DETACH);
-        standInMount({});
-    }
-    QString at_;
-    bool real_ = false;
-};
 
 class OwnTreeTest : public ::testing::Test {
   protected:
@@ -51,14 +35,14 @@ TEST_F(OwnTreeTest, RemovesOnlyTheRootsOwnTreeAndNamesEachFile) {
                         QFile::encodeName(p("bak/gammal/sub/länk")).constData()),
               0);
     QFile::remove(p("bak/gammal/usb/.keep"));
-    Mounted usb(p("bak/gammal/usb"));
+    testutil::Mounted usb(p("bak/gammal/usb"));
     testutil::writeFile(p("bak/gammal/usb/doc.txt"), "d");
 
     OwnTree tree(p("bak"));
     ASSERT_TRUE(tree.isOpen());
     QStringList removed, kept;
     OwnTree::Removal r;
-    r.removed = [&](const QString& path) { removed << path; };
+    r.removed = [&](const QString& path, qint64) { removed << path; };
     r.otherMount = [&](const QString& path) { kept << path; };
     EXPECT_FALSE(tree.remove(p("bak/gammal"), r));
     removed.sort();
@@ -85,7 +69,7 @@ TEST_F(OwnTreeTest, AFolderSwappedForALinkMeanwhileIsNotFollowed) {
     OwnTree tree(p("bak"));
     QStringList removed;
     OwnTree::Removal r;
-    r.removed = [&](const QString& path) { removed << path; };
+    r.removed = [&](const QString& path, qint64) { removed << path; };
     EXPECT_TRUE(tree.remove(p("bak/x"), r));
     EXPECT_EQ(removed, QStringList({p("bak/x/y")}));
     EXPECT_TRUE(exists(p("hem/notes.txt")));

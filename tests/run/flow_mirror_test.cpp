@@ -2,9 +2,12 @@
 // folders are never a source, and every error the run counts has its line in log.txt.
 #include "flow_support.h"
 
+#include "platform/files.h"
 #include "platform/paths.h"
+#include "support/mounted.h"
 
 #include <QLabel>
+#include <atomic>
 
 namespace {
 
@@ -100,6 +103,63 @@ TEST_F(MirrorKeepsFlow, TheBackupAndVersionFoldersInsideTheSourceAreNeverCopied)
         EXPECT_FALSE(run("Jobb", true)->runHadErrors()) << logText().toStdString();
     EXPECT_EQ(testutil::treeFiles(dst_), QStringList({src_.mid(1) + "/a.txt"}));
     EXPECT_EQ(testutil::readBytes(versions + "/gammal.txt"), QByteArray("v"));
+}
+
+// A drive mounted at a target folder is the user's: the mirror deletes nothing on it, the copy
+// writes nothing into it, and the run names it once and ends with an error.
+TEST_F(MirrorKeepsFlow, ADriveMountedAtATargetFolderIsNeitherMirroredNorWrittenInto) {
+    testutil::writeFile(src_ + "/a.txt", "a", old_);
+    testutil::writeFile(src_ + "/usb/s2.txt", "newer at the source", old_);
+    testutil::writeJob(path("Listor"), job("Jobb"));
+    testutil::makeDir(target("usb"));
+    testutil::Mounted usb(target("usb"));
+    testutil::writeFile(target("usb/s2.txt"), "the user's", old_.addSecs(-3600));
+    testutil::writeFile(target("usb/b.jpg"), "the user's", old_);
+    const auto before = snapshot(target("usb"));
+
+    frmutförbackup* w = run("Jobb", true);
+    EXPECT_EQ(snapshot(target("usb")), before);
+    EXPECT_EQ(testutil::readBytes(target("a.txt")), "a");
+    EXPECT_EQ(log().count("FEL: " + target("usb") + " är en annan enhet och lämnades orörd"), 1)
+        << logText().toStdString();
+    EXPECT_EQ(w->lblantalfel->text().toInt(), 1);
+    EXPECT_EQ(log().last(), "  Backup slutfördes med fel!");
+}
+
+// The second job's backup folder is replaced by a link to the home folder while the first job
+// copies: that job's mirror deletes nothing, and says why.
+TEST_F(MirrorKeepsFlow, ABackupFolderReplacedSinceTheRunStartedIsNotMirrored) {
+    const QString home = work("Hem");
+    const QString src2 = work("Källa2"), dst2 = work("Backup2");
+    testutil::writeFile(src_ + "/a.txt", "a", old_);
+    testutil::writeFile(src2 + "/b.txt", "b", old_);
+    testutil::writeFile(home + src2 + "/notes.txt", "the user's", old_);
+    testutil::makeDir(dst2);
+    testutil::writeJob(path("Listor"), job("A-jobb"));
+    testutil::writeJob(path("Listor"), testutil::jobOver("B-jobb", src2, dst2));
+    frmutförbackup* w = openBackupWindow("B-jobb");
+    w->List1->item(prog().form<frmmain>()->comboinställningar->findText("A-jobb"))->setSelected(true);
+    w->chksync->setChecked(true);
+    dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+    dialogs().expectWindow("frmklarbackup");
+    std::atomic<bool> swapped = false;
+    platform::setCopyHook([&](const QString&, const QString&) {
+        if (!swapped.exchange(true)) {
+            QDir(dst2).removeRecursively();
+            QFile::link(home, dst2);
+        }
+    });
+    w->cmdkörbackup2->click();
+    platform::setCopyHook({});
+
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(testutil::readBytes(home + src2 + "/notes.txt"), "the user's");
+    EXPECT_TRUE(log().contains("FEL: Backupmappen är inte längre samma mapp som när körningen startade och "
+                               "speglades inte: " +
+                               dst2))
+        << logText().toStdString();
+    EXPECT_GE(w->lblantalfel->text().toInt(), 1);
+    EXPECT_EQ(log().last(), "  Backup slutfördes med fel!");
 }
 
 } // namespace

@@ -2,11 +2,13 @@
 #include "platform/errors.h"
 #include "run/mirror.h"
 #include "support/fixture.h"
+#include "support/mounted.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTextEdit>
 #include <cerrno>
+#include <functional>
 
 using testutil::treeFiles;
 using testutil::writeFile;
@@ -183,4 +185,84 @@ TEST_F(MirrorTest, AnEntryWhoseKindChangedAtTheSourceIsALeftover) {
     }
     EXPECT_TRUE(QFile::exists(main + "/Rapport/del1.txt"));
     EXPECT_TRUE(QFile::exists(main + "/Anteckningar"));
+}
+
+// A drive mounted inside a folder the source no longer has: the folder's own files go, each named,
+// and so does a link that leads nowhere; the drive and the folders holding it stay, named once
+// and counted as one error.
+TEST_F(MirrorTest, ADriveBelowTheBackupIsLeftAloneAndEveryDeletedFileIsNamed) {
+    testutil::makeDir(root + "Gammal/usb");
+    testutil::Mounted usb(root + "Gammal/usb");
+    writeFile(root + "Gammal/usb/Foton/bild.jpg", "b");
+    writeFile(root + "Gammal/usb/doc.txt", "d");
+    ASSERT_TRUE(QFile::link(work("finns inte"), root + "borta.lnk"));
+    Mirror mirror(view);
+    mirror.sync_förbered(job, true, false, false);
+
+    EXPECT_EQ(treeFiles(root + "Gammal"), QStringList({"usb/Foton/bild.jpg", "usb/doc.txt"}));
+    EXPECT_FALSE(QFileInfo(root + "borta.lnk").isSymLink());
+    const QString named = "FEL: " + root + "Gammal/usb är en annan enhet och lämnades orörd";
+    EXPECT_EQ(view.run.count(named), 1);
+    EXPECT_EQ(view.errorCount, 1);
+    EXPECT_TRUE(mirror.fel_i_jobbet);
+    for (const char* file : {"Gammal/a.txt", "Gammal/2019/b.txt", "Gammal/2019/c.txt", "borta.lnk"})
+        EXPECT_TRUE(view.run.contains("- Raderad fil för spegling: " + root + file)) << file;
+    EXPECT_TRUE(view.run.contains("- Raderad mapp för spegling: " + root + "Gammal/2019"));
+    EXPECT_FALSE(view.run.contains("- Raderad mapp för spegling: " + root + "Gammal"));
+    EXPECT_EQ(mirror.raderade_mappar, 1);
+    EXPECT_EQ(mirror.raderade_mappfiler, 3);
+    EXPECT_EQ(mirror.raderade_enstaka_filer, 3); // gone.txt, Brev/old.txt and the link
+}
+
+// A folder swapped for a link to the user's files while the mirror works in it: what it deletes
+// is never reached through the link.
+TEST_F(MirrorTest, AFolderSwappedForALinkMeanwhileIsNeverFollowed) {
+    const QString outside = work("hem");
+    writeFile(outside + "/old.txt", "the user's");
+    writeFile(outside + "/2019/b.txt", "the user's");
+    auto swap = [&](const QString& folder) {
+        ASSERT_TRUE(QFile::rename(folder, folder + ".flyttad"));
+        ASSERT_TRUE(QFile::link(outside, folder));
+    };
+    struct TurnView : TestView {
+        std::function<void(const QString&)> onName;
+        void setCurrentName(const QString& n) override {
+            if (onName)
+                onName(n);
+        }
+    } turn;
+    // While the files of a folder the source has are compared.
+    turn.onName = [&](const QString& name) {
+        if (name == "old.txt" && !QFileInfo(root + "Brev").isSymLink())
+            swap(root + "Brev");
+    };
+    // As the folder a deleted folder holds is opened.
+    platform::setOwnTreeHook([&](const QString& path) {
+        if (path == root + "Gammal/2019" && !QFileInfo(path).isSymLink())
+            swap(path);
+    });
+    Mirror mirror(turn);
+    mirror.sync_förbered(job, true, false, false);
+    platform::setOwnTreeHook({});
+    EXPECT_EQ(treeFiles(outside), QStringList({"2019/b.txt", "old.txt"}));
+    EXPECT_FALSE(QFileInfo::exists(root + "Gammal/a.txt"));
+}
+
+// The version folder inside the backup folder, written another way than plainly or reached
+// through a link, is still the version folder: its copies stay.
+TEST_F(MirrorTest, TheVersionFolderIsKnownHoweverItIsWritten) {
+    job.pathType = "1";
+    const QString copy = work("backup/Versioner/keep[2020-01-01 10;00;00].txt");
+    ASSERT_TRUE(QFile::link(work("backup"), work("länk")));
+    for (const QString& version :
+         {work("backup") + "//Versioner", work("backup") + "/./Versioner/", work("länk/Versioner")}) {
+        SCOPED_TRACE(version.toStdString());
+        writeFile(copy, "v");
+        writeFile(work("backup/Gammal/x.txt"), "x");
+        job.versionFolder = version;
+        Mirror mirror(view);
+        mirror.sync_förbered(job, true, false, false);
+        EXPECT_TRUE(QFile::exists(copy));
+        EXPECT_FALSE(QFileInfo::exists(work("backup/Gammal")));
+    }
 }

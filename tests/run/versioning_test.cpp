@@ -1,6 +1,7 @@
 #include "engine_support.h"
 #include "platform/errors.h"
 #include "run/versioning.h"
+#include "support/mounted.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,6 +160,25 @@ TEST_F(VersioningTest, NoVersionFolderIsMadeOnAVolumeThatIsNotThere) {
     changed("rapport.doc", "ny", "gammal", at());
     engine->file_copy(0);
     EXPECT_TRUE(QDir(work("media/usb")).isEmpty());
+    EXPECT_EQ(readBytes(dst + "/rapport.doc"), "gammal");
+    EXPECT_EQ(engine->antalfel, 1);
+}
+
+// A drive mounted at the version folder inside the backup folder is the user's: no version is
+// written there and none of its files is pruned.
+TEST_F(VersioningTest, NothingIsWrittenOrPrunedOnADriveMountedInTheBackupFolder) {
+    m->txtbackupmapp = work("backup");
+    m->txtversionmapp = work("backup/Versioner");
+    m->txtversionmax = "1";
+    verFolder = platform::relativeTarget(m->txtversionmapp, src);
+    testutil::makeDir(work("backup/Versioner"));
+    testutil::Mounted drive(work("backup/Versioner"));
+    writeFile(verFolder + "rapport[2024-01-01 10;00;00].doc", "v1", at());
+    writeFile(verFolder + "rapport[2024-02-01 10;00;00].doc", "v2", at());
+    changed("rapport.doc", "ny", "gammal", at());
+    engine->file_copy(0);
+    EXPECT_EQ(testutil::treeFiles(verFolder),
+              QStringList({"rapport[2024-01-01 10;00;00].doc", "rapport[2024-02-01 10;00;00].doc"}));
     EXPECT_EQ(readBytes(dst + "/rapport.doc"), "gammal");
     EXPECT_EQ(engine->antalfel, 1);
 }

@@ -6,6 +6,7 @@
 #include "scheduler/pause_window.h"
 #include "scheduler/saved_lists_window.h"
 #include "scheduler_fixture.h"
+#include "support/mounted.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -198,6 +199,35 @@ TEST_F(SavedListsTest, OnlyEntriesInsideABackupFolderReachTheLeftoverWindow) {
                   1)
             << c.entry.toStdString();
     }
+}
+
+// A drive (or the home folder bind-mounted) inside the backup folder is the user's: "Radera alla"
+// deletes nothing on it, whether the entries lie on it, are it, or hold it; they stay listed.
+TEST_F(SavedListsTest, DeletingAllNeverReachesIntoAMountBelowTheBackupFolder) {
+    backupJob();
+    const QString home = work("Backup/gammal/home");
+    testutil::makeDir(home);
+    testutil::Mounted mount(home);
+    testutil::writeFile(home + "/notes.txt", "n");
+    testutil::writeFile(home + "/Bilder/b.jpg", "b");
+    testutil::writeFile(work("Backup/gammal/a.txt"), "a");
+    testutil::writeFile(work("Backup/kvar.txt"), "x");
+    const QStringList entries = {home + "/notes.txt", home + "/Bilder/", home + "/", work("Backup/gammal/"),
+                                 work("Backup/kvar.txt")};
+    testutil::writeLines(saved("2024-06-05 22.00.10"), entries);
+    frmschemasync* w = openFromLink();
+    w->List1->setCurrentRow(0);
+    dialogs().expectWindow("frmsyncfilermappar", [&](QWidget* x) {
+        auto* l = static_cast<frmsyncfilermappar*>(x);
+        l->cmdraderaalla_Click();
+        EXPECT_EQ(l->entries(), entries.mid(0, 4));
+        l->cmdstäng_Click();
+    });
+    w->öppnasyncfilermappar();
+    EXPECT_EQ(testutil::treeFiles(home), QStringList({"Bilder/b.jpg", "notes.txt"}));
+    EXPECT_FALSE(QFile::exists(work("Backup/gammal/a.txt")));
+    EXPECT_FALSE(QFile::exists(work("Backup/kvar.txt")));
+    EXPECT_TRUE(systemLog().contains(home + " är en annan enhet och lämnades orörd"));
 }
 
 TEST_F(SavedListsTest, AnEmptiedListIsDeletedAndClosingHidesTheLink) {
