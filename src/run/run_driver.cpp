@@ -408,6 +408,10 @@ bool RunDriver::jobPass() {
             w_.txtbackup->clear();
             w_.lblsenastkördajobb_namn->setText(jobName);
             appendLog({QString(), jobName.toUpper()});
+            if (!backupFolderStillApproved(i)) {
+                jobEnd(i, jobName);
+                continue;
+            }
             skapamappar();
             w_.showJobFolderMarks();
             w_.stäng_program_före_backup();
@@ -501,6 +505,26 @@ void RunDriver::folderLoop(const QString& jobName) {
     }
     w_.applyProgress();
     e_.holdLogs(false); // a log that cannot be written is an error of the run, as before
+}
+
+bool RunDriver::backupFolderStillApproved(int row) {
+    const auto approved = e_.approvedBackupFolders.find(row);
+    if (approved == e_.approvedBackupFolders.end() ||
+        platform::folderId(job_.txtbackupmapp) == approved->second)
+        return true;
+    // Replaced since the run's check (by a link to another place): nothing is written there.
+    const QString text =
+        QStringLiteral(
+            "Backupmappen är inte längre samma mapp som när körningen startade, och jobbet kördes inte: ") +
+        platform::withoutTrailingSeparator(job_.txtbackupmapp);
+    w_.countError();
+    w_.addLogLine(QStringLiteral(" FEL! ") + text);
+    runstatus::systemLogError(QStringLiteral("FEL! ") + text);
+    try {
+        appendLog({QStringLiteral("FEL: ") + text});
+    } catch (const platform::RunError&) {
+    }
+    return false;
 }
 
 bool RunDriver::folderError(const QString& jobName, const QString& folder, const QString& logText,

@@ -42,6 +42,8 @@ class RunDriver {
     bool jobPass(); // false: cancelled
     void folderLoop(const QString& jobName);
     void missingFolder(const QString& path);
+    // The job's backup folder is still the one the run's check approved; said and counted if not.
+    bool backupFolderStillApproved(int row);
     // A folder of the list that cannot be copied for `logText`'s reason: counted, logged in
     // log_err.txt and the program log. False when the run was stopped meanwhile.
     bool folderError(const QString& jobName, const QString& folder, const QString& logText,

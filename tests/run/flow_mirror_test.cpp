@@ -154,8 +154,9 @@ TEST_F(MirrorKeepsFlow, ABackupFolderReplacedSinceTheRunStartedIsNotMirrored) {
 
     ASSERT_TRUE(swapped);
     EXPECT_EQ(testutil::readBytes(home + src2 + "/notes.txt"), "the user's");
-    EXPECT_TRUE(log().contains("FEL: Backupmappen är inte längre samma mapp som när körningen startade och "
-                               "speglades inte: " +
+    EXPECT_FALSE(QFile::exists(home + src2 + "/b.txt"));
+    EXPECT_TRUE(log().contains("FEL: Backupmappen är inte längre samma mapp som när körningen startade, och "
+                               "jobbet kördes inte: " +
                                dst2))
         << logText().toStdString();
     EXPECT_GE(w->lblantalfel->text().toInt(), 1);
