@@ -5,6 +5,7 @@
 #include "core/module1.h"
 #include "core/program.h"
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -286,6 +287,10 @@ void frmmain::createSchedulerControls() {
     txtschemalogg->setToolTip(QStringLiteral("Sparad logg för vald körning"));
     txtschemalogg->setGeometry(tw(4440), tw(3780), tw(4000), tw(1500));
 
+    schemaLayer_ = platform::coverableLayer(frameschema);
+    frameschemaaktiv->installEventFilter(this);
+    frameschemapågår->installEventFilter(this);
+
     Label6 = platform::namedLabel(c, "Label6", QStringLiteral("Senaste Backup:"));
     Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -340,7 +345,7 @@ void frmmain::showSchedulerPanel(bool visible) {
         }
     });
     frameschemaaktiv->raise();
-    if (txtschemavisajobb->isVisible())
+    if (!txtschemavisajobb->isHidden())
         txtschemavisajobb->raise();
     keepFocusInView();
 }

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSet>
 #include <QTimer>
 #include <QToolButton>
@@ -273,6 +274,54 @@ bool pressCancelButton(QWidget* window) {
             return true;
         }
     return false;
+}
+
+namespace {
+
+// Keeps a layer as large as its parent, and hides it while a panel over it is shown.
+class Cover : public QObject {
+  public:
+    Cover(QObject* parent, QWidget* layer) : QObject(parent), layer_(layer) {}
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (!layer_)
+            return false;
+        if (e->type() == QEvent::Resize && o == layer_->parent())
+            layer_->setGeometry(QRect(QPoint(0, 0), static_cast<QResizeEvent*>(e)->size()));
+        else if (e->type() == QEvent::ShowToParent && o != layer_->parent())
+            layer_->hide();
+        else if (e->type() == QEvent::HideToParent && o != layer_->parent())
+            layer_->show();
+        return false;
+    }
+
+  private:
+    QPointer<QWidget> layer_;
+};
+
+} // namespace
+
+QWidget* coverableLayer(QWidget* parent, const QList<QWidget*>& keep) {
+    auto* layer = new QWidget(parent);
+    layer->setObjectName(parent->objectName() + QStringLiteral("_layer"));
+    layer->setGeometry(parent->rect());
+    for (QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w == layer || w->isWindow() || keep.contains(w))
+            continue;
+        const bool hidden = w->isHidden();
+        const QRect place = w->geometry();
+        w->setParent(layer);
+        w->setGeometry(place);
+        w->setVisible(!hidden);
+    }
+    // Below what it does not hold, so a panel kept out of it lies over it.
+    layer->lower();
+    parent->installEventFilter(new Cover(layer, layer));
+    return layer;
+}
+
+void coverWhileShown(QWidget* panel, QWidget* layer) {
+    panel->installEventFilter(new Cover(layer, layer));
+    layer->setVisible(panel->isHidden());
 }
 
 void installAccessibility() {
