@@ -212,14 +212,16 @@ TEST_F(JobGroupsTest, SelectingJobsKeepsBothListsTogether) {
     EXPECT_EQ(m->listinställningar->currentRow(), 1);
     EXPECT_EQ(m->txtjobbnamn_text->text(), "B");
 
-    // The right button opens the job menu and leaves the selection alone.
+    // The right button selects the job under it, so the job menu's commands work on that job.
     frmsetup* s = prog().form<frmsetup>();
     QListWidget* list = m->listinställningar;
     const QPoint third = list->visualItemRect(list->item(2)).center();
     QMouseEvent press(QEvent::MouseButtonPress, third, list->viewport()->mapToGlobal(third), Qt::RightButton,
                       Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &press);
-    EXPECT_EQ(m->comboinställningar->currentIndex(), 1);
+    EXPECT_EQ(m->comboinställningar->currentIndex(), 2);
+    EXPECT_EQ(program().job().txtjobbnamn, "C");
+    EXPECT_TRUE(s->mnualternativ->isVisible());
     EXPECT_FALSE(s->mnukopierajobb->menuAction()->isVisible());
     s->mnualternativ->hide();
     s->chkjobbarkiv->setChecked(true);
