@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -97,8 +99,48 @@ class PressInterface : public QAccessibleWidget {
     Press press_;
 };
 
+// The application as a client walks it. Qt lists its windows but leaves pop-up menus out, though
+// an open menu names the application as its parent: a client going down the tree never met the
+// program's menus. An open menu is listed after the windows, with its commands below it.
+class ApplicationInterface : public QAccessibleApplication {
+  public:
+    int childCount() const override { return QAccessibleApplication::childCount() + int(openMenus().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const int windows = QAccessibleApplication::childCount();
+        if (index < windows)
+            return QAccessibleApplication::child(index);
+        const QList<QMenu*> menus = openMenus();
+        return index - windows < menus.size() ? QAccessible::queryAccessibleInterface(menus[index - windows])
+                                              : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const int i = QAccessibleApplication::indexOfChild(child);
+        if (i >= 0 || !child)
+            return i;
+        const qsizetype menu = openMenus().indexOf(qobject_cast<QMenu*>(child->object()));
+        return menu < 0 ? -1 : QAccessibleApplication::childCount() + int(menu);
+    }
+
+  private:
+    // Shown menus that are no submenu of another (that one lists them).
+    static QList<QMenu*> openMenus() {
+        QList<QMenu*> menus;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) {
+                QAccessibleInterface* i = QAccessible::queryAccessibleInterface(menu);
+                QAccessibleInterface* up = i ? i->parent() : nullptr;
+                if (up && up->object() == qApp)
+                    menus << menu;
+            }
+        return menus;
+    }
+};
+
 QAccessibleInterface* pressInterfaces(const QString& className, QObject* o) {
-    if (className == QLatin1String("QFrame")) {
+    if (className == QLatin1String("QApplication")) {
+        if (o == qApp)
+            return new ApplicationInterface;
+    } else if (className == QLatin1String("QFrame")) {
         if (auto* item = dynamic_cast<PressItem*>(o)) {
             const auto role =
                 item->kind() == PressItem::Kind::PageTab ? QAccessible::PageTab : QAccessible::Button;
@@ -329,6 +371,10 @@ void installAccessibility() {
     if (!factoryInstalled) {
         QAccessible::installFactory(pressInterfaces);
         factoryInstalled = true;
+        // The application's interface may have been asked for before: made anew, it lists menus.
+        if (QAccessibleInterface* app = qApp ? QAccessible::queryAccessibleInterface(qApp) : nullptr;
+            app && !dynamic_cast<ApplicationInterface*>(app))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(app));
     }
     static QPointer<QObject> namer;
     if (namer || !qApp)
