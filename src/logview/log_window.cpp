@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStringMatcher>
@@ -343,6 +344,8 @@ void frmlog::loadStep() {
         QTextCursor caret(Text1->document());
         caret.setPosition(int(std::min(at, last)));
         Text1->setTextCursor(caret);
+        // Lines are read from their start: a long line does not open the log scrolled sideways.
+        Text1->horizontalScrollBar()->setValue(0);
     }
     pending_ = Pending{};
 }

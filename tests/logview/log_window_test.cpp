@@ -3,15 +3,18 @@
 #include "platform/errors.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <cerrno>
+#include <functional>
 
 class LogViewer : public LogviewTest {
   protected:
@@ -307,4 +310,34 @@ TEST_F(LogViewer, TheProgramLogMarksEveryErrorItCountsWhereverItStands) {
         EXPECT_EQ(marked(w), expected);
     });
     logview::openProgramLog(programLog);
+}
+
+// A log of long lines opens at their start, whichever opening shows it and wherever its caret is.
+TEST_F(LogViewer, ALogOfLongLinesOpensAtTheLeft) {
+    const QString longLine(3000, 'x');
+    const QString text = "Rad 1 " + longLine + "\nSlut " + longLine + " FEL: kopierades inte " + longLine;
+    writeSaved("log 2026-01-02 10.00.00 Backup av A.txt", text.toUtf8());
+    testutil::writeFile(path("log.txt"), text.toUtf8());
+    const struct {
+        const char* what;
+        std::function<void(frmlog*)> show;
+    } cases[] = {
+        {"saved log, caret at its last mark", [](frmlog*) {}},
+        {"run log", [](frmlog* w) { w->öppna_logfil(); }},
+        {"program log, caret at its end", [&](frmlog* w) { w->showProgramLog(text); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        frmlog* w = prog().form<frmlog>();
+        w->resize(600, 400);
+        w->show();
+        c.show(w);
+        w->finishLoading();
+        QCoreApplication::processEvents();
+        ASSERT_GT(w->Text1->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(w->Text1->horizontalScrollBar()->value(), 0);
+        w->hide();
+        prog().unload<frmlog>();
+        QCoreApplication::processEvents();
+    }
 }
