@@ -1,7 +1,10 @@
 #include "logview/log_window.h"
 #include "logview/logview_test.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
+#include "support/accessible.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -11,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <cerrno>
@@ -340,4 +344,31 @@ TEST_F(LogViewer, ALogOfLongLinesOpensAtTheLeft) {
         prog().unload<frmlog>();
         QCoreApplication::processEvents();
     }
+}
+
+// Escape with the chooser's list open closes the list only; the next Escape closes the window.
+TEST_F(LogViewer, EscapeInTheOpenChooserClosesOnlyItsList) {
+    platform::installAccessibility();
+    writeSaved("log 2026-01-01 a.txt", "a\r\n");
+    writeSaved("log 2026-01-02 b.txt", "b\r\n");
+    frmlog* w = open();
+    testutil::showActive(w);
+    w->combolog->setFocus();
+    w->combolog->showPopup();
+    QWidget* list = w->combolog->view();
+    ASSERT_TRUE(list->isVisible());
+    // The key goes where the desktop sends it while a list is open: to the list.
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Escape);
+    EXPECT_FALSE(list->isVisible());
+    ASSERT_TRUE(prog().isLoaded<frmlog>());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->combolog->currentIndex(), 1);
+    // Elsewhere Escape closes the window, wherever the focus is.
+    testutil::expectEscapeClosesFromEveryControl({{"log viewer", [this]() -> QWidget* {
+                                                       frmlog* v = open();
+                                                       testutil::showActive(v);
+                                                       return v;
+                                                   }}});
 }
