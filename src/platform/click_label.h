@@ -79,7 +79,9 @@ class ElidedLabel : public QLabel {
 // reader reads the pair: the caption as its name, its text as the value.
 class ValueLabel : public ElidedLabel {
   public:
-    using ElidedLabel::ElidedLabel;
+    // Without a text: a text set while the label is being made would be asked about before it is
+    // a value label.
+    explicit ValueLabel(QWidget* parent = nullptr) : ElidedLabel(parent) {}
 };
 
 // Draws a label as the program's links are drawn: dark blue and underlined, with the hand pointer.

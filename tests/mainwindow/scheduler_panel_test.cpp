@@ -16,7 +16,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,6 +27,7 @@
 #include <QSet>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolTip>
 #include <functional>
 #include <vector>
 
@@ -363,5 +366,28 @@ TEST_F(SchedulerPanel, WhatAPanelCoversIsOutOfReach) {
             EXPECT_FALSE(QAccessible::queryAccessibleInterface(w(name))->state().invisible) << name;
         }
     }
+    m->hide();
+}
+
+// The next run's text longer than the window is wide ends in "…" at the window's edge and is whole
+// in its tooltip, as the status line is.
+TEST_F(SchedulerPanel, ALongNextRunIsCutAtTheWindowEdgeAndWholeInItsTooltip) {
+    jobs({"A"});
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "22:00", "1111111", 0, 0});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"A"});
+    m->chkaktiveraschema->setChecked(true);
+    ASSERT_TRUE(m->chkaktiveraschema->isChecked());
+    testutil::showActive(m);
+    m->resize(m->minimumSize());
+    QLabel* next = m->lblschema_nästakörning;
+    const QString whole = "Idag 22:00 [" + QString(200, 'J') + "]";
+    next->setText(whole);
+    QCoreApplication::processEvents();
+    EXPECT_LE(next->mapTo(m, QPoint(next->width(), 0)).x(), m->width());
+    ASSERT_GT(next->fontMetrics().horizontalAdvance(whole), next->contentsRect().width());
+    QHelpEvent tip(QEvent::ToolTip, next->rect().center(), next->mapToGlobal(next->rect().center()));
+    QApplication::sendEvent(next, &tip);
+    EXPECT_EQ(QToolTip::text(), whole);
+    QToolTip::hideText();
     m->hide();
 }
