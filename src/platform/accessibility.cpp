@@ -260,7 +260,8 @@ class ApplicationInterface : public QAccessibleApplication {
     }
 };
 
-QAccessibleInterface* pressInterfaces(const QString& className, QObject* o) {
+// The program's own interfaces, in place of Qt's for these controls.
+QAccessibleInterface* programInterfaces(const QString& className, QObject* o) {
     if (className == QLatin1String("QApplication")) {
         if (o == qApp)
             return new ApplicationInterface;
@@ -505,7 +506,7 @@ void coverWhileShown(QWidget* panel, QWidget* layer) {
 void installAccessibility() {
     static bool factoryInstalled = false;
     if (!factoryInstalled) {
-        QAccessible::installFactory(pressInterfaces);
+        QAccessible::installFactory(programInterfaces);
         factoryInstalled = true;
         // The application's interface may have been asked for before: made anew, it lists menus.
         if (QAccessibleInterface* app = qApp ? QAccessible::queryAccessibleInterface(qApp) : nullptr;

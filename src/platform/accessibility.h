@@ -11,8 +11,10 @@ namespace platform {
 
 // Once per process: every window gets its controls named (nameControls) each time it is shown,
 // the program's press items (PressItem, ClickLabel) get a press action for accessibility
-// clients, and Enter or Escape that no control of a window took presses a button
-// (pressDefaultButton, pressCancelButton).
+// clients, value labels (ValueLabel) and progress bars (BarBox) tell their value, a drop-down
+// field is named by its caption, an open menu is found below the application, and Enter or
+// Escape that no control of a window took presses a button (pressDefaultButton,
+// pressCancelButton).
 // Windows made later get all of it without doing anything.
 void installAccessibility();
 
