@@ -176,6 +176,9 @@ void frmmappsync::createControls() {
     platform::setCancelButton(Command1, true);
     Frame3->hide();
     Frame3->move(-10000, -10000); // outside the visible area until a run ends
+    // While the log view covers the window, what lies beneath is out of reach: Tab, Space and a
+    // screen reader meet only the view.
+    platform::coverWhileShown(Frame3, platform::coverableLayer(this, {Frame3}));
 
     connect(cmdhämtamapp1, &QPushButton::clicked, this, [this] { cmdhämtamapp1_Click(); });
     connect(cmdhämtamapp2, &QPushButton::clicked, this, [this] { cmdhämtamapp2_Click(); });
@@ -385,7 +388,6 @@ void frmmappsync::cmdstäng_Click() {
 
 void frmmappsync::Command1_Click() {
     Frame3->hide();
-    platform::setCancelButton(cmdstäng, true);
     cmdkör->setFocus(); // the focus leaves the hidden view
 }
 
@@ -435,6 +437,4 @@ void frmmappsync::showLogView() {
     // The view covers the other controls: the keyboard starts on its OK, and Enter presses it.
     Command1->setDefault(true);
     Command1->setFocus();
-    // Escape, too, puts the view away before it closes the window.
-    platform::setCancelButton(cmdstäng, false);
 }

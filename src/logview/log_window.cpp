@@ -4,6 +4,7 @@
 #include "core/window_geometry.h"
 #include "logview/host.h"
 #include "logview/saved_logs.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/textfile.h"
@@ -21,7 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QShortcut>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStringMatcher>
 #include <QTextBlock>
@@ -100,8 +101,8 @@ frmlog::frmlog() {
     QObject::connect(loader_, &QTimer::timeout, this, [this] { work(); });
 
     QObject::connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    QObject::connect(escape, &QShortcut::activated, this, [this] { Command1_Click(); });
+    // Escape that no control takes presses "Stäng"; in the chooser's open list it closes the list.
+    platform::setCancelButton(Command1, true);
     QObject::connect(combolog, &QComboBox::currentIndexChanged, this, [this] { combolog_Click(); });
     QObject::connect(listlog, &QListWidget::currentRowChanged, this, [this] { listlog_Click(); });
     for (int i = 0; i < 2; ++i)
@@ -343,6 +344,8 @@ void frmlog::loadStep() {
         QTextCursor caret(Text1->document());
         caret.setPosition(int(std::min(at, last)));
         Text1->setTextCursor(caret);
+        // Lines are read from their start: a long line does not open the log scrolled sideways.
+        Text1->horizontalScrollBar()->setValue(0);
     }
     pending_ = Pending{};
 }

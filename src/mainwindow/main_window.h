@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -127,6 +129,12 @@ class frmmain : public QMainWindow, public MainWindowServices {
     // takes the focus when the focused control goes out of view.
     bool tabStop(const QWidget* w) const;
     bool coveredByPanel(const QWidget* w) const;
+    // What a panel covers is hidden, not only drawn over, so neither Tab nor a screen reader
+    // reaches it: the toolbar, the job area, a panel under another, the scheduler panel's view
+    // behind the one in front. Each comes back as it was when nothing covers it any more.
+    void hideCovered();
+    // The containers hideCovered hides, each with the control whose place and stacking count.
+    std::vector<std::pair<QWidget*, QWidget*>> coverLayers() const;
     void focusFront();
     void keepFocusInView();
     // The Tab order of the whole window, set once its controls are made.
@@ -342,7 +350,9 @@ class frmmain : public QMainWindow, public MainWindowServices {
     // Places the bottom strip's notices and last-run line from the row at `lineTop` upward, left of
     // `right`; returns the height they take above that row.
     int placeBottomStrip(int lineTop, int right);
-    bool groupsLocked_ = false; // knappar_lås moved the group buttons out of sight
+    bool groupsLocked_ = false;       // knappar_lås moved the group buttons out of sight
+    QWidget* schemaLayer_ = nullptr;  // the scheduler panel's controls
+    QWidget* sysloggLayer_ = nullptr; // the log panel's controls
     // The width of the count labels beside the job's lists: their longest text.
     int countLabelsWidth() const;
     // The smallest outer width of the window at which every control fits.

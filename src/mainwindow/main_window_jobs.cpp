@@ -271,6 +271,9 @@ void frmmain::listinställningar_Click() {
 void frmmain::listinställningar_MouseDown(int button, int x, int y) {
     if (button != 2)
         return;
+    // The menu's commands work on the selected job: the one the user right-clicked.
+    if (QListWidgetItem* item = listinställningar->itemAt(x, y))
+        listinställningar->setCurrentItem(item);
     connectMenus();
     frmsetup* s = program().form<frmsetup>();
     const bool groups = s->chkjobbarkiv->isChecked();
@@ -278,7 +281,7 @@ void frmmain::listinställningar_MouseDown(int button, int x, int y) {
     if (groups)
         for (int i = 0; i < 4; ++i)
             s->mnugrupp[i]->setText(optarkiv[i]->text());
-    s->mnualternativ->popup(listinställningar->mapToGlobal(QPoint(x, y)));
+    s->mnualternativ->popup(listinställningar->viewport()->mapToGlobal(QPoint(x, y)));
 }
 
 void frmmain::comboinställningar_Click() {

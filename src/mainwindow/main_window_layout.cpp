@@ -227,6 +227,7 @@ void frmmain::layOutControls() {
                                   lblsyslogg_rödfel->height());
         txtsyslogg->setGeometry(txtsyslogg->x(), txtsyslogg->y(), framesyslogg->width(),
                                 framesyslogg->height() - txtsyslogg->y());
+        hideCovered();
     } catch (...) {
     }
 }
@@ -478,6 +479,34 @@ bool frmmain::coveredByPanel(const QWidget* w) const {
             panel->geometry().contains(r.center()))
             return true;
     return false;
+}
+
+std::vector<std::pair<QWidget*, QWidget*>> frmmain::coverLayers() const {
+    return {{picmeny, picmeny},
+            {Frame1, Frame1},
+            {framejobb, framejobb},
+            {framesnabbstart, framesnabbstart ? framesnabbstart->framesnabbstart2 : nullptr},
+            {frameschema, schemaLayer_},
+            {framesyslogg, sysloggLayer_}};
+}
+
+void frmmain::hideCovered() {
+    for (const auto& [place, layer] : coverLayers()) {
+        if (!place || !layer)
+            continue;
+        const bool covered = coveredByPanel(place);
+        if (layer->isHidden() != covered)
+            layer->setVisible(!covered);
+    }
+    // The waiting and the running view lie over one another: the one in front is the one shown.
+    if (frameschemaaktiv && frameschemapågår && frameschemaaktiv->parentWidget()) {
+        const QObjectList& stack = frameschemaaktiv->parentWidget()->children();
+        const bool running = stack.indexOf(frameschemapågår) > stack.indexOf(frameschemaaktiv);
+        if (frameschemapågår->isHidden() == running)
+            frameschemapågår->setVisible(running);
+        if (frameschemaaktiv->isHidden() != running)
+            frameschemaaktiv->setVisible(!running);
+    }
 }
 
 bool frmmain::tabStop(const QWidget* w) const {

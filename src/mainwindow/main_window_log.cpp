@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "logview/log_window.h"
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -94,6 +95,8 @@ void frmmain::createLogControls() {
     txtsyslogg->setLineWrapMode(QTextEdit::NoWrap);
     txtsyslogg->setGeometry(0, tw(1260), framesyslogg->width(), framesyslogg->height() - tw(1260));
     lblsyslogginfo->setBuddy(txtsyslogg);
+    sysloggLayer_ = platform::coverableLayer(framesyslogg);
+    framesyslogg->installEventFilter(this);
     showSystemLogText();
     timer_syslogg = new QTimer(this);
     timer_syslogg->setObjectName(QStringLiteral("timer_syslogg"));
@@ -147,6 +150,13 @@ void frmmain::createLogControls() {
 }
 
 bool frmmain::eventFilter(QObject* watched, QEvent* e) {
+    // A panel or a view of the scheduler panel shown, hidden or brought forward covers anew; a
+    // panel that goes gives back what it covered before Qt moves the focus out of it.
+    if ((e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent ||
+         e->type() == QEvent::Hide || e->type() == QEvent::ZOrderChange) &&
+        (watched == framesnabbstart || watched == frameschema || watched == framesyslogg ||
+         watched == frameschemaaktiv || watched == frameschemapågår))
+        hideCovered();
     // Shown or hidden group buttons change the rows they take; a panel over the job view hides the
     // view's loose controls beside the toolbar; a notice takes room in the bottom strip.
     if ((e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent) && laidOut_) {

@@ -5,6 +5,7 @@
 #include "core/module1.h"
 #include "core/program.h"
 #include "mainwindow/main_window.h"
+#include "platform/accessibility.h"
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -55,7 +56,8 @@ class PanelView : public QFrame {
     }
 };
 
-// A caption and the value beside it, the caption naming the value for a screen reader.
+// A caption and the value beside it, read as a pair by a screen reader: the caption names the
+// value. A value longer than its place is cut with "…" and whole in its tooltip.
 template <class W> W* row(QFrame* view, const QString& caption, const char* name, int top) {
     auto* c = new QLabel(caption, view);
     c->setGeometry(0, top, kCaptionWidth, kRow);
@@ -212,13 +214,14 @@ void frmmain::createSchedulerControls() {
     lblschemavisasyslogg->show();
 
     frameschemaaktiv = view(frameschema, "frameschemaaktiv", tw(600));
-    lblschema_status = row<QLabel>(frameschemaaktiv, QStringLiteral("Status:"), "lblschema_status", 0);
+    lblschema_status =
+        row<platform::ValueLabel>(frameschemaaktiv, QStringLiteral("Status:"), "lblschema_status", 0);
     lblschema_status->setText(QStringLiteral("Status: Väntar"));
-    lblschema_nästakörning =
-        row<QLabel>(frameschemaaktiv, QStringLiteral("Nästa körning:"), "lblschema_nästakörning", kRow);
+    lblschema_nästakörning = row<platform::ValueLabel>(frameschemaaktiv, QStringLiteral("Nästa körning:"),
+                                                       "lblschema_nästakörning", kRow);
     lblschema_nästakörning->setText(QStringLiteral("Nästa körning:"));
-    lblschema_antalschemalagdajobb = row<QLabel>(frameschemaaktiv, QStringLiteral("Schemalagda jobb:"),
-                                                 "lblschema_antalschemalagdajobb", 2 * kRow);
+    lblschema_antalschemalagdajobb = row<platform::ValueLabel>(
+        frameschemaaktiv, QStringLiteral("Schemalagda jobb:"), "lblschema_antalschemalagdajobb", 2 * kRow);
     lblschema_antalschemalagdajobb->setText(QStringLiteral("Antal schemalagda jobb:"));
     lblschemanedräkning2 = platform::namedLabel(frameschemaaktiv, "lblschemanedräkning2",
                                                 QStringLiteral("Backup startar om ungefär.."));
@@ -235,17 +238,19 @@ void frmmain::createSchedulerControls() {
     lblvisaschemajobb = visaJobb;
 
     frameschemapågår = view(frameschema, "frameschemapågår", tw(600));
-    lblschema_jobb = row<QLabel>(frameschemapågår, QStringLiteral("Aktuellt jobb:"), "lblschema_jobb", 0);
+    lblschema_jobb =
+        row<platform::ValueLabel>(frameschemapågår, QStringLiteral("Aktuellt jobb:"), "lblschema_jobb", 0);
     lblschema_statuspågår =
-        row<QLabel>(frameschemapågår, QStringLiteral("Status:"), "lblschema_statuspågår", kRow);
-    lblschema_mappar =
-        row<QLabel>(frameschemapågår, QStringLiteral("Mappar kvar:"), "lblschema_mappar", 2 * kRow);
+        row<platform::ValueLabel>(frameschemapågår, QStringLiteral("Status:"), "lblschema_statuspågår", kRow);
+    lblschema_mappar = row<platform::ValueLabel>(frameschemapågår, QStringLiteral("Mappar kvar:"),
+                                                 "lblschema_mappar", 2 * kRow);
     lblschema_mapp =
         row<QLineEdit>(frameschemapågår, QStringLiteral("Aktuell mapp:"), "lblschema_mapp", 3 * kRow);
     lblschema_mapp->setReadOnly(true);
-    lblschema_fil = row<QLabel>(frameschemapågår, QStringLiteral("Aktuell fil:"), "lblschema_fil", 4 * kRow);
-    lblschema_antalfel =
-        row<QLabel>(frameschemapågår, QStringLiteral("Antal fel:"), "lblschema_antalfel", 5 * kRow);
+    lblschema_fil = row<platform::ValueLabel>(frameschemapågår, QStringLiteral("Aktuell fil:"),
+                                              "lblschema_fil", 4 * kRow);
+    lblschema_antalfel = row<platform::ValueLabel>(frameschemapågår, QStringLiteral("Antal fel:"),
+                                                   "lblschema_antalfel", 5 * kRow);
     lblschemaavbryt = platform::namedLabel(
         frameschemapågår, "lblschemaavbryt",
         QStringLiteral("Klickar du på Avbryt, öppnas backupfönstret där du kan avbryta processen."));
@@ -285,6 +290,10 @@ void frmmain::createSchedulerControls() {
     txtschemalogg->setLineWrapMode(QTextEdit::NoWrap);
     txtschemalogg->setToolTip(QStringLiteral("Sparad logg för vald körning"));
     txtschemalogg->setGeometry(tw(4440), tw(3780), tw(4000), tw(1500));
+
+    schemaLayer_ = platform::coverableLayer(frameschema);
+    frameschemaaktiv->installEventFilter(this);
+    frameschemapågår->installEventFilter(this);
 
     Label6 = platform::namedLabel(c, "Label6", QStringLiteral("Senaste Backup:"));
     Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -340,7 +349,7 @@ void frmmain::showSchedulerPanel(bool visible) {
         }
     });
     frameschemaaktiv->raise();
-    if (txtschemavisajobb->isVisible())
+    if (!txtschemavisajobb->isHidden())
         txtschemavisajobb->raise();
     keepFocusInView();
 }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QVariant>
+#include <algorithm>
 
 int frmmain::jobCount() const {
     return comboinställningar->count();
@@ -47,7 +48,18 @@ void frmmain::setFieldText(const QString& name, const QString& text) {
 
 bool frmmain::fieldVisible(const QString& name) const {
     const QWidget* w = findChild<QWidget*>(name);
-    return w && w->isVisible();
+    if (!w || !isVisible())
+        return false;
+    // A field under a panel is hidden with what the panel covers; it is still shown.
+    const auto layers = coverLayers();
+    for (const QWidget* p = w; p && p != this; p = p->parentWidget()) {
+        const bool layer =
+            p == frameschemaaktiv || p == frameschemapågår ||
+            std::any_of(layers.begin(), layers.end(), [p](const auto& l) { return l.second == p; });
+        if (p->isHidden() && !layer)
+            return false;
+    }
+    return true;
 }
 
 void frmmain::setFieldVisible(const QString& name, bool visible) {

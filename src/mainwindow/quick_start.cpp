@@ -99,6 +99,7 @@ QuickStartPanel::QuickStartPanel(QWidget* parent, Actions actions)
 
     if (parent)
         setGeometry(parent->rect());
+    show(); // shown until told otherwise, and raised only when shown again after that
 }
 
 QList<QWidget*> QuickStartPanel::readingOrder() const {
@@ -118,12 +119,20 @@ void QuickStartPanel::resizeEvent(QResizeEvent* e) {
                            std::max(0, (height() - framesnabbstart2->height()) / 2));
 }
 
+bool QuickStartPanel::event(QEvent* e) {
+    // Shown, it lies over the main window's contents, also those made after it. The window shown
+    // again (from the tray) leaves the panels as they lie: the scheduler's may lie over this one.
+    if (e->type() == QEvent::ShowToParent)
+        raise();
+    return QGroupBox::event(e);
+}
+
 void QuickStartPanel::showEvent(QShowEvent* e) {
     QGroupBox::showEvent(e);
-    raise(); // over the main window's contents, also those made after it
-    // The keyboard starts on the panel, not on the controls it lies over.
+    // The keyboard starts on the panel, not on the controls it lies over, unless another panel
+    // lies over it.
     const QWidget* focused = window()->focusWidget();
-    if (focused && isAncestorOf(focused) && focused->isEnabled())
+    if ((focused && isAncestorOf(focused) && focused->isEnabled()) || framesnabbstart2->isHidden())
         return;
     for (QWidget* w : readingOrder())
         if (w->isEnabled()) {

@@ -57,6 +57,7 @@ class QuickStartPanel : public QGroupBox {
     QList<QWidget*> readingOrder() const;
 
   protected:
+    bool event(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 

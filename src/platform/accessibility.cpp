@@ -1,10 +1,12 @@
 #include "platform/accessibility.h"
 
 #include "platform/click_label.h"
+#include "platform/progress_bar.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
@@ -14,8 +16,10 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSet>
 #include <QTimer>
 #include <QToolButton>
@@ -96,8 +100,177 @@ class PressInterface : public QAccessibleWidget {
     Press press_;
 };
 
-QAccessibleInterface* pressInterfaces(const QString& className, QObject* o) {
-    if (className == QLatin1String("QFrame")) {
+// A value beside its caption, read as a screen reader reads a label pair: the caption (the name
+// the label's buddy gave it) is its name, its text the value.
+class ValueInterface : public QAccessibleWidget {
+  public:
+    explicit ValueInterface(QWidget* w) : QAccessibleWidget(w, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        const QString value = static_cast<QLabel*>(widget())->text();
+        const QString caption = widget()->accessibleName();
+        switch (t) {
+        case QAccessible::Name:
+            return caption.isEmpty() ? value : caption;
+        case QAccessible::Value:
+            return value;
+        case QAccessible::Description:
+            if (!widget()->accessibleDescription().isEmpty() || caption.isEmpty())
+                return widget()->accessibleDescription();
+            return value;
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+};
+
+// A progress bar drawn as a growing label in a box: its value is the share of the box the label
+// fills, in percent.
+class BarInterface : public QAccessibleWidget, public QAccessibleValueInterface {
+  public:
+    explicit BarInterface(BarBox* box) : QAccessibleWidget(box, QAccessible::ProgressBar) {}
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return QString::number(percent()) + QStringLiteral(" %");
+        return QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return percent(); }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return 100; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+  private:
+    int percent() const {
+        const auto* box = static_cast<const BarBox*>(widget());
+        if (!box->bar || box->bar->isHidden() || box->width() <= 0)
+            return 0;
+        return qBound(0, qRound(100.0 * box->bar->width() / box->width()), 100);
+    }
+};
+
+// A drop-down box. Qt names it on Linux by its text and leaves the caption to a relation a screen
+// reader may not follow, so a field the user types into was announced by what it held. An
+// editable box is named by its caption (the buddy label's name); its text is the value. The rest
+// is what Qt's own box offers: the list and the edit line as children, opening the list.
+class ComboInterface : public QAccessibleWidget {
+  public:
+    explicit ComboInterface(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    int childCount() const override { return box()->isEditable() && box()->lineEdit() ? 2 : 1; }
+    QAccessibleInterface* child(int index) const override {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(box()->view());
+        if (index == 1 && box()->isEditable())
+            return QAccessible::queryAccessibleInterface(box()->lineEdit());
+        return nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (!child)
+            return -1;
+        if (child->object() == box()->view())
+            return 0;
+        if (box()->isEditable() && child->object() == box()->lineEdit())
+            return 1;
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        QLineEdit* edit = box()->isEditable() ? box()->lineEdit() : nullptr;
+        if (edit && QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()).contains(x, y))
+            return child(1);
+        return nullptr;
+    }
+    // The box takes the focus for its edit line, which a client reads as the focused child.
+    QAccessibleInterface* focusChild() const override { return box()->isEditable() ? child(1) : nullptr; }
+    QString text(QAccessible::Text t) const override {
+        const QString value =
+            box()->isEditable() && box()->lineEdit() ? box()->lineEdit()->text() : box()->currentText();
+        switch (t) {
+        case QAccessible::Name:
+            if (box()->isEditable() && !box()->accessibleName().isEmpty())
+                return box()->accessibleName();
+            return value.isEmpty() ? QAccessibleWidget::text(t) : value;
+        case QAccessible::Value:
+            return value;
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = box()->isEditable();
+        s.expandable = true;
+        s.expanded = box()->view() && box()->view()->isVisible();
+        s.collapsed = !s.expanded;
+        return s;
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action != showMenuAction() && action != pressAction())
+            QAccessibleWidget::doAction(action);
+        else if (box()->view() && box()->view()->isVisible())
+            box()->hidePopup();
+        else
+            box()->showPopup();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+  private:
+    QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
+};
+
+// The application as a client walks it. Qt lists its windows but leaves pop-up menus out, though
+// an open menu names the application as its parent: a client going down the tree never met the
+// program's menus. An open menu is listed after the windows, with its commands below it.
+class ApplicationInterface : public QAccessibleApplication {
+  public:
+    int childCount() const override { return QAccessibleApplication::childCount() + int(openMenus().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const int windows = QAccessibleApplication::childCount();
+        if (index < windows)
+            return QAccessibleApplication::child(index);
+        const QList<QMenu*> menus = openMenus();
+        return index - windows < menus.size() ? QAccessible::queryAccessibleInterface(menus[index - windows])
+                                              : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const int i = QAccessibleApplication::indexOfChild(child);
+        if (i >= 0 || !child)
+            return i;
+        const qsizetype menu = openMenus().indexOf(qobject_cast<QMenu*>(child->object()));
+        return menu < 0 ? -1 : QAccessibleApplication::childCount() + int(menu);
+    }
+
+  private:
+    // Shown menus that are no submenu of another (that one lists them).
+    static QList<QMenu*> openMenus() {
+        QList<QMenu*> menus;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) {
+                QAccessibleInterface* i = QAccessible::queryAccessibleInterface(menu);
+                QAccessibleInterface* up = i ? i->parent() : nullptr;
+                if (up && up->object() == qApp)
+                    menus << menu;
+            }
+        return menus;
+    }
+};
+
+// The program's own interfaces, in place of Qt's for these controls.
+QAccessibleInterface* programInterfaces(const QString& className, QObject* o) {
+    if (className == QLatin1String("QApplication")) {
+        if (o == qApp)
+            return new ApplicationInterface;
+    } else if (className == QLatin1String("QComboBox")) {
+        if (auto* box = qobject_cast<QComboBox*>(o))
+            return new ComboInterface(box);
+    } else if (className == QLatin1String("QFrame")) {
+        if (auto* box = dynamic_cast<BarBox*>(o))
+            return new BarInterface(box);
         if (auto* item = dynamic_cast<PressItem*>(o)) {
             const auto role =
                 item->kind() == PressItem::Kind::PageTab ? QAccessible::PageTab : QAccessible::Button;
@@ -124,6 +297,8 @@ QAccessibleInterface* pressInterfaces(const QString& className, QObject* o) {
                 });
         }
     } else if (className == QLatin1String("QLabel")) {
+        if (auto* value = dynamic_cast<ValueLabel*>(o))
+            return new ValueInterface(value);
         if (auto* label = dynamic_cast<ClickLabel*>(o)) {
             return new PressInterface(
                 label, QAccessible::Link,
@@ -221,6 +396,11 @@ void nameControls(QWidget* window) {
         if (field && field->window() == window) {
             giveName(field, nameFromLabel(label->text()));
             byLabel.insert(field);
+            // The edit line of a drop-down box is what holds the focus for it.
+            if (auto* box = qobject_cast<QComboBox*>(field); box && box->lineEdit()) {
+                giveName(box->lineEdit(), nameFromLabel(label->text()));
+                byLabel.insert(box->lineEdit());
+            }
         }
     }
     for (QWidget* w : all) {
@@ -275,11 +455,63 @@ bool pressCancelButton(QWidget* window) {
     return false;
 }
 
+namespace {
+
+// Keeps a layer as large as its parent, and hides it while a panel over it is shown.
+class Cover : public QObject {
+  public:
+    Cover(QObject* parent, QWidget* layer) : QObject(parent), layer_(layer) {}
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (!layer_)
+            return false;
+        if (e->type() == QEvent::Resize && o == layer_->parent())
+            layer_->setGeometry(QRect(QPoint(0, 0), static_cast<QResizeEvent*>(e)->size()));
+        else if (e->type() == QEvent::ShowToParent && o != layer_->parent())
+            layer_->hide();
+        else if (e->type() == QEvent::HideToParent && o != layer_->parent())
+            layer_->show();
+        return false;
+    }
+
+  private:
+    QPointer<QWidget> layer_;
+};
+
+} // namespace
+
+QWidget* coverableLayer(QWidget* parent, const QList<QWidget*>& keep) {
+    auto* layer = new QWidget(parent);
+    layer->setObjectName(parent->objectName() + QStringLiteral("_layer"));
+    layer->setGeometry(parent->rect());
+    for (QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w == layer || w->isWindow() || keep.contains(w))
+            continue;
+        const bool hidden = w->isHidden();
+        const QRect place = w->geometry();
+        w->setParent(layer);
+        w->setGeometry(place);
+        w->setVisible(!hidden);
+    }
+    // Below what it does not hold, so a panel kept out of it lies over it.
+    layer->lower();
+    parent->installEventFilter(new Cover(layer, layer));
+    return layer;
+}
+
+void coverWhileShown(QWidget* panel, QWidget* layer) {
+    panel->installEventFilter(new Cover(layer, layer));
+    layer->setVisible(panel->isHidden());
+}
+
 void installAccessibility() {
     static bool factoryInstalled = false;
     if (!factoryInstalled) {
-        QAccessible::installFactory(pressInterfaces);
+        QAccessible::installFactory(programInterfaces);
         factoryInstalled = true;
+        // The application's interface may have been asked for before: made anew, it lists menus.
+        if (QAccessibleInterface* app = qApp ? QAccessible::queryAccessibleInterface(qApp) : nullptr;
+            app && !dynamic_cast<ApplicationInterface*>(app))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(app));
     }
     static QPointer<QObject> namer;
     if (namer || !qApp)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QString>
 
 class QPushButton;
@@ -10,8 +11,10 @@ namespace platform {
 
 // Once per process: every window gets its controls named (nameControls) each time it is shown,
 // the program's press items (PressItem, ClickLabel) get a press action for accessibility
-// clients, and Enter or Escape that no control of a window took presses a button
-// (pressDefaultButton, pressCancelButton).
+// clients, value labels (ValueLabel) and progress bars (BarBox) tell their value, a drop-down
+// field is named by its caption, an open menu is found below the application, and Enter or
+// Escape that no control of a window took presses a button (pressDefaultButton,
+// pressCancelButton).
 // Windows made later get all of it without doing anything.
 void installAccessibility();
 
@@ -32,5 +35,16 @@ void nameControls(QWidget* window);
 
 // A label's text as a name: without the mnemonic marks, line breaks and the closing colon.
 QString nameFromLabel(const QString& text);
+
+// What lies under a panel is hidden while the panel covers it, not only drawn over: neither Tab,
+// nor Space on a control the user cannot see, nor a screen reader reaches it.
+//
+// A plain container over all of `parent` that takes over the controls `parent` holds now, but
+// those in `keep`, each as shown or hidden as it was, and stays as large as `parent`. Only what
+// covers it shows or hides the container, so when it shows again every control inside is as the
+// window last set it.
+QWidget* coverableLayer(QWidget* parent, const QList<QWidget*>& keep = {});
+// While `panel` is shown it lies over `layer`, which is hidden meanwhile.
+void coverWhileShown(QWidget* panel, QWidget* layer);
 
 } // namespace platform

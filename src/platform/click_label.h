@@ -65,6 +65,7 @@ class ClickLabel : public QLabel {
 // not fit, and the whole text is its tooltip. Its text, and so its accessible name, stays whole.
 class ElidedLabel : public QLabel {
   public:
+    explicit ElidedLabel(QWidget* parent = nullptr) : QLabel(parent) {}
     explicit ElidedLabel(const QString& text, QWidget* parent = nullptr) : QLabel(text, parent) {}
     // Whether the text is cut where it is drawn now.
     bool elided() const;
@@ -72,6 +73,15 @@ class ElidedLabel : public QLabel {
   protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+};
+
+// A value shown beside its caption (the label whose buddy it is), cut like ElidedLabel. A screen
+// reader reads the pair: the caption as its name, its text as the value.
+class ValueLabel : public ElidedLabel {
+  public:
+    // Without a text: a text set while the label is being made would be asked about before it is
+    // a value label.
+    explicit ValueLabel(QWidget* parent = nullptr) : ElidedLabel(parent) {}
 };
 
 // Draws a label as the program's links are drawn: dark blue and underlined, with the hand pointer.

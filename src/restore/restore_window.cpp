@@ -242,21 +242,23 @@ void frmåterställ::createPathPage() {
         QString caption;
         QLineEdit* box;
         QPushButton* picker;
+        QString pickerName; // a name of its own, not its field's
     };
     const Row rows[] = {{QStringLiteral("Ange backupmappens huvudkatalog (exempelvis /media/usb/Backup)"),
-                         txtbackupmapp, cmdöppnabackupmapp},
+                         txtbackupmapp, cmdöppnabackupmapp, QStringLiteral("Bläddra efter backupmappen")},
                         {QStringLiteral("Välj huvudmappen som du vill återställa från "
                                         "(exempelvis /media/usb/Backup/home/anna/Dokument)"),
-                         txtåterställfrån, cmdöppnaåterställningsmapp},
+                         txtåterställfrån, cmdöppnaåterställningsmapp,
+                         QStringLiteral("Bläddra efter mappen att återställa från")},
                         {QStringLiteral("Dessa mappar kommer att återställas till:"), txtåterställtill,
-                         cmdåterställtillmapp}};
+                         cmdåterställtillmapp, QStringLiteral("Bläddra efter mappen att återställa till")}};
     int y = 0;
     for (const Row& r : rows) {
         buddyLabel(FrameAvancerad, r.caption, r.box)->setGeometry(12, y, w, 20);
         r.box->setGeometry(12, y + 22, w - 44, 24);
         r.picker->setGeometry(12 + w - 38, y + 21, 38, 26);
         r.picker->setToolTip(QStringLiteral("Bläddra..."));
-        r.picker->setAccessibleName(r.caption);
+        r.picker->setAccessibleName(r.pickerName);
         y += 60;
     }
     lblvarning = platform::namedLabel(FrameAvancerad, "lblvarning");

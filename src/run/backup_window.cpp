@@ -2,6 +2,7 @@
 
 #include "core/program.h"
 #include "platform/accessibility.h"
+#include "platform/click_label.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -42,22 +43,7 @@ int px(int twips) {
     return qRound(twips / 15.0);
 }
 
-// A label that reports clicks (lblhjälp) and a button that reports its right mouse button.
-class ClickLabel : public QLabel {
-  public:
-    ClickLabel(const QString& text, QWidget* parent, std::function<void()> f)
-        : QLabel(text, parent), f_(std::move(f)) {}
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton && f_)
-            f_();
-    }
-
-  private:
-    std::function<void()> f_;
-};
-
+// A button that reports its right mouse button.
 class RightButton : public QPushButton {
   public:
     RightButton(const QString& text, QWidget* parent, std::function<void(int)> up)
@@ -194,6 +180,10 @@ void frmutförbackup::createControls() {
     Picture3 = picture(Frame2, "Picture3", 1440, 5160, 4635);
     Picture1 = picture(Frame2, "Picture1", 1440, 5400, 4635);
     Picture2 = picture(Frame2, "Picture2", 1440, 5640, 4635);
+    // Each bar is named by its caption for a screen reader, which reads its value.
+    lblprocentmapp->setBuddy(Picture3);
+    lblprocentjobb->setBuddy(Picture1);
+    lblprocenttotal->setBuddy(Picture2);
     lblprocent1 = bar(Picture3, "lblprocent1");
     lblprocent2 = bar(Picture1, "lblprocent2");
     lblprocent3 = bar(Picture2, "lblprocent3");
@@ -210,16 +200,12 @@ void frmutförbackup::createControls() {
               "cmdvisalogg");
     cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
     place(cmdvisalogg, 120, 6765, 1335, 375);
-    lblhjälp = named(new ClickLabel(QStringLiteral("Hjälp"), this, [this] { lblhjälp_Click(); }), "lblhjälp");
-    lblhjälp->setCursor(Qt::PointingHandCursor);
-    {
-        QFont f = lblhjälp->font();
-        f.setUnderline(true);
-        lblhjälp->setFont(f);
-        QPalette pal = lblhjälp->palette();
-        pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
-        lblhjälp->setPalette(pal);
-    }
+    // A link like the other windows' help links: reached with Tab, pressed with Space or Enter.
+    auto* hjälp = named(new platform::ClickLabel(QStringLiteral("Hjälp"), this), "lblhjälp");
+    hjälp->onRelease = true;
+    hjälp->onClick = [this] { lblhjälp_Click(); };
+    platform::showAsLink(hjälp);
+    lblhjälp = hjälp;
     place(lblhjälp, 1575, 6870, 600, 240);
     imgerr = named(new QLabel(this), "imgerr");
     imgerr->setPixmap(platform::picture(platform::Picture::Error, 16));
@@ -291,11 +277,12 @@ void frmutförbackup::createControls() {
     // Tab in reading order: the mirroring panel over the top left while it is shown, the job
     // list and the options below it row by row, the right column from the top, the bottom row.
     // What is hidden (the panel, the folder list under the summary, the run buttons) is passed.
-    const QList<QWidget*> tabOrder{
-        txtsyncfilmapp, cmdavbrytsync, List1,           chkbackupsimulera,  cmdmarkera1,
-        chksync,        cmdmarkera2,   chksyncsimulera, txtsammanställning, List2,
-        txtloggtext,    txtfil,        txtbackup,       listerror,          cmdvisalogg,
-        cmdavbryt,      cmdpaus,       Command4,        cmdkörbackup,       cmdkörbackup2};
+    const QList<QWidget*> tabOrder{txtsyncfilmapp,     cmdavbrytsync, List1,       chkbackupsimulera,
+                                   cmdmarkera1,        chksync,       cmdmarkera2, chksyncsimulera,
+                                   txtsammanställning, List2,         txtloggtext, txtfil,
+                                   txtbackup,          listerror,     cmdvisalogg, lblhjälp,
+                                   cmdavbryt,          cmdpaus,       Command4,    cmdkörbackup,
+                                   cmdkörbackup2};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The current file and target folder are stops only while they show something.

@@ -31,7 +31,7 @@ platform::ClickLabel* helpPicture(QWidget* parent, const char* name, const QRect
     auto* h = platform::named<platform::ClickLabel>(parent, name);
     h->setPixmap(platform::picture(platform::Picture::Information, 16));
     h->setCursor(Qt::PointingHandCursor);
-    h->setToolTip(QStringLiteral("Hjälp"));
+    h->setToolTip(QStringLiteral("Förklaring")); // as the job editor's: the help link is "Hjälp"
     h->setGeometry(r);
     return h;
 }

@@ -7,6 +7,7 @@
 #include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
 #include "editor/search_replace_window.h"
+#include "foldersync/sync_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/old_backup_window.h"
 #include "mainwindow/readme_window.h"
@@ -254,4 +255,65 @@ TEST_F(Accessibility, WhatIsCoveredIsNotShowing) {
         }
         c.window->hide();
     }
+}
+
+// What a screen reader says of a control: a value beside its caption is read as the pair, a
+// progress bar tells its value, a field the user types into is named by its caption (its text is
+// the value), a picker button has a name of its own, the help links and the explanation icons
+// say what they are.
+TEST_F(Accessibility, EachControlIsReadByWhatItIsAndHolds) {
+    frmutförbackup* b = prog().form<frmutförbackup>();
+    frmaddmapp* e = prog().form<frmaddmapp>();
+    frmmappsync* s = prog().form<frmmappsync>();
+    frmschema2* schema = prog().form<frmschema2>();
+    frmåterställ* r = prog().form<frmåterställ>();
+    m->lblschema_status->setText("Väntar på nästa körning");
+    m->lblschema_nästakörning->setText("Fre 05:27 [Hem]");
+    m->lblschema_antalschemalagdajobb->setText("1 st");
+    e->txtnamn->setEditText("Bilder");
+    e->txtbackupmapp->setEditText("/mnt/usb");
+    s->txtmapp1->setEditText("/hem/a");
+    for (QWidget* w : std::initializer_list<QWidget*>{m, b, e, s, schema, r})
+        w->show();
+    b->lblprocent3->resize(b->Picture2->width() * 2 / 5, b->lblprocent3->height());
+    const int share = qRound(100.0 * b->lblprocent3->width() / b->Picture2->width());
+    const struct {
+        const char* what;
+        QWidget* control;
+        QString name, value;
+        QAccessible::Role role;
+    } cases[] = {
+        {"status", m->lblschema_status, "Status", "Väntar på nästa körning", QAccessible::StaticText},
+        {"next run", m->lblschema_nästakörning, "Nästa körning", "Fre 05:27 [Hem]", QAccessible::StaticText},
+        {"scheduled jobs", m->lblschema_antalschemalagdajobb, "Schemalagda jobb", "1 st",
+         QAccessible::StaticText},
+        {"whole run's bar", b->Picture2, "Hela körningen", QString::number(share) + " %",
+         QAccessible::ProgressBar},
+        {"job name", e->txtnamn, "Namn för det här jobbet", "Bilder", QAccessible::ComboBox},
+        {"storage", e->txtbackupmapp, "Lagringsplats: (där din backup sparas)", "/mnt/usb",
+         QAccessible::ComboBox},
+        {"folder 1", s->txtmapp1, "Mapp 1", "/hem/a", QAccessible::ComboBox},
+        {"schedule time", schema->combotid, "Kör backup klockan", "10:00", QAccessible::ComboBox},
+        {"restore's picker", r->cmdöppnabackupmapp, "Bläddra efter backupmappen", {}, QAccessible::Button},
+        {"backup window's help", b->lblhjälp, "Hjälp", {}, QAccessible::Link},
+        {"schedule explanation", schema->help3, "Förklaring", {}, QAccessible::Link},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c.control);
+        ASSERT_NE(i, nullptr);
+        EXPECT_EQ(i->text(QAccessible::Name), c.name);
+        EXPECT_EQ(i->role(), c.role);
+        if (!c.value.isEmpty()) {
+            EXPECT_EQ(i->text(QAccessible::Value), c.value);
+        }
+    }
+    QAccessibleValueInterface* bar = QAccessible::queryAccessibleInterface(b->Picture2)->valueInterface();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->currentValue().toInt(), share);
+    // The backup window's help link is reached with Tab and pressed like the other links.
+    EXPECT_TRUE(b->lblhjälp->focusPolicy() & Qt::TabFocus);
+    EXPECT_TRUE(actions(b->lblhjälp).contains(QAccessibleActionInterface::pressAction()));
+    for (QWidget* w : std::initializer_list<QWidget*>{m, b, e, s, schema, r})
+        w->hide();
 }

@@ -7,6 +7,7 @@
 #include "core/operations.h"
 #include "foldersync/sync_engine.h"
 #include "platform/accessibility.h"
+#include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/run_lock.h"
@@ -27,6 +28,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -204,6 +206,35 @@ TEST_F(SyncWindow, TheLogViewTakesTheKeyboardAndEnterGivesTheWindowBack) {
     w->txtmapp1->setFocus();
     QTest::keyClick(w->txtmapp1->lineEdit(), Qt::Key_Return);
     EXPECT_TRUE(w->Frame3->isHidden());
+    w->hide();
+}
+
+// The log view covers the window after a run: what lies beneath is neither reached by Tab (where
+// Space would start a run or untick "Simulera" unseen) nor showing for a screen reader.
+TEST_F(SyncWindow, WhatTheLogViewCoversIsOutOfReach) {
+    platform::installAccessibility();
+    testutil::writeFile(a + "/ett.txt", "1", at(-60));
+    testutil::makeDir(b);
+    frmmappsync* w = win();
+    testutil::showActive(w);
+    folders(a, b);
+    w->cmdkör->click();
+    ASSERT_FALSE(w->Frame3->isHidden());
+    QSet<QWidget*> reached;
+    for (int i = 0; i < 30; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget();
+    }
+    for (QWidget* c : QList<QWidget*>{w->cmdkör, w->chksimulera, w->txtmapp1, w->cmdstäng, w->lblhjälp}) {
+        SCOPED_TRACE(c->objectName().toStdString());
+        EXPECT_FALSE(reached.contains(c));
+        EXPECT_TRUE(QAccessible::queryAccessibleInterface(c)->state().invisible);
+    }
+    EXPECT_TRUE(reached.contains(w->Command1));
+    // Once the view is put away, the window is there as it was.
+    w->Command1->click();
+    expectIdleLook();
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(w->cmdkör)->state().invisible);
     w->hide();
 }
 

@@ -1,17 +1,24 @@
 #include "logview/log_window.h"
 #include "logview/logview_test.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
+#include "support/accessible.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <cerrno>
+#include <functional>
 
 class LogViewer : public LogviewTest {
   protected:
@@ -307,4 +314,61 @@ TEST_F(LogViewer, TheProgramLogMarksEveryErrorItCountsWhereverItStands) {
         EXPECT_EQ(marked(w), expected);
     });
     logview::openProgramLog(programLog);
+}
+
+// A log of long lines opens at their start, whichever opening shows it and wherever its caret is.
+TEST_F(LogViewer, ALogOfLongLinesOpensAtTheLeft) {
+    const QString longLine(3000, 'x');
+    const QString text = "Rad 1 " + longLine + "\nSlut " + longLine + " FEL: kopierades inte " + longLine;
+    writeSaved("log 2026-01-02 10.00.00 Backup av A.txt", text.toUtf8());
+    testutil::writeFile(path("log.txt"), text.toUtf8());
+    const struct {
+        const char* what;
+        std::function<void(frmlog*)> show;
+    } cases[] = {
+        {"saved log, caret at its last mark", [](frmlog*) {}},
+        {"run log", [](frmlog* w) { w->öppna_logfil(); }},
+        {"program log, caret at its end", [&](frmlog* w) { w->showProgramLog(text); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        frmlog* w = prog().form<frmlog>();
+        w->resize(600, 400);
+        w->show();
+        c.show(w);
+        w->finishLoading();
+        QCoreApplication::processEvents();
+        ASSERT_GT(w->Text1->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(w->Text1->horizontalScrollBar()->value(), 0);
+        w->hide();
+        prog().unload<frmlog>();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Escape with the chooser's list open closes the list only; the next Escape closes the window.
+TEST_F(LogViewer, EscapeInTheOpenChooserClosesOnlyItsList) {
+    platform::installAccessibility();
+    writeSaved("log 2026-01-01 a.txt", "a\r\n");
+    writeSaved("log 2026-01-02 b.txt", "b\r\n");
+    frmlog* w = open();
+    testutil::showActive(w);
+    w->combolog->setFocus();
+    w->combolog->showPopup();
+    QWidget* list = w->combolog->view();
+    ASSERT_TRUE(list->isVisible());
+    // The key goes where the desktop sends it while a list is open: to the list.
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Escape);
+    EXPECT_FALSE(list->isVisible());
+    ASSERT_TRUE(prog().isLoaded<frmlog>());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->combolog->currentIndex(), 1);
+    // Elsewhere Escape closes the window, wherever the focus is.
+    testutil::expectEscapeClosesFromEveryControl({{"log viewer", [this]() -> QWidget* {
+                                                       frmlog* v = open();
+                                                       testutil::showActive(v);
+                                                       return v;
+                                                   }}});
 }

@@ -1,10 +1,12 @@
 #include "core/job_files.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/settings_window.h"
+#include "platform/accessibility.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "support/fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +18,7 @@
 #include <QRadioButton>
 #include <QTextEdit>
 #include <cerrno>
+#include <functional>
 
 namespace {
 
@@ -212,14 +215,16 @@ TEST_F(JobGroupsTest, SelectingJobsKeepsBothListsTogether) {
     EXPECT_EQ(m->listinställningar->currentRow(), 1);
     EXPECT_EQ(m->txtjobbnamn_text->text(), "B");
 
-    // The right button opens the job menu and leaves the selection alone.
+    // The right button selects the job under it, so the job menu's commands work on that job.
     frmsetup* s = prog().form<frmsetup>();
     QListWidget* list = m->listinställningar;
     const QPoint third = list->visualItemRect(list->item(2)).center();
     QMouseEvent press(QEvent::MouseButtonPress, third, list->viewport()->mapToGlobal(third), Qt::RightButton,
                       Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &press);
-    EXPECT_EQ(m->comboinställningar->currentIndex(), 1);
+    EXPECT_EQ(m->comboinställningar->currentIndex(), 2);
+    EXPECT_EQ(program().job().txtjobbnamn, "C");
+    EXPECT_TRUE(s->mnualternativ->isVisible());
     EXPECT_FALSE(s->mnukopierajobb->menuAction()->isVisible());
     s->mnualternativ->hide();
     s->chkjobbarkiv->setChecked(true);
@@ -227,6 +232,31 @@ TEST_F(JobGroupsTest, SelectingJobsKeepsBothListsTogether) {
     m->listinställningar_MouseDown(2, 5, 5);
     EXPECT_TRUE(s->mnukopierajobb->menuAction()->isVisible());
     EXPECT_EQ(s->mnugrupp[3]->text(), "Pappa");
+    s->mnualternativ->hide();
+}
+
+// The job list's right button opens the options menu, as the toolbar's "Alternativ" does: while it
+// is open, a screen reader going down the program's accessibility tree finds it and its commands.
+TEST_F(JobGroupsTest, TheOpenOptionsMenuIsInTheAccessibilityTree) {
+    platform::installAccessibility();
+    testutil::writeJob(path("Listor"), job("A"));
+    frmmain* m = start();
+    frmsetup* s = prog().form<frmsetup>();
+    m->listinställningar_MouseDown(2, 5, 5);
+    ASSERT_TRUE(s->mnualternativ->isVisible());
+    QStringList found;
+    std::function<void(QAccessibleInterface*, int)> walk = [&](QAccessibleInterface* i, int depth) {
+        for (int c = 0; c < i->childCount() && depth < 8; ++c)
+            if (QAccessibleInterface* child = i->child(c)) {
+                if (child->role() == QAccessible::MenuItem && !child->state().invisible)
+                    found << child->text(QAccessible::Name);
+                walk(child, depth + 1);
+            }
+    };
+    walk(QAccessible::queryAccessibleInterface(qApp), 0);
+    for (const char* name :
+         {"Inställningar", "Sök och ersätt...", "Duplicera jobb...", "Återställ från backup..."})
+        EXPECT_TRUE(found.contains(QString::fromUtf8(name))) << name;
     s->mnualternativ->hide();
 }
 

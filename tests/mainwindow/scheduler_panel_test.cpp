@@ -8,19 +8,28 @@
 #include "scheduler/schedule_files.h"
 #include "scheduler/scheduler.h"
 #include "scheduler/scheduler_fixture.h"
+#include "support/accessible.h"
 #include "support/fixture.h"
 #include "support/qt_print.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolTip>
+#include <functional>
+#include <vector>
 
 class SchedulerPanel : public SchedulerTest {
   protected:
@@ -30,7 +39,7 @@ class SchedulerPanel : public SchedulerTest {
     }
     // The view of the panel that lies in front of the other.
     QWidget* front() const {
-        const QObjectList& kids = m->frameschema->children();
+        const QObjectList& kids = m->frameschemaaktiv->parentWidget()->children();
         for (auto it = kids.rbegin(); it != kids.rend(); ++it)
             if (*it == m->frameschemaaktiv || *it == m->frameschemapågår)
                 return static_cast<QWidget*>(*it);
@@ -292,4 +301,93 @@ TEST_F(SchedulerPanel, AnotherJobGroupIsReadAfreshByTheEditor) {
     prog().form<frmschema2>();
     EXPECT_FALSE(scheduler().common);
     EXPECT_EQ(scheduler().combotidglobal, "06:00");
+}
+
+// What a panel lies over is out of reach: Tab passes it by and a screen reader is told it is not
+// showing. The quick-start chooser and the log panel over the job view, the scheduler panel, the
+// log panel over it, and the scheduler panel's view behind the one in front.
+TEST_F(SchedulerPanel, WhatAPanelCoversIsOutOfReach) {
+    jobs({"A", "B"});
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "22:00", "1111111", 0, 0});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"B"});
+    testutil::showActive(m);
+    auto w = [this](const char* name) { return m->findChild<QWidget*>(QString::fromUtf8(name)); };
+    const struct {
+        const char* what;
+        std::function<void()> cover;
+        std::vector<const char*> covered, shown;
+    } cases[] = {
+        {"quick start",
+         [&] { m->framesnabbstart->show(); },
+         {"listinställningar", "picnytt", "cmdbackupdirekt"},
+         {"cmdsnabbnytt"}},
+        {"log panel over the job view",
+         [&] {
+             m->framesnabbstart->hide();
+             m->cmdprogramlogg_Click();
+         },
+         {"listinställningar", "cmdbackupdirekt"},
+         {"cmdsyslogg_dölj", "picnytt"}},
+        {"scheduler panel",
+         [&] {
+             m->cmdsyslogg_dölj_Click();
+             m->chkaktiveraschema->setChecked(true);
+         },
+         {"listinställningar", "picnytt", "lblschema_mapp"},
+         {"cmdschema_körnu", "lblvisaschemajobb"}},
+        {"log panel over the scheduler panel",
+         [&] { m->lblschemavisasyslogg_Click(); },
+         {"cmdschema_körnu", "lblvisaschemajobb"},
+         {"cmdsyslogg_dölj"}},
+        {"running view in front",
+         [&] {
+             m->cmdsyslogg_dölj_Click();
+             m->raiseField("frameschemapågår");
+         },
+         {"lblvisaschemajobb", "listinställningar"},
+         {"lblschema_mapp", "cmdschema_körnu"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.cover();
+        QSet<QWidget*> reached;
+        for (int i = 0; i < 60 && QApplication::focusWidget(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget();
+        }
+        for (const char* name : c.covered) {
+            ASSERT_NE(w(name), nullptr) << name;
+            EXPECT_FALSE(reached.contains(w(name))) << name;
+            EXPECT_TRUE(QAccessible::queryAccessibleInterface(w(name))->state().invisible) << name;
+        }
+        for (const char* name : c.shown) {
+            ASSERT_NE(w(name), nullptr) << name;
+            EXPECT_TRUE(reached.contains(w(name))) << name;
+            EXPECT_FALSE(QAccessible::queryAccessibleInterface(w(name))->state().invisible) << name;
+        }
+    }
+    m->hide();
+}
+
+// The next run's text longer than the window is wide ends in "…" at the window's edge and is whole
+// in its tooltip, as the status line is.
+TEST_F(SchedulerPanel, ALongNextRunIsCutAtTheWindowEdgeAndWholeInItsTooltip) {
+    jobs({"A"});
+    schedule::writeCommonSetting(path("setup_schema_global.ini"), {true, 0, "22:00", "1111111", 0, 0});
+    schedule::writeSelection(path("setup_schema_lista.ini"), {"A"});
+    m->chkaktiveraschema->setChecked(true);
+    ASSERT_TRUE(m->chkaktiveraschema->isChecked());
+    testutil::showActive(m);
+    m->resize(m->minimumSize());
+    QLabel* next = m->lblschema_nästakörning;
+    const QString whole = "Idag 22:00 [" + QString(200, 'J') + "]";
+    next->setText(whole);
+    QCoreApplication::processEvents();
+    EXPECT_LE(next->mapTo(m, QPoint(next->width(), 0)).x(), m->width());
+    ASSERT_GT(next->fontMetrics().horizontalAdvance(whole), next->contentsRect().width());
+    QHelpEvent tip(QEvent::ToolTip, next->rect().center(), next->mapToGlobal(next->rect().center()));
+    QApplication::sendEvent(next, &tip);
+    EXPECT_EQ(QToolTip::text(), whole);
+    QToolTip::hideText();
+    m->hide();
 }

@@ -92,9 +92,9 @@ TEST_F(RunKeyboard, TabInTheBackupWindowFollowsWhatIsShownInReadingOrder) {
         stops << f->objectName();
         QTest::keyClick(f, Qt::Key_Tab);
     }
-    EXPECT_EQ(stops,
-              QStringList({"List1", "chkbackupsimulera", "cmdmarkera1", "chksync", "cmdmarkera2",
-                           "txtsammanställning", "txtloggtext", "cmdvisalogg", "Command4", "cmdkörbackup"}));
+    EXPECT_EQ(stops, QStringList({"List1", "chkbackupsimulera", "cmdmarkera1", "chksync", "cmdmarkera2",
+                                  "txtsammanställning", "txtloggtext", "cmdvisalogg", "lblhjälp", "Command4",
+                                  "cmdkörbackup"}));
 }
 
 } // namespace
