@@ -221,4 +221,9 @@ void moveToTrash(const QString& path);
 // Renames (moves within one file system).
 void renamePath(const QString& from, const QString& to);
 
+// Whether a file can be made in `folder`: 0 when it can, else the errno that refused it. Tries a
+// file of its own (a temporary name, removed again), since the access bits do not stop root and
+// do not tell a read-only disk. Fault hook: injectFault(folder + "#write", err).
+int folderWriteError(const QString& folder);
+
 } // namespace platform

@@ -24,7 +24,7 @@ std::optional<bool> makeOne(const QByteArray& n) {
         if (e == ENOENT)
             return std::nullopt;
         if (e != EEXIST)
-            throwErrno(e);
+            throwCreationError(e);
         struct stat st {};
         if (::lstat(n.constData(), &st) != 0) {
             if (errno == ENOENT && tries < 3)

@@ -511,6 +511,34 @@ TEST_F(SavingTest, AFailedSaveLeavesTheOldJobWholeAndIsReported) {
     EXPECT_EQ(groupFiles().filter(QStringLiteral("Halv")), QStringList());
 }
 
+// A save killed at any point: the next start finds the old job or the new one whole, and no
+// hidden leftovers.
+TEST_F(SavingTest, ASaveStoppedAtAnyPointLeavesTheOldOrTheNewJobWholeAtTheNextStart) {
+    const QString other = work("Annan");
+    testutil::makeDir(other);
+    auto save = [&] {
+        frmaddmapp* e = validEditor(QStringLiteral("Hel"));
+        e->txtbackupmapp->setEditText(other);
+        e->listpattern->addItem(QStringLiteral("*.doc"));
+        e->chksynkroniseraej->setChecked(true);
+        e->liststartstopp_stopp->addItem(QStringLiteral("thunderbird"));
+        e->cmdok_Click();
+    };
+    save();
+    const QList<QByteArray> saved = editor_script::jobBytes(QStringLiteral("Hel"));
+    for (int stop = -1; stop <= 8; ++stop) {
+        writeJob(QStringLiteral("Hel"));
+        const QList<QByteArray> old = editor_script::jobBytes(QStringLiteral("Hel"));
+        ASSERT_NE(old, saved);
+        setSaveInterruptHook([stop](int placed) { return placed == stop; });
+        save();
+        setSaveInterruptHook({});
+        finishInterruptedSaves(path("Listor"));
+        EXPECT_EQ(editor_script::jobBytes(QStringLiteral("Hel")), stop < 0 ? old : saved) << stop;
+        EXPECT_EQ(groupFiles().filter(QStringLiteral(".~")), QStringList()) << stop;
+    }
+}
+
 TEST_F(SavingTest, OkAndClosingCannotReenterARunningSave) {
     frmaddmapp* e = validEditor(QStringLiteral("Upptagen"));
     e->show();
