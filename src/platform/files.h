@@ -104,6 +104,8 @@ class OpenedFolder {
     bool pathTooLong() const { return error_ == ENAMETOOLONG; }
     // No right to pass a folder above it: whether it exists cannot be told.
     bool unreachable() const { return !exists_ && (error_ == EACCES || error_ == EPERM); }
+    // The errno of the opening, 0 when it was opened.
+    int error() const { return error_; }
     // listFiles(folder, pattern), read from the handle (once); throws as listFiles does.
     std::vector<FileEntry> files(const QString& pattern) const;
 
