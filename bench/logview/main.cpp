@@ -1,8 +1,9 @@
 // The log viewer and the start-up with large logs:
 // - a 500,000-line saved log (about 50 MB, one "FEL:" line in 200) opened, marked, searched for a
 //   word with one hit in twenty lines, and another log chosen;
-// - the start with a 200 MB log.txt against one of a few lines: time until the main window is
-//   shown and peak memory, each start in a process of its own;
+// - the start with a 200 MB log.txt, and with a 300 MB one without line breaks (a damaged disk),
+//   against one of a few lines: time until the main window is shown and peak memory, each start in
+//   a process of its own;
 // - the viewer on that 200 MB log.txt (no saved logs): time until the window is shown, until the
 //   log is all in, and the search, each with the longest time the event loop was held.
 #include "core/program.h"
@@ -60,6 +61,18 @@ bool writeLargeLog(const QString& path, int lines) {
         if (f.write(part) != part.size())
             return false;
     }
+    return true;
+}
+
+// 300 MB without a line break, as garbage on a damaged disk leaves it.
+bool writeUnbrokenLog(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray part(1 << 20, '\xa4');
+    for (int i = 0; i < 300; ++i)
+        if (f.write(part) != part.size())
+            return false;
     return true;
 }
 
@@ -137,14 +150,16 @@ int startChild(const QString& folder) {
 // Before QApplication and any large buffer: a child's peak memory counts its parent's as it
 // was at the fork.
 void benchStart(const QString& exe, const QString& root) {
-    for (const char* which : {"small", "large"}) {
+    for (const char* which : {"small", "large", "broken"}) {
         const QString folder = root + "/start-" + which;
         QDir().mkpath(folder);
         settle(folder);
         if (which == QByteArray("small"))
             writeFile(folder + "/log.txt", generateLog(20));
-        else
+        else if (which == QByteArray("large"))
             writeLargeLog(folder + "/log.txt", 2'000'000);
+        else
+            writeUnbrokenLog(folder + "/log.txt");
         qint64 best = -1;
         long mem = 0;
         for (int round = 0; round < 3; ++round) {
@@ -163,7 +178,7 @@ void benchStart(const QString& exe, const QString& root) {
                 best = ms;
             mem = std::max(mem, fields[1].toLong());
         }
-        std::printf("start, %-5s log.txt (%6.1f MB): main window after %5lld ms, peak %6.1f MB\n", which,
+        std::printf("start, %-6s log.txt (%6.1f MB): main window after %5lld ms, peak %6.1f MB\n", which,
                     QFileInfo(folder + "/log.txt").size() / 1e6, (long long)best, mem / 1024.0);
         std::fflush(stdout);
     }

@@ -26,6 +26,15 @@ QString optionalLine(const QStringList& l, int i) {
     return i < l.size() ? l[i] : QString();
 }
 
+// A file that may be missing is made with its defaults; a folder that cannot be written (a
+// program installed by root, a read-only disk) keeps it missing, and the defaults stand.
+template <class Write> void makeQuietly(Write write) {
+    try {
+        write();
+    } catch (const platform::RunError&) {
+    }
+}
+
 } // namespace
 
 JobFiles::JobFiles(const QString& name) : JobFiles(program().jobbgruppmapp, name) {}
@@ -111,7 +120,7 @@ QString JobFiles::readBackupFolder() const {
 JobFiles::Filters JobFiles::readFilters() const {
     Filters f;
     if (!hasFile(3)) {
-        write(3, {f.types});
+        makeQuietly([&] { write(3, {f.types}); });
         return f;
     }
     const QStringList l = lines(3);
@@ -126,7 +135,10 @@ JobFiles::Filters JobFiles::readFilters() const {
 JobFiles::Options JobFiles::readOptions() const {
     Options o;
     if (!hasFile(4)) {
-        write(4, {QStringLiteral("NEJ"), QStringLiteral("NEJ"), QStringLiteral("0"), QStringLiteral("NEJ")});
+        makeQuietly([&] {
+            write(4,
+                  {QStringLiteral("NEJ"), QStringLiteral("NEJ"), QStringLiteral("0"), QStringLiteral("NEJ")});
+        });
         return o;
     }
     const QStringList l = lines(4);
@@ -141,7 +153,7 @@ JobFiles::Options JobFiles::readOptions() const {
 
 QStringList JobFiles::readExcluded() const {
     if (!hasFile(5)) {
-        write(5, {});
+        makeQuietly([&] { write(5, {}); });
         return {};
     }
     return lines(5);

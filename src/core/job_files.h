@@ -81,7 +81,9 @@ class JobFiles {
     QStringList readFolders(int* passedOver = nullptr) const;
     QStringList readMainFolders(int* passedOver = nullptr) const;
     QString readBackupFolder() const; // .002 line 1, required
-    // .003; a missing file is created with the one line "*.*" and the defaults are returned.
+    // .003; a missing file is created with the one line "*.*" and the defaults are returned. The
+    // three files that may be missing are created only where the folder can be written; the
+    // defaults are returned either way.
     Filters readFilters() const;
     // .004; a missing file is created with "NEJ", "NEJ", "0", "NEJ" (four lines). Empty or missing
     // lines 2 to 4 read as "NEJ", "0", "NEJ"; line 1 and 5 stay empty.

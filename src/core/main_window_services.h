@@ -51,8 +51,9 @@ class MainWindowServices {
     virtual void setFieldVisible(const QString&, bool) {}
     // The main window's copy of the whole-run bar: its width as a share of frameschema.
     virtual void setProgressShare(double) {}
-    // Adds a finished scheduled run to listschemalogg and makes it current.
-    virtual void addSchedulerLogEntry(const QString&) {}
+    // Adds a finished scheduled run to listschemalogg and makes it current; `savedLog` is the
+    // saved log the run wrote (empty when it wrote none), which the entry shows.
+    virtual void addSchedulerLogEntry(const QString&, const QString& = {}) {}
     // The link "Visa programlogg" of the scheduler panel turns red (an error while scheduling).
     virtual void markSchedulerLogError() {}
     // The last run's line and the button that shows the run log.

@@ -1,5 +1,7 @@
 #include "core/program.h"
 
+#include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 #include <vector>
@@ -40,6 +42,17 @@ Program::~Program() {
 
 QString Program::path(const QString& name) const {
     return platform::joinPath(programFolder_, name);
+}
+
+QString Program::unwritableFolderMessage() const {
+    const int err = platform::folderWriteError(programFolder_);
+    if (err == 0)
+        return {};
+    const platform::RunError e = platform::runErrorFromErrno(err);
+    return QStringLiteral("FEL! Det går inte att skriva i programmappen ") + programFolder_ +
+           QStringLiteral(" [") + QString::number(e.number) + QStringLiteral("] - ") + e.description +
+           QStringLiteral(". Jobb, inställningar och loggar kan inte sparas; lägg programmet i en mapp "
+                          "som du kan skriva i");
 }
 
 void Program::forget(const void* services) {

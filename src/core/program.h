@@ -28,6 +28,10 @@ class Program {
     QString programFolder() const { return programFolder_; }
     // A file or folder in the program folder.
     QString path(const QString& name) const;
+    // What the start says once when the program folder cannot be written (a program installed by
+    // root, a read-only disk), naming the folder and why, without a closing full stop; empty when
+    // it can be written.
+    QString unwritableFolderMessage() const;
 
     QString jobbgruppmapp;   // folder of the current job group, no trailing '/'
     int schema_avstängt = 0; // 1 after the user switched the scheduler off

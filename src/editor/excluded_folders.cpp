@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QStyle>
+#include <cerrno>
 
 namespace {
 
@@ -48,14 +49,16 @@ int pruneMissingExcludedFolders(QStringList& excluded) {
             // An unplugged disk says nothing about whether the folder still exists.
             if (!platform::volumePresent(folder))
                 continue;
-            try {
-                platform::listFolders(folder);
-            } catch (const platform::RunError& e) {
-                if (e.number != 53 && e.number != 76)
-                    throw;
-                excluded.removeAt(i);
-                ++removed;
-            }
+            // Opened, not listed: a large excluded folder would be read and sorted whole only to
+            // tell that it is there.
+            const platform::OpenedFolder opened(folder);
+            const int err = opened.error();
+            if (err == 0)
+                continue;
+            if (err != ENOENT && err != ENOTDIR)
+                platform::throwErrno(err);
+            excluded.removeAt(i);
+            ++removed;
         }
     } catch (const platform::RunError& e) {
         log.append(QStringLiteral("Ett fel uppstod när exkluderade mappar skulle genomsökas för eventuellt "

@@ -49,21 +49,24 @@ void setListItems(QListWidget* list, const QStringList& items) {
 // Watches the editor while a folder is added: no closing, and key releases of the folder list.
 class FolderAreaFilter : public QObject {
   public:
-    FolderAreaFilter(frmaddmapp* editor) : QObject(editor), editor_(editor) {}
+    FolderAreaFilter(frmaddmapp* editor) : QObject(editor), editor_(editor), list_(editor->lstFoundFiles) {}
 
   protected:
+    // Events also come while the editor's children are destroyed, after its own destructor: the
+    // editor is touched only for the two events that never come then.
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (watched == editor_ && e->type() == QEvent::Close && editor_->folderScanBusy()) {
+        if (e->type() == QEvent::Close && watched == editor_ && editor_->folderScanBusy()) {
             e->ignore();
             return true;
         }
-        if (watched == editor_->lstFoundFiles && e->type() == QEvent::KeyRelease)
+        if (e->type() == QEvent::KeyRelease && watched == list_)
             editor_->lstFoundFiles_KeyUp(static_cast<QKeyEvent*>(e)->key());
         return false;
     }
 
   private:
     frmaddmapp* editor_;
+    const QObject* list_;
 };
 
 } // namespace

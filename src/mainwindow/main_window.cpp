@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 #include "core/program.h"
+#include "editor/job_set_writer.h"
 #include "logview/log_window.h"
 #include "logview/update_window.h"
 #include "mainwindow/readme_window.h"
@@ -157,6 +158,21 @@ void frmmain::Form_Load() {
     std::optional<UnattendedRun> unattended;
     if (p.commandLine.isEmpty() && schedulingAtStart())
         unattended.emplace();
+    // Said once: otherwise nothing tells why a save or a run fails later. A box for a person;
+    // the program log for an unattended start; standard error for whoever started the command line.
+    step([&] {
+        const QString why = p.unwritableFolderMessage();
+        if (why.isEmpty())
+            return;
+        if (!p.commandLine.isEmpty())
+            platform::writeStandardError(why + QLatin1Char('.'));
+        Module1::logga_meddelande(0, p.commandLine.isEmpty() ? -1 : 0, why, QStringLiteral("Main, uppstart"));
+    });
+    // A job whose save was killed is made whole (old or new) before anything reads it.
+    step([&] {
+        for (const char* group : {"Listor", "Listor2", "Listor3", "Listor4"})
+            finishInterruptedSaves(p.path(QString::fromLatin1(group)));
+    });
     step([&] { cmdload_Click(); });
     if (!p.commandLine.isEmpty()) {
         commandLineRun();

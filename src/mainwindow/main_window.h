@@ -222,8 +222,10 @@ class frmmain : public QMainWindow, public MainWindowServices {
     QLabel* lblvisabackupfönstret = nullptr;
     QLabel* lblprocent = nullptr;
     QListWidget* listschemalogg = nullptr; // finished scheduled runs
-    QTextEdit* txtschemalogg = nullptr;    // the saved log of the run clicked there
-    QLabel* Label6 = nullptr;              // the last-run line, "Senaste Backup:"
+    // The data role of a listschemalogg entry that holds the path of its run's saved log.
+    static constexpr int kSavedLogRole = Qt::UserRole;
+    QTextEdit* txtschemalogg = nullptr; // the saved log of the run clicked there
+    QLabel* Label6 = nullptr;           // the last-run line, "Senaste Backup:"
     void chkaktiveraschema_Click();
     void cmdschema_avaktivera_Click();
     void cmdschema_körnu_Click();
@@ -291,7 +293,7 @@ class frmmain : public QMainWindow, public MainWindowServices {
     bool fieldVisible(const QString& name) const override;
     void setFieldVisible(const QString& name, bool visible) override;
     void setProgressShare(double share) override;
-    void addSchedulerLogEntry(const QString& text) override;
+    void addSchedulerLogEntry(const QString& text, const QString& savedLog = {}) override;
     void markSchedulerLogError() override;
     void setLblstatus2Visible(bool visible) override;
     void setTrayPicture(const QIcon& icon) override;

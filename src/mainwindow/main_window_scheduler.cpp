@@ -30,7 +30,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -80,30 +79,6 @@ QFrame* view(QWidget* parent, const char* name, int top) {
     f->setGeometry(tw(1800), top, tw(8400), tw(2850));
     f->setAutoFillBackground(true);
     return f;
-}
-
-// Runs started in one second share the stamp of their saved logs' names (two jobs due at one
-// minute). The entry's own log names its job, or a number of jobs when several ran; among those
-// the one with the entry's counts goes first. Null when the entry's own log is gone: another job's
-// log of that second is not this run's.
-const platform::FileEntry* savedLogOfEntry(const std::vector<platform::FileEntry>& found,
-                                           const QString& entry) {
-    static const QRegularExpression shape(QStringLiteral("^.{19} Backup utförd(?: av \"(.*)\")?\\. "));
-    const QRegularExpressionMatch m = shape.match(entry);
-    if (!m.hasMatch())
-        return &found.front();
-    static const QRegularExpression severalJobs(QStringLiteral("Backup av \\d+ jobb\\. "));
-    const QString job = m.captured(1);
-    static const QRegularExpression counts(QStringLiteral("\\d+ filer av \\d+ kopierades\\."));
-    const QString ownCounts = counts.match(entry, 19).captured(0);
-    const platform::FileEntry* best = nullptr;
-    for (const platform::FileEntry& f : found) {
-        if (job.isEmpty() ? !severalJobs.match(f.name).hasMatch() : !runlog::savedLogOfJob(f.name, job))
-            continue;
-        if (!best || (!ownCounts.isEmpty() && f.name.contains(ownCounts) && !best->name.contains(ownCounts)))
-            best = &f;
-    }
-    return best;
 }
 
 // The progress strip of a scheduled run. The bar (lblprocent, whose width the run sets) lies in a
@@ -431,19 +406,11 @@ void frmmain::listschemalogg_Click() {
     const QListWidgetItem* item = listschemalogg->currentItem();
     if (!item)
         return;
-    QString path;
+    // The run tells which file it saved: runs of one second (two jobs due at one minute) share
+    // the stamp of their saved logs' names, and letter case or a cut name can make them alike.
+    const QString path = item->data(kSavedLogRole).toString();
     try {
-        const QString key =
-            Module1::ersätt_text(item->text().left(19), QStringLiteral(":"), QStringLiteral("."));
         txtschemalogg->setPlainText(QStringLiteral("Läser in loggfil..."));
-        const QString folder = program().path(QStringLiteral("Sparade loggar"));
-        if (platform::folderExists(folder)) {
-            const auto found =
-                platform::listFiles(folder, QStringLiteral("log ") + key + QStringLiteral("*.txt"));
-            if (!found.empty())
-                if (const platform::FileEntry* own = savedLogOfEntry(found, item->text()))
-                    path = platform::joinPath(folder, own->name);
-        }
         if (path.isEmpty() || !platform::fileExists(path)) {
             txtschemalogg->setPlainText(QStringLiteral("Filen kunde inte hittas!\n") + path +
                                         QStringLiteral("\n\nNotera att endast de senaste loggarna sparas."));

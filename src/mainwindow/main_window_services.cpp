@@ -74,9 +74,11 @@ void frmmain::setProgressShare(double share) {
         l->resize(int(qBound(0.0, share, 1.0) * f->width()), l->height());
 }
 
-void frmmain::addSchedulerLogEntry(const QString& text) {
+void frmmain::addSchedulerLogEntry(const QString& text, const QString& savedLog) {
     if (auto* list = findChild<QListWidget*>(QStringLiteral("listschemalogg"))) {
-        list->addItem(text);
+        auto* item = new QListWidgetItem(text);
+        item->setData(kSavedLogRole, savedLog);
+        list->addItem(item);
         list->setCurrentRow(list->count() - 1);
     }
 }

@@ -91,6 +91,16 @@ void throwError(int number) {
     throw RunError{number, errorDescription(number)};
 }
 
+RunError creationError(int err) {
+    if (err == EINVAL)
+        return RunError{errorNumberFromErrno(err), QStringLiteral("Backupdisken tillåter inte det namnet")};
+    return runErrorFromErrno(err);
+}
+
+void throwCreationError(int err) {
+    throw creationError(err);
+}
+
 namespace {
 QHash<QString, int>& faults() {
     static QHash<QString, int> f;
@@ -121,6 +131,11 @@ int faultFor(const QString& path) {
 void checkFault(const QString& path) {
     if (const int e = faultFor(path))
         throwErrno(e);
+}
+
+void checkCreateFault(const QString& path) {
+    if (const int e = faultFor(path + QStringLiteral("#create")))
+        throwCreationError(e);
 }
 
 } // namespace platform

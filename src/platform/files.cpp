@@ -855,12 +855,13 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         withTrailingSeparator(parentPath(target).isEmpty() ? QStringLiteral(".") : parentPath(target));
     QByteArray tmpPath;
     Fd out;
+    checkCreateFault(target);
     for (int attempt = 0; out.fd < 0; ++attempt) {
         tmpPath = enc(folder + temporaryName(lastPiece(target)));
         out.fd = ::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (out.fd < 0 && (errno != EEXIST || attempt == 100)) {
             const int e = errno;
-            throwErrno(e == ENOENT ? ENOTDIR : e); // the target's folder is missing: path not found
+            throwCreationError(e == ENOENT ? ENOTDIR : e); // the target's folder is missing: path not found
         }
     }
     auto discard = [&] {
@@ -935,8 +936,11 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     const QByteArray targetPath = foldedTarget(target);
     const auto renameOver = [&] {
         closeCopy();
-        if (::rename(tmpPath.constData(), targetPath.constData()) != 0)
-            failWith(errno);
+        if (::rename(tmpPath.constData(), targetPath.constData()) != 0) {
+            const int e = errno;
+            discard();
+            throwCreationError(e); // the part of a long name the temporary did not carry
+        }
         read = sizes && ::lstat(targetPath.constData(), &placed) == 0;
     };
     // Where neither the exchange nor the refusal to replace is offered (a FUSE disk): a look, then
@@ -1066,6 +1070,19 @@ void moveToTrash(const QString& path) {
     // The result is checked: the path must really be gone.
     if (::lstat(enc(p).constData(), &lst) == 0)
         throwError(75);
+}
+
+int folderWriteError(const QString& folder) {
+    const QString dir = withoutTrailingSeparator(folder);
+    if (const int fault = faultFor(dir + QStringLiteral("#write")))
+        return fault;
+    const QByteArray probe = enc(withTrailingSeparator(dir) + temporaryName(QStringLiteral("skrivprov")));
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return 0;
 }
 
 void renamePath(const QString& from, const QString& to) {

@@ -110,6 +110,8 @@ class OpenedFolder {
     bool pathTooLong() const { return error_ == ENAMETOOLONG; }
     // No right to pass a folder above it: whether it exists cannot be told.
     bool unreachable() const { return !exists_ && (error_ == EACCES || error_ == EPERM); }
+    // The errno of the opening, 0 when it was opened.
+    int error() const { return error_; }
     // listFiles(folder, pattern), read from the handle (once); throws as listFiles does.
     std::vector<FileEntry> files(const QString& pattern) const;
 
@@ -265,5 +267,10 @@ void deleteForGood(const QString& path);
 void moveToTrash(const QString& path);
 // Renames (moves within one file system).
 void renamePath(const QString& from, const QString& to);
+
+// Whether a file can be made in `folder`: 0 when it can, else the errno that refused it. Tries a
+// file of its own (a temporary name, removed again), since the access bits do not stop root and
+// do not tell a read-only disk. Fault hook: injectFault(folder + "#write", err).
+int folderWriteError(const QString& folder);
 
 } // namespace platform

@@ -203,6 +203,7 @@ bool isFolder(const QByteArray& path) {
 // looked at only when the folder could not be made for want of it. False when `f` was there.
 bool makeMissing(const QString& f) {
     checkFault(f);
+    checkCreateFault(f);
     const QByteArray p = QFile::encodeName(f);
     if (::mkdir(p.constData(), 0777) == 0)
         return true;
@@ -221,7 +222,7 @@ bool makeMissing(const QString& f) {
             return false;
         throwError(76); // a file or a dangling link has the name
     }
-    throwErrno(e);
+    throwCreationError(e);
 }
 
 } // namespace

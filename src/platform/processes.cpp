@@ -206,7 +206,8 @@ class X11 {
     std::vector<xcb_atom_t> atoms(xcb_window_t w, xcb_atom_t prop) {
         const QByteArray raw = property(w, prop);
         std::vector<xcb_atom_t> v(size_t(raw.size()) / 4);
-        memcpy(v.data(), raw.constData(), v.size() * 4);
+        if (!v.empty())
+            memcpy(v.data(), raw.constData(), v.size() * 4);
         return v;
     }
 
@@ -255,7 +256,8 @@ class X11 {
         if (managed) {
             const QByteArray raw = property(root_, atom("_NET_CLIENT_LIST"));
             std::vector<xcb_window_t> v(size_t(raw.size()) / 4);
-            memcpy(v.data(), raw.constData(), v.size() * 4);
+            if (!v.empty())
+                memcpy(v.data(), raw.constData(), v.size() * 4);
             return v;
         }
         std::vector<xcb_window_t> v;

@@ -32,7 +32,7 @@ std::optional<bool> makeOne(const QString& f, const MountKey& rootMount) {
         if (e == ENOENT)
             return std::nullopt;
         if (e != EEXIST)
-            throwErrno(e);
+            throwCreationError(e);
         unsigned mode = 0;
         MountKey mount;
         if (!entryMount(f, mode, mount)) {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -100,19 +101,6 @@ QString decode(QByteArrayView bytes, bool dropBom) {
     return s;
 }
 
-qsizetype countLineEnds(const QString& text) {
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            ++n;
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-        }
-    }
-    return n;
-}
-
 QStringList splitLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;
@@ -158,17 +146,19 @@ QString readText(const QString& path) {
     return decodeText(bytes);
 }
 
-QStringList readFirstLines(const QString& path, int count) {
-    TextReader r(path);
-    QString text;
-    // Pieces never part a CR LF, so their line ends add up.
-    qsizetype ends = 0;
-    while (!r.atEnd() && ends < count) {
-        const QString piece = r.next(64 * 1024);
-        ends += countLineEnds(piece);
-        text += piece;
+QStringList readFirstLines(const QString& path, int count, qint64 maxBytes) {
+    QFile f(path);
+    openForRead(f);
+    QByteArray bytes = f.read(maxBytes);
+    if (f.error() != QFileDevice::NoError)
+        fail(f);
+    // Cut inside the file: a line that has not ended by then is not one of the first lines, and
+    // its last character may be cut too.
+    if (!f.atEnd()) {
+        const qsizetype end = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+        bytes.truncate(end + 1);
     }
-    QStringList lines = splitLines(text);
+    QStringList lines = splitLines(decodeText(bytes));
     if (lines.size() > count)
         lines.resize(count);
     return lines;

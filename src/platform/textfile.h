@@ -16,8 +16,9 @@ QByteArray encodeLines(const QStringList& lines);
 QStringList readLines(const QString& path);
 // The whole text, decoded, line ends kept as they are.
 QString readText(const QString& path);
-// The first `count` lines, or fewer when the file has fewer; reads no further than they reach.
-QStringList readFirstLines(const QString& path, int count);
+// The first `count` lines, or fewer when the file has fewer, read from the file's first `maxBytes`
+// at most: a line that has not ended by then is left out.
+QStringList readFirstLines(const QString& path, int count, qint64 maxBytes = 64 * 1024);
 // The last `count` lines (an empty last line counts), read from the file's last 64 KiB at most.
 QStringList readLastLines(const QString& path, int count);
 

@@ -225,9 +225,10 @@ class frmutförbackup : public QWidget, public RunServices {
     void tömlogfil(const QString& startDate, const QString& startTime);
     void kopiera_exlog_till_log();
     void kopiera_errorlog_till_log();
-    // `mirrored`: the run's mirroring deleted for real (only the run end passes it).
-    void spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs, long copied,
-                                  long lookedAt, float megabytes, long errors, bool mirrored = false);
+    // `mirrored`: the run's mirroring deleted for real (only the run end passes it). Returns the
+    // saved log's path, empty when none was saved.
+    QString spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs, long copied,
+                                     long lookedAt, float megabytes, long errors, bool mirrored = false);
 
     // ---- procedures that later parts of the run fill in ------------------------------------------
     void stäng_program_före_backup();

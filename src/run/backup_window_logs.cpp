@@ -55,9 +55,9 @@ void frmutförbackup::kopiera_errorlog_till_log() {
     }
 }
 
-void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs,
-                                              long copied, long lookedAt, float megabytes, long errors,
-                                              bool mirrored) {
+QString frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs,
+                                                 long copied, long lookedAt, float megabytes, long errors,
+                                                 bool mirrored) {
     runlog::SavedLogFacts facts;
     facts.jobs = int(jobs);
     facts.jobName = jobName;
@@ -70,10 +70,9 @@ void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QSt
     facts.scheduled = p.kind == RunKind::Scheduled || runstatus::schedulerOn();
     facts.commandline = p.kind == RunKind::CommandLine;
     facts.mirrored = mirrored;
-    bool saved = false;
+    QString saved;
     try {
-        runlog::saveLog(program().programFolder(), start, facts);
-        saved = true;
+        saved = runlog::saveLog(program().programFolder(), start, facts);
         const int deleted = runlog::pruneSavedLogs(program().programFolder());
         if (deleted > 0)
             runstatus::systemLog(runlog::pruneMessage(deleted));
@@ -84,6 +83,8 @@ void frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QSt
                     "FEL! Ett fel uppstod under hantering av loggfil. Plats: Utför backup, spara loggfil i "
                     "loggmapp. Felkod "),
                 e) +
-            (saved ? QString() : QStringLiteral(" Körningens logg sparades inte i Sparade loggar.")));
+            (!saved.isEmpty() ? QString()
+                              : QStringLiteral(" Körningens logg sparades inte i Sparade loggar.")));
     }
+    return saved;
 }

@@ -329,10 +329,12 @@ void RunDriver::earlyEnd(bool noneWritable) {
     }
     systemLog(closing);
     runstatus::systemLogSeparator(false);
-    w_.spara_loggfil_i_loggmapp(startStamp_, QString(), selectedCount(), 0, 0, 0.0f, 1);
+    const QString savedLog =
+        w_.spara_loggfil_i_loggmapp(startStamp_, QString(), selectedCount(), 0, 0, 0.0f, 1);
     if (w_.plan_.kind == RunKind::Scheduled) {
         m_.addSchedulerLogEntry(startDate_ + QLatin1Char(' ') + startTime_ +
-                                QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen."));
+                                    QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen."),
+                                savedLog);
         if (e_.imgerr) {
             runstatus::setTray(runstatus::Tray::Error);
             runstatus::setTrayTag(QStringLiteral("err"));

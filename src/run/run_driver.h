@@ -71,7 +71,7 @@ class RunDriver {
     void letGo();
     // The saved log of a simulated run, written once its simulation window has closed.
     void saveAfterSimulation();
-    void saveLog();
+    QString saveLog(); // the saved log's path, empty when none was saved
 
     // Helpers.
     bool cancelled() const; // avbryt_körning first, then schema_avstängt

@@ -201,8 +201,9 @@ void RunDriver::report() {
         appendLog({QString(),
                    QStringLiteral("Filer och mappar som raderats manuellt från speglingsloggen loggas inte i "
                                   "denna loggfil.")});
+    QString savedLog;
     if (!w_.plan_.simulate)
-        saveLog();
+        savedLog = saveLog();
     const RunKind mode = w_.plan_.kind;
     if (mode == RunKind::Scheduled) {
         const bool errors = e_.imgerr;
@@ -224,9 +225,10 @@ void RunDriver::report() {
         w_.visa_popup_schema();
         m_.addSchedulerLogEntry(
             startDate_ + QLatin1Char(' ') + startTime_ + QStringLiteral(" Backup utförd") + jobPart +
-            n(e_.kopierade_totalt) + QStringLiteral(" filer av ") + n(e_.genomsökta_totalt) +
-            (w_.plan_.simulate ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. ")) +
-            note);
+                n(e_.kopierade_totalt) + QStringLiteral(" filer av ") + n(e_.genomsökta_totalt) +
+                (w_.plan_.simulate ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. ")) +
+                note,
+            savedLog);
         program().unload<frmklarbackup>();
         w_.spara_syncschemalista_till_fil(startStamp_);
         program().unload<frmsyncfilermappar>();
@@ -259,10 +261,10 @@ void RunDriver::report() {
     w_.Frame2->setTitle(QStringLiteral("Sammanställning för valt jobb:"));
 }
 
-void RunDriver::saveLog() {
-    w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
-                                e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat, w_.errorCount(),
-                                w_.plan_.mirror && !w_.plan_.mirrorSimulated);
+QString RunDriver::saveLog() {
+    return w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
+                                       e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat,
+                                       w_.errorCount(), w_.plan_.mirror && !w_.plan_.mirrorSimulated);
 }
 
 void RunDriver::saveAfterSimulation() {

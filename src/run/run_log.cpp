@@ -111,6 +111,9 @@ QString driveEntrySystemText(const QString& entry) {
 
 namespace {
 
+// More saved logs of one name than runs fit in one second.
+constexpr int kMostSavedLogsOfOneName = 1000;
+
 const QString kJobPart = QStringLiteral("Backup av ");
 const QString kMirroredJobPart = QStringLiteral("Backup med spegling av ");
 
@@ -140,11 +143,12 @@ QString savedLogSummary(const SavedLogFacts& f) {
     return summaryOf(f, f.jobName.toUpper());
 }
 
-QString savedLogName(const QDateTime& start, const SavedLogFacts& facts) {
+QString savedLogName(const QDateTime& start, const SavedLogFacts& facts, int nth) {
     QString stamp = platform::dateTimeText(start);
     stamp.replace(QLatin1Char(':'), QLatin1Char('.'));
     const QString head = QStringLiteral("log ") + stamp + QLatin1Char(' ');
-    const QString tail = QStringLiteral(".txt");
+    const QString tail = (nth > 1 ? QLatin1Char('(') + QString::number(nth) + QLatin1Char(')') : QString()) +
+                         QStringLiteral(".txt");
     const QString job = facts.jobName.toUpper();
     const QString name = head + summaryOf(facts, job) + tail;
     const qsizetype over = name.toUtf8().size() - platform::kLongestFileName;
@@ -171,9 +175,22 @@ QString saveLog(const QString& folder, const QDateTime& start, const SavedLogFac
     const QString saved = savedLogFolder(folder);
     if (!platform::folderExists(saved))
         platform::makePath(saved);
-    const QString target = platform::joinPath(saved, savedLogName(start, facts));
-    platform::copyKeepTime(logPath(folder), target);
-    return target;
+    // Jobs whose names differ only in case, two runs in one second, or long names cut alike give
+    // one name: the copy goes in only where no file of its name is, as one step.
+    const platform::FileInfo none;
+    for (int nth = 1;; ++nth) {
+        const QString target = platform::joinPath(saved, savedLogName(start, facts, nth));
+        // Only spares copying a large log in vain; the placing below is what decides.
+        if (nth < kMostSavedLogsOfOneName && platform::fileInfo(target).exists)
+            continue;
+        try {
+            platform::copyKeepTime(logPath(folder), target, {}, {}, nullptr, &none);
+            return target;
+        } catch (const platform::RunError& e) {
+            if (e.number != platform::kTargetChanged || nth == kMostSavedLogsOfOneName)
+                throw;
+        }
+    }
 }
 
 int pruneSavedLogs(const QString& folder, int keep) {

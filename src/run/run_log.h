@@ -68,13 +68,15 @@ struct SavedLogFacts {
 };
 QString savedLogSummary(const SavedLogFacts& facts);
 // "log " + the start stamp with '.' for ':' + " " + summary + ".txt". A job name too long for that
-// to fit in a file name is cut in the name, ending in "…".
-QString savedLogName(const QDateTime& start, const SavedLogFacts& facts);
+// to fit in a file name is cut in the name, ending in "…". The `nth` saved log of one name
+// (counted from 1) ends in "(nth)" before ".txt", which sorts it after the ones before it.
+QString savedLogName(const QDateTime& start, const SavedLogFacts& facts, int nth = 1);
 // Whether a saved log's file name names the one job `jobName`, also where it was cut.
 bool savedLogOfJob(const QString& fileName, const QString& jobName);
 
-// Copies log.txt into "Sparade loggar" under its name (creating the folder, replacing a file of
-// the same name). Returns the saved path. Throws RunError.
+// Copies log.txt into "Sparade loggar" under its name (creating the folder). A saved log of that
+// name is never replaced: the copy takes the next free ending instead. Returns the saved path.
+// Throws RunError.
 QString saveLog(const QString& programFolder, const QDateTime& start, const SavedLogFacts& facts);
 // Deletes the first files in name order of "Sparade loggar" until at most `keep` ".txt" files
 // are left; returns how many were deleted. Throws RunError.

@@ -568,6 +568,56 @@ TEST_F(SavingTest, AFailedSaveLeavesTheOldJobWholeAndIsReported) {
     EXPECT_EQ(groupFiles().filter(QStringLiteral("Halv")), QStringList());
 }
 
+// A job of 5,000 folders, some excluded and one excluded folder gone: what is saved.
+TEST_F(SavingTest, AJobOfFiveThousandFoldersIsSavedWithItsExclusions) {
+    frmaddmapp* e = validEditor(QStringLiteral("Stor"));
+    QStringList folders{src};
+    for (int i = 0; i < 5000; ++i)
+        folders << src + QStringLiteral("/mapp %1").arg(i, 4, 10, QLatin1Char('0'));
+    QStringList excluded;
+    for (int i = 0; i < 50; ++i) {
+        excluded << folders[i * 100 + 1];
+        testutil::makeDir(excluded.last());
+    }
+    e->lstFoundFiles->clear();
+    e->lstFoundFiles->addItems(folders);
+    e->listexmappar = excluded + QStringList{work("borta")};
+    e->cmdok_Click();
+    QStringList kept = folders;
+    for (const QString& x : excluded)
+        kept.removeOne(x);
+    EXPECT_EQ(editor_script::bytes(JobFiles(QStringLiteral("Stor")).path(0)), crlf(kept));
+    EXPECT_EQ(editor_script::bytes(JobFiles(QStringLiteral("Stor")).path(5)), crlf(excluded));
+}
+
+// A save killed at any point: the next start finds the old job or the new one whole, and no
+// hidden leftovers.
+TEST_F(SavingTest, ASaveStoppedAtAnyPointLeavesTheOldOrTheNewJobWholeAtTheNextStart) {
+    const QString other = work("Annan");
+    testutil::makeDir(other);
+    auto save = [&] {
+        frmaddmapp* e = validEditor(QStringLiteral("Hel"));
+        e->txtbackupmapp->setEditText(other);
+        e->listpattern->addItem(QStringLiteral("*.doc"));
+        e->chksynkroniseraej->setChecked(true);
+        e->liststartstopp_stopp->addItem(QStringLiteral("thunderbird"));
+        e->cmdok_Click();
+    };
+    save();
+    const QList<QByteArray> saved = editor_script::jobBytes(QStringLiteral("Hel"));
+    for (int stop = -1; stop <= 8; ++stop) {
+        writeJob(QStringLiteral("Hel"));
+        const QList<QByteArray> old = editor_script::jobBytes(QStringLiteral("Hel"));
+        ASSERT_NE(old, saved);
+        setSaveInterruptHook([stop](int placed) { return placed == stop; });
+        save();
+        setSaveInterruptHook({});
+        finishInterruptedSaves(path("Listor"));
+        EXPECT_EQ(editor_script::jobBytes(QStringLiteral("Hel")), stop < 0 ? old : saved) << stop;
+        EXPECT_EQ(groupFiles().filter(QStringLiteral(".~")), QStringList()) << stop;
+    }
+}
+
 TEST_F(SavingTest, OkAndClosingCannotReenterARunningSave) {
     frmaddmapp* e = validEditor(QStringLiteral("Upptagen"));
     e->show();

@@ -183,12 +183,13 @@ TEST_F(SchedulerPanel, AvbrytAsksTheRunningBackupToStopAndTheSchedulerStaysOn) {
 }
 
 TEST_F(SchedulerPanel, FinishedRunsShowTheirSavedLogsWithErrorsMarked) {
-    testutil::writeLines(path("Sparade loggar/log 2024-06-04 22.00.05 Schemalagd Backup av A. 1 filer av 2 "
-                              "kopierades. 0.00 MB. Inga fel.txt"),
+    const QString saved = path("Sparade loggar/log 2024-06-04 22.00.05 Schemalagd Backup av A. 1 filer av 2 "
+                               "kopierades. 0.00 MB. Inga fel.txt");
+    testutil::writeLines(saved,
                          {"", "Schemalagd Backup utförd 2024-06-04  22:00:05", "fel: kunde inte kopiera x",
                           "FEL! Ett fel uppstod", "Ett fel uppstod igen"});
-    m->listschemalogg->addItem("2024-06-04 22:00:05 Backup utförd av \"A\". 1 filer av 2 kopierades. ");
-    m->listschemalogg->addItem("2024-06-01 22:00:03 Backup utförd av \"A\". 0 filer av 2 kopierades. ");
+    m->addSchedulerLogEntry("2024-06-04 22:00:05 Backup utförd av \"A\". 1 filer av 2 kopierades. ", saved);
+    m->addSchedulerLogEntry("2024-06-01 22:00:03 Backup utförd av \"A\". 0 filer av 2 kopierades. ", "");
     m->listschemalogg->setCurrentRow(0);
     m->listschemalogg_Click();
     EXPECT_TRUE(m->txtschemalogg->toPlainText().contains("fel: kunde inte kopiera x"));
@@ -211,15 +212,12 @@ TEST_F(SchedulerPanel, AnEntryWhoseSavedLogIsGoneOpensNoOtherLogOfItsSecond) {
     testutil::writeLines(path("Sparade loggar/log 2024-06-04 22.00.05 Schemalagd Backup av B. 1 filer av 1 "
                               "kopierades. 0.00 MB. Inga fel.txt"),
                          {"", "Schemalagd Backup utförd 2024-06-04  22:00:05", "B"});
-    for (const char* entry : {"2024-06-04 22:00:05 Backup utförd av \"A\". 1 filer av 1 kopierades. ",
-                              "2024-06-04 22:00:05 Backup utförd. 1 filer av 1 kopierades. "}) {
-        m->listschemalogg->addItem(QString::fromUtf8(entry));
-        m->listschemalogg->setCurrentRow(m->listschemalogg->count() - 1);
-        m->listschemalogg_Click();
-        EXPECT_EQ(m->txtschemalogg->toPlainText(),
-                  "Filen kunde inte hittas!\n\n\nNotera att endast de senaste loggarna sparas.")
-            << entry;
-    }
+    const QString gone = path("Sparade loggar/log 2024-06-04 22.00.05 Schemalagd Backup av A. 1 filer av 1 "
+                              "kopierades. 0.00 MB. Inga fel.txt");
+    m->addSchedulerLogEntry("2024-06-04 22:00:05 Backup utförd av \"A\". 1 filer av 1 kopierades. ", gone);
+    m->listschemalogg_Click();
+    EXPECT_EQ(m->txtschemalogg->toPlainText(),
+              "Filen kunde inte hittas!\n" + gone + "\n\nNotera att endast de senaste loggarna sparas.");
 }
 
 TEST_F(SchedulerPanel, TheSelectedRunIsAlwaysTheOneWhoseLogIsShown) {

@@ -2,6 +2,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/clock.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "run/backup_window.h"
 #include "support/fixture.h"
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QTimer>
+#include <cerrno>
 
 class StartupTest : public ProgramTest {
   protected:
@@ -73,6 +75,26 @@ TEST_F(StartupTest, AProgramInTheRootFolderIsRefused) {
     EXPECT_EQ(root.exitStatus, 1);
     EXPECT_TRUE(root.dialogs.verify().isEmpty());
     setProgram(program_.get());
+}
+
+// A program installed by root or on a read-only disk: said once, and the optional job file that
+// cannot be made keeps its default instead of stopping the job.
+TEST_F(StartupTest, AProgramFolderThatCannotBeWrittenIsNamedOnStandardErrorAndTheJobStillRuns) {
+    settled();
+    testutil::writeFile(work("källa/a.txt"), "a");
+    testutil::makeDir(work("backup"));
+    testutil::writeJob(path("Listor"), testutil::jobOver("J", work("källa"), work("backup")));
+    QFile::remove(path("Listor/J.005"));
+    platform::injectFault(path("Listor/J.005"), EROFS);
+    platform::injectFault(prog().programFolder() + "#write", EROFS);
+    prog().commandLine = "J";
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(prog().form<frmmain>()->load());
+    const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(err.count("Det går inte att skriva i programmappen " + prog().programFolder() + " [75]"), 1)
+        << err.toStdString();
+    EXPECT_EQ(prog().exitStatus, 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(work("backup") + work("källa/a.txt")));
 }
 
 TEST_F(StartupTest, ShutdownWritesOneBlockEndingTheLogAndSwitchesTheSchedulerOff) {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -254,6 +255,38 @@ TEST_F(FilesTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile) {
         << "a folder is not replaced";
     EXPECT_TRUE(folderExists(p("dst/mapp")));
     EXPECT_EQ(entries(p("dst")), QStringList({"a.txt", "mapp"}));
+}
+
+// FAT and exFAT refuse names such as "möte 10:30.txt" with EINVAL where the file or folder is made.
+TEST_F(FilesTest, ANameTheBackupDiskRefusesIsSaidSo) {
+    testutil::writeFile(p("src/a.txt"), "a");
+    testutil::makeDir(p("dst"));
+    const struct {
+        const char* made;
+        int err;
+        std::function<void()> make;
+        int number;
+        QString description;
+    } cases[] = {
+        {"dst/möte 10:30.txt", EINVAL, [&] { copyKeepTime(p("src/a.txt"), p("dst/möte 10:30.txt")); }, 75,
+         "Backupdisken tillåter inte det namnet"},
+        {"dst/fråga?", EINVAL, [&] { makePath(p("dst/fråga?/a<b>")); }, 75,
+         "Backupdisken tillåter inte det namnet"},
+        {"dst/a.txt", EACCES, [&] { copyKeepTime(p("src/a.txt"), p("dst/a.txt")); }, 70, "Åtkomst nekad"},
+    };
+    for (const auto& c : cases) {
+        injectFault(p(c.made) + "#create", c.err);
+        RunError got{-1, {}};
+        try {
+            c.make();
+        } catch (const RunError& e) {
+            got = e;
+        }
+        EXPECT_EQ(got.number, c.number) << c.made;
+        EXPECT_EQ(got.description, c.description) << c.made;
+        EXPECT_TRUE(entries(p("dst")).isEmpty()) << c.made;
+        clearFaults();
+    }
 }
 
 TEST_F(FilesTest, ASourceWrittenToDuringTheCopyIsNotPutInPlace) {

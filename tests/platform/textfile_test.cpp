@@ -121,3 +121,15 @@ TEST(TextFile, PiecesEndAtLineEndsAndReadTheSameAsTheWhole) {
         EXPECT_EQ(readFirstLines(f, 2), readLines(f).mid(0, 2));
     }
 }
+
+// A damaged log.txt without line breaks: its head is read up to the limit, never the whole file.
+TEST(TextFile, TheFirstLinesAreReadNoFurtherThanTheirByteLimit) {
+    QTemporaryDir d;
+    const QString f = d.path() + "/log.txt";
+    testutil::writeFile(f, "\r\nBackup utf\xc3\xb6rd\r\n" + QByteArray(256 * 1024, 'x') + "\r\nsist\r\n");
+    EXPECT_EQ(readFirstLines(f, 2, 64), QStringList({"", "Backup utförd"}));
+    EXPECT_EQ(readFirstLines(f, 3, 64 * 1024), QStringList({"", "Backup utförd"}));
+    EXPECT_EQ(readFirstLines(f, 3, 1024 * 1024), readLines(f).mid(0, 3));
+    testutil::writeFile(f, QByteArray(256 * 1024, '\xe5'));
+    EXPECT_TRUE(readFirstLines(f, 2, 64 * 1024).isEmpty());
+}

@@ -105,7 +105,7 @@ TEST_F(RunLog, SavedLogNamesSummariseTheRun) {
     EXPECT_FALSE(runlog::savedLogName(stamp(), odd).contains('/'));
 }
 
-TEST_F(RunLog, SavingCopiesTheLogAndReplacesASaveOfTheSameName) {
+TEST_F(RunLog, SavingCopiesTheLogAndKeepsASaveOfTheSameName) {
     testutil::writeLines(path("log.txt"), {"", "Backup utförd 2024-05-01  06:00:00"});
     runlog::SavedLogFacts f;
     f.jobs = 1;
@@ -116,10 +116,13 @@ TEST_F(RunLog, SavingCopiesTheLogAndReplacesASaveOfTheSameName) {
         path("Sparade loggar/log 2024-05-01 06.00.00 Backup av A. 0 filer av 0 kopierades. 0,00 MB. Inga "
              "fel.txt"));
     EXPECT_EQ(testutil::readBytes(saved), testutil::readBytes(path("log.txt")));
+    const QByteArray first = testutil::readBytes(saved);
     testutil::writeLines(path("log.txt"), {"second"});
-    runlog::saveLog(folder(), stamp(), f);
-    EXPECT_EQ(QDir(path("Sparade loggar")).entryList(QDir::Files).size(), 1);
-    EXPECT_EQ(testutil::readBytes(saved), QByteArray("second\r\n"));
+    const QString second = runlog::saveLog(folder(), stamp(), f);
+    EXPECT_EQ(second, saved.chopped(4) + "(2).txt");
+    EXPECT_EQ(QDir(path("Sparade loggar")).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(testutil::readBytes(saved), first);
+    EXPECT_EQ(testutil::readBytes(second), QByteArray("second\r\n"));
 }
 
 TEST_F(RunLog, PruningKeepsFiftyAndDeletesTheFirstInNameOrder) {

@@ -153,6 +153,31 @@ TEST_F(ScheduledRunTest, TwoJobsDueAtOneMinuteEachShowTheirOwnSavedLog) {
     }
 }
 
+TEST_F(ScheduledRunTest, JobsWhoseNamesDifferInCaseKeepTheirOwnSavedLogsOfOneSecond) {
+    for (const QString name : {"Bas", "bas"}) {
+        testutil::writeFile(work(name) + "/" + name + ".txt", name.toUtf8());
+        testutil::writeJob(group(), testutil::jobOver(name, work(name), dst));
+        JobFiles(name).writeSchedule({1, 0, "08:00", "1234567", 0});
+    }
+    frmmain* m = prog().form<frmmain>();
+    m->cmdload_Click();
+    prog().clock.setNow(QDateTime(QDate(2024, 6, 5), QTime(7, 59, 58)));
+    m->chkaktiveraschema->setChecked(true);
+    tick(3);
+    ASSERT_EQ(m->listschemalogg->count(), 2);
+    QStringList saved = QDir(path("Sparade loggar")).entryList({"*Backup av BAS*"}, QDir::Files);
+    EXPECT_EQ(saved.size(), 2) << saved.join("\n").toStdString();
+    for (int row = 0; row < 2; ++row) {
+        m->listschemalogg->setCurrentRow(row);
+        m->listschemalogg_Click();
+        const QString entry = m->listschemalogg->item(row)->text();
+        const QString own = entry.contains("\"Bas\"") ? "/Bas/Bas.txt" : "/bas/bas.txt";
+        const QString other = entry.contains("\"Bas\"") ? "/bas/bas.txt" : "/Bas/Bas.txt";
+        EXPECT_TRUE(m->txtschemalogg->toPlainText().contains(own)) << entry.toStdString();
+        EXPECT_FALSE(m->txtschemalogg->toPlainText().contains(other)) << entry.toStdString();
+    }
+}
+
 TEST_F(ScheduledRunTest, TheCommonRunAndTheEditorFollowTheJobListAfterAJobWasDeleted) {
     for (const char* j : {"A", "B", "C"}) {
         testutil::writeFile(work(j) + "/" + j + ".txt", j);
