@@ -5,10 +5,11 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/walk_guard.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QSet>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -22,7 +23,7 @@ bool mayBeSystemFolder(const QString& name) {
 
 class Walker {
   public:
-    explicit Walker(const FolderScan::Options& o) : opt_(o) {}
+    Walker(const FolderScan::Options& o, const QString& start) : opt_(o), guard_({start}, o.leaveOut) {}
 
     int count = 0;
 
@@ -42,51 +43,86 @@ class Walker {
         clock_.start();
     }
 
-    // `real` is the folder's resolved path; `onPath` holds the resolved paths of the folders
-    // being walked, this one included.
-    void walk(const QString& folder, const QString& real) {
+    void start(const QString& folder) {
+        const platform::WalkFolder opened(folder);
+        enter(folder, opened, opened.id());
+    }
+
+  private:
+    using Verdict = platform::WalkGuard::Verdict;
+
+    // Walks `folder`, opened as `opened`, whose identity `id` is on the path while it is walked.
+    void enter(const QString& folder, const platform::WalkFolder& opened, const platform::FolderId& id) {
+        const bool known = id != platform::FolderId{};
+        if (known)
+            onPath_.push_back(id);
+        walk(folder, opened);
+        if (known)
+            onPath_.pop_back();
+    }
+
+    bool onPath(const platform::FolderId& id) const {
+        return std::find(onPath_.begin(), onPath_.end(), id) != onPath_.end();
+    }
+
+    void loop(const QString& path) {
+        if (opt_.loop)
+            opt_.loop(path);
+    }
+
+    void walk(const QString& folder, const platform::WalkFolder& opened) {
         if (opt_.cancelled && opt_.cancelled())
             return;
-        std::vector<platform::FolderEntry> entries;
+        std::vector<platform::WalkFolder::Entry> entries;
         try {
             // The folder's entry types tell its folders and links: no status is read but a link's.
-            entries = platform::listFolderEntries(folder);
+            entries = opened.folders();
         } catch (const platform::RunError&) {
             if (opt_.unreadable)
                 opt_.unreadable(folder);
             return; // a folder that cannot be listed is skipped
         }
         const QString base = platform::withTrailingSeparator(folder);
-        const QString realBase = platform::withTrailingSeparator(real);
-        for (const platform::FolderEntry& e : entries) {
+        for (const platform::WalkFolder::Entry& e : entries) {
             yield();
             const QString child = base + e.name;
             if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(child))
                 continue;
-            if (e.isLink && !opt_.followLinks)
+            if (e.isLink) {
+                if (!opt_.followLinks)
+                    continue;
+                if (guard_.link(child, e.target) != Verdict::Walk) {
+                    loop(child);
+                    continue;
+                }
+                list(child);
+                if (!opt_.subfolders || onPath(e.target))
+                    continue; // a link back to a folder being walked
+                const platform::WalkFolder sub(child);
+                enter(child, sub, e.target);
                 continue;
+            }
+            // A folder is known by the identity its own opening gives, so a second name for the
+            // backup folder (or a mount of a folder above the start) is seen for what it is.
+            const platform::WalkFolder sub(child);
+            const platform::FolderId id = sub.id();
+            if (id != platform::FolderId{}) {
+                const Verdict v = guard_.plain(id);
+                if (v == Verdict::Loop)
+                    loop(child);
+                if (v != Verdict::Walk)
+                    continue;
+            }
             list(child);
-            if (!opt_.subfolders)
-                continue;
-            const QString childReal = e.isLink ? QFileInfo(child).canonicalFilePath() : realBase + e.name;
-            if (childReal.isEmpty() || onPath_.contains(childReal))
-                continue; // a link back to a folder being walked
-            onPath_.insert(childReal);
-            walk(child, childReal);
-            onPath_.remove(childReal);
+            if (opt_.subfolders && !(id != platform::FolderId{} && onPath(id)))
+                enter(child, sub, id);
         }
     }
 
-    void start(const QString& folder) {
-        const QString real = QFileInfo(folder).canonicalFilePath();
-        onPath_.insert(real);
-        walk(folder, real);
-    }
-
-  private:
     const FolderScan::Options& opt_;
+    const platform::WalkGuard guard_;
     QElapsedTimer clock_;
-    QSet<QString> onPath_;
+    std::vector<platform::FolderId> onPath_; // the folders being walked, the start folder first
 };
 
 } // namespace
@@ -109,7 +145,7 @@ bool FolderScan::isSystemFolder(const QString& path) {
 int FolderScan::run(const QString& start, const Options& options) {
     if (start.isEmpty() || !platform::folderExists(start))
         return 0;
-    Walker w(options);
+    Walker w(options, start);
     w.list(start);
     // Nothing below a system folder is listed, so it is not walked at all.
     if (!isSystemFolder(start))
@@ -144,6 +180,8 @@ bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStrin
             FolderScan::Options o;
             o.cancelled = cancelled;
             o.followLinks = false;
+            // A mount of the other folder inside this one is not copied into itself.
+            o.leaveOut = {folders[2 - pass]};
             o.found = [&target](const QString& p, int) { target << p; };
             o.progress = [&showCount, pass](int n) {
                 if (showCount)

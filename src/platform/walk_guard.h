@@ -1,0 +1,71 @@
+#pragma once
+#include "platform/files.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace platform {
+
+// What a walk over source folders stays out of, known by identity: the folders it leaves out (a
+// backup folder, a version folder) with all inside them, and every folder that holds a source (the
+// source and each folder above it, "/" included), where a link or a mount leading there would send
+// the walk round again or over the whole system. Made once per walk: a folder then costs the
+// comparison of the identity its own opening gave.
+class WalkGuard {
+  public:
+    enum class Verdict {
+        Walk, // an ordinary folder
+        Own,  // a left-out folder: neither listed nor entered
+        Loop, // leads back to a folder holding a source, or into a left-out folder: never followed
+    };
+    WalkGuard() = default;
+    WalkGuard(const QStringList& sources, const QStringList& leftOut);
+
+    // A folder the walk reached as a folder of its parent (not through a link).
+    Verdict plain(const FolderId& id) const;
+    // A link to the folder `target`. A link into a left-out folder is a loop too, unless it leads
+    // into a source kept inside that folder; finding out places the link on disk, which only
+    // links pay for.
+    Verdict link(const QString& path, const FolderId& target) const;
+
+  private:
+    std::vector<FolderId> holders_; // sorted
+    std::vector<FolderId> own_;
+    std::vector<PlacedFolder> ownPlaced_;
+    std::vector<PlacedFolder> sources_;
+};
+
+// A folder opened for a walk (links followed), read through its handle: its identity costs no
+// second look-up of its path, and its entries are read once. Honours the fault hook.
+class WalkFolder {
+  public:
+    explicit WalkFolder(const QString& folder);
+    ~WalkFolder();
+    WalkFolder(const WalkFolder&) = delete;
+    WalkFolder& operator=(const WalkFolder&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    // The folder's identity; {0, 0} when it could not be opened.
+    FolderId id() const;
+    // The folders in it and the links to folders, sorted as listFolderEntries sorts them; a link
+    // carries the identity of where it leads. Throws RunError when the folder cannot be read.
+    struct Entry {
+        QString name;
+        bool isLink = false;
+        FolderId target; // of a link
+    };
+    std::vector<Entry> folders() const;
+    // What countFiles(folder, pattern) counts; 0 for a folder that cannot be read. Every link to a
+    // folder met on the way is handed to `folderLink` with the identity of where it leads.
+    long countFiles(const QString& pattern,
+                    const std::function<void(const QString& name, const FolderId& target)>& folderLink) const;
+
+  private:
+    int fd_ = -1;
+    int error_ = 0;
+    mutable bool read_ = false; // its entries were read: a second reading starts again
+};
+
+} // namespace platform
