@@ -65,11 +65,6 @@ class Walker {
         return std::find(onPath_.begin(), onPath_.end(), id) != onPath_.end();
     }
 
-    void loop(const QString& path) {
-        if (opt_.loop)
-            opt_.loop(path);
-    }
-
     void walk(const QString& folder, const platform::WalkFolder& opened) {
         if (opt_.cancelled && opt_.cancelled())
             return;
@@ -91,28 +86,21 @@ class Walker {
             if (e.isLink) {
                 if (!opt_.followLinks)
                     continue;
-                if (guard_.link(child, e.target) != Verdict::Walk) {
-                    loop(child);
-                    continue;
-                }
+                if (guard_.link(child, e.target) != Verdict::Walk)
+                    continue; // a loop: never followed
                 list(child);
                 if (!opt_.subfolders || onPath(e.target))
                     continue; // a link back to a folder being walked
-                const platform::WalkFolder sub(child);
+                const platform::WalkFolder sub(opened, e.name, child);
                 enter(child, sub, e.target);
                 continue;
             }
             // A folder is known by the identity its own opening gives, so a second name for the
             // backup folder (or a mount of a folder above the start) is seen for what it is.
-            const platform::WalkFolder sub(child);
+            const platform::WalkFolder sub(opened, e.name, child);
             const platform::FolderId id = sub.id();
-            if (id != platform::FolderId{}) {
-                const Verdict v = guard_.plain(id);
-                if (v == Verdict::Loop)
-                    loop(child);
-                if (v != Verdict::Walk)
-                    continue;
-            }
+            if (id != platform::FolderId{} && guard_.plain(id) != Verdict::Walk)
+                continue;
             list(child);
             if (opt_.subfolders && !(id != platform::FolderId{} && onPath(id)))
                 enter(child, sub, id);

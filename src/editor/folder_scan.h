@@ -32,9 +32,6 @@ class FolderScan {
         // Folders left out with everything inside them (a backup folder, a version folder),
         // whatever name the walk meets them by.
         QStringList leaveOut;
-        // A link that leads back to the start folder or above it, or into a left-out folder (a
-        // loop): met, neither listed nor entered.
-        std::function<void(const QString& path)> loop;
     };
 
     // Walks `start` (listed in the form given) and returns the number of folders listed.

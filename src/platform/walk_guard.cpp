@@ -161,6 +161,21 @@ WalkFolder::WalkFolder(const QString& folder) {
         error_ = errno;
 }
 
+WalkFolder::WalkFolder(const WalkFolder& parent, const QString& name, const QString& folder) {
+    if (const int fault = faultFor(folder)) {
+        error_ = fault;
+        return;
+    }
+    if (parent.fd_ < 0) {
+        error_ = parent.error_;
+        return;
+    }
+    fd_ = ::openat(parent.fd_, QFile::encodeName(name).constData(),
+                   O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0)
+        error_ = errno;
+}
+
 WalkFolder::~WalkFolder() {
     if (fd_ >= 0)
         ::close(fd_);

@@ -42,6 +42,9 @@ class WalkGuard {
 class WalkFolder {
   public:
     explicit WalkFolder(const QString& folder);
+    // The folder `name` of `parent` (a link followed), whose whole path is `folder`: opened from
+    // the parent's handle, so the path is not looked up piece by piece again.
+    WalkFolder(const WalkFolder& parent, const QString& name, const QString& folder);
     ~WalkFolder();
     WalkFolder(const WalkFolder&) = delete;
     WalkFolder& operator=(const WalkFolder&) = delete;

@@ -23,7 +23,7 @@ struct Seen {
 };
 
 // `folder` or a folder above it, down to its main folder, is in `out` (all by text).
-bool underLeftOut(const QString& folder, const QSet<QString>& out, RunOwnFolders& own) {
+bool underLeftOut(const QString& folder, const QSet<QString>& out, const RunOwnFolders& own) {
     for (QString f = folder; !f.isEmpty(); f = platform::parentPath(f)) {
         if (out.contains(f))
             return true;

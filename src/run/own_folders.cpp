@@ -17,6 +17,16 @@ QString lastPieces(const QString& path, qsizetype n) {
     return path.mid(at + 1);
 }
 
+// `path` is `folder` or lies below it; `folder` without a trailing '/' (but "/"). Asked for every
+// folder of a job's list, so no text is made.
+bool atOrBelow(QStringView path, QStringView folder) {
+    if (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    if (!path.startsWith(folder))
+        return false;
+    return path.size() == folder.size() || folder.endsWith(u'/') || path[folder.size()] == u'/';
+}
+
 struct Kept {
     QStringList mains;
     QString backup, version;
@@ -93,7 +103,7 @@ bool RunOwnFolders::byText(const QString& folder) const {
 const RunOwnFolders::Main* RunOwnFolders::mainOf(const QString& folder) const {
     const Main* found = nullptr;
     for (const Main& m : mains_)
-        if (platform::isSameOrBelow(folder, m.typed) && (!found || m.typed.size() > found->typed.size()))
+        if (atOrBelow(folder, m.typed) && (!found || m.typed.size() > found->typed.size()))
             found = &m;
     return found;
 }
