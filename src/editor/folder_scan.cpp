@@ -23,7 +23,9 @@ bool mayBeSystemFolder(const QString& name) {
 
 class Walker {
   public:
-    Walker(const FolderScan::Options& o, const QString& start) : opt_(o), guard_({start}, o.leaveOut) {}
+    Walker(const FolderScan::Options& o, const QString& start)
+        : opt_(o), guard_({start}, o.leaveOut), device_(platform::placeFolder(start)),
+          base_(platform::withTrailingSeparator(start).size()) {}
 
     int count = 0;
 
@@ -45,18 +47,22 @@ class Walker {
 
     void start(const QString& folder) {
         const platform::WalkFolder opened(folder);
-        enter(folder, opened, opened.id());
+        enter(folder, opened, opened.id(), false, nullptr);
     }
 
   private:
     using Verdict = platform::WalkGuard::Verdict;
+    using Entries = std::vector<platform::WalkFolder::Entry>;
 
     // Walks `folder`, opened as `opened`, whose identity `id` is on the path while it is walked.
-    void enter(const QString& folder, const platform::WalkFolder& opened, const platform::FolderId& id) {
+    // `behindLink`: the way to it from the start folder passes through a link. `entries`: its
+    // entries, when they were read already.
+    void enter(const QString& folder, const platform::WalkFolder& opened, const platform::FolderId& id,
+               bool behindLink, const Entries* entries) {
         const bool known = id != platform::FolderId{};
         if (known)
             onPath_.push_back(id);
-        walk(folder, opened);
+        walk(folder, opened, behindLink, entries);
         if (known)
             onPath_.pop_back();
     }
@@ -65,20 +71,23 @@ class Walker {
         return std::find(onPath_.begin(), onPath_.end(), id) != onPath_.end();
     }
 
-    void walk(const QString& folder, const platform::WalkFolder& opened) {
+    void walk(const QString& folder, const platform::WalkFolder& opened, bool behindLink,
+              const Entries* read) {
         if (opt_.cancelled && opt_.cancelled())
             return;
-        std::vector<platform::WalkFolder::Entry> entries;
-        try {
-            // The folder's entry types tell its folders and links: no status is read but a link's.
-            entries = opened.folders();
-        } catch (const platform::RunError&) {
-            if (opt_.unreadable)
-                opt_.unreadable(folder);
-            return; // a folder that cannot be listed is skipped
+        Entries listed;
+        if (!read) {
+            try {
+                // The folder's entry types tell its folders and links: no status is read but a link's.
+                listed = opened.folders();
+            } catch (const platform::RunError&) {
+                if (opt_.unreadable)
+                    opt_.unreadable(folder);
+                return; // a folder that cannot be listed is skipped
+            }
         }
         const QString base = platform::withTrailingSeparator(folder);
-        for (const platform::WalkFolder::Entry& e : entries) {
+        for (const platform::WalkFolder::Entry& e : read ? *read : listed) {
             yield();
             const QString child = base + e.name;
             if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(child))
@@ -92,23 +101,41 @@ class Walker {
                 if (!opt_.subfolders || onPath(e.target))
                     continue; // a link back to a folder being walked
                 const platform::WalkFolder sub(opened, e.name, child);
-                enter(child, sub, e.target);
+                enter(child, sub, e.target, true, nullptr);
                 continue;
             }
-            // A folder is known by the identity its own opening gives, so a second name for the
-            // backup folder (or a mount of a folder above the start) is seen for what it is.
+            // A folder is known by its identity, so a second name for the backup folder (or a
+            // mount of a folder above the start) is seen for what it is. Where the file system
+            // allows, its own listing, read to walk it, tells it; else its handle does.
             const platform::WalkFolder sub(opened, e.name, child);
-            const platform::FolderId id = sub.id();
+            Entries entries;
+            bool entriesRead = false;
+            platform::FolderId id;
+            if (opt_.subfolders && !behindLink && sub.isOpen() &&
+                device_.covers(QStringView(child).mid(base_))) {
+                try {
+                    entries = sub.folders();
+                    entriesRead = true;
+                    if (sub.ownInode() != 0)
+                        id = platform::FolderId{device_.device(), sub.ownInode()};
+                } catch (const platform::RunError&) {
+                    // walked below, where it is reported
+                }
+            }
+            if (id == platform::FolderId{})
+                id = sub.id();
             if (id != platform::FolderId{} && guard_.plain(id) != Verdict::Walk)
                 continue;
             list(child);
             if (opt_.subfolders && !(id != platform::FolderId{} && onPath(id)))
-                enter(child, sub, id);
+                enter(child, sub, id, behindLink, entriesRead ? &entries : nullptr);
         }
     }
 
     const FolderScan::Options& opt_;
     const platform::WalkGuard guard_;
+    const platform::SameDevice device_;
+    const qsizetype base_; // where a folder's pieces below the start folder begin
     QElapsedTimer clock_;
     std::vector<platform::FolderId> onPath_; // the folders being walked, the start folder first
 };

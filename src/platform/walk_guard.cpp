@@ -11,7 +11,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -62,11 +64,13 @@ QString shownName(const char* raw) {
 }
 
 // Reads the entries of an open folder from its start (`again`: it was read before), "." and ".."
-// left out. Returns 0 or the errno of a read that failed.
-template <typename F> int readFolder(int fd, bool& again, F&& each) {
+// left out but for the inode number "." gives, into `own`. Returns 0 or the errno of a read that
+// failed.
+template <typename F> int readFolder(int fd, bool& again, quint64& own, F&& each) {
     if (again && ::lseek(fd, 0, SEEK_SET) < 0)
         return errno;
     again = true;
+    own = 0;
     alignas(8) char buffer[32 * 1024];
     for (;;) {
         const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
@@ -81,7 +85,9 @@ template <typename F> int readFolder(int fd, bool& again, F&& each) {
             const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
             at += e->d_reclen;
             const char* name = e->d_name;
-            if (!(name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))))
+            if (name[0] == '.' && name[1] == 0)
+                own = quint64(e->d_ino);
+            else if (!(name[0] == '.' && name[1] == '.' && name[2] == 0))
                 each(e->d_type, name);
         }
     }
@@ -97,7 +103,74 @@ bool everyName(const QString& pattern) {
     return false;
 }
 
+// A mount point as /proc/self/mountinfo writes it: blanks, tabs, line breaks and backslashes as
+// three octal digits after a backslash.
+QString unescapedMountPoint(const QByteArray& field) {
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            bool ok = false;
+            const int c = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                out += char(c);
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return QFile::decodeName(out);
+}
+
+// Every mount point of this process, as the kernel names it.
+QStringList mountPoints() {
+    QFile f(QStringLiteral("/proc/self/mountinfo"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList out;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() > 4)
+            out << unescapedMountPoint(fields[4]);
+    }
+    return out;
+}
+
 } // namespace
+
+// ---- the device of a walk -----------------------------------------------------------------------
+
+SameDevice::SameDevice(const PlacedFolder& root) {
+    if (!root.exists())
+        return;
+    struct statfs fs {};
+    if (::statfs(QFile::encodeName(root.path).constData(), &fs) != 0)
+        return;
+    switch (quint64(fs.f_type)) {
+    case EXT4_SUPER_MAGIC: // ext2 and ext3 too
+    case XFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+        break;
+    default:
+        return;
+    }
+    device_ = root.chain.front().id.device;
+    const QString base = withTrailingSeparator(root.path);
+    for (const QString& m : mountPoints())
+        if (m.startsWith(base, Qt::CaseInsensitive) && m.size() > base.size())
+            mounts_ << m.mid(base.size());
+    trusted_ = device_ != 0;
+}
+
+bool SameDevice::covers(QStringView rest) const {
+    if (!trusted_)
+        return false;
+    for (const QString& m : mounts_)
+        if (rest.startsWith(m, Qt::CaseInsensitive) && (rest.size() == m.size() || rest[m.size()] == u'/'))
+            return false;
+    return true;
+}
 
 // ---- the guard ----------------------------------------------------------------------------------
 
@@ -192,7 +265,7 @@ std::vector<WalkFolder::Entry> WalkFolder::folders() const {
     if (fd_ < 0)
         throwErrno(error_ == ENOENT ? ENOTDIR : error_); // as listFolderEntries reports it
     std::vector<Entry> found;
-    const int err = readFolder(fd_, read_, [&](unsigned char type, const char* n) {
+    const int err = readFolder(fd_, read_, ownInode_, [&](unsigned char type, const char* n) {
         Entry e;
         e.isLink = type == DT_LNK;
         if (type != DT_DIR) {
@@ -236,7 +309,7 @@ long WalkFolder::countFiles(const QString& pattern,
         return 0;
     const bool all = everyName(pattern);
     long count = 0;
-    const int err = readFolder(fd_, read_, [&](unsigned char type, const char* n) {
+    const int err = readFolder(fd_, read_, ownInode_, [&](unsigned char type, const char* n) {
         if (type != DT_REG) {
             // A link may lead to a file or a folder; an unknown type must be asked for.
             if (type != DT_LNK && type != DT_UNKNOWN)

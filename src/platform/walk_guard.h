@@ -50,8 +50,10 @@ class WalkFolder {
     WalkFolder& operator=(const WalkFolder&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
-    // The folder's identity; {0, 0} when it could not be opened.
+    // The folder's identity, read from its handle; {0, 0} when it could not be opened.
     FolderId id() const;
+    // The inode number its own "." entry gave when its entries were read; 0 before, or when none.
+    quint64 ownInode() const { return ownInode_; }
     // The folders in it and the links to folders, sorted as listFolderEntries sorts them; a link
     // carries the identity of where it leads. Throws RunError when the folder cannot be read.
     struct Entry {
@@ -69,6 +71,29 @@ class WalkFolder {
     int fd_ = -1;
     int error_ = 0;
     mutable bool read_ = false; // its entries were read: a second reading starts again
+    mutable quint64 ownInode_ = 0;
+};
+
+// Where a walk may take a folder's identity from the folder's own listing, which it reads anyway:
+// on a file system whose listings give a folder's own inode number in its "." entry and which has
+// one device per mount (ext2/3/4, xfs, tmpfs; not btrfs with its subvolumes, FUSE, overlays or
+// network file systems), a folder below the root reached without a link and without crossing a
+// mount point has the root's device. A walk of 50,000 folders then makes no call per folder to
+// know them; everywhere else it asks the folder's handle.
+class SameDevice {
+  public:
+    SameDevice() = default;
+    explicit SameDevice(const PlacedFolder& root);
+    // The folder `rest` below the root (its pieces, without a leading '/'), reached without a link,
+    // has the root's device. Letter case is ignored when a mount point is looked for, so where a
+    // file system ignores it too, a mount is never missed.
+    bool covers(QStringView rest) const;
+    quint64 device() const { return device_; }
+
+  private:
+    bool trusted_ = false;
+    quint64 device_ = 0;
+    QStringList mounts_; // mount points below the root, as pieces below it
 };
 
 } // namespace platform

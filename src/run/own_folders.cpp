@@ -58,7 +58,8 @@ RunOwnFolders::RunOwnFolders(const QStringList& mainFolders, const QString& back
         const QString t = platform::withoutTrailingSeparator(m.trimmed());
         if (!t.startsWith(QLatin1Char('/')))
             continue;
-        Main main{t, platform::placeFolder(t), WalkGuard({t}, ownTexts)};
+        Main main{t, platform::placeFolder(t), WalkGuard({t}, ownTexts), {}};
+        main.device = platform::SameDevice(main.placed);
         // An own folder inside the main folder, by the name the main folder gives it: a main folder
         // given through a link names the backup folder inside it otherwise than the backup
         // folder's own text does.
@@ -108,9 +109,13 @@ const RunOwnFolders::Main* RunOwnFolders::mainOf(const QString& folder) const {
     return found;
 }
 
-const platform::WalkGuard& RunOwnFolders::guardFor(const QString& folder) const {
+RunOwnFolders::Place RunOwnFolders::placeOf(const QString& folder) const {
     const Main* m = mainOf(folder);
-    return m ? m->guard : anyMain_;
+    if (!m)
+        return {&anyMain_, nullptr, -1, false};
+    const qsizetype f = folder.size() > 1 && folder.endsWith(u'/') ? folder.size() - 1 : folder.size();
+    const qsizetype rest = m->typed.endsWith(u'/') ? m->typed.size() : m->typed.size() + 1;
+    return {&m->guard, &m->device, rest, f == m->typed.size()};
 }
 
 bool RunOwnFolders::isMainFolder(const QString& folder) const {

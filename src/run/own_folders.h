@@ -14,8 +14,15 @@ class RunOwnFolders {
   public:
     RunOwnFolders(const QStringList& mainFolders, const QString& backupFolder, const QString& versionFolder);
 
-    // The guard for a walk below `folder`'s main folder (the deepest one holding it by its text).
-    const platform::WalkGuard& guardFor(const QString& folder) const;
+    // Where `folder` lies: below which main folder (the deepest one holding it by its text), with
+    // the guard for a walk below it and what tells the identities of the folders there.
+    struct Place {
+        const platform::WalkGuard* guard = nullptr;
+        const platform::SameDevice* device = nullptr; // none below no main folder
+        qsizetype rest = -1;                          // where the pieces below the main folder begin
+        bool isMain = false;                          // the main folder itself
+    };
+    Place placeOf(const QString& folder) const;
     // A main folder of the job, by its text.
     bool isMainFolder(const QString& folder) const;
     // What a walk over the job's list found of `folder` (and so of all below it by its text).
@@ -35,6 +42,7 @@ class RunOwnFolders {
         QString typed;
         platform::PlacedFolder placed;
         platform::WalkGuard guard;
+        platform::SameDevice device;
     };
     struct Own {
         QString typed;
