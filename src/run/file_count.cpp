@@ -15,26 +15,6 @@ constexpr qsizetype kFoldersForThreads = 64;
 
 using Verdict = platform::WalkGuard::Verdict;
 
-// What the count saw of one folder of a job's list.
-struct Seen {
-    long files = 0;
-    platform::FolderId id; // read from its handle where its own listing could not tell it
-    quint64 ownInode = 0;  // from its own listing
-    QStringList linkNames; // its links to folders
-    QStringList loops;     // those that lead back above the source or into a left-out folder
-};
-
-// `folder` or a folder above it, down to its main folder, is in `out` (all by text).
-bool underLeftOut(const QString& folder, const QSet<QString>& out, const RunOwnFolders& own) {
-    for (QString f = folder; !f.isEmpty(); f = platform::parentPath(f)) {
-        if (out.contains(f))
-            return true;
-        if (own.isMainFolder(f) || f == QLatin1String("/"))
-            return false;
-    }
-    return false;
-}
-
 // `path` without one trailing '/' (but "/").
 QStringView bare(QStringView path) {
     return path.size() > 1 && path.endsWith(u'/') ? path.chopped(1) : path;
@@ -55,6 +35,130 @@ bool isChildOf(QStringView folder, QStringView parent) {
     parent = bare(parent);
     return !folder.mid(parent == u"/" ? 1 : parent.size() + 1).contains(u'/');
 }
+
+// One job's list as the count walks it. Each folder is opened once: its files are counted, and its
+// identity and its links to folders tell the run's own folders and the loops, whatever name the
+// list gives them.
+class ListWalk {
+  public:
+    ListWalk(const QStringList& folders, RunOwnFolders& own) : folders_(folders), own_(own) {
+        places_.reserve(size_t(folders.size()));
+        for (const QString& f : folders)
+            places_.push_back(own.placeOf(f));
+        seen_.resize(size_t(folders.size()));
+    }
+
+    // The folders are only read, and the sum does not depend on the order: a few threads list
+    // them at once, while this one runs `between` (keeping the window alive) between its folders.
+    void read(const QString& pattern, const std::function<void()>& between) {
+        platform::forEachInParallel(
+            folders_.size(), folders_.size() < kFoldersForThreads ? 1 : platform::fileSystemThreads(),
+            [&](qsizetype k) { readOne(k, pattern); }, between);
+        identify();
+    }
+
+    // Notes in the job's own folders which folders are left out; returns the files of the others.
+    // `loops` gets each loop where the walk meets it, not again for what lies behind it.
+    long judge(QStringList& loops) {
+        QSet<QString> out;
+        std::vector<char> loopAt(seen_.size(), 0);
+        for (size_t k = 0; k < seen_.size(); ++k) {
+            const Seen& s = seen_[k];
+            if (s.id != platform::FolderId{} && !places_[k].isMain) {
+                const Verdict v = places_[k].guard->plain(s.id);
+                if (v != Verdict::Walk)
+                    out.insert(platform::withoutTrailingSeparator(folders_.at(qsizetype(k))));
+                loopAt[k] = v == Verdict::Loop;
+            }
+            for (const QString& l : s.loops)
+                out.insert(l);
+        }
+        long files = 0;
+        for (size_t k = 0; k < seen_.size(); ++k) {
+            const QString folder = platform::withoutTrailingSeparator(folders_.at(qsizetype(k)));
+            const bool left = !out.isEmpty() && underLeftOut(folder, out);
+            own_.note(folder, left);
+            if (loopAt[k] && !underLeftOut(platform::parentPath(folder), out))
+                loops << folder;
+            if (left)
+                continue;
+            files += seen_[k].files;
+            loops << seen_[k].loops;
+        }
+        return files;
+    }
+
+  private:
+    struct Seen {
+        long files = 0;
+        platform::FolderId id; // read from its handle where its own listing cannot tell it
+        quint64 ownInode = 0;  // from its own listing
+        QStringList linkNames; // its links to folders
+        QStringList loops;     // those that lead back above the source or into a left-out folder
+    };
+
+    void readOne(qsizetype k, const QString& pattern) {
+        Seen& s = seen_[size_t(k)];
+        const RunOwnFolders::Place& place = places_[size_t(k)];
+        const QString& path = folders_.at(k);
+        const platform::WalkFolder folder(path);
+        s.files = folder.countFiles(pattern, [&](const QString& name, const platform::FolderId& target) {
+            s.linkNames << name;
+            const QString link = platform::joinPath(path, name);
+            if (place.guard->link(link, target) != Verdict::Walk)
+                s.loops << link;
+        });
+        s.ownInode = folder.ownInode();
+        if (!place.isMain &&
+            (!place.device || s.ownInode == 0 || !place.device->covers(QStringView(path).mid(place.rest))))
+            s.id = folder.id();
+    }
+
+    // The identity of each folder: from its own listing where no link stands on its way below its
+    // main folder, which the listing of the folder above it tells.
+    void identify() {
+        std::vector<char> behindLink(seen_.size(), 0);
+        std::vector<qsizetype> above; // the folders of the list above the one at hand
+        for (qsizetype k = 0; k < folders_.size(); ++k) {
+            const QStringView f = bare(folders_.at(k));
+            while (!above.empty() && !isBelow(f, folders_.at(above.back())))
+                above.pop_back();
+            above.push_back(k);
+            Seen& s = seen_[size_t(k)];
+            const RunOwnFolders::Place& place = places_[size_t(k)];
+            if (place.isMain)
+                continue;
+            const qsizetype p = above.size() > 1 && isChildOf(f, folders_.at(above[above.size() - 2]))
+                                    ? above[above.size() - 2]
+                                    : -1;
+            const bool behind = p < 0 || behindLink[size_t(p)] ||
+                                seen_[size_t(p)].linkNames.contains(f.mid(f.lastIndexOf(u'/') + 1));
+            behindLink[size_t(k)] = behind;
+            if (s.id != platform::FolderId{})
+                continue;
+            if (behind)
+                s.id = platform::folderId(folders_.at(k));
+            else if (s.ownInode != 0 && place.device)
+                s.id = platform::FolderId{place.device->device(), s.ownInode};
+        }
+    }
+
+    // `folder` or a folder above it, down to its main folder, is in `out` (all by text).
+    bool underLeftOut(const QString& folder, const QSet<QString>& out) const {
+        for (QString f = folder; !f.isEmpty(); f = platform::parentPath(f)) {
+            if (out.contains(f))
+                return true;
+            if (own_.isMainFolder(f) || f == QLatin1String("/"))
+                return false;
+        }
+        return false;
+    }
+
+    const QStringList& folders_;
+    RunOwnFolders& own_;
+    std::vector<RunOwnFolders::Place> places_;
+    std::vector<Seen> seen_;
+};
 } // namespace
 
 void BackupEngine::räknaallajobbfiler() {
@@ -78,89 +182,10 @@ void BackupEngine::räknaallajobbfiler() {
         for (const QString& folder : m.listmappar)
             if (matchingFolderFilter(folder, pieces) < 0)
                 folders << folder;
-        // Each folder is opened once: its identity tells the run's own folders and the loops
-        // whatever name the list gives them, and its files are counted from the same handle.
-        RunOwnFolders& own = RunOwnFolders::of(m.combomappar, m.txtbackupmapp, m.txtversionmapp);
-        std::vector<RunOwnFolders::Place> places(size_t(folders.size()));
-        for (qsizetype k = 0; k < folders.size(); ++k)
-            places[size_t(k)] = own.placeOf(folders.at(k));
-        // The folders are only read, and the sum does not depend on the order: a few threads
-        // list them at once, while this one keeps the window alive between its folders.
-        std::vector<Seen> seen(size_t(folders.size()));
-        const QString pattern = m.txtpattern;
-        platform::forEachInParallel(
-            folders.size(), folders.size() < kFoldersForThreads ? 1 : platform::fileSystemThreads(),
-            [&](qsizetype k) {
-                Seen& s = seen[size_t(k)];
-                const RunOwnFolders::Place& place = places[size_t(k)];
-                const platform::WalkFolder folder(folders.at(k));
-                s.files =
-                    folder.countFiles(pattern, [&](const QString& name, const platform::FolderId& target) {
-                        const QString link = platform::joinPath(folders.at(k), name);
-                        s.linkNames << name;
-                        if (place.guard->link(link, target) != Verdict::Walk)
-                            s.loops << link;
-                    });
-                s.ownInode = folder.ownInode();
-                // Where the folder's own listing cannot tell its identity, its handle does.
-                if (!place.isMain && (!place.device || s.ownInode == 0 ||
-                                      !place.device->covers(QStringView(folders.at(k)).mid(place.rest))))
-                    s.id = folder.id();
-            },
-            [&] { progress_.yield(); });
-
-        // The identity of each folder: from its own listing where no link stands on its way
-        // below its main folder (known from the listing of the folder above it).
-        std::vector<char> behindLink(size_t(folders.size()), 0);
-        std::vector<qsizetype> above; // the folders of the list above the one at hand
-        for (qsizetype k = 0; k < folders.size(); ++k) {
-            const QString& folder = folders.at(k);
-            const QStringView f = bare(folder);
-            while (!above.empty() && !isBelow(f, folders.at(above.back())))
-                above.pop_back();
-            Seen& s = seen[size_t(k)];
-            const RunOwnFolders::Place& place = places[size_t(k)];
-            if (!place.isMain) {
-                const qsizetype p =
-                    !above.empty() && isChildOf(f, folders.at(above.back())) ? above.back() : -1;
-                const bool behind = p < 0 || behindLink[size_t(p)] ||
-                                    seen[size_t(p)].linkNames.contains(f.mid(f.lastIndexOf(u'/') + 1));
-                behindLink[size_t(k)] = behind;
-                if (s.id == platform::FolderId{} && behind)
-                    s.id = platform::folderId(folder);
-                else if (s.id == platform::FolderId{} && s.ownInode != 0 && place.device)
-                    s.id = platform::FolderId{place.device->device(), s.ownInode};
-            }
-            above.push_back(k);
-        }
-
-        QSet<QString> out;
-        std::vector<char> loopAt(size_t(folders.size()), 0);
-        for (qsizetype k = 0; k < folders.size(); ++k) {
-            const Seen& s = seen[size_t(k)];
-            const QString& folder = folders.at(k);
-            if (s.id != platform::FolderId{} && !places[size_t(k)].isMain) {
-                const Verdict v = places[size_t(k)].guard->plain(s.id);
-                if (v != Verdict::Walk)
-                    out.insert(platform::withoutTrailingSeparator(folder));
-                loopAt[size_t(k)] = v == Verdict::Loop;
-            }
-            for (const QString& l : s.loops)
-                out.insert(l);
-        }
-        // A loop is named where the walk meets it, not again for what lies behind it.
+        ListWalk walk(folders, RunOwnFolders::of(m.combomappar, m.txtbackupmapp, m.txtversionmapp));
+        walk.read(m.txtpattern, [&] { progress_.yield(); });
         QStringList loops;
-        for (qsizetype k = 0; k < folders.size(); ++k) {
-            const QString folder = platform::withoutTrailingSeparator(folders.at(k));
-            const bool left = !out.isEmpty() && underLeftOut(folder, out, own);
-            own.note(folder, left);
-            if (!left)
-                count += seen[size_t(k)].files;
-            if (loopAt[size_t(k)] && !underLeftOut(platform::parentPath(folder), out, own))
-                loops << folder;
-            if (!left)
-                loops << seen[size_t(k)].loops;
-        }
+        count += walk.judge(loops);
         for (const QString& l : std::as_const(loops)) {
             if (named.contains(l))
                 continue;
