@@ -5,10 +5,11 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/walk_guard.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QSet>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -22,7 +23,9 @@ bool mayBeSystemFolder(const QString& name) {
 
 class Walker {
   public:
-    explicit Walker(const FolderScan::Options& o) : opt_(o) {}
+    Walker(const FolderScan::Options& o, const QString& start)
+        : opt_(o), guard_({start}, o.leaveOut), device_(platform::placeFolder(start)),
+          base_(platform::withTrailingSeparator(start).size()) {}
 
     int count = 0;
 
@@ -42,51 +45,99 @@ class Walker {
         clock_.start();
     }
 
-    // `real` is the folder's resolved path; `onPath` holds the resolved paths of the folders
-    // being walked, this one included.
-    void walk(const QString& folder, const QString& real) {
+    void start(const QString& folder) {
+        const platform::WalkFolder opened(folder);
+        enter(folder, opened, opened.id(), false, nullptr);
+    }
+
+  private:
+    using Verdict = platform::WalkGuard::Verdict;
+    using Entries = std::vector<platform::WalkFolder::Entry>;
+
+    // Walks `folder`, opened as `opened`, whose identity `id` is on the path while it is walked.
+    // `behindLink`: the way to it from the start folder passes through a link. `entries`: its
+    // entries, when they were read already.
+    void enter(const QString& folder, const platform::WalkFolder& opened, const platform::FolderId& id,
+               bool behindLink, const Entries* entries) {
+        const bool known = id != platform::FolderId{};
+        if (known)
+            onPath_.push_back(id);
+        walk(folder, opened, behindLink, entries);
+        if (known)
+            onPath_.pop_back();
+    }
+
+    bool onPath(const platform::FolderId& id) const {
+        return std::find(onPath_.begin(), onPath_.end(), id) != onPath_.end();
+    }
+
+    void walk(const QString& folder, const platform::WalkFolder& opened, bool behindLink,
+              const Entries* read) {
         if (opt_.cancelled && opt_.cancelled())
             return;
-        std::vector<platform::FolderEntry> entries;
-        try {
-            // The folder's entry types tell its folders and links: no status is read but a link's.
-            entries = platform::listFolderEntries(folder);
-        } catch (const platform::RunError&) {
-            if (opt_.unreadable)
-                opt_.unreadable(folder);
-            return; // a folder that cannot be listed is skipped
+        Entries listed;
+        if (!read) {
+            try {
+                // The folder's entry types tell its folders and links: no status is read but a link's.
+                listed = opened.folders();
+            } catch (const platform::RunError&) {
+                if (opt_.unreadable)
+                    opt_.unreadable(folder);
+                return; // a folder that cannot be listed is skipped
+            }
         }
         const QString base = platform::withTrailingSeparator(folder);
-        const QString realBase = platform::withTrailingSeparator(real);
-        for (const platform::FolderEntry& e : entries) {
+        for (const platform::WalkFolder::Entry& e : read ? *read : listed) {
             yield();
             const QString child = base + e.name;
             if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(child))
                 continue;
-            if (e.isLink && !opt_.followLinks)
+            if (e.isLink) {
+                if (!opt_.followLinks)
+                    continue;
+                if (guard_.link(child, e.target) != Verdict::Walk)
+                    continue; // a loop: never followed
+                list(child);
+                if (!opt_.subfolders || onPath(e.target))
+                    continue; // a link back to a folder being walked
+                const platform::WalkFolder sub(opened, e.name, child);
+                enter(child, sub, e.target, true, nullptr);
+                continue;
+            }
+            // A folder is known by its identity, so a second name for the backup folder (or a
+            // mount of a folder above the start) is seen for what it is. Where the file system
+            // allows, its own listing, read to walk it, tells it; else its handle does.
+            const platform::WalkFolder sub(opened, e.name, child);
+            Entries entries;
+            bool entriesRead = false;
+            platform::FolderId id;
+            if (opt_.subfolders && !behindLink && sub.isOpen() &&
+                device_.covers(QStringView(child).mid(base_))) {
+                try {
+                    entries = sub.folders();
+                    entriesRead = true;
+                    if (sub.ownInode() != 0)
+                        id = platform::FolderId{device_.device(), sub.ownInode()};
+                } catch (const platform::RunError&) {
+                    // walked below, where it is reported
+                }
+            }
+            if (id == platform::FolderId{})
+                id = sub.id();
+            if (id != platform::FolderId{} && guard_.plain(id) != Verdict::Walk)
                 continue;
             list(child);
-            if (!opt_.subfolders)
-                continue;
-            const QString childReal = e.isLink ? QFileInfo(child).canonicalFilePath() : realBase + e.name;
-            if (childReal.isEmpty() || onPath_.contains(childReal))
-                continue; // a link back to a folder being walked
-            onPath_.insert(childReal);
-            walk(child, childReal);
-            onPath_.remove(childReal);
+            if (opt_.subfolders && !(id != platform::FolderId{} && onPath(id)))
+                enter(child, sub, id, behindLink, entriesRead ? &entries : nullptr);
         }
     }
 
-    void start(const QString& folder) {
-        const QString real = QFileInfo(folder).canonicalFilePath();
-        onPath_.insert(real);
-        walk(folder, real);
-    }
-
-  private:
     const FolderScan::Options& opt_;
+    const platform::WalkGuard guard_;
+    const platform::SameDevice device_;
+    const qsizetype base_; // where a folder's pieces below the start folder begin
     QElapsedTimer clock_;
-    QSet<QString> onPath_;
+    std::vector<platform::FolderId> onPath_; // the folders being walked, the start folder first
 };
 
 } // namespace
@@ -109,7 +160,7 @@ bool FolderScan::isSystemFolder(const QString& path) {
 int FolderScan::run(const QString& start, const Options& options) {
     if (start.isEmpty() || !platform::folderExists(start))
         return 0;
-    Walker w(options);
+    Walker w(options, start);
     w.list(start);
     // Nothing below a system folder is listed, so it is not walked at all.
     if (!isSystemFolder(start))
@@ -144,6 +195,8 @@ bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStrin
             FolderScan::Options o;
             o.cancelled = cancelled;
             o.followLinks = false;
+            // A mount of the other folder inside this one is not copied into itself.
+            o.leaveOut = {folders[2 - pass]};
             o.found = [&target](const QString& p, int) { target << p; };
             o.progress = [&showCount, pass](int n) {
                 if (showCount)

@@ -6,7 +6,10 @@
 // Lists a start folder and every folder below it: the start folder first, then depth first, each
 // folder directly before the folders inside it, names sorted within a folder. Hidden folders are
 // listed. Links to folders are followed, but a folder that is already on the path being walked is
-// listed without being entered, so link loops end. FIFOs and other non-folders are never opened.
+// listed without being entered, so link loops end; a link (or a mount) that leads back to the start
+// folder or a folder above it, or into a left-out folder, is neither listed nor entered. Folders are
+// told by identity, read from each folder's own opening. FIFOs and other non-folders are never
+// opened.
 //
 // The scan runs on the user-interface thread and yields to the event loop while it walks, so a
 // cancel button can be pressed. The cancel check is tested whenever a folder's listing begins:
@@ -26,6 +29,9 @@ class FolderScan {
         // A listed folder whose own listing failed (no access, I/O error): what lies below it
         // is unknown, not gone.
         std::function<void(const QString& path)> unreadable;
+        // Folders left out with everything inside them (a backup folder, a version folder),
+        // whatever name the walk meets them by.
+        QStringList leaveOut;
     };
 
     // Walks `start` (listed in the form given) and returns the number of folders listed.
@@ -45,9 +51,10 @@ class FolderScan {
 
 // The scan as the folder synchronisation uses it: both folders in two passes, each list emptied
 // first and then filled with its start folder and every folder found. Links to folders below
-// the start folders are left out, so a synchronisation never copies through them.
-// `showCount(pass, count)` runs with pass 1 or 2 while that pass goes on. When `cancelled` already holds before the
-// start, nothing is touched and the result is false. Errors are reported through the message
+// the start folders are left out, so a synchronisation never copies through them, and so is the
+// other folder wherever it is met (a mount of it).
+// `showCount(pass, count)` runs with pass 1 or 2 while that pass goes on. When `cancelled` already holds
+// before the start, nothing is touched and the result is false. Errors are reported through the message
 // reporter ("Ett fel uppstod.", place "Mappsynkronisering, starta sökning"); folders found
 // before the error stay in the lists.
 bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStringList& List1,

@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -234,6 +235,7 @@ void frmaddmapp::starta_sökning() {
     };
     FolderScan::Options o;
     o.subfolders = chksubmapp->isChecked();
+    o.leaveOut = {txtbackupmapp->currentText(), txtversionmapp->text()};
     o.cancelled = [this] { return cmdexit_Tag == QLatin1String("avbryt"); };
     o.found = [&](const QString& path, int) {
         if (syncList)
@@ -304,6 +306,8 @@ void frmaddmapp::uppdatera_innehåll() {
             cmdexit_Tag.clear();
             beginFolderAdd();
             FolderScan::Options o;
+            // The job's own folders are no source, whatever name the scan meets them by.
+            o.leaveOut = {txtbackupmapp->currentText(), txtversionmapp->text()};
             o.cancelled = [this] { return cmdexit_Tag == QLatin1String("avbryt"); };
             o.found = [&fresh](const QString& path, int) { fresh << path; };
             o.unreadable = [&unreadable](const QString& path) { unreadable << path; };

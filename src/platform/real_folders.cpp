@@ -6,6 +6,9 @@
 #include "platform/paths.h"
 
 #include <QFile>
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <optional>
 #include <sys/stat.h>
@@ -53,6 +56,42 @@ std::optional<bool> makeOne(const QString& f, const MountKey& rootMount) {
     }
 }
 
+std::atomic<quint64> generations{0};
+
+// The last folder this thread found real below a root, and so every folder between it and the
+// root. Nothing is locked or stored per folder, which a run of 50,000 folders on a few threads
+// would otherwise do 50,000 times.
+struct LastReal {
+    quint64 generation = 0;
+    QString folder;
+};
+// A few roots at once: the copy from the simulation window goes between the backups of its jobs.
+thread_local std::array<LastReal, 4> lastReals;
+thread_local size_t nextLastReal = 0;
+
+LastReal& lastRealOf(quint64 generation) {
+    for (LastReal& l : lastReals)
+        if (l.generation == generation)
+            return l;
+    LastReal& l = lastReals[nextLastReal];
+    nextLastReal = (nextLastReal + 1) % lastReals.size();
+    l = LastReal{generation, QString()};
+    return l;
+}
+
+// The end of what `a` and `b` (neither ending in '/') share whole pieces of: the index of the '/'
+// after the last shared piece, or the length of the shorter when it is all shared.
+qsizetype sharedEnd(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    qsizetype i = 0, end = 0;
+    for (; i < n && a[i] == b[i]; ++i)
+        if (a[i] == u'/')
+            end = i;
+    if (i == n && (a.size() == n || a[n] == u'/') && (b.size() == n || b[n] == u'/'))
+        end = n;
+    return end;
+}
+
 } // namespace
 
 void RealFolders::reset(const QString& root) {
@@ -60,6 +99,7 @@ void RealFolders::reset(const QString& root) {
     root_ = root.trimmed().isEmpty() ? QString() : withoutTrailingSeparator(root);
     real_.clear();
     rootThere_ = false;
+    generation_ = ++generations;
     rootMount_.reset();
 }
 
@@ -85,9 +125,12 @@ bool RealFolders::below(const QString& folder) const {
 }
 
 QStringList RealFolders::unknownPieces(const QString& f) {
+    // What this thread last found real holds the folders above it too.
+    const LastReal& last = lastRealOf(generation_);
+    const qsizetype known = last.folder.isEmpty() ? 0 : sharedEnd(f, last.folder);
     QStringList out;
     std::lock_guard lock(mutex_);
-    for (QString p = f; p.size() > root_.size() && !real_.contains(p); p = parentPath(p))
+    for (QString p = f; p.size() > root_.size() && p.size() > known && !real_.contains(p); p = parentPath(p))
         out << p;
     return out;
 }
@@ -99,23 +142,34 @@ void RealFolders::remember(const QString& f) {
 
 bool RealFolders::isReal(const QString& folder) {
     const QString f = withoutTrailingSeparator(folder);
-    if (!below(f))
+    // below(f), without making texts: this is asked once for every folder of a run.
+    if (root_.isEmpty() || f.size() <= root_.size() || !f.startsWith(root_) ||
+        !(root_.endsWith(u'/') || f[root_.size()] == u'/'))
         return folderExists(f);
     if (faultFor(f))
         return false;
-    const QStringList pieces = unknownPieces(f);
-    if (pieces.isEmpty())
+    LastReal& last = lastRealOf(generation_);
+    // The pieces below the root (or below what this thread found real last) are looked at in turn.
+    const qsizetype rootEnd = root_ == QLatin1String("/") ? 0 : root_.size();
+    qsizetype at = last.folder.isEmpty() ? rootEnd : std::max(rootEnd, sharedEnd(f, last.folder));
+    if (at >= f.size())
         return true;
     const std::optional<MountKey> rootAt = rootMount();
     if (!rootAt)
         return false;
-    for (qsizetype i = pieces.size() - 1; i >= 0; --i) {
+    while (at < f.size()) {
+        qsizetype next = f.indexOf(u'/', at + 1);
+        if (next < 0)
+            next = f.size();
         unsigned mode = 0;
         MountKey mount;
-        if (!entryMount(pieces[i], mode, mount) || !S_ISDIR(mode) || !(mount == *rootAt))
+        if (!entryMount(f.left(next), mode, mount) || !S_ISDIR(mode) || !(mount == *rootAt)) {
+            last.folder = at > rootEnd ? f.left(at) : QString();
             return false;
-        remember(pieces[i]);
+        }
+        at = next;
     }
+    last.folder = f;
     return true;
 }
 
@@ -145,6 +199,7 @@ std::optional<bool> RealFolders::makeOnce(const QString& f) {
         made = made || *one;
         remember(pieces[i]);
     }
+    lastRealOf(generation_).folder = f;
     return made;
 }
 
@@ -160,6 +215,7 @@ bool RealFolders::make(const QString& folder) {
         std::lock_guard lock(mutex_);
         real_.clear();
         rootThere_ = false;
+        generation_ = ++generations; // what each thread found last is looked at again too
     }
     if (const std::optional<bool> made = makeOnce(f))
         return *made;

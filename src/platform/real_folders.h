@@ -3,6 +3,7 @@
 
 #include <QSet>
 #include <QString>
+#include <atomic>
 #include <mutex>
 #include <optional>
 
@@ -11,11 +12,13 @@ namespace platform {
 // The folders below a folder of the program's own (a backup folder), made and entered never
 // through a link: below the root every piece of a path must be a real folder, and a link standing
 // where one must be is removed as a link and a folder made in its place. What was found or made
-// real is remembered, so a folder is looked at once however many paths pass through it. The root
-// itself may be reached through a link. The root and paths not below it are looked at and made
-// as folderExists and makePath do. A folder of another file system or mount below the root (a
+// real is remembered, so a folder is mostly looked at once however many paths pass through it:
+// each thread keeps the last folder it found real (folders come in the order of a job's list, where
+// one mostly shares all but its last piece with the one before), and what was made is kept for all.
+// The root itself may be reached through a link. The root and paths not below it are looked at and
+// made as folderExists and makePath do. A folder of another file system or mount below the root (a
 // drive, a bind mount) is never taken for one of the root's, nor written into. Safe to use from
-// several threads at once.
+// several threads at once, but for reset().
 class RealFolders {
   public:
     RealFolders() = default;
@@ -42,6 +45,8 @@ class RealFolders {
     std::optional<MountKey> rootMount();
 
     QString root_; // without a trailing '/'; empty: no root
+    // Tells what a thread remembers of this root from what it remembers of any other.
+    std::atomic<quint64> generation_{0};
     std::mutex mutex_;
     QSet<QString> real_;
     bool rootThere_ = false;

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/presence.h"
+#include "run/own_folders.h"
 #include "run/target_folders.h"
 
 #include <QLabel>
@@ -23,22 +24,8 @@ QString slash(const QString& p) {
 
 bool isRunOwnFolder(const QString& folder, const QStringList& mainFolders, const QString& backupFolder,
                     const QString& versionFolder) {
-    for (const QString& own : {backupFolder.trimmed(), versionFolder.trimmed()}) {
-        if (own.isEmpty() || !platform::isSameOrBelow(folder, own))
-            continue;
-        bool sourceInside = false;
-        // A main folder that is the backup folder itself is not kept inside it: its copies would
-        // land below it and be copied again, one level deeper, at every run.
-        for (const QString& main : mainFolders)
-            sourceInside =
-                sourceInside || (!main.trimmed().isEmpty() && platform::isSameOrBelow(folder, main) &&
-                                 platform::isSameOrBelow(main, own) &&
-                                 platform::withoutTrailingSeparator(main.trimmed()) !=
-                                     platform::withoutTrailingSeparator(own));
-        if (!sourceInside)
-            return true;
-    }
-    return false;
+    // Known by identity, and what the run's count already found of the folder is not looked up again.
+    return RunOwnFolders::of(mainFolders, backupFolder, versionFolder).contains(folder);
 }
 
 bool sourceFolderPresent(const QString& folder) {
