@@ -38,10 +38,11 @@ inline bool isDotOrDotDot(const char* n) {
 QString decodeName(const char* raw, bool& refused);
 
 // Reads the entries of an open folder, "." and ".." left out; `each(fd, type, name)` sees every
-// other one, with the type the folder tells (DT_UNKNOWN where it tells none). Returns 0 or the
-// errno of a read that failed: a listing cut short must not pass for a whole one, or mirroring
-// would take the missing names for files the source no longer has.
-template <typename F> int readOpenFolder(int fd, F&& each) {
+// other one, with the type the folder tells (DT_UNKNOWN where it tells none). `own`, when given,
+// receives the inode number "." tells. Returns 0 or the errno of a read that failed: a listing cut
+// short must not pass for a whole one, or mirroring would take the missing names for files the
+// source no longer has.
+template <typename F> int readOpenFolder(int fd, F&& each, quint64* own = nullptr) {
     alignas(8) char buffer[32 * 1024];
     for (;;) {
         const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
@@ -57,6 +58,8 @@ template <typename F> int readOpenFolder(int fd, F&& each) {
             at += e->d_reclen;
             if (!isDotOrDotDot(e->d_name))
                 each(fd, e->d_type, e->d_name);
+            else if (own && e->d_name[1] == 0)
+                *own = quint64(e->d_ino);
         }
     }
 }

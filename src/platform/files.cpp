@@ -210,23 +210,16 @@ const CompiledPattern& compiled(const QString& pattern) {
     return cache[slot];
 }
 
-} // namespace
-
-FileInfo fileInfo(const QString& path) {
+// fileInfo of a path already encoded, without the fault hook.
+FileInfo infoAt(const QByteArray& path) {
     FileInfo fi;
-    if (faultFor(path))
-        return fi;
-    const QByteArray p = enc(path);
     struct stat st {};
-    if (::lstat(p.constData(), &st) != 0)
+    if (::lstat(path.constData(), &st) != 0)
         return fi;
-    // The plain status tells everything of what is not a link; only a link is followed.
-    fi.isLink = S_ISLNK(st.st_mode);
-    if (fi.isLink && ::stat(p.constData(), &st) != 0) {
-        fi.exists = true; // a dangling link
-        return fi;
-    }
     fi.exists = true;
+    fi.isLink = S_ISLNK(st.st_mode);
+    if (fi.isLink && ::stat(path.constData(), &st) != 0)
+        return fi;
     fi.isFile = S_ISREG(st.st_mode);
     fi.isDir = S_ISDIR(st.st_mode);
     fi.size = st.st_size;
@@ -235,6 +228,14 @@ FileInfo fileInfo(const QString& path) {
     fi.device = st.st_dev;
     fi.inode = st.st_ino;
     return fi;
+}
+
+} // namespace
+
+FileInfo fileInfo(const QString& path) {
+    if (faultFor(path))
+        return {};
+    return infoAt(enc(path));
 }
 
 namespace {
@@ -716,26 +717,6 @@ QByteArray foldedTarget(const QString& target) {
         return enc(target);
     const QString other = FolderLookup(folder).otherSpelling(lastPiece(target));
     return enc(other.isEmpty() ? target : joinPath(folder, other));
-}
-
-// fileInfo of a path already encoded, without the fault hook.
-FileInfo infoAt(const QByteArray& path) {
-    FileInfo fi;
-    struct stat st {};
-    if (::lstat(path.constData(), &st) != 0)
-        return fi;
-    fi.exists = true;
-    fi.isLink = S_ISLNK(st.st_mode);
-    if (fi.isLink && ::stat(path.constData(), &st) != 0)
-        return fi;
-    fi.isFile = S_ISREG(st.st_mode);
-    fi.isDir = S_ISDIR(st.st_mode);
-    fi.size = st.st_size;
-    fi.mtime = st.st_mtim.tv_sec;
-    fi.mtimeNs = st.st_mtim.tv_nsec;
-    fi.device = st.st_dev;
-    fi.inode = st.st_ino;
-    return fi;
 }
 
 bool exchangeUnsupported(int err) {

@@ -1,5 +1,6 @@
 #include "platform/walk_guard.h"
 
+#include "platform/dir_entries.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 
@@ -32,37 +33,6 @@ FolderId idOf(const struct stat& st) {
     return FolderId{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
-// A name read from disk, as the listings of files.h show it: a name that is not UTF-8 or holds a
-// control character gets '?' in place of what cannot be shown.
-QString shownName(const char* raw) {
-    const qsizetype len = qsizetype(std::strlen(raw));
-    bool ascii = true;
-    bool refused = false;
-    for (qsizetype i = 0; i < len; ++i) {
-        const auto c = static_cast<unsigned char>(raw[i]);
-        if (c >= 0x80)
-            ascii = false;
-        else if (c < 0x20 || c == 0x7F)
-            refused = true;
-    }
-    QString name;
-    if (ascii) {
-        name = QString::fromLatin1(raw, len);
-    } else {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        name = utf8.decode(QByteArrayView(raw, len));
-        if (utf8.hasError()) {
-            refused = true;
-            name.replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'));
-        }
-    }
-    if (refused)
-        for (QChar& c : name)
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                c = QLatin1Char('?');
-    return name;
-}
-
 // Reads the entries of an open folder from its start (`again`: it was read before), "." and ".."
 // left out but for the inode number "." gives, into `own`. Returns 0 or the errno of a read that
 // failed.
@@ -71,26 +41,14 @@ template <typename F> int readFolder(int fd, bool& again, quint64& own, F&& each
         return errno;
     again = true;
     own = 0;
-    alignas(8) char buffer[32 * 1024];
-    for (;;) {
-        const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            return 0;
-        for (ssize_t at = 0; at < n;) {
-            const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
-            at += e->d_reclen;
-            const char* name = e->d_name;
-            if (name[0] == '.' && name[1] == 0)
-                own = quint64(e->d_ino);
-            else if (!(name[0] == '.' && name[1] == '.' && name[2] == 0))
-                each(e->d_type, name);
-        }
-    }
+    return readOpenFolder(
+        fd, [&](int, unsigned char type, const char* name) { each(type, name); }, &own);
+}
+
+// A name read from disk, as the listings of files.h show it.
+QString shownName(const char* raw) {
+    bool refused = false;
+    return decodeName(raw, refused);
 }
 
 // "*.*" or "*" among the pieces: every name matches.
