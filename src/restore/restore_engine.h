@@ -86,9 +86,9 @@ class RestoreEngine {
 
     // Scans the marked folders (marks[i] for folders[i]) from the last to the first for files
     // the original place lacks and, with `newerToo`, files whose backup copy is newer (by two
-    // seconds or more; a copy whose time the disk did not keep stands for its source's time). Dated version
-    // copies are passed over; names of files and folders that cannot be restored are counted in refusedNames,
-    // each with its system-log line. A stop keeps what was found.
+    // seconds or more; a copy whose time the disk did not keep stands for its source's time).
+    // Dated version copies are passed over; names of files and folders that cannot be restored are
+    // counted in refusedNames, each with its system-log line. A stop keeps what was found.
     Result scan(const std::vector<char>& marks, const RestoreMapping& mapping, bool newerToo);
 
     // ---- the copy back
