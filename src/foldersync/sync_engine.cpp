@@ -7,6 +7,7 @@
 #include "platform/textfile.h"
 #include "run/copy_engine.h"
 
+#include <QElapsedTimer>
 #include <QSet>
 
 using platform::RunError;
@@ -17,6 +18,8 @@ const QString kLog = QStringLiteral("log.txt");
 const QString kLogErr = QStringLiteral("log_err.txt");
 // Gathered log lines wait no longer than this (milliseconds): a run killed meanwhile loses no more.
 constexpr qint64 kHoldLogsMs = 1000;
+// A copy taking longer than this (milliseconds) looks whether gathered lines are due meanwhile.
+constexpr qint64 kLongCopyMs = 100;
 
 qint64 nowMs() {
     return program().clock.now().toMSecsSinceEpoch();
@@ -376,6 +379,7 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
         return;
     }
     const bool isNew = d == CopyDecision::New;
+    platform::CopiedSizes sizes;
     if (request.simulera) {
         const QString mark = isNew ? QStringLiteral("+ ") : QString();
         simKällor << mark + source;
@@ -383,12 +387,16 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
     } else {
         copying_ = true;
         decidedOn_ = now;
-        platform::CopiedSizes sizes;
+        // Gathered lines are let out during a copy that lasts; for a short one the next file's
+        // turn does it, without reading the clock twice per file.
+        QElapsedTimer copyTime;
+        copyTime.start();
         try {
             platform::copyKeepTime(
                 source, target, {},
-                [this](qint64) {
-                    flushLogsKeepingFailure(true);
+                [this, &copyTime](qint64) {
+                    if (copyTime.elapsed() >= kLongCopyMs)
+                        flushLogsKeepingFailure(true);
                     view_.yield();
                 },
                 &sizes, &now);
@@ -408,7 +416,7 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
     ++counts.antal_kopierade_pass;
     ++(isNew ? counts.antal_nya : counts.antal_ändrade);
     countCopied(isNew ? QStringLiteral("+ ") + target : target, f.size);
-    sizeCheck(source, target);
+    sizeCheck(source, target, sizes.target);
 }
 
 void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, bool again) {
@@ -457,10 +465,11 @@ void SyncEngine::countCopied(const QString& logText, qint64 bytes) {
     logLine(kLog, logText);
 }
 
-void SyncEngine::sizeCheck(const QString& source, const QString& target) {
+void SyncEngine::sizeCheck(const QString& source, const QString& target, qint64 copied) {
     if (request.simulera || !request.sizeCheck || source == platform::joinPath(programFolder_, kLog))
         return;
-    const qint64 a = platform::fileSize(source), b = platform::fileSize(target);
+    // The copy's length is what the copy itself wrote; the source is read again, as it is now.
+    const qint64 a = platform::fileSize(source), b = copied >= 0 ? copied : platform::fileSize(target);
     if (a == b)
         return;
     ++counts.antal_fel_filstorlek;

@@ -225,7 +225,8 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
                   QStringLiteral("(mappen ") + link + QStringLiteral(" är en länk och följs inte)"));
         return false;
     }
-    if (!platform::folderExists(e.folder)) {
+    // The entries of a folder follow each other: it is looked for once for all of them.
+    if (e.folder != folderThere_ && !platform::folderExists(e.folder)) {
         try {
             platform::makePath(e.folder);
         } catch (const RunError& err) {
@@ -237,30 +238,27 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
         view_.systemLog(QStringLiteral("Skapade mappen ") + e.folder, false);
         log.line(QStringLiteral("Skapad mapp: ") + e.folder);
     }
+    folderThere_ = e.folder;
     // What the scan saw may have changed: never put a backup copy over a file that is newer now,
     // over a file that appeared since, or over the backup copy itself by another path. Where the
-    // file was missing, the copy's rename refuses whatever came at its name since.
-    const platform::FileInfo source = platform::fileInfo(e.backup);
+    // file was missing, the copy's rename refuses whatever came at its name since, and the copy
+    // itself takes nothing but a file.
     platform::FileInfo now;
     if (!e.missing) {
+        const platform::FileInfo source = platform::fileInfo(e.backup);
         now = platform::fileInfo(e.target);
         if (now.isLink) {
             notCopied(e.target, log, totals, QStringLiteral("(den är en länk och ersätts inte)"));
             return false;
         }
-    }
-    // The backup copy's time may be one the program wrote itself: it stands for its source's.
-    const qint64 backupTime = copyTimes_.standsFor(e.backup, source.size, source.mtime);
-    bool still = source.isFile;
-    if (still && !e.missing)
-        still =
-            now.isFile && decideCopy(true, backupTime, copyTimes_.standsFor(e.target, now.size, now.mtime)) ==
-                              CopyDecision::Replace;
-    if (still && now.exists && platform::folderId(e.backup) == platform::folderId(e.target))
-        still = false;
-    if (!still) {
-        notCopied(e.target, log, totals);
-        return false;
+        // The backup copy's time may be one the program wrote itself: it stands for its source's.
+        if (!source.isFile || !now.isFile ||
+            decideCopy(true, copyTimes_.standsFor(e.backup, source.size, source.mtime),
+                       copyTimes_.standsFor(e.target, now.size, now.mtime)) != CopyDecision::Replace ||
+            platform::folderId(e.backup) == platform::folderId(e.target)) {
+            notCopied(e.target, log, totals);
+            return false;
+        }
     }
     removeLeftovers(e.folder);
     platform::CopiedSizes sizes;
@@ -278,7 +276,7 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
         return false;
     }
     ++totals.files;
-    totals.megabytes += megabytes(source.size);
+    totals.megabytes += megabytes(sizes.source);
     if (e.missing)
         ++totals.missing;
     else
@@ -289,16 +287,16 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
     megabyte_summa = totals.megabytes;
     log.line(e.display());
 
-    // What the copy holds in place, read by the copy itself.
-    const qint64 backupLength = source.size;
-    if (sizes.target != backupLength) {
-        const QString text = restorelog::sizeErrorText(e.target, sizes.target, e.backup, backupLength);
+    // The lengths of the backup copy and of the copy in place, as the copy itself read them.
+    if (sizes.target != sizes.source) {
+        const QString text = restorelog::sizeErrorText(e.target, sizes.target, e.backup, sizes.source);
         log.lines({QStringLiteral("! ") + text, QString()});
         view_.systemLog(QStringLiteral("FEL! ") + text, true);
         ++totals.errors;
     }
     // The copy stands for the time its backup copy stands for; only a time its disk did not take
     // is an error here (one the backup disk did not take was said by the run that made it).
+    const qint64 backupTime = copyTimes_.standsFor(e.backup, sizes.source, sizes.sourceTime);
     copyTimes_.copied(e.target, sizes.target, sizes.targetTime, backupTime,
                       platform::timeWithinGrain(sizes.targetTime, backupTime));
     if (!sizes.timeKept) {
@@ -330,6 +328,7 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
     megabyte_summa = 0;
     fileBar = 0;
     linkAbove_.clear();
+    folderThere_.clear();
     copied_.clear();
     copyTimes_ = CopyTimes(programFolder_);
     copyTimes_.load();

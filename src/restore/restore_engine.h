@@ -145,6 +145,7 @@ class RestoreEngine {
     };
     QHash<QString, Leftovers> leftovers_;
     QHash<QString, QString> linkAbove_; // folder without '/' -> the link on its way, per copy back
+    QString folderThere_;               // the folder the entry before was copied into
     std::vector<int> copied_;           // rows copied back and still in the result
 };
 
