@@ -4,9 +4,12 @@
 # missing and newer files (rsync -a --update --dry-run).
 #
 # usage: bench/restore_vs_rsync/run.sh [RESTORE_BENCH] [WORK_FOLDER]
+# BASELINE=RESTORE_BENCH (another build's) is timed in the same turns, for a before-and-after on
+# the same machine and load.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 driver="$(realpath "${1:-$here/../../build/bench/restore_bench}")"
+baseline="${BASELINE:+$(realpath "$BASELINE")}"
 work="${2:-$(mktemp -d /tmp/tamrel-restore-bench.XXXXXX)}"
 command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 export QT_QPA_PLATFORM=offscreen
@@ -26,20 +29,27 @@ bench() { # name files folders bytes
     sync
 
     # Best of several runs, taken in turns, so load from elsewhere weighs on both alike.
-    local c1=999999 r1=999999 c2=999999 r2=999999 t i
+    local c1=999999 r1=999999 c2=999999 r2=999999 b1=999999 b2=999999 t i
     for i in 1 2 3; do
         rm -rf "$dir/restored" && mkdir "$dir/restored" && sync
         t=$(seconds "$driver" copy "$dir/backup" "$dir/restored"); c1=$(min "$c1" "$t")
         rm -rf "$dir/rsynced" && mkdir "$dir/rsynced" && sync
         t=$(seconds rsync -a --ignore-existing "$dir/backup/" "$dir/rsynced/"); r1=$(min "$r1" "$t")
         sync
+        if [ -n "$baseline" ]; then
+            rm -rf "$dir/restored" && mkdir "$dir/restored" && sync
+            t=$(seconds "$baseline" copy "$dir/backup" "$dir/restored"); b1=$(min "$b1" "$t")
+            sync
+        fi
     done
     for i in 1 2 3 4 5; do
         t=$(seconds "$driver" scan "$dir/backup" "$dir/tree"); c2=$(min "$c2" "$t")
         t=$(seconds rsync -a --update --dry-run "$dir/backup/" "$dir/tree/"); r2=$(min "$r2" "$t")
+        [ -z "$baseline" ] || { t=$(seconds "$baseline" scan "$dir/backup" "$dir/tree"); b2=$(min "$b2" "$t"); }
     done
     printf '%-18s %7s files  copy back: %6.2f s vs rsync --ignore-existing %6.2f s (ratio %4.2f)   scan: %6.2f s vs rsync --update --dry-run %6.2f s (ratio %4.2f)\n' \
         "$name" "$files" "$c1" "$r1" "$(echo "$c1 / $r1" | bc -l)" "$c2" "$r2" "$(echo "$c2 / $r2" | bc -l)"
+    [ -z "$baseline" ] || printf '%-18s baseline %s: copy back: %6.2f s   scan: %6.2f s\n' "$name" "$baseline" "$b1" "$b2"
     "$driver" copy "$dir/backup" "$dir/check" 2>&1 | sed 's/^/    copy: /'
     "$driver" scan "$dir/backup" "$dir/tree" 2>&1 | sed 's/^/    scan: /'
     echo "    restored files: $(find "$dir/check" -type f | wc -l), rsync: $(find "$dir/rsynced" -type f | wc -l)"

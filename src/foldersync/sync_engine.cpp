@@ -7,6 +7,7 @@
 #include "platform/textfile.h"
 #include "run/copy_engine.h"
 
+#include <QElapsedTimer>
 #include <QSet>
 
 using platform::RunError;
@@ -17,6 +18,8 @@ const QString kLog = QStringLiteral("log.txt");
 const QString kLogErr = QStringLiteral("log_err.txt");
 // Gathered log lines wait no longer than this (milliseconds): a run killed meanwhile loses no more.
 constexpr qint64 kHoldLogsMs = 1000;
+// A copy taking longer than this (milliseconds) looks whether gathered lines are due meanwhile.
+constexpr qint64 kLongCopyMs = 100;
 
 qint64 nowMs() {
     return program().clock.now().toMSecsSinceEpoch();
@@ -28,7 +31,7 @@ QString quoted(const QString& s) {
 } // namespace
 
 SyncEngine::SyncEngine(SyncView& view, const QString& programFolder)
-    : view_(view), programFolder_(programFolder), pendingLogs_(programFolder) {}
+    : view_(view), programFolder_(programFolder), pendingLogs_(programFolder), copyTimes_(programFolder) {}
 
 void SyncEngine::resetRun() {
     counts = {};
@@ -44,6 +47,8 @@ void SyncEngine::resetRun() {
     pendingLogs_.clear();
     pendingSince_ = -1;
     logFailure_.reset();
+    copyTimes_ = CopyTimes(programFolder_);
+    copyTimes_.load();
 }
 
 QString SyncEngine::job() const {
@@ -63,7 +68,16 @@ void SyncEngine::flushLogs() {
         throw e;
     }
     pendingSince_ = -1;
+    // The record of times not kept goes with the lines that name those copies.
+    std::optional<RunError> recordFailure;
+    try {
+        copyTimes_.flush();
+    } catch (const RunError& e) {
+        recordFailure = e;
+    }
     pendingLogs_.flush();
+    if (recordFailure)
+        throw *recordFailure;
 }
 
 void SyncEngine::flushLogsIfDue() {
@@ -337,52 +351,113 @@ void SyncEngine::file_copy_sync(int index) {
 
 void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair,
                           const platform::FolderLookup& lookup) {
-    const QString source = pair.source + f.name;
     const QString target = pair.target + f.name;
     copying_ = false;
     platform::FileEntry t;
-    platform::FileInfo now; // the target the decision is made on
-    const bool listed = lookup.find(f.name, t);
-    bool exists = listed;
-    if (!listed) {
-        // A file that appeared since the folder was read is judged as it is now.
-        now = platform::fileInfo(target);
-        exists = now.isFile;
-        t.mtime = now.mtime;
+    platform::FileInfo now; // the target the decision is made on; none for a name the folder lacks
+    // A name the folder lacked is new: should one come meanwhile, the copy's rename refuses it.
+    CopyDecision d = CopyDecision::New;
+    if (lookup.find(f.name, t)) {
+        d = decideCopy(true, standsFor(pair.source + f.name, f.size, f.mtime),
+                       standsFor(target, t.size, t.mtime));
+        if (d != CopyDecision::Unchanged && !request.simulera) {
+            // The copy must find in place exactly the file it was decided on.
+            now = platform::fileInfo(target);
+            if (now.exists && !now.isFile)
+                throw RunError{platform::kTargetChanged,
+                               QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+            d = decideCopy(now.isFile, standsFor(pair.source + f.name, f.size, f.mtime),
+                           standsFor(target, now.size, now.mtime));
+        }
     }
-    CopyDecision d = decideCopy(exists, f.mtime, t.mtime);
-    if (d != CopyDecision::Unchanged && listed && !request.simulera) {
-        // The copy must find in place exactly the file it was decided on.
-        now = platform::fileInfo(target);
-        d = decideCopy(now.isFile, f.mtime, now.mtime);
-    }
+    copyDecided(f, pair, d, now, false);
+}
+
+void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair, CopyDecision d,
+                             const platform::FileInfo& now, bool again) {
+    const QString source = pair.source + f.name;
+    const QString target = pair.target + f.name;
     if (d == CopyDecision::Unchanged) {
         view_.folderBar(++folderDone_, folderFiles_);
         return;
     }
     const bool isNew = d == CopyDecision::New;
+    platform::CopiedSizes sizes;
     if (request.simulera) {
         const QString mark = isNew ? QStringLiteral("+ ") : QString();
         simKällor << mark + source;
         simMål << mark + target;
     } else {
         copying_ = true;
-        platform::copyKeepTime(
-            source, target, {},
-            [this](qint64) {
-                flushLogsKeepingFailure(true);
-                view_.yield();
-            },
-            nullptr, &now);
+        decidedOn_ = now;
+        // Gathered lines are let out during a copy that lasts; for a short one the next file's
+        // turn does it, without reading the clock twice per file.
+        QElapsedTimer copyTime;
+        copyTime.start();
+        try {
+            platform::copyKeepTime(
+                source, target, {},
+                [this, &copyTime](qint64) {
+                    if (copyTime.elapsed() >= kLongCopyMs)
+                        flushLogsKeepingFailure(true);
+                    view_.yield();
+                },
+                &sizes, &now);
+        } catch (const RunError& e) {
+            if (e.number != platform::kTargetChanged || !sizes.nameTaken)
+                throw;
+            copying_ = false;
+            nameTaken(f, pair, again);
+            return;
+        }
         copying_ = false;
         // The way back looks at the new copy too, so the run's total grows by it.
         if (isNew && lblsökvägnr == 1 && request.från2 && pair.walkedBack)
             ++filtotal;
+        afterCopy(source, target, sizes);
     }
     ++counts.antal_kopierade_pass;
     ++(isNew ? counts.antal_nya : counts.antal_ändrade);
     countCopied(isNew ? QStringLiteral("+ ") + target : target, f.size);
-    sizeCheck(source, target);
+    sizeCheck(source, target, sizes.target);
+}
+
+void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, bool again) {
+    const QString source = pair.source + f.name;
+    const QString target = pair.target + f.name;
+    const QString other = platform::FolderLookup(pair.target).otherSpelling(f.name);
+    if (!other.isEmpty() && platform::fileInfo(pair.source + other).isFile) {
+        // Two source files that a disk ignoring letter case takes for one: the one there stays, the
+        // same one at every run, and this one is not copied.
+        const QString taken = pair.target + other;
+        ++counts.antal_misslyckade;
+        failureBlock(QStringLiteral("FEL: målmappen skiljer inte på stora och små bokstäver: ") + f.name +
+                         QStringLiteral(" kopierades inte, eftersom ") + other +
+                         QStringLiteral(" har samma namn där.") + job(),
+                     source, taken);
+        view_.systemLogError(QStringLiteral("FEL! Samma namn i målmappen som ") + taken +
+                             QStringLiteral(": ") + source);
+        return;
+    }
+    // A file came at that name meanwhile, or an older spelling of this one lies there on a disk
+    // that ignores letter case: the rule decides again on what is there now.
+    const platform::FileInfo now = platform::fileInfo(target);
+    if (again || !now.isFile)
+        throw RunError{platform::kTargetChanged,
+                       QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+    copyDecided(f, pair,
+                decideCopy(true, standsFor(source, f.size, f.mtime), standsFor(target, now.size, now.mtime)),
+                now, true);
+}
+
+void SyncEngine::afterCopy(const QString& source, const QString& target, const platform::CopiedSizes& sizes) {
+    copyTimes_.copied(target, sizes.target, sizes.targetTime, sizes.sourceTime, sizes.timeKept);
+    if (sizes.timeKept)
+        return;
+    // The copy carries the time it was made: said, and never taken for the file's own later.
+    ++counts.antal_misslyckade;
+    failureBlock(QStringLiteral("FEL: filens ändringstid kunde inte behållas.") + job(), source, target);
+    view_.systemLogError(QStringLiteral("FEL! Filens ändringstid kunde inte behållas: ") + target);
 }
 
 void SyncEngine::countCopied(const QString& logText, qint64 bytes) {
@@ -393,10 +468,11 @@ void SyncEngine::countCopied(const QString& logText, qint64 bytes) {
     logLine(kLog, logText);
 }
 
-void SyncEngine::sizeCheck(const QString& source, const QString& target) {
+void SyncEngine::sizeCheck(const QString& source, const QString& target, qint64 copied) {
     if (request.simulera || !request.sizeCheck || source == platform::joinPath(programFolder_, kLog))
         return;
-    const qint64 a = platform::fileSize(source), b = platform::fileSize(target);
+    // The copy's length is what the copy itself wrote; the source is read again, as it is now.
+    const qint64 a = platform::fileSize(source), b = copied >= 0 ? copied : platform::fileSize(target);
     if (a == b)
         return;
     ++counts.antal_fel_filstorlek;
@@ -437,19 +513,18 @@ void SyncEngine::copyFailed(const RunError& e, const QString& source, const QStr
         QStringLiteral("Felkod ") + QString::number(e.number) + QLatin1Char(' ') + e.description + job();
     if (wasCopying && !request.neverShellCopy && (e.number == 70 || e.number == 75)) {
         // The second way of copying is the same safe copy, tried once more.
+        // It too replaces only the file the decision was made on.
+        platform::CopiedSizes sizes;
         bool copied = false;
         try {
-            platform::copyKeepTime(source, target);
-        } catch (const RunError&) {
-        }
-        try {
-            const platform::FileInfo now = platform::fileInfo(target);
-            copied = now.isFile && now.mtime == platform::fileTime(source);
+            platform::copyKeepTime(source, target, {}, {}, &sizes, &decidedOn_);
+            copied = true;
         } catch (const RunError&) {
         }
         if (copied) {
             ++counts.antal_skyddade;
-            countCopied(QStringLiteral("* ") + target, platform::fileInfo(source).size);
+            countCopied(QStringLiteral("* ") + target, sizes.source);
+            afterCopy(source, target, sizes);
             return;
         }
         ++counts.antal_misslyckade;

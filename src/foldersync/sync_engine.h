@@ -1,4 +1,5 @@
 #pragma once
+#include "core/copy_times.h"
 #include "foldersync/sync_logic.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -9,6 +10,8 @@
 #include <QStringList>
 #include <optional>
 #include <vector>
+
+enum class CopyDecision; // run/copy_engine.h
 
 // What the synchronisation engine needs of its window. Defaults do nothing, so tests implement
 // only what they look at.
@@ -108,8 +111,22 @@ class SyncEngine {
     void runDirection(int dir);
     void copyFile(const platform::FileEntry& f, const synclogic::SyncPair& pair,
                   const platform::FolderLookup& lookup);
+    // Copies by the decision `d`, made on the target `now` (nothing there for a new file).
+    // `again`: the decision was made anew after a name was found taken.
+    void copyDecided(const platform::FileEntry& f, const synclogic::SyncPair& pair, CopyDecision d,
+                     const platform::FileInfo& now, bool again);
+    // A new file's copy found its name taken: by another source file on a disk that ignores letter
+    // case (an error, nothing written over), or by a file that came meanwhile (decided on anew).
+    void nameTaken(const platform::FileEntry& f, const synclogic::SyncPair& pair, bool again);
+    // The time the file stands for: a copy whose time the disk did not keep stands for its source's.
+    qint64 standsFor(const QString& path, qint64 size, qint64 mtime) const {
+        return copyTimes_.standsFor(path, size, mtime);
+    }
+    // After every copy: the record of the time it holds, and an error where that is not the source's.
+    void afterCopy(const QString& source, const QString& target, const platform::CopiedSizes& sizes);
     void countCopied(const QString& logText, qint64 bytes);
-    void sizeCheck(const QString& source, const QString& target);
+    // `copied`: the length the copy wrote (-1 when not known: read from the target).
+    void sizeCheck(const QString& source, const QString& target, qint64 copied);
     void copyFailed(const platform::RunError& e, const QString& source, const QString& target);
     void failureBlock(const QString& head, const QString& source, const QString& target);
     void fileDone();
@@ -123,6 +140,8 @@ class SyncEngine {
     runlog::PendingLines pendingLogs_;
     qint64 pendingSince_ = -1; // ms since the epoch of the first line gathered, -1 for none
     std::optional<platform::RunError> logFailure_;
+    CopyTimes copyTimes_;          // read at the start of each run
+    platform::FileInfo decidedOn_; // the target the copy in hand was decided on
     int folderDone_ = 0;
     int folderFiles_ = 0;
     bool copying_ = false; // the ordinary copy runs: only its failures may be retried

@@ -12,7 +12,7 @@
 using platform::RunError;
 
 RestoreEngine::RestoreEngine(RestoreView& view, const QString& programFolder, const platform::Clock& clock)
-    : view_(view), programFolder_(programFolder), clock_(clock) {}
+    : view_(view), programFolder_(programFolder), clock_(clock), copyTimes_(programFolder) {}
 
 // ---- the folder listing -----------------------------------------------------------------------
 
@@ -63,6 +63,10 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
     if (markCount == 0)
         return {Outcome::NothingMarked, {}};
     const double folderStep = 1.0 / n;
+    if (newerToo) {
+        copyTimes_ = CopyTimes(programFolder_);
+        copyTimes_.load();
+    }
     try {
         for (int i = n - 1; i >= 0; --i) {
             view_.yield();
@@ -113,7 +117,10 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                 const QString target = original + f.name;
                 platform::FileEntry now;
                 if (lookup.find(f.name, now)) {
-                    if (newerToo && decideCopy(true, f.mtime, now.mtime) == CopyDecision::Replace) {
+                    // Times the program wrote itself are never taken for the files' own.
+                    if (newerToo && decideCopy(true, copyTimes_.standsFor(from + f.name, f.size, f.mtime),
+                                               copyTimes_.standsFor(target, now.size, now.mtime)) ==
+                                        CopyDecision::Replace) {
                         addEntry(target, from + f.name, original, false, f.size, f.mtime);
                         ++nyare_filer;
                     }
@@ -218,7 +225,8 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
                   QStringLiteral("(mappen ") + link + QStringLiteral(" är en länk och följs inte)"));
         return false;
     }
-    if (!platform::folderExists(e.folder)) {
+    // The entries of a folder follow each other: it is looked for once for all of them.
+    if (e.folder != folderThere_ && !platform::folderExists(e.folder)) {
         try {
             platform::makePath(e.folder);
         } catch (const RunError& err) {
@@ -230,40 +238,45 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
         view_.systemLog(QStringLiteral("Skapade mappen ") + e.folder, false);
         log.line(QStringLiteral("Skapad mapp: ") + e.folder);
     }
+    folderThere_ = e.folder;
     // What the scan saw may have changed: never put a backup copy over a file that is newer now,
-    // over a file that appeared since, or over the backup copy itself by another path.
-    const platform::FileInfo source = platform::fileInfo(e.backup);
-    const platform::FileInfo now = platform::fileInfo(e.target);
-    if (now.isLink) {
-        notCopied(e.target, log, totals, QStringLiteral("(den är en länk och ersätts inte)"));
-        return false;
-    }
-    bool still = source.isFile;
-    if (still && e.missing)
-        still = !now.exists;
-    else if (still)
-        still = now.isFile && decideCopy(true, source.mtime, now.mtime) == CopyDecision::Replace;
-    if (still && now.exists && platform::folderId(e.backup) == platform::folderId(e.target))
-        still = false;
-    if (!still) {
-        notCopied(e.target, log, totals);
-        return false;
+    // over a file that appeared since, or over the backup copy itself by another path. Where the
+    // file was missing, the copy's rename refuses whatever came at its name since, and the copy
+    // itself takes nothing but a file.
+    platform::FileInfo now;
+    if (!e.missing) {
+        const platform::FileInfo source = platform::fileInfo(e.backup);
+        now = platform::fileInfo(e.target);
+        if (now.isLink) {
+            notCopied(e.target, log, totals, QStringLiteral("(den är en länk och ersätts inte)"));
+            return false;
+        }
+        // The backup copy's time may be one the program wrote itself: it stands for its source's.
+        if (!source.isFile || !now.isFile ||
+            decideCopy(true, copyTimes_.standsFor(e.backup, source.size, source.mtime),
+                       copyTimes_.standsFor(e.target, now.size, now.mtime)) != CopyDecision::Replace ||
+            platform::folderId(e.backup) == platform::folderId(e.target)) {
+            notCopied(e.target, log, totals);
+            return false;
+        }
     }
     removeLeftovers(e.folder);
+    platform::CopiedSizes sizes;
     try {
-        platform::copyKeepTime(e.backup, e.target, {}, {}, nullptr, &now);
+        platform::copyKeepTime(e.backup, e.target, {}, {}, &sizes, &now);
     } catch (const RunError& err) {
         if (err.number == 61)
             throw;
-        // A file saved while the copy was made is the user's newest: it stays.
+        // A file saved while the copy was made is the user's newest: it stays. A name taken where
+        // the file was missing came since the scan.
         notCopied(e.target, log, totals,
-                  err.number == platform::kTargetChanged
+                  err.number == platform::kTargetChanged && !sizes.nameTaken
                       ? QStringLiteral("(den ändrades under kopieringen och behölls)")
                       : QString());
         return false;
     }
     ++totals.files;
-    totals.megabytes += megabytes(source.size);
+    totals.megabytes += megabytes(sizes.source);
     if (e.missing)
         ++totals.missing;
     else
@@ -274,18 +287,25 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
     megabyte_summa = totals.megabytes;
     log.line(e.display());
 
-    const platform::FileInfo copy = platform::fileInfo(e.target);
-    if (!copy.exists) {
-        notCopied(e.target, log, totals);
-    } else {
-        const qint64 backupLength = source.size;
-        if (copy.size != backupLength) {
-            const QString text = restorelog::sizeErrorText(e.target, copy.size, e.backup, backupLength);
-            log.lines({QStringLiteral("! ") + text, QString()});
-            view_.systemLog(QStringLiteral("FEL! ") + text, true);
-            ++totals.errors;
-        }
+    // The lengths of the backup copy and of the copy in place, as the copy itself read them.
+    if (sizes.target != sizes.source) {
+        const QString text = restorelog::sizeErrorText(e.target, sizes.target, e.backup, sizes.source);
+        log.lines({QStringLiteral("! ") + text, QString()});
+        view_.systemLog(QStringLiteral("FEL! ") + text, true);
+        ++totals.errors;
     }
+    // The copy stands for the time its backup copy stands for; only a time its disk did not take
+    // is an error here (one the backup disk did not take was said by the run that made it).
+    const qint64 backupTime = copyTimes_.standsFor(e.backup, sizes.source, sizes.sourceTime);
+    copyTimes_.copied(e.target, sizes.target, sizes.targetTime, backupTime,
+                      platform::timeWithinGrain(sizes.targetTime, backupTime));
+    if (!sizes.timeKept) {
+        // The copy carries the time it was made: said, and never taken for the file's own later.
+        log.lines({QStringLiteral("FEL: filens ändringstid kunde inte behållas: ") + e.target, QString()});
+        view_.systemLog(QStringLiteral("FEL! Filens ändringstid kunde inte behållas: ") + e.target, true);
+        ++totals.errors;
+    }
+    copyTimes_.flush();
     return true;
 }
 
@@ -308,7 +328,10 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
     megabyte_summa = 0;
     fileBar = 0;
     linkAbove_.clear();
+    folderThere_.clear();
     copied_.clear();
+    copyTimes_ = CopyTimes(programFolder_);
+    copyTimes_.load();
     const QString logPath = runlog::logPath(programFolder_);
     restorelog::Appender log(logPath);
     try {

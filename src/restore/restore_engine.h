@@ -1,4 +1,5 @@
 #pragma once
+#include "core/copy_times.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "restore/restore_log.h"
@@ -85,9 +86,9 @@ class RestoreEngine {
 
     // Scans the marked folders (marks[i] for folders[i]) from the last to the first for files
     // the original place lacks and, with `newerToo`, files whose backup copy is newer (by two
-    // seconds or more). Dated version copies are passed over; names of files and folders that
-    // cannot be restored are counted in refusedNames, each with its system-log line. A stop keeps
-    // what was found.
+    // seconds or more; a copy whose time the disk did not keep stands for its source's time).
+    // Dated version copies are passed over; names of files and folders that cannot be restored are
+    // counted in refusedNames, each with its system-log line. A stop keeps what was found.
     Result scan(const std::vector<char>& marks, const RestoreMapping& mapping, bool newerToo);
 
     // ---- the copy back
@@ -106,6 +107,7 @@ class RestoreEngine {
     // copy was made (at the next applyRemovals, at the latest when the copy back ends). A target
     // that changed since the scan, a failed copy, a copy onto itself and a copy through or over a
     // link below the original folder are errors that leave their entry; a full disk ends the run.
+    // A copy whose time the original's disk did not keep is an error too, and is recorded.
     // The program's own temporary files that killed copies left in the folders copied into are
     // removed.
     CopyResult copyBack(const std::vector<char>& marks, const CopyRun& run);
@@ -133,6 +135,7 @@ class RestoreEngine {
     RestoreView& view_;
     QString programFolder_;
     const platform::Clock& clock_;
+    CopyTimes copyTimes_;  // read at the start of each scan and copy back
     QString originalRoot_; // the original folder of the last scan's mapping
     // Names of the program's temporary files the scan saw in an original folder, and the backup
     // folder beside it (a name the backup holds is the user's own file).
@@ -142,6 +145,7 @@ class RestoreEngine {
     };
     QHash<QString, Leftovers> leftovers_;
     QHash<QString, QString> linkAbove_; // folder without '/' -> the link on its way, per copy back
+    QString folderThere_;               // the folder the entry before was copied into
     std::vector<int> copied_;           // rows copied back and still in the result
 };
 

@@ -1,5 +1,6 @@
 #include "run/simulation_window.h"
 
+#include "core/copy_times.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "platform/accessibility.h"
@@ -257,6 +258,28 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
         ++fel;
         refreshProgressText(copied);
     };
+    // Copies whose time the disk did not keep: their times are not taken for the files' own, and
+    // this pass's copies are added.
+    CopyTimes times(p.programFolder());
+    times.load();
+    auto afterCopy = [&](const QString& target, const platform::CopiedSizes& sizes) {
+        times.copied(target, sizes.target, sizes.targetTime, sizes.sourceTime, sizes.timeKept);
+        try {
+            times.flush();
+        } catch (const platform::RunError& e) {
+            countError();
+            addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)")
+                       .arg(e.number)
+                       .arg(e.description, p.path(CopyTimes::fileName())));
+            markError();
+        }
+        if (sizes.timeKept)
+            return;
+        countError();
+        addLog(QStringLiteral("FEL: filens ändringstid kunde inte behållas: ") + target);
+        log.append(QStringLiteral("FEL! Filens ändringstid kunde inte behållas: ") + target);
+        markError();
+    };
 
     // Handled entries leave the list in order, so an entry's row is its first row less the entries
     // removed before it; looking it up in the list would read the whole list per entry.
@@ -313,6 +336,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 target = target.mid(2);
         }
         bool stop = false;
+        platform::FileInfo now; // the target the copy was decided on
         try {
             const QString folder = platform::parentPath(target);
             // A link where the backup has a folder is replaced by a folder before anything is
@@ -320,37 +344,52 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             platform::RealFolders* own = ownFolders(target);
             if (own && own->make(folder))
                 addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
-            const qint64 srcTime = platform::fileTime(source);
-            const platform::FileInfo now = platform::fileInfo(target);
+            const platform::FileInfo src = platform::fileInfo(source);
+            now = platform::fileInfo(target);
+            platform::CopiedSizes sizes;
             // The backup may have changed since the simulation: never put an older file over a newer copy.
-            if (now.isFile && now.mtime > srcTime) {
+            if (now.isFile &&
+                times.standsFor(target, now.size, now.mtime) > times.standsFor(source, src.size, src.mtime)) {
                 addLog(QStringLiteral("Kopierades inte, kopian är nyare än originalet: ") + target);
             } else if (isNew && !now.exists) {
                 if (!own && !platform::fileInfo(folder).exists) {
                     platform::makePath(folder);
                     addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
                 }
-                platform::copyKeepTime(source, target);
+                // The copy takes its place only where still nothing is.
+                platform::copyKeepTime(source, target, {}, {}, &sizes, &now);
                 ++nya;
                 ++copied;
                 mb += double(platform::fileSize(source)) / 1000.0 / 1000.0;
                 refreshProgressText(copied);
                 addLog(QStringLiteral("+ ") + target);
+                afterCopy(target, sizes);
             } else {
                 if (s.chkpapperskorg_ersatta && now.exists) {
-                    // The old copy goes to the trash only once the new one is complete.
+                    // The old copy goes to the trash only once the new one is complete, and only
+                    // while it is still the file decided on.
                     const QString parked = target + QStringLiteral(".tamrel-old");
-                    platform::copyKeepTime(source, parked);
+                    platform::copyKeepTime(source, parked, {}, {}, &sizes);
+                    const platform::FileInfo last = platform::fileInfo(target);
+                    if (last.device != now.device || last.inode != now.inode || last.size != now.size ||
+                        last.mtime != now.mtime || last.mtimeNs != now.mtimeNs) {
+                        platform::removeFile(parked);
+                        throw platform::RunError{
+                            platform::kTargetChanged,
+                            QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+                    }
                     platform::moveToTrash(target);
-                    platform::renamePath(parked, target);
+                    platform::renameCopy(parked, target, sizes);
                 } else {
-                    platform::copyKeepTime(source, target);
+                    // The copy replaces only the file decided on: a save meanwhile is kept.
+                    platform::copyKeepTime(source, target, {}, {}, &sizes, &now);
                 }
                 ++ändrade;
                 ++copied;
                 mb += double(platform::fileSize(source)) / 1000.0 / 1000.0;
                 refreshProgressText(copied);
                 addLog(target);
+                afterCopy(target, sizes);
             }
             if (platform::fileExists(target)) {
                 const qint64 a = platform::fileSize(source), b = platform::fileSize(target);
@@ -387,19 +426,30 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                     "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
                 otherError(e.number, e.description);
                 stop = true;
+            } else if (e.number == platform::kTargetChanged) {
+                // A file saved since the decision is the user's newest: it stays.
+                countError();
+                addLog(QStringLiteral("FEL: filen kopierades inte, eftersom målfilen ändrades under "
+                                      "kopieringen. (") +
+                       target + QStringLiteral(")"));
+                log.append(QStringLiteral(
+                               "FEL! Filen kopierades inte, eftersom målfilen ändrades under kopieringen: ") +
+                           target);
+                markError();
             } else if ((e.number == 70 || e.number == 75) && !s.chkaldrigapi) {
+                platform::CopiedSizes sizes;
                 bool retried = false;
                 try {
-                    platform::copyKeepTime(source, target);
-                    retried = platform::fileExists(target) &&
-                              platform::fileTime(target) == platform::fileTime(source);
+                    platform::copyKeepTime(source, target, {}, {}, &sizes, &now);
+                    retried = true;
                 } catch (const platform::RunError&) {
                 }
                 if (retried) {
                     addLog(QStringLiteral("* ") + target);
                     ++skyddade;
-                    mb += double(platform::fileSize(source)) / 1000.0 / 1000.0;
+                    mb += double(sizes.source) / 1000.0 / 1000.0;
                     refreshProgressText(copied);
+                    afterCopy(target, sizes);
                 } else {
                     countError();
                     addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source +

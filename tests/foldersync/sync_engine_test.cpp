@@ -379,6 +379,58 @@ TEST_F(SyncEngineTest, ATargetSavedWhileItsCopyIsMadeIsKept) {
         "FEL: filen kopierades inte, eftersom målfilen ändrades under kopieringen. (Jobb: " + a + ")"));
 }
 
+// Both folders on disks that do not take a file's time (NFS with root_squash): each copy carries
+// the time it was made, which is no time of the file's own. Said, and never copied back over its
+// original, neither now nor at a later run.
+TEST_F(SyncEngineTest, ATwoWayRunOnDisksThatKeepNoTimesCopiesNothingBack) {
+    write(a + "/f.txt", "från a", 0);
+    write(b + "/g.txt", "från b", 0);
+    for (const QString& folder : {a, b})
+        for (const char* name : {"/f.txt", "/g.txt"})
+            platform::injectFault(folder + name + "#time", EPERM);
+
+    run();
+    EXPECT_EQ(testutil::readBytes(b + "/f.txt"), "från a");
+    EXPECT_EQ(testutil::readBytes(a + "/g.txt"), "från b");
+    EXPECT_EQ(testutil::mtimeOf(a + "/f.txt"), at(0).toSecsSinceEpoch()); // the originals untouched
+    EXPECT_EQ(testutil::mtimeOf(b + "/g.txt"), at(0).toSecsSinceEpoch());
+    EXPECT_EQ(engine->counts.antal_kopierade, 2);
+    EXPECT_EQ(engine->counts.antal_misslyckade, 2);
+    EXPECT_TRUE(errLog().contains("FEL: filens ändringstid kunde inte behållas. (Jobb: " + a + ")"));
+    EXPECT_TRUE(view.systemLines.contains("FEL! Filens ändringstid kunde inte behållas: " + b + "/f.txt"));
+
+    run();
+    EXPECT_EQ(engine->counts.antal_kopierade, 0);
+    EXPECT_EQ(engine->counts.antal_misslyckade, 0);
+}
+
+// A disk that ignores letter case (FAT, exFAT) takes Readme.txt and README.txt for one name: the
+// first is copied, the second is never written over it, at this run or a later one.
+TEST_F(SyncEngineTest, NamesThatDifferOnlyInLetterCaseOntoAFoldingDiskGiveOneCopyAndOneError) {
+    write(a + "/README.txt", "stor", 0);
+    write(a + "/Readme.txt", "liten", 0);
+    platform::foldLetterCase(b);
+    directions(true, false);
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        synclogic::startLog(programDir_.path(), at());
+        run();
+        EXPECT_EQ(testutil::treeFiles(b), QStringList({"README.txt"}));
+        EXPECT_EQ(testutil::readBytes(b + "/README.txt"), "stor");
+        EXPECT_EQ(engine->counts.antal_kopierade, pass == 0 ? 1 : 0);
+        EXPECT_EQ(engine->counts.antal_misslyckade, 1);
+        EXPECT_EQ(
+            errLog().mid(2, 3),
+            QStringList({"FEL: målmappen skiljer inte på stora och små bokstäver: Readme.txt kopierades "
+                         "inte, eftersom README.txt har samma namn där. (Jobb: " +
+                             a + ")",
+                         "Från: " + a + "/Readme.txt", "Till: " + b + "/README.txt"}));
+        // The second one changes; still the first stays.
+        write(a + "/Readme.txt", "liten, ändrad", 60);
+    }
+    platform::foldLetterCase(QString());
+}
+
 // A folder name that is not text (from another system's disk) cannot be used: it is passed over
 // and named, and the rest of the run goes on.
 TEST_F(SyncEngineTest, AFolderWhoseNameIsNotTextIsPassedOverAndTheRestIsCopied) {

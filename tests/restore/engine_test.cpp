@@ -1,4 +1,5 @@
 // The restore engine on real trees, without its window.
+#include "core/copy_times.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "print.h"
@@ -140,6 +141,41 @@ TEST_F(RestoreEngineTest, OnlyMarkedFoldersInsideTheLocationAreScanned) {
     view_.stopAfter = view_.yields + 3;
     EXPECT_EQ(e.scan({1, 1, 1, 0}, mapping(), false).outcome, RestoreEngine::Outcome::Stopped);
     EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/b/2.txt"}));
+}
+
+// A disk that does not take a file's time (NFS with root_squash): the copy carries the time it was
+// made. Such a time is the program's, never the file's: no backup copy is offered as newer on it,
+// and a copy back that could not keep its time says so and is recorded.
+TEST_F(RestoreEngineTest, TimesTheProgramWroteAreNeverTakenForTheFilesOwn) {
+    // The backup run's copies of version 1 (of t0) got the time of that run, an hour later.
+    CopyTimes record(prog().programFolder());
+    record.load();
+    for (const char* rel : {"a.txt", "b.txt"}) {
+        writeFile(copyOf(rel), "version 1", t0_.addSecs(3600));
+        record.copied(copyOf(rel), 9, t0_.addSecs(3600).toSecsSinceEpoch(), t0_.toSecsSinceEpoch(), false);
+    }
+    record.flush();
+    // The user's version 2 keeps an earlier time than the backup run's (a sync client, cp -p).
+    writeFile(src_ + "/a.txt", "version 2", t0_.addSecs(60));
+
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    ASSERT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/b.txt"}));
+
+    // The original's disk does not take the time either.
+    platform::injectFault(src_ + "/b.txt#time", EPERM);
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(readBytes(src_ + "/a.txt"), "version 2");
+    EXPECT_EQ(readBytes(src_ + "/b.txt"), "version 1");
+    EXPECT_EQ(r.totals.files, 1);
+    EXPECT_EQ(r.totals.errors, 1);
+    const QString text = "ilens ändringstid kunde inte behållas: " + src_ + "/b.txt";
+    EXPECT_TRUE(testutil::readLines(path("log.txt")).contains("FEL: f" + text));
+    EXPECT_TRUE(view_.lines.contains("!FEL! F" + text));
+    CopyTimes after(prog().programFolder());
+    after.load();
+    const platform::FileInfo restored = platform::fileInfo(src_ + "/b.txt");
+    EXPECT_EQ(after.standsFor(src_ + "/b.txt", restored.size, restored.mtime), t0_.toSecsSinceEpoch());
 }
 
 class CopyBackTest : public RestoreEngineTest {

@@ -2,6 +2,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/settings_window.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "run/backup_window.h"
 #include "run/leftover_window.h"
 #include "run/simulation_window.h"
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -93,6 +95,37 @@ TEST_F(SimulationWindowTest, NewerCopyInTheBackupIsNotOverwrittenByAnOlderSource
     w->cmdkopieraalla_Click();
     EXPECT_EQ(testutil::readBytes(work("dst/c.txt")), "changed since the simulation");
     EXPECT_EQ(w->lblantaländrade->text(), "0");
+}
+
+// The user saves a file while "Kopiera alla" copies over it: the save lands after the copy's last
+// look, just before the copy takes its place. It is kept, and the entry is named as not copied.
+TEST_F(SimulationWindowTest, AFileSavedDuringItsCopyIsKept) {
+    writeFile(work("src/ny.txt"), "källa", fresh);
+    writeFile(work("src/ändrad.txt"), "källa", fresh);
+    writeFile(work("dst/ändrad.txt"), "gammal", old);
+    w->addEntry("+ " + work("src/ny.txt"), "+ " + work("dst/ny.txt"));
+    w->addEntry(work("src/ändrad.txt"), work("dst/ändrad.txt"));
+    platform::setSwapHook([](const QString&, const QString& target) {
+        writeFile(target + ".sparas", "sparad nu");
+        ASSERT_EQ(::rename(QFile::encodeName(target + ".sparas").constData(),
+                           QFile::encodeName(target).constData()),
+                  0);
+    });
+    w->cmdkopieraalla_Click();
+    platform::setSwapHook({});
+
+    const QString log = w->txtlogg->toPlainText();
+    for (const char* name : {"ny.txt", "ändrad.txt"}) {
+        const QString target = work(QStringLiteral("dst/") + name);
+        EXPECT_EQ(testutil::readBytes(target), "sparad nu") << name;
+        EXPECT_TRUE(log.contains(
+            "FEL: filen kopierades inte, eftersom målfilen ändrades under kopieringen. (" + target + ")"))
+            << log.toStdString();
+    }
+    EXPECT_EQ(testutil::treeFiles(work("dst")), QStringList({"ny.txt", "ändrad.txt"}));
+    EXPECT_EQ(w->lblantalnya->text(), "0");
+    EXPECT_EQ(w->lblantaländrade->text(), "0");
+    EXPECT_EQ(w->lblantalfel->text(), "2");
 }
 
 TEST_F(SimulationWindowTest, DiskFullStopsThePassAndKeepsTheRemainingEntries) {
