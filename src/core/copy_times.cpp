@@ -19,7 +19,7 @@ QString CopyTimes::fileName() {
 
 CopyTimes::CopyTimes(const QString& programFolder) : path_(platform::joinPath(programFolder, fileName())) {}
 
-void CopyTimes::load() {
+void CopyTimes::load(bool mayCompact) {
     loaded_ = true;
     entries_.clear();
     QStringList lines;
@@ -46,7 +46,7 @@ void CopyTimes::load() {
             entries_.insert(line.left(a), e);
     }
     // Mostly replaced lines: written anew, so the record grows with the copies it holds only.
-    if (lines.size() > 2 * entries_.size() + 100) {
+    if (mayCompact && lines.size() > 2 * entries_.size() + 100) {
         QStringList whole;
         whole.reserve(entries_.size());
         for (auto it = entries_.cbegin(); it != entries_.cend(); ++it)

@@ -20,9 +20,11 @@ class CopyTimes {
 
     explicit CopyTimes(const QString& programFolder);
 
-    // Reads the record, once per run, restore or synchronisation; a record grown long with
-    // replaced lines is written anew. A missing or unreadable record holds nothing.
-    void load();
+    // Reads the record, once per run, restore or synchronisation. A caller that holds the run lock
+    // (`mayCompact`) has a record grown long with replaced lines written anew; a reader without it
+    // (the restore's scan) leaves the file alone, so no line another process appends is lost. A
+    // missing or unreadable record holds nothing.
+    void load(bool mayCompact = true);
     bool loaded() const { return loaded_; }
 
     // The source's time of the copy the record holds for `path` while the file there is still

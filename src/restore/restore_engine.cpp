@@ -65,7 +65,7 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
     const double folderStep = 1.0 / n;
     if (newerToo) {
         copyTimes_ = CopyTimes(programFolder_);
-        copyTimes_.load();
+        copyTimes_.load(false); // the scan holds no run lock
     }
     try {
         for (int i = n - 1; i >= 0; --i) {
