@@ -194,13 +194,9 @@ void startLog(const QString& programFolder, const QDateTime& now, bool simulated
 
 QString saveLog(const QString& programFolder, const QDateTime& start, long copied, double megabytes,
                 long errors, bool simulated) {
-    const QString folder = runlog::savedLogFolder(programFolder);
-    if (!platform::folderExists(folder))
-        platform::makePath(folder);
-    const QString target =
-        platform::joinPath(folder, savedLogName(start, copied, megabytes, errors, simulated));
-    platform::copyKeepTime(runlog::logPath(programFolder), target);
-    return target;
+    return runlog::saveLogAs(programFolder, [&](int nth) {
+        return runlog::nthSavedLogName(savedLogName(start, copied, megabytes, errors, simulated), nth);
+    });
 }
 
 } // namespace synclogic

@@ -92,8 +92,8 @@ QString savedLogName(const QDateTime& start, long copied, double megabytes, long
 // Rewrites log.txt with its header (an empty line, the header line, an empty line) and
 // log_err.txt with one empty line; a step that fails is passed over.
 void startLog(const QString& programFolder, const QDateTime& now, bool simulated = false);
-// Copies log.txt into "Sparade loggar" (made when missing) under its saved name, replacing a
-// file of that name. Returns the saved path; throws RunError.
+// Copies log.txt into "Sparade loggar" (made when missing) under its saved name, never replacing
+// a saved log (runlog::saveLogAs). Returns the saved path; throws RunError.
 QString saveLog(const QString& programFolder, const QDateTime& start, long copied, double megabytes,
                 long errors, bool simulated = false);
 

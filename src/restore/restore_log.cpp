@@ -56,7 +56,7 @@ QString sizeErrorText(const QString& target, qint64 targetLength, const QString&
 }
 
 namespace {
-QString savedLogNameWith(const QDateTime& start, const QString& job, const Totals& t) {
+QString savedLogNameWith(const QDateTime& start, const QString& job, const Totals& t, int nth) {
     QString name = QStringLiteral("log ") + Module1::ersätt_text(platform::dateTimeText(start),
                                                                  QStringLiteral(":"), QStringLiteral("."));
     if (job.isEmpty())
@@ -71,28 +71,23 @@ QString savedLogNameWith(const QDateTime& start, const QString& job, const Total
         name += '.';
     // A job name never holds '/', but a file name must not either.
     name.replace('/', '-');
-    return name + QStringLiteral("txt");
+    return runlog::nthSavedLogName(name + QStringLiteral("txt"), nth);
 }
 } // namespace
 
-QString savedLogName(const QDateTime& start, const QString& jobName, const Totals& t) {
+QString savedLogName(const QDateTime& start, const QString& jobName, const Totals& t, int nth) {
     const QString job = jobName.toUpper();
-    const QString name = savedLogNameWith(start, job, t);
+    const QString name = savedLogNameWith(start, job, t, nth);
     const qsizetype over = name.toUtf8().size() - platform::kLongestFileName;
     if (over <= 0 || job.isEmpty())
         return name;
     // A long job name is cut so that the log can be saved at all.
-    return savedLogNameWith(start, platform::fitToBytes(job, int(job.toUtf8().size() - over)), t);
+    return savedLogNameWith(start, platform::fitToBytes(job, int(job.toUtf8().size() - over)), t, nth);
 }
 
 QString saveLog(const QString& programFolder, const QDateTime& start, const QString& jobName,
                 const Totals& t) {
-    const QString folder = runlog::savedLogFolder(programFolder);
-    if (!platform::folderExists(folder))
-        platform::makePath(folder);
-    const QString target = platform::joinPath(folder, savedLogName(start, jobName, t));
-    platform::copyKeepTime(runlog::logPath(programFolder), target);
-    return target;
+    return runlog::saveLogAs(programFolder, [&](int nth) { return savedLogName(start, jobName, t, nth); });
 }
 
 Appender::Appender(const QString& path) : file_(path) {}

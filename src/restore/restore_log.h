@@ -26,10 +26,11 @@ QString elapsedText(qint64 seconds);
 // The line of a copy whose length differs from its backup copy (without "! " or "FEL! ").
 QString sizeErrorText(const QString& target, qint64 targetLength, const QString& backup, qint64 backupLength);
 // The saved copy's file name: "log ", the start with '.' for ':', the job or "(manuell)", the
-// count and size, " Fel uppstod!" after errors, and ".txt".
-QString savedLogName(const QDateTime& start, const QString& jobName, const Totals& totals);
+// count and size, " Fel uppstod!" after errors, and ".txt"; the `nth` of one name as
+// runlog::nthSavedLogName.
+QString savedLogName(const QDateTime& start, const QString& jobName, const Totals& totals, int nth = 1);
 // Copies log.txt of the program folder into "Sparade loggar" (created when missing) under that
-// name. Throws RunError.
+// name, never replacing a saved log (runlog::saveLogAs). Throws RunError.
 QString saveLog(const QString& programFolder, const QDateTime& start, const QString& jobName,
                 const Totals& totals);
 

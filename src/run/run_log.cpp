@@ -143,19 +143,26 @@ QString savedLogSummary(const SavedLogFacts& f) {
     return summaryOf(f, f.jobName.toUpper());
 }
 
+QString nthSavedLogName(const QString& name, int nth) {
+    if (nth <= 1)
+        return name;
+    const QString ending = QStringLiteral(".txt");
+    const qsizetype at = name.endsWith(ending) ? name.size() - ending.size() : name.size();
+    return name.left(at) + QLatin1Char('(') + QString::number(nth) + QLatin1Char(')') + name.mid(at);
+}
+
 QString savedLogName(const QDateTime& start, const SavedLogFacts& facts, int nth) {
     QString stamp = platform::dateTimeText(start);
     stamp.replace(QLatin1Char(':'), QLatin1Char('.'));
     const QString head = QStringLiteral("log ") + stamp + QLatin1Char(' ');
-    const QString tail = (nth > 1 ? QLatin1Char('(') + QString::number(nth) + QLatin1Char(')') : QString()) +
-                         QStringLiteral(".txt");
     const QString job = facts.jobName.toUpper();
-    const QString name = head + summaryOf(facts, job) + tail;
+    const QString name = nthSavedLogName(head + summaryOf(facts, job) + QStringLiteral(".txt"), nth);
     const qsizetype over = name.toUtf8().size() - platform::kLongestFileName;
     if (over <= 0 || facts.jobs != 1)
         return name;
     const int room = int(job.toUtf8().size() - over);
-    return head + summaryOf(facts, platform::fitToBytes(job, room)) + tail;
+    return nthSavedLogName(head + summaryOf(facts, platform::fitToBytes(job, room)) + QStringLiteral(".txt"),
+                           nth);
 }
 
 bool savedLogOfJob(const QString& fileName, const QString& jobName) {
@@ -171,7 +178,7 @@ bool savedLogOfJob(const QString& fileName, const QString& jobName) {
     return cut > 0 && job.startsWith(rest.left(cut));
 }
 
-QString saveLog(const QString& folder, const QDateTime& start, const SavedLogFacts& facts) {
+QString saveLogAs(const QString& folder, const std::function<QString(int nth)>& nameFor) {
     const QString saved = savedLogFolder(folder);
     if (!platform::folderExists(saved))
         platform::makePath(saved);
@@ -179,7 +186,7 @@ QString saveLog(const QString& folder, const QDateTime& start, const SavedLogFac
     // one name: the copy goes in only where no file of its name is, as one step.
     const platform::FileInfo none;
     for (int nth = 1;; ++nth) {
-        const QString target = platform::joinPath(saved, savedLogName(start, facts, nth));
+        const QString target = platform::joinPath(saved, nameFor(nth));
         // Only spares copying a large log in vain; the placing below is what decides.
         if (nth < kMostSavedLogsOfOneName && platform::fileInfo(target).exists)
             continue;
@@ -191,6 +198,10 @@ QString saveLog(const QString& folder, const QDateTime& start, const SavedLogFac
                 throw;
         }
     }
+}
+
+QString saveLog(const QString& folder, const QDateTime& start, const SavedLogFacts& facts) {
+    return saveLogAs(folder, [&](int nth) { return savedLogName(start, facts, nth); });
 }
 
 int pruneSavedLogs(const QString& folder, int keep) {

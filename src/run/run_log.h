@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 
 // The run log family in the program folder: log.txt, its side logs and the saved copies in
@@ -74,9 +75,14 @@ QString savedLogName(const QDateTime& start, const SavedLogFacts& facts, int nth
 // Whether a saved log's file name names the one job `jobName`, also where it was cut.
 bool savedLogOfJob(const QString& fileName, const QString& jobName);
 
-// Copies log.txt into "Sparade loggar" under its name (creating the folder). A saved log of that
-// name is never replaced: the copy takes the next free ending instead. Returns the saved path.
-// Throws RunError.
+// `name` (ending in ".txt") as the `nth` saved log of that name: "(nth)" before ".txt" from the
+// second on, which sorts it after the ones before it.
+QString nthSavedLogName(const QString& name, int nth);
+// Copies log.txt into "Sparade loggar" (creating the folder) under `nameFor(1)`. A saved log of
+// that name is never replaced: the copy takes the first of `nameFor(2)`, `nameFor(3)`, ... that no
+// file has, in one step. Returns the saved path. Throws RunError.
+QString saveLogAs(const QString& programFolder, const std::function<QString(int nth)>& nameFor);
+// saveLogAs with savedLogName.
 QString saveLog(const QString& programFolder, const QDateTime& start, const SavedLogFacts& facts);
 // Deletes the first files in name order of "Sparade loggar" until at most `keep` ".txt" files
 // are left; returns how many were deleted. Throws RunError.

@@ -120,11 +120,13 @@ TEST_F(SyncLogic, TheLogStartsWithItsHeaderAndIsSavedUnderItsName) {
     EXPECT_EQ(saved, path("Sparade loggar/log 2024-05-01 09.05.07 Mappsynkronisering. 1 filer kopierades. "
                           "0,50 MB.txt"));
     EXPECT_EQ(testutil::readBytes(saved), testutil::readBytes(path("log.txt")));
-    // A second run within the same second with the same counts replaces the copy.
+    // A second run within the same second with the same counts keeps the first one's log.
     testutil::writeLines(path("log.txt"), {"andra"});
-    EXPECT_EQ(saveLog(programDir_.path(), t, 1, 0.5, 0), saved);
-    EXPECT_EQ(text(saved), "andra\r\n");
-    EXPECT_EQ(QDir(path("Sparade loggar")).entryList(QDir::Files).size(), 1);
+    const QString second = saveLog(programDir_.path(), t, 1, 0.5, 0);
+    EXPECT_EQ(second, path("Sparade loggar/log 2024-05-01 09.05.07 Mappsynkronisering. 1 filer kopierades. "
+                           "0,50 MB(2).txt"));
+    EXPECT_EQ(text(second), "andra\r\n");
+    EXPECT_EQ(QDir(path("Sparade loggar")).entryList(QDir::Files).size(), 2);
 
     platform::injectFault(path("Sparade loggar"), EIO);
     EXPECT_THROW(saveLog(programDir_.path(), t, 1, 0.5, 0), platform::RunError);
