@@ -704,16 +704,11 @@ std::function<void(const QString&, const QString&)>& swapHook() {
     return hook;
 }
 
-QSet<QString>& foldingFolders() {
-    static QSet<QString> folders;
-    return folders;
-}
-
 // The entry of `target`'s folder that a letter-case-folding disk would take for `target`
-// (foldLetterCase); `target` itself where the folder does not fold or holds no other spelling.
+// (standInCaseFolding); `target` itself where the folder does not fold or holds no other spelling.
 QByteArray foldedTarget(const QString& target) {
     const QString folder = parentPath(target);
-    if (foldingFolders().isEmpty() || !foldingFolders().contains(folder))
+    if (!foldsCaseByStandIn(folder))
         return enc(target);
     const QString other = FolderLookup(folder).otherSpelling(lastPiece(target));
     return enc(other.isEmpty() ? target : joinPath(folder, other));
@@ -798,13 +793,6 @@ void setCopyHook(std::function<void(const QString& source, const QString& target
 
 void setSwapHook(std::function<void(const QString& source, const QString& target)> hook) {
     swapHook() = std::move(hook);
-}
-
-void foldLetterCase(const QString& folder) {
-    if (folder.isEmpty())
-        foldingFolders().clear();
-    else
-        foldingFolders().insert(withoutTrailingSeparator(folder));
 }
 
 bool timeWithinGrain(qint64 copyTime, qint64 sourceTime) {

@@ -249,10 +249,6 @@ void setCopyHook(std::function<void(const QString& source, const QString& target
 // after the last look (on a disk without the exchange, just before that look). An empty function
 // removes it.
 void setSwapHook(std::function<void(const QString& source, const QString& target)> hook);
-// Tests: the copy's last step in `folder` takes a name as a letter-case-folding disk (FAT, exFAT)
-// does, where no such disk can be mounted: a name that differs only in case from an entry there
-// is that entry. An empty folder removes every such folder.
-void foldLetterCase(const QString& folder);
 
 // Deletes a file (a link is removed as a link).
 void removeFile(const QString& path);

@@ -255,13 +255,6 @@ QStringList& caseFoldingStandIns() {
     return s;
 }
 
-bool foldsByStandIn(const QString& folder) {
-    for (const QString& f : std::as_const(caseFoldingStandIns()))
-        if (isSameOrBelow(folder, f))
-            return true;
-    return false;
-}
-
 // The spelling `folder`'s listing holds for `name`: the name itself when listed, else the entry
 // that differs from it in letter case only, else an empty text.
 QString listedSpelling(const QString& folder, const QString& name) {
@@ -305,7 +298,7 @@ QStringList otherCases(const QString& name) {
 // exFAT, FAT) then give each spelling a number of its own, so only the listed one is the entry's.
 // The listing is read only where a lookup in the other case succeeds too.
 bool lookUp(const QString& folder, QString& piece, struct stat& st) {
-    const bool standIn = !caseFoldingStandIns().isEmpty() && foldsByStandIn(folder);
+    const bool standIn = foldsCaseByStandIn(folder);
     if (::lstat(QFile::encodeName(joinPath(folder, piece)).constData(), &st) != 0) {
         if (!standIn || errno != ENOENT)
             return false;
@@ -335,6 +328,13 @@ bool lookUp(const QString& folder, QString& piece, struct stat& st) {
     return true;
 }
 } // namespace
+
+bool foldsCaseByStandIn(const QString& folder) {
+    for (const QString& f : std::as_const(caseFoldingStandIns()))
+        if (isSameOrBelow(folder, f))
+            return true;
+    return false;
+}
 
 void standInCaseFolding(const QString& folder) {
     if (folder.isEmpty())

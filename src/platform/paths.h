@@ -34,9 +34,12 @@ QString sourceFromRelativeTarget(const QString& backupFolder, const QString& tar
 // takes the spelling its folder's listing holds, so a disk that ignores letter case gives one
 // folder one path.
 QString resolvedPath(const QString& path);
-// Tests: names at and below `folder` are looked up without regard to letter case, as on a disk that
-// folds it, where the test cannot mount one. An empty text removes every stand-in.
+// Tests: names at and below `folder` are looked up, and a copy's last step takes a name, without
+// regard to letter case, as on a disk that folds it (FAT, exFAT), where the test cannot mount one.
+// An empty text removes every stand-in.
 void standInCaseFolding(const QString& folder);
+// Whether `folder` lies at or below a folder given to standInCaseFolding.
+bool foldsCaseByStandIn(const QString& folder);
 
 // The file system's root ("/") and the user's home folder, resolved. Tests stand folders of their
 // own in for them, so that what is refused at "/" can be tried without touching the real one.

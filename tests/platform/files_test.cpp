@@ -43,7 +43,7 @@ class FilesTest : public ::testing::Test {
     void TearDown() override {
         clearFaults();
         setSwapHook({});
-        foldLetterCase({});
+        standInCaseFolding({});
     }
     QString p(const QString& name) const { return dir_.path() + '/' + name; }
     QTemporaryDir dir_;
@@ -381,7 +381,7 @@ TEST_F(FilesTest, TheCopyTakesTheTargetsPlaceOnlyWhereTheFileDecidedOnStillIs) {
             testutil::writeFile(target, "gammal");
         if (c.other) {
             testutil::writeFile(folder + "/" + c.other, "versal");
-            foldLetterCase(folder);
+            standInCaseFolding(folder);
         }
         const FileInfo expected = fileInfo(target);
         setSwapHook([&](const QString&, const QString& t) {

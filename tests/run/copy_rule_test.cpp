@@ -1,6 +1,7 @@
 #include "engine_support.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <QApplication>
 #include <QDir>
@@ -504,7 +505,7 @@ TEST_F(CopyRuleTest, ACopyWhoseTimeWasNotKeptIsSaidAndNeverTakenForTheFilesOwn) 
 TEST_F(CopyRuleTest, TwoNamesADiskTakesForOneGiveOneCopyAndAnErrorAtEveryRun) {
     writeFile(src + "/README.txt", "versaler", at());
     writeFile(src + "/Readme.txt", "gemener", at(5));
-    platform::foldLetterCase(dst);
+    platform::standInCaseFolding(dst);
     for (const bool pipelined : {false, true, false}) {
         SCOPED_TRACE(pipelined ? "copied beside the run" : "copied in turn");
         QFile::remove(path("log_err.txt"));
@@ -526,7 +527,7 @@ TEST_F(CopyRuleTest, TwoNamesADiskTakesForOneGiveOneCopyAndAnErrorAtEveryRun) {
                          "inte, eftersom README.txt har samma namn där. (Jobb: Jobb)",
                          "Från: " + src + "/Readme.txt", "Till: " + dst + "/README.txt"}));
     }
-    platform::foldLetterCase({});
+    platform::standInCaseFolding({});
 }
 
 // A link standing in the backup folder where a copy belongs is no copy: it is never compared,
