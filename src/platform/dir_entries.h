@@ -1,9 +1,14 @@
 #pragma once
 // Reading folders by handle: shared by the file listings and the walker below a backup folder.
+#include "platform/files.h"
+
+#include <QMultiHash>
 #include <QString>
+#include <QStringList>
 #include <cerrno>
 #include <dirent.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -62,6 +67,26 @@ template <typename F> int readOpenFolder(int fd, F&& each, quint64* own = nullpt
                 *own = quint64(e->d_ino);
         }
     }
+}
+
+// Puts entries (anything with a QString `name`) in the order of sortNames; two names shown alike
+// (names that are not text) may stand in either order.
+template <class Entry> void sortByShownName(std::vector<Entry>& entries) {
+    if (entries.size() < 2)
+        return;
+    QStringList names;
+    names.reserve(qsizetype(entries.size()));
+    QMultiHash<QString, size_t> at;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        names << entries[i].name;
+        at.insert(entries[i].name, i);
+    }
+    sortNames(names);
+    std::vector<Entry> out;
+    out.reserve(entries.size());
+    for (const QString& n : std::as_const(names))
+        out.push_back(std::move(entries[at.take(n)]));
+    entries.swap(out);
 }
 
 } // namespace platform

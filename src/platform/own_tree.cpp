@@ -1,5 +1,6 @@
 #include "platform/own_tree.h"
 
+#include "platform/dir_entries.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 
@@ -292,26 +293,7 @@ bool OwnTree::leadsToFolder(const Folder& folder, const QByteArray& raw) const {
 }
 
 void OwnTree::sortByName(std::vector<Entry>& entries) {
-    if (entries.size() < 2)
-        return;
-    QStringList names;
-    names.reserve(qsizetype(entries.size()));
-    QHash<QString, size_t> at;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        names << entries[i].name;
-        at.insert(entries[i].name, i);
-    }
-    if (size_t(at.size()) != entries.size()) { // names that are not text may read alike
-        std::stable_sort(entries.begin(), entries.end(),
-                         [](const Entry& a, const Entry& b) { return lessName(a.name, b.name); });
-        return;
-    }
-    sortNames(names);
-    std::vector<Entry> out;
-    out.reserve(entries.size());
-    for (const QString& n : std::as_const(names))
-        out.push_back(std::move(entries[at.value(n)]));
-    entries.swap(out);
+    sortByShownName(entries);
 }
 
 bool OwnTree::removeAt(int parent, const QByteArray& name, const QString& path,

@@ -245,20 +245,8 @@ std::vector<WalkFolder::Entry> WalkFolder::folders() const {
     });
     if (err != 0)
         throwErrno(err);
-    // In the order of sortNames; two names shown alike may stand in either order.
-    QStringList names;
-    names.reserve(qsizetype(found.size()));
-    QMultiHash<QString, size_t> at;
-    for (size_t i = 0; i < found.size(); ++i) {
-        names << found[i].name;
-        at.insert(found[i].name, i);
-    }
-    sortNames(names);
-    std::vector<Entry> out;
-    out.reserve(found.size());
-    for (const QString& name : std::as_const(names))
-        out.push_back(std::move(found[at.take(name)]));
-    return out;
+    sortByShownName(found);
+    return found;
 }
 
 long WalkFolder::countFiles(const QString& pattern,
