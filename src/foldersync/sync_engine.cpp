@@ -339,7 +339,7 @@ void SyncEngine::file_copy_sync(int index) {
             continue;
         }
         try {
-            copyFile(f, pair, lookup);
+            copyFile(f, pair, source, target, lookup);
             fileDone();
         } catch (const RunError& e) {
             copyFailed(e, source, target);
@@ -349,34 +349,31 @@ void SyncEngine::file_copy_sync(int index) {
     flushLogsIfDue();
 }
 
-void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair,
-                          const platform::FolderLookup& lookup) {
-    const QString target = pair.target + f.name;
+void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair, const QString& source,
+                          const QString& target, const platform::FolderLookup& lookup) {
     copying_ = false;
     platform::FileEntry t;
     platform::FileInfo now; // the target the decision is made on; none for a name the folder lacks
     // A name the folder lacked is new: should one come meanwhile, the copy's rename refuses it.
     CopyDecision d = CopyDecision::New;
     if (lookup.find(f.name, t)) {
-        d = decideCopy(true, standsFor(pair.source + f.name, f.size, f.mtime),
-                       standsFor(target, t.size, t.mtime));
+        d = decideCopy(true, standsFor(source, f.size, f.mtime), standsFor(target, t.size, t.mtime));
         if (d != CopyDecision::Unchanged && !request.simulera) {
             // The copy must find in place exactly the file it was decided on.
             now = platform::fileInfo(target);
             if (now.exists && !now.isFile)
                 throw RunError{platform::kTargetChanged,
                                QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
-            d = decideCopy(now.isFile, standsFor(pair.source + f.name, f.size, f.mtime),
+            d = decideCopy(now.isFile, standsFor(source, f.size, f.mtime),
                            standsFor(target, now.size, now.mtime));
         }
     }
-    copyDecided(f, pair, d, now, false);
+    copyDecided(f, pair, source, target, d, now, false);
 }
 
-void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair, CopyDecision d,
-                             const platform::FileInfo& now, bool again) {
-    const QString source = pair.source + f.name;
-    const QString target = pair.target + f.name;
+void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair, const QString& source,
+                             const QString& target, CopyDecision d, const platform::FileInfo& now,
+                             bool again) {
     if (d == CopyDecision::Unchanged) {
         view_.folderBar(++folderDone_, folderFiles_);
         return;
@@ -407,7 +404,7 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
             if (e.number != platform::kTargetChanged || !sizes.nameTaken)
                 throw;
             copying_ = false;
-            nameTaken(f, pair, again);
+            nameTaken(f, pair, source, target, again);
             return;
         }
         copying_ = false;
@@ -422,9 +419,8 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
     sizeCheck(source, target, sizes.target);
 }
 
-void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, bool again) {
-    const QString source = pair.source + f.name;
-    const QString target = pair.target + f.name;
+void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, const QString& source,
+                           const QString& target, bool again) {
     const QString other = platform::FolderLookup(pair.target).otherSpelling(f.name);
     if (!other.isEmpty() && platform::fileInfo(pair.source + other).isFile) {
         // Two source files that a disk ignoring letter case takes for one: the one there stays, the
@@ -445,7 +441,7 @@ void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, b
     if (again || !now.isFile)
         throw RunError{platform::kTargetChanged,
                        QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
-    copyDecided(f, pair,
+    copyDecided(f, pair, source, target,
                 decideCopy(true, standsFor(source, f.size, f.mtime), standsFor(target, now.size, now.mtime)),
                 now, true);
 }

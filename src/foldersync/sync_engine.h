@@ -109,15 +109,17 @@ class SyncEngine {
     void buildPairs(const QStringList& folders, const QString& fromRoot, const QString& toRoot,
                     const QSet<QString>& scannedTargets, std::vector<synclogic::SyncPair>& out);
     void runDirection(int dir);
-    void copyFile(const platform::FileEntry& f, const synclogic::SyncPair& pair,
-                  const platform::FolderLookup& lookup);
+    // `source` and `target`: the pair's folders with `f`'s name, made once per file.
+    void copyFile(const platform::FileEntry& f, const synclogic::SyncPair& pair, const QString& source,
+                  const QString& target, const platform::FolderLookup& lookup);
     // Copies by the decision `d`, made on the target `now` (nothing there for a new file).
     // `again`: the decision was made anew after a name was found taken.
-    void copyDecided(const platform::FileEntry& f, const synclogic::SyncPair& pair, CopyDecision d,
-                     const platform::FileInfo& now, bool again);
+    void copyDecided(const platform::FileEntry& f, const synclogic::SyncPair& pair, const QString& source,
+                     const QString& target, CopyDecision d, const platform::FileInfo& now, bool again);
     // A new file's copy found its name taken: by another source file on a disk that ignores letter
     // case (an error, nothing written over), or by a file that came meanwhile (decided on anew).
-    void nameTaken(const platform::FileEntry& f, const synclogic::SyncPair& pair, bool again);
+    void nameTaken(const platform::FileEntry& f, const synclogic::SyncPair& pair, const QString& source,
+                   const QString& target, bool again);
     // The time the file stands for: a copy whose time the disk did not keep stands for its source's.
     qint64 standsFor(const QString& path, qint64 size, qint64 mtime) const {
         return copyTimes_.standsFor(path, size, mtime);
