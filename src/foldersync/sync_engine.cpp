@@ -28,6 +28,12 @@ qint64 nowMs() {
 QString quoted(const QString& s) {
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
+
+// The error of a copy that found at its target another file than the one it was decided on.
+RunError targetChanged() {
+    return RunError{platform::kTargetChanged,
+                    QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+}
 } // namespace
 
 SyncEngine::SyncEngine(SyncView& view, const QString& programFolder)
@@ -362,8 +368,7 @@ void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair, co
             // The copy must find in place exactly the file it was decided on.
             now = platform::fileInfo(target);
             if (now.exists && !now.isFile)
-                throw RunError{platform::kTargetChanged,
-                               QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+                throw targetChanged();
             d = decideCopy(now.isFile, standsFor(source, f.size, f.mtime),
                            standsFor(target, now.size, now.mtime));
         }
@@ -439,8 +444,7 @@ void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, c
     // that ignores letter case: the rule decides again on what is there now.
     const platform::FileInfo now = platform::fileInfo(target);
     if (again || !now.isFile)
-        throw RunError{platform::kTargetChanged,
-                       QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+        throw targetChanged();
     copyDecided(f, pair, source, target,
                 decideCopy(true, standsFor(source, f.size, f.mtime), standsFor(target, now.size, now.mtime)),
                 now, true);
@@ -468,8 +472,8 @@ void SyncEngine::sizeCheck(const QString& source, const QString& target, qint64 
     if (request.simulera || !request.sizeCheck || source == platform::joinPath(programFolder_, kLog))
         return;
     // The copy's length is what the copy itself wrote; the source is read again, as it is now.
-    const qint64 a = platform::fileSize(source), b = copied >= 0 ? copied : platform::fileSize(target);
-    if (a == b)
+    const qint64 a = platform::fileSize(source);
+    if (a == copied)
         return;
     ++counts.antal_fel_filstorlek;
     logLine(kLogErr, QString());
@@ -477,7 +481,7 @@ void SyncEngine::sizeCheck(const QString& source, const QString& target, qint64 
             QStringLiteral("FEL: filstorleken på den kopierade filen matchar inte originalfilen.") + job());
     logLine(kLogErr, QStringLiteral("Original: ") + source + QStringLiteral(" (") + QString::number(a) +
                          QStringLiteral(" bytes)"));
-    logLine(kLogErr, QStringLiteral("Kopia: ") + target + QStringLiteral(" (") + QString::number(b) +
+    logLine(kLogErr, QStringLiteral("Kopia: ") + target + QStringLiteral(" (") + QString::number(copied) +
                          QStringLiteral(" bytes)"));
     logLine(kLogErr, QString());
     imgerr = true;

@@ -127,7 +127,7 @@ class SyncEngine {
     // After every copy: the record of the time it holds, and an error where that is not the source's.
     void afterCopy(const QString& source, const QString& target, const platform::CopiedSizes& sizes);
     void countCopied(const QString& logText, qint64 bytes);
-    // `copied`: the length the copy wrote (-1 when not known: read from the target).
+    // `copied`: the length the copy wrote.
     void sizeCheck(const QString& source, const QString& target, qint64 copied);
     void copyFailed(const platform::RunError& e, const QString& source, const QString& target);
     void failureBlock(const QString& head, const QString& source, const QString& target);
