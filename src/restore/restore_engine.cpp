@@ -255,7 +255,7 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
         if (!source.isFile || !now.isFile ||
             decideCopy(true, copyTimes_.standsFor(e.backup, source.size, source.mtime),
                        copyTimes_.standsFor(e.target, now.size, now.mtime)) != CopyDecision::Replace ||
-            platform::folderId(e.backup) == platform::folderId(e.target)) {
+            (source.device == now.device && source.inode == now.inode)) {
             notCopied(e.target, log, totals);
             return false;
         }
