@@ -1,5 +1,6 @@
 #include "core/job_name.h"
 
+#include "core/backup_folders.h"
 #include "core/job_files.h"
 
 namespace jobname {
@@ -13,7 +14,7 @@ Rule brokenRule(const QString& name) {
             return Rule::ForbiddenCharacter;
     if (name.startsWith(QLatin1Char('.')))
         return Rule::LeadingDot;
-    if (!name.isEmpty() && (name.front().isSpace() || name.back().isSpace()))
+    if (backupfolders::edgeWhiteSpace(name))
         return Rule::EdgeBlank;
     if (!JobFiles::nameFits(name))
         return Rule::TooLong;
