@@ -92,21 +92,28 @@ void rollBack(const JobFiles& job, const QList<int>& had) {
     }
 }
 
+// The hidden files of a save of `job` go: its new and its kept files quietly, then its marker (when
+// `markerThere`), which throws when it cannot go.
+void removeSavingFiles(const JobFiles& job, bool markerThere = true) {
+    removeQuietly(savingTemporary(job));
+    removeQuietly(savingPrevious(job));
+    if (markerThere)
+        platform::removeFile(savingMarker(job));
+}
+
 // Finishes what a save of `job` that stopped left (the program was killed): with its marker, the
 // whole new job or, when it was being undone, the whole old one; without, its files were never
 // touched and its hidden files go. Throws when that could not be done; the marker then stays, so
 // the next try finishes it.
 void finish(const JobFiles& job) {
-    if (const std::optional<Marker> m = readMarker(job)) {
+    const std::optional<Marker> m = readMarker(job);
+    if (m) {
         if (m->forward)
             rollForward(job);
         else
             rollBack(job, m->had);
     }
-    removeQuietly(savingTemporary(job));
-    removeQuietly(savingPrevious(job));
-    if (platform::fileExists(savingMarker(job)))
-        platform::removeFile(savingMarker(job));
+    removeSavingFiles(job, m.has_value());
 }
 
 // The job a hidden file of a save belongs to: ".~" + job + ".n.000", ".g.000" or ".s".
@@ -175,9 +182,7 @@ void writeSavedJob(const JobFiles& job, const SavedJob& data) {
         // From here on a save that stops is finished, not undone.
         writeMarker(job, marker);
     } catch (...) {
-        removeQuietly(fresh);
-        removeQuietly(previous);
-        quietly([&] { platform::removeFile(savingMarker(job)); });
+        quietly([&] { removeSavingFiles(job); });
         throw;
     }
 
@@ -195,9 +200,7 @@ void writeSavedJob(const JobFiles& job, const SavedJob& data) {
         quietly([&] { writeMarker(job, marker); });
         quietly([&] {
             rollBack(job, marker.had);
-            removeQuietly(fresh);
-            removeQuietly(previous);
-            platform::removeFile(savingMarker(job));
+            removeSavingFiles(job);
         });
         throw;
     }
