@@ -253,13 +253,8 @@ class X11 {
     // The top-level windows: the manager's client list, or the mapped children of the root
     // (and their children, for a manager that reparents without keeping the list).
     std::vector<xcb_window_t> clients(bool managed) {
-        if (managed) {
-            const QByteArray raw = property(root_, atom("_NET_CLIENT_LIST"));
-            std::vector<xcb_window_t> v(size_t(raw.size()) / 4);
-            if (!v.empty())
-                memcpy(v.data(), raw.constData(), v.size() * 4);
-            return v;
-        }
+        if (managed)
+            return atoms(root_, atom("_NET_CLIENT_LIST")); // windows are 32-bit ids like atoms
         std::vector<xcb_window_t> v;
         for (xcb_window_t top : children(root_)) {
             if (mapState(top) != XCB_MAP_STATE_VIEWABLE)
