@@ -170,8 +170,8 @@ void frmmain::Form_Load() {
     });
     // A job whose save was killed is made whole (old or new) before anything reads it.
     step([&] {
-        for (const char* group : {"Listor", "Listor2", "Listor3", "Listor4"})
-            finishInterruptedSaves(p.path(QString::fromLatin1(group)));
+        for (int i = 0; i < 4; ++i)
+            finishInterruptedSaves(groupFolder(i));
     });
     step([&] { cmdload_Click(); });
     if (!p.commandLine.isEmpty()) {
