@@ -38,15 +38,6 @@ void setTextColour(QLabel* l, const QColor& c) {
     p.setColor(QPalette::WindowText, c);
     l->setPalette(p);
 }
-
-// A label that acts when the mouse button is released over it (or on Space and Enter), drawn as a link.
-platform::ClickLabel* linkLabel(const QString& text, const char* name, QWidget* parent) {
-    auto* l = new platform::ClickLabel(text, parent);
-    l->setObjectName(QString::fromUtf8(name));
-    l->onRelease = true;
-    platform::showAsLink(l);
-    return l;
-}
 } // namespace
 
 void frmmain::createLogControls() {
@@ -72,14 +63,14 @@ void frmmain::createLogControls() {
     lblsyslogg_rödfel = new QLabel(QStringLiteral("Inga fel i loggen."), framesyslogg);
     lblsyslogg_rödfel->setObjectName(QStringLiteral("lblsyslogg_rödfel"));
     lblsyslogg_rödfel->setGeometry(tw(3660), tw(480), tw(3000), tw(285));
-    auto* size = linkLabel(QString(), "lblsysloggsize", framesyslogg);
+    auto* size = platform::linkLabel(QString(), "lblsysloggsize", framesyslogg);
     size->setToolTip(QStringLiteral("Högerklicka för att öppna i externt program"));
     size->setAccessibleDescription(size->toolTip());
     size->setGeometry(tw(120), tw(900), tw(4200), tw(285));
     size->onClick = [this] { lblsysloggsize_MouseUp(Qt::LeftButton); };
     size->onRightClick = [this] { lblsysloggsize_MouseUp(Qt::RightButton); };
     lblsysloggsize = size;
-    auto* radera = linkLabel(QString(), "lblsyslogg_radera", framesyslogg);
+    auto* radera = platform::linkLabel(QString(), "lblsyslogg_radera", framesyslogg);
     radera->setGeometry(tw(4440), tw(900), tw(3000), tw(285));
     radera->onClick = [this] { lblsyslogg_radera_Click(); };
     lblsyslogg_radera = radera;
@@ -114,7 +105,7 @@ void frmmain::createLogControls() {
          }});
     if (program().systemLog().errorMarked())
         setTextColour(lblprogramlogg, QColor(255, 0, 0));
-    auto* visa = linkLabel(QStringLiteral("Visa programlogg"), "lblschemavisasyslogg", c);
+    auto* visa = platform::linkLabel(QStringLiteral("Visa programlogg"), "lblschemavisasyslogg", c);
     visa->onClick = [this] { lblschemavisasyslogg_Click(); };
     lblschemavisasyslogg = visa;
     setTextColour(lblschemavisasyslogg, QColor(0, 0, 0xC0));
@@ -125,7 +116,7 @@ void frmmain::createLogControls() {
     lblstatus->setObjectName(QStringLiteral("lblstatus"));
     lblstatus->setGeometry(tw(120), 0, tw(6000), tw(255));
     auto* status2 =
-        linkLabel(QStringLiteral("Det finns filer som kan raderas. Klicka här."), "lblstatus2", c);
+        platform::linkLabel(QStringLiteral("Det finns filer som kan raderas. Klicka här."), "lblstatus2", c);
     status2->setGeometry(tw(120), 0, tw(4500), tw(255));
     status2->hide();
     status2->onClick = [this] { lblstatus2_Click(); };

@@ -88,6 +88,15 @@ class ValueLabel : public ElidedLabel {
 // The colour is the palette's, so a label that is turned red for a while can be.
 void showAsLink(QLabel* label);
 
+// A link named `name`: it acts when the mouse button is released over it (or on Space and Enter).
+inline ClickLabel* linkLabel(const QString& text, const char* name, QWidget* parent) {
+    auto* l = new ClickLabel(text, parent);
+    l->setObjectName(QString::fromUtf8(name));
+    l->onRelease = true;
+    showAsLink(l);
+    return l;
+}
+
 // A picture box holding a picture and a caption (a toolbar item, a tab of a tab column). A
 // press with any mouse button anywhere on it runs its command once, on the press; a press on
 // the picture runs `onPicturePress` instead when that is set. An accessibility client sees it as

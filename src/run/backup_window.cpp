@@ -201,10 +201,8 @@ void frmutförbackup::createControls() {
     cmdvisalogg->setToolTip(QStringLiteral("Högerklicka för externt program"));
     place(cmdvisalogg, 120, 6765, 1335, 375);
     // A link like the other windows' help links: reached with Tab, pressed with Space or Enter.
-    auto* hjälp = named(new platform::ClickLabel(QStringLiteral("Hjälp"), this), "lblhjälp");
-    hjälp->onRelease = true;
+    auto* hjälp = platform::linkLabel(QStringLiteral("Hjälp"), "lblhjälp", this);
     hjälp->onClick = [this] { lblhjälp_Click(); };
-    platform::showAsLink(hjälp);
     lblhjälp = hjälp;
     place(lblhjälp, 1575, 6870, 600, 240);
     imgerr = named(new QLabel(this), "imgerr");
