@@ -135,6 +135,9 @@ class frmmain : public QMainWindow, public MainWindowServices {
     void hideCovered();
     // The containers hideCovered hides, each with the control whose place and stacking count.
     std::vector<std::pair<QWidget*, QWidget*>> coverLayers() const;
+    // Whether `w` (not null) is one of the containers hideCovered hides and shows again: hidden, it
+    // is only covered, not put away.
+    bool hiddenWhenCovered(const QWidget* w) const;
     void focusFront();
     void keepFocusInView();
     // The Tab order of the whole window, set once its controls are made.

@@ -509,6 +509,13 @@ void frmmain::hideCovered() {
     }
 }
 
+bool frmmain::hiddenWhenCovered(const QWidget* w) const {
+    if (w == frameschemaaktiv || w == frameschemapågår)
+        return true;
+    const auto layers = coverLayers();
+    return std::any_of(layers.begin(), layers.end(), [w](const auto& l) { return l.second == w; });
+}
+
 bool frmmain::tabStop(const QWidget* w) const {
     return w && w->window() == this && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() &&
            w->isVisible() && w->isEnabled() && !coveredByPanel(w);

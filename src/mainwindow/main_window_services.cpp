@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QVariant>
-#include <algorithm>
 
 int frmmain::jobCount() const {
     return comboinställningar->count();
@@ -51,14 +50,9 @@ bool frmmain::fieldVisible(const QString& name) const {
     if (!w || !isVisible())
         return false;
     // A field under a panel is hidden with what the panel covers; it is still shown.
-    const auto layers = coverLayers();
-    for (const QWidget* p = w; p && p != this; p = p->parentWidget()) {
-        const bool layer =
-            p == frameschemaaktiv || p == frameschemapågår ||
-            std::any_of(layers.begin(), layers.end(), [p](const auto& l) { return l.second == p; });
-        if (p->isHidden() && !layer)
+    for (const QWidget* p = w; p && p != this; p = p->parentWidget())
+        if (p->isHidden() && !hiddenWhenCovered(p))
             return false;
-    }
     return true;
 }
 
