@@ -154,15 +154,18 @@ QString nthSavedLogName(const QString& name, int nth) {
 QString savedLogName(const QDateTime& start, const SavedLogFacts& facts, int nth) {
     QString stamp = platform::dateTimeText(start);
     stamp.replace(QLatin1Char(':'), QLatin1Char('.'));
-    const QString head = QStringLiteral("log ") + stamp + QLatin1Char(' ');
+    const auto nameWith = [&](const QString& job) {
+        return nthSavedLogName(QStringLiteral("log ") + stamp + QLatin1Char(' ') + summaryOf(facts, job) +
+                                   QStringLiteral(".txt"),
+                               nth);
+    };
     const QString job = facts.jobName.toUpper();
-    const QString name = nthSavedLogName(head + summaryOf(facts, job) + QStringLiteral(".txt"), nth);
+    const QString name = nameWith(job);
     const qsizetype over = name.toUtf8().size() - platform::kLongestFileName;
     if (over <= 0 || facts.jobs != 1)
         return name;
     const int room = int(job.toUtf8().size() - over);
-    return nthSavedLogName(head + summaryOf(facts, platform::fitToBytes(job, room)) + QStringLiteral(".txt"),
-                           nth);
+    return nameWith(platform::fitToBytes(job, room));
 }
 
 bool savedLogOfJob(const QString& fileName, const QString& jobName) {
