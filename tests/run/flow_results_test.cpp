@@ -296,7 +296,7 @@ TEST_F(MirrorFlow, AJobOfALongNameGetsASavedLogWithItsNameCut) {
     EXPECT_LE(saved.at(0).toUtf8().size(), 255);
     EXPECT_TRUE(saved.at(0).contains(" Backup av RAPPORT ÖÖÖ")) << saved.at(0).toStdString();
     EXPECT_TRUE(saved.at(0).contains("…. 0 filer av 1 kopierades. 0,00 MB. Inga fel.txt"));
-    // The scheduler panel finds it by the job's name.
+    // Its name still tells whose log it is, though the job's name is cut in it.
     EXPECT_TRUE(runlog::savedLogOfJob(saved.at(0), name));
 
     // A log that cannot be saved is noted as such, its error number apart from its description.
