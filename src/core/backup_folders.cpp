@@ -13,14 +13,17 @@
 
 namespace backupfolders {
 
-namespace {
-// `path` is `folder` or lies below it; both without a trailing '/' but for "/".
+QStringView bare(QStringView path) {
+    return path.size() > 1 && path.endsWith(u'/') ? path.chopped(1) : path;
+}
+
 bool atOrBelow(QStringView path, QStringView folder) {
     if (!path.startsWith(folder))
         return false;
     return path.size() == folder.size() || folder.endsWith(u'/') || path[folder.size()] == u'/';
 }
 
+namespace {
 // `rest` (pieces below a folder, without a leading '/') has no "." or ".." piece and no empty one:
 // its text then says where it leads, as long as no link stands in it.
 bool plainRest(QStringView rest) {
@@ -42,8 +45,31 @@ QString lastPieces(const QString& path, qsizetype n) {
     return path.mid(at + 1);
 }
 
+} // namespace
+
 using platform::PlacedFolder;
 
+QString piecesBelow(const PlacedFolder& inner, const PlacedFolder& outer, bool* found) {
+    qsizetype depth = inner.missing.size();
+    bool there = false;
+    if (outer.exists()) {
+        const platform::FolderId oid = outer.chain.front().id;
+        for (const PlacedFolder::Step& s : inner.chain) {
+            if (s.id == oid) {
+                there = true;
+                break;
+            }
+            ++depth;
+        }
+    } else {
+        depth = inner.path.mid(outer.path.size()).split(u'/', Qt::SkipEmptyParts).size();
+    }
+    if (found)
+        *found = there;
+    return lastPieces(inner.path, depth);
+}
+
+namespace {
 struct Main {
     QString typed;
     PlacedFolder placed;
@@ -104,17 +130,7 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
     for (Main& m : mains) {
         if (platform::isSameOrInside(b, m.placed)) {
             m.holdsBackup = true;
-            // Its pieces below the main folder, found where the main folder's identity stands
-            // among the folders above it.
-            qsizetype depth = b.missing.size();
-            if (m.placed.exists()) {
-                const platform::FolderId mid = m.placed.chain.front().id;
-                for (size_t i = 0; i < b.chain.size() && !(b.chain[i].id == mid); ++i)
-                    ++depth;
-            } else {
-                depth = b.path.mid(m.placed.path.size()).split(u'/', Qt::SkipEmptyParts).size();
-            }
-            m.backupBelow = lastPieces(b.path, depth);
+            m.backupBelow = piecesBelow(b, m.placed);
             m.ownBelowBackup = layout.absolute
                                    ? (layout.withMainFolder ? platform::lastPiece(m.typed) : QString())
                                    : m.typed.mid(1);
