@@ -75,13 +75,6 @@ using platform::OwnTree;
 using Step = platform::OwnTree::Step;
 using Kind = platform::OwnTree::Entry::Kind;
 
-// The names of the system folders at the top of a volume (FolderScan leaves them out too).
-bool mayBeSystemFolder(const QString& name) {
-    return name == QLatin1String("RECYCLER") || name == QLatin1String("System Volume Information") ||
-           name == QLatin1String(".Trash") || name.startsWith(QLatin1String(".Trash-")) ||
-           name == QLatin1String("lost+found");
-}
-
 // What a pass compares by name and deletes as a file: files and links (a link is removed as the
 // link, whatever it leads to or whether it leads anywhere; one to a folder goes as a folder does).
 bool fileLike(const OwnTree::Entry& e) {
@@ -195,7 +188,7 @@ bool Mirror::holdsDeletableFile(const OwnTree& tree, const QString& root) const 
             for (const OwnTree::Entry& e : entries) {
                 const QString path = folder.path() + QLatin1Char('/') + e.name;
                 if (e.kind == Kind::Folder && !e.refused &&
-                    !(mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(path)))
+                    !(FolderScan::isSystemFolderName(e.name) && FolderScan::isSystemFolder(path)))
                     folders << path;
             }
         } catch (const platform::RunError&) {
@@ -241,7 +234,7 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
         }
         const OwnTree::Entry& e = level.subs[level.next++];
         const QString path = level.folder.path() + QLatin1Char('/') + e.name;
-        if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(path))
+        if (FolderScan::isSystemFolderName(e.name) && FolderScan::isSystemFolder(path))
             continue;
         view_.yield();
         if (e.kind == Kind::Link) {
