@@ -101,9 +101,7 @@ bool Mirror::toTrash(const OwnTree& tree, const QString& path) {
     }
 }
 
-bool Mirror::holdMainFolder(const MirrorJob& job, const OwnTree& tree, const QString& main,
-                            const QString& root) {
-    Q_UNUSED(job);
+bool Mirror::holdMainFolder(const OwnTree& tree, const QString& main, const QString& root) {
     // A main folder on a disk that is not there is reported by the copy pass, as the disk.
     if (!platform::volumePresent(main))
         return true;
@@ -144,14 +142,9 @@ bool Mirror::holdMainFolder(const MirrorJob& job, const OwnTree& tree, const QSt
 }
 
 void Mirror::reportHold(const QString& reason, const QString& main, const QString& root) {
-    const QString text =
-        QStringLiteral("Huvudmappen speglades inte, eftersom ") + reason + QStringLiteral(": ") + main;
-    view_.windowLog(QStringLiteral(" FEL! ") + text);
-    Module1::logga_meddelande(-1, 0, QStringLiteral("FEL! ") + text, QStringLiteral("Spegling"));
-    view_.runLog(QStringLiteral("FEL: ") + text);
+    reportError(QStringLiteral("Huvudmappen speglades inte, eftersom ") + reason + QStringLiteral(": ") +
+                main);
     view_.runLog(QStringLiteral("Inget raderades i: ") + platform::withoutTrailingSeparator(root));
-    view_.countError();
-    fel_i_jobbet = true;
 }
 
 void Mirror::reportError(const QString& text) {
@@ -339,7 +332,7 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
             // A copy inside the version folder holds versions, which mirroring never touches.
             if (versionPlaced && platform::isSameOrInside(platform::placeFolder(root), *versionPlaced))
                 continue;
-            if (holdMainFolder(job, tree, main, root))
+            if (holdMainFolder(tree, main, root))
                 continue;
             labelFolders_ = labelFiles_ = 0;
             view_.setDeletedCounts(0, 0, QString());
