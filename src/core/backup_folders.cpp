@@ -90,9 +90,15 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
     const PlacedFolder b = platform::placeFolder(typed);
     // Where the system does not tell what a folder is, it may be any: the job is refused.
     QString unknown;
-    auto known = [&unknown](const PlacedFolder& f) {
-        if (f.unknown && unknown.isEmpty())
-            unknown = QStringLiteral("det är okänt vilken mapp %1 är på disken").arg(f.path);
+    auto noteUnknown = [&unknown](const QString& path) {
+        if (unknown.isEmpty())
+            unknown = QStringLiteral("det är okänt vilken mapp %1 är på disken").arg(path);
+    };
+    // A refusal names the first folder the system did not tell, where there was one.
+    auto refuse = [&unknown](const QString& why) { return unknown.isEmpty() ? why : unknown; };
+    auto known = [&noteUnknown](const PlacedFolder& f) {
+        if (f.unknown)
+            noteUnknown(f.path);
         return !f.unknown;
     };
     if (!known(b))
@@ -105,13 +111,12 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
         return f;
     };
     if (holds(placed(platform::rootFolder())))
-        return unknown.isEmpty() ? QStringLiteral("backupmappen är rotmappen") : unknown;
+        return refuse(QStringLiteral("backupmappen är rotmappen"));
     for (const QString& home : platform::homeFolders())
         if (holds(placed(home)))
-            return unknown.isEmpty() ? QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den")
-                                     : unknown;
+            return refuse(QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den"));
     if (holds(placed(programFolder)))
-        return unknown.isEmpty() ? QStringLiteral("backupmappen innehåller programmappen") : unknown;
+        return refuse(QStringLiteral("backupmappen innehåller programmappen"));
 
     std::vector<Main> mains;
     for (const QString& m : mainFolders)
@@ -119,10 +124,8 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
             mains.push_back({t, placed(t), false, {}, {}, false});
     for (const Main& m : mains)
         if (holds(m.placed))
-            return unknown.isEmpty()
-                       ? QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den")
-                             .arg(m.typed)
-                       : unknown;
+            return refuse(
+                QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(m.typed));
 
     const QString version = layout.versionFolder.startsWith(QLatin1Char('/'))
                                 ? platform::resolvedPath(layout.versionFolder)
@@ -158,8 +161,8 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
         QString p = platform::joinPath(mainPath, rest);
         while (p.size() > mainPath.size() && !notBackup.contains(p)) {
             const platform::PlacedFolder::Step s = platform::folderStep(p);
-            if (s.unknown && unknown.isEmpty())
-                unknown = QStringLiteral("det är okänt vilken mapp %1 är på disken").arg(p);
+            if (s.unknown)
+                noteUnknown(p);
             if (s.id == bid || s.unknown)
                 return true;
             notBackup.insert(p);
@@ -213,9 +216,7 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
             inside = insideOnDisk(under->placed.path, rest);
         }
         if (inside)
-            return unknown.isEmpty()
-                       ? QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(t)
-                       : unknown;
+            return refuse(QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(t));
     }
     return {};
 }
