@@ -13,14 +13,17 @@
 
 namespace backupfolders {
 
-namespace {
-// `path` is `folder` or lies below it; both without a trailing '/' but for "/".
+QStringView bare(QStringView path) {
+    return path.size() > 1 && path.endsWith(u'/') ? path.chopped(1) : path;
+}
+
 bool atOrBelow(QStringView path, QStringView folder) {
     if (!path.startsWith(folder))
         return false;
     return path.size() == folder.size() || folder.endsWith(u'/') || path[folder.size()] == u'/';
 }
 
+namespace {
 // `rest` (pieces below a folder, without a leading '/') has no "." or ".." piece and no empty one:
 // its text then says where it leads, as long as no link stands in it.
 bool plainRest(QStringView rest) {
@@ -42,8 +45,31 @@ QString lastPieces(const QString& path, qsizetype n) {
     return path.mid(at + 1);
 }
 
+} // namespace
+
 using platform::PlacedFolder;
 
+QString piecesBelow(const PlacedFolder& inner, const PlacedFolder& outer, bool* found) {
+    qsizetype depth = inner.missing.size();
+    bool there = false;
+    if (outer.exists()) {
+        const platform::FolderId oid = outer.chain.front().id;
+        for (const PlacedFolder::Step& s : inner.chain) {
+            if (s.id == oid) {
+                there = true;
+                break;
+            }
+            ++depth;
+        }
+    } else {
+        depth = inner.path.mid(outer.path.size()).split(u'/', Qt::SkipEmptyParts).size();
+    }
+    if (found)
+        *found = there;
+    return lastPieces(inner.path, depth);
+}
+
+namespace {
 struct Main {
     QString typed;
     PlacedFolder placed;
@@ -64,9 +90,15 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
     const PlacedFolder b = platform::placeFolder(typed);
     // Where the system does not tell what a folder is, it may be any: the job is refused.
     QString unknown;
-    auto known = [&unknown](const PlacedFolder& f) {
-        if (f.unknown && unknown.isEmpty())
-            unknown = QStringLiteral("det är okänt vilken mapp %1 är på disken").arg(f.path);
+    auto noteUnknown = [&unknown](const QString& path) {
+        if (unknown.isEmpty())
+            unknown = QStringLiteral("det är okänt vilken mapp %1 är på disken").arg(path);
+    };
+    // A refusal names the first folder the system did not tell, where there was one.
+    auto refuse = [&unknown](const QString& why) { return unknown.isEmpty() ? why : unknown; };
+    auto known = [&noteUnknown](const PlacedFolder& f) {
+        if (f.unknown)
+            noteUnknown(f.path);
         return !f.unknown;
     };
     if (!known(b))
@@ -79,13 +111,12 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
         return f;
     };
     if (holds(placed(platform::rootFolder())))
-        return unknown.isEmpty() ? QStringLiteral("backupmappen är rotmappen") : unknown;
+        return refuse(QStringLiteral("backupmappen är rotmappen"));
     for (const QString& home : platform::homeFolders())
         if (holds(placed(home)))
-            return unknown.isEmpty() ? QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den")
-                                     : unknown;
+            return refuse(QStringLiteral("backupmappen är hemmappen eller en mapp ovanför den"));
     if (holds(placed(programFolder)))
-        return unknown.isEmpty() ? QStringLiteral("backupmappen innehåller programmappen") : unknown;
+        return refuse(QStringLiteral("backupmappen innehåller programmappen"));
 
     std::vector<Main> mains;
     for (const QString& m : mainFolders)
@@ -93,10 +124,8 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
             mains.push_back({t, placed(t), false, {}, {}, false});
     for (const Main& m : mains)
         if (holds(m.placed))
-            return unknown.isEmpty()
-                       ? QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den")
-                             .arg(m.typed)
-                       : unknown;
+            return refuse(
+                QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(m.typed));
 
     const QString version = layout.versionFolder.startsWith(QLatin1Char('/'))
                                 ? platform::resolvedPath(layout.versionFolder)
@@ -104,17 +133,7 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
     for (Main& m : mains) {
         if (platform::isSameOrInside(b, m.placed)) {
             m.holdsBackup = true;
-            // Its pieces below the main folder, found where the main folder's identity stands
-            // among the folders above it.
-            qsizetype depth = b.missing.size();
-            if (m.placed.exists()) {
-                const platform::FolderId mid = m.placed.chain.front().id;
-                for (size_t i = 0; i < b.chain.size() && !(b.chain[i].id == mid); ++i)
-                    ++depth;
-            } else {
-                depth = b.path.mid(m.placed.path.size()).split(u'/', Qt::SkipEmptyParts).size();
-            }
-            m.backupBelow = lastPieces(b.path, depth);
+            m.backupBelow = piecesBelow(b, m.placed);
             m.ownBelowBackup = layout.absolute
                                    ? (layout.withMainFolder ? platform::lastPiece(m.typed) : QString())
                                    : m.typed.mid(1);
@@ -142,8 +161,8 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
         QString p = platform::joinPath(mainPath, rest);
         while (p.size() > mainPath.size() && !notBackup.contains(p)) {
             const platform::PlacedFolder::Step s = platform::folderStep(p);
-            if (s.unknown && unknown.isEmpty())
-                unknown = QStringLiteral("det är okänt vilken mapp %1 är på disken").arg(p);
+            if (s.unknown)
+                noteUnknown(p);
             if (s.id == bid || s.unknown)
                 return true;
             notBackup.insert(p);
@@ -197,9 +216,7 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
             inside = insideOnDisk(under->placed.path, rest);
         }
         if (inside)
-            return unknown.isEmpty()
-                       ? QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(t)
-                       : unknown;
+            return refuse(QStringLiteral("backupmappen är källmappen %1 eller en mapp ovanför den").arg(t));
     }
     return {};
 }

@@ -2,6 +2,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace platform {
+struct PlacedFolder;
+}
+
 // Lists that name files to delete (saved mirror lists, the leftover window's lists) are only
 // trusted inside what the program owns: the backup folders of its jobs.
 namespace backupfolders {
@@ -48,5 +52,16 @@ QStringList all(const QString& programFolder);
 // "." or ".." pieces (and no empty piece) that lies inside, not at, one of `folders`, and it may
 // not pass through a link inside that folder (what the link leads to is not the backup's).
 QString deletionProblem(const QString& entry, const QStringList& folders);
+
+// Path texts, compared without making a text: asked for every folder of a job's list.
+// `path` without one trailing '/' (but "/").
+QStringView bare(QStringView path);
+// `path` is `folder` or lies below it; both without a trailing '/' but for "/".
+bool atOrBelow(QStringView path, QStringView folder);
+// The pieces of `inner` below `outer`, a folder that holds it (platform::isSameOrInside), joined:
+// counted up to where outer's identity stands among the folders above inner, or by their text
+// where outer does not exist yet. `found`, when given, tells whether outer's identity stood there.
+QString piecesBelow(const platform::PlacedFolder& inner, const platform::PlacedFolder& outer,
+                    bool* found = nullptr);
 
 } // namespace backupfolders

@@ -13,14 +13,6 @@
 
 namespace {
 
-// The names of the system folders at the top of a volume. A folder being walked is none of them
-// and lies below none, so a child can be one only by its own name.
-bool mayBeSystemFolder(const QString& name) {
-    return name == QLatin1String("RECYCLER") || name == QLatin1String("System Volume Information") ||
-           name == QLatin1String(".Trash") || name.startsWith(QLatin1String(".Trash-")) ||
-           name == QLatin1String("lost+found");
-}
-
 class Walker {
   public:
     Walker(const FolderScan::Options& o, const QString& start)
@@ -90,7 +82,7 @@ class Walker {
         for (const platform::WalkFolder::Entry& e : read ? *read : listed) {
             yield();
             const QString child = base + e.name;
-            if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(child))
+            if (FolderScan::isSystemFolderName(e.name) && FolderScan::isSystemFolder(child))
                 continue;
             if (e.isLink) {
                 if (!opt_.followLinks)
@@ -149,12 +141,15 @@ bool FolderScan::isSystemFolder(const QString& path) {
     QString rest = path.mid(root.length());
     while (rest.startsWith(QLatin1Char('/')))
         rest.remove(0, 1);
-    const QString top = rest.section(QLatin1Char('/'), 0, 0);
-    if (top == QLatin1String("RECYCLER") || top == QLatin1String("System Volume Information"))
+    return isSystemFolderName(rest.section(QLatin1Char('/'), 0, 0));
+}
+
+bool FolderScan::isSystemFolderName(const QString& name) {
+    if (name == QLatin1String("RECYCLER") || name == QLatin1String("System Volume Information"))
         return true;
     // The same folders of a Linux disk: its trash and what a file system check recovered.
-    return top == QLatin1String(".Trash") || top.startsWith(QLatin1String(".Trash-")) ||
-           top == QLatin1String("lost+found");
+    return name == QLatin1String(".Trash") || name.startsWith(QLatin1String(".Trash-")) ||
+           name == QLatin1String("lost+found");
 }
 
 int FolderScan::run(const QString& start, const Options& options) {

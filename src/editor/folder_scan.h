@@ -47,6 +47,9 @@ class FolderScan {
     // A folder that scans never list: the recycler or system-volume folder at the top of a
     // volume (on Linux its trash and lost+found), and everything below them.
     static bool isSystemFolder(const QString& path);
+    // `name` is the name of such a folder. A folder being walked is none of them and lies below
+    // none, so a child can be one only by its own name: the cheap test before isSystemFolder.
+    static bool isSystemFolderName(const QString& name);
 };
 
 // The scan as the folder synchronisation uses it: both folders in two passes, each list emptied

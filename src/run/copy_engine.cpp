@@ -239,7 +239,7 @@ struct VersionFailed {};
 
 struct BackupEngine::ReplaceState {
     bool versioned = false;
-    platform::CopiedSizes sizes; // of the plain copy, for the size check
+    platform::CopiedSizes sizes; // of the copy made, for the size check
 };
 
 namespace {
@@ -516,15 +516,13 @@ void BackupEngine::sizeCheck(const QString& source, const QString& target,
     // The run log grows while it is copied.
     if (source == program().path(kLog))
         return;
-    // A plain copy tells both lengths as it ends; only the dialog's copy has them read.
-    const qint64 t = sizes.target >= 0 ? sizes.target : platform::fileSize(target);
-    const qint64 s = sizes.source >= 0 ? sizes.source : platform::fileSize(source);
-    if (t == s)
+    // Every copy, with the dialog or without, tells both lengths as it ends.
+    if (sizes.target == sizes.source)
         return;
     ++fel_filstorlek_totalt;
     countError();
     reportSizeError(QStringLiteral("filstorleken på den kopierade filen matchar inte originalfilen."), source,
-                    s, target, t);
+                    sizes.source, target, sizes.target);
 }
 
 // Copies one file in a real run. A new file is copied straight to its place. A replaced file's

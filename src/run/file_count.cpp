@@ -1,3 +1,4 @@
+#include "core/backup_folders.h"
 #include "core/program.h"
 #include "platform/files.h"
 #include "platform/parallel.h"
@@ -15,17 +16,12 @@ constexpr qsizetype kFoldersForThreads = 64;
 
 using Verdict = platform::WalkGuard::Verdict;
 
-// `path` without one trailing '/' (but "/").
-QStringView bare(QStringView path) {
-    return path.size() > 1 && path.endsWith(u'/') ? path.chopped(1) : path;
-}
+using backupfolders::bare;
 
-// `folder` lies below `parent` (by their text).
+// `folder` (without a trailing '/') lies below `parent` (by their text).
 bool isBelow(QStringView folder, QStringView parent) {
     parent = bare(parent);
-    if (parent == u"/")
-        return folder.size() > 1 && folder.startsWith(u'/');
-    return folder.size() > parent.size() && folder.startsWith(parent) && folder[parent.size()] == u'/';
+    return folder.size() > parent.size() && backupfolders::atOrBelow(folder, parent);
 }
 
 // `folder` is `parent`'s folder of that name.

@@ -75,13 +75,6 @@ using platform::OwnTree;
 using Step = platform::OwnTree::Step;
 using Kind = platform::OwnTree::Entry::Kind;
 
-// The names of the system folders at the top of a volume (FolderScan leaves them out too).
-bool mayBeSystemFolder(const QString& name) {
-    return name == QLatin1String("RECYCLER") || name == QLatin1String("System Volume Information") ||
-           name == QLatin1String(".Trash") || name.startsWith(QLatin1String(".Trash-")) ||
-           name == QLatin1String("lost+found");
-}
-
 // What a pass compares by name and deletes as a file: files and links (a link is removed as the
 // link, whatever it leads to or whether it leads anywhere; one to a folder goes as a folder does).
 bool fileLike(const OwnTree::Entry& e) {
@@ -108,9 +101,7 @@ bool Mirror::toTrash(const OwnTree& tree, const QString& path) {
     }
 }
 
-bool Mirror::holdMainFolder(const MirrorJob& job, const OwnTree& tree, const QString& main,
-                            const QString& root) {
-    Q_UNUSED(job);
+bool Mirror::holdMainFolder(const OwnTree& tree, const QString& main, const QString& root) {
     // A main folder on a disk that is not there is reported by the copy pass, as the disk.
     if (!platform::volumePresent(main))
         return true;
@@ -151,14 +142,9 @@ bool Mirror::holdMainFolder(const MirrorJob& job, const OwnTree& tree, const QSt
 }
 
 void Mirror::reportHold(const QString& reason, const QString& main, const QString& root) {
-    const QString text =
-        QStringLiteral("Huvudmappen speglades inte, eftersom ") + reason + QStringLiteral(": ") + main;
-    view_.windowLog(QStringLiteral(" FEL! ") + text);
-    Module1::logga_meddelande(-1, 0, QStringLiteral("FEL! ") + text, QStringLiteral("Spegling"));
-    view_.runLog(QStringLiteral("FEL: ") + text);
+    reportError(QStringLiteral("Huvudmappen speglades inte, eftersom ") + reason + QStringLiteral(": ") +
+                main);
     view_.runLog(QStringLiteral("Inget raderades i: ") + platform::withoutTrailingSeparator(root));
-    view_.countError();
-    fel_i_jobbet = true;
 }
 
 void Mirror::reportError(const QString& text) {
@@ -195,7 +181,7 @@ bool Mirror::holdsDeletableFile(const OwnTree& tree, const QString& root) const 
             for (const OwnTree::Entry& e : entries) {
                 const QString path = folder.path() + QLatin1Char('/') + e.name;
                 if (e.kind == Kind::Folder && !e.refused &&
-                    !(mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(path)))
+                    !(FolderScan::isSystemFolderName(e.name) && FolderScan::isSystemFolder(path)))
                     folders << path;
             }
         } catch (const platform::RunError&) {
@@ -241,7 +227,7 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
         }
         const OwnTree::Entry& e = level.subs[level.next++];
         const QString path = level.folder.path() + QLatin1Char('/') + e.name;
-        if (mayBeSystemFolder(e.name) && FolderScan::isSystemFolder(path))
+        if (FolderScan::isSystemFolderName(e.name) && FolderScan::isSystemFolder(path))
             continue;
         view_.yield();
         if (e.kind == Kind::Link) {
@@ -346,7 +332,7 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
             // A copy inside the version folder holds versions, which mirroring never touches.
             if (versionPlaced && platform::isSameOrInside(platform::placeFolder(root), *versionPlaced))
                 continue;
-            if (holdMainFolder(job, tree, main, root))
+            if (holdMainFolder(tree, main, root))
                 continue;
             labelFolders_ = labelFiles_ = 0;
             view_.setDeletedCounts(0, 0, QString());

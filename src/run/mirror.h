@@ -108,8 +108,7 @@ class Mirror {
         bool link = false;   // a link to a folder: never entered, removed as the link
     };
     // True when the main folder must not be mirrored (reported here or by the copy pass).
-    bool holdMainFolder(const MirrorJob& job, const platform::OwnTree& tree, const QString& main,
-                        const QString& root);
+    bool holdMainFolder(const platform::OwnTree& tree, const QString& main, const QString& root);
     void reportHold(const QString& reason, const QString& main, const QString& root);
     // A line of the mirror's FEL kind: window log, program log and log.txt, counted.
     void reportError(const QString& text);

@@ -1,5 +1,6 @@
 #include "run/own_folders.h"
 
+#include "core/backup_folders.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -8,24 +9,6 @@
 using platform::WalkGuard;
 
 namespace {
-
-// The last `n` pieces of `path`, joined.
-QString lastPieces(const QString& path, qsizetype n) {
-    qsizetype at = path.size();
-    for (qsizetype i = 0; i < n && at > 0; ++i)
-        at = path.lastIndexOf(QLatin1Char('/'), at - 1);
-    return path.mid(at + 1);
-}
-
-// `path` is `folder` or lies below it; `folder` without a trailing '/' (but "/"). Asked for every
-// folder of a job's list, so no text is made.
-bool atOrBelow(QStringView path, QStringView folder) {
-    if (path.size() > 1 && path.endsWith(u'/'))
-        path.chop(1);
-    if (!path.startsWith(folder))
-        return false;
-    return path.size() == folder.size() || folder.endsWith(u'/') || path[folder.size()] == u'/';
-}
 
 struct Kept {
     QStringList mains;
@@ -67,12 +50,10 @@ RunOwnFolders::RunOwnFolders(const QStringList& mainFolders, const QString& back
             if (!own.placed.exists() || !main.placed.exists() ||
                 !platform::isSameOrInside(own.placed, main.placed))
                 continue;
-            const platform::FolderId mid = main.placed.chain.front().id;
-            qsizetype depth = 0;
-            while (size_t(depth) < own.placed.chain.size() && !(own.placed.chain[size_t(depth)].id == mid))
-                ++depth;
-            if (depth > 0 && size_t(depth) < own.placed.chain.size())
-                own.names << platform::joinPath(t, lastPieces(own.placed.path, depth));
+            bool found = false;
+            const QString below = backupfolders::piecesBelow(own.placed, main.placed, &found);
+            if (found && !below.isEmpty())
+                own.names << platform::joinPath(t, below);
         }
         sources << t;
         mains_.push_back(std::move(main));
@@ -102,9 +83,10 @@ bool RunOwnFolders::byText(const QString& folder) const {
 }
 
 const RunOwnFolders::Main* RunOwnFolders::mainOf(const QString& folder) const {
+    const QStringView f = backupfolders::bare(folder);
     const Main* found = nullptr;
     for (const Main& m : mains_)
-        if (atOrBelow(folder, m.typed) && (!found || m.typed.size() > found->typed.size()))
+        if (backupfolders::atOrBelow(f, m.typed) && (!found || m.typed.size() > found->typed.size()))
             found = &m;
     return found;
 }
@@ -113,9 +95,8 @@ RunOwnFolders::Place RunOwnFolders::placeOf(const QString& folder) const {
     const Main* m = mainOf(folder);
     if (!m)
         return {&anyMain_, nullptr, -1, false};
-    const qsizetype f = folder.size() > 1 && folder.endsWith(u'/') ? folder.size() - 1 : folder.size();
     const qsizetype rest = m->typed.endsWith(u'/') ? m->typed.size() : m->typed.size() + 1;
-    return {&m->guard, &m->device, rest, f == m->typed.size()};
+    return {&m->guard, &m->device, rest, backupfolders::bare(folder).size() == m->typed.size()};
 }
 
 bool RunOwnFolders::isMainFolder(const QString& folder) const {

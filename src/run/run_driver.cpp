@@ -14,6 +14,7 @@
 #include "run/backup_window.h"
 #include "run/copy_engine.h"
 #include "run/mirror.h"
+#include "run/own_folders.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
 #include "run/test_write.h"
@@ -583,9 +584,13 @@ void RunDriver::missingFolder(const QString& path) {
 
 QStringList RunDriver::foldersToCopy() const {
     QStringList folders;
+    if (job_.listmappar.isEmpty())
+        return folders;
     folders.reserve(job_.listmappar.size());
+    // Known by identity, and what the run's count already found of a folder is not looked up again.
+    RunOwnFolders& own = RunOwnFolders::of(job_.combomappar, job_.txtbackupmapp, job_.txtversionmapp);
     for (const QString& f : job_.listmappar)
-        if (!isRunOwnFolder(f, job_.combomappar, job_.txtbackupmapp, job_.txtversionmapp))
+        if (!own.contains(f))
             folders << f;
     return folders;
 }

@@ -78,15 +78,16 @@ void RunDriver::runEnd() {
               errors + QStringLiteral(" fel.");
     const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
                            QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
-    w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) +
-                 (sim ? simulatedText(counts) : counts));
-    systemLog(QStringLiteral("Resultat: ") + (sim ? simulatedText(counts) : counts));
+    const QString shownCounts = sim ? simulatedText(counts) : counts;
+    w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + shownCounts);
+    systemLog(QStringLiteral("Resultat: ") + shownCounts);
     if (e_.versionshantering_använd) {
         const QString v =
             n(e_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
+        const QString shown = sim ? simulatedText(v) : v;
         w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") +
-                     (sim ? simulatedText(v) : v));
-        systemLog(QStringLiteral("Resultat: ") + (sim ? simulatedText(v) : v));
+                     shown);
+        systemLog(QStringLiteral("Resultat: ") + shown);
     }
     w_.lblantalfelrätt->setText(w_.copiedCountLabel() + n(e_.kopierade_totalt) +
                                 QStringLiteral(", antal fel: ") + errors);
@@ -114,9 +115,9 @@ void RunDriver::runEnd() {
 
     const bool sync = w_.plan_.mirror;
     const bool syncSim = w_.plan_.mirrorSimulated;
-    // `would`: the counts are what a simulation would have copied and saved.
-    auto summaryRows = [&](bool would) {
-        const QString copied = would ? QStringLiteral("skulle kopieras") : QStringLiteral("kopierades");
+    // A simulation's counts are what it would have copied and saved.
+    auto summaryRows = [&] {
+        const QString copied = sim ? QStringLiteral("skulle kopieras") : QStringLiteral("kopierades");
         QStringList s{QStringLiteral("Sammanställning:")};
         if (sim)
             s << QStringLiteral("  Simulerad backup.");
@@ -138,7 +139,7 @@ void RunDriver::runEnd() {
                      QStringLiteral(" filer misslyckades, varav ") + n(e_.fel_filstorlek_totalt) +
                      QStringLiteral(" p.g.a fel filstorlek efter kopiering.");
         s << QStringLiteral("  ") + mb(e_.mb_kopierat) +
-                 (would ? QStringLiteral(" MB skulle kopieras.") : QStringLiteral(" MB kopierat."));
+                 (sim ? QStringLiteral(" MB skulle kopieras.") : QStringLiteral(" MB kopierat."));
         const long deletedFiles = w_.raderade_enstaka_filer + w_.raderade_mappfiler;
         if (sync && !syncSim)
             s << QString() << QStringLiteral("Spegling:")
@@ -161,8 +162,8 @@ void RunDriver::runEnd() {
         s << QString();
         if (e_.versionshantering_använd)
             s << QStringLiteral("  ") + n(e_.versioner_totalt) +
-                     (would ? QStringLiteral(" äldre filer skulle sparas av versionshantering.")
-                            : QStringLiteral(" äldre filer sparade av versionshantering."))
+                     (sim ? QStringLiteral(" äldre filer skulle sparas av versionshantering.")
+                          : QStringLiteral(" äldre filer sparade av versionshantering."))
               << QString();
         s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.");
         if (w_.disken_full)
@@ -176,7 +177,7 @@ void RunDriver::runEnd() {
             s << QStringLiteral("  Backup slutfördes utan fel.");
         return s;
     };
-    const QStringList rows = summaryRows(sim);
+    const QStringList rows = summaryRows();
     summary_ = rows.join(QStringLiteral("\r\n"));
     w_.resultat_Text1 = summary_;
     klar->Text1->setPlainText(rows.join(QLatin1Char('\n')));

@@ -337,6 +337,22 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
         }
         bool stop = false;
         platform::FileInfo now; // the target the copy was decided on
+        // A copy tells both lengths as it ends; where none was made, they are read.
+        auto checkSizes = [&](qint64 a, qint64 b) {
+            if (a == b)
+                return;
+            countError();
+            addLog(QStringLiteral("FEL: filstorleken på den kopierade filen matchar inte originalfilen."));
+            addLog(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
+            addLog(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
+            log.append(QStringLiteral(
+                           "FEL! Filstorleken på den kopierade filen matchar inte originalfilen. (Jobb: ") +
+                       (List1->currentItem() ? List1->currentItem()->text() : QString()) +
+                       QStringLiteral(")"));
+            log.append(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
+            log.append(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
+            markError();
+        };
         try {
             const QString folder = platform::parentPath(target);
             // A link where the backup has a folder is replaced by a folder before anything is
@@ -351,6 +367,10 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             if (now.isFile &&
                 times.standsFor(target, now.size, now.mtime) > times.standsFor(source, src.size, src.mtime)) {
                 addLog(QStringLiteral("Kopierades inte, kopian är nyare än originalet: ") + target);
+                if (platform::fileExists(target)) {
+                    const qint64 a = platform::fileSize(source);
+                    checkSizes(a, platform::fileSize(target));
+                }
             } else if (isNew && !now.exists) {
                 if (!own && !platform::fileInfo(folder).exists) {
                     platform::makePath(folder);
@@ -360,10 +380,11 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 platform::copyKeepTime(source, target, {}, {}, &sizes, &now);
                 ++nya;
                 ++copied;
-                mb += double(platform::fileSize(source)) / 1000.0 / 1000.0;
+                mb += double(sizes.source) / 1000.0 / 1000.0;
                 refreshProgressText(copied);
                 addLog(QStringLiteral("+ ") + target);
                 afterCopy(target, sizes);
+                checkSizes(sizes.source, sizes.target);
             } else {
                 if (s.chkpapperskorg_ersatta && now.exists) {
                     // The old copy goes to the trash only once the new one is complete, and only
@@ -386,28 +407,11 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 }
                 ++ändrade;
                 ++copied;
-                mb += double(platform::fileSize(source)) / 1000.0 / 1000.0;
+                mb += double(sizes.source) / 1000.0 / 1000.0;
                 refreshProgressText(copied);
                 addLog(target);
                 afterCopy(target, sizes);
-            }
-            if (platform::fileExists(target)) {
-                const qint64 a = platform::fileSize(source), b = platform::fileSize(target);
-                if (a != b) {
-                    countError();
-                    addLog(QStringLiteral(
-                        "FEL: filstorleken på den kopierade filen matchar inte originalfilen."));
-                    addLog(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
-                    addLog(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
-                    log.append(
-                        QStringLiteral(
-                            "FEL! Filstorleken på den kopierade filen matchar inte originalfilen. (Jobb: ") +
-                        (List1->currentItem() ? List1->currentItem()->text() : QString()) +
-                        QStringLiteral(")"));
-                    log.append(QStringLiteral("Original: %1 (%2 bytes)").arg(source).arg(a));
-                    log.append(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
-                    markError();
-                }
+                checkSizes(sizes.source, sizes.target);
             }
         } catch (const platform::RunError& e) {
             auto otherError = [&](int number, const QString& description) {

@@ -157,6 +157,7 @@ struct TargetStretch {
     std::vector<qsizetype> index;
     QStringList sources, targets;
     std::vector<TargetState>* states = nullptr;
+    std::vector<QString>* otherMounts = nullptr; // the words naming the mount, per OtherMount state
     platform::RealFolders* folders = nullptr;
 
     void operator()() const {
@@ -180,6 +181,8 @@ struct TargetStretch {
             } catch (const RunError& e) {
                 // Dealt with in the folders' order afterwards.
                 state = e.number == platform::kOtherMount ? TargetState::OtherMount : TargetState::NotMade;
+                if (state == TargetState::OtherMount)
+                    (*otherMounts)[size_t(index[i])] = e.description;
             }
         }
     }
@@ -221,6 +224,8 @@ void BackupEngine::skapamappar() {
     // a cancel, so the folders made are those before it. Whatever went wrong is dealt with
     // afterwards, folder by folder in their order.
     std::vector<TargetState> states(size_t(count), TargetState::NotLooked);
+    std::vector<QString> otherMounts(
+        static_cast<size_t>(count)); // each written by the one thread of its folder
     {
         platform::TaskPool pool(simulated ? 0 : platform::fileSystemThreads(),
                                 2 * platform::fileSystemThreads());
@@ -229,6 +234,7 @@ void BackupEngine::skapamappar() {
             if (stretch.index.empty())
                 return;
             stretch.states = &states;
+            stretch.otherMounts = &otherMounts;
             stretch.folders = &backupFolders_;
             pool.submit(std::move(stretch));
             stretch = TargetStretch();
@@ -291,16 +297,13 @@ void BackupEngine::skapamappar() {
             // job is written there, nor below it.
             pair.filtered = true;
             blocked << target;
-            try {
-                backupFolders_.make(target);
-            } catch (const RunError& e) {
-                if (e.number == platform::kOtherMount && !otherMountsNamed.contains(e.description)) {
-                    otherMountsNamed.insert(e.description);
-                    countError();
-                    logLine(QStringLiteral("log.txt"), QStringLiteral("FEL: ") + e.description);
-                    progress_.windowLog(QStringLiteral(" FEL! ") + e.description);
-                    systemLog(QStringLiteral("FEL! ") + e.description, true);
-                }
+            const QString& text = otherMounts[j];
+            if (!otherMountsNamed.contains(text)) {
+                otherMountsNamed.insert(text);
+                countError();
+                logLine(QStringLiteral("log.txt"), QStringLiteral("FEL: ") + text);
+                progress_.windowLog(QStringLiteral(" FEL! ") + text);
+                systemLog(QStringLiteral("FEL! ") + text, true);
             }
             continue;
         }

@@ -41,26 +41,41 @@ QString versionTail(const NameParts& p) {
     return p.ext.isEmpty() ? QStringLiteral("]") : "]." + p.ext;
 }
 
-// Deletes the old version copy `name` of the version folder `folder`. In the backup folder (its
-// text however written, or reached through a link) it goes through the backup folder's own
-// handles: never through a link there, never into another mount. Elsewhere as any file.
-void removeVersionCopy(const QString& backupFolder, const QString& folder, const QString& name) {
-    const QString backup = platform::withoutTrailingSeparator(backupFolder.trimmed());
-    if (backup.startsWith('/') && backup != QLatin1String("/")) {
-        const QString at = platform::resolvedPath(folder);
-        const QString root = platform::resolvedPath(backup);
-        if (at != root && platform::isSameOrBelow(at, root)) {
-            const platform::OwnTree tree(root);
-            platform::OwnTree::Removal r;
-            QString mount;
-            r.otherMount = [&](const QString& m) { mount = m; };
-            if (!tree.remove(platform::joinPath(at, name), r))
-                throw platform::RunError{platform::kOtherMount, platform::otherMountText(mount)};
-            return;
+// Deletes old version copies of the version folder `folder`. In the backup folder (its text
+// however written, or reached through a link) they go through the backup folder's own handles:
+// never through a link there, never into another mount. Elsewhere as any file. Where the folder
+// lies is found once, for all the copies deleted there.
+class VersionRemover {
+  public:
+    VersionRemover(const QString& backupFolder, const QString& folder) : folder_(folder) {
+        const QString backup = platform::withoutTrailingSeparator(backupFolder.trimmed());
+        if (backup.startsWith('/') && backup != QLatin1String("/")) {
+            const QString at = platform::resolvedPath(folder);
+            const QString root = platform::resolvedPath(backup);
+            if (at != root && platform::isSameOrBelow(at, root)) {
+                at_ = at;
+                tree_.emplace(root);
+            }
         }
     }
-    platform::removeFile(platform::joinPath(folder, name));
-}
+
+    void remove(const QString& name) const {
+        if (!tree_) {
+            platform::removeFile(platform::joinPath(folder_, name));
+            return;
+        }
+        platform::OwnTree::Removal r;
+        QString mount;
+        r.otherMount = [&](const QString& m) { mount = m; };
+        if (!tree_->remove(platform::joinPath(at_, name), r))
+            throw platform::RunError{platform::kOtherMount, platform::otherMountText(mount)};
+    }
+
+  private:
+    QString folder_;
+    QString at_; // the folder as found in the backup folder
+    std::optional<platform::OwnTree> tree_;
+};
 } // namespace
 
 QString versionCopyName(const QString& fileName, const QString& stamp) {
@@ -184,11 +199,13 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
             versionNames_.insert(copyName);
         const QStringList versions = versionsOf(versionNames_, fileName);
         const int keep = versionsToKeep(m.txtversionmax);
-        if (!simulated)
+        if (!simulated && keep < versions.size()) {
+            const VersionRemover remover(m.txtbackupmapp, folder);
             for (qsizetype i = 0; i + keep < versions.size(); ++i) {
-                removeVersionCopy(m.txtbackupmapp, folder, versions[i]);
+                remover.remove(versions[i]);
                 versionNames_.erase(versions[i]);
             }
+        }
         if (!inCopy_)
             flushLogs();
         return true;
