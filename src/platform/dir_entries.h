@@ -2,12 +2,13 @@
 // Reading folders by handle: shared by the file listings and the walker below a backup folder.
 #include "platform/files.h"
 
-#include <QMultiHash>
+#include <QCollator>
 #include <QString>
-#include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -69,24 +70,31 @@ template <typename F> int readOpenFolder(int fd, F&& each, quint64* own = nullpt
     }
 }
 
-// Puts entries (anything with a QString `name`) in the order of sortNames; two names shown alike
-// (names that are not text) may stand in either order.
-template <class Entry> void sortByShownName(std::vector<Entry>& entries) {
-    if (entries.size() < 2)
+// The collation of lessName.
+const QCollator& nameCollator();
+
+// Puts entries (anything with a QString `name`) in the order of sortNames.
+template <typename T> void sortEntries(std::vector<T>& v) {
+    if (v.size() < 2)
         return;
-    QStringList names;
-    names.reserve(qsizetype(entries.size()));
-    QMultiHash<QString, size_t> at;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        names << entries[i].name;
-        at.insert(entries[i].name, i);
+    if (v.size() < 64) {
+        std::sort(v.begin(), v.end(), [](const T& a, const T& b) { return lessName(a.name, b.name); });
+        return;
     }
-    sortNames(names);
-    std::vector<Entry> out;
-    out.reserve(entries.size());
-    for (const QString& n : std::as_const(names))
-        out.push_back(std::move(entries[at.take(n)]));
-    entries.swap(out);
+    // Large folders: compare precomputed collation keys instead of collating at every comparison.
+    std::vector<std::pair<QCollatorSortKey, size_t>> keys;
+    keys.reserve(v.size());
+    for (size_t i = 0; i < v.size(); ++i)
+        keys.emplace_back(nameCollator().sortKey(v[i].name), i);
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        const int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : v[a.second].name < v[b.second].name;
+    });
+    std::vector<T> out;
+    out.reserve(v.size());
+    for (const auto& k : keys)
+        out.push_back(std::move(v[k.second]));
+    v.swap(out);
 }
 
 } // namespace platform

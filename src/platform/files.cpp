@@ -58,13 +58,7 @@ QString decodeName(const char* raw, bool& refused) {
     return name;
 }
 
-namespace {
-
-QByteArray enc(const QString& p) {
-    return QFile::encodeName(p);
-}
-
-const QCollator& collator() {
+const QCollator& nameCollator() {
     static const QCollator c = [] {
         QCollator c(QLocale(QLocale::Swedish, QLocale::Sweden));
         c.setCaseSensitivity(Qt::CaseInsensitive);
@@ -75,28 +69,10 @@ const QCollator& collator() {
     return c;
 }
 
-// Sorts entries (anything with a `name`) in the order of sortNames.
-template <typename T> void sortEntries(std::vector<T>& v) {
-    if (v.size() < 2)
-        return;
-    if (v.size() < 64) {
-        std::sort(v.begin(), v.end(), [](const T& a, const T& b) { return lessName(a.name, b.name); });
-        return;
-    }
-    // Large folders: compare precomputed collation keys instead of collating at every comparison.
-    std::vector<std::pair<QCollatorSortKey, size_t>> keys;
-    keys.reserve(v.size());
-    for (size_t i = 0; i < v.size(); ++i)
-        keys.emplace_back(collator().sortKey(v[i].name), i);
-    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
-        const int c = a.first.compare(b.first);
-        return c != 0 ? c < 0 : v[a.second].name < v[b.second].name;
-    });
-    std::vector<T> out;
-    out.reserve(v.size());
-    for (const auto& k : keys)
-        out.push_back(std::move(v[k.second]));
-    v.swap(out);
+namespace {
+
+QByteArray enc(const QString& p) {
+    return QFile::encodeName(p);
 }
 
 // Opens a folder for reading its entries: one call, no status read.
@@ -376,7 +352,7 @@ bool isSameOrInside(const PlacedFolder& a, const PlacedFolder& b) {
 }
 
 bool lessName(const QString& a, const QString& b) {
-    const int c = collator().compare(a, b);
+    const int c = nameCollator().compare(a, b);
     return c != 0 ? c < 0 : a < b;
 }
 

@@ -293,7 +293,7 @@ bool OwnTree::leadsToFolder(const Folder& folder, const QByteArray& raw) const {
 }
 
 void OwnTree::sortByName(std::vector<Entry>& entries) {
-    sortByShownName(entries);
+    sortEntries(entries);
 }
 
 bool OwnTree::removeAt(int parent, const QByteArray& name, const QString& path,

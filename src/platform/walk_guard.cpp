@@ -5,7 +5,6 @@
 #include "platform/paths.h"
 
 #include <QFile>
-#include <QMultiHash>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
@@ -245,7 +244,7 @@ std::vector<WalkFolder::Entry> WalkFolder::folders() const {
     });
     if (err != 0)
         throwErrno(err);
-    sortByShownName(found);
+    sortEntries(found);
     return found;
 }
 
