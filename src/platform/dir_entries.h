@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -69,6 +72,30 @@ template <typename F> int readOpenFolder(int fd, F&& each, quint64* own = nullpt
         }
     }
 }
+
+// Whether the entry `name` of the open folder `dfd`, of the type the folder told, is a folder or a
+// link to one (a dangling link is neither). `link` tells which; for a link, `st` receives the status
+// of where it leads. Only links and entries of an unknown type have their status read.
+inline bool isFolderOrLinkToOne(int dfd, unsigned char type, const char* name, bool& link, struct stat& st) {
+    link = type == DT_LNK;
+    if (type == DT_DIR)
+        return true;
+    if (type != DT_LNK && type != DT_UNKNOWN)
+        return false;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        link = S_ISLNK(st.st_mode);
+    }
+    return (!link || ::fstatat(dfd, name, &st, 0) == 0) && S_ISDIR(st.st_mode);
+}
+
+// Counts, in an open folder read from where its handle stands, what countFiles counts. Every link
+// to a folder met on the way is handed to `folderLink`, when given, with the identity of where it
+// leads. `own` as readOpenFolder takes it. Returns 0 or the errno of a read that failed.
+int countOpenFolder(int fd, const QString& pattern, long& count,
+                    const std::function<void(const QString& name, const FolderId& target)>& folderLink = {},
+                    quint64* own = nullptr);
 
 // The collation of lessName.
 const QCollator& nameCollator();

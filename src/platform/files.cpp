@@ -385,31 +385,56 @@ QStringList listFileNames(const QString& folder) {
     return names;
 }
 
-long countFiles(const QString& folder, const QString& pattern) {
+int countOpenFolder(int fd, const QString& pattern, long& count,
+                    const std::function<void(const QString&, const FolderId&)>& folderLink, quint64* own) {
     const bool everyName = compiled(pattern).all;
+    count = 0;
+    return readOpenFolder(
+        fd,
+        [&](int dfd, unsigned char type, const char* n) {
+            if (type != DT_REG) {
+                // A link may lead to a file or a folder; an unknown type must be asked for.
+                if (type != DT_LNK && type != DT_UNKNOWN)
+                    return;
+                struct stat st {};
+                if (::fstatat(dfd, n, &st, 0) != 0)
+                    return;
+                if (S_ISDIR(st.st_mode)) {
+                    if (!folderLink)
+                        return;
+                    struct stat self {};
+                    if (type == DT_LNK ||
+                        (::fstatat(dfd, n, &self, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(self.st_mode))) {
+                        bool refused = false;
+                        folderLink(decodeName(n, refused), FolderId{quint64(st.st_dev), quint64(st.st_ino)});
+                    }
+                    return;
+                }
+                if (!S_ISREG(st.st_mode))
+                    return;
+            }
+            if (!everyName) {
+                bool refused = false;
+                if (!matchesPattern(decodeName(n, refused), pattern))
+                    return;
+            }
+            // A killed copy's temporary file is never copied, so it is not counted either.
+            if (type != DT_LNK && std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
+                bool refused = false;
+                if (isCopyTemporaryName(decodeName(n, refused)))
+                    return;
+            }
+            ++count;
+        },
+        own);
+}
+
+long countFiles(const QString& folder, const QString& pattern) {
+    Fd d;
+    d.fd = openFolderOrThrow(folder);
     long count = 0;
-    readEntries(folder, [&](int dfd, unsigned char type, const char* n) {
-        if (type != DT_REG) {
-            // A link may lead to a file; an unknown type must be asked for.
-            if (type != DT_LNK && type != DT_UNKNOWN)
-                return;
-            struct stat st {};
-            if (::fstatat(dfd, n, &st, 0) != 0 || !S_ISREG(st.st_mode))
-                return;
-        }
-        if (!everyName) {
-            bool refused = false;
-            if (!matchesPattern(decodeName(n, refused), pattern))
-                return;
-        }
-        // A killed copy's temporary file is never copied, so it is not counted either.
-        if (type != DT_LNK && std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
-            bool refused = false;
-            if (isCopyTemporaryName(decodeName(n, refused)))
-                return;
-        }
-        ++count;
-    });
+    if (const int err = countOpenFolder(d.fd, pattern, count))
+        throwErrno(err);
     return count;
 }
 
@@ -540,19 +565,10 @@ QString FolderLookup::otherSpelling(const QString& name) const {
 std::vector<FolderEntry> listFolderEntries(const QString& folder) {
     std::vector<FolderEntry> out;
     readEntries(folder, [&](int dfd, unsigned char type, const char* n) {
-        bool link = type == DT_LNK;
-        if (type != DT_DIR) {
-            if (type != DT_LNK && type != DT_UNKNOWN)
-                return;
-            struct stat st {};
-            if (type == DT_UNKNOWN) {
-                if (::fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                    return;
-                link = S_ISLNK(st.st_mode);
-            }
-            if ((link && ::fstatat(dfd, n, &st, 0) != 0) || !S_ISDIR(st.st_mode))
-                return; // a dangling link, or no folder
-        }
+        bool link = false;
+        struct stat st {};
+        if (!isFolderOrLinkToOne(dfd, type, n, link, st))
+            return;
         bool refused = false;
         out.push_back(FolderEntry{decodeName(n, refused), link});
     });
