@@ -172,11 +172,18 @@ bool isNetworkPath(const QString& path) {
 }
 
 bool isSameOrBelow(const QString& path, const QString& folder) {
-    const QString f = withoutTrailingSeparator(folder);
-    const QString p = withoutTrailingSeparator(path);
+    // As withoutTrailingSeparator and withTrailingSeparator would have it, without making texts:
+    // this is asked for every folder of a run.
+    QStringView f(folder), p(path);
+    if (f.size() > 1 && f.endsWith(u'/'))
+        f.chop(1);
+    if (p.size() > 1 && p.endsWith(u'/'))
+        p.chop(1);
     if (p == f)
         return true;
-    return p.startsWith(withTrailingSeparator(f));
+    if (f.endsWith(u'/'))
+        return p.startsWith(f);
+    return p.size() > f.size() && p.startsWith(f) && p[f.size()] == u'/';
 }
 
 bool volumePresentAt(const QString& existingPath) {
