@@ -121,14 +121,15 @@ bool placeAt(int dfd, const char* name, int flags, const QString& path, MountKey
     return true;
 }
 
-} // namespace
-
+// The mount of an opened folder; {} when it cannot be read. Honours standInMount.
 MountKey mountOf(int fd, const QString& path) {
     MountKey key;
     if (!placeAt(fd, "", AT_EMPTY_PATH, path, key, nullptr, nullptr))
         return {};
     return key;
 }
+
+} // namespace
 
 bool entryMount(const QString& path, unsigned& mode, MountKey& mount) {
     return placeAt(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW, path, mount, nullptr,
@@ -168,10 +169,6 @@ OwnTree::OwnTree(const QString& root, const FolderId& approved) {
         return;
     }
     mount_ = mountOf(root_.fd, QString()); // the root's own, never a stand-in
-}
-
-bool OwnTree::holds(const QString& path) const {
-    return piecesBelow(rootPath_, path).has_value();
 }
 
 OwnTree::Step OwnTree::openChild(int parent, const QByteArray& name, const QString& path, Fd& out, int* error,
