@@ -854,14 +854,14 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         discard();
         throw RunError{kSourceChanged, QStringLiteral("Källfilen ändrades medan den kopierades")};
     }
-    if (const int fault = faultFor(target + QStringLiteral("#write")))
+    if (const int fault = faultFor(target, u"#write"))
         failWith(fault);
     // Permission bits and times are kept where the target's file system can hold them (a FAT
     // stick cannot keep permission bits, and that must not stop the backup); what time the copy
     // really got is read once it is in place.
     ::fchmod(out.fd, st.st_mode & 07777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    const int timeFault = faultFor(target + QStringLiteral("#time"));
+    const int timeFault = faultFor(target, u"#time");
     const bool timeSet = timeFault ? (errno = timeFault, false) : ::futimens(out.fd, times) == 0;
     if (!timeSet && errno != EPERM && errno != EOPNOTSUPP)
         failWith(errno);
@@ -958,7 +958,7 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
 void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes) {
     renamePath(from, target);
     const QByteArray path = enc(target);
-    if (faultFor(target + QStringLiteral("#time")))
+    if (faultFor(target, u"#time"))
         ::utimensat(AT_FDCWD, path.constData(), nullptr, AT_SYMLINK_NOFOLLOW); // as a FUSE FAT rename does
     struct stat placed {};
     const bool read = ::lstat(path.constData(), &placed) == 0 && S_ISREG(placed.st_mode);
@@ -1035,7 +1035,7 @@ void moveToTrash(const QString& path) {
 
 int folderWriteError(const QString& folder) {
     const QString dir = withoutTrailingSeparator(folder);
-    if (const int fault = faultFor(dir + QStringLiteral("#write")))
+    if (const int fault = faultFor(dir, u"#write"))
         return fault;
     const QByteArray probe = enc(withTrailingSeparator(dir) + temporaryName(QStringLiteral("skrivprov")));
     const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
