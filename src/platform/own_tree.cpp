@@ -268,11 +268,11 @@ qint64 OwnTree::sizeIn(const Folder& folder, const QByteArray& raw) const {
 
 std::vector<OwnTree::Entry> OwnTree::entries(const Folder& folder) const {
     std::vector<Entry> out;
-    // A duplicate handle reads from its own start; the folder's may have been read before.
-    Fd d(::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (d.fd < 0)
+    // From the first entry, should the handle have been read before. The root's handles share one
+    // position, which nothing but a listing moves: the tree's own handle is never listed.
+    if (::lseek(folder.fd(), 0, SEEK_SET) < 0)
         throwErrno(errno);
-    const int err = readOpenFolder(d.fd, [&](int dfd, unsigned char type, const char* n) {
+    const int err = readOpenFolder(folder.fd(), [&](int dfd, unsigned char type, const char* n) {
         Entry e;
         e.raw = QByteArray(n);
         e.name = decodeName(n, e.refused);

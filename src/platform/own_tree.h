@@ -81,7 +81,8 @@ class OwnTree {
         bool refused = false;
         Kind kind = Kind::Other;
     };
-    // The entries of an opened folder, unsorted, links told apart. Throws RunError.
+    // The entries of an opened folder, read through its handle from the start, unsorted, links told
+    // apart. Throws RunError.
     std::vector<Entry> entries(const Folder& folder) const;
     // Sorts entries as the file listings are sorted (sortNames).
     static void sortByName(std::vector<Entry>& entries);
