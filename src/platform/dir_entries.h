@@ -2,12 +2,16 @@
 // Reading folders by handle: shared by the file listings and the walker below a backup folder.
 #include "platform/files.h"
 
-#include <QMultiHash>
+#include <QCollator>
 #include <QString>
-#include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -69,24 +73,55 @@ template <typename F> int readOpenFolder(int fd, F&& each, quint64* own = nullpt
     }
 }
 
-// Puts entries (anything with a QString `name`) in the order of sortNames; two names shown alike
-// (names that are not text) may stand in either order.
-template <class Entry> void sortByShownName(std::vector<Entry>& entries) {
-    if (entries.size() < 2)
-        return;
-    QStringList names;
-    names.reserve(qsizetype(entries.size()));
-    QMultiHash<QString, size_t> at;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        names << entries[i].name;
-        at.insert(entries[i].name, i);
+// Whether the entry `name` of the open folder `dfd`, of the type the folder told, is a folder or a
+// link to one (a dangling link is neither). `link` tells which; for a link, `st` receives the status
+// of where it leads. Only links and entries of an unknown type have their status read.
+inline bool isFolderOrLinkToOne(int dfd, unsigned char type, const char* name, bool& link, struct stat& st) {
+    link = type == DT_LNK;
+    if (type == DT_DIR)
+        return true;
+    if (type != DT_LNK && type != DT_UNKNOWN)
+        return false;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        link = S_ISLNK(st.st_mode);
     }
-    sortNames(names);
-    std::vector<Entry> out;
-    out.reserve(entries.size());
-    for (const QString& n : std::as_const(names))
-        out.push_back(std::move(entries[at.take(n)]));
-    entries.swap(out);
+    return (!link || ::fstatat(dfd, name, &st, 0) == 0) && S_ISDIR(st.st_mode);
+}
+
+// Counts, in an open folder read from where its handle stands, what countFiles counts. Every link
+// to a folder met on the way is handed to `folderLink`, when given, with the identity of where it
+// leads. `own` as readOpenFolder takes it. Returns 0 or the errno of a read that failed.
+int countOpenFolder(int fd, const QString& pattern, long& count,
+                    const std::function<void(const QString& name, const FolderId& target)>& folderLink = {},
+                    quint64* own = nullptr);
+
+// The collation of lessName.
+const QCollator& nameCollator();
+
+// Puts entries (anything with a QString `name`) in the order of sortNames.
+template <typename T> void sortEntries(std::vector<T>& v) {
+    if (v.size() < 2)
+        return;
+    if (v.size() < 64) {
+        std::sort(v.begin(), v.end(), [](const T& a, const T& b) { return lessName(a.name, b.name); });
+        return;
+    }
+    // Large folders: compare precomputed collation keys instead of collating at every comparison.
+    std::vector<std::pair<QCollatorSortKey, size_t>> keys;
+    keys.reserve(v.size());
+    for (size_t i = 0; i < v.size(); ++i)
+        keys.emplace_back(nameCollator().sortKey(v[i].name), i);
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        const int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : v[a.second].name < v[b.second].name;
+    });
+    std::vector<T> out;
+    out.reserve(v.size());
+    for (const auto& k : keys)
+        out.push_back(std::move(v[k.second]));
+    v.swap(out);
 }
 
 } // namespace platform

@@ -91,14 +91,10 @@ void throwError(int number) {
     throw RunError{number, errorDescription(number)};
 }
 
-RunError creationError(int err) {
-    if (err == EINVAL)
-        return RunError{errorNumberFromErrno(err), QStringLiteral("Backupdisken tillåter inte det namnet")};
-    return runErrorFromErrno(err);
-}
-
 void throwCreationError(int err) {
-    throw creationError(err);
+    if (err == EINVAL)
+        throw RunError{errorNumberFromErrno(err), QStringLiteral("Backupdisken tillåter inte det namnet")};
+    throwErrno(err);
 }
 
 namespace {
@@ -128,13 +124,19 @@ int faultFor(const QString& path) {
     return 0;
 }
 
+int faultFor(const QString& path, QStringView suffix) {
+    if (faults().isEmpty())
+        return 0;
+    return faultFor(QString(path).append(suffix));
+}
+
 void checkFault(const QString& path) {
     if (const int e = faultFor(path))
         throwErrno(e);
 }
 
 void checkCreateFault(const QString& path) {
-    if (const int e = faultFor(path + QStringLiteral("#create")))
+    if (const int e = faultFor(path, u"#create"))
         throwCreationError(e);
 }
 

@@ -20,10 +20,9 @@ RunError runErrorFromErrno(int err);
 [[noreturn]] void throwErrno(int err);
 [[noreturn]] void throwError(int number);
 
-// The error of making a file or folder under a name: a name the disk refuses (FAT and exFAT take
-// no ':', '?', '<', '>', '|', '"' or '*', and the kernel answers EINVAL) is said as such, under the
-// number EINVAL always had; any other errno as runErrorFromErrno.
-RunError creationError(int err);
+// Throws the error of making a file or folder under a name: a name the disk refuses (FAT and exFAT
+// take no ':', '?', '<', '>', '|', '"' or '*', and the kernel answers EINVAL) is said as such, under
+// the number EINVAL always had; any other errno as throwErrno.
 [[noreturn]] void throwCreationError(int err);
 
 // Writes `line` and a line break to the process's standard error, for whoever started a
@@ -36,10 +35,13 @@ void injectFault(const QString& path, int err);
 void clearFaults();
 // Throws the injected fault for `path`, if any. Every platform operation calls it first.
 void checkFault(const QString& path);
-// Throws, as creationError, the fault injected for `path` + "#create": where a file or folder of
+// Throws, as throwCreationError, the fault injected for `path` + "#create": where a file or folder of
 // that name is made.
 void checkCreateFault(const QString& path);
 // The injected errno for `path`, or 0.
 int faultFor(const QString& path);
+// The same for `path` + `suffix` (a step of an operation, as "#write"); no text is made while no
+// fault is set.
+int faultFor(const QString& path, QStringView suffix);
 
 } // namespace platform

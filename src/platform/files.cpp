@@ -58,13 +58,7 @@ QString decodeName(const char* raw, bool& refused) {
     return name;
 }
 
-namespace {
-
-QByteArray enc(const QString& p) {
-    return QFile::encodeName(p);
-}
-
-const QCollator& collator() {
+const QCollator& nameCollator() {
     static const QCollator c = [] {
         QCollator c(QLocale(QLocale::Swedish, QLocale::Sweden));
         c.setCaseSensitivity(Qt::CaseInsensitive);
@@ -75,28 +69,10 @@ const QCollator& collator() {
     return c;
 }
 
-// Sorts entries (anything with a `name`) in the order of sortNames.
-template <typename T> void sortEntries(std::vector<T>& v) {
-    if (v.size() < 2)
-        return;
-    if (v.size() < 64) {
-        std::sort(v.begin(), v.end(), [](const T& a, const T& b) { return lessName(a.name, b.name); });
-        return;
-    }
-    // Large folders: compare precomputed collation keys instead of collating at every comparison.
-    std::vector<std::pair<QCollatorSortKey, size_t>> keys;
-    keys.reserve(v.size());
-    for (size_t i = 0; i < v.size(); ++i)
-        keys.emplace_back(collator().sortKey(v[i].name), i);
-    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
-        const int c = a.first.compare(b.first);
-        return c != 0 ? c < 0 : v[a.second].name < v[b.second].name;
-    });
-    std::vector<T> out;
-    out.reserve(v.size());
-    for (const auto& k : keys)
-        out.push_back(std::move(v[k.second]));
-    v.swap(out);
+namespace {
+
+QByteArray enc(const QString& p) {
+    return QFile::encodeName(p);
 }
 
 // Opens a folder for reading its entries: one call, no status read.
@@ -376,7 +352,7 @@ bool isSameOrInside(const PlacedFolder& a, const PlacedFolder& b) {
 }
 
 bool lessName(const QString& a, const QString& b) {
-    const int c = collator().compare(a, b);
+    const int c = nameCollator().compare(a, b);
     return c != 0 ? c < 0 : a < b;
 }
 
@@ -409,31 +385,56 @@ QStringList listFileNames(const QString& folder) {
     return names;
 }
 
-long countFiles(const QString& folder, const QString& pattern) {
+int countOpenFolder(int fd, const QString& pattern, long& count,
+                    const std::function<void(const QString&, const FolderId&)>& folderLink, quint64* own) {
     const bool everyName = compiled(pattern).all;
+    count = 0;
+    return readOpenFolder(
+        fd,
+        [&](int dfd, unsigned char type, const char* n) {
+            if (type != DT_REG) {
+                // A link may lead to a file or a folder; an unknown type must be asked for.
+                if (type != DT_LNK && type != DT_UNKNOWN)
+                    return;
+                struct stat st {};
+                if (::fstatat(dfd, n, &st, 0) != 0)
+                    return;
+                if (S_ISDIR(st.st_mode)) {
+                    if (!folderLink)
+                        return;
+                    struct stat self {};
+                    if (type == DT_LNK ||
+                        (::fstatat(dfd, n, &self, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(self.st_mode))) {
+                        bool refused = false;
+                        folderLink(decodeName(n, refused), FolderId{quint64(st.st_dev), quint64(st.st_ino)});
+                    }
+                    return;
+                }
+                if (!S_ISREG(st.st_mode))
+                    return;
+            }
+            if (!everyName) {
+                bool refused = false;
+                if (!matchesPattern(decodeName(n, refused), pattern))
+                    return;
+            }
+            // A killed copy's temporary file is never copied, so it is not counted either.
+            if (type != DT_LNK && std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
+                bool refused = false;
+                if (isCopyTemporaryName(decodeName(n, refused)))
+                    return;
+            }
+            ++count;
+        },
+        own);
+}
+
+long countFiles(const QString& folder, const QString& pattern) {
+    Fd d;
+    d.fd = openFolderOrThrow(folder);
     long count = 0;
-    readEntries(folder, [&](int dfd, unsigned char type, const char* n) {
-        if (type != DT_REG) {
-            // A link may lead to a file; an unknown type must be asked for.
-            if (type != DT_LNK && type != DT_UNKNOWN)
-                return;
-            struct stat st {};
-            if (::fstatat(dfd, n, &st, 0) != 0 || !S_ISREG(st.st_mode))
-                return;
-        }
-        if (!everyName) {
-            bool refused = false;
-            if (!matchesPattern(decodeName(n, refused), pattern))
-                return;
-        }
-        // A killed copy's temporary file is never copied, so it is not counted either.
-        if (type != DT_LNK && std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
-            bool refused = false;
-            if (isCopyTemporaryName(decodeName(n, refused)))
-                return;
-        }
-        ++count;
-    });
+    if (const int err = countOpenFolder(d.fd, pattern, count))
+        throwErrno(err);
     return count;
 }
 
@@ -564,19 +565,10 @@ QString FolderLookup::otherSpelling(const QString& name) const {
 std::vector<FolderEntry> listFolderEntries(const QString& folder) {
     std::vector<FolderEntry> out;
     readEntries(folder, [&](int dfd, unsigned char type, const char* n) {
-        bool link = type == DT_LNK;
-        if (type != DT_DIR) {
-            if (type != DT_LNK && type != DT_UNKNOWN)
-                return;
-            struct stat st {};
-            if (type == DT_UNKNOWN) {
-                if (::fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                    return;
-                link = S_ISLNK(st.st_mode);
-            }
-            if ((link && ::fstatat(dfd, n, &st, 0) != 0) || !S_ISDIR(st.st_mode))
-                return; // a dangling link, or no folder
-        }
+        bool link = false;
+        struct stat st {};
+        if (!isFolderOrLinkToOne(dfd, type, n, link, st))
+            return;
         bool refused = false;
         out.push_back(FolderEntry{decodeName(n, refused), link});
     });
@@ -862,14 +854,14 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         discard();
         throw RunError{kSourceChanged, QStringLiteral("Källfilen ändrades medan den kopierades")};
     }
-    if (const int fault = faultFor(target + QStringLiteral("#write")))
+    if (const int fault = faultFor(target, u"#write"))
         failWith(fault);
     // Permission bits and times are kept where the target's file system can hold them (a FAT
     // stick cannot keep permission bits, and that must not stop the backup); what time the copy
     // really got is read once it is in place.
     ::fchmod(out.fd, st.st_mode & 07777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    const int timeFault = faultFor(target + QStringLiteral("#time"));
+    const int timeFault = faultFor(target, u"#time");
     const bool timeSet = timeFault ? (errno = timeFault, false) : ::futimens(out.fd, times) == 0;
     if (!timeSet && errno != EPERM && errno != EOPNOTSUPP)
         failWith(errno);
@@ -966,7 +958,7 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
 void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes) {
     renamePath(from, target);
     const QByteArray path = enc(target);
-    if (faultFor(target + QStringLiteral("#time")))
+    if (faultFor(target, u"#time"))
         ::utimensat(AT_FDCWD, path.constData(), nullptr, AT_SYMLINK_NOFOLLOW); // as a FUSE FAT rename does
     struct stat placed {};
     const bool read = ::lstat(path.constData(), &placed) == 0 && S_ISREG(placed.st_mode);
@@ -1043,7 +1035,7 @@ void moveToTrash(const QString& path) {
 
 int folderWriteError(const QString& folder) {
     const QString dir = withoutTrailingSeparator(folder);
-    if (const int fault = faultFor(dir + QStringLiteral("#write")))
+    if (const int fault = faultFor(dir, u"#write"))
         return fault;
     const QByteArray probe = enc(withTrailingSeparator(dir) + temporaryName(QStringLiteral("skrivprov")));
     const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

@@ -121,14 +121,15 @@ bool placeAt(int dfd, const char* name, int flags, const QString& path, MountKey
     return true;
 }
 
-} // namespace
-
+// The mount of an opened folder; {} when it cannot be read. Honours standInMount.
 MountKey mountOf(int fd, const QString& path) {
     MountKey key;
     if (!placeAt(fd, "", AT_EMPTY_PATH, path, key, nullptr, nullptr))
         return {};
     return key;
 }
+
+} // namespace
 
 bool entryMount(const QString& path, unsigned& mode, MountKey& mount) {
     return placeAt(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW, path, mount, nullptr,
@@ -168,10 +169,6 @@ OwnTree::OwnTree(const QString& root, const FolderId& approved) {
         return;
     }
     mount_ = mountOf(root_.fd, QString()); // the root's own, never a stand-in
-}
-
-bool OwnTree::holds(const QString& path) const {
-    return piecesBelow(rootPath_, path).has_value();
 }
 
 OwnTree::Step OwnTree::openChild(int parent, const QByteArray& name, const QString& path, Fd& out, int* error,
@@ -271,11 +268,11 @@ qint64 OwnTree::sizeIn(const Folder& folder, const QByteArray& raw) const {
 
 std::vector<OwnTree::Entry> OwnTree::entries(const Folder& folder) const {
     std::vector<Entry> out;
-    // A duplicate handle reads from its own start; the folder's may have been read before.
-    Fd d(::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (d.fd < 0)
+    // From the first entry, should the handle have been read before. The root's handles share one
+    // position, which nothing but a listing moves: the tree's own handle is never listed.
+    if (::lseek(folder.fd(), 0, SEEK_SET) < 0)
         throwErrno(errno);
-    const int err = readOpenFolder(d.fd, [&](int dfd, unsigned char type, const char* n) {
+    const int err = readOpenFolder(folder.fd(), [&](int dfd, unsigned char type, const char* n) {
         Entry e;
         e.raw = QByteArray(n);
         e.name = decodeName(n, e.refused);
@@ -293,7 +290,7 @@ bool OwnTree::leadsToFolder(const Folder& folder, const QByteArray& raw) const {
 }
 
 void OwnTree::sortByName(std::vector<Entry>& entries) {
-    sortByShownName(entries);
+    sortEntries(entries);
 }
 
 bool OwnTree::removeAt(int parent, const QByteArray& name, const QString& path,

@@ -18,8 +18,6 @@ struct MountKey {
         return device == o.device && (mountId == 0 || o.mountId == 0 || mountId == o.mountId);
     }
 };
-// The mount of an opened folder; {} when it cannot be read. Honours standInMount.
-MountKey mountOf(int fd, const QString& path);
 // The entry at `path`, a link itself and not what it leads to: its mode (st_mode) and its mount,
 // read in one call. False when it cannot be read (errno tells why). Honours standInMount.
 bool entryMount(const QString& path, unsigned& mode, MountKey& mount);
@@ -55,10 +53,6 @@ class OwnTree {
     bool isOpen() const { return root_.fd >= 0; }
     // Why the root did not open: an errno, or ESTALE when it is no longer the approved folder.
     int openError() const { return openError_; }
-    const QString& root() const { return rootPath_; }
-    FolderId id() const { return id_; }
-    // `path` is the root or lies below it (by its text, as the run builds its paths from the root's).
-    bool holds(const QString& path) const;
 
     class Folder {
       public:
@@ -87,7 +81,8 @@ class OwnTree {
         bool refused = false;
         Kind kind = Kind::Other;
     };
-    // The entries of an opened folder, unsorted, links told apart. Throws RunError.
+    // The entries of an opened folder, read through its handle from the start, unsorted, links told
+    // apart. Throws RunError.
     std::vector<Entry> entries(const Folder& folder) const;
     // Sorts entries as the file listings are sorted (sortNames).
     static void sortByName(std::vector<Entry>& entries);

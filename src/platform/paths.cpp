@@ -1,5 +1,6 @@
 #include "platform/paths.h"
 
+#include "platform/dir_entries.h"
 #include "platform/errors.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -172,11 +174,18 @@ bool isNetworkPath(const QString& path) {
 }
 
 bool isSameOrBelow(const QString& path, const QString& folder) {
-    const QString f = withoutTrailingSeparator(folder);
-    const QString p = withoutTrailingSeparator(path);
+    // As withoutTrailingSeparator and withTrailingSeparator would have it, without making texts:
+    // this is asked for every folder of a run.
+    QStringView f(folder), p(path);
+    if (f.size() > 1 && f.endsWith(u'/'))
+        f.chop(1);
+    if (p.size() > 1 && p.endsWith(u'/'))
+        p.chop(1);
     if (p == f)
         return true;
-    return p.startsWith(withTrailingSeparator(f));
+    if (f.endsWith(u'/'))
+        return p.startsWith(f);
+    return p.size() > f.size() && p.startsWith(f) && p[f.size()] == u'/';
 }
 
 bool volumePresentAt(const QString& existingPath) {
@@ -258,20 +267,24 @@ QStringList& caseFoldingStandIns() {
 // The spelling `folder`'s listing holds for `name`: the name itself when listed, else the entry
 // that differs from it in letter case only, else an empty text.
 QString listedSpelling(const QString& folder, const QString& name) {
-    DIR* d = ::opendir(QFile::encodeName(folder).constData());
-    if (!d)
+    const Fd d(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK));
+    if (d.fd < 0)
         return {};
     QString other;
-    while (const dirent* e = ::readdir(d)) {
-        const QString n = QFile::decodeName(e->d_name);
-        if (n == name) {
+    readOpenFolder(d.fd, [&](int, unsigned char, const char* raw) {
+        if (other == name)
+            return;
+        bool refused = false;
+        QString n = decodeName(raw, refused);
+        // A name that is not text is taken as the path's own texts decode it.
+        if (refused)
+            n = QFile::decodeName(raw);
+        if (n == name)
             other = name;
-            break;
-        }
-        if (other.isEmpty() && n.compare(name, Qt::CaseInsensitive) == 0)
+        else if (other.isEmpty() && n.compare(name, Qt::CaseInsensitive) == 0)
             other = n;
-    }
-    ::closedir(d);
+    });
     return other;
 }
 

@@ -5,12 +5,8 @@
 #include "platform/paths.h"
 
 #include <QFile>
-#include <QMultiHash>
-#include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -33,32 +29,14 @@ FolderId idOf(const struct stat& st) {
     return FolderId{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
-// Reads the entries of an open folder from its start (`again`: it was read before), "." and ".."
-// left out but for the inode number "." gives, into `own`. Returns 0 or the errno of a read that
-// failed.
-template <typename F> int readFolder(int fd, bool& again, quint64& own, F&& each) {
+// Makes an open folder's entries be read from their start again (`again`: they were read before)
+// and clears the inode number its "." gave, `own`. Returns 0 or the errno of a failure.
+int fromStart(int fd, bool& again, quint64& own) {
     if (again && ::lseek(fd, 0, SEEK_SET) < 0)
         return errno;
     again = true;
     own = 0;
-    return readOpenFolder(
-        fd, [&](int, unsigned char type, const char* name) { each(type, name); }, &own);
-}
-
-// A name read from disk, as the listings of files.h show it.
-QString shownName(const char* raw) {
-    bool refused = false;
-    return decodeName(raw, refused);
-}
-
-// "*.*" or "*" among the pieces: every name matches.
-bool everyName(const QString& pattern) {
-    for (const QString& piece : pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString g = piece.trimmed();
-        if (g == QLatin1String("*.*") || g == QLatin1String("*"))
-            return true;
-    }
-    return false;
+    return 0;
 }
 
 // A mount point as /proc/self/mountinfo writes it: blanks, tabs, line breaks and backslashes as
@@ -223,29 +201,25 @@ std::vector<WalkFolder::Entry> WalkFolder::folders() const {
     if (fd_ < 0)
         throwErrno(error_ == ENOENT ? ENOTDIR : error_); // as listFolderEntries reports it
     std::vector<Entry> found;
-    const int err = readFolder(fd_, read_, ownInode_, [&](unsigned char type, const char* n) {
-        Entry e;
-        e.isLink = type == DT_LNK;
-        if (type != DT_DIR) {
-            if (type != DT_LNK && type != DT_UNKNOWN)
-                return;
-            struct stat st {};
-            if (type == DT_UNKNOWN) {
-                if (::fstatat(fd_, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    int err = fromStart(fd_, read_, ownInode_);
+    if (err == 0)
+        err = readOpenFolder(
+            fd_,
+            [&](int, unsigned char type, const char* n) {
+                Entry e;
+                struct stat st {};
+                if (!isFolderOrLinkToOne(fd_, type, n, e.isLink, st))
                     return;
-                e.isLink = S_ISLNK(st.st_mode);
-            }
-            if ((e.isLink && ::fstatat(fd_, n, &st, 0) != 0) || !S_ISDIR(st.st_mode))
-                return; // a dangling link, or no folder
-            if (e.isLink)
-                e.target = idOf(st);
-        }
-        e.name = shownName(n);
-        found.push_back(std::move(e));
-    });
+                if (e.isLink)
+                    e.target = idOf(st);
+                bool refused = false;
+                e.name = decodeName(n, refused);
+                found.push_back(std::move(e));
+            },
+            &ownInode_);
     if (err != 0)
         throwErrno(err);
-    sortByShownName(found);
+    sortEntries(found);
     return found;
 }
 
@@ -253,36 +227,10 @@ long WalkFolder::countFiles(const QString& pattern,
                             const std::function<void(const QString&, const FolderId&)>& folderLink) const {
     if (fd_ < 0)
         return 0;
-    const bool all = everyName(pattern);
     long count = 0;
-    const int err = readFolder(fd_, read_, ownInode_, [&](unsigned char type, const char* n) {
-        if (type != DT_REG) {
-            // A link may lead to a file or a folder; an unknown type must be asked for.
-            if (type != DT_LNK && type != DT_UNKNOWN)
-                return;
-            struct stat st {};
-            if (::fstatat(fd_, n, &st, 0) != 0)
-                return;
-            if (S_ISDIR(st.st_mode)) {
-                if (!folderLink)
-                    return;
-                struct stat own {};
-                if (type == DT_LNK ||
-                    (::fstatat(fd_, n, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode)))
-                    folderLink(shownName(n), idOf(st));
-                return;
-            }
-            if (!S_ISREG(st.st_mode))
-                return;
-        }
-        if (!all && !matchesPattern(shownName(n), pattern))
-            return;
-        // A killed copy's temporary file is never copied, so it is not counted either.
-        if (type != DT_LNK && std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0 &&
-            isCopyTemporaryName(shownName(n)))
-            return;
-        ++count;
-    });
+    int err = fromStart(fd_, read_, ownInode_);
+    if (err == 0)
+        err = countOpenFolder(fd_, pattern, count, folderLink, &ownInode_);
     return err != 0 ? 0 : count;
 }
 
