@@ -390,9 +390,10 @@ void frmutförbackup::cmdkörbackup_Click() {
     // Yields inside a run run other handlers; a second start there would corrupt the first run.
     if (running_ || runGoingOn())
         return;
-    plan_ = planFromControls();
+    run_ = RunState();
+    run_.plan = planFromControls();
     // A switch-off of the scheduler before this run began is not meant for it.
-    if (plan_.kind == RunKind::ByHand)
+    if (run_.plan.kind == RunKind::ByHand)
         program().schema_avstängt = 0;
     running_ = true;
     {
@@ -400,7 +401,18 @@ void frmutförbackup::cmdkörbackup_Click() {
         driver.run();
     }
     running_ = false;
-    endOfRun(plan_.kind);
+    endOfRun(run_.plan.kind);
+}
+
+const RunState& frmutförbackup::runState() const {
+    if (running_) {
+        // Signals from outside the window are taken in when asked for, in the order they count.
+        if (program().schema_avstängt == 1)
+            run_.stopBy(RunStop::SchedulerOff);
+        if (program().operations().stopRequested())
+            run_.stopBy(RunStop::ByClosing);
+    }
+    return run_;
 }
 
 RunPlan frmutförbackup::planFromControls() const {
@@ -416,11 +428,10 @@ RunPlan frmutförbackup::planFromControls() const {
 }
 
 bool frmutförbackup::simulating() const {
-    return running_ ? plan_.simulate : chkbackupsimulera->isChecked();
+    return running_ ? run_.plan.simulate : chkbackupsimulera->isChecked();
 }
 
 void frmutförbackup::endOfRun(RunKind kind) {
-    plan_ = RunPlan();
     gemensamt_schema = false;
     setCaption(QStringLiteral("Utför backup"));
     // An unattended run leaves no window behind, however it ended: a later run by hand opens a
@@ -469,12 +480,12 @@ bool askCancel() {
 
 void frmutförbackup::cmdavbryt_Click() {
     if (askCancel())
-        avbryt_körning = 1;
+        stopRun(RunStop::ByUser);
 }
 
 void frmutförbackup::cmdavbrytsync_Click() {
     if (askCancel()) {
-        avbryt_spegling = 1;
+        run_.mirrorStopped = true;
         runstatus::stopEditorScan();
     }
 }
@@ -490,8 +501,8 @@ void frmutförbackup::lblavbryt_Change() {
     if (lblavbryt != QLatin1String("1"))
         return;
     if (askCancel()) {
-        avbryt_körning = 1;
-        avbryt_spegling = 1;
+        stopRun(RunStop::ByUser);
+        run_.mirrorStopped = true;
     } else {
         setLblavbryt(QString());
     }

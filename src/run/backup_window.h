@@ -1,5 +1,6 @@
 #pragma once
 #include "core/run_services.h"
+#include "run/run_log.h"
 #include "run/run_plan.h"
 
 #include <QDateTime>
@@ -110,31 +111,29 @@ class frmutförbackup : public QWidget, public RunServices {
     FileListBox filelog{QString(), QStringLiteral("*.txt")};
 
     // ---- form variables of the run -------------------------------------------------------------
-    long avbryt_körning = 0;
-    bool disken_full = false; // the run was stopped by a full disk, not by the user
-    long avbryt_spegling = 0;
     // The copy totals, job counters, error count, List2/List3 and the missing-drive notes are
-    // kept by the engine (engine()); the window shows them.
-    long raderade_mappar = 0, raderade_mappfiler = 0, raderade_enstaka_filer = 0;
-    float mb_raderat = 0;
-    bool ej_speglat_jobb = false;
+    // kept by the engine (engine()), the mirror's counts by the mirror (mirror()); the window
+    // shows them.
     bool enhet_saknas_hanterad = false;
     // Set by the scheduler before a run of its common setting: the finished runs' list then names
     // no single job when several ran together.
     bool gemensamt_schema = false;
-    // What the run end made for the result dialog: its lblinfo and its Text1.
-    QString resultat_lblinfo;
-    QString resultat_Text1;
 
     // Caption: "commandline", "schema" or anything else for a run by hand. During a run, the
     // kind its plan was started with.
-    QString caption() const override { return running_ ? plan_.marker() : windowTitle(); }
+    QString caption() const override { return running_ ? run_.plan.marker() : windowTitle(); }
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool runGoingOn() const override;
     // A run is still on the stack, its result windows waiting for the user included.
     bool running() const { return running_; }
     // The running run's plan; outside a run, what the controls would start.
-    RunPlan plan() const { return running_ ? plan_ : planFromControls(); }
+    RunPlan plan() const { return running_ ? run_.plan : planFromControls(); }
+    // The run going on, or the last one; its stop also takes in a scheduler switched off and a
+    // program asked to end.
+    const RunState& runState() const;
+    // Stops the run for `why`; a run already stopped keeps its first reason.
+    void stopRun(RunStop why) { run_.stopBy(why); }
+    bool runStopped() const { return runState().stopped(); }
     bool simulating() const;
     // What the floors below ask of the window while it is loaded.
     bool cancelRequested() const override { return lblavbryt == QLatin1String("1"); }
@@ -203,7 +202,6 @@ class frmutförbackup : public QWidget, public RunServices {
     // Counting an error: fel_i_jobbet, lblantalfel + 1, fel_jobb + 1 and (as a rule) imgerr shown.
     void countError(bool showImage = true);
     void setErrorCount(long n);
-    long errorCount() const;
     void showErrorImage();
     // lblantalfel, imgerr, lbl2 and lblantalfelrätt from the engine's counters.
     void refreshCounters();
@@ -225,10 +223,11 @@ class frmutförbackup : public QWidget, public RunServices {
     void tömlogfil(const QString& startDate, const QString& startTime);
     void kopiera_exlog_till_log();
     void kopiera_errorlog_till_log();
-    // `mirrored`: the run's mirroring deleted for real (only the run end passes it). Returns the
-    // saved log's path, empty when none was saved.
-    QString spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs, long copied,
-                                     long lookedAt, float megabytes, long errors, bool mirrored = false);
+    // The run's kind as its logs say it.
+    runlog::RunMode runLogMode() const;
+    // `facts` of what the run did; the window adds how it was started. Returns the saved log's
+    // path, empty when none was saved.
+    QString spara_loggfil_i_loggmapp(const QDateTime& start, runlog::SavedLogFacts facts);
 
     // ---- procedures that later parts of the run fill in ------------------------------------------
     void stäng_program_före_backup();
@@ -236,7 +235,8 @@ class frmutförbackup : public QWidget, public RunServices {
     void sync_förbered();
     // Result windows of the reporting: the popup after a scheduled run, the leftover list, the
     // simulation result window and the result dialog; each returns when its window is closed.
-    void visa_popup_schema();
+    // `detail`: what failed, when the run can name it.
+    void visa_popup_schema(const QString& detail = {});
     void visa_syncfilermappar(const QDateTime& start);
     void spara_syncschemalista_till_fil(const QDateTime& start);
     void visa_simulerad_backup();
@@ -277,7 +277,6 @@ class frmutförbackup : public QWidget, public RunServices {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
     bool runHadErrors_ = false;
-    bool runCancelled_ = false; // the run end found the run cancelled
     friend class RunDriver;
     friend class WindowRunProgress;
 
@@ -289,7 +288,7 @@ class frmutförbackup : public QWidget, public RunServices {
     // After any end of a run: the window as a new run expects it.
     void endOfRun(RunKind kind);
     bool running_ = false; // guards against a second run inside a run
-    RunPlan plan_;
+    mutable RunState run_;
     // The window is the program's active form: another window of the program has not been
     // active since it last became so. Its own message boxes and other programs do not count.
     bool activeForm_ = false;

@@ -30,14 +30,8 @@ class WindowRunProgress : public RunProgress {
 
     bool simulated() const override { return w_.simulating(); }
     bool windowVisible() const override { return w_.isVisible(); }
-    bool cancelled() const override {
-        return w_.avbryt_körning == 1 || program().schema_avstängt == 1 ||
-               program().operations().stopRequested();
-    }
-    void stopRun() override {
-        w_.avbryt_körning = 1;
-        w_.disken_full = true;
-    }
+    bool cancelled() const override { return w_.runStopped(); }
+    void stopRun() override { w_.stopRun(RunStop::DiskFull); }
     void yield() override {
         if (timer_.isValid() && timer_.elapsed() < 20)
             return;
@@ -50,11 +44,11 @@ class WindowRunProgress : public RunProgress {
     int jobCount() const override { return w_.List1->count(); }
     QString jobText(int i) const override { return w_.List1->item(i)->text(); }
     // The run's plan decides and the list shows it; a job taken out never comes back in.
-    bool jobSelected(int i) const override { return w_.plan_.has(i); }
+    bool jobSelected(int i) const override { return w_.run_.plan.has(i); }
     void setJobSelected(int i, bool on) override {
         if (!on)
-            w_.plan_.drop(i);
-        w_.List1->item(i)->setSelected(w_.plan_.has(i));
+            w_.run_.plan.drop(i);
+        w_.List1->item(i)->setSelected(w_.run_.plan.has(i));
     }
     void selectJob(int i) override {
         w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
@@ -239,16 +233,12 @@ void frmutförbackup::refreshCounters() {
     if (runGoingOn() && countersLive_) {
         const QString copied = copiedCountLabel() + QString::number(e.kopierade_totalt);
         lbl2->setText(copied);
-        lblantalfelrätt->setText(copied + QStringLiteral(", antal fel: ") + lblantalfel->text());
+        lblantalfelrätt->setText(copied + QStringLiteral(", antal fel: ") + t);
     }
 }
 
 QString frmutförbackup::copiedCountLabel() const {
     return simulating() ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
-}
-
-long frmutförbackup::errorCount() const {
-    return engine_ ? engine_->antalfel : long(lblantalfel->text().toLong());
 }
 
 void frmutförbackup::setErrorCount(long n) {

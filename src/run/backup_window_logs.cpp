@@ -17,13 +17,17 @@ QString failure(const QString& literal, const platform::RunError& e) {
 }
 } // namespace
 
-void frmutförbackup::tömlogfil(const QString& startDate, const QString& startTime) {
+runlog::RunMode frmutförbackup::runLogMode() const {
     runlog::RunMode mode;
     const RunPlan p = plan();
     mode.scheduled = p.kind == RunKind::Scheduled;
     mode.simulated = p.simulate;
     mode.commandline = p.kind == RunKind::CommandLine;
-    runlog::startLog(program().programFolder(), mode, startDate, startTime);
+    return mode;
+}
+
+void frmutförbackup::tömlogfil(const QString& startDate, const QString& startTime) {
+    runlog::startLog(program().programFolder(), runLogMode(), startDate, startTime);
 }
 
 void frmutförbackup::kopiera_exlog_till_log() {
@@ -55,21 +59,11 @@ void frmutförbackup::kopiera_errorlog_till_log() {
     }
 }
 
-QString frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, const QString& jobName, long jobs,
-                                                 long copied, long lookedAt, float megabytes, long errors,
-                                                 bool mirrored) {
-    runlog::SavedLogFacts facts;
-    facts.jobs = int(jobs);
-    facts.jobName = jobName;
-    facts.copied = copied;
-    facts.lookedAt = lookedAt;
-    facts.megabytes = megabytes;
-    facts.errors = errors;
+QString frmutförbackup::spara_loggfil_i_loggmapp(const QDateTime& start, runlog::SavedLogFacts facts) {
     const RunPlan p = plan();
     facts.simulated = p.simulate;
     facts.scheduled = p.kind == RunKind::Scheduled || runstatus::schedulerOn();
     facts.commandline = p.kind == RunKind::CommandLine;
-    facts.mirrored = mirrored;
     QString saved;
     try {
         saved = runlog::saveLog(program().programFolder(), start, facts);

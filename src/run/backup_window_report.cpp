@@ -48,7 +48,7 @@ class WindowMirrorView : public MirrorView {
     }
     void countError() override { w_.countError(); }
     bool cancelled() override {
-        return w_.avbryt_spegling == 1 || program().schema_avstängt == 1 ||
+        return w_.runState().mirrorStopped || program().schema_avstängt == 1 ||
                program().operations().stopRequested();
     }
     void yield() override {
@@ -174,11 +174,6 @@ void frmutförbackup::sync_förbered() {
     mi.namedMounts = engine().otherMountsNamed;
     const RunPlan p = plan();
     mi.sync_förbered(job, p.mirror, p.mirrorSimulated, runstatus::setting("chkpapperskorg_synk"));
-    raderade_mappar = mi.raderade_mappar;
-    raderade_mappfiler = mi.raderade_mappfiler;
-    raderade_enstaka_filer = mi.raderade_enstaka_filer;
-    mb_raderat = float(mi.mb_raderat);
-    ej_speglat_jobb = mi.ej_speglat_jobb;
     if (mi.fel_i_jobbet)
         engine().fel_i_jobbet = true;
     frame_sync->hide();
@@ -194,18 +189,19 @@ void frmutförbackup::visa_procent(bool show) {
     }
 }
 
-void frmutförbackup::visa_popup_schema() {
-    if (engine().imgerr) {
-        if (runstatus::setting("chkschemapopupfel")) {
-            frmbackupfel* f = program().form<frmbackupfel>();
-            f->showErrors(lblantalfel->text());
-            f->show();
-        }
-    } else if (runstatus::setting("chkschemapopupok") && !isVisible()) {
-        frmbackupfel* f = program().form<frmbackupfel>();
+void frmutförbackup::visa_popup_schema(const QString& detail) {
+    const bool errors = engine().imgerr;
+    const bool stopped = runStopped();
+    if (errors ? !runstatus::setting("chkschemapopupfel")
+               : !runstatus::setting("chkschemapopupok") || isVisible())
+        return;
+    frmbackupfel* f = program().form<frmbackupfel>();
+    // A stop without errors is told where a run without errors would be, never as one done.
+    if (errors || stopped)
+        f->showErrors(QString::number(engine().antalfel), detail, stopped);
+    else
         f->showSuccess(engine().kopierade_totalt, simulating());
-        f->show();
-    }
+    f->show();
 }
 
 void frmutförbackup::visa_syncfilermappar(const QDateTime& start) {
@@ -216,12 +212,14 @@ void frmutförbackup::visa_syncfilermappar(const QDateTime& start) {
     f->List1->addItems(mirror_->leftovers);
     f->cmdsparalogg_Tag = platform::dateTimeText(start);
     f->cmdsparalogg->show();
-    const long files = raderade_enstaka_filer + raderade_mappfiler;
-    f->lblinfo->setText(QString::number(raderade_mappar) + QStringLiteral(" mappar med ") +
-                        QString::number(raderade_mappfiler) + QStringLiteral(" filer, och ") +
-                        QString::number(raderade_enstaka_filer) + QStringLiteral(" enstaka filer, totalt ") +
-                        QString::number(files) + QStringLiteral(" filer kan raderas,   ") +
-                        platform::Format(mb_raderat, QStringLiteral("0.00")) + QStringLiteral(" MB"));
+    const Mirror& m = *mirror_;
+    const long files = m.raderade_enstaka_filer + m.raderade_mappfiler;
+    f->lblinfo->setText(
+        QString::number(m.raderade_mappar) + QStringLiteral(" mappar med ") +
+        QString::number(m.raderade_mappfiler) + QStringLiteral(" filer, och ") +
+        QString::number(m.raderade_enstaka_filer) + QStringLiteral(" enstaka filer, totalt ") +
+        QString::number(files) + QStringLiteral(" filer kan raderas,   ") +
+        platform::Format(float(m.mb_raderat), QStringLiteral("0.00")) + QStringLiteral(" MB"));
     program().dialogs.showModal(f);
 }
 
@@ -274,7 +272,7 @@ void frmutförbackup::holdMessage(int number, const QString& text, const QString
 
 void frmutförbackup::holdRefusal(const QString& text, const QString& place) {
     // An unattended run shows no dialog: its refusal goes to the logs as it always did.
-    if (plan_.kind != RunKind::ByHand) {
+    if (run_.plan.kind != RunKind::ByHand) {
         Module1::logga_meddelande(0, -1, text, place);
         return;
     }
@@ -315,13 +313,13 @@ void frmutförbackup::showHeldMessage() {
 void frmutförbackup::visa_klarbackup() {
     frmklarbackup* k = program().form<frmklarbackup>();
     ResultCounts c;
-    c.errors = platform::Val(lblantalfel->text());
+    c.errors = double(engine().antalfel);
     c.nya = engine().nya_totalt;
     c.ändrade = engine().ändrade_totalt;
     c.skyddade = engine().skyddade_totalt;
     c.kopierade = engine().kopierade_totalt;
     c.genomsökta = engine().genomsökta_totalt;
-    c.cancelled = runCancelled_;
+    c.cancelled = run_.stopped();
     c.total = engine().filtotal;
     c.simulated = simulating();
     k->fillBars(c);

@@ -184,6 +184,8 @@ class BackupEngine {
     std::vector<FolderPair> List3;
     // Missing drives and backup folders of the run (listsaknadenhet).
     QStringList listsaknadenhet;
+    // Why each job the test write left out could not be written to, naming the job and its folder.
+    QStringList unwritableJobs;
     // Jobs the test write left out because they must not run at all (runRefusal).
     int refusedJobs = 0;
     // Per job (its row), the backup folder the test write approved: what the job's mirror may

@@ -169,6 +169,7 @@ void frmklarbackup::resizeEvent(QResizeEvent* e) {
 }
 
 void frmklarbackup::Form_Load(bool runHadErrors, bool cancelled) {
+    setWindowTitle(cancelled ? QStringLiteral("Backup avbröts") : QStringLiteral("Backup klar"));
     Program& p = program();
     const ProgramSettings& s = p.settings();
     imgerr->setVisible(runHadErrors);
@@ -260,6 +261,10 @@ frmbackupfel::frmbackupfel() {
     lbltid->setGeometry(70, 34, 280, 20);
     lblantalfel = platform::namedLabel(this, "lblantalfel", QStringLiteral("Antal fel: "));
     lblantalfel->setGeometry(70, 58, 280, 20);
+    lblorsak = platform::namedLabel(this, "lblorsak");
+    lblorsak->setWordWrap(true);
+    lblorsak->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblorsak->hide();
     // The success panel lies where the error texts lie; the outcome not shown is hidden, so that a
     // screen reader does not read it.
     frameok = new QFrame(this);
@@ -293,14 +298,26 @@ void frmbackupfel::showEvent(QShowEvent* e) {
 void frmbackupfel::showOutcome(bool errors) {
     for (QWidget* w : std::initializer_list<QWidget*>{Picture1, lbltid, lblantalfel})
         w->setVisible(errors);
+    lblorsak->setVisible(errors && !lblorsak->text().isEmpty());
     Picture2->setVisible(!errors);
     frameok->setVisible(!errors);
     show();
     raise();
 }
 
-void frmbackupfel::showErrors(const QString& errorCount) {
+void frmbackupfel::showErrors(const QString& errorCount, const QString& detail, bool stopped) {
+    lbltid->setText(stopped ? QStringLiteral("Schemalagd backup avbröts.")
+                            : QStringLiteral("Schemalagd backup slutfördes med fel."));
     lblantalfel->setText(QStringLiteral("Antal fel: ") + errorCount);
+    lblorsak->setText(detail);
+    // The popup grows to show the whole detail above its buttons.
+    constexpr int top = 80, width = 280, buttons = 130;
+    const int height = detail.isEmpty() ? 0 : lblorsak->heightForWidth(width);
+    const int extra = std::max(0, top + height + 4 - buttons);
+    lblorsak->setGeometry(70, top, width, height);
+    cmdvisalogg->move(cmdvisalogg->x(), buttons + extra);
+    Command2->move(Command2->x(), buttons + extra);
+    setFixedSize(360, 170 + extra);
     showOutcome(true);
 }
 

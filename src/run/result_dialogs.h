@@ -56,7 +56,8 @@ class frmklarbackup : public QWidget {
     QPushButton* Command1 = nullptr;
 
     // Takes the run's error marker and plays the finished or error sound when asked for. A
-    // cancelled run without errors shows a warning, not the tick of a finished one.
+    // cancelled run without errors shows a warning, not the tick of a finished one, and its
+    // title says it was stopped.
     void Form_Load(bool runHadErrors, bool cancelled = false);
     void fillBars(const ResultCounts& c);
     void cmdvisalogg_Click();
@@ -81,6 +82,7 @@ class frmbackupfel : public QWidget {
     QLabel* Picture2 = nullptr;
     QLabel* lbltid = nullptr;
     QLabel* lblantalfel = nullptr;
+    QLabel* lblorsak = nullptr; // what went wrong, when the run can say it
     QLabel* Label1 = nullptr;
     QFrame* frameok = nullptr;
     QLabel* lblkopieradefiler = nullptr;
@@ -88,7 +90,8 @@ class frmbackupfel : public QWidget {
     QPushButton* cmdvisalogg = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
-    void showErrors(const QString& errorCount);
+    // `detail` names what failed; a stopped run says it was stopped, not that it was done.
+    void showErrors(const QString& errorCount, const QString& detail = {}, bool stopped = false);
     // A simulated run tells how many files it would have copied.
     void showSuccess(long copied, bool simulated);
     void cmdvisalogg_Click();

@@ -64,7 +64,7 @@ RunDriver::RunDriver(frmutförbackup& window)
 // ---- helpers --------------------------------------------------------------------------------------
 
 bool RunDriver::cancelled() const {
-    return w_.avbryt_körning == 1 || program().schema_avstängt == 1 || program().operations().stopRequested();
+    return w_.runStopped();
 }
 
 bool RunDriver::anySelected() const {
@@ -72,7 +72,7 @@ bool RunDriver::anySelected() const {
 }
 
 int RunDriver::selectedCount() const {
-    return int(w_.plan_.jobs.size());
+    return int(w_.run_.plan.jobs.size());
 }
 
 void RunDriver::selectJob(int i) {
@@ -111,8 +111,8 @@ QString RunDriver::lockFileName() {
 RunDriver::Hold RunDriver::hold() {
     // A restore, a synchronisation or another run of this process would work on the same files.
     operation_.emplace(QStringLiteral("backupkörning"), [w = &w_] {
-        w->avbryt_körning = 1;
-        w->avbryt_spegling = 1;
+        w->stopRun(RunStop::ByClosing);
+        w->run_.mirrorStopped = true;
     });
     if (!*operation_) {
         operation_.reset();
@@ -133,7 +133,6 @@ void RunDriver::letGo() {
 
 void RunDriver::run() {
     w_.runHadErrors_ = false;
-    w_.runCancelled_ = false;
     switch (hold()) {
     case Hold::Held:
         break;
@@ -145,7 +144,7 @@ void RunDriver::run() {
         const QString refusal = lock_.refusal(QStringLiteral("Den här körningen"));
         Module1::logga_meddelande(0, -1, refusal, QStringLiteral("Utför backup"));
         // Whoever started the command line learns at once why nothing ran.
-        if (w_.plan_.kind == RunKind::CommandLine)
+        if (w_.run_.plan.kind == RunKind::CommandLine)
             platform::writeStandardError(refusal);
         w_.runHadErrors_ = true;
         return;
@@ -195,7 +194,7 @@ void RunDriver::errorHandler(int number, const QString& description) {
                        QStringLiteral("Plats: Utför backup, utför"), QStringLiteral("Backupen avbröts."),
                        QString(),
                        w_.copiedCountLabel() + numberText(e_.kopierade_totalt) +
-                           QStringLiteral(", antal fel: ") + w_.lblantalfel->text(),
+                           QStringLiteral(", antal fel: ") + numberText(e_.antalfel),
                        QString()});
         } catch (const platform::RunError&) {
         }
@@ -223,6 +222,7 @@ bool RunDriver::start() {
         earlyEnd(false);
         return false;
     }
+    chosen_ = plan().jobs;
     runstatus::setTray(runstatus::Tray::Running);
     w_.cmdkörbackup->setEnabled(false);
     runstatus::setTrayTag(QString());
@@ -249,13 +249,6 @@ bool RunDriver::start() {
     w_.lblprocent3_Change();
     runstatus::setProgressShare(0);
 
-    w_.avbryt_körning = w_.avbryt_spegling = 0;
-    w_.disken_full = false;
-    w_.raderade_enstaka_filer = w_.raderade_mappar = w_.raderade_mappfiler = 0;
-    w_.mb_raderat = 0;
-    w_.ej_speglat_jobb = false;
-    w_.resultat_lblinfo.clear();
-    w_.resultat_Text1.clear();
     w_.mirror().resetRun();
 
     w_.spara_valda_inställningar();
@@ -269,14 +262,14 @@ bool RunDriver::start() {
 
     w_.lbl1->clear();
     w_.lbl2->clear();
-    simPrefix_ = w_.plan_.simulate ? QStringLiteral("Simulerad ") : QString();
+    simPrefix_ = plan().simulate ? QStringLiteral("Simulerad ") : QString();
     startMoment_ = program().clock.now();
     w_.lbl1->setText(simPrefix_ + QStringLiteral("Backup startade kl. ") + platform::timeText(startMoment_));
     w_.lbl2->setText(w_.copiedCountLabel() + QStringLiteral("0"));
     w_.countersLive_ = true;
     w_.lblantalfelrätt->setText(w_.copiedCountLabel() + numberText(e_.kopierade_totalt) +
-                                QStringLiteral(", antal fel: ") + w_.lblantalfel->text());
-    if (w_.plan_.simulate) {
+                                QStringLiteral(", antal fel: ") + numberText(e_.antalfel));
+    if (plan().simulate) {
         w_.addLogLine(QStringLiteral(" Simulerad Backupkörning startade."));
         systemLog(QStringLiteral("Simulerad Backupkörning startade."));
     } else {
@@ -299,6 +292,7 @@ bool RunDriver::start() {
     w_.txtbackup->clear();
     platform::doEvents();
     räknaallajobbfiler();
+    counted_ = !cancelled();
     runstatus::setMainVisible("lblprocent", true);
     return true;
 }
@@ -313,12 +307,14 @@ void RunDriver::earlyEnd(bool noneWritable) {
     const QString closing = refused        ? runlog::refusedClosing()
                             : noneWritable ? runlog::unwritableClosing()
                                            : runlog::noJobsClosing();
+    const QString why = noneWritable ? unwritableText(QStringLiteral("\r\n")) : QString();
     w_.holdMessage(0,
                    refused ? QStringLiteral("De jobb du valt kunde inte köras!\r\nSe loggen för orsaken.")
-                   : noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n"
-                                                   "Kontrollera att dina backupmappar är åtkomliga och "
-                                                   "försök igen.")
-                                  : QStringLiteral("Du har inte valt något jobb!"),
+                   : noneWritable
+                       ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n") +
+                             (why.isEmpty() ? QString() : why + QStringLiteral("\r\n\r\n")) +
+                             QStringLiteral("Kontrollera att dina backupmappar är åtkomliga och försök igen.")
+                       : QStringLiteral("Du har inte valt något jobb!"),
                    QString());
     try {
         QStringList lines;
@@ -326,21 +322,36 @@ void RunDriver::earlyEnd(bool noneWritable) {
             lines = e_.listsaknadenhet;
         lines << closing;
         appendLog(lines);
+        // Nothing was backed up: the log says so, and why, from its first line on.
+        if (noneWritable) {
+            const runlog::RunMode mode = w_.runLogMode();
+            runlog::replaceHeader(program().programFolder(), runlog::headerLine(mode, startDate_, startTime_),
+                                  runlog::notRunHeaderLine(mode, startDate_, startTime_), e_.unwritableJobs);
+        }
     } catch (const platform::RunError&) {
     }
     systemLog(closing);
     runstatus::systemLogSeparator(false);
-    const QString savedLog =
-        w_.spara_loggfil_i_loggmapp(startStamp_, QString(), selectedCount(), 0, 0, 0.0f, 1);
-    if (w_.plan_.kind == RunKind::Scheduled) {
-        m_.addSchedulerLogEntry(startDate_ + QLatin1Char(' ') + startTime_ +
-                                    QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen."),
-                                savedLog);
+    runlog::SavedLogFacts facts;
+    // The jobs chosen, which the test write left out: a single one is named.
+    facts.jobs = noneWritable ? int(chosen_.size()) : selectedCount();
+    if (facts.jobs == 1 && chosen_.first() < w_.List1->count())
+        facts.jobName = w_.List1->item(chosen_.first())->text();
+    facts.errors = 1;
+    facts.notRun = noneWritable;
+    const QString savedLog = w_.spara_loggfil_i_loggmapp(startStamp_, facts);
+    if (plan().kind == RunKind::Scheduled) {
+        m_.addSchedulerLogEntry(
+            startDate_ + QLatin1Char(' ') + startTime_ +
+                (why.isEmpty()
+                     ? QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen.")
+                     : QStringLiteral(" Backup kunde inte utföras: ") + unwritableText(QStringLiteral(" "))),
+            savedLog);
         if (e_.imgerr) {
             runstatus::setTray(runstatus::Tray::Error);
             runstatus::setTrayTag(QStringLiteral("err"));
             if (runstatus::setting("chkschemapopupfel"))
-                w_.visa_popup_schema();
+                w_.visa_popup_schema(unwritableText(QStringLiteral("\n")));
         }
     }
     if (noneWritable) {
@@ -349,6 +360,10 @@ void RunDriver::earlyEnd(bool noneWritable) {
         w_.visa_procent(false);
     }
     w_.runHadErrors_ = true;
+}
+
+QString RunDriver::unwritableText(const QString& separator) const {
+    return e_.unwritableJobs.join(separator);
 }
 
 void RunDriver::refreshFolderStructures() {
@@ -361,7 +376,7 @@ void RunDriver::refreshFolderStructures() {
         platform::doEvents();
         if (cancelled())
             return;
-        if (!w_.plan_.has(i))
+        if (!plan().has(i))
             continue;
         if (i < m_.jobCount())
             w_.List1->item(i)->setText(m_.jobName(i));
@@ -384,7 +399,7 @@ bool RunDriver::jobPass() {
         for (int i = 0; i < w_.List1->count(); ++i) {
             e_.startJob();
             w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
-            if (!w_.plan_.has(i))
+            if (!plan().has(i))
                 continue;
             const QString jobName = w_.List1->item(i)->text();
             runstatus::setMainText(
@@ -418,12 +433,12 @@ bool RunDriver::jobPass() {
             skapamappar();
             w_.showJobFolderMarks();
             w_.stäng_program_före_backup();
-            writeLastRun(jobName);
+            const QDateTime jobStart = program().clock.now();
             if (!e_.List2.isEmpty()) {
                 barStep_ = int(std::nearbyint(double(w_.Picture1->width()) / e_.List2.size()));
                 w_.lblprocent2->resize(0, w_.lblprocent2->height());
                 folderBarWidth_ = 0;
-                if (w_.plan_.mirror)
+                if (plan().mirror)
                     w_.mirror().setMissingFolders(missingFolders());
                 w_.sync_förbered();
                 w_.addLogLine(QStringLiteral(" Genomsöker mappar..."));
@@ -434,6 +449,7 @@ bool RunDriver::jobPass() {
                 if (cancelled())
                     break;
             }
+            writeLastRun(jobStart);
             jobEnd(i, jobName);
         }
     }
@@ -612,11 +628,11 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Klar med aktuellt jobb"));
     QListWidgetItem* item = w_.List1->item(i);
     // A simulated run copied nothing: the entry says what it found.
-    item->setText(item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
-                  (w_.plan_.simulate ? QStringLiteral(" filer skulle kopieras)")
-                                     : QStringLiteral(" kopierade filer)")));
+    item->setText(
+        item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
+        (plan().simulate ? QStringLiteral(" filer skulle kopieras)") : QStringLiteral(" kopierade filer)")));
     // A simulation copied and saved nothing: every log says what it would have done.
-    const bool sim = w_.plan_.simulate;
+    const bool sim = plan().simulate;
     const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
                          QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
                          QStringLiteral(" fel.");
@@ -642,13 +658,15 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     w_.starta_program_efter_backup();
 }
 
-void RunDriver::writeLastRun(const QString& jobName) {
-    Q_UNUSED(jobName);
+const RunPlan& RunDriver::plan() const {
+    return w_.run_.plan;
+}
+
+void RunDriver::writeLastRun(const QDateTime& when) {
     JobFiles::LastRun r;
-    const QDateTime now = program().clock.now();
-    r.when = platform::dateText(now) + QLatin1Char(' ') + now.toString(QStringLiteral("HH:mm"));
-    r.kind = w_.plan_.kind == RunKind::Scheduled     ? QStringLiteral("Schemalagd")
-             : w_.plan_.kind == RunKind::CommandLine ? QStringLiteral("Startad med startkommando")
-                                                     : QStringLiteral("Manuell");
+    r.when = platform::dateText(when) + QLatin1Char(' ') + when.toString(QStringLiteral("HH:mm"));
+    r.kind = plan().kind == RunKind::Scheduled     ? QStringLiteral("Schemalagd")
+             : plan().kind == RunKind::CommandLine ? QStringLiteral("Startad med startkommando")
+                                                   : QStringLiteral("Manuell");
     JobFiles(program().jobbgruppmapp, m_.currentJobName()).writeLastRun(r);
 }

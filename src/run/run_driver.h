@@ -1,5 +1,6 @@
 #pragma once
 #include "core/operations.h"
+#include "run/run_plan.h"
 
 #include <QDateTime>
 #include <QString>
@@ -19,8 +20,9 @@ class OpenedFolder;
 QString simulatedText(const QString& text);
 
 // One whole backup run of the backup window (its cmdkörbackup_Click): run start, per-job pass,
-// run end and the window's return to idle. It works on the window's controls and form
-// variables, which are the run's visible state.
+// run end and the window's return to idle. What the run is and has come to is its RunState (the
+// plan, why it stopped, the result texts) with the engine's and the mirror's counters; the
+// window's controls show them.
 class RunDriver {
   public:
     explicit RunDriver(frmutförbackup& window);
@@ -31,8 +33,8 @@ class RunDriver {
     static QString lockFileName();
 
     // The result text and summary block the run end makes for the result dialog.
-    QString resultText() const { return resultText_; }
-    QString summaryBlock() const { return summary_; }
+    QString resultText() const;
+    QString summaryBlock() const;
 
   private:
     // Phases.
@@ -62,7 +64,16 @@ class RunDriver {
     void räknaallajobbfiler();
     void skapamappar();
     void file_copy(int k, const platform::OpenedFolder& source);
-    void writeLastRun(const QString& jobName);
+    // The job's last backup, once its pass is done: a stopped or failed job has none.
+    void writeLastRun(const QDateTime& when);
+    // The files the run is measured against: all it counted when it stopped before looking at
+    // them all.
+    long long filesToLookAt() const;
+    // The verdict of the summary and what the finished runs' list notes of a stop.
+    QString verdict() const;
+    // Why the jobs the test write left out could not be written to.
+    QString unwritableText(const QString& separator) const;
+    const RunPlan& plan() const;
 
     // The gate and the run lock are held while the run works and writes its logs, never while
     // one of its windows waits for the user.
@@ -94,8 +105,8 @@ class RunDriver {
     int barStep_ = 0;
     int folderBarWidth_ = 0;
     bool handlerUsed_ = false;
-    QString resultText_;
-    QString summary_;
+    bool counted_ = false; // the run's files were counted to the end
+    QList<int> chosen_;    // the jobs chosen, before the test write left any out
     std::optional<Operation> operation_;
     RunLock lock_;
 };

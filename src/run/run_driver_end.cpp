@@ -9,6 +9,7 @@
 #include "run/backup_window.h"
 #include "run/copy_engine.h"
 #include "run/leftover_window.h"
+#include "run/mirror.h"
 #include "run/result_dialogs.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
@@ -20,6 +21,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -28,6 +30,9 @@ QString n(long long v) {
 }
 QString mb(float v) {
     return platform::Format(v, QStringLiteral("0.00"));
+}
+QString mb(double v) {
+    return mb(float(v)); // rounded as the run's single-precision totals always were
 }
 
 QString durationText(qint64 secs) {
@@ -41,6 +46,37 @@ QString durationText(qint64 secs) {
 
 } // namespace
 
+QString RunDriver::resultText() const {
+    return w_.runState().resultText;
+}
+
+QString RunDriver::summaryBlock() const {
+    return w_.runState().summary;
+}
+
+long long RunDriver::filesToLookAt() const {
+    if (cancelled() && counted_)
+        return std::max<long long>(e_.genomsökta_totalt, e_.filtotal);
+    return e_.genomsökta_totalt;
+}
+
+QString RunDriver::verdict() const {
+    switch (w_.runState().stop) {
+    case RunStop::DiskFull:
+        return QStringLiteral(
+            "  Backupkörningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
+    case RunStop::ByClosing:
+        return QStringLiteral("  Backupkörningen avbröts när programmet stängdes!");
+    case RunStop::ByUser:
+    case RunStop::SchedulerOff:
+        return QStringLiteral("  Backupkörningen avbröts av användaren!");
+    case RunStop::None:
+        break;
+    }
+    return e_.antalfel > 0 ? QStringLiteral("  Backup slutfördes med fel!")
+                           : QStringLiteral("  Backup slutfördes utan fel.");
+}
+
 void RunDriver::runEnd() {
     // The job in the main window is read again, so its summary tells of the run just recorded.
     if (m_.currentJobIndex() >= 0)
@@ -52,13 +88,13 @@ void RunDriver::runEnd() {
     const QString endTime = platform::timeText(end);
     const QString duration = durationText(startMoment_.isValid() ? startMoment_.secsTo(end) : 0);
     // A simulation copied nothing: its windows and its logs alike say what would be copied.
-    const bool sim = w_.plan_.simulate;
-    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
+    const bool sim = plan().simulate;
+    const long long lookedAt = filesToLookAt();
+    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(lookedAt) +
                      QStringLiteral("     Tidsåtgång: ") + duration);
     w_.lbl1->setText(w_.lbl1->text() + QStringLiteral(", slutade kl. ") + endTime);
 
     const bool wasCancelled = cancelled();
-    w_.runCancelled_ = wasCancelled;
     QString result;
     if (wasCancelled) {
         w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") +
@@ -72,11 +108,11 @@ void RunDriver::runEnd() {
                   duration);
         result = simPrefix_ + QStringLiteral("Backup klar.");
     }
-    const QString errors = w_.lblantalfel->text();
+    const QString errors = n(e_.antalfel);
     result += QStringLiteral("\n") + n(e_.kopierade_totalt) +
               (sim ? QStringLiteral(" filer skulle kopieras. ") : QStringLiteral(" filer kopierade. ")) +
               errors + QStringLiteral(" fel.");
-    const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(e_.genomsökta_totalt) +
+    const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(lookedAt) +
                            QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
     const QString shownCounts = sim ? simulatedText(counts) : counts;
     w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + shownCounts);
@@ -106,15 +142,14 @@ void RunDriver::runEnd() {
         w_.showErrorImage();
     }
     w_.kopiera_errorlog_till_log();
-    w_.resultat_lblinfo = result;
-    resultText_ = result;
+    w_.run_.resultText = result;
     // Loading the result dialog takes the error marker and plays its sound, as its first write did.
     frmklarbackup* klar = program().form<frmklarbackup>();
     klar->Form_Load(e_.imgerr, wasCancelled);
     klar->lblinfo->setText(result);
 
-    const bool sync = w_.plan_.mirror;
-    const bool syncSim = w_.plan_.mirrorSimulated;
+    const bool sync = plan().mirror;
+    const bool syncSim = plan().mirrorSimulated;
     // A simulation's counts are what it would have copied and saved.
     auto summaryRows = [&] {
         const QString copied = sim ? QStringLiteral("skulle kopieras") : QStringLiteral("kopierades");
@@ -140,24 +175,25 @@ void RunDriver::runEnd() {
                      QStringLiteral(" p.g.a fel filstorlek efter kopiering.");
         s << QStringLiteral("  ") + mb(e_.mb_kopierat) +
                  (sim ? QStringLiteral(" MB skulle kopieras.") : QStringLiteral(" MB kopierat."));
-        const long deletedFiles = w_.raderade_enstaka_filer + w_.raderade_mappfiler;
+        const Mirror& mi = w_.mirror();
+        const long deletedFiles = mi.raderade_enstaka_filer + mi.raderade_mappfiler;
         if (sync && !syncSim)
             s << QString() << QStringLiteral("Spegling:")
-              << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar raderades, ") +
-                     n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
-              << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) +
+              << QStringLiteral("  ") + n(mi.raderade_mappar) + QStringLiteral(" mappar raderades, ") +
+                     n(mi.raderade_mappfiler) + QStringLiteral(" filer.")
+              << QStringLiteral("  ") + n(mi.raderade_enstaka_filer) +
                      QStringLiteral(" enstaka filer raderades.")
               << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" raderade filer.")
-              << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB raderat.");
+              << QStringLiteral("  ") + mb(mi.mb_raderat) + QStringLiteral(" MB raderat.");
         else if (sync && syncSim)
             s << QString() << QStringLiteral("Spegling (simulerad):")
-              << QStringLiteral("  ") + n(w_.raderade_mappar) + QStringLiteral(" mappar kan raderas, ") +
-                     n(w_.raderade_mappfiler) + QStringLiteral(" filer.")
-              << QStringLiteral("  ") + n(w_.raderade_enstaka_filer) +
+              << QStringLiteral("  ") + n(mi.raderade_mappar) + QStringLiteral(" mappar kan raderas, ") +
+                     n(mi.raderade_mappfiler) + QStringLiteral(" filer.")
+              << QStringLiteral("  ") + n(mi.raderade_enstaka_filer) +
                      QStringLiteral(" enstaka filer kan raderas.")
               << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" filer kan raderas.")
-              << QStringLiteral("  ") + mb(w_.mb_raderat) + QStringLiteral(" MB kan raderas.");
-        if (w_.ej_speglat_jobb)
+              << QStringLiteral("  ") + mb(mi.mb_raderat) + QStringLiteral(" MB kan raderas.");
+        if (mi.ej_speglat_jobb)
             s << QStringLiteral("  Notera: Det finns jobb som inte speglats.");
         s << QString();
         if (e_.versionshantering_använd)
@@ -165,21 +201,11 @@ void RunDriver::runEnd() {
                      (sim ? QStringLiteral(" äldre filer skulle sparas av versionshantering.")
                           : QStringLiteral(" äldre filer sparade av versionshantering."))
               << QString();
-        s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.");
-        if (w_.disken_full)
-            s << QStringLiteral(
-                "  Backupkörningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
-        else if (cancelled())
-            s << QStringLiteral("  Backupkörningen avbröts av användaren!");
-        else if (platform::Val(errors) > 0)
-            s << QStringLiteral("  Backup slutfördes med fel!");
-        else
-            s << QStringLiteral("  Backup slutfördes utan fel.");
+        s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.") << verdict();
         return s;
     };
     const QStringList rows = summaryRows();
-    summary_ = rows.join(QStringLiteral("\r\n"));
-    w_.resultat_Text1 = summary_;
+    w_.run_.summary = rows.join(QStringLiteral("\r\n"));
     klar->Text1->setPlainText(rows.join(QLatin1Char('\n')));
 
     const QString mirror = sync && syncSim ? QStringLiteral("Spegling: JA (simulerad)")
@@ -188,9 +214,22 @@ void RunDriver::runEnd() {
     QStringList closing{QString(), w_.lbl1->text(), w_.lbl2->text(), QString(), mirror, QString()};
     closing += rows;
     appendLog(closing);
+    // A stopped run is not one that was done: its log says so from its first line on.
+    if (wasCancelled) {
+        const runlog::RunMode mode = w_.runLogMode();
+        try {
+            runlog::replaceHeader(program().programFolder(), runlog::headerLine(mode, startDate_, startTime_),
+                                  runlog::stoppedHeaderLine(mode, startDate_, startTime_));
+        } catch (const platform::RunError& e) {
+            runstatus::systemLogError(
+                QStringLiteral(
+                    "FEL! Loggens första rad kunde inte ändras till att körningen avbröts. Felkod ") +
+                n(e.number) + QLatin1Char(' ') + e.description);
+        }
+    }
     w_.txtfil->clear();
     w_.txtbackup->clear();
-    if (platform::Val(errors) > 0 || e_.imgerr)
+    if (e_.antalfel > 0 || e_.imgerr)
         w_.runHadErrors_ = true;
 }
 
@@ -198,14 +237,14 @@ void RunDriver::report() {
     w_.txtmapparkvar->clear();
     idleState();
     runstatus::systemLogSeparator(false);
-    if (w_.plan_.mirrorSimulated && w_.raderade_enstaka_filer + w_.raderade_mappfiler >= 1)
+    if (plan().mirrorSimulated && w_.mirror().raderade_enstaka_filer + w_.mirror().raderade_mappfiler >= 1)
         appendLog({QString(),
                    QStringLiteral("Filer och mappar som raderats manuellt från speglingsloggen loggas inte i "
                                   "denna loggfil.")});
     QString savedLog;
-    if (!w_.plan_.simulate)
+    if (!plan().simulate)
         savedLog = saveLog();
-    const RunKind mode = w_.plan_.kind;
+    const RunKind mode = plan().kind;
     if (mode == RunKind::Scheduled) {
         const bool errors = e_.imgerr;
         // Several jobs of the common setting ran together: no single job is named.
@@ -214,20 +253,25 @@ void RunDriver::report() {
                 ? QStringLiteral(". ")
                 : QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
         w_.lblsenastkördajobb_namn->setText(jobPart);
+        const RunStop stop = w_.runState().stop;
         QString note;
-        if (w_.avbryt_körning == 1 && !w_.disken_full)
+        if (stop == RunStop::ByUser)
             note = QStringLiteral("Användaren avbröt. ");
+        else if (stop == RunStop::ByClosing)
+            note = QStringLiteral("Programmet stängdes. ");
         if (errors)
-            note += w_.lblantalfel->text() + QStringLiteral(" fel uppstod. Kontrollera loggen.");
+            note += n(e_.antalfel) + QStringLiteral(" fel uppstod. Kontrollera loggen.");
         if (errors) {
             runstatus::setTray(runstatus::Tray::Error);
             runstatus::setTrayTag(QStringLiteral("err"));
         }
         w_.visa_popup_schema();
         m_.addSchedulerLogEntry(
-            startDate_ + QLatin1Char(' ') + startTime_ + QStringLiteral(" Backup utförd") + jobPart +
-                n(e_.kopierade_totalt) + QStringLiteral(" filer av ") + n(e_.genomsökta_totalt) +
-                (w_.plan_.simulate ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. ")) +
+            startDate_ + QLatin1Char(' ') + startTime_ +
+                (stop == RunStop::None ? QStringLiteral(" Backup utförd")
+                                       : QStringLiteral(" Backup avbröts")) +
+                jobPart + n(e_.kopierade_totalt) + QStringLiteral(" filer av ") + n(filesToLookAt()) +
+                (plan().simulate ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. ")) +
                 note,
             savedLog);
         program().unload<frmklarbackup>();
@@ -248,9 +292,9 @@ void RunDriver::report() {
         w_.showHeldMessage();
         // A program that is to end shows no more results.
         auto ending = [] { return program().operations().stopRequested(); };
-        if (w_.plan_.mirror && w_.plan_.mirrorSimulated && !ending())
+        if (plan().mirror && plan().mirrorSimulated && !ending())
             w_.visa_syncfilermappar(startStamp_);
-        if (w_.plan_.simulate) {
+        if (plan().simulate) {
             if (!ending())
                 w_.visa_simulerad_backup();
             saveAfterSimulation();
@@ -263,9 +307,16 @@ void RunDriver::report() {
 }
 
 QString RunDriver::saveLog() {
-    return w_.spara_loggfil_i_loggmapp(startStamp_, w_.lblsenastkördajobb_namn->text(), selectedCount(),
-                                       e_.kopierade_totalt, e_.genomsökta_totalt, e_.mb_kopierat,
-                                       w_.errorCount(), w_.plan_.mirror && !w_.plan_.mirrorSimulated);
+    runlog::SavedLogFacts facts;
+    facts.jobs = selectedCount();
+    facts.jobName = w_.lblsenastkördajobb_namn->text();
+    facts.copied = e_.kopierade_totalt;
+    facts.lookedAt = filesToLookAt();
+    facts.megabytes = e_.mb_kopierat;
+    facts.errors = e_.antalfel;
+    facts.mirrored = plan().mirror && !plan().mirrorSimulated;
+    facts.stopped = cancelled();
+    return w_.spara_loggfil_i_loggmapp(startStamp_, facts);
 }
 
 void RunDriver::saveAfterSimulation() {

@@ -8,7 +8,9 @@
 #include "platform/vb.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 namespace runlog {
 
@@ -25,7 +27,8 @@ QString savedLogFolder(const QString& f) {
     return platform::joinPath(f, QStringLiteral("Sparade loggar"));
 }
 
-QString headerLine(const RunMode& mode, const QString& startDate, const QString& startTime) {
+namespace {
+QString headerPrefixes(const RunMode& mode) {
     QString line;
     if (mode.scheduled)
         line += QStringLiteral("Schemalagd ");
@@ -33,7 +36,48 @@ QString headerLine(const RunMode& mode, const QString& startDate, const QString&
         line += QStringLiteral("Simulerad ");
     if (mode.commandline)
         line += QStringLiteral("Startkommando-startad ");
-    return line + QStringLiteral("Backup utförd ") + startDate + QStringLiteral("  ") + startTime;
+    return line;
+}
+} // namespace
+
+QString headerLine(const RunMode& mode, const QString& startDate, const QString& startTime) {
+    return headerPrefixes(mode) + QStringLiteral("Backup utförd ") + startDate + QStringLiteral("  ") +
+           startTime;
+}
+
+QString stoppedHeaderLine(const RunMode& mode, const QString& startDate, const QString& startTime) {
+    return headerPrefixes(mode) + QStringLiteral("Backup avbröts ") + startDate + QLatin1Char(' ') +
+           startTime;
+}
+
+QString notRunHeaderLine(const RunMode& mode, const QString& startDate, const QString& startTime) {
+    return headerPrefixes(mode) + QStringLiteral("Backup kunde inte utföras ") + startDate +
+           QStringLiteral("  ") + startTime;
+}
+
+void replaceHeader(const QString& folder, const QString& header, const QString& replacement,
+                   const QStringList& details) {
+    const QString path = logPath(folder);
+    const QByteArray head = platform::encodeLines({QString(), header});
+    const QByteArray next = platform::encodeLines({QString(), replacement});
+    if (details.isEmpty() && head.size() == next.size()) {
+        // Written over where it lies: the log may be hundreds of megabytes.
+        platform::checkFault(path);
+        QFile f(path);
+        errno = 0;
+        if (!f.open(QIODevice::ReadWrite) || f.read(head.size()) != head)
+            return;
+        if (!f.seek(0) || f.write(next) != next.size() || !f.flush())
+            platform::throwErrno(errno);
+        return;
+    }
+    QStringList lines = platform::readLines(path);
+    if (lines.size() < 2 || !lines[0].isEmpty() || lines[1] != header)
+        return;
+    lines[1] = replacement;
+    for (qsizetype i = 0; i < details.size(); ++i)
+        lines.insert(2 + i, details[i]);
+    platform::writeLines(path, lines);
 }
 
 QString refusedClosing() {
@@ -127,11 +171,20 @@ QString summaryOf(const SavedLogFacts& f, const QString& job) {
         s.prepend(QStringLiteral("Schemalagd "));
     if (f.commandline)
         s.prepend(QStringLiteral("Startkommando-startad "));
-    // A simulation copied nothing: its name tells what it would have copied.
-    s += QString::number(f.copied) + QStringLiteral(" filer av ") + QString::number(f.lookedAt) +
-         (f.simulated ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. "));
-    s += platform::Format(static_cast<float>(f.megabytes), QStringLiteral("0.00")) + QStringLiteral(" MB. ");
-    s += f.errors >= 1 ? QString::number(f.errors) + QStringLiteral(" fel!") : QStringLiteral("Inga fel");
+    if (f.notRun) {
+        s += QStringLiteral("Kunde inte utföras. ");
+    } else {
+        // A simulation copied nothing: its name tells what it would have copied.
+        s += QString::number(f.copied) + QStringLiteral(" filer av ") + QString::number(f.lookedAt) +
+             (f.simulated ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. "));
+        s += platform::Format(static_cast<float>(f.megabytes), QStringLiteral("0.00")) +
+             QStringLiteral(" MB. ");
+    }
+    const QString errors = QString::number(f.errors) + QStringLiteral(" fel!");
+    if (f.stopped)
+        s += QStringLiteral("Avbröts") + (f.errors >= 1 ? QStringLiteral(", ") + errors : QString());
+    else
+        s += f.errors >= 1 ? errors : QStringLiteral("Inga fel");
     // A job name is a file name, but keep a saved log inside its folder whatever it holds.
     s.replace(QLatin1Char('/'), QLatin1Char('-'));
     return s;

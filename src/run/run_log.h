@@ -23,6 +23,15 @@ QString savedLogFolder(const QString& programFolder); // Sparade loggar
 
 // The header line of log.txt: the prefixes, "Backup utförd ", the date, two blanks, the time.
 QString headerLine(const RunMode& mode, const QString& startDate, const QString& startTime);
+// The header of a run that was stopped: "Backup avbröts " and one blank before the time, as
+// long as the header it replaces, so that a large log is changed where it lies.
+QString stoppedHeaderLine(const RunMode& mode, const QString& startDate, const QString& startTime);
+// The header of a run that ended before its first job: "Backup kunde inte utföras ".
+QString notRunHeaderLine(const RunMode& mode, const QString& startDate, const QString& startTime);
+// Replaces log.txt's header line `header` with `replacement`, followed by the lines `details`.
+// Nothing when log.txt does not begin with `header`. Throws RunError.
+void replaceHeader(const QString& programFolder, const QString& header, const QString& replacement,
+                   const QStringList& details = {});
 
 // The closing lines of a run that ended before its first job: every chosen job refused, none
 // writable, or none chosen (this one is appended to the previous run's log).
@@ -66,6 +75,8 @@ struct SavedLogFacts {
     // Mirroring deleted for real ("Spegla" without "Simulera spegling"); a simulation says so in
     // its name, since it changed the backup folder.
     bool mirrored = false;
+    bool stopped = false; // the run was stopped before it was done: "Avbröts"
+    bool notRun = false;  // no job could be run: "Kunde inte utföras" in place of the counts
 };
 QString savedLogSummary(const SavedLogFacts& facts);
 // "log " + the start stamp with '.' for ':' + " " + summary + ".txt". A job name too long for that

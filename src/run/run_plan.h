@@ -36,3 +36,28 @@ struct RunPlan {
         return RunKind::ByHand;
     }
 };
+
+// Why a run ended before its plan was done. The first reason met is the one the run reports.
+enum class RunStop {
+    None,
+    ByUser,       // "Avbryt", answered with yes
+    ByClosing,    // the program was asked to end (a close request, a logout)
+    DiskFull,     // a copy found the backup disk full
+    SchedulerOff, // the scheduler was switched off during its run
+};
+
+// What a run is and has come to: its plan, why it stopped, and the result texts its end made.
+struct RunState {
+    RunPlan plan;
+    RunStop stop = RunStop::None;
+    // "Avbryt" of the mirroring panel: only the mirroring ends.
+    bool mirrorStopped = false;
+    QString resultText; // the result dialog's text
+    QString summary;    // the summary block, rows ended by CR LF
+
+    void stopBy(RunStop why) {
+        if (stop == RunStop::None)
+            stop = why;
+    }
+    bool stopped() const { return stop != RunStop::None; }
+};

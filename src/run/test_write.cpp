@@ -80,6 +80,7 @@ void BackupEngine::provskriv_tillbackupmapp() {
 
     bool anyFailed = false;
     approvedBackupFolders.clear();
+    unwritableJobs.clear();
     const int jobs = progress_.jobCount();
     for (int i = 0; i < jobs; ++i) {
         if (!progress_.jobSelected(i))
@@ -117,6 +118,18 @@ void BackupEngine::provskriv_tillbackupmapp() {
         const bool drivePresent = !network && platform::volumePresent(folder);
         const QString drive = network ? folder : platform::volumeRoot(folder);
         const bool ignore = m.txtignorerasaknadenhet == QLatin1String("JA");
+        // What the user can do about it: a folder that is there but takes no file, or one that is
+        // gone, most likely with the disk or share it was on.
+        const QString where = platform::withoutTrailingSeparator(folder) + QStringLiteral(" för jobbet ") +
+                              progress_.jobText(i);
+        if (platform::folderExists(folder))
+            unwritableJobs << QStringLiteral("Det gick inte att skriva i backupmappen ") + where +
+                                  QLatin1Char('.');
+        else
+            unwritableJobs << QStringLiteral("Backupmappen ") + where + QStringLiteral(" finns inte.") +
+                                  (drivePresent ? QString()
+                                   : network    ? QStringLiteral(" Är nätverksmappen åtkomlig?")
+                                                : QStringLiteral(" Är disken ansluten?"));
         if (drivePresent) {
             listsaknadenhet << QStringLiteral("FEL: Backupmappen ") + folder +
                                    QStringLiteral(" saknas för jobb ''") + progress_.jobText(i) +

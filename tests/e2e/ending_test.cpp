@@ -92,12 +92,17 @@ TEST(Ending, ARequestToEndDuringARunEndsTheRunWithItsLogsAndThenTheProgram) {
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p.exitCode(), 0);
 
-        // The run log ends in the summary of a run that was stopped, and is saved.
+        // The run log says from its head to its summary that the run was stopped by the ending, and
+        // is saved under a name that says so; the job has no last backup.
         const QStringList lines = testutil::readLines(log);
-        EXPECT_EQ(lines.value(lines.size() - 1).toStdString(), "  Backupkörningen avbröts av användaren!");
+        EXPECT_TRUE(lines.value(1).startsWith("Schemalagd Backup avbröts ")) << lines.value(1).toStdString();
+        EXPECT_EQ(lines.value(lines.size() - 1).toStdString(),
+                  "  Backupkörningen avbröts när programmet stängdes!");
         EXPECT_TRUE(lines.contains("Sammanställning:"));
+        EXPECT_FALSE(QFile::exists(dir.path() + "/Listor/Jobb.007"));
         const QStringList saved = QDir(dir.path() + "/Sparade loggar").entryList(QDir::Files);
         ASSERT_EQ(saved.size(), 1);
+        EXPECT_TRUE(saved[0].contains(". Avbröts")) << saved[0].toStdString();
         EXPECT_EQ(testutil::readBytes(dir.path() + "/Sparade loggar/" + saved[0]), testutil::readBytes(log));
 
         // The program log holds the run's end before the program's.

@@ -177,7 +177,7 @@ TEST_F(SchedulerPanel, AvbrytAsksTheRunningBackupToStopAndTheSchedulerStaysOn) {
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
     m->cmdschema_avaktivera->click();
     EXPECT_EQ(b->lblavbryt, "1");
-    EXPECT_EQ(b->avbryt_körning, 1);
+    EXPECT_EQ(b->runState().stop, RunStop::ByUser);
     EXPECT_TRUE(m->chkaktiveraschema->isChecked());
     b->cmdkörbackup->setEnabled(true);
 }

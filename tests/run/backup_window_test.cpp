@@ -59,15 +59,15 @@ TEST_F(BackupWindow, CancelButtonsAskAndOnlyYesSetsTheFlags) {
     auto* w = win();
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
     w->cmdavbryt_Click();
-    EXPECT_EQ(w->avbryt_körning, 0);
+    EXPECT_EQ(w->runState().stop, RunStop::None);
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
     w->cmdavbryt_Click();
-    EXPECT_EQ(w->avbryt_körning, 1);
-    EXPECT_EQ(w->avbryt_spegling, 0);
+    EXPECT_EQ(w->runState().stop, RunStop::ByUser);
+    EXPECT_FALSE(w->runState().mirrorStopped);
 
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
     w->cmdavbrytsync_Click();
-    EXPECT_EQ(w->avbryt_spegling, 1);
+    EXPECT_TRUE(w->runState().mirrorStopped);
 }
 
 TEST_F(BackupWindow, TheHiddenCancelLabelAsksOncePerChange) {
@@ -75,13 +75,13 @@ TEST_F(BackupWindow, TheHiddenCancelLabelAsksOncePerChange) {
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::No);
     w->setLblavbryt("1");
     EXPECT_EQ(w->lblavbryt, ""); // a No empties it, so the next request asks again
-    EXPECT_EQ(w->avbryt_körning, 0);
+    EXPECT_EQ(w->runState().stop, RunStop::None);
 
     dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
     w->setLblavbryt("1");
     EXPECT_EQ(w->lblavbryt, "1");
-    EXPECT_EQ(w->avbryt_körning, 1);
-    EXPECT_EQ(w->avbryt_spegling, 1);
+    EXPECT_EQ(w->runState().stop, RunStop::ByUser);
+    EXPECT_TRUE(w->runState().mirrorStopped);
     w->setLblavbryt("1"); // no change, no question
 }
 

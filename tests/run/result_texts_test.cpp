@@ -3,6 +3,7 @@
 
 #include "mainwindow/main_window.h"
 #include "platform/icons.h"
+#include "run/copy_engine.h"
 #include "run/result_dialogs.h"
 #include "run/simulation_window.h"
 
@@ -47,6 +48,72 @@ TEST_F(ResultTexts, ACancelledRunShowsNoTickAndTheShareItCopiedOfTheWholeRun) {
     EXPECT_EQ(shown->imagesmiley->pixmap().toImage(),
               platform::picture(platform::Picture::Warning, 48).toImage());
     EXPECT_EQ(shown->lbltotalt->text() + shown->lbltotalt2->text(), "50,00% kopierade totalt");
+}
+
+// A run stopped during its copy, by "Avbryt" or by the program being asked to end (a logout), is
+// said to be stopped wherever it is summed up, is measured against all the files it counted, and
+// is not the job's last backup.
+TEST_F(ResultTexts, AStoppedRunIsSummedUpAsStoppedAndIsNotTheJobsLastBackup) {
+    const int count = 1500;
+    for (int i = 0; i < count; ++i)
+        testutil::writeFile(src_ + QStringLiteral("/m%1/f%2.txt").arg(i / 100).arg(i), "x", old_);
+    testutil::writeJob(path("Listor"), job("Hem"));
+    struct Case {
+        const char* what;
+        bool closing;
+        const char* verdict;
+    };
+    const Case cases[] = {{"Avbryt", false, "  Backupkörningen avbröts av användaren!"},
+                          {"close request", true, "  Backupkörningen avbröts när programmet stängdes!"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(dst_).removeRecursively();
+        testutil::makeDir(dst_);
+        QDir(path("Sparade loggar")).removeRecursively();
+        frmutförbackup* w = openBackupWindow("Hem");
+        QTimer t;
+        bool pressed = false;
+        QObject::connect(&t, &QTimer::timeout, [&] {
+            if (pressed || w->engine().kopierade_totalt == 0 || w->cmdkörbackup->isEnabled())
+                return;
+            pressed = true;
+            if (c.closing)
+                prog().operations().requestStop();
+            else
+                w->cmdavbryt->click();
+        });
+        t.start(0);
+        QString title;
+        if (!c.closing) {
+            dialogs().expectMessage("Vill du avbryta?", platform::Answer::Yes);
+            dialogs().expectWindow("frmklarbackup", [&](QWidget* k) { title = k->windowTitle(); });
+        }
+        w->cmdkörbackup->click();
+        t.stop();
+        ASSERT_TRUE(pressed);
+        const long copied = w->engine().kopierade_totalt;
+        ASSERT_LT(copied, count);
+
+        const QStringList l = log();
+        EXPECT_TRUE(l.value(1).startsWith("Backup avbröts ")) << l.value(1).toStdString();
+        EXPECT_EQ(l.last(), c.verdict);
+        EXPECT_TRUE(logText().contains(QStringLiteral("\nKopierade filer: %1 av %2 ").arg(copied).arg(count)))
+            << logText().toStdString();
+        ASSERT_EQ(savedLogs().size(), 1);
+        EXPECT_TRUE(savedLogs()[0].contains(
+            QStringLiteral("Backup av HEM. %1 filer av %2 kopierades. ").arg(copied).arg(count)))
+            << savedLogs()[0].toStdString();
+        EXPECT_TRUE(savedLogs()[0].endsWith(" MB. Avbröts.txt")) << savedLogs()[0].toStdString();
+        EXPECT_FALSE(QFile::exists(path("Listor/Hem.007")));
+        frmmain* m = prog().form<frmmain>();
+        m->visa_senaste_backup();
+        EXPECT_TRUE(m->Label6->text().startsWith("Senaste Backup avbröts "))
+            << m->Label6->text().toStdString();
+        if (!c.closing)
+            EXPECT_EQ(title, "Backup avbröts");
+        else
+            EXPECT_EQ(prog().loaded<frmklarbackup>()->windowTitle(), "Backup avbröts");
+    }
 }
 
 // A simulation copies nothing: its windows, log.txt and the saved log with its name say what would

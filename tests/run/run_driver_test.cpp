@@ -231,7 +231,7 @@ TEST_F(RunDriverTest, ACancelAtTheSecondJobLeavesTheThirdUntouched) {
     // The user presses "Avbryt" once the first job has copied its file.
     QObject::connect(w->List1, &QListWidget::currentRowChanged, w, [w](int row) {
         if (row == 1 && w->runGoingOn() && w->engine().kopierade_totalt > 0)
-            w->avbryt_körning = 1;
+            w->stopRun(RunStop::ByUser);
     });
     runManual(w);
     EXPECT_EQ(w->List1->item(0)->text(), "A (1 kopierade filer)");
@@ -404,8 +404,9 @@ TEST_F(RunDriverTest, AScheduledRunThatEndedEarlyIsShownSoAndLeavesNothingForARu
         window({"Trasig"}, false)->schema();
         // The last-run line says what the scheduler panel's entry says.
         prog().form<frmmain>()->visa_senaste_backup();
-        EXPECT_EQ(prog().form<frmmain>()->Label6->text(),
-                  "Senaste Schemalagd Backup kunde inte utföras " + log().value(1).section(" utförd ", 1));
+        EXPECT_EQ(prog().form<frmmain>()->Label6->text(), "Senaste " + log().value(1));
+        EXPECT_TRUE(log().value(1).startsWith("Schemalagd Backup kunde inte utföras "))
+            << logText().toStdString();
         prog().schema_avstängt = 1;
         open();
         frmutförbackup* w = prog().loaded<frmutförbackup>();
@@ -438,6 +439,53 @@ TEST_F(RunDriverTest, WhenNoBackupFolderCanBeWrittenTheRunEndsEarly) {
     EXPECT_FALSE(QFile::exists(work("no-such-backup")));
     EXPECT_EQ(savedLogs().size(), 1);
     EXPECT_TRUE(w->runHadErrors());
+}
+
+// The backup folder's disk is unplugged: the box of a run by hand, the popup of a scheduled run and
+// its row in the finished runs' list, the head of log.txt and the saved log name the job, the
+// folder and the likely cause.
+TEST_F(RunDriverTest, AMissingBackupDiskIsNamedWithItsJobAndFolder) {
+    const QString src = work("src");
+    write(src + "/a.txt");
+    const QString backup =
+        "/mnt/tamrel-absent-" + QString::number(QCoreApplication::applicationPid()) + "/backup";
+    testutil::writeJob(path("Listor"), job("Hem", src, backup));
+    const QString why = "Backupmappen " + backup + " för jobbet Hem finns inte. Är disken ansluten?";
+    prog().form<frmsetup>()->chkschemapopupfel->setChecked(true);
+    prog().clock.setNow(QDateTime(QDate(2024, 5, 1), QTime(6, 0, 0)));
+    struct Case {
+        const char* what;
+        bool scheduled;
+        QString head;
+    };
+    const Case cases[] = {{"by hand", false, "Backup kunde inte utföras 2024-05-01  06:00:00"},
+                          {"scheduled", true, "Schemalagd Backup kunde inte utföras 2024-05-01  06:00:00"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(path("Sparade loggar")).removeRecursively();
+        frmutförbackup* w = window({"Hem"}, !c.scheduled);
+        if (c.scheduled) {
+            w->schema();
+            auto* popup = prog().loaded<frmbackupfel>();
+            ASSERT_NE(popup, nullptr);
+            EXPECT_EQ(popup->lblorsak->text(), why);
+            EXPECT_TRUE(popup->lblorsak->isVisible());
+            QListWidget* finished = prog().form<frmmain>()->listschemalogg;
+            ASSERT_GT(finished->count(), 0);
+            EXPECT_EQ(finished->item(finished->count() - 1)->text(),
+                      "2024-05-01 06:00:00 Backup kunde inte utföras: " + why);
+        } else {
+            QString box;
+            dialogs().expectWindow(
+                "frmerror", [&](QWidget* e) { box = static_cast<frmerror*>(e)->lblfel->toPlainText(); });
+            w->cmdkörbackup_Click();
+            EXPECT_TRUE(box.contains(why)) << box.toStdString();
+        }
+        EXPECT_EQ(log().mid(0, 4), QStringList({"", c.head, why, ""})) << logText().toStdString();
+        ASSERT_EQ(savedLogs().size(), 1);
+        EXPECT_TRUE(savedLogs()[0].endsWith("Backup av HEM. Kunde inte utföras. 1 fel!.txt"))
+            << savedLogs()[0].toStdString();
+    }
 }
 
 TEST_F(RunDriverTest, AFailureInsideTheRunIsLoggedAndTheRunStillEndsWithItsSummary) {
