@@ -1,6 +1,5 @@
 #include "core/backup_folders.h"
 
-#include "core/job_files.h"
 #include "core/program.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -23,9 +22,6 @@ bool atOrBelow(QStringView path, QStringView folder) {
     return path.size() == folder.size() || folder.endsWith(u'/') || path[folder.size()] == u'/';
 }
 
-namespace {
-// `rest` (pieces below a folder, without a leading '/') has no "." or ".." piece and no empty one:
-// its text then says where it leads, as long as no link stands in it.
 bool plainRest(QStringView rest) {
     if (rest.isEmpty())
         return true;
@@ -35,6 +31,7 @@ bool plainRest(QStringView rest) {
     return true;
 }
 
+namespace {
 // The last `n` pieces of `path`, joined.
 QString lastPieces(const QString& path, qsizetype n) {
     if (n <= 0)
@@ -250,38 +247,6 @@ QString absoluteJobProblem(const QStringList& mainFolders, const QStringList& fo
                 .arg(t);
     }
     return {};
-}
-
-QStringList all(const QString& programFolder) {
-    QStringList out;
-    for (const char* group : {"Listor", "Listor2", "Listor3", "Listor4"}) {
-        const QString folder = platform::joinPath(programFolder, QString::fromLatin1(group));
-        if (!platform::folderExists(folder))
-            continue;
-        try {
-            for (const QString& name : JobFiles::list(folder)) {
-                try {
-                    const JobFiles job(folder, name);
-                    const QString b = platform::withoutTrailingSeparator(job.readBackupFolder());
-                    if (b.isEmpty() || out.contains(b))
-                        continue;
-                    // Read as lines: a missing options file is not written here.
-                    const QStringList o = job.hasFile(4) ? job.readFile(4) : QStringList();
-                    const JobLayout layout{o.value(2).trimmed() == QLatin1String("1"),
-                                           o.value(3).trimmed() == QLatin1String("JA"),
-                                           job.readVersioning().value_or(JobFiles::Versioning{}).folder};
-                    if (!backupFolderProblem(b, job.readMainFolders(), job.readFolders(), programFolder,
-                                             layout)
-                             .isEmpty())
-                        continue;
-                    out << b;
-                } catch (const platform::RunError&) {
-                }
-            }
-        } catch (const platform::RunError&) {
-        }
-    }
-    return out;
 }
 
 QString deletionProblem(const QString& entry, const QStringList& folders) {

@@ -43,15 +43,14 @@ bool edgeWhiteSpace(const QString& text);
 // elsewhere and mirrored away at every run.
 QString absoluteJobProblem(const QStringList& mainFolders, const QStringList& folders);
 
-// The backup folders of every job in the program folder's four job groups (Listor .. Listor4),
-// without a trailing '/'. Jobs whose backup folder cannot be read, or may not be one
-// (backupFolderProblem), are left out.
-QStringList all(const QString& programFolder);
-
 // Why `entry` may not be deleted, or an empty text when it may: it must be a whole path without
 // "." or ".." pieces (and no empty piece) that lies inside, not at, one of `folders`, and it may
 // not pass through a link inside that folder (what the link leads to is not the backup's).
 QString deletionProblem(const QString& entry, const QStringList& folders);
+
+// `rest` (pieces below a folder, without a leading '/') has no "." or ".." piece and no empty one:
+// its text then says where it leads, as long as no link stands in it.
+bool plainRest(QStringView rest);
 
 // Path texts, compared without making a text: asked for every folder of a job's list.
 // `path` without one trailing '/' (but "/").

@@ -209,6 +209,52 @@ std::optional<JobFiles::Versioning> JobFiles::readVersioning() const {
     return Versioning{required(l, 0), required(l, 1), required(l, 2), required(l, 3), required(l, 4)};
 }
 
+JobFiles::Options JobFiles::options(const QStringList& l) {
+    Options o;
+    auto orDefault = [](const QString& v, const QString& def) { return v.isEmpty() ? def : v; };
+    o.rescan = optionalLine(l, 0);
+    o.preventMirror = orDefault(optionalLine(l, 1), o.preventMirror);
+    o.pathType = orDefault(optionalLine(l, 2), o.pathType);
+    o.createMainFolder = orDefault(optionalLine(l, 3), o.createMainFolder);
+    o.ignoreMissingDrive = optionalLine(l, 4);
+    return o;
+}
+
+JobFiles::Versioning JobFiles::versioning(const QStringList& l) {
+    Versioning v;
+    if (l.isEmpty())
+        return v;
+    return Versioning{optionalLine(l, 0), optionalLine(l, 1), optionalLine(l, 2), optionalLine(l, 3),
+                      optionalLine(l, 4)};
+}
+
+JobFiles::Job JobFiles::job(const QString& group, const QString& name, const QStringList& folders,
+                            const QStringList& mainFolders, const QString& backupFolder, const Options& o,
+                            const Versioning& v) {
+    auto yes = [](const QString& t) { return t.trimmed() == QLatin1String("JA"); };
+    Job j;
+    j.group = platform::withoutTrailingSeparator(group);
+    j.name = name;
+    j.folders = folders;
+    j.mainFolders = mainFolders;
+    j.backupFolder = backupFolder;
+    j.rescan = yes(o.rescan);
+    j.preventMirror = yes(o.preventMirror);
+    j.absolute = o.pathType.trimmed() == QLatin1String("1");
+    j.createMainFolder = yes(o.createMainFolder);
+    j.ignoreMissingDrive = yes(o.ignoreMissingDrive);
+    j.versioning = yes(v.on);
+    j.versionFolder = v.folder;
+    return j;
+}
+
+JobFiles::Job JobFiles::readJob() const {
+    const QStringList folders = readFolders(), mains = readMainFolders();
+    const QString backup = readBackupFolder();
+    return job(folder_, name_, folders, mains, backup, options(hasFile(4) ? lines(4) : QStringList()),
+               versioning(hasFile(9) ? lines(9) : QStringList()));
+}
+
 JobFiles::Data JobFiles::read() const {
     Data d;
     d.folders = readFolders();

@@ -95,6 +95,32 @@ class JobFiles {
     std::optional<Programs> readPrograms() const;     // .008, nullopt when missing; both lines required
     std::optional<Versioning> readVersioning() const; // .009, nullopt when missing; all five required
 
+    // The job as the rules about its folders see it (core/job_rules.h): the fields those rules
+    // read, typed. The texts "JA"/"NEJ" and "0"/"1" are read here and nowhere else.
+    struct Job {
+        QString group; // the group folder, without a trailing '/'
+        QString name;
+        QStringList folders;     // .000
+        QStringList mainFolders; // .001
+        QString backupFolder;    // .002 line 1
+        bool rescan = false;
+        bool preventMirror = false;
+        bool absolute = false;         // path type "1"
+        bool createMainFolder = false; // the main folder's own name on top of an absolute job's copies
+        bool ignoreMissingDrive = false;
+        bool versioning = false;
+        QString versionFolder;
+    };
+    // The typed value of fields as the files hold them.
+    static Job job(const QString& group, const QString& name, const QStringList& folders,
+                   const QStringList& mainFolders, const QString& backupFolder, const Options& options,
+                   const Versioning& versioning);
+    // .004 and .009 as their lines read (short files read as readOptions and readVersioning do).
+    static Options options(const QStringList& lines);
+    static Versioning versioning(const QStringList& lines);
+    // .000, .001 and .002 (required), .004 and .009 when they are there; nothing is written.
+    Job readJob() const;
+
     // Every file of the set, read in the order the current-job record reads them.
     struct Data {
         QStringList folders;

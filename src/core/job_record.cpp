@@ -105,6 +105,14 @@ void CurrentJobRecord::loadFiles(const JobFiles& job, const QDate& today, int& f
     txtsammanställning = summaryText(today);
 }
 
+JobFiles::Job CurrentJobRecord::job(const QString& group) const {
+    const JobFiles::Options o{lblmappuppdatering, txtsynkroniseraej, txtsökvägtyp, txtabsolutsökväg_huvudmapp,
+                              txtignorerasaknadenhet};
+    const JobFiles::Versioning v{txtversionshantering, txtversionpattern, txtversion_mb, txtversionmax,
+                                 txtversionmapp};
+    return JobFiles::job(group, txtjobbnamn, listmappar, combomappar, txtbackupmapp, o, v);
+}
+
 QString CurrentJobRecord::scheduleText() const {
     QString t = chkschemaaktiv == 1 ? QStringLiteral("Aktiv: JA, ") : QStringLiteral("Aktiv: NEJ, ");
     t += chkschemasync == 1 ? QStringLiteral("Spegla: JA, ") : QStringLiteral("Spegla: NEJ, ");

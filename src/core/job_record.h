@@ -1,10 +1,10 @@
 #pragma once
+#include "core/job_files.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
 #include <array>
-
-class JobFiles;
 
 // The current-job record: every field of the selected job, filled when a job is selected in the
 // main window's job list and read by the backup run, the restore, the scheduler and the editor.
@@ -65,6 +65,8 @@ struct CurrentJobRecord {
     void loadSchedule(const JobFiles& job);
 
   public:
+    // The job as the rules about its folders see it, as a job of the group folder `group`.
+    JobFiles::Job job(const QString& group) const;
     // The schedule summary of the .006 fields.
     QString scheduleText() const;
     // The summary shown to the user; lines end in '\n'. Throws 13 for an unreadable last-run date.

@@ -1,14 +1,12 @@
 #pragma once
+#include "core/job_files.h"
+
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <map>
-
-namespace backupfolders {
-struct JobLayout;
-}
 
 class QCheckBox;
 class QComboBox;
@@ -135,8 +133,13 @@ class frmaddmapp : public QWidget {
     void txtnamn_Click();
     // New mode: visible, and the caption begins with "Ny".
     bool newMode() const;
-    // Where the job as the editor shows it puts its copies.
-    backupfolders::JobLayout layout() const;
+    // The options and the versioning as saving writes them.
+    JobFiles::Options options() const;
+    JobFiles::Versioning versioning() const;
+    // The rule book's refusal of the job as saving would write it with these folders (the message,
+    // and the tab it concerns in `tab`), or an empty text.
+    QString ruleRefusal(const QString& backup, const QStringList& mainFolders, const QStringList& folders,
+                        int& tab) const;
     // True while ok_spara runs; OK, Avbryt and the close box then do nothing (as while a folder
     // scan runs).
     bool saving() const { return saving_; }

@@ -3,6 +3,7 @@
 #include "core/backup_folders.h"
 #include "core/job_files.h"
 #include "core/job_name.h"
+#include "core/job_rules.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/excluded_folders.h"
@@ -43,14 +44,6 @@ QString yesNo(const QCheckBox* box) {
     return box->isChecked() ? QStringLiteral("JA") : QStringLiteral("NEJ");
 }
 
-// A backup folder is the program's own, where a mirror deletes what the sources lack: the refusal
-// of one that may not be one (checked against the folders as saving writes them), or an empty text.
-QString backupFolderRefusal(const QString& backup, const QStringList& mainFolders, const QStringList& folders,
-                            const backupfolders::JobLayout& layout) {
-    const QString why = backupfolders::backupFolderProblem(backup, mainFolders, folders, layout);
-    return why.isEmpty() ? why : QStringLiteral("Backupmappen kan inte användas: ") + why + QLatin1Char('.');
-}
-
 // The run takes a folder as written: one that begins or ends with white space names another folder
 // than the one the user sees. The refusal of such a text (`what` says whose it is), or an empty text.
 // A folder that is there on disk just so (a scan found it) names what it says.
@@ -78,8 +71,39 @@ class BusyFlag {
 
 } // namespace
 
-backupfolders::JobLayout frmaddmapp::layout() const {
-    return {optsökvägtyp[1]->isChecked(), chkabsolutsökväg_huvudmapp->isChecked(), txtversionmapp->text()};
+JobFiles::Options frmaddmapp::options() const {
+    return {yesNo(chkuppdateramappar), yesNo(chksynkroniseraej),
+            optsökvägtyp[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1"),
+            yesNo(chkabsolutsökväg_huvudmapp), yesNo(chkignorerasaknadenhet)};
+}
+
+JobFiles::Versioning frmaddmapp::versioning() const {
+    return {yesNo(chkversionshantering), txtversionpattern.text(), txtversion_mb->text(),
+            txtversionmax->text(), txtversionmapp->text()};
+}
+
+QString frmaddmapp::ruleRefusal(const QString& backup, const QStringList& mainFolders,
+                                const QStringList& folders, int& tab) const {
+    using Kind = jobrules::Problem::Kind;
+    const JobFiles::Job job = JobFiles::job(program().jobbgruppmapp, txtnamn->currentText(), folders,
+                                            mainFolders, backup, options(), versioning());
+    const jobrules::Problem p =
+        jobrules::jobProblem(job, jobrules::Purpose::Save, jobrules::JobSet(program().programFolder()));
+    switch (p.kind) {
+    case Kind::None:
+        return {};
+    case Kind::VersionFolder:
+        tab = 4;
+        return QStringLiteral("Mappen för sparade filer kan inte användas: ") + p.why + QLatin1Char('.');
+    case Kind::AbsolutePath:
+        tab = 1;
+        return QStringLiteral("Jobbet kan inte sparas: ") + p.why + QLatin1Char('.');
+    case Kind::BackupFolder:
+    case Kind::SharedTarget:
+        break;
+    }
+    tab = 5;
+    return QStringLiteral("Backupmappen kan inte användas: ") + p.why + QLatin1Char('.');
 }
 
 bool frmaddmapp::newMode() const {
@@ -208,9 +232,9 @@ void frmaddmapp::ok_spara() {
         // editable through the yields between.
         QStringList folders = entries(lstFoundFiles);
         removeExcludedFolders(folders, listexmappar);
-        if (const QString why = backupFolderRefusal(backup, entries(combomappar), folders, layout());
-            !why.isEmpty()) {
-            refuse(why, 5);
+        int tab = 5;
+        if (const QString why = ruleRefusal(backup, entries(combomappar), folders, tab); !why.isEmpty()) {
+            refuse(why, tab);
             return;
         }
         if (!backup.startsWith(QLatin1String("//")) && program().mainWindow().tag().isEmpty()) {
@@ -271,16 +295,13 @@ void frmaddmapp::ok_spara() {
         job.backupFolder = txtbackupmapp->currentText();
         job.filters = {txtpattern.text(), txtexpattern.text(), txtexfiler.text(), txtmappfilter.text(),
                        txtexmb->text()};
-        job.options = {yesNo(chkuppdateramappar), yesNo(chksynkroniseraej),
-                       optsökvägtyp[0]->isChecked() ? QStringLiteral("0") : QStringLiteral("1"),
-                       yesNo(chkabsolutsökväg_huvudmapp), yesNo(chkignorerasaknadenhet)};
+        job.options = options();
         job.excluded = listexmappar;
         job.programs = {txtstartstopp_stopp.text(), txtstartstopp_start.text()};
-        job.versioning = {yesNo(chkversionshantering), txtversionpattern.text(), txtversion_mb->text(),
-                          txtversionmax->text(), txtversionmapp->text()};
-        if (const QString why = backupFolderRefusal(job.backupFolder, job.mainFolders, job.folders, layout());
+        job.versioning = versioning();
+        if (const QString why = ruleRefusal(job.backupFolder, job.mainFolders, job.folders, tab);
             !why.isEmpty()) {
-            refuse(why, 5);
+            refuse(why, tab);
             return;
         }
         writeSavedJob(JobFiles(name), job);

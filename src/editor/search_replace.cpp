@@ -42,14 +42,17 @@ JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, 
     return plan;
 }
 
-QString backupFolderProblem(const JobFiles& job, const JobPlan& plan) {
-    constexpr int kFolders = 0, kMainFolders = 1, kBackupFolder = 2, kOptions = 4, kVersioning = 9;
-    const auto changes = [&plan](int file) {
-        return std::any_of(plan.files.begin(), plan.files.end(),
-                           [file](const FileChange& c) { return c.file == file; });
-    };
-    if (!changes(kFolders) && !changes(kMainFolders) && !changes(kBackupFolder))
-        return {};
+namespace {
+constexpr int kFolders = 0, kMainFolders = 1, kBackupFolder = 2, kOptions = 4, kVersioning = 9;
+} // namespace
+
+bool changesFolders(const JobPlan& plan) {
+    return std::any_of(plan.files.begin(), plan.files.end(), [](const FileChange& c) {
+        return c.file == kFolders || c.file == kMainFolders || c.file == kBackupFolder;
+    });
+}
+
+QString textProblem(const JobPlan& plan) {
     // The run takes a folder as written: a replacement must not leave white space at either end of
     // one, where it names another folder than the one shown. A folder that is there on disk just
     // so names what it says.
@@ -68,26 +71,43 @@ QString backupFolderProblem(const JobFiles& job, const JobPlan& plan) {
                    QStringLiteral("\", som börjar eller slutar med ett blanktecken");
         }
     }
+    return {};
+}
+
+std::optional<JobFiles::Job> jobAfter(const JobFiles& job, const JobPlan& plan) {
     if (!job.hasFile(kBackupFolder))
-        return {};
+        return std::nullopt;
     const auto after = [&](int file) {
         for (const FileChange& c : plan.files)
             if (c.file == file)
                 return c.after;
         return job.hasFile(file) ? job.readFile(file) : QStringList();
     };
-    const QStringList options = after(kOptions);
-    backupfolders::JobLayout layout;
-    layout.absolute = options.value(2).trimmed() == QLatin1String("1");
-    layout.withMainFolder = options.value(3).trimmed() == QLatin1String("JA");
-    layout.versionFolder = after(kVersioning).value(4);
-    if (layout.absolute)
-        if (const QString why = backupfolders::absoluteJobProblem(after(kMainFolders), after(kFolders));
-            !why.isEmpty())
-            return QStringLiteral("inte skulle kunna köras: ") + why;
-    const QString why = backupfolders::backupFolderProblem(after(kBackupFolder).value(0), after(kMainFolders),
-                                                           after(kFolders), layout);
-    return why.isEmpty() ? why : QStringLiteral("skulle få en backupmapp som inte kan användas: ") + why;
+    // Lines that name no folder are passed over, as the job's readers pass them over.
+    const auto folders = [&](int file) {
+        QStringList l = after(file);
+        l.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+        return l;
+    };
+    return JobFiles::job(job.folder(), job.name(), folders(kFolders), folders(kMainFolders),
+                         after(kBackupFolder).value(0), JobFiles::options(after(kOptions)),
+                         JobFiles::versioning(after(kVersioning)));
+}
+
+QString problemText(const jobrules::Problem& problem) {
+    using Kind = jobrules::Problem::Kind;
+    switch (problem.kind) {
+    case Kind::None:
+        return {};
+    case Kind::AbsolutePath:
+        return QStringLiteral("inte skulle kunna köras: ") + problem.why;
+    case Kind::VersionFolder:
+        return QStringLiteral("skulle få en mapp för sparade filer som inte kan användas: ") + problem.why;
+    case Kind::BackupFolder:
+    case Kind::SharedTarget:
+        break;
+    }
+    return QStringLiteral("skulle få en backupmapp som inte kan användas: ") + problem.why;
 }
 
 void writePlan(const JobFiles& job, const JobPlan& plan) {

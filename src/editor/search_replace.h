@@ -1,10 +1,12 @@
 #pragma once
+#include "core/job_files.h"
+#include "core/job_rules.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 #include <vector>
-
-class JobFiles;
 
 // Replacing a text by another in the job files of one or more jobs, line by line.
 namespace searchreplace {
@@ -44,14 +46,18 @@ void planFile(const JobFiles& job, int file, const QString& find, const QString&
 // The changes of every marked category of one job.
 JobPlan planJob(const JobFiles& job, const Marked& marked, const QString& find, const QString& with);
 
-// What would be wrong with the job with `plan` written, as the end of a sentence about the job
-// ("skulle få en backupmapp som inte kan användas: ...", or for an absolute job whose folders
-// would no longer lie in its one main folder "inte skulle kunna köras: ...", for a folder text that
-// the replacement leaves beginning or ending with white space "skulle få mappen \"...\", som börjar
-// eller slutar med ett blanktecken"), or an empty text.
-// Asked only when the plan changes the folders, the main folders or the backup folder; a job
-// without a backup-folder file is passed over.
-QString backupFolderProblem(const JobFiles& job, const JobPlan& plan);
+// What the replacement alone would spoil in the job: a folder text that it leaves beginning or
+// ending with white space, as the end of a sentence about the job ("skulle få mappen \"...\", som
+// börjar eller slutar med ett blanktecken"), or an empty text.
+QString textProblem(const JobPlan& plan);
+// The plan changes the job's folders, main folders or backup folder.
+bool changesFolders(const JobPlan& plan);
+// The job as it would be with `plan` written; nullopt for a job without a backup-folder file.
+std::optional<JobFiles::Job> jobAfter(const JobFiles& job, const JobPlan& plan);
+// The end of a sentence about the job for the rule book's refusal ("skulle få en backupmapp som
+// inte kan användas: ...", for an absolute job whose folders would no longer lie in its one main
+// folder "inte skulle kunna köras: ...").
+QString problemText(const jobrules::Problem& problem);
 
 // Writes a plan, each file whole. When a write fails, the files already written get their old
 // lines back, so the job is either as it was or fully replaced; the error is thrown.

@@ -1,6 +1,7 @@
 #include "editor/search_replace_window.h"
 
 #include "core/job_files.h"
+#include "core/job_rules.h"
 #include "core/module1.h"
 #include "core/operations.h"
 #include "core/program.h"
@@ -22,8 +23,14 @@
 #include <QRadioButton>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
+QString refusedBecause(const QString& job, const QString& why) {
+    return QStringLiteral("Ersättningen gjordes inte, eftersom jobbet \"") + job + QStringLiteral("\" då ") +
+           why + QStringLiteral(". Inget jobb har ändrats.");
+}
+
 template <class W, class... A> W* make(QWidget* parent, const char* name, A&&... args) {
     auto* w = new W(std::forward<A>(args)..., parent);
     w->setObjectName(QString::fromUtf8(name));
@@ -219,7 +226,10 @@ void frmsökersätt::cmdkör_Click() {
 
     try {
         // A replacement that would give any job a backup folder it may not have is refused before
-        // anything is written.
+        // anything is written. Every job is judged as the replacement leaves them all: two jobs
+        // moved together onto one folder are seen together.
+        std::optional<jobrules::JobSet> all;
+        std::vector<std::pair<int, JobFiles::Job>> changed;
         for (int i = 0; checkFolders && refusal.isEmpty() && i < names.size(); ++i) {
             if (onlyMarked && i != selected)
                 continue;
@@ -227,11 +237,25 @@ void frmsökersätt::cmdkör_Click() {
             if (stopAsked())
                 break;
             const JobFiles job(folder, names.at(i));
-            const QString why =
-                searchreplace::backupFolderProblem(job, searchreplace::planJob(job, folderFiles, find, with));
+            const searchreplace::JobPlan plan = searchreplace::planJob(job, folderFiles, find, with);
+            if (!searchreplace::changesFolders(plan))
+                continue;
+            QString why = searchreplace::textProblem(plan);
+            if (why.isEmpty())
+                if (std::optional<JobFiles::Job> after = searchreplace::jobAfter(job, plan)) {
+                    if (!all)
+                        all.emplace(program().programFolder());
+                    all->put(*after);
+                    changed.emplace_back(i, std::move(*after));
+                }
             if (!why.isEmpty())
-                refusal = QStringLiteral("Ersättningen gjordes inte, eftersom jobbet \"") + names.at(i) +
-                          QStringLiteral("\" då ") + why + QStringLiteral(". Inget jobb har ändrats.");
+                refusal = refusedBecause(names.at(i), why);
+        }
+        for (size_t k = 0; refusal.isEmpty() && k < changed.size() && !stopAsked(); ++k) {
+            const auto& [i, after] = changed[k];
+            const jobrules::Problem problem = jobrules::jobProblem(after, jobrules::Purpose::Replace, *all);
+            if (problem.refused())
+                refusal = refusedBecause(names.at(i), searchreplace::problemText(problem));
         }
         // An empty group has nothing to do; it is no error.
         for (int i = 0; refusal.isEmpty() && i < names.size(); ++i) {

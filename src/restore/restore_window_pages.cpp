@@ -1,5 +1,5 @@
-#include "core/backup_folders.h"
 #include "core/job_record.h"
+#include "core/job_rules.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "core/window_geometry.h"
@@ -150,10 +150,9 @@ bool frmåterställ::refusedBackupFolder() {
     // Such a folder holds more than the job's copies (the source itself, the home folder):
     // restoring from it would copy that into the job's folders.
     const CurrentJobRecord& r = program().job();
-    const QString problem = backupfolders::backupFolderProblem(
-        r.txtbackupmapp, r.combomappar, r.listmappar,
-        {r.txtsökvägtyp == QLatin1String("1"), r.txtabsolutsökväg_huvudmapp == QLatin1String("JA"),
-         r.txtversionmapp});
+    const QString problem = jobrules::jobProblem(r.job(program().jobbgruppmapp), jobrules::Purpose::Restore,
+                                                 jobrules::JobSet(program().programFolder()))
+                                .why;
     if (problem.isEmpty())
         return false;
     report(QStringLiteral("FEL! Jobbet %1 kan inte återställas: %2 (%3).")

@@ -72,6 +72,7 @@ class RunProgress {
     // ---- run state
     virtual bool simulated() const { return false; }     // chkbackupsimulera ticked
     virtual bool windowVisible() const { return false; } // the backup window is shown
+    virtual bool mirroring() const { return false; }     // the run's plan mirrors
     // avbryt_körning = 1 (lblavbryt "1" answered with yes, the cancel button), or else
     // schema_avstängt = 1.
     virtual bool cancelled() const { return false; }

@@ -1,6 +1,7 @@
 #include "run/leftover_window.h"
 
 #include "core/backup_folders.h"
+#include "core/job_rules.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "platform/accessibility.h"
@@ -146,7 +147,7 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
     // A list may come from a file anyone could have written: only what lies inside a job's backup
     // folder is deleted, through that folder's own handles: never through a link, never into a
     // drive or bind mount below it.
-    const QStringList backupFolders = backupfolders::all(program().programFolder());
+    const QStringList backupFolders = jobrules::trustedBackupFolders(program().programFolder());
     std::map<QString, std::unique_ptr<platform::OwnTree>> trees;
     auto treeFor = [&](const QString& entry) -> const platform::OwnTree& {
         QString deepest; // a backup folder may lie inside another's

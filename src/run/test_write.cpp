@@ -1,12 +1,13 @@
 #include "run/test_write.h"
 
-#include "core/backup_folders.h"
+#include "core/job_rules.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "run/copy_engine.h"
+#include "run/run_plan.h"
 
 #include <QFile>
 
@@ -41,20 +42,19 @@ bool writeTestFile(const QString& folder) {
     return true;
 }
 
-QString runRefusal(const CurrentJobRecord& job) {
+QString runRefusal(const CurrentJobRecord& job, const jobrules::JobSet& all, jobrules::Purpose purpose,
+                   bool mirroring, QString* note) {
     if (!job.loadFailure.isEmpty())
         return QStringLiteral("jobbets filer inte kunde läsas: ") + job.loadFailure;
-    const bool absolute = job.txtsökvägtyp == QLatin1String("1");
-    if (absolute)
-        if (const QString why = backupfolders::absoluteJobProblem(job.combomappar, job.listmappar);
-            !why.isEmpty())
-            return why;
-    const QString why = backupfolders::backupFolderProblem(
-        job.txtbackupmapp, job.combomappar, job.listmappar,
-        {absolute, job.txtabsolutsökväg_huvudmapp == QLatin1String("JA"), job.txtversionmapp});
-    if (!why.isEmpty())
-        return why + QStringLiteral(" (") + job.txtbackupmapp + QLatin1Char(')');
-    return {};
+    const jobrules::Problem p =
+        jobrules::jobProblem(job.job(program().jobbgruppmapp), purpose, all, mirroring);
+    if (note)
+        *note = p.note;
+    if (!p.refused())
+        return {};
+    if (p.kind == jobrules::Problem::Kind::AbsolutePath)
+        return p.why;
+    return p.why + QStringLiteral(" (") + job.txtbackupmapp + QLatin1Char(')');
 }
 
 bool entryNamesDrive(const QString& entry, const QString& drive) {
@@ -81,6 +81,19 @@ void BackupEngine::provskriv_tillbackupmapp() {
     bool anyFailed = false;
     approvedBackupFolders.clear();
     unwritableJobs.clear();
+    // Every job of the four groups, read once for the run: each job is judged beside all of them.
+    const jobrules::JobSet all(program().programFolder());
+    jobrules::Purpose purpose = jobrules::Purpose::RunByHand;
+    switch (RunPlan::kindOf(program().run().caption())) {
+    case RunKind::Scheduled:
+        purpose = jobrules::Purpose::Scheduled;
+        break;
+    case RunKind::CommandLine:
+        purpose = jobrules::Purpose::CommandLine;
+        break;
+    case RunKind::ByHand:
+        break;
+    }
     const int jobs = progress_.jobCount();
     for (int i = 0; i < jobs; ++i) {
         if (!progress_.jobSelected(i))
@@ -89,7 +102,8 @@ void BackupEngine::provskriv_tillbackupmapp() {
         // What the backup folder is when it is checked: the mirror later deletes only in this
         // folder, whatever its text leads to by then.
         const platform::FolderId checked = platform::folderId(m.txtbackupmapp);
-        if (const QString why = runRefusal(m); !why.isEmpty()) {
+        QString note;
+        if (const QString why = runRefusal(m, all, purpose, progress_.mirroring(), &note); !why.isEmpty()) {
             // Nothing of the job is touched: not even the test file is written.
             progress_.setJobSelected(i, false);
             listsaknadenhet << QStringLiteral("FEL: Jobbet ''") + progress_.jobText(i) +
@@ -105,6 +119,8 @@ void BackupEngine::provskriv_tillbackupmapp() {
                 platform::writeStandardError(refusal);
             continue;
         }
+        if (!note.isEmpty())
+            listsaknadenhet << note;
         const QString folder = m.txtbackupmapp;
         if (writeTestFile(folder)) {
             // A folder replaced while it was checked is not the one approved: its mirror refuses.

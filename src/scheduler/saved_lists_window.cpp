@@ -1,6 +1,7 @@
 #include "scheduler/saved_lists_window.h"
 
 #include "core/backup_folders.h"
+#include "core/job_rules.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "platform/accessibility.h"
@@ -90,7 +91,7 @@ void frmschemasync::öppnasyncfilermappar() {
     QStringList kept;
     const bool check = chkkontroll->isChecked();
     // The leftover window deletes what it lists: only entries inside a job's backup folder get there.
-    const QStringList backupFolders = backupfolders::all(program().programFolder());
+    const QStringList backupFolders = jobrules::trustedBackupFolders(program().programFolder());
     for (const QString& entry : entries) {
         if (entry.isEmpty()) {
             kept << entry;
