@@ -433,6 +433,7 @@ bool RunDriver::jobPass() {
                 folderLoop(jobName);
                 if (cancelled())
                     break;
+                w_.rememberJobRun();
             }
             jobEnd(i, jobName);
         }
