@@ -390,12 +390,14 @@ void JobFiles::copyWholeTo(const JobFiles& target, int last) const {
 void JobFiles::renameTo(const JobFiles& target) const {
     if (target.path(0) == path(0))
         return; // the same files: copying and deleting would lose the job
-    copyTo(target, 10);
-    remove(10);
+    copyTo(target, kRunMemory);
+    remove(kRunMemory);
 }
 
 void JobFiles::remove(int last) const {
     for (int n = 0; n <= last; ++n)
         if (hasFile(n))
             platform::removeFile(path(n));
+    if (last < kRunMemory && hasFile(kRunMemory))
+        platform::removeFile(path(kRunMemory));
 }

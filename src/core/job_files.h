@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <optional>
 
-// The files of one job: <group folder>/<name>.000 .. .010, plain text, one value per line.
+// The files of one job: <group folder>/<name>.000 .. .011, plain text, one value per line.
 // Every reader and writer of job files in the program goes through this class, so paths,
 // tolerance of short files and defaults are decided in one place.
 //
@@ -160,11 +160,14 @@ class JobFiles {
     // left as it was (a new target has no file at all) and the error is thrown. Files of the
     // target that the source does not have stay.
     void copyWholeTo(const JobFiles& target, int last) const;
-    // Copies .000 .. .010 to `target`, then deletes this job's .000 .. .010. The old files are
+    // Copies .000 .. .011 to `target`, then deletes this job's .000 .. .011. The old files are
     // deleted only after every copy succeeded.
     void renameTo(const JobFiles& target) const;
-    // Deletes the files .000 .. `last` that exist, .000 first so the job is gone at once.
+    // Deletes the files .000 .. `last` that exist, .000 first so the job is gone at once, and the
+    // run memory, which a later job of the name must not take for its own.
     void remove(int last = 9) const;
+    // What the backup run remembers of the job between runs (core/run_memory.h).
+    static constexpr int kRunMemory = 11;
 
     // The longest line a job file may hold: the longest text a field of the editor takes.
     static constexpr qsizetype kLongestLine = 32767;

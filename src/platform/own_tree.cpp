@@ -3,6 +3,7 @@
 #include "platform/dir_entries.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
+#include "platform/walk_guard.h"
 
 #include <QFile>
 #include <QHash>
@@ -289,6 +290,26 @@ bool OwnTree::leadsToFolder(const Folder& folder, const QByteArray& raw) const {
     return ::fstatat(folder.fd(), raw.constData(), &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool OwnTree::foldsCase(const Folder& folder) const {
+    if (foldsCaseByStandIn(folder.path()))
+        return true;
+    // One entry whose name has letters tells it: the other spelling is either not there or the entry.
+    for (const Entry& e : entries(folder)) {
+        if (e.refused)
+            continue;
+        const QString lower = e.name.toLower();
+        const QString other = lower != e.name ? lower : e.name.toUpper();
+        if (other == e.name)
+            continue;
+        struct stat st {
+        }, o{};
+        return ::fstatat(folder.fd(), e.raw.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+               ::fstatat(folder.fd(), QFile::encodeName(other).constData(), &o, AT_SYMLINK_NOFOLLOW) == 0 &&
+               st.st_ino == o.st_ino && st.st_dev == o.st_dev;
+    }
+    return false;
+}
+
 void OwnTree::sortByName(std::vector<Entry>& entries) {
     sortEntries(entries);
 }
@@ -448,6 +469,25 @@ void standInMount(const QString& folder) {
     else
         mountStandIns().insert(withoutTrailingSeparator(folder));
     anyStandIn.store(!mountStandIns().isEmpty(), std::memory_order_release);
+}
+
+QStringList mountRootsAtOrBelow(const QString& folder) {
+    QStringList out;
+    for (const QString& m : mountPoints())
+        if (isSameOrBelow(m, folder) && !out.contains(m))
+            out << m;
+    if (anyStandIn.load(std::memory_order_acquire)) {
+        QMutexLocker lock(&standInLock());
+        for (const QString& m : std::as_const(mountStandIns()))
+            if (isSameOrBelow(m, folder) && !out.contains(m))
+                out << m;
+    }
+    return out;
+}
+
+bool isMountRoot(const QString& folder) {
+    const QString resolved = withoutTrailingSeparator(resolvedPath(folder));
+    return isStandInMount(folder) || isStandInMount(resolved) || mountPoints().contains(resolved);
 }
 
 } // namespace platform

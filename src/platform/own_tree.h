@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -91,6 +92,9 @@ class OwnTree {
     qint64 sizeIn(const Folder& folder, const QByteArray& raw) const;
     // The entry `raw` of an opened folder is a link that leads to a folder (never entered here).
     bool leadsToFolder(const Folder& folder, const QByteArray& raw) const;
+    // The folder's file system ignores letter case (FAT, exFAT): one of its entries is found under
+    // another spelling too, as the same entry. Honours standInCaseFolding.
+    bool foldsCase(const Folder& folder) const;
 
     struct Removal {
         std::function<void(const QString& path, qint64 bytes)> removed; // each file or link removed
@@ -130,5 +134,9 @@ void setOwnTreeHook(std::function<void(const QString& path)> hook);
 // Tests: `folder` is taken for the root of another mount, where the test may not mount one. An
 // empty text removes every stand-in.
 void standInMount(const QString& folder);
+// Whether `folder` (links followed) is the root of a mount of its own: a mount point, or a stand-in.
+bool isMountRoot(const QString& folder);
+// The mount points (and stand-ins) at or below the resolved folder `folder`, read in one go.
+QStringList mountRootsAtOrBelow(const QString& folder);
 
 } // namespace platform

@@ -59,7 +59,8 @@ QString unescapedMountPoint(const QByteArray& field) {
     return QFile::decodeName(out);
 }
 
-// Every mount point of this process, as the kernel names it.
+} // namespace
+
 QStringList mountPoints() {
     QFile f(QStringLiteral("/proc/self/mountinfo"));
     if (!f.open(QIODevice::ReadOnly))
@@ -72,8 +73,6 @@ QStringList mountPoints() {
     }
     return out;
 }
-
-} // namespace
 
 // ---- the device of a walk -----------------------------------------------------------------------
 

@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// Every mount point of this process, as the kernel names it (/proc/self/mountinfo).
+QStringList mountPoints();
+
 // What a walk over source folders stays out of, known by identity: the folders it leaves out (a
 // backup folder, a version folder) with all inside them, and every folder that holds a source (the
 // source and each folder above it, "/" included), where a link or a mount leading there would send

@@ -233,6 +233,8 @@ class frmutförbackup : public QWidget, public RunServices {
     void stäng_program_före_backup();
     void starta_program_efter_backup();
     void sync_förbered();
+    // After a job's complete run: what the job remembers for its next run (core/run_memory.h).
+    void rememberJobRun();
     // Result windows of the reporting: the popup after a scheduled run, the leftover list, the
     // simulation result window and the result dialog; each returns when its window is closed.
     // `detail`: what failed, when the run can name it.

@@ -3,11 +3,14 @@
 #include "run/backup_window.h"
 
 #include "core/error_dialog.h"
+#include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
+#include "core/run_memory.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/events.h"
+#include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "run/copy_engine.h"
@@ -157,7 +160,8 @@ void frmutförbackup::starta_program_efter_backup() {
     JobPrograms::starta_program_efter_backup(program().job().txtprogramstart);
 }
 
-void frmutförbackup::sync_förbered() {
+namespace {
+MirrorJob currentMirrorJob() {
     const CurrentJobRecord& m = program().job();
     MirrorJob job;
     job.backupFolder = m.txtbackupmapp;
@@ -166,6 +170,17 @@ void frmutförbackup::sync_förbered() {
     job.createMainFolder = m.txtabsolutsökväg_huvudmapp;
     job.preventMirror = m.txtsynkroniseraej;
     job.versionFolder = m.txtversionmapp;
+    job.folders = m.listmappar;
+    return job;
+}
+JobFiles currentJobFiles() {
+    return JobFiles(program().jobbgruppmapp, program().mainWindow().currentJobName());
+}
+} // namespace
+
+void frmutförbackup::sync_förbered() {
+    MirrorJob job = currentMirrorJob();
+    job.mountRoots = RunMemory::read(currentJobFiles()).mountRoots;
     const auto approved = engine().approvedBackupFolders.find(List1->currentRow());
     if (approved != engine().approvedBackupFolders.end())
         job.approved = approved->second;
@@ -174,10 +189,34 @@ void frmutförbackup::sync_förbered() {
     mi.namedMounts = engine().otherMountsNamed;
     const RunPlan p = plan();
     mi.sync_förbered(job, p.mirror, p.mirrorSimulated, runstatus::setting("chkpapperskorg_synk"));
+    // A backup folder that holds another disk or another job's backup is not copied into either.
+    BackupEngine& e = engine();
+    for (const QString& main : std::as_const(mi.notTheJobs))
+        for (int k = 0; k < int(e.List2.size()) && k < int(e.List3.size()); ++k)
+            if (platform::isSameOrBelow(e.List2[k], main))
+                e.List3[size_t(k)].filtered = true;
     if (mi.fel_i_jobbet)
         engine().fel_i_jobbet = true;
     frame_sync->hide();
     Timer1->stop();
+}
+
+void frmutförbackup::rememberJobRun() {
+    // A simulated run leaves the job's files as they were.
+    if (plan().simulate)
+        return;
+    MirrorJob job = currentMirrorJob();
+    const JobFiles files = currentJobFiles();
+    job.mountRoots = RunMemory::read(files).mountRoots;
+    RunMemory memory;
+    memory.mountRoots = mountRootsToRemember(job, mirror());
+    if (memory.mountRoots == job.mountRoots && (files.hasFile(RunMemory::kFile) || job.mountRoots.isEmpty()))
+        return; // nothing new: the unchanged run writes nothing
+    try {
+        memory.write(files);
+    } catch (const platform::RunError&) {
+        // Not remembering only leaves the checks that need no memory.
+    }
 }
 
 void frmutförbackup::visa_procent(bool show) {

@@ -36,6 +36,41 @@ bool sourceFolderPresent(const QString& folder, const platform::OpenedFolder& op
     return opened.exists() && platform::volumePresentAt(folder);
 }
 
+bool nearlyEmptyFolder(const QString& folder) {
+    if (!platform::listFolders(folder).isEmpty())
+        return false;
+    const QStringList files = platform::listFileNames(folder);
+    return files.isEmpty() || (files.size() == 1 && files.first().startsWith(QLatin1Char('.')));
+}
+
+QStringList mountRootsToRemember(const MirrorJob& job, const Mirror& mirror) {
+    QStringList out;
+    std::optional<QSet<QString>> listed; // made only where a disk lies inside a main folder
+    for (const QString& main : job.mainFolders) {
+        if (!main.startsWith(QLatin1Char('/')))
+            continue;
+        const QString at = platform::withoutTrailingSeparator(main);
+        const QString resolved = platform::withoutTrailingSeparator(platform::resolvedPath(at));
+        for (const QString& mount : platform::mountRootsAtOrBelow(resolved)) {
+            const QString folder = at + mount.mid(resolved.size());
+            if (!listed)
+                listed.emplace(job.folders.begin(), job.folders.end());
+            if ((folder == at || listed->contains(folder)) && !out.contains(folder))
+                out << folder;
+        }
+    }
+    for (const QString& root : job.mountRoots) {
+        if (out.contains(root))
+            continue;
+        // Held again while its disk is missing; forgotten once a mirror found nothing of it to keep.
+        const bool stillHeld =
+            mirror.mirrored ? mirror.heldMountRoots.contains(root) : !platform::isMountRoot(root);
+        if (stillHeld)
+            out << root;
+    }
+    return out;
+}
+
 void Mirror::resetRun() {
     raderade_mappar = raderade_mappfiler = raderade_enstaka_filer = 0;
     mb_raderat = 0;
@@ -126,10 +161,11 @@ bool Mirror::holdMainFolder(const OwnTree& tree, const QString& main, const QStr
             return true;
         }
     }
-    // A source that emptied at once is far more often a failure than the user's wish.
+    // A source that emptied at once is far more often a failure than the user's wish; a stray
+    // hidden file on a bare mount point does not make it less so.
     bool empty = false;
     try {
-        empty = platform::countFiles(main, QStringLiteral("*")) == 0 && platform::listFolders(main).isEmpty();
+        empty = nearlyEmptyFolder(main);
     } catch (const platform::RunError&) {
         reportHold(QStringLiteral("den inte kunde läsas"), main, root);
         return true;
@@ -187,6 +223,61 @@ bool Mirror::holdsDeletableFile(const OwnTree& tree, const QString& root) const 
         } catch (const platform::RunError&) {
             return true;
         }
+    }
+    return false;
+}
+
+bool Mirror::holdsJobCopy(const OwnTree& tree, const MirrorJob& job, const QString& root) const {
+    QStringList folders{platform::withoutTrailingSeparator(root)};
+    while (!folders.isEmpty()) {
+        const QString path = folders.takeFirst();
+        const QString source = sourceFolderFor(job, path);
+        if (!platform::folderExists(source))
+            continue; // nothing below it can be a copy
+        OwnTree::Folder folder;
+        const Step step = tree.open(path, folder);
+        if (step == Step::Failed)
+            return true; // what cannot be read is not known to be another's
+        if (step != Step::Ok || keptFolder(folder.id()))
+            continue;
+        try {
+            const std::vector<OwnTree::Entry> entries = tree.entries(folder);
+            for (const OwnTree::Entry& e : entries) {
+                if (e.refused || e.kind != Kind::File)
+                    continue;
+                // By name only: a copy the source has changed since is the job's all the same.
+                if (platform::fileInfo(slash(source) + e.name).isFile)
+                    return true;
+            }
+            for (const OwnTree::Entry& e : entries)
+                if (e.kind == Kind::Folder && !e.refused)
+                    folders << path + QLatin1Char('/') + e.name;
+        } catch (const platform::RunError&) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Mirror::holdUnmountedRoots(const OwnTree& tree, const MirrorJob& job, const QString& main,
+                                const QString& root) {
+    for (const QString& folder : job.mountRoots) {
+        if (!platform::isSameOrBelow(folder, main) || platform::isMountRoot(folder))
+            continue;
+        const QString target = platform::withoutTrailingSeparator(
+            targetFolderFor(folder, job.backupFolder, job.pathType == QLatin1String("1"), main,
+                            job.createMainFolder == QLatin1String("JA")));
+        OwnTree::Folder kept;
+        if (tree.open(target, kept) != Step::Ok || !holdsDeletableFile(tree, target))
+            continue;
+        reportError(QStringLiteral("Mappen saknas eller är inte ansluten (den var en egen enhet vid jobbets "
+                                   "förra körning) och speglades inte: ") +
+                    folder);
+        view_.runLog(QStringLiteral("Inget raderades i: ") + target);
+        heldMountRoots << folder;
+        if (target == platform::withoutTrailingSeparator(root))
+            return true;
+        keptIds_.push_back(kept.id());
     }
     return false;
 }
@@ -276,6 +367,9 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
 }
 
 void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bool toTrash) {
+    mirrored = false;
+    heldMountRoots.clear();
+    notTheJobs.clear();
     if (job.preventMirror == QLatin1String("JA")) {
         ej_speglat_jobb = true;
         return;
@@ -291,6 +385,7 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
         log.appendRaw(QStringLiteral(" (simulerad)"));
     }
     raderade_filer_jobb = 0;
+    mirrored = true;
     // The backup folder is opened once, and must still be the folder the check approved when the
     // run started: one replaced meanwhile (by a link to the home folder) is not touched.
     const OwnTree tree(job.backupFolder, job.approved);
@@ -334,6 +429,21 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
                 continue;
             if (holdMainFolder(tree, main, root))
                 continue;
+            // Another disk mounted at the backup folder, or another job's backup there: none of its
+            // files is a copy of this job's, and it is neither mirrored nor copied into. Only the
+            // absolute path type mirrors the backup folder's own top; the relative one, a folder
+            // named as the whole source path.
+            if (job.pathType == QLatin1String("1") && holdsDeletableFile(tree, root) &&
+                !holdsJobCopy(tree, job, root)) {
+                reportHold(
+                    QStringLiteral("dess backup inte innehåller någon av jobbets kopior (en annan disk "
+                                   "eller ett annat jobbs backup), och den kopierades inte dit"),
+                    main, root);
+                notTheJobs << main;
+                continue;
+            }
+            if (holdUnmountedRoots(tree, job, main, root))
+                continue;
             labelFolders_ = labelFiles_ = 0;
             view_.setDeletedCounts(0, 0, QString());
             sync(job, tree, root, simulate, toTrash);
@@ -375,6 +485,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
     // followed, a folder of another mount never entered, the job's own folders never listed.
     std::vector<Scanned> folders;
     QStringList kept;
+    bool folds = false; // the backup disk ignores letter case
     {
         OwnTree::Folder start;
         QString stoppedAt;
@@ -383,6 +494,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
         if (step == Step::Ok) {
             view_.setWorking(true);
             try {
+                folds = tree.foldsCase(start);
                 folders = scan(tree, std::move(start), kept);
                 opened = true;
             } catch (const platform::RunError&) {
@@ -449,6 +561,68 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
         return r;
     };
 
+    // On a disk that ignores letter case, a backup entry whose name equals a source entry's but for
+    // letter case is that entry's copy (a folder renamed from Bilder to bilder), never a leftover.
+    const QString top = sourceFolderFor(job, root);
+    auto sameButForCase = [&](const QString& source) {
+        QString at = platform::withoutTrailingSeparator(top);
+        for (const QString& piece : source.mid(top.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+            QString next = platform::joinPath(at, piece);
+            if (platform::presenceNoFollow(next) != Presence::Present) {
+                const QString other = platform::FolderLookup(at).otherSpelling(piece);
+                if (other.isEmpty())
+                    return QString();
+                next = platform::joinPath(at, other);
+            }
+            at = next;
+        }
+        return at;
+    };
+    // A source folder that is there but nearly empty while its backup holds what it would lose is
+    // taken for a disk not mounted at it: nothing below its copy is deleted. Asked only where
+    // something would be deleted, once per folder.
+    std::vector<signed char> emptied(folders.size(), -1); // -1 not asked yet, 0 no, 1 held
+    auto heldAt = [&](int j, const QString& source) {
+        if (emptied[size_t(j)] < 0) {
+            emptied[size_t(j)] = nearlyEmptyFolder(source) ? 1 : 0;
+            if (emptied[size_t(j)]) {
+                reportError(QStringLiteral("Mappen saknas eller är inte ansluten (den är tom men dess backup "
+                                           "innehåller filer) och speglades inte: ") +
+                            platform::withoutTrailingSeparator(source));
+                view_.runLog(QStringLiteral("Inget raderades i: ") + folders[size_t(j)].path);
+            }
+        }
+        return emptied[size_t(j)] == 1;
+    };
+    // For an entry whose source is gone: the nearest folder above it whose source is there decides.
+    auto heldAbove = [&](int i) {
+        std::vector<int> gone; // folders above whose source is gone too: they share the answer
+        auto answer = [&](bool held) {
+            for (int g : gone)
+                emptied[size_t(g)] = held ? 1 : 0;
+            return held;
+        };
+        for (int j = folders[size_t(i)].parent; j >= 0; j = folders[size_t(j)].parent) {
+            if (emptied[size_t(j)] >= 0)
+                return answer(emptied[size_t(j)] == 1);
+            QString source = sourceFolderFor(job, folders[size_t(j)].path);
+            Presence p = platform::presence(source);
+            if (p == Presence::Absent && folds) {
+                const QString same = sameButForCase(source);
+                if (!same.isEmpty()) {
+                    source = slash(same);
+                    p = Presence::Present;
+                }
+            }
+            if (p == Presence::Unknown)
+                platform::throwError(70);
+            if (p == Presence::Present)
+                return answer(heldAt(j, source));
+            gone.push_back(j);
+        }
+        return answer(false);
+    };
+
     const int total = int(folders.size());
     bool cancelledNow = false;
     for (int i = total - 1; i >= 0; --i) {
@@ -483,8 +657,15 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
             }
             // The folder itself, or for a link the folder it stands in.
             const OwnTree::Folder& here = open.back().second;
-            const QString source = sourceFolderFor(job, folder);
+            QString source = sourceFolderFor(job, folder);
             Presence there = platform::presence(source);
+            if (there == Presence::Absent && folds && i != 0) {
+                const QString same = sameButForCase(source);
+                if (!same.isEmpty()) {
+                    source = slash(same);
+                    there = Presence::Present;
+                }
+            }
             // A copy of the backup folder or the version folder is no copy of the source.
             if (there == Presence::Present && i != 0 &&
                 isRunOwnFolder(source, job.mainFolders, job.backupFolder, job.versionFolder))
@@ -492,7 +673,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
             if (there == Presence::Unknown)
                 platform::throwError(70);
             if (scanned.link) {
-                if (there == Presence::Absent && !holdsKept(folder)) {
+                if (there == Presence::Absent && !holdsKept(folder) && !heldAbove(i)) {
                     bool done = false;
                     if (simulate) {
                         leftovers << slash(folder);
@@ -528,6 +709,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                                            }),
                             files.end());
                 OwnTree::sortByName(files);
+                std::optional<platform::FolderLookup> sourceNames; // read at the first file gone
                 const double n = double(files.size());
                 for (size_t j = 0; j < files.size(); ++j) {
                     const OwnTree::Entry& f = files[j];
@@ -544,6 +726,15 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                     // A file whose source became a folder is a leftover like a file that is gone.
                     if (sf == Presence::Present && platform::folderExists(currentPath))
                         sf = Presence::Absent;
+                    if (sf == Presence::Absent && folds) {
+                        if (!sourceNames)
+                            sourceNames.emplace(source);
+                        const QString other = sourceNames->otherSpelling(f.name);
+                        if (!other.isEmpty() && !platform::folderExists(slash(source) + other))
+                            sf = Presence::Present;
+                    }
+                    if (sf == Presence::Absent && heldAt(i, source))
+                        sf = Presence::Present;
                     if (sf == Presence::Absent) {
                         const QString target = slash(folder) + f.name;
                         currentPath = target;
@@ -585,7 +776,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                 }
                 if (cancelledNow)
                     break;
-            } else if (there == Presence::Absent && i != 0 && !holdsKept(folder)) {
+            } else if (there == Presence::Absent && i != 0 && !holdsKept(folder) && !heldAbove(i)) {
                 bool done = true;
                 if (simulate || toTrash) {
                     long fileCount = 0;

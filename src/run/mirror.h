@@ -18,6 +18,9 @@ struct MirrorJob {
     QString createMainFolder; // txtabsolutsökväg_huvudmapp: "JA"/"NEJ"
     QString preventMirror;    // txtsynkroniseraej: "JA"/"NEJ"
     QString versionFolder;    // txtversionmapp: never touched by mirroring
+    QStringList folders;      // listmappar: every folder of the job
+    // The folders that were the root of a disk of their own at the job's last complete run.
+    QStringList mountRoots;
     // The backup folder the run's check approved when the run started; {} takes it as it is.
     platform::FolderId approved;
 };
@@ -61,6 +64,16 @@ bool isRunOwnFolder(const QString& folder, const QStringList& mainFolders, const
 bool sourceFolderPresent(const QString& folder);
 // The same for a folder the caller has opened.
 bool sourceFolderPresent(const QString& folder, const platform::OpenedFolder& opened);
+// A source folder that holds nothing, or only one hidden file (what a desktop leaves on a bare mount
+// point): where its backup holds files, more likely a disk not mounted than a folder emptied.
+// Throws RunError when it cannot be read.
+bool nearlyEmptyFolder(const QString& folder);
+
+class Mirror;
+// What the job remembers after a complete run: its folders that are the root of a disk of their
+// own now, and the remembered ones that this run's mirror held for not being so (or, where the run
+// did not mirror, every remembered one that is not so now).
+QStringList mountRootsToRemember(const MirrorJob& job, const Mirror& mirror);
 
 class Mirror {
   public:
@@ -80,6 +93,12 @@ class Mirror {
     // The folders of another mount named in the current job (as otherMountText words them): each
     // is named and counted once, also when the target folders named it first.
     QSet<QString> namedMounts;
+    // Of the current job: whether it was mirrored, the remembered disk roots its mirror held for
+    // no longer being mounted, and the main folders whose backup holds none of the job's copies
+    // (another disk or another job's backup at the backup folder), which are not copied into.
+    bool mirrored = false;
+    QStringList heldMountRoots;
+    QStringList notTheJobs;
 
     void resetRun();
     // The folders of the current job that the copy pass will report as missing; set by the
@@ -116,6 +135,13 @@ class Mirror {
     void nameOtherMount(const QString& path);
     // The target root holds a file that a pass could delete (links and kept folders aside).
     bool holdsDeletableFile(const platform::OwnTree& tree, const QString& root) const;
+    // The target root holds a copy of one of the job's files: a file named as a file its source
+    // folder holds. Walks only folders whose source is there, up to the first copy.
+    bool holdsJobCopy(const platform::OwnTree& tree, const MirrorJob& job, const QString& root) const;
+    // Keeps the backup of each remembered disk root below `main` that is not mounted now; true
+    // when that is the main folder itself.
+    bool holdUnmountedRoots(const platform::OwnTree& tree, const MirrorJob& job, const QString& main,
+                            const QString& root);
     // A folder of the job's own that mirroring never touches: the version folder, or a main
     // folder kept inside the backup folder. Known by what it is, however it is written.
     bool keptFolder(const platform::FolderId& id) const;

@@ -448,6 +448,7 @@ bool RunDriver::jobPass() {
                 folderLoop(jobName);
                 if (cancelled())
                     break;
+                w_.rememberJobRun();
             }
             writeLastRun(jobStart);
             jobEnd(i, jobName);

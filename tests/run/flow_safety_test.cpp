@@ -287,6 +287,8 @@ class BackupOnDiskTop : public FlowTest {
         platform::addVolumeParent(work("mnt"));
         dst_ = work("mnt/usb");
         testutil::writeFile(src_ + "/a.txt", "a", old_);
+        // The disk holds the job's backup from an earlier run, and a file the source no longer has.
+        testutil::writeFile(dst_ + "/a.txt", "a", old_);
         testutil::writeFile(dst_ + "/bort.txt", "bort", old_);
         testutil::writeFile(dst_ + "/.Trash-0/files/slängd.txt", "slängd", old_);
         testutil::writeFile(dst_ + "/.Trash-0/info/slängd.txt.trashinfo", "[Trash Info]", old_);

@@ -1,9 +1,11 @@
 #include "mainwindow/main_window.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "run/mirror.h"
 #include "support/fixture.h"
 #include "support/mounted.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextEdit>
@@ -254,6 +256,7 @@ TEST_F(MirrorTest, TheVersionFolderIsKnownHoweverItIsWritten) {
     job.pathType = "1";
     const QString copy = work("backup/Versioner/keep[2020-01-01 10;00;00].txt");
     ASSERT_TRUE(QFile::link(work("backup"), work("länk")));
+    writeFile(work("backup/keep.txt"), "k");
     for (const QString& version :
          {work("backup") + "//Versioner", work("backup") + "/./Versioner/", work("länk/Versioner")}) {
         SCOPED_TRACE(version.toStdString());
@@ -264,5 +267,34 @@ TEST_F(MirrorTest, TheVersionFolderIsKnownHoweverItIsWritten) {
         mirror.sync_förbered(job, true, false, false);
         EXPECT_TRUE(QFile::exists(copy));
         EXPECT_FALSE(QFileInfo::exists(work("backup/Gammal")));
+    }
+}
+
+// A source folder renamed in letter case only (Bilder to bilder): on a backup disk that ignores
+// letter case the copies in Bilder are bilder's and stay, and so does a file renamed the same way;
+// what the source no longer has under any spelling still goes. On a disk that tells letter case
+// apart, Bilder is a leftover like any other.
+TEST_F(MirrorTest, ACaseOnlyRenameOnACaseFoldingDiskKeepsTheCopies) {
+    for (const bool folds : {true, false}) {
+        SCOPED_TRACE(folds ? "folds" : "tells case apart");
+        QDir(main + "/Bilder").removeRecursively();
+        QDir(root + "Bilder").removeRecursively();
+        writeFile(main + "/bilder/sommar.jpg", "s");
+        writeFile(main + "/bilder/vinter.JPG", "v");
+        writeFile(root + "Bilder/sommar.jpg", "s");
+        writeFile(root + "Bilder/Vinter.jpg", "v");
+        writeFile(root + "Bilder/gammal.jpg", "g");
+        writeFile(root + "Bilder/Resa/a.jpg", "a");
+        if (folds)
+            platform::standInCaseFolding(work("backup"));
+        TestView v;
+        Mirror mirror(v);
+        mirror.sync_förbered(job, true, false, false);
+        platform::standInCaseFolding({});
+        if (folds)
+            EXPECT_EQ(treeFiles(root + "Bilder"), QStringList({"Vinter.jpg", "sommar.jpg"}));
+        else
+            EXPECT_FALSE(QFileInfo::exists(root + "Bilder"));
+        EXPECT_EQ(v.errorCount, 0);
     }
 }
