@@ -30,7 +30,7 @@ class WindowRunProgress : public RunProgress {
 
     bool simulated() const override { return w_.simulating(); }
     bool windowVisible() const override { return w_.isVisible(); }
-    bool mirroring() const override { return w_.plan_.mirror; }
+    bool mirroring() const override { return w_.plan().mirror; }
     bool cancelled() const override { return w_.runStopped(); }
     void stopRun() override { w_.stopRun(RunStop::DiskFull); }
     void yield() override {
