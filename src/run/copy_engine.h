@@ -73,10 +73,9 @@ class RunProgress {
     virtual bool simulated() const { return false; }     // chkbackupsimulera ticked
     virtual bool windowVisible() const { return false; } // the backup window is shown
     virtual bool mirroring() const { return false; }     // the run's plan mirrors
-    // avbryt_körning = 1 (lblavbryt "1" answered with yes, the cancel button), or else
-    // schema_avstängt = 1.
+    // The run was stopped (RunStop): by the user, the program's ending or the scheduler switched off.
     virtual bool cancelled() const { return false; }
-    // Sets avbryt_körning = 1 (a full disk).
+    // Stops the run for a full disk.
     virtual void stopRun() {}
     // Lets window messages run (throttled); the cancel flags are tested right after.
     virtual void yield();
