@@ -706,6 +706,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                             files.end());
                 OwnTree::sortByName(files);
                 std::optional<platform::FolderLookup> sourceNames; // read at the first file gone
+                bool sourceHolds = false;
                 const double n = double(files.size());
                 for (size_t j = 0; j < files.size(); ++j) {
                     const OwnTree::Entry& f = files[j];
@@ -729,7 +730,10 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                         if (!other.isEmpty() && !platform::folderExists(slash(source) + other))
                             sf = Presence::Present;
                     }
-                    if (sf == Presence::Absent && heldAt(i, source))
+                    // A file of the source seen here already tells it is not a bare mount point.
+                    if (sf == Presence::Present && !f.name.startsWith(QLatin1Char('.')))
+                        sourceHolds = true;
+                    if (sf == Presence::Absent && !sourceHolds && heldAt(i, source))
                         sf = Presence::Present;
                     if (sf == Presence::Absent) {
                         const QString target = slash(folder) + f.name;
