@@ -59,15 +59,11 @@ QStringList mountRootsToRemember(const MirrorJob& job, const Mirror& mirror) {
                 out << folder;
         }
     }
-    for (const QString& root : job.mountRoots) {
-        if (out.contains(root))
-            continue;
-        // Held again while its disk is missing; forgotten once a mirror found nothing of it to keep.
-        const bool stillHeld =
-            mirror.mirrored ? mirror.heldMountRoots.contains(root) : !platform::isMountRoot(root);
-        if (stillHeld)
+    // One not mounted now is remembered while its disk is missing, until a mirror finds nothing in
+    // its backup to keep.
+    for (const QString& root : job.mountRoots)
+        if (!out.contains(root) && !mirror.releasedMountRoots.contains(root) && !platform::isMountRoot(root))
             out << root;
-    }
     return out;
 }
 
@@ -268,13 +264,16 @@ bool Mirror::holdUnmountedRoots(const OwnTree& tree, const MirrorJob& job, const
             targetFolderFor(folder, job.backupFolder, job.pathType == QLatin1String("1"), main,
                             job.createMainFolder == QLatin1String("JA")));
         OwnTree::Folder kept;
-        if (tree.open(target, kept) != Step::Ok || !holdsDeletableFile(tree, target))
+        if (tree.open(target, kept) != Step::Ok)
             continue;
+        if (!holdsDeletableFile(tree, target)) {
+            releasedMountRoots << folder;
+            continue;
+        }
         reportError(QStringLiteral("Mappen saknas eller är inte ansluten (den var en egen enhet vid jobbets "
                                    "förra körning) och speglades inte: ") +
                     folder);
         view_.runLog(QStringLiteral("Inget raderades i: ") + target);
-        heldMountRoots << folder;
         if (target == platform::withoutTrailingSeparator(root))
             return true;
         keptIds_.push_back(kept.id());
@@ -367,8 +366,7 @@ std::vector<Mirror::Scanned> Mirror::scan(const OwnTree& tree, OwnTree::Folder r
 }
 
 void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bool toTrash) {
-    mirrored = false;
-    heldMountRoots.clear();
+    releasedMountRoots.clear();
     notTheJobs.clear();
     if (job.preventMirror == QLatin1String("JA")) {
         ej_speglat_jobb = true;
@@ -385,7 +383,6 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
         log.appendRaw(QStringLiteral(" (simulerad)"));
     }
     raderade_filer_jobb = 0;
-    mirrored = true;
     // The backup folder is opened once, and must still be the folder the check approved when the
     // run started: one replaced meanwhile (by a link to the home folder) is not touched.
     const OwnTree tree(job.backupFolder, job.approved);
@@ -578,6 +575,19 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
         }
         return at;
     };
+    // The source folder a target folder mirrors, and whether it is there.
+    auto sourceOf = [&](const QString& targetFolder, Presence& there) {
+        const QString source = sourceFolderFor(job, targetFolder);
+        there = platform::presence(source);
+        if (there == Presence::Absent && folds) {
+            const QString same = sameButForCase(source);
+            if (!same.isEmpty()) {
+                there = Presence::Present;
+                return slash(same);
+            }
+        }
+        return source;
+    };
     // A source folder that is there but nearly empty while its backup holds what it would lose is
     // taken for a disk not mounted at it: nothing below its copy is deleted. Asked only where
     // something would be deleted, once per folder.
@@ -605,15 +615,8 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
         for (int j = folders[size_t(i)].parent; j >= 0; j = folders[size_t(j)].parent) {
             if (emptied[size_t(j)] >= 0)
                 return answer(emptied[size_t(j)] == 1);
-            QString source = sourceFolderFor(job, folders[size_t(j)].path);
-            Presence p = platform::presence(source);
-            if (p == Presence::Absent && folds) {
-                const QString same = sameButForCase(source);
-                if (!same.isEmpty()) {
-                    source = slash(same);
-                    p = Presence::Present;
-                }
-            }
+            Presence p = Presence::Unknown;
+            const QString source = sourceOf(folders[size_t(j)].path, p);
             if (p == Presence::Unknown)
                 platform::throwError(70);
             if (p == Presence::Present)
@@ -657,15 +660,8 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
             }
             // The folder itself, or for a link the folder it stands in.
             const OwnTree::Folder& here = open.back().second;
-            QString source = sourceFolderFor(job, folder);
-            Presence there = platform::presence(source);
-            if (there == Presence::Absent && folds && i != 0) {
-                const QString same = sameButForCase(source);
-                if (!same.isEmpty()) {
-                    source = slash(same);
-                    there = Presence::Present;
-                }
-            }
+            Presence there = Presence::Unknown;
+            const QString source = sourceOf(folder, there);
             // A copy of the backup folder or the version folder is no copy of the source.
             if (there == Presence::Present && i != 0 &&
                 isRunOwnFolder(source, job.mainFolders, job.backupFolder, job.versionFolder))
@@ -710,6 +706,7 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                             files.end());
                 OwnTree::sortByName(files);
                 std::optional<platform::FolderLookup> sourceNames; // read at the first file gone
+                bool sourceHolds = false;
                 const double n = double(files.size());
                 for (size_t j = 0; j < files.size(); ++j) {
                     const OwnTree::Entry& f = files[j];
@@ -733,7 +730,10 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
                         if (!other.isEmpty() && !platform::folderExists(slash(source) + other))
                             sf = Presence::Present;
                     }
-                    if (sf == Presence::Absent && heldAt(i, source))
+                    // A file of the source seen here already tells it is not a bare mount point.
+                    if (sf == Presence::Present && !f.name.startsWith(QLatin1Char('.')))
+                        sourceHolds = true;
+                    if (sf == Presence::Absent && !sourceHolds && heldAt(i, source))
                         sf = Presence::Present;
                     if (sf == Presence::Absent) {
                         const QString target = slash(folder) + f.name;

@@ -71,8 +71,7 @@ bool nearlyEmptyFolder(const QString& folder);
 
 class Mirror;
 // What the job remembers after a complete run: its folders that are the root of a disk of their
-// own now, and the remembered ones that this run's mirror held for not being so (or, where the run
-// did not mirror, every remembered one that is not so now).
+// own now, and the remembered ones that are not so now, unless the mirror released them.
 QStringList mountRootsToRemember(const MirrorJob& job, const Mirror& mirror);
 
 class Mirror {
@@ -93,11 +92,11 @@ class Mirror {
     // The folders of another mount named in the current job (as otherMountText words them): each
     // is named and counted once, also when the target folders named it first.
     QSet<QString> namedMounts;
-    // Of the current job: whether it was mirrored, the remembered disk roots its mirror held for
-    // no longer being mounted, and the main folders whose backup holds none of the job's copies
-    // (another disk or another job's backup at the backup folder), which are not copied into.
-    bool mirrored = false;
-    QStringList heldMountRoots;
+    // Of the current job: the remembered disk roots not mounted now whose backup holds nothing the
+    // mirror could delete (no longer worth remembering), and the main folders whose backup holds
+    // none of the job's copies (another disk or another job's backup at the backup folder), which
+    // are not copied into.
+    QStringList releasedMountRoots;
     QStringList notTheJobs;
 
     void resetRun();

@@ -1,4 +1,5 @@
 #include "core/job_files.h"
+#include "core/run_memory.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "support/fixture.h"
@@ -138,6 +139,9 @@ TEST_F(JobFilesTest, WholeSetOperationsCarryTheRightFiles) {
     src.writeSchedule({0, 0, "10:00", "0000000", 0});
     src.writeLastRun({"2026-01-02 03:04", "Manuell"});
     src.writeFile(10, {"okänt"});
+    RunMemory memory;
+    memory.mountRoots = {"/a/Musik"};
+    memory.write(src);
 
     const QString other = path("Listor2");
     testutil::makeDir(other);
@@ -151,7 +155,12 @@ TEST_F(JobFilesTest, WholeSetOperationsCarryTheRightFiles) {
     src.renameTo(JobFiles(group(), "Nytt"));
     EXPECT_FALSE(src.hasFile(0));
     EXPECT_FALSE(src.hasFile(10));
+    EXPECT_FALSE(src.hasFile(RunMemory::kFile));
     EXPECT_TRUE(JobFiles(group(), "Nytt").hasFile(10));
+    EXPECT_EQ(RunMemory::read(JobFiles(group(), "Nytt")).mountRoots, memory.mountRoots);
+    // What another version wrote there is nothing remembered.
+    JobFiles(other, "Källa").writeFile(RunMemory::kFile, {"/a/Musik"});
+    EXPECT_TRUE(RunMemory::read(JobFiles(other, "Källa")).mountRoots.isEmpty());
     EXPECT_EQ(JobFiles(group(), "Nytt").readBackupFolder(), "/b");
     // Renaming to its own name keeps the job.
     JobFiles(group(), "Nytt").renameTo(JobFiles(group(), "Nytt"));

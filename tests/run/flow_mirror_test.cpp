@@ -45,12 +45,13 @@ class MirrorKeepsFlow : public FlowTest {
 
 // The source became empty or uncertain after a backup: an unplugged disk's mount point (with
 // the missing drive an error or ignored), a folder emptied on a present disk (the job rescans,
-// so no listed folder is missing), and a listed subfolder gone.
+// so no listed folder is missing), also but for a stray hidden file, and a listed subfolder gone.
 TEST_F(MirrorKeepsFlow, AMainFolderWhoseSourceIsGoneOrEmptyKeepsItsWholeBackup) {
     platform::addVolumeParent(work("mnt"));
     struct Case {
         QString source, ignoreDrive, rescan, line;
         int errors;
+        QString stray = {}; // a file left in the emptied folder
     };
     const Case cases[] = {
         {work("mnt/usb"), "NEJ", "NEJ", "FEL: Enhet " + work("mnt/usb") + " saknas.", 1},
@@ -61,6 +62,10 @@ TEST_F(MirrorKeepsFlow, AMainFolderWhoseSourceIsGoneOrEmptyKeepsItsWholeBackup) 
          1},
         {work("Del"), "NEJ", "NEJ",
          "FEL: Huvudmappen speglades inte, eftersom mappar i den saknas: " + work("Del"), 2},
+        {work("Strö"), "NEJ", "JA",
+         "FEL: Huvudmappen speglades inte, eftersom den är tom men dess backup innehåller filer: " +
+             work("Strö"),
+         1, ".directory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source.toStdString());
@@ -76,9 +81,14 @@ TEST_F(MirrorKeepsFlow, AMainFolderWhoseSourceIsGoneOrEmptyKeepsItsWholeBackup) 
         ASSERT_TRUE(backup.contains(src_.mid(1) + "/sub/b.txt"));
         QDir(src_ + "/sub").removeRecursively();
         QFile::remove(src_ + "/a.txt");
+        auto expected = backup;
+        if (!c.stray.isEmpty()) {
+            testutil::writeFile(src_ + '/' + c.stray, "", old_);
+            expected[src_.mid(1) + '/' + c.stray] = {"", testutil::mtimeOf(src_ + '/' + c.stray)};
+        }
 
         frmutförbackup* w = run("Jobb", true);
-        EXPECT_EQ(snapshot(dst_), backup) << logText().toStdString();
+        EXPECT_EQ(snapshot(dst_), expected) << logText().toStdString();
         EXPECT_TRUE(log().contains(c.line)) << logText().toStdString();
         EXPECT_EQ(w->lblantalfel->text().toInt(), c.errors);
         EXPECT_EQ(listedErrors(log()), c.errors);
