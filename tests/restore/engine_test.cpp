@@ -47,6 +47,12 @@ class RestoreEngineTest : public ProgramTest {
         return e.scan(std::vector<char>(size_t(e.folders.size()), 1), mapping(), newerToo);
     }
     static std::vector<char> all(const RestoreEngine& e) { return std::vector<char>(e.entries.size(), 1); }
+    // Scans every folder, newer copies too, and copies back all it found (`found` entries).
+    RestoreEngine::CopyResult restoreAll(RestoreEngine& e, size_t found) {
+        EXPECT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
+        EXPECT_EQ(e.entries.size(), found);
+        return e.copyBack(all(e), {"Dokument", QString()});
+    }
     QStringList displays(const RestoreEngine& e) const {
         QStringList out;
         for (const RestoreEntry& x : e.entries)
@@ -377,10 +383,7 @@ TEST_F(RestoreEngineTest, TheCopyBackNeitherFollowsNorReplacesLinks) {
     ASSERT_TRUE(QFile::link(work("mål.txt"), src_ + "/fil.txt"));
     writeFile(copyOf("vanlig.txt"), "v", t0_);
     RestoreEngine e(view_, prog().programFolder(), prog().clock);
-    ASSERT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
-    ASSERT_EQ(e.entries.size(), 3u);
-
-    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    const RestoreEngine::CopyResult r = restoreAll(e, 3);
     EXPECT_EQ(r.totals.files, 1);
     EXPECT_EQ(r.totals.errors, 2);
     EXPECT_EQ(testutil::treeFiles(work("annanstans")), QStringList());
@@ -404,10 +407,7 @@ TEST_F(RestoreEngineTest, TheCopyBackWritesNothingThroughALinkWhereTheMainFolder
     ASSERT_TRUE(QDir().rmdir(src_));
     ASSERT_TRUE(QFile::link(pictures, src_));
     RestoreEngine e(view_, prog().programFolder(), prog().clock);
-    ASSERT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
-    ASSERT_EQ(e.entries.size(), 2u);
-
-    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    const RestoreEngine::CopyResult r = restoreAll(e, 2);
     EXPECT_EQ(r.totals.files, 0);
     EXPECT_EQ(r.totals.errors, 2);
     EXPECT_EQ(testutil::treeFiles(pictures), QStringList({"a.txt"}));
