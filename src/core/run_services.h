@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/errors.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,9 @@ class RunServices {
     virtual void appendProgressText(const QString&) {}
     // The status line (txtbackup).
     virtual void setStatusText(const QString&) {}
+    // A folder of the job that the structure refresh could not read (or an entry that may be one):
+    // an error of the run, named in its logs.
+    virtual void unreadableSource(const QString& /*path*/, const platform::RunError& /*error*/) {}
     // The folders a mirror pass's scan collects (listsyncmappar), and its count label.
     virtual QStringList* syncFolders() { return nullptr; }
     virtual void setSyncFolderCount(const QString&) {}

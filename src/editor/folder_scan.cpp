@@ -1,6 +1,7 @@
 #include "editor/folder_scan.h"
 
 #include "core/module1.h"
+#include "platform/dir_entries.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
@@ -38,7 +39,7 @@ class Walker {
     }
 
     void start(const QString& folder) {
-        const platform::WalkFolder opened(folder);
+        const platform::WalkFolder opened(folder, &handles_);
         enter(folder, opened, opened.id(), false, nullptr);
     }
 
@@ -59,6 +60,11 @@ class Walker {
             onPath_.pop_back();
     }
 
+    void unreadable(const QString& path, const platform::RunError& e) {
+        if (opt_.unreadable)
+            opt_.unreadable(path, e);
+    }
+
     bool onPath(const platform::FolderId& id) const {
         return std::find(onPath_.begin(), onPath_.end(), id) != onPath_.end();
     }
@@ -68,17 +74,22 @@ class Walker {
         if (opt_.cancelled && opt_.cancelled())
             return;
         Entries listed;
+        const QString base = platform::withTrailingSeparator(folder);
         if (!read) {
+            platform::UnreadableEntries failed;
             try {
                 // The folder's entry types tell its folders and links: no status is read but a link's.
-                listed = opened.folders();
-            } catch (const platform::RunError&) {
-                if (opt_.unreadable)
-                    opt_.unreadable(folder);
-                return; // a folder that cannot be listed is skipped
+                listed = opened.folders(&failed);
+            } catch (const platform::RunError& e) {
+                // Gone since its parent was listed, or a name that is no text (said where it is
+                // met as such): nothing there to read.
+                if (!platform::leadsNowhere(opened.error()))
+                    unreadable(folder, e);
+                return; // what lies below it is not known
             }
+            for (const platform::UnreadableEntry& u : failed)
+                unreadable(base + u.name, platform::runErrorFromErrno(u.error));
         }
-        const QString base = platform::withTrailingSeparator(folder);
         for (const platform::WalkFolder::Entry& e : read ? *read : listed) {
             yield();
             const QString child = base + e.name;
@@ -105,14 +116,18 @@ class Walker {
             platform::FolderId id;
             if (opt_.subfolders && !behindLink && sub.isOpen() &&
                 device_.covers(QStringView(child).mid(base_))) {
+                platform::UnreadableEntries failed;
                 try {
-                    entries = sub.folders();
+                    entries = sub.folders(&failed);
                     entriesRead = true;
                     if (sub.ownInode() != 0)
                         id = platform::FolderId{device_.device(), sub.ownInode()};
                 } catch (const platform::RunError&) {
                     // walked below, where it is reported
                 }
+                const QString childBase = child + QLatin1Char('/');
+                for (const platform::UnreadableEntry& u : failed)
+                    unreadable(childBase + u.name, platform::runErrorFromErrno(u.error));
             }
             if (id == platform::FolderId{})
                 id = sub.id();
@@ -129,6 +144,7 @@ class Walker {
     const platform::SameDevice device_;
     const qsizetype base_; // where a folder's pieces below the start folder begin
     QElapsedTimer clock_;
+    platform::WalkHandles handles_;
     std::vector<platform::FolderId> onPath_; // the folders being walked, the start folder first
 };
 
@@ -175,9 +191,10 @@ QStringList FolderScan::list(const QString& start, bool subfolders, const std::f
     return out;
 }
 
-bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStringList& List1,
-                             QStringList& List2, const std::function<bool()>& cancelled,
-                             const std::function<void(int pass, int count)>& showCount) {
+bool starta_sökning_mappsync(
+    const QString& mapp1, const QString& mapp2, QStringList& List1, QStringList& List2,
+    const std::function<bool()>& cancelled, const std::function<void(int pass, int count)>& showCount,
+    const std::function<void(int pass, const QString& path, const platform::RunError& error)>& unreadable) {
     if (cancelled && cancelled())
         return false;
     List1.clear();
@@ -197,6 +214,10 @@ bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStrin
                 if (showCount)
                     showCount(pass, n);
             };
+            if (unreadable)
+                o.unreadable = [&unreadable, pass](const QString& p, const platform::RunError& e) {
+                    unreadable(pass, p, e);
+                };
             FolderScan::run(folders[pass - 1], o);
         }
     } catch (const platform::RunError& e) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/errors.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -26,9 +28,11 @@ class FolderScan {
         // Called with the running count before each yield to the event loop (at most every
         // 20 ms) and once at the end: the place to refresh count labels and flush batches.
         std::function<void(int count)> progress;
-        // A listed folder whose own listing failed (no access, I/O error): what lies below it
-        // is unknown, not gone.
-        std::function<void(const QString& path)> unreadable;
+        // A listed folder whose own listing failed (no access, I/O error, no handle left): what
+        // lies below it is unknown, not gone. Also an entry that may be a folder but whose status
+        // could not be read, and a folder that could not be opened again where the walk's bound
+        // on its handles had closed it.
+        std::function<void(const QString& path, const platform::RunError& error)> unreadable;
         // Folders left out with everything inside them (a backup folder, a version folder),
         // whatever name the walk meets them by.
         QStringList leaveOut;
@@ -36,8 +40,9 @@ class FolderScan {
 
     // Walks `start` (listed in the form given) and returns the number of folders listed.
     // A start folder that is empty or does not exist lists nothing and returns 0. Folders that
-    // cannot be listed are skipped silently. Exceptions thrown by the callbacks end the scan and
-    // pass to the caller.
+    // cannot be listed are handed to `unreadable` and the walk goes on with the rest. The walk
+    // holds a bounded number of folder handles, so no depth runs out of them. Exceptions thrown by
+    // the callbacks end the scan and pass to the caller.
     static int run(const QString& start, const Options& options);
 
     // The same, collecting the paths.
@@ -60,6 +65,9 @@ class FolderScan {
 // before the start, nothing is touched and the result is false. Errors are reported through the message
 // reporter ("Ett fel uppstod.", place "Mappsynkronisering, starta sökning"); folders found
 // before the error stay in the lists.
+// `unreadable(pass, path, error)` hears of every folder a pass could not read (FolderScan's).
 bool starta_sökning_mappsync(const QString& mapp1, const QString& mapp2, QStringList& List1,
                              QStringList& List2, const std::function<bool()>& cancelled,
-                             const std::function<void(int pass, int count)>& showCount = {});
+                             const std::function<void(int pass, int count)>& showCount = {},
+                             const std::function<void(int pass, const QString& path,
+                                                      const platform::RunError& error)>& unreadable = {});

@@ -310,7 +310,12 @@ void frmaddmapp::uppdatera_innehåll() {
             o.leaveOut = {txtbackupmapp->currentText(), txtversionmapp->text()};
             o.cancelled = [this] { return cmdexit_Tag == QLatin1String("avbryt"); };
             o.found = [&fresh](const QString& path, int) { fresh << path; };
-            o.unreadable = [&unreadable](const QString& path) { unreadable << path; };
+            o.unreadable = [&unreadable, run](const QString& path, const platform::RunError& e) {
+                unreadable << path;
+                // What lies below it is not known, so the run's copy would not say it is missed.
+                if (run)
+                    run->unreadableSource(path, e);
+            };
             o.progress = [this](int n) { setLblCount(QString::number(n)); };
             try {
                 FolderScan::run(folder, o);

@@ -41,6 +41,7 @@ SyncEngine::SyncEngine(SyncView& view, const QString& programFolder)
 
 void SyncEngine::resetRun() {
     counts = {};
+    unreadableNamed_.clear();
     imgerr = false;
     filtotal = 1;
     List1.clear();
@@ -139,7 +140,12 @@ void SyncEngine::ladda_mappar_sync() {
     view_.flush();
     starta_sökning_mappsync(
         request.mapp1, request.mapp2, List1, List2, [this] { return view_.cancelled(); },
-        [this](int pass, int count) { view_.folderCount(pass, count); });
+        [this](int pass, int count) { view_.folderCount(pass, count); },
+        [this](int pass, const QString& path, const RunError& e) {
+            const QString& from = pass == 1 ? request.mapp1 : request.mapp2;
+            const QString& to = pass == 1 ? request.mapp2 : request.mapp1;
+            unreadableFolder(e, path, synclogic::pairTarget(path, from, to));
+        });
     // Only a side the run copies from is its concern: a name on the other side is left alone.
     passOverRefusedFolders(List1, request.mapp1, request.mapp2, request.från1);
     passOverRefusedFolders(List2, request.mapp2, request.mapp1, request.från2);
@@ -226,8 +232,13 @@ void SyncEngine::räknaallasyncfiler() {
             continue;
         for (const SyncPair& pair : *lists[d]) {
             view_.yield();
-            if (!pair.linked)
+            if (pair.linked)
+                continue;
+            try {
                 total += platform::countFiles(pair.source, request.pattern);
+            } catch (const RunError&) {
+                // Only a share of the bar: the folder pass names the folder.
+            }
         }
     }
     if (total > 0)
@@ -277,8 +288,26 @@ void SyncEngine::runDirection(int dir) {
         if (view_.cancelled())
             return;
         File1.clear();
-        if (!list[k].linked)
-            File1 = platform::listFiles(list[k].source, request.pattern);
+        platform::UnreadableEntries unreadable;
+        if (!list[k].linked) {
+            try {
+                File1 = platform::listFiles(list[k].source, request.pattern, &unreadable);
+            } catch (const RunError& e) {
+                // Named and counted; the other folders are synchronised all the same.
+                unreadableFolder(e, list[k].source, list[k].target);
+                list.erase(list.begin() + k);
+                continue;
+            }
+        }
+        for (const platform::UnreadableEntry& u : unreadable) {
+            const QString source = list[k].source + u.name;
+            ++counts.antal_misslyckade;
+            const RunError e = platform::runErrorFromErrno(u.error);
+            failureBlock(QStringLiteral("FEL: Felkod ") + QString::number(e.number) + QLatin1Char(' ') +
+                             e.description + job(),
+                         source, list[k].target + u.name);
+            view_.systemLogError(QStringLiteral("FEL! Filen kunde inte läsas: ") + source);
+        }
         // What a copy of this program stopped half-way left behind is not a file of the user's to
         // spread; the log names it.
         std::erase_if(File1, [&](const platform::FileEntry& f) {
@@ -492,6 +521,21 @@ void SyncEngine::fileDone() {
     view_.trayIdle();
     ++counts.antal_behandlade;
     view_.totalBar(counts.antal_behandlade, filtotal);
+}
+
+void SyncEngine::unreadableFolder(const RunError& e, const QString& folder, const QString& target) {
+    // The scan and the folder pass may both meet it: one error of the run.
+    const QString named = platform::withoutTrailingSeparator(folder);
+    if (unreadableNamed_.contains(named))
+        return;
+    unreadableNamed_.insert(named);
+    ++counts.antal_olästa_mappar;
+    const QString felkod =
+        QStringLiteral("Felkod ") + QString::number(e.number) + QLatin1Char(' ') + e.description;
+    failureBlock(QStringLiteral("FEL: mappen kunde inte läsas. ") + felkod + job(), folder, target);
+    view_.systemLogError(QStringLiteral("FEL! Mappen kunde inte läsas: ") + folder + QStringLiteral(" (") +
+                         felkod + QLatin1Char(')'));
+    view_.windowLog(QStringLiteral(" FEL: mappen kunde inte läsas: ") + folder);
 }
 
 void SyncEngine::failureBlock(const QString& head, const QString& source, const QString& target) {

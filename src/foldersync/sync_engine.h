@@ -131,6 +131,9 @@ class SyncEngine {
     void sizeCheck(const QString& source, const QString& target, qint64 copied);
     void copyFailed(const platform::RunError& e, const QString& source, const QString& target);
     void failureBlock(const QString& head, const QString& source, const QString& target);
+    // A folder that could not be read (listed, or opened): named, and an error of the run.
+    void unreadableFolder(const platform::RunError& e, const QString& folder, const QString& target);
+    QSet<QString> unreadableNamed_; // the folders unreadableFolder named this run
     void fileDone();
     void logLine(const QString& file, const QString& line);
     // Writes the gathered lines once the first of them is a second old.

@@ -141,8 +141,14 @@ QStringList summaryBlock(const SyncCounts& c, bool cancelled, bool simulated) {
         lines << QStringLiteral("  ") + QString::number(c.antal_misslyckade + c.antal_fel_filstorlek) +
                      QStringLiteral(" filer misslyckades, varav ") + QString::number(c.antal_fel_filstorlek) +
                      QStringLiteral(" p.g.a fel filstorlek efter kopiering");
+    if (c.antal_olästa_mappar > 0)
+        lines << QStringLiteral("  ") + unreadableText(c);
     lines << platform::Format(c.kopierade_mb, QStringLiteral("0.00")) + QStringLiteral(" MB");
     return lines;
+}
+
+QString unreadableText(const SyncCounts& c) {
+    return QString::number(c.antal_olästa_mappar) + QStringLiteral(" mappar kunde inte läsas");
 }
 
 namespace {
@@ -150,8 +156,11 @@ QString simulatedMark(bool simulated) {
     return simulated ? QStringLiteral(" (simulerad)") : QString();
 }
 QString copiedText(const SyncCounts& c, bool simulated) {
-    return QString::number(c.antal_kopierade) + QStringLiteral(" filer ") + copiedVerb(simulated) +
-           QLatin1Char('.');
+    QString text = QString::number(c.antal_kopierade) + QStringLiteral(" filer ") + copiedVerb(simulated) +
+                   QLatin1Char('.');
+    if (c.antal_olästa_mappar > 0)
+        text += QLatin1Char(' ') + unreadableText(c) + QLatin1Char('.');
+    return text;
 }
 } // namespace
 

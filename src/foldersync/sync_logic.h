@@ -68,6 +68,9 @@ struct SyncCounts {
     long antal_ändrade = 0;
     long antal_skyddade = 0;
     long antal_kopierade_pass = 0;
+    // Folders (and entries that may be folders) that could not be read: what lies in them was not
+    // synchronised. Errors of the run.
+    long antal_olästa_mappar = 0;
     double kopierade_mb = 0;
 };
 
@@ -80,6 +83,8 @@ QStringList summary(const SyncCounts& c, bool cancelled, bool simulated = false)
 // What the run driver appends to log.txt at the end: an empty line, the summary, two empty
 // lines and the count lines.
 QStringList summaryBlock(const SyncCounts& c, bool cancelled, bool simulated = false);
+// "N mappar kunde inte läsas", of the folders the run could not read.
+QString unreadableText(const SyncCounts& c);
 // The system-log and window-log lines at the end of a run.
 QString endSystemLine(const SyncCounts& c, bool cancelled, bool simulated);
 QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated);

@@ -340,7 +340,8 @@ bool frmmappsync::endOfRun() {
     }
     showLogView();
     spara_loggfil_i_loggmapp(start_, e.counts.antal_kopierade, e.counts.kopierade_mb,
-                             e.counts.antal_misslyckade + e.counts.antal_fel_filstorlek);
+                             e.counts.antal_misslyckade + e.counts.antal_fel_filstorlek +
+                                 e.counts.antal_olästa_mappar);
     // A program that is to end waits for no result window.
     return simulated && !e.simKällor.isEmpty() && !program().operations().stopRequested();
 }

@@ -73,21 +73,52 @@ template <typename F> int readOpenFolder(int fd, F&& each, quint64* own = nullpt
     }
 }
 
+// The errno that every look at an entry of `folder` fails with by the fault hook (a folder that can
+// be listed but not entered, as mode 644 leaves it: injectFault(folder + "#enter", err)); 0 when
+// none is set. Costs nothing while no fault is set.
+int entryFault(const QString& folder);
+// The same for a folder above `path`: nothing below it can be opened nor looked at by its path.
+int passFault(const QString& path);
+
+// fstatat of the entry `name` of the open folder `dfd`; 0 or the errno (`fault` when not 0).
+inline int statEntry(int dfd, const char* name, struct stat& st, int flags, int fault = 0) {
+    if (fault)
+        return fault;
+    return ::fstatat(dfd, name, &st, flags) == 0 ? 0 : errno;
+}
+
+// A status that failed with `err` only tells that nothing is there: an entry gone since the listing,
+// or a link that leads nowhere. Anything else is an entry that could not be read.
+inline bool leadsNowhere(int err) {
+    return err == ENOENT || err == ENOTDIR || err == ELOOP;
+}
+
 // Whether the entry `name` of the open folder `dfd`, of the type the folder told, is a folder or a
 // link to one (a dangling link is neither). `link` tells which; for a link, `st` receives the status
-// of where it leads. Only links and entries of an unknown type have their status read.
-inline bool isFolderOrLinkToOne(int dfd, unsigned char type, const char* name, bool& link, struct stat& st) {
+// of where it leads. Only links and entries of an unknown type have their status read; `err`
+// receives the errno of a status that could not be read (leadsNowhere excepted), else 0.
+inline bool isFolderOrLinkToOne(int dfd, unsigned char type, const char* name, bool& link, struct stat& st,
+                                int& err, int fault = 0) {
     link = type == DT_LNK;
+    err = 0;
     if (type == DT_DIR)
         return true;
     if (type != DT_LNK && type != DT_UNKNOWN)
         return false;
     if (type == DT_UNKNOWN) {
-        if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (const int e = statEntry(dfd, name, st, AT_SYMLINK_NOFOLLOW, fault)) {
+            err = leadsNowhere(e) ? 0 : e;
             return false;
+        }
         link = S_ISLNK(st.st_mode);
     }
-    return (!link || ::fstatat(dfd, name, &st, 0) == 0) && S_ISDIR(st.st_mode);
+    if (link) {
+        if (const int e = statEntry(dfd, name, st, 0, fault)) {
+            err = leadsNowhere(e) ? 0 : e;
+            return false;
+        }
+    }
+    return S_ISDIR(st.st_mode);
 }
 
 // Counts, in an open folder read from where its handle stands, what countFiles counts. Every link

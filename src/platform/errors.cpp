@@ -73,6 +73,9 @@ int errorNumberFromErrno(int err) {
         return 57;
     case EEXIST:
         return 58;
+    case EMFILE:
+    case ENFILE:
+        return 67;
     default:
         return 75;
     }
@@ -110,6 +113,10 @@ void injectFault(const QString& path, int err) {
 
 void clearFaults() {
     faults().clear();
+}
+
+bool faultsSet() {
+    return !faults().isEmpty();
 }
 
 int faultFor(const QString& path) {

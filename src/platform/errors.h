@@ -33,6 +33,8 @@ void writeStandardError(const QString& line);
 // folder) fail with `err`. Tests run as root, so permissions cannot be used for this.
 void injectFault(const QString& path, int err);
 void clearFaults();
+// Whether any fault is set: what a hook on a path not made yet asks first.
+bool faultsSet();
 // Throws the injected fault for `path`, if any. Every platform operation calls it first.
 void checkFault(const QString& path);
 // Throws, as throwCreationError, the fault injected for `path` + "#create": where a file or folder of

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -58,6 +59,33 @@ QString decodeName(const char* raw, bool& refused) {
     return name;
 }
 
+int entryFault(const QString& folder) {
+    return faultsSet() ? faultFor(withoutTrailingSeparator(folder), u"#enter") : 0;
+}
+
+int passFault(const QString& path) {
+    if (!faultsSet())
+        return 0;
+    for (QString p = parentPath(withoutTrailingSeparator(path)); !p.isEmpty(); p = parentPath(p)) {
+        if (const int e = entryFault(p))
+            return e;
+        if (p == QLatin1String("/"))
+            break;
+    }
+    return 0;
+}
+
+namespace {
+// Hands the unreadable entries of a listing to the caller, or throws the first one's errno where
+// the caller took none.
+void passUnreadable(UnreadableEntries&& found, UnreadableEntries* unreadable) {
+    if (unreadable)
+        std::move(found.begin(), found.end(), std::back_inserter(*unreadable));
+    else if (!found.empty())
+        throwErrno(found.front().error);
+}
+} // namespace
+
 const QCollator& nameCollator() {
     static const QCollator c = [] {
         QCollator c(QLocale(QLocale::Swedish, QLocale::Sweden));
@@ -91,30 +119,42 @@ template <typename F> void readEntries(const QString& folder, F&& each) {
 
 // The regular files (and links to them) of an open folder whose names `wanted` accepts. Only
 // entries that may be such a file have their status read; the folder's entry types tell the rest.
-template <typename W> std::vector<FileEntry> regularFilesOf(int fd, W&& wanted) {
+// An entry whose status cannot be read goes to `unreadable` (`fault` as statEntry takes it).
+template <typename W>
+std::vector<FileEntry> regularFilesOf(int fd, W&& wanted, int fault, UnreadableEntries* unreadable) {
     std::vector<FileEntry> out;
+    UnreadableEntries failed;
     const int err = readOpenFolder(fd, [&](int dfd, unsigned char type, const char* n) {
         if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
             return;
         bool refused = false;
-        const QString name = decodeName(n, refused);
+        QString name = decodeName(n, refused);
         if (!wanted(name))
             return;
         // Only the entry's status is read: a FIFO or device is never opened.
         struct stat st {};
-        if (::fstatat(dfd, n, &st, 0) != 0 || !S_ISREG(st.st_mode))
-            return; // dangling link, vanished entry, or a link to something else
-        out.push_back(FileEntry{name, st.st_size, st.st_mtim.tv_sec, refused});
+        if (const int e = statEntry(dfd, n, st, 0, fault)) {
+            if (!leadsNowhere(e))
+                failed.push_back(UnreadableEntry{std::move(name), e});
+            return;
+        }
+        if (!S_ISREG(st.st_mode))
+            return; // a link to something else
+        out.push_back(FileEntry{std::move(name), st.st_size, st.st_mtim.tv_sec, refused});
     });
     if (err != 0)
         throwErrno(err);
     sortEntries(out);
+    sortEntries(failed);
+    passUnreadable(std::move(failed), unreadable);
     return out;
 }
 
 // Opens a folder to be read; throws when it cannot be.
 int openFolderOrThrow(const QString& folder) {
     checkFault(folder);
+    if (const int e = passFault(folder))
+        throwErrno(e);
     const int fd = openFolder(enc(withTrailingSeparator(folder)));
     if (fd < 0) {
         const int e = errno;
@@ -123,10 +163,12 @@ int openFolderOrThrow(const QString& folder) {
     return fd;
 }
 
-template <typename W> std::vector<FileEntry> regularFiles(const QString& folder, W&& wanted) {
+template <typename W>
+std::vector<FileEntry> regularFiles(const QString& folder, W&& wanted,
+                                    UnreadableEntries* unreadable = nullptr) {
     Fd d;
     d.fd = openFolderOrThrow(folder);
-    return regularFilesOf(d.fd, wanted);
+    return regularFilesOf(d.fd, wanted, entryFault(folder), unreadable);
 }
 
 // --- patterns ------------------------------------------------------------------------------
@@ -217,7 +259,7 @@ FileInfo fileInfo(const QString& path) {
 namespace {
 // The kind of what `path` leads to (links followed); 0 when there is nothing.
 mode_t followedKind(const QString& path) {
-    if (faultFor(path))
+    if (faultFor(path) || passFault(path))
         return 0;
     struct stat st {};
     if (::stat(enc(path).constData(), &st) != 0)
@@ -374,8 +416,10 @@ std::vector<FileEntry> listFiles(const QString& folder) {
     return regularFiles(folder, [](const QString&) { return true; });
 }
 
-std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern) {
-    return regularFiles(folder, [&](const QString& name) { return matchesPattern(name, pattern); });
+std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern,
+                                 UnreadableEntries* unreadable) {
+    return regularFiles(
+        folder, [&](const QString& name) { return matchesPattern(name, pattern); }, unreadable);
 }
 
 QStringList listFileNames(const QString& folder) {
@@ -443,6 +487,10 @@ OpenedFolder::OpenedFolder(const QString& folder) : folder_(folder) {
         error_ = fault;
         return;
     }
+    if (const int fault = passFault(folder)) {
+        error_ = fault; // nor could its status be read
+        return;
+    }
     fd_ = openFolder(enc(withTrailingSeparator(folder)));
     if (fd_ >= 0) {
         exists_ = true;
@@ -460,19 +508,25 @@ OpenedFolder::~OpenedFolder() {
         ::close(fd_);
 }
 
-std::vector<FileEntry> OpenedFolder::files(const QString& pattern) const {
+std::vector<FileEntry> OpenedFolder::files(const QString& pattern, UnreadableEntries* unreadable) const {
     checkFault(folder_);
     if (fd_ < 0)
         throwErrno(error_ == ENOENT ? ENOTDIR : error_); // as listFiles reports it
-    return regularFilesOf(fd_, [&](const QString& name) { return matchesPattern(name, pattern); });
+    return regularFilesOf(
+        fd_, [&](const QString& name) { return matchesPattern(name, pattern); }, entryFault(folder_),
+        unreadable);
 }
 
 FolderLookup::FolderLookup(const QString& folder) {
-    if (faultFor(folder))
+    if (const int fault = faultFor(folder)) {
+        error_ = fault;
         return;
+    }
     fd_ = openFolder(enc(withTrailingSeparator(folder)));
-    if (fd_ < 0)
+    if (fd_ < 0) {
+        error_ = errno == ENOENT || errno == ENOTDIR ? 0 : errno;
         return;
+    }
     // Names are kept so that a name the folder lacks costs no lookup on disk, which on a folder
     // being filled is the common case. They lie in one block, looked up by binary search.
     struct Span {
@@ -494,6 +548,7 @@ FolderLookup::FolderLookup(const QString& folder) {
     if (err != 0) {
         ::close(fd_);
         fd_ = -1;
+        error_ = err;
         names_.clear();
         temporary_.clear();
         return;
@@ -562,17 +617,23 @@ QString FolderLookup::otherSpelling(const QString& name) const {
     return QString();
 }
 
-std::vector<FolderEntry> listFolderEntries(const QString& folder) {
+std::vector<FolderEntry> listFolderEntries(const QString& folder, UnreadableEntries* unreadable) {
     std::vector<FolderEntry> out;
+    UnreadableEntries failed;
+    const int fault = entryFault(folder);
     readEntries(folder, [&](int dfd, unsigned char type, const char* n) {
         bool link = false;
         struct stat st {};
-        if (!isFolderOrLinkToOne(dfd, type, n, link, st))
-            return;
+        int err = 0;
         bool refused = false;
-        out.push_back(FolderEntry{decodeName(n, refused), link});
+        if (isFolderOrLinkToOne(dfd, type, n, link, st, err, fault))
+            out.push_back(FolderEntry{decodeName(n, refused), link});
+        else if (err)
+            failed.push_back(UnreadableEntry{decodeName(n, refused), err});
     });
     sortEntries(out);
+    sortEntries(failed);
+    passUnreadable(std::move(failed), unreadable);
     return out;
 }
 

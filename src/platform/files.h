@@ -20,6 +20,15 @@ struct FileEntry {
                           // `name` then shows '?' in their place and cannot be opened
 };
 
+// An entry a listing saw but could not read (its status, or its opening), with the errno: never
+// taken for an entry that is not there. An entry that only leads nowhere (a dangling link, one gone
+// since the listing) is no such entry.
+struct UnreadableEntry {
+    QString name; // within the folder
+    int error = 0;
+};
+using UnreadableEntries = std::vector<UnreadableEntry>;
+
 struct FileInfo {
     bool exists = false;
     bool isFile = false;
@@ -88,8 +97,12 @@ bool lessName(const QString& a, const QString& b);
 // devices. Hidden names are listed; only "." and ".." are skipped. The status is read of the
 // files only (and of links), not of the folders and other entries beside them.
 std::vector<FileEntry> listFiles(const QString& folder);
-// The same, only the files whose names match `pattern` (see matchesPattern).
-std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern);
+// The same, only the files whose names match `pattern` (see matchesPattern). An entry of such a
+// name whose status cannot be read goes to `unreadable`; without it, the listing throws for it.
+// Fault hook: injectFault(folder + "#enter", err) makes every entry's status and opening fail with
+// `err`, as in a folder that can be listed but not entered (mode 644).
+std::vector<FileEntry> listFiles(const QString& folder, const QString& pattern,
+                                 UnreadableEntries* unreadable = nullptr);
 QStringList listFileNames(const QString& folder);
 // How many files listFiles(folder, pattern) would list, leaving out a killed copy's temporary
 // files (not links of such a name). Cheaper: nothing is sorted, and only entries whose type the
@@ -112,8 +125,8 @@ class OpenedFolder {
     bool unreachable() const { return !exists_ && (error_ == EACCES || error_ == EPERM); }
     // The errno of the opening, 0 when it was opened.
     int error() const { return error_; }
-    // listFiles(folder, pattern), read from the handle (once); throws as listFiles does.
-    std::vector<FileEntry> files(const QString& pattern) const;
+    // listFiles(folder, pattern, unreadable), read from the handle (once); throws as listFiles does.
+    std::vector<FileEntry> files(const QString& pattern, UnreadableEntries* unreadable = nullptr) const;
 
   private:
     QString folder_;
@@ -124,7 +137,7 @@ class OpenedFolder {
 
 // Looks up files of one folder by name. The names are read once, without status or sorting;
 // the status of a found name is read when asked, so a file that changed since is seen as it is
-// now. A folder that is missing or cannot be listed holds nothing.
+// now. A folder that is missing or cannot be listed holds nothing; error() tells the second.
 class FolderLookup {
   public:
     explicit FolderLookup(const QString& folder);
@@ -143,6 +156,9 @@ class FolderLookup {
     QString otherSpelling(const QString& name) const;
     // The names that begin with kTemporaryPrefix, read with the others.
     const QStringList& temporaryCandidates() const { return temporary_; }
+    // The errno of a folder that is there but could not be opened or read; 0 when it was read or
+    // is not there at all.
+    int error() const { return error_; }
 
   private:
     struct Name {
@@ -152,6 +168,7 @@ class FolderLookup {
     };
     const Name* entry(const QByteArray& raw) const;
     int fd_ = -1;
+    int error_ = 0;
     QByteArray names_;        // the names read, one after the other
     std::vector<Name> index_; // sorted by name
     QStringList temporary_;
@@ -163,8 +180,9 @@ struct FolderEntry {
     QString name;
     bool isLink = false; // a link to a folder
 };
-// The same, telling the links apart.
-std::vector<FolderEntry> listFolderEntries(const QString& folder);
+// The same, telling the links apart. An entry that may be a folder but whose status cannot be read
+// goes to `unreadable`; without it, the listing throws for it.
+std::vector<FolderEntry> listFolderEntries(const QString& folder, UnreadableEntries* unreadable = nullptr);
 
 // Whether the entry at `path` is one whose name on disk is not text (not UTF-8, or a control
 // character in it): listings show such a name with '?' in place, and that path leads nowhere.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <iterator>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -158,60 +159,159 @@ WalkGuard::Verdict WalkGuard::link(const QString& path, const FolderId& target) 
 
 // ---- the opened folder ---------------------------------------------------------------------------
 
-WalkFolder::WalkFolder(const QString& folder) {
-    if (const int fault = faultFor(folder)) {
+namespace {
+constexpr int kWalkOpen = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
+
+bool outOfHandles(int err) {
+    return err == EMFILE || err == ENFILE;
+}
+} // namespace
+
+void WalkHandles::opened(const WalkFolder* f) {
+    open_.push_back(f);
+    while (open_.size() > limit_ && closeOne(f)) {
+    }
+}
+
+void WalkHandles::closed(const WalkFolder* f) {
+    for (size_t i = open_.size(); i-- > 0;)
+        if (open_[i] == f) {
+            open_.erase(open_.begin() + qsizetype(i));
+            return;
+        }
+}
+
+bool WalkHandles::closeOne(const WalkFolder* keep) {
+    for (size_t i = 0; i < open_.size(); ++i) {
+        const WalkFolder* f = open_[i];
+        if (f == keep)
+            continue;
+        open_.erase(open_.begin() + qsizetype(i));
+        f->closeForNow();
+        return true;
+    }
+    return false;
+}
+
+WalkFolder::WalkFolder(const QString& folder, WalkHandles* handles) : handles_(handles) {
+    if (const int fault = faultFor(folder) ? faultFor(folder) : passFault(folder)) {
         error_ = fault;
         return;
     }
-    fd_ = ::open(QFile::encodeName(withTrailingSeparator(folder)).constData(),
-                 O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    enterFault_ = entryFault(folder);
+    fd_ = ::open(QFile::encodeName(withTrailingSeparator(folder)).constData(), kWalkOpen);
     if (fd_ < 0)
         error_ = errno;
 }
 
-WalkFolder::WalkFolder(const WalkFolder& parent, const QString& name, const QString& folder) {
+WalkFolder::WalkFolder(const WalkFolder& parent, const QString& name, const QString& folder)
+    : parent_(&parent), handles_(parent.handles_), name_(QFile::encodeName(name)) {
     if (const int fault = faultFor(folder)) {
         error_ = fault;
         return;
     }
-    if (parent.fd_ < 0) {
+    if (parent.enterFault_) {
+        error_ = parent.enterFault_;
+        return;
+    }
+    enterFault_ = entryFault(folder);
+    const int pfd = parent.handle();
+    if (pfd < 0) {
         error_ = parent.error_;
         return;
     }
-    fd_ = ::openat(parent.fd_, QFile::encodeName(name).constData(),
-                   O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0)
+    fd_ = openFrom(pfd);
+}
+
+int WalkFolder::openFrom(int parentFd) const {
+    int fd = ::openat(parentFd, name_.constData(), kWalkOpen);
+    // Out of handles: those of the folders highest above give way, one at a time.
+    while (fd < 0 && outOfHandles(errno) && handles_ && handles_->closeOne(parent_))
+        fd = ::openat(parentFd, name_.constData(), kWalkOpen);
+    if (fd < 0) {
         error_ = errno;
+        return -1;
+    }
+    error_ = 0;
+    if (handles_) {
+        fd_ = fd;
+        handles_->opened(this);
+    }
+    return fd;
+}
+
+void WalkFolder::closeForNow() const {
+    struct stat st {};
+    closedId_ = ::fstat(fd_, &st) == 0 ? idOf(st) : FolderId{};
+    ::close(fd_);
+    fd_ = -1;
+    closed_ = true;
+}
+
+int WalkFolder::handle() const {
+    if (fd_ >= 0 || !closed_ || !parent_)
+        return fd_;
+    const int pfd = parent_->handle();
+    if (pfd < 0) {
+        error_ = parent_->error_;
+        return -1;
+    }
+    const int fd = openFrom(pfd);
+    if (fd < 0)
+        return -1;
+    // What stands at its name now must be the folder it was, or the walk would go on elsewhere.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || closedId_ == FolderId{} || idOf(st) != closedId_) {
+        handles_->closed(this);
+        ::close(fd);
+        fd_ = -1;
+        error_ = ESTALE;
+        return -1;
+    }
+    closed_ = false;
+    read_ = false;
+    return fd;
 }
 
 WalkFolder::~WalkFolder() {
-    if (fd_ >= 0)
+    if (fd_ >= 0) {
+        if (handles_ && parent_)
+            handles_->closed(this);
         ::close(fd_);
+    }
 }
 
 FolderId WalkFolder::id() const {
+    if (fd_ < 0 && closed_)
+        return closedId_;
     struct stat st {};
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return {};
     return idOf(st);
 }
 
-std::vector<WalkFolder::Entry> WalkFolder::folders() const {
-    if (fd_ < 0)
+std::vector<WalkFolder::Entry> WalkFolder::folders(UnreadableEntries* unreadable) const {
+    const int fd = handle();
+    if (fd < 0)
         throwErrno(error_ == ENOENT ? ENOTDIR : error_); // as listFolderEntries reports it
     std::vector<Entry> found;
-    int err = fromStart(fd_, read_, ownInode_);
+    UnreadableEntries failed;
+    int err = fromStart(fd, read_, ownInode_);
     if (err == 0)
         err = readOpenFolder(
-            fd_,
+            fd,
             [&](int, unsigned char type, const char* n) {
                 Entry e;
                 struct stat st {};
-                if (!isFolderOrLinkToOne(fd_, type, n, e.isLink, st))
+                int statErr = 0;
+                bool refused = false;
+                if (!isFolderOrLinkToOne(fd, type, n, e.isLink, st, statErr, enterFault_)) {
+                    if (statErr)
+                        failed.push_back(UnreadableEntry{decodeName(n, refused), statErr});
                     return;
+                }
                 if (e.isLink)
                     e.target = idOf(st);
-                bool refused = false;
                 e.name = decodeName(n, refused);
                 found.push_back(std::move(e));
             },
@@ -219,17 +319,25 @@ std::vector<WalkFolder::Entry> WalkFolder::folders() const {
     if (err != 0)
         throwErrno(err);
     sortEntries(found);
+    if (!failed.empty()) {
+        if (!unreadable)
+            throwErrno(failed.front().error);
+        sortEntries(failed);
+        std::move(failed.begin(), failed.end(), std::back_inserter(*unreadable));
+    }
     return found;
 }
 
 long WalkFolder::countFiles(const QString& pattern,
-                            const std::function<void(const QString&, const FolderId&)>& folderLink) const {
-    if (fd_ < 0)
-        return 0;
+                            const std::function<void(const QString&, const FolderId&)>& folderLink,
+                            int* error) const {
+    const int fd = handle();
+    int err = fd < 0 ? error_ : fromStart(fd, read_, ownInode_);
     long count = 0;
-    int err = fromStart(fd_, read_, ownInode_);
     if (err == 0)
-        err = countOpenFolder(fd_, pattern, count, folderLink, &ownInode_);
+        err = countOpenFolder(fd, pattern, count, folderLink, &ownInode_);
+    if (error)
+        *error = err;
     return err != 0 ? 0 : count;
 }
 

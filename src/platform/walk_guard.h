@@ -40,11 +40,36 @@ class WalkGuard {
     std::vector<PlacedFolder> sources_;
 };
 
+class WalkFolder;
+
+// The folder handles one walk holds open at once. A walk deeper than `limit` closes the handles of
+// the folders highest above it and opens them again, from the nearest one still open, when it comes
+// back to them; one the system refuses for want of handles (EMFILE) makes it close one more and try
+// again. So a walk's depth is bounded by the length of a path, not by the open-file limit.
+class WalkHandles {
+  public:
+    explicit WalkHandles(size_t limit = 64) : limit_(limit < 2 ? 2 : limit) {}
+    WalkHandles(const WalkHandles&) = delete;
+    WalkHandles& operator=(const WalkHandles&) = delete;
+
+  private:
+    friend class WalkFolder;
+    void opened(const WalkFolder* f);
+    void closed(const WalkFolder* f);
+    // Closes the handle opened first among those it may close (never `keep`); false when none is left.
+    bool closeOne(const WalkFolder* keep);
+    size_t limit_;
+    std::vector<const WalkFolder*> open_; // in the order opened
+};
+
 // A folder opened for a walk (links followed), read through its handle: its identity costs no
-// second look-up of its path, and its entries are read once. Honours the fault hook.
+// second look-up of its path, and its entries are read once. Honours the fault hook, and
+// injectFault(folder + "#enter", err): the folder can be listed, but neither the status of its
+// entries nor its folders can be read or opened (as mode 644 leaves it).
 class WalkFolder {
   public:
-    explicit WalkFolder(const QString& folder);
+    // `handles`, when given, bounds the handles the folders opened below this one hold.
+    explicit WalkFolder(const QString& folder, WalkHandles* handles = nullptr);
     // The folder `name` of `parent` (a link followed), whose whole path is `folder`: opened from
     // the parent's handle, so the path is not looked up piece by piece again.
     WalkFolder(const WalkFolder& parent, const QString& name, const QString& folder);
@@ -52,28 +77,46 @@ class WalkFolder {
     WalkFolder(const WalkFolder&) = delete;
     WalkFolder& operator=(const WalkFolder&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
+    // It was opened (its handle may be closed for now, to be opened again when needed).
+    bool isOpen() const { return fd_ >= 0 || closed_; }
+    // The errno of its opening (or of opening it again), 0 when it is open.
+    int error() const { return error_; }
     // The folder's identity, read from its handle; {0, 0} when it could not be opened.
     FolderId id() const;
     // The inode number its own "." entry gave when its entries were read; 0 before, or when none.
     quint64 ownInode() const { return ownInode_; }
     // The folders in it and the links to folders, sorted as listFolderEntries sorts them; a link
-    // carries the identity of where it leads. Throws RunError when the folder cannot be read.
+    // carries the identity of where it leads. Throws RunError when the folder cannot be read; an
+    // entry that may be a folder but cannot be read goes to `unreadable` (without it, throws too).
     struct Entry {
         QString name;
         bool isLink = false;
         FolderId target; // of a link
     };
-    std::vector<Entry> folders() const;
-    // What countFiles(folder, pattern) counts; 0 for a folder that cannot be read. Every link to a
-    // folder met on the way is handed to `folderLink` with the identity of where it leads.
+    std::vector<Entry> folders(UnreadableEntries* unreadable = nullptr) const;
+    // What countFiles(folder, pattern) counts; 0 for a folder that cannot be read, whose errno goes
+    // to `error` when given. Every link to a folder met on the way is handed to `folderLink` with
+    // the identity of where it leads.
     long countFiles(const QString& pattern,
-                    const std::function<void(const QString& name, const FolderId& target)>& folderLink) const;
+                    const std::function<void(const QString& name, const FolderId& target)>& folderLink,
+                    int* error = nullptr) const;
 
   private:
-    int fd_ = -1;
-    int error_ = 0;
-    mutable bool read_ = false; // its entries were read: a second reading starts again
+    friend class WalkHandles;
+    // Its handle, opened again from its parent's where it was closed; -1 (error_ set) when it
+    // cannot be, or it is no longer the folder it was.
+    int handle() const;
+    int openFrom(int parentFd) const;
+    void closeForNow() const;
+    const WalkFolder* parent_ = nullptr;
+    WalkHandles* handles_ = nullptr;
+    QByteArray name_; // in the parent, for opening it again
+    int enterFault_ = 0;
+    mutable int fd_ = -1;
+    mutable int error_ = 0;
+    mutable bool closed_ = false; // its handle was closed for the walk's bound
+    mutable FolderId closedId_;   // its identity when it was
+    mutable bool read_ = false;   // its entries were read: a second reading starts again
     mutable quint64 ownInode_ = 0;
 };
 

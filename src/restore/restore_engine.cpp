@@ -16,9 +16,33 @@ RestoreEngine::RestoreEngine(RestoreView& view, const QString& programFolder, co
 
 // ---- the folder listing -----------------------------------------------------------------------
 
+void RestoreEngine::noteUnreadable(const QString& path, const RunError& e, bool folder) {
+    const QString why = QStringLiteral("Felkod ") + QString::number(e.number) + QLatin1Char(' ') +
+                        (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
+    unreadable.push_back(Unreadable{path, why, folder});
+    view_.systemLog((folder ? QStringLiteral("FEL! Mappen kunde inte läsas: ")
+                            : QStringLiteral("FEL! Filen kunde inte läsas: ")) +
+                        path + QStringLiteral(" (") + why + ')',
+                    true);
+}
+
+QString RestoreEngine::unreadableText() const {
+    const auto folderCount =
+        std::count_if(unreadable.begin(), unreadable.end(), [](const Unreadable& u) { return u.folder; });
+    const auto fileCount = qsizetype(unreadable.size()) - folderCount;
+    QStringList parts;
+    if (folderCount > 0)
+        parts << QString::number(folderCount) + QStringLiteral(" mappar kunde inte läsas");
+    if (fileCount > 0)
+        parts << QString::number(fileCount) + QStringLiteral(" filer kunde inte läsas");
+    return parts.join(QStringLiteral(", "));
+}
+
 int RestoreEngine::listFolders(const QString& start, const std::function<bool(const QString&)>& keep) {
     folders.clear();
     folderCount = 0;
+    unreadable.clear();
+    unlisted_.clear();
     // An empty box names no folder; it must never become the root of the file system.
     if (start.isEmpty() || !platform::folderExists(start))
         return 0;
@@ -33,7 +57,12 @@ int RestoreEngine::listFolders(const QString& start, const std::function<bool(co
         folderCount = int(folders.size());
     };
     o.progress = [this](int) { view_.yield(); };
+    o.unreadable = [this, &keep](const QString& path, const RunError& e) {
+        if (!keep || keep(path))
+            noteUnreadable(path, e);
+    };
     FolderScan::run(platform::withTrailingSeparator(start), o);
+    unlisted_ = unreadable;
     return folderCount;
 }
 
@@ -51,8 +80,10 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
     entries.clear();
     skippedFolders.clear();
     refusedNames.clear();
+    unreadable = unlisted_;
     leftovers_.clear();
     originalRoot_ = mapping.original();
+    jobRoot_ = mapping.isJob();
     currentFolder.clear();
     genomsökta_filer = nya_filer = nyare_filer = filräknare = 0;
     megabyte_summa = 0;
@@ -90,8 +121,21 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                 continue;
             }
             currentFolder = original;
-            const std::vector<platform::FileEntry> files = platform::listFiles(folder);
             const QString from = platform::withTrailingSeparator(folder);
+            std::vector<platform::FileEntry> files;
+            platform::UnreadableEntries failed;
+            try {
+                files = platform::listFiles(folder, QStringLiteral("*"), &failed);
+            } catch (const RunError& e) {
+                // Named, and the other folders are scanned all the same.
+                if (e.number == 61)
+                    throw;
+                noteUnreadable(folder, e);
+                folderBar += folderStep;
+                continue;
+            }
+            for (const platform::UnreadableEntry& u : failed)
+                noteUnreadable(from + u.name, platform::runErrorFromErrno(u.error), false);
             fileBar = files.empty() ? 1.0 : 0.0;
             // The original folder's names are read once; only names it holds cost a look on disk.
             const platform::FolderLookup lookup(original);
@@ -194,13 +238,15 @@ void RestoreEngine::notCopied(const QString& target, restorelog::Appender& log, 
 
 QString RestoreEngine::linkAbove(const QString& folder) {
     const QString f = platform::withoutTrailingSeparator(folder);
-    // The folder the user restores to is the one chosen; only what lies below it is checked.
-    if (originalRoot_.isEmpty() || !platform::isSameOrBelow(f, originalRoot_) ||
-        f == platform::withoutTrailingSeparator(originalRoot_))
+    const bool root = f == platform::withoutTrailingSeparator(originalRoot_);
+    // The folder the user restores to by hand is the one chosen: only what lies below it is
+    // checked. A job's main folder is the one its runs read; a link standing there now leads
+    // elsewhere.
+    if (originalRoot_.isEmpty() || !platform::isSameOrBelow(f, originalRoot_) || (root && !jobRoot_))
         return {};
     if (auto it = linkAbove_.constFind(f); it != linkAbove_.constEnd())
         return *it;
-    QString link = linkAbove(platform::parentPath(f));
+    QString link = root ? QString() : linkAbove(platform::parentPath(f));
     if (link.isEmpty() && platform::fileInfo(f).isLink)
         link = f;
     linkAbove_.insert(f, link);
@@ -336,6 +382,13 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
     restorelog::Appender log(logPath);
     try {
         platform::writeLines(logPath, restorelog::headerLines(r.start, run.jobName));
+        // What the scan could not read was not restored either: the log says so.
+        for (const Unreadable& u : unreadable) {
+            log.lines({QStringLiteral("! Kunde inte läsas i backupen och återställdes inte: ") + u.path +
+                           QStringLiteral(" (") + u.why + ')',
+                       QString()});
+            ++r.totals.errors;
+        }
         const double step = 1.0 / n;
         for (int i = n - 1; i >= 0; --i) {
             view_.yield();

@@ -55,10 +55,22 @@ class RestoreEngine {
     // ---- the folder listing (List1, lblmappantal)
     QStringList folders; // entry 0 the listed folder with a trailing '/', then every folder below it
     int folderCount = 0; // folders counted by the last listing
+    // Folders of the backup (and entries that may be folders) that the last listing or scan could
+    // not read, each with why ("Felkod ..."): what lies in them was not looked at. Each has its
+    // system-log line; the copy back names them in its log and counts them as errors.
+    struct Unreadable {
+        QString path;
+        QString why;
+        bool folder = true; // else a file of a folder that could be read
+    };
+    // The completion message's words on them ("2 mappar kunde inte läsas"); empty when none.
+    QString unreadableText() const;
+    std::vector<Unreadable> unreadable;
     // Lists `start` and every folder below it, depth first, each before the folders inside it.
     // Links to folders are neither listed nor entered; with `keep`, only the folders it accepts are
     // listed and counted. A folder that is empty text or does not exist empties the list and
-    // returns 0. A stop lets the open levels finish their own list.
+    // returns 0. A stop lets the open levels finish their own list. A folder it cannot read goes to
+    // `unreadable`, and the listing goes on with the rest.
     int listFolders(const QString& start, const std::function<bool(const QString&)>& keep = {});
 
     // ---- the scan (the result lists and their counters)
@@ -88,7 +100,9 @@ class RestoreEngine {
     // the original place lacks and, with `newerToo`, files whose backup copy is newer (by two
     // seconds or more; a copy whose time the disk did not keep stands for its source's time).
     // Dated version copies are passed over; names of files and folders that cannot be restored are
-    // counted in refusedNames, each with its system-log line. A stop keeps what was found.
+    // counted in refusedNames, each with its system-log line. A folder or file that cannot be read
+    // goes to `unreadable` (beside what the listing could not read), and the scan goes on with the
+    // rest. A stop keeps what was found.
     Result scan(const std::vector<char>& marks, const RestoreMapping& mapping, bool newerToo);
 
     // ---- the copy back
@@ -128,15 +142,19 @@ class RestoreEngine {
     bool copyOne(const RestoreEntry& e, restorelog::Appender& log, restorelog::Totals& totals);
     void notCopied(const QString& target, restorelog::Appender& log, restorelog::Totals& totals,
                    const QString& why = {});
-    // The link at or above `folder` and below the original folder, or an empty text.
+    // The link at or above `folder` and below the original folder (at it, for a job's main
+    // folder), or an empty text.
     QString linkAbove(const QString& folder);
     void removeLeftovers(const QString& folder);
+    void noteUnreadable(const QString& path, const platform::RunError& e, bool folder = true);
+    std::vector<Unreadable> unlisted_; // what the listing could not read
 
     RestoreView& view_;
     QString programFolder_;
     const platform::Clock& clock_;
     CopyTimes copyTimes_;  // read at the start of each scan and copy back
     QString originalRoot_; // the original folder of the last scan's mapping
+    bool jobRoot_ = false; // it is a job's main folder
     // Names of the program's temporary files the scan saw in an original folder, and the backup
     // folder beside it (a name the backup holds is the user's own file).
     struct Leftovers {

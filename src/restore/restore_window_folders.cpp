@@ -274,6 +274,8 @@ void frmåterställ::cmdåterställmarkerade_Click() {
                                                      : mapping.location()));
     }
     QString done = QStringLiteral("Genomsökningen av valda mappar är klar. ") + lblantalfiler->text();
+    if (const QString unread = engine.unreadableText(); !unread.isEmpty())
+        done += QStringLiteral(". ") + unread + QStringLiteral(" (se programloggen)");
     if (engine.filräknare > 0)
         done += QStringLiteral(". Klicka på OK för att se filerna.");
     report(done);

@@ -113,6 +113,10 @@ void frmutförbackup::appendProgressText(const QString& text) {
     c.insertText(text);
 }
 
+void frmutförbackup::unreadableSource(const QString& path, const platform::RunError& error) {
+    engine().reportUnreadable(error, path);
+}
+
 void frmutförbackup::setStatusText(const QString& text) {
     txtbackup->setText(text);
 }

@@ -139,6 +139,7 @@ class frmutförbackup : public QWidget, public RunServices {
     bool cancelRequested() const override { return lblavbryt == QLatin1String("1"); }
     void appendProgressText(const QString& text) override;
     void setStatusText(const QString& text) override;
+    void unreadableSource(const QString& path, const platform::RunError& error) override;
     QStringList* syncFolders() override { return &listsyncmappar; }
     void setSyncFolderCount(const QString& text) override;
     // During a run the job list and the run options take no input; what the window shows of the

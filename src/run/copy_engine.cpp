@@ -422,6 +422,7 @@ void BackupEngine::resetRun() {
     listsaknadenhet.clear();
     refusedJobs = 0;
     listerror.clear();
+    unreadableNamed_.clear();
     copyTimes_ = CopyTimes(program().programFolder()); // read again at the run's first copy
     startJob();
 }
@@ -626,14 +627,30 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
         systemLog(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source, true);
         return;
     }
+    failure(e, source, target);
+}
+
+void BackupEngine::failure(const RunError& e, const QString& source, const QString& target) {
     ++misslyckade_totalt;
     countError();
     logLine(kLogErr, QString());
-    logLine(kLogErr, QStringLiteral("FEL: ") + felkod(e) + job);
+    logLine(kLogErr,
+            QStringLiteral("FEL: ") + felkod(e) + QStringLiteral(" (Jobb: ") + progress_.jobName() + ')');
     logLine(kLogErr, QStringLiteral("Från: ") + source);
-    logLine(kLogErr, QStringLiteral("Till: ") + target);
+    if (!target.isEmpty())
+        logLine(kLogErr, QStringLiteral("Till: ") + target);
     progress_.windowLog(QStringLiteral(" FEL: ") + felkod(e) + QStringLiteral(" (") + source + ')');
     systemLog(QStringLiteral("FEL! ") + felkod(e) + QStringLiteral(" (") + source + ')', true);
+}
+
+void BackupEngine::reportUnreadable(const RunError& e, const QString& source, const QString& target) {
+    // The structure refresh and the copy may both meet it: it is one error of the run.
+    const QString named = platform::withoutTrailingSeparator(source);
+    if (unreadableNamed_.contains(named))
+        return;
+    unreadableNamed_.insert(named);
+    failure(e, source, target);
+    flushUnlessHeld();
 }
 
 CopyTimes& BackupEngine::copyTimes() {
@@ -827,23 +844,27 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
                     [&](const PendingCopy& c) { return c.folder == pair.target || c.folder == pair.source; }))
         bookCopies(0);
     std::vector<platform::FileEntry> files;
+    platform::UnreadableEntries unreadable;
     try {
-        files = source.files(m.txtpattern);
+        files = source.files(m.txtpattern, &unreadable);
     } catch (const RunError& e) {
         // The copies before come first, and a full disk among them ends the run before this.
         bookCopies(0);
         if (progress_.cancelled())
             return;
         // The folder could not be read: one error for the folder, and on with the next.
-        ++misslyckade_totalt;
-        countError();
-        logLine(kLogErr, QString());
-        logLine(kLogErr, QStringLiteral("FEL: ") + felkod(e) + job);
-        logLine(kLogErr, QStringLiteral("Från: ") + pair.source);
-        logLine(kLogErr, QStringLiteral("Till: ") + pair.target);
-        systemLog(QStringLiteral("FEL! ") + felkod(e) + QStringLiteral(" (") + pair.source + ')', true);
-        flushUnlessHeld();
+        reportUnreadable(e, pair.source, pair.target);
         return;
+    }
+    if (!unreadable.empty()) {
+        // Files whose status cannot be read are errors of their own, in the files' order after
+        // the copies before them; the folder's other files are copied all the same.
+        bookCopies(0);
+        if (progress_.cancelled())
+            return;
+        for (const platform::UnreadableEntry& u : unreadable)
+            reportUnreadable(platform::runErrorFromErrno(u.error), pair.source + u.name,
+                             pair.target + u.name);
     }
     // A copy of this program killed while it wrote into this folder (a restore writes into the
     // source folders) left its temporary file here: no file of the user's, so never backed up,

@@ -222,6 +222,10 @@ class BackupEngine {
     void file_copy(int index);
     // The same, listing the source folder from `source`, which the caller opened to see it there.
     void file_copy(int index, const platform::OpenedFolder& source);
+    // An entry of a source that could not be read (a folder that cannot be listed, a file whose
+    // status cannot be read, one the structure refresh could not list): a "FEL" block naming it
+    // (`target` the "Till:" line, when there is one), an error of the job. Each entry once a run.
+    void reportUnreadable(const platform::RunError& e, const QString& source, const QString& target = {});
     // Keeps the old target aside before it is replaced. Returns false when no version could be
     // made (the error is reported): the target must then stay in place.
     bool versionshantering(const QString& targetPath, int index);
@@ -268,6 +272,9 @@ class BackupEngine {
                          qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
                          ReplaceState& state);
     void countCopied(const QString& mark, const QString& target, qint64 bytes);
+    // A file or folder that failed: the error counted, its "FEL" block and lines.
+    void failure(const platform::RunError& e, const QString& source, const QString& target);
+    QSet<QString> unreadableNamed_; // the sources reportUnreadable named this run
     // Clears the way for a target folder below the backup folder where a file of that name (or
     // of a folder above it) lies, left from a run when the source was a file. False when the file
     // could not be put aside (reported).

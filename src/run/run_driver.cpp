@@ -503,10 +503,13 @@ void RunDriver::folderLoop(const QString& jobName) {
             file_copy(k, source);
             w_.removeJobFolder(k);
         } else if (source.unreachable()) {
-            // A folder above it cannot be read: it is not known to be gone.
-            if (!folderError(jobName, folder, QStringLiteral("mappen kan inte nås (Åtkomst nekad)."),
-                             QStringLiteral("Mappen kan inte nås (Åtkomst nekad)")))
-                break;
+            // A folder above it cannot be read: it is not known to be gone. Said as every entry
+            // a walk cannot read is, once, whether the structure refresh met it first or not.
+            e_.finishCopies();
+            if (cancelled())
+                break; // the disk filled up at a copy before this folder
+            e_.reportUnreadable(platform::runErrorFromErrno(source.error()), folder,
+                                k < int(e_.List3.size()) ? e_.List3[size_t(k)].target : QString());
         } else if (source.pathTooLong()) {
             // It may well exist: "does not exist" would send the user looking for a lost folder.
             if (!folderError(jobName, folder,

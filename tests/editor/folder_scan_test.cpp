@@ -4,7 +4,9 @@
 
 #include <QFile>
 #include <cerrno>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class FolderScanTest : public ProgramTest {
   protected:
@@ -73,10 +75,45 @@ TEST_F(FolderScanTest, MissingEmptyOrUnreadableFoldersAreNoError) {
     QStringList found, unreadable;
     FolderScan::Options o;
     o.found = [&](const QString& p, int) { found << p; };
-    o.unreadable = [&](const QString& p) { unreadable << p; };
+    o.unreadable = [&](const QString& p, const platform::RunError&) { unreadable << p; };
     EXPECT_EQ(FolderScan::run(root(), o), 3);
     EXPECT_EQ(rel(found), QStringList({"<root>", "a", "b"}));
     EXPECT_EQ(unreadable, QStringList{at("a")});
+}
+
+// A tree deeper than the handles the process may open is walked to its end, and so is what lies
+// beside it; where not even one handle can be had, the folder is said to be unreadable, never taken
+// for an empty one.
+TEST_F(FolderScanTest, ATreeDeeperThanTheOpenFileLimitIsWalkedWholeAndALimitReachedIsSaid) {
+    QString deep = "d";
+    for (int i = 1; i < 150; ++i)
+        deep += "/d";
+    dirs({deep, "d/e"}); // reached after the deep end, through a handle opened again
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const struct {
+        rlim_t limit;
+        int found;
+        int unreadableError; // 0: none
+    } cases[] = {{rlim_t(lowestFree + 8), 152, 0}, {rlim_t(lowestFree), 1, 67}};
+    for (const auto& c : cases) {
+        QStringList unreadable;
+        int error = 0;
+        FolderScan::Options o;
+        o.unreadable = [&](const QString& p, const platform::RunError& e) {
+            unreadable << p;
+            error = e.number;
+        };
+        struct rlimit low = saved;
+        low.rlim_cur = c.limit;
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+        const int found = FolderScan::run(root(), o);
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+        EXPECT_EQ(found, c.found) << c.limit;
+        EXPECT_EQ(error, c.unreadableError) << unreadable.join('\n').toStdString();
+    }
 }
 
 TEST_F(FolderScanTest, CancelStopsDescendingButFinishesListingsAlreadyBegun) {

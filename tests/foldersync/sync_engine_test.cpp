@@ -222,6 +222,30 @@ TEST_F(SyncEngineTest, AccessErrorsAreRetriedOnceUnlessTheSettingForbidsIt) {
     EXPECT_EQ(errLog()[2], "FEL: Felkod 70 Åtkomst nekad (Jobb: " + a + ")");
 }
 
+// A folder that cannot be read, and one that can be listed but not entered (mode 644): each
+// unreadable folder and file is named once and counted, and the run goes on with the rest.
+TEST_F(SyncEngineTest, FoldersThatCannotBeReadAreNamedCountedAndPassed) {
+    write(a + "/1.txt", "1", 0);
+    write(a + "/läs/2.txt", "2", 0);
+    write(a + "/stängd/3.txt", "3", 0);
+    write(a + "/stängd/inre/4.txt", "4", 0);
+    platform::injectFault(a + "/läs", EIO);
+    platform::injectFault(a + "/stängd#enter", EACCES);
+    directions(true, false);
+    run();
+    platform::clearFaults();
+
+    EXPECT_EQ(testutil::treeFiles(b), QStringList({"1.txt"}));
+    EXPECT_EQ(engine->counts.antal_olästa_mappar, 2);
+    EXPECT_EQ(engine->counts.antal_misslyckade, 1);
+    const QStringList err = errLog();
+    EXPECT_EQ(err.count("Från: " + a + "/läs"), 1) << err.join('\n').toStdString();
+    EXPECT_EQ(err.count("Från: " + a + "/stängd/inre"), 1) << err.join('\n').toStdString();
+    EXPECT_TRUE(err.contains("FEL: Felkod 70 Åtkomst nekad (Jobb: " + a + ")"));
+    EXPECT_EQ(err.count("Från: " + a + "/stängd/3.txt"), 1);
+    EXPECT_TRUE(synclogic::summaryBlock(engine->counts, false).contains("  2 mappar kunde inte läsas"));
+}
+
 TEST_F(SyncEngineTest, AFullDiskEndsThePass) {
     write(a + "/1.txt", "1", 0);
     write(a + "/2.txt", "2", 0);

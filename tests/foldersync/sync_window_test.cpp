@@ -290,18 +290,38 @@ TEST_F(SyncWindow, NestedFoldersOrARunningBackupAreRefusedBeforeAnythingIsTouche
 TEST_F(SyncWindow, AnErrorInAStepStillEndsWithTheSummaryAndTheSavedLog) {
     testutil::writeFile(a + "/sub/f.txt", "f", at(-60));
     testutil::makeDir(b);
-    platform::injectFault(a + "/sub", EIO); // listed, but counting its files fails
+    platform::injectFault(b + "/sub/f.txt", ENOSPC); // a full disk ends the folder pass
     folders(a, b);
     expectReport("Utför mappsynkronisering, utför");
     win()->cmdkör->click();
 
     const QStringList lines = log();
-    EXPECT_TRUE(lines.contains("Ett fel uppstod under mappsynkronisering. Felkod 57 " +
-                               platform::errorDescription(57) + ". Avbryter mappsynkronisering."));
+    EXPECT_TRUE(lines.contains("Ett fel uppstod under mappsynkronisering. Felkod 61 " +
+                               platform::errorDescription(61) + ". Avbryter mappsynkronisering."));
     EXPECT_TRUE(lines.contains("Mappsynkronisering klar."));
     EXPECT_EQ(savedLogs().size(), 1);
     EXPECT_FALSE(win()->Frame3->isHidden());
     expectIdleLook();
+}
+
+// A folder that cannot be read stops nothing: it is named, counted, said at the end, and the saved
+// log's name tells of the error.
+TEST_F(SyncWindow, AFolderThatCannotBeReadIsNamedAndTheSavedLogIsMarked) {
+    testutil::writeFile(a + "/sub/f.txt", "f", at(-60));
+    testutil::writeFile(a + "/g.txt", "g", at(-60));
+    testutil::makeDir(b);
+    platform::injectFault(a + "/sub", EIO);
+    folders(a, b);
+    win()->cmdkör->click();
+
+    const QString text = log().join('\n');
+    EXPECT_TRUE(text.contains("FEL: mappen kunde inte läsas. Felkod 57 " + platform::errorDescription(57) +
+                              " (Jobb: " + a + ")\nFrån: " + a + "/sub\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("  1 mappar kunde inte läsas")) << text.toStdString();
+    EXPECT_TRUE(QFile::exists(b + "/g.txt"));
+    ASSERT_EQ(savedLogs().size(), 1);
+    EXPECT_TRUE(savedLogs().first().endsWith("Fel uppstod!.txt")) << savedLogs().first().toStdString();
 }
 
 // During a run the window's close box does what "Avbryt" does: it asks, and the window stays.

@@ -47,6 +47,12 @@ class RestoreEngineTest : public ProgramTest {
         return e.scan(std::vector<char>(size_t(e.folders.size()), 1), mapping(), newerToo);
     }
     static std::vector<char> all(const RestoreEngine& e) { return std::vector<char>(e.entries.size(), 1); }
+    // Scans every folder, newer copies too, and copies back all it found (`found` entries).
+    RestoreEngine::CopyResult restoreAll(RestoreEngine& e, size_t found) {
+        EXPECT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
+        EXPECT_EQ(e.entries.size(), found);
+        return e.copyBack(all(e), {"Dokument", QString()});
+    }
     QStringList displays(const RestoreEngine& e) const {
         QStringList out;
         for (const RestoreEntry& x : e.entries)
@@ -377,10 +383,7 @@ TEST_F(RestoreEngineTest, TheCopyBackNeitherFollowsNorReplacesLinks) {
     ASSERT_TRUE(QFile::link(work("mål.txt"), src_ + "/fil.txt"));
     writeFile(copyOf("vanlig.txt"), "v", t0_);
     RestoreEngine e(view_, prog().programFolder(), prog().clock);
-    ASSERT_EQ(scanAll(e, true).outcome, RestoreEngine::Outcome::Done);
-    ASSERT_EQ(e.entries.size(), 3u);
-
-    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    const RestoreEngine::CopyResult r = restoreAll(e, 3);
     EXPECT_EQ(r.totals.files, 1);
     EXPECT_EQ(r.totals.errors, 2);
     EXPECT_EQ(testutil::treeFiles(work("annanstans")), QStringList());
@@ -392,6 +395,58 @@ TEST_F(RestoreEngineTest, TheCopyBackNeitherFollowsNorReplacesLinks) {
                            "/länkad är en länk och följs inte)"));
     EXPECT_TRUE(
         l.contains("! Filen kopierades inte: " + src_ + "/fil.txt (den är en länk och ersätts inte)"));
+}
+
+// A job's main folder moved away and a link put in its place leads elsewhere: nothing is written
+// through it, into folders of its own neither.
+TEST_F(RestoreEngineTest, TheCopyBackWritesNothingThroughALinkWhereTheMainFolderWas) {
+    writeFile(copyOf("a.txt"), "a", t0_);
+    writeFile(copyOf("Brev/b.txt"), "b", t0_);
+    const QString pictures = work("Bilder");
+    writeFile(pictures + "/a.txt", "användarens", t0_.addSecs(-60));
+    ASSERT_TRUE(QDir().rmdir(src_));
+    ASSERT_TRUE(QFile::link(pictures, src_));
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    const RestoreEngine::CopyResult r = restoreAll(e, 2);
+    EXPECT_EQ(r.totals.files, 0);
+    EXPECT_EQ(r.totals.errors, 2);
+    EXPECT_EQ(testutil::treeFiles(pictures), QStringList({"a.txt"}));
+    EXPECT_EQ(readBytes(pictures + "/a.txt"), "användarens");
+    EXPECT_TRUE(testutil::readLines(path("log.txt"))
+                    .contains("! Filen kopierades inte: " + src_ + "/a.txt (mappen " + src_ +
+                              " är en länk och följs inte)"));
+}
+
+// A backup folder that cannot be read, and one that can be listed but not entered (mode 644): the
+// scan goes on with the rest, names each, and the copy back does not say it restored everything.
+TEST_F(RestoreEngineTest, TheScanGoesPastFoldersItCannotReadAndNamesThem) {
+    writeFile(copyOf("a.txt"), "a", t0_);
+    writeFile(copyOf("läs/b.txt"), "b", t0_);
+    writeFile(copyOf("stängd/c.txt"), "c", t0_);
+    writeFile(copyOf("öppen/d.txt"), "d", t0_);
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    e.listFolders(backup_ + src_);
+    ASSERT_EQ(e.folders.size(), 4);
+    platform::injectFault(copyOf("läs"), EIO);
+    platform::injectFault(copyOf("stängd") + "#enter", EACCES);
+    ASSERT_EQ(e.scan(std::vector<char>(size_t(e.folders.size()), 1), mapping(), true).outcome,
+              RestoreEngine::Outcome::Done);
+    platform::clearFaults();
+
+    EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/öppen/d.txt", "+ " + src_ + "/a.txt"}));
+    EXPECT_EQ(e.unreadableText(), "1 mappar kunde inte läsas, 1 filer kunde inte läsas");
+    EXPECT_TRUE(view_.lines.contains("!FEL! Mappen kunde inte läsas: " + copyOf("läs") +
+                                     " (Felkod 57 I/O-fel på enheten)"))
+        << view_.lines.join('\n').toStdString();
+    EXPECT_TRUE(view_.lines.contains("!FEL! Filen kunde inte läsas: " + copyOf("stängd/c.txt") +
+                                     " (Felkod 70 Åtkomst nekad)"));
+
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+    EXPECT_EQ(r.totals.files, 2);
+    EXPECT_EQ(r.totals.errors, 2);
+    EXPECT_TRUE(testutil::readLines(path("log.txt"))
+                    .contains("! Kunde inte läsas i backupen och återställdes inte: " + copyOf("läs") +
+                              " (Felkod 57 I/O-fel på enheten)"));
 }
 
 // A copy killed half-way leaves the program's hidden temporary file beside its target.

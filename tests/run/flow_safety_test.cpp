@@ -549,12 +549,41 @@ TEST_F(SafetyFlow, AFolderBelowOneThatCannotBeReadIsReportedAsUnreachable) {
     dialogs().expectWindow("frmklarbackup");
     w->cmdkörbackup->click();
 
-    EXPECT_TRUE(logText().contains(
-        "FEL: mappen kan inte nås (Åtkomst nekad). (Jobb: Jobb)\nMappnamn: " + src_ + "/låst/inre"))
+    EXPECT_TRUE(logText().contains("FEL: Felkod 70 Åtkomst nekad (Jobb: Jobb)\nFrån: " + src_ + "/låst/inre"))
         << logText().toStdString();
     EXPECT_FALSE(logText().contains("inte existerar")) << logText().toStdString();
     EXPECT_TRUE(w->runHadErrors());
     EXPECT_EQ(testutil::readBytes(target("a.txt")), QByteArray("a"));
+}
+
+// A folder that can be listed but not entered (mode 644; the fault hook stands in for it): neither
+// its files' status nor its folders can be read. Each is said once, whether the structure refresh
+// met it first or not, counted, and the run ends with errors; the rest is backed up.
+TEST_F(SafetyFlow, WhatAFolderThatCannotBeEnteredHoldsIsSaidOnceAndTheRunEndsWithErrors) {
+    for (const QString rescan : {"NEJ", "JA"}) {
+        SCOPED_TRACE(rescan.toStdString());
+        testutil::writeFile(src_ + "/a.txt", "a", old_);
+        testutil::writeFile(src_ + "/Projekt/rapport.txt", "r", old_);
+        testutil::writeFile(src_ + "/Projekt/Inre/b.txt", "b", old_);
+        testutil::JobSpec j = job("Jobb");
+        j.options[0] = rescan;
+        testutil::writeJob(path("Listor"), j);
+        platform::injectFault(src_ + "/Projekt#enter", EACCES);
+        frmutförbackup* w = openBackupWindow("Jobb");
+        dialogs().expectWindow("frmklarbackup");
+        w->cmdkörbackup->click();
+
+        const QString text = logText();
+        for (const QString& unread : {src_ + "/Projekt/rapport.txt", src_ + "/Projekt/Inre"}) {
+            EXPECT_TRUE(text.contains("FEL: Felkod 70 Åtkomst nekad (Jobb: Jobb)\nFrån: " + unread))
+                << text.toStdString();
+            EXPECT_EQ(text.count("Från: " + unread + '\n'), 1) << text.toStdString();
+        }
+        EXPECT_FALSE(text.contains("utan fel")) << text.toStdString();
+        EXPECT_TRUE(w->runHadErrors());
+        EXPECT_EQ(testutil::readBytes(target("a.txt")), QByteArray("a"));
+        platform::clearFaults();
+    }
 }
 
 } // namespace
