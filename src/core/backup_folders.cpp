@@ -191,14 +191,15 @@ QString backupFolderProblem(const QString& folder, const QStringList& mainFolder
                 // The run's own: the way down to where it puts the copies, the copies, the
                 // versions. Where the copies go straight into the backup folder, the user's own
                 // folders may stand beside them: there only a copy of a folder the list holds is.
+                // The backup folder itself listed is a source its mirror would empty.
                 QString own = rest.mid(below.size());
                 while (own.startsWith(u'/'))
                     own.remove(0, 1);
                 const QString& copies = under->ownBelowBackup;
-                bool runs = own.isEmpty() ||
-                            (!copies.isEmpty() && (atOrBelow(copies, own) || atOrBelow(own, copies))) ||
-                            (!version.isEmpty() && atOrBelow(platform::joinPath(b.path, own), version));
-                if (!runs && copies.isEmpty()) {
+                bool runs = !own.isEmpty() &&
+                            ((!copies.isEmpty() && (atOrBelow(copies, own) || atOrBelow(own, copies))) ||
+                             (!version.isEmpty() && atOrBelow(platform::joinPath(b.path, own), version)));
+                if (!runs && !own.isEmpty() && copies.isEmpty()) {
                     if (listed.isEmpty())
                         for (const QString& l : folders)
                             listed.insert(platform::withoutTrailingSeparator(l));

@@ -5,6 +5,8 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 
+#include <algorithm>
+
 namespace jobrules {
 
 using platform::PlacedFolder;
@@ -75,6 +77,32 @@ bool sameJob(const JobFiles::Job& a, const JobFiles::Job& b) {
     return a.name == b.name && platform::lastPiece(a.group) == platform::lastPiece(b.group);
 }
 
+// `a` is `b` or lies inside it. A folder the system does not tell about is compared by its text
+// here: it belongs to another job, whose own checks refuse it.
+bool within(const PlacedFolder& a, const PlacedFolder& b) {
+    if (a.unknown || b.unknown)
+        return backupfolders::atOrBelow(a.path, b.path);
+    return platform::isSameOrInside(a, b);
+}
+
+QString ofJob(const QString& name) {
+    return QStringLiteral(" för jobbet ''") + name + QStringLiteral("''");
+}
+
+// How `folder` (named by `what`, "backupmappen") stands to a source folder: "är", "innehåller",
+// "ligger i", or empty when they are apart.
+QString relation(const PlacedFolder& folder, const PlacedFolder& source, bool insideCounts) {
+    const bool holds = within(source, folder);
+    const bool inside = within(folder, source);
+    if (holds && inside)
+        return QStringLiteral("är");
+    if (holds)
+        return QStringLiteral("innehåller");
+    if (inside && insideCounts)
+        return QStringLiteral("ligger i");
+    return {};
+}
+
 Problem refusal(Problem::Kind kind, const QString& why) {
     return {kind, why, {}};
 }
@@ -114,7 +142,6 @@ void JobSet::put(const JobFiles::Job& job) {
 
 Problem jobProblem(const JobFiles::Job& job, Purpose purpose, const JobSet& all, bool mirroring) {
     using Kind = Problem::Kind;
-    (void)mirroring;
     if (job.absolute && purpose != Purpose::Restore)
         if (const QString why = backupfolders::absoluteJobProblem(job.mainFolders, job.folders);
             !why.isEmpty())
@@ -124,6 +151,73 @@ Problem jobProblem(const JobFiles::Job& job, Purpose purpose, const JobSet& all,
             {job.absolute, job.createMainFolder, job.versionFolder});
         !why.isEmpty())
         return refusal(Kind::BackupFolder, why);
+    if (!whole(job.backupFolder))
+        return {}; // names no place: the test write refuses it
+    const std::unique_ptr<JobSet::Placed> self = place(job);
+    const PlacedFolder programFolder = platform::placeFolder(all.programFolder());
+    // The program's own files (the job groups, the saved logs) are no backup's.
+    if (within(self->backup, programFolder))
+        return refusal(Kind::BackupFolder, QStringLiteral("backupmappen ligger i programmappen"));
+    // Another job's source in the backup folder, or the backup folder in it: a mirror or a copy
+    // of one job would delete or overwrite what the other backs up.
+    for (const auto& other : all.jobs()) {
+        if (sameJob(other->job, job))
+            continue;
+        for (const JobSet::Placed::Source& s : other->sources)
+            if (const QString r = relation(self->backup, s.placed, true); !r.isEmpty())
+                return refusal(Kind::BackupFolder, QStringLiteral("backupmappen ") + r +
+                                                       QStringLiteral(" källmappen ") + s.typed +
+                                                       ofJob(other->job.name));
+    }
+    // Version pruning deletes what looks like a version copy: outside the backup folder only a
+    // folder that holds no one's own files may have that done to it.
+    if (job.versioning && whole(job.versionFolder)) {
+        const PlacedFolder v = platform::placeFolder(platform::withoutTrailingSeparator(job.versionFolder));
+        if (!within(v, self->backup)) {
+            auto refuseVersion = [](const QString& why) {
+                return refusal(Kind::VersionFolder, QStringLiteral("mappen för sparade filer ") + why);
+            };
+            // A system account whose home is "/" makes no folder a home's by lying in it.
+            const QString root = platform::rootFolder();
+            for (const QString& home : platform::homeFolders())
+                if (const QString r = relation(v, platform::placeFolder(home), home != root); !r.isEmpty())
+                    return refuseVersion(r + QStringLiteral(" hemmappen"));
+            if (const QString r = relation(v, programFolder, true); !r.isEmpty())
+                return refuseVersion(r + QStringLiteral(" programmappen"));
+            for (const JobSet::Placed::Source& s : self->sources)
+                if (within(s.placed, v))
+                    return refuseVersion(QStringLiteral("innehåller källmappen ") + s.typed);
+            for (const auto& other : all.jobs())
+                if (!sameJob(other->job, job))
+                    for (const JobSet::Placed::Source& s : other->sources)
+                        if (within(s.placed, v))
+                            return refuseVersion(QStringLiteral("innehåller källmappen ") + s.typed +
+                                                 ofJob(other->job.name));
+        }
+    }
+    // Copies of two jobs in one folder: each replaces the other's, and each mirror deletes them.
+    for (const auto& other : all.jobs()) {
+        if (sameJob(other->job, job))
+            continue;
+        const bool shared =
+            std::any_of(self->targets.begin(), self->targets.end(), [&](const PlacedFolder& t) {
+                return std::any_of(other->targets.begin(), other->targets.end(),
+                                   [&](const PlacedFolder& u) { return within(t, u) || within(u, t); });
+            });
+        if (!shared)
+            continue;
+        const bool run =
+            purpose == Purpose::RunByHand || purpose == Purpose::Scheduled || purpose == Purpose::CommandLine;
+        if (run && !(mirroring && !job.preventMirror))
+            return {
+                Kind::None,
+                {},
+                QStringLiteral("OBS: Jobbet ''") + job.name +
+                    QStringLiteral("'' delar backup med jobbet ''") + other->job.name +
+                    QStringLiteral("'': deras kopior hamnar på samma ställe och kan skriva över varandra.")};
+        return refusal(Kind::SharedTarget, QStringLiteral("jobbets kopior hamnar där även jobbet ''") +
+                                               other->job.name + QStringLiteral("'' lägger sina"));
+    }
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include "platform/click_label.h"
 #include "platform/errors.h"
 #include "platform/events.h"
+#include "platform/files.h"
 #include "platform/icons.h"
 
 #include <QApplication>
@@ -223,6 +224,7 @@ void frmsökersätt::cmdkör_Click() {
         folderFiles[c] = marked[c] && searchreplace::kCategories[c].file <= 2;
     const bool checkFolders = std::find(folderFiles.begin(), folderFiles.end(), true) != folderFiles.end();
     QString refusal;
+    QStringList missing; // backup folders the replacement wrote that are not there
 
     try {
         // A replacement that would give any job a backup folder it may not have is refused before
@@ -280,6 +282,10 @@ void frmsökersätt::cmdkör_Click() {
                 if (stopAsked())
                     break;
                 searchreplace::writePlan(job, plan);
+                for (const searchreplace::FileChange& c : plan.files)
+                    if (const QString b = c.after.value(0);
+                        c.file == 2 && !b.isEmpty() && !missing.contains(b) && !platform::folderExists(b))
+                        missing << b;
                 if (!plan.files.empty()) {
                     ++counts_.jobs;
                     counts_.files += int(plan.files.size());
@@ -310,7 +316,14 @@ void frmsökersätt::cmdkör_Click() {
         Module1::logga_meddelande(0, -1, stopped, QString());
     } else {
         operation.release(); // the report waits for the user
-        Module1::logga_meddelande(0, -1, QStringLiteral("Processen slutfördes utan problem."), QString());
+        QString done = QStringLiteral("Processen slutfördes utan problem. %1 jobb och %2 fält ändrades.")
+                           .arg(counts_.jobs)
+                           .arg(counts_.lines);
+        // A job run before the folder is there would find no backup folder.
+        for (const QString& b : std::as_const(missing))
+            done += QStringLiteral("\r\n\r\nDen nya backupmappen ") + b +
+                    QStringLiteral(" finns inte. Skapa den, eller anslut disken, innan jobben körs.");
+        Module1::logga_meddelande(0, -1, done, QString());
     }
     reselect();
 }

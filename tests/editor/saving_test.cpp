@@ -277,6 +277,8 @@ TEST_F(SavingTest, SavingAndRenamingRefuseTheSameNamesAndSayWhy) {
         {"a good name", QStringLiteral("Semester 2024"), QString()},
     };
     writeJob(QStringLiteral("Gammal"));
+    // Its own backup folder: two jobs whose copies land in one folder are not saved.
+    JobFiles(QStringLiteral("Gammal")).writeBackupFolder(work("Gammal"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const bool taken = c.why.isEmpty();
@@ -403,7 +405,18 @@ TEST_F(SavingTest, ABackupFolderThatMayNotBeOneIsRefusedAndNothingIsWritten) {
         {"the root", root, "är rotmappen", root, {}},
         {"above the home folder", work("Användare"), "är hemmappen eller en mapp ovanför den", {}, home},
         {"the program folder", programDir_.path(), "innehåller programmappen", {}, {}},
+        {"the saved logs in the program folder", path("Sparade loggar"), "ligger i programmappen", {}, {}},
+        {"holding another group's job's main folder",
+         work("usb"),
+         "innehåller källmappen " + work("usb/Foton") + " för jobbet ''Foton''",
+         {},
+         {}},
     };
+    testutil::JobSpec foton;
+    foton.name = QStringLiteral("Foton");
+    foton.folders = foton.mainFolders = {work("usb/Foton")};
+    foton.backupFolder = work("usb/Backup");
+    testutil::writeJob(path("Listor2"), foton);
     for (const auto& c : cases) {
         platform::standInSystemFolders(c.rootStandIn, c.homeStandIn);
         frmaddmapp* e = validEditor(QStringLiteral("Nekad"));
@@ -419,13 +432,15 @@ TEST_F(SavingTest, ABackupFolderThatMayNotBeOneIsRefusedAndNothingIsWritten) {
     EXPECT_FALSE(main->chkload);
 
     // A backup folder kept inside a main folder, which a scan lists with the copies it holds, is
-    // the backup's own and no source (the run and the mirror take it so).
+    // the backup's own and no source (the run and the mirror take it so); the backup folder itself
+    // is no folder of the list (a scan leaves it out).
     frmaddmapp* e = validEditor(QStringLiteral("Inuti"));
+    delete e->lstFoundFiles->takeItem(1);
     const QString copy = src + "/Brev" + src;
     e->lstFoundFiles->addItem(copy);
     e->txtbackupmapp->setEditText(src + "/Brev");
     e->cmdok_Click();
-    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Inuti")).path(0)), crlf({src, src + "/Brev", copy}));
+    EXPECT_EQ(bytes(JobFiles(QStringLiteral("Inuti")).path(0)), crlf({src, copy}));
 
     // A job saved before with such a folder still opens, and stays as it was.
     platform::standInSystemFolders({}, home);
@@ -562,6 +577,7 @@ TEST_F(SavingTest, AFailedSaveLeavesTheOldJobWholeAndIsReported) {
     // A new job whose last file cannot be put into place does not appear at all.
     platform::injectFault(JobFiles(QStringLiteral("Halv")).path(0), EIO);
     e = validEditor(QStringLiteral("Halv"));
+    e->txtbackupmapp->setEditText(other);
     expectReport(QStringLiteral("Plats: Jobb, ok/spara"));
     e->cmdok_Click();
     platform::clearFaults();
@@ -640,6 +656,8 @@ TEST_F(SavingTest, OkAndClosingCannotReenterARunningSave) {
     // Nor can they interrupt a folder scan that is still filling the lists.
     main->chkload = false;
     e = validEditor(QStringLiteral("Skannar"));
+    testutil::makeDir(work("Skannar"));
+    e->txtbackupmapp->setEditText(work("Skannar"));
     e->show();
     e->folderBusy_ = true;
     e->cmdok_Click();

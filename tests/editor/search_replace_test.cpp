@@ -169,7 +169,18 @@ TEST_F(SearchReplace, AllJobsWithOnlyTheBackupFolderChangeOnlyTheirBackupFolderF
     run([&](frmsökersätt* w) {
         for (int i = 0; i < w->listfiler->count(); ++i)
             w->listfiler->item(i)->setSelected(i == 2);
-        perform(w, "/mnt/gammal", "/media/ny/Säk", true);
+        w->txtsök1->setText("/mnt/gammal");
+        w->txtsök2->setText("/media/ny/Säk");
+        w->optjobb2->setChecked(true);
+        // What changed is counted, and a backup folder that is not there is named.
+        dialogs().expectWindow("frmerror", [](QWidget* d) {
+            const QString text = static_cast<frmerror*>(d)->lblfel->toPlainText();
+            EXPECT_TRUE(text.contains("Processen slutfördes utan problem. 3 jobb och 3 fält ändrades."))
+                << text.toStdString();
+            EXPECT_EQ(text.count("Den nya backupmappen /media/ny/Säk/Backup finns inte."), 1)
+                << text.toStdString();
+        });
+        w->cmdkör->click();
         EXPECT_EQ(w->lastRun().jobs, 3);
         EXPECT_EQ(w->lastRun().files, 3);
         w->cmdavbryt->click();
@@ -300,6 +311,11 @@ TEST_F(SearchReplace, AReplacementThatWouldMakeABackupFolderThatMayNotBeOneIsRef
         {"/mnt/gammal/Backup", root, "Bilder", unusable + "rotmappen"},
         {"/mnt/gammal/Backup", home, "Bilder", unusable + "hemmappen"},
         {"/mnt/gammal/Backup", "/mnt/gammal", "Bilder", unusable + "källmappen /mnt/gammal/Bilder"},
+        // Inside another job's main folder: that job's own mirror keeps its backup folder there.
+        {"/mnt/gammal/Backup", "/mnt/gammal/Musik/Backup", "Bilder",
+         "skulle få en backupmapp som inte kan användas: backupmappen ligger i källmappen /mnt/gammal/Musik "
+         "för "
+         "jobbet ''Musik''"},
         // Only the sources move, below the backup folder that stays.
         {"/mnt/gammal/Musik", "/mnt/gammal/Backup/Musik", "Musik",
          unusable + "källmappen /mnt/gammal/Backup/Musik"},

@@ -202,6 +202,9 @@ TEST_F(RunDriverTest, FoldersOnAMissingDriveGiveOneEntryAndAtMostOneError) {
     testutil::JobSpec lenient = strict;
     lenient.name = "Tolerant";
     lenient.options[4] = "JA";
+    // Its own backup folder: a run says which job shares one with it.
+    lenient.backupFolder = work("backup2");
+    testutil::makeDir(lenient.backupFolder);
     testutil::writeJob(path("Listor"), lenient);
 
     frmutförbackup* w = window({"Strikt"});
@@ -580,7 +583,8 @@ TEST_F(RunDriverTest, MissingDrivesAndFoldersAreComparedByWholePathPieces) {
                                 {"D", src + "/foto", src + "/foto2"},
                                 {"E", usb + "/x", "NEJ"}};
     for (const QStringList& d : jobs) {
-        testutil::JobSpec j = job(d[0], src, dst);
+        testutil::JobSpec j = job(d[0], src, dst + "/" + d[0]);
+        testutil::makeDir(j.backupFolder);
         j.folders += d[0] == "D" ? d.mid(1) : d.mid(1, 1);
         j.options[4] = d[2];
         testutil::writeJob(path("Listor"), j);

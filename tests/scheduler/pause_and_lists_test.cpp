@@ -157,6 +157,10 @@ TEST_F(SavedListsTest, OnlyEntriesInsideABackupFolderReachTheLeftoverWindow) {
     testutil::writeFile(work("Utanför/fil.txt"), "x");
     testutil::writeFile(work("Arbetsmapp/rel/fil.txt"), "x");
     testutil::writeFile(work("Utanför/Bilder/b.jpg"), "x");
+    // A job whose backup folder holds another job's source makes nothing there deletable.
+    testutil::writeFile(work("usb/Foton/semester.jpg"), "x");
+    testutil::writeJob(group(), testutil::jobOver("Foton", work("usb/Foton"), work("usb/Backup")));
+    testutil::writeJob(group(), testutil::jobOver("Dokument", work("Dok"), work("usb")));
     // A link inside the backup folder leads to the user's own files.
     QFile::link(work("Utanför"), work("Backup/lnk"));
     // A relative entry would name a place below the working folder.
@@ -174,6 +178,8 @@ TEST_F(SavedListsTest, OnlyEntriesInsideABackupFolderReachTheLeftoverWindow) {
                  {work("Hemma/viktigt.txt"), work("Hemma/viktigt.txt")},
                  {work("Backup/lnk/fil.txt"), work("Utanför/fil.txt")},
                  {work("Backup/lnk/Bilder/"), work("Utanför/Bilder/b.jpg")},
+                 {work("usb/Foton/semester.jpg"), work("usb/Foton/semester.jpg")},
+                 {work("usb/Foton/"), work("usb/Foton/semester.jpg")},
                  {work("Backup/gammal.txt"), ""}};
     QStringList lines;
     for (const auto& c : cases)
