@@ -89,8 +89,8 @@ QString ofJob(const QString& name) {
     return QStringLiteral(" för jobbet ''") + name + QStringLiteral("''");
 }
 
-// How `folder` (named by `what`, "backupmappen") stands to a source folder: "är", "innehåller",
-// "ligger i", or empty when they are apart.
+// How `folder` stands to a source folder: "är", "innehåller", "ligger i" (when `insideCounts`), or
+// empty when they are apart.
 QString relation(const PlacedFolder& folder, const PlacedFolder& source, bool insideCounts) {
     const bool holds = within(source, folder);
     const bool inside = within(folder, source);
@@ -163,8 +163,12 @@ Problem jobProblem(const JobFiles::Job& job, Purpose purpose, const JobSet& all,
     for (const auto& other : all.jobs()) {
         if (sameJob(other->job, job))
             continue;
+        // The other job leaves its own backup folder out of its copy: inside it is not its source.
+        const bool inOthersBackup = whole(other->job.backupFolder) && within(self->backup, other->backup);
         for (const JobSet::Placed::Source& s : other->sources)
-            if (const QString r = relation(self->backup, s.placed, true); !r.isEmpty())
+            if (const QString r =
+                    relation(self->backup, s.placed, !(inOthersBackup && within(other->backup, s.placed)));
+                !r.isEmpty())
                 return refusal(Kind::BackupFolder, QStringLiteral("backupmappen ") + r +
                                                        QStringLiteral(" källmappen ") + s.typed +
                                                        ofJob(other->job.name));

@@ -311,11 +311,11 @@ TEST_F(SearchReplace, AReplacementThatWouldMakeABackupFolderThatMayNotBeOneIsRef
         {"/mnt/gammal/Backup", root, "Bilder", unusable + "rotmappen"},
         {"/mnt/gammal/Backup", home, "Bilder", unusable + "hemmappen"},
         {"/mnt/gammal/Backup", "/mnt/gammal", "Bilder", unusable + "källmappen /mnt/gammal/Bilder"},
-        // Inside another job's main folder: that job's own mirror keeps its backup folder there.
-        {"/mnt/gammal/Backup", "/mnt/gammal/Musik/Backup", "Bilder",
-         "skulle få en backupmapp som inte kan användas: backupmappen ligger i källmappen /mnt/gammal/Musik "
-         "för "
-         "jobbet ''Musik''"},
+        // Another job's main folder: that job's mirror would empty it.
+        {"/mnt/gammal/Backup", "/mnt/gammal/Musik", "Bilder",
+         "skulle få en backupmapp som inte kan användas: backupmappen är källmappen /mnt/gammal/Musik för "
+         "jobbet "
+         "''Musik''"},
         // Only the sources move, below the backup folder that stays.
         {"/mnt/gammal/Musik", "/mnt/gammal/Backup/Musik", "Musik",
          unusable + "källmappen /mnt/gammal/Backup/Musik"},
