@@ -365,7 +365,7 @@ void frmschema2::spara_multi() {
     }
     // A click on the preselected job unselects it: a save that reaches no job must say so.
     if (List1->selectedItems().isEmpty()) {
-        message(kNoJob);
+        message(QStringLiteral("Du har inte valt något jobb!"));
         return;
     }
     const QString time = schedule::normalisedTime(typed);
