@@ -405,7 +405,8 @@ TEST_F(RunDriverTest, AScheduledRunThatEndedEarlyIsShownSoAndLeavesNothingForARu
         // The last-run line says what the scheduler panel's entry says.
         prog().form<frmmain>()->visa_senaste_backup();
         EXPECT_EQ(prog().form<frmmain>()->Label6->text(),
-                  "Senaste Schemalagd Backup kunde inte utföras " + log().value(1).section(" utförd ", 1));
+                  "Senaste Backup: Schemalagd Backup kunde inte utföras " +
+                      log().value(1).section(" utförd ", 1));
         prog().schema_avstängt = 1;
         open();
         frmutförbackup* w = prog().loaded<frmutförbackup>();
