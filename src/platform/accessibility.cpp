@@ -445,9 +445,10 @@ void collapseClosedList(QWidget* popup) {
 }
 
 // The same holds for the rows of any list that is hidden, by itself or with the page or layer that
-// holds it: while the window shows, a hidden list has no area, and gets its size back when it
-// shows again. A list of a pop-up (a drop-down box's, a completer's) is left to its pop-up.
-const char* const kShownSize = "platformShownSize";
+// holds it: while the window shows, a hidden list is given no height (its place and width, which
+// the windows lay out by, are kept), and gets its height back when it shows again. A list of a
+// pop-up (a drop-down box's, a completer's) is left to its pop-up.
+const char* const kShownHeight = "platformShownHeight";
 
 QAbstractItemView* hideableList(QObject* o) {
     auto* v = qobject_cast<QAbstractItemView*>(o);
@@ -458,21 +459,21 @@ QAbstractItemView* hideableList(QObject* o) {
 }
 
 void collapseHiddenList(QAbstractItemView* v) {
-    if (v->isVisible() || !v->window()->isVisible() || v->property(kShownSize).isValid() ||
-        v->size().isEmpty())
+    if (v->isVisible() || !v->window()->isVisible() || v->property(kShownHeight).isValid() ||
+        v->height() <= 0)
         return;
-    v->setProperty(kShownSize, v->size());
-    v->resize(0, 0);
+    v->setProperty(kShownHeight, v->height());
+    v->resize(v->width(), 0);
 }
 
 void restoreShownList(QAbstractItemView* v) {
-    const QVariant size = v->property(kShownSize);
-    if (!size.isValid())
+    const QVariant height = v->property(kShownHeight);
+    if (!height.isValid())
         return;
-    v->setProperty(kShownSize, QVariant());
+    v->setProperty(kShownHeight, QVariant());
     // Unless the window sized it anew meanwhile.
-    if (v->size().isEmpty())
-        v->resize(size.toSize());
+    if (v->height() == 0)
+        v->resize(v->width(), height.toInt());
 }
 
 // Names a window's controls whenever the window is shown, and answers Enter in windows that are

@@ -134,7 +134,8 @@ void frmschema2::showMode() {
         frameglobal->move(Frame1->pos());
         frameglobal->show();
         Frame1->hide();
-        listglobal->setGeometry(List1->geometry());
+        // The place List1 was laid out at: hidden, it keeps no height to read.
+        listglobal->setGeometry(List1->pos().x(), List1->pos().y(), List1->width(), listglobal->height());
         listglobal->clear();
         for (const Scheduler::ListEntry& e : s.listglobal) {
             listglobal->addItem(e.text);
