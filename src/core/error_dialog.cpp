@@ -18,6 +18,7 @@ constexpr int tw(int twips) {
 frmerror::frmerror() {
     setObjectName(QStringLiteral("frmerror"));
     setWindowFlags(Qt::Dialog);
+    platform::showAsAlert(this);
     setWindowTitle(QStringLiteral("Tamrel Backup"));
     if (QWidget* m = program().mainWindow().widget())
         setWindowIcon(m->windowIcon());
@@ -53,6 +54,7 @@ void frmerror::setText(const QString& text) {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lblfel->setPlainText(t);
+    setAccessibleDescription(t); // what a screen reader announces with the alert
 }
 
 void frmerror::closeEvent(QCloseEvent* e) {

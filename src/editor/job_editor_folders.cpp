@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QShortcut>
 
@@ -485,6 +486,12 @@ void frmaddmapp::cmdhämtamapp_Click() {
                            combomappar->currentItem() ? combomappar->currentItem()->text() : QString());
     if (folder.isEmpty())
         return;
+    // The scan disables the button and the focus moved on to the folder list, where the next
+    // Return pressed OK: it comes back to the button, ready for the next folder.
+    const auto focusBack = qScopeGuard([this] {
+        if (cmdhämtamapp->isEnabled() && cmdhämtamapp->isVisible())
+            cmdhämtamapp->setFocus(Qt::OtherFocusReason);
+    });
     try {
         if (!platform::folderExists(folder)) {
             Module1::logga_meddelande(

@@ -221,7 +221,7 @@ void frmaddmapp::orderTabs() {
         // the tab column, as it stands from the top
         flik[0], flik[1], flik[5], flik[2], flik[3], flik[4],
         // Alternativ
-        txtnamn, cmdbytnamn, listpattern, cmdpatternplus, help[5], cmdpatternminus, chkuppdateramappar,
+        txtnamn, cmdbytnamn, listpattern, cmdpatternplus, cmdpatternminus, help[5], chkuppdateramappar,
         help[6], chksynkroniseraej, help[3], chkignorerasaknadenhet, help[11],
         // Källmappar
         combomappar, cmdhämtamapp, cmduppdatera, cmdtabortmappar, cmdmappfullskärm, lstFoundFiles, chksubmapp,
@@ -229,17 +229,18 @@ void frmaddmapp::orderTabs() {
         // Lagringsplats
         txtbackupmapp, cmdväljmapp, help[4], optsökvägtyp[0], optsökvägtyp[1], chkabsolutsökväg_huvudmapp,
         // Filter
-        listexpattern, cmdexpatternplus, help[1], cmdexpatternminus, listexfiler, cmdexfilerplus, help[2],
-        cmdexfilerminus, listmappfilter, cmdmappfilterplus, help[7], cmdmappfilterminus, txtexmb,
+        listexpattern, cmdexpatternplus, cmdexpatternminus, help[1], listexfiler, cmdexfilerplus,
+        cmdexfilerminus, help[2], listmappfilter, cmdmappfilterplus, cmdmappfilterminus, help[7], txtexmb,
         // Start/stopp
-        liststartstopp_stopp, cmdstartstopp_stopp, help[8], cmdstartstopp_stopp_minus,
-        cmdstartstopp_teststopp, liststartstopp_start, cmdstartstopp_start, help[9],
-        cmdstartstopp_start_minus, cmdstartstopp_teststart,
+        liststartstopp_stopp, cmdstartstopp_stopp, cmdstartstopp_stopp_minus, help[8],
+        cmdstartstopp_teststopp, liststartstopp_start, cmdstartstopp_start, cmdstartstopp_start_minus,
+        help[9], cmdstartstopp_teststart,
         // Versions- hantering
-        chkversionshantering, listversionpattern, cmdversionpatternplus, help[10], cmdversionpatternminus,
+        chkversionshantering, listversionpattern, cmdversionpatternplus, cmdversionpatternminus, help[10],
         txtversion_mb, txtversionmax, txtversionmapp, cmdversionmapp,
         // under the pages
         lblhjälp, cmdok, cmdstäng};
+    // A list's + and − go one after the other; its explanation icon follows them.
     // Hidden pages and controls are passed over by Tab; only the shown page's controls are reached.
     QWidget* previous = nullptr;
     for (QWidget* w : chain) {
@@ -293,7 +294,7 @@ void frmaddmapp::createOptionsPage() {
         pictureButton(p, "cmdpatternplus", platform::Picture::New, QStringLiteral("Lägg till..."), 314, 78);
     cmdpatternminus =
         pictureButton(p, "cmdpatternminus", platform::Picture::Remove, QStringLiteral("Ta bort"), 314, 106);
-    helpIcon(p, 5, 346, 82);
+    helpIcon(p, 5, 346, 110); // beside "Ta bort": Tab goes + then − then the icon
     chkuppdateramappar =
         checkBox(p, "chkuppdateramappar", QStringLiteral("Känn av ändringar i mappstrukturen"), 8, 178);
     chkuppdateramappar->setChecked(true);
@@ -362,22 +363,22 @@ void frmaddmapp::createFilterPage() {
         pictureButton(p, "cmdexpatternplus", platform::Picture::New, QStringLiteral("Lägg till..."), 314, 22);
     cmdexpatternminus =
         pictureButton(p, "cmdexpatternminus", platform::Picture::Remove, QStringLiteral("Ta bort"), 314, 50);
-    helpIcon(p, 1, 346, 26);
+    helpIcon(p, 1, 346, 54);
     listexfiler = listBox(p, "listexfiler", 8, 110, 300, 62);
     label(p, QStringLiteral("Kopiera inte filer med dessa namn:"), 8, 92, 300)->setBuddy(listexfiler);
     cmdexfilerplus =
         pictureButton(p, "cmdexfilerplus", platform::Picture::New, QStringLiteral("Lägg till..."), 314, 110);
     cmdexfilerminus =
         pictureButton(p, "cmdexfilerminus", platform::Picture::Remove, QStringLiteral("Ta bort"), 314, 138);
-    helpIcon(p, 2, 346, 114);
+    helpIcon(p, 2, 346, 142);
     listmappfilter = listBox(p, "listmappfilter", 8, 198, 300, 62);
-    label(p, QStringLiteral("Kopiera inte mappar med namn som innehåll texten..:"), 8, 180, 370)
+    label(p, QStringLiteral("Kopiera inte mappar med namn som innehåller texten..:"), 8, 180, 370)
         ->setBuddy(listmappfilter);
     cmdmappfilterplus = pictureButton(p, "cmdmappfilterplus", platform::Picture::New,
                                       QStringLiteral("Lägg till..."), 314, 198);
     cmdmappfilterminus = pictureButton(p, "cmdmappfilterminus", platform::Picture::Remove,
                                        QStringLiteral("Ta bort"), 314, 226);
-    helpIcon(p, 7, 346, 202);
+    helpIcon(p, 7, 346, 230);
     txtexmb = textBox(p, "txtexmb", 180, 272, 70);
     label(p, QStringLiteral("Kopiera inte filer större än:"), 8, 276, 170)->setBuddy(txtexmb);
     label(p, QStringLiteral("MB"), 256, 276, 30);
@@ -392,7 +393,7 @@ void frmaddmapp::createStartStopPage() {
                                         QStringLiteral("Lägg till..."), 314, 22);
     cmdstartstopp_stopp_minus = pictureButton(p, "cmdstartstopp_stopp_minus", platform::Picture::Remove,
                                               QStringLiteral("Ta bort"), 314, 50);
-    helpIcon(p, 8, 346, 26);
+    helpIcon(p, 8, 346, 54);
     cmdstartstopp_teststopp = make<QPushButton>(p, "cmdstartstopp_teststopp");
     cmdstartstopp_teststopp->setText(QStringLiteral("Testa avslut av markerad rubrik/fil"));
     cmdstartstopp_teststopp->setGeometry(8, 122, 300, 26);
@@ -403,7 +404,7 @@ void frmaddmapp::createStartStopPage() {
                                         QStringLiteral("Lägg till..."), 314, 182);
     cmdstartstopp_start_minus = pictureButton(p, "cmdstartstopp_start_minus", platform::Picture::Remove,
                                               QStringLiteral("Ta bort"), 314, 210);
-    helpIcon(p, 9, 346, 186);
+    helpIcon(p, 9, 346, 214);
     cmdstartstopp_teststart = make<QPushButton>(p, "cmdstartstopp_teststart");
     cmdstartstopp_teststart->setText(QStringLiteral("Testa start av markerad fil"));
     cmdstartstopp_teststart->setGeometry(8, 282, 300, 26);
@@ -423,7 +424,7 @@ void frmaddmapp::createVersionPage() {
                                           QStringLiteral("Lägg till..."), 314, 18);
     cmdversionpatternminus = pictureButton(f, "cmdversionpatternminus", platform::Picture::Remove,
                                            QStringLiteral("Ta bort"), 314, 46);
-    helpIcon(f, 10, 346, 22);
+    helpIcon(f, 10, 346, 50);
     txtversion_mb = textBox(f, "txtversion_mb", 200, 80, 70);
     label(f, QStringLiteral("Spara inte filer större än:"), 8, 84, 190)->setBuddy(txtversion_mb);
     label(f, QStringLiteral("MB"), 276, 84, 30);

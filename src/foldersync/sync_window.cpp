@@ -103,7 +103,8 @@ void frmmappsync::createControls() {
         QPushButton* b = platform::namedButton(Frame1, pickerNames[i], QString());
         b->setIcon(platform::icon(platform::Picture::Folder));
         b->setToolTip(QStringLiteral("Välj mapp..."));
-        b->setAccessibleName(QStringLiteral("Välj mapp..."));
+        // Two buttons of one tooltip: a screen reader tells them apart by the folder they fill.
+        b->setAccessibleName(QStringLiteral("Välj Mapp %1...").arg(i + 1));
         *pickers[i] = b;
     }
     Label2->setBuddy(txtmapp1);

@@ -9,9 +9,11 @@
 #include "foldersync/sync_engine.h"
 #include "foldersync/sync_logic.h"
 #include "platform/clock.h"
+#include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/textfile.h"
 #include "run/copy_engine.h"
 #include "run/run_log.h"
@@ -32,6 +34,17 @@
 namespace {
 
 const QString kStars(47, QLatin1Char('*'));
+
+// False when `text` names no folder yet and the user does not want it made.
+bool createIfMissingAsked(const QString& text) {
+    const QString folder = platform::withoutTrailingSeparator(text);
+    if (folder.isEmpty() || platform::fileInfo(folder).exists)
+        return true;
+    return program().dialogs.msgBox(QStringLiteral("Mappen du valt finns inte.\r\n") + text +
+                                        QStringLiteral("\r\n\r\nVill du skapa den nu?"),
+                                    platform::MsgButtons::YesNo,
+                                    platform::MsgIcon::Question) == platform::Answer::Yes;
+}
 
 class WindowSyncView : public SyncView {
   public:
@@ -216,6 +229,11 @@ void frmmappsync::cmdkör_Click() {
         Module1::logga_meddelande(0, -1, problem, QString());
         return;
     }
+    // A mistyped folder is made by the run: the user says so first, as the job editor asks.
+    if (!mapp1.isEmpty() && !mapp2.isEmpty())
+        for (const QString& folder : {mapp1, mapp2})
+            if (!createIfMissingAsked(folder))
+                return;
     // A backup run, a restore or a result window's copy would work on the same files and run log;
     // the program's stop request cancels as "Avbryt" does.
     Operation operation(QStringLiteral("mappkopiering"), [this] { cmdavbryt_Tag = QStringLiteral("1"); });

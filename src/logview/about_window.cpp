@@ -156,7 +156,7 @@ void frmom::Form_Load() {
     geometry::centreOverMainWindow(this);
     narrow();
     lblnamn->setText(QStringLiteral("Tamrel Backup"));
-    lblversion->setText(QStringLiteral("Version: ") + updates::versionWithOnePoint());
+    lblversion->setText(QStringLiteral("Version: ") + updates::versionText());
     setWindowIcon(logview::host::mainIcon());
     const QCursor handCursor(hand->pixmap(), 8, 2);
     for (QWidget* l : {static_cast<QWidget*>(lbluppdatera), static_cast<QWidget*>(lblhemsida),

@@ -48,20 +48,21 @@ QString runningVersionText() {
            QString::number(TAMREL_VERSION_PATCH);
 }
 
-QString versionWithOnePoint() {
-    return QString::number(TAMREL_VERSION_MAJOR) + QLatin1Char('.') + QString::number(TAMREL_VERSION_MINOR) +
-           QString::number(TAMREL_VERSION_PATCH);
+QString versionText() {
+    return QStringLiteral("%1.%2.%3")
+        .arg(TAMREL_VERSION_MAJOR)
+        .arg(TAMREL_VERSION_MINOR)
+        .arg(TAMREL_VERSION_PATCH);
 }
 
 QString shownCurrentVersion() {
-    return QStringLiteral("Aktuell version: ") + versionWithOnePoint();
+    return QStringLiteral("Aktuell version: ") + versionText();
 }
 
 QString shownNewest(const QString& field1) {
     // The last two digits are minor version and revision; all before them the major version.
     const qint64 v = field1.trimmed().toLongLong();
-    return QString::number(v / 100) + QLatin1Char('.') +
-           QStringLiteral("%1").arg(v % 100, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1.%2.%3").arg(v / 100).arg(v / 10 % 10).arg(v % 10);
 }
 
 QStringList readFields(const QString& text) {

@@ -32,12 +32,12 @@ QString forumUrl();       // /forum/viewforum.php?f=3
 // This program's version as the version file writes it: major, minor and revision joined
 // without separator (7.0.0 gives "700").
 QString runningVersionText();
-// "Aktuell version: " and the version with one point, after the major version ("7.00").
+// "Aktuell version: " and the version as the program writes it everywhere ("7.0.0").
 QString shownCurrentVersion();
-// The version with one point only, after the major version: "7.00".
-QString versionWithOnePoint();
-// A version file's first field (digits) as shown: the major version, ".", minor version and
-// revision ("247" gives "2.47", "1000" gives "10.00").
+// Major, minor version and revision, each after a point: "7.0.0".
+QString versionText();
+// A version file's first field (digits) written as versionText writes a version: "247" gives
+// "2.4.7", "1000" gives "10.0.0".
 QString shownNewest(const QString& field1);
 
 // The fields of a text read with the delimited-text rule: a field ends at a comma or at a line

@@ -24,7 +24,7 @@ class frmuppdatera : public QWidget {
     frmuppdatera();
 
     QFrame* Frame1 = nullptr;
-    QLabel* lblversion = nullptr;   // "Aktuell version: 7.00"
+    QLabel* lblversion = nullptr;   // "Aktuell version: 7.0.0"
     QLabel* lblnyversion = nullptr; // newest version and the result
     platform::ClickLabel* lblchangelog = nullptr;
     platform::ClickLabel* lblhemsidan = nullptr;

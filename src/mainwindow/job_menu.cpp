@@ -107,7 +107,7 @@ void mnugrupp_Click(int index) {
                               QStringLiteral("Jobbet ") + q + job + q +
                                   QStringLiteral(" kopierades till gruppen ") + q + caption + q +
                                   QLatin1Char('.'),
-                              plats);
+                              QString()); // a success names no place
 }
 
 void cmdexport_Click() {

@@ -439,8 +439,10 @@ void frmmain::visa_senaste_backup() {
         return;
     try {
         // Only the head and the tail: a run log can hold hundreds of megabytes.
-        Label6->setText(QStringLiteral("Senaste ") + runlog::lastRunText(platform::readFirstLines(file, 2),
-                                                                         platform::readLastLines(file, 200)));
+        // The caption apart from the header: "Senaste " before "Schemalagd Backup ..." reads wrong.
+        Label6->setText(
+            QStringLiteral("Senaste Backup: ") +
+            runlog::lastRunText(platform::readFirstLines(file, 2), platform::readLastLines(file, 200)));
         cmdvisalogg->show();
     } catch (const platform::RunError&) {
         Label6->clear();

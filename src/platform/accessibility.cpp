@@ -8,11 +8,14 @@
 #include <QAccessible>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -100,6 +103,103 @@ class PressInterface : public QAccessibleWidget {
     Press press_;
 };
 
+// An entry of a menu. Qt's own entry runs its command before it answers the client, so a command
+// that opens a modal window kept a screen reader waiting until that window closed. This one is
+// answered first, as a press item is; the rest is what Qt's entry offers.
+class MenuItemInterface : public QAccessibleInterface, public QAccessibleActionInterface {
+  public:
+    explicit MenuItemInterface(QAction* action) : action_(action) {}
+
+    bool isValid() const override { return action_ && owner(); }
+    QObject* object() const override { return action_; }
+    QWindow* window() const override {
+        QWidget* w = owner();
+        return w ? w->window()->windowHandle() : nullptr;
+    }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(owner()); }
+    int childCount() const override { return action_->menu() ? 1 : 0; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 && action_->menu() ? QAccessible::queryAccessibleInterface(action_->menu())
+                                             : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && action_->menu() && child->object() == action_->menu() ? 0 : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        QAccessibleInterface* sub = child(0);
+        return sub && sub->rect().contains(x, y) ? sub : nullptr;
+    }
+    QRect rect() const override {
+        QMenu* menu = owner();
+        return menu ? menu->actionGeometry(action_).translated(menu->mapToGlobal(QPoint(0, 0))) : QRect();
+    }
+    QAccessible::Role role() const override {
+        return action_->isSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        QMenu* menu = owner();
+        s.invisible = !menu || !menu->isVisible() || !action_->isVisible();
+        s.focused = menu && menu->activeAction() == action_;
+        s.disabled = action_->isSeparator() || !action_->isEnabled();
+        s.checkable = action_->isCheckable();
+        s.checked = action_->isChecked();
+        return s;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return nameFromLabel(action_->text());
+        if (t == QAccessible::Accelerator)
+            return action_->shortcut().toString(QKeySequence::NativeText);
+        return {};
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+
+    QStringList actionNames() const override {
+        if (action_->isSeparator())
+            return {};
+        return {action_->menu() ? showMenuAction() : pressAction()};
+    }
+    void doAction(const QString& name) override {
+        if (!action_->isEnabled())
+            return;
+        if (name == pressAction() && !action_->menu()) {
+            // The command, which may open a modal window, runs once the press has been answered.
+            QTimer::singleShot(0, action_, [a = action_] {
+                if (a && a->isEnabled())
+                    a->trigger();
+            });
+        } else if (name == showMenuAction() && action_->menu()) {
+            if (action_->menu()->isVisible())
+                action_->menu()->hide();
+            else if (QMenu* menu = owner())
+                menu->setActiveAction(action_);
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+  private:
+    // The menu that holds the entry: the shown one, if any.
+    QMenu* owner() const {
+        if (!action_)
+            return nullptr;
+        QMenu* first = nullptr;
+        for (QObject* o : action_->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(o)) {
+                if (menu->isVisible())
+                    return menu;
+                if (!first)
+                    first = menu;
+            }
+        return first;
+    }
+
+    QPointer<QAction> action_;
+};
+
 // A value beside its caption, read as a screen reader reads a label pair: the caption (the name
 // the label's buddy gave it) is its name, its text the value.
 class ValueInterface : public QAccessibleWidget {
@@ -154,8 +254,8 @@ class BarInterface : public QAccessibleWidget, public QAccessibleValueInterface 
 };
 
 // A drop-down box. Qt names it on Linux by its text and leaves the caption to a relation a screen
-// reader may not follow, so a field the user types into was announced by what it held. An
-// editable box is named by its caption (the buddy label's name); its text is the value. The rest
+// reader may not follow, so a box was announced by what it held. A box is named by its caption
+// (the buddy label's name); its text is the value. The rest
 // is what Qt's own box offers: the list and the edit line as children, opening the list.
 class ComboInterface : public QAccessibleWidget {
   public:
@@ -191,7 +291,7 @@ class ComboInterface : public QAccessibleWidget {
             box()->isEditable() && box()->lineEdit() ? box()->lineEdit()->text() : box()->currentText();
         switch (t) {
         case QAccessible::Name:
-            if (box()->isEditable() && !box()->accessibleName().isEmpty())
+            if (!box()->accessibleName().isEmpty())
                 return box()->accessibleName();
             return value.isEmpty() ? QAccessibleWidget::text(t) : value;
         case QAccessible::Value:
@@ -260,11 +360,22 @@ class ApplicationInterface : public QAccessibleApplication {
     }
 };
 
+const char* const kAlert = "platformAlert";
+
 // The program's own interfaces, in place of Qt's for these controls.
 QAccessibleInterface* programInterfaces(const QString& className, QObject* o) {
-    if (className == QLatin1String("QApplication")) {
+    if (className == QLatin1String("QWidget")) {
+        if (auto* w = qobject_cast<QWidget*>(o); w && w->isWindow() && w->property(kAlert).toBool())
+            return new QAccessibleWidget(w, QAccessible::AlertMessage);
+    } else if (className == QLatin1String("QApplication")) {
         if (o == qApp)
             return new ApplicationInterface;
+    } else if (className == QLatin1String("QAction")) {
+        // Only an entry of a menu; Qt gives an action nothing of its own elsewhere.
+        if (auto* action = qobject_cast<QAction*>(o))
+            for (QObject* at : action->associatedObjects())
+                if (qobject_cast<QMenu*>(at))
+                    return new MenuItemInterface(action);
     } else if (className == QLatin1String("QComboBox")) {
         if (auto* box = qobject_cast<QComboBox*>(o))
             return new ComboInterface(box);
@@ -333,6 +444,38 @@ void collapseClosedList(QWidget* popup) {
         popup->layout()->invalidate();
 }
 
+// The same holds for the rows of any list that is hidden, by itself or with the page or layer that
+// holds it: while the window shows, a hidden list is given no height (its place and width, which
+// the windows lay out by, are kept), and gets its height back when it shows again. A list of a
+// pop-up (a drop-down box's, a completer's) is left to its pop-up.
+const char* const kShownHeight = "platformShownHeight";
+
+QAbstractItemView* hideableList(QObject* o) {
+    auto* v = qobject_cast<QAbstractItemView*>(o);
+    if (!v || v->isWindow() || qobject_cast<QHeaderView*>(v) || v->window()->windowType() == Qt::Popup ||
+        v->window()->inherits("QComboBoxPrivateContainer"))
+        return nullptr;
+    return v;
+}
+
+void collapseHiddenList(QAbstractItemView* v) {
+    if (v->isVisible() || !v->window()->isVisible() || v->property(kShownHeight).isValid() ||
+        v->height() <= 0)
+        return;
+    v->setProperty(kShownHeight, v->height());
+    v->resize(v->width(), 0);
+}
+
+void restoreShownList(QAbstractItemView* v) {
+    const QVariant height = v->property(kShownHeight);
+    if (!height.isValid())
+        return;
+    v->setProperty(kShownHeight, QVariant());
+    // Unless the window sized it anew meanwhile.
+    if (v->height() == 0)
+        v->resize(v->width(), height.toInt());
+}
+
 // Names a window's controls whenever the window is shown, and answers Enter in windows that are
 // not dialogs the way a dialog does.
 class WindowNamer : public QObject {
@@ -346,11 +489,22 @@ class WindowNamer : public QObject {
             // After the box has finished closing it.
             QTimer::singleShot(0, w, [w] { collapseClosedList(w); });
         }
+        if (e->type() == QEvent::Hide && !w->isWindow()) {
+            if (QAbstractItemView* v = hideableList(w))
+                collapseHiddenList(v);
+        } else if (e->type() == QEvent::Show && !w->isWindow()) {
+            if (QAbstractItemView* v = hideableList(w))
+                restoreShownList(v);
+        }
         if (e->type() == QEvent::Show && w->isWindow()) {
             nameControls(w);
             for (QComboBox* c : w->findChildren<QComboBox*>())
                 if (QWidget* popup = c->view() ? c->view()->window() : nullptr; popup && popup != w)
                     collapseClosedList(popup);
+            // Lists on pages and layers that are hidden from the start.
+            for (QAbstractItemView* list : w->findChildren<QAbstractItemView*>())
+                if (QAbstractItemView* v = hideableList(list); v && v->window() == w)
+                    collapseHiddenList(v);
         }
         // A key reaches the window itself only when no control inside it took it.
         if (e->type() == QEvent::KeyPress && w->isWindow()) {
@@ -383,6 +537,10 @@ QString nameFromLabel(const QString& text) {
     while (t.endsWith(QLatin1Char(':')))
         t.chop(1);
     return t.trimmed();
+}
+
+void showAsAlert(QWidget* window) {
+    window->setProperty(kAlert, true);
 }
 
 void nameControls(QWidget* window) {

@@ -33,6 +33,10 @@ bool pressCancelButton(QWidget* window);
 // window set itself is kept.
 void nameControls(QWidget* window);
 
+// `window` is a message box of the program's own: a screen reader meets it as an alert and
+// announces it, its description (set it to the message) included, as it does Qt's own boxes.
+void showAsAlert(QWidget* window);
+
 // A label's text as a name: without the mnemonic marks, line breaks and the closing colon.
 QString nameFromLabel(const QString& text);
 

@@ -1,6 +1,7 @@
 #include "core/module1.h"
 #include "core/operations.h"
 #include "core/program.h"
+#include "platform/click_label.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "restore/folder_list_editor.h"
@@ -52,12 +53,15 @@ void frmåterställ::cmdladdamålmappar_Click() {
         endBusy();
         return;
     }
+    const bool focusWasOnStop = cmdavbryt->hasFocus();
     cmdavbryt->hide();
     if (engine.folderCount > 0) {
         cmdnästa->setEnabled(true);
+        if (focusWasOnStop || lblhjälp->hasFocus())
+            cmdnästa->setFocus(Qt::TabFocusReason);
         lblinlästamappar->setText(QStringLiteral(
-            "Mapparna är nu inlästa. Du kan se eller ändra vilka mappar som ska återställas, genom att "
-            "klicka på Redigera mapplista, eller gå vidare genom att klicka på Nästa."));
+            "Mapparna är nu inlästa. Klicka på Nästa för att gå vidare. På nästa sida kan du se eller "
+            "ändra vilka mappar som ska återställas, med Redigera mapplista."));
     } else {
         lblinlästamappar->setText(
             QStringLiteral("Inga mappar funna. Du kan ändra dina inställningar genom att klicka "

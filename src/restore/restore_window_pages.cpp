@@ -45,6 +45,10 @@ void frmåterställ::comboframe_Click() {
         frame[size_t(i)]->setVisible(i == p);
     lblsida->setText(QStringLiteral("Sida %1 av %2").arg(p).arg(kPages - 1));
     lblsida->setVisible(p != 0);
+    // "Nästa >>" pressed with the keyboard is disabled on the page it leads to: the focus goes to
+    // that page's own button, not on to the help link.
+    if (p == 2 && cmdnästa->hasFocus())
+        cmdladdamålmappar->setFocus(Qt::TabFocusReason);
     cmdnästa->setEnabled(p != 2);
     cmdförra->setEnabled(p != 0);
     cmdnästa->setText(p == kPages - 1 ? QStringLiteral("Avsluta") : QStringLiteral("Nästa >>"));

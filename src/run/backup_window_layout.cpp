@@ -99,8 +99,10 @@ void frmutförbackup::Form_Resize() {
     for (QFrame* p : {Picture1, Picture2, Picture3}) // 9
         setWidth(p, twWidth(List2) - 1320);
     if (cmdkörbackup->isEnabled()) { // 10, 11
+        // A finished run's bars stay full; before any run they stay empty, not read as done.
         for (QLabel* l : {lblprocent1, lblprocent2, lblprocent3})
-            setWidth(l, twWidth(List2));
+            if (l->width() > 0)
+                setWidth(l, twWidth(List2));
         lblprocent3->clear();
     }
     setWidth(txtbackup, twWidth(List2)); // 12
@@ -154,6 +156,8 @@ void frmutförbackup::Form_Resize() {
     setTop(lblprocentmapp, twTop(Picture3) + 20);                               // 49
     setTop(lblprocentjobb, twTop(Picture1) + 20);
     setTop(lblprocenttotal, twTop(Picture2) + 20);
+    // The error count stands alone under the error picture: it says what it counts.
+    lblantalfel->setToolTip(QStringLiteral("Antal fel"));
 }
 
 void frmutförbackup::open_windowsize() {

@@ -134,7 +134,8 @@ void frmschema2::showMode() {
         frameglobal->move(Frame1->pos());
         frameglobal->show();
         Frame1->hide();
-        listglobal->setGeometry(List1->geometry());
+        // The place List1 was laid out at: hidden, it keeps no height to read.
+        listglobal->setGeometry(List1->pos().x(), List1->pos().y(), List1->width(), listglobal->height());
         listglobal->clear();
         for (const Scheduler::ListEntry& e : s.listglobal) {
             listglobal->addItem(e.text);
@@ -365,7 +366,7 @@ void frmschema2::spara_multi() {
     }
     // A click on the preselected job unselects it: a save that reaches no job must say so.
     if (List1->selectedItems().isEmpty()) {
-        message(kNoJob);
+        message(QStringLiteral("Du har inte valt något jobb!"));
         return;
     }
     const QString time = schedule::normalisedTime(typed);

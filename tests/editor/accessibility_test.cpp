@@ -4,10 +4,12 @@
 #include "support/accessible.h"
 #include "support/fixture.h"
 
+#include "core/module1.h"
 #include "editor/excluded_folders.h"
 #include "editor/job_editor_window.h"
 #include "editor/search_replace_window.h"
 #include "foldersync/sync_window.h"
+#include "logview/log_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/old_backup_window.h"
 #include "mainwindow/readme_window.h"
@@ -16,6 +18,7 @@
 #include "platform/click_label.h"
 #include "restore/restore_window.h"
 #include "run/backup_window.h"
+#include "scheduler/pause_window.h"
 #include "scheduler/schedule_editor.h"
 
 #include <QAccessible>
@@ -24,10 +27,13 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <functional>
 
 namespace {
@@ -204,6 +210,54 @@ TEST_F(Accessibility, APressIsAnsweredBeforeTheWindowItOpens) {
     m->hide();
 }
 
+// A menu entry answers a client's press as a toolbar item does: the window or box it opens comes
+// after, from the menu the toolbar's "Alternativ" opens and from the job list's right-click menu.
+TEST_F(Accessibility, AMenuEntryPressIsAnsweredBeforeTheWindowItOpens) {
+    frmsetup* s = prog().form<frmsetup>();
+    m->show();
+    m->listinställningar->setCurrentRow(0);
+    const QPoint row = m->listinställningar->visualItemRect(m->listinställningar->item(0)).center();
+    const struct {
+        const char* entry;
+        std::function<void()> expect;
+        bool rightClick;
+    } cases[] = {
+        {"Återställ från backup...", [&] { dialogs().expectWindow("frmåterställ"); }, false},
+        {"Om Tamrel Backup...", [&] { dialogs().expectWindow("frmom"); }, false},
+        {"Sök och ersätt...", [&] { dialogs().expectWindow("frmsökersätt"); }, false},
+        {"Duplicera jobb...", [&] { dialogs().expectMessage("Vill du fortsätta?", platform::Answer::No); },
+         false},
+        {"Visa jobb som inte körts på >30 dagar", [&] { dialogs().expectMessage("30 dagar"); }, false},
+        {"Duplicera jobb...", [&] { dialogs().expectMessage("Vill du fortsätta?", platform::Answer::No); },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.entry) + (c.rightClick ? " (right-click)" : ""));
+        if (c.rightClick)
+            m->listinställningar_MouseDown(2, row.x(), row.y());
+        else
+            m->cmdalternativ_Click();
+        s->mnualternativ->popup(m->mapToGlobal(QPoint(10, 10))); // a scripted run opens no menu itself
+        // The entry as a client finds it: below the open menu.
+        QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(s->mnualternativ);
+        QAccessibleInterface* entry = nullptr;
+        for (int i = 0; menu && i < menu->childCount(); ++i)
+            if (QAccessibleInterface* e = menu->child(i); e && e->text(QAccessible::Name) == c.entry)
+                entry = e;
+        ASSERT_TRUE(entry && entry->actionInterface());
+        EXPECT_EQ(entry->role(), QAccessible::MenuItem);
+        EXPECT_FALSE(entry->state().invisible);
+        c.expect();
+        const size_t before = dialogs().calls().size();
+        entry->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(dialogs().calls().size(), before) << "the press waited for the window";
+        QCoreApplication::processEvents();
+        EXPECT_EQ(dialogs().calls().size(), before + 1);
+        s->mnualternativ->hide();
+    }
+    m->hide();
+}
+
 // What another control or page covers is not showing for a screen reader: the plain "Utför!" under
 // the mirror's, the schedule editor's settings under its start page, the restore wizard's pages
 // but the one shown.
@@ -257,6 +311,84 @@ TEST_F(Accessibility, WhatIsCoveredIsNotShowing) {
     }
 }
 
+// The rows of a list that is hidden, or lies on a hidden page or under a panel, are not showing
+// for a screen reader either; shown again, the list has its rows and its size back.
+TEST_F(Accessibility, RowsOfHiddenListsAreNotShowing) {
+    frmaddmapp* e = prog().form<frmaddmapp>();
+    frmåterställ* r = prog().form<frmåterställ>();
+    e->listexpattern->addItem("*.tmp");
+    r->List1->addItem("/hem/bilder");
+    // Every list of the window that is not visible, with a row a client finds showing.
+    auto shownRowsOfHidden = [](QWidget* window) {
+        QStringList out;
+        for (QAbstractItemView* v : window->findChildren<QAbstractItemView*>()) {
+            if (v->isVisible() || v->window() != window || qobject_cast<QHeaderView*>(v))
+                continue;
+            QAccessibleInterface* list = QAccessible::queryAccessibleInterface(v);
+            for (int i = 0; list && i < list->childCount(); ++i)
+                if (QAccessibleInterface* row = list->child(i); row && !row->state().invisible)
+                    out << v->objectName() + ": " + row->text(QAccessible::Name);
+        }
+        return out;
+    };
+    auto showLog = [&](bool on) {
+        m->framesnabbstart->hide(); // the quick start would cover the job list as well
+        if (m->framesyslogg->isVisible() != on)
+            m->cmdprogramlogg_Click(); // shows or hides it
+    };
+    const struct {
+        const char* what;
+        QWidget* window;
+        std::function<void()> cover, uncover;
+        QListWidget* hidden; // a list that the cover hides
+    } cases[] = {
+        {"program-log panel", m, [&] { showLog(true); }, [&] { showLog(false); }, m->listinställningar},
+        {"job editor's other pages", e, [&] { e->visa_flik(0); }, [&] { e->visa_flik(2); }, e->listexpattern},
+        {"restore's first page", r, [&] { r->setComboframe(0); }, [&] { r->setComboframe(3); }, r->List1},
+        {"restore's last page", r, [&] { r->setComboframe(4); }, [&] { r->setComboframe(3); }, r->List1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.window->show();
+        c.uncover();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(c.hidden->isVisible());
+        const QSize size = c.hidden->size();
+        c.cover();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(c.hidden->isVisible());
+        EXPECT_EQ(shownRowsOfHidden(c.window), QStringList());
+        // Also after the window was hidden and shown again.
+        c.window->hide();
+        c.window->show();
+        EXPECT_EQ(shownRowsOfHidden(c.window), QStringList());
+        c.uncover();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(c.hidden->size(), size);
+        c.window->hide();
+    }
+    // The log viewer's large list, hidden while the small chooser shows.
+    testutil::writeLines(path("Sparade loggar/log 2024-03-01 12.00.00 Backup.txt"), {"", "Backup utförd"});
+    auto* log = new frmlog;
+    log->show();
+    EXPECT_FALSE(log->listlog->isVisible());
+    EXPECT_EQ(shownRowsOfHidden(log), QStringList());
+    log->optlista[1]->setChecked(true);
+    EXPECT_TRUE(log->listlog->isVisible());
+    EXPECT_GT(log->listlog->height(), 0);
+    log->close();
+}
+
+// The program's own message box is an alert to a screen reader, which announces its text.
+TEST_F(Accessibility, TheMessageBoxIsAnAlert) {
+    dialogs().expectWindow("frmerror", [](QWidget* w) {
+        QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+        EXPECT_EQ(i->role(), QAccessible::AlertMessage);
+        EXPECT_EQ(i->text(QAccessible::Description), "Namnet finns redan!");
+    });
+    Module1::logga_meddelande(0, -1, "Namnet finns redan!", QString());
+}
+
 // What a screen reader says of a control: a value beside its caption is read as the pair, a
 // progress bar tells its value, a field the user types into is named by its caption (its text is
 // the value), a picker button has a name of its own, the help links and the explanation icons
@@ -267,13 +399,15 @@ TEST_F(Accessibility, EachControlIsReadByWhatItIsAndHolds) {
     frmmappsync* s = prog().form<frmmappsync>();
     frmschema2* schema = prog().form<frmschema2>();
     frmåterställ* r = prog().form<frmåterställ>();
+    r->combojobb->addItem("Bilder");
+    frmpaus* pause = prog().form<frmpaus>();
     m->lblschema_status->setText("Väntar på nästa körning");
     m->lblschema_nästakörning->setText("Fre 05:27 [Hem]");
     m->lblschema_antalschemalagdajobb->setText("1 st");
     e->txtnamn->setEditText("Bilder");
     e->txtbackupmapp->setEditText("/mnt/usb");
     s->txtmapp1->setEditText("/hem/a");
-    for (QWidget* w : std::initializer_list<QWidget*>{m, b, e, s, schema, r})
+    for (QWidget* w : std::initializer_list<QWidget*>{m, b, e, s, schema, r, pause})
         w->show();
     b->lblprocent3->resize(b->Picture2->width() * 2 / 5, b->lblprocent3->height());
     const int share = qRound(100.0 * b->lblprocent3->width() / b->Picture2->width());
@@ -294,8 +428,13 @@ TEST_F(Accessibility, EachControlIsReadByWhatItIsAndHolds) {
          QAccessible::ComboBox},
         {"folder 1", s->txtmapp1, "Mapp 1", "/hem/a", QAccessible::ComboBox},
         {"schedule time", schema->combotid, "Kör backup klockan", "10:00", QAccessible::ComboBox},
+        // A drop-down box the user cannot type into is named by its caption too, not by its value.
+        {"restore's job", r->combojobb, "Välj en backup att återställa", "Bilder", QAccessible::ComboBox},
+        {"pause time", pause->Combo1, "Fortsätt om...", pause->Combo1->currentText(), QAccessible::ComboBox},
         {"restore's picker", r->cmdöppnabackupmapp, "Bläddra efter backupmappen", {}, QAccessible::Button},
         {"backup window's help", b->lblhjälp, "Hjälp", {}, QAccessible::Link},
+        {"Mapp 1's picker", s->cmdhämtamapp1, "Välj Mapp 1...", {}, QAccessible::Button},
+        {"Mapp 2's picker", s->cmdhämtamapp2, "Välj Mapp 2...", {}, QAccessible::Button},
         {"schedule explanation", schema->help3, "Förklaring", {}, QAccessible::Link},
     };
     for (const auto& c : cases) {
@@ -311,9 +450,17 @@ TEST_F(Accessibility, EachControlIsReadByWhatItIsAndHolds) {
     QAccessibleValueInterface* bar = QAccessible::queryAccessibleInterface(b->Picture2)->valueInterface();
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->currentValue().toInt(), share);
+    // Before any run the bars read 0, not done; the error count has a caption.
+    prog().unload<frmutförbackup>();
+    b = prog().form<frmutförbackup>();
+    b->show();
+    for (QFrame* box : {b->Picture1, b->Picture2, b->Picture3})
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(box)->valueInterface()->currentValue().toInt(), 0);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(b->lblantalfel)->text(QAccessible::Description),
+              "Antal fel");
     // The backup window's help link is reached with Tab and pressed like the other links.
     EXPECT_TRUE(b->lblhjälp->focusPolicy() & Qt::TabFocus);
     EXPECT_TRUE(actions(b->lblhjälp).contains(QAccessibleActionInterface::pressAction()));
-    for (QWidget* w : std::initializer_list<QWidget*>{m, b, e, s, schema, r})
+    for (QWidget* w : std::initializer_list<QWidget*>{m, b, e, s, schema, r, pause})
         w->hide();
 }

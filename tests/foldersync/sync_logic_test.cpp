@@ -105,7 +105,7 @@ TEST_F(SyncLogic, TheSavedLogNameEndsInADotOnlyAfterAnError) {
               "log 2024-05-01 14.03.27 Mappsynkronisering. 0 filer kopierades. 0,00 MB. Fel uppstod!.txt");
     // Midnight keeps its time, as every date and time of the program does.
     EXPECT_EQ(savedLogName(QDateTime(QDate(2024, 5, 2), QTime(0, 0)), 1, 0, 0),
-              "log 2024-05-02 00.00.00 Mappsynkronisering. 1 filer kopierades. 0,00 MB.txt");
+              "log 2024-05-02 00.00.00 Mappsynkronisering. 1 fil kopierades. 0,00 MB.txt");
 }
 
 TEST_F(SyncLogic, TheLogStartsWithItsHeaderAndIsSavedUnderItsName) {
@@ -117,13 +117,13 @@ TEST_F(SyncLogic, TheLogStartsWithItsHeaderAndIsSavedUnderItsName) {
     EXPECT_EQ(text(path("log_err.txt")), "\r\n");
 
     const QString saved = saveLog(programDir_.path(), t, 1, 0.5, 0);
-    EXPECT_EQ(saved, path("Sparade loggar/log 2024-05-01 09.05.07 Mappsynkronisering. 1 filer kopierades. "
+    EXPECT_EQ(saved, path("Sparade loggar/log 2024-05-01 09.05.07 Mappsynkronisering. 1 fil kopierades. "
                           "0,50 MB.txt"));
     EXPECT_EQ(testutil::readBytes(saved), testutil::readBytes(path("log.txt")));
     // A second run within the same second with the same counts keeps the first one's log.
     testutil::writeLines(path("log.txt"), {"andra"});
     const QString second = saveLog(programDir_.path(), t, 1, 0.5, 0);
-    EXPECT_EQ(second, path("Sparade loggar/log 2024-05-01 09.05.07 Mappsynkronisering. 1 filer kopierades. "
+    EXPECT_EQ(second, path("Sparade loggar/log 2024-05-01 09.05.07 Mappsynkronisering. 1 fil kopierades. "
                            "0,50 MB(2).txt"));
     EXPECT_EQ(text(second), "andra\r\n");
     EXPECT_EQ(QDir(path("Sparade loggar")).entryList(QDir::Files).size(), 2);

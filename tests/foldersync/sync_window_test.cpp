@@ -278,13 +278,31 @@ TEST_F(SyncWindow, NestedFoldersOrARunningBackupAreRefusedBeforeAnythingIsTouche
     platform::FolderLock backup(programDir_.path(), RunDriver::lockFileName());
     ASSERT_EQ(backup.tryTake(), platform::FolderLock::Result::Taken);
     folders(a, b);
+    dialogs().expectMessage("Vill du skapa den nu?", platform::Answer::Yes);
     expectReport("FEL! En annan körning pågår redan från den här programmappen.");
     win()->cmdkör->click();
     EXPECT_FALSE(QDir(b).exists());
     EXPECT_FALSE(QFile::exists(path("log.txt")));
     backup.release();
+    dialogs().expectMessage("Vill du skapa den nu?", platform::Answer::Yes);
     win()->cmdkör->click();
     EXPECT_TRUE(QFile::exists(b + "/f.txt"));
+}
+
+TEST_F(SyncWindow, AMissingFolderIsMadeOnlyWhenTheUserSaysSo) {
+    testutil::writeFile(a + "/f.txt", "f", at(-60));
+    const QString typo = work("INTEUSB/B");
+    folders(a, typo);
+    dialogs().expectMessage("Mappen du valt finns inte.\r\n" + typo + "\r\n\r\nVill du skapa den nu?",
+                            platform::Answer::No);
+    win()->cmdkör->click();
+    EXPECT_FALSE(QDir(work("INTEUSB")).exists());
+    EXPECT_FALSE(QFile::exists(path("log.txt")));
+    expectIdleLook();
+
+    dialogs().expectMessage("Vill du skapa den nu?", platform::Answer::Yes);
+    win()->cmdkör->click();
+    EXPECT_TRUE(QFile::exists(typo + "/f.txt"));
 }
 
 TEST_F(SyncWindow, AnErrorInAStepStillEndsWithTheSummaryAndTheSavedLog) {
@@ -451,6 +469,7 @@ TEST_F(SyncWindow, AFolderNameTheHistoryCannotHoldIsLeftOutOfIt) {
         QFile::remove(path("setup_synkmappar.ini"));
         restartProgram();
         prog().clock.setNow(at());
+        testutil::makeDir(b);
         folders(odd, b);
         win()->chkfrånsökväg2->setChecked(false);
         win()->cmdkör->click();
@@ -475,7 +494,7 @@ TEST_F(SyncWindow, ASimulatedRunIsMarkedSimulatedAndItsLogsSayWhatWouldBeCopied)
     EXPECT_EQ(log().mid(0, 3),
               QStringList({"", "Simulerad Mappsynkronisering utförd 2024-03-01  12:00", ""}));
     const QString saved =
-        "log 2024-03-01 12.00.00 Simulerad Mappsynkronisering. 1 filer skulle kopieras. 0,00 MB.txt";
+        "log 2024-03-01 12.00.00 Simulerad Mappsynkronisering. 1 fil skulle kopieras. 0,00 MB.txt";
     ASSERT_EQ(savedLogs(), QStringList({saved}));
     const struct {
         const char* where;
@@ -485,15 +504,15 @@ TEST_F(SyncWindow, ASimulatedRunIsMarkedSimulatedAndItsLogsSayWhatWouldBeCopied)
         {"window log",
          win()->txtloggtext->toPlainText(),
          {"Mapp 1 -> Mapp 2: 1 filer skulle kopieras.", "Mapp 1 <- Mapp 2: 0 filer skulle kopieras.",
-          "Mappsynkronisering klar. 1 filer skulle kopieras. (simulerad)"}},
+          "Mappsynkronisering klar. 1 fil skulle kopieras. (simulerad)"}},
         {"log view",
          win()->Text1->toPlainText(),
-         {"1 filer skulle kopieras.", "1 nya filer skulle kopieras (exkl. ev. skyddade filer)"}},
-        {"log.txt", log().join('\n'), {"1 filer skulle kopieras totalt"}},
+         {"1 fil skulle kopieras.", "1 nya filer skulle kopieras (exkl. ev. skyddade filer)"}},
+        {"log.txt", log().join('\n'), {"1 fil skulle kopieras totalt"}},
         {"saved log",
          testutil::readLines(path("Sparade loggar/" + saved)).join('\n'),
-         {"1 filer skulle kopieras.", "0 ändrade filer skulle kopieras (exkl. ev. skyddade filer)"}},
-        {"system log", syslog(), {"Mappsynkronisering klar. 1 filer skulle kopieras. (simulerad)"}},
+         {"1 fil skulle kopieras.", "0 ändrade filer skulle kopieras (exkl. ev. skyddade filer)"}},
+        {"system log", syslog(), {"Mappsynkronisering klar. 1 fil skulle kopieras. (simulerad)"}},
     };
     for (const auto& l : logs) {
         for (const QString& line : l.says)

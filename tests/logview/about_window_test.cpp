@@ -31,7 +31,7 @@ class AboutBox : public ProgramTest {
 
 TEST_F(AboutBox, ShowsTheVersionAndTheAboutContentAndItsCloseButtonUnloadsIt) {
     show(logview::openAbout, [](frmom* w) {
-        EXPECT_EQ(w->lblversion->text(), "Version: 7.00");
+        EXPECT_EQ(w->lblversion->text(), "Version: 7.0.0");
         EXPECT_EQ(w->Label5->text(), QString("Datum: ") + TAMREL_RELEASE_DATE);
         EXPECT_FALSE(w->Frame2->isVisible());
         w->Command1_Click();

@@ -45,12 +45,12 @@ TEST(UpdateCheck, VersionFileIsReadAndComparedWithThisVersion) {
     }
 }
 
-TEST(UpdateCheck, ShownVersionsHaveOnePointAfterTheMajorVersionAndTheSiteIsHttps) {
-    EXPECT_EQ(updates::shownCurrentVersion(), "Aktuell version: 7.00");
+TEST(UpdateCheck, ShownVersionsAreWrittenInTheProgramsOneFormAndTheSiteIsHttps) {
+    EXPECT_EQ(updates::shownCurrentVersion(), "Aktuell version: 7.0.0");
     // Each text shows the version it is, as it compares.
     const std::pair<const char*, const char*> shown[] = {
-        {"247", "2.47"},   {"710", "7.10"}, {"1000", "10.00"},
-        {"1234", "12.34"}, {"25", "0.25"},  {"0710", "7.10"},
+        {"247", "2.4.7"},   {"710", "7.1.0"}, {"1000", "10.0.0"},
+        {"1234", "12.3.4"}, {"25", "0.2.5"},  {"0710", "7.1.0"},
     };
     for (const auto& [field1, text] : shown)
         EXPECT_EQ(updates::shownNewest(field1), text) << field1;

@@ -64,12 +64,12 @@ TEST_F(UpdateWindow, EveryOutcomeOfAVisibleCheckHasItsTextsAndLogLines) {
     const Case cases[] = {
         {"newer",
          {"200 OK", "710\r\n\"Ny logg, med sökning\"\r\nSnabbare--kopiering\r\n", {}},
-         "Nyaste version: 7.10",
+         "Nyaste version: 7.1.0",
          "Nyheter:\nNy logg, med sökning\nSnabbare\nkopiering",
-         "Nyare programversion hittades, version 7.10"},
+         "Nyare programversion hittades, version 7.1.0"},
         {"same",
          {"200 OK", "700\r\nGammal nyhet\r\n", {}},
-         "Nyaste version: 7.00\n\nDu har den senaste versionen",
+         "Nyaste version: 7.0.0\n\nDu har den senaste versionen",
          "Du har den senaste versionen",
          "Du har den senaste programversionen."},
         {"404", {"404 Not Found", "saknas", {}}},
@@ -145,7 +145,7 @@ TEST_F(UpdateWindow, AHiddenCheckShowsTheWindowOnlyForANewerVersion) {
     EXPECT_TRUE(u->isVisible());
     EXPECT_EQ(u->Text1->toPlainText(), "Nyheter:\nNytt");
     EXPECT_EQ(logLines(), (QStringList{"Letar efter programuppdateringar",
-                                       "Nyare programversion hittades, version 8.00"}));
+                                       "Nyare programversion hittades, version 8.0.0"}));
     // Asking for a check now brings this window forward and starts no second check.
     logview::startVisibleUpdateCheck();
     u->Timer1_Timer();

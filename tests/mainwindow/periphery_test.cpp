@@ -204,7 +204,11 @@ TEST_F(Periphery, ADuplicateTakesTheFirstFreeNameAndHoldsTheSetUpToNine) {
 TEST_F(Periphery, ACopyToAnotherGroupCarriesEveryNumberedFileUpToTwenty) {
     frmmain* m = startWithJobs();
     m->optarkiv[1]->setText("Familjen");
-    expectReport("Jobbet \"Hem\" kopierades till gruppen \"Familjen\".");
+    // A success says only that: no place line as an error has.
+    dialogs().expectWindow("frmerror", [](QWidget* w) {
+        EXPECT_EQ(static_cast<frmerror*>(w)->lblfel->toPlainText(),
+                  "Jobbet \"Hem\" kopierades till gruppen \"Familjen\".");
+    });
     setup()->mnugrupp[1]->trigger();
     expectSameSet(JobFiles(path("Listor"), "Hem"), JobFiles(path("Listor2"), "Hem"), 20);
     EXPECT_TRUE(QFile::exists(path("Listor2/Hem.015")));

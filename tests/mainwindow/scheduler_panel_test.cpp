@@ -255,7 +255,7 @@ TEST_F(SchedulerPanel, TheLastRunLineComesFromTheRunLog) {
     EXPECT_TRUE(m->cmdvisalogg->isHidden());
     testutil::writeLines(path("log.txt"), {"", "Schemalagd Backup utförd 2024-06-04  22:00:05", ""});
     m->visa_senaste_backup();
-    EXPECT_EQ(m->Label6->text(), "Senaste Schemalagd Backup utförd 2024-06-04  22:00:05");
+    EXPECT_EQ(m->Label6->text(), "Senaste Backup: Schemalagd Backup utförd 2024-06-04  22:00:05");
     EXPECT_FALSE(m->cmdvisalogg->isHidden());
     testutil::writeLines(path("log.txt"), {""});
     m->visa_senaste_backup();

@@ -407,7 +407,7 @@ TEST_F(RunDriverTest, AScheduledRunThatEndedEarlyIsShownSoAndLeavesNothingForARu
         window({"Trasig"}, false)->schema();
         // The last-run line says what the scheduler panel's entry says.
         prog().form<frmmain>()->visa_senaste_backup();
-        EXPECT_EQ(prog().form<frmmain>()->Label6->text(), "Senaste " + log().value(1));
+        EXPECT_EQ(prog().form<frmmain>()->Label6->text(), "Senaste Backup: " + log().value(1));
         EXPECT_TRUE(log().value(1).startsWith("Schemalagd Backup kunde inte utföras "))
             << logText().toStdString();
         prog().schema_avstängt = 1;

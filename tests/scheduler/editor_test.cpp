@@ -303,7 +303,8 @@ TEST_F(EditorTest, AJobSaveWithNoJobChosenSaysSo) {
     QTest::mouseClick(e->List1->viewport(), Qt::LeftButton, {}, e->List1->visualItemRect(current).center());
     ASSERT_FALSE(current->isSelected());
     e->combotid->setEditText("21:15");
-    expectReport("Du har inte valt något jobb för gemensam backup!");
+    // The per-job text, not the common setting's.
+    expectReport("Du har inte valt något jobb!");
     QTest::keyClick(e->combotid->lineEdit(), Qt::Key_Return);
     e->cmdavbryt_Click();
     EXPECT_FALSE(QFile::exists(path("Listor/Bilder.006")));
