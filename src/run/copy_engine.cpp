@@ -272,6 +272,7 @@ void BackupEngine::handOutBatch() {
     // batch only until it has run; the batch never holds the task (a packaged task kept in its
     // future would hold the batch, and every file's names with it, until the program ends).
     copystep::Policy policy;
+    policy.secondTry = !settings().chkaldrigapi;
     policy.stop = [stop = stopCopies_] { return stop->load(); };
     copyPool_->submit([b, policy] {
         try {

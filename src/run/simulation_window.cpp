@@ -354,6 +354,23 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             log.append(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
             markError();
         };
+        // A full disk ends the pass.
+        auto failed = [&](const platform::RunError& e) {
+            if (e.number == 61) {
+                Module1::logga_meddelande(
+                    e, -1,
+                    QStringLiteral(
+                        "FEL! Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"),
+                    QStringLiteral("Utför backup, file_copy, simulerad logg"));
+                addLog(QStringLiteral(
+                    "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
+                stop = true;
+            }
+            countError();
+            addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)").arg(e.number).arg(e.description, source));
+            log.append(QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(e.number).arg(e.description, source));
+            markError();
+        };
         try {
             const QString folder = platform::parentPath(target);
             // A link where the backup has a folder is replaced by a folder before anything is
@@ -385,14 +402,6 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                     [] { platform::doEventsThrottled(); },
                     [&] { return avbryt_kopiering == 1 || p.operations().stopRequested(); });
                 const copystep::Result r = copystep::copyFile(source, target, now, policy);
-                const platform::RunError& e = r.error;
-                auto otherError = [&] {
-                    countError();
-                    addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)").arg(e.number).arg(e.description, source));
-                    log.append(
-                        QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(e.number).arg(e.description, source));
-                    markError();
-                };
                 using copystep::Outcome;
                 switch (r.outcome) {
                 case Outcome::Copied:
@@ -414,17 +423,6 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 case Outcome::Stopped:
                     stop = true;
                     break;
-                case Outcome::DiskFull:
-                    Module1::logga_meddelande(
-                        e, -1,
-                        QStringLiteral(
-                            "FEL! Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"),
-                        QStringLiteral("Utför backup, file_copy, simulerad logg"));
-                    addLog(QStringLiteral(
-                        "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
-                    otherError();
-                    stop = true;
-                    break;
                 case Outcome::TargetChanged:
                 case Outcome::NameTaken:
                     // A file saved since the decision is the user's newest: it stays.
@@ -438,7 +436,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                     markError();
                     break;
                 case Outcome::Failed:
-                    if (policy.secondTry && (e.number == 70 || e.number == 75)) {
+                    if (policy.secondTry && (r.error.number == 70 || r.error.number == 75)) {
                         countError();
                         addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source +
                                QStringLiteral(")"));
@@ -446,28 +444,15 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                         markError();
                         break;
                     }
-                    otherError();
+                    failed(r.error);
                     break;
-                default: // the trash refused (the old copy stays), a changed source, a name too long
-                    otherError();
+                default: // a full disk, the trash refused (the old copy stays), a changed source, ...
+                    failed(r.error);
                     break;
                 }
             }
         } catch (const platform::RunError& e) {
-            if (e.number == 61) {
-                Module1::logga_meddelande(
-                    e, -1,
-                    QStringLiteral(
-                        "FEL! Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"),
-                    QStringLiteral("Utför backup, file_copy, simulerad logg"));
-                addLog(QStringLiteral(
-                    "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
-                stop = true;
-            }
-            countError();
-            addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)").arg(e.number).arg(e.description, source));
-            log.append(QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(e.number).arg(e.description, source));
-            markError();
+            failed(e);
         }
         if (stop)
             break;
