@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "run/copy_engine.h"
+#include "run/copy_step.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -386,7 +387,7 @@ void SyncEngine::file_copy_sync(int index) {
 
 void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair, const QString& source,
                           const QString& target, const platform::FolderLookup& lookup) {
-    copying_ = false;
+    triedTwice_ = false;
     platform::FileEntry t;
     platform::FileInfo now; // the target the decision is made on; none for a name the folder lacks
     // A name the folder lacked is new: should one come meanwhile, the copy's rename refuses it.
@@ -419,29 +420,39 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
         simKällor << mark + source;
         simMål << mark + target;
     } else {
-        copying_ = true;
-        decidedOn_ = now;
         // Gathered lines are let out during a copy that lasts; for a short one the next file's
         // turn does it, without reading the clock twice per file.
         QElapsedTimer copyTime;
         copyTime.start();
-        try {
-            platform::copyKeepTime(
-                source, target, {},
-                [this, &copyTime](qint64) {
-                    if (copyTime.elapsed() >= kLongCopyMs)
-                        flushLogsKeepingFailure(true);
-                    view_.yield();
-                },
-                &sizes, &now);
-        } catch (const RunError& e) {
-            if (e.number != platform::kTargetChanged || !sizes.nameTaken)
-                throw;
-            copying_ = false;
+        copystep::Policy policy;
+        policy.secondTry = !request.neverShellCopy;
+        policy.beforeSecondTry = [this] { view_.trayIdle(); };
+        policy.stop = [this] { return view_.cancelled(); };
+        policy.progress = [this, &copyTime](qint64) {
+            if (copyTime.elapsed() >= kLongCopyMs)
+                flushLogsKeepingFailure(true);
+            view_.yield();
+        };
+        const copystep::Result r = copystep::copyFile(source, target, now, policy);
+        switch (r.outcome) {
+        case copystep::Outcome::Copied:
+            break;
+        case copystep::Outcome::CopiedOnSecondTry:
+            ++counts.antal_skyddade;
+            countCopied(QStringLiteral("* ") + target, r.sizes.source);
+            afterCopy(source, target, r.sizes);
+            return;
+        case copystep::Outcome::NameTaken:
             nameTaken(f, pair, source, target, again);
             return;
+        case copystep::Outcome::Stopped:
+            return; // the run ends: not copied
+        default:
+            triedTwice_ = r.outcome == copystep::Outcome::Failed && policy.secondTry &&
+                          (r.error.number == 70 || r.error.number == 75);
+            throw r.error;
         }
-        copying_ = false;
+        sizes = r.sizes;
         // The way back looks at the new copy too, so the run's total grows by it.
         if (isNew && lblsökvägnr == 1 && request.från2 && pair.walkedBack)
             ++filtotal;
@@ -549,28 +560,14 @@ void SyncEngine::failureBlock(const QString& head, const QString& source, const 
 }
 
 void SyncEngine::copyFailed(const RunError& e, const QString& source, const QString& target) {
-    const bool wasCopying = copying_;
-    copying_ = false;
+    const bool triedTwice = triedTwice_;
+    triedTwice_ = false;
     view_.trayIdle();
     ++counts.antal_behandlade;
     const QString felkod =
         QStringLiteral("Felkod ") + QString::number(e.number) + QLatin1Char(' ') + e.description + job();
-    if (wasCopying && !request.neverShellCopy && (e.number == 70 || e.number == 75)) {
+    if (triedTwice) {
         // The second way of copying is the same safe copy, tried once more.
-        // It too replaces only the file the decision was made on.
-        platform::CopiedSizes sizes;
-        bool copied = false;
-        try {
-            platform::copyKeepTime(source, target, {}, {}, &sizes, &decidedOn_);
-            copied = true;
-        } catch (const RunError&) {
-        }
-        if (copied) {
-            ++counts.antal_skyddade;
-            countCopied(QStringLiteral("* ") + target, sizes.source);
-            afterCopy(source, target, sizes);
-            return;
-        }
         ++counts.antal_misslyckade;
         failureBlock(QStringLiteral("FEL: filen kunde inte kopieras.") + job(), source, target);
         view_.systemLogError(QStringLiteral("FEL! Filen kunde inte kopieras.") + job());

@@ -145,9 +145,8 @@ class SyncEngine {
     runlog::PendingLines pendingLogs_;
     qint64 pendingSince_ = -1; // ms since the epoch of the first line gathered, -1 for none
     std::optional<platform::RunError> logFailure_;
-    CopyTimes copyTimes_;          // read at the start of each run
-    platform::FileInfo decidedOn_; // the target the copy in hand was decided on
+    CopyTimes copyTimes_; // read at the start of each run
     int folderDone_ = 0;
     int folderFiles_ = 0;
-    bool copying_ = false; // the ordinary copy runs: only its failures may be retried
+    bool triedTwice_ = false; // the copy failing now failed on its second try too
 };

@@ -804,7 +804,9 @@ bool isAlnum(char16_t c) {
 
 QString temporaryName(const QString& targetName, const QString& kind) {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QString stem = QLatin1String(kTemporaryPrefix) + kind + targetName.left(40) + QLatin1Char('.');
+    // Never half a character: the name on disk must read back as the name the check was made of.
+    const qsizetype keep = targetName.size() > 40 && targetName.at(39).isHighSurrogate() ? 39 : 40;
+    QString stem = QLatin1String(kTemporaryPrefix) + kind + targetName.left(keep) + QLatin1Char('.');
     for (qsizetype i = 0; i < kRandomLength; ++i)
         stem += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
     return stem + temporaryCheck(stem);
@@ -1027,6 +1029,58 @@ void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes) 
     sizes.timeKept = read && timeWithinGrain(sizes.targetTime, sizes.sourceTime);
 }
 
+void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes,
+               const FileInfo& expectedTarget) {
+    checkFault(from);
+    checkFault(target);
+    const QByteArray fromPath = enc(from);
+    const QByteArray targetPath = foldedTarget(target);
+    const auto changed = [&](bool nameTaken) {
+        sizes.nameTaken = nameTaken;
+        throw RunError{kTargetChanged,
+                       QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+    };
+    const auto lookThenRename = [&] {
+        if (!sameFile(expectedTarget, fileInfo(target)))
+            changed(!expectedTarget.exists);
+        if (::rename(fromPath.constData(), targetPath.constData()) != 0)
+            throwCreationError(errno);
+    };
+    if (swapHook())
+        swapHook()(from, target);
+    if (!expectedTarget.exists) {
+        if (::renameat2(AT_FDCWD, fromPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_NOREPLACE) !=
+            0) {
+            if (errno == EEXIST)
+                changed(true);
+            if (!exchangeUnsupported(errno))
+                throwCreationError(errno);
+            lookThenRename();
+        }
+    } else if (::renameat2(AT_FDCWD, fromPath.constData(), AT_FDCWD, targetPath.constData(),
+                           RENAME_EXCHANGE) == 0) {
+        if (!sameFile(expectedTarget, infoAt(fromPath))) {
+            if (::renameat2(AT_FDCWD, fromPath.constData(), AT_FDCWD, targetPath.constData(),
+                            RENAME_EXCHANGE) != 0)
+                throwErrno(errno); // the saved file is still there, under the copy's name
+            changed(false);
+        }
+        ::unlink(fromPath.constData()); // the old target; should this fail, a later copy removes it
+    } else if (const int e = errno; e == ENOENT && infoAt(fromPath).exists) {
+        changed(false); // gone meanwhile
+    } else if (exchangeUnsupported(e)) {
+        lookThenRename();
+    } else {
+        throwErrno(e);
+    }
+    if (faultFor(target, u"#time"))
+        ::utimensat(AT_FDCWD, targetPath.constData(), nullptr, AT_SYMLINK_NOFOLLOW);
+    struct stat placed {};
+    const bool read = ::lstat(targetPath.constData(), &placed) == 0 && S_ISREG(placed.st_mode);
+    sizes.targetTime = read ? qint64(placed.st_mtim.tv_sec) : qint64(-1);
+    sizes.timeKept = read && timeWithinGrain(sizes.targetTime, sizes.sourceTime);
+}
+
 // --- removing --------------------------------------------------------------------------------
 
 void removeFile(const QString& path) {
@@ -1076,22 +1130,91 @@ void deleteForGood(const QString& path) {
     removeFolderRecursively(path);
 }
 
-void moveToTrash(const QString& path) {
+namespace {
+std::function<bool(const QString&, QString*)>& trashMoveHook() {
+    static std::function<bool(const QString&, QString*)> hook;
+    return hook;
+}
+
+// The trash folder `inTrash` went into is the one meant: the home trash, or a trash at the top of
+// the disk the item lay on (".Trash-UID", or "UID" in ".Trash"), never a folder Qt falls back to.
+bool insideTrashMeant(const QString& inTrash, quint64 device) {
+    const QString files = parentPath(inTrash);
+    if (lastPiece(files) != QLatin1String("files"))
+        return false;
+    const QString trash = parentPath(files);
+    const FolderId at = folderId(trash);
+    if (at.inode == 0)
+        return false;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!data.isEmpty() && folderId(joinPath(data, QStringLiteral("Trash"))) == at)
+        return true;
+    if (at.device != device)
+        return false;
+    const QString uid = QString::number(::getuid());
+    QString top;
+    if (lastPiece(trash) == QStringLiteral(".Trash-") + uid)
+        top = parentPath(trash);
+    else if (lastPiece(trash) == uid && lastPiece(parentPath(trash)) == QLatin1String(".Trash"))
+        top = parentPath(parentPath(trash));
+    else
+        return false;
+    return top == QLatin1String("/") || folderStep(top).mountRoot;
+}
+
+// Takes back a move to the trash: the item to its place (never over anything), its record away;
+// with `noTrash`, the folders made for a trash that was none too, when nothing else is in them.
+void putBack(const QString& inTrash, const QString& path, bool noTrash) {
+    const QString trash = parentPath(parentPath(inTrash));
+    if (::renameat2(AT_FDCWD, enc(inTrash).constData(), AT_FDCWD, enc(path).constData(), RENAME_NOREPLACE) !=
+        0)
+        throwErrno(errno);
+    const QString info =
+        joinPath(joinPath(trash, QStringLiteral("info")), lastPiece(inTrash) + QStringLiteral(".trashinfo"));
+    ::unlink(enc(info).constData());
+    if (!noTrash)
+        return;
+    ::rmdir(enc(joinPath(trash, QStringLiteral("info"))).constData());
+    ::rmdir(enc(joinPath(trash, QStringLiteral("files"))).constData());
+}
+} // namespace
+
+void setTrashMoveHook(std::function<bool(const QString& path, QString* inTrash)> hook) {
+    trashMoveHook() = std::move(hook);
+}
+
+QString moveToTrash(const QString& path, const FileInfo* expected) {
     checkFault(path);
     const QString p = withoutTrailingSeparator(path);
     struct stat lst {};
     if (::lstat(enc(p).constData(), &lst) != 0)
         throwErrno(errno);
+    // Qt would look for a free record name for ever.
+    if (enc(lastPiece(p)).size() > kTrashNameMax)
+        throw RunError{75, QStringLiteral("Namnet är för långt för papperskorgen")};
     // Without the user's data folder Qt cannot make the home trash and moves the item into
     // "files/" of the current folder instead, where nobody would look for it.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (!data.isEmpty())
         QDir().mkpath(data);
-    if (!QFile::moveToTrash(p))
+    QString inTrash;
+    if (!(trashMoveHook() ? trashMoveHook()(p, &inTrash) : QFile::moveToTrash(p, &inTrash)))
         throwError(75);
+    if (inTrash.isEmpty() || !infoAt(enc(inTrash)).exists)
+        throwError(75);
+    if (!insideTrashMeant(inTrash, quint64(lst.st_dev))) {
+        putBack(inTrash, p, true);
+        throw RunError{75, QStringLiteral("Papperskorgen kunde inte användas")};
+    }
+    if (expected && !sameFile(*expected, infoAt(enc(inTrash)))) {
+        putBack(inTrash, p, false);
+        throw RunError{kTargetChanged,
+                       QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
+    }
     // The result is checked: the path must really be gone.
     if (::lstat(enc(p).constData(), &lst) == 0)
         throwError(75);
+    return inTrash;
 }
 
 int folderWriteError(const QString& folder) {

@@ -241,6 +241,13 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
 // there (`sizes` as copyKeepTime filled it, its times brought up to date). Fault hook:
 // injectFault(target + "#time", err) makes the rename reset the time, as a FUSE FAT driver's does.
 void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes);
+// The same for a complete copy that must find at `target` exactly `expectedTarget`, as copyKeepTime
+// puts its own copy in place: traded in one step where there was a file (a save landing at the last
+// moment is put back), refusing to replace anything where there was none; a look just before the
+// rename where the file system offers neither. Throws RunError{kTargetChanged, ...} (with
+// sizes.nameTaken where a name came) and leaves `from` as it was.
+void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes,
+               const FileInfo& expectedTarget);
 // Every temporary file the program writes beside a target begins so.
 inline constexpr char kTemporaryPrefix[] = ".tamrel-";
 // A name for a temporary file of the program's own beside the target named `targetName`:
@@ -276,9 +283,19 @@ void removeFolder(const QString& path);
 void removeFolderRecursively(const QString& path);
 // Deletes a file, a link or a whole folder for good.
 void deleteForGood(const QString& path);
-// Moves a file or folder to the freedesktop trash; a link goes as the link. Throws when that
-// failed (the path is then left where it was).
-void moveToTrash(const QString& path);
+// Moves a file or folder to the freedesktop trash; a link goes as the link. Returns where it went.
+// Throws when that failed (the path is then left where it was): a name the trash cannot record
+// (kTrashNameMax), or a move that did not end inside the trash meant (the home trash, or the trash
+// at the top of the item's own disk) is refused and moved back. With `expected`, what went must be
+// that file (fileInfo): anything else (a save landing meanwhile) is put back and
+// RunError{kTargetChanged, ...} thrown.
+QString moveToTrash(const QString& path, const FileInfo* expected = nullptr);
+// The longest name, in bytes, the trash takes: its record adds ".trashinfo" and, where the trash
+// holds that name already, a number.
+inline constexpr int kTrashNameMax = 240;
+// Tests: moves `path` as the trash would and tells where it went (false: refused). An empty
+// function gives the trash back to the system.
+void setTrashMoveHook(std::function<bool(const QString& path, QString* inTrash)> hook);
 // Renames (moves within one file system).
 void renamePath(const QString& from, const QString& to);
 

@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "run/copy_engine.h"
+#include "run/copy_step.h"
 #include "run/run_log.h"
 
 #include <algorithm>
@@ -307,18 +308,26 @@ bool RestoreEngine::copyOne(const RestoreEntry& e, restorelog::Appender& log, re
         }
     }
     removeLeftovers(e.folder);
-    platform::CopiedSizes sizes;
-    try {
-        platform::copyKeepTime(e.backup, e.target, {}, {}, &sizes, &now);
-    } catch (const RunError& err) {
-        if (err.number == 61)
-            throw;
-        // A file saved while the copy was made is the user's newest: it stays. A name taken where
-        // the file was missing came since the scan.
-        notCopied(e.target, log, totals,
-                  err.number == platform::kTargetChanged && !sizes.nameTaken
-                      ? QStringLiteral("(den ändrades under kopieringen och behölls)")
-                      : QString());
+    copystep::Policy policy;
+    // The window answers during a long copy, and a stop ends it there: the original stays as it was.
+    policy.stop = copystep::yieldingStop([this] { view_.yield(); }, [this] { return view_.stopRequested(); });
+    const copystep::Result r = copystep::copyFile(e.backup, e.target, now, policy);
+    const platform::CopiedSizes& sizes = r.sizes;
+    switch (r.outcome) {
+    case copystep::Outcome::Copied:
+    case copystep::Outcome::CopiedOnSecondTry:
+        break;
+    case copystep::Outcome::DiskFull:
+        throw r.error;
+    case copystep::Outcome::Stopped:
+        return false;
+    case copystep::Outcome::TargetChanged:
+        // A file saved while the copy was made is the user's newest: it stays.
+        notCopied(e.target, log, totals, QStringLiteral("(den ändrades under kopieringen och behölls)"));
+        return false;
+    default:
+        // A name taken where the file was missing came since the scan.
+        notCopied(e.target, log, totals);
         return false;
     }
     ++totals.files;
@@ -401,6 +410,10 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
             view_.currentEntry(i);
             if (copyOne(entries[i], log, r.totals))
                 copied_.push_back(i);
+            else if (view_.stopRequested()) {
+                r.outcome = Outcome::Stopped; // within the copy: the original stays as it was
+                break;
+            }
             fileBar += step;
         }
         if (r.outcome == Outcome::Done)

@@ -187,67 +187,14 @@ QString felkod(const RunError& e) {
            (e.description.isEmpty() ? platform::errorDescription(e.number) : e.description);
 }
 
-// The replaced file's new copy waits under a name of its own until the old one is dealt with.
-QString pendingName(const QString& target) {
-    const QString folder = platform::parentPath(target);
-    for (;;) {
-        const QString p = platform::joinPath(
-            folder, platform::temporaryName(platform::lastPiece(target), QStringLiteral("ny-")));
-        if (!platform::fileInfo(p).exists && !platform::fileInfo(p).isLink)
-            return p;
-    }
-}
-
 // Where a new file's copy goes, nothing may stand: neither a file made meanwhile nor another
 // spelling that a disk ignoring letter case takes for its name.
 const platform::FileInfo kNoTarget{};
 
-// The big-file copy shows its progress and can be cancelled; a cancelled copy leaves no file.
-void copyWithDialog(const QString& source, const QString& target, qint64 bytes, platform::CopiedSizes* sizes,
-                    const platform::FileInfo* expectedTarget) {
-    QProgressDialog dlg(QStringLiteral("Kopierar ") + platform::lastPiece(source), QStringLiteral("Avbryt"),
-                        0, 1000);
-    dlg.setObjectName(QStringLiteral("kopieringsdialog"));
-    dlg.setWindowTitle(QStringLiteral("Tamrel Backup"));
-    dlg.setWindowModality(Qt::ApplicationModal);
-    dlg.setMinimumDuration(0);
-    dlg.show();
-    try {
-        platform::copyKeepTime(
-            source, target,
-            [&] {
-                platform::doEventsThrottled();
-                return dlg.wasCanceled();
-            },
-            [&](qint64 done) { dlg.setValue(bytes > 0 ? int(done * 1000 / bytes) : 1000); }, sizes,
-            expectedTarget);
-    } catch (const RunError& e) {
-        if (e.number == 0)
-            throw RunError{18, QStringLiteral("Kopieringen avbröts")};
-        throw;
-    }
-}
-
-// A failed move of the old target to the trash: reported, never retried.
-struct TrashFailed {
-    RunError error;
-};
-// No version of the old target could be made (already reported): it stays in place.
-struct VersionFailed {};
-
 } // namespace
 
-struct BackupEngine::ReplaceState {
-    bool versioned = false;
-    platform::CopiedSizes sizes; // of the copy made, for the size check
-};
-
 namespace {
-struct CopyOutcome {
-    bool failed = false;
-    RunError error;
-    platform::CopiedSizes sizes;
-};
+using CopyOutcome = copystep::Result;
 std::atomic<qsizetype> batchesAlive{0};
 } // namespace
 
@@ -324,17 +271,17 @@ void BackupEngine::handOutBatch() {
     // The thread touches nothing but the batch's own names and outcomes. The task holds the
     // batch only until it has run; the batch never holds the task (a packaged task kept in its
     // future would hold the batch, and every file's names with it, until the program ends).
-    copyPool_->submit([b] {
+    copystep::Policy policy;
+    policy.secondTry = !settings().chkaldrigapi;
+    policy.stop = [stop = stopCopies_] { return stop->load(); };
+    copyPool_->submit([b, policy] {
         try {
             for (size_t i = 0; i < b->files.size(); ++i) {
-                CopyOutcome& o = b->outcomes[i];
-                try {
-                    platform::copyKeepTime(b->files[i].first, b->files[i].second, {}, {}, &o.sizes,
-                                           &kNoTarget);
-                } catch (const RunError& e) {
-                    o.failed = true;
-                    o.error = e;
+                if (policy.stop()) {
+                    b->outcomes[i].outcome = copystep::Outcome::Stopped;
+                    continue;
                 }
+                b->outcomes[i] = copystep::copyFile(b->files[i].first, b->files[i].second, kNoTarget, policy);
             }
         } catch (...) {
             b->finished.set_exception(std::current_exception());
@@ -362,13 +309,19 @@ void BackupEngine::bookCopies(qsizetype leave) {
         PendingCopy c = std::move(copies_.front());
         copies_.pop_front();
         bytesAhead_ -= c.size;
+        // A big file copied meanwhile keeps the window answering, and a stop ends it.
+        while (c.batch->done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+            progress_.yield();
+            if (progress_.cancelled())
+                stopCopies_->store(true);
+        }
         c.batch->done.get();
         const CopyOutcome& o = c.batch->outcomes[c.slot];
         if (copiesStopped_) {
             // The disk filled up at an earlier file: the run ends there, as if this file had
             // never been reached, so a new copy made meanwhile is taken away again; only when
             // what lies there is that copy (a file the user put there meanwhile stays).
-            const platform::FileInfo fi = o.failed ? platform::FileInfo{} : platform::fileInfo(c.target);
+            const platform::FileInfo fi = o.copied() ? platform::fileInfo(c.target) : platform::FileInfo{};
             if (fi.isFile && !fi.isLink && fi.size == o.sizes.target && fi.mtime == o.sizes.targetTime) {
                 try {
                     platform::removeFile(c.target);
@@ -377,28 +330,9 @@ void BackupEngine::bookCopies(qsizetype leave) {
             }
             continue;
         }
-        ReplaceState state;
-        state.sizes = o.sizes;
-        if (o.failed && o.sizes.nameTaken) {
-            nameTaken(platform::FileEntry{platform::lastPiece(c.target), c.size, c.mtime, false}, c.source,
-                      c.target, c.index, false);
-            continue;
-        }
-        if (o.failed) {
-            handleCopyError(o.error, c.source, c.target, c.size, c.mtime, true, false, c.index, state);
-            copiesStopped_ = o.error.number == 61;
-            continue;
-        }
-        try {
-            ++nya_totalt;
-            countCopied(QStringLiteral("+ "), c.target, c.size);
-            sizeCheck(c.source, c.target, state.sizes);
-            afterCopy(c.source, c.target, state.sizes);
-            progress_.busy(false);
-            ++genomsökta_totalt;
-        } catch (const RunError& e) {
-            handleCopyError(e, c.source, c.target, c.size, c.mtime, false, false, c.index, state);
-        }
+        booked(o, platform::FileEntry{platform::lastPiece(c.target), c.size, c.mtime, false}, c.source,
+               c.target, c.index, false, false);
+        copiesStopped_ = o.outcome == copystep::Outcome::DiskFull;
     }
     copiesStopped_ = false;
 }
@@ -526,56 +460,85 @@ void BackupEngine::sizeCheck(const QString& source, const QString& target,
                     sizes.source, target, sizes.target);
 }
 
-// Copies one file in a real run. A new file is copied straight to its place. A replaced file's
-// new copy is made complete first; only then is the old one versioned and sent to the trash,
-// and the new copy takes its name. When no version could be made the old target stays.
-void BackupEngine::copyOne(const QString& source, const QString& target, qint64 bytes, bool replaced,
-                           int index, ReplaceState& state) {
-    const bool dialog = bigCopyWithDialog(bytes);
-    auto copy = [&](const QString& to, const platform::FileInfo* expected) {
-        if (dialog)
-            copyWithDialog(source, to, bytes, &state.sizes, expected);
-        else
-            platform::copyKeepTime(source, to, {}, {}, &state.sizes, expected);
-    };
-    if (!replaced) {
-        copy(target, &kNoTarget);
-        return;
+// Copies one file in a real run. A replaced file's new copy is made complete first; only then is
+// the old one versioned and sent to the trash, and the new copy takes its name. When no version
+// could be made, or the trash refused the old one, the old target stays.
+copystep::Result BackupEngine::copyOne(const QString& source, const QString& target, qint64 bytes,
+                                       const platform::FileInfo& decidedOn, int index) {
+    const ProgramSettings& s = settings();
+    copystep::Policy policy;
+    policy.secondTry = !s.chkaldrigapi;
+    policy.beforeSecondTry = [this] { progress_.busy(false); };
+    if (decidedOn.exists) {
+        policy.trashReplaced = s.chkpapperskorg_ersatta;
+        policy.keepVersion = [this, index](const QString& t) { return versionshantering(t, index); };
     }
-    const QString pending = pendingName(target);
-    auto drop = [&] {
-        try {
-            platform::removeFile(pending);
-        } catch (const RunError&) {
-        }
+    if (!bigCopyWithDialog(bytes)) {
+        // Between blocks the window answers, and a stop, a pause or a close is honoured.
+        policy.stop =
+            copystep::yieldingStop([this] { progress_.yield(); }, [this] { return progress_.cancelled(); });
+        return copystep::copyFile(source, target, decidedOn, policy);
+    }
+    // The big-file copy shows its progress and can be cancelled; a cancelled copy leaves no file.
+    QProgressDialog dlg(QStringLiteral("Kopierar ") + platform::lastPiece(source), QStringLiteral("Avbryt"),
+                        0, 1000);
+    dlg.setObjectName(QStringLiteral("kopieringsdialog"));
+    dlg.setWindowTitle(QStringLiteral("Tamrel Backup"));
+    dlg.setWindowModality(Qt::ApplicationModal);
+    dlg.setMinimumDuration(0);
+    dlg.show();
+    policy.stop = [&] {
+        platform::doEventsThrottled();
+        return dlg.wasCanceled() || progress_.cancelled();
     };
-    copy(pending, &kNoTarget);
+    policy.progress = [&](qint64 done) { dlg.setValue(bytes > 0 ? int(done * 1000 / bytes) : 1000); };
+    copystep::Result r = copystep::copyFile(source, target, decidedOn, policy);
+    if (r.outcome == copystep::Outcome::Stopped && dlg.wasCanceled()) {
+        r.outcome = copystep::Outcome::Failed;
+        r.error = RunError{18, QStringLiteral("Kopieringen avbröts")};
+    }
+    return r;
+}
+
+void BackupEngine::booked(const copystep::Result& r, const platform::FileEntry& f, const QString& source,
+                          const QString& target, int index, bool replaced, bool again) {
+    using copystep::Outcome;
     try {
-        if (const int fault = platform::faultFor(target + QStringLiteral("#write")))
-            platform::throwErrno(fault);
-        if (!state.versioned) {
-            if (!versionshantering(target, index))
-                throw VersionFailed{};
-            state.versioned = true;
+        switch (r.outcome) {
+        case Outcome::Copied:
+            ++(replaced ? ändrade_totalt : nya_totalt);
+            countCopied(replaced ? QStringLiteral("  ") : QStringLiteral("+ "), target, f.size);
+            sizeCheck(source, target, r.sizes);
+            afterCopy(source, target, r.sizes);
+            break;
+        case Outcome::CopiedOnSecondTry:
+            ++skyddade_totalt;
+            countCopied(QStringLiteral("* "), target, f.size);
+            afterCopy(source, target, r.sizes);
+            break;
+        case Outcome::NameTaken:
+            nameTaken(f, source, target, index, again);
+            return;
+        case Outcome::NotVersioned: // said by the versioning: the old target stays
+            break;
+        case Outcome::Stopped: // the run ends: not copied, and nothing to say of it
+            progress_.busy(false);
+            return;
+        default:
+            handleCopyError(r.error, source, target,
+                            r.outcome == Outcome::Failed && !settings().chkaldrigapi &&
+                                (r.error.number == 70 || r.error.number == 75));
+            return;
         }
-        if (settings().chkpapperskorg_ersatta) {
-            try {
-                platform::moveToTrash(target);
-            } catch (const RunError& e) {
-                throw TrashFailed{e};
-            }
-        }
-        // A FUSE FAT driver sets the time again at this rename: it is read after it.
-        platform::renameCopy(pending, target, state.sizes);
-    } catch (...) {
-        drop();
-        throw;
+        progress_.busy(false);
+        ++genomsökta_totalt;
+    } catch (const RunError& e) {
+        handleCopyError(e, source, target);
     }
 }
 
 void BackupEngine::handleCopyError(const RunError& e, const QString& source, const QString& target,
-                                   qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
-                                   ReplaceState& state) {
+                                   bool triedTwice) {
     progress_.busy(false);
     const QString job = QStringLiteral(" (Jobb: ") + progress_.jobName() + ')';
     if (e.number == 61) {
@@ -587,12 +550,12 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
         fel_i_jobbet = true;
     }
     ++genomsökta_totalt;
+    ++misslyckade_totalt;
+    countError();
+    logLine(kLogErr, QString());
     if (e.number == platform::kSourceChanged) {
         // Nothing was put in place: the old target stays, older than the changed source, so the
         // next run copies the file again.
-        ++misslyckade_totalt;
-        countError();
-        logLine(kLogErr, QString());
         logLine(kLogErr, QStringLiteral("FEL: filen ändrades medan den kopierades och kopierades inte. Den "
                                         "kopieras vid nästa körning.") +
                              job);
@@ -602,24 +565,7 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
         systemLog(QStringLiteral("FEL! Filen ändrades medan den kopierades: ") + source, true);
         return;
     }
-    if (retryable && !settings().chkaldrigapi && (e.number == 70 || e.number == 75)) {
-        bool copied = false;
-        try {
-            copyOne(source, target, bytes, replaced, index, state);
-            copied = true;
-        } catch (...) {
-        }
-        const platform::FileInfo fi = platform::fileInfo(target);
-        if (fi.isFile && (fi.mtime == sourceTime || (copied && fi.mtime == state.sizes.targetTime))) {
-            ++skyddade_totalt;
-            countCopied(QStringLiteral("* "), target, bytes);
-            if (copied)
-                afterCopy(source, target, state.sizes);
-            return;
-        }
-        ++misslyckade_totalt;
-        countError();
-        logLine(kLogErr, QString());
+    if (triedTwice) {
         logLine(kLogErr, QStringLiteral("FEL: filen kunde inte kopieras. ") + felkod(e) + '.' + job);
         logLine(kLogErr, QStringLiteral("Från: ") + source);
         logLine(kLogErr, QStringLiteral("Till: ") + target);
@@ -627,13 +573,17 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
         systemLog(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source, true);
         return;
     }
-    failure(e, source, target);
+    logFailure(e, source, target);
 }
 
 void BackupEngine::failure(const RunError& e, const QString& source, const QString& target) {
     ++misslyckade_totalt;
     countError();
     logLine(kLogErr, QString());
+    logFailure(e, source, target);
+}
+
+void BackupEngine::logFailure(const RunError& e, const QString& source, const QString& target) {
     logLine(kLogErr,
             QStringLiteral("FEL: ") + felkod(e) + QStringLiteral(" (Jobb: ") + progress_.jobName() + ')');
     logLine(kLogErr, QStringLiteral("Från: ") + source);
@@ -681,9 +631,6 @@ void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& sourc
                               bool again) {
     using Kind = platform::FolderLookup::Kind;
     const bool simulated = progress_.simulated();
-    ReplaceState state;
-    bool replaced = false;
-    bool copying = false;
     try {
         // A link where a copy belongs is no copy: it goes as a link (what it leads to stays as it
         // is), and the copy is made as a new one.
@@ -695,51 +642,7 @@ void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& sourc
             exists ? copyTimes().recordedSourceTime(target, t.size, t.mtime) : std::nullopt;
         const CopyDecision d =
             exists ? decideCopy(f.mtime, f.size, t.mtime, t.size, recorded) : CopyDecision::New;
-        if (d == CopyDecision::Replace) {
-            replaced = true;
-            if (simulated) {
-                versionshantering(target, index);
-                simKällor << source;
-                simMål << target;
-            } else {
-                copying = true;
-                try {
-                    copyOne(source, target, f.size, true, index, state);
-                } catch (const VersionFailed&) {
-                    // No version could be made: the old target stays, the error is reported.
-                    progress_.busy(false);
-                    ++genomsökta_totalt;
-                    return;
-                }
-                copying = false;
-            }
-            ++ändrade_totalt;
-            countCopied(QStringLiteral("  "), target, f.size);
-            sizeCheck(source, target, state.sizes);
-            if (!simulated)
-                afterCopy(source, target, state.sizes);
-        } else if (d == CopyDecision::New) {
-            if (simulated) {
-                simKällor << QStringLiteral("+ ") + source;
-                simMål << QStringLiteral("+ ") + target;
-            } else {
-                copying = true;
-                try {
-                    copyOne(source, target, f.size, false, index, state);
-                } catch (const RunError&) {
-                    if (!state.sizes.nameTaken)
-                        throw;
-                    nameTaken(f, source, target, index, again);
-                    return;
-                }
-                copying = false;
-            }
-            ++nya_totalt;
-            countCopied(QStringLiteral("+ "), target, f.size);
-            sizeCheck(source, target, state.sizes);
-            if (!simulated)
-                afterCopy(source, target, state.sizes);
-        } else {
+        if (d == CopyDecision::Unchanged) {
             const ProgramSettings& s = settings();
             if (!simulated && s.chkfilstorlek && s.chkfilstorlek2 && f.size != t.size &&
                 f.mtime == recorded.value_or(t.mtime)) {
@@ -750,13 +653,30 @@ void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& sourc
                     source, f.size, target, t.size);
             }
             progressUpdate();
+            progress_.busy(false);
+            ++genomsökta_totalt;
+            return;
         }
-        progress_.busy(false);
-        ++genomsökta_totalt;
-    } catch (const TrashFailed& tf) {
-        handleCopyError(tf.error, source, target, f.size, f.mtime, false, replaced, index, state);
+        const bool replaced = d == CopyDecision::Replace;
+        if (simulated) {
+            const QString mark = replaced ? QString() : QStringLiteral("+ ");
+            if (replaced)
+                versionshantering(target, index);
+            simKällor << mark + source;
+            simMål << mark + target;
+            ++(replaced ? ändrade_totalt : nya_totalt);
+            countCopied(replaced ? QStringLiteral("  ") : QStringLiteral("+ "), target, f.size);
+            progress_.busy(false);
+            ++genomsökta_totalt;
+            return;
+        }
+        // The copy replaces only the file decided on, as it is now.
+        platform::FileInfo decidedOn = replaced ? platform::fileInfo(target) : kNoTarget;
+        if (replaced && !decidedOn.exists)
+            decidedOn = platform::FileInfo{true, true, false, false, t.size, t.mtime}; // unreadable now
+        booked(copyOne(source, target, f.size, decidedOn, index), f, source, target, index, replaced, again);
     } catch (const RunError& e) {
-        handleCopyError(e, source, target, f.size, f.mtime, copying, replaced, index, state);
+        handleCopyError(e, source, target);
     }
 }
 
@@ -794,9 +714,7 @@ void BackupEngine::nameTaken(const platform::FileEntry& f, const QString& source
                    platform::FileEntry{f.name, now.size, now.mtime, false}, true);
         return;
     }
-    ReplaceState state;
-    handleCopyError(platform::runErrorFromErrno(EEXIST), source, target, f.size, f.mtime, false, false, index,
-                    state);
+    handleCopyError(platform::runErrorFromErrno(EEXIST), source, target);
 }
 
 bool isLeftoverCopyName(const QString& name) {
@@ -826,6 +744,8 @@ void BackupEngine::file_copy(int index) {
 void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
     if (index < 0 || index >= int(List3.size()) || List3[index].filtered)
         return;
+    if (!progress_.cancelled())
+        stopCopies_->store(false);
     const FolderPair pair = List3[index];
     const CurrentJobRecord& m = program().job();
     const ProgramSettings& s = settings();
@@ -970,8 +890,7 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
                 continue;
             }
         } catch (const RunError& e) {
-            ReplaceState state;
-            handleCopyError(e, source, target, f.size, f.mtime, false, false, index, state);
+            handleCopyError(e, source, target);
             continue;
         }
         progress_.busy(true);

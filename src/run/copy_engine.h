@@ -5,12 +5,14 @@
 #include "platform/parallel.h"
 #include "platform/real_folders.h"
 #include "platform/vb.h"
+#include "run/copy_step.h"
 #include "run/run_log.h"
 #include "run/target_folders.h"
 
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <deque>
 #include <map>
 #include <memory>
@@ -248,14 +250,17 @@ class BackupEngine {
     static qsizetype copyBatchesAlive();
 
   private:
-    struct ReplaceState;
     void logLine(const QString& file, const QString& line);
     void systemLog(const QString& text, bool error);
     void reportSizeError(const QString& head, const QString& source, qint64 sourceLen, const QString& target,
                          qint64 targetLen);
     void progressUpdate();
-    void copyOne(const QString& source, const QString& target, qint64 bytes, bool replaced, int index,
-                 ReplaceState& state);
+    // Puts one copy in place through the copy step; `decidedOn` is the target decided on.
+    copystep::Result copyOne(const QString& source, const QString& target, qint64 bytes,
+                             const platform::FileInfo& decidedOn, int index);
+    // Counts and says what came of a copy of `f` (`replaced`: over an older copy).
+    void booked(const copystep::Result& r, const platform::FileEntry& f, const QString& source,
+                const QString& target, int index, bool replaced, bool again);
     // The copy rule for one file that passed the filters, given what its target is (`t` for a
     // file). `again`: the target was looked at anew after another file took its name.
     void copyByRule(const platform::FileEntry& f, const QString& source, const QString& target, int index,
@@ -268,12 +273,14 @@ class BackupEngine {
     // source's time.
     void afterCopy(const QString& source, const QString& target, const platform::CopiedSizes& sizes);
     CopyTimes& copyTimes();
+    // `triedTwice`: the error of a copy that failed on its second try too.
     void handleCopyError(const platform::RunError& e, const QString& source, const QString& target,
-                         qint64 bytes, qint64 sourceTime, bool retryable, bool replaced, int index,
-                         ReplaceState& state);
+                         bool triedTwice = false);
     void countCopied(const QString& mark, const QString& target, qint64 bytes);
     // A file or folder that failed: the error counted, its "FEL" block and lines.
     void failure(const platform::RunError& e, const QString& source, const QString& target);
+    // Its lines only, for an error already counted.
+    void logFailure(const platform::RunError& e, const QString& source, const QString& target);
     QSet<QString> unreadableNamed_; // the sources reportUnreadable named this run
     // Clears the way for a target folder below the backup folder where a file of that name (or
     // of a folder above it) lies, left from a run when the source was a file. False when the file
@@ -313,6 +320,8 @@ class BackupEngine {
     bool booking_ = false;
     qint64 bytesAhead_ = 0;      // the sizes of the copies in copies_
     bool copiesStopped_ = false; // the disk filled up: the copies after that file are undone
+    // The run was stopped: the copying threads stop within the file they copy.
+    std::shared_ptr<std::atomic<bool>> stopCopies_ = std::make_shared<std::atomic<bool>>(false);
     bool bigCopyWithDialog(qint64 bytes) const;
     // Left out by the size, type or name filter, or not known without an error.
     bool excludedQuietly(const platform::FileEntry& f, const QString& source) const;

@@ -123,7 +123,11 @@ bool Mirror::toTrash(const OwnTree& tree, const QString& path) {
     // would go along with it.
     switch (tree.checkWhole(path, [this](const QString& mount) { nameOtherMount(mount); })) {
     case Step::Ok:
-        platform::moveToTrash(path);
+        // A link goes as a link, whether it leads anywhere or not: the trash takes no link to nothing.
+        if (platform::fileInfo(platform::withoutTrailingSeparator(path)).isLink)
+            platform::removeFile(platform::withoutTrailingSeparator(path));
+        else
+            platform::moveToTrash(path);
         return true;
     case Step::Failed:
         platform::throwErrno(EIO);

@@ -13,6 +13,7 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 #include "platform/widgets.h"
+#include "run/copy_step.h"
 #include "run/run_status.h"
 
 #include <QCheckBox>
@@ -336,7 +337,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 target = target.mid(2);
         }
         bool stop = false;
-        platform::FileInfo now; // the target the copy was decided on
+        platform::FileInfo now; // the target the copy is decided on
         // A copy tells both lengths as it ends; where none was made, they are read.
         auto checkSizes = [&](qint64 a, qint64 b) {
             if (a == b)
@@ -353,6 +354,23 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             log.append(QStringLiteral("Kopia: %1 (%2 bytes)").arg(target).arg(b));
             markError();
         };
+        // A full disk ends the pass.
+        auto failed = [&](const platform::RunError& e) {
+            if (e.number == 61) {
+                Module1::logga_meddelande(
+                    e, -1,
+                    QStringLiteral(
+                        "FEL! Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"),
+                    QStringLiteral("Utför backup, file_copy, simulerad logg"));
+                addLog(QStringLiteral(
+                    "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
+                stop = true;
+            }
+            countError();
+            addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)").arg(e.number).arg(e.description, source));
+            log.append(QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(e.number).arg(e.description, source));
+            markError();
+        };
         try {
             const QString folder = platform::parentPath(target);
             // A link where the backup has a folder is replaced by a folder before anything is
@@ -362,7 +380,6 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
             const platform::FileInfo src = platform::fileInfo(source);
             now = platform::fileInfo(target);
-            platform::CopiedSizes sizes;
             // The backup may have changed since the simulation: never put an older file over a newer copy.
             if (now.isFile &&
                 times.standsFor(target, now.size, now.mtime) > times.standsFor(source, src.size, src.mtime)) {
@@ -371,99 +388,71 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                     const qint64 a = platform::fileSize(source);
                     checkSizes(a, platform::fileSize(target));
                 }
-            } else if (isNew && !now.exists) {
-                if (!own && !platform::fileInfo(folder).exists) {
+            } else {
+                if (isNew && !now.exists && !own && !platform::fileInfo(folder).exists) {
                     platform::makePath(folder);
                     addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
                 }
-                // The copy takes its place only where still nothing is.
-                platform::copyKeepTime(source, target, {}, {}, &sizes, &now);
-                ++nya;
-                ++copied;
-                mb += double(sizes.source) / 1000.0 / 1000.0;
-                refreshProgressText(copied);
-                addLog(QStringLiteral("+ ") + target);
-                afterCopy(target, sizes);
-                checkSizes(sizes.source, sizes.target);
-            } else {
-                if (s.chkpapperskorg_ersatta && now.exists) {
-                    // The old copy goes to the trash only once the new one is complete, and only
-                    // while it is still the file decided on.
-                    const QString parked = target + QStringLiteral(".tamrel-old");
-                    platform::copyKeepTime(source, parked, {}, {}, &sizes);
-                    const platform::FileInfo last = platform::fileInfo(target);
-                    if (last.device != now.device || last.inode != now.inode || last.size != now.size ||
-                        last.mtime != now.mtime || last.mtimeNs != now.mtimeNs) {
-                        platform::removeFile(parked);
-                        throw platform::RunError{
-                            platform::kTargetChanged,
-                            QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
-                    }
-                    platform::moveToTrash(target);
-                    platform::renameCopy(parked, target, sizes);
-                } else {
-                    // The copy replaces only the file decided on: a save meanwhile is kept.
-                    platform::copyKeepTime(source, target, {}, {}, &sizes, &now);
-                }
-                ++ändrade;
-                ++copied;
-                mb += double(sizes.source) / 1000.0 / 1000.0;
-                refreshProgressText(copied);
-                addLog(target);
-                afterCopy(target, sizes);
-                checkSizes(sizes.source, sizes.target);
-            }
-        } catch (const platform::RunError& e) {
-            auto otherError = [&](int number, const QString& description) {
-                countError();
-                addLog(QStringLiteral("FEL: Felkod %1 %2 (%3)").arg(number).arg(description, source));
-                log.append(QStringLiteral("FEL! Felkod %1 %2 (%3)").arg(number).arg(description, source));
-                markError();
-            };
-            if (e.number == 61) {
-                Module1::logga_meddelande(
-                    e, -1,
-                    QStringLiteral(
-                        "FEL! Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"),
-                    QStringLiteral("Utför backup, file_copy, simulerad logg"));
-                addLog(QStringLiteral(
-                    "FEL: Körningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!"));
-                otherError(e.number, e.description);
-                stop = true;
-            } else if (e.number == platform::kTargetChanged) {
-                // A file saved since the decision is the user's newest: it stays.
-                countError();
-                addLog(QStringLiteral("FEL: filen kopierades inte, eftersom målfilen ändrades under "
-                                      "kopieringen. (") +
-                       target + QStringLiteral(")"));
-                log.append(QStringLiteral(
-                               "FEL! Filen kopierades inte, eftersom målfilen ändrades under kopieringen: ") +
-                           target);
-                markError();
-            } else if ((e.number == 70 || e.number == 75) && !s.chkaldrigapi) {
-                platform::CopiedSizes sizes;
-                bool retried = false;
-                try {
-                    platform::copyKeepTime(source, target, {}, {}, &sizes, &now);
-                    retried = true;
-                } catch (const platform::RunError&) {
-                }
-                if (retried) {
+                // The copy replaces only the file decided on (a save meanwhile is kept), the old copy
+                // going to the trash first where the setting says so.
+                copystep::Policy policy;
+                policy.trashReplaced = s.chkpapperskorg_ersatta;
+                policy.secondTry = !s.chkaldrigapi;
+                policy.stop = copystep::yieldingStop(
+                    [] { platform::doEventsThrottled(); },
+                    [&] { return avbryt_kopiering == 1 || p.operations().stopRequested(); });
+                const copystep::Result r = copystep::copyFile(source, target, now, policy);
+                using copystep::Outcome;
+                switch (r.outcome) {
+                case Outcome::Copied:
+                    ++(now.exists ? ändrade : nya);
+                    ++copied;
+                    mb += double(r.sizes.source) / 1000.0 / 1000.0;
+                    refreshProgressText(copied);
+                    addLog(now.exists ? target : QStringLiteral("+ ") + target);
+                    afterCopy(target, r.sizes);
+                    checkSizes(r.sizes.source, r.sizes.target);
+                    break;
+                case Outcome::CopiedOnSecondTry:
                     addLog(QStringLiteral("* ") + target);
                     ++skyddade;
-                    mb += double(sizes.source) / 1000.0 / 1000.0;
+                    mb += double(r.sizes.source) / 1000.0 / 1000.0;
                     refreshProgressText(copied);
-                    afterCopy(target, sizes);
-                } else {
+                    afterCopy(target, r.sizes);
+                    break;
+                case Outcome::Stopped:
+                    stop = true;
+                    break;
+                case Outcome::TargetChanged:
+                case Outcome::NameTaken:
+                    // A file saved since the decision is the user's newest: it stays.
                     countError();
-                    addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source +
-                           QStringLiteral(")"));
-                    log.append(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source);
+                    addLog(QStringLiteral("FEL: filen kopierades inte, eftersom målfilen ändrades under "
+                                          "kopieringen. (") +
+                           target + QStringLiteral(")"));
+                    log.append(QStringLiteral("FEL! Filen kopierades inte, eftersom målfilen ändrades under "
+                                              "kopieringen: ") +
+                               target);
                     markError();
+                    break;
+                case Outcome::Failed:
+                    if (policy.secondTry && (r.error.number == 70 || r.error.number == 75)) {
+                        countError();
+                        addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source +
+                               QStringLiteral(")"));
+                        log.append(QStringLiteral("FEL! Filen kunde inte kopieras: ") + source);
+                        markError();
+                        break;
+                    }
+                    failed(r.error);
+                    break;
+                default: // a full disk, the trash refused (the old copy stays), a changed source, ...
+                    failed(r.error);
+                    break;
                 }
-            } else {
-                otherError(e.number, e.description);
             }
+        } catch (const platform::RunError& e) {
+            failed(e);
         }
         if (stop)
             break;

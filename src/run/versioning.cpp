@@ -37,6 +37,46 @@ NameParts splitName(const QString& fileName) {
     return {fileName.left(dot), fileName.mid(dot + 1)};
 }
 
+// The longest name a file system takes, in bytes.
+constexpr qsizetype kNameMax = 255;
+// What a version name adds to the file's: "[", the stamp and "]".
+constexpr qsizetype kStampBytes = 21;
+
+// The first code points of `text` that fit into `bytes` bytes of UTF-8.
+QString fitBytes(const QString& text, qsizetype bytes) {
+    QString out;
+    qsizetype used = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
+        const QStringView cp = QStringView(text).mid(i, pair ? 2 : 1);
+        const qsizetype n = cp.toUtf8().size();
+        if (used + n > bytes)
+            break;
+        out += cp;
+        used += n;
+        i += pair ? 1 : 0;
+    }
+    return out;
+}
+
+// The parts a version name is made of: the file's name part shortened (and, for a very long
+// extension, the extension too) so that the version name fits the file system, the extension and
+// the stamp the version rules read kept.
+NameParts versionParts(const QString& fileName) {
+    NameParts p = splitName(fileName);
+    const qsizetype extBytes = p.ext.isEmpty() ? 0 : 1 + p.ext.toUtf8().size();
+    if (p.base.toUtf8().size() + kStampBytes + extBytes <= kNameMax)
+        return p;
+    const qsizetype room = kNameMax - kStampBytes - extBytes;
+    if (room >= 1) {
+        p.base = fitBytes(p.base, room);
+        return p;
+    }
+    p.base = fitBytes(p.base, 1);
+    p.ext = fitBytes(p.ext, kNameMax - kStampBytes - 1 - p.base.toUtf8().size());
+    return p;
+}
+
 QString versionTail(const NameParts& p) {
     return p.ext.isEmpty() ? QStringLiteral("]") : "]." + p.ext;
 }
@@ -79,7 +119,7 @@ class VersionRemover {
 } // namespace
 
 QString versionCopyName(const QString& fileName, const QString& stamp) {
-    const NameParts p = splitName(fileName);
+    const NameParts p = versionParts(fileName);
     return p.base + '[' + stamp + versionTail(p);
 }
 
@@ -97,7 +137,7 @@ bool versionedType(const QString& targetPath, const QString& typeList) {
 
 bool isVersionOf(const QString& candidate, const QString& fileName) {
     static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d;\\d\\d;\\d\\d$"));
-    const NameParts p = splitName(fileName);
+    const NameParts p = versionParts(fileName);
     const QString head = p.base + '[';
     const QString tail = versionTail(p);
     if (candidate.size() != head.size() + 19 + tail.size())
@@ -108,7 +148,7 @@ bool isVersionOf(const QString& candidate, const QString& fileName) {
 }
 
 QStringList versionsOf(const std::set<QString>& names, const QString& fileName) {
-    const QString head = splitName(fileName).base + '[';
+    const QString head = versionParts(fileName).base + '[';
     QStringList out;
     for (auto it = names.lower_bound(head); it != names.end() && it->startsWith(head); ++it)
         if (isVersionOf(*it, fileName))
@@ -183,14 +223,29 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
         ++versioner_totalt;
         ++versioner_jobb;
         logLine(QStringLiteral("log_filversion.txt"), QStringLiteral("+ ") + folder + copyName);
+        if (copyName.size() != fileName.size() + kStampBytes)
+            logLine(
+                QStringLiteral("log_filversion.txt"),
+                QStringLiteral("  Versionens namn förkortades, eftersom filsystemet inte tar längre namn: ") +
+                    fileName);
 
         if (!versionCacheValid_ || versionFolderCached_ != folder) {
             versionNames_.clear();
+            QStringList leftovers;
             try {
-                for (const QString& name : platform::listFileNames(folder))
+                for (const QString& name : platform::listFileNames(folder)) {
                     versionNames_.insert(name);
+                    if (platform::isCopyTemporaryName(name))
+                        leftovers << name;
+                }
             } catch (const RunError&) {
                 // A version folder that does not exist yet holds no versions.
+            }
+            // A version copy killed half-way left its temporary file: the folder is the program's.
+            if (!simulated && !leftovers.isEmpty()) {
+                platform::removeLeftoverTemporaries(folder, leftovers);
+                for (const QString& name : leftovers)
+                    versionNames_.erase(name);
             }
             versionFolderCached_ = folder;
             versionCacheValid_ = true;

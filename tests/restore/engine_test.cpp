@@ -488,3 +488,30 @@ TEST_F(RestoreEngineTest, TheCopyBackRemovesLeftoversOfKilledCopiesInTheFoldersI
 }
 
 } // namespace
+
+// A stop asked for while a big file is copied back ends that copy there: the user's file stays as
+// it was, nothing of the copy is left, and the copy back counts it as not copied.
+TEST_F(RestoreEngineTest, AStopDuringABigFilesCopyLeavesTheOriginal) {
+    class StopInCopy : public FakeView {
+      public:
+        bool stopRequested() const override { return armed && ++asks > 1; }
+        bool armed = false;
+        mutable int asks = 0;
+    } view;
+    writeFile(copyOf("stor.bin"), QByteArray(24 << 20, 'n'), t0_.addSecs(100));
+    writeFile(src_ + "/stor.bin", "original", t0_);
+    RestoreEngine e(view, prog().programFolder(), prog().clock);
+    e.listFolders(backup_ + src_);
+    ASSERT_EQ(e.scan(std::vector<char>(size_t(e.folders.size()), 1), mapping(), true).outcome,
+              RestoreEngine::Outcome::Done);
+    ASSERT_EQ(e.entries.size(), 1u);
+    view.armed = true; // the copy back's own look passes; the copy's first block is asked next
+
+    const RestoreEngine::CopyResult r = e.copyBack(all(e), {"Dokument", QString()});
+
+    EXPECT_EQ(r.outcome, RestoreEngine::Outcome::Stopped);
+    EXPECT_EQ(readBytes(src_ + "/stor.bin"), "original");
+    EXPECT_EQ(testutil::treeFiles(src_), QStringList({"stor.bin"}));
+    EXPECT_EQ(r.totals.files, 0);
+    EXPECT_EQ(e.entries.size(), 1u);
+}

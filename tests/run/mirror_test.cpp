@@ -298,3 +298,17 @@ TEST_F(MirrorTest, ACaseOnlyRenameOnACaseFoldingDiskKeepsTheCopies) {
         EXPECT_EQ(v.errorCount, 0);
     }
 }
+
+// With the trash option a link the source no longer has goes as a link, also one that leads
+// nowhere (the trash takes no such link): no error at every run.
+TEST_F(MirrorTest, ADanglingLinkIsMirroredAwayWithTheTrashOption) {
+    qputenv("XDG_DATA_HOME", work("xdg").toUtf8());
+    testutil::makeDir(work("xdg"));
+    ASSERT_TRUE(QFile::link(work("nowhere"), root + "länk.txt"));
+    Mirror mirror(view);
+    mirror.sync_förbered(job, true, false, true);
+    qunsetenv("XDG_DATA_HOME");
+    EXPECT_FALSE(QFileInfo(root + "länk.txt").isSymLink());
+    EXPECT_EQ(view.errorCount, 0);
+    EXPECT_FALSE(QFile::exists(root + "gone.txt"));
+}

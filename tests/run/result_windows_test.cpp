@@ -346,3 +346,42 @@ TEST_F(LeftoverWindowTest, CopyAndDeleteAreRefusedWhileOtherWorkGoesOnAndWorkAft
         EXPECT_TRUE(c.done());
     }
 }
+
+// With the replaced files going to the trash: a save landing as the old copy goes is put back and
+// kept, and an old copy the trash refuses stays where it is, said as an error, with nothing left
+// beside it.
+TEST_F(SimulationWindowTest, TheTrashPathKeepsASaveAndAnOldCopyTheTrashRefuses) {
+    qputenv("XDG_DATA_HOME", work("xdg").toUtf8());
+    testutil::makeDir(work("xdg"));
+    prog().form<frmsetup>()->chkpapperskorg_ersatta->setChecked(true);
+    for (const char* name : {"c.txt", "d.txt"}) {
+        writeFile(work(QStringLiteral("src/") + name), "källa", fresh);
+        writeFile(work(QStringLiteral("dst/") + name), "gammal", old);
+        w->addEntry(work(QStringLiteral("src/") + name), work(QStringLiteral("dst/") + name));
+    }
+    platform::setTrashMoveHook([](const QString& path, QString* inTrash) {
+        if (path.endsWith("d.txt"))
+            return false;
+        writeFile(path + ".sparas", "sparad nu");
+        EXPECT_EQ(
+            ::rename(QFile::encodeName(path + ".sparas").constData(), QFile::encodeName(path).constData()),
+            0);
+        return QFile::moveToTrash(path, inTrash);
+    });
+    w->cmdkopieraalla_Click();
+    platform::setTrashMoveHook({});
+    qunsetenv("XDG_DATA_HOME");
+
+    EXPECT_EQ(testutil::readBytes(work("dst/c.txt")), "sparad nu");
+    EXPECT_EQ(testutil::readBytes(work("dst/d.txt")), "gammal");
+    EXPECT_EQ(testutil::treeFiles(work("dst")), QStringList({"c.txt", "d.txt"}));
+    EXPECT_TRUE(testutil::treeFiles(work("xdg/Trash/files")).isEmpty());
+    const QString log = w->txtlogg->toPlainText();
+    EXPECT_TRUE(log.contains("FEL: filen kopierades inte, eftersom målfilen ändrades under kopieringen. (" +
+                             work("dst/c.txt") + ")"))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("FEL: Felkod 75")) << log.toStdString();
+    EXPECT_EQ(w->lblantaländrade->text(), "0");
+    EXPECT_EQ(w->lblantalskyddade->text(), "0");
+    EXPECT_EQ(w->lblantalfel->text(), "2");
+}

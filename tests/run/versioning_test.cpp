@@ -209,3 +209,27 @@ TEST_F(VersioningTest, AnEmptyOrRootVersionFolderNeverWritesIntoTheSource) {
     EXPECT_EQ(log("log_err.txt")[1],
               "Fel i versionshantering: Felkod 76 Sökvägen hittades inte (Jobb: Jobb)");
 }
+
+// A name so long that the stamp would take it past what the disk takes: the version's name part
+// is shortened (extension and stamp kept, so the versions are still pruned), the log says so, and
+// the backup copy is kept current. A killed version copy's leftover goes at the next version.
+TEST_F(VersioningTest, ALongNameGetsAShortenedVersionAndTheCopyIsKeptCurrent) {
+    m->txtversionmax = "1";
+    const QString name = QString(236, QLatin1Char('r')) + ".doc"; // 240 bytes
+    const QString leftover = platform::temporaryName(name);
+    writeFile(verFolder + leftover, "halv", at());
+    changed(name, "ny", "gammal", at());
+    engine->file_copy(0);
+    changed(name, "nyast", "ny", at(3600));
+    engine->file_copy(0);
+
+    EXPECT_EQ(readBytes(dst + "/" + name), "nyast");
+    const QString kept = QString(230, QLatin1Char('r')) + "[2024-05-01 15;03;27].doc";
+    EXPECT_EQ(testutil::treeFiles(verFolder), QStringList({kept}));
+    EXPECT_EQ(readBytes(verFolder + kept), "ny");
+    EXPECT_EQ(engine->misslyckade_totalt, 0);
+    EXPECT_TRUE(log("log_filversion.txt").contains("+ " + verFolder + kept));
+    EXPECT_TRUE(
+        log("log_filversion.txt")
+            .contains("  Versionens namn förkortades, eftersom filsystemet inte tar längre namn: " + name));
+}
