@@ -363,8 +363,9 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             const platform::FileInfo src = platform::fileInfo(source);
             now = platform::fileInfo(target);
             platform::CopiedSizes sizes;
-            // The backup may have changed since the simulation: never put an older file over a newer copy.
-            if (now.isFile &&
+            // The folders may have changed since the simulation: never put an older file over a
+            // newer one. A backup's copy is no file of the user's: it holds its source as it is.
+            if (now.isFile && !own &&
                 times.standsFor(target, now.size, now.mtime) > times.standsFor(source, src.size, src.mtime)) {
                 addLog(QStringLiteral("Kopierades inte, kopian är nyare än originalet: ") + target);
                 if (platform::fileExists(target)) {
