@@ -1144,6 +1144,41 @@ int folderWriteError(const QString& folder) {
     return 0;
 }
 
+bool keepsTimes(const QString& folder) {
+    const QString dir = withoutTrailingSeparator(folder);
+    if (faultFor(dir, u"#time"))
+        return false;
+    const QByteArray probe = enc(withTrailingSeparator(dir) + temporaryName(QStringLiteral("tidsprov")));
+    const QByteArray placed = enc(withTrailingSeparator(dir) + temporaryName(QStringLiteral("tidsprov")));
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true;
+    constexpr time_t kPast = 1'000'000'000; // 2001, never the time of a write
+    const struct timespec times[2] = {{kPast, 0}, {kPast, 0}};
+    const bool wrote = ::write(fd, "t", 1) == 1;
+    const bool set = wrote && ::futimens(fd, times) == 0;
+    ::close(fd);
+    struct stat st {};
+    const bool renamed = ::rename(probe.constData(), placed.constData()) == 0;
+    const bool read = ::stat((renamed ? placed : probe).constData(), &st) == 0;
+    ::unlink((renamed ? placed : probe).constData());
+    if (!wrote || !read)
+        return true; // nothing to tell by
+    return set && timeWithinGrain(st.st_mtim.tv_sec, kPast);
+}
+
+bool sameContent(const QString& a, const QString& b) {
+    QFile fa(a), fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    while (!fa.atEnd()) {
+        const QByteArray x = fa.read(1 << 20);
+        if (x.isEmpty() || x != fb.read(1 << 20))
+            return false;
+    }
+    return true;
+}
+
 void renamePath(const QString& from, const QString& to) {
     checkFault(from);
     checkFault(to);

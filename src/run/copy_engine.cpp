@@ -640,6 +640,7 @@ void BackupEngine::handleCopyError(const RunError& e, const QString& source, con
 CopyTimes& BackupEngine::copyTimes() {
     if (!copyTimes_.loaded())
         copyTimes_.load();
+    copyTimes_.keepBelow(program().job().txtbackupmapp); // the record on the job's backup disk
     return copyTimes_;
 }
 

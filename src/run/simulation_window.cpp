@@ -262,6 +262,8 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
     // this pass's copies are added.
     CopyTimes times(p.programFolder());
     times.load();
+    for (const QString& b : backupFolders)
+        times.keepBelow(b);
     auto afterCopy = [&](const QString& target, const platform::CopiedSizes& sizes) {
         times.copied(target, sizes.target, sizes.targetTime, sizes.sourceTime, sizes.timeKept);
         try {
