@@ -3,20 +3,30 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 // The copies whose modification time the disk did not keep (NFS with root_squash, a FUSE FAT
 // driver's rename): such a copy carries the time it was made, which is no time of the file's own.
 // Whatever later compares a copy's time with its original (the backup run, the restore, the
 // folder synchronisation) asks here what time the copy stands for.
 //
-// The record is one text file in the program folder, a line per copy: path, size, the time the
-// copy got and the source's time, separated by tabs (the three numbers last, so a tab in a path
-// is read right). A path is the copy's full path as the program builds it (absolute, one '/'
-// between pieces). Lines are appended; a later line for a path replaces the earlier one, and a
-// line whose two times are equal drops it. Its users hold the run lock while they write it.
+// A record is a text file, a line per copy: path, size, the time the copy got and the source's
+// time, separated by tabs (the three numbers last, so a tab in a path is read right). Lines are
+// appended; a later line for a path replaces the earlier one, and a line whose two times are equal
+// drops it. Its users hold the run lock while they write it.
+//
+// The copies below a folder the program copies into as its own (a backup folder, a synchronised
+// folder) are recorded on that disk, in recordName() in that folder, by their path below it: any
+// program folder reaching the disk by any path reads them. Other copies (the restore's, back at
+// the original place) are recorded in fileName() in the program folder by their whole path, as
+// the copies below those folders were before; a copy not found on its disk is looked for there.
 class CopyTimes {
   public:
-    static QString fileName(); // "ej_bevarade_tider.txt"
+    static QString fileName();   // "ej_bevarade_tider.txt", in the program folder
+    static QString recordName(); // ".tamrel_ej_bevarade_tider.txt", on the disk
+    // `name` in `folder` is the record kept in `root`: no file of the user's, never copied,
+    // restored or mirrored away.
+    static bool isRecord(const QString& folder, const QString& name, const QString& root);
 
     explicit CopyTimes(const QString& programFolder);
 
@@ -26,6 +36,11 @@ class CopyTimes {
     // missing or unreadable record holds nothing.
     void load(bool mayCompact = true);
     bool loaded() const { return loaded_; }
+    // The copies below `folder` are recorded in it; its record is read now (or at load()).
+    void keepBelow(const QString& folder);
+    // The same for the nearest folder from `folder` up, on the same disk, that holds a record:
+    // the copies a restore reads from below a backup folder, however deep.
+    void keepAbove(const QString& folder);
 
     // The source's time of the copy the record holds for `path` while the file there is still
     // that copy (this size, this time): the time is one the program wrote itself. Nothing when
@@ -48,8 +63,20 @@ class CopyTimes {
         qint64 copyTime = 0;
         qint64 sourceTime = 0;
     };
-    QString path_;
+    struct Record {
+        QString root; // ends in '/'; empty for the program folder's
+        QString file;
+        QHash<QString, Entry> entries;
+        QStringList pending;
+        void load(bool mayCompact);
+        void note(const QString& key, qint64 size, qint64 copyTime, qint64 sourceTime, bool kept);
+    };
+    // The record `path` belongs in (the deepest root holding it), and its key there.
+    Record& recordOf(const QString& path, QString& key);
+    const Record& recordOf(const QString& path, QString& key) const;
+    bool anyEntries() const;
+
     bool loaded_ = false;
-    QHash<QString, Entry> entries_;
-    QStringList pending_;
+    bool mayCompact_ = true;
+    std::vector<Record> records_; // the program folder's first
 };

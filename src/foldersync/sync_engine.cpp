@@ -57,6 +57,8 @@ void SyncEngine::resetRun() {
     logFailure_.reset();
     copyTimes_ = CopyTimes(programFolder_);
     copyTimes_.load();
+    copyTimes_.keepBelow(request.mapp1);
+    copyTimes_.keepBelow(request.mapp2);
 }
 
 QString SyncEngine::job() const {
@@ -312,6 +314,8 @@ void SyncEngine::runDirection(int dir) {
         // What a copy of this program stopped half-way left behind is not a file of the user's to
         // spread; the log names it.
         std::erase_if(File1, [&](const platform::FileEntry& f) {
+            if (CopyTimes::isRecord(list[k].source, f.name, from))
+                return true; // the record of the copies' times on this side
             if (!isLeftoverCopyName(f.name))
                 return false;
             logLine(kLog,

@@ -682,12 +682,110 @@ bool matchesPattern(const QString& name, const QString& pattern) {
 
 namespace {
 
+constexpr size_t kChunk = 8u << 20;
+
+bool rangeNotOffered(int err) {
+    return err == EXDEV || err == ENOSYS || err == EINVAL || err == EOPNOTSUPP || err == EBADF ||
+           err == ETXTBSY || err == EPERM;
+}
+
+// Copies the bytes [from, to) of `in` to the same place in `out`. Returns 0 or an errno.
+int copyRange(int in, int out, off_t from, off_t to, bool& useRange, qint64& done,
+              const std::function<bool()>& cancelled, const std::function<void(qint64)>& progress,
+              bool& wasCancelled) {
+    thread_local std::vector<char> buffer(1u << 20);
+    while (from < to) {
+        ssize_t r = -1;
+        if (useRange) {
+            off_t inAt = from, outAt = from;
+            r = ::copy_file_range(in, &inAt, out, &outAt, size_t(qMin<off_t>(off_t(kChunk), to - from)), 0);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0 && !rangeNotOffered(errno))
+                return errno;
+            if (r <= 0) {
+                useRange = false;
+                continue;
+            }
+        } else {
+            r = ::pread(in, buffer.data(), size_t(qMin<off_t>(off_t(buffer.size()), to - from)), from);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                return errno;
+            if (r == 0)
+                return 0; // shorter than it was: the caller notices the change
+            for (ssize_t off = 0; off < r;) {
+                const ssize_t w = ::pwrite(out, buffer.data() + off, size_t(r - off), from + off);
+                if (w < 0 && errno == EINTR)
+                    continue;
+                if (w < 0)
+                    return errno;
+                off += w;
+            }
+        }
+        from += r;
+        done = from;
+        if (progress)
+            progress(done);
+        if (cancelled && cancelled()) {
+            wasCancelled = true;
+            return 0;
+        }
+    }
+    return 0;
+}
+
+// A file with holes (a disk image) is copied by its data only, the holes left unwritten, so the
+// copy takes no more room than the original. Returns -1 where the file system cannot tell the
+// holes (nothing written yet), else 0 or an errno.
+int copyHoles(int in, int out, qint64 size, const std::function<bool()>& cancelled,
+              const std::function<void(qint64)>& progress, bool& wasCancelled, qint64& done) {
+    bool useRange = true;
+    // A hole passed over counts as copied, and a stop is looked for as after any piece.
+    const auto passHole = [&](off_t to) {
+        done = to;
+        if (progress)
+            progress(done);
+        wasCancelled = cancelled && cancelled();
+        return wasCancelled;
+    };
+    for (off_t at = 0; at < size;) {
+        off_t data = ::lseek(in, at, SEEK_DATA);
+        if (data < 0 && errno == ENXIO)
+            data = size; // a hole to the end
+        else if (data < 0)
+            return at == 0 && (errno == EINVAL || errno == EOPNOTSUPP) ? -1 : errno;
+        if (data > at && passHole(qMin<off_t>(data, size)))
+            return 0;
+        if (data >= size)
+            break;
+        const off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0)
+            return errno;
+        const off_t end = qMin<off_t>(hole, size);
+        if (const int e = copyRange(in, out, data, end, useRange, done, cancelled, progress, wasCancelled))
+            return e;
+        if (wasCancelled || done < end)
+            return 0; // stopped, or shorter than it was
+        at = end;
+    }
+    if (::ftruncate(out, size) != 0)
+        return errno;
+    done = size;
+    return 0;
+}
+
 // Copies `in` to `out` with copy_file_range (reflinks or in-kernel copies where the
-// file system can), falling back to read/write where it cannot. Returns 0 or an errno.
-int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelled,
+// file system can), falling back to read/write where it cannot. `holes`: the source takes less
+// room than its size, and its holes are kept. Returns 0 or an errno.
+int copyData(int in, int out, qint64 size, bool holes, const std::function<bool()>& cancelled,
              const std::function<void(qint64)>& progress, bool& wasCancelled, qint64& done) {
-    constexpr size_t kChunk = 8u << 20;
     done = 0;
+    if (holes && size > 0) {
+        if (const int e = copyHoles(in, out, size, cancelled, progress, wasCancelled, done); e >= 0)
+            return e;
+    }
     // No more than the size read at the start: a file that keeps growing (a log being written)
     // must not keep the copy going; the caller notices the change.
     const bool bounded = size > 0;
@@ -700,8 +798,7 @@ int copyData(int in, int out, qint64 size, const std::function<bool()>& cancelle
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                errno == EBADF || errno == ETXTBSY || errno == EPERM)
+            if (rangeNotOffered(errno))
                 break; // not offered here: go on with read/write from the same offsets
             return errno;
         }
@@ -902,7 +999,8 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
 
     bool wasCancelled = false;
     qint64 written = 0;
-    if (const int e = copyData(in.fd, out.fd, st.st_size, cancelled, progress, wasCancelled, written))
+    const bool holes = qint64(st.st_blocks) * 512 < qint64(st.st_size);
+    if (const int e = copyData(in.fd, out.fd, st.st_size, holes, cancelled, progress, wasCancelled, written))
         failWith(e);
     if (wasCancelled) {
         discard();
@@ -1228,6 +1326,41 @@ int folderWriteError(const QString& folder) {
     ::close(fd);
     ::unlink(probe.constData());
     return 0;
+}
+
+bool keepsTimes(const QString& folder) {
+    const QString dir = withoutTrailingSeparator(folder);
+    if (faultFor(dir, u"#time"))
+        return false;
+    const QByteArray probe = enc(withTrailingSeparator(dir) + temporaryName(QStringLiteral("tidsprov")));
+    const QByteArray placed = enc(withTrailingSeparator(dir) + temporaryName(QStringLiteral("tidsprov")));
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true;
+    constexpr time_t kPast = 1'000'000'000; // 2001, never the time of a write
+    const struct timespec times[2] = {{kPast, 0}, {kPast, 0}};
+    const bool wrote = ::write(fd, "t", 1) == 1;
+    const bool set = wrote && ::futimens(fd, times) == 0;
+    ::close(fd);
+    struct stat st {};
+    const bool renamed = ::rename(probe.constData(), placed.constData()) == 0;
+    const bool read = ::stat((renamed ? placed : probe).constData(), &st) == 0;
+    ::unlink((renamed ? placed : probe).constData());
+    if (!wrote || !read)
+        return true; // nothing to tell by
+    return set && timeWithinGrain(st.st_mtim.tv_sec, kPast);
+}
+
+bool sameContent(const QString& a, const QString& b) {
+    QFile fa(a), fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    while (!fa.atEnd()) {
+        const QByteArray x = fa.read(1 << 20);
+        if (x.isEmpty() || x != fb.read(1 << 20))
+            return false;
+    }
+    return true;
 }
 
 void renamePath(const QString& from, const QString& to) {

@@ -303,5 +303,12 @@ void renamePath(const QString& from, const QString& to);
 // file of its own (a temporary name, removed again), since the access bits do not stop root and
 // do not tell a read-only disk. Fault hook: injectFault(folder + "#write", err).
 int folderWriteError(const QString& folder);
+// Whether a file copied into `folder` the program's way (a temporary, its time set, renamed) keeps
+// its time there; false on a disk that gives it the time of the write (NFS with root_squash, a
+// FUSE FAT driver's rename). A folder nothing can be written to is taken to keep times. Fault
+// hook: injectFault(folder + "#time", err).
+bool keepsTimes(const QString& folder);
+// Whether the two files hold the same bytes (false when either cannot be read).
+bool sameContent(const QString& a, const QString& b);
 
 } // namespace platform

@@ -95,9 +95,33 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
     if (markCount == 0)
         return {Outcome::NothingMarked, {}};
     const double folderStep = 1.0 / n;
+    // On a disk that keeps no times, a copy the record holds nothing for carries the time a run
+    // wrote it: neither side is newer by it, and the disk is named once.
+    std::optional<bool> diskKeepsTimes;
+    auto newerByTime = [&](const QString& backup, const platform::FileEntry& f, const QString& target,
+                           const platform::FileEntry& now) {
+        if (copyTimes_.recordedSourceTime(backup, f.size, f.mtime))
+            return true;
+        if (!diskKeepsTimes) {
+            diskKeepsTimes = platform::keepsTimes(mapping.location());
+            if (!*diskKeepsTimes)
+                view_.systemLog(
+                    QStringLiteral("FEL! Backupdisken behåller inte filernas ändringstider, och "
+                                   "kopior utan anteckning om sin tid återställs inte som nyare: ") +
+                        mapping.location(),
+                    true);
+        }
+        if (*diskKeepsTimes)
+            return true;
+        if (f.size != now.size || !platform::sameContent(backup, target))
+            view_.systemLog(QStringLiteral("Det går inte att avgöra om backupens kopia är nyare: ") + target,
+                            false);
+        return false;
+    };
     if (newerToo) {
         copyTimes_ = CopyTimes(programFolder_);
         copyTimes_.load(false); // the scan holds no run lock
+        copyTimes_.keepAbove(mapping.location());
     }
     try {
         for (int i = n - 1; i >= 0; --i) {
@@ -156,16 +180,20 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
                     ++genomsökta_filer;
                     continue;
                 }
-                // Neither a dated version copy nor a killed copy's leftover is a backup copy.
-                if (isDatedVersionCopy(f.name) || platform::isCopyTemporaryName(f.name))
+                // Neither a dated version copy, a killed copy's leftover nor the record of the
+                // copies' times is a backup copy.
+                if (isDatedVersionCopy(f.name) || platform::isCopyTemporaryName(f.name) ||
+                    f.name == CopyTimes::recordName())
                     continue;
                 const QString target = original + f.name;
                 platform::FileEntry now;
                 if (lookup.find(f.name, now)) {
                     // Times the program wrote itself are never taken for the files' own.
-                    if (newerToo && decideCopy(true, copyTimes_.standsFor(from + f.name, f.size, f.mtime),
-                                               copyTimes_.standsFor(target, now.size, now.mtime)) ==
-                                        CopyDecision::Replace) {
+                    if (newerToo &&
+                        decideCopy(true, copyTimes_.standsFor(from + f.name, f.size, f.mtime),
+                                   copyTimes_.standsFor(target, now.size, now.mtime)) ==
+                            CopyDecision::Replace &&
+                        newerByTime(from + f.name, f, target, now)) {
                         addEntry(target, from + f.name, original, false, f.size, f.mtime);
                         ++nyare_filer;
                     }
@@ -387,6 +415,8 @@ RestoreEngine::CopyResult RestoreEngine::copyBack(const std::vector<char>& marks
     copied_.clear();
     copyTimes_ = CopyTimes(programFolder_);
     copyTimes_.load();
+    if (!entries.empty())
+        copyTimes_.keepAbove(platform::parentPath(entries.front().backup));
     const QString logPath = runlog::logPath(programFolder_);
     restorelog::Appender log(logPath);
     try {

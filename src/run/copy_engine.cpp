@@ -47,10 +47,11 @@ CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime)
 
 CopyDecision decideCopy(qint64 sourceTime, qint64 sourceSize, qint64 targetTime, qint64 targetSize,
                         std::optional<qint64> recordedSourceTime) {
-    if (!recordedSourceTime)
-        return decideCopy(true, sourceTime, targetTime);
-    return *recordedSourceTime != sourceTime || targetSize != sourceSize ? CopyDecision::Replace
-                                                                         : CopyDecision::Unchanged;
+    // Either way: a source put back to an older content (an unzip, a copy keeping another
+    // machine's time) is as changed as a newer one.
+    const qint64 apart = sourceTime - recordedSourceTime.value_or(targetTime);
+    return apart >= 2 || apart <= -2 || targetSize != sourceSize ? CopyDecision::Replace
+                                                                 : CopyDecision::Unchanged;
 }
 
 double megabytes(qint64 bytes) {
@@ -606,6 +607,7 @@ void BackupEngine::reportUnreadable(const RunError& e, const QString& source, co
 CopyTimes& BackupEngine::copyTimes() {
     if (!copyTimes_.loaded())
         copyTimes_.load();
+    copyTimes_.keepBelow(program().job().txtbackupmapp); // the record on the job's backup disk
     return copyTimes_;
 }
 
@@ -643,6 +645,14 @@ void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& sourc
         const CopyDecision d =
             exists ? decideCopy(f.mtime, f.size, t.mtime, t.size, recorded) : CopyDecision::New;
         if (d == CopyDecision::Unchanged) {
+            progressUpdate();
+            progress_.busy(false);
+            ++genomsökta_totalt;
+            return;
+        }
+        const bool replaced = d == CopyDecision::Replace;
+        if (replaced) {
+            // The size tells a change the time does not: copied, and said where the user asked.
             const ProgramSettings& s = settings();
             if (!simulated && s.chkfilstorlek && s.chkfilstorlek2 && f.size != t.size &&
                 f.mtime == recorded.value_or(t.mtime)) {
@@ -652,12 +662,7 @@ void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& sourc
                     QStringLiteral("En konflikt mellan filer med samma tidsstämpel men olika filstorlek."),
                     source, f.size, target, t.size);
             }
-            progressUpdate();
-            progress_.busy(false);
-            ++genomsökta_totalt;
-            return;
         }
-        const bool replaced = d == CopyDecision::Replace;
         if (simulated) {
             const QString mark = replaced ? QString() : QStringLiteral("+ ");
             if (replaced)

@@ -122,11 +122,13 @@ class RunProgress {
 // ---- deciding and formatting, without files ------------------------------------------------
 
 enum class CopyDecision { New, Replace, Unchanged };
-// A target is replaced only when the source is later by two seconds or more.
+// Newer wins (the restore, the synchronisation): a target is replaced only when the source is
+// later by two seconds or more.
 CopyDecision decideCopy(bool targetExists, qint64 sourceTime, qint64 targetTime);
-// The same for an existing target whose time may be one the program wrote itself:
-// `recordedSourceTime` is the source's time the record holds for it (CopyTimes). Such a copy
-// stands for that time, and is replaced when that time or its size is not the source's.
+// The backup's rule for an existing target: it is replaced when its size is not the source's or
+// its time is two seconds or more from the source's, either way. `recordedSourceTime` is the
+// source's time the record holds for a copy whose time the disk did not keep (CopyTimes): such a
+// copy stands for that time.
 CopyDecision decideCopy(qint64 sourceTime, qint64 sourceSize, qint64 targetTime, qint64 targetSize,
                         std::optional<qint64> recordedSourceTime);
 

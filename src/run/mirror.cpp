@@ -1,5 +1,6 @@
 #include "run/mirror.h"
 
+#include "core/copy_times.h"
 #include "core/module1.h"
 #include "core/program.h"
 #include "editor/folder_scan.h"
@@ -702,10 +703,13 @@ void Mirror::sync(const MirrorJob& job, const OwnTree& tree, const QString& targ
             } else if (there == Presence::Present) {
                 view_.setStatus(QStringLiteral("Jämför filer..."));
                 std::vector<OwnTree::Entry> files = tree.entries(here);
+                // The record of the copies' times is the program's own, not a copy of a source.
                 files.erase(std::remove_if(files.begin(), files.end(),
                                            [&](const OwnTree::Entry& e) {
-                                               return !fileLike(e) || (e.kind == Kind::Link &&
-                                                                       tree.leadsToFolder(here, e.raw));
+                                               return !fileLike(e) ||
+                                                      (e.kind == Kind::Link &&
+                                                       tree.leadsToFolder(here, e.raw)) ||
+                                                      CopyTimes::isRecord(folder, e.name, job.backupFolder);
                                            }),
                             files.end());
                 OwnTree::sortByName(files);

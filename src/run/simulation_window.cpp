@@ -263,6 +263,8 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
     // this pass's copies are added.
     CopyTimes times(p.programFolder());
     times.load();
+    for (const QString& b : backupFolders)
+        times.keepBelow(b);
     auto afterCopy = [&](const QString& target, const platform::CopiedSizes& sizes) {
         times.copied(target, sizes.target, sizes.targetTime, sizes.sourceTime, sizes.timeKept);
         try {
@@ -380,8 +382,9 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
             const platform::FileInfo src = platform::fileInfo(source);
             now = platform::fileInfo(target);
-            // The backup may have changed since the simulation: never put an older file over a newer copy.
-            if (now.isFile &&
+            // The folders may have changed since the simulation: never put an older file over a
+            // newer one. A backup's copy is no file of the user's: it holds its source as it is.
+            if (now.isFile && !own &&
                 times.standsFor(target, now.size, now.mtime) > times.standsFor(source, src.size, src.mtime)) {
                 addLog(QStringLiteral("Kopierades inte, kopian är nyare än originalet: ") + target);
                 if (platform::fileExists(target)) {

@@ -54,4 +54,28 @@ TEST_F(CopyTimesTest, TheTimeACopyStandsFor) {
     CopyTimes after(prog().programFolder());
     after.load();
     EXPECT_EQ(after.standsFor(a, 6, 2799), 1200);
+
+    // Below a folder of its own the record lies in that folder, by the path below it; what the
+    // program folder's record held for a copy there is still read until the copy is made again.
+    const QString disk = work("disk"), old = disk + "/gammal.txt", fresh = disk + "/mapp/ny.txt";
+    testutil::makeDir(disk + "/mapp");
+    after.copied(old, 3, 900, 800, false);
+    after.flush();
+    CopyTimes onDisk(prog().programFolder());
+    onDisk.load();
+    onDisk.keepBelow(disk);
+    EXPECT_EQ(onDisk.standsFor(old, 3, 900), 800);
+    onDisk.copied(fresh, 4, 1000, 700, false);
+    onDisk.copied(old, 3, 950, 850, false);
+    onDisk.flush();
+    EXPECT_EQ(testutil::readLines(disk + "/" + CopyTimes::recordName()),
+              QStringList({"mapp/ny.txt\t4\t1000\t700", "gammal.txt\t3\t950\t850"}));
+    CopyTimes elsewhere(work("annat_program"));
+    elsewhere.load();
+    elsewhere.keepAbove(disk + "/mapp");
+    EXPECT_EQ(elsewhere.standsFor(fresh, 4, 1000), 700);
+    EXPECT_EQ(elsewhere.standsFor(old, 3, 950), 850);
+    CopyTimes programOnly(prog().programFolder());
+    programOnly.load();
+    EXPECT_EQ(programOnly.standsFor(old, 3, 900), 900); // dropped when copied again
 }

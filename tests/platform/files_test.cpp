@@ -230,6 +230,40 @@ TEST_F(FilesTest, CopyKeepsTimeAndPermissionsAndLeavesNothingElse) {
     EXPECT_EQ(fileSize(p("dst/tom")), 0);
 }
 
+// A disk image of a few bytes of data in 64 MB copies as a few bytes: the holes stay holes,
+// wherever they lie, and the copy reads the same.
+TEST_F(FilesTest, ASparseFileStaysSparse) {
+    constexpr qint64 kSize = 64ll << 20;
+    const struct {
+        const char* name;
+        std::vector<qint64> dataAt;
+    } rows[] = {{"mitten.img", {32ll << 20}}, {"ändarna.img", {0, kSize - 8}}, {"tom.img", {}}};
+    testutil::makeDir(p("src"));
+    testutil::makeDir(p("dst"));
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const QByteArray src = QFile::encodeName(p(QStringLiteral("src/") + r.name));
+        const QByteArray dst = QFile::encodeName(p(QStringLiteral("dst/") + r.name));
+        const int fd = ::open(src.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        for (const qint64 at : r.dataAt)
+            ASSERT_EQ(::pwrite(fd, "tamrel!!", 8, at), 8);
+        ASSERT_EQ(::ftruncate(fd, kSize), 0);
+        ::close(fd);
+        CopiedSizes sizes;
+        copyKeepTime(QFile::decodeName(src), QFile::decodeName(dst), {}, {}, &sizes);
+        struct stat st {};
+        ASSERT_EQ(::stat(dst.constData(), &st), 0);
+        EXPECT_EQ(st.st_size, kSize);
+        EXPECT_EQ(sizes.target, kSize);
+        EXPECT_LT(qint64(st.st_blocks) * 512, 1 << 20);
+        QFile a(QFile::decodeName(src)), b(QFile::decodeName(dst));
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        while (!a.atEnd())
+            ASSERT_EQ(a.read(4 << 20), b.read(4 << 20));
+    }
+}
+
 TEST_F(FilesTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile) {
     testutil::writeFile(p("src/a.txt"), "ny text");
     testutil::writeFile(p("dst/a.txt"), "gammal");

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <cerrno>
 #include <memory>
 
@@ -182,6 +183,52 @@ TEST_F(RestoreEngineTest, TimesTheProgramWroteAreNeverTakenForTheFilesOwn) {
     after.load();
     const platform::FileInfo restored = platform::fileInfo(src_ + "/b.txt");
     EXPECT_EQ(after.standsFor(src_ + "/b.txt", restored.size, restored.mtime), t0_.toSecsSinceEpoch());
+}
+
+// The record of the times a backup disk did not keep lies on that disk: found when the backup is
+// reached by another path (moved, a link to it) and from a program folder that never saw it, so
+// no stale copy is offered as newer than the user's file.
+TEST_F(RestoreEngineTest, TheRecordOfUnkeptTimesIsFoundWhereverTheBackupIsReachedFrom) {
+    CopyTimes record(prog().programFolder());
+    record.load();
+    record.keepBelow(backup_);
+    writeFile(copyOf("a.txt"), "version 1", t0_.addSecs(3600));
+    record.copied(copyOf("a.txt"), 9, t0_.addSecs(3600).toSecsSinceEpoch(), t0_.toSecsSinceEpoch(), false);
+    record.flush();
+    EXPECT_FALSE(QFile::exists(path(CopyTimes::fileName())));
+    writeFile(src_ + "/a.txt", "version 2", t0_.addSecs(60));
+    testutil::makeDir(work("USB1"));
+    const QString moved = work("USB1/Backup");
+    ASSERT_TRUE(QDir().rename(backup_, moved));
+    ASSERT_TRUE(QFile::link(moved, work("länk")));
+
+    for (const QString& root : {moved, work("länk")}) {
+        SCOPED_TRACE(root.toStdString());
+        QTemporaryDir otherProgram;
+        RestoreEngine e(view_, otherProgram.path(), prog().clock);
+        e.listFolders(root + src_);
+        ASSERT_EQ(e.scan(std::vector<char>(size_t(e.folders.size()), 1),
+                         RestoreMapping::forJob(root, src_, false, false), true)
+                      .outcome,
+                  RestoreEngine::Outcome::Done);
+        EXPECT_EQ(displays(e), QStringList());
+        EXPECT_EQ(e.genomsökta_filer, 1);
+    }
+
+    // No record left, on a disk that keeps no times: the copy's time is the run's, no one's own.
+    ASSERT_TRUE(QFile::remove(moved + "/" + CopyTimes::recordName()));
+    platform::injectFault(moved + src_ + "#time", EPERM);
+    RestoreEngine e(view_, prog().programFolder(), prog().clock);
+    e.listFolders(moved + src_);
+    ASSERT_EQ(e.scan({1}, RestoreMapping::forJob(moved, src_, false, false), true).outcome,
+              RestoreEngine::Outcome::Done);
+    EXPECT_EQ(displays(e), QStringList());
+    EXPECT_TRUE(
+        view_.lines.contains("!FEL! Backupdisken behåller inte filernas ändringstider, och kopior utan "
+                             "anteckning om sin tid återställs inte som nyare: " +
+                             moved + src_ + "/"));
+    EXPECT_TRUE(
+        view_.lines.contains("Det går inte att avgöra om backupens kopia är nyare: " + src_ + "/a.txt"));
 }
 
 class CopyBackTest : public RestoreEngineTest {

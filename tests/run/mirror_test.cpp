@@ -1,3 +1,4 @@
+#include "core/copy_times.h"
 #include "mainwindow/main_window.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
@@ -93,6 +94,20 @@ TEST_F(MirrorTest, MirroringDeletesWhatTheSourceNoLongerHasAndLogsIt) {
     EXPECT_TRUE(view.statuses.contains("Klar"));
     const QString sys = prog().form<frmmain>()->txtsyslogg->toPlainText();
     EXPECT_TRUE(sys.contains("Spegling avslutad (5 filer raderades)"));
+}
+
+// The record of the times the backup disk did not keep lies at the top of the backup folder: the
+// program's own, never mirrored away where a main folder's copies lie there too.
+TEST_F(MirrorTest, TheRecordOfUnkeptTimesIsNeverMirroredAway) {
+    MirrorJob abs = job;
+    abs.pathType = "1";
+    const QString top = Mirror::targetRoot(abs, main);
+    writeFile(top + CopyTimes::recordName(), "a.txt\t1\t2\t3");
+    writeFile(top + "borta.txt", "x");
+    Mirror mirror(view);
+    mirror.sync_förbered(abs, true, false, false);
+    EXPECT_TRUE(QFile::exists(top + CopyTimes::recordName()));
+    EXPECT_FALSE(QFile::exists(top + "borta.txt"));
 }
 
 TEST_F(MirrorTest, SimulationDeletesNothingAndListsTheLeftovers) {
