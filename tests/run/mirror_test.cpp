@@ -104,6 +104,7 @@ TEST_F(MirrorTest, TheRecordOfUnkeptTimesIsNeverMirroredAway) {
     const QString top = Mirror::targetRoot(abs, main);
     writeFile(top + CopyTimes::recordName(), "a.txt\t1\t2\t3");
     writeFile(top + "borta.txt", "x");
+    writeFile(top + "keep.txt", "k"); // one of the job's copies: the backup is this job's
     Mirror mirror(view);
     mirror.sync_förbered(abs, true, false, false);
     EXPECT_TRUE(QFile::exists(top + CopyTimes::recordName()));

@@ -107,7 +107,7 @@ TEST_F(ResultTexts, AStoppedRunIsSummedUpAsStoppedAndIsNotTheJobsLastBackup) {
         EXPECT_FALSE(QFile::exists(path("Listor/Hem.007")));
         frmmain* m = prog().form<frmmain>();
         m->visa_senaste_backup();
-        EXPECT_TRUE(m->Label6->text().startsWith("Senaste Backup avbröts "))
+        EXPECT_TRUE(m->Label6->text().startsWith("Senaste Backup: Backup avbröts "))
             << m->Label6->text().toStdString();
         if (!c.closing)
             EXPECT_EQ(title, "Backup avbröts");
