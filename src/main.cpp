@@ -5,7 +5,6 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
-#include <QLocale>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>

@@ -7,15 +7,17 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 exe="${1:-$here/../../build/src/tamrel-backup}"
-work="${2:-$(mktemp -d /tmp/tamrel-peaks.XXXXXX)}"
 exe="$(realpath "$exe")"
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is needed" >&2; exit 1; }
 
 source "$here/../common/timing.sh"
+source "$here/../common/work.sh"
+FS=none setup_work "${2:-}" tamrel-peaks
 
 echo "work folder: $work"
 for files in 50000 100000 200000; do
     dir="$work/small$files"
+    work_parts+=("small$files")
     rm -rf "$dir"
     mkdir -p "$dir/program"
     cp "$exe" "$dir/program/tamrel-backup"

@@ -4,17 +4,19 @@
 # 20,000-file tree: first into an empty folder 2, then an unchanged run.
 #
 # usage: bench/foldersync_vs_rsync/run.sh [BENCH_EXECUTABLE] [WORK_FOLDER]
+# Each run into an empty folder 2 gets a new file system (FS, IMAGES: see bench/common/work.sh).
 # BASELINE=EXECUTABLE (another build's foldersync_bench) is timed in the same turns, for a
 # before-and-after on the same machine and load.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 exe="${1:-$here/../../build/bench/foldersync_bench}"
-work="${2:-$(mktemp -d /tmp/tamrel-syncbench.XXXXXX)}"
 exe="$(realpath "$exe")"
 baseline="${BASELINE:+$(realpath "$BASELINE")}"
 command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 
 source "$here/../common/timing.sh"
+source "$here/../common/work.sh"
+setup_work "${2:-}" tamrel-syncbench
 
 rsync_both() { # folder1 folder2: both directions, newer files only
     rsync -a --update "$1/" "$2/" && rsync -a --update "$2/" "$1/"
@@ -23,6 +25,7 @@ rsync_both() { # folder1 folder2: both directions, newer files only
 bench() { # name files folders bytes
     local name=$1 files=$2 folders=$3 bytes=$4
     local dir="$work/$name"
+    work_parts+=("$name")
     rm -rf "$dir"
     mkdir -p "$dir/program"
     # The tree generator of the backup bench; its job files are not used here.
@@ -34,13 +37,14 @@ bench() { # name files folders bytes
     # Best of several runs, taken in turns, so load from elsewhere weighs on both alike.
     local t1=999999 t2=999999 r1=999999 r2=999999 b1=999999 b2=999999 t i
     for i in 1 2 3; do
-        rm -rf "$dir/mapp2" "$dir/rsync" && mkdir -p "$dir/mapp2" "$dir/rsync" && sync
+        fresh "$dir/mapp2" "$bytes" "$files"
+        fresh "$dir/rsync" "$bytes" "$files"
         t=$(seconds "$exe" "$dir/program" "$dir/tree" "$dir/mapp2"); t1=$(min "$t1" "$t")
         sync
         t=$(seconds rsync_both "$dir/tree" "$dir/rsync"); r1=$(min "$r1" "$t")
         sync
         if [ -n "$baseline" ]; then
-            rm -rf "$dir/mapp2" && mkdir -p "$dir/mapp2" && sync
+            fresh "$dir/mapp2" "$bytes" "$files"
             t=$(seconds "$baseline" "$dir/program" "$dir/tree" "$dir/mapp2"); b1=$(min "$b1" "$t")
             sync
         fi
@@ -59,6 +63,8 @@ bench() { # name files folders bytes
     [ -z "$baseline" ] || printf '%-20s baseline %s: two-way into empty: %6.2f s   unchanged: %6.2f s\n' \
         "$name" "$baseline" "$b1" "$b2"
     tail -n 8 "$dir/program/log.txt" | tr -d '\r' | sed 's/^/    log: /'
+    unmount_below "$dir"
+    rm -rf "$dir"
 }
 
 echo "work folder: $work"

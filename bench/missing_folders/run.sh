@@ -7,16 +7,19 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 exe="$(realpath "${1:-$here/../../build/src/tamrel-backup}")"
-work="${2:-$(mktemp -d /tmp/tamrel-missing.XXXXXX)}"
+given_work="${2:-}"
 shift $(( $# > 2 ? 2 : $# ))
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(25000 50000 100000)
 
 source "$here/../common/timing.sh"
+source "$here/../common/work.sh"
+FS=none setup_work "$given_work" tamrel-missing
 
 bench() { # name missing existing
     local name=$1 missing=$2 existing=$3
     local dir="$work/$name-$missing-$existing"
+    work_parts+=("$name-$missing-$existing")
     rm -rf "$dir"
     mkdir -p "$dir/program"
     cp "$exe" "$dir/program/tamrel-backup"

@@ -7,7 +7,6 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(realpath "${1:-$here/../../build}")"
-work="${2:-$(mktemp -d /tmp/tamrel-a11y-bench.XXXXXX)}"
 files="${FILES:-20000}"
 driver="$build/bench/restore_bench"
 client="$build/bench/screen_reader"
@@ -24,9 +23,12 @@ for tool in Xvfb dbus-daemon "$launcher" "$registry" "$driver" "$client"; do
     [ -n "$tool" ] && command -v "$tool" >/dev/null || { echo "needs Xvfb, dbus-daemon, at-spi2-core and the built bench drivers" >&2; exit 1; }
 done
 
+source "$here/../common/timing.sh"
+source "$here/../common/work.sh"
 pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
-trap cleanup EXIT
+bench_cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+FS=none setup_work "${2:-}" tamrel-a11y-bench
+work_parts=(runtime home bus tree backup program unused without.out with.out client.out)
 
 # A display and a session bus of its own, with the accessibility bus on it.
 n=70
@@ -62,7 +64,6 @@ copy_back() { # label -> the driver's line; the copy back's seconds in $seconds
     seconds=$(grep -o 'copy back [0-9.]* s' "$work/$1.out" | grep -o '[0-9.]*' || echo 0)
     sed "s/^/    $1: /" "$work/$1.out"
 }
-min() { if (($(echo "$2 < $1" | bc -l))); then echo "$2"; else echo "$1"; fi; }
 
 # Best of three runs each, taken in turns, so load from elsewhere weighs on both alike.
 rm -rf "$work"/restored-*

@@ -4,21 +4,24 @@
 # missing and newer files (rsync -a --update --dry-run).
 #
 # usage: bench/restore_vs_rsync/run.sh [RESTORE_BENCH] [WORK_FOLDER]
+# Each copy back into an empty folder gets a new file system (FS, IMAGES: see bench/common/work.sh).
 # BASELINE=RESTORE_BENCH (another build's) is timed in the same turns, for a before-and-after on
 # the same machine and load.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 driver="$(realpath "${1:-$here/../../build/bench/restore_bench}")"
 baseline="${BASELINE:+$(realpath "$BASELINE")}"
-work="${2:-$(mktemp -d /tmp/tamrel-restore-bench.XXXXXX)}"
 command -v rsync >/dev/null || { echo "rsync is needed" >&2; exit 1; }
 export QT_QPA_PLATFORM=offscreen
 
 source "$here/../common/timing.sh"
+source "$here/../common/work.sh"
+setup_work "${2:-}" tamrel-restore-bench
 
 bench() { # name files folders bytes
     local name=$1 files=$2 folders=$3 bytes=$4
     local dir="$work/$name"
+    work_parts+=("$name")
     rm -rf "$dir"
     mkdir -p "$dir"
     python3 "$here/../backup_vs_rsync/generate_tree.py" "$dir/tree" "$files" "$folders" "$bytes" \
@@ -31,13 +34,13 @@ bench() { # name files folders bytes
     # Best of several runs, taken in turns, so load from elsewhere weighs on both alike.
     local c1=999999 r1=999999 c2=999999 r2=999999 b1=999999 b2=999999 t i
     for i in 1 2 3; do
-        rm -rf "$dir/restored" && mkdir "$dir/restored" && sync
+        fresh "$dir/restored" "$bytes" "$files"
         t=$(seconds "$driver" copy "$dir/backup" "$dir/restored"); c1=$(min "$c1" "$t")
-        rm -rf "$dir/rsynced" && mkdir "$dir/rsynced" && sync
+        fresh "$dir/rsynced" "$bytes" "$files"
         t=$(seconds rsync -a --ignore-existing "$dir/backup/" "$dir/rsynced/"); r1=$(min "$r1" "$t")
         sync
         if [ -n "$baseline" ]; then
-            rm -rf "$dir/restored" && mkdir "$dir/restored" && sync
+            fresh "$dir/restored" "$bytes" "$files"
             t=$(seconds "$baseline" copy "$dir/backup" "$dir/restored"); b1=$(min "$b1" "$t")
             sync
         fi
@@ -54,6 +57,8 @@ bench() { # name files folders bytes
     "$driver" scan "$dir/backup" "$dir/tree" 2>&1 | sed 's/^/    scan: /'
     echo "    restored files: $(find "$dir/check" -type f | wc -l), rsync: $(find "$dir/rsynced" -type f | wc -l)"
     diff -rq "$dir/backup" "$dir/check" >/dev/null && echo "    restored tree equals the backup"
+    unmount_below "$dir"
+    rm -rf "$dir"
 }
 
 echo "work folder: $work"

@@ -80,12 +80,4 @@ void markRedBold(QTextDocument* doc, const std::vector<Range>& ranges) {
     c.endEditBlock();
 }
 
-void clearMarks(QTextDocument* doc) {
-    if (!doc)
-        return;
-    QTextCursor all(doc);
-    all.select(QTextCursor::Document);
-    all.setCharFormat(QTextCharFormat());
-}
-
 } // namespace logmarks

@@ -35,7 +35,5 @@ QString searchResultText(int hits);
 
 // Red (255, 0, 0) and bold on each range, in one edit step.
 void markRedBold(QTextDocument* doc, const std::vector<Range>& ranges);
-// The whole text back to the box's default look: every mark is gone.
-void clearMarks(QTextDocument* doc);
 
 } // namespace logmarks

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -48,11 +49,16 @@ QString Program::unwritableFolderMessage() const {
     const int err = platform::folderWriteError(programFolder_);
     if (err == 0)
         return {};
+    const QString rest =
+        QStringLiteral(". Jobb, inställningar och loggar kan inte sparas; lägg programmet i en "
+                       "mapp som du kan skriva i");
+    // A read-only disk or folder is the common case, and its error number tells a user nothing.
+    if (err == EROFS || err == EACCES || err == EPERM)
+        return QStringLiteral("FEL! Programmappen ") + programFolder_ + QStringLiteral(" är skrivskyddad") +
+               rest;
     const platform::RunError e = platform::runErrorFromErrno(err);
     return QStringLiteral("FEL! Det går inte att skriva i programmappen ") + programFolder_ +
-           QStringLiteral(" [") + QString::number(e.number) + QStringLiteral("] - ") + e.description +
-           QStringLiteral(". Jobb, inställningar och loggar kan inte sparas; lägg programmet i en mapp "
-                          "som du kan skriva i");
+           QStringLiteral(" [") + QString::number(e.number) + QStringLiteral("] - ") + e.description + rest;
 }
 
 void Program::forget(const void* services) {

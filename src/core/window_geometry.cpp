@@ -8,7 +8,6 @@
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QLocale>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>

@@ -550,9 +550,6 @@ void frmaddmapp::flik_Click(int index) {
 void frmaddmapp::imgflik_Click(int index) {
     visa_flik(index);
 }
-void frmaddmapp::lblflik_Click(int index) {
-    visa_flik(index);
-}
 
 QString frmaddmapp::helpText(int n) {
     switch (n) {

@@ -85,7 +85,6 @@ class frmaddmapp : public QWidget {
     void visa_flik(int index);
     void flik_Click(int index);
     void imgflik_Click(int index);
-    void lblflik_Click(int index);
 
     QLabel* lbljobbnamn = nullptr;
     QFrame* picstänginfo = nullptr;

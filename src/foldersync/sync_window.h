@@ -109,8 +109,6 @@ class frmmappsync : public QWidget {
     void cmdkör_Click();
     void tömlogfil();
     void spara_loggfil_i_loggmapp(const QDateTime& start, long copied, double megabytes, long errors);
-    // Fills the engine's folder lists through the editor's folder scan, when both folders exist.
-    void ladda_mappar_sync();
     bool running() const { return running_; }
     // "Avbryt" was answered Yes, or the program is asked to end.
     bool cancelRequested() const;

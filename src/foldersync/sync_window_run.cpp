@@ -182,10 +182,6 @@ void frmmappsync::applyProgress() {
     static_cast<WindowSyncView*>(view_.get())->apply();
 }
 
-void frmmappsync::ladda_mappar_sync() {
-    engine().ladda_mappar_sync();
-}
-
 bool frmmappsync::cancelRequested() const {
     return cmdavbryt_Tag == QLatin1String("1") || program().operations().stopRequested();
 }

@@ -197,7 +197,7 @@ frmsetup::frmsetup() {
 #ifdef TAMREL_HAS_AUTOSTART
     if (platform::isAutostartEnabled())
         chkstartamedwindows->setChecked(true);
-    QObject::connect(chkstartamedwindows, &QCheckBox::toggled, this, [this](bool on) {
+    QObject::connect(chkstartamedwindows, &QCheckBox::toggled, this, [](bool on) {
         // Applies the box to the autostart entry; the log line only when that took effect.
         const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
         const QString shown = program().path(exe);

@@ -2,8 +2,21 @@
 
 namespace platform {
 
+namespace {
+// Tests of the started program set its clock going from a moment of their choosing
+// (TAMREL_TEST_CLOCK, ISO 8601); it is read once.
+qint64 testOffsetMs() {
+    static const qint64 offset = [] {
+        const QString start = qEnvironmentVariable("TAMREL_TEST_CLOCK");
+        const QDateTime t = QDateTime::fromString(start, Qt::ISODate);
+        return t.isValid() ? QDateTime::currentDateTime().msecsTo(t) : qint64(0);
+    }();
+    return offset;
+}
+} // namespace
+
 QDateTime Clock::now() const {
-    return fixed_.isValid() ? fixed_ : QDateTime::currentDateTime();
+    return fixed_.isValid() ? fixed_ : QDateTime::currentDateTime().addMSecs(testOffsetMs());
 }
 
 QString dateText(const QDateTime& t) {

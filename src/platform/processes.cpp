@@ -178,7 +178,6 @@ class X11 {
     X11& operator=(const X11&) = delete;
 
     bool ok() const { return ok_; }
-    xcb_window_t root() const { return root_; }
 
     xcb_atom_t atom(const char* name) {
         xcb_intern_atom_reply_t* r =

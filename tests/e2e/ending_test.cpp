@@ -17,15 +17,15 @@
 namespace {
 constexpr int kFiles = 20000;
 
+// The moment the started program's clock begins at (TAMREL_TEST_CLOCK).
+const QDateTime kStart(QDate(2026, 3, 4), QTime(10, 15));
+
 // A program folder that starts with the scheduler on ("Starta aktiverad") and one job over
-// `source` due in the current minute, so the run begins at the scheduler's first tick.
+// `source` due in the minute of kStart, so the run begins at the scheduler's first tick.
 void dueNow(const QString& folder, const QString& source, const QString& backup) {
     testutil::makeDir(backup);
     testutil::writeJob(folder + "/Listor", testutil::jobOver("Jobb", source, backup));
-    // Close to the end of a minute the start could fall into the next one.
-    while (QTime::currentTime().second() >= 50)
-        QThread::msleep(500);
-    const QString minute = QTime::currentTime().toString("HH:mm");
+    const QString minute = kStart.time().toString("HH:mm");
     testutil::writeLines(folder + "/Listor/Jobb.006", {" 1 ", " 0 ", minute, "1234567", " 0 "});
     testutil::programFolderForStart(folder, true);
 }
@@ -56,6 +56,7 @@ TEST(Ending, ARequestToEndDuringARunEndsTheRunWithItsLogsAndThenTheProgram) {
         TestXServer x;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("TAMREL_TEST_CLOCK", kStart.toString(Qt::ISODate));
         if (c.signal == 0) {
             x.open({});
             // The last case: the signals' cases have run.

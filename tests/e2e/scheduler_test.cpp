@@ -1,10 +1,12 @@
 // The built program started with "Starta aktiverad": it waits in its scheduler panel, runs a job
-// scheduled for the next minute on its own, and keeps waiting until it is ended.
+// scheduled for the next minute on its own, and keeps waiting until it is ended. Its clock starts
+// a few seconds before that minute.
 #include "support/e2e.h"
 #include "support/fixture.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,13 +24,14 @@ TEST(ScheduledStart, StartedActivatedTheProgramRunsTheJobDueTheNextMinute) {
     // Every setting off but "Starta aktiverad"; no reminder, no pop-up after the run.
     const QString exe = testutil::programFolderForStart(dir.path(), true);
     ASSERT_TRUE(QFile::exists(exe));
-    const QDateTime due = QDateTime::currentDateTime().addSecs(60);
+    const QDateTime due(QDate(2026, 3, 4), QTime(10, 15));
     const QString minute = due.time().toString("HH:mm");
     testutil::writeLines(dir.path() + "/Listor/Jobb.006", {" 1 ", " 0 ", minute, "1234567", " 0 "});
 
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TAMREL_TEST_CLOCK", due.addSecs(-4).toString(Qt::ISODate));
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p.start(exe, {});
@@ -37,13 +40,14 @@ TEST(ScheduledStart, StartedActivatedTheProgramRunsTheJobDueTheNextMinute) {
     // The run is over when its log has its closing line.
     const QString log = dir.path() + "/log.txt";
     bool ran = false;
-    for (int waited = 0; waited < 100 && !ran && p.state() == QProcess::Running; ++waited) {
-        QThread::msleep(1000);
+    QElapsedTimer waited;
+    waited.start();
+    while (!ran && waited.elapsed() < 100000 && p.state() == QProcess::Running) {
+        QThread::msleep(100);
         ran = testutil::readBytes(log).contains("Backup slutfördes utan fel.");
     }
     const bool stillRunning = p.state() == QProcess::Running;
-    QThread::msleep(1500);
-    const bool keptWaiting = p.state() == QProcess::Running;
+    const bool keptWaiting = !p.waitForFinished(1500);
     ::kill(p.processId(), SIGTERM);
     if (!p.waitForFinished(20000)) {
         p.kill();

@@ -1,8 +1,10 @@
 // The main window's size and place over real starts under a window manager that frames it.
+#include "support/desktop.h"
 #include "support/fixture.h"
 #include "support/xserver.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -11,8 +13,9 @@
 #include <csignal>
 
 namespace {
-// Starts the program on `display`, lets it show its window, and ends it the normal way (SIGTERM),
-// as a user closing it would. False when it did not end by itself.
+// Starts the program on `display`, waits until the window manager shows its window framed, and
+// ends it the normal way (SIGTERM), as a user closing it would. False when it was not shown or did
+// not end by itself.
 bool startAndClose(const QString& exe, const QString& display) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -23,22 +26,25 @@ bool startAndClose(const QString& exe, const QString& display) {
     p.start(exe, {});
     if (!p.waitForStarted(10000))
         return false;
-    QThread::msleep(3000);
+    const QString window = desktop::findWindow("Tamrel Backup");
+    QElapsedTimer waited;
+    waited.start();
+    while (!window.isEmpty() && desktop::state(window) != "Normal" && waited.elapsed() < 20000)
+        QThread::msleep(50);
     ::kill(p.processId(), SIGTERM);
     if (!p.waitForFinished(15000)) {
         p.kill();
         p.waitForFinished();
         return false;
     }
-    return p.exitStatus() == QProcess::NormalExit;
+    return !window.isEmpty() && p.exitStatus() == QProcess::NormalExit;
 }
 } // namespace
 
 TEST(WindowGeometry, AFramedMainWindowKeepsItsSizeAndPlaceOverThreeStarts) {
     TestXServer x;
-    x.open({});
-    if (x.display().isEmpty() || !x.startWindowManager())
-        GTEST_SKIP() << x.problem.toStdString();
+    if (const QString why = desktop::open(x); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
     QTemporaryDir dir;
     const QString exe = dir.path() + "/tamrel-backup";
     ASSERT_TRUE(QFile::copy(TAMREL_EXECUTABLE, exe));

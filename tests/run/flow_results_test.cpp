@@ -9,10 +9,8 @@
 #include "run/simulation_window.h"
 #include "support/qt_print.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <cerrno>
 #include <functional>
 
@@ -231,36 +229,6 @@ TEST_F(MirrorFlow, ASimulatedMirrorListsLeftoversAndMarkedOnesGoToTheTrash) {
     EXPECT_EQ(savedLogs().size(), 1);
 }
 
-} // namespace
-
-namespace {
-TEST_F(SimulatedFlow, ScreensOfTheBackupWindowBeforeDuringAndAfterARun) {
-    const QString out = qEnvironmentVariable("TAMREL_SCREENSHOT_DIR");
-    if (out.isEmpty())
-        GTEST_SKIP();
-    for (int i = 0; i < 3000; ++i)
-        testutil::writeFile(src_ + QStringLiteral("/många/fil%1.txt").arg(i), "x", old_);
-    testutil::writeJob(path("Listor"), job("Jobb"));
-    frmutförbackup* w = openBackupWindow("Jobb");
-    w->resize(900, 620);
-    QCoreApplication::processEvents();
-    w->grab().save(out + "/before.png");
-    int shots = 0;
-    QTimer t;
-    QObject::connect(&t, &QTimer::timeout, [&] {
-        // The first moment the copy shows its progress.
-        if (shots == 0 && !w->lblprocent3->text().isEmpty() && w->cmdkörbackup->isEnabled() == false) {
-            ++shots;
-            w->grab().save(out + "/during.png");
-        }
-    });
-    t.start(0);
-    dialogs().expectWindow("frmklarbackup");
-    w->cmdkörbackup->click();
-    t.stop();
-    QCoreApplication::processEvents();
-    w->grab().save(out + "/after.png");
-}
 } // namespace
 
 namespace {
