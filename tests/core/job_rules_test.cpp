@@ -18,7 +18,7 @@ class JobRules : public ProgramTest {
         platform::clearSystemFolderStandIns();
         ProgramTest::TearDown();
     }
-    testutil::JobSpec spec(const QString& name, const QString& main, const QString& backup,
+    testutil::JobSpec jobOf(const QString& name, const QString& main, const QString& backup,
                            bool absolute = false, bool createMain = false) const {
         testutil::JobSpec j;
         j.name = name;
@@ -44,74 +44,74 @@ TEST_F(JobRules, AJobIsRefusedWhereItsMirrorOrCopiesWouldReachAnotherJobsFiles) 
         QString why;                           // a part of the refusal
         bool plainRunNotes = false;            // a run that does not mirror goes on and says so
     };
-    testutil::JobSpec ownList = spec("J", work("data/src"), work("data/src/inner"));
+    testutil::JobSpec ownList = jobOf("J", work("data/src"), work("data/src/inner"));
     ownList.folders << work("data/src/inner");
-    testutil::JobSpec homeVersions = spec("J", work("a"), bak);
+    testutil::JobSpec homeVersions = jobOf("J", work("a"), bak);
     homeVersions.versioning = {"JA", "", "", "3", home};
-    testutil::JobSpec keptVersions = spec("J", work("a"), bak);
+    testutil::JobSpec keptVersions = jobOf("J", work("a"), bak);
     keptVersions.versioning = {"JA", "", "", "3", work("versioner")};
-    testutil::JobSpec insideOwn = spec("J", work("data/src"), work("data/src/inner"));
+    testutil::JobSpec insideOwn = jobOf("J", work("data/src"), work("data/src/inner"));
     const std::vector<Case> cases = {
         {"a folder of its own list", {}, ownList, Kind::BackupFolder, "källmappen " + work("data/src/inner")},
         {"holding another job's main folder",
-         {spec("Foton", usb + "/Foton", usb + "/Backup")},
-         spec("Dokument", home + "/Dokument", usb),
+         {jobOf("Foton", usb + "/Foton", usb + "/Backup")},
+         jobOf("Dokument", home + "/Dokument", usb),
          Kind::BackupFolder,
          "backupmappen innehåller källmappen " + usb + "/Foton för jobbet ''Foton''"},
         {"inside another job's main folder, of another group",
-         {spec("Allt3", work("data"), bak)},
-         spec("J", work("a"), work("data/src/bk")),
+         {jobOf("Allt3", work("data"), bak)},
+         jobOf("J", work("a"), work("data/src/bk")),
          Kind::BackupFolder,
          "backupmappen ligger i källmappen " + work("data") + " för jobbet ''Allt3''"},
         {"two absolute jobs, one backup folder",
-         {spec("B", work("b"), bak, true)},
-         spec("A", work("a"), bak, true),
+         {jobOf("B", work("b"), bak, true)},
+         jobOf("A", work("a"), bak, true),
          Kind::SharedTarget,
          "jobbets kopior hamnar där även jobbet ''B'' lägger sina",
          true},
         {"two main folders of one name, each on top of its copies",
-         {spec("B", work("nas/Dokument"), bak, true, true)},
-         spec("A", home + "/Dokument", bak, true, true),
+         {jobOf("B", work("nas/Dokument"), bak, true, true)},
+         jobOf("A", home + "/Dokument", bak, true, true),
          Kind::SharedTarget,
          "jobbet ''B''",
          true},
         {"the job groups",
          {},
-         spec("J", work("a"), path("Listor")),
+         jobOf("J", work("a"), path("Listor")),
          Kind::BackupFolder,
          "ligger i programmappen"},
         {"the saved logs",
          {},
-         spec("J", work("a"), path("Sparade loggar")),
+         jobOf("J", work("a"), path("Sparade loggar")),
          Kind::BackupFolder,
          "ligger i programmappen"},
         {"the home folder as version folder", {}, homeVersions, Kind::VersionFolder, "hemmappen"},
         // What runs today and reaches no other job's files.
         {"each job its own backup folder on one disk",
-         {spec("Foton", usb + "/Foton", usb + "/Backup/Foton")},
-         spec("Dokument", home + "/Dokument", usb + "/Backup/Dokument"),
+         {jobOf("Foton", usb + "/Foton", usb + "/Backup/Foton")},
+         jobOf("Dokument", home + "/Dokument", usb + "/Backup/Dokument"),
          Kind::None,
          {}},
         {"two relative jobs, one backup folder",
-         {spec("B", work("b"), bak)},
-         spec("A", work("a"), bak),
+         {jobOf("B", work("b"), bak)},
+         jobOf("A", work("a"), bak),
          Kind::None,
          {}},
         {"two main folders of other names on top of their copies",
-         {spec("B", work("b"), bak, true, true)},
-         spec("A", work("a"), bak, true, true),
+         {jobOf("B", work("b"), bak, true, true)},
+         jobOf("A", work("a"), bak, true, true),
          Kind::None,
          {}},
         {"inside its own main folder", {}, insideOwn, Kind::None, {}},
         {"in another job's backup folder inside that job's main folder",
-         {spec("Allt", work("data"), work("data/src/inner"))},
-         spec("J", work("a"), work("data/src/inner")),
+         {jobOf("Allt", work("data"), work("data/src/inner"))},
+         jobOf("J", work("a"), work("data/src/inner")),
          Kind::None,
          {}},
         {"a version folder of its own", {}, keptVersions, Kind::None, {}},
         {"its own earlier save",
-         {spec("A", work("a"), bak, true)},
-         spec("A", work("a"), bak, true),
+         {jobOf("A", work("a"), bak, true)},
+         jobOf("A", work("a"), bak, true),
          Kind::None,
          {}},
     };
