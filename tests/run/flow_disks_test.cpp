@@ -12,15 +12,6 @@ namespace {
 
 class DisksFlow : public FlowTest {
   protected:
-    frmutförbackup* run(const QString& name, bool mirror) {
-        frmutförbackup* w = openBackupWindow(name);
-        w->chksync->setChecked(mirror);
-        if (mirror)
-            dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
-        dialogs().expectWindow("frmklarbackup");
-        (mirror ? w->cmdkörbackup2 : w->cmdkörbackup)->click();
-        return w;
-    }
     // A drive at `at` holding `files` (relative path, bytes); a stand-in keeps the folder's own
     // files, so they are put there as the drive's.
     std::unique_ptr<testutil::Mounted> plugIn(const QString& at, const QMap<QString, QByteArray>& files) {

@@ -32,15 +32,6 @@ class MirrorKeepsFlow : public FlowTest {
         platform::clearVolumeParents();
         FlowTest::TearDown();
     }
-    frmutförbackup* run(const QString& name, bool mirror) {
-        frmutförbackup* w = openBackupWindow(name);
-        w->chksync->setChecked(mirror);
-        if (mirror)
-            dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
-        dialogs().expectWindow("frmklarbackup");
-        (mirror ? w->cmdkörbackup2 : w->cmdkörbackup)->click();
-        return w;
-    }
 };
 
 // The source became empty or uncertain after a backup: an unplugged disk's mount point (with

@@ -68,6 +68,17 @@ class FlowTest : public ProgramTest {
         return w;
     }
 
+    // Runs the marked job by hand, mirroring or not, the mirror's warning and the result answered.
+    frmutförbackup* run(const QString& name, bool mirror) {
+        frmutförbackup* w = openBackupWindow(name);
+        w->chksync->setChecked(mirror);
+        if (mirror)
+            dialogs().expectMessage("Du har valt att spegla", platform::Answer::Ok);
+        dialogs().expectWindow("frmklarbackup");
+        (mirror ? w->cmdkörbackup2 : w->cmdkörbackup)->click();
+        return w;
+    }
+
     // Where the relative path type puts a source file.
     QString target(const QString& rel) const { return dst_ + src_ + '/' + rel; }
     QStringList log() const { return testutil::readLines(path("log.txt")); }
