@@ -182,3 +182,20 @@ void CopyTimes::flush() {
         r.pending.clear();
     }
 }
+
+DiskTimes::DiskTimes(const QString& folder, std::function<void()> onUnkept)
+    : folder_(folder), onUnkept_(std::move(onUnkept)) {}
+
+DiskTimes::Trust DiskTimes::trust(const CopyTimes& times, const QString& path, qint64 size, qint64 mtime,
+                                  const QString& other, qint64 otherSize) {
+    if (times.recordedSourceTime(path, size, mtime))
+        return Trust::Time;
+    if (!keeps_) {
+        keeps_ = platform::keepsTimes(folder_);
+        if (!*keeps_ && onUnkept_)
+            onUnkept_();
+    }
+    if (*keeps_)
+        return Trust::Time;
+    return size == otherSize && platform::sameContent(path, other) ? Trust::SameContent : Trust::Undecided;
+}

@@ -2,6 +2,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -79,4 +80,29 @@ class CopyTimes {
     bool loaded_ = false;
     bool mayCompact_ = true;
     std::vector<Record> records_; // the program folder's first
+};
+
+// Whether the disk of a folder keeps the times set on its files, asked of it once and only when a
+// copy's time is to be believed: on a disk that keeps none, a copy the record holds nothing for
+// carries the time a run wrote it, so neither it nor the file it would replace is newer by it.
+class DiskTimes {
+  public:
+    DiskTimes() = default;
+    // `onUnkept` is called once, when the disk is found to keep no times.
+    explicit DiskTimes(const QString& folder, std::function<void()> onUnkept = {});
+
+    enum class Trust {
+        Time,        // the time of the file is its own, or the one the record holds for it
+        SameContent, // no time to go by, and the two files are the same: nothing to do
+        Undecided,   // no time to go by, and the files differ: neither may replace the other
+    };
+    // What the time of the file at `path` (`size` bytes, `mtime`), on this folder's disk, tells
+    // against `other`, `otherSize` bytes. Reads nothing from disk while the time is trusted.
+    Trust trust(const CopyTimes& times, const QString& path, qint64 size, qint64 mtime, const QString& other,
+                qint64 otherSize);
+
+  private:
+    QString folder_;
+    std::function<void()> onUnkept_;
+    std::optional<bool> keeps_;
 };

@@ -59,6 +59,8 @@ void SyncEngine::resetRun() {
     copyTimes_.load();
     copyTimes_.keepBelow(request.mapp1);
     copyTimes_.keepBelow(request.mapp2);
+    diskTimes_[0] = DiskTimes(request.mapp1);
+    diskTimes_[1] = DiskTimes(request.mapp2);
 }
 
 QString SyncEngine::job() const {
@@ -406,6 +408,7 @@ void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair, co
             d = decideCopy(now.isFile, standsFor(source, f.size, f.mtime),
                            standsFor(target, now.size, now.mtime));
         }
+        d = trustedDecision(d, f, source, target, request.simulera ? t.size : now.size);
     }
     copyDecided(f, pair, source, target, d, now, false);
 }
@@ -489,9 +492,34 @@ void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, c
     const platform::FileInfo now = platform::fileInfo(target);
     if (again || !now.isFile)
         throw targetChanged();
-    copyDecided(f, pair, source, target,
-                decideCopy(true, standsFor(source, f.size, f.mtime), standsFor(target, now.size, now.mtime)),
-                now, true);
+    const CopyDecision d =
+        decideCopy(true, standsFor(source, f.size, f.mtime), standsFor(target, now.size, now.mtime));
+    copyDecided(f, pair, source, target, trustedDecision(d, f, source, target, now.size), now, true);
+}
+
+CopyDecision SyncEngine::trustedDecision(CopyDecision d, const platform::FileEntry& f, const QString& source,
+                                         const QString& target, qint64 targetSize) {
+    if (d != CopyDecision::Replace)
+        return d;
+    switch (
+        diskTimes_[lblsökvägnr == 1 ? 0 : 1].trust(copyTimes_, source, f.size, f.mtime, target, targetSize)) {
+    case DiskTimes::Trust::Time:
+        return d;
+    case DiskTimes::Trust::Undecided:
+        // Its time may be the one an earlier run wrote: neither file is written over, and the
+        // user is told which two to look at.
+        ++counts.antal_misslyckade;
+        failureBlock(QStringLiteral("FEL: det går inte att avgöra vilken fil som är nyare, eftersom disken "
+                                    "inte behåller filernas ändringstider. Ingen av filerna skrevs över.") +
+                         job(),
+                     source, target);
+        view_.systemLogError(QStringLiteral("FEL! Det går inte att avgöra vilken fil som är nyare: ") +
+                             source + QStringLiteral(" eller ") + target);
+        break;
+    case DiskTimes::Trust::SameContent:
+        break;
+    }
+    return CopyDecision::Unchanged;
 }
 
 void SyncEngine::afterCopy(const QString& source, const QString& target, const platform::CopiedSizes& sizes) {

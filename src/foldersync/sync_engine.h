@@ -124,6 +124,11 @@ class SyncEngine {
     qint64 standsFor(const QString& path, qint64 size, qint64 mtime) const {
         return copyTimes_.standsFor(path, size, mtime);
     }
+    // A decision to replace `target` (`targetSize` bytes) by the newer `source` holds only where the
+    // source's time is its own: on a disk that keeps no times, a file the record holds nothing for
+    // replaces nothing. The same content is left as it is; other content is an error of the run.
+    CopyDecision trustedDecision(CopyDecision d, const platform::FileEntry& f, const QString& source,
+                                 const QString& target, qint64 targetSize);
     // After every copy: the record of the time it holds, and an error where that is not the source's.
     void afterCopy(const QString& source, const QString& target, const platform::CopiedSizes& sizes);
     void countCopied(const QString& logText, qint64 bytes);
@@ -145,7 +150,8 @@ class SyncEngine {
     runlog::PendingLines pendingLogs_;
     qint64 pendingSince_ = -1; // ms since the epoch of the first line gathered, -1 for none
     std::optional<platform::RunError> logFailure_;
-    CopyTimes copyTimes_; // read at the start of each run
+    CopyTimes copyTimes_;    // read at the start of each run
+    DiskTimes diskTimes_[2]; // folder 1's and folder 2's, asked anew at each run
     int folderDone_ = 0;
     int folderFiles_ = 0;
     bool triedTwice_ = false; // the copy failing now failed on its second try too

@@ -95,27 +95,25 @@ RestoreEngine::Result RestoreEngine::scan(const std::vector<char>& marks, const 
     if (markCount == 0)
         return {Outcome::NothingMarked, {}};
     const double folderStep = 1.0 / n;
-    // On a disk that keeps no times, a copy the record holds nothing for carries the time a run
-    // wrote it: neither side is newer by it, and the disk is named once.
-    std::optional<bool> diskKeepsTimes;
+    // The backup disk is named once when it keeps no times.
+    DiskTimes disk(mapping.location(), [&] {
+        view_.systemLog(QStringLiteral("FEL! Backupdisken behåller inte filernas ändringstider, och "
+                                       "kopior utan anteckning om sin tid återställs inte som nyare: ") +
+                            mapping.location(),
+                        true);
+    });
     auto newerByTime = [&](const QString& backup, const platform::FileEntry& f, const QString& target,
                            const platform::FileEntry& now) {
-        if (copyTimes_.recordedSourceTime(backup, f.size, f.mtime))
+        switch (disk.trust(copyTimes_, backup, f.size, f.mtime, target, now.size)) {
+        case DiskTimes::Trust::Time:
             return true;
-        if (!diskKeepsTimes) {
-            diskKeepsTimes = platform::keepsTimes(mapping.location());
-            if (!*diskKeepsTimes)
-                view_.systemLog(
-                    QStringLiteral("FEL! Backupdisken behåller inte filernas ändringstider, och "
-                                   "kopior utan anteckning om sin tid återställs inte som nyare: ") +
-                        mapping.location(),
-                    true);
-        }
-        if (*diskKeepsTimes)
-            return true;
-        if (f.size != now.size || !platform::sameContent(backup, target))
+        case DiskTimes::Trust::Undecided:
             view_.systemLog(QStringLiteral("Det går inte att avgöra om backupens kopia är nyare: ") + target,
                             false);
+            break;
+        case DiskTimes::Trust::SameContent:
+            break;
+        }
         return false;
     };
     if (newerToo) {

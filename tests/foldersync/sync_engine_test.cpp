@@ -428,6 +428,36 @@ TEST_F(SyncEngineTest, ATwoWayRunOnDisksThatKeepNoTimesCopiesNothingBack) {
     EXPECT_EQ(engine->counts.antal_misslyckade, 0);
 }
 
+// A folder on a disk that keeps no times, whose copy the record holds nothing for (a record lost,
+// a copy made by hand): its later time may be the one a run wrote, so it replaces nothing. The
+// same content is left alone; other content is named as an error and both files stay.
+TEST_F(SyncEngineTest, ACopyWithoutARecordOnADiskThatKeepsNoTimesReplacesNothingByItsTime) {
+    const struct {
+        QByteArray there;
+        int errors;
+    } cases[] = {{"samma", 0}, {"annat", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.there.constData());
+        synclogic::startLog(programDir_.path(), at());
+        write(a + "/f.txt", "samma", 0);
+        write(b + "/f.txt", c.there, 3600);
+        platform::injectFault(b + "#time", EPERM);
+        run();
+        EXPECT_EQ(testutil::readBytes(a + "/f.txt"), "samma");
+        EXPECT_EQ(testutil::readBytes(b + "/f.txt"), c.there);
+        EXPECT_EQ(engine->counts.antal_kopierade, 0);
+        EXPECT_EQ(engine->counts.antal_misslyckade, c.errors);
+        EXPECT_EQ(view.systemLines.contains("FEL! Det går inte att avgöra vilken fil som är nyare: " + b +
+                                            "/f.txt eller " + a + "/f.txt"),
+                  c.errors == 1);
+        platform::clearFaults();
+    }
+    EXPECT_TRUE(
+        errLog().contains("FEL: det går inte att avgöra vilken fil som är nyare, eftersom disken inte "
+                          "behåller filernas ändringstider. Ingen av filerna skrevs över. (Jobb: " +
+                          a + ")"));
+}
+
 // A disk that ignores letter case (FAT, exFAT) takes Readme.txt and README.txt for one name: the
 // first is copied, the second is never written over it, at this run or a later one.
 TEST_F(SyncEngineTest, NamesThatDifferOnlyInLetterCaseOntoAFoldingDiskGiveOneCopyAndOneError) {
