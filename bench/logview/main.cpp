@@ -4,8 +4,10 @@
 // - the start with a 200 MB log.txt, and with a 300 MB one without line breaks (a damaged disk),
 //   against one of a few lines: time until the main window is shown and peak memory, each start in
 //   a process of its own;
-// - the viewer on that 200 MB log.txt (no saved logs): time until the window is shown, until the
-//   log is all in, and the search, each with the longest time the event loop was held.
+// - the viewer on that 200 MB log.txt (no saved logs): its peak memory once the log is all in,
+//   searched and its "FEL:" lines marked, in a process of its own; the time until the window is
+//   shown, until the log is all in, and the search, each with the longest time the event loop
+//   was held.
 #include "core/program.h"
 #include "logview/log_window.h"
 #include "mainwindow/main_window.h"
@@ -147,6 +149,57 @@ int startChild(const QString& folder) {
     return 0;
 }
 
+// The child: opens the viewer on `folder`'s log.txt, waits until it is all in, searches it, marks
+// its "FEL:" lines, and reports the peak memory after each.
+int viewerChild(const QString& folder) {
+    int argc = 1;
+    char name[] = "bench";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Program p(folder);
+    setProgram(&p);
+    p.dialogs.setScripted(true);
+    frmlog* w = p.form<frmlog>();
+    w->show();
+    while (w->loading())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const long loaded = peakKb();
+    w->txtsök->setText(".docx");
+    w->txtsök_KeyPress(13);
+    while (w->searching())
+        QCoreApplication::processEvents();
+    const long searched = peakKb();
+    w->färglägg_fel();
+    std::printf("%ld %ld %ld\n", loaded, searched, peakKb());
+    std::fflush(stdout);
+    p.unloadAll();
+    setProgram(nullptr);
+    return 0;
+}
+
+// The viewer's peak memory on the 200 MB log.txt, in a process of its own.
+void benchViewerMemory(const QString& exe, const QString& root) {
+    const QString folder = root + "/start-large";
+    const QByteArray command = "'" + exe.toLocal8Bit() + "' viewer '" + folder.toLocal8Bit() + "'";
+    FILE* child = ::popen(command.constData(), "r");
+    char out[128] = {};
+    const bool read = child && std::fgets(out, sizeof out, child);
+    const int rc = child ? ::pclose(child) : -1;
+    const QList<QByteArray> fields = QByteArray(out).simplified().split(' ');
+    if (!read || rc != 0 || fields.size() != 3) {
+        std::printf("viewer memory: failed\n");
+        return;
+    }
+    const double size = QFileInfo(folder + "/log.txt").size() / 1e6;
+    const auto mb = [&](int i) { return fields[i].toLong() / 1024.0; };
+    std::printf("viewer, %6.1f MB log.txt: peak %6.1f MB all in (%.2f x), %6.1f MB after a search, %6.1f MB "
+                "after marking its \"FEL:\" lines\n",
+                size, mb(0), mb(0) / size, mb(1), mb(2));
+    std::fflush(stdout);
+}
+
 // Before QApplication and any large buffer: a child's peak memory counts its parent's as it
 // was at the fork.
 void benchStart(const QString& exe, const QString& root) {
@@ -262,8 +315,12 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
     if (argc == 3 && QByteArray(argv[1]) == "start")
         return startChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && QByteArray(argv[1]) == "viewer")
+        return viewerChild(QString::fromLocal8Bit(argv[2]));
     QTemporaryDir root;
-    benchStart(QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath(), root.path());
+    const QString exe = QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath();
+    benchStart(exe, root.path());
+    benchViewerMemory(exe, root.path());
     QApplication app(argc, argv);
     if (const int rc = benchSavedLog())
         return rc;
