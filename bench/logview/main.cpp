@@ -125,16 +125,9 @@ struct PauseMeter {
     }
 };
 
-// The child: starts the program in `folder` as main() does and reports the time until the main
+// The start child: starts the program in `folder` as main() does and reports the time until the main
 // window is shown and the peak memory.
-int startChild(const QString& folder) {
-    QElapsedTimer t;
-    t.start();
-    int argc = 1;
-    char name[] = "bench";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+int startChild(const QString& folder, const QElapsedTimer& t) {
     Program p(folder);
     setProgram(&p);
     frmmain* main = p.form<frmmain>();
@@ -149,14 +142,9 @@ int startChild(const QString& folder) {
     return 0;
 }
 
-// The child: opens the viewer on `folder`'s log.txt, waits until it is all in, searches it, marks
+// The viewer child: opens the viewer on `folder`'s log.txt, waits until it is all in, searches it, marks
 // its "FEL:" lines, and reports the peak memory after each.
 int viewerChild(const QString& folder) {
-    int argc = 1;
-    char name[] = "bench";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
     Program p(folder);
     setProgram(&p);
     p.dialogs.setScripted(true);
@@ -179,16 +167,22 @@ int viewerChild(const QString& folder) {
     return 0;
 }
 
-// The viewer's peak memory on the 200 MB log.txt, in a process of its own.
-void benchViewerMemory(const QString& exe, const QString& root) {
-    const QString folder = root + "/start-large";
-    const QByteArray command = "'" + exe.toLocal8Bit() + "' viewer '" + folder.toLocal8Bit() + "'";
+// A child process of this program in `mode` on `folder`: the fields of its line, none when it failed.
+QList<QByteArray> runChild(const QString& exe, const char* mode, const QString& folder, int fields) {
+    const QByteArray command = "'" + exe.toLocal8Bit() + "' " + mode + " '" + folder.toLocal8Bit() + "'";
     FILE* child = ::popen(command.constData(), "r");
     char out[128] = {};
     const bool read = child && std::fgets(out, sizeof out, child);
     const int rc = child ? ::pclose(child) : -1;
-    const QList<QByteArray> fields = QByteArray(out).simplified().split(' ');
-    if (!read || rc != 0 || fields.size() != 3) {
+    const QList<QByteArray> got = QByteArray(out).simplified().split(' ');
+    return read && rc == 0 && got.size() == fields ? got : QList<QByteArray>{};
+}
+
+// The viewer's peak memory on the 200 MB log.txt, in a process of its own.
+void benchViewerMemory(const QString& exe, const QString& root) {
+    const QString folder = root + "/start-large";
+    const QList<QByteArray> fields = runChild(exe, "viewer", folder, 3);
+    if (fields.isEmpty()) {
         std::printf("viewer memory: failed\n");
         return;
     }
@@ -216,13 +210,8 @@ void benchStart(const QString& exe, const QString& root) {
         qint64 best = -1;
         long mem = 0;
         for (int round = 0; round < 3; ++round) {
-            const QByteArray command = "'" + exe.toLocal8Bit() + "' start '" + folder.toLocal8Bit() + "'";
-            FILE* child = ::popen(command.constData(), "r");
-            char out[128] = {};
-            const bool read = child && std::fgets(out, sizeof out, child);
-            const int rc = child ? ::pclose(child) : -1;
-            const QList<QByteArray> fields = QByteArray(out).simplified().split(' ');
-            if (!read || rc != 0 || fields.size() != 2) {
+            const QList<QByteArray> fields = runChild(exe, "start", folder, 2);
+            if (fields.isEmpty()) {
                 std::printf("start, %s log.txt: failed\n", which);
                 return;
             }
@@ -313,10 +302,17 @@ int benchSavedLog() {
 
 int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
-    if (argc == 3 && QByteArray(argv[1]) == "start")
-        return startChild(QString::fromLocal8Bit(argv[2]));
-    if (argc == 3 && QByteArray(argv[1]) == "viewer")
-        return viewerChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && (QByteArray(argv[1]) == "start" || QByteArray(argv[1]) == "viewer")) {
+        QElapsedTimer t;
+        t.start();
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        const bool start = QByteArray(argv[1]) == "start";
+        int childArgc = 1;
+        char* childArgv[] = {argv[0], nullptr};
+        QApplication app(childArgc, childArgv);
+        QApplication::setQuitOnLastWindowClosed(false);
+        return start ? startChild(folder, t) : viewerChild(folder);
+    }
     QTemporaryDir root;
     const QString exe = QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath();
     benchStart(exe, root.path());
