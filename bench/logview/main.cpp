@@ -4,8 +4,10 @@
 // - the start with a 200 MB log.txt, and with a 300 MB one without line breaks (a damaged disk),
 //   against one of a few lines: time until the main window is shown and peak memory, each start in
 //   a process of its own;
-// - the viewer on that 200 MB log.txt (no saved logs): time until the window is shown, until the
-//   log is all in, and the search, each with the longest time the event loop was held.
+// - the viewer on that 200 MB log.txt (no saved logs): its peak memory once the log is all in,
+//   searched and its "FEL:" lines marked, in a process of its own; the time until the window is
+//   shown, until the log is all in, and the search, each with the longest time the event loop
+//   was held.
 #include "core/program.h"
 #include "logview/log_window.h"
 #include "mainwindow/main_window.h"
@@ -123,16 +125,9 @@ struct PauseMeter {
     }
 };
 
-// The child: starts the program in `folder` as main() does and reports the time until the main
+// The start child: starts the program in `folder` as main() does and reports the time until the main
 // window is shown and the peak memory.
-int startChild(const QString& folder) {
-    QElapsedTimer t;
-    t.start();
-    int argc = 1;
-    char name[] = "bench";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+int startChild(const QString& folder, const QElapsedTimer& t) {
     Program p(folder);
     setProgram(&p);
     frmmain* main = p.form<frmmain>();
@@ -145,6 +140,58 @@ int startChild(const QString& folder) {
     main->Form_Unload();
     setProgram(nullptr);
     return 0;
+}
+
+// The viewer child: opens the viewer on `folder`'s log.txt, waits until it is all in, searches it, marks
+// its "FEL:" lines, and reports the peak memory after each.
+int viewerChild(const QString& folder) {
+    Program p(folder);
+    setProgram(&p);
+    p.dialogs.setScripted(true);
+    frmlog* w = p.form<frmlog>();
+    w->show();
+    while (w->loading())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const long loaded = peakKb();
+    w->txtsök->setText(".docx");
+    w->txtsök_KeyPress(13);
+    while (w->searching())
+        QCoreApplication::processEvents();
+    const long searched = peakKb();
+    w->färglägg_fel();
+    std::printf("%ld %ld %ld\n", loaded, searched, peakKb());
+    std::fflush(stdout);
+    p.unloadAll();
+    setProgram(nullptr);
+    return 0;
+}
+
+// A child process of this program in `mode` on `folder`: the fields of its line, none when it failed.
+QList<QByteArray> runChild(const QString& exe, const char* mode, const QString& folder, int fields) {
+    const QByteArray command = "'" + exe.toLocal8Bit() + "' " + mode + " '" + folder.toLocal8Bit() + "'";
+    FILE* child = ::popen(command.constData(), "r");
+    char out[128] = {};
+    const bool read = child && std::fgets(out, sizeof out, child);
+    const int rc = child ? ::pclose(child) : -1;
+    const QList<QByteArray> got = QByteArray(out).simplified().split(' ');
+    return read && rc == 0 && got.size() == fields ? got : QList<QByteArray>{};
+}
+
+// The viewer's peak memory on the 200 MB log.txt, in a process of its own.
+void benchViewerMemory(const QString& exe, const QString& root) {
+    const QString folder = root + "/start-large";
+    const QList<QByteArray> fields = runChild(exe, "viewer", folder, 3);
+    if (fields.isEmpty()) {
+        std::printf("viewer memory: failed\n");
+        return;
+    }
+    const double size = QFileInfo(folder + "/log.txt").size() / 1e6;
+    const auto mb = [&](int i) { return fields[i].toLong() / 1024.0; };
+    std::printf("viewer, %6.1f MB log.txt: peak %6.1f MB all in (%.2f x), %6.1f MB after a search, %6.1f MB "
+                "after marking its \"FEL:\" lines\n",
+                size, mb(0), mb(0) / size, mb(1), mb(2));
+    std::fflush(stdout);
 }
 
 // Before QApplication and any large buffer: a child's peak memory counts its parent's as it
@@ -163,13 +210,8 @@ void benchStart(const QString& exe, const QString& root) {
         qint64 best = -1;
         long mem = 0;
         for (int round = 0; round < 3; ++round) {
-            const QByteArray command = "'" + exe.toLocal8Bit() + "' start '" + folder.toLocal8Bit() + "'";
-            FILE* child = ::popen(command.constData(), "r");
-            char out[128] = {};
-            const bool read = child && std::fgets(out, sizeof out, child);
-            const int rc = child ? ::pclose(child) : -1;
-            const QList<QByteArray> fields = QByteArray(out).simplified().split(' ');
-            if (!read || rc != 0 || fields.size() != 2) {
+            const QList<QByteArray> fields = runChild(exe, "start", folder, 2);
+            if (fields.isEmpty()) {
                 std::printf("start, %s log.txt: failed\n", which);
                 return;
             }
@@ -260,10 +302,21 @@ int benchSavedLog() {
 
 int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
-    if (argc == 3 && QByteArray(argv[1]) == "start")
-        return startChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && (QByteArray(argv[1]) == "start" || QByteArray(argv[1]) == "viewer")) {
+        QElapsedTimer t;
+        t.start();
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        const bool start = QByteArray(argv[1]) == "start";
+        int childArgc = 1;
+        char* childArgv[] = {argv[0], nullptr};
+        QApplication app(childArgc, childArgv);
+        QApplication::setQuitOnLastWindowClosed(false);
+        return start ? startChild(folder, t) : viewerChild(folder);
+    }
     QTemporaryDir root;
-    benchStart(QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath(), root.path());
+    const QString exe = QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath();
+    benchStart(exe, root.path());
+    benchViewerMemory(exe, root.path());
     QApplication app(argc, argv);
     if (const int rc = benchSavedLog())
         return rc;

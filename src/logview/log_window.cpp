@@ -193,28 +193,35 @@ void frmlog::öppna_logfil() {
 
 void frmlog::färglägg_fel() {
     finishLoading();
-    const std::vector<logmarks::Range> marks = logmarks::runLogErrors(shownText());
-    QTextCursor c(Text1->document());
+    // Line by line in the box, as no mark spans a line end: a copy of the whole text would
+    // double what a large log holds.
+    QTextDocument* doc = Text1->document();
+    QTextCursor c(doc);
     c.beginEditBlock();
-    for (const logmarks::Range& m : marks)
-        mark(c, m.start, m.length);
+    qsizetype last = -1;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        for (const logmarks::Range& m : logmarks::runLogErrors(b.text())) {
+            last = b.position() + m.start;
+            mark(c, last, m.length);
+        }
     c.endEditBlock();
-    if (!marks.empty()) {
-        QTextCursor caret(Text1->document());
-        caret.setPosition(int(marks.back().start));
+    if (last >= 0) {
+        QTextCursor caret(doc);
+        caret.setPosition(int(last));
         Text1->setTextCursor(caret);
     }
 }
 
-void frmlog::showProgramLog(const QString& text) {
+void frmlog::showProgramLog(QString text) {
     lbllog->hide();
     optlista[0]->hide();
     optlista[1]->hide();
     combolog->hide();
-    const QString shown = savedlogs::forShowing(text);
-    std::vector<logmarks::Range> marks = logmarks::programLogErrors(shown);
+    // Line ends are made in place, and the box's pending text is this one, not a copy.
+    text = savedlogs::forShowing(std::move(text));
+    std::vector<logmarks::Range> marks = logmarks::programLogErrors(text);
     const int count = int(marks.size());
-    showText(shown, std::move(marks), Caret::End);
+    showText(std::move(text), std::move(marks), Caret::End);
     lblsökinfo->setText(logmarks::errorCountText(count));
 }
 
@@ -246,7 +253,7 @@ void frmlog::stopWork() {
     search_ = Search{};
 }
 
-void frmlog::showText(const QString& text, std::vector<logmarks::Range> marks, Caret caret,
+void frmlog::showText(QString text, std::vector<logmarks::Range> marks, Caret caret,
                       std::unique_ptr<platform::TextReader> reader, bool markErrors) {
     stopWork();
     marked_.clear();
@@ -255,7 +262,7 @@ void frmlog::showText(const QString& text, std::vector<logmarks::Range> marks, C
         return;
     pending_.reader = std::move(reader);
     pending_.markErrors = markErrors;
-    pending_.text = text;
+    pending_.text = std::move(text);
     pending_.marks = std::move(marks);
     pending_.caret = caret;
     hasPending_ = true;
@@ -547,9 +554,9 @@ void openLogViewer() {
     program().dialogs.showModal(program().form<frmlog>());
 }
 
-void openProgramLog(const QString& text) {
+void openProgramLog(QString text) {
     frmlog* w = program().form<frmlog>();
-    w->showProgramLog(text);
+    w->showProgramLog(std::move(text));
     program().dialogs.showModal(w);
 }
 

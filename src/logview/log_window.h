@@ -56,9 +56,9 @@ class frmlog : public QWidget {
 
     // The program log view: `text` replaces the shown log, the log choice is hidden, and the
     // errors of the system log are marked and counted in lblsökinfo.
-    void showProgramLog(const QString& text);
+    void showProgramLog(QString text);
 
-    // The shown text, one line break per line end.
+    // The shown text, one line break per line end; a copy of it all, so for checks, not for work.
     QString shownText() const;
     // A long log goes into the box, and a search through it runs, in steps, so the window answers
     // meanwhile; a close, another search or another log ends what runs.
@@ -78,7 +78,7 @@ class frmlog : public QWidget {
     // Replaces the box's text by what `reader` reads (or, without one, by `text`, line breaks as
     // '\n', with `marks` red and bold), marking "FEL:" when `markErrors`; the caret goes to
     // `caret` once all of it is in.
-    void showText(const QString& text, std::vector<logmarks::Range> marks, Caret caret,
+    void showText(QString text, std::vector<logmarks::Range> marks, Caret caret,
                   std::unique_ptr<platform::TextReader> reader = {}, bool markErrors = false);
     void setPlainMessage(const QString& text);
     void stopWork();
@@ -121,5 +121,5 @@ namespace logview {
 // "Visa logg": the log viewer, modal; it shows the newest saved log, or log.txt.
 void openLogViewer();
 // The saved program log in the log viewer, modal, its errors marked.
-void openProgramLog(const QString& text);
+void openProgramLog(QString text);
 } // namespace logview
