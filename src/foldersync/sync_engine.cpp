@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "platform/vb.h"
 #include "run/copy_engine.h"
 #include "run/copy_step.h"
 
@@ -330,9 +331,11 @@ void SyncEngine::runDirection(int dir) {
     if (request.från1 && request.från2) {
         view_.windowLog(
             (dir == 1 ? QStringLiteral(" Mapp 1 -> Mapp 2: ") : QStringLiteral(" Mapp 1 <- Mapp 2: ")) +
-            QString::number(counts.antal_kopierade_pass) +
-            (request.simulera ? QStringLiteral(" filer skulle kopieras.")
-                              : QStringLiteral(" kopierade filer.")));
+            (request.simulera
+                 ? platform::fileCount(counts.antal_kopierade_pass) + QStringLiteral(" skulle kopieras.")
+                 : platform::fileCount(counts.antal_kopierade_pass, QStringLiteral("kopierad"),
+                                       QStringLiteral("kopierade")) +
+                       QLatin1Char('.')));
         counts.antal_kopierade_pass = 0;
     }
 }

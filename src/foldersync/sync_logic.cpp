@@ -113,11 +113,6 @@ QString headerLine(const QDateTime& now, bool simulated) {
            platform::dateText(now) + QStringLiteral("  ") + now.toString(QStringLiteral("HH:mm"));
 }
 
-// "1 fil", "2 filer".
-QString fileCount(long n) {
-    return QString::number(n) + (n == 1 ? QStringLiteral(" fil") : QStringLiteral(" filer"));
-}
-
 QString copiedVerb(bool simulated) {
     return simulated ? QStringLiteral("skulle kopieras") : QStringLiteral("kopierades");
 }
@@ -125,19 +120,21 @@ QString copiedVerb(bool simulated) {
 QStringList summary(const SyncCounts& c, bool cancelled, bool simulated) {
     return {cancelled ? QStringLiteral("Mappsynkronisering avbröts.")
                       : QStringLiteral("Mappsynkronisering klar."),
-            fileCount(c.antal_kopierade) + QLatin1Char(' ') + copiedVerb(simulated) + QLatin1Char('.')};
+            platform::fileCount(c.antal_kopierade) + QLatin1Char(' ') + copiedVerb(simulated) +
+                QLatin1Char('.')};
 }
 
 QStringList summaryBlock(const SyncCounts& c, bool cancelled, bool simulated) {
     const QString verb = QLatin1Char(' ') + copiedVerb(simulated);
     QStringList lines{QString()};
     lines << summary(c, cancelled, simulated) << QString() << QString();
-    lines << fileCount(c.antal_kopierade) + verb + QStringLiteral(" totalt")
-          << QString::number(c.antal_nya) + QStringLiteral(" nya filer") + verb +
+    lines << platform::fileCount(c.antal_kopierade) + verb + QStringLiteral(" totalt")
+          << platform::fileCount(c.antal_nya, QStringLiteral("ny"), QStringLiteral("nya")) + verb +
                  QStringLiteral(" (exkl. ev. skyddade filer)")
-          << QString::number(c.antal_ändrade) + QStringLiteral(" ändrade filer") + verb +
-                 QStringLiteral(" (exkl. ev. skyddade filer)")
-          << QString::number(c.antal_skyddade) + QStringLiteral(" skyddade filer") + verb;
+          << platform::fileCount(c.antal_ändrade, QStringLiteral("ändrad"), QStringLiteral("ändrade")) +
+                 verb + QStringLiteral(" (exkl. ev. skyddade filer)")
+          << platform::fileCount(c.antal_skyddade, QStringLiteral("skyddad"), QStringLiteral("skyddade")) +
+                 verb;
     if (c.antal_fel_filstorlek == 0)
         lines << QStringLiteral("  ") + QString::number(c.antal_misslyckade) +
                      QStringLiteral(" filer misslyckades");
@@ -160,7 +157,8 @@ QString simulatedMark(bool simulated) {
     return simulated ? QStringLiteral(" (simulerad)") : QString();
 }
 QString copiedText(const SyncCounts& c, bool simulated) {
-    QString text = fileCount(c.antal_kopierade) + QLatin1Char(' ') + copiedVerb(simulated) + QLatin1Char('.');
+    QString text =
+        platform::fileCount(c.antal_kopierade) + QLatin1Char(' ') + copiedVerb(simulated) + QLatin1Char('.');
     if (c.antal_olästa_mappar > 0)
         text += QLatin1Char(' ') + unreadableText(c) + QLatin1Char('.');
     return text;
@@ -180,11 +178,11 @@ QString endWindowLine(const SyncCounts& c, bool cancelled, bool simulated) {
 }
 
 QString savedLogName(const QDateTime& start, long copied, double megabytes, long errors, bool simulated) {
-    QString name = QStringLiteral("log ") +
-                   platform::dateTimeText(start).replace(QLatin1Char(':'), QLatin1Char('.')) +
-                   QLatin1Char(' ') + simulatedPrefix(simulated) + QStringLiteral("Mappsynkronisering. ") +
-                   fileCount(copied) + QLatin1Char(' ') + copiedVerb(simulated) + QStringLiteral(". ") +
-                   platform::Format(megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
+    QString name =
+        QStringLiteral("log ") + platform::dateTimeText(start).replace(QLatin1Char(':'), QLatin1Char('.')) +
+        QLatin1Char(' ') + simulatedPrefix(simulated) + QStringLiteral("Mappsynkronisering. ") +
+        platform::fileCount(copied) + QLatin1Char(' ') + copiedVerb(simulated) + QStringLiteral(". ") +
+        platform::Format(megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
     if (errors > 0)
         name += QStringLiteral(" Fel uppstod!");
     if (!name.endsWith(QLatin1Char('.')))

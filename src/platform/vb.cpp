@@ -302,4 +302,11 @@ double localeNumber(const QString& text) {
     return v;
 }
 
+QString fileCount(long long n, const QString& one, const QString& many) {
+    const QString& adjective = n == 1 ? one : many;
+    return QString::number(n) + QLatin1Char(' ') +
+           (adjective.isEmpty() ? QString() : adjective + QLatin1Char(' ')) +
+           (n == 1 ? QStringLiteral("fil") : QStringLiteral("filer"));
+}
+
 } // namespace platform

@@ -39,4 +39,8 @@ int valInt(const QString& text);
 // Val rounded to the nearest whole number, halves to the even number (the run-time's CLng).
 long long valRound(const QString& text);
 
+// A count of files with its noun, and the adjective before it, in the number the count asks for:
+// fileCount(1) = "1 fil", fileCount(2) = "2 filer", fileCount(1, "ny", "nya") = "1 ny fil".
+QString fileCount(long long n, const QString& one = QString(), const QString& many = QString());
+
 } // namespace platform

@@ -29,18 +29,21 @@ QString elapsedText(qint64 seconds) {
 }
 
 QStringList summaryLines(const QDateTime& start, const QDateTime& end, const Totals& t) {
-    QStringList lines{QString(),
-                      QString(),
-                      QStringLiteral("Backup startade kl. ") + platform::timeText(start) +
-                          QStringLiteral(", slutade kl. ") + platform::timeText(end),
-                      QStringLiteral("Tidsåtgång: ") + elapsedText(start.secsTo(end)),
-                      QString(),
-                      QStringLiteral("Sammanställning:"),
-                      QStringLiteral("  %1 filer återställdes totalt").arg(t.files),
-                      QStringLiteral("  %1 nya filer återställdes").arg(t.missing),
-                      QStringLiteral("  %1 ändrade filer återställdes").arg(t.replaced),
-                      QStringLiteral("  ") + platform::Format(t.megabytes, QStringLiteral("0.00")) +
-                          QStringLiteral(" MB")};
+    QStringList lines{
+        QString(),
+        QString(),
+        QStringLiteral("Backup startade kl. ") + platform::timeText(start) +
+            QStringLiteral(", slutade kl. ") + platform::timeText(end),
+        QStringLiteral("Tidsåtgång: ") + elapsedText(start.secsTo(end)),
+        QString(),
+        QStringLiteral("Sammanställning:"),
+        QStringLiteral("  ") + platform::fileCount(t.files) + QStringLiteral(" återställdes totalt"),
+        QStringLiteral("  ") + platform::fileCount(t.missing, QStringLiteral("ny"), QStringLiteral("nya")) +
+            QStringLiteral(" återställdes"),
+        QStringLiteral("  ") +
+            platform::fileCount(t.replaced, QStringLiteral("ändrad"), QStringLiteral("ändrade")) +
+            QStringLiteral(" återställdes"),
+        QStringLiteral("  ") + platform::Format(t.megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB")};
     if (t.errors > 0)
         lines << QStringLiteral("  Fel uppstod under återställningen!");
     return lines;
@@ -63,7 +66,7 @@ QString savedLogNameWith(const QDateTime& start, const QString& job, const Total
         name += QStringLiteral(" Återställning (manuell). ");
     else
         name += QStringLiteral(" Återställning från jobb ") + job + QStringLiteral(". ");
-    name += QString::number(t.files) + QStringLiteral(" filer återställdes. ");
+    name += platform::fileCount(t.files) + QStringLiteral(" återställdes. ");
     name += platform::Format(t.megabytes, QStringLiteral("0.00")) + QStringLiteral(" MB.");
     if (t.errors > 0)
         name += QStringLiteral(" Fel uppstod!");

@@ -36,6 +36,12 @@ QString numberText(long long n) {
     return QString::number(n);
 }
 
+// "1 kopierad fil", "2 filer skulle kopieras".
+QString copiedFiles(long long n, bool simulated) {
+    return simulated ? platform::fileCount(n) + QStringLiteral(" skulle kopieras")
+                     : platform::fileCount(n, QStringLiteral("kopierad"), QStringLiteral("kopierade"));
+}
+
 } // namespace
 
 QString simulatedText(const QString& text) {
@@ -632,14 +638,12 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Klar med aktuellt jobb"));
     QListWidgetItem* item = w_.List1->item(i);
     // A simulated run copied nothing: the entry says what it found.
-    item->setText(
-        item->text() + QStringLiteral(" (") + numberText(e_.kopierade_jobb) +
-        (plan().simulate ? QStringLiteral(" filer skulle kopieras)") : QStringLiteral(" kopierade filer)")));
+    item->setText(item->text() + QStringLiteral(" (") + copiedFiles(e_.kopierade_jobb, plan().simulate) +
+                  QLatin1Char(')'));
     // A simulation copied and saved nothing: every log says what it would have done.
     const bool sim = plan().simulate;
-    const QString done = QStringLiteral("Klar. ") + numberText(e_.kopierade_jobb) +
-                         QStringLiteral(" filer kopierades. ") + numberText(e_.fel_jobb) +
-                         QStringLiteral(" fel.");
+    const QString done = QStringLiteral("Klar. ") + platform::fileCount(e_.kopierade_jobb) +
+                         QStringLiteral(" kopierades. ") + numberText(e_.fel_jobb) + QStringLiteral(" fel.");
     w_.addLogLine(QLatin1Char(' ') + (sim ? simulatedText(done) : done));
     systemLog(sim ? simulatedText(done) : done);
     if (e_.versioner_jobb != 0) {
@@ -649,8 +653,7 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
         systemLog(sim ? simulatedText(v) : v);
     }
     w_.kopiera_exlog_till_log();
-    QStringList lines{numberText(e_.kopierade_jobb) +
-                      (sim ? QStringLiteral(" filer skulle kopieras") : QStringLiteral(" kopierade filer"))};
+    QStringList lines{copiedFiles(e_.kopierade_jobb, sim)};
     if (e_.versioner_jobb != 0)
         lines << numberText(e_.versioner_jobb) +
                      (sim ? QStringLiteral(" äldre filer skulle sparas av versionshantering")

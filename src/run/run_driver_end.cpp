@@ -156,16 +156,20 @@ void RunDriver::runEnd() {
         QStringList s{QStringLiteral("Sammanställning:")};
         if (sim)
             s << QStringLiteral("  Simulerad backup.");
-        s << QStringLiteral("  ") + n(e_.kopierade_totalt) + QStringLiteral(" filer ") + copied +
+        s << QStringLiteral("  ") + platform::fileCount(e_.kopierade_totalt) + QLatin1Char(' ') + copied +
                  QStringLiteral(" totalt.")
           << QStringLiteral("  ") + n(e_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.")
           << QString()
-          << QStringLiteral("  ") + n(e_.nya_totalt) + QStringLiteral(" nya filer ") + copied +
-                 QStringLiteral(" (+)  (exkl. ev. skyddade filer).")
-          << QStringLiteral("  ") + n(e_.ändrade_totalt) + QStringLiteral(" ändrade filer ") + copied +
-                 QStringLiteral(" (exkl. ev. skyddade filer).")
-          << QStringLiteral("  ") + n(e_.skyddade_totalt) + QStringLiteral(" skyddade filer ") + copied +
-                 QStringLiteral(" (*).")
+          << QStringLiteral("  ") +
+                 platform::fileCount(e_.nya_totalt, QStringLiteral("ny"), QStringLiteral("nya")) +
+                 QLatin1Char(' ') + copied + QStringLiteral(" (+)  (exkl. ev. skyddade filer).")
+          << QStringLiteral("  ") +
+                 platform::fileCount(e_.ändrade_totalt, QStringLiteral("ändrad"), QStringLiteral("ändrade")) +
+                 QLatin1Char(' ') + copied + QStringLiteral(" (exkl. ev. skyddade filer).")
+          << QStringLiteral("  ") +
+                 platform::fileCount(e_.skyddade_totalt, QStringLiteral("skyddad"),
+                                     QStringLiteral("skyddade")) +
+                 QLatin1Char(' ') + copied + QStringLiteral(" (*).")
           << QStringLiteral("  ") + n(e_.exkluderade_totalt) + QStringLiteral(" filer exkluderades.");
         if (e_.fel_filstorlek_totalt == 0)
             s << QStringLiteral("  ") + n(e_.misslyckade_totalt) + QStringLiteral(" filer misslyckades.");
@@ -270,7 +274,8 @@ void RunDriver::report() {
             startDate_ + QLatin1Char(' ') + startTime_ +
                 (stop == RunStop::None ? QStringLiteral(" Backup utförd")
                                        : QStringLiteral(" Backup avbröts")) +
-                jobPart + n(e_.kopierade_totalt) + QStringLiteral(" filer av ") + n(filesToLookAt()) +
+                jobPart + platform::fileCount(e_.kopierade_totalt) + QStringLiteral(" av ") +
+                n(filesToLookAt()) +
                 (plan().simulate ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. ")) +
                 note,
             savedLog);

@@ -175,7 +175,7 @@ QString summaryOf(const SavedLogFacts& f, const QString& job) {
         s += QStringLiteral("Kunde inte utföras. ");
     } else {
         // A simulation copied nothing: its name tells what it would have copied.
-        s += QString::number(f.copied) + QStringLiteral(" filer av ") + QString::number(f.lookedAt) +
+        s += platform::fileCount(f.copied) + QStringLiteral(" av ") + QString::number(f.lookedAt) +
              (f.simulated ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. "));
         s += platform::Format(static_cast<float>(f.megabytes), QStringLiteral("0.00")) +
              QStringLiteral(" MB. ");

@@ -61,7 +61,7 @@ TEST_F(BackupRun, TheJobNamedOnTheCommandLineIsBackedUpAndLogged) {
     EXPECT_EQ(testutil::readBytes(target("brev.txt")), QByteArray("hej igen"));
     l = log();
     EXPECT_TRUE(l.contains("  " + target("brev.txt")));
-    EXPECT_TRUE(l.contains("1 kopierade filer"));
+    EXPECT_TRUE(l.contains("1 kopierad fil"));
 }
 
 TEST_F(BackupRun, ARunWithAMissingFolderEndsWithStatusOne) {

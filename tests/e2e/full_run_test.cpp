@@ -142,7 +142,7 @@ TEST_F(CommandLineRun, AChangedFileReplacesItsCopyAndTheOldCopyIsKeptAsAVersion)
 
     const QStringList l = log();
     EXPECT_TRUE(l.contains("  " + target("brev.txt"))) << logText().toStdString();
-    EXPECT_TRUE(l.contains("1 kopierade filer"));
+    EXPECT_TRUE(l.contains("1 kopierad fil"));
     EXPECT_TRUE(l.contains("1 äldre filer sparade av versionshantering"));
     EXPECT_TRUE(l.contains("  1 äldre filer sparade av versionshantering."));
     EXPECT_TRUE(testutil::readLines(program_.path() + "/log_filversion.txt")

@@ -174,7 +174,7 @@ TEST_F(SyncWindow, ARunEndsWithItsSummaryTheLogViewAndASavedCopy) {
     EXPECT_TRUE(box.startsWith(
         "\n12:00:00 Kontrollerar om mapparna finns.\n12:00:00 Räknar upp mappar som ska köras."));
     EXPECT_TRUE(box.endsWith(
-        "\n12:00:00 Mapp 1 <- Mapp 2: 1 kopierade filer.\n12:00:00 Mappsynkronisering klar. 2 filer "
+        "\n12:00:00 Mapp 1 <- Mapp 2: 1 kopierad fil.\n12:00:00 Mappsynkronisering klar. 2 filer "
         "kopierades."));
     const QString sys = syslog();
     EXPECT_TRUE(sys.contains(QString(47, '*') + "\n2024-03-01 12:00:00  Startade mappsynkronisering.\n"));
@@ -503,11 +503,11 @@ TEST_F(SyncWindow, ASimulatedRunIsMarkedSimulatedAndItsLogsSayWhatWouldBeCopied)
     } logs[] = {
         {"window log",
          win()->txtloggtext->toPlainText(),
-         {"Mapp 1 -> Mapp 2: 1 filer skulle kopieras.", "Mapp 1 <- Mapp 2: 0 filer skulle kopieras.",
+         {"Mapp 1 -> Mapp 2: 1 fil skulle kopieras.", "Mapp 1 <- Mapp 2: 0 filer skulle kopieras.",
           "Mappsynkronisering klar. 1 fil skulle kopieras. (simulerad)"}},
         {"log view",
          win()->Text1->toPlainText(),
-         {"1 fil skulle kopieras.", "1 nya filer skulle kopieras (exkl. ev. skyddade filer)"}},
+         {"1 fil skulle kopieras.", "1 ny fil skulle kopieras (exkl. ev. skyddade filer)"}},
         {"log.txt", log().join('\n'), {"1 fil skulle kopieras totalt"}},
         {"saved log",
          testutil::readLines(path("Sparade loggar/" + saved)).join('\n'),

@@ -359,6 +359,34 @@ TEST_F(FilesTest, CancelledCopyLeavesNoTargetAndSpecialFilesAreRefusedAtOnce) {
     EXPECT_TRUE(entries(p("dst")).isEmpty());
 }
 
+// A stop is looked for between blocks: at least once a MiB, so that a disk writing a third of a
+// MB a second still sees it within a few seconds at most, holes or not.
+TEST_F(FilesTest, ABigCopyAsksForAStopAtLeastOnceAMebibyte) {
+    constexpr qint64 kData = 16ll << 20;
+    const struct {
+        const char* name;
+        qint64 holeBefore;
+    } rows[] = {{"hel.bin", 0}, {"glest.img", 24ll << 20}};
+    testutil::makeDir(p("src"));
+    testutil::makeDir(p("dst"));
+    const QByteArray data(kData, 'x');
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const QByteArray src = QFile::encodeName(p(QStringLiteral("src/") + r.name));
+        const int fd = ::open(src.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, data.constData(), size_t(kData), r.holeBefore), kData);
+        ASSERT_EQ(::ftruncate(fd, r.holeBefore * 2 + kData), 0);
+        ::close(fd);
+        int asked = 0;
+        copyKeepTime(QFile::decodeName(src), p(QStringLiteral("dst/") + r.name), [&] {
+            ++asked;
+            return false;
+        });
+        EXPECT_GE(asked, kData >> 20);
+    }
+}
+
 // A disk that does not take a file's time (NFS with root_squash) leaves the time of the copy;
 // the copy says so, with the time it really holds.
 TEST_F(FilesTest, ACopyTellsTheTimeItReallyHolds) {

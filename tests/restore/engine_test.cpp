@@ -276,7 +276,7 @@ TEST_F(CopyBackTest, EveryMarkedFileComesBackWithItsBytesTimeAndModeAndTheLogSay
                                                "Sammanställning:\r\n"
                                                "  3 filer återställdes totalt\r\n"
                                                "  2 nya filer återställdes\r\n"
-                                               "  1 ändrade filer återställdes\r\n"
+                                               "  1 ändrad fil återställdes\r\n"
                                                "  0,00 MB\r\n")
                                     .arg(src_)
                                     .toUtf8();
@@ -303,7 +303,7 @@ TEST_F(CopyBackTest, AManualRunNamesItsFromFolderAndOnlyMarkedEntriesGo) {
     EXPECT_EQ(log().value(3), "Skapad mapp: " + src_ + "/sub/");
     EXPECT_EQ(
         savedLogs(),
-        QStringList({"log 2024-05-01 14.03.27 Återställning (manuell). 1 filer återställdes. 0,00 MB.txt"}));
+        QStringList({"log 2024-05-01 14.03.27 Återställning (manuell). 1 fil återställdes. 0,00 MB.txt"}));
 }
 
 // The saved log's name holds the job's name; a long one is cut so that the log is saved at all.
@@ -383,7 +383,7 @@ TEST_F(CopyBackTest, AFullDiskEndsTheRunWithACompleteLog) {
     EXPECT_EQ(testutil::treeFiles(src_), QStringList({"a.txt"}));
     EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/b.txt", "+ " + src_ + "/sub/c.txt"}));
     EXPECT_EQ(log().last(), "  Fel uppstod under återställningen!");
-    EXPECT_TRUE(savedLogs().value(0).endsWith(" 1 filer återställdes. 0,00 MB. Fel uppstod!.txt"));
+    EXPECT_TRUE(savedLogs().value(0).endsWith(" 1 fil återställdes. 0,00 MB. Fel uppstod!.txt"));
 }
 
 TEST_F(CopyBackTest, ALogThatCannotBeSavedIsNotedWithItsNumberApartFromItsDescription) {
@@ -417,7 +417,7 @@ TEST_F(CopyBackTest, AStopKeepsTheEntriesNotYetReached) {
     EXPECT_EQ(r.outcome, RestoreEngine::Outcome::Stopped);
     EXPECT_EQ(r.totals.files, 1);
     EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/sub/b.txt", "+ " + src_ + "/sub/c.txt"}));
-    EXPECT_EQ(log().value(log().size() - 4), "  1 filer återställdes totalt");
+    EXPECT_EQ(log().value(log().size() - 4), "  1 fil återställdes totalt");
 }
 
 // Links below the original folder lead elsewhere: nothing is written through one, none is replaced.

@@ -67,7 +67,7 @@ TEST_F(ProgramsFlow, AProgramOnTheCloseListEndsBeforeTheCopyAndTheStartListRunsA
     const QStringList l = log();
     const qsizetype closed = l.indexOf("Stängde 1 instans(er) av programmet " + name);
     const qsizetype copied = l.indexOf("+ " + target("dok.txt"));
-    const qsizetype counted = l.indexOf("1 kopierade filer");
+    const qsizetype counted = l.indexOf("1 kopierad fil");
     const qsizetype started = l.indexOf("Startade filen \"" + after + '"');
     ASSERT_GE(closed, 0) << logText().toStdString();
     EXPECT_LT(closed, copied);

@@ -100,8 +100,10 @@ TEST_F(ResultTexts, AStoppedRunIsSummedUpAsStoppedAndIsNotTheJobsLastBackup) {
         EXPECT_TRUE(logText().contains(QStringLiteral("\nKopierade filer: %1 av %2 ").arg(copied).arg(count)))
             << logText().toStdString();
         ASSERT_EQ(savedLogs().size(), 1);
-        EXPECT_TRUE(savedLogs()[0].contains(
-            QStringLiteral("Backup av HEM. %1 filer av %2 kopierades. ").arg(copied).arg(count)))
+        EXPECT_TRUE(savedLogs()[0].contains(QStringLiteral("Backup av HEM. %1 %2 av %3 kopierades. ")
+                                                .arg(copied)
+                                                .arg(copied == 1 ? "fil" : "filer")
+                                                .arg(count)))
             << savedLogs()[0].toStdString();
         EXPECT_TRUE(savedLogs()[0].endsWith(" MB. Avbröts.txt")) << savedLogs()[0].toStdString();
         EXPECT_FALSE(QFile::exists(path("Listor/Hem.007")));
@@ -167,8 +169,8 @@ TEST_F(ResultTexts, ASimulatedRunsWindowsSayWhatWouldBeCopied) {
                           "  2 filer %1 totalt.\n"
                           "  7 filer genomsöktes totalt.\n"
                           "\n"
-                          "  1 nya filer %1 (+)  (exkl. ev. skyddade filer).\n"
-                          "  1 ändrade filer %1 (exkl. ev. skyddade filer).\n"
+                          "  1 ny fil %1 (+)  (exkl. ev. skyddade filer).\n"
+                          "  1 ändrad fil %1 (exkl. ev. skyddade filer).\n"
                           "  0 skyddade filer %1 (*).\n"
                           "  0 filer exkluderades.\n"
                           "  0 filer misslyckades.\n"
