@@ -19,7 +19,7 @@ class JobRules : public ProgramTest {
         ProgramTest::TearDown();
     }
     testutil::JobSpec jobOf(const QString& name, const QString& main, const QString& backup,
-                           bool absolute = false, bool createMain = false) const {
+                            bool absolute = false, bool createMain = false) const {
         testutil::JobSpec j;
         j.name = name;
         j.mainFolders = {main};
