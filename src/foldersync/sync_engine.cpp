@@ -458,8 +458,7 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
         case copystep::Outcome::Stopped:
             return; // the run ends: not copied
         default:
-            triedTwice_ = r.outcome == copystep::Outcome::Failed && policy.secondTry &&
-                          (r.error.number == 70 || r.error.number == 75);
+            triedTwice_ = r.triedTwice;
             throw r.error;
         }
         sizes = r.sizes;

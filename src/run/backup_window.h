@@ -202,7 +202,6 @@ class frmutförbackup : public QWidget, public RunServices {
     void addLogRaw(const QString& text);
     // Counting an error: fel_i_jobbet, lblantalfel + 1, fel_jobb + 1 and (as a rule) imgerr shown.
     void countError(bool showImage = true);
-    void setErrorCount(long n);
     void showErrorImage();
     // lblantalfel, imgerr, lbl2 and lblantalfelrätt from the engine's counters.
     void refreshCounters();

@@ -242,11 +242,6 @@ QString frmutförbackup::copiedCountLabel() const {
     return simulating() ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
 }
 
-void frmutförbackup::setErrorCount(long n) {
-    engine().antalfel = n;
-    refreshCounters();
-}
-
 void frmutförbackup::countError(bool showImage) {
     engine().countError(showImage); // shown with the run's next refresh
     if (!runGoingOn())

@@ -526,9 +526,7 @@ void BackupEngine::booked(const copystep::Result& r, const platform::FileEntry& 
             progress_.busy(false);
             return;
         default:
-            handleCopyError(r.error, source, target,
-                            r.outcome == Outcome::Failed && !settings().chkaldrigapi &&
-                                (r.error.number == 70 || r.error.number == 75));
+            handleCopyError(r.error, source, target, r.triedTwice);
             return;
         }
         progress_.busy(false);

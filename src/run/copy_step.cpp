@@ -119,6 +119,7 @@ Result copyFile(const QString& source, const QString& target, const platform::Fi
                 r.sizes = sizes;
                 r.outcome = outcomeOf(e, sizes, target, decidedOn.exists);
             }
+            r.triedTwice = round == 1;
             if (round == 1 || !policy.secondTry || r.outcome != Outcome::Failed ||
                 (e.number != 70 && e.number != 75))
                 return r;

@@ -44,6 +44,7 @@ struct Result {
     Outcome outcome = Outcome::Failed;
     platform::CopiedSizes sizes; // of the copy made: the lengths, and the time it holds
     platform::RunError error;    // what refused it (of the first try, where a second one failed)
+    bool triedTwice = false;     // Failed on the second try too
     bool copied() const { return outcome == Outcome::Copied || outcome == Outcome::CopiedOnSecondTry; }
 };
 

@@ -439,7 +439,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                     markError();
                     break;
                 case Outcome::Failed:
-                    if (policy.secondTry && (r.error.number == 70 || r.error.number == 75)) {
+                    if (r.triedTwice) {
                         countError();
                         addLog(QStringLiteral("FEL: filen kunde inte kopieras. (") + source +
                                QStringLiteral(")"));
