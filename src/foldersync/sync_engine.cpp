@@ -203,14 +203,40 @@ void SyncEngine::buildPairs(const QStringList& folders, const QString& fromRoot,
             view_.windowLog(QLatin1Char(' ') + note);
         }
         if (!pair.linked && !pair.walkedBack && !request.simulera) {
-            try {
-                platform::makePath(pair.target);
-            } catch (const RunError&) {
-                // A folder that cannot be made shows as the failed copies of its files.
-            }
+            // A folder that cannot be made shows as the failed copies of its files.
+            RunError ignored;
+            targetFolder(toRoot, pair.target, true, ignored);
         }
         out.push_back(pair);
     }
+}
+
+std::shared_ptr<const platform::OwnTree::Folder>
+SyncEngine::targetFolder(const QString& root, const QString& folder, bool make, RunError& error) {
+    const QString r = platform::withoutTrailingSeparator(root);
+    if (!targetCursor_ || targetRoot_ != r) {
+        targetCursor_.reset();
+        targetTree_ = std::make_unique<platform::OwnTree>(r);
+        targetCursor_ =
+            std::make_unique<platform::TreeCursor>(*targetTree_, platform::TreeCursor::Links::Refuse);
+        targetRoot_ = r;
+    }
+    using Step = platform::OwnTree::Step;
+    Step step = Step::Failed;
+    int err = 0;
+    QString at;
+    auto opened = targetCursor_->open(folder, make, step, &err, &at);
+    if (!opened) {
+        if (step == Step::OtherMount)
+            error = RunError{platform::kOtherMount, platform::otherMountText(at)};
+        else
+            error = platform::runErrorFromErrno(step == Step::Link        ? ELOOP
+                                                : step == Step::NotFolder ? ENOTDIR
+                                                : step == Step::Missing   ? ENOENT
+                                                : err                     ? err
+                                                                          : EIO);
+    }
+    return opened;
 }
 
 void SyncEngine::skapa_mappar_sync() {
@@ -351,13 +377,26 @@ void SyncEngine::file_copy_sync(int index) {
     folderDone_ = 0;
     folderFiles_ = n;
     view_.folderBar(0, n);
+    into_.reset();
+    if (!request.simulera && !pair.linked && n > 0) {
+        RunError e;
+        into_ = targetFolder(lblsökvägnr == 1 ? request.mapp2 : request.mapp1, pair.target, true, e);
+        if (!into_) {
+            // Nothing is written through a link or into another mount that stands there now.
+            for (const platform::FileEntry& f : File1)
+                copyFailed(e, pair.source + f.name, pair.target + f.name);
+            flushLogsIfDue();
+            return;
+        }
+    }
     // The target's names are read once per folder; a name it lacks costs no lookup on disk.
-    const platform::FolderLookup lookup(pair.target);
+    const platform::FolderLookup lookup(intoFd(), pair.target);
     // A copy killed half-way left its temporary file here; one of the source's names is the user's.
     if (!request.simulera && !pair.linked)
         platform::removeLeftoverTemporaries(
             pair.target, lookup.temporaryCandidates(),
-            [&pair](const QString& name) { return platform::fileInfo(pair.source + name).exists; });
+            [&pair](const QString& name) { return platform::fileInfo(pair.source + name).exists; },
+            platform::isCopyTemporaryName, intoFd());
 
     for (int i = 0; i < n; ++i) {
         flushLogsIfDue();
@@ -405,7 +444,7 @@ void SyncEngine::copyFile(const platform::FileEntry& f, const SyncPair& pair, co
         d = decideCopy(true, standsFor(source, f.size, f.mtime), standsFor(target, t.size, t.mtime));
         if (d != CopyDecision::Unchanged && !request.simulera) {
             // The copy must find in place exactly the file it was decided on.
-            now = platform::fileInfo(target);
+            now = platform::fileInfoIn(intoFd(), target);
             if (now.exists && !now.isFile)
                 throw targetChanged();
             d = decideCopy(now.isFile, standsFor(source, f.size, f.mtime),
@@ -435,6 +474,7 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
         QElapsedTimer copyTime;
         copyTime.start();
         copystep::Policy policy;
+        policy.targetFolder = intoFd();
         policy.secondTry = !request.neverShellCopy;
         policy.beforeSecondTry = [this] { view_.trayIdle(); };
         policy.stop = [this] { return view_.cancelled(); };
@@ -475,7 +515,7 @@ void SyncEngine::copyDecided(const platform::FileEntry& f, const SyncPair& pair,
 
 void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, const QString& source,
                            const QString& target, bool again) {
-    const QString other = platform::FolderLookup(pair.target).otherSpelling(f.name);
+    const QString other = platform::FolderLookup(intoFd(), pair.target).otherSpelling(f.name);
     if (!other.isEmpty() && platform::fileInfo(pair.source + other).isFile) {
         // Two source files that a disk ignoring letter case takes for one: the one there stays, the
         // same one at every run, and this one is not copied.
@@ -491,7 +531,7 @@ void SyncEngine::nameTaken(const platform::FileEntry& f, const SyncPair& pair, c
     }
     // A file came at that name meanwhile, or an older spelling of this one lies there on a disk
     // that ignores letter case: the rule decides again on what is there now.
-    const platform::FileInfo now = platform::fileInfo(target);
+    const platform::FileInfo now = platform::fileInfoIn(intoFd(), target);
     if (again || !now.isFile)
         throw targetChanged();
     const CopyDecision d =

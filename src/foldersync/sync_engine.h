@@ -3,11 +3,13 @@
 #include "foldersync/sync_logic.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/own_tree.h"
 #include "run/run_log.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -102,6 +104,17 @@ class SyncEngine {
     void flushLogsKeepingFailure(bool onlyWhenDue = false);
 
   private:
+    // The target folder `folder` below the side `root`, opened through handles from there (made
+    // with the folders it lacks when `make`); a link or another mount on its way is never passed.
+    // Null when it cannot be: `error` tells why.
+    std::shared_ptr<const platform::OwnTree::Folder> targetFolder(const QString& root, const QString& folder,
+                                                                  bool make, platform::RunError& error);
+    QString targetRoot_;
+    std::unique_ptr<platform::OwnTree> targetTree_;
+    std::unique_ptr<platform::TreeCursor> targetCursor_;
+    // The folder the copies of the pair dealt with go into: written through its handle only.
+    std::shared_ptr<const platform::OwnTree::Folder> into_;
+    int intoFd() const { return into_ ? into_->fd() : -1; }
     // Folders whose names are not text leave the list; on a side the run copies from
     // (`copiedFrom`) each one is an error of the run.
     void passOverRefusedFolders(QStringList& folders, const QString& fromRoot, const QString& toRoot,

@@ -229,15 +229,15 @@ const CompiledPattern& compiled(const QString& pattern) {
     return cache[slot];
 }
 
-// fileInfo of a path already encoded, without the fault hook.
-FileInfo infoAt(const QByteArray& path) {
+// fileInfo of a path already encoded (relative to the folder `dfd`), without the fault hook.
+FileInfo infoAt(const QByteArray& path, int dfd = AT_FDCWD) {
     FileInfo fi;
     struct stat st {};
-    if (::lstat(path.constData(), &st) != 0)
+    if (::fstatat(dfd, path.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return fi;
     fi.exists = true;
     fi.isLink = S_ISLNK(st.st_mode);
-    if (fi.isLink && ::stat(path.constData(), &st) != 0)
+    if (fi.isLink && ::fstatat(dfd, path.constData(), &st, 0) != 0)
         return fi;
     fi.isFile = S_ISREG(st.st_mode);
     fi.isDir = S_ISDIR(st.st_mode);
@@ -255,6 +255,14 @@ FileInfo fileInfo(const QString& path) {
     if (faultFor(path))
         return {};
     return infoAt(enc(path));
+}
+
+FileInfo fileInfoIn(int folder, const QString& path) {
+    if (folder < 0)
+        return fileInfo(path);
+    if (faultFor(path))
+        return {};
+    return infoAt(enc(lastPiece(path)), folder);
 }
 
 namespace {
@@ -518,12 +526,16 @@ std::vector<FileEntry> OpenedFolder::files(const QString& pattern, UnreadableEnt
         unreadable);
 }
 
-FolderLookup::FolderLookup(const QString& folder) {
+FolderLookup::FolderLookup(const QString& folder) : FolderLookup(-1, folder) {}
+
+FolderLookup::FolderLookup(int folderFd, const QString& folder) {
     if (const int fault = faultFor(folder)) {
         error_ = fault;
         return;
     }
-    fd_ = openFolder(enc(withTrailingSeparator(folder)));
+    // A handle of its own, read from the start: the caller's stays where it is.
+    fd_ = folderFd >= 0 ? ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK)
+                        : openFolder(enc(withTrailingSeparator(folder)));
     if (fd_ < 0) {
         error_ = errno == ENOENT || errno == ENOTDIR ? 0 : errno;
         return;
@@ -891,12 +903,14 @@ std::function<void(const QString&, const QString&)>& swapHook() {
 
 // The entry of `target`'s folder that a letter-case-folding disk would take for `target`
 // (standInCaseFolding); `target` itself where the folder does not fold or holds no other spelling.
-QByteArray foldedTarget(const QString& target) {
+// With `inFolder`, the entry's name alone, as it is reached through the folder's handle.
+QByteArray foldedTarget(const QString& target, bool inFolder = false) {
     const QString folder = parentPath(target);
-    if (!foldsCaseByStandIn(folder))
-        return enc(target);
-    const QString other = FolderLookup(folder).otherSpelling(lastPiece(target));
-    return enc(other.isEmpty() ? target : joinPath(folder, other));
+    const QString other =
+        foldsCaseByStandIn(folder) ? FolderLookup(folder).otherSpelling(lastPiece(target)) : QString();
+    if (other.isEmpty())
+        return enc(inFolder ? lastPiece(target) : target);
+    return enc(inFolder ? other : joinPath(folder, other));
 }
 
 bool exchangeUnsupported(int err) {
@@ -959,16 +973,16 @@ bool isCopyTemporaryName(const QString& name) {
 
 void removeLeftoverTemporaries(const QString& folder, const QStringList& names,
                                const std::function<bool(const QString&)>& keep,
-                               const std::function<bool(const QString&)>& isLeftover) {
+                               const std::function<bool(const QString&)>& isLeftover, int folderFd) {
     for (const QString& name : names) {
         if (!isLeftover(name) || (keep && keep(name)))
             continue;
         const QString path = joinPath(folder, name);
-        const FileInfo fi = fileInfo(path);
+        const FileInfo fi = fileInfoIn(folderFd, path);
         if (!fi.isFile || fi.isLink)
             continue;
         try {
-            removeFile(path);
+            removeFile(path, folderFd);
         } catch (const RunError&) {
         }
     }
@@ -989,7 +1003,7 @@ bool timeWithinGrain(qint64 copyTime, qint64 sourceTime) {
 
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled,
                   const std::function<void(qint64)>& progress, CopiedSizes* sizes,
-                  const FileInfo* expectedTarget) {
+                  const FileInfo* expectedTarget, int targetFolder) {
     checkFault(source);
     checkFault(target);
     Fd in;
@@ -1007,14 +1021,20 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     if (st.st_size > (1 << 20))
         ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
+    // Through the target folder's handle, the copy goes into the folder that was checked, whatever
+    // its path leads to meanwhile.
+    const bool inFolder = targetFolder >= 0;
+    const int dfd = inFolder ? targetFolder : AT_FDCWD;
     const QString folder =
-        withTrailingSeparator(parentPath(target).isEmpty() ? QStringLiteral(".") : parentPath(target));
+        inFolder
+            ? QString()
+            : withTrailingSeparator(parentPath(target).isEmpty() ? QStringLiteral(".") : parentPath(target));
     QByteArray tmpPath;
     Fd out;
     checkCreateFault(target);
     for (int attempt = 0; out.fd < 0; ++attempt) {
         tmpPath = enc(folder + temporaryName(lastPiece(target)));
-        out.fd = ::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        out.fd = ::openat(dfd, tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (out.fd < 0 && (errno != EEXIST || attempt == 100)) {
             const int e = errno;
             throwCreationError(e == ENOENT ? ENOTDIR : e); // the target's folder is missing: path not found
@@ -1025,7 +1045,7 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
             ::close(out.fd);
             out.fd = -1;
         }
-        ::unlink(tmpPath.constData());
+        ::unlinkat(dfd, tmpPath.constData(), 0);
     };
     auto failWith = [&](int err) {
         discard();
@@ -1090,34 +1110,33 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         throw RunError{kTargetChanged,
                        QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
     };
-    const QByteArray targetPath = foldedTarget(target);
+    const QByteArray targetPath = foldedTarget(target, inFolder);
     const auto renameOver = [&] {
         closeCopy();
-        if (::rename(tmpPath.constData(), targetPath.constData()) != 0) {
+        if (::renameat(dfd, tmpPath.constData(), dfd, targetPath.constData()) != 0) {
             const int e = errno;
             discard();
             throwCreationError(e); // the part of a long name the temporary did not carry
         }
-        read = sizes && ::lstat(targetPath.constData(), &placed) == 0;
+        read = sizes && ::fstatat(dfd, targetPath.constData(), &placed, AT_SYMLINK_NOFOLLOW) == 0;
     };
     // Where neither the exchange nor the refusal to replace is offered (a FUSE disk): a look, then
     // the rename. Something found where there was nothing is a name taken there, as above.
     const auto lookThenRename = [&] {
-        if (!sameFile(*expectedTarget, fileInfo(target)))
+        if (!sameFile(*expectedTarget, fileInfoIn(targetFolder, target)))
             targetChanged(!expectedTarget->exists);
         renameOver();
     };
     const auto exchange = [&] {
-        return ::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_EXCHANGE);
+        return ::renameat2(dfd, tmpPath.constData(), dfd, targetPath.constData(), RENAME_EXCHANGE);
     };
     if (swapHook())
         swapHook()(source, target);
     if (!expectedTarget) {
         renameOver();
     } else if (!expectedTarget->exists) {
-        if (::renameat2(AT_FDCWD, tmpPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_NOREPLACE) ==
-            0) {
-            settle([&] { ::rename(targetPath.constData(), tmpPath.constData()); });
+        if (::renameat2(dfd, tmpPath.constData(), dfd, targetPath.constData(), RENAME_NOREPLACE) == 0) {
+            settle([&] { ::renameat(dfd, targetPath.constData(), dfd, tmpPath.constData()); });
         } else {
             if (errno == EEXIST)
                 targetChanged(true);
@@ -1127,13 +1146,13 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
         }
     } else if (exchange() == 0) {
         // What came out stood at the target's name: the file decided on, or one saved since.
-        if (!sameFile(*expectedTarget, infoAt(tmpPath))) {
-            if (exchange() != 0 && ::rename(tmpPath.constData(), targetPath.constData()) != 0)
+        if (!sameFile(*expectedTarget, infoAt(tmpPath, dfd))) {
+            if (exchange() != 0 && ::renameat(dfd, tmpPath.constData(), dfd, targetPath.constData()) != 0)
                 throwErrno(errno); // the saved file is still there, under the temporary name
             targetChanged(false);
         }
         settle([&] { exchange(); });
-        ::unlink(tmpPath.constData()); // the old target; should this fail, a later copy removes it
+        ::unlinkat(dfd, tmpPath.constData(), 0); // the old target; should this fail, a later copy removes it
     } else if (errno == ENOENT) {
         targetChanged(false); // gone meanwhile
     } else if (exchangeUnsupported(errno)) {
@@ -1162,44 +1181,43 @@ void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes) 
     sizes.timeKept = read && timeWithinGrain(sizes.targetTime, sizes.sourceTime);
 }
 
-void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes,
-               const FileInfo& expectedTarget) {
+void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes, const FileInfo& expectedTarget,
+               int targetFolder) {
     checkFault(from);
     checkFault(target);
-    const QByteArray fromPath = enc(from);
-    const QByteArray targetPath = foldedTarget(target);
+    const bool inFolder = targetFolder >= 0;
+    const int dfd = inFolder ? targetFolder : AT_FDCWD;
+    const QByteArray fromPath = enc(inFolder ? lastPiece(from) : from);
+    const QByteArray targetPath = foldedTarget(target, inFolder);
     const auto changed = [&](bool nameTaken) {
         sizes.nameTaken = nameTaken;
         throw RunError{kTargetChanged,
                        QStringLiteral("Målfilen ändrades under kopieringen och ersattes inte")};
     };
     const auto lookThenRename = [&] {
-        if (!sameFile(expectedTarget, fileInfo(target)))
+        if (!sameFile(expectedTarget, fileInfoIn(targetFolder, target)))
             changed(!expectedTarget.exists);
-        if (::rename(fromPath.constData(), targetPath.constData()) != 0)
+        if (::renameat(dfd, fromPath.constData(), dfd, targetPath.constData()) != 0)
             throwCreationError(errno);
     };
     if (swapHook())
         swapHook()(from, target);
     if (!expectedTarget.exists) {
-        if (::renameat2(AT_FDCWD, fromPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_NOREPLACE) !=
-            0) {
+        if (::renameat2(dfd, fromPath.constData(), dfd, targetPath.constData(), RENAME_NOREPLACE) != 0) {
             if (errno == EEXIST)
                 changed(true);
             if (!exchangeUnsupported(errno))
                 throwCreationError(errno);
             lookThenRename();
         }
-    } else if (::renameat2(AT_FDCWD, fromPath.constData(), AT_FDCWD, targetPath.constData(),
-                           RENAME_EXCHANGE) == 0) {
-        if (!sameFile(expectedTarget, infoAt(fromPath))) {
-            if (::renameat2(AT_FDCWD, fromPath.constData(), AT_FDCWD, targetPath.constData(),
-                            RENAME_EXCHANGE) != 0)
+    } else if (::renameat2(dfd, fromPath.constData(), dfd, targetPath.constData(), RENAME_EXCHANGE) == 0) {
+        if (!sameFile(expectedTarget, infoAt(fromPath, dfd))) {
+            if (::renameat2(dfd, fromPath.constData(), dfd, targetPath.constData(), RENAME_EXCHANGE) != 0)
                 throwErrno(errno); // the saved file is still there, under the copy's name
             changed(false);
         }
-        ::unlink(fromPath.constData()); // the old target; should this fail, a later copy removes it
-    } else if (const int e = errno; e == ENOENT && infoAt(fromPath).exists) {
+        ::unlinkat(dfd, fromPath.constData(), 0); // the old target; should this fail, a later copy removes it
+    } else if (const int e = errno; e == ENOENT && infoAt(fromPath, dfd).exists) {
         changed(false); // gone meanwhile
     } else if (exchangeUnsupported(e)) {
         lookThenRename();
@@ -1207,18 +1225,21 @@ void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes,
         throwErrno(e);
     }
     if (faultFor(target, u"#time"))
-        ::utimensat(AT_FDCWD, targetPath.constData(), nullptr, AT_SYMLINK_NOFOLLOW);
+        ::utimensat(dfd, targetPath.constData(), nullptr, AT_SYMLINK_NOFOLLOW);
     struct stat placed {};
-    const bool read = ::lstat(targetPath.constData(), &placed) == 0 && S_ISREG(placed.st_mode);
+    const bool read =
+        ::fstatat(dfd, targetPath.constData(), &placed, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(placed.st_mode);
     sizes.targetTime = read ? qint64(placed.st_mtim.tv_sec) : qint64(-1);
     sizes.timeKept = read && timeWithinGrain(sizes.targetTime, sizes.sourceTime);
 }
 
 // --- removing --------------------------------------------------------------------------------
 
-void removeFile(const QString& path) {
+void removeFile(const QString& path, int folder) {
     checkFault(path);
-    if (::unlink(enc(path).constData()) != 0)
+    const int done = folder < 0 ? ::unlink(enc(path).constData())
+                                : ::unlinkat(folder, enc(lastPiece(path)).constData(), 0);
+    if (done != 0)
         throwErrno(errno);
 }
 

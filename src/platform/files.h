@@ -44,6 +44,9 @@ struct FileInfo {
 
 // Status of a path (links followed; isLink tells whether the path itself is a link).
 FileInfo fileInfo(const QString& path);
+// The same for the entry named as `path`'s last piece in the opened folder `folder` (fileInfo of
+// `path` where `folder` is -1). The fault hook goes by `path`.
+FileInfo fileInfoIn(int folder, const QString& path);
 bool fileExists(const QString& path);   // a regular file (or a link to one)
 bool folderExists(const QString& path); // a folder (or a link to one)
 qint64 fileTime(const QString& path);   // throws 53 when missing
@@ -141,6 +144,8 @@ class OpenedFolder {
 class FolderLookup {
   public:
     explicit FolderLookup(const QString& folder);
+    // The same for `folder` opened by the caller (`folderFd`): read, and looked in, through it.
+    FolderLookup(int folderFd, const QString& folder);
     ~FolderLookup();
     FolderLookup(const FolderLookup&) = delete;
     FolderLookup& operator=(const FolderLookup&) = delete;
@@ -219,6 +224,10 @@ bool matchesPattern(const QString& name, const QString& pattern);
 // landing at the last moment is put back; file systems without that step get a look just before
 // the rename. Where there was none, the rename refuses to replace anything (RENAME_NOREPLACE),
 // which also catches a second name that a letter-case-folding disk takes for an existing one.
+//
+// `targetFolder`, when given, is the target's folder opened (and checked) by the caller: the copy
+// is written and put in place through that handle only, never through the target's path, so a
+// folder swapped for a link meanwhile is not written through. (placeCopy: `from` lies there too.)
 struct CopiedSizes {
     qint64 source = -1;
     qint64 target = -1;
@@ -236,7 +245,7 @@ struct CopiedSizes {
 bool timeWithinGrain(qint64 copyTime, qint64 sourceTime);
 void copyKeepTime(const QString& source, const QString& target, const std::function<bool()>& cancelled = {},
                   const std::function<void(qint64)>& progress = {}, CopiedSizes* sizes = nullptr,
-                  const FileInfo* expectedTarget = nullptr);
+                  const FileInfo* expectedTarget = nullptr, int targetFolder = -1);
 // Renames a complete copy made by copyKeepTime over `target` and reads again the time it holds
 // there (`sizes` as copyKeepTime filled it, its times brought up to date). Fault hook:
 // injectFault(target + "#time", err) makes the rename reset the time, as a FUSE FAT driver's does.
@@ -246,8 +255,8 @@ void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes);
 // moment is put back), refusing to replace anything where there was none; a look just before the
 // rename where the file system offers neither. Throws RunError{kTargetChanged, ...} (with
 // sizes.nameTaken where a name came) and leaves `from` as it was.
-void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes,
-               const FileInfo& expectedTarget);
+void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes, const FileInfo& expectedTarget,
+               int targetFolder = -1);
 // Every temporary file the program writes beside a target begins so.
 inline constexpr char kTemporaryPrefix[] = ".tamrel-";
 // A name for a temporary file of the program's own beside the target named `targetName`:
@@ -260,9 +269,11 @@ bool isCopyTemporaryName(const QString& name);
 // Removes the leftovers of killed copies among `names` in `folder`: regular files (not links) whose
 // name `isLeftover` takes for a temporary name, unless `keep` says the other side has a file of
 // that name (then it is the user's own). Failures are passed over; the next copy tries again.
+// `folderFd`, when given, is `folder` opened: the files are removed through it.
 void removeLeftoverTemporaries(const QString& folder, const QStringList& names,
                                const std::function<bool(const QString&)>& keep = {},
-                               const std::function<bool(const QString&)>& isLeftover = isCopyTemporaryName);
+                               const std::function<bool(const QString&)>& isLeftover = isCopyTemporaryName,
+                               int folderFd = -1);
 // The error number of a source that changed while it was copied.
 inline constexpr int kSourceChanged = 513;
 // The error number of a target that changed while the copy was made (copyKeepTime's expectedTarget).
@@ -275,8 +286,9 @@ void setCopyHook(std::function<void(const QString& source, const QString& target
 // removes it.
 void setSwapHook(std::function<void(const QString& source, const QString& target)> hook);
 
-// Deletes a file (a link is removed as a link).
-void removeFile(const QString& path);
+// Deletes a file (a link is removed as a link); with `folder`, the entry of that opened folder
+// named as `path`'s last piece.
+void removeFile(const QString& path, int folder = -1);
 // Deletes an empty folder.
 void removeFolder(const QString& path);
 // Deletes a folder with everything inside; links inside are removed as links, never followed.

@@ -458,6 +458,85 @@ OwnTree::Step OwnTree::checkWhole(const QString& path,
     return checkIn(folder.fd, p, otherMount);
 }
 
+std::shared_ptr<const OwnTree::Folder> TreeCursor::open(const QString& path, bool make, OwnTree::Step& step,
+                                                        int* error, QString* stoppedAt) {
+    using Step = OwnTree::Step;
+    step = Step::Failed;
+    if (!tree_.isOpen()) {
+        if (error)
+            *error = tree_.openError_;
+        return nullptr;
+    }
+    const std::optional<QStringList> pieces = piecesBelow(tree_.rootPath_, path);
+    if (!pieces) {
+        if (error)
+            *error = EINVAL;
+        return nullptr;
+    }
+    const QString wanted = withoutTrailingSeparator(path);
+    // The deepest folder held that `path` is or lies in; the ones below it are let go.
+    qsizetype held = qsizetype(chain_.size());
+    while (held > 0 && !isSameOrBelow(wanted, chain_[size_t(held - 1)]->path()))
+        --held;
+    chain_.resize(size_t(held));
+    if (held == 0)
+        base_ = 0;
+    int current = held > 0 ? chain_.back()->fd() : tree_.root_.fd;
+    QString at = held > 0 ? chain_.back()->path() : tree_.rootPath_;
+    if (pieces->isEmpty()) {
+        auto root = std::make_shared<OwnTree::Folder>();
+        root->fd_ = Fd(::fcntl(tree_.root_.fd, F_DUPFD_CLOEXEC, 0));
+        if (root->fd_.fd < 0) {
+            if (error)
+                *error = errno;
+            return nullptr;
+        }
+        root->path_ = tree_.rootPath_;
+        root->id_ = tree_.id_;
+        step = Step::Ok;
+        return root;
+    }
+    for (qsizetype k = held > 0 ? base_ + held : 0; k < pieces->size(); ++k) {
+        const QString& piece = pieces->at(k);
+        const QByteArray name = QFile::encodeName(piece);
+        at = joinPath(at, piece);
+        auto folder = std::make_shared<OwnTree::Folder>();
+        Step s = Step::Failed;
+        for (int tries = 0;; ++tries) {
+            s = tree_.openChild(current, name, at, folder->fd_, error, &folder->id_);
+            if (!make || tries == 3 || (s != Step::Missing && (s != Step::Link || links_ != Links::Replace)))
+                break;
+            // A link is no folder of the backup: what it leads to is the user's, so it goes as a link.
+            if (s == Step::Link && ::unlinkat(current, name.constData(), 0) != 0 && errno != ENOENT)
+                break;
+            if (::mkdirat(current, name.constData(), 0777) != 0 && errno != EEXIST) {
+                if (error)
+                    *error = errno;
+                s = Step::Failed;
+                break;
+            }
+        }
+        if (s != Step::Ok) {
+            step = s;
+            if (stoppedAt)
+                *stoppedAt = at;
+            return nullptr;
+        }
+        folder->path_ = at;
+        current = folder->fd();
+        chain_.push_back(std::move(folder));
+    }
+    // A deep tree holds only the handles nearest to where the walk is.
+    constexpr size_t kHeld = 32;
+    if (chain_.size() > kHeld) {
+        const size_t drop = chain_.size() - kHeld / 2;
+        chain_.erase(chain_.begin(), chain_.begin() + qsizetype(drop));
+        base_ += qsizetype(drop);
+    }
+    step = Step::Ok;
+    return chain_.back();
+}
+
 void setOwnTreeHook(std::function<void(const QString& path)> h) {
     hook() = std::move(h);
 }

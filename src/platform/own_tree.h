@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -64,6 +65,7 @@ class OwnTree {
 
       private:
         friend class OwnTree;
+        friend class TreeCursor;
         Fd fd_;
         QString path_;
         FolderId id_;
@@ -114,6 +116,7 @@ class OwnTree {
     Step checkWhole(const QString& path, const std::function<void(const QString&)>& otherMount = {}) const;
 
   private:
+    friend class TreeCursor;
     // Opens the folder `name` inside `parent`, without following a link, on the root's mount.
     Step openChild(int parent, const QByteArray& name, const QString& path, Fd& out, int* error,
                    FolderId* id = nullptr) const;
@@ -126,6 +129,32 @@ class OwnTree {
     MountKey mount_;
     FolderId id_;
     int openError_ = 0;
+};
+
+// Opens folders below an OwnTree one after another, each from the deepest folder it shares with the
+// one opened before, so a walk through a job's folders in their order opens each folder about once,
+// and what is written there goes into the folder that was checked, whatever its path leads to
+// meanwhile. Holds a bounded number of handles; a folder handed out stays open as long as it is
+// held. Used from one thread; the folders it hands out may be used from any.
+class TreeCursor {
+  public:
+    // What to do with a link standing where a folder is to be made: a folder of the program's own
+    // (a backup folder) has it removed as a link and a folder made in its place; elsewhere it is
+    // refused.
+    enum class Links { Refuse, Replace };
+    TreeCursor(const OwnTree& tree, Links links) : tree_(tree), links_(links) {}
+    // The folder at `path` (the root or below it), made with the folders it lacks when `make`.
+    // Null when it could not be: `step` says why (Failed: `error`), `stoppedAt` names the piece.
+    std::shared_ptr<const OwnTree::Folder> open(const QString& path, bool make, OwnTree::Step& step,
+                                                int* error = nullptr, QString* stoppedAt = nullptr);
+
+  private:
+    const OwnTree& tree_;
+    Links links_;
+    // The folders last opened, each inside the one before; the first lies `base_` pieces below the
+    // root.
+    std::vector<std::shared_ptr<const OwnTree::Folder>> chain_;
+    qsizetype base_ = 0;
 };
 
 // Tests: runs before each folder below a root is opened, so a test can swap it for a link or a

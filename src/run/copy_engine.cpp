@@ -205,8 +205,10 @@ struct BackupEngine::CopyBatch {
     CopyBatch(const CopyBatch&) = delete;
     CopyBatch& operator=(const CopyBatch&) = delete;
     std::vector<std::pair<QString, QString>> files; // source, target
-    std::vector<CopyOutcome> outcomes;              // written by the copying thread
-    std::promise<void> finished;                    // set by the copying thread
+    // Each target's folder, held open until the copy is done.
+    std::vector<std::shared_ptr<const platform::OwnTree::Folder>> into;
+    std::vector<CopyOutcome> outcomes; // written by the copying thread
+    std::promise<void> finished;       // set by the copying thread
     std::shared_future<void> done;
     bool handedOut = false;
 };
@@ -221,6 +223,7 @@ struct BackupEngine::PendingCopy {
     qint64 size = 0;
     qint64 mtime = 0;
     int index = 0;
+    std::shared_ptr<const platform::OwnTree::Folder> into;
     std::shared_ptr<CopyBatch> batch;
     size_t slot = 0; // in batch
 };
@@ -247,8 +250,9 @@ void BackupEngine::copyNew(const QString& source, const QString& target, const p
     if (!openBatch_)
         openBatch_ = std::make_shared<CopyBatch>();
     openBatch_->files.emplace_back(source, target);
+    openBatch_->into.push_back(targetFolder_);
     copies_.push_back(PendingCopy{source, target, platform::parentPath(target) + '/', f.size, f.mtime, index,
-                                  openBatch_, openBatch_->files.size() - 1});
+                                  targetFolder_, openBatch_, openBatch_->files.size() - 1});
     bytesAhead_ += f.size;
     if (openBatch_->files.size() >= kBatchFiles || bytesAhead_ > kBytesAhead)
         handOutBatch();
@@ -275,13 +279,14 @@ void BackupEngine::handOutBatch() {
     copystep::Policy policy;
     policy.secondTry = !settings().chkaldrigapi;
     policy.stop = [stop = stopCopies_] { return stop->load(); };
-    copyPool_->submit([b, policy] {
+    copyPool_->submit([b, policy]() mutable {
         try {
             for (size_t i = 0; i < b->files.size(); ++i) {
                 if (policy.stop()) {
                     b->outcomes[i].outcome = copystep::Outcome::Stopped;
                     continue;
                 }
+                policy.targetFolder = b->into[i] ? b->into[i]->fd() : -1;
                 b->outcomes[i] = copystep::copyFile(b->files[i].first, b->files[i].second, kNoTarget, policy);
             }
         } catch (...) {
@@ -322,17 +327,22 @@ void BackupEngine::bookCopies(qsizetype leave) {
             // The disk filled up at an earlier file: the run ends there, as if this file had
             // never been reached, so a new copy made meanwhile is taken away again; only when
             // what lies there is that copy (a file the user put there meanwhile stays).
-            const platform::FileInfo fi = o.copied() ? platform::fileInfo(c.target) : platform::FileInfo{};
+            const int fd = c.into ? c.into->fd() : -1;
+            const platform::FileInfo fi =
+                o.copied() ? platform::fileInfoIn(fd, c.target) : platform::FileInfo{};
             if (fi.isFile && !fi.isLink && fi.size == o.sizes.target && fi.mtime == o.sizes.targetTime) {
                 try {
-                    platform::removeFile(c.target);
+                    platform::removeFile(c.target, fd);
                 } catch (const RunError&) {
                 }
             }
             continue;
         }
+        // What follows the copy (a name taken looked at again) looks in the copy's own folder.
+        std::swap(targetFolder_, c.into);
         booked(o, platform::FileEntry{platform::lastPiece(c.target), c.size, c.mtime, false}, c.source,
                c.target, c.index, false, false);
+        std::swap(targetFolder_, c.into);
         copiesStopped_ = o.outcome == copystep::Outcome::DiskFull;
     }
     copiesStopped_ = false;
@@ -468,6 +478,7 @@ copystep::Result BackupEngine::copyOne(const QString& source, const QString& tar
                                        const platform::FileInfo& decidedOn, int index) {
     const ProgramSettings& s = settings();
     copystep::Policy policy;
+    policy.targetFolder = targetFd();
     policy.secondTry = !s.chkaldrigapi;
     policy.beforeSecondTry = [this] { progress_.busy(false); };
     if (decidedOn.exists) {
@@ -635,7 +646,7 @@ void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& sourc
         // A link where a copy belongs is no copy: it goes as a link (what it leads to stays as it
         // is), and the copy is made as a new one.
         if (kind == Kind::Link && !simulated)
-            platform::removeFile(target);
+            platform::removeFile(target, targetFd());
         const bool exists = kind == Kind::File;
         // A copy whose time the disk did not keep stands for its source's time (one hash lookup).
         const std::optional<qint64> recorded =
@@ -674,7 +685,7 @@ void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& sourc
             return;
         }
         // The copy replaces only the file decided on, as it is now.
-        platform::FileInfo decidedOn = replaced ? platform::fileInfo(target) : kNoTarget;
+        platform::FileInfo decidedOn = replaced ? platform::fileInfoIn(targetFd(), target) : kNoTarget;
         if (replaced && !decidedOn.exists)
             decidedOn = platform::FileInfo{true, true, false, false, t.size, t.mtime}; // unreadable now
         booked(copyOne(source, target, f.size, decidedOn, index), f, source, target, index, replaced, again);
@@ -686,7 +697,7 @@ void BackupEngine::copyByRule(const platform::FileEntry& f, const QString& sourc
 void BackupEngine::nameTaken(const platform::FileEntry& f, const QString& source, const QString& target,
                              int index, bool again) {
     const QString folder = platform::parentPath(target);
-    const QString other = platform::FolderLookup(folder).otherSpelling(f.name);
+    const QString other = platform::FolderLookup(targetFd(), folder).otherSpelling(f.name);
     if (!other.isEmpty() &&
         platform::fileInfo(platform::joinPath(platform::parentPath(source), other)).isFile) {
         // Two source files that a disk ignoring letter case takes for one: the one there stays, the
@@ -711,7 +722,7 @@ void BackupEngine::nameTaken(const platform::FileEntry& f, const QString& source
     }
     // A file came at that name meanwhile, or an older spelling of this one lies there on a disk
     // that ignores letter case: the rule decides again on what is there now.
-    const platform::FileInfo now = platform::fileInfo(target);
+    const platform::FileInfo now = platform::fileInfoIn(targetFd(), target);
     if (!again && now.isFile && !now.isLink) {
         copyByRule(f, source, target, index, platform::FolderLookup::Kind::File,
                    platform::FileEntry{f.name, now.size, now.mtime, false}, true);
@@ -734,7 +745,33 @@ void BackupEngine::removeLeftoverCopies(const QString& targetFolder, const platf
             return std::any_of(sources.begin(), sources.end(),
                                [&](const platform::FileEntry& f) { return f.name == name; });
         },
-        isLeftoverCopyName);
+        isLeftoverCopyName, targetFd());
+}
+
+std::shared_ptr<const platform::OwnTree::Folder> BackupEngine::openTargetFolder(const FolderPair& pair) {
+    const QString backup = platform::withoutTrailingSeparator(program().job().txtbackupmapp);
+    if (!targetCursor_ || targetRoot_ != backup) {
+        targetCursor_.reset();
+        targetTree_ = std::make_unique<platform::OwnTree>(backup);
+        targetCursor_ =
+            std::make_unique<platform::TreeCursor>(*targetTree_, platform::TreeCursor::Links::Replace);
+        targetRoot_ = backup;
+    }
+    using Step = platform::OwnTree::Step;
+    Step step = Step::Failed;
+    int error = 0;
+    QString at;
+    if (auto folder = targetCursor_->open(pair.target, true, step, &error, &at))
+        return folder;
+    // The copies before come first, in the files' order.
+    bookCopies(0);
+    if (step == Step::OtherMount) {
+        otherMountFound(platform::otherMountText(at));
+        return nullptr;
+    }
+    const int err = step == Step::NotFolder ? ENOTDIR : step == Step::Link ? ELOOP : error ? error : EIO;
+    reportUnreadable(platform::runErrorFromErrno(err), pair.source, pair.target);
+    return nullptr;
 }
 
 void BackupEngine::file_copy(int index) {
@@ -815,9 +852,18 @@ void BackupEngine::file_copy(int index, const platform::OpenedFolder& source) {
     // seen as it is; a missing target folder simply holds nothing, and so does a folder this run
     // has just made: every file is new there, and the copy's rename refuses to replace anything
     // (another spelling of a name on a disk that ignores letter case included).
+    targetFolder_.reset();
+    if (!simulated) {
+        targetFolder_ = openTargetFolder(pair);
+        if (!targetFolder_) {
+            progress_.folderBar(0, 0);
+            flushUnlessHeld();
+            return;
+        }
+    }
     std::optional<platform::FolderLookup> lookup;
     if (!pair.made)
-        lookup.emplace(pair.target);
+        lookup.emplace(targetFd(), pair.target);
     const platform::FolderLookup* targets = lookup ? &*lookup : nullptr;
     // The program's own folder is written while the run goes on (its logs and settings): its
     // files are copied here, between such writes, never beside them.

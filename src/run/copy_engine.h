@@ -305,6 +305,18 @@ class BackupEngine {
     // The current job's backup folder, whose folders are made and entered never through a link.
     platform::RealFolders backupFolders_;
     platform::RealFolders& backupFolders();
+    // The target folders as the copy reaches them: through handles from the backup folder, so a
+    // copy goes into the folder that was checked, whatever its path leads to meanwhile.
+    QString targetRoot_;
+    std::unique_ptr<platform::OwnTree> targetTree_;
+    std::unique_ptr<platform::TreeCursor> targetCursor_;
+    std::shared_ptr<const platform::OwnTree::Folder> targetFolder_; // of the copy dealt with now
+    int targetFd() const { return targetFolder_ ? targetFolder_->fd() : -1; }
+    // A drive or bind mount met below the backup folder, named once per run.
+    void otherMountFound(const QString& text);
+    // The pair's target folder opened (made where it went missing, a link in its place replaced);
+    // null when it cannot be, said and counted.
+    std::shared_ptr<const platform::OwnTree::Folder> openTargetFolder(const FolderPair& pair);
     bool inCopy_ = false; // inside file_copy: logs are flushed once at its end
     bool logsHeld_ = false;
     QElapsedTimer lastFlush_;

@@ -46,13 +46,15 @@ void attempt(const QString& source, const QString& target, const platform::FileI
              const Policy& policy, bool& versioned, platform::CopiedSizes& sizes) {
     const bool aside = decidedOn.exists && (policy.trashReplaced || (policy.keepVersion && !versioned));
     if (!aside) {
-        platform::copyKeepTime(source, target, policy.stop, policy.progress, &sizes, &decidedOn);
+        platform::copyKeepTime(source, target, policy.stop, policy.progress, &sizes, &decidedOn,
+                               policy.targetFolder);
         return;
     }
     const QString pending =
         platform::joinPath(platform::parentPath(target),
                            platform::temporaryName(platform::lastPiece(target), QStringLiteral("ny-")));
-    platform::copyKeepTime(source, pending, policy.stop, policy.progress, &sizes, &kNothing);
+    platform::copyKeepTime(source, pending, policy.stop, policy.progress, &sizes, &kNothing,
+                           policy.targetFolder);
     try {
         if (const int fault = platform::faultFor(target, u"#write"))
             platform::throwErrno(fault);
@@ -71,13 +73,13 @@ void attempt(const QString& source, const QString& target, const platform::FileI
                 throw Refused{Outcome::TrashRefused, e};
             }
             // Nothing stands there now; a file saved since is the user's and stays.
-            platform::placeCopy(pending, target, sizes, kNothing);
+            platform::placeCopy(pending, target, sizes, kNothing, policy.targetFolder);
         } else {
-            platform::placeCopy(pending, target, sizes, decidedOn);
+            platform::placeCopy(pending, target, sizes, decidedOn, policy.targetFolder);
         }
     } catch (...) {
         try {
-            platform::removeFile(pending);
+            platform::removeFile(pending, policy.targetFolder);
         } catch (const RunError&) {
         }
         throw;

@@ -26,6 +26,9 @@ enum class Outcome {
 };
 
 struct Policy {
+    // The target's folder, opened and checked by the caller (-1: reached by the target's path).
+    // The copy is written and put in place through it alone.
+    int targetFolder = -1;
     // The file replaced goes to the trash before the copy takes its name.
     bool trashReplaced = false;
     // Keeps a version of the file about to be replaced; false when none could be made (it says

@@ -287,14 +287,23 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
     // Handled entries leave the list in order, so an entry's row is its first row less the entries
     // removed before it; looking it up in the list would read the whole list per entry.
     int removed = 0;
-    std::vector<std::unique_ptr<platform::RealFolders>> owned;
+    // Each backup folder's folders, made never through a link and written into through their
+    // handles only.
+    struct Own {
+        platform::RealFolders folders;
+        platform::OwnTree tree;
+        platform::TreeCursor cursor;
+        explicit Own(const QString& b)
+            : folders(b), tree(b), cursor(tree, platform::TreeCursor::Links::Replace) {}
+    };
+    std::vector<std::unique_ptr<Own>> owned;
     for (const QString& b : backupFolders)
-        owned.push_back(std::make_unique<platform::RealFolders>(b));
+        owned.push_back(std::make_unique<Own>(b));
     // The backup folder `target` lies in (the deepest, where one holds another), if any.
-    auto ownFolders = [&](const QString& target) -> platform::RealFolders* {
-        platform::RealFolders* best = nullptr;
+    auto ownFolders = [&](const QString& target) -> Own* {
+        Own* best = nullptr;
         for (const auto& f : owned)
-            if (f->below(target) && (!best || f->root().size() > best->root().size()))
+            if (f->folders.below(target) && (!best || f->folders.root().size() > best->folders.root().size()))
                 best = f.get();
         return best;
     };
@@ -377,11 +386,26 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
             const QString folder = platform::parentPath(target);
             // A link where the backup has a folder is replaced by a folder before anything is
             // written there, never followed.
-            platform::RealFolders* own = ownFolders(target);
-            if (own && own->make(folder))
+            Own* own = ownFolders(target);
+            if (own && own->folders.make(folder))
                 addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
+            std::shared_ptr<const platform::OwnTree::Folder> into;
+            if (own) {
+                platform::OwnTree::Step step = platform::OwnTree::Step::Failed;
+                int error = 0;
+                QString at;
+                into = own->cursor.open(folder, true, step, &error, &at);
+                if (!into && step == platform::OwnTree::Step::OtherMount)
+                    throw platform::RunError{platform::kOtherMount, platform::otherMountText(at)};
+                if (!into)
+                    platform::throwErrno(step == platform::OwnTree::Step::Link        ? ELOOP
+                                         : step == platform::OwnTree::Step::NotFolder ? ENOTDIR
+                                         : error                                      ? error
+                                                                                      : EIO);
+            }
+            const int intoFd = into ? into->fd() : -1;
             const platform::FileInfo src = platform::fileInfo(source);
-            now = platform::fileInfo(target);
+            now = platform::fileInfoIn(intoFd, target);
             // The folders may have changed since the simulation: never put an older file over a
             // newer one. A backup's copy is no file of the user's: it holds its source as it is.
             if (now.isFile && !own &&
@@ -399,6 +423,7 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 // The copy replaces only the file decided on (a save meanwhile is kept), the old copy
                 // going to the trash first where the setting says so.
                 copystep::Policy policy;
+                policy.targetFolder = intoFd;
                 policy.trashReplaced = s.chkpapperskorg_ersatta;
                 policy.secondTry = !s.chkaldrigapi;
                 policy.stop = copystep::yieldingStop(

@@ -193,6 +193,16 @@ constexpr qsizetype kStretch = 32;
 
 } // namespace
 
+void BackupEngine::otherMountFound(const QString& text) {
+    if (otherMountsNamed.contains(text))
+        return;
+    otherMountsNamed.insert(text);
+    countError();
+    logLine(QStringLiteral("log.txt"), QStringLiteral("FEL: ") + text);
+    progress_.windowLog(QStringLiteral(" FEL! ") + text);
+    systemLog(QStringLiteral("FEL! ") + text, true);
+}
+
 platform::RealFolders& BackupEngine::backupFolders() {
     const QString backup = platform::withoutTrailingSeparator(program().job().txtbackupmapp);
     if (backupFolders_.root() != backup)
@@ -215,6 +225,9 @@ void BackupEngine::skapamappar() {
 
     List3.clear();
     backupFolders_.reset(backup);
+    targetFolder_.reset();
+    targetCursor_.reset();
+    targetTree_.reset();
     otherMountsNamed.clear();
     if (simulated)
         simBackupFolders << backup;
@@ -297,14 +310,7 @@ void BackupEngine::skapamappar() {
             // job is written there, nor below it.
             pair.filtered = true;
             blocked << target;
-            const QString& text = otherMounts[j];
-            if (!otherMountsNamed.contains(text)) {
-                otherMountsNamed.insert(text);
-                countError();
-                logLine(QStringLiteral("log.txt"), QStringLiteral("FEL: ") + text);
-                progress_.windowLog(QStringLiteral(" FEL! ") + text);
-                systemLog(QStringLiteral("FEL! ") + text, true);
-            }
+            otherMountFound(otherMounts[j]);
             continue;
         }
         // A file where the folder must go is the rare reason; only then is it looked for.

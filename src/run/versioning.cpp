@@ -190,7 +190,7 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
         const auto old = [&]() -> const platform::FileInfo& {
             if (!oldInfo) {
                 platform::checkFault(targetPath);
-                oldInfo = platform::fileInfo(targetPath);
+                oldInfo = platform::fileInfoIn(targetFd(), targetPath);
                 if (!oldInfo->exists)
                     platform::throwError(53);
                 if (oldInfo->isLink || !oldInfo->isFile)

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProgressDialog>
 #include <QTimer>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -590,4 +591,36 @@ TEST_F(CopyRuleTest, ALinkWhereACopyBelongsIsReplacedByARealCopy) {
         EXPECT_FALSE(QFileInfo::exists(work("versioner"))) << "nothing versioned through the link";
     }
     EXPECT_EQ(engine->antalfel, 0);
+}
+
+TEST_F(CopyRuleTest, ATargetFolderSwappedForALinkDuringTheCopyIsNotWrittenThrough) {
+    // The user's own folder elsewhere, which the link leads to.
+    writeFile(work("hem/Bilder/f.txt"), "användarens", at(-3600));
+    pairUp(src, work("backup/Nya"));
+    const struct {
+        const char* what;
+        int pair;
+        bool oldCopy; // replaced in the files' order; otherwise new, copied on another thread
+    } cases[] = {{"a changed file", 0, true}, {"a new file", 1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString target = platform::withoutTrailingSeparator(engine->List3[size_t(c.pair)].target);
+        const QString aside = target + "-undan";
+        writeFile(src + "/f.txt", "källa", at());
+        if (c.oldCopy)
+            writeFile(target + "/f.txt", "gammal", at(-7200));
+        std::atomic<bool> swapped{false};
+        platform::setCopyHook([&](const QString&, const QString&) {
+            if (!swapped.exchange(true))
+                QDir().rename(target, aside) && QFile::link(work("hem/Bilder"), target);
+        });
+        engine->holdLogs(!c.oldCopy);
+        engine->file_copy(c.pair);
+        engine->holdLogs(false);
+        platform::setCopyHook({});
+
+        ASSERT_TRUE(QFileInfo(target).isSymLink());
+        EXPECT_EQ(readBytes(work("hem/Bilder/f.txt")), "användarens");
+        EXPECT_EQ(readBytes(aside + "/f.txt"), "källa") << "the copy lands in the folder that was checked";
+    }
 }

@@ -93,6 +93,9 @@ class EngineTest : public ProgramTest {
         engine->List3.push_back(FolderPair{platform::withTrailingSeparator(source),
                                            platform::withTrailingSeparator(target), false});
         testutil::makeDir(target);
+        // The copy reaches its target folders from the job's backup folder only.
+        if (m->txtbackupmapp.isEmpty() || !platform::isSameOrBelow(target, m->txtbackupmapp))
+            m->txtbackupmapp = platform::parentPath(platform::withoutTrailingSeparator(target));
     }
     QStringList log(const QString& name) const { return testutil::readLines(path(name)); }
 

@@ -23,6 +23,7 @@ class PipelinedCopyTest : public EngineTest {
             QFile::remove(path(name));
         engine = std::make_unique<BackupEngine>(progress);
         m->txtpattern = "*.*";
+        m->txtbackupmapp = dst;
         m->txtexpattern = "*.tmp";
         for (int k = 0; k < 60; ++k) {
             testutil::writeFile(folder(src, k) + (k % 17 == 5 ? "/x.tmp" : "/fil.dat"),
