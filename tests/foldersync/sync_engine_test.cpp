@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using synctest::at;
 
@@ -553,3 +554,22 @@ TEST_F(SyncEngineTest, ACopiedFilesLineReachesTheLogWithinASecondWhileItsFolderG
 }
 
 } // namespace
+
+TEST_F(SyncEngineTest, AFolderOfMapp2SwappedForALinkDuringTheCopyIsNotWrittenThrough) {
+    write(work("hem/Bilder/b.jpg"), "användarens", 0);
+    write(a + "/x/f.txt", "a", 10);
+    write(a + "/x/g.txt", "a", 10);
+    testutil::makeDir(b + "/x");
+    directions(true, false);
+    bool swapped = false;
+    platform::setCopyHook([&](const QString&, const QString&) {
+        if (!std::exchange(swapped, true))
+            ASSERT_TRUE(QDir().rename(b + "/x", b + "/x-undan") && QFile::link(work("hem/Bilder"), b + "/x"));
+    });
+    run();
+    platform::setCopyHook({});
+
+    EXPECT_EQ(synctest::snapshot(work("hem/Bilder")).size(), 1u) << "nothing written into the link's folder";
+    EXPECT_EQ(testutil::readBytes(b + "/x-undan/f.txt"), "a");
+    EXPECT_EQ(testutil::readBytes(b + "/x-undan/g.txt"), "a");
+}
