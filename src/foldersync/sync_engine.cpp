@@ -321,6 +321,13 @@ void SyncEngine::runDirection(int dir) {
             return;
         File1.clear();
         platform::UnreadableEntries unreadable;
+        // A folder the scan found that is a link now (swapped since) leads elsewhere: its files
+        // are not this side's, and are not spread.
+        if (!list[k].linked && platform::fileInfo(platform::withoutTrailingSeparator(list[k].source)).isLink) {
+            unreadableFolder(platform::runErrorFromErrno(ELOOP), list[k].source, list[k].target);
+            list.erase(list.begin() + k);
+            continue;
+        }
         if (!list[k].linked) {
             try {
                 File1 = platform::listFiles(list[k].source, request.pattern, &unreadable);

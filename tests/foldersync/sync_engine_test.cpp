@@ -573,3 +573,16 @@ TEST_F(SyncEngineTest, AFolderOfMapp2SwappedForALinkDuringTheCopyIsNotWrittenThr
     EXPECT_EQ(testutil::readBytes(b + "/x-undan/f.txt"), "a");
     EXPECT_EQ(testutil::readBytes(b + "/x-undan/g.txt"), "a");
 }
+
+TEST_F(SyncEngineTest, AFolderOfMapp2ThatBecameALinkSinceTheScanIsNotCopiedFrom) {
+    write(work("hem/Bilder/b.jpg"), "användarens", 0);
+    write(b + "/x/f.txt", "b", 10);
+    testutil::makeDir(a + "/x");
+    directions(true, true);
+    prepare();
+    ASSERT_TRUE(QDir().rename(b + "/x", b + "/x-undan") && QFile::link(work("hem/Bilder"), b + "/x"));
+    engine->loopa_mappar_sync();
+
+    EXPECT_FALSE(QFile::exists(a + "/x/b.jpg"));
+    EXPECT_EQ(engine->counts.antal_olästa_mappar, 1);
+}
