@@ -205,38 +205,10 @@ void SyncEngine::buildPairs(const QStringList& folders, const QString& fromRoot,
         if (!pair.linked && !pair.walkedBack && !request.simulera) {
             // A folder that cannot be made shows as the failed copies of its files.
             RunError ignored;
-            targetFolder(toRoot, pair.target, true, ignored);
+            targetFolders_.open(toRoot, pair.target, true, ignored);
         }
         out.push_back(pair);
     }
-}
-
-std::shared_ptr<const platform::OwnTree::Folder>
-SyncEngine::targetFolder(const QString& root, const QString& folder, bool make, RunError& error) {
-    const QString r = platform::withoutTrailingSeparator(root);
-    if (!targetCursor_ || targetRoot_ != r) {
-        targetCursor_.reset();
-        targetTree_ = std::make_unique<platform::OwnTree>(r);
-        targetCursor_ =
-            std::make_unique<platform::TreeCursor>(*targetTree_, platform::TreeCursor::Links::Refuse);
-        targetRoot_ = r;
-    }
-    using Step = platform::OwnTree::Step;
-    Step step = Step::Failed;
-    int err = 0;
-    QString at;
-    auto opened = targetCursor_->open(folder, make, step, &err, &at);
-    if (!opened) {
-        if (step == Step::OtherMount)
-            error = RunError{platform::kOtherMount, platform::otherMountText(at)};
-        else
-            error = platform::runErrorFromErrno(step == Step::Link        ? ELOOP
-                                                : step == Step::NotFolder ? ENOTDIR
-                                                : step == Step::Missing   ? ENOENT
-                                                : err                     ? err
-                                                                          : EIO);
-    }
-    return opened;
 }
 
 void SyncEngine::skapa_mappar_sync() {
@@ -323,7 +295,8 @@ void SyncEngine::runDirection(int dir) {
         platform::UnreadableEntries unreadable;
         // A folder the scan found that is a link now (swapped since) leads elsewhere: its files
         // are not this side's, and are not spread.
-        if (!list[k].linked && platform::fileInfo(platform::withoutTrailingSeparator(list[k].source)).isLink) {
+        if (!list[k].linked &&
+            platform::fileInfo(platform::withoutTrailingSeparator(list[k].source)).isLink) {
             unreadableFolder(platform::runErrorFromErrno(ELOOP), list[k].source, list[k].target);
             list.erase(list.begin() + k);
             continue;
@@ -387,7 +360,7 @@ void SyncEngine::file_copy_sync(int index) {
     into_.reset();
     if (!request.simulera && !pair.linked && n > 0) {
         RunError e;
-        into_ = targetFolder(lblsökvägnr == 1 ? request.mapp2 : request.mapp1, pair.target, true, e);
+        into_ = targetFolders_.open(lblsökvägnr == 1 ? request.mapp2 : request.mapp1, pair.target, true, e);
         if (!into_) {
             // Nothing is written through a link or into another mount that stands there now.
             for (const platform::FileEntry& f : File1)

@@ -104,14 +104,9 @@ class SyncEngine {
     void flushLogsKeepingFailure(bool onlyWhenDue = false);
 
   private:
-    // The target folder `folder` below the side `root`, opened through handles from there (made
-    // with the folders it lacks when `make`); a link or another mount on its way is never passed.
-    // Null when it cannot be: `error` tells why.
-    std::shared_ptr<const platform::OwnTree::Folder> targetFolder(const QString& root, const QString& folder,
-                                                                  bool make, platform::RunError& error);
-    QString targetRoot_;
-    std::unique_ptr<platform::OwnTree> targetTree_;
-    std::unique_ptr<platform::TreeCursor> targetCursor_;
+    // The target folders, opened through handles from their side's folder: a link or another mount
+    // on their way is never passed.
+    platform::RootedCursor targetFolders_{platform::TreeCursor::Links::Refuse};
     // The folder the copies of the pair dealt with go into: written through its handle only.
     std::shared_ptr<const platform::OwnTree::Folder> into_;
     int intoFd() const { return into_ ? into_->fd() : -1; }

@@ -537,6 +537,34 @@ std::shared_ptr<const OwnTree::Folder> TreeCursor::open(const QString& path, boo
     return chain_.back();
 }
 
+std::shared_ptr<const OwnTree::Folder> RootedCursor::open(const QString& root, const QString& folder,
+                                                          bool make, RunError& error) {
+    const QString r = withoutTrailingSeparator(root);
+    if (!cursor_ || root_ != r) {
+        cursor_.reset();
+        tree_ = std::make_unique<OwnTree>(r);
+        cursor_ = std::make_unique<TreeCursor>(*tree_, links_);
+        root_ = r;
+    }
+    using Step = OwnTree::Step;
+    Step step = Step::Failed;
+    int err = 0;
+    QString at;
+    auto opened = cursor_->open(folder, make, step, &err, &at);
+    if (opened)
+        return opened;
+    if (step == Step::OtherMount) {
+        error = RunError{kOtherMount, otherMountText(at)};
+        return nullptr;
+    }
+    error = runErrorFromErrno(step == Step::Link        ? ELOOP
+                              : step == Step::NotFolder ? ENOTDIR
+                              : step == Step::Missing   ? ENOENT
+                              : err                     ? err
+                                                        : EIO);
+    return nullptr;
+}
+
 void setOwnTreeHook(std::function<void(const QString& path)> h) {
     hook() = std::move(h);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/dir_entries.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 
 #include <QByteArray>
@@ -155,6 +156,29 @@ class TreeCursor {
     // root.
     std::vector<std::shared_ptr<const OwnTree::Folder>> chain_;
     qsizetype base_ = 0;
+};
+
+// A TreeCursor with a root of its own: opened at the first folder asked for below it, and opened
+// anew when a folder below another root is asked for.
+class RootedCursor {
+  public:
+    explicit RootedCursor(TreeCursor::Links links) : links_(links) {}
+    // `folder` at or below `root`, as TreeCursor::open gives it; null where it cannot be, `error`
+    // telling why (kOtherMount with the words naming the mount).
+    std::shared_ptr<const OwnTree::Folder> open(const QString& root, const QString& folder, bool make,
+                                                RunError& error);
+    // Nothing held: the root is opened again at the next folder.
+    void reset() {
+        cursor_.reset();
+        tree_.reset();
+        root_.clear();
+    }
+
+  private:
+    TreeCursor::Links links_;
+    QString root_;
+    std::unique_ptr<OwnTree> tree_;
+    std::unique_ptr<TreeCursor> cursor_;
 };
 
 // Tests: runs before each folder below a root is opened, so a test can swap it for a link or a

@@ -749,28 +749,15 @@ void BackupEngine::removeLeftoverCopies(const QString& targetFolder, const platf
 }
 
 std::shared_ptr<const platform::OwnTree::Folder> BackupEngine::openTargetFolder(const FolderPair& pair) {
-    const QString backup = platform::withoutTrailingSeparator(program().job().txtbackupmapp);
-    if (!targetCursor_ || targetRoot_ != backup) {
-        targetCursor_.reset();
-        targetTree_ = std::make_unique<platform::OwnTree>(backup);
-        targetCursor_ =
-            std::make_unique<platform::TreeCursor>(*targetTree_, platform::TreeCursor::Links::Replace);
-        targetRoot_ = backup;
-    }
-    using Step = platform::OwnTree::Step;
-    Step step = Step::Failed;
-    int error = 0;
-    QString at;
-    if (auto folder = targetCursor_->open(pair.target, true, step, &error, &at))
+    RunError e;
+    if (auto folder = targetFolders_.open(program().job().txtbackupmapp, pair.target, true, e))
         return folder;
     // The copies before come first, in the files' order.
     bookCopies(0);
-    if (step == Step::OtherMount) {
-        otherMountFound(platform::otherMountText(at));
-        return nullptr;
-    }
-    const int err = step == Step::NotFolder ? ENOTDIR : step == Step::Link ? ELOOP : error ? error : EIO;
-    reportUnreadable(platform::runErrorFromErrno(err), pair.source, pair.target);
+    if (e.number == platform::kOtherMount)
+        otherMountFound(e.description);
+    else
+        reportUnreadable(e, pair.source, pair.target);
     return nullptr;
 }
 

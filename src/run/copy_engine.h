@@ -307,9 +307,7 @@ class BackupEngine {
     platform::RealFolders& backupFolders();
     // The target folders as the copy reaches them: through handles from the backup folder, so a
     // copy goes into the folder that was checked, whatever its path leads to meanwhile.
-    QString targetRoot_;
-    std::unique_ptr<platform::OwnTree> targetTree_;
-    std::unique_ptr<platform::TreeCursor> targetCursor_;
+    platform::RootedCursor targetFolders_{platform::TreeCursor::Links::Replace};
     std::shared_ptr<const platform::OwnTree::Folder> targetFolder_; // of the copy dealt with now
     int targetFd() const { return targetFolder_ ? targetFolder_->fd() : -1; }
     // A drive or bind mount met below the backup folder, named once per run.

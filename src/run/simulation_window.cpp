@@ -291,10 +291,8 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
     // handles only.
     struct Own {
         platform::RealFolders folders;
-        platform::OwnTree tree;
-        platform::TreeCursor cursor;
-        explicit Own(const QString& b)
-            : folders(b), tree(b), cursor(tree, platform::TreeCursor::Links::Replace) {}
+        platform::RootedCursor handles{platform::TreeCursor::Links::Replace};
+        explicit Own(const QString& b) : folders(b) {}
     };
     std::vector<std::unique_ptr<Own>> owned;
     for (const QString& b : backupFolders)
@@ -391,17 +389,10 @@ void frmsimuleradbackup::cmdkopieramarkerad_Click() {
                 addLog(QStringLiteral("Skapade mappen ") + platform::withTrailingSeparator(folder));
             std::shared_ptr<const platform::OwnTree::Folder> into;
             if (own) {
-                platform::OwnTree::Step step = platform::OwnTree::Step::Failed;
-                int error = 0;
-                QString at;
-                into = own->cursor.open(folder, true, step, &error, &at);
-                if (!into && step == platform::OwnTree::Step::OtherMount)
-                    throw platform::RunError{platform::kOtherMount, platform::otherMountText(at)};
+                platform::RunError refused;
+                into = own->handles.open(own->folders.root(), folder, true, refused);
                 if (!into)
-                    platform::throwErrno(step == platform::OwnTree::Step::Link        ? ELOOP
-                                         : step == platform::OwnTree::Step::NotFolder ? ENOTDIR
-                                         : error                                      ? error
-                                                                                      : EIO);
+                    throw refused;
             }
             const int intoFd = into ? into->fd() : -1;
             const platform::FileInfo src = platform::fileInfo(source);

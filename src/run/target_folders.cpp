@@ -226,8 +226,7 @@ void BackupEngine::skapamappar() {
     List3.clear();
     backupFolders_.reset(backup);
     targetFolder_.reset();
-    targetCursor_.reset();
-    targetTree_.reset();
+    targetFolders_.reset();
     otherMountsNamed.clear();
     if (simulated)
         simBackupFolders << backup;

@@ -563,8 +563,9 @@ TEST_F(SyncEngineTest, AFolderOfMapp2SwappedForALinkDuringTheCopyIsNotWrittenThr
     directions(true, false);
     bool swapped = false;
     platform::setCopyHook([&](const QString&, const QString&) {
-        if (!std::exchange(swapped, true))
+        if (!std::exchange(swapped, true)) {
             ASSERT_TRUE(QDir().rename(b + "/x", b + "/x-undan") && QFile::link(work("hem/Bilder"), b + "/x"));
+        }
     });
     run();
     platform::setCopyHook({});
