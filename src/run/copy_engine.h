@@ -308,6 +308,7 @@ class BackupEngine {
     // The target folders as the copy reaches them: through handles from the backup folder, so a
     // copy goes into the folder that was checked, whatever its path leads to meanwhile.
     platform::RootedCursor targetFolders_{platform::TreeCursor::Links::Replace};
+    platform::RootedCursor versionFolders_{platform::TreeCursor::Links::Replace};
     std::shared_ptr<const platform::OwnTree::Folder> targetFolder_; // of the copy dealt with now
     int targetFd() const { return targetFolder_ ? targetFolder_->fd() : -1; }
     // A drive or bind mount met below the backup folder, named once per run.

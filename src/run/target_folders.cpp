@@ -227,6 +227,7 @@ void BackupEngine::skapamappar() {
     backupFolders_.reset(backup);
     targetFolder_.reset();
     targetFolders_.reset();
+    versionFolders_.reset();
     otherMountsNamed.clear();
     if (simulated)
         simBackupFolders << backup;

@@ -217,8 +217,16 @@ bool BackupEngine::keepVersion(const QString& targetPath, const QString& source)
         // A copy whose time the disk did not keep is named by the time it stands for.
         copyName = versionCopyName(fileName,
                                    versionStamp(copyTimes().standsFor(targetPath, old().size, old().mtime)));
-        if (!simulated)
-            platform::copyKeepTime(targetPath, folder + copyName);
+        if (!simulated) {
+            // Written through the version folder's handle, from the folder it lies in of the job's.
+            const QString root =
+                platform::isSameOrBelow(folder, m.txtbackupmapp) ? m.txtbackupmapp : m.txtversionmapp;
+            platform::RunError refused;
+            const auto into = versionFolders_.open(root, folder, true, refused);
+            if (!into)
+                throw refused;
+            platform::copyKeepTime(targetPath, folder + copyName, {}, {}, nullptr, nullptr, into->fd());
+        }
         made = true;
         ++versioner_totalt;
         ++versioner_jobb;
