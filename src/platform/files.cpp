@@ -533,9 +533,11 @@ FolderLookup::FolderLookup(int folderFd, const QString& folder) {
         error_ = fault;
         return;
     }
-    // A handle of its own, read from the start: the caller's stays where it is.
-    fd_ = folderFd >= 0 ? ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK)
-                        : openFolder(enc(withTrailingSeparator(folder)));
+    // The caller's handle is read from the start; nothing else reads entries through it, and a
+    // name looked up or opened through it does not depend on where its reading stands.
+    owned_ = folderFd < 0;
+    fd_ = owned_ ? openFolder(enc(withTrailingSeparator(folder)))
+                 : (::lseek(folderFd, 0, SEEK_SET) == 0 ? folderFd : -1);
     if (fd_ < 0) {
         error_ = errno == ENOENT || errno == ENOTDIR ? 0 : errno;
         return;
@@ -559,7 +561,8 @@ FolderLookup::FolderLookup(int folderFd, const QString& folder) {
         }
     });
     if (err != 0) {
-        ::close(fd_);
+        if (owned_)
+            ::close(fd_);
         fd_ = -1;
         error_ = err;
         names_.clear();
@@ -573,7 +576,7 @@ FolderLookup::FolderLookup(int folderFd, const QString& folder) {
 }
 
 FolderLookup::~FolderLookup() {
-    if (fd_ >= 0)
+    if (fd_ >= 0 && owned_)
         ::close(fd_);
 }
 

@@ -144,7 +144,8 @@ class OpenedFolder {
 class FolderLookup {
   public:
     explicit FolderLookup(const QString& folder);
-    // The same for `folder` opened by the caller (`folderFd`): read, and looked in, through it.
+    // The same for `folder` opened by the caller (`folderFd`): read, and looked in, through it
+    // (it must stay open while the lookup is used, and is not read by anything else meanwhile).
     FolderLookup(int folderFd, const QString& folder);
     ~FolderLookup();
     FolderLookup(const FolderLookup&) = delete;
@@ -173,6 +174,7 @@ class FolderLookup {
     };
     const Name* entry(const QByteArray& raw) const;
     int fd_ = -1;
+    bool owned_ = true; // closed with the lookup
     int error_ = 0;
     QByteArray names_;        // the names read, one after the other
     std::vector<Name> index_; // sorted by name
