@@ -240,7 +240,7 @@ void frmutförbackup::refreshCounters() {
 }
 
 QString frmutförbackup::copiedCountLabel() const {
-    return simulating() ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
+    return ::copiedCountLabel(simulating());
 }
 
 void frmutförbackup::countError(bool showImage) {

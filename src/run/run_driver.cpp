@@ -26,11 +26,6 @@ QString numberText(long long n) {
     return QString::number(n);
 }
 
-// What the copy count is called: a simulation copies nothing, it counts what would be copied.
-QString copiedCountLabel(bool simulated) {
-    return simulated ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
-}
-
 // "1 kopierad fil", "2 filer skulle kopieras".
 QString copiedFiles(long long n, bool simulated) {
     return simulated ? platform::fileCount(n) + QStringLiteral(" skulle kopieras")
@@ -38,6 +33,10 @@ QString copiedFiles(long long n, bool simulated) {
 }
 
 } // namespace
+
+QString copiedCountLabel(bool simulated) {
+    return simulated ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
+}
 
 QString simulatedText(const QString& text) {
     QString t = text;

@@ -20,6 +20,8 @@ class OpenedFolder;
 // A count line as a simulation says it, which copies and saves nothing: "N filer kopierades."
 // becomes "N filer skulle kopieras.".
 QString simulatedText(const QString& text);
+// What the copy count is called: a simulation copies nothing, it counts what would be copied.
+QString copiedCountLabel(bool simulated);
 
 // The backup runs of a window (its cmdkörbackup_Click): run start, per-job pass, run end and the
 // window's return to idle. The driver owns what a run is and has come to, its RunState (the plan,

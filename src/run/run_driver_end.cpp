@@ -25,10 +25,6 @@ QString mb(double v) {
     return mb(float(v)); // rounded as the run's single-precision totals always were
 }
 
-QString copiedCountLabel(bool simulated) {
-    return simulated ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
-}
-
 QString durationText(qint64 secs) {
     if (secs < 0)
         secs = 0;
