@@ -392,31 +392,27 @@ void frmutförbackup::schema() {
 
 void frmutförbackup::cmdkörbackup_Click() {
     // Yields inside a run run other handlers; a second start there would corrupt the first run.
-    if (running_ || runGoingOn())
+    if (running() || runGoingOn())
         return;
-    run_ = RunState();
-    run_.plan = planFromControls();
+    const RunPlan p = planFromControls();
     // A switch-off of the scheduler before this run began is not meant for it.
-    if (run_.plan.kind == RunKind::ByHand)
+    if (p.kind == RunKind::ByHand)
         program().schema_avstängt = 0;
-    running_ = true;
-    {
-        RunDriver driver(*this);
-        driver.run();
-    }
-    running_ = false;
-    endOfRun(run_.plan.kind);
+    driver().run(p);
+    endOfRun(p.kind);
+}
+
+bool frmutförbackup::running() const {
+    return driver_ && driver_->running();
 }
 
 const RunState& frmutförbackup::runState() const {
-    if (running_) {
-        // Signals from outside the window are taken in when asked for, in the order they count.
-        if (program().schema_avstängt == 1)
-            run_.stopBy(RunStop::SchedulerOff);
-        if (program().operations().stopRequested())
-            run_.stopBy(RunStop::ByClosing);
-    }
-    return run_;
+    static const RunState none;
+    return driver_ ? driver_->state() : none;
+}
+
+void frmutförbackup::stopRun(RunStop why) {
+    driver().stopRun(why);
 }
 
 RunPlan frmutförbackup::planFromControls() const {
@@ -432,7 +428,7 @@ RunPlan frmutförbackup::planFromControls() const {
 }
 
 bool frmutförbackup::simulating() const {
-    return running_ ? run_.plan.simulate : chkbackupsimulera->isChecked();
+    return running() ? runState().plan.simulate : chkbackupsimulera->isChecked();
 }
 
 void frmutförbackup::endOfRun(RunKind kind) {
@@ -454,7 +450,7 @@ void frmutförbackup::bringBack() {
 }
 
 void frmutförbackup::cmdkörbackup2_Click() {
-    if (running_ || runGoingOn())
+    if (running() || runGoingOn())
         return;
     if (!runstatus::setting("chkvarnasync")) {
         const auto a = program().dialogs.msgBox(
@@ -489,7 +485,7 @@ void frmutförbackup::cmdavbryt_Click() {
 
 void frmutförbackup::cmdavbrytsync_Click() {
     if (askCancel()) {
-        run_.mirrorStopped = true;
+        driver().stopMirror();
         runstatus::stopEditorScan();
     }
 }
@@ -506,7 +502,7 @@ void frmutförbackup::lblavbryt_Change() {
         return;
     if (askCancel()) {
         stopRun(RunStop::ByUser);
-        run_.mirrorStopped = true;
+        driver().stopMirror();
     } else {
         setLblavbryt(QString());
     }
@@ -620,7 +616,7 @@ void frmutförbackup::Timer1_Timer() {
 }
 
 void frmutförbackup::lblantalfel_Change() {
-    runstatus::setMainText("lblschema_antalfel", QString::number(long(platform::Val(lblantalfel->text()))));
+    runstatus::setMainText("lblschema_antalfel", QString::number(engine().antalfel));
 }
 
 void frmutförbackup::lblinfo_Change() {
@@ -771,7 +767,7 @@ bool frmutförbackup::event(QEvent* e) {
         // run works from its plan (a box of the run closing over the window activates it again).
         if (!activeForm_) {
             activeForm_ = true;
-            if (!running_ && !runGoingOn())
+            if (!running() && !runGoingOn())
                 Form_Activate();
         }
     } else if (e->type() == QEvent::WindowDeactivate) {

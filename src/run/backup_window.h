@@ -22,8 +22,11 @@ class QTimer;
 class Mirror;
 class MirrorView;
 class BackupEngine;
+class RunDriver;
 class RunProgress;
+class RunView;
 class WindowRunProgress;
+class WindowRunView;
 
 // A file list box of the window: a folder and the pattern of the files it lists.
 struct FileListBox {
@@ -31,9 +34,10 @@ struct FileListBox {
     QString Pattern = QStringLiteral("*.*");
 };
 
-// The backup window: the jobs to run, the run buttons and the run's progress. Its controls are
-// the run's visible state and, for the rest of the program, its signals: the caption tells who
-// started the run, a disabled cmdkörbackup means a run is going on.
+// The backup window: the jobs to run, the run buttons and the run's progress. Its run driver runs
+// the backups and owns their state; the controls show it and are, for the rest of the program,
+// the run's signals: the caption tells who started the run, a disabled cmdkörbackup means a run
+// is going on.
 class frmutförbackup : public QWidget, public RunServices {
   public:
     frmutförbackup();
@@ -112,27 +116,26 @@ class frmutförbackup : public QWidget, public RunServices {
 
     // ---- form variables of the run -------------------------------------------------------------
     // The copy totals, job counters, error count, List2/List3 and the missing-drive notes are
-    // kept by the engine (engine()), the mirror's counts by the mirror (mirror()); the window
-    // shows them.
-    bool enhet_saknas_hanterad = false;
+    // kept by the engine (engine()), the mirror's counts by the mirror (mirror()), what the run
+    // is and has come to by the driver (runState()); the window shows them.
     // Set by the scheduler before a run of its common setting: the finished runs' list then names
     // no single job when several ran together.
     bool gemensamt_schema = false;
 
     // Caption: "commandline", "schema" or anything else for a run by hand. During a run, the
     // kind its plan was started with.
-    QString caption() const override { return running_ ? run_.plan.marker() : windowTitle(); }
+    QString caption() const override { return running() ? runState().plan.marker() : windowTitle(); }
     void setCaption(const QString& c) { setWindowTitle(c); }
     bool runGoingOn() const override;
     // A run is still on the stack, its result windows waiting for the user included.
-    bool running() const { return running_; }
+    bool running() const;
     // The running run's plan; outside a run, what the controls would start.
-    RunPlan plan() const { return running_ ? run_.plan : planFromControls(); }
+    RunPlan plan() const { return running() ? runState().plan : planFromControls(); }
     // The run going on, or the last one; its stop also takes in a scheduler switched off and a
     // program asked to end.
     const RunState& runState() const;
     // Stops the run for `why`; a run already stopped keeps its first reason.
-    void stopRun(RunStop why) { run_.stopBy(why); }
+    void stopRun(RunStop why);
     bool runStopped() const { return runState().stopped(); }
     bool simulating() const;
     // What the floors below ask of the window while it is loaded.
@@ -160,7 +163,7 @@ class frmutförbackup : public QWidget, public RunServices {
     // Shows the window again, also from a minimise, in front of the others.
     void bringBack();
     // Whether the last run ended with an error (for the command-line exit status).
-    bool runHadErrors() const { return runHadErrors_; }
+    bool runHadErrors() const { return runState().hadErrors; }
 
     // ---- handlers ----------------------------------------------------------------------------
     void cmdavbryt_Click();
@@ -254,6 +257,8 @@ class frmutförbackup : public QWidget, public RunServices {
     void showHeldMessage();
     // The mirror engine of this window, kept over the jobs of a run.
     Mirror& mirror();
+    // The run driver of this window, kept over its runs.
+    RunDriver& driver();
     // The copy engine: test write, counting, target folders, copy rule and versioning.
     BackupEngine& engine();
     // Applies what the engine reported since the last refresh to the controls.
@@ -278,9 +283,8 @@ class frmutförbackup : public QWidget, public RunServices {
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-    bool runHadErrors_ = false;
-    friend class RunDriver;
     friend class WindowRunProgress;
+    friend class WindowRunView;
 
   private:
     // Shows the plain "Utför!" only while the mirror's does not cover it.
@@ -289,8 +293,6 @@ class frmutförbackup : public QWidget, public RunServices {
     RunPlan planFromControls() const;
     // After any end of a run: the window as a new run expects it.
     void endOfRun(RunKind kind);
-    bool running_ = false; // guards against a second run inside a run
-    mutable RunState run_;
     // The window is the program's active form: another window of the program has not been
     // active since it last became so. Its own message boxes and other programs do not count.
     bool activeForm_ = false;
@@ -309,4 +311,7 @@ class frmutförbackup : public QWidget, public RunServices {
     std::unique_ptr<RunProgress> progress_;
     std::unique_ptr<BackupEngine> engine_;
     std::unique_ptr<Mirror> mirror_;
+    // After the engine and the mirror, which it uses: it goes first.
+    std::unique_ptr<RunView> runView_;
+    std::unique_ptr<RunDriver> driver_;
 };

@@ -5,6 +5,7 @@
 #include "core/program.h"
 #include "platform/events.h"
 #include "run/copy_engine.h"
+#include "run/run_driver.h"
 #include "run/run_status.h"
 
 #include <QCheckBox>
@@ -45,11 +46,11 @@ class WindowRunProgress : public RunProgress {
     int jobCount() const override { return w_.List1->count(); }
     QString jobText(int i) const override { return w_.List1->item(i)->text(); }
     // The run's plan decides and the list shows it; a job taken out never comes back in.
-    bool jobSelected(int i) const override { return w_.run_.plan.has(i); }
+    bool jobSelected(int i) const override { return w_.runState().plan.has(i); }
     void setJobSelected(int i, bool on) override {
         if (!on)
-            w_.run_.plan.drop(i);
-        w_.List1->item(i)->setSelected(w_.run_.plan.has(i));
+            w_.driver().dropJob(i);
+        w_.List1->item(i)->setSelected(w_.runState().plan.has(i));
     }
     void selectJob(int i) override {
         w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
@@ -239,7 +240,7 @@ void frmutförbackup::refreshCounters() {
 }
 
 QString frmutförbackup::copiedCountLabel() const {
-    return simulating() ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
+    return ::copiedCountLabel(simulating());
 }
 
 void frmutförbackup::countError(bool showImage) {

@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "run/copy_engine.h"
+#include "run/run_driver.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
 
@@ -18,12 +19,7 @@ QString failure(const QString& literal, const platform::RunError& e) {
 } // namespace
 
 runlog::RunMode frmutförbackup::runLogMode() const {
-    runlog::RunMode mode;
-    const RunPlan p = plan();
-    mode.scheduled = p.kind == RunKind::Scheduled;
-    mode.simulated = p.simulate;
-    mode.commandline = p.kind == RunKind::CommandLine;
-    return mode;
+    return RunDriver::logMode(plan());
 }
 
 void frmutförbackup::tömlogfil(const QString& startDate, const QString& startTime) {

@@ -18,6 +18,7 @@
 #include "run/leftover_window.h"
 #include "run/mirror.h"
 #include "run/result_dialogs.h"
+#include "run/run_driver.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
 #include "run/simulation_window.h"
@@ -311,7 +312,7 @@ void frmutförbackup::holdMessage(int number, const QString& text, const QString
 
 void frmutförbackup::holdRefusal(const QString& text, const QString& place) {
     // An unattended run shows no dialog: its refusal goes to the logs as it always did.
-    if (run_.plan.kind != RunKind::ByHand) {
+    if (plan().kind != RunKind::ByHand) {
         Module1::logga_meddelande(0, -1, text, place);
         return;
     }
@@ -352,13 +353,13 @@ void frmutförbackup::showHeldMessage() {
 void frmutförbackup::visa_klarbackup() {
     frmklarbackup* k = program().form<frmklarbackup>();
     ResultCounts c;
-    c.errors = double(engine().antalfel);
+    c.errors = engine().antalfel;
     c.nya = engine().nya_totalt;
     c.ändrade = engine().ändrade_totalt;
     c.skyddade = engine().skyddade_totalt;
     c.kopierade = engine().kopierade_totalt;
     c.genomsökta = engine().genomsökta_totalt;
-    c.cancelled = run_.stopped();
+    c.cancelled = driver().stopRecorded();
     c.total = engine().filtotal;
     c.simulated = simulating();
     k->fillBars(c);

@@ -200,7 +200,7 @@ void frmklarbackup::fillBars(const ResultCounts& c) {
         const char* empty;
     };
     const Row rows[] = {
-        {lblfel, lblfel2, c.errors, double(c.kopierade), "% fel", "0% fel"},
+        {lblfel, lblfel2, double(c.errors), double(c.kopierade), "% fel", "0% fel"},
         {lblnya, lblnya2, double(c.nya), double(c.kopierade), "% nya", "0% nya"},
         {lbländrade, lbländrade2, double(c.ändrade), double(c.kopierade), "% ändrade", "0% ändrade"},
         {lblskyddade, lblskyddade2, double(c.skyddade), double(c.kopierade), "% skyddade", "0% skyddade"},

@@ -9,7 +9,7 @@ class QFrame;
 
 // The figures the result bars show.
 struct ResultCounts {
-    double errors = 0;   // numeric value of the run's error count
+    long errors = 0;     // the run's error count
     long nya = 0;        // nya_totalt
     long ändrade = 0;    // ändrade_totalt
     long skyddade = 0;   // skyddade_totalt

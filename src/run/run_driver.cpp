@@ -3,7 +3,6 @@
 #include "core/job_files.h"
 #include "core/module1.h"
 #include "core/program.h"
-#include "platform/accessibility.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -11,7 +10,6 @@
 #include "platform/paths.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
-#include "run/backup_window.h"
 #include "run/copy_engine.h"
 #include "run/mirror.h"
 #include "run/own_folders.h"
@@ -19,14 +17,6 @@
 #include "run/run_status.h"
 #include "run/test_write.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <cmath>
 #include <exception>
 
@@ -43,6 +33,10 @@ QString copiedFiles(long long n, bool simulated) {
 }
 
 } // namespace
+
+QString copiedCountLabel(bool simulated) {
+    return simulated ? QStringLiteral("Filer som skulle kopieras: ") : QStringLiteral("Kopierade filer: ");
+}
 
 QString simulatedText(const QString& text) {
     QString t = text;
@@ -64,13 +58,54 @@ bool illegalFolderName(const QString& path) {
 
 } // namespace
 
-RunDriver::RunDriver(frmutförbackup& window)
-    : w_(window), m_(program().mainWindow()), e_(window.engine()), job_(program().job()) {}
+RunDriver::RunDriver(RunView& view, BackupEngine& engine, Mirror& mirror)
+    : view_(view), e_(engine), mi_(mirror), job_(program().job()) {}
+
+MainWindowServices& RunDriver::mainWindow() {
+    return program().mainWindow();
+}
+
+const RunState& RunDriver::state() const {
+    if (running_) {
+        // Signals from outside the window are taken in when asked for, in the order they count.
+        if (program().schema_avstängt == 1)
+            state_.stopBy(RunStop::SchedulerOff);
+        if (program().operations().stopRequested())
+            state_.stopBy(RunStop::ByClosing);
+    }
+    return state_;
+}
+
+runlog::RunMode RunDriver::logMode(const RunPlan& plan) {
+    runlog::RunMode mode;
+    mode.scheduled = plan.kind == RunKind::Scheduled;
+    mode.simulated = plan.simulate;
+    mode.commandline = plan.kind == RunKind::CommandLine;
+    return mode;
+}
+
+void RunDriver::reset(const RunPlan& plan) {
+    state_ = RunState();
+    state_.plan = plan;
+    startDate_.clear();
+    startTime_.clear();
+    startStamp_ = QDateTime();
+    startMoment_ = QDateTime();
+    simPrefix_.clear();
+    barStep_ = 0;
+    folderBarWidth_ = 0;
+    handlerUsed_ = false;
+    counted_ = false;
+    chosen_.clear();
+    timesLine_.clear();
+    copiedLine_.clear();
+    driveMissingHandled_ = false;
+}
 
 // ---- helpers --------------------------------------------------------------------------------------
 
 bool RunDriver::cancelled() const {
-    return w_.runStopped();
+    return state().stopped();
 }
 
 bool RunDriver::anySelected() const {
@@ -78,11 +113,11 @@ bool RunDriver::anySelected() const {
 }
 
 int RunDriver::selectedCount() const {
-    return int(w_.run_.plan.jobs.size());
+    return int(plan().jobs.size());
 }
 
 void RunDriver::selectJob(int i) {
-    m_.selectJob(i);
+    mainWindow().selectJob(i);
 }
 
 void RunDriver::systemLog(const QString& text) {
@@ -94,18 +129,11 @@ void RunDriver::appendLog(const QStringList& lines) {
 }
 
 void RunDriver::setFoldersLeft() {
-    w_.showFoldersLeft(int(e_.List2.size()));
+    view_.showFoldersLeft(int(e_.List2.size()));
 }
 
 void RunDriver::idleState() {
-    w_.cmdavbryt->setDefault(false);
-    w_.cmdavbryt->setAutoDefault(false);
-    platform::setCancelButton(w_.cmdavbryt, false);
-    w_.cmdavbryt->hide();
-    w_.cmdpaus->hide();
-    w_.cmdkörbackup->setEnabled(true);
-    w_.Command4->setEnabled(true);
-    w_.setRunInputLocked(false);
+    view_.showRunControls(false);
 }
 
 // ---- the whole run --------------------------------------------------------------------------------
@@ -116,9 +144,9 @@ QString RunDriver::lockFileName() {
 
 RunDriver::Hold RunDriver::hold() {
     // A restore, a synchronisation or another run of this process would work on the same files.
-    operation_.emplace(QStringLiteral("backupkörning"), [w = &w_] {
-        w->stopRun(RunStop::ByClosing);
-        w->run_.mirrorStopped = true;
+    operation_.emplace(QStringLiteral("backupkörning"), [this] {
+        state_.stopBy(RunStop::ByClosing);
+        state_.mirrorStopped = true;
     });
     if (!*operation_) {
         operation_.reset();
@@ -137,22 +165,27 @@ void RunDriver::letGo() {
     operation_.reset();
 }
 
-void RunDriver::run() {
-    w_.runHadErrors_ = false;
+void RunDriver::run(const RunPlan& runPlan) {
+    reset(runPlan);
+    running_ = true;
+    struct Running {
+        bool& on;
+        ~Running() { on = false; }
+    } running{running_};
     switch (hold()) {
     case Hold::Held:
         break;
     case Hold::Busy:
         program().operations().refuse();
-        w_.runHadErrors_ = true;
+        state_.hadErrors = true;
         return;
     case Hold::Locked: {
         const QString refusal = lock_.refusal(QStringLiteral("Den här körningen"));
         Module1::logga_meddelande(0, -1, refusal, QStringLiteral("Utför backup"));
         // Whoever started the command line learns at once why nothing ran.
-        if (w_.run_.plan.kind == RunKind::CommandLine)
+        if (state_.plan.kind == RunKind::CommandLine)
             platform::writeStandardError(refusal);
-        w_.runHadErrors_ = true;
+        state_.hadErrors = true;
         return;
     }
     }
@@ -165,11 +198,11 @@ void RunDriver::run() {
             report();
         }
     } catch (const platform::RunError& e) {
-        if (!started && w_.cmdkörbackup->isEnabled()) {
+        if (!started && !view_.runGoingOn()) {
             // Before the run state there is nothing to close; report only.
-            w_.holdMessage(e.number > 0 ? e.number : 75, QStringLiteral("Ett fel uppstod."),
-                           QStringLiteral("Utför backup, utför"), e.description);
-            w_.runHadErrors_ = true;
+            view_.holdMessage(e.number > 0 ? e.number : 75, QStringLiteral("Ett fel uppstod."),
+                              QStringLiteral("Utför backup, utför"), e.description);
+            state_.hadErrors = true;
         } else {
             errorHandler(e.number > 0 ? e.number : 75, e.description);
         }
@@ -177,11 +210,11 @@ void RunDriver::run() {
         errorHandler(5, QString::fromLocal8Bit(e.what()));
     }
     letGo();
-    w_.showHeldMessage();
+    view_.showHeldMessage();
 }
 
 void RunDriver::errorHandler(int number, const QString& description) {
-    w_.runHadErrors_ = true;
+    state_.hadErrors = true;
     if (handlerUsed_)
         return;
     handlerUsed_ = true;
@@ -189,25 +222,26 @@ void RunDriver::errorHandler(int number, const QString& description) {
         runstatus::setTray(runstatus::Tray::Idle);
         e_.imgerr = true;
         ++e_.antalfel;
-        w_.refreshCounters();
+        view_.showCounters();
         idleState();
-        w_.frame_sync->hide();
-        const QString job = w_.List1->currentItem() ? w_.List1->currentItem()->text() : QString();
+        view_.hideMirrorPanel();
+        const int current = view_.currentJob();
+        const QString job = current >= 0 && current < view_.jobCount() ? view_.jobText(current) : QString();
         try {
             appendLog({QString(),
                        QStringLiteral("FEL: Felkod ") + numberText(number) + QLatin1Char(' ') + description +
                            QStringLiteral(" (Jobb: ") + job + QLatin1Char(')'),
                        QStringLiteral("Plats: Utför backup, utför"), QStringLiteral("Backupen avbröts."),
                        QString(),
-                       w_.copiedCountLabel() + numberText(e_.kopierade_totalt) +
+                       copiedCountLabel(plan().simulate) + numberText(e_.kopierade_totalt) +
                            QStringLiteral(", antal fel: ") + numberText(e_.antalfel),
                        QString()});
         } catch (const platform::RunError&) {
         }
-        w_.addLogLine(QStringLiteral(" FEL! Ett fel uppstod. ") + numberText(number) + QLatin1Char(' ') +
-                      description + QStringLiteral(" Backupen avbryts!"));
-        w_.holdMessage(number, QStringLiteral("Ett fel uppstod."), QStringLiteral("Utför backup, utför"),
-                       description);
+        view_.windowLog(QStringLiteral(" FEL! Ett fel uppstod. ") + numberText(number) + QLatin1Char(' ') +
+                        description + QStringLiteral(" Backupen avbryts!"));
+        view_.holdMessage(number, QStringLiteral("Ett fel uppstod."), QStringLiteral("Utför backup, utför"),
+                          description);
         runEnd();
         report();
     } catch (...) {
@@ -230,7 +264,7 @@ bool RunDriver::start() {
     }
     chosen_ = plan().jobs;
     runstatus::setTray(runstatus::Tray::Running);
-    w_.cmdkörbackup->setEnabled(false);
+    view_.showRunGoingOn(true);
     runstatus::setTrayTag(QString());
     runstatus::systemLogSeparator(true);
     systemLog(QStringLiteral("Startar en backupkörning."));
@@ -238,64 +272,53 @@ bool RunDriver::start() {
         runstatus::setMainVisible("txtschemavisajobb", false);
         runstatus::setMainText("lblschemanedräkning2", QString());
     }
-    w_.tömlogfil(startDate_, startTime_);
+    view_.startRunLog(startDate_, startTime_);
 
-    w_.txtloggtext->clear();
+    view_.clearWindowLog();
     e_.resetRun(); // the lists, the error count, imgerr and every copy total
     e_.simKällor.clear();
     e_.simMål.clear();
     e_.simBackupFolders.clear();
-    w_.setLblavbryt(QString());
-    w_.refreshCounters();
-    w_.clearJobFolders();
-    w_.listerror->clear();
-    for (QLabel* l : {w_.lblprocent1, w_.lblprocent2, w_.lblprocent3})
-        l->resize(0, l->height());
-    w_.lblprocent3->clear();
-    w_.lblprocent3_Change();
+    view_.clearCancelRequest();
+    view_.showCounters();
+    view_.clearJobFolders();
+    view_.showMissingFolders({});
+    view_.showBars(false);
     runstatus::setProgressShare(0);
 
-    w_.mirror().resetRun();
+    mi_.resetRun();
 
-    w_.spara_valda_inställningar();
-    if (!w_.isVisible())
-        w_.visa_procent(true);
+    view_.saveChosenJobs();
+    if (!view_.visible())
+        view_.showProgressWindow(true);
     provskriv_tillbackupmapp();
     if (!anySelected()) {
         earlyEnd(true);
         return false;
     }
 
-    w_.lbl1->clear();
-    w_.lbl2->clear();
     simPrefix_ = plan().simulate ? QStringLiteral("Simulerad ") : QString();
     startMoment_ = program().clock.now();
-    w_.lbl1->setText(simPrefix_ + QStringLiteral("Backup startade kl. ") + platform::timeText(startMoment_));
-    w_.lbl2->setText(w_.copiedCountLabel() + QStringLiteral("0"));
-    w_.countersLive_ = true;
-    w_.lblantalfelrätt->setText(w_.copiedCountLabel() + numberText(e_.kopierade_totalt) +
-                                QStringLiteral(", antal fel: ") + numberText(e_.antalfel));
+    timesLine_ = simPrefix_ + QStringLiteral("Backup startade kl. ") + platform::timeText(startMoment_);
+    copiedLine_ = copiedCountLabel(plan().simulate) + QStringLiteral("0");
+    view_.showTimes(timesLine_, copiedLine_);
+    view_.followCopyCount(true);
+    view_.showCopiedAndErrors(copiedCountLabel(plan().simulate) + numberText(e_.kopierade_totalt) +
+                              QStringLiteral(", antal fel: ") + numberText(e_.antalfel));
     if (plan().simulate) {
-        w_.addLogLine(QStringLiteral(" Simulerad Backupkörning startade."));
+        view_.windowLog(QStringLiteral(" Simulerad Backupkörning startade."));
         systemLog(QStringLiteral("Simulerad Backupkörning startade."));
     } else {
-        w_.addLogLine(QStringLiteral(" Backupkörning startade."));
+        view_.windowLog(QStringLiteral(" Backupkörning startade."));
         systemLog(QStringLiteral("Backupkörning startade."));
     }
-    w_.showJobSummary(false);
-    w_.Frame2->setTitle(QStringLiteral("Mappar som kommer att kopieras för aktuellt jobb:"));
-    w_.cmdavbryt->setDefault(true);
-    platform::setCancelButton(w_.cmdavbryt, true);
-    w_.cmdavbryt->show();
-    w_.cmdpaus->show();
-    w_.cmdkörbackup->setEnabled(false);
-    w_.Command4->setEnabled(false);
-    w_.setRunInputLocked(true);
+    view_.showJobSummary(false);
+    view_.showRunControls(true);
 
     refreshFolderStructures();
     if (cancelled())
         return true;
-    w_.txtbackup->clear();
+    view_.showTargetFolder(QString());
     platform::doEvents();
     räknaallajobbfiler();
     counted_ = !cancelled();
@@ -304,9 +327,10 @@ bool RunDriver::start() {
 }
 
 void RunDriver::earlyEnd(bool noneWritable) {
-    w_.lbl1->clear();
-    w_.lbl2->clear();
-    w_.txtloggtext->clear();
+    timesLine_.clear();
+    copiedLine_.clear();
+    view_.showTimes(timesLine_, copiedLine_);
+    view_.clearWindowLog();
     // A job left out for what it is, not for a folder it could not reach, is not the user's
     // drive to check.
     const bool refused = noneWritable && e_.refusedJobs > 0;
@@ -314,14 +338,14 @@ void RunDriver::earlyEnd(bool noneWritable) {
                             : noneWritable ? runlog::unwritableClosing()
                                            : runlog::noJobsClosing();
     const QString why = noneWritable ? unwritableText(QStringLiteral("\r\n")) : QString();
-    w_.holdMessage(0,
-                   refused ? QStringLiteral("De jobb du valt kunde inte köras!\r\nSe loggen för orsaken.")
-                   : noneWritable
-                       ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n") +
+    view_.holdMessage(
+        0,
+        refused        ? QStringLiteral("De jobb du valt kunde inte köras!\r\nSe loggen för orsaken.")
+        : noneWritable ? QStringLiteral("De jobb du valt gick inte att skriva till!\r\n") +
                              (why.isEmpty() ? QString() : why + QStringLiteral("\r\n\r\n")) +
                              QStringLiteral("Kontrollera att dina backupmappar är åtkomliga och försök igen.")
                        : QStringLiteral("Du har inte valt något jobb!"),
-                   QString());
+        QString());
     try {
         QStringList lines;
         if (noneWritable)
@@ -330,7 +354,7 @@ void RunDriver::earlyEnd(bool noneWritable) {
         appendLog(lines);
         // Nothing was backed up: the log says so, and why, from its first line on.
         if (noneWritable) {
-            const runlog::RunMode mode = w_.runLogMode();
+            const runlog::RunMode mode = logMode(plan());
             runlog::replaceHeader(program().programFolder(), runlog::headerLine(mode, startDate_, startTime_),
                                   runlog::notRunHeaderLine(mode, startDate_, startTime_), e_.unwritableJobs);
         }
@@ -341,13 +365,13 @@ void RunDriver::earlyEnd(bool noneWritable) {
     runlog::SavedLogFacts facts;
     // The jobs chosen, which the test write left out: a single one is named.
     facts.jobs = noneWritable ? int(chosen_.size()) : selectedCount();
-    if (facts.jobs == 1 && chosen_.first() < w_.List1->count())
-        facts.jobName = w_.List1->item(chosen_.first())->text();
+    if (facts.jobs == 1 && chosen_.first() < view_.jobCount())
+        facts.jobName = view_.jobText(chosen_.first());
     facts.errors = 1;
     facts.notRun = noneWritable;
-    const QString savedLog = w_.spara_loggfil_i_loggmapp(startStamp_, facts);
+    const QString savedLog = view_.saveRunLog(startStamp_, facts);
     if (plan().kind == RunKind::Scheduled) {
-        m_.addSchedulerLogEntry(
+        mainWindow().addSchedulerLogEntry(
             startDate_ + QLatin1Char(' ') + startTime_ +
                 (why.isEmpty()
                      ? QStringLiteral(" Backup kunde inte utföras. Kontrollera loggen.")
@@ -357,15 +381,15 @@ void RunDriver::earlyEnd(bool noneWritable) {
             runstatus::setTray(runstatus::Tray::Error);
             runstatus::setTrayTag(QStringLiteral("err"));
             if (runstatus::setting("chkschemapopupfel"))
-                w_.visa_popup_schema(unwritableText(QStringLiteral("\n")));
+                view_.showSchedulePopup(unwritableText(QStringLiteral("\n")));
         }
     }
     if (noneWritable) {
-        w_.cmdkörbackup->setEnabled(true);
+        view_.showRunGoingOn(false);
         runstatus::setTray(runstatus::Tray::Idle);
-        w_.visa_procent(false);
+        view_.showProgressWindow(false);
     }
-    w_.runHadErrors_ = true;
+    state_.hadErrors = true;
 }
 
 QString RunDriver::unwritableText(const QString& separator) const {
@@ -375,46 +399,47 @@ QString RunDriver::unwritableText(const QString& separator) const {
 void RunDriver::refreshFolderStructures() {
     runstatus::setMainText("lblschema_statuspågår",
                            QStringLiteral("Uppdaterar mappstruktur för valda jobb..."));
-    w_.addLogLine(QStringLiteral(" Uppdaterar mappstruktur för valda jobb..."));
+    view_.windowLog(QStringLiteral(" Uppdaterar mappstruktur för valda jobb..."));
     systemLog(QStringLiteral("Uppdaterar mappstruktur för valda jobb..."));
     platform::doEvents();
-    for (int i = 0; i < w_.List1->count(); ++i) {
+    for (int i = 0; i < view_.jobCount(); ++i) {
         platform::doEvents();
         if (cancelled())
             return;
         if (!plan().has(i))
             continue;
-        if (i < m_.jobCount())
-            w_.List1->item(i)->setText(m_.jobName(i));
+        if (i < mainWindow().jobCount())
+            view_.setJobText(i, mainWindow().jobName(i));
         selectJob(i);
-        m_.setMainFolderIndex(-1);
+        mainWindow().setMainFolderIndex(-1);
         if (job_.lblmappuppdatering == QLatin1String("JA")) {
-            m_.setCaption(QStringLiteral("Uppdaterar mappstruktur i ") + m_.currentJobName());
-            m_.uppdatera_huvudmappar();
+            mainWindow().setCaption(QStringLiteral("Uppdaterar mappstruktur i ") +
+                                    mainWindow().currentJobName());
+            mainWindow().uppdatera_huvudmappar();
         }
     }
     selectJob(-1);
-    selectJob(w_.List1->currentRow());
-    m_.setCaption(QStringLiteral("Tamrel Backup"));
+    selectJob(view_.currentJob());
+    mainWindow().setCaption(QStringLiteral("Tamrel Backup"));
 }
 
 // ---- per-job pass ---------------------------------------------------------------------------------
 
 bool RunDriver::jobPass() {
     if (!cancelled()) {
-        for (int i = 0; i < w_.List1->count(); ++i) {
+        for (int i = 0; i < view_.jobCount(); ++i) {
             e_.startJob();
-            w_.List1->setCurrentRow(i, QItemSelectionModel::NoUpdate);
+            view_.setCurrentJob(i);
             if (!plan().has(i))
                 continue;
-            const QString jobName = w_.List1->item(i)->text();
+            const QString jobName = view_.jobText(i);
             runstatus::setMainText(
                 "lblschema_statuspågår",
                 QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
-            w_.addLogLine(QStringLiteral(" Backup på jobb ") + jobName.toUpper() +
-                          QStringLiteral(" startade"));
+            view_.windowLog(QStringLiteral(" Backup på jobb ") + jobName.toUpper() +
+                            QStringLiteral(" startade"));
             systemLog(QStringLiteral("Backup på jobb ") + jobName.toUpper() + QStringLiteral(" startade"));
-            w_.addLogLine(QStringLiteral(" Samlar in sökvägar och skapar backupmappar som behövs..."));
+            view_.windowLog(QStringLiteral(" Samlar in sökvägar och skapar backupmappar som behövs..."));
             systemLog(QStringLiteral("Samlar in sökvägar och skapar backupmappar som behövs..."));
             platform::doEvents();
             if (cancelled())
@@ -425,36 +450,36 @@ bool RunDriver::jobPass() {
                 systemLog(QStringLiteral("Tomma rader i jobbets mapplistor hoppades över (Jobb: ") + jobName +
                           QLatin1Char(')'));
             e_.List2 = foldersToCopy();
-            w_.showJobFolders();
-            w_.lblmapp->setText(job_.txtbackupmapp);
-            w_.File1.Pattern = job_.txtpattern;
+            view_.showJobFolders();
+            view_.showBackupFolder(job_.txtbackupmapp);
             setFoldersLeft();
-            w_.txtbackup->clear();
-            w_.lblsenastkördajobb_namn->setText(jobName);
+            view_.showTargetFolder(QString());
+            lastJob_ = jobName;
+            view_.showLastJob(lastJob_);
             appendLog({QString(), jobName.toUpper()});
             if (!backupFolderStillApproved(i)) {
                 jobEnd(i, jobName);
                 continue;
             }
             skapamappar();
-            w_.showJobFolderMarks();
-            w_.stäng_program_före_backup();
+            view_.showJobFolderMarks();
+            view_.closeProgramsBefore();
             const QDateTime jobStart = program().clock.now();
             if (!e_.List2.isEmpty()) {
-                barStep_ = int(std::nearbyint(double(w_.Picture1->width()) / e_.List2.size()));
-                w_.lblprocent2->resize(0, w_.lblprocent2->height());
+                barStep_ = int(std::nearbyint(double(view_.jobBarWidth()) / e_.List2.size()));
+                view_.clearJobBar();
                 folderBarWidth_ = 0;
                 if (plan().mirror)
-                    w_.mirror().setMissingFolders(missingFolders());
-                w_.sync_förbered();
-                w_.addLogLine(QStringLiteral(" Genomsöker mappar..."));
+                    mi_.setMissingFolders(missingFolders());
+                view_.prepareMirror();
+                view_.windowLog(QStringLiteral(" Genomsöker mappar..."));
                 systemLog(QStringLiteral("Genomsöker mappar..."));
                 runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Genomsöker mappar..."));
-                w_.enhet_saknas_hanterad = false;
+                driveMissingHandled_ = false;
                 folderLoop(jobName);
                 if (cancelled())
                     break;
-                w_.rememberJobRun();
+                view_.rememberJobRun();
             }
             writeLastRun(jobStart);
             jobEnd(i, jobName);
@@ -463,15 +488,12 @@ bool RunDriver::jobPass() {
     runstatus::setTray(runstatus::Tray::Idle);
     if (cancelled()) {
         if (program().schema_avstängt == 1)
-            m_.setSchedulerOn(false);
+            mainWindow().setSchedulerOn(false);
         return false;
     }
     // Progress still waiting to be shown must not later overwrite the full bars.
-    w_.applyProgress();
-    for (QLabel* l : {w_.lblprocent1, w_.lblprocent2, w_.lblprocent3})
-        l->resize(w_.List2->width(), l->height());
-    w_.lblprocent3->clear();
-    w_.lblprocent3_Change();
+    view_.applyProgress();
+    view_.showBars(true);
     runstatus::setProgressShare(0);
     runstatus::setMainVisible("lblprocent", false);
     return true;
@@ -492,22 +514,21 @@ void RunDriver::folderLoop(const QString& jobName) {
         }
     } held(e_);
     for (int k = int(e_.List2.size()) - 1; k >= 0; --k) {
-        w_.yieldRun();
+        view_.yield();
         if (cancelled())
             break;
         const QString folder = e_.List2[k];
         if (k < int(e_.List3.size()) && e_.List3[size_t(k)].filtered) {
-            w_.removeJobFolder(k);
+            view_.removeJobFolder(k);
         } else if (illegalFolderName(folder)) {
             if (!folderError(jobName, folder, QStringLiteral("mappnamnet innehåller otillåtna tecken."),
                              QStringLiteral("Mappnamnet innehåller otillåtna tecken")))
                 break;
         } else if (const platform::OpenedFolder source(folder); sourceFolderPresent(folder, source)) {
             // Opening the folder tells that it is there; its files are read from the same handle.
-            w_.markJobFolder(k);
-            w_.File1.Path = folder;
+            view_.markJobFolder(k);
             file_copy(k, source);
-            w_.removeJobFolder(k);
+            view_.removeJobFolder(k);
         } else if (source.unreachable()) {
             // A folder above it cannot be read: it is not known to be gone. Said as every entry
             // a walk cannot read is, once, whether the structure refresh met it first or not.
@@ -530,9 +551,9 @@ void RunDriver::folderLoop(const QString& jobName) {
         }
         folderBarWidth_ += barStep_;
         // Shown with the run's next refresh, not per folder.
-        w_.showJobProgress(folderBarWidth_, int(e_.List2.size()));
+        view_.showJobProgress(folderBarWidth_, int(e_.List2.size()));
     }
-    w_.applyProgress();
+    view_.applyProgress();
     e_.holdLogs(false); // a log that cannot be written is an error of the run, as before
 }
 
@@ -546,8 +567,8 @@ bool RunDriver::backupFolderStillApproved(int row) {
         QStringLiteral(
             "Backupmappen är inte längre samma mapp som när körningen startade, och jobbet kördes inte: ") +
         platform::withoutTrailingSeparator(job_.txtbackupmapp);
-    w_.countError();
-    w_.addLogLine(QStringLiteral(" FEL! ") + text);
+    view_.countError(true);
+    view_.windowLog(QStringLiteral(" FEL! ") + text);
     runstatus::systemLogError(QStringLiteral("FEL! ") + text);
     try {
         appendLog({QStringLiteral("FEL: ") + text});
@@ -561,7 +582,7 @@ bool RunDriver::folderError(const QString& jobName, const QString& folder, const
     e_.flushLogs();
     if (cancelled())
         return false; // the disk filled up at a copy before this folder
-    w_.countError();
+    view_.countError(true);
     try {
         platform::appendLines(
             runlog::errLogPath(program().programFolder()),
@@ -577,7 +598,7 @@ bool RunDriver::folderError(const QString& jobName, const QString& folder, const
 void RunDriver::missingFolder(const QString& path) {
     // The volume is asked first: asking for a network path reads the mount table.
     if (!platform::volumePresent(path) && !platform::isNetworkPath(path)) {
-        if (w_.enhet_saknas_hanterad)
+        if (driveMissingHandled_)
             return;
         const QString drive = platform::volumeRoot(path);
         if (job_.txtignorerasaknadenhet == QLatin1String("JA")) {
@@ -587,7 +608,7 @@ void RunDriver::missingFolder(const QString& path) {
             if (!known)
                 e_.listsaknadenhet << QStringLiteral("Enhet ") + drive + QStringLiteral(" saknas.");
         } else {
-            w_.countError();
+            view_.countError(true);
             // The drive keeps one entry, and the run one counted error for it.
             for (qsizetype j = e_.listsaknadenhet.size() - 1; j >= 0; --j) {
                 if (!entryNamesDrive(e_.listsaknadenhet[j], drive))
@@ -596,16 +617,16 @@ void RunDriver::missingFolder(const QString& path) {
                     e_.takeBackError();
                 e_.listsaknadenhet.removeAt(j);
             }
-            w_.refreshCounters();
+            view_.showCounters();
             e_.listsaknadenhet << QStringLiteral("FEL: Enhet ") + drive + QStringLiteral(" saknas.");
         }
-        w_.enhet_saknas_hanterad = true;
+        driveMissingHandled_ = true;
         return;
     }
     // A missing parent replaces the entries of its missing subfolders, met before it.
     if (const int replaced = e_.listerror.add(path))
         e_.takeBackError(replaced);
-    w_.countError(false);
+    view_.countError(false);
 }
 
 QStringList RunDriver::foldersToCopy() const {
@@ -636,23 +657,23 @@ QStringList RunDriver::missingFolders() const {
 void RunDriver::jobEnd(int i, const QString& jobName) {
     Q_UNUSED(jobName);
     runstatus::setMainText("lblschema_statuspågår", QStringLiteral("Klar med aktuellt jobb"));
-    QListWidgetItem* item = w_.List1->item(i);
     // A simulated run copied nothing: the entry says what it found.
-    item->setText(item->text() + QStringLiteral(" (") + copiedFiles(e_.kopierade_jobb, plan().simulate) +
-                  QLatin1Char(')'));
+    view_.setJobText(i, view_.jobText(i) + QStringLiteral(" (") +
+                            copiedFiles(e_.kopierade_jobb, plan().simulate) + QLatin1Char(')'));
     // A simulation copied and saved nothing: every log says what it would have done.
     const bool sim = plan().simulate;
     const QString done = QStringLiteral("Klar. ") + platform::fileCount(e_.kopierade_jobb) +
                          QStringLiteral(" kopierades. ") + numberText(e_.fel_jobb) + QStringLiteral(" fel.");
-    w_.addLogLine(QLatin1Char(' ') + (sim ? simulatedText(done) : done));
+    view_.windowLog(QLatin1Char(' ') + (sim ? simulatedText(done) : done));
     systemLog(sim ? simulatedText(done) : done);
     if (e_.versioner_jobb != 0) {
         const QString v =
             numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
-        w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + (sim ? simulatedText(v) : v));
+        view_.appendToWindowLog(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) +
+                                (sim ? simulatedText(v) : v));
         systemLog(sim ? simulatedText(v) : v);
     }
-    w_.kopiera_exlog_till_log();
+    view_.foldExclusionLog();
     QStringList lines{copiedFiles(e_.kopierade_jobb, sim)};
     if (e_.versioner_jobb != 0)
         lines << numberText(e_.versioner_jobb) +
@@ -661,12 +682,12 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     appendLog(lines);
     e_.List2.clear();
     e_.List3.clear();
-    w_.clearJobFolders();
-    w_.starta_program_efter_backup();
+    view_.clearJobFolders();
+    view_.startProgramsAfter();
 }
 
 const RunPlan& RunDriver::plan() const {
-    return w_.run_.plan;
+    return state_.plan;
 }
 
 void RunDriver::writeLastRun(const QDateTime& when) {
@@ -675,5 +696,5 @@ void RunDriver::writeLastRun(const QDateTime& when) {
     r.kind = plan().kind == RunKind::Scheduled     ? QStringLiteral("Schemalagd")
              : plan().kind == RunKind::CommandLine ? QStringLiteral("Startad med startkommando")
                                                    : QStringLiteral("Manuell");
-    JobFiles(program().jobbgruppmapp, m_.currentJobName()).writeLastRun(r);
+    JobFiles(program().jobbgruppmapp, mainWindow().currentJobName()).writeLastRun(r);
 }

@@ -1,16 +1,18 @@
 #pragma once
 #include "core/operations.h"
+#include "run/run_log.h"
 #include "run/run_plan.h"
+#include "run/run_view.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-class frmutförbackup;
 class MainWindowServices;
 struct CurrentJobRecord;
 class BackupEngine;
+class Mirror;
 namespace platform {
 class OpenedFolder;
 }
@@ -18,19 +20,36 @@ class OpenedFolder;
 // A count line as a simulation says it, which copies and saves nothing: "N filer kopierades."
 // becomes "N filer skulle kopieras.".
 QString simulatedText(const QString& text);
+// What the copy count is called: a simulation copies nothing, it counts what would be copied.
+QString copiedCountLabel(bool simulated);
 
-// One whole backup run of the backup window (its cmdkörbackup_Click): run start, per-job pass,
-// run end and the window's return to idle. What the run is and has come to is its RunState (the
-// plan, why it stopped, the result texts) with the engine's and the mirror's counters; the
-// window's controls show them.
+// The backup runs of a window (its cmdkörbackup_Click): run start, per-job pass, run end and the
+// window's return to idle. The driver owns what a run is and has come to, its RunState (the plan,
+// why it stopped, the result texts); the counters are the engine's and the mirror's. The window
+// shows them through its RunView.
 class RunDriver {
   public:
-    explicit RunDriver(frmutförbackup& window);
-    // Runs, unless another operation goes on or another process of the program folder holds the
-    // run lock: then the run is refused with a message and counts as failed.
-    void run();
+    RunDriver(RunView& view, BackupEngine& engine, Mirror& mirror);
+    // Runs `plan`, unless another operation goes on or another process of the program folder
+    // holds the run lock: then the run is refused with a message and counts as failed.
+    void run(const RunPlan& plan);
+    // A run is still on the stack, its result windows waiting for the user included.
+    bool running() const { return running_; }
+    // The run going on, or the last one. While it runs, a scheduler switched off and a program
+    // asked to end are taken in as its stop when asked for.
+    const RunState& state() const;
+    // The stop as recorded, without taking in what came from outside since.
+    bool stopRecorded() const { return state_.stopped(); }
+    // Stops the run for `why`; a run already stopped keeps its first reason.
+    void stopRun(RunStop why) { state_.stopBy(why); }
+    // Only the mirroring ends.
+    void stopMirror() { state_.mirrorStopped = true; }
+    // A job the test write refuses leaves the plan for good.
+    void dropJob(int row) { state_.plan.drop(row); }
     // The run lock's file in the program folder.
     static QString lockFileName();
+    // The run's kind as its logs say it.
+    static runlog::RunMode logMode(const RunPlan& plan);
 
     // The result text and summary block the run end makes for the result dialog.
     QString resultText() const;
@@ -85,7 +104,7 @@ class RunDriver {
     QString saveLog(); // the saved log's path, empty when none was saved
 
     // Helpers.
-    bool cancelled() const; // avbryt_körning first, then schema_avstängt
+    bool cancelled() const; // the run's stop, outside signals taken in
     bool anySelected() const;
     int selectedCount() const;
     void selectJob(int i);
@@ -94,10 +113,21 @@ class RunDriver {
     void appendLog(const QStringList& lines);
     void setFoldersLeft();
 
-    frmutförbackup& w_;
-    MainWindowServices& m_;
+    // The main window as it is now.
+    static MainWindowServices& mainWindow();
+    // What run() starts from: nothing of the run before carries over.
+    void reset(const RunPlan& plan);
+
+    RunView& view_;
     BackupEngine& e_;
+    Mirror& mi_;
     const CurrentJobRecord& job_;
+    mutable RunState state_;
+    bool running_ = false;
+    // Kept over runs, as the window's hidden label always was.
+    QString lastJob_;
+    QString timesLine_, copiedLine_;   // what the start and end time lines show
+    bool driveMissingHandled_ = false; // a missing drive of the current folder list is said once
     QString startDate_, startTime_;
     QDateTime startStamp_;  // start date and time as one value
     QDateTime startMoment_; // taken when the test write has passed

@@ -6,21 +6,11 @@
 #include "platform/errors.h"
 #include "platform/textfile.h"
 #include "platform/vb.h"
-#include "run/backup_window.h"
 #include "run/copy_engine.h"
-#include "run/leftover_window.h"
 #include "run/mirror.h"
-#include "run/result_dialogs.h"
 #include "run/run_log.h"
 #include "run/run_status.h"
 
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <algorithm>
 
 namespace {
@@ -47,11 +37,11 @@ QString durationText(qint64 secs) {
 } // namespace
 
 QString RunDriver::resultText() const {
-    return w_.runState().resultText;
+    return state_.resultText;
 }
 
 QString RunDriver::summaryBlock() const {
-    return w_.runState().summary;
+    return state_.summary;
 }
 
 long long RunDriver::filesToLookAt() const {
@@ -61,7 +51,7 @@ long long RunDriver::filesToLookAt() const {
 }
 
 QString RunDriver::verdict() const {
-    switch (w_.runState().stop) {
+    switch (state().stop) {
     case RunStop::DiskFull:
         return QStringLiteral(
             "  Backupkörningen avbröts. Det finns inte tillräckligt ledigt utrymme på enheten!");
@@ -79,31 +69,34 @@ QString RunDriver::verdict() const {
 
 void RunDriver::runEnd() {
     // The job in the main window is read again, so its summary tells of the run just recorded.
-    if (m_.currentJobIndex() >= 0)
-        selectJob(m_.currentJobIndex());
-    w_.applyProgress();
-    w_.countersLive_ = false;
-    w_.visa_procent(false);
+    if (mainWindow().currentJobIndex() >= 0)
+        selectJob(mainWindow().currentJobIndex());
+    view_.applyProgress();
+    view_.followCopyCount(false);
+    view_.showProgressWindow(false);
     const QDateTime end = program().clock.now();
     const QString endTime = platform::timeText(end);
     const QString duration = durationText(startMoment_.isValid() ? startMoment_.secsTo(end) : 0);
     // A simulation copied nothing: its windows and its logs alike say what would be copied.
     const bool sim = plan().simulate;
     const long long lookedAt = filesToLookAt();
-    w_.lbl2->setText(w_.lbl2->text() + QStringLiteral(" av ") + n(lookedAt) +
-                     QStringLiteral("     Tidsåtgång: ") + duration);
-    w_.lbl1->setText(w_.lbl1->text() + QStringLiteral(", slutade kl. ") + endTime);
+    // The copy count as the run has it, not as it was last shown.
+    if (!copiedLine_.isEmpty())
+        copiedLine_ = copiedCountLabel(sim) + n(e_.kopierade_totalt);
+    copiedLine_ += QStringLiteral(" av ") + n(lookedAt) + QStringLiteral("     Tidsåtgång: ") + duration;
+    timesLine_ += QStringLiteral(", slutade kl. ") + endTime;
+    view_.showTimes(timesLine_, copiedLine_);
 
     const bool wasCancelled = cancelled();
     QString result;
     if (wasCancelled) {
-        w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") +
-                      duration);
+        view_.windowLog(QLatin1Char(' ') + simPrefix_ +
+                        QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") + duration);
         systemLog(simPrefix_ + QStringLiteral("Backupkörning avbröts! Tidsåtgång: ") + duration);
         result = simPrefix_ + QStringLiteral("Backup avbröts.");
     } else {
-        w_.addLogLine(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") +
-                      duration);
+        view_.windowLog(QLatin1Char(' ') + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") +
+                        duration);
         systemLog(QStringLiteral("Resultat: ") + simPrefix_ + QStringLiteral("Backup slutade. Tidsåtgång: ") +
                   duration);
         result = simPrefix_ + QStringLiteral("Backup klar.");
@@ -115,38 +108,34 @@ void RunDriver::runEnd() {
     const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(lookedAt) +
                            QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
     const QString shownCounts = sim ? simulatedText(counts) : counts;
-    w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + shownCounts);
+    view_.appendToWindowLog(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + shownCounts);
     systemLog(QStringLiteral("Resultat: ") + shownCounts);
     if (e_.versionshantering_använd) {
         const QString v =
             n(e_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
         const QString shown = sim ? simulatedText(v) : v;
-        w_.addLogRaw(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + QStringLiteral("Totalt ") +
-                     shown);
+        view_.appendToWindowLog(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) +
+                                QStringLiteral("Totalt ") + shown);
         systemLog(QStringLiteral("Resultat: ") + shown);
     }
-    w_.lblantalfelrätt->setText(w_.copiedCountLabel() + n(e_.kopierade_totalt) +
-                                QStringLiteral(", antal fel: ") + errors);
-    w_.listerror->clear();
-    w_.listerror->addItems(e_.listerror.entries());
-    if (w_.listerror->count() > 0) {
+    view_.showCopiedAndErrors(copiedCountLabel(plan().simulate) + n(e_.kopierade_totalt) +
+                              QStringLiteral(", antal fel: ") + errors);
+    const QStringList missing = e_.listerror.entries();
+    view_.showMissingFolders(missing);
+    if (!missing.isEmpty()) {
         result += QStringLiteral("\nVissa mappar kunde inte kopieras, eftersom de inte existerar.");
         systemLog(QStringLiteral(
             "Resultat: FEL! Vissa mappar kunde inte kopieras eftersom de inte existerar. Se loggen."));
         QStringList lines{QString(),
                           QStringLiteral("FEL: Följande mappar (inkl. undermappar) kunde inte kopieras "
                                          "eftersom de inte existerar:")};
-        for (int i = 0; i < w_.listerror->count(); ++i)
-            lines << w_.listerror->item(i)->text();
+        lines += missing;
         appendLog(lines);
-        w_.showErrorImage();
+        e_.imgerr = true;
+        view_.showCounters();
     }
-    w_.kopiera_errorlog_till_log();
-    w_.run_.resultText = result;
-    // Loading the result dialog takes the error marker and plays its sound, as its first write did.
-    frmklarbackup* klar = program().form<frmklarbackup>();
-    klar->Form_Load(e_.imgerr, wasCancelled);
-    klar->lblinfo->setText(result);
+    view_.foldErrorLog();
+    state_.resultText = result;
 
     const bool sync = plan().mirror;
     const bool syncSim = plan().mirrorSimulated;
@@ -179,7 +168,7 @@ void RunDriver::runEnd() {
                      QStringLiteral(" p.g.a fel filstorlek efter kopiering.");
         s << QStringLiteral("  ") + mb(e_.mb_kopierat) +
                  (sim ? QStringLiteral(" MB skulle kopieras.") : QStringLiteral(" MB kopierat."));
-        const Mirror& mi = w_.mirror();
+        const Mirror& mi = mi_;
         const long deletedFiles = mi.raderade_enstaka_filer + mi.raderade_mappfiler;
         if (sync && !syncSim)
             s << QString() << QStringLiteral("Spegling:")
@@ -209,18 +198,19 @@ void RunDriver::runEnd() {
         return s;
     };
     const QStringList rows = summaryRows();
-    w_.run_.summary = rows.join(QStringLiteral("\r\n"));
-    klar->Text1->setPlainText(rows.join(QLatin1Char('\n')));
+    state_.summary = rows.join(QStringLiteral("\r\n"));
+    // Loading the result dialog takes the error marker and plays its sound, as its first write did.
+    view_.loadResult(e_.imgerr, wasCancelled, result, rows);
 
     const QString mirror = sync && syncSim ? QStringLiteral("Spegling: JA (simulerad)")
                            : sync          ? QStringLiteral("Spegling: JA")
                                            : QStringLiteral("Spegling: NEJ");
-    QStringList closing{QString(), w_.lbl1->text(), w_.lbl2->text(), QString(), mirror, QString()};
+    QStringList closing{QString(), timesLine_, copiedLine_, QString(), mirror, QString()};
     closing += rows;
     appendLog(closing);
     // A stopped run is not one that was done: its log says so from its first line on.
     if (wasCancelled) {
-        const runlog::RunMode mode = w_.runLogMode();
+        const runlog::RunMode mode = logMode(plan());
         try {
             runlog::replaceHeader(program().programFolder(), runlog::headerLine(mode, startDate_, startTime_),
                                   runlog::stoppedHeaderLine(mode, startDate_, startTime_));
@@ -231,17 +221,17 @@ void RunDriver::runEnd() {
                 n(e.number) + QLatin1Char(' ') + e.description);
         }
     }
-    w_.txtfil->clear();
-    w_.txtbackup->clear();
+    view_.showFile(QString());
+    view_.showTargetFolder(QString());
     if (e_.antalfel > 0 || e_.imgerr)
-        w_.runHadErrors_ = true;
+        state_.hadErrors = true;
 }
 
 void RunDriver::report() {
-    w_.txtmapparkvar->clear();
+    view_.clearFoldersLeft();
     idleState();
     runstatus::systemLogSeparator(false);
-    if (plan().mirrorSimulated && w_.mirror().raderade_enstaka_filer + w_.mirror().raderade_mappfiler >= 1)
+    if (plan().mirrorSimulated && mi_.raderade_enstaka_filer + mi_.raderade_mappfiler >= 1)
         appendLog({QString(),
                    QStringLiteral("Filer och mappar som raderats manuellt från speglingsloggen loggas inte i "
                                   "denna loggfil.")});
@@ -252,12 +242,12 @@ void RunDriver::report() {
     if (mode == RunKind::Scheduled) {
         const bool errors = e_.imgerr;
         // Several jobs of the common setting ran together: no single job is named.
-        const QString jobPart =
-            w_.gemensamt_schema && selectedCount() != 1
-                ? QStringLiteral(". ")
-                : QStringLiteral(" av \"") + w_.lblsenastkördajobb_namn->text() + QStringLiteral("\". ");
-        w_.lblsenastkördajobb_namn->setText(jobPart);
-        const RunStop stop = w_.runState().stop;
+        const QString jobPart = view_.commonSchedule() && selectedCount() != 1
+                                    ? QStringLiteral(". ")
+                                    : QStringLiteral(" av \"") + lastJob_ + QStringLiteral("\". ");
+        lastJob_ = jobPart;
+        view_.showLastJob(lastJob_);
+        const RunStop stop = state().stop;
         QString note;
         if (stop == RunStop::ByUser)
             note = QStringLiteral("Användaren avbröt. ");
@@ -269,8 +259,8 @@ void RunDriver::report() {
             runstatus::setTray(runstatus::Tray::Error);
             runstatus::setTrayTag(QStringLiteral("err"));
         }
-        w_.visa_popup_schema();
-        m_.addSchedulerLogEntry(
+        view_.showSchedulePopup();
+        mainWindow().addSchedulerLogEntry(
             startDate_ + QLatin1Char(' ') + startTime_ +
                 (stop == RunStop::None ? QStringLiteral(" Backup utförd")
                                        : QStringLiteral(" Backup avbröts")) +
@@ -279,49 +269,44 @@ void RunDriver::report() {
                 (plan().simulate ? QStringLiteral(" skulle kopieras. ") : QStringLiteral(" kopierades. ")) +
                 note,
             savedLog);
-        program().unload<frmklarbackup>();
-        w_.spara_syncschemalista_till_fil(startStamp_);
-        program().unload<frmsyncfilermappar>();
-        program().unload<frmutförbackup>();
+        view_.saveLeftoverList(startStamp_);
+        view_.closeAfterUnattendedRun();
     } else if (mode == RunKind::CommandLine) {
-        w_.spara_syncschemalista_till_fil(startStamp_);
-        program().unload<frmklarbackup>();
-        program().unload<frmsyncfilermappar>();
-        program().unload<frmutförbackup>();
+        view_.saveLeftoverList(startStamp_);
+        view_.closeAfterUnattendedRun();
     } else {
         // The windows below wait for the user, who may meanwhile start other work on the files,
         // and other processes may run: the run lets go of both first.
         letGo();
         // The window's summary of the chosen job is read again too: it was made before the run.
-        w_.List1_Click();
-        w_.showHeldMessage();
+        view_.refreshJobSummary();
+        view_.showHeldMessage();
         // A program that is to end shows no more results.
         auto ending = [] { return program().operations().stopRequested(); };
         if (plan().mirror && plan().mirrorSimulated && !ending())
-            w_.visa_syncfilermappar(startStamp_);
+            view_.showLeftovers(startStamp_);
         if (plan().simulate) {
             if (!ending())
-                w_.visa_simulerad_backup();
+                view_.showSimulation();
             saveAfterSimulation();
         }
         if (!ending())
-            w_.visa_klarbackup();
+            view_.showResult();
     }
-    w_.showJobSummary(true);
-    w_.Frame2->setTitle(QStringLiteral("Sammanställning för valt jobb:"));
+    view_.showJobSummary(true);
 }
 
 QString RunDriver::saveLog() {
     runlog::SavedLogFacts facts;
     facts.jobs = selectedCount();
-    facts.jobName = w_.lblsenastkördajobb_namn->text();
+    facts.jobName = lastJob_;
     facts.copied = e_.kopierade_totalt;
     facts.lookedAt = filesToLookAt();
     facts.megabytes = e_.mb_kopierat;
     facts.errors = e_.antalfel;
     facts.mirrored = plan().mirror && !plan().mirrorSimulated;
     facts.stopped = cancelled();
-    return w_.spara_loggfil_i_loggmapp(startStamp_, facts);
+    return view_.saveRunLog(startStamp_, facts);
 }
 
 void RunDriver::saveAfterSimulation() {

@@ -1,12 +1,11 @@
 // The steps of the run that the copy engine carries out.
 #include "run/run_driver.h"
 
-#include "run/backup_window.h"
 #include "run/copy_engine.h"
 
 void RunDriver::provskriv_tillbackupmapp() {
     e_.provskriv_tillbackupmapp();
-    w_.refreshCounters();
+    view_.showCounters();
 }
 
 void RunDriver::räknaallajobbfiler() {

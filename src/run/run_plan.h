@@ -54,6 +54,8 @@ struct RunState {
     bool mirrorStopped = false;
     QString resultText; // the result dialog's text
     QString summary;    // the summary block, rows ended by CR LF
+    // The run ended with an error, or did not do its work (the command line's exit status).
+    bool hadErrors = false;
 
     void stopBy(RunStop why) {
         if (stop == RunStop::None)
