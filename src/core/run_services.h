@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/errors.h"
+#include "platform/walk_guard.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,11 @@ class RunServices {
     // A folder of the job that the structure refresh could not read (or an entry that may be one):
     // an error of the run, named in its logs.
     virtual void unreadableSource(const QString& /*path*/, const platform::RunError& /*error*/) {}
+    // The pattern of the files the run counts of the job being refreshed (empty: none), and what
+    // the structure refresh read of one of its folders with it: the count takes that for the
+    // folder and does not read it again.
+    virtual QString countPattern() const { return {}; }
+    virtual void sourceFolderRead(const QString& /*path*/, platform::FolderFiles&& /*seen*/) {}
     // The folders a mirror pass's scan collects (listsyncmappar), and its count label.
     virtual QStringList* syncFolders() { return nullptr; }
     virtual void setSyncFolderCount(const QString&) {}

@@ -47,6 +47,25 @@ class Walker {
     using Verdict = platform::WalkGuard::Verdict;
     using Entries = std::vector<platform::WalkFolder::Entry>;
 
+    // Reads the folders of `opened`, and what a count of its files needs when one is asked for.
+    Entries read(const platform::WalkFolder& opened, platform::UnreadableEntries* failed,
+                 platform::FolderFiles* files) const {
+        if (!files)
+            return opened.folders(failed);
+        Entries entries = opened.folders(failed, &opt_.filePattern, &files->files);
+        files->pattern = opt_.filePattern;
+        files->ownInode = opened.ownInode();
+        for (const platform::WalkFolder::Entry& e : entries)
+            if (e.isLink)
+                files->links.emplace_back(e.name, e.target);
+        return entries;
+    }
+
+    void tellRead(const QString& path, platform::FolderFiles& files, const platform::FolderId& id) const {
+        files.id = id;
+        opt_.read(path, std::move(files));
+    }
+
     // Walks `folder`, opened as `opened`, whose identity `id` is on the path while it is walked.
     // `behindLink`: the way to it from the start folder passes through a link. `entries`: its
     // entries, when they were read already.
@@ -55,7 +74,7 @@ class Walker {
         const bool known = id != platform::FolderId{};
         if (known)
             onPath_.push_back(id);
-        walk(folder, opened, behindLink, entries);
+        walk(folder, opened, id, behindLink, entries);
         if (known)
             onPath_.pop_back();
     }
@@ -69,17 +88,20 @@ class Walker {
         return std::find(onPath_.begin(), onPath_.end(), id) != onPath_.end();
     }
 
-    void walk(const QString& folder, const platform::WalkFolder& opened, bool behindLink,
-              const Entries* read) {
+    void walk(const QString& folder, const platform::WalkFolder& opened, const platform::FolderId& id,
+              bool behindLink, const Entries* read) {
         if (opt_.cancelled && opt_.cancelled())
             return;
         Entries listed;
         const QString base = platform::withTrailingSeparator(folder);
         if (!read) {
             platform::UnreadableEntries failed;
+            platform::FolderFiles files;
             try {
                 // The folder's entry types tell its folders and links: no status is read but a link's.
-                listed = opened.folders(&failed);
+                listed = this->read(opened, &failed, counting() ? &files : nullptr);
+                if (counting())
+                    tellRead(folder, files, id);
             } catch (const platform::RunError& e) {
                 // Gone since its parent was listed, or a name that is no text (said where it is
                 // met as such): nothing there to read.
@@ -114,11 +136,12 @@ class Walker {
             Entries entries;
             bool entriesRead = false;
             platform::FolderId id;
+            platform::FolderFiles files;
             if (opt_.subfolders && !behindLink && sub.isOpen() &&
                 device_.covers(QStringView(child).mid(base_))) {
                 platform::UnreadableEntries failed;
                 try {
-                    entries = sub.folders(&failed);
+                    entries = this->read(sub, &failed, counting() ? &files : nullptr);
                     entriesRead = true;
                     if (sub.ownInode() != 0)
                         id = platform::FolderId{device_.device(), sub.ownInode()};
@@ -134,10 +157,14 @@ class Walker {
             if (id != platform::FolderId{} && guard_.plain(id) != Verdict::Walk)
                 continue;
             list(child);
+            if (entriesRead && counting())
+                tellRead(child, files, id);
             if (opt_.subfolders && !(id != platform::FolderId{} && onPath(id)))
                 enter(child, sub, id, behindLink, entriesRead ? &entries : nullptr);
         }
     }
+
+    bool counting() const { return opt_.read && !opt_.filePattern.isEmpty(); }
 
     const FolderScan::Options& opt_;
     const platform::WalkGuard guard_;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/errors.h"
+#include "platform/walk_guard.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,10 @@ class FolderScan {
         // Folders left out with everything inside them (a backup folder, a version folder),
         // whatever name the walk meets them by.
         QStringList leaveOut;
+        // With a pattern: every listed folder whose entries were read, with what a count of its
+        // files by that pattern needs, read in the same reading.
+        QString filePattern;
+        std::function<void(const QString& path, platform::FolderFiles&& seen)> read;
     };
 
     // Walks `start` (listed in the form given) and returns the number of folders listed.

@@ -318,6 +318,13 @@ void frmaddmapp::uppdatera_innehåll() {
                     run->unreadableSource(path, e);
             };
             o.progress = [this](int n) { setLblCount(QString::number(n)); };
+            if (run) {
+                // The run's count takes the files seen here, and reads these folders no more.
+                o.filePattern = run->countPattern();
+                o.read = [run](const QString& path, platform::FolderFiles&& seen) {
+                    run->sourceFolderRead(path, std::move(seen));
+                };
+            }
             try {
                 FolderScan::run(folder, o);
             } catch (...) {

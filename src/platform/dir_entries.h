@@ -121,6 +121,10 @@ inline bool isFolderOrLinkToOne(int dfd, unsigned char type, const char* name, b
     return S_ISDIR(st.st_mode);
 }
 
+// Whether countFiles(pattern) counts the entry `n` of the type `type` the folder told, once it is
+// known to be a regular file or a link to one.
+bool countedFileName(unsigned char type, const char* n, const QString& pattern);
+
 // Counts, in an open folder read from where its handle stands, what countFiles counts. Every link
 // to a folder met on the way is handed to `folderLink`, when given, with the identity of where it
 // leads. `own` as readOpenFolder takes it. Returns 0 or the errno of a read that failed.

@@ -438,9 +438,23 @@ QStringList listFileNames(const QString& folder) {
     return names;
 }
 
+bool countedFileName(unsigned char type, const char* n, const QString& pattern) {
+    if (!compiled(pattern).all) {
+        bool refused = false;
+        if (!matchesPattern(decodeName(n, refused), pattern))
+            return false;
+    }
+    // A killed copy's temporary file is never copied, so it is not counted either.
+    if (type != DT_LNK && std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
+        bool refused = false;
+        if (isCopyTemporaryName(decodeName(n, refused)))
+            return false;
+    }
+    return true;
+}
+
 int countOpenFolder(int fd, const QString& pattern, long& count,
                     const std::function<void(const QString&, const FolderId&)>& folderLink, quint64* own) {
-    const bool everyName = compiled(pattern).all;
     count = 0;
     return readOpenFolder(
         fd,
@@ -466,18 +480,8 @@ int countOpenFolder(int fd, const QString& pattern, long& count,
                 if (!S_ISREG(st.st_mode))
                     return;
             }
-            if (!everyName) {
-                bool refused = false;
-                if (!matchesPattern(decodeName(n, refused), pattern))
-                    return;
-            }
-            // A killed copy's temporary file is never copied, so it is not counted either.
-            if (type != DT_LNK && std::strncmp(n, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0) {
-                bool refused = false;
-                if (isCopyTemporaryName(decodeName(n, refused)))
-                    return;
-            }
-            ++count;
+            if (countedFileName(type, n, pattern))
+                ++count;
         },
         own);
 }

@@ -290,7 +290,10 @@ FolderId WalkFolder::id() const {
     return idOf(st);
 }
 
-std::vector<WalkFolder::Entry> WalkFolder::folders(UnreadableEntries* unreadable) const {
+std::vector<WalkFolder::Entry> WalkFolder::folders(UnreadableEntries* unreadable, const QString* pattern,
+                                                   long* files) const {
+    if (files)
+        *files = 0;
     const int fd = handle();
     if (fd < 0)
         throwErrno(error_ == ENOENT ? ENOTDIR : error_); // as listFolderEntries reports it
@@ -308,6 +311,9 @@ std::vector<WalkFolder::Entry> WalkFolder::folders(UnreadableEntries* unreadable
                 if (!isFolderOrLinkToOne(fd, type, n, e.isLink, st, statErr, enterFault_)) {
                     if (statErr)
                         failed.push_back(UnreadableEntry{decodeName(n, refused), statErr});
+                    else if (files && (type == DT_REG || S_ISREG(st.st_mode)) &&
+                             countedFileName(type, n, *pattern))
+                        ++*files;
                     return;
                 }
                 if (e.isLink)

@@ -93,7 +93,9 @@ class WalkFolder {
         bool isLink = false;
         FolderId target; // of a link
     };
-    std::vector<Entry> folders(UnreadableEntries* unreadable = nullptr) const;
+    // With `pattern`, `files` receives what countFiles(pattern) counts in the same reading.
+    std::vector<Entry> folders(UnreadableEntries* unreadable = nullptr, const QString* pattern = nullptr,
+                               long* files = nullptr) const;
     // What countFiles(folder, pattern) counts; 0 for a folder that cannot be read, whose errno goes
     // to `error` when given. Every link to a folder met on the way is handed to `folderLink` with
     // the identity of where it leads.
@@ -118,6 +120,16 @@ class WalkFolder {
     mutable FolderId closedId_;   // its identity when it was
     mutable bool read_ = false;   // its entries were read: a second reading starts again
     mutable quint64 ownInode_ = 0;
+};
+
+// What a walk's reading of a folder tells a count of its files (WalkFolder::countFiles), so the
+// count need not read the folder again.
+struct FolderFiles {
+    QString pattern; // of the files counted
+    long files = 0;
+    FolderId id;                                     // as the walk knew it; {0, 0} where it did not read it
+    quint64 ownInode = 0;                            // as WalkFolder::ownInode
+    std::vector<std::pair<QString, FolderId>> links; // its links to folders, with where they lead
 };
 
 // Where a walk may take a folder's identity from the folder's own listing, which it reads anyway:

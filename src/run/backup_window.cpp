@@ -117,6 +117,14 @@ void frmutförbackup::unreadableSource(const QString& path, const platform::RunE
     engine().reportUnreadable(error, path);
 }
 
+QString frmutförbackup::countPattern() const {
+    return program().job().txtpattern;
+}
+
+void frmutförbackup::sourceFolderRead(const QString& path, platform::FolderFiles&& seen) {
+    engine().keepRefreshRead(path, std::move(seen));
+}
+
 void frmutförbackup::setStatusText(const QString& text) {
     txtbackup->setText(text);
 }

@@ -143,6 +143,8 @@ class frmutförbackup : public QWidget, public RunServices {
     void appendProgressText(const QString& text) override;
     void setStatusText(const QString& text) override;
     void unreadableSource(const QString& path, const platform::RunError& error) override;
+    QString countPattern() const override;
+    void sourceFolderRead(const QString& path, platform::FolderFiles&& seen) override;
     QStringList* syncFolders() override { return &listsyncmappar; }
     void setSyncFolderCount(const QString& text) override;
     // During a run the job list and the run options take no input; what the window shows of the

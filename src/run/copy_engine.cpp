@@ -348,6 +348,15 @@ void BackupEngine::bookCopies(qsizetype leave) {
     copiesStopped_ = false;
 }
 
+void BackupEngine::keepRefreshRead(const QString& folder, platform::FolderFiles&& seen) {
+    refreshRead_.insert(platform::withoutTrailingSeparator(folder), std::move(seen));
+}
+
+const platform::FolderFiles* BackupEngine::refreshRead(const QString& folder, const QString& pattern) const {
+    const auto it = refreshRead_.constFind(platform::withoutTrailingSeparator(folder));
+    return it != refreshRead_.constEnd() && it->pattern == pattern ? &*it : nullptr;
+}
+
 BackupEngine::~BackupEngine() {
     try {
         flushLogs();
@@ -368,6 +377,7 @@ void BackupEngine::resetRun() {
     refusedJobs = 0;
     listerror.clear();
     unreadableNamed_.clear();
+    refreshRead_.clear();
     copyTimes_ = CopyTimes(program().programFolder()); // read again at the run's first copy
     startJob();
 }

@@ -5,11 +5,13 @@
 #include "platform/parallel.h"
 #include "platform/real_folders.h"
 #include "platform/vb.h"
+#include "platform/walk_guard.h"
 #include "run/copy_step.h"
 #include "run/run_log.h"
 #include "run/target_folders.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -251,6 +253,12 @@ class BackupEngine {
     // engines are gone, however many files they copied.
     static qsizetype copyBatchesAlive();
 
+    // What the run's structure refresh read of a source folder: the count takes it for the folder
+    // (by its text and pattern) instead of reading the folder again. Forgotten when the count ends.
+    void keepRefreshRead(const QString& folder, platform::FolderFiles&& seen);
+    // What was kept of `folder` by `pattern`, or nullptr.
+    const platform::FolderFiles* refreshRead(const QString& folder, const QString& pattern) const;
+
   private:
     void logLine(const QString& file, const QString& line);
     void systemLog(const QString& text, bool error);
@@ -284,6 +292,7 @@ class BackupEngine {
     // Its lines only, for an error already counted.
     void logFailure(const platform::RunError& e, const QString& source, const QString& target);
     QSet<QString> unreadableNamed_; // the sources reportUnreadable named this run
+    QHash<QString, platform::FolderFiles> refreshRead_;
     // Clears the way for a target folder below the backup folder where a file of that name (or
     // of a folder above it) lies, left from a run when the source was a file. False when the file
     // could not be put aside (reported).

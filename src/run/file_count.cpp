@@ -37,7 +37,10 @@ bool isChildOf(QStringView folder, QStringView parent) {
 // list gives them.
 class ListWalk {
   public:
-    ListWalk(const QStringList& folders, RunOwnFolders& own) : folders_(folders), own_(own) {
+    // `known` tells what was read of a folder already (its files by the pattern counted), if anything.
+    ListWalk(const QStringList& folders, RunOwnFolders& own,
+             std::function<const platform::FolderFiles*(const QString& folder)> known = {})
+        : folders_(folders), own_(own), known_(std::move(known)) {
         places_.reserve(size_t(folders.size()));
         for (const QString& f : folders)
             places_.push_back(own.placeOf(f));
@@ -97,16 +100,30 @@ class ListWalk {
         Seen& s = seen_[size_t(k)];
         const RunOwnFolders::Place& place = places_[size_t(k)];
         const QString& path = folders_.at(k);
-        const platform::WalkFolder folder(path);
-        s.files = folder.countFiles(pattern, [&](const QString& name, const platform::FolderId& target) {
+        auto seeLink = [&](const QString& name, const platform::FolderId& target) {
             s.linkNames << name;
             const QString link = platform::joinPath(path, name);
             if (place.guard->link(link, target) != Verdict::Walk)
                 s.loops << link;
-        });
+        };
+        auto needsId = [&] {
+            return !place.isMain && (!place.device || s.ownInode == 0 ||
+                                     !place.device->covers(QStringView(path).mid(place.rest)));
+        };
+        // Read just before by the structure refresh: not read again.
+        if (const platform::FolderFiles* read = known_ ? known_(path) : nullptr) {
+            s.files = read->files;
+            s.ownInode = read->ownInode;
+            for (const auto& [name, target] : read->links)
+                seeLink(name, target);
+            if (needsId())
+                s.id = read->id != platform::FolderId{} ? read->id : platform::folderId(path);
+            return;
+        }
+        const platform::WalkFolder folder(path);
+        s.files = folder.countFiles(pattern, seeLink);
         s.ownInode = folder.ownInode();
-        if (!place.isMain &&
-            (!place.device || s.ownInode == 0 || !place.device->covers(QStringView(path).mid(place.rest))))
+        if (needsId())
             s.id = folder.id();
     }
 
@@ -152,6 +169,7 @@ class ListWalk {
 
     const QStringList& folders_;
     RunOwnFolders& own_;
+    std::function<const platform::FolderFiles*(const QString&)> known_;
     std::vector<RunOwnFolders::Place> places_;
     std::vector<Seen> seen_;
 };
@@ -168,8 +186,10 @@ void BackupEngine::räknaallajobbfiler() {
     const int jobs = progress_.jobCount();
     for (int i = 0; i < jobs; ++i) {
         progress_.yield();
-        if (progress_.cancelled())
+        if (progress_.cancelled()) {
+            refreshRead_.clear();
             return;
+        }
         if (!progress_.jobSelected(i))
             continue;
         progress_.selectJob(i);
@@ -178,7 +198,8 @@ void BackupEngine::räknaallajobbfiler() {
         for (const QString& folder : m.listmappar)
             if (matchingFolderFilter(folder, pieces) < 0)
                 folders << folder;
-        ListWalk walk(folders, RunOwnFolders::of(m.combomappar, m.txtbackupmapp, m.txtversionmapp));
+        ListWalk walk(folders, RunOwnFolders::of(m.combomappar, m.txtbackupmapp, m.txtversionmapp),
+                      [&](const QString& folder) { return refreshRead(folder, m.txtpattern); });
         walk.read(m.txtpattern, [&] { progress_.yield(); });
         QStringList loops;
         count += walk.judge(loops);
@@ -193,6 +214,7 @@ void BackupEngine::räknaallajobbfiler() {
                     l + QStringLiteral(" (Jobb: ") + progress_.jobText(i) + QLatin1Char(')'));
         }
     }
+    refreshRead_.clear();
     flushLogs();
     if (count > 0) {
         systemLog(QString::number(count) + QStringLiteral(" filer hittades."), false);

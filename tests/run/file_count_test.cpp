@@ -1,3 +1,4 @@
+#include "editor/folder_scan.h"
 #include "engine_support.h"
 
 class FileCountTest : public EngineTest {
@@ -59,4 +60,28 @@ TEST_F(FileCountTest, NothingFoundGivesOneAndACancelKeepsTheOldTotal) {
     engine->räknaallajobbfiler();
     EXPECT_EQ(engine->filtotal, 77);
     EXPECT_FALSE(program().systemLog().text().contains("filer hittades."));
+}
+
+TEST_F(FileCountTest, WhatTheStructureRefreshReadIsCountedWithoutReadingTheFoldersAgain) {
+    testutil::writeFile(work("b/sub/w.txt"), "x");
+    progress.jobs = {FakeJob{"D", true, [b = work("b")](CurrentJobRecord* m) {
+                                 m->listmappar = {b, b + "/sub"};
+                                 m->combomappar = {b};
+                                 m->txtpattern = "*.*";
+                             }}};
+    FolderScan::Options o;
+    o.filePattern = "*.*";
+    o.read = [&](const QString& path, platform::FolderFiles&& seen) {
+        engine->keepRefreshRead(path, std::move(seen));
+    };
+    EXPECT_EQ(FolderScan::run(work("b"), o), 2);
+    // Neither folder can be opened now: what the refresh read stands for them.
+    platform::injectFault(work("b"), EIO);
+    platform::injectFault(work("b/sub"), EIO);
+    engine->räknaallajobbfiler();
+    EXPECT_EQ(engine->filtotal, 2); // z.txt and w.txt, not the killed copy's file
+    // Once counted, it is forgotten: the next run reads the folders itself.
+    engine->räknaallajobbfiler();
+    EXPECT_EQ(engine->filtotal, 1);
+    platform::clearFaults();
 }
