@@ -11,6 +11,7 @@
 #include "platform/icons.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "platform/vb.h"
 #include "platform/widgets.h"
 #include "run/leftover_window.h"
 #include "run/run_status.h"
@@ -120,14 +121,18 @@ void frmschemasync::öppnasyncfilermappar() {
             (folder ? goneFolders : goneFiles)++;
         }
     }
-    const QString tail = QStringLiteral(" från speglingsloggen eftersom de inte längre finns.");
+    const QString tail = goneFolders + goneFiles == 1
+                             ? QStringLiteral(" från speglingsloggen eftersom den inte längre finns.")
+                             : QStringLiteral(" från speglingsloggen eftersom de inte längre finns.");
+    const QString goneFolderText =
+        platform::countText(goneFolders, QStringLiteral("mapp"), QStringLiteral("mappar"));
     if (goneFolders > 0 && goneFiles > 0)
-        schedulerhost::systemLog(
-            QStringLiteral("Plockade bort %1 mappar och %2 filer").arg(goneFolders).arg(goneFiles) + tail);
+        schedulerhost::systemLog(QStringLiteral("Plockade bort ") + goneFolderText + QStringLiteral(" och ") +
+                                 platform::fileCount(goneFiles) + tail);
     else if (goneFolders > 0)
-        schedulerhost::systemLog(QStringLiteral("Plockade bort %1 mappar").arg(goneFolders) + tail);
+        schedulerhost::systemLog(QStringLiteral("Plockade bort ") + goneFolderText + tail);
     else if (goneFiles > 0)
-        schedulerhost::systemLog(QStringLiteral("Plockade bort %1 filer").arg(goneFiles) + tail);
+        schedulerhost::systemLog(QStringLiteral("Plockade bort ") + platform::fileCount(goneFiles) + tail);
     if (refused > kRefusalsNamed)
         schedulerhost::systemLogError(QStringLiteral("FEL! Ytterligare %1 poster i speglingsloggen från ")
                                           .arg(refused - kRefusalsNamed) +
