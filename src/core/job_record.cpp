@@ -98,7 +98,8 @@ void CurrentJobRecord::loadFiles(const JobFiles& job, const QDate& today, int& f
 
     lblhuvudmappar = QString::number(combomappar.size()) + QStringLiteral(" st");
     lblallamappar = QString::number(listmappar.size()) + QStringLiteral(" st");
-    lblexmappar = QString::number(listexmappar.size()) + QStringLiteral(" exkluderade");
+    lblexmappar =
+        platform::countText(listexmappar.size(), QStringLiteral("exkluderad"), QStringLiteral("exkluderade"));
     // The summary refuses a path type that is no number (.004) and a last-run date it cannot read.
     bool numeric = false;
     txtsökvägtyp.trimmed().toInt(&numeric);

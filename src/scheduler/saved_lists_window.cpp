@@ -134,9 +134,10 @@ void frmschemasync::öppnasyncfilermappar() {
     else if (goneFiles > 0)
         schedulerhost::systemLog(QStringLiteral("Plockade bort ") + platform::fileCount(goneFiles) + tail);
     if (refused > kRefusalsNamed)
-        schedulerhost::systemLogError(QStringLiteral("FEL! Ytterligare %1 poster i speglingsloggen från ")
-                                          .arg(refused - kRefusalsNamed) +
-                                      name + QStringLiteral(" kan inte raderas."));
+        schedulerhost::systemLogError(
+            QStringLiteral("FEL! Ytterligare ") +
+            platform::countText(refused - kRefusalsNamed, QStringLiteral("post"), QStringLiteral("poster")) +
+            QStringLiteral(" i speglingsloggen från ") + name + QStringLiteral(" kan inte raderas."));
     lblinfo->hide();
 
     frmsyncfilermappar* w = program().form<frmsyncfilermappar>();
@@ -149,7 +150,9 @@ void frmschemasync::öppnasyncfilermappar() {
                        "och därför kan raderas."));
     QString info = QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(folders).arg(files);
     if (refused > 0)
-        info += QStringLiteral(" %1 poster kan inte raderas och visas inte, se programloggen.").arg(refused);
+        info += QLatin1Char(' ') +
+                platform::countText(refused, QStringLiteral("post"), QStringLiteral("poster")) +
+                QStringLiteral(" kan inte raderas och visas inte, se programloggen.");
     w->lblinfo->setText(info);
     w->lblschemasync = QStringLiteral("1");
     w->savedListName = name;
