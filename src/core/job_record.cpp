@@ -3,6 +3,7 @@
 #include "core/job_files.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
+#include "platform/vb.h"
 
 void CurrentJobRecord::clearRecord() {
     const QString name = txtjobbnamn;
@@ -97,7 +98,8 @@ void CurrentJobRecord::loadFiles(const JobFiles& job, const QDate& today, int& f
 
     lblhuvudmappar = QString::number(combomappar.size()) + QStringLiteral(" st");
     lblallamappar = QString::number(listmappar.size()) + QStringLiteral(" st");
-    lblexmappar = QString::number(listexmappar.size()) + QStringLiteral(" exkluderade");
+    lblexmappar =
+        platform::countText(listexmappar.size(), QStringLiteral("exkluderad"), QStringLiteral("exkluderade"));
     // The summary refuses a path type that is no number (.004) and a last-run date it cannot read.
     bool numeric = false;
     txtsökvägtyp.trimmed().toInt(&numeric);
@@ -127,7 +129,8 @@ QString CurrentJobRecord::summaryText(const QDate& today) const {
         const QDate d = QDate::fromString(txtlastrun.left(10), QStringLiteral("yyyy-MM-dd"));
         if (!d.isValid())
             platform::throwError(13);
-        age = QString::number(d.daysTo(today)) + QStringLiteral(" dagar sedan");
+        age =
+            platform::countText(d.daysTo(today), QStringLiteral("dag sedan"), QStringLiteral("dagar sedan"));
     }
     const QString pathWord =
         txtsökvägtyp == QLatin1String("1") ? QStringLiteral("Absolut") : QStringLiteral("Relativ (utökad)");

@@ -41,10 +41,6 @@ const std::array<ProgramSettings::Field, 19>& ProgramSettings::fileFields() {
     return fields;
 }
 
-const std::array<ProgramSettings::Field, 21>& ProgramSettings::allFields() {
-    return kAll;
-}
-
 bool ProgramSettings::value(const char* name) const {
     for (const Field& f : kAll)
         if (std::strcmp(f.name, name) == 0)

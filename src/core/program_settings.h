@@ -39,8 +39,6 @@ struct ProgramSettings {
     };
     // The 19 values of programalternativ.ini in line order.
     static const std::array<Field, 19>& fileFields();
-    // Every value, the file's first, then chkaldrigapi and chkstartamedwindows.
-    static const std::array<Field, 21>& allFields();
     // The value of the box named `name`; false for a name that is no setting.
     bool value(const char* name) const;
 };

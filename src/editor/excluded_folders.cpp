@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/vb.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -67,7 +68,10 @@ int pruneMissingExcludedFolders(QStringList& excluded) {
         log.markError();
         return removed;
     }
-    if (removed > 0)
+    if (removed == 1)
+        log.append(QStringLiteral("1 mapp har rensats bort från din lista över exkluderade mappar, eftersom "
+                                  "den inte längre existerar."));
+    else if (removed > 1)
         log.append(QString::number(removed) +
                    QStringLiteral(" mappar har rensats bort från din lista över exkluderade mappar, eftersom "
                                   "de inte längre existerar."));
@@ -75,7 +79,8 @@ int pruneMissingExcludedFolders(QStringList& excluded) {
 }
 
 QString excludedFoldersCaption(int count) {
-    return QStringLiteral("Exkludera mappar... (") + QString::number(count) + QStringLiteral(" mappar)");
+    return QStringLiteral("Exkludera mappar... (") +
+           platform::countText(count, QStringLiteral("mapp"), QStringLiteral("mappar")) + QLatin1Char(')');
 }
 
 frmexmappar::frmexmappar() {

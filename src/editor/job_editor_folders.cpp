@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/vb.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -379,16 +380,20 @@ void frmaddmapp::uppdatera_innehåll() {
             rensa_exmappar();
             const int after = lstFoundFiles->count();
             showTotal();
-            Module1::logga_meddelande(0, -1,
-                                      QStringLiteral("Mappstrukturen har uppdaterats.\r\n") + folder +
-                                          QStringLiteral("\r\n\r\nFöre: ") + QString::number(before) +
-                                          QStringLiteral(" mappar\r\nEfter: ") + QString::number(after) +
-                                          QStringLiteral(" mappar"),
-                                      QString());
-            program().systemLog().append(QStringLiteral("Mappstrukturen har uppdaterats för mappen \"") +
-                                         folder + QStringLiteral("\". Före: ") + QString::number(before) +
-                                         QStringLiteral(" mappar. Efter: ") + QString::number(after) +
-                                         QStringLiteral(" mappar"));
+            Module1::logga_meddelande(
+                0, -1,
+                QStringLiteral("Mappstrukturen har uppdaterats.\r\n") + folder +
+                    QStringLiteral("\r\n\r\nFöre: ") +
+                    platform::countText(before, QStringLiteral("mapp"), QStringLiteral("mappar")) +
+                    QStringLiteral("\r\nEfter: ") +
+                    platform::countText(after, QStringLiteral("mapp"), QStringLiteral("mappar")),
+                QString());
+            program().systemLog().append(
+                QStringLiteral("Mappstrukturen har uppdaterats för mappen \"") + folder +
+                QStringLiteral("\". Före: ") +
+                platform::countText(before, QStringLiteral("mapp"), QStringLiteral("mappar")) +
+                QStringLiteral(". Efter: ") +
+                platform::countText(after, QStringLiteral("mapp"), QStringLiteral("mappar")));
         }
         if (run)
             run->setStatusText(QString());

@@ -246,7 +246,7 @@ void SyncEngine::räknaallasyncfiler() {
         }
     }
     if (total > 0)
-        view_.windowLog(QLatin1Char(' ') + QString::number(total) + QStringLiteral(" filer hittades."));
+        view_.windowLog(QLatin1Char(' ') + platform::fileCount(total) + QStringLiteral(" hittades."));
     else
         total = 1;
     filtotal = total;

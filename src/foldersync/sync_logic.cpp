@@ -136,11 +136,11 @@ QStringList summaryBlock(const SyncCounts& c, bool cancelled, bool simulated) {
           << platform::fileCount(c.antal_skyddade, QStringLiteral("skyddad"), QStringLiteral("skyddade")) +
                  verb;
     if (c.antal_fel_filstorlek == 0)
-        lines << QStringLiteral("  ") + QString::number(c.antal_misslyckade) +
-                     QStringLiteral(" filer misslyckades");
+        lines << QStringLiteral("  ") + platform::fileCount(c.antal_misslyckade) +
+                     QStringLiteral(" misslyckades");
     else
-        lines << QStringLiteral("  ") + QString::number(c.antal_misslyckade + c.antal_fel_filstorlek) +
-                     QStringLiteral(" filer misslyckades, varav ") + QString::number(c.antal_fel_filstorlek) +
+        lines << QStringLiteral("  ") + platform::fileCount(c.antal_misslyckade + c.antal_fel_filstorlek) +
+                     QStringLiteral(" misslyckades, varav ") + QString::number(c.antal_fel_filstorlek) +
                      QStringLiteral(" p.g.a fel filstorlek efter kopiering");
     if (c.antal_olästa_mappar > 0)
         lines << QStringLiteral("  ") + unreadableText(c);
@@ -149,7 +149,8 @@ QStringList summaryBlock(const SyncCounts& c, bool cancelled, bool simulated) {
 }
 
 QString unreadableText(const SyncCounts& c) {
-    return QString::number(c.antal_olästa_mappar) + QStringLiteral(" mappar kunde inte läsas");
+    return platform::countText(c.antal_olästa_mappar, QStringLiteral("mapp kunde inte läsas"),
+                               QStringLiteral("mappar kunde inte läsas"));
 }
 
 namespace {

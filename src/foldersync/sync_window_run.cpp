@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "platform/vb.h"
 #include "run/copy_engine.h"
 #include "run/run_log.h"
 #include "run/simulation_window.h"
@@ -80,7 +81,8 @@ class WindowSyncView : public SyncView {
         infoDirty_ = true;
     }
     void folderCount(int pass, int count) override {
-        (pass == 1 ? w_.lblCount : w_.lblCount2)->setText(QString::number(count) + QStringLiteral(" mappar"));
+        (pass == 1 ? w_.lblCount : w_.lblCount2)
+            ->setText(platform::countText(count, QStringLiteral("mapp"), QStringLiteral("mappar")));
     }
     void direction(int dir) override {
         apply();

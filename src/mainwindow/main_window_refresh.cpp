@@ -6,6 +6,7 @@
 #include "editor/job_editor_window.h"
 #include "mainwindow/main_window.h"
 #include "platform/errors.h"
+#include "platform/vb.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,13 +49,17 @@ void editorRescanAt(int row) {
 }
 
 QString countsText(const QString& head, qsizetype before, qsizetype after) {
-    return head + QStringLiteral("\r\nFöre: ") + QString::number(before) +
-           QStringLiteral(" mappar\r\nEfter: ") + QString::number(after) + QStringLiteral(" mappar");
+    return head + QStringLiteral("\r\nFöre: ") +
+           platform::countText(before, QStringLiteral("mapp"), QStringLiteral("mappar")) +
+           QStringLiteral("\r\nEfter: ") +
+           platform::countText(after, QStringLiteral("mapp"), QStringLiteral("mappar"));
 }
 
 QString countsLogLine(qsizetype before, qsizetype after) {
-    return QStringLiteral("Uppdatering av mappstruktur klar. Före: ") + QString::number(before) +
-           QStringLiteral(" mappar. Efter: ") + QString::number(after) + QStringLiteral(" mappar");
+    return QStringLiteral("Uppdatering av mappstruktur klar. Före: ") +
+           platform::countText(before, QStringLiteral("mapp"), QStringLiteral("mappar")) +
+           QStringLiteral(". Efter: ") +
+           platform::countText(after, QStringLiteral("mapp"), QStringLiteral("mappar"));
 }
 
 QString rescanLogLine(const QString& folder) {

@@ -1177,17 +1177,6 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
     }
 }
 
-void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes) {
-    renamePath(from, target);
-    const QByteArray path = enc(target);
-    if (faultFor(target, u"#time"))
-        ::utimensat(AT_FDCWD, path.constData(), nullptr, AT_SYMLINK_NOFOLLOW); // as a FUSE FAT rename does
-    struct stat placed {};
-    const bool read = ::lstat(path.constData(), &placed) == 0 && S_ISREG(placed.st_mode);
-    sizes.targetTime = read ? qint64(placed.st_mtim.tv_sec) : qint64(-1);
-    sizes.timeKept = read && timeWithinGrain(sizes.targetTime, sizes.sourceTime);
-}
-
 void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes, const FileInfo& expectedTarget,
                int targetFolder) {
     checkFault(from);

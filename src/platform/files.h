@@ -249,14 +249,12 @@ void copyKeepTime(const QString& source, const QString& target, const std::funct
                   const std::function<void(qint64)>& progress = {}, CopiedSizes* sizes = nullptr,
                   const FileInfo* expectedTarget = nullptr, int targetFolder = -1);
 // Renames a complete copy made by copyKeepTime over `target` and reads again the time it holds
-// there (`sizes` as copyKeepTime filled it, its times brought up to date). Fault hook:
-// injectFault(target + "#time", err) makes the rename reset the time, as a FUSE FAT driver's does.
-void renameCopy(const QString& from, const QString& target, CopiedSizes& sizes);
-// The same for a complete copy that must find at `target` exactly `expectedTarget`, as copyKeepTime
-// puts its own copy in place: traded in one step where there was a file (a save landing at the last
-// moment is put back), refusing to replace anything where there was none; a look just before the
-// rename where the file system offers neither. Throws RunError{kTargetChanged, ...} (with
-// sizes.nameTaken where a name came) and leaves `from` as it was.
+// there (`sizes` as copyKeepTime filled it, its times brought up to date; fault hook:
+// injectFault(target + "#time", err) makes the rename reset the time, as a FUSE FAT driver's does).
+// It must find at `target` exactly `expectedTarget`, as copyKeepTime puts its own copy in place: traded in
+// one step where there was a file (a save landing at the last moment is put back), refusing to replace
+// anything where there was none; a look just before the rename where the file system offers neither. Throws
+// RunError{kTargetChanged, ...} (with sizes.nameTaken where a name came) and leaves `from` as it was.
 void placeCopy(const QString& from, const QString& target, CopiedSizes& sizes, const FileInfo& expectedTarget,
                int targetFolder = -1);
 // Every temporary file the program writes beside a target begins so.

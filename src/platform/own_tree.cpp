@@ -6,7 +6,6 @@
 #include "platform/walk_guard.h"
 
 #include <QFile>
-#include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <algorithm>

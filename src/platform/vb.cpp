@@ -303,10 +303,14 @@ double localeNumber(const QString& text) {
 }
 
 QString fileCount(long long n, const QString& one, const QString& many) {
-    const QString& adjective = n == 1 ? one : many;
-    return QString::number(n) + QLatin1Char(' ') +
-           (adjective.isEmpty() ? QString() : adjective + QLatin1Char(' ')) +
-           (n == 1 ? QStringLiteral("fil") : QStringLiteral("filer"));
+    const auto noun = [](const QString& adjective, const QString& word) {
+        return adjective.isEmpty() ? word : adjective + QLatin1Char(' ') + word;
+    };
+    return countText(n, noun(one, QStringLiteral("fil")), noun(many, QStringLiteral("filer")));
+}
+
+QString countText(long long n, const QString& one, const QString& many) {
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? one : many);
 }
 
 } // namespace platform

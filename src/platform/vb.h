@@ -43,4 +43,8 @@ long long valRound(const QString& text);
 // fileCount(1) = "1 fil", fileCount(2) = "2 filer", fileCount(1, "ny", "nya") = "1 ny fil".
 QString fileCount(long long n, const QString& one = QString(), const QString& many = QString());
 
+// A count and the words after it in the number the count asks for:
+// countText(1, "mapp", "mappar") = "1 mapp", countText(3, "mapp", "mappar") = "3 mappar".
+QString countText(long long n, const QString& one, const QString& many);
+
 } // namespace platform

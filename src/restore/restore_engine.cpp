@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "platform/vb.h"
 #include "run/copy_engine.h"
 #include "run/copy_step.h"
 #include "run/run_log.h"
@@ -33,9 +34,10 @@ QString RestoreEngine::unreadableText() const {
     const auto fileCount = qsizetype(unreadable.size()) - folderCount;
     QStringList parts;
     if (folderCount > 0)
-        parts << QString::number(folderCount) + QStringLiteral(" mappar kunde inte läsas");
+        parts << platform::countText(folderCount, QStringLiteral("mapp kunde inte läsas"),
+                                     QStringLiteral("mappar kunde inte läsas"));
     if (fileCount > 0)
-        parts << QString::number(fileCount) + QStringLiteral(" filer kunde inte läsas");
+        parts << platform::fileCount(fileCount) + QStringLiteral(" kunde inte läsas");
     return parts.join(QStringLiteral(", "));
 }
 

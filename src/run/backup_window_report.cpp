@@ -255,10 +255,10 @@ void frmutförbackup::visa_syncfilermappar(const QDateTime& start) {
     const Mirror& m = *mirror_;
     const long files = m.raderade_enstaka_filer + m.raderade_mappfiler;
     f->lblinfo->setText(
-        QString::number(m.raderade_mappar) + QStringLiteral(" mappar med ") +
-        QString::number(m.raderade_mappfiler) + QStringLiteral(" filer, och ") +
-        QString::number(m.raderade_enstaka_filer) + QStringLiteral(" enstaka filer, totalt ") +
-        QString::number(files) + QStringLiteral(" filer kan raderas,   ") +
+        platform::countText(m.raderade_mappar, QStringLiteral("mapp med "), QStringLiteral("mappar med ")) +
+        platform::fileCount(m.raderade_mappfiler) + QStringLiteral(", och ") +
+        platform::fileCount(m.raderade_enstaka_filer, QStringLiteral("enstaka"), QStringLiteral("enstaka")) +
+        QStringLiteral(", totalt ") + platform::fileCount(files) + QStringLiteral(" kan raderas,   ") +
         platform::Format(float(m.mb_raderat), QStringLiteral("0.00")) + QStringLiteral(" MB"));
     program().dialogs.showModal(f);
 }

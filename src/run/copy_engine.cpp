@@ -10,7 +10,6 @@
 #include "platform/vb.h"
 
 #include <QCheckBox>
-#include <QLocale>
 #include <QProgressDialog>
 #include <algorithm>
 #include <atomic>

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/parallel.h"
 #include "platform/paths.h"
+#include "platform/vb.h"
 #include "platform/walk_guard.h"
 #include "run/copy_engine.h"
 #include "run/own_folders.h"
@@ -217,9 +218,8 @@ void BackupEngine::räknaallajobbfiler() {
     refreshRead_.clear();
     flushLogs();
     if (count > 0) {
-        systemLog(QString::number(count) + QStringLiteral(" filer hittades."), false);
-        progress_.windowLog(QStringLiteral(" ") + QString::number(count) +
-                            QStringLiteral(" filer hittades."));
+        systemLog(platform::fileCount(count) + QStringLiteral(" hittades."), false);
+        progress_.windowLog(QStringLiteral(" ") + platform::fileCount(count) + QStringLiteral(" hittades."));
     }
     filtotal = count > 0 ? count : 1;
 }

@@ -12,6 +12,7 @@
 #include "platform/own_tree.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "platform/vb.h"
 #include "platform/widgets.h"
 #include "run/backup_window.h"
 #include "run/run_status.h"
@@ -244,14 +245,16 @@ void frmsyncfilermappar::cmdraderamarkerad_Click() {
     lblinfo->setText(
         QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(mapparKvar).arg(filerKvar));
     SystemLog& log = program().systemLog();
+    const QString folders = platform::countText(mappar, QStringLiteral("mapp"), QStringLiteral("mappar"));
     if (mappar > 0 && filer > 0)
-        log.append(QStringLiteral("Användaren raderade %1 mappar och %2 filer från speglingsloggen.")
-                       .arg(mappar)
-                       .arg(filer));
+        log.append(QStringLiteral("Användaren raderade ") + folders + QStringLiteral(" och ") +
+                   platform::fileCount(filer) + QStringLiteral(" från speglingsloggen."));
     else if (mappar > 0)
-        log.append(QStringLiteral("Användaren raderade %1 mappar från speglingsloggen.").arg(mappar));
+        log.append(QStringLiteral("Användaren raderade ") + folders +
+                   QStringLiteral(" från speglingsloggen."));
     else if (filer > 0)
-        log.append(QStringLiteral("Användaren raderade %1 filer från speglingsloggen.").arg(filer));
+        log.append(QStringLiteral("Användaren raderade ") + platform::fileCount(filer) +
+                   QStringLiteral(" från speglingsloggen."));
     QApplication::restoreOverrideCursor();
     deleting_ = false;
 }

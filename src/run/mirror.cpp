@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/presence.h"
+#include "platform/vb.h"
 #include "run/own_folders.h"
 #include "run/target_folders.h"
 
@@ -452,8 +453,8 @@ void Mirror::sync_förbered(const MirrorJob& job, bool mirror, bool simulate, bo
         }
     }
     missingFolders_.clear();
-    const QString end = simulate ? QStringLiteral(" (%1 filer kan raderas)").arg(raderade_filer_jobb)
-                                 : QStringLiteral(" (%1 filer raderades)").arg(raderade_filer_jobb);
+    const QString end = QStringLiteral(" (") + platform::fileCount(raderade_filer_jobb) +
+                        (simulate ? QStringLiteral(" kan raderas)") : QStringLiteral(" raderades)"));
     view_.windowLog(QStringLiteral(" Spegling avslutad"));
     log.append(QStringLiteral("Spegling avslutad"));
     view_.appendToWindowLog(end);

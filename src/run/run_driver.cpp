@@ -41,7 +41,9 @@ QString copiedCountLabel(bool simulated) {
 QString simulatedText(const QString& text) {
     QString t = text;
     t.replace(QStringLiteral(" filer kopierades."), QStringLiteral(" filer skulle kopieras."));
+    t.replace(QStringLiteral(" fil kopierades."), QStringLiteral(" fil skulle kopieras."));
     t.replace(QStringLiteral(" äldre filer sparade av "), QStringLiteral(" äldre filer skulle sparas av "));
+    t.replace(QStringLiteral(" äldre fil sparad av "), QStringLiteral(" äldre fil skulle sparas av "));
     return t;
 }
 
@@ -668,7 +670,8 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     systemLog(sim ? simulatedText(done) : done);
     if (e_.versioner_jobb != 0) {
         const QString v =
-            numberText(e_.versioner_jobb) + QStringLiteral(" äldre filer sparade av versionshantering.");
+            platform::countText(e_.versioner_jobb, QStringLiteral("äldre fil sparad av versionshantering."),
+                                QStringLiteral("äldre filer sparade av versionshantering."));
         view_.appendToWindowLog(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) +
                                 (sim ? simulatedText(v) : v));
         systemLog(sim ? simulatedText(v) : v);
@@ -676,9 +679,12 @@ void RunDriver::jobEnd(int i, const QString& jobName) {
     view_.foldExclusionLog();
     QStringList lines{copiedFiles(e_.kopierade_jobb, sim)};
     if (e_.versioner_jobb != 0)
-        lines << numberText(e_.versioner_jobb) +
-                     (sim ? QStringLiteral(" äldre filer skulle sparas av versionshantering")
-                          : QStringLiteral(" äldre filer sparade av versionshantering"));
+        lines << (sim ? platform::countText(e_.versioner_jobb,
+                                            QStringLiteral("äldre fil skulle sparas av versionshantering"),
+                                            QStringLiteral("äldre filer skulle sparas av versionshantering"))
+                      : platform::countText(e_.versioner_jobb,
+                                            QStringLiteral("äldre fil sparad av versionshantering"),
+                                            QStringLiteral("äldre filer sparade av versionshantering")));
     appendLog(lines);
     e_.List2.clear();
     e_.List3.clear();

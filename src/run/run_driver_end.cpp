@@ -102,17 +102,22 @@ void RunDriver::runEnd() {
         result = simPrefix_ + QStringLiteral("Backup klar.");
     }
     const QString errors = n(e_.antalfel);
-    result += QStringLiteral("\n") + n(e_.kopierade_totalt) +
-              (sim ? QStringLiteral(" filer skulle kopieras. ") : QStringLiteral(" filer kopierade. ")) +
+    result += QStringLiteral("\n") +
+              (sim ? platform::fileCount(e_.kopierade_totalt) + QStringLiteral(" skulle kopieras. ")
+                   : platform::countText(e_.kopierade_totalt, QStringLiteral("fil kopierad. "),
+                                         QStringLiteral("filer kopierade. "))) +
               errors + QStringLiteral(" fel.");
-    const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") + n(lookedAt) +
-                           QStringLiteral(" filer kopierades. ") + errors + QStringLiteral(" fel.");
+    const QString counts = n(e_.kopierade_totalt) + QStringLiteral(" av ") +
+                           platform::countText(lookedAt, QStringLiteral("fil kopierades. "),
+                                               QStringLiteral("filer kopierades. ")) +
+                           errors + QStringLiteral(" fel.");
     const QString shownCounts = sim ? simulatedText(counts) : counts;
     view_.appendToWindowLog(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) + shownCounts);
     systemLog(QStringLiteral("Resultat: ") + shownCounts);
     if (e_.versionshantering_använd) {
         const QString v =
-            n(e_.versioner_totalt) + QStringLiteral(" äldre filer sparade av versionshantering.");
+            platform::countText(e_.versioner_totalt, QStringLiteral("äldre fil sparad av versionshantering."),
+                                QStringLiteral("äldre filer sparade av versionshantering."));
         const QString shown = sim ? simulatedText(v) : v;
         view_.appendToWindowLog(QStringLiteral("\n") + QString(15, QLatin1Char(' ')) +
                                 QStringLiteral("Totalt ") + shown);
@@ -147,7 +152,8 @@ void RunDriver::runEnd() {
             s << QStringLiteral("  Simulerad backup.");
         s << QStringLiteral("  ") + platform::fileCount(e_.kopierade_totalt) + QLatin1Char(' ') + copied +
                  QStringLiteral(" totalt.")
-          << QStringLiteral("  ") + n(e_.genomsökta_totalt) + QStringLiteral(" filer genomsöktes totalt.")
+          << QStringLiteral("  ") + platform::fileCount(e_.genomsökta_totalt) +
+                 QStringLiteral(" genomsöktes totalt.")
           << QString()
           << QStringLiteral("  ") +
                  platform::fileCount(e_.nya_totalt, QStringLiteral("ny"), QStringLiteral("nya")) +
@@ -159,12 +165,15 @@ void RunDriver::runEnd() {
                  platform::fileCount(e_.skyddade_totalt, QStringLiteral("skyddad"),
                                      QStringLiteral("skyddade")) +
                  QLatin1Char(' ') + copied + QStringLiteral(" (*).")
-          << QStringLiteral("  ") + n(e_.exkluderade_totalt) + QStringLiteral(" filer exkluderades.");
+          << QStringLiteral("  ") + platform::fileCount(e_.exkluderade_totalt) +
+                 QStringLiteral(" exkluderades.");
         if (e_.fel_filstorlek_totalt == 0)
-            s << QStringLiteral("  ") + n(e_.misslyckade_totalt) + QStringLiteral(" filer misslyckades.");
+            s << QStringLiteral("  ") + platform::fileCount(e_.misslyckade_totalt) +
+                     QStringLiteral(" misslyckades.");
         else
-            s << QStringLiteral("  ") + n(e_.misslyckade_totalt + e_.fel_filstorlek_totalt) +
-                     QStringLiteral(" filer misslyckades, varav ") + n(e_.fel_filstorlek_totalt) +
+            s << QStringLiteral("  ") +
+                     platform::fileCount(e_.misslyckade_totalt + e_.fel_filstorlek_totalt) +
+                     QStringLiteral(" misslyckades, varav ") + n(e_.fel_filstorlek_totalt) +
                      QStringLiteral(" p.g.a fel filstorlek efter kopiering.");
         s << QStringLiteral("  ") + mb(e_.mb_kopierat) +
                  (sim ? QStringLiteral(" MB skulle kopieras.") : QStringLiteral(" MB kopierat."));
@@ -172,27 +181,44 @@ void RunDriver::runEnd() {
         const long deletedFiles = mi.raderade_enstaka_filer + mi.raderade_mappfiler;
         if (sync && !syncSim)
             s << QString() << QStringLiteral("Spegling:")
-              << QStringLiteral("  ") + n(mi.raderade_mappar) + QStringLiteral(" mappar raderades, ") +
-                     n(mi.raderade_mappfiler) + QStringLiteral(" filer.")
-              << QStringLiteral("  ") + n(mi.raderade_enstaka_filer) +
-                     QStringLiteral(" enstaka filer raderades.")
-              << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" raderade filer.")
+              << QStringLiteral("  ") +
+                     platform::countText(mi.raderade_mappar, QStringLiteral("mapp raderades, "),
+                                         QStringLiteral("mappar raderades, ")) +
+                     platform::fileCount(mi.raderade_mappfiler) + QLatin1Char('.')
+              << QStringLiteral("  ") +
+                     platform::fileCount(mi.raderade_enstaka_filer, QStringLiteral("enstaka"),
+                                         QStringLiteral("enstaka")) +
+                     QStringLiteral(" raderades.")
+              << QStringLiteral("  Totalt ") +
+                     platform::fileCount(deletedFiles, QStringLiteral("raderad"),
+                                         QStringLiteral("raderade")) +
+                     QLatin1Char('.')
               << QStringLiteral("  ") + mb(mi.mb_raderat) + QStringLiteral(" MB raderat.");
         else if (sync && syncSim)
             s << QString() << QStringLiteral("Spegling (simulerad):")
-              << QStringLiteral("  ") + n(mi.raderade_mappar) + QStringLiteral(" mappar kan raderas, ") +
-                     n(mi.raderade_mappfiler) + QStringLiteral(" filer.")
-              << QStringLiteral("  ") + n(mi.raderade_enstaka_filer) +
-                     QStringLiteral(" enstaka filer kan raderas.")
-              << QStringLiteral("  Totalt ") + n(deletedFiles) + QStringLiteral(" filer kan raderas.")
+              << QStringLiteral("  ") +
+                     platform::countText(mi.raderade_mappar, QStringLiteral("mapp kan raderas, "),
+                                         QStringLiteral("mappar kan raderas, ")) +
+                     platform::fileCount(mi.raderade_mappfiler) + QLatin1Char('.')
+              << QStringLiteral("  ") +
+                     platform::fileCount(mi.raderade_enstaka_filer, QStringLiteral("enstaka"),
+                                         QStringLiteral("enstaka")) +
+                     QStringLiteral(" kan raderas.")
+              << QStringLiteral("  Totalt ") + platform::fileCount(deletedFiles) +
+                     QStringLiteral(" kan raderas.")
               << QStringLiteral("  ") + mb(mi.mb_raderat) + QStringLiteral(" MB kan raderas.");
         if (mi.ej_speglat_jobb)
             s << QStringLiteral("  Notera: Det finns jobb som inte speglats.");
         s << QString();
         if (e_.versionshantering_använd)
-            s << QStringLiteral("  ") + n(e_.versioner_totalt) +
-                     (sim ? QStringLiteral(" äldre filer skulle sparas av versionshantering.")
-                          : QStringLiteral(" äldre filer sparade av versionshantering."))
+            s << QStringLiteral("  ") +
+                     (sim ? platform::countText(
+                                e_.versioner_totalt,
+                                QStringLiteral("äldre fil skulle sparas av versionshantering."),
+                                QStringLiteral("äldre filer skulle sparas av versionshantering."))
+                          : platform::countText(e_.versioner_totalt,
+                                                QStringLiteral("äldre fil sparad av versionshantering."),
+                                                QStringLiteral("äldre filer sparade av versionshantering.")))
               << QString();
         s << QStringLiteral("  Totalt ") + errors + QStringLiteral(" fel.") << verdict();
         return s;

@@ -7,7 +7,6 @@
 #include "platform/textfile.h"
 #include "platform/vb.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>

@@ -26,7 +26,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <memory>
-#include <set>
 
 namespace {
 // The window's own copy and its result block write into backup folders and the run log: no other

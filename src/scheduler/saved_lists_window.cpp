@@ -11,6 +11,7 @@
 #include "platform/icons.h"
 #include "platform/paths.h"
 #include "platform/textfile.h"
+#include "platform/vb.h"
 #include "platform/widgets.h"
 #include "run/leftover_window.h"
 #include "run/run_status.h"
@@ -120,18 +121,23 @@ void frmschemasync::öppnasyncfilermappar() {
             (folder ? goneFolders : goneFiles)++;
         }
     }
-    const QString tail = QStringLiteral(" från speglingsloggen eftersom de inte längre finns.");
+    const QString tail = goneFolders + goneFiles == 1
+                             ? QStringLiteral(" från speglingsloggen eftersom den inte längre finns.")
+                             : QStringLiteral(" från speglingsloggen eftersom de inte längre finns.");
+    const QString goneFolderText =
+        platform::countText(goneFolders, QStringLiteral("mapp"), QStringLiteral("mappar"));
     if (goneFolders > 0 && goneFiles > 0)
-        schedulerhost::systemLog(
-            QStringLiteral("Plockade bort %1 mappar och %2 filer").arg(goneFolders).arg(goneFiles) + tail);
+        schedulerhost::systemLog(QStringLiteral("Plockade bort ") + goneFolderText + QStringLiteral(" och ") +
+                                 platform::fileCount(goneFiles) + tail);
     else if (goneFolders > 0)
-        schedulerhost::systemLog(QStringLiteral("Plockade bort %1 mappar").arg(goneFolders) + tail);
+        schedulerhost::systemLog(QStringLiteral("Plockade bort ") + goneFolderText + tail);
     else if (goneFiles > 0)
-        schedulerhost::systemLog(QStringLiteral("Plockade bort %1 filer").arg(goneFiles) + tail);
+        schedulerhost::systemLog(QStringLiteral("Plockade bort ") + platform::fileCount(goneFiles) + tail);
     if (refused > kRefusalsNamed)
-        schedulerhost::systemLogError(QStringLiteral("FEL! Ytterligare %1 poster i speglingsloggen från ")
-                                          .arg(refused - kRefusalsNamed) +
-                                      name + QStringLiteral(" kan inte raderas."));
+        schedulerhost::systemLogError(
+            QStringLiteral("FEL! Ytterligare ") +
+            platform::countText(refused - kRefusalsNamed, QStringLiteral("post"), QStringLiteral("poster")) +
+            QStringLiteral(" i speglingsloggen från ") + name + QStringLiteral(" kan inte raderas."));
     lblinfo->hide();
 
     frmsyncfilermappar* w = program().form<frmsyncfilermappar>();
@@ -144,7 +150,9 @@ void frmschemasync::öppnasyncfilermappar() {
                        "och därför kan raderas."));
     QString info = QStringLiteral("%1 mapp(ar) och %2 fil(er) kan raderas.").arg(folders).arg(files);
     if (refused > 0)
-        info += QStringLiteral(" %1 poster kan inte raderas och visas inte, se programloggen.").arg(refused);
+        info += QLatin1Char(' ') +
+                platform::countText(refused, QStringLiteral("post"), QStringLiteral("poster")) +
+                QStringLiteral(" kan inte raderas och visas inte, se programloggen.");
     w->lblinfo->setText(info);
     w->lblschemasync = QStringLiteral("1");
     w->savedListName = name;

@@ -143,8 +143,8 @@ TEST_F(CommandLineRun, AChangedFileReplacesItsCopyAndTheOldCopyIsKeptAsAVersion)
     const QStringList l = log();
     EXPECT_TRUE(l.contains("  " + target("brev.txt"))) << logText().toStdString();
     EXPECT_TRUE(l.contains("1 kopierad fil"));
-    EXPECT_TRUE(l.contains("1 äldre filer sparade av versionshantering"));
-    EXPECT_TRUE(l.contains("  1 äldre filer sparade av versionshantering."));
+    EXPECT_TRUE(l.contains("1 äldre fil sparad av versionshantering"));
+    EXPECT_TRUE(l.contains("  1 äldre fil sparad av versionshantering."));
     EXPECT_TRUE(testutil::readLines(program_.path() + "/log_filversion.txt")
                     .contains("+ " + versions + '/' + versionRel));
 }
@@ -290,7 +290,7 @@ TEST_F(MirrorRun, MirroringDeletesExactlyWhatTheSourceNoLongerHas) {
     const qsizetype section = l.indexOf("Spegling:");
     ASSERT_GE(section, 0) << logText().toStdString();
     EXPECT_EQ(l.mid(section + 1, 4),
-              QStringList({"  2 mappar raderades, 1 filer.", "  3 enstaka filer raderades.",
+              QStringList({"  2 mappar raderades, 1 fil.", "  3 enstaka filer raderades.",
                            "  Totalt 4 raderade filer.", mb("  0,00 MB raderat.")}));
     EXPECT_EQ(l.last(), "  Backup slutfördes utan fel.");
     EXPECT_TRUE(schemasync().isEmpty());

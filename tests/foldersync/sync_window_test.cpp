@@ -165,7 +165,7 @@ TEST_F(SyncWindow, ARunEndsWithItsSummaryTheLogViewAndASavedCopy) {
     EXPECT_EQ(w->Frame3->pos(), QPoint(8, 0));
     EXPECT_TRUE(w->Text1->toPlainText().contains("2 nya filer kopierades"));
     EXPECT_EQ(w->lbl2->text(), "Kopierade filer: 2");
-    EXPECT_EQ(w->lblCount->text(), "1 mappar");
+    EXPECT_EQ(w->lblCount->text(), "1 mapp");
     EXPECT_FALSE(w->lblCount2->isHidden());
     // Three files were handled: the copy made into folder 2 is looked at again on the way back.
     EXPECT_EQ(w->lblprocent2->text(), "100,0%");
@@ -336,7 +336,7 @@ TEST_F(SyncWindow, AFolderThatCannotBeReadIsNamedAndTheSavedLogIsMarked) {
     EXPECT_TRUE(text.contains("FEL: mappen kunde inte läsas. Felkod 57 " + platform::errorDescription(57) +
                               " (Jobb: " + a + ")\nFrån: " + a + "/sub\n"))
         << text.toStdString();
-    EXPECT_TRUE(text.contains("  1 mappar kunde inte läsas")) << text.toStdString();
+    EXPECT_TRUE(text.contains("  1 mapp kunde inte läsas")) << text.toStdString();
     EXPECT_TRUE(QFile::exists(b + "/g.txt"));
     ASSERT_EQ(savedLogs().size(), 1);
     EXPECT_TRUE(savedLogs().first().endsWith("Fel uppstod!.txt")) << savedLogs().first().toStdString();

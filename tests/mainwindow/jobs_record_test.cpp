@@ -63,7 +63,7 @@ TEST_F(JobRecordTest, AJobSavedWithEveryFieldFillsTheRecordAndTheSummary) {
     EXPECT_EQ(program().job().txtlastrun_Tag, "Schemalagd");
     EXPECT_EQ(m->lblhuvudmappar_label->text(), "2 st");
     EXPECT_EQ(m->lblallamappar_label->text(), "3 st");
-    EXPECT_EQ(m->lblexmappar_label->text(), "1 exkluderade");
+    EXPECT_EQ(m->lblexmappar_label->text(), "1 exkluderad");
     EXPECT_EQ(summary(m),
               (QStringList{
                   "Backupmapp: /mnt/usb/Backup",

@@ -107,3 +107,14 @@ TEST(PrintNumber, BlankBeforeNonNegativeAndAfterEvery) {
     EXPECT_EQ(printNumber(-15), "-15 ");
     EXPECT_EQ(valInt(printNumber(-15)), -15) << "readers get the number back";
 }
+
+TEST(CountText, OneTakesTheSingularEveryOtherCountThePlural) {
+    const struct {
+        long long n;
+        QString text;
+    } cases[] = {{0, "0 mappar"}, {1, "1 mapp"}, {2, "2 mappar"}, {11, "11 mappar"}, {-1, "-1 mappar"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(countText(c.n, "mapp", "mappar"), c.text) << c.n;
+    EXPECT_EQ(fileCount(1, "äldre", "äldre"), "1 äldre fil");
+    EXPECT_EQ(fileCount(21), "21 filer");
+}

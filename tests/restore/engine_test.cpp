@@ -481,7 +481,7 @@ TEST_F(RestoreEngineTest, TheScanGoesPastFoldersItCannotReadAndNamesThem) {
     platform::clearFaults();
 
     EXPECT_EQ(displays(e), QStringList({"+ " + src_ + "/öppen/d.txt", "+ " + src_ + "/a.txt"}));
-    EXPECT_EQ(e.unreadableText(), "1 mappar kunde inte läsas, 1 filer kunde inte läsas");
+    EXPECT_EQ(e.unreadableText(), "1 mapp kunde inte läsas, 1 fil kunde inte läsas");
     EXPECT_TRUE(view_.lines.contains("!FEL! Mappen kunde inte läsas: " + copyOf("läs") +
                                      " (Felkod 57 I/O-fel på enheten)"))
         << view_.lines.join('\n').toStdString();

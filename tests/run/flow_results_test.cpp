@@ -194,7 +194,7 @@ TEST_F(MirrorFlow, ASimulatedMirrorListsLeftoversAndMarkedOnesGoToTheTrash) {
         entries.sort();
         EXPECT_EQ(entries, QStringList({target("bort.txt"), target("gammal mapp/")}));
         EXPECT_EQ(f->lblinfo->text(),
-                  "1 mappar med 1 filer, och 1 enstaka filer, totalt 2 filer kan raderas,   0,00 MB");
+                  "1 mapp med 1 fil, och 1 enstaka fil, totalt 2 filer kan raderas,   0,00 MB");
         EXPECT_FALSE(f->cmdsparalogg->isHidden());
         const auto folder = f->List1->findItems(target("gammal mapp/"), Qt::MatchExactly);
         ASSERT_EQ(folder.size(), 1);
@@ -222,7 +222,7 @@ TEST_F(MirrorFlow, ASimulatedMirrorListsLeftoversAndMarkedOnesGoToTheTrash) {
     EXPECT_TRUE(l.contains("- Raderad mapp för spegling:  (simulerad) " + target("gammal mapp")));
     EXPECT_TRUE(l.contains("Spegling: JA (simulerad)"));
     EXPECT_TRUE(prog().form<frmmain>()->txtsyslogg->toPlainText().contains(
-        "Användaren raderade 1 mappar från speglingsloggen."));
+        "Användaren raderade 1 mapp från speglingsloggen."));
     // Shown to the user, so not saved as a file unless asked to.
     EXPECT_FALSE(QDir(path("Schemasync")).exists() &&
                  !QDir(path("Schemasync")).entryList({"*.schemasync"}, QDir::Files).isEmpty());

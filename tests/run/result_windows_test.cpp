@@ -257,7 +257,7 @@ TEST_F(LeftoverWindowTest, EntriesOutsideEveryBackupFolderAreNotDeletedAndAreRep
         EXPECT_TRUE(syslog.contains("): " + e)) << e.toStdString();
         EXPECT_TRUE(windowLog.contains(": " + e)) << e.toStdString();
     }
-    EXPECT_TRUE(syslog.contains("Användaren raderade 1 filer från speglingsloggen."));
+    EXPECT_TRUE(syslog.contains("Användaren raderade 1 fil från speglingsloggen."));
 }
 
 TEST_F(LeftoverWindowTest, SavedListRoundTripAndClosingRewritesOrDeletesIt) {

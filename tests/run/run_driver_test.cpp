@@ -268,18 +268,18 @@ TEST_F(RunDriverTest, ExclusionsAreFoldedIntoTheJobAndVersionsAreCounted) {
     const qsizetype counts = l.indexOf("1 kopierad fil");
     ASSERT_GE(ex, 0) << logText().toStdString();
     EXPECT_EQ(counts, ex + 1); // folded after the copy pass, before the job's count lines
-    EXPECT_EQ(l.at(counts + 1), "1 äldre filer sparade av versionshantering");
+    EXPECT_EQ(l.at(counts + 1), "1 äldre fil sparad av versionshantering");
     EXPECT_EQ(testutil::readBytes(path("log_ex.txt")).size(), 0);
-    EXPECT_TRUE(l.contains("  1 filer exkluderades."));
+    EXPECT_TRUE(l.contains("  1 fil exkluderades."));
     EXPECT_TRUE(l.contains("  1 ändrad fil kopierades (exkl. ev. skyddade filer)."));
-    const qsizetype total = l.indexOf("  1 äldre filer sparade av versionshantering.");
+    const qsizetype total = l.indexOf("  1 äldre fil sparad av versionshantering.");
     ASSERT_GE(total, 0);
     EXPECT_EQ(l.at(total + 1), "");
     EXPECT_EQ(l.at(total + 2), "  Totalt 0 fel.");
     const QStringList kept = testutil::treeFiles(versions);
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(testutil::readBytes(versions + '/' + kept[0]), QByteArray("gammalt"));
-    EXPECT_TRUE(w->txtloggtext->toPlainText().contains("Totalt 1 äldre filer sparade av versionshantering."));
+    EXPECT_TRUE(w->txtloggtext->toPlainText().contains("Totalt 1 äldre fil sparad av versionshantering."));
 }
 
 TEST_F(RunDriverTest, MirroringRemovesWhatTheSourceNoLongerHas) {
@@ -320,8 +320,8 @@ TEST_F(RunDriverTest, MirroringRemovesWhatTheSourceNoLongerHas) {
     l = log();
     EXPECT_TRUE(l.contains("Spegling: JA"));
     EXPECT_TRUE(l.contains("Spegling:"));
-    EXPECT_TRUE(l.contains("  1 mappar raderades, 1 filer.")) << logText().toStdString();
-    EXPECT_TRUE(l.contains("  1 enstaka filer raderades."));
+    EXPECT_TRUE(l.contains("  1 mapp raderades, 1 fil.")) << logText().toStdString();
+    EXPECT_TRUE(l.contains("  1 enstaka fil raderades."));
 }
 
 TEST_F(RunDriverTest, AJobThatMustNotBeMirroredIsNotedInTheSummary) {

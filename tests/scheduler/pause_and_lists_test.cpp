@@ -142,7 +142,7 @@ TEST_F(SavedListsTest, TheLinkListsTheSavedListsAndOneOpensInTheLeftoverWindow) 
     });
     w->öppnasyncfilermappar();
     EXPECT_TRUE(systemLog().contains(
-        "Plockade bort 1 mappar och 2 filer från speglingsloggen eftersom de inte längre finns."));
+        "Plockade bort 1 mapp och 2 filer från speglingsloggen eftersom de inte längre finns."));
     EXPECT_EQ(testutil::readLines(saved("2024-06-05 22.00.10")),
               (QStringList{kvar + "/", kvar + "/fil.txt", ""}));
 }
