@@ -179,34 +179,27 @@ void RunDriver::runEnd() {
                  (sim ? QStringLiteral(" MB skulle kopieras.") : QStringLiteral(" MB kopierat."));
         const Mirror& mi = mi_;
         const long deletedFiles = mi.raderade_enstaka_filer + mi.raderade_mappfiler;
-        if (sync && !syncSim)
-            s << QString() << QStringLiteral("Spegling:")
+        if (sync) {
+            const QString verb = syncSim ? QStringLiteral("kan raderas") : QStringLiteral("raderades");
+            s << QString()
+              << (syncSim ? QStringLiteral("Spegling (simulerad):") : QStringLiteral("Spegling:"))
               << QStringLiteral("  ") +
-                     platform::countText(mi.raderade_mappar, QStringLiteral("mapp raderades, "),
-                                         QStringLiteral("mappar raderades, ")) +
+                     platform::countText(mi.raderade_mappar,
+                                         QStringLiteral("mapp ") + verb + QStringLiteral(", "),
+                                         QStringLiteral("mappar ") + verb + QStringLiteral(", ")) +
                      platform::fileCount(mi.raderade_mappfiler) + QLatin1Char('.')
               << QStringLiteral("  ") +
                      platform::fileCount(mi.raderade_enstaka_filer, QStringLiteral("enstaka"),
                                          QStringLiteral("enstaka")) +
-                     QStringLiteral(" raderades.")
+                     QLatin1Char(' ') + verb + QLatin1Char('.')
               << QStringLiteral("  Totalt ") +
-                     platform::fileCount(deletedFiles, QStringLiteral("raderad"),
-                                         QStringLiteral("raderade")) +
+                     (syncSim ? platform::fileCount(deletedFiles) + QStringLiteral(" kan raderas")
+                              : platform::fileCount(deletedFiles, QStringLiteral("raderad"),
+                                                    QStringLiteral("raderade"))) +
                      QLatin1Char('.')
-              << QStringLiteral("  ") + mb(mi.mb_raderat) + QStringLiteral(" MB raderat.");
-        else if (sync && syncSim)
-            s << QString() << QStringLiteral("Spegling (simulerad):")
-              << QStringLiteral("  ") +
-                     platform::countText(mi.raderade_mappar, QStringLiteral("mapp kan raderas, "),
-                                         QStringLiteral("mappar kan raderas, ")) +
-                     platform::fileCount(mi.raderade_mappfiler) + QLatin1Char('.')
-              << QStringLiteral("  ") +
-                     platform::fileCount(mi.raderade_enstaka_filer, QStringLiteral("enstaka"),
-                                         QStringLiteral("enstaka")) +
-                     QStringLiteral(" kan raderas.")
-              << QStringLiteral("  Totalt ") + platform::fileCount(deletedFiles) +
-                     QStringLiteral(" kan raderas.")
-              << QStringLiteral("  ") + mb(mi.mb_raderat) + QStringLiteral(" MB kan raderas.");
+              << QStringLiteral("  ") + mb(mi.mb_raderat) +
+                     (syncSim ? QStringLiteral(" MB kan raderas.") : QStringLiteral(" MB raderat."));
+        }
         if (mi.ej_speglat_jobb)
             s << QStringLiteral("  Notera: Det finns jobb som inte speglats.");
         s << QString();
